@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Brings a Debian 12 machine (as root) to the point where Tessel builds and runs:
+# host packages, the cross-built dependency cache and the Wine prefix. Quick when nothing is missing.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+
+PACKAGES=(g++-mingw-w64-i686-posix libz-mingw-w64-dev libboost-dev googletest
+          wine wine32:i386 xvfb xauth cmake make g++ python3 dpkg-dev xz-utils)
+
+missing_packages() {
+    local p
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || echo "$p"
+    done
+}
+
+install_packages() {
+    local missing
+    missing=$(missing_packages)
+    [ -z "$missing" ] && return 0
+    log_step "installing host packages: $(echo $missing)"
+    [ "$(id -u)" = 0 ] || { echo "setup needs root to install: $missing" >&2; exit 1; }
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    apt-get update -qq
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
+}
+
+# apt-get source needs a deb-src entry beside the machine's own Debian entry.
+ensure_deb_src() {
+    if grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+        return 0
+    fi
+    log_step "adding a deb-src entry for Debian's source packages"
+    cat > /etc/apt/sources.list.d/tessel-src.sources <<'EOF'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOF
+    apt-get update -qq
+}
+
+ensure_deps() {
+    [ -f "$TESSEL_DEPS/.complete" ] && return 0
+    ensure_deb_src
+    "$TESSEL_ROOT/scripts/build-deps.sh"
+}
+
+ensure_wine_prefix() {
+    [ -f "$WINEPREFIX/.tessel-ready" ] && return 0
+    log_step "creating the Wine prefix $WINEPREFIX"
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    wineboot --init >/dev/null 2>&1 || true
+    wineserver -w
+    [ -f "$WINEPREFIX/system.reg" ] || { echo "wineboot did not create $WINEPREFIX" >&2; exit 1; }
+    touch "$WINEPREFIX/.tessel-ready"
+}
+
+install_packages
+ensure_deps
+ensure_wine_prefix

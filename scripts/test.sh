@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Sets up what is missing, builds, and runs every test under Wine.
+set -euo pipefail
+here=$(dirname "${BASH_SOURCE[0]}")
+"$here/setup.sh"
+"$here/build.sh"
+source "$here/env.sh"
+cd "$TESSEL_BUILD"
+ctest --output-on-failure -j "$TESSEL_JOBS" "$@"

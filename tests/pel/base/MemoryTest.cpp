@@ -1,0 +1,173 @@
+#include "pel/base/MemoryPool.h"
+#include "pel/base/TAllocator.h"
+#include "pel/base/TDataStorage.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <set>
+#include <thread>
+#include <vector>
+
+using namespace pel;
+
+TEST(MemoryPool, MaximumCountsPreallocatedBlocks) {
+    MemoryPool pool(64, 2, 2);
+    EXPECT_EQ(2, pool.available());
+    void* a = pool.get();
+    void* b = pool.get();
+    EXPECT_NE(a, b);
+    try {
+        pool.get();
+        FAIL();
+    } catch (const OutOfMemoryException& e) {
+        EXPECT_EQ(L"MemoryPool exhausted", e.message);
+    }
+    pool.release(a);
+    EXPECT_EQ(a, pool.get());
+    pool.release(a);
+    pool.release(b);
+    EXPECT_EQ(2, pool.allocated());
+
+    EXPECT_THROW(MemoryPool(64, 3, 2), AssertionViolationException);
+    EXPECT_THROW(MemoryPool(64, -1, 0), AssertionViolationException);
+}
+
+TEST(MemoryPool, ThreadsNeverGrowItBeyondPeakUse) {
+    MemoryPool pool(32);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&pool] {
+            for (int i = 0; i < 20000; ++i) {
+                void* a = pool.get();
+                void* b = pool.get();
+                pool.release(a);
+                pool.release(b);
+            }
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_LE(pool.allocated(), 8);
+    EXPECT_EQ(pool.allocated(), pool.available());
+}
+
+namespace {
+
+int g_constructed = 0;
+int g_destroyed = 0;
+
+struct Probe {
+    Probe() { ++g_constructed; }
+    ~Probe() { ++g_destroyed; }
+    int value = 0;
+};
+
+struct ProbeCounts : ::testing::Test {
+    void SetUp() override { g_constructed = g_destroyed = 0; }
+};
+
+} // namespace
+
+using TAllocatorTest = ProbeCounts;
+
+TEST_F(TAllocatorTest, ObjectsAreBuiltPerChunkAndTwoEmptyChunksStay) {
+    {
+        TAllocator<Probe, 40> pool;
+        std::vector<Probe*> taken;
+        for (int i = 0; i < 41; ++i)
+            taken.push_back(pool.allocate());
+        EXPECT_EQ(2u, pool.chunkCount());
+        EXPECT_EQ(80, g_constructed);
+        EXPECT_EQ(41u, std::set<Probe*>(taken.begin(), taken.end()).size());
+
+        for (Probe* p : taken)
+            pool.deallocate(p);
+        EXPECT_EQ(2u, pool.chunkCount());
+        EXPECT_EQ(2, pool.reserveCount());
+        EXPECT_EQ(0, g_destroyed);
+
+        // Fill all three chunks, then empty them: the third empty one goes back to the heap.
+        taken.clear();
+        for (int i = 0; i < 81; ++i)
+            taken.push_back(pool.allocate());
+        EXPECT_EQ(3u, pool.chunkCount());
+        for (Probe* p : taken)
+            pool.deallocate(p);
+        EXPECT_EQ(2u, pool.chunkCount());
+        EXPECT_EQ(40, g_destroyed);
+    }
+    EXPECT_EQ(g_constructed, g_destroyed);
+}
+
+TEST_F(TAllocatorTest, RandomOrderKeepsObjectsAndChunksConsistent) {
+    TAllocator<Probe, 40> pool;
+    std::mt19937 random(42);
+    std::vector<Probe*> live;
+    for (int round = 0; round < 2000; ++round) {
+        const bool grow = live.empty() || (live.size() < 300 && random() % 3 != 0);
+        if (grow) {
+            Probe* p = pool.allocate();
+            EXPECT_EQ(live.end(), std::find(live.begin(), live.end(), p));
+            p->value = round;
+            live.push_back(p);
+        } else {
+            const size_t i = random() % live.size();
+            pool.deallocate(live[i]);
+            live.erase(live.begin() + i);
+        }
+        // Objects still held are untouched by other allocations.
+    }
+    std::shuffle(live.begin(), live.end(), random);
+    for (Probe* p : live)
+        pool.deallocate(p);
+    EXPECT_LE(pool.chunkCount(), 2u);
+}
+
+TEST_F(TAllocatorTest, ForeignAndRepeatedPointersAreRefused) {
+    TAllocator<Probe, 4> pool;
+    Probe* p = pool.allocate();
+    Probe outside;
+    EXPECT_THROW(pool.deallocate(&outside), AssertionViolationException);
+    EXPECT_THROW(pool.deallocate(reinterpret_cast<Probe*>(reinterpret_cast<char*>(p) + 1)),
+                 AssertionViolationException);
+    pool.deallocate(p);
+    // Every slot of its chunk is free now, so a second release cannot be genuine.
+    EXPECT_THROW(pool.deallocate(p), AssertionViolationException);
+}
+
+TEST_F(TAllocatorTest, LockedVariantServesThreads) {
+    TLockedAllocator<Probe, 16> pool;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&pool] {
+            std::vector<Probe*> mine;
+            for (int i = 0; i < 5000; ++i) {
+                mine.push_back(pool.allocate());
+                if (mine.size() > 20) {
+                    pool.deallocate(mine.front());
+                    mine.erase(mine.begin());
+                }
+            }
+            for (Probe* p : mine)
+                pool.deallocate(p);
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_LE(pool.chunkCount(), 2u);
+}
+
+TEST(TDataStorage, LargeRequestsGetTheirOwnBlock) {
+    TDataStorage storage;
+    wchar_t* big = storage.allocate(20000);
+    EXPECT_EQ(16384u, storage.remaining());
+    wchar_t* next = storage.allocate(16384);
+    EXPECT_EQ(big + 20000, next);
+    EXPECT_EQ(0u, storage.remaining());
+    next[16383] = L'x'; // the last character belongs to the block
+
+    wchar_t* fresh = storage.allocate(1);
+    EXPECT_EQ(TDataStorage::BLOCK_CHARS - 1, storage.remaining());
+    fresh[0] = L'y';
+    EXPECT_THROW(storage.allocate(0), AssertionViolationException);
+}
