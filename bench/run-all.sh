@@ -11,3 +11,7 @@ mapfile -t ref < <(python3 "$TESSEL_ROOT/bench/crc_reference.py" "$data/crc.bin"
 echo "${ref[0]}"
 "$TESSEL_ROOT/scripts/wine-run" "$bin/crc_bench.exe" --data "$data/crc.bin" --expect "${ref[1]}" \
     --reference-mbps "$(echo "${ref[0]}" | awk '{print $2}')"
+
+# Locks and the log call have no host peer: the figures stand alone.
+"$TESSEL_ROOT/scripts/wine-run" "$bin/lock_bench.exe"
+"$TESSEL_ROOT/scripts/wine-run" "$bin/log_bench.exe"
