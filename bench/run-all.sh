@@ -11,3 +11,10 @@ mapfile -t ref < <(python3 "$TESSEL_ROOT/bench/crc_reference.py" "$data/crc.bin"
 echo "${ref[0]}"
 "$TESSEL_ROOT/scripts/wine-run" "$bin/crc_bench.exe" --data "$data/crc.bin" --expect "${ref[1]}" \
     --reference-mbps "$(echo "${ref[0]}" | awk '{print $2}')"
+
+# UTF-8 <-> UTF-16 against the host's iconv on the same 64 MiB of mixed text, and doubles/s.
+mapfile -t ref < <(python3 "$TESSEL_ROOT/bench/utf_reference.py" "$data/utf8.txt" "$data/utf16.txt")
+printf '%s\n' "${ref[@]}"
+"$TESSEL_ROOT/scripts/wine-run" "$bin/utf_bench.exe" --utf8 "$data/utf8.txt" --utf16 "$data/utf16.txt" \
+    --iconv-utf8-to-utf16 "$(echo "${ref[0]}" | awk '{print $2}')" \
+    --iconv-utf16-to-utf8 "$(echo "${ref[1]}" | awk '{print $2}')"
