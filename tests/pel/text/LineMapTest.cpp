@@ -10,7 +10,8 @@ using namespace pel;
 
 namespace {
 
-std::vector<uint32_t> triple(const TextPosition& p) {
+std::vector<uint32_t> at(LineMap& map, uint32_t offset) {
+    const TextPosition p = map.getPosition(offset);
     return {p.line, p.column, p.offset};
 }
 
@@ -18,14 +19,18 @@ std::vector<uint32_t> triple(const TextPosition& p) {
 
 TEST(LineMap, CrLfIsOneBreak) {
     const std::wstring text = L"a\r\nb";
-    LineMap map(text.c_str(), static_cast<uint32_t>(text.size()));
-    EXPECT_EQ((std::vector<uint32_t>{1, 0, 3}), triple(map.getPosition(3)));
-    // Asked after a later offset, earlier ones come from the recorded starts.
-    EXPECT_EQ((std::vector<uint32_t>{0, 0, 0}), triple(map.getPosition(0)));
-    EXPECT_EQ((std::vector<uint32_t>{0, 1, 1}), triple(map.getPosition(1)));
-    // The LF of the pair belongs to the line the pair ends.
-    EXPECT_EQ((std::vector<uint32_t>{0, 2, 2}), triple(map.getPosition(2)));
-    EXPECT_EQ((std::vector<uint32_t>{1, 1, 4}), triple(map.getPosition(4)));
+    LineMap map(text.c_str(), 4);
+    EXPECT_EQ((std::vector<uint32_t>{1, 0, 3}), at(map, 3));
+    // Earlier offsets come from the recorded starts; the LF of the pair belongs to the line
+    // the pair ends.
+    EXPECT_EQ((std::vector<uint32_t>{0, 0, 0}), at(map, 0));
+    EXPECT_EQ((std::vector<uint32_t>{0, 2, 2}), at(map, 2));
+    EXPECT_EQ((std::vector<uint32_t>{1, 1, 4}), at(map, 4));
+    EXPECT_THROW(map.getPosition(5), AssertionViolationException);
+
+    const std::wstring lone = L"a\rb";
+    LineMap loneMap(lone.c_str(), 3);
+    EXPECT_EQ((std::vector<uint32_t>{1, 0, 2}), at(loneMap, 2));
 }
 
 TEST(LineMap, IncreasingOffsetsAnswerAsAFreshMap) {
@@ -33,23 +38,9 @@ TEST(LineMap, IncreasingOffsetsAnswerAsAFreshMap) {
     LineMap walking(text.c_str(), static_cast<uint32_t>(text.size()));
     for (uint32_t o = 0; o <= text.size(); ++o) {
         LineMap fresh(text.c_str(), static_cast<uint32_t>(text.size()));
-        EXPECT_EQ(triple(fresh.getPosition(o)), triple(walking.getPosition(o))) << o;
+        EXPECT_EQ(at(fresh, o), at(walking, o)) << o;
     }
-    LineMap map(text.c_str(), static_cast<uint32_t>(text.size()));
-    EXPECT_EQ((std::vector<uint32_t>{2, 0, 6}), triple(map.getPosition(6)));  // c
-    EXPECT_EQ((std::vector<uint32_t>{3, 0, 9}), triple(map.getPosition(9)));  // e after a lone CR
-    EXPECT_EQ((std::vector<uint32_t>{5, 0, 12}), triple(map.getPosition(12))); // f
-    // A CR at the very end ends its line: the length is the start of a last, empty line.
-    EXPECT_EQ((std::vector<uint32_t>{6, 0, 14}), triple(map.getPosition(14)));
-}
-
-TEST(LineMap, LoneCrAndBounds) {
-    const std::wstring text = L"a\rb";
-    LineMap map(text.c_str(), 3);
-    EXPECT_EQ((std::vector<uint32_t>{1, 0, 2}), triple(map.getPosition(2)));
-    EXPECT_THROW(map.getPosition(4), AssertionViolationException);
-
-    LineMap empty(nullptr, 0);
-    EXPECT_EQ((std::vector<uint32_t>{0, 0, 0}), triple(empty.getPosition(0)));
-    EXPECT_THROW(empty.getPosition(1), AssertionViolationException);
+    // e after a lone CR; a CR at the very end starts a last, empty line.
+    EXPECT_EQ((std::vector<uint32_t>{3, 0, 9}), at(walking, 9));
+    EXPECT_EQ((std::vector<uint32_t>{6, 0, 14}), at(walking, 14));
 }
