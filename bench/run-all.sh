@@ -31,3 +31,10 @@ echo "$to16"
 echo "$to8"
 run utf_bench --utf8 "$data/utf8.txt" --utf16 "$data/utf16.txt" \
     --iconv-utf8-to-utf16 "$(mbps "$to16")" --iconv-utf16-to-utf8 "$(mbps "$to8")"
+
+# Jasmine reading of a 32 MiB JSON document and of the same records as Jasmine, beside Python's
+# json.loads of the JSON document.
+$peer json "$data/doc.json" "$data/doc.jasmine" 32
+loads=$($peer json-loads "$data/doc.json")
+echo "$loads"
+run jasmine_bench --json "$data/doc.json" --jasmine "$data/doc.jasmine" --reference-mbps "$(mbps "$loads")"

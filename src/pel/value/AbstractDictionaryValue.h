@@ -136,6 +136,8 @@ public:
     Range<ConstIterator> membersByKey() const { return {keyOrderBegin(), keyOrderEnd()}; }
     Range<Iterator> membersByKey() { return {keyOrderBegin(), keyOrderEnd()}; }
 
+    // Every dictionary class makes its own copies.
+    Value* clone() const override = 0;
     // Same size, and every member has an equal member under the same key in other; the
     // order of the members does not matter.
     bool equals(const Value& other) const override;

@@ -6,7 +6,10 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <random>
 
 using namespace pel;
 
@@ -54,6 +57,68 @@ TEST(NumberParse, Doubles) {
         EXPECT_FALSE(parseDouble(&value, std::wstring(bad))) << bad;
     EXPECT_FALSE(parseDouble(&value, 2, L"1.5"));
     EXPECT_THROW(parseDouble(nullptr, 1, L"1"), AssertionViolationException);
+}
+
+// A number inside a long text: only the number and what could still extend it decide.
+TEST(NumberParse, NumbersInsideLongerText) {
+    const std::wstring tail(1 << 20, L' ');
+    int i = 0;
+    unsigned u = 0;
+    double d = 0;
+    EXPECT_TRUE(parseInt(&i, 2, (L"12" + tail).c_str()));
+    EXPECT_EQ(12, i);
+    EXPECT_TRUE(parseUnsigned(&u, 1, (L"7," + tail).c_str()));
+    EXPECT_TRUE(parseDouble(&d, 4, (L"-1.5" + tail).c_str()));
+    EXPECT_EQ(-1.5, d);
+
+    // Still "runs past the length" when the continuation is several characters long.
+    EXPECT_FALSE(parseInt(&i, 2, (L"123" + tail).c_str()));
+    EXPECT_FALSE(parseDouble(&d, 1, L"1e+5"));
+    EXPECT_FALSE(parseDouble(&d, 2, L"1.e-07"));
+    const std::wstring longNumber = L"0." + std::wstring(150, L'1');
+    EXPECT_TRUE(parseDouble(&d, static_cast<int>(longNumber.size()), (longNumber + tail).c_str()));
+    EXPECT_FALSE(parseDouble(&d, static_cast<int>(longNumber.size()), (longNumber + L"e-3").c_str()));
+}
+
+// The common shapes are read without the runtime; the results must not change.
+TEST(NumberParse, CommonShapesReadAsTheRuntimeReadsThem) {
+    int i = 0;
+    for (const wchar_t* text : {L"0", L"-0", L"+7", L"123456789", L"-987654321", L"1234567890", L"2147483647",
+                                L"-2147483648", L"000000012"}) {
+        EXPECT_TRUE(parseInt(&i, std::wstring(text))) << text;
+        EXPECT_EQ(std::wcstol(text, nullptr, 10), i) << text;
+    }
+    for (const wchar_t* bad : {L"-", L"+", L"1-", L"--1", L"1 ", L"2147483648"})
+        EXPECT_FALSE(parseInt(&i, std::wstring(bad))) << bad;
+
+    std::mt19937_64 random(3);
+    std::uniform_real_distribution<double> mantissa(-1, 1);
+    std::uniform_int_distribution<int> exponent(-320, 310);
+    for (int round = 0; round < 20000; ++round) {
+        char narrow[64];
+        const double value = mantissa(random) * std::pow(10.0, exponent(random));
+        if (!std::isfinite(value))
+            continue;
+        const int precision = round % 17 + 1;
+        std::snprintf(narrow, sizeof narrow, round % 3 ? "%.*g" : "%.*e", precision, value);
+        const std::wstring text(narrow, narrow + std::strlen(narrow));
+        double parsed = 0;
+        const bool ok = parseDouble(&parsed, text);
+        const double expected = std::strtod(narrow, nullptr);
+        if (std::isinf(expected) || (expected == 0 && value != 0 && std::strspn(narrow, "-0.e+") != std::strlen(narrow))) {
+            EXPECT_FALSE(ok) << narrow;
+        } else {
+            ASSERT_TRUE(ok) << narrow;
+            EXPECT_EQ(expected, parsed) << narrow;
+        }
+    }
+    double d = 0;
+    for (const wchar_t* text : {L"1.", L".5", L"+1.5", L"-0.0", L"0e0", L"1E+2", L"5e-324", L"1.7976931348623157e308"}) {
+        EXPECT_TRUE(parseDouble(&d, std::wstring(text))) << text;
+        EXPECT_EQ(std::wcstod(text, nullptr), d) << text;
+    }
+    for (const wchar_t* bad : {L"1e", L"e5", L".", L"-", L"1e400", L"1e-400", L"1.5.5", L"1e+"})
+        EXPECT_FALSE(parseDouble(&d, std::wstring(bad))) << bad;
 }
 
 TEST(IntegerFormat, EveryRadixWithWidth) {
