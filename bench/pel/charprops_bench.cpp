@@ -3,26 +3,13 @@
 // Prints "getCharacterProperties <millions> Mlookups/s".
 
 #include "pel/base/CharacterProperties.h"
+#include "support/Bench.h"
 
-#include <windows.h>
-
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
 
 namespace {
-
-double seconds() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 std::vector<uint32_t> mixedText(size_t count) {
     static const char* const words[] = {"the", "of", "and", "editor", "window", "search", "grammar",
@@ -58,14 +45,11 @@ std::vector<uint32_t> mixedText(size_t count) {
 int main() {
     const std::vector<uint32_t> text = mixedText(4u << 20);
     uint32_t sink = 0;
-    double best = 1e30;
-    for (int run = 0; run < 5; ++run) {
-        const double start = seconds();
+    const double best = bench::bestOf(5, [&] {
         for (uint32_t c : text)
             sink += pel::getCharacterProperties(c);
-        best = std::min(best, seconds() - start);
-    }
-    std::printf("getCharacterProperties %.1f Mlookups/s\n", static_cast<double>(text.size()) / best / 1e6);
+    });
+    bench::figure("getCharacterProperties", static_cast<double>(text.size()) / best / 1e6, "Mlookups/s");
     std::fprintf(stderr, "(checksum %08X)\n", static_cast<unsigned>(sink));
     return 0;
 }
