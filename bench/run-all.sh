@@ -32,6 +32,20 @@ echo "$to8"
 run utf_bench --utf8 "$data/utf8.txt" --utf16 "$data/utf16.txt" \
     --iconv-utf8-to-utf16 "$(mbps "$to16")" --iconv-utf16-to-utf8 "$(mbps "$to8")"
 
+# The text reader decoding 256 MiB of UTF-8 (detected) into UTF-16, against the host's iconv.
+$peer text "$data/utf8-256m.txt" "$data/utf16-256m.txt" 256
+reader=$($peer time utf8_to_utf16_iconv_256m "$(stat -c %s "$data/utf8-256m.txt")" -- \
+    iconv -f UTF-8 -t UTF-16LE "$data/utf8-256m.txt")
+echo "$reader"
+run text_reader_bench --utf8 "$data/utf8-256m.txt" --utf16 "$data/utf16-256m.txt" \
+    --iconv-utf8-to-utf16 "$(mbps "$reader")"
+
+# Unicode character-property lookups (no peer: the figure stands against its target of 20 M/s).
+run charprops_bench 2>/dev/null
+
+# RegEx::search beside direct Oniguruma calls on the same text, in the same program.
+run regex_bench 2>/dev/null
+
 # Jasmine reading of a 32 MiB JSON document and of the same records as Jasmine, beside Python's
 # json.loads of the JSON document.
 $peer json "$data/doc.json" "$data/doc.jasmine" 32

@@ -1,6 +1,7 @@
 #include "pel/base/Random.h"
 
 #include "pel/base/Assert.h"
+#include "pel/stream/RandomStream.h"
 
 #include <ctime>
 
@@ -71,6 +72,12 @@ void Random::seed(uint32_t s) {
     m_rear = m_table;
     for (int i = 0; i < 10 * m_randDeg; ++i)
         next();
+}
+
+void Random::seed() {
+    const int words = m_randType == 0 ? 1 : m_randDeg;
+    RandomInputStream stream;
+    stream.read(reinterpret_cast<char*>(m_table), static_cast<std::streamsize>(words) * 4);
 }
 
 uint32_t Random::next() {

@@ -15,6 +15,8 @@ public:
     Random& operator=(const Random&) = delete;
 
     void seed(uint32_t seed);
+    // Fills the state table from a RandomInputStream.
+    void seed();
 
     uint32_t next(); // 31 bits
     uint32_t next(uint32_t n); // next() mod n; n must not be 0
