@@ -68,8 +68,6 @@ public:
     // Equal kind and content; source ranges and string styles are ignored.
     virtual bool equals(const Value& other) const;
 
-    bool isNull() const { return type == TYPE_NULL; }
-
     const int32_t type;
     ValueSourceRange range;
 

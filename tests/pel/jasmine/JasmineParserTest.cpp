@@ -5,6 +5,7 @@
 #include "pel/jasmine/JasmineParser.h"
 #include "pel/jasmine/JasmineReaderHelper.h"
 #include "pel/jasmine/JasmineTokenStreams.h"
+#include "pel/stream/StreamTextReader.h"
 #include "pel/value/DictionaryValue.h"
 #include "pel/value/ListValue.h"
 #include "pel/value/RegExpValue.h"
@@ -12,6 +13,7 @@
 #include "pel/value/StringValue.h"
 
 #include <memory>
+#include <sstream>
 
 using namespace pel;
 using namespace tessel_test;
@@ -204,7 +206,7 @@ TEST(JasmineParser, OnlyTheFirstValueIsRead) {
     int32_t i = 0;
     EXPECT_TRUE(parse(L"1 2")->getInteger(&i));
     EXPECT_EQ(1, i);
-    EXPECT_TRUE(JasmineReaderHelper::read(L"1}")->getInteger(&i));
+    EXPECT_TRUE(Owned(JasmineReaderHelper::read(L"1}"))->getInteger(&i));
     Owned list(JasmineReaderHelper::read(L"[true] +++ \"unterminated"));
     EXPECT_EQ(Value::TYPE_LIST, list->type);
 
@@ -279,6 +281,19 @@ TEST(JasmineParser, NestingIsBounded) {
 
     e = parseError(std::wstring(100000, L'['));
     EXPECT_EQ(L"Nesting deeper than 512 levels.", e.message);
+}
+
+TEST(JasmineReaderHelper, ReadsAFileThroughTheStreamReader) {
+    // UTF-8 with a byte-order mark, as a bundle file on disk may be.
+    std::istringstream bytes("\xEF\xBB\xBF{name: 'caf\xC3\xA9', list: [1 2] // end\n}");
+    StreamTextReader reader(bytes, nullptr);
+    TTokenStore<JasmineToken> store;
+    Owned value(JasmineReaderHelper::readToStore(&reader, &store));
+    Owned expected(JasmineReaderHelper::read(std::wstring(L"{name: 'caf\u00e9' list: [1, 2]}")));
+    EXPECT_TRUE(value->equals(*expected));
+    std::wstring all;
+    store.appendText(0, store.size() - 1, all);
+    EXPECT_EQ(L"{name: 'caf\u00e9', list: [1 2] // end\n}", all);
 }
 
 TEST(JasmineReaderHelper, ChecksItsArguments) {
