@@ -20,32 +20,24 @@ using Owned = std::unique_ptr<Value>;
 
 TEST(Value, GettersAreStrictlyTyped) {
     ScalarValue integer(int32_t(7));
-    ScalarValue real(2.5);
-    ScalarValue boolean(true);
     StringValue text(L"7");
-
     double d = -1;
     int32_t i = -1;
     bool b = false;
     std::wstring s = L"unchanged";
+    // No conversions, and a failed getter leaves its out-parameter alone.
     EXPECT_FALSE(integer.getDouble(&d));
-    EXPECT_EQ(-1, d);
-    EXPECT_FALSE(real.getInteger(&i));
+    EXPECT_FALSE(ScalarValue(2.5).getInteger(&i));
     EXPECT_FALSE(text.getInteger(&i));
     EXPECT_FALSE(integer.getString(&s));
     EXPECT_FALSE(integer.getBool(&b));
+    EXPECT_EQ(-1, d);
     EXPECT_EQ(-1, i);
     EXPECT_EQ(L"unchanged", s);
 
-    EXPECT_TRUE(integer.getInteger(&i));
-    EXPECT_EQ(7, i);
-    EXPECT_TRUE(real.getDouble(&d));
-    EXPECT_EQ(2.5, d);
-    EXPECT_TRUE(boolean.getBool(&b));
-    EXPECT_TRUE(b);
-    EXPECT_TRUE(text.getString(&s));
-    EXPECT_EQ(L"7", s);
-
+    EXPECT_TRUE(integer.getInteger(&i) && i == 7);
+    EXPECT_TRUE(ScalarValue(true).getBool(&b) && b);
+    EXPECT_TRUE(text.getString(&s) && s == L"7");
     EXPECT_THROW(integer.getInteger(nullptr), NullPointerException);
     EXPECT_THROW(text.getString(nullptr), NullPointerException);
 }
@@ -54,17 +46,11 @@ TEST(Value, TypeNamesAndFactories) {
     EXPECT_STREQ(L"Real", Value::typeName(Value::TYPE_DOUBLE));
     EXPECT_STREQ(L"Dictionary", Value::typeName(7));
     EXPECT_STREQ(L"Null", Value::typeName(8));
-    EXPECT_STREQ(L"Null", Value::typeName(-1));
-
-    Owned null(Value::create());
-    EXPECT_EQ(Value::TYPE_NULL, null->type);
-    EXPECT_EQ(0, null->range.hasRange);
 
     std::unique_ptr<StringValue> cut(StringValue::create(L"abcdef", 3));
     EXPECT_EQ(L"abc", cut->text);
     EXPECT_EQ(StringValue::STYLE_DOUBLE_QUOTED, cut->style);
-    std::unique_ptr<StringValue> whole(StringValue::create(L"abcdef", -1));
-    EXPECT_EQ(L"abcdef", whole->text);
+    EXPECT_EQ(L"abcdef", std::unique_ptr<StringValue>(StringValue::create(L"abcdef", -1))->text);
     EXPECT_THROW(StringValue::create(nullptr, 0), NullPointerException);
 }
 
