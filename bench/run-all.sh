@@ -1,17 +1,60 @@
 #!/usr/bin/env bash
-# Runs every benchmark with its peer on the same data in the same run; one figure per line.
+# Runs every benchmark beside its host peer on the same data in the same run; one figure per line.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/env.sh"
 bin=$TESSEL_BUILD/bench
 data=$TESSEL_BUILD/bench-data
+peer="python3 $TESSEL_ROOT/bench/peer.py"
+run() { "$TESSEL_ROOT/scripts/wine-run" "$bin/$1.exe" "${@:2}"; }
+mbps() { awk '{print $2}' <<<"$1"; }
 mkdir -p "$data"
 
-# CRC-32 against the host's zlib (through Python).
-mapfile -t ref < <(python3 "$TESSEL_ROOT/bench/crc_reference.py" "$data/crc.bin")
-echo "${ref[0]}"
-"$TESSEL_ROOT/scripts/wine-run" "$bin/crc_bench.exe" --data "$data/crc.bin" --expect "${ref[1]}" \
-    --reference-mbps "$(echo "${ref[0]}" | awk '{print $2}')"
+$peer data "$data/64m.bin" 64
+$peer data "$data/256m.bin" 256
 
-# Locks and the log call have no host peer: the figures stand alone.
-"$TESSEL_ROOT/scripts/wine-run" "$bin/lock_bench.exe"
-"$TESSEL_ROOT/scripts/wine-run" "$bin/log_bench.exe"
+# CRC-32 against the host's zlib (through Python).
+mapfile -t zlib < <($peer zlib-crc32 "$data/64m.bin")
+echo "${zlib[0]}"
+run crc_bench --data "$data/64m.bin" --expect "${zlib[1]}" --reference-mbps "$(mbps "${zlib[0]}")"
+
+# SHA-1 against the host's sha1sum.
+sum=$($peer time sha1sum $((256 << 20)) -- sha1sum "$data/256m.bin")
+echo "$sum"
+run sha1_bench --data "$data/256m.bin" --expect "$(sha1sum "$data/256m.bin" | cut -c1-40)" \
+    --reference-mbps "$(mbps "$sum")"
+
+# UTF-8 <-> UTF-16 against the host's iconv on the same 64 MiB of mixed text; doubles formatted/s.
+$peer text "$data/utf8.txt" "$data/utf16.txt" 64
+to16=$($peer time utf8_to_utf16_iconv "$(stat -c %s "$data/utf8.txt")" -- iconv -f UTF-8 -t UTF-16LE "$data/utf8.txt")
+to8=$($peer time utf16_to_utf8_iconv "$(stat -c %s "$data/utf16.txt")" -- iconv -f UTF-16LE -t UTF-8 "$data/utf16.txt")
+echo "$to16"
+echo "$to8"
+run utf_bench --utf8 "$data/utf8.txt" --utf16 "$data/utf16.txt" \
+    --iconv-utf8-to-utf16 "$(mbps "$to16")" --iconv-utf16-to-utf8 "$(mbps "$to8")"
+
+# The text reader decoding 256 MiB of UTF-8 (detected) into UTF-16, against the host's iconv.
+$peer text "$data/utf8-256m.txt" "$data/utf16-256m.txt" 256
+reader=$($peer time utf8_to_utf16_iconv_256m "$(stat -c %s "$data/utf8-256m.txt")" -- \
+    iconv -f UTF-8 -t UTF-16LE "$data/utf8-256m.txt")
+echo "$reader"
+run text_reader_bench --utf8 "$data/utf8-256m.txt" --utf16 "$data/utf16-256m.txt" \
+    --iconv-utf8-to-utf16 "$(mbps "$reader")"
+
+# Unicode character-property lookups (no peer: the figure stands against its target of 20 M/s).
+run charprops_bench 2>/dev/null
+
+# RegEx::search beside direct Oniguruma calls on the same text, in the same program.
+run regex_bench 2>/dev/null
+
+# Jasmine reading of a 32 MiB JSON document and of the same records as Jasmine, beside Python's
+# json.loads of the JSON document.
+$peer json "$data/doc.json" "$data/doc.jasmine" 32
+loads=$($peer json-loads "$data/doc.json")
+echo "$loads"
+run jasmine_bench --json "$data/doc.json" --jasmine "$data/doc.jasmine" --reference-mbps "$(mbps "$loads")"
+
+# Lock and unlock pairs of the library mutex, alone and with four threads (no peer).
+run lock_bench
+
+# The log call into a listener that drops lines, beside the debugger output every line goes to.
+run log_bench

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Cross-builds Oniguruma, ICU (common library, data cut down to the character-set converters)
+# Cross-builds Oniguruma, ICU (common library, data cut down to the converter aliases and a few code pages)
 # and libpng from Debian's source packages into $TESSEL_DEPS. The cache counts only when its
 # stamp exists; a run that fails half way leaves nothing that a later run would take for good.
 set -euo pipefail
@@ -77,12 +77,20 @@ build_icu() {
     mkdir -p "$stage/include/unicode"
     cp "$src"/common/unicode/*.h "$stage/include/unicode/"
 
-    # Only the converters and their alias table go into the data library.
+    # The data library holds the converter alias table and a few code-page tables. The Unicode
+    # converters (UTF-8/16/32 and their relatives), US-ASCII and ISO-8859-1 are algorithmic and
+    # need only the aliases. The program converts the Unicode forms through ICU; the system ANSI
+    # code page goes through Windows. Kept: the Windows single-byte pages 1250-1258 (about 3 KB
+    # each) and Shift_JIS (ibm-943_P15A-2003) as the multi-byte case.
     log_step "packaging ICU's converter data"
     local tools="$native/bin" data="$work/icu-data"
     mkdir -p "$data/items"
     export LD_LIBRARY_PATH="$native/lib"
-    "$tools/icupkg" -l "$src/data/in/$datname.dat" | grep -E '(\.cnv|^cnvalias\.icu)$' >"$data/items.lst"
+    printf '%s\n' cnvalias.icu \
+        ibm-5346_P100-1998.cnv ibm-5347_P100-1998.cnv ibm-5348_P100-1997.cnv \
+        ibm-5349_P100-1998.cnv ibm-5350_P100-1998.cnv ibm-9447_P100-2002.cnv \
+        ibm-9448_X100-2005.cnv ibm-9449_P100-2002.cnv ibm-5354_P100-1998.cnv \
+        ibm-943_P15A-2003.cnv >"$data/items.lst"
     "$tools/icupkg" -x "$data/items.lst" -d "$data/items" "$src/data/in/$datname.dat"
     "$tools/icupkg" -a "$data/items.lst" -s "$data/items" new "$data/$datname.dat"
     "$tools/genccode" -a gcc-cygwin -e "$entry" -d "$data" "$data/$datname.dat" >/dev/null

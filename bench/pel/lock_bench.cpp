@@ -1,30 +1,16 @@
 // Lock and unlock pairs per second of the library's FastMutex: on one thread without
 // contention, and with four threads taking the same mutex.
-// Prints "fastmutex_uncontended <pairs/s> pairs/s" and "fastmutex_contended_4 <pairs/s> pairs/s".
 
 #include "pel/thread/Event.h"
 #include "pel/thread/Mutex.h"
 #include "pel/thread/Thread.h"
-
-#include <windows.h>
+#include "support/Bench.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 #include <vector>
 
 namespace {
-
-double seconds() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 constexpr int kUncontendedPairs = 20000000;
 constexpr int kContendedPairsPerThread = 1000000;
@@ -49,6 +35,7 @@ private:
     pel::Event& m_go;
 };
 
+// Seconds from the start signal until all four threads are done.
 double contendedRun() {
     pel::FastMutex mutex;
     pel::Event go(false);
@@ -59,32 +46,30 @@ double contendedRun() {
         threads.emplace_back(new pel::Thread);
         threads.back()->start(*bodies.back());
     }
-    const double start = seconds();
+    const double start = bench::seconds();
     go.signal();
     for (auto& thread : threads)
         thread->join();
-    return seconds() - start;
+    return bench::seconds() - start;
 }
 
 } // namespace
 
 int main() {
     pel::FastMutex mutex;
-    double best = 1e30;
-    for (int run = 0; run < 3; ++run) {
-        const double start = seconds();
+    const double alone = bench::bestOf(3, [&] {
         for (int i = 0; i < kUncontendedPairs; ++i) {
             mutex.lock();
             s_shared = s_shared + 1;
             mutex.unlock();
         }
-        best = std::min(best, seconds() - start);
-    }
-    std::printf("fastmutex_uncontended %.0f pairs/s\n", kUncontendedPairs / best);
+    });
+    bench::figure("fastmutex_uncontended", kUncontendedPairs / alone, "pairs/s");
 
-    best = 1e30;
+    double contended = 1e30;
     for (int run = 0; run < 3; ++run)
-        best = std::min(best, contendedRun());
-    std::printf("fastmutex_contended_4 %.0f pairs/s\n", kThreads * static_cast<double>(kContendedPairsPerThread) / best);
+        contended = std::min(contended, contendedRun());
+    bench::figure("fastmutex_contended_4", kThreads * static_cast<double>(kContendedPairsPerThread) / contended,
+                  "pairs/s");
     return 0;
 }

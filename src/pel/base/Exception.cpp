@@ -1,5 +1,7 @@
 #include "pel/base/Exception.h"
 
+#include "pel/text/StringTemplate.h"
+
 #include <boost/format.hpp>
 
 namespace pel {
@@ -17,8 +19,10 @@ void Exception::displayText(std::wstring& out) const {
 
 void ParserException::displayText(std::wstring& out) const {
     Exception::displayText(out);
-    out += L" at `" + std::to_wstring(start.line) + L':' + std::to_wstring(start.column) + L"` - `" +
-           std::to_wstring(end.line) + L':' + std::to_wstring(end.column) + L'`';
+    // Parsed once; copies share the parsed nodes, so this is safe on any thread.
+    static const StringTemplate POSITIONS(L" at `{1}:{2}` - `{3}:{4}`");
+    StringTemplate positions(POSITIONS);
+    out += positions.arg(1, start.line).arg(2, start.column).arg(3, end.line).arg(4, end.column).render();
 }
 
 namespace {

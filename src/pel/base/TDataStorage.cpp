@@ -15,12 +15,16 @@ char* previousBlock(char* block) {
 }
 } // namespace
 
-TDataStorage::~TDataStorage() {
+TDataStorage::~TDataStorage() { clear(); }
+
+void TDataStorage::clear() {
     while (m_block) {
         char* previous = previousBlock(m_block);
         delete[] m_block;
         m_block = previous;
     }
+    m_capacity = 0;
+    m_offset = 0;
 }
 
 wchar_t* TDataStorage::allocate(size_t size) {

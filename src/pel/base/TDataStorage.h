@@ -18,6 +18,9 @@ public:
     // Room for size characters (size >= 1).
     wchar_t* allocate(size_t size);
 
+    // Releases every block; the storage starts empty again.
+    void clear();
+
     size_t remaining() const { return m_capacity; }
 
 private:

@@ -1,23 +1,10 @@
 #include "pel/thread/Mutex.h"
 
 #include "pel/base/Exception.h"
+#include "pel/base/Timestamp.h"
 #include "pel/log/Log.h"
 
-#include <cstdint>
-
 namespace pel {
-
-namespace {
-
-// Microseconds since 1970 UTC from the system clock.
-int64_t nowMicroseconds() {
-    FILETIME time;
-    ::GetSystemTimeAsFileTime(&time);
-    const int64_t ticks = (static_cast<int64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-    return (ticks - 116444736000000000LL) / 10;
-}
-
-} // namespace
 
 Mutex_Impl::Mutex_Impl(DWORD spinCount) {
     // Since Vista the call cannot fail; older systems could run out of memory here, and the
@@ -30,13 +17,13 @@ Mutex_Impl::Mutex_Impl(DWORD spinCount) {
 Mutex_Impl::~Mutex_Impl() { ::DeleteCriticalSection(&m_section); }
 
 bool Mutex_Impl::tryLock(long milliseconds) {
-    const int64_t start = nowMicroseconds();
+    const Timestamp start;
     const int64_t limit = static_cast<int64_t>(milliseconds) * 1000;
     for (;;) {
         if (::TryEnterCriticalSection(&m_section))
             return true;
         ::Sleep(5);
-        if (nowMicroseconds() - start >= limit)
+        if (start.isElapsed(limit))
             return false;
     }
 }

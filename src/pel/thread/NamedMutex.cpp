@@ -1,14 +1,14 @@
 #include "pel/thread/NamedMutex.h"
 
 #include "pel/base/Exception.h"
-#include "pel/thread/MessageText.h"
+#include "pel/text/StringTemplate.h"
 
 namespace pel {
 
 NamedMutexImpl::NamedMutexImpl(const std::wstring& name)
     : m_name(name), m_handle(::CreateMutexW(nullptr, FALSE, name.c_str())) {
     if (!m_handle)
-        throw SystemException(fillMessageName(L"Cannot create named mutex `{1}`.", m_name));
+        throw SystemException(StringTemplate(L"Cannot create named mutex `{1}`.").arg(1, m_name).render());
 }
 
 NamedMutexImpl::~NamedMutexImpl() { ::CloseHandle(m_handle); }
@@ -23,11 +23,11 @@ bool NamedMutexImpl::waitFor(DWORD milliseconds) {
         break;
     case WAIT_ABANDONED:
         ::ReleaseMutex(m_handle);
-        throw SystemException(fillMessageName(L"Cannot lock named mutex (abandoned) `{1}`.", m_name));
+        throw SystemException(StringTemplate(L"Cannot lock named mutex (abandoned) `{1}`.").arg(1, m_name).render());
     default:
         break;
     }
-    throw SystemException(fillMessageName(L"Cannot lock named mutex `{1}`.", m_name));
+    throw SystemException(StringTemplate(L"Cannot lock named mutex `{1}`.").arg(1, m_name).render());
 }
 
 void NamedMutexImpl::lock() { waitFor(INFINITE); }

@@ -171,3 +171,15 @@ TEST(TDataStorage, LargeRequestsGetTheirOwnBlock) {
     fresh[0] = L'y';
     EXPECT_THROW(storage.allocate(0), AssertionViolationException);
 }
+
+TEST(TDataStorage, ClearStartsEmptyAndStaysUsable) {
+    TDataStorage storage;
+    storage.allocate(100);
+    storage.allocate(20000);
+    storage.clear();
+    EXPECT_EQ(0u, storage.remaining());
+    storage.clear();
+    wchar_t* room = storage.allocate(3);
+    room[2] = L'z';
+    EXPECT_EQ(TDataStorage::BLOCK_CHARS - 3, storage.remaining());
+}

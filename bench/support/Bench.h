@@ -1,0 +1,84 @@
+#pragma once
+// Shared pieces of the benchmark programs: a monotonic clock, options, input files and the
+// one-line figures ("name value unit") that bench/run-all.sh prints.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+inline double seconds() {
+    static const LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Best of several runs of body, in seconds.
+template <class Body>
+double bestOf(int runs, Body body) {
+    double best = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        const double start = seconds();
+        body();
+        const double elapsed = seconds() - start;
+        if (elapsed < best)
+            best = elapsed;
+    }
+    return best;
+}
+
+// "--name value" options.
+class Options {
+public:
+    Options(int argc, char** argv) : m_args(argv + 1, argv + argc) {}
+    const char* get(const char* name, const char* fallback = nullptr) const {
+        for (size_t i = 0; i + 1 < m_args.size(); ++i)
+            if (m_args[i] == name)
+                return m_args[i + 1].c_str();
+        return fallback;
+    }
+    double number(const char* name, double fallback = 0) const {
+        const char* text = get(name);
+        return text ? std::atof(text) : fallback;
+    }
+
+private:
+    std::vector<std::string> m_args;
+};
+
+inline std::vector<unsigned char> loadFile(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<unsigned char> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (data.empty()) {
+        std::fprintf(stderr, "cannot read %s\n", path);
+        std::exit(2);
+    }
+    return data;
+}
+
+inline void figure(const char* name, double value, const char* unit) {
+    std::printf("%s %.*f %s\n", name, value >= 100 ? 0 : 2, value, unit);
+}
+
+// The figure and, when the peer's figure on the same data is known, the ratio to it.
+inline void figureBeside(const char* name, double value, const char* unit, const char* peer, double peerValue) {
+    figure(name, value, unit);
+    if (peerValue > 0) {
+        const std::string ratioName = std::string(name) + "_vs_" + peer;
+        figure(ratioName.c_str(), value / peerValue, "ratio");
+    }
+}
+
+} // namespace bench

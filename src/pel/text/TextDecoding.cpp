@@ -1,0 +1,266 @@
+#include "pel/text/TextDecoding.h"
+
+#include "pel/base/Assert.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace pel {
+
+namespace {
+
+const unsigned char kUtf32Le[] = {0xFF, 0xFE, 0x00, 0x00};
+const unsigned char kUtf32Be[] = {0x00, 0x00, 0xFE, 0xFF};
+const unsigned char kUtf8[] = {0xEF, 0xBB, 0xBF};
+const unsigned char kUtf16Be[] = {0xFE, 0xFF};
+const unsigned char kUtf16Le[] = {0xFF, 0xFE};
+
+const BomEntry kBomTable[] = {
+    {kUtf32Le, 4, ENCODING_UTF32LE}, {kUtf32Be, 4, ENCODING_UTF32BE}, {kUtf8, 3, ENCODING_UTF8},
+    {kUtf16Be, 2, ENCODING_UTF16BE}, {kUtf16Le, 2, ENCODING_UTF16LE}, {nullptr, 0, 0},
+};
+
+const wchar_t kReplacement = 0xFFFD;
+
+bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// Length of the UTF-8 sequence a lead byte opens and the allowed range of its second byte,
+// which rules out overlong forms, surrogates and values beyond U+10FFFF. 0: not a lead byte.
+int utf8SequenceLength(unsigned char lead, unsigned char* secondMin, unsigned char* secondMax) {
+    *secondMin = 0x80;
+    *secondMax = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        if (lead == 0xE0)
+            *secondMin = 0xA0;
+        else if (lead == 0xED)
+            *secondMax = 0x9F;
+        return 3;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        if (lead == 0xF0)
+            *secondMin = 0x90;
+        else if (lead == 0xF4)
+            *secondMax = 0x8F;
+        return 4;
+    }
+    return 0;
+}
+
+// Result of one well-formed or ill-formed step of the UTF-8 decoder.
+struct Utf8Step {
+    uint32_t value; // the scalar value, or U+FFFD
+    size_t bytes;   // bytes the step consumes; 0: cut off by the end of the input
+};
+
+Utf8Step decodeUtf8Step(const unsigned char* p, size_t available) {
+    if (p[0] < 0x80)
+        return {p[0], 1};
+    unsigned char secondMin, secondMax;
+    const int length = utf8SequenceLength(p[0], &secondMin, &secondMax);
+    if (length == 0)
+        return {kReplacement, 1};
+    for (int i = 1; i < length; ++i) {
+        if (static_cast<size_t>(i) >= available)
+            return {kReplacement, 0};
+        const bool ok = i == 1 ? (p[1] >= secondMin && p[1] <= secondMax) : isContinuation(p[i]);
+        if (!ok)
+            return {kReplacement, static_cast<size_t>(i)}; // the bytes before the offending one
+    }
+    uint32_t value = p[0] & (0xFF >> (length + 1));
+    for (int i = 1; i < length; ++i)
+        value = (value << 6) | (p[i] & 0x3F);
+    if (value == 0xFFFE || value == 0xFFFF)
+        value = kReplacement;
+    return {value, static_cast<size_t>(length)};
+}
+
+bool decodeUtf8(wchar_t* dst, const unsigned char* src, size_t size, size_t* io_capacity, size_t* o_consumed) {
+    const size_t capacity = *io_capacity;
+    size_t in = 0, out = 0;
+    while (in < size) {
+        Utf8Step step = decodeUtf8Step(src + in, size - in);
+        if (step.bytes == 0) {
+            if (o_consumed)
+                break; // the rest of the sequence comes with the next block
+            step = {kReplacement, size - in};
+        }
+        const size_t units = step.value >= 0x10000 ? 2 : 1;
+        if (out + units > capacity) {
+            if (!o_consumed)
+                return false;
+            break;
+        }
+        if (units == 2) {
+            dst[out++] = static_cast<wchar_t>(0xD800 + ((step.value - 0x10000) >> 10));
+            dst[out++] = static_cast<wchar_t>(0xDC00 + ((step.value - 0x10000) & 0x3FF));
+        } else {
+            dst[out++] = static_cast<wchar_t>(step.value);
+        }
+        in += step.bytes;
+    }
+    *io_capacity = out;
+    if (o_consumed)
+        *o_consumed = in;
+    return true;
+}
+
+bool decodeUtf16(wchar_t* dst, const unsigned char* src, size_t size, bool bigEndian, size_t* io_capacity,
+                 size_t* o_consumed) {
+    size_t units = size / 2;
+    if (units > *io_capacity) {
+        if (!o_consumed)
+            return false;
+        units = *io_capacity;
+    }
+    for (size_t i = 0; i < units; ++i) {
+        const unsigned char a = src[2 * i], b = src[2 * i + 1];
+        dst[i] = static_cast<wchar_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
+    }
+    // A lone last byte is carried by a stream, or stands for a damaged unit at the end.
+    if (!o_consumed && size % 2 != 0) {
+        if (units + 1 > *io_capacity)
+            return false;
+        dst[units++] = kReplacement;
+    }
+    *io_capacity = units;
+    if (o_consumed)
+        *o_consumed = units * 2;
+    return true;
+}
+
+bool decodeUtf32(wchar_t* dst, const unsigned char* src, size_t size, bool bigEndian, size_t* io_capacity,
+                 size_t* o_consumed) {
+    const size_t capacity = *io_capacity;
+    size_t in = 0, out = 0;
+    for (; in + 4 <= size; in += 4) {
+        const unsigned char* p = src + in;
+        const uint32_t value = bigEndian ? (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3]
+                                         : (uint32_t(p[3]) << 24) | (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
+        const bool valid = value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF);
+        const size_t units = valid && value >= 0x10000 ? 2 : 1;
+        if (out + units > capacity) {
+            if (!o_consumed)
+                return false;
+            break;
+        }
+        if (!valid) {
+            dst[out++] = kReplacement;
+        } else if (units == 2) {
+            dst[out++] = static_cast<wchar_t>(0xD800 + ((value - 0x10000) >> 10));
+            dst[out++] = static_cast<wchar_t>(0xDC00 + ((value - 0x10000) & 0x3FF));
+        } else {
+            dst[out++] = static_cast<wchar_t>(value);
+        }
+    }
+    if (!o_consumed && in < size) {
+        if (out + 1 > capacity)
+            return false;
+        dst[out++] = kReplacement;
+        in = size;
+    }
+    *io_capacity = out;
+    if (o_consumed)
+        *o_consumed = in;
+    return true;
+}
+
+bool decodeCodePage(wchar_t* dst, const unsigned char* src, size_t size, UINT codePage, size_t* io_capacity,
+                    size_t* o_consumed) {
+    // A stream block must not split a double-byte character: a lead byte without its trail
+    // waits for the next block. Trail bytes can look like lead bytes, so walk from the block's
+    // start, which is a character boundary.
+    if (o_consumed && size > 0 && ::IsDBCSLeadByteEx(codePage, src[size - 1])) {
+        size_t i = 0;
+        while (i < size)
+            i += ::IsDBCSLeadByteEx(codePage, src[i]) ? 2 : 1;
+        if (i > size)
+            --size;
+    }
+    if (o_consumed)
+        *o_consumed = size;
+    if (size == 0) {
+        *io_capacity = 0;
+        return true;
+    }
+    if (size > INT_MAX || *io_capacity > INT_MAX)
+        return false;
+    const int written = ::MultiByteToWideChar(codePage, 0, reinterpret_cast<const char*>(src), static_cast<int>(size),
+                                              dst, static_cast<int>(*io_capacity));
+    if (written <= 0)
+        return false;
+    *io_capacity = static_cast<size_t>(written);
+    return true;
+}
+
+} // namespace
+
+const BomEntry& detect_bom_encoding(const void* data, size_t size) {
+    const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    const BomEntry* entry = kBomTable;
+    for (; entry->length != 0; ++entry)
+        if (size >= static_cast<size_t>(entry->length) && std::memcmp(bytes, entry->bytes, entry->length) == 0)
+            break;
+    return *entry;
+}
+
+bool is_utf8_text(const void* data, size_t size) {
+    const unsigned char* p = static_cast<const unsigned char*>(data);
+    bool multiByte = false;
+    for (size_t i = 0; i < size;) {
+        const unsigned char lead = p[i];
+        if (lead == 0)
+            return false;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        unsigned char secondMin, secondMax;
+        const int length = utf8SequenceLength(lead, &secondMin, &secondMax);
+        if (length == 0)
+            return false;
+        for (int k = 1; k < length; ++k) {
+            if (i + k >= size)
+                return true; // cut off by the end of the data
+            const unsigned char byte = p[i + k];
+            if (k == 1 ? (byte < secondMin || byte > secondMax) : !isContinuation(byte))
+                return false;
+        }
+        multiByte = true;
+        i += length;
+    }
+    return multiByte;
+}
+
+bool decode_text(wchar_t* o_dst, const void* src, size_t size, uint32_t code, size_t* io_capacity,
+                 size_t* o_consumed) {
+    PEL_CHECK_PTR(io_capacity);
+    if (*io_capacity > 0)
+        PEL_CHECK_PTR(o_dst);
+    const unsigned char* bytes = static_cast<const unsigned char*>(src);
+    if (size > 0)
+        PEL_CHECK_PTR(src);
+    switch (code) {
+    case ENCODING_UTF16LE:
+        return decodeUtf16(o_dst, bytes, size, false, io_capacity, o_consumed);
+    case ENCODING_UTF16BE:
+        return decodeUtf16(o_dst, bytes, size, true, io_capacity, o_consumed);
+    case ENCODING_UTF8:
+    case ENCODING_UTF8_PLAIN:
+        return decodeUtf8(o_dst, bytes, size, io_capacity, o_consumed);
+    case ENCODING_UTF32LE:
+        return decodeUtf32(o_dst, bytes, size, false, io_capacity, o_consumed);
+    case ENCODING_UTF32BE:
+        return decodeUtf32(o_dst, bytes, size, true, io_capacity, o_consumed);
+    case ENCODING_ANSI:
+        return decodeCodePage(o_dst, bytes, size, CP_ACP, io_capacity, o_consumed);
+    default:
+        return decodeCodePage(o_dst, bytes, size, code & 0xFFFF, io_capacity, o_consumed);
+    }
+}
+
+} // namespace pel

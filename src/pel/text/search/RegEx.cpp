@@ -1,0 +1,214 @@
+#include "pel/text/search/RegEx.h"
+
+#include "pel/base/Assert.h"
+#include "pel/text/search/RegExLibrary.h"
+
+#include <oniguruma.h>
+
+#include <cwchar>
+
+namespace pel {
+
+namespace {
+
+const OnigUChar* bytes(const wchar_t* p) {
+    return reinterpret_cast<const OnigUChar*>(p);
+}
+
+bool isHexDigit(wchar_t c) {
+    return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
+}
+
+} // namespace
+
+// The engine's side of a RegEx. It compiles from its own copy of the pattern: the engine's
+// error record points into the pattern text, and the caller's buffer may be gone when the
+// error is asked for.
+class RegExCompiled {
+public:
+    RegExCompiled() : m_encoding(ONIG_ENCODING_UTF16_LE), m_syntax(OnigDefaultSyntax) {}
+    ~RegExCompiled() {
+        if (m_regex)
+            onig_free(m_regex);
+    }
+
+    bool compile(const wchar_t* pattern, size_t length, uint32_t options) {
+        if (!pattern || length == 0)
+            return false;
+        m_pattern.assign(pattern, length);
+        m_last_error = 0;
+        if (m_regex) {
+            onig_free(m_regex);
+            m_regex = nullptr;
+        }
+        m_error_info = OnigErrorInfo();
+        const wchar_t* start = m_pattern.data();
+        m_last_error = onig_new(&m_regex, bytes(start), bytes(start + length), options, m_encoding, m_syntax,
+                                &m_error_info);
+        if (m_last_error != ONIG_NORMAL) {
+            if (m_regex) {
+                onig_free(m_regex);
+                m_regex = nullptr;
+            }
+            return false;
+        }
+        return true;
+    }
+
+    std::wstring m_pattern;
+    OnigRegex m_regex = nullptr;
+    OnigEncoding m_encoding;
+    OnigSyntaxType* m_syntax;
+    OnigErrorInfo m_error_info = OnigErrorInfo();
+    int m_last_error = 0;
+};
+
+RegEx::RegEx(const wchar_t* pattern, size_t length, RegExOptions options)
+    : m_compiled(new RegExCompiled()), m_options(options.options), m_global(options.global) {
+    initRegExLibrary();
+    m_compiled->compile(pattern, length, m_options);
+    m_last_error.store(m_compiled->m_last_error, std::memory_order_relaxed);
+}
+
+RegEx::~RegEx() = default;
+
+std::unique_ptr<RegEx> RegEx::create(const wchar_t* pattern, RegExOptions options) {
+    return std::unique_ptr<RegEx>(new RegEx(pattern, pattern ? std::wcslen(pattern) : 0, options));
+}
+
+std::unique_ptr<RegEx> RegEx::create(const std::wstring& pattern, RegExOptions options) {
+    return std::unique_ptr<RegEx>(new RegEx(pattern.data(), pattern.size(), options));
+}
+
+bool RegEx::isCompiled() const {
+    return m_compiled->m_regex != nullptr;
+}
+
+int RegEx::getCaptureCount() const {
+    return m_compiled->m_regex ? onig_number_of_captures(m_compiled->m_regex) : 0;
+}
+
+const std::wstring& RegEx::getPattern() const {
+    return m_compiled->m_pattern;
+}
+
+bool RegEx::rangeHolds(const wchar_t* text, const wchar_t* textEnd, const wchar_t* at) const {
+    // The engine trusts its pointers: a range that runs backwards (a scanner without text) or a
+    // position outside it would be read out of bounds.
+    return text && textEnd >= text && at >= text && at <= textEnd;
+}
+
+void RegEx::recordMatchResult(int result, MatchResultsRegEx* results) const {
+    results->forgetCachedCounts();
+    if (result >= 0)
+        return;
+    if (result != ONIG_MISMATCH)
+        m_last_error.store(result, std::memory_order_relaxed);
+    // After an error the region may hold a half-finished attempt: show no match.
+    onig_region_clear(results->region());
+}
+
+MatchResultsRegEx* RegEx::match(MatchResultsRegEx* results, const wchar_t* text, const wchar_t* textEnd,
+                                const wchar_t* at) const {
+    if (!results)
+        results = new MatchResultsRegEx();
+    else
+        results->clear();
+    OnigRegex regex = m_compiled->m_regex;
+    if (!regex || !rangeHolds(text, textEnd, at))
+        return results;
+    const int result = onig_match(regex, bytes(text), bytes(textEnd), bytes(at), results->region(), m_options);
+    recordMatchResult(result, results);
+    return results;
+}
+
+MatchResultsRegEx* RegEx::search(MatchResultsRegEx* results, const wchar_t* text, const wchar_t* textEnd,
+                                 const wchar_t* rangeStart, const wchar_t* rangeEnd) const {
+    if (!results)
+        results = new MatchResultsRegEx();
+    else
+        results->clear();
+    OnigRegex regex = m_compiled->m_regex;
+    if (!regex || !rangeHolds(text, textEnd, rangeStart) || !rangeHolds(text, textEnd, rangeEnd))
+        return results;
+    const int result = onig_search(regex, bytes(text), bytes(textEnd), bytes(rangeStart), bytes(rangeEnd),
+                                   results->region(), m_options);
+    recordMatchResult(result, results);
+    return results;
+}
+
+bool RegEx::parseOptions(const wchar_t* letters, RegExOptions* o_options) {
+    PEL_CHECK_PTR(o_options);
+    *o_options = RegExOptions();
+    if (!letters)
+        return true;
+    for (const wchar_t* p = letters; *p; ++p) {
+        switch (*p) {
+        case L'i': o_options->options |= RegExOptions::IGNORE_CASE; break;
+        case L'x': o_options->options |= RegExOptions::EXTENDED; break;
+        case L'm': o_options->options |= RegExOptions::MULTILINE; break;
+        case L'g': o_options->global = true; break;
+        default: break;
+        }
+    }
+    return true;
+}
+
+bool RegEx::getErrorInfo(RegExErrorInfo* o_error_info) const {
+    PEL_CHECK_PTR(o_error_info);
+    const int code = m_last_error.load(std::memory_order_relaxed);
+    if (code == 0)
+        return false;
+    const RegExCompiled& compiled = *m_compiled;
+    OnigUChar message[ONIG_MAX_ERROR_MESSAGE_LEN + 1] = {};
+    OnigErrorInfo info = compiled.m_error_info;
+    const int length = onig_error_code_to_str(message, code, &info);
+    o_error_info->code = code;
+    o_error_info->message.clear();
+    // The engine's messages are ASCII (it escapes pattern text it quotes); widen byte by byte.
+    for (int i = 0; i < length && message[i]; ++i)
+        o_error_info->message += static_cast<wchar_t>(message[i]);
+    o_error_info->begin = 0;
+    o_error_info->end = 0;
+    const OnigUChar* pattern = bytes(compiled.m_pattern.data());
+    if (info.par) {
+        o_error_info->begin = static_cast<int>((info.par - pattern) / 2);
+        if (info.par_end)
+            o_error_info->end = static_cast<int>((info.par_end - pattern) / 2);
+    }
+    return true;
+}
+
+bool RegEx::fixHexEscapes(const std::wstring& pattern, std::wstring* o_fixed_re) {
+    PEL_CHECK_PTR(o_fixed_re);
+    const size_t length = pattern.size();
+    if (length < 4) {
+        *o_fixed_re = pattern;
+        return false;
+    }
+    std::wstring& out = *o_fixed_re;
+    out.clear();
+    out.reserve(length);
+    bool changed = false;
+    size_t backslashes = 0; // run of backslashes just before i
+    size_t i = 0;
+    while (i < length) {
+        const wchar_t c = pattern[i];
+        // Only a backslash that is not itself escaped starts a byte escape.
+        if (c == L'\\' && backslashes % 2 == 0 && i + 3 < length && pattern[i + 1] == L'x' &&
+            isHexDigit(pattern[i + 2]) && isHexDigit(pattern[i + 3])) {
+            out.append(pattern, i, 4);
+            out.append(L"\\x00");
+            i += 4;
+            backslashes = 0;
+            changed = true;
+            continue;
+        }
+        out += c;
+        backslashes = c == L'\\' ? backslashes + 1 : 0;
+        ++i;
+    }
+    return changed;
+}
+
+} // namespace pel

@@ -1,0 +1,86 @@
+#pragma once
+// A regular expression compiled by the Oniguruma engine for UTF-16 text, shared read-only
+// between threads. Compiling never throws: a pattern that does not compile keeps its error for
+// getErrorInfo and never matches. Offsets are in characters.
+
+#include "pel/text/search/MatchResults.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace pel {
+
+// The option word (engine option bits) and the global flag, as parsed from option letters.
+struct RegExOptions {
+    static constexpr uint32_t IGNORE_CASE = 1;
+    static constexpr uint32_t EXTENDED = 2;
+    static constexpr uint32_t MULTILINE = 4; // a dot also matches a line feed
+    static constexpr uint32_t CAPTURE_GROUP = 256;
+
+    uint32_t options = CAPTURE_GROUP;
+    bool global = false; // the "g" letter: kept for callers, matching ignores it
+};
+
+struct RegExErrorInfo {
+    int code = 0;
+    std::wstring message;
+    int begin = 0; // character span of the offending part of the pattern; 0 when unknown
+    int end = 0;
+};
+
+class RegExCompiled;
+
+class RegEx {
+public:
+    // Compiles the pattern (null or empty: nothing compiled and no error).
+    static std::unique_ptr<RegEx> create(const wchar_t* pattern, RegExOptions options = RegExOptions());
+    static std::unique_ptr<RegEx> create(const std::wstring& pattern, RegExOptions options = RegExOptions());
+    ~RegEx();
+    RegEx(const RegEx&) = delete;
+    RegEx& operator=(const RegEx&) = delete;
+
+    // Matches anchored at `at` inside [text, textEnd); look-behind may see the text before `at`.
+    // Fills results (cleared first) or, when results is null, a new object the caller then owns.
+    // Offsets count from text. A range that does not hold `at` matches nothing.
+    MatchResultsRegEx* match(MatchResultsRegEx* results, const wchar_t* text, const wchar_t* textEnd,
+                             const wchar_t* at) const;
+    // As match, but finds the first match that starts anywhere from rangeStart on, before
+    // rangeEnd (searching backwards when rangeEnd lies before rangeStart). The engine may also
+    // want the literal part it looks for first to end before rangeEnd: to search all of the
+    // text after rangeStart, pass textEnd.
+    MatchResultsRegEx* search(MatchResultsRegEx* results, const wchar_t* text, const wchar_t* textEnd,
+                              const wchar_t* rangeStart, const wchar_t* rangeEnd) const;
+
+    // Letters i, x, m set the option bits, g the global flag; other letters are ignored.
+    static bool parseOptions(const wchar_t* letters, RegExOptions* o_options);
+    // Rewrites each byte escape \xHH as \xHH\x00 so that it stands for one UTF-16 unit of the
+    // text. Returns whether anything was rewritten.
+    static bool fixHexEscapes(const std::wstring& pattern, std::wstring* o_fixed_re);
+
+    // The last compile or match error; false when there is none.
+    bool getErrorInfo(RegExErrorInfo* o_error_info) const;
+    int getErrorCode() const { return m_last_error.load(std::memory_order_relaxed); }
+    bool isCompiled() const;
+    // Number of capture groups of the compiled pattern (group 0 not counted); 0 when not compiled.
+    int getCaptureCount() const;
+    uint32_t getOptions() const { return m_options; }
+    bool isGlobal() const { return m_global; }
+    const std::wstring& getPattern() const;
+
+private:
+    RegEx(const wchar_t* pattern, size_t length, RegExOptions options);
+    bool rangeHolds(const wchar_t* text, const wchar_t* textEnd, const wchar_t* at) const;
+    void recordMatchResult(int result, MatchResultsRegEx* results) const;
+
+    std::unique_ptr<RegExCompiled> m_compiled;
+    uint32_t m_options;
+    bool m_global;
+    // A failing match overwrites it; matches may run on several threads at once.
+    mutable std::atomic<int> m_last_error{0};
+};
+
+using RegExPtr = std::shared_ptr<RegEx>;
+
+} // namespace pel
