@@ -13,7 +13,6 @@
 
 #include <atomic>
 #include <string>
-#include <thread>
 #include <type_traits>
 #include <vector>
 
@@ -69,25 +68,6 @@ TEST(FastMutex, ExcludesOtherThreadsAndTimesOut) {
         mutex.unlock();
     });
     EXPECT_TRUE(once);
-}
-
-TEST(FastMutex, TimedLockWaitsForTheRelease) {
-    FastMutex mutex;
-    Event held;
-    Event release;
-    FunctionRunnable holder([&] {
-        mutex.lock();
-        held.signal();
-        release.wait();
-        mutex.unlock();
-    });
-    Thread thread;
-    thread.start(holder);
-    held.wait();
-    release.signal();
-    EXPECT_TRUE(mutex.tryLock(60000));
-    mutex.unlock();
-    thread.join();
 }
 
 TEST(FastMutex, GuardsACounterAcrossThreads) {
@@ -288,31 +268,4 @@ TEST(MessageQueue, FirstInFirstOutAndNeverBlocks) {
     EXPECT_EQ(second, queue.get());
     EXPECT_EQ(nullptr, queue.get());
     EXPECT_THROW(queue.post(nullptr), NullPointerException);
-}
-
-TEST(MessageQueue, KeepsEachProducersOrder) {
-    MessageQueue queue;
-    constexpr int kProducers = 4;
-    constexpr int kMessages = 2000;
-    std::vector<std::thread> producers;
-    for (int p = 0; p < kProducers; ++p)
-        producers.emplace_back([&queue, p] {
-            for (int n = 0; n < kMessages; ++n)
-                queue.post(std::make_shared<NumberMessage>(p, n));
-        });
-    int next[kProducers] = {};
-    int received = 0;
-    while (received < kProducers * kMessages) {
-        auto message = std::static_pointer_cast<NumberMessage>(queue.get());
-        if (!message) {
-            ::Sleep(0);
-            continue;
-        }
-        ASSERT_EQ(next[message->producer], message->number);
-        ++next[message->producer];
-        ++received;
-    }
-    for (auto& producer : producers)
-        producer.join();
-    EXPECT_EQ(nullptr, queue.get());
 }
