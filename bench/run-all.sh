@@ -58,3 +58,13 @@ run lock_bench
 
 # The log call into a listener that drops lines, beside the debugger output every line goes to.
 run log_bench
+
+# Sequential write and read of 256 MiB through FileBuffer, beside dd of the same size and block size.
+ddfile="$data/dd-256m.bin"
+ddw=$($peer time dd_write $((256 << 20)) -- dd if=/dev/zero of="$ddfile" bs=1M count=256 status=none)
+ddr=$($peer time dd_read $((256 << 20)) -- dd if="$ddfile" of=/dev/null bs=1M status=none)
+rm -f "$ddfile"
+echo "$ddw"
+echo "$ddr"
+run filebuffer_bench --file "$data/filebuffer-256m.bin" --mib 256 \
+    --dd-write-mbps "$(mbps "$ddw")" --dd-read-mbps "$(mbps "$ddr")"

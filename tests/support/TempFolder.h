@@ -13,11 +13,10 @@ public:
     TempFolder() {
         static int counter = 0;
         wchar_t base[MAX_PATH];
-        ::GetTempPathW(MAX_PATH, base);
         wchar_t full[MAX_PATH];
+        ::GetTempPathW(MAX_PATH, base);
         ::GetLongPathNameW(base, full, MAX_PATH);
-        path = std::wstring(full) + L"tessel-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-               std::to_wstring(++counter);
+        path = full + (L"tessel-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter));
         ::CreateDirectoryW(path.c_str(), nullptr);
     }
     ~TempFolder() { removeTree(L"\\\\?\\" + path); }
@@ -32,20 +31,13 @@ private:
     static void removeTree(const std::wstring& folder) {
         WIN32_FIND_DATAW data;
         HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                const std::wstring name = data.cFileName;
-                if (name == L"." || name == L"..")
-                    continue;
-                const std::wstring item = folder + L"\\" + name;
-                ::SetFileAttributesW(item.c_str(), FILE_ATTRIBUTE_NORMAL);
-                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    removeTree(item);
-                else
-                    ::DeleteFileW(item.c_str());
-            } while (::FindNextFileW(find, &data));
-            ::FindClose(find);
+        for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &data)) {
+            const std::wstring name = data.cFileName, item = folder + L"\\" + name;
+            if (name != L"." && name != L".." && ::SetFileAttributesW(item.c_str(), FILE_ATTRIBUTE_NORMAL))
+                (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? removeTree(item) : (void)::DeleteFileW(item.c_str());
         }
+        if (find != INVALID_HANDLE_VALUE)
+            ::FindClose(find);
         ::RemoveDirectoryW(folder.c_str());
     }
 };

@@ -117,6 +117,7 @@ bool FileBuffer::writeBack() {
         if (written != wanted) {
             log_printf(LOG_INFO, LOG_UNKNOWN_SOURCE, L"FileBuffer: Flush buffer failed. Your data may be inconsistent !\n");
             setErrorIfClear(ERROR_WRITE_FAULT, path());
+            writeFailed();
             return false; // stays dirty: nothing is reported as written that was not
         }
     }
@@ -144,6 +145,45 @@ bool FileBuffer::moveOn() {
     return true;
 }
 
+void FileBuffer::writeFailed() {
+    if (!(m_flags & WRITE_FAILED))
+        m_writeError = FileErrorObject::getErrorCode();
+    m_flags |= WRITE_FAILED;
+}
+
+bool FileBuffer::noWriteFailed() {
+    if (!(m_flags & WRITE_FAILED))
+        return true;
+    setErrorIfClear(m_writeError, path());
+    return false;
+}
+
+bool FileBuffer::canGoDirect(uint32_t left) const {
+    return left >= m_bufferSize && !(m_flags & DIRTY) && ((m_flags & STALE) || m_pos >= m_bufferSize);
+}
+
+bool FileBuffer::transferDirect(char* readInto, const char* writeFrom, uint32_t left, uint32_t* io_done) {
+    const uint32_t wanted = left / m_bufferSize * m_bufferSize;
+    const int64_t at = tell();
+    int32_t moved = -1;
+    if ((m_flags & APPEND) || seekInferior(at))
+        moved = readInto ? m_inferior->read(readInto, wanted) : m_inferior->write(writeFrom, wanted);
+    const int64_t end = at + std::max(moved, 0);
+    m_inferiorPos = moved >= 0 ? end : -1;
+    m_size = std::max(m_size, end);
+    // An empty window where the transfer ended.
+    m_windowOffset = (m_flags & APPEND) ? end : static_cast<int64_t>(static_cast<uint64_t>(end) & m_blockMask);
+    m_pos = static_cast<uint32_t>(end - m_windowOffset);
+    m_flags |= STALE;
+    if (moved != static_cast<int32_t>(wanted)) {
+        setErrorIfClear(readInto ? ERROR_READ_FAULT : ERROR_WRITE_FAULT, path());
+        if (!readInto)
+            writeFailed();
+    }
+    *io_done += static_cast<uint32_t>(std::max(moved, 0));
+    return moved == static_cast<int32_t>(wanted);
+}
+
 int32_t FileBuffer::read(void* buffer, uint32_t count) {
     if (!m_inferior || !(m_flags & READABLE))
         return -1;
@@ -152,6 +192,11 @@ int32_t FileBuffer::read(void* buffer, uint32_t count) {
     char* out = static_cast<char*>(buffer);
     uint32_t done = 0;
     while (done < count) {
+        if (canGoDirect(count - done)) { // whole windows need no copy through the buffer
+            if (!transferDirect(out + done, nullptr, count - done, &done))
+                break;
+            continue;
+        }
         if ((m_flags & STALE) && !refill())
             break;
         if (m_pos >= m_bufferSize) {
@@ -173,6 +218,11 @@ int32_t FileBuffer::write(const void* buffer, uint32_t count) {
     const char* in = static_cast<const char*>(buffer);
     uint32_t done = 0;
     while (done < count) {
+        if (canGoDirect(count - done)) {
+            if (!transferDirect(nullptr, in + done, count - done, &done))
+                break;
+            continue;
+        }
         if ((m_flags & STALE) && !refill())
             break;
         if (m_pos >= m_bufferSize) {
@@ -227,8 +277,8 @@ bool FileBuffer::flush() {
     if (!m_inferior)
         return false;
     if (!(m_flags & DIRTY))
-        return true;
-    return writeBack() && m_inferior->flush();
+        return noWriteFailed();
+    return writeBack() && m_inferior->flush() && noWriteFailed();
 }
 
 bool FileBuffer::truncate() {
@@ -244,7 +294,7 @@ bool FileBuffer::truncate() {
 bool FileBuffer::detach() {
     if (!m_inferior)
         return true;
-    bool ok = !(m_flags & DIRTY) || writeBack();
+    bool ok = (!(m_flags & DIRTY) || writeBack()) && noWriteFailed();
     ok = FileIO::closeFileKeepError(m_inferior) && ok;
     m_inferior = nullptr;
     return ok;

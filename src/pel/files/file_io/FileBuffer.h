@@ -53,12 +53,21 @@ private:
         APPEND = 0x4,
         DIRTY = 0x1000,
         STALE = 0x2000,
+        WRITE_FAILED = 0x4000, // flush and detach report it
     };
 
     bool refill();
     bool writeBack();
     bool moveOn();
     bool seekInferior(int64_t position);
+    // Whole windows of a transfer go straight between the caller and the inferior when the
+    // window holds nothing to keep.
+    bool canGoDirect(uint32_t left) const;
+    bool transferDirect(char* readInto, const char* writeFrom, uint32_t left, uint32_t* io_done);
+    // Remembers a failed write for flush and detach to report again.
+    void writeFailed();
+    // False after a failed write, with its error back in the record when the record is clear.
+    bool noWriteFailed();
 
     File* m_inferior = nullptr;
     uint32_t m_flags = 0;
@@ -69,6 +78,7 @@ private:
     int64_t m_size = 0;          // logical size, with what the window adds
     int64_t m_inferiorPos = -1;  // -1: unknown
     uint64_t m_blockMask = 0;
+    uint32_t m_writeError = 0;
     char* m_raw = nullptr;
 };
 
