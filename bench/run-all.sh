@@ -56,3 +56,9 @@ dumps=$($peer json-dumps "$data/doc.json")
 echo "$dumps"
 run jasmine_bench --json "$data/doc.json" --jasmine "$data/doc.jasmine" --reference-mbps "$(mbps "$loads")" \
     --reference-dumps-mbps "$(mbps "$dumps")"
+
+# Lock and unlock pairs of the library mutex, alone and with four threads (no peer).
+run lock_bench
+
+# The log call into a listener that drops lines, beside the debugger output every line goes to.
+run log_bench

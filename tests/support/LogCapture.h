@@ -1,7 +1,8 @@
 #pragma once
-// Collects the lines logged while it is alive (tests only; not thread-safe across captures).
+// Collects the lines logged while it is alive, from every thread: a log listener registered
+// without replay. Each text is the line as logged, its newline included.
 
-#include "pel/log/Log.h"
+#include "pel/log/LogManager.h"
 
 #include <mutex>
 #include <string>
@@ -15,13 +16,10 @@ struct LoggedLine {
     std::wstring text;
 };
 
-class LogCapture {
+class LogCapture : public pel::LogListener {
 public:
-    LogCapture() : m_previous(pel::setLogSink(&LogCapture::sink)) { current() = this; }
-    ~LogCapture() {
-        pel::setLogSink(m_previous);
-        current() = nullptr;
-    }
+    LogCapture() { pel::LogManager_Impl::getInstance()->addListener(this, false); }
+    ~LogCapture() { pel::LogManager_Impl::getInstance()->removeListener(this); }
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
 
@@ -30,19 +28,12 @@ public:
         return m_lines;
     }
 
-private:
-    static LogCapture*& current() {
-        static LogCapture* instance = nullptr;
-        return instance;
-    }
-    static void sink(const wchar_t* text, int level, uint32_t source) {
-        if (LogCapture* self = current()) {
-            std::lock_guard<std::mutex> lock(self->m_mutex);
-            self->m_lines.push_back({level, source, text});
-        }
+    void onMessage(pel::LogMessage* message) override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_lines.push_back({message->getLevel(), message->getSource(), std::wstring(message->getText()) + L"\n"});
     }
 
-    pel::LogSink m_previous;
+private:
     mutable std::mutex m_mutex;
     std::vector<LoggedLine> m_lines;
 };

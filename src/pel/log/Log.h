@@ -1,6 +1,7 @@
 #pragma once
 // The one log call of the program: a level, a source identifier (CRC-32 of the source name)
-// and a wide printf format. Lines go to the current sink; the log manager installs itself as it.
+// and a wide printf format. Each line goes to the debugger output and then to the log
+// manager, which hands it to the registered listeners.
 
 #include <cstdint>
 
@@ -22,14 +23,10 @@ constexpr uint32_t LOG_ASSERT_SOURCE = 0xB1EF4FAB;   // "assert", never register
 // Longest formatted text of one line; the newline comes on top.
 constexpr int LOG_MAX_TEXT = 4093;
 
+// The format is always the program's own text: outside text goes in as a "%s" argument.
 void log_printf(int level, uint32_t source, const wchar_t* format, ...);
 // Formats like log_printf but only writes to the debugger output; for code the log manager
 // itself runs, which must not re-enter it.
 void debug_printf(const wchar_t* format, ...);
-
-// Receives every formatted line (ending in a newline) with its level and source.
-using LogSink = void (*)(const wchar_t* text, int level, uint32_t source);
-// Replaces the sink and returns the previous one; null restores the default (debugger output).
-LogSink setLogSink(LogSink sink);
 
 } // namespace pel

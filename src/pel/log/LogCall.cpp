@@ -1,18 +1,14 @@
 #include "pel/log/Log.h"
 
+#include "pel/log/LogManager.h"
 #include "pel/text/FormatString.h"
 
-#include <atomic>
 #include <cstdarg>
 #include <windows.h>
 
 namespace pel {
 
 namespace {
-
-void debuggerSink(const wchar_t* text, int, uint32_t) { ::OutputDebugStringW(text); }
-
-std::atomic<LogSink> s_sink{&debuggerSink};
 
 // Formats into buffer (LOG_MAX_TEXT + 2 units): the text, cut to LOG_MAX_TEXT, always ending
 // in exactly the newline it had or one added.
@@ -35,7 +31,7 @@ void log_printf(int level, uint32_t source, const wchar_t* format, ...) {
     va_start(args, format);
     formatLine(buffer, format, args);
     va_end(args);
-    s_sink.load()(buffer, level, source);
+    LogManager_Impl::getInstance()->log(buffer, level, source);
 }
 
 void debug_printf(const wchar_t* format, ...) {
@@ -46,7 +42,5 @@ void debug_printf(const wchar_t* format, ...) {
     va_end(args);
     ::OutputDebugStringW(buffer);
 }
-
-LogSink setLogSink(LogSink sink) { return s_sink.exchange(sink ? sink : &debuggerSink); }
 
 } // namespace pel

@@ -1,5 +1,7 @@
 #include "pel/thread/Mutex.h"
 
+#include "pel/base/Exception.h"
+#include "pel/base/Timestamp.h"
 #include "pel/log/Log.h"
 
 namespace pel {
@@ -13,5 +15,22 @@ Mutex_Impl::Mutex_Impl(DWORD spinCount) {
 }
 
 Mutex_Impl::~Mutex_Impl() { ::DeleteCriticalSection(&m_section); }
+
+bool Mutex_Impl::tryLock(long milliseconds) {
+    const Timestamp start;
+    const int64_t limit = static_cast<int64_t>(milliseconds) * 1000;
+    for (;;) {
+        if (::TryEnterCriticalSection(&m_section))
+            return true;
+        ::Sleep(5);
+        if (start.isElapsed(limit))
+            return false;
+    }
+}
+
+void Mutex_Impl::lock(long milliseconds) {
+    if (!tryLock(milliseconds))
+        throw TimeoutException();
+}
 
 } // namespace pel

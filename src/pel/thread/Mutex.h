@@ -16,6 +16,10 @@ public:
 
     void lock() { ::EnterCriticalSection(&m_section); }
     bool tryLock() { return ::TryEnterCriticalSection(&m_section) != 0; }
+    // Tries every 5 ms until milliseconds have passed; always tries at least once.
+    bool tryLock(long milliseconds);
+    // As tryLock(milliseconds), throwing TimeoutException (empty message) when it fails.
+    void lock(long milliseconds);
     void unlock() { ::LeaveCriticalSection(&m_section); }
 
 private:
@@ -31,6 +35,7 @@ class NullMutex {
 public:
     void lock() {}
     bool tryLock() { return true; }
+    bool tryLock(long) { return true; }
     void unlock() {}
 };
 

@@ -1,0 +1,56 @@
+#include "pel/thread/Semaphore.h"
+
+#include "pel/base/Assert.h"
+
+namespace pel {
+
+Semaphore_Impl::~Semaphore_Impl() {
+    // A destructor never throws: a failed close is reported and passed over.
+    if (m_handle)
+        PEL_SOFT_ASSERT(::CloseHandle(m_handle) != 0);
+    m_handle = nullptr;
+}
+
+void Semaphore_Impl::create(long initial, long maximum) {
+    PEL_ASSERT(!m_handle);
+    m_handle = ::CreateSemaphoreW(nullptr, initial, maximum, nullptr);
+    if (!m_handle)
+        assertionViolation(L"0", PEL_FILE, __LINE__);
+}
+
+void Semaphore_Impl::set() {
+    PEL_ASSERT(m_handle);
+    if (!::ReleaseSemaphore(m_handle, 1, nullptr))
+        assertionViolation(L"0", PEL_FILE, __LINE__);
+}
+
+int Semaphore_Impl::wait(long milliseconds) {
+    PEL_ASSERT(m_handle);
+    switch (::WaitForSingleObject(m_handle, milliseconds < 0 ? INFINITE : static_cast<DWORD>(milliseconds))) {
+    case WAIT_OBJECT_0:
+        return Signalled;
+    case WAIT_TIMEOUT:
+        return TimedOut;
+    case WAIT_ABANDONED:
+        return Abandoned;
+    default:
+        assertionViolation(L"0", PEL_FILE, __LINE__);
+    }
+}
+
+int Semaphore_Impl::waitAny(const HANDLE* handles, DWORD count, int* o_index) {
+    PEL_CHECK_PTR(o_index);
+    *o_index = -1;
+    const DWORD result = ::WaitForMultipleObjects(count, handles, FALSE, INFINITE);
+    if (result < WAIT_OBJECT_0 + MAXIMUM_WAIT_OBJECTS && result - WAIT_OBJECT_0 < count) {
+        *o_index = static_cast<int>(result - WAIT_OBJECT_0);
+        return Signalled;
+    }
+    if (result >= WAIT_ABANDONED_0 && result < WAIT_ABANDONED_0 + count) {
+        *o_index = static_cast<int>(result - WAIT_ABANDONED_0);
+        return Abandoned;
+    }
+    return result == WAIT_TIMEOUT ? TimedOut : Failed;
+}
+
+} // namespace pel

@@ -1,0 +1,202 @@
+// The system tests' child process. The first argument picks what it does:
+//   hold-mutex NAME READY QUIT   takes the named mutex, sets the named event READY, waits for
+//                                QUIT and ends without releasing the mutex
+//   main-thread                  prints how the main-thread check behaves before and after
+//                                the entry point records the main thread
+//   listener-outlives-threads    prints what a listener received from two threads that logged
+//                                one after the other while the main thread never logged
+//   crash APP LOGFILE            installs the crash reporter, logs to LOGFILE through a listener
+//                                that the crash callback closes, and crashes in a library thread
+//   install-twice APP            installs the crash reporter twice and prints both results
+
+#include "pel/CrashReporter.h"
+#include "pel/base/Exception.h"
+#include "pel/log/LogManager.h"
+#include "pel/thread/MainThread.h"
+#include "pel/thread/NamedEvent.h"
+#include "pel/thread/NamedMutex.h"
+#include "pel/thread/Thread.h"
+#include "support/Runnables.h"
+
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <mutex>
+#include <string>
+
+using namespace pel;
+using tessel_test::FunctionRunnable;
+
+namespace {
+
+int holdMutex(const wchar_t* name, const wchar_t* ready, const wchar_t* quit) {
+    NamedMutex mutex(name);
+    NamedEvent readyEvent(ready);
+    NamedEvent quitEvent(quit);
+    mutex.lock();
+    readyEvent.set();
+    quitEvent.wait();
+    return 0; // the mutex is abandoned when this thread ends
+}
+
+std::string checkText() {
+    try {
+        check_main_thread();
+        return "ok";
+    } catch (const IllegalStateException& e) {
+        return std::string(e.message.begin(), e.message.end());
+    }
+}
+
+int mainThread() {
+    std::string before = checkText();
+    const uint32_t stored = store_main_thread_id();
+    std::string after = checkText();
+    uint32_t workerStore = 0;
+    std::string workerCheck;
+    bool workerIsMain = true;
+    FunctionRunnable body([&] {
+        workerStore = store_main_thread_id();
+        workerIsMain = is_main_thread();
+        workerCheck = checkText();
+    });
+    Thread worker;
+    worker.start(body);
+    worker.join();
+    std::printf("before=%s\nstored=%s\nafter=%s\nworker_store=%s\nworker_is_main=%d\nworker_check=%s\n",
+                before.c_str(), stored == ::GetCurrentThreadId() ? "self" : "other", after.c_str(),
+                workerStore == stored ? "ignored" : "taken", workerIsMain ? 1 : 0, workerCheck.c_str());
+    return 0;
+}
+
+class CollectingListener final : public LogListener {
+public:
+    void onMessage(LogMessage* message) override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_text.empty())
+            m_text += L"|";
+        m_text += message->getText();
+    }
+    std::wstring text() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_text;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::wstring m_text;
+};
+
+int listenerOutlivesThreads() {
+    CollectingListener listener;
+    LogManager_Impl::getInstance()->addListener(&listener, false);
+    for (const wchar_t* line : {L"first", L"second"}) {
+        FunctionRunnable body([line] { log_printf(LOG_INFO, LOG_UNKNOWN_SOURCE, L"%s", line); });
+        Thread worker;
+        worker.start(body);
+        worker.join(); // the worker's log context ends with it
+    }
+    std::printf("%ls\n", listener.text().c_str());
+    LogManager_Impl::getInstance()->removeListener(&listener);
+    return 0;
+}
+
+// Stands in for the application's debug-log file: fully buffered, so its lines reach the
+// disk only when the crash callback closes it.
+class BufferedFileListener final : public LogListener {
+public:
+    explicit BufferedFileListener(const wchar_t* path) : m_file(_wfopen(path, L"wb")) {
+        if (m_file)
+            std::setvbuf(m_file, nullptr, _IOFBF, 1 << 16);
+    }
+    bool isOpen() const { return m_file != nullptr; }
+    void onMessage(LogMessage* message) override {
+        if (!m_file)
+            return;
+        for (const wchar_t* c = message->getText(); *c; ++c)
+            std::fputc(static_cast<char>(*c), m_file);
+        std::fputc('\n', m_file);
+    }
+    void close() {
+        if (m_file)
+            std::fclose(m_file);
+        m_file = nullptr;
+    }
+
+private:
+    FILE* m_file;
+};
+
+BufferedFileListener* s_logFile = nullptr;
+
+BOOL CALLBACK crashCallback(void*) {
+    if (s_logFile) {
+        LogManager_Impl::getInstance()->removeListener(s_logFile);
+        s_logFile->close();
+        delete s_logFile;
+        s_logFile = nullptr;
+    }
+    return TRUE;
+}
+
+void setUpReporter(const wchar_t* appName) {
+    CrashReporter_Impl& reporter = CrashReporter_Impl::getInstance();
+    reporter.setAppName(appName);
+    reporter.setAppVersion(L"1.0-test");
+    reporter.setUrl(L"http://localhost/crash-reports");
+    reporter.setCrashCallback(&crashCallback);
+}
+
+int crash(const wchar_t* appName, const wchar_t* logPath) {
+    store_main_thread_id();
+    s_logFile = new BufferedFileListener(logPath);
+    if (!s_logFile->isOpen())
+        return 2;
+    LogManager_Impl::getInstance()->addListener(s_logFile, true);
+    setUpReporter(appName);
+    if (!CrashReporter_Impl::getInstance().install())
+        return 3;
+    log_printf(LOG_INFO, LOG_UNKNOWN_SOURCE, L"before the crash");
+
+    FunctionRunnable body([] {
+        std::printf("crash-thread %lu\n", ::GetCurrentThreadId());
+        std::fflush(stdout);
+        log_printf(LOG_ERROR, LOG_UNKNOWN_SOURCE, L"crashing now");
+        *static_cast<volatile int*>(nullptr) = 1;
+    });
+    Thread worker(L"Crasher");
+    worker.start(body);
+    worker.join();
+    return 4; // not reached: the crash ends the process
+}
+
+int installTwice(const wchar_t* appName) {
+    setUpReporter(appName);
+    const bool first = CrashReporter_Impl::getInstance().install();
+    const bool second = CrashReporter_Impl::getInstance().install();
+    std::printf("first=%d second=%d\n", first ? 1 : 0, second ? 1 : 0);
+    return 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const std::wstring mode = argc > 1 ? argv[1] : L"";
+    try {
+        if (mode == L"hold-mutex" && argc == 5)
+            return holdMutex(argv[2], argv[3], argv[4]);
+        if (mode == L"main-thread")
+            return mainThread();
+        if (mode == L"listener-outlives-threads")
+            return listenerOutlivesThreads();
+        if (mode == L"crash" && argc == 4)
+            return crash(argv[2], argv[3]);
+        if (mode == L"install-twice" && argc == 3)
+            return installTwice(argv[2]);
+    } catch (const Exception& e) {
+        std::printf("exception: %ls\n", e.displayText().c_str());
+        return 10;
+    }
+    std::printf("unknown mode\n");
+    return 9;
+}
