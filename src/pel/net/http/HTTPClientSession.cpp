@@ -59,7 +59,7 @@ public:
     [[noreturn]] static void fail(DWORD code) { throw HTTPException(httpErrorText(code)); }
     [[noreturn]] static void fail() { fail(::GetLastError()); }
 
-    void setRequestProxyFromUserSettings(const std::wstring& uri);
+    void setRequestProxyByInternetExplorer(const std::wstring& uri);
     void expectBody(const HTTPResponse& response);
 
     std::wstring host;
@@ -79,7 +79,7 @@ public:
 // Sets the request's proxy from the user's settings: the proxy an auto-configuration script
 // names for the URL, or the configured proxy. With neither configured the session's default
 // stays. Only a failing call with a code of the table stops the request.
-void HTTPClientSessionImpl::setRequestProxyFromUserSettings(const std::wstring& uri) {
+void HTTPClientSessionImpl::setRequestProxyByInternetExplorer(const std::wstring& uri) {
     const detail::WinHttpApi& api = detail::winHttpApi();
     WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config = {};
     DWORD failure = 0;
@@ -175,7 +175,7 @@ void HTTPClientSession::sendRequest(HTTPRequest& request) {
                                    static_cast<DWORD>(headers.size() / sizeof(wchar_t)),
                                    WINHTTP_ADDREQ_FLAG_COALESCE_WITH_SEMICOLON))
             d.fail();
-        d.setRequestProxyFromUserSettings(request.getURI());
+        d.setRequestProxyByInternetExplorer(request.getURI());
         if (!api.sendRequest(d.request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) &&
             !api.sendRequest(d.request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
             d.fail();
