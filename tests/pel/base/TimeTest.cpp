@@ -17,13 +17,11 @@ int64_t fakeClock() {
 
 TEST(Timestamp, Conversions) {
     EXPECT_EQ(1, Timestamp::fromEpochTime(1).epochTime());
-    EXPECT_EQ(1999999, Timestamp(1999999).epochMicroseconds());
     EXPECT_EQ(1, Timestamp(1999999).epochTime()); // truncated
 
     uint32_t low = 0, high = 0;
     Timestamp(0).toFileTimeNP(&low, &high);
     EXPECT_EQ(116444736000000000ULL, (static_cast<uint64_t>(high) << 32) | low);
-    EXPECT_EQ(0x19DB1DED53E8000ULL, (static_cast<uint64_t>(high) << 32) | low);
     EXPECT_EQ(0, Timestamp::fromFileTimeNP(low, high).epochMicroseconds());
 
     // 2001-09-09 01:46:40 UTC as a FILETIME.
@@ -33,22 +31,19 @@ TEST(Timestamp, Conversions) {
     EXPECT_EQ(1000000000, billennium.epochTime());
 
     EXPECT_EQ(122192928000000000LL, Timestamp(0).utcTime());
-    EXPECT_EQ(0x1B21DD213814000LL, Timestamp(0).utcTime());
     EXPECT_EQ(123456789, Timestamp::fromUtcTime(Timestamp(123456789).utcTime()).epochMicroseconds());
     EXPECT_THROW(Timestamp(0).toFileTimeNP(nullptr, &high), NullPointerException);
 }
 
 TEST(Timestamp, Arithmetic) {
     Timestamp t(1000);
-    EXPECT_EQ(1500, (t + 500).epochMicroseconds());
-    EXPECT_EQ(400, (t - 600).epochMicroseconds());
+    EXPECT_EQ(400, (t + 500 - 1100).epochMicroseconds());
     EXPECT_EQ(700, t - Timestamp(300));
     t += 10;
     t -= 5;
-    EXPECT_EQ(1005, t.epochMicroseconds());
     Timestamp other(7);
     t.swap(other);
-    EXPECT_EQ(7, t.epochMicroseconds());
+    EXPECT_EQ(1005, other.epochMicroseconds());
     EXPECT_TRUE(t < other);
 
     // The clock is after 2020 and a timestamp from 1970 has long elapsed.
@@ -93,6 +88,4 @@ TEST(Stopwatch, AccumulatesIntervals) {
     g_fake_now += 42;
     EXPECT_TRUE(watch.isRunning());
     EXPECT_EQ(42, watch.elapsed());
-    EXPECT_EQ(1000000, Stopwatch::resolution());
-    EXPECT_EQ(1000, Stopwatch::millisecondResolution());
 }
