@@ -8,10 +8,16 @@
 //   crash APP LOGFILE            installs the crash reporter, logs to LOGFILE through a listener
 //                                that the crash callback closes, and crashes in a library thread
 //   install-twice APP            installs the crash reporter twice and prints both results
+//   echo CODE ...                writes its command line and a LF, then copies its standard
+//                                input to its standard output until the input ends; writes the
+//                                number of bytes copied to standard error and ends with CODE
+//   await-termination            writes "ready" once the termination event of its own id
+//                                exists, waits until the event is set and ends with 3
 
 #include "pel/CrashReporter.h"
 #include "pel/base/Exception.h"
 #include "pel/log/LogManager.h"
+#include "pel/process/Process.h"
 #include "pel/thread/MainThread.h"
 #include "pel/thread/NamedEvent.h"
 #include "pel/thread/NamedMutex.h"
@@ -19,6 +25,8 @@
 #include "support/Runnables.h"
 
 #include <cstdio>
+#include <fcntl.h>
+#include <io.h>
 #include <cstring>
 #include <cwchar>
 #include <mutex>
@@ -178,6 +186,28 @@ int installTwice(const wchar_t* appName) {
     return 0;
 }
 
+int echo(int code) {
+    for (FILE* stream : {stdin, stdout, stderr})
+        _setmode(_fileno(stream), _O_BINARY);
+    std::printf("%ls\n", ::GetCommandLineW());
+    char buffer[4096];
+    size_t total = 0;
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0; total += n)
+        std::fwrite(buffer, 1, n, stdout);
+    std::fflush(stdout);
+    std::fprintf(stderr, "%u bytes\n", static_cast<unsigned>(total));
+    return code;
+}
+
+int awaitTermination() {
+    NamedEvent request(Process::terminationEventName(Process::id()));
+    _setmode(_fileno(stdout), _O_BINARY);
+    std::printf("ready\n");
+    std::fflush(stdout);
+    request.wait();
+    return 3;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -193,6 +223,10 @@ int wmain(int argc, wchar_t** argv) {
             return crash(argv[2], argv[3]);
         if (mode == L"install-twice" && argc == 3)
             return installTwice(argv[2]);
+        if (mode == L"echo" && argc >= 3)
+            return echo(std::stoi(argv[2]));
+        if (mode == L"await-termination")
+            return awaitTermination();
     } catch (const Exception& e) {
         std::printf("exception: %ls\n", e.displayText().c_str());
         return 10;
