@@ -47,11 +47,15 @@ run charprops_bench 2>/dev/null
 run regex_bench 2>/dev/null
 
 # Jasmine reading of a 32 MiB JSON document and of the same records as Jasmine, beside Python's
-# json.loads of the JSON document.
+# json.loads of the JSON document; writing that document as Jasmine and as JSON, beside Python's
+# json.dumps of it.
 $peer json "$data/doc.json" "$data/doc.jasmine" 32
 loads=$($peer json-loads "$data/doc.json")
 echo "$loads"
-run jasmine_bench --json "$data/doc.json" --jasmine "$data/doc.jasmine" --reference-mbps "$(mbps "$loads")"
+dumps=$($peer json-dumps "$data/doc.json")
+echo "$dumps"
+run jasmine_bench --json "$data/doc.json" --jasmine "$data/doc.jasmine" --reference-mbps "$(mbps "$loads")" \
+    --reference-dumps-mbps "$(mbps "$dumps")"
 
 # Lock and unlock pairs of the library mutex, alone and with four threads (no peer).
 run lock_bench
