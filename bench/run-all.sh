@@ -62,3 +62,9 @@ run lock_bench
 
 # The log call into a listener that drops lines, beside the debugger output every line goes to.
 run log_bench
+
+# File streams copying 256 MiB through StreamCopier, beside the host's cp of the same file.
+copy=$($peer time cp $((256 << 20)) -- cp "$data/256m.bin" "$data/cp-copy.bin")
+rm -f "$data/cp-copy.bin"
+echo "$copy"
+run file_stream_bench --folder "$data" --data 256m.bin --reference-mbps "$(mbps "$copy")"
