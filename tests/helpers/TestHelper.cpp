@@ -8,11 +8,9 @@
 //   crash APP LOGFILE            installs the crash reporter, logs to LOGFILE through a listener
 //                                that the crash callback closes, and crashes in a library thread
 //   install-twice APP            installs the crash reporter twice and prints both results
-//   echo CODE ...                writes its command line and a LF, then copies its standard
-//                                input to its standard output until the input ends; writes the
-//                                number of bytes copied to standard error and ends with CODE
-//   await-termination            writes "ready" once the termination event of its own id
-//                                exists, waits until the event is set and ends with 3
+//   echo CODE ...                writes its command line, then its standard input until that
+//                                ends, and the count to standard error; ends with CODE
+//   await-termination            says "ready" once its termination event exists; ends with 3
 
 #include "pel/CrashReporter.h"
 #include "pel/base/Exception.h"
