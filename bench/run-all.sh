@@ -72,3 +72,9 @@ echo "$ddw"
 echo "$ddr"
 run filebuffer_bench --file "$data/filebuffer-256m.bin" --mib 256 \
     --dd-write-mbps "$(mbps "$ddw")" --dd-read-mbps "$(mbps "$ddr")"
+
+# File streams copying 256 MiB through StreamCopier, beside the host's cp of the same file.
+copy=$($peer time cp $((256 << 20)) -- cp "$data/256m.bin" "$data/cp-copy.bin")
+rm -f "$data/cp-copy.bin"
+echo "$copy"
+run file_stream_bench --folder "$data" --data 256m.bin --reference-mbps "$(mbps "$copy")"
