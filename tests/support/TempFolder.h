@@ -10,14 +10,12 @@ namespace tessel_test {
 
 class TempFolder {
 public:
-    TempFolder() {
+    TempFolder() : TempFolder(systemTemp()) {}
+    // In the folder `base` (ending in a separator); `created` tells whether that worked.
+    explicit TempFolder(const std::wstring& base) {
         static int counter = 0;
-        wchar_t base[MAX_PATH];
-        wchar_t full[MAX_PATH];
-        ::GetTempPathW(MAX_PATH, base);
-        ::GetLongPathNameW(base, full, MAX_PATH);
-        path = full + (L"tessel-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter));
-        ::CreateDirectoryW(path.c_str(), nullptr);
+        path = base + (L"tessel-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter));
+        created = ::CreateDirectoryW(path.c_str(), nullptr) != FALSE;
     }
     ~TempFolder() { removeTree(L"\\\\?\\" + path); }
     TempFolder(const TempFolder&) = delete;
@@ -26,15 +24,29 @@ public:
     std::wstring operator/(const std::wstring& name) const { return path + L"\\" + name; }
 
     std::wstring path; // without a trailing separator
+    bool created = false;
 
 private:
+    static std::wstring systemTemp() {
+        wchar_t base[MAX_PATH];
+        wchar_t full[MAX_PATH];
+        ::GetTempPathW(MAX_PATH, base);
+        ::GetLongPathNameW(base, full, MAX_PATH);
+        return full;
+    }
+
     static void removeTree(const std::wstring& folder) {
         WIN32_FIND_DATAW data;
         HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
         for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &data)) {
             const std::wstring name = data.cFileName, item = folder + L"\\" + name;
-            if (name != L"." && name != L".." && ::SetFileAttributesW(item.c_str(), FILE_ATTRIBUTE_NORMAL))
-                (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? removeTree(item) : (void)::DeleteFileW(item.c_str());
+            const DWORD attributes = data.dwFileAttributes;
+            if (name == L"." || name == L".." || !::SetFileAttributesW(item.c_str(), FILE_ATTRIBUTE_NORMAL))
+                continue;
+            if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) // a link goes, never what it leads to
+                (attributes & FILE_ATTRIBUTE_DIRECTORY) ? ::RemoveDirectoryW(item.c_str()) : ::DeleteFileW(item.c_str());
+            else
+                (attributes & FILE_ATTRIBUTE_DIRECTORY) ? removeTree(item) : (void)::DeleteFileW(item.c_str());
         }
         if (find != INVALID_HANDLE_VALUE)
             ::FindClose(find);

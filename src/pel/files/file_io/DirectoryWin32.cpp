@@ -22,6 +22,8 @@ uint32_t nativeInfoFlags(DWORD attributes, bool readOnlyDevice) {
         flags |= FILEINFO_ENCRYPTED;
     if (attributes & FILE_ATTRIBUTE_COMPRESSED)
         flags |= FILEINFO_COMPRESSED;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        flags |= FILEINFO_LINK;
     return flags;
 }
 

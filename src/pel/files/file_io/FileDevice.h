@@ -44,6 +44,7 @@ enum : uint32_t {
     FILEINFO_ARCHIVE = 0x40,
     FILEINFO_ENCRYPTED = 0x80,
     FILEINFO_COMPRESSED = 0x100,
+    FILEINFO_LINK = 0x200, // a junction or symbolic link: it may lead out of its tree
 };
 
 struct FileInfo {
@@ -72,6 +73,12 @@ enum : uint32_t {
     FILE_MODE_READ_WRITE_NEW = 4,   // created or truncated
     FILE_MODE_READ_WRITE_CREATE = 5, // must not exist
     FILE_MODE_WRITE_CREATE = 6,     // must not exist
+};
+
+// Flags of a move (FileRequest::mode).
+enum : uint32_t {
+    FILE_MOVE_COPY_ALLOWED = 0x1,
+    FILE_MOVE_REPLACE = 0x2, // an existing file target is replaced in the same step
 };
 
 // Seek origins of File::seek.
@@ -133,7 +140,7 @@ struct FileRequest {
     const wchar_t* path = nullptr;
 
     // Arguments, as each operation uses them.
-    uint32_t mode = 0;                       // openFile; move flags (1 copy allowed, 2 replace)
+    uint32_t mode = 0;                       // openFile; move flags (FILE_MOVE_*)
     const wchar_t* secondPath = nullptr;     // move: the destination
     const wchar_t* secondRest = nullptr;
     WorkString<>* outPath = nullptr;         // fullPath, normalizedPath

@@ -381,9 +381,9 @@ bool FileDeviceWin32::move(FileRequest& request) {
     nativePath(request.rest, &source);
     nativePath(request.secondRest, &destination);
     DWORD flags = 0;
-    if (request.mode & 0x1)
+    if (request.mode & FILE_MOVE_COPY_ALLOWED)
         flags |= MOVEFILE_COPY_ALLOWED;
-    if (request.mode & 0x2)
+    if (request.mode & FILE_MOVE_REPLACE)
         flags |= MOVEFILE_REPLACE_EXISTING;
     if (::MoveFileExW(source.c_str(), destination.c_str(), flags))
         return true;

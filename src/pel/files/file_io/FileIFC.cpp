@@ -190,10 +190,11 @@ bool FileIFC::setFileAttributes(const wchar_t* path, const FileAttributeChange& 
     return dispatch(request, path);
 }
 
-bool FileIFC::move(const wchar_t* from, const wchar_t* to) {
+bool FileIFC::move(const wchar_t* from, const wchar_t* to, uint32_t flags) {
     FileRequest request;
     request.operation = FILEOP_PATH_OPERATION;
     request.call = &FileDevice::move;
+    request.mode = flags;
     FileRequest destination;
     if (!splitDevicePath(from, request) || !splitDevicePath(to, destination))
         return false;

@@ -50,8 +50,8 @@ public:
     // A modifying operation of one path: &FileDevice::deleteFile, removeDirectory or createDirectory.
     bool doPathOperation(const wchar_t* path, DeviceCall call);
     bool setFileAttributes(const wchar_t* path, const FileAttributeChange& change);
-    // Renames within one device name.
-    bool move(const wchar_t* from, const wchar_t* to);
+    // Renames within one device name; flags: FILE_MOVE_*.
+    bool move(const wchar_t* from, const wchar_t* to, uint32_t flags = 0);
     // Hash of the full path without a trailing separator, case-insensitive unless the device
     // says otherwise; 0xFFFFFFFF (0x00000000FFFFFFFF) on failure.
     uint32_t getPathHash(const wchar_t* path, WorkString<>* o_fullPath);

@@ -141,7 +141,7 @@ bool createDirectories(const wchar_t* path) {
     return true;
 }
 
-bool move(const wchar_t* from, const wchar_t* to) {
+bool move(const wchar_t* from, const wchar_t* to, uint32_t flags) {
     if (!begin(from && to))
         return false;
     WorkString<> source;
@@ -151,7 +151,7 @@ bool move(const wchar_t* from, const wchar_t* to) {
     const uint32_t devices = core()->compareDevices(source.c_str(), destination.c_str());
     if (devices == 0) {
         FileErrorObject::setError(0);
-        return core()->move(source.c_str(), destination.c_str());
+        return core()->move(source.c_str(), destination.c_str(), flags);
     }
     if (devices != FileErrorCode::DIFFERENT_DEVICES)
         return false;

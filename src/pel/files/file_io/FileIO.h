@@ -50,7 +50,8 @@ bool createDirectory(const wchar_t* path);
 // Creates every missing folder of the path, parents first.
 bool createDirectories(const wchar_t* path);
 // Renames within one device; across devices 0x20001009 (file) or 0x2000100A (directory).
-bool move(const wchar_t* from, const wchar_t* to);
+// flags: FILE_MOVE_REPLACE replaces an existing file target in the same step.
+bool move(const wchar_t* from, const wchar_t* to, uint32_t flags = 0);
 // Creates the path, or the first of name_1.ext .. name_98.ext that does not exist yet
 // (mode 6); 0x20001007 when all exist.
 File* createUniqueFile(const wchar_t* path);
