@@ -58,3 +58,7 @@ run lock_bench
 
 # The log call into a listener that drops lines, beside the debugger output every line goes to.
 run log_bench
+
+# Message-registry posts from four workers to a main-thread listener beside bare PostMessageW
+# from the same threads, and the post-to-delivery latency.
+run message_registry_bench
