@@ -78,3 +78,7 @@ copy=$($peer time cp $((256 << 20)) -- cp "$data/256m.bin" "$data/cp-copy.bin")
 rm -f "$data/cp-copy.bin"
 echo "$copy"
 run file_stream_bench --folder "$data" --data 256m.bin --reference-mbps "$(mbps "$copy")"
+
+# Message-registry posts from four workers to a main-thread listener beside bare PostMessageW
+# from the same threads, and the post-to-delivery latency.
+run message_registry_bench
