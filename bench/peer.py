@@ -10,6 +10,8 @@
                                    Jasmine (bare keys, comments, single quotes, no commas)
   peer.py json-loads FILE          prints 'json_python_loads <MB/s> MB/s' for json.loads of the
                                    file's text (decoded before timing), in bytes of the file
+  peer.py json-dumps FILE          prints 'json_python_dumps <MB/s> MB/s' for compact json.dumps
+                                   of the file's value, in UTF-8 bytes of the text written
 """
 import gc
 import json
@@ -123,6 +125,13 @@ def json_loads(path):
     print(f"json_python_loads {size / best / 1e6:.0f} MB/s")
 
 
+def json_dumps(path):
+    with open(path, encoding="utf-8") as f:
+        value = json.loads(f.read())
+    best, text = best_of(3, lambda: json.dumps(value, ensure_ascii=False, separators=(",", ":")))
+    print(f"json_python_dumps {len(text.encode('utf-8')) / best / 1e6:.0f} MB/s")
+
+
 def main(argv):
     if argv[0] == 'data':
         path, size = argv[1], int(argv[2]) << 20
@@ -148,6 +157,8 @@ def main(argv):
         json_documents(argv[1], argv[2], int(argv[3]) << 20)
     elif argv[0] == 'json-loads':
         json_loads(argv[1])
+    elif argv[0] == 'json-dumps':
+        json_dumps(argv[1])
     else:
         sys.exit(f"unknown command {argv[0]}")
 

@@ -47,17 +47,37 @@ run charprops_bench 2>/dev/null
 run regex_bench 2>/dev/null
 
 # Jasmine reading of a 32 MiB JSON document and of the same records as Jasmine, beside Python's
-# json.loads of the JSON document.
+# json.loads of the JSON document; writing that document as Jasmine and as JSON, beside Python's
+# json.dumps of it.
 $peer json "$data/doc.json" "$data/doc.jasmine" 32
 loads=$($peer json-loads "$data/doc.json")
 echo "$loads"
-run jasmine_bench --json "$data/doc.json" --jasmine "$data/doc.jasmine" --reference-mbps "$(mbps "$loads")"
+dumps=$($peer json-dumps "$data/doc.json")
+echo "$dumps"
+run jasmine_bench --json "$data/doc.json" --jasmine "$data/doc.jasmine" --reference-mbps "$(mbps "$loads")" \
+    --reference-dumps-mbps "$(mbps "$dumps")"
 
 # Lock and unlock pairs of the library mutex, alone and with four threads (no peer).
 run lock_bench
 
 # The log call into a listener that drops lines, beside the debugger output every line goes to.
 run log_bench
+
+# Sequential write and read of 256 MiB through FileBuffer, beside dd of the same size and block size.
+ddfile="$data/dd-256m.bin"
+ddw=$($peer time dd_write $((256 << 20)) -- dd if=/dev/zero of="$ddfile" bs=1M count=256 status=none)
+ddr=$($peer time dd_read $((256 << 20)) -- dd if="$ddfile" of=/dev/null bs=1M status=none)
+rm -f "$ddfile"
+echo "$ddw"
+echo "$ddr"
+run filebuffer_bench --file "$data/filebuffer-256m.bin" --mib 256 \
+    --dd-write-mbps "$(mbps "$ddw")" --dd-read-mbps "$(mbps "$ddr")"
+
+# File streams copying 256 MiB through StreamCopier, beside the host's cp of the same file.
+copy=$($peer time cp $((256 << 20)) -- cp "$data/256m.bin" "$data/cp-copy.bin")
+rm -f "$data/cp-copy.bin"
+echo "$copy"
+run file_stream_bench --folder "$data" --data 256m.bin --reference-mbps "$(mbps "$copy")"
 
 # Message-registry posts from four workers to a main-thread listener beside bare PostMessageW
 # from the same threads, and the post-to-delivery latency.

@@ -8,10 +8,14 @@
 //   crash APP LOGFILE            installs the crash reporter, logs to LOGFILE through a listener
 //                                that the crash callback closes, and crashes in a library thread
 //   install-twice APP            installs the crash reporter twice and prints both results
+//   echo CODE ...                writes its command line, then its standard input until that
+//                                ends, and the count to standard error; ends with CODE
+//   await-termination            says "ready" once its termination event exists; ends with 3
 
 #include "pel/CrashReporter.h"
 #include "pel/base/Exception.h"
 #include "pel/log/LogManager.h"
+#include "pel/process/Process.h"
 #include "pel/thread/MainThread.h"
 #include "pel/thread/NamedEvent.h"
 #include "pel/thread/NamedMutex.h"
@@ -19,6 +23,8 @@
 #include "support/Runnables.h"
 
 #include <cstdio>
+#include <fcntl.h>
+#include <io.h>
 #include <cstring>
 #include <cwchar>
 #include <mutex>
@@ -178,6 +184,28 @@ int installTwice(const wchar_t* appName) {
     return 0;
 }
 
+int echo(int code) {
+    for (FILE* stream : {stdin, stdout, stderr})
+        _setmode(_fileno(stream), _O_BINARY);
+    std::printf("%ls\n", ::GetCommandLineW());
+    char buffer[4096];
+    size_t total = 0;
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0; total += n)
+        std::fwrite(buffer, 1, n, stdout);
+    std::fflush(stdout);
+    std::fprintf(stderr, "%u bytes\n", static_cast<unsigned>(total));
+    return code;
+}
+
+int awaitTermination() {
+    NamedEvent request(Process::terminationEventName(Process::id()));
+    _setmode(_fileno(stdout), _O_BINARY);
+    std::printf("ready\n");
+    std::fflush(stdout);
+    request.wait();
+    return 3;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -193,6 +221,10 @@ int wmain(int argc, wchar_t** argv) {
             return crash(argv[2], argv[3]);
         if (mode == L"install-twice" && argc == 3)
             return installTwice(argv[2]);
+        if (mode == L"echo" && argc >= 3)
+            return echo(std::stoi(argv[2]));
+        if (mode == L"await-termination")
+            return awaitTermination();
     } catch (const Exception& e) {
         std::printf("exception: %ls\n", e.displayText().c_str());
         return 10;

@@ -17,45 +17,44 @@ TEST(CharacterProperties, TableShape) {
 }
 
 TEST(CharacterProperties, SampleMasks) {
-    EXPECT_EQ(0x94u, getCharacterProperties(0x00A0));
-    EXPECT_EQ(0x94u, getCharacterProperties(0x3000));
-    EXPECT_EQ(0x95u, getCharacterProperties(0x0020));
-    EXPECT_EQ(0xD5u, getCharacterProperties(0x0009));
-    EXPECT_EQ(0x84u, getCharacterProperties(0x2029));
-    EXPECT_EQ(0x40u, getCharacterProperties(0xD800));
-    EXPECT_EQ(0x444u, getCharacterProperties(0xE000));
-    EXPECT_EQ(0x40Du, getCharacterProperties(0x005F)); // table mask 0x42D without punctuation
-    EXPECT_EQ(0u, getCharacterProperties(0x0237));    // assigned only after 4.0
-    EXPECT_EQ(0x1E0Fu, getCharacterProperties(L'A'));
-    EXPECT_EQ(0x3C0Fu, getCharacterProperties(L'a'));
-    EXPECT_EQ(0x1D0Du, getCharacterProperties(L'7'));
-    EXPECT_EQ(0x425u, getCharacterProperties(L'.'));
-    EXPECT_EQ(0x41u, getCharacterProperties(0x0000));
-    EXPECT_EQ(0xC5u, getCharacterProperties(0x000A));
-    EXPECT_EQ(0xC4u, getCharacterProperties(0x0085));
-    EXPECT_EQ(0u, getCharacterProperties(0xFFFFE));
-    EXPECT_EQ(0u, getCharacterProperties(0xFFFFF));
-    EXPECT_EQ(0u, getCharacterProperties(0x10FFFF));
-    EXPECT_EQ(0u, getCharacterProperties(0xFFFFFFFFu));
-    EXPECT_EQ(0x444u, getCharacterProperties(0xFFFFD)); // plane 15 private use
+    const struct {
+        uint32_t codePoint;
+        uint32_t mask;
+    } rows[] = {
+        {0x00A0, 0x94},   {0x3000, 0x94},   {0x0020, 0x95},  {0x0009, 0xD5},  {0x2029, 0x84},
+        {0xD800, 0x40},   {0xE000, 0x444},  {L'A', 0x1E0F},  {L'a', 0x3C0F},  {L'7', 0x1D0D},
+        {L'.', 0x425},    {0x0000, 0x41},   {0x000A, 0xC5},  {0x0085, 0xC4},
+        {0x005F, 0x40D},  // table mask 0x42D without punctuation
+        {0x0237, 0},      // assigned only after 4.0
+        {0xFFFFD, 0x444}, // plane 15 private use
+        {0xFFFFE, 0},     {0xFFFFF, 0},     {0x10FFFF, 0},   {0xFFFFFFFFu, 0},
+        {0x4E00, 0x140E}, {0x9FA5, 0x140E}, // CJK ideographs
+        {0x9FA6, 0},                        // beyond the 4.0 CJK block
+        {0xAC00, 0x140E},                   // Hangul syllable
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.mask, getCharacterProperties(row.codePoint)) << std::hex << row.codePoint;
 }
 
 TEST(CharacterProperties, Unicode40Categories) {
-    EXPECT_TRUE(getCharacterProperties(0x180E) & CHARACTER_BLANK);  // Zs in 4.0
-    EXPECT_FALSE(getCharacterProperties(0x13A0) & CHARACTER_UPPER); // Cherokee: Lo
-    EXPECT_TRUE(getCharacterProperties(0x13A0) & CHARACTER_LETTER);
-    EXPECT_TRUE(getCharacterProperties(0x00AA) & CHARACTER_LOWER);
-    EXPECT_TRUE(getCharacterProperties(0x00BA) & CHARACTER_LOWER);
-    EXPECT_TRUE(getCharacterProperties(0x200B) & CHARACTER_SPACE); // Zs until 4.0.1
-    EXPECT_FALSE(getCharacterProperties(0x10D0) & CHARACTER_LOWER); // Georgian: Lo
-    EXPECT_TRUE(getCharacterProperties(0x1369) & CHARACTER_DIGIT);  // Ethiopic digits: Nd
-    EXPECT_EQ(0x140Eu, getCharacterProperties(0x4E00)); // CJK ideograph
-    EXPECT_EQ(0x140Eu, getCharacterProperties(0x9FA5));
-    EXPECT_EQ(0u, getCharacterProperties(0x9FA6));      // beyond the 4.0 CJK block
-    EXPECT_EQ(0x140Eu, getCharacterProperties(0xAC00)); // Hangul syllable
+    const struct {
+        uint32_t codePoint;
+        uint32_t property;
+        bool has;
+    } rows[] = {
+        {0x180E, CHARACTER_BLANK, true},  // Zs in 4.0
+        {0x200B, CHARACTER_SPACE, true},  // Zs until 4.0.1
+        {0x13A0, CHARACTER_UPPER, false}, {0x13A0, CHARACTER_LETTER, true}, // Cherokee: Lo
+        {0x10D0, CHARACTER_LOWER, false}, // Georgian: Lo
+        {0x00AA, CHARACTER_LOWER, true},  {0x00BA, CHARACTER_LOWER, true},
+        {0x1369, CHARACTER_DIGIT, true},  // Ethiopic digits: Nd
+        {0x80, CHARACTER_ASCII, false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.has, (getCharacterProperties(row.codePoint) & row.property) != 0) << std::hex << row.codePoint;
 }
 
-TEST(CharacterProperties, Latin1AgreesWithAscii) {
+TEST(CharacterProperties, AsciiAgreesWithAscii) {
     for (int c = 0; c < 128; ++c) {
         const uint32_t mask = getCharacterProperties(static_cast<uint32_t>(c));
         EXPECT_EQ(Ascii::isDigit(c), (mask & CHARACTER_DIGIT) != 0) << c;
@@ -64,18 +63,50 @@ TEST(CharacterProperties, Latin1AgreesWithAscii) {
         EXPECT_EQ(Ascii::isHexDigit(c), (mask & CHARACTER_HEX_DIGIT) != 0) << c;
         EXPECT_TRUE(mask & CHARACTER_ASCII) << c;
     }
-    EXPECT_FALSE(getCharacterProperties(0x80) & CHARACTER_ASCII);
 }
 
 TEST(CharacterProperties, ClassChanges) {
-    auto change = [](uint32_t a, uint32_t b) {
-        return isCharacterClassChange(getCharacterProperties(a), getCharacterProperties(b));
+    const struct {
+        uint32_t a, b;
+        bool change;
+    } rows[] = {
+        {L'.', L',', true},  {L'a', L'b', false},    {L'a', L' ', true},        {L' ', 0x3000, false},
+        {L'a', L'_', false}, {L'x', 0x4E00, false},  {0x0237, 0x0237, true}, // unassigned on both sides
     };
-    EXPECT_TRUE(change(L'.', L','));
-    EXPECT_FALSE(change(L'a', L'b'));
-    EXPECT_TRUE(change(L'a', L' '));
-    EXPECT_FALSE(change(L' ', 0x3000));
-    EXPECT_FALSE(change(L'a', L'_'));
-    EXPECT_FALSE(change(L'x', 0x4E00));
-    EXPECT_TRUE(change(0x0237, 0x0237)); // unassigned on both sides
+    for (const auto& row : rows)
+        EXPECT_EQ(row.change, isCharacterClassChange(getCharacterProperties(row.a), getCharacterProperties(row.b)))
+            << std::hex << row.a << " " << row.b;
+}
+
+TEST(Ascii, Classes) {
+    const struct {
+        int c;
+        uint32_t properties;
+    } rows[] = {
+        {'\t', Ascii::CONTROL | Ascii::SPACE}, {0, Ascii::CONTROL}, {127, Ascii::CONTROL},
+        {' ', Ascii::SPACE | Ascii::PRINTABLE}, {'_', Ascii::PUNCTUATION | Ascii::GRAPHIC | Ascii::PRINTABLE},
+        {'F', Ascii::LETTER | Ascii::UPPER | Ascii::HEX_DIGIT | Ascii::GRAPHIC | Ascii::PRINTABLE},
+        {'g', Ascii::LETTER | Ascii::LOWER | Ascii::GRAPHIC | Ascii::PRINTABLE},
+        {'0', Ascii::DIGIT | Ascii::HEX_DIGIT | Ascii::GRAPHIC | Ascii::PRINTABLE},
+        {128, 0}, {0xA0, 0}, {-1, 0}, {-5, 0},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.properties, Ascii::properties(row.c)) << row.c;
+    for (int c : {'\t', '\n', '\v', '\f', '\r', ' '})
+        EXPECT_TRUE(Ascii::isSpace(c)) << c;
+    EXPECT_FALSE(Ascii::isAlphaNumeric('-'));
+    EXPECT_FALSE(Ascii::isAscii(-1));
+}
+
+TEST(Ascii, MasksAboveAsciiAndCaseMapping) {
+    EXPECT_TRUE(Ascii::hasProperties(200, 0));
+    EXPECT_FALSE(Ascii::hasSomeProperties(200, 0x3FF));
+    EXPECT_FALSE(Ascii::hasProperties('a', Ascii::LETTER | Ascii::UPPER));
+    EXPECT_TRUE(Ascii::hasSomeProperties('a', Ascii::DIGIT | Ascii::LOWER));
+
+    const int cases[][3] = {{'a', 'A', 'a'}, {'Z', 'Z', 'z'}, {'1', '1', '1'}, {0xE9, 0xE9, 0xE9}, {0xC9, 0xC9, 0xC9}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(c[1], Ascii::toUpper(c[0])) << c[0];
+        EXPECT_EQ(c[2], Ascii::toLower(c[0])) << c[0];
+    }
 }

@@ -12,46 +12,6 @@
 
 using namespace pel;
 
-TEST(MemoryPool, MaximumCountsPreallocatedBlocks) {
-    MemoryPool pool(64, 2, 2);
-    EXPECT_EQ(2, pool.available());
-    void* a = pool.get();
-    void* b = pool.get();
-    EXPECT_NE(a, b);
-    try {
-        pool.get();
-        FAIL();
-    } catch (const OutOfMemoryException& e) {
-        EXPECT_EQ(L"MemoryPool exhausted", e.message);
-    }
-    pool.release(a);
-    EXPECT_EQ(a, pool.get());
-    pool.release(a);
-    pool.release(b);
-    EXPECT_EQ(2, pool.allocated());
-
-    EXPECT_THROW(MemoryPool(64, 3, 2), AssertionViolationException);
-    EXPECT_THROW(MemoryPool(64, -1, 0), AssertionViolationException);
-}
-
-TEST(MemoryPool, ThreadsNeverGrowItBeyondPeakUse) {
-    MemoryPool pool(32);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t)
-        threads.emplace_back([&pool] {
-            for (int i = 0; i < 20000; ++i) {
-                void* a = pool.get();
-                void* b = pool.get();
-                pool.release(a);
-                pool.release(b);
-            }
-        });
-    for (auto& thread : threads)
-        thread.join();
-    EXPECT_LE(pool.allocated(), 8);
-    EXPECT_EQ(pool.allocated(), pool.available());
-}
-
 namespace {
 
 int g_constructed = 0;
@@ -63,13 +23,41 @@ struct Probe {
     int value = 0;
 };
 
-struct ProbeCounts : ::testing::Test {
+struct TAllocatorTest : ::testing::Test {
     void SetUp() override { g_constructed = g_destroyed = 0; }
 };
 
+template <class Body>
+void onFourThreads(Body body) {
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back(body);
+    for (auto& thread : threads)
+        thread.join();
+}
+
 } // namespace
 
-using TAllocatorTest = ProbeCounts;
+TEST(MemoryPool, MaximumCountsPreallocatedBlocks) {
+    MemoryPool pool(64, 2, 2);
+    EXPECT_EQ(2, pool.available());
+    void* a = pool.get();
+    void* b = pool.get();
+    EXPECT_NE(a, b);
+    try {
+        pool.get();
+        ADD_FAILURE() << "a third block";
+    } catch (const OutOfMemoryException& e) {
+        EXPECT_EQ(L"MemoryPool exhausted", e.message);
+    }
+    pool.release(a);
+    EXPECT_EQ(a, pool.get());
+    pool.release(a);
+    pool.release(b);
+    EXPECT_EQ(2, pool.allocated());
+    EXPECT_THROW(MemoryPool(64, 3, 2), AssertionViolationException);
+    EXPECT_THROW(MemoryPool(64, -1, 0), AssertionViolationException);
+}
 
 TEST_F(TAllocatorTest, ObjectsAreBuiltPerChunkAndTwoEmptyChunksStay) {
     {
@@ -80,10 +68,8 @@ TEST_F(TAllocatorTest, ObjectsAreBuiltPerChunkAndTwoEmptyChunksStay) {
         EXPECT_EQ(2u, pool.chunkCount());
         EXPECT_EQ(80, g_constructed);
         EXPECT_EQ(41u, std::set<Probe*>(taken.begin(), taken.end()).size());
-
         for (Probe* p : taken)
             pool.deallocate(p);
-        EXPECT_EQ(2u, pool.chunkCount());
         EXPECT_EQ(2, pool.reserveCount());
         EXPECT_EQ(0, g_destroyed);
 
@@ -105,10 +91,9 @@ TEST_F(TAllocatorTest, RandomOrderKeepsObjectsAndChunksConsistent) {
     std::mt19937 random(42);
     std::vector<Probe*> live;
     for (int round = 0; round < 2000; ++round) {
-        const bool grow = live.empty() || (live.size() < 300 && random() % 3 != 0);
-        if (grow) {
+        if (live.empty() || (live.size() < 300 && random() % 3 != 0)) {
             Probe* p = pool.allocate();
-            EXPECT_EQ(live.end(), std::find(live.begin(), live.end(), p));
+            ASSERT_EQ(live.end(), std::find(live.begin(), live.end(), p));
             p->value = round;
             live.push_back(p);
         } else {
@@ -116,8 +101,10 @@ TEST_F(TAllocatorTest, RandomOrderKeepsObjectsAndChunksConsistent) {
             pool.deallocate(live[i]);
             live.erase(live.begin() + i);
         }
-        // Objects still held are untouched by other allocations.
     }
+    // Objects still held are untouched by the other allocations: values rise in allocation order.
+    for (size_t i = 1; i < live.size(); ++i)
+        EXPECT_LT(live[i - 1]->value, live[i]->value);
     std::shuffle(live.begin(), live.end(), random);
     for (Probe* p : live)
         pool.deallocate(p);
@@ -136,28 +123,35 @@ TEST_F(TAllocatorTest, ForeignAndRepeatedPointersAreRefused) {
     EXPECT_THROW(pool.deallocate(p), AssertionViolationException);
 }
 
-TEST_F(TAllocatorTest, LockedVariantServesThreads) {
-    TLockedAllocator<Probe, 16> pool;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t)
-        threads.emplace_back([&pool] {
-            std::vector<Probe*> mine;
-            for (int i = 0; i < 5000; ++i) {
-                mine.push_back(pool.allocate());
-                if (mine.size() > 20) {
-                    pool.deallocate(mine.front());
-                    mine.erase(mine.begin());
-                }
+TEST_F(TAllocatorTest, LockedPoolsServeThreadsWithoutGrowing) {
+    MemoryPool blocks(32);
+    onFourThreads([&blocks] {
+        for (int i = 0; i < 20000; ++i) {
+            void* a = blocks.get();
+            blocks.release(blocks.get());
+            blocks.release(a);
+        }
+    });
+    EXPECT_LE(blocks.allocated(), 8);
+    EXPECT_EQ(blocks.allocated(), blocks.available());
+
+    TLockedAllocator<Probe, 16> objects;
+    onFourThreads([&objects] {
+        std::vector<Probe*> mine;
+        for (int i = 0; i < 5000; ++i) {
+            mine.push_back(objects.allocate());
+            if (mine.size() > 20) {
+                objects.deallocate(mine.front());
+                mine.erase(mine.begin());
             }
-            for (Probe* p : mine)
-                pool.deallocate(p);
-        });
-    for (auto& thread : threads)
-        thread.join();
-    EXPECT_LE(pool.chunkCount(), 2u);
+        }
+        for (Probe* p : mine)
+            objects.deallocate(p);
+    });
+    EXPECT_LE(objects.chunkCount(), 2u);
 }
 
-TEST(TDataStorage, LargeRequestsGetTheirOwnBlock) {
+TEST(TDataStorage, LargeRequestsGetTheirOwnBlockAndClearStartsAgain) {
     TDataStorage storage;
     wchar_t* big = storage.allocate(20000);
     EXPECT_EQ(16384u, storage.remaining());
@@ -165,21 +159,13 @@ TEST(TDataStorage, LargeRequestsGetTheirOwnBlock) {
     EXPECT_EQ(big + 20000, next);
     EXPECT_EQ(0u, storage.remaining());
     next[16383] = L'x'; // the last character belongs to the block
-
-    wchar_t* fresh = storage.allocate(1);
+    storage.allocate(1)[0] = L'y';
     EXPECT_EQ(TDataStorage::BLOCK_CHARS - 1, storage.remaining());
-    fresh[0] = L'y';
     EXPECT_THROW(storage.allocate(0), AssertionViolationException);
-}
 
-TEST(TDataStorage, ClearStartsEmptyAndStaysUsable) {
-    TDataStorage storage;
-    storage.allocate(100);
-    storage.allocate(20000);
     storage.clear();
     EXPECT_EQ(0u, storage.remaining());
     storage.clear();
-    wchar_t* room = storage.allocate(3);
-    room[2] = L'z';
+    storage.allocate(3)[2] = L'z';
     EXPECT_EQ(TDataStorage::BLOCK_CHARS - 3, storage.remaining());
 }

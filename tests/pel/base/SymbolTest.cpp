@@ -17,10 +17,7 @@ using namespace pel;
 TEST(Crc, KnownAnswers) {
     EXPECT_EQ(0xCBF43926u, crc32("123456789", 9));
     EXPECT_EQ(0u, crc32("", 0));
-
-    uint64_t c64 = 0;
-    c64 = crc64Continue(c64, "123456789", 9);
-    EXPECT_EQ(0x62EC59E3F1A4F00Aull, c64);
+    EXPECT_EQ(0x62EC59E3F1A4F00Aull, crc64Continue(0, "123456789", 9));
 }
 
 TEST(Crc, SlicedPathAgreesWithByteAtATime) {
@@ -72,7 +69,6 @@ TEST(Symbol, NamesOfTheSystemMatchTheirConstants) {
         EXPECT_EQ(k.hash, Symbol::createSymbol(k.name).getHash()) << k.name;
         EXPECT_EQ(k.hash, crc32Literal(k.name)) << k.name;
     }
-    static_assert(crc32Literal("object") == 0xA8ADABEC, "compile-time symbols");
     EXPECT_EQ(Object::TYPE_SYMBOL, Object().getTypeSymbol().getHash());
 
     EXPECT_TRUE(Symbol::createSymbol("").isNull());
@@ -132,14 +128,9 @@ TEST(RefCounting, CountsSurviveSeveralThreadsAndLastReleaseDeletes) {
     EXPECT_EQ(2, destroyed.load());
 }
 
-TEST(Tags, ValidatorFormsPutSettingsFirst) {
-    Tags<unsigned int> plain(5);
-    EXPECT_EQ((std::set<unsigned int>{5}), plain.values());
-    Tags<unsigned int> settings(Tags<unsigned int>::WithSettings{}, 5);
-    EXPECT_TRUE(settings.contains(crc32Literal("settings")));
-    Tags<unsigned int> both(Tags<unsigned int>::WithSettingsAndExtra{}, 5);
-    EXPECT_EQ(3u, both.values().size());
-    EXPECT_TRUE(both.contains(0x29B95B69));
-    Tags<unsigned int> copy(both);
-    EXPECT_EQ(both.values(), copy.values());
+TEST(Tags, ValidatorFormsAddTheSettingsTags) {
+    using T = Tags<unsigned int>;
+    const unsigned int settings = crc32Literal("settings");
+    EXPECT_EQ((std::set<unsigned int>{5, settings}), T(T::WithSettings{}, 5).values());
+    EXPECT_EQ((std::set<unsigned int>{5, settings, 0x29B95B69}), T(T::WithSettingsAndExtra{}, 5).values());
 }

@@ -1,9 +1,11 @@
 #include "pel/text/TextConversion.h"
+#include "pel/text/TextDecoding.h"
 #include "pel/text/TextEncoding.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 using namespace pel;
 
@@ -18,6 +20,19 @@ std::string B(const char (&literal)[N]) {
     return std::string(literal, N - 1);
 }
 
+// The sample in the five Unicode forms.
+const struct {
+    const wchar_t* name;
+    uint32_t code;
+    std::string bytes;
+} FORMS[] = {
+    {L"UTF-8", ENCODING_UTF8_PLAIN, B("\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80")},
+    {L"UTF-16LE", ENCODING_UTF16LE, B("\xE9\x00\xAC\x20\x3D\xD8\x00\xDE")},
+    {L"UTF-16BE", ENCODING_UTF16BE, B("\x00\xE9\x20\xAC\xD8\x3D\xDE\x00")},
+    {L"UTF-32LE", ENCODING_UTF32LE, B("\xE9\0\0\0\xAC\x20\0\0\x00\xF6\x01\x00")},
+    {L"UTF-32BE", ENCODING_UTF32BE, B("\0\0\0\xE9\0\0\x20\xAC\x00\x01\xF6\x00")},
+};
+
 std::string preambleOf(const wchar_t* name) {
     std::shared_ptr<TextEncoding> encoding = TextEncoding::create(name);
     if (!encoding)
@@ -27,65 +42,74 @@ std::string preambleOf(const wchar_t* name) {
     return std::string(reinterpret_cast<const char*>(bytes), length);
 }
 
+bool utf8(const std::string& data) { return is_utf8_text(data.data(), data.size()); }
+
+// Decodes a whole input with room to spare.
+std::wstring decode(const std::string& data, uint32_t code) {
+    std::vector<wchar_t> out(data.size() + 4);
+    size_t capacity = out.size();
+    EXPECT_TRUE(decode_text(out.data(), data.data(), data.size(), code, &capacity));
+    return std::wstring(out.data(), capacity);
+}
+
+// Decodes in blocks of blockSize bytes, carrying what a block leaves over, as loaders do.
+std::wstring decodeInBlocks(const std::string& data, uint32_t code, size_t blockSize) {
+    std::wstring text;
+    std::string pending;
+    for (size_t at = 0; at < data.size() || !pending.empty();) {
+        const size_t take = std::min(blockSize, data.size() - at);
+        pending += data.substr(at, take);
+        at += take;
+        std::vector<wchar_t> out(pending.size() + 2);
+        size_t capacity = out.size(), consumed = 0;
+        EXPECT_TRUE(decode_text(out.data(), pending.data(), pending.size(), code, &capacity, &consumed));
+        text.append(out.data(), capacity);
+        pending.erase(0, consumed);
+        if (at == data.size() && consumed == 0 && !pending.empty()) {
+            text += decode(pending, code); // end of input: what is left is taken as complete
+            pending.clear();
+        }
+    }
+    return text;
+}
+
 } // namespace
 
 TEST(TextEncoding, ByteOrderMarks) {
-    EXPECT_EQ("\xEF\xBB\xBF", preambleOf(L"UTF-8"));
-    EXPECT_EQ("\xEF\xBB\xBF", preambleOf(L"utf-8"));
-    EXPECT_EQ("\xFF\xFE", preambleOf(L"utf-16le"));
-    EXPECT_EQ("\xFE\xFF", preambleOf(L"UTF-16BE"));
-    EXPECT_EQ(B("\xFF\xFE\0\0"), preambleOf(L"UTF-32LE"));
-    EXPECT_EQ(B("\0\0\xFE\xFF"), preambleOf(L"UTF-32BE"));
-    // The generic forms get the little-endian marks; the log file asks for "UTF16-LE".
-    EXPECT_EQ("\xFF\xFE", preambleOf(L"UTF-16"));
-    EXPECT_EQ(B("\xFF\xFE\0\0"), preambleOf(L"UTF-32"));
-    EXPECT_EQ("\xFF\xFE", preambleOf(L"UTF16-LE"));
-    for (const wchar_t* name : {L"windows-1250", L"windows-1252", L"Shift_JIS", L"ISO-8859-1"})
-        EXPECT_EQ("", preambleOf(name)) << name;
-}
-
-TEST(TextEncoding, UnknownNamesGiveAnEmptyResult) {
-    EXPECT_FALSE(TextEncoding::create(nullptr));
-    EXPECT_FALSE(TextEncoding::create(L""));
-    EXPECT_FALSE(TextEncoding::create(L"no-such-encoding"));
-    // Known to ICU's alias table, but its table is not carried in the executable.
-    EXPECT_FALSE(TextEncoding::create(L"EUC-KR"));
-}
-
-TEST(TextEncoding, ConvertsTheSampleInTheFiveUnicodeForms) {
     const std::pair<const wchar_t*, std::string> rows[] = {
-        {L"UTF-8", B("\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80")},
-        {L"UTF-16LE", B("\xE9\x00\xAC\x20\x3D\xD8\x00\xDE")},
-        {L"UTF-16BE", B("\x00\xE9\x20\xAC\xD8\x3D\xDE\x00")},
-        {L"UTF-32LE", B("\xE9\0\0\0\xAC\x20\0\0\x00\xF6\x01\x00")},
-        {L"UTF-32BE", B("\0\0\0\xE9\0\0\x20\xAC\x00\x01\xF6\x00")},
+        {L"UTF-8", "\xEF\xBB\xBF"},       {L"utf-8", "\xEF\xBB\xBF"},    {L"utf-16le", "\xFF\xFE"},
+        {L"UTF-16BE", "\xFE\xFF"},       {L"UTF-32LE", B("\xFF\xFE\0\0")}, {L"UTF-32BE", B("\0\0\xFE\xFF")},
+        // The generic forms get the little-endian marks; the log file asks for "UTF16-LE".
+        {L"UTF-16", "\xFF\xFE"},         {L"UTF-32", B("\xFF\xFE\0\0")},   {L"UTF16-LE", "\xFF\xFE"},
+        {L"windows-1250", ""},           {L"Shift_JIS", ""},             {L"ISO-8859-1", ""},
+        // Unknown, or known to ICU's alias table but its table is not carried in the executable.
+        {nullptr, "(none)"}, {L"", "(none)"}, {L"no-such-encoding", "(none)"}, {L"EUC-KR", "(none)"},
     };
-    for (const auto& [name, encoded] : rows) {
-        std::shared_ptr<TextEncoding> encoding = TextEncoding::create(name);
-        ASSERT_TRUE(encoding) << name;
-        std::string bytes = "x";
-        EXPECT_TRUE(encoding->encode(SAMPLE.data(), SAMPLE.size(), bytes)) << name;
-        EXPECT_EQ("x" + encoded, bytes) << name;
-        std::wstring text = L"y";
-        EXPECT_TRUE(encoding->decode(encoded.data(), encoded.size(), text)) << name;
-        EXPECT_EQ(L"y" + SAMPLE, text) << name;
-    }
+    for (const auto& [name, preamble] : rows)
+        EXPECT_EQ(preamble, preambleOf(name)) << (name ? name : L"(null)");
 }
 
-TEST(TextEncoding, CodePagesConvertBothWays) {
+TEST(TextEncoding, ConvertsBothWays) {
     // windows-1250: č is E8, € is 80. Shift_JIS: あ is 82 A0, half-width ｱ is B1.
-    const std::pair<const wchar_t*, std::wstring> rows[] = {{L"windows-1250", L"a\u010D\u20AC"},
-                                                           {L"Shift_JIS", L"A\u3042\uFF71"}};
-    const std::string expected[] = {"a\xE8\x80", "A\x82\xA0\xB1"};
-    for (int i = 0; i < 2; ++i) {
-        std::shared_ptr<TextEncoding> encoding = TextEncoding::create(rows[i].first);
-        ASSERT_TRUE(encoding);
-        std::string bytes;
-        ASSERT_TRUE(encoding->encode(rows[i].second.data(), rows[i].second.size(), bytes));
-        EXPECT_EQ(expected[i], bytes);
+    const struct {
+        const wchar_t* name;
         std::wstring text;
-        ASSERT_TRUE(encoding->decode(bytes.data(), bytes.size(), text));
-        EXPECT_EQ(rows[i].second, text);
+        std::string encoded;
+    } rows[] = {
+        {FORMS[0].name, SAMPLE, FORMS[0].bytes}, {FORMS[1].name, SAMPLE, FORMS[1].bytes},
+        {FORMS[2].name, SAMPLE, FORMS[2].bytes}, {FORMS[3].name, SAMPLE, FORMS[3].bytes},
+        {FORMS[4].name, SAMPLE, FORMS[4].bytes}, {L"windows-1250", L"a\u010D\u20AC", "a\xE8\x80"},
+        {L"Shift_JIS", L"A\u3042\uFF71", "A\x82\xA0\xB1"},
+    };
+    for (const auto& row : rows) {
+        std::shared_ptr<TextEncoding> encoding = TextEncoding::create(row.name);
+        ASSERT_TRUE(encoding) << row.name;
+        std::string bytes = "x";
+        EXPECT_TRUE(encoding->encode(row.text.data(), row.text.size(), bytes)) << row.name;
+        EXPECT_EQ("x" + row.encoded, bytes) << row.name; // appended
+        std::wstring text = L"y";
+        EXPECT_TRUE(encoding->decode(row.encoded.data(), row.encoded.size(), text)) << row.name;
+        EXPECT_EQ(L"y" + row.text, text) << row.name;
     }
 }
 
@@ -121,4 +145,69 @@ TEST(TextConversion, AsciiAndNarrow) {
     appendNarrow("a\xE9", wide);
     appendNarrow(nullptr, wide);
     EXPECT_EQ(L"-a\u00E9", wide);
+}
+
+TEST(TextDecoding, ByteOrderMarks) {
+    const struct {
+        std::string data;
+        uint32_t code;
+        int length;
+    } cases[] = {
+        {B("\xFF\xFE\x00\x00" "A"), ENCODING_UTF32LE, 4}, {B("\x00\x00\xFE\xFF"), ENCODING_UTF32BE, 4},
+        {B("\xEF\xBB\xBF" "a"), ENCODING_UTF8, 3},    {B("\xFE\xFF\x00" "A"), ENCODING_UTF16BE, 2},
+        {B("\xFF\xFE" "A\x00"), ENCODING_UTF16LE, 2},    {B("\xEF\xBB"), 0, 0}, {"", 0, 0},
+    };
+    for (const auto& c : cases) {
+        const BomEntry& entry = detect_bom_encoding(c.data.data(), c.data.size());
+        EXPECT_EQ(c.code, entry.code);
+        EXPECT_EQ(c.length, entry.length);
+    }
+}
+
+TEST(TextDecoding, Utf8DetectionAcceptsWellFormedTextOnly) {
+    // Hindi, Thai, an emoji, Czech, and text cut off in a sequence at the end.
+    for (const char* text : {"\xC3\xA9", "\xE0\xA4\xB9\xE0\xA4\xBF\xE0\xA4\x82\xE0\xA4\xA6\xE0\xA5\x80",
+                             "\xE0\xB8\x81", "\xF0\x9F\x98\x80", "\xC5\xBElu\xC5\xA5ou\xC4\x8Dk\xC3\xBD", "a\xC3"})
+        EXPECT_TRUE(utf8(text)) << text;
+    // Pure ASCII (it stays ANSI), a zero byte, a stray continuation, overlong forms, an encoded
+    // surrogate, a code point beyond U+10FFFF, Latin-1.
+    for (const std::string& text :
+         {std::string("abc"), B("a\x00\xC3\xA9"), B("\x80"), B("\xC0\xAF"),
+          B("\xE0\x80\xAF"), B("\xED\xA0\x80"), B("\xF4\x90\x80\x80"), B("\xE9t\xE9")})
+        EXPECT_FALSE(utf8(text)) << text;
+}
+
+TEST(TextDecoding, EveryUnicodeForm) {
+    for (const auto& form : FORMS)
+        EXPECT_EQ(SAMPLE, decode(form.bytes, form.code)) << form.name;
+    EXPECT_EQ(L"AB", decode(B("\x00" "A\x00" "B"), ENCODING_UTF16BE));
+    EXPECT_EQ(L"", decode("", ENCODING_UTF8));
+    EXPECT_EQ(L"", decode("", ENCODING_ANSI));
+}
+
+TEST(TextDecoding, DamagedInputBecomesReplacementCharacters) {
+    EXPECT_EQ(L"a\uFFFDb", decode(B("a\xC0" "b"), ENCODING_UTF8_PLAIN));
+    EXPECT_EQ(L"\uFFFD", decode(B("\xED\xA0\x80"), ENCODING_UTF8_PLAIN).substr(0, 1));
+    EXPECT_EQ(L"a\uFFFD", decode(B("a\xE2\x82"), ENCODING_UTF8_PLAIN)); // cut off at the end
+    EXPECT_EQ(L"\uFFFD", decode(B("\x00\xD8\x11\x00"), ENCODING_UTF32LE)); // a surrogate value
+    EXPECT_EQ(L"A\uFFFD", decode(B("A\x00" "B"), ENCODING_UTF16LE));
+
+    wchar_t small[2];
+    size_t capacity = 2;
+    EXPECT_FALSE(decode_text(small, "abc", 3, ENCODING_UTF8_PLAIN, &capacity));
+}
+
+TEST(TextDecoding, BlocksCarrySequencesCutAtTheirEdge) {
+    const std::string text = "x\xC3\xA9y\xE2\x82\xACz\xF0\x9F\x98\x80.";
+    for (size_t block = 1; block <= 5; ++block)
+        EXPECT_EQ(L"x\u00e9y\u20acz\U0001F600.", decodeInBlocks(text, ENCODING_UTF8_PLAIN, block)) << block;
+
+    const std::string utf32 = B("\x00\xF6\x01\x00" "a\0\0\0");
+    for (size_t block = 1; block <= 3; ++block)
+        EXPECT_EQ(L"\U0001F600a", decodeInBlocks(utf32, ENCODING_UTF32LE, block)) << block;
+
+    // Shift_JIS: a lead byte at the end of a block waits for its trail byte.
+    const std::string sjis = "a\x82\xA0\x93\xFA\x96{b"; // a, HIRAGANA A, 日, 本, b
+    for (size_t block = 1; block <= 4; ++block)
+        EXPECT_EQ(L"a\u3042\u65e5\u672cb", decodeInBlocks(sjis, 932, block)) << block;
 }

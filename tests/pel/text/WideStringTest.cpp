@@ -24,10 +24,9 @@ std::wstring decoded(const std::string& bytes, uint32_t encoding = 0) {
 } // namespace
 
 TEST(WideString, BlanksAndTrims) {
-    EXPECT_EQ(L"a b", trimmed(L"  a b \t\r\n"));
-    EXPECT_EQ(L"\n  a", trimmed(L"\n  a"));
-    EXPECT_EQ(L"", trimmed(L"   "));
-    EXPECT_EQ(L"", trimmed(L" \n "));
+    for (const auto& [text, trim] :
+         {std::pair{L"  a b \t\r\n", L"a b"}, {L"\n  a", L"\n  a"}, {L"   ", L""}, {L" \n ", L""}})
+        EXPECT_EQ(trim, trimmed(text)) << text;
     EXPECT_FALSE(containsNonBlank(L" \t", 2));
     EXPECT_FALSE(containsNonBlank(L"  x", 2));
     EXPECT_TRUE(containsNonBlank(L"  x", 3));
@@ -62,10 +61,8 @@ TEST(WideString, LineEndingsEscapesAndNumbers) {
     escapeControlCharacters(L"\t\r\n\x1b" L"a", text);
     EXPECT_EQ(L"\\t\\r\\n\\x1ba", text);
 
-    EXPECT_TRUE(isInteger(L"12"));
-    EXPECT_TRUE(isInteger(L" -7"));
-    EXPECT_FALSE(isInteger(L"12a"));
-    EXPECT_FALSE(isInteger(L""));
+    for (const auto& [text, integer] : {std::pair{L"12", true}, {L" -7", true}, {L"12a", false}, {L"", false}})
+        EXPECT_EQ(integer, isInteger(text)) << text;
     text.clear();
     appendInteger(text, -255, 10);
     appendInteger(text, -255, 16); // as the runtime writes it: the two's complement
@@ -73,11 +70,9 @@ TEST(WideString, LineEndingsEscapesAndNumbers) {
     EXPECT_EQ(L'\u00c9', toUpperChar(L'\u00e9'));
 
     EXPECT_EQ(0x1F600u, surrogatesToCodePoint(0xD83D, 0xDE00));
-    EXPECT_TRUE(matchesFileType(L"dir/file.txt", L"txt"));
-    EXPECT_TRUE(matchesFileType(L"txt", L"txt"));
-    EXPECT_TRUE(matchesFileType(L"src\\makefile", L"makefile"));
-    EXPECT_FALSE(matchesFileType(L"mytxt", L"txt"));
-    EXPECT_FALSE(matchesFileType(L"x.TXT", L"txt"));
+    for (const auto& [name, matches] : {std::pair{L"dir/file.txt", true}, {L"txt", true}, {L"src\\x.txt", true},
+                                        {L"mytxt", false}, {L"x.TXT", false}})
+        EXPECT_EQ(matches, matchesFileType(name, L"txt")) << name;
 }
 
 TEST(WideString, HexDumpLayout) {

@@ -1,9 +1,16 @@
 #include "pel/base/Exception.h"
 #include "pel/thread/Event.h"
 #include "pel/thread/LegacyThread.h"
+#include "pel/thread/MainThread.h"
+#include "pel/thread/MessageQueue.h"
+#include "pel/thread/Mutex.h"
+#include "pel/thread/NamedEvent.h"
+#include "pel/thread/NamedMutex.h"
+#include "pel/thread/Semaphore.h"
 #include "pel/thread/Thread.h"
 #include "pel/thread/ThreadErrorHandler.h"
 #include "pel/thread/ThreadLocalStorage.h"
+#include "support/ChildProcess.h"
 #include "support/LogCapture.h"
 #include "support/Runnables.h"
 
@@ -13,11 +20,29 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <type_traits>
+#include <vector>
 
 using namespace pel;
 using tessel_test::FunctionRunnable;
 
+template <class... T>
+constexpr bool NONE_COPYABLE = (!std::is_copy_constructible<T>::value && ...);
+static_assert(NONE_COPYABLE<Mutex_Impl, EventImpl, NamedEventImpl, NamedMutexImpl, Semaphore_Impl, MessageQueue>,
+              "the handles and sections of these objects are never shared by copies");
+
 namespace {
+
+// "Name: message" of the exception run throws, or "(none)".
+template <class F>
+std::wstring thrown(F run) {
+    try {
+        run();
+    } catch (const Exception& e) {
+        return e.displayText();
+    }
+    return L"(none)";
+}
 
 DWORD exitCodeAfterEnd(Thread& thread) {
     ::WaitForSingleObject(thread.handle(), INFINITE);
@@ -26,14 +51,66 @@ DWORD exitCodeAfterEnd(Thread& thread) {
     return code;
 }
 
-std::vector<std::wstring> textsFrom(const tessel_test::LogCapture& capture) {
-    std::vector<std::wstring> texts;
-    for (const auto& line : capture.lines()) {
-        EXPECT_EQ(LOG_INFO, line.level);
-        EXPECT_EQ(LOG_UNKNOWN_SOURCE, line.source);
-        texts.push_back(line.text);
+// Starts each body on the same thread object in turn; every thread must end with code 0.
+void runEach(std::initializer_list<FunctionRunnable*> bodies) {
+    Thread thread;
+    for (FunctionRunnable* body : bodies) {
+        thread.start(*body);
+        EXPECT_EQ(0u, exitCodeAfterEnd(thread));
+        thread.join();
     }
-    return texts;
+}
+
+class RecordingHandler : public ThreadErrorHandler {
+public:
+    void exception() override { texts.push_back(L"other"); }
+    void exception(const std::exception&) override { texts.push_back(L"std"); }
+    void exception(const Exception& e) override {
+        texts.push_back(e.message);
+        throw std::runtime_error("the handler fails too");
+    }
+    std::vector<std::wstring> texts;
+};
+
+ThreadLocal<int> s_number;
+
+struct Tracked {
+    static std::atomic<int> destroyed;
+    ~Tracked() { ++destroyed; }
+};
+std::atomic<int> Tracked::destroyed{0};
+ThreadLocal<Tracked> s_tracked;
+
+class Poller : public LegacyThread {
+public:
+    Poller() : LegacyThread(L"Poller") {}
+    ~Poller() override {
+        requestStop();
+        join();
+    }
+    Event started;
+
+protected:
+    int run(void*) override {
+        started.signal();
+        while (!isStopRequested())
+            ::Sleep(1);
+        return 5;
+    }
+};
+
+std::wstring uniqueName(const wchar_t* prefix) {
+    static std::atomic<int> counter{0};
+    return std::wstring(prefix) + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+}
+
+// Runs body on a library thread and joins it.
+template <class Body>
+void onOtherThread(Body body) {
+    FunctionRunnable runnable(body);
+    Thread thread;
+    thread.start(runnable);
+    thread.join();
 }
 
 } // namespace
@@ -43,11 +120,9 @@ TEST(Thread, NamesNumbersAndRestarts) {
     Thread second;
     EXPECT_EQ(first.id() + 1, second.id());
     EXPECT_EQ(L"#" + std::to_wstring(first.id()), first.getName());
-    EXPECT_EQ(L"#" + std::to_wstring(second.id()), second.getName());
     second.setName(L"Worker");
     EXPECT_EQ(L"Worker", second.getName());
     EXPECT_EQ(L"Named", Thread(L"Named").getName());
-
     first.join(); // never started
     EXPECT_EQ(nullptr, first.handle());
 
@@ -57,171 +132,48 @@ TEST(Thread, NamesNumbersAndRestarts) {
         ++runs;
         seen = Thread::current();
     });
-    first.start(body);
-    first.join();
+    for (int i = 0; i < 2; ++i) {
+        first.start(body);
+        first.join();
+        first.join(); // a second join returns at once
+    }
     EXPECT_EQ(nullptr, first.handle());
-    first.join(); // a second join returns at once
-    first.start(body);
-    first.join();
     EXPECT_EQ(2, runs);
     EXPECT_EQ(&first, seen);
     EXPECT_EQ(nullptr, Thread::current());
 }
 
-TEST(Thread, SecondStartWhileRunningAndSelfJoinFail) {
-    Event release;
+TEST(Thread, SecondStartSelfJoinAndBadPriorityFail) {
+    Event seen, release;
     std::wstring selfJoin;
+    int priority = 0;
     FunctionRunnable body([&] {
-        try {
-            Thread::current()->join();
-        } catch (const SystemException& e) {
-            selfJoin = e.message;
-        }
-        release.wait();
-    });
-    Thread thread;
-    thread.start(body);
-    EXPECT_TRUE(thread.isRunning());
-    try {
-        thread.start(body);
-        FAIL();
-    } catch (const SystemException& e) {
-        EXPECT_EQ(L"thread already running", e.message);
-    }
-    release.signal();
-    thread.join();
-    EXPECT_FALSE(thread.isRunning());
-    EXPECT_EQ(L"cannot join thread", selfJoin);
-}
-
-TEST(Thread, PriorityIsAppliedOrTheStartFails) {
-    Event seenEvent;
-    Event release;
-    int seen = 0;
-    FunctionRunnable body([&] {
-        seen = ::GetThreadPriority(::GetCurrentThread());
-        seenEvent.signal();
+        selfJoin = thrown([] { Thread::current()->join(); });
+        priority = ::GetThreadPriority(::GetCurrentThread());
+        seen.signal();
         release.wait();
     });
     Thread thread;
     thread.setPriority(THREAD_PRIORITY_BELOW_NORMAL);
     thread.start(body);
-    seenEvent.wait();
+    EXPECT_TRUE(thread.isRunning());
+    EXPECT_EQ(L"SystemException: thread already running", thrown([&] { thread.start(body); }));
+    seen.wait();
     thread.setPriority(THREAD_PRIORITY_ABOVE_NORMAL);
     EXPECT_EQ(THREAD_PRIORITY_ABOVE_NORMAL, ::GetThreadPriority(thread.handle()));
     release.signal();
     thread.join();
-    EXPECT_EQ(THREAD_PRIORITY_BELOW_NORMAL, seen);
+    EXPECT_FALSE(thread.isRunning());
+    EXPECT_EQ(L"SystemException: cannot join thread", selfJoin);
+    EXPECT_EQ(THREAD_PRIORITY_BELOW_NORMAL, priority);
 
     Thread invalid;
     invalid.setPriority(1000);
-    try {
-        invalid.start(body);
-        FAIL();
-    } catch (const SystemException& e) {
-        EXPECT_EQ(L"cannot set thread priority", e.message);
-    }
+    EXPECT_EQ(L"SystemException: cannot set thread priority", thrown([&] { invalid.start(body); }));
     EXPECT_EQ(nullptr, invalid.handle()); // no thread was left running
 }
 
-TEST(ThreadErrorHandler, EscapingExceptionsAreLoggedAsText) {
-    tessel_test::LogCapture capture;
-    FunctionRunnable throwsStd([] { throw std::runtime_error("100% sure: %s%n%d"); });
-    FunctionRunnable throwsPel([] { throw IllegalStateException(L"bad %s state"); });
-    FunctionRunnable throwsOther([] { throw 42; });
-    Thread thread;
-    for (FunctionRunnable* body : {&throwsStd, &throwsPel, &throwsOther}) {
-        thread.start(*body);
-        EXPECT_EQ(0u, exitCodeAfterEnd(thread));
-        thread.join();
-    }
-    EXPECT_EQ((std::vector<std::wstring>{L"100% sure: %s%n%d\n", L"IllegalStateException: bad %s state\n",
-                                         L"unknown exception\n"}),
-              textsFrom(capture));
-}
-
-namespace {
-class RecordingHandler : public ThreadErrorHandler {
-public:
-    void exception() override { texts.push_back(L"other"); }
-    void exception(const std::exception& e) override { texts.push_back(L"std"); }
-    void exception(const Exception& e) override {
-        texts.push_back(e.message);
-        throw std::runtime_error("the handler fails too");
-    }
-    std::vector<std::wstring> texts;
-};
-} // namespace
-
-TEST(ThreadErrorHandler, ReplacedHandlerReceivesAndNullIsRefused) {
-    ThreadErrorHandler* original = ThreadErrorHandler::get();
-    EXPECT_EQ(ThreadErrorHandler::defaultHandler(), original);
-    EXPECT_THROW(ThreadErrorHandler::set(nullptr), AssertionViolationException);
-    EXPECT_EQ(original, ThreadErrorHandler::get());
-
-    RecordingHandler handler;
-    EXPECT_EQ(original, ThreadErrorHandler::set(&handler));
-    FunctionRunnable throwsPel([] { throw RuntimeException(L"from the body"); });
-    FunctionRunnable throwsStd([] { throw std::logic_error("x"); });
-    Thread thread;
-    thread.start(throwsPel);
-    EXPECT_EQ(0u, exitCodeAfterEnd(thread)); // what the handler throws is dropped
-    thread.join();
-    thread.start(throwsStd);
-    thread.join();
-    EXPECT_EQ(&handler, ThreadErrorHandler::set(original));
-    EXPECT_EQ((std::vector<std::wstring>{L"from the body", L"std"}), handler.texts);
-}
-
-namespace {
-ThreadLocal<int> s_number;
-
-struct Tracked {
-    static std::atomic<int> destroyed;
-    ~Tracked() { ++destroyed; }
-};
-std::atomic<int> Tracked::destroyed{0};
-ThreadLocal<Tracked> s_tracked;
-} // namespace
-
-TEST(ThreadLocalStorage, OwnValuesForThreadsSharedForOthers) {
-    *s_number = 7;
-    int* foreignAddress = nullptr;
-    std::thread foreign([&] { foreignAddress = &*s_number; });
-    foreign.join();
-    EXPECT_EQ(&*s_number, foreignAddress); // one storage for all threads that are not Threads
-
-    int seenFirst = -1, afterClear = -1;
-    FunctionRunnable body([&] {
-        seenFirst = *s_number;
-        *s_number = 9;
-        ThreadLocalStorage::clear();
-        afterClear = *s_number;
-    });
-    Thread thread;
-    thread.start(body);
-    thread.join();
-    EXPECT_EQ(0, seenFirst);
-    EXPECT_EQ(0, afterClear);
-    EXPECT_EQ(7, *s_number);
-    ThreadLocalStorage::clear(); // nothing on a thread that is not a Thread
-    EXPECT_EQ(7, *s_number);
-}
-
-TEST(ThreadLocalStorage, ValuesLiveAsLongAsTheThreadObject) {
-    const int before = Tracked::destroyed;
-    {
-        FunctionRunnable body([] { s_tracked.get(); });
-        Thread thread;
-        thread.start(body);
-        thread.join();
-        EXPECT_EQ(before, Tracked::destroyed.load());
-    }
-    EXPECT_EQ(before + 1, Tracked::destroyed.load());
-}
-
 TEST(Thread, DestroyingARunningThreadWaitsForItsBody) {
-    tessel_test::LogCapture capture;
     Event go;
     std::atomic<bool> finished{false};
     FunctionRunnable body([&] {
@@ -241,56 +193,298 @@ TEST(Thread, DestroyingARunningThreadWaitsForItsBody) {
     releaser.join();
 }
 
-namespace {
-class Poller : public LegacyThread {
-public:
-    Poller() : LegacyThread(L"Poller") {}
-    ~Poller() override {
-        requestStop();
-        join();
+TEST(ThreadErrorHandler, EscapingExceptionsAreLoggedOrHandedToTheHandler) {
+    FunctionRunnable throwsStd([] { throw std::runtime_error("100% sure: %s%n%d"); });
+    FunctionRunnable throwsPel([] { throw IllegalStateException(L"bad %s state"); });
+    FunctionRunnable throwsOther([] { throw 42; });
+    {
+        tessel_test::LogCapture capture;
+        runEach({&throwsStd, &throwsPel, &throwsOther});
+        std::wstring texts;
+        for (const auto& line : capture.lines())
+            texts += (line.level == LOG_INFO && line.source == LOG_UNKNOWN_SOURCE ? L"" : L"(level?) ") + line.text;
+        EXPECT_EQ(L"100% sure: %s%n%d\nIllegalStateException: bad %s state\nunknown exception\n", texts);
     }
-    std::atomic<int> loops{0};
-    Event started;
-
-protected:
-    int run(void*) override {
-        started.signal();
-        while (!isStopRequested()) {
-            ++loops;
-            ::Sleep(1);
-        }
-        return 5;
-    }
-};
-} // namespace
-
-TEST(LegacyThread, StopRequestEndsTheBodyAndStartClearsIt) {
-    Poller poller;
-    EXPECT_TRUE(poller.start());
-    poller.started.wait();
-    EXPECT_THROW(poller.start(), SystemException);
-    EXPECT_TRUE(poller.requestStop());
-    EXPECT_EQ(0u, exitCodeAfterEnd(poller)); // run's result stays inside the thread
-    poller.join();
-    EXPECT_TRUE(poller.isStopRequested());
-
-    EXPECT_TRUE(poller.start()); // the flag is cleared for the new run
-    poller.started.wait();
-    EXPECT_FALSE(poller.isStopRequested());
-    EXPECT_TRUE(poller.stop());
-    poller.join();
-    EXPECT_FALSE(poller.isRunning());
-    EXPECT_EQ(L"Poller", poller.getName());
+    ThreadErrorHandler* original = ThreadErrorHandler::get();
+    EXPECT_EQ(ThreadErrorHandler::defaultHandler(), original);
+    EXPECT_THROW(ThreadErrorHandler::set(nullptr), AssertionViolationException);
+    EXPECT_EQ(original, ThreadErrorHandler::get());
+    RecordingHandler handler;
+    EXPECT_EQ(original, ThreadErrorHandler::set(&handler));
+    runEach({&throwsPel, &throwsStd, &throwsOther}); // what the handler throws is dropped
+    EXPECT_EQ(&handler, ThreadErrorHandler::set(original));
+    EXPECT_EQ((std::vector<std::wstring>{L"bad %s state", L"std", L"other"}), handler.texts);
 }
 
-TEST(LegacyThread, DestructionStopsAndJoins) {
-    std::unique_ptr<Poller> poller(new Poller);
+TEST(ThreadLocalStorage, OwnValuesForThreadsSharedForOthers) {
+    *s_number = 7;
+    int* foreignAddress = nullptr;
+    std::thread foreign([&] { foreignAddress = &*s_number; });
+    foreign.join();
+    EXPECT_EQ(&*s_number, foreignAddress); // one storage for all threads that are not Threads
+
+    int seenFirst = -1, afterClear = -1;
+    const int before = Tracked::destroyed;
+    {
+        FunctionRunnable body([&] {
+            s_tracked.get();
+            seenFirst = *s_number;
+            *s_number = 9;
+            ThreadLocalStorage::clear();
+            afterClear = *s_number;
+        });
+        Thread thread;
+        thread.start(body);
+        thread.join();
+        EXPECT_EQ(before + 1, Tracked::destroyed.load()); // cleared by the body
+        FunctionRunnable keeps([] { s_tracked.get(); });
+        thread.start(keeps);
+        thread.join();
+        EXPECT_EQ(before + 1, Tracked::destroyed.load()); // values live as long as the thread object
+    }
+    EXPECT_EQ(before + 2, Tracked::destroyed.load());
+    EXPECT_EQ(0, seenFirst);
+    EXPECT_EQ(0, afterClear);
+    ThreadLocalStorage::clear(); // nothing on a thread that is not a Thread
+    EXPECT_EQ(7, *s_number);
+}
+
+TEST(LegacyThread, StopRequestEndsTheBodyAndDestructionJoins) {
+    auto poller = std::make_unique<Poller>();
+    EXPECT_TRUE(poller->start());
+    poller->started.wait();
+    EXPECT_THROW(poller->start(), SystemException);
+    EXPECT_TRUE(poller->requestStop());
+    EXPECT_EQ(0u, exitCodeAfterEnd(*poller)); // run's result stays inside the thread
+    poller->join();
+    EXPECT_TRUE(poller->isStopRequested());
+
+    EXPECT_TRUE(poller->start()); // the flag is cleared for the new run
+    poller->started.wait();
+    EXPECT_FALSE(poller->isStopRequested());
+    EXPECT_TRUE(poller->stop());
+    poller->join();
+    EXPECT_FALSE(poller->isRunning());
+    EXPECT_EQ(L"Poller", poller->getName());
+
     poller->start();
     poller->started.wait();
     HANDLE handle = nullptr;
     ::DuplicateHandle(::GetCurrentProcess(), poller->handle(), ::GetCurrentProcess(), &handle, 0, FALSE,
                       DUPLICATE_SAME_ACCESS);
-    poller.reset();
+    poller.reset(); // stops and joins
     EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(handle, 0));
     ::CloseHandle(handle);
+}
+
+TEST(MainThread, OnlyTheRecordedThreadPasses) {
+    // The test runner's thread stands in for the entry point.
+    const uint32_t id = store_main_thread_id();
+    ASSERT_EQ(::GetCurrentThreadId(), id);
+    EXPECT_TRUE(is_main_thread());
+    EXPECT_EQ(id, check_main_thread());
+    EXPECT_EQ(id, get_main_thread_id());
+
+    tessel_test::LogCapture capture;
+    std::wstring message;
+    uint32_t storedByWorker = 0;
+    FunctionRunnable body([&] {
+        storedByWorker = store_main_thread_id();
+        message = thrown([] { check_main_thread(); });
+    });
+    runEach({&body});
+    EXPECT_EQ(id, storedByWorker);
+    EXPECT_EQ(L"IllegalStateException: Not a main thread.", message);
+    EXPECT_TRUE(capture.lines().empty());
+
+    tessel_test::ChildProcess child(L"main-thread", true);
+    ASSERT_TRUE(child.started());
+    EXPECT_EQ(0u, child.wait());
+    // Every thread fails before the entry point records.
+    EXPECT_EQ("before=Not a main thread.\nstored=self\nafter=ok\nworker_store=ignored\nworker_is_main=0\n"
+              "worker_check=Not a main thread.\n",
+              child.output());
+}
+
+TEST(Processors, AffinityMaskAndItsFailure) {
+    EXPECT_NE(0u, getProcessAffinityMask());
+    EXPECT_GE(getProcessorCount(), 1);
+    tessel_test::LogCapture capture;
+    EXPECT_EQ(0u, getProcessAffinityMask(nullptr));
+    auto lines = capture.lines();
+    ASSERT_EQ(1u, lines.size());
+    EXPECT_EQ(LOG_ERROR, lines[0].level);
+    EXPECT_EQ(LOG_INTERNAL_SOURCE, lines[0].source);
+    EXPECT_EQ(0u, lines[0].text.find(L"MTL::GetProcessAffinityMask error "));
+}
+
+TEST(FastMutex, ExcludesOtherThreadsAndTimesOut) {
+    FastMutex mutex;
+    mutex.lock();
+    bool plain = true, timed = true, once = true;
+    std::wstring timeout;
+    onOtherThread([&] {
+        plain = mutex.tryLock();
+        timed = mutex.tryLock(20);
+        once = mutex.tryLock(0);
+        timeout = thrown([&] { mutex.lock(10); });
+    });
+    EXPECT_FALSE(plain || timed || once);
+    EXPECT_EQ(L"TimeoutException:", timeout);
+    mutex.unlock();
+
+    onOtherThread([&] {
+        once = mutex.tryLock(0);
+        mutex.unlock();
+    });
+    EXPECT_TRUE(once);
+}
+
+TEST(FastMutex, GuardsACounterAcrossThreads) {
+    FastMutex mutex;
+    int counter = 0;
+    FunctionRunnable body([&] {
+        for (int i = 0; i < 20000; ++i) {
+            ScopedLock<FastMutex> lock(mutex);
+            ++counter;
+        }
+    });
+    Thread threads[4];
+    for (Thread& thread : threads)
+        thread.start(body);
+    for (Thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(80000, counter);
+}
+
+TEST(Event, AutoAndManualReset) {
+    Event automatic;
+    EXPECT_FALSE(automatic.tryWait(0));
+    automatic.signal();
+    EXPECT_TRUE(automatic.tryWait(0));
+    EXPECT_FALSE(automatic.tryWait(0)); // the first wait took the signal
+    EXPECT_THROW(automatic.wait(0), TimeoutException);
+
+    Event manual(false);
+    manual.signal();
+    EXPECT_TRUE(manual.tryWait(0));
+    EXPECT_TRUE(manual.tryWait(0));
+    manual.reset();
+    EXPECT_FALSE(manual.tryWait(0));
+}
+
+TEST(Semaphore, CountsUpToItsMaximum) {
+    Semaphore semaphore(0, 3);
+    EXPECT_EQ(Semaphore_Impl::TimedOut, semaphore.wait(0));
+    for (int i = 0; i < 3; ++i)
+        semaphore.set();
+    EXPECT_THROW(semaphore.set(), AssertionViolationException); // beyond the maximum
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Semaphore_Impl::Signalled, semaphore.wait(0));
+    EXPECT_EQ(Semaphore_Impl::TimedOut, semaphore.wait(0));
+    EXPECT_THROW(semaphore.create(0, 1), AssertionViolationException);
+
+    Semaphore empty;
+    EXPECT_THROW(empty.set(), AssertionViolationException);
+    EXPECT_THROW(empty.wait(0), AssertionViolationException);
+}
+
+TEST(Semaphore, NegativeTimeOutWaitsForTheRelease) {
+    Semaphore semaphore(0, 1);
+    FunctionRunnable releaser([&] {
+        ::Sleep(50);
+        semaphore.set();
+    });
+    Thread thread;
+    thread.start(releaser);
+    EXPECT_EQ(Semaphore_Impl::Signalled, semaphore.wait(-5));
+    thread.join();
+}
+
+TEST(Semaphore, WaitAnyNamesTheHandle) {
+    Semaphore first(0, 1);
+    Semaphore second(1, 1);
+    HANDLE handles[3] = {first.handle(), second.handle(), nullptr};
+    int index = 99;
+    EXPECT_EQ(Semaphore_Impl::Signalled, Semaphore_Impl::waitAny(handles, 2, &index));
+    EXPECT_EQ(1, index);
+
+    // A mutex whose owner thread ended without releasing it, at position 2.
+    HANDLE mutex = ::CreateMutexW(nullptr, FALSE, nullptr);
+    onOtherThread([&] { ::WaitForSingleObject(mutex, INFINITE); });
+    handles[2] = mutex;
+    EXPECT_EQ(Semaphore_Impl::Abandoned, Semaphore_Impl::waitAny(handles, 3, &index));
+    EXPECT_EQ(2, index);
+    ::ReleaseMutex(mutex);
+    ::CloseHandle(mutex);
+
+    HANDLE invalid[1] = {nullptr};
+    EXPECT_EQ(Semaphore_Impl::Failed, Semaphore_Impl::waitAny(invalid, 1, &index));
+    EXPECT_EQ(-1, index);
+    EXPECT_THROW(Semaphore_Impl::waitAny(handles, 2, nullptr), NullPointerException);
+}
+
+TEST(Semaphore, LegacyMutexIsALockOfOne) {
+    LegacyMutex mutex;
+    EXPECT_EQ(0, mutex.wait(0));
+    int other = -1;
+    onOtherThread([&] { other = mutex.wait(0); });
+    EXPECT_NE(0, other);
+    onOtherThread([&] { mutex.release(); }); // any thread may give it back
+    EXPECT_EQ(0, mutex.wait(-1));
+    mutex.release();
+}
+
+TEST(NamedMutex, HeldAndAbandonedByAnotherProcess) {
+    const std::wstring name = uniqueName(L"TesselTestMutex");
+    const std::wstring readyName = uniqueName(L"TesselTestReady");
+    const std::wstring quitName = uniqueName(L"TesselTestQuit");
+    NamedMutex mutex(name);
+    NamedEvent ready(readyName);
+    NamedEvent quit(quitName);
+
+    tessel_test::ChildProcess child(L"hold-mutex " + name + L" " + readyName + L" " + quitName);
+    ASSERT_TRUE(child.started());
+    ready.wait();
+    EXPECT_FALSE(mutex.tryLock());
+
+    quit.set();
+    EXPECT_EQ(0u, child.wait());
+    EXPECT_EQ(L"SystemException: Cannot lock named mutex (abandoned) `" + name + L"`.", thrown([&] { mutex.lock(); }));
+    // The report handed the ownership back: the mutex is free for everyone.
+    bool otherThreadGotIt = false;
+    onOtherThread([&] {
+        if ((otherThreadGotIt = mutex.tryLock()))
+            mutex.unlock();
+    });
+    EXPECT_TRUE(otherThreadGotIt);
+    EXPECT_TRUE(mutex.tryLock());
+    mutex.unlock();
+}
+
+TEST(NamedObjects, NamesReachOtherObjectsAndTheMessages) {
+    const std::wstring name = uniqueName(L"TesselTestEvent");
+    NamedEvent setter(name);
+    NamedEvent waiter(name);
+    setter.set();
+    waiter.wait(); // the same kernel event
+
+    // A name taken by an object of another kind cannot be created.
+    EXPECT_EQ(L"SystemException: Cannot create named mutex `" + name + L"`.", thrown([&] { NamedMutex clash(name); }));
+    const std::wstring mutexName = uniqueName(L"TesselTestMutex");
+    NamedMutex mutex(mutexName);
+    EXPECT_EQ(L"SystemException: Cannot create named event `" + mutexName + L"`.",
+              thrown([&] { NamedEvent clash(mutexName); }));
+}
+
+TEST(MessageQueue, FirstInFirstOutAndNeverBlocks) {
+    MessageQueue queue;
+    auto first = std::make_shared<Message>();
+    auto second = std::make_shared<Message>();
+    queue.post(first);
+    queue.post(second);
+    EXPECT_EQ(first, queue.get());
+    EXPECT_EQ(second, queue.get());
+    EXPECT_EQ(nullptr, queue.get());
+    EXPECT_THROW(queue.post(nullptr), NullPointerException);
 }

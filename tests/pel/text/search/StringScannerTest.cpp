@@ -14,27 +14,33 @@ namespace {
 class StringScannerTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { initRegExLibrary(); }
+
+    // "position previous-position [group 0]", the group only when the last scan matched text.
+    std::wstring state() const {
+        std::wstring group;
+        const bool held = scanner.getGroup(0, &group);
+        return std::to_wstring(scanner.getPosition()) + L" " + std::to_wstring(scanner.getPreviousPosition()) +
+               (held ? L" [" + group + L"]" : L"");
+    }
+
+    StringScanner scanner;
 };
 
 } // namespace
 
-TEST_F(StringScannerTest, NewScannerIsAtItsEnd) {
-    StringScanner scanner;
-    EXPECT_EQ(-1, scanner.getLength());
-    EXPECT_EQ(0, scanner.getPosition());
-    EXPECT_TRUE(scanner.isAtEnd());
-    EXPECT_FALSE(scanner.scanChar(L'\0'));
-    EXPECT_FALSE(scanner.scanEscapedQuote());
-    EXPECT_EQ(0, scanner.skipChars(L" "));
-    EXPECT_FALSE(scanner.scanRegEx(RegEx::create(L"").get()));
-    EXPECT_FALSE(scanner.scanRegEx(RegEx::create(L"x*").get()));
-    EXPECT_EQ(0, scanner.getPosition());
-    EXPECT_EQ(L"", scanner.getMatchedText());
-}
-
-TEST_F(StringScannerTest, NullTextIsTheEmptyText) {
-    StringScanner scanner;
-    scanner.setBuffer(nullptr, 0);
+TEST_F(StringScannerTest, WithoutTextEveryScanFails) {
+    // A new scanner has no text, as one given the length -1.
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(-1, scanner.getLength());
+        EXPECT_TRUE(scanner.isAtEnd());
+        EXPECT_FALSE(scanner.scanChar(L'\0'));
+        EXPECT_FALSE(scanner.scanEscapedQuote());
+        EXPECT_EQ(0, scanner.skipChars(L" "));
+        EXPECT_FALSE(scanner.scanRegEx(RegEx::create(L"x*")));
+        EXPECT_EQ(L"0 0", state());
+        scanner.setBuffer(L"abc", -1);
+    }
+    scanner.setBuffer(nullptr, 0); // the empty text
     EXPECT_EQ(0, scanner.getLength());
     EXPECT_FALSE(scanner.scanChar(L'a'));
     std::wstring out = L"untouched";
@@ -45,54 +51,43 @@ TEST_F(StringScannerTest, NullTextIsTheEmptyText) {
 
 TEST_F(StringScannerTest, LengthLimitsTheText) {
     const wchar_t* text = L"abc";
-    auto all = RegEx::create(L"[a-z]+");
-    StringScanner scanner;
     scanner.setBuffer(text, 0);
     EXPECT_EQ(3, scanner.getLength());
     scanner.setBuffer(text, 2);
-    EXPECT_EQ(2, scanner.getLength());
-    ASSERT_TRUE(scanner.scanRegEx(all.get()));
-    EXPECT_EQ(L"ab", scanner.getMatchedText());
-    EXPECT_EQ(2, scanner.getPosition());
+    ASSERT_TRUE(scanner.scanRegEx(RegEx::create(L"[a-z]+")));
+    EXPECT_EQ(L"2 0 [ab]", state());
     EXPECT_TRUE(scanner.isAtEnd());
-
     EXPECT_THROW(scanner.setBuffer(text, 4), AssertionViolationException);
     EXPECT_THROW(scanner.setBuffer(text, -2), AssertionViolationException);
-
-    // -1 leaves the scanner without text: nothing matches and the position stays at 0.
-    scanner.setBuffer(text, -1);
-    EXPECT_EQ(-1, scanner.getLength());
-    EXPECT_FALSE(scanner.scanRegEx(RegEx::create(L"a*").get()));
-    EXPECT_FALSE(scanner.scanChar(L'a'));
-    EXPECT_EQ(0, scanner.getPosition());
 }
 
-TEST_F(StringScannerTest, ScanCharMovesOnByOne) {
-    StringScanner scanner;
-    scanner.setBuffer(L"ab");
+TEST_F(StringScannerTest, LiteralScans) {
+    scanner.setBuffer(L"ab\\\" \t c");
     EXPECT_FALSE(scanner.scanChar(L'b'));
     ASSERT_TRUE(scanner.scanChar(L'a'));
-    EXPECT_EQ(1, scanner.getPosition());
-    EXPECT_EQ(0, scanner.getPreviousPosition());
-    EXPECT_EQ(L"a", scanner.getMatchedText());
+    EXPECT_EQ(L"1 0 [a]", state());
     ASSERT_TRUE(scanner.scanChar(L'b'));
-    EXPECT_EQ(2, scanner.getPosition());
-    EXPECT_EQ(1, scanner.getPreviousPosition());
-    EXPECT_FALSE(scanner.scanChar(L'b'));
-    EXPECT_FALSE(scanner.scanChar(L'\0')); // the terminator is not part of the text
-    EXPECT_EQ(2, scanner.getPosition());
-}
-
-TEST_F(StringScannerTest, EscapedQuote) {
-    StringScanner scanner;
-    scanner.setBuffer(L"\\\"x");
-    ASSERT_TRUE(scanner.scanEscapedQuote());
-    EXPECT_EQ(2, scanner.getPosition());
-    EXPECT_EQ(0, scanner.getPreviousPosition());
+    EXPECT_EQ(L"2 1 [b]", state());
+    ASSERT_TRUE(scanner.scanEscapedQuote()); // moves on but leaves no group
+    EXPECT_EQ(L"4 2", state());
     EXPECT_FALSE(scanner.isMatched());
-    std::wstring out;
-    EXPECT_FALSE(scanner.getGroup(0, &out));
     EXPECT_FALSE(scanner.scanEscapedQuote());
+    EXPECT_EQ(3, scanner.skipChars(L" \t"));
+    EXPECT_EQ(L"7 4 [ \t ]", state());
+    EXPECT_EQ(0, scanner.skipChars(L" \t")); // a failed scan forgets the earlier match
+    EXPECT_EQ(0, scanner.skipChars(L""));
+    EXPECT_EQ(L"7 4", state());
+    EXPECT_THROW(scanner.skipChars(nullptr), NullPointerException);
+    ASSERT_TRUE(scanner.scanChar(L'c'));
+    EXPECT_FALSE(scanner.scanChar(L'\0')); // the terminator is not part of the text
+    EXPECT_EQ(L"8 7", state());
+
+    // Positions stay within the text.
+    scanner.setPosition(9);
+    EXPECT_EQ(L'\0', scanner.currentChar());
+    EXPECT_EQ(8, scanner.getPosition());
+    scanner.setPosition(-3);
+    EXPECT_EQ(L'a', scanner.currentChar());
 
     scanner.setBuffer(L"a\\");
     scanner.setPosition(1);
@@ -100,118 +95,34 @@ TEST_F(StringScannerTest, EscapedQuote) {
     EXPECT_EQ(1, scanner.getPosition());
 }
 
-TEST_F(StringScannerTest, RegExScanWithGroups) {
+TEST_F(StringScannerTest, RegExScansAreAnchoredAndKeepTheirGroups) {
     auto option = RegEx::create(L"--([a-z]+)|-([a-z])");
-    StringScanner scanner;
     scanner.setBuffer(L"--name -v");
     ASSERT_TRUE(scanner.scanRegEx(option));
-    EXPECT_EQ(6, scanner.getPosition());
-    EXPECT_EQ(L"--name", scanner.getMatchedText());
+    EXPECT_EQ(L"6 0 [--name]", state());
     EXPECT_EQ(L"name", scanner.getGroup(1));
     EXPECT_EQ(1u, scanner.getMatchData().firstMatchedGroup());
     std::wstring out = L"kept";
     EXPECT_FALSE(scanner.getGroup(2, &out)); // did not take part
     EXPECT_EQ(L"kept", out);
+    EXPECT_FALSE(scanner.scanRegEx(option)); // anchored: the blank comes first
+    EXPECT_EQ(L"6 0", state());
 
-    EXPECT_EQ(1, scanner.skipChars(L" \t"));
+    EXPECT_EQ(1, scanner.skipChars(L" "));
+    EXPECT_EQ(1u, scanner.getMatchData().size()); // a literal scan shows its own results, then a regex scan its own
     ASSERT_TRUE(scanner.scanRegEx(option));
     EXPECT_EQ(2u, scanner.getMatchData().firstMatchedGroup());
     EXPECT_EQ(L"v", scanner.getGroup(2));
-    EXPECT_EQ(7, scanner.getPreviousPosition());
-    EXPECT_TRUE(scanner.isAtEnd());
-
+    EXPECT_EQ(L"9 7 [-v]", state());
+    // An empty match succeeds without moving, and without a group to copy.
+    EXPECT_TRUE(scanner.scanRegEx(RegEx::create(L"[\\s\\S]*")));
+    EXPECT_TRUE(scanner.isMatched());
+    EXPECT_EQ(L"9 9", state());
     EXPECT_THROW(scanner.scanRegEx(static_cast<const RegEx*>(nullptr)), AssertionViolationException);
-}
 
-TEST_F(StringScannerTest, RegExIsAnchoredAndSeesWhatCameBefore) {
-    StringScanner scanner;
+    // Look-behind sees the text before the position.
     scanner.setBuffer(L"ab1");
-    EXPECT_FALSE(scanner.scanRegEx(RegEx::create(L"\\d")));
-    EXPECT_EQ(0, scanner.getPosition());
     scanner.setPosition(2);
     EXPECT_TRUE(scanner.scanRegEx(RegEx::create(L"(?<=b)\\d")));
-    EXPECT_EQ(3, scanner.getPosition());
-}
-
-TEST_F(StringScannerTest, EmptyMatchSucceedsWithoutMoving) {
-    StringScanner scanner;
-    scanner.setBuffer(L"abc");
-    ASSERT_TRUE(scanner.scanRegEx(RegEx::create(L"\\d*")));
-    EXPECT_EQ(0, scanner.getPosition());
-    EXPECT_TRUE(scanner.isMatched());
-    std::wstring out;
-    EXPECT_FALSE(scanner.getGroup(0, &out));
-}
-
-TEST_F(StringScannerTest, FailedScanForgetsTheEarlierMatch) {
-    StringScanner scanner;
-    scanner.setBuffer(L"ab");
-    ASSERT_TRUE(scanner.scanChar(L'a'));
-    EXPECT_FALSE(scanner.scanChar(L'x'));
-    EXPECT_FALSE(scanner.isMatched());
-    std::wstring out;
-    EXPECT_FALSE(scanner.getGroup(0, &out));
-    EXPECT_EQ(1, scanner.getPosition());
-
-    ASSERT_TRUE(scanner.scanRegEx(RegEx::create(L"b")));
-    EXPECT_FALSE(scanner.scanRegEx(RegEx::create(L"b")));
-    EXPECT_EQ(L"", scanner.getMatchedText());
-}
-
-TEST_F(StringScannerTest, AlternatingKindsReuseTheirResults) {
-    auto letter = RegEx::create(L"[a-z]");
-    StringScanner scanner;
-    scanner.setBuffer(L"a;b;c");
-    ASSERT_TRUE(scanner.scanRegEx(letter));
-    const MatchResults* regexResults = &scanner.getMatchData();
-    ASSERT_TRUE(scanner.scanChar(L';'));
-    const MatchResults* literalResults = &scanner.getMatchData();
-    EXPECT_NE(regexResults, literalResults);
-    ASSERT_TRUE(scanner.scanRegEx(letter));
-    EXPECT_EQ(regexResults, &scanner.getMatchData());
-    EXPECT_EQ(L"b", scanner.getMatchedText());
-    ASSERT_TRUE(scanner.scanChar(L';'));
-    EXPECT_EQ(literalResults, &scanner.getMatchData());
-    EXPECT_EQ(1u, scanner.getMatchData().size());
-}
-
-TEST_F(StringScannerTest, SkipChars) {
-    StringScanner scanner;
-    scanner.setBuffer(L" \t bold, italic");
-    EXPECT_EQ(3, scanner.skipChars(L" \t"));
-    EXPECT_EQ(3, scanner.getPosition());
-    EXPECT_EQ(L" \t ", scanner.getMatchedText());
-    EXPECT_EQ(0, scanner.skipChars(L" \t"));
-    EXPECT_FALSE(scanner.isMatched());
-    EXPECT_EQ(3, scanner.getPosition());
-    EXPECT_EQ(0, scanner.skipChars(L""));
-    EXPECT_THROW(scanner.skipChars(nullptr), NullPointerException);
-
-    // A NUL inside a counted text is not taken for the end of the set.
-    const wchar_t withNul[] = {L'a', L'\0', L'b'};
-    scanner.setBuffer(L"a b", 3);
-    scanner.setBuffer(withNul, -1);
-    EXPECT_EQ(0, scanner.skipChars(L"a"));
-}
-
-TEST_F(StringScannerTest, EveryOperationAtTheEndOfInput) {
-    auto anything = RegEx::create(L"[\\s\\S]*");
-    StringScanner scanner;
-    scanner.setBuffer(L"xy");
-    scanner.setPosition(2);
-    EXPECT_TRUE(scanner.isAtEnd());
-    EXPECT_EQ(L'\0', scanner.currentChar());
-    EXPECT_FALSE(scanner.scanChar(L'y'));
-    EXPECT_FALSE(scanner.scanEscapedQuote());
-    EXPECT_EQ(0, scanner.skipChars(L"xy"));
-    EXPECT_TRUE(scanner.scanRegEx(anything)); // matches the empty rest
-    EXPECT_EQ(2, scanner.getPosition());
-    EXPECT_EQ(L"", scanner.getMatchedText());
-    EXPECT_FALSE(scanner.scanRegEx(RegEx::create(L"y")));
-    EXPECT_EQ(2, scanner.getPosition());
-    scanner.setPosition(9);
-    EXPECT_EQ(2, scanner.getPosition());
-    scanner.setPosition(-3);
-    EXPECT_EQ(0, scanner.getPosition());
-    EXPECT_EQ(L'x', scanner.currentChar());
+    EXPECT_EQ(L"3 2 [1]", state());
 }
