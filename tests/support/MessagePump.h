@@ -1,7 +1,6 @@
 #pragma once
-// Runs the calling thread's message loop until a condition holds, the way the application's
-// main loop would deliver the message registry's window messages. Gives up after a generous
-// limit so that a lost message fails the test instead of hanging it.
+// Runs the calling thread's message loop, as the application's main loop would, until a
+// condition holds; false after a generous limit, so that a lost message fails the test.
 
 #include <functional>
 #include <windows.h>
@@ -10,28 +9,13 @@ namespace tessel_test {
 
 inline bool pumpUntil(const std::function<bool()>& done, DWORD limitMilliseconds = 30000) {
     const DWORD start = ::GetTickCount();
-    while (!done()) {
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
+    for (MSG message; !done(); ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT)) {
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
             ::DispatchMessageW(&message);
-        }
-        if (done())
-            break;
-        if (::GetTickCount() - start > limitMilliseconds)
+        if (!done() && ::GetTickCount() - start > limitMilliseconds)
             return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
     return true;
-}
-
-// Delivers whatever is queued now.
-inline void pumpPending() {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
 }
 
 } // namespace tessel_test
