@@ -1,7 +1,6 @@
 #include "pel/legacy/MessageRegistry.h"
 #include "pel/thread/MainThread.h"
 #include "pel/thread/Thread.h"
-#include "support/MessagePump.h"
 #include "support/Runnables.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +10,20 @@
 #include <vector>
 
 using namespace pel;
-using tessel_test::pumpUntil;
 
 namespace {
+
+// The main loop's part: dispatches until done, false after a generous limit (a lost message).
+bool pumpUntil(const std::function<bool()>& done, DWORD limit = 30000) {
+    const DWORD start = ::GetTickCount();
+    for (; !done(); ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT)) {
+        for (MSG message; ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);)
+            ::DispatchMessageW(&message);
+        if (!done() && ::GetTickCount() - start > limit)
+            return false;
+    }
+    return true;
+}
 
 // Records what reaches it (a null record as code 0xDEAD); onMessage runs inside the handler.
 class Recorder final : public MessageListener {
