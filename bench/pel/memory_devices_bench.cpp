@@ -1,0 +1,83 @@
+// Sequential write and read of a 64 MiB file, in 1 MiB calls, on the RAM disk ("mem", 4 KiB
+// chunks) and on the temporary-file device ("vtmp", default memory limit, so nearly all of it
+// goes to the disk part on a native device over the given folder).
+//   memory_devices_bench --folder DIR [--mib 64]
+
+#include "pel/files/file_io/FileDeviceWin32.h"
+#include "pel/files/file_io/FileIO.h"
+#include "pel/files/file_io/RamDisk.h"
+#include "pel/files/file_io/TempDevice.h"
+#include "support/Bench.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr uint32_t CHUNK = 1 << 20;
+
+void fail(const char* what) {
+    std::fprintf(stderr, "memory_devices_bench: %s failed with 0x%08X\n", what, pel::FileErrorObject::getErrorCode());
+    std::exit(2);
+}
+
+void writeFile(const wchar_t* path, const std::vector<char>& chunk, int chunks) {
+    pel::File* file = pel::FileIO::openFile(path, pel::FILE_MODE_WRITE);
+    if (!file)
+        fail("open for writing");
+    for (int i = 0; i < chunks; ++i)
+        if (file->write(chunk.data(), CHUNK) != static_cast<int32_t>(CHUNK))
+            fail("write");
+    if (!pel::FileIO::closeFile(file))
+        fail("close");
+}
+
+long long readFile(const wchar_t* path, std::vector<char>& chunk) {
+    pel::File* file = pel::FileIO::openFile(path, pel::FILE_MODE_READ);
+    if (!file)
+        fail("open for reading");
+    long long total = 0;
+    for (int32_t n; (n = file->read(chunk.data(), CHUNK)) > 0;)
+        total += n;
+    pel::FileIO::closeFile(file);
+    return total;
+}
+
+// Write and read figures of one device path.
+void measure(const char* name, const wchar_t* path, std::vector<char>& chunk, int mib) {
+    const double bytes = static_cast<double>(mib) * CHUNK;
+    const double write = bench::bestOf(3, [&] { writeFile(path, chunk, mib); });
+    long long total = 0;
+    const double read = bench::bestOf(3, [&] { total = readFile(path, chunk); });
+    if (total != static_cast<long long>(bytes))
+        fail("reading back the whole file");
+    if (!pel::FileIO::deleteFile(path))
+        fail("delete");
+    bench::figure((std::string(name) + "_write").c_str(), bytes / write / 1e6, "MB/s");
+    bench::figure((std::string(name) + "_read").c_str(), bytes / read / 1e6, "MB/s");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const bench::Options options(argc, argv);
+    const std::string given = options.get("--folder", ".");
+    wchar_t folder[MAX_PATH];
+    ::GetFullPathNameW(std::wstring(given.begin(), given.end()).c_str(), MAX_PATH, folder, nullptr);
+    const int mib = static_cast<int>(options.number("--mib", 64));
+
+    pel::FileDeviceWin32 tmp(folder, false);
+    pel::RamDisk mem;
+    pel::TempDevice vtmp;
+    pel::FileIO::attachDevice(L"tmp", &tmp, 0);
+    pel::FileIO::attachDevice(L"mem", &mem, 0);
+    pel::FileIO::attachDevice(L"vtmp", &vtmp, 0);
+
+    std::vector<char> chunk(CHUNK);
+    for (uint32_t i = 0; i < CHUNK; ++i)
+        chunk[i] = static_cast<char>(i * 7 + i / 4099);
+    measure("ramdisk", L"mem:bench.bin", chunk, mib);
+    measure("tempdevice", L"vtmp:bench.bin", chunk, mib);
+    pel::FileIO::release();
+    return 0;
+}
