@@ -5,7 +5,6 @@
 #include "pel/legacy/MessageRegistry.h"
 #include "pel/thread/MainThread.h"
 
-#include "support/MessagePump.h"
 #include "support/TempFolder.h"
 #include "support/WatchSeam.h"
 
@@ -19,9 +18,20 @@
 #include <vector>
 
 using namespace pel;
-using tessel_test::pumpUntil;
 
 namespace {
+
+// The main loop's part: dispatches until done, false after a generous limit.
+bool pumpUntil(const std::function<bool()>& done, DWORD limit = 30000) {
+    const DWORD start = ::GetTickCount();
+    for (; !done(); ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT)) {
+        for (MSG message; ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);)
+            ::DispatchMessageW(&message);
+        if (!done() && ::GetTickCount() - start > limit)
+            return false;
+    }
+    return true;
+}
 
 struct Callback {
     uintptr_t cookie;
