@@ -263,37 +263,27 @@ bool FileDeviceWin32::getFileInfo(FileRequest& request) {
     return true;
 }
 
-bool FileDeviceWin32::deleteFile(FileRequest& request) {
+bool FileDeviceWin32::changeNative(FileRequest& request, bool (*call)(const wchar_t* nativePath)) {
     if (refuseOnReadOnly(request))
         return false;
     WorkString<> native;
     nativePath(request.rest, &native);
-    if (::DeleteFileW(native.c_str()))
+    if (call(native.c_str()))
         return true;
     FileErrorObject::setErrorFromSystem().addParam(request.path);
     return false;
+}
+
+bool FileDeviceWin32::deleteFile(FileRequest& request) {
+    return changeNative(request, [](const wchar_t* path) { return ::DeleteFileW(path) != 0; });
 }
 
 bool FileDeviceWin32::removeDirectory(FileRequest& request) {
-    if (refuseOnReadOnly(request))
-        return false;
-    WorkString<> native;
-    nativePath(request.rest, &native);
-    if (::RemoveDirectoryW(native.c_str()))
-        return true;
-    FileErrorObject::setErrorFromSystem().addParam(request.path);
-    return false;
+    return changeNative(request, [](const wchar_t* path) { return ::RemoveDirectoryW(path) != 0; });
 }
 
 bool FileDeviceWin32::createDirectory(FileRequest& request) {
-    if (refuseOnReadOnly(request))
-        return false;
-    WorkString<> native;
-    nativePath(request.rest, &native);
-    if (::CreateDirectoryW(native.c_str(), nullptr))
-        return true;
-    FileErrorObject::setErrorFromSystem().addParam(request.path);
-    return false;
+    return changeNative(request, [](const wchar_t* path) { return ::CreateDirectoryW(path, nullptr) != 0; });
 }
 
 bool FileDeviceWin32::setFileAttributes(FileRequest& request) {

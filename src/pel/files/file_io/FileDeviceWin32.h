@@ -55,6 +55,9 @@ public:
 private:
     bool isReadOnly() const { return (m_info.flags & FILEDEV_READ_ONLY) != 0; }
     bool refuseOnReadOnly(const FileRequest& request) const;
+    // Runs a call that changes the file system on the request's native path; on failure the
+    // record holds the system's error and the request's path.
+    bool changeNative(FileRequest& request, bool (*call)(const wchar_t* nativePath));
     void nativePath(const wchar_t* rest, WorkString<>* o_path) const;
     File* open(const FileRequest& request);
 
