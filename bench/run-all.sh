@@ -81,3 +81,7 @@ run file_stream_bench --folder "$data" --data 256m.bin --reference-mbps "$(mbps 
 
 # Write and read of a 64 MiB file on the RAM disk and on the temporary-file device (no peer).
 run memory_devices_bench --folder "$data" --mib 64
+
+# Message-registry posts from four workers to a main-thread listener beside bare PostMessageW
+# from the same threads, and the post-to-delivery latency.
+run message_registry_bench

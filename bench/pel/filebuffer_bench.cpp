@@ -6,40 +6,15 @@
 #include "pel/files/file_io/FileDeviceWin32.h"
 #include "pel/files/file_io/FileIO.h"
 #include "support/Bench.h"
+#include "support/FileBench.h"
 
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr uint32_t CHUNK = 1 << 20;
-
-void fail(const char* what) {
-    std::fprintf(stderr, "%s failed with 0x%08X\n", what, pel::FileErrorObject::getErrorCode());
-    std::exit(2);
-}
-
-void writeFile(const std::wstring& path, const std::vector<char>& chunk, int chunks) {
-    pel::File* file = pel::FileIO::openFile(path.c_str(), pel::FILE_MODE_WRITE);
-    if (!file)
-        fail("open for writing");
-    for (int i = 0; i < chunks; ++i)
-        if (file->write(chunk.data(), CHUNK) != static_cast<int32_t>(CHUNK))
-            fail("write");
-    if (!pel::FileIO::closeFile(file))
-        fail("close");
-}
-
-long long readFile(const std::wstring& path, std::vector<char>& chunk) {
-    pel::File* file = pel::FileIO::openFile(path.c_str(), pel::FILE_MODE_READ);
-    if (!file)
-        fail("open for reading");
-    long long total = 0;
-    for (int32_t n; (n = file->read(chunk.data(), CHUNK)) > 0;)
-        total += n;
-    pel::FileIO::closeFile(file);
-    return total;
-}
+using bench::fileFailure;
+constexpr uint32_t CHUNK = bench::FILE_CHUNK;
 
 } // namespace
 
@@ -60,13 +35,13 @@ int main(int argc, char** argv) {
     for (uint32_t i = 0; i < CHUNK; ++i)
         chunk[i] = static_cast<char>(i * 7 + i / 4099);
 
-    const double write = bench::bestOf(3, [&] { writeFile(path, chunk, mib); });
+    const double write = bench::bestOf(3, [&] { bench::writeWholeFile(path.c_str(), chunk, mib); });
     long long total = 0;
-    const double read = bench::bestOf(3, [&] { total = readFile(path, chunk); });
+    const double read = bench::bestOf(3, [&] { total = bench::readWholeFile(path.c_str(), chunk); });
     if (total != static_cast<long long>(bytes))
-        fail("reading back the whole file");
-    const double rawWrite = bench::bestOf(3, [&] { writeFile(raw, chunk, mib); });
-    const double rawRead = bench::bestOf(3, [&] { readFile(raw, chunk); });
+        fileFailure("reading back the whole file");
+    const double rawWrite = bench::bestOf(3, [&] { bench::writeWholeFile(raw.c_str(), chunk, mib); });
+    const double rawRead = bench::bestOf(3, [&] { bench::readWholeFile(raw.c_str(), chunk); });
     pel::FileIO::deleteFile(path.c_str());
     pel::FileIO::release();
 

@@ -8,51 +8,26 @@
 #include "pel/files/file_io/RamDisk.h"
 #include "pel/files/file_io/TempDevice.h"
 #include "support/Bench.h"
+#include "support/FileBench.h"
 
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr uint32_t CHUNK = 1 << 20;
-
-void fail(const char* what) {
-    std::fprintf(stderr, "memory_devices_bench: %s failed with 0x%08X\n", what, pel::FileErrorObject::getErrorCode());
-    std::exit(2);
-}
-
-void writeFile(const wchar_t* path, const std::vector<char>& chunk, int chunks) {
-    pel::File* file = pel::FileIO::openFile(path, pel::FILE_MODE_WRITE);
-    if (!file)
-        fail("open for writing");
-    for (int i = 0; i < chunks; ++i)
-        if (file->write(chunk.data(), CHUNK) != static_cast<int32_t>(CHUNK))
-            fail("write");
-    if (!pel::FileIO::closeFile(file))
-        fail("close");
-}
-
-long long readFile(const wchar_t* path, std::vector<char>& chunk) {
-    pel::File* file = pel::FileIO::openFile(path, pel::FILE_MODE_READ);
-    if (!file)
-        fail("open for reading");
-    long long total = 0;
-    for (int32_t n; (n = file->read(chunk.data(), CHUNK)) > 0;)
-        total += n;
-    pel::FileIO::closeFile(file);
-    return total;
-}
+using bench::fileFailure;
+constexpr uint32_t CHUNK = bench::FILE_CHUNK;
 
 // Write and read figures of one device path.
 void measure(const char* name, const wchar_t* path, std::vector<char>& chunk, int mib) {
     const double bytes = static_cast<double>(mib) * CHUNK;
-    const double write = bench::bestOf(3, [&] { writeFile(path, chunk, mib); });
+    const double write = bench::bestOf(3, [&] { bench::writeWholeFile(path, chunk, mib); });
     long long total = 0;
-    const double read = bench::bestOf(3, [&] { total = readFile(path, chunk); });
+    const double read = bench::bestOf(3, [&] { total = bench::readWholeFile(path, chunk); });
     if (total != static_cast<long long>(bytes))
-        fail("reading back the whole file");
+        fileFailure("reading back the whole file");
     if (!pel::FileIO::deleteFile(path))
-        fail("delete");
+        fileFailure("delete");
     bench::figure((std::string(name) + "_write").c_str(), bytes / write / 1e6, "MB/s");
     bench::figure((std::string(name) + "_read").c_str(), bytes / read / 1e6, "MB/s");
 }

@@ -1,218 +1,119 @@
 #include "JasmineTestSupport.h"
 
 #include "pel/base/Assert.h"
+#include "pel/jasmine/JasmineTokenStreams.h"
 
 using namespace pel;
 using namespace tessel_test;
 
-namespace {
+// Kinds: 1 { 2 } 3 [ 4 ] 5 "string" 6 'string' 7 word 8 number 9 /regexp/ 10 true 11 false
+// 12 null 13 , 14 : 15 line comment 16 block comment 17 whitespace 18 end.
 
-TextPosition at(uint32_t line, uint32_t column, uint32_t offset) { return TextPosition{line, column, offset}; }
-
-// Lexes both ways, checks that they agree and returns the tokens.
-std::vector<LexedToken> lex(const std::wstring& text) {
-    std::vector<LexedToken> direct = lexAll(text, false);
-    std::vector<LexedToken> read = lexAll(text, true);
-    EXPECT_EQ(direct.size(), read.size());
-    for (size_t i = 0; i < direct.size() && i < read.size(); ++i) {
-        EXPECT_EQ(direct[i].kind, read[i].kind);
-        EXPECT_EQ(direct[i].text, read[i].text);
-        EXPECT_EQ(direct[i].begin, read[i].begin);
-        EXPECT_EQ(direct[i].end, read[i].end);
+TEST(JasmineLexer, TextsOfOneToken) {
+    using K = JasmineToken;
+    const std::pair<uint32_t, std::vector<const wchar_t*>> groups[] = {
+        {K::KIND_SYMBOL, {L"-", L"1.", L"1e", L"12abc", L"1.2.3", L".5", L"-x", L"--5", L"1e+", L"a_b-c.d", L"nullx",
+                          L"True", L"NULL", L"falsey"}},
+        {K::KIND_NUMBER, {L"-12", L"1.5e-3", L"0", L"1E+5", L"007", L"-0.0", L"99999999999"}},
+        {K::KIND_NULL, {L"null"}}, {K::KIND_TRUE, {L"true"}}, {K::KIND_FALSE, {L"false"}},
+        {K::KIND_SINGLE_QUOTED, {L"'it''s'", L"'a\\'b'", L"'\\q\n'"}},
+        {K::KIND_DOUBLE_QUOTED, {L"\"\\\"\\/\\\\\\b\\f\\n\\r\\t\\v\\u00e9\\xAf\"", L"\"two\nlines\""}},
+        {K::KIND_REGEXP, {L"/a\\/b/gi", L"/a\nb/"}},
+        {K::KIND_LINE_COMMENT, {L"// to the end"}},
+        {K::KIND_BLOCK_COMMENT, {L"/* a\n * b **/", L"/**/"}},
+    };
+    for (const auto& group : groups) {
+        for (const wchar_t* text : group.second) {
+            const std::wstring line = tokens(text);
+            EXPECT_EQ(std::to_wstring(group.first) + L':' + escaped(text) + L"@0:0:0 18:@",
+                      line.substr(0, line.rfind(L'@') + 1)); // the whole text, then the end
+        }
     }
-    return direct;
 }
 
-// The kind of a text that must lex as exactly one token.
-uint32_t singleKind(const std::wstring& text) {
-    std::vector<LexedToken> tokens = lex(text);
-    EXPECT_EQ(2u, tokens.size()) << "text: " << testing::PrintToString(text);
-    EXPECT_EQ(text, tokens[0].text);
-    return tokens[0].kind;
+TEST(JasmineLexer, SequencesAndPositions) {
+    const std::pair<std::wstring, const wchar_t*> cases[] = {
+        {L"", L"18:@0:0:0"},
+        {L"/", L"18:@0:1:1"}, // a lone slash at the end is dropped
+        {L"12,-3]", L"8:12@0:0:0 13:,@0:2:2 8:-3@0:3:3 4:]@0:5:5 18:@0:6:6"},
+        {L"{a:[1, true]}\t", L"1:{@0:0:0 7:a@0:1:1 14::@0:2:2 3:[@0:3:3 8:1@0:4:4 13:,@0:5:5 17: @0:6:6 "
+                             L"10:true@0:7:7 4:]@0:11:11 2:}@0:12:12 17:\\t@0:13:13 18:@0:14:14"},
+        {L"x // c\r\ny/*z*/1",
+         L"7:x@0:0:0 17: @0:1:1 15:// c@0:2:2 17:\\r\\n@0:6:6 7:y@1:0:8 16:/*z*/@1:1:9 8:1@1:6:14 18:@1:7:15"},
+        {L"a\r\nb", L"7:a@0:0:0 17:\\r\\n@0:1:1 7:b@1:0:3 18:@1:1:4"},
+        // A lone CR ends a line too; it is counted when the next character arrives.
+        {L"a\rb\nc\r\rd",
+         L"7:a@0:0:0 17:\\r@0:1:1 7:b@0:2:2 17:\\n@1:1:3 7:c@2:0:4 17:\\r\\r@2:1:5 7:d@3:1:7 18:@4:1:8"},
+        // A NUL where a token begins ends the text; inside whitespace it is whitespace.
+        {std::wstring(L"a\0b", 3), L"7:a@0:0:0 18:@0:1:1"},
+        {std::wstring(L" \0 x", 4), L"17: \\0 @0:0:0 7:x@0:3:3 18:@0:4:4"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.second, tokens(c.first));
 }
 
-} // namespace
-
-TEST(JasmineLexer, EmptyTextAndALoneSlashEndTheStream) {
-    std::vector<LexedToken> tokens = lex(L"");
-    ASSERT_EQ(1u, tokens.size());
-    EXPECT_EQ(JasmineToken::KIND_EOS, tokens[0].kind);
-    EXPECT_EQ(at(0, 0, 0), tokens[0].begin);
-    EXPECT_EQ(at(0, 0, 0), tokens[0].end);
-
-    tokens = lex(L"/");
-    ASSERT_EQ(1u, tokens.size());
-    EXPECT_EQ(JasmineToken::KIND_EOS, tokens[0].kind);
-    EXPECT_EQ(at(0, 1, 1), tokens[0].begin);
-    EXPECT_EQ(at(0, 1, 1), tokens[0].end);
-
-    // The end repeats, with fresh indexes.
-    JasmineLexer lexer(L"", 0);
-    JasmineToken token;
-    lexer.nextToken(&token);
-    lexer.nextToken(&token);
-    EXPECT_EQ(JasmineToken::KIND_EOS, token.kind);
-    EXPECT_EQ(1u, token.index);
-    EXPECT_THROW(lexer.nextToken(nullptr), NullPointerException);
-}
-
-TEST(JasmineLexer, NumbersAndWords) {
-    for (const wchar_t* symbol : {L"-", L"1.", L"1e", L"12abc", L"1.2.3", L".5", L"-x", L"--5", L"1e+", L"a_b-c.d",
-                                  L"nullx", L"True", L"NULL", L"falsey"})
-        EXPECT_EQ(JasmineToken::KIND_SYMBOL, singleKind(symbol)) << symbol;
-    for (const wchar_t* number : {L"-12", L"1.5e-3", L"0", L"1E+5", L"007", L"-0.0", L"99999999999"})
-        EXPECT_EQ(JasmineToken::KIND_NUMBER, singleKind(number)) << number;
-    EXPECT_EQ(JasmineToken::KIND_NULL, singleKind(L"null"));
-    EXPECT_EQ(JasmineToken::KIND_TRUE, singleKind(L"true"));
-    EXPECT_EQ(JasmineToken::KIND_FALSE, singleKind(L"false"));
-
-    // A number ends where a character that is not part of a word follows.
-    std::vector<LexedToken> tokens = lex(L"12,-3]");
-    ASSERT_EQ(5u, tokens.size());
-    EXPECT_EQ(L"12", tokens[0].text);
-    EXPECT_EQ(JasmineToken::KIND_COMMA, tokens[1].kind);
-    EXPECT_EQ(L"-3", tokens[2].text);
-    EXPECT_EQ(JasmineToken::KIND_NUMBER, tokens[2].kind);
-    EXPECT_EQ(JasmineToken::KIND_BRACKET_CLOSE, tokens[3].kind);
-}
-
-TEST(JasmineLexer, InvalidCharactersOutsideQuotes) {
-    JasmineSyntaxException e = lexError(L"+1");
-    EXPECT_EQ(L"Invalid token `+`.", e.message);
-    EXPECT_EQ(at(0, 0, 0), e.start);
-    EXPECT_EQ(at(0, 1, 1), e.end);
-
-    e = lexError(L"[1,\n  \u00e9]");
-    EXPECT_EQ(L"Invalid token `\u00e9`.", e.message);
-    EXPECT_EQ(at(1, 2, 6), e.start);
-    EXPECT_EQ(at(1, 3, 7), e.end);
-    EXPECT_STREQ(L"JasmineSyntaxException", e.name());
-    EXPECT_EQ(L"JasmineSyntaxException: Invalid token `\u00e9`. at `1:2` - `1:3`", e.displayText());
-}
-
-TEST(JasmineLexer, Strings) {
-    EXPECT_EQ(JasmineToken::KIND_SINGLE_QUOTED, singleKind(L"'it''s'"));
-    EXPECT_EQ(JasmineToken::KIND_SINGLE_QUOTED, singleKind(L"'a\\'b'"));
-    EXPECT_EQ(JasmineToken::KIND_SINGLE_QUOTED, singleKind(L"'\\q\n'"));
-    EXPECT_EQ(JasmineToken::KIND_DOUBLE_QUOTED, singleKind(L"\"\\\"\\/\\\\\\b\\f\\n\\r\\t\\v\\u00e9\\xAf\""));
-    EXPECT_EQ(JasmineToken::KIND_DOUBLE_QUOTED, singleKind(L"\"two\nlines\""));
-
-    JasmineSyntaxException e = lexError(L"x \"abc");
-    EXPECT_EQ(L"Unexpectedly terminated double-quoted string.", e.message);
-    EXPECT_EQ(at(0, 2, 2), e.start);
-    EXPECT_EQ(at(0, 2, 2), e.end);
-    EXPECT_EQ(L"Unexpectedly terminated double-quoted string.", lexError(L"\"abc\\").message);
-    e = lexError(L" 'abc''");
-    EXPECT_EQ(L"Unexpectedly terminated single-quoted string.", e.message);
-    EXPECT_EQ(at(0, 1, 1), e.start);
-    EXPECT_EQ(L"Unexpectedly terminated single-quoted string.", lexError(L"'abc\\'").message);
-}
-
-TEST(JasmineLexer, EscapeErrorsCoverTheEscape) {
-    JasmineSyntaxException e = lexError(L"\"\\u41");
-    EXPECT_EQ(L"Too short escape sequence `\\uHHHH` in double-quoted string.", e.message);
-    EXPECT_EQ(at(0, 1, 1), e.start);
-    EXPECT_EQ(at(0, 5, 5), e.end);
-
-    e = lexError(L"\"\\u41G\"");
-    EXPECT_EQ(L"Invalid character in escape sequence `\\uHHHH` in double-quoted string.", e.message);
-    EXPECT_EQ(at(0, 1, 1), e.start);
-    EXPECT_EQ(at(0, 5, 5), e.end);
-
-    e = lexError(L"\"ab\\x4");
-    EXPECT_EQ(L"Too short escape sequence `\\xHH` in double-quoted string.", e.message);
-    EXPECT_EQ(at(0, 3, 3), e.start);
-    EXPECT_EQ(at(0, 6, 6), e.end);
-
-    e = lexError(L"\"\\xZ1\"");
-    EXPECT_EQ(L"Invalid character in escape sequence `\\xHH` in double-quoted string.", e.message);
-    EXPECT_EQ(at(0, 3, 3), e.end);
-
-    e = lexError(L"\"\\q\"");
-    EXPECT_EQ(L"Invalid escape sequence `\\q` in double-quoted string.", e.message);
-    EXPECT_EQ(at(0, 1, 1), e.start);
-    EXPECT_EQ(at(0, 3, 3), e.end);
-}
-
-TEST(JasmineLexer, RegularExpressionsAndComments) {
-    EXPECT_EQ(JasmineToken::KIND_REGEXP, singleKind(L"/a\\/b/gi"));
-    EXPECT_EQ(JasmineToken::KIND_REGEXP, singleKind(L"/a\nb/"));
-    EXPECT_EQ(JasmineToken::KIND_LINE_COMMENT, singleKind(L"// to the end"));
-    EXPECT_EQ(JasmineToken::KIND_BLOCK_COMMENT, singleKind(L"/* a\n * b **/"));
-    EXPECT_EQ(JasmineToken::KIND_BLOCK_COMMENT, singleKind(L"/**/"));
-
-    std::vector<LexedToken> tokens = lex(L"x // c\r\ny/*z*/1");
-    ASSERT_EQ(8u, tokens.size());
-    EXPECT_EQ(JasmineToken::KIND_LINE_COMMENT, tokens[2].kind);
-    EXPECT_EQ(L"// c", tokens[2].text);
-    EXPECT_EQ(at(0, 2, 2), tokens[2].begin);
-    EXPECT_EQ(L"\r\n", tokens[3].text);
-    EXPECT_EQ(at(1, 0, 8), tokens[4].begin);
-    EXPECT_EQ(JasmineToken::KIND_BLOCK_COMMENT, tokens[5].kind);
-    EXPECT_EQ(at(1, 1, 9), tokens[5].begin);
-    EXPECT_EQ(at(1, 6, 14), tokens[5].end);
-
-    JasmineSyntaxException e = lexError(L"  /abc");
-    EXPECT_EQ(L"Unexpectedly terminated regular expression.", e.message);
-    EXPECT_EQ(at(0, 2, 2), e.start);
-    EXPECT_EQ(at(0, 2, 2), e.end);
-    EXPECT_EQ(L"Unexpectedly terminated regular expression.", lexError(L"/abc\\/").message);
-    e = lexError(L"1 /* x *");
-    EXPECT_EQ(L"Unexpectedly terminated block comment.", e.message);
-    EXPECT_EQ(at(0, 2, 2), e.start);
-}
-
-TEST(JasmineLexer, LineEndsAndIndexes) {
-    std::vector<LexedToken> tokens = lex(L"a\r\nb");
-    ASSERT_EQ(4u, tokens.size());
-    EXPECT_EQ(at(1, 0, 3), tokens[2].begin);
-    EXPECT_EQ(at(1, 1, 4), tokens[2].end);
-    for (size_t i = 0; i < tokens.size(); ++i)
-        EXPECT_EQ(i, tokens[i].index);
-
-    // A lone CR ends a line too; it is counted when the next character arrives.
-    tokens = lex(L"a\rb\nc\r\rd");
-    ASSERT_EQ(8u, tokens.size());
-    EXPECT_EQ(at(0, 2, 2), tokens[2].begin);
-    EXPECT_EQ(at(1, 1, 3), tokens[2].end);
-    EXPECT_EQ(at(2, 0, 4), tokens[4].begin);
-    EXPECT_EQ(at(4, 1, 8), tokens[6].end); // CR CR ends two lines
-}
-
-TEST(JasmineLexer, PunctuationAndWhitespace) {
-    std::vector<LexedToken> tokens = lex(L"{a:[1, true]}\t");
-    std::vector<uint32_t> kinds;
-    for (const LexedToken& token : tokens)
-        kinds.push_back(token.kind);
-    EXPECT_EQ((std::vector<uint32_t>{1, 7, 14, 3, 8, 13, 17, 10, 4, 2, 17, 18}), kinds);
-    EXPECT_EQ(at(0, 3, 3), tokens[3].begin);
-    EXPECT_EQ(at(0, 4, 4), tokens[3].end);
-}
-
-TEST(JasmineLexer, ANulWhereATokenBeginsEndsTheText) {
-    std::wstring text(L"a\0b", 3);
-    std::vector<LexedToken> tokens = lex(text);
-    ASSERT_EQ(2u, tokens.size());
-    EXPECT_EQ(at(0, 1, 1), tokens[1].begin);
-
+TEST(JasmineLexer, TheEndRepeatsWithFreshIndexes) {
+    const std::wstring text(L"a\0b", 3);
     WideStringTextReader reader(text);
-    JasmineLexer lexer(&reader);
+    JasmineLexer throughReader(&reader), direct(L"", 0);
     JasmineToken token;
-    for (int i = 0; i < 4; ++i)
-        lexer.nextToken(&token);
-    EXPECT_EQ(JasmineToken::KIND_EOS, token.kind);
+    std::wstring seen;
+    for (JasmineLexer* lexer : {&throughReader, &throughReader, &throughReader, &direct, &direct}) {
+        lexer->nextToken(&token);
+        seen += std::to_wstring(token.kind) + L'#' + std::to_wstring(token.index) + L' ';
+    }
+    EXPECT_EQ(L"7#0 18#1 18#2 18#0 18#1 ", seen);
     EXPECT_EQ(L'\0', reader.read()); // read no further than the NUL
-
-    // Inside whitespace a NUL is just more whitespace.
-    tokens = lex(std::wstring(L" \0 x", 4));
-    ASSERT_EQ(3u, tokens.size());
-    EXPECT_EQ(3u, tokens[0].text.size());
-    EXPECT_EQ(L"x", tokens[1].text);
+    EXPECT_THROW(direct.nextToken(nullptr), NullPointerException);
+    EXPECT_STREQ(L"block comment (/* .. */)", JasmineToken::kindName(JasmineToken::KIND_BLOCK_COMMENT));
+    EXPECT_STREQ(L"", JasmineToken::kindName(19));
 }
 
-TEST(JasmineToken, KindNames) {
-    EXPECT_STREQ(L"reg-exp", JasmineToken::kindName(JasmineToken::KIND_REGEXP));
-    EXPECT_STREQ(L"block comment (/* .. */)", JasmineToken::kindName(16));
-    EXPECT_STREQ(L"eos", JasmineToken::kindName(18));
-    EXPECT_STREQ(L"", JasmineToken::kindName(19));
+TEST(TTokenStore, ReproducesRangesAndCopies) {
+    std::wstring text = L"[";
+    for (int i = 0; i < 5000; ++i) // across many record blocks and text blocks
+        text += L"  " + std::to_wstring(i) + L", 'long enough text to fill the blocks'\n";
+    text += L"]";
+    auto original = std::make_unique<Stored>(text);
+    TTokenStore<JasmineToken>& store = original->store;
+    EXPECT_EQ(text, original->all());
+    EXPECT_EQ(JasmineToken::KIND_EOS, store.at(store.size() - 1).kind);
+    for (xindex i = 0; i < store.size(); ++i) {
+        EXPECT_EQ(i, store.at(i).index);
+        EXPECT_EQ(L'\0', store.at(i).text[store.at(i).length()]);
+    }
+    std::wstring out = L">";
+    EXPECT_EQ(3u, store.appendText(1, 3, out));
+    EXPECT_EQ(2u, store.appendText(3, 2, out)); // nothing when first > last
+    EXPECT_EQ(L">  0,", out);
+    try {
+        store.at(store.size());
+        ADD_FAILURE();
+    } catch (const IndexOutOfBoundsException& e) {
+        EXPECT_EQ(L"i", e.message);
+    }
+    EXPECT_THROW(store.appendText(0, store.size(), out), IndexOutOfBoundsException);
+
+    // A copy owns its texts: it outlives the original.
+    TTokenStore<JasmineToken> copy(store), assigned;
+    original.reset();
+    assigned = copy;
+    for (const TTokenStore<JasmineToken>* s : {&copy, &assigned}) {
+        out.clear();
+        s->appendText(0, s->size() - 1, out);
+        EXPECT_EQ(text, out);
+    }
+    // Reading into a store empties it first.
+    WideStringTextReader reader(L"[]");
+    Owned value(JasmineReaderHelper::readToStore(&reader, &assigned));
+    EXPECT_EQ(3u, assigned.size());
+}
+
+// Every read runs through the two streams; what no read shows is pinned here.
+TEST(JasmineTokenStreams, TriviaOnRequestAndNoCurrentTokenBeforeTheFirst) {
+    Stored document(L" a");
+    JasmineStoreTokenStream stored(&document.store);
+    EXPECT_THROW(stored.current(), AssertionViolationException);
+    EXPECT_EQ(JasmineToken::KIND_WHITESPACE, stored.next(false).kind);
+    EXPECT_EQ(JasmineToken::KIND_SYMBOL, stored.next(true).kind);
 }

@@ -1,286 +1,144 @@
-#include "JasmineSamples.h"
 #include "JasmineTestSupport.h"
 
-#include "pel/base/Assert.h"
 #include "pel/jasmine/JasmineParser.h"
-#include "pel/jasmine/JasmineReaderHelper.h"
-#include "pel/jasmine/JasmineTokenStreams.h"
 #include "pel/stream/StreamTextReader.h"
-#include "pel/value/DictionaryValue.h"
 #include "pel/value/ListValue.h"
 #include "pel/value/RegExpValue.h"
-#include "pel/value/ScalarValue.h"
 #include "pel/value/StringValue.h"
 
-#include <memory>
 #include <sstream>
 
 using namespace pel;
 using namespace tessel_test;
 
-namespace {
-
-using Owned = std::unique_ptr<Value>;
-
-TextPosition at(uint32_t line, uint32_t column, uint32_t offset) { return TextPosition{line, column, offset}; }
-
-// Reads text in all three ways; they must agree.
-Owned parse(const std::wstring& text) {
-    Owned direct(JasmineReaderHelper::read(text));
-    WideStringTextReader reader(text);
-    Owned read(JasmineReaderHelper::read(&reader));
-    WideStringTextReader storeReader(text);
-    TTokenStore<JasmineToken> store;
-    Owned stored(JasmineReaderHelper::readToStore(&storeReader, &store));
-    EXPECT_TRUE(direct->equals(*read));
-    EXPECT_TRUE(direct->equals(*stored));
-    EXPECT_EQ(direct->range.outerEnd, stored->range.outerEnd);
-    return direct;
+TEST(JasmineReader, SyntaxErrorsShowWhatAndWhere) {
+    std::wstring mixed;
+    for (int i = 0; i <= JasmineParser::MAX_DEPTH; ++i)
+        mixed += i % 2 ? L"[" : L"{a:";
+    const std::pair<std::wstring, const wchar_t*> cases[] = {
+        {L"+1", L"Invalid token `+`. at `0:0` - `0:1` 0-1"},
+        {L"[1,\n  \u00e9]", L"Invalid token `\u00e9`. at `1:2` - `1:3` 6-7"},
+        {L"x \"abc", L"Unexpectedly terminated double-quoted string. at `0:2` - `0:2` 2-2"},
+        {L"\"abc\\", L"Unexpectedly terminated double-quoted string. at `0:0` - `0:0` 0-0"},
+        {L" 'abc''", L"Unexpectedly terminated single-quoted string. at `0:1` - `0:1` 1-1"},
+        {L"'abc\\'", L"Unexpectedly terminated single-quoted string. at `0:0` - `0:0` 0-0"},
+        {L"\"\\u41", L"Too short escape sequence `\\uHHHH` in double-quoted string. at `0:1` - `0:5` 1-5"},
+        {L"\"\\u41G\"",
+         L"Invalid character in escape sequence `\\uHHHH` in double-quoted string. at `0:1` - `0:5` 1-5"},
+        {L"\"ab\\x4", L"Too short escape sequence `\\xHH` in double-quoted string. at `0:3` - `0:6` 3-6"},
+        {L"\"\\xZ1\"", L"Invalid character in escape sequence `\\xHH` in double-quoted string. at `0:1` - `0:3` 1-3"},
+        {L"\"\\q\"", L"Invalid escape sequence `\\q` in double-quoted string. at `0:1` - `0:3` 1-3"},
+        {L"  /abc", L"Unexpectedly terminated regular expression. at `0:2` - `0:2` 2-2"},
+        {L"/abc\\/", L"Unexpectedly terminated regular expression. at `0:0` - `0:0` 0-0"},
+        {L"1 /* x *", L"Unexpectedly terminated block comment. at `0:2` - `0:2` 2-2"},
+        {L"", L"Expected value token but `eos` found. at `0:0` - `0:0` 0-0"},
+        {L"  // only a comment", L"Expected value token but `eos` found. at `0:19` - `0:19` 19-19"},
+        {L"[1", L"Expected value token but `eos` found. at `0:2` - `0:2` 2-2"},
+        {L"{a:1", L"Unexpectedly terminated while reading dictionary key. at `0:4` - `0:4` 4-4"},
+        {L"{a:", L"Expected value token but `eos` found. at `0:3` - `0:3` 3-3"},
+        {L"{a", L"Expected `colon (:)` but `eos` found. at `0:2` - `0:2` 2-2"},
+        {L"{a 1}", L"Expected `colon (:)` but `number` found. at `0:3` - `0:4` 3-4"},
+        {L"{null: 1}", L"Expected `string`, `number` or a `symbol` but `null` found. at `0:1` - `0:5` 1-5"},
+        {L"{,a:1}", L"Expected `string`, `number` or a `symbol` but `comma (,)` found. at `0:1` - `0:2` 1-2"},
+        {L"{/a/:1}", L"Expected `string`, `number` or a `symbol` but `reg-exp` found. at `0:1` - `0:4` 1-4"},
+        {L"[1,,2]", L"Expected value token but `comma (,)` found. at `0:3` - `0:4` 3-4"},
+        {L"[,1]", L"Expected value token but `comma (,)` found. at `0:1` - `0:2` 1-2"},
+        {L"[1}", L"Expected value token but `}` found. at `0:2` - `0:3` 2-3"},
+        {L"{a::1}", L"Expected value token but `colon (:)` found. at `0:3` - `0:4` 3-4"},
+        {L"[1, 1e999]", L"Invalid token `number`. at `0:4` - `0:9` 4-9"},
+        {L"1e-400", L"Invalid token `number`. at `0:0` - `0:6` 0-6"}, // underflow to zero is no number either
+        {std::wstring(513, L'[') + std::wstring(513, L']'),
+         L"Nesting deeper than 512 levels. at `0:512` - `0:513` 512-513"},
+        {std::wstring(100000, L'['), L"Nesting deeper than 512 levels. at `0:512` - `0:513` 512-513"},
+        {mixed, L"Nesting deeper than 512 levels. at `0:1024` - `0:1025` 1024-1025"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.second, readError(c.first)) << c.first.substr(0, 20);
 }
 
-JasmineSyntaxException parseError(const std::wstring& text) {
-    JasmineSyntaxException errors[2] = {{L"", {}, {}}, {L"", {}, {}}};
-    try {
-        Owned value(JasmineReaderHelper::read(text));
-        ADD_FAILURE() << "no error";
-    } catch (const JasmineSyntaxException& e) {
-        errors[0] = e;
-    }
-    try {
-        WideStringTextReader reader(text);
-        TTokenStore<JasmineToken> store;
-        Owned value(JasmineReaderHelper::readToStore(&reader, &store));
-        ADD_FAILURE() << "no error";
-    } catch (const JasmineSyntaxException& e) {
-        errors[1] = e;
-    }
-    EXPECT_EQ(errors[0].message, errors[1].message);
-    EXPECT_EQ(errors[0].start, errors[1].start);
-    EXPECT_EQ(errors[0].end, errors[1].end);
-    return errors[0];
-}
-
-const DictionaryValue& asDictionary(const Owned& value) {
-    EXPECT_EQ(Value::TYPE_DICTIONARY, value->type);
-    return static_cast<const DictionaryValue&>(*value);
-}
-
-std::wstring text(const Value* value) {
-    std::wstring s;
-    EXPECT_TRUE(value && value->getString(&s));
-    return s;
-}
-
-} // namespace
-
-TEST(JasmineParser, CommasAreOptionalAndJsonIsJasmine) {
-    Owned relaxed = parse(L"{a:1 b:2}");
-    Owned trailing = parse(L"{a:1, b:2,}");
-    Owned json = parse(L"{\"a\":1,\"b\":2}");
-    EXPECT_TRUE(relaxed->equals(*trailing));
-    EXPECT_TRUE(relaxed->equals(*json));
-    EXPECT_EQ(2u, asDictionary(relaxed).size());
-
-    Owned list = parse(L"[1,2,]");
-    EXPECT_EQ(2u, static_cast<ListValue&>(*list).size());
-    EXPECT_TRUE(list->equals(*parse(L"[1 2]")));
-    EXPECT_TRUE(parse(L"{}")->equals(*parse(L"{ /* nothing */ }")));
-}
-
-TEST(JasmineParser, Keys) {
-    Owned numbered = parse(L"{1: x}");
-    const Value* x = asDictionary(numbered).find(L"1");
-    ASSERT_NE(nullptr, x);
-    EXPECT_EQ(L"x", text(x));
-    EXPECT_EQ(StringValue::STYLE_SYMBOL, static_cast<const StringValue*>(x)->style);
-
-    Owned quoted = parse(L"{'null': 1, \"true\": 2, 'a\\'b': 3, \"\\u0041\": 4, -1.5: 5}");
-    for (const wchar_t* key : {L"null", L"true", L"a'b", L"A", L"-1.5"})
-        EXPECT_TRUE(asDictionary(quoted).hasKey(key)) << key;
-
-    JasmineSyntaxException e = parseError(L"{null: 1}");
-    EXPECT_EQ(L"Expected `string`, `number` or a `symbol` but `null` found.", e.message);
-    EXPECT_EQ(at(0, 1, 1), e.start);
-    EXPECT_EQ(at(0, 5, 5), e.end);
-    EXPECT_EQ(L"Expected `string`, `number` or a `symbol` but `comma (,)` found.", parseError(L"{,a:1}").message);
-    EXPECT_EQ(L"Expected `string`, `number` or a `symbol` but `reg-exp` found.", parseError(L"{/a/:1}").message);
-
-    e = parseError(L"{a 1}");
-    EXPECT_EQ(L"Expected `colon (:)` but `number` found.", e.message);
-    EXPECT_EQ(at(0, 3, 3), e.start);
-    EXPECT_EQ(at(0, 4, 4), e.end);
-}
-
-TEST(JasmineParser, RepeatedKeysKeepTheFirstPlaceAndTheLastToken) {
-    WideStringTextReader reader(L"{a:1, b:0, a:2}");
-    TTokenStore<JasmineToken> store;
-    Owned value(JasmineReaderHelper::readToStore(&reader, &store));
-    const DictionaryValue& d = asDictionary(value);
-    ASSERT_EQ(2u, d.size());
-    int32_t i = 0;
-    EXPECT_TRUE(d.getInteger(L"a", &i));
-    EXPECT_EQ(2, i);
-    const DictionaryMember& first = *d.insertionOrderBegin();
-    EXPECT_EQ(L"a", first.key());
-    EXPECT_EQ(11u, first.keyToken()); // the second a
-    EXPECT_EQ(L"a", std::wstring(store.at(11).text, store.at(11).length()));
-    EXPECT_EQ(at(0, 11, 11), first.value()->range.keyBegin);
-}
-
-TEST(JasmineParser, ErrorsAtTheEnd) {
-    EXPECT_EQ(L"Expected value token but `eos` found.", parseError(L"").message);
-    EXPECT_EQ(L"Expected value token but `eos` found.", parseError(L"  // only a comment").message);
-    JasmineSyntaxException e = parseError(L"[1");
-    EXPECT_EQ(L"Expected value token but `eos` found.", e.message);
-    EXPECT_EQ(at(0, 2, 2), e.start);
-    e = parseError(L"{a:1");
-    EXPECT_EQ(L"Unexpectedly terminated while reading dictionary key.", e.message);
-    EXPECT_EQ(at(0, 4, 4), e.start);
-    EXPECT_EQ(L"Expected value token but `eos` found.", parseError(L"{a:").message);
-    EXPECT_EQ(L"Expected `colon (:)` but `eos` found.", parseError(L"{a").message);
-    EXPECT_EQ(L"Expected value token but `comma (,)` found.", parseError(L"[1,,2]").message);
-    EXPECT_EQ(L"Expected value token but `comma (,)` found.", parseError(L"[,1]").message);
-    EXPECT_EQ(L"Expected value token but `}` found.", parseError(L"[1}").message);
-    EXPECT_EQ(L"Expected value token but `colon (:)` found.", parseError(L"{a::1}").message);
-    EXPECT_EQ(L"Unexpectedly terminated double-quoted string.", parseError(L"[\"x]").message);
-}
-
-TEST(JasmineParser, Numbers) {
-    int32_t i = 0;
-    double d = 0;
-    EXPECT_TRUE(parse(L"12")->getInteger(&i));
-    EXPECT_EQ(12, i);
-    EXPECT_TRUE(parse(L"-2147483648")->getInteger(&i));
-    EXPECT_EQ(INT32_MIN, i);
-    EXPECT_TRUE(parse(L"12.0")->getDouble(&d));
-    EXPECT_EQ(12.0, d);
-    EXPECT_TRUE(parse(L"1e3")->getDouble(&d));
-    EXPECT_EQ(1000.0, d);
-    EXPECT_TRUE(parse(L"4294967296")->getDouble(&d));
-    EXPECT_EQ(4294967296.0, d);
-    EXPECT_TRUE(parse(L"2147483648")->getDouble(&d));
-    EXPECT_TRUE(parse(L"-0")->getInteger(&i));
-    EXPECT_EQ(0, i);
-
-    JasmineSyntaxException e = parseError(L"[1, 1e999]");
-    EXPECT_EQ(L"Invalid token `number`.", e.message);
-    EXPECT_EQ(at(0, 4, 4), e.start);
-    EXPECT_EQ(at(0, 9, 9), e.end);
-    // Underflow to zero is not a number either.
-    EXPECT_EQ(L"Invalid token `number`.", parseError(L"1e-400").message);
-}
-
-TEST(JasmineParser, StringDecoding) {
-    EXPECT_EQ(L"AA", text(parse(L"\"\\u0041\\x41\"").get()));
-    EXPECT_EQ(L"\"/\\\b\f\n\r\t\v\u00e9\u00ff", text(parse(L"\"\\\"\\/\\\\\\b\\f\\n\\r\\t\\v\\u00E9\\xfF\"").get()));
-    // Surrogate halves are kept as they come, even alone.
-    EXPECT_EQ(std::wstring(L"\xD83D\xDE00\xDC00"), text(parse(L"\"\\uD83D\\uDE00\\uDC00\"").get()));
-    EXPECT_EQ(L"\\u0041", text(parse(L"'\\u0041'").get()));
-    EXPECT_EQ(L"it's", text(parse(L"'it''s'").get()));
-    EXPECT_EQ(L"a'b", text(parse(L"'a\\'b'").get()));
-    EXPECT_EQ(L"a\\nb", text(parse(L"'a\\nb'").get()));
-    EXPECT_EQ(L"", text(parse(L"''").get()));
-
-    Owned single = parse(L"'x'");
-    EXPECT_EQ(StringValue::STYLE_SINGLE_QUOTED, static_cast<StringValue&>(*single).style);
-    Owned doubled = parse(L"\"x\"");
-    EXPECT_EQ(StringValue::STYLE_DOUBLE_QUOTED, static_cast<StringValue&>(*doubled).style);
-}
-
-TEST(JasmineParser, RegularExpressionsKeepTheirEscapes) {
-    Owned value = parse(L"/a\\/b/i");
-    ASSERT_EQ(Value::TYPE_REGEXP, value->type);
-    const RegExpValue& regExp = static_cast<RegExpValue&>(*value);
-    EXPECT_EQ(L"a\\/b", regExp.pattern);
-    EXPECT_EQ(L"i", regExp.options);
-    EXPECT_EQ(at(0, 1, 1), regExp.range.innerBegin);
-    EXPECT_EQ(at(0, 5, 5), regExp.range.innerEnd); // before the closing slash
-    EXPECT_EQ(at(0, 7, 7), regExp.range.outerEnd);
-
-    Owned plain = parse(L"/\\\\/");
-    EXPECT_EQ(L"\\\\", static_cast<RegExpValue&>(*plain).pattern);
-    EXPECT_EQ(L"", static_cast<RegExpValue&>(*plain).options);
-}
-
-TEST(JasmineParser, OnlyTheFirstValueIsRead) {
-    int32_t i = 0;
-    EXPECT_TRUE(parse(L"1 2")->getInteger(&i));
-    EXPECT_EQ(1, i);
-    EXPECT_TRUE(Owned(JasmineReaderHelper::read(L"1}"))->getInteger(&i));
-    Owned list(JasmineReaderHelper::read(L"[true] +++ \"unterminated"));
-    EXPECT_EQ(Value::TYPE_LIST, list->type);
-
-    // The reader is left right after the value.
+TEST(JasmineParser, ValuesAsRead) {
+    const int limit = JasmineParser::MAX_DEPTH;
+    const std::wstring deepest = std::wstring(limit, L'[') + std::wstring(limit, L']');
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        // Commas are optional, a trailing one allowed; JSON is Jasmine.
+        {L"{a:1 b:2}", LR"({"a":1,"b":2})"},
+        {L"{a:1, b:2,}", LR"({"a":1,"b":2})"},
+        {LR"({"a":1,"b":2})", LR"({"a":1,"b":2})"},
+        {L"[1,2,]", L"[1,2]"},
+        {L"[1 2]", L"[1,2]"},
+        {L"{ /* nothing */ }", L"{}"},
+        // Keys of every kind; a key given twice keeps its first place and its last value.
+        {L"{1: x 'null': 1, \"true\": 2, 'a\\'b': 3, \"\\u0041\": 4, -1.5: 5}",
+         LR"({"1":"x","null":1,"true":2,"a'b":3,"A":4,"-1.5":5})"},
+        {L"{a:1, b:0, a:2}", LR"({"a":2,"b":0})"},
+        // Integers where they fit, doubles otherwise.
+        {L"[12 -2147483648 -0 12.0 1e3 4294967296 2147483648]",
+         L"[12,-2147483648,0,12.0,1000.0,4294967296.0,2147483648.0]"},
+        {L"1 2", L"1"}, // only the first value is read
+        {deepest, deepest},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.second, json(*parse(c.first))) << c.first.substr(0, 50);
+    EXPECT_EQ(L"1", json(*Owned(JasmineReaderHelper::read(L"1}"))));
+    EXPECT_EQ(L"[true]", json(*Owned(JasmineReaderHelper::read(L"[true] +++ \"unterminated"))));
     WideStringTextReader reader(L"[1] rest");
     Owned value(JasmineReaderHelper::read(&reader));
-    EXPECT_EQ(L' ', reader.read());
+    EXPECT_EQ(L' ', reader.read()) << "the reader is left right after the value";
 }
 
-TEST(JasmineParser, SourceRanges) {
-    const std::wstring source = L"// head\n{\n\tkey: 'v',\n\tlist: [1 null]\n}";
-    WideStringTextReader reader(source);
-    TTokenStore<JasmineToken> store;
-    Owned value(JasmineReaderHelper::readToStore(&reader, &store));
-    const DictionaryValue& d = asDictionary(value);
-
-    EXPECT_EQ(1, d.range.hasRange);
-    EXPECT_EQ(JasmineToken::KIND_BRACE_OPEN, store.at(d.range.beginToken).kind);
-    EXPECT_EQ(JasmineToken::KIND_BRACE_CLOSE, store.at(d.range.endToken).kind);
-    EXPECT_EQ(d.range.endToken + 2, store.size()); // then only the end of stream
-    EXPECT_EQ(at(1, 0, 8), d.range.outerBegin);
-    EXPECT_EQ(at(1, 1, 9), d.range.innerBegin);
-    EXPECT_EQ(at(4, 1, 38), d.range.outerEnd);
-    EXPECT_EQ(at(4, 0, 37), d.range.innerEnd);
-
-    for (const DictionaryMember& member : d.members()) {
-        const JasmineToken& key = store.at(member.keyToken());
-        EXPECT_EQ(member.key(), std::wstring(key.text, key.length()));
-        EXPECT_EQ(key.begin, member.value()->range.keyBegin);
-        EXPECT_EQ(key.end, member.value()->range.keyEnd);
+TEST(JasmineParser, StringsAndRegularExpressions) {
+    const std::pair<const wchar_t*, std::wstring> cases[] = {
+        {L"\"\\u0041\\x41\"", L"AA"},
+        {L"\"\\\"\\/\\\\\\b\\f\\n\\r\\t\\v\\u00E9\\xfF\"", L"\"/\\\b\f\n\r\t\v\u00e9\u00ff"},
+        {L"\"\\uD83D\\uDE00\\uDC00\"", L"\xD83D\xDE00\xDC00"}, // surrogates kept as they come, even alone
+        {L"'\\u0041'", L"\\u0041"},
+        {L"'it''s'", L"it's"},
+        {L"'a\\'b'", L"a'b"},
+        {L"'a\\nb'", L"a\\nb"},
+        {L"''", L""},
+        // A regular expression keeps its escapes: pattern|options.
+        {L"/a\\/b/i", L"a\\/b|i"},
+        {L"/\\\\/", L"\\\\|"},
+    };
+    for (const auto& c : cases) {
+        Owned value = parse(c.first);
+        const auto* regExp = dynamic_cast<const RegExpValue*>(value.get());
+        std::wstring text = regExp ? regExp->pattern + L'|' + regExp->options : L"";
+        EXPECT_TRUE(regExp || value->getString(&text)) << c.first;
+        EXPECT_EQ(c.second, text) << c.first;
     }
-
-    const Value* v = d.find(L"key");
-    EXPECT_EQ(at(2, 6, 16), v->range.outerBegin);
-    EXPECT_EQ(at(2, 7, 17), v->range.innerBegin);
-    EXPECT_EQ(at(2, 8, 18), v->range.innerEnd);
-    EXPECT_EQ(at(2, 9, 19), v->range.outerEnd);
-    EXPECT_EQ(v->range.beginToken, v->range.endToken);
-
-    const ListValue* list = d.findList(L"list");
-    std::wstring listText;
-    store.appendText(list->range.beginToken, list->range.endToken, listText);
-    EXPECT_EQ(L"[1 null]", listText);
-    const Value* null = list->get(1);
-    EXPECT_EQ(Value::TYPE_NULL, null->type);
-    EXPECT_EQ(null->range.outerBegin, null->range.innerBegin);
-    EXPECT_EQ(null->range.outerEnd, null->range.innerEnd);
-    EXPECT_EQ(at(0, 0, 0), null->range.keyBegin); // list elements have no key
+    Owned list = parse(L"[\"a\" 'b' c]");
+    for (int32_t style : {0, 1, 2})
+        EXPECT_EQ(style, static_cast<const StringValue*>(static_cast<ListValue&>(*list).get(style))->style);
 }
 
-TEST(JasmineParser, NumberKeysBecomeSymbolsInTheStore) {
-    WideStringTextReader reader(L"{7: x}");
-    TTokenStore<JasmineToken> store;
-    Owned value(JasmineReaderHelper::readToStore(&reader, &store));
-    EXPECT_EQ(JasmineToken::KIND_SYMBOL, store.at(1).kind);
-}
+TEST(JasmineParser, SourceRangesAndTokens) {
+    const Stored document(L"// head\n{\n\tkey: 'v',\n\tlist: [1 null]\n\tre: /x/gi\n}");
+    const DictionaryValue& d = *document.dictionary();
+    EXPECT_EQ(1, d.range.hasRange);
+    EXPECT_EQ(d.range.endToken + 2, document.store.size()); // then only the end of stream
+    const ListValue& list = *d.findList(L"list");
+    // Inside a string or a regular expression: without the quotes, slashes and options.
+    const std::pair<const Value*, const wchar_t*> cases[] = {
+        {&d, L"0:0:0-0:0:0 1:0:8-5:1:49 1:1:9-5:0:48 #2-24"},
+        {d.find(L"key"), L"2:1:11-2:4:14 2:6:16-2:9:19 2:7:17-2:8:18 #7-7"},
+        {&list, L"3:1:22-3:5:26 3:7:28-3:15:36 3:8:29-3:14:35 #13-17"},
+        {list.get(1), L"0:0:0-0:0:0 3:10:31-3:14:35 3:10:31-3:14:35 #16-16"},
+        {d.find(L"re"), L"4:1:38-4:3:40 4:5:42-4:10:47 4:6:43-4:7:44 #22-22"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.second, spans(*c.first));
+    EXPECT_EQ(L"{}[1 null]", document.text(2, 2) + document.text(24, 24) + document.text(13, 17));
+    for (const DictionaryMember& member : d.members())
+        EXPECT_EQ(member.key(), document.text(member.keyToken(), member.keyToken()));
 
-TEST(JasmineParser, NestingIsBounded) {
-    const int limit = JasmineParser::MAX_DEPTH;
-    Owned deepest = parse(std::wstring(limit, L'[') + std::wstring(limit, L']'));
-    EXPECT_EQ(Value::TYPE_LIST, deepest->type);
-
-    JasmineSyntaxException e = parseError(std::wstring(limit + 1, L'[') + std::wstring(limit + 1, L']'));
-    EXPECT_EQ(L"Nesting deeper than 512 levels.", e.message);
-    EXPECT_EQ(at(0, limit, limit), e.start);
-    EXPECT_EQ(at(0, limit + 1, limit + 1), e.end);
-
-    std::wstring mixed;
-    for (int i = 0; i <= limit; ++i)
-        mixed += i % 2 ? L"[" : L"{a:";
-    EXPECT_EQ(L"Nesting deeper than 512 levels.", parseError(mixed).message);
-
-    e = parseError(std::wstring(100000, L'['));
-    EXPECT_EQ(L"Nesting deeper than 512 levels.", e.message);
+    // A repeated key keeps its first place but the token of its last occurrence.
+    const Stored repeated(L"{a:1, b:0, a:2}");
+    const DictionaryMember& first = *repeated.dictionary()->insertionOrderBegin();
+    EXPECT_EQ(L"a 11 a", first.key() + L' ' + std::to_wstring(first.keyToken()) + L' ' + repeated.text(11, 11));
+    EXPECT_EQ(L"0:11:11-0:12:12 0:13:13-0:14:14 0:13:13-0:14:14 #13-13", spans(*first.value()));
+    // A number used as a key turns into a word in the store.
+    EXPECT_EQ(JasmineToken::KIND_SYMBOL, Stored(L"{7: x}").store.at(1).kind);
 }
 
 TEST(JasmineReaderHelper, ReadsAFileThroughTheStreamReader) {
@@ -289,33 +147,72 @@ TEST(JasmineReaderHelper, ReadsAFileThroughTheStreamReader) {
     StreamTextReader reader(bytes, nullptr);
     TTokenStore<JasmineToken> store;
     Owned value(JasmineReaderHelper::readToStore(&reader, &store));
-    Owned expected(JasmineReaderHelper::read(std::wstring(L"{name: 'caf\u00e9' list: [1, 2]}")));
-    EXPECT_TRUE(value->equals(*expected));
+    EXPECT_EQ(L"{\"name\":\"caf\u00e9\",\"list\":[1,2]}", json(*value));
     std::wstring all;
     store.appendText(0, store.size() - 1, all);
     EXPECT_EQ(L"{name: 'caf\u00e9', list: [1 2] // end\n}", all);
-}
 
-TEST(JasmineReaderHelper, ChecksItsArguments) {
-    TTokenStore<JasmineToken> store;
-    WideStringTextReader reader(L"1");
+    WideStringTextReader text(L"1");
     EXPECT_THROW(JasmineReaderHelper::read(static_cast<TextReader*>(nullptr)), NullPointerException);
     EXPECT_THROW(JasmineReaderHelper::readToStore(nullptr, &store), NullPointerException);
-    EXPECT_THROW(JasmineReaderHelper::readToStore(&reader, nullptr), NullPointerException);
+    EXPECT_THROW(JasmineReaderHelper::readToStore(&text, nullptr), NullPointerException);
 }
 
 TEST(JasmineReaderHelper, ReadsTheSamples) {
     for (const std::wstring& sample : jasmineSamples()) {
-        Owned value = parse(sample);
-        EXPECT_EQ(Value::TYPE_DICTIONARY, value->type);
+        EXPECT_EQ(Value::TYPE_DICTIONARY, parse(sample)->type);
+        EXPECT_EQ(sample, Stored(sample).all()); // the token store reproduces the text exactly
     }
-    Owned preferences = parse(jasmineSamples()[2]);
-    const AbstractDictionaryValue* settings = asDictionary(preferences).findDictionary(L"settings");
-    ASSERT_NE(nullptr, settings);
-    std::wstring s;
-    EXPECT_TRUE(settings->getString(L"x", &s));
-    EXPECT_EQ(L"A\u00ff", s);
-    EXPECT_TRUE(settings->getString(L"increaseIndentPattern", &s));
-    EXPECT_EQ(L"^.*\\{[^}\"']*$", s);
-    EXPECT_TRUE(asDictionary(preferences).hasKey(L"-2"));
+}
+
+// Damaged and hostile text must end in a value or a syntax error, never in a crash or in any
+// other exception.
+TEST(JasmineRobustness, MutatedSamplesEndInAValueOrASyntaxError) {
+    std::mt19937 random(20240611);
+    auto mutate = [&random](std::wstring text) {
+        static const wchar_t inserted[] = L"\"'[]{}\\/*:,";
+        for (int changes = 1 + random() % 4; changes > 0; --changes) {
+            const size_t at = text.empty() ? 0 : random() % text.size();
+            switch (random() % 5) {
+            case 0: // flip one byte of a character
+                if (!text.empty())
+                    text[at] ^= static_cast<wchar_t>((random() % 255 + 1) << (random() % 2 ? 8 : 0));
+                break;
+            case 1: text.resize(at); break;
+            case 2: text.erase(at, random() % 8); break;
+            default: text.insert(at, 1, inserted[random() % (sizeof inserted / sizeof inserted[0] - 1)]); break;
+            }
+        }
+        return text;
+    };
+    const std::vector<std::wstring>& samples = jasmineSamples();
+    int values = 0, errors = 0;
+    for (int round = 0; round < 100000; ++round) {
+        const std::wstring text = mutate(samples[round % samples.size()]);
+        try {
+            Owned value;
+            if (round % 10 == 0) {
+                Stored stored(text);
+                // The store keeps every character up to the end of the text (or its first NUL).
+                if (text.find(L'\0') == std::wstring::npos && (text.empty() || text.back() != L'/')) {
+                    ASSERT_EQ(text, stored.all()) << "round " << round;
+                }
+                value = std::move(stored.value);
+            } else {
+                value.reset(JasmineReaderHelper::read(text));
+            }
+            ASSERT_NE(nullptr, value.get());
+            ASSERT_TRUE(Owned(value->clone())->equals(*value));
+            ++values;
+        } catch (const JasmineSyntaxException& e) {
+            ASSERT_LE(e.start.offset, e.end.offset) << "round " << round;
+            ASSERT_LE(e.end.offset, text.size()) << "round " << round;
+            ++errors;
+        } catch (const Exception& e) {
+            FAIL() << "round " << round << ": " << testing::PrintToString(e.displayText());
+        }
+    }
+    // Both outcomes occur often, or the mutations test too little.
+    EXPECT_GT(values, 5000);
+    EXPECT_GT(errors, 5000);
 }

@@ -7,27 +7,31 @@
 #include "pel/stream/RandomStream.h"
 #include "pel/stream/StreamCopier.h"
 
-#include <gtest/gtest.h>
-
 #include <set>
-#include <sstream>
 
 using namespace pel;
+using tessel_test::MemoryDevice;
 using tessel_test::pattern;
+
+namespace {
+// "characters line position"
+std::string counts(CountingIOS& s) {
+    return std::to_string(s.chars()) + ' ' + std::to_string(s.lines()) + ' ' + std::to_string(s.pos());
+}
+} // namespace
 
 TEST(NullStream, ReadsNothingAndSwallowsEverything) {
     NullInputStream in;
     EXPECT_EQ(EOF, in.get());
     NullOutputStream out;
     const std::string block(1 << 22, 'x');
-    out.write(block.data(), static_cast<std::streamsize>(block.size())) << 42 << std::endl;
-    EXPECT_TRUE(out.good());
+    EXPECT_TRUE(out.write(block.data(), static_cast<std::streamsize>(block.size())) << 42 << std::endl);
 }
 
-TEST(CountingStream, CountsCharactersLinesAndPositionWhileReading) {
+TEST(CountingStream, CountsCharactersLinesAndPosition) {
     std::istringstream source("ab\ncd");
     CountingInputStream in(source);
-    EXPECT_EQ(0, in.lines()); // no character yet
+    EXPECT_EQ("0 0 0", counts(in)); // line 0 before any character
     EXPECT_EQ('a', in.peek());
     EXPECT_EQ('a', in.get());
     EXPECT_EQ('b', in.get());
@@ -35,33 +39,26 @@ TEST(CountingStream, CountsCharactersLinesAndPositionWhileReading) {
     std::string rest;
     std::getline(in, rest, '\0');
     EXPECT_EQ("b\ncd", rest);
-    EXPECT_EQ(5, in.chars());
-    EXPECT_EQ(2, in.lines());
-    EXPECT_EQ(2, in.getCurrentLineNumber());
-    EXPECT_EQ(2, in.pos());
-}
+    EXPECT_EQ("5 2 2", counts(in));
 
-TEST(CountingStream, CountsWhatIsWrittenWithOrWithoutAStreamBelow) {
     std::ostringstream sink;
     CountingOutputStream out(sink);
     out << "one\ntwo\n";
     EXPECT_EQ("one\ntwo\n", sink.str());
-    EXPECT_EQ(8, out.chars());
-    EXPECT_EQ(2, out.lines()); // a line ending at LF stays current until the next character
-    EXPECT_EQ(0, out.pos());
+    EXPECT_EQ("8 2 0", counts(out)); // a line ended by LF stays current until the next character
     out.reset();
     out << "ab";
     out.setCurrentLineNumber(10); // renumbers the line under way
     out << "c\nd";
+    EXPECT_EQ("5 11 1", counts(out));
     EXPECT_EQ(11, out.getCurrentLineNumber());
-    EXPECT_EQ(1, out.pos());
 
-    CountingOutputStream alone;
+    CountingOutputStream alone; // counts what is written to it, reads nothing
     alone << "a\nb";
-    EXPECT_EQ(3, alone.chars());
+    EXPECT_EQ("3 2 1", counts(alone));
     EXPECT_EQ(EOF, std::istream(alone.rdbuf()).get());
 
-    tessel_test::MemoryDevice<BufferedStreamBuf> device(8, std::ios_base::out);
+    MemoryDevice<BufferedStreamBuf> device(8, std::ios_base::out);
     device.writeLimit = 0;
     std::ostream failing(&device);
     CountingOutputStream over(failing);
@@ -73,14 +70,12 @@ TEST(CountingStream, CountsWhatIsWrittenWithOrWithoutAStreamBelow) {
 TEST(RandomStream, GivesEveryByteValueAndSeedsGeneratorsApart) {
     RandomInputStream stream, other;
     std::string first(65536, '\0'), second(64, '\0'), third(64, '\0');
-    stream.read(&first[0], 65536);
-    ASSERT_EQ(65536, stream.gcount());
+    ASSERT_EQ(65536, stream.read(&first[0], 65536).gcount());
     EXPECT_EQ(256u, std::set<char>(first.begin(), first.end()).size());
     stream.read(&second[0], 64);
     other.read(&third[0], 64);
     EXPECT_EQ(std::string::npos, first.find(second));
     EXPECT_NE(second, third);
-
     for (int size : {8, 32, 256}) {
         Random a(size), b(size);
         a.seed();
@@ -89,7 +84,7 @@ TEST(RandomStream, GivesEveryByteValueAndSeedsGeneratorsApart) {
     }
 }
 
-TEST(StreamCopier, CopiesAcrossBlocksAndCountsTheBytes) {
+TEST(StreamCopier, CopiesAcrossBlocksCountsTheBytesAndStopsAtAFailingOutput) {
     const std::string data = pattern(100000);
     std::istringstream in(data), again(data), once(data.substr(0, 5000)), empty;
     std::ostringstream out, byteWise, none;
@@ -102,14 +97,12 @@ TEST(StreamCopier, CopiesAcrossBlocksAndCountsTheBytes) {
     EXPECT_EQ(data.substr(0, 5000), byteWise.str());
     EXPECT_EQ(0, StreamCopier::copyStream(empty, none, 16));
     EXPECT_THROW(StreamCopier::copyStream(in, out, 0), AssertionViolationException);
-}
 
-TEST(StreamCopier, StopsAtAFailingOutputAndCountsOnlyWhatItTook) {
-    tessel_test::MemoryDevice<BufferedStreamBuf> device(1024, std::ios_base::out);
+    MemoryDevice<BufferedStreamBuf> device(1024, std::ios_base::out);
     device.writeLimit = 3000;
-    std::ostream out(&device);
-    std::istringstream in(pattern(10000));
-    const int64_t copied = StreamCopier::copyStream(in, out, 1000);
-    EXPECT_TRUE(out.bad());
+    std::ostream failing(&device);
+    std::istringstream source(data);
+    const int64_t copied = StreamCopier::copyStream(source, failing, 1000);
+    EXPECT_TRUE(failing.bad());
     EXPECT_TRUE(copied >= 3000 && copied < 4000) << copied;
 }

@@ -3,32 +3,25 @@
 #include "pel/stream/TBasicBufferedBidirectionalStreamBuf.h"
 #include "pel/stream/TBasicBufferedStreamBuf.h"
 
-#include <gtest/gtest.h>
-
-#include <istream>
-#include <ostream>
-
 using namespace pel;
-using tessel_test::MemoryDevice;
 using tessel_test::pattern;
 
 namespace {
-using BidirectionalDevice = MemoryDevice<BufferedBidirectionalStreamBuf>;
-using OneAreaDevice = MemoryDevice<BufferedStreamBuf>;
+using TwoAreaDevice = tessel_test::MemoryDevice<BufferedBidirectionalStreamBuf>;
+using OneAreaDevice = tessel_test::MemoryDevice<BufferedStreamBuf>;
 } // namespace
 
 TEST(BufferedStreamBuf, ReadsInDeviceBlocksAndPutsBackAcrossARefill) {
     const std::string data = pattern(10000);
-    BidirectionalDevice device(4096, std::ios_base::in, data);
+    TwoAreaDevice device(4096, std::ios_base::in, data);
     std::istream stream(&device);
-    std::string first(4092, '\0');
+    std::string first(4092, '\0'), rest(10000 - 4088, '\0');
     stream.read(&first[0], 4092);
     EXPECT_EQ(data[4092], static_cast<char>(stream.get())); // the second fill
     for (int i = 0; i < 5; ++i) // this character and the last four of the first fill
         ASSERT_TRUE(stream.unget()) << i;
     EXPECT_FALSE(stream.unget());
     stream.clear();
-    std::string rest(10000 - 4088, '\0');
     stream.read(&rest[0], static_cast<std::streamsize>(rest.size()));
     EXPECT_EQ(data.substr(4088), rest);
     EXPECT_EQ(EOF, stream.get());
@@ -40,7 +33,7 @@ TEST(BufferedStreamBuf, ReadsInDeviceBlocksAndPutsBackAcrossARefill) {
 
 TEST(BufferedStreamBuf, WritesWholeBuffersAndKeepsWhatTheDeviceRefused) {
     const std::string data = pattern(10000);
-    BidirectionalDevice device(4096, std::ios_base::out);
+    TwoAreaDevice device(4096, std::ios_base::out);
     std::ostream stream(&device);
     stream.write(data.data(), 10000);
     EXPECT_EQ((std::vector<int>{4096, 4096}), device.writes); // the overflow character fills the last place
@@ -48,11 +41,10 @@ TEST(BufferedStreamBuf, WritesWholeBuffersAndKeepsWhatTheDeviceRefused) {
     EXPECT_EQ(data, device.output);
 
     // The device takes part of the last block: the final flush, as a close makes it, fails.
-    BidirectionalDevice atClose(4096, std::ios_base::out);
+    TwoAreaDevice atClose(4096, std::ios_base::out);
     atClose.writeLimit = 9000;
     std::ostream out(&atClose);
-    out.write(data.data(), 10000);
-    ASSERT_TRUE(out.good());
+    ASSERT_TRUE(out.write(data.data(), 10000));
     EXPECT_FALSE(out.flush());
     EXPECT_EQ(-1, atClose.pubsync());
     atClose.writeLimit = SIZE_MAX; // what it refused goes out once, nothing twice
@@ -63,8 +55,7 @@ TEST(BufferedStreamBuf, WritesWholeBuffersAndKeepsWhatTheDeviceRefused) {
     OneAreaDevice midway(4096, std::ios_base::out);
     midway.writeLimit = 5000;
     std::ostream early(&midway);
-    early.write(data.data(), 10000);
-    EXPECT_TRUE(early.bad());
+    EXPECT_TRUE(early.write(data.data(), 10000).bad());
     midway.writeLimit = SIZE_MAX;
     EXPECT_EQ(0, midway.pubsync());
     EXPECT_EQ(data.substr(0, 8191), midway.output);
@@ -75,8 +66,7 @@ TEST(BufferedStreamBuf, ADirectionOutsideTheModeFails) {
     std::istream in(&reader);
     std::ostream out(&reader);
     EXPECT_EQ('0', in.get());
-    out.write("abcdefgh", 8);
-    EXPECT_TRUE(out.bad());
+    EXPECT_TRUE(out.write("abcdefgh", 8).bad());
     EXPECT_TRUE(reader.writes.empty());
     EXPECT_EQ('1', in.get()) << "a refused write leaves the read-ahead sharing its buffer alone";
 }

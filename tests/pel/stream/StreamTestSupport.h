@@ -1,6 +1,6 @@
 #pragma once
-// Helpers of the stream tests: a device in memory behind the buffered templates, and reading
-// and writing whole texts.
+// Helpers of the stream tests: a device in memory behind the buffered templates, byte patterns,
+// and reading and writing whole texts.
 
 #include "pel/stream/StreamTextReader.h"
 #include "pel/stream/StreamTextWriter.h"
@@ -58,33 +58,27 @@ protected:
     }
 };
 
-
-
-inline std::string bytes(std::initializer_list<int> values) {
-    std::string result;
-    for (int v : values)
-        result += static_cast<char>(v);
-    return result;
-}
-
 inline std::shared_ptr<pel::TextEncoding> encoding(const wchar_t* name) {
     std::shared_ptr<pel::TextEncoding> result = pel::TextEncoding::create(name);
     EXPECT_TRUE(result) << testing::PrintToString(std::wstring(name));
     return result;
 }
 
-// All of the text, by readToEnd (blockSize 0) or in blocks of blockSize units.
+constexpr int BY_LINES = -1;
+
+// All of the text: by readToEnd (blockSize 0), in blocks of blockSize units, or BY_LINES with
+// each line followed by |.
 inline std::wstring readText(const std::string& data, std::shared_ptr<pel::TextEncoding> enc, int blockSize = 0) {
     std::istringstream in(data);
     pel::StreamTextReader reader(in, std::move(enc));
     std::wstring text;
-    if (blockSize == 0) {
+    std::vector<wchar_t> buffer(static_cast<size_t>(std::max(blockSize, 1)));
+    if (blockSize == 0)
         reader.readToEnd(text);
-        return text;
-    }
-    std::vector<wchar_t> buffer(static_cast<size_t>(blockSize));
-    for (int n; (n = reader.read(buffer.data(), blockSize)) > 0;)
+    for (int n; blockSize > 0 && (n = reader.read(buffer.data(), blockSize)) > 0;)
         text.append(buffer.data(), static_cast<size_t>(n));
+    while (blockSize == BY_LINES && reader.readLine(text) >= 0)
+        text += L'|';
     return text;
 }
 
@@ -98,13 +92,14 @@ inline std::string writeText(const std::wstring& text, const wchar_t* name) {
     return out.str();
 }
 
+// The message of the E that body throws.
 template <class E, class Body>
-void expectThrow(Body body, const std::wstring& message) {
+std::wstring messageOf(Body body) {
     try {
         body();
-        ADD_FAILURE() << "nothing thrown";
+        return L"nothing thrown";
     } catch (const E& e) {
-        EXPECT_EQ(message, e.message);
+        return e.message;
     }
 }
 

@@ -3,8 +3,6 @@
 
 #include "StreamTestSupport.h"
 
-#include <gtest/gtest.h>
-
 using namespace pel;
 using tessel_test::encoding;
 using tessel_test::readText;
@@ -53,11 +51,9 @@ std::wstring sampleText() {
 
 TEST(TextRoundTrip, EveryUnicodeFormByteForByte) {
     const std::wstring text = sampleText();
-    const std::pair<const wchar_t*, std::string> forms[] = {{L"UTF-8", "\xEF\xBB\xBF"},
-                                                            {L"UTF-16LE", "\xFF\xFE"},
-                                                            {L"UTF-16BE", "\xFE\xFF"},
-                                                            {L"UTF-32LE", std::string("\xFF\xFE\0\0", 4)},
-                                                            {L"UTF-32BE", std::string("\0\0\xFE\xFF", 4)}};
+    const std::pair<const wchar_t*, std::string> forms[] = {
+        {L"UTF-8", "\xEF\xBB\xBF"}, {L"UTF-16LE", "\xFF\xFE"}, {L"UTF-16BE", "\xFE\xFF"},
+        {L"UTF-32LE", std::string("\xFF\xFE\0\0", 4)}, {L"UTF-32BE", std::string("\0\0\xFE\xFF", 4)}};
     for (const auto& form : forms) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(form.first)));
         const std::string written = writeText(text, form.first);
@@ -91,8 +87,10 @@ TEST(TextRoundTrip, Windows1250ByteForByte) {
 
 TEST(TextRoundTrip, LoneSurrogatesBecomeSubstitutesWithoutACrash) {
     const std::wstring text = std::wstring(L"a") + wchar_t(0xD800) + L"b" + wchar_t(0xDC00) + L"c" + wchar_t(0xDBFF);
-    for (const wchar_t* name : {L"UTF-8", L"UTF-16LE", L"UTF-16BE", L"UTF-32LE", L"UTF-32BE"})
-        EXPECT_EQ(L"a\uFFFDb\uFFFDc\uFFFD", readText(writeText(text, name), encoding(name))) << testing::PrintToString(std::wstring(name));
+    for (const wchar_t* name : {L"UTF-8", L"UTF-16LE", L"UTF-16BE", L"UTF-32LE", L"UTF-32BE"}) {
+        EXPECT_EQ(L"a\uFFFDb\uFFFDc\uFFFD", readText(writeText(text, name), encoding(name)))
+            << testing::PrintToString(std::wstring(name));
+    }
     EXPECT_EQ(L"a\uFFFDb\uFFFD", readText(std::string("a\0\0\xD8" "b\0\0\xDC", 8), encoding(L"UTF-16LE")));
     // An encoded surrogate in UTF-8 is three ill-formed bytes.
     EXPECT_EQ(L"a\uFFFD\uFFFD\uFFFDb", readText("a\xED\xA0\x80" "b", encoding(L"UTF-8")));

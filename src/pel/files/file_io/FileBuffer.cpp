@@ -189,37 +189,21 @@ int32_t FileBuffer::read(void* buffer, uint32_t count) {
         return -1;
     const int64_t left = std::max<int64_t>(0, m_size - tell());
     count = static_cast<uint32_t>(std::min<int64_t>(count, left));
-    char* out = static_cast<char*>(buffer);
-    uint32_t done = 0;
-    while (done < count) {
-        if (canGoDirect(count - done)) { // whole windows need no copy through the buffer
-            if (!transferDirect(out + done, nullptr, count - done, &done))
-                break;
-            continue;
-        }
-        if ((m_flags & STALE) && !refill())
-            break;
-        if (m_pos >= m_bufferSize) {
-            if (!moveOn())
-                break;
-            continue;
-        }
-        const uint32_t n = std::min(count - done, m_bufferSize - m_pos);
-        std::memcpy(out + done, m_buffer + m_pos, n);
-        m_pos += n;
-        done += n;
-    }
-    return static_cast<int32_t>(done);
+    return transfer(static_cast<char*>(buffer), nullptr, count);
 }
 
 int32_t FileBuffer::write(const void* buffer, uint32_t count) {
     if (!m_inferior || !(m_flags & WRITABLE))
         return -1;
-    const char* in = static_cast<const char*>(buffer);
+    return transfer(nullptr, static_cast<const char*>(buffer), count);
+}
+
+int32_t FileBuffer::transfer(char* readInto, const char* writeFrom, uint32_t count) {
     uint32_t done = 0;
     while (done < count) {
-        if (canGoDirect(count - done)) {
-            if (!transferDirect(nullptr, in + done, count - done, &done))
+        if (canGoDirect(count - done)) { // whole windows need no copy through the buffer
+            if (!transferDirect(readInto ? readInto + done : nullptr, writeFrom ? writeFrom + done : nullptr,
+                                count - done, &done))
                 break;
             continue;
         }
@@ -231,11 +215,16 @@ int32_t FileBuffer::write(const void* buffer, uint32_t count) {
             continue;
         }
         const uint32_t n = std::min(count - done, m_bufferSize - m_pos);
-        std::memcpy(m_buffer + m_pos, in + done, n);
+        if (readInto) {
+            std::memcpy(readInto + done, m_buffer + m_pos, n);
+        } else {
+            std::memcpy(m_buffer + m_pos, writeFrom + done, n);
+            m_flags |= DIRTY;
+        }
         m_pos += n;
         done += n;
-        m_flags |= DIRTY;
-        m_size = std::max(m_size, m_windowOffset + m_pos);
+        if (writeFrom)
+            m_size = std::max(m_size, m_windowOffset + m_pos);
     }
     return static_cast<int32_t>(done);
 }

@@ -64,6 +64,8 @@ private:
     // window holds nothing to keep.
     bool canGoDirect(uint32_t left) const;
     bool transferDirect(char* readInto, const char* writeFrom, uint32_t left, uint32_t* io_done);
+    // Moves count bytes through the window: into readInto, or from writeFrom (the other is null).
+    int32_t transfer(char* readInto, const char* writeFrom, uint32_t count);
     // Remembers a failed write for flush and detach to report again.
     void writeFailed();
     // False after a failed write, with its error back in the record when the record is clear.

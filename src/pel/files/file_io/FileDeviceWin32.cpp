@@ -5,6 +5,7 @@
 #include "pel/files/file_io/FileError.h"
 #include "pel/files/file_io/FileIFC.h"
 #include "pel/files/file_io/FileWin32.h"
+#include "pel/files/file_io/WatchPool.h"
 #include "pel/text/NumberText.h"
 
 #include <cwchar>
@@ -88,7 +89,7 @@ uint32_t sharedDeviceId() {
 
 } // namespace
 
-FileDeviceWin32::FileDeviceWin32(const wchar_t* root, bool servesNativePaths) {
+FileDeviceWin32::FileDeviceWin32(const wchar_t* root, bool servesNativePaths) : m_watchPool(WatchPool::acquire()) {
     m_info.flags = FILEDEV_VOLUMES | (servesNativePaths ? static_cast<uint32_t>(FILEDEV_NATIVE_PATHS) : 0u);
     m_info.deviceId = sharedDeviceId();
     m_info.separator = L'\\';
@@ -109,6 +110,7 @@ FileDeviceWin32::FileDeviceWin32(const wchar_t* root, bool servesNativePaths) {
 }
 
 FileDeviceWin32::~FileDeviceWin32() {
+    WatchPool::release(m_watchPool);
     PEL_SOFT_ASSERT(!m_info.ref_count);
 }
 
@@ -222,9 +224,17 @@ bool FileDeviceWin32::openDirectory(FileRequest& request) {
 }
 
 bool FileDeviceWin32::openWatchHandle(FileRequest& request) {
-    // Directory watches come with the watch pool; until then the device has none to give.
-    FileErrorObject::setError(FileErrorCode::UNSUPPORTED_OPERATION).addParam(request.path).addParam(L"OpenWatchHandle");
-    return false;
+    WorkString<> native;
+    makeNativePath(m_root.c_str(), request.rest, true, 0, &native);
+    DWORD error = 0;
+    request.watch = m_watchPool->openHandle(this, native.c_str(), request.path, request.recursive, request.observer,
+                                            request.userWord, &error);
+    if (!request.watch) {
+        FileErrorObject::setError(error ? error : static_cast<DWORD>(ERROR_INVALID_FUNCTION)).addParam(request.path);
+        return false;
+    }
+    ++m_info.ref_count;
+    return true;
 }
 
 bool FileDeviceWin32::getFileInfo(FileRequest& request) {
@@ -253,37 +263,27 @@ bool FileDeviceWin32::getFileInfo(FileRequest& request) {
     return true;
 }
 
-bool FileDeviceWin32::deleteFile(FileRequest& request) {
+bool FileDeviceWin32::changeNative(FileRequest& request, bool (*call)(const wchar_t* nativePath)) {
     if (refuseOnReadOnly(request))
         return false;
     WorkString<> native;
     nativePath(request.rest, &native);
-    if (::DeleteFileW(native.c_str()))
+    if (call(native.c_str()))
         return true;
     FileErrorObject::setErrorFromSystem().addParam(request.path);
     return false;
+}
+
+bool FileDeviceWin32::deleteFile(FileRequest& request) {
+    return changeNative(request, [](const wchar_t* path) { return ::DeleteFileW(path) != 0; });
 }
 
 bool FileDeviceWin32::removeDirectory(FileRequest& request) {
-    if (refuseOnReadOnly(request))
-        return false;
-    WorkString<> native;
-    nativePath(request.rest, &native);
-    if (::RemoveDirectoryW(native.c_str()))
-        return true;
-    FileErrorObject::setErrorFromSystem().addParam(request.path);
-    return false;
+    return changeNative(request, [](const wchar_t* path) { return ::RemoveDirectoryW(path) != 0; });
 }
 
 bool FileDeviceWin32::createDirectory(FileRequest& request) {
-    if (refuseOnReadOnly(request))
-        return false;
-    WorkString<> native;
-    nativePath(request.rest, &native);
-    if (::CreateDirectoryW(native.c_str(), nullptr))
-        return true;
-    FileErrorObject::setErrorFromSystem().addParam(request.path);
-    return false;
+    return changeNative(request, [](const wchar_t* path) { return ::CreateDirectoryW(path, nullptr) != 0; });
 }
 
 bool FileDeviceWin32::setFileAttributes(FileRequest& request) {
@@ -408,8 +408,10 @@ bool FileDeviceWin32::closeDirectory(Directory* directory) {
 }
 
 bool FileDeviceWin32::closeWatchHandle(DirObserverHandle* handle) {
-    FileErrorObject::setError(FileErrorCode::UNSUPPORTED_OPERATION).addParam(L"").addParam(L"CloseWatchHandle");
-    return false;
+    if (!handle || handle->device() != this || !m_watchPool->closeHandle(handle))
+        return false;
+    --m_info.ref_count;
+    return true;
 }
 
 } // namespace pel

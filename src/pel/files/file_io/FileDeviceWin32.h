@@ -8,6 +8,8 @@
 
 namespace pel {
 
+class WatchPool;
+
 class FileDeviceWin32 : public FileDevice {
 public:
     // root: the folder device paths are relative to, or null for none. Every native disk device
@@ -15,6 +17,7 @@ public:
     // of their volumes.
     FileDeviceWin32(const wchar_t* root, bool servesNativePaths);
     // Files, listings and watch handles must be closed before (an assertion report otherwise).
+    // Each device holds a reference on the process's watch pool.
     ~FileDeviceWin32() override;
 
     // A failed open for writing creates the root folder chain and tries once more; the owner
@@ -52,6 +55,9 @@ public:
 private:
     bool isReadOnly() const { return (m_info.flags & FILEDEV_READ_ONLY) != 0; }
     bool refuseOnReadOnly(const FileRequest& request) const;
+    // Runs a call that changes the file system on the request's native path; on failure the
+    // record holds the system's error and the request's path.
+    bool changeNative(FileRequest& request, bool (*call)(const wchar_t* nativePath));
     void nativePath(const wchar_t* rest, WorkString<>* o_path) const;
     File* open(const FileRequest& request);
 
@@ -60,6 +66,7 @@ private:
     bool m_rootValid = true;
     bool m_buffered = true;
     FileBuffer::Parameters m_bufferParameters;
+    WatchPool* m_watchPool;
 };
 
 } // namespace pel

@@ -1,35 +1,26 @@
-#pragma once
-// Sample documents in the shapes the editor reads: grammars, themes, preferences, snippets and
-// a web-service reply in JSON.
-
-#include <string>
-#include <vector>
+#include "JasmineTestSupport.h"
 
 namespace tessel_test {
 
-inline const std::vector<std::wstring>& jasmineSamples() {
+const std::vector<std::wstring>& jasmineSamples() {
     static const std::vector<std::wstring> samples = {
         // A grammar with regular expressions, comments and bare words.
         LR"J(// Grammar of a small configuration language.
 {
-	name: 'Config Files'
-	scope: source.config
+	name: 'Config Files', scope: source.config
 	fileTypes: [ini cfg 'conf']
 	/* Rules are tried in order;
 	   the first match wins. */
 	patterns: [
 		{ match: /^\s*(#|;).*$\n?/m, name: comment.line.config }
 		{
-			begin: /^\s*\[/
-			end: /\]/
-			name: meta.section.config
-			captures: { 1: { name: 'entity.name.section' } }
+			begin: /^\s*\[/, end: /\]/
+			name: meta.section.config, captures: { 1: { name: 'entity.name.section' } }
 		}
 		{ match: /([\w.-]+)\s*(=)/ captures: {1: {name: variable.other.key} 2: {name: keyword.operator}} }
 		{ match: /"(?:[^"\\]|\\.)*"/, name: string.quoted.double }
 		{ match: /\b(true|false|on|off)\b/i name: constant.language }
-		{ match: /-?\d+(\.\d+)?/ name: constant.numeric }
-		{ match: /a\/b/gi }
+		{ match: /-?\d+(\.\d+)?/ name: constant.numeric } { match: /a\/b/gi }
 	]
 	uuid: "3F2A9C1E-44B0-4C8E-9A51-0D2E6B7C8F90"
 }
@@ -38,12 +29,11 @@ inline const std::vector<std::wstring>& jasmineSamples() {
         LR"J({
   "name": "Quiet Evening",
   "settings": [
-    {"settings": {"background": "#1E1F22", "foreground": "#D0D0C8", "caret": "#F0F0E8",
-                  "selection": "#3A3D44", "lineHighlight": "#26272B"}},
+    {"settings": {"background": "#1E1F22", "foreground": "#D0D0C8", "caret": "#F0F0E8"}},
     {"name": "Comment", "scope": "comment", "settings": {"foreground": "#7A7F88", "fontStyle": "italic"}},
     {"name": "String", "scope": "string, string.quoted", "settings": {"foreground": "#A8C97F"}},
-    {"name": "Number", "scope": "constant.numeric", "settings": {"foreground": "#D19A66"}},
-    {"name": "Escapes", "scope": "constant.character.escape", "settings": {"foreground": "#56B6C2", "fontStyle": "bold underline"}}
+    {"name": "Escapes", "scope": "constant.character.escape",
+     "settings": {"foreground": "#56B6C2", "fontStyle": "bold underline"}}
   ],
   "version": 3, "ratio": 0.75, "scale": -1.5e-3, "enabled": true, "parent": null
 }
@@ -68,7 +58,8 @@ inline const std::vector<std::wstring>& jasmineSamples() {
         L"\tcontent: \"for (int ${1:i} = 0; $1 < ${2:count}; ++$1) {\\n\\t$0\\n}\"\r\n"
         L"\tkeys: {}\r\n\tempty: []\r\n}\r\n",
         // An update-service reply.
-        LR"J({"version":{"major":3,"minor":5,"build":1042},"url_download":"https:\/\/example.org\/get","notes":["Faster start","Fixes \u00e9\u4e2d"],"critical":false,"size":1.25e7})J",
+        LR"J({"version":{"major":3,"minor":5,"build":1042},"url_download":"https:\/\/example.org\/get",)J"
+        LR"J("notes":["Faster start","Fixes \u00e9\u4e2d"],"critical":false,"size":1.25e7})J",
     };
     return samples;
 }

@@ -1,0 +1,117 @@
+#include "pel/base/Assert.h"
+#include "pel/files/file_io/FileIO.h"
+#include "pel/log/DelayedLogFileWrite.h"
+#include "pel/log/LogFile.h"
+#include "pel/log/LogManager.h"
+#include "support/LogCapture.h"
+#include "support/MemoryFileDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace pel;
+
+namespace {
+
+LogManager_Impl& manager() { return *LogManager_Impl::getInstance(); }
+
+std::string utf16(const std::wstring& text) {
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+}
+
+// The log file on a device in memory, "logt:debug.log".
+class LogFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(FileIO::attachDevice(L"logt", &device, 0)); }
+    void TearDown() override { FileIO::detachDevice(L"logt"); }
+
+    const std::string& content() { return device.files[L"debug.log"]; }
+
+    static constexpr const wchar_t* kPath = L"logt:debug.log";
+    tessel_test::MemoryFileDevice device;
+};
+
+} // namespace
+
+TEST_F(LogFileTest, LinesBeforeAndAfterTheFileExistsInTheExactLayout) {
+    const uint32_t fileIo = manager().registerSource(L"FileIO");
+    log_printf(LOG_INFO, fileIo, L"before %d", 1);
+    log_printf(LOG_WARNING, LOG_UNKNOWN_SOURCE, L"no source");
+    softAssertion(L"x", L"f.cpp", 3); // the unregistered "assert" source shows as "Unknown"
+    {
+        LogFile file(kPath, LogFile::F_SOURCE_NAME | LogFile::F_LEVEL_PREFIX);
+        EXPECT_EQ(nullptr, file.getWriter());
+        manager().addListener(&file, true);
+        log_printf(7, fileIo, L"after");
+        log_printf(LOG_CRITICAL, LOG_INTERNAL_SOURCE, L"");
+        manager().removeListener(&file);
+    }
+    EXPECT_EQ("\xFF\xFE", content().substr(0, 2));
+    const std::string tail = utf16(L"[ INFO     ] FileIO: before 1\n"
+                                   L"[ WARNING  ] no source\n"
+                                   L"[ ERROR    ] Unknown: Assertion failed for `x` in f.cpp : 3.\n"
+                                   L"[ INFO     ] LogManager: Log file 'logt:debug.log' has been created\n"
+                                   L"[ UNKNOWN  ] FileIO: after\n"
+                                   L"[ CRITICAL ] LogManager: \n");
+    ASSERT_GE(content().size(), tail.size());
+    EXPECT_EQ(tail, content().substr(content().size() - tail.size()));
+}
+
+TEST_F(LogFileTest, TheDelayedWriterBatchesLinesAndWritesEverythingAtTheEnd) {
+    std::wstring expected;
+    int wakeUps = 0;
+    {
+        LogFile file(kPath, LogFile::F_DEFAULT);
+        ASSERT_NE(nullptr, file.getWriter());
+        EXPECT_EQ(L"DelayedLogWrite", file.getWriter()->getName());
+        manager().addListener(&file, false);
+        for (int i = 0; i < 50; ++i) {
+            log_printf(LOG_INFO, LOG_UNKNOWN_SOURCE, L"line %d", i);
+            expected += L"[ INFO     ] line " + std::to_wstring(i) + L"\n";
+        }
+        wakeUps = file.getWriter()->wakeUpCount();
+        manager().removeListener(&file);
+    }
+    // Fifty lines in a burst wake the writer once (twice should the burst straddle 201 ms).
+    EXPECT_GE(wakeUps, 1);
+    EXPECT_LE(wakeUps, 2);
+    EXPECT_EQ("\xFF\xFE" + utf16(expected), content());
+}
+
+TEST_F(LogFileTest, AFailingDeviceIsReportedOnceAndTakesNothingMore) {
+    tessel_test::LogCapture capture;
+    device.writeLimit = 100; // the disk is full after 100 bytes
+    {
+        LogFile file(kPath, LogFile::F_DEFAULT);
+        manager().addListener(&file, false);
+        for (int i = 0; i < 300; ++i) // more than the stream's buffer holds
+            log_printf(LOG_INFO, LOG_UNKNOWN_SOURCE, L"line %d", i);
+        while (!file.hasWriteFailed()) // the test runner's time-out ends a hang
+            ::Sleep(5);
+        const size_t queued = file.getWriter()->queuedCount();
+        for (int i = 0; i < 20; ++i)
+            log_printf(LOG_INFO, LOG_UNKNOWN_SOURCE, L"later %d", i);
+        EXPECT_EQ(queued, file.getWriter()->queuedCount()); // a failed file queues nothing more
+        manager().removeListener(&file);
+    }
+    EXPECT_EQ(100u, device.written);
+    int critical = 0;
+    for (const auto& line : capture.lines())
+        if (line.level == LOG_CRITICAL) {
+            ++critical;
+            EXPECT_EQ(L"Can't write data to the log file 'logt:debug.log'\n", line.text);
+        }
+    EXPECT_EQ(1, critical);
+}
+
+TEST_F(LogFileTest, AFileThatCannotBeOpenedIgnoresMessages) {
+    tessel_test::LogCapture capture;
+    LogFile file(L"nodevice:debug.log", LogFile::F_DEFAULT);
+    EXPECT_FALSE(file.isOpen());
+    manager().addListener(&file, false);
+    log_printf(LOG_INFO, LOG_UNKNOWN_SOURCE, L"ignored");
+    manager().removeListener(&file);
+    ASSERT_FALSE(capture.lines().empty());
+    EXPECT_EQ(L"\n\nCan't open log file 'nodevice:debug.log'\n\n", capture.lines()[0].text);
+}
