@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace pel {
 
@@ -78,6 +79,8 @@ bool flush(Handler* handler, File* out) {
 
 // Closes a file opened by a copy; false, with the error set, when its data did not arrive.
 bool close(File* file, bool keepError) {
+    if (!file)
+        return false;
     if (keepError) {
         ErrorKeeper keep;
         FileIO::closeFile(file);
@@ -128,12 +131,18 @@ bool FileUtils::copyFileData(Handler* handler, const wchar_t* source, const wcha
         askHandler(handler, true, Handler::OpCopyFile);
         return false;
     }
-    File* in = openFileForRead(handler, source);
-    if (!in)
+    // Closed however the copy ends, a callback that throws included.
+    struct Guard {
+        File* file;
+        ~Guard() { close(file, true); }
+        File* release() { return std::exchange(file, nullptr); }
+    };
+    Guard in{openFileForRead(handler, source)};
+    if (!in.file)
         return false;
-    File* out = openFileForWrite(destination, source, handler);
-    if (!out)
-        return close(in, true);
+    Guard out{openFileForWrite(destination, source, handler)};
+    if (!out.file)
+        return false;
 
     std::unique_ptr<char[]> own;
     char* buffer;
@@ -141,16 +150,16 @@ bool FileUtils::copyFileData(Handler* handler, const wchar_t* source, const wcha
         if (handler->buffer.size() < CHUNK)
             handler->buffer.resize(CHUNK);
         buffer = handler->buffer.data();
-        const int64_t size = in->getSize();
+        const int64_t size = in.file->getSize();
         handler->currentFileSize = size > 0 ? static_cast<uint64_t>(size) : 0;
         handler->currentFileDone = 0;
     } else {
         own.reset(new char[CHUNK]);
         buffer = own.get();
     }
-    bool copied = copyAll(handler, in, out, buffer) && flush(handler, out);
-    close(in, true);
-    copied = close(out, !copied) && copied;
+    bool copied = copyAll(handler, in.file, out.file, buffer) && flush(handler, out.file);
+    close(in.release(), true);
+    copied = close(out.release(), !copied) && copied;
     if (!copied) {
         ErrorKeeper keep;
         FileIO::deleteFile(destination); // a partial copy is no copy

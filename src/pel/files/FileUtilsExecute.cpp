@@ -73,8 +73,8 @@ public:
     // The pair after the directory-end pair of `directory`, counting every pair passed as done.
     FileListEntry* skipSubtree(FileListEntry* from, const wchar_t* directory) {
         for (FileListEntry* source = from; source;) {
-            FileListEntry* destination = m_list->next(source);
-            FileListEntry* after = destination ? m_list->next(destination) : nullptr;
+            FileListEntry* destination = m_list->nextItem(source);
+            FileListEntry* after = destination ? m_list->nextItem(destination) : nullptr;
             if (m_handler)
                 ++m_handler->doneItems;
             if ((source->flags & FILELIST_DIRECTORY_END) && std::wcscmp(source->name, directory) == 0)
@@ -159,13 +159,13 @@ bool FileUtils::executeMove(Handler* handler, std::unique_ptr<FileList> list) {
         return false;
     bool result = true;
     bool sameDevice = false;
-    for (FileListEntry* source = list->first(); source;) {
+    for (FileListEntry* source = list->firstItem(); source;) {
         if (run.cancelled())
             return false;
-        FileListEntry* destination = list->next(source);
+        FileListEntry* destination = list->nextItem(source);
         if (!destination)
             break;
-        FileListEntry* after = list->next(destination);
+        FileListEntry* after = list->nextItem(destination);
         if (source->flags & FILELIST_GROUP_START) {
             if (sameTarget(handler, source, destination, true))
                 return false;
@@ -197,13 +197,13 @@ bool FileUtils::executeCopy(Handler* handler, std::unique_ptr<FileList> list) {
     if (!run.valid())
         return false;
     bool result = true;
-    for (FileListEntry* source = list->first(); source;) {
+    for (FileListEntry* source = list->firstItem(); source;) {
         if (run.cancelled())
             return false;
-        FileListEntry* destination = list->next(source);
+        FileListEntry* destination = list->nextItem(source);
         if (!destination)
             break;
-        FileListEntry* after = list->next(destination);
+        FileListEntry* after = list->nextItem(destination);
         const bool groupStart = (source->flags & FILELIST_GROUP_START) != 0;
         if (groupStart && sameTarget(handler, source, destination, false))
             return false;

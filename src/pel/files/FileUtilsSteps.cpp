@@ -226,11 +226,16 @@ uint32_t FileUtils::writeFully(Handler* handler, File* file, const void* buffer,
 
 bool FileUtils::moveReplacing(const wchar_t* source, const wchar_t* destination, Handler* handler) {
     using namespace FileErrorCode;
+    if (!source || !destination) {
+        softAssertion(L"source_path && destination_path", PEL_FILE, __LINE__);
+        FileErrorObject::setError(INVALID_CALL);
+        return false;
+    }
     if (handler) {
         handler->sourcePath = source;
         handler->destinationPath = destination;
     }
-    const auto move = [&] { return destination && FileIO::move(source, destination); };
+    const auto move = [&] { return FileIO::move(source, destination); };
     if (retryStep(handler, source, Handler::OpMove, move,
                   [] { return isExistsError(errorCode()) ? Recovery::Stop : Recovery::Ask; }))
         return true;

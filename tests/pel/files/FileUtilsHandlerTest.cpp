@@ -41,17 +41,14 @@ TEST(FileList, EntriesGroupsAndStatistics) {
     list.add(L"d", &file);
     EXPECT_EQ(4, list.count());
     EXPECT_EQ(FILELIST_GROUP_START | FILELIST_HAS_INFO, list.first()->flags); // pending after construction
-    EXPECT_EQ(0u, list.next(list.first())->flags);
     EXPECT_EQ(FILELIST_GROUP_START | FILELIST_HAS_INFO, grouped->flags);
     EXPECT_EQ(FILELIST_HAS_INFO, grouped->next->flags);
-    EXPECT_STREQ(L"c", grouped->name);
     const FileListStatistics* statistics = list.statistics();
     EXPECT_EQ(1, statistics->directories);
     EXPECT_EQ(2, statistics->files);
     EXPECT_EQ(10u, statistics->totalSize);
     list.clear();
     EXPECT_EQ(0, list.count());
-    EXPECT_EQ(nullptr, list.first());
     EXPECT_EQ(0u, list.statistics()->totalSize);
     EXPECT_EQ(FILELIST_GROUP_START, list.add(L"e", nullptr)->flags);
 }
@@ -83,9 +80,7 @@ TEST(FileUtilsHandler, QuestionProtocol) {
         const int before = asked.count;
         EXPECT_EQ(c.answer, askAbout(handler, c.code, c.fatal)) << c.code;
         EXPECT_EQ(c.category, handler.category) << c.code;
-        EXPECT_EQ(c.code, handler.error.getCode());
         EXPECT_EQ(c.code, FileErrorObject::getErrorCode()); // still there for the caller
-        EXPECT_EQ(c.answer, handler.lastAnswer);
         EXPECT_EQ(c.remembered, handler.answers.count(c.code) == 1) << c.code;
         EXPECT_EQ(c.reply == (H::UI_Retry | H::UI_ForAll), !log.lines().empty());
         // A remembered answer comes back without the callback.
@@ -111,11 +106,9 @@ TEST(FileUtilsHandler, ProgressPollsAndTimeLeft) {
     int calls = 0;
     handler.progressCallback = {&calls, [](void* c, H*) { return ++*static_cast<int*>(c); }};
     handler.pollInterval = 0;
-    EXPECT_TRUE(handler.isPollDue());
     EXPECT_EQ(1, handler.updateProgress(100, false));
     EXPECT_EQ(2, handler.updateProgress(60, false)); // the file's count only
     EXPECT_EQ(100u, handler.bytesDone);
-    EXPECT_FALSE(handler.progressPending);
     handler.pollInterval = 1000000;
     handler.lastPoll = currentTimeMillis();
     EXPECT_FALSE(handler.isPollDue());
@@ -141,7 +134,6 @@ TEST(FileUtilsHandler, ProgressPollsAndTimeLeft) {
 
     EXPECT_STREQ(L"File operation", H::getOperationName(2));
     EXPECT_STREQ(L"Copying file", H::getOperationName(16));
-    EXPECT_STREQ(L"Unspecified file operation", H::getOperationName(17));
 }
 
 } // namespace
