@@ -271,48 +271,50 @@ void start(Handler* handler, int64_t Handler::*stamp) {
     handler->*stamp = currentTimeMillis();
 }
 
+
+// Move and copy share their entry points; only the planner and the executor differ.
+using PlanStep = bool (*)(Handler*, const wchar_t*, const wchar_t*, std::unique_ptr<FileList>*);
+using ExecuteStep = bool (*)(Handler*, std::unique_ptr<FileList>);
+
+bool transferPaths(const std::vector<std::wstring>& sources, Handler* handler, const wchar_t* destination,
+                   PlanStep plan, ExecuteStep execute) {
+    start(handler, &Handler::executionStart);
+    return runTree(
+        handler, sources,
+        [&](const wchar_t* source, std::unique_ptr<FileList>* io_list) {
+            return plan(handler, source, destination, io_list);
+        },
+        [&](std::unique_ptr<FileList> list) { return execute(handler, std::move(list)); });
+}
+
+bool transferPath(const wchar_t* source, const wchar_t* destination, Handler* handler, PlanStep plan,
+                  ExecuteStep execute) {
+    if (!source || !destination) {
+        softAssertion(L"source_path && destination_path", PEL_FILE, __LINE__);
+        FileErrorObject::setError(FileErrorCode::INVALID_CALL);
+        return false;
+    }
+    start(handler, &Handler::operationStart);
+    std::unique_ptr<FileList> list;
+    return plan(handler, source, destination, &list) && execute(handler, std::move(list));
+}
+
 } // namespace
 
 bool FileUtils::movePaths(const std::vector<std::wstring>& sources, Handler* handler, const wchar_t* destination) {
-    start(handler, &Handler::executionStart);
-    return runTree(
-        handler, sources,
-        [&](const wchar_t* source, std::unique_ptr<FileList>* io_list) {
-            return planMove(handler, source, destination, io_list);
-        },
-        [&](std::unique_ptr<FileList> list) { return executeMove(handler, std::move(list)); });
+    return transferPaths(sources, handler, destination, &planMove, &executeMove);
 }
 
 bool FileUtils::movePath(const wchar_t* source, const wchar_t* destination, Handler* handler) {
-    if (!source || !destination) {
-        softAssertion(L"source_path && destination_path", PEL_FILE, __LINE__);
-        FileErrorObject::setError(FileErrorCode::INVALID_CALL);
-        return false;
-    }
-    start(handler, &Handler::operationStart);
-    std::unique_ptr<FileList> list;
-    return planMove(handler, source, destination, &list) && executeMove(handler, std::move(list));
+    return transferPath(source, destination, handler, &planMove, &executeMove);
 }
 
 bool FileUtils::copyPaths(const std::vector<std::wstring>& sources, Handler* handler, const wchar_t* destination) {
-    start(handler, &Handler::executionStart);
-    return runTree(
-        handler, sources,
-        [&](const wchar_t* source, std::unique_ptr<FileList>* io_list) {
-            return planCopy(handler, source, destination, io_list);
-        },
-        [&](std::unique_ptr<FileList> list) { return executeCopy(handler, std::move(list)); });
+    return transferPaths(sources, handler, destination, &planCopy, &executeCopy);
 }
 
 bool FileUtils::copyPath(const wchar_t* source, const wchar_t* destination, Handler* handler) {
-    if (!source || !destination) {
-        softAssertion(L"source_path && destination_path", PEL_FILE, __LINE__);
-        FileErrorObject::setError(FileErrorCode::INVALID_CALL);
-        return false;
-    }
-    start(handler, &Handler::operationStart);
-    std::unique_ptr<FileList> list;
-    return planCopy(handler, source, destination, &list) && executeCopy(handler, std::move(list));
+    return transferPath(source, destination, handler, &planCopy, &executeCopy);
 }
 
 bool FileUtils::removePaths(const std::vector<std::wstring>& paths, Handler* handler) {

@@ -176,12 +176,17 @@ bool FileUtils::setAttributes(Handler* handler, const wchar_t* path, const FileA
     return set;
 }
 
-uint32_t FileUtils::readFully(Handler* handler, File* file, void* buffer, uint32_t count) {
+namespace {
+
+// Repeats a read or write until count bytes moved; a failure (with a fault code when the file
+// set none, so no question says "Success.") goes to the handler, which may ask for a retry.
+template <class Step>
+uint32_t moveFully(Handler* handler, File* file, uint32_t count, DWORD faultCode, decltype(Handler::OpRead) operation,
+                   Step step) {
     PEL_CHECK_PTR(file);
-    char* bytes = static_cast<char*>(buffer);
     uint32_t done = 0;
     while (done < count) {
-        const int32_t n = file->read(bytes + done, count - done);
+        const int32_t n = step(done, count - done);
         if (n > 0 && static_cast<uint32_t>(n) > count - done) {
             softAssertion(L"0", PEL_FILE, __LINE__);
             break;
@@ -191,37 +196,27 @@ uint32_t FileUtils::readFully(Handler* handler, File* file, void* buffer, uint32
             continue;
         }
         if (errorCode() == 0)
-            FileErrorObject::setError(ERROR_HANDLE_EOF).addParam(file->path());
+            FileErrorObject::setError(faultCode).addParam(file->path());
         if (handler)
             handler->currentPath = file->path();
-        if (askHandler(handler, false, Handler::OpRead) != Handler::UI_Retry)
+        if (askHandler(handler, false, operation) != Handler::UI_Retry)
             break;
     }
     return done;
 }
 
+} // namespace
+
+uint32_t FileUtils::readFully(Handler* handler, File* file, void* buffer, uint32_t count) {
+    char* bytes = static_cast<char*>(buffer);
+    return moveFully(handler, file, count, ERROR_HANDLE_EOF, Handler::OpRead,
+                     [&](uint32_t done, uint32_t left) { return file->read(bytes + done, left); });
+}
+
 uint32_t FileUtils::writeFully(Handler* handler, File* file, const void* buffer, uint32_t count) {
-    PEL_CHECK_PTR(file);
     const char* bytes = static_cast<const char*>(buffer);
-    uint32_t done = 0;
-    while (done < count) {
-        const int32_t n = file->write(bytes + done, count - done);
-        if (n > 0 && static_cast<uint32_t>(n) > count - done) {
-            softAssertion(L"0", PEL_FILE, __LINE__);
-            break;
-        }
-        if (n > 0) {
-            done += static_cast<uint32_t>(n);
-            continue;
-        }
-        if (errorCode() == 0)
-            FileErrorObject::setError(ERROR_WRITE_FAULT).addParam(file->path());
-        if (handler)
-            handler->currentPath = file->path();
-        if (askHandler(handler, false, Handler::OpWrite) != Handler::UI_Retry)
-            break;
-    }
-    return done;
+    return moveFully(handler, file, count, ERROR_WRITE_FAULT, Handler::OpWrite,
+                     [&](uint32_t done, uint32_t left) { return file->write(bytes + done, left); });
 }
 
 bool FileUtils::moveReplacing(const wchar_t* source, const wchar_t* destination, Handler* handler) {
