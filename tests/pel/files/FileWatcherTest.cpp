@@ -8,6 +8,8 @@
 #include "support/TempFolder.h"
 #include "support/WatchSeam.h"
 
+#include "support/MessagePump.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,17 +23,7 @@ using namespace pel;
 
 namespace {
 
-// The main loop's part: dispatches until done, false after a generous limit.
-bool pumpUntil(const std::function<bool()>& done, DWORD limit = 30000) {
-    const DWORD start = ::GetTickCount();
-    for (; !done(); ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT)) {
-        for (MSG message; ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);)
-            ::DispatchMessageW(&message);
-        if (!done() && ::GetTickCount() - start > limit)
-            return false;
-    }
-    return true;
-}
+using tessel_test::pumpUntil;
 
 struct Callback {
     uintptr_t cookie;

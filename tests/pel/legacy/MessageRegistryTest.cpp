@@ -3,6 +3,8 @@
 #include "pel/thread/Thread.h"
 #include "support/Runnables.h"
 
+#include "support/MessagePump.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -13,17 +15,7 @@ using namespace pel;
 
 namespace {
 
-// The main loop's part: dispatches until done, false after a generous limit (a lost message).
-bool pumpUntil(const std::function<bool()>& done, DWORD limit = 30000) {
-    const DWORD start = ::GetTickCount();
-    for (; !done(); ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT)) {
-        for (MSG message; ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);)
-            ::DispatchMessageW(&message);
-        if (!done() && ::GetTickCount() - start > limit)
-            return false;
-    }
-    return true;
-}
+using tessel_test::pumpUntil;
 
 // Records what reaches it (a null record as code 0xDEAD); onMessage runs inside the handler.
 class Recorder final : public MessageListener {

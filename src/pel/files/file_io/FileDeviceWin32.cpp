@@ -391,21 +391,9 @@ bool FileDeviceWin32::move(FileRequest& request) {
     return false;
 }
 
-bool FileDeviceWin32::closeFile(File* file) {
-    if (!file || file->device() != this)
-        return false;
-    delete file;
-    --m_info.ref_count;
-    return true;
-}
+bool FileDeviceWin32::closeFile(File* file) { return releaseOwn(file); }
 
-bool FileDeviceWin32::closeDirectory(Directory* directory) {
-    if (!directory || directory->device() != this)
-        return false;
-    delete directory;
-    --m_info.ref_count;
-    return true;
-}
+bool FileDeviceWin32::closeDirectory(Directory* directory) { return releaseOwn(directory); }
 
 bool FileDeviceWin32::closeWatchHandle(DirObserverHandle* handle) {
     if (!handle || handle->device() != this || !m_watchPool->closeHandle(handle))

@@ -55,6 +55,15 @@ public:
 private:
     bool isReadOnly() const { return (m_info.flags & FILEDEV_READ_ONLY) != 0; }
     bool refuseOnReadOnly(const FileRequest& request) const;
+    // Frees a file or listing this device opened; false for one of another device.
+    template <class Opened>
+    bool releaseOwn(Opened* opened) {
+        if (!opened || opened->device() != this)
+            return false;
+        delete opened;
+        --m_info.ref_count;
+        return true;
+    }
     // Runs a call that changes the file system on the request's native path; on failure the
     // record holds the system's error and the request's path.
     bool changeNative(FileRequest& request, bool (*call)(const wchar_t* nativePath));
