@@ -139,8 +139,14 @@ DWORD LogManager_Impl::contextIndex() {
 }
 
 void WINAPI LogManager_Impl::contextEnded(void* context) {
-    if (context && !s_processEnding)
+    if (!context || s_processEnding)
+        return;
+    // Called by the system at thread end: nothing may be thrown through its frames.
+    try {
         destroyContext(static_cast<LogContextTLS*>(context));
+    } catch (...) {
+        debug_printf(L"LogManager: a thread's log context could not be released\n");
+    }
 }
 
 // Null only when the system has no slot to give.

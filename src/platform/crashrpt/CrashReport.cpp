@@ -118,7 +118,12 @@ struct CrashJob {
 
 DWORD WINAPI callbackThread(void* data) {
     CrashJob* job = static_cast<CrashJob*>(data);
-    job->callbackResult = g_callback(nullptr);
+    // The callback is the application's code; nothing it throws may pass the thread's entry.
+    try {
+        job->callbackResult = g_callback(nullptr);
+    } catch (...) {
+        job->callbackResult = FALSE;
+    }
     return 0;
 }
 
