@@ -12,29 +12,21 @@
 
 using namespace pel;
 
-namespace {
-
-class WindowLines final : public SerializedLogListener {
-public:
-    std::vector<std::wstring> texts;
-    bool onMainThread = true;
-
-protected:
-    void onSerializedMessage(LogMessage* message) override {
-        texts.push_back(message->getText());
-        onMainThread = onMainThread && is_main_thread();
-    }
-};
-
-} // namespace
-
 TEST(SerializedLogListener, LinesFromAWorkerReachTheMainThreadInOneBatch) {
     store_main_thread_id();
     MessageRegistry registry;
     ASSERT_TRUE(registry.initRegistry(::GetModuleHandleW(nullptr)));
+    struct Window final : SerializedLogListener {
+        std::vector<std::wstring> texts;
+        bool onMainThread = true;
+        void onSerializedMessage(LogMessage* message) override {
+            texts.push_back(message->getText());
+            onMainThread = onMainThread && is_main_thread();
+        }
+    };
     std::vector<std::wstring> expected;
     {
-        WindowLines window;
+        Window window;
         LogManager_Impl::getInstance()->addListener(&window, false);
         tessel_test::FunctionRunnable body([&] {
             for (int i = 0; i < 100; ++i) {
@@ -46,7 +38,6 @@ TEST(SerializedLogListener, LinesFromAWorkerReachTheMainThreadInOneBatch) {
         worker.start(body);
         worker.join();
         LogManager_Impl::getInstance()->removeListener(&window);
-        // One wake-up carries the whole batch.
         int wakeUps = 0;
         MSG message;
         const UINT id = registry.getMessageId();
