@@ -17,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -51,43 +53,28 @@ DWORD exitCodeAfterEnd(Thread& thread) {
     return code;
 }
 
-// Starts each body on the same thread object in turn; every thread must end with code 0.
-void runEach(std::initializer_list<FunctionRunnable*> bodies) {
+// Runs body on a library thread and joins it.
+void onOtherThread(std::function<void()> body) {
+    FunctionRunnable runnable(std::move(body));
     Thread thread;
-    for (FunctionRunnable* body : bodies) {
-        thread.start(*body);
-        EXPECT_EQ(0u, exitCodeAfterEnd(thread));
-        thread.join();
-    }
+    thread.start(runnable);
+    thread.join();
 }
-
-class RecordingHandler : public ThreadErrorHandler {
-public:
-    void exception() override { texts.push_back(L"other"); }
-    void exception(const std::exception&) override { texts.push_back(L"std"); }
-    void exception(const Exception& e) override {
-        texts.push_back(e.message);
-        throw std::runtime_error("the handler fails too");
-    }
-    std::vector<std::wstring> texts;
-};
 
 ThreadLocal<int> s_number;
 
 struct Tracked {
-    static std::atomic<int> destroyed;
     ~Tracked() { ++destroyed; }
+    static int destroyed;
 };
-std::atomic<int> Tracked::destroyed{0};
+int Tracked::destroyed = 0;
 ThreadLocal<Tracked> s_tracked;
 
+// Polls its stop flag. Once started, run() uses no member of its own, so the base's destructor
+// may stop and join it.
 class Poller : public LegacyThread {
 public:
     Poller() : LegacyThread(L"Poller") {}
-    ~Poller() override {
-        requestStop();
-        join();
-    }
     Event started;
 
 protected:
@@ -99,32 +86,16 @@ protected:
     }
 };
 
-std::wstring uniqueName(const wchar_t* prefix) {
-    static std::atomic<int> counter{0};
-    return std::wstring(prefix) + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
-}
-
-// Runs body on a library thread and joins it.
-template <class Body>
-void onOtherThread(Body body) {
-    FunctionRunnable runnable(body);
-    Thread thread;
-    thread.start(runnable);
-    thread.join();
-}
-
 } // namespace
 
 TEST(Thread, NamesNumbersAndRestarts) {
-    Thread first;
-    Thread second;
+    Thread first, second;
     EXPECT_EQ(first.id() + 1, second.id());
     EXPECT_EQ(L"#" + std::to_wstring(first.id()), first.getName());
     second.setName(L"Worker");
     EXPECT_EQ(L"Worker", second.getName());
     EXPECT_EQ(L"Named", Thread(L"Named").getName());
     first.join(); // never started
-    EXPECT_EQ(nullptr, first.handle());
 
     int runs = 0;
     Thread* seen = nullptr;
@@ -136,8 +107,8 @@ TEST(Thread, NamesNumbersAndRestarts) {
         first.start(body);
         first.join();
         first.join(); // a second join returns at once
+        EXPECT_EQ(nullptr, first.handle());
     }
-    EXPECT_EQ(nullptr, first.handle());
     EXPECT_EQ(2, runs);
     EXPECT_EQ(&first, seen);
     EXPECT_EQ(nullptr, Thread::current());
@@ -174,46 +145,56 @@ TEST(Thread, SecondStartSelfJoinAndBadPriorityFail) {
 }
 
 TEST(Thread, DestroyingARunningThreadWaitsForItsBody) {
-    Event go;
     std::atomic<bool> finished{false};
     FunctionRunnable body([&] {
-        go.wait();
+        ::Sleep(50);
         *s_number = 11; // the thread's storage must still exist
         finished = true;
-    });
-    std::thread releaser([&] {
-        ::Sleep(50);
-        go.signal();
     });
     {
         Thread thread;
         thread.start(body);
     }
     EXPECT_TRUE(finished.load());
-    releaser.join();
 }
 
 TEST(ThreadErrorHandler, EscapingExceptionsAreLoggedOrHandedToTheHandler) {
     FunctionRunnable throwsStd([] { throw std::runtime_error("100% sure: %s%n%d"); });
     FunctionRunnable throwsPel([] { throw IllegalStateException(L"bad %s state"); });
     FunctionRunnable throwsOther([] { throw 42; });
+    // Every body ends its thread normally, with code 0.
+    auto runEach = [&] {
+        Thread thread;
+        for (FunctionRunnable* body : {&throwsStd, &throwsPel, &throwsOther}) {
+            thread.start(*body);
+            EXPECT_EQ(0u, exitCodeAfterEnd(thread));
+            thread.join();
+        }
+    };
     {
         tessel_test::LogCapture capture;
-        runEach({&throwsStd, &throwsPel, &throwsOther});
+        runEach();
         std::wstring texts;
         for (const auto& line : capture.lines())
             texts += (line.level == LOG_INFO && line.source == LOG_UNKNOWN_SOURCE ? L"" : L"(level?) ") + line.text;
         EXPECT_EQ(L"100% sure: %s%n%d\nIllegalStateException: bad %s state\nunknown exception\n", texts);
     }
+    struct Recording : ThreadErrorHandler {
+        void exception() override { texts.push_back(L"other"); }
+        void exception(const std::exception&) override { texts.push_back(L"std"); }
+        void exception(const Exception& e) override {
+            texts.push_back(e.message);
+            throw std::runtime_error("the handler fails too"); // dropped
+        }
+        std::vector<std::wstring> texts;
+    } handler;
     ThreadErrorHandler* original = ThreadErrorHandler::get();
     EXPECT_EQ(ThreadErrorHandler::defaultHandler(), original);
     EXPECT_THROW(ThreadErrorHandler::set(nullptr), AssertionViolationException);
-    EXPECT_EQ(original, ThreadErrorHandler::get());
-    RecordingHandler handler;
     EXPECT_EQ(original, ThreadErrorHandler::set(&handler));
-    runEach({&throwsPel, &throwsStd, &throwsOther}); // what the handler throws is dropped
+    runEach();
     EXPECT_EQ(&handler, ThreadErrorHandler::set(original));
-    EXPECT_EQ((std::vector<std::wstring>{L"bad %s state", L"std", L"other"}), handler.texts);
+    EXPECT_EQ((std::vector<std::wstring>{L"std", L"bad %s state", L"other"}), handler.texts);
 }
 
 TEST(ThreadLocalStorage, OwnValuesForThreadsSharedForOthers) {
@@ -223,8 +204,8 @@ TEST(ThreadLocalStorage, OwnValuesForThreadsSharedForOthers) {
     foreign.join();
     EXPECT_EQ(&*s_number, foreignAddress); // one storage for all threads that are not Threads
 
+    Tracked::destroyed = 0;
     int seenFirst = -1, afterClear = -1;
-    const int before = Tracked::destroyed;
     {
         FunctionRunnable body([&] {
             s_tracked.get();
@@ -236,13 +217,13 @@ TEST(ThreadLocalStorage, OwnValuesForThreadsSharedForOthers) {
         Thread thread;
         thread.start(body);
         thread.join();
-        EXPECT_EQ(before + 1, Tracked::destroyed.load()); // cleared by the body
+        EXPECT_EQ(1, Tracked::destroyed); // cleared by the body
         FunctionRunnable keeps([] { s_tracked.get(); });
         thread.start(keeps);
         thread.join();
-        EXPECT_EQ(before + 1, Tracked::destroyed.load()); // values live as long as the thread object
+        EXPECT_EQ(1, Tracked::destroyed); // values live as long as the thread object
     }
-    EXPECT_EQ(before + 2, Tracked::destroyed.load());
+    EXPECT_EQ(2, Tracked::destroyed);
     EXPECT_EQ(0, seenFirst);
     EXPECT_EQ(0, afterClear);
     ThreadLocalStorage::clear(); // nothing on a thread that is not a Thread
@@ -251,22 +232,16 @@ TEST(ThreadLocalStorage, OwnValuesForThreadsSharedForOthers) {
 
 TEST(LegacyThread, StopRequestEndsTheBodyAndDestructionJoins) {
     auto poller = std::make_unique<Poller>();
-    EXPECT_TRUE(poller->start());
-    poller->started.wait();
-    EXPECT_THROW(poller->start(), SystemException);
-    EXPECT_TRUE(poller->requestStop());
-    EXPECT_EQ(0u, exitCodeAfterEnd(*poller)); // run's result stays inside the thread
-    poller->join();
-    EXPECT_TRUE(poller->isStopRequested());
-
-    EXPECT_TRUE(poller->start()); // the flag is cleared for the new run
-    poller->started.wait();
-    EXPECT_FALSE(poller->isStopRequested());
-    EXPECT_TRUE(poller->stop());
-    poller->join();
-    EXPECT_FALSE(poller->isRunning());
     EXPECT_EQ(L"Poller", poller->getName());
-
+    for (int run = 0; run < 2; ++run) { // each start clears the flag
+        EXPECT_TRUE(poller->start());
+        poller->started.wait();
+        EXPECT_FALSE(poller->isStopRequested());
+        EXPECT_TRUE(poller->requestStop());
+        EXPECT_EQ(0u, exitCodeAfterEnd(*poller)); // run's result stays inside the thread
+        poller->join();
+        EXPECT_TRUE(poller->isStopRequested());
+    }
     poller->start();
     poller->started.wait();
     HANDLE handle = nullptr;
@@ -281,37 +256,22 @@ TEST(MainThread, OnlyTheRecordedThreadPasses) {
     // The test runner's thread stands in for the entry point.
     const uint32_t id = store_main_thread_id();
     ASSERT_EQ(::GetCurrentThreadId(), id);
-    EXPECT_TRUE(is_main_thread());
     EXPECT_EQ(id, check_main_thread());
     EXPECT_EQ(id, get_main_thread_id());
-
-    tessel_test::LogCapture capture;
-    std::wstring message;
-    uint32_t storedByWorker = 0;
-    FunctionRunnable body([&] {
-        storedByWorker = store_main_thread_id();
-        message = thrown([] { check_main_thread(); });
-    });
-    runEach({&body});
-    EXPECT_EQ(id, storedByWorker);
-    EXPECT_EQ(L"IllegalStateException: Not a main thread.", message);
-    EXPECT_TRUE(capture.lines().empty());
-
     tessel_test::ChildProcess child(L"main-thread", true);
     ASSERT_TRUE(child.started());
     EXPECT_EQ(0u, child.wait());
-    // Every thread fails before the entry point records.
+    // Every thread fails before the entry point records; a worker cannot record itself.
     EXPECT_EQ("before=Not a main thread.\nstored=self\nafter=ok\nworker_store=ignored\nworker_is_main=0\n"
               "worker_check=Not a main thread.\n",
               child.output());
 }
 
 TEST(Processors, AffinityMaskAndItsFailure) {
-    EXPECT_NE(0u, getProcessAffinityMask());
     EXPECT_GE(getProcessorCount(), 1);
     tessel_test::LogCapture capture;
     EXPECT_EQ(0u, getProcessAffinityMask(nullptr));
-    auto lines = capture.lines();
+    const auto lines = capture.lines();
     ASSERT_EQ(1u, lines.size());
     EXPECT_EQ(LOG_ERROR, lines[0].level);
     EXPECT_EQ(LOG_INTERNAL_SOURCE, lines[0].source);
@@ -332,17 +292,13 @@ TEST(FastMutex, ExcludesOtherThreadsAndTimesOut) {
     EXPECT_FALSE(plain || timed || once);
     EXPECT_EQ(L"TimeoutException:", timeout);
     mutex.unlock();
-
     onOtherThread([&] {
         once = mutex.tryLock(0);
         mutex.unlock();
     });
     EXPECT_TRUE(once);
-}
 
-TEST(FastMutex, GuardsACounterAcrossThreads) {
-    FastMutex mutex;
-    int counter = 0;
+    int counter = 0; // four threads that count under the lock lose no step
     FunctionRunnable body([&] {
         for (int i = 0; i < 20000; ++i) {
             ScopedLock<FastMutex> lock(mutex);
@@ -358,24 +314,20 @@ TEST(FastMutex, GuardsACounterAcrossThreads) {
 }
 
 TEST(Event, AutoAndManualReset) {
-    Event automatic;
-    EXPECT_FALSE(automatic.tryWait(0));
+    Event automatic, manual(false);
     automatic.signal();
+    manual.signal();
     EXPECT_TRUE(automatic.tryWait(0));
     EXPECT_FALSE(automatic.tryWait(0)); // the first wait took the signal
     EXPECT_THROW(automatic.wait(0), TimeoutException);
-
-    Event manual(false);
-    manual.signal();
     EXPECT_TRUE(manual.tryWait(0));
     EXPECT_TRUE(manual.tryWait(0));
     manual.reset();
     EXPECT_FALSE(manual.tryWait(0));
 }
 
-TEST(Semaphore, CountsUpToItsMaximum) {
+TEST(Semaphore, CountsUpToItsMaximumAndANegativeTimeOutWaits) {
     Semaphore semaphore(0, 3);
-    EXPECT_EQ(Semaphore_Impl::TimedOut, semaphore.wait(0));
     for (int i = 0; i < 3; ++i)
         semaphore.set();
     EXPECT_THROW(semaphore.set(), AssertionViolationException); // beyond the maximum
@@ -383,22 +335,25 @@ TEST(Semaphore, CountsUpToItsMaximum) {
         EXPECT_EQ(Semaphore_Impl::Signalled, semaphore.wait(0));
     EXPECT_EQ(Semaphore_Impl::TimedOut, semaphore.wait(0));
     EXPECT_THROW(semaphore.create(0, 1), AssertionViolationException);
+    std::thread releaser([&] {
+        ::Sleep(50);
+        semaphore.set();
+    });
+    EXPECT_EQ(Semaphore_Impl::Signalled, semaphore.wait(-5));
+    releaser.join();
 
     Semaphore empty;
     EXPECT_THROW(empty.set(), AssertionViolationException);
     EXPECT_THROW(empty.wait(0), AssertionViolationException);
-}
 
-TEST(Semaphore, NegativeTimeOutWaitsForTheRelease) {
-    Semaphore semaphore(0, 1);
-    FunctionRunnable releaser([&] {
-        ::Sleep(50);
-        semaphore.set();
-    });
-    Thread thread;
-    thread.start(releaser);
-    EXPECT_EQ(Semaphore_Impl::Signalled, semaphore.wait(-5));
-    thread.join();
+    LegacyMutex mutex; // a lock of one that any thread may give back
+    EXPECT_EQ(0, mutex.wait(0));
+    int other = -1;
+    onOtherThread([&] { other = mutex.wait(0); });
+    EXPECT_NE(0, other);
+    onOtherThread([&] { mutex.release(); });
+    EXPECT_EQ(0, mutex.wait(-1));
+    mutex.release();
 }
 
 TEST(Semaphore, WaitAnyNamesTheHandle) {
@@ -424,30 +379,14 @@ TEST(Semaphore, WaitAnyNamesTheHandle) {
     EXPECT_THROW(Semaphore_Impl::waitAny(handles, 2, nullptr), NullPointerException);
 }
 
-TEST(Semaphore, LegacyMutexIsALockOfOne) {
-    LegacyMutex mutex;
-    EXPECT_EQ(0, mutex.wait(0));
-    int other = -1;
-    onOtherThread([&] { other = mutex.wait(0); });
-    EXPECT_NE(0, other);
-    onOtherThread([&] { mutex.release(); }); // any thread may give it back
-    EXPECT_EQ(0, mutex.wait(-1));
-    mutex.release();
-}
-
-TEST(NamedMutex, HeldAndAbandonedByAnotherProcess) {
-    const std::wstring name = uniqueName(L"TesselTestMutex");
-    const std::wstring readyName = uniqueName(L"TesselTestReady");
-    const std::wstring quitName = uniqueName(L"TesselTestQuit");
+TEST(NamedObjects, NamesReachOtherObjectsAndOtherProcesses) {
+    const std::wstring base = L"TesselTest-" + std::to_wstring(::GetCurrentProcessId()), name = base + L"Mutex";
     NamedMutex mutex(name);
-    NamedEvent ready(readyName);
-    NamedEvent quit(quitName);
-
-    tessel_test::ChildProcess child(L"hold-mutex " + name + L" " + readyName + L" " + quitName);
+    NamedEvent ready(base + L"Ready"), quit(base + L"Quit");
+    tessel_test::ChildProcess child(L"hold-mutex " + name + L" " + base + L"Ready " + base + L"Quit");
     ASSERT_TRUE(child.started());
     ready.wait();
     EXPECT_FALSE(mutex.tryLock());
-
     quit.set();
     EXPECT_EQ(0u, child.wait());
     EXPECT_EQ(L"SystemException: Cannot lock named mutex (abandoned) `" + name + L"`.", thrown([&] { mutex.lock(); }));
@@ -458,29 +397,19 @@ TEST(NamedMutex, HeldAndAbandonedByAnotherProcess) {
             mutex.unlock();
     });
     EXPECT_TRUE(otherThreadGotIt);
-    EXPECT_TRUE(mutex.tryLock());
-    mutex.unlock();
-}
 
-TEST(NamedObjects, NamesReachOtherObjectsAndTheMessages) {
-    const std::wstring name = uniqueName(L"TesselTestEvent");
-    NamedEvent setter(name);
-    NamedEvent waiter(name);
+    NamedEvent setter(base + L"Event"), waiter(base + L"Event");
     setter.set();
     waiter.wait(); // the same kernel event
-
     // A name taken by an object of another kind cannot be created.
-    EXPECT_EQ(L"SystemException: Cannot create named mutex `" + name + L"`.", thrown([&] { NamedMutex clash(name); }));
-    const std::wstring mutexName = uniqueName(L"TesselTestMutex");
-    NamedMutex mutex(mutexName);
-    EXPECT_EQ(L"SystemException: Cannot create named event `" + mutexName + L"`.",
-              thrown([&] { NamedEvent clash(mutexName); }));
+    EXPECT_EQ(L"SystemException: Cannot create named mutex `" + base + L"Event`.",
+              thrown([&] { NamedMutex clash(base + L"Event"); }));
+    EXPECT_EQ(L"SystemException: Cannot create named event `" + name + L"`.", thrown([&] { NamedEvent clash(name); }));
 }
 
 TEST(MessageQueue, FirstInFirstOutAndNeverBlocks) {
     MessageQueue queue;
-    auto first = std::make_shared<Message>();
-    auto second = std::make_shared<Message>();
+    auto first = std::make_shared<Message>(), second = std::make_shared<Message>();
     queue.post(first);
     queue.post(second);
     EXPECT_EQ(first, queue.get());
