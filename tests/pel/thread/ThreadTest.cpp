@@ -92,9 +92,6 @@ TEST(Thread, NamesNumbersAndRestarts) {
     Thread first, second;
     EXPECT_EQ(first.id() + 1, second.id());
     EXPECT_EQ(L"#" + std::to_wstring(first.id()), first.getName());
-    second.setName(L"Worker");
-    EXPECT_EQ(L"Worker", second.getName());
-    EXPECT_EQ(L"Named", Thread(L"Named").getName());
     first.join(); // never started
 
     int runs = 0;
@@ -281,15 +278,14 @@ TEST(Processors, AffinityMaskAndItsFailure) {
 TEST(FastMutex, ExcludesOtherThreadsAndTimesOut) {
     FastMutex mutex;
     mutex.lock();
-    bool plain = true, timed = true, once = true;
+    bool plain = true, timed = true, once = false;
     std::wstring timeout;
     onOtherThread([&] {
         plain = mutex.tryLock();
         timed = mutex.tryLock(20);
-        once = mutex.tryLock(0);
         timeout = thrown([&] { mutex.lock(10); });
     });
-    EXPECT_FALSE(plain || timed || once);
+    EXPECT_FALSE(plain || timed);
     EXPECT_EQ(L"TimeoutException:", timeout);
     mutex.unlock();
     onOtherThread([&] {
