@@ -237,14 +237,20 @@ bool FileDeviceWin32::openWatchHandle(FileRequest& request) {
     return true;
 }
 
+bool FileDeviceWin32::readAttributes(const FileRequest& request, WorkString<>* o_native,
+                                     WIN32_FILE_ATTRIBUTE_DATA* o_data) const {
+    nativePath(request.rest, o_native);
+    if (::GetFileAttributesExW(o_native->c_str(), GetFileExInfoStandard, o_data))
+        return true;
+    FileErrorObject::setErrorFromSystem().addParam(request.path);
+    return false;
+}
+
 bool FileDeviceWin32::getFileInfo(FileRequest& request) {
     WorkString<> native;
-    nativePath(request.rest, &native);
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExW(native.c_str(), GetFileExInfoStandard, &data)) {
-        FileErrorObject::setErrorFromSystem().addParam(request.path);
+    if (!readAttributes(request, &native, &data))
         return false;
-    }
     FileInfo* info = request.info;
     if (!info)
         return true;
@@ -290,12 +296,9 @@ bool FileDeviceWin32::setFileAttributes(FileRequest& request) {
     if (refuseOnReadOnly(request))
         return false;
     WorkString<> native;
-    nativePath(request.rest, &native);
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExW(native.c_str(), GetFileExInfoStandard, &data)) {
-        FileErrorObject::setErrorFromSystem().addParam(request.path);
+    if (!readAttributes(request, &native, &data))
         return false;
-    }
     const FileAttributeChange& change = request.attributes;
     DWORD attributes = data.dwFileAttributes;
     if (change.setFlags & 0x1) {

@@ -55,6 +55,9 @@ public:
 private:
     bool isReadOnly() const { return (m_info.flags & FILEDEV_READ_ONLY) != 0; }
     bool refuseOnReadOnly(const FileRequest& request) const;
+    // The native path of the request and its attributes; on failure the record holds the
+    // system's error and the request's path.
+    bool readAttributes(const FileRequest& request, WorkString<>* o_native, WIN32_FILE_ATTRIBUTE_DATA* o_data) const;
     // Frees a file or listing this device opened; false for one of another device.
     template <class Opened>
     bool releaseOwn(Opened* opened) {
