@@ -1,0 +1,36 @@
+# How the project's own targets are made: one static library per subsystem, linking only
+# downward (scripts/check-layers.py keeps the includes to the same order), and benchmark
+# programs gathered per folder of bench/.
+
+# tessel_library(name DIR dir [EXCLUDE subdir...] LIBS lib...)
+# Gathers the .cpp files under src/<dir> (less the excluded sub-folders). A layer without
+# sources yet is an interface target, so the layers above it already link.
+function(tessel_library name)
+    cmake_parse_arguments(ARG "" "DIR" "EXCLUDE;LIBS" ${ARGN})
+    set(root ${PROJECT_SOURCE_DIR}/src/${ARG_DIR})
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${root}/*.cpp)
+    foreach(excluded IN LISTS ARG_EXCLUDE)
+        list(FILTER sources EXCLUDE REGEX "^${root}/${excluded}/")
+    endforeach()
+    if(sources)
+        add_library(${name} STATIC ${sources})
+        target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+    else()
+        add_library(${name} INTERFACE)
+        target_link_libraries(${name} INTERFACE ${ARG_LIBS})
+    endif()
+endfunction()
+
+# tessel_benches(DIR dir LIBS lib...): one program per .cpp file in bench/<dir>.
+function(tessel_benches)
+    cmake_parse_arguments(ARG "" "DIR" "LIBS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/${ARG_DIR}/*.cpp)
+    foreach(source IN LISTS sources)
+        get_filename_component(name ${source} NAME_WE)
+        add_executable(${name} ${source})
+        target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/bench)
+        target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+        target_link_options(${name} PRIVATE -Wl,--large-address-aware)
+        tessel_copy_crash_reporter(${name})
+    endforeach()
+endfunction()
