@@ -18,6 +18,10 @@ LAYERS = [
     ("service/parser/base", ["service/base"]),
     ("service/document", ["service/parser/base"]),
     ("service/parser", ["service/document"]),
+    ("service/bundles", ["service/parser"]),
+    ("afw", ["service/bundles"]),
+    ("bundles", ["afw"]),
+    ("editor", ["bundles"]),
 ]
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
