@@ -22,20 +22,23 @@ class RegEx;
 
 namespace tessel {
 
+// The kinds of the language's constructs. The parser produces 0-2 and 9-13: escapes (6-8) are
+// read into literal text, and the separator and the closing parenthesis (3, 14) into the
+// conditional's two parts.
 enum ReplaceFormatKind : int {
-    FORMAT_TEXT = 0,       // literal text; escapes 6-8 are read into it
-    FORMAT_GROUP = 1,      // group
-    FORMAT_CONDITION = 2,  // group, ifPart, elsePart
-    FORMAT_SEPARATOR = 3,  // read only: the ":" between ifPart and elsePart
-    FORMAT_ESCAPED = 6,    // read only
-    FORMAT_NEWLINE = 7,    // read only
-    FORMAT_TAB = 8,        // read only
+    FORMAT_TEXT = 0,
+    FORMAT_GROUP = 1,     // the text of capture group `group`
+    FORMAT_CONDITION = 2, // ifPart when group `group` took part in the match, else elsePart
+    FORMAT_SEPARATOR = 3,
+    FORMAT_ESCAPED = 6,
+    FORMAT_NEWLINE = 7,
+    FORMAT_TAB = 8,
     FORMAT_UPPER_NEXT = 9,
     FORMAT_LOWER_NEXT = 10,
     FORMAT_UPPER = 11,
     FORMAT_LOWER = 12,
     FORMAT_END_CASE = 13,
-    FORMAT_CLOSE = 14,     // read only: the ")" that ends a conditional
+    FORMAT_CLOSE = 14,
 };
 
 struct ReplaceFormatElement {

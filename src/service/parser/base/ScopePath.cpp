@@ -88,9 +88,7 @@ void ScopePath::clear() {
     m_compiled = false;
 }
 
-void ScopePath::compile() {
-    if (m_compiled)
-        return;
+void ScopePath::rebuild() {
     m_parts.clear();
     m_parts.reserve(m_segments.size() * 3);
     uint64_t base = 0;

@@ -43,7 +43,10 @@ public:
 
     // Builds the part hashes and ranking bases; returns at once when nothing changed since the
     // last compile. Matchers call it.
-    void compile();
+    void compile() {
+        if (!m_compiled)
+            rebuild();
+    }
     bool isCompiled() const { return m_compiled; }
 
     // Whether some segment's text equals name exactly.
@@ -66,6 +69,7 @@ public:
 
 private:
     const wchar_t* storeText(const wchar_t* text, uint32_t length);
+    void rebuild();
 
     std::vector<ScopeSegment*> m_segments;
     std::vector<uint32_t> m_parts;

@@ -91,10 +91,10 @@ bool ScopeSelectorMatcher::evaluate(ScopeRank* stack, ScopeRank* o_rank, bool an
     for (size_t at = 1; at < end;) {
         const uint32_t item = words[at];
         if (item == ScopeSelector::ITEM_ATOM) {
-            ScopeRank rank;
-            if (matchAtomWords(words + at, &rank.score, nullptr, anchored))
-                rank.marker = static_cast<uint32_t>(at);
-            stack[top++] = rank;
+            ScopeRank& rank = stack[top++];
+            rank.marker = matchAtomWords(words + at, &rank.score, nullptr, anchored) ? static_cast<uint32_t>(at) : 0;
+            if (!rank.marker)
+                rank.score = 0;
             at += 3 + 2 * size_t(words[at + 2]);
         } else if (item == ScopeSelector::ITEM_EMPTY_GROUP) {
             stack[top++] = ScopeRank();
@@ -114,15 +114,27 @@ bool ScopeSelectorMatcher::evaluate(ScopeRank* stack, ScopeRank* o_rank, bool an
 
 bool ScopeSelectorMatcher::match(ScopeRank* o_rank, bool anchored) const {
     PEL_CHECK_PTR(o_rank);
-    if (m_selector.isEmpty()) {
+    const std::vector<uint32_t>& program = m_selector.program();
+    if (program[0] == 0) {
         o_rank->score = 1;
         o_rank->marker = 0;
         return !anchored;
     }
+    if (program[0] == 1 && program[1] == ScopeSelector::ITEM_ATOM) {
+        // A lone atom, as most theme rules are: no evaluation stack.
+        o_rank->marker = matchAtomWords(program.data() + 1, &o_rank->score, nullptr, anchored) ? 1 : 0;
+        if (!o_rank->marker)
+            o_rank->score = 0;
+        return o_rank->marker != 0;
+    }
     const size_t depth = m_selector.stackDepth();
     if (depth <= INLINE_RANKS) {
-        ScopeRank stack[INLINE_RANKS];
-        return evaluate(stack, o_rank, anchored);
+        // Left uninitialised: evaluation writes each rank before reading it.
+        union Inline {
+            Inline() {}
+            ScopeRank ranks[INLINE_RANKS];
+        } stack;
+        return evaluate(stack.ranks, o_rank, anchored);
     }
     std::vector<ScopeRank> stack(depth);
     return evaluate(stack.data(), o_rank, anchored);
