@@ -83,6 +83,13 @@ bool ScopeSelectorMatcher::matchAtom(uint32_t atom, uint64_t* o_score, std::vect
     return matchAtomWords(program.data() + atom, o_score, io_collect, anchored);
 }
 
+ScopeRank ScopeSelectorMatcher::rankAtom(uint32_t atom, bool anchored) const {
+    ScopeRank rank;
+    if (matchAtomWords(m_selector.program().data() + atom, &rank.score, nullptr, anchored))
+        rank.marker = atom;
+    return rank;
+}
+
 bool ScopeSelectorMatcher::evaluate(ScopeRank* stack, ScopeRank* o_rank, bool anchored) const {
     const std::vector<uint32_t>& program = m_selector.program();
     const uint32_t* words = program.data();
@@ -91,10 +98,7 @@ bool ScopeSelectorMatcher::evaluate(ScopeRank* stack, ScopeRank* o_rank, bool an
     for (size_t at = 1; at < end;) {
         const uint32_t item = words[at];
         if (item == ScopeSelector::ITEM_ATOM) {
-            ScopeRank& rank = stack[top++];
-            rank.marker = matchAtomWords(words + at, &rank.score, nullptr, anchored) ? static_cast<uint32_t>(at) : 0;
-            if (!rank.marker)
-                rank.score = 0;
+            stack[top++] = rankAtom(static_cast<uint32_t>(at), anchored);
             at += 3 + 2 * size_t(words[at + 2]);
         } else if (item == ScopeSelector::ITEM_EMPTY_GROUP) {
             stack[top++] = ScopeRank();
@@ -122,9 +126,7 @@ bool ScopeSelectorMatcher::match(ScopeRank* o_rank, bool anchored) const {
     }
     if (program[0] == 1 && program[1] == ScopeSelector::ITEM_ATOM) {
         // A lone atom, as most theme rules are: no evaluation stack.
-        o_rank->marker = matchAtomWords(program.data() + 1, &o_rank->score, nullptr, anchored) ? 1 : 0;
-        if (!o_rank->marker)
-            o_rank->score = 0;
+        *o_rank = rankAtom(1, anchored);
         return o_rank->marker != 0;
     }
     const size_t depth = m_selector.stackDepth();

@@ -32,6 +32,7 @@ public:
 private:
     bool matchAtomWords(const uint32_t* atom, uint64_t* o_score, std::vector<uint32_t>* io_collect,
                         bool anchored) const;
+    ScopeRank rankAtom(uint32_t atom, bool anchored) const;
     bool evaluate(ScopeRank* stack, ScopeRank* o_rank, bool anchored) const;
 
     const ScopeSelector& m_selector;
