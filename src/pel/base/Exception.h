@@ -100,6 +100,15 @@ public:
     }
 };
 
+// A ")" without its "(" or a "(" left open; the positions enclose the offending parenthesis.
+class UnbalancedParenthesisException : public ParserException {
+public:
+    UnbalancedParenthesisException(const TextPosition& i_start, const TextPosition& i_end)
+        : ParserException(L"Unbalanced parenthesis.", i_start, i_end) {}
+    const wchar_t* name() const override { return L"UnbalancedParenthesisException"; }
+    UnbalancedParenthesisException* clone() const override { return new UnbalancedParenthesisException(*this); }
+};
+
 class UnexpectedTokenException : public ParserException {
 public:
     UnexpectedTokenException(const TextPosition& i_start, const TextPosition& i_end,

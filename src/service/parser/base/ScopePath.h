@@ -1,0 +1,80 @@
+#pragma once
+// The scope names that hold at one place, innermost first: the scopes a grammar opened around a
+// text position, or the context names of the user interface. Compiled once into dot-prefix
+// hashes and ranking bases, so that selectors match it by comparing integers only.
+
+#include "pel/base/TDataStorage.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tessel {
+
+// One scope name of a path. The ranking fields are filled by ScopePath::compile.
+struct ScopeSegment {
+    const wchar_t* text = nullptr; // not necessarily NUL-terminated
+    uint32_t length = 0;
+    uint32_t partCount = 0; // dot-separated parts
+    uint32_t firstPart = 0; // index of the hash of the first part in the path's part list
+    uint32_t value = 0;     // the pusher's word: the scope registry keeps its record here
+    bool copied = false;    // text lives in the path's own store
+    uint64_t base = 0;      // grows with every level inwards; saturates
+};
+
+class ScopePath {
+public:
+    ScopePath() = default;
+    ~ScopePath();
+    ScopePath(const ScopePath&) = delete;
+    ScopePath& operator=(const ScopePath&) = delete;
+
+    // Adds a segment one level further out. An empty text adds nothing. Without copy the caller
+    // keeps the text alive as long as the path holds it.
+    void push(uint32_t length, const wchar_t* text, bool copy, uint32_t value);
+    // As push, for a NUL-terminated text; null adds nothing.
+    void pushText(const wchar_t* text, bool copy, uint32_t value);
+    // Pushes every segment of other, innermost first. Texts that other had copied are copied
+    // again into this path's store, so they outlive other.
+    void append(const ScopePath& other);
+    // Drops every segment and every copied text.
+    void clear();
+
+    // Builds the part hashes and ranking bases; returns at once when nothing changed since the
+    // last compile. Matchers call it.
+    void compile() {
+        if (!m_compiled)
+            rebuild();
+    }
+    bool isCompiled() const { return m_compiled; }
+
+    // Whether some segment's text equals name exactly.
+    bool contains(const wchar_t* name) const;
+    // Appends the segment texts, outermost first, separated by single spaces.
+    void toString(std::wstring* o_text) const;
+    std::wstring toString() const;
+    // Matches the selector text unanchored; the value of the segment where its innermost name
+    // matched, 0 when it does not match. A bad selector throws the selector parser's exceptions.
+    uint32_t matches(const wchar_t* selectorText);
+
+    size_t size() const { return m_segments.size(); }
+    bool empty() const { return m_segments.empty(); }
+    // Segment i, 0 being the innermost.
+    const ScopeSegment& segment(size_t i) const { return *m_segments[i]; }
+    // The hash of every dot prefix of every segment, outermost segment first (after compile).
+    const std::vector<uint32_t>& parts() const { return m_parts; }
+    // Characters the text store can take before it needs another block (for statistics).
+    size_t textRoomLeft() const { return m_texts.remaining(); }
+
+private:
+    const wchar_t* storeText(const wchar_t* text, uint32_t length);
+    void rebuild();
+
+    std::vector<ScopeSegment*> m_segments;
+    std::vector<uint32_t> m_parts;
+    pel::TDataStorage m_texts;
+    bool m_compiled = false;
+};
+
+} // namespace tessel
