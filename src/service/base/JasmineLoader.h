@@ -28,11 +28,13 @@ public:
     // Writes the tree to the file at the device path through pel::SafeSave: the old file stays
     // as it was unless every byte was written and the file replaced, which alone answers true.
     static bool save(const wchar_t* path, const ValueNode& node);
-    // Appends the tree's text at the indentation depth (tabs). The text always reads back: what
-    // the format cannot hold is written as null (non-finite doubles, regular expressions without
-    // a pattern or ending in a lone backslash, containers nested deeper than the parser takes)
-    // or quoted (symbols that are no bare symbol), or left out (keys that would not read back as
-    // themselves), each with a level-2 log line.
+    // Appends the tree's text at the indentation depth (tabs). The text always reads back: a
+    // Symbol that is no bare symbol goes quoted (the parser makes a String of every symbol);
+    // what the format cannot hold is written as null (non-finite doubles, regular expressions
+    // without a pattern or ending in a lone backslash, containers nested deeper than the parser
+    // takes) or left out (keys that would not read back as themselves), each with a level-2 log
+    // line. A pattern starting with "*" is written with the star escaped ("/\*"), as "/*" would
+    // open a comment.
     static void writeValue(const ValueNode& node, std::wstring& io_text, int depth);
 };
 

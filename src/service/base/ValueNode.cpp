@@ -188,29 +188,19 @@ bool ValueNode::equals(const ValueNode& other) const {
     }
 }
 
-void ValueNode::setInt(int32_t value) {
+ValueNode::Payload& ValueNode::replace(Kind kind) {
     clear();
-    m_kind = Int;
-    m_payload.i = value;
+    m_kind = kind;
+    return m_payload;
 }
 
-void ValueNode::setUInt(uint32_t value) {
-    clear();
-    m_kind = UInt;
-    m_payload.u = value;
-}
+void ValueNode::setInt(int32_t value) { replace(Int).i = value; }
 
-void ValueNode::setDouble(double value) {
-    clear();
-    m_kind = Double;
-    m_payload.d = value;
-}
+void ValueNode::setUInt(uint32_t value) { replace(UInt).u = value; }
 
-void ValueNode::setBool(bool value) {
-    clear();
-    m_kind = Bool;
-    m_payload.b = value;
-}
+void ValueNode::setDouble(double value) { replace(Double).d = value; }
+
+void ValueNode::setBool(bool value) { replace(Bool).b = value; }
 
 void ValueNode::setString(const wchar_t* text) { setText(String, text, text ? std::wcslen(text) : 0); }
 
@@ -225,16 +215,12 @@ void ValueNode::setText(Kind kind, const wchar_t* text, size_t length) {
         const wchar_t* nul = std::wmemchr(text, L'\0', length);
         copy = copyText(text, nul ? static_cast<size_t>(nul - text) : length);
     }
-    clear();
-    m_kind = kind;
-    m_payload.text = copy;
+    replace(kind).text = copy;
 }
 
 void ValueNode::setRegExp(const RegExSource& source) {
     RegExSource* copy = new RegExSource(source);
-    clear();
-    m_kind = RegExp;
-    m_payload.regExp = copy;
+    replace(RegExp).regExp = copy;
 }
 
 const ValueNode& ValueNode::getKey(const wchar_t* key) const {

@@ -142,6 +142,8 @@ private:
     };
 
     bool isText() const { return m_kind == String || m_kind == Symbol; }
+    // Clears the node and gives it the kind; the caller fills the payload.
+    Payload& replace(Kind kind);
     void setText(Kind kind, const wchar_t* text, size_t length);
     // Takes other's payload, leaving other Null; this node must be Null.
     void take(ValueNode& other) noexcept;

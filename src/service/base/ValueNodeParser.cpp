@@ -1,6 +1,8 @@
 #include "service/base/ValueNodeParser.h"
 #include "service/base/ValueNodeText.h"
 
+#include "pel/base/Ascii.h"
+
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -13,15 +15,9 @@ using namespace value_node_text;
 
 namespace {
 
-int hexValue(wchar_t c) {
-    if (isDigit(c))
-        return c - L'0';
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
-}
+// Escapes that stand for one unit ("\\r" for none); any other escaped unit keeps its backslash.
+const wchar_t ESCAPE_LETTERS[] = L"\"/\\bfntr";
+const wchar_t ESCAPED_UNITS[] = {L'"', L'/', L'\\', L'\b', L'\f', L'\n', L'\t', L'\0'};
 
 bool isWord(const wchar_t* begin, const wchar_t* end, const wchar_t* word, size_t length) {
     return static_cast<size_t>(end - begin) == length && std::wmemcmp(begin, word, length) == 0;
@@ -130,10 +126,8 @@ void ValueNodeParser::startValue(ValueNode& node) {
         m_containers.push_back(&node);
         break;
     case DOUBLE_QUOTED_STRING:
-        readDoubleQuoted(node);
-        break;
     case SINGLE_QUOTED_STRING:
-        readSingleQuoted(node);
+        readString(node);
         break;
     case REGULAR_EXPRESSION:
         readRegularExpression(node);
@@ -163,12 +157,11 @@ void ValueNodeParser::fillContainers() {
                 continue;
             }
             if (m_token.kind != SYMBOL && m_token.kind != NUMBER)
-                failUnexpected((std::wstring(L", expecting ") + tokenName(SYMBOL) + L" or " + tokenName(NUMBER) + L".")
-                                   .c_str());
+                failUnexpected(std::wstring(L", expecting ") + tokenName(SYMBOL) + L" or " + tokenName(NUMBER) + L".");
             std::wstring key(m_token.begin, m_token.end);
             nextToken();
             if (m_token.kind != KEY_SEPARATOR)
-                failUnexpected((std::wstring(L", expecting ") + tokenName(KEY_SEPARATOR) + L".").c_str());
+                failUnexpected(std::wstring(L", expecting ") + tokenName(KEY_SEPARATOR) + L".");
             nextToken();
             if (!startsValue(m_token.kind))
                 failUnexpected(L", expecting value.");
@@ -179,87 +172,67 @@ void ValueNodeParser::fillContainers() {
                 continue;
             }
             if (!startsValue(m_token.kind))
-                failUnexpected((std::wstring(L", expecting value or ") + tokenName(ARRAY_END) + L".").c_str());
+                failUnexpected(std::wstring(L", expecting value or ") + tokenName(ARRAY_END) + L".");
             startValue(*container.addListItem());
         }
     }
 }
 
-void ValueNodeParser::readDoubleQuoted(ValueNode& node) {
-    const wchar_t* p = m_token.begin + 1;
+void ValueNodeParser::readString(ValueNode& node) {
+    const bool single = m_token.kind == SINGLE_QUOTED_STRING;
+    const wchar_t* begin = m_token.begin + 1;
     const wchar_t* end = m_token.end - 1;
-    const wchar_t* escape = std::wmemchr(p, L'\\', static_cast<size_t>(end - p));
-    if (!escape) {
-        node.setString(p, static_cast<size_t>(end - p));
+    // Most strings hold nothing to undo: their text is taken as it is.
+    const wchar_t* special = std::wmemchr(begin, single ? L'\'' : L'\\', static_cast<size_t>(end - begin));
+    if (!special) {
+        node.setString(begin, static_cast<size_t>(end - begin));
         return;
     }
-    m_scratch.assign(p, escape);
-    for (p = escape; p < end; ++p) {
+    m_scratch.assign(begin, special);
+    if (single)
+        appendUnquoted(special, end);
+    else
+        appendUnescaped(special, end);
+    node.setString(m_scratch.data(), m_scratch.size());
+}
+
+void ValueNodeParser::appendUnquoted(const wchar_t* p, const wchar_t* end) {
+    for (; p < end; ++p) {
+        m_scratch += *p;
+        if (*p == L'\'')
+            ++p; // the second of a doubled quote
+    }
+}
+
+void ValueNodeParser::appendUnescaped(const wchar_t* p, const wchar_t* end) {
+    for (; p < end; ++p) {
         if (*p != L'\\') {
             m_scratch += *p;
             continue;
         }
         if (p + 1 == end)
             fail(std::wstring(L"Incorrect escape sequence in ") + tokenName(DOUBLE_QUOTED_STRING) + L".", p, end);
-        switch (*++p) {
-        case L'"':
-        case L'/':
-        case L'\\':
-            m_scratch += *p;
-            break;
-        case L'b':
-            m_scratch += L'\b';
-            break;
-        case L'f':
-            m_scratch += L'\f';
-            break;
-        case L'n':
-            m_scratch += L'\n';
-            break;
-        case L't':
-            m_scratch += L'\t';
-            break;
-        case L'r':
-            break; // carriage returns are dropped
-        case L'u': {
+        const wchar_t letter = *++p;
+        if (letter == L'u') {
             const wchar_t* backslash = p - 1;
             if (end - (p + 1) < 4)
                 fail(L"Incorrect unicode escape sequence. Format of uXXXX expected.", backslash, end);
             unsigned unit = 0;
-            for (int i = 1; i <= 4; ++i) {
-                const int digit = hexValue(p[i]);
-                if (digit < 0)
+            for (const wchar_t* digit = p + 1; digit <= p + 4; ++digit) {
+                if (!pel::Ascii::isHexDigit(*digit))
                     fail(L"Incorrect unicode escape sequence. Not a hexadecimal number.", backslash, p + 5);
-                unit = unit * 16 + static_cast<unsigned>(digit);
+                unit = unit * 16 + static_cast<unsigned>(isDigit(*digit) ? *digit - L'0' : (*digit | 0x20) - L'a' + 10);
             }
             m_scratch += static_cast<wchar_t>(unit);
             p += 4;
-            break;
-        }
-        default:
+        } else if (const wchar_t* known = letter ? std::wcschr(ESCAPE_LETTERS, letter) : nullptr) {
+            if (const wchar_t unit = ESCAPED_UNITS[known - ESCAPE_LETTERS])
+                m_scratch += unit; // "\\r" adds nothing: carriage returns are dropped
+        } else {
             m_scratch += L'\\';
-            m_scratch += *p;
-            break;
+            m_scratch += letter;
         }
     }
-    node.setString(m_scratch.data(), m_scratch.size());
-}
-
-void ValueNodeParser::readSingleQuoted(ValueNode& node) {
-    const wchar_t* p = m_token.begin + 1;
-    const wchar_t* end = m_token.end - 1;
-    const wchar_t* quote = std::wmemchr(p, L'\'', static_cast<size_t>(end - p));
-    if (!quote) {
-        node.setString(p, static_cast<size_t>(end - p));
-        return;
-    }
-    m_scratch.clear();
-    for (; p < end; ++p) {
-        m_scratch += *p;
-        if (*p == L'\'')
-            ++p; // the second of a doubled quote
-    }
-    node.setString(m_scratch.data(), m_scratch.size());
 }
 
 void ValueNodeParser::readRegularExpression(ValueNode& node) {
@@ -304,7 +277,7 @@ void ValueNodeParser::fail(const std::wstring& message, const wchar_t* from, con
     throw pel::ParserException(message, start, positionOf(to));
 }
 
-void ValueNodeParser::failUnexpected(const wchar_t* tail) {
+void ValueNodeParser::failUnexpected(const std::wstring& tail) {
     fail(std::wstring(L"Unexpected ") + tokenName(m_token.kind) + tail, m_token.begin, m_token.end);
 }
 

@@ -78,14 +78,16 @@ private:
     static bool startsValue(int kind);
     // Sets node from the current token; a container is opened and pushed.
     void startValue(ValueNode& node);
-    void readDoubleQuoted(ValueNode& node);
-    void readSingleQuoted(ValueNode& node);
+    void readString(ValueNode& node);
+    // Append to m_scratch the rest of a string's text from its first special unit.
+    void appendUnquoted(const wchar_t* p, const wchar_t* end);
+    void appendUnescaped(const wchar_t* p, const wchar_t* end);
     void readRegularExpression(ValueNode& node);
     void readSymbol(ValueNode& node);
     void fillContainers();
 
     [[noreturn]] void fail(const std::wstring& message, const wchar_t* from, const wchar_t* to);
-    [[noreturn]] void failUnexpected(const wchar_t* tail);
+    [[noreturn]] void failUnexpected(const std::wstring& tail);
     pel::TextPosition positionOf(const wchar_t* at);
 
     const wchar_t* m_begin = nullptr;

@@ -2,17 +2,18 @@
 // The character classes of the value-tree text format, shared by its parser and its writer, and
 // the writer's tests of whether a text reads back as written.
 
+#include "pel/base/Ascii.h"
+
 #include <cstddef>
 
 namespace tessel {
 namespace value_node_text {
 
-inline bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
-inline bool isLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+inline bool isDigit(wchar_t c) { return pel::Ascii::isDigit(c); }
 // What a bare symbol starts with (besides "--").
-inline bool isSymbolStart(wchar_t c) { return isLetter(c) || c == L'_'; }
+inline bool isSymbolStart(wchar_t c) { return pel::Ascii::isAlpha(c) || c == L'_'; }
 // What a bare symbol, a regular expression's options or a number key is made of.
-inline bool isSymbolUnit(wchar_t c) { return isLetter(c) || isDigit(c) || c == L'_' || c == L'-' || c == L'.'; }
+inline bool isSymbolUnit(wchar_t c) { return pel::Ascii::isAlphaNumeric(c) || c == L'_' || c == L'-' || c == L'.'; }
 
 // Whether the text, written bare as a dictionary key, reads back as that key: one bare symbol,
 // or one number token (a key keeps a number's text as it is).

@@ -73,6 +73,10 @@ TEST(ValueNodeParser, ReadsValuesAndReportsErrorsExactly) {
         {L"{ a : 1 b : 'x' }", L"{a:i1 b:'x'}"},
         {L"{ a : 1, b : 2 }", L"!Unexpected <UNKNOWN_TOKEN>, expecting symbol (not quoted string) or number. @0:7-0:8"},
         {L"{ 'a' : 1 }", L"!Unexpected single-quoted string, expecting symbol (not quoted string) or number. @0:2-0:5"},
+        {L"{\"a\":1}", L"!Unexpected double-quoted string, expecting symbol (not quoted string) or number. @0:1-0:4"},
+        {L"{{", L"!Unexpected dictionary begin '{', expecting symbol (not quoted string) or number. @0:1-0:2"},
+        {L"{a(", L"!Unexpected array begin '[', expecting dictionary key separator (:). @0:2-0:3"},
+        {L"{/a/i:1}", L"!Unexpected regular expression, expecting symbol (not quoted string) or number. @0:1-0:5"},
         {L"[1 2 3)", L"[i1 i2 i3]"},
         {L"(1 [] {})", L"[i1 [] {}]"},
         {L"{ a : 1 } }", L"{a:i1}"},
@@ -143,18 +147,6 @@ TEST(ValueNodeParser, NumberTextsThatAreNoNumbersFail) {
     EXPECT_EQ(ValueNode::Null, node.kind());
 }
 
-TEST(ValueNodeParser, TokenNames) {
-    const wchar_t* names[] = {L"end of stream", L"dictionary begin '{'", L"dictionary end '}'",
-                              L"array begin '['", L"array end ']'", L"double-quoted string",
-                              L"single-quoted string", L"plus operator (+)", L"plus-new-line operator (/)",
-                              L"regular expression", L"number", L"comment",
-                              L"dictionary key separator (:)", L"<UNKNOWN_TOKEN>", L"symbol (not quoted string)",
-                              L"<INVALID_TOKEN>", L"<UNKNOWN_TOKEN>"};
-    for (int kind = 0; kind <= 16; ++kind)
-        EXPECT_STREQ(names[kind], ValueNodeParser::tokenName(kind)) << kind;
-    EXPECT_STREQ(L"<UNKNOWN_TOKEN>", ValueNodeParser::tokenName(-1));
-}
-
 TEST(ValueNodeParser, NestingIsBounded) {
     const size_t limit = ValueNodeParser::MAX_DEPTH;
     EXPECT_EQ(std::wstring(limit, L'[') + std::wstring(limit, L']'),
@@ -176,32 +168,22 @@ TEST(ValueNodeParser, DamagedTextEndsInATreeOrAParserException) {
     };
     const std::wstring alphabet = L"{}[]()'\"/\\*:,-+.eE09azu_ \n\t@\x00e9";
     std::mt19937 random(23);
-    int trees = 0;
     for (int round = 0; round < 100000; ++round) {
         std::wstring text = samples[round % 2];
-        for (int edits = 1 + random() % 4; edits > 0; --edits) {
-            const size_t at = random() % (text.size() + 1);
-            switch (random() % 3) {
-            case 0:
-                text.insert(at, 1, alphabet[random() % alphabet.size()]);
-                break;
-            case 1:
+        for (int edits = 1 + random() % 4; edits > 0 && !text.empty(); --edits) {
+            const size_t at = random() % text.size();
+            if (random() % 3 == 0)
                 text.erase(at, 1 + random() % 8);
-                break;
-            default:
-                if (!text.empty())
-                    text.insert(at, text.substr(random() % text.size(), random() % 16));
-                break;
-            }
+            else if (random() % 2)
+                text.insert(at, 1, alphabet[random() % alphabet.size()]);
+            else
+                text.insert(at, text.substr(random() % text.size(), random() % 16));
         }
         ValueNode node;
         try {
             ValueNodeParser().parse(text.c_str(), node);
-            ++trees;
         } catch (const pel::ParserException& e) {
-            ASSERT_LE(e.start.offset, e.end.offset) << text;
-            ASSERT_LE(e.end.offset, text.size()) << text;
+            ASSERT_TRUE(e.start.offset <= e.end.offset && e.end.offset <= text.size()) << text;
         }
     }
-    EXPECT_GT(trees, 1000); // the damage leaves many texts readable
 }

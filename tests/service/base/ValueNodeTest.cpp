@@ -1,5 +1,4 @@
-#include "service/base/ValueNode.h"
-#include "service/base/ValueNodeParser.h"
+#include "service/base/ValueNodeSupport.h"
 
 #include "pel/base/Exception.h"
 
@@ -10,22 +9,8 @@
 #include <limits>
 
 using namespace tessel;
-
-namespace {
-
-ValueNode parse(const wchar_t* text) {
-    ValueNode node;
-    ValueNodeParser().parse(text, node);
-    return node;
-}
-
-ValueNode make(const std::function<void(ValueNode&)>& set) {
-    ValueNode node;
-    set(node);
-    return node;
-}
-
-} // namespace
+using tessel_test::make;
+using tessel_test::parse;
 
 TEST(ValueNode, GettersFollowTheKindTable) {
     struct Row {
@@ -42,15 +27,11 @@ TEST(ValueNode, GettersFollowTheKindTable) {
         {"Null", ValueNode(), -1, 7, -1.5, L"def", true},
         {"Int 0", make([](ValueNode& n) { n.setInt(0); }), 0, 0, 0.0, L"def", true},
         {"Int 5", make([](ValueNode& n) { n.setInt(5); }), 5, 5, 5.0, L"def", false},
-        {"Int -1", make([](ValueNode& n) { n.setInt(-1); }), -1, 0xFFFFFFFF, -1.0, L"def", false},
         {"UInt max", make([](ValueNode& n) { n.setUInt(4294967295u); }), -1, 4294967295u, 4294967295.0, L"def", false},
         {"Double 2.9", make([](ValueNode& n) { n.setDouble(2.9); }), 2, 2, 2.9, L"def", false},
         {"Double -2.9", make([](ValueNode& n) { n.setDouble(-2.9); }), -2, 0xFFFFFFFE, -2.9, L"def", false},
         {"Double 2^32+5", make([](ValueNode& n) { n.setDouble(4294967301.0); }), 5, 5, 4294967301.0, L"def", false},
-        {"Double 0", make([](ValueNode& n) { n.setDouble(0.0); }), 0, 0, 0.0, L"def", true},
         {"Bool true", make([](ValueNode& n) { n.setBool(true); }), 0, 0, 0.0, L"true", true},
-        {"Bool false", make([](ValueNode& n) { n.setBool(false); }), 0, 0, 0.0, L"false", false},
-        {"String x", make([](ValueNode& n) { n.setString(L"x"); }), -1, 7, -1.5, L"x", false},
         {"String empty", make([](ValueNode& n) { n.setString(L""); }), -1, 7, -1.5, L"", true},
         {"String none", ValueNode(ValueNode::String), -1, 7, -1.5, L"def", true},
         {"Symbol s", make([](ValueNode& n) { n.setSymbol(L"s"); }), -1, 7, -1.5, L"s", false},
@@ -58,7 +39,6 @@ TEST(ValueNode, GettersFollowTheKindTable) {
         {"RegExp empty", ValueNode(RegExSource{}), -1, 7, -1.5, L"", true},
         {"RegExp ab", ValueNode(RegExSource{L"ab", L"i"}), -1, 7, -1.5, L"ab", false},
         {"List", parse(L"[1]"), -1, 7, -1.5, L"def", true},
-        {"Dictionary", parse(L"{a:1}"), -1, 7, -1.5, L"def", true},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(row.asInt, row.node.getInt(-1)) << row.what;
@@ -96,49 +76,37 @@ TEST(ValueNode, EqualityByKind) {
     }
 }
 
-TEST(ValueNode, DictionaryAccess) {
+TEST(ValueNode, DictionaryAndListAccess) {
     const ValueNode list = parse(L"[1]");
     const ValueNode number = parse(L"5");
     const ValueNode dictionary = parse(L"{a:1 version:'1 0 1 0'}");
-    for (const ValueNode* node : {&list, &number, &dictionary}) {
-        const ValueNode& missing = node->getKey(L"x");
-        EXPECT_EQ(&ValueNode::null(), &missing);
-        EXPECT_EQ(3, missing.getInt(3));
-    }
+    for (const ValueNode* node : {&list, &number, &dictionary})
+        EXPECT_EQ(&ValueNode::null(), &node->getKey(L"x")); // whose getters give their defaults
     EXPECT_EQ(1, dictionary.getKey(L"a").getInt(0));
+    EXPECT_STREQ(L"1 0 1 0", dictionary.findVersion()->getString(nullptr));
+    EXPECT_EQ(nullptr, list.findVersion());
 
     ValueNode node;
     ValueNode& first = node.getOrAddKey(L"a");
     EXPECT_EQ(ValueNode::Dictionary, node.kind());
     EXPECT_EQ(&first, &node.getOrAddKey(std::wstring(L"a")));
     EXPECT_EQ(1u, node.dictionaryBegin().size());
-    EXPECT_EQ(ValueNode::Null, first.kind());
     for (int i = 0; i < 1000; ++i) // entries stay where they are while the dictionary grows
-        node.getOrAddKey(std::to_wstring(i));
+        node.getOrAddKey(std::to_wstring(i)).setInt(i);
     EXPECT_EQ(&first, &node.getKey(L"a"));
+    node.getOrAddKey(L"version");
+    node.removeVersion();
+    EXPECT_EQ(nullptr, node.findVersion());
+
     ValueNode scalar = parse(L"5");
     EXPECT_THROW(scalar.getOrAddKey(L"a"), pel::AssertionViolationException);
+    EXPECT_EQ(nullptr, scalar.addListItem());
+    EXPECT_TRUE(scalar.dictionaryBegin().empty() && scalar.listBegin().empty());
     EXPECT_EQ(5, scalar.getInt(0));
-
-    ValueNode versioned = dictionary;
-    ASSERT_NE(nullptr, versioned.findVersion());
-    EXPECT_STREQ(L"1 0 1 0", versioned.findVersion()->getString(nullptr));
-    versioned.removeVersion();
-    EXPECT_EQ(nullptr, versioned.findVersion());
-    EXPECT_EQ(nullptr, list.findVersion());
-    EXPECT_TRUE(number.dictionaryBegin().empty());
-}
-
-TEST(ValueNode, ListAccess) {
-    ValueNode list(ValueNode::List);
-    list.addListItem()->setInt(1);
-    list.addListItem()->setString(L"b");
-    ASSERT_EQ(2u, list.listBegin().size());
-    EXPECT_TRUE(list.equals(parse(L"[1 b]")));
-    ValueNode number = parse(L"5");
-    EXPECT_EQ(nullptr, number.addListItem());
-    EXPECT_TRUE(number.listBegin().empty());
-    EXPECT_EQ(5, number.getInt(0));
+    ValueNode items(ValueNode::List);
+    items.addListItem()->setInt(1);
+    items.addListItem()->setString(L"b");
+    EXPECT_TRUE(items.equals(parse(L"[1 b]")));
 }
 
 TEST(ValueNode, CopiesAreDeepAndIndependent) {
@@ -174,7 +142,4 @@ TEST(ValueNode, TextsEndAtTheirFirstNul) {
     EXPECT_STREQ(L"ab", node.text());
     node.setString(node.text() + 1); // from inside its own text
     EXPECT_STREQ(L"b", node.text());
-    node.setString(nullptr);
-    EXPECT_EQ(nullptr, node.text());
-    EXPECT_EQ(ValueNode::String, node.kind());
 }
