@@ -111,9 +111,10 @@ bool SafeSave::commit() {
         return false;
     }
     m_temporary.clear();
-    if (m_targetExists) {
-        // The new file takes the old one's hidden, system and archive bits; a device that keeps
-        // no attributes has none to lose, and the data is saved either way.
+    if (m_targetExists && (m_targetFlags & FILEINFO_READABLE)) {
+        // The new file takes the old one's hidden, system and archive bits, where the device
+        // reported them; a device that keeps none has none to lose, and the data is saved
+        // either way.
         ErrorKeeper keep;
         FileIO::setFileAttributes(m_path.c_str(), FileIO::makeAttributeChange(m_targetFlags));
     }

@@ -9,6 +9,7 @@
 #include "pel/text/WideString.h"
 
 #include <memory>
+#include <new>
 #include <string>
 
 namespace tessel {
@@ -37,10 +38,12 @@ bool readWhole(const wchar_t* path, std::unique_ptr<char[]>& o_bytes, size_t* o_
             pel::FileErrorObject::setError(ERROR_FILE_TOO_LARGE).addParam(path);
         logLoad(READ_FAILED, path);
     } else {
-        o_bytes.reset(new char[static_cast<size_t>(size)]);
-        // Only what was read counts: a file that shrank since its size was taken gives less.
-        *o_size = pel::FileUtils::readFully(nullptr, file, o_bytes.get(), static_cast<uint32_t>(size));
-        read = *o_size > 0;
+        o_bytes.reset(new (std::nothrow) char[static_cast<size_t>(size)]);
+        if (o_bytes) // only what was read counts: a file that shrank since its size was taken gives less
+            *o_size = pel::FileUtils::readFully(nullptr, file, o_bytes.get(), static_cast<uint32_t>(size));
+        else
+            pel::FileErrorObject::setError(ERROR_NOT_ENOUGH_MEMORY).addParam(path);
+        read = o_bytes && *o_size > 0;
         if (!read)
             logLoad(READ_FAILED, path);
     }

@@ -13,6 +13,9 @@ namespace {
 
 const wchar_t VERSION_KEY[] = L"version";
 
+// Buckets a new dictionary starts with: the entries of a typical one go in without rehashing.
+constexpr size_t INITIAL_BUCKETS = 8;
+
 wchar_t* copyText(const wchar_t* text, size_t length) {
     wchar_t* copy = new wchar_t[length + 1];
     std::wmemcpy(copy, text, length);
@@ -54,7 +57,7 @@ ValueNode::ValueNode(Kind kind) : ValueNode() {
         m_payload.items = new Items();
         break;
     case Dictionary:
-        m_payload.entries = new Entries();
+        m_payload.entries = new Entries(INITIAL_BUCKETS);
         break;
     default:
         return;
@@ -244,7 +247,7 @@ ValueNode& ValueNode::getOrAddKey(const wchar_t* key) {
 ValueNode& ValueNode::getOrAddKey(std::wstring key) {
     PEL_ASSERT(m_kind == Null || m_kind == Dictionary);
     if (m_kind == Null) {
-        m_payload.entries = new Entries();
+        m_payload.entries = new Entries(INITIAL_BUCKETS);
         m_kind = Dictionary;
     }
     return m_payload.entries->try_emplace(std::move(key)).first->second;
