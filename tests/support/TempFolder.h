@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace tessel_test {
 
@@ -22,6 +23,34 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     std::wstring operator/(const std::wstring& name) const { return path + L"\\" + name; }
+
+    // Whole files of the folder through plain system calls, beside the file layer under test.
+    void write(const std::wstring& name, const std::string& bytes) const {
+        HANDLE file = ::CreateFileW((*this / name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        ::CloseHandle(file);
+    }
+    std::string read(const std::wstring& name) const {
+        HANDLE file = ::CreateFileW((*this / name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        std::string bytes(::GetFileSize(file, nullptr) + 1, '\0');
+        DWORD got = 0;
+        ::ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
+        ::CloseHandle(file);
+        return bytes.substr(0, got);
+    }
+    // The names of what the folder holds, "." and ".." left out.
+    std::vector<std::wstring> names() const {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW data;
+        HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &data);
+        for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &data))
+            if (std::wstring(data.cFileName) != L"." && std::wstring(data.cFileName) != L"..")
+                names.push_back(data.cFileName);
+        if (find != INVALID_HANDLE_VALUE)
+            ::FindClose(find);
+        return names;
+    }
 
     std::wstring path; // without a trailing separator
     bool created = false;

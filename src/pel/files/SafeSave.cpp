@@ -1,0 +1,142 @@
+#include "pel/files/SafeSave.h"
+
+#include "pel/files/FileUtils.h"
+#include "pel/files/FileUtilsSupport.h"
+#include "pel/files/file_io/FileIFC.h"
+
+namespace pel {
+
+using namespace fileutils_detail;
+
+namespace {
+
+// Tries at making a temporary name that is not taken yet.
+constexpr int NAME_ATTEMPTS = 16;
+
+// Where the file name starts: after the last separator or the device's ':'.
+size_t nameStart(const std::wstring& path) {
+    const size_t separator = path.find_last_of(L"\\/:");
+    return separator == std::wstring::npos ? 0 : separator + 1;
+}
+
+// Whether the path's device renames files at all. A rename of a file that does not exist
+// answers "unsupported" only on a device without renames; anything else means it has them.
+bool deviceRenames(const std::wstring& probe) {
+    ErrorKeeper keep;
+    return FileIO::move(probe.c_str(), (probe + L"~").c_str(), 0) ||
+           FileErrorObject::getErrorCode() != FileErrorCode::UNSUPPORTED_OPERATION;
+}
+
+} // namespace
+
+SafeSave::SafeSave(const wchar_t* path) {
+    if (!path || !*path) {
+        FileErrorObject::setError(FileErrorCode::INVALID_CALL);
+        return;
+    }
+    m_path = path;
+    FileInfo info{};
+    m_targetExists = FileIO::getFileInfo(path, &info);
+    m_targetFlags = info.flags;
+    // A device that reports access (readable) and no write access holds a read-only file.
+    const bool readOnly = (info.flags & FILEINFO_READABLE) && !(info.flags & FILEINFO_WRITABLE);
+    if (m_targetExists && ((info.flags & FILEINFO_DIRECTORY) || readOnly)) {
+        FileErrorObject::setError(ERROR_ACCESS_DENIED).addParam(path);
+        return;
+    }
+    FileErrorObject::setError(0);
+    if (openTemporary())
+        return;
+    if (FileErrorObject::getErrorCode() != FileErrorCode::UNSUPPORTED_OPERATION)
+        return;
+    m_inPlace = true;
+    m_file = FileIO::openFile(path, FILE_MODE_WRITE);
+}
+
+SafeSave::~SafeSave() { abandon(); }
+
+bool SafeSave::openTemporary() {
+    const size_t name = nameStart(m_path);
+    const std::wstring prefix = m_path.substr(0, name) + L"." + m_path.substr(name);
+    for (int attempt = 0; attempt < NAME_ATTEMPTS; ++attempt) {
+        WorkString<> unique;
+        if (!FileIFC::getInstance()->makeUniqueName(prefix.c_str(), &unique))
+            return false;
+        m_temporary.assign(unique.c_str());
+        if (attempt == 0 && !deviceRenames(m_temporary)) {
+            m_temporary.clear();
+            FileErrorObject::setError(FileErrorCode::UNSUPPORTED_OPERATION).addParam(m_path.c_str());
+            return false;
+        }
+        m_file = FileIO::openFile(m_temporary.c_str(), FILE_MODE_WRITE_CREATE);
+        if (m_file)
+            return true;
+        if (!isExistsError(FileErrorObject::getErrorCode()))
+            break;
+    }
+    m_temporary.clear();
+    return false;
+}
+
+bool SafeSave::write(const void* data, size_t size) {
+    if (!m_file)
+        return false;
+    if (size == 0 || FileUtils::writeFully(nullptr, m_file, data, static_cast<uint32_t>(size)) == size)
+        return true;
+    abandon();
+    return false;
+}
+
+bool SafeSave::commit() {
+    if (!m_file)
+        return false;
+    if (!m_file->flush()) {
+        if (FileErrorObject::getErrorCode() == 0)
+            FileErrorObject::setError(ERROR_WRITE_FAULT).addParam(m_path.c_str());
+        abandon();
+        return false;
+    }
+    File* file = m_file;
+    m_file = nullptr;
+    if (!FileIO::closeFile(file)) {
+        if (FileErrorObject::getErrorCode() == 0)
+            FileErrorObject::setError(ERROR_WRITE_FAULT).addParam(m_path.c_str());
+        abandon();
+        return false;
+    }
+    if (m_inPlace)
+        return true;
+    if (!FileIO::move(m_temporary.c_str(), m_path.c_str(), FILE_MOVE_REPLACE)) {
+        abandon();
+        return false;
+    }
+    m_temporary.clear();
+    if (m_targetExists && (m_targetFlags & FILEINFO_READABLE)) {
+        // The new file takes the old one's hidden, system and archive bits, where the device
+        // reported them; a device that keeps none has none to lose, and the data is saved
+        // either way.
+        ErrorKeeper keep;
+        FileIO::setFileAttributes(m_path.c_str(), FileIO::makeAttributeChange(m_targetFlags));
+    }
+    FileErrorObject::setError(0);
+    return true;
+}
+
+void SafeSave::abandon() {
+    ErrorKeeper keep;
+    if (m_file) {
+        FileIO::closeFileKeepError(m_file);
+        m_file = nullptr;
+    }
+    if (!m_temporary.empty()) {
+        FileIO::deleteFile(m_temporary.c_str());
+        m_temporary.clear();
+    }
+}
+
+bool SafeSave::saveFile(const wchar_t* path, const void* data, size_t size) {
+    SafeSave save(path);
+    return save.write(data, size) && save.commit();
+}
+
+} // namespace pel

@@ -1,0 +1,60 @@
+#pragma once
+// Saving a whole file so that a failure never leaves it half written: the data goes to a
+// temporary file beside the target (in its folder, so on its device; the name starts with "."
+// so that no loader takes a left-over one for a file of its own), which is flushed and closed
+// and then renamed over the target in one step, the target's attributes carried over. A device
+// that cannot rename (the RAM disk) is written in place. Every save of the program goes through
+// here: configuration files, documents, bundle entries.
+//
+//     SafeSave save(path);
+//     bool saved = save.write(data, size) && save.commit();
+//
+// Failures set the calling thread's file error record, which stays as the failing step left it
+// while the temporary file is cleaned up.
+
+#include "pel/files/file_io/FileDevice.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace pel {
+
+class SafeSave {
+public:
+    // Opens the file the data goes to. A null or empty path, a target that is a directory or
+    // read-only, or a temporary file that cannot be made leaves the save failed (isOpen false).
+    explicit SafeSave(const wchar_t* path);
+    // A save not committed is abandoned: the temporary file goes, the target stays as it was.
+    ~SafeSave();
+
+    bool isOpen() const { return m_file != nullptr; }
+    // Whether the target is written directly (a device that cannot rename).
+    bool inPlace() const { return m_inPlace; }
+    // Appends all the bytes; a failure fails the save, and commit with it.
+    bool write(const void* data, size_t size);
+    // Flushes and closes the file, then replaces the target with it. True only when every byte
+    // was written and the target replaced; otherwise the target is as it was (unless written in
+    // place) and the temporary file gone.
+    bool commit();
+
+    // The whole save of one buffer.
+    static bool saveFile(const wchar_t* path, const void* data, size_t size);
+
+    SafeSave(const SafeSave&) = delete;
+    SafeSave& operator=(const SafeSave&) = delete;
+
+private:
+    bool openTemporary();
+    // Closes and removes what was opened, keeping the thread's file error record.
+    void abandon();
+
+    std::wstring m_path;
+    std::wstring m_temporary; // empty when writing in place
+    File* m_file = nullptr;
+    bool m_inPlace = false;
+    bool m_targetExists = false;
+    uint32_t m_targetFlags = 0; // FileInfo flags of the file replaced
+};
+
+} // namespace pel

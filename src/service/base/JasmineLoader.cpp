@@ -1,0 +1,97 @@
+#include "service/base/JasmineLoader.h"
+#include "service/base/ValueNodeParser.h"
+
+#include "pel/files/FileUtils.h"
+#include "pel/files/SafeSave.h"
+#include "pel/files/file_io/FileError.h"
+#include "pel/files/file_io/FileIO.h"
+#include "pel/log/Log.h"
+#include "pel/text/WideString.h"
+
+#include <memory>
+#include <new>
+#include <string>
+
+namespace tessel {
+
+namespace {
+
+void logLoad(const wchar_t* format, const wchar_t* path) {
+    pel::log_printf(pel::LOG_INFO, LOG_JASMINE_LOADER_SOURCE, format, path);
+}
+
+const wchar_t READ_FAILED[] = L"ERROR: JasmineLoader::load(): Error reading file \"%s\".\n";
+
+// The file's bytes, or false after logging why not.
+bool readWhole(const wchar_t* path, std::unique_ptr<char[]>& o_bytes, size_t* o_size) {
+    pel::File* file = pel::FileIO::openFile(path, pel::FILE_MODE_READ);
+    if (!file) {
+        logLoad(READ_FAILED, path);
+        return false;
+    }
+    const int64_t size = file->getSize();
+    bool read = false;
+    if (size == 0) {
+        logLoad(L"ERROR: JasmineLoader::load(): File \"%s\" is empty.\n", path);
+    } else if (size < 0 || size > JasmineLoader::MAX_FILE_SIZE) {
+        if (size > 0)
+            pel::FileErrorObject::setError(ERROR_FILE_TOO_LARGE).addParam(path);
+        logLoad(READ_FAILED, path);
+    } else {
+        o_bytes.reset(new (std::nothrow) char[static_cast<size_t>(size)]);
+        if (o_bytes) // only what was read counts: a file that shrank since its size was taken gives less
+            *o_size = pel::FileUtils::readFully(nullptr, file, o_bytes.get(), static_cast<uint32_t>(size));
+        else
+            pel::FileErrorObject::setError(ERROR_NOT_ENOUGH_MEMORY).addParam(path);
+        read = o_bytes && *o_size > 0;
+        if (!read)
+            logLoad(READ_FAILED, path);
+    }
+    pel::FileIO::closeFileKeepError(file);
+    return read;
+}
+
+} // namespace
+
+bool JasmineLoader::load(const wchar_t* path, ValueNode& o_node) {
+    if (!path) {
+        pel::FileErrorObject::setError(pel::FileErrorCode::INVALID_CALL);
+        logLoad(READ_FAILED, path);
+        return false;
+    }
+    std::unique_ptr<char[]> bytes;
+    size_t size = 0;
+    if (!readWhole(path, bytes, &size))
+        return false;
+    std::wstring text;
+    if (!pel::decodeText(bytes.get(), size, 0, text)) {
+        logLoad(L"ERROR: JasmineLoader::load(): Conversion of file \"%s\" failed.\n", path);
+        return false;
+    }
+    bytes.reset();
+    ValueNodeParser parser;
+    return parser.parse(text.c_str(), o_node);
+}
+
+bool JasmineLoader::save(const wchar_t* path, const ValueNode& node) {
+    if (!path || !*path) {
+        pel::log_printf(pel::LOG_INFO, LOG_JASMINE_LOADER_SOURCE, L"JasmineLoader::save(): File name is empty or NULL.\n");
+        return false;
+    }
+    std::wstring text;
+    writeValue(node, text, 0);
+    pel::SafeSave file(path);
+    if (!file.isOpen()) {
+        pel::log_printf(pel::LOG_INFO, LOG_JASMINE_LOADER_SOURCE, L"JasmineLoader::save(): Cannot open file for writing.\n");
+        return false;
+    }
+    static const unsigned char BYTE_ORDER_MARK[] = {0xFF, 0xFE};
+    if (file.write(BYTE_ORDER_MARK, sizeof BYTE_ORDER_MARK) && file.write(text.data(), text.size() * sizeof(wchar_t)) &&
+        file.commit())
+        return true;
+    pel::log_printf(pel::LOG_INFO, LOG_JASMINE_LOADER_SOURCE, L"JasmineLoader::save(): Writing file \"%s\" failed.\n",
+                    path);
+    return false;
+}
+
+} // namespace tessel

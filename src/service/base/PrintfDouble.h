@@ -1,0 +1,15 @@
+#pragma once
+// A double as the Microsoft runtime's printf prints it with "%.16g", without going through
+// printf: the value-tree writer prints many doubles and the runtime's call is slow.
+
+#include <string>
+
+namespace tessel {
+
+// 16 significant digits rounded to nearest, a value exactly halfway rounded away from zero;
+// trailing zeros dropped; the exponent form for exponents below -4 and from 16 on, with a sign
+// and at least three digits ("1e+020", "2.5e-005"). Finite values only: infinities and NaN are
+// the caller's to handle.
+void appendPrintfG16(std::wstring& io_text, double value);
+
+} // namespace tessel

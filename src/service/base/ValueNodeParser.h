@@ -1,0 +1,102 @@
+#pragma once
+// Reads the value-tree text format (the relaxed, comma-free text of configuration and project
+// files) into a ValueNode tree: dictionaries of bare keys, lists, quoted strings, bare symbols,
+// numbers, regular-expression literals and comments. Syntax errors throw pel::ParserException
+// with the offending text's begin and end. Containers nest at most MAX_DEPTH deep, so that no
+// text can exhaust the stack; the parser itself keeps its open containers on a stack of its own.
+// One parser serves one thread at a time.
+
+#include "service/base/ValueNode.h"
+
+#include "pel/base/Exception.h"
+#include "pel/text/LineMap.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tessel {
+
+class ValueNodeParser {
+public:
+    // Token kinds; 7, 8 and 15 are never made and exist only as names.
+    enum TokenKind : int {
+        END_OF_STREAM = 0,
+        DICTIONARY_BEGIN = 1,
+        DICTIONARY_END = 2,
+        ARRAY_BEGIN = 3,
+        ARRAY_END = 4,
+        DOUBLE_QUOTED_STRING = 5,
+        SINGLE_QUOTED_STRING = 6,
+        PLUS_OPERATOR = 7,
+        PLUS_NEW_LINE_OPERATOR = 8,
+        REGULAR_EXPRESSION = 9,
+        NUMBER = 10,
+        COMMENT = 11,
+        KEY_SEPARATOR = 12,
+        COMMA = 13,
+        SYMBOL = 14,
+        INVALID_TOKEN = 15,
+    };
+
+    static constexpr size_t MAX_DEPTH = 512;
+
+    // The name error messages give a kind; "<UNKNOWN_TOKEN>" for kinds outside the table.
+    static const wchar_t* tokenName(int kind);
+
+    // Converts a number token's text into o_node: Int, UInt or Double. Returns null, or the
+    // message of the failure (o_node then unchanged). A text holding ".", "e", "E", "+" or a
+    // "-" after its first unit is read as a double from its longest numeric beginning
+    // ("1.2.3" is 1.2); so is an integer that would pass 4294967295 (2147483648 with a sign).
+    static const wchar_t* convertNumber(const wchar_t* begin, const wchar_t* end, ValueNode& o_node);
+
+    ValueNodeParser();
+    ~ValueNodeParser();
+
+    // Parses the first value of the NUL-terminated text into o_node; what follows it is never
+    // read. A text without a value (empty, blanks, comments) leaves o_node as it was. On an error
+    // o_node keeps what was parsed before it. Returns true.
+    bool parse(const wchar_t* text, ValueNode& o_node);
+
+    ValueNodeParser(const ValueNodeParser&) = delete;
+    ValueNodeParser& operator=(const ValueNodeParser&) = delete;
+
+private:
+    struct Token {
+        int kind = END_OF_STREAM;
+        const wchar_t* begin = nullptr;
+        const wchar_t* end = nullptr;
+    };
+
+    // Lexer (ValueNodeLexer.cpp).
+    void nextToken();
+    bool skipComment(const wchar_t* slash);
+    const wchar_t* scanQuoted(const wchar_t* p, wchar_t quote, int kind);
+    const wchar_t* scanRegularExpression(const wchar_t* p);
+
+    // Values.
+    static bool startsValue(int kind);
+    // Sets node from the current token; a container is opened and pushed.
+    void startValue(ValueNode& node);
+    void readString(ValueNode& node);
+    // Append to m_scratch the rest of a string's text from its first special unit.
+    void appendUnquoted(const wchar_t* p, const wchar_t* end);
+    void appendUnescaped(const wchar_t* p, const wchar_t* end);
+    void readRegularExpression(ValueNode& node);
+    void readSymbol(ValueNode& node);
+    void fillContainers();
+
+    [[noreturn]] void fail(const std::wstring& message, const wchar_t* from, const wchar_t* to);
+    [[noreturn]] void failUnexpected(const std::wstring& tail);
+    pel::TextPosition positionOf(const wchar_t* at);
+
+    const wchar_t* m_begin = nullptr;
+    const wchar_t* m_current = nullptr;
+    const wchar_t* m_end = nullptr;
+    Token m_token;
+    std::vector<ValueNode*> m_containers; // open Lists and Dictionaries, innermost last
+    std::unique_ptr<pel::LineMap> m_lineMap;
+    std::wstring m_scratch; // unescaped text
+};
+
+} // namespace tessel

@@ -1,0 +1,108 @@
+#include "pel/files/SafeSave.h"
+#include "pel/files/file_io/FileIO.h"
+#include "pel/files/file_io/RamDisk.h"
+
+#include "support/FailingDiskDevice.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+using namespace pel;
+
+namespace {
+
+class SafeSaveTest : public testing::Test {
+protected:
+    SafeSaveTest() : disk(folder.path.c_str()) {
+        FileIO::attachDevice(L"__winfs", &nativeDisk, 0); // renames resolve to native paths
+        FileIO::attachDevice(L"disk", &disk, 0);
+        FileIO::attachDevice(L"mem", &mem, 0);
+    }
+    ~SafeSaveTest() override { FileIO::release(); }
+
+    // The target with the old content and the attributes; what the system then reports.
+    DWORD putOld(DWORD attributes) {
+        folder.write(L"a.tsConfig", OLD);
+        ::SetFileAttributesW((folder / L"a.tsConfig").c_str(), attributes);
+        return ::GetFileAttributesW((folder / L"a.tsConfig").c_str());
+    }
+
+    const std::string OLD = "the old content";
+    tessel_test::TempFolder folder;
+    FileDeviceWin32 nativeDisk{nullptr, true};
+    tessel_test::FailingDiskDevice disk;
+    RamDisk mem;
+};
+
+} // namespace
+
+TEST_F(SafeSaveTest, ReplacesTheTargetWithItsAttributesThroughAHiddenTemporaryFile) {
+    const DWORD attributes = putOld(FILE_ATTRIBUTE_HIDDEN);
+    {
+        SafeSave save(L"disk:a.tsConfig");
+        ASSERT_TRUE(save.isOpen());
+        EXPECT_FALSE(save.inPlace());
+        EXPECT_TRUE(save.write("new ", 4) && save.write("content", 7));
+        const std::vector<std::wstring> during = folder.names();
+        ASSERT_EQ(2u, during.size());
+        const std::wstring temporary = during[0] == L"a.tsConfig" ? during[1] : during[0];
+        EXPECT_EQ(0u, temporary.find(L".a.tsConfig")) << temporary;
+        EXPECT_EQ(OLD, folder.read(L"a.tsConfig")); // untouched until the commit
+        EXPECT_TRUE(save.commit());
+    }
+    EXPECT_EQ("new content", folder.read(L"a.tsConfig"));
+    EXPECT_EQ(std::vector<std::wstring>{L"a.tsConfig"}, folder.names());
+    EXPECT_EQ(attributes, ::GetFileAttributesW((folder / L"a.tsConfig").c_str()));
+    EXPECT_TRUE(SafeSave::saveFile(L"disk:b.txt", "b", 1)); // a new file
+    EXPECT_EQ("b", folder.read(L"b.txt"));
+}
+
+// A write failing part-way, a read-only target, a save never committed: each leaves the old file
+// as it was and no temporary file, and the failing step's error stays on the thread.
+TEST_F(SafeSaveTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
+    const std::string big(100000, 'x'); // beyond the disk file's buffer
+    const struct {
+        const char* what;
+        DWORD attributes;
+        size_t writeLimit;
+        bool commit;
+        uint32_t error;
+    } cases[] = {
+        {"disk full after 10 bytes", FILE_ATTRIBUTE_HIDDEN, 10, true, ERROR_DISK_FULL},
+        {"disk full after 70000 bytes", FILE_ATTRIBUTE_NORMAL, 70000, true, ERROR_DISK_FULL},
+        {"read-only target", FILE_ATTRIBUTE_READONLY, SIZE_MAX, true, ERROR_ACCESS_DENIED},
+        {"abandoned", FILE_ATTRIBUTE_NORMAL, SIZE_MAX, false, 0},
+    };
+    for (const auto& c : cases) {
+        const DWORD attributes = putOld(c.attributes);
+        disk.writeLimit = c.writeLimit;
+        {
+            SafeSave save(L"disk:a.tsConfig");
+            EXPECT_FALSE(save.write(big.data(), big.size()) && c.commit && save.commit()) << c.what;
+            EXPECT_TRUE(!c.commit || c.error == FileErrorObject::getErrorCode()) << c.what;
+        }
+        EXPECT_EQ(OLD, folder.read(L"a.tsConfig")) << c.what;
+        EXPECT_EQ(attributes, ::GetFileAttributesW((folder / L"a.tsConfig").c_str())) << c.what;
+        EXPECT_EQ(std::vector<std::wstring>{L"a.tsConfig"}, folder.names()) << c.what;
+        ::SetFileAttributesW((folder / L"a.tsConfig").c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+TEST_F(SafeSaveTest, ADeviceThatCannotRenameIsWrittenInPlace) {
+    ASSERT_TRUE(SafeSave::saveFile(L"mem:n.txt", "first", 5));
+    SafeSave save(L"mem:n.txt");
+    EXPECT_TRUE(save.inPlace());
+    EXPECT_TRUE(save.write("second", 6) && save.commit());
+    File* file = FileIO::openFile(L"mem:n.txt", FILE_MODE_READ);
+    ASSERT_NE(nullptr, file);
+    char bytes[16] = {};
+    EXPECT_EQ(6, file->read(bytes, sizeof bytes));
+    EXPECT_STREQ("second", bytes);
+    FileIO::closeFile(file);
+
+    for (const wchar_t* path : {static_cast<const wchar_t*>(nullptr), L""}) {
+        SafeSave refused(path);
+        EXPECT_FALSE(refused.isOpen() || refused.write("x", 1) || refused.commit());
+        EXPECT_EQ(FileErrorCode::INVALID_CALL, FileErrorObject::getErrorCode());
+    }
+}
