@@ -34,3 +34,27 @@ function(tessel_benches)
         tessel_copy_crash_reporter(${name})
     endforeach()
 endfunction()
+
+# tessel_resources(name RC script [ICONS grid...])
+# An object library holding the compiled resource script, for the programs and tests that carry
+# those resources (an object library, so the linker keeps resources nothing refers to). Each icon
+# grid (a text pixel grid, scripts/make-icon.py) becomes <grid name>.ico in a build folder that
+# the script's file names are found in; the project's src/ is on the script's include path.
+find_package(Python3 COMPONENTS Interpreter REQUIRED)
+function(tessel_resources name)
+    cmake_parse_arguments(ARG "" "RC" "ICONS" ${ARGN})
+    set(out ${CMAKE_CURRENT_BINARY_DIR}/${name})
+    set(generated)
+    foreach(grid IN LISTS ARG_ICONS)
+        get_filename_component(base ${grid} NAME_WE)
+        add_custom_command(OUTPUT ${out}/${base}.ico
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${out}
+            COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/scripts/make-icon.py ${grid} ${out}/${base}.ico
+            DEPENDS ${grid} ${PROJECT_SOURCE_DIR}/scripts/make-icon.py
+            COMMENT "Making ${base}.ico" VERBATIM)
+        list(APPEND generated ${out}/${base}.ico)
+    endforeach()
+    add_library(${name} OBJECT ${ARG_RC})
+    target_include_directories(${name} PRIVATE ${out} ${PROJECT_SOURCE_DIR}/src)
+    set_source_files_properties(${ARG_RC} PROPERTIES OBJECT_DEPENDS "${generated}")
+endfunction()

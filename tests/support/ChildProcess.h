@@ -1,24 +1,25 @@
 #pragma once
-// Starts the test helper program (pel_test_helper.exe, beside the test executable) as a child
-// process, optionally capturing its standard output.
+// Starts a test helper program (pel_test_helper.exe unless named otherwise, beside the test
+// executable) as a child process, optionally capturing its standard output.
 
 #include <string>
 #include <windows.h>
 
 namespace tessel_test {
 
-inline std::wstring helperPath() {
+inline std::wstring helperPath(const wchar_t* program = L"pel_test_helper.exe") {
     wchar_t path[MAX_PATH];
     const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring folder(path, length);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1) + L"pel_test_helper.exe";
+    return folder.substr(0, folder.find_last_of(L"\\/") + 1) + program;
 }
 
 class ChildProcess {
 public:
     // arguments: the helper's command line after its name.
-    explicit ChildProcess(const std::wstring& arguments, bool captureOutput = false) {
-        std::wstring commandLine = L"\"" + helperPath() + L"\" " + arguments;
+    explicit ChildProcess(const std::wstring& arguments, bool captureOutput = false,
+                          const wchar_t* program = L"pel_test_helper.exe") {
+        std::wstring commandLine = L"\"" + helperPath(program) + L"\" " + arguments;
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
         HANDLE writeEnd = nullptr;

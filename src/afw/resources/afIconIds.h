@@ -1,0 +1,20 @@
+/* Icon resources of the framework, shared by the resource script and the code. Plain macros:
+   the resource compiler reads this file too. */
+#pragma once
+
+#define AF_ICON_DROP_DOWN 0x6D
+#define AF_ICON_CLOSE 0x69
+#define AF_ICON_SEARCH 0x7F
+#define AF_ICON_INFORMATION 0x86
+#define AF_ICON_ERROR 0x87
+#define AF_ICON_WARNING 0x88
+#define AF_ICON_QUESTION 0x89
+#define AF_ICON_BOOKMARK 0x8A
+#define AF_ICON_DOCUMENT 0x93
+#define AF_ICON_FOLDER 0x94
+#define AF_ICON_ADD 0x9C
+#define AF_ICON_REMOVE 0x9D
+#define AF_ICON_BACK 0x9E
+#define AF_ICON_PIN 0x9F
+#define AF_ICON_FORWARD 0xA0
+#define AF_ICON_CHECK 0xA1

@@ -1,0 +1,57 @@
+// The framework tests' child process, built without the framework's icon resources. The first
+// argument picks what it does; every mode ends through afPanic, so the exit code is 1:
+//   stock-resources    makes the stock table in a program without its icons; a handler that
+//                      prints "handler: TEXT" and returns
+//   missing-cursor     loads a system cursor that does not exist, with the same handler
+//   no-handler         panics with neither text nor method and no handler; the log lines are
+//                      printed, and the message box is refused before it opens, so it cannot wait
+
+#include "afw/afIcon.h"
+#include "afw/afModuleInstance.h"
+#include "afw/afPanic.h"
+#include "afw/afStockResources.h"
+#include "pel/log/LogManager.h"
+
+#include <cstdio>
+#include <cwchar>
+
+namespace {
+
+void printingHandler(const wchar_t* text) {
+    std::printf("handler: %ls\n", text);
+    std::fflush(stdout);
+}
+
+class PrintingListener : public pel::LogListener {
+public:
+    void onMessage(pel::LogMessage* message) override {
+        std::printf("log: %ls\n", message->getText());
+        std::fflush(stdout);
+    }
+};
+
+// Refuses every window the message box would create.
+LRESULT CALLBACK refuseWindows(int code, WPARAM wParam, LPARAM lParam) {
+    return code == HCBT_CREATEWND ? 1 : ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const wchar_t* mode = argc > 1 ? argv[1] : L"";
+    afSetModuleInstance(::GetModuleHandleW(nullptr));
+    if (std::wcscmp(mode, L"stock-resources") == 0) {
+        afSetPanicHandler(&printingHandler);
+        afCreateStockResources();
+    } else if (std::wcscmp(mode, L"missing-cursor") == 0) {
+        afSetPanicHandler(&printingHandler);
+        afCursor cursor(MAKEINTRESOURCEW(32000));
+    } else if (std::wcscmp(mode, L"no-handler") == 0) {
+        static PrintingListener listener;
+        pel::LogManager_Impl::getInstance()->addListener(&listener, false);
+        ::SetWindowsHookExW(WH_CBT, &refuseWindows, nullptr, ::GetCurrentThreadId());
+        afPanic(nullptr, nullptr);
+    }
+    std::printf("not ended\n");
+    return 0;
+}
