@@ -52,18 +52,22 @@ void BgScheduler::attachJob(BgJob* job) {
 }
 
 void BgScheduler::enqueueJob(BgJob* job, bool resort) {
-    Lock lock(m_lock);
-    if (!isOurs(job))
-        return;
-    if (job->state == BgJob::IDLE) {
-        job->state = BgJob::QUEUED;
-        job->flags.fetch_and(~BgJob::FLAG_CANCELLED, std::memory_order_acq_rel);
-        job->notices.push_back({BgJob::NOTICE_QUEUED, nullptr});
+    bool wake = false;
+    {
+        Lock lock(m_lock);
+        if (!isOurs(job))
+            return;
+        if (job->state == BgJob::IDLE) {
+            job->state = BgJob::QUEUED;
+            job->flags.fetch_and(~BgJob::FLAG_CANCELLED, std::memory_order_acq_rel);
+            job->notices.push_back({BgJob::NOTICE_QUEUED, nullptr});
+        }
+        // A running job is in no queue: it goes back by priority when its worker lets it go.
+        if (resort && !job->worker && !m_queue.empty() && m_queue.front() != job && removeFromQueue(job))
+            insertJobByPriority(job, true);
+        wake = claimWakeup();
     }
-    // A running job is in no queue: it goes back by priority when its worker lets it go.
-    if (resort && !job->worker && !m_queue.empty() && m_queue.front() != job && removeFromQueue(job))
-        insertJobByPriority(job, true);
-    wakeOne();
+    releaseWakeup(wake);
 }
 
 bool BgScheduler::dequeueJob(BgJob* job) {
@@ -83,26 +87,30 @@ void BgScheduler::setJobPriority(BgJob* job, int32_t priority) {
 }
 
 bool BgScheduler::submitRecord(BgJob* job, void* record) {
-    Lock lock(m_lock);
-    if (!isOurs(job))
-        return false;
-    if (job->state == BgJob::QUEUED) {
-        job->state = BgJob::IDLE;
-        job->notices.push_back({BgJob::NOTICE_UNQUEUED, nullptr});
-        job->notices.push_back({BgJob::NOTICE_RECORD, record});
-        interruptJob(job);
-    } else {
-        job->notices.push_back({BgJob::NOTICE_RECORD, record});
+    bool wake = false;
+    {
+        Lock lock(m_lock);
+        if (!isOurs(job))
+            return false;
+        if (job->state == BgJob::QUEUED) {
+            job->state = BgJob::IDLE;
+            job->notices.push_back({BgJob::NOTICE_UNQUEUED, nullptr});
+            job->notices.push_back({BgJob::NOTICE_RECORD, record});
+            interruptJob(job);
+        } else {
+            job->notices.push_back({BgJob::NOTICE_RECORD, record});
+        }
+        if (!job->worker) {
+            removeFromQueue(job);
+            insertJobByPriority(job, true);
+        }
+        if (job->state == BgJob::IDLE) {
+            job->state = BgJob::QUEUED;
+            job->flags.fetch_and(~BgJob::FLAG_CANCELLED, std::memory_order_acq_rel);
+        }
+        wake = claimWakeup();
     }
-    if (!job->worker) {
-        removeFromQueue(job);
-        insertJobByPriority(job, true);
-    }
-    if (job->state == BgJob::IDLE) {
-        job->state = BgJob::QUEUED;
-        job->flags.fetch_and(~BgJob::FLAG_CANCELLED, std::memory_order_acq_rel);
-    }
-    wakeOne();
+    releaseWakeup(wake);
     return true;
 }
 
@@ -188,27 +196,38 @@ BgJob* BgScheduler::takeFromQueue() {
     return nullptr;
 }
 
-void BgScheduler::wakeOne() {
-    if (m_pendingWakeups < static_cast<int32_t>(m_workers.size())) {
-        ++m_pendingWakeups;
-        m_work.set();
-    }
+// A wake-up for an idle worker, while fewer are pending than there are workers. The release
+// itself may come after the lock is left (releaseWakeup), so that the woken worker finds the
+// lock free.
+bool BgScheduler::claimWakeup() {
+    if (m_pendingWakeups >= static_cast<int32_t>(m_workers.size()))
+        return false;
+    ++m_pendingWakeups;
+    return true;
 }
+
+void BgScheduler::releaseWakeup(bool claimed) {
+    if (claimed)
+        m_work.set();
+}
+
+void BgScheduler::wakeOne() { releaseWakeup(claimWakeup()); }
 
 // Waits, with the lock left, until the job's worker has ended its step and handled the job's
 // new state. A step that interrupts its own job is not waited for: its worker looks at the
 // job after the step anyway.
 void BgScheduler::interruptJob(BgJob* job) {
-    BgWorker* worker = job->worker;
-    if (!worker || pel::Thread::current() == worker)
+    if (!job->worker || pel::Thread::current() == job->worker)
         return;
+    Unlocked unlocked(m_lock);
+    pel::ScopedLock<pel::Mutex_Impl> command(m_commandLock);
+    // Another caller's command may have let the job go meanwhile. A worker that holds a job
+    // is stopped only through a command, so it stays alive while the command lock is held.
+    BgWorker* worker = nullptr;
     {
-        Unlocked unlocked(m_lock);
-        m_commandLock.wait(-1);
+        Lock relock(m_lock);
+        worker = job->worker;
     }
-    CommandHeld held(m_commandLock);
-    // Another caller's command may have let the job go meanwhile.
-    worker = job->worker;
     if (worker)
         handshake(*worker, BgWorker::COMMAND_LOOK);
 }

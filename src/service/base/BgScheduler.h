@@ -114,17 +114,6 @@ private:
     private:
         pel::Mutex_Impl& m_lock;
     };
-    // Gives the taken command lock back at the end of its scope.
-    class CommandHeld {
-    public:
-        explicit CommandHeld(pel::LegacyMutex& lock) : m_lock(lock) {}
-        ~CommandHeld();
-        CommandHeld(const CommandHeld&) = delete;
-        CommandHeld& operator=(const CommandHeld&) = delete;
-
-    private:
-        pel::LegacyMutex& m_lock;
-    };
 
     // Job side, with the lock held.
     bool isOurs(const BgJob* job) const;
@@ -134,6 +123,8 @@ private:
     void interruptJob(BgJob* job);
     void deleteOrBury(BgJob* job);
     bool postAbout(BgJob* job, uint32_t type, UINT_PTR data);
+    bool claimWakeup();
+    void releaseWakeup(bool claimed);
     void wakeOne();
 
     // Worker side (BgSchedulerSlices.cpp).
@@ -152,12 +143,14 @@ private:
     // Pool (BgSchedulerPool.cpp), with the lock held.
     void startWorker();
     void stopWorker();
-    void handshake(BgWorker& worker, int command);
+    void handshake(BgWorker& worker, int command); // with the command lock, not the lock
     void onWorkerEnded(BgWorker* worker, UINT_PTR id);
     void onJobMessage(uint32_t type, BgJob* job, UINT_PTR data);
 
     mutable pel::Mutex_Impl m_lock;
-    pel::LegacyMutex m_commandLock;
+    // One command handshake at a time; taken without the lock held. A critical section, not
+    // a semaphore: uncontended, it costs the UI thread no system call.
+    pel::Mutex_Impl m_commandLock;
     // Each idle worker lowers the count of pending wake-ups before it waits, so up to twice
     // the pool's size can be released at once: the maximum leaves room for any pool.
     pel::Semaphore m_work{0, 0x7FFFFFFF};

@@ -20,14 +20,6 @@ constexpr int kMaxDefaultWorkers = 4;
 
 } // namespace
 
-BgScheduler::CommandHeld::~CommandHeld() {
-    try {
-        m_lock.release();
-    } catch (...) {
-        logCaughtException(L"BgScheduler: the command lock");
-    }
-}
-
 int BgScheduler::getDefaultWorkerCount(int configured) {
     return getDefaultWorkerCount(configured, pel::getProcessAffinityMask());
 }
@@ -86,10 +78,8 @@ void BgScheduler::stopWorker() {
     worker->requestStop();
     {
         Unlocked unlocked(m_lock);
-        m_commandLock.wait(-1);
         {
-            CommandHeld held(m_commandLock);
-            Lock relock(m_lock);
+            pel::ScopedLock<pel::Mutex_Impl> command(m_commandLock);
             handshake(*worker, BgWorker::COMMAND_STOP);
         }
         worker->join();
@@ -98,10 +88,9 @@ void BgScheduler::stopWorker() {
     delete worker;
 }
 
-// With the lock and the command lock held: the worker answers after its current step. The
-// thread's end answers too, for a worker that ended on its own.
+// The worker answers after its current step; the thread's end answers too, for a worker that
+// ended on its own.
 void BgScheduler::handshake(BgWorker& worker, int command) {
-    Unlocked unlocked(m_lock);
     worker.wake(command);
     const HANDLE handles[2] = {m_ack.handle(), worker.handle()};
     int index = -1;
