@@ -61,14 +61,7 @@ class PeerWindow {
 public:
     explicit PeerWindow(void (*onMessage)(WPARAM, LPARAM)) {
         s_onMessage = onMessage;
-        WNDCLASSEXW windowClass = {};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = &procedure;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"TESSEL_BG_BENCH_PEER";
-        ::RegisterClassExW(&windowClass);
-        m_window = ::CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                     windowClass.hInstance, nullptr);
+        m_window = bench::messageOnlyWindow(&procedure, L"TESSEL_BG_BENCH_PEER");
     }
     ~PeerWindow() { ::DestroyWindow(m_window); }
     HWND handle() const { return m_window; }

@@ -62,9 +62,12 @@ public:
     // Below-normal priority for every worker, now and later.
     void setWorkersPriority();
 
+    // Called by the client's factory: the job joins the queue idle. A null job is a
+    // null-pointer violation; a job attached elsewhere is refused (soft assertion).
+    void attachJob(BgJob* job);
+
     // Every operation below that takes a job ignores one that is null, attached elsewhere or
     // dead.
-    void attachJob(BgJob* job);
     void enqueueJob(BgJob* job, bool resort = false);
     // True when the job was queued (it is idle now, and was stopped after its current step).
     bool dequeueJob(BgJob* job);

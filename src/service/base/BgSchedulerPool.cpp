@@ -98,8 +98,8 @@ void BgScheduler::handshake(BgWorker& worker, int command) {
 }
 
 void BgScheduler::onWorkerEnded(BgWorker* worker, UINT_PTR id) {
-    pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"BgScheduler: The worker thread %p finished without a reason\n",
-                    static_cast<void*>(worker));
+    pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE,
+                    L"BgScheduler: The worker thread %p finished without a reason\n", static_cast<void*>(worker));
     int group = 0;
     {
         Lock lock(m_lock);

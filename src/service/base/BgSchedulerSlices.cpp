@@ -18,7 +18,9 @@ using Lock = pel::ScopedLock<pel::Mutex_Impl>;
 // changes nothing.
 bool isBefore(uint32_t a, uint32_t b) { return static_cast<int32_t>(a - b) < 0; }
 
-uint32_t sliceLength(const BgJob* job) { return job->priority != 0 ? BgScheduler::SLICE_MS : BgScheduler::SLICE_ZERO_MS; }
+uint32_t sliceLength(const BgJob* job) {
+    return job->priority != 0 ? BgScheduler::SLICE_MS : BgScheduler::SLICE_ZERO_MS;
+}
 
 } // namespace
 

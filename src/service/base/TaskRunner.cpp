@@ -28,7 +28,12 @@ void TaskRunner::runTask(const std::shared_ptr<Task>& task) {
     task->m_finished = false;
     task->m_running = true;
     task->setStopRequested(false);
-    m_thread->start(*this);
+    try {
+        m_thread->start(*this);
+    } catch (...) {
+        task->m_running = false; // never started: nothing will be delivered
+        throw;
+    }
     if (onTaskStarted)
         onTaskStarted(*this);
 }
