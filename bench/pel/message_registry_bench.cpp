@@ -95,17 +95,6 @@ private:
     HWND m_window;
 };
 
-HWND peerWindow() {
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &countingProcedure;
-    windowClass.hInstance = ::GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"TESSEL_BENCH_PEER";
-    ::RegisterClassExW(&windowClass);
-    return ::CreateWindowExW(0, L"TESSEL_BENCH_PEER", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             windowClass.hInstance, nullptr);
-}
-
 // Messages per second of one run: kWorkers threads run makeBody(), the main thread dispatches
 // until done().
 template <class MakeBody, class Done>
@@ -151,7 +140,7 @@ int main() {
         return 1;
 
     // The two alternate, so that a busy moment of the machine does not favour either.
-    const HWND window = peerWindow();
+    const HWND window = bench::messageOnlyWindow(&countingProcedure, L"TESSEL_BENCH_PEER");
     double bestRate = 0;
     double peerRate = 0;
     const size_t total = kWorkers * kPostsPerWorker;

@@ -81,4 +81,17 @@ inline void figureBeside(const char* name, double value, const char* unit, const
     }
 }
 
+// A message-only window of a class of its own: what the peers that measure the system's
+// message queue post to.
+inline HWND messageOnlyWindow(WNDPROC procedure, const wchar_t* className) {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = className;
+    ::RegisterClassExW(&windowClass);
+    return ::CreateWindowExW(0, className, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, windowClass.hInstance,
+                             nullptr);
+}
+
 } // namespace bench

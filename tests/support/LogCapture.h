@@ -28,6 +28,14 @@ public:
         return m_lines;
     }
 
+    // A line holding part was logged (at that level, unless level is negative).
+    bool contains(const std::wstring& part, int level = -1) const {
+        for (const LoggedLine& line : lines())
+            if ((level < 0 || line.level == level) && line.text.find(part) != std::wstring::npos)
+                return true;
+        return false;
+    }
+
     void onMessage(pel::LogMessage* message) override {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_lines.push_back({message->getLevel(), message->getSource(), std::wstring(message->getText()) + L"\n"});

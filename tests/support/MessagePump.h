@@ -1,6 +1,6 @@
 #pragma once
 // The main loop's part in tests: dispatches window messages until done() holds, false after a
-// generous limit (a lost message rather than a slow one).
+// generous limit (a lost message rather than a slow one); or only what is queued now.
 
 #include <windows.h>
 
@@ -17,6 +17,12 @@ inline bool pumpUntil(const std::function<bool()>& done, DWORD limit = 30000) {
             return false;
     }
     return true;
+}
+
+// Dispatches what is queued for this thread now, without waiting for more.
+inline void dispatchPending() {
+    for (MSG message; ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);)
+        ::DispatchMessageW(&message);
 }
 
 } // namespace tessel_test
