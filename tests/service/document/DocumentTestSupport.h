@@ -4,10 +4,6 @@
 // recording parser doubles and an undo registry, the devices an undo log lives on, and small
 // edit helpers.
 
-#include "pel/files/file_io/FileDeviceWin32.h"
-#include "pel/files/file_io/FileIO.h"
-#include "pel/files/file_io/RamDisk.h"
-#include "pel/files/file_io/TempDevice.h"
 #include "pel/text/FormatString.h"
 #include "pel/thread/MainThread.h"
 #include "service/document/Document.h"
@@ -17,7 +13,6 @@
 #include "service/document/undo/UndoManager.h"
 #include "service/parser/base/ParserClient.h"
 
-#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -97,25 +92,6 @@ public:
 
     RecordingParserClient parser;
     std::unique_ptr<tessel::UndoManager> undo;
-};
-
-// "mem", "tmp" (a fresh folder) and "vtmp" over them, as long as it lives.
-class UndoDevices {
-public:
-    UndoDevices() : tmp(folder.path.c_str(), false), vtmp(new pel::TempDevice) {
-        pel::FileIO::attachDevice(L"tmp", &tmp, 0);
-        pel::FileIO::attachDevice(L"mem", &mem, 0);
-        pel::FileIO::attachDevice(L"vtmp", vtmp.get(), 0);
-    }
-    ~UndoDevices() {
-        vtmp.reset(); // its files delete their parts while "mem" and "tmp" are there
-        pel::FileIO::release();
-    }
-
-    TempFolder folder;
-    pel::FileDeviceWin32 tmp;
-    pel::RamDisk mem;
-    std::unique_ptr<pel::TempDevice> vtmp;
 };
 
 inline std::wstring textOf(const tessel::Document& document) { return document.getText(0, document.getLength()); }

@@ -200,21 +200,26 @@ void UndoContext::endRecord() {
         dropLog(L"writing a record");
 }
 
-bool UndoContext::writeChange(const TextChange& change, uint32_t longKind, uint32_t shortKind) {
+bool UndoContext::writeChange(const TextChange& change, bool inserted) {
+    if (m_mode != UNDO_RECORDING || change.length <= 0)
+        return false;
     endRecord();
     if (!m_journal)
         return false;
+    const UndoDocIO& io = m_manager->docIO();
     m_wroteRecord = true;
     bool written;
     unsigned char head[8];
     if (change.length == 1 && change.offset < SHORT_OFFSET_LIMIT) {
         putUndo32(head, static_cast<uint32_t>(change.offset) | uint32_t(change.text[0]) << 16);
-        written = m_journal->writeRecord(shortKind, head, 4);
+        written = m_journal->writeRecord(inserted ? io.insertShortKind() : io.removeShortKind(), head, 4);
     } else {
         const uint64_t textBytes = uint64_t(change.length) * sizeof(wchar_t);
         putUndo32(head, static_cast<uint32_t>(change.offset));
         putUndo32(head + 4, static_cast<uint32_t>(change.length));
-        written = textBytes < 0xFFFF0000u && m_journal->beginWrite(longKind, static_cast<uint32_t>(textBytes) + 8) &&
+        written = textBytes < 0xFFFF0000u &&
+                  m_journal->beginWrite(inserted ? io.insertKind() : io.removeKind(),
+                                        static_cast<uint32_t>(textBytes) + 8) &&
                   m_journal->writePayload(head, 8) &&
                   m_journal->writePayload(change.text, static_cast<uint32_t>(textBytes)) && m_journal->endWrite();
     }
@@ -224,10 +229,7 @@ bool UndoContext::writeChange(const TextChange& change, uint32_t longKind, uint3
 }
 
 void UndoContext::recordInsert(const TextChange& change) {
-    if (m_mode != UNDO_RECORDING || !m_journal || change.length <= 0)
-        return;
-    const UndoDocIO& io = m_manager->docIO();
-    if (!writeChange(change, io.insertKind(), io.insertShortKind()))
+    if (!writeChange(change, true))
         return;
     const wchar_t typed = change.length == 1 && !change.fromSpan ? change.text[0] : 0;
     if (typed == L'\t' || typed >= 32) {
@@ -243,12 +245,7 @@ void UndoContext::recordInsert(const TextChange& change) {
 }
 
 void UndoContext::recordRemove(const TextChange& change) {
-    if (m_mode != UNDO_RECORDING || !m_journal || change.length <= 0)
-        return;
-    const UndoDocIO& io = m_manager->docIO();
-    if (!writeChange(change, io.removeKind(), io.removeShortKind()))
-        return;
-    if (m_typingClass != TYPING_CHARACTERS && m_typingClass != TYPING_TAB && m_typingClass != TYPING_OTHER)
+    if (writeChange(change, false) && m_typingClass == TYPING_NONE)
         m_typingClass = TYPING_REMOVAL;
 }
 

@@ -122,7 +122,9 @@ private:
     bool writeMarker(bool begin);
     bool patchBeginMarker(uint32_t typingClass);
     void finishTransaction();
-    bool writeChange(const TextChange& change, uint32_t longKind, uint32_t shortKind);
+    // Writes the change as a document record; false when nothing was written.
+    bool writeChange(const TextChange& change, bool inserted);
+    void walk(bool redo);
     GroupStep groupStep(bool redo);
     void applyRecord();
     void dumpMarker(std::wstring& out, const wchar_t* prefix);

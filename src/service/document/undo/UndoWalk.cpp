@@ -9,49 +9,35 @@
 namespace tessel {
 
 void UndoContext::undo() {
-    if (!canUndo())
-        return;
-    struct Walk {
-        UndoContext& context;
-        ~Walk() { context.m_mode = UNDO_IDLE; }
-    } walk{*this};
-    m_mode = UNDO_UNDOING;
-    m_groupCount = 0;
-    m_typedChar = 0;
-    const uint32_t transaction = m_manager->transactionKind();
-    while (m_journal && m_journal->pos() > 0) {
-        if (!m_journal->stepBack()) {
-            dropLog(L"reading a record");
-            break;
-        }
-        if (m_journal->kind() != transaction)
-            applyRecord();
-        else if (groupStep(false) == GROUP_STOP)
-            break;
-    }
+    if (canUndo())
+        walk(false);
 }
 
 void UndoContext::redo() {
-    if (!canRedo())
-        return;
-    struct Walk {
+    if (canRedo())
+        walk(true);
+}
+
+void UndoContext::walk(bool redo) {
+    struct Idle {
         UndoContext& context;
-        ~Walk() { context.m_mode = UNDO_IDLE; }
-    } walk{*this};
-    m_mode = UNDO_REDOING;
+        ~Idle() { context.m_mode = UNDO_IDLE; }
+    } idle{*this};
+    m_mode = redo ? UNDO_REDOING : UNDO_UNDOING;
     m_groupCount = 0;
     m_typedChar = 0;
     const uint32_t transaction = m_manager->transactionKind();
-    while (m_journal && m_journal->pos() < m_journal->end()) {
-        if (!m_journal->readAt(m_journal->pos())) {
+    // Undo steps back from pos to the start; redo reads from pos on to the end.
+    while (m_journal && (redo ? m_journal->pos() < m_journal->end() : m_journal->pos() > 0)) {
+        if (!(redo ? m_journal->readAt(m_journal->pos()) : m_journal->stepBack())) {
             dropLog(L"reading a record");
             break;
         }
         if (m_journal->kind() != transaction)
             applyRecord();
-        else if (groupStep(true) == GROUP_STOP)
-            break; // on the marker of the group not taken
-        if (m_journal)
+        else if (groupStep(redo) == GROUP_STOP)
+            break; // a redo stays on the marker of the group not taken
+        if (redo && m_journal)
             m_journal->stepForward();
     }
 }

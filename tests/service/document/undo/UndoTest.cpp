@@ -6,6 +6,7 @@
 
 #include "support/LogCapture.h"
 #include "support/MemoryFileDevice.h"
+#include "support/TempDevices.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +47,7 @@ protected:
         document->endChange();
     }
 
-    tessel_test::UndoDevices devices;
+    tessel_test::TempDevices devices;
     tessel_test::TestOwner owner{true};
     std::unique_ptr<Document> document{new Document(&owner)};
 };
