@@ -12,6 +12,7 @@
 #include "service/document/LineTable.h"
 #include "service/document/PositionManager.h"
 #include "service/parser/base/LineRecord.h"
+#include "service/parser/base/TextRangeSource.h"
 
 #include "pel/thread/MainThread.h"
 #include "pel/thread/Mutex.h"
@@ -42,7 +43,8 @@ class ParserJob;
 class UndoContext;
 struct LineScopeIterator;
 
-class Document {
+// Also the text that replace formats read match groups from.
+class Document : public ITextRangeSource {
 public:
     // The line-feed scratch list keeps this much room between brackets.
     static constexpr size_t LINE_FEEDS_KEPT = 256;
@@ -54,7 +56,7 @@ public:
     // Main thread only (it takes its own lock to set no grammar). Without an owner the document
     // has no undo log and no parser, and uses the null scope registry and styler.
     explicit Document(DocumentOwner* owner = nullptr);
-    ~Document();
+    ~Document() override;
     Document(const Document&) = delete;
     Document& operator=(const Document&) = delete;
 
@@ -86,6 +88,8 @@ public:
     const GapBuffer& getBuffer() const { return m_buffer; }
     // The text of [offset, offset + length), cut to the document.
     std::wstring getText(int32_t offset, int32_t length) const;
+    // Appends the text of [begin, end), cut to the document.
+    void appendTextRange(int begin, int end, std::wstring* io_out) const override;
     // Nothing happens for an offset outside 0..length, a length below 1 or no text. A text that
     // cannot be made room for throws pel::OutOfMemoryException before anyone hears of it.
     void insert(int32_t offset, int32_t length, const wchar_t* text, bool fromSpan = false);

@@ -6,6 +6,7 @@
 #include "service/parser/base/ParserClient.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace tessel {
 
@@ -45,12 +46,19 @@ void narrowForRemove(ChangeRange& range, int32_t line, int32_t lineBreaks) {
 } // namespace
 
 std::wstring Document::getText(int32_t offset, int32_t length) const {
-    const int32_t from = std::max(0, std::min(offset, getLength()));
-    const int32_t count = static_cast<int32_t>(std::max<int64_t>(0, std::min<int64_t>(int64_t(offset) + length, getLength()) - from));
-    std::wstring text(static_cast<size_t>(count), L'\0');
-    if (count > 0)
-        gap_buffer_copy(&text[0], m_buffer, from, count, false);
+    std::wstring text;
+    appendTextRange(offset, static_cast<int>(std::min<int64_t>(int64_t(offset) + length, INT32_MAX)), &text);
     return text;
+}
+
+void Document::appendTextRange(int begin, int end, std::wstring* io_out) const {
+    const int32_t from = std::max(0, std::min(begin, getLength()));
+    const int32_t count = std::min(end, getLength()) - from;
+    if (count <= 0)
+        return;
+    const size_t at = io_out->size();
+    io_out->resize(at + static_cast<size_t>(count));
+    gap_buffer_copy(&(*io_out)[at], m_buffer, from, count, false);
 }
 
 void Document::insert(int32_t offset, int32_t length, const wchar_t* text, bool fromSpan) {

@@ -98,10 +98,11 @@ TEST_F(DocumentTest, EditsOutsideTheTextAndEmptyEditsDoNothingAtAll) {
 }
 
 TEST_F(DocumentTest, RemovedTextReachesTheListenersWholeWhereverTheGapWas) {
-    document.insert(0, L"0123456789abcd");
-    document.remove(10, 4); // the gap now holds 4 units behind "0123456789"
-    document.insert(10, L"");
-    listener.take();
+    // A loaded text with 4 spare units: 10 units before a gap of 4.
+    auto* block = static_cast<wchar_t*>(std::malloc(14 * sizeof(wchar_t)));
+    std::memcpy(block, L"0123456789", 10 * sizeof(wchar_t));
+    document.setBuffer(GapBuffer(block, 10, 14), nullptr, 0);
+    ASSERT_EQ(4, document.getBuffer().gapEnd() - document.getBuffer().gapStart());
     document.remove(0, 10);
     EXPECT_EQ((Events{L"remove 0+10 '0123456789' line 0 breaks 0", L"removed 0+10 '0123456789' line 0 breaks 0"}),
               listener.take());
@@ -400,6 +401,13 @@ TEST_F(DocumentTest, TextReadFromTheDocumentItselfCanBeInsertedAgain) {
     document.insert(3, 3, own);
     document.insert(0, 6, document.getBuffer().firstHalf());
     EXPECT_EQ(L"abcabcabcabc", textOf(document));
+
+    document.insert(2, L"-"); // ranges across the gap, cut to the text
+    std::wstring out = L">";
+    static_cast<const ITextRangeSource&>(document).appendTextRange(-4, 5, &out);
+    document.appendTextRange(11, 99, &out);
+    document.appendTextRange(5, 2, &out);
+    EXPECT_EQ(L">ab-cabc", out);
 }
 
 TEST_F(DocumentTest, TheLockNestsOnTheMainThreadOnly) {

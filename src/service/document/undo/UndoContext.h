@@ -8,6 +8,9 @@
 //
 // Without a working log (none could be made, or a write failed and it was dropped) nothing is
 // recorded and every edit counts as unsaved until the next save.
+//
+// The temporary device keeps a log's first 32 KB in memory and the rest in the temporary folder:
+// document text can reach the disk there. The file goes with the document; a crash leaves it.
 
 #include "service/base/Stream.h"
 #include "service/document/undo/UndoJournal.h"
