@@ -6,6 +6,7 @@
 #include "pel/files/file_io/FileIO.h"
 #include "support/Bench.h"
 #include "support/FileBench.h"
+#include "support/TempDevices.h"
 
 #include <string>
 #include <vector>
@@ -34,7 +35,7 @@ void measure(const char* name, const wchar_t* path, std::vector<char>& chunk, in
 int main(int argc, char** argv) {
     const bench::Options options(argc, argv);
     const int mib = static_cast<int>(options.number("--mib", 64));
-    bench::TempDevices devices(bench::folderOption(options));
+    tessel_test::TempDevices devices(bench::folderOption(options));
 
     std::vector<char> chunk(CHUNK);
     for (uint32_t i = 0; i < CHUNK; ++i)

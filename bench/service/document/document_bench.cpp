@@ -15,6 +15,7 @@
 #include "service/document/undo/UndoManager.h"
 #include "support/Bench.h"
 #include "support/FileBench.h"
+#include "support/TempDevices.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -131,7 +132,7 @@ int main(int argc, char** argv) {
     const bench::Options options(argc, argv);
     const int32_t units = static_cast<int32_t>(options.number("--units", 100000000));
     pel::store_main_thread_id();
-    bench::TempDevices devices(bench::folderOption(options));
+    tessel_test::TempDevices devices(bench::folderOption(options));
     {
         Owner owner;
         Document document(&owner);

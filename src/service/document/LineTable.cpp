@@ -52,7 +52,7 @@ struct LineTable::Arrays {
     int32_t* freeStack = nullptr;
     int32_t freeCapacity = 0;
 
-    // Room for lines lines, every header in use.
+    // Room for that many lines, every header cleared.
     explicit Arrays(int64_t lines) {
         try {
             const int32_t capacity = roundUp(lines);
