@@ -3,12 +3,10 @@
 // goes to the disk part on a native device over the given folder).
 //   memory_devices_bench --folder DIR [--mib 64]
 
-#include "pel/files/file_io/FileDeviceWin32.h"
 #include "pel/files/file_io/FileIO.h"
-#include "pel/files/file_io/RamDisk.h"
-#include "pel/files/file_io/TempDevice.h"
 #include "support/Bench.h"
 #include "support/FileBench.h"
+#include "support/TempDevices.h"
 
 #include <string>
 #include <vector>
@@ -36,23 +34,13 @@ void measure(const char* name, const wchar_t* path, std::vector<char>& chunk, in
 
 int main(int argc, char** argv) {
     const bench::Options options(argc, argv);
-    const std::string given = options.get("--folder", ".");
-    wchar_t folder[MAX_PATH];
-    ::GetFullPathNameW(std::wstring(given.begin(), given.end()).c_str(), MAX_PATH, folder, nullptr);
     const int mib = static_cast<int>(options.number("--mib", 64));
-
-    pel::FileDeviceWin32 tmp(folder, false);
-    pel::RamDisk mem;
-    pel::TempDevice vtmp;
-    pel::FileIO::attachDevice(L"tmp", &tmp, 0);
-    pel::FileIO::attachDevice(L"mem", &mem, 0);
-    pel::FileIO::attachDevice(L"vtmp", &vtmp, 0);
+    tessel_test::TempDevices devices(bench::folderOption(options));
 
     std::vector<char> chunk(CHUNK);
     for (uint32_t i = 0; i < CHUNK; ++i)
         chunk[i] = static_cast<char>(i * 7 + i / 4099);
     measure("ramdisk", L"mem:bench.bin", chunk, mib);
     measure("tempdevice", L"vtmp:bench.bin", chunk, mib);
-    pel::FileIO::release();
     return 0;
 }

@@ -1,0 +1,22 @@
+#pragma once
+// A search for one match of a pattern in a Document, between two iterator positions, forwards
+// or backwards; what Document::runFinder drives. The finders of search and replace implement it
+// and keep their match results themselves.
+
+#include "service/document/GappedStringIterator.h"
+
+namespace tessel {
+
+class Document;
+using DocumentIterator = GappedStringIterator<Document>;
+
+class Finder {
+public:
+    virtual ~Finder() = default;
+    // Forgets the last match and looks for one inside [rangeBegin, rangeEnd), from searchStart
+    // towards searchEnd (backwards from searchEnd towards searchStart); true when found.
+    virtual bool find(const DocumentIterator& rangeBegin, const DocumentIterator& rangeEnd,
+                      const DocumentIterator& searchStart, const DocumentIterator& searchEnd, bool backward) = 0;
+};
+
+} // namespace tessel

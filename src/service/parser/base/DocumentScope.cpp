@@ -1,0 +1,34 @@
+#include "service/parser/base/DocumentScope.h"
+
+#include <cstdint>
+
+namespace tessel {
+
+namespace {
+
+// Segment values are 32-bit words; the program is 32-bit, so a record's address fits.
+uint32_t addressWord(const DocumentScope* scope) {
+    static_assert(sizeof(uintptr_t) == sizeof(uint32_t), "scope path values hold record addresses");
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(scope));
+}
+
+} // namespace
+
+DocumentScope::DocumentScope(uint16_t rootRuleNumber, uint16_t index, uint16_t ruleNumber,
+                             const DocumentScope* parent, const wchar_t* name)
+    : m_rootRuleNumber(rootRuleNumber), m_index(index), m_ruleNumber(ruleNumber), m_parent(parent),
+      m_name(name ? name : L"") {
+    // The texts stay with their records, which outlive the path: no copies.
+    for (const DocumentScope* scope = this; scope; scope = scope->m_parent)
+        m_path.push(static_cast<uint32_t>(scope->m_name.size()), scope->m_name.c_str(), false, addressWord(scope));
+}
+
+const DocumentScope* NullScopeRegistry::intern(uint16_t ruleNumber, uint16_t, const wchar_t* name) {
+    if (!m_root)
+        m_root.reset(new DocumentScope(ruleNumber, 0, ruleNumber, nullptr, name));
+    return m_root.get();
+}
+
+const DocumentScope* NullScopeRegistry::get(uint32_t index) const { return index == 0 ? m_root.get() : nullptr; }
+
+} // namespace tessel
