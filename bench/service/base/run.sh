@@ -10,3 +10,12 @@ echo "$loads"
 echo "$dumps"
 run value_tree_bench --file "$data/doc.tsConfig" --reference-loads-mbps "$(mbps "$loads")" \
     --reference-dumps-mbps "$(mbps "$dumps")"
+
+# Config at start and exit: loadAll of 16 name spaces holding 20 000 settings of every type, and
+# saveAll after a change to every value, beside Python loading and saving the same settings as
+# JSON files (json.load flattened by identifier; json.dump, fsync, replace).
+python3 "$TESSEL_ROOT/bench/service/base/config_peer.py" generate "$data/config"
+mapfile -t config < <(python3 "$TESSEL_ROOT/bench/service/base/config_peer.py" time "$data/config")
+printf '%s\n' "${config[@]}"
+run config_bench --folder "$data/config" --python-load-ms "$(mbps "${config[0]}")" \
+    --python-save-ms "$(mbps "${config[1]}")"

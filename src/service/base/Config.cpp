@@ -82,7 +82,7 @@ ConfigValue* Config::defineValue(ConfigNameSpace* nameSpace, const wchar_t* iden
     const auto found = m_values.find(hash);
     if (found != m_values.end()) {
         ConfigValue& value = *found->second;
-        if (value.getSection()->getText() != prefix || value.getName() != dot + 1) {
+        if (!value.isNamed(identifier)) {
             pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"Config: value '%s' has the hash of '%s' and is refused\n",
                             identifier, value.getIdentifier().c_str());
             return nullptr;
@@ -134,7 +134,7 @@ ConfigValue* Config::findValue(const wchar_t* identifier) const {
     Lock lock(m_lock);
     ConfigValue* value = findValue(hashOf(identifier));
     // Another identifier of the same hash is not this one.
-    return value && value->getIdentifier() == identifier ? value : nullptr;
+    return value && value->isNamed(identifier) ? value : nullptr;
 }
 
 ConfigValue* Config::findValue(uint32_t hash) const {

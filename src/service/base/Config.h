@@ -105,9 +105,10 @@ private:
     // ConfigFiles.cpp
     bool loadNameSpace(ConfigNameSpace& nameSpace);
     void takeSections(ConfigNameSpace& nameSpace, ValueNode& root, std::vector<ConfigSection*>& o_loaded);
-    void takeEntry(ConfigNameSpace& nameSpace, const std::wstring& identifier, const ValueNode& node);
-    // Gives the value the node its file holds, logging what it cannot take; true when taken.
-    bool takeNode(ConfigValue& value, const ValueNode& node, const std::wstring& identifier,
+    void takeEntry(ConfigNameSpace& nameSpace, const std::wstring& identifier, ValueNode& node);
+    // Gives the value the node its file holds (whose containers it may move out), logging what
+    // it cannot take; true when taken.
+    bool takeNode(ConfigValue& value, ValueNode& node, const std::wstring& identifier,
                   const ConfigNameSpace& nameSpace);
     bool saveNameSpace(ConfigNameSpace& nameSpace);
     bool backUpRejected(ConfigNameSpace& nameSpace);

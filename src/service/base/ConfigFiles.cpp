@@ -92,7 +92,7 @@ bool Config::loadNameSpace(ConfigNameSpace& nameSpace) {
 }
 
 void Config::takeSections(ConfigNameSpace& nameSpace, ValueNode& root, std::vector<ConfigSection*>& o_loaded) {
-    for (const ValueNode::Entry& entry : root.dictionaryBegin()) {
+    for (ValueNode::Entry& entry : root.dictionaryBegin()) {
         const std::wstring& prefix = entry.first;
         if (entry.second.kind() != ValueNode::Dictionary) {
             pel::log_printf(pel::LOG_WARNING, LOG_SOURCE, L"Config: section '%s' in '%s' is no dictionary, skipped\n",
@@ -101,7 +101,7 @@ void Config::takeSections(ConfigNameSpace& nameSpace, ValueNode& root, std::vect
         }
         std::wstring identifier = prefix + L".";
         const size_t nameStart = identifier.size();
-        for (const ValueNode::Entry& item : entry.second.dictionaryBegin()) {
+        for (ValueNode::Entry& item : entry.second.dictionaryBegin()) {
             identifier.resize(nameStart);
             identifier += item.first;
             takeEntry(nameSpace, identifier, item.second);
@@ -114,7 +114,7 @@ void Config::takeSections(ConfigNameSpace& nameSpace, ValueNode& root, std::vect
     }
 }
 
-void Config::takeEntry(ConfigNameSpace& nameSpace, const std::wstring& identifier, const ValueNode& node) {
+void Config::takeEntry(ConfigNameSpace& nameSpace, const std::wstring& identifier, ValueNode& node) {
     ConfigValue* value = findValue(identifier.c_str());
     if (!value) {
         // Nobody declared it: the file types it, unless it holds nothing a setting can.
@@ -132,10 +132,11 @@ void Config::takeEntry(ConfigNameSpace& nameSpace, const std::wstring& identifie
         value->clearChanged();
 }
 
-bool Config::takeNode(ConfigValue& value, const ValueNode& node, const std::wstring& identifier,
+bool Config::takeNode(ConfigValue& value, ValueNode& node, const std::wstring& identifier,
                       const ConfigNameSpace& nameSpace) {
     const ConfigValue::Taking taking = value.takeNode(node, !value.m_typedByFile);
-    // A null entry says only that the value has none: no news worth a line.
+    // A null entry says only that the value has none: no news worth a line. (A node taken may
+    // have been moved out: only one not taken is looked at.)
     if (taking != ConfigValue::Taking::TAKEN && node.kind() != ValueNode::Null)
         logNotTaken(identifier, nameSpace);
     return taking == ConfigValue::Taking::TAKEN;

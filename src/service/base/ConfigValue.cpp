@@ -100,7 +100,12 @@ ConfigValue::ConfigValue(const ConfigValue& other)
       m_tree(other.m_tree ? new ValueNode(*other.m_tree) : nullptr), m_section(other.m_section),
       m_name(other.m_name), m_typedByFile(other.m_typedByFile) {}
 
-ConfigValue::ConfigValue(ConfigValue&& other) noexcept = default;
+ConfigValue::ConfigValue(ConfigValue&& other) noexcept
+    : m_flags(other.m_flags), m_scalar(other.m_scalar), m_text(std::move(other.m_text)), m_list(std::move(other.m_list)),
+      m_tree(std::move(other.m_tree)), m_section(other.m_section), m_name(std::move(other.m_name)),
+      m_typedByFile(other.m_typedByFile) {
+    other.m_flags = UNTYPED; // without its payload it is no list or tree any more
+}
 
 ConfigValue& ConfigValue::operator=(const ConfigValue& other) {
     if (this != &other) {
@@ -110,54 +115,59 @@ ConfigValue& ConfigValue::operator=(const ConfigValue& other) {
     return *this;
 }
 
-ConfigValue& ConfigValue::operator=(ConfigValue&& other) noexcept = default;
+ConfigValue& ConfigValue::operator=(ConfigValue&& other) noexcept {
+    if (this != &other) {
+        ConfigValue taken(std::move(other)); // other may be an element of this value's list
+        m_flags = taken.m_flags;
+        m_scalar = taken.m_scalar;
+        m_text = std::move(taken.m_text);
+        m_list = std::move(taken.m_list);
+        m_tree = std::move(taken.m_tree);
+        m_section = taken.m_section;
+        m_name = std::move(taken.m_name);
+        m_typedByFile = taken.m_typedByFile;
+    }
+    return *this;
+}
 
 ConfigValue::~ConfigValue() = default;
 
-ConfigValue ConfigValue::fromInt(int32_t value) {
+namespace {
+
+// A value made by one setter.
+template <class Setter, class T>
+ConfigValue madeBy(Setter setter, const T& value) {
     ConfigValue made;
-    made.setInt(value);
+    (made.*setter)(value);
     return made;
 }
 
-ConfigValue ConfigValue::fromUInt(uint32_t value) {
-    ConfigValue made;
-    made.setUInt(value);
-    return made;
-}
+} // namespace
 
-ConfigValue ConfigValue::fromBool(bool value) {
-    ConfigValue made;
-    made.setBool(value);
-    return made;
-}
+ConfigValue ConfigValue::fromInt(int32_t value) { return madeBy(&ConfigValue::setInt, value); }
 
-ConfigValue ConfigValue::fromString(const wchar_t* text) {
-    ConfigValue made;
-    made.setString(text);
-    return made;
-}
+ConfigValue ConfigValue::fromUInt(uint32_t value) { return madeBy(&ConfigValue::setUInt, value); }
 
-ConfigValue ConfigValue::fromFloat(float value) {
-    ConfigValue made;
-    made.setFloat(value);
-    return made;
-}
+ConfigValue ConfigValue::fromBool(bool value) { return madeBy(&ConfigValue::setBool, value); }
 
-ConfigValue ConfigValue::fromList(const List& list) {
-    ConfigValue made;
-    made.setList(list);
-    return made;
-}
+ConfigValue ConfigValue::fromString(const wchar_t* text) { return madeBy(&ConfigValue::setString, text); }
 
-ConfigValue ConfigValue::fromValueNode(const ValueNode& node) {
-    ConfigValue made;
-    made.setValueTree(node);
-    return made;
-}
+ConfigValue ConfigValue::fromFloat(float value) { return madeBy(&ConfigValue::setFloat, value); }
+
+ConfigValue ConfigValue::fromList(const List& list) { return madeBy(&ConfigValue::setList, list); }
+
+ConfigValue ConfigValue::fromValueNode(const ValueNode& node) { return madeBy(&ConfigValue::setValueTree, node); }
 
 std::wstring ConfigValue::getIdentifier() const {
     return m_section ? m_section->getText() + L"." + m_name : m_name;
+}
+
+bool ConfigValue::isNamed(const wchar_t* identifier) const {
+    if (!m_section)
+        return m_name == identifier;
+    const std::wstring& prefix = m_section->getText();
+    return std::wcsncmp(identifier, prefix.c_str(), prefix.size()) == 0 && identifier[prefix.size()] == L'.' &&
+           m_name == identifier + prefix.size() + 1;
 }
 
 // ---- reading
@@ -178,39 +188,27 @@ bool ConfigValue::getBool() const {
     }
 }
 
-int32_t ConfigValue::getInt() const {
-    int32_t value = 0;
+template <class T>
+T ConfigValue::readInteger(bool (*scan)(const wchar_t*, T*), T (*fromNumber)(double)) const {
+    T value = 0;
     switch (getType()) {
     case INT:
     case UINT:
-        return m_scalar.i;
+        return static_cast<T>(m_scalar.u);
     case BOOL:
         return m_scalar.b ? 1 : 0;
     case STRING:
-        return scanInt(m_text.c_str(), &value) ? value : 0;
+        return scan(m_text.c_str(), &value) ? value : 0;
     case FLOAT:
-        return toInt(std::round(m_scalar.f));
+        return fromNumber(std::round(m_scalar.f));
     default:
         return 0;
     }
 }
 
-uint32_t ConfigValue::getUInt() const {
-    uint32_t value = 0;
-    switch (getType()) {
-    case INT:
-    case UINT:
-        return m_scalar.u;
-    case BOOL:
-        return m_scalar.b ? 1 : 0;
-    case STRING:
-        return scanUInt(m_text.c_str(), &value) ? value : 0;
-    case FLOAT:
-        return toUInt(std::round(m_scalar.f));
-    default:
-        return 0;
-    }
-}
+int32_t ConfigValue::getInt() const { return readInteger<int32_t>(scanInt, toInt); }
+
+uint32_t ConfigValue::getUInt() const { return readInteger<uint32_t>(scanUInt, toUInt); }
 
 const wchar_t* ConfigValue::getString() const { return getType() == STRING && hasValue() ? m_text.c_str() : nullptr; }
 
@@ -232,15 +230,14 @@ void ConfigValue::becomeType(Type type) {
     m_flags = (m_flags & ~TYPE_MASK) | type;
 }
 
-void ConfigValue::setInt(int32_t value) {
+void ConfigValue::setInteger(Type untypedBecomes, uint32_t word, int64_t value) {
     markSet();
+    if (getType() == UNTYPED)
+        becomeType(untypedBecomes);
     switch (getType()) {
-    case UNTYPED:
-        becomeType(INT);
-        [[fallthrough]];
     case INT:
     case UINT:
-        m_scalar.i = value;
+        m_scalar.u = word;
         break;
     case BOOL:
         m_scalar.b = value != 0;
@@ -256,53 +253,11 @@ void ConfigValue::setInt(int32_t value) {
     }
 }
 
-void ConfigValue::setUInt(uint32_t value) {
-    markSet();
-    switch (getType()) {
-    case UNTYPED:
-        becomeType(UINT);
-        [[fallthrough]];
-    case INT:
-    case UINT:
-        m_scalar.u = value;
-        break;
-    case BOOL:
-        m_scalar.b = value != 0;
-        break;
-    case STRING:
-        m_text = std::to_wstring(value);
-        break;
-    case FLOAT:
-        m_scalar.f = static_cast<float>(value);
-        break;
-    default:
-        break;
-    }
-}
+void ConfigValue::setInt(int32_t value) { setInteger(INT, static_cast<uint32_t>(value), value); }
 
-void ConfigValue::setBool(bool value) {
-    markSet();
-    switch (getType()) {
-    case UNTYPED:
-        becomeType(BOOL);
-        [[fallthrough]];
-    case BOOL:
-        m_scalar.b = value;
-        break;
-    case INT:
-    case UINT:
-        m_scalar.u = value ? 1 : 0;
-        break;
-    case STRING:
-        m_text = value ? L"1" : L"0";
-        break;
-    case FLOAT:
-        m_scalar.f = value ? 1.0f : 0.0f;
-        break;
-    default:
-        break;
-    }
-}
+void ConfigValue::setUInt(uint32_t value) { setInteger(UINT, value, value); }
+
+void ConfigValue::setBool(bool value) { setInteger(BOOL, value ? 1 : 0, value ? 1 : 0); }
 
 void ConfigValue::setString(const wchar_t* text) {
     if (!text)
@@ -438,7 +393,7 @@ void ConfigValue::writeTo(ValueNode& o_node) const {
     }
 }
 
-ConfigValue::Taking ConfigValue::takeNode(const ValueNode& node, bool keepType) {
+ConfigValue::Taking ConfigValue::takeNode(ValueNode& node, bool keepType) {
     const ValueNode::Kind kind = node.kind();
     if (kind == ValueNode::Null || kind == ValueNode::Symbol || kind == ValueNode::RegExp)
         return Taking::NOT_TAKEN;
@@ -452,7 +407,8 @@ ConfigValue::Taking ConfigValue::takeNode(const ValueNode& node, bool keepType) 
                 return Taking::REFUSED;
             break; // elements are typed from the file, as any list's are
         case VALUE_TREE:
-            setValueTree(node);
+            markSet();
+            *m_tree = std::move(node);
             return Taking::TAKEN;
         case INT:
         case UINT:
@@ -512,7 +468,7 @@ bool ConfigValue::takeWholeNumber(double value) {
     return false;
 }
 
-void ConfigValue::retypeFrom(const ValueNode& node) {
+void ConfigValue::retypeFrom(ValueNode& node) {
     switch (node.kind()) {
     case ValueNode::Int:
         becomeType(INT);
@@ -537,7 +493,7 @@ void ConfigValue::retypeFrom(const ValueNode& node) {
     case ValueNode::List: {
         List elements;
         elements.reserve(node.listBegin().size());
-        for (const ValueNode& item : node.listBegin()) {
+        for (ValueNode& item : node.listBegin()) {
             elements.emplace_back();
             elements.back().takeNode(item, false);
         }
@@ -546,9 +502,9 @@ void ConfigValue::retypeFrom(const ValueNode& node) {
         break;
     }
     case ValueNode::Dictionary: {
-        ValueNode copy(node);
+        ValueNode taken(std::move(node));
         becomeType(VALUE_TREE);
-        *m_tree = std::move(copy);
+        *m_tree = std::move(taken);
         break;
     }
     default:

@@ -105,24 +105,32 @@ public:
     // The node a file holds for the value: Int, UInt, Bool, String, Double (the shortest decimal
     // that reads back as the same float), List or the tree; Null without a value.
     void writeTo(ValueNode& o_node) const;
-    // Takes a node read from a file; Null, Symbol and RegExp nodes are not taken. A value that
+    // Takes a node read from a file, whose containers it may move out (leaving Null in their
+    // place); Null, Symbol and RegExp nodes are not taken. A value that
     // keeps its type (a setting its declaration typed) takes a text, number, list or value tree
     // only through its setters (a value tree takes any node) and refuses what they cannot
     // convert, leaving the value as it was; an integer takes a whole Double within its range.
     // Otherwise the node gives the value its type: Int, UInt, Bool, String, Double (as a
     // float), List (elements the same way), Dictionary (a value tree).
-    Taking takeNode(const ValueNode& node, bool keepType);
+    Taking takeNode(ValueNode& io_node, bool keepType);
     void clearChanged() { m_flags &= ~CHANGED; }
 
 private:
     friend class Config;
 
     void markSet() { m_flags |= DECLARED | HAS_VALUE | CHANGED; }
+    // setInt, setUInt and setBool: the word for an integer, the value for the other types.
+    void setInteger(Type untypedBecomes, uint32_t word, int64_t value);
     // Releases the payload and gives the value the type with its default payload.
     void becomeType(Type type);
-    void retypeFrom(const ValueNode& node);
+    void retypeFrom(ValueNode& io_node);
     bool takeThroughSetters(const ValueNode& node);
     bool takeWholeNumber(double value);
+    // getInt and getUInt: scan reads a text, fromNumber a rounded number.
+    template <class T>
+    T readInteger(bool (*scan)(const wchar_t*, T*), T (*fromNumber)(double)) const;
+    // Whether the identifier is this value's: prefix, dot and name.
+    bool isNamed(const wchar_t* identifier) const;
 
     uint32_t m_flags = UNTYPED;
     union Scalar {

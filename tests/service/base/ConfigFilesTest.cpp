@@ -13,27 +13,26 @@ using tessel_test::describe;
 
 namespace {
 
-const char VERSION[] = "version : '1 0 1 12e4b4c8' ";
-
-std::string file(const std::string& sections) { return std::string("{ ") + VERSION + sections + " }"; }
+std::string file(const std::string& sections) { return "{ version : '1 0 1 12e4b4c8' " + sections + " }"; }
 
 } // namespace
 
 class ConfigLoading : public tessel_test::ConfigFiles {
 protected:
-    ConfigLoading() {
-        space = config.addNameSpace(at(L"a.tsConfig").c_str(), false);
-        config.declareValueWithDefault(space, L"app.text", ConfigValue::fromString(L"default"));
-        config.declareValueWithDefault(space, L"app.number", ConfigValue::fromFloat(1.5f));
-        config.declareValueWithDefault(space, L"app.flag", ConfigValue::fromBool(true));
-        config.declareValueWithDefault(space, L"app.count", ConfigValue::fromInt(3));
-        config.declareValueWithDefault(space, L"app.list", ConfigValue::fromList({ConfigValue::fromInt(1)}));
-        config.declareValueWithDefault(space, L"app.tree", ConfigValue::fromValueNode(tessel_test::parse(L"{a:1}")));
+    ConfigLoading() { declare(config); }
+    void declare(Config& target) {
+        space = target.addNameSpace(at(L"a.tsConfig").c_str(), false);
+        target.declareValueWithDefault(space, L"app.text", ConfigValue::fromString(L"default"));
+        target.declareValueWithDefault(space, L"app.number", ConfigValue::fromFloat(1.5f));
+        target.declareValueWithDefault(space, L"app.flag", ConfigValue::fromBool(true));
+        target.declareValueWithDefault(space, L"app.count", ConfigValue::fromInt(3));
+        target.declareValueWithDefault(space, L"app.list", ConfigValue::fromList({ConfigValue::fromInt(1)}));
+        target.declareValueWithDefault(space, L"app.tree", ConfigValue::fromValueNode(tessel_test::parse(L"{a:1}")));
     }
     std::wstring value(const wchar_t* identifier) const { return describe(config.findValue(identifier)); }
 
     Config config{nullptr};
-    ConfigNameSpace* space;
+    ConfigNameSpace* space = nullptr;
 };
 
 TEST_F(ConfigLoading, DeclaredTextNumberListAndTreeKeepTheirTypes) {
@@ -50,80 +49,58 @@ TEST_F(ConfigLoading, DeclaredTextNumberListAndTreeKeepTheirTypes) {
         {"text : null", L"app.text", L"STRING 'default'", false},
         {"text : /x/", L"app.text", L"STRING 'default'", true},
         {"number : 2", L"app.number", L"FLOAT d2", false},
-        {"number : '2.25'", L"app.number", L"FLOAT d2.25", false},
         {"number : 'wide'", L"app.number", L"FLOAT d1.5", true},
-        {"number : { a : 1 }", L"app.number", L"FLOAT d1.5", true},
         {"list : 5", L"app.list", L"LIST [i1]", true},
         {"list : [ 'a' [ 2.5 ] null ]", L"app.list", L"LIST ['a' [d2.5] null]", false},
         {"tree : 5", L"app.tree", L"TREE i5", false},
-        {"tree : { b : [ 1 ] }", L"app.tree", L"TREE {b:[i1]}", false},
         // Integers and booleans are typed by the file; a declared integer takes back a whole
         // number that the parser read as a Double.
         {"flag : 1", L"app.flag", L"INT i1", false},
-        {"count : 'many'", L"app.count", L"STRING 'many'", false},
         {"count : 4294967295", L"app.count", L"FLOAT d4294967296", false},
         {"count : -2147483648", L"app.count", L"INT i-2147483648", false},
-        {"count : 2.5", L"app.count", L"FLOAT d2.5", false},
         {"fresh : 2.5", L"app.fresh", L"FLOAT d2.5", false},
         {"fresh : null", L"app.fresh", L"none", false},
     };
     for (const auto& row : rows) {
         Config fresh(nullptr);
-        ConfigNameSpace* a = fresh.addNameSpace(at(L"a.tsConfig").c_str(), false);
-        for (const ConfigValue* declared : space->getValues()) {
-            ConfigValue value(declared->getType());
-            value.assign(*declared);
-            fresh.declareValueWithDefault(a, declared->getIdentifier().c_str(), value);
-        }
+        declare(fresh);
         folder.write(L"a.tsConfig", file(std::string("app : { ") + row.entry + " }"));
         tessel_test::LogCapture capture;
         EXPECT_TRUE(fresh.loadAll()) << row.entry;
         EXPECT_EQ(row.expected, describe(fresh.findValue(row.identifier))) << row.entry;
-        const std::vector<std::wstring> lines = configLines(capture);
-        EXPECT_EQ(row.logged ? 1u : 0u, lines.size()) << row.entry;
-        if (row.logged && !lines.empty())
-            EXPECT_EQ(L"2 Config: entry '" + std::wstring(row.identifier) +
-                          L"' in 'cfg:a.tsConfig' cannot be taken, the value stays as it was\n",
-                      lines[0]);
+        const std::vector<std::wstring> expected{L"2 Config: entry '" + std::wstring(row.identifier) +
+                                                 L"' in 'cfg:a.tsConfig' cannot be taken, the value stays as it was\n"};
+        EXPECT_EQ(row.logged ? expected : std::vector<std::wstring>(), configLines(capture)) << row.entry;
         const std::string entry = row.entry;
-        const bool kept = row.logged || entry.compare(entry.size() - 5, 5, " null") == 0;
-        if (const ConfigValue* taken = fresh.findValue(row.identifier))
-            EXPECT_EQ(kept, taken->isChanged()) << row.entry; // a default kept is still to be written
+        if (const ConfigValue* taken = fresh.findValue(row.identifier)) { // a default kept is still to be written
+            EXPECT_EQ(row.logged || entry.find(" null") == entry.size() - 5, taken->isChanged()) << row.entry;
+        }
     }
-    EXPECT_TRUE(config.findValue(L"app.flag")->getBool());
 }
 
-TEST_F(ConfigLoading, RejectedFilesKeepEveryDefault) {
-    const struct {
-        std::string text;
-        const wchar_t* line;
-    } rows[] = {
-        {"{ version : '1 2' app : { count : 9 } }", L"3 ConfigFile: Version identifier mish mash in file 'cfg:a.tsConfig'\n"},
-        {"{ version : 7 app : { count : 9 } }", L"3 ConfigFile: Version identifier mish mash in file 'cfg:a.tsConfig'\n"},
-        {"{ app : { count : 9 } }",
-         L"3 File 'cfg:a.tsConfig' is in deprecated format, 'version' identifier not found.\n"},
-        {"[ 1 2 ]", L"3 File 'cfg:a.tsConfig' is in deprecated format, 'version' identifier not found.\n"},
+TEST_F(ConfigLoading, RejectedFilesKeepEveryDefaultAndDamagedEntriesAreSkipped) {
+    const std::string mishMash = "3 ConfigFile: Version identifier mish mash in file 'cfg:a.tsConfig'\n";
+    const std::string deprecated = "3 File 'cfg:a.tsConfig' is in deprecated format, 'version' identifier not found.\n";
+    const std::pair<std::string, std::string> rows[] = {
+        {"{ version : '1 2' app : { count : 9 } }", mishMash},
+        {"{ version : 7 app : { count : 9 } }", mishMash},
+        {"{ app : { count : 9 } }", deprecated},
+        {"[ 1 2 ]", deprecated},
         {"{ version : '1 0 1 0'\n  app : { count : 9, text : 'x' } }",
-         L"3 Config: syntax error in 'cfg:a.tsConfig': Unexpected <UNKNOWN_TOKEN>, expecting symbol (not quoted "
-         L"string) or number. at 2:20\n"},
+         "3 Config: syntax error in 'cfg:a.tsConfig': Unexpected <UNKNOWN_TOKEN>, expecting symbol (not quoted "
+         "string) or number. at 2:20\n"},
     };
-    for (const auto& row : rows) {
-        folder.write(L"a.tsConfig", row.text);
+    for (const auto& [text, line] : rows) {
+        folder.write(L"a.tsConfig", text);
         tessel_test::LogCapture capture;
-        EXPECT_FALSE(config.loadAll()) << row.text;
-        EXPECT_EQ(std::vector<std::wstring>{row.line}, configLines(capture));
+        EXPECT_FALSE(config.loadAll()) << text;
+        EXPECT_EQ(std::vector<std::wstring>{std::wstring(line.begin(), line.end())}, configLines(capture));
         for (const ConfigValue* value : space->getValues())
-            EXPECT_TRUE(value->isChanged()) << row.text;
+            EXPECT_TRUE(value->isChanged()) << text;
         EXPECT_EQ(L"INT i3", value(L"app.count"));
     }
-    folder.write(L"a.tsConfig", "{ version : '9 9 9 ff' app : { count : 9 } }");
-    EXPECT_TRUE(config.loadAll());
-    EXPECT_EQ(L"INT i9", value(L"app.count"));
-}
-
-TEST_F(ConfigLoading, DamagedEntriesAreSkipped) {
-    const std::string longKey(300, 'k');
-    folder.write(L"a.tsConfig", file("app : { " + longKey + " : 1 count : 7 } other : 5 empty : { }"));
+    folder.write(L"a.tsConfig", "{ version : '9 9 9 ff' app : { " + std::string(300, 'k') +
+                                    " : 1 count : 7 } other : 5 empty : { } }");
     tessel_test::LogCapture capture;
     EXPECT_TRUE(config.loadAll());
     EXPECT_EQ(L"INT i7", value(L"app.count"));
@@ -146,8 +123,7 @@ TEST_F(ConfigLoading, AValueTypedByTheFileTakesTheTypeDeclaredLater) {
     EXPECT_EQ(L"FLOAT d2", describe(number));
     EXPECT_EQ(L"STRING '12'", describe(text));
     EXPECT_EQ(L"LIST []", describe(list));
-    EXPECT_FALSE(number->isChanged());
-    EXPECT_FALSE(text->isChanged());
+    EXPECT_FALSE(number->isChanged() || text->isChanged());
     EXPECT_TRUE(list->isChanged());
     EXPECT_EQ(std::vector<std::wstring>{L"2 Config: entry 'late.list' in 'cfg:a.tsConfig' cannot be taken, the value "
                                         L"stays as it was\n"},
@@ -157,28 +133,27 @@ TEST_F(ConfigLoading, AValueTypedByTheFileTakesTheTypeDeclaredLater) {
 class ConfigSaving : public tessel_test::ConfigFiles {
 protected:
     // Two writable name spaces and a read-only one, each with every type.
-    void declare(Config& config) {
+    static void declare(Config& config) {
         for (const wchar_t* name : {L"a", L"b", L"r"}) {
             ConfigNameSpace* space = config.addNameSpace(at(std::wstring(name) + L".tsConfig").c_str(), *name == L'r');
-            const std::wstring prefix = std::wstring(name) + L".";
-            config.declareValueWithDefault(space, (prefix + L"colour").c_str(), ConfigValue::fromUInt(0xFFFFFFFF));
-            config.declareValueWithDefault(space, (prefix + L"near").c_str(), ConfigValue::fromUInt(4294967290u));
-            config.declareValueWithDefault(space, (prefix + L"least").c_str(), ConfigValue::fromInt(INT_MIN));
-            config.declareValueWithDefault(space, (prefix + L"scale").c_str(), ConfigValue::fromFloat(2.0f));
-            config.declareValueWithDefault(space, (prefix + L"tenth").c_str(), ConfigValue::fromFloat(0.1f));
-            config.declareValueWithDefault(space, (prefix + L"on").c_str(), ConfigValue::fromBool(false));
-            config.declareValueWithDefault(space, (prefix + L"name").c_str(), ConfigValue::fromString(L"it's"));
-            config.declareValueWithDefault(
-                space, (prefix + L"list").c_str(),
-                ConfigValue::fromList({ConfigValue::fromString(L"x"), ConfigValue::fromList({ConfigValue::fromInt(1)})}));
-            config.declareValueWithDefault(space, (prefix + L"tree").c_str(),
-                                           ConfigValue::fromValueNode(tessel_test::parse(L"{w:{left:1}}")));
-            config.declareValue(space, (prefix + L"unset").c_str(), ConfigValue::STRING);
+            const auto add = [&](const wchar_t* key, const ConfigValue& value) {
+                config.declareValueWithDefault(space, (std::wstring(name) + L"." + key).c_str(), value);
+            };
+            add(L"colour", ConfigValue::fromUInt(0xFFFFFFFF));
+            add(L"near", ConfigValue::fromUInt(4294967290u));
+            add(L"least", ConfigValue::fromInt(INT_MIN));
+            add(L"scale", ConfigValue::fromFloat(2.0f));
+            add(L"tenth", ConfigValue::fromFloat(0.1f));
+            add(L"on", ConfigValue::fromBool(false));
+            add(L"name", ConfigValue::fromString(L"it's"));
+            add(L"list", ConfigValue::fromList({ConfigValue::fromString(L"x"), ConfigValue::fromList({ConfigValue::fromInt(1)})}));
+            add(L"tree", ConfigValue::fromValueNode(tessel_test::parse(L"{w:{left:1}}")));
+            config.declareValue(space, (std::wstring(name) + L".unset").c_str(), ConfigValue::STRING);
         }
     }
-    static std::vector<std::wstring> values(const Config& config, const wchar_t* path) {
+    static std::vector<std::wstring> values(const Config& config, const std::wstring& path) {
         std::vector<std::wstring> described;
-        for (const ConfigValue* value : config.findNameSpace(path)->getValues())
+        for (const ConfigValue* value : config.findNameSpace(path.c_str())->getValues())
             described.push_back(value->getIdentifier() + L" " + describe(value));
         return described;
     }
@@ -189,58 +164,22 @@ TEST_F(ConfigSaving, FirstSaveWritesDefaultsAndValuesSurviveTheRoundTrip) {
     declare(config);
     EXPECT_FALSE(config.loadAll()); // no files yet
     EXPECT_TRUE(config.saveAll());
-    const std::string bytes = folder.read(L"a.tsConfig");
-    EXPECT_EQ(std::string("\xFF\xFE\x0A\x00", 4), bytes.substr(0, 4));
-    EXPECT_NE(std::wstring::npos, text(L"a.tsConfig").find(L"\n\tversion : '1 0 1 12e4b4c8'\n"));
-    EXPECT_NE(std::wstring::npos, text(L"a.tsConfig").find(L"\t\ttenth : 0.1\n"));
-    EXPECT_NE(std::wstring::npos, text(L"a.tsConfig").find(L"\t\tscale : 2\n"));
+    EXPECT_EQ(std::string("\xFF\xFE\x0A\x00", 4), folder.read(L"a.tsConfig").substr(0, 4));
+    for (const wchar_t* line : {L"\n\tversion : '1 0 1 12e4b4c8'\n", L"\t\ttenth : 0.1\n", L"\t\tscale : 2\n"})
+        EXPECT_NE(std::wstring::npos, text(L"a.tsConfig").find(line)) << line;
     EXPECT_EQ(std::wstring::npos, text(L"a.tsConfig").find(L"unset"));
-    EXPECT_FALSE(folder.read(L"b.tsConfig").empty());
     EXPECT_TRUE(folder.read(L"r.tsConfig").empty()); // read-only: never written
     EXPECT_NE(0u, config.findNameSpace(at(L"a.tsConfig").c_str())->getFileTime());
-    EXPECT_FALSE(config.findNameSpace(at(L"a.tsConfig").c_str())->hasChanges());
 
     Config reloaded(nullptr);
     declare(reloaded);
     EXPECT_FALSE(reloaded.loadAll()); // r is still missing
-    for (const wchar_t* path : {L"cfg:a.tsConfig", L"cfg:b.tsConfig"}) {
+    for (const std::wstring& path : {at(L"a.tsConfig"), at(L"b.tsConfig")}) {
         EXPECT_EQ(values(config, path), values(reloaded, path));
-        EXPECT_FALSE(reloaded.findNameSpace(path)->hasChanges());
+        EXPECT_FALSE(reloaded.findNameSpace(path.c_str())->hasChanges());
     }
     EXPECT_EQ(L"UINT u4294967295", describe(reloaded.findValue(L"a.colour")));
     EXPECT_EQ(L"FLOAT d2", describe(reloaded.findValue(L"a.scale")));
-}
-
-TEST_F(ConfigSaving, OnlyChangedWritableNameSpacesAreSavedAndAFailedSaveIsTriedAgain) {
-    {
-        Config config(nullptr);
-        declare(config);
-        config.saveAll();
-    }
-    Config config(nullptr);
-    declare(config);
-    config.loadAll();
-    const std::string a = folder.read(L"a.tsConfig"), b = folder.read(L"b.tsConfig");
-    const uint64_t aTime = writeTime(L"a.tsConfig"), bTime = writeTime(L"b.tsConfig");
-    EXPECT_TRUE(config.saveAll()); // nothing changed
-    EXPECT_EQ(aTime, writeTime(L"a.tsConfig"));
-
-    config.findValue(L"a.name")->setString(L"changed");
-    config.findValue(L"r.name")->setString(L"changed");
-    disk.writeLimit = 10;
-    tessel_test::LogCapture capture;
-    EXPECT_FALSE(config.saveAll());
-    EXPECT_EQ(std::vector<std::wstring>{L"3 File 'cfg:a.tsConfig' can't open for write\n"}, configLines(capture));
-    EXPECT_EQ(a, folder.read(L"a.tsConfig"));
-    EXPECT_TRUE(config.findValue(L"a.name")->isChanged());
-
-    disk.writeLimit = SIZE_MAX;
-    EXPECT_TRUE(config.saveAll());
-    EXPECT_NE(a, folder.read(L"a.tsConfig"));
-    EXPECT_NE(std::wstring::npos, text(L"a.tsConfig").find(L"name : 'changed'"));
-    EXPECT_EQ(b, folder.read(L"b.tsConfig"));
-    EXPECT_EQ(bTime, writeTime(L"b.tsConfig"));
-    EXPECT_TRUE(folder.read(L"r.tsConfig").empty());
 }
 
 TEST_F(ConfigSaving, ADamagedFileKeepsItsDefaultsAndSurvivesAsABackup) {
@@ -259,25 +198,23 @@ TEST_F(ConfigSaving, ADamagedFileKeepsItsDefaultsAndSurvivesAsABackup) {
     disk.writeLimit = SIZE_MAX;
     EXPECT_TRUE(config.saveAll());
     EXPECT_EQ(damaged, folder.read(L"a.tsConfig.bak"));
-    EXPECT_NE(std::wstring::npos, text(L"a.tsConfig").find(L"name : 'it''s'"));
-
     config.findValue(L"a.name")->setString(L"later");
     EXPECT_TRUE(config.saveAll());
     EXPECT_EQ(damaged, folder.read(L"a.tsConfig.bak")); // copied once
+    EXPECT_NE(std::wstring::npos, text(L"a.tsConfig").find(L"name : 'later'"));
 }
 
-// A small schema over a folder of hand-written files: a change to one value rewrites only its file,
-// which reads back equal.
+// A small schema over a folder of hand-written files: a change to one value rewrites only its
+// file, which reads back equal; a save that fails leaves the file and is tried again.
 TEST_F(ConfigSaving, DriverChangesOneValueAndOnlyItsFileChanges) {
-    const std::pair<const wchar_t*, std::string> files[] = {
-        {L"session.tsConfig", "// the last session\n{\n\tversion : '1 0 1 12e4b4c8'\n\tapp : { opened : [ 'a.txt' 'b.txt' ] last : 2 }\n}\n"},
-        {L"preferences.tsConfig", "{ version : '1 0 1 12e4b4c8' app.editor.font : { name : 'Consolas' size : 10.5 } "
-                                  "app.editor : { wrap : true tab : 4 } }"},
-        {L"web.tsConfig", "{ version : '1 0 1 12e4b4c8' web : { user : 'me' window : { left : 1 top : 2 } } }"},
+    const std::pair<std::wstring, std::string> files[] = {
+        {L"session.tsConfig", "// the last session\n{\n\tversion : '1 0 1 12e4b4c8'\n\tapp : { opened : [ 'a' 'b' ] last : 2 }\n}\n"},
+        {L"preferences.tsConfig", file("app.editor.font : { name : 'Consolas' size : 10.5 } app.editor : { wrap : true }")},
+        {L"web.tsConfig", file("web : { user : 'me' window : { left : 1 top : 2 } }")},
     };
     for (const auto& [name, text] : files)
         folder.write(name, text);
-    const auto schema = [this](Config& config) {
+    const auto schema = [](Config& config) {
         ConfigNameSpace* session = config.addNameSpace(at(L"session.tsConfig").c_str(), false);
         config.declareValue(session, L"app.opened", ConfigValue::LIST);
         config.declareValueWithDefault(session, L"app.last", ConfigValue::fromInt(0));
@@ -285,7 +222,6 @@ TEST_F(ConfigSaving, DriverChangesOneValueAndOnlyItsFileChanges) {
         config.declareValueWithDefault(preferences, L"app.editor.font.name", ConfigValue::fromString(L"Courier"));
         config.declareValueWithDefault(preferences, L"app.editor.font.size", ConfigValue::fromFloat(9));
         config.declareValueWithDefault(preferences, L"app.editor.wrap", ConfigValue::fromBool(false));
-        config.declareValueWithDefault(preferences, L"app.editor.tab", ConfigValue::fromUInt(8));
         ConfigNameSpace* web = config.addNameSpace(at(L"web.tsConfig").c_str(), false);
         config.declareValue(web, L"web.user", ConfigValue::STRING);
         config.declareValue(web, L"web.window", ConfigValue::VALUE_TREE);
@@ -293,17 +229,27 @@ TEST_F(ConfigSaving, DriverChangesOneValueAndOnlyItsFileChanges) {
     Config config(nullptr);
     schema(config);
     ASSERT_TRUE(config.loadAll());
+    const uint64_t written = writeTime(L"web.tsConfig");
+    EXPECT_TRUE(config.saveAll()); // nothing changed: nothing written
     config.findValue(L"app.editor.font.size")->setFloat(12.25f);
+    disk.writeLimit = 10;
+    tessel_test::LogCapture capture;
+    EXPECT_FALSE(config.saveAll());
+    EXPECT_EQ(std::vector<std::wstring>{L"3 File 'cfg:preferences.tsConfig' can't open for write\n"}, configLines(capture));
+    EXPECT_EQ(files[1].second, folder.read(files[1].first));
+    EXPECT_TRUE(config.findValue(L"app.editor.font.size")->isChanged());
+    disk.writeLimit = SIZE_MAX;
     ASSERT_TRUE(config.saveAll());
     EXPECT_EQ(files[0].second, folder.read(files[0].first));
     EXPECT_EQ(files[2].second, folder.read(files[2].first));
+    EXPECT_EQ(written, writeTime(L"web.tsConfig"));
     EXPECT_NE(files[1].second, folder.read(files[1].first));
 
     Config reloaded(nullptr);
     schema(reloaded);
     ASSERT_TRUE(reloaded.loadAll());
     for (const auto& [name, text] : files)
-        EXPECT_EQ(values(config, at(name).c_str()), values(reloaded, at(name).c_str())) << name;
+        EXPECT_EQ(values(config, at(name)), values(reloaded, at(name))) << name;
     EXPECT_EQ(L"FLOAT d12.25", describe(reloaded.findValue(L"app.editor.font.size")));
     EXPECT_EQ(L"TREE {left:i1 top:i2}", describe(reloaded.findValue(L"web.window")));
 }
