@@ -4,8 +4,8 @@
 // schema declares every name space and value with its type and default at start, then loadAll
 // reads the files; values change through their setters, and saveAll writes back the files whose
 // values changed. A damaged or hand-edited file never stops a load: what cannot be taken is
-// logged and skipped, a file that cannot be read keeps its name space's defaults and is copied
-// to "<path>.bak" before the first save replaces it.
+// logged and skipped; a file refused whole (syntax, version, decoding) leaves its name space
+// with its defaults and is copied to "<path>.bak" before the first save replaces it.
 //
 // The UI thread owns Config. Other threads hold the Config lock (getLock) around their reads and
 // writes of values; Config takes it itself around its own maps. Listeners of a section are told
@@ -25,7 +25,6 @@
 #include "pel/legacy/MessageListener.h"
 #include "pel/thread/Mutex.h"
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
