@@ -20,3 +20,12 @@ run bg_throughput_bench
 run bg_latency_bench
 # An empty task from runTask to onTaskFinished, beside CreateThread, PostMessageW and a join.
 run task_runner_bench
+
+# Config at start and exit: loadAll of 16 name spaces holding 20 000 settings of every type, and
+# saveAll after a change to every value, beside Python loading and saving the same settings as
+# JSON files (json.load flattened by identifier; json.dump, fsync, replace).
+python3 "$TESSEL_ROOT/bench/service/base/config_peer.py" generate "$data/config"
+mapfile -t config < <(python3 "$TESSEL_ROOT/bench/service/base/config_peer.py" time "$data/config")
+printf '%s\n' "${config[@]}"
+run config_bench --folder "$data/config" --python-load-ms "$(mbps "${config[0]}")" \
+    --python-save-ms "$(mbps "${config[1]}")"

@@ -19,11 +19,18 @@ size_t nameStart(const std::wstring& path) {
     return separator == std::wstring::npos ? 0 : separator + 1;
 }
 
+// A rename within the target's folder, so on its device: straight to the device, without the
+// full paths (a long-name lookup each) by which FileIO::move tells devices apart.
+bool renameInFolder(const std::wstring& from, const std::wstring& to, uint32_t flags) {
+    FileErrorObject::setError(0);
+    return FileIFC::getInstance()->move(from.c_str(), to.c_str(), flags);
+}
+
 // Whether the path's device renames files at all. A rename of a file that does not exist
 // answers "unsupported" only on a device without renames; anything else means it has them.
 bool deviceRenames(const std::wstring& probe) {
     ErrorKeeper keep;
-    return FileIO::move(probe.c_str(), (probe + L"~").c_str(), 0) ||
+    return renameInFolder(probe, probe + L"~", 0) ||
            FileErrorObject::getErrorCode() != FileErrorCode::UNSUPPORTED_OPERATION;
 }
 
@@ -106,7 +113,7 @@ bool SafeSave::commit() {
     }
     if (m_inPlace)
         return true;
-    if (!FileIO::move(m_temporary.c_str(), m_path.c_str(), FILE_MOVE_REPLACE)) {
+    if (!renameInFolder(m_temporary, m_path, FILE_MOVE_REPLACE)) {
         abandon();
         return false;
     }

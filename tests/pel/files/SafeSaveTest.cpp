@@ -14,7 +14,7 @@ namespace {
 class SafeSaveTest : public testing::Test {
 protected:
     SafeSaveTest() : disk(folder.path.c_str()) {
-        FileIO::attachDevice(L"__winfs", &nativeDisk, 0); // renames resolve to native paths
+        // No native-path device: the renames stay on the target's own device.
         FileIO::attachDevice(L"disk", &disk, 0);
         FileIO::attachDevice(L"mem", &mem, 0);
     }
@@ -29,7 +29,6 @@ protected:
 
     const std::string OLD = "the old content";
     tessel_test::TempFolder folder;
-    FileDeviceWin32 nativeDisk{nullptr, true};
     tessel_test::FailingDiskDevice disk;
     RamDisk mem;
 };

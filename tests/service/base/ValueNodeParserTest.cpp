@@ -1,55 +1,16 @@
 #include "service/base/ValueNodeParser.h"
-
-#include "pel/text/FormatString.h"
+#include "service/base/ValueNodeSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
 #include <random>
 #include <string>
 #include <vector>
 
 using namespace tessel;
+using tessel_test::describe;
 
 namespace {
-
-// A tree in one line: i5 u5 d1.5 'text' <none> true null [a b] {key:value ...} (keys sorted)
-// /pattern/options.
-std::wstring describe(const ValueNode& node) {
-    switch (node.kind()) {
-    case ValueNode::Int:
-        return L"i" + std::to_wstring(node.getInt(0));
-    case ValueNode::UInt:
-        return L"u" + std::to_wstring(node.getUInt(0));
-    case ValueNode::Double:
-        return std::isinf(node.getDouble(0)) ? L"dinf" : L"d" + pel::formatString(L"%.15g", node.getDouble(0));
-    case ValueNode::String:
-        return node.text() ? L"'" + std::wstring(node.text()) + L"'" : L"<none>";
-    case ValueNode::Bool:
-        return node.getBool(false) ? L"true" : L"false";
-    case ValueNode::RegExp:
-        return L"/" + node.regExp()->pattern + L"/" + node.regExp()->options;
-    case ValueNode::List: {
-        std::wstring text;
-        for (const ValueNode& item : node.listBegin())
-            text += (text.empty() ? L"" : L" ") + describe(item);
-        return L"[" + text + L"]";
-    }
-    case ValueNode::Dictionary: {
-        std::vector<std::wstring> entries;
-        for (const ValueNode::Entry& entry : node.dictionaryBegin())
-            entries.push_back(entry.first + L":" + describe(entry.second));
-        std::sort(entries.begin(), entries.end());
-        std::wstring text;
-        for (const std::wstring& entry : entries)
-            text += (text.empty() ? L"" : L" ") + entry;
-        return L"{" + text + L"}";
-    }
-    default:
-        return L"null";
-    }
-}
 
 std::wstring at(const pel::TextPosition& p) { return std::to_wstring(p.line) + L":" + std::to_wstring(p.column); }
 

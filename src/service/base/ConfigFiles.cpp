@@ -1,0 +1,193 @@
+// Config's files: loading every name space from its configuration file and saving those whose
+// values changed.
+
+#include "service/base/Config.h"
+#include "service/base/JasmineLoader.h"
+
+#include "pel/base/Exception.h"
+#include "pel/files/FileUtils.h"
+#include "pel/files/file_io/FileIO.h"
+#include "pel/log/Log.h"
+
+#include <algorithm>
+
+namespace tessel {
+
+using Lock = pel::ScopedLock<pel::Mutex_Impl>;
+
+namespace {
+
+// Whether the path holds a file with something in it: what a failed load refused, rather than
+// found missing or empty.
+bool holdsData(const wchar_t* path) {
+    pel::FileInfo info{};
+    return pel::FileIO::getFileInfo(path, &info) && !(info.flags & pel::FILEINFO_DIRECTORY) && info.size > 0;
+}
+
+uint64_t lastWriteTime(const wchar_t* path) {
+    pel::FileInfo info{};
+    if (!pel::FileIO::getFileInfo(path, &info))
+        return 0;
+    return (static_cast<uint64_t>(info.lastWriteTime.dwHighDateTime) << 32) | info.lastWriteTime.dwLowDateTime;
+}
+
+void logNotTaken(const std::wstring& identifier, const ConfigNameSpace& nameSpace) {
+    pel::log_printf(pel::LOG_WARNING, Config::LOG_SOURCE,
+                    L"Config: entry '%s' in '%s' cannot be taken, the value stays as it was\n", identifier.c_str(),
+                    nameSpace.getPath().c_str());
+}
+
+} // namespace
+
+// ---- loading
+
+bool Config::loadAll() {
+    std::vector<ConfigNameSpace*> order;
+    {
+        Lock lock(m_lock);
+        order = m_name_space_order;
+    }
+    bool loaded = true;
+    for (ConfigNameSpace* nameSpace : order)
+        loaded = loadNameSpace(*nameSpace) && loaded;
+    return loaded;
+}
+
+bool Config::loadNameSpace(ConfigNameSpace& nameSpace) {
+    const wchar_t* path = nameSpace.m_path.c_str();
+    ValueNode root;
+    bool read = false;
+    bool rejected = false;
+    try {
+        read = JasmineLoader::load(path, root);
+        rejected = !read && holdsData(path);
+    } catch (const pel::ParserException& e) {
+        pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"Config: syntax error in '%s': %s at %d:%d\n", path,
+                        e.message.c_str(), e.start.line + 1, e.start.column + 1);
+        rejected = true;
+    }
+    const ValueNode* version = read ? root.findVersion() : nullptr;
+    int major = 0, minor = 0, patch = 0;
+    unsigned int hash = 0;
+    if (read && !version) {
+        pel::log_printf(pel::LOG_ERROR, LOG_SOURCE,
+                        L"File '%s' is in deprecated format, 'version' identifier not found.\n", path);
+        rejected = true;
+    } else if (version && !ApplicationVersion::parseFields(version->getString(nullptr), &major, &minor, &patch, &hash)) {
+        pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"ConfigFile: Version identifier mish mash in file '%s'\n", path);
+        rejected = true;
+    }
+    std::vector<ConfigSection*> loaded;
+    {
+        Lock lock(m_lock);
+        nameSpace.m_rejected = rejected;
+        if (!read || rejected)
+            return false;
+        root.removeVersion();
+        takeSections(nameSpace, root, loaded);
+    }
+    for (ConfigSection* section : loaded)
+        notifyLoaded(*section);
+    return true;
+}
+
+void Config::takeSections(ConfigNameSpace& nameSpace, ValueNode& root, std::vector<ConfigSection*>& o_loaded) {
+    for (ValueNode::Entry& entry : root.dictionaryBegin()) {
+        const std::wstring& prefix = entry.first;
+        if (entry.second.kind() != ValueNode::Dictionary) {
+            pel::log_printf(pel::LOG_WARNING, LOG_SOURCE, L"Config: section '%s' in '%s' is no dictionary, skipped\n",
+                            prefix.c_str(), nameSpace.m_path.c_str());
+            continue;
+        }
+        std::wstring identifier = prefix + L".";
+        const size_t nameStart = identifier.size();
+        for (ValueNode::Entry& item : entry.second.dictionaryBegin()) {
+            identifier.resize(nameStart);
+            identifier += item.first;
+            takeEntry(nameSpace, identifier, item.second);
+        }
+        ConfigSection* section = findSection(hashOf(prefix.c_str()));
+        if (!section)
+            pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"Config: Name space '%s' not found\n", prefix.c_str());
+        else if (std::find(o_loaded.begin(), o_loaded.end(), section) == o_loaded.end())
+            o_loaded.push_back(section);
+    }
+}
+
+void Config::takeEntry(ConfigNameSpace& nameSpace, const std::wstring& identifier, ValueNode& node) {
+    ConfigValue* value = findValue(identifier.c_str());
+    if (!value) {
+        // Nobody declared it: the file types it, unless it holds nothing a setting can.
+        const ValueNode::Kind kind = node.kind();
+        if (kind == ValueNode::Null || kind == ValueNode::Symbol || kind == ValueNode::RegExp) {
+            if (kind != ValueNode::Null)
+                logNotTaken(identifier, nameSpace);
+            return;
+        }
+        value = defineValue(&nameSpace, identifier.c_str(), ConfigValue::UNTYPED, nullptr, true);
+        if (!value)
+            return;
+    }
+    if (takeNode(*value, node, identifier, nameSpace))
+        value->clearChanged();
+}
+
+bool Config::takeNode(ConfigValue& value, ValueNode& node, const std::wstring& identifier,
+                      const ConfigNameSpace& nameSpace) {
+    const ConfigValue::Taking taking = value.takeNode(node, !value.m_typedByFile);
+    // A null entry says only that the value has none: no news worth a line. (A node taken may
+    // have been moved out: only one not taken is looked at.)
+    if (taking != ConfigValue::Taking::TAKEN && node.kind() != ValueNode::Null)
+        logNotTaken(identifier, nameSpace);
+    return taking == ConfigValue::Taking::TAKEN;
+}
+
+// ---- saving
+
+bool Config::saveAll() {
+    Lock lock(m_lock);
+    bool saved = true;
+    for (ConfigNameSpace* nameSpace : m_name_space_order)
+        if (!nameSpace->m_read_only && nameSpace->hasChanges())
+            saved = saveNameSpace(*nameSpace) && saved;
+    return saved;
+}
+
+bool Config::saveNameSpace(ConfigNameSpace& nameSpace) {
+    const wchar_t* path = nameSpace.m_path.c_str();
+    if (nameSpace.m_rejected && !backUpRejected(nameSpace))
+        return false;
+    ValueNode root(ValueNode::Dictionary);
+    root.getOrAddKey(L"version").setString(getVersion().getFileText().c_str());
+    for (const ConfigValue* value : nameSpace.m_values)
+        if (value->hasValue())
+            value->writeTo(root.getOrAddKey(value->m_section->getText()).getOrAddKey(value->m_name));
+    if (!JasmineLoader::save(path, root)) {
+        pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"File '%s' can't open for write\n", path);
+        return false;
+    }
+    for (ConfigValue* value : nameSpace.m_values)
+        value->clearChanged();
+    nameSpace.m_file_time = lastWriteTime(path);
+    return true;
+}
+
+bool Config::backUpRejected(ConfigNameSpace& nameSpace) {
+    const std::wstring& path = nameSpace.m_path;
+    const std::wstring backup = path + L".bak";
+    if (pel::FileIO::isFile(path.c_str())) {
+        try {
+            pel::FileUtils::copyFile(path, backup);
+        } catch (const pel::Exception& e) {
+            pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"Config: '%s' is not replaced: its copy '%s' failed: %s\n",
+                            path.c_str(), backup.c_str(), e.displayText().c_str());
+            return false;
+        }
+        pel::log_printf(pel::LOG_WARNING, LOG_SOURCE, L"Config: '%s' could not be loaded and is kept as '%s'\n",
+                        path.c_str(), backup.c_str());
+    }
+    nameSpace.m_rejected = false;
+    return true;
+}
+
+} // namespace tessel
