@@ -6,6 +6,8 @@
 #include "service/parser/base/DocumentScope.h"
 #include "service/parser/base/ScopeSelectorMatcher.h"
 
+#include <algorithm>
+
 namespace tessel {
 
 namespace {
@@ -52,6 +54,7 @@ DocumentTheme::~DocumentTheme() = default;
 
 void DocumentTheme::reset() {
     m_rules.clear();
+    m_rulesByInnermostName.clear();
     for (const GlobalColour& colour : GLOBAL_COLOURS)
         parseColour(colour.fallback, &(this->*colour.field));
 }
@@ -104,6 +107,41 @@ void DocumentTheme::readRule(const pel::AbstractDictionaryValue& entry) {
         }
     }
     m_rules.push_back(std::move(rule));
+    const ThemeRule& added = m_rules.back();
+    if (!added.selector)
+        return;
+    const auto number = static_cast<uint32_t>(m_rules.size() - 1);
+    const std::vector<uint32_t>& program = added.selector->program();
+    for (size_t at = 1; at < program.size();) {
+        if (program[at] != ScopeSelector::ITEM_ATOM) {
+            ++at; // an operator or an empty group
+            continue;
+        }
+        const uint32_t names = program[at + 2];
+        if (names > 0) {
+            std::vector<uint32_t>& rules = m_rulesByInnermostName[program[at + 3 + 2 * (names - 1)]];
+            if (rules.empty() || rules.back() != number)
+                rules.push_back(number);
+        }
+        at += 3 + 2 * size_t(names);
+    }
+}
+
+void DocumentTheme::candidateRules(ScopePath& path, std::vector<uint32_t>* o_rules) const {
+    path.compile();
+    const ScopeSegment& inner = path.segment(0);
+    size_t lists = 0;
+    for (uint32_t part = 0; part < inner.partCount; ++part) {
+        const auto found = m_rulesByInnermostName.find(path.parts()[inner.firstPart + part]);
+        if (found == m_rulesByInnermostName.end())
+            continue;
+        o_rules->insert(o_rules->end(), found->second.begin(), found->second.end());
+        ++lists;
+    }
+    if (lists > 1) {
+        std::sort(o_rules->begin(), o_rules->end());
+        o_rules->erase(std::unique(o_rules->begin(), o_rules->end()), o_rules->end());
+    }
 }
 
 ScopeStyle DocumentTheme::baseStyle() const {
@@ -122,12 +160,13 @@ void DocumentTheme::computeStyle(const DocumentScope& record, ScopeStyle* io_sty
     if (m_rules.empty() || record.name().empty() || path.empty())
         return;
 
+    std::vector<uint32_t> candidates;
+    candidateRules(path, &candidates);
     // The rules that reach the best score, in theme order.
     std::vector<const ThemeRule*> best;
     uint64_t bestScore = 0;
-    for (const ThemeRule& rule : m_rules) {
-        if (!rule.selector)
-            continue;
+    for (uint32_t number : candidates) {
+        const ThemeRule& rule = m_rules[number];
         ScopeRank rank;
         if (!ScopeSelectorMatcher(*rule.selector, path).match(&rank, true))
             continue;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace pel {
@@ -89,8 +90,14 @@ private:
     void reset();
     void readGlobal(const pel::AbstractDictionaryValue& entry);
     void readRule(const pel::AbstractDictionaryValue& entry);
+    // The rules that could match a record anchored, in theme order.
+    void candidateRules(ScopePath& path, std::vector<uint32_t>* o_rules) const;
 
     std::vector<ThemeRule> m_rules;
+    // Anchored, every atom's innermost name must match the innermost scope: the rules by the
+    // hash of each of their atoms' innermost names, so a record tries only the rules whose
+    // names can match one of its innermost scope's dot prefixes.
+    std::unordered_map<uint32_t, std::vector<uint32_t>> m_rulesByInnermostName;
     ThemeColour m_foreground;
     ThemeColour m_background;
     ThemeColour m_invisibles;

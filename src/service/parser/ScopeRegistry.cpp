@@ -17,8 +17,8 @@ ScopeRegistry::ScopeRegistry(Document& document) : m_document(document), m_bucke
 ScopeRegistry::~ScopeRegistry() { clear(); }
 
 size_t ScopeRegistry::bucketOf(uint32_t key) const {
-    // Keys differ mostly in their low bits (the parent); the multiply spreads them upwards.
-    return ((key * 2654435761u) >> 8) & (m_buckets.size() - 1);
+    // Fibonacci hashing: the top bits of the product depend on every bit of the key.
+    return (key * 2654435761u) >> m_bucketShift;
 }
 
 DocumentScope* ScopeRegistry::find(uint32_t key) const {
@@ -39,8 +39,14 @@ void ScopeRegistry::link(uint32_t index) {
 }
 
 void ScopeRegistry::grow() {
-    std::vector<uint32_t> buckets(m_buckets.size() * 2, 0);
+    std::vector<uint32_t> buckets;
+    try {
+        buckets.assign(m_buckets.size() * 2, 0);
+    } catch (const std::bad_alloc&) {
+        return; // longer chains find records all the same
+    }
     m_buckets.swap(buckets);
+    --m_bucketShift;
     const uint32_t count = m_count.load(std::memory_order_relaxed);
     for (uint32_t index = 0; index < count; ++index)
         link(index);
@@ -106,6 +112,7 @@ void ScopeRegistry::clear() {
     for (std::unique_ptr<Entry[]>& block : m_blocks)
         block.reset();
     m_buckets.assign(INITIAL_BUCKETS, 0);
+    m_bucketShift = 32 - INITIAL_BUCKET_BITS;
 }
 
 } // namespace tessel

@@ -50,7 +50,8 @@ private:
     static constexpr uint32_t BLOCK_BITS = 8;
     static constexpr uint32_t BLOCK_SIZE = 1u << BLOCK_BITS;
     static constexpr uint32_t BLOCK_COUNT = (MAX_RECORDS + BLOCK_SIZE - 1) / BLOCK_SIZE;
-    static constexpr size_t INITIAL_BUCKETS = 8;
+    static constexpr uint32_t INITIAL_BUCKET_BITS = 3;
+    static constexpr size_t INITIAL_BUCKETS = size_t(1) << INITIAL_BUCKET_BITS;
     static constexpr size_t MAX_LOAD = 4;
 
     // One index of the table; the map chains through the entries (next is an index + 1).
@@ -76,6 +77,7 @@ private:
     std::atomic<uint32_t> m_count{0};
     std::unique_ptr<Entry[]> m_blocks[BLOCK_COUNT];
     std::vector<uint32_t> m_buckets; // index + 1 of each chain's first entry, 0 when empty
+    uint32_t m_bucketShift = 32 - INITIAL_BUCKET_BITS; // 32 less the bits of the bucket count
     pel::TAllocator<Slot, 32> m_pool;
 };
 

@@ -1,6 +1,7 @@
 #include "ParserTestSupport.h"
 #include "pel/base/Exception.h"
 #include "service/parser/DocumentTheme.h"
+#include "service/parser/base/ScopeSelectorMatcher.h"
 
 using namespace tessel;
 using tessel_test::readTheme;
@@ -116,6 +117,22 @@ TEST(DocumentTheme, TheBestScoringRulesApplyInOrderOverTheParentsStyle) {
     const ScopeStyle untouched = styleOf(*theme, ScopeChain{L"text.plain"});
     EXPECT_EQ(0xFF000000u, untouched.foreground);
     EXPECT_EQ(STYLE_NO_RULE, untouched.fontStyle);
+}
+
+TEST(DocumentTheme, RulesApplyExactlyWhenTheirSelectorsMatchTheRecordAnchored) {
+    // Rules are tried by their atoms' innermost names; every operator must still reach them.
+    const ScopeChain chain = {L"source.c", L"meta.block", L"string.quoted.double"};
+    const wchar_t* selectors[] = {L"comment | string", L"string - comment", L"source - comment", L"comment, string",
+                                  L"string & source", L"string & string.quoted", L"(string)", L"meta string",
+                                  L"string.quoted.double.x", L"()", L"source.c meta string.quoted - meta string.x",
+                                  L"string.quoted.d"};
+    for (const wchar_t* selector : selectors) {
+        ScopeRank rank;
+        const bool matches = ScopeSelectorMatcher(ScopeSelector(selector), chain.back().scopePath()).match(&rank, true);
+        ScopeStyle style; // of the innermost record alone: its ancestors' rules do not count
+        themeOf({rule(selector, L"foreground: \"#ff0000\"")})->computeStyle(chain.back(), &style, nullptr);
+        EXPECT_EQ(matches ? 0xFF0000FFu : 0xFF000000u, style.foreground) << selector;
+    }
 }
 
 TEST(DocumentTheme, BackgroundsLayerOverTheParentsTruncatingEachChannel) {
