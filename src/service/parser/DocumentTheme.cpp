@@ -107,11 +107,12 @@ void DocumentTheme::readRule(const pel::AbstractDictionaryValue& entry) {
         }
     }
     m_rules.push_back(std::move(rule));
-    const ThemeRule& added = m_rules.back();
-    if (!added.selector)
-        return;
-    const auto number = static_cast<uint32_t>(m_rules.size() - 1);
-    const std::vector<uint32_t>& program = added.selector->program();
+    if (m_rules.back().selector)
+        indexRule(static_cast<uint32_t>(m_rules.size() - 1));
+}
+
+void DocumentTheme::indexRule(uint32_t number) {
+    const std::vector<uint32_t>& program = m_rules[number].selector->program();
     for (size_t at = 1; at < program.size();) {
         if (program[at] != ScopeSelector::ITEM_ATOM) {
             ++at; // an operator or an empty group

@@ -90,6 +90,7 @@ private:
     void reset();
     void readGlobal(const pel::AbstractDictionaryValue& entry);
     void readRule(const pel::AbstractDictionaryValue& entry);
+    void indexRule(uint32_t number);
     // The rules that could match a record anchored, in theme order.
     void candidateRules(ScopePath& path, std::vector<uint32_t>* o_rules) const;
 

@@ -1,62 +1,77 @@
 #include "ParserTestSupport.h"
-#include "pel/base/Exception.h"
+#include "pel/text/FormatString.h"
 #include "service/parser/ThemeStyler.h"
 
 #include <functional>
 #include <thread>
 
 using namespace tessel;
-using tessel_test::readTheme;
-using tessel_test::ScopeChain;
 
 namespace {
 
 class ThemeStylerTest : public tessel_test::MainThreadTest {
 protected:
     ThemeStyler styler;
-    const ScopeChain chain = {L"source.c", L"meta.block", L"string.quoted"};
-    const std::shared_ptr<DocumentTheme> theme = readTheme(
-        LR"([{settings: {foreground: "#010203" background: "#000000"}},
-             {title: "Source" scope: "source" settings: {foreground: "#ff0000" font_style: "bold"}},
-             {title: "String" scope: "string" settings: {font_style: "italic"}}])");
+    const tessel_test::ScopeChain chain = {L"source.c", L"meta.block", L"string.quoted"};
+    const std::shared_ptr<DocumentTheme> theme = tessel_test::readTheme(
+        LR"([{}, {title: "S" scope: "source" settings: {font_style: "bold"}},
+             {title: "T" scope: "string" settings: {font_style: "italic"}}])");
 };
+
+const char GOLDEN[] =
+#include "ThemeGolden.txt"
+    ;
 
 } // namespace
 
-TEST_F(ThemeStylerTest, StylesAncestorsFirstAndForgetsEverythingWithTheTheme) {
-    // Before any theme: the default theme's colours.
-    const ScopeStyle& fresh = styler.styleAt(500);
-    EXPECT_EQ(DEFAULT_FOREGROUND, fresh.foreground);
-    EXPECT_EQ(DEFAULT_BACKGROUND, fresh.background);
-    EXPECT_EQ(STYLE_NO_RULE, fresh.fontStyle);
-    EXPECT_EQ(DEFAULT_FOREGROUND, styler.styleAt(styler.getStyle(chain.back())).foreground);
+TEST_F(ThemeStylerTest, AThemeInJasmineStylesRecordsAsTheGoldenFileSays) {
+    styler.setTheme(tessel_test::readTheme(LR"({
+      title: "Golden"
+      settings: [
+        {settings: {foreground: "#202020" background: "#fafafa" selection: "#b0c4de"}}
+        {title: "Source" scope: "source" settings: {background: "#f0f0f0"}}
+        {title: "Comment" scope: "comment" settings: {foreground: "#808080" font_style: "italic"}}
+        {title: "String" scope: "string" settings: {foreground: "#008000"}}
+        {title: "Double" scope: "string.quoted.double" settings: {foreground: "#006000" background: "#00ff0020"}}
+        {title: "Escape" scope: "string constant.character.escape" settings: {foreground: "#c000c0" font_style: "bold"}}
+        {title: "Constant" scope: "constant, comment" settings: {foreground: "#a00000" font_style: "underline"}}
+      ]})"));
+    tessel_test::ScopeChain records = {L"source.c", L"meta.block", L"string.quoted.double", L"constant.character.escape"};
+    for (const wchar_t* name : {L"comment.line.double-slash", L"constant.numeric", L"keyword.control", L""})
+        records.addUnder(name, records[name[0] ? 0 : 1].get());
+    records.add(L"string.quoted.single");
+    records.addUnder(L"text.plain", nullptr);
+    std::wstring dump;
+    // Innermost records first: the styler computes their ancestors on the way.
+    for (size_t i = records.size(); i-- > 0;) {
+        const ScopeStyle& style = styler.styleAt(styler.getStyle(*records[i]));
+        dump.insert(0, pel::formatString(L"%s: %08X %08X %u\n", records[i]->scopePath().toString().c_str(),
+                                         style.foreground, style.background, unsigned(style.fontStyle)));
+    }
+    // The file's text starts on the line after the opening delimiter.
+    EXPECT_EQ(std::wstring(GOLDEN + 1, GOLDEN + sizeof(GOLDEN) - 1), dump);
+}
 
+TEST_F(ThemeStylerTest, StylesFromTheThemeInForceOnly) {
+    // Without a theme: the default theme's colours, also for an index never asked for.
+    EXPECT_EQ(DEFAULT_FOREGROUND, styler.styleAt(styler.getStyle(*chain[2])).foreground);
+    const ScopeStyle& fresh = styler.styleAt(500);
+    EXPECT_EQ((std::vector<uint32_t>{DEFAULT_FOREGROUND, DEFAULT_BACKGROUND, STYLE_NO_RULE}),
+              (std::vector<uint32_t>{fresh.foreground, fresh.background, fresh.fontStyle}));
     styler.setTheme(theme);
     EXPECT_EQ(theme, styler.getTheme());
-    EXPECT_EQ(0u, styler.recordCount()) << "the old styles went with the old theme";
+    EXPECT_EQ(0u, styler.recordCount());
     EXPECT_EQ(STYLE_NO_RULE, styler.styleAt(2).fontStyle) << "not computed yet";
-    EXPECT_EQ(0xFF000000u, styler.styleAt(2).background);
-    // The rule on the outermost record reaches the innermost through a middle record no rule reaches.
-    EXPECT_EQ(2, styler.getStyle(chain[2]));
-    const ScopeStyle& string = styler.styleAt(2);
-    EXPECT_EQ(0xFF0000FFu, string.foreground);
-    EXPECT_EQ(FONT_STYLE_BOLD | FONT_STYLE_ITALIC, string.fontStyle);
-    EXPECT_EQ(FONT_STYLE_BOLD, styler.styleAt(1).fontStyle);
-    EXPECT_EQ(3u, styler.recordCount());
-
-    styler.setTheme(nullptr);
-    EXPECT_EQ(STYLE_NO_RULE, styler.styleAt(2).fontStyle);
-    EXPECT_EQ(DEFAULT_FOREGROUND, styler.styleAt(styler.getStyle(chain[2])).foreground);
+    EXPECT_EQ(FONT_STYLE_BOLD | FONT_STYLE_ITALIC, styler.styleAt(styler.getStyle(*chain[2])).fontStyle);
 }
 
 TEST_F(ThemeStylerTest, StylesTheEndOfALongChainWithoutRecursionAndClearsItsPool) {
-    ScopeChain deep = {L"source.deep"};
+    tessel_test::ScopeChain deep = {L"source.deep"};
     while (deep.size() < 60000)
         deep.add(deep.size() % 1000 ? L"" : L"meta.block");
     deep.add(L"string.quoted");
     styler.setTheme(theme);
-    const ScopeStyle& style = styler.styleAt(styler.getStyle(deep.back()));
-    EXPECT_EQ(FONT_STYLE_BOLD | FONT_STYLE_ITALIC, style.fontStyle);
+    EXPECT_EQ(FONT_STYLE_BOLD | FONT_STYLE_ITALIC, styler.styleAt(styler.getStyle(*deep.back())).fontStyle);
     EXPECT_EQ(60001u, styler.recordCount());
     styler.clear();
     EXPECT_EQ(0u, styler.recordCount());
@@ -64,18 +79,16 @@ TEST_F(ThemeStylerTest, StylesTheEndOfALongChainWithoutRecursionAndClearsItsPool
 }
 
 TEST_F(ThemeStylerTest, OnlyTheMainThreadStylesOrChangesTheCache) {
-    const std::function<void()> calls[] = {
-        [&] { styler.getStyle(chain[0]); }, [&] { styler.setTheme(theme); }, [&] { styler.clear(); }};
-    for (const auto& call : calls) {
+    for (const std::function<void()>& call : std::initializer_list<std::function<void()>>{
+             [&] { styler.getStyle(*chain[0]); }, [&] { styler.setTheme(theme); }, [&] { styler.clear(); }}) {
         std::wstring message;
-        std::thread worker([&] {
+        std::thread([&] {
             try {
                 call();
             } catch (const pel::IllegalStateException& e) {
                 message = e.message;
             }
-        });
-        worker.join();
+        }).join();
         EXPECT_EQ(L"Not a main thread.", message);
     }
 }
