@@ -11,3 +11,7 @@ sed_figure=$($format_peer sed "$data/format-text.txt" "$data/format-sed.txt")
 echo "$sed_figure"
 run format_replace_bench --text "$data/format-text.txt" --expect "$data/format-sed.txt" \
     --sed-mbps "$(mbps "$sed_figure")"
+
+# The scope registry, theme reading and styling, the styling beside a naive matcher of name
+# texts in the same program.
+run theme_style_bench

@@ -12,42 +12,10 @@
 #include "pel/base/Crc.h"
 #include "service/parser/base/ScopePath.h"
 #include "support/Bench.h"
+#include "support/CountingHeap.h"
 
 #include <algorithm>
-#include <atomic>
 #include <memory>
-#include <new>
-
-namespace {
-
-std::atomic<long long> g_liveBytes{0};
-
-// Each block carries its size in front, so a delete knows what it gives back.
-constexpr size_t HEADER = 8;
-
-} // namespace
-
-void* operator new(size_t size) {
-    void* block = HeapAlloc(GetProcessHeap(), 0, size + HEADER);
-    if (!block)
-        throw std::bad_alloc();
-    *static_cast<size_t*>(block) = size;
-    g_liveBytes += static_cast<long long>(size);
-    return static_cast<char*>(block) + HEADER;
-}
-
-void operator delete(void* p) noexcept {
-    if (!p)
-        return;
-    void* block = static_cast<char*>(p) - HEADER;
-    g_liveBytes -= static_cast<long long>(*static_cast<size_t*>(block));
-    HeapFree(GetProcessHeap(), 0, block);
-}
-
-void* operator new[](size_t size) { return operator new(size); }
-void operator delete[](void* p) noexcept { operator delete(p); }
-void operator delete(void* p, size_t) noexcept { operator delete(p); }
-void operator delete[](void* p, size_t) noexcept { operator delete(p); }
 
 namespace {
 
@@ -82,12 +50,12 @@ double bestBuild(std::vector<std::unique_ptr<Path>>& paths, long long* o_bytes, 
     for (int run = 0; run < 3; ++run) {
         for (auto& path : paths)
             path.reset();
-        const long long before = g_liveBytes;
+        const long long before = bench::liveBytes();
         const double start = bench::seconds();
         for (size_t i = 0; i < paths.size(); ++i)
             paths[i] = build(i);
         best = std::min(best, bench::seconds() - start);
-        *o_bytes = g_liveBytes - before;
+        *o_bytes = bench::liveBytes() - before;
     }
     return best;
 }

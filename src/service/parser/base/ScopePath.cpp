@@ -6,6 +6,7 @@
 #include "service/parser/base/ScopeSelector.h"
 #include "service/parser/base/ScopeSelectorMatcher.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <limits>
@@ -89,8 +90,12 @@ void ScopePath::clear() {
 }
 
 void ScopePath::rebuild() {
+    // Exactly one hash per dot prefix, so long-lived paths keep no spare room.
+    size_t partCount = m_segments.size();
+    for (const ScopeSegment* segment : m_segments)
+        partCount += std::count(segment->text, segment->text + segment->length, L'.');
     m_parts.clear();
-    m_parts.reserve(m_segments.size() * 3);
+    m_parts.reserve(partCount);
     uint64_t base = 0;
     for (size_t i = m_segments.size(); i-- > 0;) {
         ScopeSegment& segment = *m_segments[i];

@@ -40,6 +40,9 @@ public:
     void append(const ScopePath& other);
     // Drops every segment and every copied text.
     void clear();
+    // Makes room for this many segments in all; a path that reserves nothing before its first
+    // push takes room for 32. Paths kept by the thousand (scope records) reserve what they hold.
+    void reserve(size_t segments) { m_segments.reserve(segments); }
 
     // Builds the part hashes and ranking bases; returns at once when nothing changed since the
     // last compile. Matchers call it.

@@ -1,0 +1,209 @@
+#include "service/parser/DocumentTheme.h"
+
+#include "pel/base/Assert.h"
+#include "pel/value/AbstractDictionaryValue.h"
+#include "pel/value/ListValue.h"
+#include "service/parser/base/DocumentScope.h"
+#include "service/parser/base/ScopeSelectorMatcher.h"
+
+#include <algorithm>
+
+namespace tessel {
+
+namespace {
+
+const pel::AbstractDictionaryValue* asDictionary(const pel::Value* value) {
+    return value && value->type == pel::Value::TYPE_DICTIONARY ? static_cast<const pel::AbstractDictionaryValue*>(value)
+                                                                : nullptr;
+}
+
+std::wstring stringAt(const pel::AbstractDictionaryValue& dictionary, const wchar_t* key) {
+    std::wstring text;
+    dictionary.getString(key, &text);
+    return text;
+}
+
+// Replaces the colour when the key holds a colour text.
+bool readColour(const pel::AbstractDictionaryValue* settings, const wchar_t* key, ThemeColour* io_colour) {
+    std::wstring text;
+    return settings && settings->getString(key, &text) && DocumentTheme::parseColour(text, io_colour);
+}
+
+} // namespace
+
+// The global colours: their keys in a theme's first entry and their defaults.
+struct DocumentTheme::GlobalColour {
+    const wchar_t* key;
+    const wchar_t* fallback;
+    ThemeColour DocumentTheme::*field;
+};
+
+const DocumentTheme::GlobalColour DocumentTheme::GLOBAL_COLOURS[] = {
+    {L"foreground", L"#333333", &DocumentTheme::m_foreground},
+    {L"background", L"#ffffff", &DocumentTheme::m_background},
+    {L"invisibles", L"#CCCCCC80", &DocumentTheme::m_invisibles},
+    {L"line_highlight", L"#00000012", &DocumentTheme::m_lineHighlight},
+    {L"selection", L"#289FDF60", &DocumentTheme::m_selection},
+    {L"hotspot", L"#5EB21B30", &DocumentTheme::m_hotspot},
+    {L"area_background", L"#888888", &DocumentTheme::m_areaBackground},
+};
+
+DocumentTheme::DocumentTheme() { reset(); }
+
+DocumentTheme::~DocumentTheme() = default;
+
+void DocumentTheme::reset() {
+    m_rules.clear();
+    m_rulesByInnermostName.clear();
+    for (const GlobalColour& colour : GLOBAL_COLOURS)
+        parseColour(colour.fallback, &(this->*colour.field));
+}
+
+bool DocumentTheme::read(const pel::Value* value) {
+    reset();
+    const pel::ListValue* settings = nullptr;
+    if (value && value->type == pel::Value::TYPE_LIST)
+        settings = static_cast<const pel::ListValue*>(value);
+    else if (const pel::AbstractDictionaryValue* root = asDictionary(value))
+        settings = root->findList(L"settings");
+    if (!settings)
+        return false;
+    for (size_t i = 0; i < settings->size(); ++i) {
+        const pel::AbstractDictionaryValue* entry = asDictionary(settings->get(i));
+        if (!entry)
+            continue;
+        if (i == 0 && !(entry->find(L"scope") && entry->find(L"title")))
+            readGlobal(*entry);
+        else
+            readRule(*entry);
+    }
+    return true;
+}
+
+void DocumentTheme::readGlobal(const pel::AbstractDictionaryValue& entry) {
+    const pel::AbstractDictionaryValue* settings = entry.findDictionary(L"settings");
+    for (const GlobalColour& colour : GLOBAL_COLOURS)
+        readColour(settings, colour.key, &(this->*colour.field));
+}
+
+void DocumentTheme::readRule(const pel::AbstractDictionaryValue& entry) {
+    ThemeRule rule;
+    rule.title = stringAt(entry, L"title");
+    rule.scope = stringAt(entry, L"scope");
+    try {
+        rule.selector.reset(new ScopeSelector(rule.scope));
+    } catch (const pel::ParserException&) {
+        // The validator reports it; here the rule only never applies.
+    }
+    const pel::AbstractDictionaryValue* settings = entry.findDictionary(L"settings");
+    rule.hasForeground = readColour(settings, L"foreground", &rule.foreground);
+    rule.hasBackground = readColour(settings, L"background", &rule.background);
+    std::wstring fontStyle;
+    if (settings && settings->getString(L"font_style", &fontStyle)) {
+        try {
+            rule.fontStyle = parseFontStyle(fontStyle);
+        } catch (const pel::ParserException&) {
+            // Reported by the validator; the rule keeps its colours.
+        }
+    }
+    m_rules.push_back(std::move(rule));
+    if (m_rules.back().selector)
+        indexRule(static_cast<uint32_t>(m_rules.size() - 1));
+}
+
+void DocumentTheme::indexRule(uint32_t number) {
+    const std::vector<uint32_t>& program = m_rules[number].selector->program();
+    for (size_t at = 1; at < program.size();) {
+        if (program[at] != ScopeSelector::ITEM_ATOM) {
+            ++at; // an operator or an empty group
+            continue;
+        }
+        const uint32_t names = program[at + 2];
+        if (names > 0) {
+            std::vector<uint32_t>& rules = m_rulesByInnermostName[program[at + 3 + 2 * (names - 1)]];
+            if (rules.empty() || rules.back() != number)
+                rules.push_back(number);
+        }
+        at += 3 + 2 * size_t(names);
+    }
+}
+
+void DocumentTheme::candidateRules(ScopePath& path, std::vector<uint32_t>* o_rules) const {
+    path.compile();
+    const ScopeSegment& inner = path.segment(0);
+    size_t lists = 0;
+    for (uint32_t part = 0; part < inner.partCount; ++part) {
+        const auto found = m_rulesByInnermostName.find(path.parts()[inner.firstPart + part]);
+        if (found == m_rulesByInnermostName.end())
+            continue;
+        o_rules->insert(o_rules->end(), found->second.begin(), found->second.end());
+        ++lists;
+    }
+    if (lists > 1) {
+        std::sort(o_rules->begin(), o_rules->end());
+        o_rules->erase(std::unique(o_rules->begin(), o_rules->end()), o_rules->end());
+    }
+}
+
+ScopeStyle DocumentTheme::baseStyle() const {
+    ScopeStyle style;
+    style.background = packColour(m_background);
+    style.foreground = packColour(m_foreground);
+    style.fontStyle = STYLE_NO_RULE;
+    return style;
+}
+
+void DocumentTheme::computeStyle(const DocumentScope& record, ScopeStyle* io_style,
+                                 const ScopeStyle* parentStyle) const {
+    PEL_CHECK_PTR(io_style);
+    *io_style = parentStyle ? *parentStyle : baseStyle();
+    ScopePath& path = record.scopePath();
+    if (m_rules.empty() || record.name().empty() || path.empty())
+        return;
+
+    std::vector<uint32_t> candidates;
+    candidateRules(path, &candidates);
+    // The rules that reach the best score, in theme order.
+    std::vector<const ThemeRule*> best;
+    uint64_t bestScore = 0;
+    for (uint32_t number : candidates) {
+        const ThemeRule& rule = m_rules[number];
+        ScopeRank rank;
+        if (!ScopeSelectorMatcher(*rule.selector, path).match(&rank, true))
+            continue;
+        if (best.empty() || rank.score > bestScore) {
+            best.assign(1, &rule);
+            bestScore = rank.score;
+        } else if (rank.score == bestScore) {
+            best.push_back(&rule);
+        }
+    }
+
+    for (const ThemeRule* rule : best) {
+        if (rule->hasForeground)
+            io_style->foreground = packColour(rule->foreground);
+        else if (parentStyle && io_style->foreground == 0)
+            io_style->foreground = parentStyle->foreground;
+        if (rule->hasBackground && parentStyle) {
+            // Layered over the parent's background, whose alpha stays.
+            ThemeColour blend = unpackColour(parentStyle->background);
+            const ThemeColour& over = rule->background;
+            blend.red -= (blend.red - over.red) * over.alpha;
+            blend.green -= (blend.green - over.green) * over.alpha;
+            blend.blue -= (blend.blue - over.blue) * over.alpha;
+            io_style->background = packColour(blend);
+        } else if (rule->hasBackground) {
+            io_style->background = packColour(rule->background);
+        }
+        // A rule's font style adds to what the parent gave, unless nothing applied yet or the
+        // rule says "reset".
+        const uint16_t ruleBits = rule->fontStyle & 0xF;
+        if ((io_style->fontStyle & STYLE_NO_RULE) || (ruleBits & FONT_STYLE_RESET))
+            io_style->fontStyle = ruleBits;
+        else
+            io_style->fontStyle |= ruleBits;
+        io_style->fontStyle &= ~STYLE_NO_RULE;
+    }
+}
+
+} // namespace tessel

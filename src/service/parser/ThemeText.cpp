@@ -1,0 +1,131 @@
+// The colour and font-style texts of themes.
+
+#include "service/parser/DocumentTheme.h"
+
+#include "pel/base/Assert.h"
+#include "pel/base/Exception.h"
+#include "pel/text/LineMap.h"
+#include "pel/text/StringTemplate.h"
+#include "pel/text/search/RegEx.h"
+#include "pel/text/search/StringScanner.h"
+
+#include <cwchar>
+
+namespace tessel {
+
+namespace {
+
+// 1/255 as a float: the byte-to-channel factor stored themes were made with.
+constexpr float BYTE_TO_CHANNEL = 0.003921568859368563f;
+
+const pel::RegEx& colourPattern() {
+    static const std::unique_ptr<pel::RegEx> pattern =
+        pel::RegEx::create(L"^#([0-9A-Fa-f]{6}|[0-9A-Fa-f]{8}|[0-9A-Fa-f]{3})$");
+    return *pattern;
+}
+
+const pel::RegEx& spacePattern() {
+    static const std::unique_ptr<pel::RegEx> pattern = pel::RegEx::create(L"\\s*");
+    return *pattern;
+}
+
+// The word boundary makes "bolder" one unknown word rather than "bold" and a stray "er".
+const pel::RegEx& wordPattern() {
+    static const std::unique_ptr<pel::RegEx> pattern =
+        pel::RegEx::create(L"(?:(reset)|(bold)|(italic)|(underline)|(\\w+))\\b");
+    return *pattern;
+}
+
+// The bits of the word groups 1 to 4 of wordPattern.
+constexpr uint16_t WORD_BITS[] = {FONT_STYLE_RESET, FONT_STYLE_BOLD, FONT_STYLE_ITALIC, FONT_STYLE_UNDERLINE};
+
+[[noreturn]] void failFontStyle(const std::wstring& text, const std::wstring& message, size_t begin, size_t end) {
+    pel::LineMap lines(text.c_str(), static_cast<uint32_t>(text.size()));
+    const pel::TextPosition start = lines.getPosition(static_cast<uint32_t>(begin));
+    throw pel::ParserException(message, start, lines.getPosition(static_cast<uint32_t>(end)));
+}
+
+[[noreturn]] void failSyntax(const std::wstring& text, size_t at) {
+    failFontStyle(text, L"Syntax error.", at, at < text.size() ? at + 1 : at);
+}
+
+uint8_t channelByte(float channel) { return static_cast<uint8_t>(static_cast<int32_t>(channel * 255.0f)); }
+
+} // namespace
+
+bool DocumentTheme::isColourText(const std::wstring& text) {
+    // The engine's "$" also matches before a final line feed: the match must cover the text.
+    pel::MatchResultsRegEx match;
+    const wchar_t* begin = text.c_str();
+    colourPattern().match(&match, begin, begin + text.size(), begin);
+    return match.found() && size_t(match.end(0)) == text.size();
+}
+
+bool DocumentTheme::parseColour(const std::wstring& text, ThemeColour* o_colour) {
+    PEL_CHECK_PTR(o_colour);
+    if (!isColourText(text))
+        return false;
+    const size_t digits = text.size() - 1;
+    const uint32_t value = static_cast<uint32_t>(std::wcstoul(text.c_str() + 1, nullptr, 16));
+    uint32_t bytes[4] = {0, 0, 0, 255}; // red, green, blue, alpha
+    if (digits == 3) {
+        for (int i = 0; i < 3; ++i)
+            bytes[i] = ((value >> (8 - 4 * i)) & 0xF) * 17;
+    } else {
+        const int shift = digits == 8 ? 8 : 0;
+        for (int i = 0; i < 3; ++i)
+            bytes[i] = (value >> (shift + 16 - 8 * i)) & 0xFF;
+        if (digits == 8)
+            bytes[3] = value & 0xFF;
+    }
+    o_colour->red = bytes[0] * BYTE_TO_CHANNEL;
+    o_colour->green = bytes[1] * BYTE_TO_CHANNEL;
+    o_colour->blue = bytes[2] * BYTE_TO_CHANNEL;
+    o_colour->alpha = digits == 8 ? bytes[3] * BYTE_TO_CHANNEL : 1.0f;
+    return true;
+}
+
+uint32_t DocumentTheme::packColour(const ThemeColour& colour) {
+    return uint32_t(channelByte(colour.red)) | uint32_t(channelByte(colour.green)) << 8 |
+           uint32_t(channelByte(colour.blue)) << 16 | uint32_t(channelByte(colour.alpha)) << 24;
+}
+
+ThemeColour DocumentTheme::unpackColour(uint32_t packed) {
+    ThemeColour colour;
+    colour.red = (packed & 0xFF) * BYTE_TO_CHANNEL;
+    colour.green = ((packed >> 8) & 0xFF) * BYTE_TO_CHANNEL;
+    colour.blue = ((packed >> 16) & 0xFF) * BYTE_TO_CHANNEL;
+    colour.alpha = (packed >> 24) * BYTE_TO_CHANNEL;
+    return colour;
+}
+
+uint16_t DocumentTheme::parseFontStyle(const std::wstring& text) {
+    const size_t nul = text.find(L'\0');
+    if (nul != std::wstring::npos)
+        failSyntax(text, nul);
+    pel::StringScanner scanner;
+    scanner.setBuffer(text.c_str(), static_cast<int>(text.size()));
+    uint16_t bits = 0;
+    scanner.scanRegEx(&spacePattern());
+    while (!scanner.isAtEnd()) {
+        if (!scanner.scanRegEx(&wordPattern()))
+            failSyntax(text, scanner.getPosition());
+        const unsigned int group = scanner.getMatchData().firstMatchedGroup();
+        if (group < 1 || group > 4)
+            failFontStyle(text, pel::StringTemplate(L"Unknown style `{1}`.").arg(1, scanner.getMatchedText()).render(),
+                          scanner.getPreviousPosition(), scanner.getPosition());
+        bits |= WORD_BITS[group - 1];
+        const int wordEnd = scanner.getPosition();
+        scanner.scanRegEx(&spacePattern());
+        if (scanner.scanChar(L',')) {
+            scanner.scanRegEx(&spacePattern());
+            if (scanner.isAtEnd())
+                failSyntax(text, scanner.getPosition());
+        } else if (!scanner.isAtEnd() && scanner.getPosition() == wordEnd) {
+            failSyntax(text, wordEnd);
+        }
+    }
+    return bits;
+}
+
+} // namespace tessel
