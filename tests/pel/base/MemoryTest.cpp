@@ -121,6 +121,18 @@ TEST_F(TAllocatorTest, ForeignAndRepeatedPointersAreRefused) {
     pool.deallocate(p);
     // Every slot of its chunk is free now, so a second release cannot be genuine.
     EXPECT_THROW(pool.deallocate(p), AssertionViolationException);
+
+    // The same in a chunk that stays in use: the slot must not enter the free stack twice,
+    // or two later allocations would share it.
+    Probe* kept = pool.allocate();
+    Probe* twice = pool.allocate();
+    pool.deallocate(twice);
+    EXPECT_THROW(pool.deallocate(twice), AssertionViolationException);
+    Probe* first = pool.allocate();
+    Probe* second = pool.allocate();
+    EXPECT_NE(first, second);
+    for (Probe* q : {kept, first, second})
+        pool.deallocate(q);
 }
 
 TEST_F(TAllocatorTest, LockedPoolsServeThreadsWithoutGrowing) {
