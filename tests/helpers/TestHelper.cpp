@@ -7,13 +7,19 @@
 //                                one after the other while the main thread never logged
 //   crash APP LOGFILE            installs the crash reporter, logs to LOGFILE through a listener
 //                                that the crash callback closes, and crashes in a library thread
+//   overflow APP LOGFILE         the same, but the library thread overflows its stack
 //   install-twice APP            installs the crash reporter twice and prints both results
 //   echo CODE ...                writes its command line, then its standard input until that
 //                                ends, and the count to standard error; ends with CODE
 //   await-termination            says "ready" once its termination event exists; ends with 3
+//   log-and-hold FOLDER          logs three lines to FOLDER\debug.log through the library's
+//                                log file, flushes it, says "flushed" and waits to be ended
 
 #include "pel/CrashReporter.h"
 #include "pel/base/Exception.h"
+#include "pel/files/file_io/FileDeviceWin32.h"
+#include "pel/files/file_io/FileIO.h"
+#include "pel/log/LogFile.h"
 #include "pel/log/LogManager.h"
 #include "pel/process/Process.h"
 #include "pel/thread/MainThread.h"
@@ -153,7 +159,18 @@ void setUpReporter(const wchar_t* appName) {
     reporter.setCrashCallback(&crashCallback);
 }
 
-int crash(const wchar_t* appName, const wchar_t* logPath) {
+// Calls itself until the stack is gone. The guard keeps the compiler from seeing an endless
+// recursion, and the frame used after the call keeps it from turning the calls into a loop.
+int recurse(volatile int depth) {
+    volatile char frame[512];
+    frame[0] = static_cast<char>(depth);
+    if (depth < 0)
+        return frame[0];
+    frame[recurse(depth + 1) & 1] = 1;
+    return frame[1];
+}
+
+int crash(const wchar_t* appName, const wchar_t* logPath, bool overflow) {
     store_main_thread_id();
     s_logFile = new BufferedFileListener(logPath);
     if (!s_logFile->isOpen())
@@ -164,10 +181,12 @@ int crash(const wchar_t* appName, const wchar_t* logPath) {
         return 3;
     log_printf(LOG_INFO, LOG_UNKNOWN_SOURCE, L"before the crash");
 
-    FunctionRunnable body([] {
+    FunctionRunnable body([overflow] {
         std::printf("crash-thread %lu\n", ::GetCurrentThreadId());
         std::fflush(stdout);
         log_printf(LOG_ERROR, LOG_UNKNOWN_SOURCE, L"crashing now");
+        if (overflow)
+            recurse(0);
         *static_cast<volatile int*>(nullptr) = 1;
     });
     Thread worker(L"Crasher");
@@ -206,6 +225,21 @@ int awaitTermination() {
     return 3;
 }
 
+int logAndHold(const wchar_t* folder) {
+    FileDeviceWin32 device(folder, false);
+    FileIO::attachDevice(L"held", &device, 0);
+    LogFile file(L"held:debug.log", LogFile::F_LEVEL_PREFIX); // written at once, no writer thread
+    LogManager_Impl::getInstance()->addListener(&file, false);
+    for (int i = 1; i <= 3; ++i)
+        log_printf(LOG_INFO, LOG_UNKNOWN_SOURCE, L"line %d", i);
+    if (!file.flush())
+        return 2;
+    std::printf("flushed\n");
+    std::fflush(stdout);
+    ::Sleep(INFINITE); // the test ends the process, as a crash would
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -217,14 +251,16 @@ int wmain(int argc, wchar_t** argv) {
             return mainThread();
         if (mode == L"listener-outlives-threads")
             return listenerOutlivesThreads();
-        if (mode == L"crash" && argc == 4)
-            return crash(argv[2], argv[3]);
+        if ((mode == L"crash" || mode == L"overflow") && argc == 4)
+            return crash(argv[2], argv[3], mode == L"overflow");
         if (mode == L"install-twice" && argc == 3)
             return installTwice(argv[2]);
         if (mode == L"echo" && argc >= 3)
             return echo(std::stoi(argv[2]));
         if (mode == L"await-termination")
             return awaitTermination();
+        if (mode == L"log-and-hold" && argc == 3)
+            return logAndHold(argv[2]);
     } catch (const Exception& e) {
         std::printf("exception: %ls\n", e.displayText().c_str());
         return 10;

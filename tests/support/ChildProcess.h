@@ -72,6 +72,26 @@ public:
         return code;
     }
 
+    // The next line of the captured output without its line end; false once the output ended
+    // (the child exited or closed it) before a whole line came.
+    bool readLine(std::string& line) {
+        line.clear();
+        char c;
+        for (DWORD read = 0; m_output && ::ReadFile(m_output, &c, 1, &read, nullptr) && read == 1;) {
+            if (c == '\n')
+                return true;
+            if (c != '\r')
+                line.push_back(c);
+        }
+        return false;
+    }
+
+    // Ends the child at once, as a crash or the task manager would, and waits until it is gone.
+    void terminate() {
+        ::TerminateProcess(m_process, 1);
+        ::WaitForSingleObject(m_process, INFINITE);
+    }
+
     // The captured output with carriage returns removed.
     std::string output() const {
         std::string text;

@@ -1,10 +1,12 @@
 #pragma once
-// A file-system device in memory for tests: files by name, every request counted, and writes
-// that fail ("disk is full") once the device has taken `writeLimit` bytes.
+// A file-system device in memory for tests: files by name, every request counted, writes
+// that fail ("disk is full") once the device has taken `writeLimit` bytes, and writes that
+// wait (a slow disk) while `writeGate` is shut.
 
 #include "pel/files/file_io/FileDevice.h"
 #include "pel/files/file_io/FileError.h"
 #include "pel/files/file_io/FileIFC.h"
+#include "pel/thread/Event.h"
 
 #include <algorithm>
 #include <climits>
@@ -25,6 +27,10 @@ public:
     std::vector<uint32_t> reads; // the count of each read
     int calls = 0;               // requests the core handed over
     int openFiles = 0;
+    // While shut, a write signals writeWaiting and waits until the gate opens.
+    pel::Event writeGate{false};
+    pel::Event writeWaiting{false};
+    bool gateShut = false;
 
     void setFlags(uint32_t flags) { m_info.flags = flags; }
 
@@ -99,6 +105,10 @@ public:
         return static_cast<int32_t>(n);
     }
     int32_t write(const void* buffer, uint32_t count) override {
+        if (m_device->gateShut) {
+            m_device->writeWaiting.signal();
+            m_device->writeGate.wait();
+        }
         const size_t n = std::min<size_t>(count, m_device->writeLimit - std::min(m_device->writeLimit, m_device->written));
         if (n < count)
             pel::FileErrorObject::setError(ERROR_DISK_FULL).addParam(m_path.c_str());

@@ -32,6 +32,7 @@ public:
             createChunk();
         Chunk* c = m_current;
         T* object = c->slots[--c->free_count];
+        c->inUse[object - c->object(0)] = true;
         if (++c->m_ref_counter == 1) {
             --m_supply_depot;
             PEL_ASSERT(m_supply_depot >= 0);
@@ -48,10 +49,13 @@ public:
             return;
         ScopedLock<M> lock(m_mutex);
         Chunk* c = findChunk(object);
-        // A foreign or repeated pointer must not reach the slot stack: these are hard checks.
+        // A foreign or repeated pointer must not reach the slot stack, where it would be handed
+        // out twice: these are hard checks.
         const uintptr_t offset = reinterpret_cast<uintptr_t>(object) - reinterpret_cast<uintptr_t>(c->heap);
         PEL_ASSERT(offset % sizeof(T) == 0);
-        PEL_ASSERT(c->m_ref_counter > 0);
+        bool& inUse = c->inUse[offset / sizeof(T)];
+        PEL_ASSERT(inUse);
+        inUse = false;
         c->slots[c->free_count++] = object;
         --c->m_ref_counter;
         if (c->free_count == 1) // it was full, so out of the free-chunk list
@@ -80,6 +84,7 @@ private:
         int32_t free_count = 0;
         int32_t m_ref_counter = 0;
         T* slots[N];
+        bool inUse[N] = {}; // handed out and not yet given back
         alignas(T) unsigned char heap[N * sizeof(T)];
 
         T* object(int i) { return reinterpret_cast<T*>(heap) + i; }

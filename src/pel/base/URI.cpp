@@ -379,10 +379,12 @@ std::wstring URI::getPathEtc() const {
 std::wstring URI::getPathAndQuery() const {
     std::wstring pathAndQuery;
     encode(m_path, RESERVED_PATH, &pathAndQuery);
-    // The raw query is already encoded: encoding it again would turn "%41" into "%2541".
     if (!m_query.empty()) {
+        // The raw query is encoded already, but perhaps not wholly (set as given): what a
+        // request line cannot hold is escaped, and its escapes stay as they are ("%41" must
+        // not become "%2541").
         pathAndQuery += L'?';
-        pathAndQuery += m_query;
+        appendEncoded(m_query, RESERVED_QUERY, true, &pathAndQuery);
     }
     return pathAndQuery;
 }
@@ -553,9 +555,19 @@ bool URI::equals(const URI& other) const {
 void URI::encode(const std::wstring& text, const std::wstring& reserved, std::wstring* o_string) {
     if (!o_string)
         nullPointerViolation(L"o_string", PEL_FILE, __LINE__);
+    appendEncoded(text, reserved, false, o_string);
+}
+
+void URI::appendEncoded(const std::wstring& text, const std::wstring& reserved, bool keepEscapes,
+                        std::wstring* o_string) {
     std::string bytes;
     for (size_t i = 0; i < text.length();) {
         const wchar_t c = text[i];
+        if (keepEscapes && peekEscape(text, i, text.length()) >= 0) {
+            o_string->append(text, i, 3);
+            i += 3;
+            continue;
+        }
         if (c >= 0x80) {
             // A run of non-ASCII characters goes out as the escaped octets of its UTF-8 form.
             size_t end = i;

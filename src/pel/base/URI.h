@@ -73,8 +73,9 @@ public:
     // "userInfo@host:port"; the host in brackets when it holds ':', the port only when it is
     // not the scheme's well-known one.
     std::wstring getAuthority() const;
-    // Encoded path, "?" and the raw query, "#" and the encoded fragment: what follows the
-    // authority in toString().
+    // Encoded path, "?" and the raw query (with what a query cannot hold escaped: spaces,
+    // controls, quotes, angle brackets, non-ASCII characters as UTF-8), "#" and the encoded
+    // fragment: what follows the authority in toString().
     std::wstring getPathEtc() const;
     // As getPathEtc() without the fragment: the target of an HTTP request.
     std::wstring getPathAndQuery() const;
@@ -123,6 +124,10 @@ public:
 private:
     class Parser;
 
+    // encode(), leaving well-formed escapes ("%" and two hexadecimal digits) as they are
+    // when keepEscapes is set.
+    static void appendEncoded(const std::wstring& text, const std::wstring& reserved, bool keepEscapes,
+                              std::wstring* o_string);
     void removeDotSegments(bool removeLeading);
     void mergePath(const std::wstring& relativePath);
     void buildPath(const std::vector<std::wstring>& segments, bool leadingSlash, bool trailingSlash);

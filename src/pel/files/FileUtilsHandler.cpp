@@ -217,10 +217,14 @@ void FileUtilsHandler::itemDone() {
 }
 
 int32_t estimateTimeRemaining(FileUtilsHandler* handler) {
+    return estimateTimeRemaining(handler, currentTimeMillis());
+}
+
+int32_t estimateTimeRemaining(FileUtilsHandler* handler, int64_t now) {
     PEL_CHECK_PTR(handler);
     if (handler->totalItems < 1 || handler->doneItems < 1)
         return handler->timeLeft;
-    const int64_t elapsed = currentTimeMillis() - handler->executionStart;
+    const int64_t elapsed = now - handler->executionStart;
     if (elapsed > 3000 && elapsed - handler->elapsedAtEstimate > 100) {
         const double left = static_cast<double>(handler->totalItems - handler->doneItems);
         handler->timeLeft = static_cast<int32_t>(left * 0.0010000000474974513 * static_cast<double>(elapsed) /

@@ -140,5 +140,7 @@ void initFileOperationProgress(FileUtilsHandler* handler);
 void freeFileOperationProgress(FileUtilsHandler* handler);
 // Seconds left, estimated from the items done since the execution start; -1 until known.
 int32_t estimateTimeRemaining(FileUtilsHandler* handler);
+// The same at the time `now` (currentTimeMillis()).
+int32_t estimateTimeRemaining(FileUtilsHandler* handler, int64_t now);
 
 } // namespace pel

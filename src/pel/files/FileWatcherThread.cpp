@@ -8,32 +8,14 @@ namespace pel {
 
 namespace {
 
-constexpr DWORD SETTLE_WAIT_MS = 200;
+constexpr long SETTLE_WAIT_MS = 200;
 
 } // namespace
 
 FileWatcherThread::FileWatcherThread(const std::wstring& name, FileWatcher* watcher)
-    : LegacyThread(name), m_watcher(watcher) {}
+    : WorkerThread(name, 64), m_watcher(watcher) {}
 
-FileWatcherThread::~FileWatcherThread() {
-    requestStop();
-    try {
-        join();
-    } catch (...) {
-        // ~Thread reports a thread it still finds running.
-    }
-}
-
-void FileWatcherThread::wake() {
-    // A full count wakes the thread all the same.
-    ::ReleaseSemaphore(m_semaphore.handle(), 1, nullptr);
-}
-
-bool FileWatcherThread::requestStop() {
-    LegacyThread::requestStop();
-    wake();
-    return true;
-}
+FileWatcherThread::~FileWatcherThread() { stopAndJoin(); }
 
 bool FileWatcherThread::postDelivery() { return msgPostData(nullptr); }
 
@@ -57,15 +39,13 @@ void FileWatcherThread::msgOnMessage(MessageData*) {
 
 int FileWatcherThread::run(void*) {
     duplicate();
-    DWORD timeout = INFINITE;
+    long timeout = -1;
     while (!isStopRequested()) {
-        const DWORD result = ::WaitForSingleObject(m_semaphore.handle(), timeout);
+        waitForWakeUp(timeout);
         if (isStopRequested())
             break;
-        if (result != WAIT_OBJECT_0 && result != WAIT_TIMEOUT)
-            continue;
         try {
-            timeout = m_watcher->processPass() ? SETTLE_WAIT_MS : INFINITE;
+            timeout = m_watcher->processPass() ? SETTLE_WAIT_MS : -1;
         } catch (const Exception& e) {
             log_printf(LOG_ERROR, LOG_UNKNOWN_SOURCE, L"FileWatcher: %s\n", e.displayText().c_str());
         } catch (...) {

@@ -6,15 +6,14 @@
 
 #include "pel/files/file_io/DirObserver.h"
 #include "pel/legacy/MessageListener.h"
-#include "pel/thread/LegacyThread.h"
 #include "pel/thread/Mutex.h"
-#include "pel/thread/Semaphore.h"
+#include "pel/thread/WorkerThread.h"
 
 namespace pel {
 
 class FileWatcher;
 
-class FileWatcherThread : public LegacyThread, public DirObserver, public MessageListener {
+class FileWatcherThread : public WorkerThread, public DirObserver, public MessageListener {
 public:
     // On the main thread, as every registry listener.
     FileWatcherThread(const std::wstring& name, FileWatcher* watcher);
@@ -24,8 +23,6 @@ public:
     // Main thread: the watcher delivers what is ready.
     void msgOnMessage(MessageData* data) override;
 
-    bool requestStop() override;
-    void wake();
     // Asks the main thread for a delivery; false when the registry did not take the message.
     bool postDelivery();
     // From now on records no longer reach the watcher; waits for one being handed over.
@@ -39,7 +36,6 @@ protected:
 
 private:
     FileWatcher* m_watcher;
-    Semaphore m_semaphore{0, 64};
     Mutex_Impl m_observing; // held while a record is handed to the watcher
     bool m_observingOn = true;
 };

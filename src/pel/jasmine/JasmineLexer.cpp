@@ -25,6 +25,20 @@ bool isKeyword(const wchar_t* text, size_t length, const std::wstring& keyword) 
     return length == keyword.size() && std::wmemcmp(text, keyword.data(), length) == 0;
 }
 
+// A bare word that spells null, true or false is that keyword; any other stays a symbol (a
+// word from the number path cannot spell one).
+uint32_t keywordKind(const wchar_t* text, size_t length) {
+    if (length < 4 || length > 5)
+        return JasmineToken::KIND_SYMBOL;
+    if (isKeyword(text, length, Value::NULL_TEXT))
+        return JasmineToken::KIND_NULL;
+    if (isKeyword(text, length, Value::TRUE_TEXT))
+        return JasmineToken::KIND_TRUE;
+    if (isKeyword(text, length, Value::FALSE_TEXT))
+        return JasmineToken::KIND_FALSE;
+    return JasmineToken::KIND_SYMBOL;
+}
+
 } // namespace
 
 JasmineLexer::JasmineLexer(TextReader* reader) : m_reader(reader) { PEL_CHECK_PTR(reader); }
@@ -33,20 +47,80 @@ JasmineLexer::JasmineLexer(const wchar_t* text, size_t length) : m_cursor(text),
     PEL_CHECK_PTR(text);
 }
 
-int JasmineLexer::readerPeek() { return m_reader->peek(); }
-
-void JasmineLexer::readerConsume() {
-    const int c = m_reader->read();
-    if (c < 0)
-        return;
-    m_buffer.push_back(static_cast<wchar_t>(c));
-    advance(static_cast<unsigned>(c));
+bool JasmineLexer::nextBlock() {
+    m_buffer.append(m_tokenStart, m_cursor); // the token goes on in the next block
+    skipConsumed();
+    const wchar_t* units = nullptr;
+    const int count = m_reader->peekUnits(&units);
+    if (count <= 0) {
+        m_block = m_tokenStart = m_cursor = m_end = nullptr;
+        return false;
+    }
+    m_block = m_tokenStart = m_cursor = units;
+    m_end = units + count;
+    return true;
 }
 
-void JasmineLexer::nextToken(JasmineToken* o_token) {
+void JasmineLexer::skipConsumed() {
+    if (m_cursor != m_block)
+        m_reader->skip(static_cast<int>(m_cursor - m_block));
+    m_block = m_tokenStart = m_cursor;
+}
+
+template <class Keep>
+void JasmineLexer::consumeRun(Keep keep) {
+    do {
+        const wchar_t* const start = m_cursor;
+        while (m_cursor != m_end && keep(*m_cursor))
+            ++m_cursor;
+        const uint32_t n = static_cast<uint32_t>(m_cursor - start);
+        if (n == 0)
+            continue;
+        m_position.offset += n;
+        if (m_afterCR) { // the first of them opens the line after a CR
+            m_afterCR = false;
+            ++m_position.line;
+            m_position.column = n;
+        } else {
+            m_position.column += n;
+        }
+    } while (m_cursor == m_end && m_reader && nextBlock());
+}
+
+void JasmineLexer::nextToken(JasmineToken* o_token, bool skipTrivia) {
     PEL_CHECK_PTR(o_token);
-    JasmineToken& token = *o_token;
+    for (;;) {
+        if (skipTrivia)
+            skipWhitespace();
+        lexToken(*o_token);
+        if (!skipTrivia || !o_token->isTrivia())
+            return;
+    }
+}
+
+void JasmineLexer::consumeWhitespace() {
+    do {
+        while (m_cursor != m_end && *m_cursor < 33)
+            advance(*m_cursor++);
+    } while (m_cursor == m_end && m_reader && nextBlock());
+}
+
+void JasmineLexer::skipWhitespace() {
+    if (m_stopped)
+        return;
+    const int c = peekChar();
+    if (c <= 0 || c >= 33)
+        return;
+    m_tokenStart = m_cursor;
+    consumeWhitespace();
+    if (m_reader)
+        skipConsumed();
+    ++m_counter;
+}
+
+void JasmineLexer::lexToken(JasmineToken& token) {
     m_buffer.clear();
+    m_tokenStart = m_cursor;
     const wchar_t* const start = m_cursor;
     const TextPosition begin = m_position;
     token.begin = begin;
@@ -84,8 +158,7 @@ void JasmineLexer::nextToken(JasmineToken* o_token) {
                 kind = JasmineToken::KIND_BLOCK_COMMENT;
             } else if (second == '/') {
                 consume();
-                for (int n = peekChar(); n >= 0 && n != '\r' && n != '\n'; n = peekChar())
-                    consume();
+                consumeRun([](wchar_t n) { return n != '\r' && n != '\n'; });
                 kind = JasmineToken::KIND_LINE_COMMENT;
             } else {
                 lexRegExp(begin);
@@ -97,12 +170,11 @@ void JasmineLexer::nextToken(JasmineToken* o_token) {
             if (c == '-' || isDigit(c)) {
                 kind = lexNumber();
             } else if (c < 33) {
-                do
-                    consume();
-                while (static_cast<unsigned>(peekChar()) < 33u); // -1 (the end) compares large
+                consumeWhitespace();
                 kind = JasmineToken::KIND_WHITESPACE;
             } else {
-                kind = lexWord(begin, c);
+                lexWord(begin, c);
+                kind = JasmineToken::KIND_SYMBOL;
             }
             break;
         }
@@ -110,22 +182,30 @@ void JasmineLexer::nextToken(JasmineToken* o_token) {
 
     token.kind = kind;
     token.end = m_position;
-    if (m_reader)
-        token.text = m_buffer.c_str() + (m_buffer.size() - token.length());
-    else
+    if (m_reader) {
+        const wchar_t* const blockPart = m_tokenStart;
+        const wchar_t* const blockEnd = m_cursor;
+        skipConsumed();
+        if (m_buffer.empty() && blockPart) {
+            token.text = blockPart; // the reader keeps showing its block until the next token
+        } else {
+            m_buffer.append(blockPart, blockEnd);
+            token.text = m_buffer.c_str() + (m_buffer.size() - token.length());
+        }
+    } else {
         token.text = kind == JasmineToken::KIND_EOS ? m_cursor : start;
+    }
+    if (kind == JasmineToken::KIND_SYMBOL)
+        token.kind = keywordKind(token.text, token.length());
     token.index = m_counter++;
 }
 
 uint32_t JasmineLexer::lexNumber() {
     bool valid = true;
     auto digits = [this] {
-        bool any = false;
-        while (isDigit(peekChar())) {
-            consume();
-            any = true;
-        }
-        return any;
+        const uint32_t before = m_position.offset;
+        consumeRun([](wchar_t d) { return isDigit(d); });
+        return m_position.offset != before;
     };
     if (peekChar() == '-')
         consume();
@@ -152,33 +232,23 @@ uint32_t JasmineLexer::lexNumber() {
 }
 
 void JasmineLexer::consumeSymbolCharacters() {
-    while (JasmineToken::isSymbolCharacter(peekChar()))
-        consume();
+    consumeRun([](wchar_t c) { return JasmineToken::isSymbolCharacter(c); });
 }
 
-uint32_t JasmineLexer::lexWord(const TextPosition& begin, int c) {
+void JasmineLexer::lexWord(const TextPosition& begin, int c) {
     if (!JasmineToken::isSymbolCharacter(c)) {
         std::wstring message = L"Invalid token `";
         message += static_cast<wchar_t>(c);
         message += L"`.";
         throw JasmineSyntaxException(message, begin, nextColumn(begin));
     }
-    const wchar_t* start = m_cursor;
     consumeSymbolCharacters();
-    const size_t length = m_position.offset - begin.offset;
-    const wchar_t* text = m_reader ? m_buffer.data() : start;
-    if (isKeyword(text, length, Value::NULL_TEXT))
-        return JasmineToken::KIND_NULL;
-    if (isKeyword(text, length, Value::TRUE_TEXT))
-        return JasmineToken::KIND_TRUE;
-    if (isKeyword(text, length, Value::FALSE_TEXT))
-        return JasmineToken::KIND_FALSE;
-    return JasmineToken::KIND_SYMBOL;
 }
 
 void JasmineLexer::lexDoubleQuoted(const TextPosition& begin) {
     consume();
     for (;;) {
+        consumeRun([](wchar_t c) { return c != '"' && c != '\\' && c != '\r' && c != '\n'; });
         const TextPosition at = m_position;
         const int c = peekChar();
         if (c < 0)
@@ -235,6 +305,7 @@ void JasmineLexer::lexHexDigits(int count, const TextPosition& escapeBegin, cons
 void JasmineLexer::lexSingleQuoted(const TextPosition& begin) {
     consume();
     for (;;) {
+        consumeRun([](wchar_t c) { return c != '\'' && c != '\\' && c != '\r' && c != '\n'; });
         const int c = peekChar();
         if (c < 0)
             throw JasmineSyntaxException(L"Unexpectedly terminated single-quoted string.", begin, begin);

@@ -8,6 +8,7 @@
 #include "pel/value/ScalarValue.h"
 #include "pel/value/StringValue.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <new>
@@ -116,7 +117,13 @@ Value* JasmineParser::parseNumber(const JasmineToken& token) {
     try {
         int32_t integer;
         double real;
-        if (parseInt(&integer, length, token.text))
+        // The lexer lets only well-formed numbers through: one with a fraction or an exponent
+        // is never an integer, so it goes to the double parse at once.
+        const wchar_t* const end = token.text + length;
+        const bool integral = std::find_if(token.text, end, [](wchar_t c) {
+                                  return c == L'.' || c == L'e' || c == L'E';
+                              }) == end;
+        if (integral && parseInt(&integer, length, token.text))
             value = new ScalarValue(integer);
         else if (parseDouble(&real, length, token.text) && std::isfinite(real))
             value = new ScalarValue(real);
@@ -135,6 +142,9 @@ Value* JasmineParser::parseDictionary(int depth) {
         failDepth(*token);
     std::unique_ptr<DictionaryValue> dictionary(new DictionaryValue());
     setOpenRange(*dictionary, *token);
+    if (m_lastMembers.size() <= static_cast<size_t>(depth))
+        m_lastMembers.resize(depth + 1);
+    dictionary->reserve(m_lastMembers[depth]);
 
     std::wstring key;
     token = &m_stream.next(true);
@@ -175,6 +185,7 @@ Value* JasmineParser::parseDictionary(int depth) {
             token = &m_stream.next(true);
     }
     setCloseRange(*dictionary, *token);
+    m_lastMembers[depth] = dictionary->size();
     return dictionary.release();
 }
 
@@ -182,16 +193,35 @@ Value* JasmineParser::parseList(int depth) {
     const JasmineToken* token = &m_stream.current();
     if (depth > MAX_DEPTH)
         failDepth(*token);
-    std::unique_ptr<ListValue> list(new ListValue());
-    setOpenRange(*list, *token);
+    const JasmineToken open = *token;
+    // The elements wait on the stack shared by all lists being read; on an error they go.
+    const size_t first = m_elements.size();
+    struct Elements {
+        std::vector<Value*>& stack;
+        size_t first;
+        ~Elements() {
+            for (size_t i = first; i < stack.size(); ++i)
+                delete stack[i];
+            stack.resize(first);
+        }
+    } elements{m_elements, first};
 
     token = &m_stream.next(true);
     while (token->kind != JasmineToken::KIND_BRACKET_CLOSE) {
-        list->append(parseValue(depth));
+        std::unique_ptr<Value> element(parseValue(depth));
+        m_elements.push_back(element.get());
+        element.release();
         token = &m_stream.next(true);
         if (token->kind == JasmineToken::KIND_COMMA)
             token = &m_stream.next(true);
     }
+    std::unique_ptr<ListValue> list(new ListValue());
+    list->reserve(m_elements.size() - first);
+    for (size_t i = first; i < m_elements.size(); ++i) {
+        list->append(m_elements[i]);
+        m_elements[i] = nullptr; // the list owns it now
+    }
+    setOpenRange(*list, open);
     setCloseRange(*list, *token);
     return list.release();
 }

@@ -7,6 +7,7 @@
 #include "pel/jasmine/TITokenStream.h"
 
 #include <string>
+#include <vector>
 
 namespace pel {
 
@@ -38,6 +39,12 @@ private:
     Value* parseNumber(const JasmineToken& token);
 
     TITokenStream<JasmineToken>& m_stream;
+    // The elements of the lists being read, innermost last: a list is made at its closing
+    // bracket with room for exactly its elements.
+    std::vector<Value*> m_elements;
+    // The member count of the last dictionary read at each depth: a dictionary is most often
+    // like the one before it at its depth (the records of a list), so it reserves as many.
+    std::vector<size_t> m_lastMembers;
 };
 
 } // namespace pel

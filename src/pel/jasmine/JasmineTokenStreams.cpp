@@ -8,9 +8,7 @@ namespace pel {
 JasmineLexerTokenStream::JasmineLexerTokenStream(JasmineLexer* lexer) : m_lexer(lexer) { PEL_CHECK_PTR(lexer); }
 
 JasmineToken& JasmineLexerTokenStream::next(bool skipTrivia) {
-    do
-        m_lexer->nextToken(&m_current);
-    while (skipTrivia && m_current.isTrivia());
+    m_lexer->nextToken(&m_current, skipTrivia);
     return m_current;
 }
 

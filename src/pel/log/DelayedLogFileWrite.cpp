@@ -6,32 +6,14 @@
 
 namespace pel {
 
-DelayedLogFileWrite::DelayedLogFileWrite(LogFile& owner) : m_owner(owner) {}
+DelayedLogFileWrite::DelayedLogFileWrite(LogFile& owner) : WorkerThread(L"DelayedLogWrite", 256), m_owner(owner) {}
 
 DelayedLogFileWrite::~DelayedLogFileWrite() {
-    // run() uses this object's members: the thread ends before they go.
-    requestStop();
-    try {
-        join();
-    } catch (...) {
-        // ~Thread reports a thread it still finds running.
-    }
+    stopAndJoin(); // run() uses this object's members
     ScopedLock<Mutex_Impl> lock(libraryLock());
     for (LogMessage* message : m_queue)
         message->release();
     m_queue.clear();
-}
-
-bool DelayedLogFileWrite::requestStop() {
-    LegacyThread::requestStop();
-    wake();
-    return true;
-}
-
-void DelayedLogFileWrite::wake() {
-    // A full count (256 wake-ups pending) already wakes the writer: the refused release is
-    // no failure.
-    ::ReleaseSemaphore(m_semaphore.handle(), 1, nullptr);
 }
 
 void DelayedLogFileWrite::enqueue(LogMessage* message) {
@@ -54,7 +36,7 @@ size_t DelayedLogFileWrite::queuedCount() const {
 int DelayedLogFileWrite::run(void*) {
     while (!isStopRequested()) {
         // Signalled, timed out and abandoned waits all go on; a failed wait is a hard check.
-        m_semaphore.wait(WAIT_MS);
+        waitForWakeUp(WAIT_MS);
         writeQueue(false);
     }
     writeQueue(true);
@@ -62,17 +44,24 @@ int DelayedLogFileWrite::run(void*) {
 }
 
 void DelayedLogFileWrite::writeQueue(bool force) {
-    ScopedLock<Mutex_Impl> lock(libraryLock());
+    std::deque<LogMessage*> batch;
+    {
+        ScopedLock<Mutex_Impl> lock(libraryLock());
+        batch.swap(m_queue);
+    }
     const int64_t now = currentTimeMillis();
-    // The front is taken afresh each time: writing may log, and a line logged here (by this
-    // thread, outside any delivery) is delivered, and may be queued, at once.
-    while (!m_queue.empty()) {
-        LogMessage* message = m_queue.front();
+    // A failed write logs its report; the file takes nothing more, so the report is not queued.
+    while (!batch.empty()) {
+        LogMessage* message = batch.front();
         if (!m_owner.write(message) && !force)
             break;
         m_lastWrite = now;
-        m_queue.pop_front();
+        batch.pop_front();
         message->release();
+    }
+    if (!batch.empty()) {
+        ScopedLock<Mutex_Impl> lock(libraryLock());
+        m_queue.insert(m_queue.begin(), batch.begin(), batch.end());
     }
     if (!force && now - m_lastWrite < FLUSH_IDLE_MS)
         return;

@@ -43,7 +43,6 @@ void LogFile::open() {
     if (m_flags & F_DELAYED_WRITE) {
         m_writer.reset(new DelayedLogFileWrite(*this));
         m_writer->setPriority(THREAD_PRIORITY_BELOW_NORMAL);
-        m_writer->setName(L"DelayedLogWrite");
         m_writer->start();
     }
 }

@@ -57,7 +57,7 @@ bool FileStreamBuf::close() {
     bool ok = true;
     if (getMode() & ios_base::out) {
         try {
-            ok = sync() == 0;
+            ok = writeOutPutArea();
         } catch (...) {
             ok = false;
         }
@@ -69,6 +69,12 @@ bool FileStreamBuf::close() {
     setMode(ios_base::openmode());
     resetBuffers();
     return ok;
+}
+
+int FileStreamBuf::sync() {
+    if (!m_file || !(getMode() & ios_base::out))
+        return 0;
+    return writeOutPutArea() && m_file->flush() ? 0 : -1;
 }
 
 int64_t FileStreamBuf::seekFile(int origin, int64_t offset) {
@@ -85,7 +91,7 @@ int64_t FileStreamBuf::seekFile(int origin, int64_t offset) {
 int FileStreamBuf::readFromDevice(char* buffer, int length) {
     if (!m_file || !(getMode() & ios_base::in))
         return -1;
-    if ((getMode() & ios_base::out) && sync() == -1)
+    if ((getMode() & ios_base::out) && !writeOutPutArea())
         return -1;
     const int32_t n = m_file->read(buffer, static_cast<uint32_t>(length));
     if (n > 0)
@@ -108,7 +114,7 @@ FileStreamBuf::pos_type FileStreamBuf::seekoff(off_type offset, ios_base::seekdi
                                                ios_base::openmode which) {
     if (!m_file || !(which & getMode()))
         return pos_type(off_type(-1));
-    if ((getMode() & ios_base::out) && sync() == -1)
+    if ((getMode() & ios_base::out) && !writeOutPutArea())
         return pos_type(off_type(-1));
     int origin = FILE_SEEK_BEGIN;
     if (direction == ios_base::cur) {

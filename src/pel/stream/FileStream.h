@@ -32,6 +32,9 @@ public:
     const std::wstring& path() const { return m_path; }
 
 protected:
+    // Writes out the put area and flushes the file through whatever buffers it (the device's
+    // file buffer included), so that what was written survives the process; -1 on failure.
+    int sync() override;
     int readFromDevice(char* buffer, int length) override;
     int writeToDevice(const char* buffer, int length) override;
     pos_type seekoff(off_type offset, std::ios_base::seekdir direction, std::ios_base::openmode which) override;
@@ -39,6 +42,8 @@ protected:
 
 private:
     int64_t seekFile(int origin, int64_t offset);
+    // Writes out the put area only (before a read, a seek or a close).
+    bool writeOutPutArea() { return BufferedBidirectionalStreamBuf::sync() == 0; }
 
     std::wstring m_path;
     File* m_file = nullptr;

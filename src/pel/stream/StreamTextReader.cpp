@@ -214,6 +214,20 @@ int StreamTextReader::read() {
     return static_cast<unsigned short>((*m_units)[m_unitPos++]);
 }
 
+int StreamTextReader::peekUnits(const wchar_t** o_units) {
+    checkOpen();
+    PEL_CHECK_PTR(o_units);
+    if (m_unitPos == m_unitCount && decodeChunk() == 0)
+        return 0;
+    *o_units = m_units->data() + m_unitPos;
+    return m_unitCount - m_unitPos;
+}
+
+void StreamTextReader::skip(int count) {
+    checkOpen();
+    m_unitPos += std::max(0, std::min(count, m_unitCount - m_unitPos));
+}
+
 void StreamTextReader::close() {
     checkOpen();
     m_stream = nullptr;

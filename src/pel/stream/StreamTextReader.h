@@ -28,6 +28,8 @@ public:
     int readLine(std::wstring& line) override;
     int peek() override;
     int read() override;
+    int peekUnits(const wchar_t** o_units) override;
+    void skip(int count) override;
     void close() override;
 
 private:

@@ -26,11 +26,31 @@ public:
     virtual int peek() = 0;
     // The next unit, consumed, or -1 at the end.
     virtual int read() = 0;
+    // The units read() gives next, without consuming them, for callers that scan text in bulk:
+    // *o_units points at them and their count is returned, 0 at the end. They stay valid until
+    // the reader is used other than by skip(). A reader that buffers shows its buffer; this
+    // default shows one unit.
+    virtual int peekUnits(const wchar_t** o_units) {
+        const int unit = peek();
+        if (unit < 0)
+            return 0;
+        m_peekedUnit = static_cast<wchar_t>(unit);
+        *o_units = &m_peekedUnit;
+        return 1;
+    }
+    // Consumes count of the units peekUnits() showed; the others stay valid.
+    virtual void skip(int count) {
+        while (count-- > 0 && read() >= 0) {
+        }
+    }
     // Detaches from the source; every later call throws IllegalStateException.
     virtual void close() = 0;
 
 protected:
     std::shared_ptr<TextEncoding> m_encoding;
+
+private:
+    wchar_t m_peekedUnit = 0;
 };
 
 } // namespace pel

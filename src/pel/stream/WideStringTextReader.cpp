@@ -57,4 +57,17 @@ int WideStringTextReader::read() {
     return m_position < m_text.size() ? m_text[m_position++] : -1;
 }
 
+int WideStringTextReader::peekUnits(const wchar_t** o_units) {
+    checkOpen();
+    if (!o_units)
+        throw NullPointerException(L"o_units");
+    *o_units = m_text.data() + m_position;
+    return static_cast<int>(m_text.size() - m_position);
+}
+
+void WideStringTextReader::skip(int count) {
+    checkOpen();
+    m_position += std::min(static_cast<size_t>(std::max(count, 0)), m_text.size() - m_position);
+}
+
 } // namespace pel

@@ -181,11 +181,17 @@ bool decodeCodePage(wchar_t* dst, const unsigned char* src, size_t size, UINT co
         if (i > size)
             --size;
     }
-    if (o_consumed)
-        *o_consumed = size;
     if (size == 0) {
         *io_capacity = 0;
+        if (o_consumed)
+            *o_consumed = 0;
         return true;
+    }
+    if (*io_capacity == 0) {
+        // The system turns a capacity of 0 into a size query: nothing fits, nothing is written.
+        if (o_consumed)
+            *o_consumed = 0;
+        return o_consumed != nullptr;
     }
     if (size > INT_MAX || *io_capacity > INT_MAX)
         return false;
@@ -194,6 +200,8 @@ bool decodeCodePage(wchar_t* dst, const unsigned char* src, size_t size, UINT co
     if (written <= 0)
         return false;
     *io_capacity = static_cast<size_t>(written);
+    if (o_consumed)
+        *o_consumed = size;
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "pel/value/DictionaryValue.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -7,8 +8,22 @@ namespace pel {
 
 DictionaryValue::~DictionaryValue() {
     clear();
-    for (void* chunk : m_chunks)
-        ::operator delete(chunk);
+    while (Chunk* chunk = m_chunks) {
+        m_chunks = chunk->next;
+        BlockHeap::deallocate(chunk, sizeof(Chunk) + sizeof(Entry) * chunk->capacity);
+    }
+}
+
+DictionaryValue::Chunk* DictionaryValue::makeChunk(size_t capacity) {
+    Chunk* chunk = static_cast<Chunk*>(BlockHeap::allocate(sizeof(Chunk) + sizeof(Entry) * capacity));
+    chunk->next = nullptr;
+    chunk->capacity = capacity;
+    return chunk;
+}
+
+void DictionaryValue::reserve(size_t count) {
+    if (!m_chunks && count > 0)
+        m_chunks = makeChunk(std::min(count, RESERVE_LIMIT));
 }
 
 DictionaryValue::Entry* DictionaryValue::takeEntry() {
@@ -17,12 +32,19 @@ DictionaryValue::Entry* DictionaryValue::takeEntry() {
         entry->next = nullptr;
         return entry;
     }
-    const size_t chunk = m_taken / CHUNK_ENTRIES;
-    if (chunk == m_chunks.size()) {
-        m_chunks.reserve(m_chunks.size() + 1);
-        m_chunks.push_back(::operator new(sizeof(Entry) * CHUNK_ENTRIES));
+    if (!m_current || m_usedInCurrent == m_current->capacity) {
+        Chunk* next = m_current ? m_current->next : m_chunks;
+        if (!next) {
+            // Doubling from the first chunk's size up to CHUNK_ENTRIES.
+            const size_t capacity = m_current ? std::min(2 * m_current->capacity, CHUNK_ENTRIES) : FIRST_CHUNK_ENTRIES;
+            next = makeChunk(capacity);
+            (m_current ? m_current->next : m_chunks) = next;
+        }
+        m_current = next;
+        m_usedInCurrent = 0;
     }
-    Entry* entry = new (static_cast<Entry*>(m_chunks[chunk]) + m_taken % CHUNK_ENTRIES) Entry();
+    Entry* entry = new (m_current->records() + m_usedInCurrent) Entry();
+    ++m_usedInCurrent;
     ++m_taken;
     return entry;
 }
@@ -43,23 +65,23 @@ void DictionaryValue::unlink(Entry* entry) {
 
 void DictionaryValue::setValue(std::wstring_view key, Value* value, uint32_t keyToken) {
     std::unique_ptr<Value> adopted(value);
-    Map::iterator at = m_map.lower_bound(key);
-    if (at != m_map.end() && at->first == key) {
-        Entry* entry = at->second;
-        std::unique_ptr<Value> replaced(entry->m_value != value ? entry->m_value : nullptr);
-        entry->m_value = adopted.release();
-        entry->m_keyToken = keyToken;
+    KeySet::iterator at = m_keys.lower_bound(key);
+    if (at != m_keys.end() && at->keyView() == key) {
+        Entry& entry = *at;
+        std::unique_ptr<Value> replaced(entry.m_value != value ? entry.m_value : nullptr);
+        entry.m_value = adopted.release();
+        entry.m_keyToken = keyToken;
         return;
     }
 
     Entry* entry = takeEntry();
     try {
         entry->m_key.assign(key.data(), key.size());
-        entry->position = m_map.emplace_hint(at, std::wstring_view(entry->m_key), entry);
     } catch (...) {
         releaseEntry(entry);
         throw;
     }
+    m_keys.insert(at, *entry);
     entry->m_value = adopted.release();
     entry->m_keyToken = keyToken;
     entry->previous = m_last;
@@ -69,8 +91,8 @@ void DictionaryValue::setValue(std::wstring_view key, Value* value, uint32_t key
 }
 
 Value* DictionaryValue::find(std::wstring_view key) const {
-    Map::const_iterator at = m_map.find(key);
-    return at != m_map.end() ? at->second->m_value : nullptr;
+    KeySet::const_iterator at = m_keys.find(key);
+    return at != m_keys.end() ? at->m_value : nullptr;
 }
 
 Value* DictionaryValue::findTyped(std::wstring_view key, int32_t type) const {
@@ -78,30 +100,41 @@ Value* DictionaryValue::findTyped(std::wstring_view key, int32_t type) const {
     return member && member->type == type ? member : nullptr;
 }
 
-bool DictionaryValue::hasKey(std::wstring_view key) const { return m_map.find(key) != m_map.end(); }
+bool DictionaryValue::hasKey(std::wstring_view key) const { return m_keys.find(key) != m_keys.end(); }
 
 bool DictionaryValue::hasKeyOfType(std::wstring_view key, int32_t type) const {
     return findTyped(key, type) != nullptr;
 }
 
+void DictionaryValue::destroyEntries() {
+    size_t left = m_taken;
+    for (Chunk* chunk = m_chunks; chunk && left > 0; chunk = chunk->next) {
+        const size_t n = std::min(left, chunk->capacity);
+        for (size_t i = 0; i < n; ++i)
+            chunk->records()[i].~Entry();
+        left -= n;
+    }
+}
+
 void DictionaryValue::clear() {
     for (Entry* entry = m_first; entry; entry = entry->next)
         delete entry->m_value;
-    m_map.clear();
-    for (size_t i = 0; i < m_taken; ++i)
-        (static_cast<Entry*>(m_chunks[i / CHUNK_ENTRIES]) + i % CHUNK_ENTRIES)->~Entry();
+    m_keys.clear();
+    destroyEntries();
     m_taken = 0;
+    m_current = nullptr;
+    m_usedInCurrent = 0;
     m_first = m_last = m_free = nullptr;
 }
 
 bool DictionaryValue::remove(std::wstring_view key, Value** o_taken) {
-    Map::iterator at = m_map.find(key);
-    if (at == m_map.end())
+    KeySet::iterator at = m_keys.find(key);
+    if (at == m_keys.end())
         return false;
-    Entry* entry = at->second;
+    Entry* entry = &*at;
     Value* value = entry->m_value;
     unlink(entry);
-    m_map.erase(at);
+    m_keys.erase(at);
     releaseEntry(entry);
     if (o_taken)
         *o_taken = value;
@@ -118,19 +151,19 @@ void DictionaryValue::assign(const AbstractDictionaryValue& other) {
 }
 
 AbstractDictionaryValue::ConstIterator DictionaryValue::keyOrderBegin() const {
-    return {this, m_map.empty() ? nullptr : m_map.begin()->second, DictionaryOrder::BY_KEY};
+    return {this, m_keys.empty() ? nullptr : &*m_keys.begin(), DictionaryOrder::BY_KEY};
 }
 
 AbstractDictionaryValue::Iterator DictionaryValue::keyOrderBegin() {
-    return {this, m_map.empty() ? nullptr : m_map.begin()->second, DictionaryOrder::BY_KEY};
+    return {this, m_keys.empty() ? nullptr : &*m_keys.begin(), DictionaryOrder::BY_KEY};
 }
 
 const DictionaryMember* DictionaryValue::nextMember(const DictionaryMember* member, DictionaryOrder order) const {
     const Entry* entry = static_cast<const Entry*>(member);
     if (order == DictionaryOrder::BY_INSERTION)
         return entry->next;
-    Map::iterator next = std::next(entry->position);
-    return next != m_map.end() ? next->second : nullptr;
+    KeySet::const_iterator next = std::next(m_keys.iterator_to(*entry));
+    return next != m_keys.end() ? &*next : nullptr;
 }
 
 Value* DictionaryValue::clone() const {

@@ -23,6 +23,8 @@ public:
     Value* get(size_t i) const;
     // Takes ownership of val, which must not be null.
     void append(Value* val);
+    // Makes room for count elements in all, so that appending up to them allocates nothing.
+    void reserve(size_t count) { m_items.reserve(count); }
     // Element i as a dictionary; throws ListIndexNotFoundValueException past the end and
     // InvalidTypeInListValueException for an element of another kind.
     AbstractDictionaryValue* getDictionary(size_t i) const;

@@ -3,6 +3,7 @@
 // string, regular-expression, list and dictionary kinds derived from it. Values are heap
 // objects handed around as raw pointers; a container owns its children.
 
+#include "pel/base/BlockHeap.h"
 #include "pel/base/Exception.h"
 
 #include <cstdint>
@@ -27,7 +28,8 @@ struct ValueSourceRange {
     TextPosition keyEnd;
 };
 
-class Value {
+// Values come from the block heap: a tree read from a document makes them by the million.
+class Value : public BlockHeapObject {
 public:
     enum Type : int32_t {
         TYPE_NULL = 0,

@@ -3,9 +3,12 @@
 // end with the exception's code.
 //
 // The crash path uses no heap and takes no lock without a time limit: the crashed thread may
-// hold the heap's lock or any other. The callback and the minidump each run on a thread of
-// their own, so that neither depends on the state of the crashed one, and each is given a
-// time limit, so that a callback that blocks cannot stop the report.
+// hold the heap's lock or any other. A reporter thread, started at install, does all of the
+// work: the crashed thread only hands it the exception and waits. After a stack overflow it
+// has almost no stack left, too little for the system to reach the unhandled-exception filter:
+// a vectored handler, the first thing the system calls, takes that case, has it reported and
+// ends the process with the exception's code. The callback and the minidump run on threads of
+// their own under time limits, so that a callback that blocks cannot stop the report.
 
 #include "platform/crashrpt/CrashReportApi.h"
 
@@ -17,6 +20,7 @@ namespace {
 
 constexpr DWORD kCallbackTimeLimitMs = 10000;
 constexpr DWORD kDumpTimeLimitMs = 60000;
+constexpr DWORD kReportTimeLimitMs = 10000; // the folder and the text, beside the minidump
 constexpr int kMaxThreads = 1024;
 constexpr int kPathCapacity = MAX_PATH + 64;
 
@@ -35,19 +39,27 @@ DWORD g_threads[kMaxThreads];
 int g_threadCount = 0;
 
 volatile LONG g_crashing = 0;
-HANDLE g_reportDone = nullptr;
+HANDLE g_crashed = nullptr;    // set by the filter: the job is ready
+HANDLE g_reportDone = nullptr; // set by the reporter once the report is written
+HANDLE g_reporter = nullptr;   // the reporter thread while installed
+void* g_overflowHandler = nullptr;
 
 thread_local wchar_t t_lastError[512] = L"No error.";
 
 struct GlobalSetUp {
     GlobalSetUp() {
         ::InitializeCriticalSection(&g_lock);
+        g_crashed = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
         g_reportDone = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     }
     ~GlobalSetUp() {
-        if (g_installed)
+        if (g_installed) {
             ::SetUnhandledExceptionFilter(g_previousFilter);
+            if (g_overflowHandler)
+                ::RemoveVectoredExceptionHandler(g_overflowHandler);
+        }
         ::DeleteCriticalSection(&g_lock);
+        ::CloseHandle(g_crashed);
         ::CloseHandle(g_reportDone);
     }
 } g_setUp;
@@ -112,6 +124,7 @@ struct CrashJob {
     bool registered;
     wchar_t folder[kPathCapacity];
     BOOL callbackResult;
+    const wchar_t* callbackState;
     BOOL dumpWritten;
     DWORD dumpError;
 };
@@ -194,7 +207,7 @@ void moduleOf(const void* address, wchar_t* o_path, DWORD capacity) {
         copyText(o_path, capacity, L"(unknown)");
 }
 
-void writeReport(const CrashJob& job, const wchar_t* callbackState) {
+void writeReport(const CrashJob& job) {
     static char report[8192];
     report[0] = 0;
     const EXCEPTION_RECORD* record = job.exception ? job.exception->ExceptionRecord : nullptr;
@@ -217,7 +230,7 @@ void writeReport(const CrashJob& job, const wchar_t* callbackState) {
                        record->ExceptionInformation[0] == 0 ? L"read" : record->ExceptionInformation[0] == 8 ? L"execute" : L"write",
                        reinterpret_cast<void*>(record->ExceptionInformation[1]));
     }
-    appendLine(report, sizeof report, L"Crash callback: %s\r\n", callbackState);
+    appendLine(report, sizeof report, L"Crash callback: %s\r\n", job.callbackState);
     if (job.dumpWritten)
         appendLine(report, sizeof report, L"Minidump: crash.dmp (type 0x%lX)\r\n", g_dumpType);
     else
@@ -235,15 +248,37 @@ void writeReport(const CrashJob& job, const wchar_t* callbackState) {
     ::CloseHandle(file);
 }
 
-LONG WINAPI crashFilter(EXCEPTION_POINTERS* exception) {
-    // A second crash while the first is reported waits for that report, then ends the process.
-    if (::InterlockedExchange(&g_crashing, 1) != 0) {
-        ::WaitForSingleObject(g_reportDone, kCallbackTimeLimitMs + kDumpTimeLimitMs);
-        return EXCEPTION_EXECUTE_HANDLER;
+// The report folder, the minidump (under a time limit of its own) and the text report.
+DWORD WINAPI reportThread(void* data) {
+    CrashJob* job = static_cast<CrashJob*>(data);
+    SYSTEMTIME now;
+    ::GetSystemTime(&now);
+    _snwprintf(job->folder, kPathCapacity - 1, L"%s\\%04u%02u%02u-%02u%02u%02u-%lu", g_reportFolder, now.wYear,
+               now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, ::GetCurrentProcessId());
+    job->folder[kPathCapacity - 1] = 0;
+    if (!createFolders(job->folder))
+        return 0;
+    if (!runWithLimit(&dumpThread, job, kDumpTimeLimitMs))
+        job->dumpError = WAIT_TIMEOUT;
+    writeReport(*job);
+    return 0;
+}
+
+CrashJob g_job;
+
+void stopReporter() {
+    if (!g_reporter)
+        return;
+    if (!g_crashing) {
+        ::SetEvent(g_crashed); // no job: the reporter ends
+        ::WaitForSingleObject(g_reporter, kCallbackTimeLimitMs);
     }
-    static CrashJob job;
-    job.exception = exception;
-    job.threadId = ::GetCurrentThreadId();
+    ::CloseHandle(g_reporter);
+    g_reporter = nullptr;
+}
+
+// Writes the report of g_job: the callback, then (unless it cancelled) the reports.
+void report(CrashJob& job) {
     job.registered = false;
     job.callbackResult = TRUE;
     job.dumpWritten = FALSE;
@@ -257,30 +292,52 @@ LONG WINAPI crashFilter(EXCEPTION_POINTERS* exception) {
         }
         ::Sleep(10);
     }
-
-    const wchar_t* callbackState = L"none";
+    job.callbackState = L"none";
     if (g_callback) {
         if (!runWithLimit(&callbackThread, &job, kCallbackTimeLimitMs))
-            callbackState = L"did not return in time";
+            job.callbackState = L"did not return in time";
         else if (!job.callbackResult)
-            callbackState = L"cancelled the report";
+            job.callbackState = L"cancelled the report";
         else
-            callbackState = L"returned TRUE";
+            job.callbackState = L"returned TRUE";
     }
-    if (job.callbackResult) {
-        SYSTEMTIME now;
-        ::GetSystemTime(&now);
-        _snwprintf(job.folder, kPathCapacity - 1, L"%s\\%04u%02u%02u-%02u%02u%02u-%lu", g_reportFolder, now.wYear,
-                   now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, ::GetCurrentProcessId());
-        job.folder[kPathCapacity - 1] = 0;
-        if (createFolders(job.folder)) {
-            if (!runWithLimit(&dumpThread, &job, kDumpTimeLimitMs))
-                job.dumpError = WAIT_TIMEOUT;
-            writeReport(job, callbackState);
-        }
+    if (job.callbackResult)
+        runWithLimit(&reportThread, &job, kDumpTimeLimitMs + kReportTimeLimitMs);
+}
+
+// Waits for a crash (or for the uninstall, which sets g_crashed without a job).
+DWORD WINAPI reporterThread(void*) {
+    ::WaitForSingleObject(g_crashed, INFINITE);
+    if (g_job.exception) {
+        report(g_job);
+        ::SetEvent(g_reportDone);
     }
-    ::SetEvent(g_reportDone);
+    return 0;
+}
+
+LONG WINAPI crashFilter(EXCEPTION_POINTERS* exception) {
+    // A second crash while the first is reported waits for that report, then ends the process.
+    if (::InterlockedExchange(&g_crashing, 1) != 0) {
+        ::WaitForSingleObject(g_reportDone, kCallbackTimeLimitMs + kDumpTimeLimitMs + kReportTimeLimitMs);
+        return EXCEPTION_EXECUTE_HANDLER;
+    }
+    g_job.exception = exception;
+    g_job.threadId = ::GetCurrentThreadId();
+    if (g_reporter) {
+        ::SetEvent(g_crashed);
+        ::WaitForSingleObject(g_reportDone, kCallbackTimeLimitMs + kDumpTimeLimitMs + kReportTimeLimitMs);
+    } else {
+        report(g_job); // no reporter thread could be started: the report is tried here
+    }
     return EXCEPTION_EXECUTE_HANDLER;
+}
+
+LONG WINAPI stackOverflowHandler(EXCEPTION_POINTERS* exception) {
+    if (exception->ExceptionRecord->ExceptionCode != EXCEPTION_STACK_OVERFLOW || !g_reporter)
+        return EXCEPTION_CONTINUE_SEARCH;
+    crashFilter(exception);
+    ::TerminateProcess(::GetCurrentProcess(), EXCEPTION_STACK_OVERFLOW);
+    return EXCEPTION_CONTINUE_SEARCH; // not reached
 }
 
 } // namespace
@@ -303,6 +360,10 @@ int WINAPI crInstallW(const CR_INSTALL_INFOW* pInfo) {
         copyText(g_url, 512, pInfo->pszUrl);
         g_callback = pInfo->pfnCrashCallback;
         g_dumpType = pInfo->uMiniDumpType;
+        g_job.exception = nullptr;
+        ::ResetEvent(g_crashed);
+        g_reporter = ::CreateThread(nullptr, 0, &reporterThread, nullptr, 0, nullptr);
+        g_overflowHandler = ::AddVectoredExceptionHandler(1, &stackOverflowHandler);
         g_previousFilter = ::SetUnhandledExceptionFilter(&crashFilter);
         g_installed = true;
         result = succeed();
@@ -319,6 +380,10 @@ int WINAPI crUninstall() {
     } else {
         ::SetUnhandledExceptionFilter(g_previousFilter);
         g_previousFilter = nullptr;
+        if (g_overflowHandler)
+            ::RemoveVectoredExceptionHandler(g_overflowHandler);
+        g_overflowHandler = nullptr;
+        stopReporter();
         g_callback = nullptr;
         g_threadCount = 0;
         g_installed = false;

@@ -1,3 +1,4 @@
+#include "pel/base/BlockHeap.h"
 #include "pel/base/MemoryPool.h"
 #include "pel/base/TAllocator.h"
 #include "pel/base/TDataStorage.h"
@@ -5,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <random>
 #include <set>
 #include <thread>
@@ -121,6 +124,18 @@ TEST_F(TAllocatorTest, ForeignAndRepeatedPointersAreRefused) {
     pool.deallocate(p);
     // Every slot of its chunk is free now, so a second release cannot be genuine.
     EXPECT_THROW(pool.deallocate(p), AssertionViolationException);
+
+    // The same in a chunk that stays in use: the slot must not enter the free stack twice,
+    // or two later allocations would share it.
+    Probe* kept = pool.allocate();
+    Probe* twice = pool.allocate();
+    pool.deallocate(twice);
+    EXPECT_THROW(pool.deallocate(twice), AssertionViolationException);
+    Probe* first = pool.allocate();
+    Probe* second = pool.allocate();
+    EXPECT_NE(first, second);
+    for (Probe* q : {kept, first, second})
+        pool.deallocate(q);
 }
 
 TEST_F(TAllocatorTest, LockedPoolsServeThreadsWithoutGrowing) {
@@ -149,6 +164,67 @@ TEST_F(TAllocatorTest, LockedPoolsServeThreadsWithoutGrowing) {
             objects.deallocate(p);
     });
     EXPECT_LE(objects.chunkCount(), 2u);
+}
+
+TEST(BlockHeap, BlocksOfEverySizeAreTheirOwnAndComeBack) {
+    // Every small size, several blocks each: 8-byte aligned, distinct, and fully usable.
+    std::vector<std::pair<unsigned char*, size_t>> blocks;
+    for (size_t size = 0; size <= BlockHeap::MAX_BLOCK + 8; ++size) {
+        for (int copy = 0; copy < 3; ++copy) {
+            auto* block = static_cast<unsigned char*>(BlockHeap::allocate(size));
+            ASSERT_NE(nullptr, block);
+            EXPECT_EQ(0u, reinterpret_cast<uintptr_t>(block) % 8) << size;
+            std::memset(block, static_cast<int>(size & 0xFF), size);
+            blocks.emplace_back(block, size);
+        }
+    }
+    for (const auto& block : blocks)
+        for (size_t i = 0; i < block.second; ++i)
+            ASSERT_EQ(static_cast<unsigned char>(block.second & 0xFF), block.first[i]) << block.second;
+    const size_t held = BlockHeap::slabCount();
+    for (const auto& block : blocks)
+        BlockHeap::deallocate(block.first, block.second);
+    BlockHeap::deallocate(nullptr, 16);
+    // A freed block is handed out again, and emptied slabs wait in reserve.
+    void* again = BlockHeap::allocate(24);
+    BlockHeap::deallocate(again, 24);
+    EXPECT_EQ(again, BlockHeap::allocate(24));
+    BlockHeap::deallocate(again, 24);
+    EXPECT_EQ(held, BlockHeap::slabCount());
+    EXPECT_GE(BlockHeap::reserveCount(), 1u);
+
+    // Past a slab's worth of blocks of one size, and back.
+    std::vector<void*> many;
+    for (size_t i = 0; i < 3 * BlockHeap::SLAB_SIZE / 64; ++i)
+        many.push_back(BlockHeap::allocate(64));
+    EXPECT_EQ(many.size(), std::set<void*>(many.begin(), many.end()).size());
+    for (void* block : many)
+        BlockHeap::deallocate(block, 64);
+}
+
+TEST(BlockHeap, ThreadsShareItAndFreeWhatOthersMade) {
+    const size_t slabsInUse = BlockHeap::slabCount() - BlockHeap::reserveCount();
+    // Each thread frees blocks another thread made as well as its own.
+    std::vector<void*> made[4];
+    for (auto& list : made)
+        for (int i = 0; i < 20000; ++i)
+            list.push_back(BlockHeap::allocate(8 + 8 * (i % 16)));
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&made, t] {
+            std::vector<void*> mine;
+            for (int i = 0; i < 20000; ++i) {
+                BlockHeap::deallocate(made[t][i], 8 + 8 * (i % 16));
+                mine.push_back(BlockHeap::allocate(40));
+            }
+            for (void* block : mine)
+                BlockHeap::deallocate(block, 40);
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    // Everything went back: the slabs it took are empty again.
+    EXPECT_LE(BlockHeap::slabCount() - BlockHeap::reserveCount(), slabsInUse);
 }
 
 TEST(TDataStorage, LargeRequestsGetTheirOwnBlockAndClearStartsAgain) {

@@ -95,6 +95,13 @@ TEST(URI, ParsesAndRebuilds) {
     EXPECT_EQ(L"q=A+b", escaped.getQuery());
     EXPECT_EQ(L"/a%20b?q=%41+b#x/y", escaped.getPathEtc());
     EXPECT_EQ(L"/a%20b?q=%41+b", escaped.getPathAndQuery());
+    // A raw query set as given, with what a request line cannot hold beside escapes that stay.
+    URI raw(L"http://h/p");
+    raw.setRawQuery(L"q=a b&x=%41%2f&c=caf\u00E9\u20AC&t=\"<>\t%&u=%zz{|}^`&s=/?:@!$'()*+,;=~");
+    EXPECT_EQ(L"/p?q=a%20b&x=%41%2f&c=caf%C3%A9%E2%82%AC&t=%22%3C%3E%09%25&u=%25zz%7B%7C%7D%5E%60&s=/?:@!$'()*+,;=~",
+              raw.getPathAndQuery());
+    raw.setFragment(L"f g");
+    EXPECT_EQ(raw.getPathAndQuery() + L"#f%20g", raw.getPathEtc());
     EXPECT_EQ(L"[::1]:81", URI(L"http://[::1]:81/").getAuthority());
     EXPECT_EQ(5222, URI(L"xmpp://h").getPort());
     EXPECT_EQ(0, URI(L"gopher://h").getPort());

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 #include <utility>
+#include <vector>
 
 using namespace pel;
 
@@ -76,38 +77,53 @@ TEST(CrashReporter, FailedInstallPrintsTheReportersMessage) {
 }
 
 TEST(CrashReporter, CrashInARegisteredThreadLeavesAReport) {
-    // The child keeps its reports under its temporary folder: a fresh one, given through TMP.
-    tessel_test::TempFolder temp;
-    ASSERT_TRUE(temp.created);
-    wchar_t savedTmp[MAX_PATH] = {};
-    const bool hadTmp = ::GetEnvironmentVariableW(L"TMP", savedTmp, MAX_PATH) > 0;
-    ::SetEnvironmentVariableW(L"TMP", (temp.path + L"\\").c_str());
-    tessel_test::ChildProcess child(L"crash TesselCrashTest \"" + temp / L"crash.log" + L"\"", true);
-    ::SetEnvironmentVariableW(L"TMP", hadTmp ? savedTmp : nullptr);
-    ASSERT_TRUE(child.started());
-    EXPECT_EQ(static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION), child.wait());
-    const std::string output = child.output();
-    ASSERT_EQ(0u, output.find("crash-thread ")) << output;
-    const std::string threadId = output.substr(13, output.find('\n') - 13);
+    // A stack overflow leaves the crashed thread no stack: its report is written all the same.
+    const struct {
+        const wchar_t* mode;
+        DWORD exitCode;
+        const char* exception;
+    } crashes[] = {
+        {L"crash", EXCEPTION_ACCESS_VIOLATION, "Exception: code 0xC0000005 at "},
+        {L"overflow", EXCEPTION_STACK_OVERFLOW, "Exception: code 0xC00000FD at "},
+    };
+    for (const auto& crash : crashes) {
+        SCOPED_TRACE(testing::Message() << crash.exception);
+        // The child keeps its reports under its temporary folder: a fresh one, given through TMP.
+        tessel_test::TempFolder temp;
+        ASSERT_TRUE(temp.created);
+        wchar_t savedTmp[MAX_PATH] = {};
+        const bool hadTmp = ::GetEnvironmentVariableW(L"TMP", savedTmp, MAX_PATH) > 0;
+        ::SetEnvironmentVariableW(L"TMP", (temp.path + L"\\").c_str());
+        tessel_test::ChildProcess child(std::wstring(crash.mode) + L" TesselCrashTest \"" + temp / L"crash.log" + L"\"",
+                                        true);
+        ::SetEnvironmentVariableW(L"TMP", hadTmp ? savedTmp : nullptr);
+        ASSERT_TRUE(child.started());
+        EXPECT_EQ(crash.exitCode, child.wait());
+        const std::string output = child.output();
+        ASSERT_EQ(0u, output.find("crash-thread ")) << output;
+        const std::string threadId = output.substr(13, output.find('\n') - 13);
 
-    // The callback closed the buffered log: everything logged before the crash is on disk.
-    EXPECT_EQ("before the crash\ncrashing now\n", readFile(temp / L"crash.log"));
+        // The callback closed the buffered log: everything logged before the crash is on disk.
+        EXPECT_EQ("before the crash\ncrashing now\n", readFile(temp / L"crash.log"));
 
-    // One report folder, "<time>-<process id>".
-    const std::wstring reports = temp / L"CrashReports\\TesselCrashTest\\";
-    WIN32_FIND_DATAW found;
-    HANDLE find = ::FindFirstFileW((reports + L"*-" + std::to_wstring(child.processId())).c_str(), &found);
-    ASSERT_NE(INVALID_HANDLE_VALUE, find);
-    EXPECT_FALSE(::FindNextFileW(find, &found));
-    ::FindClose(find);
-    const std::wstring folder = reports + found.cFileName;
-    EXPECT_NE("", readFile(folder + L"\\crash.dmp"));
-    const std::string report = readFile(folder + L"\\crash.txt");
-    for (const std::string& expected :
-         {std::string("Application: TesselCrashTest\r\n"), std::string("Version: 1.0-test\r\n"),
-          "Thread: " + threadId + " (registered)\r\n", std::string("Exception: code 0xC0000005 at "),
-          std::string("Access: write at 0x00000000\r\n"), std::string("Crash callback: returned TRUE\r\n"),
-          std::string("Minidump: crash.dmp (type 0x50)\r\n"),
-          std::string("Upload: not sent (http://localhost/crash-reports)\r\n")})
-        EXPECT_NE(std::string::npos, report.find(expected)) << expected << "\nin:\n" << report;
+        // One report folder, "<time>-<process id>".
+        const std::wstring reports = temp / L"CrashReports\\TesselCrashTest\\";
+        WIN32_FIND_DATAW found;
+        HANDLE find = ::FindFirstFileW((reports + L"*-" + std::to_wstring(child.processId())).c_str(), &found);
+        ASSERT_NE(INVALID_HANDLE_VALUE, find);
+        EXPECT_FALSE(::FindNextFileW(find, &found));
+        ::FindClose(find);
+        const std::wstring folder = reports + found.cFileName;
+        EXPECT_NE("", readFile(folder + L"\\crash.dmp"));
+        const std::string report = readFile(folder + L"\\crash.txt");
+        std::vector<std::string> expected = {"Application: TesselCrashTest\r\n", "Version: 1.0-test\r\n",
+                                             "Thread: " + threadId + " (registered)\r\n", crash.exception,
+                                             "Crash callback: returned TRUE\r\n",
+                                             "Minidump: crash.dmp (type 0x50)\r\n",
+                                             "Upload: not sent (http://localhost/crash-reports)\r\n"};
+        if (crash.exitCode == EXCEPTION_ACCESS_VIOLATION)
+            expected.push_back("Access: write at 0x00000000\r\n");
+        for (const std::string& line : expected)
+            EXPECT_NE(std::string::npos, report.find(line)) << line << "\nin:\n" << report;
+    }
 }

@@ -83,7 +83,11 @@ TEST(FileBuffer, SeeksStayInsideTheFile) {
     EXPECT_EQ(L"FileBuffer: Seek position is out of range\n", log.lines()[0].text);
     EXPECT_TRUE(FileIO::closeFile(buffer));
 
-    const FileBuffer::Parameters wrong[] = {{32768, 24, 2048}, {32768, 16, 3}, {1024, 16, 2048}};
+    // Among them sizes whose window would wrap the address space with its alignment.
+    const FileBuffer::Parameters wrong[] = {{32768, 24, 2048},          {32768, 16, 3},
+                                            {1024, 16, 2048},           {0, 16, 0},
+                                            {4294967290u, 16, 2048},    {FileBuffer::MAX_BUFFER_SIZE + 1, 16, 2048},
+                                            {32768, 0x80000000u, 2048}};
     for (const FileBuffer::Parameters& parameters : wrong) {
         tessel_test::MemoryFile inferior(&device, device.files[L"ten"], L"ten");
         FileBuffer invalid(&inferior, FILE_MODE_READ, parameters); // leaves the inferior to the caller

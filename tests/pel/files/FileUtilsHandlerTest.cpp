@@ -117,17 +117,18 @@ TEST(FileUtilsHandler, ProgressPollsAndTimeLeft) {
     EXPECT_EQ(200u, handler.bytesDone);
 
     // Before 3 seconds of execution and before the first item the estimate is unknown.
+    const int64_t now = 1700000000000;
     handler.totalItems = 10;
     handler.doneItems = 0;
-    handler.executionStart = currentTimeMillis() - 4000;
-    EXPECT_EQ(-1, estimateTimeRemaining(&handler));
+    handler.executionStart = now - 4000;
+    EXPECT_EQ(-1, estimateTimeRemaining(&handler, now));
     handler.doneItems = 2;
-    handler.executionStart = currentTimeMillis() - 2000;
-    EXPECT_EQ(-1, estimateTimeRemaining(&handler));
-    handler.executionStart = currentTimeMillis() - 4000;
-    const int32_t left = estimateTimeRemaining(&handler);
-    EXPECT_GE(left, 16);
-    EXPECT_LE(left, 17);
+    handler.executionStart = now - 2000;
+    EXPECT_EQ(-1, estimateTimeRemaining(&handler, now));
+    handler.executionStart = now - 4000;
+    const int32_t left = estimateTimeRemaining(&handler, now); // 8 items left at 2 s each
+    EXPECT_EQ(16, left);
+    EXPECT_EQ(16, estimateTimeRemaining(&handler, now + 50)); // kept for 100 ms
     std::wstring text;
     NumberFormatter::appendTime(left, &text);
     EXPECT_EQ(std::to_wstring(left) + L" seconds", text);

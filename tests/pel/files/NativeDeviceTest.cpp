@@ -80,6 +80,15 @@ TEST_F(NativeDevice, ReadsWritesAndBuffersAsThePathSays) {
     ASSERT_NE(nullptr, dynamic_cast<FileBuffer*>(file));
     EXPECT_EQ(65536u, static_cast<FileBuffer*>(file)->bufferSize());
     FileIO::closeFile(file);
+    file = FileIO::openFile(L"nd[67108864]:a.txt", FILE_MODE_READ); // the largest buffer
+    ASSERT_NE(nullptr, dynamic_cast<FileBuffer*>(file));
+    EXPECT_EQ(FileBuffer::MAX_BUFFER_SIZE, static_cast<FileBuffer*>(file)->bufferSize());
+    FileIO::closeFile(file);
+    // A size that would wrap the address space, one just too large, one beyond 32 bits.
+    for (const wchar_t* path : {L"nd[4294967290]:a.txt", L"nd[67108865]:a.txt", L"nd[99999999999]:a.txt"}) {
+        EXPECT_EQ(nullptr, FileIO::openFile(path, FILE_MODE_READ)) << path;
+        EXPECT_EQ(Failure(FileErrorCode::WRONG_DEVICE_PARAMETER, path), failure());
+    }
     EXPECT_EQ(0, device.getInfo().ref_count.load());
 
     FileInfo info;

@@ -81,9 +81,14 @@ TEST(JasmineParser, ValuesAsRead) {
         EXPECT_EQ(c.second, json(*parse(c.first))) << c.first.substr(0, 50);
     EXPECT_EQ(L"1", json(*Owned(JasmineReaderHelper::read(L"1}"))));
     EXPECT_EQ(L"[true]", json(*Owned(JasmineReaderHelper::read(L"[true] +++ \"unterminated"))));
-    WideStringTextReader reader(L"[1] rest");
-    Owned value(JasmineReaderHelper::read(&reader));
-    EXPECT_EQ(L' ', reader.read()) << "the reader is left right after the value";
+    WideStringTextReader whole(L"[1, 'two'] rest");
+    TricklingTextReader trickling(L"[1, 'two'] rest");
+    UnitTextReader units(L"[1, 'two'] rest");
+    for (TextReader* reader : std::initializer_list<TextReader*>{&whole, &trickling, &units}) {
+        Owned value(JasmineReaderHelper::read(reader));
+        EXPECT_EQ(L"[1,\"two\"]", json(*value));
+        EXPECT_EQ(L' ', reader->read()) << "the reader is left right after the value";
+    }
 }
 
 TEST(JasmineParser, StringsAndRegularExpressions) {

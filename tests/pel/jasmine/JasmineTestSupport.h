@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 
@@ -46,10 +47,39 @@ inline std::wstring escaped(const std::wstring& text) {
     return out;
 }
 
+// A reader that shows its text a few units at a time (1, 2, 3, 1, ...), so that tokens cross
+// the edges of what the lexer sees at once; and one that shows single units, as the reader
+// interface does for readers without a buffer of their own.
+class TricklingTextReader : public pel::WideStringTextReader {
+public:
+    using WideStringTextReader::WideStringTextReader;
+    int peekUnits(const wchar_t** o_units) override {
+        const int shown = WideStringTextReader::peekUnits(o_units);
+        return std::min(shown, 1 + m_calls++ % 3);
+    }
+
+private:
+    int m_calls = 0;
+};
+
+class UnitTextReader : public pel::WideStringTextReader {
+public:
+    using WideStringTextReader::WideStringTextReader;
+    int peekUnits(const wchar_t** o_units) override { return TextReader::peekUnits(o_units); }
+    void skip(int count) override { TextReader::skip(count); }
+};
+
+enum class LexWay { Direct, Reader, Trickling, Units };
+
 // Every token as kind:text@line:column:offset. Each ends where the next begins; indexes count from 0.
-inline std::wstring lexWay(const std::wstring& text, bool throughReader) {
-    pel::WideStringTextReader reader(text);
-    pel::JasmineLexer lexer = throughReader ? pel::JasmineLexer(&reader) : pel::JasmineLexer(text.c_str(), text.size());
+inline std::wstring lexWay(const std::wstring& text, LexWay way) {
+    pel::WideStringTextReader whole(text);
+    TricklingTextReader trickling(text);
+    UnitTextReader units(text);
+    pel::TextReader* const readers[] = {nullptr, &whole, &trickling, &units};
+    pel::TextReader* reader = readers[static_cast<int>(way)];
+    pel::JasmineLexer lexer = way == LexWay::Direct ? pel::JasmineLexer(text.c_str(), text.size())
+                                                    : pel::JasmineLexer(reader);
     std::wstring line;
     pel::JasmineToken token;
     for (uint32_t i = 0; token.kind != pel::JasmineToken::KIND_EOS; ++i) {
@@ -64,17 +94,19 @@ inline std::wstring lexWay(const std::wstring& text, bool throughReader) {
     return line;
 }
 
-// Lexed from memory and through a reader: both ways must agree.
+// Lexed from memory and through readers: every way must agree.
 inline std::wstring tokens(const std::wstring& text) {
-    const std::wstring direct = lexWay(text, false);
-    EXPECT_EQ(direct, lexWay(text, true));
+    const std::wstring direct = lexWay(text, LexWay::Direct);
+    for (LexWay way : {LexWay::Reader, LexWay::Trickling, LexWay::Units})
+        EXPECT_EQ(direct, lexWay(text, way)) << static_cast<int>(way);
     return direct;
 }
 
-// A document read into a token store of its own, as the weaver takes it.
+// A document read into a token store of its own, as the weaver takes it (through a reader that
+// shows a few units at a time).
 struct Stored {
     explicit Stored(const std::wstring& text) {
-        pel::WideStringTextReader reader(text);
+        TricklingTextReader reader(text);
         value.reset(pel::JasmineReaderHelper::readToStore(&reader, &store));
     }
     pel::DictionaryValue* dictionary() const { return static_cast<pel::DictionaryValue*>(value.get()); }
@@ -108,7 +140,7 @@ std::wstring failureOf(Body body) {
 // when the fault lies after that value.
 inline std::wstring readError(const std::wstring& text) {
     const std::wstring stored = failureOf([&] { Stored document(text); });
-    const std::wstring lexed = failureOf([&] { lexWay(text, false); });
+    const std::wstring lexed = failureOf([&] { lexWay(text, LexWay::Direct); });
     const std::wstring first = failureOf([&] { Owned value(pel::JasmineReaderHelper::read(text)); });
     EXPECT_TRUE(lexed == stored || lexed == L"no error") << lexed;
     EXPECT_TRUE(first == stored || (first == L"no error" && lexed != L"no error")) << first;

@@ -144,6 +144,22 @@ TEST(HtmlForm, OverlongBoundariesAreRefused) {
     request.setContentType(L"multipart/form-data");
     EXPECT_THROW(HTMLForm(request, noBoundary), NotFoundException);
 
+    // A first line of just "--" (guessed, or behind an empty boundary parameter) is outside
+    // input without a boundary, not a broken invariant.
+    for (const wchar_t* contentType : {L"multipart/form-data; boundary=", L"multipart/form-data; boundary=\"\""}) {
+        std::istringstream dashes("--\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\nx\r\n----\r\n");
+        request.setContentType(contentType);
+        try {
+            HTMLForm form(request, dashes);
+            ADD_FAILURE() << "accepted a body without a boundary";
+        } catch (const MultipartException& e) {
+            EXPECT_EQ(L"No boundary line found", e.message);
+        }
+    }
+    std::istringstream dashes("--\r\n\r\nx\r\n----\r\n");
+    MultipartReader guessing(dashes);
+    EXPECT_THROW(guessing.nextPart(header), MultipartException);
+
     const std::wstring created = MultipartWriter::createBoundary();
     ASSERT_EQ(30u, created.size());
     EXPECT_EQ(L"MIME_boundary_", created.substr(0, 14));

@@ -1,5 +1,5 @@
 #pragma once
-// Starts http_test_server.py (beside this file) on the Linux side of Wine for the HTTP client
+// Starts http_test_server.py (copied beside the test program) on the Linux side of Wine for the HTTP client
 // tests and keeps it running while a lease request stays open: the server ends when the lease
 // closes, also when the test process dies. Only 127.0.0.1 is ever contacted.
 
@@ -31,8 +31,14 @@ public:
         }
         ::DeleteFileW(portFile);
         char* const unixPortFile = toUnix(portFile);
-        std::string script = __FILE__;
-        script = script.substr(0, script.find_last_of('/') + 1) + "http_test_server.py";
+        wchar_t program[MAX_PATH];
+        const DWORD length = ::GetModuleFileNameW(nullptr, program, MAX_PATH);
+        const std::wstring programPath(program, length);
+        char* const unixScript =
+            toUnix((programPath.substr(0, programPath.find_last_of(L"\\/") + 1) + L"http_test_server.py").c_str());
+        const std::string script = unixScript ? unixScript : "";
+        if (unixScript)
+            ::HeapFree(::GetProcessHeap(), 0, unixScript);
         const bool plain = ::GetFileAttributesW(L"Z:\\usr\\bin\\python3") != INVALID_FILE_ATTRIBUTES;
         std::string command = (plain ? "python3 \"" : "env python3 \"") + script + "\" \"" + unixPortFile + "\"";
         ::HeapFree(::GetProcessHeap(), 0, unixPortFile);

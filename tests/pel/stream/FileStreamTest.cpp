@@ -8,6 +8,9 @@
 #include "support/MemoryFileDevice.h"
 #include "support/TempFolder.h"
 
+#include <fstream>
+#include <iterator>
+
 using namespace pel;
 using tessel_test::pattern;
 
@@ -84,4 +87,22 @@ TEST_F(FileStreams, AFailedLastBlockMakesCloseFail) {
     FileStream empty(L"disk:empty", std::ios_base::in | std::ios_base::out | std::ios_base::trunc);
     empty.seekg(1); // past the end of the file: the seek throws inside the stream
     EXPECT_TRUE(empty.bad());
+}
+
+TEST_F(FileStreams, FlushWritesThroughTheDevicesFileBuffer) {
+    // The native device buffers its files: a flush must reach the file itself, where any
+    // other reader (or the disk, should the process end now) sees it.
+    const auto onDisk = [this] {
+        std::ifstream in((folder / L"flushed").c_str(), std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    FileOutputStream out(L"disk:flushed");
+    out << "first line\n";
+    EXPECT_EQ("", onDisk()); // still in the stream's buffer
+    out.flush();
+    EXPECT_TRUE(out.good());
+    EXPECT_EQ("first line\n", onDisk());
+    out << "second";
+    out.flush();
+    EXPECT_EQ("first line\nsecond", onDisk());
 }

@@ -1,24 +1,36 @@
 #include "StreamTestSupport.h"
 
 #include "pel/base/Exception.h"
+#include "pel/jasmine/JasmineReaderHelper.h"
+#include "pel/jasmine/JasmineWriterHelper.h"
+#include "pel/stream/String16StreamBuf.h"
 #include "pel/stream/WideStringTextReader.h"
+#include "pel/value/Value.h"
+
+#include <memory>
 
 using namespace pel;
 using namespace tessel_test;
 
 namespace {
 
-// The same units through both readers: as they are, and as UTF-16LE bytes, the stream reader's
-// default encoding.
+// The same units through every reader: as they are, as UTF-16LE bytes (the stream reader's
+// default encoding) copied into a string stream, and as the bytes of the string itself.
 struct Readers {
     explicit Readers(const std::wstring& text)
         : units(text), bytes(std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2)), wide(units),
-          stream(bytes) {}
+          stream(bytes), inPlace(units), inPlaceStream(&inPlace), string16(inPlaceStream) {}
+    const char* name(const TextReader* reader) const {
+        return reader == &wide ? "WideStringTextReader" : reader == &stream ? "StreamTextReader" : "String16StreamBuf";
+    }
     std::wstring units;
     std::istringstream bytes;
     WideStringTextReader wide;
     StreamTextReader stream;
-    TextReader* const all[2] = {&wide, &stream};
+    String16StreamBuf inPlace;
+    std::istream inPlaceStream;
+    StreamTextReader string16;
+    TextReader* const all[3] = {&wide, &stream, &string16};
 };
 
 } // namespace
@@ -26,7 +38,7 @@ struct Readers {
 TEST(TextReaders, UnitsBlocksAndTheEnd) {
     Readers readers(L"a\xFFFF\xD83D\xDE00" L"bcd");
     for (TextReader* reader : readers.all) {
-        SCOPED_TRACE(reader == &readers.wide ? "WideStringTextReader" : "StreamTextReader");
+        SCOPED_TRACE(readers.name(reader));
         EXPECT_EQ(L'a', reader->peek());
         EXPECT_EQ(L'a', reader->peek());
         EXPECT_EQ(L'a', reader->read());
@@ -51,7 +63,7 @@ TEST(TextReaders, UnitsBlocksAndTheEnd) {
 TEST(TextReaders, LinesEndAtCrLfCrOrLf) {
     Readers readers(L"a\r\nb\rc\n\nd\n\re");
     for (TextReader* reader : readers.all) {
-        SCOPED_TRACE(reader == &readers.wide ? "WideStringTextReader" : "StreamTextReader");
+        SCOPED_TRACE(readers.name(reader));
         std::wstring line = L">", all;
         EXPECT_EQ(2, reader->readLine(line)); // appended to what the line held
         while (reader->readLine(all) >= 0)
@@ -65,7 +77,7 @@ TEST(TextReaders, LinesEndAtCrLfCrOrLf) {
 TEST(TextReaders, RefuseWorkOnceClosed) {
     Readers readers(L"abc");
     for (TextReader* reader : readers.all) {
-        SCOPED_TRACE(reader == &readers.wide ? "WideStringTextReader" : "StreamTextReader");
+        SCOPED_TRACE(readers.name(reader));
         reader->close();
         std::wstring text;
         wchar_t buffer[4];
@@ -127,4 +139,30 @@ TEST(StreamTextReader, MoreUnitsThanAChunkHoldsAreNotLost) {
     const std::wstring expected = std::wstring(1021, L'a') + L"\U0001F600" + std::wstring(1023, L'b') + L"c";
     for (int size : {0, 1, 1000, 1024, 1025, 4000}) // direct decoding into the caller's buffer too
         EXPECT_EQ(expected, readText(data, encoding(L"UTF-8"), size)) << size;
+}
+
+TEST(TextReaders, AString16StreamBufServesTheStringItself) {
+    // Long enough for several of the reader's chunks, with a surrogate pair across each edge.
+    std::wstring text = L"{key: 'caf\u00E9', list: [1 2 3], pair: '";
+    while (text.size() < 3 * StreamTextReader::CHUNK_BYTES)
+        text += L"\U0001F600\u65E5x";
+    text += L"'}";
+    String16StreamBuf buffer(text);
+    std::istream in(&buffer);
+    StreamTextReader reader(in);
+    std::unique_ptr<Value> value(JasmineReaderHelper::read(&reader));
+    std::unique_ptr<Value> direct(JasmineReaderHelper::read(text));
+    EXPECT_TRUE(value->equals(*direct));
+
+    // Seeks move inside the string's bytes only; nothing can be written.
+    in.clear();
+    in.seekg(2);
+    EXPECT_EQ('k', in.get());
+    in.seekg(0, std::ios_base::end);
+    EXPECT_EQ(static_cast<std::streamoff>(text.size() * 2), static_cast<std::streamoff>(in.tellg()));
+    in.seekg(1, std::ios_base::end);
+    EXPECT_TRUE(in.fail());
+    EXPECT_EQ(std::char_traits<char>::eof(), buffer.sputc('x'));
+    String16StreamBuf empty(nullptr, 0);
+    EXPECT_EQ(std::char_traits<char>::eof(), empty.sgetc());
 }

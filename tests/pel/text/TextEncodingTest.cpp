@@ -192,9 +192,22 @@ TEST(TextDecoding, DamagedInputBecomesReplacementCharacters) {
     EXPECT_EQ(L"\uFFFD", decode(B("\x00\xD8\x11\x00"), ENCODING_UTF32LE)); // a surrogate value
     EXPECT_EQ(L"A\uFFFD", decode(B("A\x00" "B"), ENCODING_UTF16LE));
 
-    wchar_t small[2];
-    size_t capacity = 2;
-    EXPECT_FALSE(decode_text(small, "abc", 3, ENCODING_UTF8_PLAIN, &capacity));
+    // A destination too small fails, whatever the encoding, and never reports units it did not
+    // write (a code page with no room at all would otherwise answer the system's size query).
+    for (uint32_t code : {uint32_t{ENCODING_UTF8_PLAIN}, uint32_t{ENCODING_UTF16LE}, 1252u, uint32_t{ENCODING_ANSI}}) {
+        wchar_t small[2] = {L'#', L'#'};
+        for (size_t room : {size_t{0}, size_t{2}}) {
+            size_t capacity = room;
+            EXPECT_FALSE(decode_text(small, "a\0b\0c\0", 6, code, &capacity)) << code << " in " << room;
+            EXPECT_LE(capacity, room) << code;
+        }
+        small[0] = L'#';
+        size_t capacity = 0, consumed = 99; // a stream block with no room takes nothing
+        EXPECT_TRUE(decode_text(small, "a\0b\0c\0", 6, code, &capacity, &consumed)) << code;
+        EXPECT_EQ(0u, capacity);
+        EXPECT_EQ(0u, consumed);
+        EXPECT_EQ(L'#', small[0]);
+    }
 }
 
 TEST(TextDecoding, BlocksCarrySequencesCutAtTheirEdge) {

@@ -332,4 +332,17 @@ TEST(DictionaryValue, OrderPastOneChunkAndReuseOfRecords) {
     d.setValue(L"again", integer(1));
     d.setValue(L"after", integer(2));
     EXPECT_EQ(L"again|after after|again", keys(d.members()) + L" " + keys(d.membersByKey()));
+
+    // A reserved first chunk, filled past its end, keeps both orders; a second reserve is moot.
+    for (size_t reserved : {size_t{3}, size_t{1000}}) {
+        DictionaryValue r;
+        r.reserve(reserved);
+        r.reserve(50);
+        for (const wchar_t* key : {L"d", L"b", L"e", L"a", L"c"})
+            r.setValue(key, integer(1));
+        r.remove(L"e", nullptr);
+        r.setValue(L"f", integer(2));
+        EXPECT_EQ(L"d|b|a|c|f a|b|c|d|f", keys(r.members()) + L" " + keys(r.membersByKey())) << reserved;
+        EXPECT_EQ(5u, r.poolEntries());
+    }
 }

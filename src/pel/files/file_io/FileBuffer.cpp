@@ -26,7 +26,8 @@ FileBuffer::FileBuffer(File* inferior, uint32_t mode, const Parameters& paramete
     if (!inferior)
         return;
     if (!isPowerOfTwo(parameters.alignment) || (parameters.blockSize && !isPowerOfTwo(parameters.blockSize)) ||
-        parameters.bufferSize == 0 || parameters.bufferSize < parameters.blockSize) {
+        parameters.bufferSize == 0 || parameters.bufferSize < parameters.blockSize ||
+        parameters.bufferSize > MAX_BUFFER_SIZE || parameters.alignment > MAX_BUFFER_SIZE) {
         FileErrorObject::setError(FileErrorCode::WRONG_DEVICE_PARAMETER).addParam(inferior->path());
         return;
     }

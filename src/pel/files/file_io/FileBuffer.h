@@ -18,9 +18,14 @@ public:
         uint32_t blockSize = 2048;
     };
 
+    // The largest buffer: device parameters set the size, and the window must stay well inside
+    // a 32-bit address space.
+    static constexpr uint32_t MAX_BUFFER_SIZE = 64u << 20;
+
     // Takes the inferior file when it can be buffered as asked. An alignment or block size that
-    // is not a power of two, or a buffer smaller than a block, sets 0x20001004 and leaves the
-    // buffer invalid without an inferior (the caller keeps it). mode: the open mode the caller
+    // is not a power of two, or a buffer smaller than a block (or empty, or above
+    // MAX_BUFFER_SIZE), sets 0x20001004 with the file's path and leaves the buffer invalid
+    // without an inferior (the caller keeps it). mode: the open mode the caller
     // asked for; append starts at the end of the file.
     FileBuffer(File* inferior, uint32_t mode, const Parameters& parameters);
     // Writes back and closes the inferior; detach reports what this cannot.

@@ -171,8 +171,12 @@ File* FileDeviceWin32::open(const FileRequest& request) {
             else if (mode == FILE_MODE_WRITE_CREATE)
                 mode = FILE_MODE_READ_WRITE_CREATE;
             unsigned int size = 0;
-            if (std::iswdigit(request.deviceParam[0]) && parseUnsigned(&size, request.deviceParam))
-                parameters.bufferSize = size;
+            if (std::iswdigit(request.deviceParam[0])) {
+                if (parseUnsigned(&size, request.deviceParam))
+                    parameters.bufferSize = size;
+                else if (std::wcsspn(request.deviceParam, L"0123456789") == std::wcslen(request.deviceParam))
+                    parameters.bufferSize = UINT32_MAX; // beyond 32 bits: far too large, refused
+            }
         }
     }
     WorkString<> native;

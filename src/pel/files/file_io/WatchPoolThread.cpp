@@ -8,30 +8,12 @@
 
 namespace pel {
 
-WatchPoolThread::WatchPoolThread(WatchPool* pool) : LegacyThread(L"WatchPool"), m_pool(pool) {
+WatchPoolThread::WatchPoolThread(WatchPool* pool) : WorkerThread(L"WatchPool", 128), m_pool(pool) {
     std::fill(std::begin(m_handles), std::end(m_handles), INVALID_HANDLE_VALUE);
     std::fill(std::begin(m_slots), std::end(m_slots), nullptr);
 }
 
-WatchPoolThread::~WatchPoolThread() {
-    requestStop();
-    try {
-        join();
-    } catch (...) {
-        // ~Thread reports a thread it still finds running.
-    }
-}
-
-void WatchPoolThread::wake() {
-    // A full count already guarantees a rebuild: a refused release is no failure.
-    ::ReleaseSemaphore(m_control.handle(), 1, nullptr);
-}
-
-bool WatchPoolThread::requestStop() {
-    LegacyThread::requestStop();
-    wake();
-    return true;
-}
+WatchPoolThread::~WatchPoolThread() { stopAndJoin(); }
 
 bool WatchPoolThread::addEntry(WatchEntry* entry) {
     ScopedLock<Mutex_Impl> lock(m_lock);
@@ -59,7 +41,7 @@ void WatchPoolThread::rebuild() {
     std::vector<WatchEntry*> refused;
     {
         ScopedLock<Mutex_Impl> lock(m_lock);
-        m_handles[0] = m_control.handle();
+        m_handles[0] = wakeUpHandle();
         m_slots[0] = nullptr;
         DWORD count = 1;
         for (auto it = m_entries.begin(); it != m_entries.end();) {

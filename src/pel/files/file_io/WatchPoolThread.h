@@ -4,9 +4,8 @@
 // next reads. Entries are added and removed under the pool lock; the thread itself rebuilds its
 // wait array, starts new entries and frees removed ones.
 
-#include "pel/thread/LegacyThread.h"
 #include "pel/thread/Mutex.h"
-#include "pel/thread/Semaphore.h"
+#include "pel/thread/WorkerThread.h"
 
 #include <windows.h>
 
@@ -18,7 +17,7 @@ namespace pel {
 class WatchEntry;
 class WatchPool;
 
-class WatchPoolThread : public LegacyThread {
+class WatchPoolThread : public WorkerThread {
 public:
     static constexpr size_t MAX_ENTRIES = MAXIMUM_WAIT_OBJECTS - 1;
 
@@ -31,13 +30,10 @@ public:
     // Under the pool lock: entries not removed.
     size_t liveEntries() const { return m_liveEntries; }
 
-    bool requestStop() override;
-
 protected:
     int run(void* arg) override;
 
 private:
-    void wake();
     // Frees removed entries, starts new ones and refills the wait array; fails entries whose
     // first read was refused.
     void rebuild();
@@ -48,8 +44,7 @@ private:
     WatchPool* m_pool;
     std::vector<WatchEntry*> m_entries;
     size_t m_liveEntries = 0;
-    Semaphore m_control{0, 128};
-    // Slot 0 is the control semaphore; slots 1.. the events of the entries in m_slots.
+    // Slot 0 is the wake-up semaphore; slots 1.. the events of the entries in m_slots.
     HANDLE m_handles[MAXIMUM_WAIT_OBJECTS];
     WatchEntry* m_slots[MAXIMUM_WAIT_OBJECTS];
     DWORD m_handleCount = 0;

@@ -179,6 +179,8 @@ void MultipartReader::guessBoundary() {
     }
     if (ch == '\n')
         m_istr.get();
+    if (boundary.empty()) // a line of just "--" delimits nothing
+        throw MultipartException(L"No boundary line found");
     m_boundary = boundary;
 }
 

@@ -6,6 +6,7 @@
 #include <oniguruma.h>
 
 #include <cwchar>
+#include <string>
 
 namespace pel {
 
@@ -17,6 +18,36 @@ const OnigUChar* bytes(const wchar_t* p) {
 
 bool isHexDigit(wchar_t c) {
     return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
+}
+
+// The code of a pattern refused before the engine sees it; the engine's own codes are above.
+constexpr int ERROR_PATTERN_TOO_LONG = -100000;
+
+// Whether the pattern may match case-insensitively: the option, or an option group "(?...i"
+// anywhere (a false alarm only subjects the pattern to the length limit).
+bool mayIgnoreCase(const wchar_t* pattern, size_t length, uint32_t options) {
+    if (options & RegExOptions::IGNORE_CASE)
+        return true;
+    for (size_t i = 0; i + 2 < length; ++i) {
+        if (pattern[i] != L'(' || pattern[i + 1] != L'?')
+            continue;
+        for (size_t k = i + 2; k < length && pattern[k] != L':' && pattern[k] != L')'; ++k)
+            if (pattern[k] == L'i')
+                return true;
+    }
+    return false;
+}
+
+// Runs the engine over [text, textEnd). A text ending in a high surrogate is handed over as a
+// copy with a unit after its end: the engine looks one unit past a high surrogate to see
+// whether it begins a pair. Offsets in the results count from the text either way.
+template <class Call>
+int runOver(const wchar_t* text, const wchar_t* textEnd, Call call) {
+    if (textEnd == text || textEnd[-1] < 0xD800 || textEnd[-1] > 0xDBFF)
+        return call(text);
+    std::wstring copy(text, textEnd);
+    copy.push_back(L'\0'); // not a low surrogate: the high one stands alone
+    return call(copy.data());
 }
 
 } // namespace
@@ -42,6 +73,10 @@ public:
             m_regex = nullptr;
         }
         m_error_info = OnigErrorInfo();
+        if (length > REGEX_MAX_IGNORE_CASE_LENGTH && mayIgnoreCase(pattern, length, options)) {
+            m_last_error = ERROR_PATTERN_TOO_LONG;
+            return false;
+        }
         const wchar_t* start = m_pattern.data();
         m_last_error = onig_new(&m_regex, bytes(start), bytes(start + length), options, m_encoding, m_syntax,
                                 &m_error_info);
@@ -117,7 +152,10 @@ MatchResultsRegEx* RegEx::match(MatchResultsRegEx* results, const wchar_t* text,
     OnigRegex regex = m_compiled->m_regex;
     if (!regex || !rangeHolds(text, textEnd, at))
         return results;
-    const int result = onig_match(regex, bytes(text), bytes(textEnd), bytes(at), results->region(), m_options);
+    const int result = runOver(text, textEnd, [&](const wchar_t* from) {
+        return onig_match(regex, bytes(from), bytes(from + (textEnd - text)), bytes(from + (at - text)),
+                          results->region(), m_options);
+    });
     recordMatchResult(result, results);
     return results;
 }
@@ -131,8 +169,10 @@ MatchResultsRegEx* RegEx::search(MatchResultsRegEx* results, const wchar_t* text
     OnigRegex regex = m_compiled->m_regex;
     if (!regex || !rangeHolds(text, textEnd, rangeStart) || !rangeHolds(text, textEnd, rangeEnd))
         return results;
-    const int result = onig_search(regex, bytes(text), bytes(textEnd), bytes(rangeStart), bytes(rangeEnd),
-                                   results->region(), m_options);
+    const int result = runOver(text, textEnd, [&](const wchar_t* from) {
+        return onig_search(regex, bytes(from), bytes(from + (textEnd - text)), bytes(from + (rangeStart - text)),
+                           bytes(from + (rangeEnd - text)), results->region(), m_options);
+    });
     recordMatchResult(result, results);
     return results;
 }
@@ -160,6 +200,13 @@ bool RegEx::getErrorInfo(RegExErrorInfo* o_error_info) const {
     if (code == 0)
         return false;
     const RegExCompiled& compiled = *m_compiled;
+    if (code == ERROR_PATTERN_TOO_LONG) {
+        o_error_info->code = code;
+        o_error_info->message = L"case-insensitive pattern longer than " +
+                                std::to_wstring(REGEX_MAX_IGNORE_CASE_LENGTH) + L" characters";
+        o_error_info->begin = o_error_info->end = 0;
+        return true;
+    }
     OnigUChar message[ONIG_MAX_ERROR_MESSAGE_LEN + 1] = {};
     OnigErrorInfo info = compiled.m_error_info;
     const int length = onig_error_code_to_str(message, code, &info);

@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <algorithm>
+#include <cwchar>
 #include <map>
 #include <memory>
 #include <string>
@@ -287,4 +291,80 @@ TEST(MatchResults, CapturesCopyTheGroupsThatTookPart) {
     MatchResultsSimple shifted;
     shifted.set(0, 6, 9);
     EXPECT_THROW(shifted.getCaptures(text.data(), 5, &captures), AssertionViolationException);
+}
+
+TEST_F(RegExTest, HostilePatternsFailToCompileInsteadOfOverflowingOrStalling) {
+    // Nesting beyond the depth limit: the engine's own error, not an exhausted stack.
+    const size_t deep = 3570;
+    auto classes = RegEx::create(std::wstring(deep, L'[') + L"a" + std::wstring(deep, L']'));
+    EXPECT_FALSE(classes->isCompiled());
+    EXPECT_EQ(std::to_wstring(ONIGERR_PARSE_DEPTH_LIMIT_OVER) + L": parse depth limit over @0-0", errorOf(*classes));
+    const size_t allowed = REGEX_PARSE_DEPTH_LIMIT / 2 - 10; // a group takes two levels
+    auto groupsWithin = RegEx::create(std::wstring(allowed, L'(') + L"a*" + std::wstring(allowed, L')'));
+    EXPECT_TRUE(groupsWithin->isCompiled());
+    EXPECT_EQ(L"(0,2)", groups(*matchAt(*groupsWithin, L"aa", 0)).substr(0, 5));
+
+    // A long literal matched without case compiles in time growing with its square: refused
+    // beyond the limit, by option or inline; matched with case it stays.
+    std::wstring literal;
+    while (literal.size() <= REGEX_MAX_IGNORE_CASE_LENGTH)
+        literal += L"abcdefghijklmnopqrstuvwxyz";
+    RegExOptions ignoreCase;
+    ignoreCase.options |= RegExOptions::IGNORE_CASE;
+    const std::wstring tooLong = L"-100000: case-insensitive pattern longer than 16384 characters @0-0";
+    EXPECT_EQ(tooLong, errorOf(*RegEx::create(literal, ignoreCase)));
+    EXPECT_EQ(tooLong, errorOf(*RegEx::create(L"(?i)" + literal)));
+    EXPECT_EQ(tooLong, errorOf(*RegEx::create(L"x(?mi:" + literal + L")")));
+    auto withCase = RegEx::create(literal);
+    EXPECT_TRUE(withCase->isCompiled());
+    EXPECT_EQ(L"(0," + std::to_wstring(literal.size()) + L")", groups(*matchAt(*withCase, literal, 0)));
+    EXPECT_TRUE(RegEx::create(literal.substr(0, REGEX_MAX_IGNORE_CASE_LENGTH / 8), ignoreCase)->isCompiled());
+}
+
+TEST_F(RegExTest, ALoneHighSurrogateAtTheEndIsOneUnitAndNothingPastItIsRead) {
+    // The text ends where the next page is inaccessible: a read past its end faults.
+    SYSTEM_INFO system;
+    ::GetSystemInfo(&system);
+    const size_t page = system.dwPageSize;
+    char* pages = static_cast<char*>(::VirtualAlloc(nullptr, 2 * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    ASSERT_NE(nullptr, pages);
+    DWORD old = 0;
+    ASSERT_TRUE(::VirtualProtect(pages + page, page, PAGE_NOACCESS, &old));
+    const auto atPageEnd = [&](const std::wstring& text) {
+        wchar_t* start = reinterpret_cast<wchar_t*>(pages + page) - text.size();
+        std::copy(text.begin(), text.end(), start);
+        return start;
+    };
+    const struct {
+        const wchar_t* pattern;
+        std::wstring text;
+        int at;
+        const wchar_t* matched; // match at `at`, then search from `at`
+        const wchar_t* found;
+    } rows[] = {
+        {L"\\b", L"a\xD800", 1, L"(1,1)", L"(1,1)"},
+        {L"a\\b", L"a\xD800", 0, L"(0,1)", L"(0,1)"},
+        {L"\\X", L"\xD800", 0, L"(0,1)", L"(0,1)"},
+        {L"\\X", L"a\xD800", 1, L"(1,2)", L"(1,2)"},
+        {L".", L"\xD800", 0, L"(0,1)", L"(0,1)"},
+        {L"..", L"a\xD800", 0, L"(0,2)", L"(0,2)"},
+        {L".$", L"ab\xD800", 0, L"no match", L"(2,3)"},
+        {L"(?i)x\\b", L"X\xD800", 0, L"(0,1)", L"(0,1)"},
+        {L"[^a]", L"a\xD800", 0, L"no match", L"(1,2)"},
+        {L"\\W+", L"a\xD800", 0, L"no match", L"(1,2)"},
+        {L".", L"\xD800x", 0, L"(0,1)", L"(0,1)"}, // alone in the middle as well
+        {L".", L"\xD83D\xDE00", 0, L"(0,2)", L"(0,2)"}, // a pair stays one character
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << std::string(row.pattern, row.pattern + std::wcslen(row.pattern)));
+        auto regex = RegEx::create(row.pattern);
+        ASSERT_TRUE(regex->isCompiled());
+        const wchar_t* text = atPageEnd(row.text);
+        const wchar_t* end = text + row.text.size();
+        MatchResultsRegEx results;
+        EXPECT_EQ(row.matched, groups(*regex->match(&results, text, end, text + row.at)));
+        EXPECT_EQ(row.found, groups(*regex->search(&results, text, end, text + row.at, end)));
+        EXPECT_EQ(0, regex->getErrorCode());
+    }
+    ::VirtualFree(pages, 0, MEM_RELEASE);
 }
