@@ -2,8 +2,10 @@
 // A position in a gap-buffer text read as one contiguous string: what the finders and the
 // regular-expression engine walk. Dereferencing returns a unit by value. Steps outside the
 // text are reported as soft assertions (logged, then carried on) and clamped: reads to the
-// last unit, additions to [0, length + 1], so a search range may end one place behind the text.
-// The container gives getLength() and charAt(offset) for 0 <= offset < length.
+// last unit, additions to [0, length + 1]. It moves by any distance in one step (random
+// access), though it returns units by value. The container gives getLength() and
+// charAt(offset) for 0 <= offset < length; every read and step asks for the length, so a
+// container may check its reader there.
 
 #include "pel/base/Assert.h"
 
@@ -16,7 +18,7 @@ namespace tessel {
 template <class Container>
 class GappedStringIterator {
 public:
-    using iterator_category = std::bidirectional_iterator_tag;
+    using iterator_category = std::random_access_iterator_tag;
     using value_type = wchar_t;
     using difference_type = std::ptrdiff_t;
     using pointer = const wchar_t*;
