@@ -30,8 +30,12 @@ public:
     const Container* container() const { return m_container; }
     int32_t position() const { return m_pos; }
 
+    // The hot path of every reader: one length query, and the clamping only off the text.
     wchar_t operator*() const {
-        PEL_SOFT_ASSERT(m_pos >= 0 && m_pos < m_container->getLength());
+        const int32_t length = m_container->getLength();
+        if (m_pos >= 0 && m_pos < length)
+            return m_container->charAt(m_pos);
+        pel::softAssertion(L"m_pos >= 0 && m_pos < m_container->getLength()", PEL_FILE, __LINE__);
         return unitAt(m_pos);
     }
     wchar_t operator[](difference_type n) const { return unitAt(m_pos + static_cast<int32_t>(n)); }
@@ -86,8 +90,13 @@ public:
 
 private:
     GappedStringIterator& add(int32_t n) {
-        PEL_SOFT_ASSERT((m_pos + n) >= 0 && (m_pos + n) <= m_container->getLength());
-        return clampTo(int64_t(m_pos) + n);
+        const int64_t position = int64_t(m_pos) + n;
+        if (position >= 0 && position <= m_container->getLength()) {
+            m_pos = static_cast<int32_t>(position);
+            return *this;
+        }
+        pel::softAssertion(L"(m_pos + n) >= 0 && (m_pos + n) <= m_container->getLength()", PEL_FILE, __LINE__);
+        return clampTo(position);
     }
     GappedStringIterator& clampTo(int64_t position) {
         const int64_t limit = int64_t(m_container->getLength()) + 1;

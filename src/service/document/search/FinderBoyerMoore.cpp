@@ -4,6 +4,7 @@
 #include "service/document/Document.h"
 #include "service/document/search/CaseFolding.h"
 #include "service/document/search/GapText.h"
+#include "service/document/search/ProbeScan.h"
 
 #include <algorithm>
 
@@ -73,6 +74,18 @@ public:
         const auto accept = [this, to, m](int32_t at) { return isWholeWord(to - at - m); };
         const int32_t found = run(read, 0, to - from, m_finder.m_reversed, tables, accept);
         return found < 0 ? -1 : to - found - m;
+    }
+
+    // A match of the whole pattern at start that counts: what the probe scan's places must pass.
+    bool accepts(int32_t start) const {
+        const std::wstring& pattern = m_finder.m_pattern;
+        const wchar_t* upper = m_finder.m_ignoreCase ? upperCaseTable() : nullptr;
+        for (size_t j = pattern.size(); j-- > 0;) {
+            const wchar_t c = m_text[start + static_cast<int32_t>(j)];
+            if ((upper ? upper[static_cast<unsigned short>(c)] : c) != pattern[j])
+                return false;
+        }
+        return isWholeWord(start);
     }
 
 private:
@@ -162,9 +175,20 @@ bool FinderBoyerMoore::find(const DocumentIterator& rangeBegin, const DocumentIt
     const int32_t to = std::min(searchEnd.position(), end);
     if (to - from <= m_last)
         return false;
-    const GapText text(document->getBuffer());
+    const GapBuffer& buffer = document->getBuffer();
+    const GapText text(buffer);
     const Search search(*this, text, begin, end);
-    const int32_t start = backward ? search.backward(tables(true), from, to) : search.forward(tables(false), from, to);
+    if (!m_probes)
+        m_probes.reset(new ProbeScan(m_pattern, m_ignoreCase));
+    // The probe scan first; Boyer-Moore alone when it cannot be used or gives up.
+    int32_t start = -1, stopped = backward ? to - m_last - 1 : from;
+    const auto accepts = [&search](int32_t place) { return search.accepts(place); };
+    if (m_probes->usable())
+        start = backward ? m_probes->backward(buffer, from, to - m_last - 1, accepts, &stopped)
+                         : m_probes->forward(buffer, from, to - m_last - 1, accepts, &stopped);
+    if (start < 0 && stopped >= 0)
+        start = backward ? search.backward(tables(true), from, stopped + m_last + 1)
+                         : search.forward(tables(false), stopped, to);
     if (start < 0)
         return false;
     m_results.add(start - begin, start - begin + m_last + 1);

@@ -2,7 +2,8 @@
 // Plain-text search over a Document's gap buffer by Boyer-Moore: a bad-character table of 256
 // entries by the low byte of a unit and the strong good-suffix shifts, built once per finder
 // and direction. Ignoring case compares upper-case forms (CaseFolding); a whole-word match must
-// stand at a change of character class on both sides. The document is read in place.
+// stand at a change of character class on both sides. The document is read in place, and a
+// vectorised probe scan (ProbeScan) runs ahead of the Boyer-Moore loop where it pays.
 
 #include "pel/text/search/MatchResults.h"
 #include "service/document/Finder.h"
@@ -13,6 +14,8 @@
 #include <vector>
 
 namespace tessel {
+
+class ProbeScan;
 
 class FinderBoyerMoore : public Finder {
 public:
@@ -50,6 +53,7 @@ private:
     std::unique_ptr<Tables> m_forwardTables;
     std::unique_ptr<Tables> m_backwardTables;
     std::wstring m_reversed; // the pattern read backwards, for the backward tables and search
+    std::unique_ptr<ProbeScan> m_probes; // made on first use
 };
 
 } // namespace tessel

@@ -97,7 +97,8 @@ TEST_F(FinderBoyerMooreTest, AgreesWithAStraightSearch) {
     int found = 0;
     for (int round = 0; round < 3000; ++round) {
         std::wstring text;
-        for (int32_t i = pick(40); i > 0; --i)
+        // Some texts long enough for the vectorised probe scan, with the gap inside its blocks.
+        for (int32_t i = round % 8 == 0 ? pick(400) : pick(40); i > 0; --i)
             text += alphabet[pick(static_cast<int32_t>(alphabet.size()))];
         std::wstring pattern;
         const int32_t n = static_cast<int32_t>(text.size());
@@ -133,4 +134,21 @@ TEST_F(FinderBoyerMooreTest, AgreesWithAStraightSearch) {
             << (ignoreCase ? " ignoring case" : "") << (wholeWord ? " whole word" : "") << (backward ? " backwards" : "");
     }
     EXPECT_GT(found, 300) << "the rounds should find something often";
+}
+
+// Where the probed units are common, the probe scan gives up and Boyer-Moore goes on from
+// there, in both directions.
+TEST_F(FinderBoyerMooreTest, CommonProbesHandOverToBoyerMoore) {
+    std::wstring misses;
+    for (int i = 0; i < 5000; ++i)
+        misses += L"b.c";
+    for (bool backward : {false, true}) {
+        const std::wstring text = backward ? L"b.b" + misses : misses + L"b.b";
+        const int32_t at = backward ? 0 : static_cast<int32_t>(misses.size());
+        FinderBoyerMoore finder(L"b.b", false, false);
+        for (int32_t gap : {0, 7001, static_cast<int32_t>(text.size())})
+            EXPECT_EQ(tessel_test::span(at, at + 3),
+                      runFind(*documentWithGap(text, gap), finder, 0, static_cast<int32_t>(text.size()), backward))
+                << (backward ? "backwards" : "forwards") << " gap " << gap;
+    }
 }
