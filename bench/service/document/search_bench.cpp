@@ -157,7 +157,7 @@ void regularExpressions(Document& document, const bench::Options& options) {
 
 // Replace all of a common whole word in one change bracket, then undo and redo it.
 void replaceAll(Document& document, const bench::Options& options) {
-    tessel::FinderBoyerMoore finder(L"window", false, true);
+    tessel::FinderBoyerMoore finder(L"doorway", false, true);
     tessel::ReplacerSimple replacer(L"other");
     std::wstring replacement;
     int count = 0;

@@ -92,6 +92,17 @@ private:
             bits |= (b & 1) << k;
         return bits;
     }
+    // A place whose probes matched: accepted by check, or counted as rejected.
+    template <class Check>
+    static bool accepted(int32_t place, const Check& check, int32_t* io_rejected) {
+        if (check(place))
+            return true;
+        ++*io_rejected;
+        return false;
+    }
+    bool probesMatch(const wchar_t* base, int32_t place) const {
+        return m_near.matches(base[place + m_near.offset]) && m_far.matches(base[place + m_far.offset]);
+    }
     bool giveUp(int32_t rejected, int32_t scanned) const {
         return rejected > REJECTED_LIMIT && rejected * REJECTED_RATE > scanned;
     }
@@ -111,11 +122,8 @@ int32_t ProbeScan::forward(const GapBuffer& buffer, int32_t first, int32_t last,
     for (int32_t place = first; place <= last;) {
         if ((place > high || place < low) && !sameSide(buffer, place, &low, &high, &base)) {
             high = -1;
-            if (probesMatch(buffer, place)) {
-                if (check(place))
-                    return place;
-                ++rejected;
-            }
+            if (probesMatch(buffer, place) && accepted(place, check, &rejected))
+                return place;
             ++place;
             continue;
         }
@@ -124,23 +132,17 @@ int32_t ProbeScan::forward(const GapBuffer& buffer, int32_t first, int32_t last,
             const int bits = hits(base, place);
             if (!bits)
                 continue;
-            for (int b = bits; b; b &= b - 1) {
-                const int32_t candidate = place + __builtin_ctz(b);
-                if (check(candidate))
-                    return candidate;
-                ++rejected;
-            }
+            for (int b = bits; b; b &= b - 1)
+                if (accepted(place + __builtin_ctz(b), check, &rejected))
+                    return place + __builtin_ctz(b);
             if (giveUp(rejected, place - first)) {
                 *o_stopped = place + 8;
                 return -1;
             }
         }
         for (; place <= end; ++place)
-            if (m_near.matches(base[place + m_near.offset]) && m_far.matches(base[place + m_far.offset])) {
-                if (check(place))
-                    return place;
-                ++rejected;
-            }
+            if (probesMatch(base, place) && accepted(place, check, &rejected))
+                return place;
     }
     return -1;
 }
@@ -155,11 +157,8 @@ int32_t ProbeScan::backward(const GapBuffer& buffer, int32_t first, int32_t last
     for (int32_t place = last; place >= first;) {
         if ((place > high || place < low) && !sameSide(buffer, place, &low, &high, &base)) {
             high = -1;
-            if (probesMatch(buffer, place)) {
-                if (check(place))
-                    return place;
-                ++rejected;
-            }
+            if (probesMatch(buffer, place) && accepted(place, check, &rejected))
+                return place;
             --place;
             continue;
         }
@@ -168,23 +167,17 @@ int32_t ProbeScan::backward(const GapBuffer& buffer, int32_t first, int32_t last
             const int bits = hits(base, place - 7);
             if (!bits)
                 continue;
-            for (int b = bits; b; b &= ~(1 << (31 - __builtin_clz(b)))) {
-                const int32_t candidate = place - 7 + (31 - __builtin_clz(b));
-                if (check(candidate))
-                    return candidate;
-                ++rejected;
-            }
+            for (int b = bits; b; b &= ~(1 << (31 - __builtin_clz(b))))
+                if (accepted(place - 7 + (31 - __builtin_clz(b)), check, &rejected))
+                    return place - 7 + (31 - __builtin_clz(b));
             if (giveUp(rejected, last - place)) {
                 *o_stopped = place - 8;
                 return -1;
             }
         }
         for (; place >= end; --place)
-            if (m_near.matches(base[place + m_near.offset]) && m_far.matches(base[place + m_far.offset])) {
-                if (check(place))
-                    return place;
-                ++rejected;
-            }
+            if (probesMatch(base, place) && accepted(place, check, &rejected))
+                return place;
     }
     return -1;
 }
