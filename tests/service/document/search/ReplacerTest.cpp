@@ -44,15 +44,8 @@ TEST_F(ReplacerTest, FormatsExpandOverTheDocumentAsOverTheString) {
                                         tessel::WideTextRangeSource(text), &overString);
             EXPECT_EQ(overString, out);
         }
+        std::wstring plain;
+        tessel::ReplacerSimple(c.format).replace(pel::MatchResultsSimple(), *documentWithGap(text, 0), &plain);
+        EXPECT_EQ(c.format, plain) << "plain text is given as it is";
     }
-}
-
-TEST_F(ReplacerTest, SimpleReplacementIsTheTextAsGiven) {
-    std::unique_ptr<tessel::Document> document = documentWithGap(L"abc", 1);
-    pel::MatchResultsSimple match;
-    match.add(0, 1);
-    tessel::ReplacerSimple replacer(L"$1\\n");
-    std::wstring out = L"old";
-    EXPECT_TRUE(replacer.replace(match, *document, &out));
-    EXPECT_EQ(L"$1\\n", out);
 }
