@@ -5,7 +5,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
 PACKAGES=(g++-mingw-w64-i686-posix libz-mingw-w64-dev libboost-dev googletest
-          wine wine32:i386 xvfb xauth cmake make g++ python3 dpkg-dev xz-utils)
+          wine wine32:i386 xvfb xauth cmake make g++ python3 dpkg-dev xz-utils ripgrep)
 
 missing_packages() {
     local p

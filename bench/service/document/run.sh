@@ -3,3 +3,36 @@
 # Gap travel of random edits beside memmove, typing near the start beside the end, line table
 # size per line, undo and redo beside typing: all in one program, on the same document.
 run document_bench --folder "$data"
+
+# Search and replace over 100 million characters of English-like text, beside grep, ripgrep and
+# sed on the same file. Debian's ripgrep is installed here when it is missing (never by the tests).
+if ! command -v rg >/dev/null; then
+    apt-get install -y -qq ripgrep >/dev/null
+fi
+search_peer="python3 $TESSEL_ROOT/bench/service/document/search_peer.py"
+search_text="$data/search-text.txt"
+$search_peer text "$search_text" 100
+search_peers=()
+set -f # the patterns are no file names
+while read -r option name command; do
+    # shellcheck disable=SC2086
+    mapfile -t figure < <($search_peer time "$name" "$search_text" -- $command "$search_text")
+    echo "${figure[0]} (${figure[1]} lines)"
+    search_peers+=("$option" "$(mbps "${figure[0]}")")
+done <<'PEERS'
+--grep-F grep_F_rare grep -F -c hippopotami
+--grep-Fi grep_Fi_rare grep -F -c -i hippopotami
+--grep-Fw grep_Fw_rare grep -F -c -w hippopotami
+--rg-F rg_F_rare rg -F -c hippopotami
+--rg-Fi rg_Fi_rare rg -F -c -i hippopotami
+--rg-Fw rg_Fw_rare rg -F -c -w hippopotami
+--grep-P-literal grep_P_literal_led grep -P -c sel[a-z]+ion
+--rg-literal rg_literal_led rg -c sel[a-z]+ion
+--grep-P-boundary grep_P_boundary_led grep -P -c \bw\d+7\b
+--rg-boundary rg_boundary_led rg -c \bw\d+7\b
+PEERS
+set +f
+sed_figure=$($search_peer sed "$search_text" "$data/search-sed.txt")
+echo "$sed_figure"
+run search_bench --text "$search_text" --folder "$data" --expect "$data/search-sed.txt" \
+    --sed-seconds "$(mbps "$sed_figure")" "${search_peers[@]}"

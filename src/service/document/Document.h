@@ -99,8 +99,8 @@ public:
     // Nothing happens for an offset outside 0..length - 1; the length is cut to the text
     // behind offset, and nothing happens when that leaves none.
     void remove(int32_t offset, int32_t length, bool fromSpan = false);
-    // Runs the finder over the whole document (from position 0 to length + 1), searching from
-    // position `from` to position `to`.
+    // Runs the finder over the whole document (positions 0 to length), searching from position
+    // `from` to position `to`, both kept within the text.
     bool runFinder(Finder& finder, int32_t from, int32_t to, bool backward);
 
     // The change bracket: one undo transaction (unless withoutUndo) and, at its end, the

@@ -135,9 +135,13 @@ void Document::remove(int32_t offset, int32_t length, bool fromSpan) {
 }
 
 bool Document::runFinder(Finder& finder, int32_t from, int32_t to, bool backward) {
+    // The range ends at the length: one place further the iterator reads the last unit again,
+    // which would find "bb" at the end of "ab" and no whole word at the very end.
+    const int32_t length = getLength();
+    const auto clamp = [length](int32_t offset) { return offset < 0 ? 0 : offset > length ? length : offset; };
     const DocumentIterator begin(this, 0);
-    const DocumentIterator end(this, getLength() + 1);
-    return finder.find(begin, end, begin + from, begin + to, backward);
+    const DocumentIterator end(this, length);
+    return finder.find(begin, end, DocumentIterator(this, clamp(from)), DocumentIterator(this, clamp(to)), backward);
 }
 
 void Document::beginChange(uint32_t tag, bool withoutUndo) {

@@ -3,6 +3,7 @@
 // or backwards; what Document::runFinder drives. The finders of search and replace implement it
 // and keep their match results themselves.
 
+#include "pel/text/search/MatchResults.h"
 #include "service/document/GappedStringIterator.h"
 
 namespace tessel {
@@ -17,6 +18,8 @@ public:
     // towards searchEnd (backwards from searchEnd towards searchStart); true when found.
     virtual bool find(const DocumentIterator& rangeBegin, const DocumentIterator& rangeEnd,
                       const DocumentIterator& searchStart, const DocumentIterator& searchEnd, bool backward) = 0;
+    // The groups of the last match in document offsets (group 0 the whole match), or none.
+    virtual const pel::MatchResults& getResults() const = 0;
 };
 
 } // namespace tessel

@@ -2,8 +2,10 @@
 // A position in a gap-buffer text read as one contiguous string: what the finders and the
 // regular-expression engine walk. Dereferencing returns a unit by value. Steps outside the
 // text are reported as soft assertions (logged, then carried on) and clamped: reads to the
-// last unit, additions to [0, length + 1], so a search range may end one place behind the text.
-// The container gives getLength() and charAt(offset) for 0 <= offset < length.
+// last unit, additions to [0, length + 1]. It moves by any distance in one step (random
+// access), though it returns units by value. The container gives getLength() and
+// charAt(offset) for 0 <= offset < length; every read and step asks for the length, so a
+// container may check its reader there.
 
 #include "pel/base/Assert.h"
 
@@ -16,7 +18,7 @@ namespace tessel {
 template <class Container>
 class GappedStringIterator {
 public:
-    using iterator_category = std::bidirectional_iterator_tag;
+    using iterator_category = std::random_access_iterator_tag;
     using value_type = wchar_t;
     using difference_type = std::ptrdiff_t;
     using pointer = const wchar_t*;
@@ -28,8 +30,12 @@ public:
     const Container* container() const { return m_container; }
     int32_t position() const { return m_pos; }
 
+    // The hot path of every reader: one length query, and the clamping only off the text.
     wchar_t operator*() const {
-        PEL_SOFT_ASSERT(m_pos >= 0 && m_pos < m_container->getLength());
+        const int32_t length = m_container->getLength();
+        if (m_pos >= 0 && m_pos < length)
+            return m_container->charAt(m_pos);
+        pel::softAssertion(L"m_pos >= 0 && m_pos < m_container->getLength()", PEL_FILE, __LINE__);
         return unitAt(m_pos);
     }
     wchar_t operator[](difference_type n) const { return unitAt(m_pos + static_cast<int32_t>(n)); }
@@ -84,8 +90,13 @@ public:
 
 private:
     GappedStringIterator& add(int32_t n) {
-        PEL_SOFT_ASSERT((m_pos + n) >= 0 && (m_pos + n) <= m_container->getLength());
-        return clampTo(int64_t(m_pos) + n);
+        const int64_t position = int64_t(m_pos) + n;
+        if (position >= 0 && position <= m_container->getLength()) {
+            m_pos = static_cast<int32_t>(position);
+            return *this;
+        }
+        pel::softAssertion(L"(m_pos + n) >= 0 && (m_pos + n) <= m_container->getLength()", PEL_FILE, __LINE__);
+        return clampTo(position);
     }
     GappedStringIterator& clampTo(int64_t position) {
         const int64_t limit = int64_t(m_container->getLength()) + 1;

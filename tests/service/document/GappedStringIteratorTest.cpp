@@ -93,8 +93,13 @@ TEST_F(GappedStringIteratorTest, RunFinderHandsTheWholeDocumentAndClampedSearchP
             seen = {rangeBegin.position(), rangeEnd.position(), searchStart.position(), searchEnd.position(), backward};
             return true;
         }
+        const pel::MatchResults& getResults() const override { return results; }
+        pel::MatchResultsSimple results;
     } probe;
     LogCapture log;
     EXPECT_TRUE(document.runFinder(probe, 2, 99, true));
-    EXPECT_EQ((std::vector<int32_t>{0, 9, 2, 9, 1}), probe.seen);
+    EXPECT_EQ((std::vector<int32_t>{0, 8, 2, 8, 1}), probe.seen);
+    EXPECT_TRUE(document.runFinder(probe, -4, 3, false));
+    EXPECT_EQ((std::vector<int32_t>{0, 8, 0, 3, 0}), probe.seen);
+    EXPECT_TRUE(log.lines().empty()) << "no step outside the text";
 }

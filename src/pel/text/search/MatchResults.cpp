@@ -80,6 +80,7 @@ MatchResultsRegEx::~MatchResultsRegEx() {
 void MatchResultsRegEx::clear() {
     onig_region_clear(m_region);
     m_region->num_regs = 0;
+    m_status = 0;
     forgetCachedCounts();
 }
 

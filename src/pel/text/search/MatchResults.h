@@ -58,6 +58,10 @@ public:
     // Grows the groups to i + 1 when needed (new groups read -1); a negative i does nothing.
     void set(int i, int begin, int end) override;
     void add(int begin, int end) override;
+    // How the match or search that last filled these results ended: 0 (found or not found) or
+    // the engine's error code, such as its retry limit. The regex's own last error is shared by
+    // every thread that uses it; this one belongs to the caller that owns the results.
+    int getStatus() const { return m_status; }
 
 private:
     friend class RegEx;
@@ -67,6 +71,7 @@ private:
     bool growTo(int count);
 
     re_registers* m_region;
+    int m_status = 0;
     mutable unsigned int m_matched_count = 0;
     mutable bool m_matched_count_known = false;
     mutable unsigned int m_first_matched_group = 0;

@@ -137,8 +137,10 @@ void RegEx::recordMatchResult(int result, MatchResultsRegEx* results) const {
     results->forgetCachedCounts();
     if (result >= 0)
         return;
-    if (result != ONIG_MISMATCH)
+    if (result != ONIG_MISMATCH) {
         m_last_error.store(result, std::memory_order_relaxed);
+        results->m_status = result;
+    }
     // After an error the region may hold a half-finished attempt: show no match.
     onig_region_clear(results->region());
 }

@@ -210,10 +210,16 @@ TEST_F(RegExTest, CatastrophicPatternEndsWithAnError) {
     std::unique_ptr<MatchResultsRegEx> results(matching->match(nullptr, p, p + text.size(), p));
     EXPECT_EQ(-1, results->begin(1)); // no half-finished attempt shows
     EXPECT_EQ(error, errorOf(*matching));
+    EXPECT_EQ(ONIGERR_RETRY_LIMIT_IN_MATCH_OVER, results->getStatus());
     auto searching = RegEx::create(L"(a+)+$");
     searching->search(results.get(), p, p + text.size(), p, p + text.size());
     EXPECT_EQ(L"no match", groups(*results));
     EXPECT_EQ(error, errorOf(*searching));
+    // The status belongs to the call: the next one on the same results starts clean, though
+    // the pattern keeps its last error.
+    matching->match(results.get(), p, p + 1, p);
+    EXPECT_EQ(0, results->getStatus());
+    EXPECT_EQ(error, errorOf(*matching));
 }
 
 TEST_F(RegExTest, PatternSharedBetweenThreads) {

@@ -1,0 +1,220 @@
+// Search and replace over a Document of 100 million characters of English-like text (the gap
+// in the middle), each figure beside its peers' on the same file in the same run:
+//   - plain text: every match of a rare 11-letter word, case-sensitive, ignoring case and as a
+//     whole word (MB/s) beside grep -F -c and rg -F -c (targets: case-sensitive at least 1.0 x
+//     grep, aiming at half of ripgrep);
+//   - regular expressions led by a literal and by "\b", every match, beside grep -P -c, rg -c and
+//     the same Xpressive search over a contiguous copy (targets: the document iterator costs at
+//     most 1.5 x the copy; the literal-led pattern at least 300 MB/s);
+//   - a backward search from the end for a literal-led pattern that does not occur (under 6 s);
+//   - replace all of a common whole word in one change bracket, then undo and redo, beside sed
+//     (targets: within 3 x sed; undo and redo each no slower than the replace).
+//   search_bench --text FILE --folder DIR [--expect SED_OUTPUT] [--PEER MB/s ...]
+
+#include "pel/thread/MainThread.h"
+#include "service/document/Document.h"
+#include "service/document/DocumentOwner.h"
+#include "service/document/search/FinderBoyerMoore.h"
+#include "service/document/search/FinderRegEx.h"
+#include "service/document/search/FoldingRegExTraits.h"
+#include "service/document/search/Replacer.h"
+#include "service/document/undo/UndoContext.h"
+#include "service/document/undo/UndoManager.h"
+#include "support/Bench.h"
+#include "support/FileBench.h"
+#include "support/TempDevices.h"
+
+#include <boost/xpressive/regex_compiler.hpp>
+#include <boost/xpressive/xpressive_dynamic.hpp>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+using tessel::Document;
+namespace xp = boost::xpressive;
+
+struct Owner : tessel::DocumentOwner {
+    tessel::UndoManager undo;
+    tessel::UndoManager* getUndoManager() override { return &undo; }
+};
+
+void fail(const char* what) {
+    std::fprintf(stderr, "%s\n", what);
+    std::exit(2);
+}
+
+// The file's characters as a loader hands them over, then the gap moved to the middle.
+void load(Document& document, const std::vector<unsigned char>& bytes) {
+    const int32_t units = static_cast<int32_t>(bytes.size());
+    const int32_t capacity = units + units / 8;
+    auto* block = static_cast<wchar_t*>(std::malloc(static_cast<size_t>(capacity) * sizeof(wchar_t)));
+    if (!block)
+        fail("cannot allocate the text");
+    std::vector<int32_t> feeds;
+    for (int32_t at = 0; at < units; ++at) {
+        block[at] = bytes[at];
+        if (bytes[at] == '\n' && at + 1 < units)
+            feeds.push_back(at + 1);
+    }
+    document.setBuffer(tessel::GapBuffer(block, units, capacity), feeds.data(), static_cast<int32_t>(feeds.size()));
+    document.beginChange(0, true);
+    document.insert(units / 2, L"#");
+    document.remove(units / 2, 1);
+    document.endChange();
+}
+
+// Every match from the start, each search starting behind the last match.
+int countMatches(Document& document, tessel::Finder& finder) {
+    int count = 0;
+    for (int32_t at = 0; document.runFinder(finder, at, document.getLength(), false); ++count)
+        at = finder.getResults().end(0);
+    return count;
+}
+
+// The figure, then its ratio to each peer whose figure is known.
+void figureBesidePeers(const char* name, double value, const bench::Options& options, const char* grep, const char* rg) {
+    bench::figure(name, value, "MB/s");
+    for (const auto& peer : {std::make_pair("grep", grep), std::make_pair("rg", rg)})
+        if (options.number(peer.second) > 0)
+            bench::figure((std::string(name) + "_vs_" + peer.first).c_str(), value / options.number(peer.second), "ratio");
+}
+
+double megabytesPerSecond(const Document& document, double seconds) {
+    return document.getLength() / seconds / 1e6;
+}
+
+// Every match over a contiguous copy with the same engine, flags and traits.
+int countInCopy(const std::wstring& copy, const std::wstring& pattern) {
+    using Iterator = std::wstring::const_iterator;
+    xp::regex_compiler<Iterator, tessel::FoldingRegExTraits> compiler;
+    const xp::basic_regex<Iterator> regex = compiler.compile(pattern.begin(), pattern.end(), xp::regex_constants::ECMAScript);
+    xp::match_results<Iterator> match;
+    int count = 0;
+    for (Iterator at = copy.begin(); ++count;) {
+        const auto flags = xp::regex_constants::match_not_null |
+                           (at == copy.begin() ? xp::regex_constants::match_default : xp::regex_constants::match_prev_avail);
+        if (!xp::regex_search(at, copy.end(), match, regex, flags))
+            break;
+        at = match[0].second;
+    }
+    return count - 1;
+}
+
+void plainText(Document& document, const bench::Options& options) {
+    const struct {
+        const char* name;
+        bool ignoreCase, wholeWord;
+        const char* grep;
+        const char* rg;
+    } searches[] = {
+        {"search_plain_case_sensitive", false, false, "--grep-F", "--rg-F"},
+        {"search_plain_ignore_case", true, false, "--grep-Fi", "--rg-Fi"},
+        {"search_plain_whole_word", false, true, "--grep-Fw", "--rg-Fw"},
+    };
+    for (const auto& search : searches) {
+        tessel::FinderBoyerMoore finder(L"hippopotami", search.ignoreCase, search.wholeWord);
+        int count = 0;
+        const double seconds = bench::bestOf(3, [&] { count = countMatches(document, finder); });
+        bench::figure((std::string(search.name) + "_matches").c_str(), count, "matches");
+        figureBesidePeers(search.name, megabytesPerSecond(document, seconds), options, search.grep, search.rg);
+    }
+}
+
+void regularExpressions(Document& document, const bench::Options& options) {
+    const std::wstring copy = document.getText(0, document.getLength());
+    const struct {
+        const char* name;
+        const wchar_t* pattern;
+        const char* grep;
+        const char* rg;
+    } searches[] = {
+        {"search_regex_literal_led", L"sel[a-z]+ion", "--grep-P-literal", "--rg-literal"},
+        {"search_regex_boundary_led", L"\\bw\\d+7\\b", "--grep-P-boundary", "--rg-boundary"},
+    };
+    for (const auto& search : searches) {
+        tessel::FinderRegEx finder(search.pattern, false);
+        int count = 0, copyCount = 0;
+        const double seconds = bench::bestOf(3, [&] { count = countMatches(document, finder); });
+        const double copySeconds = bench::bestOf(3, [&] { copyCount = countInCopy(copy, search.pattern); });
+        if (count != copyCount)
+            fail("the document and its copy give different matches");
+        const std::string name = search.name;
+        bench::figure((name + "_matches").c_str(), count, "matches");
+        figureBesidePeers(search.name, megabytesPerSecond(document, seconds), options, search.grep, search.rg);
+        bench::figure((name + "_copy").c_str(), megabytesPerSecond(document, copySeconds), "MB/s");
+        bench::figure((name + "_iterator_cost").c_str(), seconds / copySeconds, "x_copy");
+    }
+    tessel::FinderRegEx absent(L"selz[a-z]+ion", false);
+    bool found = true;
+    const double seconds = bench::bestOf(1, [&] { found = document.runFinder(absent, 0, document.getLength(), true); });
+    if (found)
+        fail("the absent pattern was found");
+    bench::figure("search_regex_backward_absent", seconds, "s");
+}
+
+// Replace all of a common whole word in one change bracket, then undo and redo it.
+void replaceAll(Document& document, const bench::Options& options) {
+    tessel::FinderBoyerMoore finder(L"doorway", false, true);
+    tessel::ReplacerSimple replacer(L"other");
+    std::wstring replacement;
+    int count = 0;
+    double start = bench::seconds();
+    document.beginChange(0, false);
+    for (int32_t at = 0; document.runFinder(finder, at, document.getLength(), false); ++count) {
+        const pel::MatchResults& match = finder.getResults();
+        replacer.replace(match, document, &replacement);
+        const int32_t begin = match.begin(0);
+        document.remove(begin, match.length(0));
+        document.insert(begin, replacement);
+        at = begin + static_cast<int32_t>(replacement.size());
+    }
+    document.endChange();
+    const double replaced = bench::seconds() - start;
+    if (const char* expected = options.get("--expect")) {
+        const std::vector<unsigned char> bytes = bench::loadFile(expected);
+        const std::wstring text = document.getText(0, document.getLength());
+        if (text.size() != bytes.size() || !std::equal(text.begin(), text.end(), bytes.begin()))
+            fail("replace all differs from sed's output");
+    }
+    const int32_t length = document.getLength();
+    start = bench::seconds();
+    document.beginChange(0, true);
+    document.getUndoContext().undo();
+    document.endChange();
+    const double undone = bench::seconds() - start;
+    const bool wasUndone = document.getLength() != length;
+    start = bench::seconds();
+    document.beginChange(0, true);
+    document.getUndoContext().redo();
+    document.endChange();
+    const double redone = bench::seconds() - start;
+    if (!wasUndone || document.getLength() != length)
+        fail("undo and redo did not take the replacements away and back");
+    bench::figure("replace_all_whole_word_matches", count, "matches");
+    bench::figureBeside("replace_all_whole_word", replaced, "s", "sed", options.number("--sed-seconds"));
+    bench::figureBeside("replace_all_undo", undone, "s", "replace", replaced);
+    bench::figureBeside("replace_all_redo", redone, "s", "replace", replaced);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const bench::Options options(argc, argv);
+    const char* path = options.get("--text");
+    if (!path)
+        fail("search_bench --text FILE --folder DIR [--expect SED_OUTPUT] [--PEER MB/s ...]");
+    pel::store_main_thread_id();
+    tessel_test::TempDevices devices(bench::folderOption(options));
+    {
+        Owner owner;
+        Document document(&owner);
+        load(document, bench::loadFile(path));
+        plainText(document, options);
+        regularExpressions(document, options);
+        replaceAll(document, options);
+    }
+    return 0;
+}
