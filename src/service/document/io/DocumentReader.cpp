@@ -126,15 +126,23 @@ bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwn
 
     const uint32_t block = static_cast<uint32_t>(std::min<int64_t>(size, m_blockSize));
     std::unique_ptr<unsigned char[]> bytes(new unsigned char[block]);
-    std::unique_ptr<wchar_t[]> units(new wchar_t[block + DECODE_SPARE]);
     std::unique_ptr<LoadedText> text;
     std::unique_ptr<LineBreakScanner> scanner;
     uint32_t code = 0;
     int64_t storing = 0; // microseconds spent storing decoded text
-    const auto store = [&](size_t count) {
+    // Each block is decoded into the text's room and its breaks made line feeds in place.
+    const auto decode = [&](const unsigned char* input, size_t count, size_t* o_consumed) {
+        const size_t slot = scanner->pending() ? 1 : 0;
+        wchar_t* units = text->room(block + DECODE_SPARE + slot) + slot;
+        size_t produced = block + DECODE_SPARE;
+        if (!pel::decode_text(units, input, count, code, &produced, o_consumed)) {
+            set_document_io_error(DocumentIOError::CONVERSION_FAILED, path, encoding_title(code));
+            return false;
+        }
         const int64_t start = counterMicros();
-        scanner->scan(units.get(), count);
+        scanner->scan(units, produced);
         storing += counterMicros() - start;
+        return true;
     };
 
     size_t carry = 0; // bytes of a cut-off sequence at the front of the buffer
@@ -159,12 +167,9 @@ bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwn
             text.reset(new LoadedText(capacity));
             scanner.reset(new LineBreakScanner(*text));
         }
-        size_t produced = block + DECODE_SPARE, consumed = 0;
-        if (!pel::decode_text(units.get(), bytes.get() + start, available - start, code, &produced, &consumed)) {
-            set_document_io_error(DocumentIOError::CONVERSION_FAILED, path, encoding_title(code));
+        size_t consumed = 0;
+        if (!decode(bytes.get() + start, available - start, &consumed))
             return false;
-        }
-        store(produced);
         carry = available - start - consumed;
         // Whole sequences are a few bytes long: a decoder that leaves most of a block is broken.
         if (remaining > 0 && carry > block / 2) {
@@ -174,19 +179,12 @@ bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwn
         std::memmove(bytes.get(), bytes.get() + start + consumed, carry);
     }
     // What is still carried ends the input: a cut-off sequence or an odd byte becomes U+FFFD.
-    if (carry > 0) {
-        size_t produced = block + DECODE_SPARE;
-        if (!pel::decode_text(units.get(), bytes.get(), carry, code, &produced)) {
-            set_document_io_error(DocumentIOError::CONVERSION_FAILED, path, encoding_title(code));
-            return false;
-        }
-        store(produced);
-    }
+    if (carry > 0 && !decode(bytes.get(), carry, nullptr))
+        return false;
     pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"DocumentIO: Data read time: %d",
                     static_cast<int>(storing));
     scanner->finish();
     bytes.reset();
-    units.reset();
 
     pel::TBlockStorage<int32_t>& positions = scanner->positions();
     std::vector<int32_t> lineFeeds(positions.size());

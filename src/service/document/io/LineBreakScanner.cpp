@@ -17,10 +17,20 @@ LoadedText::LoadedText(int64_t capacity) {
 
 LoadedText::~LoadedText() { std::free(m_data); }
 
-void LoadedText::append(const wchar_t* units, size_t count) {
+wchar_t* LoadedText::room(size_t count) {
     if (count > static_cast<size_t>(m_capacity - m_length))
         grow(count);
-    std::memcpy(m_data + m_length, units, count * sizeof(wchar_t));
+    return m_data + m_length;
+}
+
+void LoadedText::append(const wchar_t* units, size_t count) {
+    wchar_t* const end = m_data + m_length;
+    if (units != end) {
+        const bool inBlock = units > end && units < m_data + m_capacity;
+        if (!inBlock)
+            room(count);
+        std::memmove(m_data + m_length, units, count * sizeof(wchar_t));
+    }
     m_length += static_cast<int32_t>(count);
 }
 

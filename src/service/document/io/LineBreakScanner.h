@@ -24,8 +24,11 @@ public:
     LoadedText(const LoadedText&) = delete;
     LoadedText& operator=(const LoadedText&) = delete;
 
+    // Room for count units behind the text, where a decoder may write them to be scanned in
+    // place; grows the block as append does.
+    wchar_t* room(size_t count);
     // Grows the block when the estimate fell short; throws pel::OutOfMemoryException when it
-    // cannot, the text as it was.
+    // cannot, the text as it was. The units may lie in the block behind the text.
     void append(const wchar_t* units, size_t count);
     void appendLineFeed() {
         if (m_length == m_capacity)
@@ -52,8 +55,13 @@ public:
     explicit LineBreakScanner(LoadedText& text) : m_text(text) {}
 
     // Stores one decoded block. A CR or LF at its end stays pending, so that a CR LF split
-    // between two blocks is one break.
+    // between two blocks is one break. The block may lie in the text's own room (see
+    // LoadedText::room), one unit behind the text's end while a break is pending (the line feed
+    // that break becomes goes there): the text never overtakes the units still to be read, so
+    // nothing is copied until a dropped CR makes it shorter.
     void scan(const wchar_t* units, size_t count);
+    // Whether the last block ended in a break not stored yet.
+    bool pending() const { return m_pendingCR || m_pendingLF; }
     // Stores the break still pending after the last block.
     void finish();
 
