@@ -1,4 +1,4 @@
-#include "service/document/detectors/EmacsDetector.h"
+#include "service/document/detectors/FormatDetector.h"
 
 #include "service/document/Document.h"
 

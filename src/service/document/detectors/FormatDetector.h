@@ -1,10 +1,12 @@
 #pragma once
 // Guessing a loaded document's indentation. Each detector reads the text and may answer with
 // confidences between 0 and 1 for soft tabs and for a tab width; the list runs them in order and
-// keeps, for each of the two, the answer it trusts most. Detectors run on the loader thread while
-// it holds the document's lock mutex, so they read the document and nothing else.
+// keeps, for each of the two, the answer it trusts most. The two detectors a document manager
+// starts with follow: a mode line and a histogram of indents. Detectors run on the loader thread
+// while it holds the document's lock mutex, so they read the document and nothing else.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace tessel {
@@ -42,6 +44,40 @@ public:
 
 private:
     std::vector<FormatDetector*> m_detectors;
+};
+
+// Reads the indentation from an editor mode line: the text between two "-*-" markers in the
+// first line (or, failing that, the last), such as "-*- indent-tabs-mode: nil; tab-width: 4 -*-".
+// "indent-tabs-mode" t means tabs and anything else spaces; "tab-width" is the width. Both are
+// answered with confidence 1.
+class EmacsDetector : public FormatDetector {
+public:
+    // Of a line longer than this, only the first (in the last line: the last) units are read: a
+    // mode line is short, and a file of one huge line must not be copied while it loads.
+    static constexpr int32_t SCAN_UNITS = 0x10000;
+
+    bool detect(const Document& document, DetectorAnswer& answer) override;
+
+    // One line's text: true when it holds a mode line with "indent-tabs-mode", or with a
+    // "tab-width" that reads as a number.
+    static bool parseLine(const std::wstring& line, DetectorAnswer& answer);
+};
+
+// Guesses the indentation from the first lines of a document: a histogram of the lines that start
+// with a tab and of those that start with 1 to 63 spaces, from which the width among 2, 3, 4 and
+// 8 that divides the most indents is chosen; more tab-led lines than lines indented by that width
+// mean tabs. Answers with confidence 0.8.
+class SoftTabsDetector : public FormatDetector {
+public:
+    static constexpr int BUCKETS = 64;
+
+    bool detect(const Document& document, DetectorAnswer& answer) override;
+
+private:
+    // Whether width b (later in the order) is a better guess than width a.
+    bool isBetter(int a, int b) const;
+
+    uint32_t m_histogram[BUCKETS] = {}; // 0: tab-led lines; n: lines led by exactly n spaces
 };
 
 } // namespace tessel

@@ -3,9 +3,8 @@
 // comes with them. The set is created last by the manager's constructor and deleted first by its
 // destructor; it registers with the manager through FormatDetectorHost.
 
-#include "service/document/detectors/EmacsDetector.h"
+#include "service/document/detectors/FormatDetector.h"
 #include "service/document/detectors/MCListener.h"
-#include "service/document/detectors/SoftTabsDetector.h"
 
 namespace tessel {
 

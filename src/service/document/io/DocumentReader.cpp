@@ -27,8 +27,6 @@ namespace {
 
 // The smallest text block a load starts with, in units.
 constexpr int64_t MIN_TEXT_CAPACITY = 0x10000;
-// Decoding a block makes at most one unit of a byte; a few more for the end of the input.
-constexpr uint32_t DECODE_SPARE = 4;
 
 int64_t counterMicros() {
     static const int64_t frequency = [] {
@@ -61,6 +59,14 @@ bool failed(uint32_t code, const wchar_t* path) {
     if (pel::FileErrorObject::getErrorCode() == 0)
         pel::FileErrorObject::setError(code).addParam(path);
     return false;
+}
+
+// The most units decoding count bytes can make: one a byte, one for two bytes of UTF-16 and
+// UTF-32, and a replacement character for a sequence cut off at the end.
+size_t mostUnits(size_t count, uint32_t code) {
+    const bool wide = code == pel::ENCODING_UTF16LE || code == pel::ENCODING_UTF16BE || code == pel::ENCODING_UTF32LE ||
+                      code == pel::ENCODING_UTF32BE;
+    return (wide ? count / 2 : count) + 1;
 }
 
 // The units a file's text is expected to take: an eighth more than its bytes (half for UTF-16,
@@ -133,8 +139,8 @@ bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwn
     // Each block is decoded into the text's room and its breaks made line feeds in place.
     const auto decode = [&](const unsigned char* input, size_t count, size_t* o_consumed) {
         const size_t slot = scanner->pending() ? 1 : 0;
-        wchar_t* units = text->room(block + DECODE_SPARE + slot) + slot;
-        size_t produced = block + DECODE_SPARE;
+        size_t produced = mostUnits(count, code);
+        wchar_t* units = text->room(produced + slot) + slot;
         if (!pel::decode_text(units, input, count, code, &produced, o_consumed)) {
             set_document_io_error(DocumentIOError::CONVERSION_FAILED, path, encoding_title(code));
             return false;

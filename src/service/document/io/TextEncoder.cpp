@@ -44,74 +44,45 @@ EncodeResult checkSurrogates(const wchar_t* text, size_t count) {
     return EncodeResult::OK;
 }
 
-class Utf8Encoder : public TextEncoder {
+// UTF-8, UTF-16 and UTF-32, unit by unit. UTF-16 takes any unit as it is; the others store
+// code points, so a lone surrogate fails them.
+class UnicodeEncoder : public TextEncoder {
 public:
-    explicit Utf8Encoder(uint32_t lineEnding) : TextEncoder(lineEnding, 1, false) {}
+    enum Form { UTF8, UTF16, UTF32 };
 
-    EncodeResult check(const wchar_t* text, size_t count) override { return checkSurrogates(text, count); }
+    UnicodeEncoder(uint32_t lineEnding, Form form, bool bigEndian)
+        : TextEncoder(lineEnding, form == UTF8 ? 1 : form == UTF16 ? 2 : 4, bigEndian), m_form(form),
+          m_bigEndian(bigEndian) {}
+
+    EncodeResult check(const wchar_t* text, size_t count) override {
+        return m_form == UTF16 ? EncodeResult::OK : checkSurrogates(text, count);
+    }
 
     EncodeResult encode(const wchar_t* text, size_t count, ByteBuffer& out) override {
-        // Three bytes a unit at most: a pair takes four for two units, a break two for one.
-        unsigned char* const start = reinterpret_cast<unsigned char*>(out.room(count * 3));
+        // The most bytes a unit takes: a UTF-8 unit three (a pair four for two units), a line
+        // feed its break (two units of the form).
+        const size_t most = m_form == UTF8 ? 3 : m_form == UTF16 ? 4 : 8;
+        unsigned char* const start = reinterpret_cast<unsigned char*>(out.room(count * most));
         unsigned char* p = start;
         for (size_t i = 0; i < count;) {
             const wchar_t unit = text[i];
-            if (unit < 0x80) {
-                if (unit == L'\n')
-                    appendBreak(p);
+            if (unit == L'\n') {
+                appendBreak(p);
+                ++i;
+            } else if (m_form == UTF8 && unit < 0x80) {
+                *p++ = static_cast<unsigned char>(unit);
+                ++i;
+            } else if (m_form == UTF16) {
+                put(p, unit, 2);
+                ++i;
+            } else {
+                uint32_t value;
+                if (!nextCodePoint(text, count, i, value))
+                    return EncodeResult::CHARACTERS_LOST;
+                if (m_form == UTF32)
+                    put(p, value, 4);
                 else
-                    *p++ = static_cast<unsigned char>(unit);
-                ++i;
-                continue;
-            }
-            uint32_t value;
-            if (!nextCodePoint(text, count, i, value))
-                return EncodeResult::CHARACTERS_LOST;
-            if (value < 0x800) {
-                *p++ = static_cast<unsigned char>(0xC0 | (value >> 6));
-            } else if (value < 0x10000) {
-                *p++ = static_cast<unsigned char>(0xE0 | (value >> 12));
-                *p++ = static_cast<unsigned char>(0x80 | ((value >> 6) & 0x3F));
-            } else {
-                *p++ = static_cast<unsigned char>(0xF0 | (value >> 18));
-                *p++ = static_cast<unsigned char>(0x80 | ((value >> 12) & 0x3F));
-                *p++ = static_cast<unsigned char>(0x80 | ((value >> 6) & 0x3F));
-            }
-            *p++ = static_cast<unsigned char>(0x80 | (value & 0x3F));
-        }
-        out.commit(static_cast<size_t>(p - start));
-        return EncodeResult::OK;
-    }
-};
-
-class Utf16Encoder : public TextEncoder {
-public:
-    explicit Utf16Encoder(uint32_t lineEnding, bool bigEndian)
-        : TextEncoder(lineEnding, 2, bigEndian), m_bigEndian(bigEndian) {}
-
-    EncodeResult check(const wchar_t*, size_t) override { return EncodeResult::OK; }
-
-    EncodeResult encode(const wchar_t* text, size_t count, ByteBuffer& out) override {
-        unsigned char* const start = reinterpret_cast<unsigned char*>(out.room(count * 4));
-        unsigned char* p = start;
-        for (size_t i = 0; i < count;) {
-            if (text[i] == L'\n') {
-                appendBreak(p);
-                ++i;
-                continue;
-            }
-            size_t end = i + 1;
-            while (end < count && text[end] != L'\n')
-                ++end;
-            if (m_bigEndian) {
-                for (; i < end; ++i) {
-                    *p++ = static_cast<unsigned char>(text[i] >> 8);
-                    *p++ = static_cast<unsigned char>(text[i]);
-                }
-            } else {
-                std::memcpy(p, text + i, (end - i) * 2); // the units of this little-endian machine
-                p += (end - i) * 2;
-                i = end;
+                    putUtf8(p, value);
             }
         }
         out.commit(static_cast<size_t>(p - start));
@@ -119,35 +90,26 @@ public:
     }
 
 private:
-    bool m_bigEndian;
-};
-
-class Utf32Encoder : public TextEncoder {
-public:
-    Utf32Encoder(uint32_t lineEnding, bool bigEndian) : TextEncoder(lineEnding, 4, bigEndian), m_bigEndian(bigEndian) {}
-
-    EncodeResult check(const wchar_t* text, size_t count) override { return checkSurrogates(text, count); }
-
-    EncodeResult encode(const wchar_t* text, size_t count, ByteBuffer& out) override {
-        unsigned char* const start = reinterpret_cast<unsigned char*>(out.room(count * 8));
-        unsigned char* p = start;
-        for (size_t i = 0; i < count;) {
-            if (text[i] == L'\n') {
-                appendBreak(p);
-                ++i;
-                continue;
-            }
-            uint32_t value;
-            if (!nextCodePoint(text, count, i, value))
-                return EncodeResult::CHARACTERS_LOST;
-            for (int byte = 0; byte < 4; ++byte)
-                *p++ = static_cast<unsigned char>(value >> (m_bigEndian ? 24 - 8 * byte : 8 * byte));
-        }
-        out.commit(static_cast<size_t>(p - start));
-        return EncodeResult::OK;
+    void put(unsigned char*& p, uint32_t value, int bytes) const {
+        for (int byte = 0; byte < bytes; ++byte)
+            *p++ = static_cast<unsigned char>(value >> (m_bigEndian ? 8 * (bytes - 1 - byte) : 8 * byte));
     }
 
-private:
+    static void putUtf8(unsigned char*& p, uint32_t value) {
+        if (value < 0x800) {
+            *p++ = static_cast<unsigned char>(0xC0 | (value >> 6));
+        } else if (value < 0x10000) {
+            *p++ = static_cast<unsigned char>(0xE0 | (value >> 12));
+            *p++ = static_cast<unsigned char>(0x80 | ((value >> 6) & 0x3F));
+        } else {
+            *p++ = static_cast<unsigned char>(0xF0 | (value >> 18));
+            *p++ = static_cast<unsigned char>(0x80 | ((value >> 12) & 0x3F));
+            *p++ = static_cast<unsigned char>(0x80 | ((value >> 6) & 0x3F));
+        }
+        *p++ = static_cast<unsigned char>(0x80 | (value & 0x3F));
+    }
+
+    Form m_form;
     bool m_bigEndian;
 };
 
@@ -280,13 +242,15 @@ std::unique_ptr<TextEncoder> TextEncoder::create(uint32_t code, uint32_t lineEnd
     switch (code) {
     case pel::ENCODING_UTF8:
     case pel::ENCODING_UTF8_PLAIN:
-        return std::unique_ptr<TextEncoder>(new Utf8Encoder(lineEnding));
+        return std::unique_ptr<TextEncoder>(new UnicodeEncoder(lineEnding, UnicodeEncoder::UTF8, false));
     case pel::ENCODING_UTF16LE:
     case pel::ENCODING_UTF16BE:
-        return std::unique_ptr<TextEncoder>(new Utf16Encoder(lineEnding, code == pel::ENCODING_UTF16BE));
+        return std::unique_ptr<TextEncoder>(
+            new UnicodeEncoder(lineEnding, UnicodeEncoder::UTF16, code == pel::ENCODING_UTF16BE));
     case pel::ENCODING_UTF32LE:
     case pel::ENCODING_UTF32BE:
-        return std::unique_ptr<TextEncoder>(new Utf32Encoder(lineEnding, code == pel::ENCODING_UTF32BE));
+        return std::unique_ptr<TextEncoder>(
+            new UnicodeEncoder(lineEnding, UnicodeEncoder::UTF32, code == pel::ENCODING_UTF32BE));
     case pel::ENCODING_ANSI:
         return std::unique_ptr<TextEncoder>(new CodePageEncoder(lineEnding, CP_ACP));
     default:

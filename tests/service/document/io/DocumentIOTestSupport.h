@@ -6,8 +6,7 @@
 
 #include "pel/files/file_io/FileDeviceWin32.h"
 #include "pel/files/file_io/FileIO.h"
-#include "service/document/detectors/EmacsDetector.h"
-#include "service/document/detectors/SoftTabsDetector.h"
+#include "service/document/detectors/FormatDetector.h"
 #include "service/document/io/DocumentIO.h"
 #include "service/document/io/DocumentIOOwner.h"
 #include "support/FailingDiskDevice.h"
@@ -22,19 +21,17 @@
 
 namespace tessel_test {
 
-class DetectingOwner : public tessel::DocumentIOOwner {
-public:
+// Runs the mode-line detector and the indent histogram, as the DocumentManager does.
+struct DetectingOwner : tessel::DocumentIOOwner, tessel::FormatDetectorList {
     DetectingOwner() {
-        detectors.add(&emacs);
-        detectors.add(&softTabs);
+        add(&emacs);
+        add(&softTabs);
     }
     bool runFormatDetectors(tessel::DetectorAnswer& result, tessel::Document& document) override {
-        return detectors.run(result, document);
+        return run(result, document);
     }
-
     tessel::EmacsDetector emacs;
     tessel::SoftTabsDetector softTabs;
-    tessel::FormatDetectorList detectors;
 };
 
 // The document as the DocumentManager leaves it after a load: the detected encoding and line
@@ -74,22 +71,17 @@ protected:
         }
         request->done.set(); // for the wait that returns the slot
         const std::unique_ptr<pel::FileErrorObject> error = io.wait(request);
-        if (!error)
-            return L"";
         std::wstring text;
-        pel::FileErrorObject::getMessage(&error->record(), &text);
-        return text.empty() ? L"error" : text;
+        if (error && (!pel::FileErrorObject::getMessage(&error->record(), &text) || text.empty()))
+            text = L"error";
+        return text;
     }
-    std::wstring load(tessel::Document& document, const std::wstring& name) {
-        return run(document, L"disk:" + name, tessel::DOCUMENT_IO_LOAD);
-    }
-    std::wstring save(tessel::Document& document, const std::wstring& name) {
-        return run(document, L"disk:" + name, tessel::DOCUMENT_IO_SAVE);
-    }
+    std::wstring load(tessel::Document& d, const std::wstring& name) { return run(d, L"disk:" + name, 0); }
+    std::wstring save(tessel::Document& d, const std::wstring& name) { return run(d, L"disk:" + name, 1); }
     // The bytes as a file, loaded into document (with the loaded format applied).
-    void loadBytes(tessel::Document& document, const std::string& bytes, const std::wstring& name = L"in.txt") {
-        folder.write(name, bytes);
-        ASSERT_EQ(L"", load(document, name));
+    void loadBytes(tessel::Document& document, const std::string& bytes) {
+        folder.write(L"in.txt", bytes);
+        ASSERT_EQ(L"", load(document, L"in.txt"));
         applyLoadedFormat(document);
     }
 
