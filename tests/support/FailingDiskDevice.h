@@ -1,7 +1,8 @@
 #pragma once
 // The native disk device under a root folder, whose files opened for writing take only
-// `writeLimit` bytes in all before their writes fail ("disk is full"), for what a failing disk
-// leaves behind.
+// `writeLimit` bytes in all before their writes fail ("disk is full"), and whose files give only
+// `readLimit` bytes in all before their reads fail (a read fault), for what a failing disk leaves
+// behind.
 
 #include "pel/files/file_io/FileDeviceWin32.h"
 #include "pel/files/file_io/FileError.h"
@@ -17,12 +18,13 @@ public:
     explicit FailingDiskDevice(const wchar_t* root) : pel::FileDeviceWin32(root, false) {}
 
     size_t writeLimit = SIZE_MAX; // bytes written before the writes fail
+    size_t readLimit = SIZE_MAX;  // bytes read before the reads fail
 
     bool openFile(pel::FileRequest& request) override {
         if (!pel::FileDeviceWin32::openFile(request))
             return false;
-        if (request.mode != pel::FILE_MODE_READ)
-            request.file = new LimitedFile(request.file, writeLimit);
+        if (request.mode != pel::FILE_MODE_READ || readLimit != SIZE_MAX)
+            request.file = new LimitedFile(request.file, writeLimit, readLimit);
         return true;
     }
 
@@ -30,13 +32,23 @@ private:
     // Passes everything to the file it wraps, which it closes when it goes.
     class LimitedFile : public pel::File {
     public:
-        LimitedFile(pel::File* inner, size_t& left) : m_inner(inner), m_left(left) {}
+        LimitedFile(pel::File* inner, size_t& left, size_t& readLeft) : m_inner(inner), m_left(left), m_readLeft(readLeft) {}
         bool isValid() const override { return m_inner->isValid(); }
         const wchar_t* path() const override { return m_inner->path(); }
         int64_t getSize() override { return m_inner->getSize(); }
         int64_t tell() override { return m_inner->tell(); }
         bool truncate() override { return m_inner->truncate(); }
-        int32_t read(void* buffer, uint32_t count) override { return m_inner->read(buffer, count); }
+        int32_t read(void* buffer, uint32_t count) override {
+            const uint32_t n = static_cast<uint32_t>(std::min<size_t>(count, m_readLeft));
+            if (n == 0 && count > 0) {
+                pel::FileErrorObject::setError(ERROR_READ_FAULT).addParam(path());
+                return -1;
+            }
+            const int32_t got = m_inner->read(buffer, n);
+            if (got > 0 && m_readLeft != SIZE_MAX)
+                m_readLeft -= static_cast<size_t>(got);
+            return got;
+        }
         int32_t write(const void* buffer, uint32_t count) override {
             const uint32_t n = static_cast<uint32_t>(std::min<size_t>(count, m_left));
             if (n < count)
@@ -54,6 +66,7 @@ private:
     private:
         pel::File* m_inner;
         size_t& m_left;
+        size_t& m_readLeft;
     };
 };
 

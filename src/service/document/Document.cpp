@@ -179,13 +179,13 @@ void Document::resetGrammarState(const DocumentGrammar* grammar, bool force) {
     setGrammarInternal(grammar);
 }
 
-void Document::reset() {
-    GapBuffer empty;
-    changeFormat([](DocumentFormat& format) { format.encoding = DEFAULT_ENCODING; });
-    m_undo->clear();
-    m_lines.reset();
+void Document::reset() { resetWithBuffer(GapBuffer(), nullptr, 0); }
+
+void Document::resetWithBuffer(GapBuffer&& buffer, const int32_t* lineFeeds, int32_t count) {
+    setBuffer(std::move(buffer), lineFeeds, count);
     m_lineFeeds.clear();
-    m_buffer = std::move(empty);
+    m_undo->clear();
+    changeFormat([](DocumentFormat& format) { format.encoding = DEFAULT_ENCODING; });
 }
 
 void Document::setBuffer(GapBuffer&& buffer, const int32_t* lineFeeds, int32_t count) {

@@ -178,6 +178,9 @@ public:
     // Loading and saving.
     // Back to an empty text in UTF-8 with an empty undo log.
     void reset();
+    // As reset, then setBuffer: the loaded text in place of the current one. When the text or
+    // its line table cannot be taken (the exceptions of setBuffer), the document stays as it was.
+    void resetWithBuffer(GapBuffer&& buffer, const int32_t* lineFeeds, int32_t count);
     // Takes a loaded text; lineFeeds are the count absolute offsets behind its line feeds, in
     // order. Offsets that do not fit the text throw pel::InvalidArgumentException, the document
     // unchanged.

@@ -1,0 +1,138 @@
+#include "service/document/io/DocumentIO.h"
+
+#include "pel/base/Assert.h"
+#include "pel/base/Exception.h"
+#include "pel/files/file_io/FileIO.h"
+#include "pel/log/Log.h"
+#include "pel/thread/LegacyThread.h"
+#include "service/document/io/DocumentIOErrors.h"
+#include "service/document/io/DocumentIOQueue.h"
+#include "service/document/io/DocumentReader.h"
+#include "service/document/io/DocumentWriter.h"
+
+#include <atomic>
+#include <exception>
+#include <new>
+#include <string>
+
+namespace tessel {
+
+class DocumentIO::Loader : public pel::LegacyThread {
+public:
+    explicit Loader(DocumentIOOwner* owner) : pel::LegacyThread(L"DocLoader"), m_owner(owner) {}
+    ~Loader() override {
+        requestStop();
+        join();
+    }
+
+    bool requestStop() override {
+        m_queue.close();
+        return pel::LegacyThread::requestStop();
+    }
+
+    DocumentIORequestPool pool;
+    std::atomic<uint32_t> blockSize{0};
+
+    bool queue(int tid) { return m_queue.push(tid) >= 0; }
+
+protected:
+    int run(void*) override {
+        for (;;) {
+            const int tid = m_queue.pop();
+            if (tid < 0)
+                return 0;
+            DocumentIORequest& request = pool.slot(tid);
+            perform(request);
+            request.done.set();
+        }
+    }
+
+private:
+    // Runs the request; anything that goes wrong ends up in its error.
+    void perform(DocumentIORequest& request) {
+        const wchar_t* path = request.path;
+        bool done = false;
+        try {
+            const uint32_t block = blockSize.load();
+            if (!request.document)
+                pel::FileErrorObject::setError(pel::FileErrorCode::INVALID_CALL);
+            else if (request.kind == DOCUMENT_IO_LOAD)
+                done = DocumentReader(block ? block : DocumentReader::MAX_BLOCK).load(*request.document, path, m_owner);
+            else if (request.kind == DOCUMENT_IO_SAVE)
+                done = DocumentWriter(block ? static_cast<int32_t>(block) : DocumentWriter::PIECE_UNITS)
+                           .save(*request.document, path);
+            else
+                done = true;
+        } catch (const pel::OutOfMemoryException&) {
+            pel::FileErrorObject::setError(ERROR_NOT_ENOUGH_MEMORY).addParam(path);
+        } catch (const std::bad_alloc&) {
+            pel::FileErrorObject::setError(ERROR_NOT_ENOUGH_MEMORY).addParam(path);
+        } catch (const pel::Exception& e) {
+            set_document_io_error(DocumentIOError::REQUEST_FAILED, path, e.displayText().c_str());
+        } catch (const std::exception& e) {
+            std::wstring what;
+            for (const char* c = e.what(); *c; ++c)
+                what += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+            set_document_io_error(DocumentIOError::REQUEST_FAILED, path, what.c_str());
+        } catch (...) {
+            set_document_io_error(DocumentIOError::REQUEST_FAILED, path, L"unknown exception");
+        }
+        if (done)
+            return;
+        if (pel::FileErrorObject::getErrorCode() == 0)
+            pel::FileErrorObject::setError(pel::FileErrorCode::INTERNAL_ERROR).addParam(path);
+        try {
+            request.error.reset(new pel::FileErrorObject(pel::FileErrorObject::ensureRecord()));
+        } catch (...) {
+            // No memory even for the record: the caller still learns that the request failed.
+            pel::log_printf(pel::LOG_ERROR, pel::LOG_UNKNOWN_SOURCE, L"DocumentIO: No memory for the error of '%s'\n",
+                            path ? path : L"");
+        }
+    }
+
+    DocumentIOOwner* m_owner;
+    DocumentIOQueue m_queue;
+};
+
+DocumentIO::DocumentIO(DocumentIOOwner* owner) : m_loader(new Loader(owner)) {
+    register_document_io_messages();
+    m_loader->start();
+}
+
+DocumentIO::~DocumentIO() = default;
+
+DocumentIORequest* DocumentIO::doRequest(Document* document, const wchar_t* path, uint32_t kind) {
+    const int tid = m_loader->pool.allocate();
+    DocumentIORequest& request = m_loader->pool.slot(tid);
+    request.kind = kind;
+    request.path = pel::wcsdup(path);
+    request.error.reset();
+    request.document = document;
+    if (m_loader->queue(tid))
+        return &request;
+    pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"DocumentIO::doRequest: '%s' queue error\n",
+                    path ? path : L"");
+    delete[] request.path;
+    request.path = nullptr;
+    request.document = nullptr;
+    m_loader->pool.release(tid);
+    return nullptr;
+}
+
+std::unique_ptr<pel::FileErrorObject> DocumentIO::wait(DocumentIORequest* request) {
+    const int tid = m_loader->pool.indexOf(request);
+    if (!PEL_SOFT_ASSERT(tid >= 0)) // not a request of this loader: nothing ran
+        return std::unique_ptr<pel::FileErrorObject>(
+            new pel::FileErrorObject(pel::FileErrorObject::setError(pel::FileErrorCode::INVALID_CALL)));
+    request->done.wait(-1);
+    std::unique_ptr<pel::FileErrorObject> error = std::move(request->error);
+    delete[] request->path;
+    request->path = nullptr;
+    request->document = nullptr;
+    m_loader->pool.release(tid);
+    return error;
+}
+
+void DocumentIO::setBlockSize(uint32_t size) { m_loader->blockSize = size; }
+
+} // namespace tessel

@@ -1,0 +1,47 @@
+#pragma once
+// The "DocLoader" thread, which performs every read and write of a document file on behalf of the
+// main thread: a request names a document, a path and a kind (load or save); the caller queues it
+// with doRequest and blocks in wait until the thread has run it. Requests run one at a time, in
+// queue order. The main thread must not hold the document's lock while it waits, because the
+// loader takes the lock's mutex for the whole load or save.
+//
+// Whatever goes wrong inside a request (a file error, a file too large, memory, an exception)
+// becomes that request's error; the thread goes on with the next one.
+
+#include "service/document/io/DocumentIORequest.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace tessel {
+
+class Document;
+class DocumentIOOwner;
+
+class DocumentIO {
+public:
+    // Starts the thread; the owner (may be null: no format detection) outlives this object.
+    explicit DocumentIO(DocumentIOOwner* owner);
+    // Closes the queue and joins the thread.
+    ~DocumentIO();
+    DocumentIO(const DocumentIO&) = delete;
+    DocumentIO& operator=(const DocumentIO&) = delete;
+
+    // Takes a free request slot (waiting while none is free), fills it and queues it. Null when
+    // the queue is closed (logged).
+    DocumentIORequest* doRequest(Document* document, const wchar_t* path, uint32_t kind);
+    // Waits for the request, then frees its path and returns its slot to the pool; returns the
+    // request's error, null when it succeeded (an invalid-call error for a request that is not
+    // one of this loader's).
+    std::unique_ptr<pel::FileErrorObject> wait(DocumentIORequest* request);
+
+    // A test setting: files are read in blocks of this many bytes and saved in pieces of this many
+    // units (0 restores the defaults), so that tests reach block boundaries with small files.
+    void setBlockSize(uint32_t size);
+
+private:
+    class Loader;
+    std::unique_ptr<Loader> m_loader;
+};
+
+} // namespace tessel

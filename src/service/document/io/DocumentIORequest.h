@@ -1,0 +1,28 @@
+#pragma once
+// One load or save handed to the loader thread: a slot of the request pool, filled by
+// DocumentIO::doRequest and released by DocumentIO::wait once its semaphore was set.
+
+#include "pel/files/file_io/FileError.h"
+#include "pel/thread/Semaphore.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace tessel {
+
+class Document;
+
+enum DocumentIOKind : uint32_t {
+    DOCUMENT_IO_LOAD = 0,
+    DOCUMENT_IO_SAVE = 1,
+};
+
+struct DocumentIORequest {
+    uint32_t kind = DOCUMENT_IO_LOAD;
+    wchar_t* path = nullptr; // an owned copy (new[]), freed by the wait
+    std::unique_ptr<pel::FileErrorObject> error; // the file error of a failed request
+    Document* document = nullptr;
+    pel::Semaphore done{0, 1}; // set by the loader when the request has run
+};
+
+} // namespace tessel

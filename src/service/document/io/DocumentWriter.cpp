@@ -1,0 +1,70 @@
+#include "service/document/io/DocumentWriter.h"
+
+#include "pel/base/Assert.h"
+#include "pel/files/SafeSave.h"
+#include "pel/files/file_io/FileError.h"
+#include "pel/thread/MainThread.h"
+#include "service/document/Document.h"
+#include "service/document/io/DocumentEncoding.h"
+#include "service/document/io/DocumentIOErrors.h"
+#include "service/document/io/LockMutexHold.h"
+#include "service/document/io/TextEncoder.h"
+#include "service/document/io/TextPieces.h"
+#include "service/document/undo/UndoContext.h"
+
+namespace tessel {
+
+namespace {
+
+// Encoded bytes go to the file once this many have gathered.
+constexpr size_t WRITE_BYTES = 1 << 20;
+
+bool conversionFailed(EncodeResult result, const wchar_t* path, uint32_t code) {
+    set_document_io_error(result == EncodeResult::CHARACTERS_LOST ? DocumentIOError::CHARACTERS_LOST
+                                                                   : DocumentIOError::CONVERSION_FAILED,
+                          path, encoding_title(code));
+    return false;
+}
+
+} // namespace
+
+bool DocumentWriter::save(Document& document, const wchar_t* path) {
+    if (!path || !*path) {
+        pel::FileErrorObject::setError(pel::FileErrorCode::INVALID_CALL);
+        return false;
+    }
+    PEL_ASSERT(!pel::is_main_thread());
+    const LockMutexHold hold(document);
+    const DocumentFormat format = document.getFormat();
+    const std::unique_ptr<TextEncoder> encoder = TextEncoder::create(format.encoding, format.lineEnding);
+    const GapBuffer& text = document.getBuffer();
+    for (TextPieces pieces(text, m_pieceUnits); pieces.next();) {
+        const EncodeResult result = encoder->check(pieces.text(), pieces.count());
+        if (result != EncodeResult::OK)
+            return conversionFailed(result, path, format.encoding);
+    }
+
+    pel::SafeSave file(path);
+    if (!file.isOpen())
+        return false;
+    ByteBuffer out;
+    const EncodingInfo* encoding = find_encoding(format.encoding);
+    if (encoding && encoding->markLength > 0)
+        out.append(encoding->mark, static_cast<size_t>(encoding->markLength));
+    for (TextPieces pieces(text, m_pieceUnits); pieces.next();) {
+        const EncodeResult result = encoder->encode(pieces.text(), pieces.count(), out);
+        if (result != EncodeResult::OK)
+            return conversionFailed(result, path, format.encoding);
+        if (out.size() >= WRITE_BYTES) {
+            if (!file.write(out.data(), out.size()))
+                return false;
+            out.clear();
+        }
+    }
+    if (!file.write(out.data(), out.size()) || !file.commit())
+        return false;
+    document.getUndoContext().markSaved();
+    return true;
+}
+
+} // namespace tessel

@@ -1,0 +1,146 @@
+#include "pel/base/Exception.h"
+#include "service/document/io/DocumentIOErrors.h"
+#include "service/document/io/DocumentIOQueue.h"
+#include "service/document/io/DocumentReader.h"
+#include "service/document/io/DocumentWriter.h"
+#include "DocumentIOTestSupport.h"
+
+#include <windows.h>
+
+using namespace tessel;
+using tessel_test::textOf;
+using tessel_test::typeAt;
+
+namespace {
+
+class DocumentIOFailureTest : public tessel_test::DocumentIOTest {
+protected:
+    tessel_test::TestOwner undoOwner{true};
+};
+
+// Throws from the format notices the loader sends.
+struct ThrowingListener : DocumentListener {
+    void onFormatChangedAsync(Document&, const DocumentFormat&, uint32_t) override {
+        throw pel::IllegalStateException(L"listener failed");
+    }
+};
+
+} // namespace
+
+TEST_F(DocumentIOFailureTest, AReloadWhoseReadFailsHalfWayLeavesTheDocumentAsItWas) {
+    std::string bytes;
+    for (int i = 0; i < 20; ++i)
+        bytes += "new line " + std::to_string(i) + "\r\n";
+    folder.write(L"doc.txt", "first\nsecond\n");
+    Document document(&undoOwner);
+    ASSERT_EQ(L"", load(document, L"doc.txt"));
+    tessel_test::applyLoadedFormat(document);
+    typeAt(document, 0, L"edited ");
+    const DocumentFormat before = document.getFormat();
+    const uint32_t undoPos = document.getUndoContext().getPos();
+
+    folder.write(L"doc.txt", bytes);
+    io.setBlockSize(16);
+    disk.readLimit = bytes.size() / 2;
+    EXPECT_NE(L"", load(document, L"doc.txt"));
+    EXPECT_EQ(L"edited first\nsecond\n", textOf(document));
+    const DocumentFormat after = document.getFormat();
+    EXPECT_TRUE(compareFormats(after, before) == 0 && after.lineEndingConfidence == before.lineEndingConfidence);
+    EXPECT_TRUE(document.getUndoContext().canUndo() && document.getUndoContext().isModified());
+    EXPECT_EQ(undoPos, document.getUndoContext().getPos());
+}
+
+TEST_F(DocumentIOFailureTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
+    if (::GetACP() != 1252) {
+        std::printf("[ skipped ] needs code page 1252, this system uses %u\n", ::GetACP());
+        return;
+    }
+    const std::string old = "the old content\r\n";
+    const struct {
+        const char* what;
+        std::wstring text;
+        uint32_t encoding;
+        size_t writeLimit;
+        std::wstring error; // a part of the error's text, which names the file unless it is the system's
+    } cases[] = {
+        {"a write failing half-way", std::wstring(300000, L'x'), 0x8000FDE9, 100000, L""},
+        {"an arrow in ANSI", L"a \u2192 b", 0, SIZE_MAX, L"in ANSI: it holds characters that this encoding cannot store"},
+        {"a best-fit letter in ANSI", L"\u0100", 0, SIZE_MAX, L"cannot store"},
+        {"a lone surrogate in UTF-8", L"a\xD83D", 0x8000FDE9, SIZE_MAX, L"in UTF-8 Plain"},
+        {"a lone surrogate in UTF-32", L"\xDE00", 0x800004B1, SIZE_MAX, L"in UTF-32 BE"},
+    };
+    for (const auto& c : cases) {
+        folder.write(L"keep.txt", old);
+        Document document(&undoOwner);
+        typeAt(document, 0, c.text);
+        tessel_test::setEncoding(document, c.encoding, LINE_ENDING_WINDOWS);
+        disk.writeLimit = c.writeLimit;
+        const std::wstring error = save(document, L"keep.txt");
+        EXPECT_NE(L"", error) << c.what;
+        if (!c.error.empty()) {
+            EXPECT_NE(std::wstring::npos, error.find(c.error)) << c.what << ": " << error;
+            EXPECT_NE(std::wstring::npos, error.find(L"'disk:keep.txt'")) << c.what << ": " << error;
+        }
+        EXPECT_EQ(old, folder.read(L"keep.txt")) << c.what;
+        EXPECT_EQ(std::vector<std::wstring>{L"keep.txt"}, folder.names()) << c.what;
+        EXPECT_TRUE(document.getUndoContext().isModified()) << c.what;
+        disk.writeLimit = SIZE_MAX;
+    }
+    Document document(&undoOwner);
+    typeAt(document, 0, L"caf\u00e9");
+    tessel_test::setEncoding(document, 0, LINE_ENDING_WINDOWS);
+    ASSERT_EQ(L"", save(document, L"keep.txt"));
+    EXPECT_EQ("caf\xE9", folder.read(L"keep.txt"));
+    EXPECT_FALSE(document.getUndoContext().isModified());
+}
+
+TEST_F(DocumentIOFailureTest, EveryFailureBecomesTheRequestsErrorAndTheLoaderGoesOn) {
+    folder.write(L"a.txt", "text");
+    Document document;
+    tessel_test::setEncoding(document, 1200, LINE_ENDING_WINDOWS); // the load's reset tells a change
+    ThrowingListener thrower;
+    document.addListener(&thrower);
+    std::wstring error = load(document, L"a.txt");
+    EXPECT_NE(std::wstring::npos, error.find(L"Reading or writing 'disk:a.txt' failed: IllegalStateException"))
+        << error;
+    document.removeListener(&thrower);
+    EXPECT_EQ(L"", load(document, L"a.txt"));
+    EXPECT_EQ(L"text", textOf(document));
+
+    // A file too large for a text of 32-bit offsets, without reading it.
+    HANDLE huge = ::CreateFileW((folder / L"huge.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    LARGE_INTEGER end;
+    end.QuadPart = 0x40000000; // sparse
+    ::SetFilePointerEx(huge, end, nullptr, FILE_BEGIN);
+    ::SetEndOfFile(huge);
+    ::CloseHandle(huge);
+    EXPECT_EQ(L"The file 'disk:huge.txt' is too large to be opened.", load(document, L"huge.txt"));
+    EXPECT_EQ(L"text", textOf(document));
+
+    EXPECT_NE(L"", load(document, L"missing.txt"));
+    EXPECT_NE(L"", run(document, L"", DOCUMENT_IO_SAVE));
+    const DocumentIORequest* nothing = io.doRequest(nullptr, L"disk:a.txt", DOCUMENT_IO_LOAD);
+    EXPECT_NE(nullptr, io.wait(const_cast<DocumentIORequest*>(nothing)));
+    EXPECT_EQ(L"", run(document, L"disk:a.txt", 7)); // a kind that does nothing
+}
+
+TEST_F(DocumentIOFailureTest, LoadsAndSavesRefuseTheMainThread) {
+    folder.write(L"a.txt", "text");
+    Document document;
+    EXPECT_THROW(DocumentReader().load(document, L"disk:a.txt", nullptr), pel::AssertionViolationException);
+    EXPECT_THROW(DocumentWriter().save(document, L"disk:b.txt"), pel::AssertionViolationException);
+    EXPECT_EQ(0, document.getLockMutex().wait(0)) << "the lock's mutex was left taken";
+    document.getLockMutex().release();
+}
+
+TEST(DocumentIOQueueTest, HandsIndexesOverInOrderUntilClosed) {
+    DocumentIOQueue queue;
+    for (int tid : {5, 1, 63})
+        EXPECT_EQ(0, queue.push(tid));
+    EXPECT_EQ(5, queue.pop());
+    EXPECT_EQ(1, queue.pop());
+    queue.close();
+    EXPECT_EQ(DocumentIOQueue::CLOSED, queue.push(2));
+    EXPECT_EQ(DocumentIOQueue::CLOSED, queue.pop());
+    EXPECT_EQ(DocumentIOQueue::CLOSED, queue.pop());
+}
