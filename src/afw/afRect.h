@@ -11,6 +11,11 @@ struct afRect : RECT {
     afRect(LONG i_left, LONG i_top, LONG i_right, LONG i_bottom) : RECT{i_left, i_top, i_right, i_bottom} {}
     afRect(const RECT& other) : RECT(other) {}
 
+    bool operator==(const afRect& other) const {
+        return left == other.left && top == other.top && right == other.right && bottom == other.bottom;
+    }
+    bool operator!=(const afRect& other) const { return !(*this == other); }
+
     LONG width() const { return right - left; }
     LONG height() const { return bottom - top; }
     bool isEmpty() const { return right <= left || bottom <= top; }
