@@ -185,6 +185,7 @@ void afViewPlatform::setContentView(afView* view) {
     m_contentView = view;
     if (view)
         addView(view, -1);
+    relayout(L"afViewPlatform::setContentView");
 }
 
 void afViewPlatform::openTheme() {

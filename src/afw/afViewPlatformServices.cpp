@@ -125,6 +125,7 @@ void afViewPlatform::setWindowStyle(int index, DWORD bits, bool on) {
         return;
     ::SetWindowLongW(m_window, index, static_cast<LONG>(changed));
     ::SetWindowPos(m_window, nullptr, 0, 0, 0, 0, kFrameChanged);
+    m_framesDirty = true; // the insets changed
 }
 
 void afViewPlatform::setBorder(int kind) {

@@ -8,10 +8,12 @@
 #include "afw/afStockResources.h"
 #include "afw/afTestWindow.h"
 #include "afw/afViewVirtual.h"
+#include "pel/thread/ThreadErrorHandler.h"
 #include "support/MessagePump.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -99,6 +101,17 @@ public:
             at += m_horizontal ? w : h;
         }
     }
+    // Descends into the windowless children.
+    afView* findViewAt(int x, int y) override {
+        const afRect frame = getFrame();
+        if (!frame.contains(x, y))
+            return nullptr;
+        for (afView* child : children())
+            if (child->isVirtual())
+                if (afView* hit = child->findViewAt(x - frame.left + getScrollX(), y - frame.top + getScrollY()))
+                    return hit;
+        return this;
+    }
     void draw(afCanvas& canvas, const afRect* area) override {
         ProbeView::draw(canvas, area);
         for (afView* child : children()) {
@@ -150,6 +163,66 @@ private:
     DWORD m_style;
 };
 
+// Records what reaches a widget: messages from WM_USER up (pre-translated and dispatched; the
+// registered ones left out), wheel steps, window moves. It can take a pre-translated message or
+// throw there, and runs a test's own step on each message and on each new frame.
+template <class Base>
+class Recording : public Base {
+public:
+    using Base::Base;
+
+    bool preTranslateMessage(MSG& msg) override {
+        if (msg.message < WM_USER || msg.message >= 0xC000)
+            return false;
+        pretranslated.push_back(msg.message);
+        if (msg.message == throwOn)
+            throw pel::IllegalStateException(L"thrown in pre-translate");
+        return msg.message == take;
+    }
+    bool onRawMessage(afMessage& msg) override {
+        if (msg.message >= WM_USER && msg.message < 0xC000) {
+            dispatched.push_back(msg.message);
+            if (onMessage)
+                onMessage(msg.message);
+        }
+        if (msg.message == WM_WINDOWPOSCHANGING)
+            ++positionChanges;
+        return Base::onRawMessage(msg);
+    }
+    bool onMouseWheel(afMouseEvent& event, int steps) override {
+        wheelSteps.push_back(steps);
+        return true;
+    }
+    void setFrame(const afRect& frame) override {
+        if (onSetFrame)
+            onSetFrame();
+        Base::setFrame(frame);
+    }
+
+    std::vector<UINT> pretranslated, dispatched;
+    std::vector<int> wheelSteps;
+    UINT take = 0, throwOn = 0;
+    int positionChanges = 0;
+    std::function<void(UINT)> onMessage;
+    std::function<void()> onSetFrame;
+};
+
+// Collects what reaches the thread error handler while it is alive: the exception boundary's
+// reports.
+class ErrorRecorder : public pel::ThreadErrorHandler {
+public:
+    ErrorRecorder() : m_previous(set(this)) {}
+    ~ErrorRecorder() override { set(m_previous); }
+    void exception(const pel::Exception& e) override { texts.push_back(e.message); }
+    void exception(const std::exception& e) override { texts.push_back(L"std::exception"); }
+    void exception() override { texts.push_back(L"unknown"); }
+
+    std::vector<std::wstring> texts;
+
+private:
+    pel::ThreadErrorHandler* m_previous;
+};
+
 // The window tests: the module and the stock table in place, and a shown test window.
 class WindowTest : public ::testing::Test {
 protected:
@@ -159,8 +232,9 @@ protected:
     }
 
     // A shown window at the place (screen), laid out.
-    std::unique_ptr<afTestWindow> openWindow(const afRect& frame) {
-        std::unique_ptr<afTestWindow> window(new afTestWindow);
+    template <class Window = afTestWindow>
+    std::unique_ptr<Window> openWindow(const afRect& frame) {
+        std::unique_ptr<Window> window(new Window);
         window->build();
         window->setFrame(frame);
         window->setShown(true, true);
