@@ -10,7 +10,7 @@ tessel_ensure_display() {
     # -displayfd: Xvfb picks a free display itself and writes its number once it accepts clients.
     Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$ready" 2>/dev/null &
     TESSEL_XVFB_PID=$!
-    trap 'kill "$TESSEL_XVFB_PID" 2>/dev/null || true' EXIT
+    trap 'kill "$TESSEL_XVFB_PID" 2>/dev/null && wait "$TESSEL_XVFB_PID" 2>/dev/null; true' EXIT
     local tries=0
     until [ -s "$ready" ]; do
         if ! kill -0 "$TESSEL_XVFB_PID" 2>/dev/null || [ $((tries += 1)) -gt 300 ]; then

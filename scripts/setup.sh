@@ -67,6 +67,9 @@ ensure_wine_settings() {
     [ -f "$marker" ] && return 0
     log_step "applying the Wine prefix settings"
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    # Wine picks the display driver once per start of its server: one started here, without a
+    # display, must be gone before the window tests start theirs.
+    wineserver -w
     touch "$marker"
 }
 

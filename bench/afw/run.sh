@@ -3,3 +3,12 @@
 # the system's own calls in the same program.
 run canvas_bench
 run stretch_bench
+
+# The view tree, the message loop and the layout of child windows: real windows under Wine, so a
+# display is needed; a virtual one is started when none is set. The peers (plain records, a bare
+# message loop, a bare DeferWindowPos batch) run in the same programs on the same windows.
+source "$TESSEL_ROOT/scripts/display.sh"
+tessel_ensure_display
+run view_tree_bench
+run message_loop_bench
+run widget_layout_bench

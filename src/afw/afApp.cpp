@@ -98,7 +98,10 @@ bool afApp::preTranslate(MSG* msg, afApp* /*app*/) {
     }
     // The key invoker's turn (key chords, then typed characters, in the widget's contexts)
     // comes here, before the widgets', with the widget of msg->hwnd.
-    for (HWND window = msg->hwnd; window; window = ::GetAncestor(window, GA_PARENT))
+    // The walk ends below the desktop, which has no widget: it belongs to another process, and
+    // asking for its parent is a round trip to the Wine server.
+    static const HWND desktop = ::GetDesktopWindow();
+    for (HWND window = msg->hwnd; window && window != desktop; window = ::GetAncestor(window, GA_PARENT))
         if (afViewPlatform* widget = afViewPlatform::getWidget(window))
             if (widget->preTranslateMessage(*msg))
                 return true;

@@ -17,6 +17,18 @@ void afTestWindow::registerTestClass() {
     registerWindowClass(record, &registered);
 }
 
+const char* afTestWindow::checkDisplay() {
+    HWND probe = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    if (probe) {
+        ::DestroyWindow(probe);
+        return nullptr;
+    }
+    // Wine picks the desktop's display driver when its server starts: a server started by a
+    // program without a display (DISPLAY unset) gives every later program of the prefix none.
+    return "no window can be made: the display is missing, or the Wine server of this prefix was started "
+           "without one (let the prefix's Wine programs end, then run again with DISPLAY set)";
+}
+
 bool afTestWindow::buildSeed(afSeed& seed) {
     registerTestClass();
     seed.className = CLASS_NAME;

@@ -16,6 +16,8 @@ public:
 
     // Registers the class (once per process); test widgets of other kinds use it too.
     static void registerTestClass();
+    // Null when top-level windows can be made here; else why not, for the test's failure.
+    static const char* checkDisplay();
 
     bool buildSeed(afSeed& seed) override;
     bool isContextRoot() const override { return true; }

@@ -34,6 +34,9 @@ public:
         FLAG_MEASURED_SET = 0x02, // setMeasuredDimension ran in the current measure
         FLAG_MEASURED = 0x04,     // measured since the last layout
         FLAG_ATTACHED = 0x10,     // has a parent
+        // Laid out after a move: its old and new places are being repainted whole, which
+        // covers whatever its children would repaint.
+        FLAG_REPAINTING = 0x20,
     };
 
     // A listener takes the event when it answers true; the view comes first.
@@ -208,6 +211,8 @@ public:
     void stampClickCount(afMouseEvent& event) const { event.setClickCount(m_clickCount); }
 
 protected:
+    // Whether a repaint of this view is already covered by its parent's.
+    bool parentRepaints() const { return m_parent && (m_parent->m_flags & FLAG_REPAINTING); }
     void setFlags(uint32_t flags) { m_flags |= flags; }
     void clearFlags(uint32_t flags) { m_flags &= ~flags; }
     // Sets the host field only (setHost also tells the view).

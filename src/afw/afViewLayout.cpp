@@ -34,19 +34,27 @@ void afView::layout() {
     if (sizeChanged)
         onSizeChanged(frame, previous);
     const bool moved = rectNotEqual(frame, previous);
-    if (moved)
+    if (moved) {
+        // Before the children, whose repaints this one then covers (setFrame repainted the old
+        // place).
+        invalidate();
         m_lastLayoutRect = frame;
+        m_flags |= FLAG_REPAINTING;
+    }
     if (sizeChanged || (m_flags & FLAG_MEASURED)) {
-        onLayout(sizeChanged, afRect(0, 0, frame.width(), frame.height()));
+        try {
+            onLayout(sizeChanged, afRect(0, 0, frame.width(), frame.height()));
+        } catch (...) {
+            m_flags &= ~FLAG_REPAINTING;
+            throw;
+        }
         m_flags &= ~FLAG_MEASURED;
     }
-    if (moved) {
-        // The background always covers the view, in its own coordinates, after a move too.
-        if (m_background)
-            m_background->setBounds(afRect(0, 0, frame.width(), frame.height()));
-        // Both invalidations of a move cover the same rectangle; one call does for both.
-        invalidate();
-    }
+    m_flags &= ~FLAG_REPAINTING;
+    // The background always covers the view, in its own coordinates, after a move too; it
+    // repaints its bounds itself (this view listens), so the move needs no second repaint.
+    if (moved && m_background)
+        m_background->setBounds(afRect(0, 0, frame.width(), frame.height()));
     m_flags &= ~FLAG_LAYOUT_REQUESTED;
 }
 
@@ -169,6 +177,8 @@ void afView::scrollTo(int x, int y) {
 }
 
 void afView::invalidate() {
+    if (parentRepaints())
+        return;
     afRect visible;
     getVisibleRect(&visible);
     invalidate(visible);

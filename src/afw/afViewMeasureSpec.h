@@ -21,9 +21,17 @@ public:
     static constexpr uint32_t getMode(uint32_t spec) { return spec & MODE_MASK; }
     // The size of an exactly or at-most spec; any other mode throws
     // pel::InvalidArgumentException.
-    static int32_t getSize(uint32_t spec);
+    static int32_t getSize(uint32_t spec) {
+        const uint32_t mode = getMode(spec);
+        if (mode != EXACTLY && mode != AT_MOST)
+            throwInvalidMode();
+        return getRawSize(spec);
+    }
     // The 28-bit size whatever the mode, for measures that take the size of any spec; never throws.
     static constexpr int32_t getRawSize(uint32_t spec) {
         return static_cast<int32_t>(spec << 4) >> 4;
     }
+
+private:
+    [[noreturn]] static void throwInvalidMode();
 };

@@ -33,7 +33,7 @@ void afViewVirtual::setEnabled(bool enabled) {
 
 void afViewVirtual::invalidate(const afRect& rect) {
     afView* parent = getParent();
-    if (!parent || !m_visible)
+    if (!parent || !m_visible || rect.isEmpty() || parentRepaints())
         return;
     afRect moved = rect;
     moved.offset(m_frame.left - getScrollX(), m_frame.top - getScrollY());

@@ -227,6 +227,8 @@ private:
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        const char* missing = afTestWindow::checkDisplay();
+        ASSERT_EQ(nullptr, missing) << missing;
         afSetModuleInstance(::GetModuleHandleW(nullptr));
         afCreateStockResources();
     }
