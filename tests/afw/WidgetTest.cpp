@@ -1,7 +1,7 @@
 #include "afw/afWidget.h"
 
 #include "afw/support/TestViews.h"
-#include "support/ChildProcess.h"
+#include "afw/support/HelperPanic.h"
 
 #include <gtest/gtest.h>
 
@@ -72,12 +72,8 @@ TEST_F(WidgetTest, AWindowThatLostItsWidgetOrNeverHadOneEndsTheProgram) {
         {L"lost-widget", "handler: afWidget::s_WndProc(): (MSG) HWND to PTR translation failed.\n"},
         {L"create-unbound", "handler: afWidget::s_WndProc(): (CREATE) HWND to PTR translation failed.\n"},
     };
-    for (const auto& c : cases) {
-        tessel_test::ChildProcess child(c.first, true, L"afw_test_helper.exe");
-        ASSERT_TRUE(child.started());
-        EXPECT_EQ(1u, child.wait()) << c.first;
-        EXPECT_EQ(c.second, child.output());
-    }
+    for (const auto& c : cases)
+        tessel_test::expectHelperPanic(c.first, c.second);
 }
 
 TEST_F(WidgetTest, TheWheelAccumulatesToWholeNotches) {
