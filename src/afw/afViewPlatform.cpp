@@ -5,7 +5,6 @@
 
 #include "afw/afCanvasWidget.h"
 #include "afw/afDropTarget.h"
-#include "afw/afExceptionBoundary.h"
 #include "afw/afModuleInstance.h"
 #include "afw/afPanic.h"
 #include "afw/afStockResources.h"
@@ -26,6 +25,11 @@ afViewPlatform::~afViewPlatform() {
     // A window left behind must not reach a deleted view: messages for it then end in the
     // window procedure's panic instead of a crash; a subclassed control gets its procedure back.
     if (m_window) {
+        if (m_messageHook && getHost())
+            getHost()->removeHook(m_messageHook);
+        if (m_dropTarget)
+            m_dropTarget->revokeTarget(m_window);
+        closeTheme();
         restorePreviousProcedure();
         ::RemovePropW(m_window, kWidgetProperty);
         afWidgetTable::remove(m_window);

@@ -1,6 +1,5 @@
 #include "afw/afWidget.h"
 
-#include "afw/afExceptionBoundary.h"
 #include "afw/afInput.h"
 
 afWidget::~afWidget() {
