@@ -4,11 +4,9 @@
 run canvas_bench
 run stretch_bench
 
-# The view tree, the message loop and the layout of child windows: real windows under Wine, so a
-# display is needed; a virtual one is started when none is set. The peers (plain records, a bare
-# message loop, a bare DeferWindowPos batch) run in the same programs on the same windows.
-source "$TESSEL_ROOT/scripts/display.sh"
-tessel_ensure_display
+# The view tree, the message loop and the layout of child windows, in real windows (run-all.sh
+# gives them a display). The peers (plain records, a bare message loop, a bare DeferWindowPos
+# batch) run in the same programs on the same windows.
 run view_tree_bench
 run message_loop_bench
 run widget_layout_bench
