@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr int kChildren = 50, kRuns = 25, kWidth = 600;
+constexpr int kChildren = 50, kRuns = 41, kWidth = 600;
 constexpr int kHeights[2] = {800, 900};
 
 } // namespace

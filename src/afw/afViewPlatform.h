@@ -237,6 +237,7 @@ private:
     afRect m_pendingInvalid;
     bool m_invalidPending = false;
     bool m_invalidAll = false;
+    std::vector<HWND> m_childRepaints; // child windows to repaint whole when the pass ends
     std::wstring m_text;
     int m_redrawSuspension = 0;
     HFONT m_font = nullptr;

@@ -98,10 +98,24 @@ void afViewPlatform::endLayoutPass() noexcept {
     m_deferred = nullptr;
     m_queued.clear();
     m_batchFailed = false;
-    if (m_window && m_invalidAll)
-        ::InvalidateRect(m_window, nullptr, FALSE);
-    else if (m_window && m_invalidPending)
-        ::InvalidateRect(m_window, &m_pendingInvalid, FALSE);
+    afViewPlatform* host = getHost();
+    if (m_window && m_invalidAll && host && host->m_inLayout) {
+        // Repainted with the host, in one call for all its child windows: each call is a round
+        // trip to the Wine server.
+        host->m_childRepaints.push_back(m_window);
+        host->m_childRepaints.insert(host->m_childRepaints.end(), m_childRepaints.begin(), m_childRepaints.end());
+    } else if (m_window && m_invalidAll) {
+        if (m_childRepaints.empty())
+            ::InvalidateRect(m_window, nullptr, FALSE);
+        else
+            ::RedrawWindow(m_window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    } else {
+        if (m_window && m_invalidPending)
+            ::InvalidateRect(m_window, &m_pendingInvalid, FALSE);
+        for (HWND child : m_childRepaints)
+            ::InvalidateRect(child, nullptr, FALSE);
+    }
+    m_childRepaints.clear();
     m_invalidAll = false;
     m_invalidPending = false;
 }

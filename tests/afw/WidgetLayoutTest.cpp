@@ -34,6 +34,9 @@ TEST_F(WidgetLayoutTest, AResizeMovesTheChildWindowsInOneBatchAndAnUnchangedPass
         afRect firstWhenSecondMoves;
         children[1]->onSetFrame = [&] { firstWhenSecondMoves = children[0]->windowRect(); };
         ::SetWindowPos(window->getHandle(), nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER);
+        window->validateLayout();
+        RECT invalid;
+        EXPECT_TRUE(::GetUpdateRect(children[1]->getHandle(), &invalid, FALSE)) << "a moved child is repainted";
         settle(*window);
 
         const afRect client = window->getClientRect();
