@@ -2,6 +2,10 @@
 # Runs every benchmark beside its host peer on the same data in the same run; one figure per line.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/env.sh"
+# Before the first Wine program: Wine picks the display of its server once, when it starts, and
+# the framework's benchmarks open windows.
+source "$TESSEL_ROOT/scripts/display.sh"
+tessel_ensure_display
 bin=$TESSEL_BUILD/bench
 data=$TESSEL_BUILD/bench-data
 peer="python3 $TESSEL_ROOT/bench/peer.py"

@@ -59,6 +59,21 @@ ensure_wine_prefix() {
     touch "$WINEPREFIX/.tessel-ready"
 }
 
+# Settings of the prefix, each applied once (the marker names the set). Windows are not handed
+# to a window manager: Wine draws their frames itself, as Windows does, and destroying a shown
+# window does not wait two seconds for a manager that Xvfb does not have.
+ensure_wine_settings() {
+    local marker="$WINEPREFIX/.tessel-settings-1"
+    [ -f "$marker" ] && return 0
+    log_step "applying the Wine prefix settings"
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    # Wine picks the display driver once per start of its server: one started here, without a
+    # display, must be gone before the window tests start theirs.
+    wineserver -w
+    touch "$marker"
+}
+
 install_packages
 ensure_deps
 ensure_wine_prefix
+ensure_wine_settings

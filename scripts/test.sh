@@ -5,5 +5,7 @@ here=$(dirname "${BASH_SOURCE[0]}")
 "$here/setup.sh"
 "$here/build.sh"
 source "$here/env.sh"
+source "$here/display.sh"
+tessel_ensure_display
 cd "$TESSEL_BUILD"
 ctest --output-on-failure -j "$TESSEL_JOBS" "$@"

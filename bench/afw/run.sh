@@ -3,3 +3,10 @@
 # the system's own calls in the same program.
 run canvas_bench
 run stretch_bench
+
+# The view tree, the message loop and the layout of child windows, in real windows (run-all.sh
+# gives them a display). The peers (plain records, a bare message loop, a bare DeferWindowPos
+# batch) run in the same programs on the same windows.
+run view_tree_bench
+run message_loop_bench
+run widget_layout_bench

@@ -32,6 +32,20 @@ void afGetCursorPos(int* o_x, int* o_y) {
     *o_y = point.y;
 }
 
+namespace {
+afTickSource s_tickSource = nullptr;
+}
+
+afTickSource afSetTickSource(afTickSource source) {
+    const afTickSource previous = s_tickSource;
+    s_tickSource = source;
+    return previous;
+}
+
+clock_t afGetTicks() {
+    return s_tickSource ? s_tickSource() : ::clock();
+}
+
 bool afIsInDoubleClickRect(POINT point, POINT reference) {
     const int halfWidth = ::GetSystemMetrics(SM_CXDOUBLECLK) / 2;
     const int halfHeight = ::GetSystemMetrics(SM_CYDOUBLECLK) / 2;
@@ -42,7 +56,7 @@ bool afIsInDoubleClickRect(POINT point, POINT reference) {
 
 bool afIsDoubleClickTime(clock_t* io_last) {
     PEL_CHECK_PTR(io_last);
-    const clock_t now = ::clock();
+    const clock_t now = afGetTicks();
     const bool quick = now - *io_last < static_cast<clock_t>(::GetDoubleClickTime()) * CLOCKS_PER_SEC / 1000;
     *io_last = now;
     return quick;

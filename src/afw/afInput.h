@@ -21,6 +21,12 @@ enum afKeyModifier : uint8_t {
 uint8_t afGetKeyModifiers();
 void afGetCursorPos(int* o_x, int* o_y);
 
+// The clock double clicks are timed by, in clock() ticks. Tests replace its source (null: clock()
+// again); the previous source is returned.
+using afTickSource = clock_t (*)();
+afTickSource afSetTickSource(afTickSource source);
+clock_t afGetTicks();
+
 // Whether the point lies in the system's double-click rectangle around the reference.
 bool afIsInDoubleClickRect(POINT point, POINT reference);
 // Whether fewer than the double-click time went by since *io_last (clock ticks); *io_last

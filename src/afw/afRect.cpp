@@ -24,21 +24,9 @@ void afRect::applyPadding(const RECT& padding, bool grow) {
     inset(sign * padding.left, sign * padding.top, sign * padding.right, sign * padding.bottom);
 }
 
-void afRect::offset(int dx, int dy) {
-    left += dx;
-    right += dx;
-    top += dy;
-    bottom += dy;
-}
-
 void afRect::setSize(int width, int height) {
     right = left + width;
     bottom = top + height;
-}
-
-bool afRect::sameSize(const RECT& other) const {
-    const afRect that(other);
-    return width() == that.width() && height() == that.height();
 }
 
 void afRect::centerIn(const RECT& outer) {
@@ -59,8 +47,4 @@ void afRect::fitInto(const RECT& bounds) {
 
 void afRect::mapToScreen(HWND window) {
     ::MapWindowPoints(window, HWND_DESKTOP, reinterpret_cast<POINT*>(static_cast<RECT*>(this)), 2);
-}
-
-bool rectNotEqual(const RECT& a, const RECT& b) {
-    return a.left != b.left || a.top != b.top || a.right != b.right || a.bottom != b.bottom;
 }

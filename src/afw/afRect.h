@@ -11,6 +11,11 @@ struct afRect : RECT {
     afRect(LONG i_left, LONG i_top, LONG i_right, LONG i_bottom) : RECT{i_left, i_top, i_right, i_bottom} {}
     afRect(const RECT& other) : RECT(other) {}
 
+    bool operator==(const afRect& other) const {
+        return left == other.left && top == other.top && right == other.right && bottom == other.bottom;
+    }
+    bool operator!=(const afRect& other) const { return !(*this == other); }
+
     LONG width() const { return right - left; }
     LONG height() const { return bottom - top; }
     bool isEmpty() const { return right <= left || bottom <= top; }
@@ -28,10 +33,18 @@ struct afRect : RECT {
     // Shrinks by the four amounts of the padding, or grows by them.
     void applyPadding(const RECT& padding, bool grow);
 
-    void offset(int dx, int dy);
+    // Inline: the layout passes call these for every view.
+    void offset(int dx, int dy) {
+        left += dx;
+        right += dx;
+        top += dy;
+        bottom += dy;
+    }
     void moveTo(int x, int y) { offset(x - left, y - top); }
     void setSize(int width, int height);
-    bool sameSize(const RECT& other) const;
+    bool sameSize(const RECT& other) const {
+        return right - left == other.right - other.left && bottom - top == other.bottom - other.top;
+    }
 
     // Same size, centred in outer; an odd difference rounds toward minus infinity.
     void centerIn(const RECT& outer);
@@ -42,7 +55,9 @@ struct afRect : RECT {
     void mapToScreen(HWND window);
 };
 
-bool rectNotEqual(const RECT& a, const RECT& b);
+inline bool rectNotEqual(const RECT& a, const RECT& b) {
+    return a.left != b.left || a.top != b.top || a.right != b.right || a.bottom != b.bottom;
+}
 
 // The rectangle with one more word, zero unless set.
 struct afRectEx : afRect {

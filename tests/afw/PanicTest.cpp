@@ -2,7 +2,7 @@
 
 #include "afw/afIcon.h"
 #include "afw/afModuleInstance.h"
-#include "support/ChildProcess.h"
+#include "afw/support/HelperPanic.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -43,10 +43,7 @@ TEST(Panic, ComposesMethodAndMessageAndLogsThem) {
 }
 
 TEST(Panic, EndsWithExitCodeOneWithoutAHandler) {
-    tessel_test::ChildProcess child(L"no-handler", true, L"afw_test_helper.exe");
-    ASSERT_TRUE(child.started());
-    EXPECT_EQ(1u, child.wait());
-    EXPECT_EQ("log: APPLICATION PANIC: NO_METHOD_SPECIFIED: NO_MESSAGE_SPECIFIED\n", child.output());
+    tessel_test::expectHelperPanic(L"no-handler", "log: APPLICATION PANIC: NO_METHOD_SPECIFIED: NO_MESSAGE_SPECIFIED\n");
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include "afw/afIconList.h"
 #include "afw/afModuleInstance.h"
 #include "afw/support/DibSurface.h"
-#include "support/ChildProcess.h"
+#include "afw/support/HelperPanic.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -169,12 +169,8 @@ TEST(StockResourcesPanic, MissingResourcesEndTheProgram) {
         {L"stock-resources", "handler: afIcon::afIcon(resource constructor): Cannot load image from a resource.\n"},
         {L"missing-cursor", "handler: afCursor::afCursor(resource constructor): Cannot load cursor from a resource.\n"},
     };
-    for (const auto& c : cases) {
-        tessel_test::ChildProcess child(c.first, true, L"afw_test_helper.exe");
-        ASSERT_TRUE(child.started());
-        EXPECT_EQ(1u, child.wait());
-        EXPECT_EQ(c.second, child.output());
-    }
+    for (const auto& c : cases)
+        tessel_test::expectHelperPanic(c.first, c.second);
 }
 
 } // namespace

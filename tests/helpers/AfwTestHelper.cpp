@@ -5,11 +5,16 @@
 //   missing-cursor     loads a system cursor that does not exist, with the same handler
 //   no-handler         panics with neither text nor method and no handler; the log lines are
 //                      printed, and the message box is refused before it opens, so it cannot wait
+//   lost-widget        a test window (given a font of its own, there being no stock table)
+//                      loses its widget property and gets a message; the printing handler
+//   create-unbound     makes a window of the test class without a widget; the printing handler
 
 #include "afw/afIcon.h"
 #include "afw/afModuleInstance.h"
 #include "afw/afPanic.h"
 #include "afw/afStockResources.h"
+#include "afw/afTestWindow.h"
+#include "afw/afWidgetTable.h"
 #include "pel/log/LogManager.h"
 
 #include <cstdio>
@@ -46,6 +51,19 @@ int wmain(int argc, wchar_t** argv) {
     } else if (std::wcscmp(mode, L"missing-cursor") == 0) {
         afSetPanicHandler(&printingHandler);
         afCursor cursor(MAKEINTRESOURCEW(32000));
+    } else if (std::wcscmp(mode, L"lost-widget") == 0) {
+        afSetPanicHandler(&printingHandler);
+        afTestWindow window;
+        window.setFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
+        window.build();
+        ::RemovePropW(window.getHandle(), L"AFWIDGETPTR");
+        afWidgetTable::remove(window.getHandle());
+        ::SendMessageW(window.getHandle(), WM_NULL, 0, 0);
+    } else if (std::wcscmp(mode, L"create-unbound") == 0) {
+        afSetPanicHandler(&printingHandler);
+        afTestWindow::registerTestClass();
+        ::CreateWindowExW(0, afTestWindow::CLASS_NAME, L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                          afGetModuleInstance(), nullptr);
     } else if (std::wcscmp(mode, L"no-handler") == 0) {
         static PrintingListener listener;
         pel::LogManager_Impl::getInstance()->addListener(&listener, false);
