@@ -7,14 +7,11 @@
 
 #include "pel/base/Crc.h"
 #include "pel/base/Exception.h"
+#include "pel/value/Value.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
-
-namespace pel {
-class Value;
-}
 
 namespace tessel {
 
