@@ -1,5 +1,6 @@
 #include "service/base/ValueNodeParser.h"
 #include "service/base/ValueNodeSupport.h"
+#include "support/TextDamage.h"
 
 #include <gtest/gtest.h>
 
@@ -131,15 +132,7 @@ TEST(ValueNodeParser, DamagedTextEndsInATreeOrAParserException) {
     std::mt19937 random(23);
     for (int round = 0; round < 100000; ++round) {
         std::wstring text = samples[round % 2];
-        for (int edits = 1 + random() % 4; edits > 0 && !text.empty(); --edits) {
-            const size_t at = random() % text.size();
-            if (random() % 3 == 0)
-                text.erase(at, 1 + random() % 8);
-            else if (random() % 2)
-                text.insert(at, 1, alphabet[random() % alphabet.size()]);
-            else
-                text.insert(at, text.substr(random() % text.size(), random() % 16));
-        }
+        tessel_test::damageText(text, alphabet, random);
         ValueNode node;
         try {
             ValueNodeParser().parse(text.c_str(), node);

@@ -1,0 +1,67 @@
+#include "service/bundles/BundleEntrySourceHelper.h"
+#include "service/bundles/BundleError.h"
+
+#include "service/base/error/ErrorList.h"
+
+#include "pel/base/Assert.h"
+#include "pel/jasmine/JasmineReaderHelper.h"
+#include "pel/jasmine/JasmineSyntaxException.h"
+#include "pel/stream/WideStringTextReader.h"
+#include "pel/text/TextConversion.h"
+#include "pel/value/Value.h"
+
+#include <exception>
+
+namespace tessel {
+
+namespace {
+
+std::shared_ptr<BundleError> readError(const std::wstring& sourceName, const std::wstring& message) {
+    std::shared_ptr<BundleError> error =
+        makeBundleError(BundleError::TAG_READ, BundleError::SEVERITY_UNREADABLE, message);
+    if (!sourceName.empty())
+        error->setSource(sourceName);
+    return error;
+}
+
+std::unique_ptr<pel::Value> readRoot(const std::wstring& text, pel::TTokenStore<pel::JasmineToken>* store) {
+    if (!store) // the lexer then takes the characters directly, without a reader in between
+        return std::unique_ptr<pel::Value>(pel::JasmineReaderHelper::read(text));
+    pel::WideStringTextReader reader(text);
+    return std::unique_ptr<pel::Value>(pel::JasmineReaderHelper::readToStore(&reader, store));
+}
+
+} // namespace
+
+std::unique_ptr<pel::Value> BundleEntrySourceHelper::parse(const std::wstring& sourceName, const std::wstring& text,
+                                                           ErrorList* o_errors,
+                                                           pel::TTokenStore<pel::JasmineToken>* store) {
+    PEL_CHECK_PTR(o_errors);
+    std::shared_ptr<BundleError> error;
+    try {
+        std::unique_ptr<pel::Value> root = readRoot(text, store);
+        const int32_t type = root ? root->type : pel::Value::TYPE_NULL;
+        if (type == pel::Value::TYPE_DICTIONARY)
+            return root;
+        error = readError(std::wstring(), std::wstring(L"Root value must be `Dictionary`, but `") +
+                                              pel::Value::typeName(type) + L"` found.");
+        if (root)
+            error->setPosition(*root);
+    } catch (const pel::JasmineSyntaxException& e) {
+        error = readError(sourceName, e.message);
+        error->setPosition(e.start, e.start);
+    } catch (const pel::Exception& e) {
+        const std::wstring text = e.displayText();
+        error = readError(sourceName, text.empty() ? L"Unexpected error while parsing source. (1)" : text);
+    } catch (const std::exception& e) {
+        std::wstring text;
+        pel::appendNarrow(e.what(), text);
+        error = readError(sourceName, text.empty() ? L"Unexpected error while parsing source. (2)" : text);
+    } catch (...) {
+        error = readError(sourceName, L"Unexpected error while parsing file. (3)");
+    }
+    o_errors->add(error);
+    return nullptr;
+}
+
+} // namespace tessel
