@@ -88,7 +88,9 @@ ValueNodeParser::~ValueNodeParser() = default;
 
 bool ValueNodeParser::parse(const wchar_t* text, ValueNode& o_node) {
     m_lineMap.reset();
+    m_elements.clear();
     m_containers.clear();
+    m_root = &o_node;
     m_begin = m_current = text ? text : L"";
     m_end = m_begin + std::wcslen(m_begin);
     nextToken();
@@ -97,7 +99,12 @@ bool ValueNodeParser::parse(const wchar_t* text, ValueNode& o_node) {
     if (!startsValue(m_token.kind))
         return true;
     startValue(o_node);
-    fillContainers();
+    try {
+        fillContainers();
+    } catch (...) {
+        closeAll();
+        throw;
+    }
     return true;
 }
 
@@ -122,8 +129,7 @@ void ValueNodeParser::startValue(ValueNode& node) {
     case ARRAY_BEGIN:
         if (m_containers.size() >= MAX_DEPTH)
             fail(L"Nesting too deep.", m_token.begin, m_token.end);
-        node = ValueNode(m_token.kind == DICTIONARY_BEGIN ? ValueNode::Dictionary : ValueNode::List);
-        m_containers.push_back(&node);
+        m_containers.push_back({m_elements.size(), m_token.kind == DICTIONARY_BEGIN});
         break;
     case DOUBLE_QUOTED_STRING:
     case SINGLE_QUOTED_STRING:
@@ -144,37 +150,93 @@ void ValueNodeParser::startValue(ValueNode& node) {
     }
 }
 
-// Reads the entries and elements of the open containers until the outermost one closes. Only
-// the innermost container grows, so the pointers to the outer ones (list elements included)
-// stay valid while it fills.
+// Reads the entries and elements of the open containers until the outermost one closes. A
+// container's value is the last element of the one around it (or the root), so that element
+// stays last while the container fills.
 void ValueNodeParser::fillContainers() {
     while (!m_containers.empty()) {
-        ValueNode& container = *m_containers.back();
+        const bool dictionary = m_containers.back().dictionary;
         nextToken();
-        if (container.kind() == ValueNode::Dictionary) {
+        const wchar_t* key = nullptr;
+        if (dictionary) {
             if (m_token.kind == DICTIONARY_END) {
-                m_containers.pop_back();
+                closeContainer();
                 continue;
             }
             if (m_token.kind != SYMBOL && m_token.kind != NUMBER)
                 failUnexpected(std::wstring(L", expecting ") + tokenName(SYMBOL) + L" or " + tokenName(NUMBER) + L".");
-            std::wstring key(m_token.begin, m_token.end);
+            key = m_token.begin;
+            const wchar_t* keyEnd = m_token.end;
             nextToken();
             if (m_token.kind != KEY_SEPARATOR)
                 failUnexpected(std::wstring(L", expecting ") + tokenName(KEY_SEPARATOR) + L".");
             nextToken();
             if (!startsValue(m_token.kind))
                 failUnexpected(L", expecting value.");
-            startValue(container.getOrAddKey(std::move(key)));
+            m_elements.push_back({key, static_cast<uint32_t>(keyEnd - key), ValueNode()});
         } else {
             if (m_token.kind == ARRAY_END) {
-                m_containers.pop_back();
+                closeContainer();
                 continue;
             }
             if (!startsValue(m_token.kind))
                 failUnexpected(std::wstring(L", expecting value or ") + tokenName(ARRAY_END) + L".");
-            startValue(*container.addListItem());
+            m_elements.push_back({nullptr, 0, ValueNode()});
         }
+        m_startingValue = true;
+        startValue(m_elements.back().value);
+        m_startingValue = false;
+    }
+}
+
+void ValueNodeParser::closeContainer() {
+    const Container container = m_containers.back();
+    m_containers.pop_back();
+    Element* elements = m_elements.data() + container.first;
+    const size_t count = m_elements.size() - container.first;
+    ValueNode made;
+    if (container.dictionary) {
+        // A key given twice keeps its first place and takes its last value.
+        made.reserveEntries(count);
+        for (size_t i = 0; i < count; ++i) {
+            ValueNode& entry = made.entryOf(elements[i].key, elements[i].keyLength);
+            entry.clear();
+            entry.take(elements[i].value);
+        }
+    } else {
+        ValueNode* items = made.adoptList(count);
+        for (size_t i = 0; i < count; ++i)
+            items[i].take(elements[i].value);
+    }
+    m_elements.resize(container.first);
+    ValueNode& place = m_containers.empty() ? *m_root : m_elements.back().value;
+    place.clear();
+    place.take(made);
+}
+
+void ValueNodeParser::closeAll() noexcept {
+    if (m_startingValue && !m_containers.empty() && m_containers.back().dictionary &&
+        m_elements.size() > m_containers.back().first) {
+        // An entry whose value failed is there as null, unless its key was there before: then
+        // it keeps the value it had.
+        const Element& failed = m_elements.back();
+        for (size_t i = m_containers.back().first; i + 1 < m_elements.size(); ++i) {
+            const Element& earlier = m_elements[i];
+            if (earlier.keyLength == failed.keyLength &&
+                std::wmemcmp(earlier.key, failed.key, failed.keyLength) == 0) {
+                m_elements.pop_back();
+                break;
+            }
+        }
+    }
+    m_startingValue = false;
+    try {
+        while (!m_containers.empty())
+            closeContainer();
+    } catch (...) {
+        // Out of memory while keeping what was read: what is left goes.
+        m_containers.clear();
+        m_elements.clear();
     }
 }
 

@@ -3,8 +3,9 @@
 // files) into a ValueNode tree: dictionaries of bare keys, lists, quoted strings, bare symbols,
 // numbers, regular-expression literals and comments. Syntax errors throw pel::ParserException
 // with the offending text's begin and end. Containers nest at most MAX_DEPTH deep, so that no
-// text can exhaust the stack; the parser itself keeps its open containers on a stack of its own.
-// One parser serves one thread at a time.
+// text can exhaust the stack; the parser itself keeps its open containers on a stack of its own,
+// with their content so far, and makes each container once it closes, with room for exactly
+// what it holds. One parser serves one thread at a time.
 
 #include "service/base/ValueNode.h"
 
@@ -76,7 +77,8 @@ private:
 
     // Values.
     static bool startsValue(int kind);
-    // Sets node from the current token; a container is opened and pushed.
+    // Sets node from the current token; a container is opened, to be made into node once it
+    // closes.
     void startValue(ValueNode& node);
     void readString(ValueNode& node);
     // Append to m_scratch the rest of a string's text from its first special unit.
@@ -85,6 +87,10 @@ private:
     void readRegularExpression(ValueNode& node);
     void readSymbol(ValueNode& node);
     void fillContainers();
+    // Makes the innermost open container from its content and puts it in its place.
+    void closeContainer();
+    // After an error: closes every open container with what it holds so far.
+    void closeAll() noexcept;
 
     [[noreturn]] void fail(const std::wstring& message, const wchar_t* from, const wchar_t* to);
     [[noreturn]] void failUnexpected(const std::wstring& tail);
@@ -94,7 +100,21 @@ private:
     const wchar_t* m_current = nullptr;
     const wchar_t* m_end = nullptr;
     Token m_token;
-    std::vector<ValueNode*> m_containers; // open Lists and Dictionaries, innermost last
+
+    // A value read into an open container, with its key in the text when that is a dictionary.
+    struct Element {
+        const wchar_t* key;
+        uint32_t keyLength;
+        ValueNode value;
+    };
+    struct Container {
+        size_t first; // its first element in m_elements
+        bool dictionary;
+    };
+    std::vector<Element> m_elements;     // of every open container, innermost last
+    std::vector<Container> m_containers; // open Lists and Dictionaries, innermost last
+    ValueNode* m_root = nullptr;         // where the outermost container goes
+    bool m_startingValue = false;        // the last element's value is being read
     std::unique_ptr<pel::LineMap> m_lineMap;
     std::wstring m_scratch; // unescaped text
 };
