@@ -20,6 +20,8 @@
 #include "service/base/ConfigNameSpace.h"
 #include "service/base/ConfigSection.h"
 #include "service/base/ConfigValue.h"
+#include "service/base/ConfigValueTable.h"
+#include "service/base/ValueNodeParser.h"
 
 #include "pel/base/Crc.h"
 #include "pel/legacy/MessageListener.h"
@@ -98,13 +100,15 @@ private:
                              const ConfigValue* defaultValue, bool fromFile);
     void retypeFileValue(ConfigValue& value, ConfigValue::Type type, const ConfigValue* defaultValue,
                          const ConfigNameSpace& nameSpace);
+    // The value of the identifier, whose hash is given; under the lock.
+    ConfigValue* findNamed(const wchar_t* identifier, uint32_t hash) const;
     ConfigSection* findSection(uint32_t hash) const;
     ConfigSection* findOrAddSection(const std::wstring& prefix);
 
     // ConfigFiles.cpp
     bool loadNameSpace(ConfigNameSpace& nameSpace);
-    void takeSections(ConfigNameSpace& nameSpace, ValueNode& root, std::vector<ConfigSection*>& o_loaded);
-    void takeEntry(ConfigNameSpace& nameSpace, const std::wstring& identifier, ValueNode& node);
+    void takeSections(ConfigNameSpace& nameSpace, ValueSections& file, std::vector<ConfigSection*>& o_loaded);
+    void takeEntry(ConfigNameSpace& nameSpace, const std::wstring& identifier, uint32_t hash, ValueNode& node);
     // Gives the value the node its file holds (whose containers it may move out), logging what
     // it cannot take; true when taken.
     bool takeNode(ConfigValue& value, ValueNode& node, const std::wstring& identifier,
@@ -118,7 +122,7 @@ private:
     void callListeners(ConfigSection& section, Call call);
 
     mutable pel::Mutex_Impl m_lock{0x80000000};
-    std::unordered_map<uint32_t, std::unique_ptr<ConfigValue>> m_values;
+    ConfigValueTable m_values;
     std::unordered_map<uint32_t, std::unique_ptr<ConfigNameSpace>> m_name_spaces;
     std::vector<ConfigNameSpace*> m_name_space_order;
     std::unordered_map<uint32_t, std::unique_ptr<ConfigSection>> m_sections;

@@ -10,6 +10,7 @@
 #include "pel/log/Log.h"
 
 #include <algorithm>
+#include <cwchar>
 
 namespace tessel {
 
@@ -29,6 +30,21 @@ uint64_t lastWriteTime(const wchar_t* path) {
     if (!pel::FileIO::getFileInfo(path, &info))
         return 0;
     return (static_cast<uint64_t>(info.lastWriteTime.dwHighDateTime) << 32) | info.lastWriteTime.dwLowDateTime;
+}
+
+const wchar_t VERSION_KEY[] = L"version";
+constexpr size_t VERSION_LENGTH = sizeof VERSION_KEY / sizeof *VERSION_KEY - 1;
+
+bool isVersion(const ValueSections::Entry& entry) {
+    return entry.keyLength == VERSION_LENGTH && std::wmemcmp(entry.key, VERSION_KEY, VERSION_LENGTH) == 0;
+}
+
+// The root's entry "version", or none when there is no root dictionary or no such entry.
+const ValueSections::Entry* findVersion(const ValueSections& file) {
+    for (const ValueSections::Entry& entry : file.root)
+        if (isVersion(entry))
+            return &entry;
+    return nullptr;
 }
 
 void logNotTaken(const std::wstring& identifier, const ConfigNameSpace& nameSpace) {
@@ -55,25 +71,28 @@ bool Config::loadAll() {
 
 bool Config::loadNameSpace(ConfigNameSpace& nameSpace) {
     const wchar_t* path = nameSpace.m_path.c_str();
-    ValueNode root;
+    // Read without making the file's two outer levels into nodes: only the settings' own
+    // values are nodes.
+    ValueSections file;
     bool read = false;
     bool rejected = false;
     try {
-        read = JasmineLoader::load(path, root);
+        read = JasmineLoader::load(path, file);
         rejected = !read && holdsData(path);
     } catch (const pel::ParserException& e) {
         pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"Config: syntax error in '%s': %s at %d:%d\n", path,
                         e.message.c_str(), e.start.line + 1, e.start.column + 1);
         rejected = true;
     }
-    const ValueNode* version = read ? root.findVersion() : nullptr;
+    const ValueSections::Entry* version = read ? findVersion(file) : nullptr;
     int major = 0, minor = 0, patch = 0;
     unsigned int hash = 0;
     if (read && !version) {
         pel::log_printf(pel::LOG_ERROR, LOG_SOURCE,
                         L"File '%s' is in deprecated format, 'version' identifier not found.\n", path);
         rejected = true;
-    } else if (version && !ApplicationVersion::parseFields(version->getString(nullptr), &major, &minor, &patch, &hash)) {
+    } else if (version &&
+               !ApplicationVersion::parseFields(version->value.getString(nullptr), &major, &minor, &patch, &hash)) {
         pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"ConfigFile: Version identifier mish mash in file '%s'\n", path);
         rejected = true;
     }
@@ -83,39 +102,47 @@ bool Config::loadNameSpace(ConfigNameSpace& nameSpace) {
         nameSpace.m_rejected = rejected;
         if (!read || rejected)
             return false;
-        root.removeVersion();
-        takeSections(nameSpace, root, loaded);
+        takeSections(nameSpace, file, loaded);
     }
     for (ConfigSection* section : loaded)
         notifyLoaded(*section);
     return true;
 }
 
-void Config::takeSections(ConfigNameSpace& nameSpace, ValueNode& root, std::vector<ConfigSection*>& o_loaded) {
-    for (ValueNode::Entry& entry : root.dictionaryBegin()) {
-        const std::wstring& prefix = entry.first;
-        if (entry.second.kind() != ValueNode::Dictionary) {
+void Config::takeSections(ConfigNameSpace& nameSpace, ValueSections& file, std::vector<ConfigSection*>& o_loaded) {
+    std::wstring identifier;
+    for (const ValueSections::Entry& entry : file.root) {
+        if (isVersion(entry))
+            continue;
+        identifier.assign(entry.key, entry.keyLength);
+        if (!entry.section) {
             pel::log_printf(pel::LOG_WARNING, LOG_SOURCE, L"Config: section '%s' in '%s' is no dictionary, skipped\n",
-                            prefix.c_str(), nameSpace.m_path.c_str());
+                            identifier.c_str(), nameSpace.m_path.c_str());
             continue;
         }
-        std::wstring identifier = prefix + L".";
+        const uint32_t sectionHash = hashOf(identifier.c_str());
+        identifier += L'.';
         const size_t nameStart = identifier.size();
-        for (ValueNode::Entry& item : entry.second.dictionaryBegin()) {
+        // An identifier's hash goes on from its prefix's.
+        const uint32_t prefixHash = hashOf(identifier.c_str());
+        for (uint32_t i = 0; i < entry.count; ++i) {
+            ValueSections::Entry& item = file.entries[entry.first + i];
             identifier.resize(nameStart);
-            identifier += item.first;
-            takeEntry(nameSpace, identifier, item.second);
+            identifier.append(item.key, item.keyLength);
+            takeEntry(nameSpace, identifier, pel::crc32Update(prefixHash, identifier.c_str() + nameStart), item.value);
         }
-        ConfigSection* section = findSection(hashOf(prefix.c_str()));
-        if (!section)
-            pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"Config: Name space '%s' not found\n", prefix.c_str());
-        else if (std::find(o_loaded.begin(), o_loaded.end(), section) == o_loaded.end())
+        ConfigSection* section = findSection(sectionHash);
+        if (!section) {
+            identifier.resize(nameStart - 1);
+            pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"Config: Name space '%s' not found\n", identifier.c_str());
+        } else if (std::find(o_loaded.begin(), o_loaded.end(), section) == o_loaded.end()) {
             o_loaded.push_back(section);
+        }
     }
 }
 
-void Config::takeEntry(ConfigNameSpace& nameSpace, const std::wstring& identifier, ValueNode& node) {
-    ConfigValue* value = findValue(identifier.c_str());
+void Config::takeEntry(ConfigNameSpace& nameSpace, const std::wstring& identifier, uint32_t hash, ValueNode& node) {
+    ConfigValue* value = findNamed(identifier.c_str(), hash);
     if (!value) {
         // Nobody declared it: the file types it, unless it holds nothing a setting can.
         const ValueNode::Kind kind = node.kind();

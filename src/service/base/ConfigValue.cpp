@@ -222,11 +222,30 @@ const ValueNode* ConfigValue::getValueTree() const { return getType() == VALUE_T
 
 // ---- setting
 
+void ConfigValue::reset() {
+    becomeType(UNTYPED);
+    m_flags = UNTYPED;
+    m_section = nullptr;
+    m_name.clear();
+    m_typedByFile = false;
+}
+
 void ConfigValue::becomeType(Type type) {
     m_scalar = Scalar{};
     m_text.clear();
-    m_list.reset(type == LIST ? new List : nullptr);
-    m_tree.reset(type == VALUE_TREE ? new ValueNode : nullptr);
+    // An empty list or tree of a value that had one keeps its room.
+    if (type != LIST)
+        m_list.reset();
+    else if (m_list)
+        m_list->clear();
+    else
+        m_list.reset(new List);
+    if (type != VALUE_TREE)
+        m_tree.reset();
+    else if (m_tree)
+        m_tree->clear();
+    else
+        m_tree.reset(new ValueNode);
     m_flags = (m_flags & ~TYPE_MASK) | type;
 }
 
@@ -491,14 +510,17 @@ void ConfigValue::retypeFrom(ValueNode& node) {
         m_scalar.f = static_cast<float>(node.getDouble(0));
         break;
     case ValueNode::List: {
-        List elements;
-        elements.reserve(node.listBegin().size());
-        for (ValueNode& item : node.listBegin()) {
-            elements.emplace_back();
-            elements.back().takeNode(item, false);
+        // A list keeps its elements' room, so that loading the same settings again takes next to
+        // no memory; each element starts afresh.
+        if (getType() != LIST)
+            becomeType(LIST);
+        const ValueRange<ValueNode*> items = node.listBegin();
+        m_list->resize(items.size());
+        for (size_t i = 0; i < items.size(); ++i) {
+            ConfigValue& element = (*m_list)[i];
+            element.reset();
+            element.takeNode(items.begin()[i], false);
         }
-        becomeType(LIST);
-        *m_list = std::move(elements);
         break;
     }
     case ValueNode::Dictionary: {

@@ -123,6 +123,8 @@ private:
     void setInteger(Type untypedBecomes, uint32_t word, int64_t value);
     // Releases the payload and gives the value the type with its default payload.
     void becomeType(Type type);
+    // As a value made untyped, keeping the room of its texts.
+    void reset();
     void retypeFrom(ValueNode& io_node);
     bool takeThroughSetters(const ValueNode& node);
     bool takeWholeNumber(double value);

@@ -51,9 +51,8 @@ bool readWhole(const wchar_t* path, std::unique_ptr<char[]>& o_bytes, size_t* o_
     return read;
 }
 
-} // namespace
-
-bool JasmineLoader::load(const wchar_t* path, ValueNode& o_node) {
+// The file's text, or false after logging why not.
+bool readText(const wchar_t* path, std::wstring& o_text) {
     if (!path) {
         pel::FileErrorObject::setError(pel::FileErrorCode::INVALID_CALL);
         logLoad(READ_FAILED, path);
@@ -63,14 +62,29 @@ bool JasmineLoader::load(const wchar_t* path, ValueNode& o_node) {
     size_t size = 0;
     if (!readWhole(path, bytes, &size))
         return false;
-    std::wstring text;
-    if (!pel::decodeText(bytes.get(), size, 0, text)) {
+    if (!pel::decodeText(bytes.get(), size, 0, o_text)) {
         logLoad(L"ERROR: JasmineLoader::load(): Conversion of file \"%s\" failed.\n", path);
         return false;
     }
-    bytes.reset();
+    return true;
+}
+
+} // namespace
+
+bool JasmineLoader::load(const wchar_t* path, ValueNode& o_node) {
+    std::wstring text;
+    if (!readText(path, text))
+        return false;
     ValueNodeParser parser;
     return parser.parse(text.c_str(), o_node);
+}
+
+bool JasmineLoader::load(const wchar_t* path, ValueSections& o_sections) {
+    o_sections.text.clear();
+    if (!readText(path, o_sections.text))
+        return false;
+    ValueNodeParser().parseSections(o_sections.text.c_str(), o_sections);
+    return true;
 }
 
 bool JasmineLoader::save(const wchar_t* path, const ValueNode& node) {

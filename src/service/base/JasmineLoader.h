@@ -5,6 +5,7 @@
 // Its log lines go out at level 1 under LOG_JASMINE_LOADER_SOURCE, the failed loads too.
 
 #include "service/base/ValueNode.h"
+#include "service/base/ValueNodeParser.h"
 
 #include "pel/base/Crc.h"
 
@@ -25,6 +26,9 @@ public:
     // undecodable file answers false and leaves o_node as it was; a syntax error throws
     // pel::ParserException (the file already closed), o_node keeping what was parsed before.
     static bool load(const wchar_t* path, ValueNode& o_node);
+    // The same into the sections of a file of settings (ValueNodeParser::parseSections), the
+    // text kept in o_sections for their keys.
+    static bool load(const wchar_t* path, ValueSections& o_sections);
     // Writes the tree to the file at the device path through pel::SafeSave: the old file stays
     // as it was unless every byte was written and the file replaced, which alone answers true.
     static bool save(const wchar_t* path, const ValueNode& node);

@@ -84,10 +84,12 @@ public:
     using iterator = Iterator<value_type>;
     using const_iterator = Iterator<const value_type>;
 
+    // The hash by which entries are found.
+    static uint32_t hashOf(const wchar_t* key, size_t length);
+
 private:
     friend class ValueNode;
 
-    static uint32_t hashOf(const wchar_t* key, size_t length);
     // A dictionary's first block with room for the entries.
     static Block* make(size_t capacity);
     static void destroy(Block* first) noexcept;

@@ -4,6 +4,7 @@
 #include "pel/base/Ascii.h"
 
 #include <charconv>
+#include <iterator>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -108,6 +109,24 @@ bool ValueNodeParser::parse(const wchar_t* text, ValueNode& o_node) {
     return true;
 }
 
+void ValueNodeParser::parseSections(const wchar_t* text, ValueSections& o_sections) {
+    o_sections.dictionary = false;
+    o_sections.root.clear();
+    o_sections.entries.clear();
+    // A root that is no dictionary goes here, to be dropped.
+    ValueNode other;
+    m_sections = &o_sections;
+    try {
+        parse(text, other);
+    } catch (...) {
+        m_sections = nullptr;
+        o_sections.root.clear();
+        o_sections.entries.clear();
+        throw;
+    }
+    m_sections = nullptr;
+}
+
 bool ValueNodeParser::startsValue(int kind) {
     switch (kind) {
     case DICTIONARY_BEGIN:
@@ -173,7 +192,7 @@ void ValueNodeParser::fillContainers() {
             nextToken();
             if (!startsValue(m_token.kind))
                 failUnexpected(L", expecting value.");
-            m_elements.push_back({key, static_cast<uint32_t>(keyEnd - key), ValueNode()});
+            m_elements.push_back({key, static_cast<uint32_t>(keyEnd - key), false, 0, 0, ValueNode()});
         } else {
             if (m_token.kind == ARRAY_END) {
                 closeContainer();
@@ -181,7 +200,7 @@ void ValueNodeParser::fillContainers() {
             }
             if (!startsValue(m_token.kind))
                 failUnexpected(std::wstring(L", expecting value or ") + tokenName(ARRAY_END) + L".");
-            m_elements.push_back({nullptr, 0, ValueNode()});
+            m_elements.push_back({nullptr, 0, false, 0, 0, ValueNode()});
         }
         m_startingValue = true;
         startValue(m_elements.back().value);
@@ -191,6 +210,10 @@ void ValueNodeParser::fillContainers() {
 
 void ValueNodeParser::closeContainer() {
     const Container container = m_containers.back();
+    if (m_sections && container.dictionary && m_containers.size() <= 2 && m_containers.front().dictionary) {
+        closeSection();
+        return;
+    }
     m_containers.pop_back();
     Element* elements = m_elements.data() + container.first;
     const size_t count = m_elements.size() - container.first;
@@ -214,7 +237,81 @@ void ValueNodeParser::closeContainer() {
     place.take(made);
 }
 
+void ValueNodeParser::closeSection() {
+    const size_t first = m_containers.back().first;
+    m_containers.pop_back();
+    const size_t count = keepLastValues(first);
+    if (m_containers.empty()) {
+        m_sections->dictionary = true;
+        m_sections->root.swap(m_elements); // the root's elements are all there are
+        m_elements.clear();
+        return;
+    }
+    Element& owner = m_elements[first - 1];
+    owner.section = true;
+    owner.first = static_cast<uint32_t>(m_sections->entries.size());
+    owner.count = static_cast<uint32_t>(count);
+    std::vector<Element>& entries = m_sections->entries;
+    entries.insert(entries.end(), std::make_move_iterator(m_elements.begin() + first),
+                   std::make_move_iterator(m_elements.end()));
+    m_elements.resize(first);
+}
+
+size_t ValueNodeParser::keepLastValues(size_t first) {
+    Element* elements = m_elements.data() + first;
+    const size_t count = m_elements.size() - first;
+    const bool indexed = count > 8;
+    uint32_t mask = 0;
+    if (indexed) {
+        size_t slots = 16;
+        while (slots < 2 * count)
+            slots *= 2;
+        m_seen.assign(slots, 0);
+        mask = static_cast<uint32_t>(slots - 1);
+    }
+    size_t kept = 0;
+    for (size_t i = 0; i < count; ++i) {
+        Element& element = elements[i];
+        Element* earlier = nullptr;
+        const auto sameKey = [&](const Element& other) {
+            return other.keyLength == element.keyLength && std::wmemcmp(other.key, element.key, element.keyLength) == 0;
+        };
+        uint32_t at = 0;
+        if (indexed) {
+            for (at = ValueEntries::hashOf(element.key, element.keyLength) & mask; m_seen[at]; at = (at + 1) & mask)
+                if (sameKey(elements[m_seen[at] - 1])) {
+                    earlier = &elements[m_seen[at] - 1];
+                    break;
+                }
+        } else {
+            for (size_t k = 0; k < kept && !earlier; ++k)
+                if (sameKey(elements[k]))
+                    earlier = &elements[k];
+        }
+        if (earlier) {
+            earlier->section = element.section;
+            earlier->first = element.first;
+            earlier->count = element.count;
+            earlier->value = std::move(element.value);
+            continue;
+        }
+        if (indexed)
+            m_seen[at] = static_cast<uint32_t>(kept + 1);
+        if (kept != i)
+            elements[kept] = std::move(element);
+        ++kept;
+    }
+    m_elements.resize(first + kept);
+    return kept;
+}
+
 void ValueNodeParser::closeAll() noexcept {
+    if (m_sections) { // a file of settings with an error is taken whole or not at all
+        m_containers.clear();
+        m_elements.clear();
+        m_startingValue = false;
+        return;
+    }
     if (m_startingValue && !m_containers.empty() && m_containers.back().dictionary &&
         m_elements.size() > m_containers.back().first) {
         // An entry whose value failed is there as null, unless its key was there before: then

@@ -18,6 +18,27 @@
 
 namespace tessel {
 
+// A file of settings as ValueNodeParser::parseSections reads it: the entries of its root
+// dictionary and, for each whose value is a dictionary (a section), that dictionary's entries,
+// without making those two levels into nodes. Entries come in the order in which their keys
+// first appear, each with the last value given for its key, as a dictionary node keeps them.
+// Keys point into the text parsed, which the loader keeps in text.
+struct ValueSections {
+    struct Entry {
+        const wchar_t* key;
+        uint32_t keyLength;
+        bool section;   // its entries are entries[first, first + count); its value is Null
+        uint32_t first;
+        uint32_t count;
+        ValueNode value;
+    };
+
+    std::wstring text;
+    bool dictionary = false; // whether the text held a root dictionary
+    std::vector<Entry> root;
+    std::vector<Entry> entries;
+};
+
 class ValueNodeParser {
 public:
     // Token kinds; 7, 8 and 15 are never made and exist only as names.
@@ -58,6 +79,9 @@ public:
     // read. A text without a value (empty, blanks, comments) leaves o_node as it was. On an error
     // o_node keeps what was parsed before it. Returns true.
     bool parse(const wchar_t* text, ValueNode& o_node);
+    // Parses the text as parse does, into o_sections rather than a tree. On an error o_sections
+    // is left empty.
+    void parseSections(const wchar_t* text, ValueSections& o_sections);
 
     ValueNodeParser(const ValueNodeParser&) = delete;
     ValueNodeParser& operator=(const ValueNodeParser&) = delete;
@@ -89,6 +113,11 @@ private:
     void fillContainers();
     // Makes the innermost open container from its content and puts it in its place.
     void closeContainer();
+    // parseSections: keeps the innermost open container, the root or a section, as entries.
+    void closeSection();
+    // Leaves one element per key from the first, each where its key first came with the last
+    // value given for it; answers their count.
+    size_t keepLastValues(size_t first);
     // After an error: closes every open container with what it holds so far.
     void closeAll() noexcept;
 
@@ -102,11 +131,7 @@ private:
     Token m_token;
 
     // A value read into an open container, with its key in the text when that is a dictionary.
-    struct Element {
-        const wchar_t* key;
-        uint32_t keyLength;
-        ValueNode value;
-    };
+    using Element = ValueSections::Entry;
     struct Container {
         size_t first; // its first element in m_elements
         bool dictionary;
@@ -114,6 +139,8 @@ private:
     std::vector<Element> m_elements;     // of every open container, innermost last
     std::vector<Container> m_containers; // open Lists and Dictionaries, innermost last
     ValueNode* m_root = nullptr;         // where the outermost container goes
+    ValueSections* m_sections = nullptr; // parseSections' result
+    std::vector<uint32_t> m_seen;        // keepLastValues' index of keys, by hash
     bool m_startingValue = false;        // the last element's value is being read
     std::unique_ptr<pel::LineMap> m_lineMap;
     std::wstring m_scratch; // unescaped text
