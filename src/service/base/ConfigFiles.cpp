@@ -64,16 +64,15 @@ bool Config::loadAll() {
         order = m_name_space_order;
     }
     bool loaded = true;
+    // One for every file, so that each reuses the room of the one before.
+    ValueSections file;
     for (ConfigNameSpace* nameSpace : order)
-        loaded = loadNameSpace(*nameSpace) && loaded;
+        loaded = loadNameSpace(*nameSpace, file) && loaded;
     return loaded;
 }
 
-bool Config::loadNameSpace(ConfigNameSpace& nameSpace) {
+bool Config::loadNameSpace(ConfigNameSpace& nameSpace, ValueSections& file) {
     const wchar_t* path = nameSpace.m_path.c_str();
-    // Read without making the file's two outer levels into nodes: only the settings' own
-    // values are nodes.
-    ValueSections file;
     bool read = false;
     bool rejected = false;
     try {
@@ -125,11 +124,17 @@ void Config::takeSections(ConfigNameSpace& nameSpace, ValueSections& file, std::
         const size_t nameStart = identifier.size();
         // An identifier's hash goes on from its prefix's.
         const uint32_t prefixHash = hashOf(identifier.c_str());
+        // A file that saveAll wrote holds a section's settings in the order they were declared:
+        // each is found next to the one before, without a search by hash.
+        const ConfigSection* known = findSection(sectionHash);
+        size_t next = 0;
         for (uint32_t i = 0; i < entry.count; ++i) {
             ValueSections::Entry& item = file.entries[entry.first + i];
             identifier.resize(nameStart);
             identifier.append(item.key, item.keyLength);
-            takeEntry(nameSpace, identifier, pel::crc32Update(prefixHash, identifier.c_str() + nameStart), item.value);
+            ConfigValue* value = known ? findNear(*known, item.key, item.keyLength, next) : nullptr;
+            const uint32_t hash = value ? 0 : pel::crc32Update(prefixHash, identifier.c_str() + nameStart);
+            takeEntry(nameSpace, identifier, hash, value, item.value);
         }
         ConfigSection* section = findSection(sectionHash);
         if (!section) {
@@ -141,8 +146,24 @@ void Config::takeSections(ConfigNameSpace& nameSpace, ValueSections& file, std::
     }
 }
 
-void Config::takeEntry(ConfigNameSpace& nameSpace, const std::wstring& identifier, uint32_t hash, ValueNode& node) {
-    ConfigValue* value = findNamed(identifier.c_str(), hash);
+ConfigValue* Config::findNear(const ConfigSection& section, const wchar_t* name, size_t length, size_t& io_next) {
+    constexpr size_t NEARBY = 4;
+    const std::vector<ConfigValue*>& values = section.m_values;
+    for (size_t tried = 0; tried < NEARBY && tried < values.size(); ++tried) {
+        const size_t at = (io_next + tried) % values.size();
+        const std::wstring& candidate = values[at]->m_name;
+        if (candidate.size() == length && std::wmemcmp(candidate.data(), name, length) == 0) {
+            io_next = at + 1;
+            return values[at];
+        }
+    }
+    return nullptr;
+}
+
+void Config::takeEntry(ConfigNameSpace& nameSpace, const std::wstring& identifier, uint32_t hash, ConfigValue* value,
+                       ValueNode& node) {
+    if (!value)
+        value = findNamed(identifier.c_str(), hash);
     if (!value) {
         // Nobody declared it: the file types it, unless it holds nothing a setting can.
         const ValueNode::Kind kind = node.kind();
