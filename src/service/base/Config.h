@@ -21,6 +21,7 @@
 #include "service/base/ConfigSection.h"
 #include "service/base/ConfigValue.h"
 #include "service/base/ConfigValueTable.h"
+#include "service/base/JasmineLoader.h"
 #include "service/base/ValueNodeParser.h"
 
 #include "pel/base/Crc.h"
@@ -106,9 +107,15 @@ private:
     ConfigSection* findOrAddSection(const std::wstring& prefix);
 
     // ConfigFiles.cpp
-    // Reads the file into file without making its two outer levels into nodes: only the
-    // settings' own values are nodes.
-    bool loadNameSpace(ConfigNameSpace& nameSpace, ValueSections& file);
+    // A name space's file as loadAll read it ahead, or not yet.
+    struct ReadAhead {
+        JasmineLoader::FileBytes bytes;
+        bool tried = false;
+        bool read = false;
+    };
+    // Parses the file into file without making its two outer levels into nodes (only the
+    // settings' own values are nodes) and takes its settings.
+    bool loadNameSpace(ConfigNameSpace& nameSpace, ReadAhead& ahead, ValueSections& file);
     void takeSections(ConfigNameSpace& nameSpace, ValueSections& file, std::vector<ConfigSection*>& o_loaded);
     // The value of the name in the section, looked for from io_next on (where the last one was
     // found) among a few; none when it is not there.

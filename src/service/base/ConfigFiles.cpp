@@ -63,26 +63,40 @@ bool Config::loadAll() {
         Lock lock(m_lock);
         order = m_name_space_order;
     }
+    // Every file is read before any is parsed, so that the file system is asked in one go
+    // rather than between parses (under Wine each request otherwise waits for a server that
+    // went idle meanwhile); past READ_AHEAD bytes the rest are read in their turn.
+    constexpr size_t READ_AHEAD = 16 << 20;
+    std::vector<ReadAhead> files(order.size());
+    size_t held = 0;
+    for (size_t i = 0; i < order.size() && held < READ_AHEAD; ++i) {
+        files[i].tried = true;
+        files[i].read = JasmineLoader::read(order[i]->m_path.c_str(), files[i].bytes);
+        held += files[i].bytes.size;
+    }
     bool loaded = true;
     // One for every file, so that each reuses the room of the one before.
     ValueSections file;
-    for (ConfigNameSpace* nameSpace : order)
-        loaded = loadNameSpace(*nameSpace, file) && loaded;
+    for (size_t i = 0; i < order.size(); ++i)
+        loaded = loadNameSpace(*order[i], files[i], file) && loaded;
     return loaded;
 }
 
-bool Config::loadNameSpace(ConfigNameSpace& nameSpace, ValueSections& file) {
+bool Config::loadNameSpace(ConfigNameSpace& nameSpace, ReadAhead& ahead, ValueSections& file) {
     const wchar_t* path = nameSpace.m_path.c_str();
+    if (!ahead.tried)
+        ahead.read = JasmineLoader::read(path, ahead.bytes);
     bool read = false;
     bool rejected = false;
     try {
-        read = JasmineLoader::load(path, file);
+        read = ahead.read && JasmineLoader::load(path, ahead.bytes, file);
         rejected = !read && holdsData(path);
     } catch (const pel::ParserException& e) {
         pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"Config: syntax error in '%s': %s at %d:%d\n", path,
                         e.message.c_str(), e.start.line + 1, e.start.column + 1);
         rejected = true;
     }
+    ahead.bytes.data.reset();
     const ValueSections::Entry* version = read ? findVersion(file) : nullptr;
     int major = 0, minor = 0, patch = 0;
     unsigned int hash = 0;

@@ -51,37 +51,45 @@ bool readWhole(const wchar_t* path, std::unique_ptr<char[]>& o_bytes, size_t* o_
     return read;
 }
 
-// The file's text, or false after logging why not.
-bool readText(const wchar_t* path, std::wstring& o_text) {
+// The bytes' text, or false after logging why not.
+bool decode(const wchar_t* path, const JasmineLoader::FileBytes& bytes, std::wstring& o_text) {
+    if (pel::decodeText(bytes.data.get(), bytes.size, 0, o_text))
+        return true;
+    logLoad(L"ERROR: JasmineLoader::load(): Conversion of file \"%s\" failed.\n", path);
+    return false;
+}
+
+} // namespace
+
+bool JasmineLoader::read(const wchar_t* path, FileBytes& o_bytes) {
+    o_bytes.data.reset();
+    o_bytes.size = 0;
     if (!path) {
         pel::FileErrorObject::setError(pel::FileErrorCode::INVALID_CALL);
         logLoad(READ_FAILED, path);
         return false;
     }
-    std::unique_ptr<char[]> bytes;
-    size_t size = 0;
-    if (!readWhole(path, bytes, &size))
-        return false;
-    if (!pel::decodeText(bytes.get(), size, 0, o_text)) {
-        logLoad(L"ERROR: JasmineLoader::load(): Conversion of file \"%s\" failed.\n", path);
-        return false;
-    }
-    return true;
+    return readWhole(path, o_bytes.data, &o_bytes.size);
 }
 
-} // namespace
-
 bool JasmineLoader::load(const wchar_t* path, ValueNode& o_node) {
+    FileBytes bytes;
     std::wstring text;
-    if (!readText(path, text))
+    if (!read(path, bytes) || !decode(path, bytes, text))
         return false;
+    bytes.data.reset();
     ValueNodeParser parser;
     return parser.parse(text.c_str(), o_node);
 }
 
 bool JasmineLoader::load(const wchar_t* path, ValueSections& o_sections) {
+    FileBytes bytes;
+    return read(path, bytes) && load(path, bytes, o_sections);
+}
+
+bool JasmineLoader::load(const wchar_t* path, const FileBytes& bytes, ValueSections& o_sections) {
     o_sections.text.clear();
-    if (!readText(path, o_sections.text))
+    if (!decode(path, bytes, o_sections.text))
         return false;
     ValueNodeParser().parseSections(o_sections.text.c_str(), o_sections);
     return true;

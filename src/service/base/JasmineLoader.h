@@ -9,7 +9,9 @@
 
 #include "pel/base/Crc.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace tessel {
@@ -18,6 +20,12 @@ constexpr uint32_t LOG_JASMINE_LOADER_SOURCE = pel::crc32Literal("JasmineLoader"
 
 class JasmineLoader {
 public:
+    // A file's bytes, read whole to be decoded and parsed later.
+    struct FileBytes {
+        std::unique_ptr<char[]> data;
+        size_t size = 0;
+    };
+
     // Larger files are refused: a file's bytes and its text are both held while it loads.
     static constexpr int64_t MAX_FILE_SIZE = int64_t(256) << 20;
 
@@ -29,6 +37,10 @@ public:
     // The same into the sections of a file of settings (ValueNodeParser::parseSections), the
     // text kept in o_sections for their keys.
     static bool load(const wchar_t* path, ValueSections& o_sections);
+    // load in two steps: reading the file whole (false for a missing, unreadable, empty or too
+    // large one), then decoding and parsing the bytes read from the path.
+    static bool read(const wchar_t* path, FileBytes& o_bytes);
+    static bool load(const wchar_t* path, const FileBytes& bytes, ValueSections& o_sections);
     // Writes the tree to the file at the device path through pel::SafeSave: the old file stays
     // as it was unless every byte was written and the file replaced, which alone answers true.
     static bool save(const wchar_t* path, const ValueNode& node);
