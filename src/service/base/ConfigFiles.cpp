@@ -168,6 +168,16 @@ ConfigValue* Config::findNear(const ConfigSection& section, const wchar_t* name,
         const std::wstring& candidate = values[at]->m_name;
         if (candidate.size() == length && std::wmemcmp(candidate.data(), name, length) == 0) {
             io_next = at + 1;
+            // The settings to come are fetched meanwhile, the values first and their texts
+            // once the values are there: loading waits on memory more than on anything else.
+            if (at + 4 < values.size()) {
+                __builtin_prefetch(values[at + 4]);
+                __builtin_prefetch(reinterpret_cast<const char*>(values[at + 4]) + 64);
+            }
+            if (at + 2 < values.size()) {
+                __builtin_prefetch(values[at + 2]->m_name.data());
+                __builtin_prefetch(values[at + 2]->m_text.data());
+            }
             return values[at];
         }
     }
