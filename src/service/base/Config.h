@@ -22,7 +22,6 @@
 #include "service/base/ConfigValue.h"
 #include "service/base/ConfigValueTable.h"
 #include "service/base/JasmineLoader.h"
-#include "service/base/ValueNodeParser.h"
 
 #include "pel/base/Crc.h"
 #include "pel/legacy/MessageListener.h"

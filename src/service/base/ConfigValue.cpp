@@ -88,6 +88,18 @@ double shortestDouble(float value) {
     return value;
 }
 
+// The payload held empty when wanted (an empty list or tree of a value that had one keeps its
+// room), else none.
+template <class Payload>
+void keepEmpty(std::unique_ptr<Payload>& payload, bool wanted) {
+    if (!wanted)
+        payload.reset();
+    else if (payload)
+        payload->clear();
+    else
+        payload.reset(new Payload);
+}
+
 } // namespace
 
 ConfigValue::ConfigValue() = default;
@@ -233,19 +245,8 @@ void ConfigValue::reset() {
 void ConfigValue::becomeType(Type type) {
     m_scalar = Scalar{};
     m_text.clear();
-    // An empty list or tree of a value that had one keeps its room.
-    if (type != LIST)
-        m_list.reset();
-    else if (m_list)
-        m_list->clear();
-    else
-        m_list.reset(new List);
-    if (type != VALUE_TREE)
-        m_tree.reset();
-    else if (m_tree)
-        m_tree->clear();
-    else
-        m_tree.reset(new ValueNode);
+    keepEmpty(m_list, type == LIST);
+    keepEmpty(m_tree, type == VALUE_TREE);
     m_flags = (m_flags & ~TYPE_MASK) | type;
 }
 
