@@ -141,6 +141,8 @@ void Config::takeSections(ConfigNameSpace& nameSpace, ValueSections& file, std::
         // A file that saveAll wrote holds a section's settings in the order they were declared:
         // each is found next to the one before, without a search by hash.
         const ConfigSection* known = findSection(sectionHash);
+        if (known && known->getText().compare(0, std::wstring::npos, entry.key, entry.keyLength) != 0)
+            known = nullptr; // another prefix of the same hash
         size_t next = 0;
         for (uint32_t i = 0; i < entry.count; ++i) {
             ValueSections::Entry& item = file.entries[entry.first + i];
