@@ -105,6 +105,7 @@ ConfigValue* Config::defineValue(ConfigNameSpace* nameSpace, const wchar_t* iden
     if (defaultValue)
         value->assign(*defaultValue);
     ConfigValue* declared = m_values.add(hash, std::move(value));
+    declared->m_sectionIndex = declared->m_section->m_values.size();
     declared->m_section->m_values.push_back(declared);
     nameSpace->m_values.push_back(declared);
     return declared;

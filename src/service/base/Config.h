@@ -119,9 +119,8 @@ private:
     // The value of the name in the section, looked for from io_next on (where the last one was
     // found) among a few; none when it is not there.
     static ConfigValue* findNear(const ConfigSection& section, const wchar_t* name, size_t length, size_t& io_next);
-    // Takes the node for the identifier's value, found or none (then looked up by hash).
-    void takeEntry(ConfigNameSpace& nameSpace, const std::wstring& identifier, uint32_t hash, ConfigValue* value,
-                   ValueNode& node);
+    // Takes the node for the identifier's value, or for none (a value the file types).
+    void takeEntry(ConfigNameSpace& nameSpace, const std::wstring& identifier, ConfigValue* value, ValueNode& node);
     // Gives the value the node its file holds (whose containers it may move out), logging what
     // it cannot take; true when taken.
     bool takeNode(ConfigValue& value, ValueNode& node, const std::wstring& identifier,

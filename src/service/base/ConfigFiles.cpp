@@ -139,7 +139,8 @@ void Config::takeSections(ConfigNameSpace& nameSpace, ValueSections& file, std::
         // An identifier's hash goes on from its prefix's.
         const uint32_t prefixHash = hashOf(identifier.c_str());
         // A file that saveAll wrote holds a section's settings in the order they were declared:
-        // each is found next to the one before, without a search by hash.
+        // each is found next to the one before, without a search by hash. One found by hash
+        // (the first of its name space, or one out of order) sets where the next is looked for.
         const ConfigSection* known = findSection(sectionHash);
         if (known && known->getText().compare(0, std::wstring::npos, entry.key, entry.keyLength) != 0)
             known = nullptr; // another prefix of the same hash
@@ -149,8 +150,12 @@ void Config::takeSections(ConfigNameSpace& nameSpace, ValueSections& file, std::
             identifier.resize(nameStart);
             identifier.append(item.key, item.keyLength);
             ConfigValue* value = known ? findNear(*known, item.key, item.keyLength, next) : nullptr;
-            const uint32_t hash = value ? 0 : pel::crc32Update(prefixHash, identifier.c_str() + nameStart);
-            takeEntry(nameSpace, identifier, hash, value, item.value);
+            if (!value) {
+                value = findNamed(identifier.c_str(), pel::crc32Update(prefixHash, identifier.c_str() + nameStart));
+                if (value && value->m_section == known)
+                    next = value->m_sectionIndex + 1; // the next is looked for after it
+            }
+            takeEntry(nameSpace, identifier, value, item.value);
         }
         ConfigSection* section = findSection(sectionHash);
         if (!section) {
@@ -186,10 +191,8 @@ ConfigValue* Config::findNear(const ConfigSection& section, const wchar_t* name,
     return nullptr;
 }
 
-void Config::takeEntry(ConfigNameSpace& nameSpace, const std::wstring& identifier, uint32_t hash, ConfigValue* value,
+void Config::takeEntry(ConfigNameSpace& nameSpace, const std::wstring& identifier, ConfigValue* value,
                        ValueNode& node) {
-    if (!value)
-        value = findNamed(identifier.c_str(), hash);
     if (!value) {
         // Nobody declared it: the file types it, unless it holds nothing a setting can.
         const ValueNode::Kind kind = node.kind();

@@ -145,6 +145,7 @@ private:
     std::unique_ptr<List> m_list;
     std::unique_ptr<ValueNode> m_tree;
     ConfigSection* m_section = nullptr;
+    size_t m_sectionIndex = 0; // the value's place among its section's (Config)
     std::wstring m_name;
     // Typed by a file before anyone declared it: a declaration retypes it (Config).
     bool m_typedByFile = false;
