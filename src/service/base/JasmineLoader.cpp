@@ -6,6 +6,7 @@
 #include "pel/files/file_io/FileError.h"
 #include "pel/files/file_io/FileIO.h"
 #include "pel/log/Log.h"
+#include "pel/text/TextDecoding.h"
 #include "pel/text/WideString.h"
 
 #include <memory>
@@ -23,7 +24,7 @@ void logLoad(const wchar_t* format, const wchar_t* path) {
 const wchar_t READ_FAILED[] = L"ERROR: JasmineLoader::load(): Error reading file \"%s\".\n";
 
 // The file's bytes, or false after logging why not.
-bool readWhole(const wchar_t* path, std::unique_ptr<char[]>& o_bytes, size_t* o_size) {
+bool readWhole(const wchar_t* path, std::unique_ptr<wchar_t[]>& o_bytes, size_t* o_size) {
     pel::File* file = pel::FileIO::openFile(path, pel::FILE_MODE_READ);
     if (!file) {
         logLoad(READ_FAILED, path);
@@ -38,7 +39,8 @@ bool readWhole(const wchar_t* path, std::unique_ptr<char[]>& o_bytes, size_t* o_
             pel::FileErrorObject::setError(ERROR_FILE_TOO_LARGE).addParam(path);
         logLoad(READ_FAILED, path);
     } else {
-        o_bytes.reset(new (std::nothrow) char[static_cast<size_t>(size)]);
+        // In units, so that UTF-16 text can be read where it lies.
+        o_bytes.reset(new (std::nothrow) wchar_t[static_cast<size_t>(size + 1) / 2]);
         if (o_bytes) // only what was read counts: a file that shrank since its size was taken gives less
             *o_size = pel::FileUtils::readFully(nullptr, file, o_bytes.get(), static_cast<uint32_t>(size));
         else
@@ -53,6 +55,11 @@ bool readWhole(const wchar_t* path, std::unique_ptr<char[]>& o_bytes, size_t* o_
 
 // The bytes' text, or false after logging why not.
 bool decode(const wchar_t* path, const JasmineLoader::FileBytes& bytes, std::wstring& o_text) {
+    // UTF-16 LE, which every save writes, needs no decoding: only its line ends are made "\n".
+    if (pel::detect_bom_encoding(bytes.data.get(), bytes.size).code == pel::ENCODING_UTF16LE && bytes.size % 2 == 0) {
+        pel::normalizeLineEndings(bytes.data.get() + 1, bytes.size / 2 - 1, o_text);
+        return true;
+    }
     if (pel::decodeText(bytes.data.get(), bytes.size, 0, o_text))
         return true;
     logLoad(L"ERROR: JasmineLoader::load(): Conversion of file \"%s\" failed.\n", path);

@@ -20,10 +20,10 @@ constexpr uint32_t LOG_JASMINE_LOADER_SOURCE = pel::crc32Literal("JasmineLoader"
 
 class JasmineLoader {
 public:
-    // A file's bytes, read whole to be decoded and parsed later.
+    // A file's bytes, read whole to be decoded and parsed later; held in UTF-16 units.
     struct FileBytes {
-        std::unique_ptr<char[]> data;
-        size_t size = 0;
+        std::unique_ptr<wchar_t[]> data;
+        size_t size = 0; // in bytes
     };
 
     // Larger files are refused: a file's bytes and its text are both held while it loads.
