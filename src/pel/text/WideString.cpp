@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cwchar>
 #include <cstdlib>
@@ -103,14 +104,15 @@ bool isInteger(const wchar_t* text) {
 
 void normalizeLineEndings(const wchar_t* text, size_t length, std::wstring& string) {
     string.reserve(string.size() + length);
-    for (size_t i = 0; i < length; ++i) {
-        if (text[i] == L'\r') {
-            string += L'\n';
-            if (i + 1 < length && text[i + 1] == L'\n')
-                ++i;
-        } else {
-            string += text[i];
-        }
+    // The text between carriage returns goes in whole.
+    const wchar_t* end = text + length;
+    while (text < end) {
+        const wchar_t* cr = std::find(text, end, L'\r');
+        string.append(text, cr);
+        if (cr == end)
+            break;
+        string += L'\n';
+        text = cr + 1 < end && cr[1] == L'\n' ? cr + 2 : cr + 1;
     }
 }
 

@@ -79,9 +79,8 @@ ConfigValue* Config::defineValue(ConfigNameSpace* nameSpace, const wchar_t* iden
 
     Lock lock(m_lock);
     const uint32_t hash = hashOf(identifier);
-    const auto found = m_values.find(hash);
-    if (found != m_values.end()) {
-        ConfigValue& value = *found->second;
+    if (ConfigValue* found = m_values.find(hash)) {
+        ConfigValue& value = *found;
         if (!value.isNamed(identifier)) {
             pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"Config: value '%s' has the hash of '%s' and is refused\n",
                             identifier, value.getIdentifier().c_str());
@@ -105,8 +104,9 @@ ConfigValue* Config::defineValue(ConfigNameSpace* nameSpace, const wchar_t* iden
     value->m_typedByFile = fromFile;
     if (defaultValue)
         value->assign(*defaultValue);
-    ConfigValue* declared = value.get();
-    m_values.emplace(hash, std::move(value));
+    ConfigValue* declared = m_values.add(hash, std::move(value));
+    declared->m_sectionIndex = declared->m_section->m_values.size();
+    declared->m_section->m_values.push_back(declared);
     nameSpace->m_values.push_back(declared);
     return declared;
 }
@@ -132,15 +132,18 @@ void Config::retypeFileValue(ConfigValue& value, ConfigValue::Type type, const C
 ConfigValue* Config::findValue(const wchar_t* identifier) const {
     PEL_CHECK_PTR(identifier);
     Lock lock(m_lock);
-    ConfigValue* value = findValue(hashOf(identifier));
+    return findNamed(identifier, hashOf(identifier));
+}
+
+ConfigValue* Config::findNamed(const wchar_t* identifier, uint32_t hash) const {
+    ConfigValue* value = m_values.find(hash);
     // Another identifier of the same hash is not this one.
     return value && value->isNamed(identifier) ? value : nullptr;
 }
 
 ConfigValue* Config::findValue(uint32_t hash) const {
     Lock lock(m_lock);
-    const auto it = m_values.find(hash);
-    return it == m_values.end() ? nullptr : it->second.get();
+    return m_values.find(hash);
 }
 
 // ---- sections

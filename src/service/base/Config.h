@@ -20,6 +20,8 @@
 #include "service/base/ConfigNameSpace.h"
 #include "service/base/ConfigSection.h"
 #include "service/base/ConfigValue.h"
+#include "service/base/ConfigValueTable.h"
+#include "service/base/JasmineLoader.h"
 
 #include "pel/base/Crc.h"
 #include "pel/legacy/MessageListener.h"
@@ -98,13 +100,27 @@ private:
                              const ConfigValue* defaultValue, bool fromFile);
     void retypeFileValue(ConfigValue& value, ConfigValue::Type type, const ConfigValue* defaultValue,
                          const ConfigNameSpace& nameSpace);
+    // The value of the identifier, whose hash is given; under the lock.
+    ConfigValue* findNamed(const wchar_t* identifier, uint32_t hash) const;
     ConfigSection* findSection(uint32_t hash) const;
     ConfigSection* findOrAddSection(const std::wstring& prefix);
 
     // ConfigFiles.cpp
-    bool loadNameSpace(ConfigNameSpace& nameSpace);
-    void takeSections(ConfigNameSpace& nameSpace, ValueNode& root, std::vector<ConfigSection*>& o_loaded);
-    void takeEntry(ConfigNameSpace& nameSpace, const std::wstring& identifier, ValueNode& node);
+    // A name space's file as loadAll read it ahead, or not yet.
+    struct ReadAhead {
+        JasmineLoader::FileBytes bytes;
+        bool tried = false;
+        bool read = false;
+    };
+    // Parses the file into file without making its two outer levels into nodes (only the
+    // settings' own values are nodes) and takes its settings.
+    bool loadNameSpace(ConfigNameSpace& nameSpace, ReadAhead& ahead, ValueSections& file);
+    void takeSections(ConfigNameSpace& nameSpace, ValueSections& file, std::vector<ConfigSection*>& o_loaded);
+    // The value of the name in the section, looked for from io_next on (where the last one was
+    // found) among a few; none when it is not there.
+    static ConfigValue* findNear(const ConfigSection& section, const wchar_t* name, size_t length, size_t& io_next);
+    // Takes the node for the identifier's value, or for none (a value the file types).
+    void takeEntry(ConfigNameSpace& nameSpace, const std::wstring& identifier, ConfigValue* value, ValueNode& node);
     // Gives the value the node its file holds (whose containers it may move out), logging what
     // it cannot take; true when taken.
     bool takeNode(ConfigValue& value, ValueNode& node, const std::wstring& identifier,
@@ -118,7 +134,7 @@ private:
     void callListeners(ConfigSection& section, Call call);
 
     mutable pel::Mutex_Impl m_lock{0x80000000};
-    std::unordered_map<uint32_t, std::unique_ptr<ConfigValue>> m_values;
+    ConfigValueTable m_values;
     std::unordered_map<uint32_t, std::unique_ptr<ConfigNameSpace>> m_name_spaces;
     std::vector<ConfigNameSpace*> m_name_space_order;
     std::unordered_map<uint32_t, std::unique_ptr<ConfigSection>> m_sections;

@@ -10,6 +10,7 @@
 #include "pel/log/Log.h"
 
 #include <algorithm>
+#include <cwchar>
 
 namespace tessel {
 
@@ -31,6 +32,21 @@ uint64_t lastWriteTime(const wchar_t* path) {
     return (static_cast<uint64_t>(info.lastWriteTime.dwHighDateTime) << 32) | info.lastWriteTime.dwLowDateTime;
 }
 
+const wchar_t VERSION_KEY[] = L"version";
+constexpr size_t VERSION_LENGTH = sizeof VERSION_KEY / sizeof *VERSION_KEY - 1;
+
+bool isVersion(const ValueSections::Entry& entry) {
+    return entry.keyLength == VERSION_LENGTH && std::wmemcmp(entry.key, VERSION_KEY, VERSION_LENGTH) == 0;
+}
+
+// The root's entry "version", or none when there is no root dictionary or no such entry.
+const ValueSections::Entry* findVersion(const ValueSections& file) {
+    for (const ValueSections::Entry& entry : file.root)
+        if (isVersion(entry))
+            return &entry;
+    return nullptr;
+}
+
 void logNotTaken(const std::wstring& identifier, const ConfigNameSpace& nameSpace) {
     pel::log_printf(pel::LOG_WARNING, Config::LOG_SOURCE,
                     L"Config: entry '%s' in '%s' cannot be taken, the value stays as it was\n", identifier.c_str(),
@@ -47,33 +63,49 @@ bool Config::loadAll() {
         Lock lock(m_lock);
         order = m_name_space_order;
     }
+    // Every file is read before any is parsed, so that the file system is asked in one go
+    // rather than between parses (under Wine each request otherwise waits for a server that
+    // went idle meanwhile); past READ_AHEAD bytes the rest are read in their turn.
+    constexpr size_t READ_AHEAD = 16 << 20;
+    std::vector<ReadAhead> files(order.size());
+    size_t held = 0;
+    for (size_t i = 0; i < order.size() && held < READ_AHEAD; ++i) {
+        files[i].tried = true;
+        files[i].read = JasmineLoader::read(order[i]->m_path.c_str(), files[i].bytes);
+        held += files[i].bytes.size;
+    }
     bool loaded = true;
-    for (ConfigNameSpace* nameSpace : order)
-        loaded = loadNameSpace(*nameSpace) && loaded;
+    // One for every file, so that each reuses the room of the one before.
+    ValueSections file;
+    for (size_t i = 0; i < order.size(); ++i)
+        loaded = loadNameSpace(*order[i], files[i], file) && loaded;
     return loaded;
 }
 
-bool Config::loadNameSpace(ConfigNameSpace& nameSpace) {
+bool Config::loadNameSpace(ConfigNameSpace& nameSpace, ReadAhead& ahead, ValueSections& file) {
     const wchar_t* path = nameSpace.m_path.c_str();
-    ValueNode root;
+    if (!ahead.tried)
+        ahead.read = JasmineLoader::read(path, ahead.bytes);
     bool read = false;
     bool rejected = false;
     try {
-        read = JasmineLoader::load(path, root);
+        read = ahead.read && JasmineLoader::load(path, ahead.bytes, file);
         rejected = !read && holdsData(path);
     } catch (const pel::ParserException& e) {
         pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"Config: syntax error in '%s': %s at %d:%d\n", path,
                         e.message.c_str(), e.start.line + 1, e.start.column + 1);
         rejected = true;
     }
-    const ValueNode* version = read ? root.findVersion() : nullptr;
+    ahead.bytes.data.reset();
+    const ValueSections::Entry* version = read ? findVersion(file) : nullptr;
     int major = 0, minor = 0, patch = 0;
     unsigned int hash = 0;
     if (read && !version) {
         pel::log_printf(pel::LOG_ERROR, LOG_SOURCE,
                         L"File '%s' is in deprecated format, 'version' identifier not found.\n", path);
         rejected = true;
-    } else if (version && !ApplicationVersion::parseFields(version->getString(nullptr), &major, &minor, &patch, &hash)) {
+    } else if (version &&
+               !ApplicationVersion::parseFields(version->value.getString(nullptr), &major, &minor, &patch, &hash)) {
         pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"ConfigFile: Version identifier mish mash in file '%s'\n", path);
         rejected = true;
     }
@@ -83,39 +115,84 @@ bool Config::loadNameSpace(ConfigNameSpace& nameSpace) {
         nameSpace.m_rejected = rejected;
         if (!read || rejected)
             return false;
-        root.removeVersion();
-        takeSections(nameSpace, root, loaded);
+        takeSections(nameSpace, file, loaded);
     }
     for (ConfigSection* section : loaded)
         notifyLoaded(*section);
     return true;
 }
 
-void Config::takeSections(ConfigNameSpace& nameSpace, ValueNode& root, std::vector<ConfigSection*>& o_loaded) {
-    for (ValueNode::Entry& entry : root.dictionaryBegin()) {
-        const std::wstring& prefix = entry.first;
-        if (entry.second.kind() != ValueNode::Dictionary) {
+void Config::takeSections(ConfigNameSpace& nameSpace, ValueSections& file, std::vector<ConfigSection*>& o_loaded) {
+    std::wstring identifier;
+    for (const ValueSections::Entry& entry : file.root) {
+        if (isVersion(entry))
+            continue;
+        identifier.assign(entry.key, entry.keyLength);
+        if (!entry.section) {
             pel::log_printf(pel::LOG_WARNING, LOG_SOURCE, L"Config: section '%s' in '%s' is no dictionary, skipped\n",
-                            prefix.c_str(), nameSpace.m_path.c_str());
+                            identifier.c_str(), nameSpace.m_path.c_str());
             continue;
         }
-        std::wstring identifier = prefix + L".";
+        const uint32_t sectionHash = hashOf(identifier.c_str());
+        identifier += L'.';
         const size_t nameStart = identifier.size();
-        for (ValueNode::Entry& item : entry.second.dictionaryBegin()) {
+        // An identifier's hash goes on from its prefix's.
+        const uint32_t prefixHash = hashOf(identifier.c_str());
+        // A file that saveAll wrote holds a section's settings in the order they were declared:
+        // each is found next to the one before, without a search by hash. One found by hash
+        // (the first of its name space, or one out of order) sets where the next is looked for.
+        const ConfigSection* known = findSection(sectionHash);
+        if (known && known->getText().compare(0, std::wstring::npos, entry.key, entry.keyLength) != 0)
+            known = nullptr; // another prefix of the same hash
+        size_t next = 0;
+        for (uint32_t i = 0; i < entry.count; ++i) {
+            ValueSections::Entry& item = file.entries[entry.first + i];
             identifier.resize(nameStart);
-            identifier += item.first;
-            takeEntry(nameSpace, identifier, item.second);
+            identifier.append(item.key, item.keyLength);
+            ConfigValue* value = known ? findNear(*known, item.key, item.keyLength, next) : nullptr;
+            if (!value) {
+                value = findNamed(identifier.c_str(), pel::crc32Update(prefixHash, identifier.c_str() + nameStart));
+                if (value && value->m_section == known)
+                    next = value->m_sectionIndex + 1; // the next is looked for after it
+            }
+            takeEntry(nameSpace, identifier, value, item.value);
         }
-        ConfigSection* section = findSection(hashOf(prefix.c_str()));
-        if (!section)
-            pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"Config: Name space '%s' not found\n", prefix.c_str());
-        else if (std::find(o_loaded.begin(), o_loaded.end(), section) == o_loaded.end())
+        ConfigSection* section = findSection(sectionHash);
+        if (!section) {
+            identifier.resize(nameStart - 1);
+            pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"Config: Name space '%s' not found\n", identifier.c_str());
+        } else if (std::find(o_loaded.begin(), o_loaded.end(), section) == o_loaded.end()) {
             o_loaded.push_back(section);
+        }
     }
 }
 
-void Config::takeEntry(ConfigNameSpace& nameSpace, const std::wstring& identifier, ValueNode& node) {
-    ConfigValue* value = findValue(identifier.c_str());
+ConfigValue* Config::findNear(const ConfigSection& section, const wchar_t* name, size_t length, size_t& io_next) {
+    constexpr size_t NEARBY = 4;
+    const std::vector<ConfigValue*>& values = section.m_values;
+    for (size_t tried = 0; tried < NEARBY && tried < values.size(); ++tried) {
+        const size_t at = (io_next + tried) % values.size();
+        const std::wstring& candidate = values[at]->m_name;
+        if (candidate.size() == length && std::wmemcmp(candidate.data(), name, length) == 0) {
+            io_next = at + 1;
+            // The settings to come are fetched meanwhile, the values first and their texts
+            // once the values are there: loading waits on memory more than on anything else.
+            if (at + 4 < values.size()) {
+                __builtin_prefetch(values[at + 4]);
+                __builtin_prefetch(reinterpret_cast<const char*>(values[at + 4]) + 64);
+            }
+            if (at + 2 < values.size()) {
+                __builtin_prefetch(values[at + 2]->m_name.data());
+                __builtin_prefetch(values[at + 2]->m_text.data());
+            }
+            return values[at];
+        }
+    }
+    return nullptr;
+}
+
+void Config::takeEntry(ConfigNameSpace& nameSpace, const std::wstring& identifier, ConfigValue* value,
+                       ValueNode& node) {
     if (!value) {
         // Nobody declared it: the file types it, unless it holds nothing a setting can.
         const ValueNode::Kind kind = node.kind();

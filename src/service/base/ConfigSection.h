@@ -10,6 +10,7 @@
 namespace tessel {
 
 class Config;
+class ConfigValue;
 
 class IConfigSectionListener {
 public:
@@ -38,6 +39,7 @@ private:
     uint32_t m_hash;
     std::wstring m_text;
     std::vector<IConfigSectionListener*> m_listeners;
+    std::vector<ConfigValue*> m_values; // under the prefix, in the order they were declared
 };
 
 } // namespace tessel

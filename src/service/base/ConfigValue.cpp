@@ -88,6 +88,18 @@ double shortestDouble(float value) {
     return value;
 }
 
+// The payload held empty when wanted (an empty list or tree of a value that had one keeps its
+// room), else none.
+template <class Payload>
+void keepEmpty(std::unique_ptr<Payload>& payload, bool wanted) {
+    if (!wanted)
+        payload.reset();
+    else if (payload)
+        payload->clear();
+    else
+        payload.reset(new Payload);
+}
+
 } // namespace
 
 ConfigValue::ConfigValue() = default;
@@ -222,11 +234,19 @@ const ValueNode* ConfigValue::getValueTree() const { return getType() == VALUE_T
 
 // ---- setting
 
+void ConfigValue::reset() {
+    becomeType(UNTYPED);
+    m_flags = UNTYPED;
+    m_section = nullptr;
+    m_name.clear();
+    m_typedByFile = false;
+}
+
 void ConfigValue::becomeType(Type type) {
     m_scalar = Scalar{};
     m_text.clear();
-    m_list.reset(type == LIST ? new List : nullptr);
-    m_tree.reset(type == VALUE_TREE ? new ValueNode : nullptr);
+    keepEmpty(m_list, type == LIST);
+    keepEmpty(m_tree, type == VALUE_TREE);
     m_flags = (m_flags & ~TYPE_MASK) | type;
 }
 
@@ -491,14 +511,17 @@ void ConfigValue::retypeFrom(ValueNode& node) {
         m_scalar.f = static_cast<float>(node.getDouble(0));
         break;
     case ValueNode::List: {
-        List elements;
-        elements.reserve(node.listBegin().size());
-        for (ValueNode& item : node.listBegin()) {
-            elements.emplace_back();
-            elements.back().takeNode(item, false);
+        // A list keeps its elements' room, so that loading the same settings again takes next to
+        // no memory; each element starts afresh.
+        if (getType() != LIST)
+            becomeType(LIST);
+        const ValueRange<ValueNode*> items = node.listBegin();
+        m_list->resize(items.size());
+        for (size_t i = 0; i < items.size(); ++i) {
+            ConfigValue& element = (*m_list)[i];
+            element.reset();
+            element.takeNode(items.begin()[i], false);
         }
-        becomeType(LIST);
-        *m_list = std::move(elements);
         break;
     }
     case ValueNode::Dictionary: {

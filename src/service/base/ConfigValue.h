@@ -123,6 +123,8 @@ private:
     void setInteger(Type untypedBecomes, uint32_t word, int64_t value);
     // Releases the payload and gives the value the type with its default payload.
     void becomeType(Type type);
+    // As a value made untyped, keeping the room of its texts.
+    void reset();
     void retypeFrom(ValueNode& io_node);
     bool takeThroughSetters(const ValueNode& node);
     bool takeWholeNumber(double value);
@@ -143,6 +145,7 @@ private:
     std::unique_ptr<List> m_list;
     std::unique_ptr<ValueNode> m_tree;
     ConfigSection* m_section = nullptr;
+    size_t m_sectionIndex = 0; // the value's place among its section's (Config)
     std::wstring m_name;
     // Typed by a file before anyone declared it: a declaration retypes it (Config).
     bool m_typedByFile = false;

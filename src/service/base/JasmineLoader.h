@@ -5,10 +5,13 @@
 // Its log lines go out at level 1 under LOG_JASMINE_LOADER_SOURCE, the failed loads too.
 
 #include "service/base/ValueNode.h"
+#include "service/base/ValueNodeParser.h"
 
 #include "pel/base/Crc.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace tessel {
@@ -17,6 +20,12 @@ constexpr uint32_t LOG_JASMINE_LOADER_SOURCE = pel::crc32Literal("JasmineLoader"
 
 class JasmineLoader {
 public:
+    // A file's bytes, read whole to be decoded and parsed later; held in UTF-16 units.
+    struct FileBytes {
+        std::unique_ptr<wchar_t[]> data;
+        size_t size = 0; // in bytes
+    };
+
     // Larger files are refused: a file's bytes and its text are both held while it loads.
     static constexpr int64_t MAX_FILE_SIZE = int64_t(256) << 20;
 
@@ -25,6 +34,13 @@ public:
     // undecodable file answers false and leaves o_node as it was; a syntax error throws
     // pel::ParserException (the file already closed), o_node keeping what was parsed before.
     static bool load(const wchar_t* path, ValueNode& o_node);
+    // The same into the sections of a file of settings (ValueNodeParser::parseSections), the
+    // text kept in o_sections for their keys.
+    static bool load(const wchar_t* path, ValueSections& o_sections);
+    // load in two steps: reading the file whole (false for a missing, unreadable, empty or too
+    // large one), then decoding and parsing the bytes read from the path.
+    static bool read(const wchar_t* path, FileBytes& o_bytes);
+    static bool load(const wchar_t* path, const FileBytes& bytes, ValueSections& o_sections);
     // Writes the tree to the file at the device path through pel::SafeSave: the old file stays
     // as it was unless every byte was written and the file replaced, which alone answers true.
     static bool save(const wchar_t* path, const ValueNode& node);

@@ -5,23 +5,24 @@
 #include <cmath>
 #include <cstring>
 #include <cwchar>
+#include <new>
 #include <utility>
 
 namespace tessel {
 
+// A list's elements, which follow it.
+struct alignas(8) ValueNode::ListBlock {
+    uint32_t size;
+    uint32_t capacity;
+
+    ValueNode* items() { return reinterpret_cast<ValueNode*>(this + 1); }
+    const ValueNode* items() const { return reinterpret_cast<const ValueNode*>(this + 1); }
+};
+
 namespace {
 
 const wchar_t VERSION_KEY[] = L"version";
-
-// Buckets a new dictionary starts with: the entries of a typical one go in without rehashing.
-constexpr size_t INITIAL_BUCKETS = 8;
-
-wchar_t* copyText(const wchar_t* text, size_t length) {
-    wchar_t* copy = new wchar_t[length + 1];
-    std::wmemcpy(copy, text, length);
-    copy[length] = L'\0';
-    return copy;
-}
+constexpr size_t VERSION_LENGTH = sizeof VERSION_KEY / sizeof *VERSION_KEY - 1;
 
 // The low 32 bits of the double truncated toward zero to 64 bits.
 uint32_t truncatedWord(double value) {
@@ -44,54 +45,49 @@ const ValueNode& ValueNode::null() {
 }
 
 ValueNode::ValueNode(Kind kind) : ValueNode() {
-    switch (kind) {
-    case Int:
-    case UInt:
-    case Double:
-    case Bool:
-    case String:
-    case Symbol:
-    case RegExp:
-        break; // the zeroed payload is the default
-    case List:
-        m_payload.items = new Items();
-        break;
-    case Dictionary:
-        m_payload.entries = new Entries(INITIAL_BUCKETS);
-        break;
-    default:
-        return;
-    }
-    m_kind = kind;
+    // The zeroed payload is each kind's default: empty containers own no block yet.
+    if (kind > Null && kind <= RegExp)
+        m_long.kind = static_cast<uint16_t>(kind);
 }
 
 ValueNode::ValueNode(const RegExSource& source) : ValueNode() { setRegExp(source); }
 
 ValueNode::ValueNode(const ValueNode& other) : ValueNode() {
-    switch (other.m_kind) {
+    switch (other.m_long.kind) {
     case String:
-    case Symbol:
-        if (other.m_payload.text)
-            m_payload.text = copyText(other.m_payload.text, std::wcslen(other.m_payload.text));
-        break;
+    case Symbol: {
+        const wchar_t* text = other.m_long.payload.text;
+        setText(other.kind(), text, text ? std::wcslen(text) : 0);
+        return;
+    }
     case List:
-        m_payload.items = new Items(*other.m_payload.items);
+        if (const ListBlock* items = other.m_long.payload.items) {
+            ListBlock* copy = static_cast<ListBlock*>(::operator new(sizeof(ListBlock) + items->size * sizeof(ValueNode)));
+            copy->size = 0;
+            copy->capacity = items->size;
+            m_long.payload.items = copy;
+            m_long.kind = List;
+            // Counted as they are made, so that a failed copy frees what was made.
+            for (; copy->size < items->size; ++copy->size)
+                new (copy->items() + copy->size) ValueNode(items->items()[copy->size]);
+        }
         break;
     case Dictionary:
-        m_payload.entries = new Entries(*other.m_payload.entries);
+        m_long.payload.entries = ValueEntries::copy(other.m_long.payload.entries);
         break;
     case RegExp:
-        if (other.m_payload.regExp)
-            m_payload.regExp = new RegExSource(*other.m_payload.regExp);
+        if (other.m_long.payload.regExp)
+            m_long.payload.regExp = new RegExSource(*other.m_long.payload.regExp);
         break;
     default:
-        m_payload = other.m_payload;
-        break;
+        if (other.m_long.kind & SHORT_TEXT)
+            m_short = other.m_short;
+        else
+            m_long = other.m_long;
+        return;
     }
-    m_kind = other.m_kind;
+    m_long.kind = other.m_long.kind;
 }
-
-ValueNode::ValueNode(ValueNode&& other) noexcept : ValueNode() { take(other); }
 
 ValueNode& ValueNode::operator=(const ValueNode& other) {
     assign(other);
@@ -116,76 +112,71 @@ void ValueNode::assign(const ValueNode& other) {
     take(copy);
 }
 
-void ValueNode::clear() noexcept {
-    switch (m_kind) {
+void ValueNode::release() noexcept {
+    switch (m_long.kind) {
     case String:
     case Symbol:
-        delete[] m_payload.text;
+        delete[] m_long.payload.text;
         break;
     case List:
-        delete m_payload.items;
+        if (ListBlock* items = m_long.payload.items) {
+            for (uint32_t i = 0; i < items->size; ++i)
+                items->items()[i].~ValueNode();
+            ::operator delete(items);
+        }
         break;
     case Dictionary:
-        delete m_payload.entries;
+        ValueEntries::destroy(m_long.payload.entries);
         break;
     case RegExp:
-        delete m_payload.regExp;
+        delete m_long.payload.regExp;
         break;
     default:
         break;
     }
-    m_kind = Null;
-    m_payload = Payload{};
-}
-
-void ValueNode::take(ValueNode& other) noexcept {
-    m_kind = other.m_kind;
-    m_payload = other.m_payload;
-    other.m_kind = Null;
-    other.m_payload = Payload{};
 }
 
 bool ValueNode::equals(const ValueNode& other) const {
-    if (m_kind != other.m_kind)
+    if (kind() != other.kind())
         return false;
-    switch (m_kind) {
+    switch (kind()) {
     case Null:
         return true;
     case Int:
     case UInt:
-        return m_payload.u == other.m_payload.u;
+        return m_long.payload.u == other.m_long.payload.u;
     case Double:
-        return m_payload.d == other.m_payload.d;
+        return m_long.payload.d == other.m_long.payload.d;
     case Bool:
-        return m_payload.b == other.m_payload.b;
+        return m_long.payload.b == other.m_long.payload.b;
     case String:
     case Symbol:
-        return sameText(m_payload.text, other.m_payload.text);
+        return sameText(text(), other.text());
     case List: {
-        const Items& mine = *m_payload.items;
-        const Items& theirs = *other.m_payload.items;
+        const ValueRange<const ValueNode*> mine = listBegin(), theirs = other.listBegin();
         if (mine.size() != theirs.size())
             return false;
         for (size_t i = 0; i < mine.size(); ++i)
-            if (!mine[i].equals(theirs[i]))
+            if (!mine.begin()[i].equals(theirs.begin()[i]))
                 return false;
         return true;
     }
     case Dictionary: {
-        const Entries& mine = *m_payload.entries;
-        if (mine.size() != other.m_payload.entries->size())
+        if (dictionaryBegin().size() != other.dictionaryBegin().size())
             return false;
-        for (const Entry& entry : *other.m_payload.entries) {
-            const auto found = mine.find(entry.first);
-            if (found == mine.end() || !found->second.equals(entry.second))
+        for (const Entry& entry : other.dictionaryBegin()) {
+            const std::wstring& key = entry.first;
+            const ValueEntries::Slot* found = ValueEntries::find(
+                m_long.payload.entries, key.data(), key.size(), ValueEntries::hashOf(key.data(), key.size()));
+            if (!found || !found->entry.second.equals(entry.second))
                 return false;
         }
         return true;
     }
     case RegExp:
-        if (!m_payload.regExp || !other.m_payload.regExp)
-            return !m_payload.regExp && !other.m_payload.regExp;
-        return *m_payload.regExp == *other.m_payload.regExp;
+        if (!m_long.payload.regExp || !other.m_long.payload.regExp)
+            return !m_long.payload.regExp && !other.m_long.payload.regExp;
+        return *m_long.payload.regExp == *other.m_long.payload.regExp;
     default:
         return false;
     }
@@ -193,8 +184,8 @@ bool ValueNode::equals(const ValueNode& other) const {
 
 ValueNode::Payload& ValueNode::replace(Kind kind) {
     clear();
-    m_kind = kind;
-    return m_payload;
+    m_long.kind = static_cast<uint16_t>(kind);
+    return m_long.payload;
 }
 
 void ValueNode::setInt(int32_t value) { replace(Int).i = value; }
@@ -212,12 +203,23 @@ void ValueNode::setString(const wchar_t* text, size_t length) { setText(String, 
 void ValueNode::setSymbol(const wchar_t* text) { setText(Symbol, text, text ? std::wcslen(text) : 0); }
 
 void ValueNode::setText(Kind kind, const wchar_t* text, size_t length) {
-    // Copied before the old text goes: text may point into it.
-    wchar_t* copy = nullptr;
-    if (text) {
-        const wchar_t* nul = std::wmemchr(text, L'\0', length);
-        copy = copyText(text, nul ? static_cast<size_t>(nul - text) : length);
+    if (!text) {
+        replace(kind).text = nullptr;
+        return;
     }
+    if (const wchar_t* nul = std::wmemchr(text, L'\0', length))
+        length = static_cast<size_t>(nul - text);
+    // Copied before the old text goes: text may point into it.
+    if (length < SHORT_UNITS) {
+        Short held{static_cast<uint16_t>(kind | SHORT_TEXT), {}};
+        std::wmemcpy(held.units, text, length);
+        clear();
+        m_short = held;
+        return;
+    }
+    wchar_t* copy = new wchar_t[length + 1];
+    std::wmemcpy(copy, text, length);
+    copy[length] = L'\0';
     replace(kind).text = copy;
 }
 
@@ -226,38 +228,59 @@ void ValueNode::setRegExp(const RegExSource& source) {
     replace(RegExp).regExp = copy;
 }
 
+// ---- dictionaries
+
 const ValueNode& ValueNode::getKey(const wchar_t* key) const {
-    if (m_kind != Dictionary || !key)
+    if (kind() != Dictionary || !key)
         return null();
-    return getKey(std::wstring(key));
+    return entryAt(key, std::wcslen(key));
 }
 
 const ValueNode& ValueNode::getKey(const std::wstring& key) const {
-    if (m_kind != Dictionary)
+    if (kind() != Dictionary)
         return null();
-    const auto found = m_payload.entries->find(key);
-    return found == m_payload.entries->end() ? null() : found->second;
+    return entryAt(key.data(), key.size());
+}
+
+const ValueNode& ValueNode::entryAt(const wchar_t* key, size_t length) const {
+    const ValueEntries::Slot* found =
+        ValueEntries::find(m_long.payload.entries, key, length, ValueEntries::hashOf(key, length));
+    return found ? found->entry.second : null();
 }
 
 ValueNode& ValueNode::getOrAddKey(const wchar_t* key) {
     PEL_CHECK_PTR(key);
-    return getOrAddKey(std::wstring(key));
+    PEL_ASSERT(kind() == Null || kind() == Dictionary);
+    return entryOf(key, std::wcslen(key));
 }
 
 ValueNode& ValueNode::getOrAddKey(std::wstring key) {
-    PEL_ASSERT(m_kind == Null || m_kind == Dictionary);
-    if (m_kind == Null) {
-        m_payload.entries = new Entries(INITIAL_BUCKETS);
-        m_kind = Dictionary;
-    }
-    return m_payload.entries->try_emplace(std::move(key)).first->second;
+    PEL_ASSERT(kind() == Null || kind() == Dictionary);
+    const uint32_t hash = ValueEntries::hashOf(key.data(), key.size());
+    if (ValueEntries::Slot* found = ValueEntries::find(m_long.payload.entries, key.data(), key.size(), hash))
+        return found->entry.second;
+    m_long.kind = Dictionary;
+    return ValueEntries::add(m_long.payload.entries, key, hash);
+}
+
+ValueNode& ValueNode::entryOf(const wchar_t* key, size_t length) {
+    const uint32_t hash = ValueEntries::hashOf(key, length);
+    if (ValueEntries::Slot* found = ValueEntries::find(m_long.payload.entries, key, length, hash))
+        return found->entry.second;
+    m_long.kind = Dictionary;
+    return ValueEntries::add(m_long.payload.entries, key, length, hash);
+}
+
+void ValueNode::reserveEntries(size_t count) {
+    m_long.payload.entries = count ? ValueEntries::make(count) : nullptr;
+    m_long.kind = Dictionary;
 }
 
 const ValueNode* ValueNode::findVersion() const {
-    if (m_kind != Dictionary)
+    if (kind() != Dictionary)
         return nullptr;
-    const auto found = m_payload.entries->find(VERSION_KEY);
-    return found == m_payload.entries->end() ? nullptr : &found->second;
+    const ValueNode& found = entryAt(VERSION_KEY, VERSION_LENGTH);
+    return &found == &null() ? nullptr : &found;
 }
 
 ValueNode* ValueNode::findVersion() {
@@ -265,56 +288,82 @@ ValueNode* ValueNode::findVersion() {
 }
 
 void ValueNode::removeVersion() {
-    if (m_kind == Dictionary)
-        m_payload.entries->erase(VERSION_KEY);
+    if (kind() == Dictionary)
+        ValueEntries::remove(m_long.payload.entries, VERSION_KEY, VERSION_LENGTH);
 }
 
 ValueRange<ValueNode::Entries::const_iterator> ValueNode::dictionaryBegin() const {
-    if (m_kind != Dictionary)
+    if (kind() != Dictionary)
         return {};
-    const Entries& entries = *m_payload.entries;
-    return {entries.begin(), entries.end(), entries.size()};
+    const ValueEntries::Block* first = m_long.payload.entries;
+    return {ValueEntries::cbegin(first), {}, ValueEntries::size(first)};
 }
 
 ValueRange<ValueNode::Entries::iterator> ValueNode::dictionaryBegin() {
-    if (m_kind != Dictionary)
+    if (kind() != Dictionary)
         return {};
-    Entries& entries = *m_payload.entries;
-    return {entries.begin(), entries.end(), entries.size()};
+    ValueEntries::Block* first = m_long.payload.entries;
+    return {ValueEntries::begin(first), {}, ValueEntries::size(first)};
 }
 
+// ---- lists
+
 ValueNode* ValueNode::addListItem() {
-    if (m_kind != List)
+    if (kind() != List)
         return nullptr;
-    m_payload.items->emplace_back();
-    return &m_payload.items->back();
+    ListBlock* items = m_long.payload.items;
+    if (!items || items->size == items->capacity) {
+        const uint32_t capacity = items && items->capacity >= 2 ? items->capacity * 2 : 4;
+        ListBlock* grown = static_cast<ListBlock*>(::operator new(sizeof(ListBlock) + capacity * sizeof(ValueNode)));
+        grown->size = items ? items->size : 0;
+        grown->capacity = capacity;
+        for (uint32_t i = 0; i < grown->size; ++i)
+            new (grown->items() + i) ValueNode(std::move(items->items()[i])); // a moved node holds nothing
+        ::operator delete(items);
+        m_long.payload.items = items = grown;
+    }
+    return new (items->items() + items->size++) ValueNode();
+}
+
+ValueNode* ValueNode::adoptList(size_t count) {
+    m_long.kind = List;
+    if (count == 0)
+        return nullptr;
+    ListBlock* items = static_cast<ListBlock*>(::operator new(sizeof(ListBlock) + count * sizeof(ValueNode)));
+    items->size = items->capacity = static_cast<uint32_t>(count);
+    for (size_t i = 0; i < count; ++i)
+        new (items->items() + i) ValueNode();
+    m_long.payload.items = items;
+    return items->items();
 }
 
 ValueRange<const ValueNode*> ValueNode::listBegin() const {
-    if (m_kind != List)
+    const ListBlock* items = kind() == List ? m_long.payload.items : nullptr;
+    if (!items)
         return {};
-    const Items& items = *m_payload.items;
-    return {items.data(), items.data() + items.size(), items.size()};
+    return {items->items(), items->items() + items->size, items->size};
 }
 
 ValueRange<ValueNode*> ValueNode::listBegin() {
-    if (m_kind != List)
+    ListBlock* items = kind() == List ? m_long.payload.items : nullptr;
+    if (!items)
         return {};
-    Items& items = *m_payload.items;
-    return {items.data(), items.data() + items.size(), items.size()};
+    return {items->items(), items->items() + items->size, items->size};
 }
+
+// ---- typed reading
 
 int32_t ValueNode::getInt(int32_t defaultValue) const {
     return static_cast<int32_t>(getUInt(static_cast<uint32_t>(defaultValue)));
 }
 
 uint32_t ValueNode::getUInt(uint32_t defaultValue) const {
-    switch (m_kind) {
+    switch (kind()) {
     case Int:
     case UInt:
-        return m_payload.u;
+        return m_long.payload.u;
     case Double:
-        return truncatedWord(m_payload.d);
+        return truncatedWord(m_long.payload.d);
     case Bool:
         return 0;
     default:
@@ -323,13 +372,13 @@ uint32_t ValueNode::getUInt(uint32_t defaultValue) const {
 }
 
 double ValueNode::getDouble(double defaultValue) const {
-    switch (m_kind) {
+    switch (kind()) {
     case Int:
-        return m_payload.i;
+        return m_long.payload.i;
     case UInt:
-        return m_payload.u;
+        return m_long.payload.u;
     case Double:
-        return m_payload.d;
+        return m_long.payload.d;
     case Bool:
         return 0.0;
     default:
@@ -338,33 +387,33 @@ double ValueNode::getDouble(double defaultValue) const {
 }
 
 const wchar_t* ValueNode::getString(const wchar_t* defaultValue) const {
-    switch (m_kind) {
+    switch (kind()) {
     case String:
     case Symbol:
-        return m_payload.text ? m_payload.text : defaultValue;
+        return text() ? text() : defaultValue;
     case Bool:
-        return m_payload.b ? L"true" : L"false";
+        return m_long.payload.b ? L"true" : L"false";
     case RegExp:
-        return m_payload.regExp ? m_payload.regExp->pattern.c_str() : defaultValue;
+        return m_long.payload.regExp ? m_long.payload.regExp->pattern.c_str() : defaultValue;
     default:
         return defaultValue;
     }
 }
 
 bool ValueNode::getBool(bool defaultValue) const {
-    switch (m_kind) {
+    switch (kind()) {
     case Int:
     case UInt:
-        return m_payload.u == 0;
+        return m_long.payload.u == 0;
     case Double:
-        return m_payload.d == 0.0;
+        return m_long.payload.d == 0.0;
     case String:
     case Symbol:
-        return !m_payload.text || !*m_payload.text;
+        return !text() || !*text();
     case Bool:
-        return m_payload.b;
+        return m_long.payload.b;
     case RegExp:
-        return m_payload.regExp && m_payload.regExp->pattern.empty();
+        return m_long.payload.regExp && m_long.payload.regExp->pattern.empty();
     default:
         return defaultValue;
     }

@@ -4,6 +4,7 @@
 #include "pel/base/Ascii.h"
 
 #include <charconv>
+#include <iterator>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -88,7 +89,9 @@ ValueNodeParser::~ValueNodeParser() = default;
 
 bool ValueNodeParser::parse(const wchar_t* text, ValueNode& o_node) {
     m_lineMap.reset();
+    m_elements.clear();
     m_containers.clear();
+    m_root = &o_node;
     m_begin = m_current = text ? text : L"";
     m_end = m_begin + std::wcslen(m_begin);
     nextToken();
@@ -97,8 +100,31 @@ bool ValueNodeParser::parse(const wchar_t* text, ValueNode& o_node) {
     if (!startsValue(m_token.kind))
         return true;
     startValue(o_node);
-    fillContainers();
+    try {
+        fillContainers();
+    } catch (...) {
+        closeAll();
+        throw;
+    }
     return true;
+}
+
+void ValueNodeParser::parseSections(const wchar_t* text, ValueSections& o_sections) {
+    o_sections.dictionary = false;
+    o_sections.root.clear();
+    o_sections.entries.clear();
+    // A root that is no dictionary goes here, to be dropped.
+    ValueNode other;
+    m_sections = &o_sections;
+    try {
+        parse(text, other);
+    } catch (...) {
+        m_sections = nullptr;
+        o_sections.root.clear();
+        o_sections.entries.clear();
+        throw;
+    }
+    m_sections = nullptr;
 }
 
 bool ValueNodeParser::startsValue(int kind) {
@@ -122,8 +148,7 @@ void ValueNodeParser::startValue(ValueNode& node) {
     case ARRAY_BEGIN:
         if (m_containers.size() >= MAX_DEPTH)
             fail(L"Nesting too deep.", m_token.begin, m_token.end);
-        node = ValueNode(m_token.kind == DICTIONARY_BEGIN ? ValueNode::Dictionary : ValueNode::List);
-        m_containers.push_back(&node);
+        m_containers.push_back({m_elements.size(), m_token.kind == DICTIONARY_BEGIN});
         break;
     case DOUBLE_QUOTED_STRING:
     case SINGLE_QUOTED_STRING:
@@ -144,37 +169,171 @@ void ValueNodeParser::startValue(ValueNode& node) {
     }
 }
 
-// Reads the entries and elements of the open containers until the outermost one closes. Only
-// the innermost container grows, so the pointers to the outer ones (list elements included)
-// stay valid while it fills.
+// Reads the entries and elements of the open containers until the outermost one closes. A
+// container's value is the last element of the one around it (or the root), so that element
+// stays last while the container fills.
 void ValueNodeParser::fillContainers() {
     while (!m_containers.empty()) {
-        ValueNode& container = *m_containers.back();
+        const bool dictionary = m_containers.back().dictionary;
         nextToken();
-        if (container.kind() == ValueNode::Dictionary) {
+        const wchar_t* key = nullptr;
+        if (dictionary) {
             if (m_token.kind == DICTIONARY_END) {
-                m_containers.pop_back();
+                closeContainer();
                 continue;
             }
             if (m_token.kind != SYMBOL && m_token.kind != NUMBER)
                 failUnexpected(std::wstring(L", expecting ") + tokenName(SYMBOL) + L" or " + tokenName(NUMBER) + L".");
-            std::wstring key(m_token.begin, m_token.end);
+            key = m_token.begin;
+            const wchar_t* keyEnd = m_token.end;
             nextToken();
             if (m_token.kind != KEY_SEPARATOR)
                 failUnexpected(std::wstring(L", expecting ") + tokenName(KEY_SEPARATOR) + L".");
             nextToken();
             if (!startsValue(m_token.kind))
                 failUnexpected(L", expecting value.");
-            startValue(container.getOrAddKey(std::move(key)));
+            m_elements.push_back({key, static_cast<uint32_t>(keyEnd - key), false, 0, 0, ValueNode()});
         } else {
             if (m_token.kind == ARRAY_END) {
-                m_containers.pop_back();
+                closeContainer();
                 continue;
             }
             if (!startsValue(m_token.kind))
                 failUnexpected(std::wstring(L", expecting value or ") + tokenName(ARRAY_END) + L".");
-            startValue(*container.addListItem());
+            m_elements.push_back({nullptr, 0, false, 0, 0, ValueNode()});
         }
+        m_startingValue = true;
+        startValue(m_elements.back().value);
+        m_startingValue = false;
+    }
+}
+
+void ValueNodeParser::closeContainer() {
+    const Container container = m_containers.back();
+    if (m_sections && container.dictionary && m_containers.size() <= 2 && m_containers.front().dictionary) {
+        closeSection();
+        return;
+    }
+    m_containers.pop_back();
+    Element* elements = m_elements.data() + container.first;
+    const size_t count = m_elements.size() - container.first;
+    ValueNode made;
+    if (container.dictionary) {
+        // A key given twice keeps its first place and takes its last value.
+        made.reserveEntries(count);
+        for (size_t i = 0; i < count; ++i) {
+            ValueNode& entry = made.entryOf(elements[i].key, elements[i].keyLength);
+            entry.clear();
+            entry.take(elements[i].value);
+        }
+    } else {
+        ValueNode* items = made.adoptList(count);
+        for (size_t i = 0; i < count; ++i)
+            items[i].take(elements[i].value);
+    }
+    m_elements.resize(container.first);
+    ValueNode& place = m_containers.empty() ? *m_root : m_elements.back().value;
+    place.clear();
+    place.take(made);
+}
+
+void ValueNodeParser::closeSection() {
+    const size_t first = m_containers.back().first;
+    m_containers.pop_back();
+    const size_t count = keepLastValues(first);
+    if (m_containers.empty()) {
+        m_sections->dictionary = true;
+        m_sections->root.swap(m_elements); // the root's elements are all there are
+        m_elements.clear();
+        return;
+    }
+    Element& owner = m_elements[first - 1];
+    owner.section = true;
+    owner.first = static_cast<uint32_t>(m_sections->entries.size());
+    owner.count = static_cast<uint32_t>(count);
+    std::vector<Element>& entries = m_sections->entries;
+    entries.insert(entries.end(), std::make_move_iterator(m_elements.begin() + first),
+                   std::make_move_iterator(m_elements.end()));
+    m_elements.resize(first);
+}
+
+size_t ValueNodeParser::keepLastValues(size_t first) {
+    Element* elements = m_elements.data() + first;
+    const size_t count = m_elements.size() - first;
+    const bool indexed = count > 8;
+    uint32_t mask = 0;
+    if (indexed) {
+        size_t slots = 16;
+        while (slots < 2 * count)
+            slots *= 2;
+        m_seen.assign(slots, 0);
+        mask = static_cast<uint32_t>(slots - 1);
+    }
+    size_t kept = 0;
+    for (size_t i = 0; i < count; ++i) {
+        Element& element = elements[i];
+        Element* earlier = nullptr;
+        const auto sameKey = [&](const Element& other) {
+            return other.keyLength == element.keyLength && std::wmemcmp(other.key, element.key, element.keyLength) == 0;
+        };
+        uint32_t at = 0;
+        if (indexed) {
+            for (at = ValueEntries::hashOf(element.key, element.keyLength) & mask; m_seen[at]; at = (at + 1) & mask)
+                if (sameKey(elements[m_seen[at] - 1])) {
+                    earlier = &elements[m_seen[at] - 1];
+                    break;
+                }
+        } else {
+            for (size_t k = 0; k < kept && !earlier; ++k)
+                if (sameKey(elements[k]))
+                    earlier = &elements[k];
+        }
+        if (earlier) {
+            earlier->section = element.section;
+            earlier->first = element.first;
+            earlier->count = element.count;
+            earlier->value = std::move(element.value);
+            continue;
+        }
+        if (indexed)
+            m_seen[at] = static_cast<uint32_t>(kept + 1);
+        if (kept != i)
+            elements[kept] = std::move(element);
+        ++kept;
+    }
+    m_elements.resize(first + kept);
+    return kept;
+}
+
+void ValueNodeParser::closeAll() noexcept {
+    if (m_sections) { // a file of settings with an error is taken whole or not at all
+        m_containers.clear();
+        m_elements.clear();
+        m_startingValue = false;
+        return;
+    }
+    if (m_startingValue && !m_containers.empty() && m_containers.back().dictionary &&
+        m_elements.size() > m_containers.back().first) {
+        // An entry whose value failed is there as null, unless its key was there before: then
+        // it keeps the value it had.
+        const Element& failed = m_elements.back();
+        for (size_t i = m_containers.back().first; i + 1 < m_elements.size(); ++i) {
+            const Element& earlier = m_elements[i];
+            if (earlier.keyLength == failed.keyLength &&
+                std::wmemcmp(earlier.key, failed.key, failed.keyLength) == 0) {
+                m_elements.pop_back();
+                break;
+            }
+        }
+    }
+    m_startingValue = false;
+    try {
+        while (!m_containers.empty())
+            closeContainer();
+    } catch (...) {
+        // Out of memory while keeping what was read: what is left goes.
+        m_containers.clear();
+        m_elements.clear();
     }
 }
 
