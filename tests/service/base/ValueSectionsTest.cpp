@@ -64,8 +64,9 @@ TEST(ValueSections, HoldWhatTheTreeHolds) {
         ValueSections sections;
         ValueNodeParser().parseSections(text.c_str(), sections);
         EXPECT_EQ(expected, asTree(sections)) << text;
-        if (sections.dictionary)
+        if (sections.dictionary) {
             EXPECT_EQ(describe(parse(text)), expected.substr(expected.find(L'{'))) << text;
+        }
     }
     ValueSections sections;
     ValueNodeParser parser;
