@@ -6,6 +6,8 @@
 #include "afw/support/TestViews.h"
 #include "support/LogCapture.h"
 
+#include <stdexcept>
+
 using namespace tessel_test;
 
 namespace {
