@@ -10,3 +10,7 @@ run stretch_bench
 run view_tree_bench
 run message_loop_bench
 run widget_layout_bench
+
+# 10 MiB of text through the clipboard: the editor's payload in and out through OLE, and its
+# rendering for other programs, beside the bare clipboard calls and a memcpy in the same program.
+run clipboard_bench

@@ -1,5 +1,6 @@
 #include "afw/afApp.h"
 
+#include "afw/afClipboard.h"
 #include "afw/afExceptionBoundary.h"
 #include "afw/afImagePack.h"
 #include "afw/afModuleInstance.h"
@@ -45,7 +46,8 @@ bool afApp::init(afApp* app, HINSTANCE instance) {
         // The font manager comes with the text layer; until then the field stays null.
         // The registry's window is opened by the application's own init.
         app->m_messageRegistry.reset(new pel::MessageRegistry);
-        // The clipboard, the action registry and the key invoker (registered under "shortcut"
+        app->m_clipboard = new afClipboard;
+        // The action registry and the key invoker (registered under "shortcut"
         // and "character") come with their layers and are made here, in this order.
         if (!app->init())
             return false;
@@ -114,7 +116,10 @@ void afApp::shutdown() {
         // Here the key invoker leaves the action registry under both its keys and is deleted,
         // then the action registry goes.
         app->m_messageRegistry.reset();
-        // Here the clipboard and the font manager go.
+        // Renders the program's data still on the clipboard, so it outlives the program.
+        delete app->m_clipboard;
+        app->m_clipboard = nullptr;
+        // Here the font manager goes.
         afDestroyStockResources();
         s_imagePack.reset();
         delete app;

@@ -1,0 +1,3 @@
+#include "afw/afDataObjectScalar.h"
+
+template class afDataObjectScalar<unsigned int>;
