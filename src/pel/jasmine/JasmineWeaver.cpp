@@ -180,6 +180,18 @@ bool isAnyMarker(const Value& value) {
     return value.getString(&text) && (text == JasmineWeaver::INHERIT || text == JasmineWeaver::REMOVED);
 }
 
+// The first token from i on that is neither a comma nor trivia within the line: a line break,
+// or the next member.
+xindex restOfLine(const Store& store, xindex i) {
+    for (;; ++i) {
+        const JasmineToken& token = store.at(i);
+        const bool lineBreak = token.kind == JasmineToken::KIND_WHITESPACE &&
+                               std::wstring_view(token.text, token.length()).find(L'\n') != std::wstring_view::npos;
+        if (lineBreak || !(token.isTrivia() || token.kind == JasmineToken::KIND_COMMA))
+            return i;
+    }
+}
+
 // The blanks that begin the line on which token i stands.
 std::wstring lineIndent(const Store& store, xindex i) {
     // Back to the line break before the token, then forward over blanks.
@@ -274,13 +286,13 @@ private:
 
 void JasmineWeaver::weave(const AbstractDictionaryValue* d_val_a, const TTokenStore<JasmineToken>* store_a,
                           const AbstractDictionaryValue* d_val_b, const TTokenStore<JasmineToken>* store_b,
-                          std::wstring* o_result, bool bareMarkersOnly) {
+                          std::wstring* o_result, unsigned options) {
     PEL_CHECK_PTR(d_val_a);
     PEL_CHECK_PTR(store_a);
     PEL_CHECK_PTR(d_val_b);
     PEL_CHECK_PTR(store_b);
     PEL_CHECK_PTR(o_result);
-    const auto marks = bareMarkersOnly ? isBareMarker : isMarker;
+    const auto marks = (options & BARE_MARKERS) ? isBareMarker : isMarker;
     o_result->clear();
     Splicer out(*o_result);
     out.copyOpening(*store_b, d_val_b->range.beginToken);
@@ -306,7 +318,7 @@ void JasmineWeaver::weave(const AbstractDictionaryValue* d_val_a, const TTokenSt
             out.copy(*store_a, leadingStart(*store_a, member.keyToken()), member.value()->range.endToken);
     }
 
-    out.copy(*store_b, position, d_val_b->range.endToken);
+    out.copy(*store_b, position, (options & KEEP_TAIL) ? store_b->size() - 1 : d_val_b->range.endToken);
 }
 
 void JasmineWeaver::weaveValues(const AbstractDictionaryValue* d_val_a, const AbstractDictionaryValue* d_val_b,
@@ -333,7 +345,7 @@ void JasmineWeaver::weaveValues(const AbstractDictionaryValue* d_val_a, const Ab
 
 void JasmineWeaver::unweave(const AbstractDictionaryValue* d_val_a, const TTokenStore<JasmineToken>* store_a,
                             const AbstractDictionaryValue* d_val_w, const TTokenStore<JasmineToken>* store_w,
-                            std::wstring* o_result, bool bareMarkersOnly) {
+                            std::wstring* o_result, unsigned options) {
     PEL_CHECK_PTR(d_val_a);
     PEL_CHECK_PTR(store_a);
     PEL_CHECK_PTR(d_val_w);
@@ -353,7 +365,7 @@ void JasmineWeaver::unweave(const AbstractDictionaryValue* d_val_a, const TToken
             if (base && value.equals(*base)) {
                 out.copy(*store_w, position, value.range.beginToken - 1);
                 out.copyText(INHERIT);
-            } else if (bareMarkersOnly && (isBareMarker(value, INHERIT) || isBareMarker(value, REMOVED))) {
+            } else if ((options & BARE_MARKERS) && (isBareMarker(value, INHERIT) || isBareMarker(value, REMOVED))) {
                 out.copy(*store_w, position, value.range.beginToken - 1);
                 out.copyText(memberValueText(value, std::wstring()));
             } else {
@@ -370,7 +382,7 @@ void JasmineWeaver::unweave(const AbstractDictionaryValue* d_val_a, const TToken
         }
     }
 
-    out.copy(*store_w, position, d_val_w->range.endToken);
+    out.copy(*store_w, position, (options & KEEP_TAIL) ? store_w->size() - 1 : d_val_w->range.endToken);
 }
 
 void JasmineWeaver::rewrite(const AbstractDictionaryValue* d_val_a, const TTokenStore<JasmineToken>* store_a,
@@ -388,14 +400,18 @@ void JasmineWeaver::rewrite(const AbstractDictionaryValue* d_val_a, const TToken
     for (const MemberText& text : texts) {
         // An earlier occurrence of a key given again is dead text; it goes, as in the weave.
         const Value* wanted = text.member ? d_val_n->find(text.member->key()) : nullptr;
-        if (wanted) {
-            const Value& value = *text.member->value();
-            if (wanted->equals(value)) {
-                out.copy(*store_a, position, text.valueEnd);
-            } else {
-                out.copy(*store_a, position, text.valueBegin - 1);
-                out.copyText(memberValueText(*wanted, lineIndent(*store_a, text.keyToken)));
-            }
+        if (!wanted) {
+            // What follows the previous member on its line stays with it; what follows this
+            // one on its line goes with it.
+            out.copy(*store_a, position, restOfLine(*store_a, position) - 1);
+            position = restOfLine(*store_a, text.valueEnd + 1);
+            continue;
+        }
+        if (wanted->equals(*text.member->value())) {
+            out.copy(*store_a, position, text.valueEnd);
+        } else {
+            out.copy(*store_a, position, text.valueBegin - 1);
+            out.copyText(memberValueText(*wanted, lineIndent(*store_a, text.keyToken)));
         }
         position = text.valueEnd + 1;
     }
