@@ -6,60 +6,36 @@
 #include "service/base/error/ErrorList.h"
 
 #include "BundleLayers.h"
-#include "pel/jasmine/JasmineReaderHelper.h"
-#include "pel/jasmine/JasmineWriterHelper.h"
-#include "pel/value/DictionaryValue.h"
-#include "pel/value/ListValue.h"
-#include "pel/value/ScalarValue.h"
-#include "pel/value/StringValue.h"
+#include "pel/jasmine/JasmineTestSupport.h"
+#include "pel/jasmine/JasmineWeaver.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <random>
 #include <string>
+#include <vector>
 
 using namespace tessel;
 using tessel_test::BundleLayers;
-using Owned = std::unique_ptr<pel::Value>;
+using pel::JasmineWeaver;
+using tessel_test::Owned;
 
 namespace {
 
-const wchar_t* const KEYS[] = {L"title", L"scope", L"patterns", L"extra", L"k1", L"k2", L"k-3"};
-const wchar_t* const WORDS[] = {L"x", L"removed", L"inherit", L"a b", L"", L"null"};
-
-class Random {
+// The value trees and member texts of the Jasmine tests, with entry keys among their awkward
+// ones and, at the top, the marker words as strings of every style.
+class Random : public tessel_test::RandomDocuments {
 public:
-    int below(int n) { return static_cast<int>(m_engine() % static_cast<unsigned>(n)); }
-    const wchar_t* key() { return KEYS[below(7)]; }
+    Random() : RandomDocuments(36) {}
 
-    pel::Value* value(int depth = 0) {
-        switch (below(depth < 2 ? 6 : 4)) {
-        case 0: // every style, bare marker words included
-            return new pel::StringValue(WORDS[below(6)], below(3));
-        case 1:
-            return new pel::ScalarValue(static_cast<int32_t>(below(1000) - 500));
-        case 2:
-            return pel::ScalarValue::createBool(below(2) == 1);
-        case 3:
-            return pel::Value::create();
-        case 4: {
-            pel::ListValue* list = pel::ListValue::create();
-            for (int n = below(3); n > 0; --n)
-                list->append(value(depth + 1));
-            return list;
-        }
-        default: {
-            pel::DictionaryValue* dictionary = pel::DictionaryValue::create();
-            for (int n = below(3); n > 0; --n)
-                dictionary->setValue(key(), value(depth + 1));
-            return dictionary;
-        }
-        }
+    std::wstring key() {
+        static const std::vector<std::wstring> entryKeys = {L"title", L"scope", L"patterns", L"extra"};
+        return pick(below(2) ? entryKeys : keys);
     }
-
-private:
-    std::mt19937 m_engine{36};
+    pel::Value* value() {
+        static const std::vector<std::wstring> markers = {JasmineWeaver::INHERIT, JasmineWeaver::REMOVED};
+        return below(4) ? RandomDocuments::value(1) : new pel::StringValue(pick(markers), below(3));
+    }
 };
 
 std::shared_ptr<pel::DictionaryValue> readDictionary(const std::wstring& text) {
@@ -70,12 +46,7 @@ std::shared_ptr<pel::DictionaryValue> copyOf(const pel::Value& value) {
     return std::shared_ptr<pel::DictionaryValue>(static_cast<pel::DictionaryValue*>(value.clone()));
 }
 
-std::wstring json(const pel::Value* value) {
-    std::wstring text = L"<none>";
-    if (value)
-        pel::JasmineWriterHelper::toJson(value, &text);
-    return text;
-}
+std::wstring json(const pel::Value* value) { return value ? tessel_test::json(*value) : L"<none>"; }
 
 // An edit of the merged text as a person makes one: a comment, a member typed in, a member cut.
 std::wstring editText(std::wstring text, Random& random, int step) {
@@ -84,11 +55,9 @@ std::wstring editText(std::wstring text, Random& random, int step) {
     switch (random.below(3)) {
     case 0:
         return text.insert(brace, L"\n\t// note " + std::to_wstring(step) + L"\n");
-    case 1: {
-        std::wstring member;
-        pel::JasmineWriterHelper::toJasmine(Owned(random.value()).get(), &member);
-        return text.insert(brace, L"\n\tk" + std::to_wstring(step) + L": " + member + L" /* typed */\n");
-    }
+    case 1:
+        return text.insert(brace, L"\n" + random.gap(false) + random.member(L"k" + std::to_wstring(step),
+                                                                             *Owned(random.value())) + L"\n");
     default: {
         if (value->empty())
             return text;
