@@ -3,3 +3,7 @@
 # 2 000 generated entry files over the three layers, read through the bundle storage and checked
 # by the base validator, beside a plain read, decode and parse of the same files in the program.
 run entry_storage_bench --folder "$data"
+
+# Entry sources over the same files: one value of a 1 MB entry edited and saved beside the whole
+# value written and saved, and the 2 000 entries' merged values beside a plain read and parse.
+run entry_source_bench --folder "$data"

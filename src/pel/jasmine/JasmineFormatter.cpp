@@ -17,6 +17,7 @@ bool isContainer(const Value& value) {
 
 void JasmineFormatter::appendLineBreak() {
     m_scratch += L'\n';
+    m_scratch += linePrefix;
     if (indent > 0)
         m_scratch.append(static_cast<size_t>(indent), L'\t');
 }

@@ -5,6 +5,7 @@
 #include "pel/jasmine/JsonFormatter.h"
 
 #include <cstdint>
+#include <string>
 
 namespace pel {
 
@@ -23,6 +24,9 @@ public:
 
     // Nesting depth: the number of TABs after each line break.
     int32_t indent = 0;
+    // Put after each line break, ahead of the TABs: a value written into a document at a
+    // member's place continues on lines indented like the member's.
+    std::wstring linePrefix;
 
 private:
     // Appends LF and indent TABs to m_scratch.

@@ -1,6 +1,9 @@
 #include "pel/jasmine/JasmineWeaver.h"
 
 #include "pel/base/Assert.h"
+#include "pel/jasmine/JasmineFormatter.h"
+#include "pel/jasmine/JasmineQuoting.h"
+#include "pel/jasmine/JasmineWriterHelper.h"
 #include "pel/value/AbstractDictionaryValue.h"
 #include "pel/value/StringValue.h"
 
@@ -63,9 +66,13 @@ public:
         append(store, first, last);
     }
 
-    void copyWord(const std::wstring& word) {
-        separateFrom(word[0]);
-        m_out += word;
+    // Text of the weave's own (a marker word, a written value or member).
+    void copyText(const std::wstring& text) {
+        if (text.empty())
+            return;
+        separateFrom(text[0]);
+        m_out += text;
+        m_afterBrace = false;
     }
 
 private:
@@ -168,16 +175,124 @@ bool isBareMarker(const Value& value, const std::wstring& marker) {
            static_cast<const StringValue&>(value).text == marker;
 }
 
+bool isAnyMarker(const Value& value) {
+    std::wstring text;
+    return value.getString(&text) && (text == JasmineWeaver::INHERIT || text == JasmineWeaver::REMOVED);
+}
+
+// The first token from i on that is neither a comma nor trivia within the line: a line break,
+// or the next member.
+xindex restOfLine(const Store& store, xindex i) {
+    for (;; ++i) {
+        const JasmineToken& token = store.at(i);
+        const bool lineBreak = token.kind == JasmineToken::KIND_WHITESPACE &&
+                               std::wstring_view(token.text, token.length()).find(L'\n') != std::wstring_view::npos;
+        if (lineBreak || !(token.isTrivia() || token.kind == JasmineToken::KIND_COMMA))
+            return i;
+    }
+}
+
+// The blanks that begin the line on which token i stands.
+std::wstring lineIndent(const Store& store, xindex i) {
+    // Back to the line break before the token, then forward over blanks.
+    xindex first = i;
+    size_t from = 0;
+    while (first > 0) {
+        const JasmineToken& token = store.at(--first);
+        const std::wstring_view text(token.text, token.length());
+        const size_t lineBreak = text.find_last_of(L"\r\n");
+        if (lineBreak != std::wstring_view::npos) {
+            from = lineBreak + 1;
+            break;
+        }
+    }
+    std::wstring indent;
+    for (xindex k = first; k < i; ++k, from = 0) {
+        const JasmineToken& token = store.at(k);
+        for (size_t c = from; c < token.length(); ++c) {
+            if (token.text[c] != L' ' && token.text[c] != L'\t')
+                return indent;
+            indent += token.text[c];
+        }
+    }
+    return indent;
+}
+
+// The writer's text of a member's value, its lines after the first indented like the member's
+// line. A string that reads as a marker word is quoted, so that no overlay made from the
+// document takes it for a marker.
+std::wstring memberValueText(const Value& value, const std::wstring& indent) {
+    std::wstring text;
+    if (isAnyMarker(value)) {
+        quoteString(static_cast<const StringValue&>(value).text, text);
+        return text;
+    }
+    const std::shared_ptr<JasmineFormatter> formatter = std::make_shared<JasmineFormatter>();
+    formatter->linePrefix = indent;
+    JasmineWriterHelper::write(&value, &text, formatter);
+    return text;
+}
+
+// Where members added to a dictionary's text go: after its last member, ahead of the
+// whitespace before its closing brace, each on a line of its own, indented like the last
+// member's line (one TAB deeper than the brace's line in an empty dictionary).
+class MemberInsertion {
+public:
+    // lastKeyToken: the key token of the member that stands last in the text, when there is one.
+    MemberInsertion(const AbstractDictionaryValue& dictionary, const Store& store, const xindex* lastKeyToken) {
+        const xindex brace = dictionary.range.endToken;
+        at = brace;
+        while (store.at(at - 1).kind == JasmineToken::KIND_WHITESPACE)
+            --at;
+        if (lastKeyToken) {
+            m_indent = lineIndent(store, *lastKeyToken);
+            return;
+        }
+        m_braceIndent = lineIndent(store, dictionary.range.beginToken);
+        m_indent = m_braceIndent + L'\t';
+        m_closeLine = true;
+        for (xindex k = at; k < brace; ++k)
+            m_closeLine = m_closeLine && std::wstring_view(store.at(k).text, store.at(k).length()).find(L'\n') ==
+                                             std::wstring_view::npos;
+    }
+
+    // The member's text: a line break, the indent, the key, ": " and the value.
+    void add(Splicer& out, std::wstring_view key, const Value& value) {
+        std::wstring text = L"\n" + m_indent;
+        writeBareOrQuoted(key, text);
+        text += L": ";
+        text += memberValueText(value, m_indent);
+        out.copyText(text);
+        m_added = true;
+    }
+
+    // Ends the line of the last member added, where the brace of an empty dictionary stood
+    // on that line.
+    void finish(Splicer& out) {
+        if (m_added && m_closeLine)
+            out.copyText(L"\n" + m_braceIndent);
+    }
+
+    xindex at; // the new members go before this token
+
+private:
+    std::wstring m_indent;
+    std::wstring m_braceIndent;
+    bool m_closeLine = false;
+    bool m_added = false;
+};
+
 } // namespace
 
 void JasmineWeaver::weave(const AbstractDictionaryValue* d_val_a, const TTokenStore<JasmineToken>* store_a,
                           const AbstractDictionaryValue* d_val_b, const TTokenStore<JasmineToken>* store_b,
-                          std::wstring* o_result) {
+                          std::wstring* o_result, unsigned options) {
     PEL_CHECK_PTR(d_val_a);
     PEL_CHECK_PTR(store_a);
     PEL_CHECK_PTR(d_val_b);
     PEL_CHECK_PTR(store_b);
     PEL_CHECK_PTR(o_result);
+    const auto marks = (options & BARE_MARKERS) ? isBareMarker : isMarker;
     o_result->clear();
     Splicer out(*o_result);
     out.copyOpening(*store_b, d_val_b->range.beginToken);
@@ -186,12 +301,12 @@ void JasmineWeaver::weave(const AbstractDictionaryValue* d_val_a, const TTokenSt
     for (const MemberText& text : memberTexts(*d_val_b, *store_b)) {
         if (text.member) {
             const Value& value = *text.member->value();
-            if (isMarker(value, INHERIT)) {
+            if (marks(value, INHERIT)) {
                 if (const Value* base = d_val_a->find(text.member->key())) {
                     out.copy(*store_b, position, value.range.beginToken - 1);
                     out.copy(*store_a, base->range.beginToken, base->range.endToken);
                 }
-            } else if (!isMarker(value, REMOVED)) {
+            } else if (!marks(value, REMOVED)) {
                 out.copy(*store_b, position, value.range.endToken);
             }
         }
@@ -203,7 +318,7 @@ void JasmineWeaver::weave(const AbstractDictionaryValue* d_val_a, const TTokenSt
             out.copy(*store_a, leadingStart(*store_a, member.keyToken()), member.value()->range.endToken);
     }
 
-    out.copy(*store_b, position, d_val_b->range.endToken);
+    out.copy(*store_b, position, (options & KEEP_TAIL) ? store_b->size() - 1 : d_val_b->range.endToken);
 }
 
 void JasmineWeaver::weaveValues(const AbstractDictionaryValue* d_val_a, const AbstractDictionaryValue* d_val_b,
@@ -230,7 +345,7 @@ void JasmineWeaver::weaveValues(const AbstractDictionaryValue* d_val_a, const Ab
 
 void JasmineWeaver::unweave(const AbstractDictionaryValue* d_val_a, const TTokenStore<JasmineToken>* store_a,
                             const AbstractDictionaryValue* d_val_w, const TTokenStore<JasmineToken>* store_w,
-                            std::wstring* o_result) {
+                            std::wstring* o_result, unsigned options) {
     PEL_CHECK_PTR(d_val_a);
     PEL_CHECK_PTR(store_a);
     PEL_CHECK_PTR(d_val_w);
@@ -249,7 +364,10 @@ void JasmineWeaver::unweave(const AbstractDictionaryValue* d_val_a, const TToken
             const Value* base = d_val_a->find(text.member->key());
             if (base && value.equals(*base)) {
                 out.copy(*store_w, position, value.range.beginToken - 1);
-                out.copyWord(INHERIT);
+                out.copyText(INHERIT);
+            } else if ((options & BARE_MARKERS) && (isBareMarker(value, INHERIT) || isBareMarker(value, REMOVED))) {
+                out.copy(*store_w, position, value.range.beginToken - 1);
+                out.copyText(memberValueText(value, std::wstring()));
             } else {
                 out.copy(*store_w, position, value.range.endToken);
             }
@@ -260,11 +378,83 @@ void JasmineWeaver::unweave(const AbstractDictionaryValue* d_val_a, const TToken
     for (const DictionaryMember& member : d_val_a->members()) {
         if (!d_val_w->hasKey(member.key())) {
             out.copy(*store_a, leadingStart(*store_a, member.keyToken()), member.value()->range.beginToken - 1);
-            out.copyWord(REMOVED);
+            out.copyText(REMOVED);
         }
     }
 
-    out.copy(*store_w, position, d_val_w->range.endToken);
+    out.copy(*store_w, position, (options & KEEP_TAIL) ? store_w->size() - 1 : d_val_w->range.endToken);
+}
+
+void JasmineWeaver::rewrite(const AbstractDictionaryValue* d_val_a, const TTokenStore<JasmineToken>* store_a,
+                            const AbstractDictionaryValue* d_val_n, std::wstring* o_result) {
+    PEL_CHECK_PTR(d_val_a);
+    PEL_CHECK_PTR(store_a);
+    PEL_CHECK_PTR(d_val_n);
+    PEL_CHECK_PTR(o_result);
+    o_result->clear();
+    Splicer out(*o_result);
+    out.copyOpening(*store_a, d_val_a->range.beginToken);
+    xindex position = d_val_a->range.beginToken + 1;
+
+    const std::vector<MemberText> texts = memberTexts(*d_val_a, *store_a);
+    for (const MemberText& text : texts) {
+        // An earlier occurrence of a key given again is dead text; it goes, as in the weave.
+        const Value* wanted = text.member ? d_val_n->find(text.member->key()) : nullptr;
+        if (!wanted) {
+            // What follows the previous member on its line stays with it; what follows this
+            // one on its line goes with it.
+            out.copy(*store_a, position, restOfLine(*store_a, position) - 1);
+            position = restOfLine(*store_a, text.valueEnd + 1);
+            continue;
+        }
+        if (wanted->equals(*text.member->value())) {
+            out.copy(*store_a, position, text.valueEnd);
+        } else {
+            out.copy(*store_a, position, text.valueBegin - 1);
+            out.copyText(memberValueText(*wanted, lineIndent(*store_a, text.keyToken)));
+        }
+        position = text.valueEnd + 1;
+    }
+
+    MemberInsertion insertion(*d_val_a, *store_a, texts.empty() ? nullptr : &texts.back().keyToken);
+    out.copy(*store_a, position, insertion.at - 1);
+    for (const DictionaryMember& member : d_val_n->members()) {
+        if (!d_val_a->hasKey(member.key()))
+            insertion.add(out, member.key(), *member.value());
+    }
+    insertion.finish(out);
+    out.copy(*store_a, insertion.at, store_a->size() - 1);
+}
+
+void JasmineWeaver::rewriteMember(const AbstractDictionaryValue* d_val_a, const TTokenStore<JasmineToken>* store_a,
+                                  std::wstring_view key, const Value& value, std::wstring* o_result) {
+    PEL_CHECK_PTR(d_val_a);
+    PEL_CHECK_PTR(store_a);
+    PEL_CHECK_PTR(o_result);
+    o_result->clear();
+    Splicer out(*o_result);
+    out.copyOpening(*store_a, d_val_a->range.beginToken);
+    const DictionaryMember* found = nullptr;
+    const DictionaryMember* last = nullptr;
+    for (const DictionaryMember& member : d_val_a->members()) {
+        if (member.key() == key)
+            found = &member;
+        if (!last || member.keyToken() > last->keyToken())
+            last = &member;
+    }
+    if (found) {
+        const ValueSourceRange& range = found->value()->range;
+        out.copy(*store_a, d_val_a->range.beginToken + 1, range.beginToken - 1);
+        out.copyText(memberValueText(value, lineIndent(*store_a, found->keyToken())));
+        out.copy(*store_a, range.endToken + 1, store_a->size() - 1);
+        return;
+    }
+    const xindex lastKeyToken = last ? last->keyToken() : 0;
+    MemberInsertion insertion(*d_val_a, *store_a, last ? &lastKeyToken : nullptr);
+    out.copy(*store_a, d_val_a->range.beginToken + 1, insertion.at - 1);
+    insertion.add(out, key, value);
+    insertion.finish(out);
+    out.copy(*store_a, insertion.at, store_a->size() - 1);
 }
 
 } // namespace pel

@@ -25,6 +25,8 @@ public:
     // Parse and validation problems, and files that could not be read.
     static constexpr uint32_t TAG_READ = pel::crc32Literal("read"); // 0x98574167
     static constexpr uint32_t TAG_LOAD = pel::crc32Literal("load"); // 0x2506E41D
+    // Entries that could not be saved; a new save first removes the errors of the last one.
+    static constexpr uint32_t TAG_SAVE = pel::crc32Literal("save"); // 0x55663ADE
 
     BundleError(uint32_t severity, const std::wstring& message);
     ~BundleError() override;

@@ -32,7 +32,7 @@ public:
     // The layer's root followed by the path's text without a layer. A layer other than 1 to 3
     // is a hard check, a null o_file_path one naming "o_file_path".
     void getFullPath(const BundleEntryFilePath& path, std::wstring* o_file_path) const;
-    std::wstring getFullPath(const BundleEntryFilePath& path) const;
+    std::wstring getFullPath(const BundleEntryFilePath& path) const override;
 
     std::unique_ptr<pel::Value> read(const BundleEntryFilePath& path, ErrorList* o_errors,
                                      pel::TTokenStore<pel::JasmineToken>* store) override;

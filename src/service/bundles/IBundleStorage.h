@@ -8,6 +8,7 @@
 #include "pel/jasmine/TTokenStore.h"
 
 #include <memory>
+#include <string>
 
 namespace pel {
 class Value;
@@ -30,6 +31,8 @@ public:
     // The kept copy of the entry at path into o_value; false when there is none.
     virtual bool readCached(const BundleEntryFilePath& path, ErrorList* o_errors,
                             std::unique_ptr<pel::Value>* o_value) = 0;
+    // The device path at which the entry file of path is read; entry sources save there too.
+    virtual std::wstring getFullPath(const BundleEntryFilePath& path) const = 0;
     virtual ~IBundleStorage() = default;
 };
 

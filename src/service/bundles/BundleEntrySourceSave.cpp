@@ -1,0 +1,119 @@
+// Saving an entry source: its changes document goes into the changes layer.
+
+#include "service/bundles/BundleEntrySource.h"
+#include "service/bundles/BundleError.h"
+#include "service/bundles/IBundleStorage.h"
+
+#include "service/base/error/ErrorList.h"
+
+#include "pel/base/Assert.h"
+#include "pel/files/FileUtils.h"
+#include "pel/files/SafeSave.h"
+#include "pel/files/file_io/FileIO.h"
+#include "pel/text/TextConversion.h"
+
+#include <exception>
+
+namespace tessel {
+
+namespace {
+
+void addSaveError(ErrorList* io_errors, const std::wstring& message, const BundleEntryFilePath& path) {
+    std::shared_ptr<BundleError> error =
+        makeBundleError(BundleError::TAG_SAVE, BundleError::SEVERITY_UNREADABLE, message);
+    error->setSource(path.toString(false));
+    io_errors->add(error);
+}
+
+// The folder an entry file goes into: the path without its file name.
+BundleEntryFilePath folderOf(const BundleEntryFilePath& path) {
+    BundleEntryFilePath folder = path;
+    folder.entry = BundleEntryFileName();
+    return folder;
+}
+
+} // namespace
+
+void BundleEntrySource::createChangesSource() {
+    PEL_ASSERT(hasSource());
+    PEL_ASSERT(!hasSource(BundleEntryRepository::T_Changes));
+    ErrorList errors;
+    getSourceText(&errors);
+    PEL_ASSERT(errors.empty());
+    // The merged document, already read into tokens, is the new merged document as it is.
+    const bool r = setMergedDocument(m_tokens, m_value, &errors);
+    PEL_ASSERT(r == true);
+    PEL_ASSERT(hasSource(BundleEntryRepository::T_Changes));
+}
+
+bool BundleEntrySource::save(const BundleEntryFilePath& save_path, ErrorList* io_errors) {
+    PEL_ASSERT(!save_path.empty());
+    PEL_CHECK_PTR(io_errors);
+    if (!hasSource())
+        return true;
+    try {
+        if (!hasSource(BundleEntryRepository::T_Changes)) {
+            const BundleEntryFilePath* top = getTopPath();
+            if (!top || BundleEntryFilePath::equalsIgnoringStorage(*top, save_path))
+                return true;
+            createChangesSource();
+        }
+        // A changes file read for its value alone is read again with its text, which is
+        // written as it is: comments and layout stay.
+        if (!getSource(BundleEntryRepository::T_Changes)->tokens && !makeTextCurrent(io_errors))
+            return false;
+        const SourcePtr changes_source = getSource(BundleEntryRepository::T_Changes);
+        PEL_ASSERT(changes_source != NULL);
+        writeChanges(save_path, *changes_source);
+    } catch (const pel::Exception& e) {
+        addSaveError(io_errors, e.displayText(), save_path);
+        return false;
+    } catch (const std::exception& e) {
+        std::wstring message;
+        pel::appendNarrow(e.what(), message);
+        addSaveError(io_errors, message, save_path);
+        return false;
+    }
+    setPath(save_path);
+    return true;
+}
+
+void BundleEntrySource::writeChanges(const BundleEntryFilePath& save_path, const Source& changes) {
+    const BundleEntryFilePath& previous = getPath(BundleEntryRepository::T_Changes);
+    const bool moving = !previous.empty() && !BundleEntryFilePath::equals(previous, save_path);
+    std::wstring backup;
+    if (moving) {
+        const std::wstring previousFile = m_storage->getFullPath(previous);
+        if (pel::FileIO::isFile(previousFile.c_str())) {
+            backup = previousFile + L".bak";
+            pel::FileUtils::copyFile(previousFile, backup);
+        }
+    }
+    pel::FileUtils::createPath(m_storage->getFullPath(folderOf(save_path)));
+    pel::SafeSave file(m_storage->getFullPath(save_path).c_str());
+    if (!file.isOpen())
+        pel::FileIO::throwLastError();
+    if (!backup.empty())
+        pel::FileIO::deleteFile(backup.c_str());
+
+    std::wstring data(1, L'\xFEFF'); // UTF-16LE, as the units lie in memory
+    changes.tokens->appendText(0, changes.tokens->size() - 1, data);
+    if (!file.write(data.data(), data.size() * sizeof(wchar_t)) || !file.commit())
+        pel::FileIO::throwLastError();
+    // Otherwise the layer would hold the entry twice, in two bundle folders, and the loader
+    // would drop both.
+    if (moving)
+        removeChangesFile(previous);
+}
+
+void BundleEntrySource::removeChangesFile(const BundleEntryFilePath& path) const {
+    pel::FileIO::deleteFile(m_storage->getFullPath(path).c_str());
+    BundleEntryFilePath folder = folderOf(path);
+    if (!folder.folder.empty()) {
+        pel::FileIO::removeDirectory(m_storage->getFullPath(folder).c_str()); // only when empty
+        folder.folder.clear();
+    }
+    pel::FileIO::removeDirectory(m_storage->getFullPath(folder).c_str());
+}
+
+} // namespace tessel
