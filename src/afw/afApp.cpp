@@ -5,6 +5,7 @@
 #include "afw/afModuleInstance.h"
 #include "afw/afStockResources.h"
 #include "afw/afViewPlatform.h"
+#include "afw/unicode/afUnicodeFontManager.h"
 #include "pel/legacy/MessageRegistry.h"
 #include "pel/log/Log.h"
 
@@ -42,7 +43,7 @@ bool afApp::init(afApp* app, HINSTANCE instance) {
         ::InitCommonControls();
         loadImagePack();
         afCreateStockResources();
-        // The font manager comes with the text layer; until then the field stays null.
+        app->m_fontManager = &afUnicodeFontManager::instance();
         // The registry's window is opened by the application's own init.
         app->m_messageRegistry.reset(new pel::MessageRegistry);
         // The clipboard, the action registry and the key invoker (registered under "shortcut"
@@ -114,7 +115,9 @@ void afApp::shutdown() {
         // Here the key invoker leaves the action registry under both its keys and is deleted,
         // then the action registry goes.
         app->m_messageRegistry.reset();
-        // Here the clipboard and the font manager go.
+        // Here the clipboard goes.
+        afUnicodeFontManager::destroy();
+        app->m_fontManager = nullptr;
         afDestroyStockResources();
         s_imagePack.reset();
         delete app;
