@@ -229,8 +229,9 @@ void afUnicode::buildRuns(afUnicodeData& data) {
             }
             const uint32_t wordClass = pel::getCharacterProperties(codePoint) & 0x88;
             logical[at].fWordStop = !(wordClass && previousClass && wordClass == previousClass);
+            // The caret never stops between the halves of a pair (Wine's breaker puts one there).
             if (units == 2)
-                logical[at + 1].fWordStop = 0;
+                logical[at + 1].fWordStop = logical[at + 1].fCharStop = 0;
             previousClass = wordClass;
 
             int kind = afUnicodeItem::TEXT, variant = 0, index = AF_LAST_FONT;

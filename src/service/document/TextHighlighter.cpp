@@ -19,7 +19,8 @@ void TextHighlighter::markAttributeRange(LineAttributes& attributes, int first, 
     if (first < 0 || first > last || last > std::numeric_limits<int>::max() - room)
         return;
     std::vector<uint32_t>& entries = attributes.entries;
-    if (static_cast<size_t>(last) >= entries.size())
+    const size_t needed = static_cast<size_t>(first == last ? last + 1 : last);
+    if (needed > entries.size())
         entries.resize(static_cast<size_t>(last) + room, 0);
     if (first == last) {
         entries[first] |= (bits & 0xFF) << LineAttributes::POSITION_SHIFT;
