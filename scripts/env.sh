@@ -12,9 +12,6 @@ export WINEPREFIX=${WINEPREFIX:-$TESSEL_CACHE/wine32}
 export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-# Wine takes its font smoothing and the host's fonts from fontconfig: neither, so that text
-# renders the same everywhere (the prefix carries the fonts, see setup.sh).
-export FONTCONFIG_FILE=$TESSEL_ROOT/scripts/fonts.conf
 
 # Versions of the cross-built dependencies, as Debian 12 ships their sources.
 ONIG_VERSION=6.9.8
