@@ -10,3 +10,9 @@ run stretch_bench
 run view_tree_bench
 run message_loop_bench
 run widget_layout_bench
+
+# The text layer: line layout beside the bare Uniscribe calls, drawing beside bare ScriptTextOut
+# and ExtTextOutW, and the font manager beside a bare font enumeration, all in the same programs.
+run text_layout_bench
+run text_render_bench
+run font_manager_bench

@@ -121,6 +121,7 @@ void afUnicodeFontManager::addEnumeratedFace(const LOGFONTW& font, const NEWTEXT
 void afUnicodeFontManager::readSubstitutes() {
     const RegistryKey key(L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes", HKEY_LOCAL_MACHINE,
                           KEY_READ);
+    const RegistryKey::Hold hold(key);
     const int count = key.valueCount();
     if (count < 0) {
         pel::log_printf(AF_LOG_LEVEL, AF_LOG_SOURCE,

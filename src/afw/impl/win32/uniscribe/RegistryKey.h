@@ -1,6 +1,7 @@
 #pragma once
 // Reads one registry key: every query opens the key, asks one thing and closes it again, so the
-// object holds no handle between calls and a key that vanished only fails that query.
+// object holds no handle between calls and a key that vanished only fails that query. A reader
+// of many values holds the key open for as long as a Hold lives instead.
 
 #include <cstdint>
 #include <string>
@@ -9,6 +10,22 @@
 class RegistryKey {
 public:
     explicit RegistryKey(std::wstring path, HKEY root = HKEY_CURRENT_USER, REGSAM access = KEY_READ);
+    ~RegistryKey();
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+
+    // Keeps the key open while it lives (when it can be opened); queries then share the handle.
+    class Hold {
+    public:
+        explicit Hold(const RegistryKey& key);
+        ~Hold();
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        const RegistryKey& m_key;
+        bool m_opened;
+    };
 
     // Whether the key can be opened.
     bool exists() const;
@@ -23,10 +40,14 @@ public:
     bool readString(const std::wstring& name, std::wstring& value) const;
 
 private:
-    HKEY open() const;
+    class Query;
+    // Opens the key unless a Hold keeps it open; false when it cannot be opened.
+    bool open() const;
+    void close() const;
 
     REGSAM m_access;
     HKEY m_root;
     std::wstring m_path;
     mutable HKEY m_handle = nullptr;
+    mutable bool m_held = false;
 };
