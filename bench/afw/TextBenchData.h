@@ -2,7 +2,8 @@
 // The texts of the text-layer benchmarks, generated the same way on every run: C source lines
 // with styles a simple colouring would give them, and one long line of minified CSS.
 
-#include "afw/unicode/afUnicodeData.h"
+#include "afw/unicode/afUnicode.h"
+#include "afw/unicode/afUnicodeFontManager.h"
 
 #include <cstdint>
 #include <string>
@@ -21,6 +22,20 @@ private:
                                   {0xFF009000, 0xFFFFFFFF, 0, 0},
                                   {0xFF808080, 0xFFFFFFFF, 0, 0},
                                   {0xFF0060C0, 0xFFFFFFFF, 0, 0}};
+};
+
+// The layout the benchmarks measure: the test fonts (DejaVu Sans Mono, then DejaVu Sans,
+// 10 pt) with the C styles.
+struct BenchLayout {
+    BenchLayout() : set(fonts.getFontSet({L"DejaVu Sans Mono", L"DejaVu Sans"}, 10)), layout(set) {
+        layout.setStyleProvider(&styles);
+    }
+    afFontEntry& primaryFont() { return *fonts.fontFor(*set, 0, AF_LAST_FONT); }
+
+    afUnicodeFontManager& fonts = afUnicodeFontManager::instance();
+    afFontSet* set;
+    CodeStyles styles;
+    afUnicode layout;
 };
 
 inline std::vector<std::wstring> cSourceLines(int count) {

@@ -7,8 +7,6 @@
 
 #include "afw/TextBenchData.h"
 #include "afw/impl/win32/uniscribe/afUniscribe.h"
-#include "afw/unicode/afUnicode.h"
-#include "afw/unicode/afUnicodeFontManager.h"
 #include "support/Bench.h"
 #include "support/CountingHeap.h"
 
@@ -75,12 +73,9 @@ private:
 } // namespace
 
 int main() {
-    afUnicodeFontManager& fonts = afUnicodeFontManager::instance();
-    afFontSet* set = fonts.getFontSet({L"DejaVu Sans Mono", L"DejaVu Sans"}, 10);
-    bench::CodeStyles styles;
-    afUnicode layout(set);
-    layout.setStyleProvider(&styles);
-    BareCalls bare(*fonts.fontFor(*set, 0, AF_LAST_FONT));
+    bench::BenchLayout setup;
+    afUnicode& layout = setup.layout;
+    BareCalls bare(setup.primaryFont());
 
     // Lines of C, each coloured as an editor would.
     const std::vector<std::wstring> lines = bench::cSourceLines(20000);

@@ -7,19 +7,14 @@
 #include "afw/afBitmap.h"
 #include "afw/afCanvas.h"
 #include "afw/impl/win32/uniscribe/afUniscribe.h"
-#include "afw/unicode/afUnicode.h"
-#include "afw/unicode/afUnicodeFontManager.h"
 #include "afw/unicode/afUnicodeRenderer.h"
 #include "support/Bench.h"
 
 #include <memory>
 
 int main() {
-    afUnicodeFontManager& fonts = afUnicodeFontManager::instance();
-    afFontSet* set = fonts.getFontSet({L"DejaVu Sans Mono", L"DejaVu Sans"}, 10);
-    bench::CodeStyles styles;
-    afUnicode layout(set);
-    layout.setStyleProvider(&styles);
+    bench::BenchLayout setup;
+    afUnicode& layout = setup.layout;
     afUnicodeRenderer renderer(layout);
     float paint[AF_PAINT_COLOURS * 4] = {};
     for (float& channel : paint)
@@ -67,7 +62,7 @@ int main() {
                         ++end;
                     const int first = run.firstGlyph + data.logClusters[c];
                     const int last = end < run.end() ? run.firstGlyph + data.logClusters[end] : run.firstGlyph + run.glyphCount;
-                    ::SetTextColor(dc, styles.styleFor(static_cast<uint16_t>(style)).foreground & 0xFFFFFF);
+                    ::SetTextColor(dc, setup.styles.styleFor(static_cast<uint16_t>(style)).foreground & 0xFFFFFF);
                     uniscribe.textOut(dc, &run.font->cache, groupX, rect.top, 0, nullptr, &run.analysis, nullptr, 0,
                                       data.glyphs.data() + first, last - first, data.advances.data() + first, nullptr,
                                       data.offsets.data() + first);
@@ -80,7 +75,7 @@ int main() {
         }
         ::GdiFlush();
     };
-    afFontEntry* mono = fonts.fontFor(*set, 0, AF_LAST_FONT);
+    afFontEntry* mono = &setup.primaryFont();
     auto plain = [&] {
         ::SelectObject(dc, mono->font);
         for (int k = 0; k < rows; ++k) {

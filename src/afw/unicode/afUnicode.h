@@ -142,6 +142,8 @@ private:
     void trimCapacity(afUnicodeData& data);
     int cappedWrapIndent(int indent) const;
     int rawWrapIndent(const afUnicodeData& data) const;
+    // x of a caret offset on the whole line, or within its subline (origin included).
+    int caretX(const afUnicodeData& data, int offset, bool trailing, bool bySubline, int& subline) const;
     // x of a caret offset within one run, from its left edge.
     int runX(const afUnicodeData& data, const afUnicodeItem& run, int offset, bool trailing) const;
     void rebuildBlendTable();

@@ -56,56 +56,45 @@ int lastDrawnRun(const afUnicodeData& data, int first, int last) {
 
 } // namespace
 
-int afUnicode::getX(const afUnicodeData& data, int offset, bool trailing, int extraColumns) const {
-    const int extra = columnsToX(extraColumns);
-    if (!data.laidOut || data.items.empty())
-        return extra;
-    int at = offset - (trailing ? 1 : 0);
-    if (at < 0) {
-        at = 0;
-        trailing = false;
-    }
-    const int lastVisual = lastDrawnRun(data, 0, static_cast<int>(data.visualOrder.size()) - 1);
-    int sum = 0;
-    for (int v = 0;; ++v) {
-        const afUnicodeItem& run = data.items[data.visualOrder[v]];
-        const bool inside = at >= run.first && at < run.end();
-        if (inside || v == lastVisual)
-            return sum + runX(data, run, inside ? at - run.first : run.count, trailing) + extra;
-        sum += run.width;
-    }
-}
-
-int afUnicode::getSublineX(const afUnicodeData& data, int offset, bool trailing, int extraColumns,
-                           int& subline) const {
-    const int extra = columnsToX(extraColumns);
+int afUnicode::caretX(const afUnicodeData& data, int offset, bool trailing, bool bySubline, int& subline) const {
     subline = 0;
     if (!data.laidOut || data.items.empty())
-        return extra;
+        return 0;
     int at = offset - (trailing ? 1 : 0);
     if (at < 0) {
         at = 0;
         trailing = false;
     }
+    // Past every run: the logical end of the last subline's last drawn run.
     const int count = data.sublineCount();
     const int lastVisual = lastDrawnRun(data, count > 1 ? data.sublineEnds[count - 2] + 1 : 0, data.sublineEnds.back());
-    int first = 0;
+    int first = 0, sum = 0;
     for (int k = 0; k < count; ++k) {
-        int sum = 0;
+        if (bySubline)
+            sum = 0;
         for (int v = first; v <= data.sublineEnds[k]; ++v) {
             const afUnicodeItem& run = data.items[data.visualOrder[v]];
             const bool inside = at >= run.first && at < run.end();
             if (inside || v == lastVisual) {
                 subline = k;
-                return sublineOrigin(data, k) + sum + runX(data, run, inside ? at - run.first : run.count, trailing) +
-                       extra;
+                return (bySubline ? sublineOrigin(data, k) : 0) + sum +
+                       runX(data, run, inside ? at - run.first : run.count, trailing);
             }
             sum += run.width;
         }
         first = data.sublineEnds[k] + 1;
     }
-    subline = count - 1;
-    return extra;
+    return 0;
+}
+
+int afUnicode::getX(const afUnicodeData& data, int offset, bool trailing, int extraColumns) const {
+    int subline;
+    return caretX(data, offset, trailing, false, subline) + columnsToX(extraColumns);
+}
+
+int afUnicode::getSublineX(const afUnicodeData& data, int offset, bool trailing, int extraColumns,
+                           int& subline) const {
+    return caretX(data, offset, trailing, true, subline) + columnsToX(extraColumns);
 }
 
 int afUnicode::getOffsetFromXRange(const afUnicodeData& data, int firstVisual, int lastVisual, int x,

@@ -21,14 +21,20 @@ struct afUnicodeRenderer::Band {
 
 namespace {
 
-// Walks a run's clusters in logical order, with the x of each from the run's logical start (the
-// sum of the advances of the glyphs before it).
+// Walks the clusters of a run at `left` that the band shows, in logical order, with the x of
+// each from the run's logical start (the sum of the advances of the glyphs before it). It starts
+// at the first cluster that ends inside the band, found by summing advances, not by walking
+// characters, and is over once past the band.
 class ClusterWalk {
 public:
-    ClusterWalk(const afUnicodeData& data, const afUnicodeItem& run)
-        : m_data(data), m_run(run), character(run.first), glyph(run.firstGlyph) {}
+    ClusterWalk(const afUnicodeData& data, const afUnicodeItem& run, int left, int visibleLeft, int clipRight)
+        : m_data(data), m_run(run), character(run.first), glyph(run.firstGlyph) {
+        const int from = run.rightToLeft() ? left + run.width - clipRight : visibleLeft - left;
+        m_to = run.rightToLeft() ? left + run.width - visibleLeft : clipRight - left;
+        seek(from);
+    }
 
-    bool done() const { return character >= m_run.end(); }
+    bool visible() const { return character < m_run.end() && x < m_to; }
 
     void next() {
         int end = character + 1;
@@ -42,8 +48,7 @@ public:
         character = end;
     }
 
-    // Moves to the first cluster that ends after logical x `from`, summing advances rather
-    // than walking characters.
+private:
     void seek(int from) {
         const int glyphEnd = m_run.firstGlyph + m_run.glyphCount;
         int at = glyph, sum = x;
@@ -68,26 +73,15 @@ public:
         x = sum;
     }
 
-private:
     const afUnicodeData& m_data;
     const afUnicodeItem& m_run;
+    int m_to = 0;
 
 public:
     int character; // the current cluster's first character
     int glyph;     // its first glyph
     int x = 0;
 };
-
-// The logical x range of a run that the band shows.
-void visibleRange(const afUnicodeItem& run, int left, int visibleLeft, int clipRight, int& from, int& to) {
-    if (run.rightToLeft()) {
-        from = left + run.width - clipRight;
-        to = left + run.width - visibleLeft;
-    } else {
-        from = visibleLeft - left;
-        to = clipRight - left;
-    }
-}
 
 // A group [start, end) of a run's logical x on the canvas.
 RECT groupBox(const afUnicodeItem& run, int left, int start, int end, int top, int bottom) {
@@ -189,26 +183,25 @@ void afUnicodeRenderer::fillsOf(const afUnicodeData& data, uint32_t entry, const
 
 void afUnicodeRenderer::drawFills(afCanvas& canvas, const afUnicodeData& data, const afUnicodeItem& run, int left,
                                   const Band& band) {
-    int from, to;
-    visibleRange(run, left, band.visibleLeft, band.clipRight, from, to);
-    ClusterWalk walk(data, run);
-    walk.seek(from);
+    ClusterWalk walk(data, run, left, band.visibleLeft, band.clipRight);
     const std::vector<uint32_t>& entries = data.attributes.entries;
-    uint32_t known = entries[walk.character] ^ 1;
+    uint32_t known = 0;
+    bool seen = false;
     COLORREF main = CLR_INVALID, inner = CLR_INVALID;
     auto fillsAt = [&](int character) {
-        if (entries[character] != known) {
+        if (!seen || entries[character] != known) {
+            seen = true;
             known = entries[character];
             fillsOf(data, known, band.line, main, inner);
         }
     };
-    while (!walk.done() && walk.x < to) {
+    while (walk.visible()) {
         fillsAt(walk.character);
         const COLORREF groupMain = main, groupInner = inner;
         const int start = walk.x;
         do {
             walk.next();
-            if (walk.done() || walk.x >= to)
+            if (!walk.visible())
                 break;
             fillsAt(walk.character);
         } while (main == groupMain && inner == groupInner);
@@ -287,17 +280,16 @@ void afUnicodeRenderer::drawTextRun(afCanvas& canvas, const afUnicodeData& data,
     const bool rightToLeft = run.rightToLeft();
     // A right-to-left run is drawn from its right edge.
     const UINT previousAlign = rightToLeft ? ::SetTextAlign(dc, TA_RIGHT) : 0;
-    int from, to;
-    visibleRange(run, x, band.visibleLeft, band.clipRight, from, to);
-    ClusterWalk walk(data, run);
-    walk.seek(from);
+    ClusterWalk walk(data, run, x, band.visibleLeft, band.clipRight);
     const std::vector<uint32_t>& entries = data.attributes.entries;
-    uint32_t known = entries[walk.character] ^ 1;
+    uint32_t known = 0;
+    bool seen = false;
     COLORREF colour = 0;
     uint16_t flags = 0;
     auto lookAt = [&](int character) {
-        if (entries[character] == known)
+        if (seen && entries[character] == known)
             return;
+        seen = true;
         known = entries[character];
         const afUnicodeStyle& style = m_engine.styleFor(static_cast<uint16_t>(known & tessel::LineAttributes::STYLE_MASK));
         float foreground[4];
@@ -311,7 +303,7 @@ void afUnicodeRenderer::drawTextRun(afCanvas& canvas, const afUnicodeData& data,
         colour = rgba4ToColorRef(foreground);
     };
     const afUniscribeApi& uniscribe = afUniscribe();
-    while (!walk.done() && walk.x < to) {
+    while (walk.visible()) {
         lookAt(walk.character);
         const COLORREF groupColour = colour;
         const uint16_t groupFlags = flags;
@@ -325,7 +317,7 @@ void afUnicodeRenderer::drawTextRun(afCanvas& canvas, const afUnicodeData& data,
                 spaceX = before;
                 break;
             }
-            if (walk.done() || walk.x >= to)
+            if (!walk.visible())
                 break;
             lookAt(walk.character);
             if (colour != groupColour || flags != groupFlags)

@@ -109,6 +109,14 @@ protected:
             found += surface.count({x, top, x + 1, bottom}, colour) > 0;
         return found;
     }
+    struct Probe {
+        int x, y;
+        uint32_t colour;
+    };
+    static void expectPixels(const DibSurface& surface, std::initializer_list<Probe> probes, const char* what = "") {
+        for (const Probe& probe : probes)
+            EXPECT_EQ(probe.colour, surface.rgb(probe.x, probe.y)) << what << " at " << probe.x << ", " << probe.y;
+    }
     static int inkColumns(const DibSurface& surface, int from, int to) {
         int found = 0;
         for (int x = from; x < to; ++x)
@@ -169,16 +177,11 @@ TEST_F(RendererTest, TabsAndBlanksGetTheirMarksOnlyInTheZonesAskedFor) {
     // The tab runs from 8 to 32; its arrow runs at half the line height to 29, with a head.
     for (int x = 8; x < 29; ++x)
         EXPECT_EQ(kRed, surface.rgb(x, 7)) << x;
-    EXPECT_EQ(kRed, surface.rgb(27, 5));
-    EXPECT_EQ(kRed, surface.rgb(28, 6));
-    EXPECT_EQ(kRed, surface.rgb(26, 10) == kRed || surface.rgb(27, 9) == kRed ? kRed : 0u);
-    EXPECT_NE(kRed, surface.rgb(30, 7));
+    expectPixels(surface, {{27, 5, kRed}, {28, 6, kRed}, {28, 8, kRed}, {27, 9, kRed}, {30, 7, kWhite}}, "the head");
     // The blanks after b (40..48, 48..56) get five-pixel plus signs at their centres.
-    for (int centre : {44, 52}) {
-        for (auto at : std::vector<std::pair<int, int>>{{0, 0}, {-1, 0}, {1, 0}, {0, -1}, {0, 1}})
-            EXPECT_EQ(kRed, surface.rgb(centre + at.first, 7 + at.second)) << centre;
-        EXPECT_NE(kRed, surface.rgb(centre + 1, 8));
-    }
+    for (int c : {44, 52})
+        expectPixels(surface, {{c, 7, kRed}, {c - 1, 7, kRed}, {c + 1, 7, kRed}, {c, 6, kRed}, {c, 8, kRed},
+                               {c + 1, 8, kWhite}}, "a plus");
 
     renderer.setWhitespaceMarks(false, false, true);
     ASSERT_TRUE(lay(L"  a\t "));
@@ -194,12 +197,8 @@ TEST_F(RendererTest, ControlCharactersShowTheirCodeInvertedInARoundedBox) {
     DibSurface surface(40, 15);
     draw(surface, 0);
     // The box covers 8..24; one pixel wider on each side below the top row and above the bottom one.
-    EXPECT_EQ(kDark, surface.rgb(8, 0));
-    EXPECT_EQ(kDark, surface.rgb(23, 14));
-    EXPECT_EQ(kWhite, surface.rgb(7, 0));
-    EXPECT_EQ(kDark, surface.rgb(7, 1));
-    EXPECT_EQ(kWhite, surface.rgb(24, 14));
-    EXPECT_EQ(kDark, surface.rgb(24, 13));
+    expectPixels(surface, {{8, 0, kDark}, {23, 14, kDark}, {7, 0, kWhite}, {7, 1, kDark}, {24, 14, kWhite},
+                           {24, 13, kDark}});
     EXPECT_GT(surface.count({8, 1, 24, 14}, kWhite), 10) << "\"07\" in the view's background";
 }
 
@@ -212,11 +211,7 @@ TEST_F(RendererTest, InnerFillsLeaveTheLeadingTwoPixelsOnEitherSide) {
     mark(0, 3, inner, true);
     DibSurface ltr(60, 15);
     draw(ltr, 0);
-    EXPECT_EQ(kBlue, ltr.rgb(0, 0));
-    EXPECT_EQ(kBlue, ltr.rgb(1, 14));
-    EXPECT_EQ(kGreen, ltr.rgb(2, 0));
-    EXPECT_EQ(kGreen, ltr.rgb(23, 0));
-    EXPECT_EQ(kWhite, ltr.rgb(24, 0));
+    expectPixels(ltr, {{0, 0, kBlue}, {1, 14, kBlue}, {2, 0, kGreen}, {23, 0, kGreen}, {24, 0, kWhite}});
 
     ASSERT_TRUE(lay(L"\x05e9\x05dc\x05d5\x05dd"));
     mark(0, 4, main);
@@ -224,11 +219,8 @@ TEST_F(RendererTest, InnerFillsLeaveTheLeadingTwoPixelsOnEitherSide) {
     DibSurface rtl(60, 15);
     draw(rtl, 0);
     const int right = data.totalWidth;
-    EXPECT_EQ(kGreen, rtl.rgb(0, 0));
-    EXPECT_EQ(kGreen, rtl.rgb(right - 3, 0));
-    EXPECT_EQ(kBlue, rtl.rgb(right - 2, 0));
-    EXPECT_EQ(kBlue, rtl.rgb(right - 1, 14));
-    EXPECT_EQ(kWhite, rtl.rgb(right, 0));
+    expectPixels(rtl, {{0, 0, kGreen}, {right - 3, 0, kGreen}, {right - 2, 0, kBlue}, {right - 1, 14, kBlue},
+                       {right, 0, kWhite}});
 }
 
 TEST_F(RendererTest, VirtualSpaceMarginAndWrapMarks) {
@@ -244,9 +236,7 @@ TEST_F(RendererTest, VirtualSpaceMarginAndWrapMarks) {
     draw(last, 1);
     EXPECT_EQ(0, columnsWith(first, kYellow, 240, 300)) << "virtual space belongs to the last subline";
     // The last subline holds 10 characters from its origin (16): text to 96, virtual space to 120.
-    EXPECT_EQ(kYellow, last.rgb(100, 0));
-    EXPECT_EQ(kYellow, last.rgb(119, 14));
-    EXPECT_EQ(kWhite, last.rgb(120, 0));
+    expectPixels(last, {{100, 0, kYellow}, {119, 14, kYellow}, {120, 0, kWhite}});
     EXPECT_EQ(15, first.count({250, 0, 251, 15}, kBlue)) << "the margin line";
     // The continuation's "L" hook: down at x = 8 to half the height, then a space width right.
     for (int y = 0; y < 7; ++y)
