@@ -138,9 +138,11 @@ void afUnicodeRenderer::drawSubline(afCanvas& canvas, const afUnicodeData& data,
     if (!drawText || last < first)
         return;
 
+    // Glyphs go where the layout put them, whatever alignment the DC came with.
     HDC dc = canvas.getDC();
     const int previousMode = ::SetBkMode(dc, TRANSPARENT);
     const COLORREF previousColour = ::GetTextColor(dc);
+    const UINT previousAlign = ::SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
     for (int v = first, x = origin; v <= last && x < band.clipRight; ++v) {
         const afUnicodeItem& run = data.items[data.visualOrder[v]];
         if (x + run.width > band.visibleLeft) {
@@ -153,6 +155,7 @@ void afUnicodeRenderer::drawSubline(afCanvas& canvas, const afUnicodeData& data,
         }
         x += run.width;
     }
+    ::SetTextAlign(dc, previousAlign);
     ::SetTextColor(dc, previousColour);
     ::SetBkMode(dc, previousMode);
 }

@@ -9,17 +9,10 @@
 
 namespace {
 
-// A layer of one background colour that marks one range of every line it is asked about.
-class Layer : public tessel::TextHighlighter {
-public:
+// A layer of one look that marks entry 1 of every line it is asked about.
+struct Layer : tessel::TextHighlighter {
     Layer(float red, float alpha, uint16_t flags = 0) {
-        tessel::HighlightStyle style;
-        style.background[0] = red;
-        style.background[1] = 0.5f;
-        style.background[3] = alpha;
-        style.foreground[2] = red;
-        style.foreground[3] = 1.0f;
-        style.flags = flags;
+        tessel::HighlightStyle style = {{0, 0, red, 1.0f}, {red, 0.5f, 0, alpha}, flags};
         setStyle(style);
     }
     void update(int line, tessel::LineAttributes& attributes, int first, int last) override {
@@ -29,15 +22,15 @@ public:
     std::vector<std::vector<int>> calls;
 };
 
-class HighlightTest : public testing::Test {
-protected:
-    afUnicode layout{tessel_test::testFontSet()};
-    Layer layers[6] = {{0.2f, 0.5f, 0x10}, {0.4f, 0.5f}, {1.0f, 0.25f, 0x40}, {0.6f, 1}, {0.8f, 1}, {0.9f, 1}};
-};
+bool same(const tessel::HighlightStyle& a, const tessel::HighlightStyle& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 } // namespace
 
-TEST_F(HighlightTest, FiveLayersAtMostEachWithItsOwnBit) {
+TEST(HighlightTest, FiveLayersAtMostEachWithABitNoOtherHolds) {
+    afUnicode layout(tessel_test::testFontSet());
+    Layer layers[6] = {{0.2f, 0.5f, 0x10}, {0.4f, 0.5f}, {1.0f, 0.25f, 0x40}, {0.6f, 1}, {0.8f, 1}, {0.9f, 1}};
     for (Layer& layer : layers)
         layout.addClient(&layer);
     layout.addClient(&layers[0]);
@@ -46,50 +39,43 @@ TEST_F(HighlightTest, FiveLayersAtMostEachWithItsOwnBit) {
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(1u << i, layers[i].getBit());
 
-    const tessel::HighlightStyle before = layout.blendSlot(0b11);
-    layout.removeClient(&layers[5]);
-    EXPECT_EQ(5u, layout.getClients().size()) << "never added";
-    EXPECT_EQ(0, std::memcmp(&before, &layout.blendSlot(0b11), sizeof before));
-
-    layout.removeClient(&layers[0]);
-    EXPECT_EQ(0u, layers[0].getBit());
-    layout.addClient(&layers[5]);
-    EXPECT_EQ(1u, layers[5].getBit()) << "the bit layer 0 held, no bit still in use";
-}
-
-TEST_F(HighlightTest, BlendSlotsLayLaterLayersOverEarlierOnes) {
-    for (int i = 0; i < 3; ++i)
-        layout.addClient(&layers[i]);
-    const tessel::HighlightStyle& none = layout.blendSlot(0);
-    EXPECT_EQ(0.0f, none.background[3]);
+    // Slots blend the later layers of their mask over the first, which keeps its alpha.
     tessel::HighlightStyle first;
     layers[0].getStyle(first);
-    EXPECT_EQ(0, std::memcmp(&first, &layout.blendSlot(0b001), sizeof first));
-
+    EXPECT_TRUE(same(first, layout.blendSlot(0b001)));
     const tessel::HighlightStyle& both = layout.blendSlot(0b101);
     EXPECT_FLOAT_EQ(0.2f - (0.2f - 1.0f) * 0.25f, both.background[0]);
-    EXPECT_FLOAT_EQ(0.5f, both.background[1]);
-    EXPECT_FLOAT_EQ(0.5f, both.background[3]) << "the first layer's alpha stays";
+    EXPECT_FLOAT_EQ(0.5f, both.background[3]);
     EXPECT_FLOAT_EQ(0.2f - (0.2f - 1.0f) * 1.0f, both.foreground[2]);
     EXPECT_EQ(0x50, both.flags);
     EXPECT_EQ(&both, &layout.blendSlot(0xE5)) << "masks index the table by their low five bits";
+    EXPECT_EQ(0.0f, layout.blendSlot(0).background[3]);
+
+    const tessel::HighlightStyle before = layout.blendSlot(0b11);
+    layout.removeClient(&layers[5]);
+    EXPECT_EQ(5u, layout.getClients().size()) << "never added: nothing changes";
+    EXPECT_TRUE(same(before, layout.blendSlot(0b11)));
+    layout.removeClient(&layers[0]);
+    EXPECT_EQ(0u, layers[0].getBit());
+    layout.addClient(&layers[5]);
+    EXPECT_EQ(1u, layers[5].getBit()) << "the bit layer 0 held, not one still in use";
 }
 
-TEST_F(HighlightTest, UpdateClearsOldMarksAndAsksEveryLayerOnceWhileTheLineIsDirty) {
+TEST(HighlightTest, UpdateClearsOldMarksAndAsksEveryLayerOnceWhileTheLineIsDirty) {
     pel::store_main_thread_id();
-    layout.addClient(&layers[0]);
-    layout.addClient(&layers[1]);
+    afUnicode layout(tessel_test::testFontSet());
+    Layer first(0.1f, 1), second(0.2f, 1);
+    layout.addClient(&first);
+    layout.addClient(&second);
     afUnicodeData data;
     tessel_test::fillRecord(data, L"abcd");
     tessel::TextHighlighter::markAttributeRange(data.attributes, 3, 4, 0x10);
     int context = 0;
     layout.updateHighlights(data, &context, 7, 100);
-    EXPECT_EQ((std::vector<uint32_t>{0, 0x030000, 0, 0}), data.attributes.entries);
-    EXPECT_EQ((std::vector<std::vector<int>>{{7, 100, 104}}), layers[0].calls);
-    EXPECT_EQ(layers[0].calls, layers[1].calls);
-    EXPECT_FALSE(data.highlightDirty);
     layout.updateHighlights(data, &context, 7, 100);
-    EXPECT_EQ(1u, layers[0].calls.size()) << "a clean line is not marked again";
+    EXPECT_EQ((std::vector<uint32_t>{0, 0x030000, 0, 0}), data.attributes.entries);
+    EXPECT_EQ((std::vector<std::vector<int>>{{7, 100, 104}}), first.calls) << "once: then the line is clean";
+    EXPECT_EQ(first.calls, second.calls);
 
     data.highlightDirty = true;
     std::wstring message;
@@ -101,5 +87,4 @@ TEST_F(HighlightTest, UpdateClearsOldMarksAndAsksEveryLayerOnceWhileTheLineIsDir
         }
     }).join();
     EXPECT_EQ(L"Not a main thread.", message);
-    EXPECT_EQ(1u, layers[0].calls.size());
 }

@@ -5,6 +5,7 @@
 #include "afw/impl/win32/uniscribe/afUniscribe.h"
 #include "afw/support/Golden.h"
 #include "afw/support/TextLayout.h"
+#include "pel/base/CharacterProperties.h"
 
 #include <gtest/gtest.h>
 
@@ -142,6 +143,18 @@ TEST(OffsetsTest, GeneratedLinesKeepTheLayoutsPromises) {
         }
         ASSERT_EQ(static_cast<int>(text.size()), at) << what;
         EXPECT_EQ(data.totalWidth, sum) << what;
+
+        // Word stops follow the rule over the whole line, whatever the items; none inside a pair.
+        uint32_t previous = 0;
+        for (int i = 0; i < at; ++i) {
+            const bool pair = text[i] >= 0xD800 && text[i] < 0xDC00 && i + 1 < at && text[i + 1] >= 0xDC00 &&
+                              text[i + 1] < 0xE000;
+            const uint32_t now = pel::getCharacterProperties(pair ? 0x1F600 : text[i]) & 0x88;
+            ASSERT_EQ(!(now && previous && now == previous), (data.logicalAttribute(i) & AF_WORD_STOP) != 0) << what;
+            previous = now;
+            if (pair)
+                ASSERT_FALSE(data.logicalAttribute(++i) & (AF_WORD_STOP | AF_CHARACTER_STOP)) << what;
+        }
 
         // The sublines take the runs in order, each in some visual order, and never overflow
         // except by trailing blanks or with a single cluster.
