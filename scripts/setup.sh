@@ -5,7 +5,8 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
 PACKAGES=(g++-mingw-w64-i686-posix libz-mingw-w64-dev libboost-dev googletest
-          wine wine32:i386 xvfb xauth cmake make g++ python3 dpkg-dev xz-utils ripgrep)
+          wine wine32:i386 xvfb xauth cmake make g++ python3 dpkg-dev xz-utils ripgrep
+          fonts-dejavu-core fonts-dejavu-extra fonts-wine)
 
 missing_packages() {
     local p
@@ -61,12 +62,22 @@ ensure_wine_prefix() {
 
 # Settings of the prefix, each applied once (the marker names the set). Windows are not handed
 # to a window manager: Wine draws their frames itself, as Windows does, and destroying a shown
-# window does not wait two seconds for a manager that Xvfb does not have.
+# window does not wait two seconds for a manager that Xvfb does not have. Text is drawn from the
+# same fonts without smoothing on every machine, so rendered pixels can be compared: Debian's
+# DejaVu faces and Wine's own fonts (Tahoma, the system fonts, which Debian's Wine does not load
+# from its data folder) are linked into the prefix's font folder.
 ensure_wine_settings() {
-    local marker="$WINEPREFIX/.tessel-settings-1"
+    local marker="$WINEPREFIX/.tessel-settings-2"
     [ -f "$marker" ] && return 0
     log_step "applying the Wine prefix settings"
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    wine reg add 'HKCU\Control Panel\Desktop' /v FontSmoothing /t REG_SZ /d 0 /f >/dev/null 2>&1
+    wine reg add 'HKCU\Control Panel\Desktop' /v FontSmoothingType /t REG_DWORD /d 1 /f >/dev/null 2>&1
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts" face
+    mkdir -p "$fonts"
+    for face in /usr/share/fonts/truetype/dejavu/*.ttf /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon; do
+        ln -sfn "$face" "$fonts/$(basename "$face")"
+    done
     # Wine picks the display driver once per start of its server: one started here, without a
     # display, must be gone before the window tests start theirs.
     wineserver -w

@@ -14,3 +14,9 @@ run widget_layout_bench
 # 10 MiB of text through the clipboard: the editor's payload in and out through OLE, and its
 # rendering for other programs, beside the bare clipboard calls and a memcpy in the same program.
 run clipboard_bench
+
+# The text layer: line layout beside the bare Uniscribe calls, drawing beside bare ScriptTextOut
+# and ExtTextOutW, and the font manager beside a bare font enumeration, all in the same programs.
+run text_layout_bench
+run text_render_bench
+run font_manager_bench

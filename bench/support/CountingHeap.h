@@ -1,6 +1,6 @@
 #pragma once
-// Counts the live heap bytes of a benchmark program through its own operator new, pools
-// included: include it in exactly one source file of the program.
+// Counts the live heap bytes and the allocations of a benchmark program through its own
+// operator new, pools included: include it in exactly one source file of the program.
 
 #include <windows.h>
 
@@ -11,11 +11,13 @@
 namespace bench {
 
 inline std::atomic<long long> g_liveBytes{0};
+inline std::atomic<long long> g_allocations{0};
 
 // Each block carries its size in front, so a delete knows what it gives back.
 constexpr size_t HEAP_HEADER = 8;
 
 inline long long liveBytes() { return g_liveBytes.load(); }
+inline long long allocations() { return g_allocations.load(); }
 
 } // namespace bench
 
@@ -25,6 +27,7 @@ void* operator new(size_t size) {
         throw std::bad_alloc();
     *static_cast<size_t*>(block) = size;
     bench::g_liveBytes += static_cast<long long>(size);
+    ++bench::g_allocations;
     return static_cast<char*>(block) + bench::HEAP_HEADER;
 }
 

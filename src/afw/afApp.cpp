@@ -6,6 +6,7 @@
 #include "afw/afModuleInstance.h"
 #include "afw/afStockResources.h"
 #include "afw/afViewPlatform.h"
+#include "afw/unicode/afUnicodeFontManager.h"
 #include "pel/legacy/MessageRegistry.h"
 #include "pel/log/Log.h"
 
@@ -43,7 +44,7 @@ bool afApp::init(afApp* app, HINSTANCE instance) {
         ::InitCommonControls();
         loadImagePack();
         afCreateStockResources();
-        // The font manager comes with the text layer; until then the field stays null.
+        app->m_fontManager = &afUnicodeFontManager::instance();
         // The registry's window is opened by the application's own init.
         app->m_messageRegistry.reset(new pel::MessageRegistry);
         app->m_clipboard = new afClipboard;
@@ -119,7 +120,8 @@ void afApp::shutdown() {
         // Renders the program's data still on the clipboard, so it outlives the program.
         delete app->m_clipboard;
         app->m_clipboard = nullptr;
-        // Here the font manager goes.
+        afUnicodeFontManager::destroy();
+        app->m_fontManager = nullptr;
         afDestroyStockResources();
         s_imagePack.reset();
         delete app;

@@ -1,7 +1,7 @@
 #pragma once
 // The framework's one application object: the program's application class derives from it.
-// It owns what every window needs (the message registry, the stock resources, the image pack;
-// later the font manager, clipboard, action registry and key invoker), runs the UI thread's
+// It owns what every window needs (the message registry, the stock resources, the image pack,
+// the font manager; later the clipboard, action registry and key invoker), runs the UI thread's
 // message loop with its pre-translate step, the road of every key press, and offers a nested
 // pump for long operations.
 //

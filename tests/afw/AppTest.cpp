@@ -2,6 +2,7 @@
 
 #include "afw/afImagePack.h"
 #include "afw/support/TestViews.h"
+#include "afw/unicode/afUnicodeFontManager.h"
 #include "pel/legacy/MessageRegistry.h"
 #include "support/LogCapture.h"
 
@@ -20,7 +21,9 @@ public:
         m_log->push_back(getMessageRegistry() ? "init with registry" : "init");
         return m_accept;
     }
-    void exit() override { m_log->push_back(getMessageRegistry() && afGetStockFont(0) ? "exit, parts alive" : "exit"); }
+    void exit() override {
+        m_log->push_back(getMessageRegistry() && afGetStockFont(0) && getFontManager() ? "exit, parts alive" : "exit");
+    }
 
 private:
     std::vector<std::string>* m_log;
@@ -30,7 +33,7 @@ private:
 bool allAccessorsNull() {
     return !afApp::getInstance() && !afApp::getImagePack() && !afApp::getMessageRegistry() && !afApp::getKeyInvoker() &&
            !afApp::getActionRegistry() && !afApp::getClipboard() && !afApp::getFontManager() &&
-           !afGetModuleInstance() && !afGetStockFont(0);
+           !afGetModuleInstance() && !afGetStockFont(0) && !afUnicodeFontManager::peek();
 }
 
 using AppTest = tessel_test::WindowTest;
