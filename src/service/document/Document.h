@@ -226,6 +226,18 @@ private:
     uint32_t m_transactionKey = 0;
 };
 
+// Holds a Document's lock (on the main thread) for its scope.
+class DocumentLock {
+public:
+    explicit DocumentLock(Document& document) : m_document(document) { m_document.lock(); }
+    ~DocumentLock() { m_document.unlock(); }
+    DocumentLock(const DocumentLock&) = delete;
+    DocumentLock& operator=(const DocumentLock&) = delete;
+
+private:
+    Document& m_document;
+};
+
 template <class Call>
 void Document::notify(const Call& call) {
     if (!pel::is_main_thread()) {
