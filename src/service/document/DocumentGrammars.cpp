@@ -21,8 +21,10 @@ void DocumentManager::setGrammar(Document& document, const std::wstring& name) {
     }
     if (name.empty()) {
         // No grammar to ask for: only this document starts over without one.
-        DocumentLock lock(document);
-        document.resetGrammarState(nullptr, false);
+        if (document.getGrammar()) {
+            DocumentLock lock(document);
+            document.resetGrammarState(nullptr, false);
+        }
         return;
     }
     const bool asked = m_grammarRuleSets->ask(
