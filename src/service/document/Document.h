@@ -227,16 +227,7 @@ private:
 };
 
 // Holds a Document's lock (on the main thread) for its scope.
-class DocumentLock {
-public:
-    explicit DocumentLock(Document& document) : m_document(document) { m_document.lock(); }
-    ~DocumentLock() { m_document.unlock(); }
-    DocumentLock(const DocumentLock&) = delete;
-    DocumentLock& operator=(const DocumentLock&) = delete;
-
-private:
-    Document& m_document;
-};
+using DocumentLockHold = pel::ScopedLock<Document>;
 
 template <class Call>
 void Document::notify(const Call& call) {

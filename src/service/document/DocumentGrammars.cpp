@@ -22,7 +22,7 @@ void DocumentManager::setGrammar(Document& document, const std::wstring& name) {
     if (name.empty()) {
         // No grammar to ask for: only this document starts over without one.
         if (document.getGrammar()) {
-            DocumentLock lock(document);
+            DocumentLockHold lock(document);
             document.resetGrammarState(nullptr, false);
         }
         return;
@@ -53,7 +53,7 @@ void DocumentManager::onGrammarReady(const std::wstring& name, const DocumentGra
     for (const std::unique_ptr<Document>& document : m_documents) {
         if (document->getGrammarName() != name)
             continue;
-        DocumentLock lock(*document);
+        DocumentLockHold lock(*document);
         document->resetGrammarState(grammar, false);
         const ParserJob* job = document->getParserJob();
         if (job && !job->isBusy())

@@ -112,7 +112,7 @@ Document* DocumentManager::newDocument() {
         m_documents.reserve(m_documents.size() * 2 + 8);
     std::unique_ptr<Document> document(new Document(this));
     {
-        DocumentLock lock(*document);
+        DocumentLockHold lock(*document);
         for (DocumentListener* listener : m_listeners)
             document->addListener(listener);
         document->setParserJob(m_parserClient->createJob(document.get()));
@@ -133,11 +133,6 @@ Document* DocumentManager::createDocument(const std::wstring& grammarName) {
     });
     setGrammar(*document, grammarName);
     return document;
-}
-
-bool DocumentManager::isOurs(const Document* document) const {
-    return document && std::any_of(m_documents.begin(), m_documents.end(),
-                                   [document](const std::unique_ptr<Document>& each) { return each.get() == document; });
 }
 
 Document* DocumentManager::findDocument(const wchar_t* path) const {
@@ -180,15 +175,19 @@ void DocumentManager::closeAllDocuments() {
 
 // ---- listeners and detectors
 
+void DocumentManager::eachDocumentLocked(void (Document::*step)(DocumentListener*), DocumentListener* listener) {
+    for (const std::unique_ptr<Document>& document : m_documents) {
+        DocumentLockHold lock(*document);
+        (document.get()->*step)(listener);
+    }
+}
+
 bool DocumentManager::addListener(DocumentListener* listener) {
     if (!listener)
         return false;
     if (std::find(m_listeners.begin(), m_listeners.end(), listener) != m_listeners.end())
         return true;
-    for (const std::unique_ptr<Document>& document : m_documents) {
-        DocumentLock lock(*document);
-        document->addListener(listener);
-    }
+    eachDocumentLocked(&Document::addListener, listener);
     m_listeners.push_back(listener);
     return true;
 }
@@ -197,10 +196,7 @@ bool DocumentManager::removeListener(DocumentListener* listener) {
     const auto found = std::find(m_listeners.begin(), m_listeners.end(), listener);
     if (!listener || found == m_listeners.end())
         return false;
-    for (const std::unique_ptr<Document>& document : m_documents) {
-        DocumentLock lock(*document);
-        document->removeListener(listener);
-    }
+    eachDocumentLocked(&Document::removeListener, listener);
     m_listeners.erase(found);
     return true;
 }

@@ -130,7 +130,8 @@ private:
 
     // DocumentManager.cpp
     Document* newDocument();
-    bool isOurs(const Document* document) const;
+    // The step with the listener on every document, each under its lock.
+    void eachDocumentLocked(void (Document::*step)(DocumentListener*), DocumentListener* listener);
 
     // DocumentManagerFiles.cpp
     // False, with *o_error set, when the main thread holds the document's lock.

@@ -79,7 +79,7 @@ Document* DocumentManager::loadDocument(const wchar_t* path, FileError* o_error)
         return nullptr;
     }
     {
-        DocumentLock lock(*document);
+        DocumentLockHold lock(*document);
         document->changeFormat([&](DocumentFormat& format) { applyLoadedFormat(format, full.c_str()); });
         for (DocumentListener* listener : m_listeners)
             listener->onLoaded(*document);
@@ -110,7 +110,7 @@ bool DocumentManager::saveDocument(const wchar_t* path, Document* document, File
     if (!samePath)
         m_watch->forget(*document);
     {
-        DocumentLock lock(*document);
+        DocumentLockHold lock(*document);
         document->changeFormat([&](DocumentFormat& changed) {
             changed.path.assign(full.c_str());
             changed.modified = false;
@@ -132,19 +132,19 @@ bool DocumentManager::reloadDocument(Document* document, FileError* o_error) {
         return false;
     const std::wstring grammar = document->getGrammarName();
     {
-        DocumentLock lock(*document);
+        DocumentLockHold lock(*document);
         setGrammar(*document, std::wstring());
     }
     document->notifyBeforeReload();
     *o_error = runRequest(document, format.path.c_str(), DOCUMENT_IO_LOAD);
     if (!*o_error) {
         // What the file holds now, as a load gives it: a UTF-16 or ANSI file keeps its encoding.
-        DocumentLock lock(*document);
+        DocumentLockHold lock(*document);
         document->changeFormat([&](DocumentFormat& loaded) { applyLoadedFormat(loaded, format.path.c_str()); });
     }
     document->notifyAfterReload();
     {
-        DocumentLock lock(*document);
+        DocumentLockHold lock(*document);
         setGrammar(*document, grammar);
     }
     if (*o_error)

@@ -2,13 +2,10 @@
 
 #include "pel/base/Exception.h"
 #include "pel/files/file_io/FileIO.h"
-#include "pel/legacy/MessageRegistry.h"
-#include "pel/thread/MainThread.h"
 #include "service/base/Config.h"
-#include "service/base/ServiceSetup.h"
 #include "service/base/WebApiService.h"
 #include "support/LogCapture.h"
-#include "support/TempFolder.h"
+#include "support/ServiceRootFolders.h"
 
 #include <gtest/gtest.h>
 
@@ -21,37 +18,21 @@ namespace {
 
 int s_fileSystemCalls = 0;
 bool s_fileSystemWorks = false;
-tessel_test::TempFolder* s_base = nullptr;
 
 bool stubFileSystem(Config&) {
     ++s_fileSystemCalls;
     return s_fileSystemWorks;
 }
 bool noSchema(Config&) { return true; }
-// The real set-up over folders of the test: "root", "user" (made by the set-up) and "temp".
-bool folderFileSystem(Config& config) {
-    return setupFileSystem(config, {*s_base / L"root", *s_base / L"user", *s_base / L"appdata", *s_base / L"temp"});
-}
 
-class TesselServiceTest : public testing::Test {
+// Stand-in steps unless a test asks for the real ones.
+class TesselServiceTest : public testing::Test, public tessel_test::ServiceRootFolders {
 protected:
     TesselServiceTest() {
-        pel::store_main_thread_id();
-        registry.initRegistry(::GetModuleHandleW(nullptr));
-        s_base = &base;
         s_fileSystemCalls = 0;
         s_fileSystemWorks = true;
         TesselService::setSetupSteps({&stubFileSystem, &noSchema});
     }
-    ~TesselServiceTest() override {
-        delete TesselService::findInstance();
-        TesselService::setSetupSteps({nullptr, nullptr});
-        releaseFileSystem();
-        registry.releaseRegistry();
-    }
-
-    pel::MessageRegistry registry;
-    tessel_test::TempFolder base;
 };
 
 } // namespace
@@ -72,48 +53,28 @@ TEST_F(TesselServiceTest, AFailedSetUpIsTriedAgainAndDeletingEmptiesTheSlot) {
     EXPECT_EQ(nullptr, TesselService::findInstance());
 }
 
-TEST_F(TesselServiceTest, GettersNameTheMemberThatIsMissing) {
+TEST_F(TesselServiceTest, GettersNameTheMissingMemberAndCloseQueriesCanVeto) {
     TesselService* root = TesselService::getInstance();
-    const auto message = [](const std::function<void()>& get) {
+    for (const wchar_t* member : {L"m_web_api", L"m_document_manager"}) {
         try {
-            get();
+            member[2] == L'w' ? (void)root->getWebApi() : (void)root->getDocumentManager();
+            ADD_FAILURE() << "nothing thrown";
         } catch (const pel::NullPointerException& e) {
-            return e.displayText();
+            EXPECT_NE(std::wstring::npos, e.displayText().find(std::wstring(member) + L" in file \"service/TesselService\""));
         }
-        return std::wstring(L"nothing thrown");
-    };
-    for (const auto& member : {std::wstring(L"m_web_api"), std::wstring(L"m_document_manager")}) {
-        const std::wstring text = message([&] { member == L"m_web_api" ? (void)root->getWebApi() : (void)root->getDocumentManager(); });
-        EXPECT_NE(std::wstring::npos, text.find(member)) << text;
-        EXPECT_NE(std::wstring::npos, text.find(L"service/TesselService")) << text;
     }
     root->createWebApi(L"https://example.invalid/api");
     EXPECT_EQ(L"https://example.invalid/api", root->getWebApi()->getBaseAddress());
-}
 
-TEST_F(TesselServiceTest, DelegateListsRunInOrderAndAnyCloseQueryVetoes) {
-    TesselService* root = TesselService::getInstance();
+    // Every close-query entry is asked in turn until one answers false.
+    int asked = 0;
+    EXPECT_TRUE(root->queryClose());
+    for (const bool answer : {true, false, true})
+        root->closeQueryDelegates().add(&asked, [&asked, answer] { return ++asked, answer; });
+    EXPECT_FALSE(root->queryClose());
+    EXPECT_EQ(2, asked);
     std::vector<std::wstring> calls;
-    const struct {
-        std::vector<bool> answers;
-        bool closes;
-        size_t asked;
-    } cases[] = {{{}, true, 0}, {{true, true}, true, 2}, {{true, false, true}, false, 2}};
-    for (const auto& c : cases) {
-        Query<>& query = root->closeQueryDelegates();
-        size_t asked = 0;
-        const int owners[3] = {};
-        for (size_t i = 0; i < c.answers.size(); ++i)
-            query.add(&owners[i], [&asked, answer = c.answers[i]] { return ++asked, answer; });
-        EXPECT_EQ(c.closes, root->queryClose());
-        EXPECT_EQ(c.asked, asked);
-        for (size_t i = 0; i < c.answers.size(); ++i)
-            query.remove(&owners[i]);
-    }
-    root->startupDelegates().add(this, [&](Config& config) {
-        EXPECT_EQ(&root->getConfig(), &config);
-        calls.push_back(L"start");
-    });
+    root->startupDelegates().add(this, [&](Config& config) { calls.push_back(&config == &root->getConfig() ? L"start" : L"?"); });
     root->settingsDelegates().add(this, [&](Config&) { calls.push_back(L"settings"); });
     root->closingDelegates().add(this, [&] { calls.push_back(L"closing"); });
     root->exitDelegates().add(this, [&](int argument) { calls.push_back(L"exit " + std::to_wstring(argument)); });
@@ -128,8 +89,7 @@ TEST_F(TesselServiceTest, DelegateListsRunInOrderAndAnyCloseQueryVetoes) {
 
 // A first start finds no configuration files, or a damaged one: it starts all the same.
 TEST_F(TesselServiceTest, AFirstStartWithoutSettingsFilesSucceeds) {
-    TesselService::setSetupSteps({&folderFileSystem, nullptr});
-    ASSERT_TRUE(::CreateDirectoryW((base / L"root").c_str(), nullptr) && ::CreateDirectoryW((base / L"temp").c_str(), nullptr));
+    TesselService::setSetupSteps({&setUpOverFolders, nullptr});
     TesselService* root = TesselService::getInstance();
     ASSERT_NE(nullptr, root);
     EXPECT_EQ(4, root->getConfig().findValue(L"app.indentation.recent.size")->getInt());

@@ -1,11 +1,9 @@
 #include "service/base/ServiceSetup.h"
 #include "service/document/io/DocumentIOErrors.h"
+#include "service/parser/base/DocumentGrammar.h"
 #include "ManagerTestSupport.h"
 
-#include <windows.h>
-
 using namespace tessel;
-using tessel_test::textOf;
 
 namespace {
 
@@ -23,17 +21,11 @@ TEST_F(DocumentManagerTest, SettingsAreReadClampedAndWrittenBack) {
     const struct {
         int size;
         bool soft;
-        const wchar_t* encoding;
-        const wchar_t* lineEnding;
+        const wchar_t *encoding, *lineEnding;
         int width;
-        wchar_t indentChar;
-        uint32_t code;
-        uint32_t ending;
-    } cases[] = {
-        {12, false, L"UTF-16-LE", L"LF", 8, L'\t', 1200, 1},
-        {0, true, L"ansi", L"CRLF", 1, L' ', 0, 0},
-        {5, true, L"bogus", L"lf", 5, L' ', 0x8000FDE9, 0},
-    };
+        uint32_t code, ending;
+    } cases[] = {{12, false, L"UTF-16-LE", L"LF", 8, 1200, 1}, {0, true, L"ansi", L"CRLF", 1, 0, 0},
+                 {5, true, L"bogus", L"lf", 5, 0x8000FDE9, 0}};
     for (const auto& c : cases) {
         config.findValue(L"app.indentation.recent.size")->setInt(c.size);
         config.findValue(L"app.indentation.recent.soft")->setBool(c.soft);
@@ -41,8 +33,9 @@ TEST_F(DocumentManagerTest, SettingsAreReadClampedAndWrittenBack) {
         config.findValue(L"app.file_defaults.line_ending")->setString(c.lineEnding);
         config.findValue(L"app.parser.parse_inactive_documents")->setBool(c.soft);
         manager->readSettings(config);
-        EXPECT_EQ(c.width, manager->getDefaultIndentation().size) << c.size;
-        EXPECT_EQ(c.indentChar, manager->getDefaultIndentation().indentChar) << c.size;
+        const pel::Indentation& indentation = manager->getDefaultIndentation();
+        EXPECT_EQ(c.width, indentation.size) << c.size;
+        EXPECT_EQ(c.soft ? L' ' : L'\t', indentation.indentChar) << c.size;
         EXPECT_EQ(c.code, manager->getDefaultEncoding()) << c.size;
         EXPECT_EQ(c.ending, manager->getDefaultLineEnding()) << c.size;
         EXPECT_EQ(c.soft, manager->getParseInactiveDocuments()) << c.size;
@@ -69,8 +62,7 @@ TEST_F(DocumentManagerTest, LoadsApplyWhatWasDetectedElseTheDefaults) {
     const struct {
         const char* what;
         std::string bytes;
-        uint32_t encoding;
-        uint32_t lineEnding;
+        uint32_t encoding, lineEnding;
         bool soft;
         int width;
     } cases[] = {
@@ -88,11 +80,9 @@ TEST_F(DocumentManagerTest, LoadsApplyWhatWasDetectedElseTheDefaults) {
         const DocumentFormat format = document->getFormat();
         EXPECT_EQ(c.encoding, format.encoding) << c.what;
         EXPECT_EQ(c.lineEnding, format.lineEnding) << c.what;
-        EXPECT_EQ(c.soft, format.indentation.soft != 0) << c.what;
         EXPECT_EQ(c.soft ? L' ' : L'\t', format.indentation.indentChar) << c.what;
         EXPECT_EQ(c.width, format.indentation.size) << c.what;
-        EXPECT_FALSE(format.isNew || format.modified) << c.what;
-        EXPECT_NE(nullptr, document->getWatchEntry()) << c.what;
+        EXPECT_FALSE(format.isNew || format.modified || !document->getWatchEntry()) << c.what;
         manager->releaseDocument(document);
     }
     EXPECT_EQ(5, loaded);
@@ -105,10 +95,9 @@ TEST_F(DocumentManagerTest, LoadsApplyWhatWasDetectedElseTheDefaults) {
 TEST_F(DocumentManagerTest, FindsOnlyDocumentsWithAFileByTheFileSystemsComparison) {
     folder.write(L"Found.txt", "x");
     Document* loaded = load(L"Found.txt");
-    Document* fresh = manager->createDocument(L"");
-    manager->renameDocument(fresh, path(L"new.txt").c_str());
+    manager->renameDocument(manager->createDocument(L""), path(L"new.txt").c_str());
     std::wstring upper = path(L"Found.txt");
-    CharUpperW(&upper[0]);
+    ::CharUpperW(&upper[0]);
     EXPECT_EQ(loaded, manager->findDocument(upper.c_str()));
     EXPECT_EQ(nullptr, manager->findDocument(path(L"new.txt").c_str())) << "a new document is never found";
     EXPECT_EQ(nullptr, manager->findDocument(L""));
@@ -125,12 +114,11 @@ TEST_F(DocumentManagerTest, GrammarNamesAreCountedAndSubscribedWhileInUse) {
     EXPECT_EQ(L"none", first->getScopeRegistry().root()->name()) << "no grammar is available";
 
     TestGrammar grammar;
-    services->client->requests.clear();
+    services->client->requests = 0;
     services->holder->subscribers.at(L"source.test")(L"source.test", &grammar);
-    EXPECT_EQ(&grammar, first->getGrammar());
-    EXPECT_EQ(&grammar, second->getGrammar());
+    EXPECT_TRUE(first->getGrammar() == &grammar && second->getGrammar() == &grammar);
     EXPECT_EQ(L"source.test", second->getScopeRegistry().root()->name());
-    EXPECT_EQ(2u, services->client->requests.size()) << "both documents are parsed anew";
+    EXPECT_EQ(2, services->client->requests) << "both documents are parsed anew";
 
     manager->releaseDocument(first);
     EXPECT_EQ(1, manager->getGrammarUseCount(L"source.test"));
@@ -145,9 +133,7 @@ TEST_F(DocumentManagerTest, SavesAndReloadsAskedWhileTheDocumentIsLockedFailAtOn
     Document* document = load(L"a.txt");
     document->lock();
     DocumentManager::FileError error;
-    EXPECT_FALSE(manager->saveDocument(path(L"a.txt").c_str(), document, &error));
-    ASSERT_TRUE(error);
-    EXPECT_EQ(DocumentIOError::DOCUMENT_BUSY, error->getCode());
+    EXPECT_EQ(DocumentIOError::DOCUMENT_BUSY, save(document, L"a.txt"));
     EXPECT_FALSE(manager->reloadDocument(document, &error));
     EXPECT_EQ(DocumentIOError::DOCUMENT_BUSY, error->getCode());
     document->unlock();
@@ -155,16 +141,16 @@ TEST_F(DocumentManagerTest, SavesAndReloadsAskedWhileTheDocumentIsLockedFailAtOn
 }
 
 // The slice keeps trying the document's lock until the release holds it, then ends: the
-// document must still be there, and go only after the slice.
+// document must still be there then, and go only after the slice.
 TEST_F(DocumentManagerTest, AReleasedDocumentOutlivesTheParseSliceThatRuns) {
     Document* document = manager->createDocument(L"");
     std::atomic<int> destroyedDuringSlice{-1};
     HANDLE entered = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     services->client->step = [&](tessel_test::SliceJob& job) {
         ::SetEvent(entered);
-        const DWORD start = ::GetTickCount();
-        while (job.document->getLockMutex().wait(5) == 0 && ::GetTickCount() - start < 30000)
-            job.document->getLockMutex().release();
+        for (const DWORD start = ::GetTickCount(); job.document->getLockMutex().wait(5) == 0;)
+            if (job.document->getLockMutex().release(), ::GetTickCount() - start > 30000)
+                break;
         destroyedDuringSlice = services->stylersDestroyed.load();
     };
     services->client->requestParse(document, 0, 0);
