@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
         tessel::Config config(nullptr);
         manager.readSettings(config);
         std::vector<tessel::Document*> documents(paths.size());
-        managed = bench::bestOf(3, [&] {
+        managed = bench::bestOf(5, [&] {
             for (size_t i = 0; i < paths.size(); ++i) {
                 tessel::DocumentManager::FileError error;
                 documents[i] = manager.loadDocument(paths[i].c_str(), &error);
@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
     std::vector<char> bytes;
     std::vector<wchar_t> text;
     size_t units = 0;
-    const double plain = bench::bestOf(3, [&] {
+    const double plain = bench::bestOf(5, [&] {
         for (const std::wstring& path : paths)
             units += readAndDecode(path, bytes, text);
     });
