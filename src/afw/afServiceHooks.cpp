@@ -1,11 +1,16 @@
 #include "afw/afServiceHooks.h"
 
+#include "service/base/TesselService.h"
+
 namespace {
 
-// The service root is not part of this build yet, so there is never a root to find. Once it
-// is, this looks the root up without creating it and appends to its exit list.
-bool addToServiceRoot(void* /*object*/, afExitCallback /*callback*/) {
-    return false;
+// Appends to the exit list of the root when there is one, never creating it.
+bool addToServiceRoot(void* object, afExitCallback callback) {
+    tessel::TesselService* root = tessel::TesselService::findInstance();
+    if (!root)
+        return false;
+    root->exitDelegates().add(object, [object, callback](int argument) { callback(object, argument); });
+    return true;
 }
 
 afServiceExitRegistrar s_registrar = nullptr;

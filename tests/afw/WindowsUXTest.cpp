@@ -2,6 +2,7 @@
 
 #include "afw/afServiceHooks.h"
 #include "afw/support/DibSurface.h"
+#include "service/base/TesselService.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -101,6 +102,21 @@ TEST_F(WindowsUX, HandsItsReleaseToTheServiceRootOnce) {
     afWindowsUX::resetForTesting(afWindowsUX::FORCE_THEMED);
     ASSERT_NE(nullptr, afWindowsUX::getInstance());
     EXPECT_EQ(1, s_registration.count) << "the skip flag keeps it to itself";
+}
+
+// With a service root, the release joins the root's exit list, which the shell runs at exit.
+TEST_F(WindowsUX, TheRootsExitListReleasesTheLibrary) {
+    const auto ready = [](tessel::Config&) { return true; };
+    tessel::TesselService::setSetupSteps({ready, ready});
+    tessel::TesselService* root = tessel::TesselService::getInstance();
+    ASSERT_NE(nullptr, root);
+    afWindowsUX::resetForTesting(afWindowsUX::FORCE_THEMED);
+    ASSERT_NE(nullptr, afWindowsUX::getInstance());
+    EXPECT_EQ(1u, root->exitDelegates().size());
+    root->runExit();
+    EXPECT_EQ(nullptr, afWindowsUX::getInstance());
+    delete root;
+    tessel::TesselService::setSetupSteps({nullptr, nullptr});
 }
 
 } // namespace

@@ -48,3 +48,8 @@ echo "$to16"
 echo "$to8"
 run docio_bench --utf8 "$data/docio-utf8.txt" --folder "$data" \
     --iconv-utf8-to-utf16 "$(mbps "$to16")" --iconv-utf16-to-utf8 "$(mbps "$to8")"
+
+# Opening and releasing 1 000 small files through the DocumentManager (the loader hand-off, undo
+# log, parse job and watch entry of each), beside reading and decoding the same files directly
+# with the file facade and decode_text in the same program (target: within 6x).
+run doc_manager_bench --folder "$data" --files 1000

@@ -53,4 +53,32 @@ int Semaphore_Impl::waitAny(const HANDLE* handles, DWORD count, int* o_index) {
     return result == WAIT_TIMEOUT ? TimedOut : Failed;
 }
 
+void LightSemaphore::set() {
+    ::AcquireSRWLockExclusive(&m_lock);
+    if (m_count < m_maximum)
+        ++m_count;
+    ::ReleaseSRWLockExclusive(&m_lock);
+    ::WakeConditionVariable(&m_released);
+}
+
+int LightSemaphore::wait(long milliseconds) {
+    const ULONGLONG deadline = milliseconds < 0 ? 0 : ::GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
+    ::AcquireSRWLockExclusive(&m_lock);
+    while (m_count == 0) {
+        DWORD left = INFINITE;
+        if (milliseconds >= 0) {
+            const ULONGLONG now = ::GetTickCount64();
+            if (now >= deadline) {
+                ::ReleaseSRWLockExclusive(&m_lock);
+                return Semaphore_Impl::TimedOut;
+            }
+            left = static_cast<DWORD>(deadline - now);
+        }
+        ::SleepConditionVariableSRW(&m_released, &m_lock, left, 0);
+    }
+    --m_count;
+    ::ReleaseSRWLockExclusive(&m_lock);
+    return Semaphore_Impl::Signalled;
+}
+
 } // namespace pel

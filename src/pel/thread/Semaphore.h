@@ -1,7 +1,7 @@
 #pragma once
 // A counting Win32 semaphore whose system failures are hard checks rather than exceptions,
-// with a wait on several handles at once; and LegacyMutex, the semaphore of count one that
-// serves as a lock any thread may release.
+// with a wait on several handles at once; a semaphore of the process without a system object;
+// and LegacyMutex, the semaphore of count one that serves as a lock any thread may release.
 
 #include <windows.h>
 
@@ -37,10 +37,33 @@ public:
     Semaphore(long initial, long maximum) { create(initial, maximum); }
 };
 
-class LegacyMutex : public Semaphore {
+// A semaphore of this process only: the same counting and waits, on a condition variable, so
+// that taking and giving back cost no system call while nobody waits; it has no handle, so it
+// cannot take part in waitAny.
+class LightSemaphore {
 public:
-    LegacyMutex() : Semaphore(1, 1) {}
-    // wait(milliseconds) answers Signalled (0) when the lock was taken.
+    LightSemaphore(long initial, long maximum) : m_count(initial), m_maximum(maximum) {}
+    LightSemaphore(const LightSemaphore&) = delete;
+    LightSemaphore& operator=(const LightSemaphore&) = delete;
+
+    // Releases one count; nothing beyond the maximum.
+    void set();
+    // Semaphore_Impl::Signalled (0) when a count was taken, TimedOut when the time ran out
+    // first; a negative time-out waits without limit.
+    int wait(long milliseconds);
+
+private:
+    SRWLOCK m_lock = SRWLOCK_INIT;
+    CONDITION_VARIABLE m_released = CONDITION_VARIABLE_INIT;
+    long m_count;
+    long m_maximum;
+};
+
+// The Document lock and its like: taken and given back around every load, save and edit, and
+// tried by every parse slice.
+class LegacyMutex : public LightSemaphore {
+public:
+    LegacyMutex() : LightSemaphore(1, 1) {}
     void release() { set(); }
 };
 

@@ -226,6 +226,9 @@ private:
     uint32_t m_transactionKey = 0;
 };
 
+// Holds a Document's lock (on the main thread) for its scope.
+using DocumentLockHold = pel::ScopedLock<Document>;
+
 template <class Call>
 void Document::notify(const Call& call) {
     if (!pel::is_main_thread()) {

@@ -5,6 +5,10 @@
 
 #include <cstdint>
 
+namespace pel {
+struct WatchNotification;
+}
+
 namespace tessel {
 
 struct TextChange {
@@ -28,7 +32,8 @@ struct ChangeRange {
     uint32_t tag = 0;
 };
 
-// What the file watcher reported for a document's file, in the controller's kinds.
+// What the file watcher reported for a document's file, in the controller's kinds: the file
+// was written (or made anew, or another file took its name) outside, or it is gone.
 enum DocumentFileChangeKind : uint32_t {
     FILE_CHANGE_IN_SYNC = 0,
     FILE_CHANGE_MODIFIED = 1,
@@ -37,6 +42,9 @@ enum DocumentFileChangeKind : uint32_t {
 
 struct DocumentFileChange {
     DocumentFileChangeKind kind = FILE_CHANGE_IN_SYNC;
+    // The watcher's record it was made from (its own kinds), valid during the notification; null
+    // when the change does not come from the watcher.
+    const pel::WatchNotification* record = nullptr;
 };
 
 } // namespace tessel

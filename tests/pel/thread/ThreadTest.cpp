@@ -350,6 +350,15 @@ TEST(Semaphore, CountsUpToItsMaximumAndANegativeTimeOutWaits) {
     onOtherThread([&] { mutex.release(); });
     EXPECT_EQ(0, mutex.wait(-1));
     mutex.release();
+
+    LightSemaphore light(0, 2); // counts as a semaphore does, beyond the maximum nothing
+    for (int i = 0; i < 3; ++i)
+        light.set();
+    EXPECT_EQ(Semaphore_Impl::Signalled, light.wait(0));
+    EXPECT_EQ(Semaphore_Impl::Signalled, light.wait(0));
+    EXPECT_EQ(Semaphore_Impl::TimedOut, light.wait(20));
+    onOtherThread([&] { light.set(); });
+    EXPECT_EQ(Semaphore_Impl::Signalled, light.wait(-1));
 }
 
 TEST(Semaphore, WaitAnyNamesTheHandle) {

@@ -36,8 +36,12 @@ DWORD fullPathName(const wchar_t* path, WorkString<>* o_full) {
     return n;
 }
 
-// The long form of a full path in place, when the system knows one.
+// The long form of a full path in place, when the system knows one. Only a short alias of a
+// name holds a '~' (a name that is its own alias already has its long form), so a path without
+// one is long already: the system's look-up, a directory search per component, is spared.
 void longPathName(WorkString<>* io_path) {
+    if (!std::wcschr(io_path->c_str(), L'~'))
+        return;
     WorkString<> longer;
     longer.reserve(io_path->length() + 1);
     DWORD n = ::GetLongPathNameW(io_path->c_str(), longer.data(), longer.size());

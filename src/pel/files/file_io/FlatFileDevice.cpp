@@ -21,12 +21,6 @@ FILETIME now() {
 
 wchar_t foldUnit(wchar_t c) { return c == L'\\' ? L'/' : static_cast<wchar_t>(std::towlower(c)); }
 
-bool sameName(const wchar_t* a, const wchar_t* b) {
-    for (; *a && foldUnit(*a) == foldUnit(*b); ++a, ++b) {
-    }
-    return foldUnit(*a) == foldUnit(*b);
-}
-
 struct ModeRule {
     uint32_t access;
     bool emptying;
@@ -137,10 +131,11 @@ FlatFileDevice::~FlatFileDevice() {
         softAssertion(L"!getInfo().ref_count", PEL_FILE, __LINE__);
 }
 
+// The core asks every device for its flags on each native path's way through, so the count of
+// open files is kept as files open and close rather than counted here.
 FileDeviceInfo& FlatFileDevice::getInfo() {
     ScopedLock<Mutex_Impl> lock(m_lock);
-    m_info.ref_count = static_cast<int32_t>(
-        std::count_if(m_files.begin(), m_files.end(), [](const std::unique_ptr<FlatFile>& f) { return f->isValid(); }));
+    m_info.ref_count = m_openFiles;
     return m_info;
 }
 
@@ -149,9 +144,33 @@ bool FlatFileDevice::unsupported(const FileRequest& request, const wchar_t* oper
     return false;
 }
 
+std::wstring FlatFileDevice::foldName(const wchar_t* name) {
+    std::wstring folded(name);
+    for (wchar_t& unit : folded)
+        unit = foldUnit(unit);
+    return folded;
+}
+
 std::vector<std::unique_ptr<FlatFile>>::iterator FlatFileDevice::find(const wchar_t* rest) {
+    const auto named = m_byName.find(foldName(rest));
+    if (named == m_byName.end())
+        return m_files.end();
+    const FlatFile* file = named->second;
     return std::find_if(m_files.begin(), m_files.end(),
-                        [rest](const std::unique_ptr<FlatFile>& file) { return sameName(rest, file->nameId()); });
+                        [file](const std::unique_ptr<FlatFile>& each) { return each.get() == file; });
+}
+
+void FlatFileDevice::eraseFile(std::vector<std::unique_ptr<FlatFile>>::iterator file) {
+    const auto named = m_byName.find(foldName((*file)->nameId()));
+    if (named != m_byName.end() && named->second == file->get())
+        m_byName.erase(named);
+    m_files.erase(file);
+}
+
+void FlatFileDevice::eraseClosedFiles() {
+    for (size_t i = m_files.size(); i > 0; --i)
+        if (!m_files[i - 1]->isValid())
+            eraseFile(m_files.begin() + static_cast<std::ptrdiff_t>(i - 1));
 }
 
 uint32_t FlatFileDevice::settingOf(const FileRequest& request) const {
@@ -197,7 +216,7 @@ bool FlatFileDevice::openFile(FileRequest& request) {
     const bool create = !exists || rule.emptying;
     if (create) {
         if (exists)
-            m_files.erase(found);
+            eraseFile(found);
         m_files.push_back(createFile(setting));
         found = m_files.end() - 1;
     }
@@ -207,6 +226,9 @@ bool FlatFileDevice::openFile(FileRequest& request) {
             m_files.erase(found);
         return false;
     }
+    if (create)
+        m_byName[foldName(file->nameId())] = file;
+    ++m_openFiles;
     request.file = file;
     return true;
 }
@@ -231,7 +253,7 @@ bool FlatFileDevice::deleteFile(FileRequest& request) {
             .addParam(request.path);
         return false;
     }
-    m_files.erase(found);
+    eraseFile(found);
     FileErrorObject::setError(0); // the parts a file leaves behind are its own business
     return true;
 }
@@ -273,7 +295,12 @@ bool FlatFileDevice::closeFile(File* file) {
         return false;
     }
     ScopedLock<Mutex_Impl> lock(m_lock);
-    return static_cast<FlatFile*>(file)->close();
+    FlatFile* flat = static_cast<FlatFile*>(file);
+    const bool wasOpen = flat->isValid();
+    const bool closed = flat->close();
+    if (wasOpen && !flat->isValid())
+        --m_openFiles;
+    return closed;
 }
 
 bool FlatFileDevice::closeDirectory(Directory* directory) {

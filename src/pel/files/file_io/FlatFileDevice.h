@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace pel {
@@ -102,8 +103,12 @@ protected:
     virtual std::unique_ptr<FlatFile> createFile(uint32_t setting) = 0;
 
     static bool unsupported(const FileRequest& request, const wchar_t* operation);
-    // The file named rest, or the end.
+    // The file named rest, or the end; found through an index of the folded names, as a device
+    // may hold thousands of files (one undo log per open document).
     std::vector<std::unique_ptr<FlatFile>>::iterator find(const wchar_t* rest);
+    // Each keeps the name index: erasing a file, or dropping every closed one.
+    void eraseFile(std::vector<std::unique_ptr<FlatFile>>::iterator file);
+    void eraseClosedFiles();
 
     FileDeviceInfo m_info;
     Mutex_Impl m_lock;
@@ -112,8 +117,11 @@ protected:
 private:
     uint32_t settingOf(const FileRequest& request) const;
     static void writePath(const FileRequest& request);
+    static std::wstring foldName(const wchar_t* name);
 
     const wchar_t* m_kind;
+    std::unordered_map<std::wstring, FlatFile*> m_byName; // the opened files, by folded name
+    int32_t m_openFiles = 0;
 };
 
 } // namespace pel

@@ -113,9 +113,7 @@ std::unique_ptr<FlatFile> RamDisk::createFile(uint32_t setting) {
 bool RamDisk::control(uint32_t code, uint32_t size, void* data) {
     ScopedLock<Mutex_Impl> lock(m_lock);
     if (code == CONTROL_PURGE) {
-        m_files.erase(std::remove_if(m_files.begin(), m_files.end(),
-                                     [](const std::unique_ptr<FlatFile>& file) { return !file->isValid(); }),
-                      m_files.end());
+        eraseClosedFiles();
         return m_files.empty();
     }
     if (code == CONTROL_QUERY) {

@@ -15,6 +15,7 @@ const pel::FileErrorMessage MESSAGES[] = {
      L"another encoding, such as UTF-8."},
     {0, CONVERSION_FAILED, 2, L"Converting the text of '%1' to or from %2 failed."},
     {0, REQUEST_FAILED, 2, L"Reading or writing '%1' failed: %2"},
+    {0, DOCUMENT_BUSY, 1, L"'%1' cannot be saved or reloaded while its document is being edited."},
     {-1, 0, 0, nullptr},
 };
 

@@ -16,6 +16,9 @@ enum : uint32_t {
     CONVERSION_FAILED = 0x20040003,
     // %1 the path, %2 what went wrong (an exception's text).
     REQUEST_FAILED = 0x20040004,
+    // %1 the path: a save or reload asked while the main thread holds the document's lock, which
+    // the loader would wait for.
+    DOCUMENT_BUSY = 0x20040005,
 };
 } // namespace DocumentIOError
 

@@ -7,8 +7,8 @@ namespace tessel {
 namespace {
 
 // Lets a waiter through a closed queue; a semaphore already at its maximum lets it through
-// anyway, so a release refused for that is no failure.
-void wake(pel::Semaphore& semaphore) { ::ReleaseSemaphore(semaphore.handle(), 1, nullptr); }
+// anyway (and keeps its count).
+void wake(pel::LightSemaphore& semaphore) { semaphore.set(); }
 
 } // namespace
 

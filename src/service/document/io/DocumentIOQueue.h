@@ -2,7 +2,9 @@
 // The loader's request slots and the queue that hands their indexes to it. The pool keeps a
 // stack of free slot indexes, with a semaphore that makes a taker wait while all are in use; the
 // queue is a ring with a semaphore of free places and one of queued items, and once closed it
-// refuses every push and answers every pop with CLOSED.
+// refuses every push and answers every pop with CLOSED. The semaphores are the process's own
+// (pel::LightSemaphore): every request crosses to the loader and back, and they cost no system
+// call while nobody has to wait.
 
 #include "pel/thread/Mutex.h"
 #include "pel/thread/Semaphore.h"
@@ -27,7 +29,7 @@ private:
     int m_free[size];
     int m_alloc_ptr = 0; // slots taken: m_free[m_alloc_ptr..size) are free
     pel::Mutex_Impl m_lock;
-    pel::Semaphore m_available{size, size};
+    pel::LightSemaphore m_available{size, size};
 };
 
 class DocumentIOQueue {
@@ -49,8 +51,8 @@ private:
     int m_count = 0;
     bool m_closed = false;
     pel::Mutex_Impl m_lock{0x80000FA0};
-    pel::Semaphore m_places{size, size};
-    pel::Semaphore m_items{0, size};
+    pel::LightSemaphore m_places{size, size};
+    pel::LightSemaphore m_items{0, size};
 };
 
 } // namespace tessel

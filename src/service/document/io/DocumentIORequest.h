@@ -22,7 +22,7 @@ struct DocumentIORequest {
     wchar_t* path = nullptr; // an owned copy (new[]), freed by the wait
     std::unique_ptr<pel::FileErrorObject> error; // the file error of a failed request
     Document* document = nullptr;
-    pel::Semaphore done{0, 1}; // set by the loader when the request has run
+    pel::LightSemaphore done{0, 1}; // set by the loader when the request has run
 };
 
 } // namespace tessel

@@ -25,8 +25,9 @@ namespace tessel {
 
 namespace {
 
-// The smallest text block a load starts with, in units.
-constexpr int64_t MIN_TEXT_CAPACITY = 0x10000;
+// The smallest text block a load starts with, in units: as much as a new document's gap buffer,
+// so that a thousand small files do not hold a large block each.
+constexpr int64_t MIN_TEXT_CAPACITY = 0x400;
 
 int64_t counterMicros() {
     static const int64_t frequency = [] {

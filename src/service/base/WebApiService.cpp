@@ -1,0 +1,7 @@
+#include "service/base/WebApiService.h"
+
+namespace tessel {
+
+void WebApiService::initialize(Config&, const std::wstring& baseAddress) { m_baseAddress = baseAddress; }
+
+} // namespace tessel

@@ -1,0 +1,164 @@
+#pragma once
+// Creates, finds, loads, saves, reloads, renames and releases every Document of the process, and
+// owns what they share: the loader ("DocLoader"), the "parser" pool with its parser client, the
+// undo registry, the "DocumentWatcher" file watcher, the grammar table (grammar names in use,
+// with their use counts and subscriptions at the grammar rule-set holder), the format detectors,
+// the defaults of new documents, and the manager-wide listeners and callbacks. The service root
+// makes one at start and deletes it at exit. Main thread only.
+//
+// Loads, saves and reloads block the main thread while the loader works; one asked while the main
+// thread holds that document's lock fails at once (the loader needs the lock). A load or reload
+// gives the document the format detected in its file, or the defaults where nothing was detected;
+// a save under a new path watches the new file, and lets go of the old one only once the save
+// succeeded. A released document is destroyed only once its parse job can no longer run.
+
+#include "service/base/BgScheduler.h"
+#include "service/base/Notice.h"
+#include "service/document/DocumentOwner.h"
+#include "service/document/DocumentWatch.h"
+#include "service/document/detectors/FormatDetectorSet.h"
+#include "service/document/io/DocumentIOOwner.h"
+
+#include "pel/files/file_io/FileError.h"
+#include "pel/text/Indentation.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tessel {
+
+class Config;
+class Document;
+class DocumentGrammar;
+class DocumentIO;
+class GrammarRuleSetHolder;
+class ParserServices;
+struct DocumentFormat;
+
+class DocumentManager : public DocumentOwner, public DocumentIOOwner, public FormatDetectorHost {
+public:
+    using FileError = std::unique_ptr<pel::FileErrorObject>;
+
+    // Starts the loader, the undo registry, the parser pool (without workers until readSettings)
+    // with the client the services make, the holder and the watcher, and last the format
+    // detectors. Null services: nothing is parsed and no grammar is available.
+    explicit DocumentManager(std::shared_ptr<ParserServices> services = nullptr);
+    // Removes the format detectors first, releases every document, then stops the watcher and the
+    // loader and lets go of the undo registry, the pool, the holder and the client.
+    ~DocumentManager() override;
+    DocumentManager(const DocumentManager&) = delete;
+    DocumentManager& operator=(const DocumentManager&) = delete;
+
+    // Under the Config lock. Settings that are not declared leave their defaults.
+    void readSettings(Config& config);
+    // Cancels this manager's grammar subscriptions first (the application calls it at exit,
+    // after closing the documents), then writes the defaults of new documents.
+    void writeSettings(Config& config);
+
+    // Defaults of new documents and of loaded ones where nothing was detected; the status strip
+    // sets them too. A width is kept within 1..16, a line ending outside 0..2 is refused.
+    uint32_t getDefaultEncoding() const { return m_defaultEncoding; }
+    uint32_t getDefaultLineEnding() const { return m_defaultLineEnding; }
+    const pel::Indentation& getDefaultIndentation() const { return m_defaultIndentation; }
+    void setDefaultEncoding(uint32_t encoding) { m_defaultEncoding = encoding; }
+    bool setDefaultLineEnding(uint32_t lineEnding);
+    void setDefaultIndentation(bool softTabs, int width);
+
+    // A new empty document with the defaults and the grammar of the name.
+    Document* createDocument(const std::wstring& grammarName);
+    // The document of the file, loaded anew (an open one is not looked for: findDocument); null
+    // with *o_error set when it cannot be read.
+    Document* loadDocument(const wchar_t* path, FileError* o_error);
+    // Writes the document to the path; false with *o_error set when that failed, the document
+    // and the file as they were.
+    bool saveDocument(const wchar_t* path, Document* document, FileError* o_error);
+    // Reads the document's file again into it; false with *o_error set when that failed, the
+    // document as it was.
+    bool reloadDocument(Document* document, FileError* o_error);
+    // Points the document to another file (null document: pel::NullPointerException "doc").
+    void renameDocument(Document* document, const wchar_t* path);
+    // The open document of the file (by the file system's comparison of paths), never a new one;
+    // null for a null or empty path.
+    Document* findDocument(const wchar_t* path) const;
+    // Destroys a document of this manager (after its parse job and watch entry); others are left.
+    void releaseDocument(Document* document);
+    void closeAllDocuments();
+    const std::vector<std::unique_ptr<Document>>& getDocuments() const { return m_documents; }
+
+    // Manager-wide listeners, attached to every document (each under its lock). Adding one
+    // present already answers true; removing answers whether it was present.
+    bool addListener(DocumentListener* listener) override;
+    bool removeListener(DocumentListener* listener) override;
+    void addDetector(FormatDetector* detector) override { m_detectors.add(detector); }
+    bool removeDetector(FormatDetector* detector) override { return m_detectors.remove(detector); }
+    // The loader's call, on its thread.
+    bool runFormatDetectors(DetectorAnswer& result, Document& document) override;
+
+    // Told after each successful load, and after each successful save with whether the
+    // document's path changed.
+    Notice<Document&>& loadedCallbacks() { return m_loaded; }
+    Notice<Document&, bool>& savedCallbacks() { return m_saved; }
+
+    // Gives the document the grammar of the name (empty: none) and asks the holder for it.
+    void setGrammar(Document& document, const std::wstring& name);
+    // The documents that use a grammar name; 0 for a name not in use.
+    int getGrammarUseCount(const std::wstring& name) const;
+    // The holder's answer: each document of the grammar's name starts over with it and is parsed
+    // anew.
+    void onGrammarReady(const std::wstring& name, const DocumentGrammar* grammar);
+
+    // What the controllers and the application reach through the manager.
+    UndoManager* getUndoManager() override { return m_undoManager.get(); }
+    ParserClient* getParserClient() override { return m_parserClient.get(); }
+    BgScheduler& getParserPool() { return *m_parserPool; }
+    bool getParseInactiveDocuments() const;
+    GrammarRuleSetHolder& getGrammarRuleSetHolder() { return *m_grammarRuleSets; }
+    DocumentIO& getDocumentIO() { return *m_io; }
+    pel::FileWatcher& getWatcher() { return m_watch->watcher(); }
+
+    std::unique_ptr<DocumentScopeRegistry> createScopeRegistry(Document& document) override;
+    std::unique_ptr<DocumentStyler> createStyler(Document& document) override;
+
+private:
+    struct GrammarEntry {
+        const DocumentGrammar* grammar = nullptr;
+        int useCount = 0;
+    };
+
+    // DocumentManager.cpp
+    Document* newDocument();
+    // The step with the listener on every document, each under its lock.
+    void eachDocumentLocked(void (Document::*step)(DocumentListener*), DocumentListener* listener);
+
+    // DocumentManagerFiles.cpp
+    // False, with *o_error set, when the main thread holds the document's lock.
+    bool refuseWhileLocked(const Document& document, const wchar_t* path, FileError* o_error) const;
+    FileError runRequest(Document* document, const wchar_t* path, uint32_t kind);
+    void applyLoadedFormat(DocumentFormat& format, const wchar_t* fullPath) const;
+
+    // DocumentGrammars.cpp
+    void releaseGrammar(const std::wstring& name);
+
+    std::shared_ptr<ParserServices> m_services;
+    std::unique_ptr<GrammarRuleSetHolder> m_grammarRuleSets;
+    std::unique_ptr<UndoManager> m_undoManager;
+    std::unique_ptr<BgScheduler> m_parserPool;
+    std::unique_ptr<ParserClient> m_parserClient;
+    std::unique_ptr<DocumentWatch> m_watch;
+    std::vector<std::unique_ptr<Document>> m_documents; // in creation order
+    std::vector<DocumentListener*> m_listeners;
+    FormatDetectorList m_detectors;
+    std::unique_ptr<DocumentIO> m_io;
+    std::map<std::wstring, GrammarEntry> m_grammars;
+    pel::Indentation m_defaultIndentation; // tabs, width 4
+    uint32_t m_defaultEncoding;
+    uint32_t m_defaultLineEnding;
+    Notice<Document&> m_loaded;
+    Notice<Document&, bool> m_saved;
+    std::unique_ptr<FormatDetectorSet> m_formatDetectors;
+};
+
+} // namespace tessel

@@ -1,0 +1,171 @@
+// The DocumentManager's file operations: load, save, reload and rename, each run on the loader
+// thread while the main thread waits.
+
+#include "service/document/DocumentManager.h"
+
+#include "pel/base/Assert.h"
+#include "pel/files/file_io/FileIO.h"
+#include "pel/log/Log.h"
+#include "service/document/Document.h"
+#include "service/document/DocumentListener.h"
+#include "service/document/io/DocumentIO.h"
+#include "service/document/io/DocumentIOErrors.h"
+
+#include <algorithm>
+
+namespace tessel {
+
+namespace {
+
+// The full path of a device path; false, with the path as given, when it cannot be resolved.
+bool fullPathOf(const wchar_t* path, pel::WorkString<>* o_full) {
+    if (path && pel::FileIO::getFullPath(path, o_full))
+        return true;
+    o_full->assign(path ? path : L"");
+    return false;
+}
+
+} // namespace
+
+bool DocumentManager::refuseWhileLocked(const Document& document, const wchar_t* path, FileError* o_error) const {
+    if (PEL_SOFT_ASSERT(document.getLockCount() == 0))
+        return false;
+    set_document_io_error(DocumentIOError::DOCUMENT_BUSY, path);
+    o_error->reset(new pel::FileErrorObject(pel::FileErrorObject::ensureRecord()));
+    return true;
+}
+
+DocumentManager::FileError DocumentManager::runRequest(Document* document, const wchar_t* path, uint32_t kind) {
+    DocumentIORequest* request = m_io->doRequest(document, path, kind);
+    if (!request) {
+        pel::FileErrorObject::setError(pel::FileErrorCode::INTERNAL_ERROR).addParam(path);
+        return FileError(new pel::FileErrorObject(pel::FileErrorObject::ensureRecord()));
+    }
+    return m_io->wait(request);
+}
+
+// The detected fields where the file told something, else the defaults; a detected tab width
+// counts only with detected soft tabs.
+void DocumentManager::applyLoadedFormat(DocumentFormat& format, const wchar_t* fullPath) const {
+    format.modified = false;
+    format.isNew = false;
+    format.path.assign(fullPath);
+    format.encoding = format.encodingConfidence == 0.0f ? m_defaultEncoding : format.detectedEncoding;
+    if (format.softTabsConfidence == 0.0f) {
+        format.indentation = m_defaultIndentation;
+    } else {
+        const bool useWidth =
+            format.detectedSoftTabs && format.detectedTabWidth != 0 && format.tabWidthConfidence != 0.0f;
+        format.indentation = m_defaultIndentation;
+        format.indentation.set(useWidth ? format.detectedTabWidth : m_defaultIndentation.size,
+                               format.detectedSoftTabs ? 1 : 0);
+    }
+    format.lineEnding = format.lineEndingConfidence == 0.0f ? m_defaultLineEnding : format.detectedLineEnding;
+}
+
+Document* DocumentManager::loadDocument(const wchar_t* path, FileError* o_error) {
+    PEL_CHECK_PTR(o_error);
+    o_error->reset();
+    pel::WorkString<> full;
+    if (!fullPathOf(path, &full))
+        pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE,
+                        L"DocumentManager::loadDocument: Cannot determine full path to file `%s`\n", full.c_str());
+    pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"DocumentManager::loadDocument: Loading `%s`\n",
+                    full.c_str());
+    Document* document = newDocument();
+    *o_error = runRequest(document, full.c_str(), DOCUMENT_IO_LOAD);
+    if (*o_error) {
+        releaseDocument(document);
+        return nullptr;
+    }
+    {
+        DocumentLockHold lock(*document);
+        document->changeFormat([&](DocumentFormat& format) { applyLoadedFormat(format, full.c_str()); });
+        for (DocumentListener* listener : m_listeners)
+            listener->onLoaded(*document);
+    }
+    m_watch->watch(*document);
+    m_loaded.notify(*document);
+    return document;
+}
+
+bool DocumentManager::saveDocument(const wchar_t* path, Document* document, FileError* o_error) {
+    PEL_CHECK_PTR(o_error);
+    PEL_CHECK_PTR(document);
+    o_error->reset();
+    if (refuseWhileLocked(*document, path, o_error))
+        return false;
+    const DocumentFormat format = document->getFormat();
+    pel::WorkString<> full;
+    fullPathOf(path, &full);
+    const bool samePath = !format.isNew && path && pel::FileIO::isSamePath(path, format.path.c_str());
+    // The document's own write is no news to it; a new path is watched once it holds the file.
+    if (samePath)
+        m_watch->pause(*document);
+    *o_error = runRequest(document, path, DOCUMENT_IO_SAVE);
+    if (samePath)
+        m_watch->watch(*document);
+    if (*o_error)
+        return false;
+    if (!samePath)
+        m_watch->forget(*document);
+    {
+        DocumentLockHold lock(*document);
+        document->changeFormat([&](DocumentFormat& changed) {
+            changed.path.assign(full.c_str());
+            changed.modified = false;
+            changed.isNew = false;
+        });
+    }
+    if (!samePath)
+        m_watch->watch(*document);
+    m_saved.notify(*document, !samePath);
+    return true;
+}
+
+bool DocumentManager::reloadDocument(Document* document, FileError* o_error) {
+    PEL_CHECK_PTR(o_error);
+    PEL_CHECK_PTR(document);
+    o_error->reset();
+    const DocumentFormat format = document->getFormat();
+    if (refuseWhileLocked(*document, format.path.c_str(), o_error))
+        return false;
+    const std::wstring grammar = document->getGrammarName();
+    {
+        DocumentLockHold lock(*document);
+        setGrammar(*document, std::wstring());
+    }
+    document->notifyBeforeReload();
+    *o_error = runRequest(document, format.path.c_str(), DOCUMENT_IO_LOAD);
+    if (!*o_error) {
+        // What the file holds now, as a load gives it: a UTF-16 or ANSI file keeps its encoding.
+        DocumentLockHold lock(*document);
+        document->changeFormat([&](DocumentFormat& loaded) { applyLoadedFormat(loaded, format.path.c_str()); });
+    }
+    document->notifyAfterReload();
+    {
+        DocumentLockHold lock(*document);
+        setGrammar(*document, grammar);
+    }
+    if (*o_error)
+        return false;
+    m_watch->watch(*document);
+    return true;
+}
+
+void DocumentManager::renameDocument(Document* document, const wchar_t* path) {
+    if (!document)
+        pel::nullPointerViolation(L"doc", L".\\service\\document\\DocumentManager", __LINE__);
+    const DocumentFormat format = document->getFormat();
+    if (path && pel::FileIO::isSamePath(path, format.path.c_str())) {
+        document->changeFormat([](DocumentFormat&) {}); // tells what changed since the last notice
+        return;
+    }
+    m_watch->forget(*document);
+    pel::WorkString<> full;
+    fullPathOf(path, &full);
+    document->changeFormat([&](DocumentFormat& changed) { changed.path.assign(full.c_str()); });
+    m_watch->watch(*document);
+}
+
+} // namespace tessel

@@ -1,0 +1,94 @@
+#include "service/document/DocumentWatch.h"
+
+#include "pel/files/file_io/FileIO.h"
+#include "pel/files/file_io/WatchNotification.h"
+#include "pel/log/Log.h"
+#include "service/document/Document.h"
+
+namespace tessel {
+
+namespace {
+
+// The file's last-write time, when it is there and no folder.
+bool fileWriteTime(const std::wstring& path, uint64_t* o_time) {
+    pel::FileInfo info{};
+    if (!pel::FileIO::getFileInfo(path.c_str(), &info) || (info.flags & pel::FILEINFO_DIRECTORY))
+        return false;
+    *o_time = (static_cast<uint64_t>(info.lastWriteTime.dwHighDateTime) << 32) | info.lastWriteTime.dwLowDateTime;
+    return true;
+}
+
+} // namespace
+
+DocumentWatch::DocumentWatch() : m_watcher(L"DocumentWatcher") {
+    m_watcher.addClientCallback(this, &DocumentWatch::onWatchedFileChanged);
+}
+
+void DocumentWatch::watch(Document& document) {
+    if (pel::WatchedObject* entry = document.getWatchEntry()) {
+        m_watcher.suspendObject(entry, false);
+        return;
+    }
+    const DocumentFormat format = document.getFormat();
+    if (format.path.empty())
+        return;
+    document.setWatchEntry(
+        m_watcher.openObject(format.path.c_str(), ENTRY_OPTIONS, reinterpret_cast<uintptr_t>(&document)));
+}
+
+void DocumentWatch::pause(Document& document) { m_watcher.suspendObject(document.getWatchEntry(), true); }
+
+void DocumentWatch::forget(Document& document) {
+    if (pel::WatchedObject* entry = document.getWatchEntry()) {
+        document.setWatchEntry(nullptr);
+        m_watcher.closeObject(entry);
+    }
+}
+
+DocumentFileChangeKind DocumentWatch::kindOf(const pel::WatchedObject& entry, const pel::WatchNotification& record) {
+    DocumentFileChangeKind kind = FILE_CHANGE_MODIFIED;
+    switch (record.kind) {
+    case pel::WATCH_FAILED:
+        pel::log_printf(pel::LOG_WARNING, pel::LOG_UNKNOWN_SOURCE,
+                        L"DocumentManager: Watching '%s' failed; it is watched again once its folder is back\n",
+                        entry.path().c_str());
+        return FILE_CHANGE_IN_SYNC;
+    case pel::WATCH_REMOVED:
+        kind = FILE_CHANGE_DELETED;
+        break;
+    case pel::WATCH_RENAMED: {
+        const uint32_t own = pel::WatchNotification::hashName(pel::FileIO::getFileName(entry.path().c_str()));
+        if (record.secondNameHash != own)
+            kind = FILE_CHANGE_DELETED; // renamed away; else another file took the name
+        break;
+    }
+    case pel::WATCH_REOPENED:
+        // A file that is there again comes with a record of its own, which the write time filters.
+        kind = FILE_CHANGE_DELETED;
+        break;
+    default: // added, modified
+        break;
+    }
+    uint64_t written = 0;
+    if (!fileWriteTime(entry.path(), &written))
+        return kind == FILE_CHANGE_DELETED ? FILE_CHANGE_DELETED : FILE_CHANGE_IN_SYNC;
+    if (record.kind == pel::WATCH_REOPENED)
+        return FILE_CHANGE_IN_SYNC;
+    // A record with file details passed the watcher's own comparison of write times.
+    if (record.info)
+        return FILE_CHANGE_MODIFIED;
+    return written != entry.knownWriteTime() ? FILE_CHANGE_MODIFIED : FILE_CHANGE_IN_SYNC;
+}
+
+void DocumentWatch::onWatchedFileChanged(pel::WatchedObject* entry, pel::WatchNotification* record) {
+    Document* document = reinterpret_cast<Document*>(entry->cookie());
+    if (!document || document->getWatchEntry() != entry)
+        return;
+    DocumentFileChange change;
+    change.kind = kindOf(*entry, *record);
+    change.record = record;
+    if (change.kind != FILE_CHANGE_IN_SYNC)
+        document->notifyFileChanged(change);
+}
+
+} // namespace tessel

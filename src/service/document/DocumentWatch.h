@@ -1,0 +1,50 @@
+#pragma once
+// Watches the files of a DocumentManager's documents for changes made outside the editor, on
+// the "DocumentWatcher" thread: each document with a file has one entry (compared by write
+// time), paused around the document's own saves. The watcher calls back on the main thread and
+// never for a closed entry; what it reports reaches the document's listeners (onFileChanged) in
+// the controller's kinds: a file written, made anew or renamed onto the document's name is
+// modified, one removed or renamed away is deleted. Each record is checked against the file on
+// disk first, so that the echo of the editor's own save (a record that arrives after the pause
+// ended, about the file as it was saved) is no news, and a file that is back by the time the
+// record arrives counts as modified rather than deleted.
+
+#include "service/document/DocumentChange.h"
+
+#include "pel/files/FileWatcher.h"
+
+namespace tessel {
+
+class Document;
+
+class DocumentWatch {
+public:
+    static constexpr uint32_t ENTRY_OPTIONS = pel::WATCH_OPTION_COMPARE_TIME;
+
+    // Starts the watcher's thread.
+    DocumentWatch();
+    DocumentWatch(const DocumentWatch&) = delete;
+    DocumentWatch& operator=(const DocumentWatch&) = delete;
+
+    // Resumes the document's entry, or opens one for its format path; nothing for a document
+    // without a path or whose folder cannot be watched.
+    void watch(Document& document);
+    // Nothing is reported for what happens to the file until watch resumes the entry.
+    void pause(Document& document);
+    // Closes the document's entry.
+    void forget(Document& document);
+
+    // The controller's kind for a watcher record about the entry's file; FILE_CHANGE_IN_SYNC
+    // when the record is no news.
+    static DocumentFileChangeKind kindOf(const pel::WatchedObject& entry, const pel::WatchNotification& record);
+
+    pel::FileWatcher& watcher() { return m_watcher; }
+
+private:
+    // The watcher's client callback; the entry's cookie is its document.
+    void onWatchedFileChanged(pel::WatchedObject* entry, pel::WatchNotification* record);
+
+    pel::FileWatcher m_watcher;
+};
+
+} // namespace tessel

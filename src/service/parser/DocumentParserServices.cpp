@@ -1,0 +1,16 @@
+#include "service/parser/DocumentParserServices.h"
+
+#include "service/parser/ScopeRegistry.h"
+#include "service/parser/ThemeStyler.h"
+
+namespace tessel {
+
+std::unique_ptr<DocumentScopeRegistry> DocumentParserServices::createScopeRegistry(Document& document) {
+    return std::make_unique<ScopeRegistry>(document);
+}
+
+std::unique_ptr<DocumentStyler> DocumentParserServices::createStyler(Document&) {
+    return std::make_unique<ThemeStyler>();
+}
+
+} // namespace tessel

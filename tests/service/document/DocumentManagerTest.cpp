@@ -1,0 +1,162 @@
+#include "service/base/ServiceSetup.h"
+#include "service/document/io/DocumentIOErrors.h"
+#include "service/parser/base/DocumentGrammar.h"
+#include "ManagerTestSupport.h"
+
+using namespace tessel;
+
+namespace {
+
+class DocumentManagerTest : public tessel_test::ManagerTest {};
+
+struct TestGrammar : DocumentGrammar {
+    uint16_t rootRuleNumber() const override { return 7; }
+    const wchar_t* rootScopeName() const override { return L"source.test"; }
+};
+
+} // namespace
+
+TEST_F(DocumentManagerTest, SettingsAreReadClampedAndWrittenBack) {
+    declareConfigSchema(config); // no files to load: logged, the defaults stay
+    const struct {
+        int size;
+        bool soft;
+        const wchar_t *encoding, *lineEnding;
+        int width;
+        uint32_t code, ending;
+    } cases[] = {{12, false, L"UTF-16-LE", L"LF", 8, 1200, 1}, {0, true, L"ansi", L"CRLF", 1, 0, 0},
+                 {5, true, L"bogus", L"lf", 5, 0x8000FDE9, 0}};
+    for (const auto& c : cases) {
+        config.findValue(L"app.indentation.recent.size")->setInt(c.size);
+        config.findValue(L"app.indentation.recent.soft")->setBool(c.soft);
+        config.findValue(L"app.file_defaults.encoding")->setString(c.encoding);
+        config.findValue(L"app.file_defaults.line_ending")->setString(c.lineEnding);
+        config.findValue(L"app.parser.parse_inactive_documents")->setBool(c.soft);
+        manager->readSettings(config);
+        const pel::Indentation& indentation = manager->getDefaultIndentation();
+        EXPECT_EQ(c.width, indentation.size) << c.size;
+        EXPECT_EQ(c.soft ? L' ' : L'\t', indentation.indentChar) << c.size;
+        EXPECT_EQ(c.code, manager->getDefaultEncoding()) << c.size;
+        EXPECT_EQ(c.ending, manager->getDefaultLineEnding()) << c.size;
+        EXPECT_EQ(c.soft, manager->getParseInactiveDocuments()) << c.size;
+    }
+    EXPECT_EQ(BgScheduler::getDefaultWorkerCount(0), manager->getParserPool().getWorkerCount());
+
+    // What the status strip sets is written back, after the grammar subscriptions went.
+    manager->setDefaultEncoding(1201);
+    EXPECT_FALSE(manager->setDefaultLineEnding(3));
+    EXPECT_TRUE(manager->setDefaultLineEnding(2));
+    manager->setDefaultIndentation(true, 3);
+    manager->writeSettings(config);
+    EXPECT_EQ(std::vector<std::wstring>{L"cancel all"}, services->holder->calls);
+    EXPECT_STREQ(L"UTF-16-BE", config.findValue(L"app.file_defaults.encoding")->getString());
+    EXPECT_STREQ(L"CR", config.findValue(L"app.file_defaults.line_ending")->getString());
+    EXPECT_EQ(3, config.findValue(L"app.indentation.recent.size")->getInt());
+    EXPECT_TRUE(config.findValue(L"app.indentation.recent.soft")->getBool());
+}
+
+TEST_F(DocumentManagerTest, LoadsApplyWhatWasDetectedElseTheDefaults) {
+    manager->setDefaultIndentation(false, 6);
+    manager->setDefaultEncoding(1200);
+    manager->setDefaultLineEnding(LINE_ENDING_MAC);
+    const struct {
+        const char* what;
+        std::string bytes;
+        uint32_t encoding, lineEnding;
+        bool soft;
+        int width;
+    } cases[] = {
+        {"empty", "", 1200, LINE_ENDING_MAC, false, 6},
+        {"hard tabs, a mode line's width", "// -*- tab-width: 3 -*-\n\tx\n\ty\n", 0, LINE_ENDING_UNIX, false, 6},
+        {"four spaces", "a\r\n    b\r\n    c\r\n", 0, LINE_ENDING_WINDOWS, true, 4},
+        {"mode line", "/* -*- indent-tabs-mode: nil; tab-width: 30 -*- */\n", 0, LINE_ENDING_UNIX, true, 16},
+        {"UTF-8", "caf\xC3\xA9\n", 0x8000FDE9, LINE_ENDING_UNIX, false, 6},
+    };
+    int loaded = 0;
+    manager->loadedCallbacks().add(this, [&](Document&) { ++loaded; });
+    for (const auto& c : cases) {
+        folder.write(L"in.txt", c.bytes);
+        Document* document = load(L"in.txt");
+        const DocumentFormat format = document->getFormat();
+        EXPECT_EQ(c.encoding, format.encoding) << c.what;
+        EXPECT_EQ(c.lineEnding, format.lineEnding) << c.what;
+        EXPECT_EQ(c.soft ? L' ' : L'\t', format.indentation.indentChar) << c.what;
+        EXPECT_EQ(c.width, format.indentation.size) << c.what;
+        EXPECT_FALSE(format.isNew || format.modified || !document->getWatchEntry()) << c.what;
+        manager->releaseDocument(document);
+    }
+    EXPECT_EQ(5, loaded);
+    DocumentManager::FileError error;
+    EXPECT_EQ(nullptr, manager->loadDocument(path(L"missing.txt").c_str(), &error));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, error->getCode());
+    EXPECT_TRUE(manager->getDocuments().empty()) << "a failed load leaves no document";
+}
+
+TEST_F(DocumentManagerTest, FindsOnlyDocumentsWithAFileByTheFileSystemsComparison) {
+    folder.write(L"Found.txt", "x");
+    Document* loaded = load(L"Found.txt");
+    manager->renameDocument(manager->createDocument(L""), path(L"new.txt").c_str());
+    std::wstring upper = path(L"Found.txt");
+    ::CharUpperW(&upper[0]);
+    EXPECT_EQ(loaded, manager->findDocument(upper.c_str()));
+    EXPECT_EQ(nullptr, manager->findDocument(path(L"new.txt").c_str())) << "a new document is never found";
+    EXPECT_EQ(nullptr, manager->findDocument(L""));
+    EXPECT_EQ(nullptr, manager->findDocument(nullptr));
+    EXPECT_THROW(manager->renameDocument(nullptr, L"x"), pel::NullPointerException);
+}
+
+TEST_F(DocumentManagerTest, GrammarNamesAreCountedAndSubscribedWhileInUse) {
+    Document* first = manager->createDocument(L"source.test");
+    manager->setGrammar(*first, L"source.test");
+    EXPECT_EQ(1, manager->getGrammarUseCount(L"source.test")) << "the same name again changes nothing";
+    Document* second = manager->createDocument(L"source.test");
+    EXPECT_EQ(2, manager->getGrammarUseCount(L"source.test"));
+    EXPECT_EQ(L"none", first->getScopeRegistry().root()->name()) << "no grammar is available";
+
+    TestGrammar grammar;
+    services->client->requests = 0;
+    services->holder->subscribers.at(L"source.test")(L"source.test", &grammar);
+    EXPECT_TRUE(first->getGrammar() == &grammar && second->getGrammar() == &grammar);
+    EXPECT_EQ(L"source.test", second->getScopeRegistry().root()->name());
+    EXPECT_EQ(2, services->client->requests) << "both documents are parsed anew";
+
+    manager->releaseDocument(first);
+    EXPECT_EQ(1, manager->getGrammarUseCount(L"source.test"));
+    manager->setGrammar(*second, L"");
+    EXPECT_EQ(0, manager->getGrammarUseCount(L"source.test"));
+    EXPECT_EQ(nullptr, second->getGrammar());
+    EXPECT_EQ((std::vector<std::wstring>{L"subscribe source.test", L"cancel source.test"}), services->holder->calls);
+}
+
+TEST_F(DocumentManagerTest, SavesAndReloadsAskedWhileTheDocumentIsLockedFailAtOnce) {
+    folder.write(L"a.txt", "text");
+    Document* document = load(L"a.txt");
+    document->lock();
+    DocumentManager::FileError error;
+    EXPECT_EQ(DocumentIOError::DOCUMENT_BUSY, save(document, L"a.txt"));
+    EXPECT_FALSE(manager->reloadDocument(document, &error));
+    EXPECT_EQ(DocumentIOError::DOCUMENT_BUSY, error->getCode());
+    document->unlock();
+    EXPECT_TRUE(manager->reloadDocument(document, &error));
+}
+
+// The slice keeps trying the document's lock until the release holds it, then ends: the
+// document must still be there then, and go only after the slice.
+TEST_F(DocumentManagerTest, AReleasedDocumentOutlivesTheParseSliceThatRuns) {
+    Document* document = manager->createDocument(L"");
+    std::atomic<int> destroyedDuringSlice{-1};
+    HANDLE entered = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    services->client->step = [&](tessel_test::SliceJob& job) {
+        ::SetEvent(entered);
+        for (const DWORD start = ::GetTickCount(); job.document->getLockMutex().wait(5) == 0;)
+            if (job.document->getLockMutex().release(), ::GetTickCount() - start > 30000)
+                break;
+        destroyedDuringSlice = services->stylersDestroyed.load();
+    };
+    services->client->requestParse(document, 0, 0);
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(entered, 30000)) << "the slice did not start";
+    manager->releaseDocument(document);
+    EXPECT_EQ(0, destroyedDuringSlice.load());
+    EXPECT_EQ(1, services->stylersDestroyed.load());
+    ::CloseHandle(entered);
+}
