@@ -9,6 +9,7 @@
 
 #include "BundleLayers.h"
 #include "support/LogCapture.h"
+#include "support/Thrown.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@
 using namespace tessel;
 using tessel_test::BundleLayers;
 using tessel_test::LogCapture;
+using tessel_test::thrown;
 
 namespace {
 
@@ -34,16 +36,6 @@ const wchar_t* const GOLDEN[] = {
 #include "BundleTemplatesGolden.txt"
 };
 const std::wstring BU = L"0f8fad5b-d9cb-469f-a165-70867728950e", IU = BundleLayers::UUID;
-
-template <class Call>
-std::wstring thrown(Call call) {
-    try {
-        call();
-    } catch (const pel::InvalidArgumentException& e) {
-        return e.message;
-    }
-    return L"<none>";
-}
 
 // An item of any type, filled from its type's template as the item types fill theirs.
 struct TestItem : BundleItem {
@@ -198,13 +190,13 @@ TEST_F(BundleTest, ItemsAttachToOneBundleAtATimeAndMakeItsGeneratedMenu) {
 
     const std::wstring notHere = L"Bundle item does not belong to this bundle and cannot be removed.";
     EXPECT_EQ(L"Bundle item belongs to another bundle, please remove it first.",
-              thrown([&] { other->addItem(*grammar); }));
-    EXPECT_EQ(notHere, thrown([&] { other->removeItem(*grammar); }));
+              thrown<pel::InvalidArgumentException>([&] { other->addItem(*grammar); }));
+    EXPECT_EQ(notHere, thrown<pel::InvalidArgumentException>([&] { other->removeItem(*grammar); }));
     EXPECT_TRUE(other->getItems().empty() && bundle->getItems().size() == 6 && grammar->getBundle() == bundle.get());
     bundle->removeItem(*grammar);
     EXPECT_TRUE(dump(*bundle->getMenu()) == L"B a b" && !grammar->getBundle() && heard.substr(36) == L"Web-g ")
         << heard;
-    EXPECT_EQ(notHere, thrown([&] { bundle->removeItem(*grammar); }));
+    EXPECT_EQ(notHere, thrown<pel::InvalidArgumentException>([&] { bundle->removeItem(*grammar); }));
 }
 
 // Neither side is left pointing at the other when one goes while they are attached.
