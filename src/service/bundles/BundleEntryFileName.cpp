@@ -1,7 +1,10 @@
 #include "service/bundles/BundleEntryFileName.h"
 
 #include "pel/base/Assert.h"
+#include "pel/text/Inflector.h"
 #include "pel/text/search/RegEx.h"
+
+#include <cwchar>
 
 #include <memory>
 
@@ -18,6 +21,19 @@ const pel::RegEx& fileNamePattern() {
 
 std::wstring group(const pel::MatchResults& match, unsigned int i, const wchar_t* text) {
     return std::wstring(text + match.begin(i), text + match.end(i));
+}
+
+// Windows opens these devices for a file of that name in any folder, whatever follows the first
+// dot.
+bool isDeviceName(const std::wstring& name) {
+    if (name.size() == 3) {
+        for (const wchar_t* device : {L"con", L"prn", L"aux", L"nul"})
+            if (_wcsicmp(name.c_str(), device) == 0)
+                return true;
+        return false;
+    }
+    return name.size() == 4 && (_wcsnicmp(name.c_str(), L"com", 3) == 0 || _wcsnicmp(name.c_str(), L"lpt", 3) == 0) &&
+           name[3] >= L'1' && name[3] <= L'9';
 }
 
 } // namespace
@@ -38,6 +54,18 @@ void BundleEntryFileName::appendTo(std::wstring& io_text) const {
         io_text += L'.';
         io_text += suffix;
     }
+}
+
+BundleEntryFileName BundleEntryFileName::fromTitle(const std::wstring& title, const std::wstring& fallback,
+                                                  const pel::UUID& uuid, const std::wstring& suffix) {
+    BundleEntryFileName made{uuid, std::wstring(), suffix};
+    if (!pel::Inflector::toFileName(title, &made.name) || isDeviceName(made.name))
+        made.name = fallback;
+    // Room for ".<uuid>" and ".<suffix>" (toString leaves out what is empty).
+    const size_t rest = (uuid.isNil() ? 0 : 37) + (suffix.empty() ? 0 : suffix.size() + 1);
+    if (made.name.size() + rest > MAX_LENGTH)
+        made.name.resize(MAX_LENGTH > rest ? MAX_LENGTH - rest : 0);
+    return made;
 }
 
 size_t BundleEntryFileName::parse(const wchar_t* text, size_t length, BundleEntryFileName* o_name) {

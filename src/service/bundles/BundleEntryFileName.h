@@ -31,6 +31,17 @@ struct BundleEntryFileName {
     static size_t parse(const std::wstring& text, BundleEntryFileName* o_name) {
         return parse(text.c_str(), text.size(), o_name);
     }
+
+    // Longest name made from a title: the file system takes 255 characters, and a save writes
+    // a temporary file beside the entry's, whose name adds up to 23 (".", "-<process>-<count>").
+    static constexpr size_t MAX_LENGTH = 255 - 23;
+
+    // The name of a new file or folder made from an entry's title: the title in the
+    // Inflector's file-name form, cut so that the whole name stays within MAX_LENGTH; fallback
+    // (the type name) when that form is empty or names a device (con, prn, aux, nul, com1 to
+    // com9, lpt1 to lpt9, in any case), since opening such a file opens the device instead.
+    static BundleEntryFileName fromTitle(const std::wstring& title, const std::wstring& fallback,
+                                         const pel::UUID& uuid, const std::wstring& suffix);
 };
 
 inline bool operator==(const BundleEntryFileName& a, const BundleEntryFileName& b) {

@@ -16,4 +16,12 @@ public:
     virtual BundleEntryPtr createEntry() = 0;
 };
 
+// The factory of an entry class made with no arguments.
+template <class T>
+class TBundleEntryFactory : public IBundleEntryFactory {
+public:
+    // The entry's count starts at 1: the pointer adopts it.
+    BundleEntryPtr createEntry() override { return BundleEntryPtr(new T, false); }
+};
+
 } // namespace tessel
