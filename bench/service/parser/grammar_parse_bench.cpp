@@ -99,7 +99,7 @@ void measureJobs(const std::wstring& text, double peerLines) {
             if (i % 2 == 0)
                 tessel_test::insertText(*document, offset, L"x");
             else
-                tessel_test::removeText(*document, offset, 1);
+                tessel_test::editText(*document, offset, 1, L"");
             // As the main loop waits: GetMessageW returns when the result's message comes.
             for (MSG message; !(posted.firstSeen <= 100 && posted.lastSeen >= 100) && ::GetMessageW(&message, nullptr, 0, 0);)
                 ::DispatchMessageW(&message);

@@ -38,8 +38,8 @@ DocumentParserClient::DocumentParserClient(BgScheduler& pool) : m_pool(pool), m_
 
 DocumentParserClient::~DocumentParserClient() = default;
 
-void DocumentParserClient::setClock(Clock clock) {
-    m_clock = clock ? std::move(clock) : Clock(counterMilliseconds);
+void DocumentParserClient::setClock(ParserClock clock) {
+    m_clock = clock ? std::move(clock) : ParserClock(counterMilliseconds);
     m_matcher.setClock(m_clock);
 }
 

@@ -26,8 +26,6 @@ class DocumentParserJob;
 
 class DocumentParserClient : public ParserClient, public BgClient {
 public:
-    using Clock = std::function<uint32_t()>;
-
     static constexpr long LOCK_WAIT_MS = 5;
     static constexpr uint32_t RUN_BUDGET_MS = 2;
     static constexpr int32_t SHOWN_PRIORITY = 2;
@@ -66,7 +64,7 @@ public:
 
     // Milliseconds of a monotonic clock (the performance counter by default); set before the
     // workers start.
-    void setClock(Clock clock);
+    void setClock(ParserClock clock);
     uint32_t now() const { return m_clock(); }
     // Ranges taken from the pool and not yet given back.
     int32_t rangesInUse() const { return m_rangesInUse.load(std::memory_order_acquire); }
@@ -85,7 +83,7 @@ private:
     void endPassWithoutGrammar(BgWorker* worker, DocumentParserJob& job);
 
     BgScheduler& m_pool;
-    Clock m_clock;
+    ParserClock m_clock;
     LineMatcher m_matcher;
     pel::TLockedAllocator<ParseRange, 32> m_ranges;
     std::atomic<int32_t> m_rangesInUse{0};

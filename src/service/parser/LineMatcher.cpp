@@ -42,7 +42,7 @@ void LineMatcher::unbind() {
     m_store = nullptr;
 }
 
-void LineMatcher::setClock(Clock clock) { m_clock = clock ? std::move(clock) : Clock(tickClock); }
+void LineMatcher::setClock(ParserClock clock) { m_clock = clock ? std::move(clock) : ParserClock(tickClock); }
 
 // ---- states
 

@@ -38,14 +38,18 @@ class DynamicEndStore;
 class GrammarRuleSet;
 class ParserRule;
 
+// Milliseconds of a monotonic clock, which the tests replace.
+using ParserClock = std::function<uint32_t()>;
+
 class LineMatcher {
 public:
-    using Clock = std::function<uint32_t()>;
-
+    // Iterations at one position (empty matches) after which a line stops.
     static constexpr int MAX_STALLED_ITERATIONS = 1000;
     // Pairs a state holds at most: no rule opens beyond.
     static constexpr size_t MAX_DEPTH = 1000;
+    // The last column a run may start at; the rest of a longer line keeps the last run's scope.
     static constexpr uint32_t MAX_COLUMN = 65535;
+    // The time one line may take, checked between calls of the engine.
     static constexpr uint32_t LINE_BUDGET_MS = 500;
     // Where no match starts up to the line's end.
     static constexpr int NOWHERE = 0x7FFFFFFF;
@@ -60,7 +64,7 @@ public:
     void bind(Document& document, const GrammarRuleSet* rules, uint16_t rootScope, DynamicEndStore& store);
     void unbind();
     // Milliseconds of a monotonic clock, for the line's time budget; GetTickCount by default.
-    void setClock(Clock clock);
+    void setClock(ParserClock clock);
 
     // Whether the line's stored start state is the one the previous line leaves: false for line
     // 0, a line marked as needing parsing or one without a record. A previous line without a
@@ -122,7 +126,7 @@ private:
     const GrammarRuleSet* m_rules = nullptr;
     DynamicEndStore* m_store = nullptr;
     uint16_t m_rootScope = 0;
-    Clock m_clock;
+    ParserClock m_clock;
 
     // The line being parsed.
     std::wstring m_text;

@@ -20,79 +20,46 @@ TEST_F(GrammarRulesTest, ASubRulePushedTwiceIsOneAlternativeAndABadPatternNone) 
     EXPECT_TRUE(pushPattern(rule, RegExSource{L"b+", L""}, 7));
     EXPECT_FALSE(pushPattern(rule, RegExSource{L"(", L""}, 8));
     EXPECT_EQ(std::vector<uint32_t>{7}, rule.alternatives);
-    EXPECT_FALSE(rule.compositeAnchored);
-    EXPECT_FALSE(pushPattern(rule, RegExSource{L"\\Gx", L""}, 9));
-    EXPECT_TRUE(rule.compositeAnchored);
 }
 
-TEST_F(GrammarRulesTest, EndPatternsConvertOnlyTheirBackReferences) {
-    const std::wstring ref1(L"\0\x1", 2);
-    const struct {
-        const wchar_t* pattern;
-        bool converted;
-        std::wstring text;
-    } rows[] = {
-        {L"end", false, L""},
-        {L"\\\\1", false, L""}, // an escaped backslash and a digit
-        {L"\\1", true, ref1},
-        {L"\\.\\1", true, L"\\." + ref1},
-        {L"\\s*\\1\\)", true, L"\\s*" + ref1 + L"\\)"},
-        {L"\\65536x", true, L"x"},
-        {L"a\\12", true, L"a" + std::wstring(L"\0\xC", 2)},
+TEST_F(GrammarRulesTest, EndPatternsConvertOnlyTheirBackReferencesAndTheMatchedTextStaysLiteral) {
+    const std::wstring ref1(L"\0\x1", 2), none = L"(none)";
+    const std::pair<const wchar_t*, std::wstring> rows[] = {
+        {L"end", none}, {L"\\\\1", none}, {L"\\1", ref1}, {L"\\.\\1", L"\\." + ref1},
+        {L"\\s*\\1\\)", L"\\s*" + ref1 + L"\\)"}, {L"\\65536x", L"x"}, {L"a\\12", L"a" + std::wstring(L"\0\xC", 2)},
     };
     for (const auto& row : rows) {
-        const std::unique_ptr<DynamicEndSource> source = convertEndPattern(row.pattern);
-        ASSERT_EQ(row.converted, source != nullptr) << row.pattern;
-        if (source) {
-            EXPECT_EQ(row.text, source->text) << row.pattern;
-        }
+        const std::unique_ptr<DynamicEndSource> source = convertEndPattern(row.first);
+        EXPECT_EQ(row.second, source ? source->text : none) << row.first;
     }
-    // Completed with the begin match's text, which never reshapes the expression.
-    const std::unique_ptr<DynamicEndSource> source = convertEndPattern(L"^\\1$");
-    const struct {
-        const wchar_t* delimiter;
-        const wchar_t* line;
-        bool matches;
-    } ends[] = {{L"a.b", L"a.b", true}, {L"a.b", L"axb", false}, {L"a|b", L"a", false}, {L"a|b", L"a|b", true},
-                {L"a b#", L"a b#", true}, {L"(x)+", L"(x)+", true}};
-    for (const auto& end : ends) {
-        const std::unique_ptr<pel::RegEx> regex = compileDynamicEnd(*source, std::vector<std::wstring>{L"", end.delimiter});
-        ASSERT_TRUE(regex) << end.delimiter;
-        pel::MatchResultsRegEx results;
-        const std::wstring line = end.line;
-        regex->match(&results, line.data(), line.data() + line.size(), line.data());
-        EXPECT_EQ(end.matches, results.found()) << end.delimiter << " / " << end.line;
+    // A delimiter full of characters that would reshape the expression matches only itself.
+    const std::wstring delimiter = L"a.b|c d#(x)+", other = L"axb|c d#xx";
+    const std::unique_ptr<pel::RegEx> end =
+        compileDynamicEnd(*convertEndPattern(L"^\\1$"), std::vector<std::wstring>{L"", delimiter});
+    pel::MatchResultsRegEx results;
+    for (const std::wstring* line : {&delimiter, &other}) {
+        end->match(&results, line->data(), line->data() + line->size(), line->data());
+        EXPECT_EQ(line == &delimiter, results.found()) << *line;
     }
 }
 
-TEST_F(GrammarRulesTest, ASetNumbersItsRulesFromOneAndRefusesThe65536th) {
-    auto set = std::make_unique<GrammarRuleSet>();
+TEST_F(GrammarRulesTest, ASetNumbersItsRulesFromOneRefusesThe65536thAndFindsRootsByScopeName) {
     const int32_t before = ParserRule::liveCount();
-    for (size_t i = 0; i < GrammarRuleSet::MAX_RULES; ++i)
+    std::shared_ptr<GrammarRuleSet> set = GrammarBuilder(L"source.c").finish();
+    while (set->size() < GrammarRuleSet::MAX_RULES)
         ASSERT_TRUE(addRuleToGrammarRuleSet(*set, new ParserRule()));
-    EXPECT_EQ(1, set->rule(1)->ruleNumber);
     EXPECT_EQ(65535, set->rule(65535)->ruleNumber);
     std::unique_ptr<ParserRule> extra(new ParserRule());
+    extra->scope = L"source.c";
     EXPECT_FALSE(addRuleToGrammarRuleSet(*set, extra.get()));
     EXPECT_EQ(0, extra->ruleNumber);
+    EXPECT_FALSE(registerRuleName(*set, extra.get())); // the first of a name stays
+    EXPECT_EQ(set->rule(1), findRule(L"source.c", *set));
+    EXPECT_EQ(nullptr, findRule(L"", *set));
     EXPECT_EQ(nullptr, set->rule(0));
     extra.reset();
     set.reset();
     EXPECT_EQ(before, ParserRule::liveCount());
-}
-
-TEST_F(GrammarRulesTest, RootRulesAreFoundByScopeNameAndTheFirstOfANameStays) {
-    GrammarBuilder builder(L"source.c");
-    std::shared_ptr<GrammarRuleSet> set = builder.finish();
-    auto* second = new ParserRule();
-    second->scope = L"source.c";
-    ASSERT_TRUE(addRuleToGrammarRuleSet(*set, second));
-    EXPECT_FALSE(registerRuleName(*set, second));
-    EXPECT_EQ(builder.root(), findRule(L"source.c", *set));
-    EXPECT_EQ(nullptr, findRule(L"", *set));
-    EXPECT_EQ(nullptr, findRule(L"source.d", *set));
-    clearGrammarRuleSet(*set);
-    EXPECT_EQ(0u, set->size());
 }
 
 TEST_F(GrammarRulesTest, SubscribersHearNoneBeforeTheOldSetGoesAndTheNewRuleAfter) {

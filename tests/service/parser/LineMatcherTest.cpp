@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 
@@ -48,40 +49,31 @@ struct Parsed {
 class LineMatcherTest : public MainThreadTest {};
 
 size_t countLogged(const LogCapture& log, const std::wstring& part) {
-    size_t count = 0;
-    for (const LoggedLine& line : log.lines())
-        count += line.text.find(part) != std::wstring::npos;
-    return count;
-}
-
-std::wstring fromUtf8(const char* text) {
-    std::wstring out;
-    for (; *text; ++text)
-        out += static_cast<wchar_t>(static_cast<unsigned char>(*text));
-    return out;
+    const std::vector<LoggedLine> lines = log.lines();
+    return std::count_if(lines.begin(), lines.end(), [&](const LoggedLine& line) { return line.text.find(part) != std::wstring::npos; });
 }
 
 TEST_F(LineMatcherTest, EachGrammarColoursItsFixtureAsTheGoldenDumpSays) {
     const struct {
         std::shared_ptr<GrammarRuleSet> (*grammar)();
-        const char* text;
-        const char* golden;
+        const wchar_t* text;
+        const wchar_t* golden;
     } rows[] = {
-        {jsonGrammar, "{\"a\": [1, -2.5e3, true, null],\n \"b\\n\\q\": {\"c\": \"x\"}, ?\n \"d\": \"open\n}\n",
+        {jsonGrammar, L"{\"a\": [1, -2.5e3, true, null],\n \"b\\n\\q\": {\"c\": \"x\"}, ?\n \"d\": \"open\n}\n",
 #include "golden/json.txt"
         },
-        {cGrammar, "#include <stdio.h>\nint main(void) { /* a\n still */ if (x) {\n  return f(\"s\\\"\", 2); // c\n}}\n\"open\n",
+        {cGrammar, L"#include <stdio.h>\nint main(void) { /* a\n still */ if (x) {\n  return f(\"s\\\"\", 2); // c\n}}\n\"open\n",
 #include "golden/c.txt"
         },
-        {heredocGrammar, "x = 1 y=z <<EOT\nbody ${ who are } @mark\nEOT\n@tag ${\n  inner}\n",
+        {heredocGrammar, L"x = 1 y=z <<EOT\nbody ${ who are } @mark\nEOT\n@tag ${\n  inner}\n",
 #include "golden/heredoc.txt"
         },
     };
     for (const auto& row : rows) {
-        Parsed parsed(row.grammar(), fromUtf8(row.text));
+        Parsed parsed(row.grammar(), row.text);
         parsed.parseAll();
         const std::wstring dump = dumpDocument(parsed.document);
-        EXPECT_EQ(fromUtf8(row.golden + (row.golden[0] == '\n')), dump) << "got:\n" << std::string(dump.begin(), dump.end());
+        EXPECT_EQ(row.golden + 1, dump) << "got:\n" << std::string(dump.begin(), dump.end());
     }
 }
 
@@ -110,18 +102,12 @@ TEST_F(LineMatcherTest, SearchingWritesTheAnchoredWalksRecordsOnRandomTexts) {
                     text += row.tokens[random() % row.tokens.size()];
                 text += L'\n';
             }
-            Parsed searching(row.grammar(), text);
-            Parsed anchored(row.grammar(), text, true);
+            Parsed searching(row.grammar(), text), anchored(row.grammar(), text, true);
             searching.parseAll();
             anchored.parseAll();
-            ASSERT_EQ(anchored.document.getLineCount(), searching.document.getLineCount());
             for (int32_t line = 0; line < searching.document.getLineCount(); ++line) {
                 const auto* a = static_cast<const LineRecordHeader*>(anchored.record(line));
-                const auto* s = static_cast<const LineRecordHeader*>(searching.record(line));
-                ASSERT_TRUE(a && s);
-                ASSERT_TRUE(a->size == s->size && std::memcmp(a, s, a->size) == 0)
-                    << "round " << round << " line " << line << "\n"
-                    << std::string(text.begin(), text.end()).substr(0, 2000);
+                ASSERT_EQ(0, std::memcmp(a, searching.record(line), a->size)) << "round " << round << " line " << line;
             }
         }
     }
@@ -133,17 +119,12 @@ TEST_F(LineMatcherTest, AnUnterminatedBeginGoesOnUntilRemovedAndTheEmptyLastLine
     EXPECT_EQ(2u, parsed.endPairs(3));
     EXPECT_TRUE(parsed.matcher->stateMatches(1));
 
-    removeText(parsed.document, 2, 2);
+    editText(parsed.document, 2, 2, L"");
     int parsedLines = 0;
-    for (int32_t line = 0; line < parsed.document.getLineCount(); ++line) {
-        if (parsed.matcher->stateMatches(line))
-            continue;
-        parsed.matcher->parseLine(line);
-        ++parsedLines;
-    }
+    for (int32_t line = 0; line < parsed.document.getLineCount(); ++line)
+        if (!parsed.matcher->stateMatches(line))
+            parsedLines += parsed.matcher->parseLine(line) && parsed.endPairs(line) == 1;
     EXPECT_EQ(4, parsedLines);
-    for (int32_t line = 0; line < 4; ++line)
-        EXPECT_EQ(1u, parsed.endPairs(line)) << line;
     const auto* last = static_cast<const LineRecordHeader*>(parsed.record(3));
     EXPECT_EQ(24u, last->size);
     EXPECT_EQ(0u, lineRecordRuns(last).count);

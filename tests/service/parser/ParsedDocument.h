@@ -26,18 +26,16 @@ private:
     tessel::ParserClient* m_client;
 };
 
-inline void insertText(tessel::Document& document, int32_t offset, const std::wstring& text) {
-    tessel::DocumentLockHold lock(document);
-    document.beginChange(0, true);
-    document.insert(offset, text);
-    document.endChange();
-}
-
-inline void removeText(tessel::Document& document, int32_t offset, int32_t length) {
+// One change without undo: removes length units at offset, then inserts the text there.
+inline void editText(tessel::Document& document, int32_t offset, int32_t length, const std::wstring& text) {
     tessel::DocumentLockHold lock(document);
     document.beginChange(0, true);
     document.remove(offset, length);
+    document.insert(offset, text);
     document.endChange();
+}
+inline void insertText(tessel::Document& document, int32_t offset, const std::wstring& text) {
+    editText(document, offset, 0, text);
 }
 
 inline void setGrammar(tessel::Document& document, const tessel::ParserRule* root) {

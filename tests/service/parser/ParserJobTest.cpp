@@ -15,23 +15,14 @@ using namespace tessel_test;
 
 namespace {
 
-struct Post {
-    uint32_t time;
-    int32_t first;
-    int32_t last;
-};
-
-// Keeps what it would post, with the clock's time.
-class PostingClient : public DocumentParserClient {
-public:
+// Keeps what it would post: the clock's time and the range.
+struct PostingClient : DocumentParserClient {
     using DocumentParserClient::DocumentParserClient;
-    std::vector<Post> posts;
-
-protected:
     bool postResult(BgWorker*, DocumentParserJob&, ParseRange* range) override {
-        posts.push_back({now(), range->firstLine, range->lastLine});
+        posts.push_back({now(), static_cast<uint32_t>(range->firstLine), static_cast<uint32_t>(range->lastLine)});
         return false;
     }
+    std::vector<std::array<uint32_t, 3>> posts;
 };
 
 // A job of the C grammar on a pool without workers: the test merges requests itself and runs the
@@ -50,14 +41,16 @@ protected:
         pool.releaseJob(job);
         registry.releaseRegistry();
     }
-    void fill(int lines, const wchar_t* line) {
+    void fill(int lines, const std::wstring& line) {
         std::wstring text;
         for (int i = 0; i < lines; ++i)
-            text += line + std::wstring(i + 1 < lines ? L"\n" : L"");
+            text += (i ? L"\n" : L"") + line;
         insertText(document, 0, text);
     }
-    // Runs the job until it is done (or once), on another thread; true when it is done.
-    bool run(bool untilDone = true) {
+    // Merges the request, then runs the job until it is done (or once); true when it is done.
+    bool run(int32_t first, int32_t last, bool untilDone = true) {
+        client.merge(*job, first, last);
+        client.posts.clear();
         bool done = false;
         FunctionRunnable body([&] {
             do {
@@ -71,11 +64,7 @@ protected:
         thread.join();
         return done;
     }
-    void parseAll() {
-        client.merge(*job, 0, document.getLineCount() - 1);
-        ASSERT_TRUE(run());
-        client.posts.clear();
-    }
+    const void* record(int32_t line) { return document.getLineHeader(line)->parsedLine; }
 
     pel::MessageRegistry registry;
     BgScheduler pool{"parser"};
@@ -87,77 +76,63 @@ protected:
     uint32_t time = 1000;
 };
 
-TEST_F(ParserJobTest, ARequestDuringAPassWidensItAndKeepsTheLinesNotYetPosted) {
-    job->cursor = 50;
-    job->parseAtLeastTo = 80;
-    job->firstDirty = 40;
-    job->lastDirty = 49;
-    job->started = true;
+using Range = std::array<uint32_t, 2>;
+Range rangeOf(const std::array<uint32_t, 3>& post) { return {post[1], post[2]}; }
+
+TEST_F(ParserJobTest, ARequestDuringAPassWidensItKeepingTheLinesNotYetPostedAndAHiddenDocumentWaits) {
+    job->cursor = 50, job->parseAtLeastTo = 80, job->firstDirty = 40, job->lastDirty = 49, job->started = true;
     client.merge(*job, 10, 12);
-    EXPECT_EQ(10, job->cursor);
-    EXPECT_EQ(80, job->parseAtLeastTo);
-    EXPECT_EQ(40, job->firstDirty);
-    EXPECT_EQ(49, job->lastDirty);
+    EXPECT_EQ((std::array<int32_t, 4>{10, 80, 40, 49}),
+              (std::array<int32_t, 4>{job->cursor, job->parseAtLeastTo, job->firstDirty, job->lastDirty}));
     EXPECT_FALSE(job->started);
 
-    job->cursor = job->parseAtLeastTo = -1;
-    client.merge(*job, 3, 7);
-    EXPECT_EQ(3, job->cursor);
-    EXPECT_EQ(7, job->parseAtLeastTo);
+    client.setDocumentShown(document, false);
+    client.requestParse(&document, 0, 0);
+    EXPECT_FALSE(job->isBusy());
+    EXPECT_EQ(DocumentParserClient::HIDDEN_PRIORITY, job->priority);
+    client.setDocumentShown(document, true);
+    EXPECT_TRUE(job->isBusy());
 }
 
-TEST_F(ParserJobTest, AnEditThatChangesNoStateParsesItsLineAndPostsItOnce) {
+TEST_F(ParserJobTest, AnEditThatChangesNoStateParsesItsLineAndPostsItOnceAndACommentRecoloursTheRest) {
     fill(100, L"int x; // a");
-    parseAll();
+    ASSERT_TRUE(run(0, 99));
     insertText(document, document.getLineStart(50), L"y");
-    client.merge(*job, 50, 50);
-    EXPECT_TRUE(run());
+    EXPECT_TRUE(run(50, 50));
     ASSERT_EQ(1u, client.posts.size());
-    EXPECT_EQ(50, client.posts[0].first);
-    EXPECT_EQ(50, client.posts[0].last);
-    EXPECT_EQ(100, job->cursor);
+    EXPECT_EQ((Range{50, 50}), rangeOf(client.posts[0]));
 
-    // Opening a comment re-parses every line after it, and posts them.
     insertText(document, document.getLineStart(90), L"/*");
-    client.posts.clear();
-    client.merge(*job, 90, 90);
-    EXPECT_TRUE(run());
-    EXPECT_EQ(90, client.posts.front().first);
-    EXPECT_EQ(99, client.posts.back().last);
+    EXPECT_TRUE(run(90, 90));
+    EXPECT_EQ((Range{90, 99}), (Range{client.posts.front()[1], client.posts.back()[2]}));
 }
 
 TEST_F(ParserJobTest, AnEmptyDocumentTakesOneStepAndADocumentWithoutGrammarEndsAtOnce) {
-    client.merge(*job, 0, 0);
-    EXPECT_TRUE(run(false));
+    EXPECT_TRUE(run(0, 0, false));
     ASSERT_EQ(1u, client.posts.size());
-    EXPECT_EQ(0, client.posts[0].first);
-    EXPECT_EQ(0, client.posts[0].last);
-    EXPECT_NE(nullptr, document.getLineHeader(0)->parsedLine);
+    EXPECT_EQ((Range{0, 0}), rangeOf(client.posts[0]));
+    EXPECT_NE(nullptr, record(0));
 
     fill(6, L"int");
     setGrammar(document, nullptr);
-    client.posts.clear();
-    client.merge(*job, 0, 5);
-    EXPECT_TRUE(run(false));
+    EXPECT_TRUE(run(0, 5, false));
     ASSERT_EQ(1u, client.posts.size());
-    EXPECT_EQ(5, client.posts[0].last);
-    EXPECT_EQ(nullptr, document.getLineHeader(0)->parsedLine);
+    EXPECT_EQ((Range{0, 5}), rangeOf(client.posts[0]));
+    EXPECT_EQ(nullptr, record(0));
 }
 
 TEST_F(ParserJobTest, AJobWaitsForALockHeldElsewhereAndAClosingJobNeverTouchesItsDocument) {
     fill(3, L"int");
-    client.merge(*job, 0, 2);
     document.lock();
-    EXPECT_FALSE(run(false));
-    EXPECT_EQ(nullptr, document.getLineHeader(0)->parsedLine);
+    EXPECT_FALSE(run(0, 2, false));
+    EXPECT_EQ(nullptr, record(0));
     document.unlock();
-    EXPECT_TRUE(run(false));
-    EXPECT_NE(nullptr, document.getLineHeader(2)->parsedLine);
+    EXPECT_TRUE(run(0, 2, false));
+    EXPECT_NE(nullptr, record(2));
 
-    client.merge(*job, 0, 2);
     job->closing = true;
     DocumentLockHold lock(document); // a job that waited for it would not be done
-    EXPECT_TRUE(run(false));
+    EXPECT_TRUE(run(0, 2, false));
     EXPECT_EQ(0, job->cursor);
 }
 
@@ -166,19 +141,16 @@ TEST_F(ParserJobTest, PostsComeAfter20MsThenAtDoublingIntervalsUpToASecondAndAtT
     client.setClock([this] { return ++time; }); // every reading of the clock takes a millisecond
     const uint32_t start = time;
     const int32_t requestsWaiting = client.rangesInUse(); // the edit's, for a worker to take
-    client.merge(*job, 0, 3999);
-    ASSERT_TRUE(run());
+    ASSERT_TRUE(run(0, 3999));
     ASSERT_GE(client.posts.size(), 10u);
-    EXPECT_GE(client.posts[0].time - start, 20u);
+    EXPECT_GE(client.posts[0][0] - start, 20u);
     uint32_t interval = 20;
-    for (size_t i = 1; i + 1 < client.posts.size(); ++i) {
-        const uint32_t gap = client.posts[i].time - client.posts[i - 1].time;
-        EXPECT_GE(gap, interval) << i;
-        EXPECT_LE(gap, interval + 40) << i;
-        EXPECT_EQ(client.posts[i - 1].last, client.posts[i].first) << i;
-        interval = std::min(interval * 2, 1000u);
+    for (size_t i = 1; i + 1 < client.posts.size(); ++i, interval = std::min(interval * 2, 1000u)) {
+        const uint32_t gap = client.posts[i][0] - client.posts[i - 1][0];
+        EXPECT_TRUE(gap >= interval && gap <= interval + 40) << i << ": " << gap;
+        EXPECT_EQ(client.posts[i - 1][2], client.posts[i][1]) << i;
     }
-    EXPECT_EQ(3999, client.posts.back().last);
+    EXPECT_EQ(3999u, client.posts.back()[2]);
     EXPECT_EQ(requestsWaiting, client.rangesInUse());
 }
 

@@ -58,7 +58,6 @@ protected:
         insertText(*document, 0, text);
         return document;
     }
-    void swapRules() { manager->getGrammarRuleSetHolder().replaceGrammarRuleSet(cGrammar()); }
 
     pel::MessageRegistry registry;
     std::unique_ptr<DocumentManager> manager;
@@ -66,7 +65,10 @@ protected:
     ParsedRanges parsed;
 };
 
-TEST_F(ParserPoolTest, ACommentOpenedNearTheTopRecoloursEveryLineBelow) {
+// 20 000 lines: "/*" typed at line 10 recolours every line below; another document closed in
+// the middle of its pass and the rules swapped three times while both parse leave no rule and no
+// range behind.
+TEST_F(ParserPoolTest, ACommentRecoloursEveryLineBelowAndClosingOrSwappingMidPassLeavesNothingBehind) {
     Document* document = open(20000);
     ASSERT_TRUE(pumpUntil([&] { return parsed.cover(document, 0, 20000); })) << "the first pass";
     parsed.ranges.clear();
@@ -74,20 +76,17 @@ TEST_F(ParserPoolTest, ACommentOpenedNearTheTopRecoloursEveryLineBelow) {
     ASSERT_TRUE(pumpUntil([&] { return parsed.cover(document, 10, 20000); })) << "the re-parse after the edit";
     EXPECT_FALSE(parsed.cover(document, 9, 9));
     EXPECT_EQ(L"0:source.c comment.block.c", dumpLine(*document, 19999).substr(0, 26));
-}
 
-TEST_F(ParserPoolTest, ClosingMidPassAndSwappingRulesWhileParsingLeavesNothingBehind) {
     Document* closed = open(20000);
-    Document* kept = open(20000);
     ASSERT_TRUE(pumpUntil([&] { return !parsed.ranges[closed].empty(); }));
     for (int swap = 0; swap < 3; ++swap) {
-        swapRules();
+        manager->getGrammarRuleSetHolder().replaceGrammarRuleSet(cGrammar());
         dispatchPending();
     }
     manager->releaseDocument(closed);
-    ASSERT_TRUE(pumpUntil([&] { return parsed.cover(kept, 0, 20000) && !kept->getParserJob()->isBusy(); }));
-    EXPECT_NE(L"-", dumpLine(*kept, 19999));
-    manager->releaseDocument(kept);
+    ASSERT_TRUE(pumpUntil([&] { return !document->getParserJob()->isBusy(); }));
+    EXPECT_EQ(L"0:source.c comment.block.c", dumpLine(*document, 19999).substr(0, 26));
+    manager->releaseDocument(document);
     ASSERT_TRUE(pumpUntil([&] { return client->rangesInUse() == 0; })) << client->rangesInUse() << " ranges";
     manager->getGrammarRuleSetHolder().replaceGrammarRuleSet(nullptr);
     EXPECT_EQ(0, ParserRule::liveCount());

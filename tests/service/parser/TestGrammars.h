@@ -15,6 +15,7 @@
 
 namespace tessel_test {
 
+// Each rule keeps its begin (or match) pattern as its name, to be pushed into its parents.
 class GrammarBuilder {
 public:
     using Captures = std::initializer_list<std::pair<uint32_t, const wchar_t*>>;
@@ -27,74 +28,62 @@ public:
 
     tessel::ParserRule* match(const wchar_t* pattern, const wchar_t* scope, Captures captures = {}) {
         tessel::ParserRule* rule = add(scope, pattern);
-        m_entry[rule] = pattern;
-        addCaptures(rule->beginCaptures, captures);
+        for (const auto& capture : captures)
+            rule->beginCaptures[capture.first] = add(capture.second, L"");
         return rule;
     }
     tessel::ParserRule* beginEnd(const wchar_t* begin, const wchar_t* end, const wchar_t* scope,
                                  const wchar_t* contentScope = nullptr, Captures beginCaptures = {},
                                  Captures endCaptures = {}) {
-        tessel::ParserRule* rule = add(scope, begin);
-        m_entry[rule] = begin;
-        addCaptures(rule->beginCaptures, beginCaptures);
-        addCaptures(rule->endCaptures, endCaptures);
+        tessel::ParserRule* rule = match(begin, scope, beginCaptures);
+        for (const auto& capture : endCaptures)
+            rule->endCaptures[capture.first] = add(capture.second, L"");
         if (contentScope)
-            rule->contentRule = add(contentScope, L"content");
+            rule->contentRule = add(contentScope, L"");
         tessel::setEndPattern(*rule, tessel::RegExSource{end, L""});
         return rule;
     }
-    // The sub-rules' entry patterns become alternatives of the parent, in this order.
-    GrammarBuilder& patterns(tessel::ParserRule* parent, std::initializer_list<tessel::ParserRule*> subRules) {
+    // A rule between delimiters whose matches are punctuation: prefix ".begin.json" and ".end.json".
+    tessel::ParserRule* delimited(const wchar_t* begin, const wchar_t* end, const wchar_t* scope, const std::wstring& prefix) {
+        const std::wstring opening = prefix + L".begin.json", closing = prefix + L".end.json";
+        return beginEnd(begin, end, scope, nullptr, {{0, opening.c_str()}}, {{0, closing.c_str()}});
+    }
+    // The sub-rules' patterns become alternatives of the parent, in this order.
+    void patterns(tessel::ParserRule* parent, std::initializer_list<tessel::ParserRule*> subRules) {
         for (tessel::ParserRule* sub : subRules)
-            tessel::pushPattern(*parent, tessel::RegExSource{m_entry[sub], L""}, sub->ruleNumber);
-        return *this;
+            tessel::pushPattern(*parent, tessel::RegExSource{sub->name, L""}, sub->ruleNumber);
     }
     std::shared_ptr<tessel::GrammarRuleSet> finish() {
-        for (size_t number = 1; number <= m_set->size(); ++number) {
-            auto* rule = const_cast<tessel::ParserRule*>(m_set->rule(static_cast<uint32_t>(number)));
-            if (rule->composite)
-                rule->composite->compile();
-        }
+        for (uint32_t number = 1; number <= m_set->size(); ++number)
+            if (const auto& composite = m_set->rule(number)->composite)
+                composite->compile();
         return m_set;
     }
 
 private:
     tessel::ParserRule* add(const wchar_t* scope, const wchar_t* name) {
         auto* rule = new tessel::ParserRule();
-        rule->scope = scope ? scope : L"";
+        rule->scope = scope;
         rule->name = name;
         tessel::addRuleToGrammarRuleSet(*m_set, rule);
         return rule;
     }
-    void addCaptures(std::map<uint32_t, tessel::ParserRule*>& table, Captures captures) {
-        for (const auto& capture : captures)
-            table[capture.first] = add(capture.second, L"capture");
-    }
 
     std::shared_ptr<tessel::GrammarRuleSet> m_set;
     tessel::ParserRule* m_root;
-    std::map<const tessel::ParserRule*, std::wstring> m_entry;
 };
 
 // The JSON grammar: objects, arrays, strings with escapes, numbers and constants. In its line form
 // ("source.json.line") every line's values sit inside a rule that ends at the line's end.
 inline std::shared_ptr<tessel::GrammarRuleSet> buildJsonGrammar(bool lineRule) {
     GrammarBuilder g(lineRule ? L"source.json.line" : L"source.json");
-    auto* object = g.beginEnd(L"\\{", L"\\}", L"meta.structure.dictionary.json", nullptr,
-                              {{0, L"punctuation.definition.dictionary.begin.json"}},
-                              {{0, L"punctuation.definition.dictionary.end.json"}});
-    auto* array = g.beginEnd(L"\\[", L"\\]", L"meta.structure.array.json", nullptr,
-                             {{0, L"punctuation.definition.array.begin.json"}},
-                             {{0, L"punctuation.definition.array.end.json"}});
-    auto* key = g.beginEnd(L"\"", L"\"", L"support.type.property-name.json", nullptr,
-                           {{0, L"punctuation.support.type.property-name.begin.json"}},
-                           {{0, L"punctuation.support.type.property-name.end.json"}});
+    auto* object = g.delimited(L"\\{", L"\\}", L"meta.structure.dictionary.json", L"punctuation.definition.dictionary");
+    auto* array = g.delimited(L"\\[", L"\\]", L"meta.structure.array.json", L"punctuation.definition.array");
+    auto* key = g.delimited(L"\"", L"\"", L"support.type.property-name.json", L"punctuation.support.type.property-name");
+    auto* string = g.delimited(L"\"", L"\"", L"string.quoted.double.json", L"punctuation.definition.string");
     auto* value = g.beginEnd(L":", L"(,)|(?=\\})", L"meta.structure.dictionary.value.json", nullptr,
                              {{0, L"punctuation.separator.dictionary.key-value.json"}},
                              {{1, L"punctuation.separator.dictionary.pair.json"}});
-    auto* string = g.beginEnd(L"\"", L"\"", L"string.quoted.double.json", nullptr,
-                              {{0, L"punctuation.definition.string.begin.json"}},
-                              {{0, L"punctuation.definition.string.end.json"}});
     auto* escape = g.match(L"\\\\(?:[\"\\\\/bfnrt]|u[0-9a-fA-F]{4})", L"constant.character.escape.json");
     auto* badEscape = g.match(L"\\\\.", L"invalid.illegal.unrecognized-string-escape.json");
     auto* number = g.match(L"-?(?:0|[1-9]\\d*)(?:(?:\\.\\d+)?(?:[eE][+-]?\\d+)?)?", L"constant.numeric.json");
@@ -103,13 +92,10 @@ inline std::shared_ptr<tessel::GrammarRuleSet> buildJsonGrammar(bool lineRule) {
     auto* keyExpected = g.match(L"[^\\s\\}]", L"invalid.illegal.expected-dictionary-separator.json");
     auto* valueExpected = g.match(L"[^\\s,\\}]", L"invalid.illegal.expected-dictionary-separator.json");
     auto* arrayInvalid = g.match(L"[^\\s\\]]", L"invalid.illegal.expected-array-separator.json");
-    if (lineRule) {
-        auto* line = g.beginEnd(L"(?=\\S)", L"$", L"meta.line.json");
+    auto* line = lineRule ? g.beginEnd(L"(?=\\S)", L"$", L"meta.line.json") : g.root();
+    if (lineRule)
         g.patterns(g.root(), {line});
-        g.patterns(line, {constant, number, string, array, object});
-    } else {
-        g.patterns(g.root(), {constant, number, string, array, object});
-    }
+    g.patterns(line, {constant, number, string, array, object});
     g.patterns(object, {key, value, keyExpected});
     g.patterns(value, {constant, number, string, array, object, valueExpected});
     g.patterns(array, {constant, number, string, array, object, arrayComma, arrayInvalid});
@@ -117,7 +103,6 @@ inline std::shared_ptr<tessel::GrammarRuleSet> buildJsonGrammar(bool lineRule) {
     g.patterns(string, {escape, badEscape});
     return g.finish();
 }
-
 inline std::shared_ptr<tessel::GrammarRuleSet> jsonGrammar() { return buildJsonGrammar(false); }
 inline std::shared_ptr<tessel::GrammarRuleSet> jsonLineGrammar() { return buildJsonGrammar(true); }
 
@@ -135,8 +120,7 @@ inline std::shared_ptr<tessel::GrammarRuleSet> cGrammar() {
     auto* type = g.match(L"\\b(?:int|char|void|unsigned)\\b", L"storage.type.c");
     auto* number = g.match(L"\\b\\d+(?:\\.\\d+)?\\b", L"constant.numeric.c");
     auto* include = g.match(L"^\\s*(#)\\s*(include)\\s+(<[^>]*>|\"[^\"]*\")", L"meta.preprocessor.include.c",
-                            {{1, L"punctuation.definition.directive.c"},
-                             {2, L"keyword.control.import.include.c"},
+                            {{1, L"punctuation.definition.directive.c"}, {2, L"keyword.control.import.include.c"},
                              {3, L"string.quoted.other.lt-gt.include.c"}});
     auto* call = g.match(L"\\b([A-Za-z_]\\w*)(?=\\s*\\()", L"meta.function-call.c", {{1, L"entity.name.function.c"}});
     g.patterns(g.root(), {comment, line, include, string, keyword, type, number, call, block});
@@ -154,12 +138,8 @@ inline std::shared_ptr<tessel::GrammarRuleSet> heredocGrammar() {
                                {{0, L"punctuation.definition.heredoc"}, {1, L"entity.name.delimiter"}},
                                {{0, L"punctuation.definition.heredoc.end"}});
     auto* assignment = g.match(L"((\\w+)\\s*(=)\\s*((\\d+)|(\\w+)))", L"meta.assignment",
-                               {{1, L"meta.expression"},
-                                {2, L"variable.other"},
-                                {3, L"keyword.operator.assignment"},
-                                {4, L"meta.value"},
-                                {5, L"constant.numeric"},
-                                {6, L"variable.other.value"}});
+                               {{1, L"meta.expression"}, {2, L"variable.other"}, {3, L"keyword.operator.assignment"},
+                                {4, L"meta.value"}, {5, L"constant.numeric"}, {6, L"variable.other.value"}});
     auto* marked = g.match(L"(?<=(@))(\\w+)", L"meta.marked", {{1, L"punctuation.mark"}, {2, L"entity.name.mark"}});
     auto* interpolation = g.beginEnd(L"\\$\\{", L"\\}", L"meta.interpolation", L"source.interpolated");
     auto* head = g.match(L"\\G\\s*\\w+", L"variable.interpolated");
