@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
 
     const std::wstring lines = readText(data + "/json-lines.json");
     size_t bytes = 0;
-    const double matched = matchAll(json, lines, 3, &bytes);
+    const double matched = matchAll(json, lines, 5, &bytes);
     const double lineCount = static_cast<double>(std::count(lines.begin(), lines.end(), L'\n') + 1);
     const double peerLines = options.number("--peer-lines");
     bench::figureBeside("matcher_json_lines_per_s", lineCount / matched, "lines/s", "textmate", peerLines);
@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
     for (int size = 0; size < 2; ++size) {
         const std::wstring text = readText(data + "/json-min-" + sizes[size] + ".json");
         for (int wrapped = 0; wrapped < 2; ++wrapped) {
-            times[size][wrapped] = matchAll(wrapped ? jsonLines : json, text, 5, &bytes) * 1000;
+            times[size][wrapped] = matchAll(wrapped ? jsonLines : json, text, 9, &bytes) * 1000;
             const std::string name = std::string("json_min_") + sizes[size] + (wrapped ? "_in_line_rule" : "");
             const std::string peer = std::string("--peer-min-") + sizes[size] + (wrapped ? "-line" : "");
             bench::figureBeside((name + "_ms").c_str(), times[size][wrapped], "ms", "textmate",
