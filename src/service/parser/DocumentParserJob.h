@@ -45,7 +45,7 @@ public:
     DynamicEndStore endPatterns;
     bool closing = false;
     std::wstring name;
-    // Main thread: no view shows the document, and its work waits until one does.
+    // Main thread: whether a view shows the document, and whether its work waits until one does.
     bool shown = true;
     bool deferred = false;
 
