@@ -15,3 +15,23 @@ run format_replace_bench --text "$data/format-text.txt" --expect "$data/format-s
 # The scope registry, theme reading and styling, the styling beside a naive matcher of name
 # texts in the same program.
 run theme_style_bench
+
+# Grammar rules, the line matcher and parse jobs, beside vscode-textmate over vscode-oniguruma
+# (node on the host, installed into the cache) running the same rules as a TextMate grammar on
+# the texts that the peer's script writes.
+textmate_prefix=$TESSEL_CACHE/npm/textmate-peer
+if ! grep -qs '"version": "9.4.0"' "$textmate_prefix/node_modules/vscode-textmate/package.json" ||
+    ! grep -qs '"version": "2.0.1"' "$textmate_prefix/node_modules/vscode-oniguruma/package.json"; then
+    mkdir -p "$textmate_prefix"
+    npm install --prefix "$textmate_prefix" --no-audit --no-fund --silent vscode-textmate@9.4.0 vscode-oniguruma@2.0.1 >&2
+fi
+textmate_peer() { NODE_PATH=$textmate_prefix/node_modules node "$TESSEL_ROOT/bench/service/parser/textmate_peer.js" "$@"; }
+textmate_peer generate "$data"
+textmate_figures=$(textmate_peer measure "$data")
+echo "$textmate_figures"
+textmate_figure() { awk -v name="$1" '$1 == name {print $2}' <<<"$textmate_figures"; }
+run grammar_parse_bench --data "$data" --peer-lines "$(textmate_figure textmate_json_lines_per_s)" \
+    --peer-min-150k "$(textmate_figure textmate_json_min_150k_ms)" \
+    --peer-min-150k-line "$(textmate_figure textmate_json_min_150k_in_line_rule_ms)" \
+    --peer-min-75k "$(textmate_figure textmate_json_min_75k_ms)" \
+    --peer-min-75k-line "$(textmate_figure textmate_json_min_75k_in_line_rule_ms)"

@@ -1,0 +1,144 @@
+#include "service/parser/ParserRule.h"
+
+#include "service/document/search/RegExFromSource.h"
+
+#include <algorithm>
+
+namespace tessel {
+
+namespace {
+
+// Back-reference numbers from here on are dropped: a group number is one 16-bit unit.
+constexpr uint32_t FIRST_DROPPED_REFERENCE = 65536;
+
+bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+// Characters that would give document text a meaning in the completed end pattern.
+bool needsEscape(wchar_t c) {
+    switch (c) {
+    case L'\\': case L'+': case L'(': case L')': case L'*': case L'?': case L'[': case L']': case L'-':
+    case L'<': case L'>': case L'{': case L'}': case L'^': case L'$': case L'.': case L'|': case L'#':
+        return true;
+    default:
+        return c == L' ' || (c >= L'\t' && c <= L'\r');
+    }
+}
+
+} // namespace
+
+std::atomic<int32_t> ParserRule::s_live{0};
+
+ParserRule::ParserRule() { s_live.fetch_add(1, std::memory_order_acq_rel); }
+
+ParserRule::~ParserRule() { s_live.fetch_sub(1, std::memory_order_acq_rel); }
+
+bool pushPattern(ParserRule& rule, const RegExSource& source, uint32_t subRuleNumber) {
+    if (std::find(rule.alternatives.begin(), rule.alternatives.end(), subRuleNumber) != rule.alternatives.end())
+        return true;
+    if (!rule.composite)
+        rule.composite = std::make_unique<RegExComposite>();
+    pel::RegExOptions options;
+    pel::RegEx::parseOptions(source.options.c_str(), &options);
+    if (rule.composite->push(source.pattern, options.options, subRuleNumber)) {
+        rule.alternatives.push_back(subRuleNumber);
+        rule.compositeAnchored = rule.compositeAnchored || patternUsesG(source.pattern);
+    }
+    return false;
+}
+
+bool patternUsesG(const std::wstring& pattern) {
+    for (size_t i = 0; i + 1 < pattern.size(); ++i) {
+        if (pattern[i] != L'\\')
+            continue;
+        if (pattern[i + 1] == L'G')
+            return true;
+        ++i; // the escaped character starts nothing
+    }
+    return false;
+}
+
+std::unique_ptr<DynamicEndSource> convertEndPattern(const std::wstring& text) {
+    std::wstring out;
+    out.reserve(text.size());
+    bool references = false;
+    const size_t n = text.size();
+    for (size_t i = 0; i < n; ++i) {
+        const wchar_t c = text[i];
+        if (c != L'\\' || i + 1 >= n) {
+            out += c;
+            continue;
+        }
+        if (!isDigit(text[i + 1])) {
+            out += c;
+            out += text[++i];
+            continue;
+        }
+        uint32_t number = 0;
+        while (i + 1 < n && isDigit(text[i + 1])) {
+            number = std::min<uint32_t>(number * 10 + static_cast<uint32_t>(text[i + 1] - L'0'), FIRST_DROPPED_REFERENCE);
+            ++i;
+        }
+        references = true;
+        if (number < FIRST_DROPPED_REFERENCE) {
+            out += L'\0';
+            out += static_cast<wchar_t>(number);
+        }
+    }
+    if (!references)
+        return nullptr;
+    auto source = std::make_unique<DynamicEndSource>();
+    source->text = std::move(out);
+    source->anchored = patternUsesG(text) ? 1 : 0;
+    return source;
+}
+
+void setEndPattern(ParserRule& rule, const RegExSource& source) {
+    rule.dynamicEnd = convertEndPattern(source.pattern);
+    rule.endPattern.reset();
+    rule.endAnchored = false;
+    pel::RegExOptions options;
+    pel::RegEx::parseOptions(source.options.c_str(), &options);
+    if (rule.dynamicEnd) {
+        rule.dynamicEnd->options = options.options;
+        return;
+    }
+    std::unique_ptr<pel::RegEx> compiled = createRegEx(source);
+    if (compiled->isCompiled()) {
+        rule.endPattern = std::move(compiled);
+        rule.endAnchored = patternUsesG(source.pattern);
+    }
+}
+
+std::wstring expandDynamicEnd(const DynamicEndSource& source, const std::vector<std::wstring>& captures) {
+    std::wstring out;
+    out.reserve(source.text.size() + 16);
+    const std::wstring& text = source.text;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != L'\0' || i + 1 >= text.size()) {
+            out += text[i];
+            continue;
+        }
+        const size_t group = text[++i];
+        if (group >= captures.size())
+            continue;
+        for (wchar_t c : captures[group]) {
+            if (needsEscape(c))
+                out += L'\\';
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::unique_ptr<pel::RegEx> compileDynamicEnd(const DynamicEndSource& source, const std::wstring& expanded) {
+    pel::RegExOptions options;
+    options.options = source.options;
+    std::unique_ptr<pel::RegEx> compiled = pel::RegEx::create(expanded, options);
+    return compiled->isCompiled() ? std::move(compiled) : nullptr;
+}
+
+std::unique_ptr<pel::RegEx> compileDynamicEnd(const DynamicEndSource& source, const std::vector<std::wstring>& captures) {
+    return compileDynamicEnd(source, expandDynamicEnd(source, captures));
+}
+
+} // namespace tessel

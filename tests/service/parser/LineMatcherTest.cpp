@@ -1,0 +1,222 @@
+#include "service/parser/DynamicEndStore.h"
+#include "service/parser/LineMatcher.h"
+
+#include "support/LogCapture.h"
+#include "ParsedDocument.h"
+#include "ParserTestSupport.h"
+#include "TestGrammars.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+
+using namespace tessel;
+using namespace tessel_test;
+
+namespace {
+
+// The anchored walk, as a reference: every pattern matched at every position.
+class AnchoredMatcher : public LineMatcher {
+protected:
+    int nextStart(Probe& probe, int pos) override { return matchAt(probe, pos); }
+};
+
+// A document of one grammar with a matcher bound to it.
+struct Parsed {
+    Parsed(std::shared_ptr<GrammarRuleSet> rules, const std::wstring& text, bool anchored = false)
+        : set(std::move(rules)), matcher(anchored ? new AnchoredMatcher() : new LineMatcher()) {
+        insertText(document, 0, text);
+        setGrammar(document, findRule(set->rule(1)->scope, *set));
+        matcher->bind(document, set.get(), 0, store);
+    }
+    ~Parsed() { matcher->unbind(); }
+    void parseAll() {
+        for (int32_t line = 0; line < document.getLineCount(); ++line)
+            EXPECT_TRUE(matcher->parseLine(line)) << line;
+    }
+    const void* record(int32_t line) { return document.getLineHeader(line)->parsedLine; }
+    uint32_t endPairs(int32_t line) { return lineRecordEndState(record(line)).byteSize / 4; }
+
+    std::shared_ptr<GrammarRuleSet> set;
+    ParserOwner owner;
+    Document document{&owner};
+    DynamicEndStore store;
+    std::unique_ptr<LineMatcher> matcher;
+};
+
+class LineMatcherTest : public MainThreadTest {};
+
+size_t countLogged(const LogCapture& log, const std::wstring& part) {
+    const std::vector<LoggedLine> lines = log.lines();
+    return std::count_if(lines.begin(), lines.end(), [&](const LoggedLine& line) { return line.text.find(part) != std::wstring::npos; });
+}
+
+TEST_F(LineMatcherTest, EachGrammarColoursItsFixtureAsTheGoldenDumpSays) {
+    const struct {
+        std::shared_ptr<GrammarRuleSet> (*grammar)();
+        const wchar_t* text;
+        const wchar_t* golden;
+    } rows[] = {
+        {jsonGrammar, L"{\"a\": [1, -2.5e3, true, null],\n \"b\\n\\q\": {\"c\": \"x\"}, ?\n \"d\": \"open\n}\n",
+#include "golden/json.txt"
+        },
+        {cGrammar, L"#include <stdio.h>\nint main(void) { /* a\n still */ if (x) {\n  return f(\"s\\\"\", 2); // c\n}}\n\"open\n",
+#include "golden/c.txt"
+        },
+        {heredocGrammar, L"x = 1 y=z <<EOT\nbody ${ who are } @mark\nEOT\n@tag ${\n  inner}\n",
+#include "golden/heredoc.txt"
+        },
+    };
+    for (const auto& row : rows) {
+        Parsed parsed(row.grammar(), row.text);
+        parsed.parseAll();
+        const std::wstring dump = dumpDocument(parsed.document);
+        EXPECT_EQ(row.golden + 1, dump) << "got:\n" << std::string(dump.begin(), dump.end());
+    }
+}
+
+// Random lines over each grammar's tokens, surrogate pairs, empty and long lines: the searching
+// matcher writes the anchored walk's records byte for byte.
+TEST_F(LineMatcherTest, SearchingWritesTheAnchoredWalksRecordsOnRandomTexts) {
+    const struct {
+        std::shared_ptr<GrammarRuleSet> (*grammar)();
+        std::vector<const wchar_t*> tokens;
+    } rows[] = {
+        {jsonGrammar, {L"{", L"}", L"[", L"]", L"\"", L"\\", L"n", L"u12aF", L":", L",", L"12", L"-3.5e2", L"true",
+                       L" ", L"x", L"\xD83D\xDE00"}},
+        {cGrammar, {L"/*", L"*/", L"//", L"\"", L"\\", L"{", L"}", L"if", L"int", L"f(", L")", L" ", L"42", L"#include <a>",
+                    L"\n#", L"\xD834\xDD1E", L"z"}},
+        {heredocGrammar, {L"<<A", L"<<a.b", L"\nA\n", L"\na.b\n", L"${", L"}", L"@", L"w", L"x=1", L"y = z", L" ",
+                          L"\xD83D\xDE00", L"q"}},
+    };
+    std::mt19937 random(20261207);
+    for (const auto& row : rows) {
+        for (int round = 0; round < 6; ++round) {
+            std::wstring text;
+            for (int line = 0; line < 40; ++line) {
+                const int shape = static_cast<int>(random() % 10);
+                const int tokens = shape == 0 ? 0 : shape == 1 ? 600 : static_cast<int>(random() % 12);
+                for (int i = 0; i < tokens; ++i)
+                    text += row.tokens[random() % row.tokens.size()];
+                text += L'\n';
+            }
+            Parsed searching(row.grammar(), text), anchored(row.grammar(), text, true);
+            searching.parseAll();
+            anchored.parseAll();
+            for (int32_t line = 0; line < searching.document.getLineCount(); ++line) {
+                const auto* a = static_cast<const LineRecordHeader*>(anchored.record(line));
+                ASSERT_EQ(0, std::memcmp(a, searching.record(line), a->size)) << "round " << round << " line " << line;
+            }
+        }
+    }
+}
+
+TEST_F(LineMatcherTest, AnUnterminatedBeginGoesOnUntilRemovedAndTheEmptyLastLineHasNoRuns) {
+    Parsed parsed(cGrammar(), L"a /* b\nc\nd\n");
+    parsed.parseAll();
+    EXPECT_EQ(2u, parsed.endPairs(3));
+    EXPECT_TRUE(parsed.matcher->stateMatches(1));
+
+    editText(parsed.document, 2, 2, L"");
+    int parsedLines = 0;
+    for (int32_t line = 0; line < parsed.document.getLineCount(); ++line)
+        if (!parsed.matcher->stateMatches(line))
+            parsedLines += parsed.matcher->parseLine(line) && parsed.endPairs(line) == 1;
+    EXPECT_EQ(4, parsedLines);
+    const auto* last = static_cast<const LineRecordHeader*>(parsed.record(3));
+    EXPECT_EQ(24u, last->size);
+    EXPECT_EQ(0u, lineRecordRuns(last).count);
+    EXPECT_EQ(0, std::memcmp(lineRecordStartState(last).values, lineRecordEndState(last).values, 4));
+}
+
+TEST_F(LineMatcherTest, HeredocDelimitersEndOnlyOnTheirOwnTextAndEachDocumentHasItsOwnEndPatterns) {
+    Parsed dots(heredocGrammar(), L"<<a.b\naxb\na.b\n<<a|b\na\na|b\n");
+    Parsed other(heredocGrammar(), L"<<q\n");
+    dots.parseAll();
+    other.parseAll();
+    const uint32_t pairs[] = {2, 2, 1, 2, 2, 1};
+    for (int32_t line = 0; line < 6; ++line)
+        EXPECT_EQ(pairs[line], dots.endPairs(line)) << line;
+    EXPECT_EQ(2u, dots.store.size());
+    EXPECT_EQ(1u, other.store.size());
+    EXPECT_EQ(1u, lineRecordEndState(other.record(0)).values[2]); // its own first index
+}
+
+TEST_F(LineMatcherTest, ALineBeyondTheColumnLimitKeepsItsRunsInOrderAndFollowsTheState) {
+    std::wstring line = L"[";
+    while (line.size() < 70000)
+        line += L"1,";
+    Parsed parsed(jsonGrammar(), line + L"]\n{\n");
+    parsed.parseAll();
+    const LineRuns runs = lineRecordRuns(parsed.record(0));
+    ASSERT_GT(runs.count, 1000u);
+    for (uint32_t i = 1; i < runs.count; ++i)
+        ASSERT_LT(runs.runs[i - 1].column, runs.runs[i].column) << i;
+    EXPECT_EQ(1u, parsed.endPairs(0)); // the closing bracket beyond the limit still closed the array
+    EXPECT_EQ(2u, parsed.endPairs(1));
+}
+
+TEST_F(LineMatcherTest, RunawayLinesStopWithOneLogLineKeepingTheirStateAndTheNextLinesParse) {
+    GrammarBuilder hostile(L"source.hostile");
+    auto* runaway = hostile.match(L"(x+x+)+y", L"invalid.runaway");
+    auto* block = hostile.beginEnd(L"<", L">", L"meta.block");
+    hostile.patterns(hostile.root(), {runaway, block});
+    hostile.patterns(block, {runaway});
+    Parsed parsed(hostile.finish(), L"<" + std::wstring(5000, L'x') + L"\nxxy>\n");
+    {
+        LogCapture log;
+        EXPECT_TRUE(parsed.matcher->parseLine(0));
+        EXPECT_EQ(1u, countLogged(log, L"regular-expression engine failed"));
+    }
+    EXPECT_EQ(2u, parsed.endPairs(0));
+    EXPECT_TRUE(parsed.matcher->parseLine(1));
+    EXPECT_EQ(L"0:source.hostile meta.block invalid.runaway|3:source.hostile meta.block|4:source.hostile => [0:0]",
+              dumpLine(parsed.document, 1));
+
+    // A clock that moves 200 ms between calls ends the line at its budget.
+    uint32_t time = 0;
+    parsed.matcher->setClock([&time] { return time += 200; });
+    LogCapture log;
+    EXPECT_TRUE(parsed.matcher->parseLine(1));
+    EXPECT_EQ(1u, countLogged(log, L"Parser: Line 1 stopped at column"));
+}
+
+TEST_F(LineMatcherTest, EmptyMatchesNeitherLoopNorGrowTheStateBeyondItsLimit) {
+    GrammarBuilder look(L"source.look");
+    look.patterns(look.root(), {look.beginEnd(L"(?=a)", L"(?=a)", L"meta.look")});
+    Parsed still(look.finish(), L"a\n");
+    EXPECT_TRUE(still.matcher->parseLine(0)); // after 1001 iterations that did not move
+
+    GrammarBuilder loops(L"source.loops");
+    auto* self = loops.beginEnd(L"^", L"(?!)", L"meta.self");
+    loops.patterns(loops.root(), {self});
+    loops.patterns(self, {self});
+    std::wstring text;
+    for (int i = 0; i <= 1000; ++i)
+        text += L"b\n";
+    Parsed parsed(loops.finish(), text);
+    parsed.parseAll();
+    for (int32_t line = 0; line < parsed.document.getLineCount(); ++line)
+        ASSERT_LE(parsed.endPairs(line), LineMatcher::MAX_DEPTH) << line;
+    EXPECT_EQ(LineMatcher::MAX_DEPTH, parsed.endPairs(1000));
+}
+
+TEST_F(LineMatcherTest, ALineAfterOneWithoutRecordStartsAtTheRootAndAnUnknownAlternativeKeepsTheOldRecord) {
+    GrammarBuilder broken(L"source.broken");
+    auto* word = broken.match(L"\\w+", L"meta.word");
+    broken.patterns(broken.root(), {word});
+    pushPattern(*broken.root(), RegExSource{L"!", L""}, 999);
+    Parsed parsed(broken.finish(), L"a\nb\nc!\n");
+    EXPECT_TRUE(parsed.matcher->parseLine(1));
+    EXPECT_EQ(L"0:source.broken meta.word|1:source.broken => [0:0]", dumpLine(parsed.document, 1));
+    EXPECT_TRUE(parsed.matcher->stateMatches(1)); // line 0 has no record: the root state
+    LogCapture log;
+    EXPECT_FALSE(parsed.matcher->parseLine(2));
+    EXPECT_EQ(1u, countLogged(log, L"Line[2]: `c!`"));
+    EXPECT_EQ(1u, countLogged(log, L"Parser: Invalid capture group 2 dump=[1-2]"));
+    EXPECT_EQ(nullptr, parsed.record(2));
+}
+
+} // namespace

@@ -1,0 +1,95 @@
+#include "service/parser/DocumentParserClient.h"
+#include "service/parser/DocumentParserServices.h"
+
+#include "pel/legacy/MessageRegistry.h"
+#include "service/document/DocumentListener.h"
+#include "service/document/DocumentManager.h"
+#include "service/parser/base/GrammarRuleSetHolder.h"
+#include "support/MessagePump.h"
+#include "ParsedDocument.h"
+#include "ParserTestSupport.h"
+#include "TestGrammars.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+using namespace tessel;
+using namespace tessel_test;
+
+namespace {
+
+// The line ranges each document reported as parsed.
+struct ParsedRanges : DocumentListener {
+    void onParsed(Document& document, int32_t first, int32_t last) override { ranges[&document].push_back({first, last}); }
+    bool cover(Document* document, int32_t from, int32_t to) {
+        std::vector<std::pair<int32_t, int32_t>> seen = ranges[document];
+        std::sort(seen.begin(), seen.end());
+        int32_t reached = from;
+        for (const auto& range : seen)
+            if (range.first <= reached)
+                reached = std::max(reached, range.second + 1);
+        return reached > to;
+    }
+    std::map<Document*, std::vector<std::pair<int32_t, int32_t>>> ranges;
+};
+
+// The DocumentManager with the parsing services, on the real pool with two workers.
+class ParserPoolTest : public MainThreadTest {
+protected:
+    ParserPoolTest() {
+        registry.initRegistry(::GetModuleHandleW(nullptr));
+        manager.reset(new DocumentManager(std::make_shared<DocumentParserServices>()));
+        manager->getParserPool().setWorkerCount(2);
+        manager->addListener(&parsed);
+        client = static_cast<DocumentParserClient*>(manager->getParserClient());
+        manager->getGrammarRuleSetHolder().replaceGrammarRuleSet(cGrammar());
+    }
+    ~ParserPoolTest() override {
+        manager.reset();
+        registry.releaseRegistry();
+    }
+    Document* open(int lines) {
+        Document* document = manager->createDocument(L"source.c");
+        std::wstring text;
+        for (int i = 0; i < lines; ++i)
+            text += L"int f(int a) { return a * 2; } // line\n";
+        insertText(*document, 0, text);
+        return document;
+    }
+
+    pel::MessageRegistry registry;
+    std::unique_ptr<DocumentManager> manager;
+    DocumentParserClient* client = nullptr;
+    ParsedRanges parsed;
+};
+
+// 20 000 lines: "/*" typed at line 10 recolours every line below; another document closed in
+// the middle of its pass and the rules swapped three times while both parse leave no rule and no
+// range behind.
+TEST_F(ParserPoolTest, ACommentRecoloursEveryLineBelowAndClosingOrSwappingMidPassLeavesNothingBehind) {
+    Document* document = open(20000);
+    ASSERT_TRUE(pumpUntil([&] { return parsed.cover(document, 0, 20000); })) << "the first pass";
+    parsed.ranges.clear();
+    insertText(*document, document->getLineStart(10), L"/*");
+    ASSERT_TRUE(pumpUntil([&] { return parsed.cover(document, 10, 20000); })) << "the re-parse after the edit";
+    EXPECT_FALSE(parsed.cover(document, 9, 9));
+    EXPECT_EQ(L"0:source.c comment.block.c", dumpLine(*document, 19999).substr(0, 26));
+
+    Document* closed = open(20000);
+    ASSERT_TRUE(pumpUntil([&] { return !parsed.ranges[closed].empty(); }));
+    for (int swap = 0; swap < 3; ++swap) {
+        manager->getGrammarRuleSetHolder().replaceGrammarRuleSet(cGrammar());
+        dispatchPending();
+    }
+    manager->releaseDocument(closed);
+    ASSERT_TRUE(pumpUntil([&] { return !document->getParserJob()->isBusy(); }));
+    EXPECT_EQ(L"0:source.c comment.block.c", dumpLine(*document, 19999).substr(0, 26));
+    manager->releaseDocument(document);
+    ASSERT_TRUE(pumpUntil([&] { return client->rangesInUse() == 0; })) << client->rangesInUse() << " ranges";
+    manager->getGrammarRuleSetHolder().replaceGrammarRuleSet(nullptr);
+    EXPECT_EQ(0, ParserRule::liveCount());
+}
+
+} // namespace
