@@ -162,7 +162,8 @@ void UndoContext::beginRecord(uint32_t kind) {
         dropLog(L"staging a record");
         return;
     }
-    m_wroteRecord = true;
+    if (!m_manager->isKindPassive(kind))
+        m_wroteRecord = true;
     m_recordKind = kind;
     m_stagedBytes = 0;
 }
@@ -322,7 +323,8 @@ void UndoContext::endTransaction() {
 
 void UndoContext::finishTransaction() {
     if (!m_wroteRecord) {
-        // Markers alone leave no trace: the log, and any redo history, stay as they were.
+        // Markers and passive records alone leave no trace: the log, and any redo history, stay
+        // as they were.
         if (m_savedJournal)
             m_journal = std::move(m_savedJournal);
         m_journal->setPosition(m_savedState);

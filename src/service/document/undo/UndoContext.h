@@ -77,6 +77,9 @@ public:
     // An edit made outside any walk that the log does not hold: the document now differs from
     // its saved state for good.
     void noteUnrecordedEdit();
+    // A change the log does not hold (such as a new encoding) made in or out of a transaction:
+    // the document differs from its saved state until the next save, whatever undo does.
+    void noteUnloggedChange() { m_changedWithoutLog = true; }
     void beginTransaction();
     void endTransaction();
 
