@@ -128,6 +128,8 @@ private:
     bool writeMarker(bool begin);
     bool patchBeginMarker(uint32_t typingClass);
     void finishTransaction();
+    // Moves what is staged in memory into the staging file; false when that failed.
+    bool spillStaged();
     // Writes the change as a document record; false when nothing was written.
     bool writeChange(const TextChange& change, bool inserted);
     void walk(bool redo);
@@ -165,6 +167,10 @@ private:
     pel::File* m_staging = nullptr;
     uint32_t m_recordKind = UndoJournal::NO_KIND;
     uint32_t m_stagedBytes = 0;
+    // A staged record is kept here while it is small (selection records, a few dozen bytes per
+    // edit); it moves to the staging file once it grows beyond that.
+    std::vector<unsigned char> m_stagedInMemory;
+    bool m_spilled = false;
     uint32_t m_beginMarkerAt = 0; // of the open transaction, in the current journal
     uint32_t m_beginMarkerHeader = 0;
     uint8_t m_beginFlags = 0;
