@@ -25,6 +25,11 @@ struct Random {
     }
 };
 
+// The units --units asks for: 100 million unless given.
+inline int32_t unitsOption(const Options& options) {
+    return static_cast<int32_t>(options.number("--units", 100000000));
+}
+
 // Gives the document units of generated text; returns the seconds setBuffer took.
 inline double loadGeneratedText(tessel::Document& document, int32_t units, Random& random) {
     const int32_t capacity = units + units / 8;

@@ -147,7 +147,6 @@ void undoRedo(DocumentController& controller) {
 
 int main(int argc, char** argv) {
     const bench::Options options(argc, argv);
-    const int32_t units = static_cast<int32_t>(options.number("--units", 100000000));
     pel::store_main_thread_id();
     tessel_test::TempDevices devices(bench::folderOption(options));
     pel::MessageRegistry registry;
@@ -157,7 +156,7 @@ int main(int argc, char** argv) {
         tessel::DocumentControllerManager controllers(documents);
         Document* document = documents.createDocument(L"");
         bench::Random random;
-        bench::loadGeneratedText(*document, units, random);
+        bench::loadGeneratedText(*document, bench::unitsOption(options), random);
         document->clearUndo();
         DocumentController* controller = controllers.createController(*document);
         bench::figure("controller_document_lines", document->getLineCount(), "lines");

@@ -92,14 +92,14 @@ void replay(Document& document, bool redo) {
 
 int main(int argc, char** argv) {
     const bench::Options options(argc, argv);
-    const int32_t units = static_cast<int32_t>(options.number("--units", 100000000));
     pel::store_main_thread_id();
     tessel_test::TempDevices devices(bench::folderOption(options));
     {
         Owner owner;
         Document document(&owner);
         bench::Random random;
-        bench::figure("document_set_buffer", bench::loadGeneratedText(document, units, random) * 1e3, "ms");
+        const double setBuffer = bench::loadGeneratedText(document, bench::unitsOption(options), random);
+        bench::figure("document_set_buffer", setBuffer * 1e3, "ms");
         bench::figure("document_lines", document.getLineCount(), "lines");
         bench::figure("line_table_bytes_per_line",
                       static_cast<double>(document.getLineTable().memoryHeld()) / document.getLineCount(), "bytes");

@@ -41,6 +41,7 @@ class ScopePath;
 class Selection;
 class Stream;
 class TextHighlighter;
+class UndoContext;
 
 class DocumentController : public TaggedObject, public DocumentListener {
 public:
@@ -271,6 +272,8 @@ private:
     // Sets a field of the format that a save writes, in an edit transaction.
     void setSavedFormatField(uint32_t DocumentFormat::*field, uint32_t value);
     void resetEditingState();
+    // One undo or redo walk in a replay transaction.
+    bool replay(void (UndoContext::*walk)());
     // Priority 2 for a shown document's parse job, 3 (or out of the queue) for a hidden one.
     void updateParsePriority();
     // Removes the line break before or after a block and gives its text (no final break).

@@ -175,21 +175,16 @@ void DocumentController::removeSpanHighlighter(TextHighlighter* highlighter) {
 
 // ---- undo
 
-bool DocumentController::undo() {
-    Lock lock(*this, LOCK_REPLAY);
-    SelectionChange bracket(*this);
-    UndoContext& context = m_document.getUndoContext();
-    if (context.hasLog() && context.getMode() == UNDO_IDLE)
-        context.undo();
-    return true;
-}
+bool DocumentController::undo() { return replay(&UndoContext::undo); }
 
-bool DocumentController::redo() {
+bool DocumentController::redo() { return replay(&UndoContext::redo); }
+
+bool DocumentController::replay(void (UndoContext::*walk)()) {
     Lock lock(*this, LOCK_REPLAY);
     SelectionChange bracket(*this);
     UndoContext& context = m_document.getUndoContext();
     if (context.hasLog() && context.getMode() == UNDO_IDLE)
-        context.redo();
+        (context.*walk)();
     return true;
 }
 

@@ -48,6 +48,16 @@ TEST_F(ControllerTest, UndoAndRedoRestoreTheTextAndTheSelection) {
     controller->undo();
     EXPECT_EQ(L"HI world", text());
     EXPECT_EQ(std::make_pair(2, 2), offsetsOf(*controller));
+    // A split transaction is two steps.
+    {
+        Lock edit(*controller, DocumentController::LOCK_EDIT);
+        controller->insertString(L"12");
+        controller->splitEdit();
+        controller->insertString(L"34");
+    }
+    controller->undo();
+    EXPECT_EQ(L"HI12 world", text());
+    EXPECT_EQ(std::make_pair(4, 4), offsetsOf(*controller));
 }
 
 TEST_F(ControllerTest, ATransactionThatOnlySelectsLeavesNoUndoStep) {

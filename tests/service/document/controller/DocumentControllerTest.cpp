@@ -268,6 +268,10 @@ TEST_F(ControllerTest, FormatPathAndFileNoticesReachTheControllersListeners) {
         heard.push_back(c.isModifiedOnDisk() ? L"modified on disk" : L"in sync");
     });
     controller->fileDeleted().add(this, [&](DocumentController&) { heard.push_back(L"deleted"); });
+    controller->grammarChanged().add(this, [&](DocumentController&, const std::wstring& name) {
+        heard.push_back(L"grammar " + name);
+    });
+    controller->setGrammar(L"source.c");
     EXPECT_EQ(L"Untitled", controller->getTitle());
     document->changeFormat([](DocumentFormat& format) {
         format.isNew = false;
@@ -281,9 +285,10 @@ TEST_F(ControllerTest, FormatPathAndFileNoticesReachTheControllersListeners) {
         change.kind = kind;
         document->notifyFileChanged(change);
     }
-    EXPECT_EQ((std::vector<std::wstring>{L"line ending 0 -> 1", L"C:\\work\\notes.txt", L"modified on disk", L"in sync",
-                                         L"deleted"}),
+    EXPECT_EQ((std::vector<std::wstring>{L"grammar source.c", L"line ending 0 -> 1", L"C:\\work\\notes.txt",
+                                         L"modified on disk", L"in sync", L"deleted"}),
               heard);
+    EXPECT_EQ(L"source.c", controller->getGrammarName());
     EXPECT_TRUE(controller->isDeletedOnDisk());
 }
 
