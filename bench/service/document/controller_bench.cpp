@@ -117,8 +117,8 @@ double replaySteps(DocumentController* controller, Document& document, bool redo
 void undoRedo(DocumentController& controller) {
     Document& document = controller.getDocument();
     const int32_t middle = document.getLength() / 2;
-    double perStep[2][2];  // [controller, bare][undo, redo], microseconds
-    double oneRun[2][2];   // milliseconds
+    double perStep[2][2]; // [controller, bare][undo, redo], microseconds
+    double oneRun[2][2];  // milliseconds
     for (int side = 0; side < 2; ++side) {
         DocumentController* through = side == 0 ? &controller : nullptr;
         const int32_t length = document.getLength();

@@ -57,9 +57,8 @@ DocumentController::DocumentController(Document& document, DocumentControllerMan
     m_format.lineEnding = LINE_ENDING_WINDOWS;
     m_selection.reset(new Selection(*this));
     addSpanHighlighter(m_selection.get());
-    m_selection->caretMoved().add(this, [this](Selection&, const TextPosition& position, uint8_t flags) {
-        onCaretMoved(position, flags);
-    });
+    m_selection->caretMoved().add(
+        this, [this](Selection&, const TextPosition& position, uint8_t flags) { onCaretMoved(position, flags); });
     {
         DocumentLockHold lock(m_document);
         m_document.addListener(this);
@@ -165,7 +164,8 @@ void DocumentController::splitEdit() {
 bool DocumentController::canEdit(const wchar_t* operation) const {
     if (m_lockDepth > 0 && m_lockKind == LOCK_EDIT)
         return true;
-    const std::wstring expectation = pel::formatString(L"an open edit transaction for DocumentController::%s", operation);
+    const std::wstring expectation =
+        pel::formatString(L"an open edit transaction for DocumentController::%s", operation);
     pel::softAssertion(expectation.c_str(), PEL_FILE, __LINE__);
     return false;
 }

@@ -26,9 +26,9 @@ DocumentController* DocumentControllerManager::createController(Document& docume
 }
 
 void DocumentControllerManager::deleteController(DocumentController* controller) {
-    const auto found =
-        std::find_if(m_controllers.begin(), m_controllers.end(),
-                     [controller](const std::unique_ptr<DocumentController>& each) { return each.get() == controller; });
+    const auto found = std::find_if(
+        m_controllers.begin(), m_controllers.end(),
+        [controller](const std::unique_ptr<DocumentController>& each) { return each.get() == controller; });
     if (found == m_controllers.end())
         return;
     if (m_active == controller)

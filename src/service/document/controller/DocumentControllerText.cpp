@@ -151,7 +151,8 @@ void DocumentController::moveLines(std::vector<LineRange>& io_ranges, int32_t ta
         const int32_t landing = block.first + distance;
         if (landing < m_document.getLineCount()) {
             const std::wstring moved = text + L'\n';
-            m_spanManager->onInsert(m_document.getLineStart(landing), static_cast<int32_t>(moved.size()), moved.c_str());
+            m_spanManager->onInsert(m_document.getLineStart(landing), static_cast<int32_t>(moved.size()),
+                                    moved.c_str());
         } else {
             const std::wstring moved = L'\n' + text;
             m_spanManager->onInsert(m_document.getLength(), static_cast<int32_t>(moved.size()), moved.c_str());

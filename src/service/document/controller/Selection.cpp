@@ -24,8 +24,7 @@ void unpack(const uint8_t (&bytes)[4], float (&colour)[4]) {
 
 } // namespace
 
-Selection::Selection(DocumentController& controller)
-    : m_controller(controller), m_behaviorId(selection_ids::NORMAL) {
+Selection::Selection(DocumentController& controller) : m_controller(controller), m_behaviorId(selection_ids::NORMAL) {
     HighlightStyle style;
     unpack(FIRST_COLOUR, style.foreground);
     unpack(SECOND_COLOUR, style.background);
@@ -103,8 +102,7 @@ void Selection::applyCaret(const TextPosition& position, uint8_t flags, bool for
     {
         DocumentController::Lock lock(m_controller, DocumentController::LOCK_READ);
         const Document& document = m_controller.getDocument();
-        const bool inText = position.line >= 0 && position.lineOffset >= 0 &&
-                            position.line < document.getLineCount() &&
+        const bool inText = position.line >= 0 && position.lineOffset >= 0 && position.line < document.getLineCount() &&
                             position.lineOffset <= document.getLineLength(position.line);
         // Virtual space lies past line ends only: a negative position is always brought in.
         const bool negative = position.line < 0 || position.lineOffset < 0;

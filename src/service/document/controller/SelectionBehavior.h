@@ -40,8 +40,7 @@ public:
     const Range& getRange() const { return m_range; }
     // Marks with bit the cells of line (the document offsets lineStart..lineEnd) that the range
     // covers; the cell after the line's last character stands for its line break.
-    virtual void highlight(int32_t line, int32_t lineStart, int32_t lineEnd, LineAttributes& marks,
-                           uint32_t bit) = 0;
+    virtual void highlight(int32_t line, int32_t lineStart, int32_t lineEnd, LineAttributes& marks, uint32_t bit) = 0;
     // Commits the range into ranges under id, merging; returns the next id.
     virtual int32_t commit(SelectionRangeMap& ranges, int32_t id) = 0;
     // Whether position lies in the range; an empty range holds its caret only with includeEmpty.

@@ -57,8 +57,7 @@ TextPosition SelectionBehaviorRectangle::positionAt(int32_t x, int32_t line) {
     return position;
 }
 
-const SelectionBehaviorRectangle::Row* SelectionBehaviorRectangle::computeRows(int32_t first, int32_t last,
-                                                                                 bool fill) {
+const SelectionBehaviorRectangle::Row* SelectionBehaviorRectangle::computeRows(int32_t first, int32_t last, bool fill) {
     if (first == last) {
         const Row* row = rowOf(first);
         if (row && row->computed())

@@ -57,8 +57,8 @@ void Selection::applyRanges(const std::vector<SelectionRange>& ranges) {
     for (size_t i = 0; i < ranges.size(); ++i) {
         if (i > 0)
             commitCurrent();
-        set(m_controller.offsetToPosition(ranges[i].end), m_controller.offsetToPosition(ranges[i].start),
-            CARET_ANCHOR, selection_ids::NORMAL);
+        set(m_controller.offsetToPosition(ranges[i].end), m_controller.offsetToPosition(ranges[i].start), CARET_ANCHOR,
+            selection_ids::NORMAL);
     }
 }
 
@@ -72,7 +72,8 @@ void Selection::selectOffsetList(const std::vector<int32_t>& lines) {
             commitCurrent();
         const int32_t line = lines[i];
         const bool exists = line >= 0 && line < document.getLineCount();
-        const TextPosition end = exists ? TextPosition(line, document.getLineLength(line), true) : TextPosition(line, 0);
+        const TextPosition end =
+            exists ? TextPosition(line, document.getLineLength(line), true) : TextPosition(line, 0);
         set(end, TextPosition(line, 0), CARET_ANCHOR, selection_ids::NORMAL);
     }
 }

@@ -121,8 +121,7 @@ void Selection::dumpState(Stream& stream, std::wstring& out, const wchar_t* inde
     out.append(indent).append(L"Caret virtual mode = ").append(header.virtualMode ? L"Yes\n" : L"No\n");
     out.append(indent).append(L"Behavior = ").append(behaviorName(header.behaviorId)).append(L"\n");
     out += pel::formatString(L"%sBehavior range = [ Line = %d, Loff = %d ] -> [ Line = %d, Loff = %d ]\n", indent,
-                             header.anchor.line, header.anchor.lineOffset, header.caret.line,
-                             header.caret.lineOffset);
+                             header.anchor.line, header.anchor.lineOffset, header.caret.line, header.caret.lineOffset);
 }
 
 } // namespace tessel

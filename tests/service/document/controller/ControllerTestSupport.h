@@ -129,9 +129,6 @@ public:
         c.inserted().add(this, [this](DocumentController&, const TextChange& t) {
             lines.push_back(pel::formatString(L"inserted line %d breaks %d", t.firstLine, t.lineBreaks));
         });
-        c.removed().add(this, [this](DocumentController&, const TextChange& t) {
-            lines.push_back(pel::formatString(L"removed line %d breaks %d", t.firstLine, t.lineBreaks));
-        });
         c.modifiedChanged().add(this, [this](DocumentController&, bool modified) {
             lines.push_back(modified ? L"modified" : L"unmodified");
         });
@@ -142,7 +139,6 @@ public:
         controller.beginChange().remove(this);
         controller.changed().remove(this);
         controller.inserted().remove(this);
-        controller.removed().remove(this);
         controller.modifiedChanged().remove(this);
     }
     std::vector<std::wstring> take() { return std::move(lines); }

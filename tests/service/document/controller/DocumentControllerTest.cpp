@@ -62,9 +62,9 @@ TEST_F(ControllerTest, DeletingRemovesTheSelectionOrCharactersAtTheCaret) {
     const Case cases[] = {
         {0, 0, -1, L"abcdef", 0}, // nothing before the start
         {6, 6, -1, L"abcde", 5},  // the last character
-        {2, 2, -2, L"cdef", 0},   {2, 2, 1, L"abdef", 2}, {2, 2, 9, L"ab", 2},
-        {4, 4, -9, L"abcdef", 4}, // it would start before 0
-        {3, 3, 0, L"abcdef", 3},  {1, 4, 5, L"aef", 1},   // the selection only
+        {2, 2, -2, L"cdef", 0},   {2, 2, 1, L"abdef", 2},
+        {2, 2, 9, L"ab", 2},      {4, 4, -9, L"abcdef", 4}, // it would start before 0
+        {3, 3, 0, L"abcdef", 3},  {1, 4, 5, L"aef", 1},     // the selection only
         {5, 2, -1, L"abf", 2},
     };
     for (const Case& c : cases) {
@@ -77,59 +77,30 @@ TEST_F(ControllerTest, DeletingRemovesTheSelectionOrCharactersAtTheCaret) {
     }
 }
 
-TEST_F(ControllerTest, TypingReplacesTheSelectionAndLeavesTheCaretBehindTheText) {
-    load(L"one two");
-    select(4, 7);
-    Lock edit(*controller, DocumentController::LOCK_EDIT);
-    EXPECT_EQ(4, controller->insertString(L"2\n"));
-    EXPECT_EQ(L"one 2\n", text());
-    EXPECT_EQ(6, controller->getCaretOffset());
-    EXPECT_EQ(6, controller->typeText(L"x", 0)); // nothing to type
-    EXPECT_EQ(0, controller->insertAt(1, -5, L"<")); // kept to the text
-    EXPECT_EQ(L"<one 2\n", text());
-    EXPECT_EQ(1, controller->getCaretOffset());
-}
-
-TEST_F(ControllerTest, IndentationWidthsAreKeptWithinOneToSixteen) {
-    struct Case {
-        int32_t width;
-        bool soft;
-        int expected;
-        wchar_t character;
-    };
-    const Case cases[] = {{0, true, 1, L' '}, {40, false, 16, L'\t'}, {3, true, 3, L' '}, {-2, false, 1, L'\t'}};
-    for (const Case& c : cases) {
-        controller->setIndentation(c.width, c.soft);
-        EXPECT_EQ(c.expected, controller->getTabWidth());
-        EXPECT_EQ(c.character, controller->getFormat().indentation.indentChar);
-        EXPECT_EQ(c.expected, document->getFormat().indentation.size);
-    }
-    EXPECT_FALSE(controller->isModified());
-}
-
 TEST_F(ControllerTest, IndentationOfLinesFollowsTheDocumentsSetting) {
     load(L"\tone\n  two\n\n    \nfive");
+    // Widths are kept within 1..16; setting them is no change a save would write.
+    controller->setIndentation(0, true);
+    EXPECT_TRUE(controller->getTabWidth() == 1 && controller->getFormat().indentation.indentChar == L' ');
+    controller->setIndentation(40, false);
+    EXPECT_TRUE(controller->getTabWidth() == 16 && controller->getFormat().indentation.indentChar == L'\t');
+    EXPECT_EQ(16, document->getFormat().indentation.size);
+    EXPECT_FALSE(controller->isModified());
     controller->setIndentation(4, false);
     EXPECT_EQ(4, controller->getLineIndentation(0, false));
-    EXPECT_EQ(-1, controller->getLineIndentation(3, false));
+    EXPECT_EQ(-1, controller->getLineIndentation(3, false)); // blanks only
     EXPECT_EQ(4, controller->getLineIndentation(3, true));
     EXPECT_EQ(2, controller->getIndentationAt(7));
-    std::wstring indent;
-    controller->makeIndent(6, &indent);
-    EXPECT_EQ(L"\t  ", indent);
     {
         Lock edit(*controller, DocumentController::LOCK_EDIT);
-        controller->indentSelectedLines(1, {{0, 2}});
+        controller->indentSelectedLines(1, {{0, 2}}); // the empty line stays empty
         controller->setLineIndentation(1, 4);
     }
     EXPECT_EQ(L"\t\tone\n\t  two\n\n    \n five", text());
     controller->setIndentation(2, true);
+    std::wstring indent;
     controller->getIndentTextAt(document->getLineStart(1) + 2, &indent); // column 3 of "\t  two"
     EXPECT_EQ(L" ", indent);
-    controller->getIndentTextAt(document->getLineStart(1) + 3, &indent);
-    EXPECT_EQ(L"  ", indent);
-    controller->getIndentUnit(&indent);
-    EXPECT_EQ(L"  ", indent);
     {
         Lock edit(*controller, DocumentController::LOCK_EDIT);
         controller->indentSelectedLines(-1, {{1, 1}});
@@ -183,31 +154,17 @@ TEST_F(ControllerTest, PositionsAreClampedIntoTheText) {
     EXPECT_TRUE(controller->offsetToPosition(11).sameAs(TextPosition(2, 1)));
     EXPECT_TRUE(controller->clampPosition(TextPosition(0, 5)).sameAs(TextPosition(0, 2, true)));
     EXPECT_TRUE(controller->clampPosition(TextPosition(9, 0)).sameAs(TextPosition(2, 4)));
-    EXPECT_TRUE(controller->isBeyondLineEnd(TextPosition(1, 7)));
-    EXPECT_FALSE(controller->isBeyondLineEnd(TextPosition(1, 6)));
     EXPECT_TRUE(controller->getLineContentStart(1, true).sameAs(TextPosition(1, 2)));
-    EXPECT_TRUE(controller->getLineContentStart(1, false).sameAs(TextPosition(1, 0)));
     EXPECT_TRUE(controller->getLineBoundary(1, false, false).sameAs(TextPosition(1, 6, true)));
     EXPECT_TRUE(controller->getLineBoundary(1, true, false).sameAs(TextPosition(1, 4, true)));
     EXPECT_TRUE(controller->getLineBoundary(1, false, true).sameAs(TextPosition(2, 0)));
-    EXPECT_TRUE(controller->getLineBoundary(2, false, true).sameAs(TextPosition(2, 4, true)));
-    EXPECT_TRUE(controller->getEndPosition().sameAs(TextPosition(2, 4, true)));
     EXPECT_EQ((LineRange{0, 1}), controller->getLineSpan(1, 10));
     EXPECT_EQ((LineRange{0, 0}), controller->getLineSpan(1, 3)); // ends at the start of line 1
-    EXPECT_EQ((LineRange{1, 1}), controller->getLineSpan(3, 3));
-    std::wstring line;
-    EXPECT_TRUE(controller->getLine(1, &line));
-    EXPECT_EQ(L" \tcd  ", line);
-    EXPECT_FALSE(controller->getLine(3, &line));
-    EXPECT_FALSE(controller->getTextRange(10, 5, &line));
-    EXPECT_TRUE(controller->getTextRange(10, 4, &line));
-    EXPECT_EQ(L"last", std::wstring(line));
-    std::vector<wchar_t> buffer;
-    EXPECT_TRUE(controller->copyLine(0, &buffer, true));
-    EXPECT_EQ(L"ab\n", std::wstring(buffer.begin(), buffer.end()));
-    std::wstring prepared;
-    controller->prepareText(10, L"x\r\n    y\rz", &prepared);
-    EXPECT_EQ(L"x\n\ty\nz", prepared);
+    std::wstring got;
+    EXPECT_FALSE(controller->getTextRange(10, 5, &got));
+    EXPECT_TRUE(controller->getTextRange(10, 4, &got) && got == L"last");
+    controller->prepareText(10, L"x\r\n    y\rz", &got);
+    EXPECT_EQ(L"x\n\ty\nz", got);
 }
 
 TEST_F(ControllerTest, TheCaretIsToldOncePerTransactionAfterTheTextIsFinal) {
@@ -243,9 +200,9 @@ TEST_F(ControllerTest, TheViewHearsOfParsedLinesAndMarkedLines) {
         Lock read(*controller, DocumentController::LOCK_READ);
         document->setLineMarker(1, L"mark", 0, 1);
     }
-    EXPECT_EQ((std::vector<std::wstring>{L"attach", L"begin", L"invalidate 0..2 1 0", L"end", L"begin", L"redraw 1",
-                                         L"end"}),
-              view.calls);
+    EXPECT_EQ(
+        (std::vector<std::wstring>{L"attach", L"begin", L"invalidate 0..2 1 0", L"end", L"begin", L"redraw 1", L"end"}),
+        view.calls);
     // Another controller takes the view over.
     DocumentController* other = controllers->createController(*document);
     controllers->setActiveController(controller);
@@ -259,18 +216,16 @@ TEST_F(ControllerTest, TheViewHearsOfParsedLinesAndMarkedLines) {
 
 TEST_F(ControllerTest, FormatPathAndFileNoticesReachTheControllersListeners) {
     std::vector<std::wstring> heard;
-    controller->pathChanged().add(this, [&](DocumentController&, const std::wstring& path) { heard.push_back(path); });
-    controller->formatChanged().add(this, [&](DocumentController&, const DocumentController::Format& now,
-                                              const DocumentController::Format& old) {
-        heard.push_back(pel::formatString(L"line ending %u -> %u", old.lineEnding, now.lineEnding));
-    });
-    controller->fileModified().add(this, [&](DocumentController& c) {
-        heard.push_back(c.isModifiedOnDisk() ? L"modified on disk" : L"in sync");
-    });
-    controller->fileDeleted().add(this, [&](DocumentController&) { heard.push_back(L"deleted"); });
-    controller->grammarChanged().add(this, [&](DocumentController&, const std::wstring& name) {
-        heard.push_back(L"grammar " + name);
-    });
+    const auto hear = [&heard](const std::wstring& what) { heard.push_back(what); };
+    controller->pathChanged().add(this, [&](DocumentController&, const std::wstring& path) { hear(path); });
+    controller->formatChanged().add(
+        this, [&](DocumentController&, const DocumentController::Format& now, const DocumentController::Format& old) {
+            hear(pel::formatString(L"line ending %u -> %u", old.lineEnding, now.lineEnding));
+        });
+    controller->fileModified().add(this,
+                                   [&](DocumentController& c) { hear(c.isModifiedOnDisk() ? L"changed" : L"same"); });
+    controller->fileDeleted().add(this, [&](DocumentController&) { hear(L"deleted"); });
+    controller->grammarChanged().add(this, [&](DocumentController&, const std::wstring& name) { hear(name); });
     controller->setGrammar(L"source.c");
     EXPECT_EQ(L"Untitled", controller->getTitle());
     document->changeFormat([](DocumentFormat& format) {
@@ -285,11 +240,9 @@ TEST_F(ControllerTest, FormatPathAndFileNoticesReachTheControllersListeners) {
         change.kind = kind;
         document->notifyFileChanged(change);
     }
-    EXPECT_EQ((std::vector<std::wstring>{L"grammar source.c", L"line ending 0 -> 1", L"C:\\work\\notes.txt",
-                                         L"modified on disk", L"in sync", L"deleted"}),
+    EXPECT_EQ((std::vector<std::wstring>{L"source.c", L"line ending 0 -> 1", L"C:\\work\\notes.txt", L"changed",
+                                         L"same", L"deleted"}),
               heard);
-    EXPECT_EQ(L"source.c", controller->getGrammarName());
-    EXPECT_TRUE(controller->isDeletedOnDisk());
 }
 
 TEST_F(ControllerTest, TheCaretScopeNamesTheGrammarScopesAndTheSelectionKind) {

@@ -1,7 +1,6 @@
 #include "ControllerTestSupport.h"
 
 #include "service/document/TextHighlighter.h"
-#include "service/document/controller/SelectionBehaviorRectangle.h"
 
 #include <gtest/gtest.h>
 
@@ -47,8 +46,7 @@ protected:
         return text;
     }
     // Runs the check with no view and with the fake view attached.
-    template <class Check>
-    void withAndWithoutView(Check check) {
+    template <class Check> void withAndWithoutView(Check check) {
         FakeEditor view;
         for (bool shown : {false, true}) {
             SCOPED_TRACE(shown ? "with a view" : "without a view");
@@ -139,19 +137,4 @@ TEST_F(BehaviorTest, ABlockGoesByColumnsSoTabsTakeTheCharactersUnderThem) {
         selectBlock(TextPosition(1, 3), TextPosition(3, 3));
         EXPECT_EQ(L"|3 ", marksOf(selection(), *controller, 1));
     });
-}
-
-TEST_F(BehaviorTest, TheRowTableGrowsByTenBeyondTheNeedAndIsKept) {
-    std::wstring lines;
-    for (int i = 0; i < 40; ++i)
-        lines += L"0123456789\n";
-    load(lines);
-    selectBlock(TextPosition(0, 1), TextPosition(4, 2));
-    auto& block = static_cast<SelectionBehaviorRectangle&>(*selection().getBehavior());
-    EXPECT_EQ(5, block.getRowCount());
-    EXPECT_EQ(15u, block.getCapacity());
-    selectBlock(TextPosition(0, 1), TextPosition(14, 2));
-    EXPECT_EQ(25u, block.getCapacity());
-    selectBlock(TextPosition(0, 1), TextPosition(1, 2));
-    EXPECT_EQ(25u, block.getCapacity());
 }

