@@ -106,28 +106,30 @@ const ChangeRange* DocumentController::lock(LockKind kind) {
     pel::check_main_thread();
     m_document.lock();
     m_lockKind = kind;
-    if (kind == LOCK_EDIT || kind == LOCK_REPLAY) {
-        bool begun = false;
-        try {
-            m_document.setTransactionKey(m_key);
-            m_document.beginChange(m_key, kind == LOCK_REPLAY);
-            begun = true;
-            m_changeRecord = &m_document.getChangeRange();
-            m_selection->beginPendingCaret();
-            if (kind == LOCK_EDIT)
-                recordSelectionUndo();
-        } catch (...) {
-            if (begun) {
-                m_lockDepth = 1;
-                unlock();
-            } else {
-                m_lockKind = LOCK_NONE;
-                m_document.unlock();
-            }
-            throw;
+    // Open from here: what the change's listeners and the undo records do nests in it.
+    m_lockDepth = 1;
+    if (kind != LOCK_EDIT && kind != LOCK_REPLAY)
+        return nullptr;
+    bool begun = false;
+    try {
+        m_document.setTransactionKey(m_key);
+        m_document.beginChange(m_key, kind == LOCK_REPLAY);
+        begun = true;
+        m_changeRecord = &m_document.getChangeRange();
+        m_selection->beginPendingCaret();
+        if (kind == LOCK_EDIT)
+            recordSelectionUndo();
+    } catch (...) {
+        if (begun) {
+            m_lockDepth = 1;
+            unlock();
+        } else {
+            m_lockDepth = 0;
+            m_lockKind = LOCK_NONE;
+            m_document.unlock();
         }
+        throw;
     }
-    ++m_lockDepth;
     return m_changeRecord;
 }
 

@@ -3,7 +3,9 @@
 // gives the controllers what they share: the undo listener of their records, the grammar table
 // of the DocumentManager, its "parser" pool and whether documents that no view shows are
 // parsed. Until snippets and multi-range edits bring real spans, each controller gets the
-// pass-through span manager; the factory can be replaced. Main thread only.
+// pass-through span manager; the factory can be replaced. A document's controllers are deleted
+// before the DocumentManager releases the document, and the manager outlives them. Main thread
+// only.
 
 #include "service/document/controller/DocumentControllerUndoIO.h"
 
