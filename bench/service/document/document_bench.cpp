@@ -16,6 +16,7 @@
 #include "support/Bench.h"
 #include "support/FileBench.h"
 #include "support/TempDevices.h"
+#include "GeneratedText.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -32,45 +33,6 @@ struct Owner : tessel::DocumentOwner {
     tessel::UndoManager* getUndoManager() override { return &undo; }
 };
 
-// A fast generator for the text and the edit places.
-struct Random {
-    uint32_t state = 0x9E3779B9u;
-    uint32_t next() {
-        state = state * 1664525u + 1013904223u;
-        return state >> 8;
-    }
-    int32_t below(int32_t bound) {
-        const uint64_t wide = uint64_t(next()) << 24 | next(); // 48 bits
-        return static_cast<int32_t>(wide % static_cast<uint32_t>(bound));
-    }
-};
-
-// ASCII lines of 1 to 117 characters (58 on average, line feed included), as a loader hands
-// them over: a malloc block with an eighth spare, and the offsets behind the line feeds.
-void load(Document& document, int32_t units, Random& random) {
-    const int32_t capacity = units + units / 8;
-    auto* block = static_cast<wchar_t*>(std::malloc(static_cast<size_t>(capacity) * sizeof(wchar_t)));
-    if (!block) {
-        std::fprintf(stderr, "cannot allocate the text\n");
-        std::exit(2);
-    }
-    std::vector<int32_t> feeds;
-    feeds.reserve(static_cast<size_t>(units / 50));
-    for (int32_t at = 0, lineEnd = 0; at < units; ++at) {
-        if (at == lineEnd)
-            lineEnd = at + 1 + random.below(117);
-        if (at + 1 == lineEnd && at + 1 < units) {
-            block[at] = L'\n';
-            feeds.push_back(at + 1);
-        } else {
-            block[at] = static_cast<wchar_t>(L'a' + random.below(26));
-        }
-    }
-    const double start = bench::seconds();
-    document.setBuffer(tessel::GapBuffer(block, units, capacity), feeds.data(), static_cast<int32_t>(feeds.size()));
-    bench::figure("document_set_buffer", (bench::seconds() - start) * 1e3, "ms");
-}
-
 void type(Document& document, int32_t offset, wchar_t unit) {
     document.beginChange(0, false);
     document.insert(offset, 1, &unit);
@@ -78,7 +40,7 @@ void type(Document& document, int32_t offset, wchar_t unit) {
 }
 
 // Single-unit inserts and removals at random places; the same gap travel by memmove.
-void randomEdits(Document& document, Random& random) {
+void randomEdits(Document& document, bench::Random& random) {
     constexpr int EDITS = 200;
     std::vector<std::pair<int32_t, int32_t>> travel; // where the gap starts, where it goes
     const double start = bench::seconds();
@@ -130,14 +92,14 @@ void replay(Document& document, bool redo) {
 
 int main(int argc, char** argv) {
     const bench::Options options(argc, argv);
-    const int32_t units = static_cast<int32_t>(options.number("--units", 100000000));
     pel::store_main_thread_id();
     tessel_test::TempDevices devices(bench::folderOption(options));
     {
         Owner owner;
         Document document(&owner);
-        Random random;
-        load(document, units, random);
+        bench::Random random;
+        const double setBuffer = bench::loadGeneratedText(document, bench::unitsOption(options), random);
+        bench::figure("document_set_buffer", setBuffer * 1e3, "ms");
         bench::figure("document_lines", document.getLineCount(), "lines");
         bench::figure("line_table_bytes_per_line",
                       static_cast<double>(document.getLineTable().memoryHeld()) / document.getLineCount(), "bytes");

@@ -53,3 +53,10 @@ run docio_bench --utf8 "$data/docio-utf8.txt" --folder "$data" \
 # log, parse job and watch entry of each), beside reading and decoding the same files directly
 # with the file facade and decode_text in the same program (target: within 6x).
 run doc_manager_bench --folder "$data" --files 1000
+
+# A keystroke through the DocumentController (edit transaction, typeText at one caret, its undo
+# and selection records, notices) on a generated text of 100 million units, at the start, the
+# middle and the end, beside a bare Document::insert in its own change bracket in the same run
+# (targets: at most 4x the bare insert and under 0.2 ms); then undo and redo per step of 1 000
+# typed characters, beside the document's own replay.
+run controller_bench --folder "$data"

@@ -22,6 +22,9 @@ constexpr uint32_t LOG_UNDO_SOURCE = pel::crc32Literal("Undo");
 // Short document records: one unit at an offset below this.
 constexpr int32_t SHORT_OFFSET_LIMIT = 65536;
 
+// Payload bytes a staged record keeps in memory before it moves to the staging file.
+constexpr uint32_t MEMORY_STAGING = 4096;
+
 bool readFully(pel::File* file, unsigned char* data, uint32_t size) {
     while (size > 0) {
         const int32_t read = file->read(data, size);
@@ -158,19 +161,39 @@ void UndoContext::beginRecord(uint32_t kind) {
     endRecord();
     if (!m_journal)
         return;
-    if (!m_staging || m_staging->seek(pel::FILE_SEEK_BEGIN, 0) != 0) {
+    if (!m_staging) {
         dropLog(L"staging a record");
         return;
     }
-    m_wroteRecord = true;
+    if (!m_manager->isKindPassive(kind))
+        m_wroteRecord = true;
     m_recordKind = kind;
     m_stagedBytes = 0;
+    m_stagedInMemory.clear();
+    m_spilled = false;
+}
+
+bool UndoContext::spillStaged() {
+    m_spilled = true;
+    const uint32_t size = static_cast<uint32_t>(m_stagedInMemory.size());
+    return m_staging->seek(pel::FILE_SEEK_BEGIN, 0) == 0 &&
+           (size == 0 || m_staging->write(m_stagedInMemory.data(), size) == static_cast<int32_t>(size));
 }
 
 uint32_t UndoContext::write(const void* data, uint32_t size) {
     if (m_recordKind == UndoJournal::NO_KIND || !m_staging || size == 0)
         return 0;
-    if (m_staging->write(data, size) != static_cast<int32_t>(size) || m_stagedBytes + size < m_stagedBytes) {
+    if (m_stagedBytes + size < m_stagedBytes) {
+        dropLog(L"staging a record");
+        return 0;
+    }
+    if (!m_spilled && m_stagedBytes + size <= MEMORY_STAGING) {
+        const unsigned char* bytes = static_cast<const unsigned char*>(data);
+        m_stagedInMemory.insert(m_stagedInMemory.end(), bytes, bytes + size);
+        m_stagedBytes += size;
+        return size;
+    }
+    if ((!m_spilled && !spillStaged()) || m_staging->write(data, size) != static_cast<int32_t>(size)) {
         dropLog(L"staging a record");
         return 0;
     }
@@ -189,6 +212,12 @@ void UndoContext::endRecord() {
     m_recordKind = UndoJournal::NO_KIND;
     if (!m_journal || !m_staging)
         return;
+    if (!m_spilled) {
+        static const unsigned char none = 0;
+        if (!m_journal->writeRecord(kind, m_stagedBytes ? m_stagedInMemory.data() : &none, m_stagedBytes))
+            dropLog(L"writing a record");
+        return;
+    }
     unsigned char chunk[UndoLogFile::COPY_CHUNK];
     bool written = m_staging->seek(pel::FILE_SEEK_BEGIN, 0) == 0 && m_journal->beginWrite(kind, m_stagedBytes);
     for (uint32_t done = 0; written && done < m_stagedBytes;) {
@@ -322,7 +351,8 @@ void UndoContext::endTransaction() {
 
 void UndoContext::finishTransaction() {
     if (!m_wroteRecord) {
-        // Markers alone leave no trace: the log, and any redo history, stay as they were.
+        // Markers and passive records alone leave no trace: the log, and any redo history, stay
+        // as they were.
         if (m_savedJournal)
             m_journal = std::move(m_savedJournal);
         m_journal->setPosition(m_savedState);

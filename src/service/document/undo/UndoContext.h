@@ -77,6 +77,9 @@ public:
     // An edit made outside any walk that the log does not hold: the document now differs from
     // its saved state for good.
     void noteUnrecordedEdit();
+    // A change the log does not hold (such as a new encoding) made in or out of a transaction:
+    // the document differs from its saved state until the next save, whatever undo does.
+    void noteUnloggedChange() { m_changedWithoutLog = true; }
     void beginTransaction();
     void endTransaction();
 
@@ -125,6 +128,8 @@ private:
     bool writeMarker(bool begin);
     bool patchBeginMarker(uint32_t typingClass);
     void finishTransaction();
+    // Moves what is staged in memory into the staging file; false when that failed.
+    bool spillStaged();
     // Writes the change as a document record; false when nothing was written.
     bool writeChange(const TextChange& change, bool inserted);
     void walk(bool redo);
@@ -162,6 +167,10 @@ private:
     pel::File* m_staging = nullptr;
     uint32_t m_recordKind = UndoJournal::NO_KIND;
     uint32_t m_stagedBytes = 0;
+    // A staged record is kept here while it is small (selection records, a few dozen bytes per
+    // edit); it moves to the staging file once it grows beyond that.
+    std::vector<unsigned char> m_stagedInMemory;
+    bool m_spilled = false;
     uint32_t m_beginMarkerAt = 0; // of the open transaction, in the current journal
     uint32_t m_beginMarkerHeader = 0;
     uint8_t m_beginFlags = 0;

@@ -57,6 +57,7 @@ bool UndoManager::unregisterKind(uint32_t id) {
     if (id >= MAX_KINDS || !m_listeners[id])
         return false;
     m_listeners[id] = nullptr;
+    m_passiveKinds &= ~(uint64_t(1) << id);
     for (auto kind = m_kinds.begin(); kind != m_kinds.end(); ++kind)
         if (kind->second.id == id) {
             m_kinds.erase(kind);
@@ -78,6 +79,14 @@ bool UndoManager::setKindListener(uint32_t id, UndoListener* listener) {
         return false;
     m_listeners[id] = listener;
     return true;
+}
+
+void UndoManager::setKindPassive(uint32_t id, bool passive) {
+    pel::check_main_thread();
+    if (id >= MAX_KINDS)
+        return;
+    const uint64_t bit = uint64_t(1) << id;
+    m_passiveKinds = passive ? m_passiveKinds | bit : m_passiveKinds & ~bit;
 }
 
 void UndoManager::addListener(UndoListener* listener) {

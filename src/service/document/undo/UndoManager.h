@@ -44,6 +44,11 @@ public:
     // Sets the listener of an id below 64 whose slot is empty; false when it is not.
     bool setKindListener(uint32_t id, UndoListener* listener);
     UndoListener* getKindListener(uint32_t id) const { return id < MAX_KINDS ? m_listeners[id] : nullptr; }
+    // A passive kind's records only accompany changes (the selection and spans around an
+    // edit): a transaction that wrote no other record leaves no trace. Ids of 64 or more are
+    // ignored; unregistering a kind makes it active again.
+    void setKindPassive(uint32_t id, bool passive);
+    bool isKindPassive(uint32_t id) const { return id < MAX_KINDS && (m_passiveKinds >> id & 1) != 0; }
 
     // Listeners told about every transaction and group of every document.
     void addListener(UndoListener* listener);
@@ -73,6 +78,7 @@ private:
 
     uint32_t m_kindCount = 0;
     UndoListener* m_listeners[MAX_KINDS] = {};
+    uint64_t m_passiveKinds = 0; // bit per kind id
     std::map<uint32_t, Kind> m_kinds;
     std::vector<UndoListener*> m_globalListeners;
     std::unique_ptr<UndoDocIO> m_docIO;

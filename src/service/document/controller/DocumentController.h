@@ -1,0 +1,322 @@
+#pragma once
+// The editing front of one Document: everything that changes its text, selection or format on
+// a user's behalf goes through a controller. It owns the document's Selection, its span
+// manager and its face preset. Every change runs in a transaction over the Document lock (read,
+// edit, or the replay of undo and redo); an edit transaction is one change bracket of the
+// document and one undo step, recorded with the selection before and after it, and the caret
+// is drawn only once the text is final. Selection changes are gathered into one
+// selectionChanged with the range to repaint. As a listener of the document it passes the
+// document's notices on and keeps a copy of its format, title and path for the views.
+//
+// A transaction that changes no text (a search that only selects, a move of the caret) leaves
+// no undo step and keeps the redo history; text operations outside an edit transaction change
+// nothing (a soft assertion says so), since the undo log would miss them.
+//
+// Made by the DocumentControllerManager, one per document shown; main thread only.
+
+#include "service/base/Notice.h"
+#include "service/base/error/TaggedObject.h"
+#include "service/document/DocumentChange.h"
+#include "service/document/DocumentFormat.h"
+#include "service/document/DocumentListener.h"
+#include "service/document/LineTable.h"
+#include "service/document/controller/FacePreset.h"
+#include "service/document/controller/SelectionRange.h"
+#include "service/document/controller/TextPosition.h"
+
+#include "pel/text/Indentation.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tessel {
+
+class Document;
+class DocumentControllerManager;
+class IEditor;
+class ISpanManager;
+class ScopePath;
+class Selection;
+class Stream;
+class TextHighlighter;
+class UndoContext;
+
+class DocumentController : public TaggedObject, public DocumentListener {
+public:
+    enum LockKind : uint32_t { LOCK_NONE = 0, LOCK_READ = 1, LOCK_EDIT = 2, LOCK_REPLAY = 3 };
+
+    // The controller's copy of the document's format.
+    struct Format {
+        uint32_t encoding;
+        uint32_t lineEnding;
+        pel::Indentation indentation;
+    };
+
+    // Holds a transaction of a kind for its scope: a nested one only deepens the open one,
+    // whose kind stays.
+    class Lock {
+    public:
+        Lock(DocumentController& controller, LockKind kind) : m_controller(controller) {
+            m_changeRecord = controller.lock(kind);
+        }
+        ~Lock();
+        Lock(const Lock&) = delete;
+        Lock& operator=(const Lock&) = delete;
+        // The document's open change record (null in a read transaction).
+        const ChangeRange* changeRecord() const { return m_changeRecord; }
+
+    private:
+        DocumentController& m_controller;
+        const ChangeRange* m_changeRecord;
+    };
+
+    // Holds the selection-change bracket for its scope.
+    class SelectionChange {
+    public:
+        explicit SelectionChange(DocumentController& controller) : m_controller(controller) {
+            controller.beginSelectionChange();
+        }
+        ~SelectionChange();
+        SelectionChange(const SelectionChange&) = delete;
+        SelectionChange& operator=(const SelectionChange&) = delete;
+
+    private:
+        DocumentController& m_controller;
+    };
+
+    // Joins the document's listeners (under its lock), takes its format, and puts the caret at
+    // the start. context is the application's, not owned.
+    DocumentController(Document& document, DocumentControllerManager& owner, void* context = nullptr);
+    ~DocumentController() override;
+    DocumentController(const DocumentController&) = delete;
+    DocumentController& operator=(const DocumentController&) = delete;
+
+    // ---- transactions (DocumentController.cpp)
+    // Opens a transaction, or only deepens the open one. Off the main thread throws
+    // pel::IllegalStateException "Not a main thread." before the Document lock is touched.
+    // Returns the document's change record for an edit or replay, else null.
+    const ChangeRange* lock(LockKind kind);
+    void unlock();
+    // Inside an edit transaction: what follows becomes an undo step of its own.
+    void splitEdit();
+    LockKind getLockKind() const { return m_lockDepth > 0 ? m_lockKind : LOCK_NONE; }
+    uint32_t getLockDepth() const { return m_lockDepth; }
+    // The identity of this controller's edits in undo transactions and change brackets.
+    uint32_t getKey() const { return m_key; }
+
+    // The selection-change bracket: one selectionChanged for everything inside it.
+    Selection& beginSelectionChange();
+    ISpanManager& beginHighlightChange();
+    void endSelectionChange();
+    // Adds a range (of offsets, or of positions; a negative line offset adds nothing) to what
+    // the bracket repaints.
+    void invalidateRange(int32_t a, int32_t b);
+    void addChangedRange(const TextPosition& a, const TextPosition& b);
+
+    // ---- text, inside an edit transaction (DocumentControllerText.cpp)
+    // Replaces the selected text (if any) by text at the caret; returns where it went in.
+    int32_t typeText(const wchar_t* text, int32_t length);
+    int32_t insertString(const std::wstring& text);
+    // Removes the selected text, or else count units after (before, when negative) the caret;
+    // returns the caret's offset.
+    int32_t deleteChars(int32_t count);
+    // Removes the text of every range; false when nothing was selected.
+    bool removeSelectedText();
+    // Inserts at offset; the caret goes behind the text. Returns where it went in.
+    int32_t insertAt(int32_t length, int32_t offset, const wchar_t* text);
+    // Removes |count| units from offset on (before it when count is negative, nothing when
+    // that would start before 0); the caret goes there. Returns that offset.
+    int32_t removeAt(int32_t count, int32_t offset);
+    // The whole text, in an edit transaction of its own; the caret to the start.
+    void setText(const std::wstring& text);
+    // The first line of text as it is, the rest with LF line breaks and the document's
+    // indentation (null o_text: pel::NullPointerException naming "o_text").
+    void prepareText(int32_t length, const wchar_t* text, std::wstring* o_text);
+    // The text of each range of one unit or more, in order, joined by "\n".
+    void getSelectedText(const std::vector<SelectionRange>& ranges, std::wstring* o_text);
+    // Moves the blocks (ascending) up before or down after the target line, one at a time;
+    // the pairs follow their blocks. A target inside the blocks or outside the text changes
+    // nothing.
+    void moveLines(std::vector<LineRange>& io_ranges, int32_t targetLine);
+    // Puts a copy of each block after it; the pairs then hold the copies.
+    void duplicateLines(std::vector<LineRange>& io_ranges);
+    // Reading; false or nothing outside the text.
+    void getText(std::wstring* o_text) const;
+    bool getTextRange(int32_t offset, int32_t length, std::wstring* o_text) const;
+    // Copies up to length units into o_buffer (room for length); returns the count copied.
+    int32_t copyText(int32_t offset, int32_t length, wchar_t* o_buffer) const;
+    bool getLine(int32_t line, std::wstring* o_text) const;
+    bool copyLine(int32_t line, std::vector<wchar_t>* o_buffer, bool withBreak) const;
+
+    // ---- positions and indentation, read under a lock (DocumentControllerLines.cpp)
+    // The line is clamped into the text, the line offset into the line; past the last line:
+    // the end of the text.
+    int32_t positionToOffset(const TextPosition& position) const;
+    TextPosition offsetToPosition(int32_t offset) const;
+    // Into the text: past a line's end to its end (virtual set); past the last line to the
+    // end of the text (the virtual flag kept).
+    TextPosition clampPosition(const TextPosition& position) const;
+    bool isBeyondLineEnd(const TextPosition& position) const;
+    TextPosition getLineContentStart(int32_t line, bool skipBlanks) const;
+    TextPosition getLineBoundary(int32_t line, bool trim, bool next) const;
+    TextPosition getEndPosition() const;
+    // The lines of two offsets; an end at the start of a later line ends on the line before.
+    LineRange getLineSpan(int32_t start, int32_t end) const;
+    // Column geometry of the text (a tab to the next multiple of the tab width, one column per
+    // unit past a line's end): what a rectangle goes by while no view is attached.
+    int32_t getVisualColumn(const TextPosition& position) const;
+    // The position of the cell under a column (virtual past the line's end).
+    TextPosition getColumnPosition(int32_t line, int32_t column) const;
+    int32_t getLineIndentation(int32_t line, bool force) const;
+    int32_t getIndentationAt(int32_t offset) const;
+    void getIndentTextAt(int32_t offset, std::wstring* o_text) const;
+    void getIndentUnit(std::wstring* o_text) const;
+    void makeIndent(int32_t columns, std::wstring* o_text) const;
+    // Edits, inside an edit transaction.
+    void setLineIndentation(int32_t columns, int32_t line);
+    void indentSelectedLines(int delta, const std::vector<LineRange>& ranges);
+    const std::vector<LineMarker>* getLineMarkers(int32_t line) const;
+
+    // ---- format, views, undo (DocumentControllerViews.cpp)
+    // Each opens an edit transaction; a changed value makes the document modified until the
+    // next save, whatever undo does.
+    void setEncoding(uint32_t encoding);
+    void setLineEnding(uint32_t lineEnding);
+    // Width clamped into 1..16; spaces with soft tabs, else tabs.
+    void setIndentation(int32_t width, bool softTabs);
+    // As a save: the present state counts as the saved one.
+    void markUnmodified();
+    bool isModified() const;
+    void setGrammar(const std::wstring& name);
+
+    // Attaches the view (detaching it from another controller first) or, with null, detaches
+    // the current one; a shown document is parsed first, a hidden one last or not at all.
+    void setEditor(IEditor* view);
+    IEditor* getEditor() const { return m_view; }
+    void addSpanHighlighter(TextHighlighter* highlighter);
+    void removeSpanHighlighter(TextHighlighter* highlighter);
+    // The Selection first.
+    const std::vector<TextHighlighter*>& getHighlighters() const { return m_highlighters; }
+    // One undo group back or forth, the selection restored from its records.
+    bool undo();
+    bool redo();
+    // Writes the span and selection records into the open undo transaction.
+    void recordSelectionUndo();
+    // The records met by undo and redo (the undo listener of the controllers hands them on).
+    void applySelectionUndo(Stream& record);
+    void applySpansUndo(Stream& record);
+    // The scope at the caret: the grammar's scopes, the selection's kind
+    // ("ui.selection.normal", ".rectangle" or ".mixed") and the names of the spans around it.
+    void getCaretScope(ScopePath& o_path);
+    bool isSelectionEmpty();
+    int32_t getCaretOffset();
+
+    Document& getDocument() const { return m_document; }
+    DocumentControllerManager& getOwner() const { return m_owner; }
+    void* getContext() const { return m_context; }
+    Selection& getSelection() const { return *m_selection; }
+    ISpanManager& getSpanManager() const { return *m_spanManager; }
+    const Format& getFormat() const { return m_format; }
+    int32_t getTabWidth() const { return m_format.indentation.size; }
+    int32_t getLineCount() const;
+    const std::wstring& getTitle() const { return m_title; }
+    const std::wstring& getPath() const { return m_path; }
+    const std::wstring& getGrammarName() const { return m_grammarName; }
+    bool isDeletedOnDisk() const { return m_deletedOnDisk; }
+    bool isModifiedOnDisk() const { return m_modifiedOnDisk; }
+    const FacePreset& getFacePreset() const { return *m_facePreset; }
+    // Takes the preset's values and tells facePresetChanged.
+    void setFacePreset(const FacePreset& preset);
+
+    // ---- notices, told in the order the handlers were added
+    Notice<DocumentController&, const TextPosition&, uint8_t>& caretMoved() { return m_caretMoved; }
+    Notice<DocumentController&, const Format&, const Format&>& formatChanged() { return m_formatChanged; }
+    Notice<DocumentController&, const std::wstring&>& grammarChanged() { return m_grammarChanged; }
+    Notice<DocumentController&, bool>& modifiedChanged() { return m_modifiedChanged; }
+    Notice<DocumentController&, const std::wstring&>& pathChanged() { return m_pathChanged; }
+    Notice<DocumentController&>& fileDeleted() { return m_fileDeleted; }
+    Notice<DocumentController&>& fileModified() { return m_fileModified; }
+    // Each change's first line and count of line breaks.
+    Notice<DocumentController&, const TextChange&>& inserted() { return m_inserted; }
+    Notice<DocumentController&, const TextChange&>& removed() { return m_removed; }
+    Notice<DocumentController&, const ChangeRange&>& beginChange() { return m_beginChange; }
+    Notice<DocumentController&, const ChangeRange&>& changed() { return m_changed; }
+    Notice<DocumentController&, const FacePreset&>& facePresetChanged() { return m_facePresetChanged; }
+    Notice<DocumentController&, IEditor*>& viewAttached() { return m_viewAttached; }
+    Notice<DocumentController&, IEditor*>& viewDetached() { return m_viewDetached; }
+    Notice<DocumentController&, TextHighlighter*, bool>& highlighterChanged() { return m_highlighterChanged; }
+    Notice<DocumentController&, const PositionRange&>& selectionChanged() { return m_selectionChanged; }
+
+    // ---- DocumentListener
+    void onInserted(Document& document, const TextChange& change) override;
+    void onRemoved(Document& document, const TextChange& change) override;
+    void onBeginChange(Document& document, const ChangeRange& range) override;
+    void onChanged(Document& document, const ChangeRange& range) override;
+    void onFormatChanged(Document& document, const DocumentFormat& format, uint32_t mask) override;
+    void onGrammarChanged(Document& document, const std::wstring& grammarName) override;
+    void onParsed(Document& document, int32_t firstLine, int32_t lastLine) override;
+    void onLineMarkersChanged(Document& document, int32_t line, int flag) override;
+    void onFileChanged(Document& document, const DocumentFileChange& change) override;
+    void onBeforeReload(Document& document) override;
+    void onAfterReload(Document& document) override;
+
+private:
+    // True in an open edit transaction; otherwise a soft assertion naming the operation.
+    bool canEdit(const wchar_t* operation) const;
+    void onCaretMoved(const TextPosition& position, uint8_t flags);
+    // The format copy, title and path from a record, telling what changed.
+    void takeFormat(const DocumentFormat& format, uint32_t mask);
+    void setOnDiskFlag(bool& flag, bool value, Notice<DocumentController&>& notice);
+    // Sets a field of the format that a save writes, in an edit transaction.
+    void setSavedFormatField(uint32_t DocumentFormat::*field, uint32_t value);
+    void resetEditingState();
+    // One undo or redo walk in a replay transaction.
+    bool replay(void (UndoContext::*walk)());
+    // Priority 2 for a shown document's parse job, 3 (or out of the queue) for a hidden one.
+    void updateParsePriority();
+    // Removes the line break before or after a block and gives its text (no final break).
+    std::wstring takeBlock(const LineRange& block);
+
+    DocumentControllerManager& m_owner;
+    void* m_context;
+    uint32_t m_key;
+    uint32_t m_lockDepth = 0;
+    LockKind m_lockKind = LOCK_NONE;
+    const ChangeRange* m_changeRecord = nullptr;
+    Notice<DocumentController&, const TextPosition&, uint8_t> m_caretMoved;
+    std::unique_ptr<Selection> m_selection;
+    std::unique_ptr<ISpanManager> m_spanManager;
+    Notice<DocumentController&, const Format&, const Format&> m_formatChanged;
+    Notice<DocumentController&, const std::wstring&> m_grammarChanged;
+    Notice<DocumentController&, bool> m_modifiedChanged;
+    Notice<DocumentController&, const std::wstring&> m_pathChanged;
+    Format m_format;
+    std::wstring m_title;
+    std::wstring m_path;
+    std::wstring m_grammarName;
+    Notice<DocumentController&> m_fileDeleted;
+    Notice<DocumentController&> m_fileModified;
+    bool m_deletedOnDisk = false;
+    bool m_modifiedOnDisk = false;
+    Notice<DocumentController&, const TextChange&> m_inserted;
+    Notice<DocumentController&, const TextChange&> m_removed;
+    Notice<DocumentController&, const ChangeRange&> m_beginChange;
+    Notice<DocumentController&, const ChangeRange&> m_changed;
+    Document& m_document;
+    std::unique_ptr<FacePreset> m_facePreset;
+    IEditor* m_view = nullptr;
+    IEditor* m_savedView = nullptr; // across a reload
+    Notice<DocumentController&, const FacePreset&> m_facePresetChanged;
+    Notice<DocumentController&, IEditor*> m_viewAttached;
+    Notice<DocumentController&, IEditor*> m_viewDetached;
+    uint32_t m_bracketDepth = 0;
+    PositionRange m_pendingRange;
+    bool m_pendingChange = false;
+    std::vector<TextHighlighter*> m_highlighters;
+    Notice<DocumentController&, TextHighlighter*, bool> m_highlighterChanged;
+    Notice<DocumentController&, const PositionRange&> m_selectionChanged;
+};
+
+} // namespace tessel

@@ -1,0 +1,236 @@
+// The DocumentController's text operations: typing and deleting at the caret, inserting and
+// removing through the span manager, whole texts, moved and duplicated lines, and reading.
+
+#include "service/document/controller/DocumentController.h"
+
+#include "pel/base/Assert.h"
+#include "pel/text/TextFormatConvertor.h"
+#include "service/document/Document.h"
+#include "service/document/controller/ISpanManager.h"
+#include "service/document/controller/Selection.h"
+
+#include <algorithm>
+
+namespace tessel {
+
+int32_t DocumentController::typeText(const wchar_t* text, int32_t length) {
+    if (!canEdit(L"typeText"))
+        return getCaretOffset();
+    SelectionChange bracket(*this);
+    if (length <= 0 || !text)
+        return getCaretOffset();
+    removeSelectedText();
+    return insertAt(length, getCaretOffset(), text);
+}
+
+int32_t DocumentController::insertString(const std::wstring& text) {
+    return typeText(text.c_str(), static_cast<int32_t>(text.size()));
+}
+
+int32_t DocumentController::deleteChars(int32_t count) {
+    if (!canEdit(L"deleteChars"))
+        return getCaretOffset();
+    SelectionChange bracket(*this);
+    if (!removeSelectedText() && count != 0)
+        removeAt(count, getCaretOffset());
+    return getCaretOffset();
+}
+
+bool DocumentController::removeSelectedText() {
+    if (!canEdit(L"removeSelectedText"))
+        return false;
+    SelectionChange bracket(*this);
+    if (m_selection->isEmpty())
+        return false;
+    // The caret goes to the start of the newest range, less what goes before it.
+    const std::vector<SelectionRange> ranges = m_selection->getRanges();
+    if (ranges.empty())
+        return false;
+    const auto newest = std::max_element(ranges.begin(), ranges.end(),
+                                         [](const SelectionRange& a, const SelectionRange& b) { return a.id < b.id; });
+    int32_t caret = newest->lower();
+    for (auto range = ranges.begin(); range != newest; ++range)
+        caret -= range->upper() - range->lower();
+    // The last first, so that the offsets of those before stay.
+    for (auto range = ranges.rbegin(); range != ranges.rend(); ++range)
+        if (!range->isEmpty())
+            m_spanManager->onRemove(range->lower(), range->upper() - range->lower());
+    m_selection->setCaretOffset(caret);
+    return true;
+}
+
+int32_t DocumentController::insertAt(int32_t length, int32_t offset, const wchar_t* text) {
+    if (!canEdit(L"insertAt"))
+        return offset;
+    SelectionChange bracket(*this);
+    if (length <= 0 || !text)
+        return offset;
+    const int32_t at = m_spanManager->onInsert(offset, length, text);
+    m_selection->setCaretOffset(at + length);
+    return at;
+}
+
+int32_t DocumentController::removeAt(int32_t count, int32_t offset) {
+    if (!canEdit(L"removeAt"))
+        return offset;
+    SelectionChange bracket(*this);
+    const int32_t start = count < 0 ? offset + count : offset;
+    if (start < 0 || count == 0)
+        return offset;
+    const int32_t length = count < 0 ? std::min(-count, m_document.getLength() - start) : count;
+    const int32_t at = m_spanManager->onRemove(start, length);
+    m_selection->setCaretOffset(at);
+    return at;
+}
+
+void DocumentController::setText(const std::wstring& text) {
+    Lock lock(*this, LOCK_EDIT);
+    if (!canEdit(L"setText"))
+        return;
+    SelectionChange bracket(*this);
+    m_selection->collapse();
+    m_document.remove(0, m_document.getLength());
+    m_spanManager->reset(m_document.getLength());
+    insertString(text);
+    m_selection->setCaretOffset(0);
+}
+
+void DocumentController::prepareText(int32_t length, const wchar_t* text, std::wstring* o_text) {
+    PEL_CHECK_PTR(o_text);
+    o_text->clear();
+    if (!text || length <= 0)
+        return;
+    const wchar_t* end = text + length;
+    const wchar_t* lineEnd = std::find_if(text, end, [](wchar_t unit) { return unit == L'\r' || unit == L'\n'; });
+    o_text->assign(text, lineEnd);
+    if (lineEnd != end)
+        pel::TextFormatConvertor::convert(lineEnd, static_cast<size_t>(end - lineEnd), o_text, m_format.indentation);
+}
+
+void DocumentController::getSelectedText(const std::vector<SelectionRange>& ranges, std::wstring* o_text) {
+    PEL_CHECK_PTR(o_text);
+    o_text->clear();
+    Lock lock(*this, LOCK_READ);
+    bool first = true;
+    for (const SelectionRange& range : ranges) {
+        if (range.upper() - range.lower() < 1)
+            continue;
+        if (!first)
+            o_text->push_back(L'\n');
+        first = false;
+        m_document.appendTextRange(range.lower(), range.upper(), o_text);
+    }
+}
+
+std::wstring DocumentController::takeBlock(const LineRange& block) {
+    const int32_t start = m_document.getLineStart(block.first);
+    const int32_t end = start + (m_document.getLineStart(block.last) - start) + m_document.getLineLength(block.last);
+    std::wstring text = m_document.getText(start, end - start);
+    if (block.last < m_document.getLineCount() - 1)
+        m_spanManager->onRemove(start, m_document.getLineStart(block.last + 1) - start);
+    else
+        m_spanManager->onRemove(start - 1, end - start + 1); // the last line has no break after it
+    return text;
+}
+
+void DocumentController::moveLines(std::vector<LineRange>& io_ranges, int32_t targetLine) {
+    if (!canEdit(L"moveLines") || io_ranges.empty())
+        return;
+    const int32_t lineCount = m_document.getLineCount();
+    const int32_t firstLine = io_ranges.front().first;
+    const int32_t lastLine = io_ranges.back().last;
+    if (targetLine < 0 || targetLine >= lineCount || firstLine < 0 || lastLine >= lineCount ||
+        (targetLine >= firstLine && targetLine <= lastLine))
+        return;
+    SelectionChange bracket(*this);
+    const int32_t distance = targetLine < firstLine ? targetLine - firstLine : targetLine - lastLine;
+    const bool down = distance > 0;
+    for (size_t i = 0; i < io_ranges.size(); ++i) {
+        LineRange& block = io_ranges[down ? io_ranges.size() - 1 - i : i];
+        const std::wstring text = takeBlock(block);
+        const int32_t landing = block.first + distance;
+        if (landing < m_document.getLineCount()) {
+            const std::wstring moved = text + L'\n';
+            m_spanManager->onInsert(m_document.getLineStart(landing), static_cast<int32_t>(moved.size()),
+                                    moved.c_str());
+        } else {
+            const std::wstring moved = L'\n' + text;
+            m_spanManager->onInsert(m_document.getLength(), static_cast<int32_t>(moved.size()), moved.c_str());
+        }
+        block.first += distance;
+        block.last += distance;
+    }
+}
+
+void DocumentController::duplicateLines(std::vector<LineRange>& io_ranges) {
+    if (!canEdit(L"duplicateLines"))
+        return;
+    SelectionChange bracket(*this);
+    const int32_t lineCount = m_document.getLineCount();
+    for (auto block = io_ranges.rbegin(); block != io_ranges.rend(); ++block) {
+        if (block->first < 0 || block->last >= lineCount || block->first > block->last)
+            continue;
+        const int32_t start = m_document.getLineStart(block->first);
+        const int32_t end = m_document.getLineStart(block->last) + m_document.getLineLength(block->last);
+        const std::wstring copy = L'\n' + m_document.getText(start, end - start);
+        m_spanManager->onInsert(end, static_cast<int32_t>(copy.size()), copy.c_str());
+    }
+    // Each pair moves onto its copy, below every copy inserted before it.
+    int32_t added = 0;
+    for (LineRange& block : io_ranges) {
+        if (block.first < 0 || block.last >= lineCount || block.first > block.last)
+            continue;
+        const int32_t count = block.last - block.first + 1;
+        block.first += added + count;
+        block.last += added + count;
+        added += count;
+    }
+}
+
+void DocumentController::getText(std::wstring* o_text) const {
+    PEL_CHECK_PTR(o_text);
+    o_text->clear();
+    m_document.appendTextRange(0, m_document.getLength(), o_text);
+}
+
+bool DocumentController::getTextRange(int32_t offset, int32_t length, std::wstring* o_text) const {
+    PEL_CHECK_PTR(o_text);
+    o_text->clear();
+    if (offset < 0 || length < 0 || int64_t(offset) + length > m_document.getLength())
+        return false;
+    m_document.appendTextRange(offset, offset + length, o_text);
+    return true;
+}
+
+int32_t DocumentController::copyText(int32_t offset, int32_t length, wchar_t* o_buffer) const {
+    PEL_CHECK_PTR(o_buffer);
+    const int32_t from = std::max(0, std::min(offset, m_document.getLength()));
+    const int32_t count = std::max(0, std::min(length, m_document.getLength() - from));
+    if (count > 0)
+        gap_buffer_copy(o_buffer, m_document.getBuffer(), from, count, false);
+    return count;
+}
+
+bool DocumentController::getLine(int32_t line, std::wstring* o_text) const {
+    PEL_CHECK_PTR(o_text);
+    o_text->clear();
+    if (line < 0 || line >= m_document.getLineCount())
+        return false;
+    const int32_t start = m_document.getLineStart(line);
+    m_document.appendTextRange(start, start + m_document.getLineLength(line), o_text);
+    return true;
+}
+
+bool DocumentController::copyLine(int32_t line, std::vector<wchar_t>* o_buffer, bool withBreak) const {
+    PEL_CHECK_PTR(o_buffer);
+    o_buffer->clear();
+    if (line < 0 || line >= m_document.getLineCount())
+        return false;
+    const int32_t start = m_document.getLineStart(line);
+    const int32_t length = withBreak ? m_document.getLineLengthWithBreak(line) : m_document.getLineLength(line);
+    o_buffer->resize(static_cast<size_t>(length));
+    copyText(start, length, o_buffer->data());
+    return true;
+}
+
+} // namespace tessel

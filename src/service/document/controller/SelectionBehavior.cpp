@@ -1,0 +1,44 @@
+#include "service/document/controller/SelectionBehavior.h"
+
+#include "service/document/TextHighlighter.h"
+#include "service/document/controller/DocumentController.h"
+
+#include <algorithm>
+
+namespace tessel {
+
+void SelectionBehaviorNormal::setRange(const TextPosition& anchor, const TextPosition& caret, uint8_t&) {
+    m_range.anchor = anchor;
+    m_range.caret = caret;
+}
+
+void SelectionBehaviorNormal::highlight(int32_t line, int32_t lineStart, int32_t lineEnd, LineAttributes& marks,
+                                        uint32_t bit) {
+    if (isEmptyRange())
+        return;
+    const TextPosition& low = lowest();
+    const TextPosition& high = highest();
+    if (line < low.line || line > high.line)
+        return;
+    const int32_t length = lineEnd - lineStart;
+    // The cell after the last character stands for the line break of a line selected to its end.
+    const int32_t first = line == low.line ? std::min(low.lineOffset, length) : 0;
+    const int32_t end = line == high.line ? std::min(high.lineOffset, length) : length + 1;
+    if (first != end)
+        TextHighlighter::markAttributeRange(marks, first, end, bit);
+}
+
+int32_t SelectionBehaviorNormal::commit(SelectionRangeMap& ranges, int32_t id) {
+    DocumentController::Lock lock(m_controller, DocumentController::LOCK_READ);
+    addSelectionRange(ranges, m_controller.positionToOffset(m_range.anchor),
+                      m_controller.positionToOffset(m_range.caret), id, true);
+    return id + 1;
+}
+
+bool SelectionBehaviorNormal::contains(const TextPosition& position, int32_t, bool includeEmpty) {
+    if (isEmptyRange() && !includeEmpty)
+        return false;
+    return lowest() <= position && position <= highest();
+}
+
+} // namespace tessel

@@ -1,0 +1,140 @@
+#include "ControllerTestSupport.h"
+
+#include "service/document/TextHighlighter.h"
+
+#include <gtest/gtest.h>
+
+using namespace tessel;
+using tessel_test::ControllerTest;
+using tessel_test::FakeEditor;
+
+namespace {
+
+constexpr uint32_t BIT = 0x04;
+
+// The marked cells of a line as "[first,end)" runs, and single positions as "|at".
+std::wstring marksOf(Selection& selection, DocumentController& controller, int32_t line) {
+    LineAttributes attributes;
+    const Document& document = controller.getDocument();
+    const int32_t start = document.getLineStart(line);
+    selection.update(line, attributes, start, start + document.getLineLength(line));
+    std::wstring text;
+    const auto& entries = attributes.entries;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i] & (BIT << LineAttributes::POSITION_SHIFT))
+            text += pel::formatString(L"|%u ", unsigned(i));
+        if (!(entries[i] & (BIT << LineAttributes::RANGE_SHIFT)) ||
+            (i > 0 && (entries[i - 1] & (BIT << LineAttributes::RANGE_SHIFT))))
+            continue;
+        size_t end = i;
+        while (end < entries.size() && (entries[end] & (BIT << LineAttributes::RANGE_SHIFT)))
+            ++end;
+        text += pel::formatString(L"[%u,%u) ", unsigned(i), unsigned(end));
+    }
+    return text;
+}
+
+class BehaviorTest : public ControllerTest {
+protected:
+    BehaviorTest() { selection().setBit(BIT); }
+
+    // The texts the selection's ranges cover, joined by "|".
+    std::wstring selectedTexts() {
+        std::wstring text;
+        controller->getSelectedText(selection().getRanges(), &text);
+        std::replace(text.begin(), text.end(), L'\n', L'|');
+        return text;
+    }
+    // Runs the check with no view and with the fake view attached.
+    template <class Check> void withAndWithoutView(Check check) {
+        FakeEditor view;
+        for (bool shown : {false, true}) {
+            SCOPED_TRACE(shown ? "with a view" : "without a view");
+            controller->setEditor(shown ? &view : nullptr);
+            check();
+        }
+        controller->setEditor(nullptr);
+    }
+    void selectBlock(const TextPosition& anchor, const TextPosition& caret) {
+        selection().set(caret, anchor, CARET_ANCHOR, selection_ids::RECTANGLE);
+    }
+};
+
+} // namespace
+
+TEST_F(BehaviorTest, TheNormalRangeMarksTheStreamAndTheBreaksItRunsOver) {
+    load(L"0123456789\n0123456789\n0123456789\n0123456789\n0123456789");
+    selection().set(TextPosition(4, 1), TextPosition(2, 3), CARET_ANCHOR, selection_ids::NORMAL);
+    EXPECT_EQ(L"", marksOf(selection(), *controller, 1));
+    EXPECT_EQ(L"[3,11) ", marksOf(selection(), *controller, 2));
+    EXPECT_EQ(L"[0,11) ", marksOf(selection(), *controller, 3));
+    EXPECT_EQ(L"[0,1) ", marksOf(selection(), *controller, 4));
+    // Committed ranges: one into the next line, a caret, one ending at a line's start.
+    selection().setWithBehavior(TextPosition(0, 8), TextPosition(1, 2), selection_ids::NORMAL);
+    selection().setWithBehavior(TextPosition(0, 4), TextPosition(0, 4), selection_ids::NORMAL);
+    selection().setWithBehavior(TextPosition(0, 0), TextPosition(0, 0), selection_ids::NORMAL);
+    EXPECT_EQ(L"|4 [8,11) ", marksOf(selection(), *controller, 0));
+    EXPECT_EQ(L"[0,2) ", marksOf(selection(), *controller, 1));
+    EXPECT_EQ(L"[3,11) ", marksOf(selection(), *controller, 2));
+
+    selection().setCaretOffset(12);
+    EXPECT_EQ(L"", marksOf(selection(), *controller, 1)); // an empty range marks nothing
+    SelectionBehavior& normal = *selection().getBehavior();
+    EXPECT_FALSE(normal.contains(TextPosition(1, 1), 12, false));
+    EXPECT_TRUE(normal.contains(TextPosition(1, 1), 12, true));
+}
+
+TEST_F(BehaviorTest, ABlockCommitsOneRangePerRowWithTextAndCountsEveryRow) {
+    load(L"0123456789\nx\n0123456789\n0123456789");
+    withAndWithoutView([this] {
+        selectBlock(TextPosition(0, 2), TextPosition(3, 6));
+        EXPECT_TRUE(selection().getCaretFlags() & CARET_VIRTUAL);
+        SelectionRangeMap ranges;
+        EXPECT_EQ(9, selection().getBehavior()->commit(ranges, 5));
+        std::wstring text;
+        for (const auto& entry : ranges)
+            text += pel::formatString(L"(%d,%d)#%d ", entry.second.start, entry.second.end, entry.second.id);
+        EXPECT_EQ(L"(2,6)#5 (15,19)#7 (26,30)#8 ", text);
+        EXPECT_EQ(L"2345|2345|2345", selectedTexts());
+        EXPECT_EQ(L"[2,6) ", marksOf(selection(), *controller, 0));
+        EXPECT_EQ(L"", marksOf(selection(), *controller, 1)); // no text under the block
+        EXPECT_TRUE(selection().contains(TextPosition(3, 6)));
+        EXPECT_FALSE(selection().contains(TextPosition(1, 1)));
+        EXPECT_EQ(selection_ids::RECTANGLE, selection().getBehaviorId());
+    });
+}
+
+TEST_F(BehaviorTest, ABlockInVirtualSpaceOnlyHasNoExtent) {
+    load(L"0123456789\nx\n0123456789\n0123456789");
+    withAndWithoutView([this] {
+        selectBlock(TextPosition(0, 12), TextPosition(3, 14));
+        SelectionRangeMap ranges;
+        EXPECT_EQ(0, selection().getBehavior()->hasExtent());
+        EXPECT_EQ(3, selection().getBehavior()->commit(ranges, 3));
+        EXPECT_TRUE(ranges.empty());
+        EXPECT_TRUE(selection().isEmpty());
+        EXPECT_EQ(selection_ids::NONE, selection().getBehaviorId());
+    });
+}
+
+TEST_F(BehaviorTest, ABlockGoesByColumnsSoTabsTakeTheCharactersUnderThem) {
+    load(L"\tab\nabcdefgh\n\n01234567\n");
+    withAndWithoutView([this] {
+        // Columns 4 to 6: after the tab on the first line.
+        selectBlock(TextPosition(0, 1), TextPosition(1, 6));
+        EXPECT_EQ(L"ab|ef", selectedTexts());
+        EXPECT_TRUE(selection().getBehavior()->getRange().caret == TextPosition(1, 6));
+        // Each row is cut to its line's text.
+        selectBlock(TextPosition(1, 9), TextPosition(3, 6));
+        EXPECT_EQ(L"gh|67", selectedTexts());
+        selectBlock(TextPosition(2, 2), TextPosition(2, 4));
+        EXPECT_TRUE(selection().isEmpty());
+        // Corners beyond the text with text between them still select it.
+        selectBlock(TextPosition(2, 3), TextPosition(4, 5));
+        EXPECT_FALSE(selection().isEmpty());
+        EXPECT_EQ(L"34", selectedTexts());
+        // A block of no width shows where it runs.
+        selectBlock(TextPosition(1, 3), TextPosition(3, 3));
+        EXPECT_EQ(L"|3 ", marksOf(selection(), *controller, 1));
+    });
+}
