@@ -1,11 +1,11 @@
 #include "afw/afTestWindow.h"
 
+#include "afw/afWindow.h"
 
 namespace {
 
 UINT validationMessage() {
-    static const UINT id = ::RegisterWindowMessageW(L"PostValidateLayout");
-    return id;
+    return afWindow::getValidationMessage();
 }
 
 } // namespace

@@ -197,6 +197,11 @@ public:
 protected:
     // Store the frames without asking the window (afWidget's moves).
     void storeFrame(const afRect& frame) { m_frame = frame; }
+    // Lets go of a window that was detached but not destroyed through this view.
+    void forgetHandle() {
+        m_window = nullptr;
+        m_previousProc = nullptr;
+    }
 
 private:
     friend class afWidget;
