@@ -55,14 +55,6 @@ bool afTestWindow::onRawMessage(afMessage& msg) {
     return afWidget::onRawMessage(msg);
 }
 
-bool afTestWindow::focusChild(afView* view) {
-    afViewPlatform* platform = dynamic_cast<afViewPlatform*>(view);
-    if (!platform || !platform->getHandle())
-        return false;
-    ::SetFocus(platform->getHandle());
-    return true;
-}
-
 void afTestWindow::validateLayout() {
     const afRect client = getClientRect();
     measure(afViewMeasureSpec::exactly(client.width()), afViewMeasureSpec::exactly(client.height()));

@@ -184,6 +184,9 @@ public:
     void onParentVisibilityChanged(afView* view, bool shown) override;
     void draw(afCanvas& canvas, const afRect* area) override;
     bool hasFocus() const override;
+    // Gives the keyboard focus to the view's window: what windows answer focusChild with. False
+    // when the view has no window.
+    static bool focusWindowOf(afView* view);
 
     // Queues a child window's move in the batch of the layout pass under way. False when no
     // pass is under way or the batch failed: the caller moves the window itself.

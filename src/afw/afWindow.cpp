@@ -107,14 +107,6 @@ void afWindow::setFrame(const afRect& frame) {
                        SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool afWindow::focusChild(afView* view) {
-    afViewPlatform* platform = dynamic_cast<afViewPlatform*>(view);
-    if (!platform || !platform->getHandle())
-        return false;
-    ::SetFocus(platform->getHandle());
-    return true;
-}
-
 void afWindow::setSizePolicy(int32_t widthPolicy) {
     m_widthPolicy = widthPolicy;
     m_heightPolicy = SIZE_CONTENT;

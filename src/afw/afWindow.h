@@ -115,7 +115,7 @@ public:
     void requestLayout(const wchar_t* reason) override;
     bool onKeyDown(afKeyEvent& event) override;
     void requestFocus() override { setShown(true, true); }
-    bool focusChild(afView* view) override;
+    bool focusChild(afView* view) override { return focusWindowOf(view); }
     bool buildSeed(afSeed& seed) override;
     void onChildFocus(afViewPlatform* child, bool gained) override;
     bool preTranslateMessage(MSG& msg) override;
@@ -124,13 +124,13 @@ public:
     void onWidgetCreated() override;
 
 protected:
-    // The "afWindow" class, registered once per process.
-    static const wchar_t* registerBaseClass();
     // Registers the class of a kind of window (once, with the arrow cursor and the background) and
     // names it in the seed, with the window's text as the title.
     bool useClass(afSeed& seed, const wchar_t* name, HBRUSH background, bool* io_registered);
 
 private:
+    // The "afWindow" class, registered once per process.
+    static const wchar_t* registerBaseClass();
     uint32_t runModalLoop();
     bool onActivate(afMessage& msg);
     // Mnemonics: whether the character was taken.

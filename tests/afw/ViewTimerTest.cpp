@@ -2,7 +2,6 @@
 #include "afw/afViewTimer.h"
 #include "afw/support/TestViews.h"
 #include "support/LogCapture.h"
-#include "support/MessagePump.h"
 
 #include <gtest/gtest.h>
 
@@ -10,13 +9,12 @@ using namespace tessel_test;
 
 namespace {
 
-// A timer's owner whose callback runs the test's step on every tick.
+// A timer's owner whose callback runs the test's step on every tick; by default it keeps going.
 struct Ticker {
     bool onTick(afViewTimer*) {
         ++calls;
         return step(*this);
     }
-
     afViewTimer timer{1, afViewTimer::Callback::bind<Ticker, &Ticker::onTick>(this)};
     std::function<bool(Ticker&)> step = [](Ticker&) { return true; };
     int calls = 0;
@@ -29,83 +27,67 @@ struct Leaving {
         delete this;
         return true;
     }
-
     afViewTimer timer{1, afViewTimer::Callback::bind<Leaving, &Leaving::onTick>(this)};
     bool* gone;
 };
 
-TEST(ViewTimer, CountsTheTicksItsCallbackKeeps) {
-    Ticker stopping;
+TEST(ViewTimer, CountsTheTicksItsCallbackKeepsAndStopsOnFalseOrThrow) {
+    ErrorRecorder errors;
+    Ticker stopping, throwing, running;
     stopping.step = [](Ticker&) { return false; };
-    startTimer(stopping.timer);
-    ASSERT_TRUE(pumpUntil([&] { return stopping.calls > 0; }));
-    EXPECT_EQ(0u, stopping.timer.getTickCount());
-    EXPECT_FALSE(stopping.timer.isRunning());
+    throwing.step = [](Ticker&) -> bool { throw pel::IllegalStateException(L"tick failed"); };
+    for (Ticker* ticker : {&stopping, &throwing}) {
+        startTimer(ticker->timer);
+        ASSERT_TRUE(pumpUntil([&] { return ticker->calls > 0; }));
+        EXPECT_EQ(0u, ticker->timer.getTickCount());
+        EXPECT_FALSE(ticker->timer.isRunning());
+    }
+    EXPECT_EQ(std::vector<std::wstring>{L"tick failed"}, errors.texts);
     EXPECT_FALSE(afViewTimer::hasRegistry()) << "the last stop deletes the registry";
-
-    Ticker running;
     startTimer(running.timer);
     ASSERT_TRUE(pumpUntil([&] { return running.timer.getTickCount() >= 2; }));
     startTimer(running.timer);
-    EXPECT_EQ(0u, running.timer.getTickCount());
-    EXPECT_TRUE(running.timer.isRunning());
+    EXPECT_EQ(0u, running.timer.getTickCount()) << "a restart begins the count again";
     stopTimer(running.timer);
-}
 
-TEST(ViewTimer, TicksOfStoppedTimersAreIgnoredOrLogged) {
-    LogCapture log;
-    ErrorRecorder errors;
-    Ticker first, second;
-    startTimer(first.timer);
-    const UINT_PTR id = first.timer.getId();
-    stopTimer(first.timer);
-    afViewTimer::procedure(nullptr, WM_TIMER, id, 0); // no registry: nothing happens
-    EXPECT_FALSE(log.contains(L"Timer called"));
-
-    startTimer(first.timer);
-    startTimer(second.timer);
-    const UINT_PTR late = first.timer.getId();
-    stopTimer(first.timer);
-    afViewTimer::procedure(nullptr, WM_TIMER, late, 0);
-    EXPECT_TRUE(log.contains(L"Timer called, but not registered."));
-    EXPECT_TRUE(errors.texts.empty()) << "logged, not thrown";
-    EXPECT_TRUE(second.timer.isRunning());
-    stopTimer(second.timer);
-}
-
-TEST(ViewTimer, CallbacksMayDeleteTheirOwnerOrThrow) {
     bool gone = false;
     auto* leaving = new Leaving;
     leaving->gone = &gone;
     startTimer(leaving->timer);
     ASSERT_TRUE(pumpUntil([&] { return gone; }));
     EXPECT_FALSE(afViewTimer::hasRegistry());
+}
 
+TEST(ViewTimer, TicksOfStoppedTimersAreIgnoredOrLoggedNeverThrown) {
+    LogCapture log;
     ErrorRecorder errors;
-    Ticker throwing;
-    throwing.step = [](Ticker&) -> bool { throw pel::IllegalStateException(L"tick failed"); };
-    startTimer(throwing.timer);
-    ASSERT_TRUE(pumpUntil([&] { return throwing.calls > 0; }));
-    EXPECT_FALSE(throwing.timer.isRunning());
-    EXPECT_EQ(std::vector<std::wstring>{L"tick failed"}, errors.texts);
+    Ticker first, second;
+    startTimer(first.timer);
+    UINT_PTR late = first.timer.getId();
+    stopTimer(first.timer);
+    afViewTimer::procedure(nullptr, WM_TIMER, late, 0); // no registry: ignored
+    EXPECT_FALSE(log.contains(L"Timer called"));
+    startTimer(first.timer);
+    startTimer(second.timer);
+    late = first.timer.getId();
+    stopTimer(first.timer);
+    afViewTimer::procedure(nullptr, WM_TIMER, late, 0);
+    EXPECT_TRUE(log.contains(L"Timer called, but not registered."));
+    EXPECT_TRUE(errors.texts.empty());
+    EXPECT_TRUE(second.timer.isRunning());
 }
 
 // Paints at the size it chooses, and remembers what it was asked to paint.
-class PaintedHelper : public afHelperWindow {
-public:
+struct PaintedHelper : afHelperWindow {
     void adjustSize(SIZE& io_size) override { io_size = SIZE{40, 20}; }
-    void paint(afCanvas& canvas, const afRect& rect) override {
-        painted.push_back(rect);
-        canvas.fillRect(rect, RGB(10, 20, 30));
-    }
+    void paint(afCanvas&, const afRect& rect) override { painted.push_back(rect); }
     std::vector<afRect> painted;
 };
 
 TEST_F(WindowTest, HelperWindowPaintsAtItsSizeAndMovesWithoutPainting) {
     PaintedHelper helper;
     helper.build();
-    ASSERT_EQ(1u, helper.painted.size());
-    EXPECT_EQ(afRect(0, 0, 40, 20), helper.painted[0]);
+    EXPECT_EQ(std::vector<afRect>{afRect(0, 0, 40, 20)}, helper.painted);
     helper.moveTo(30, 40);
     EXPECT_EQ(1u, helper.painted.size());
     afRect frame;

@@ -1,6 +1,7 @@
 #include "afw/afWindow.h"
 #include "afw/support/TestViews.h"
 #include "service/base/Config.h"
+#include "service/base/ValueNodeParser.h"
 #include "support/ServiceRootFolders.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,8 @@ using tessel::ValueNode;
 
 namespace {
 
-// Windows placed through the configuration of a real service root in a temporary folder.
+// Windows of the kind "main" placed through the configuration of a real service root in a
+// temporary folder, as the program's main window is.
 class WindowPlacementTest : public WindowTest {
 protected:
     void SetUp() override {
@@ -22,19 +24,16 @@ protected:
 
     static tessel::Config& config() { return tessel::TesselService::findInstance()->getConfig(); }
     static tessel::ConfigValue& windows() { return *config().findValue(L"app.windows"); }
-    static const ValueNode& stored(const wchar_t* key) { return windows().getValueTree()->getKey(L"main").getKey(key); }
-    static void store(const ValueNode& tree) { windows().setValueTree(tree); }
-    // "main": {left, top, right, bottom, state}
-    static ValueNode placement(int left, int top, int right, int bottom, int state) {
-        ValueNode tree(ValueNode::Dictionary);
-        ValueNode& entry = tree.getOrAddKey(L"main");
-        const std::pair<const wchar_t*, int> values[] = {
-            {L"left", left}, {L"top", top}, {L"right", right}, {L"bottom", bottom}, {L"state", state}};
-        for (const auto& value : values)
-            entry.getOrAddKey(value.first).setInt(value.second);
-        return tree;
+    static afRect stored() {
+        const ValueNode& entry = windows().getValueTree()->getKey(L"main");
+        return afRect(entry.getKey(L"left").getInt(-1), entry.getKey(L"top").getInt(-1),
+                      entry.getKey(L"right").getInt(-1), entry.getKey(L"bottom").getInt(-1));
     }
-    // A window of the kind "main", placed as the program's main window is.
+    static void store(const wchar_t* text) {
+        ValueNode tree;
+        tessel::ValueNodeParser().parse(text, tree);
+        windows().setValueTree(tree);
+    }
     static std::unique_ptr<afWindow> open(bool placed = true) {
         std::unique_ptr<afWindow> window(new afWindow);
         window->setPlacementKey(L"main");
@@ -42,12 +41,6 @@ protected:
         window->setRestoreShowState(true);
         window->build();
         return window;
-    }
-    static WINDOWPLACEMENT placementOf(const afWindow& window) {
-        WINDOWPLACEMENT placement = {};
-        placement.length = sizeof placement;
-        ::GetWindowPlacement(window.getHandle(), &placement);
-        return placement;
     }
 
     std::unique_ptr<ServiceRootFolders> folders;
@@ -62,59 +55,46 @@ TEST_F(WindowPlacementTest, SavesAsWindowsCloseAndPersistsEveryRun) {
         window->setFrame(run);
         window->show();
         ::DestroyWindow(window->getHandle());
-        const int expected[] = {run.left, run.top, run.right, run.bottom, SW_SHOWNORMAL};
-        const wchar_t* keys[] = {L"left", L"top", L"right", L"bottom", L"state"};
-        for (int i = 0; i < 5; ++i)
-            EXPECT_EQ(expected[i], stored(keys[i]).getInt(-1)) << keys[i];
+        EXPECT_EQ(run, stored());
+        EXPECT_EQ(SW_SHOWNORMAL, windows().getValueTree()->getKey(L"main").getKey(L"state").getInt(-1));
         ASSERT_TRUE(config().saveAll());
     }
-    // What the files hold, read by a new root.
-    delete tessel::TesselService::findInstance();
+    delete tessel::TesselService::findInstance(); // what the files hold, read by a new root
     ASSERT_NE(nullptr, tessel::TesselService::getInstance());
-    EXPECT_EQ(200, stored(L"left").getInt(-1));
-    EXPECT_EQ(450, stored(L"bottom").getInt(-1));
+    EXPECT_EQ(runs[1], stored());
 }
 
 TEST_F(WindowPlacementTest, KeepsThePlacementForAMissingEntryOrAnOversizedRectangle) {
-    const ValueNode cases[] = {ValueNode(ValueNode::Dictionary), placement(0, 0, 100000, 100000, 1)};
-    for (const ValueNode& tree : cases) {
+    for (const wchar_t* text : {L"{}", L"{ main : { left : 0 top : 0 right : 100000 bottom : 100000 } }"}) {
         std::unique_ptr<afWindow> window = open(false);
         window->setFrame(afRect(40, 40, 340, 240));
-        const WINDOWPLACEMENT before = placementOf(*window);
-        store(tree);
+        store(text);
         window->restoreState(&config());
-        const WINDOWPLACEMENT after = placementOf(*window);
-        EXPECT_EQ(afRect(before.rcNormalPosition), afRect(after.rcNormalPosition));
+        EXPECT_EQ(afRect(40, 40, 340, 240), window->getFrame()) << text;
         EXPECT_FALSE(::IsWindowVisible(window->getHandle()));
         ::DestroyWindow(window->getHandle());
     }
 }
 
 TEST_F(WindowPlacementTest, BringsStrayPlacementsBackVisibleAndNormal) {
-    ValueNode integer;
-    integer.setInt(5);
-    struct Case {
-        const char* name;
-        ValueNode tree;
-        bool shownByRestore;
-    } cases[] = {
-        {"off every monitor", placement(5000, 100, 5400, 400, SW_SHOWNORMAL), true},
-        {"inverted", placement(400, 100, 100, 400, SW_SHOWNORMAL), false},
-        {"hidden", placement(100, 100, 500, 400, SW_HIDE), true},
-        {"minimised", placement(100, 100, 500, 400, SW_SHOWMINIMIZED), true},
-        {"not a dictionary", integer, false},
-    };
-    for (const Case& c : cases) {
-        store(c.tree);
+    // Whether the place is used (and the window shown by its state) before the program shows it.
+    const std::pair<const wchar_t*, bool> cases[] = {
+        {L"{ main : { left : 5000 top : 100 right : 5400 bottom : 400 state : 1 } }", true},
+        {L"{ main : { left : 400 top : 100 right : 100 bottom : 400 state : 1 } }", false},
+        {L"{ main : { left : 100 top : 100 right : 500 bottom : 400 state : 0 } }", true},
+        {L"{ main : { left : 100 top : 100 right : 500 bottom : 400 state : 2 } }", true},
+        {L"5", false}};
+    for (const auto& c : cases) {
+        store(c.first);
         std::unique_ptr<afWindow> window = open();
         HWND handle = window->getHandle();
-        EXPECT_EQ(c.shownByRestore, ::IsWindowVisible(handle) != 0) << c.name;
+        EXPECT_EQ(c.second, ::IsWindowVisible(handle) != 0) << c.first;
         window->show();
         const afRect frame = window->getFrame();
-        EXPECT_TRUE(::IsWindowVisible(handle) && !::IsIconic(handle) && !::IsZoomed(handle)) << c.name;
-        EXPECT_NE(nullptr, ::MonitorFromRect(&frame, MONITOR_DEFAULTTONULL)) << c.name;
+        EXPECT_TRUE(::IsWindowVisible(handle) && !::IsIconic(handle) && !::IsZoomed(handle)) << c.first;
+        EXPECT_NE(nullptr, ::MonitorFromRect(&frame, MONITOR_DEFAULTTONULL)) << c.first;
         ::DestroyWindow(handle);
-        EXPECT_EQ(ValueNode::Dictionary, windows().getValueTree()->getKey(L"main").kind()) << c.name;
+        EXPECT_EQ(ValueNode::Dictionary, windows().getValueTree()->getKey(L"main").kind()) << c.first;
     }
 }
 

@@ -25,7 +25,7 @@ public:
 
     explicit afLayout(afViewPlatform* host) : afViewVirtual(host) {}
 
-    // The spec of a child of the size (pixels, -1 fill, -2 wrap) under the parent's spec, less
+    // The measure spec of a child of the size (pixels, -1 fill, -2 wrap) under its parent's, less
     // the padding. A spec of a mode other than unspecified, exactly and at most throws
     // pel::InvalidArgumentException.
     static uint32_t getChildMeasureSpec(uint32_t spec, int32_t padding, int32_t childSize);

@@ -47,7 +47,7 @@ struct afLayoutLinear::Axis {
     int32_t minimum(const afView* view) const { return horizontal ? view->getMinimumWidth() : view->getMinimumHeight(); }
     int32_t extent(const afRect& rect) const { return horizontal ? rect.width() : rect.height(); }
     int32_t gravity(int32_t gravity) const { return horizontal ? gravity & GRAVITY_HORIZONTAL_MASK : (gravity & GRAVITY_VERTICAL_MASK) >> 4; }
-    // Measures the child with the spec along this axis and the other across it.
+    // Measures the child with one measure spec along this axis and the other across it.
     void measure(afView* child, uint32_t along, uint32_t across) const {
         horizontal ? child->measure(along, across) : child->measure(across, along);
     }
