@@ -50,8 +50,9 @@ TEST_F(WindowPlacementTest, SavesAsWindowsCloseAndPersistsEveryRun) {
     const afRect runs[] = {{100, 120, 600, 520}, {200, 150, 700, 450}};
     for (const afRect& run : runs) {
         std::unique_ptr<afWindow> window = open();
-        if (&run != runs)
+        if (&run != runs) {
             EXPECT_EQ(runs[0], window->getFrame()) << "the first run's place is restored";
+        }
         window->setFrame(run);
         window->show();
         ::DestroyWindow(window->getHandle());

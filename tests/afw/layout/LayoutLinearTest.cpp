@@ -157,21 +157,24 @@ TEST(LayoutLinear, KeepsChildrenInOrderAndInsideOverRandomLayouts) {
             const afLayoutParams& p = *pair.first->getLayoutParams();
             weighted = weighted || p.asLinear()->weight > 0;
             fits = fits && frame.height() + p.topMargin + p.bottomMargin + padding.top + padding.bottom <= bounds.bottom;
-            if (previous)
+            if (previous) {
                 ASSERT_EQ(previous->getLayoutParams()->rightMargin + p.leftMargin,
                           frame.left - const_cast<afView*>(previous)->getFrame().right)
                     << "in order without overlap, run " << run;
+            }
             previous = pair.first;
         }
-        if (exact && weighted && row.getTotalLength() <= width)
+        if (exact && weighted && row.getTotalLength() <= width) {
             ASSERT_EQ(width, const_cast<afView*>(previous)->getFrame().right +
                                  previous->getLayoutParams()->rightMargin + padding.right)
                 << "weighted children fill an exact width, run " << run;
+        }
         for (const auto& pair : views) {
             const afRect f = pair.first->getFrame();
-            if (fits && pair.first->isVisible())
+            if (fits && pair.first->isVisible()) {
                 ASSERT_TRUE(f.left >= 0 && f.top >= 0 && f.right <= bounds.right && f.bottom <= bounds.bottom)
                     << "inside the layout when everything fits, run " << run;
+            }
         }
     }
 }
