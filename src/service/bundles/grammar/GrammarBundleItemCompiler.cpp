@@ -148,7 +148,10 @@ void GrammarBundleItemCompiler::buildRules() {
         root->rule = addRule(root->pattern->getPath(), root->pattern->getName());
         if (!root->rule)
             continue;
-        registerRuleName(*m_ruleSet, root->rule); // the first root of a scope name is kept
+        // A grammar's files are coloured by its own root, not by one compiled under an injection
+        // that an including grammar carries; every grammar has one (phase 1 compiles each alone).
+        if (!root->inject)
+            registerRuleName(*m_ruleSet, root->rule); // the first root of a scope name is kept
         if (stopped())
             return;
         for (CompileRecord* sub : root->subRecords)
