@@ -1,5 +1,6 @@
 #include "service/bundles/grammar/GrammarBundleItemCompiler.h"
 #include "service/bundles/grammar/GrammarBundleItem.h"
+#include "service/bundles/grammar/GrammarPatternGroups.h"
 
 #include "service/parser/GrammarRuleSet.h"
 #include "service/parser/ParserRule.h"
@@ -179,17 +180,50 @@ void GrammarBundleItemCompiler::buildRule(CompileRecord* parent, CompileRecord* 
             addCaptureRules(pattern.getEndCaptures(), &rule->endCaptures);
             if (!pattern.getContentName().empty())
                 rule->contentRule = addRule(std::wstring(), pattern.getContentName());
+            // Ready before the sub-records: one of them may push this very rule.
+            setEndPattern(*rule, pattern.getEnd());
+            prepareAlternative(*rec, pattern.getBegin());
             for (CompileRecord* sub : rec->subRecords)
                 buildRule(rec, sub);
-            setEndPattern(*rule, pattern.getEnd());
         } else {
             addCaptureRules(pattern.getCaptures(), &rule->beginCaptures);
+            prepareAlternative(*rec, pattern.getMatch());
         }
     }
     if (!parent->rule || stopped())
         return;
-    pushPattern(*parent->rule, kind == Pattern::KIND_MATCH ? pattern.getMatch() : pattern.getBegin(),
-                rec->rule->ruleNumber);
+    pushPattern(*parent->rule, rec->alternative, rec->rule->ruleNumber);
+}
+
+void GrammarBundleItemCompiler::prepareAlternative(CompileRecord& rec, const RegExSource& source) {
+    rec.alternative = source;
+    ParserRule& rule = *rec.rule;
+    std::set<uint32_t> keep;
+    for (const auto& capture : rule.beginCaptures)
+        keep.insert(capture.first);
+    // An end pattern completed from the begin match reads groups by number: a 0 unit, then it.
+    const std::wstring* end = rule.dynamicEnd ? &rule.dynamicEnd->text : nullptr;
+    for (size_t i = 0; end && i + 1 < end->size(); ++i)
+        if ((*end)[i] == L'\0')
+            keep.insert((*end)[++i]);
+    std::map<uint32_t, uint32_t> numbers;
+    if (!GrammarPatternGroups::dropUnused(source.pattern, source.options, keep, &rec.alternative.pattern, &numbers))
+        return;
+    std::map<uint32_t, ParserRule*> captures;
+    for (const auto& capture : rule.beginCaptures) {
+        if (capture.first == 0)
+            captures[0] = capture.second;
+        else if (numbers.count(capture.first))
+            captures[numbers[capture.first]] = capture.second;
+    }
+    rule.beginCaptures.swap(captures);
+    for (size_t i = 0; end && i + 1 < end->size(); ++i) {
+        if ((*end)[i] != L'\0')
+            continue;
+        const auto found = numbers.find((*rule.dynamicEnd).text[++i]);
+        if (found != numbers.end())
+            rule.dynamicEnd->text[i] = static_cast<wchar_t>(found->second);
+    }
 }
 
 ParserRule* GrammarBundleItemCompiler::addRule(const std::wstring& name, const std::wstring& scope) {

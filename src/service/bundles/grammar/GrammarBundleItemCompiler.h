@@ -9,6 +9,8 @@
 // The grammars and their pattern trees are only read: the grammar manager keeps them unchanged
 // while a compilation runs.
 
+#include "service/base/RegExSource.h"
+
 #include "pel/base/Crc.h"
 
 #include <boost/intrusive_ptr.hpp>
@@ -27,7 +29,6 @@ class GrammarBundleItem;
 class GrammarBundleItemPattern;
 class GrammarRuleSet;
 class ParserRule;
-struct RegExSource;
 
 // The installed grammars by scope name.
 using GrammarMap = std::map<std::wstring, boost::intrusive_ptr<GrammarBundleItem>>;
@@ -39,6 +40,9 @@ struct CompileRecord {
     const CompileRecord* inject = nullptr;
     ParserRule* rule = nullptr;
     std::vector<CompileRecord*> subRecords;
+    // The match or begin expression as the rule's alternative: groups nothing reads do not
+    // capture.
+    RegExSource alternative;
 };
 
 class GrammarBundleItemCompiler {
@@ -73,6 +77,9 @@ private:
     // A new rule of the set, or null (logged) when the set is full.
     ParserRule* addRule(const std::wstring& name, const std::wstring& scope);
     void addCaptureRules(const std::map<uint32_t, std::wstring>& captures, std::map<uint32_t, ParserRule*>* o_rules);
+    // The rule's alternative with only the groups its captures and end pattern read capturing,
+    // and those renumbered in the rule.
+    static void prepareAlternative(CompileRecord& record, const RegExSource& source);
     // Phase 3.
     void compileComposites();
 
