@@ -35,6 +35,7 @@ std::shared_ptr<GrammarRuleSet> GrammarBundleItemCompiler::compile() {
     m_records.clear();
     m_rootList.subRecords.clear();
     m_expanded.clear();
+    m_checkedParts.clear();
     std::shared_ptr<GrammarRuleSet> result = std::move(m_ruleSet);
     return stopped() ? nullptr : result;
 }
@@ -192,7 +193,7 @@ void GrammarBundleItemCompiler::buildRule(CompileRecord* parent, CompileRecord* 
     }
     if (!parent->rule || stopped())
         return;
-    pushPattern(*parent->rule, rec->alternative, rec->rule->ruleNumber);
+    pushPattern(*parent->rule, rec->alternative, rec->rule->ruleNumber, &m_checkedParts);
 }
 
 void GrammarBundleItemCompiler::prepareAlternative(CompileRecord& rec, const RegExSource& source) {

@@ -10,6 +10,7 @@
 // while a compilation runs.
 
 #include "service/base/RegExSource.h"
+#include "service/document/search/RegExComposite.h"
 
 #include "pel/base/Crc.h"
 
@@ -94,6 +95,8 @@ private:
     // expanding one again adds nothing, and a cycle of them would never end.
     std::set<std::pair<const CompileRecord*, const CompileRecord*>> m_expanded;
     bool m_fullLogged = false;
+    // Each alternative's pattern compiled on trial once, however many rules it joins.
+    RegExComposite::PartCache m_checkedParts;
 };
 
 } // namespace tessel
