@@ -65,29 +65,20 @@ std::wstring describeGrammar(const GrammarBundleItem& grammar) {
     return out;
 }
 
-// The grammar as Jasmine text, an opening bracket on its key's line and no blank lines.
+// The grammar as Jasmine text, each line break with its indentation as one blank.
 std::wstring written(const GrammarBundleItem& grammar) {
     pel::DictionaryValue dval;
     grammar.writeValue(&dval);
-    std::wstring text;
+    std::wstring text, out;
     pel::JasmineWriterHelper::toJasmine(&dval, &text);
-    std::wstring out;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find(L'\n', start);
-        end = end == std::wstring::npos ? text.size() : end;
-        const std::wstring line = text.substr(start, end - start);
-        start = end + 1;
-        const size_t first = line.find_first_not_of(L'\t');
-        if (first == std::wstring::npos)
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != L'\n') {
+            out += text[i];
             continue;
-        if ((line[first] == L'[' || line[first] == L'{') && first + 1 == line.size() && !out.empty() &&
-            out.back() == L':') {
-            out += L' ';
-            out += line[first];
-        } else {
-            out += (out.empty() ? L"" : L"\n") + line;
         }
+        while (i + 1 < text.size() && (text[i + 1] == L'\t' || text[i + 1] == L'\n'))
+            ++i;
+        out += L' ';
     }
     return out;
 }
@@ -118,102 +109,18 @@ TEST(GrammarBundleItem, FixtureReadsIntoItsTreeAndWritesBack) {
               describeGrammar(*grammar));
     EXPECT_EQ((std::vector<std::wstring>{L"php", L"inc"}), readGrammar(LR"({ name: "a" patterns: [] file_types: [ "PHP" "Inc" 3 ] })")->getFileTypes());
     const std::wstring text = written(*grammar);
-    EXPECT_EQ(LR"({
-	title: "Example"
-	name: "source.example"
-	patterns: [
-		{
-			include: "#strings"
-		}
-		{
-			name: "keyword.control.example"
-			match: /\b(if|else)\b/
-			captures: {
-				1: {
-					name: "keyword.word"
-				}
-			}
-		}
-		{
-			name: "meta.block"
-			begin: /(\{)/
-			end: /(\})/
-			content_name: "meta.inner"
-			captures: {
-				1: {
-					name: "punctuation.a"
-				}
-			}
-			begin_captures: {
-				1: {
-					name: "punctuation.a"
-				}
-				2: {
-					name: "punctuation.b"
-				}
-			}
-			end_captures: {
-				1: {
-					name: "punctuation.a"
-				}
-			}
-			patterns: [
-				{
-					include: "$self"
-				}
-			]
-		}
-		{
-			include: "source.other"
-			inject: [
-				{
-					patterns: [
-						{
-							name: "invalid.bang"
-							match: /!/
-						}
-					]
-				}
-			]
-		}
-		{
-			patterns: [
-				{
-					name: "constant.a"
-					match: /\x41/
-				}
-				{
-					include: "#comments"
-				}
-			]
-		}
-	]
-	file_types: [
-		"ex"
-		"exa"
-	]
-	folding_start_marker: /\{\s*$/
-	repository: {
-		comments: {
-			name: "comment.line"
-			match: /#.*$/
-		}
-		escape: {
-			name: "constant.character.escape"
-			match: /\\./
-		}
-		strings: {
-			name: "string.quoted"
-			begin: /"/
-			end: /"/
-			patterns: [
-				{
-					include: "#escape"
-				}
-			]
-		}
-	}
-})",
+    EXPECT_EQ(LR"({ title: "Example" name: "source.example" patterns: [ { include: "#strings" } )"
+              LR"({ name: "keyword.control.example" match: /\b(if|else)\b/ captures: { 1: { name: "keyword.word" } } } )"
+              LR"({ name: "meta.block" begin: /(\{)/ end: /(\})/ content_name: "meta.inner" )"
+              LR"(captures: { 1: { name: "punctuation.a" } } )"
+              LR"(begin_captures: { 1: { name: "punctuation.a" } 2: { name: "punctuation.b" } } )"
+              LR"(end_captures: { 1: { name: "punctuation.a" } } patterns: [ { include: "$self" } ] } )"
+              LR"({ include: "source.other" inject: [ { patterns: [ { name: "invalid.bang" match: /!/ } ] } ] } )"
+              LR"({ patterns: [ { name: "constant.a" match: /\x41/ } { include: "#comments" } ] } ] )"
+              LR"(file_types: [ "ex" "exa" ] folding_start_marker: /\{\s*$/ )"
+              LR"(repository: { comments: { name: "comment.line" match: /#.*$/ } )"
+              LR"(escape: { name: "constant.character.escape" match: /\\./ } )"
+              LR"(strings: { name: "string.quoted" begin: /"/ end: /"/ patterns: [ { include: "#escape" } ] } } })",
               text);
     // Written text reads back into the same tree (the dropped pattern's gap closes).
     const GrammarPtr again = readGrammar(text);
@@ -285,7 +192,7 @@ TEST(GrammarBundleItem, RootsThatDoNotReadGiveAnEmptyGrammar) {
     ASSERT_EQ(1u, grammar->getRepository().size());
     EXPECT_EQ(L"a#0 > <unnamed>#j#1", grammar->getRepository().at(L"j")->getPath());
     EXPECT_EQ(1u, errors.size());
-    EXPECT_EQ(L"{\n\ttitle: \"\"\n\tname: \"\"\n\tpatterns: [\n\t]\n\tfile_types: [\n\t]\n\trepository: {\n\t}\n}",
+    EXPECT_EQ(L"{ title: \"\" name: \"\" patterns: [ ] file_types: [ ] repository: { } }",
               written(*GrammarPtr(new GrammarBundleItem, false)));
 }
 
