@@ -70,8 +70,14 @@ public:
 };
 
 afKeyCombination combinationOf(int index) {
-    static const afKeyCombination modifiers[] = {0, AF_KEY_CTRL, AF_KEY_CTRL | AF_KEY_SHIFT, AF_KEY_ALT, AF_KEY_CTRL | AF_KEY_ALT,
-                                                 AF_KEY_SHIFT, AF_KEY_ALT | AF_KEY_SHIFT, AF_KEY_CTRL | AF_KEY_ALT | AF_KEY_SHIFT};
+    static const afKeyCombination modifiers[] = {0,
+                                                 AF_KEY_CTRL,
+                                                 AF_KEY_CTRL | AF_KEY_SHIFT,
+                                                 AF_KEY_ALT,
+                                                 AF_KEY_CTRL | AF_KEY_ALT,
+                                                 AF_KEY_SHIFT,
+                                                 AF_KEY_ALT | AF_KEY_SHIFT,
+                                                 AF_KEY_CTRL | AF_KEY_ALT | AF_KEY_SHIFT};
     return modifiers[index % 8] | static_cast<afKeyCombination>(0x41 + (index / 8) % 26) |
            static_cast<afKeyCombination>(index / 208) << 7; // past 208, keys from 0xC1 up
 }
@@ -96,7 +102,9 @@ int main() {
     afActionInvokerKey* keys = afApp::getKeyInvoker();
     BYTE noKeys[256] = {};
     ::SetKeyboardState(noKeys);
-    afSetActionChooser([](afViewPlatform*, const std::vector<afActionCandidate>&) { return afActionChoice{0x79DCDD47, 0}; });
+    afSetActionChooser([](afViewPlatform*, const std::vector<afActionCandidate>&) {
+        return afActionChoice{0x79DCDD47, 0};
+    });
     Handler handler;
 
     // Views: a window context with 10 chains of panels, 8 deep; the focused views are at 4 to 8.
@@ -105,7 +113,8 @@ int main() {
     for (int chain = 0; chain < 10; ++chain) {
         afView* parent = &root;
         for (int depth = 1; depth <= 8; ++depth) {
-            auto* view = new ContextView(depth == 8 ? L"ui.editor" : L"ui.panel", L"p" + std::to_wstring(chain * 8 + depth), parent);
+            auto* view = new ContextView(depth == 8 ? L"ui.editor" : L"ui.panel",
+                                         L"p" + std::to_wstring(chain * 8 + depth), parent);
             if (depth >= 4)
                 focused.push_back(view);
             parent = view;
@@ -115,17 +124,18 @@ int main() {
     std::vector<std::wstring> expressions;
     for (int i = 0; i < kExpressions; ++i) {
         const std::wstring panel = L"ui.panel.p" + std::to_wstring(1 + (i * 7) % 80);
-        expressions.push_back(i % 5 == 0 ? L"ui.editor" : i % 5 == 1 ? L"ui.window.main " + panel
-                                                 : i % 5 == 2 ? panel + L", ui.editor.p" + std::to_wstring(8 * (1 + i % 10))
-                                                              : panel);
+        expressions.push_back(i % 5 == 0   ? L"ui.editor"
+                              : i % 5 == 1 ? L"ui.window.main " + panel
+                              : i % 5 == 2 ? panel + L", ui.editor.p" + std::to_wstring(8 * (1 + i % 10))
+                                           : panel);
     }
     std::unordered_map<afKeyCombination, afAction*> bare;
     const afKeyCombination busiest = combinationOf(0);
     for (int i = 0; i < kActions; ++i) {
         const std::wstring name = L"bench.action." + std::to_wstring(i);
-        afAction* action = afRegisterAction(registry, new afActionSystem(name.c_str(), handler.getActionContext(), name.c_str(),
-                                                                        expressions[i % kExpressions].c_str(),
-                                                                        afRunOp(&Handler::onRun)));
+        afAction* action = afRegisterAction(
+            registry, new afActionSystem(name.c_str(), handler.getActionContext(), name.c_str(),
+                                         expressions[i % kExpressions].c_str(), afRunOp(&Handler::onRun)));
         const afKeyCombination key = i < kBusiest ? busiest : combinationOf(1 + (i - kBusiest) % (kCombinations - 1));
         afAddKeyTrigger(keys, action, key, i % 10 == 0);
         bare[key | static_cast<afKeyCombination>(i) << 16] = action;
@@ -160,7 +170,8 @@ int main() {
         }
     });
     bench::check(handler.runs > kPresses && found > 0, "the keys ran actions");
-    bench::figureBeside("action_key_dispatch", perKey * 1e6 / kPresses, "us", "unordered_map_lookup", lookup * 1e6 / kPresses);
+    bench::figureBeside("action_key_dispatch", perKey * 1e6 / kPresses, "us", "unordered_map_lookup",
+                        lookup * 1e6 / kPresses);
     bench::figure("action_key_dispatch_busiest", busiestKey * 1e6 / kPresses, "us");
     bench::figure("action_char_dispatch", perCharacter * 1e6 / kPresses, "us");
 
@@ -174,9 +185,11 @@ int main() {
     editor->build();
     editor->setFrame(afRect(0, 0, 200, 100));
     handler.target = editor->getHandle();
-    afAddKeyTrigger(keys, afRegisterAction(registry, new afActionSystem(L"round trip", handler.getActionContext(), L"bench.loop",
-                                                                       L"ui.editor.main", afRunOp(&Handler::onRoundTrip))),
-                    VK_F12, true);
+    afAddKeyTrigger(
+        keys,
+        afRegisterAction(registry, new afActionSystem(L"round trip", handler.getActionContext(), L"bench.loop",
+                                                      L"ui.editor.main", afRunOp(&Handler::onRoundTrip))),
+        VK_F12, true);
     HWND plain = bench::messageOnlyWindow(&bareProcedure, L"BareKeyWindow");
     bench::drain();
     double loop = 1e30, bareLoop = 1e30;
@@ -195,7 +208,8 @@ int main() {
                         }));
     }
     bench::check(handler.runs == kRoundTrips, "every posted key ran the action");
-    bench::figureBeside("action_key_loop", loop * 1e6 / kRoundTrips, "us", "bare_window_procedure", bareLoop * 1e6 / kRoundTrips);
+    bench::figureBeside("action_key_loop", loop * 1e6 / kRoundTrips, "us", "bare_window_procedure",
+                        bareLoop * 1e6 / kRoundTrips);
     ::DestroyWindow(plain);
     afSetActionChooser(nullptr);
     afApp::shutdown();

@@ -11,8 +11,7 @@ std::wstring firstText(FilterData& data) {
     return text ? std::wstring(text, length) : std::wstring();
 }
 
-template <class T>
-int order(const T& a, const T& b) {
+template <class T> int order(const T& a, const T& b) {
     return a < b ? -1 : b < a ? 1 : 0;
 }
 

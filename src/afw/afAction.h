@@ -170,16 +170,14 @@ private:
 
 // Run and state operations of a member of the handler class. Should another class serve the
 // name at the time, the run does nothing (false) and the state reads disabled.
-template <class Handler>
-afAction::RunOp afRunOp(bool (Handler::*method)(afActionEvent&)) {
+template <class Handler> afAction::RunOp afRunOp(bool (Handler::*method)(afActionEvent&)) {
     return [method](afActionHandler& handler, afActionEvent& event) {
         Handler* object = dynamic_cast<Handler*>(&handler);
         return object && (object->*method)(event);
     };
 }
 
-template <class Handler>
-afAction::StateOp afStateOp(bool (Handler::*method)()) {
+template <class Handler> afAction::StateOp afStateOp(bool (Handler::*method)()) {
     return [method](afActionHandler& handler) {
         Handler* object = dynamic_cast<Handler*>(&handler);
         return object && (object->*method)();

@@ -15,10 +15,10 @@ afActionFilterData::afActionFilterData(const std::vector<afActionCandidate>& can
     m_rows.reserve(candidates.size());
     for (const afActionCandidate& candidate : candidates) {
         const afAction& action = *candidate.action;
-        m_rows.push_back({candidate,
-                          {action.getTitle(),
-                           action.getPresentation() == afAction::PRESENTATION_ITEM ? action.getCategory() : L"",
-                           triggerText(action, AF_ACTION_KIND_SHORTCUT), triggerText(action, AF_ACTION_KIND_TAB_TRIGGER)}});
+        m_rows.push_back(
+            {candidate,
+             {action.getTitle(), action.getPresentation() == afAction::PRESENTATION_ITEM ? action.getCategory() : L"",
+              triggerText(action, AF_ACTION_KIND_SHORTCUT), triggerText(action, AF_ACTION_KIND_TAB_TRIGGER)}});
     }
 }
 

@@ -25,8 +25,8 @@ uint32_t classBefore(const wchar_t* text, size_t at) {
     if (at == 0)
         return 0;
     const wchar_t last = text[at - 1];
-    const uint32_t point = isLow(last) && at >= 2 && isHigh(text[at - 2]) ? pel::surrogatesToCodePoint(text[at - 2], last)
-                                                                          : last;
+    const uint32_t point =
+        isLow(last) && at >= 2 && isHigh(text[at - 2]) ? pel::surrogatesToCodePoint(text[at - 2], last) : last;
     return pel::getCharacterProperties(point) & (pel::CHARACTER_WORD | pel::CHARACTER_SPACE);
 }
 

@@ -53,7 +53,8 @@ bool afActionInvokerKey::preTranslate(MSG* msg, afViewPlatform* widget) {
         if (m_suppressChar)
             return true;
         const wchar_t character = static_cast<wchar_t>(msg->wParam & 0xFFFF);
-        if (!character)
+        // Most characters start nothing: their contexts are not collected.
+        if (!character || !m_characters.count(character))
             return false;
         tessel::ScopePath contexts;
         collectContexts(widget, contexts);
@@ -77,7 +78,7 @@ bool afActionInvokerKey::keyDown(const MSG& msg, afViewPlatform* widget) {
     if (afIsModifierKey(combination))
         return false;
     m_suppressChar = false;
-    if (combination == 0)
+    if (combination == 0 || !m_shortcuts.count(combination))
         return false;
     tessel::ScopePath contexts;
     collectContexts(widget, contexts);

@@ -54,8 +54,9 @@ void afUnregisterAction(afActionRegistry* registry, afAction* action) {
         const auto entry = registry->m_names.find(pel::crc32String(action->getName().c_str()));
         if (entry != registry->m_names.end() && entry->second == action) {
             // Another action of the id stays findable: the paired-character actions share theirs.
-            const auto next = std::find_if(registry->m_actions.begin(), registry->m_actions.end(),
-                                           [action](const afAction* other) { return other->getName() == action->getName(); });
+            const auto next =
+                std::find_if(registry->m_actions.begin(), registry->m_actions.end(),
+                             [action](const afAction* other) { return other->getName() == action->getName(); });
             if (next != registry->m_actions.end())
                 entry->second = *next;
             else
@@ -96,7 +97,8 @@ void afRemoveInvoker(afActionRegistry* registry, afActionInvoker* invoker) {
         entry = entry->second == invoker ? registry->m_invokers.erase(entry) : std::next(entry);
 }
 
-size_t afCollectActions(afActionRegistry* registry, std::vector<afActionCandidate>& o_list, tessel::ScopePath& contexts) {
+size_t afCollectActions(afActionRegistry* registry, std::vector<afActionCandidate>& o_list,
+                        tessel::ScopePath& contexts) {
     if (!registry)
         return 0;
     const size_t before = o_list.size();

@@ -63,6 +63,7 @@ void afRemoveInvoker(afActionRegistry* registry, afActionInvoker* invoker);
 // Appends every registered action whose context expression matches the contexts anchored (at
 // the innermost segment; an empty expression never does), in registration order, with its score
 // and no trigger. The number appended.
-size_t afCollectActions(afActionRegistry* registry, std::vector<afActionCandidate>& o_list, tessel::ScopePath& contexts);
+size_t afCollectActions(afActionRegistry* registry, std::vector<afActionCandidate>& o_list,
+                        tessel::ScopePath& contexts);
 // Sorts by the actions' titles, ignoring case (upper-cased by the system), ordinal and stable.
 void afSortActionsByTitle(std::vector<afActionCandidate>& io_list);

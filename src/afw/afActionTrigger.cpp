@@ -21,8 +21,8 @@ afActionTriggerKey::afActionTriggerKey(afAction* action, afKeyCombination combin
       text(afFormatKeyCombination(combination)), primary(primary) {}
 
 afActionTriggerKey::afActionTriggerKey(afAction* action, wchar_t character)
-    : afActionTrigger(action, AF_ACTION_KIND_CHARACTER), combination(0), character(character),
-      text(1, character), primary(true) {}
+    : afActionTrigger(action, AF_ACTION_KIND_CHARACTER), combination(0), character(character), text(1, character),
+      primary(true) {}
 
 afActionTriggerTab::afActionTriggerTab(afAction* action, const std::wstring& word)
     : afActionTrigger(action, AF_ACTION_KIND_TAB_TRIGGER), word(word) {}

@@ -49,13 +49,25 @@ namespace {
 // The bit a modifier key's name sets besides its key code; 0 for other keys.
 uint32_t modifierBit(uint8_t code) {
     switch (code) {
-    case 16: case 160: case 161: return AF_KEY_SHIFT;
-    case 17: case 162: case 163: return AF_KEY_CTRL;
-    case 18: case 164: return AF_KEY_ALT;
-    case 165: return AF_KEY_RIGHT_ALT;
-    case 91: return AF_KEY_LEFT_WIN;
-    case 92: return AF_KEY_RIGHT_WIN;
-    default: return 0;
+    case 16:
+    case 160:
+    case 161:
+        return AF_KEY_SHIFT;
+    case 17:
+    case 162:
+    case 163:
+        return AF_KEY_CTRL;
+    case 18:
+    case 164:
+        return AF_KEY_ALT;
+    case 165:
+        return AF_KEY_RIGHT_ALT;
+    case 91:
+        return AF_KEY_LEFT_WIN;
+    case 92:
+        return AF_KEY_RIGHT_WIN;
+    default:
+        return 0;
     }
 }
 
@@ -116,7 +128,8 @@ bool formatKeyCombination(afKeyCombination combination, std::wstring& o_text) {
     static const struct {
         uint32_t bit;
         uint8_t code;
-    } kModifiers[] = {{AF_KEY_CTRL, 17}, {AF_KEY_ALT, 18}, {AF_KEY_SHIFT, 16}, {AF_KEY_LEFT_WIN, 91}, {AF_KEY_RIGHT_WIN, 92}};
+    } kModifiers[] = {
+        {AF_KEY_CTRL, 17}, {AF_KEY_ALT, 18}, {AF_KEY_SHIFT, 16}, {AF_KEY_LEFT_WIN, 91}, {AF_KEY_RIGHT_WIN, 92}};
     for (const auto& modifier : kModifiers)
         if (combination & modifier.bit)
             add(afKeyNames[modifier.code]);
@@ -140,8 +153,14 @@ std::wstring afFormatKeyCombination(afKeyCombination combination) {
 
 bool afIsModifierKey(afKeyCombination combination) {
     switch (combination & AF_KEY_CODE_MASK) {
-    case 16: case 17: case 18: case 91: case 92: return true;
-    default: return false;
+    case 16:
+    case 17:
+    case 18:
+    case 91:
+    case 92:
+        return true;
+    default:
+        return false;
     }
 }
 

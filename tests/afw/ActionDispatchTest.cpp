@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <iterator>
 #include <cwctype>
 #include <random>
 
@@ -52,12 +54,22 @@ TEST(ActionDispatchTest, KeysRunTheBestBindingOrOfferTheTie) {
         {"bound elsewhere", {{L"ui.tree", true}}, {}, false, none, {}},
         {"a tie, cancelled", {{L"ui.editor", false}, {L"ui.editor", false}}, cancel, true, none, {0, 1}},
         {"a tie, chosen", {{L"ui.editor", false}, {L"ui.editor", false}}, ScriptedChooser::ok(1), true, 1, {0, 1}},
-        {"a row past the candidates", {{L"ui.editor", false}, {L"ui.editor", false}}, ScriptedChooser::ok(5), true, none, {0, 1}},
+        {"a row past the candidates",
+         {{L"ui.editor", false}, {L"ui.editor", false}},
+         ScriptedChooser::ok(5),
+         true,
+         none,
+         {0, 1}},
         {"the window closed", {{L"ui.editor", false}, {L"ui.editor", false}}, {0x130181C4, 1}, true, none, {0, 1}},
         {"another result", {{L"ui.editor", false}, {L"ui.editor", false}}, {0x1234, 1}, true, 0, {0, 1}},
         {"the higher score", {{L"ui.window", false}, {L"ui.editor", false}}, {}, true, 1, {}},
         {"one primary among equals", {{L"ui.editor", false}, {L"ui.editor", true}}, {}, true, 1, {}},
-        {"two primaries among equals", {{L"ui.editor", true}, {L"ui.editor", false}, {L"ui.editor", true}}, cancel, true, none, {0, 1, 2}},
+        {"two primaries among equals",
+         {{L"ui.editor", true}, {L"ui.editor", false}, {L"ui.editor", true}},
+         cancel,
+         true,
+         none,
+         {0, 1, 2}},
         {"empty context", {{L"", false}}, {}, true, 0, {}},
         {"empty context loses", {{L"", false}, {L"ui.editor", false}}, {}, true, 1, {}},
         {"primary of score 1 first", {{L"", true}, {L"ui.editor", false}}, {}, true, 1, {}},
@@ -112,9 +124,9 @@ TEST(ActionDispatchTest, TabTriggersEndTheTextOnAWordBoundary) {
         {{{L"fn", L""}}, L"n", {}},
         {{{L"b", L""}, {L"ab", L""}}, L"x ab", {1}},
         {{{L"if", L""}, {L"if", L"ui.editor"}}, L"x if", {1}},
-        {{{L"x", L""}}, L"\U0001D400x", {}},   // after a letter outside the BMP
-        {{{L"x", L""}}, L"\xD835x", {0}},      // after a lone high surrogate
-        {{{L"x", L""}}, L"\xDC00x", {0}},      // after a lone low surrogate
+        {{{L"x", L""}}, L"\U0001D400x", {}}, // after a letter outside the BMP
+        {{{L"x", L""}}, L"\xD835x", {0}},    // after a lone high surrogate
+        {{{L"x", L""}}, L"\xDC00x", {0}},    // after a lone low surrogate
         {{{L"\U0001D400b", L""}}, L"a\U0001D400b", {}},
         {{{L"\U0001D400b", L""}}, L" \U0001D400b", {0}},
         {{{L"\xDC00", L""}}, L"\xD835\xDC00", {0}}, // a tail splitting a pair
@@ -126,7 +138,8 @@ TEST(ActionDispatchTest, TabTriggersEndTheTextOnAWordBoundary) {
         for (const auto& trigger : c.triggers)
             actions.push_back(afAddTabTrigger(trigger.first, &world.tabs, world.add(L"", trigger.second)));
         std::vector<afActionCandidate> list;
-        EXPECT_EQ(c.found.size(), afFindTabTriggers(&world.tabs, list, *editor, c.text, std::wcslen(c.text))) << &c - cases;
+        EXPECT_EQ(c.found.size(), afFindTabTriggers(&world.tabs, list, *editor, c.text, std::wcslen(c.text)))
+            << &c - cases;
         std::vector<afAction*> expected;
         for (int index : c.found)
             expected.push_back(actions[index]);
@@ -173,8 +186,8 @@ TEST(ActionDispatchTest, TheChooserKeepsWhatLeavesTheRegistryWhileItIsOpen) {
 // 500 random steps of registering, unregistering and dispatching, each dispatch checked against
 // a plain model of the ranking rules; at the end every action and trigger is deleted once.
 TEST(ActionDispatchTest, RandomStepsFollowTheModel) {
-    const wchar_t* const selectors[] = {L"", L"ui.editor", L"ui.window", L"ui.editor.main", L"ui.window ui.editor",
-                                        L"ui.tree", L"ui.tree, ui.editor"};
+    const wchar_t* const selectors[] = {
+        L"", L"ui.editor", L"ui.window", L"ui.editor.main", L"ui.window ui.editor", L"ui.tree", L"ui.tree, ui.editor"};
     const std::vector<std::vector<std::wstring>> paths = {
         {L"ui.editor.main", L"ui.window.main"}, {L"ui.tree.side", L"ui.window.main"}, {L"ui.editor.other"}, {}};
     const afKeyCombination keys[] = {kF5, 0x153, 0x35A};
@@ -199,12 +212,31 @@ TEST(ActionDispatchTest, RandomStepsFollowTheModel) {
         ScriptedChooser chooser;
         std::vector<afAction*> actions;
         std::vector<Binding> bindings;
-        const auto scoreOf = [](afAction* action, tessel::ScopePath& path, uint64_t* score) {
+        // The bindings of a kind that the test admits and the contexts rank, with their scores.
+        using Ranked = std::vector<std::pair<uint64_t, const Binding*>>;
+        const auto ranked = [&](uint32_t kind, tessel::ScopePath& path,
+                                const std::function<bool(const Binding&)>& admits) {
+            Ranked list;
             tessel::ScopeRank rank;
-            const bool matched = tessel::ScopeSelectorMatcher(action->getSelector(), path).match(&rank, false);
-            *score = rank.score;
-            return matched;
+            for (const Binding& b : bindings)
+                if (b.kind == kind && admits(b) &&
+                    tessel::ScopeSelectorMatcher(b.action->getSelector(), path).match(&rank, false))
+                    list.push_back({rank.score, &b});
+            return list;
         };
+        // Those of the list with the highest value.
+        const auto topOf = [](const Ranked& list,
+                              const std::function<uint64_t(const std::pair<uint64_t, const Binding*>&)>& value) {
+            uint64_t best = 0;
+            for (const auto& m : list)
+                best = std::max(best, value(m));
+            Ranked top;
+            for (const auto& m : list)
+                if (value(m) == best)
+                    top.push_back(m);
+            return top;
+        };
+        const auto scoreOf = [](const std::pair<uint64_t, const Binding*>& m) { return m.first; };
         for (int step = 0; step < 500; ++step) {
             const size_t what = pick(20);
             if (what < 7 || actions.empty()) {
@@ -243,70 +275,48 @@ TEST(ActionDispatchTest, RandomStepsFollowTheModel) {
             const size_t kind = pick(3);
             if (kind == 0) {
                 const afKeyCombination key = keys[pick(3)];
-                std::vector<std::pair<uint64_t, const Binding*>> matching;
-                uint64_t best = 0, score = 0;
-                for (const Binding& b : bindings)
-                    if (b.kind == AF_ACTION_KIND_SHORTCUT && b.key == key && scoreOf(b.action, *path, &score)) {
-                        matching.push_back({score, &b});
-                        best = std::max(best, score);
-                    }
-                std::vector<afAction*> top, primaries;
-                for (const auto& m : matching)
-                    if (m.first == best) {
-                        top.push_back(m.second->action);
-                        if (m.second->primary)
-                            primaries.push_back(m.second->action);
-                    }
+                Ranked top = topOf(
+                    ranked(AF_ACTION_KIND_SHORTCUT, *path, [&](const Binding& b) { return b.key == key; }), scoreOf);
+                Ranked primaries;
+                std::copy_if(top.begin(), top.end(), std::back_inserter(primaries),
+                             [](const auto& m) { return m.second->primary; });
+                if (primaries.size() == 1)
+                    top = primaries;
                 const int row = static_cast<int>(pick(4)) - 1;
                 chooser.script = [row](const std::vector<afActionCandidate>&) {
                     return row < 0 ? afActionChoice{0x5616C572, -1} : ScriptedChooser::ok(row);
                 };
-                if (primaries.size() == 1)
-                    top = primaries;
-                if (top.size() == 1)
-                    expectRan = top;
-                else if (top.size() > 1) {
-                    expectOffered = top;
-                    if (row >= 0 && static_cast<size_t>(row) < top.size())
-                        expectRan = {top[static_cast<size_t>(row)]};
-                }
+                if (top.size() > 1)
+                    for (const auto& m : top)
+                        expectOffered.push_back(m.second->action);
+                if (top.size() == 1 || (top.size() > 1 && row >= 0 && static_cast<size_t>(row) < top.size()))
+                    expectRan = {top[top.size() == 1 ? 0 : static_cast<size_t>(row)].second->action};
                 EXPECT_EQ(!top.empty(), afInvokeKey(&world.keys, *path, nullptr, key)) << step;
             } else if (kind == 1) {
                 const wchar_t character = chars[pick(2)];
-                uint64_t score = 0;
-                for (const Binding& b : bindings)
-                    if (b.kind == AF_ACTION_KIND_CHARACTER && b.key == character && scoreOf(b.action, *path, &score) &&
-                        score)
-                        expectRan = {b.action};
+                for (const auto& m :
+                     ranked(AF_ACTION_KIND_CHARACTER, *path, [&](const Binding& b) { return b.key == character; }))
+                    if (m.first)
+                        expectRan = {m.second->action};
                 afInvokeChar(&world.keys, *path, character);
             } else {
+                // Words that end the text after a space or at its start.
                 const std::wstring text = texts[pick(6)];
-                std::vector<std::pair<uint64_t, const Binding*>> matching;
-                uint64_t score = 0;
-                for (const Binding& b : bindings) {
-                    const size_t at = text.size() - std::min(text.size(), b.word.size());
-                    if (b.kind != AF_ACTION_KIND_TAB_TRIGGER || b.word.size() > text.size() ||
-                        text.compare(at, b.word.size(), b.word) != 0 || (at > 0 && text[at - 1] != L' ') ||
-                        !scoreOf(b.action, *path, &score))
-                        continue;
-                    matching.push_back({score, &b});
-                }
-                uint64_t best = 0;
-                size_t longest = 0;
-                for (const auto& m : matching)
-                    best = std::max(best, m.first);
-                for (const auto& m : matching)
-                    if (m.first == best)
-                        longest = std::max(longest, m.second->word.size());
-                std::vector<const Binding*> found;
-                for (const auto& m : matching)
-                    if (m.first == best && m.second->word.size() == longest)
-                        found.push_back(m.second);
-                std::stable_sort(found.begin(), found.end(), [](const Binding* a, const Binding* b) {
-                    return std::towupper(a->action->getTitle()[0]) < std::towupper(b->action->getTitle()[0]);
+                const Ranked found = topOf(topOf(ranked(AF_ACTION_KIND_TAB_TRIGGER, *path,
+                                                        [&](const Binding& b) {
+                                                            const size_t at =
+                                                                text.size() - std::min(text.size(), b.word.size());
+                                                            return b.word.size() <= text.size() &&
+                                                                   text.compare(at, b.word.size(), b.word) == 0 &&
+                                                                   (at == 0 || text[at - 1] == L' ');
+                                                        }),
+                                                 scoreOf),
+                                           [](const auto& m) { return m.second->word.size(); });
+                for (const auto& m : found)
+                    expectOffered.push_back(m.second->action);
+                std::stable_sort(expectOffered.begin(), expectOffered.end(), [](afAction* a, afAction* b) {
+                    return std::towupper(a->getTitle()[0]) < std::towupper(b->getTitle()[0]);
                 });
-                for (const Binding* b : found)
-                    expectOffered.push_back(b->action);
                 std::vector<afActionCandidate> list;
                 afFindTabTriggers(&world.tabs, list, *path, text.c_str(), text.size());
                 EXPECT_EQ(expectOffered, actionsOf(list)) << step;

@@ -41,7 +41,8 @@ TEST(ActionRegistryTest, IdsSlotsAndInvokersFollowTheirRules) {
     afRegisterInvoker(&world.keys, &registry, AF_ACTION_KIND_SHORTCUT);
     afRegisterInvoker(&world.keys, &registry, AF_ACTION_KIND_CHARACTER);
 
-    EXPECT_THROW(world.add(L"bad", L"ui.editor ("), pel::Exception) << "the selector's exception leaves the constructor";
+    EXPECT_THROW(world.add(L"bad", L"ui.editor ("), pel::Exception)
+        << "the selector's exception leaves the constructor";
 }
 
 TEST(ActionRegistryTest, RunsReachTheHandlerAttachedAtTheTimeOfTheCall) {
@@ -102,7 +103,7 @@ TEST(ActionRegistryTest, UnregisteringDeletesTheTriggersThroughTheirInvokers) {
 TEST(ActionRegistryTest, CollectsAnchoredAndSortsByTitle) {
     ActionWorld world;
     world.add(L"a", L"ui.editor", L"beta");
-    world.add(L"b", L"", L"Alpha");       // never listed anchored
+    world.add(L"b", L"", L"Alpha");          // never listed anchored
     world.add(L"c", L"ui.window", L"alpha"); // not the innermost segment
     world.add(L"d", L"ui.editor", L"ALPHA");
     world.add(L"e", L"ui.editor", L"Beta");
@@ -125,8 +126,8 @@ TEST(ActionRegistryTest, CollectsAnchoredAndSortsByTitle) {
             const wchar_t* text = data.getColumnText(row, column, &length);
             rows.push_back(std::wstring(text, length));
         }
-    EXPECT_EQ((std::vector<std::wstring>{L"ALPHA", L"", L"Ctrl+Shift+A", L"", L"", L"beta", L"", L"", L"", L"",
-                                         L"Beta", L"", L"", L"", L""}),
+    EXPECT_EQ((std::vector<std::wstring>{L"ALPHA", L"", L"Ctrl+Shift+A", L"", L"", L"beta", L"", L"", L"", L"", L"Beta",
+                                         L"", L"", L"", L""}),
               rows);
     std::vector<afActionCandidate> later(list.begin() + 1, list.end());
     afActionFilterData second(later);

@@ -1,12 +1,12 @@
 #include "afw/afKeyCombination.h"
 
 #include "afw/support/Golden.h"
+#include "support/GuardedBytes.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <cwchar>
 #include <sstream>
-#include <windows.h>
 
 namespace {
 
@@ -92,27 +92,17 @@ TEST(KeyCombinationTest, EveryKeyNameRoundTripsAloneAndWithModifiers) {
 }
 
 TEST(KeyCombinationTest, ParsingReadsNothingPastTheLength) {
-    SYSTEM_INFO system;
-    ::GetSystemInfo(&system);
-    const size_t page = system.dwPageSize;
-    auto* block = static_cast<char*>(::VirtualAlloc(nullptr, 2 * page, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    ASSERT_NE(nullptr, block);
-    DWORD old = 0;
-    ASSERT_TRUE(::VirtualProtect(block + page, page, PAGE_NOACCESS, &old));
-    const auto atPageEnd = [&](const wchar_t* text) {
-        const size_t bytes = std::wcslen(text) * sizeof(wchar_t);
-        return static_cast<const wchar_t*>(std::memcpy(block + page - bytes, text, bytes));
-    };
     const struct {
         const wchar_t* text;
         afKeyCombination parsed;
     } cases[] = {{L"F1", 112}, {L"Ctrl+", 0x111}, {L"Ctrl+Page-Up", 0x121}, {L"Ctrl+Page-Up+", 0x121}, {L"Ctrl+Pa", 0}};
-    for (const auto& c : cases)
-        EXPECT_EQ(c.parsed, afParseKeyCombination(atPageEnd(c.text), std::wcslen(c.text))) << c.text;
-    EXPECT_EQ(17, afFindKeyName(atPageEnd(L"Ctrl"), 4));
-    EXPECT_EQ(0, afFindKeyName(atPageEnd(L"Pa"), 2));
+    for (const auto& c : cases) {
+        const tessel_test::GuardedBytes text{std::wstring(c.text)};
+        EXPECT_EQ(c.parsed, afParseKeyCombination(text.text(), std::wcslen(c.text))) << c.text;
+    }
+    const tessel_test::GuardedBytes ctrl{std::wstring(L"Ctrl")};
+    EXPECT_EQ(17, afFindKeyName(ctrl.text(), 4));
     EXPECT_EQ(112u, afParseKeyCombination(L"F10", 2)) << "the length ends the text, not the NUL";
-    ::VirtualFree(block, 0, MEM_RELEASE);
 }
 
 } // namespace

@@ -130,7 +130,8 @@ TEST_F(KeyInvokerTest, CtrlShiftZFromTheKeyboardRunsRedoOnceAndTypesNothing) {
     }
     ASSERT_EQ(6u, ::SendInput(6, inputs, sizeof(INPUT)));
     ASSERT_TRUE(pumpApp([&] {
-        return std::count(editor->received.begin(), editor->received.end(), std::make_pair(UINT(WM_KEYUP), WPARAM(VK_CONTROL))) > 0;
+        return std::count(editor->received.begin(), editor->received.end(),
+                          std::make_pair(UINT(WM_KEYUP), WPARAM(VK_CONTROL))) > 0;
     })) << "the keys never arrived: the window has no keyboard focus";
     EXPECT_EQ((std::vector<afAction*>{redo}), handler->ran);
     EXPECT_EQ(0u, editor->count(WM_CHAR));

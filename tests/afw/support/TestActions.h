@@ -18,7 +18,8 @@ namespace tessel_test {
 
 class CountingHandler : public afActionHandler {
 public:
-    CountingHandler(afActionRegistry* registry, const wchar_t* name = L"TestHandler") : afActionHandler(registry, name) {
+    CountingHandler(afActionRegistry* registry, const wchar_t* name = L"TestHandler")
+        : afActionHandler(registry, name) {
         attachActionHandler();
     }
     bool onRun(afActionEvent& event) {
