@@ -3,6 +3,7 @@
 #include "afw/afActionInvoker.h"
 
 #include "afw/afActionChooser.h"
+#include "afw/afActionRegistry.h"
 #include "service/parser/base/ScopeSelectorMatcher.h"
 
 namespace {
@@ -56,6 +57,14 @@ void afActionInvokerKey::removeTrigger(afAction* action, afActionTrigger* trigge
         eraseFrom(m_shortcuts, key->combination, trigger);
     else if (trigger->kind == AF_ACTION_KIND_CHARACTER)
         eraseFrom(m_characters, key->character, trigger);
+}
+
+afActionInvokerKey* afFindKeyInvoker(afActionRegistry* registry) {
+    return dynamic_cast<afActionInvokerKey*>(afFindInvoker(registry, AF_ACTION_KIND_SHORTCUT));
+}
+
+afActionInvokerTab* afFindTabInvoker(afActionRegistry* registry) {
+    return dynamic_cast<afActionInvokerTab*>(afFindInvoker(registry, AF_ACTION_KIND_TAB_TRIGGER));
 }
 
 afAction* afAddKeyTrigger(afActionInvokerKey* invoker, afAction* action, afKeyCombination combination, bool primary) {

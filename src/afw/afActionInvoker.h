@@ -80,6 +80,10 @@ private:
     std::vector<afActionTriggerTab*> m_triggers;
 };
 
+// The invokers registered for "shortcut" and "tab_trigger", or null.
+afActionInvokerKey* afFindKeyInvoker(afActionRegistry* registry);
+afActionInvokerTab* afFindTabInvoker(afActionRegistry* registry);
+
 // Each binding returns the action; a null invoker or action, combination 0, character 0 or an
 // empty word binds nothing. Unparsable key text binds nothing either.
 afAction* afAddKeyTrigger(afActionInvokerKey* invoker, afAction* action, afKeyCombination combination, bool primary);

@@ -38,6 +38,8 @@ TEST(ActionRegistryTest, IdsSlotsAndInvokersFollowTheirRules) {
     afRemoveInvoker(&registry, &world.keys);
     EXPECT_EQ(nullptr, afFindInvoker(&registry, AF_ACTION_KIND_SHORTCUT));
     EXPECT_EQ(nullptr, afFindInvoker(&registry, AF_ACTION_KIND_CHARACTER)) << "gone under both its kinds";
+    EXPECT_EQ(nullptr, afFindKeyInvoker(&registry));
+    EXPECT_EQ(&world.tabs, afFindTabInvoker(&registry));
     afRegisterInvoker(&world.keys, &registry, AF_ACTION_KIND_SHORTCUT);
     afRegisterInvoker(&world.keys, &registry, AF_ACTION_KIND_CHARACTER);
 
