@@ -75,7 +75,6 @@ protected:
     void post(std::initializer_list<std::pair<UINT, WPARAM>> messages) {
         for (const auto& m : messages)
             ::PostMessageW(editor->getHandle(), m.first, m.second, 1);
-        ::PostMessageW(editor->getHandle(), WM_USER, 0, 0);
         ASSERT_TRUE(pumpApp([&] {
             MSG msg;
             return !::PeekMessageW(&msg, editor->getHandle(), 0, 0, PM_NOREMOVE);
