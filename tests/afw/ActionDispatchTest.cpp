@@ -39,41 +39,40 @@ std::vector<afAction*> actionsOf(const std::vector<afActionCandidate>& list) {
     return actions;
 }
 
+// The actions of each list the chooser was offered.
+std::vector<std::vector<afAction*>> offeredActions(const ScriptedChooser& chooser) {
+    std::vector<std::vector<afAction*>> lists;
+    for (const auto& list : chooser.offered)
+        lists.push_back(actionsOf(list));
+    return lists;
+}
+
 TEST(ActionDispatchTest, KeysRunTheBestBindingOrOfferTheTie) {
+    using Bindings = std::vector<std::pair<const wchar_t*, bool>>; // context, primary
+    const Bindings tie = {{L"ui.editor", false}, {L"ui.editor", false}};
     const int none = -1;
-    const afActionChoice cancel = {0x5616C572, -1};
+    const afActionChoice cancel = {0x5616C572, -1}, closed = {0x130181C4, 1}, other = {0x1234, 1};
     const struct {
         const char* what;
-        std::vector<std::pair<const wchar_t*, bool>> bindings; // context, primary
+        Bindings bindings;
         afActionChoice choice;
-        bool consumed;
+        bool consumed, offered; // all of them
         int ran;
-        std::vector<int> offered;
     } cases[] = {
-        {"one binding", {{L"ui.editor", false}}, {}, true, 0, {}},
-        {"bound elsewhere", {{L"ui.tree", true}}, {}, false, none, {}},
-        {"a tie, cancelled", {{L"ui.editor", false}, {L"ui.editor", false}}, cancel, true, none, {0, 1}},
-        {"a tie, chosen", {{L"ui.editor", false}, {L"ui.editor", false}}, ScriptedChooser::ok(1), true, 1, {0, 1}},
-        {"a row past the candidates",
-         {{L"ui.editor", false}, {L"ui.editor", false}},
-         ScriptedChooser::ok(5),
-         true,
-         none,
-         {0, 1}},
-        {"the window closed", {{L"ui.editor", false}, {L"ui.editor", false}}, {0x130181C4, 1}, true, none, {0, 1}},
-        {"another result", {{L"ui.editor", false}, {L"ui.editor", false}}, {0x1234, 1}, true, 0, {0, 1}},
-        {"the higher score", {{L"ui.window", false}, {L"ui.editor", false}}, {}, true, 1, {}},
-        {"one primary among equals", {{L"ui.editor", false}, {L"ui.editor", true}}, {}, true, 1, {}},
-        {"two primaries among equals",
-         {{L"ui.editor", true}, {L"ui.editor", false}, {L"ui.editor", true}},
-         cancel,
-         true,
-         none,
-         {0, 1, 2}},
-        {"empty context", {{L"", false}}, {}, true, 0, {}},
-        {"empty context loses", {{L"", false}, {L"ui.editor", false}}, {}, true, 1, {}},
-        {"primary of score 1 first", {{L"", true}, {L"ui.editor", false}}, {}, true, 1, {}},
-        {"primary of score 1 last", {{L"ui.editor", false}, {L"", true}}, {}, true, 0, {}},
+        {"one binding", {{L"ui.editor", false}}, {}, true, false, 0},
+        {"bound elsewhere", {{L"ui.tree", true}}, {}, false, false, none},
+        {"a tie, cancelled", tie, cancel, true, true, none},
+        {"a tie, chosen", tie, ScriptedChooser::ok(1), true, true, 1},
+        {"a row past the candidates", tie, ScriptedChooser::ok(5), true, true, none},
+        {"the window closed", tie, closed, true, true, none},
+        {"another result", tie, other, true, true, 0},
+        {"the higher score", {{L"ui.window", false}, {L"ui.editor", false}}, {}, true, false, 1},
+        {"one primary among equals", {{L"ui.editor", false}, {L"ui.editor", true}}, {}, true, false, 1},
+        {"two primaries of three", {{L"ui.editor", true}, tie[0], {L"ui.editor", true}}, cancel, true, true, none},
+        {"empty context", {{L"", false}}, {}, true, false, 0},
+        {"empty context loses", {{L"", false}, {L"ui.editor", false}}, {}, true, false, 1},
+        {"primary of score 1 first", {{L"", true}, {L"ui.editor", false}}, {}, true, false, 1},
+        {"primary of score 1 last", {{L"ui.editor", false}, {L"", true}}, {}, true, false, 0},
     };
     ContextView window(L"ui.window", L"main", nullptr);
     ContextView editor(L"ui.editor", L"main", &window);
@@ -87,13 +86,9 @@ TEST(ActionDispatchTest, KeysRunTheBestBindingOrOfferTheTie) {
         EXPECT_EQ(c.consumed, afInvokeKey(&world.keys, editor.getContexts(), nullptr, kF5)) << c.what;
         EXPECT_EQ(c.ran == none ? std::vector<afAction*>() : std::vector<afAction*>{actions[c.ran]}, world.handler.ran)
             << c.what;
-        std::vector<afAction*> offered;
-        for (int index : c.offered)
-            offered.push_back(actions[index]);
-        EXPECT_EQ(offered.empty() ? 0u : 1u, chooser.offered.size()) << c.what;
-        if (!chooser.offered.empty()) {
-            EXPECT_EQ(offered, actionsOf(chooser.offered[0])) << c.what;
-        }
+        EXPECT_EQ(c.offered ? std::vector<std::vector<afAction*>>{actions} : std::vector<std::vector<afAction*>>(),
+                  offeredActions(chooser))
+            << c.what;
     }
 }
 
@@ -325,10 +320,10 @@ TEST(ActionDispatchTest, RandomStepsFollowTheModel) {
             EXPECT_EQ(expectRan, world.handler.ran) << step;
             ran += !expectRan.empty();
             ties += !expectOffered.empty();
-            EXPECT_EQ(expectOffered.empty() ? 0u : 1u, chooser.offered.size()) << step;
-            if (!chooser.offered.empty()) {
-                EXPECT_EQ(expectOffered, actionsOf(chooser.offered[0])) << step;
-            }
+            EXPECT_EQ(expectOffered.empty() ? std::vector<std::vector<afAction*>>()
+                                            : std::vector<std::vector<afAction*>>{expectOffered},
+                      offeredActions(chooser))
+                << step;
         }
     }
     EXPECT_EQ(static_cast<size_t>(made), deletedActions().size());
