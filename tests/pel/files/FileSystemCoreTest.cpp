@@ -18,13 +18,6 @@ protected:
     void TearDown() override { FileIO::release(); }
 };
 
-bool hasLine(const tessel_test::LogCapture& log, const std::wstring& text) {
-    for (const auto& line : log.lines())
-        if (line.text == text)
-            return true;
-    return false;
-}
-
 } // namespace
 
 TEST(DevicePath, SplitsDeviceParameterAndRest) {
@@ -91,15 +84,15 @@ TEST_F(FileSystemCore, AttachResolveAndDetach) {
     EXPECT_TRUE(FileIO::isFile(L"tst[Param]:a"));
     EXPECT_EQ(2, plain.calls);
     EXPECT_EQ(&plain, FileIFC::getInstance()->getDevice(L"Tst:whatever"));
-    EXPECT_TRUE(hasLine(log, L"devAttach: device 'tst' attached\n"));
+    EXPECT_TRUE(log.contains(L"devAttach: device 'tst' attached\n"));
 
     EXPECT_FALSE(FileIO::attachDevice(L"tst", &plain, 0));
     EXPECT_EQ(FileErrorCode::DEVICE_ALREADY_REGISTERED, FileErrorObject::getErrorCode());
-    EXPECT_TRUE(hasLine(log, L"devAttach: device 'tst' is already registered\n"));
+    EXPECT_TRUE(log.contains(L"devAttach: device 'tst' is already registered\n"));
     MemoryFileDevice extra;
     EXPECT_TRUE(FileIO::attachDevice(L"tst:extra", &extra, 0)); // a mapping under the same name
     EXPECT_FALSE(FileIO::attachDevice(L"tst:extra", &extra, 0));
-    EXPECT_TRUE(hasLine(log, L"devAttach: device mapping 'tst:extra' is already registered\n"));
+    EXPECT_TRUE(log.contains(L"devAttach: device mapping 'tst:extra' is already registered\n"));
     EXPECT_FALSE(FileIO::attachDevice(std::wstring(64, L'n').c_str(), &extra, 0));
     EXPECT_EQ(FileErrorCode::DEVICE_NAME_TOO_LONG, FileErrorObject::getErrorCode());
 
@@ -112,8 +105,8 @@ TEST_F(FileSystemCore, AttachResolveAndDetach) {
 
     EXPECT_TRUE(FileIO::detachDevice(L"tst:extra"));
     EXPECT_TRUE(FileIO::detachDevice(L"TST"));
-    EXPECT_TRUE(hasLine(log, L"Device mapping 'tst:extra' detached\n"));
-    EXPECT_TRUE(hasLine(log, L"Device 'tst' detached\n"));
+    EXPECT_TRUE(log.contains(L"Device mapping 'tst:extra' detached\n"));
+    EXPECT_TRUE(log.contains(L"Device 'tst' detached\n"));
     EXPECT_FALSE(FileIO::detachDevice(L"tst"));
     EXPECT_EQ(FileErrorCode::UNKNOWN_DEVICE, FileErrorObject::getErrorCode());
 
