@@ -1,6 +1,7 @@
 #include "pel/base/BlockHeap.h"
 #include "pel/base/MemoryPool.h"
 #include "pel/base/TAllocator.h"
+#include "pel/base/TBlockStorage.h"
 #include "pel/base/TDataStorage.h"
 #include "support/Thrown.h"
 
@@ -254,4 +255,22 @@ TEST(TDataStorage, LargeRequestsGetTheirOwnBlockAndClearStartsAgain) {
     EXPECT_EQ(0u, storage.remaining());
     storage.allocate(3)[2] = L'z';
     EXPECT_EQ(TDataStorage::BLOCK_CHARS - 3, storage.remaining());
+}
+
+TEST(TBlockStorageTest, KeepsEntriesInOrderAcrossBlocksAndCopiesThemOut) {
+    for (size_t count : {0u, 256u, 600u}) {
+        TBlockStorage<int32_t> list;
+        for (size_t i = 0; i < count; ++i)
+            list.push_back(static_cast<int32_t>(i * 3));
+        std::vector<int32_t> out(count + 1, -1);
+        ASSERT_EQ(count, list.copy(out.data(), count));
+        for (size_t i = 0; i < count; ++i)
+            ASSERT_EQ(static_cast<int32_t>(i * 3), out[i]) << count;
+        EXPECT_EQ(-1, out[count]); // nothing written behind the entries
+        if (count > 0) {
+            EXPECT_THROW(list.copy(out.data(), count - 1), InvalidArgumentException);
+        }
+        list.clear();
+        EXPECT_EQ(0u, list.copy(out.data(), 0));
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "pel/base/Assert.h"
 #include "pel/jasmine/JasmineTokenStreams.h"
+#include "support/Thrown.h"
 
 using namespace pel;
 using namespace tessel_test;
@@ -85,12 +86,7 @@ TEST(TTokenStore, ReproducesRangesAndCopies) {
     EXPECT_EQ(3u, store.appendText(1, 3, out));
     EXPECT_EQ(2u, store.appendText(3, 2, out)); // nothing when first > last
     EXPECT_EQ(L">  0,", out);
-    try {
-        store.at(store.size());
-        ADD_FAILURE();
-    } catch (const IndexOutOfBoundsException& e) {
-        EXPECT_EQ(L"i", e.message);
-    }
+    EXPECT_EQ(L"i", thrown<IndexOutOfBoundsException>([&] { store.at(store.size()); }));
     EXPECT_THROW(store.appendText(0, store.size(), out), IndexOutOfBoundsException);
 
     // A copy owns its texts: it outlives the original.
