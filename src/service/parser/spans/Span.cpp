@@ -194,12 +194,17 @@ void Span::setLength(int32_t newLength) {
     const int32_t delta = (newLength < 0 ? 0 : newLength) - m_length;
     if (delta == 0)
         return;
+    SpanManager* manager = getManager();
+    const bool deferred = manager && manager->defersMoves();
     for (Span* span = this; span; span = span->m_parent) {
         const int32_t oldLength = span->m_length;
         span->m_length += delta;
         span->noteMoved(span->m_start, oldLength);
-        for (Span* later = span->m_next; later; later = later->m_next)
-            later->moveBy(delta);
+        if (deferred && span->m_next)
+            manager->deferMove(span, delta);
+        else if (!deferred)
+            for (Span* later = span->m_next; later; later = later->m_next)
+                later->moveBy(delta);
     }
 }
 
@@ -240,17 +245,35 @@ void Span::syncOwnTabStop(DocumentController& controller) {
     TabStop* stop = context && index >= 0 ? context->findTabStop(index, false) : nullptr;
     if (!stop || stop->primary != this || stop->syncing)
         return;
+    SpanManager* manager = getManager();
+    if (manager)
+        manager->applyDeferredMoves();
     const std::wstring text = controller.getDocument().getText(m_start, m_length);
     const auto length = static_cast<int32_t>(text.size());
+    // The mirrors last first, in the tree's order (a copy: rewriting a mirror can destroy
+    // others nested in it, or this span itself).
+    std::vector<Span*> mirrors;
+    if (manager) {
+        Span* root = &manager->getRoot();
+        for (Span* span = root; span; span = span->nextInTree(root))
+            if (span != this && span->m_context == context && span->m_tabStop == index)
+                mirrors.push_back(span);
+        std::reverse(mirrors.begin(), mirrors.end());
+        manager->beginDeferredMoves();
+    } else {
+        mirrors.assign(stop->spans.begin() + 1, stop->spans.end());
+    }
     stop->syncing = true;
-    // A copy: rewriting a mirror can destroy others nested in it, or this span itself.
-    const std::vector<Span*> spans = stop->spans;
-    for (Span* span : spans) {
+    for (Span* span : mirrors) {
         if (!isLive(this))
-            return; // and its tab stop with it
-        if (span != this && isLive(span) && span->m_context == context && span->m_tabStop == index)
+            break; // and its tab stop with it
+        if (isLive(span) && span->m_context == context && span->m_tabStop == index)
             span->replaceText(controller, length, text.c_str());
     }
+    if (manager)
+        manager->endDeferredMoves();
+    if (!isLive(this))
+        return;
     stop = context->findTabStop(index, false);
     if (stop && stop->primary == this)
         stop->syncing = false;

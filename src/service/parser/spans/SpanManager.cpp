@@ -11,6 +11,7 @@
 #include "service/parser/spans/SpanHighlighter.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace tessel {
 
@@ -161,11 +162,54 @@ void SpanManager::setCurrentSpan(Span* span) {
 }
 
 void SpanManager::spansLeaving(Span& subtree) {
+    if (!m_deferredMoves.empty())
+        for (Span* span = &subtree; span; span = span->nextInTree(&subtree))
+            m_deferredMoves.erase(span);
     for (const Span* span = m_current; span; span = span->m_parent) {
         if (span == &subtree) {
             setCurrentSpan(subtree.m_parent);
             return;
         }
+    }
+}
+
+// ---- deferred moves
+
+void SpanManager::endDeferredMoves() {
+    if (m_deferDepth > 0)
+        --m_deferDepth;
+    applyDeferredMoves();
+}
+
+void SpanManager::applyDeferredMoves() {
+    if (m_deferredMoves.empty())
+        return;
+    std::unordered_map<Span*, int32_t> moves;
+    moves.swap(m_deferredMoves);
+    // Pre-order, carrying per level what the earlier siblings (and the levels above) moved.
+    struct Level {
+        Span* next;
+        int32_t carry;
+    };
+    std::vector<Level> levels{{m_root->m_firstChild, 0}};
+    while (!levels.empty()) {
+        Span* span = levels.back().next;
+        if (!span) {
+            levels.pop_back();
+            continue;
+        }
+        const int32_t shift = levels.back().carry;
+        levels.back().next = span->m_next;
+        const auto found = moves.find(span);
+        if (found != moves.end())
+            levels.back().carry += found->second;
+        if (shift != 0) {
+            const int32_t oldStart = span->m_start;
+            span->m_start += shift;
+            span->noteMoved(oldStart, span->m_length);
+        }
+        if (span->m_firstChild)
+            levels.push_back({span->m_firstChild, shift});
     }
 }
 

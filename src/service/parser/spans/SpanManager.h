@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 namespace tessel {
 
@@ -78,8 +79,19 @@ public:
 private:
     friend class Span;
 
-    // A subtree is about to leave the tree: a current span inside it gives way to its parent.
+    // A subtree is about to leave the tree: a current span inside it gives way to its parent,
+    // and the moves waiting for its spans are dropped.
     void spansLeaving(Span& subtree);
+    // While a tab stop's mirrors are rewritten (last first, so that each is rewritten where it
+    // still is), the spans after each rewritten one wait to be moved: one pass over the tree
+    // then moves them all, where moving them at once would make a stop of n mirrors cost n
+    // passes over the spans after them. Nested rewrites apply what waits before they begin.
+    void beginDeferredMoves() { ++m_deferDepth; }
+    void endDeferredMoves();
+    bool defersMoves() const { return m_deferDepth > 0; }
+    // The spans after span (its later siblings, with their children) are to move by delta.
+    void deferMove(Span* span, int32_t delta) { m_deferredMoves[span] += delta; }
+    void applyDeferredMoves();
     // The root covers the whole text, whatever edits went past the spans.
     void syncRootLength();
     // Reads the tree of a record: the new root (null for a damaged record) and the serial of
@@ -93,6 +105,8 @@ private:
     Span* m_current = nullptr;
     SpanContext* m_currentContext = nullptr;
     SpanContext* m_activeContext = nullptr;
+    int m_deferDepth = 0;
+    std::unordered_map<Span*, int32_t> m_deferredMoves;
     // Last, so that it goes first: the spans it lists stay alive until it has let them go.
     std::unique_ptr<SpanHighlighter> m_highlighter;
 };

@@ -54,6 +54,8 @@ void dumpTree(SpanContext& root, std::wstring& out) {
 void SpanManager::saveUndoState(Stream& record) {
     const std::vector<Span*> spans = numberSpans(*m_root);
     SpanWriter out;
+    // The table and a record of a span without a name.
+    out.reserve(spans.size() * 40 + 8);
     out.putInt(static_cast<int32_t>(spans.size()));
     for (Span* span : spans) {
         out.putInt(span->getClassTag());

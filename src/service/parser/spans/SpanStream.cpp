@@ -8,17 +8,18 @@
 namespace tessel {
 
 void SpanWriter::putInt(int32_t value) {
-    unsigned char bytes[4];
-    putUndo32(bytes, static_cast<uint32_t>(value));
-    m_bytes.insert(m_bytes.end(), bytes, bytes + 4);
+    const size_t at = m_bytes.size();
+    m_bytes.resize(at + 4);
+    putUndo32(&m_bytes[at], static_cast<uint32_t>(value));
 }
 
 void SpanWriter::putText(const std::wstring& text) {
     putInt(static_cast<int32_t>(text.size()));
+    size_t at = m_bytes.size();
+    m_bytes.resize(at + 2 * text.size());
     for (wchar_t unit : text) {
-        unsigned char bytes[2];
-        putUndo16(bytes, unit);
-        m_bytes.insert(m_bytes.end(), bytes, bytes + 2);
+        putUndo16(&m_bytes[at], unit);
+        at += 2;
     }
 }
 

@@ -15,6 +15,8 @@ class Stream;
 
 class SpanWriter {
 public:
+    // Room for about bytes more, so that a large record grows once.
+    void reserve(size_t bytes) { m_bytes.reserve(m_bytes.size() + bytes); }
     void putInt(int32_t value);
     void putText(const std::wstring& text);
     const std::vector<uint8_t>& bytes() const { return m_bytes; }

@@ -32,6 +32,8 @@ TEST_F(SpanTest, TypingInAPlaceholderGrowsItAndRewritesItsMirrors) {
         {L"${1:a} ${1}", 1, 0, L"xy", L"axy axy"},
         {L"for (${1:i} = 0; ${1} < ${2:n}; ${1}++)", 6, 0, L"j", L"for (ij = 0; ij < n; ij++)"},
         {L"for (${1:i} = 0; ${1} < ${2:n}; ${1}++)", 6, 1, L"j", L"for (j = 0; j < n; j++)"},
+        // Mirrors before their primary, two of them at one place.
+        {L"${2:x}${1}${1}<${1:a}>", 5, 0, L"b", L"xabab<ab>"},
         // Behind a nested placeholder, typing stays in the current one around it.
         {L"<${1:a${2:b}c}> ${1} ${2}", 3, 0, L"z", L"<abzc> abzc b"},
         {L"<${1:a${2:b}c}> ${1} ${2}", 2, 0, L"z", L"<azbc> azbc b"},
@@ -153,14 +155,14 @@ TEST_F(SpanTest, TheDumpShowsEverySpan) {
               dump());
 }
 
-// Random typing, removals, caret moves and Tab on nested placeholders and mirrors: the tree keeps
+// Random typing, removals, caret moves, Tab, undo and redo on nested placeholders and mirrors: the tree keeps
 // its shape, and a primary's mirrors follow every edit of it.
 TEST_F(SpanTest, RandomEditsKeepTheTreeWhole) {
     std::mt19937 random(33);
     const auto pick = [&random](int32_t low, int32_t high) {
         return std::uniform_int_distribution<int32_t>(low, std::max(low, high))(random);
     };
-    const std::wstring snippet = L"f(${1:a${2:b}c}, ${2}, ${1/(b)/B/g}, ${3:d}) ${1} ${0}";
+    const std::wstring snippet = L"${2}f(${1:a${2:b}c}, ${2}, ${1/(b)/B/g}, ${3:d}) ${1} ${0}";
     load(L"");
     int mirrorChecks = 0;
     for (int step = 0; step < 5000; ++step) {
@@ -174,7 +176,7 @@ TEST_F(SpanTest, RandomEditsKeepTheTreeWhole) {
         const int32_t nearby = pick(current->getStart(), current->getEnd());
         const int32_t at = pick(0, 3) ? nearby : pick(0, document->getLength());
         const std::wstring before = text();
-        switch (pick(0, 5)) {
+        switch (pick(0, 6)) {
         case 0:
         case 1:
             select(at, at);
@@ -190,9 +192,16 @@ TEST_F(SpanTest, RandomEditsKeepTheTreeWhole) {
         case 4:
             select(at, at);
             break;
-        default:
+        case 5:
             controller->gotoTabStop(pick(0, 3) != 0);
             break;
+        default:
+            // The tree of the step undone or redone comes back whole.
+            pick(0, 1) ? controller->undo() : controller->redo();
+            checkTree();
+            if (HasFatalFailure())
+                return;
+            continue;
         }
         checkTree();
         if (HasFatalFailure())

@@ -12,6 +12,8 @@
 
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tessel_test {
 
@@ -42,6 +44,9 @@ protected:
         context->setContextFlags(tessel::SpanContext::CAN_BE_ACTIVE | tessel::SpanContext::TAB_NAVIGABLE);
         size_t at = 0;
         build(*context, *context, snippet, at);
+        for (const auto& mirror : m_mirrors)
+            context->bindTabStop(mirror.first, mirror.second);
+        m_mirrors.clear();
         context->syncAllMirrors(*controller);
         spans.setCurrentSpan(context);
         controller->gotoTabStop(true);
@@ -83,6 +88,7 @@ protected:
 
 private:
     tessel::SpanManager* m_spans = nullptr;
+    std::vector<std::pair<tessel::Span*, int32_t>> m_mirrors; // bound once the primaries are
 
     void build(tessel::Span& parent, tessel::SpanContext& context, const std::wstring& text, size_t& at) {
         std::wstring plain;
@@ -113,9 +119,13 @@ private:
                 span = new tessel::Span();
             }
             parent.appendChild(span, -1, false, nullptr);
-            context.bindTabStop(span, index);
-            if (text[at] == L':')
+            // A placeholder with text is its stop's primary, wherever its mirrors are.
+            if (text[at] == L':') {
+                context.bindTabStop(span, index);
                 build(*span, context, text, ++at);
+            } else {
+                m_mirrors.emplace_back(span, index);
+            }
             ++at; // the closing brace
         }
         flush();
