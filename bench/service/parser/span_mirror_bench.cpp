@@ -7,8 +7,6 @@
 //   span_mirror_typing_vs_bare <ratio>    (target: at most 3)
 //   span_mirror_bench --folder DIR
 
-#include "pel/legacy/MessageRegistry.h"
-#include "pel/thread/MainThread.h"
 #include "service/document/Document.h"
 #include "service/document/DocumentManager.h"
 #include "service/document/controller/DocumentController.h"
@@ -17,8 +15,7 @@
 #include "service/parser/spans/SpanContext.h"
 #include "service/parser/spans/SpanManager.h"
 #include "support/Bench.h"
-#include "support/FileBench.h"
-#include "support/TempDevices.h"
+#include "support/ControllerSession.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -31,7 +28,7 @@ using tessel::DocumentController;
 
 constexpr int MIRRORS = 1000;
 constexpr int32_t FILLER = 1000; // characters between two mirrors
-constexpr int TYPED = 40; // per round
+constexpr int TYPED = 40;  // per round
 constexpr int ROUNDS = 3;  // each figure is the best round
 
 // A thousand characters of lines of 60.
@@ -99,10 +96,7 @@ double bareEdits(Document& document, std::wstring& typed) {
 
 int main(int argc, char** argv) {
     const bench::Options options(argc, argv);
-    pel::store_main_thread_id();
-    tessel_test::TempDevices devices(bench::folderOption(options));
-    pel::MessageRegistry registry;
-    registry.initRegistry(::GetModuleHandleW(nullptr));
+    const bench::ControllerSession session(options);
     int status = 0;
     {
         tessel::DocumentManager documents;
@@ -139,6 +133,5 @@ int main(int argc, char** argv) {
         bench::figure("span_mirror_bare", direct / TYPED * 1e3, "ms");
         bench::figureBeside("span_mirror_typing", spanned / TYPED * 1e3, "ms", "bare", direct / TYPED * 1e3);
     }
-    registry.releaseRegistry();
     return status;
 }

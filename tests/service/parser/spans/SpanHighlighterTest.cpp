@@ -25,13 +25,14 @@ protected:
     SpanHighlighterTest() { highlighter().setBit(BIT); }
 
     SpanHighlighter& highlighter() { return manager().getHighlighter(); }
-    // Marks line 0 (or the line given) into a fresh buffer of width entries.
+    // Marks line 0 (or the line given) into the buffer of the paints before, cut to width
+    // entries and cleared first as the layout does: no mark outlives its paint.
     std::wstring paint(size_t width, int32_t line = 0) {
-        LineAttributes attributes;
-        attributes.entries.assign(width, 0);
+        m_attributes.entries.resize(width);
+        TextHighlighter::clearAttributeMarks(m_attributes);
         const int32_t first = document->getLineStart(line);
-        highlighter().update(line, attributes, first, first + document->getLineLength(line));
-        return marksOf(attributes);
+        highlighter().update(line, m_attributes, first, first + document->getLineLength(line));
+        return marksOf(m_attributes);
     }
     // A span over [start, start + length) under the root, listed by the highlighter.
     Span* listed(int32_t start, int32_t length) {
@@ -40,6 +41,9 @@ protected:
         highlighter().addSpan(span);
         return span;
     }
+
+private:
+    LineAttributes m_attributes;
 };
 
 } // namespace
@@ -75,19 +79,6 @@ TEST_F(SpanHighlighterTest, RemovingASpanRepaintsExactlyItsRange) {
     span->destroy();
 }
 
-TEST_F(SpanHighlighterTest, MarksDoNotAccumulateAcrossPaints) {
-    load(L"0123456789");
-    Span* span = listed(1, 2);
-    LineAttributes attributes;
-    attributes.entries.assign(10, 0);
-    highlighter().update(0, attributes, 0, 10);
-    span->setStart(5);
-    TextHighlighter::clearAttributeMarks(attributes);
-    highlighter().update(0, attributes, 0, 10);
-    EXPECT_EQ(L".....rr...", marksOf(attributes));
-    span->destroy();
-}
-
 TEST_F(SpanHighlighterTest, SpansAddedOrGrownAfterAPaintAreDrawnAtTheNext) {
     load(L"");
     insertSnippet(L"(${1:a}) ${2:b}", 0);
@@ -96,6 +87,7 @@ TEST_F(SpanHighlighterTest, SpansAddedOrGrownAfterAPaintAreDrawnAtTheNext) {
     EXPECT_EQ(L".r..r.....", paint(10));
     select(2, 2);
     type(L"xy");
+    // Each at its new range only: the marks of the paint before are gone.
     EXPECT_EQ(L".rrr..r...", paint(10));
     Span* late = listed(7, 0);
     EXPECT_EQ(L".rrr..rp..", paint(10));
