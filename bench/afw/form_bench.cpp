@@ -24,7 +24,7 @@ int main() {
         texts.push_back(L"a hint of what field " + std::to_wstring(i) + L" takes");
         auto* field = new afLayoutField(nullptr);
         field->setCaption(texts[texts.size() - 2]);
-        field->setHint(texts.back(), afLabel::ALIGN_RIGHT);
+        field->setHint(texts.back(), afLayout::GRAVITY_RIGHT);
         form.addChild(field, afLayoutParams::FILL_PARENT, afLayoutParams::WRAP_CONTENT);
     }
     tessel_test::DibSurface surface(kWidth + 2, kHeight);

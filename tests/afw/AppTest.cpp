@@ -43,7 +43,7 @@ TEST_F(AppTest, RunsUntilQuitAndShutsDownEverything) {
     ASSERT_TRUE(afApp::init(new TestApp(&log, true), ::GetModuleHandleW(nullptr)));
     EXPECT_NE(nullptr, afApp::getMessageRegistry());
     EXPECT_NE(nullptr, afApp::getClipboard());
-    EXPECT_EQ(nullptr, afApp::getImagePack()); // the tests carry no image pack
+    EXPECT_NE(nullptr, afApp::getImagePack()); // the tests carry the image pack
     std::unique_ptr<TestApp> second(new TestApp(&log, true));
     EXPECT_FALSE(afApp::init(second.get(), ::GetModuleHandleW(nullptr))) << "a second application";
     ::PostQuitMessage(7);

@@ -69,15 +69,15 @@ UINT afLabel::textFormat(int32_t wrapMode, int32_t alignment) {
     if (wrapMode != WRAP_ELLIPSIS && wrapMode != WRAP_PATH_ELLIPSIS)
         return DT_WORDBREAK;
     UINT format = DT_SINGLELINE;
-    if (alignment & ALIGN_CENTER_VERTICAL)
+    if (alignment & afLayout::GRAVITY_CENTER_VERTICAL)
         format |= DT_VCENTER;
     const UINT ellipsis = wrapMode == WRAP_ELLIPSIS ? DT_WORD_ELLIPSIS : DT_PATH_ELLIPSIS;
-    switch (alignment & ALIGN_HORIZONTAL_MASK) {
-    case ALIGN_CENTER:
+    switch (alignment & afLayout::GRAVITY_HORIZONTAL_MASK) {
+    case afLayout::GRAVITY_CENTER_HORIZONTAL:
         return format | DT_CENTER | ellipsis;
-    case ALIGN_LEFT:
+    case afLayout::GRAVITY_LEFT:
         return format | ellipsis;
-    case ALIGN_RIGHT:
+    case afLayout::GRAVITY_RIGHT:
         return format | DT_RIGHT | ellipsis;
     default:
         return format;

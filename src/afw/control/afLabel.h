@@ -7,6 +7,7 @@
 // The icon, the font and the buddy are borrowed and must outlive the label.
 
 #include "afw/afViewVirtual.h"
+#include "afw/layout/afLayout.h"
 
 #include <cstdint>
 #include <string>
@@ -16,15 +17,6 @@ class afIcon;
 
 class afLabel : public afViewVirtual {
 public:
-    // Alignment: a horizontal part (1 centre, 3 left, 5 right) and the vertical centring of
-    // single lines.
-    enum Alignment : int32_t {
-        ALIGN_CENTER = 0x01,
-        ALIGN_LEFT = 0x03,
-        ALIGN_RIGHT = 0x05,
-        ALIGN_HORIZONTAL_MASK = 0x07,
-        ALIGN_CENTER_VERTICAL = 0x10,
-    };
     enum WrapMode : int32_t {
         WRAP_ELLIPSIS = 0,      // one line, cut at a word with an ellipsis
         WRAP_PATH_ELLIPSIS = 1, // one line, cut in the middle like a path
@@ -60,7 +52,9 @@ public:
     // The icon (null for none) and the pixels drawn between it and a text.
     void setIcon(const afIcon* icon, int32_t gap);
     const afIcon* getIcon() const { return m_icon; }
-    // Repaints only: the size does not depend on it.
+    // The text's place in the label, in the layouts' gravity bits: a horizontal part (centre,
+    // left, right) and the vertical centring of single lines. Repaints only: the size does not
+    // depend on it.
     void setAlignment(int32_t alignment);
     int32_t getAlignment() const { return m_alignment; }
     void setBuddy(afView* buddy) { m_buddy = buddy; }
@@ -86,7 +80,7 @@ private:
     // The width text may take in wrap mode 2; 0 for no limit.
     int32_t wrapLimit(uint32_t widthSpec) const;
 
-    int32_t m_alignment = ALIGN_CENTER_VERTICAL | ALIGN_LEFT;
+    int32_t m_alignment = afLayout::GRAVITY_CENTER_VERTICAL | afLayout::GRAVITY_LEFT;
     const afIcon* m_icon = nullptr;
     int32_t m_iconGap = 0;
     int32_t m_style = STYLE_NORMAL;

@@ -17,7 +17,7 @@ afLabel* afLayoutField::setCaption(const std::wstring& text) {
                         new afLayoutParamsLinear(afLayoutParams::WRAP_CONTENT, afLayoutParams::WRAP_CONTENT, 0.0,
                                                  GRAVITY_LEFT),
                         0);
-        m_caption->setAlignment(afLabel::ALIGN_LEFT);
+        m_caption->setAlignment(afLayout::GRAVITY_LEFT);
         m_caption->setPadding(0, 0, 10, 5);
     }
     m_caption->setText(text);
@@ -48,7 +48,7 @@ afLabel* afLayoutField::setHint(const std::wstring& text, int32_t alignment) {
 
 afLabel* afLayoutField::setMessage(const std::wstring& text) {
     afLabel* label = messageLabel();
-    label->setAlignment(afLabel::ALIGN_LEFT);
+    label->setAlignment(afLayout::GRAVITY_LEFT);
     label->setVisualStyle(afLabel::STYLE_ERROR);
     label->setText(text);
     label->invalidate();

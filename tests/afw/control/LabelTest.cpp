@@ -56,7 +56,7 @@ TEST_F(LabelTest, SettersAskForLayoutsWithTheirReasonsAndStylesPickFontAndColour
     label->setFont(afGetStockFont(AF_FONT_MESSAGE_BOLD));
     label->setWrapMode(afLabel::WRAP_WORDS);
     label->setIcon(nullptr, 3);
-    label->setAlignment(afLabel::ALIGN_RIGHT);
+    label->setAlignment(afLayout::GRAVITY_RIGHT);
     label->setBuddy(&buddy);
     label->setVisualStyle(afLabel::STYLE_HINT);
     const std::vector<std::wstring> expected = {L"afLabel::setText",    L"afLabel::setFont", L"afLabel::setWrapMode",

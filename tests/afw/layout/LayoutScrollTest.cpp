@@ -129,18 +129,18 @@ TEST(LayoutField, MakesOneRowOnFirstUseAndRestoresTheHint) {
     EXPECT_EQ(1, field.getChildCount()) << "and only one";
     EXPECT_EQ(caption, field.setCaption(L"N&ame"));
     EXPECT_EQ(L'A', caption->getMnemonic());
-    EXPECT_EQ(afLabel::ALIGN_LEFT, caption->getAlignment());
+    EXPECT_EQ(afLayout::GRAVITY_LEFT, caption->getAlignment());
     EXPECT_EQ(afRect(0, 0, 10, 5), caption->getPadding());
     EXPECT_EQ(afLayout::GRAVITY_LEFT, caption->getLayoutParams()->asLinear()->gravity);
 
-    afLabel* message = field.setHint(L"letters only", afLabel::ALIGN_RIGHT);
+    afLabel* message = field.setHint(L"letters only", afLayout::GRAVITY_RIGHT);
     EXPECT_EQ(afLayoutParams::FILL_PARENT, message->getLayoutParams()->width);
     EXPECT_EQ(message, field.setMessage(L"Too long."));
-    EXPECT_EQ(std::make_tuple(std::wstring(L"Too long."), 4, afLabel::ALIGN_LEFT + 0, 30),
+    EXPECT_EQ(std::make_tuple(std::wstring(L"Too long."), 4, afLayout::GRAVITY_LEFT + 0, 30),
               std::make_tuple(message->getText(), message->getVisualStyle(), message->getAlignment(),
                               message->getColourIndex()));
     field.restoreHint();
-    EXPECT_EQ(std::make_tuple(std::wstring(L"letters only"), 3, afLabel::ALIGN_RIGHT + 0, 6),
+    EXPECT_EQ(std::make_tuple(std::wstring(L"letters only"), 3, afLayout::GRAVITY_RIGHT + 0, 6),
               std::make_tuple(message->getText(), message->getVisualStyle(), message->getAlignment(),
                               message->getColourIndex()));
     EXPECT_EQ(2, field.getRow()->getChildCount());
@@ -157,7 +157,7 @@ TEST_F(WindowTest, AFormLaysOutAsComputedByHand) {
     for (const wchar_t* caption : {L"&Name:", L"&Scope:", L"&Tab trigger:"}) {
         auto* field = new afLayoutField(window.get());
         field->setCaption(caption);
-        field->setHint(L"optional", afLabel::ALIGN_RIGHT);
+        field->setHint(L"optional", afLayout::GRAVITY_RIGHT);
         controls.push_back(new LeafView(window.get(), 50, 20));
         field->addChild(controls.back(), new Params(-1, 20));
         auto* params = new Params(-1, -2);
