@@ -91,15 +91,14 @@ TEST(ImagePack, TheLinkedPackHoldsTheHintBackgroundFirst) {
     const std::unique_ptr<afImagePack> pack = afImagePack::load(::GetModuleHandleW(nullptr));
     ASSERT_NE(nullptr, pack);
     ASSERT_EQ(5u, pack->count);
-    for (uint32_t i = 0; i < 4; ++i)
-        EXPECT_EQ(afImagePack::KIND_NINE_PATCH, pack->kind(i)) << i;
-    EXPECT_EQ(afImagePack::KIND_BITMAP, pack->kind(4));
+    const uint32_t patch = afImagePack::KIND_NINE_PATCH;
+    EXPECT_EQ((std::vector<uint32_t>{patch, patch, patch, patch, afImagePack::KIND_BITMAP}),
+              (std::vector<uint32_t>{pack->kind(0), pack->kind(1), pack->kind(2), pack->kind(3), pack->kind(4)}));
     const std::unique_ptr<afNinePatch> hint = afNinePatch::fromPack(pack.get());
     ASSERT_NE(nullptr, hint);
     const afNinePatchMetrics& m = hint->getMetrics();
     EXPECT_EQ(afRect(4, 3, 34, 33), afRect(m.stretchLeft, m.stretchTop, m.stretchRight, m.stretchBottom));
     EXPECT_EQ(afRect(10, 5, 10, 7), hint->padding());
-    EXPECT_EQ(38, hint->getBitmap().getWidth());
 
     // At the hint's size, over white.
     auto rendering = afBitmap::createDIB(200, 60);

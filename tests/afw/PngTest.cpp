@@ -11,22 +11,17 @@ using namespace tessel_test;
 
 namespace {
 
-// An RGBA image of the given pixels (red, green, blue, alpha each).
-std::vector<uint8_t> rgbaPng(int width, int height, const std::vector<uint8_t>& pixels) {
+// An RGBA image of the pixels (red, green, blue, alpha each); by default a small gradient with
+// varied alpha that libpng compresses.
+std::vector<uint8_t> rgbaPng(int width = 12, int height = 10, std::vector<uint8_t> pixels = {}) {
+    for (int i = 0; pixels.empty() && i < width * height; ++i)
+        for (int c : {i * 3, i * 5, 255 - i, i * 7 + 30})
+            pixels.push_back(static_cast<uint8_t>(c));
     PngImage image;
     image.width = width;
     image.height = height;
     image.rows = pixels;
     return encodePng(image);
-}
-
-// A small image that libpng compresses: a gradient with varied alpha.
-std::vector<uint8_t> samplePng() {
-    std::vector<uint8_t> pixels;
-    for (int i = 0; i < 12 * 10; ++i)
-        for (int c : {i * 3, i * 5, 255 - i, i * 7 + 30})
-            pixels.push_back(static_cast<uint8_t>(c));
-    return rgbaPng(12, 10, pixels);
 }
 
 // The one log line of a refused decode.
@@ -54,27 +49,23 @@ void fixCrcs(std::vector<uint8_t>& png) {
 }
 
 TEST(DecodePng, PremultipliesRgbaAndFillsRgbOpaque) {
-    const std::vector<uint8_t> pixels = {0, 0, 0, 0, 90, 80, 70, 0, 200, 100, 50, 128, 9, 8, 7, 255};
-    const std::vector<uint8_t> png = rgbaPng(2, 2, pixels);
-    const std::unique_ptr<afBitmap> rgba = decodePng(png.data(), png.size());
-    ASSERT_NE(nullptr, rgba);
-    EXPECT_EQ(afBitmap::FORMAT_ALPHA, rgba->getFormat());
-    // Stored as blue, green, red, alpha: 0xAARRGGBB.
-    EXPECT_EQ(0u, rgba->row(0)[0]);
-    EXPECT_EQ(0u, rgba->row(0)[1]) << "no colour survives alpha 0";
-    EXPECT_EQ(0x80643219u, rgba->row(1)[0]) << "(200, 100, 50) x 128 / 255 = (100, 50, 25)";
-    EXPECT_EQ(0xFF090807u, rgba->row(1)[1]);
-
     PngImage rgb;
     rgb.width = 2;
     rgb.colourType = PNG_COLOR_TYPE_RGB;
     rgb.rows = {10, 20, 30, 40, 50, 60};
-    const std::vector<uint8_t> bytes = encodePng(rgb);
-    const std::unique_ptr<afBitmap> opaque = decodePng(bytes.data(), bytes.size());
-    ASSERT_NE(nullptr, opaque);
-    EXPECT_EQ(afBitmap::FORMAT_RGB, opaque->getFormat());
-    EXPECT_EQ(0xFF0A141Eu, opaque->row(0)[0]);
-    EXPECT_EQ(0xFF28323Cu, opaque->row(0)[1]);
+    // Read back as 0xAARRGGBB: (200, 100, 50) x 128 / 255 = (100, 50, 25); no colour survives alpha 0.
+    const std::tuple<std::vector<uint8_t>, int, std::vector<uint32_t>> cases[] = {
+        {rgbaPng(4, 1, {0, 0, 0, 0, 90, 80, 70, 0, 200, 100, 50, 128, 9, 8, 7, 255}), afBitmap::FORMAT_ALPHA,
+         {0, 0, 0x80643219u, 0xFF090807u}},
+        {encodePng(rgb), afBitmap::FORMAT_RGB, {0xFF0A141Eu, 0xFF28323Cu}},
+    };
+    for (const auto& c : cases) {
+        const std::vector<uint8_t>& png = std::get<0>(c);
+        const std::unique_ptr<afBitmap> bitmap = decodePng(png.data(), png.size());
+        ASSERT_NE(nullptr, bitmap);
+        EXPECT_EQ(std::get<1>(c), bitmap->getFormat());
+        EXPECT_EQ(std::get<2>(c), std::vector<uint32_t>(bitmap->row(0), bitmap->row(0) + bitmap->getWidth()));
+    }
 }
 
 TEST(DecodePng, RefusesWhatItCannotDrawWithOneLineSayingWhy) {
@@ -86,7 +77,14 @@ TEST(DecodePng, RefusesWhatItCannotDrawWithOneLineSayingWhy) {
         png.interlace = interlace;
         return encodePng(png);
     };
+    // 100000 x 100000 (0x000186A0 a side), refused before anything is made.
+    std::vector<uint8_t> huge = rgbaPng();
+    for (int i = 0; i < 8; ++i)
+        huge[16 + i] = static_cast<uint8_t>(100000 >> (24 - 8 * (i % 4)));
+    fixCrcs(huge);
+    const int live = afBitmap::getLiveCount();
     const std::pair<std::vector<uint8_t>, std::wstring> cases[] = {
+        {huge, L"decodePng: the image of 100000 x 100000 pixels is too large (at most 16384 a side).\n"},
         {image(PNG_COLOR_TYPE_GRAY, 8, 0), L"decodePng: colour type 0 is not supported (RGB or RGBA only).\n"},
         {image(PNG_COLOR_TYPE_PALETTE, 8, 0), L"decodePng: colour type 3 is not supported (RGB or RGBA only).\n"},
         {image(PNG_COLOR_TYPE_GRAY_ALPHA, 8, 0), L"decodePng: colour type 4 is not supported (RGB or RGBA only).\n"},
@@ -98,9 +96,10 @@ TEST(DecodePng, RefusesWhatItCannotDrawWithOneLineSayingWhy) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.second, refusal(c.first));
+    EXPECT_EQ(live, afBitmap::getLiveCount());
 
     // Cut anywhere, even after the image's last row: never decoded, never a crash.
-    const std::vector<uint8_t> whole = samplePng();
+    const std::vector<uint8_t> whole = rgbaPng();
     EXPECT_EQ(L"(decoded)", refusal(whole));
     for (size_t length = 0; length < whole.size(); ++length) {
         const std::vector<uint8_t> prefix(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length));
@@ -110,19 +109,8 @@ TEST(DecodePng, RefusesWhatItCannotDrawWithOneLineSayingWhy) {
     }
 }
 
-TEST(DecodePng, RefusesHugeImagesBeforeMakingAnything) {
-    const int live = afBitmap::getLiveCount();
-    std::vector<uint8_t> huge = samplePng();
-    for (int side : {16, 20}) // width and height: 100000 (0x000186A0) each
-        for (int i = 0; i < 4; ++i)
-            huge[side + i] = static_cast<uint8_t>(100000 >> (24 - 8 * i));
-    fixCrcs(huge);
-    EXPECT_EQ(L"decodePng: the image of 100000 x 100000 pixels is too large (at most 16384 a side).\n", refusal(huge));
-    EXPECT_EQ(live, afBitmap::getLiveCount());
-}
-
 TEST(DecodePng, SurvivesDamagedFilesAndLeavesNoBitmapBehind) {
-    const std::vector<uint8_t> original = samplePng();
+    const std::vector<uint8_t> original = rgbaPng();
     const int live = afBitmap::getLiveCount();
     std::mt19937 random(20240611);
     LogCapture log;

@@ -1,17 +1,16 @@
 #pragma once
 // Golden files of the framework tests, beside their sources: texts compared exactly and images
-// (read through the framework's PNG decoder) compared with a tolerance of 24 per channel on all but 0.5% of the pixels. A mismatch writes
-// what the test got beside the golden file (".actual"); with TESSEL_UPDATE_GOLDEN set the test
-// writes the golden file itself, to be reviewed before it is committed.
+// (read through the framework's PNG decoder) compared with a tolerance of 24 per channel on all
+// but 0.5% of the pixels. A mismatch writes what the test got beside the golden file
+// (".actual"); with TESSEL_UPDATE_GOLDEN set the test writes the golden file itself, to be
+// reviewed before it is committed.
 
 #include "afw/afPng.h"
 #include "afw/support/DibSurface.h"
-
-#include <png.h>
+#include "afw/support/PngWriter.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -44,32 +43,17 @@ inline testing::AssertionResult matchesGoldenText(const std::string& relative, c
                   : testing::AssertionFailure() << relative << " differs; the test got " << actualPath(relative);
 }
 
-// Writes an RGB PNG of rows of 0x00RRGGBB pixels; false when that fails.
-inline bool writePngFile(const std::string& path, int width, int height, const std::vector<uint32_t>& pixels) {
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!file)
-        return false;
-    std::vector<png_byte> row(static_cast<size_t>(width) * 3);
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    volatile bool done = false;
-    if (!setjmp(png_jmpbuf(png))) {
-        png_init_io(png, file.get());
-        png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(png, info);
-        for (int y = 0; y < height; ++y) {
-            const uint32_t* line = pixels.data() + static_cast<size_t>(y) * width;
-            for (int x = 0; x < width; ++x)
-                for (int c = 0; c < 3; ++c)
-                    row[3 * x + c] = static_cast<png_byte>(line[x] >> (16 - 8 * c));
-            png_write_row(png, row.data());
-        }
-        png_write_end(png, nullptr);
-        done = true;
-    }
-    png_destroy_write_struct(&png, &info);
-    return done;
+// Writes an RGB PNG of rows of 0x00RRGGBB pixels.
+inline void writePngFile(const std::string& path, int width, int height, const std::vector<uint32_t>& pixels) {
+    PngImage image;
+    image.width = width;
+    image.height = height;
+    image.colourType = PNG_COLOR_TYPE_RGB;
+    for (uint32_t pixel : pixels)
+        for (int shift : {16, 8, 0})
+            image.rows.push_back(static_cast<uint8_t>(pixel >> shift));
+    const std::vector<uint8_t> bytes = encodePng(image);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
 // Reads a PNG as rows of 0x00RRGGBB pixels through the framework's own decoder (8-bit RGB or

@@ -18,11 +18,8 @@ struct PngImage {
     std::vector<uint8_t> rows; // height rows of bytes; zero-filled when short
 
     int rowBytes() const {
-        const int channels = colourType == PNG_COLOR_TYPE_RGB_ALPHA ? 4
-                             : colourType == PNG_COLOR_TYPE_RGB     ? 3
-                             : colourType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
-                                                                      : 1;
-        return (width * channels * bitDepth + 7) / 8;
+        const int channels[] = {1, 0, 3, 1, 2, 0, 4}; // by colour type
+        return (width * channels[colourType] * bitDepth + 7) / 8;
     }
 };
 
