@@ -20,15 +20,6 @@ afViewPlatform* fallbackWidget() {
     return app ? app->getMainWidget() : nullptr;
 }
 
-// The key event of a key message; the modifier keys are read once (under Wine each read is a
-// round trip to the server).
-afKeyEvent keyEventOf(const MSG& msg) {
-    afKeyEvent event;
-    event.message = afMessage(msg.hwnd, msg.message, msg.wParam, msg.lParam);
-    event.combination = afLiveKeyCombination(static_cast<uint8_t>(msg.wParam));
-    return event;
-}
-
 void collectContexts(afViewPlatform* widget, tessel::ScopePath& o_path) {
     if (!widget)
         return;
@@ -49,7 +40,7 @@ bool afActionInvokerKey::preTranslate(MSG* msg, afViewPlatform* widget) {
         return keyDown(*msg, widget);
     case WM_KEYUP:
     case WM_SYSKEYUP: {
-        afKeyEvent event = keyEventOf(*msg);
+        afKeyEvent event = afKeyEvent::fromMessage(afMessage(msg->hwnd, msg->message, msg->wParam, msg->lParam));
         if (!widget || !widget->dispatchKeyUp(event))
             return false;
         m_suppressChar = true;
@@ -73,7 +64,8 @@ bool afActionInvokerKey::preTranslate(MSG* msg, afViewPlatform* widget) {
 }
 
 bool afActionInvokerKey::keyDown(const MSG& msg, afViewPlatform* widget) {
-    afKeyEvent event = keyEventOf(msg);
+    // The modifier keys are read once, here: under Wine each read is a round trip to the server.
+    afKeyEvent event = afKeyEvent::fromMessage(afMessage(msg.hwnd, msg.message, msg.wParam, msg.lParam));
     // Kept: a view taking the key may change its event.
     const afKeyCombination combination = event.combination;
     if (widget && widget->dispatchKeyDown(event)) {

@@ -1,7 +1,5 @@
 #include "afw/afKeyCombination.h"
 
-#include "afw/afInput.h"
-
 #include <cwchar>
 
 // clang-format off
@@ -162,8 +160,4 @@ bool afIsModifierKey(afKeyCombination combination) {
     default:
         return false;
     }
-}
-
-afKeyCombination afLiveKeyCombination(uint8_t key) {
-    return key | static_cast<afKeyCombination>(afGetKeyModifiers()) << 8;
 }

@@ -46,6 +46,3 @@ std::wstring afFormatKeyCombination(afKeyCombination combination);
 
 // Whether the key code is Shift, Ctrl, Alt or a Windows key (16, 17, 18, 91, 92).
 bool afIsModifierKey(afKeyCombination combination);
-
-// The combination of a key pressed now: the key code with the modifier keys down, read once.
-afKeyCombination afLiveKeyCombination(uint8_t key);

@@ -14,12 +14,6 @@ using namespace tessel_test;
 
 namespace {
 
-class KeyApp : public afApp {
-public:
-    bool init() override { return true; }
-    void exit() override {}
-};
-
 // A child widget in the "ui.editor" context that records the key and character messages that
 // reach its window.
 class EditorWidget : public ChildWidget {
@@ -50,7 +44,7 @@ class KeyInvokerTest : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        ASSERT_TRUE(afApp::init(new KeyApp, ::GetModuleHandleW(nullptr)));
+        ASSERT_TRUE(afApp::init(new BareApp, ::GetModuleHandleW(nullptr)));
         setKeyboard({});
         window = openWindow(afRect(0, 0, 300, 200));
         editor = new EditorWidget(window.get());

@@ -207,6 +207,12 @@ public:
     // The records met by undo and redo (the undo listener of the controllers hands them on).
     void applySelectionUndo(Stream& record);
     void applySpansUndo(Stream& record);
+    // Tab and Shift+Tab in a snippet (in an edit transaction of their own): the next or previous
+    // tab stop is selected, or the snippet left past its last one; false when no snippet takes
+    // the key, which then does its ordinary work.
+    bool gotoTabStop(bool forward);
+    // Leaves the active snippet; false when there is none.
+    bool leaveSpanContext();
     // The scope at the caret: the grammar's scopes, the selection's kind
     // ("ui.selection.normal", ".rectangle" or ".mixed") and the names of the spans around it.
     void getCaretScope(ScopePath& o_path);

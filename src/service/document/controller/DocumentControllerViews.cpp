@@ -1,5 +1,5 @@
 // The DocumentController's format, its view and the document's parse priority, its
-// highlighters, undo and redo, and the scope at the caret.
+// highlighters, undo and redo, snippet tab stops, and the scope at the caret.
 
 #include "service/document/controller/DocumentController.h"
 
@@ -214,6 +214,20 @@ void DocumentController::applySelectionUndo(Stream& record) {
 void DocumentController::applySpansUndo(Stream& record) {
     beginHighlightChange().restoreUndoState(record);
     endSelectionChange();
+}
+
+// ---- snippets
+
+bool DocumentController::gotoTabStop(bool forward) {
+    Lock lock(*this, LOCK_EDIT);
+    SelectionChange bracket(*this);
+    return m_spanManager->gotoTabStop(forward);
+}
+
+bool DocumentController::leaveSpanContext() {
+    Lock lock(*this, LOCK_EDIT);
+    SelectionChange bracket(*this);
+    return m_spanManager->leaveActiveContext();
 }
 
 // ---- queries

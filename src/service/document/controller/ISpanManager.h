@@ -3,7 +3,8 @@
 // ranges of multi-range edits are spans that follow the text as it changes. Every insertion and
 // removal the controller makes goes through it, so that the spans grow, shrink and mirror; it
 // leaves the spans the caret moved out of, names the spans around the caret for the caret's
-// scope, and saves and restores the tree with each undo step ("Spans" records).
+// scope, moves Tab between a snippet's tab stops, and saves and restores the tree with each undo
+// step ("Spans" records).
 
 #include <cstdint>
 #include <string>
@@ -35,6 +36,11 @@ public:
     virtual void restoreUndoState(Stream& record) = 0;
     // Appends the text of a "Spans" record, each line begun with prefix.
     virtual void dumpUndoState(Stream& record, std::wstring& out, const wchar_t* prefix) = 0;
+    // Tab and Shift+Tab in a snippet: selects the next (or previous) tab stop, or leaves the
+    // snippet past its last one. False when no snippet takes the key.
+    virtual bool gotoTabStop(bool forward) = 0;
+    // Leaves the active snippet (or multi-range context); false when there is none.
+    virtual bool leaveActiveContext() = 0;
 };
 
 } // namespace tessel

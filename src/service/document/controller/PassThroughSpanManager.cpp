@@ -36,4 +36,8 @@ void PassThroughSpanManager::dumpUndoState(Stream&, std::wstring& out, const wch
     out.append(prefix).append(L"Span count = 1\n");
 }
 
+bool PassThroughSpanManager::gotoTabStop(bool) { return false; }
+
+bool PassThroughSpanManager::leaveActiveContext() { return false; }
+
 } // namespace tessel

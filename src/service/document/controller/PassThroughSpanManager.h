@@ -21,6 +21,8 @@ public:
     void saveUndoState(Stream& record) override;
     void restoreUndoState(Stream& record) override;
     void dumpUndoState(Stream& record, std::wstring& out, const wchar_t* prefix) override;
+    bool gotoTabStop(bool forward) override;
+    bool leaveActiveContext() override;
 
     int32_t getRootLength() const { return m_rootLength; }
 
