@@ -33,6 +33,10 @@ bool declareConfigSchema(Config& config) {
     config.declareValueWithDefault(preferences, L"app.file_defaults.encoding", ConfigValue::fromString(L"UTF-8-PLAIN"));
     config.declareValueWithDefault(preferences, L"app.file_defaults.line_ending", ConfigValue::fromString(L"CR+LF"));
 
+    // The BundleManager's: the bundles and items the user disabled.
+    config.declareValueWithDefault(config.findNameSpace(L"user:config/bundles.tsConfig"), L"app.bundles.disabled",
+                                   ConfigValue::fromList(ConfigValue::List()));
+
     // A first start has no files yet, and a damaged one was logged by Config: either way its
     // settings keep their defaults, and the start goes on.
     if (!config.loadAll())
