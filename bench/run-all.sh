@@ -6,6 +6,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/../scripts/env.sh"
 # the framework's benchmarks open windows.
 source "$TESSEL_ROOT/scripts/display.sh"
 tessel_ensure_display
+source "$TESSEL_ROOT/scripts/wine-server.sh"
+tessel_start_wine_server
 bin=$TESSEL_BUILD/bench
 data=$TESSEL_BUILD/bench-data
 peer="python3 $TESSEL_ROOT/bench/peer.py"

@@ -7,5 +7,7 @@ here=$(dirname "${BASH_SOURCE[0]}")
 source "$here/env.sh"
 source "$here/display.sh"
 tessel_ensure_display
+source "$here/wine-server.sh"
+tessel_start_wine_server
 cd "$TESSEL_BUILD"
 ctest --output-on-failure -j "$TESSEL_JOBS" "$@"

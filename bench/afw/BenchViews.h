@@ -12,6 +12,11 @@
 
 namespace bench {
 
+// The window of child widgets the layout benchmarks resize: the children's count, the window's
+// width and the two heights it alternates between.
+constexpr int kResizedChildren = 50, kResizedWidth = 600;
+constexpr int kResizedHeights[2] = {800, 900};
+
 // Lays its children side by side (or one under the other), each an equal share, exactly.
 class StackView : public afViewVirtual {
 public:

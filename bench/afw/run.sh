@@ -20,3 +20,10 @@ run clipboard_bench
 run text_layout_bench
 run text_render_bench
 run font_manager_bench
+
+# The linear layout: 1,000 windowless children beside a plain loop computing the same frames, the
+# pass after one changed leaf, and the pass in a shown window with its system invalidations
+# counted; and a window of 50 child widgets resized, beside one bare DeferWindowPos batch of the
+# same rectangles on the same windows.
+run layout_linear_bench
+run window_resize_bench

@@ -9,8 +9,7 @@
 
 namespace {
 
-constexpr int kChildren = 50, kRuns = 41, kWidth = 600;
-constexpr int kHeights[2] = {800, 900};
+constexpr int kRuns = 41;
 
 } // namespace
 
@@ -18,12 +17,12 @@ int main() {
     bench::prepareWindows();
     afTestWindow window;
     window.build();
-    window.setFrame(afRect(0, 0, kWidth, kHeights[0]));
+    window.setFrame(afRect(0, 0, bench::kResizedWidth, bench::kResizedHeights[0]));
     window.setShown(true, false);
     auto* content = new bench::StackView(&window, false);
     window.setContentView(content);
     std::vector<bench::ChildWidget*> children;
-    for (int i = 0; i < kChildren; ++i) {
+    for (int i = 0; i < bench::kResizedChildren; ++i) {
         children.push_back(new bench::ChildWidget(&window));
         children.back()->build();
         content->addView(children.back());
@@ -32,11 +31,11 @@ int main() {
 
     // The children's places in a window of the height, as the stack gives them.
     const afRect insets = window.getInsets();
-    const int clientWidth = kWidth - insets.left - insets.right;
+    const int clientWidth = bench::kResizedWidth - insets.left - insets.right;
     const auto moveChildren = [&](int height) {
-        const int share = (height - insets.top - insets.bottom) / kChildren;
+        const int share = (height - insets.top - insets.bottom) / bench::kResizedChildren;
         HDWP batch = ::BeginDeferWindowPos(16);
-        for (int i = 0; i < kChildren && batch; ++i)
+        for (int i = 0; i < bench::kResizedChildren && batch; ++i)
             batch = ::DeferWindowPos(batch, children[i]->getHandle(), nullptr, 0, i * share, clientWidth, share,
                                      SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
         if (batch)
@@ -45,8 +44,8 @@ int main() {
     double framework = 1e30, bare = 1e30;
     for (int run = 0; run < kRuns; ++run) {
         // The resize (not timed) asks for the pass; the pass moves every child.
-        const int height = kHeights[(run + 1) % 2], other = kHeights[run % 2];
-        ::SetWindowPos(window.getHandle(), nullptr, 0, 0, kWidth, height, SWP_NOMOVE | SWP_NOZORDER);
+        const int height = bench::kResizedHeights[(run + 1) % 2], other = bench::kResizedHeights[run % 2];
+        ::SetWindowPos(window.getHandle(), nullptr, 0, 0, bench::kResizedWidth, height, SWP_NOMOVE | SWP_NOZORDER);
         double start = bench::seconds();
         window.validateLayout();
         framework = std::min(framework, bench::seconds() - start);

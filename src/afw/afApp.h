@@ -46,6 +46,8 @@ public:
     static void processMessages();
     // The framework's look at a message before it is dispatched; true when one took it.
     static bool preTranslate(MSG* msg, afApp* app);
+    // Pre-translates and dispatches one message; an exception is reported and the loop goes on.
+    static void dispatch(MSG& msg, afApp* app) noexcept;
 
     static afApp* getInstance();
     static const afImagePack* getImagePack();
@@ -60,9 +62,6 @@ public:
     void setMainWidget(afViewPlatform* widget) { m_mainWidget = widget; }
 
 private:
-    // Pre-translates and dispatches one message; an exception is reported and the loop goes on.
-    static void dispatch(MSG& msg, afApp* app) noexcept;
-
     afViewPlatform* m_mainWidget = nullptr;
     std::unique_ptr<pel::MessageRegistry> m_messageRegistry;
     // Made and deleted by the key, action and clipboard layers when they land; null until then.

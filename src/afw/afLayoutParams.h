@@ -6,8 +6,13 @@
 
 #include <cstdint>
 
+class afLayoutParamsLinear;
+
 class afLayoutParams : public pel::Object {
 public:
+    // The linear layout's params, when these are; a cheap look in its measure passes.
+    virtual const afLayoutParamsLinear* asLinear() const { return nullptr; }
+
     static constexpr int32_t FILL_PARENT = -1;
     static constexpr int32_t WRAP_CONTENT = -2;
 

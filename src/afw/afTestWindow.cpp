@@ -1,11 +1,11 @@
 #include "afw/afTestWindow.h"
 
+#include "afw/afWindow.h"
 
 namespace {
 
 UINT validationMessage() {
-    static const UINT id = ::RegisterWindowMessageW(L"PostValidateLayout");
-    return id;
+    return afWindow::getValidationMessage();
 }
 
 } // namespace
@@ -53,14 +53,6 @@ bool afTestWindow::onRawMessage(afMessage& msg) {
         return true;
     }
     return afWidget::onRawMessage(msg);
-}
-
-bool afTestWindow::focusChild(afView* view) {
-    afViewPlatform* platform = dynamic_cast<afViewPlatform*>(view);
-    if (!platform || !platform->getHandle())
-        return false;
-    ::SetFocus(platform->getHandle());
-    return true;
 }
 
 void afTestWindow::validateLayout() {

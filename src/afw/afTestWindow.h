@@ -23,7 +23,7 @@ public:
     bool isContextRoot() const override { return true; }
     void requestLayout(const wchar_t* reason) override;
     bool onRawMessage(afMessage& msg) override;
-    bool focusChild(afView* view) override;
+    bool focusChild(afView* view) override { return focusWindowOf(view); }
 
     // Measures the content exactly to the client area and lays it out.
     void validateLayout();

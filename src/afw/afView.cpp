@@ -90,6 +90,10 @@ void afView::addView(afView* child, int index) {
         }
     if (!host && !child->isVirtual())
         throw pel::IllegalStateException(L"Owner not found in tree. Owner is NULL.");
+    // A window refuses to be docked (its onAttached throws): asked first, the tree and the
+    // window's owner stay as they were.
+    if (child->asWindow())
+        child->onAttached();
 
     if (child->m_parent)
         child->m_parent->removeView(child);
@@ -115,6 +119,12 @@ void afView::removeView(afView* child) {
     child->onDetached();
     m_children.erase(std::find(m_children.begin(), m_children.end(), child));
     child->m_parent = nullptr;
+}
+
+void afView::moveChildIndex(int from, int to) {
+    afView* child = m_children[static_cast<size_t>(from)];
+    m_children.erase(m_children.begin() + from);
+    m_children.insert(m_children.begin() + to, child);
 }
 
 bool afView::hasChild(const afView* view) const {

@@ -97,6 +97,10 @@ public:
     // parent, when it is a window.
     afWindow* getWindow() const;
     virtual afWindow* asWindow() { return nullptr; }
+    // Around modal work: the nearest enclosing window, or with all every one of them, outermost
+    // first; enabling then gives the nearest the focus.
+    void enableEnclosingWindows(bool all);
+    void disableEnclosingWindows(bool all);
 
     // ---- Measure and layout
     virtual void measure(uint32_t widthSpec, uint32_t heightSpec);
@@ -217,6 +221,8 @@ protected:
     void clearFlags(uint32_t flags) { m_flags &= ~flags; }
     // Sets the host field only (setHost also tells the view).
     void storeHost(afViewPlatform* host) { m_host = host; }
+    // Moves the child at from to the index to, without the tree's add and remove calls.
+    void moveChildIndex(int from, int to);
     const std::vector<afView*>& children() const { return m_children; }
 
 private:

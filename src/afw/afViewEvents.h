@@ -40,8 +40,15 @@ struct afMouseEvent {
 };
 
 struct afKeyEvent {
+    // Modifier bits of a combination, above the virtual-key code in its low byte.
+    static constexpr uint32_t CTRL = 0x100, SHIFT = 0x200, ALT = 0x400, RIGHT_ALT = 0x800;
+    static constexpr uint32_t KEY_MASK = 0xFF;
+
     afMessage message;
     uint32_t combination = 0; // key code and modifiers, as the key combinations encode them
+
+    uint32_t key() const { return combination & KEY_MASK; }
+    uint32_t modifiers() const { return combination & ~KEY_MASK; }
 };
 
 struct afCharEvent {

@@ -184,6 +184,9 @@ public:
     void onParentVisibilityChanged(afView* view, bool shown) override;
     void draw(afCanvas& canvas, const afRect* area) override;
     bool hasFocus() const override;
+    // Gives the keyboard focus to the view's window: what windows answer focusChild with. False
+    // when the view has no window.
+    static bool focusWindowOf(afView* view);
 
     // Queues a child window's move in the batch of the layout pass under way. False when no
     // pass is under way or the batch failed: the caller moves the window itself.
@@ -197,6 +200,11 @@ public:
 protected:
     // Store the frames without asking the window (afWidget's moves).
     void storeFrame(const afRect& frame) { m_frame = frame; }
+    // Lets go of a window that was detached but not destroyed through this view.
+    void forgetHandle() {
+        m_window = nullptr;
+        m_previousProc = nullptr;
+    }
 
 private:
     friend class afWidget;

@@ -242,6 +242,14 @@ bool afViewPlatform::hasFocus() const {
     return m_window && ::GetFocus() == m_window;
 }
 
+bool afViewPlatform::focusWindowOf(afView* view) {
+    afViewPlatform* platform = dynamic_cast<afViewPlatform*>(view);
+    if (!platform || !platform->m_window)
+        return false;
+    ::SetFocus(platform->m_window);
+    return true;
+}
+
 afViewPlatform* afViewPlatform::getFocusedWidget() {
     HWND focus = ::GetFocus();
     if (!m_window || !focus || !::IsChild(m_window, focus))

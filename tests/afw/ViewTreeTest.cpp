@@ -6,18 +6,9 @@
 #include <gtest/gtest.h>
 
 using tessel_test::ProbeView;
+using tessel_test::thrown;
 
 namespace {
-
-template <class Body>
-std::wstring thrown(Body body) {
-    try {
-        body();
-    } catch (const pel::Exception& e) {
-        return e.message;
-    }
-    return L"(nothing thrown)";
-}
 
 struct Node : ObjectNode {
     Node(std::vector<int>* log, int id) : log(log), id(id) {}

@@ -15,6 +15,10 @@ char* previousBlock(char* block) {
 }
 } // namespace
 
+TDataStorage::TDataStorage(size_t firstBlockChars)
+    : m_firstBlock(firstBlockChars == 0 ? 1 : firstBlockChars > BLOCK_CHARS ? BLOCK_CHARS : firstBlockChars),
+      m_nextBlock(m_firstBlock) {}
+
 TDataStorage::~TDataStorage() { clear(); }
 
 void TDataStorage::clear() {
@@ -23,25 +27,30 @@ void TDataStorage::clear() {
         delete[] m_block;
         m_block = previous;
     }
+    m_nextBlock = m_firstBlock;
     m_capacity = 0;
     m_offset = 0;
 }
 
-wchar_t* TDataStorage::allocate(size_t size) {
+void TDataStorage::addBlock(size_t chars) {
+    char* block = new char[sizeof(char*) + chars * sizeof(wchar_t)];
+    std::memcpy(block, &m_block, sizeof m_block);
+    m_block = block;
+    m_offset = sizeof(char*);
+    m_capacity = chars;
+}
+
+void TDataStorage::reserve(size_t size) {
+    if (size > m_capacity)
+        addBlock(size);
+}
+
+wchar_t* TDataStorage::allocateInNewBlock(size_t size) {
     if (size == 0)
         assertionViolation(L"size", PEL_FILE, __LINE__);
-    if (size > m_capacity) {
-        const size_t chars = size > BLOCK_CHARS ? size + BLOCK_CHARS : BLOCK_CHARS;
-        char* block = new char[sizeof(char*) + chars * sizeof(wchar_t)];
-        std::memcpy(block, &m_block, sizeof m_block);
-        m_block = block;
-        m_offset = sizeof(char*);
-        m_capacity = chars;
-    }
-    wchar_t* room = reinterpret_cast<wchar_t*>(m_block + m_offset);
-    m_capacity -= size;
-    m_offset += size * sizeof(wchar_t);
-    return room;
+    addBlock(size > m_nextBlock ? size + m_nextBlock : m_nextBlock);
+    m_nextBlock = m_nextBlock * 2 < BLOCK_CHARS ? m_nextBlock * 2 : BLOCK_CHARS;
+    return allocate(size);
 }
 
 } // namespace pel

@@ -57,12 +57,25 @@ UUID UUID::fromString(const std::wstring& text) {
 void UUID::toString(const UUID* guid, std::wstring* o_string) {
     PEL_CHECK_PTR(guid);
     PEL_CHECK_PTR(o_string);
-    RPC_WSTR text = nullptr;
-    UUID copy = *guid;
-    if (UuidToStringW(native(&copy), &text) != RPC_S_OK || !text)
-        throw SystemException(L"::UuidToString failed.");
-    o_string->assign(reinterpret_cast<const wchar_t*>(text));
-    RpcStringFreeW(&text);
+    // The system's text, written here: the system call costs as much as a whole bundle menu
+    // line, and menus and file names ask for thousands of these.
+    wchar_t text[36];
+    wchar_t* out = text;
+    const auto hex = [&out](uint32_t value, int digits) {
+        for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+            *out++ = L"0123456789abcdef"[(value >> shift) & 0xF];
+    };
+    hex(guid->data1, 8);
+    *out++ = L'-';
+    hex(guid->data2, 4);
+    *out++ = L'-';
+    hex(guid->data3, 4);
+    *out++ = L'-';
+    hex(guid->data4[0] << 8 | guid->data4[1], 4);
+    *out++ = L'-';
+    for (int i = 2; i < 8; ++i)
+        hex(guid->data4[i], 2);
+    o_string->assign(text, 36);
 }
 
 std::wstring UUID::toString() const {

@@ -6,12 +6,20 @@
 #include "pel/jasmine/JasmineTokenStreams.h"
 #include "pel/stream/TextReader.h"
 
+#include <vector>
+
 namespace pel {
 
 namespace {
 
 Value* parseFrom(JasmineLexer& lexer) {
     JasmineLexerTokenStream stream(&lexer);
+    stream.next(true);
+    return JasmineParser(stream).parseValue();
+}
+
+Value* parseFromStore(TTokenStore<JasmineToken>* store) {
+    JasmineStoreTokenStream stream(store);
     stream.next(true);
     return JasmineParser(stream).parseValue();
 }
@@ -41,9 +49,23 @@ Value* JasmineReaderHelper::readToStore(TextReader* reader, TTokenStore<JasmineT
         if (token.kind == JasmineToken::KIND_EOS)
             break;
     }
-    JasmineStoreTokenStream stream(o_store);
-    stream.next(true);
-    return JasmineParser(stream).parseValue();
+    return parseFromStore(o_store);
+}
+
+Value* JasmineReaderHelper::readToStore(const std::wstring& text, TTokenStore<JasmineToken>* o_store) {
+    PEL_CHECK_PTR(o_store);
+    o_store->clear();
+    // The tokens point into the text until the store takes them all at once, copying the text
+    // once: a kept store then holds no more memory than its document needs.
+    JasmineLexer lexer(text.c_str(), text.size());
+    std::vector<JasmineToken> tokens;
+    tokens.reserve(text.size() / 6 + 8); // a token every few characters, as documents go
+    do {
+        tokens.emplace_back();
+        lexer.nextToken(&tokens.back());
+    } while (tokens.back().kind != JasmineToken::KIND_EOS);
+    o_store->assign(text.c_str(), text.size(), tokens.data(), tokens.size());
+    return parseFromStore(o_store);
 }
 
 } // namespace pel

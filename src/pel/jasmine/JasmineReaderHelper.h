@@ -22,6 +22,9 @@ public:
     // store is emptied first), and parses from it: the token indexes in the values are
     // indexes into the store.
     static Value* readToStore(TextReader* reader, TTokenStore<JasmineToken>* o_store);
+    // The same over the characters of text, which the store takes in one block of just the
+    // size its tokens need.
+    static Value* readToStore(const std::wstring& text, TTokenStore<JasmineToken>* o_store);
 };
 
 } // namespace pel

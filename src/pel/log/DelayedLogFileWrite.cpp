@@ -30,7 +30,7 @@ void DelayedLogFileWrite::enqueue(LogMessage* message) {
 
 size_t DelayedLogFileWrite::queuedCount() const {
     ScopedLock<Mutex_Impl> lock(libraryLock());
-    return m_queue.size();
+    return m_queue.size() + m_inHand.load();
 }
 
 int DelayedLogFileWrite::run(void*) {
@@ -48,6 +48,7 @@ void DelayedLogFileWrite::writeQueue(bool force) {
     {
         ScopedLock<Mutex_Impl> lock(libraryLock());
         batch.swap(m_queue);
+        m_inHand = batch.size();
     }
     const int64_t now = currentTimeMillis();
     // A failed write logs its report; the file takes nothing more, so the report is not queued.
@@ -57,11 +58,13 @@ void DelayedLogFileWrite::writeQueue(bool force) {
             break;
         m_lastWrite = now;
         batch.pop_front();
+        --m_inHand;
         message->release();
     }
     if (!batch.empty()) {
         ScopedLock<Mutex_Impl> lock(libraryLock());
         m_queue.insert(m_queue.begin(), batch.begin(), batch.end());
+        m_inHand = 0;
     }
     if (!force && now - m_lastWrite < FLUSH_IDLE_MS)
         return;

@@ -29,8 +29,9 @@ public:
     // is more than 200 ms ago. Takes the library lock.
     void enqueue(LogMessage* message);
 
-    // Introspection: wake-ups signalled by enqueue, and lines waiting (those being written
-    // not counted).
+    // Introspection: wake-ups signalled by enqueue, and lines not written yet (those in the
+    // writer's hands counted: the figure does not change while a batch that could not be
+    // written goes back to the queue).
     int32_t wakeUpCount() const { return m_wakeUps.load(); }
     size_t queuedCount() const;
 
@@ -47,6 +48,7 @@ private:
     int64_t m_lastWakeUp = 0; // milliseconds since 1970; under the library lock
     int64_t m_lastWrite = 0;  // the writer thread's own
     std::deque<LogMessage*> m_queue; // each holds one reference; under the library lock
+    std::atomic<size_t> m_inHand{0}; // lines taken off the queue and not yet written
     std::atomic<int32_t> m_wakeUps{0};
 };
 

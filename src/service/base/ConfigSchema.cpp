@@ -1,5 +1,6 @@
-// The settings schema: every name space and the settings of the service base and the document
-// engine. Later subsystems declare theirs on first use or at their set-up.
+// The settings schema: every name space, the settings of the service base and the document
+// engine, and the framework's window placements. Later subsystems declare theirs on first use or
+// at their set-up.
 
 #include "service/base/Config.h"
 #include "service/base/ServiceSetup.h"
@@ -23,6 +24,7 @@ bool declareConfigSchema(Config& config) {
     for (const wchar_t* path : USER_FILES)
         config.addNameSpace(path, false);
     ConfigNameSpace* preferences = config.getPreferencesNameSpace();
+    ConfigNameSpace* session = config.findNameSpace(L"user:config/session.tsConfig");
 
     config.declareValueWithDefault(startup, L"app.startup.user_dir", ConfigValue::fromString(L""));
     // The DocumentManager's: parsing, and the defaults of new documents.
@@ -32,6 +34,8 @@ bool declareConfigSchema(Config& config) {
     config.declareValueWithDefault(preferences, L"app.indentation.recent.soft", ConfigValue::fromBool(false));
     config.declareValueWithDefault(preferences, L"app.file_defaults.encoding", ConfigValue::fromString(L"UTF-8-PLAIN"));
     config.declareValueWithDefault(preferences, L"app.file_defaults.line_ending", ConfigValue::fromString(L"CR+LF"));
+    // The framework's window placements: a dictionary per kind of window, written as they close.
+    config.declareValueWithDefault(session, L"app.windows", ConfigValue::fromValueNode(ValueNode(ValueNode::Dictionary)));
 
     // The BundleManager's: the bundles and items the user disabled.
     config.declareValueWithDefault(config.findNameSpace(L"user:config/bundles.tsConfig"), L"app.bundles.disabled",

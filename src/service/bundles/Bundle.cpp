@@ -141,30 +141,52 @@ MenuDefNodePtr Bundle::generateMenu() const {
     const std::shared_ptr<MenuDefNode> root = std::make_shared<MenuDefNode>();
     root->isSubmenu = true;
     // Grammars, then snippets: the type codes ascend in that order.
-    for (const uint32_t type : {BUNDLE_TYPE_GRAMMAR, BUNDLE_TYPE_SNIPPET}) {
+    const uint32_t types[] = {BUNDLE_TYPE_GRAMMAR, BUNDLE_TYPE_SNIPPET};
+    size_t count = 1; // a separator between the groups
+    for (const uint32_t type : types)
+        count += m_items.count(type);
+    // The menu's nodes in one block, which each line shares: a large bundle's menu is made
+    // again whenever its items change.
+    const std::shared_ptr<MenuDefNode[]> nodes(new MenuDefNode[count]);
+    size_t used = 0;
+    root->children.reserve(count);
+    struct Line {
+        const std::wstring* title;
+        size_t order; // insertion order, so that items of equal titles keep it
+        const BundleItem* item;
+    };
+    std::vector<Line> lines;
+    std::vector<std::wstring> madeTitles;
+    for (const uint32_t type : types) {
         const auto range = m_items.equal_range(type);
-        std::vector<std::wstring> titles;
-        std::vector<std::pair<const std::wstring*, const BundleItem*>> lines;
-        titles.reserve(m_items.count(type)); // the lines point into it
+        lines.clear();
+        madeTitles.clear();
         for (auto it = range.first; it != range.second; ++it) {
-            titles.push_back(it->second->getTitle());
-            lines.emplace_back(&titles.back(), it->second);
+            const std::wstring& own = it->second->getOwnTitle();
+            if (own.empty())
+                madeTitles.push_back(it->second->getTitle()); // the title the user sees
+            lines.push_back({own.empty() ? nullptr : &own, lines.size(), it->second});
         }
         if (lines.empty())
             continue;
-        // Items of equal titles keep the order they were added in.
-        std::stable_sort(lines.begin(), lines.end(), [](const auto& a, const auto& b) { return *a.first < *b.first; });
+        // The made titles stay where they are from here on.
+        size_t made = 0;
+        for (Line& line : lines)
+            if (!line.title)
+                line.title = &madeTitles[made++];
+        std::sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) {
+            const int order = a.title->compare(*b.title);
+            return order != 0 ? order < 0 : a.order < b.order;
+        });
         if (!root->children.empty()) {
-            const std::shared_ptr<MenuDefNode> separator = std::make_shared<MenuDefNode>();
-            separator->isSeparator = true;
-            root->children.push_back(separator);
+            nodes[used].isSeparator = true;
+            root->children.emplace_back(nodes, &nodes[used++]);
         }
-        root->children.reserve(root->children.size() + lines.size());
-        for (const auto& line : lines) {
-            const std::shared_ptr<MenuDefNode> node = std::make_shared<MenuDefNode>();
-            node->isItem = true;
-            node->item = line.second->getUUID().toString();
-            root->children.push_back(node);
+        for (const Line& line : lines) {
+            MenuDefNode& node = nodes[used];
+            node.isItem = true;
+            pel::UUID::toString(&line.item->getUUID(), &node.item);
+            root->children.emplace_back(nodes, &nodes[used++]);
         }
     }
     return root;

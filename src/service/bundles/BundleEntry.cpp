@@ -68,7 +68,7 @@ void BundleEntry::initContent(const std::wstring&) {}
 void BundleEntry::readValue(const pel::AbstractDictionaryValue& value, ErrorList*) {
     std::wstring title;
     if (value.getString(L"title", &title) && !title.empty())
-        m_title = title;
+        m_title = std::move(title);
 }
 
 void BundleEntry::writeValue(pel::AbstractDictionaryValue* o_val) const {

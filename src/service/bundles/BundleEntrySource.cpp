@@ -6,10 +6,14 @@
 #include "service/base/error/ErrorList.h"
 
 #include "pel/base/Assert.h"
+#include "pel/base/BlockHeap.h"
 #include "pel/files/file_io/FileIO.h"
 #include "pel/jasmine/JasmineWeaver.h"
 #include "pel/jasmine/JasmineWriterHelper.h"
 #include "pel/value/DictionaryValue.h"
+
+#include <memory>
+#include <utility>
 
 namespace tessel {
 
@@ -21,12 +25,35 @@ using Dictionary = BundleEntrySource::Dictionary;
 // to the end.
 constexpr unsigned WEAVE_OPTIONS = pel::JasmineWeaver::BARE_MARKERS | pel::JasmineWeaver::KEEP_TAIL;
 
-// Entry files and texts read as a dictionary or as nothing.
-std::shared_ptr<const Dictionary> adopt(std::unique_ptr<pel::Value> root) {
-    return std::shared_ptr<const Dictionary>(static_cast<Dictionary*>(root.release()));
+// Every layer of every entry holds a token store, a value and their shared counts: small
+// objects that the block heap keeps densely, where the system heap would spread thousands of
+// new entries over fresh pages.
+template <class T>
+struct SmallObjects {
+    using value_type = T;
+    SmallObjects() = default;
+    template <class U>
+    SmallObjects(const SmallObjects<U>&) {}
+    T* allocate(size_t n) { return static_cast<T*>(pel::BlockHeap::allocate(n * sizeof(T))); }
+    void deallocate(T* p, size_t n) { pel::BlockHeap::deallocate(p, n * sizeof(T)); }
+    template <class U>
+    bool operator==(const SmallObjects<U>&) const { return true; }
+    template <class U>
+    bool operator!=(const SmallObjects<U>&) const { return false; }
+};
+
+template <class T, class... Args>
+std::shared_ptr<T> makeShared(Args&&... args) {
+    return std::allocate_shared<T>(SmallObjects<T>(), std::forward<Args>(args)...);
 }
 
-std::shared_ptr<const Dictionary> parseDictionary(const std::wstring& sourceName, const std::wstring& text,
+// Entry files and texts read as a dictionary or as nothing.
+std::shared_ptr<const Dictionary> adopt(std::unique_ptr<pel::Value> root) {
+    return std::shared_ptr<const Dictionary>(static_cast<Dictionary*>(root.release()),
+                                             std::default_delete<const Dictionary>(), SmallObjects<Dictionary>());
+}
+
+std::shared_ptr<const Dictionary> parseDictionary(std::wstring_view sourceName, const std::wstring& text,
                                                   ErrorList* o_errors, BundleEntrySource::Tokens* store) {
     return adopt(BundleEntrySourceHelper::parse(sourceName, text, o_errors, store));
 }
@@ -87,18 +114,18 @@ bool BundleEntrySource::read(int mode, ErrorList* io_errors) {
             content.reset();
             continue;
         }
-        const std::shared_ptr<Tokens> tokens = mode == READ_TEXT ? std::make_shared<Tokens>() : nullptr;
+        const std::shared_ptr<Tokens> tokens = mode == READ_TEXT ? makeShared<Tokens>() : nullptr;
         const std::shared_ptr<const Dictionary> val = adopt(m_storage->read(path, io_errors, tokens.get()));
         if (!val)
             return false;
-        content = std::make_shared<Source>(Source{path.storage, tokens, val});
+        content = makeShared<Source>(Source{path.storage, tokens, val});
     }
     return true;
 }
 
 BundleEntrySource::SourcePtr BundleEntrySource::defaultRoot() {
     if (!m_defaultRoot && m_traits->default_value && m_traits->default_tokens) {
-        m_defaultRoot = std::make_shared<Source>(
+        m_defaultRoot = makeShared<Source>(
             Source{BundleEntryRepository::T_Root, m_traits->default_tokens,
                    std::static_pointer_cast<const Dictionary>(m_traits->default_value)});
     }
@@ -110,20 +137,20 @@ BundleEntrySource::SourcePtr BundleEntrySource::weave(const SourcePtr& a, const 
     if (mode == READ_VALUE) {
         const std::shared_ptr<pel::DictionaryValue> merged(new pel::DictionaryValue);
         pel::JasmineWeaver::weaveValues(a->val.get(), b->val.get(), merged.get());
-        return std::make_shared<Source>(Source{b->repository, nullptr, merged});
+        return makeShared<Source>(Source{b->repository, nullptr, merged});
     }
     PEL_ASSERT(a->tokens != NULL);
     PEL_ASSERT(b->tokens != NULL);
     std::wstring text;
     pel::JasmineWeaver::weave(a->val.get(), a->tokens.get(), b->val.get(), b->tokens.get(), &text, WEAVE_OPTIONS);
-    const std::shared_ptr<Tokens> tokens = std::make_shared<Tokens>();
+    const std::shared_ptr<Tokens> tokens = makeShared<Tokens>();
     const std::shared_ptr<const Dictionary> val =
         parseDictionary(getPath(b->repository).toString(true), text, o_errors, tokens.get());
     if (!val) {
         pel::softAssertion(L"result->val != NULL", PEL_FILE, __LINE__);
         return nullptr;
     }
-    return std::make_shared<Source>(Source{b->repository, tokens, val});
+    return makeShared<Source>(Source{b->repository, tokens, val});
 }
 
 bool BundleEntrySource::merge(int mode, ErrorList* o_errors) {
@@ -216,7 +243,7 @@ bool BundleEntrySource::setValue(std::wstring_view key, const pel::Value& value,
 
 bool BundleEntrySource::setMergedText(const std::wstring& text, const wchar_t* sourceName, ErrorList* o_errors) {
     ErrorList errors;
-    const std::shared_ptr<Tokens> tokens = std::make_shared<Tokens>();
+    const std::shared_ptr<Tokens> tokens = makeShared<Tokens>();
     const std::shared_ptr<const Dictionary> val = parseDictionary(sourceName, text, &errors, tokens.get());
     o_errors->merge(errors);
     if (!errors.empty() || !val) {
@@ -233,17 +260,17 @@ bool BundleEntrySource::setMergedDocument(const std::shared_ptr<const Tokens>& t
         std::wstring text;
         pel::JasmineWeaver::unweave(m_base->val.get(), m_base->tokens.get(), val.get(), tokens.get(), &text,
                                     WEAVE_OPTIONS);
-        const std::shared_ptr<Tokens> changeTokens = std::make_shared<Tokens>();
+        const std::shared_ptr<Tokens> changeTokens = makeShared<Tokens>();
         const std::shared_ptr<const Dictionary> changeVal =
             parseDictionary(L"changes", text, o_errors, changeTokens.get());
         if (!changeVal) {
             pel::softAssertion(L"merged_value", PEL_FILE, __LINE__);
             return false;
         }
-        changes = std::make_shared<Source>(Source{BundleEntryRepository::T_Changes, changeTokens, changeVal});
+        changes = makeShared<Source>(Source{BundleEntryRepository::T_Changes, changeTokens, changeVal});
     } else {
         // Nothing lies below: the document is its own changes document.
-        changes = std::make_shared<Source>(Source{BundleEntryRepository::T_Changes, tokens, val});
+        changes = makeShared<Source>(Source{BundleEntryRepository::T_Changes, tokens, val});
     }
     layer(BundleEntryRepository::T_Changes) = changes;
     markStale();

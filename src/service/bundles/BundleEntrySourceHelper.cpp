@@ -6,7 +6,6 @@
 #include "pel/base/Assert.h"
 #include "pel/jasmine/JasmineReaderHelper.h"
 #include "pel/jasmine/JasmineSyntaxException.h"
-#include "pel/stream/WideStringTextReader.h"
 #include "pel/text/TextConversion.h"
 #include "pel/value/Value.h"
 
@@ -16,24 +15,23 @@ namespace tessel {
 
 namespace {
 
-std::shared_ptr<BundleError> readError(const std::wstring& sourceName, const std::wstring& message) {
+std::shared_ptr<BundleError> readError(std::wstring_view sourceName, const std::wstring& message) {
     std::shared_ptr<BundleError> error =
         makeBundleError(BundleError::TAG_READ, BundleError::SEVERITY_UNREADABLE, message);
     if (!sourceName.empty())
-        error->setSource(sourceName);
+        error->setSource(std::wstring(sourceName));
     return error;
 }
 
+// The lexer takes the characters directly, without a reader in between.
 std::unique_ptr<pel::Value> readRoot(const std::wstring& text, pel::TTokenStore<pel::JasmineToken>* store) {
-    if (!store) // the lexer then takes the characters directly, without a reader in between
-        return std::unique_ptr<pel::Value>(pel::JasmineReaderHelper::read(text));
-    pel::WideStringTextReader reader(text);
-    return std::unique_ptr<pel::Value>(pel::JasmineReaderHelper::readToStore(&reader, store));
+    return std::unique_ptr<pel::Value>(store ? pel::JasmineReaderHelper::readToStore(text, store)
+                                             : pel::JasmineReaderHelper::read(text));
 }
 
 } // namespace
 
-std::unique_ptr<pel::Value> BundleEntrySourceHelper::parse(const std::wstring& sourceName, const std::wstring& text,
+std::unique_ptr<pel::Value> BundleEntrySourceHelper::parse(std::wstring_view sourceName, const std::wstring& text,
                                                            ErrorList* o_errors,
                                                            pel::TTokenStore<pel::JasmineToken>* store) {
     PEL_CHECK_PTR(o_errors);
@@ -43,7 +41,7 @@ std::unique_ptr<pel::Value> BundleEntrySourceHelper::parse(const std::wstring& s
         const int32_t type = root ? root->type : pel::Value::TYPE_NULL;
         if (type == pel::Value::TYPE_DICTIONARY)
             return root;
-        error = readError(std::wstring(), std::wstring(L"Root value must be `Dictionary`, but `") +
+        error = readError({}, std::wstring(L"Root value must be `Dictionary`, but `") +
                                               pel::Value::typeName(type) + L"` found.");
         if (root)
             error->setPosition(*root);

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace pel {
 class Value;
@@ -25,7 +26,7 @@ public:
     // A syntax error is tagged "read" and carries sourceName as its source (none when it is
     // empty) and the place of the error; a root of another kind gives "Root value must be
     // `Dictionary`, but `<kind>` found." at the root's place, without a source. Nothing is thrown.
-    static std::unique_ptr<pel::Value> parse(const std::wstring& sourceName, const std::wstring& text,
+    static std::unique_ptr<pel::Value> parse(std::wstring_view sourceName, const std::wstring& text,
                                              ErrorList* o_errors, pel::TTokenStore<pel::JasmineToken>* store);
 };
 

@@ -7,7 +7,9 @@
 #include "pel/jasmine/JasmineQuoting.h"
 #include "pel/text/StringTemplate.h"
 
+#include <optional>
 #include <utility>
+#include <vector>
 
 namespace tessel {
 
@@ -137,7 +139,7 @@ const wchar_t* const BundleEntryTemplates::PREFERENCES =
 namespace {
 
 // The five templates parsed once, or null for another text: parsing costs more than the rest of
-// filling one, and copies of a parsed template share its parts.
+// filling one.
 const pel::StringTemplate* parsedTemplate(const wchar_t* templateText) {
     using T = BundleEntryTemplates;
     static const std::pair<const wchar_t*, pel::StringTemplate> templates[] = {
@@ -152,16 +154,37 @@ const pel::StringTemplate* parsedTemplate(const wchar_t* templateText) {
     return nullptr;
 }
 
+// What one thread fills templates with: its own copy of each parsed template (a template caches
+// what it renders) and the quoted values, all keeping their memory from one new entry to the
+// next.
+struct Filling {
+    std::wstring quotedTitle, quotedScope;
+    std::vector<std::pair<const pel::StringTemplate*, pel::StringTemplate>> copies;
+
+    pel::StringTemplate& copyOf(const pel::StringTemplate& parsed) {
+        for (auto& copy : copies)
+            if (copy.first == &parsed)
+                return copy.second;
+        copies.emplace_back(&parsed, parsed);
+        return copies.back().second;
+    }
+};
+
 } // namespace
 
 std::wstring BundleEntryTemplates::format(const wchar_t* templateText, const std::wstring& title,
                                           const std::wstring& scopeName) {
-    std::wstring quotedTitle, quotedScope;
-    pel::quoteString(title, quotedTitle);
-    pel::quoteString(scopeName, quotedScope);
+    thread_local Filling filling;
+    filling.quotedTitle.clear();
+    filling.quotedScope.clear();
+    pel::quoteString(title, filling.quotedTitle);
+    pel::quoteString(scopeName, filling.quotedScope);
     const pel::StringTemplate* known = parsedTemplate(templateText);
-    pel::StringTemplate filled = known ? *known : pel::StringTemplate(templateText);
-    return filled.arg(1, quotedTitle).arg(2, quotedScope).render();
+    std::optional<pel::StringTemplate> other;
+    pel::StringTemplate& filled = known ? filling.copyOf(*known) : other.emplace(templateText);
+    // Quoting leaves no NUL in the values; as pointers they are copied into the template's own
+    // strings.
+    return filled.arg(1, filling.quotedTitle.c_str()).arg(2, filling.quotedScope.c_str()).render();
 }
 
 void BundleEntryTemplates::fill(BundleEntry& entry, const wchar_t* templateText, const std::wstring& title,

@@ -26,6 +26,11 @@ public:
         ::DeleteDC(m_dc);
     }
 
+    // A GDI colour (0x00BBGGRR) as the pixels read.
+    static uint32_t pixelOf(COLORREF colour) {
+        return static_cast<uint32_t>(GetRValue(colour)) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
+    }
+
     HDC dc() const { return m_dc; }
     uint32_t rgb(int x, int y) const {
         ::GdiFlush();

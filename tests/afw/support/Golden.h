@@ -51,7 +51,7 @@ inline bool pngFile(const std::string& path, bool write, int& width, int& height
     png_structp png = write ? png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr)
                             : png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
-    bool done = false;
+    volatile bool done = false;
     if (!setjmp(png_jmpbuf(png))) {
         png_init_io(png, file.get());
         if (write) {

@@ -1,9 +1,12 @@
 #pragma once
 // Views and widgets the framework tests build trees of: a windowless probe that records what
-// the passes did to it and fills its frame with a colour, a stack that shares its room among its
-// children, a child widget of the test window class, and the fixture of the window tests.
+// the passes did to it and fills its frame with a colour, a leaf of a natural size, a stack that
+// shares its room among its children, a child widget of the test window class and a button of
+// it, the fixture of the window tests and the application's message pump.
 
+#include "afw/afApp.h"
 #include "afw/afCanvas.h"
+#include "afw/afIButton.h"
 #include "afw/afModuleInstance.h"
 #include "afw/afStockResources.h"
 #include "afw/afTestWindow.h"
@@ -23,6 +26,17 @@ inline void PrintTo(const afRect& rect, std::ostream* out) {
 }
 
 namespace tessel_test {
+
+// The text of the framework exception the body throws.
+template <class Body>
+std::wstring thrown(Body body) {
+    try {
+        body();
+    } catch (const pel::Exception& e) {
+        return e.message;
+    }
+    return L"(nothing thrown)";
+}
 
 class ProbeView : public afViewVirtual {
 public:
@@ -62,6 +76,21 @@ public:
     bool setsDimension = true;
     int measures = 0, layouts = 0, sizeChanges = 0, requests = 0, removed = 0, mouseMoves = 0;
     std::vector<int> added;
+};
+
+// A leaf that wants its natural size, as far as the specs let it.
+class LeafView : public ProbeView {
+public:
+    LeafView(afViewPlatform* host, int width, int height) : ProbeView(host), width(width), height(height) {}
+
+    void onMeasure(uint32_t widthSpec, uint32_t heightSpec) override {
+        ++measures;
+        measuredWith.push_back({widthSpec, heightSpec});
+        setMeasuredDimension(resolveSize(width, widthSpec), resolveSize(height, heightSpec));
+    }
+
+    int width, height;
+    std::vector<std::pair<uint32_t, uint32_t>> measuredWith;
 };
 
 // Stacks its children top to bottom (or left to right). A child's layout params give its size
@@ -163,6 +192,14 @@ private:
     DWORD m_style;
 };
 
+// A push button of the test class that counts its clicks.
+class TestButton : public ChildWidget, public afIButton {
+public:
+    explicit TestButton(afViewPlatform* host) : ChildWidget(host, WS_CHILD | WS_VISIBLE | WS_TABSTOP) {}
+    void click() override { ++clicks; }
+    int clicks = 0;
+};
+
 // Records what reaches a widget: messages from WM_USER up (pre-translated and dispatched; the
 // registered ones left out), wheel steps, window moves. It can take a pre-translated message or
 // throw there, and runs a test's own step on each message and on each new frame.
@@ -173,7 +210,7 @@ public:
 
     bool preTranslateMessage(MSG& msg) override {
         if (msg.message < WM_USER || msg.message >= 0xC000)
-            return false;
+            return Base::preTranslateMessage(msg);
         pretranslated.push_back(msg.message);
         if (msg.message == throwOn)
             throw pel::IllegalStateException(L"thrown in pre-translate");
@@ -222,6 +259,19 @@ public:
 private:
     pel::ThreadErrorHandler* m_previous;
 };
+
+// The application's loop in tests: messages go through its pre-translate step (dialog
+// navigation, mnemonics) until done() holds; false after a generous limit.
+inline bool pumpApp(const std::function<bool()>& done, DWORD limit = 30000) {
+    const DWORD start = ::GetTickCount();
+    for (; !done(); ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT)) {
+        for (MSG message; ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);)
+            afApp::dispatch(message, nullptr);
+        if (!done() && ::GetTickCount() - start > limit)
+            return false;
+    }
+    return true;
+}
 
 // The window tests: the module and the stock table in place, and a shown test window.
 class WindowTest : public ::testing::Test {

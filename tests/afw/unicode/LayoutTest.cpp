@@ -29,8 +29,11 @@ protected:
 // One Latin item per character.
 HRESULT WINAPI itemizeEach(const WCHAR*, int count, int, const SCRIPT_CONTROL*, const SCRIPT_STATE*,
                            SCRIPT_ITEM* items, int* produced) {
-    for (int i = 0; i <= count; ++i)
-        items[i] = SCRIPT_ITEM{i, {1}};
+    for (int i = 0; i <= count; ++i) {
+        items[i] = SCRIPT_ITEM{};
+        items[i].iCharPos = i;
+        items[i].a.eScript = 1;
+    }
     *produced = count;
     return S_OK;
 }
@@ -147,8 +150,9 @@ TEST_F(LayoutTest, ShapingRetriesAndFailuresFollowTheShaperAnswers) {
         ASSERT_FALSE(seam.calls.empty());
         EXPECT_FALSE(seam.calls[0].withDC);
         EXPECT_TRUE(seam.calls[0].logicalOrder);
-        if (c.reshaped)
+        if (c.reshaped) {
             EXPECT_EQ(c.reshaped, seam.calls.at(1).text);
+        }
         EXPECT_EQ(static_cast<int>(wcslen(c.text)) * 3 / 2 + 16, seam.calls.front().room);
         EXPECT_EQ(c.lastRoom, seam.calls.back().room) << "more room only after running out, up to the cap";
     }

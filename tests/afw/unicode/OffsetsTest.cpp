@@ -33,8 +33,9 @@ void expectStopsRoundTrip(const afUnicode& layout, const afUnicodeData& data, bo
             << what << " at " << c << " offset " << offset << " trailing " << trailing << " subline " << subline;
         EXPECT_EQ(subline, back) << what << " at " << c << " offset " << offset << " trailing " << trailing;
         EXPECT_EQ(0, extra) << what << " at " << c;
-        if (sameOffset)
+        if (sameOffset) {
             EXPECT_EQ(c, offset) << what;
+        }
     }
 }
 
@@ -152,8 +153,9 @@ TEST(OffsetsTest, GeneratedLinesKeepTheLayoutsPromises) {
             const uint32_t now = pel::getCharacterProperties(pair ? 0x1F600 : text[i]) & 0x88;
             ASSERT_EQ(!(now && previous && now == previous), (data.logicalAttribute(i) & AF_WORD_STOP) != 0) << what;
             previous = now;
-            if (pair)
+            if (pair) {
                 ASSERT_FALSE(data.logicalAttribute(++i) & (AF_WORD_STOP | AF_CHARACTER_STOP)) << what;
+            }
         }
 
         // The sublines take the runs in order, each in some visual order, and never overflow

@@ -227,6 +227,31 @@ TEST(BlockHeap, ThreadsShareItAndFreeWhatOthersMade) {
     EXPECT_LE(BlockHeap::slabCount() - BlockHeap::reserveCount(), slabsInUse);
 }
 
+// A storage for small texts doubles its blocks from the first up to the full size; reserve makes
+// a block of just the size asked when the current one lacks the room.
+TEST(TDataStorage, SmallFirstBlocksGrowAndReserveFitsExactly) {
+    TDataStorage storage(1000);
+    // Requests and the room left: blocks of 1000, 2000, 4000, 8000, 16000, then 16384 characters.
+    const std::pair<size_t, size_t> steps[] = {{1, 999},     {999, 0},     {1, 1999},   {2000, 2000},    {4000, 4000},
+                                               {8000, 8000}, {16000, 384}, {16384, 0},  {20000, 16384}, {16384, 0}};
+    for (const auto& step : steps) {
+        storage.allocate(step.first)[step.first - 1] = L'x';
+        EXPECT_EQ(step.second, storage.remaining()) << step.first;
+    }
+    storage.reserve(5000);
+    EXPECT_EQ(5000u, storage.remaining());
+    storage.reserve(4000); // fits
+    EXPECT_EQ(5000u, storage.remaining());
+    storage.clear();
+    storage.allocate(1);
+    EXPECT_EQ(999u, storage.remaining());
+    for (const std::pair<size_t, size_t> clamped : {std::make_pair(0, 0), std::make_pair(100000, 16383)}) {
+        TDataStorage other(clamped.first);
+        other.allocate(1);
+        EXPECT_EQ(clamped.second, other.remaining());
+    }
+}
+
 TEST(TDataStorage, LargeRequestsGetTheirOwnBlockAndClearStartsAgain) {
     TDataStorage storage;
     wchar_t* big = storage.allocate(20000);

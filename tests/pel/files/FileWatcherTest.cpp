@@ -56,7 +56,7 @@ protected:
     WatchedObject* open(const std::wstring& name, uintptr_t cookie, uint32_t options = 0) {
         WatchedObject* object = watcher->openObject((folder / name).c_str(), options, cookie);
         EXPECT_TRUE(object) << name;
-        pumpUntil([] { return WatchPool::pendingStarts() == 0; });
+        EXPECT_TRUE(pumpUntil([] { return WatchPool::pendingStarts() == 0; })) << name << ": never watched";
         return object;
     }
     void write(const std::wstring& name, const char* text = "x") {
@@ -217,7 +217,7 @@ TEST_F(FileWatcherTest, AFailedWatchIsReportedOnceAndReopened) {
     EXPECT_TRUE(find(FILE_W, WATCH_REOPENED, folder / L"w.txt"));
     EXPECT_EQ(1u, std::count_if(seen.begin(), seen.end(), [](const Callback& c) { return c.kind == WATCH_FAILED; }));
     EXPECT_FALSE(w->getFlags().f_invalid_handle);
-    pumpUntil([] { return WatchPool::pendingStarts() == 0; });
+    EXPECT_TRUE(pumpUntil([] { return WatchPool::pendingStarts() == 0; })) << "the reopened watch never started";
     write(L"w.txt", "watched again");
     EXPECT_TRUE(waitFor(FILE_W, WATCH_MODIFIED, L"w.txt"));
 }

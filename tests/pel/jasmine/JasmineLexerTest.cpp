@@ -109,6 +109,46 @@ TEST(TTokenStore, ReproducesRangesAndCopies) {
     EXPECT_EQ(3u, assigned.size());
 }
 
+// A text taken into a store at once holds the tokens a reader gives, pointing into one copy of
+// the text; tokens added afterwards go into blocks of their own.
+TEST(TTokenStore, AWholeTextTakenAtOnceHoldsTheSameTokens) {
+    std::vector<std::wstring> texts = jasmineSamples();
+    texts.push_back(std::wstring(L"{a: 'b'}") + L'\0' + L" after the end");
+    std::wstring big = L"[";
+    for (int i = 0; i < 2000; ++i) // beyond a block of records
+        big += L"  " + std::to_wstring(i) + L", 'text'\n";
+    texts.push_back(big + L"]");
+    for (const std::wstring& text : texts) {
+        const Stored read(text);
+        TTokenStore<JasmineToken> whole;
+        Owned value(JasmineReaderHelper::readToStore(text, &whole));
+        ASSERT_EQ(read.store.size(), whole.size());
+        for (xindex i = 0; i < whole.size(); ++i) {
+            const JasmineToken &a = read.store.at(i), &b = whole.at(i);
+            EXPECT_TRUE(a.kind == b.kind && a.index == b.index && at(a.begin) == at(b.begin) &&
+                        at(a.end) == at(b.end) && std::wstring(a.text, a.length()) == std::wstring(b.text, b.length()))
+                << i;
+        }
+        EXPECT_EQ(spans(*read.value), spans(*value));
+    }
+
+    TTokenStore<JasmineToken> store;
+    const std::wstring text = L"[1, 2]";
+    Owned value(JasmineReaderHelper::readToStore(text, &store));
+    for (int i = 0; i < 100; ++i)
+        store.addToken(store.at(1));
+    JasmineToken outside = store.at(0);
+    outside.text = L"[";
+    EXPECT_THROW(store.assign(text.c_str(), text.size(), &outside, 1), InvalidArgumentException);
+    EXPECT_EQ(107u, store.size());
+    const TTokenStore<JasmineToken> copy(store);
+    store.clear();
+    std::wstring out;
+    copy.appendText(0, copy.size() - 1, out);
+    EXPECT_EQ(text + std::wstring(100, L'1'), out);
+    EXPECT_THROW(JasmineReaderHelper::readToStore(text, nullptr), NullPointerException);
+}
+
 // Every read runs through the two streams; what no read shows is pinned here.
 TEST(JasmineTokenStreams, TriviaOnRequestAndNoCurrentTokenBeforeTheFirst) {
     Stored document(L" a");

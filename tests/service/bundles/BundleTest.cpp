@@ -199,6 +199,22 @@ TEST_F(BundleTest, ItemsAttachToOneBundleAtATimeAndMakeItsGeneratedMenu) {
     EXPECT_EQ(notHere, thrown<pel::InvalidArgumentException>([&] { bundle->removeItem(*grammar); }));
 }
 
+// Lines of equal titles keep the order their items were added in (more of them than a sort
+// handles by insertion); an item without a title of its own sorts by the one it shows.
+TEST_F(BundleTest, TheGeneratedMenuKeepsTheOrderOfEqualTitles) {
+    const BundlePtr bundle = make<Bundle>(BUNDLE_TYPE_BUNDLE, L"Web");
+    std::vector<ItemPtr> expected;
+    for (int i = 0; i < 40; ++i)
+        expected.push_back(add(*bundle, BUNDLE_TYPE_SNIPPET, i == 25 ? L"" : i % 3 ? L"b" : L"a"));
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const ItemPtr& a, const ItemPtr& b) { return a->getTitle() < b->getTitle(); });
+    const MenuDefNodePtr menu = bundle->getMenu();
+    ASSERT_EQ(expected.size(), menu->children.size());
+    EXPECT_EQ(L"<unset>", expected[0]->getTitle());
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(expected[i]->getUUID().toString(), menu->children[i]->item) << i;
+}
+
 // Neither side is left pointing at the other when one goes while they are attached.
 TEST_F(BundleTest, ABundleOrItemDestroyedWhileAttachedIsForgotten) {
     BundlePtr bundle = make<Bundle>(BUNDLE_TYPE_BUNDLE, L"Web");

@@ -55,9 +55,15 @@ void WatchPoolThread::rebuild() {
                 continue;
             }
             ++it;
-            if (entry->needsStart.exchange(false) && !entry->issueRead()) {
-                refused.push_back(entry);
-                continue;
+            if (entry->needsStart.load()) {
+                // Cleared only once the read is issued: whoever finds no start pending may
+                // count on every change from then on being seen.
+                const bool issued = entry->issueRead();
+                entry->needsStart = false;
+                if (!issued) {
+                    refused.push_back(entry);
+                    continue;
+                }
             }
             // A failed entry takes no part in the wait until its handles close.
             if (entry->isFailed() || !entry->event() || count >= MAXIMUM_WAIT_OBJECTS)
