@@ -7,6 +7,8 @@
 #include "bundles/BundleManager.h"
 #include "bundles/ui/BundleEditor.h"
 
+#include "afw/afModuleInstance.h"
+#include "afw/afPanic.h"
 #include "afw/afStockResources.h"
 #include "service/base/Config.h"
 #include "service/base/TesselService.h"
@@ -14,6 +16,7 @@
 #include "service/bundles/BundleEntryTraits.h"
 
 #include "service/bundles/BundleTree.h"
+#include "pel/text/TextConversion.h"
 #include "support/MessagePump.h"
 #include "support/ServiceRootFolders.h"
 
@@ -22,6 +25,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 namespace tessel_test {
@@ -77,6 +81,13 @@ private:
 class ManagerFixture : public ::testing::Test {
 protected:
     ManagerFixture() {
+        // A panic would show a message box that no one closes: the test fails with its text instead.
+        m_panicHandler = afSetPanicHandler([](const wchar_t* text) {
+            std::string message;
+            pel::toAscii(text, message);
+            throw std::runtime_error(message);
+        });
+        afSetModuleInstance(::GetModuleHandleW(nullptr));
         afCreateStockResources();
         root = tessel::TesselService::getInstance();
         manager.reset(new tessel::BundleManager(*root));
@@ -94,6 +105,7 @@ protected:
     ~ManagerFixture() override {
         manager.reset();
         afDestroyStockResources();
+        afSetPanicHandler(m_panicHandler);
     }
 
     void setUp() { root->runStartup(); }
@@ -110,6 +122,9 @@ protected:
     tessel::TesselService* root = nullptr;
     std::unique_ptr<tessel::BundleManager> manager;
     std::map<uint32_t, CountingManager*> types;
+
+private:
+    afPanicHandler m_panicHandler = nullptr;
 };
 
 } // namespace tessel_test

@@ -73,8 +73,8 @@ TEST_F(BundleLoaderTest, ScansTheThreeLayersIntoOneSourcePerEntry) {
     tree.putEntry(ROOT, L"Web", B1, T::grammar(), L"Untitled", G(7), L"{name: 'u'}");
     tree.putEntry(ROOT, L"Web", B1, T::grammar(), L"Empty", G(8), L"{title: ''}");
     tree.putEntry(CHANGES, L"Web", B1, T::grammar(), L"Empty", G(8), L"{title: inherit, name: 'e'}");
-    // A disabled bundle hides its items; a hidden bundle folder is never scanned; a bundle
-    // folder without a usable UUID is skipped, its items still load.
+    // A disabled bundle hides its items; a hidden bundle folder is never scanned, nor is one
+    // whose name has no usable UUID.
     tree.putBundle(ROOT, L"Off", B9);
     tree.putEntry(ROOT, L"Off", B9, T::grammar(), L"Hidden", G(9));
     tree.putBundle(ROOT, L".Dot", B5);
@@ -90,7 +90,7 @@ TEST_F(BundleLoaderTest, ScansTheThreeLayersIntoOneSourcePerEntry) {
     EXPECT_EQ(std::vector<bool>{false}, loads.finishes);
     ASSERT_EQ(1u, loads.results.size());
     EXPECT_EQ((std::set<std::wstring>{B1, B2, B3}), uuidsOf(loads.entries(BUNDLE_TYPE_BUNDLE)));
-    EXPECT_EQ((std::set<std::wstring>{G(1), G(2), G(4), G(5), G(7), G(8), G(10)}),
+    EXPECT_EQ((std::set<std::wstring>{G(1), G(2), G(4), G(5), G(7), G(8)}),
               uuidsOf(loads.entries(BUNDLE_TYPE_GRAMMAR)));
     EXPECT_EQ(std::set<std::wstring>{G(11)}, uuidsOf(loads.entries(BUNDLE_TYPE_THEME)));
     EXPECT_TRUE(loads.entries(BUNDLE_TYPE_SNIPPET).empty());
@@ -202,7 +202,7 @@ TEST_F(BundleLoaderTest, AFileThatThrowsLeavesTheOthersLoading) {
     const BundleEntry& theme = *loads.entries(BUNDLE_TYPE_THEME)[0];
     const BundleError* error = onlyError(theme);
     ASSERT_TRUE(error);
-    EXPECT_EQ(L"The check broke.", error->getText());
+    EXPECT_EQ(L"IllegalStateException: The check broke.", error->getText());
     EXPECT_EQ(BundleError::SEVERITY_INVALID, error->getSeverity());
     EXPECT_TRUE(error->hasTag(BundleError::TAG_LOAD));
     EXPECT_EQ(tree.storage->getFullPath(*theme.getSource()->getTopPath()), error->getSource());

@@ -10,6 +10,8 @@
 #include "service/bundles/BundleItem.h"
 #include "service/bundles/BundleLoaderRunner.h"
 
+#include "pel/thread/MainThread.h"
+
 #include "BundleLayers.h"
 #include "support/MessagePump.h"
 
@@ -117,6 +119,7 @@ struct RecordingRunner {
         return results.back().at(type);
     }
 
+    const uint32_t mainThread = pel::store_main_thread_id(); // the runner's receiver needs it
     tessel::BundleLoaderRunner runner;
     int starts = 0;
     std::vector<bool> finishes;
