@@ -3,6 +3,8 @@
 
 #include "service/document/controller/DocumentController.h"
 
+#include "service/document/controller/DocumentControllerSearchSession.h"
+
 #include "service/base/BgScheduler.h"
 #include "service/document/Document.h"
 #include "service/document/DocumentFormat.h"
@@ -258,5 +260,11 @@ void DocumentController::getCaretScope(ScopePath& o_path) {
 bool DocumentController::isSelectionEmpty() { return m_selection->isEmpty(); }
 
 int32_t DocumentController::getCaretOffset() { return m_selection->getCaretOffset(); }
+
+DocumentControllerSearchSession& DocumentController::getSearchSession() {
+    if (!m_searchSession)
+        m_searchSession.reset(new DocumentControllerSearchSession(*this));
+    return *m_searchSession;
+}
 
 } // namespace tessel

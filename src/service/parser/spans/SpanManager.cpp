@@ -128,16 +128,28 @@ Span* SpanManager::leaveSpansOutside(int32_t first, int32_t last) {
     while (span != root && !(span->m_start <= first && last <= span->getEnd())) {
         Span* parent = span->m_parent;
         setCurrentSpan(parent);
-        if (parent == root) {
-            root->clearChildren();
-        } else {
+        // A kept context (and what lies in it) stays: the caret only leaves it.
+        const SpanContext* context = span->m_context;
+        const bool kept = context && (context->m_contextFlags & SpanContext::KEPT);
+        if (!kept && parent == root)
+            clearRootChildren();
+        else if (!kept)
             span->destroy();
-        }
         span = parent;
     }
     if (m_current != span)
         setCurrentSpan(span);
     return span;
+}
+
+void SpanManager::clearRootChildren() {
+    for (Span* child = m_root->m_lastChild; child;) {
+        Span* previous = child->m_previous;
+        const SpanContext* context = child->m_context;
+        if (!(context == child && (context->m_contextFlags & SpanContext::KEPT)))
+            child->destroy();
+        child = previous;
+    }
 }
 
 void SpanManager::setCurrentSpan(Span* span) {
