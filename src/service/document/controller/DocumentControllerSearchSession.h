@@ -44,6 +44,10 @@ public:
     // A new kind of area drops the old area and ends the series.
     void setScope(uint32_t scope);
     uint32_t getScope() const { return m_scope; }
+    // The scope the last search action asked for (a selection scope may have become the
+    // document's).
+    uint32_t getRequestedScope() const { return m_requestedScope; }
+    void setRequestedScope(uint32_t scope) { m_requestedScope = scope; }
     // The area: a span for each range that holds text, in list order, under a context in the
     // controller's span tree (replacing the old area). No such range: no area.
     void setArea(const std::vector<Range>& ranges);
@@ -99,6 +103,7 @@ private:
     bool selectionIsMatch(std::wstring& o_text);
 
     uint32_t m_scope = SearchParameters::SCOPE_NONE;
+    uint32_t m_requestedScope = SearchParameters::SCOPE_NONE;
     DocumentController& m_controller;
     std::unique_ptr<Finder> m_finder;
     std::unique_ptr<Replacer> m_replacer;

@@ -17,34 +17,37 @@ namespace {
 
 using Session = DocumentControllerSearchSession;
 
-// Gives the session the area of the scope the action asks for.
-void prepareArea(DocumentController& controller, Session& session, uint32_t scope, bool backwards) {
+// Gives the session the area of the scope the action asks for. The area stays while the
+// selection is the session's own (nobody changed it since its last search) and the same scope
+// is asked for; otherwise it is made again: from a selection that holds text, or the whole text.
+// A selection scope with nothing selected keeps searching the selection it searched (the user
+// only moved the caret), or else searches the whole text.
+void prepareArea(DocumentController& controller, Session& session, uint32_t requested, bool backwards) {
+    const bool ownSelection = session.getStartPosition() != Session::UNSET;
+    if (session.getArea() && requested == session.getRequestedScope() && ownSelection)
+        return;
+    session.setRequestedScope(requested);
     Selection& selection = controller.getSelection();
-    const bool selectionEmpty = selection.isEmpty();
-    if (scope == SearchActionRecord::SCOPE_SELECTION && selectionEmpty &&
-        !(session.getScope() == SearchActionRecord::SCOPE_SELECTION && session.getArea()))
-        scope = SearchActionRecord::SCOPE_DOCUMENT;
     ISpanManager& spans = controller.getSpanManager();
-    if (scope != SearchActionRecord::SCOPE_SELECTION) {
-        // The whole text, as it is now: text typed at either end since the last search too.
-        session.setScope(scope);
-        session.setArea({{0, controller.getDocument().getLength()}});
-        spans.setCurrentSpan(session.getArea());
-        return;
+    if (requested == SearchActionRecord::SCOPE_SELECTION) {
+        if (!selection.isEmpty()) {
+            session.setScope(requested);
+            std::vector<Session::Range> ranges;
+            for (const SelectionRange& range : selection.getRanges())
+                ranges.emplace_back(range.lower(), range.upper());
+            session.setArea(ranges);
+            const std::vector<Session::Range> area = session.getAreaRanges();
+            if (!area.empty())
+                selection.setCaretOffset(backwards ? area.back().second : area.front().first);
+            spans.setCurrentSpan(session.getArea());
+            return;
+        }
+        if (session.getScope() == requested && session.getArea())
+            return;
+        requested = SearchActionRecord::SCOPE_DOCUMENT;
     }
-    // A selection is searched until the user selects other text (which ends the series of
-    // searches) or the area is gone with the spans around it.
-    const bool reselected = !selectionEmpty && session.getStartPosition() == Session::UNSET;
-    if (session.getScope() == scope && session.getArea() && !reselected)
-        return;
-    session.setScope(scope);
-    std::vector<Session::Range> ranges;
-    for (const SelectionRange& range : selection.getRanges())
-        ranges.emplace_back(range.lower(), range.upper());
-    session.setArea(ranges);
-    const std::vector<Session::Range> area = session.getAreaRanges();
-    if (!area.empty())
-        selection.setCaretOffset(backwards ? area.back().second : area.front().first);
+    session.setScope(requested);
+    session.setArea({{0, controller.getDocument().getLength()}});
     spans.setCurrentSpan(session.getArea());
 }
 
