@@ -19,6 +19,7 @@
 #include "service/document/search/FinderBoyerMoore.h"
 #include "service/document/search/Replacer.h"
 #include "service/parser/spans/SpanManager.h"
+#include "service/document/ReplaceAllLoop.h"
 #include "support/Bench.h"
 #include "support/ControllerSession.h"
 
@@ -36,6 +37,7 @@ constexpr int32_t UNITS = 10000000;
 constexpr int CARETS = 1000;
 constexpr int WORDS = 140; // the common word is one in WORDS
 const wchar_t* const TYPED = L"multirangeeditingok!";
+const wchar_t* const COMMON_WORD = L"aaorq"; // the first of the words
 const wchar_t* const REPLACEMENT = L"other";
 
 void fail(const char* what) {
@@ -58,13 +60,6 @@ std::wstring generateText() {
         text += word % 10 == 9 ? L'\n' : L' ';
     }
     return text;
-}
-
-void load(Document& document, const std::wstring& text) {
-    document.beginChange(0, false);
-    document.insert(0, text);
-    document.endChange();
-    document.clearUndo();
 }
 
 // Milliseconds per keystroke of TYPED at CARETS carets; the text then holds it at each.
@@ -100,26 +95,6 @@ double bareInserts(Document& document) {
     return (bench::seconds() - start) / static_cast<double>(keys) * 1e3;
 }
 
-// The search layer's own loop: every match replaced in one change bracket. Returns seconds.
-double replaceLoop(Document& document, int& o_count) {
-    tessel::FinderBoyerMoore finder(L"aaorq", false, true);
-    tessel::ReplacerSimple replacer(REPLACEMENT);
-    std::wstring replacement;
-    o_count = 0;
-    const double start = bench::seconds();
-    document.beginChange(0, false);
-    for (int32_t at = 0; document.runFinder(finder, at, document.getLength(), false); ++o_count) {
-        const pel::MatchResults& match = finder.getResults();
-        replacer.replace(match, document, &replacement);
-        const int32_t begin = match.begin(0);
-        document.remove(begin, match.length(0));
-        document.insert(begin, replacement);
-        at = begin + static_cast<int32_t>(replacement.size());
-    }
-    document.endChange();
-    return bench::seconds() - start;
-}
-
 template <class Body>
 double timed(Body body) {
     const double start = bench::seconds();
@@ -129,36 +104,47 @@ double timed(Body body) {
 
 } // namespace
 
+// The documents and controllers of the run, each document holding the generated text.
+struct Editing {
+    tessel::DocumentManager documents;
+    tessel::DocumentControllerManager controllers{documents};
+    const std::wstring text = generateText();
+
+    Editing() { tessel::SpanManager::install(controllers); }
+    Document* open() {
+        Document* document = documents.createDocument(L"");
+        document->beginChange(0, false);
+        document->insert(0, text);
+        document->endChange();
+        document->clearUndo();
+        return document;
+    }
+    std::wstring textOf(const Document* document) const { return document->getText(0, document->getLength()); }
+};
+
 int main(int argc, char** argv) {
     const bench::Options options(argc, argv);
     const bench::ControllerSession session(options);
-    tessel::DocumentManager documents;
-    tessel::DocumentControllerManager controllers(documents);
-    tessel::SpanManager::install(controllers);
-    const std::wstring text = generateText();
-
-    Document* typed = documents.createDocument(L"");
-    load(*typed, text);
-    DocumentController* controller = controllers.createController(*typed);
-    Document* bare = documents.createDocument(L"");
-    load(*bare, text);
+    Editing editing;
+    Document* typed = editing.open();
+    DocumentController* controller = editing.controllers.createController(*typed);
+    Document* bare = editing.open();
     const double keystroke = typeAtCarets(*controller);
     const double inserts = bareInserts(*bare);
-    if (typed->getText(0, typed->getLength()) != bare->getText(0, bare->getLength()))
+    if (editing.textOf(typed) != editing.textOf(bare))
         fail("typing at the carets and the bare inserts made different texts");
     bench::figure("multi_range_document", typed->getLength(), "characters");
     bench::figure("multi_range_bare_inserts", inserts, "ms");
     bench::figureBeside("multi_range_keystroke", keystroke, "ms", "bare", inserts);
 
-    Document* searched = documents.createDocument(L"");
-    load(*searched, text);
-    DocumentController* replacing = controllers.createController(*searched);
+    Document* searched = editing.open();
+    DocumentController* replacing = editing.controllers.createController(*searched);
     {
         DocumentController::Lock lock(*replacing, DocumentController::LOCK_EDIT);
         replacing->getSelection().setOffsets(0, searched->getLength(), tessel::selection_ids::NORMAL);
     }
     tessel::SearchActionRecord record;
-    record.parameters.findText = L"aaorq";
+    record.parameters.findText = COMMON_WORD;
     record.parameters.replaceText = REPLACEMENT;
     record.parameters.matchCase = true;
     record.parameters.wholeWord = true;
@@ -166,23 +152,24 @@ int main(int argc, char** argv) {
     record.canReplace = true;
     const double replaced =
         timed([&] { tessel::ssOnAction(*replacing, record, tessel::search_actions::REPLACE_ALL, false); });
-    const std::wstring after = searched->getText(0, searched->getLength());
+    const std::wstring after = editing.textOf(searched);
     const double undone = timed([&] { replacing->undo(); });
-    if (searched->getText(0, searched->getLength()) != text)
+    if (editing.textOf(searched) != editing.text)
         fail("undo did not give the text back");
     const double redone = timed([&] { replacing->redo(); });
-    Document* looped = documents.createDocument(L"");
-    load(*looped, text);
+    Document* looped = editing.open();
+    tessel::FinderBoyerMoore finder(COMMON_WORD, false, true);
+    tessel::ReplacerSimple replacer(REPLACEMENT);
     int matches = 0;
-    const double loop = replaceLoop(*looped, matches);
-    if (searched->getText(0, searched->getLength()) != after || looped->getText(0, looped->getLength()) != after)
+    const double loop = timed([&] { matches = bench::replaceAllLoop(*looped, finder, replacer); });
+    if (editing.textOf(searched) != after || editing.textOf(looped) != after)
         fail("redo, or the search layer's loop, made another text than replace all");
     bench::figure("multi_range_replace_all_matches", matches, "matches");
     bench::figure("multi_range_replace_loop", loop, "s");
     bench::figureBeside("multi_range_replace_all", replaced, "s", "loop", loop);
     bench::figureBeside("multi_range_replace_all_undo", undone, "s", "replace_all", replaced);
     bench::figureBeside("multi_range_replace_all_redo", redone, "s", "replace_all", replaced);
-    controllers.deleteController(controller);
-    controllers.deleteController(replacing);
+    editing.controllers.deleteController(controller);
+    editing.controllers.deleteController(replacing);
     return 0;
 }

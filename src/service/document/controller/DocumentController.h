@@ -301,7 +301,13 @@ private:
     // Sets a field of the format that a save writes, in an edit transaction.
     void setSavedFormatField(uint32_t DocumentFormat::*field, uint32_t value);
     void resetEditingState();
+    // The selected ranges as a span context named name, the selection collapsed: returns the
+    // span of the newest range, every range's span in o_spans. Null for an empty selection, or
+    // without a span tree (the selection then stays).
+    Span* spanSelection(const std::wstring& name, std::vector<Span*>& o_spans);
     bool removeRangesDirectly();
+    // Types a copied block line by line from the caret's column down (typeText, rectangle).
+    int32_t typeBlock(const wchar_t* text, int32_t length);
     // One undo or redo walk in a replay transaction.
     bool replay(void (UndoContext::*walk)());
     // Priority 2 for a shown document's parse job, 3 (or out of the queue) for a hidden one.

@@ -17,24 +17,22 @@ namespace tessel {
 const wchar_t* const DocumentController::REFLECT_CONTEXT = L"app.document.context.reflect";
 
 int32_t DocumentController::typeText(const wchar_t* text, int32_t length) {
-    if (!canEdit(L"typeText"))
-        return getCaretOffset();
-    SelectionChange bracket(*this);
-    if (length <= 0 || !text)
-        return getCaretOffset();
-    removeSelectedText();
-    return insertAt(length, getCaretOffset(), text);
+    return typeText(text, length, selection_ids::NORMAL);
 }
 
 int32_t DocumentController::typeText(const wchar_t* text, int32_t length, uint32_t behaviorId) {
-    if (behaviorId != selection_ids::RECTANGLE)
-        return typeText(text, length);
     if (!canEdit(L"typeText"))
         return getCaretOffset();
     SelectionChange bracket(*this);
     if (length <= 0 || !text)
         return getCaretOffset();
     removeSelectedText();
+    if (behaviorId == selection_ids::RECTANGLE)
+        return typeBlock(text, length);
+    return insertAt(length, getCaretOffset(), text);
+}
+
+int32_t DocumentController::typeBlock(const wchar_t* text, int32_t length) {
     // Line i of the block goes in at the caret's column on the i-th line below it: lines too
     // short are padded with spaces up to the column, and past the last line new lines are added.
     const TextPosition caret = offsetToPosition(getCaretOffset());
@@ -83,18 +81,14 @@ bool DocumentController::removeSelectedText() {
     if (!canEdit(L"removeSelectedText"))
         return false;
     SelectionChange bracket(*this);
-    if (m_selection->isEmpty())
-        return false;
-    ISpanManager& spans = *m_spanManager;
-    Span* newest = m_selection->createSpanContext(spans, REFLECT_CONTEXT);
+    std::vector<Span*> ranges;
+    Span* newest = spanSelection(REFLECT_CONTEXT, ranges);
     if (!newest)
-        return removeRangesDirectly();
+        return !m_selection->isEmpty() && removeRangesDirectly();
     // Every range becomes a mirror of the newest one: emptying it empties them all, and what is
     // typed into it next lands in each.
+    ISpanManager& spans = *m_spanManager;
     Span* context = spans.getContextOf(newest);
-    std::vector<Span*> ranges;
-    spans.getChildren(context, ranges);
-    m_selection->collapse();
     spans.bindTabStop(newest, 1);
     for (Span* range : ranges)
         if (range != newest)
@@ -106,6 +100,18 @@ bool DocumentController::removeSelectedText() {
     else
         spans.setCurrentSpan(newest);
     return true;
+}
+
+Span* DocumentController::spanSelection(const std::wstring& name, std::vector<Span*>& o_spans) {
+    o_spans.clear();
+    if (m_selection->isEmpty())
+        return nullptr;
+    Span* newest = m_selection->createSpanContext(*m_spanManager, name);
+    if (!newest)
+        return nullptr;
+    m_spanManager->getChildren(m_spanManager->getContextOf(newest), o_spans);
+    m_selection->collapse();
+    return newest;
 }
 
 bool DocumentController::removeRangesDirectly() {
@@ -132,16 +138,12 @@ bool DocumentController::transformSelection(const TransformDelegate& transform) 
     if (!canEdit(L"transformSelection"))
         return false;
     SelectionChange bracket(*this);
-    if (m_selection->isEmpty())
-        return false;
-    ISpanManager& spans = *m_spanManager;
-    Span* newest = m_selection->createSpanContext(spans, std::wstring());
+    std::vector<Span*> ranges;
+    Span* newest = spanSelection(std::wstring(), ranges);
     if (!newest)
         return false;
+    ISpanManager& spans = *m_spanManager;
     Span* context = spans.getContextOf(newest);
-    std::vector<Span*> ranges;
-    spans.getChildren(context, ranges);
-    m_selection->collapse();
     bool transformed = false;
     try {
         std::wstring text;

@@ -104,6 +104,9 @@ private:
     // The spans after span (its later siblings, with their children) are to move by delta.
     void deferMove(Span* span, int32_t delta) { m_deferredMoves[span] += delta; }
     void applyDeferredMoves();
+    // After leaving the spans around the current one that do not hold [first, last], the
+    // innermost span that does (not made current).
+    Span* innermostHolding(int32_t first, int32_t last);
     // Removes and destroys the root's children, but the kept contexts (search areas).
     void clearRootChildren();
     // The root covers the whole text, whatever edits went past the spans.

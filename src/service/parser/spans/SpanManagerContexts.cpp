@@ -22,15 +22,7 @@ Span* SpanManager::createSpanContext(const std::vector<SelectionRange>& ranges, 
         low = std::min(low, clamp(range.lower()));
         high = std::max(high, clamp(range.upper()));
     }
-    Span* parent = leaveSpansOutside(low, high);
-    for (Span* child = parent->m_firstChild; child;) {
-        if (child->m_start <= low && high <= child->getEnd()) {
-            parent = child;
-            child = child->m_firstChild;
-        } else {
-            child = child->m_next;
-        }
-    }
+    Span* parent = innermostHolding(low, high);
     // Siblings never overlap: what the context would cut into goes.
     for (Span* child = parent->m_firstChild; child;) {
         Span* next = child->m_next;
