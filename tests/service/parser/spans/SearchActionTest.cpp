@@ -1,35 +1,40 @@
 // Find, replace and replace all through the search action and the search session, whose area
-// is a span context that follows the edits.
+// is a span context that follows the edits; and a whole session from opening a file to saving
+// it, against golden files.
 
 #include "SpanTestSupport.h"
 
+#include "pel/files/file_io/FileDeviceWin32.h"
+#include "pel/files/file_io/FileIO.h"
 #include "service/document/controller/DocumentControllerSearchSession.h"
 #include "service/document/controller/SearchAction.h"
 #include "service/document/controller/SearchActionRecord.h"
 #include "support/LogCapture.h"
+#include "support/TempFolder.h"
 
 using namespace tessel;
-using tessel_test::SpanTest;
-using tessel_test::offsetsOf;
+using Selected = std::pair<int32_t, int32_t>;
 
 namespace {
 
-// Answers the wrap-around question as told and counts the questions.
-struct WrapCounter : ISearchActionCallback {
-    bool answer = true;
-    int asked = 0;
-    bool shouldWrapAround(const SearchActionRecord&) override {
-        ++asked;
-        return answer;
-    }
-};
+const char* const savedGolden =
+#include "golden/driver-saved.txt"
+    ;
+const wchar_t* const selectionsGolden =
+#include "golden/driver-selections.txt"
+    ;
 
-class SearchActionTest : public SpanTest {
+class SearchActionTest : public tessel_test::SpanTest, public ISearchActionCallback {
 protected:
     SearchActionTest() {
         record.canReplace = true;
-        record.callback = &wrap;
+        record.callback = this;
         record.parameters.scope = SearchActionRecord::SCOPE_DOCUMENT;
+    }
+    // Answers as told, counting the questions.
+    bool shouldWrapAround(const SearchActionRecord&) override {
+        ++asked;
+        return wrap;
     }
     bool act(uint32_t action, bool backwards = false) { return ssOnAction(*controller, record, action, backwards); }
     void search(const std::wstring& find, const std::wstring& replace = L"", bool regex = false) {
@@ -37,17 +42,12 @@ protected:
         record.parameters.replaceText = replace;
         record.parameters.regex = regex;
     }
-    void selectRanges(const std::vector<SelectionRange>& ranges) {
-        DocumentController::Lock lock(*controller, DocumentController::LOCK_EDIT);
-        selection().applyRanges(ranges);
-    }
-    std::pair<int32_t, int32_t> selected() { return offsetsOf(*controller); }
+    Selected selected() { return tessel_test::offsetsOf(*controller); }
 
     SearchActionRecord record;
-    WrapCounter wrap;
+    bool wrap = true;
+    int asked = 0;
 };
-
-using Selected = std::pair<int32_t, int32_t>;
 
 } // namespace
 
@@ -57,21 +57,19 @@ TEST_F(SearchActionTest, FindWalksTheMatchesAndWrapsAroundOnceAsked) {
     // A selection scope with nothing selected searches the whole text.
     record.parameters.scope = SearchActionRecord::SCOPE_SELECTION;
     select(8, 8);
-    wrap.answer = false;
+    wrap = false;
     EXPECT_FALSE(act(search_actions::FIND));
-    EXPECT_EQ(1, wrap.asked);
     EXPECT_EQ(Selected(8, 8), selected()) << "a failed find leaves the selection";
-    wrap.answer = true;
-    EXPECT_TRUE(act(search_actions::FIND));
-    EXPECT_EQ(2, wrap.asked) << "asked once more";
-    EXPECT_EQ(Selected(0, 2), selected()) << "the first match from the start";
-    EXPECT_TRUE(act(search_actions::FIND));
-    EXPECT_EQ(Selected(3, 5), selected());
-    EXPECT_TRUE(act(search_actions::FIND, true));
-    EXPECT_EQ(Selected(0, 2), selected()) << "find previous";
-    EXPECT_TRUE(act(search_actions::FIND, true));
-    EXPECT_EQ(Selected(6, 8), selected()) << "backwards around the start";
-    EXPECT_EQ(3, wrap.asked);
+    wrap = true;
+    const struct {
+        bool backwards;
+        Selected found;
+    } steps[] = {{false, {0, 2}}, {false, {3, 5}}, {true, {0, 2}}, {true, {6, 8}}};
+    for (const auto& step : steps) {
+        EXPECT_TRUE(act(search_actions::FIND, step.backwards));
+        EXPECT_EQ(step.found, selected());
+    }
+    EXPECT_EQ(3, asked) << "once at the end going forwards, once at the start going backwards";
     // After the user moves the caret, the next find starts there.
     select(4, 4);
     EXPECT_TRUE(act(search_actions::FIND));
@@ -109,7 +107,6 @@ TEST_F(SearchActionTest, ReplaceAllChangesExactlyTheSearchedText) {
         checkTree();
         controller->undo();
         EXPECT_EQ(test.text, text()) << "one undo takes back the whole replace all";
-        controller->getSearchSession().clear();
     }
 }
 
@@ -117,7 +114,6 @@ TEST_F(SearchActionTest, ReplaceReplacesOnlyAMatchThatIsStillSelected) {
     load(L"a1 a2 a3");
     search(L"a\\d", L"[$0]", true);
     EXPECT_TRUE(act(search_actions::FIND));
-    EXPECT_EQ(Selected(0, 2), selected());
     EXPECT_TRUE(act(search_actions::REPLACE));
     EXPECT_EQ(L"[a1] a2 a3", text());
     EXPECT_EQ(Selected(5, 7), selected()) << "the next match";
@@ -129,7 +125,6 @@ TEST_F(SearchActionTest, ReplaceReplacesOnlyAMatchThatIsStillSelected) {
     record.canReplace = false;
     EXPECT_FALSE(act(search_actions::REPLACE));
     EXPECT_EQ(L"[a1] a2 a3", text());
-    checkTree();
 }
 
 TEST_F(SearchActionTest, BadSearchesAreRefusedAndLogged) {
@@ -150,7 +145,7 @@ TEST_F(SearchActionTest, BadSearchesAreRefusedAndLogged) {
     EXPECT_EQ(Selected(0, 1), selected());
     EXPECT_TRUE(act(search_actions::FIND_ON));
     EXPECT_EQ(Selected(3, 4), selected());
-    wrap.answer = false;
+    wrap = false;
     EXPECT_FALSE(act(search_actions::FIND_ON));
     EXPECT_EQ(Selected(4, 4), selected());
     load(L"");
@@ -161,7 +156,7 @@ TEST_F(SearchActionTest, TheAreaFollowsEditsAndTheCaretLeavingIt) {
     load(L"x a x a x a");
     search(L"a", L"b");
     record.parameters.scope = SearchActionRecord::SCOPE_SELECTION;
-    selectRanges({{2, 7, 0}});
+    select(2, 7);
     EXPECT_TRUE(act(search_actions::FIND));
     EXPECT_EQ(Selected(2, 3), selected());
     DocumentControllerSearchSession& session = controller->getSearchSession();
@@ -169,13 +164,57 @@ TEST_F(SearchActionTest, TheAreaFollowsEditsAndTheCaretLeavingIt) {
     select(0, 0);
     type(L"yy ");
     EXPECT_EQ(DocumentControllerSearchSession::UNSET, session.getStartPosition());
-    EXPECT_EQ(3, session.getPosition());
-    ASSERT_EQ(1u, session.getAreaRanges().size());
-    EXPECT_EQ(DocumentControllerSearchSession::Range(5, 10), session.getAreaRanges()[0]);
+    EXPECT_EQ((std::vector<DocumentControllerSearchSession::Range>{{5, 10}}), session.getAreaRanges());
     // With the caret outside, a search goes on with the next range of the area.
     EXPECT_TRUE(act(search_actions::FIND));
     EXPECT_EQ(Selected(5, 6), selected());
     EXPECT_TRUE(act(search_actions::REPLACE_ALL));
     EXPECT_EQ(L"yy x b x b x a", text());
     checkTree();
+    // A reload drops the session: the next one starts at the caret.
+    controller->onBeforeReload(*document);
+    controller->onAfterReload(*document);
+    EXPECT_EQ(SearchParameters::SCOPE_NONE, controller->getSearchSession().getScope());
+    EXPECT_EQ(L"Span count = 1\n [0, 14] PI=-1 CI=0\n", dump());
+}
+
+// A file opened, typed into at three carets, the typing undone, a regular-expression replace
+// all inside a selection, the file saved: the bytes saved and the ranges the view is told to
+// repaint (selectionChanged) are the golden files'.
+TEST_F(SearchActionTest, ADriverOpensTypesUndoesReplacesAllAndSaves) {
+    tessel_test::TempFolder folder;
+    pel::FileDeviceWin32 native{nullptr, true};
+    pel::FileIO::attachDevice(L"__winfs", &native, 0);
+    folder.write(L"notes.txt", "alpha beta\r\nbeta alpha\r\nalphabet\r\n");
+    DocumentManager::FileError error;
+    document = documents->loadDocument((folder / L"notes.txt").c_str(), &error);
+    ASSERT_TRUE(document && !error);
+    controller = controllers->createController(*document);
+    tessel_test::FakeEditor view;
+    controller->setEditor(&view);
+    std::wstring selections;
+    controller->selectionChanged().add(this, [&](DocumentController&, const PositionRange& r) {
+        selections += pel::formatString(L"%d:%d-%d:%d\n", r.start.line, r.start.lineOffset, r.end.line,
+                                        r.end.lineOffset);
+    });
+    selectRanges({{0, 0, 0}, {11, 11, 0}, {22, 22, 0}});
+    type(L"- ");
+    EXPECT_EQ(L"- alpha beta\n- beta alpha\n- alphabet\n", text());
+    EXPECT_TRUE(controller->undo());
+    selectRanges({{6, 22, 0}}); // the carets the undo brought back go
+
+    search(L"\\b(alpha|beta)\\b", L"\\U$1", true);
+    record.parameters.scope = SearchActionRecord::SCOPE_SELECTION;
+    EXPECT_TRUE(act(search_actions::REPLACE_ALL));
+    ASSERT_TRUE(documents->saveDocument((folder / L"notes.txt").c_str(), document, &error) && !error);
+    std::string saved; // carriage returns shown as "\r", so that the golden file is plain text
+    for (char byte : folder.read(L"notes.txt"))
+        saved += byte == '\r' ? std::string("\\r") : std::string(1, byte);
+    EXPECT_EQ(savedGolden + 1, saved);
+    EXPECT_EQ(selectionsGolden + 1, selections);
+    controller->selectionChanged().remove(this);
+    controller->setEditor(nullptr);
+    controllers->deleteController(controller);
+    documents->releaseDocument(document);
+    pel::FileIO::detachDevice(L"__winfs");
 }
