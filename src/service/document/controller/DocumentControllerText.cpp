@@ -1,5 +1,7 @@
-// The DocumentController's text operations: typing and deleting at the caret, inserting and
-// removing through the span manager, whole texts, moved and duplicated lines, and reading.
+// The DocumentController's text operations: typing and deleting at the caret and over the ranges
+// of a selection (through span contexts), transforming selections, typing copied blocks,
+// inserting and removing through the span manager, whole texts, moved and duplicated lines, and
+// reading.
 
 #include "service/document/controller/DocumentController.h"
 

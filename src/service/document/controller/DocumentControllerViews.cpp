@@ -1,14 +1,13 @@
 // The DocumentController's format, its view and the document's parse priority, its
-// highlighters, undo and redo, snippet tab stops, and the scope at the caret.
+// highlighters, undo and redo, snippet tab stops, the scope at the caret and the search session.
 
 #include "service/document/controller/DocumentController.h"
-
-#include "service/document/controller/DocumentControllerSearchSession.h"
 
 #include "service/base/BgScheduler.h"
 #include "service/document/Document.h"
 #include "service/document/DocumentFormat.h"
 #include "service/document/controller/DocumentControllerManager.h"
+#include "service/document/controller/DocumentControllerSearchSession.h"
 #include "service/document/controller/IEditor.h"
 #include "service/document/controller/ISpanManager.h"
 #include "service/document/controller/Selection.h"
