@@ -68,15 +68,15 @@ bool ssOnAction(DocumentController& controller, const SearchActionRecord& record
     const Selection& selection = controller.getSelection();
     const int32_t anchor = controller.positionToOffset(selection.getAnchor());
     const int32_t caret = controller.positionToOffset(selection.getCaret());
+    const int32_t from = backwards ? std::min(anchor, caret) : std::max(anchor, caret);
+    // Every action goes on with the series (the area stays), not only a find.
+    if (session.getStartPosition() == Session::UNSET)
+        session.setStartPosition(from);
     const WrapAroundPredicate wrap(&record);
     switch (actionId) {
-    case search_actions::FIND: {
-        const int32_t from = backwards ? std::min(anchor, caret) : std::max(anchor, caret);
+    case search_actions::FIND:
         session.setPosition(from);
-        if (session.getStartPosition() == Session::UNSET)
-            session.setStartPosition(from);
         return session.find(backwards, false, &wrap);
-    }
     case search_actions::REPLACE:
         return record.canReplace && session.replace(backwards, &wrap);
     case search_actions::REPLACE_ALL:

@@ -125,6 +125,14 @@ TEST_F(SearchActionTest, ReplaceReplacesOnlyAMatchThatIsStillSelected) {
     record.canReplace = false;
     EXPECT_FALSE(act(search_actions::REPLACE));
     EXPECT_EQ(L"[a1] a2 a3", text());
+    // In a selection, each replace goes on inside it.
+    load(L"a1 a2 a3");
+    record.canReplace = true;
+    record.parameters.scope = SearchActionRecord::SCOPE_SELECTION;
+    select(0, 5);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(act(search_actions::REPLACE));
+    EXPECT_EQ(L"[a1] [a2] a3", text());
 }
 
 TEST_F(SearchActionTest, BadSearchesAreRefusedAndLogged) {
