@@ -61,12 +61,18 @@ TEST_F(SearchActionTest, FindWalksTheMatchesAndWrapsAroundOnceAsked) {
     EXPECT_FALSE(act(search_actions::FIND));
     EXPECT_EQ(Selected(8, 8), selected()) << "a failed find leaves the selection";
     wrap = true;
+    // The last action finds on from where the session stands.
     const struct {
+        uint32_t action;
         bool backwards;
         Selected found;
-    } steps[] = {{false, {0, 2}}, {false, {3, 5}}, {true, {0, 2}}, {true, {6, 8}}};
+    } steps[] = {{search_actions::FIND, false, {0, 2}},
+                 {search_actions::FIND, false, {3, 5}},
+                 {search_actions::FIND, true, {0, 2}},
+                 {search_actions::FIND, true, {6, 8}},
+                 {search_actions::FIND_ON, false, {6, 8}}};
     for (const auto& step : steps) {
-        EXPECT_TRUE(act(search_actions::FIND, step.backwards));
+        EXPECT_TRUE(act(step.action, step.backwards));
         EXPECT_EQ(step.found, selected());
     }
     EXPECT_EQ(3, asked) << "once at the end going forwards, once at the start going backwards";
@@ -148,12 +154,9 @@ TEST_F(SearchActionTest, BadSearchesAreRefusedAndLogged) {
     search(L"t");
     EXPECT_FALSE(act(0x12345678));
     EXPECT_TRUE(log.contains(L"Editor::ssOnAction(): Invalid search action (12345678).\n", pel::LOG_INFO));
-    // The action that finds on from where the session stands selects, or puts a caret there.
-    EXPECT_TRUE(act(search_actions::FIND_ON));
-    EXPECT_EQ(Selected(0, 1), selected());
-    EXPECT_TRUE(act(search_actions::FIND_ON));
-    EXPECT_EQ(Selected(3, 4), selected());
+    // Finding on from where the session stands puts a caret there when nothing is left.
     wrap = false;
+    select(1, 4);
     EXPECT_FALSE(act(search_actions::FIND_ON));
     EXPECT_EQ(Selected(4, 4), selected());
     load(L"");
