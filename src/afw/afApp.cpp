@@ -25,6 +25,19 @@ void loadImagePack() {
         s_imagePack = afImagePack::load(afGetModuleInstance());
 }
 
+// The key-down and key-up bubbling from the widget of the message's window (the focused one),
+// which a key invoker starts with; true when a view took the key.
+bool offerKeyToViews(const MSG& msg) {
+    const bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+    if (!down && msg.message != WM_KEYUP && msg.message != WM_SYSKEYUP)
+        return false;
+    afViewPlatform* widget = afViewPlatform::getWidget(msg.hwnd);
+    if (!widget)
+        return false;
+    afKeyEvent event = afKeyEvent::fromMessage(afMessage(msg.hwnd, msg.message, msg.wParam, msg.lParam));
+    return down ? widget->dispatchKeyDown(event) : widget->dispatchKeyUp(event);
+}
+
 } // namespace
 
 afApp::afApp() = default;
@@ -100,7 +113,10 @@ bool afApp::preTranslate(MSG* msg, afApp* /*app*/) {
         }
     }
     // The key invoker's turn (key chords, then typed characters, in the widget's contexts)
-    // comes here, before the widgets', with the widget of msg->hwnd.
+    // comes here, before the widgets', with the widget of msg->hwnd. Until it does, its first
+    // step stands in: the focused view and its parents take keys first.
+    if (offerKeyToViews(*msg))
+        return true;
     // The walk ends below the desktop, which has no widget: it belongs to another process, and
     // asking for its parent is a round trip to the Wine server.
     static const HWND desktop = ::GetDesktopWindow();

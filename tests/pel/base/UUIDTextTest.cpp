@@ -7,15 +7,12 @@
 #include <windows.h>
 #include <rpc.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 TEST(UUID, TextIsTheSystemText) {
-    pel::UUID ones, steps;
-    std::memset(&ones, 0xFF, sizeof ones);
-    for (size_t i = 0; i < sizeof steps; ++i)
-        reinterpret_cast<unsigned char*>(&steps)[i] = static_cast<unsigned char>(i * 17 + 9);
+    pel::UUID ones{0xFFFFFFFFu, 0xFFFF, 0xFFFF, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}};
+    pel::UUID steps{0x12345678u, 0x9ABC, 0xDEF0, {0x09, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E, 0x6F, 0x80}};
     std::vector<pel::UUID> guids = {pel::UUID::nil(), ones, steps};
     for (int i = 0; i < 100; ++i)
         guids.push_back(pel::UUID::create());
