@@ -40,4 +40,8 @@ bool PassThroughSpanManager::gotoTabStop(bool) { return false; }
 
 bool PassThroughSpanManager::leaveActiveContext() { return false; }
 
+Span* PassThroughSpanManager::createSpanContext(const std::vector<SelectionRange>&, const std::wstring&, uint32_t) {
+    return nullptr;
+}
+
 } // namespace tessel

@@ -26,6 +26,8 @@ public:
     static constexpr uint32_t CAN_BE_ACTIVE = 1;
     static constexpr uint32_t HIGHLIGHTED = 2;
     static constexpr uint32_t TAB_NAVIGABLE = 4; // a snippet
+    // Editing or moving the caret outside it does not end it (a search area).
+    static constexpr uint32_t KEPT = 8;
 
     // A context named name, linked under parent (when given) at position (-1: where the
     // parent's last child ends). The parent owns it then.

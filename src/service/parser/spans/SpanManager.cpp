@@ -86,15 +86,7 @@ int32_t SpanManager::onRemove(int32_t position, int32_t length) {
     if (length <= 0)
         return position;
     const int32_t end = position + length;
-    Span* target = leaveSpansOutside(position, end);
-    for (Span* child = target->m_firstChild; child;) {
-        if (child->m_start <= position && end <= child->getEnd()) {
-            target = child;
-            child = child->m_firstChild;
-        } else {
-            child = child->m_next;
-        }
-    }
+    Span* target = innermostHolding(position, end);
     const int32_t startBefore = target->m_start;
     document.remove(position, length);
     // Both ends of every span below the target map through the cut: what lay in it is left
@@ -121,6 +113,19 @@ int32_t SpanManager::onRemove(int32_t position, int32_t length) {
 
 // ---- the current span and contexts
 
+Span* SpanManager::innermostHolding(int32_t first, int32_t last) {
+    Span* span = leaveSpansOutside(first, last);
+    for (Span* child = span->m_firstChild; child;) {
+        if (child->m_start <= first && last <= child->getEnd()) {
+            span = child;
+            child = child->m_firstChild;
+        } else {
+            child = child->m_next;
+        }
+    }
+    return span;
+}
+
 Span* SpanManager::leaveSpansOutside(int32_t first, int32_t last) {
     syncRootLength();
     SpanContext* root = m_root.get();
@@ -128,16 +133,28 @@ Span* SpanManager::leaveSpansOutside(int32_t first, int32_t last) {
     while (span != root && !(span->m_start <= first && last <= span->getEnd())) {
         Span* parent = span->m_parent;
         setCurrentSpan(parent);
-        if (parent == root) {
-            root->clearChildren();
-        } else {
+        // A kept context (and what lies in it) stays: the caret only leaves it.
+        const SpanContext* context = span->m_context;
+        const bool kept = context && (context->m_contextFlags & SpanContext::KEPT);
+        if (!kept && parent == root)
+            clearRootChildren();
+        else if (!kept)
             span->destroy();
-        }
         span = parent;
     }
     if (m_current != span)
         setCurrentSpan(span);
     return span;
+}
+
+void SpanManager::clearRootChildren() {
+    for (Span* child = m_root->m_lastChild; child;) {
+        Span* previous = child->m_previous;
+        const SpanContext* context = child->m_context;
+        if (!(context == child && (context->m_contextFlags & SpanContext::KEPT)))
+            child->destroy();
+        child = previous;
+    }
 }
 
 void SpanManager::setCurrentSpan(Span* span) {

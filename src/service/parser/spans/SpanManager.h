@@ -57,9 +57,21 @@ public:
     bool gotoTabStop(bool forward) override;
     bool leaveActiveContext() override;
 
+    // Span contexts of ranges (SpanManagerContexts.cpp).
+    Span* createSpanContext(const std::vector<SelectionRange>& ranges, const std::wstring& name,
+                            uint32_t contextFlags) override;
+    Span* getContextOf(Span* span) override;
+    void getChildren(Span* span, std::vector<Span*>& o_children) override;
+    SpanExtent getExtent(const Span* span) const override;
+    void bindTabStop(Span* span, int32_t index) override;
+    void replaceSpanText(Span* span, int32_t length, const wchar_t* text) override;
+    void leaveSpanContext(Span* context) override;
+    void destroySpan(Span* span) override;
+    Span* findContext(const std::wstring& name) override;
+
     // Makes span current, its context entered and the nearest context that can be active,
     // active (tinted).
-    void setCurrentSpan(Span* span);
+    void setCurrentSpan(Span* span) override;
     // Leaves a context: its parent span becomes current and it is destroyed (the root only loses
     // its children). Returns the span now current.
     Span* leaveContext(SpanContext* context);
@@ -71,7 +83,7 @@ public:
 
     DocumentController& getController() const { return m_controller; }
     SpanContext& getRoot() const { return *m_root; }
-    Span* getCurrentSpan() const { return m_current; }
+    Span* getCurrentSpan() const override { return m_current; }
     SpanContext* getCurrentContext() const { return m_currentContext; }
     SpanContext* getActiveContext() const { return m_activeContext; }
     SpanHighlighter& getHighlighter() const { return *m_highlighter; }
@@ -92,6 +104,11 @@ private:
     // The spans after span (its later siblings, with their children) are to move by delta.
     void deferMove(Span* span, int32_t delta) { m_deferredMoves[span] += delta; }
     void applyDeferredMoves();
+    // After leaving the spans around the current one that do not hold [first, last], the
+    // innermost span that does (not made current).
+    Span* innermostHolding(int32_t first, int32_t last);
+    // Removes and destroys the root's children, but the kept contexts (search areas).
+    void clearRootChildren();
     // The root covers the whole text, whatever edits went past the spans.
     void syncRootLength();
     // Reads the tree of a record: the new root (null for a damaged record) and the serial of

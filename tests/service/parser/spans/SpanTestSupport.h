@@ -83,6 +83,12 @@ protected:
         ASSERT_EQ(inTree.size(), tessel::Span::liveCount());
     }
 
+    // Selects the ranges in order (the last one the newest), in an edit of its own.
+    void selectRanges(const std::vector<tessel::SelectionRange>& ranges) {
+        tessel::DocumentController::Lock lock(*controller, tessel::DocumentController::LOCK_EDIT);
+        selection().applyRanges(ranges);
+    }
+
     // The text of a span.
     std::wstring textOf(const tessel::Span& span) { return document->getText(span.getStart(), span.getLength()); }
 
