@@ -15,6 +15,7 @@
 #include "bundles/DisabledEntryRecord.h"
 #include "bundles/resources/BundleIconIds.h"
 
+#include "afw/afAction.h"
 #include "afw/afStandIns.h"
 #include "service/base/Notice.h"
 
@@ -202,6 +203,9 @@ private:
     // The manager of the type; a missing one is a hard check naming "manager".
     BundleEntryManager& managerOf(uint32_t code) const;
     void toggleEditor();
+    // The runs of the "bundles.reload" and "bundles.editor" actions.
+    bool onReloadAction(afActionEvent& event);
+    bool onEditorAction(afActionEvent& event);
 
     TesselService& m_service;
     afViewPlatform* m_mainWindow = nullptr;
