@@ -89,8 +89,9 @@ public:
     Notice<Bundle&> onBundleInstalled;
     Notice<Bundle&> onBundleUninstalling;
 
-    // Registers the actions bundles.reload and bundles.editor (F4) and hangs the set-up on the
-    // root's start-up list.
+    // Registers the actions bundles.reload and bundles.editor (F4) in the application's action
+    // registry (none without an application: tools) and hangs the set-up on the root's start-up
+    // list.
     explicit BundleManager(TesselService& service);
     // Forgets the editor, unloads everything, forgets the disabled items, lets the type
     // managers go and takes its actions and handlers off.
