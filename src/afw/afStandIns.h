@@ -1,14 +1,11 @@
 #pragma once
-// Stand-ins for the parts of the action system, its triggers and the menus that the bundle
-// managers call before the framework's own items exist: an in-process registry of actions with
-// their handler contexts, key and tab-trigger bindings, and menus as plain trees of items (no
-// Win32 menu behind them). "Key combinations, the action registry and key dispatch" replaces
-// the actions, keys and triggers here, "Menus and menu definitions" the menus; each deletes its
-// part of this unit. UI thread only.
+// Stand-ins for the menus that the bundle managers call before the framework's own menus exist:
+// plain trees of items (no Win32 menu behind them), whose action items find their actions by id
+// in the application's action registry. "Menus and menu definitions" replaces them and deletes
+// this unit. UI thread only.
 
+#include "afw/afAction.h"
 #include "service/bundles/MenuDefNode.h"
-
-#include "pel/base/Crc.h"
 
 #include <cstdint>
 #include <functional>
@@ -16,162 +13,12 @@
 #include <string>
 #include <vector>
 
-// ---- Key combinations
-
-// A virtual-key code in the low byte and the modifier keys held with it above; 0 is no key.
-using afKeyCombination = uint32_t;
-enum : uint32_t {
-    AF_KEY_CTRL = 0x100,
-    AF_KEY_SHIFT = 0x200,
-    AF_KEY_ALT = 0x400,
-    AF_KEY_RIGHT_ALT = 0x800,
-    AF_KEY_LEFT_WIN = 0x1000,
-    AF_KEY_RIGHT_WIN = 0x2000,
-};
-
-// Key names joined by "+" ("Ctrl+Shift+Z", "F4", "Ctrl++"): the last name gives the key, the
-// modifier names their bits. 0 for an empty text, an unknown name or another separator.
-afKeyCombination afParseKeyCombination(const std::wstring& text);
-
-// ---- Actions
-
-class afAction;
-class afActionHandler;
-
-// The handler slot that actions of one handler name run through; its object is the handler
-// that serves the name now, or null.
-struct afActionContext {
-    std::wstring name;
-    afActionHandler* object = nullptr;
-};
-
-// The kinds of triggers, and of the events that they start actions with.
-constexpr uint32_t AF_TRIGGER_SHORTCUT = pel::crc32Literal("shortcut");       // 0x2EF83F9C
-constexpr uint32_t AF_TRIGGER_TAB = pel::crc32Literal("tab_trigger");         // 0x62CD67B8
-constexpr uint32_t AF_EVENT_MENU_ITEM = 0x251C1049;                           // a menu item was chosen
-constexpr uint32_t AF_EVENT_DEFAULT = 0x218568E4;
-
-// One way of starting an action: a key combination or a tab-trigger word (text).
-struct afActionTrigger {
-    afAction* action;
-    uint32_t kind;
-    afKeyCombination combination; // 0 for a tab trigger
-    std::wstring text;            // the word of a tab trigger; the key names of a shortcut
-};
-
-// What an action's run callback receives.
-struct afActionEvent {
-    afAction* action = nullptr;
-    const afActionTrigger* trigger = nullptr;
-    uint32_t kind = AF_EVENT_DEFAULT;
-};
-
-// The base of every object that serves actions (managers, windows, editor commands). It
-// finds or makes the context of its name; attaching makes it the context's object, and it
-// leaves the context when it goes.
-class afActionHandler {
-public:
-    explicit afActionHandler(const wchar_t* contextName);
-    virtual ~afActionHandler();
-    afActionHandler(const afActionHandler&) = delete;
-    afActionHandler& operator=(const afActionHandler&) = delete;
-
-    afActionContext* getActionContext() const { return m_context; }
-    void attachActionHandler();
-
-private:
-    afActionContext* m_context;
-};
-
-// A command: a dotted id (several actions may share one), a title, the widget context
-// expression it applies in, the handler context it runs through and its run callback. The
-// registry owns it from afRegisterAction to afUnregisterAction; its triggers go with it.
-class afAction {
-public:
-    using RunOp = std::function<bool(afActionEvent& event)>;
-
-    // Presentations: the action chooser shows the category of a bundle item's action.
-    static constexpr uint32_t PRESENTATION_PLAIN = 0;
-    static constexpr uint32_t PRESENTATION_ITEM = 2;
-
-    afAction(const std::wstring& name, const std::wstring& title, const std::wstring& contextText,
-             afActionContext* handler, RunOp run, uint32_t presentation = PRESENTATION_PLAIN);
-    virtual ~afAction();
-    afAction(const afAction&) = delete;
-    afAction& operator=(const afAction&) = delete;
-
-    virtual std::wstring getTitle() const;
-    // "Tessel" unless a subclass tells better (a bundle item's bundle).
-    virtual std::wstring getCategory() const;
-
-    const std::wstring& getName() const { return m_name; }
-    const std::wstring& getContextText() const { return m_contextText; }
-    afActionContext* getHandler() const { return m_handler; }
-    uint32_t getPresentation() const { return m_presentation; }
-    uint32_t getIcon() const { return m_icon; }
-    void setIcon(uint32_t icon) { m_icon = icon; }
-    bool isRegistered() const { return m_registered; }
-
-    const std::vector<std::unique_ptr<afActionTrigger>>& getTriggers() const { return m_triggers; }
-    // The first trigger of the kind, or null.
-    const afActionTrigger* findTrigger(uint32_t kind) const;
-    void addTrigger(uint32_t kind, afKeyCombination combination, const std::wstring& text);
-
-    // Runs the callback when the handler context has an object: its answer (handled); false,
-    // nothing run, otherwise.
-    bool run(afActionEvent& event);
-    bool isEnabled() const;
-
-private:
-    friend afAction* afRegisterAction(afAction* action);
-    friend void afUnregisterAction(afAction* action);
-
-    bool m_registered = false;
-    std::wstring m_name;
-    std::wstring m_title;
-    std::wstring m_contextText;
-    afActionContext* m_handler;
-    RunOp m_run;
-    uint32_t m_presentation;
-    uint32_t m_icon = 0;
-    std::vector<std::unique_ptr<afActionTrigger>> m_triggers;
-};
-
-// The context of the name, made when missing; null for an empty name. Contexts live until
-// the process ends.
-afActionContext* afFindOrCreateActionContext(const wchar_t* name);
-// Takes the action (a null one is a hard check naming "action") into the registry; returns it.
-afAction* afRegisterAction(afAction* action);
-// Takes the action out of the registry and deletes it with its triggers; an action the
-// registry does not hold is left alone. Others of the same id stay.
-void afUnregisterAction(afAction* action);
-// The first registered action of the id, or null.
-afAction* afFindAction(const std::wstring& name);
-// The registered actions in the order they were registered.
-const std::vector<afAction*>& afGetRegisteredActions();
-// Binds the key combination to the action; nothing for 0. Returns the action.
-afAction* afAddKeyTrigger(afAction* action, afKeyCombination combination);
-// Binds the word to the action as its tab trigger; nothing for an empty word. Returns the
-// action.
-afAction* afAddTabTrigger(const std::wstring& word, afAction* action);
-// The registered actions bound to the combination, or to the tab-trigger word, in the order
-// they were registered.
-std::vector<afAction*> afFindKeyActions(afKeyCombination combination);
-std::vector<afAction*> afFindTabActions(const std::wstring& word);
-
-// An action offered to the user (the action chooser, menus of actions), with its rank.
-struct afActionCandidate {
-    uint64_t score = 0;
-    uint64_t secondary = 0;
-    afAction* action = nullptr;
-    const afActionTrigger* trigger = nullptr;
-};
-// Sorts by the actions' titles, ignoring case, ascending.
-void afSortActionsByTitle(std::vector<afActionCandidate>& list);
-
 // ---- Menus
 
 class afMenu;
+
+// The kind of the event an action run from a menu item receives.
+constexpr uint32_t AF_EVENT_MENU_ITEM = 0x251C1049;
 
 // One line of a menu: an item, a separator or a submenu, with a title and an icon key
 // (afGetIcon).
@@ -226,7 +73,8 @@ public:
     afActionMenuItem(const std::wstring& title, const std::wstring& actionName);
 
     const std::wstring& getActionName() const { return m_actionName; }
-    afAction* getAction() const { return afFindAction(m_actionName); }
+    // The registered action of the id, or null.
+    afAction* getAction() const;
 
     std::wstring getTitle() const override;
     uint32_t getIcon() const override;

@@ -3,6 +3,9 @@
 #include "bundles/BundleManager.h"
 #include "bundles/ui/BundleEditor.h"
 
+#include "afw/afActionInvoker.h"
+#include "afw/afActionRegistry.h"
+#include "afw/afApp.h"
 #include "afw/afStockResources.h"
 #include "service/base/TaskFailure.h"
 #include "service/base/TesselService.h"
@@ -38,21 +41,19 @@ BundleEntryEditorFactory BundleManager::__BundleManager::getEditorFactory(Bundle
 }
 
 BundleManager::BundleManager(TesselService& service)
-    : afActionHandler(L"BundleManager"), m_service(service), m_storage(std::make_shared<BundleFileStorage>()),
-      m_factory(std::make_shared<BundleFactory>(m_storage)) {
-    afActionContext* context = getActionContext();
-    m_reloadAction = afRegisterAction(new afAction(L"bundles.reload", L"Reload Bundles", L"ui.window.main", context,
-                                                   [this](afActionEvent&) {
-                                                       reload();
-                                                       return true;
-                                                   }));
-    m_editorAction = afRegisterAction(new afAction(L"bundles.editor", L"Toggle Bundles Editor",
-                                                   L"ui.window.main, ui.window.bundle_editor", context,
-                                                   [this](afActionEvent&) {
-                                                       toggleEditor();
-                                                       return true;
-                                                   }));
-    afAddKeyTrigger(m_editorAction, afParseKeyCombination(L"F4"));
+    : afActionHandler(afApp::getActionRegistry(), L"BundleManager"), m_service(service),
+      m_storage(std::make_shared<BundleFileStorage>()), m_factory(std::make_shared<BundleFactory>(m_storage)) {
+    if (afActionRegistry* registry = getActionRegistry()) {
+        afActionContext* context = getActionContext();
+        m_reloadAction = afRegisterAction(registry, new afActionSystem(L"Reload Bundles", context, L"bundles.reload",
+                                                                       L"ui.window.main",
+                                                                       afRunOp(&BundleManager::onReloadAction)));
+        m_editorAction = afRegisterAction(registry, new afActionSystem(L"Toggle Bundles Editor", context,
+                                                                       L"bundles.editor",
+                                                                       L"ui.window.main, ui.window.bundle_editor",
+                                                                       afRunOp(&BundleManager::onEditorAction)));
+        afAddKeyTriggerText(afFindKeyInvoker(registry), m_editorAction, L"F4", true);
+    }
     m_service.startupDelegates().add(this, [this](Config& config) { setUp(config); });
 }
 
@@ -65,8 +66,8 @@ BundleManager::~BundleManager() {
         m_service.closingDelegates().remove(this);
     }
     m_loaderRunner.reset();
-    afUnregisterAction(m_reloadAction);
-    afUnregisterAction(m_editorAction);
+    afUnregisterAction(getActionRegistry(), m_reloadAction);
+    afUnregisterAction(getActionRegistry(), m_editorAction);
     m_editor.reset();
     try {
         beginUpdate(); // never closed: nothing is to be told of the end
@@ -232,6 +233,16 @@ BundleManager::Update::~Update() {
     } catch (...) {
         logCaughtException(L"BundleManager::endUpdate()");
     }
+}
+
+bool BundleManager::onReloadAction(afActionEvent&) {
+    reload();
+    return true;
+}
+
+bool BundleManager::onEditorAction(afActionEvent&) {
+    toggleEditor();
+    return true;
 }
 
 void BundleManager::toggleEditor() {

@@ -15,6 +15,7 @@
 #include "bundles/DisabledEntryRecord.h"
 #include "bundles/resources/BundleIconIds.h"
 
+#include "afw/afAction.h"
 #include "afw/afStandIns.h"
 #include "service/base/Notice.h"
 
@@ -88,8 +89,9 @@ public:
     Notice<Bundle&> onBundleInstalled;
     Notice<Bundle&> onBundleUninstalling;
 
-    // Registers the actions bundles.reload and bundles.editor (F4) and hangs the set-up on the
-    // root's start-up list.
+    // Registers the actions bundles.reload and bundles.editor (F4) in the application's action
+    // registry (none without an application: tools) and hangs the set-up on the root's start-up
+    // list.
     explicit BundleManager(TesselService& service);
     // Forgets the editor, unloads everything, forgets the disabled items, lets the type
     // managers go and takes its actions and handlers off.
@@ -202,6 +204,9 @@ private:
     // The manager of the type; a missing one is a hard check naming "manager".
     BundleEntryManager& managerOf(uint32_t code) const;
     void toggleEditor();
+    // The runs of the "bundles.reload" and "bundles.editor" actions.
+    bool onReloadAction(afActionEvent& event);
+    bool onEditorAction(afActionEvent& event);
 
     TesselService& m_service;
     afViewPlatform* m_mainWindow = nullptr;

@@ -94,7 +94,7 @@ protected:
             ASSERT_EQ(static_cast<size_t>(perType[type.first]), manager->getEntriesOfType(type.first).size());
             actions += type.second->actions.size();
         }
-        ASSERT_EQ(actions + 2, afGetRegisteredActions().size()); // and the manager's own two
+        ASSERT_EQ(actions + 2, afApp::getActionRegistry()->getActions().size()); // and the manager's own two
     }
 
     std::vector<pel::UUID> bundles;
@@ -105,7 +105,7 @@ protected:
 };
 
 TEST_F(BundleManagerModelTest, RandomStepsKeepTheRecordsInStep) {
-    const size_t actionsBefore = afGetRegisteredActions().size();
+    const size_t actionsBefore = afApp::getActionRegistry()->getActions().size();
     const int itemsBefore = tessel_test::TreeItem::alive();
     // Every item manager refuses what the model refuses.
     manager->onSetUp.add(&refused, [this] {
@@ -153,7 +153,7 @@ TEST_F(BundleManagerModelTest, RandomStepsKeepTheRecordsInStep) {
 
     manager.reset();
     EXPECT_EQ(itemsBefore, tessel_test::TreeItem::alive());
-    EXPECT_EQ(actionsBefore - 2, afGetRegisteredActions().size());
+    EXPECT_EQ(actionsBefore - 2, afApp::getActionRegistry()->getActions().size());
 }
 
 } // namespace

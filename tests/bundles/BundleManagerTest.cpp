@@ -2,6 +2,13 @@
 
 #include "bundles/ToolStripStatus.h"
 
+#include "afw/afStockResources.h"
+
+#include "afw/afActionInvoker.h"
+#include "afw/afActionRegistry.h"
+#include "afw/afApp.h"
+#include "service/parser/base/ScopePath.h"
+
 #include "service/bundles/Bundle.h"
 #include "service/bundles/BundleItem.h"
 
@@ -135,7 +142,7 @@ TEST_F(BundleManagerTest, LoadsTheLayersAndInstallsBundlesFirst) {
     EXPECT_EQ(L"&Bundle Editor|&Reload Bundles|-|Web{CSS|HTML|-|Tag}", linesOf(menu));
     const afMenuDef& webMenu = static_cast<const afMenuDef&>(*menu.getChildren().back());
     EXPECT_EQ(BUNDLE_TYPE_BUNDLE, webMenu.getIcon());
-    EXPECT_EQ(L"Toggle Bundles Editor", afFindAction(L"bundles.editor")->getTitle());
+    EXPECT_EQ(L"Toggle Bundles Editor", afFindAction(L"bundles.editor", afApp::getActionRegistry())->getTitle());
     EXPECT_EQ(1, static_cast<afMenuItem*>(webMenu.getChildren()[0])->execute());
 
     // An update of an installed entry reaches its type's manager. Only the bracket: reading an
@@ -279,9 +286,16 @@ TEST_F(BundleManagerTest, TheEditorTogglesAndCanKeepEverythingLoaded) {
     putTwoBundles();
     setUp();
     loadAll();
-    afAction* toggle = afFindAction(L"bundles.editor");
+    afActionRegistry* registry = afApp::getActionRegistry();
+    afAction* toggle = afFindAction(L"bundles.editor", registry);
     ASSERT_TRUE(toggle);
-    EXPECT_EQ(toggle, afFindKeyActions(afParseKeyCombination(L"F4")).at(0));
+    EXPECT_EQ(std::wstring(L"F4"), toggle->findTrigger(AF_ACTION_KIND_SHORTCUT)->getText());
+    EXPECT_EQ(toggle, afFindKeyInvoker(registry)->getShortcuts().find(VK_F4)->second->action);
+    // The snippet's word, bound through the tab-trigger invoker, is found before the caret.
+    ScopePath editorContext;
+    editorContext.pushText(L"ui.editor.main", false, 0);
+    std::vector<afActionCandidate> words;
+    EXPECT_EQ(1u, afFindTabTriggers(afFindTabInvoker(registry), words, editorContext, L"x Tag", 5));
     BundleEditor& editor = *manager->getEditor();
     afActionEvent event;
     EXPECT_TRUE(toggle->run(event));

@@ -1,15 +1,17 @@
 #pragma once
-// A BundleManager over a service root whose "root:" and "user:" folders are temporary, with the
-// framework's stock resources, and type managers for the four item types that count what they
-// install and uninstall, register one action per installed item (as snippet actions do) and
-// refuse the items titled "Refused" (as the grammar manager refuses a taken name).
+// A BundleManager over a service root whose "root:" and "user:" folders are temporary, in an
+// application with its action registry and invokers, and type managers for the four item types
+// that count what they install and uninstall, register one action per installed item (as snippet
+// actions do, a snippet's title its tab trigger) and refuse the items titled "Refused" (as the
+// grammar manager refuses a taken name).
 
 #include "bundles/BundleManager.h"
 #include "bundles/ui/BundleEditor.h"
 
-#include "afw/afModuleInstance.h"
+#include "afw/afActionInvoker.h"
+#include "afw/afActionRegistry.h"
+#include "afw/afApp.h"
 #include "afw/afPanic.h"
-#include "afw/afStockResources.h"
 #include "service/base/Config.h"
 #include "service/base/TesselService.h"
 #include "service/bundles/BundleEntrySource.h"
@@ -30,15 +32,33 @@
 
 namespace tessel_test {
 
+// The application as far as the managers need it: the action registry with its key invoker,
+// and the tab-trigger invoker the program's own application adds.
+class ManagerApp : public afApp {
+public:
+    bool init() override {
+        m_tabs.reset(new afActionInvokerTab(getActionRegistry()));
+        afRegisterInvoker(m_tabs.get(), getActionRegistry(), AF_ACTION_KIND_TAB_TRIGGER);
+        return true;
+    }
+    void exit() override {
+        afRemoveInvoker(getActionRegistry(), m_tabs.get());
+        m_tabs.reset();
+    }
+
+private:
+    std::unique_ptr<afActionInvokerTab> m_tabs;
+};
+
 class CountingManager : public tessel::BundleEntryManager, public afActionHandler {
 public:
     explicit CountingManager(const tessel::BundleEntryTraits& traits)
-        : afActionHandler(L"CountingManager"), m_traits(traits) {
+        : afActionHandler(afApp::getActionRegistry(), L"CountingManager"), m_traits(traits) {
         attachActionHandler();
     }
     ~CountingManager() override {
         for (auto& action : actions)
-            afUnregisterAction(action.second);
+            afUnregisterAction(getActionRegistry(), action.second);
     }
 
     tessel::BundleEntryPtr createEntry() override { return tessel::BundleEntryPtr(new TreeItem(m_traits), false); }
@@ -48,8 +68,14 @@ public:
             return false;
         ++installs;
         const std::wstring id = entry.getUUID().toString();
-        actions[&entry] = afRegisterAction(new afAction(id, entry.getTitle(), L"ui.editor", getActionContext(),
-                                                        [](afActionEvent&) { return true; }));
+        afAction* action =
+            afRegisterAction(getActionRegistry(),
+                             new afActionSystem(entry.getTitle().c_str(), getActionContext(), id.c_str(), L"ui.editor",
+                                                [](afActionHandler&, afActionEvent&) { return true; }));
+        // As the snippet manager binds a snippet's tab trigger: here its title.
+        if (m_traits.id == tessel::BUNDLE_TYPE_SNIPPET)
+            afAddTabTrigger(entry.getTitle(), afFindTabInvoker(getActionRegistry()), action);
+        actions[&entry] = action;
         return true;
     }
     bool uninstall(tessel::BundleEntry& entry) override {
@@ -58,7 +84,7 @@ public:
         const auto found = actions.find(&entry);
         if (found == actions.end())
             return false;
-        afUnregisterAction(found->second);
+        afUnregisterAction(getActionRegistry(), found->second);
         actions.erase(found);
         return true;
     }
@@ -87,8 +113,7 @@ protected:
             pel::toAscii(text, message);
             throw std::runtime_error(message);
         });
-        afSetModuleInstance(::GetModuleHandleW(nullptr));
-        afCreateStockResources();
+        EXPECT_TRUE(afApp::init(new ManagerApp, ::GetModuleHandleW(nullptr)));
         root = tessel::TesselService::getInstance();
         manager.reset(new tessel::BundleManager(*root));
         // The type managers register when the bundle type has: at set-up.
@@ -104,7 +129,8 @@ protected:
     }
     ~ManagerFixture() override {
         manager.reset();
-        afDestroyStockResources();
+        types.clear();
+        afApp::shutdown();
         afSetPanicHandler(m_panicHandler);
     }
 
