@@ -36,16 +36,17 @@ function(tessel_benches)
     endforeach()
 endfunction()
 
-# tessel_resources(name RC script [ICONS grid...])
+# tessel_resources(name RC script [ICONS grid...] [DEPENDS file...])
 # An object library holding the compiled resource script, for the programs and tests that carry
 # those resources (an object library, so the linker keeps resources nothing refers to). Each icon
 # grid (a text pixel grid, scripts/make-icon.py) becomes <grid name>.ico in a build folder that
-# the script's file names are found in; the project's src/ is on the script's include path.
+# the script's file names are found in; the project's src/ is on the script's include path. The
+# script is compiled again when a file of DEPENDS (one it names) changes.
 find_package(Python3 COMPONENTS Interpreter REQUIRED)
 function(tessel_resources name)
-    cmake_parse_arguments(ARG "" "RC" "ICONS" ${ARGN})
+    cmake_parse_arguments(ARG "" "RC" "ICONS;DEPENDS" ${ARGN})
     set(out ${CMAKE_CURRENT_BINARY_DIR}/${name})
-    set(generated)
+    set(generated ${ARG_DEPENDS})
     foreach(grid IN LISTS ARG_ICONS)
         get_filename_component(base ${grid} NAME_WE)
         add_custom_command(OUTPUT ${out}/${base}.ico

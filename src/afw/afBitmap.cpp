@@ -1,5 +1,19 @@
 #include "afw/afBitmap.h"
 
+#include <atomic>
+
+namespace {
+std::atomic<int> s_liveCount(0);
+}
+
+afBitmap::afBitmap() {
+    ++s_liveCount;
+}
+
+int afBitmap::getLiveCount() {
+    return s_liveCount;
+}
+
 std::unique_ptr<afBitmap> afBitmap::createDIB(int width, int height) {
     if (width <= 0 || height <= 0 || width > MAX_SIDE || height > MAX_SIDE)
         return nullptr;
@@ -24,7 +38,19 @@ std::unique_ptr<afBitmap> afBitmap::createDIB(int width, int height) {
     return bitmap;
 }
 
-afBitmap::afBitmap(HBITMAP bitmap) : m_handle(bitmap) {
+std::unique_ptr<afBitmap> afBitmap::overMemory(void* pixels, int width, int height, int stride) {
+    if (!pixels || width < 0 || height < 0 || stride < width * 4)
+        return nullptr;
+    std::unique_ptr<afBitmap> bitmap(new afBitmap());
+    bitmap->m_pixels = static_cast<uint8_t*>(pixels);
+    bitmap->m_width = width;
+    bitmap->m_height = height;
+    bitmap->m_stride = stride;
+    return bitmap;
+}
+
+afBitmap::afBitmap(HBITMAP bitmap) : afBitmap() {
+    m_handle = bitmap;
     DIBSECTION section = {};
     const int size = bitmap ? ::GetObjectW(bitmap, sizeof section, &section) : 0;
     if (size == 0)
@@ -43,6 +69,7 @@ afBitmap::afBitmap(HBITMAP bitmap) : m_handle(bitmap) {
 afBitmap::~afBitmap() {
     if (m_handle)
         ::DeleteObject(m_handle);
+    --s_liveCount;
 }
 
 uint32_t* afBitmap::row(int y) const {

@@ -20,6 +20,10 @@ public:
     // A top-down 32-bit DIB section, all pixels zero, tagged FORMAT_ALPHA; null when a side is
     // not in 1..MAX_SIDE or the system cannot make it.
     static std::unique_ptr<afBitmap> createDIB(int width, int height);
+    // A bitmap without a handle over 32-bit pixels the caller owns and keeps alive (stride: bytes
+    // from one row to the next): what images render into in memory. Null for a negative side or
+    // a stride too small for the width.
+    static std::unique_ptr<afBitmap> overMemory(void* pixels, int width, int height, int stride);
     // Takes over the bitmap and reads its size; the pixels are at hand only for a DIB section.
     explicit afBitmap(HBITMAP bitmap);
     ~afBitmap() override;
@@ -37,8 +41,12 @@ public:
     uint32_t* row(int y) const;
     bool hasPixels32() const { return m_pixels && m_bitsPerPixel == 32; }
 
+    // How many bitmaps exist in the process: decoders are checked by it for leaks (the system
+    // reports no GDI object counts under Wine).
+    static int getLiveCount();
+
 private:
-    afBitmap() = default;
+    afBitmap();
 
     uint8_t* m_pixels = nullptr;
     HBITMAP m_handle = nullptr;

@@ -62,6 +62,13 @@ void afCanvas::drawLineBottom(const RECT& rect, COLORREF colour) {
     drawLine(rect.left, rect.bottom - 1, rect.right, rect.bottom - 1, colour);
 }
 
+void afCanvas::frameRect(const RECT& rect, COLORREF colour) {
+    drawLineHorizontal(rect, colour);
+    drawLineVertical(rect, colour);
+    drawLineRight(rect, colour);
+    drawLineBottom(rect, colour);
+}
+
 void afCanvas::drawText(const wchar_t* text, int length, const RECT& rect, UINT format, COLORREF colour) {
     const int previousMode = ::SetBkMode(m_dc, TRANSPARENT);
     const COLORREF previousColour = ::SetTextColor(m_dc, colour);

@@ -43,6 +43,8 @@ public:
     void drawLineVertical(const RECT& rect, COLORREF colour);
     void drawLineRight(const RECT& rect, COLORREF colour);
     void drawLineBottom(const RECT& rect, COLORREF colour);
+    // The four one-pixel edges inside the rectangle.
+    void frameRect(const RECT& rect, COLORREF colour);
 
     // DrawTextW with the caller's format, transparent background, in the colour.
     void drawText(const wchar_t* text, int length, const RECT& rect, UINT format, COLORREF colour);

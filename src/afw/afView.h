@@ -166,6 +166,8 @@ public:
     virtual void onScrollChanged(int /*x*/, int /*y*/, int /*oldX*/, int /*oldY*/) {}
     // A canvas for drawing outside the paint cycle; null without a window.
     virtual std::unique_ptr<afCanvas> createCanvas() = 0;
+    // A canvas to measure text with: createCanvas's, or without a window one that draws nowhere.
+    std::unique_ptr<afCanvas> createMeasuringCanvas();
     virtual void onParentVisibilityChanged(afView* view, bool shown);
     // area: what needs painting in the view's coordinates; null for everything.
     virtual void draw(afCanvas& canvas, const afRect* area) = 0;

@@ -21,6 +21,14 @@ afMouseEvent afMouseEvent::fromMessage(const afMessage& message, Kind kind) {
     return event;
 }
 
+afKeyEvent afKeyEvent::fromMessage(const afMessage& message) {
+    afKeyEvent event;
+    event.message = message;
+    // The modifier byte, shifted above the key code, is the combination's modifier bits.
+    event.combination = (static_cast<uint32_t>(message.wParam) & KEY_MASK) | static_cast<uint32_t>(afGetKeyModifiers()) << 8;
+    return event;
+}
+
 void afMouseEvent::setClickCount(int count) {
     const uint32_t clamped = static_cast<uint32_t>(std::min(std::max(count, 0), MAX_CLICK_COUNT));
     flags = (flags & ~(7u << 16)) | clamped << 16;

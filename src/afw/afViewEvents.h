@@ -44,6 +44,9 @@ struct afKeyEvent {
     static constexpr uint32_t CTRL = 0x100, SHIFT = 0x200, ALT = 0x400, RIGHT_ALT = 0x800;
     static constexpr uint32_t KEY_MASK = 0xFF;
 
+    // Of a key message: its virtual-key code with the modifier keys down now.
+    static afKeyEvent fromMessage(const afMessage& message);
+
     afMessage message;
     uint32_t combination = 0; // key code and modifiers, as the key combinations encode them
 

@@ -1,6 +1,7 @@
 // The view's measure and layout passes, its geometry and the setters that ask for a new layout.
 
 #include "afw/afCanvas.h"
+#include "afw/afCanvasBuffer.h"
 #include "afw/afView.h"
 #include "afw/afViewPlatform.h"
 #include "pel/base/Assert.h"
@@ -213,4 +214,11 @@ void afView::setBackground(afDrawable* background) {
 void afView::onDrawableChanged(afDrawable* drawable) {
     if (drawable)
         invalidate(drawable->getBounds());
+}
+
+std::unique_ptr<afCanvas> afView::createMeasuringCanvas() {
+    std::unique_ptr<afCanvas> canvas = createCanvas();
+    if (!canvas)
+        canvas = afCanvasBuffer::create(HDC(nullptr), afRect(), false);
+    return canvas;
 }

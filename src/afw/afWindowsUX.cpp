@@ -13,6 +13,7 @@ afWindowsUX* s_instance = nullptr;
 bool s_untried = true;
 bool s_skipExitRegistration = false;
 afWindowsUX::Decision s_decision = afWindowsUX::DECIDE_BY_SYSTEM;
+afWindowsUX::Resolver s_resolver = nullptr;
 
 constexpr int kMenuPopupItem = 14;
 constexpr int kContentMargins = 3602;
@@ -27,7 +28,10 @@ template <class Function>
 Function lookUp(const afWindowsUX* ux, const char* name) {
     if (!ux || !ux->getModule())
         return nullptr;
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(ux->getModule(), name)));
+    FARPROC function = s_resolver ? s_resolver(name) : nullptr;
+    if (!function)
+        function = ::GetProcAddress(ux->getModule(), name);
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(function));
 }
 
 template <class Function, class... Arguments>
@@ -105,6 +109,10 @@ void afWindowsUX::resetForTesting(Decision decision) {
     release();
     s_decision = decision;
     s_untried = true;
+}
+
+void afWindowsUX::setResolverForTesting(Resolver resolver) {
+    s_resolver = resolver;
 }
 
 HTHEME afWindowsUX::OpenThemeData(const afWindowsUX* ux, HWND window, const wchar_t* classList) {

@@ -54,6 +54,10 @@ public:
     // Tests: how the next decision goes. Releases any instance and lets getInstance decide again.
     enum Decision { DECIDE_BY_SYSTEM, FORCE_CLASSIC, FORCE_THEMED };
     static void resetForTesting(Decision decision);
+    // Tests: a stand-in for the library's functions. While set, the wrappers of a themed instance
+    // call what it answers for a function's name (null: the library's own). Null ends it.
+    using Resolver = FARPROC (*)(const char* name);
+    static void setResolverForTesting(Resolver resolver);
 
 private:
     explicit afWindowsUX(HMODULE module) : m_module(module) {}

@@ -1,5 +1,7 @@
 #include "afw/afApp.h"
 
+#include "afw/afActionInvoker.h"
+#include "afw/afActionRegistry.h"
 #include "afw/afImagePack.h"
 #include "afw/support/TestViews.h"
 #include "afw/unicode/afUnicodeFontManager.h"
@@ -43,7 +45,10 @@ TEST_F(AppTest, RunsUntilQuitAndShutsDownEverything) {
     ASSERT_TRUE(afApp::init(new TestApp(&log, true), ::GetModuleHandleW(nullptr)));
     EXPECT_NE(nullptr, afApp::getMessageRegistry());
     EXPECT_NE(nullptr, afApp::getClipboard());
-    EXPECT_EQ(nullptr, afApp::getImagePack()); // the tests carry no image pack
+    EXPECT_NE(nullptr, afApp::getKeyInvoker());
+    for (uint32_t kind : {AF_ACTION_KIND_SHORTCUT, AF_ACTION_KIND_CHARACTER})
+        EXPECT_EQ(afApp::getKeyInvoker(), afFindInvoker(afApp::getActionRegistry(), kind));
+    EXPECT_NE(nullptr, afApp::getImagePack()); // the tests carry the image pack
     std::unique_ptr<TestApp> second(new TestApp(&log, true));
     EXPECT_FALSE(afApp::init(second.get(), ::GetModuleHandleW(nullptr))) << "a second application";
     ::PostQuitMessage(7);
@@ -137,12 +142,13 @@ TEST(ImagePack, ReadsTheCountTableAndRefusesAResourceTooShortForIt) {
     EXPECT_EQ(reinterpret_cast<const uint8_t*>(pack) + 12 + 3, bytes);
     EXPECT_FALSE(read->entry(2, &bytes, &size));
 
+    // An entry ending past the data makes the pack bad as a whole.
     const uint32_t outside[] = {1, 9, 0};
-    EXPECT_FALSE(afImagePack::fromBytes(outside, sizeof outside)->entry(0, &bytes, &size));
     tessel_test::LogCapture log;
+    EXPECT_EQ(nullptr, afImagePack::fromBytes(outside, sizeof outside));
     for (uint32_t length : {0u, 2u, 8u})
         EXPECT_EQ(nullptr, afImagePack::fromBytes(pack, length)) << length;
-    EXPECT_EQ(3u, log.lines().size()) << "one line for each refused resource";
+    EXPECT_EQ(4u, log.lines().size()) << "one line for each refused resource";
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// Thread bodies for tests: a Runnable that calls a function.
+// Thread bodies for tests: a Runnable that calls a function, and a call run on a library thread.
 
 #include "pel/thread/Thread.h"
 
@@ -16,5 +16,13 @@ public:
 private:
     std::function<void()> m_body;
 };
+
+// Runs body on a library thread and joins it.
+inline void onOtherThread(std::function<void()> body) {
+    FunctionRunnable runnable(std::move(body));
+    pel::Thread thread;
+    thread.start(runnable);
+    thread.join();
+}
 
 } // namespace tessel_test

@@ -8,8 +8,6 @@
 // document's own undo of the same steps.
 //   controller_bench --folder DIR [--units 100000000]
 
-#include "pel/legacy/MessageRegistry.h"
-#include "pel/thread/MainThread.h"
 #include "service/document/Document.h"
 #include "service/document/DocumentManager.h"
 #include "service/document/controller/DocumentController.h"
@@ -17,8 +15,7 @@
 #include "service/document/controller/Selection.h"
 #include "service/document/undo/UndoContext.h"
 #include "support/Bench.h"
-#include "support/FileBench.h"
-#include "support/TempDevices.h"
+#include "support/ControllerSession.h"
 #include "GeneratedText.h"
 
 #include <cstdio>
@@ -147,10 +144,7 @@ void undoRedo(DocumentController& controller) {
 
 int main(int argc, char** argv) {
     const bench::Options options(argc, argv);
-    pel::store_main_thread_id();
-    tessel_test::TempDevices devices(bench::folderOption(options));
-    pel::MessageRegistry registry;
-    registry.initRegistry(::GetModuleHandleW(nullptr));
+    const bench::ControllerSession session(options);
     {
         tessel::DocumentManager documents;
         tessel::DocumentControllerManager controllers(documents);
@@ -166,6 +160,5 @@ int main(int argc, char** argv) {
         keystroke("keystroke_end", *controller, document->getLength());
         undoRedo(*controller);
     }
-    registry.releaseRegistry();
     return 0;
 }

@@ -20,6 +20,7 @@
 #include "service/document/search/Replacer.h"
 #include "service/document/undo/UndoContext.h"
 #include "service/document/undo/UndoManager.h"
+#include "ReplaceAllLoop.h"
 #include "support/Bench.h"
 #include "support/FileBench.h"
 #include "support/TempDevices.h"
@@ -159,19 +160,8 @@ void regularExpressions(Document& document, const bench::Options& options) {
 void replaceAll(Document& document, const bench::Options& options) {
     tessel::FinderBoyerMoore finder(L"doorway", false, true);
     tessel::ReplacerSimple replacer(L"other");
-    std::wstring replacement;
-    int count = 0;
     double start = bench::seconds();
-    document.beginChange(0, false);
-    for (int32_t at = 0; document.runFinder(finder, at, document.getLength(), false); ++count) {
-        const pel::MatchResults& match = finder.getResults();
-        replacer.replace(match, document, &replacement);
-        const int32_t begin = match.begin(0);
-        document.remove(begin, match.length(0));
-        document.insert(begin, replacement);
-        at = begin + static_cast<int32_t>(replacement.size());
-    }
-    document.endChange();
+    const int count = bench::replaceAllLoop(document, finder, replacer);
     const double replaced = bench::seconds() - start;
     if (const char* expected = options.get("--expect")) {
         const std::vector<unsigned char> bytes = bench::loadFile(expected);

@@ -35,3 +35,15 @@ run grammar_parse_bench --data "$data" --peer-lines "$(textmate_figure textmate_
     --peer-min-150k-line "$(textmate_figure textmate_json_min_150k_in_line_rule_ms)" \
     --peer-min-75k "$(textmate_figure textmate_json_min_75k_ms)" \
     --peer-min-75k-line "$(textmate_figure textmate_json_min_75k_in_line_rule_ms)"
+
+# A tab stop with 1000 mirrors over a document of a million characters: characters typed into
+# its primary through the controller, beside the same edits made on a bare Document in the same
+# run (targets: at most 16 ms per character and 3 times the bare edits).
+run span_mirror_bench --folder "$data"
+
+# A 20-character word typed at 1 000 carets in a document of 10 million characters, beside the
+# same inserts made directly (targets: under 25 ms per keystroke, within 5x); replace all of a
+# common whole word (about 12 000 matches) inside a selection of the whole text through the
+# search action, beside the search layer's own loop (under 1 s, within 10x), then undo and redo
+# (each no slower than the replace all).
+run multi_range_bench --folder "$data"

@@ -1,5 +1,5 @@
-/* Icon resources of the framework, shared by the resource script and the code. Plain macros:
-   the resource compiler reads this file too. */
+/* Resources of the framework, shared by the resource script and the code: its icons and its
+   image pack. Plain macros: the resource compiler reads this file too. */
 #pragma once
 
 #define AF_ICON_DROP_DOWN 0x6D
@@ -18,3 +18,5 @@
 #define AF_ICON_PIN 0x9F
 #define AF_ICON_FORWARD 0xA0
 #define AF_ICON_CHECK 0xA1
+
+#define AF_IMAGE_PACK 175

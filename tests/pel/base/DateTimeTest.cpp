@@ -8,6 +8,7 @@
 #include "pel/base/Timespan.h"
 #include "pel/base/Timestamp.h"
 #include "support/LogCapture.h"
+#include "support/Thrown.h"
 
 #include <gtest/gtest.h>
 
@@ -35,12 +36,9 @@ std::string fields(const DateTime& t) {
 
 // The failed check of the date and time parts p, or "(valid)".
 std::wstring violation(const int* p) {
-    try {
-        DateTime(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7]);
-    } catch (const AssertionViolationException& e) {
-        return e.message.substr(0, e.message.find(L" in file"));
-    }
-    return L"(valid)";
+    const std::wstring message = tessel_test::thrown<AssertionViolationException>(
+        [p] { DateTime(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7]); });
+    return message == L"(nothing thrown)" ? L"(valid)" : message.substr(0, message.find(L" in file"));
 }
 
 int64_t g_fake_now = 0;
@@ -176,10 +174,6 @@ TEST(DateTime, Arithmetic) {
     EXPECT_EQ(Timespan(366 * Timespan::DAYS), DateTime(2013, 1, 1) - DateTime(2012, 1, 1));
     EXPECT_EQ(Timespan(-Timespan::DAYS - 1), DateTime(2012, 2, 28) - DateTime(2012, 2, 29, 0, 0, 0, 0, 1));
     EXPECT_TRUE(DateTime(2013, 1, 1) < DateTime(2013, 1, 1, 0, 0, 0, 0, 1));
-    DateTime a(2013, 1, 1);
-    DateTime b(1999, 9, 9);
-    a.swap(b);
-    EXPECT_EQ(text(1999, 9, 9) + text(2013, 1, 1), fields(a) + fields(b));
 }
 
 TEST(DateTime, LocalDateTime) {
@@ -209,8 +203,6 @@ TEST(DateTimeFormatter, NamedPatterns) {
     for (const auto& row : rows)
         EXPECT_EQ(row.second, DateTimeFormatter::format(t, row.first)) << row.first;
     EXPECT_EQ(L"2013-3-5T7:8:9+1:0", DateTimeFormatter::format(t, DateTimeFormat::ISO8601_FORMAT, 3600));
-    EXPECT_STREQ(L"Sunday", DateTimeFormat::WEEKDAY_NAMES[0]);
-    EXPECT_STREQ(L"December", DateTimeFormat::MONTH_NAMES[11]);
 }
 
 TEST(DateTimeFormatter, EveryDirective) {
@@ -267,7 +259,6 @@ TEST(Timestamp, Conversions) {
 
     EXPECT_EQ(122192928000000000LL, Timestamp(0).utcTime());
     EXPECT_EQ(123456789, Timestamp::fromUtcTime(Timestamp(123456789).utcTime()).epochMicroseconds());
-    EXPECT_THROW(Timestamp(0).toFileTimeNP(nullptr, &high), NullPointerException);
 }
 
 TEST(Timestamp, Arithmetic) {
@@ -276,10 +267,8 @@ TEST(Timestamp, Arithmetic) {
     EXPECT_EQ(700, t - Timestamp(300));
     t += 10;
     t -= 5;
-    Timestamp other(7);
-    t.swap(other);
-    EXPECT_EQ(1005, other.epochMicroseconds());
-    EXPECT_TRUE(t < other);
+    EXPECT_EQ(1005, t.epochMicroseconds());
+    EXPECT_TRUE(Timestamp(7) < t);
 
     // The clock is after 2020 and a timestamp from 1970 has long elapsed.
     EXPECT_GT(Timestamp().epochTime(), 1577836800);
@@ -292,10 +281,7 @@ TEST(Timestamp, Arithmetic) {
 TEST(Stopwatch, AccumulatesIntervals) {
     g_fake_now = 100;
     Stopwatch watch(&fakeClock);
-    EXPECT_FALSE(watch.isRunning());
     EXPECT_EQ(0, watch.elapsed());
-    EXPECT_EQ(100, watch.getStart().epochMicroseconds());
-
     watch.start();
     g_fake_now += 2000000;
     watch.stop();
@@ -304,7 +290,6 @@ TEST(Stopwatch, AccumulatesIntervals) {
     g_fake_now += 3000000;
     EXPECT_EQ(5000000, watch.elapsed()); // running: includes the open interval
     watch.stop();
-    EXPECT_EQ(5000000, watch.elapsed());
     EXPECT_EQ(5, watch.elapsedSeconds());
     EXPECT_EQ(5000, watch.elapsedMilliseconds());
 

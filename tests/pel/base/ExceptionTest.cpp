@@ -1,31 +1,23 @@
 #include "pel/base/Assert.h"
 #include "pel/base/Exception.h"
 #include "support/LogCapture.h"
+#include "support/Thrown.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
 using namespace pel;
+using tessel_test::shown;
 
 namespace {
 
 // The display texts of clones of each exception made without a message.
 template <class... E>
 std::wstring clonesShown() {
-    std::wstring shown;
-    ((shown += std::unique_ptr<Exception>(E().clone())->displayText() + L" "), ...);
-    return shown;
-}
-
-template <class F>
-std::wstring thrown(F run) {
-    try {
-        run();
-    } catch (const Exception& e) {
-        return e.displayText();
-    }
-    return L"(no exception)";
+    std::wstring text;
+    ((text += std::unique_ptr<Exception>(E().clone())->displayText() + L" "), ...);
+    return text;
 }
 
 } // namespace
@@ -72,11 +64,11 @@ TEST(Exception, UnexpectedTokenMessages) {
 TEST(Checks, HardChecksLogThenThrow) {
     tessel_test::LogCapture capture;
     EXPECT_EQ(L"AssertionViolationException: x > 0 in file \"\", line 7",
-              thrown([] { assertionViolation(L"x > 0", L"", 7); }));
+              shown([] { assertionViolation(L"x > 0", L"", 7); }));
     EXPECT_EQ(L"NullPointerException: o_int in file \"a.cpp\", line 12",
-              thrown([] { nullPointerViolation(L"o_int", L"a.cpp", 12); }));
-    EXPECT_EQ(L"IllegalStateException: Not reached", thrown([] { notReachedViolation(L"b.cpp", 3); }));
-    EXPECT_EQ(L"NotImplementedException: Not implemented", thrown([] { notImplementedViolation(L"c.cpp", 4); }));
+              shown([] { nullPointerViolation(L"o_int", L"a.cpp", 12); }));
+    EXPECT_EQ(L"IllegalStateException: Not reached", shown([] { notReachedViolation(L"b.cpp", 3); }));
+    EXPECT_EQ(L"NotImplementedException: Not implemented", shown([] { notImplementedViolation(L"c.cpp", 4); }));
 
     auto lines = capture.lines();
     ASSERT_EQ(4u, lines.size());

@@ -1,7 +1,9 @@
 #include "pel/base/BlockHeap.h"
 #include "pel/base/MemoryPool.h"
 #include "pel/base/TAllocator.h"
+#include "pel/base/TBlockStorage.h"
 #include "pel/base/TDataStorage.h"
+#include "support/Thrown.h"
 
 #include <gtest/gtest.h>
 
@@ -47,12 +49,7 @@ TEST(MemoryPool, MaximumCountsPreallocatedBlocks) {
     void* a = pool.get();
     void* b = pool.get();
     EXPECT_NE(a, b);
-    try {
-        pool.get();
-        ADD_FAILURE() << "a third block";
-    } catch (const OutOfMemoryException& e) {
-        EXPECT_EQ(L"MemoryPool exhausted", e.message);
-    }
+    EXPECT_EQ(L"MemoryPool exhausted", tessel_test::thrown<OutOfMemoryException>([&] { pool.get(); }));
     pool.release(a);
     EXPECT_EQ(a, pool.get());
     pool.release(a);
@@ -242,9 +239,6 @@ TEST(TDataStorage, SmallFirstBlocksGrowAndReserveFitsExactly) {
     EXPECT_EQ(5000u, storage.remaining());
     storage.reserve(4000); // fits
     EXPECT_EQ(5000u, storage.remaining());
-    storage.clear();
-    storage.allocate(1);
-    EXPECT_EQ(999u, storage.remaining());
     for (const std::pair<size_t, size_t> clamped : {std::make_pair(0, 0), std::make_pair(100000, 16383)}) {
         TDataStorage other(clamped.first);
         other.allocate(1);
@@ -255,18 +249,28 @@ TEST(TDataStorage, SmallFirstBlocksGrowAndReserveFitsExactly) {
 TEST(TDataStorage, LargeRequestsGetTheirOwnBlockAndClearStartsAgain) {
     TDataStorage storage;
     wchar_t* big = storage.allocate(20000);
-    EXPECT_EQ(16384u, storage.remaining());
-    wchar_t* next = storage.allocate(16384);
-    EXPECT_EQ(big + 20000, next);
-    EXPECT_EQ(0u, storage.remaining());
-    next[16383] = L'x'; // the last character belongs to the block
-    storage.allocate(1)[0] = L'y';
-    EXPECT_EQ(TDataStorage::BLOCK_CHARS - 1, storage.remaining());
+    EXPECT_EQ(big + 20000, storage.allocate(16384)); // the rest of the same block
     EXPECT_THROW(storage.allocate(0), AssertionViolationException);
-
     storage.clear();
     EXPECT_EQ(0u, storage.remaining());
-    storage.clear();
     storage.allocate(3)[2] = L'z';
     EXPECT_EQ(TDataStorage::BLOCK_CHARS - 3, storage.remaining());
+}
+
+TEST(TBlockStorageTest, KeepsEntriesInOrderAcrossBlocksAndCopiesThemOut) {
+    for (size_t count : {0u, 256u, 600u}) {
+        TBlockStorage<int32_t> list;
+        for (size_t i = 0; i < count; ++i)
+            list.push_back(static_cast<int32_t>(i * 3));
+        std::vector<int32_t> out(count + 1, -1);
+        ASSERT_EQ(count, list.copy(out.data(), count));
+        for (size_t i = 0; i < count; ++i)
+            ASSERT_EQ(static_cast<int32_t>(i * 3), out[i]) << count;
+        EXPECT_EQ(-1, out[count]); // nothing written behind the entries
+        if (count > 0) {
+            EXPECT_THROW(list.copy(out.data(), count - 1), InvalidArgumentException);
+        }
+        list.clear();
+        EXPECT_EQ(0u, list.copy(out.data(), 0));
+    }
 }

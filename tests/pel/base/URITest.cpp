@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -128,20 +127,13 @@ TEST(URI, SyntaxErrorsNameTheirPosition) {
     };
     for (const auto& row : decodedRows)
         EXPECT_EQ(row.expected, syntaxError([&] { decoded(row.text); })) << row.text;
-
-    URIParseSyntaxException e(L"not a hex digit", 3);
-    EXPECT_EQ(L"SyntaxException: not a hex digit at 3", e.displayText());
-    std::unique_ptr<Exception> copy(e.clone());
-    EXPECT_EQ(3, dynamic_cast<URIParseSyntaxException&>(*copy).position);
+    EXPECT_EQ(L"SyntaxException: not a hex digit at 3", URIParseSyntaxException(L"not a hex digit", 3).displayText());
 
     // A failed assignment leaves what was parsed before the error.
     URI uri;
     EXPECT_THROW(uri = L"http://h:99999/x", URIParseSyntaxException);
     EXPECT_EQ(L"h", uri.getHost());
     EXPECT_EQ(L"", uri.getPath());
-
-    EXPECT_THROW(URI::encode(L"x", L"", nullptr), NullPointerException);
-    EXPECT_THROW(URI::decode(L"x", nullptr), NullPointerException);
 }
 
 TEST(URI, EncodesNonAsciiAsUtf8Escapes) {
@@ -199,22 +191,12 @@ TEST(URI, ConstructorsAndSetters) {
     e.setAuthority(L"[::2]"); // clears user info and port
     e.setPathEtc(L"/n?m");
     EXPECT_EQ(L"https||::2|443|/n|m|", components(e));
-    // A component may be set from itself.
-    e.setPathEtc(e.getPath());
+    e.setPathEtc(e.getPath()); // a component may be set from itself
     EXPECT_EQ(L"/n", e.getPath());
-    e = e.getPath();
-    EXPECT_EQ(L"/n", e.toString());
 
     std::vector<std::wstring> segments{L"first"};
     URI(L"http://h//a/b/").getPathSegments(segments);
     EXPECT_EQ((std::vector<std::wstring>{L"first", L"a", L"b"}), segments);
-
-    URI f(L"http://x/");
-    URI g(L"ftp://y");
-    f.swap(g);
-    EXPECT_EQ(L"ftp://y http://x/", f.toString() + L" " + g.toString());
-    g.clear();
-    EXPECT_EQ(L"|||0|||", components(g));
 }
 
 TEST(URI, Equality) {
@@ -227,7 +209,7 @@ TEST(URI, Equality) {
         EXPECT_TRUE(URI(L"http://h/a") != std::wstring(other)) << other;
 }
 
-TEST(URI, NormalizeAndResolve) {
+TEST(URI, Normalize) {
     const TextCase rows[] = {
         {L"/a/./b/../c", L"/a/c"}, {L"../../a", L"../../a"},     {L"http://h/../a", L"http://h/a"},
         {L"./a:b", L"./a:b"},      {L"/a/b/./", L"/a/b/"},       {L"./", L""}, // stays relative
@@ -237,8 +219,6 @@ TEST(URI, NormalizeAndResolve) {
         uri.normalize();
         EXPECT_EQ(row.expected, uri.toString()) << row.text;
     }
-    EXPECT_EQ(L"http://a/g", resolved(L"http://a", L"g"));
-    EXPECT_EQ(L"http://a/b/g", resolved(L"http://a/b/", L"g"));
 }
 
 // RFC 3986, section 5.4, against its base URI.
@@ -263,4 +243,5 @@ TEST(URI, ResolvesTheRfcExamples) {
     };
     for (const auto& example : examples)
         EXPECT_EQ(example.expected, resolved(L"http://a/b/c/d;p?q", example.text)) << "\"" << example.text << "\"";
+    EXPECT_EQ(L"http://a/g", resolved(L"http://a", L"g")); // a base without a path
 }

@@ -1,4 +1,3 @@
-#include "pel/base/Assert.h"
 #include "pel/base/UUID.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +12,6 @@ TEST(UUID, CreateGivesDistinctNonNilValues) {
     for (int i = 0; i < 50; ++i)
         EXPECT_TRUE(seen.insert(UUID::create().toString()).second);
     EXPECT_EQ(0u, seen.count(UUID::nil().toString()));
-    EXPECT_THROW(UUID::create(nullptr), NullPointerException);
 }
 
 TEST(UUID, TextRoundTrip) {
@@ -28,11 +26,8 @@ TEST(UUID, TextRoundTrip) {
 
     UUID parsed;
     ASSERT_TRUE(UUID::parse(L"00112233-4455-6677-8899-AABBCCDDEEFF", &parsed));
-    EXPECT_EQ(0x00112233u, parsed.data1);
-    EXPECT_EQ(0x4455u, parsed.data2);
-    EXPECT_EQ(0x6677u, parsed.data3);
-    EXPECT_EQ(0x88u, parsed.data4[0]);
-    EXPECT_EQ(0xFFu, parsed.data4[7]);
+    EXPECT_TRUE(parsed.data1 == 0x00112233u && parsed.data2 == 0x4455u && parsed.data3 == 0x6677u &&
+                parsed.data4[0] == 0x88u && parsed.data4[7] == 0xFFu);
     EXPECT_EQ(L"00112233-4455-6677-8899-aabbccddeeff", parsed.toString());
 }
 
@@ -44,11 +39,6 @@ TEST(UUID, ParseFailuresLeaveNil) {
         EXPECT_TRUE(guid.isNil()) << bad;
         EXPECT_TRUE(UUID::fromString(bad).isNil()) << bad;
     }
-    UUID guid;
-    EXPECT_THROW(UUID::parse(nullptr, &guid), NullPointerException);
-    EXPECT_THROW(UUID::parse(L"x", nullptr), NullPointerException);
-    EXPECT_THROW(UUID::toString(nullptr, nullptr), NullPointerException);
-    EXPECT_THROW(UUID::copy(guid, nullptr), NullPointerException);
 }
 
 TEST(UUID, ByteOrderGreatestFirst) {
@@ -65,8 +55,4 @@ TEST(UUID, ByteOrderGreatestFirst) {
     low.data1 = 0x000000FF;
     high.data1 = 0x01000000;
     EXPECT_EQ(-1, UUID::compare(low, high));
-
-    UUID copy;
-    UUID::copy(b, &copy);
-    EXPECT_EQ(b, copy);
 }

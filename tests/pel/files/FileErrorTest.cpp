@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 using namespace pel;
 
 namespace {
@@ -144,4 +146,12 @@ TEST(FileError, ThrowLastErrorRaisesTheMatchingClass) {
     } catch (const Exception& e) {
         EXPECT_EQ(L"FileException: sharing violation in `C:\\y` with code 0", e.displayText());
     }
+}
+
+TEST(FileException, DisplayTextNamesPathAndCode) {
+    EXPECT_EQ(L"FileAccessDeniedException: in `C:\\x` with code 5", FileAccessDeniedException(L"C:\\x", 5).displayText());
+    const std::unique_ptr<FileException> copy(FileNotFoundException(L"a.txt", 2).clone());
+    EXPECT_STREQ(L"FileNotFoundException", copy->name());
+    EXPECT_TRUE(copy->path == L"a.txt" && copy->code == 2u);
+    EXPECT_STREQ(L"IOException", IOException(L"x").name());
 }

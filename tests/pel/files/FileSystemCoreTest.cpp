@@ -5,6 +5,7 @@
 
 #include "support/LogCapture.h"
 #include "support/MemoryFileDevice.h"
+#include "FileContents.h"
 
 #include <gtest/gtest.h>
 
@@ -17,13 +18,6 @@ class FileSystemCore : public testing::Test {
 protected:
     void TearDown() override { FileIO::release(); }
 };
-
-bool hasLine(const tessel_test::LogCapture& log, const std::wstring& text) {
-    for (const auto& line : log.lines())
-        if (line.text == text)
-            return true;
-    return false;
-}
 
 } // namespace
 
@@ -91,15 +85,15 @@ TEST_F(FileSystemCore, AttachResolveAndDetach) {
     EXPECT_TRUE(FileIO::isFile(L"tst[Param]:a"));
     EXPECT_EQ(2, plain.calls);
     EXPECT_EQ(&plain, FileIFC::getInstance()->getDevice(L"Tst:whatever"));
-    EXPECT_TRUE(hasLine(log, L"devAttach: device 'tst' attached\n"));
+    EXPECT_TRUE(log.contains(L"devAttach: device 'tst' attached\n"));
 
     EXPECT_FALSE(FileIO::attachDevice(L"tst", &plain, 0));
     EXPECT_EQ(FileErrorCode::DEVICE_ALREADY_REGISTERED, FileErrorObject::getErrorCode());
-    EXPECT_TRUE(hasLine(log, L"devAttach: device 'tst' is already registered\n"));
+    EXPECT_TRUE(log.contains(L"devAttach: device 'tst' is already registered\n"));
     MemoryFileDevice extra;
     EXPECT_TRUE(FileIO::attachDevice(L"tst:extra", &extra, 0)); // a mapping under the same name
     EXPECT_FALSE(FileIO::attachDevice(L"tst:extra", &extra, 0));
-    EXPECT_TRUE(hasLine(log, L"devAttach: device mapping 'tst:extra' is already registered\n"));
+    EXPECT_TRUE(log.contains(L"devAttach: device mapping 'tst:extra' is already registered\n"));
     EXPECT_FALSE(FileIO::attachDevice(std::wstring(64, L'n').c_str(), &extra, 0));
     EXPECT_EQ(FileErrorCode::DEVICE_NAME_TOO_LONG, FileErrorObject::getErrorCode());
 
@@ -112,8 +106,8 @@ TEST_F(FileSystemCore, AttachResolveAndDetach) {
 
     EXPECT_TRUE(FileIO::detachDevice(L"tst:extra"));
     EXPECT_TRUE(FileIO::detachDevice(L"TST"));
-    EXPECT_TRUE(hasLine(log, L"Device mapping 'tst:extra' detached\n"));
-    EXPECT_TRUE(hasLine(log, L"Device 'tst' detached\n"));
+    EXPECT_TRUE(log.contains(L"Device mapping 'tst:extra' detached\n"));
+    EXPECT_TRUE(log.contains(L"Device 'tst' detached\n"));
     EXPECT_FALSE(FileIO::detachDevice(L"tst"));
     EXPECT_EQ(FileErrorCode::UNKNOWN_DEVICE, FileErrorObject::getErrorCode());
 
@@ -133,13 +127,8 @@ TEST_F(FileSystemCore, LayersByPriorityAndSkipsReadOnlyDevices) {
     ASSERT_TRUE(FileIO::attachDevice(L"lay:low", &low, 1));
     ASSERT_TRUE(FileIO::attachDevice(L"lay:high", &high, 2));
     EXPECT_EQ(nullptr, FileIFC::getInstance()->getDevice(L"lay:x")); // only mappings
-    char byte[4] = {};
-    File* file = FileIO::openFile(L"lay:both", FILE_MODE_READ);
-    ASSERT_NE(nullptr, file);
-    file->read(byte, 4);
-    EXPECT_STREQ("high", byte);
-    FileIO::closeFile(file);
-    file = FileIO::openFile(L"lay:lowonly", FILE_MODE_READ);
+    EXPECT_EQ("high", tessel_test::getFile(L"lay:both"));
+    File* file = FileIO::openFile(L"lay:lowonly", FILE_MODE_READ);
     ASSERT_NE(nullptr, file);
     EXPECT_EQ(0u, FileErrorObject::getErrorCode()); // the failed layer above leaves no error
     EXPECT_EQ(&low, file->device());

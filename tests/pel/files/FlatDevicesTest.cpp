@@ -6,6 +6,7 @@
 #include "support/LogCapture.h"
 #include "support/MemoryFileDevice.h"
 #include "support/TempFolder.h"
+#include "FileContents.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,8 @@
 #include <memory>
 
 using namespace pel;
+using tessel_test::getFile;
+using tessel_test::putFile;
 
 namespace {
 
@@ -42,20 +45,6 @@ protected:
         FileIO::release();
     }
 
-    bool put(const std::wstring& path, const std::string& bytes, uint32_t mode = FILE_MODE_WRITE) {
-        File* file = FileIO::openFile(path.c_str(), mode);
-        const int32_t size = static_cast<int32_t>(bytes.size());
-        return file && file->write(bytes.data(), static_cast<uint32_t>(size)) == size && FileIO::closeFile(file);
-    }
-    std::string get(const std::wstring& path) {
-        File* file = FileIO::openFile(path.c_str(), FILE_MODE_READ);
-        if (!file)
-            return "<none>";
-        std::string bytes(static_cast<size_t>(file->getSize()), '\0');
-        bytes.resize(static_cast<size_t>(std::max(0, file->read(&bytes[0], static_cast<uint32_t>(bytes.size())))));
-        FileIO::closeFile(file);
-        return bytes;
-    }
     int64_t sizeOf(const std::wstring& path) {
         FileInfo info;
         return FileIO::getFileInfo(path.c_str(), &info) ? static_cast<int64_t>(info.size) : -1;
@@ -90,7 +79,7 @@ TEST_P(FileOperations, OpenReadWriteSeekTruncateDeleteAndSize) {
     EXPECT_EQ(nullptr, FileIO::openFile(a.c_str(), FILE_MODE_READ));
     EXPECT_EQ(static_cast<uint32_t>(ERROR_FILE_NOT_FOUND), code());
     const std::string data = pattern(300);
-    ASSERT_TRUE(put(a, data));
+    ASSERT_TRUE(putFile(a, data));
     for (uint32_t mode : {FILE_MODE_READ_WRITE_CREATE, FILE_MODE_WRITE_CREATE}) {
         EXPECT_EQ(nullptr, FileIO::openFile(a.c_str(), mode));
         EXPECT_EQ(static_cast<uint32_t>(ERROR_FILE_EXISTS), code());
@@ -126,9 +115,9 @@ TEST_P(FileOperations, OpenReadWriteSeekTruncateDeleteAndSize) {
     EXPECT_EQ(270, file->seek(FILE_SEEK_BEGIN, 0)); // an append handle stays at the end
     EXPECT_EQ(2, file->write("!!", 2));
     EXPECT_TRUE(FileIO::closeFile(file));
-    EXPECT_EQ(data.substr(0, 150) + "XYZ" + data.substr(153, 117) + "!!", get(a));
+    EXPECT_EQ(data.substr(0, 150) + "XYZ" + data.substr(153, 117) + "!!", getFile(a));
     EXPECT_EQ(272, sizeOf(a));
-    ASSERT_TRUE(put(a, "", FILE_MODE_WRITE));
+    ASSERT_TRUE(putFile(a, "", FILE_MODE_WRITE));
     EXPECT_EQ(0, sizeOf(a));
 
     EXPECT_EQ(native, FileIO::move(a.c_str(), b.c_str()));
@@ -155,7 +144,7 @@ TEST_F(FlatDevices, RamDiskChunkSizeComesFromThePath) {
     for (const auto& c : cases) {
         tessel_test::LogCapture log;
         const std::wstring path = L"mem[" + std::wstring(c.parameter) + L"]:c";
-        ASSERT_TRUE(put(path, "1"));
+        ASSERT_TRUE(putFile(path, "1"));
         EXPECT_EQ(c.chunk, memoryHeld()) << c.parameter;
         ASSERT_EQ(c.line ? 1u : 0u, log.lines().size());
         EXPECT_TRUE(!c.line || log.lines()[0].text == c.line) << c.parameter;
@@ -184,14 +173,14 @@ TEST_F(FlatDevices, RamDiskChunkEdgesPurgeAndQuery) {
 
     EXPECT_EQ(nullptr, FileIO::openFile(L"mem:BIG", FILE_MODE_READ)); // one handle per file
     EXPECT_EQ(static_cast<uint32_t>(ERROR_SHARING_VIOLATION), code());
-    ASSERT_TRUE(put(L"mem:closed", "x"));
+    ASSERT_TRUE(putFile(L"mem:closed", "x"));
     uint32_t held = 0;
     EXPECT_FALSE(mem.control(RamDisk::CONTROL_QUERY, 8, &held));
     EXPECT_FALSE(mem.control(RamDisk::CONTROL_PURGE, 0, nullptr)); // the open file stays
     EXPECT_EQ(-1, sizeOf(L"mem:closed"));
     EXPECT_EQ(130, sizeOf(L"mem:big"));
     EXPECT_TRUE(FileIO::closeFile(file));
-    EXPECT_EQ(data.substr(0, 130), get(L"mem:big")); // closing keeps the content
+    EXPECT_EQ(data.substr(0, 130), getFile(L"mem:big")); // closing keeps the content
     EXPECT_TRUE(mem.control(RamDisk::CONTROL_PURGE, 0, nullptr));
 }
 
@@ -212,7 +201,7 @@ TEST_F(FlatDevices, UnknownOriginsAndOverflowingSeeksAreRefused) {
         EXPECT_EQ(static_cast<uint32_t>(ERROR_INVALID_PARAMETER), code());
         EXPECT_EQ(2, file->write("ab", 2));
         EXPECT_TRUE(FileIO::closeFile(file));
-        EXPECT_EQ("0123456ab9", get(device.first));
+        EXPECT_EQ("0123456ab9", getFile(device.first));
         ASSERT_EQ(4u, log.lines().size());
         EXPECT_EQ(device.second, log.lines()[3].text);
     }
@@ -233,7 +222,7 @@ TEST_F(FlatDevices, UnsupportedOperationsAndBadNames) {
 
 TEST_F(FlatDevices, TempFilesSpillPastTheMemoryLimitAndBack) {
     const std::string data = pattern(40000);
-    ASSERT_TRUE(put(L"vtmp:t", data));
+    ASSERT_TRUE(putFile(L"vtmp:t", data));
     EXPECT_EQ(Sizes(32768, 7232), parts(L"t"));
 
     // Each reopen leaves the disk part closed until a seek, read or truncate needs it.
@@ -248,10 +237,10 @@ TEST_F(FlatDevices, TempFilesSpillPastTheMemoryLimitAndBack) {
         EXPECT_TRUE(file->truncate());
         EXPECT_TRUE(FileIO::closeFile(file));
         EXPECT_EQ(Sizes(std::min(cut.first, 32768), cut.second), parts(L"t"));
-        EXPECT_EQ(data.substr(0, cut.first), get(L"vtmp:T"));
+        EXPECT_EQ(data.substr(0, cut.first), getFile(L"vtmp:T"));
     }
 
-    ASSERT_TRUE(put(L"vtmp[0]:z", data.substr(0, 1000)));
+    ASSERT_TRUE(putFile(L"vtmp[0]:z", data.substr(0, 1000)));
     EXPECT_EQ(Sizes(0, 1000), parts(L"z"));
     File* file = FileIO::openFile(L"vtmp:z", FILE_MODE_READ);
     EXPECT_FALSE(FileIO::deleteFile(L"vtmp:z"));
@@ -264,9 +253,9 @@ TEST_F(FlatDevices, TempFilesSpillPastTheMemoryLimitAndBack) {
 TEST_F(FlatDevices, TempFilesAppendAtTheirEndAfterAReopen) {
     for (size_t size : {100u, 32768u, 40000u}) {
         const std::string data = pattern(size);
-        ASSERT_TRUE(put(L"vtmp:log", data));
-        ASSERT_TRUE(put(L"vtmp:log", "Z", FILE_MODE_APPEND));
-        EXPECT_EQ(data + "Z", get(L"vtmp:log")) << size;
+        ASSERT_TRUE(putFile(L"vtmp:log", data));
+        ASSERT_TRUE(putFile(L"vtmp:log", "Z", FILE_MODE_APPEND));
+        EXPECT_EQ(data + "Z", getFile(L"vtmp:log")) << size;
     }
 }
 
@@ -288,5 +277,5 @@ TEST_F(FlatDevices, TempFilePartsFailWithTheirDevices) {
     EXPECT_EQ(32768 + 1000, file->write(data.data(), 40000));
     EXPECT_EQ(static_cast<uint32_t>(ERROR_DISK_FULL), code());
     EXPECT_TRUE(FileIO::closeFile(file));
-    EXPECT_EQ(data.substr(0, 33768), get(L"spill:x"));
+    EXPECT_EQ(data.substr(0, 33768), getFile(L"spill:x"));
 }

@@ -3,14 +3,16 @@
 #include "pel/files/file_io/FileException.h"
 #include "pel/files/file_io/FileIO.h"
 
-#include "support/MemoryFileDevice.h"
 #include "support/TempFolder.h"
+#include "FileContents.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
 using namespace pel;
+using tessel_test::getFile;
+using tessel_test::putFile;
 
 namespace {
 
@@ -23,22 +25,6 @@ protected:
     }
     ~NativeDevice() override { FileIO::release(); }
 
-    bool put(const wchar_t* path, const std::string& bytes, uint32_t mode = FILE_MODE_WRITE) {
-        File* file = FileIO::openFile(path, mode);
-        if (!file)
-            return false;
-        const bool written = file->write(bytes.data(), static_cast<uint32_t>(bytes.size())) == static_cast<int32_t>(bytes.size());
-        return FileIO::closeFile(file) && written;
-    }
-    std::string get(const wchar_t* path) {
-        File* file = FileIO::openFile(path, FILE_MODE_READ);
-        if (!file)
-            return "<none>";
-        std::string bytes(static_cast<size_t>(file->getSize()), '\0');
-        bytes.resize(static_cast<size_t>(std::max(0, file->read(&bytes[0], static_cast<uint32_t>(bytes.size())))));
-        FileIO::closeFile(file);
-        return bytes;
-    }
     std::set<std::wstring> list(const wchar_t* path) {
         std::set<std::wstring> names;
         Directory* directory = FileIO::openDirectory(path);
@@ -66,24 +52,21 @@ using Failure = std::pair<uint32_t, std::wstring>;
 } // namespace
 
 TEST_F(NativeDevice, ReadsWritesAndBuffersAsThePathSays) {
-    ASSERT_TRUE(put(L"nd:a.txt", "hello"));
-    EXPECT_EQ("hello", get(L"nd:a.txt"));
-    ASSERT_TRUE(put(L"nd:a.txt", " world", FILE_MODE_APPEND));
-    EXPECT_EQ("hello world", get(L"nd:A.TXT"));
-    ASSERT_TRUE(put(L"nd:a.txt", "new", FILE_MODE_WRITE));
-    EXPECT_EQ("new", get(L"nd:a.txt"));
+    ASSERT_TRUE(putFile(L"nd:a.txt", "hello"));
+    EXPECT_EQ("hello", getFile(L"nd:a.txt"));
+    ASSERT_TRUE(putFile(L"nd:a.txt", " world", FILE_MODE_APPEND));
+    EXPECT_EQ("hello world", getFile(L"nd:A.TXT"));
+    ASSERT_TRUE(putFile(L"nd:a.txt", "new", FILE_MODE_WRITE));
+    EXPECT_EQ("new", getFile(L"nd:a.txt"));
 
-    File* file = FileIO::openFile(L"nd[NB]:a.txt", FILE_MODE_READ);
-    EXPECT_EQ(nullptr, dynamic_cast<FileBuffer*>(file));
-    FileIO::closeFile(file);
-    file = FileIO::openFile(L"nd[65536]:a.txt", FILE_MODE_READ);
-    ASSERT_NE(nullptr, dynamic_cast<FileBuffer*>(file));
-    EXPECT_EQ(65536u, static_cast<FileBuffer*>(file)->bufferSize());
-    FileIO::closeFile(file);
-    file = FileIO::openFile(L"nd[67108864]:a.txt", FILE_MODE_READ); // the largest buffer
-    ASSERT_NE(nullptr, dynamic_cast<FileBuffer*>(file));
-    EXPECT_EQ(FileBuffer::MAX_BUFFER_SIZE, static_cast<FileBuffer*>(file)->bufferSize());
-    FileIO::closeFile(file);
+    // No buffer, a buffer of the size given, the largest buffer.
+    for (const auto& buffered : {std::make_pair(L"nd[NB]:a.txt", 0u), std::make_pair(L"nd[65536]:a.txt", 65536u),
+                                 std::make_pair(L"nd[67108864]:a.txt", FileBuffer::MAX_BUFFER_SIZE)}) {
+        File* file = FileIO::openFile(buffered.first, FILE_MODE_READ);
+        auto* buffer = dynamic_cast<FileBuffer*>(file);
+        EXPECT_EQ(buffered.second, buffer ? buffer->bufferSize() : 0u) << buffered.first;
+        FileIO::closeFile(file);
+    }
     // A size that would wrap the address space, one just too large, one beyond 32 bits.
     for (const wchar_t* path : {L"nd[4294967290]:a.txt", L"nd[67108865]:a.txt", L"nd[99999999999]:a.txt"}) {
         EXPECT_EQ(nullptr, FileIO::openFile(path, FILE_MODE_READ)) << path;
@@ -143,31 +126,27 @@ TEST_F(NativeDevice, SizesAndPositionsPastFourGibibytes) {
 TEST_F(NativeDevice, NamesOutsideTheAnsiCodePageRoundTrip) {
     const std::wstring name = L"\u017elu\u0165ou\u010dk\u00fd \U0001F600.txt";
     const std::wstring renamed = L"p\u0159ejmenovan\u00fd \U0001F600.txt";
-    ASSERT_TRUE(put((L"nd:" + name).c_str(), "data"));
+    ASSERT_TRUE(putFile((L"nd:" + name).c_str(), "data"));
     ASSERT_TRUE(FileIO::createDirectory(L"nd:sub"));
     const std::set<std::wstring> listed = list(L"nd:");
     EXPECT_EQ((std::set<std::wstring>{L".", L"..", name, L"sub"}), listed);
     EXPECT_TRUE(FileIO::move((L"nd:" + name).c_str(), (L"nd:sub/" + renamed).c_str()));
     EXPECT_EQ((std::set<std::wstring>{L".", L"..", renamed}), list(L"nd:sub"));
-    EXPECT_EQ("data", get((folder / (L"sub\\" + renamed)).c_str()));
+    EXPECT_EQ("data", getFile((folder / (L"sub\\" + renamed)).c_str()));
     EXPECT_TRUE(FileIO::deleteFile((L"nd:sub\\" + renamed).c_str()));
     EXPECT_EQ((std::set<std::wstring>{L".", L".."}), list(L"nd:sub"));
     EXPECT_TRUE(FileIO::removeDirectory(L"nd:sub"));
 }
 
 TEST_F(NativeDevice, EveryFailureLeavesItsCode) {
-    ASSERT_TRUE(put(L"nd:f", "x"));
+    ASSERT_TRUE(putFile(L"nd:f", "x"));
     ASSERT_TRUE(FileIO::createDirectories(L"nd:d/e/f"));
     ASSERT_TRUE(FileIO::createDirectories(L"nd:d/e/g/")); // existing parents stay
     EXPECT_TRUE(FileIO::isDirectory(L"nd:d/e/g"));
 
     EXPECT_EQ(nullptr, FileIO::openFile(L"nd:f", FILE_MODE_WRITE_CREATE));
     EXPECT_EQ(Failure(ERROR_FILE_EXISTS, folder / L"f"), failure()); // the native path
-    try {
-        FileIO::throwLastError();
-    } catch (const FileExistsException& e) {
-        EXPECT_EQ(folder / L"f", e.path);
-    }
+    EXPECT_THROW(FileIO::throwLastError(), FileExistsException);
     EXPECT_EQ(nullptr, FileIO::openFile(L"nd:missing", FILE_MODE_READ));
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, failure().first);
     EXPECT_FALSE(FileIO::deleteFile(L"nd:missing"));
@@ -191,14 +170,14 @@ TEST_F(NativeDevice, EveryFailureLeavesItsCode) {
     EXPECT_EQ(Failure(FileErrorCode::READ_ONLY_DEVICE, L"nd:f"), failure());
     EXPECT_FALSE(FileIO::deleteFile(L"nd:f"));
     EXPECT_EQ(FileErrorCode::READ_ONLY_DEVICE, failure().first);
-    EXPECT_EQ("x", get(L"nd:f")); // untouched, and still readable
+    EXPECT_EQ("x", getFile(L"nd:f")); // untouched, and still readable
     device.setReadOnly(false);
 
     File* file = FileIO::createUniqueFile(L"nd:f");
     ASSERT_NE(nullptr, file);
     EXPECT_STREQ(L"nd:f_1", file->path());
     FileIO::closeFile(file);
-    ASSERT_TRUE(put(L"nd:.profile", ""));
+    ASSERT_TRUE(putFile(L"nd:.profile", ""));
     file = FileIO::createUniqueFile(L"nd:.profile");
     ASSERT_NE(nullptr, file);
     EXPECT_STREQ(L"nd:_1.profile", file->path());
@@ -228,11 +207,11 @@ TEST_F(NativeDevice, PathsResolveToFullPaths) {
     // A rooted device whose root is not there yet makes it on the first write.
     FileDeviceWin32 late((folder / L"late\\deeper").c_str(), false);
     FileIO::attachDevice(L"late", &late, 0);
-    EXPECT_FALSE(put(L"late:x", "1"));
+    EXPECT_FALSE(putFile(L"late:x", "1"));
     EXPECT_EQ(ERROR_PATH_NOT_FOUND, failure().first);
     late.createRootOnDemand = true;
-    EXPECT_TRUE(put(L"late:x", "1"));
-    EXPECT_EQ("1", get((folder / L"late\\deeper\\x").c_str()));
+    EXPECT_TRUE(putFile(L"late:x", "1"));
+    EXPECT_EQ("1", getFile((folder / L"late\\deeper\\x").c_str()));
 }
 
 TEST_F(NativeDevice, LongPathsTakeTheirLongForm) {
@@ -240,8 +219,8 @@ TEST_F(NativeDevice, LongPathsTakeTheirLongForm) {
     const std::wstring file = deep + L"/" + std::wstring(150, L'f') + L".txt";
     ASSERT_GT(file.size(), 260u);
     ASSERT_TRUE(FileIO::createDirectory(deep.c_str()));
-    ASSERT_TRUE(put(file.c_str(), "long"));
-    EXPECT_EQ("long", get(file.c_str()));
+    ASSERT_TRUE(putFile(file.c_str(), "long"));
+    EXPECT_EQ("long", getFile(file.c_str()));
     EXPECT_EQ(3u, list(deep.c_str()).size());
 
     WorkString<> native;
@@ -259,13 +238,13 @@ TEST_F(NativeDevice, LayeredListingsMergeByName) {
     FileDeviceWin32 user((folder / L"user").c_str(), false);
     ASSERT_TRUE(FileIO::attachDevice(L"base:user", &user, 1));
     ASSERT_TRUE(FileIO::attachDevice(L"base:root", &root, 2));
-    ASSERT_TRUE(put(L"nd:root/a.txt", "root"));
-    ASSERT_TRUE(put(L"nd:root/r.txt", "r"));
-    ASSERT_TRUE(put(L"nd:user/A.TXT", "user layer"));
-    ASSERT_TRUE(put(L"nd:user/u.txt", "u"));
+    ASSERT_TRUE(putFile(L"nd:root/a.txt", "root"));
+    ASSERT_TRUE(putFile(L"nd:root/r.txt", "r"));
+    ASSERT_TRUE(putFile(L"nd:user/A.TXT", "user layer"));
+    ASSERT_TRUE(putFile(L"nd:user/u.txt", "u"));
 
-    EXPECT_EQ("root", get(L"base:a.txt"));
-    EXPECT_EQ("u", get(L"base:u.txt"));
+    EXPECT_EQ("root", getFile(L"base:a.txt"));
+    EXPECT_EQ("u", getFile(L"base:u.txt"));
     Directory* merged = FileIO::openDirectory(L"base:");
     ASSERT_NE(nullptr, merged);
     for (int pass = 0; pass < 2; ++pass) {

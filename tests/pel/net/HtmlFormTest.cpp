@@ -8,6 +8,7 @@
 #include "pel/net/base/PartSource.h"
 #include "pel/net/http/HTMLForm.h"
 #include "pel/net/http/HTTPRequest.h"
+#include "support/Thrown.h"
 
 #include <gtest/gtest.h>
 
@@ -89,7 +90,6 @@ TEST(HtmlForm, PrepareSubmitDescribesTheBody) {
     HTTPRequest query(L"GET", L"/q");
     form.prepareSubmit(query);
     EXPECT_EQ(L"/q?key=%C3%A9", query.getURI());
-    EXPECT_THROW(form.addPart(L"x", nullptr), NullPointerException);
 }
 
 TEST(HtmlForm, MultipartBodiesReadBackWhole) {
@@ -149,12 +149,8 @@ TEST(HtmlForm, OverlongBoundariesAreRefused) {
     for (const wchar_t* contentType : {L"multipart/form-data; boundary=", L"multipart/form-data; boundary=\"\""}) {
         std::istringstream dashes("--\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\nx\r\n----\r\n");
         request.setContentType(contentType);
-        try {
-            HTMLForm form(request, dashes);
-            ADD_FAILURE() << "accepted a body without a boundary";
-        } catch (const MultipartException& e) {
-            EXPECT_EQ(L"No boundary line found", e.message);
-        }
+        EXPECT_EQ(L"No boundary line found",
+                  tessel_test::thrown<MultipartException>([&] { HTMLForm form(request, dashes); }));
     }
     std::istringstream dashes("--\r\n\r\nx\r\n----\r\n");
     MultipartReader guessing(dashes);

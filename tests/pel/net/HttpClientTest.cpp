@@ -2,6 +2,7 @@
 // proxy step with the user's settings stood in for.
 
 #include "HttpTestServer.h"
+#include "support/Thrown.h"
 
 #include "pel/net/base/MultipartReader.h"
 #include "pel/net/base/NetException.h"
@@ -16,6 +17,7 @@
 
 using namespace pel;
 using namespace pel::net;
+using tessel_test::thrown;
 
 namespace {
 
@@ -115,43 +117,24 @@ TEST_F(HttpClientTest, RepliesOfEveryShapeAreReadWhole) {
     EXPECT_EQ(sized, get(L"/sized").body);
     EXPECT_EQ(L"first " + std::wstring(5000, L'x') + L" last", get(L"/chunked").body);
 
-    const Reply missing = get(L"/status/404");
-    EXPECT_EQ(404, missing.status);
-    EXPECT_EQ(L"Not Found", missing.reason);
-    EXPECT_EQ(L"missing", missing.body);
-    const Reply failed = get(L"/status/500");
-    EXPECT_EQ(500, failed.status);
-    EXPECT_EQ(L"failed", failed.body);
+    const Reply missing = get(L"/status/404"), failed = get(L"/status/500");
+    EXPECT_EQ(L"404 Not Found missing", std::to_wstring(missing.status) + L" " + missing.reason + L" " + missing.body);
+    EXPECT_EQ(L"500 failed", std::to_wstring(failed.status) + L" " + failed.body);
 }
 
 TEST_F(HttpClientTest, FailuresAreReportedNotPassedOver) {
-    try {
-        get(L"/cut");
-        FAIL() << "a reply cut off in its body was taken whole";
-    } catch (const HTTPException& e) {
-        EXPECT_EQ(L"The response ended before the length it announced.", e.message);
-    }
-
+    EXPECT_EQ(L"The response ended before the length it announced.", thrown<HTTPException>([] { get(L"/cut"); }));
     const int closedPort = std::stoi(get(L"/closed-port").body);
     HTTPRequest refused(L"GET", L"/");
-    try {
-        exchange(refused, nullptr, static_cast<unsigned short>(closedPort));
-        FAIL() << "a refused connection passed";
-    } catch (const HTTPException& e) {
-        EXPECT_EQ(L"Connection to the server failed.", e.message);
-    }
+    EXPECT_EQ(L"Connection to the server failed.",
+              thrown<HTTPException>([&] { exchange(refused, nullptr, static_cast<unsigned short>(closedPort)); }));
 
     HTTPClientSession session(L"127.0.0.1", port());
     HTTPResponse response;
     EXPECT_THROW(session.receiveResponse(response), IllegalStateException);
     HTTPRequest request(L"GET", L"/echo");
     session.sendRequest(request);
-    try {
-        session.sendRequest(request);
-        FAIL() << "a second request on one session was sent";
-    } catch (const HTTPException& e) {
-        EXPECT_EQ(L"Request had already been sent.", e.message);
-    }
+    EXPECT_EQ(L"Request had already been sent.", thrown<HTTPException>([&] { session.sendRequest(request); }));
 }
 
 TEST_F(HttpClientTest, AReplyWithAnOverlongBoundaryIsRefused) {
@@ -239,12 +222,7 @@ TEST_F(HttpClientTest, TheProxyStepOnlySetsTheProxy) {
     Fake::install(L"http://127.0.0.1:9/proxy.pac", L"");
     Fake::proxyError = ERROR_WINHTTP_UNABLE_TO_DOWNLOAD_SCRIPT;
     HTTPRequest secure(L"GET", L"/x");
-    try {
-        exchange(secure, nullptr, 443);
-        FAIL() << "a missing configuration script passed";
-    } catch (const HTTPException& e) {
-        EXPECT_EQ(L"The PAC file cannot be downloaded.", e.message);
-    }
+    EXPECT_EQ(L"The PAC file cannot be downloaded.", thrown<HTTPException>([&] { exchange(secure, nullptr, 443); }));
     EXPECT_EQ(L"https://127.0.0.1/x", Fake::askedUrl);
     EXPECT_EQ(0, Fake::sends);
 }
@@ -252,18 +230,11 @@ TEST_F(HttpClientTest, TheProxyStepOnlySetsTheProxy) {
 TEST_F(HttpClientTest, FailuresOutsideTheTableStillThrow) {
     Fake::install(L"", L"");
     net::detail::winHttpApi().receiveResponse = Fake::receive;
-    for (DWORD code : {DWORD(0), DWORD(ERROR_ACCESS_DENIED)}) {
-        Fake::receiveError = code;
-        try {
-            get(L"/echo");
-            FAIL() << "a failed receive passed with code " << code;
-        } catch (const HTTPException& e) {
-            if (code == 0)
-                EXPECT_EQ(L"The WinHTTP call failed without giving a reason.", e.message);
-            else
-                EXPECT_FALSE(e.message.empty());
-        }
-    }
+    Fake::receiveError = 0;
+    EXPECT_EQ(L"The WinHTTP call failed without giving a reason.", thrown<HTTPException>([] { get(L"/echo"); }));
+    Fake::receiveError = ERROR_ACCESS_DENIED;
+    const std::wstring message = thrown<HTTPException>([] { get(L"/echo"); });
+    EXPECT_TRUE(!message.empty() && message != L"(nothing thrown)") << message;
 }
 
 } // namespace

@@ -9,11 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <thread>
 
 using namespace pel;
 using testing::HasSubstr;
+using tessel_test::thrown;
 
 namespace {
 
@@ -36,16 +36,6 @@ struct Watchdog {
 std::string helperText() {
     const std::wstring path = tessel_test::helperPath();
     return std::string(path.begin(), path.end());
-}
-
-template <class E>
-std::wstring thrownText(const std::function<void()>& body) {
-    try {
-        body();
-    } catch (const E& e) {
-        return e.message;
-    }
-    return L"nothing thrown";
 }
 
 } // namespace
@@ -118,16 +108,16 @@ TEST(Process, ReportsFailuresWithTheirTexts) {
     ::DuplicateHandle(::GetCurrentProcess(), event, ::GetCurrentProcess(), &unwaitable, EVENT_MODIFY_STATE, FALSE, 0);
     const ProcessHandle notAProcess(new ProcessHandleImpl(event, 77));
     const ProcessHandle cannotWait(new ProcessHandleImpl(unwaitable, 78));
-    EXPECT_EQ(L"Cannot get exit code for process 77.", thrownText<SystemException>([&] { Process::wait(notAProcess); }));
-    EXPECT_EQ(L"Wait failed for process 78.", thrownText<SystemException>([&] { Process::wait(cannotWait); }));
-    EXPECT_EQ(L"Cannot kill process `77`.", thrownText<SystemException>([&] { Process::kill(notAProcess); }));
+    EXPECT_EQ(L"Cannot get exit code for process 77.", thrown<SystemException>([&] { Process::wait(notAProcess); }));
+    EXPECT_EQ(L"Wait failed for process 78.", thrown<SystemException>([&] { Process::wait(cannotWait); }));
+    EXPECT_EQ(L"Cannot kill process `77`.", thrown<SystemException>([&] { Process::kill(notAProcess); }));
     EXPECT_EQ(L"Cannot launch process `no/such/program.exe`.",
-              thrownText<SystemException>([] { Process::launch(L"no/such/program.exe", {L"x"}); }));
+              thrown<SystemException>([] { Process::launch(L"no/such/program.exe", {L"x"}); }));
 
     Pipe pipe;
-    EXPECT_THAT(thrownText<AssertionViolationException>([&] { Process::launch(L"x", {}, &pipe, nullptr, &pipe); }),
+    EXPECT_THAT(thrown<AssertionViolationException>([&] { Process::launch(L"x", {}, &pipe, nullptr, &pipe); }),
                 HasSubstr(L"inPipe == 0 || (inPipe != outPipe && inPipe != errPipe)"));
-    EXPECT_THAT(thrownText<NullPointerException>([] { ProcessHandle(nullptr); }), HasSubstr(L"_pImpl"));
+    EXPECT_THAT(thrown<NullPointerException>([] { ProcessHandle(nullptr); }), HasSubstr(L"_pImpl"));
 }
 
 TEST(Pipe, SharesItsEndsAndReportsMisuse) {
@@ -138,15 +128,15 @@ TEST(Pipe, SharesItsEndsAndReportsMisuse) {
     copy.close(Pipe::CLOSE_WRITE); // for every copy
     EXPECT_EQ(3, pipe.readBytes(buffer, sizeof buffer));
     EXPECT_EQ(0, pipe.readBytes(buffer, sizeof buffer)); // the writer is gone: end of data
-    EXPECT_THAT(thrownText<AssertionViolationException>([&] { pipe.writeBytes("x", 1); }),
+    EXPECT_THAT(thrown<AssertionViolationException>([&] { pipe.writeBytes("x", 1); }),
                 HasSubstr(L"_writeHandle != INVALID_HANDLE_VALUE"));
     pipe.close();
-    EXPECT_THAT(thrownText<AssertionViolationException>([&] { pipe.readBytes(buffer, 1); }),
+    EXPECT_THAT(thrown<AssertionViolationException>([&] { pipe.readBytes(buffer, 1); }),
                 HasSubstr(L"_readHandle != INVALID_HANDLE_VALUE"));
 
     Pipe unread;
     unread.close(Pipe::CLOSE_READ);
-    EXPECT_EQ(L"anonymous pipe", thrownText<WriteFileException>([&] { unread.writeBytes("x", 1); }));
+    EXPECT_EQ(L"anonymous pipe", thrown<WriteFileException>([&] { unread.writeBytes("x", 1); }));
     PipeOutputStream stream(unread);
     stream << "lost"; // buffered until the close
     stream.close();

@@ -12,6 +12,7 @@
 #include <iterator>
 
 using namespace pel;
+using tessel_test::thrown;
 using tessel_test::pattern;
 
 namespace {
@@ -80,10 +81,9 @@ TEST_F(FileStreams, AFailedLastBlockMakesCloseFail) {
     EXPECT_EQ(0, memory.openFiles);
     EXPECT_EQ(data.substr(0, 9000), memory.files[L"out"]);
 
-    using tessel_test::messageOf;
-    EXPECT_EQ(L"", messageOf<FileNotFoundException>([] { FileInputStream in(L"memdev:missing"); }));
+    EXPECT_EQ(L"", thrown<FileNotFoundException>([] { FileInputStream in(L"memdev:missing"); }));
     EXPECT_EQ(L"Invalid call. Please check your parameters.",
-              messageOf<FileException>([] { FileInputStream in(L""); }));
+              thrown<FileException>([] { FileInputStream in(L""); }));
     FileStream empty(L"disk:empty", std::ios_base::in | std::ios_base::out | std::ios_base::trunc);
     empty.seekg(1); // past the end of the file: the seek throws inside the stream
     EXPECT_TRUE(empty.bad());

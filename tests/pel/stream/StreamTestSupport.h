@@ -1,10 +1,11 @@
 #pragma once
 // Helpers of the stream tests: a device in memory behind the buffered templates, byte patterns,
-// and reading and writing whole texts.
+// and reading and writing whole texts (and, for refusals, tessel_test::thrown).
 
 #include "pel/stream/StreamTextReader.h"
 #include "pel/stream/StreamTextWriter.h"
 #include "pel/text/TextEncoding.h"
+#include "support/Thrown.h"
 
 #include <gtest/gtest.h>
 
@@ -90,17 +91,6 @@ inline std::string writeText(const std::wstring& text, const wchar_t* name) {
         writer.write(text.data() + pos, static_cast<int>(std::min(step, text.size() - pos)));
     writer.close();
     return out.str();
-}
-
-// The message of the E that body throws.
-template <class E, class Body>
-std::wstring messageOf(Body body) {
-    try {
-        body();
-        return L"nothing thrown";
-    } catch (const E& e) {
-        return e.message;
-    }
 }
 
 } // namespace tessel_test

@@ -51,7 +51,7 @@ TEST(StreamTextWriter, ClosedWritersRefuseWorkAndDestroyQuietly) {
     writer->close();
     EXPECT_EQ("a\xEF\xBF\xBD", out.str()) << "closing ends a waiting high surrogate";
     EXPECT_EQ(0, writer->write(nullptr, 5)) << "a null text takes nothing, even when closed";
-    EXPECT_EQ(L"stream is closed", tessel_test::messageOf<IllegalStateException>([&] { writer->write(L'c'); }));
+    EXPECT_EQ(L"stream is closed", tessel_test::thrown<IllegalStateException>([&] { writer->write(L'c'); }));
     EXPECT_THROW(writer->writeLine(L"cd"), IllegalStateException);
     EXPECT_THROW(writer->close(), IllegalStateException);
     EXPECT_NO_THROW(writer.reset());

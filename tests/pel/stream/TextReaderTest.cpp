@@ -46,8 +46,8 @@ TEST(TextReaders, UnitsBlocksAndTheEnd) {
         EXPECT_EQ(0xD83D, reader->peek()); // units 0..65535, never negative
         wchar_t buffer[8] = {};
         EXPECT_EQ(0, reader->read(buffer, 0));
-        EXPECT_EQ(L"buffer", messageOf<NullPointerException>([&] { reader->read(nullptr, 5); }));
-        EXPECT_EQ(L"count", messageOf<RangeException>([&] { reader->read(buffer, -1); }));
+        EXPECT_EQ(L"buffer", thrown<NullPointerException>([&] { reader->read(nullptr, 5); }));
+        EXPECT_EQ(L"count", thrown<RangeException>([&] { reader->read(buffer, -1); }));
         EXPECT_EQ(2, reader->read(buffer, 2));
         EXPECT_EQ(std::wstring(L"\xD83D\xDE00"), std::wstring(buffer, 2));
         std::wstring rest = L"old";
@@ -81,7 +81,7 @@ TEST(TextReaders, RefuseWorkOnceClosed) {
         reader->close();
         std::wstring text;
         wchar_t buffer[4];
-        EXPECT_EQ(L"stream is closed", messageOf<IllegalStateException>([&] { reader->peek(); }));
+        EXPECT_EQ(L"stream is closed", thrown<IllegalStateException>([&] { reader->peek(); }));
         EXPECT_THROW(reader->read(), IllegalStateException);
         EXPECT_THROW(reader->read(buffer, 4), IllegalStateException);
         EXPECT_THROW(reader->readLine(text), IllegalStateException);

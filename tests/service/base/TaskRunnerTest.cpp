@@ -17,6 +17,7 @@
 
 using namespace tessel;
 using tessel_test::dispatchPending;
+using tessel_test::onOtherThread;
 using tessel_test::pumpUntil;
 
 namespace {
@@ -39,14 +40,6 @@ struct Text : pel::Message {
     explicit Text(int i_value) : value(i_value) {}
     int value;
 };
-
-// Runs body on a library thread and joins it.
-void onOtherThread(std::function<void()> body) {
-    tessel_test::FunctionRunnable runnable(std::move(body));
-    pel::Thread thread;
-    thread.start(runnable);
-    thread.join();
-}
 
 class TaskRunnerTest : public ::testing::Test {
 protected:

@@ -6,6 +6,7 @@
 #include "service/base/WebApiService.h"
 #include "support/LogCapture.h"
 #include "support/ServiceRootFolders.h"
+#include "support/Thrown.h"
 
 #include <gtest/gtest.h>
 
@@ -56,12 +57,9 @@ TEST_F(TesselServiceTest, AFailedSetUpIsTriedAgainAndDeletingEmptiesTheSlot) {
 TEST_F(TesselServiceTest, GettersNameTheMissingMemberAndCloseQueriesCanVeto) {
     TesselService* root = TesselService::getInstance();
     for (const wchar_t* member : {L"m_web_api", L"m_document_manager"}) {
-        try {
-            member[2] == L'w' ? (void)root->getWebApi() : (void)root->getDocumentManager();
-            ADD_FAILURE() << "nothing thrown";
-        } catch (const pel::NullPointerException& e) {
-            EXPECT_NE(std::wstring::npos, e.displayText().find(std::wstring(member) + L" in file \"service/TesselService\""));
-        }
+        const std::wstring message = tessel_test::thrown<pel::NullPointerException>(
+            [&] { member[2] == L'w' ? (void)root->getWebApi() : (void)root->getDocumentManager(); });
+        EXPECT_NE(std::wstring::npos, message.find(std::wstring(member) + L" in file \"service/TesselService\"")) << message;
     }
     root->createWebApi(L"https://example.invalid/api");
     EXPECT_EQ(L"https://example.invalid/api", root->getWebApi()->getBaseAddress());

@@ -30,6 +30,11 @@ protected:
     RecordingListener listener;
 };
 
+struct TestGrammar : DocumentGrammar {
+    uint16_t rootRuleNumber() const override { return 3; }
+    const wchar_t* rootScopeName() const override { return L"source.test"; }
+};
+
 // A parse record with the given runs (column, scope) and empty states.
 void* makeRecord(std::initializer_list<ScopeRun> runs) {
     const uint32_t size = static_cast<uint32_t>(sizeof(LineRecordHeader) + 4 + runs.size() * sizeof(ScopeRun));
@@ -44,18 +49,9 @@ void* makeRecord(std::initializer_list<ScopeRun> runs) {
 
 } // namespace
 
-TEST_F(DocumentTest, ANewDocumentHoldsOneEmptyLine) {
-    EXPECT_EQ(0, document.getLength());
-    EXPECT_EQ(1, document.getLineCount());
-    EXPECT_EQ(0, document.getLineLength(0));
-    EXPECT_EQ((std::vector<int32_t>{0}), lineEnds(document));
-    const DocumentFormat format = document.getFormat();
-    EXPECT_TRUE(format.isNew && !format.modified);
-    EXPECT_EQ(DEFAULT_ENCODING, format.encoding);
-    EXPECT_EQ(L"none", document.getScopeRegistry().root()->name());
-}
-
 TEST_F(DocumentTest, InsertingALineFeedSplitsTheLineAndTellsListenersBeforeAndAfter) {
+    EXPECT_EQ((std::vector<int32_t>{0}), lineEnds(document)); // a new document holds one empty line
+    EXPECT_TRUE(document.getFormat().isNew && !document.getFormat().modified);
     document.insert(0, L"a\nb");
     EXPECT_EQ((std::vector<int32_t>{2, 3}), lineEnds(document));
     EXPECT_EQ(1, document.getLineLength(0));
@@ -228,13 +224,8 @@ TEST_F(DocumentTest, FormatChangesOnOtherThreadsReachTheAsynchronousOperation) {
 TEST_F(DocumentTest, MarkersAreFoundForwardsBackwardsAndRoundTheEnd) {
     document.insert(0, L"0\n1\n2\n3\n4");
     listener.take();
-    const struct {
-        int32_t line;
-        bool forward, wrap;
-        int32_t found;
-    } none[] = {{0, true, false, -1}, {0, true, true, -1}, {4, false, true, -1}};
-    for (const auto& c : none)
-        EXPECT_EQ(c.found, document.findMarkedLine(c.line, c.forward, c.wrap));
+    EXPECT_EQ(-1, document.findMarkedLine(0, true, true)); // none yet
+    EXPECT_EQ(-1, document.findMarkedLine(4, false, true));
 
     document.setLineMarker(1, L"bookmark", 7, 1);
     document.setLineMarker(3, nullptr, 0, 2);
@@ -269,10 +260,7 @@ TEST_F(DocumentTest, MarkersAreFoundForwardsBackwardsAndRoundTheEnd) {
 }
 
 TEST_F(DocumentTest, LineRecordsGiveRunsScopesAndCursors) {
-    struct Grammar : DocumentGrammar {
-        uint16_t rootRuleNumber() const override { return 3; }
-        const wchar_t* rootScopeName() const override { return L"source.test"; }
-    } grammar;
+    TestGrammar grammar;
     document.insert(0, L"abcdef\nxyz");
     document.resetGrammarState(&grammar, false);
     const DocumentScope* root = document.getScopeRegistry().root();
@@ -321,10 +309,7 @@ TEST_F(DocumentTest, GrammarChangesClearTheJobAndTellListenersOfNewNamesOnly) {
     parsed.setGrammarName(L"C");
     EXPECT_EQ((Events{L"grammar C"}), recorder.take());
 
-    struct Grammar : DocumentGrammar {
-        uint16_t rootRuleNumber() const override { return 1; }
-        const wchar_t* rootScopeName() const override { return L"source.c"; }
-    } grammar;
+    TestGrammar grammar;
     parsed.insert(0, L"a\nb");
     parsed.resetGrammarState(nullptr, false); // nothing before, nothing after
     parsed.resetGrammarState(&grammar, false);
@@ -345,8 +330,6 @@ TEST_F(DocumentTest, VisualColumnsExpandTabsAndCountPastTheLineEnd) {
 
 TEST_F(DocumentTest, ScanLinesGivesEachLineUntilTheDetectorStops) {
     document.insert(0, L"one\ntwo\nthree");
-    document.insert(5, L""); // no change
-    document.remove(4, 0);
     std::vector<std::wstring> seen;
     const int32_t stopped = document.scanLines([&](int32_t line, int32_t start, const wchar_t* text, int32_t length) {
         seen.push_back(pel::formatString(L"%d@%d ", line, start) + std::wstring(text ? text : L"", static_cast<size_t>(length)));

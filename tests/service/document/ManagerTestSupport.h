@@ -137,6 +137,11 @@ protected:
         EXPECT_EQ(saved, !error);
         return error ? error->getCode() : 0;
     }
+    // Pumps until the last file change the document heard of is of the kind.
+    void awaitKind(const Document* document, uint32_t kind) {
+        const std::vector<uint32_t>& seen = changes.seen[document];
+        EXPECT_TRUE(pumpUntil([&] { return !seen.empty() && seen.back() == kind; })) << kind;
+    }
     // The file as another program writes it, its write time a second later than any before.
     void writeOutside(const std::wstring& name, const std::string& bytes) {
         static uint64_t ahead = 0;

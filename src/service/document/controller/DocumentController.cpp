@@ -10,6 +10,7 @@
 #include "pel/thread/MainThread.h"
 #include "service/document/Document.h"
 #include "service/document/controller/DocumentControllerManager.h"
+#include "service/document/controller/DocumentControllerSearchSession.h"
 #include "service/document/controller/IEditor.h"
 #include "service/document/controller/ISpanManager.h"
 #include "service/document/controller/Selection.h"
@@ -72,6 +73,7 @@ DocumentController::DocumentController(Document& document, DocumentControllerMan
 }
 
 DocumentController::~DocumentController() {
+    m_searchSession.reset();
     try {
         setEditor(nullptr);
         while (!m_highlighters.empty())
@@ -295,6 +297,7 @@ void DocumentController::onFileChanged(Document&, const DocumentFileChange& chan
 void DocumentController::resetEditingState() {
     Lock lock(*this, LOCK_READ);
     SelectionChange bracket(*this);
+    m_searchSession.reset();
     m_selection->setCaretOffset(0);
     m_spanManager->reset(m_document.getLength());
 }

@@ -27,6 +27,7 @@
 #include "pel/text/Indentation.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,10 +36,12 @@ namespace tessel {
 
 class Document;
 class DocumentControllerManager;
+class DocumentControllerSearchSession;
 class IEditor;
 class ISpanManager;
 class ScopePath;
 class Selection;
+class Span;
 class Stream;
 class TextHighlighter;
 class UndoContext;
@@ -46,6 +49,10 @@ class UndoContext;
 class DocumentController : public TaggedObject, public DocumentListener {
 public:
     enum LockKind : uint32_t { LOCK_NONE = 0, LOCK_READ = 1, LOCK_EDIT = 2, LOCK_REPLAY = 3 };
+    // The span context of the ranges of a multi-range edit.
+    static const wchar_t* const REFLECT_CONTEXT;
+    // Turns a range's text into its new text; false leaves the range as it is.
+    using TransformDelegate = std::function<bool(const std::wstring& text, std::wstring& o_text)>;
 
     // The controller's copy of the document's format.
     struct Format {
@@ -116,14 +123,28 @@ public:
     void addChangedRange(const TextPosition& a, const TextPosition& b);
 
     // ---- text, inside an edit transaction (DocumentControllerText.cpp)
-    // Replaces the selected text (if any) by text at the caret; returns where it went in.
+    // Replaces the selected text (if any) by text at the caret; returns where it went in. After
+    // a selection of several ranges, the caret stands in the newest one and what is typed there
+    // lands in every one of them, until the caret leaves it.
     int32_t typeText(const wchar_t* text, int32_t length);
+    // With the rectangle behaviour, a copied block: line i of text goes in at the caret's column
+    // on the i-th line below the caret (short lines padded with spaces, lines added past the
+    // last one); the caret ends behind the last line's text. Any other id types as above.
+    int32_t typeText(const wchar_t* text, int32_t length, uint32_t behaviorId);
     int32_t insertString(const std::wstring& text);
     // Removes the selected text, or else count units after (before, when negative) the caret;
     // returns the caret's offset.
     int32_t deleteChars(int32_t count);
-    // Removes the text of every range; false when nothing was selected.
+    // Empties every range at once: the ranges become the mirrors of one tab stop of a span
+    // context REFLECT_CONTEXT (left again when there is one range), the caret at the start of
+    // the newest. False when nothing was selected. Without a span tree the ranges are removed
+    // directly.
     bool removeSelectedText();
+    // Puts transform's result in place of the text of every non-empty range and selects the
+    // ranges again. An empty delegate throws pel::InvalidArgumentException "Transform delegate
+    // is empty."; false for an empty selection (or no span tree), else whether any range
+    // changed.
+    bool transformSelection(const TransformDelegate& transform);
     // Inserts at offset; the caret goes behind the text. Returns where it went in.
     int32_t insertAt(int32_t length, int32_t offset, const wchar_t* text);
     // Removes |count| units from offset on (before it when count is negative, nothing when
@@ -207,11 +228,19 @@ public:
     // The records met by undo and redo (the undo listener of the controllers hands them on).
     void applySelectionUndo(Stream& record);
     void applySpansUndo(Stream& record);
+    // Tab and Shift+Tab in a snippet (in an edit transaction of their own): the next or previous
+    // tab stop is selected, or the snippet left past its last one; false when no snippet takes
+    // the key, which then does its ordinary work.
+    bool gotoTabStop(bool forward);
+    // Leaves the active snippet; false when there is none.
+    bool leaveSpanContext();
     // The scope at the caret: the grammar's scopes, the selection's kind
     // ("ui.selection.normal", ".rectangle" or ".mixed") and the names of the spans around it.
     void getCaretScope(ScopePath& o_path);
     bool isSelectionEmpty();
     int32_t getCaretOffset();
+    // The search session, made on first use; dropped on a reload.
+    DocumentControllerSearchSession& getSearchSession();
 
     Document& getDocument() const { return m_document; }
     DocumentControllerManager& getOwner() const { return m_owner; }
@@ -272,6 +301,13 @@ private:
     // Sets a field of the format that a save writes, in an edit transaction.
     void setSavedFormatField(uint32_t DocumentFormat::*field, uint32_t value);
     void resetEditingState();
+    // The selected ranges as a span context named name, the selection collapsed: returns the
+    // span of the newest range, every range's span in o_spans. Null for an empty selection, or
+    // without a span tree (the selection then stays).
+    Span* spanSelection(const std::wstring& name, std::vector<Span*>& o_spans);
+    bool removeRangesDirectly();
+    // Types a copied block line by line from the caret's column down (typeText, rectangle).
+    int32_t typeBlock(const wchar_t* text, int32_t length);
     // One undo or redo walk in a replay transaction.
     bool replay(void (UndoContext::*walk)());
     // Priority 2 for a shown document's parse job, 3 (or out of the queue) for a hidden one.
@@ -285,6 +321,7 @@ private:
     uint32_t m_lockDepth = 0;
     LockKind m_lockKind = LOCK_NONE;
     const ChangeRange* m_changeRecord = nullptr;
+    std::unique_ptr<DocumentControllerSearchSession> m_searchSession;
     Notice<DocumentController&, const TextPosition&, uint8_t> m_caretMoved;
     std::unique_ptr<Selection> m_selection;
     std::unique_ptr<ISpanManager> m_spanManager;

@@ -1,9 +1,12 @@
-// The DocumentController's text operations: typing and deleting at the caret, inserting and
-// removing through the span manager, whole texts, moved and duplicated lines, and reading.
+// The DocumentController's text operations: typing and deleting at the caret and over the ranges
+// of a selection (through span contexts), transforming selections, typing copied blocks,
+// inserting and removing through the span manager, whole texts, moved and duplicated lines, and
+// reading.
 
 #include "service/document/controller/DocumentController.h"
 
 #include "pel/base/Assert.h"
+#include "pel/base/Exception.h"
 #include "pel/text/TextFormatConvertor.h"
 #include "service/document/Document.h"
 #include "service/document/controller/ISpanManager.h"
@@ -13,14 +16,54 @@
 
 namespace tessel {
 
+const wchar_t* const DocumentController::REFLECT_CONTEXT = L"app.document.context.reflect";
+
 int32_t DocumentController::typeText(const wchar_t* text, int32_t length) {
+    return typeText(text, length, selection_ids::NORMAL);
+}
+
+int32_t DocumentController::typeText(const wchar_t* text, int32_t length, uint32_t behaviorId) {
     if (!canEdit(L"typeText"))
         return getCaretOffset();
     SelectionChange bracket(*this);
     if (length <= 0 || !text)
         return getCaretOffset();
     removeSelectedText();
+    if (behaviorId == selection_ids::RECTANGLE)
+        return typeBlock(text, length);
     return insertAt(length, getCaretOffset(), text);
+}
+
+int32_t DocumentController::typeBlock(const wchar_t* text, int32_t length) {
+    // Line i of the block goes in at the caret's column on the i-th line below it: lines too
+    // short are padded with spaces up to the column, and past the last line new lines are added.
+    const TextPosition caret = offsetToPosition(getCaretOffset());
+    const int32_t column = getVisualColumn(caret);
+    int32_t first = -1;
+    int32_t end = getCaretOffset();
+    const wchar_t* const stop = text + length;
+    int32_t line = caret.line;
+    for (const wchar_t* piece = text; piece <= stop; ++line) {
+        const wchar_t* pieceEnd = std::find_if(piece, stop, [](wchar_t unit) { return unit == L'\r' || unit == L'\n'; });
+        if (line >= m_document.getLineCount())
+            m_spanManager->onInsert(m_document.getLength(), 1, L"\n");
+        const TextPosition at = getColumnPosition(line, column);
+        const int32_t lineLength = m_document.getLineLength(line);
+        std::wstring inserted(static_cast<size_t>(std::max(0, at.lineOffset - lineLength)), L' ');
+        inserted.append(piece, pieceEnd);
+        const int32_t offset = m_document.getLineStart(line) + std::min(at.lineOffset, lineLength);
+        const int32_t went = inserted.empty() ? offset
+                                              : m_spanManager->onInsert(offset, static_cast<int32_t>(inserted.size()),
+                                                                        inserted.c_str());
+        if (first < 0)
+            first = went;
+        end = went + static_cast<int32_t>(inserted.size());
+        if (pieceEnd == stop)
+            break;
+        piece = pieceEnd + (pieceEnd[0] == L'\r' && pieceEnd + 1 < stop && pieceEnd[1] == L'\n' ? 2 : 1);
+    }
+    m_selection->setCaretOffset(end);
+    return first;
 }
 
 int32_t DocumentController::insertString(const std::wstring& text) {
@@ -40,8 +83,40 @@ bool DocumentController::removeSelectedText() {
     if (!canEdit(L"removeSelectedText"))
         return false;
     SelectionChange bracket(*this);
+    std::vector<Span*> ranges;
+    Span* newest = spanSelection(REFLECT_CONTEXT, ranges);
+    if (!newest)
+        return !m_selection->isEmpty() && removeRangesDirectly();
+    // Every range becomes a mirror of the newest one: emptying it empties them all, and what is
+    // typed into it next lands in each.
+    ISpanManager& spans = *m_spanManager;
+    Span* context = spans.getContextOf(newest);
+    spans.bindTabStop(newest, 1);
+    for (Span* range : ranges)
+        if (range != newest)
+            spans.bindTabStop(range, 1);
+    spans.replaceSpanText(newest, 0, L"");
+    m_selection->setCaretOffset(spans.getExtent(newest).start);
+    if (ranges.size() == 1)
+        spans.leaveSpanContext(context);
+    else
+        spans.setCurrentSpan(newest);
+    return true;
+}
+
+Span* DocumentController::spanSelection(const std::wstring& name, std::vector<Span*>& o_spans) {
+    o_spans.clear();
     if (m_selection->isEmpty())
-        return false;
+        return nullptr;
+    Span* newest = m_selection->createSpanContext(*m_spanManager, name);
+    if (!newest)
+        return nullptr;
+    m_spanManager->getChildren(m_spanManager->getContextOf(newest), o_spans);
+    m_selection->collapse();
+    return newest;
+}
+
+bool DocumentController::removeRangesDirectly() {
     // The caret goes to the start of the newest range, less what goes before it.
     const std::vector<SelectionRange> ranges = m_selection->getRanges();
     if (ranges.empty())
@@ -57,6 +132,44 @@ bool DocumentController::removeSelectedText() {
             m_spanManager->onRemove(range->lower(), range->upper() - range->lower());
     m_selection->setCaretOffset(caret);
     return true;
+}
+
+bool DocumentController::transformSelection(const TransformDelegate& transform) {
+    if (!transform)
+        throw pel::InvalidArgumentException(L"Transform delegate is empty.");
+    if (!canEdit(L"transformSelection"))
+        return false;
+    SelectionChange bracket(*this);
+    std::vector<Span*> ranges;
+    Span* newest = spanSelection(std::wstring(), ranges);
+    if (!newest)
+        return false;
+    ISpanManager& spans = *m_spanManager;
+    Span* context = spans.getContextOf(newest);
+    bool transformed = false;
+    try {
+        std::wstring text;
+        std::wstring result;
+        for (Span* range : ranges) {
+            const SpanExtent extent = spans.getExtent(range);
+            if (extent.length <= 0)
+                continue;
+            text = m_document.getText(extent.start, extent.length);
+            result.clear();
+            if (!transform(text, result))
+                continue;
+            spans.replaceSpanText(range, static_cast<int32_t>(result.size()), result.c_str());
+            transformed = true;
+        }
+    } catch (...) {
+        // What was transformed stays selected with the rest; the context goes either way.
+        m_selection->applySpanContext(context);
+        spans.leaveSpanContext(context);
+        throw;
+    }
+    m_selection->applySpanContext(context);
+    spans.leaveSpanContext(context);
+    return transformed;
 }
 
 int32_t DocumentController::insertAt(int32_t length, int32_t offset, const wchar_t* text) {

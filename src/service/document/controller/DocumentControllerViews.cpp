@@ -1,5 +1,5 @@
 // The DocumentController's format, its view and the document's parse priority, its
-// highlighters, undo and redo, and the scope at the caret.
+// highlighters, undo and redo, snippet tab stops, the scope at the caret and the search session.
 
 #include "service/document/controller/DocumentController.h"
 
@@ -7,6 +7,7 @@
 #include "service/document/Document.h"
 #include "service/document/DocumentFormat.h"
 #include "service/document/controller/DocumentControllerManager.h"
+#include "service/document/controller/DocumentControllerSearchSession.h"
 #include "service/document/controller/IEditor.h"
 #include "service/document/controller/ISpanManager.h"
 #include "service/document/controller/Selection.h"
@@ -216,6 +217,20 @@ void DocumentController::applySpansUndo(Stream& record) {
     endSelectionChange();
 }
 
+// ---- snippets
+
+bool DocumentController::gotoTabStop(bool forward) {
+    Lock lock(*this, LOCK_EDIT);
+    SelectionChange bracket(*this);
+    return m_spanManager->gotoTabStop(forward);
+}
+
+bool DocumentController::leaveSpanContext() {
+    Lock lock(*this, LOCK_EDIT);
+    SelectionChange bracket(*this);
+    return m_spanManager->leaveActiveContext();
+}
+
 // ---- queries
 
 void DocumentController::getCaretScope(ScopePath& o_path) {
@@ -244,5 +259,11 @@ void DocumentController::getCaretScope(ScopePath& o_path) {
 bool DocumentController::isSelectionEmpty() { return m_selection->isEmpty(); }
 
 int32_t DocumentController::getCaretOffset() { return m_selection->getCaretOffset(); }
+
+DocumentControllerSearchSession& DocumentController::getSearchSession() {
+    if (!m_searchSession)
+        m_searchSession.reset(new DocumentControllerSearchSession(*this));
+    return *m_searchSession;
+}
 
 } // namespace tessel

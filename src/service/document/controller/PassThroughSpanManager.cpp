@@ -36,4 +36,12 @@ void PassThroughSpanManager::dumpUndoState(Stream&, std::wstring& out, const wch
     out.append(prefix).append(L"Span count = 1\n");
 }
 
+bool PassThroughSpanManager::gotoTabStop(bool) { return false; }
+
+bool PassThroughSpanManager::leaveActiveContext() { return false; }
+
+Span* PassThroughSpanManager::createSpanContext(const std::vector<SelectionRange>&, const std::wstring&, uint32_t) {
+    return nullptr;
+}
+
 } // namespace tessel

@@ -1,7 +1,8 @@
 #pragma once
 // The span manager of a controller until snippets and multi-range edits bring real spans: only
 // the root context, as long as the text. Insertions and removals go straight to the document,
-// no span names reach the caret's scope, and its undo records are empty.
+// no span names reach the caret's scope, its undo records are empty, and it makes no span
+// contexts (the controller then edits every range directly, and a search finds nothing).
 
 #include "service/document/controller/ISpanManager.h"
 
@@ -21,6 +22,20 @@ public:
     void saveUndoState(Stream& record) override;
     void restoreUndoState(Stream& record) override;
     void dumpUndoState(Stream& record, std::wstring& out, const wchar_t* prefix) override;
+    bool gotoTabStop(bool forward) override;
+    bool leaveActiveContext() override;
+    Span* createSpanContext(const std::vector<SelectionRange>& ranges, const std::wstring& name,
+                            uint32_t contextFlags) override;
+    Span* getContextOf(Span* span) override { return span; }
+    void getChildren(Span*, std::vector<Span*>& o_children) override { o_children.clear(); }
+    SpanExtent getExtent(const Span*) const override { return SpanExtent(); }
+    void bindTabStop(Span*, int32_t) override {}
+    void replaceSpanText(Span*, int32_t, const wchar_t*) override {}
+    void setCurrentSpan(Span*) override {}
+    Span* getCurrentSpan() const override { return nullptr; }
+    void leaveSpanContext(Span*) override {}
+    void destroySpan(Span*) override {}
+    Span* findContext(const std::wstring&) override { return nullptr; }
 
     int32_t getRootLength() const { return m_rootLength; }
 

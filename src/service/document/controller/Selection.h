@@ -26,6 +26,8 @@
 namespace tessel {
 
 class DocumentController;
+class ISpanManager;
+class Span;
 class Stream;
 
 class Selection : public TextHighlighter {
@@ -70,6 +72,12 @@ public:
     // Selects each block of whole lines, breaks included, committing all but the last; walked
     // from the back, with the caret at each block's start, when backwards.
     void selectWholeLines(const std::vector<LineRange>& ranges, bool backwards);
+    // Hands the ranges to spans as one span context named name, a span per range (its extent,
+    // id and direction); returns the span of the newest range, or null.
+    Span* createSpanContext(ISpanManager& spans, const std::wstring& name);
+    // The reverse: every span of the context that carries a range id becomes a range again
+    // (backwards unless its direction is forwards), selected as applyRanges selects.
+    void applySpanContext(Span* context);
     // Commits a range directly (addSelectionRange).
     void addRange(int32_t start, int32_t end, int32_t id, bool merge);
 

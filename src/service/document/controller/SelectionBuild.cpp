@@ -5,6 +5,7 @@
 
 #include "service/document/Document.h"
 #include "service/document/controller/DocumentController.h"
+#include "service/document/controller/ISpanManager.h"
 
 namespace tessel {
 
@@ -60,6 +61,28 @@ void Selection::applyRanges(const std::vector<SelectionRange>& ranges) {
         set(m_controller.offsetToPosition(ranges[i].end), m_controller.offsetToPosition(ranges[i].start), CARET_ANCHOR,
             selection_ids::NORMAL);
     }
+}
+
+Span* Selection::createSpanContext(ISpanManager& spans, const std::wstring& name) {
+    const std::vector<SelectionRange> ranges = getRanges();
+    return spans.createSpanContext(ranges, name, ISpanManager::CONTEXT_CAN_BE_ACTIVE);
+}
+
+void Selection::applySpanContext(Span* context) {
+    ISpanManager& spans = m_controller.getSpanManager();
+    std::vector<Span*> children;
+    spans.getChildren(context, children);
+    std::vector<SelectionRange> ranges;
+    for (const Span* child : children) {
+        const SpanExtent extent = spans.getExtent(child);
+        if (extent.rangeId < 0)
+            continue;
+        if (extent.direction == 1)
+            ranges.emplace_back(extent.start, extent.end(), extent.rangeId);
+        else
+            ranges.emplace_back(extent.end(), extent.start, extent.rangeId);
+    }
+    applyRanges(ranges);
 }
 
 void Selection::selectOffsetList(const std::vector<int32_t>& lines) {

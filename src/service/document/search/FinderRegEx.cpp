@@ -165,7 +165,8 @@ bool FinderRegEx::find(const DocumentIterator& rangeBegin, const DocumentIterato
         bool found = false;
         int32_t at = backward ? to - 1 : from;
         while (true) {
-            state.cur_ = Iterator(&engine.text, at);
+            // A pattern led by a simple repeat resumes where next_search_ says: from here too.
+            state.cur_ = state.next_search_ = Iterator(&engine.text, at);
             found = xp::detail::regex_search_impl(state, engine.regex);
             if (found || !backward || at == from)
                 break;

@@ -82,7 +82,6 @@ TEST_F(RegExTest, OptionsReachTheEngine) {
     EXPECT_EQ(L"263 g", optionsOf(L"gimx"));
     EXPECT_EQ(L"256", optionsOf(L"q"));
     EXPECT_EQ(L"256", optionsOf(nullptr));
-    EXPECT_THROW(RegEx::parseOptions(L"i", nullptr), NullPointerException);
 
     const struct {
         const wchar_t* pattern;
@@ -122,7 +121,6 @@ TEST_F(RegExTest, FixHexEscapes) {
         EXPECT_EQ(row.rewritten, RegEx::fixHexEscapes(row.pattern, &fixed)) << row.pattern;
         EXPECT_EQ(row.fixed, fixed);
     }
-    EXPECT_THROW(RegEx::fixHexEscapes(L"\\x41", nullptr), NullPointerException);
 
     // The fixed escape matches one UTF-16 unit.
     std::wstring fixed;
@@ -141,7 +139,6 @@ TEST_F(RegExTest, CompileErrorsKeepCodeMessageAndSpan) {
     EXPECT_EQ(std::to_wstring(ONIGERR_END_PATTERN_WITH_UNMATCHED_PARENTHESIS) +
                   L": end pattern with unmatched parenthesis @0-0",
               errorOf(*regex));
-    EXPECT_THROW(regex->getErrorInfo(nullptr), NullPointerException);
 
     // The span (of the name, counted in characters) outlives the pattern string.
     {
@@ -291,7 +288,6 @@ TEST(MatchResults, CapturesCopyTheGroupsThatTookPart) {
     EXPECT_EQ(expected, captures);
 
     EXPECT_THROW(results.getCaptures(text.data(), 8, &captures), AssertionViolationException);
-    EXPECT_THROW(results.getCaptures(text.data(), 9, nullptr), NullPointerException);
 
     // A group beyond the given length is refused even when group 0 is short enough.
     MatchResultsSimple shifted;

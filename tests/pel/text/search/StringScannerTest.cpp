@@ -46,7 +46,6 @@ TEST_F(StringScannerTest, WithoutTextEveryScanFails) {
     std::wstring out = L"untouched";
     EXPECT_FALSE(scanner.getGroup(0, &out));
     EXPECT_EQ(L"untouched", out);
-    EXPECT_THROW(scanner.getGroup(0, nullptr), NullPointerException);
 }
 
 TEST_F(StringScannerTest, LengthLimitsTheText) {
@@ -77,7 +76,6 @@ TEST_F(StringScannerTest, LiteralScans) {
     EXPECT_EQ(0, scanner.skipChars(L" \t")); // a failed scan forgets the earlier match
     EXPECT_EQ(0, scanner.skipChars(L""));
     EXPECT_EQ(L"7 4", state());
-    EXPECT_THROW(scanner.skipChars(nullptr), NullPointerException);
     ASSERT_TRUE(scanner.scanChar(L'c'));
     EXPECT_FALSE(scanner.scanChar(L'\0')); // the terminator is not part of the text
     EXPECT_EQ(L"8 7", state());

@@ -92,6 +92,12 @@ protected:
     tessel::DocumentController* controller = nullptr;
 };
 
+// Anchor and caret as offsets.
+inline std::pair<int32_t, int32_t> offsetsOf(tessel::DocumentController& controller) {
+    const tessel::Selection& selection = controller.getSelection();
+    return {controller.positionToOffset(selection.getAnchor()), controller.positionToOffset(selection.getCaret())};
+}
+
 // Bytes written and read back, as undo records are.
 class MemoryStream : public tessel::Stream {
 public:

@@ -10,16 +10,11 @@
 
 using namespace tessel;
 using tessel_test::ControllerTest;
+using tessel_test::offsetsOf;
 
 namespace {
 
 using Lock = DocumentController::Lock;
-
-// Anchor and caret as offsets.
-std::pair<int32_t, int32_t> offsetsOf(DocumentController& controller) {
-    const Selection& selection = controller.getSelection();
-    return {controller.positionToOffset(selection.getAnchor()), controller.positionToOffset(selection.getCaret())};
-}
 
 // A document of a file, through the DocumentManager.
 class ControllerSaveTest : public tessel_test::ManagerTest {};

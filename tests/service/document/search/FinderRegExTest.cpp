@@ -55,6 +55,7 @@ TEST_F(FinderRegExTest, MatchesLieWithinTheSearchedStretch) {
         {L"ab", L"bb", false, false, 0, 2, L"none"},
         {L"ab", L"b+", false, true, 0, 2, L"[1, 2)"},
         {L"baaa", L"a*", false, false, 0, 4, L"[1, 4)"},
+        {L"baaa ba", L"a*", false, false, 5, 7, L"[6, 7)"}, // led by a repeat: from the search start
         {L"ab ab ab", L"ab", false, true, 0, 6, L"[3, 5)"},
         {L"ab ab ab", L"ab", false, true, 0, 2, L"[0, 2)"},
         {L"ab ab ab", L"ab", false, true, 1, 6, L"[3, 5)"},

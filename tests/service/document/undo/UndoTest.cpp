@@ -7,6 +7,7 @@
 #include "support/LogCapture.h"
 #include "support/MemoryFileDevice.h"
 #include "support/TempDevices.h"
+#include "support/Thrown.h"
 
 #include <gtest/gtest.h>
 
@@ -94,12 +95,8 @@ TEST_F(UndoTest, KindsAreRegisteredOnceByNameAndOnlyTheFirst64HaveSlots) {
     EXPECT_EQ(65u, manager().registerKind(L"KIND-58")) << "a name given up comes back with a new id";
 
     std::thread([&] {
-        try {
-            manager().registerKind(L"late");
-            ADD_FAILURE() << "registered off the main thread";
-        } catch (const pel::IllegalStateException& e) {
-            EXPECT_EQ(L"Not a main thread.", e.message);
-        }
+        EXPECT_EQ(L"Not a main thread.",
+                  tessel_test::thrown<pel::IllegalStateException>([&] { manager().registerKind(L"late"); }));
     }).join();
 }
 

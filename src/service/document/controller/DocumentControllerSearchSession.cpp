@@ -1,0 +1,277 @@
+#include "service/document/controller/DocumentControllerSearchSession.h"
+
+#include "pel/log/Log.h"
+#include "service/document/Document.h"
+#include "service/document/controller/DocumentController.h"
+#include "service/document/controller/ISpanManager.h"
+#include "service/document/controller/SearchActionRecord.h"
+#include "service/document/controller/Selection.h"
+#include "service/document/search/FinderBoyerMoore.h"
+#include "service/document/search/FinderRegEx.h"
+#include "service/document/search/Replacer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
+namespace tessel {
+
+const wchar_t* const DocumentControllerSearchSession::AREA_CONTEXT = L"app.document.context.search";
+
+DocumentControllerSearchSession::DocumentControllerSearchSession(DocumentController& controller)
+    : m_controller(controller), m_position(controller.getCaretOffset()), m_startPosition(m_position) {
+    controller.getSelection().rangeChanged().add(
+        this, [this](Selection&, const SelectionBehavior::Range&) { onSelectionChanged(); });
+}
+
+DocumentControllerSearchSession::~DocumentControllerSearchSession() {
+    m_controller.getSelection().rangeChanged().remove(this);
+}
+
+void DocumentControllerSearchSession::onSelectionChanged() {
+    if (isBusy())
+        return;
+    m_startPosition = UNSET;
+    m_position = m_controller.getCaretOffset();
+}
+
+// ---- the area
+
+void DocumentControllerSearchSession::setScope(uint32_t scope) {
+    if (scope == m_scope)
+        return;
+    if (Span* area = getArea())
+        m_controller.getSpanManager().destroySpan(area);
+    m_startPosition = UNSET;
+    m_scope = scope;
+}
+
+void DocumentControllerSearchSession::setArea(const std::vector<Range>& ranges) {
+    ISpanManager& spans = m_controller.getSpanManager();
+    if (Span* area = getArea())
+        spans.destroySpan(area);
+    std::vector<SelectionRange> stretches;
+    for (const Range& range : ranges)
+        if (range.second > range.first)
+            stretches.emplace_back(range.first, range.second, -1);
+    if (stretches.empty())
+        return;
+    // The span manager wants them in offset order, as selections come.
+    std::sort(stretches.begin(), stretches.end(),
+              [](const SelectionRange& a, const SelectionRange& b) { return a.start < b.start; });
+    DocumentController::Lock lock(m_controller, DocumentController::LOCK_READ);
+    spans.createSpanContext(stretches, AREA_CONTEXT, ISpanManager::CONTEXT_KEPT);
+}
+
+Span* DocumentControllerSearchSession::getArea() const {
+    // Looked up each time: undo and redo rebuild the span tree.
+    return m_controller.getSpanManager().findContext(AREA_CONTEXT);
+}
+
+std::vector<DocumentControllerSearchSession::Range> DocumentControllerSearchSession::getAreaRanges() const {
+    std::vector<Range> ranges;
+    ISpanManager& spans = m_controller.getSpanManager();
+    std::vector<Span*> children;
+    spans.getChildren(getArea(), children);
+    for (const Span* child : children) {
+        const SpanExtent extent = spans.getExtent(child);
+        ranges.emplace_back(extent.start, extent.end());
+    }
+    return ranges;
+}
+
+// ---- finder and replacer
+
+bool DocumentControllerSearchSession::setFinder(const SearchParameters& parameters, bool regex, bool matchCase,
+                                                bool wholeWord) {
+    m_finder.reset();
+    if (parameters.findText.empty()) {
+        pel::log_printf(pel::LOG_ERROR, pel::LOG_UNKNOWN_SOURCE,
+                        L"DocumentControllerSearchSession::setFinder(): Find string was empty.\n");
+        return true;
+    }
+    if (!regex) {
+        m_finder.reset(new FinderBoyerMoore(parameters.findText, !matchCase, wholeWord));
+        return true;
+    }
+    try {
+        m_finder.reset(new FinderRegEx(parameters.findText, !matchCase));
+        return true;
+    } catch (const std::exception& error) {
+        const char* what = error.what();
+        const std::wstring message(what, what + std::strlen(what));
+        pel::log_printf(pel::LOG_ERROR, pel::LOG_UNKNOWN_SOURCE,
+                        L"DocumentControllerSearchSession::setFinder(): Cannot compile regular expression: `%s`\n",
+                        message.c_str());
+        return false;
+    }
+}
+
+void DocumentControllerSearchSession::setReplacer(const SearchParameters& parameters, bool regex) {
+    if (regex)
+        m_replacer.reset(new ReplacerFormat(parameters.replaceText));
+    else
+        m_replacer.reset(new ReplacerSimple(parameters.replaceText));
+}
+
+void DocumentControllerSearchSession::clear() {
+    if (Span* area = getArea())
+        m_controller.getSpanManager().destroySpan(area);
+    m_finder.reset();
+}
+
+// ---- searching
+
+const pel::MatchResults* DocumentControllerSearchSession::findMatch(bool backward, const WrapAroundPredicate* wrap) {
+    if (!m_finder)
+        return nullptr;
+    const std::vector<Range> ranges = getAreaRanges();
+    if (ranges.empty())
+        return nullptr;
+    DocumentController::SelectionChange bracket(m_controller);
+    Document& document = m_controller.getDocument();
+    const auto count = static_cast<int32_t>(ranges.size());
+    // The range that holds the position; when none does (the caret went elsewhere), the next one
+    // in the direction of the search, from its near end.
+    int32_t at = m_position;
+    int32_t index = -1;
+    for (int32_t i = 0; i < count && index < 0; ++i)
+        if (ranges[i].first <= at && at <= ranges[i].second)
+            index = i;
+    if (index < 0 && !backward) {
+        for (int32_t i = 0; i < count && index < 0; ++i)
+            if (ranges[i].first > at)
+                index = i;
+        if (index >= 0)
+            at = ranges[index].first;
+    } else if (index < 0) {
+        for (int32_t i = count - 1; i >= 0 && index < 0; --i)
+            if (ranges[i].second < at)
+                index = i;
+        if (index >= 0)
+            at = ranges[index].second;
+    }
+    bool asked = false;
+    for (;;) {
+        if (index >= 0 && index < count) {
+            const Range& range = ranges[index];
+            const int32_t from = backward ? range.first : at;
+            const int32_t to = backward ? at : range.second;
+            if (from < to && document.runFinder(*m_finder, from, to, backward)) {
+                const pel::MatchResults& results = m_finder->getResults();
+                if (results.size() > 0 && results.end(0) > results.begin(0))
+                    return &results;
+            }
+            index += backward ? -1 : 1;
+            if (index >= 0 && index < count) {
+                at = backward ? ranges[index].second : ranges[index].first;
+                continue;
+            }
+        }
+        // Past the end of the area: once more from the other end when the predicate agrees.
+        if (!wrap || asked)
+            return nullptr;
+        asked = true;
+        if (!(*wrap)())
+            return nullptr;
+        index = backward ? count - 1 : 0;
+        at = backward ? ranges[index].second : ranges[index].first;
+    }
+}
+
+bool DocumentControllerSearchSession::find(bool backward, bool select, const WrapAroundPredicate* wrap) {
+    Busy busy(*this);
+    DocumentController::SelectionChange bracket(m_controller);
+    const pel::MatchResults* match = findMatch(backward, wrap);
+    Selection& selection = m_controller.getSelection();
+    if (!match) {
+        if (select)
+            selection.setCaretOffset(m_position);
+        return false;
+    }
+    const int32_t start = match->begin(0);
+    const int32_t end = match->end(0);
+    selection.setOffsets(start, end, selection_ids::NORMAL);
+    m_position = backward ? start : end;
+    return true;
+}
+
+bool DocumentControllerSearchSession::selectionIsMatch(std::wstring& o_text) {
+    if (!m_finder || !m_replacer)
+        return false;
+    int32_t start = 0;
+    int32_t end = 0;
+    {
+        DocumentController::Lock lock(m_controller, DocumentController::LOCK_READ);
+        const Selection& selection = m_controller.getSelection();
+        start = m_controller.positionToOffset(selection.getAnchor());
+        end = m_controller.positionToOffset(selection.getCaret());
+    }
+    if (start > end)
+        std::swap(start, end);
+    Document& document = m_controller.getDocument();
+    if (start == end || !document.runFinder(*m_finder, start, end, false))
+        return false;
+    const pel::MatchResults& results = m_finder->getResults();
+    if (results.size() == 0 || results.begin(0) != start || results.end(0) != end)
+        return false;
+    o_text.clear();
+    return m_replacer->replace(results, document, &o_text);
+}
+
+void DocumentControllerSearchSession::replaceSelection(const std::wstring& text) {
+    if (text.empty())
+        m_controller.removeSelectedText();
+    else
+        m_controller.insertString(text);
+}
+
+bool DocumentControllerSearchSession::replace(bool backward, const WrapAroundPredicate* wrap) {
+    Busy busy(*this);
+    DocumentController::Lock lock(m_controller, DocumentController::LOCK_EDIT);
+    DocumentController::SelectionChange bracket(m_controller);
+    if (!m_finder || !m_replacer)
+        return false;
+    std::wstring replacement;
+    bool replaced = false;
+    if (selectionIsMatch(replacement)) {
+        replaceSelection(replacement);
+        const int32_t end = m_controller.getCaretOffset();
+        m_position = backward ? end - static_cast<int32_t>(replacement.size()) : end;
+        replaced = true;
+    } else {
+        const Selection& selection = m_controller.getSelection();
+        const int32_t anchor = m_controller.positionToOffset(selection.getAnchor());
+        const int32_t caret = m_controller.positionToOffset(selection.getCaret());
+        m_position = backward ? std::min(anchor, caret) : std::max(anchor, caret);
+    }
+    const bool found = find(backward, false, wrap);
+    return replaced || found;
+}
+
+int32_t DocumentControllerSearchSession::replaceAll() {
+    Busy busy(*this);
+    DocumentController::Lock lock(m_controller, DocumentController::LOCK_EDIT);
+    DocumentController::SelectionChange bracket(m_controller);
+    const std::vector<Range> ranges = getAreaRanges();
+    if (!m_finder || !m_replacer || ranges.empty())
+        return 0;
+    Selection& selection = m_controller.getSelection();
+    Document& document = m_controller.getDocument();
+    m_position = ranges.front().first;
+    int32_t count = 0;
+    std::wstring replacement;
+    while (const pel::MatchResults* match = findMatch(false, nullptr)) {
+        const int32_t start = match->begin(0);
+        replacement.clear();
+        if (!m_replacer->replace(*match, document, &replacement))
+            replacement.clear();
+        selection.setOffsets(start, match->end(0), selection_ids::NORMAL);
+        replaceSelection(replacement);
+        m_position = m_controller.getCaretOffset(); // behind the replacement
+        ++count;
+    }
+    return count;
+}
+
+} // namespace tessel

@@ -1,0 +1,231 @@
+// Find, replace and replace all through the search action and the search session, whose area
+// is a span context that follows the edits; and a whole session from opening a file to saving
+// it, against golden files.
+
+#include "SpanTestSupport.h"
+
+#include "pel/files/file_io/FileDeviceWin32.h"
+#include "pel/files/file_io/FileIO.h"
+#include "service/document/controller/DocumentControllerSearchSession.h"
+#include "service/document/controller/SearchAction.h"
+#include "service/document/controller/SearchActionRecord.h"
+#include "support/LogCapture.h"
+#include "support/TempFolder.h"
+
+using namespace tessel;
+using Selected = std::pair<int32_t, int32_t>;
+
+namespace {
+
+const char* const savedGolden =
+#include "golden/driver-saved.txt"
+    ;
+const wchar_t* const selectionsGolden =
+#include "golden/driver-selections.txt"
+    ;
+
+class SearchActionTest : public tessel_test::SpanTest, public ISearchActionCallback {
+protected:
+    SearchActionTest() {
+        record.canReplace = true;
+        record.callback = this;
+        record.parameters.scope = SearchActionRecord::SCOPE_DOCUMENT;
+    }
+    // Answers as told, counting the questions.
+    bool shouldWrapAround(const SearchActionRecord&) override {
+        ++asked;
+        return wrap;
+    }
+    bool act(uint32_t action, bool backwards = false) { return ssOnAction(*controller, record, action, backwards); }
+    void search(const std::wstring& find, const std::wstring& replace = L"", bool regex = false) {
+        record.parameters.findText = find;
+        record.parameters.replaceText = replace;
+        record.parameters.regex = regex;
+    }
+    Selected selected() { return tessel_test::offsetsOf(*controller); }
+
+    SearchActionRecord record;
+    bool wrap = true;
+    int asked = 0;
+};
+
+} // namespace
+
+TEST_F(SearchActionTest, FindWalksTheMatchesAndWrapsAroundOnceAsked) {
+    load(L"ab ab ab");
+    search(L"ab");
+    // A selection scope with nothing selected searches the whole text.
+    record.parameters.scope = SearchActionRecord::SCOPE_SELECTION;
+    select(8, 8);
+    wrap = false;
+    EXPECT_FALSE(act(search_actions::FIND));
+    EXPECT_EQ(Selected(8, 8), selected()) << "a failed find leaves the selection";
+    wrap = true;
+    // The last action finds on from where the session stands.
+    const struct {
+        uint32_t action;
+        bool backwards;
+        Selected found;
+    } steps[] = {{search_actions::FIND, false, {0, 2}},
+                 {search_actions::FIND, false, {3, 5}},
+                 {search_actions::FIND, true, {0, 2}},
+                 {search_actions::FIND, true, {6, 8}},
+                 {search_actions::FIND_ON, false, {6, 8}}};
+    for (const auto& step : steps) {
+        EXPECT_TRUE(act(step.action, step.backwards));
+        EXPECT_EQ(step.found, selected());
+    }
+    EXPECT_EQ(3, asked) << "once at the end going forwards, once at the start going backwards";
+    // After the user moves the caret, the next find starts there.
+    select(4, 4);
+    EXPECT_TRUE(act(search_actions::FIND));
+    EXPECT_EQ(Selected(6, 8), selected());
+    EXPECT_FALSE(document->getFormat().modified) << "finding only selects";
+    EXPECT_FALSE(document->getUndoContext().canUndo());
+    checkTree();
+}
+
+TEST_F(SearchActionTest, ReplaceAllChangesExactlyTheSearchedText) {
+    struct Case {
+        const wchar_t* text;
+        std::vector<SelectionRange> selected; // none: the whole text
+        const wchar_t *find, *replace;
+        bool regex;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {L"xa ya", {{0, 2, 0}}, L"a", L"Z", true, L"xZ ya"},
+        {L"xa ya", {{0, 1, 0}}, L"a", L"Z", true, L"xa ya"},
+        {L"aa-aa-aa-aa", {{0, 2, 0}, {6, 8, 0}}, L"a", L"bc", false, L"bcbc-aa-bcbc-aa"},
+        {L"one two one", {}, L"one", L"", false, L" two "},
+        {L"baaa ba", {}, L"a*", L"<$0>", true, L"b<aaa> b<a>"},
+        {L"Cat cat", {}, L"(c)at", L"\\u$1og", true, L"Cog Cog"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.text);
+        load(test.text);
+        search(test.find, test.replace, test.regex);
+        record.parameters.scope =
+            test.selected.empty() ? SearchActionRecord::SCOPE_DOCUMENT : SearchActionRecord::SCOPE_SELECTION;
+        selectRanges(test.selected.empty() ? std::vector<SelectionRange>{{0, 0, 0}} : test.selected);
+        EXPECT_EQ(std::wstring(test.expected) != test.text, act(search_actions::REPLACE_ALL));
+        EXPECT_EQ(test.expected, text());
+        checkTree();
+        controller->undo();
+        EXPECT_EQ(test.text, text()) << "one undo takes back the whole replace all";
+    }
+}
+
+TEST_F(SearchActionTest, ReplaceReplacesOnlyAMatchThatIsStillSelected) {
+    load(L"a1 a2 a3");
+    search(L"a\\d", L"[$0]", true);
+    EXPECT_TRUE(act(search_actions::FIND));
+    EXPECT_TRUE(act(search_actions::REPLACE));
+    EXPECT_EQ(L"[a1] a2 a3", text());
+    EXPECT_EQ(Selected(5, 7), selected()) << "the next match";
+    // The selection no longer a match: nothing changes but the selection.
+    select(5, 6);
+    EXPECT_TRUE(act(search_actions::REPLACE));
+    EXPECT_EQ(L"[a1] a2 a3", text());
+    EXPECT_EQ(Selected(8, 10), selected());
+    record.canReplace = false;
+    EXPECT_FALSE(act(search_actions::REPLACE));
+    EXPECT_EQ(L"[a1] a2 a3", text());
+    // In a selection, each replace goes on inside it.
+    load(L"a1 a2 a3");
+    record.canReplace = true;
+    record.parameters.scope = SearchActionRecord::SCOPE_SELECTION;
+    select(0, 5);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(act(search_actions::REPLACE));
+    EXPECT_EQ(L"[a1] [a2] a3", text());
+}
+
+TEST_F(SearchActionTest, BadSearchesAreRefusedAndLogged) {
+    tessel_test::LogCapture log;
+    load(L"text");
+    search(L"");
+    EXPECT_FALSE(act(search_actions::FIND));
+    EXPECT_TRUE(log.contains(L"DocumentControllerSearchSession::setFinder(): Find string was empty.", pel::LOG_ERROR));
+    search(L"(", L"", true);
+    EXPECT_FALSE(act(search_actions::FIND));
+    EXPECT_TRUE(log.contains(L"DocumentControllerSearchSession::setFinder(): Cannot compile regular expression: `",
+                             pel::LOG_ERROR));
+    search(L"t");
+    EXPECT_FALSE(act(0x12345678));
+    EXPECT_TRUE(log.contains(L"Editor::ssOnAction(): Invalid search action (12345678).\n", pel::LOG_INFO));
+    // Finding on from where the session stands puts a caret there when nothing is left.
+    wrap = false;
+    select(1, 4);
+    EXPECT_FALSE(act(search_actions::FIND_ON));
+    EXPECT_EQ(Selected(4, 4), selected());
+    load(L"");
+    EXPECT_FALSE(act(search_actions::FIND)) << "nothing to search";
+}
+
+TEST_F(SearchActionTest, TheAreaFollowsEditsAndTheCaretLeavingIt) {
+    load(L"x a x a x a");
+    search(L"a", L"b");
+    record.parameters.scope = SearchActionRecord::SCOPE_SELECTION;
+    select(2, 7);
+    EXPECT_TRUE(act(search_actions::FIND));
+    EXPECT_EQ(Selected(2, 3), selected());
+    DocumentControllerSearchSession& session = controller->getSearchSession();
+    // Typing before the area moves it; the caret leaving it keeps it.
+    select(0, 0);
+    type(L"yy ");
+    EXPECT_EQ(DocumentControllerSearchSession::UNSET, session.getStartPosition());
+    EXPECT_EQ((std::vector<DocumentControllerSearchSession::Range>{{5, 10}}), session.getAreaRanges());
+    // With the caret outside, a search goes on with the next range of the area.
+    EXPECT_TRUE(act(search_actions::FIND));
+    EXPECT_EQ(Selected(5, 6), selected());
+    EXPECT_TRUE(act(search_actions::REPLACE_ALL));
+    EXPECT_EQ(L"yy x b x b x a", text());
+    checkTree();
+    // A reload drops the session: the next one starts at the caret.
+    controller->onBeforeReload(*document);
+    controller->onAfterReload(*document);
+    EXPECT_EQ(SearchParameters::SCOPE_NONE, controller->getSearchSession().getScope());
+    EXPECT_EQ(L"Span count = 1\n [0, 14] PI=-1 CI=0\n", dump());
+}
+
+// A file opened, typed into at three carets, the typing undone, a regular-expression replace
+// all inside a selection, the file saved: the bytes saved and the ranges the view is told to
+// repaint (selectionChanged) are the golden files'.
+TEST_F(SearchActionTest, ADriverOpensTypesUndoesReplacesAllAndSaves) {
+    tessel_test::TempFolder folder;
+    pel::FileDeviceWin32 native{nullptr, true};
+    pel::FileIO::attachDevice(L"__winfs", &native, 0);
+    folder.write(L"notes.txt", "alpha beta\r\nbeta alpha\r\nalphabet\r\n");
+    DocumentManager::FileError error;
+    document = documents->loadDocument((folder / L"notes.txt").c_str(), &error);
+    ASSERT_TRUE(document && !error);
+    controller = controllers->createController(*document);
+    tessel_test::FakeEditor view;
+    controller->setEditor(&view);
+    std::wstring selections;
+    controller->selectionChanged().add(this, [&](DocumentController&, const PositionRange& r) {
+        selections += pel::formatString(L"%d:%d-%d:%d\n", r.start.line, r.start.lineOffset, r.end.line,
+                                        r.end.lineOffset);
+    });
+    selectRanges({{0, 0, 0}, {11, 11, 0}, {22, 22, 0}});
+    type(L"- ");
+    EXPECT_EQ(L"- alpha beta\n- beta alpha\n- alphabet\n", text());
+    EXPECT_TRUE(controller->undo());
+    selectRanges({{6, 22, 0}}); // the carets the undo brought back go
+
+    search(L"\\b(alpha|beta)\\b", L"\\U$1", true);
+    record.parameters.scope = SearchActionRecord::SCOPE_SELECTION;
+    EXPECT_TRUE(act(search_actions::REPLACE_ALL));
+    ASSERT_TRUE(documents->saveDocument((folder / L"notes.txt").c_str(), document, &error) && !error);
+    std::string saved; // carriage returns shown as "\r", so that the golden file is plain text
+    for (char byte : folder.read(L"notes.txt"))
+        saved += byte == '\r' ? std::string("\\r") : std::string(1, byte);
+    EXPECT_EQ(savedGolden + 1, saved);
+    EXPECT_EQ(selectionsGolden + 1, selections);
+    controller->selectionChanged().remove(this);
+    controller->setEditor(nullptr);
+    controllers->deleteController(controller);
+    documents->releaseDocument(document);
+    pel::FileIO::detachDevice(L"__winfs");
+}
