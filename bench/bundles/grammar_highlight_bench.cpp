@@ -3,22 +3,32 @@
 // (run by highlight_peer.js on the same files). Also compares the full scope path of every
 // character with the peer's, outside documentation comments.
 //
-//   grammar_highlight_bench --entry JS.tsGrammar [--entry CSS.tsGrammar] --input FILE --name NAME
-//       [--scopes PEER_SCOPES --diff-out FILE] [--peer-lines N] [--peer-pass-ms N]
+//   grammar_highlight_bench --root LAYER --input FILE --name NAME [--scopes PEER_SCOPES
+//       --diff-out FILE] [--peer-lines N] [--peer-pass-ms N] [--first-pass-only --peer-first-pass-ms N]
+// LAYER is the root layer's folder, holding "bundles" with the converted grammars.
 
-#include "service/bundles/BundleEntrySourceHelper.h"
-#include "service/bundles/grammar/GrammarBundleItem.h"
-#include "service/bundles/grammar/GrammarBundleItemCompiler.h"
+#include "bundles/BundleManager.h"
+#include "bundles/GrammarBundleItemManager.h"
+
+#include "afw/afModuleInstance.h"
+#include "afw/afStockResources.h"
+#include "service/base/ServiceSetup.h"
+#include "service/base/TesselService.h"
+#include "service/document/DocumentManager.h"
+#include "service/parser/DocumentParserServices.h"
 #include "service/parser/DynamicEndStore.h"
 #include "service/parser/GrammarRuleSet.h"
 #include "service/parser/LineMatcher.h"
 #include "service/parser/ParserRule.h"
+#include "service/parser/RuleSetHolder.h"
 
 #include "pel/thread/MainThread.h"
 #include "pel/text/TextConversion.h"
 #include "service/parser/ParsedDocument.h"
 #include "support/Bench.h"
 #include "support/LogCapture.h"
+#include "support/MessagePump.h"
+#include "support/ServiceRootFolders.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -33,6 +43,60 @@ using namespace tessel;
 namespace {
 
 constexpr double PASS_LIMIT_S = 10.0;
+
+// The root layer of the run: the folder given; the others temporary.
+std::wstring& rootFolder() {
+    static std::wstring folder;
+    return folder;
+}
+const tessel_test::TempFolder*& tempFolder() {
+    static const tessel_test::TempFolder* folder = nullptr;
+    return folder;
+}
+bool setUpOverRoot(Config& config) {
+    const tessel_test::TempFolder& temp = *tempFolder();
+    return setupFileSystem(config, {rootFolder(), temp / L"user", temp / L"appdata", temp / L"temp"});
+}
+
+// Loads the bundles of the root layer through a BundleManager and waits for their grammars'
+// rule set; prints the load and the compile time; then stops compiles at several moments and
+// prints the slowest stop.
+const GrammarRuleSet* loadGrammars(TesselService& service, const std::string& name, bool measureStops,
+                                             double* o_compileMs) {
+    BundleManager bundles(service);
+    const std::shared_ptr<GrammarBundleItemManager> grammars = GrammarBundleItemManager::create(bundles, service);
+    int compiled = 0;
+    grammars->onCompiled.add(&compiled, [&compiled] { ++compiled; });
+    service.runStartup();
+    const double start = bench::seconds();
+    bundles.load();
+    if (!tessel_test::pumpUntil([&] { return !bundles.isLoading(); }, 60000))
+        printf("%s_load FAILED\n", name.c_str());
+    const double loaded = bench::seconds();
+    if (!tessel_test::pumpUntil([&] { return compiled > 0; }, 60000))
+        printf("%s_compile FAILED\n", name.c_str());
+    const double done = bench::seconds();
+    bench::figure((name + "_bundle_load_ms").c_str(), (loaded - start) * 1000, "ms");
+    *o_compileMs = (done - loaded) * 1000;
+    bench::figure((name + "_compile_ms").c_str(), *o_compileMs, "ms");
+    RuleSetHolder& holder = static_cast<RuleSetHolder&>(service.getDocumentManager()->getGrammarRuleSetHolder());
+    const GrammarRuleSet* rules = holder.ruleSet();
+    if (measureStops) {
+        double slowest = 0;
+        for (DWORD delay : {0, 5, 20, 50, 100, 200}) {
+            grammars->lockCompile(true); // makes a compile due
+            grammars->unlockCompile();
+            ::Sleep(delay);
+            const double stopStart = bench::seconds();
+            grammars->stopCompile();
+            slowest = std::max(slowest, bench::seconds() - stopStart);
+        }
+        tessel_test::pumpUntil([&] { return grammars->getRunningCompiles() == 0; });
+        bench::figure((name + "_slowest_stop_ms").c_str(), slowest * 1000, "ms");
+    }
+    grammars->onCompiled.remove(&compiled);
+    return rules;
+}
 
 std::wstring readText(const std::string& path) {
     const std::vector<unsigned char> bytes = bench::loadFile(path.c_str());
@@ -93,24 +157,23 @@ int main(int argc, char** argv) {
     pel::store_main_thread_id();
     const bench::Options options(argc, argv);
     const std::string name = options.get("--name", "js");
-    GrammarMap grammars;
-    for (const char* key : {"--entry", "--entry2"}) {
-        const std::string entry = options.get(key, "");
-        if (entry.empty())
-            continue;
-        const std::vector<unsigned char> bytes = bench::loadFile(entry.c_str());
-        std::wstring text;
-        pel::fromUtf8(reinterpret_cast<const char*>(bytes.data()) + 3, bytes.size() - 3, text); // after the BOM
-        ErrorList errors;
-        const std::unique_ptr<pel::Value> root = BundleEntrySourceHelper::parse(L"entry", text, &errors, nullptr);
-        boost::intrusive_ptr<GrammarBundleItem> grammar(new GrammarBundleItem, false);
-        grammar->readValue(*static_cast<const pel::AbstractDictionaryValue*>(root.get()), &errors);
-        grammars.emplace(grammar->getName(), grammar);
+    tessel_test::ServiceRootFolders folders;
+    tempFolder() = &folders.base;
+    for (const char* c = options.get("--root", "."); *c; ++c)
+        rootFolder() += static_cast<wchar_t>(*c);
+    TesselService::setSetupSteps({&setUpOverRoot, nullptr});
+    afSetModuleInstance(::GetModuleHandleW(nullptr));
+    afCreateStockResources();
+    TesselService& service = *TesselService::getInstance();
+    service.createDocumentManager(std::make_shared<DocumentParserServices>());
+    const bool firstPassOnly = options.get("--first-pass-only") != nullptr;
+    double compileMs = 0;
+    const GrammarRuleSet* rules = loadGrammars(service, name, !firstPassOnly, &compileMs);
+    const ParserRule* root = rules ? findRule(L"source.js", *rules) : nullptr;
+    if (!root) {
+        printf("%s FAILED: no rule for source.js\n", name.c_str());
+        return 1;
     }
-    const double compileStart = bench::seconds();
-    const std::shared_ptr<GrammarRuleSet> rules = GrammarBundleItemCompiler(&grammars, nullptr).compile();
-    bench::figure((name + "_compile_ms").c_str(), (bench::seconds() - compileStart) * 1000, "ms");
-    const ParserRule* root = findRule(L"source.js", *rules);
     const std::wstring text = readText(options.get("--input", ""));
     tessel_test::ParserOwner owner;
     Document document(&owner);
@@ -120,14 +183,22 @@ int main(int argc, char** argv) {
     tessel_test::LogCapture log;
     const auto pass = [&] {
         tessel_test::setGrammar(document, root);
-        matcher.bind(document, rules.get(), 0, store);
+        matcher.bind(document, rules, 0, store);
         for (int32_t line = 0; line < document.getLineCount(); ++line)
             matcher.parseLine(line);
         matcher.unbind();
     };
     const double firstStart = bench::seconds();
     pass();
-    bench::figure((name + "_first_pass_ms").c_str(), (bench::seconds() - firstStart) * 1000, "ms");
+    const double firstMs = (bench::seconds() - firstStart) * 1000;
+    bench::figure((name + "_first_pass_ms").c_str(), firstMs, "ms");
+    if (firstPassOnly) {
+        bench::figure((name + "_compile_first_pass_ms").c_str(), compileMs + firstMs, "ms");
+        const double peer = options.number("--peer-first-pass-ms");
+        if (peer > 0)
+            printf("%s_compile_first_pass_speed_vs_peer %.2f ratio\n", name.c_str(), peer / (compileMs + firstMs));
+        return 0;
+    }
     std::vector<double> passes;
     for (int i = 0; i < 5; ++i) {
         const double start = bench::seconds();
@@ -140,6 +211,8 @@ int main(int argc, char** argv) {
     for (const tessel_test::LoggedLine& line : log.lines())
         stopped += line.text.find(L"Parser: Line ") == 0 && line.text.find(L"stopped") != std::wstring::npos;
     printf("%s_pass_ms %.1f ms%s\n", name.c_str(), median * 1000, median > PASS_LIMIT_S ? " FAILED" : "");
+    if (options.number("--peer-pass-ms") > 0)
+        printf("%s_pass_speed_vs_peer %.2f ratio\n", name.c_str(), options.number("--peer-pass-ms") / (median * 1000));
     bench::figureBeside((name + "_lines_per_s").c_str(), document.getLineCount() / median, "lines/s", "peer",
                         options.number("--peer-lines"));
     bench::figure((name + "_lines_stopped_per_pass").c_str(), stopped / 7.0, "lines");
