@@ -47,7 +47,7 @@ for input in jquery.js jquery.min.js; do
     if [ "$name" = jquery ]; then jquery_peer_figures=$peer_figures; fi
     run grammar_highlight_bench --root "$highlight_data/both" --input "$jquery/$input" --name "$name" \
         --scopes "$highlight_data/$name.scopes" --diff-out "$highlight_data/$name.diff" \
-        --peer-lines "$(highlight_figure "$peer_figures" "peer_${name}_lines_per_s")" \
+        --peer-lines "$([ "$name" = jquery ] && highlight_figure "$peer_figures" "peer_${name}_lines_per_s")" \
         --peer-pass-ms "$(highlight_figure "$peer_figures" "peer_${name}_pass_ms")"
 done
 # javascript.json alone: our compile and first pass beside the peer's load and first pass.

@@ -24,7 +24,7 @@ using tessel_test::uuidText;
 namespace {
 
 using T = BundleEntryTraits;
-const std::wstring B1 = uuidText(1, 1), B2 = uuidText(1, 2);
+const std::wstring B1 = uuidText(1, 1);
 std::wstring G(uint32_t n) { return uuidText(2, n); }
 
 std::wstring grammarText(const std::wstring& title, const std::wstring& name, const std::wstring& types = L"",
