@@ -2,4 +2,5 @@
    resource compiler reads this file too. */
 #pragma once
 
+#define BUNDLES_ICON_GRAMMAR 102
 #define BUNDLES_ICON_BUNDLE 104

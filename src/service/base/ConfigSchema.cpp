@@ -41,6 +41,10 @@ bool declareConfigSchema(Config& config) {
     config.declareValueWithDefault(config.findNameSpace(L"user:config/bundles.tsConfig"), L"app.bundles.disabled",
                                    ConfigValue::fromList(ConfigValue::List()));
 
+    // The grammar manager's: the user's choice of grammar per file extension.
+    config.declareValueWithDefault(config.findNameSpace(L"user:config/languages.tsConfig"), L"app.languages.extensions",
+                                   ConfigValue::fromList(ConfigValue::List()));
+
     // A first start has no files yet, and a damaged one was logged by Config: either way its
     // settings keep their defaults, and the start goes on.
     if (!config.loadAll())

@@ -1,6 +1,7 @@
 #include "service/bundles/BundleEntryTraits.h"
 #include "service/bundles/BundleEntrySourceHelper.h"
 #include "service/bundles/BundleEntryValidator.h"
+#include "service/bundles/grammar/GrammarBundleItemValidator.h"
 
 #include "service/base/error/ErrorList.h"
 
@@ -29,7 +30,8 @@ BundleEntryTraits::~BundleEntryTraits() = default;
 // validators compile their patterns when they are made.
 const BundleEntryTraits& BundleEntryTraits::grammar() {
     static const BundleEntryTraits traits(BUNDLE_TYPE_GRAMMAR, L"Grammar", L"grammar", L"tsGrammar", L"grammars",
-                                          BUNDLE_TYPE_GRAMMAR, baseValidator(), -10);
+                                          BUNDLE_TYPE_GRAMMAR,
+                                          std::make_shared<GrammarBundleItemValidator>(), -10);
     return traits;
 }
 

@@ -32,14 +32,15 @@ ParserRule::ParserRule() { s_live.fetch_add(1, std::memory_order_acq_rel); }
 
 ParserRule::~ParserRule() { s_live.fetch_sub(1, std::memory_order_acq_rel); }
 
-bool pushPattern(ParserRule& rule, const RegExSource& source, uint32_t subRuleNumber) {
+bool pushPattern(ParserRule& rule, const RegExSource& source, uint32_t subRuleNumber,
+                 RegExComposite::PartCache* cache) {
     if (std::find(rule.alternatives.begin(), rule.alternatives.end(), subRuleNumber) != rule.alternatives.end())
         return true;
     if (!rule.composite)
         rule.composite = std::make_unique<RegExComposite>();
     pel::RegExOptions options;
     pel::RegEx::parseOptions(source.options.c_str(), &options);
-    if (rule.composite->push(source.pattern, options.options, subRuleNumber)) {
+    if (rule.composite->push(source.pattern, options.options, subRuleNumber, cache)) {
         rule.alternatives.push_back(subRuleNumber);
         rule.compositeAnchored = rule.compositeAnchored || patternUsesG(source.pattern);
     }

@@ -77,7 +77,9 @@ private:
 // Adds the source's pattern as the alternative of sub-rule subRuleNumber (the composite is made
 // on first use). True when the sub-rule is an alternative already (nothing happens); otherwise
 // false, whether the pattern went in or, not compiling by itself, was logged and left out.
-bool pushPattern(ParserRule& rule, const RegExSource& source, uint32_t subRuleNumber);
+// A cache shared by the pushes of one rule-set build compiles each pattern on trial once.
+bool pushPattern(ParserRule& rule, const RegExSource& source, uint32_t subRuleNumber,
+                 RegExComposite::PartCache* cache = nullptr);
 
 // The converted form of an end pattern that holds back-references (a backslash and decimal
 // digits; a number of 65536 or more is dropped), or none when it holds none. Every other escape

@@ -49,7 +49,8 @@ TEST_F(BundleLoaderTest, ScansTheThreeLayersIntoOneSourcePerEntry) {
     const int ROOT = 1, USER = 2, CHANGES = 3;
     tree.putBundle(ROOT, L"Web", B1);
     // Root and changes: one entry, the changes layer on top.
-    tree.putEntry(ROOT, L"Web", B1, T::grammar(), L"HTML", G(1));
+    // Entries that the grammar validator takes: a name and patterns.
+    tree.putEntry(ROOT, L"Web", B1, T::grammar(), L"HTML", G(1), L"{title: 'HTML', name: 'text.html', patterns: []}");
     tree.putEntry(CHANGES, L"Web", B1, T::grammar(), L"HTML", G(1), L"{title: 'HTML edited'}");
     // One UUID, two types: the later file is ignored.
     const std::wstring grammar = tree.putEntry(ROOT, L"Web", B1, T::grammar(), L"Clash", G(2));
@@ -70,8 +71,8 @@ TEST_F(BundleLoaderTest, ScansTheThreeLayersIntoOneSourcePerEntry) {
     tree.putEntry(USER, L"Web", B1, T::theme(), L"Dark", G(11));
     tree.put(BundleTree::folder(USER, L"Web", B1) + L" - Copy/themes/Dark." + G(11) + L".tsTheme", L"{title: 'Dark'}");
     // Checked as loaded: read from one layer, the error has a place; merged, it has none.
-    tree.putEntry(ROOT, L"Web", B1, T::grammar(), L"Untitled", G(7), L"{name: 'u'}");
-    tree.putEntry(ROOT, L"Web", B1, T::grammar(), L"Empty", G(8), L"{title: ''}");
+    tree.putEntry(ROOT, L"Web", B1, T::grammar(), L"Untitled", G(7), L"{name: 'u', patterns: []}");
+    tree.putEntry(ROOT, L"Web", B1, T::grammar(), L"Empty", G(8), L"{title: '', patterns: []}");
     tree.putEntry(CHANGES, L"Web", B1, T::grammar(), L"Empty", G(8), L"{title: inherit, name: 'e'}");
     // A disabled bundle hides its items; a hidden bundle folder is never scanned, nor is one
     // whose name has no usable UUID.

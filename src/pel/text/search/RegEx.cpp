@@ -23,17 +23,29 @@ bool isHexDigit(wchar_t c) {
 // The code of a pattern refused before the engine sees it; the engine's own codes are above.
 constexpr int ERROR_PATTERN_TOO_LONG = -100000;
 
-// Whether the pattern may match case-insensitively: the option, or an option group "(?...i"
-// anywhere (a false alarm only subjects the pattern to the length limit).
+// Whether the pattern may match case-insensitively: the option, or an option group that turns
+// "i" on ("(?i)", "(?mi-x:"). Look-arounds, atomic and named groups ("(?=if", "(?<!i)") are no
+// option groups: grammar alternations hold hundreds of them and stay within no length limit.
 bool mayIgnoreCase(const wchar_t* pattern, size_t length, uint32_t options) {
     if (options & RegExOptions::IGNORE_CASE)
         return true;
     for (size_t i = 0; i + 2 < length; ++i) {
+        if (pattern[i] == L'\\') {
+            ++i; // an escaped "(" opens nothing
+            continue;
+        }
         if (pattern[i] != L'(' || pattern[i + 1] != L'?')
             continue;
-        for (size_t k = i + 2; k < length && pattern[k] != L':' && pattern[k] != L')'; ++k)
-            if (pattern[k] == L'i')
-                return true;
+        bool on = true, ignoreCase = false;
+        size_t k = i + 2;
+        for (; k < length && wcschr(L"imxWDSPya-", pattern[k]) && pattern[k]; ++k) {
+            if (pattern[k] == L'-')
+                on = false;
+            else if (pattern[k] == L'i' && on)
+                ignoreCase = true;
+        }
+        if (ignoreCase && k < length && (pattern[k] == L':' || pattern[k] == L')'))
+            return true;
     }
     return false;
 }

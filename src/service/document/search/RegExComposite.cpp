@@ -87,22 +87,41 @@ std::wstring RegExComposite::renumber(const std::wstring& part, int offset) {
     return out;
 }
 
-bool RegExComposite::push(const std::wstring& pattern, uint32_t options, uint32_t id) {
-    const std::wstring wrapped = wrap(pattern, options);
+RegExComposite::CheckedPart RegExComposite::check(const std::wstring& wrapped) {
+    CheckedPart checked;
     const std::unique_ptr<pel::RegEx> alone = pel::RegEx::create(wrapped);
-    if (!alone->isCompiled()) {
+    if (alone->isCompiled()) {
+        checked.groups = alone->getCaptureCount();
+    } else {
         pel::RegExErrorInfo error;
         alone->getErrorInfo(&error);
-        const std::wstring text = error.message.substr(0, MAX_ERROR_TEXT);
+        checked.error = error.message.substr(0, MAX_ERROR_TEXT);
+    }
+    return checked;
+}
+
+bool RegExComposite::push(const std::wstring& pattern, uint32_t options, uint32_t id, PartCache* cache) {
+    const std::wstring wrapped = wrap(pattern, options);
+    CheckedPart own;
+    const CheckedPart* checked = &own;
+    if (cache) {
+        auto known = cache->find(wrapped);
+        if (known == cache->end())
+            known = cache->emplace(wrapped, check(wrapped)).first;
+        checked = &known->second;
+    } else {
+        own = check(wrapped);
+    }
+    if (checked->groups < 0) {
         pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"RegExComposite::push: Error compiling partial RE: `%s`\n",
-                        text.c_str());
+                        checked->error.c_str());
         return false;
     }
     std::wstring part = renumber(wrapped, m_groupCount);
     m_textLength += part.size() + 2;
     m_parts.push_back(std::move(part));
     m_ids[static_cast<unsigned int>(m_groupCount)] = id;
-    m_groupCount += alone->getCaptureCount() + 1;
+    m_groupCount += checked->groups + 1;
     m_compiled.reset();
     return true;
 }

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace tessel {
@@ -24,10 +25,19 @@ public:
     RegExComposite(const RegExComposite&) = delete;
     RegExComposite& operator=(const RegExComposite&) = delete;
 
+    // A part compiled by itself: its group count, or -1 and the engine's message.
+    struct CheckedPart {
+        int groups = -1;
+        std::wstring error;
+    };
+    // Parts already compiled on trial, by their text with its option switches. Whoever builds
+    // many composites from the same patterns may share one, so that each compiles once.
+    using PartCache = std::unordered_map<std::wstring, CheckedPart>;
+
     // Appends a part: the pattern with the option bits (pel::RegExOptions) applied to it alone.
     // A part that does not compile by itself is logged and left out; the answer says whether it
     // went in. Drops the compiled alternation.
-    bool push(const std::wstring& pattern, uint32_t options, uint32_t id);
+    bool push(const std::wstring& pattern, uint32_t options, uint32_t id, PartCache* cache = nullptr);
     // Joins the parts and compiles them; null when there are none or they do not compile.
     const pel::RegEx* compile();
     const pel::RegEx* getCompiled() const { return m_compiled.get(); }
@@ -54,6 +64,8 @@ public:
     static std::wstring renumber(const std::wstring& part, int offset);
 
 private:
+    static CheckedPart check(const std::wstring& wrapped);
+
     std::vector<std::wstring> m_parts;
     size_t m_textLength = 0;
     int m_groupCount = 1;

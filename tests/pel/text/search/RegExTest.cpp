@@ -317,6 +317,8 @@ TEST_F(RegExTest, HostilePatternsFailToCompileInsteadOfOverflowingOrStalling) {
     EXPECT_EQ(tooLong, errorOf(*RegEx::create(literal, ignoreCase)));
     EXPECT_EQ(tooLong, errorOf(*RegEx::create(L"(?i)" + literal)));
     EXPECT_EQ(tooLong, errorOf(*RegEx::create(L"x(?mi:" + literal + L")")));
+    // Look-arounds holding an "i" before their end are no option groups.
+    EXPECT_TRUE(RegEx::create(L"(?=\\bif)(?<!in)(?-i:x)" + literal)->isCompiled());
     auto withCase = RegEx::create(literal);
     EXPECT_TRUE(withCase->isCompiled());
     EXPECT_EQ(L"(0," + std::to_wstring(literal.size()) + L")", groups(*matchAt(*withCase, literal, 0)));

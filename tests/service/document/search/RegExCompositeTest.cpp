@@ -66,6 +66,25 @@ TEST(RegExComposite, APartThatDoesNotCompileIsLoggedAndLeftOut) {
     EXPECT_EQ(3u, matchedId(composite, L"b"));
 }
 
+TEST(RegExComposite, ACacheSharedByCompositesChecksEachPartOnce) {
+    RegExComposite::PartCache cache;
+    RegExComposite first, second;
+    tessel_test::LogCapture log;
+    for (RegExComposite* composite : {&first, &second}) {
+        EXPECT_TRUE(composite->push(L"(a)(b)", 0, 1, &cache));
+        EXPECT_FALSE(composite->push(L"(", 0, 2, &cache));
+        EXPECT_TRUE(composite->push(L"(c)", 4, 3, &cache));
+    }
+    EXPECT_EQ(3u, cache.size());
+    EXPECT_EQ(2, cache.at(L"(a)(b)").groups);
+    EXPECT_EQ(first.getParts(), second.getParts());
+    EXPECT_EQ(first.getGroupCount(), second.getGroupCount());
+    size_t errors = 0;
+    for (const tessel_test::LoggedLine& line : log.lines())
+        errors += line.text == L"RegExComposite::push: Error compiling partial RE: `end pattern with unmatched parenthesis`\n";
+    EXPECT_EQ(2u, errors) << "every composite still tells of the part it leaves out";
+}
+
 TEST(RegExComposite, OptionsWrapThePartAlone) {
     EXPECT_EQ(L"(?imx)a\n(?-imx)", RegExComposite::wrap(L"a", 1 | 2 | 4));
     EXPECT_EQ(L"(?i)a(?-i)", RegExComposite::wrap(L"a", 1 | 256));

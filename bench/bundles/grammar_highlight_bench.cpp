@@ -1,0 +1,262 @@
+// End-to-end highlighting: TextMate grammars converted into bundles, loaded and compiled, then
+// files parsed line by line from line 0 on one thread as a parse job does, beside vscode-textmate
+// (run by highlight_peer.js on the same files). Also compares the full scope path of every
+// character with the peer's, outside documentation comments.
+//
+//   grammar_highlight_bench --root LAYER --input FILE --name NAME [--scopes PEER_SCOPES
+//       --diff-out FILE] [--peer-lines N] [--peer-pass-ms N] [--first-pass-only --peer-first-pass-ms N]
+// LAYER is the root layer's folder, holding "bundles" with the converted grammars.
+
+#include "bundles/BundleManager.h"
+#include "bundles/GrammarBundleItemManager.h"
+
+#include "afw/afModuleInstance.h"
+#include "afw/afStockResources.h"
+#include "service/base/ServiceSetup.h"
+#include "service/base/TesselService.h"
+#include "service/document/DocumentManager.h"
+#include "service/parser/DocumentParserServices.h"
+#include "service/parser/DynamicEndStore.h"
+#include "service/parser/GrammarRuleSet.h"
+#include "service/parser/LineMatcher.h"
+#include "service/parser/ParserRule.h"
+#include "service/parser/RuleSetHolder.h"
+
+#include "pel/thread/MainThread.h"
+#include "pel/text/TextConversion.h"
+#include "service/parser/ParsedDocument.h"
+#include "support/Bench.h"
+#include "support/LogCapture.h"
+#include "support/MessagePump.h"
+#include "support/ServiceRootFolders.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace tessel;
+
+namespace {
+
+constexpr double PASS_LIMIT_S = 10.0;
+
+// The root layer of the run: the folder given; the others temporary.
+std::wstring& rootFolder() {
+    static std::wstring folder;
+    return folder;
+}
+const tessel_test::TempFolder*& tempFolder() {
+    static const tessel_test::TempFolder* folder = nullptr;
+    return folder;
+}
+bool setUpOverRoot(Config& config) {
+    const tessel_test::TempFolder& temp = *tempFolder();
+    return setupFileSystem(config, {rootFolder(), temp / L"user", temp / L"appdata", temp / L"temp"});
+}
+
+// Loads the bundles of the root layer through a BundleManager and waits for their grammars'
+// rule set; prints the load and the compile time; then stops compiles at several moments and
+// prints the slowest stop.
+const GrammarRuleSet* loadGrammars(TesselService& service, const std::string& name, bool measureStops,
+                                             double* o_compileMs) {
+    BundleManager bundles(service);
+    const std::shared_ptr<GrammarBundleItemManager> grammars = GrammarBundleItemManager::create(bundles, service);
+    int compiled = 0;
+    grammars->onCompiled.add(&compiled, [&compiled] { ++compiled; });
+    service.runStartup();
+    const double start = bench::seconds();
+    bundles.load();
+    if (!tessel_test::pumpUntil([&] { return !bundles.isLoading(); }, 60000))
+        printf("%s_load FAILED\n", name.c_str());
+    const double loaded = bench::seconds();
+    if (!tessel_test::pumpUntil([&] { return compiled > 0; }, 60000))
+        printf("%s_compile FAILED\n", name.c_str());
+    const double done = bench::seconds();
+    bench::figure((name + "_bundle_load_ms").c_str(), (loaded - start) * 1000, "ms");
+    *o_compileMs = (done - loaded) * 1000;
+    bench::figure((name + "_compile_ms").c_str(), *o_compileMs, "ms");
+    RuleSetHolder& holder = static_cast<RuleSetHolder&>(service.getDocumentManager()->getGrammarRuleSetHolder());
+    const GrammarRuleSet* rules = holder.ruleSet();
+    if (measureStops) {
+        double slowest = 0;
+        for (DWORD delay : {0, 5, 20, 50, 100, 200}) {
+            grammars->lockCompile(true); // makes a compile due
+            grammars->unlockCompile();
+            ::Sleep(delay);
+            const double stopStart = bench::seconds();
+            grammars->stopCompile();
+            slowest = std::max(slowest, bench::seconds() - stopStart);
+        }
+        tessel_test::pumpUntil([&] { return grammars->getRunningCompiles() == 0; });
+        bench::figure((name + "_slowest_stop_ms").c_str(), slowest * 1000, "ms");
+    }
+    grammars->onCompiled.remove(&compiled);
+    return rules;
+}
+
+std::wstring readText(const std::string& path) {
+    const std::vector<unsigned char> bytes = bench::loadFile(path.c_str());
+    return std::wstring(bytes.begin(), bytes.end()); // the inputs are ASCII
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// The peer's scope path of every character of a line, and whether the line is in a
+// documentation comment.
+struct PeerLine {
+    bool documentation = false;
+    std::vector<std::pair<int, std::string>> tokens;
+};
+
+std::vector<PeerLine> readPeerScopes(const std::string& file) {
+    const std::vector<unsigned char> bytes = bench::loadFile(file.c_str());
+    std::vector<PeerLine> lines;
+    for (const std::string& text : splitLines(std::string(bytes.begin(), bytes.end()))) {
+        PeerLine line;
+        line.documentation = !text.empty() && text[0] == 'D';
+        std::istringstream fields(text.size() > 1 ? text.substr(2) : std::string());
+        for (std::string start, path; std::getline(fields, start, '\t') && std::getline(fields, path, '\t');)
+            line.tokens.emplace_back(std::stoi(start), path);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The scope paths of a document's scope records, made once each.
+class ScopePaths {
+public:
+    explicit ScopePaths(Document& document) : m_document(document) {}
+    const std::string& of(uint32_t scope) {
+        auto found = m_paths.find(scope);
+        if (found == m_paths.end()) {
+            std::string path;
+            pel::toAscii(tessel_test::scopeText(m_document, scope), path);
+            found = m_paths.emplace(scope, path).first;
+        }
+        return found->second;
+    }
+
+private:
+    Document& m_document;
+    std::map<uint32_t, std::string> m_paths;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    pel::store_main_thread_id();
+    const bench::Options options(argc, argv);
+    const std::string name = options.get("--name", "js");
+    tessel_test::ServiceRootFolders folders;
+    tempFolder() = &folders.base;
+    for (const char* c = options.get("--root", "."); *c; ++c)
+        rootFolder() += static_cast<wchar_t>(*c);
+    TesselService::setSetupSteps({&setUpOverRoot, nullptr});
+    afSetModuleInstance(::GetModuleHandleW(nullptr));
+    afCreateStockResources();
+    TesselService& service = *TesselService::getInstance();
+    service.createDocumentManager(std::make_shared<DocumentParserServices>());
+    const bool firstPassOnly = options.get("--first-pass-only") != nullptr;
+    double compileMs = 0;
+    const GrammarRuleSet* rules = loadGrammars(service, name, !firstPassOnly, &compileMs);
+    const ParserRule* root = rules ? findRule(L"source.js", *rules) : nullptr;
+    if (!root) {
+        printf("%s FAILED: no rule for source.js\n", name.c_str());
+        return 1;
+    }
+    const std::wstring text = readText(options.get("--input", ""));
+    tessel_test::ParserOwner owner;
+    Document document(&owner);
+    tessel_test::insertText(document, 0, text);
+    DynamicEndStore store;
+    LineMatcher matcher;
+    tessel_test::LogCapture log;
+    const auto pass = [&] {
+        tessel_test::setGrammar(document, root);
+        matcher.bind(document, rules, 0, store);
+        for (int32_t line = 0; line < document.getLineCount(); ++line)
+            matcher.parseLine(line);
+        matcher.unbind();
+    };
+    const double firstStart = bench::seconds();
+    pass();
+    const double firstMs = (bench::seconds() - firstStart) * 1000;
+    bench::figure((name + "_first_pass_ms").c_str(), firstMs, "ms");
+    if (firstPassOnly) {
+        bench::figure((name + "_compile_first_pass_ms").c_str(), compileMs + firstMs, "ms");
+        const double peer = options.number("--peer-first-pass-ms");
+        if (peer > 0)
+            printf("%s_compile_first_pass_speed_vs_peer %.2f ratio\n", name.c_str(), peer / (compileMs + firstMs));
+        return 0;
+    }
+    std::vector<double> passes;
+    for (int i = 0; i < 5; ++i) {
+        const double start = bench::seconds();
+        pass();
+        passes.push_back(bench::seconds() - start);
+    }
+    std::sort(passes.begin(), passes.end());
+    const double median = passes[2];
+    size_t stopped = 0;
+    for (const tessel_test::LoggedLine& line : log.lines())
+        stopped += line.text.find(L"Parser: Line ") == 0 && line.text.find(L"stopped") != std::wstring::npos;
+    printf("%s_pass_ms %.1f ms%s\n", name.c_str(), median * 1000, median > PASS_LIMIT_S ? " FAILED" : "");
+    if (options.number("--peer-pass-ms") > 0)
+        printf("%s_pass_speed_vs_peer %.2f ratio\n", name.c_str(), options.number("--peer-pass-ms") / (median * 1000));
+    bench::figureBeside((name + "_lines_per_s").c_str(), document.getLineCount() / median, "lines/s", "peer",
+                        options.number("--peer-lines"));
+    bench::figure((name + "_lines_stopped_per_pass").c_str(), stopped / 7.0, "lines");
+
+    const std::string scopes = options.get("--scopes", "");
+    if (scopes.empty())
+        return 0;
+    const std::vector<PeerLine> peer = readPeerScopes(scopes);
+    std::ofstream diff(options.get("--diff-out", "diff.txt"));
+    ScopePaths paths(document);
+    const std::string none;
+    size_t compared = 0, equal = 0, documentation = 0, differing = 0;
+    for (int32_t line = 0; line < document.getLineCount() && line < static_cast<int32_t>(peer.size()); ++line) {
+        if (peer[line].documentation) {
+            ++documentation;
+            continue;
+        }
+        const void* record = document.getLineHeader(line)->parsedLine;
+        const LineRuns runs = record ? lineRecordRuns(record) : LineRuns{};
+        const int32_t length = document.getLineLength(line);
+        const PeerLine& theirLine = peer[line];
+        bool same = true;
+        uint32_t run = 0, scope = 0;
+        size_t token = 0;
+        for (int column = 0; column < length; ++column) {
+            for (; run < runs.count && runs.runs[run].column <= column; ++run)
+                scope = runs.runs[run].scope;
+            while (token + 1 < theirLine.tokens.size() && theirLine.tokens[token + 1].first <= column)
+                ++token;
+            const std::string& ours = paths.of(scope);
+            const std::string& theirs = theirLine.tokens.empty() ? none : theirLine.tokens[token].second;
+            ++compared;
+            if (ours == theirs) {
+                ++equal;
+            } else if (same) {
+                same = false;
+                if (++differing <= 200)
+                    diff << "line " << line + 1 << " col " << column << "\n  ours:  " << ours << "\n  peer:  " << theirs
+                         << "\n";
+            }
+        }
+    }
+    bench::figure((name + "_documentation_lines").c_str(), static_cast<double>(documentation), "lines");
+    bench::figure((name + "_differing_lines").c_str(), static_cast<double>(differing), "lines");
+    bench::figure((name + "_equal_scope_paths").c_str(), compared ? 100.0 * equal / compared : 0, "%");
+    return 0;
+}

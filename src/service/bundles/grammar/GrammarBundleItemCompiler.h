@@ -1,0 +1,102 @@
+#pragma once
+// One compilation of all installed grammars into the rule set the parser runs, on the compile
+// thread. Three phases: records are made for every pattern reachable from each grammar (a
+// pattern reached under another injection gets a record of its own, one reached again shares
+// its record); rules are built from the records, each match and begin/end pattern becoming a
+// rule whose expression is an alternative of its parent's rule; then every rule's alternation
+// is compiled. The stop test is made between the steps; a stopped compilation gives no set.
+//
+// The grammars and their pattern trees are only read: the grammar manager keeps them unchanged
+// while a compilation runs.
+
+#include "service/base/RegExSource.h"
+#include "service/document/search/RegExComposite.h"
+
+#include "pel/base/Crc.h"
+
+#include <boost/intrusive_ptr.hpp>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tessel {
+
+class GrammarBundleItem;
+class GrammarBundleItemPattern;
+class GrammarRuleSet;
+class ParserRule;
+
+// The installed grammars by scope name.
+using GrammarMap = std::map<std::wstring, boost::intrusive_ptr<GrammarBundleItem>>;
+
+// A pattern as compiled in one injection context: the rule it became (match and begin/end
+// patterns) and the records whose patterns join its rule or its parent's.
+struct CompileRecord {
+    const GrammarBundleItemPattern* pattern = nullptr;
+    const CompileRecord* inject = nullptr;
+    ParserRule* rule = nullptr;
+    std::vector<CompileRecord*> subRecords;
+    // The match or begin expression as the rule's alternative: groups nothing reads do not
+    // capture.
+    RegExSource alternative;
+};
+
+class GrammarBundleItemCompiler {
+public:
+    static constexpr uint32_t LOG_SOURCE = pel::crc32Literal("bundles"); // 0xD8A73A98
+
+    // stopped() is asked between the steps; null: never stopped.
+    GrammarBundleItemCompiler(const GrammarMap* grammars, std::function<bool()> stopped);
+    ~GrammarBundleItemCompiler();
+    GrammarBundleItemCompiler(const GrammarBundleItemCompiler&) = delete;
+    GrammarBundleItemCompiler& operator=(const GrammarBundleItemCompiler&) = delete;
+
+    // Every grammar of the map compiled into a new rule set; null when stopped. A null map is
+    // a hard check naming "repository".
+    std::shared_ptr<GrammarRuleSet> compile();
+
+private:
+    using RecordKey = std::pair<const GrammarBundleItemPattern*, const CompileRecord*>;
+
+    bool stopped() const { return m_stopped && m_stopped(); }
+    // The record of the pattern under the current injection; created tells whether it is new.
+    CompileRecord* record(const GrammarBundleItemPattern* pattern, bool* created);
+
+    // Phase 1.
+    void compileGrammar(CompileRecord* parent, const GrammarBundleItem* grammar);
+    void compilePattern(CompileRecord* parent, const GrammarBundleItemPattern* pattern);
+    void compileChildren(CompileRecord* record, const GrammarBundleItemPattern* pattern);
+    void compileInclude(CompileRecord* record, const GrammarBundleItemPattern* pattern);
+    // Phase 2.
+    void buildRules();
+    void buildRule(CompileRecord* parent, CompileRecord* record);
+    // A new rule of the set, or null (logged) when the set is full.
+    ParserRule* addRule(const std::wstring& name, const std::wstring& scope);
+    void addCaptureRules(const std::map<uint32_t, std::wstring>& captures, std::map<uint32_t, ParserRule*>* o_rules);
+    // The rule's alternative with only the groups its captures and end pattern read capturing,
+    // and those renumbered in the rule.
+    static void prepareAlternative(CompileRecord& record, const RegExSource& source);
+    // Phase 3.
+    void compileComposites();
+
+    const GrammarMap* m_grammars;
+    std::function<bool()> m_stopped;
+    std::shared_ptr<GrammarRuleSet> m_ruleSet;
+    std::vector<const GrammarBundleItem*> m_grammarStack;
+    std::map<RecordKey, std::unique_ptr<CompileRecord>> m_records;
+    std::vector<CompileRecord*> m_injectStack;
+    CompileRecord m_rootList;
+    // Pass-through records (roots, includes, groups) already expanded into a parent's rule:
+    // expanding one again adds nothing, and a cycle of them would never end.
+    std::set<std::pair<const CompileRecord*, const CompileRecord*>> m_expanded;
+    bool m_fullLogged = false;
+    // Each alternative's pattern compiled on trial once, however many rules it joins.
+    RegExComposite::PartCache m_checkedParts;
+};
+
+} // namespace tessel
