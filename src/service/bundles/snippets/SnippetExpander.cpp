@@ -46,6 +46,22 @@ bool SnippetExpander::expand(Span& parent, const SnippetNode& node) {
     return true;
 }
 
+void SnippetExpander::expandSnippet(Span& parent, const Snippet& snippet) {
+    // The root is a span holding the rest: outside the tree, appending text only makes room.
+    auto* root = new Span();
+    std::wstring text;
+    m_detachedText = &text;
+    try {
+        expandChildren(*root, snippet.root());
+    } catch (...) {
+        m_detachedText = nullptr;
+        root->destroy();
+        throw;
+    }
+    m_detachedText = nullptr;
+    parent.appendChild(root, -1, true, text.c_str());
+}
+
 void SnippetExpander::bindMirrors() {
     for (const auto& mirror : m_mirrors)
         m_context.bindTabStop(mirror.first, mirror.second);
@@ -58,8 +74,11 @@ void SnippetExpander::expandChildren(Span& parent, const SnippetActiveNode& node
 }
 
 void SnippetExpander::appendText(Span& parent, const std::wstring& text) {
-    if (!text.empty())
-        parent.appendChild(new Span(static_cast<int32_t>(text.size())), -1, true, text.c_str());
+    if (text.empty())
+        return;
+    parent.appendChild(new Span(static_cast<int32_t>(text.size())), -1, true, text.c_str());
+    if (m_detachedText)
+        m_detachedText->append(text);
 }
 
 std::wstring SnippetExpander::indentText(const std::wstring& text) const {

@@ -34,6 +34,10 @@ public:
 
     // Appends the spans of node (and its subtree) under parent, inserting their text. True.
     bool expand(Span& parent, const SnippetNode& node);
+    // As expand, for a whole snippet at once: its spans are built outside the tree, then linked
+    // under parent with one insertion of their text, so that the spans after parent move once
+    // and not once for every piece of text.
+    void expandSnippet(Span& parent, const Snippet& snippet);
     // Binds the mirrors expanded so far to their tab stops.
     void bindMirrors();
 
@@ -49,6 +53,8 @@ private:
     SpanContext& m_context;
     const SnippetExpansionContext& m_expansion;
     std::vector<std::pair<Span*, int32_t>> m_mirrors;
+    // The text of the spans being built outside the tree, in order; null while expanding in it.
+    std::wstring* m_detachedText = nullptr;
 };
 
 } // namespace tessel

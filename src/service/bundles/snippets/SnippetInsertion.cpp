@@ -55,7 +55,7 @@ bool SnippetInsertion::insertSnippet(DocumentController& controller, const Snipp
         if (range->getLength() > 0)
             range->replaceText(controller, 0, L"");
         expansion.insertionColumn = std::max(0, controller.getLineIndentation(document.findLine(start), true));
-        expander.expand(*range, snippet.root());
+        expander.expandSnippet(*range, snippet);
     }
     expander.bindMirrors();
     context->syncAllMirrors(controller);

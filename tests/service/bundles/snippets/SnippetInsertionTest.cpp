@@ -42,6 +42,8 @@ TEST_F(SnippetInsertionTest, EachRangeGetsItsOwnSelectedText) {
     EXPECT_EQ(L"[x] [yy]", text());
     checkTree();
     EXPECT_FALSE(inSnippet()); // the final stop ends the snippet
+    EXPECT_TRUE(controller->undo());
+    EXPECT_EQ(L"x yy", text());
 }
 
 TEST_F(SnippetInsertionTest, WithoutTabStopsTheCaretFollowsTheText) {
@@ -107,3 +109,4 @@ TEST_F(SnippetInsertionTest, AnItemWithASyntaxErrorChangesNothing) {
     EXPECT_TRUE(controller->undo());
     EXPECT_EQ(L"zabc", text());
 }
+
