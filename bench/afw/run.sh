@@ -35,3 +35,7 @@ run window_resize_bench
 run png_decode_bench
 run nine_patch_bench
 run form_bench
+
+# Key dispatch over 2,000 actions: per key and per character, beside a bare unordered_map lookup,
+# and a posted key through the loop until its handler ran, beside a bare window procedure.
+run action_dispatch_bench

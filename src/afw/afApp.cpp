@@ -1,5 +1,7 @@
 #include "afw/afApp.h"
 
+#include "afw/afActionInvoker.h"
+#include "afw/afActionRegistry.h"
 #include "afw/afClipboard.h"
 #include "afw/afExceptionBoundary.h"
 #include "afw/afImagePack.h"
@@ -25,19 +27,6 @@ void loadImagePack() {
         s_imagePack = afImagePack::load(afGetModuleInstance());
 }
 
-// The key-down and key-up bubbling from the widget of the message's window (the focused one),
-// which a key invoker starts with; true when a view took the key.
-bool offerKeyToViews(const MSG& msg) {
-    const bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
-    if (!down && msg.message != WM_KEYUP && msg.message != WM_SYSKEYUP)
-        return false;
-    afViewPlatform* widget = afViewPlatform::getWidget(msg.hwnd);
-    if (!widget)
-        return false;
-    afKeyEvent event = afKeyEvent::fromMessage(afMessage(msg.hwnd, msg.message, msg.wParam, msg.lParam));
-    return down ? widget->dispatchKeyDown(event) : widget->dispatchKeyUp(event);
-}
-
 } // namespace
 
 afApp::afApp() = default;
@@ -61,8 +50,10 @@ bool afApp::init(afApp* app, HINSTANCE instance) {
         // The registry's window is opened by the application's own init.
         app->m_messageRegistry.reset(new pel::MessageRegistry);
         app->m_clipboard = new afClipboard;
-        // The action registry and the key invoker (registered under "shortcut"
-        // and "character") come with their layers and are made here, in this order.
+        app->m_actionRegistry = new afActionRegistry;
+        app->m_keyInvoker = new afActionInvokerKey(app->m_actionRegistry);
+        afRegisterInvoker(app->m_keyInvoker, app->m_actionRegistry, AF_ACTION_KIND_SHORTCUT);
+        afRegisterInvoker(app->m_keyInvoker, app->m_actionRegistry, AF_ACTION_KIND_CHARACTER);
         if (!app->init())
             return false;
     }
@@ -101,7 +92,7 @@ void afApp::dispatch(MSG& msg, afApp* app) noexcept {
     });
 }
 
-bool afApp::preTranslate(MSG* msg, afApp* /*app*/) {
+bool afApp::preTranslate(MSG* msg, afApp* app) {
     if (msg->message == WM_MOUSEWHEEL) {
         // The wheel scrolls what is under the cursor, not what has the focus; only windows of
         // this thread, though: another program's window may hang, and the send would wait on it.
@@ -112,10 +103,11 @@ bool afApp::preTranslate(MSG* msg, afApp* /*app*/) {
             return true;
         }
     }
-    // The key invoker's turn (key chords, then typed characters, in the widget's contexts)
-    // comes here, before the widgets', with the widget of msg->hwnd. Until it does, its first
-    // step stands in: the focused view and its parents take keys first.
-    if (offerKeyToViews(*msg))
+    // Key chords and typed characters that start actions in the widget's contexts come before
+    // the widgets' own look.
+    afApp* owner = app ? app : s_instance;
+    if (owner && owner->m_keyInvoker &&
+        owner->m_keyInvoker->preTranslate(msg, msg->hwnd ? afViewPlatform::getWidget(msg->hwnd) : nullptr))
         return true;
     // The walk ends below the desktop, which has no widget: it belongs to another process, and
     // asking for its parent is a round trip to the Wine server.
@@ -130,8 +122,11 @@ bool afApp::preTranslate(MSG* msg, afApp* /*app*/) {
 void afApp::shutdown() {
     if (afApp* app = s_instance) {
         afGuard([app] { app->exit(); });
-        // Here the key invoker leaves the action registry under both its keys and is deleted,
-        // then the action registry goes.
+        afRemoveInvoker(app->m_actionRegistry, app->m_keyInvoker);
+        delete app->m_keyInvoker;
+        app->m_keyInvoker = nullptr;
+        delete app->m_actionRegistry;
+        app->m_actionRegistry = nullptr;
         app->m_messageRegistry.reset();
         // Renders the program's data still on the clipboard, so it outlives the program.
         delete app->m_clipboard;

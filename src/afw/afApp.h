@@ -1,7 +1,7 @@
 #pragma once
 // The framework's one application object: the program's application class derives from it.
 // It owns what every window needs (the message registry, the stock resources, the image pack,
-// the font manager; later the clipboard, action registry and key invoker), runs the UI thread's
+// the font manager, the clipboard, the action registry and the key invoker), runs the UI thread's
 // message loop with its pre-translate step, the road of every key press, and offers a nested
 // pump for long operations.
 //
@@ -64,7 +64,7 @@ public:
 private:
     afViewPlatform* m_mainWidget = nullptr;
     std::unique_ptr<pel::MessageRegistry> m_messageRegistry;
-    // Made and deleted by the key, action and clipboard layers when they land; null until then.
+    // Made by init, deleted by shutdown.
     afActionInvokerKey* m_keyInvoker = nullptr;
     afClipboard* m_clipboard = nullptr;
     afActionRegistry* m_actionRegistry = nullptr;

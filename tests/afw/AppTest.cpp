@@ -1,5 +1,7 @@
 #include "afw/afApp.h"
 
+#include "afw/afActionInvoker.h"
+#include "afw/afActionRegistry.h"
 #include "afw/afImagePack.h"
 #include "afw/support/TestViews.h"
 #include "afw/unicode/afUnicodeFontManager.h"
@@ -43,6 +45,9 @@ TEST_F(AppTest, RunsUntilQuitAndShutsDownEverything) {
     ASSERT_TRUE(afApp::init(new TestApp(&log, true), ::GetModuleHandleW(nullptr)));
     EXPECT_NE(nullptr, afApp::getMessageRegistry());
     EXPECT_NE(nullptr, afApp::getClipboard());
+    EXPECT_NE(nullptr, afApp::getKeyInvoker());
+    for (uint32_t kind : {AF_ACTION_KIND_SHORTCUT, AF_ACTION_KIND_CHARACTER})
+        EXPECT_EQ(afApp::getKeyInvoker(), afFindInvoker(afApp::getActionRegistry(), kind));
     EXPECT_NE(nullptr, afApp::getImagePack()); // the tests carry the image pack
     std::unique_ptr<TestApp> second(new TestApp(&log, true));
     EXPECT_FALSE(afApp::init(second.get(), ::GetModuleHandleW(nullptr))) << "a second application";

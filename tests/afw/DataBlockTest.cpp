@@ -5,31 +5,13 @@
 #include "afw/afDataObjectText.h"
 #include "afw/support/OleTest.h"
 #include "afw/support/TestViews.h"
+#include "support/GuardedBytes.h"
 
 #include <random>
 
 using namespace tessel_test;
 
 namespace {
-
-// Bytes that end where a no-access page begins: a read past them faults.
-class GuardedBytes {
-public:
-    explicit GuardedBytes(const std::string& bytes) {
-        const size_t page = 4096, room = (bytes.size() + page - 1) / page * page + page;
-        m_base = static_cast<char*>(::VirtualAlloc(nullptr, room + page, MEM_COMMIT, PAGE_READWRITE));
-        DWORD old;
-        ::VirtualProtect(m_base + room, page, PAGE_NOACCESS, &old);
-        m_data = m_base + room - bytes.size();
-        std::memcpy(m_data, bytes.data(), bytes.size());
-    }
-    ~GuardedBytes() { ::VirtualFree(m_base, 0, MEM_RELEASE); }
-    const char* data() const { return m_data; }
-
-private:
-    char* m_base;
-    char* m_data;
-};
 
 TEST(DataBlockTest, ReadersStayInsideTheirBlock) {
     const struct {

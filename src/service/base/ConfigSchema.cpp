@@ -37,6 +37,10 @@ bool declareConfigSchema(Config& config) {
     // The framework's window placements: a dictionary per kind of window, written as they close.
     config.declareValueWithDefault(session, L"app.windows", ConfigValue::fromValueNode(ValueNode(ValueNode::Dictionary)));
 
+    // The BundleManager's: the bundles and items the user disabled.
+    config.declareValueWithDefault(config.findNameSpace(L"user:config/bundles.tsConfig"), L"app.bundles.disabled",
+                                   ConfigValue::fromList(ConfigValue::List()));
+
     // A first start has no files yet, and a damaged one was logged by Config: either way its
     // settings keep their defaults, and the start goes on.
     if (!config.loadAll())

@@ -40,9 +40,9 @@ std::wstring getUserFolder();
 
 // Declares the name spaces (the read-only "root:config/startup.tsConfig" and, in
 // "user:config/", the session, preferences, projects, bundles, languages, presets, user and web
-// files) and the settings of the service and the document engine with their defaults, then loads
-// every file. A missing or damaged file leaves its settings at their defaults (one log line):
-// the first start has no files at all. True.
+// files) and the settings of the service, the document engine and the bundles with their
+// defaults, then loads every file. A missing or damaged file leaves its settings at their
+// defaults (one log line): the first start has no files at all. True.
 bool declareConfigSchema(Config& config);
 
 } // namespace tessel

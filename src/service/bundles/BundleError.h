@@ -55,6 +55,9 @@ public:
     // and leaves the error unpositioned.
     void setPosition(const pel::Value& value);
     void setPosition(const pel::TextPosition& start, const pel::TextPosition& end);
+    // Unpositions the error: a check of a value merged from several layers found it, and the
+    // value's places lie in different texts, none of them the text the user sees.
+    void clearPosition() { m_hasPosition = false; }
     bool hasPosition() const { return m_hasPosition; }
     const pel::TextPosition& getStartPosition() const { return m_start; }
     const pel::TextPosition& getEndPosition() const { return m_end; }

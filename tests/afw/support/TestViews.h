@@ -273,6 +273,14 @@ inline bool pumpApp(const std::function<bool()>& done, DWORD limit = 30000) {
     return true;
 }
 
+// An application with nothing of its own: the framework's parts, the key invoker among them, for
+// tests that run keys through the loop as the program does.
+class BareApp : public afApp {
+public:
+    bool init() override { return true; }
+    void exit() override {}
+};
+
 // The window tests: the module and the stock table in place, and a shown test window.
 class WindowTest : public ::testing::Test {
 protected:
