@@ -8,6 +8,7 @@
 #include "service/parser/spans/SpanContext.h"
 #include "service/parser/spans/SpanManager.h"
 
+#include "pel/base/Assert.h"
 #include "pel/base/Crc.h"
 #include "pel/log/Log.h"
 
@@ -28,6 +29,9 @@ const wchar_t* const SnippetInsertion::SELECTED_TEXT = L"SELECTED_TEXT";
 uint32_t SnippetInsertion::contextId() { return pel::crc32String(CONTEXT_NAME); }
 
 bool SnippetInsertion::insertSnippet(DocumentController& controller, const Snippet& snippet) {
+    // The spans write into the document: only inside an edit, which the undo log records.
+    if (!PEL_SOFT_ASSERT(controller.getLockKind() == DocumentController::LOCK_EDIT))
+        return false;
     // Snippet contexts are spans of the span manager's own classes.
     auto* spans = dynamic_cast<SpanManager*>(&controller.getSpanManager());
     if (!spans) {

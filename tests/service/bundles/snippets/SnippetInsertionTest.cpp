@@ -101,6 +101,7 @@ TEST_F(SnippetInsertionTest, AnItemWithASyntaxErrorChangesNothing) {
     EXPECT_FALSE(SnippetInsertion::insertItem(*controller, *item(L"'x${'")));
     EXPECT_EQ(L"abc", text());
     EXPECT_EQ(0u, controller->getLockDepth());
+    EXPECT_FALSE(SnippetInsertion::insertSnippet(*controller, *SnippetReader().read(L"x"))); // no edit open
     EXPECT_TRUE(log.contains(L"Parsing ended unexpectedly."));
     type(L"z");
     EXPECT_EQ(L"zabc", text());
