@@ -11,3 +11,27 @@ run entry_source_bench --folder "$data"
 # New entries and bundle menus: initContent of 1 000 new snippets beside a plain parse of the
 # same texts, and the generated menu of a 2 000-item bundle beside sorting the titles.
 run bundle_item_bench
+
+# The 65 themes of tm-themes 1.12.12 converted into theme entries (theme_peer.js, which prints
+# what the entry format lacks, counted), installed from their text (read, validated, made into
+# document themes), beside vscode-textmate 9.4.0 parsing the same themes' JSON and setting each
+# on its registry in the same run (target: at least 1 x). Node and the packages go into the
+# cache when missing.
+theme_prefix=$TESSEL_CACHE/npm/theme-bench
+if ! grep -qs '"version": "1.12.12"' "$theme_prefix/node_modules/tm-themes/package.json" ||
+    ! grep -qs '"version": "9.4.0"' "$theme_prefix/node_modules/vscode-textmate/package.json"; then
+    mkdir -p "$theme_prefix"
+    npm install --prefix "$theme_prefix" --no-audit --no-fund --silent tm-themes@1.12.12 vscode-textmate@9.4.0 >&2
+fi
+theme_peer() { NODE_PATH=$theme_prefix/node_modules node "$TESSEL_ROOT/bench/service/bundles/theme_peer.js" "$@"; }
+theme_source=$theme_prefix/node_modules/tm-themes/themes
+rm -rf "$data/themes"
+theme_peer convert "$theme_source" "$data/themes"
+theme_figures=$(theme_peer measure "$theme_source")
+echo "$theme_figures"
+run theme_install_bench --folder "$data/themes" \
+    --peer-themes "$(awk '$1 == "textmate_themes_per_s" {print $2}' <<<"$theme_figures")"
+
+# A five-line snippet with three tab stops and mirrors inserted at 1 000 carets of a 10 000-line
+# document, and undone (target: under 50 ms each; no peer).
+run snippet_insert_bench --folder "$data"

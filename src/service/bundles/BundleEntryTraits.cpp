@@ -3,6 +3,9 @@
 #include "service/bundles/BundleEntryValidator.h"
 #include "service/bundles/grammar/GrammarBundleItemValidator.h"
 
+#include "service/bundles/snippets/SnippetValidator.h"
+#include "service/bundles/themes/ThemeBundleItemValidator.h"
+
 #include "service/base/error/ErrorList.h"
 
 #include "pel/base/Assert.h"
@@ -43,13 +46,13 @@ const BundleEntryTraits& BundleEntryTraits::preferences() {
 
 const BundleEntryTraits& BundleEntryTraits::snippet() {
     static const BundleEntryTraits traits(BUNDLE_TYPE_SNIPPET, L"Snippet", L"snippet", L"tsSnippet", L"snippets",
-                                          BUNDLE_TYPE_SNIPPET, baseValidator(), 0);
+                                          BUNDLE_TYPE_SNIPPET, std::make_shared<SnippetValidator>(), 0);
     return traits;
 }
 
 const BundleEntryTraits& BundleEntryTraits::theme() {
     static const BundleEntryTraits traits(BUNDLE_TYPE_THEME, L"Theme", L"theme", L"tsTheme", L"themes",
-                                          BUNDLE_TYPE_THEME, baseValidator(), -20);
+                                          BUNDLE_TYPE_THEME, std::make_shared<ThemeBundleItemValidator>(), -20);
     return traits;
 }
 

@@ -68,6 +68,7 @@ bool DocumentTheme::read(const pel::Value* value) {
         settings = root->findList(L"settings");
     if (!settings)
         return false;
+    m_rules.reserve(settings->size());
     for (size_t i = 0; i < settings->size(); ++i) {
         const pel::AbstractDictionaryValue* entry = asDictionary(settings->get(i));
         if (!entry)

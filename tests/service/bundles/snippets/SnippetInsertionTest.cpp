@@ -1,0 +1,113 @@
+#include "service/bundles/snippets/SnippetInsertion.h"
+
+#include "service/bundles/snippets/SnippetBundleItem.h"
+#include "service/bundles/snippets/SnippetReader.h"
+
+#include "../EntryValueSupport.h"
+#include "service/parser/spans/SpanTestSupport.h"
+#include "support/LogCapture.h"
+
+
+using namespace tessel;
+using tessel_test::LogCapture;
+
+namespace {
+
+class SnippetInsertionTest : public tessel_test::SpanTest {
+protected:
+    // Inserts the snippet at the current selection in one edit.
+    void insert(const std::wstring& content) {
+        const std::unique_ptr<Snippet> snippet = SnippetReader().read(content);
+        ASSERT_TRUE(snippet);
+        DocumentController::Lock lock(*controller, DocumentController::LOCK_EDIT);
+        ASSERT_TRUE(SnippetInsertion::insertSnippet(*controller, *snippet));
+    }
+    // A snippet item holding the content.
+    boost::intrusive_ptr<SnippetBundleItem> item(const std::wstring& content) {
+        boost::intrusive_ptr<SnippetBundleItem> entry(new SnippetBundleItem, false);
+        ErrorList errors;
+        entry->readValue(tessel_test::EntryValue(L"{title: 'T' content: " + content + L"}").dictionary(), &errors);
+        return entry;
+    }
+    bool inSnippet() { return manager().findContext(SnippetInsertion::CONTEXT_NAME) != nullptr; }
+};
+
+} // namespace
+
+TEST_F(SnippetInsertionTest, EachRangeGetsItsOwnSelectedText) {
+    EXPECT_EQ(0x74162508u, SnippetInsertion::contextId());
+    load(L"x yy");
+    selectRanges({{0, 1, 0}, {2, 4, 1}});
+    insert(L"[$SELECTED_TEXT]$0");
+    EXPECT_EQ(L"[x] [yy]", text());
+    checkTree();
+    EXPECT_FALSE(inSnippet()); // the final stop ends the snippet
+    EXPECT_TRUE(controller->undo());
+    EXPECT_EQ(L"x yy", text());
+}
+
+TEST_F(SnippetInsertionTest, WithoutTabStopsTheCaretFollowsTheText) {
+    load(L"ab");
+    select(1, 1);
+    insert(L"<${NAME:x}${UNSET}>");
+    EXPECT_EQ(L"a<x>b", text());
+    EXPECT_EQ(std::make_pair(4, 4), tessel_test::offsetsOf(*controller));
+    EXPECT_FALSE(inSnippet());
+    checkTree();
+}
+
+TEST_F(SnippetInsertionTest, LinesAfterTheFirstTakeTheLinesIndentation) {
+    const struct {
+        bool spaces;
+        const wchar_t* line;
+        const wchar_t* snippet;
+        const wchar_t* text;
+    } rows[] = {
+        {true, L"        ", L"a\n\tb", L"        a\n            b"},
+        {false, L"\t\t", L"a\r\n    b\n", L"\t\ta\n\t\t\tb\n\t\t"},
+        {true, L"  x", L"a\n${1:b\n c}", L"  xa\n  b\n   c"},
+    };
+    for (const auto& row : rows) {
+        load(row.line);
+        {
+            DocumentController::Lock lock(*controller, DocumentController::LOCK_EDIT);
+            controller->setIndentation(4, row.spaces);
+            selection().setCaretOffset(document->getLength());
+        }
+        insert(row.snippet);
+        EXPECT_EQ(row.text, text()) << row.snippet;
+        checkTree();
+    }
+}
+
+TEST_F(SnippetInsertionTest, MastersLeadTheirMirrorsAndTransformationsFollowTyping) {
+    load(L"");
+    insert(L"$1-${1:foo} ${1/(\\w+)/\\u$1/g} ${2:x}${2/X/y/i}");
+    EXPECT_EQ(L"foo-foo Foo xy", text());
+    EXPECT_EQ(std::make_pair(4, 7), tessel_test::offsetsOf(*controller)); // the placeholder selected
+    type(L"ab cd");
+    EXPECT_EQ(L"ab cd-ab cd Ab Cd xy", text());
+    EXPECT_TRUE(inSnippet());
+    checkTree();
+    EXPECT_TRUE(controller->undo());
+    EXPECT_TRUE(controller->undo());
+    EXPECT_EQ(L"", text());
+}
+
+TEST_F(SnippetInsertionTest, AnItemWithASyntaxErrorChangesNothing) {
+    load(L"abc");
+    LogCapture log;
+    EXPECT_FALSE(SnippetInsertion::insertItem(*controller, *item(L"'${1/a'")));
+    EXPECT_FALSE(SnippetInsertion::insertItem(*controller, *item(L"'x${'")));
+    EXPECT_EQ(L"abc", text());
+    EXPECT_EQ(0u, controller->getLockDepth());
+    EXPECT_FALSE(SnippetInsertion::insertSnippet(*controller, *SnippetReader().read(L"x"))); // no edit open
+    EXPECT_TRUE(log.contains(L"Parsing ended unexpectedly."));
+    type(L"z");
+    EXPECT_EQ(L"zabc", text());
+    EXPECT_TRUE(SnippetInsertion::insertItem(*controller, *item(L"'<$1>'")));
+    EXPECT_EQ(L"z<>abc", text());
+    EXPECT_TRUE(controller->undo());
+    EXPECT_EQ(L"zabc", text());
+}
+
