@@ -2,7 +2,6 @@
 #include "service/bundles/BundleEntrySourceHelper.h"
 #include "service/bundles/BundleEntryValidator.h"
 #include "service/bundles/grammar/GrammarBundleItemValidator.h"
-
 #include "service/bundles/snippets/SnippetValidator.h"
 #include "service/bundles/themes/ThemeBundleItemValidator.h"
 
