@@ -42,18 +42,22 @@ void putTwoBundles() {
     BundleTree::putEntry(1, L"alpha", B2, T::theme(), L"Dark", G(4));
 }
 
-// The titles of a menu's lines; "-" for a separator, "[title]" for a disabled line, a
-// submenu's lines after its title in braces.
+// The titles of a menu's lines; "-" for a separator, "[title]" for a line the Win32 menu shows
+// disabled, a submenu's lines after its title in braces.
 std::wstring linesOf(const afMenu& menu) {
     std::wstring text;
     for (const afMenuNode* node : menu.getChildren()) {
+        MENUITEMINFOW info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_STATE;
+        ::GetMenuItemInfoW(menu.getHandle(), node->getId(), FALSE, &info);
         if (!text.empty())
             text += L"|";
         if (node->getKind() == afMenuNode::KIND_SEPARATOR)
             text += L"-";
         else if (node->getKind() == afMenuNode::KIND_MENU)
             text += node->getTitle() + L"{" + linesOf(*static_cast<const afMenu*>(node)) + L"}";
-        else if (!static_cast<const afMenuItem*>(node)->isEnabled())
+        else if (info.fState & MFS_DISABLED)
             text += L"[" + node->getTitle() + L"]";
         else
             text += node->getTitle();
@@ -101,15 +105,15 @@ TEST_F(BundleManagerTest, RegistersTypesRanksThemAndBracketsUpdates) {
 TEST_F(BundleManagerTest, LoadsTheLayersAndInstallsBundlesFirst) {
     putTwoBundles();
     setUp();
-    afMenu menu(L"&Bundles");
+    const std::unique_ptr<afMenu> menu = afMenu::createPopup(L"&Bundles");
     std::vector<uint32_t> installOrder;
     manager->onBundleInstalled.add(this, [&](Bundle&) { installOrder.push_back(BUNDLE_TYPE_BUNDLE); });
     bool cancelled = true;
     manager->onLoadFinished.add(this, [&](bool wasCancelled) { cancelled = wasCancelled; });
     LogCapture log;
     ASSERT_TRUE(manager->load());
-    manager->populateMenu(menu);
-    EXPECT_EQ(L"&Bundle Editor|[&Reload Bundles]|-|[Loading...]", linesOf(menu));
+    manager->populateMenu(*menu);
+    EXPECT_EQ(L"&Bundle Editor|[&Reload Bundles]|-|[Loading...]", linesOf(*menu));
     ASSERT_EQ(1u, ToolStripStatus::getActivities().size());
     EXPECT_EQ(L"Loading bundles...", ToolStripStatus::getActivities()[0].second);
     EXPECT_EQ(ToolStripStatus::getActivities()[0].first, manager->getActivity());
@@ -138,12 +142,12 @@ TEST_F(BundleManagerTest, LoadsTheLayersAndInstallsBundlesFirst) {
 
     // Bundles by title, ignoring case; a bundle whose generated menu is empty (themes only)
     // has no submenu; lines are titled by their items.
-    manager->populateMenu(menu);
-    EXPECT_EQ(L"&Bundle Editor|&Reload Bundles|-|Web{CSS|HTML|-|Tag}", linesOf(menu));
-    const afMenuDef& webMenu = static_cast<const afMenuDef&>(*menu.getChildren().back());
+    manager->populateMenu(*menu);
+    EXPECT_EQ(L"&Bundle Editor|&Reload Bundles|-|Web{CSS|HTML|-|Tag}", linesOf(*menu));
+    const afMenuDef& webMenu = static_cast<const afMenuDef&>(*menu->getChildren().back());
     EXPECT_EQ(BUNDLE_TYPE_BUNDLE, webMenu.getIcon());
     EXPECT_EQ(L"Toggle Bundles Editor", afFindAction(L"bundles.editor", afApp::getActionRegistry())->getTitle());
-    EXPECT_EQ(1, static_cast<afMenuItem*>(webMenu.getChildren()[0])->execute());
+    EXPECT_EQ(1, static_cast<afMenuItem*>(webMenu.getChildren()[0])->execute(nullptr));
 
     // An update of an installed entry reaches its type's manager. Only the bracket: reading an
     // entry's text on the test thread damages a later test's heap, an open fault below this layer.
@@ -164,11 +168,11 @@ TEST_F(BundleManagerTest, ACacheFileIsDroppedAndEmptyLayersShowNoBundles) {
     EXPECT_FALSE(log.contains(L"Binary cache not found."));
     EXPECT_TRUE(log.contains(L"There was an error while restoring from the cache. Reloading with full scan."));
     EXPECT_FALSE(pel::FileIO::isFile(BundleManager::CACHE_PATH));
-    afMenu menu(L"&Bundles");
-    manager->populateMenu(menu);
-    EXPECT_EQ(L"&Bundle Editor|&Reload Bundles|-|[No bundles available.]", linesOf(menu));
-    menu.update(); // a refresh keeps the line disabled
-    EXPECT_EQ(L"&Bundle Editor|&Reload Bundles|-|[No bundles available.]", linesOf(menu));
+    const std::unique_ptr<afMenu> menu = afMenu::createPopup(L"&Bundles");
+    manager->populateMenu(*menu);
+    EXPECT_EQ(L"&Bundle Editor|&Reload Bundles|-|[No bundles available.]", linesOf(*menu));
+    menu->update(); // a refresh keeps the line disabled
+    EXPECT_EQ(L"&Bundle Editor|&Reload Bundles|-|[No bundles available.]", linesOf(*menu));
 }
 
 TEST_F(BundleManagerTest, DisablingABundleUninstallsItsItemsFirstAndEnablingReloads) {
@@ -275,9 +279,9 @@ TEST_F(BundleManagerTest, OrphansAndRefusedItemsNeitherCrashNorStayAttached) {
         EXPECT_EQ(nullptr, manager->findEntry(uuid(G(n)))) << n;
     EXPECT_EQ(3u, manager->findBundle(uuid(B1))->getItems().size());
     EXPECT_EQ(alive + 4, tessel_test::TreeItem::alive()); // the refused item and the orphan are gone
-    afMenu menu(L"&Bundles");
-    manager->populateMenu(menu);
-    EXPECT_EQ(L"&Bundle Editor|&Reload Bundles|-|Web{CSS|HTML|-|Tag}", linesOf(menu));
+    const std::unique_ptr<afMenu> menu = afMenu::createPopup(L"&Bundles");
+    manager->populateMenu(*menu);
+    EXPECT_EQ(L"&Bundle Editor|&Reload Bundles|-|Web{CSS|HTML|-|Tag}", linesOf(*menu));
     EXPECT_TRUE(manager->unloadAll());
     EXPECT_EQ(alive, tessel_test::TreeItem::alive());
 }
