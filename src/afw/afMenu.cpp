@@ -48,6 +48,7 @@ afMenu::afMenu(const std::wstring& title, uint32_t icon, bool themed)
 
 afMenu::~afMenu() {
     liveMenus().erase(this);
+    closeTheme();
     // The lines keep their parent, so no submenu destroys its Win32 menu: ours takes them along.
     for (afMenuNode* child : m_children)
         delete child;
@@ -130,9 +131,9 @@ afMenuNode* afMenu::findNode(uint16_t id) const {
 std::wstring afMenu::lineText(const afMenuNode& node) {
     if (node.getKind() == KIND_MENU)
         return node.getTitle();
-    const afMenuItem& item = static_cast<const afMenuItem&>(node);
-    const std::wstring tab = item.getTabText();
-    return item.getTitle() + L"\t" + (tab.empty() ? item.getKeyText() : tab);
+    std::wstring title, accelerator;
+    static_cast<const afMenuItem&>(node).getLineTexts(title, accelerator);
+    return title + L"\t" + accelerator;
 }
 
 MENUITEMINFOW afMenu::lineInfo(afMenuNode& node, std::wstring& o_text) const {

@@ -66,8 +66,9 @@ public:
     static std::wstring lineText(const afMenuNode& node);
 
 protected:
-    // What measuring learnt of the theme's check part, for drawing the lines alike.
+    // What measuring learnt of the theme's parts (once per theme), for drawing the lines alike.
     struct ThemeMetrics {
+        bool known = false;
         SIZE check = {0, 0};
         MARGINS checkMargins = {0, 0, 0, 0};
         int separatorHeight = 0;
@@ -94,6 +95,12 @@ private:
     std::vector<uint16_t> m_freeIds;       // root only, the most recently freed last
     uint16_t m_nextId = 1;                 // root only
     bool m_themed;
+    // The "MENU" theme data of the visual-styles instance it was opened with (afMenuDraw.cpp);
+    // opened at the first themed line, closed with the menu.
+    HTHEME theme(HWND owner);
+    void closeTheme();
+    HTHEME m_theme = nullptr;
+    const void* m_themeOwner = nullptr;
 };
 
 // A window's menu bar: attach it with SetMenu(window, getHandle()), detach it with

@@ -54,6 +54,16 @@ HFONT menuFont() {
     return holder.font ? holder.font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 }
 
+// A memory DC to measure texts in: asking the screen's DC for each line costs more than the line.
+HDC measuringDC() {
+    struct Holder {
+        HDC dc = ::CreateCompatibleDC(nullptr);
+        ~Holder() { ::DeleteDC(dc); }
+    };
+    static Holder holder;
+    return holder.dc;
+}
+
 // What a line shows and where.
 struct Line {
     const afMenuItem* item = nullptr; // null for a submenu line
@@ -70,12 +80,11 @@ struct Line {
     Line(const afMenuNode& node, const DRAWITEMSTRUCT& draw, int gutterWidth) : box(draw.rcItem) {
         if (node.getKind() != afMenuNode::KIND_MENU) {
             item = static_cast<const afMenuItem*>(&node);
-            accelerator = item->getTabText();
-            tabTrigger = !accelerator.empty();
-            if (!tabTrigger)
-                accelerator = item->getKeyText();
+            item->getLineTexts(title, accelerator);
+            tabTrigger = !accelerator.empty() && !item->getTabText().empty();
+        } else {
+            title = node.getTitle();
         }
-        title = node.getTitle();
         disabled = (draw.itemState & (ODS_DISABLED | ODS_GRAYED | ODS_INACTIVE)) != 0;
         hot = (draw.itemState & (ODS_SELECTED | ODS_HOTLIGHT)) != 0;
         gutter = {box.left, box.top, box.left + gutterWidth, box.bottom};
@@ -197,11 +206,6 @@ void drawThemed(const afWindowsUX* ux, HTHEME theme, const afMenuNode& node, con
     }
 }
 
-// The "MENU" theme data of the owner, or null for classic drawing.
-HTHEME openMenuTheme(const afWindowsUX* ux, HWND owner) {
-    return ux ? afWindowsUX::OpenThemeData(ux, owner, L"MENU") : nullptr;
-}
-
 // Width and height of a line's texts in the DC's font (classic) or the theme's.
 SIZE textSize(const afWindowsUX* ux, HTHEME theme, HDC dc, const std::wstring& text, UINT format) {
     if (text.empty())
@@ -223,11 +227,12 @@ bool afMenu::measureItem(HWND owner, MEASUREITEMSTRUCT& io_measure) {
     if (!node)
         return false;
     const afWindowsUX* ux = afWindowsUX::getInstance();
-    HTHEME theme = openMenuTheme(ux, owner);
-    HDC dc = ::GetDC(owner);
+    HTHEME theme = this->theme(owner);
+    HDC dc = measuringDC();
     const HGDIOBJ oldFont = ::SelectObject(dc, menuFont());
     int gutter = kGutter, separatorHeight = kSeparatorHeight;
-    if (theme) {
+    if (theme && !m_metrics.known) {
+        m_metrics.known = true;
         afWindowsUX::GetThemePartSize(ux, theme, dc, PART_POPUP_CHECK, &m_metrics.check);
         afWindowsUX::GetThemeMargins(ux, theme, dc, PART_POPUP_CHECK, &m_metrics.checkMargins);
         SIZE separator = {0, 0};
@@ -235,6 +240,8 @@ bool afMenu::measureItem(HWND owner, MEASUREITEMSTRUCT& io_measure) {
         m_metrics.separatorHeight = separator.cy > 0 ? separator.cy : kSeparatorHeight;
         m_metrics.gutter = std::max<int>(
             kGutter, m_metrics.check.cx + m_metrics.checkMargins.cxLeftWidth + m_metrics.checkMargins.cxRightWidth);
+    }
+    if (theme) {
         gutter = m_metrics.gutter;
         separatorHeight = m_metrics.separatorHeight;
     }
@@ -246,11 +253,10 @@ bool afMenu::measureItem(HWND owner, MEASUREITEMSTRUCT& io_measure) {
         int iconRoom = 0; // the trigger icon beside a tab-trigger word
         if (node->getKind() == KIND_ITEM) {
             const afMenuItem& item = *static_cast<const afMenuItem*>(node);
-            accelerator = item.getTabText();
-            if (!accelerator.empty() && afGetIcon(AF_ACTION_KIND_TAB_TRIGGER))
+            std::wstring titleText;
+            item.getLineTexts(titleText, accelerator);
+            if (!accelerator.empty() && !item.getTabText().empty() && afGetIcon(AF_ACTION_KIND_TAB_TRIGGER))
                 iconRoom = kIconSize + 2;
-            if (accelerator.empty())
-                accelerator = item.getKeyText();
         }
         const SIZE title = textSize(ux, theme, dc, node->getTitle(), DT_SINGLELINE);
         const SIZE keys = textSize(ux, theme, dc, accelerator, DT_SINGLELINE | DT_NOPREFIX);
@@ -260,9 +266,6 @@ bool afMenu::measureItem(HWND owner, MEASUREITEMSTRUCT& io_measure) {
         io_measure.itemHeight = static_cast<UINT>(height);
     }
     ::SelectObject(dc, oldFont);
-    ::ReleaseDC(owner, dc);
-    if (theme)
-        afWindowsUX::CloseThemeData(ux, theme);
     return true;
 }
 
@@ -270,28 +273,44 @@ bool afMenu::drawItem(HWND owner, const DRAWITEMSTRUCT& draw) {
     const afMenuNode* node = reinterpret_cast<const afMenuNode*>(draw.itemData);
     if (!node)
         return false;
-    const afWindowsUX* ux = afWindowsUX::getInstance();
-    HTHEME theme = openMenuTheme(ux, owner);
+    HTHEME theme = this->theme(owner);
     if (!theme) {
         drawClassic(*node, draw);
         return true;
     }
     const HGDIOBJ oldFont = ::SelectObject(draw.hDC, menuFont());
-    drawThemed(ux, theme, *node, draw, m_metrics.gutter > 0 ? m_metrics.gutter : kGutter);
+    drawThemed(afWindowsUX::getInstance(), theme, *node, draw, m_metrics.gutter > 0 ? m_metrics.gutter : kGutter);
     ::SelectObject(draw.hDC, oldFont);
-    afWindowsUX::CloseThemeData(ux, theme);
     return true;
 }
 
-bool afMenuBar::measureItem(HWND owner, MEASUREITEMSTRUCT& io_measure) {
+HTHEME afMenu::theme(HWND owner) {
+    // Kept while the visual-styles instance it came from lives; a new decision opens it again.
+    const afWindowsUX* ux = afWindowsUX::getInstance();
+    if (ux != m_themeOwner) {
+        closeTheme();
+        m_themeOwner = ux;
+        m_theme = ux ? afWindowsUX::OpenThemeData(ux, owner, L"MENU") : nullptr;
+        m_metrics = ThemeMetrics();
+    }
+    return m_theme;
+}
+
+void afMenu::closeTheme() {
+    if (m_theme && m_themeOwner == afWindowsUX::getInstance())
+        afWindowsUX::CloseThemeData(afWindowsUX::getInstance(), m_theme);
+    m_theme = nullptr;
+    m_themeOwner = nullptr;
+}
+
+bool afMenuBar::measureItem(HWND /*owner*/, MEASUREITEMSTRUCT& io_measure) {
     const afMenuNode* node = reinterpret_cast<const afMenuNode*>(io_measure.itemData);
     if (!node)
         return false;
-    HDC dc = ::GetDC(owner);
+    HDC dc = measuringDC();
     const HGDIOBJ oldFont = ::SelectObject(dc, menuFont());
     const SIZE size = textSize(nullptr, nullptr, dc, node->getTitle(), DT_SINGLELINE);
     ::SelectObject(dc, oldFont);
-    ::ReleaseDC(owner, dc);
     io_measure.itemWidth = static_cast<UINT>(size.cx + 2 * kTextIndent);
     io_measure.itemHeight = static_cast<UINT>(std::max<int>(size.cy + 6, ::GetSystemMetrics(SM_CYMENU)));
     return true;

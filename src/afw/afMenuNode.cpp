@@ -30,6 +30,13 @@ bool afMenuItem::isEnabled() const { return m_enabled ? m_enabled() : true; }
 
 bool afMenuItem::isChecked() const { return m_checked ? m_checked() : false; }
 
+void afMenuItem::getLineTexts(std::wstring& o_title, std::wstring& o_accelerator) const {
+    o_title = getTitle();
+    o_accelerator = getTabText();
+    if (o_accelerator.empty())
+        o_accelerator = getKeyText();
+}
+
 int afMenuItem::execute(tessel::ScopePath* /*contexts*/) { return 0; }
 
 afActionMenuItem::afActionMenuItem(const std::wstring& title, const std::wstring& actionName, afActionRegistry* registry)
@@ -66,15 +73,24 @@ uint32_t afActionMenuItem::getIcon() const {
     return action ? action->getIcon() : afMenuItem::getIcon();
 }
 
-std::wstring afActionMenuItem::triggerText(uint32_t kind) const {
-    const afAction* action = getAction();
+std::wstring afActionMenuItem::triggerText(const afAction* action, uint32_t kind) {
     const afActionTrigger* trigger = action ? action->findTrigger(kind) : nullptr;
     return trigger && trigger->getText() ? trigger->getText() : std::wstring();
 }
 
-std::wstring afActionMenuItem::getTabText() const { return triggerText(AF_ACTION_KIND_TAB_TRIGGER); }
+std::wstring afActionMenuItem::getTabText() const { return triggerText(getAction(), AF_ACTION_KIND_TAB_TRIGGER); }
 
-std::wstring afActionMenuItem::getKeyText() const { return triggerText(AF_ACTION_KIND_SHORTCUT); }
+std::wstring afActionMenuItem::getKeyText() const { return triggerText(getAction(), AF_ACTION_KIND_SHORTCUT); }
+
+void afActionMenuItem::getLineTexts(std::wstring& o_title, std::wstring& o_accelerator) const {
+    const afAction* action = getAction();
+    o_title = afMenuItem::getTitle();
+    if (o_title.empty() && action)
+        o_title = action->getTitle();
+    o_accelerator = triggerText(action, AF_ACTION_KIND_TAB_TRIGGER);
+    if (o_accelerator.empty())
+        o_accelerator = triggerText(action, AF_ACTION_KIND_SHORTCUT);
+}
 
 bool afActionMenuItem::isEnabled() const {
     const afAction* action = getAction();

@@ -94,6 +94,8 @@ public:
     virtual std::wstring getKeyText() const { return m_keyText; }
     void setTabText(const std::wstring& text) { m_tabText = text; }
     void setKeyText(const std::wstring& text) { m_keyText = text; }
+    // The title, and the tab text or else the key text.
+    virtual void getLineTexts(std::wstring& o_title, std::wstring& o_accelerator) const;
     // The enabled delegate's answer, true without one.
     virtual bool isEnabled() const;
     // The checked delegate's answer, false without one.
@@ -134,13 +136,15 @@ public:
     uint32_t getIcon() const override;
     std::wstring getTabText() const override;
     std::wstring getKeyText() const override;
+    // With one look-up of the action.
+    void getLineTexts(std::wstring& o_title, std::wstring& o_accelerator) const override;
     bool isEnabled() const override;
     // Runs the action with an afActionEventMenuItemActivated: 1 when it handled it. Without the
     // action, logs "afActionMenuItem::execute(): Command for item is NULL" and answers 0.
     int execute(tessel::ScopePath* contexts) override;
 
 private:
-    std::wstring triggerText(uint32_t kind) const;
+    static std::wstring triggerText(const afAction* action, uint32_t kind);
     afActionRegistry* registry() const;
 
     std::wstring m_actionName;
