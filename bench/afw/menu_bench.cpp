@@ -23,12 +23,6 @@ namespace {
 constexpr int kSubmenus = 10, kPerSubmenu = 200, kRuns = 7, kDraws = 2000, kTrackLines = 30;
 constexpr int kActions = 1000, kMatching = 40;
 
-class BenchApp : public afApp {
-public:
-    bool init() override { return true; }
-    void exit() override {}
-};
-
 class Handler : public afActionHandler {
 public:
     Handler() : afActionHandler(afApp::getActionRegistry(), L"MenuBench") { attachActionHandler(); }
@@ -167,7 +161,7 @@ double trackOnce(const std::function<void()>& show) {
 
 int main() {
     bench::prepareWindows();
-    bench::check(afApp::init(new BenchApp, ::GetModuleHandleW(nullptr)), "the application starts");
+    bench::check(afApp::init(new bench::BareApp, ::GetModuleHandleW(nullptr)), "the application starts");
     afActionRegistry* registry = afApp::getActionRegistry();
     Handler handler;
     for (int i = 0; i < kSubmenus * kPerSubmenu; ++i)

@@ -60,12 +60,18 @@ bool afMenu::create() {
     m_handle = ::CreatePopupMenu();
     if (!m_handle)
         afPanic(L"Cannot create popup menu. CreatePopupMenu failed.", L"afMenu::create()");
+    setMenuInfo(0, 0, nullptr);
+    return true;
+}
+
+void afMenu::setMenuInfo(UINT mask, DWORD style, HBRUSH background) {
     MENUINFO info = {};
     info.cbSize = sizeof info;
-    info.fMask = MIM_MENUDATA;
+    info.fMask = MIM_MENUDATA | mask;
+    info.dwStyle = style;
+    info.hbrBack = background;
     info.dwMenuData = reinterpret_cast<ULONG_PTR>(this);
     ::SetMenuInfo(m_handle, &info);
-    return true;
 }
 
 afMenu* afMenu::root() {
@@ -296,15 +302,10 @@ bool afMenuBar::create() {
     m_handle = ::CreateMenu();
     if (!m_handle)
         afPanic(L"Cannot create menu bar. CreateMenu failed.", L"afMenuBar::create()");
-    MENUINFO info = {};
-    info.cbSize = sizeof info;
-    info.fMask = MIM_STYLE | MIM_MENUDATA;
-    info.dwStyle = MNS_NOTIFYBYPOS;
-    info.dwMenuData = reinterpret_cast<ULONG_PTR>(static_cast<afMenu*>(this));
-    if (m_ownerDrawn) {
-        info.fMask |= MIM_BACKGROUND;
-        info.hbrBack = static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
-    }
-    ::SetMenuInfo(m_handle, &info);
+    // Chosen lines come as WM_MENUCOMMAND by position; owner-drawn bars paint their background.
+    if (m_ownerDrawn)
+        setMenuInfo(MIM_STYLE | MIM_BACKGROUND, MNS_NOTIFYBYPOS, static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH)));
+    else
+        setMenuInfo(MIM_STYLE, MNS_NOTIFYBYPOS, nullptr);
     return true;
 }

@@ -75,6 +75,9 @@ protected:
         int gutter = 0;
     };
 
+    // Sets the Win32 menu's info: this object as its menu data, and what the mask adds.
+    void setMenuInfo(UINT mask, DWORD style, HBRUSH background);
+
     HMENU m_handle = nullptr;
     bool m_ownerDrawn = true;
     ThemeMetrics m_metrics;

@@ -7,6 +7,18 @@
 #include "pel/log/Log.h"
 #include "service/parser/base/ScopePath.h"
 
+namespace {
+
+// The menu holding the line of an owner-draw message; null when the message is a control's.
+template <class Record>
+afMenu* menuOfLine(const Record* record) {
+    if (!record || record->CtlType != ODT_MENU || !record->itemData)
+        return nullptr;
+    return reinterpret_cast<afMenuNode*>(record->itemData)->getParent();
+}
+
+} // namespace
+
 bool afViewPlatform::onInitMenuPopup(afMessage& msg) {
     afMenu* menu = afMenu::fromHandle(reinterpret_cast<HMENU>(msg.wParam));
     if (!menu)
@@ -44,22 +56,14 @@ bool afViewPlatform::onMenuCommand(afMessage& msg) {
 
 bool afViewPlatform::onMeasureItem(afMessage& msg) {
     MEASUREITEMSTRUCT* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(msg.lParam);
-    if (!measure || measure->CtlType != ODT_MENU || !measure->itemData)
-        return false;
-    afMenu* menu = reinterpret_cast<afMenuNode*>(measure->itemData)->getParent();
-    if (!menu || !menu->measureItem(msg.window, *measure))
-        return false;
-    msg.result = TRUE;
-    return true;
+    afMenu* menu = menuOfLine(measure);
+    msg.result = menu && menu->measureItem(msg.window, *measure);
+    return msg.result != 0;
 }
 
 bool afViewPlatform::onDrawItem(afMessage& msg) {
     const DRAWITEMSTRUCT* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(msg.lParam);
-    if (!draw || draw->CtlType != ODT_MENU || !draw->itemData)
-        return false;
-    afMenu* menu = reinterpret_cast<afMenuNode*>(draw->itemData)->getParent();
-    if (!menu || !menu->drawItem(msg.window, *draw))
-        return false;
-    msg.result = TRUE;
-    return true;
+    afMenu* menu = menuOfLine(draw);
+    msg.result = menu && menu->drawItem(msg.window, *draw);
+    return msg.result != 0;
 }

@@ -5,6 +5,7 @@
 #include "afw/afMenuDef.h"
 #include "afw/afPanic.h"
 #include "afw/afStaticMenuModel.h"
+#include "afw/support/MenuLines.h"
 #include "afw/support/TestActions.h"
 #include "afw/support/TestViews.h"
 
@@ -57,26 +58,6 @@ MENUITEMINFOW win32Line(HMENU menu, size_t position, UINT mask) {
     info.fMask = mask;
     EXPECT_TRUE(::GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info)) << position;
     return info;
-}
-
-bool win32Enabled(const afMenu& menu, size_t position) {
-    return (win32Line(menu.getHandle(), position, MIIM_STATE).fState & MFS_DISABLED) == 0;
-}
-
-// Titles of the lines, "-" for separators, "[title]" for lines shown disabled, submenus in braces.
-std::wstring linesOf(const afMenu& menu) {
-    std::wstring text;
-    for (size_t i = 0; i < menu.getChildren().size(); ++i) {
-        const afMenuNode* node = menu.getChildren()[i];
-        text += text.empty() ? L"" : L"|";
-        if (node->getKind() == afMenuNode::KIND_SEPARATOR)
-            text += L"-";
-        else if (node->getKind() == afMenuNode::KIND_MENU)
-            text += node->getTitle() + L"{" + linesOf(*static_cast<const afMenu*>(node)) + L"}";
-        else
-            text += win32Enabled(menu, i) ? node->getTitle() : L"[" + node->getTitle() + L"]";
-    }
-    return text;
 }
 
 class MenuTest : public WindowTest {
@@ -232,6 +213,10 @@ TEST_F(MenuTest, LinesShowTheActionsTitlesTriggersAndStates) {
     EXPECT_EQ(0, missing->execute(nullptr));
     EXPECT_TRUE(log.contains(L"afActionMenuItem::execute(): Command for item is NULL\n"));
     auto contexts = contextPath({L"ui.a"});
+    handler->step = [&](afActionEvent& event) {
+        EXPECT_EQ(contexts.get(), event.contexts);
+        EXPECT_EQ(first, static_cast<afActionEventMenuItemActivated&>(event).item);
+    };
     EXPECT_EQ(1, first->execute(contexts.get()));
     ASSERT_EQ(1u, handler->kinds.size());
     EXPECT_EQ(AF_EVENT_MENU_ITEM_ACTIVATED, handler->kinds[0]);

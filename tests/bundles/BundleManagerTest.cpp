@@ -13,6 +13,7 @@
 #include "service/bundles/BundleItem.h"
 
 #include "ManagerFixture.h"
+#include "afw/support/MenuLines.h"
 #include "support/LogCapture.h"
 #include "support/Thrown.h"
 
@@ -42,28 +43,7 @@ void putTwoBundles() {
     BundleTree::putEntry(1, L"alpha", B2, T::theme(), L"Dark", G(4));
 }
 
-// The titles of a menu's lines; "-" for a separator, "[title]" for a line the Win32 menu shows
-// disabled, a submenu's lines after its title in braces.
-std::wstring linesOf(const afMenu& menu) {
-    std::wstring text;
-    for (const afMenuNode* node : menu.getChildren()) {
-        MENUITEMINFOW info = {};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_STATE;
-        ::GetMenuItemInfoW(menu.getHandle(), node->getId(), FALSE, &info);
-        if (!text.empty())
-            text += L"|";
-        if (node->getKind() == afMenuNode::KIND_SEPARATOR)
-            text += L"-";
-        else if (node->getKind() == afMenuNode::KIND_MENU)
-            text += node->getTitle() + L"{" + linesOf(*static_cast<const afMenu*>(node)) + L"}";
-        else if (info.fState & MFS_DISABLED)
-            text += L"[" + node->getTitle() + L"]";
-        else
-            text += node->getTitle();
-    }
-    return text;
-}
+using tessel_test::linesOf;
 
 class BundleManagerTest : public tessel_test::ManagerFixture {};
 
