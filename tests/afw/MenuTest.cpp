@@ -203,6 +203,9 @@ TEST_F(MenuTest, LinesShowTheActionsTitlesTriggersAndStates) {
     gated->setEnabledDelegate(afMenuItem::alwaysFalse());
     EXPECT_EQ(L"Title\tfn", win32Text(*menu, 0));
     EXPECT_EQ(L"Title\tCtrl+K", win32Text(*menu, 1));
+    gated->setTitle(L"Renamed");
+    EXPECT_EQ(L"Renamed\tCtrl+K", win32Text(*menu, 3)) << "a title set through the node reaches the Win32 line";
+    gated->setTitle(L"Gated");
     menu->update();
     EXPECT_EQ(L"Title|Title|[Gone]|[Gated]", linesOf(*menu));
     handler->enabled = false;

@@ -200,6 +200,21 @@ TEST_F(BundleManagerTest, DisablingABundleUninstallsItsItemsFirstAndEnablingRelo
     ASSERT_EQ(1u, records.size());
     EXPECT_EQ((DisabledEntryRecord{L"Tag", BUNDLE_TYPE_SNIPPET, uuid(G(3)), 0, L"Web"}), records[0]);
     EXPECT_EQ(2u, manager->findBundle(uuid(B1))->getItems().size());
+
+    // A user menu's line of the disabled item shows its record's title, disabled; a line of an
+    // id nobody knows shows nothing.
+    auto user = std::make_shared<MenuDefNode>();
+    user->isSubmenu = true;
+    for (const std::wstring& id : {G(3), G(9), G(1)}) {
+        auto line = std::make_shared<MenuDefNode>();
+        line->isItem = true;
+        line->item = id;
+        user->children.push_back(line);
+    }
+    manager->findBundle(uuid(B1))->setMenu(user);
+    const std::unique_ptr<afMenu> menu = afMenu::createPopup(L"&Bundles");
+    manager->populateMenu(*menu);
+    EXPECT_EQ(L"&Bundle Editor|&Reload Bundles|-|Web{[Tag]|HTML}", linesOf(*menu));
 }
 
 TEST_F(BundleManagerTest, ReadsOnlyWholeDisabledRecordsOfRegisteredTypes) {
