@@ -102,8 +102,14 @@ private:
     // opened at the first themed line, closed with the menu.
     HTHEME theme(HWND owner);
     void closeTheme();
+    // The popup background behind a partly transparent line: the theme's image is stretched at
+    // great cost, so one line's worth is kept in a bitmap while the size stays.
+    void drawPopupBackground(HTHEME theme, HDC dc, const RECT& box);
+    void drawThemed(HTHEME theme, const afMenuNode& node, const DRAWITEMSTRUCT& draw);
     HTHEME m_theme = nullptr;
     const void* m_themeOwner = nullptr;
+    HBITMAP m_background = nullptr;
+    SIZE m_backgroundSize = {0, 0};
 };
 
 // A window's menu bar: attach it with SetMenu(window, getHandle()), detach it with

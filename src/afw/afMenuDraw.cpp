@@ -167,12 +167,29 @@ void drawClassic(const afMenuNode& node, const DRAWITEMSTRUCT& draw) {
     }
 }
 
-void drawThemed(const afWindowsUX* ux, HTHEME theme, const afMenuNode& node, const DRAWITEMSTRUCT& draw, int gutter) {
-    const Line line(node, draw, gutter);
+// Width and height of a line's texts in the DC's font (classic) or the theme's.
+SIZE textSize(const afWindowsUX* ux, HTHEME theme, HDC dc, const std::wstring& text, UINT format) {
+    if (text.empty())
+        return {0, 0};
+    if (theme) {
+        RECT extent = {};
+        afWindowsUX::GetThemeTextExtent(ux, theme, dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        return {extent.right - extent.left, extent.bottom - extent.top};
+    }
+    RECT extent = {0, 0, 0, 0};
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &extent, format | DT_CALCRECT);
+    return {extent.right - extent.left, extent.bottom - extent.top};
+}
+
+} // namespace
+
+void afMenu::drawThemed(HTHEME theme, const afMenuNode& node, const DRAWITEMSTRUCT& draw) {
+    const afWindowsUX* ux = afWindowsUX::getInstance();
+    const Line line(node, draw, m_metrics.gutter > 0 ? m_metrics.gutter : kGutter);
     HDC dc = draw.hDC;
     const int state = line.disabled ? (line.hot ? 4 : 3) : (line.hot ? 2 : 1);
     if (afWindowsUX::IsThemeBackgroundPartiallyTransparent(ux, theme, PART_POPUP_ITEM, state))
-        afWindowsUX::DrawThemeBackground(ux, theme, dc, PART_POPUP_BACKGROUND, 0, &line.box, nullptr);
+        drawPopupBackground(theme, dc, line.box);
     afWindowsUX::DrawThemeBackground(ux, theme, dc, PART_POPUP_GUTTER, 0, &line.gutter, nullptr);
     if (node.getKind() == afMenuNode::KIND_SEPARATOR) {
         const RECT rest = {line.gutter.right, line.box.top, line.box.right, line.box.bottom};
@@ -206,21 +223,30 @@ void drawThemed(const afWindowsUX* ux, HTHEME theme, const afMenuNode& node, con
     }
 }
 
-// Width and height of a line's texts in the DC's font (classic) or the theme's.
-SIZE textSize(const afWindowsUX* ux, HTHEME theme, HDC dc, const std::wstring& text, UINT format) {
-    if (text.empty())
-        return {0, 0};
-    if (theme) {
-        RECT extent = {};
-        afWindowsUX::GetThemeTextExtent(ux, theme, dc, text.c_str(), static_cast<int>(text.size()), &extent);
-        return {extent.right - extent.left, extent.bottom - extent.top};
+void afMenu::drawPopupBackground(HTHEME theme, HDC dc, const RECT& box) {
+    const afWindowsUX* ux = afWindowsUX::getInstance();
+    const SIZE size = {box.right - box.left, box.bottom - box.top};
+    // A background that is itself partly transparent depends on what lies below: drawn each time.
+    if (afWindowsUX::IsThemeBackgroundPartiallyTransparent(ux, theme, PART_POPUP_BACKGROUND, 0)) {
+        afWindowsUX::DrawThemeBackground(ux, theme, dc, PART_POPUP_BACKGROUND, 0, &box, nullptr);
+        return;
     }
-    RECT extent = {0, 0, 0, 0};
-    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &extent, format | DT_CALCRECT);
-    return {extent.right - extent.left, extent.bottom - extent.top};
+    HDC memory = ::CreateCompatibleDC(dc);
+    if (!m_background || m_backgroundSize.cx != size.cx || m_backgroundSize.cy != size.cy) {
+        if (m_background)
+            ::DeleteObject(m_background);
+        m_background = ::CreateCompatibleBitmap(dc, size.cx, size.cy);
+        m_backgroundSize = size;
+        const HGDIOBJ old = ::SelectObject(memory, m_background);
+        const RECT local = {0, 0, size.cx, size.cy};
+        afWindowsUX::DrawThemeBackground(ux, theme, memory, PART_POPUP_BACKGROUND, 0, &local, nullptr);
+        ::SelectObject(memory, old);
+    }
+    const HGDIOBJ old = ::SelectObject(memory, m_background);
+    ::BitBlt(dc, box.left, box.top, size.cx, size.cy, memory, 0, 0, SRCCOPY);
+    ::SelectObject(memory, old);
+    ::DeleteDC(memory);
 }
-
-} // namespace
 
 bool afMenu::measureItem(HWND owner, MEASUREITEMSTRUCT& io_measure) {
     const afMenuNode* node = reinterpret_cast<const afMenuNode*>(io_measure.itemData);
@@ -279,7 +305,7 @@ bool afMenu::drawItem(HWND owner, const DRAWITEMSTRUCT& draw) {
         return true;
     }
     const HGDIOBJ oldFont = ::SelectObject(draw.hDC, menuFont());
-    drawThemed(afWindowsUX::getInstance(), theme, *node, draw, m_metrics.gutter > 0 ? m_metrics.gutter : kGutter);
+    drawThemed(theme, *node, draw);
     ::SelectObject(draw.hDC, oldFont);
     return true;
 }
@@ -301,6 +327,9 @@ void afMenu::closeTheme() {
         afWindowsUX::CloseThemeData(afWindowsUX::getInstance(), m_theme);
     m_theme = nullptr;
     m_themeOwner = nullptr;
+    if (m_background)
+        ::DeleteObject(m_background);
+    m_background = nullptr;
 }
 
 bool afMenuBar::measureItem(HWND /*owner*/, MEASUREITEMSTRUCT& io_measure) {
