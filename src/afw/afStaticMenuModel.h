@@ -23,7 +23,6 @@ public:
     // The checked delegate's answer when one is set, else the stored flag.
     bool isChecked();
     bool isEnabled() const { return m_enabled; }
-    void setEnabled(bool enabled) { m_enabled = enabled; }
     void setStateDelegate(const StateDelegate& delegate) { m_stateDelegate = delegate; }
     // The state delegate's answer; false without one.
     bool getState();
