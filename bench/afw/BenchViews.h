@@ -1,7 +1,8 @@
 #pragma once
 // The views the framework's window benchmarks build: a windowless stack that shares its room
-// evenly among its children, and a child widget of the test window class.
+// evenly among its children, and a child widget of the test window class; and a bare application.
 
+#include "afw/afApp.h"
 #include "afw/afModuleInstance.h"
 #include "afw/afStockResources.h"
 #include "afw/afTestWindow.h"
@@ -11,6 +12,13 @@
 #include <cstdlib>
 
 namespace bench {
+
+// An application with nothing of its own, for benchmarks that need the framework's parts.
+class BareApp : public afApp {
+public:
+    bool init() override { return true; }
+    void exit() override {}
+};
 
 // The window of child widgets the layout benchmarks resize: the children's count, the window's
 // width and the two heights it alternates between.

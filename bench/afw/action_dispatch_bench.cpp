@@ -24,12 +24,6 @@ namespace {
 constexpr int kActions = 2000, kExpressions = 50, kCombinations = 300, kBusiest = 20, kCharacters = 200;
 constexpr int kPresses = 20000, kRuns = 5, kRoundTrips = 2000;
 
-class BenchApp : public afApp {
-public:
-    bool init() override { return true; }
-    void exit() override {}
-};
-
 class Handler : public afActionHandler {
 public:
     Handler() : afActionHandler(afApp::getActionRegistry(), L"BenchHandler") { attachActionHandler(); }
@@ -97,7 +91,7 @@ LRESULT CALLBACK bareProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 int main() {
     bench::prepareWindows();
-    bench::check(afApp::init(new BenchApp, ::GetModuleHandleW(nullptr)), "the application starts");
+    bench::check(afApp::init(new bench::BareApp, ::GetModuleHandleW(nullptr)), "the application starts");
     afActionRegistry* registry = afApp::getActionRegistry();
     afActionInvokerKey* keys = afApp::getKeyInvoker();
     BYTE noKeys[256] = {};

@@ -15,12 +15,6 @@ namespace {
 constexpr int kMessages = 4000, kRuns = 7;
 constexpr UINT kPing = WM_USER + 1;
 
-class BenchApp : public afApp {
-public:
-    bool init() override { return true; }
-    void exit() override {}
-};
-
 // The innermost widget: answers each message by posting the next, and quits after the last.
 class Target : public bench::ChildWidget {
 public:
@@ -49,7 +43,7 @@ void bareLoop() {
 
 int main() {
     bench::prepareWindows();
-    bench::check(afApp::init(new BenchApp, ::GetModuleHandleW(nullptr)), "the application starts");
+    bench::check(afApp::init(new bench::BareApp, ::GetModuleHandleW(nullptr)), "the application starts");
     afTestWindow window;
     window.build();
     window.setFrame(afRect(0, 0, 400, 300));

@@ -77,10 +77,12 @@ public:
     virtual bool onRawMessage(afMessage& msg);
     // The previous procedure of a subclassed control, else DefWindowProcW; stores the result.
     virtual LRESULT defaultProc(afMessage& msg);
-    virtual bool onInitMenuPopup(afMessage& /*msg*/) { return false; }
-    virtual bool onMenuCommand(afMessage& /*msg*/) { return false; }
-    virtual bool onMeasureItem(afMessage& /*msg*/) { return false; }
-    virtual bool onDrawItem(afMessage& /*msg*/) { return false; }
+    // Menus (afViewPlatformMenus.cpp): a popup of ours refreshes its lines before it shows; a
+    // chosen line of a bar runs with this view's contexts; owner-drawn lines go to their menu.
+    virtual bool onInitMenuPopup(afMessage& msg);
+    virtual bool onMenuCommand(afMessage& msg);
+    virtual bool onMeasureItem(afMessage& msg);
+    virtual bool onDrawItem(afMessage& msg);
     // Selects the menu's first item (MNC_SELECT, item 0).
     virtual bool onMenuChar(afMessage& msg);
 

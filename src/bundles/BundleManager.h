@@ -16,7 +16,7 @@
 #include "bundles/resources/BundleIconIds.h"
 
 #include "afw/afAction.h"
-#include "afw/afStandIns.h"
+#include "afw/afMenuDef.h"
 #include "service/base/Notice.h"
 
 #include "pel/base/UUID.h"
@@ -165,7 +165,7 @@ public:
     void saveDisabledItems(Config& config);
 
     // Rebuilds the "&Bundles" menu: the editor and reload lines, then a submenu per bundle
-    // with menu lines, by title.
+    // with menu lines, by title, and refreshes it.
     void populateMenu(afMenu& menu);
 
     bool isLoading() const { return m_loading; }

@@ -143,12 +143,13 @@ void BundleManager::populateMenu(afMenu& menu) {
     menu.clear();
     menu.addItem(new afActionMenuItem(L"&Bundle Editor", L"bundles.editor"));
     afMenuItem* reloadLine = menu.addItem(new afActionMenuItem(L"&Reload Bundles", L"bundles.reload"));
-    if (m_loading)
-        menu.setItemEnabled(reloadLine, false);
+    reloadLine->setEnabledDelegate(afMenuItem::StateDelegate::fromFunction(
+        this, [](void* manager) { return !static_cast<BundleManager*>(manager)->isLoading(); }));
     menu.addSeparator();
     if (m_bundles.empty()) {
         afMenuItem* line = menu.addItem(new afMenuItem(m_loading ? L"Loading..." : L"No bundles available."));
-        menu.setItemEnabled(line, false);
+        line->setEnabledDelegate(afMenuItem::alwaysFalse());
+        menu.update();
         return;
     }
     std::vector<std::pair<std::wstring, Bundle*>> bundles;
@@ -156,16 +157,22 @@ void BundleManager::populateMenu(afMenu& menu) {
         bundles.emplace_back(bundle.second->getTitle(), bundle.second);
     std::stable_sort(bundles.begin(), bundles.end(),
                      [](const auto& a, const auto& b) { return _wcsicmp(a.first.c_str(), b.first.c_str()) < 0; });
-    // Menu lines name the bundle items by UUID; the items give their titles.
-    const afMenuDef::TitleOf titleOf = [this](const std::wstring& id) {
-        const BundleEntry* entry = findEntry(pel::UUID::fromString(id));
-        return entry ? entry->getTitle() : id;
+    // Menu lines name the bundle items by UUID. A line whose item's action is registered takes
+    // the action's title (the item's); the others are named by the installed entry or, for a
+    // disabled item, by its record.
+    const afMenuDef::TitleSource titleSource = [this](const std::wstring& id) {
+        const pel::UUID uuid = pel::UUID::fromString(id);
+        if (const BundleEntry* entry = findEntry(uuid))
+            return entry->getTitle();
+        const auto disabled = m_disabledItems.find(uuid);
+        return disabled != m_disabledItems.end() ? disabled->second->title : std::wstring();
     };
     for (const auto& bundle : bundles) {
         const MenuDefNodePtr definition = bundle.second->getMenu();
         if (definition && !definition->children.empty())
-            menu.addMenu(new afMenuDef(bundle.first, BUNDLE_TYPE_BUNDLE, definition, titleOf));
+            menu.addMenu(afMenuDef::createDef(bundle.first, BUNDLE_TYPE_BUNDLE, definition, titleSource).release());
     }
+    menu.update();
 }
 
 } // namespace tessel

@@ -13,6 +13,7 @@
 #include "service/bundles/BundleItem.h"
 
 #include "ManagerFixture.h"
+#include "afw/support/MenuLines.h"
 #include "support/LogCapture.h"
 #include "support/Thrown.h"
 
@@ -42,24 +43,7 @@ void putTwoBundles() {
     BundleTree::putEntry(1, L"alpha", B2, T::theme(), L"Dark", G(4));
 }
 
-// The titles of a menu's lines; "-" for a separator, "[title]" for a disabled line, a
-// submenu's lines after its title in braces.
-std::wstring linesOf(const afMenu& menu) {
-    std::wstring text;
-    for (const afMenuNode* node : menu.getChildren()) {
-        if (!text.empty())
-            text += L"|";
-        if (node->getKind() == afMenuNode::KIND_SEPARATOR)
-            text += L"-";
-        else if (node->getKind() == afMenuNode::KIND_MENU)
-            text += node->getTitle() + L"{" + linesOf(*static_cast<const afMenu*>(node)) + L"}";
-        else if (!static_cast<const afMenuItem*>(node)->isEnabled())
-            text += L"[" + node->getTitle() + L"]";
-        else
-            text += node->getTitle();
-    }
-    return text;
-}
+using tessel_test::linesOf;
 
 class BundleManagerTest : public tessel_test::ManagerFixture {};
 
@@ -101,15 +85,15 @@ TEST_F(BundleManagerTest, RegistersTypesRanksThemAndBracketsUpdates) {
 TEST_F(BundleManagerTest, LoadsTheLayersAndInstallsBundlesFirst) {
     putTwoBundles();
     setUp();
-    afMenu menu(L"&Bundles");
+    const std::unique_ptr<afMenu> menu = afMenu::createPopup(L"&Bundles");
     std::vector<uint32_t> installOrder;
     manager->onBundleInstalled.add(this, [&](Bundle&) { installOrder.push_back(BUNDLE_TYPE_BUNDLE); });
     bool cancelled = true;
     manager->onLoadFinished.add(this, [&](bool wasCancelled) { cancelled = wasCancelled; });
     LogCapture log;
     ASSERT_TRUE(manager->load());
-    manager->populateMenu(menu);
-    EXPECT_EQ(L"&Bundle Editor|[&Reload Bundles]|-|[Loading...]", linesOf(menu));
+    manager->populateMenu(*menu);
+    EXPECT_EQ(L"&Bundle Editor|[&Reload Bundles]|-|[Loading...]", linesOf(*menu));
     ASSERT_EQ(1u, ToolStripStatus::getActivities().size());
     EXPECT_EQ(L"Loading bundles...", ToolStripStatus::getActivities()[0].second);
     EXPECT_EQ(ToolStripStatus::getActivities()[0].first, manager->getActivity());
@@ -138,12 +122,12 @@ TEST_F(BundleManagerTest, LoadsTheLayersAndInstallsBundlesFirst) {
 
     // Bundles by title, ignoring case; a bundle whose generated menu is empty (themes only)
     // has no submenu; lines are titled by their items.
-    manager->populateMenu(menu);
-    EXPECT_EQ(L"&Bundle Editor|&Reload Bundles|-|Web{CSS|HTML|-|Tag}", linesOf(menu));
-    const afMenuDef& webMenu = static_cast<const afMenuDef&>(*menu.getChildren().back());
+    manager->populateMenu(*menu);
+    EXPECT_EQ(L"&Bundle Editor|&Reload Bundles|-|Web{CSS|HTML|-|Tag}", linesOf(*menu));
+    const afMenuDef& webMenu = static_cast<const afMenuDef&>(*menu->getChildren().back());
     EXPECT_EQ(BUNDLE_TYPE_BUNDLE, webMenu.getIcon());
     EXPECT_EQ(L"Toggle Bundles Editor", afFindAction(L"bundles.editor", afApp::getActionRegistry())->getTitle());
-    EXPECT_EQ(1, static_cast<afMenuItem*>(webMenu.getChildren()[0])->execute());
+    EXPECT_EQ(1, static_cast<afMenuItem*>(webMenu.getChildren()[0])->execute(nullptr));
 
     // An update of an installed entry reaches its type's manager. Only the bracket: reading an
     // entry's text on the test thread damages a later test's heap, an open fault below this layer.
@@ -164,11 +148,11 @@ TEST_F(BundleManagerTest, ACacheFileIsDroppedAndEmptyLayersShowNoBundles) {
     EXPECT_FALSE(log.contains(L"Binary cache not found."));
     EXPECT_TRUE(log.contains(L"There was an error while restoring from the cache. Reloading with full scan."));
     EXPECT_FALSE(pel::FileIO::isFile(BundleManager::CACHE_PATH));
-    afMenu menu(L"&Bundles");
-    manager->populateMenu(menu);
-    EXPECT_EQ(L"&Bundle Editor|&Reload Bundles|-|[No bundles available.]", linesOf(menu));
-    menu.update(); // a refresh keeps the line disabled
-    EXPECT_EQ(L"&Bundle Editor|&Reload Bundles|-|[No bundles available.]", linesOf(menu));
+    const std::unique_ptr<afMenu> menu = afMenu::createPopup(L"&Bundles");
+    manager->populateMenu(*menu);
+    EXPECT_EQ(L"&Bundle Editor|&Reload Bundles|-|[No bundles available.]", linesOf(*menu));
+    menu->update(); // a refresh keeps the line disabled
+    EXPECT_EQ(L"&Bundle Editor|&Reload Bundles|-|[No bundles available.]", linesOf(*menu));
 }
 
 TEST_F(BundleManagerTest, DisablingABundleUninstallsItsItemsFirstAndEnablingReloads) {
@@ -216,6 +200,21 @@ TEST_F(BundleManagerTest, DisablingABundleUninstallsItsItemsFirstAndEnablingRelo
     ASSERT_EQ(1u, records.size());
     EXPECT_EQ((DisabledEntryRecord{L"Tag", BUNDLE_TYPE_SNIPPET, uuid(G(3)), 0, L"Web"}), records[0]);
     EXPECT_EQ(2u, manager->findBundle(uuid(B1))->getItems().size());
+
+    // A user menu's line of the disabled item shows its record's title, disabled; a line of an
+    // id nobody knows shows nothing.
+    auto user = std::make_shared<MenuDefNode>();
+    user->isSubmenu = true;
+    for (const std::wstring& id : {G(3), G(9), G(1)}) {
+        auto line = std::make_shared<MenuDefNode>();
+        line->isItem = true;
+        line->item = id;
+        user->children.push_back(line);
+    }
+    manager->findBundle(uuid(B1))->setMenu(user);
+    const std::unique_ptr<afMenu> menu = afMenu::createPopup(L"&Bundles");
+    manager->populateMenu(*menu);
+    EXPECT_EQ(L"&Bundle Editor|&Reload Bundles|-|Web{[Tag]|HTML}", linesOf(*menu));
 }
 
 TEST_F(BundleManagerTest, ReadsOnlyWholeDisabledRecordsOfRegisteredTypes) {
@@ -275,9 +274,9 @@ TEST_F(BundleManagerTest, OrphansAndRefusedItemsNeitherCrashNorStayAttached) {
         EXPECT_EQ(nullptr, manager->findEntry(uuid(G(n)))) << n;
     EXPECT_EQ(3u, manager->findBundle(uuid(B1))->getItems().size());
     EXPECT_EQ(alive + 4, tessel_test::TreeItem::alive()); // the refused item and the orphan are gone
-    afMenu menu(L"&Bundles");
-    manager->populateMenu(menu);
-    EXPECT_EQ(L"&Bundle Editor|&Reload Bundles|-|Web{CSS|HTML|-|Tag}", linesOf(menu));
+    const std::unique_ptr<afMenu> menu = afMenu::createPopup(L"&Bundles");
+    manager->populateMenu(*menu);
+    EXPECT_EQ(L"&Bundle Editor|&Reload Bundles|-|Web{CSS|HTML|-|Tag}", linesOf(*menu));
     EXPECT_TRUE(manager->unloadAll());
     EXPECT_EQ(alive, tessel_test::TreeItem::alive());
 }
