@@ -250,6 +250,34 @@ TEST_F(FlatDevices, TempFilesSpillPastTheMemoryLimitAndBack) {
     EXPECT_EQ(Sizes(-1, -1), parts(L"z"));
 }
 
+TEST_F(FlatDevices, TempFilePartsNeverTakeOverAFileAlreadyInTheFolder) {
+    // What a crashed run left under the names this file's disk part would take, and the part of
+    // the same name of a second device on the same folder, as of another process.
+    const std::string stale(5000, 'S');
+    ASSERT_TRUE(::CreateDirectoryW((folder / L"tmp").c_str(), nullptr));
+    folder.write(L"tmp\\s.vdtmpfs", stale);
+    folder.write(L"tmp\\s_1.vdtmpfs", stale);
+    RamDisk otherMemory;
+    TempDevice other(L"mem2:", L"tmp:");
+    FileIO::attachDevice(L"mem2", &otherMemory, 0);
+    FileIO::attachDevice(L"other", &other, 0);
+
+    const std::string mine = pattern(1000), theirs = pattern(3000).substr(1000);
+    ASSERT_TRUE(putFile(L"vtmp[0]:s", mine));
+    ASSERT_TRUE(putFile(L"other[0]:s", theirs));
+    EXPECT_EQ(mine, getFile(L"vtmp:s"));
+    EXPECT_EQ(theirs, getFile(L"other:s"));
+    EXPECT_EQ(mine, folder.read(L"tmp\\s_2.vdtmpfs"));
+    EXPECT_EQ(theirs, folder.read(L"tmp\\s_3.vdtmpfs"));
+
+    // Each file deletes its own part only.
+    EXPECT_TRUE(FileIO::deleteFile(L"vtmp:s"));
+    EXPECT_TRUE(FileIO::deleteFile(L"other:s"));
+    EXPECT_EQ(stale, folder.read(L"tmp\\s.vdtmpfs"));
+    EXPECT_EQ(stale, folder.read(L"tmp\\s_1.vdtmpfs"));
+    EXPECT_EQ(Sizes(-1, -1), Sizes(sizeOf(L"tmp:s_2.vdtmpfs"), sizeOf(L"tmp:s_3.vdtmpfs")));
+}
+
 TEST_F(FlatDevices, TempFilesAppendAtTheirEndAfterAReopen) {
     for (size_t size : {100u, 32768u, 40000u}) {
         const std::string data = pattern(size);

@@ -184,6 +184,8 @@ TEST_F(NativeDevice, EveryFailureLeavesItsCode) {
     FileIO::closeFile(file);
     EXPECT_EQ(nullptr, FileIO::createUniqueFile(L"nd:nothere/x.txt")); // not a name clash: no 98 tries
     EXPECT_EQ(ERROR_PATH_NOT_FOUND, failure().first);
+    EXPECT_EQ(nullptr, FileIO::createUniqueFile(L"nd:f", FILE_MODE_READ_WRITE)); // would open f itself
+    EXPECT_EQ(FileErrorCode::INVALID_CALL, failure().first);
 }
 
 TEST_F(NativeDevice, PathsResolveToFullPaths) {

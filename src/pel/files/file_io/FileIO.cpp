@@ -163,11 +163,15 @@ bool move(const wchar_t* from, const wchar_t* to, uint32_t flags) {
     return false;
 }
 
-File* createUniqueFile(const wchar_t* path) {
-    if (!begin(path && *path))
+File* createUniqueFile(const wchar_t* path, uint32_t mode, std::wstring* o_path) {
+    // Any other mode could open a file that is already there.
+    if (!begin(path && *path && (mode == FILE_MODE_WRITE_CREATE || mode == FILE_MODE_READ_WRITE_CREATE)))
         return nullptr;
-    if (File* file = core()->openFile(path, FILE_MODE_WRITE_CREATE))
+    if (File* file = core()->openFile(path, mode)) {
+        if (o_path)
+            *o_path = path;
         return file;
+    }
     const WorkString<> given(path);
     const wchar_t* extension = given.getExtension();
     const size_t stemLength = *extension ? static_cast<size_t>(extension - 1 - given.c_str()) : given.length();
@@ -178,8 +182,10 @@ File* createUniqueFile(const wchar_t* path) {
         if (!isExistsError(FileErrorObject::getErrorCode()))
             return nullptr;
         const std::wstring candidate = stem + L"_" + std::to_wstring(n) + suffix;
-        if (File* file = core()->openFile(candidate.c_str(), FILE_MODE_WRITE_CREATE)) {
+        if (File* file = core()->openFile(candidate.c_str(), mode)) {
             FileErrorObject::setError(0);
+            if (o_path)
+                *o_path = candidate;
             return file;
         }
     }

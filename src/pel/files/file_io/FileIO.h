@@ -52,9 +52,10 @@ bool createDirectories(const wchar_t* path);
 // Renames within one device; across devices 0x20001009 (file) or 0x2000100A (directory).
 // flags: FILE_MOVE_REPLACE replaces an existing file target in the same step.
 bool move(const wchar_t* from, const wchar_t* to, uint32_t flags = 0);
-// Creates the path, or the first of name_1.ext .. name_98.ext that does not exist yet
-// (mode 6); 0x20001007 when all exist.
-File* createUniqueFile(const wchar_t* path);
+// Creates the path, or the first of name_1.ext .. name_98.ext that does not exist yet, in a
+// mode that must not find the file (6, or 5 to read it back too); 0x20001007 when all exist.
+// o_path: the path created.
+File* createUniqueFile(const wchar_t* path, uint32_t mode = FILE_MODE_WRITE_CREATE, std::wstring* o_path = nullptr);
 
 bool getFullPath(const wchar_t* path, WorkString<>* o_path);
 uint32_t getPathHash(const wchar_t* path, WorkString<>* o_fullPath = nullptr);

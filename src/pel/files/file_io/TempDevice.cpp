@@ -50,10 +50,11 @@ File* TempFile::openPart(Part part) {
         return m_parts[part];
     std::wstring& stored = m_partPaths[part];
     if (stored.empty()) {
+        // The name may be taken on a temporary folder shared with other processes, or left by a
+        // run that crashed (names repeat, as process ids do): that file is not this one's to
+        // read, reuse or delete, so the part goes under the next free name instead.
         const std::wstring path = part == MEMORY ? m_owner->memoryPartPath(nameId()) : m_owner->diskPartPath(nameId());
-        m_parts[part] = FileIO::openFile(path.c_str(), FILE_MODE_READ_WRITE_CREATE);
-        if (m_parts[part])
-            stored = path;
+        m_parts[part] = FileIO::createUniqueFile(path.c_str(), FILE_MODE_READ_WRITE_CREATE, &stored);
     } else {
         m_parts[part] = FileIO::openFile(stored.c_str(), FILE_MODE_READ_WRITE);
     }

@@ -36,7 +36,8 @@ protected:
 private:
     enum Part { MEMORY, DISK };
 
-    // The part open (created the first time, later reopened), or null with the reason.
+    // The part open (created the first time under a name no file has yet, later reopened), or
+    // null with the reason.
     File* openPart(Part part);
     // The part that holds the byte at position, placed there, and the bytes it holds from there
     // up to the limit; null with the reason when it cannot be had.
@@ -57,7 +58,8 @@ public:
 
     bool control(uint32_t code, uint32_t size, void* data) override;
 
-    // The part path of a file named nameId: prefix + nameId + suffix.
+    // The part path a file named nameId asks for first: prefix + nameId + suffix (when that name
+    // is taken, the part gets the first free one of prefix + nameId + "_1" + suffix and on).
     std::wstring memoryPartPath(const wchar_t* nameId) const { return m_ramdisk_prefix + nameId + L".vmtmpfs"; }
     std::wstring diskPartPath(const wchar_t* nameId) const { return m_temp_prefix + nameId + L".vdtmpfs"; }
 

@@ -1,4 +1,5 @@
 #include "pel/base/Exception.h"
+#include "pel/files/file_io/FileIFC.h"
 #include "pel/log/Log.h"
 #include "service/document/undo/UndoDocIO.h"
 #include "service/document/undo/UndoListener.h"
@@ -346,6 +347,38 @@ TEST_F(UndoTest, AFailedWriteDropsTheLogWithAWarningAndTheEditStillCounts) {
     EXPECT_TRUE(isModified(*document));
     document.reset();
     owner.undo.reset(); // its pooled staging file lives on the device that goes now
+}
+
+TEST_F(UndoTest, PartsACrashedRunLeftUnderTheNextNamesAreNeitherReadNorRemoved) {
+    // Process ids repeat from run to run: the logs' next names may be taken in the temporary
+    // folder by a run that crashed.
+    pel::WorkString<> last;
+    pel::FileIFC::getInstance()->makeUniqueName(L"undo", &last);
+    const std::wstring taken = last.str().substr(0, last.str().rfind(L'-') + 1);
+    const uint32_t counter = static_cast<uint32_t>(std::stoul(last.str().substr(taken.size())));
+    const std::string stale(70000, 'S');
+    std::vector<std::wstring> staleNames;
+    for (uint32_t next = counter + 1; next <= counter + 4; ++next)
+        for (const wchar_t* kind : {L"undo", L"undoRollback"}) {
+            staleNames.push_back(std::wstring(kind) + taken.substr(4) + std::to_wstring(next) + L".vdtmpfs");
+            devices.ownFolder->write(staleNames.back(), stale);
+        }
+
+    document.reset(new Document(&owner));
+    const std::wstring text(40000, L'x'); // past what the log keeps in memory
+    document->beginChange(0, false);
+    document->insert(0, text);
+    document->endChange();
+    ASSERT_TRUE(undo().hasLog());
+    replay(*document, false);
+    EXPECT_EQ(L"", textOf(*document));
+    replay(*document, true);
+    EXPECT_EQ(text, textOf(*document));
+
+    document.reset();
+    owner.undo.reset();
+    for (const std::wstring& name : staleNames)
+        EXPECT_EQ(stale, devices.ownFolder->read(name)) << name;
 }
 
 TEST_F(UndoTest, ListenersHearTransactionsAndGroupsAndTheLogDumpsEveryRecord) {
