@@ -129,11 +129,8 @@ TEST_F(BundleManagerTest, LoadsTheLayersAndInstallsBundlesFirst) {
     EXPECT_EQ(L"Toggle Bundles Editor", afFindAction(L"bundles.editor", afApp::getActionRegistry())->getTitle());
     EXPECT_EQ(1, static_cast<afMenuItem*>(webMenu.getChildren()[0])->execute(nullptr));
 
-    // An update of an installed entry reaches its type's manager. Only the bracket: reading an
-    // entry's text on the test thread damages a later test's heap, an open fault below this layer.
-    BundleEntry& html = *manager->findEntry(uuid(G(1)));
-    html.beginUpdate();
-    html.endUpdate();
+    // An edit of an installed entry reaches its type's manager.
+    manager->findEntry(uuid(G(1)))->setTitle(L"HTML5");
     EXPECT_EQ(1, grammars().changes);
 }
 
@@ -321,6 +318,34 @@ TEST_F(BundleManagerTest, TheEditorTogglesAndCanKeepEverythingLoaded) {
     root->runClosing();
     EXPECT_TRUE(manager->getInstalled().empty());
     EXPECT_EQ(3, grammars().uninstalls + snippets().uninstalls);
+}
+
+// A test body's handlers capture its locals: the manager, which still tells its notices as it
+// goes, must not call them from the fixture's end, after the body. Such calls wrote into freed
+// memory that later tests tripped over.
+TEST(ManagerFixtureTest, TheManagerGoesWithoutCallingTheTestBodysHandlers) {
+    struct Body : tessel_test::ManagerFixture {
+        void TestBody() override {}
+        void loadAndListen(int& told) {
+            putTwoBundles();
+            setUp();
+            loadAll();
+            ASSERT_TRUE(manager->disableItem(uuid(B2)));
+            const auto tell = [&told](auto&&...) { ++told; };
+            manager->onUpdateBegin.add(this, tell);
+            manager->onUnload.add(this, tell);
+            manager->onUninstallEnd.add(this, tell);
+            manager->onBundleUninstalling.add(this, tell);
+            manager->onDisabledItemsChanged.add(this, tell);
+        }
+    };
+    int told = 0;
+    {
+        Body body;
+        body.loadAndListen(told);
+        ASSERT_EQ(0, told);
+    }
+    EXPECT_EQ(0, told);
 }
 
 } // namespace

@@ -128,6 +128,7 @@ protected:
         });
     }
     ~ManagerFixture() override {
+        forgetHandlers();
         manager.reset();
         types.clear();
         afApp::shutdown();
@@ -135,6 +136,22 @@ protected:
     }
 
     void setUp() { root->runStartup(); }
+    // Takes the fixture's handlers (and so a test body's, which it adds under the fixture) off
+    // the manager's notices. A body's handlers keep references to its locals, which are gone by
+    // the time the fixture goes, while the manager, as it goes, still uninstalls everything and
+    // clears the disabled items, telling each notice's handlers.
+    void forgetHandlers() {
+        if (!manager)
+            return;
+        tessel::BundleManager& m = *manager;
+        for (tessel::Notice<>* notice : {&m.onSetUp, &m.onUpdateBegin, &m.onUpdateEnd, &m.onUnload, &m.onLoadStarted,
+                                         &m.onUninstallBegin, &m.onUninstallEnd})
+            notice->remove(this);
+        m.onLoadFinished.remove(this);
+        m.onDisabledItemsChanged.remove(this);
+        m.onBundleInstalled.remove(this);
+        m.onBundleUninstalling.remove(this);
+    }
     tessel::Config& config() { return root->getConfig(); }
     // Loads and waits for the load's end.
     void loadAll() {
