@@ -139,6 +139,8 @@ TEST_F(ItemManagersTest, ThemesAreFoundByUuidAndTellTheirChanges) {
     EXPECT_FALSE(themes->uninstall(entry(3)));
     EXPECT_EQ(unknown, themes->findTheme(blink));
     EXPECT_EQ((std::vector<std::wstring>{U(3), U(3), U(3)}), told);
+    // The fixture uninstalls every theme when it goes; `told` is gone by then.
+    themes->onThemeChanged.remove(this);
 }
 
 TEST_F(ItemManagersTest, PreferencesPairsBecomeTwoActionsEach) {
