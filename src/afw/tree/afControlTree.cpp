@@ -98,6 +98,8 @@ void afControlTree::removeAllItems() {
 }
 
 void afControlTree::itemDeleted(afControlTreeItem* item) {
+    if (item == m_editing)
+        m_editing = nullptr;
     if (m_delegates.itemDeleted)
         m_delegates.itemDeleted(item);
     delete item;

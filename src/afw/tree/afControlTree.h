@@ -154,5 +154,7 @@ private:
     int m_reservedIconSlots = 0;
     afControlTreeInplaceEdit* m_edit = nullptr;
     bool m_removing = false;
+    // The item whose label is being edited: the tree view may report an edit's end twice.
+    afControlTreeItem* m_editing = nullptr;
     int m_itemCount = 0;
 };

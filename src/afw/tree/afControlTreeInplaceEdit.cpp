@@ -17,6 +17,16 @@ bool afControlTreeInplaceEdit::onKeyDown(afKeyEvent& event) {
     }
 }
 
+void afControlTreeInplaceEdit::release() {
+    HWND box = getHandle();
+    if (!box)
+        return;
+    restorePreviousProcedure();
+    detachHandle(box);
+    forgetHandle();
+    onDestroyed();
+}
+
 void afControlTreeInplaceEdit::onDestroyed() {
     pel::log_printf(pel::LOG_INFO, AF_LOG_SOURCE, L"afControlTreeInplaceEdit::onRawMessage(): WM_NCDESTROY received.\n");
     afControl::onDestroyed();

@@ -8,6 +8,10 @@ class afControlTreeInplaceEdit : public afControl {
 public:
     explicit afControlTreeInplaceEdit(afViewPlatform* host) : afControl(host) {}
 
+    // Lets go of the box when its edit ends: the tree view puts the box's own procedure back
+    // as it destroys it, so the box's last messages never come here.
+    void release();
+
     bool onKeyDown(afKeyEvent& event) override;
     void onDestroyed() override;
 };

@@ -47,13 +47,15 @@ bool afControlTree::onReflectedMessage(afMessage& msg) {
         return true;
     case TVN_ENDLABELEDITW: {
         msg.result = 0;
-        if (m_removing)
+        if (m_removing || !m_editing)
             return true;
         const TVITEMW& item = reinterpret_cast<NMTVDISPINFOW*>(header)->item;
-        afControlTreeItem* edited = getItem(item.hItem);
+        afControlTreeItem* edited = m_editing;
+        m_editing = nullptr;
         const std::wstring text = item.pszText ? item.pszText : L"";
-        if (edited && endEdit(edited, text, !item.pszText))
+        if (endEdit(edited, text, !item.pszText))
             setItemText(edited, text);
+        m_edit->release();
         // Answered 0: the text is the tree's to set, never the view's.
         return true;
     }
@@ -117,6 +119,7 @@ LRESULT afControlTree::beginEdit(afControlTreeItem* item) {
     HWND box = reinterpret_cast<HWND>(::SendMessageW(getHandle(), TVM_GETEDITCONTROL, 0, 0));
     if (box && m_edit && !m_edit->getHandle())
         m_edit->attach(box);
+    m_editing = item;
     return 0;
 }
 
