@@ -71,9 +71,10 @@ afControlTreeItem* afControlTree::insertItem(afControlTreeItem* parent, const st
     item->setHandle(handle);
     if (++m_itemCount == 1)
         showEmpty(false);
-    if (parent) {
+    // A parent with children already shows its button.
+    if (firstChild) {
         setChildrenFlag(parent, true);
-        if (firstChild && parent->hasFlag(afControlTreeItem::FLAG_EXPANSION_PENDING))
+        if (parent->hasFlag(afControlTreeItem::FLAG_EXPANSION_PENDING))
             ::SendMessageW(getHandle(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(parent->getHandle()));
     }
     return item;
@@ -125,11 +126,18 @@ afControlTreeItem* afControlTree::getItem(HTREEITEM handle) const {
     return reinterpret_cast<afControlTreeItem*>(item.lParam);
 }
 
-afControlTreeItem* afControlTree::related(afControlTreeItem* item, UINT relation) const {
+HTREEITEM afControlTree::relatedHandle(HTREEITEM item, UINT relation) const {
     if (!getHandle())
         return nullptr;
-    return getItem(reinterpret_cast<HTREEITEM>(
-        ::SendMessageW(getHandle(), TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(handleOf(item)))));
+    return reinterpret_cast<HTREEITEM>(::SendMessageW(getHandle(), TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+}
+
+bool afControlTree::hasChildren(afControlTreeItem* item) const {
+    return relatedHandle(item->getHandle(), TVGN_CHILD) != nullptr;
+}
+
+afControlTreeItem* afControlTree::related(afControlTreeItem* item, UINT relation) const {
+    return getItem(relatedHandle(handleOf(item), relation));
 }
 
 afControlTreeItem* afControlTree::getFirstChild(afControlTreeItem* item) const {
@@ -264,9 +272,10 @@ bool afControlTree::isItemExpanded(afControlTreeItem* item) const {
 }
 
 void afControlTree::expandKeepingTop(afControlTreeItem* item, UINT action) {
-    afControlTreeItem* top = getFirstVisible();
-    if (::SendMessageW(getHandle(), TVM_EXPAND, action, reinterpret_cast<LPARAM>(item->getHandle())) && top)
-        scrollToTop(top);
+    HTREEITEM top = relatedHandle(nullptr, TVGN_FIRSTVISIBLE);
+    if (::SendMessageW(getHandle(), TVM_EXPAND, action, reinterpret_cast<LPARAM>(item->getHandle())) && top &&
+        relatedHandle(nullptr, TVGN_FIRSTVISIBLE) != top)
+        ::SendMessageW(getHandle(), TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(top));
 }
 
 void afControlTree::expandItem(afControlTreeItem* item, bool expand) {

@@ -128,7 +128,9 @@ public:
 
 private:
     afControlTreeItem* related(afControlTreeItem* item, UINT relation) const;
-    bool hasChildren(afControlTreeItem* item) const { return getFirstChild(item) != nullptr; }
+    // The tree view's own handle of the relation, without the item object.
+    HTREEITEM relatedHandle(HTREEITEM item, UINT relation) const;
+    bool hasChildren(afControlTreeItem* item) const;
     void setChildrenFlag(afControlTreeItem* item, bool children);
     void setItemState(afControlTreeItem* item, UINT mask, UINT state);
     UINT getItemState(afControlTreeItem* item, UINT mask) const;

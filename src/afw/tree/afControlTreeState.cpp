@@ -50,7 +50,8 @@ void afControlTree::restoreState(const afControlTreeState& state) {
         afControlTreeItem* item = findItemByPath(nullptr, path);
         if (!item)
             continue;
-        if (hasChildren(item))
+        // Expanding an expanded item would change nothing.
+        if (hasChildren(item) && !(getItemState(item, TVIS_EXPANDED) & TVIS_EXPANDED))
             expandKeepingTop(item, TVE_EXPAND);
         else
             item->setFlag(afControlTreeItem::FLAG_EXPANSION_PENDING, true);
