@@ -3,6 +3,7 @@
 #include "afw/afCanvas.h"
 #include "afw/afLog.h"
 #include "afw/afStockResources.h"
+#include "afw/control/afWidgetFactory.h"
 #include "afw/layout/afLayoutLinear.h"
 
 #include <algorithm>
@@ -19,16 +20,7 @@ HCURSOR cursorFor(bool sideBySide) {
 } // namespace
 
 afControlSplitter* afControlSplitter::createInstance(afViewPlatform* parent, afView* target, int32_t orientation) {
-    if (!parent)
-        return nullptr;
-    auto* splitter = new afControlSplitter(parent, target, orientation);
-    try {
-        splitter->build();
-    } catch (...) {
-        delete splitter;
-        throw;
-    }
-    return splitter;
+    return afCreateWidget<afControlSplitter>(parent, target, orientation);
 }
 
 afControlSplitter::afControlSplitter(afViewPlatform* host, afView* target, int32_t orientation)
@@ -62,8 +54,11 @@ bool afControlSplitter::setCursorShape(afViewPlatform* /*view*/, int hitTest, in
 
 void afControlSplitter::setPosition(int32_t size) {
     m_position = size;
-    if (!m_target)
-        return;
+    if (m_target)
+        requestTargetSize(size);
+}
+
+void afControlSplitter::requestTargetSize(int32_t size) {
     afLayoutParams* params = m_target->getLayoutParams();
     if (sideBySide()) {
         params->width = std::max(size, m_target->getMinimumWidth());
@@ -181,14 +176,7 @@ void afControlSplitter::dragTo(POINT point) {
         m_dragSize = size;
     } else {
         // Collapsed: it comes back at the size it had when the drag began.
-        afLayoutParams* params = m_target->getLayoutParams();
-        if (sideBySide()) {
-            params->width = std::max(m_position, m_target->getMinimumWidth());
-            m_target->relayout(L"afView::requestLayoutWidth");
-        } else {
-            params->height = std::max(m_position, m_target->getMinimumHeight());
-            m_target->relayout(L"afView::requestLayoutHeight");
-        }
+        requestTargetSize(m_position);
     }
 }
 

@@ -49,6 +49,8 @@ public:
 
 private:
     bool sideBySide() const { return m_orientation == SIDE_BY_SIDE; }
+    // The target asks for the larger of size and its minimum along the moving axis.
+    void requestTargetSize(int32_t size);
     // The size of the target along the moving axis: its frame when shown, else its request.
     int32_t targetSize() const;
     // Sets the bounds from the panes around the splitter; false when no other pane is shown.

@@ -169,28 +169,6 @@ TEST_F(DockTest, ASlotWithoutAPageOrViewLeavesTheDockAsItWas) {
     EXPECT_EQ((std::vector<std::string>{"added"}), a.events);
 }
 
-TEST_F(DockTest, StateChangesReachTheControllerAndContextsComeFromTheActiveSlot) {
-    struct Contexts : Controller {
-        void slotStateChanged(afDockSlot*, pel::Symbol old) override { olds.push_back(old); }
-        void collectContexts(afDockSlot*, tessel::ScopePath& path) override { path.pushText(L"editor", true, 0); }
-        std::vector<pel::Symbol> olds;
-    } controller;
-    afDockSlot* slot = add(a, controller);
-    slot->setState(pel::Symbol::createSymbol("modified"));
-    slot->setState(pel::Symbol::createSymbol("modified"));
-    EXPECT_EQ((std::vector<pel::Symbol>{afDockSlot::defaultSymbol()}), controller.olds);
-
-    tessel::ScopePath path;
-    a.addContexts(path);
-    EXPECT_EQ(0u, path.size()) << "no active slot";
-    a.setActiveSlot(slot);
-    a.addContexts(path);
-    EXPECT_EQ(1u, path.size());
-    a.setName(L"main");
-    a.collectSlotContexts(slot, path);
-    ASSERT_EQ(2u, path.size());
-}
-
 // Random steps over two docks against a model of both orders and the active slots.
 TEST_F(DockTest, RandomStepsKeepBothOrdersAndTheControllersBalanced) {
     struct Model {
