@@ -1,6 +1,7 @@
 #include "afw/control/afControlSplitter.h"
 
 #include "afw/afCanvas.h"
+#include "afw/afFrameDrawable.h"
 #include "afw/afLog.h"
 #include "afw/afStockResources.h"
 #include "afw/control/afWidgetFactory.h"
@@ -216,14 +217,9 @@ bool afControlSplitter::onDraw(afCanvas& canvas, const afRect* /*area*/) {
     afRect rect;
     getVisibleRect(&rect);
     const bool shown = !m_target || m_target->isVisible();
-    canvas.fillRect(rect, m_hover ? m_colourHover : shown ? m_colourShown : m_colourHidden);
-    if (m_edgeMask & EDGE_LEFT)
-        canvas.drawLineVertical(rect, m_edgeColour);
-    if (m_edgeMask & EDGE_TOP)
-        canvas.drawLineHorizontal(rect, m_edgeColour);
-    if (m_edgeMask & EDGE_RIGHT)
-        canvas.drawLineRight(rect, m_edgeColour);
-    if (m_edgeMask & EDGE_BOTTOM)
-        canvas.drawLineBottom(rect, m_edgeColour);
+    // The edge bits are the frame drawable's: left 1, top 2, right 4, bottom 8.
+    afFrameDrawable frame(m_hover ? m_colourHover : shown ? m_colourShown : m_colourHidden, m_edgeColour, m_edgeMask);
+    frame.setBounds(rect);
+    frame.draw(canvas);
     return true;
 }
