@@ -26,7 +26,8 @@ void addFilters(afFileDialogOptions& options) {
 TEST(FileDialogLogic, FilterTextAndPreselection) {
     afFileDialogOptions options;
     addFilters(options);
-    const std::wstring expected(L"Text (*.txt; *.log)\0*.txt; *.log\0All (*.*)\0*.*\0", 46);
+    const wchar_t text[] = L"Text (*.txt; *.log)\0*.txt; *.log\0All (*.*)\0*.*\0";
+    const std::wstring expected(text, sizeof text / sizeof text[0] - 1);
     EXPECT_EQ(expected, afDialogFileBase::buildFilterText(options.filters));
     EXPECT_EQ(11u, afDialogFileBase::keyForExtension(options.filters, L"C:\\d\\NOTES.LOG"));
     EXPECT_EQ(0u, afDialogFileBase::keyForExtension(options.filters, L"C:\\d.txt\\notes"));

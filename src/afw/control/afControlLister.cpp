@@ -84,13 +84,13 @@ void afControlLister::setCount(int32_t count, bool remeasure) {
         m_visibleRows = m_fixedRows;
     if (remeasure)
         measureItems();
-    const afRect client = getClientRect();
     if (m_rowsMode == ROWS_FIT && m_itemHeight > 0)
-        m_visibleRows = client.height() / m_itemHeight;
-    if (!m_measureWidths)
-        m_itemWidth = client.width();
+        m_visibleRows = getClientRect().height() / m_itemHeight;
     m_first = std::max(0, std::min(m_first, lastFirst()));
+    // The scroll bar first: showing or hiding it changes the width.
     updateScrollBar();
+    if (!m_measureWidths)
+        m_itemWidth = getClientRect().width();
     invalidate();
     if (m_rowsMode != ROWS_FIT)
         relayout(L"afControlLister::setCount");

@@ -12,15 +12,19 @@ constexpr const wchar_t* kClassName = L"HTMLayoutTextView";
 constexpr int kMargin = 8;
 constexpr UINT kTextFormat = DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS;
 
-HINSTANCE g_module = nullptr;
+// The module the view's class belongs to: this DLL.
+HINSTANCE thisModule() {
+    HMODULE module = nullptr;
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                         reinterpret_cast<LPCWSTR>(&thisModule), &module);
+    return module;
+}
 
 std::wstring* documentOf(HWND window) {
     return reinterpret_cast<std::wstring*>(::GetWindowLongPtrW(window, 0));
 }
 
-void paint(HWND window) {
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(window, &ps);
+void paint(HWND window, HDC dc) {
     RECT client;
     ::GetClientRect(window, &client);
     ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOW));
@@ -33,13 +37,18 @@ void paint(HWND window) {
             ::DrawTextW(dc, text->c_str(), static_cast<int>(text->size()), &inner, kTextFormat);
         ::SelectObject(dc, oldFont);
     }
-    ::EndPaint(window, &ps);
 }
 
 LRESULT CALLBACK viewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_PAINT:
-        paint(window);
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        paint(window, ::BeginPaint(window, &ps));
+        ::EndPaint(window, &ps);
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        paint(window, reinterpret_cast<HDC>(wParam));
         return 0;
     case WM_ERASEBKGND:
         return 1; // painting fills the whole client area
@@ -63,12 +72,6 @@ bool isView(HWND window) {
 
 } // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID /*reserved*/) {
-    if (reason == DLL_PROCESS_ATTACH)
-        g_module = module;
-    return TRUE;
-}
-
 extern "C" LPCWSTR WINAPI HTMLayoutClassNameW() {
     static bool registered = false;
     if (!registered) {
@@ -77,8 +80,9 @@ extern "C" LPCWSTR WINAPI HTMLayoutClassNameW() {
         record.style = CS_HREDRAW | CS_VREDRAW | CS_GLOBALCLASS;
         record.lpfnWndProc = &viewProc;
         record.cbWndExtra = sizeof(LONG_PTR);
-        record.hInstance = g_module;
+        record.hInstance = thisModule();
         record.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        record.lpszClassName = kClassName;
         registered = ::RegisterClassExW(&record) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
     }
     return kClassName;

@@ -45,8 +45,7 @@ protected:
         lister->setSelectionChanged(afControlLister::IndexNotice::bind<Owner, &Owner::selectionChanged>(&owner));
         lister->setActivate(afControlLister::IndexNotice::bind<Owner, &Owner::activate>(&owner));
         lister->setDrawItem(afControlLister::DrawItem::bind<Owner, &Owner::draw>(&owner));
-        ::MoveWindow(lister->getHandle(), 0, 0, 120, 64, TRUE);
-        lister->refreshFrames(true);
+        lister->setFrame(afRect(0, 0, 120, 64));
     }
     void TearDown() override { afWindowsUX::resetForTesting(afWindowsUX::DECIDE_BY_SYSTEM); }
     bool key(uint32_t combination) {
@@ -128,7 +127,6 @@ TEST_F(ListerTest, ScrollCodesClampTheFirstRow) {
     info.fMask = SIF_RANGE;
     ::GetScrollInfo(lister->getHandle(), SB_VERT, &info);
     EXPECT_EQ(0, info.nMin);
-    EXPECT_EQ(-1, info.nMax);
     EXPECT_EQ(0, lister->getFirst());
 }
 

@@ -70,10 +70,12 @@ TEST_F(SmallControlsTest, ComboBoxItemsAndTheirRecords) {
 TEST_F(SmallControlsTest, CheckBoxClicksToggleAndTell) {
     afControlCheckBox* box = afControlCheckBox::createInstance(window.get());
     box->setText(L"&Wrap lines");
-    ::MoveWindow(box->getHandle(), 0, 0, 120, 24, TRUE);
+    box->setFrame(afRect(0, 0, 120, 24));
     int changed = 0;
     box->setChangedHandler(afControlCheckBox::ChangedHandler::fromFunction(&changed, &countCall));
     EXPECT_EQ(0x50010002, ::GetWindowLongW(box->getHandle(), GWL_STYLE) & 0xFFFF00FF);
+    // Only a three-state box holds the indeterminate state.
+    ::SetWindowLongW(box->getHandle(), GWL_STYLE, (::GetWindowLongW(box->getHandle(), GWL_STYLE) & ~0xF) | BS_3STATE);
     ::SendMessageW(box->getHandle(), BM_SETCHECK, BST_INDETERMINATE, 0);
     EXPECT_EQ(afControlCheckBox::STATE_MIXED, box->themeState());
     ::SendMessageW(box->getHandle(), BM_CLICK, 0, 0);
@@ -89,8 +91,7 @@ TEST_F(SmallControlsTest, CheckBoxClicksToggleAndTell) {
 TEST_F(SmallControlsTest, GroupDrawsAnEtchedFrameWithoutThemes) {
     afWindowsUX::resetForTesting(afWindowsUX::FORCE_CLASSIC);
     afControlGroup* group = afControlGroup::createInstance(window.get());
-    ::MoveWindow(group->getHandle(), 0, 0, 50, 40, TRUE);
-    group->refreshFrames(true);
+    group->setFrame(afRect(0, 0, 50, 40));
     EXPECT_TRUE(::GetWindowLongW(group->getHandle(), GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
     DibSurface surface(50, 40);
     group->onDraw(*afCanvas::fromDC(surface.dc()), nullptr);
