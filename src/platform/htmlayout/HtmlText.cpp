@@ -1,6 +1,9 @@
 #include "platform/htmlayout/HtmlText.h"
 
 #include <algorithm>
+#include <memory>
+#include <unordered_set>
+#include <cwchar>
 #include <cwctype>
 
 namespace htmlayout {
@@ -23,7 +26,7 @@ bool isBlank(wchar_t ch) {
     return ch == L' ' || ch == L'\t' || ch == L'\r' || ch == L'\n' || ch == L'\f';
 }
 
-bool startsWithNoCase(const std::wstring& text, size_t at, const wchar_t* prefix) {
+bool startsWithNoCase(std::wstring_view text, size_t at, const wchar_t* prefix) {
     for (; *prefix; ++prefix, ++at)
         if (at >= text.size() || std::towlower(text[at]) != *prefix)
             return false;
@@ -38,7 +41,12 @@ const wchar_t* const kBlockElements[] = {
 // Collects the visible text: blanks collapse into one space, breaks are held until text follows.
 class TextBuilder {
 public:
+    explicit TextBuilder(size_t capacity) { m_out.reserve(capacity); }
     void text(wchar_t ch) {
+        if (ch > L' ' && !m_space && m_breaks == 0) {
+            m_out.push_back(ch);
+            return;
+        }
         if (isBlank(ch)) {
             m_space = !m_out.empty();
             return;
@@ -70,19 +78,25 @@ private:
 };
 
 // The character reference at text[at] ('&'); how many characters it takes, 0 when it is none.
-size_t decodeReference(const std::wstring& text, size_t at, std::wstring& o_value) {
-    const size_t semicolon = text.find(L';', at + 1);
-    if (semicolon == std::wstring::npos || semicolon - at > 12)
+size_t decodeReference(std::wstring_view text, size_t at, std::wstring& o_value) {
+    // A reference is short: its ';' is looked for only nearby.
+    const size_t limit = std::min(text.size(), at + 12);
+    size_t semicolon = at + 1;
+    while (semicolon < limit && text[semicolon] != L';')
+        ++semicolon;
+    if (semicolon >= limit || semicolon == at + 1)
         return 0;
-    const std::wstring name = text.substr(at + 1, semicolon - at - 1);
-    const size_t taken = semicolon - at + 1;
-    if (!name.empty() && name[0] == L'#') {
-        const bool hex = name.size() > 1 && (name[1] == L'x' || name[1] == L'X');
-        const std::wstring digits = name.substr(hex ? 2 : 1);
-        if (digits.empty())
+    const wchar_t* name = text.data() + at + 1;
+    const size_t length = semicolon - at - 1;
+    const size_t taken = length + 2;
+    if (name[0] == L'#') {
+        const bool hex = length > 1 && (name[1] == L'x' || name[1] == L'X');
+        const size_t first = hex ? 2 : 1;
+        if (first >= length)
             return 0;
         unsigned long code = 0;
-        for (wchar_t ch : digits) {
+        for (size_t i = first; i < length; ++i) {
+            const wchar_t ch = name[i];
             int digit = -1;
             if (ch >= L'0' && ch <= L'9')
                 digit = ch - L'0';
@@ -104,7 +118,7 @@ size_t decodeReference(const std::wstring& text, size_t at, std::wstring& o_valu
         wchar_t value;
     } kNamed[] = {{L"amp", L'&'}, {L"lt", L'<'}, {L"gt", L'>'}, {L"quot", L'"'}, {L"apos", L'\''}, {L"nbsp", 0xA0}};
     for (const auto& entry : kNamed) {
-        if (name == entry.name) {
+        if (std::wcslen(entry.name) == length && std::wmemcmp(entry.name, name, length) == 0) {
             o_value.assign(1, entry.value);
             return taken;
         }
@@ -112,28 +126,41 @@ size_t decodeReference(const std::wstring& text, size_t at, std::wstring& o_valu
     return 0;
 }
 
-// The element name of the tag text (after '<' and an optional '/'), lower-cased.
-std::wstring tagName(const std::wstring& html, size_t from, size_t end) {
-    std::wstring name;
-    for (size_t i = from; i < end && (std::iswalnum(html[i])); ++i)
-        name += static_cast<wchar_t>(std::towlower(html[i]));
-    return name;
+// The element name of the tag text (after '<' and an optional '/'), lower-cased into the buffer;
+// longer names than any this view knows come out cut, and match none.
+void tagName(std::wstring_view html, size_t from, size_t end, wchar_t (&o_name)[12]) {
+    size_t length = 0;
+    for (size_t i = from; i < end && length < 11; ++i) {
+        // Element names are ASCII letters and digits.
+        const wchar_t ch = html[i];
+        const wchar_t lower = ch >= L'A' && ch <= L'Z' ? static_cast<wchar_t>(ch + 32) : ch;
+        if (!((lower >= L'a' && lower <= L'z') || (lower >= L'0' && lower <= L'9')))
+            break;
+        o_name[length++] = lower;
+    }
+    o_name[length] = 0;
+}
+
+bool isBlockElement(const wchar_t* name) {
+    static const std::unordered_set<std::wstring_view> blocks(std::begin(kBlockElements), std::end(kBlockElements));
+    return blocks.count(name) != 0;
 }
 
 } // namespace
 
-std::wstring decodeUtf8(const unsigned char* bytes, size_t length) {
-    std::wstring out;
-    if (!bytes)
-        return out;
-    out.reserve(length);
+namespace {
+
+// Decodes into the buffer, which holds at least as many units as there are bytes (never more
+// units than bytes come out); the units written.
+size_t decodeInto(const unsigned char* bytes, size_t length, wchar_t* o_units) {
+    wchar_t* to = o_units;
     size_t i = 0;
     if (length >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
         i = 3;
     while (i < length) {
         const unsigned char lead = bytes[i];
         if (lead < 0x80) {
-            out += static_cast<wchar_t>(lead);
+            *to++ = static_cast<wchar_t>(lead);
             ++i;
             continue;
         }
@@ -158,20 +185,42 @@ std::wstring decodeUtf8(const unsigned char* bytes, size_t length) {
             valid = false;
         if (!valid) {
             // One replacement for the lead and the continuation bytes that followed it.
-            out += kReplacement;
+            *to++ = kReplacement;
             ++i;
             while (i < length && (bytes[i] & 0xC0) == 0x80 && i < next)
                 ++i;
             continue;
         }
-        appendCodePoint(out, code);
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            *to++ = static_cast<wchar_t>(0xD800 + (code >> 10));
+            *to++ = static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
+        } else {
+            *to++ = static_cast<wchar_t>(code);
+        }
         i = next;
     }
-    return out;
+    return static_cast<size_t>(to - o_units);
 }
 
-std::wstring extractText(const std::wstring& html) {
-    TextBuilder builder;
+} // namespace
+
+std::wstring decodeUtf8(const unsigned char* bytes, size_t length) {
+    if (!bytes || !length)
+        return std::wstring();
+    std::unique_ptr<wchar_t[]> units(new wchar_t[length]);
+    return std::wstring(units.get(), decodeInto(bytes, length, units.get()));
+}
+
+std::wstring documentText(const unsigned char* bytes, size_t length) {
+    if (!bytes || !length)
+        return std::wstring();
+    std::unique_ptr<wchar_t[]> units(new wchar_t[length]);
+    return extractText(std::wstring_view(units.get(), decodeInto(bytes, length, units.get())));
+}
+
+std::wstring extractText(std::wstring_view html) {
+    TextBuilder builder(html.size());
     size_t i = 0;
     const size_t size = html.size();
     while (i < size) {
@@ -195,33 +244,34 @@ std::wstring extractText(const std::wstring& html) {
         }
         if (html.compare(i, 4, L"<!--") == 0) {
             const size_t end = html.find(L"-->", i + 4);
-            i = end == std::wstring::npos ? size : end + 3;
+            i = end == std::wstring_view::npos ? size : end + 3;
             continue;
         }
         const size_t end = html.find(L'>', i + 1);
-        if (end == std::wstring::npos)
+        if (end == std::wstring_view::npos)
             break; // an unclosed tag ends the document
         const bool closing = i + 1 < size && html[i + 1] == L'/';
-        const std::wstring name = tagName(html, i + (closing ? 2 : 1), end);
+        wchar_t name[12];
+        tagName(html, i + (closing ? 2 : 1), end, name);
         i = end + 1;
-        if (!closing && (name == L"script" || name == L"style")) {
+        const bool script = std::wcscmp(name, L"script") == 0;
+        if (!closing && (script || std::wcscmp(name, L"style") == 0)) {
             // Their content is no text: skip to the closing tag.
-            const std::wstring closeTag = L"</" + name;
+            const wchar_t* closeTag = script ? L"</script" : L"</style";
             size_t close = i;
-            while ((close = html.find(L"</", close)) != std::wstring::npos && !startsWithNoCase(html, close, closeTag.c_str()))
+            while ((close = html.find(L"</", close)) != std::wstring_view::npos && !startsWithNoCase(html, close, closeTag))
                 close += 2;
-            if (close == std::wstring::npos) {
+            if (close == std::wstring_view::npos) {
                 i = size;
             } else {
                 const size_t closeEnd = html.find(L'>', close);
-                i = closeEnd == std::wstring::npos ? size : closeEnd + 1;
+                i = closeEnd == std::wstring_view::npos ? size : closeEnd + 1;
             }
             continue;
         }
-        if (name == L"br")
+        if (std::wcscmp(name, L"br") == 0)
             builder.lineBreak();
-        else if (std::find_if(std::begin(kBlockElements), std::end(kBlockElements),
-                              [&](const wchar_t* block) { return name == block; }) != std::end(kBlockElements))
+        else if (isBlockElement(name))
             builder.paragraphBreak();
     }
     return builder.take();

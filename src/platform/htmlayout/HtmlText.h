@@ -6,15 +6,15 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace htmlayout {
 
 constexpr size_t MAX_DOCUMENT_BYTES = 16u << 20;
 
 std::wstring decodeUtf8(const unsigned char* bytes, size_t length);
-std::wstring extractText(const std::wstring& html);
-inline std::wstring documentText(const unsigned char* bytes, size_t length) {
-    return extractText(decodeUtf8(bytes, length));
-}
+std::wstring extractText(std::wstring_view html);
+// Both steps: the text the view shows of the document's bytes.
+std::wstring documentText(const unsigned char* bytes, size_t length);
 
 } // namespace htmlayout
