@@ -6,6 +6,7 @@
 #include "afw/control/afControlButton.h"
 #include "afw/control/afControlCheckBox.h"
 #include "afw/control/afLabel.h"
+#include "afw/control/afWidgetFactory.h"
 #include "afw/layout/afLayoutLinear.h"
 #include "afw/layout/afLayoutParamsLinear.h"
 #include "pel/base/Exception.h"
@@ -25,14 +26,7 @@ afLayoutLinear* block(afViewPlatform* host, int32_t orientation) {
 } // namespace
 
 afMessageBox* afMessageBox::createInstance(afViewPlatform* owner) {
-    auto* box = new afMessageBox(owner);
-    try {
-        box->build();
-    } catch (...) {
-        delete box;
-        throw;
-    }
-    return box;
+    return afBuildWidget(new afMessageBox(owner));
 }
 
 bool afMessageBox::buildSeed(afSeed& seed) {

@@ -11,13 +11,7 @@ afControlEdit* afControlEdit::createInstance(afViewPlatform* parent, uint32_t op
         return nullptr;
     auto* edit = new afControlEdit(parent);
     edit->setOptions(options);
-    try {
-        edit->build();
-    } catch (...) {
-        delete edit;
-        throw;
-    }
-    return edit;
+    return afBuildWidget(edit);
 }
 
 bool afControlEdit::buildSeed(afSeed& seed) {

@@ -14,12 +14,8 @@ afControlGroup::afControlGroup(afViewPlatform* host) : afWidget(host) {
 
 bool afControlGroup::buildSeed(afSeed& seed) {
     static bool registered = false;
-    afClassRecord record(L"afControlGroup");
-    record.cursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    registerClass(record, &registered);
-    seed.className = record.className;
-    seed.style = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
-    seed.exStyle = WS_EX_CONTROLPARENT;
+    afUseWidgetClass(*this, seed, L"afControlGroup", IDC_ARROW, &registered, WS_CHILD | WS_VISIBLE | WS_TABSTOP,
+                     WS_EX_CONTROLPARENT);
     seed.title.clear();
     return true;
 }

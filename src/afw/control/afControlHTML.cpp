@@ -11,17 +11,10 @@ afControlHTML* afControlHTML::createInstance(afViewPlatform* parent) {
 }
 
 bool afControlHTML::buildSeed(afSeed& seed) {
+    afControl::buildSeed(seed);
     seed.className = HTMLayoutClassNameW();
     seed.style = WS_CHILD | WS_TABSTOP;
     seed.title = getText();
-    seed.x = seed.y = seed.width = seed.height = 0;
-    return true;
-}
-
-bool afControlHTML::createWidget(const afSeed& seed) {
-    if (!afWidget::createWidget(seed))
-        return false;
-    attachHandle(getHandle(), true);
     return true;
 }
 
@@ -37,5 +30,5 @@ bool afControlHTML::onRawMessage(afMessage& msg) {
     // The library paints its own window.
     if (msg.message == WM_PAINT || msg.message == WM_ERASEBKGND)
         return false;
-    return afWidget::onRawMessage(msg);
+    return afControl::onRawMessage(msg);
 }

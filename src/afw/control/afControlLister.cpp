@@ -17,12 +17,8 @@ afControlLister::afControlLister(afViewPlatform* host) : afWidget(host) {
 
 bool afControlLister::buildSeed(afSeed& seed) {
     static bool registered = false;
-    afClassRecord record(L"afControlLister");
-    record.style = CS_DBLCLKS;
-    record.cursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    registerClass(record, &registered);
-    seed.className = record.className;
-    seed.style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP;
+    afUseWidgetClass(*this, seed, L"afControlLister", IDC_ARROW, &registered,
+                     WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP, 0, CS_DBLCLKS);
     seed.title = getText();
     return true;
 }

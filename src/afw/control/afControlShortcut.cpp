@@ -32,11 +32,7 @@ bool afControlShortcut::isIncomplete(afKeyCombination key) {
 
 bool afControlShortcut::buildSeed(afSeed& seed) {
     static bool registered = false;
-    afClassRecord record(L"afControlShortcut");
-    record.cursor = ::LoadCursorW(nullptr, IDC_IBEAM);
-    registerClass(record, &registered);
-    seed.className = record.className;
-    seed.style = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+    afUseWidgetClass(*this, seed, L"afControlShortcut", IDC_IBEAM, &registered, WS_CHILD | WS_VISIBLE | WS_TABSTOP);
     seed.title.clear();
     return true;
 }

@@ -93,17 +93,4 @@ TEST_F(ShortcutTest, EscapeRestoresAndBackspaceClears) {
     EXPECT_EQ(3, changes);
 }
 
-TEST_F(ShortcutTest, IncompleteKeysAndTheFieldsLook) {
-    for (uint32_t code : {0u, 16u, 17u, 18u, 91u, 92u})
-        EXPECT_TRUE(afControlShortcut::isIncomplete(code | CTRL)) << code;
-    EXPECT_FALSE(afControlShortcut::isIncomplete('A'));
-    EXPECT_EQ(15, field->getPadding().left);
-    EXPECT_EQ(80, field->getMinimumWidth());
-    field->onMeasure(afViewMeasureSpec::UNSPECIFIED, afViewMeasureSpec::UNSPECIFIED);
-    EXPECT_EQ(80, field->getMeasuredWidth()) << "an empty key: the minimum";
-    field->setKey('K' | CTRL | SHIFT);
-    field->onMeasure(afViewMeasureSpec::atMost(40), afViewMeasureSpec::UNSPECIFIED);
-    EXPECT_EQ(40, field->getMeasuredWidth());
-}
-
 } // namespace
