@@ -69,6 +69,7 @@ void afControlLister::measureItems() {
 }
 
 void afControlLister::setCount(int32_t count, bool remeasure) {
+    const int32_t rows = m_visibleRows, width = m_itemWidth, height = m_itemHeight;
     m_count = std::max<int32_t>(count, 0);
     if (m_empty != (m_count == 0)) {
         m_empty = m_count == 0;
@@ -88,7 +89,9 @@ void afControlLister::setCount(int32_t count, bool remeasure) {
     if (!m_measureWidths)
         m_itemWidth = getClientRect().width();
     invalidate();
-    if (m_rowsMode != ROWS_FIT)
+    // Only a changed size asks for a layout: the layout pass itself calls here.
+    const bool resized = rows != m_visibleRows || width != m_itemWidth || height != m_itemHeight;
+    if (m_rowsMode != ROWS_FIT && resized)
         relayout(L"afControlLister::setCount");
 }
 
