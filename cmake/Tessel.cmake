@@ -33,6 +33,7 @@ function(tessel_benches)
         target_link_libraries(${name} PRIVATE ${ARG_LIBS})
         target_link_options(${name} PRIVATE -Wl,--large-address-aware)
         tessel_copy_crash_reporter(${name})
+        tessel_copy_htmlayout(${name})
     endforeach()
 endfunction()
 

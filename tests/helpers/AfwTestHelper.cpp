@@ -8,8 +8,10 @@
 //   lost-widget        a test window (given a font of its own, there being no stock table)
 //                      loses its widget property and gets a message; the printing handler
 //   create-unbound     makes a window of the test class without a widget; the printing handler
+//   instance           prints "first" or "second" as the single-instance check answers, exit 0
 
 #include "afw/afIcon.h"
+#include "afw/afInstanceControl.h"
 #include "afw/afModuleInstance.h"
 #include "afw/afPanic.h"
 #include "afw/afStockResources.h"
@@ -64,6 +66,9 @@ int wmain(int argc, wchar_t** argv) {
         afTestWindow::registerTestClass();
         ::CreateWindowExW(0, afTestWindow::CLASS_NAME, L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
                           afGetModuleInstance(), nullptr);
+    } else if (std::wcscmp(mode, L"instance") == 0) {
+        std::printf("%s\n", afInstanceControl::instance().isFirstInstance() ? "first" : "second");
+        return 0;
     } else if (std::wcscmp(mode, L"no-handler") == 0) {
         static PrintingListener listener;
         pel::LogManager_Impl::getInstance()->addListener(&listener, false);
