@@ -38,15 +38,7 @@ class GrammarManagerTest : public tessel_test::ManagerFixture {
 protected:
     GrammarManagerTest() {
         root->createDocumentManager(std::make_shared<DocumentParserServices>());
-        // Counting managers for the other item types; grammars are the grammar manager's.
-        manager->onSetUp.remove(this);
-        manager->onSetUp.add(this, [this] {
-            for (const BundleEntryTraits* traits : {&T::snippet(), &T::theme(), &T::preferences()}) {
-                const auto made = std::make_shared<tessel_test::CountingManager>(*traits);
-                types[traits->id] = made.get();
-                manager->registerEntryType(made);
-            }
-        });
+        realTypes = {BUNDLE_TYPE_GRAMMAR};
         grammarManager = GrammarBundleItemManager::create(*manager, *root);
         grammarManager->onCompiled.add(this, [this] { ++compiled; });
         grammarManager->onBeforeHandover.add(this, [this] { ++handovers; });

@@ -27,6 +27,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <vector>
 
@@ -119,7 +120,7 @@ protected:
         // The type managers register when the bundle type has: at set-up.
         manager->onSetUp.add(this, [this] {
             for (const tessel::BundleEntryTraits* traits : tessel::BundleEntryTraits::all()) {
-                if (traits->id == tessel::BUNDLE_TYPE_BUNDLE)
+                if (traits->id == tessel::BUNDLE_TYPE_BUNDLE || realTypes.count(traits->id))
                     continue;
                 const auto made = std::make_shared<CountingManager>(*traits);
                 types[traits->id] = made.get();
@@ -165,6 +166,8 @@ protected:
     tessel::TesselService* root = nullptr;
     std::unique_ptr<tessel::BundleManager> manager;
     std::map<uint32_t, CountingManager*> types;
+    // Types whose real managers a fixture registers in place of counting ones.
+    std::set<uint32_t> realTypes;
 
 private:
     afPanicHandler m_panicHandler = nullptr;

@@ -4,10 +4,9 @@
 #include "service/base/error/ErrorList.h"
 #include "service/bundles/BundleError.h"
 
-#include "pel/files/file_io/FileDeviceWin32.h"
 #include "pel/files/file_io/FileIO.h"
 #include "pel/jasmine/JasmineReaderHelper.h"
-#include "support/TempFolder.h"
+#include "BundleLayers.h"
 #include "support/TextDamage.h"
 
 #include <gtest/gtest.h>
@@ -28,22 +27,10 @@ namespace {
 // "root:" and "user:" over folders of their own while a test runs.
 class BundleFileStorageTest : public ::testing::Test {
 protected:
-    BundleFileStorageTest() {
-        pel::FileIO::attachDevice(L"root", &m_root, 0);
-        pel::FileIO::attachDevice(L"user", &m_user, 0);
-    }
-    ~BundleFileStorageTest() override {
-        pel::FileIO::detachDevice(L"root");
-        pel::FileIO::detachDevice(L"user");
-    }
-
     // The grammar file `name` of one bundle in the layer.
     static BundleEntryFilePath entry(uint32_t layer, const std::wstring& name) {
-        BundleEntryFilePath path;
-        path.storage = static_cast<BundleEntryRepository::Type>(layer);
-        path.setBundleFileName(L"Web.0f8fad5b-d9cb-469f-a165-70867728950e.tsBundle");
-        path.folder = L"grammars";
-        path.setEntryFileName(name + L".7c9e6679-7425-40de-944b-e07fc1f90ae7.tsGrammar");
+        BundleEntryFilePath path = tessel_test::BundleLayers::grammar(layer);
+        path.setEntryFileName(name + L"." + tessel_test::BundleLayers::UUID + L".tsGrammar");
         return path;
     }
 
@@ -53,16 +40,15 @@ protected:
         pel::FileIO::createDirectories(full.substr(0, full.rfind(L'/')).c_str());
         pel::File* file = pel::FileIO::openFile(full.c_str(), pel::FILE_MODE_WRITE);
         const std::string zeros(1 << 20, '\0');
-        int64_t size = file->write(bytes.data(), uint32_t(bytes.size()));
+        int64_t size = bytes.empty() ? 0 : file->write(bytes.data(), uint32_t(bytes.size())); // the device refuses 0
         while (size < extent)
             size += file->write(zeros.data(), uint32_t(std::min<int64_t>(extent - size, zeros.size())));
         pel::FileIO::closeFile(file);
         return full;
     }
 
-    tessel_test::TempFolder m_rootFolder, m_userFolder;
-    pel::FileDeviceWin32 m_root{m_rootFolder.path.c_str(), false}, m_user{m_userFolder.path.c_str(), false};
-    BundleFileStorage storage;
+    tessel_test::BundleLayers layers;
+    BundleFileStorage& storage = *layers.storage;
 };
 
 std::wstring listed(const ErrorList& errors) {

@@ -7,7 +7,7 @@
 #include "service/bundles/BundleFactory.h"
 #include "service/bundles/BundleItem.h"
 
-#include "BundleLayers.h"
+#include "BundleTree.h"
 #include "support/LogCapture.h"
 #include "support/Thrown.h"
 
@@ -38,28 +38,16 @@ const wchar_t* const GOLDEN[] = {
 const std::wstring BU = L"0f8fad5b-d9cb-469f-a165-70867728950e", IU = BundleLayers::UUID;
 
 // An item of any type, filled from its type's template as the item types fill theirs.
-struct TestItem : BundleItem {
-    explicit TestItem(const BundleEntryTraits& i_traits) : traits(i_traits) {}
-    const BundleEntryTraits& getTraits() const override { return traits; }
+struct TestItem : tessel_test::TreeItem {
+    using TreeItem::TreeItem;
     void initContent(const std::wstring& title) override {
         const size_t type = std::find(std::begin(TYPES), std::end(TYPES), traits.id) - std::begin(TYPES);
         BundleEntryTemplates::fill(*this, *TEMPLATES[type], title, L"source.x", PEL_FILE, __LINE__);
     }
-    const BundleEntryTraits& traits;
-};
-struct TestItemFactory : IBundleEntryFactory {
-    explicit TestItemFactory(const BundleEntryTraits& i_traits) : traits(i_traits) {}
-    BundleEntryPtr createEntry() override { return BundleEntryPtr(new TestItem(traits), false); }
-    const BundleEntryTraits& traits;
 };
 
 class BundleTest : public ::testing::Test {
 protected:
-    BundleTest() {
-        factory.registerFactory(BUNDLE_TYPE_BUNDLE, std::make_shared<TBundleEntryFactory<Bundle>>());
-        for (const BundleEntryTraits* traits : BundleEntryTraits::all()) // the bundle's first registration wins
-            factory.registerFactory(traits->id, std::make_shared<TestItemFactory>(*traits));
-    }
     ~BundleTest() override { // items go before their bundles can
         for (const ItemPtr& item : items)
             if (item->getBundle())
@@ -74,7 +62,7 @@ protected:
         const pel::UUID uuid = paths.empty()                ? pel::UUID::create()
                                : type == BUNDLE_TYPE_BUNDLE ? paths[0].bundle.uuid
                                                             : paths[0].entry.uuid;
-        const BundleEntryPtr entry = BundleEntry::create(factory, type, uuid);
+        const BundleEntryPtr entry = BundleEntry::create(*factory, type, uuid);
         for (const BundleEntryFilePath& path : paths)
             entry->getSource()->setPath(path);
         if (paths.empty())
@@ -130,8 +118,8 @@ protected:
         return text;
     }
 
-    BundleLayers layers;
-    BundleFactory factory{layers.storage};
+    tessel_test::BundleTree layers;
+    const std::shared_ptr<BundleFactory> factory = layers.makeFactory<TestItem>();
     ErrorList errors;
     std::vector<ItemPtr> items;
 };
@@ -293,10 +281,14 @@ TEST_F(BundleTest, EachBundleHasOneFolderInTheChangesLayer) {
         EXPECT_EQ(item->getOwnTitle(), reread(*item));
 }
 
-// Titles go in as Jasmine strings: quotes, backslashes, line breaks and placeholders read back.
+// Titles go in as Jasmine strings: quotes, backslashes, line breaks and placeholders read back;
+// each template passes its own type's validator.
 TEST_F(BundleTest, TemplatesAreGoldenAndReadBackAnyTitleAndValidate) {
     const std::wstring title = L"My \"X\" \\\n{2}";
     for (size_t i = 0; i < std::size(TYPES); ++i) {
+        const BundleEntryTraits& traits =
+            **std::find_if(BundleEntryTraits::all().begin(), BundleEntryTraits::all().end(),
+                           [&](const BundleEntryTraits* t) { return t->id == TYPES[i]; });
         EXPECT_EQ(std::wstring(GOLDEN[i]), BundleEntryTemplates::format(*TEMPLATES[i], L"Plain", L"source.x"));
         const std::wstring text = BundleEntryTemplates::format(*TEMPLATES[i], title, L"source.x");
         const std::unique_ptr<pel::Value> value = BundleEntrySourceHelper::parse(L"new", text, &errors, nullptr);
@@ -304,6 +296,6 @@ TEST_F(BundleTest, TemplatesAreGoldenAndReadBackAnyTitleAndValidate) {
         std::wstring read, name = L"source.x";
         ASSERT_TRUE(root && root->getString(L"title", &read) && read == title) << text;
         EXPECT_TRUE(TYPES[i] != BUNDLE_TYPE_GRAMMAR || (root->getString(L"name", &name) && name == L"source.x"));
-        EXPECT_TRUE(BundleEntryTraits::bundle().validator->validate(root, &errors) && errors.empty()) << text;
+        EXPECT_TRUE(traits.validator->validate(root, &errors) && errors.empty()) << text;
     }
 }

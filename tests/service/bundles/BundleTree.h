@@ -37,9 +37,9 @@ struct TreeItem : tessel::BundleItem {
     const tessel::BundleEntryTraits& traits;
 };
 
-struct TreeItemFactory : tessel::IBundleEntryFactory {
+template <class Item = TreeItem> struct TreeItemFactory : tessel::IBundleEntryFactory {
     explicit TreeItemFactory(const tessel::BundleEntryTraits& i_traits) : traits(i_traits) {}
-    tessel::BundleEntryPtr createEntry() override { return tessel::BundleEntryPtr(new TreeItem(traits), false); }
+    tessel::BundleEntryPtr createEntry() override { return tessel::BundleEntryPtr(new Item(traits), false); }
     const tessel::BundleEntryTraits& traits;
 };
 
@@ -80,8 +80,9 @@ public:
         return path;
     }
 
-    // A factory over the storage that makes Bundles and TreeItems of the other types; first
-    // registers its own factories before those (the first registration of a code wins).
+    // A factory over the storage that makes Bundles and Items (TreeItems) of the other types;
+    // first registers its own factories before those (the first registration of a code wins).
+    template <class Item = TreeItem>
     std::shared_ptr<tessel::BundleFactory> makeFactory(
         const std::function<void(tessel::BundleFactory&)>& first = nullptr) const {
         auto made = std::make_shared<tessel::BundleFactory>(storage);
@@ -89,7 +90,7 @@ public:
             first(*made);
         made->registerFactory(tessel::BUNDLE_TYPE_BUNDLE, std::make_shared<tessel::TBundleEntryFactory<tessel::Bundle>>());
         for (const tessel::BundleEntryTraits* traits : tessel::BundleEntryTraits::all())
-            made->registerFactory(traits->id, std::make_shared<TreeItemFactory>(*traits));
+            made->registerFactory(traits->id, std::make_shared<TreeItemFactory<Item>>(*traits));
         return made;
     }
     // The five types, the bundle type first, as the BundleManager lists them.

@@ -1,6 +1,5 @@
 #include "service/bundles/grammar/GrammarBundleItemValidator.h"
 
-#include "service/bundles/BundleEntryTemplates.h"
 #include "service/bundles/BundleEntryTraits.h"
 
 #include "GrammarFixtures.h"
@@ -114,11 +113,4 @@ TEST(GrammarBundleItemValidator, SyntaxErrorsPointIntoThePattern) {
     const auto* error = static_cast<const BundleError*>(errors.getFirst().get());
     EXPECT_EQ(4u, error->getStartPosition().line);
     EXPECT_TRUE(error->hasRange());
-}
-
-TEST(GrammarBundleItemValidator, TheNewGrammarTemplateIsValid) {
-    const std::wstring text = BundleEntryTemplates::format(BundleEntryTemplates::GRAMMAR, L"My Lang", L"source.my_lang");
-    bool valid = false;
-    EXPECT_EQ(L"", validated(text, &valid));
-    EXPECT_TRUE(valid);
 }

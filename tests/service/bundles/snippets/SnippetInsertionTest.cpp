@@ -34,26 +34,27 @@ protected:
 
 } // namespace
 
-TEST_F(SnippetInsertionTest, EachRangeGetsItsOwnSelectedText) {
+// Each range gets its own selected text; the final stop (the first range's), or the end of the
+// text where there is no stop, ends the snippet with the caret there.
+TEST_F(SnippetInsertionTest, EachRangeGetsItsOwnSelectedTextAndWithoutStopsTheCaretFollows) {
     EXPECT_EQ(0x74162508u, SnippetInsertion::contextId());
-    load(L"x yy");
-    selectRanges({{0, 1, 0}, {2, 4, 1}});
-    insert(L"[$SELECTED_TEXT]$0");
-    EXPECT_EQ(L"[x] [yy]", text());
-    checkTree();
-    EXPECT_FALSE(inSnippet()); // the final stop ends the snippet
-    EXPECT_TRUE(controller->undo());
-    EXPECT_EQ(L"x yy", text());
-}
-
-TEST_F(SnippetInsertionTest, WithoutTabStopsTheCaretFollowsTheText) {
-    load(L"ab");
-    select(1, 1);
-    insert(L"<${NAME:x}${UNSET}>");
-    EXPECT_EQ(L"a<x>b", text());
-    EXPECT_EQ(std::make_pair(4, 4), tessel_test::offsetsOf(*controller));
-    EXPECT_FALSE(inSnippet());
-    checkTree();
+    const struct {
+        const wchar_t *text, *snippet, *expected;
+        std::vector<SelectionRange> ranges;
+        int32_t caret;
+    } rows[] = {{L"x yy", L"[$SELECTED_TEXT]$0", L"[x] [yy]", {{0, 1, 0}, {2, 4, 1}}, 3},
+                {L"ab", L"<${NAME:x}${UNSET}>", L"a<x>b", {{1, 1, 0}}, 4}};
+    for (const auto& row : rows) {
+        load(row.text);
+        selectRanges(row.ranges);
+        insert(row.snippet);
+        EXPECT_EQ(row.expected, text());
+        EXPECT_EQ(std::make_pair(row.caret, row.caret), tessel_test::offsetsOf(*controller)) << row.snippet;
+        EXPECT_FALSE(inSnippet());
+        checkTree();
+        EXPECT_TRUE(controller->undo());
+        EXPECT_EQ(row.text, text());
+    }
 }
 
 TEST_F(SnippetInsertionTest, LinesAfterTheFirstTakeTheLinesIndentation) {

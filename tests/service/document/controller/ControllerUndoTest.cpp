@@ -26,24 +26,14 @@ TEST_F(ControllerTest, UndoAndRedoRestoreTheTextAndTheSelection) {
     select(0, 5);
     type(L"HI");
     EXPECT_EQ(L"HI world", text());
-    for (int round = 0; round < 2; ++round) {
-        controller->undo();
-        EXPECT_EQ(L"hello world", text());
-        EXPECT_EQ(std::make_pair(0, 5), offsetsOf(*controller));
-        EXPECT_FALSE(controller->isModified());
-        controller->redo();
-        EXPECT_EQ(L"HI world", text());
-        EXPECT_EQ(std::make_pair(2, 2), offsetsOf(*controller));
-        EXPECT_TRUE(controller->isModified());
-    }
-    // Characters typed one by one go back in one step.
-    for (const wchar_t* typed : {L"a", L"b", L"c"})
-        type(typed);
-    EXPECT_EQ(L"HIabc world", text());
     controller->undo();
+    EXPECT_EQ(L"hello world", text());
+    EXPECT_EQ(std::make_pair(0, 5), offsetsOf(*controller));
+    EXPECT_FALSE(controller->isModified());
+    controller->redo();
     EXPECT_EQ(L"HI world", text());
     EXPECT_EQ(std::make_pair(2, 2), offsetsOf(*controller));
-    // A split transaction is two steps.
+    // A split transaction is two steps (the model below covers typing runs and more walks).
     {
         Lock edit(*controller, DocumentController::LOCK_EDIT);
         controller->insertString(L"12");
@@ -55,29 +45,23 @@ TEST_F(ControllerTest, UndoAndRedoRestoreTheTextAndTheSelection) {
     EXPECT_EQ(std::make_pair(4, 4), offsetsOf(*controller));
 }
 
+// A transaction that only moves the selection (its deletion deletes nothing) leaves the undo
+// log where it was, the redo step included; the model below walks the rest.
 TEST_F(ControllerTest, ATransactionThatOnlySelectsLeavesNoUndoStep) {
     load(L"abc");
     type(L"12");
     select(3, 4);
     type(L"xy");
     controller->undo();
-    EXPECT_EQ(L"12abc", text());
     const uint32_t pos = document->getUndoContext().getPos();
     select(0, 0);
     {
         Lock edit(*controller, DocumentController::LOCK_EDIT);
-        controller->deleteChars(-1); // deletes nothing
+        controller->deleteChars(-1);
         selection().setCaretOffset(4);
     }
     EXPECT_EQ(pos, document->getUndoContext().getPos());
-    EXPECT_TRUE(document->getUndoContext().canRedo());
-    EXPECT_TRUE(controller->isModified());
-    controller->undo(); // the previous edit
-    EXPECT_EQ(L"abc", text());
-    EXPECT_FALSE(controller->isModified());
-    select(1, 2);
-    EXPECT_FALSE(controller->isModified());
-    controller->redo();
+    EXPECT_TRUE(document->getUndoContext().canRedo() && controller->isModified());
     controller->redo();
     EXPECT_EQ(L"12axyc", text());
     EXPECT_EQ(std::make_pair(5, 5), offsetsOf(*controller));

@@ -84,7 +84,7 @@ TEST_F(BehaviorTest, TheNormalRangeMarksTheStreamAndTheBreaksItRunsOver) {
     EXPECT_TRUE(normal.contains(TextPosition(1, 1), 12, true));
 }
 
-TEST_F(BehaviorTest, ABlockCommitsOneRangePerRowWithTextAndCountsEveryRow) {
+TEST_F(BehaviorTest, ABlockCommitsOneRangePerRowWithTextAndCountsEveryRowOrNoneInVirtualSpace) {
     load(L"0123456789\nx\n0123456789\n0123456789");
     withAndWithoutView([this] {
         selectBlock(TextPosition(0, 2), TextPosition(3, 6));
@@ -101,14 +101,9 @@ TEST_F(BehaviorTest, ABlockCommitsOneRangePerRowWithTextAndCountsEveryRow) {
         EXPECT_TRUE(selection().contains(TextPosition(3, 6)));
         EXPECT_FALSE(selection().contains(TextPosition(1, 1)));
         EXPECT_EQ(selection_ids::RECTANGLE, selection().getBehaviorId());
-    });
-}
-
-TEST_F(BehaviorTest, ABlockInVirtualSpaceOnlyHasNoExtent) {
-    load(L"0123456789\nx\n0123456789\n0123456789");
-    withAndWithoutView([this] {
+        // A block in virtual space only has no extent and commits nothing.
         selectBlock(TextPosition(0, 12), TextPosition(3, 14));
-        SelectionRangeMap ranges;
+        ranges.clear();
         EXPECT_EQ(0, selection().getBehavior()->hasExtent());
         EXPECT_EQ(3, selection().getBehavior()->commit(ranges, 3));
         EXPECT_TRUE(ranges.empty());

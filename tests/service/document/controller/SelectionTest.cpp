@@ -103,31 +103,22 @@ TEST_F(ControllerTest, CaretDropsEveryCommittedRangeRepaintsTheirSpanAndRestarts
     EXPECT_EQ((std::vector<std::wstring>{L"caret 1:1 1", L"selection 0:1-3:5"}), notices.take());
 }
 
-TEST_F(ControllerTest, ContainsHoldsBothEndsOfTheCurrentAndOfCommittedRanges) {
+// An empty selection is one empty range at the caret, which holds nothing; committed ranges
+// come in offset order, with the current range under the next id.
+TEST_F(ControllerTest, RangesOfASelectionAndTheOffsetsTheyContain) {
     load(L"0123456789\n0123456789");
-    selection().setOffsets(3, 8, selection_ids::NORMAL);
-    selection().setWithBehavior(controller->offsetToPosition(15), controller->offsetToPosition(12),
+    selection().setCaretOffset(5);
+    EXPECT_TRUE(selection().isEmpty() && selection().getBehaviorId() == selection_ids::NONE);
+    EXPECT_EQ(L"(5,5)#1 ", describe(selection().getRanges()));
+    EXPECT_FALSE(selection().contains(controller->offsetToPosition(5)));
+    selection().setOffsets(15, 12, selection_ids::NORMAL);
+    selection().setWithBehavior(controller->offsetToPosition(3), controller->offsetToPosition(8),
                                 selection_ids::NORMAL);
+    EXPECT_EQ(L"(3,8)#2 (15,12)#1 ", describe(selection().getRanges()));
     const std::pair<int32_t, bool> cases[] = {{2, false}, {3, true},  {8, true},   {9, false},
                                               {12, true}, {15, true}, {16, false}, {11, false}};
     for (const auto& c : cases)
         EXPECT_EQ(c.second, selection().contains(controller->offsetToPosition(c.first))) << c.first;
-    // An empty range holds nothing.
-    selection().setCaretOffset(5);
-    EXPECT_FALSE(selection().contains(controller->offsetToPosition(5)));
-}
-
-TEST_F(ControllerTest, RangesOfAnEmptySelectionAreOneEmptyRangeAtTheCaret) {
-    load(L"abc\ndef");
-    selection().setCaretOffset(5);
-    EXPECT_EQ(L"(5,5)#1 ", describe(selection().getRanges()));
-    EXPECT_TRUE(selection().isEmpty());
-    EXPECT_EQ(selection_ids::NONE, selection().getBehaviorId());
-    // Committed ranges come in offset order, with the current range under the next id.
-    selection().setWithBehavior(controller->offsetToPosition(0), controller->offsetToPosition(2),
-                                selection_ids::NORMAL);
-    EXPECT_EQ(L"(0,2)#2 (5,5)#1 ", describe(selection().getRanges()));
-    EXPECT_FALSE(selection().isEmpty());
 }
 
 TEST_F(ControllerTest, LinesOfRangesFollowCreationOrderAndJoinWhenTheyShareALine) {

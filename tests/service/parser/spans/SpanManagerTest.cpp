@@ -25,6 +25,13 @@ TEST_F(SpanTest, TypingInAPlaceholderGrowsItAndRewritesItsMirrors) {
         // Behind a nested placeholder, typing stays in the current one around it.
         {L"<${1:a${2:b}c}> ${1} ${2}", 3, 3, L"z", L"<abzc> abzc b"},
         {L"<${1:a${2:b}c}> ${1} ${2}", 2, 2, L"z", L"<azbc> azbc b"},
+        // Transformed mirrors show the substitution of every match or of the first.
+        {L"${1:x} ${1/(\\w+)/\\u$1/}", 0, 1, L"foo", L"foo Foo"},
+        {L"${1:x} ${1/a/b/}", 0, 1, L"aaa", L"aaa baa"},
+        {L"${1:x} ${1/q/b/g}", 0, 1, L"aaa", L"aaa aaa"},
+        {L"${1:x} ${1/a/b/g}", 0, 1, L"aaa", L"aaa bbb"},
+        // An edit after a placeholder moves the ones behind it (the next Tab selects "zb").
+        {L"foo(${1:a}, ${2:b})", 7, 7, L"z", L"foo(a, zb)"},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.snippet);
@@ -35,6 +42,18 @@ TEST_F(SpanTest, TypingInAPlaceholderGrowsItAndRewritesItsMirrors) {
         EXPECT_EQ(test.expected, text());
         checkTree();
     }
+    EXPECT_TRUE(controller->gotoTabStop(true));
+    EXPECT_EQ(std::make_pair(8, 9), offsetsOf(*controller));
+    // Undo and redo bring back a mirror that still transforms every match.
+    load(L"");
+    insertSnippet(L"${1:x} ${1/a/b/g}", 0);
+    select(0, 1);
+    type(L"aaa");
+    controller->undo();
+    controller->redo();
+    select(3, 3);
+    type(L"a");
+    EXPECT_EQ(L"aaaa bbbb", text());
 }
 
 TEST_F(SpanTest, TabWalksTheStopsAndLeavesTheSnippet) {
@@ -71,17 +90,6 @@ TEST_F(SpanTest, TabWalksTheStopsAndLeavesTheSnippet) {
     // Outside a snippet Tab is not taken.
     load(L"x");
     EXPECT_FALSE(controller->gotoTabStop(true));
-}
-
-TEST_F(SpanTest, AnEditAfterAPlaceholderMovesTheOnesBehindIt) {
-    load(L"");
-    insertSnippet(L"foo(${1:a}, ${2:b})", 0);
-    select(7, 7);
-    type(L"z");
-    EXPECT_EQ(L"foo(a, zb)", text());
-    EXPECT_TRUE(controller->gotoTabStop(true));
-    EXPECT_EQ(std::make_pair(8, 9), offsetsOf(*controller));
-    checkTree();
 }
 
 TEST_F(SpanTest, UndoRestoresTheSpansAndTheCurrentSpan) {

@@ -142,35 +142,6 @@ TEST_F(SpanTest, ADamagedRecordLeavesTheRootAlone) {
     }
 }
 
-TEST_F(SpanTest, TransformedMirrorsShowTheSubstitution) {
-    struct Case {
-        const wchar_t* snippet;
-        const wchar_t* typed;
-        const wchar_t* expected;
-    };
-    const Case cases[] = {
-        {L"${1:x} ${1/(\\w+)/\\u$1/}", L"foo", L"foo Foo"},
-        {L"${1:x} ${1/a/b/}", L"aaa", L"aaa baa"},
-        {L"${1:x} ${1/q/b/g}", L"aaa", L"aaa aaa"},
-        {L"${1:x} ${1/a/b/g}", L"aaa", L"aaa bbb"},
-    };
-    for (const Case& test : cases) {
-        SCOPED_TRACE(test.snippet);
-        load(L"");
-        insertSnippet(test.snippet, 0);
-        select(0, 1);
-        type(test.typed);
-        EXPECT_EQ(test.expected, text());
-        checkTree();
-    }
-    // Undo and redo bring back a mirror that still transforms every match.
-    controller->undo();
-    controller->redo();
-    select(3, 3);
-    type(L"a");
-    EXPECT_EQ(L"aaaa bbbb", text());
-}
-
 TEST_F(SpanTest, APatternThatDoesNotCompileIsLoggedOnceAndCopiesPlainly) {
     tessel_test::LogCapture log;
     insertSnippet(L"${1:x} ${1/(/b/}", 0);
