@@ -214,14 +214,20 @@ void LineCache::dropAll() {
     std::fill(m_entries.begin(), m_entries.end(), Entry());
 }
 
-void LineCache::dropLines(int32_t first, int32_t last) {
+bool LineCache::clampLines(int32_t& a, int32_t& b) const {
     const int32_t count = getLineCount();
     if (count == 0)
+        return false;
+    a = std::max(0, std::min(a, count - 1));
+    b = std::max(0, std::min(b, count - 1));
+    if (a > b)
+        std::swap(a, b);
+    return true;
+}
+
+void LineCache::dropLines(int32_t first, int32_t last) {
+    if (!clampLines(first, last))
         return;
-    first = std::max(0, std::min(first, count - 1));
-    last = std::max(0, std::min(last, count - 1));
-    if (first > last)
-        std::swap(first, last);
     freeSlots(first, last);
     resetEntries(first, last);
 }
@@ -243,13 +249,8 @@ void LineCache::dropLinesFrom(int32_t first) {
 }
 
 void LineCache::markRedraw(int32_t a, int32_t b) {
-    const int32_t count = getLineCount();
-    if (count == 0)
+    if (!clampLines(a, b))
         return;
-    a = std::max(0, std::min(a, count - 1));
-    b = std::max(0, std::min(b, count - 1));
-    if (a > b)
-        std::swap(a, b);
     for (int slot = 0; slot < SLOTS; ++slot)
         if (m_index[slot].stamp && m_index[slot].line >= a && m_index[slot].line <= b)
             m_records[slot].highlightDirty = true;

@@ -91,6 +91,8 @@ private:
     // Frees the slots holding lines in [first, last].
     void freeSlots(int32_t first, int32_t last);
     void resetEntries(int32_t first, int32_t last);
+    // Both into the document's lines and ordered; false for an empty cache.
+    bool clampLines(int32_t& a, int32_t& b) const;
     void fill(afUnicodeData& data, int32_t line);
     void fillStyles(afUnicodeData& data, int32_t line);
 
