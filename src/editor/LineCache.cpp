@@ -43,7 +43,12 @@ void LineCache::attachController(DocumentController* controller) {
 }
 
 void LineCache::reset(int32_t lineCount) {
-    m_entries.assign(static_cast<size_t>(std::max(lineCount, 0)), Entry());
+    // Room to grow: the first line typed into a large document must not copy every entry.
+    const size_t count = static_cast<size_t>(std::max(lineCount, 0));
+    if (m_entries.capacity() < count + count / 16)
+        std::vector<Entry>().swap(m_entries);
+    m_entries.reserve(count + count / 16 + 64);
+    m_entries.assign(count, Entry());
     for (int slot = 0; slot < SLOTS; ++slot)
         freeSlot(slot);
 }
