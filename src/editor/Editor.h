@@ -158,7 +158,6 @@ private:
     // Invalidates the rectangle (null: the client) unless a repaint already pending covers it.
     void invalidateClient(const RECT* rect);
     int32_t caretLine() const;
-    afRect clientRect();
 
     DocumentController* m_controller = nullptr;
     bool m_pairing = false;
