@@ -1,7 +1,7 @@
 #pragma once
 // Golden files of the framework tests, beside their sources: texts compared exactly and images
-// (read through the framework's PNG decoder) compared with a tolerance of 24 per channel on all
-// but 0.5% of the pixels. A mismatch writes what the test got beside the golden file
+// (read through the framework's PNG decoder) compared with a tolerance per channel (24 unless
+// told) on all but 0.5% of the pixels. A mismatch writes what the test got beside the golden file
 // (".actual"); with TESSEL_UPDATE_GOLDEN set the test writes the golden file itself, to be
 // reviewed before it is committed.
 
@@ -75,7 +75,7 @@ inline bool readPngFile(const std::string& path, int& width, int& height, std::v
 
 // The surface's top-left width x height pixels against the golden image.
 inline testing::AssertionResult matchesGoldenImage(const std::string& relative, const DibSurface& surface, int width,
-                                                   int height) {
+                                                   int height, int tolerance = 24) {
     std::vector<uint32_t> actual;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
@@ -92,7 +92,7 @@ inline testing::AssertionResult matchesGoldenImage(const std::string& relative, 
         off = 0;
         for (size_t i = 0; i < golden.size(); ++i)
             for (int shift = 0; shift < 24; shift += 8)
-                if (std::abs(static_cast<int>((golden[i] >> shift) & 0xFF) - static_cast<int>((actual[i] >> shift) & 0xFF)) > 24) {
+                if (std::abs(static_cast<int>((golden[i] >> shift) & 0xFF) - static_cast<int>((actual[i] >> shift) & 0xFF)) > tolerance) {
                     ++off;
                     break;
                 }

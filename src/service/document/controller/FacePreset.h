@@ -30,7 +30,7 @@ public:
     bool center = false;
     bool breakWhitespace = false;
     std::wstring theme; // the text of the theme's UUID; empty: the theme in force
-    bool gutterLineNumbers = false;
+    bool gutterLineNumbers = true;
 };
 
 } // namespace tessel

@@ -26,12 +26,12 @@ public:
     // The position under the text x on a display line of line: with byCell the character cell
     // under x, else the nearest caret stop; with allowVirtual the columns past the line's end
     // count too (the position is then virtual). False when no position could be found.
-    virtual bool xToPosition(int32_t x, int32_t line, int32_t subline, TextPosition* o_position, bool allowVirtual,
+    virtual bool pointToPosition(int32_t x, int32_t line, int32_t subline, TextPosition* o_position, bool allowVirtual,
                              bool byCell) = 0;
     // The text x of a position within its display line (for a line past the text, character
     // width times the line offset); exact takes the caret stop rather than the cell's left
     // edge; o_onScreen, when given, tells whether the point lies in the laid-out part.
-    virtual int32_t positionToX(const TextPosition& position, bool exact, bool* o_onScreen) = 0;
+    virtual int32_t positionToPoint(const TextPosition& position, bool exact, bool* o_onScreen) = 0;
     // The controller the view shows, or null.
     virtual DocumentController* getController() const = 0;
 

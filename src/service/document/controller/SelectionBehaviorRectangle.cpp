@@ -43,7 +43,7 @@ SelectionBehaviorRectangle::Row* SelectionBehaviorRectangle::rowOf(int32_t line)
 
 int32_t SelectionBehaviorRectangle::xOf(const TextPosition& position) {
     if (IEditor* view = m_controller.getEditor())
-        return view->positionToX(position, true, nullptr);
+        return view->positionToPoint(position, true, nullptr);
     return m_controller.getVisualColumn(position);
 }
 
@@ -52,7 +52,7 @@ TextPosition SelectionBehaviorRectangle::positionAt(int32_t x, int32_t line) {
     if (!view)
         return m_controller.getColumnPosition(line, x);
     TextPosition position(line, 0);
-    if (!view->xToPosition(x, line, 0, &position, true, true))
+    if (!view->pointToPosition(x, line, 0, &position, true, true))
         position = TextPosition(line, 0);
     return position;
 }

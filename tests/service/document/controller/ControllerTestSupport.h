@@ -38,11 +38,11 @@ public:
         calls.push_back(pel::formatString(L"invalidate %d..%d %d %d", first, last, relayout, rewrap));
     }
     void invalidateLine(int32_t line) override { calls.push_back(pel::formatString(L"redraw %d", line)); }
-    bool xToPosition(int32_t x, int32_t line, int32_t, tessel::TextPosition* o_position, bool, bool) override {
+    bool pointToPosition(int32_t x, int32_t line, int32_t, tessel::TextPosition* o_position, bool, bool) override {
         *o_position = controller->getColumnPosition(line, x < 0 ? -1 : x / WIDTH);
         return true;
     }
-    int32_t positionToX(const tessel::TextPosition& position, bool, bool*) override {
+    int32_t positionToPoint(const tessel::TextPosition& position, bool, bool*) override {
         return controller->getVisualColumn(position) * WIDTH;
     }
     tessel::DocumentController* getController() const override { return controller; }

@@ -1,0 +1,239 @@
+#include "editor/Editor.h"
+
+#include "afw/afStockResources.h"
+#include "afw/unicode/afUnicode.h"
+#include "afw/unicode/afUnicodeFontManager.h"
+#include "afw/unicode/afUnicodeRenderer.h"
+#include "editor/EditorBatch.h"
+#include "editor/EditorThemes.h"
+#include "pel/thread/MainThread.h"
+#include "service/document/Document.h"
+#include "service/document/controller/DocumentController.h"
+#include "service/document/controller/Selection.h"
+#include "service/parser/base/ScopePath.h"
+
+#include <algorithm>
+
+namespace tessel {
+
+Editor* Editor::create(afViewPlatform* parent, int borderMode) {
+    if (!parent)
+        return nullptr;
+    std::unique_ptr<Editor> editor(new Editor(parent));
+    afSeed seed;
+    if (!editor->buildSeed(seed))
+        return nullptr;
+    seed.style &= ~WS_BORDER;
+    seed.exStyle &= ~WS_EX_CLIENTEDGE;
+    if (borderMode == BORDER_LINE)
+        seed.style |= WS_BORDER;
+    else if (borderMode == BORDER_CLIENT_EDGE)
+        seed.exStyle |= WS_EX_CLIENTEDGE;
+    if (!editor->createWidget(seed))
+        return nullptr;
+    return editor.release();
+}
+
+Editor::Editor(afViewPlatform* host) : afWidget(host) {
+    setName(L"generic");
+    static const int stock[GUTTER_COLOURS] = {1, 0, 11, 5, 8, 0, 0};
+    for (int i = 0; i < GUTTER_COLOURS; ++i)
+        m_gutterColours[i] = afGetStockColour(stock[i]);
+    m_themeSource = &getEditorThemeSource();
+}
+
+Editor::~Editor() {
+    try {
+        detach();
+    } catch (...) {
+        // A destructor never throws; the controller forgets its editor either way.
+    }
+    afUnicodeFontManager::instance().removeFontListener(this);
+}
+
+bool Editor::buildSeed(afSeed& seed) {
+    static bool registered = false;
+    afClassRecord record(L"TesselEditor");
+    record.style = CS_DBLCLKS;
+    record.cursor = ::LoadCursorW(nullptr, IDC_IBEAM);
+    if (!registerClass(record, &registered))
+        return false;
+    seed.style = 0x50310000;
+    seed.className = L"TesselEditor";
+    seed.title = L"Editor";
+    return true;
+}
+
+void Editor::onCreate() {
+    afUnicodeFontManager& fonts = afUnicodeFontManager::instance();
+    m_layout.reset(new afUnicode(fonts.getEditorFontSet()));
+    m_layout->setStyleProvider(this);
+    fonts.addFontListener(this);
+    m_renderer.reset(new afUnicodeRenderer(*m_layout));
+    m_lineCache.reset(new LineCache(*m_layout));
+    m_lineCache->setWidthListener([this](int32_t columns) { setWidestColumns(columns); });
+    m_top = m_bottom = m_lineCache->begin();
+}
+
+void Editor::onDestroy() {
+    afUnicodeFontManager::instance().removeFontListener(this);
+}
+
+void Editor::onFontChanged() {
+    if (!m_layout)
+        return;
+    m_layout->setFontSet(afUnicodeFontManager::instance().getEditorFontSet());
+    m_layout->updateMetrics();
+    if (!m_controller)
+        return;
+    DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
+    EditorBatch batch(*this);
+    invalidateLines(-1, -1, true, true);
+}
+
+void Editor::addContexts(ScopePath& path) {
+    if (!m_controller)
+        return;
+    ScopePath caret;
+    m_controller->getCaretScope(caret);
+    path.append(caret);
+}
+
+// ---- attaching
+
+void Editor::attachController(DocumentController* controller) {
+    if (m_pairing)
+        return;
+    pel::check_main_thread();
+    m_pairing = true;
+    try {
+        detach();
+        m_controller = controller;
+        if (controller && controller->getEditor() != this)
+            controller->setEditor(this);
+    } catch (...) {
+        m_pairing = false;
+        throw;
+    }
+    m_pairing = false;
+    if (!controller || !m_lineCache)
+        return;
+    DocumentController::Lock lock(*controller, DocumentController::LOCK_READ);
+    m_lineCache->attachController(controller);
+    m_top = m_bottom = m_lineCache->begin();
+    m_scrollColumn = 0;
+    m_lineCount = controller->getLineCount();
+    m_caretLine = controller->getSelection().getCaret().line;
+    m_theme.reset();
+    addListeners();
+    applyTabWidth();
+    applyPreset();
+    updateGutterWidth(m_lineCount);
+    recomputeView(true);
+}
+
+void Editor::detach() {
+    DocumentController* old = m_controller;
+    if (!old)
+        return;
+    m_controller = nullptr;
+    if (m_layout)
+        for (TextHighlighter* highlighter : old->getHighlighters())
+            m_layout->removeClient(highlighter);
+    old->beginChange().remove(this);
+    old->selectionChanged().remove(this);
+    old->changed().remove(this);
+    old->inserted().remove(this);
+    old->removed().remove(this);
+    old->facePresetChanged().remove(this);
+    old->formatChanged().remove(this);
+    old->highlighterChanged().remove(this);
+    old->caretMoved().remove(this);
+    m_themeSource->themeChanged().remove(this);
+    m_theme.reset();
+    if (m_lineCache)
+        m_lineCache->attachController(nullptr);
+    if (old->getEditor() == this) {
+        const bool pairing = m_pairing;
+        m_pairing = true;
+        old->setEditor(nullptr);
+        m_pairing = pairing;
+    }
+}
+
+void Editor::addListeners() {
+    DocumentController& c = *m_controller;
+    c.beginChange().add(this, [this](DocumentController&, const ChangeRange&) { beginUpdate(); });
+    c.selectionChanged().add(this, [this](DocumentController&, const PositionRange& range) {
+        onRangeChanged(range.start, range.end);
+    });
+    c.changed().add(this, [this](DocumentController& controller, const ChangeRange& range) {
+        invalidateLines(std::max(range.firstLine, 0), -1, false, false);
+        setLineCount(controller.getLineCount());
+        endUpdate();
+    });
+    c.inserted().add(this, [this](DocumentController&, const TextChange& change) {
+        onLinesInserted(change.firstLine, change.lineBreaks);
+    });
+    c.removed().add(this, [this](DocumentController&, const TextChange& change) {
+        onLinesRemoved(change.firstLine, change.lineBreaks);
+    });
+    c.facePresetChanged().add(this, [this](DocumentController&, const FacePreset&) { applyPreset(); });
+    c.formatChanged().add(this, [this](DocumentController&, const DocumentController::Format&,
+                                       const DocumentController::Format&) { applyTabWidth(); });
+    c.highlighterChanged().add(this, [this](DocumentController&, TextHighlighter* highlighter, bool added) {
+        if (added) {
+            m_layout->addClient(highlighter);
+            return;
+        }
+        m_layout->removeClient(highlighter);
+        DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
+        EditorBatch batch(*this);
+        m_repaintAll = true;
+    });
+    // Until the caret item lands, the caret's line is repainted as it moves.
+    c.caretMoved().add(this, [this](DocumentController&, const TextPosition& caret, uint8_t) {
+        if (caret.line == m_caretLine)
+            return;
+        EditorBatch batch(*this);
+        invalidateLine(m_caretLine);
+        invalidateLine(caret.line);
+        m_caretLine = caret.line;
+    });
+}
+
+void Editor::onRangeChanged(const TextPosition& a, const TextPosition& b) {
+    EditorBatch batch(*this);
+    m_lineCache->markRedraw(a.line, b.line);
+    invalidateLines(std::min(a.line, b.line), std::max(a.line, b.line), false, false);
+}
+
+void Editor::onLinesInserted(int32_t line, int32_t count) {
+    if (count < 1) {
+        invalidateLines(line, line, true, false);
+        return;
+    }
+    m_lineCache->insertLines(line, count);
+    if (line < m_top.line) {
+        // The same text stays at the top.
+        m_top.line += count;
+        m_top.subline = m_top.clampedSubline();
+        m_bottom = m_top;
+        m_bottom.advance(std::max(m_visibleLines - 1, 0));
+    }
+}
+
+void Editor::onLinesRemoved(int32_t line, int32_t count) {
+    if (count > 0) {
+        m_lineCache->removeLines(line, count);
+        if (line < m_top.line) {
+            m_top.line = std::max(line, m_top.line - count);
+            m_top.subline = m_top.clampedSubline();
+            m_bottom = m_top;
+            m_bottom.advance(std::max(m_visibleLines - 1, 0));
+        }
+    }
+    invalidateLines(line, line, true, false);
+}
+
+} // namespace tessel

@@ -1,0 +1,207 @@
+#pragma once
+// The text view: a child window that shows the document of one DocumentController through a
+// cache of laid-out lines, turns the controller's notices into invalidations merged within
+// update batches, and repaints only the rows that changed, each composed off screen (text,
+// current line, gutter with numbers and bookmarks, centred wrapping). It owns no text: every
+// read goes through the attached controller under its lock. Main thread only.
+
+#include "afw/afWidget.h"
+#include "afw/unicode/IFontManager.h"
+#include "afw/unicode/afUnicodeData.h"
+#include "editor/LineCache.h"
+#include "service/document/controller/FacePreset.h"
+#include "service/document/controller/IEditor.h"
+
+#include <deque>
+#include <memory>
+
+class afUnicode;
+class afUnicodeRenderer;
+
+namespace tessel {
+
+class DocumentTheme;
+class EditorThemeSource;
+
+class Editor : public afWidget, public IEditor, private afFontListener, private afUnicodeStyleProvider {
+public:
+    enum BorderMode { BORDER_NONE = 0, BORDER_LINE = 1, BORDER_CLIENT_EDGE = 2 };
+    enum GutterMode { GUTTER_NO_NUMBERS = 0, GUTTER_NUMBERS = 1, GUTTER_BY_PRESET = 2 };
+
+    // The editor, owned by parent, with its window built; null for a null parent.
+    static Editor* create(afViewPlatform* parent, int borderMode);
+    explicit Editor(afViewPlatform* host);
+    ~Editor() override;
+
+    // ---- afView / afViewPlatform
+    const wchar_t* getContextKey() const override { return L"ui.editor"; }
+    // The scope at the caret of the attached controller.
+    void addContexts(ScopePath& path) override;
+    bool buildSeed(afSeed& seed) override;
+    void onCreate() override;
+    void onDestroy() override;
+    void onLayout(bool changed, const afRect& rect) override;
+    bool onDraw(afCanvas& canvas, const afRect* area) override;
+    bool onRawMessage(afMessage& msg) override;
+    void placePopup(afRect& io_rect, int placement);
+
+    // ---- IEditor
+    // Either side may pair first: the editor and the controller each store their state before
+    // telling the other, and calls made while pairing are ignored.
+    void attachController(DocumentController* controller) override;
+    void beginUpdate() override;
+    void endUpdate() override;
+    void invalidateLines(int32_t first, int32_t last, bool relayout, bool rewrap) override;
+    void invalidateLine(int32_t line) override { invalidateLines(line, line, false, false); }
+    bool pointToPosition(int32_t x, int32_t line, int32_t subline, TextPosition* o_position, bool allowVirtual,
+                         bool byCell) override;
+    int32_t positionToPoint(const TextPosition& position, bool exact, bool* o_onScreen) override;
+    DocumentController* getController() const override { return m_controller; }
+
+    // ---- settings
+    void setGutterMode(int mode);
+    void setWidestColumns(int32_t columns);
+    void setLineCount(int32_t count);
+
+    // ---- scrolling (what the batches and the view metrics need of it)
+    using afView::scrollBy;
+    using afView::scrollTo;
+    void scrollBy(int columns, int lines) override;
+    // Negative arguments count as 0, a line past the last as the last line's last subline;
+    // false when nothing moved (unless force).
+    bool scrollTo(int32_t column, int32_t line, int32_t subline, bool force);
+    void updateScrollBars();
+
+    // ---- geometry
+    // The document line and subline at client y.
+    SubLineIterator yToDisplayLine(int y);
+    // Client y of a display line: 0 above the top, (visibleLines + 1) x line height below the
+    // last visible row, else its row x line height.
+    int lineToY(int32_t line, int32_t subline);
+    bool clientPointToPosition(POINT point, TextPosition* o_position, bool allowVirtual);
+    // The caret's client point (its top-left); false when it lies outside the client.
+    bool caretPoint(POINT* o_point);
+    bool sublineIteratorFor(const TextPosition& position, SubLineIterator* o_iterator);
+
+    // ---- state, for the later items and tests
+    LineCache* getLineCache() const { return m_lineCache.get(); }
+    afUnicode* getLayout() const { return m_layout.get(); }
+    const SubLineIterator& getTop() const { return m_top; }
+    const SubLineIterator& getBottom() const { return m_bottom; }
+    int32_t getScrollColumn() const { return m_scrollColumn; }
+    int32_t getVisibleLines() const { return m_visibleLines; }
+    int32_t getVisibleColumns() const { return m_visibleColumns; }
+    int32_t getWidestColumns() const { return m_widestColumns; }
+    int getGutterWidth() const { return m_gutterWidth; }
+    int getTextLeft() const { return m_textLeft; }
+    int getDigitWidth() const;
+    int getLineHeight() const;
+    int getCharWidth() const;
+    COLORREF getTextBackground() const { return m_textBackground; }
+    COLORREF getTextBackgroundCurrent() const { return m_textBackgroundCurrent; }
+    COLORREF getMarginBackground() const { return m_marginBackground; }
+    COLORREF getMarginBackgroundCurrent() const { return m_marginBackgroundCurrent; }
+    const FacePreset& getPreset() const { return m_preset; }
+    const std::shared_ptr<DocumentTheme>& getTheme() const { return m_theme; }
+    // Rows copied to the window since the editor was made.
+    uint64_t getRowsCopied() const { return m_rowsCopied; }
+
+    // The gutter colours, in the order of the stock table entries they come from.
+    enum GutterColour {
+        NUMBER_BACKGROUND_CURRENT,
+        NUMBER_BACKGROUND,
+        NUMBER_TEXT_CURRENT,
+        NUMBER_TEXT,
+        NUMBER_TEXT_TENTH,
+        SEPARATOR_CURRENT,
+        SEPARATOR,
+        GUTTER_COLOURS
+    };
+    COLORREF getGutterColour(int which) const { return m_gutterColours[which]; }
+
+protected:
+    // Every InvalidateRect of the editor goes through here (a test records them).
+    virtual void invalidateWindow(const RECT* rect);
+
+private:
+    friend class EditorPainter;
+
+    // afFontListener
+    void onFontChanged() override;
+    // afUnicodeStyleProvider: the styler's colours and font variant of a style id.
+    afUnicodeStyle& styleFor(uint16_t styleId) override;
+
+    void detach();
+    void addListeners();
+    void applyPreset();
+    void applyTabWidth();
+    void applyTheme(const std::shared_ptr<DocumentTheme>& theme);
+    void applyThemeColours();
+    // The client's size from the window (a scroll bar shown or hidden changes it too).
+    void takeClientSize();
+    void recomputeWrap();
+    void recomputeView(bool force);
+    void flush();
+    void onLinesInserted(int32_t line, int32_t count);
+    void onLinesRemoved(int32_t line, int32_t count);
+    void onRangeChanged(const TextPosition& a, const TextPosition& b);
+
+    // Painting (EditorPaint.cpp).
+    bool numbersShown() const;
+    void updateGutterWidth(int32_t lineCount);
+    void invalidateLineRange();
+    void drawRow(afCanvas& lineCanvas, const SubLineIterator& row, int32_t currentLine, int clientWidth);
+    void drawGutter(afCanvas& lineCanvas, int32_t line, bool isContinuation, bool isCurrentLine);
+    int textColumnRight(int clientWidth) const;
+    bool themedBorder(afMessage& msg);
+
+    // Invalidates the rectangle (null: the client) unless a repaint already pending covers it.
+    void invalidateClient(const RECT* rect);
+    int32_t caretLine() const;
+
+    DocumentController* m_controller = nullptr;
+    bool m_pairing = false;
+    FacePreset m_preset;
+    int m_gutterMode = GUTTER_BY_PRESET;
+    int m_updateDepth = 0;
+    bool m_scrollBarsDirty = false;
+    bool m_clampOnResize = false;
+    bool m_repaintAll = false;
+    bool m_rangeDirty = false;
+    int32_t m_dirtyFirst = 0;
+    int32_t m_dirtyLast = 0;
+    std::unique_ptr<afUnicode> m_layout;
+    std::unique_ptr<afUnicodeRenderer> m_renderer;
+    std::unique_ptr<LineCache> m_lineCache;
+    SubLineIterator m_top;
+    SubLineIterator m_bottom;
+    int32_t m_scrollColumn = 0;
+    int32_t m_visibleColumns = 0;
+    int32_t m_visibleLines = 0;
+    int32_t m_widestColumns = 0;
+    int32_t m_lineCount = 0;
+    int32_t m_caretLine = 0; // the line the current-line colours were last drawn on
+    int m_gutterWidth = 0;
+    int m_textLeft = 0;
+    int m_digits = 0;
+    int m_digitsWidth = 0;
+    int m_numberPadding = 6;
+    int m_minDigits = 2;
+    int m_gutterGap = 2;
+    int m_markerColumn = 16;
+    int m_gutterLead = 4;
+    COLORREF m_gutterColours[GUTTER_COLOURS] = {};
+    COLORREF m_marginBackground = 0;
+    COLORREF m_marginBackgroundCurrent = 0;
+    COLORREF m_textBackground = 0;
+    COLORREF m_textBackgroundCurrent = 0;
+    float m_lineHighlight[4] = {};
+    std::shared_ptr<DocumentTheme> m_theme;
+    EditorThemeSource* m_themeSource = nullptr;
+    int m_clientWidth = 0;
+    int m_clientHeight = 0;
+    std::deque<afUnicodeStyle> m_styles; // by style id; grows at the end, so references hold
+    uint64_t m_rowsCopied = 0;
+};
+
+} // namespace tessel

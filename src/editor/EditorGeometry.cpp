@@ -1,0 +1,157 @@
+// Conversions between client pixels, display lines and document positions.
+#include "editor/Editor.h"
+
+#include "afw/unicode/afUnicode.h"
+#include "service/document/controller/DocumentController.h"
+#include "service/document/controller/Selection.h"
+
+#include <algorithm>
+
+namespace tessel {
+
+bool Editor::pointToPosition(int32_t x, int32_t line, int32_t subline, TextPosition* o_position, bool allowVirtual,
+                             bool byCell) {
+    if (!m_controller || !o_position)
+        return false;
+    line = std::max(line, 0);
+    if (x < 0) {
+        *o_position = TextPosition(line, 0);
+        return true;
+    }
+    if (line >= m_lineCache->getLineCount()) {
+        *o_position = allowVirtual ? TextPosition(line, x / getCharWidth(), true) : m_controller->getEndPosition();
+        return true;
+    }
+    afUnicodeData* data = m_lineCache->getLayout(line);
+    if (!data)
+        return false;
+    const int sub = std::max(std::min(subline, data->sublineCount() - 1), 0);
+    bool trailing = false;
+    int extra = 0;
+    int offset = m_layout->getSublineOffsetFromX(*data, sub, x, trailing, extra);
+    if (offset < 0) {
+        // Uniscribe could not answer: the line start is a position that exists.
+        *o_position = TextPosition(line, 0);
+        return true;
+    }
+    if (byCell && trailing && extra == 0 && offset > m_layout->sublineStart(*data, sub))
+        offset = std::max(m_layout->findStop(*data, offset, false, false), 0);
+    if (allowVirtual && extra > 0)
+        *o_position = TextPosition(line, data->lineLength + extra, true);
+    else
+        *o_position = TextPosition(line, offset);
+    return true;
+}
+
+int32_t Editor::positionToPoint(const TextPosition& position, bool exact, bool* o_onScreen) {
+    if (o_onScreen)
+        *o_onScreen = false;
+    if (!m_controller)
+        return 0;
+    if (position.line >= m_lineCache->getLineCount() || position.line < 0)
+        return getCharWidth() * position.lineOffset;
+    afUnicodeData* data = m_lineCache->getLayout(position.line);
+    if (!data)
+        return 0;
+    const int length = afUnicode::lengthOf(*data);
+    const int offset = std::max(std::min(position.lineOffset, length), 0);
+    const int extra = std::max(position.lineOffset - data->lineLength, 0);
+    int subline = 0;
+    int x = m_layout->getSublineX(*data, offset, false, extra, subline);
+    if (!exact && offset < length && extra == 0) {
+        // The cell's left edge: a right-to-left character's cell starts where its end stands.
+        const int next = m_layout->findStop(*data, offset, true, false);
+        int nextSubline = 0;
+        const int end = m_layout->getSublineX(*data, next, true, 0, nextSubline);
+        if (nextSubline == subline)
+            x = std::min(x, end);
+    }
+    if (o_onScreen)
+        *o_onScreen = position.lineOffset <= length;
+    return x;
+}
+
+SubLineIterator Editor::yToDisplayLine(int y) {
+    const int lineHeight = getLineHeight();
+    const int rows = y >= 0 ? y / lineHeight : -((-y + lineHeight - 1) / lineHeight);
+    SubLineIterator at = m_top;
+    at.advance(rows);
+    at.subline = at.clampedSubline();
+    return at;
+}
+
+int Editor::lineToY(int32_t line, int32_t subline) {
+    const int lineHeight = getLineHeight();
+    const int below = (m_visibleLines + 1) * lineHeight;
+    if (line < m_top.line)
+        return 0;
+    SubLineIterator shown = m_top;
+    shown.advance(m_visibleLines);
+    // Compared by line first, so no line past the rows shown is measured.
+    if (line > shown.line)
+        return below;
+    SubLineIterator target = m_lineCache->makeIterator(line, subline);
+    if (target < m_top)
+        return 0;
+    SubLineIterator at = m_top;
+    for (int row = 0; row <= m_visibleLines; ++row, at.advance(1))
+        if (at == target)
+            return row * lineHeight;
+    return below;
+}
+
+bool Editor::clientPointToPosition(POINT point, TextPosition* o_position, bool allowVirtual) {
+    if (!m_controller)
+        return false;
+    const SubLineIterator at = yToDisplayLine(point.y);
+    const int x = point.x - (m_gutterWidth + m_textLeft) + m_scrollColumn * getCharWidth();
+    return pointToPosition(x, at.line, at.subline, o_position, allowVirtual, false);
+}
+
+bool Editor::sublineIteratorFor(const TextPosition& position, SubLineIterator* o_iterator) {
+    if (!m_controller)
+        return false;
+    const int32_t line = std::max(std::min(position.line, m_lineCache->getLineCount() - 1), 0);
+    afUnicodeData* data = m_lineCache->getLayout(line);
+    if (!data)
+        return false;
+    const int offset = std::max(std::min(position.lineOffset, afUnicode::lengthOf(*data)), 0);
+    *o_iterator = m_lineCache->makeIterator(line, m_layout->sublineOf(*data, offset, false));
+    return true;
+}
+
+bool Editor::caretPoint(POINT* o_point) {
+    if (!m_controller)
+        return false;
+    const TextPosition caret = m_controller->getSelection().getCaret();
+    SubLineIterator at;
+    if (!sublineIteratorFor(caret, &at))
+        return false;
+    // Judged by display line: rows from the top down to the last one that shows in full.
+    if (at < m_top || at > m_bottom)
+        return false;
+    const int x = m_gutterWidth + m_textLeft - m_scrollColumn * getCharWidth() + positionToPoint(caret, true, nullptr);
+    if (x < m_gutterWidth + m_textLeft || x >= m_clientWidth)
+        return false;
+    o_point->x = x;
+    o_point->y = lineToY(at.line, at.subline);
+    return true;
+}
+
+void Editor::placePopup(afRect& io_rect, int placement) {
+    if (!m_controller)
+        return;
+    DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
+    POINT caret;
+    if (!caretPoint(&caret) || placement == 2) {
+        centerRect(io_rect);
+        return;
+    }
+    // The caret is one pixel wide and a line high until the caret item lands.
+    POINT anchor = {caret.x, caret.y + (placement == 0 ? getLineHeight() : 0)};
+    ::ClientToScreen(getHandle(), &anchor);
+    io_rect.offset(anchor.x - io_rect.left, anchor.y - io_rect.top);
+    fitToMonitor(io_rect);
+}
+
+} // namespace tessel

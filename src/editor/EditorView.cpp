@@ -1,0 +1,237 @@
+// The editor's view state: its client size, wrap width and metrics, update batches and the
+// invalidations they merge, and scrolling.
+#include "editor/Editor.h"
+
+#include "afw/unicode/afUnicode.h"
+#include "editor/EditorBatch.h"
+#include "service/document/controller/DocumentController.h"
+
+#include <algorithm>
+
+namespace tessel {
+
+int Editor::getLineHeight() const {
+    return m_layout ? std::max(m_layout->getLineHeight(), 1) : 1;
+}
+
+int Editor::getCharWidth() const {
+    return m_layout ? std::max(m_layout->getSpaceWidth(), 1) : 1;
+}
+
+void Editor::onLayout(bool, const afRect&) {
+    takeClientSize();
+}
+
+void Editor::takeClientSize() {
+    RECT client = {0, 0, 0, 0};
+    if (getHandle())
+        ::GetClientRect(getHandle(), &client);
+    if (client.right == m_clientWidth && client.bottom == m_clientHeight)
+        return;
+    m_clientWidth = client.right;
+    m_clientHeight = client.bottom;
+    if (!m_controller)
+        return;
+    DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
+    EditorBatch batch(*this);
+    recomputeWrap();
+    recomputeView(false);
+}
+
+void Editor::recomputeWrap() {
+    EditorBatch batch(*this);
+    m_textLeft = 0;
+    m_clampOnResize = true;
+    if (!m_preset.wordWrap) {
+        if (m_layout->setWrapWidth(0)) {
+            m_repaintAll = m_scrollBarsDirty = true;
+            invalidateLines(-1, -1, true, true);
+        }
+        return;
+    }
+    if (m_preset.boundaryBreak) {
+        const bool changed = m_layout->setWrapWidth(m_preset.boundary * getCharWidth());
+        // Centred by the width the layout took (it never wraps narrower than 30 average widths).
+        if (m_preset.center)
+            m_textLeft = std::max((m_clientWidth - m_gutterWidth - m_layout->getWrapWidth()) / 2, 0);
+        m_repaintAll = m_scrollBarsDirty = true;
+        if (changed)
+            invalidateLines(-1, -1, true, true);
+        recomputeView(true);
+        return;
+    }
+    if (m_layout->setWrapWidth(std::max(m_clientWidth - m_gutterWidth - m_textLeft, 1))) {
+        m_repaintAll = m_scrollBarsDirty = true;
+        invalidateLines(-1, -1, true, true);
+    }
+}
+
+void Editor::recomputeView(bool force) {
+    if (!m_controller)
+        return;
+    const int32_t lines = std::max(m_clientHeight / getLineHeight(), 0);
+    const int32_t columns = std::max((m_clientWidth - m_gutterWidth - m_textLeft) / getCharWidth(), 0);
+    if (!force && lines == m_visibleLines && columns == m_visibleColumns)
+        return;
+    m_visibleLines = lines;
+    m_visibleColumns = columns;
+    EditorBatch batch(*this);
+    m_scrollBarsDirty = true;
+    if (m_clampOnResize) {
+        m_clampOnResize = false;
+        const int32_t column = std::max(std::min(m_scrollColumn, m_widestColumns - m_visibleColumns), 0);
+        int32_t line = m_top.line;
+        if (line + m_visibleLines > m_lineCount)
+            line = std::max(m_lineCount - m_visibleLines, 0);
+        if (column != m_scrollColumn || line != m_top.line)
+            scrollTo(column, line, line == m_top.line ? m_top.subline : 0, false);
+    }
+    m_bottom = m_top;
+    m_bottom.advance(std::max(m_visibleLines - 1, 0));
+}
+
+// ---- batches and invalidation
+
+void Editor::beginUpdate() {
+    if (m_updateDepth == 0) {
+        m_scrollBarsDirty = m_clampOnResize = m_repaintAll = m_rangeDirty = false;
+        m_dirtyFirst = m_dirtyLast = 0;
+    }
+    ++m_updateDepth;
+}
+
+void Editor::endUpdate() {
+    if (m_updateDepth == 1)
+        flush();
+    if (m_updateDepth > 0)
+        --m_updateDepth;
+}
+
+void Editor::flush() {
+    if (m_scrollBarsDirty)
+        updateScrollBars();
+    if (m_repaintAll)
+        invalidateClient(nullptr);
+    else if (m_rangeDirty)
+        invalidateLineRange();
+    m_scrollBarsDirty = m_repaintAll = m_rangeDirty = false;
+}
+
+void Editor::invalidateClient(const RECT* rect) {
+    HWND window = getHandle();
+    if (!window)
+        return;
+    if (rect) {
+        // A change and the selection it moves repaint once when the first band holds the second.
+        HRGN pending = ::CreateRectRgn(0, 0, 0, 0);
+        HRGN wanted = ::CreateRectRgnIndirect(rect);
+        const bool covered = ::GetUpdateRgn(window, pending, FALSE) != NULLREGION &&
+                             ::CombineRgn(wanted, wanted, pending, RGN_DIFF) == NULLREGION;
+        ::DeleteObject(wanted);
+        ::DeleteObject(pending);
+        if (covered)
+            return;
+    }
+    invalidateWindow(rect);
+}
+
+void Editor::invalidateWindow(const RECT* rect) {
+    ::InvalidateRect(getHandle(), rect, FALSE);
+}
+
+void Editor::invalidateLines(int32_t first, int32_t last, bool relayout, bool rewrap) {
+    if (!m_lineCache)
+        return;
+    if (relayout || rewrap) {
+        if (first >= 0 && last >= 0)
+            m_lineCache->dropLines(first, last);
+        else if (first >= 0)
+            m_lineCache->dropLinesFrom(first);
+        else if (last < 0)
+            m_lineCache->dropAll();
+        else
+            m_lineCache->dropLinesUpTo(last);
+        recomputeView(true);
+        if (!m_lineCache->isUnwrapped())
+            last = -1;
+    }
+    if (first <= m_top.line && last >= 0 && last >= m_bottom.line) {
+        m_repaintAll = true;
+        return;
+    }
+    if (m_repaintAll)
+        return;
+    if (!m_rangeDirty) {
+        m_dirtyFirst = first;
+        m_dirtyLast = last;
+        m_rangeDirty = true;
+        return;
+    }
+    m_dirtyFirst = std::max(std::min(m_dirtyFirst, first), 0);
+    m_dirtyLast = last == -1 || m_dirtyLast == -1 ? -1 : std::max(m_dirtyLast, last);
+}
+
+// ---- scrolling
+
+void Editor::scrollBy(int columns, int lines) {
+    if (!m_controller)
+        return;
+    SubLineIterator target = m_top;
+    target.advance(lines);
+    const int32_t column = std::max(std::min(m_scrollColumn + columns, m_widestColumns), 0);
+    scrollTo(column, target.line, target.subline, false);
+}
+
+bool Editor::scrollTo(int32_t column, int32_t line, int32_t subline, bool force) {
+    if (!m_controller)
+        return false;
+    column = std::max(column, 0);
+    line = std::max(line, 0);
+    subline = std::max(subline, 0);
+    if (line >= m_lineCount) {
+        line = std::max(m_lineCount - 1, 0);
+        subline = std::max(m_lineCache->getSubLineCount(line, true) - 1, 0);
+    }
+    SubLineIterator top = m_lineCache->makeIterator(line, subline);
+    top.subline = top.clampedSubline();
+    if (!force && column == m_scrollColumn && top.line == m_top.line && top.subline == m_top.subline)
+        return false;
+    m_top = top;
+    m_scrollColumn = column;
+    m_bottom = m_top;
+    m_bottom.advance(std::max(m_visibleLines - 1, 0));
+    {
+        EditorBatch batch(*this);
+        m_repaintAll = m_scrollBarsDirty = true;
+        recomputeView(false);
+    }
+    if (getHandle())
+        ::UpdateWindow(getHandle());
+    return true;
+}
+
+void Editor::updateScrollBars() {
+    HWND window = getHandle();
+    if (!window || !m_controller)
+        return;
+    SCROLLINFO vertical = {};
+    vertical.cbSize = sizeof(SCROLLINFO);
+    vertical.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+    vertical.nMin = 0;
+    vertical.nMax = m_lineCount + m_visibleLines - 1;
+    vertical.nPage = static_cast<UINT>(std::max(m_visibleLines, 0));
+    vertical.nPos = m_top.line;
+    if (m_top.line == m_lineCount - 1 && vertical.nMax > static_cast<int>(vertical.nPage) &&
+        m_top.clampedSubline() == m_lineCache->getSubLineCount(m_top.line, true) - 1)
+        ++vertical.nPos;
+    ::SetScrollInfo(window, SB_VERT, &vertical, TRUE);
+    SCROLLINFO horizontal = {};
+    horizontal.cbSize = sizeof(SCROLLINFO);
+    horizontal.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    horizontal.nMax = std::max(m_widestColumns - 1, 0);
+    horizontal.nPage = static_cast<UINT>(std::max(m_visibleColumns, 0));
+    horizontal.nPos = m_scrollColumn;
+    ::SetScrollInfo(window, SB_HORZ, &horizontal, TRUE);
+}
+
+} // namespace tessel

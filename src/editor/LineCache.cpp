@@ -1,0 +1,330 @@
+#include "editor/LineCache.h"
+
+#include "afw/unicode/afUnicode.h"
+#include "pel/base/Exception.h"
+#include "pel/text/WideString.h"
+#include "service/document/Document.h"
+#include "service/document/LineScopeIterator.h"
+#include "service/document/controller/DocumentController.h"
+#include "service/parser/base/DocumentStyler.h"
+#include "service/parser/base/LineRecord.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace tessel {
+
+namespace {
+
+// A string or vector holding far more than its content gives the rest back, so one long line
+// does not pin its memory in a slot that now holds a short one.
+template <class Container>
+void trimToNeed(Container& container) {
+    const size_t held = container.capacity() * sizeof(container[0]);
+    const size_t needed = container.size() * sizeof(container[0]);
+    if (held > 4 * needed + (1u << 20))
+        Container(container.begin(), container.end()).swap(container);
+}
+
+} // namespace
+
+LineCache::LineCache(afUnicode& layout)
+    : m_layout(layout), m_layoutStep([&layout](afUnicodeData& data) { return layout.process(data); }),
+      m_records(SLOTS) {}
+
+LineCache::~LineCache() = default;
+
+void LineCache::attachController(DocumentController* controller) {
+    m_controller = controller;
+    if (!controller)
+        return;
+    DocumentController::Lock lock(*controller, DocumentController::LOCK_READ);
+    reset(controller->getLineCount());
+}
+
+void LineCache::reset(int32_t lineCount) {
+    // Room to grow: the first line typed into a large document must not copy every entry.
+    const size_t count = static_cast<size_t>(std::max(lineCount, 0));
+    if (m_entries.capacity() < count + count / 16)
+        std::vector<Entry>().swap(m_entries);
+    m_entries.reserve(count + count / 16 + 64);
+    m_entries.assign(count, Entry());
+    for (int slot = 0; slot < SLOTS; ++slot)
+        freeSlot(slot);
+}
+
+// ---- slots
+
+int LineCache::acquireSlot(int32_t line, bool& o_valid) {
+    int victim = -1;
+    bool victimFree = false;
+    for (int slot = 0; slot < SLOTS; ++slot) {
+        const IndexEntry& entry = m_index[slot];
+        // Only a slot in use answers for its line: a freed slot's line word is stale.
+        if (entry.stamp && entry.line == line) {
+            o_valid = true;
+            touch(slot);
+            return slot;
+        }
+        if (victimFree)
+            continue;
+        if (!entry.stamp) {
+            victim = slot;
+            victimFree = true;
+        } else if (victim < 0 || entry.stamp < m_index[victim].stamp) {
+            victim = slot;
+        }
+    }
+    if (!victimFree)
+        freeSlot(victim);
+    m_index[victim].line = line;
+    o_valid = false;
+    touch(victim);
+    return victim;
+}
+
+void LineCache::touch(int slot) {
+    m_index[slot].stamp = m_counter++;
+    if (m_counter != 0)
+        return;
+    uint32_t smallest = std::numeric_limits<uint32_t>::max();
+    uint32_t largest = 0;
+    for (const IndexEntry& entry : m_index)
+        if (entry.stamp) {
+            smallest = std::min(smallest, entry.stamp);
+            largest = std::max(largest, entry.stamp);
+        }
+    for (IndexEntry& entry : m_index)
+        if (entry.stamp)
+            entry.stamp -= smallest - 1;
+    m_counter = largest - (smallest - 1) + 1;
+}
+
+void LineCache::freeSlot(int slot) {
+    afUnicodeData& data = m_records[slot];
+    data.text.clear();
+    trimToNeed(data.text);
+    data.attributes.entries.clear();
+    trimToNeed(data.attributes.entries);
+    data.lineLength = 0;
+    data.indentation = 0;
+    data.firstNonBlank = 0;
+    data.lastNonBlankEnd = 0;
+    data.highlightDirty = true;
+    data.laidOut = false;
+    m_index[slot].stamp = 0;
+}
+
+void LineCache::freeSlots(int32_t first, int32_t last) {
+    for (int slot = 0; slot < SLOTS; ++slot)
+        if (m_index[slot].stamp && m_index[slot].line >= first && m_index[slot].line <= last)
+            freeSlot(slot);
+}
+
+void LineCache::resetEntries(int32_t first, int32_t last) {
+    first = std::max(first, 0);
+    last = std::min(last, getLineCount() - 1);
+    if (first <= last)
+        std::fill(m_entries.begin() + first, m_entries.begin() + last + 1, Entry());
+}
+
+// ---- building
+
+afUnicodeData* LineCache::getLayout(int32_t line) {
+    if (!m_controller || line < 0 || line >= getLineCount())
+        return nullptr;
+    bool valid = false;
+    const int slot = acquireSlot(line, valid);
+    afUnicodeData& data = m_records[slot];
+    if (valid)
+        return &data;
+    ++m_builds;
+    {
+        DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
+        fill(data, line);
+    }
+    if (!m_layoutStep(data)) {
+        // A record that failed half way must never be drawn: the next request builds again.
+        freeSlot(slot);
+        throw pel::IllegalStateException(L"Unicode processing failed.");
+    }
+    const int32_t columns = data.widestWidth / std::max(m_layout.getAverageCharWidth(), 1);
+    if (columns > m_widestColumns) {
+        m_widestColumns = columns;
+        if (m_widthListener)
+            m_widthListener(columns);
+    }
+    return &data;
+}
+
+void LineCache::fill(afUnicodeData& data, int32_t line) {
+    Document& document = m_controller->getDocument();
+    const int32_t length = document.getLineLength(line);
+    // What lies past the laid-out part is never drawn; a 100 MB line copies 1 M units.
+    const int32_t copied = std::min(length, static_cast<int32_t>(afUnicode::MAX_LAID_OUT));
+    data.text.resize(static_cast<size_t>(copied));
+    if (copied > 0)
+        m_controller->copyText(document.getLineStart(line), copied, &data.text[0]);
+    data.lineLength = length;
+    const wchar_t* text = data.text.c_str();
+    data.indentation = pel::indentationWidth(text, copied, std::max(m_controller->getTabWidth(), 1), false);
+    data.firstNonBlank = pel::leadingWhitespaceLength(text, copied);
+    data.lastNonBlankEnd = pel::trailingWhitespaceStart(text, copied);
+    data.highlightDirty = true;
+    fillStyles(data, line);
+}
+
+void LineCache::fillStyles(afUnicodeData& data, int32_t line) {
+    Document& document = m_controller->getDocument();
+    DocumentStyler& styler = document.getStyler();
+    DocumentScopeRegistry& registry = document.getScopeRegistry();
+    const uint32_t length = static_cast<uint32_t>(data.text.size());
+    std::vector<uint32_t>& entries = data.attributes.entries;
+    entries.assign(length, 0);
+    data.attributes.dirty = false;
+    auto styleOf = [&](uint32_t scope) -> uint32_t {
+        const DocumentScope* record = registry.get(scope);
+        return record ? styler.getStyle(*record) : 0;
+    };
+    if (std::unique_ptr<LineScopeIterator> cursor = document.createLineScopeIterator(line)) {
+        for (;;) {
+            const uint32_t from = std::min(cursor->position, length);
+            const uint32_t to = std::min(std::max(cursor->runEnd(length), from), length);
+            std::fill(entries.begin() + from, entries.begin() + to, styleOf(cursor->scope));
+            if (to >= length || !cursor->next())
+                break;
+        }
+    }
+    data.lineBackground = styler.styleAt(registry.root() ? styleOf(registry.root()->index()) : 0).background;
+    const std::unique_ptr<LineRuns> runs = document.getLine(line);
+    if (runs && runs->count > 0)
+        data.lineBackground = styler.styleAt(styleOf(runs->runs[runs->count - 1].scope)).background;
+}
+
+const LineCache::Entry& LineCache::getLineEntry(int32_t line) {
+    Entry& entry = m_entries[line];
+    if (entry.sublines == 0)
+        if (const afUnicodeData* data = getLayout(line)) {
+            m_entries[line].sublines = std::max(data->sublineCount(), 1);
+            m_entries[line].width = data->widestWidth;
+        }
+    return m_entries[line];
+}
+
+// ---- drops and line moves
+
+void LineCache::dropAll() {
+    for (int slot = 0; slot < SLOTS; ++slot)
+        freeSlot(slot);
+    std::fill(m_entries.begin(), m_entries.end(), Entry());
+}
+
+bool LineCache::clampLines(int32_t& a, int32_t& b) const {
+    const int32_t count = getLineCount();
+    if (count == 0)
+        return false;
+    a = std::max(0, std::min(a, count - 1));
+    b = std::max(0, std::min(b, count - 1));
+    if (a > b)
+        std::swap(a, b);
+    return true;
+}
+
+void LineCache::dropLines(int32_t first, int32_t last) {
+    if (!clampLines(first, last))
+        return;
+    freeSlots(first, last);
+    resetEntries(first, last);
+}
+
+void LineCache::dropLinesUpTo(int32_t last) {
+    if (getLineCount() == 0)
+        return;
+    last = std::max(0, std::min(last, getLineCount()));
+    freeSlots(0, last);
+    resetEntries(0, last - 1);
+}
+
+void LineCache::dropLinesFrom(int32_t first) {
+    if (getLineCount() == 0)
+        return;
+    first = std::max(0, std::min(first, getLineCount()));
+    freeSlots(first, std::numeric_limits<int32_t>::max());
+    resetEntries(first, getLineCount() - 1);
+}
+
+void LineCache::markRedraw(int32_t a, int32_t b) {
+    if (!clampLines(a, b))
+        return;
+    for (int slot = 0; slot < SLOTS; ++slot)
+        if (m_index[slot].stamp && m_index[slot].line >= a && m_index[slot].line <= b)
+            m_records[slot].highlightDirty = true;
+}
+
+void LineCache::insertLines(int32_t index, int32_t count) {
+    if (count <= 0)
+        return;
+    index = std::max(0, std::min(index, getLineCount()));
+    if (index < getLineCount()) {
+        dropLines(index, index);
+        for (IndexEntry& entry : m_index)
+            if (entry.stamp && entry.line >= index + 1)
+                entry.line += count;
+    }
+    m_entries.insert(m_entries.begin() + index, static_cast<size_t>(count), Entry());
+}
+
+void LineCache::removeLines(int32_t index, int32_t count) {
+    if (count <= 0 || index < 0 || index >= getLineCount())
+        return;
+    count = std::min(count, getLineCount() - index);
+    freeSlots(index, index + count);
+    for (IndexEntry& entry : m_index)
+        if (entry.stamp && entry.line > index + count)
+            entry.line -= count;
+    m_entries.erase(m_entries.begin() + index, m_entries.begin() + index + count);
+}
+
+// ---- iterators
+
+SubLineIterator LineCache::end() {
+    const int32_t last = getLineCount() - 1;
+    return {this, last, getSubLineCount(last, false)};
+}
+
+int32_t LineCache::getSubLineCount(int32_t line, bool defaultValue) {
+    if (line < 0 || line >= getLineCount())
+        return defaultValue ? 1 : 0;
+    return getLineEntry(line).sublines;
+}
+
+bool LineCache::isUnwrapped() const {
+    return !m_layout.isWrapEnabled();
+}
+
+int32_t LineCache::getDistance(const SubLineIterator& a, const SubLineIterator& b) {
+    if (a == b)
+        return 0;
+    if (isUnwrapped())
+        return b.line - a.line;
+    const int32_t step = a < b ? 1 : -1;
+    SubLineIterator at = a;
+    int32_t distance = 0;
+    while (at != b) {
+        at.advance(step);
+        distance += step;
+    }
+    return distance;
+}
+
+size_t LineCache::heldBytes() const {
+    size_t bytes = sizeof(*this) + m_records.capacity() * sizeof(afUnicodeData);
+    auto held = [](const auto& v) { return v.capacity() * sizeof(v[0]); };
+    for (const afUnicodeData& d : m_records)
+        bytes += held(d.text) + held(d.attributes.entries) + held(d.items) + held(d.visualOrder) +
+                 held(d.sublineEnds) + held(d.sublineWidths) + held(d.logAttrs) + held(d.logClusters) +
+                 held(d.logicalWidths) + held(d.glyphs) + held(d.visAttrs) + held(d.offsets) + held(d.advances);
+    return bytes;
+}
+
+} // namespace tessel

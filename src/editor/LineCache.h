@@ -1,0 +1,111 @@
+#pragma once
+// The editor's store of laid-out lines: for every document line how many display lines it
+// wraps into and how wide it is (8 bytes a line), and for the 200 lines looked at last their
+// full layout records, so painting, hit-testing and caret movement lay a line out once. It
+// also measures the display-line iterators the editor walks with. UI thread only.
+
+#include "afw/unicode/afUnicodeData.h"
+#include "editor/SubLineIterator.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class afUnicode;
+
+namespace tessel {
+
+class DocumentController;
+
+class LineCache : public SubLineIteratorBuilderInterface {
+public:
+    static constexpr int SLOTS = 200;
+
+    struct Entry {
+        int32_t sublines = 0; // 0: not measured yet
+        int32_t width = 0;    // pixels of the widest subline
+    };
+    // Lays a filled record out; false when it could not.
+    using LayoutStep = std::function<bool(afUnicodeData&)>;
+    using WidthListener = std::function<void(int32_t columns)>;
+
+    explicit LineCache(afUnicode& layout);
+    ~LineCache();
+    LineCache(const LineCache&) = delete;
+    LineCache& operator=(const LineCache&) = delete;
+
+    // Stores the controller and, with one, resets to its line count under a read transaction.
+    void attachController(DocumentController* controller);
+    DocumentController* getController() const { return m_controller; }
+    void setWidthListener(WidthListener listener) { m_widthListener = std::move(listener); }
+    // The step that lays filled records out: afUnicode::process unless one is given.
+    void setLayoutStep(LayoutStep step) { m_layoutStep = std::move(step); }
+
+    void reset(int32_t lineCount);
+    // The line's record, built when it is not cached; null for no controller or a line outside
+    // the document. Throws pel::IllegalStateException "Unicode processing failed." when the
+    // layout fails (the slot is freed first, so the next call builds again).
+    afUnicodeData* getLayout(int32_t line);
+    // The entry, measured on demand; line must lie in the document.
+    const Entry& getLineEntry(int32_t line);
+
+    void dropAll();
+    void dropLines(int32_t first, int32_t last);
+    // Frees the layouts of lines 0..last, keeping the entry of last.
+    void dropLinesUpTo(int32_t last);
+    void dropLinesFrom(int32_t first);
+    // Asks the highlighters to mark the cached lines a..b again, keeping their layouts.
+    void markRedraw(int32_t a, int32_t b);
+    void insertLines(int32_t index, int32_t count);
+    void removeLines(int32_t index, int32_t count);
+    // The widest laid-out line seen, in average character widths; it never shrinks.
+    int32_t getWidestColumns() const { return m_widestColumns; }
+
+    // SubLineIteratorBuilderInterface
+    SubLineIterator makeIterator(int32_t line, int32_t subline) override { return {this, line, subline}; }
+    SubLineIterator begin() override { return {this, 0, 0}; }
+    SubLineIterator end() override;
+    int32_t getLineCount() const override { return static_cast<int32_t>(m_entries.size()); }
+    int32_t getSubLineCount(int32_t line, bool defaultValue) override;
+    bool isUnwrapped() const override;
+    int32_t getDistance(const SubLineIterator& a, const SubLineIterator& b) override;
+
+    // For tests and benchmarks: layouts built, the line a slot holds (-1 when free), and the
+    // bytes the store and the entries hold.
+    uint64_t getBuildCount() const { return m_builds; }
+    int32_t slotLine(int slot) const { return m_index[slot].stamp ? m_index[slot].line : -1; }
+    size_t heldBytes() const;
+    size_t entryBytes() const { return m_entries.capacity() * sizeof(Entry); }
+
+private:
+    struct IndexEntry {
+        uint32_t stamp = 0; // 0: free
+        int32_t line = -1;
+    };
+
+    // The slot of the line; o_valid tells whether it already holds the line's layout.
+    int acquireSlot(int32_t line, bool& o_valid);
+    void touch(int slot);
+    void freeSlot(int slot);
+    // Frees the slots holding lines in [first, last].
+    void freeSlots(int32_t first, int32_t last);
+    void resetEntries(int32_t first, int32_t last);
+    // Both into the document's lines and ordered; false for an empty cache.
+    bool clampLines(int32_t& a, int32_t& b) const;
+    void fill(afUnicodeData& data, int32_t line);
+    void fillStyles(afUnicodeData& data, int32_t line);
+
+    WidthListener m_widthListener;
+    DocumentController* m_controller = nullptr;
+    afUnicode& m_layout;
+    LayoutStep m_layoutStep;
+    uint32_t m_counter = 1;
+    std::array<IndexEntry, SLOTS> m_index;
+    std::vector<afUnicodeData> m_records;
+    int32_t m_widestColumns = 0;
+    std::vector<Entry> m_entries;
+    uint64_t m_builds = 0;
+};
+
+} // namespace tessel

@@ -1,0 +1,216 @@
+#include "editor/LineCache.h"
+#include "editor/EditorTestSupport.h"
+
+#include "afw/unicode/afUnicode.h"
+#include "pel/base/Exception.h"
+
+#include <random>
+#include <set>
+
+using namespace tessel;
+using namespace tessel_test;
+
+namespace {
+
+class LineCacheTest : public DocumentFixture {
+protected:
+    LineCacheTest() : layout(afUnicodeFontManager::instance().getEditorFontSet()), cache(layout) {}
+    // The cache over the text, with the stand-in layout unless real is asked for.
+    void attach(const std::wstring& text, bool real = false) {
+        load(text);
+        if (!real)
+            cache.setLayoutStep(fakeLayout);
+        cache.attachController(controller);
+    }
+    void wrap() { layout.setWrapWidth(1000); }
+    SubLineIterator at(int32_t line, int32_t subline) { return cache.makeIterator(line, subline); }
+    static std::pair<int, int> pos(const SubLineIterator& it) { return {it.line, it.subline}; }
+
+    afUnicode layout;
+    LineCache cache;
+};
+
+TEST_F(LineCacheTest, EmptyCacheAndOutOfRangeLines) {
+    cache.reset(0);
+    EXPECT_EQ(0, cache.getLineCount());
+    EXPECT_EQ(std::make_pair(-1, 0), pos(cache.end()));
+    EXPECT_EQ(1, cache.getSubLineCount(0, true));
+    EXPECT_EQ(0, cache.getSubLineCount(0, false));
+    EXPECT_EQ(nullptr, cache.getLayout(0)) << "no controller";
+    // Drops and moves on an empty cache change nothing.
+    cache.dropLines(0, 3);
+    cache.dropLinesUpTo(2);
+    cache.dropLinesFrom(0);
+    cache.markRedraw(0, 5);
+    cache.removeLines(0, 3);
+    cache.insertLines(5, 2);
+    EXPECT_EQ(2, cache.getLineCount()) << "the index is clamped to the line count";
+    attach(L"a\nb");
+    EXPECT_EQ(nullptr, cache.getLayout(-1));
+    EXPECT_EQ(nullptr, cache.getLayout(2));
+}
+
+TEST_F(LineCacheTest, SlotsAreReusedLeastRecentlyUsedFirst) {
+    attach(numberedLines(300));
+    for (int line = 0; line < 200; ++line)
+        ASSERT_NE(nullptr, cache.getLayout(line));
+    cache.getLayout(0); // line 0 is now the most recent; line 1 the least
+    EXPECT_EQ(200u, cache.getBuildCount());
+    cache.getLayout(200);
+    EXPECT_EQ(201u, cache.getBuildCount());
+    std::set<int32_t> held;
+    for (int slot = 0; slot < LineCache::SLOTS; ++slot)
+        held.insert(cache.slotLine(slot));
+    EXPECT_EQ(0u, held.count(1)) << "the least recently used line gave its slot";
+    EXPECT_EQ(1u, held.count(0));
+    const afUnicodeData* line5 = cache.getLayout(5);
+    EXPECT_EQ(201u, cache.getBuildCount()) << "a cached line builds nothing";
+    EXPECT_EQ(L"line 5", line5->text);
+}
+
+TEST_F(LineCacheTest, DropsKeepWhatTheyShould) {
+    attach(numberedLines(20));
+    for (int line = 0; line < 20; ++line)
+        cache.getLineEntry(line);
+    const uint64_t built = cache.getBuildCount();
+    cache.dropLinesUpTo(5);
+    EXPECT_EQ(built, cache.getBuildCount());
+    cache.getLineEntry(5);
+    EXPECT_EQ(built, cache.getBuildCount()) << "entry 5 stays measured";
+    cache.getLineEntry(4);
+    EXPECT_EQ(built + 1, cache.getBuildCount()) << "entry 4 was reset";
+    cache.getLayout(5);
+    EXPECT_EQ(built + 2, cache.getBuildCount()) << "the layout of line 5 was freed";
+
+    cache.insertLines(3, 2);
+    const uint64_t before = cache.getBuildCount();
+    EXPECT_EQ(L"line 7", cache.getLayout(9)->text) << "the layout cached for line 7 answers for line 9";
+    EXPECT_EQ(before, cache.getBuildCount());
+    cache.getLayout(3);
+    EXPECT_EQ(before + 1, cache.getBuildCount()) << "line 3 is laid out again";
+
+    cache.removeLines(18, 100);
+    EXPECT_EQ(18, cache.getLineCount()) << "the count is clamped to the lines there";
+}
+
+TEST_F(LineCacheTest, IteratorsStepAcrossSublines) {
+    attach(L"a|b\nc\nd|e|f\ng");
+    wrap();
+    EXPECT_EQ(std::make_pair(2, 0), pos(at(0, 1).advance(2)));
+    EXPECT_EQ(std::make_pair(1, 0), pos(at(2, 0).retreat(1)));
+    EXPECT_EQ(std::make_pair(1, 0), pos(at(2, 0).advance(-1)));
+    EXPECT_EQ(5, cache.getDistance(at(0, 0), at(2, 2)));
+    EXPECT_EQ(-5, cache.getDistance(at(2, 2), at(0, 0)));
+    EXPECT_EQ(std::make_pair(3, 1), pos(cache.end()));
+    SubLineIterator before = at(-3, 7);
+    EXPECT_TRUE(before.normalize());
+    EXPECT_EQ(std::make_pair(0, 0), pos(before));
+    SubLineIterator past = at(9, 0);
+    EXPECT_EQ(SubLineIterator::PAST_END, past.state());
+    EXPECT_TRUE(past.normalize());
+    EXPECT_EQ(std::make_pair(3, 1), pos(past));
+    EXPECT_FALSE(past.normalize());
+    EXPECT_TRUE(at(0, 9) == at(0, 1)) << "compared by clamped subline";
+    EXPECT_TRUE(at(0, 1) < at(1, 0));
+
+    layout.setWrapWidth(0);
+    const uint64_t built = cache.getBuildCount();
+    EXPECT_EQ(std::make_pair(10, 0), pos(at(0, 0).advance(10)));
+    EXPECT_EQ(10, cache.getDistance(at(0, 0), at(10, 0)));
+    EXPECT_EQ(built, cache.getBuildCount()) << "unwrapped steps measure nothing";
+}
+
+TEST_F(LineCacheTest, WidestColumnsGrowOnlyAndTellTheListener) {
+    attach(L"abcd\nabcdefgh\nab", true);
+    std::vector<int32_t> told;
+    cache.setWidthListener([&](int32_t columns) { told.push_back(columns); });
+    cache.getLayout(0);
+    cache.getLayout(1);
+    cache.getLayout(2);
+    const int average = layout.getAverageCharWidth();
+    ASSERT_EQ(2u, told.size());
+    EXPECT_EQ(cache.getLayout(1)->widestWidth / average, told.back());
+    cache.dropAll();
+    cache.getLayout(2);
+    EXPECT_EQ(told.back(), cache.getWidestColumns()) << "never shrinks";
+}
+
+TEST_F(LineCacheTest, FailedLayoutThrowsAndIsBuiltAgain) {
+    attach(L"one\ntwo");
+    bool fail = true;
+    cache.setLayoutStep([&](afUnicodeData& data) { return !fail && fakeLayout(data); });
+    try {
+        cache.getLayout(1);
+        FAIL() << "no exception";
+    } catch (const pel::IllegalStateException& error) {
+        EXPECT_EQ(L"Unicode processing failed.", error.message);
+    }
+    for (int slot = 0; slot < LineCache::SLOTS; ++slot)
+        EXPECT_EQ(-1, cache.slotLine(slot)) << "the half-built record is not kept";
+    fail = false;
+    const uint64_t built = cache.getBuildCount();
+    EXPECT_EQ(L"two", cache.getLayout(1)->text);
+    EXPECT_EQ(built + 1, cache.getBuildCount());
+}
+
+TEST_F(LineCacheTest, RandomEditsKeepEveryRecordTrue) {
+    attach(numberedLines(400));
+    controller->inserted().add(this, [this](DocumentController&, const TextChange& change) {
+        if (change.lineBreaks > 0)
+            cache.insertLines(change.firstLine, change.lineBreaks);
+        else
+            cache.dropLines(change.firstLine, change.firstLine);
+    });
+    controller->removed().add(this, [this](DocumentController&, const TextChange& change) {
+        if (change.lineBreaks > 0)
+            cache.removeLines(change.firstLine, change.lineBreaks);
+        cache.dropLines(change.firstLine, change.firstLine);
+    });
+    std::mt19937 random(52);
+    for (int step = 0; step < 10000; ++step) {
+        const int32_t lines = controller->getLineCount();
+        const int32_t line = static_cast<int32_t>(random() % lines);
+        switch (random() % 8) {
+        case 0: {
+            DocumentController::Lock lock(*controller, DocumentController::LOCK_EDIT);
+            const std::wstring texts[] = {L"x", L"\n", L"a\nb\n", L"\n\n\n"};
+            const std::wstring& text = texts[random() % 4];
+            const int32_t offset = document->getLineStart(line) + std::min<int32_t>(random() % 3, document->getLineLength(line));
+            controller->insertAt(static_cast<int32_t>(text.size()), offset, text.c_str());
+            break;
+        }
+        case 1: {
+            DocumentController::Lock lock(*controller, DocumentController::LOCK_EDIT);
+            const int32_t start = document->getLineStart(line);
+            const int32_t length = std::min<int32_t>(static_cast<int32_t>(random() % 20), document->getLength() - start);
+            controller->removeAt(length, start);
+            break;
+        }
+        case 2: cache.dropLines(line, line + static_cast<int32_t>(random() % 5)); break;
+        case 3: cache.markRedraw(line, line + 3); break;
+        default: cache.getLayout(line); break;
+        }
+        if (step % 50 != 0 && step < 9990)
+            continue;
+        std::set<int32_t> held;
+        for (int slot = 0; slot < LineCache::SLOTS; ++slot) {
+            const int32_t at = cache.slotLine(slot);
+            if (at < 0)
+                continue;
+            ASSERT_TRUE(held.insert(at).second) << "line " << at << " in two slots, step " << step;
+            ASSERT_EQ(lineText(at), cache.getLayout(at)->text) << "line " << at << ", step " << step;
+        }
+        ASSERT_EQ(controller->getLineCount(), cache.getLineCount()) << step;
+    }
+}
+
+TEST_F(LineCacheTest, LongLineGivesItsMemoryBack) {
+    attach(std::wstring(1000000, L'x') + L"\n" + numberedLines(200), true);
+    ASSERT_NE(nullptr, cache.getLayout(0));
+    for (int line = 1; line <= 200; ++line)
+        cache.getLayout(line);
+    EXPECT_LT(cache.heldBytes(), 4u << 20);
+    EXPECT_EQ(8u, sizeof(LineCache::Entry));
+}
+
+} // namespace
