@@ -17,16 +17,15 @@ const pel::AbstractDictionaryValue* asDictionary(const pel::Value* value) {
                                                                 : nullptr;
 }
 
-std::wstring stringAt(const pel::AbstractDictionaryValue& dictionary, const wchar_t* key) {
-    std::wstring text;
-    dictionary.getString(key, &text);
-    return text;
+void readString(const pel::AbstractDictionaryValue& dictionary, const wchar_t* key, std::wstring* o_text) {
+    if (const std::wstring* text = dictionary.findString(key))
+        *o_text = *text;
 }
 
 // Replaces the colour when the key holds a colour text.
 bool readColour(const pel::AbstractDictionaryValue* settings, const wchar_t* key, ThemeColour* io_colour) {
-    std::wstring text;
-    return settings && settings->getString(key, &text) && DocumentTheme::parseColour(text, io_colour);
+    const std::wstring* text = settings ? settings->findString(key) : nullptr;
+    return text && DocumentTheme::parseColour(*text, io_colour);
 }
 
 } // namespace
@@ -69,6 +68,11 @@ bool DocumentTheme::read(const pel::Value* value) {
     if (!settings)
         return false;
     m_rules.reserve(settings->size());
+    // Sorted however reading ends, so that lookups stay sound after a failure part way.
+    struct SortIndex {
+        DocumentTheme& theme;
+        ~SortIndex() { theme.sortRuleIndex(); }
+    } sortIndex{*this};
     for (size_t i = 0; i < settings->size(); ++i) {
         const pel::AbstractDictionaryValue* entry = asDictionary(settings->get(i));
         if (!entry)
@@ -89,8 +93,8 @@ void DocumentTheme::readGlobal(const pel::AbstractDictionaryValue& entry) {
 
 void DocumentTheme::readRule(const pel::AbstractDictionaryValue& entry) {
     ThemeRule rule;
-    rule.title = stringAt(entry, L"title");
-    rule.scope = stringAt(entry, L"scope");
+    readString(entry, L"title", &rule.title);
+    readString(entry, L"scope", &rule.scope);
     try {
         rule.selector.reset(new ScopeSelector(rule.scope));
     } catch (const pel::ParserException&) {
@@ -99,10 +103,10 @@ void DocumentTheme::readRule(const pel::AbstractDictionaryValue& entry) {
     const pel::AbstractDictionaryValue* settings = entry.findDictionary(L"settings");
     rule.hasForeground = readColour(settings, L"foreground", &rule.foreground);
     rule.hasBackground = readColour(settings, L"background", &rule.background);
-    std::wstring fontStyle;
-    if (settings && settings->getString(L"font_style", &fontStyle)) {
+    const std::wstring* fontStyle = settings ? settings->findString(L"font_style") : nullptr;
+    if (fontStyle) {
         try {
-            rule.fontStyle = parseFontStyle(fontStyle);
+            rule.fontStyle = parseFontStyle(*fontStyle);
         } catch (const pel::ParserException&) {
             // Reported by the validator; the rule keeps its colours.
         }
@@ -120,13 +124,16 @@ void DocumentTheme::indexRule(uint32_t number) {
             continue;
         }
         const uint32_t names = program[at + 2];
-        if (names > 0) {
-            std::vector<uint32_t>& rules = m_rulesByInnermostName[program[at + 3 + 2 * (names - 1)]];
-            if (rules.empty() || rules.back() != number)
-                rules.push_back(number);
-        }
+        if (names > 0)
+            m_rulesByInnermostName.push_back({program[at + 3 + 2 * (names - 1)], number});
         at += 3 + 2 * size_t(names);
     }
+}
+
+void DocumentTheme::sortRuleIndex() {
+    std::sort(m_rulesByInnermostName.begin(), m_rulesByInnermostName.end());
+    m_rulesByInnermostName.erase(std::unique(m_rulesByInnermostName.begin(), m_rulesByInnermostName.end()),
+                                 m_rulesByInnermostName.end());
 }
 
 void DocumentTheme::candidateRules(ScopePath& path, std::vector<uint32_t>* o_rules) const {
@@ -134,10 +141,13 @@ void DocumentTheme::candidateRules(ScopePath& path, std::vector<uint32_t>* o_rul
     const ScopeSegment& inner = path.segment(0);
     size_t lists = 0;
     for (uint32_t part = 0; part < inner.partCount; ++part) {
-        const auto found = m_rulesByInnermostName.find(path.parts()[inner.firstPart + part]);
-        if (found == m_rulesByInnermostName.end())
+        const uint32_t name = path.parts()[inner.firstPart + part];
+        auto found = std::lower_bound(m_rulesByInnermostName.begin(), m_rulesByInnermostName.end(),
+                                      std::make_pair(name, uint32_t(0)));
+        if (found == m_rulesByInnermostName.end() || found->first != name)
             continue;
-        o_rules->insert(o_rules->end(), found->second.begin(), found->second.end());
+        for (; found != m_rulesByInnermostName.end() && found->first == name; ++found)
+            o_rules->push_back(found->second);
         ++lists;
     }
     if (lists > 1) {

@@ -47,13 +47,16 @@ TEST(DocumentTheme, ReadsOnlyTheColourFormatAndPacksRedLowest) {
 
 TEST(DocumentTheme, FontStylesTakeCommasWhiteSpaceOrBoth) {
     for (const auto& c : {std::make_pair(L" ", 0), std::make_pair(L"bold, italic", 3), std::make_pair(L"bold italic", 3),
-                          std::make_pair(L" bold ,italic ", 3), std::make_pair(L"underline\treset", 12)})
+                          std::make_pair(L" bold ,italic ", 3), std::make_pair(L"underline\treset", 12),
+                          std::make_pair(L"italic,bold , underline", 7), std::make_pair(L"", 0)})
         EXPECT_EQ(c.second, DocumentTheme::parseFontStyle(c.first)) << c.first;
     const struct {
         const wchar_t *text, *message;
         uint32_t begin, end;
     } rejected[] = {{L"blink", L"Unknown style `blink`.", 0, 5}, {L"bold bolder", L"Unknown style `bolder`.", 5, 11},
-                    {L"bold,,", L"Syntax error.", 5, 6},         {L"bold;italic", L"Syntax error.", 4, 5}};
+                    {L"bold,,", L"Syntax error.", 5, 6},         {L"bold;italic", L"Syntax error.", 4, 5},
+                    {L"bold, ", L"Syntax error.", 6, 6},         {L", bold", L"Syntax error.", 0, 1},
+                    {L"Bold", L"Unknown style `Bold`.", 0, 4},   {L"italicx", L"Unknown style `italicx`.", 0, 7}};
     for (const auto& c : rejected) {
         try {
             DocumentTheme::parseFontStyle(c.text);

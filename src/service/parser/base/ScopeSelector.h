@@ -46,7 +46,8 @@ public:
 private:
     friend class ScopeSelectorParser;
 
-    std::vector<uint32_t> m_program{0};
+    // Word 0 the item count, then the items; set whole by the parser.
+    std::vector<uint32_t> m_program;
     size_t m_stackDepth = 0;
 };
 
