@@ -54,6 +54,7 @@ DocumentTheme::~DocumentTheme() = default;
 void DocumentTheme::reset() {
     m_rules.clear();
     m_rulesByInnermostName.clear();
+    m_nameSlots.clear();
     for (const GlobalColour& colour : GLOBAL_COLOURS)
         parseColour(colour.fallback, &(this->*colour.field));
 }
@@ -68,20 +69,22 @@ bool DocumentTheme::read(const pel::Value* value) {
     if (!settings)
         return false;
     m_rules.reserve(settings->size());
-    // Sorted however reading ends, so that lookups stay sound after a failure part way.
-    struct SortIndex {
-        DocumentTheme& theme;
-        ~SortIndex() { theme.sortRuleIndex(); }
-    } sortIndex{*this};
-    for (size_t i = 0; i < settings->size(); ++i) {
-        const pel::AbstractDictionaryValue* entry = asDictionary(settings->get(i));
-        if (!entry)
-            continue;
-        if (i == 0 && !(entry->find(L"scope") && entry->find(L"title")))
-            readGlobal(*entry);
-        else
-            readRule(*entry);
+    try {
+        for (size_t i = 0; i < settings->size(); ++i) {
+            const pel::AbstractDictionaryValue* entry = asDictionary(settings->get(i));
+            if (!entry)
+                continue;
+            if (i == 0 && !(entry->find(L"scope") && entry->find(L"title")))
+                readGlobal(*entry);
+            else
+                readRule(*entry);
+        }
+    } catch (...) {
+        // The rules read so far stay usable.
+        finishRuleIndex();
+        throw;
     }
+    finishRuleIndex();
     return true;
 }
 
@@ -130,10 +133,42 @@ void DocumentTheme::indexRule(uint32_t number) {
     }
 }
 
-void DocumentTheme::sortRuleIndex() {
-    std::sort(m_rulesByInnermostName.begin(), m_rulesByInnermostName.end());
-    m_rulesByInnermostName.erase(std::unique(m_rulesByInnermostName.begin(), m_rulesByInnermostName.end()),
-                                 m_rulesByInnermostName.end());
+void DocumentTheme::finishRuleIndex() {
+    auto& pairs = m_rulesByInnermostName;
+    std::sort(pairs.begin(), pairs.end());
+    pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
+    size_t names = 0;
+    for (size_t i = 0; i < pairs.size(); ++i)
+        names += i == 0 || pairs[i].first != pairs[i - 1].first;
+    m_nameSlots.clear();
+    if (names == 0)
+        return;
+    size_t slots = 8;
+    while (slots < 2 * names)
+        slots *= 2;
+    m_nameSlots.assign(slots, 0);
+    const uint32_t mask = static_cast<uint32_t>(slots - 1);
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        if (i > 0 && pairs[i].first == pairs[i - 1].first)
+            continue;
+        uint32_t slot = pairs[i].first & mask;
+        while (m_nameSlots[slot])
+            slot = (slot + 1) & mask;
+        m_nameSlots[slot] = static_cast<uint32_t>(i + 1);
+    }
+}
+
+size_t DocumentTheme::firstRuleOfName(uint32_t name) const {
+    if (m_nameSlots.empty())
+        return m_rulesByInnermostName.size();
+    const uint32_t mask = static_cast<uint32_t>(m_nameSlots.size() - 1);
+    for (uint32_t slot = name & mask;; slot = (slot + 1) & mask) {
+        const uint32_t first = m_nameSlots[slot];
+        if (first == 0)
+            return m_rulesByInnermostName.size();
+        if (m_rulesByInnermostName[first - 1].first == name)
+            return first - 1;
+    }
 }
 
 void DocumentTheme::candidateRules(ScopePath& path, std::vector<uint32_t>* o_rules) const {
@@ -142,12 +177,15 @@ void DocumentTheme::candidateRules(ScopePath& path, std::vector<uint32_t>* o_rul
     size_t lists = 0;
     for (uint32_t part = 0; part < inner.partCount; ++part) {
         const uint32_t name = path.parts()[inner.firstPart + part];
-        auto found = std::lower_bound(m_rulesByInnermostName.begin(), m_rulesByInnermostName.end(),
-                                      std::make_pair(name, uint32_t(0)));
-        if (found == m_rulesByInnermostName.end() || found->first != name)
+        const size_t first = firstRuleOfName(name);
+        size_t end = first;
+        while (end < m_rulesByInnermostName.size() && m_rulesByInnermostName[end].first == name)
+            ++end;
+        if (end == first)
             continue;
-        for (; found != m_rulesByInnermostName.end() && found->first == name; ++found)
-            o_rules->push_back(found->second);
+        o_rules->reserve(o_rules->size() + (end - first));
+        for (size_t at = first; at < end; ++at)
+            o_rules->push_back(m_rulesByInnermostName[at].second);
         ++lists;
     }
     if (lists > 1) {

@@ -92,8 +92,10 @@ private:
     void readGlobal(const pel::AbstractDictionaryValue& entry);
     void readRule(const pel::AbstractDictionaryValue& entry);
     void indexRule(uint32_t number);
-    // Orders the index by name and rule, each pair once.
-    void sortRuleIndex();
+    // Orders the index by name and rule, each pair once, and makes its name slots.
+    void finishRuleIndex();
+    // The place of the name's first pair in the index; the index's size when it has none.
+    size_t firstRuleOfName(uint32_t name) const;
     // The rules that could match a record anchored, in theme order.
     void candidateRules(ScopePath& path, std::vector<uint32_t>* o_rules) const;
 
@@ -103,6 +105,9 @@ private:
     // tries only the rules whose names can match one of its innermost scope's dot prefixes.
     // One block for the whole theme, instead of a node and a list for every name.
     std::vector<std::pair<uint32_t, uint32_t>> m_rulesByInnermostName;
+    // Open addressing over the names of that index (hashes already): 1 + the place of a name's
+    // first pair, 0 in a free slot; a power of two long, at most half full.
+    std::vector<uint32_t> m_nameSlots;
     ThemeColour m_foreground;
     ThemeColour m_background;
     ThemeColour m_invisibles;
