@@ -95,11 +95,13 @@ void DocumentTheme::readGlobal(const pel::AbstractDictionaryValue& entry) {
 }
 
 void DocumentTheme::readRule(const pel::AbstractDictionaryValue& entry) {
-    ThemeRule rule;
+    // Made in its place (read() reserved the room), so the selector is never copied.
+    m_rules.emplace_back();
+    ThemeRule& rule = m_rules.back();
     readString(entry, L"title", &rule.title);
     readString(entry, L"scope", &rule.scope);
     try {
-        rule.selector.reset(new ScopeSelector(rule.scope));
+        rule.selector.emplace(rule.scope);
     } catch (const pel::ParserException&) {
         // The validator reports it; here the rule only never applies.
     }
@@ -114,8 +116,7 @@ void DocumentTheme::readRule(const pel::AbstractDictionaryValue& entry) {
             // Reported by the validator; the rule keeps its colours.
         }
     }
-    m_rules.push_back(std::move(rule));
-    if (m_rules.back().selector)
+    if (rule.selector)
         indexRule(static_cast<uint32_t>(m_rules.size() - 1));
 }
 

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -35,7 +36,7 @@ struct ThemeRule {
     std::wstring title;
     std::wstring scope;
     // None when the scope text is no valid selector: the rule then never applies.
-    std::unique_ptr<ScopeSelector> selector;
+    std::optional<ScopeSelector> selector;
     ThemeColour foreground;
     bool hasForeground = false;
     ThemeColour background;

@@ -105,7 +105,7 @@ TEST(DocumentTheme, OneBadRuleLosesNothingElseAndReadingAgainStartsOver) {
     ASSERT_EQ(3u, theme.rules().size());
     const ScopeStyle style = styleOf(theme, ScopeChain{L"source.c", L"string"});
     EXPECT_EQ((std::vector<uint32_t>{0, 0xFF332211, 0x301BB25E, 0xFF00FF00, 0xFFFF0000, 0}),
-              (std::vector<uint32_t>{theme.rules()[0].selector != nullptr, DocumentTheme::packColour(theme.selection()),
+              (std::vector<uint32_t>{theme.rules()[0].selector.has_value(), DocumentTheme::packColour(theme.selection()),
                                      DocumentTheme::packColour(theme.hotspot()), style.foreground, style.background,
                                      style.fontStyle}));
     // Without the selection colour: one copy of each rule, the default colour back.

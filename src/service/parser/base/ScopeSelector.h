@@ -35,6 +35,10 @@ public:
     ScopeSelector(const wchar_t* text, size_t length);
     explicit ScopeSelector(const wchar_t* text);
     explicit ScopeSelector(const std::wstring& text);
+    ScopeSelector(const ScopeSelector&) = default;
+    ScopeSelector(ScopeSelector&&) = default;
+    ScopeSelector& operator=(const ScopeSelector&) = default;
+    ScopeSelector& operator=(ScopeSelector&&) = default;
     virtual ~ScopeSelector();
 
     // The empty selector matches every path unanchored and none anchored.
