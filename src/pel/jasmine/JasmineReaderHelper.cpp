@@ -62,14 +62,7 @@ Value* JasmineReaderHelper::readToStore(const std::wstring& text, TTokenStore<Ja
     // unusually large document is let go.
     static constexpr size_t KEPT_TOKENS = 16384;
     thread_local std::vector<JasmineToken> tokens;
-    struct Release {
-        std::vector<JasmineToken>& tokens;
-        ~Release() {
-            tokens.clear();
-            if (tokens.capacity() > KEPT_TOKENS)
-                std::vector<JasmineToken>().swap(tokens);
-        }
-    } release{tokens};
+    tokens.clear(); // what a lexing error left
     tokens.reserve(text.size() / 6 + 8); // a token every few characters, as documents go
     JasmineLexer lexer(text.c_str(), text.size());
     do {
@@ -77,6 +70,9 @@ Value* JasmineReaderHelper::readToStore(const std::wstring& text, TTokenStore<Ja
         lexer.nextToken(&tokens.back());
     } while (tokens.back().kind != JasmineToken::KIND_EOS);
     o_store->assign(text.c_str(), text.size(), tokens.data(), tokens.size());
+    tokens.clear();
+    if (tokens.capacity() > KEPT_TOKENS)
+        std::vector<JasmineToken>().swap(tokens);
     return parseFromStore(o_store);
 }
 

@@ -1,6 +1,8 @@
 #include "ParserTestSupport.h"
 #include "service/parser/base/ScopeSelectorMatcher.h"
 
+#include <cwchar>
+
 using namespace tessel;
 using tessel_test::ScopeChain;
 
@@ -116,4 +118,41 @@ TEST(DocumentTheme, OneBadRuleLosesNothingElseAndReadingAgainStartsOver) {
     value.reset(pel::JasmineReaderHelper::read(L"{title: \"T\"}"));
     EXPECT_FALSE(theme.read(value.get()));
     EXPECT_TRUE(theme.rules().empty());
+}
+
+TEST(DocumentTheme, TheRuleIndexFindsWhatTryingEveryRuleFinds) {
+    // Names sharing dot prefixes, operators, and a selector twice: each record must get the
+    // rules of the best score that trying every rule in turn gives, the last in theme order.
+    std::vector<std::wstring> selectors, scopes;
+    for (const wchar_t* family : {L"string", L"comment", L"keyword", L"entity.name", L"meta"})
+        for (const wchar_t* part : {L"", L".quoted", L".quoted.double", L".line", L".control", L".function.c"}) {
+            selectors.push_back(std::wstring(family) + part);
+            scopes.push_back(selectors.back() + L".x");
+        }
+    for (const wchar_t* more : {L"source string, comment.line", L"string - comment", L"meta keyword.control | entity",
+                                L"string.quoted", L"(source) & meta.line", L"string.quoted.double.x"})
+        selectors.push_back(more);
+    std::wstring text = L"[{settings: {foreground: \"#000000\"}}";
+    for (size_t i = 0; i < selectors.size(); ++i) {
+        wchar_t colour[8];
+        std::swprintf(colour, 8, L"#%06x", static_cast<unsigned>(i + 1));
+        text += L", {title: \"r\" scope: \"" + selectors[i] + L"\" settings: {foreground: \"" + colour + L"\"}}";
+    }
+    const auto theme = tessel_test::readTheme(text + L"]");
+    for (const std::wstring& scope : scopes) {
+        const ScopeChain chain = {L"source.c", L"meta.line", scope.c_str()};
+        uint32_t expected = theme->baseStyle().foreground;
+        uint64_t bestScore = 0;
+        for (const ThemeRule& rule : theme->rules()) {
+            ScopeRank rank;
+            if (ScopeSelectorMatcher(*rule.selector, chain.back()->scopePath()).match(&rank, true) &&
+                rank.score >= bestScore) {
+                bestScore = rank.score;
+                expected = DocumentTheme::packColour(rule.foreground);
+            }
+        }
+        ScopeStyle style;
+        theme->computeStyle(*chain.back(), &style, nullptr);
+        EXPECT_EQ(expected, style.foreground) << scope;
+    }
 }
