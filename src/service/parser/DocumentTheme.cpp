@@ -147,15 +147,15 @@ void DocumentTheme::finishRuleIndex() {
     size_t slots = 8;
     while (slots < 2 * names)
         slots *= 2;
-    m_nameSlots.assign(slots, 0);
+    m_nameSlots.assign(slots, {0, 0});
     const uint32_t mask = static_cast<uint32_t>(slots - 1);
     for (size_t i = 0; i < pairs.size(); ++i) {
         if (i > 0 && pairs[i].first == pairs[i - 1].first)
             continue;
         uint32_t slot = pairs[i].first & mask;
-        while (m_nameSlots[slot])
+        while (m_nameSlots[slot].second)
             slot = (slot + 1) & mask;
-        m_nameSlots[slot] = static_cast<uint32_t>(i + 1);
+        m_nameSlots[slot] = {pairs[i].first, static_cast<uint32_t>(i + 1)};
     }
 }
 
@@ -164,11 +164,11 @@ size_t DocumentTheme::firstRuleOfName(uint32_t name) const {
         return m_rulesByInnermostName.size();
     const uint32_t mask = static_cast<uint32_t>(m_nameSlots.size() - 1);
     for (uint32_t slot = name & mask;; slot = (slot + 1) & mask) {
-        const uint32_t first = m_nameSlots[slot];
-        if (first == 0)
+        const std::pair<uint32_t, uint32_t>& entry = m_nameSlots[slot];
+        if (entry.second == 0)
             return m_rulesByInnermostName.size();
-        if (m_rulesByInnermostName[first - 1].first == name)
-            return first - 1;
+        if (entry.first == name)
+            return entry.second - 1;
     }
 }
 

@@ -106,9 +106,9 @@ private:
     // tries only the rules whose names can match one of its innermost scope's dot prefixes.
     // One block for the whole theme, instead of a node and a list for every name.
     std::vector<std::pair<uint32_t, uint32_t>> m_rulesByInnermostName;
-    // Open addressing over the names of that index (hashes already): 1 + the place of a name's
-    // first pair, 0 in a free slot; a power of two long, at most half full.
-    std::vector<uint32_t> m_nameSlots;
+    // Open addressing over the names of that index (hashes already): a name and 1 + the place
+    // of its first pair, 0 in a free slot; a power of two long, at most half full.
+    std::vector<std::pair<uint32_t, uint32_t>> m_nameSlots;
     ThemeColour m_foreground;
     ThemeColour m_background;
     ThemeColour m_invisibles;
