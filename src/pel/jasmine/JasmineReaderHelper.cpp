@@ -56,15 +56,23 @@ Value* JasmineReaderHelper::readToStore(const std::wstring& text, TTokenStore<Ja
     PEL_CHECK_PTR(o_store);
     o_store->clear();
     // The tokens point into the text until the store takes them all at once, copying the text
-    // once: a kept store then holds no more memory than its document needs.
-    JasmineLexer lexer(text.c_str(), text.size());
-    std::vector<JasmineToken> tokens;
+    // once: a kept store then holds no more memory than its document needs. Until then they
+    // wait in a list of the thread's own, whose room serves document after document: a large
+    // block found anew in the heap for each costs more than lexing it. Room grown for an
+    // unusually large document is let go.
+    static constexpr size_t KEPT_TOKENS = 16384;
+    thread_local std::vector<JasmineToken> tokens;
+    tokens.clear(); // what a lexing error left
     tokens.reserve(text.size() / 6 + 8); // a token every few characters, as documents go
+    JasmineLexer lexer(text.c_str(), text.size());
     do {
         tokens.emplace_back();
         lexer.nextToken(&tokens.back());
     } while (tokens.back().kind != JasmineToken::KIND_EOS);
     o_store->assign(text.c_str(), text.size(), tokens.data(), tokens.size());
+    tokens.clear();
+    if (tokens.capacity() > KEPT_TOKENS)
+        std::vector<JasmineToken>().swap(tokens);
     return parseFromStore(o_store);
 }
 

@@ -2,6 +2,7 @@
 
 #include "pel/base/Assert.h"
 #include "pel/value/ListValue.h"
+#include "pel/value/StringValue.h"
 #include "pel/value/ValueExceptions.h"
 
 namespace pel {
@@ -42,6 +43,11 @@ bool AbstractDictionaryValue::getString(std::wstring_view key, std::wstring* o_v
     PEL_CHECK_PTR(o_val);
     const Value* member = find(key);
     return member && member->getString(o_val);
+}
+
+const std::wstring* AbstractDictionaryValue::findString(std::wstring_view key) const {
+    const Value* member = findTyped(key, TYPE_STRING);
+    return member ? &static_cast<const StringValue*>(member)->text : nullptr;
 }
 
 AbstractDictionaryValue* AbstractDictionaryValue::findDictionary(std::wstring_view key) const {

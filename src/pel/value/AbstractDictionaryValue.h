@@ -101,6 +101,8 @@ public:
     virtual bool getInteger(std::wstring_view key, int32_t* o_val) const;
     virtual bool getDouble(std::wstring_view key, double* o_val) const;
     virtual bool getString(std::wstring_view key, std::wstring* o_val) const;
+    // The text of a string member, else null: read in place, without the copy getString makes.
+    const std::wstring* findString(std::wstring_view key) const;
 
     virtual AbstractDictionaryValue* findDictionary(std::wstring_view key) const;
     virtual const ListValue* findList(std::wstring_view key) const;

@@ -17,16 +17,15 @@ const pel::AbstractDictionaryValue* asDictionary(const pel::Value* value) {
                                                                 : nullptr;
 }
 
-std::wstring stringAt(const pel::AbstractDictionaryValue& dictionary, const wchar_t* key) {
-    std::wstring text;
-    dictionary.getString(key, &text);
-    return text;
+void readString(const pel::AbstractDictionaryValue& dictionary, const wchar_t* key, std::wstring* o_text) {
+    if (const std::wstring* text = dictionary.findString(key))
+        *o_text = *text;
 }
 
 // Replaces the colour when the key holds a colour text.
 bool readColour(const pel::AbstractDictionaryValue* settings, const wchar_t* key, ThemeColour* io_colour) {
-    std::wstring text;
-    return settings && settings->getString(key, &text) && DocumentTheme::parseColour(text, io_colour);
+    const std::wstring* text = settings ? settings->findString(key) : nullptr;
+    return text && DocumentTheme::parseColour(*text, io_colour);
 }
 
 } // namespace
@@ -55,6 +54,7 @@ DocumentTheme::~DocumentTheme() = default;
 void DocumentTheme::reset() {
     m_rules.clear();
     m_rulesByInnermostName.clear();
+    m_nameSlots.clear();
     for (const GlobalColour& colour : GLOBAL_COLOURS)
         parseColour(colour.fallback, &(this->*colour.field));
 }
@@ -69,15 +69,22 @@ bool DocumentTheme::read(const pel::Value* value) {
     if (!settings)
         return false;
     m_rules.reserve(settings->size());
-    for (size_t i = 0; i < settings->size(); ++i) {
-        const pel::AbstractDictionaryValue* entry = asDictionary(settings->get(i));
-        if (!entry)
-            continue;
-        if (i == 0 && !(entry->find(L"scope") && entry->find(L"title")))
-            readGlobal(*entry);
-        else
-            readRule(*entry);
+    try {
+        for (size_t i = 0; i < settings->size(); ++i) {
+            const pel::AbstractDictionaryValue* entry = asDictionary(settings->get(i));
+            if (!entry)
+                continue;
+            if (i == 0 && !(entry->find(L"scope") && entry->find(L"title")))
+                readGlobal(*entry);
+            else
+                readRule(*entry);
+        }
+    } catch (...) {
+        // The rules read so far stay usable.
+        finishRuleIndex();
+        throw;
     }
+    finishRuleIndex();
     return true;
 }
 
@@ -88,27 +95,28 @@ void DocumentTheme::readGlobal(const pel::AbstractDictionaryValue& entry) {
 }
 
 void DocumentTheme::readRule(const pel::AbstractDictionaryValue& entry) {
-    ThemeRule rule;
-    rule.title = stringAt(entry, L"title");
-    rule.scope = stringAt(entry, L"scope");
+    // Made in its place (read() reserved the room), so the selector is never copied.
+    m_rules.emplace_back();
+    ThemeRule& rule = m_rules.back();
+    readString(entry, L"title", &rule.title);
+    readString(entry, L"scope", &rule.scope);
     try {
-        rule.selector.reset(new ScopeSelector(rule.scope));
+        rule.selector.emplace(rule.scope);
     } catch (const pel::ParserException&) {
         // The validator reports it; here the rule only never applies.
     }
     const pel::AbstractDictionaryValue* settings = entry.findDictionary(L"settings");
     rule.hasForeground = readColour(settings, L"foreground", &rule.foreground);
     rule.hasBackground = readColour(settings, L"background", &rule.background);
-    std::wstring fontStyle;
-    if (settings && settings->getString(L"font_style", &fontStyle)) {
+    const std::wstring* fontStyle = settings ? settings->findString(L"font_style") : nullptr;
+    if (fontStyle) {
         try {
-            rule.fontStyle = parseFontStyle(fontStyle);
+            rule.fontStyle = parseFontStyle(*fontStyle);
         } catch (const pel::ParserException&) {
             // Reported by the validator; the rule keeps its colours.
         }
     }
-    m_rules.push_back(std::move(rule));
-    if (m_rules.back().selector)
+    if (rule.selector)
         indexRule(static_cast<uint32_t>(m_rules.size() - 1));
 }
 
@@ -120,12 +128,47 @@ void DocumentTheme::indexRule(uint32_t number) {
             continue;
         }
         const uint32_t names = program[at + 2];
-        if (names > 0) {
-            std::vector<uint32_t>& rules = m_rulesByInnermostName[program[at + 3 + 2 * (names - 1)]];
-            if (rules.empty() || rules.back() != number)
-                rules.push_back(number);
-        }
+        if (names > 0)
+            m_rulesByInnermostName.push_back({program[at + 3 + 2 * (names - 1)], number});
         at += 3 + 2 * size_t(names);
+    }
+}
+
+void DocumentTheme::finishRuleIndex() {
+    auto& pairs = m_rulesByInnermostName;
+    std::sort(pairs.begin(), pairs.end());
+    pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
+    size_t names = 0;
+    for (size_t i = 0; i < pairs.size(); ++i)
+        names += i == 0 || pairs[i].first != pairs[i - 1].first;
+    m_nameSlots.clear();
+    if (names == 0)
+        return;
+    size_t slots = 8;
+    while (slots < 2 * names)
+        slots *= 2;
+    m_nameSlots.assign(slots, {0, 0});
+    const uint32_t mask = static_cast<uint32_t>(slots - 1);
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        if (i > 0 && pairs[i].first == pairs[i - 1].first)
+            continue;
+        uint32_t slot = pairs[i].first & mask;
+        while (m_nameSlots[slot].second)
+            slot = (slot + 1) & mask;
+        m_nameSlots[slot] = {pairs[i].first, static_cast<uint32_t>(i + 1)};
+    }
+}
+
+size_t DocumentTheme::firstRuleOfName(uint32_t name) const {
+    if (m_nameSlots.empty())
+        return m_rulesByInnermostName.size();
+    const uint32_t mask = static_cast<uint32_t>(m_nameSlots.size() - 1);
+    for (uint32_t slot = name & mask;; slot = (slot + 1) & mask) {
+        const std::pair<uint32_t, uint32_t>& entry = m_nameSlots[slot];
+        if (entry.second == 0)
+            return m_rulesByInnermostName.size();
+        if (entry.first == name)
+            return entry.second - 1;
     }
 }
 
@@ -134,10 +177,16 @@ void DocumentTheme::candidateRules(ScopePath& path, std::vector<uint32_t>* o_rul
     const ScopeSegment& inner = path.segment(0);
     size_t lists = 0;
     for (uint32_t part = 0; part < inner.partCount; ++part) {
-        const auto found = m_rulesByInnermostName.find(path.parts()[inner.firstPart + part]);
-        if (found == m_rulesByInnermostName.end())
+        const uint32_t name = path.parts()[inner.firstPart + part];
+        const size_t first = firstRuleOfName(name);
+        size_t end = first;
+        while (end < m_rulesByInnermostName.size() && m_rulesByInnermostName[end].first == name)
+            ++end;
+        if (end == first)
             continue;
-        o_rules->insert(o_rules->end(), found->second.begin(), found->second.end());
+        o_rules->reserve(o_rules->size() + (end - first));
+        for (size_t at = first; at < end; ++at)
+            o_rules->push_back(m_rulesByInnermostName[at].second);
         ++lists;
     }
     if (lists > 1) {

@@ -9,8 +9,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
-#include <unordered_map>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace pel {
@@ -34,7 +36,7 @@ struct ThemeRule {
     std::wstring title;
     std::wstring scope;
     // None when the scope text is no valid selector: the rule then never applies.
-    std::unique_ptr<ScopeSelector> selector;
+    std::optional<ScopeSelector> selector;
     ThemeColour foreground;
     bool hasForeground = false;
     ThemeColour background;
@@ -61,9 +63,9 @@ public:
     void computeStyle(const DocumentScope& record, ScopeStyle* io_style, const ScopeStyle* parentStyle) const;
 
     // Whether the whole text is a colour text.
-    static bool isColourText(const std::wstring& text);
+    static bool isColourText(std::wstring_view text);
     // False, leaving o_colour as it was, for anything but a colour text.
-    static bool parseColour(const std::wstring& text, ThemeColour* o_colour);
+    static bool parseColour(std::wstring_view text, ThemeColour* o_colour);
     // Each channel times 255, truncated, red in the low byte and alpha in the high one.
     static uint32_t packColour(const ThemeColour& colour);
     static ThemeColour unpackColour(uint32_t packed);
@@ -91,14 +93,22 @@ private:
     void readGlobal(const pel::AbstractDictionaryValue& entry);
     void readRule(const pel::AbstractDictionaryValue& entry);
     void indexRule(uint32_t number);
+    // Orders the index by name and rule, each pair once, and makes its name slots.
+    void finishRuleIndex();
+    // The place of the name's first pair in the index; the index's size when it has none.
+    size_t firstRuleOfName(uint32_t name) const;
     // The rules that could match a record anchored, in theme order.
     void candidateRules(ScopePath& path, std::vector<uint32_t>* o_rules) const;
 
     std::vector<ThemeRule> m_rules;
-    // Anchored, every atom's innermost name must match the innermost scope: the rules by the
-    // hash of each of their atoms' innermost names, so a record tries only the rules whose
-    // names can match one of its innermost scope's dot prefixes.
-    std::unordered_map<uint32_t, std::vector<uint32_t>> m_rulesByInnermostName;
+    // Anchored, every atom's innermost name must match the innermost scope: pairs of the hash
+    // of each of the rules' atoms' innermost names and the rule's number, sorted, so a record
+    // tries only the rules whose names can match one of its innermost scope's dot prefixes.
+    // One block for the whole theme, instead of a node and a list for every name.
+    std::vector<std::pair<uint32_t, uint32_t>> m_rulesByInnermostName;
+    // Open addressing over the names of that index (hashes already): a name and 1 + the place
+    // of its first pair, 0 in a free slot; a power of two long, at most half full.
+    std::vector<std::pair<uint32_t, uint32_t>> m_nameSlots;
     ThemeColour m_foreground;
     ThemeColour m_background;
     ThemeColour m_invisibles;

@@ -9,7 +9,7 @@
 #include "pel/text/search/RegEx.h"
 #include "pel/text/search/StringScanner.h"
 
-#include <cwchar>
+#include <string_view>
 
 namespace tessel {
 
@@ -43,11 +43,54 @@ constexpr uint16_t WORD_BITS[] = {FONT_STYLE_RESET, FONT_STYLE_BOLD, FONT_STYLE_
     failFontStyle(text, L"Syntax error.", at, at < text.size() ? at + 1 : at);
 }
 
+// The value of a hexadecimal digit that isColourText let through.
+uint32_t hexDigit(wchar_t unit) {
+    return unit <= L'9' ? unit - L'0' : (unit | 0x20) - L'a' + 10;
+}
+
+// The style bits of a font-style text made only of the four words in lower case, spaces and
+// commas between them, as themes write it; false for anything else (including every error),
+// which the pattern scan below then reads, with its messages.
+bool parsePlainFontStyle(const std::wstring& text, uint16_t* o_bits) {
+    static const wchar_t* const WORDS[] = {L"reset", L"bold", L"italic", L"underline"};
+    const size_t length = text.size();
+    size_t at = 0;
+    auto skipSpaces = [&] {
+        while (at < length && text[at] == L' ')
+            ++at;
+    };
+    uint16_t bits = 0;
+    skipSpaces();
+    while (at < length) {
+        const size_t start = at;
+        while (at < length && text[at] >= L'a' && text[at] <= L'z')
+            ++at;
+        const std::wstring_view word(text.data() + start, at - start);
+        size_t known = 0;
+        while (known < 4 && word != WORDS[known])
+            ++known;
+        if (known == 4)
+            return false;
+        bits |= WORD_BITS[known];
+        skipSpaces();
+        if (at < length && text[at] == L',') {
+            ++at;
+            skipSpaces();
+            if (at == length)
+                return false;
+        } else if (at < length && at == start + word.size()) { // a word runs on into other characters
+            return false;
+        }
+    }
+    *o_bits = bits;
+    return true;
+}
+
 uint8_t channelByte(float channel) { return static_cast<uint8_t>(static_cast<int32_t>(channel * 255.0f)); }
 
 } // namespace
 
-bool DocumentTheme::isColourText(const std::wstring& text) {
+bool DocumentTheme::isColourText(std::wstring_view text) {
     // "#" and 3, 6 or 8 hexadecimal digits, the whole text; checked by hand, since a theme has
     // thousands of colours and a pattern match costs ten times as much.
     const size_t digits = text.size() - 1;
@@ -61,12 +104,14 @@ bool DocumentTheme::isColourText(const std::wstring& text) {
     return true;
 }
 
-bool DocumentTheme::parseColour(const std::wstring& text, ThemeColour* o_colour) {
+bool DocumentTheme::parseColour(std::wstring_view text, ThemeColour* o_colour) {
     PEL_CHECK_PTR(o_colour);
     if (!isColourText(text))
         return false;
     const size_t digits = text.size() - 1;
-    const uint32_t value = static_cast<uint32_t>(std::wcstoul(text.c_str() + 1, nullptr, 16));
+    uint32_t value = 0;
+    for (size_t i = 1; i < text.size(); ++i)
+        value = value << 4 | hexDigit(text[i]);
     uint32_t bytes[4] = {0, 0, 0, 255}; // red, green, blue, alpha
     if (digits == 3) {
         for (int i = 0; i < 3; ++i)
@@ -100,6 +145,9 @@ ThemeColour DocumentTheme::unpackColour(uint32_t packed) {
 }
 
 uint16_t DocumentTheme::parseFontStyle(const std::wstring& text) {
+    uint16_t plainBits;
+    if (parsePlainFontStyle(text, &plainBits))
+        return plainBits;
     const size_t nul = text.find(L'\0');
     if (nul != std::wstring::npos)
         failSyntax(text, nul);

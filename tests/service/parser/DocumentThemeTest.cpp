@@ -1,6 +1,8 @@
 #include "ParserTestSupport.h"
 #include "service/parser/base/ScopeSelectorMatcher.h"
 
+#include <cwchar>
+
 using namespace tessel;
 using tessel_test::ScopeChain;
 
@@ -47,13 +49,16 @@ TEST(DocumentTheme, ReadsOnlyTheColourFormatAndPacksRedLowest) {
 
 TEST(DocumentTheme, FontStylesTakeCommasWhiteSpaceOrBoth) {
     for (const auto& c : {std::make_pair(L" ", 0), std::make_pair(L"bold, italic", 3), std::make_pair(L"bold italic", 3),
-                          std::make_pair(L" bold ,italic ", 3), std::make_pair(L"underline\treset", 12)})
+                          std::make_pair(L" bold ,italic ", 3), std::make_pair(L"underline\treset", 12),
+                          std::make_pair(L"italic,bold , underline", 7), std::make_pair(L"", 0)})
         EXPECT_EQ(c.second, DocumentTheme::parseFontStyle(c.first)) << c.first;
     const struct {
         const wchar_t *text, *message;
         uint32_t begin, end;
     } rejected[] = {{L"blink", L"Unknown style `blink`.", 0, 5}, {L"bold bolder", L"Unknown style `bolder`.", 5, 11},
-                    {L"bold,,", L"Syntax error.", 5, 6},         {L"bold;italic", L"Syntax error.", 4, 5}};
+                    {L"bold,,", L"Syntax error.", 5, 6},         {L"bold;italic", L"Syntax error.", 4, 5},
+                    {L"bold, ", L"Syntax error.", 6, 6},         {L", bold", L"Syntax error.", 0, 1},
+                    {L"Bold", L"Unknown style `Bold`.", 0, 4},   {L"italicx", L"Unknown style `italicx`.", 0, 7}};
     for (const auto& c : rejected) {
         try {
             DocumentTheme::parseFontStyle(c.text);
@@ -102,7 +107,7 @@ TEST(DocumentTheme, OneBadRuleLosesNothingElseAndReadingAgainStartsOver) {
     ASSERT_EQ(3u, theme.rules().size());
     const ScopeStyle style = styleOf(theme, ScopeChain{L"source.c", L"string"});
     EXPECT_EQ((std::vector<uint32_t>{0, 0xFF332211, 0x301BB25E, 0xFF00FF00, 0xFFFF0000, 0}),
-              (std::vector<uint32_t>{theme.rules()[0].selector != nullptr, DocumentTheme::packColour(theme.selection()),
+              (std::vector<uint32_t>{theme.rules()[0].selector.has_value(), DocumentTheme::packColour(theme.selection()),
                                      DocumentTheme::packColour(theme.hotspot()), style.foreground, style.background,
                                      style.fontStyle}));
     // Without the selection colour: one copy of each rule, the default colour back.
@@ -113,4 +118,41 @@ TEST(DocumentTheme, OneBadRuleLosesNothingElseAndReadingAgainStartsOver) {
     value.reset(pel::JasmineReaderHelper::read(L"{title: \"T\"}"));
     EXPECT_FALSE(theme.read(value.get()));
     EXPECT_TRUE(theme.rules().empty());
+}
+
+TEST(DocumentTheme, TheRuleIndexFindsWhatTryingEveryRuleFinds) {
+    // Names sharing dot prefixes, operators, and a selector twice: each record must get the
+    // rules of the best score that trying every rule in turn gives, the last in theme order.
+    std::vector<std::wstring> selectors, scopes;
+    for (const wchar_t* family : {L"string", L"comment", L"keyword", L"entity.name", L"meta"})
+        for (const wchar_t* part : {L"", L".quoted", L".quoted.double", L".line", L".control", L".function.c"}) {
+            selectors.push_back(std::wstring(family) + part);
+            scopes.push_back(selectors.back() + L".x");
+        }
+    for (const wchar_t* more : {L"source string, comment.line", L"string - comment", L"meta keyword.control | entity",
+                                L"string.quoted", L"(source) & meta.line", L"string.quoted.double.x"})
+        selectors.push_back(more);
+    std::wstring text = L"[{settings: {foreground: \"#000000\"}}";
+    for (size_t i = 0; i < selectors.size(); ++i) {
+        wchar_t colour[8];
+        std::swprintf(colour, 8, L"#%06x", static_cast<unsigned>(i + 1));
+        text += L", {title: \"r\" scope: \"" + selectors[i] + L"\" settings: {foreground: \"" + colour + L"\"}}";
+    }
+    const auto theme = tessel_test::readTheme(text + L"]");
+    for (const std::wstring& scope : scopes) {
+        const ScopeChain chain = {L"source.c", L"meta.line", scope.c_str()};
+        uint32_t expected = theme->baseStyle().foreground;
+        uint64_t bestScore = 0;
+        for (const ThemeRule& rule : theme->rules()) {
+            ScopeRank rank;
+            if (ScopeSelectorMatcher(*rule.selector, chain.back()->scopePath()).match(&rank, true) &&
+                rank.score >= bestScore) {
+                bestScore = rank.score;
+                expected = DocumentTheme::packColour(rule.foreground);
+            }
+        }
+        ScopeStyle style;
+        theme->computeStyle(*chain.back(), &style, nullptr);
+        EXPECT_EQ(expected, style.foreground) << scope;
+    }
 }

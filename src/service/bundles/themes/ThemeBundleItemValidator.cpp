@@ -6,6 +6,7 @@
 #include "pel/base/Assert.h"
 #include "pel/base/Symbol.h"
 #include "pel/value/ListValue.h"
+#include "pel/value/StringValue.h"
 
 namespace tessel {
 
@@ -73,12 +74,10 @@ void ThemeBundleItemValidator::validateRule(ErrorList* io_errors, const pel::Val
     checkColour(io_errors, *settings, L"foreground");
     checkColour(io_errors, *settings, L"background");
     const pel::Value* fontStyle = settings->find(L"font_style");
-    std::wstring text;
-    if (!fontStyle || !expectType(io_errors, *fontStyle, pel::Value::TYPE_STRING, BundleError::SEVERITY_IGNORED) ||
-        !fontStyle->getString(&text))
+    if (!fontStyle || !expectType(io_errors, *fontStyle, pel::Value::TYPE_STRING, BundleError::SEVERITY_IGNORED))
         return;
     try {
-        DocumentTheme::parseFontStyle(text);
+        DocumentTheme::parseFontStyle(static_cast<const pel::StringValue*>(fontStyle)->text);
     } catch (const pel::ParserException& e) {
         std::shared_ptr<BundleError> error =
             makeBundleError(BundleError::TAG_READ, BundleError::SEVERITY_INVALID, e.message);
@@ -92,22 +91,22 @@ void ThemeBundleItemValidator::validateRule(ErrorList* io_errors, const pel::Val
 void ThemeBundleItemValidator::checkColour(ErrorList* io_errors, const pel::AbstractDictionaryValue& settings,
                                            const wchar_t* key) {
     const pel::Value* value = settings.find(key);
-    std::wstring text;
-    if (!value || !expectType(io_errors, *value, pel::Value::TYPE_STRING, BundleError::SEVERITY_IGNORED) ||
-        !value->getString(&text))
+    if (!value || !expectType(io_errors, *value, pel::Value::TYPE_STRING, BundleError::SEVERITY_IGNORED))
         return;
-    if (!DocumentTheme::isColourText(text))
+    if (!DocumentTheme::isColourText(static_cast<const pel::StringValue*>(value)->text))
         report(io_errors, L"Invalid color format.", pel::Symbol::createTSymbol(key).getHash(), *value);
 }
 
 const pel::Value* ThemeBundleItemValidator::requireTyped(ErrorList* io_errors, const pel::AbstractDictionaryValue& dval,
                                                          const wchar_t* key, int32_t type) {
-    const pel::Value* value = nullptr;
-    const uint32_t symbol = pel::Symbol::createTSymbol(key).getHash();
-    if (!requireKey(io_errors, dval, BundleEntryKey(key, symbol), &value, BundleError::SEVERITY_IGNORED) ||
-        !expectType(io_errors, *value, type, BundleError::SEVERITY_IGNORED))
+    // The key's tags are made only for the report of a missing key: a theme checks thousands.
+    const pel::Value* value = dval.find(key);
+    if (!value) {
+        const uint32_t symbol = pel::Symbol::createTSymbol(key).getHash();
+        requireKey(io_errors, dval, BundleEntryKey(key, symbol), &value, BundleError::SEVERITY_IGNORED);
         return nullptr;
-    return value;
+    }
+    return expectType(io_errors, *value, type, BundleError::SEVERITY_IGNORED) ? value : nullptr;
 }
 
 } // namespace tessel

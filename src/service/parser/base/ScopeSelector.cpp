@@ -4,6 +4,8 @@
 #include "pel/base/Exception.h"
 #include "service/parser/base/ScopeSelectorLexer.h"
 
+#include <boost/container/small_vector.hpp>
+
 #include <algorithm>
 #include <cwchar>
 
@@ -14,7 +16,7 @@ namespace tessel {
 class ScopeSelectorParser {
 public:
     ScopeSelectorParser(const wchar_t* text, size_t length, ScopeSelector& selector)
-        : m_text(text), m_length(length), m_lexer(text, length), m_selector(selector) {}
+        : m_text(text), m_length(length), m_lexer(text, length), m_selector(selector), m_program(1, 0u) {}
 
     void run() {
         if (m_length > ScopeSelector::MAX_LENGTH)
@@ -113,24 +115,23 @@ private:
     // Appends one item of the given words and follows how many ranks evaluation then holds.
     void emit(uint32_t item, int stackChange) {
         if (item != ScopeSelector::ITEM_ATOM)
-            m_selector.m_program.push_back(item);
+            m_program.push_back(item);
         ++m_items;
         m_stack += stackChange;
         m_selector.m_stackDepth = std::max(m_selector.m_stackDepth, static_cast<size_t>(m_stack));
     }
 
     void emitAtom() {
-        std::vector<uint32_t>& program = m_selector.m_program;
-        const std::vector<ScopeSelectorName>& names = m_lexer.names();
+        const ScopeSelectorLexer::Names& names = m_lexer.names();
         uint32_t totalParts = 0;
         for (const ScopeSelectorName& name : names)
             totalParts += name.partCount;
-        program.push_back(ScopeSelector::ITEM_ATOM);
-        program.push_back(totalParts);
-        program.push_back(static_cast<uint32_t>(names.size()));
+        m_program.push_back(ScopeSelector::ITEM_ATOM);
+        m_program.push_back(totalParts);
+        m_program.push_back(static_cast<uint32_t>(names.size()));
         for (const ScopeSelectorName& name : names) {
-            program.push_back(name.hash);
-            program.push_back(name.partCount);
+            m_program.push_back(name.hash);
+            m_program.push_back(name.partCount);
         }
         emit(ScopeSelector::ITEM_ATOM, 1);
     }
@@ -162,22 +163,25 @@ private:
             emitOperator(m_operators.back());
             m_operators.pop_back();
         }
-        std::vector<uint32_t>& program = m_selector.m_program;
         // A selector of nothing but empty groups keeps the meaning of the empty selector.
-        if (m_items == 1 && program[1] == ScopeSelector::ITEM_EMPTY_GROUP) {
-            program.resize(1);
+        if (m_items == 1 && m_program[1] == ScopeSelector::ITEM_EMPTY_GROUP) {
+            m_program.pop_back(); // the group was the only item
             m_items = 0;
             m_selector.m_stackDepth = 0;
         }
-        program[0] = m_items;
+        m_program[0] = m_items;
+        m_selector.m_program.assign(m_program.begin(), m_program.end());
     }
 
     const wchar_t* m_text;
     size_t m_length;
     ScopeSelectorLexer m_lexer;
     ScopeSelector& m_selector;
-    std::vector<uint32_t> m_operators;
-    std::vector<uint32_t> m_open; // offsets of the "(" still open
+    // Themes compile thousands of selectors: the program is built here and the selector takes
+    // it in one block of its exact size; the stacks need a heap block only when nested deep.
+    boost::container::small_vector<uint32_t, 128> m_program; // the item count first
+    boost::container::small_vector<uint32_t, 16> m_operators;
+    boost::container::small_vector<uint32_t, 8> m_open; // offsets of the "(" still open
     uint32_t m_items = 0;
     int m_stack = 0;
 };

@@ -35,6 +35,10 @@ public:
     ScopeSelector(const wchar_t* text, size_t length);
     explicit ScopeSelector(const wchar_t* text);
     explicit ScopeSelector(const std::wstring& text);
+    ScopeSelector(const ScopeSelector&) = default;
+    ScopeSelector(ScopeSelector&&) = default;
+    ScopeSelector& operator=(const ScopeSelector&) = default;
+    ScopeSelector& operator=(ScopeSelector&&) = default;
     virtual ~ScopeSelector();
 
     // The empty selector matches every path unanchored and none anchored.
@@ -46,7 +50,8 @@ public:
 private:
     friend class ScopeSelectorParser;
 
-    std::vector<uint32_t> m_program{0};
+    // Word 0 the item count, then the items; set whole by the parser.
+    std::vector<uint32_t> m_program;
     size_t m_stackDepth = 0;
 };
 

@@ -2,9 +2,10 @@
 // Splits scope selector text into tokens: parentheses, the operators "&", "|", "," and "-", and
 // sequences of scope names separated by white space (a descendant sequence, outermost first).
 
+#include <boost/container/small_vector.hpp>
+
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 namespace tessel {
 
@@ -35,12 +36,15 @@ struct ScopeSelectorName {
 
 class ScopeSelectorLexer {
 public:
+    // A descendant sequence seldom has more names than this: they are kept without a heap block.
+    using Names = boost::container::small_vector<ScopeSelectorName, 8>;
+
     // The text must stay alive while the lexer reads it.
     ScopeSelectorLexer(const wchar_t* text, size_t length) : m_text(text), m_length(length) {}
 
     ScopeSelectorToken next();
     // The names of the last name token, in the order written.
-    const std::vector<ScopeSelectorName>& names() const { return m_names; }
+    const Names& names() const { return m_names; }
 
     static bool isOperatorCharacter(wchar_t c);
 
@@ -52,7 +56,7 @@ private:
     const wchar_t* m_text;
     size_t m_length;
     size_t m_at = 0;
-    std::vector<ScopeSelectorName> m_names;
+    Names m_names;
 };
 
 } // namespace tessel
