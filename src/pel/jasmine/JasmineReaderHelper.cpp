@@ -5,6 +5,7 @@
 #include "pel/jasmine/JasmineParser.h"
 #include "pel/jasmine/JasmineTokenStreams.h"
 #include "pel/stream/TextReader.h"
+#include "pel/thread/ThreadCache.h"
 
 #include <vector>
 
@@ -61,7 +62,7 @@ Value* JasmineReaderHelper::readToStore(const std::wstring& text, TTokenStore<Ja
     // block found anew in the heap for each costs more than lexing it. Room grown for an
     // unusually large document is let go.
     static constexpr size_t KEPT_TOKENS = 16384;
-    thread_local std::vector<JasmineToken> tokens;
+    std::vector<JasmineToken>& tokens = ThreadCache<std::vector<JasmineToken>>::get();
     tokens.clear(); // what a lexing error left
     tokens.reserve(text.size() / 6 + 8); // a token every few characters, as documents go
     JasmineLexer lexer(text.c_str(), text.size());

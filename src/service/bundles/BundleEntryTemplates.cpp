@@ -6,6 +6,7 @@
 #include "pel/base/Assert.h"
 #include "pel/jasmine/JasmineQuoting.h"
 #include "pel/text/StringTemplate.h"
+#include "pel/thread/ThreadCache.h"
 
 #include <optional>
 #include <utility>
@@ -174,7 +175,7 @@ struct Filling {
 
 std::wstring BundleEntryTemplates::format(const wchar_t* templateText, const std::wstring& title,
                                           const std::wstring& scopeName) {
-    thread_local Filling filling;
+    Filling& filling = pel::ThreadCache<Filling>::get();
     filling.quotedTitle.clear();
     filling.quotedScope.clear();
     pel::quoteString(title, filling.quotedTitle);

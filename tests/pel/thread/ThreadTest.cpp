@@ -8,6 +8,7 @@
 #include "pel/thread/NamedMutex.h"
 #include "pel/thread/Semaphore.h"
 #include "pel/thread/Thread.h"
+#include "pel/thread/ThreadCache.h"
 #include "pel/thread/ThreadErrorHandler.h"
 #include "pel/thread/ThreadLocalStorage.h"
 #include "support/ChildProcess.h"
@@ -209,6 +210,29 @@ TEST(ThreadLocalStorage, OwnValuesForThreadsSharedForOthers) {
     EXPECT_EQ(0, afterClear);
     ThreadLocalStorage::clear(); // nothing on a thread that is not a Thread
     EXPECT_EQ(7, *s_number);
+}
+
+namespace {
+struct CountedCache {
+    static inline std::atomic<int> live{0};
+    CountedCache() { ++live; }
+    ~CountedCache() { --live; }
+};
+} // namespace
+
+TEST(ThreadCache, EachThreadHasItsOwnObjectGoneWithTheThread) {
+    CountedCache* mine = &ThreadCache<CountedCache>::get();
+    EXPECT_EQ(mine, &ThreadCache<CountedCache>::get());
+    CountedCache* other = nullptr;
+    int liveThere = 0;
+    std::thread thread([&] {
+        other = &ThreadCache<CountedCache>::get();
+        liveThere = CountedCache::live;
+    });
+    thread.join();
+    EXPECT_NE(mine, other);
+    EXPECT_EQ(2, liveThere);
+    EXPECT_EQ(1, CountedCache::live); // the ended thread's object is deleted, ours is kept
 }
 
 TEST(LegacyThread, StopRequestEndsTheBodyAndDestructionJoins) {
