@@ -116,28 +116,71 @@ SIZE afCanvas::menuCheckSize() {
     return {::GetSystemMetrics(SM_CXMENUCHECK), ::GetSystemMetrics(SM_CYMENUCHECK)};
 }
 
-void afCanvas::drawMenuCheck(const RECT& rect, COLORREF colour, COLORREF background) {
-    const SIZE size = menuCheckSize();
-    HDC mask = ::CreateCompatibleDC(m_dc);
-    HBITMAP bitmap = ::CreateBitmap(size.cx, size.cy, 1, 1, nullptr);
-    if (mask && bitmap) {
-        const HGDIOBJ previousBitmap = ::SelectObject(mask, bitmap);
+namespace {
+
+// The system's check mark as a monochrome mask, drawn once per size: DrawFrameControl costs far
+// more than the blit of its result, and the colours are applied at the blit.
+class MenuCheckMask {
+public:
+    ~MenuCheckMask() { reset(); }
+
+    // A memory DC holding the mask of the size; null when GDI refuses.
+    HDC get(SIZE size) {
+        if (m_dc && size.cx == m_size.cx && size.cy == m_size.cy)
+            return m_dc;
+        reset();
+        m_dc = ::CreateCompatibleDC(nullptr);
+        m_bitmap = ::CreateBitmap(size.cx, size.cy, 1, 1, nullptr);
+        if (!m_dc || !m_bitmap) {
+            reset();
+            return nullptr;
+        }
+        m_previous = ::SelectObject(m_dc, m_bitmap);
         RECT box = {0, 0, size.cx, size.cy};
-        ::DrawFrameControl(mask, &box, DFC_MENU, DFCS_MENUCHECK);
-        // A monochrome source takes the text colour for its 0 bits (the mark) and the
-        // background colour for its 1 bits.
-        const COLORREF previousText = ::SetTextColor(m_dc, colour);
-        const COLORREF previousBack = ::SetBkColor(m_dc, background);
-        ::BitBlt(m_dc, rect.left, rect.top + (rect.bottom - rect.top - size.cy) / 2, size.cx, size.cy, mask, 0, 0,
-                 SRCCOPY);
-        ::SetBkColor(m_dc, previousBack);
-        ::SetTextColor(m_dc, previousText);
-        ::SelectObject(mask, previousBitmap);
+        ::DrawFrameControl(m_dc, &box, DFC_MENU, DFCS_MENUCHECK);
+        m_size = size;
+        return m_dc;
     }
-    if (bitmap)
-        ::DeleteObject(bitmap);
-    if (mask)
-        ::DeleteDC(mask);
+
+private:
+    void reset() {
+        if (m_dc && m_previous)
+            ::SelectObject(m_dc, m_previous);
+        if (m_bitmap)
+            ::DeleteObject(m_bitmap);
+        if (m_dc)
+            ::DeleteDC(m_dc);
+        m_dc = nullptr;
+        m_bitmap = nullptr;
+        m_previous = nullptr;
+        m_size = {0, 0};
+    }
+
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_previous = nullptr;
+    SIZE m_size = {0, 0};
+};
+
+} // namespace
+
+void afCanvas::drawMenuCheck(const RECT& rect, COLORREF colour, COLORREF background) {
+    drawMenuCheck(rect, menuCheckSize(), colour, background);
+}
+
+void afCanvas::drawMenuCheck(const RECT& rect, SIZE size, COLORREF colour, COLORREF background) {
+    static MenuCheckMask s_mask;
+    HDC mask = s_mask.get(size);
+    if (!mask)
+        return;
+    // A monochrome source takes the text colour for its 0 bits (the mark) and the background
+    // colour for its 1 bits.
+    const COLORREF previousText = ::SetTextColor(m_dc, colour);
+    const COLORREF previousBack = ::SetBkColor(m_dc, background);
+    ::BitBlt(m_dc, rect.left, rect.top + (rect.bottom - rect.top - size.cy) / 2, size.cx, size.cy, mask, 0, 0,
+             SRCCOPY);
+    ::SetBkColor(m_dc, previousBack);
+    ::SetTextColor(m_dc, previousText);
 }
 
 void afCanvas::drawBitmap(const afBitmap& bitmap, int x, int y) {

@@ -59,6 +59,9 @@ public:
     // The system's menu check mark in the colour on the background, vertically centred at the
     // rectangle's left edge.
     void drawMenuCheck(const RECT& rect, COLORREF colour, COLORREF background);
+    // The same at the size menuCheckSize answered, for callers that keep it: asking the system
+    // costs more than the drawing.
+    void drawMenuCheck(const RECT& rect, SIZE size, COLORREF colour, COLORREF background);
     static SIZE menuCheckSize();
     // The whole bitmap, blended at (x, y) through its premultiplied alpha.
     void drawBitmap(const afBitmap& bitmap, int x, int y);

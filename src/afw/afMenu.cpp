@@ -282,6 +282,7 @@ afMenuNode* afMenu::track(afViewPlatform* owner, int x, int y, bool bottomAlign)
 }
 
 void afMenu::update() {
+    m_checkSize = {0, 0};
     for (size_t i = 0; i < m_children.size(); ++i) {
         afMenuNode* child = m_children[i];
         if (child->getKind() == KIND_MENU)

@@ -9,6 +9,7 @@
 
 #include <map>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 #include <windows.h>
 // After windows.h, which it needs.
@@ -66,13 +67,17 @@ public:
     static std::wstring lineText(const afMenuNode& node);
 
 protected:
-    // What measuring learnt of the theme's parts (once per theme), for drawing the lines alike.
+    // What measuring learnt of the theme's parts (once per theme), for drawing the lines alike,
+    // and the extents of the texts measured in its font (or the classic menu font), kept across
+    // showings: Wine measures every line at every showing, and the texts rarely change.
     struct ThemeMetrics {
         bool known = false;
         SIZE check = {0, 0};
         MARGINS checkMargins = {0, 0, 0, 0};
         int separatorHeight = 0;
         int gutter = 0;
+        std::unordered_map<std::wstring, SIZE> titleSizes;
+        std::unordered_map<std::wstring, SIZE> keySizes; // measured without prefix processing
     };
 
     // Sets the Win32 menu's info: this object as its menu data, and what the mask adds.
@@ -81,6 +86,14 @@ protected:
     HMENU m_handle = nullptr;
     bool m_ownerDrawn = true;
     ThemeMetrics m_metrics;
+    // The system's check-mark size: asking costs more than drawing a line under Wine, so it is
+    // read once per showing (update runs before each).
+    SIZE m_checkSize = {0, 0};
+
+    SIZE checkSize();
+    // The extent of a line's text in the DC's font (classic) or the theme's, measured once while
+    // the theme (or its absence) stays; noPrefix measures '&' as itself.
+    SIZE textSize(HTHEME theme, HDC dc, const std::wstring& text, bool noPrefix);
 
 private:
     afMenu* root();
@@ -106,6 +119,7 @@ private:
     // great cost, so one line's worth is kept in a bitmap while the size stays.
     void drawPopupBackground(HTHEME theme, HDC dc, const RECT& box);
     void drawThemed(HTHEME theme, const afMenuNode& node, const DRAWITEMSTRUCT& draw);
+    void drawClassic(const afMenuNode& node, const DRAWITEMSTRUCT& draw);
     HTHEME m_theme = nullptr;
     const void* m_themeOwner = nullptr;
     HBITMAP m_background = nullptr;
