@@ -76,6 +76,10 @@ protected:
         MARGINS checkMargins = {0, 0, 0, 0};
         int separatorHeight = 0;
         int gutter = 0;
+        // Whether the line's part (per state) and the popup background are partly transparent;
+        // -1 until asked.
+        int8_t itemTransparent[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
+        int8_t backgroundTransparent = -1;
         std::unordered_map<std::wstring, SIZE> titleSizes;
         std::unordered_map<std::wstring, SIZE> keySizes; // measured without prefix processing
     };
@@ -116,13 +120,18 @@ private:
     HTHEME theme(HWND owner);
     void closeTheme();
     // The popup background behind a partly transparent line: the theme's image is stretched at
-    // great cost, so one line's worth is kept in a bitmap while the size stays.
+    // great cost, so one line's worth is kept in a bitmap, selected in a DC of its own, while the
+    // size stays.
     void drawPopupBackground(HTHEME theme, HDC dc, const RECT& box);
+    void releaseBackground();
+    bool partlyTransparent(HTHEME theme, int part, int state);
     void drawThemed(HTHEME theme, const afMenuNode& node, const DRAWITEMSTRUCT& draw);
     void drawClassic(const afMenuNode& node, const DRAWITEMSTRUCT& draw);
     HTHEME m_theme = nullptr;
     const void* m_themeOwner = nullptr;
+    HDC m_backgroundDC = nullptr;
     HBITMAP m_background = nullptr;
+    HGDIOBJ m_backgroundOld = nullptr;
     SIZE m_backgroundSize = {0, 0};
 };
 

@@ -200,7 +200,7 @@ void afMenu::drawThemed(HTHEME theme, const afMenuNode& node, const DRAWITEMSTRU
     const Line line(node, draw, m_metrics.gutter > 0 ? m_metrics.gutter : kGutter);
     HDC dc = draw.hDC;
     const int state = line.disabled ? (line.hot ? 4 : 3) : (line.hot ? 2 : 1);
-    if (afWindowsUX::IsThemeBackgroundPartiallyTransparent(ux, theme, PART_POPUP_ITEM, state))
+    if (partlyTransparent(theme, PART_POPUP_ITEM, state))
         drawPopupBackground(theme, dc, line.box);
     afWindowsUX::DrawThemeBackground(ux, theme, dc, PART_POPUP_GUTTER, 0, &line.gutter, nullptr);
     if (node.getKind() == afMenuNode::KIND_SEPARATOR) {
@@ -266,29 +266,49 @@ SIZE afMenu::textSize(HTHEME theme, HDC dc, const std::wstring& text, bool noPre
     return size;
 }
 
+bool afMenu::partlyTransparent(HTHEME theme, int part, int state) {
+    int8_t& known = part == PART_POPUP_BACKGROUND ? m_metrics.backgroundTransparent : m_metrics.itemTransparent[state & 7];
+    if (known < 0)
+        known = afWindowsUX::IsThemeBackgroundPartiallyTransparent(afWindowsUX::getInstance(), theme, part, state) ? 1 : 0;
+    return known != 0;
+}
+
 void afMenu::drawPopupBackground(HTHEME theme, HDC dc, const RECT& box) {
     const afWindowsUX* ux = afWindowsUX::getInstance();
     const SIZE size = {box.right - box.left, box.bottom - box.top};
     // A background that is itself partly transparent depends on what lies below: drawn each time.
-    if (afWindowsUX::IsThemeBackgroundPartiallyTransparent(ux, theme, PART_POPUP_BACKGROUND, 0)) {
+    if (partlyTransparent(theme, PART_POPUP_BACKGROUND, 0)) {
         afWindowsUX::DrawThemeBackground(ux, theme, dc, PART_POPUP_BACKGROUND, 0, &box, nullptr);
         return;
     }
-    HDC memory = ::CreateCompatibleDC(dc);
-    if (!m_background || m_backgroundSize.cx != size.cx || m_backgroundSize.cy != size.cy) {
-        if (m_background)
-            ::DeleteObject(m_background);
-        m_background = ::CreateCompatibleBitmap(dc, size.cx, size.cy);
+    if (!m_backgroundDC || m_backgroundSize.cx != size.cx || m_backgroundSize.cy != size.cy) {
+        releaseBackground();
+        m_backgroundDC = ::CreateCompatibleDC(dc);
+        m_background = m_backgroundDC ? ::CreateCompatibleBitmap(dc, size.cx, size.cy) : nullptr;
+        if (!m_background) {
+            releaseBackground();
+            afWindowsUX::DrawThemeBackground(ux, theme, dc, PART_POPUP_BACKGROUND, 0, &box, nullptr);
+            return;
+        }
+        m_backgroundOld = ::SelectObject(m_backgroundDC, m_background);
         m_backgroundSize = size;
-        const HGDIOBJ old = ::SelectObject(memory, m_background);
         const RECT local = {0, 0, size.cx, size.cy};
-        afWindowsUX::DrawThemeBackground(ux, theme, memory, PART_POPUP_BACKGROUND, 0, &local, nullptr);
-        ::SelectObject(memory, old);
+        afWindowsUX::DrawThemeBackground(ux, theme, m_backgroundDC, PART_POPUP_BACKGROUND, 0, &local, nullptr);
     }
-    const HGDIOBJ old = ::SelectObject(memory, m_background);
-    ::BitBlt(dc, box.left, box.top, size.cx, size.cy, memory, 0, 0, SRCCOPY);
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
+    ::BitBlt(dc, box.left, box.top, size.cx, size.cy, m_backgroundDC, 0, 0, SRCCOPY);
+}
+
+void afMenu::releaseBackground() {
+    if (m_backgroundDC && m_backgroundOld)
+        ::SelectObject(m_backgroundDC, m_backgroundOld);
+    if (m_background)
+        ::DeleteObject(m_background);
+    if (m_backgroundDC)
+        ::DeleteDC(m_backgroundDC);
+    m_background = nullptr;
+    m_backgroundDC = nullptr;
+    m_backgroundOld = nullptr;
+    m_backgroundSize = {0, 0};
 }
 
 bool afMenu::measureItem(HWND owner, MEASUREITEMSTRUCT& io_measure) {
@@ -369,9 +389,7 @@ void afMenu::closeTheme() {
         afWindowsUX::CloseThemeData(afWindowsUX::getInstance(), m_theme);
     m_theme = nullptr;
     m_themeOwner = nullptr;
-    if (m_background)
-        ::DeleteObject(m_background);
-    m_background = nullptr;
+    releaseBackground();
 }
 
 bool afMenuBar::measureItem(HWND /*owner*/, MEASUREITEMSTRUCT& io_measure) {
