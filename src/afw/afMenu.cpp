@@ -217,7 +217,11 @@ void afMenu::setItemTitle(afMenuNode* node, const std::wstring& title) {
     const int position = positionOf(node);
     PEL_ASSERT(position >= 0);
     node->m_title = title;
-    std::wstring text = lineText(*node);
+    refreshLineText(static_cast<size_t>(position));
+}
+
+void afMenu::refreshLineText(size_t position) {
+    std::wstring text = lineText(*m_children[position]);
     MENUITEMINFOW info = emptyInfo(MIIM_STRING);
     info.dwTypeData = &text[0];
     ::SetMenuItemInfoW(m_handle, static_cast<UINT>(position), TRUE, &info);
@@ -260,10 +264,12 @@ bool afMenu::remove(afMenuNode* node) {
     return true;
 }
 
-void afMenu::clear() {
+void afMenu::clear() { truncate(0); }
+
+void afMenu::truncate(size_t count) {
     // From the end, so the first line's id is the most recently freed and a rebuild takes the
     // same ids in the same order.
-    while (!m_children.empty()) {
+    while (m_children.size() > count) {
         afMenuNode* node = m_children.back();
         ::DeleteMenu(m_handle, static_cast<UINT>(m_children.size() - 1), MF_BYPOSITION);
         releaseIds(node);

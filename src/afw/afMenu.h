@@ -84,6 +84,10 @@ protected:
         std::unordered_map<std::wstring, SIZE> keySizes; // measured without prefix processing
     };
 
+    // Deletes the lines from the position on, the last first (as clear does).
+    void truncate(size_t count);
+    // Sets the Win32 line's text again from its node.
+    void refreshLineText(size_t position);
     // Sets the Win32 menu's info: this object as its menu data, and what the mask adds.
     void setMenuInfo(UINT mask, DWORD style, HBRUSH background);
 
