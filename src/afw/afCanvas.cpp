@@ -116,63 +116,49 @@ SIZE afCanvas::menuCheckSize() {
     return {::GetSystemMetrics(SM_CXMENUCHECK), ::GetSystemMetrics(SM_CYMENUCHECK)};
 }
 
-namespace {
-
-// The system's check mark as a monochrome mask, drawn once per size: DrawFrameControl costs far
-// more than the blit of its result, and the colours are applied at the blit.
-class MenuCheckMask {
-public:
-    ~MenuCheckMask() { reset(); }
-
-    // A memory DC holding the mask of the size; null when GDI refuses.
-    HDC get(SIZE size) {
-        if (m_dc && size.cx == m_size.cx && size.cy == m_size.cy)
-            return m_dc;
+bool afKeptBitmap::make(HDC compatible, SIZE size, bool monochrome) {
+    reset();
+    m_dc = ::CreateCompatibleDC(compatible);
+    if (m_dc)
+        m_bitmap = monochrome ? ::CreateBitmap(size.cx, size.cy, 1, 1, nullptr)
+                              : ::CreateCompatibleBitmap(compatible, size.cx, size.cy);
+    if (!m_bitmap) {
         reset();
-        m_dc = ::CreateCompatibleDC(nullptr);
-        m_bitmap = ::CreateBitmap(size.cx, size.cy, 1, 1, nullptr);
-        if (!m_dc || !m_bitmap) {
-            reset();
-            return nullptr;
-        }
-        m_previous = ::SelectObject(m_dc, m_bitmap);
-        RECT box = {0, 0, size.cx, size.cy};
-        ::DrawFrameControl(m_dc, &box, DFC_MENU, DFCS_MENUCHECK);
-        m_size = size;
-        return m_dc;
+        return false;
     }
+    m_previous = ::SelectObject(m_dc, m_bitmap);
+    m_size = size;
+    return true;
+}
 
-private:
-    void reset() {
-        if (m_dc && m_previous)
-            ::SelectObject(m_dc, m_previous);
-        if (m_bitmap)
-            ::DeleteObject(m_bitmap);
-        if (m_dc)
-            ::DeleteDC(m_dc);
-        m_dc = nullptr;
-        m_bitmap = nullptr;
-        m_previous = nullptr;
-        m_size = {0, 0};
-    }
-
-    HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_previous = nullptr;
-    SIZE m_size = {0, 0};
-};
-
-} // namespace
+void afKeptBitmap::reset() {
+    if (m_dc && m_previous)
+        ::SelectObject(m_dc, m_previous);
+    if (m_bitmap)
+        ::DeleteObject(m_bitmap);
+    if (m_dc)
+        ::DeleteDC(m_dc);
+    m_dc = nullptr;
+    m_bitmap = nullptr;
+    m_previous = nullptr;
+    m_size = {0, 0};
+}
 
 void afCanvas::drawMenuCheck(const RECT& rect, COLORREF colour, COLORREF background) {
     drawMenuCheck(rect, menuCheckSize(), colour, background);
 }
 
 void afCanvas::drawMenuCheck(const RECT& rect, SIZE size, COLORREF colour, COLORREF background) {
-    static MenuCheckMask s_mask;
-    HDC mask = s_mask.get(size);
-    if (!mask)
-        return;
+    // The system's mark as a monochrome mask, drawn once per size: DrawFrameControl costs far
+    // more than the blit of its result, and the colours are applied at the blit.
+    static afKeptBitmap s_mask;
+    if (!s_mask.hasSize(size)) {
+        if (!s_mask.make(nullptr, size, true))
+            return;
+        RECT box = {0, 0, size.cx, size.cy};
+        ::DrawFrameControl(s_mask.getDC(), &box, DFC_MENU, DFCS_MENUCHECK);
+    }
+    HDC mask = s_mask.getDC();
     // A monochrome source takes the text colour for its 0 bits (the mark) and the background
     // colour for its 1 bits.
     const COLORREF previousText = ::SetTextColor(m_dc, colour);

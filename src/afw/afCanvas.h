@@ -23,6 +23,29 @@ enum afIconAlignment {
     AF_ALIGN_VERTICAL_MASK = 0x70,
 };
 
+// A bitmap kept selected in a memory DC of its own: an image drawn once and copied many times.
+class afKeptBitmap {
+public:
+    afKeptBitmap() = default;
+    ~afKeptBitmap() { reset(); }
+    afKeptBitmap(const afKeptBitmap&) = delete;
+    afKeptBitmap& operator=(const afKeptBitmap&) = delete;
+
+    // A new bitmap of the size, compatible with the DC, or monochrome; false (and empty) when GDI
+    // refuses.
+    bool make(HDC compatible, SIZE size, bool monochrome);
+    void reset();
+    // Null while empty.
+    HDC getDC() const { return m_dc; }
+    bool hasSize(SIZE size) const { return m_dc && size.cx == m_size.cx && size.cy == m_size.cy; }
+
+private:
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_previous = nullptr;
+    SIZE m_size = {0, 0};
+};
+
 class afCanvas {
 public:
     // A canvas over a DC it does not own.

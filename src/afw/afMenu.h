@@ -5,6 +5,7 @@
 // window messages find both. Popup lines are owner-drawn, themed through the "MENU" class when
 // visual styles are on, classic otherwise. UI thread only.
 
+#include "afw/afCanvas.h"
 #include "afw/afMenuNode.h"
 
 #include <map>
@@ -127,16 +128,12 @@ private:
     // great cost, so one line's worth is kept in a bitmap, selected in a DC of its own, while the
     // size stays.
     void drawPopupBackground(HTHEME theme, HDC dc, const RECT& box);
-    void releaseBackground();
     bool partlyTransparent(HTHEME theme, int part, int state);
     void drawThemed(HTHEME theme, const afMenuNode& node, const DRAWITEMSTRUCT& draw);
     void drawClassic(const afMenuNode& node, const DRAWITEMSTRUCT& draw);
     HTHEME m_theme = nullptr;
     const void* m_themeOwner = nullptr;
-    HDC m_backgroundDC = nullptr;
-    HBITMAP m_background = nullptr;
-    HGDIOBJ m_backgroundOld = nullptr;
-    SIZE m_backgroundSize = {0, 0};
+    afKeptBitmap m_background;
 };
 
 // A window's menu bar: attach it with SetMenu(window, getHandle()), detach it with

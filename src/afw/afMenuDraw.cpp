@@ -281,34 +281,15 @@ void afMenu::drawPopupBackground(HTHEME theme, HDC dc, const RECT& box) {
         afWindowsUX::DrawThemeBackground(ux, theme, dc, PART_POPUP_BACKGROUND, 0, &box, nullptr);
         return;
     }
-    if (!m_backgroundDC || m_backgroundSize.cx != size.cx || m_backgroundSize.cy != size.cy) {
-        releaseBackground();
-        m_backgroundDC = ::CreateCompatibleDC(dc);
-        m_background = m_backgroundDC ? ::CreateCompatibleBitmap(dc, size.cx, size.cy) : nullptr;
-        if (!m_background) {
-            releaseBackground();
+    if (!m_background.hasSize(size)) {
+        if (!m_background.make(dc, size, false)) {
             afWindowsUX::DrawThemeBackground(ux, theme, dc, PART_POPUP_BACKGROUND, 0, &box, nullptr);
             return;
         }
-        m_backgroundOld = ::SelectObject(m_backgroundDC, m_background);
-        m_backgroundSize = size;
         const RECT local = {0, 0, size.cx, size.cy};
-        afWindowsUX::DrawThemeBackground(ux, theme, m_backgroundDC, PART_POPUP_BACKGROUND, 0, &local, nullptr);
+        afWindowsUX::DrawThemeBackground(ux, theme, m_background.getDC(), PART_POPUP_BACKGROUND, 0, &local, nullptr);
     }
-    ::BitBlt(dc, box.left, box.top, size.cx, size.cy, m_backgroundDC, 0, 0, SRCCOPY);
-}
-
-void afMenu::releaseBackground() {
-    if (m_backgroundDC && m_backgroundOld)
-        ::SelectObject(m_backgroundDC, m_backgroundOld);
-    if (m_background)
-        ::DeleteObject(m_background);
-    if (m_backgroundDC)
-        ::DeleteDC(m_backgroundDC);
-    m_background = nullptr;
-    m_backgroundDC = nullptr;
-    m_backgroundOld = nullptr;
-    m_backgroundSize = {0, 0};
+    ::BitBlt(dc, box.left, box.top, size.cx, size.cy, m_background.getDC(), 0, 0, SRCCOPY);
 }
 
 bool afMenu::measureItem(HWND owner, MEASUREITEMSTRUCT& io_measure) {
@@ -389,7 +370,7 @@ void afMenu::closeTheme() {
         afWindowsUX::CloseThemeData(afWindowsUX::getInstance(), m_theme);
     m_theme = nullptr;
     m_themeOwner = nullptr;
-    releaseBackground();
+    m_background.reset();
 }
 
 bool afMenuBar::measureItem(HWND /*owner*/, MEASUREITEMSTRUCT& io_measure) {
