@@ -137,13 +137,17 @@ afMenuNode* afMenu::findNode(uint16_t id) const {
 std::wstring afMenu::lineText(const afMenuNode& node) {
     if (node.getKind() == KIND_MENU)
         return node.getTitle();
-    std::wstring title, accelerator;
-    static_cast<const afMenuItem&>(node).getLineTexts(title, accelerator);
-    return title + L"\t" + accelerator;
+    std::wstring text, accelerator;
+    static_cast<const afMenuItem&>(node).getLineTexts(text, accelerator);
+    text.reserve(text.size() + 1 + accelerator.size());
+    text += L'\t';
+    text += accelerator;
+    return text;
 }
 
 MENUITEMINFOW afMenu::lineInfo(afMenuNode& node, std::wstring& o_text) const {
     o_text = lineText(node);
+    node.m_lineText = o_text;
     MENUITEMINFOW info = emptyInfo(MIIM_ID | MIIM_DATA | MIIM_STRING);
     if (m_ownerDrawn) {
         info.fMask |= MIIM_FTYPE;
@@ -221,7 +225,11 @@ void afMenu::setItemTitle(afMenuNode* node, const std::wstring& title) {
 }
 
 void afMenu::refreshLineText(size_t position) {
-    std::wstring text = lineText(*m_children[position]);
+    afMenuNode& node = *m_children[position];
+    std::wstring text = lineText(node);
+    if (text == node.m_lineText)
+        return;
+    node.m_lineText = text;
     MENUITEMINFOW info = emptyInfo(MIIM_STRING);
     info.dwTypeData = &text[0];
     ::SetMenuItemInfoW(m_handle, static_cast<UINT>(position), TRUE, &info);
@@ -235,6 +243,10 @@ void afMenu::setItemEnabled(afMenuItem* item, bool enabled) {
 }
 
 void afMenu::enableLine(int position, bool enabled) {
+    afMenuNode& node = *m_children[static_cast<size_t>(position)];
+    if (node.m_lineEnabled == enabled)
+        return;
+    node.m_lineEnabled = enabled;
     MENUITEMINFOW info = emptyInfo(MIIM_STATE);
     info.fState = enabled ? MFS_ENABLED : MFS_DISABLED;
     ::SetMenuItemInfoW(m_handle, static_cast<UINT>(position), TRUE, &info);
