@@ -127,28 +127,57 @@ SIZE afCanvas::menuCheckSize() {
     return {::GetSystemMetrics(SM_CXMENUCHECK), ::GetSystemMetrics(SM_CYMENUCHECK)};
 }
 
-void afCanvas::drawMenuCheck(const RECT& rect, COLORREF colour, COLORREF background) {
-    const SIZE size = menuCheckSize();
-    HDC mask = ::CreateCompatibleDC(m_dc);
-    HBITMAP bitmap = ::CreateBitmap(size.cx, size.cy, 1, 1, nullptr);
-    if (mask && bitmap) {
-        const HGDIOBJ previousBitmap = ::SelectObject(mask, bitmap);
-        RECT box = {0, 0, size.cx, size.cy};
-        ::DrawFrameControl(mask, &box, DFC_MENU, DFCS_MENUCHECK);
-        // A monochrome source takes the text colour for its 0 bits (the mark) and the
-        // background colour for its 1 bits.
-        const COLORREF previousText = ::SetTextColor(m_dc, colour);
-        const COLORREF previousBack = ::SetBkColor(m_dc, background);
-        ::BitBlt(m_dc, rect.left, rect.top + (rect.bottom - rect.top - size.cy) / 2, size.cx, size.cy, mask, 0, 0,
-                 SRCCOPY);
-        ::SetBkColor(m_dc, previousBack);
-        ::SetTextColor(m_dc, previousText);
-        ::SelectObject(mask, previousBitmap);
+bool afKeptBitmap::make(HDC compatible, SIZE size, bool monochrome) {
+    reset();
+    m_dc = ::CreateCompatibleDC(compatible);
+    if (m_dc)
+        m_bitmap = monochrome ? ::CreateBitmap(size.cx, size.cy, 1, 1, nullptr)
+                              : ::CreateCompatibleBitmap(compatible, size.cx, size.cy);
+    if (!m_bitmap) {
+        reset();
+        return false;
     }
-    if (bitmap)
-        ::DeleteObject(bitmap);
-    if (mask)
-        ::DeleteDC(mask);
+    m_previous = ::SelectObject(m_dc, m_bitmap);
+    m_size = size;
+    return true;
+}
+
+void afKeptBitmap::reset() {
+    if (m_dc && m_previous)
+        ::SelectObject(m_dc, m_previous);
+    if (m_bitmap)
+        ::DeleteObject(m_bitmap);
+    if (m_dc)
+        ::DeleteDC(m_dc);
+    m_dc = nullptr;
+    m_bitmap = nullptr;
+    m_previous = nullptr;
+    m_size = {0, 0};
+}
+
+void afCanvas::drawMenuCheck(const RECT& rect, COLORREF colour, COLORREF background) {
+    drawMenuCheck(rect, menuCheckSize(), colour, background);
+}
+
+void afCanvas::drawMenuCheck(const RECT& rect, SIZE size, COLORREF colour, COLORREF background) {
+    // The system's mark as a monochrome mask, drawn once per size: DrawFrameControl costs far
+    // more than the blit of its result, and the colours are applied at the blit.
+    static afKeptBitmap s_mask;
+    if (!s_mask.hasSize(size)) {
+        if (!s_mask.make(nullptr, size, true))
+            return;
+        RECT box = {0, 0, size.cx, size.cy};
+        ::DrawFrameControl(s_mask.getDC(), &box, DFC_MENU, DFCS_MENUCHECK);
+    }
+    HDC mask = s_mask.getDC();
+    // A monochrome source takes the text colour for its 0 bits (the mark) and the background
+    // colour for its 1 bits.
+    const COLORREF previousText = ::SetTextColor(m_dc, colour);
+    const COLORREF previousBack = ::SetBkColor(m_dc, background);
+    ::BitBlt(m_dc, rect.left, rect.top + (rect.bottom - rect.top - size.cy) / 2, size.cx, size.cy, mask, 0, 0,
+             SRCCOPY);
+    ::SetBkColor(m_dc, previousBack);
+    ::SetTextColor(m_dc, previousText);
 }
 
 void afCanvas::drawBitmap(const afBitmap& bitmap, int x, int y) {

@@ -23,6 +23,29 @@ enum afIconAlignment {
     AF_ALIGN_VERTICAL_MASK = 0x70,
 };
 
+// A bitmap kept selected in a memory DC of its own: an image drawn once and copied many times.
+class afKeptBitmap {
+public:
+    afKeptBitmap() = default;
+    ~afKeptBitmap() { reset(); }
+    afKeptBitmap(const afKeptBitmap&) = delete;
+    afKeptBitmap& operator=(const afKeptBitmap&) = delete;
+
+    // A new bitmap of the size, compatible with the DC, or monochrome; false (and empty) when GDI
+    // refuses.
+    bool make(HDC compatible, SIZE size, bool monochrome);
+    void reset();
+    // Null while empty.
+    HDC getDC() const { return m_dc; }
+    bool hasSize(SIZE size) const { return m_dc && size.cx == m_size.cx && size.cy == m_size.cy; }
+
+private:
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_previous = nullptr;
+    SIZE m_size = {0, 0};
+};
+
 class afCanvas {
 public:
     // A canvas over a DC it does not own.
@@ -59,6 +82,9 @@ public:
     // The system's menu check mark in the colour on the background, vertically centred at the
     // rectangle's left edge.
     void drawMenuCheck(const RECT& rect, COLORREF colour, COLORREF background);
+    // The same at the size menuCheckSize answered, for callers that keep it: asking the system
+    // costs more than the drawing.
+    void drawMenuCheck(const RECT& rect, SIZE size, COLORREF colour, COLORREF background);
     static SIZE menuCheckSize();
     // The whole bitmap, blended at (x, y) through its premultiplied alpha.
     void drawBitmap(const afBitmap& bitmap, int x, int y);

@@ -137,13 +137,17 @@ afMenuNode* afMenu::findNode(uint16_t id) const {
 std::wstring afMenu::lineText(const afMenuNode& node) {
     if (node.getKind() == KIND_MENU)
         return node.getTitle();
-    std::wstring title, accelerator;
-    static_cast<const afMenuItem&>(node).getLineTexts(title, accelerator);
-    return title + L"\t" + accelerator;
+    std::wstring text, accelerator;
+    static_cast<const afMenuItem&>(node).getLineTexts(text, accelerator);
+    text.reserve(text.size() + 1 + accelerator.size());
+    text += L'\t';
+    text += accelerator;
+    return text;
 }
 
 MENUITEMINFOW afMenu::lineInfo(afMenuNode& node, std::wstring& o_text) const {
     o_text = lineText(node);
+    node.m_lineText = o_text;
     MENUITEMINFOW info = emptyInfo(MIIM_ID | MIIM_DATA | MIIM_STRING);
     if (m_ownerDrawn) {
         info.fMask |= MIIM_FTYPE;
@@ -217,7 +221,15 @@ void afMenu::setItemTitle(afMenuNode* node, const std::wstring& title) {
     const int position = positionOf(node);
     PEL_ASSERT(position >= 0);
     node->m_title = title;
-    std::wstring text = lineText(*node);
+    refreshLineText(static_cast<size_t>(position));
+}
+
+void afMenu::refreshLineText(size_t position) {
+    afMenuNode& node = *m_children[position];
+    std::wstring text = lineText(node);
+    if (text == node.m_lineText)
+        return;
+    node.m_lineText = text;
     MENUITEMINFOW info = emptyInfo(MIIM_STRING);
     info.dwTypeData = &text[0];
     ::SetMenuItemInfoW(m_handle, static_cast<UINT>(position), TRUE, &info);
@@ -231,6 +243,10 @@ void afMenu::setItemEnabled(afMenuItem* item, bool enabled) {
 }
 
 void afMenu::enableLine(int position, bool enabled) {
+    afMenuNode& node = *m_children[static_cast<size_t>(position)];
+    if (node.m_lineEnabled == enabled)
+        return;
+    node.m_lineEnabled = enabled;
     MENUITEMINFOW info = emptyInfo(MIIM_STATE);
     info.fState = enabled ? MFS_ENABLED : MFS_DISABLED;
     ::SetMenuItemInfoW(m_handle, static_cast<UINT>(position), TRUE, &info);
@@ -260,10 +276,12 @@ bool afMenu::remove(afMenuNode* node) {
     return true;
 }
 
-void afMenu::clear() {
+void afMenu::clear() { truncate(0); }
+
+void afMenu::truncate(size_t count) {
     // From the end, so the first line's id is the most recently freed and a rebuild takes the
     // same ids in the same order.
-    while (!m_children.empty()) {
+    while (m_children.size() > count) {
         afMenuNode* node = m_children.back();
         ::DeleteMenu(m_handle, static_cast<UINT>(m_children.size() - 1), MF_BYPOSITION);
         releaseIds(node);
@@ -282,6 +300,7 @@ afMenuNode* afMenu::track(afViewPlatform* owner, int x, int y, bool bottomAlign)
 }
 
 void afMenu::update() {
+    m_checkSize = {0, 0};
     for (size_t i = 0; i < m_children.size(); ++i) {
         afMenuNode* child = m_children[i];
         if (child->getKind() == KIND_MENU)

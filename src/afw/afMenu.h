@@ -5,10 +5,12 @@
 // window messages find both. Popup lines are owner-drawn, themed through the "MENU" class when
 // visual styles are on, classic otherwise. UI thread only.
 
+#include "afw/afCanvas.h"
 #include "afw/afMenuNode.h"
 
 #include <map>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 #include <windows.h>
 // After windows.h, which it needs.
@@ -66,21 +68,41 @@ public:
     static std::wstring lineText(const afMenuNode& node);
 
 protected:
-    // What measuring learnt of the theme's parts (once per theme), for drawing the lines alike.
+    // What measuring learnt of the theme's parts (once per theme), for drawing the lines alike,
+    // and the extents of the texts measured in its font (or the classic menu font), kept across
+    // showings: Wine measures every line at every showing, and the texts rarely change.
     struct ThemeMetrics {
         bool known = false;
         SIZE check = {0, 0};
         MARGINS checkMargins = {0, 0, 0, 0};
         int separatorHeight = 0;
         int gutter = 0;
+        // Whether the line's part (per state) and the popup background are partly transparent;
+        // -1 until asked.
+        int8_t itemTransparent[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
+        int8_t backgroundTransparent = -1;
+        std::unordered_map<std::wstring, SIZE> titleSizes;
+        std::unordered_map<std::wstring, SIZE> keySizes; // measured without prefix processing
     };
 
+    // Deletes the lines from the position on, the last first (as clear does).
+    void truncate(size_t count);
+    // Sets the Win32 line's text again from its node.
+    void refreshLineText(size_t position);
     // Sets the Win32 menu's info: this object as its menu data, and what the mask adds.
     void setMenuInfo(UINT mask, DWORD style, HBRUSH background);
 
     HMENU m_handle = nullptr;
     bool m_ownerDrawn = true;
     ThemeMetrics m_metrics;
+    // The system's check-mark size: asking costs more than drawing a line under Wine, so it is
+    // read once per showing (update runs before each).
+    SIZE m_checkSize = {0, 0};
+
+    SIZE checkSize();
+    // The extent of a line's text in the DC's font (classic) or the theme's, measured once while
+    // the theme (or its absence) stays; noPrefix measures '&' as itself.
+    SIZE textSize(HTHEME theme, HDC dc, const std::wstring& text, bool noPrefix);
 
 private:
     afMenu* root();
@@ -103,13 +125,15 @@ private:
     HTHEME theme(HWND owner);
     void closeTheme();
     // The popup background behind a partly transparent line: the theme's image is stretched at
-    // great cost, so one line's worth is kept in a bitmap while the size stays.
+    // great cost, so one line's worth is kept in a bitmap, selected in a DC of its own, while the
+    // size stays.
     void drawPopupBackground(HTHEME theme, HDC dc, const RECT& box);
+    bool partlyTransparent(HTHEME theme, int part, int state);
     void drawThemed(HTHEME theme, const afMenuNode& node, const DRAWITEMSTRUCT& draw);
+    void drawClassic(const afMenuNode& node, const DRAWITEMSTRUCT& draw);
     HTHEME m_theme = nullptr;
     const void* m_themeOwner = nullptr;
-    HBITMAP m_background = nullptr;
-    SIZE m_backgroundSize = {0, 0};
+    afKeptBitmap m_background;
 };
 
 // A window's menu bar: attach it with SetMenu(window, getHandle()), detach it with

@@ -45,10 +45,39 @@ void afMenuDef::addEntry(const tessel::MenuDefNodePtr& shared) {
     line->setEnabledDelegate(afMenuItem::alwaysFalse());
 }
 
+bool afMenuDef::matches(const tessel::MenuDefNode& entry, const afMenuNode& line) const {
+    if (entry.isSeparator)
+        return line.getKind() == KIND_SEPARATOR;
+    if (entry.isSubmenu) {
+        const afMenuDef* menu = line.getKind() == KIND_MENU ? dynamic_cast<const afMenuDef*>(&line) : nullptr;
+        return menu && menu->m_definition.get() == &entry && menu->afMenuNode::getTitle() == entry.title;
+    }
+    const afActionMenuItem* item = line.getKind() == KIND_ITEM ? dynamic_cast<const afActionMenuItem*>(&line) : nullptr;
+    return item && !item->hasCheckMark() && !item->isRadio() && item->getActionName() == entry.item &&
+           item->afMenuNode::getTitle() == entry.title;
+}
+
 void afMenuDef::update() {
-    clear();
-    for (const tessel::MenuDefNodePtr& entry : m_definition->children)
-        addEntry(entry);
+    const std::vector<tessel::MenuDefNodePtr>& entries = m_definition->children;
+    afActionRegistry* registry = afApp::getActionRegistry();
+    size_t line = 0;
+    auto entry = entries.begin();
+    for (; entry != entries.end() && line < getChildren().size(); ++entry) {
+        const tessel::MenuDefNode& wanted = **entry;
+        if (wanted.isSubmenu ? wanted.children.empty() : !wanted.isSeparator && !wanted.isItem)
+            continue; // makes no line
+        // An action that left the registry makes a disabled line: made anew from here.
+        if (!wanted.isSeparator && !wanted.isSubmenu && !afFindAction(wanted.item, registry))
+            break;
+        if (!matches(wanted, *getChildren()[line]))
+            break;
+        if (wanted.isItem)
+            refreshLineText(line);
+        ++line;
+    }
+    truncate(line);
+    for (; entry != entries.end(); ++entry)
+        addEntry(*entry);
     afMenu::update();
 }
 

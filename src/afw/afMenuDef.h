@@ -32,11 +32,14 @@ public:
     // Rebuilds the lines from the definition, then refreshes them and the child menus (which
     // rebuild in turn): separators; submenus that have entries; an action's line, or, when the
     // action is not registered, a disabled line titled by the entry or the title source (none
-    // when neither names it).
+    // when neither names it). Leading lines that are already what their entries make stay, with
+    // their texts set again; the rest is made anew.
     void update() override;
 
 private:
     void addEntry(const tessel::MenuDefNodePtr& shared);
+    // Whether the line at the position is the one the entry makes now, so it can stay.
+    bool matches(const tessel::MenuDefNode& entry, const afMenuNode& line) const;
 
     tessel::MenuDefNodePtr m_definition;
     TitleSource m_titleSource;

@@ -84,9 +84,7 @@ std::wstring afActionMenuItem::getKeyText() const { return triggerText(getAction
 
 void afActionMenuItem::getLineTexts(std::wstring& o_title, std::wstring& o_accelerator) const {
     const afAction* action = getAction();
-    o_title = afMenuItem::getTitle();
-    if (o_title.empty() && action)
-        o_title = action->getTitle();
+    o_title = afMenuItem::getTitle().empty() && action ? action->getTitle() : afMenuItem::getTitle();
     o_accelerator = triggerText(action, AF_ACTION_KIND_TAB_TRIGGER);
     if (o_accelerator.empty())
         o_accelerator = triggerText(action, AF_ACTION_KIND_SHORTCUT);

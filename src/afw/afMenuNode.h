@@ -70,6 +70,10 @@ private:
     friend class afMenu;
 
     std::wstring m_title;
+    // What the Win32 line was last given (afMenu; lines start enabled), so refreshes set only
+    // what changed.
+    std::wstring m_lineText;
+    bool m_lineEnabled = true;
     Kind m_kind;
     uint32_t m_icon;
     uint16_t m_id = 0;

@@ -273,7 +273,7 @@ TEST_F(MenuTest, ThePlatformViewRunsMenuMessages) {
 }
 
 TEST_F(MenuTest, DefinitionsRebuildFromTheRegistryEachTime) {
-    action(L"u.on", L"On");
+    CountedAction* on = action(L"u.on", L"On");
     CountedAction* later = nullptr;
     const auto root = entry(false, true, L"", nullptr,
                             {entry(true, false, L"", nullptr), entry(false, true, L"Empty", nullptr),
@@ -299,6 +299,25 @@ TEST_F(MenuTest, DefinitionsRebuildFromTheRegistryEachTime) {
     for (afMenuNode* node : menu->getChildren())
         highest = std::max(highest, node->getId());
     EXPECT_EQ(3, highest) << "ids do not grow over rebuilds";
+
+    // Actions that leave or come back between refreshes: their lines go, come back, and a line
+    // that stays takes the new action's title into its Win32 text too.
+    const auto win32Text = [&](UINT position) {
+        wchar_t text[64] = {};
+        ::GetMenuStringW(menu->getHandle(), position, text, 64, MF_BYPOSITION);
+        return std::wstring(text);
+    };
+    afUnregisterAction(registry, on);
+    menu->update();
+    EXPECT_EQ(L"-|Off|Nested{}", linesOf(*menu));
+    on = action(L"u.on", L"Back");
+    menu->update();
+    EXPECT_EQ(L"-|Back|Off|Nested{Back}", linesOf(*menu));
+    afUnregisterAction(registry, on);
+    action(L"u.on", L"Again");
+    menu->update();
+    EXPECT_EQ(L"-|Again|Off|Nested{Again}", linesOf(*menu));
+    EXPECT_EQ(L"Again\t", win32Text(1));
 
     // Bundle lines name their items by UUID: a registered action titles its line, an id known
     // only to the title source shows disabled under that title, an unknown id shows nothing.
