@@ -60,6 +60,8 @@ void ActionSelectWindow::onCreate() {
     root->setPadding(4, 4, 4, 4);
     setContentView(root);
     m_edit = afControlEdit::createInstance(this);
+    // What the user types is read from the window, not the text last set.
+    m_edit->setPaintFlags(m_edit->getPaintFlags() | PAINT_REREAD_TEXT);
     m_edit->setCueText(L"Type to filter");
     m_edit->setKeyDelegate(afControlEdit::KeyDelegate::bind<ActionSelectWindow, &ActionSelectWindow::filterKey>(this));
     m_edit->addListener(afControlEdit::Listener::bind<ActionSelectWindow, &ActionSelectWindow::filterChanged>(this));

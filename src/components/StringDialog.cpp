@@ -14,6 +14,8 @@ StringDialog* StringDialog::create(afViewPlatform* parent) {
 void StringDialog::buildContent() {
     afMessageBox::buildContent();
     m_edit = afControlEdit::createInstance(this);
+    // What the user types is read from the window, not the text last set.
+    m_edit->setPaintFlags(m_edit->getPaintFlags() | PAINT_REREAD_TEXT);
     m_edit->addListener(afControlEdit::Listener::bind<StringDialog, &StringDialog::textChanged>(this));
     auto* params = new afLayoutParamsLinear(afLayoutParams::FILL_PARENT, afLayoutParams::WRAP_CONTENT);
     params->topMargin = 6;
@@ -45,7 +47,7 @@ std::wstring StringDialog::getLabel() const {
     return getTextLabel() ? getTextLabel()->getText() : std::wstring();
 }
 
-void StringDialog::setTitle(const std::wstring& title) {
-    m_title = title;
-    afWindow::setTitle(title.c_str());
+void StringDialog::setTitle(const wchar_t* title) {
+    m_title = title ? title : L"";
+    afMessageBox::setTitle(m_title.c_str());
 }

@@ -21,8 +21,8 @@ public:
     const std::wstring& getInputText() const { return m_text; }
     void setLabel(const std::wstring& label);
     std::wstring getLabel() const;
-    using afWindow::setTitle;
-    void setTitle(const std::wstring& title);
+    // Null sets an empty title.
+    void setTitle(const wchar_t* title) override;
     const std::wstring& getTitle() const { return m_title; }
 
     afControlEdit* getEdit() const { return m_edit; }

@@ -15,18 +15,18 @@ ViewVirtualButton::ViewVirtualButton(afViewPlatform* host)
     : afViewVirtual(host), m_font(afGetStockFont(AF_FONT_MESSAGE)) {}
 
 void ViewVirtualButton::setLabel(const std::wstring& label) {
-    if (label == m_label)
-        return;
-    m_label = label;
-    relayout(L"ViewVirtualButton::setLabel");
-    invalidate();
+    change(m_label, label, L"ViewVirtualButton::setLabel");
 }
 
 void ViewVirtualButton::setText(const std::wstring& text) {
-    if (text == m_text)
+    change(m_text, text, L"ViewVirtualButton::setText");
+}
+
+void ViewVirtualButton::change(std::wstring& io_field, const std::wstring& value, const wchar_t* reason) {
+    if (value == io_field)
         return;
-    m_text = text;
-    relayout(L"ViewVirtualButton::setText");
+    io_field = value;
+    relayout(reason);
     invalidate();
 }
 

@@ -36,6 +36,9 @@ public:
     bool onMouseLeave(afMouseEvent& event) override;
 
 private:
+    // A new value asks for a layout (for the reason) and repaints; the same one does nothing.
+    void change(std::wstring& io_field, const std::wstring& value, const wchar_t* reason);
+
     std::wstring m_label, m_text;
     ClickHandler m_clickHandler;
     HFONT m_font;

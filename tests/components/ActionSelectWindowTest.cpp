@@ -86,22 +86,20 @@ TEST_F(ActionSelectWindowTest, EscapeAndDeactivationEndWithoutAPick) {
     EXPECT_EQ(-1, window->getPicked());
 }
 
-TEST_F(ActionSelectWindowTest, InstalledAsTheChooserOfKeyDispatch) {
+TEST_F(ActionSelectWindowTest, TheInstalledChooserRunsTheWindowModally) {
     const afActionChooser previous = ActionSelectWindow::install();
-    struct Restore {
-        afActionChooser chooser;
-        ~Restore() { afSetActionChooser(chooser); }
-    } restore{previous};
+    EXPECT_TRUE(static_cast<bool>(afSetActionChooser(previous))) << "the window's chooser was installed";
     // The chooser's window is made inside the call: the keys reach whatever has the focus then.
     Recording<afTestWindow> probe;
     probe.build();
     probe.onMessage = [](UINT) {
-        ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_DOWN, 1);
-        ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_DOWN, 1);
-        ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_RETURN, 1);
+        for (UINT key : {VK_DOWN, VK_DOWN, VK_RETURN})
+            ::PostMessageW(::GetFocus(), WM_KEYDOWN, key, 1);
     };
     ::PostMessageW(probe.getHandle(), WM_USER + 1, 0, 0);
-    EXPECT_EQ(2, afShowActionSelectWindow(nullptr, candidates));
+    const afActionChoice choice = ActionSelectWindow::choose(nullptr, candidates);
+    EXPECT_EQ(afWindow::RESULT_OK, choice.result);
+    EXPECT_EQ(2, choice.row);
     ::DestroyWindow(probe.getHandle());
 }
 
