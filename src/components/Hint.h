@@ -33,6 +33,8 @@ public:
     void showAt(int x, int y);
     void hide();
 
+    // The image pack's entry 0 the hint is drawn on; null without a pack (a plain tooltip box).
+    const afNinePatch* getBackground() const { return m_ninePatch.get(); }
     // The size the lines take with their padding.
     SIZE measure();
 

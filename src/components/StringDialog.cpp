@@ -31,6 +31,15 @@ void StringDialog::textChanged(afControlEdit* edit) {
     m_text = edit->getText();
 }
 
+void StringDialog::endModal() {
+    if (m_edit) {
+        if (m_edit->getHandle())
+            m_text = m_edit->getText();
+        m_edit->removeListener(afControlEdit::Listener::bind<StringDialog, &StringDialog::textChanged>(this));
+    }
+    afMessageBox::endModal();
+}
+
 void StringDialog::setText(const std::wstring& text) {
     m_text = text;
     if (m_edit) {

@@ -28,6 +28,9 @@ public:
     afControlEdit* getEdit() const { return m_edit; }
 
     const wchar_t* getContextKey() const override { return L"ui.string_dialog"; }
+    // Keeps the text the field holds as the run ends: what tearing the field down does to it
+    // is not the user's.
+    void endModal() override;
 
 protected:
     void buildContent() override;

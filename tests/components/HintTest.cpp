@@ -14,6 +14,7 @@ class HintTest : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
+        ASSERT_TRUE(afApp::init(new BareApp, ::GetModuleHandleW(nullptr)));
         parent = openWindow(afRect(50, 50, 450, 350));
         hint.reset(Hint::create(parent.get()));
         ASSERT_NE(nullptr, hint);
@@ -22,6 +23,7 @@ protected:
         hint->closeNow();
         hint.reset();
         ::DestroyWindow(parent->getHandle());
+        afApp::shutdown();
     }
     afRect frame() const {
         afRect rect;
@@ -35,6 +37,7 @@ protected:
 
 TEST_F(HintTest, SizesItselfToTheWidestLine) {
     EXPECT_EQ(nullptr, Hint::create(nullptr));
+    EXPECT_NE(nullptr, hint->getBackground()) << "drawn on the image pack's entry 0";
     hint->addText(L"source.c++");
     hint->addText(L"meta.function.c++ entity.name.function");
     hint->addText(L"x");

@@ -45,12 +45,4 @@ TEST(SearchManager, RemovingAnEditorLeavesOnlyTheOthersScopesAndTargets) {
     EXPECT_FALSE(manager.addScope(SearchManager::SCOPE_DOCUMENT, L"Current document", nullptr));
 }
 
-TEST(SearchManager, OneManagerIsInstalledAtATime) {
-    SearchManager mine;
-    SearchManager* previous = SearchManager::install(&mine);
-    EXPECT_EQ(&mine, SearchManager::get());
-    EXPECT_EQ(&mine, SearchManager::install(previous));
-    EXPECT_EQ(previous, SearchManager::get());
-}
-
 } // namespace
