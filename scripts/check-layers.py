@@ -21,7 +21,8 @@ LAYERS = [
     ("service/bundles", ["service/parser"]),
     ("afw", ["service/bundles"]),
     ("bundles", ["afw"]),
-    ("editor", ["bundles"]),
+    ("components", ["afw"]),
+    ("editor", ["bundles", "components"]),
 ]
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
