@@ -138,7 +138,7 @@ TEST_F(ItemManagersTest, ThemesAreFoundByUuidAndTellTheirChanges) {
     EXPECT_TRUE(themes->uninstall(entry(3)));
     EXPECT_FALSE(themes->uninstall(entry(3)));
     EXPECT_EQ(unknown, themes->findTheme(blink));
-    EXPECT_EQ((std::vector<std::wstring>{U(3), U(3), U(3)}), told);
+    EXPECT_EQ((std::vector<std::wstring>{U(3), U(3), U(3), U(3)}), told); // removal: before and after
     // The fixture uninstalls every theme when it goes; `told` is gone by then.
     themes->onThemeChanged.remove(this);
 }

@@ -59,6 +59,8 @@ bool ThemeManager::uninstall(BundleEntry& entry) {
         return false;
     onThemeChanged.notify(uuid);
     m_themes.erase(found);
+    // Again once it is gone, so that a listener looking the theme up finds what takes its place.
+    onThemeChanged.notify(uuid);
     return true;
 }
 

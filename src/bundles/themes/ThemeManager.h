@@ -23,7 +23,7 @@ class ThemeManager : public BundleEntryManager {
 public:
     static constexpr int ICON_RESOURCE = BUNDLES_ICON_THEME; // 16 by 16
 
-    // Told with the UUID of a theme installed, changing, changed or about to be removed.
+    // Told with the UUID of a theme installed, changing, changed, about to be removed and removed.
     Notice<const pel::UUID&> onThemeChanged;
 
     // Registers the theme type's icon.
