@@ -11,21 +11,9 @@ run bundle_load_bench --folder "$data" --peer-seconds "$bundle_peer"
 # JavaScript and CSS of tm-grammars, converted into bundles, loaded through the BundleManager and
 # compiled, then jquery 2.1.0 highlighted beside vscode-textmate over vscode-oniguruma (node on
 # the host; Debian's nodejs and npm installed when missing, the packages into the cache).
-if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
-    apt_get="apt-get"
-    [ "$(id -u)" = 0 ] || apt_get="sudo apt-get"
-    $apt_get install -y nodejs npm >&2
-fi
 highlight_prefix=$TESSEL_CACHE/npm/grammar-bench
 highlight_modules=$highlight_prefix/node_modules
-if ! grep -qs '"version": "1.32.22"' "$highlight_modules/tm-grammars/package.json" ||
-    ! grep -qs '"version": "2.1.0"' "$highlight_modules/jquery/package.json" ||
-    ! grep -qs '"version": "9.4.0"' "$highlight_modules/vscode-textmate/package.json" ||
-    ! grep -qs '"version": "2.0.1"' "$highlight_modules/vscode-oniguruma/package.json"; then
-    mkdir -p "$highlight_prefix"
-    npm install --prefix "$highlight_prefix" --no-audit --no-fund --silent tm-grammars@1.32.22 jquery@2.1.0 \
-        vscode-textmate@9.4.0 vscode-oniguruma@2.0.1 >&2
-fi
+npm_packages "$highlight_prefix" tm-grammars@1.32.22 jquery@2.1.0 vscode-textmate@9.4.0 vscode-oniguruma@2.0.1
 tm_grammars=$highlight_modules/tm-grammars/grammars
 jquery=$highlight_modules/jquery/dist
 highlight_data=$data/highlight

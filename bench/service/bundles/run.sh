@@ -18,11 +18,7 @@ run bundle_item_bench
 # on its registry in the same run (target: at least 1 x). Node and the packages go into the
 # cache when missing.
 theme_prefix=$TESSEL_CACHE/npm/theme-bench
-if ! grep -qs '"version": "1.12.12"' "$theme_prefix/node_modules/tm-themes/package.json" ||
-    ! grep -qs '"version": "9.4.0"' "$theme_prefix/node_modules/vscode-textmate/package.json"; then
-    mkdir -p "$theme_prefix"
-    npm install --prefix "$theme_prefix" --no-audit --no-fund --silent tm-themes@1.12.12 vscode-textmate@9.4.0 >&2
-fi
+npm_packages "$theme_prefix" tm-themes@1.12.12 vscode-textmate@9.4.0
 theme_peer() { NODE_PATH=$theme_prefix/node_modules node "$TESSEL_ROOT/bench/service/bundles/theme_peer.js" "$@"; }
 theme_source=$theme_prefix/node_modules/tm-themes/themes
 rm -rf "$data/themes"

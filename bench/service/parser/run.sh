@@ -20,11 +20,7 @@ run theme_style_bench
 # (node on the host, installed into the cache) running the same rules as a TextMate grammar on
 # the texts that the peer's script writes.
 textmate_prefix=$TESSEL_CACHE/npm/textmate-peer
-if ! grep -qs '"version": "9.4.0"' "$textmate_prefix/node_modules/vscode-textmate/package.json" ||
-    ! grep -qs '"version": "2.0.1"' "$textmate_prefix/node_modules/vscode-oniguruma/package.json"; then
-    mkdir -p "$textmate_prefix"
-    npm install --prefix "$textmate_prefix" --no-audit --no-fund --silent vscode-textmate@9.4.0 vscode-oniguruma@2.0.1 >&2
-fi
+npm_packages "$textmate_prefix" vscode-textmate@9.4.0 vscode-oniguruma@2.0.1
 textmate_peer() { NODE_PATH=$textmate_prefix/node_modules node "$TESSEL_ROOT/bench/service/parser/textmate_peer.js" "$@"; }
 textmate_peer generate "$data"
 textmate_figures=$(textmate_peer measure "$data")
