@@ -21,6 +21,8 @@ class afUnicodeRenderer;
 namespace tessel {
 
 class DocumentTheme;
+class EditorCaret;
+class EditorCmd;
 class EditorThemeSource;
 
 class Editor : public afWidget, public IEditor, private afFontListener, private afUnicodeStyleProvider {
@@ -40,6 +42,8 @@ public:
     bool buildSeed(afSeed& seed) override;
     void onCreate() override;
     void onDestroy() override;
+    void onFocusGained() override;
+    void onFocusLost() override;
     void onLayout(bool changed, const afRect& rect) override;
     bool onDraw(afCanvas& canvas, const afRect* area) override;
     bool onRawMessage(afMessage& msg) override;
@@ -81,7 +85,18 @@ public:
     bool clientPointToPosition(POINT point, TextPosition* o_position, bool allowVirtual);
     // The caret's client point (its top-left); false when it lies outside the client.
     bool caretPoint(POINT* o_point);
+    // The client point of a position (its top-left); false when it lies outside the client.
+    bool positionPoint(const TextPosition& position, POINT* o_point);
+    // Scrolls so that the position shows with a margin of columns (centred on its row when
+    // centre); false when nothing moved.
+    bool scrollToShow(const TextPosition& position, bool centre);
     bool sublineIteratorFor(const TextPosition& position, SubLineIterator* o_iterator);
+
+    // ---- caret and commands
+    EditorCaret* getCaret() const { return m_caret.get(); }
+    EditorCmd* getCommandHandler() const { return m_commandHandler.get(); }
+    // Caret-driven scrolling is held back while clear (a mouse line selection).
+    void setCaretVisibleFollow(bool follow) { m_caretVisibleFollow = follow; }
 
     // ---- state, for the later items and tests
     LineCache* getLineCache() const { return m_lineCache.get(); }
@@ -135,6 +150,7 @@ private:
     void addListeners();
     void applyPreset();
     void applyTabWidth();
+    void takeCaretHeight();
     void applyTheme(const std::shared_ptr<DocumentTheme>& theme);
     void applyThemeColours();
     // The client's size from the window (a scroll bar shown or hidden changes it too).
@@ -145,6 +161,10 @@ private:
     void onLinesInserted(int32_t line, int32_t count);
     void onLinesRemoved(int32_t line, int32_t count);
     void onRangeChanged(const TextPosition& a, const TextPosition& b);
+    void onCaretMoved(const TextPosition& caret, uint8_t flags);
+    // Input (EditorInput.cpp): true for a message answered here.
+    bool onInputMessage(afMessage& msg);
+    bool onChar(wchar_t character);
 
     // Painting (EditorPaint.cpp).
     bool numbersShown() const;
@@ -161,6 +181,10 @@ private:
 
     DocumentController* m_controller = nullptr;
     bool m_pairing = false;
+    std::unique_ptr<EditorCmd> m_commandHandler;
+    std::unique_ptr<EditorCaret> m_caret;
+    bool m_caretVisibleFollow = true;
+    wchar_t m_pendingHighSurrogate = 0;
     FacePreset m_preset;
     int m_gutterMode = GUTTER_BY_PRESET;
     int m_updateDepth = 0;
