@@ -230,11 +230,13 @@ void Editor::addListeners() {
 // caret's row.
 void Editor::onCaretMoved(const TextPosition& caret, uint8_t flags) {
     EditorBatch batch(*this);
+    // A notice that leaves the caret where it was (an edit elsewhere) keeps the view.
+    const bool moved = !m_caret || !m_caret->getPosition().sameAs(caret);
     if (m_caret)
         m_caret->setPosition(caret, (flags & CARET_ANCHOR) != 0);
     if (!m_caretVisibleFollow)
         return;
-    if (!(flags & 4))
+    if (moved && !(flags & 4))
         scrollToShow(caret, (flags & 8) != 0);
     if (caret.line != m_caretLine) {
         invalidateLine(m_caretLine);

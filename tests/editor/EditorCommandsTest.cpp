@@ -80,14 +80,15 @@ TEST_F(EditorCommandsTest, DeletesAndNewLines) {
         std::initializer_list<int> modifiers;
         const wchar_t* result;
     } cases[] = {
+        {L"x", {0, 0}, VK_RETURN, {}, L"\nx"},
         {L"ab\ncd", {0, 2}, VK_DELETE, {}, L"abcd"},
         {L"ab\ncd", {1, 0}, VK_BACK, {}, L"abcd"},
         {L"foo bar", {0, 0}, VK_DELETE, {VK_CONTROL}, L" bar"},
         {L"foo bar", {0, 7}, VK_BACK, {VK_CONTROL}, L"foo "},
         {L"    foo", {0, 7}, VK_RETURN, {}, L"    foo\n    "},
-        {L"\tbar\n", {1, 0}, VK_RETURN, {}, L"\tbar\n\n\t"},
-        {L"x", {0, 0}, VK_RETURN, {}, L"\nx"},
+        {L"\tbar\n", {1, 0}, VK_RETURN, {}, L"\tbar\n\n    "},
     };
+    attach(L"");
     for (const Case& c : cases) {
         load(c.text);
         controller->setIndentation(4, true);
@@ -160,16 +161,17 @@ TEST_F(EditorCommandsTest, BookmarksToggleAndWrap) {
 
 TEST_F(EditorCommandsTest, TypedCharactersAndSurrogatePairs) {
     attach(L"");
+    for (wchar_t c : {L'a', L'\x01', L'b'})
+        ::PostMessageW(editor->getHandle(), WM_CHAR, c, 1);
+    press(VK_SHIFT);
+    EXPECT_EQ(L"ab", text()) << "a control character types nothing";
+    load(L"");
     for (wchar_t c : {0xDE00, 0xD83D, 0xDE00})
         ::PostMessageW(editor->getHandle(), WM_CHAR, c, 1);
     press(VK_SHIFT);
     EXPECT_EQ(L"\xD83D\xDE00", text()) << "a lone low half types nothing";
     press('Z', {VK_CONTROL});
     EXPECT_EQ(L"", text()) << "the pair is one edit";
-    for (wchar_t c : {L'a', L'\x01', L'b'})
-        ::PostMessageW(editor->getHandle(), WM_CHAR, c, 1);
-    press(VK_SHIFT);
-    EXPECT_EQ(L"ab", text()) << "a control character types nothing";
 }
 
 TEST_F(EditorCommandsTest, DetachedCommandsLetKeysThrough) {

@@ -6,6 +6,7 @@
 #include "afw/afActionRegistry.h"
 #include "afw/afApp.h"
 #include "service/document/controller/Selection.h"
+#include "service/parser/spans/SpanManager.h"
 
 namespace tessel_test {
 
@@ -13,6 +14,8 @@ inline void setKeyboardKeys(std::initializer_list<int> down) {
     BYTE keys[256] = {};
     for (int key : down)
         keys[key] = 0x80;
+    // The framework reads Alt from the left or right key.
+    keys[VK_LMENU] = keys[VK_MENU];
     ::SetKeyboardState(keys);
 }
 
@@ -20,6 +23,11 @@ class EditorKeyTest : public EditorFixture {
 protected:
     void SetUp() override {
         ASSERT_TRUE(afApp::init(new BareApp, ::GetModuleHandleW(nullptr)));
+        // A controller whose spans are real, as the editing commands expect.
+        controllers->setSpanManagerFactory([](tessel::DocumentController& owner) {
+            return std::unique_ptr<tessel::ISpanManager>(new tessel::SpanManager(owner));
+        });
+        controller = controllers->createController(*document);
         setKeyboardKeys({});
         EditorFixture::SetUp();
         ::SetForegroundWindow(window->getHandle());
@@ -33,8 +41,10 @@ protected:
     // Posts one key with the modifiers held and runs the loop until the editor handled it.
     void press(int key, std::initializer_list<int> modifiers = {}) {
         setKeyboardKeys(modifiers);
-        ::PostMessageW(editor->getHandle(), WM_KEYDOWN, key, 1);
-        ::PostMessageW(editor->getHandle(), WM_KEYUP, key, 0xC0000001);
+        // With Alt held the system sends the keys as system keys.
+        const bool alt = std::find(modifiers.begin(), modifiers.end(), VK_MENU) != modifiers.end();
+        ::PostMessageW(editor->getHandle(), alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, alt ? 0x20000001 : 1);
+        ::PostMessageW(editor->getHandle(), alt ? WM_SYSKEYUP : WM_KEYUP, key, alt ? 0xE0000001 : 0xC0000001);
         ASSERT_TRUE(pumpApp([&] {
             MSG msg;
             return !::PeekMessageW(&msg, editor->getHandle(), 0, 0, PM_NOREMOVE);
