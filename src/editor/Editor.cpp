@@ -79,6 +79,8 @@ void Editor::onCreate() {
     m_lineCache.reset(new LineCache(*m_layout));
     m_lineCache->setWidthListener([this](int32_t columns) { setWidestColumns(columns); });
     m_top = m_bottom = m_lineCache->begin();
+    setScrollCallbacks(ScrollCallback::bind<Editor, &Editor::onVerticalScroll>(this),
+                       ScrollCallback::bind<Editor, &Editor::onHorizontalScroll>(this));
     m_caret.reset(new EditorCaret(*this));
     m_caret->setHeight(getLineHeight());
 }

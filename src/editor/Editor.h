@@ -75,6 +75,10 @@ public:
     // false when nothing moved (unless force).
     bool scrollTo(int32_t column, int32_t line, int32_t subline, bool force);
     void updateScrollBars();
+    bool onMouseWheel(afMouseEvent& event, int steps) override;
+    // A scroll-bar request (the framework's codes: 1 start, 2 end, 3/4 step, 5/6 page, 7/8 thumb).
+    void onScrollBar(bool vertical, int code, int position);
+    static int32_t wheelLinesPerNotch();
 
     // ---- geometry
     // The document line and subline at client y.
@@ -164,6 +168,8 @@ private:
     void onCaretMoved(const TextPosition& caret, uint8_t flags);
     // Input (EditorInput.cpp): true for a message answered here.
     bool onInputMessage(afMessage& msg);
+    void onVerticalScroll(afViewPlatform* view, int code, int position);
+    void onHorizontalScroll(afViewPlatform* view, int code, int position);
     bool onChar(wchar_t character);
 
     // Painting (EditorPaint.cpp).
