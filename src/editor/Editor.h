@@ -43,6 +43,7 @@ public:
     void onCreate() override;
     void onDestroy() override;
     void onFocusGained() override;
+    bool onKeyDown(afKeyEvent& event) override;
     void onFocusLost() override;
     void onLayout(bool changed, const afRect& rect) override;
     bool onDraw(afCanvas& canvas, const afRect* area) override;
@@ -97,6 +98,10 @@ public:
     bool sublineIteratorFor(const TextPosition& position, SubLineIterator* o_iterator);
 
     // ---- caret and commands
+    // Clears the escape mode: Escape then leaves snippets and ranges alone.
+    void setEscapeMode() { m_escapeMode = 0; }
+    // Only Ctrl+Tab (true) or only a plain Tab (false) reaches the Tab handling.
+    void setCtrlTabTyping(bool ctrlTab) { m_ctrlTabTyping = ctrlTab; }
     EditorCaret* getCaret() const { return m_caret.get(); }
     EditorCmd* getCommandHandler() const { return m_commandHandler.get(); }
     // Caret-driven scrolling is held back while clear (a mouse line selection).
@@ -168,6 +173,10 @@ private:
     void onCaretMoved(const TextPosition& caret, uint8_t flags);
     // Input (EditorInput.cpp): true for a message answered here.
     bool onInputMessage(afMessage& msg);
+    // Tab and Escape (EditorTab.cpp).
+    bool onTab(bool backward);
+    bool onEscape();
+    void expandTabTrigger();
     void onVerticalScroll(afViewPlatform* view, int code, int position);
     void onHorizontalScroll(afViewPlatform* view, int code, int position);
     bool onChar(wchar_t character);
@@ -191,6 +200,8 @@ private:
     std::unique_ptr<EditorCaret> m_caret;
     bool m_caretVisibleFollow = true;
     wchar_t m_pendingHighSurrogate = 0;
+    bool m_ctrlTabTyping = false;
+    int m_escapeMode = 1;
     FacePreset m_preset;
     int m_gutterMode = GUTTER_BY_PRESET;
     int m_updateDepth = 0;

@@ -161,3 +161,48 @@ TEST_F(EditorCaretTest, DetachedTheCaretKeysFallThrough) {
 }
 
 } // namespace
+
+namespace {
+
+using EditorScrollTest = EditorKeyTest;
+
+TEST_F(EditorScrollTest, WheelAndScrollBarsMoveTheView) {
+    attach(numberedLines(100));
+    const int32_t rows = editor->getVisibleLines();
+    ASSERT_EQ(20, rows);
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    ASSERT_TRUE(::GetScrollInfo(editor->getHandle(), SB_VERT, &info));
+    EXPECT_EQ(0, info.nMin);
+    EXPECT_EQ(119, info.nMax);
+    EXPECT_EQ(20u, info.nPage);
+    ::SendMessageW(editor->getHandle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -240), 0);
+    EXPECT_EQ(2 * tessel::Editor::wheelLinesPerNotch(), editor->getTop().line) << "240 is two notches";
+    struct Case {
+        WPARAM request;
+        int32_t top;
+    } cases[] = {{SB_TOP, 0}, {SB_LINEDOWN, 1}, {SB_PAGEDOWN, 21}, {SB_LINEUP, 20}, {SB_PAGEUP, 0},
+                 {MAKEWPARAM(SB_THUMBPOSITION, 0), 0}, {SB_BOTTOM, 99}};
+    for (const Case& c : cases) {
+        ::SendMessageW(editor->getHandle(), WM_VSCROLL, c.request, 0);
+        EXPECT_EQ(c.top, editor->getTop().line) << "request " << c.request;
+    }
+    EXPECT_EQ(TextPosition(0, 0), caret()) << "scrolling leaves the caret";
+}
+
+TEST_F(EditorScrollTest, CaretFlagsCentreOrHoldTheView) {
+    attach(numberedLines(200));
+    {
+        tessel::DocumentController::Lock lock(*controller, tessel::DocumentController::LOCK_READ);
+        controller->getSelection().set(TextPosition(100, 0), TextPosition(100, 0), 9, tessel::selection_ids::CARET);
+    }
+    EXPECT_EQ(100 - editor->getVisibleLines() / 2, editor->getTop().line) << "flags 9 centre the caret's row";
+    {
+        tessel::DocumentController::Lock lock(*controller, tessel::DocumentController::LOCK_READ);
+        controller->getSelection().set(TextPosition(5, 0), TextPosition(5, 0), 4, tessel::selection_ids::CARET);
+    }
+    EXPECT_EQ(100 - editor->getVisibleLines() / 2, editor->getTop().line) << "flags 4 do not scroll";
+}
+
+} // namespace
