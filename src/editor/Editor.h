@@ -44,6 +44,12 @@ public:
     void onDestroy() override;
     void onFocusGained() override;
     bool onKeyDown(afKeyEvent& event) override;
+    bool onMouseDown(afMouseEvent& event) override;
+    bool onMouseMove(afMouseEvent& event) override;
+    bool onMouseUp(afMouseEvent& event) override;
+    enum HitKind { HIT_TEXT = 0, HIT_SELECTION = 1, HIT_GUTTER = 2 };
+    // What lies under a client point (the controller's lock held).
+    int hitTest(POINT point);
     void onFocusLost() override;
     void onLayout(bool changed, const afRect& rect) override;
     bool onDraw(afCanvas& canvas, const afRect* area) override;
@@ -173,6 +179,12 @@ private:
     void onCaretMoved(const TextPosition& caret, uint8_t flags);
     // Input (EditorInput.cpp): true for a message answered here.
     bool onInputMessage(afMessage& msg);
+    // Mouse selection (EditorMouse.cpp).
+    enum DragMode { DRAG_NONE = -1, DRAG_CHARACTER = 0, DRAG_WORD = 1, DRAG_LINE = 2, DRAG_ON_SELECTION = 3 };
+    void pressAt(POINT point, int clickCount, bool gutter, uint8_t modifiers);
+    void dragTo(POINT point);
+    void wordAround(const TextPosition& position, TextPosition* o_start, TextPosition* o_end);
+    void lineAround(int32_t line, TextPosition* o_start, TextPosition* o_end);
     // Tab and Escape (EditorTab.cpp).
     bool onTab(bool backward);
     bool onEscape();
@@ -202,6 +214,9 @@ private:
     wchar_t m_pendingHighSurrogate = 0;
     bool m_ctrlTabTyping = false;
     int m_escapeMode = 1;
+    int m_dragMode = DRAG_NONE;
+    PositionRange m_anchorRange;
+    POINT m_downPoint = {0, 0};
     FacePreset m_preset;
     int m_gutterMode = GUTTER_BY_PRESET;
     int m_updateDepth = 0;
