@@ -57,7 +57,9 @@ public:
 private:
     enum LineCommand { LINES_UP, LINES_DOWN, LINES_DUPLICATE, LINES_INDENT, LINES_UNINDENT };
     bool runLineCommand(LineCommand command);
-    bool deleteByMove(int movement);
+    // A selection goes (deleteChars(selectionCount)); at a single empty caret, the text from it
+    // to the movement's target.
+    bool deleteByMove(int movement, int32_t selectionCount);
     bool goToBookmark(bool forward);
     // True when no range holds text (one or more empty carets).
     bool selectionIsEmpty();

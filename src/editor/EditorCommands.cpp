@@ -73,25 +73,7 @@ bool EditorCmd::redo(afActionEvent&) {
     return true;
 }
 
-bool EditorCmd::deleteForward(afActionEvent&) {
-    if (!m_controller)
-        return false;
-    Lock lock(*m_controller, DocumentController::LOCK_EDIT);
-    SelectionChange bracket(*m_controller);
-    Selection& selection = m_controller->getSelection();
-    if (!selectionIsEmpty() || selection.getRanges().size() > 1) {
-        m_controller->deleteChars(1);
-        return true;
-    }
-    const TextPosition caret = selection.getCaret();
-    const TextPosition target = computeCaretTarget(m_editor, caret, MOVE_CHAR_RIGHT, false, 0, nullptr);
-    const int32_t from = m_controller->positionToOffset(caret);
-    const int32_t to = m_controller->positionToOffset(target);
-    selection.setCaretPosition(target, 0);
-    if (to > from)
-        m_controller->deleteChars(from - to);
-    return true;
-}
+bool EditorCmd::deleteForward(afActionEvent&) { return deleteByMove(MOVE_CHAR_RIGHT, 1); }
 
 bool EditorCmd::deleteBackward(afActionEvent&) {
     if (!m_controller)
@@ -101,14 +83,14 @@ bool EditorCmd::deleteBackward(afActionEvent&) {
     return true;
 }
 
-bool EditorCmd::deleteByMove(int movement) {
+bool EditorCmd::deleteByMove(int movement, int32_t selectionCount) {
     if (!m_controller)
         return false;
     Lock lock(*m_controller, DocumentController::LOCK_EDIT);
     SelectionChange bracket(*m_controller);
     Selection& selection = m_controller->getSelection();
     if (!selectionIsEmpty() || selection.getRanges().size() > 1) {
-        m_controller->deleteChars(0);
+        m_controller->deleteChars(selectionCount);
         return true;
     }
     const TextPosition caret = selection.getCaret();
@@ -126,8 +108,8 @@ bool EditorCmd::deleteByMove(int movement) {
     return true;
 }
 
-bool EditorCmd::deleteWordEnd(afActionEvent&) { return deleteByMove(MOVE_WORD_RIGHT); }
-bool EditorCmd::deleteWordBegin(afActionEvent&) { return deleteByMove(MOVE_WORD_LEFT); }
+bool EditorCmd::deleteWordEnd(afActionEvent&) { return deleteByMove(MOVE_WORD_RIGHT, 0); }
+bool EditorCmd::deleteWordBegin(afActionEvent&) { return deleteByMove(MOVE_WORD_LEFT, 0); }
 
 bool EditorCmd::newLine(afActionEvent&) {
     if (!m_controller)

@@ -42,6 +42,19 @@ protected:
                                             new CountedAction(handler->getActionContext(), id, L"ui.editor"));
         afAddTabTrigger(word, tabs.get(), action);
     }
+    // Two actions under the trigger "fn", the caret after "x = fn".
+    void twoTriggersAfterWord() {
+        attach(L"");
+        addTrigger(L"test.fn.a", L"fn");
+        addTrigger(L"test.fn.b", L"fn");
+        typeAtEnd(L"x = fn");
+    }
+    static afActionChoice choice(const char* result, int row) {
+        afActionChoice made;
+        made.result = pel::crc32Literal(result);
+        made.row = row;
+        return made;
+    }
     void typeAtEnd(const std::wstring& all) {
         load(all);
         controller->setIndentation(4, true);
@@ -83,10 +96,7 @@ TEST_F(EditorTabTest, ATriggerWordGoesInItsOwnUndoStepBeforeItsActionRuns) {
 }
 
 TEST_F(EditorTabTest, TheChooserRunsWithTheDocumentUnlocked) {
-    attach(L"");
-    addTrigger(L"test.fn.a", L"fn");
-    addTrigger(L"test.fn.b", L"fn");
-    typeAtEnd(L"x = fn");
+    twoTriggersAfterWord();
     bool workerLocked = false;
     afSetActionChooser([&](afViewPlatform*, const std::vector<afActionCandidate>& candidates) {
         // A loader thread taking the document lock must not wait for the chooser.
@@ -95,10 +105,7 @@ TEST_F(EditorTabTest, TheChooserRunsWithTheDocumentUnlocked) {
             document->unlock();
         });
         workerLocked = worker.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
-        afActionChoice choice;
-        choice.result = pel::crc32Literal("ok");
-        choice.row = candidates.size() == 2 ? 1 : -1;
-        return choice;
+        return choice("ok", candidates.size() == 2 ? 1 : -1);
     });
     press(VK_TAB);
     EXPECT_TRUE(workerLocked) << "the document lock was held across the chooser";
@@ -108,15 +115,8 @@ TEST_F(EditorTabTest, TheChooserRunsWithTheDocumentUnlocked) {
 }
 
 TEST_F(EditorTabTest, ACancelledChooserConsumesTab) {
-    attach(L"");
-    addTrigger(L"test.fn.a", L"fn");
-    addTrigger(L"test.fn.b", L"fn");
-    typeAtEnd(L"x = fn");
-    afSetActionChooser([](afViewPlatform*, const std::vector<afActionCandidate>&) {
-        afActionChoice choice;
-        choice.result = pel::crc32Literal("cancel");
-        return choice;
-    });
+    twoTriggersAfterWord();
+    afSetActionChooser([](afViewPlatform*, const std::vector<afActionCandidate>&) { return choice("cancel", -1); });
     press(VK_TAB);
     EXPECT_TRUE(words.empty());
     EXPECT_EQ(L"x = fn", text());
