@@ -12,6 +12,7 @@
 #include "pel/thread/MainThread.h"
 #include "service/document/Document.h"
 #include "service/document/controller/DocumentController.h"
+#include "service/document/controller/DocumentControllerManager.h"
 #include "service/document/controller/Selection.h"
 #include "service/parser/base/ScopePath.h"
 
@@ -91,6 +92,9 @@ void Editor::onDestroy() {
 
 void Editor::onFocusGained() {
     m_commandHandler->attachActionHandler();
+    // Snippet actions insert into the controller of the focused editor.
+    if (m_controller)
+        m_controller->getOwner().setActiveController(m_controller);
     if (m_caret) {
         m_caret->setFocused(true);
         if (m_controller) {
@@ -162,6 +166,9 @@ void Editor::attachController(DocumentController* controller) {
     updateGutterWidth(m_lineCount);
     recomputeView(true);
     onCaretMoved(controller->getSelection().getCaret(), CARET_ANCHOR | 4);
+    // Attached while focused: this controller is the one snippets go into.
+    if (getHandle() && ::GetFocus() == getHandle())
+        controller->getOwner().setActiveController(controller);
 }
 
 void Editor::detach() {

@@ -12,6 +12,8 @@
 #include "service/document/controller/FacePreset.h"
 #include "service/document/controller/IEditor.h"
 
+#include <imm.h>
+
 #include <deque>
 #include <memory>
 
@@ -19,6 +21,12 @@ class afUnicode;
 class afUnicodeRenderer;
 
 namespace tessel {
+
+// Reads the input method's composition strings (ImmGetCompositionStringW's signature); tests put
+// their own in place, as no input method runs under a bare X server.
+using EditorCompositionReader = LONG(WINAPI*)(HIMC context, DWORD index, void* buffer, DWORD bytes);
+// Installs the reader (null: the system's); the previous one is returned.
+EditorCompositionReader setEditorCompositionReader(EditorCompositionReader reader);
 
 class DocumentTheme;
 class EditorCaret;
@@ -192,6 +200,9 @@ private:
     void onVerticalScroll(afViewPlatform* view, int code, int position);
     void onHorizontalScroll(afViewPlatform* view, int code, int position);
     bool onChar(wchar_t character);
+    bool onComposition(afMessage& msg);
+    // Puts the input method's composition window at the caret.
+    void moveCompositionWindow();
 
     // Painting (EditorPaint.cpp).
     bool numbersShown() const;

@@ -10,8 +10,61 @@
 
 namespace tessel {
 
+namespace {
+
+LONG WINAPI systemCompositionString(HIMC context, DWORD index, void* buffer, DWORD bytes) {
+    return ::ImmGetCompositionStringW(context, index, buffer, bytes);
+}
+
+EditorCompositionReader s_compositionReader = &systemCompositionString;
+
+} // namespace
+
+EditorCompositionReader setEditorCompositionReader(EditorCompositionReader reader) {
+    const EditorCompositionReader previous = s_compositionReader;
+    s_compositionReader = reader ? reader : &systemCompositionString;
+    return previous;
+}
+
+void Editor::moveCompositionWindow() {
+    POINT point;
+    if (!m_controller || !caretPoint(&point))
+        return;
+    HIMC context = ::ImmGetContext(getHandle());
+    if (!context)
+        return;
+    COMPOSITIONFORM form = {};
+    form.dwStyle = CFS_POINT;
+    form.ptCurrentPos = point;
+    ::ImmSetCompositionWindow(context, &form);
+    ::ImmReleaseContext(getHandle(), context);
+}
+
+bool Editor::onComposition(afMessage& msg) {
+    if (!m_controller || !(msg.lParam & GCS_RESULTSTR))
+        return false;
+    HIMC context = ::ImmGetContext(getHandle());
+    const LONG bytes = s_compositionReader(context, GCS_RESULTSTR, nullptr, 0);
+    if (bytes > 0) {
+        std::wstring text(static_cast<size_t>(bytes) / sizeof(wchar_t), L'\0');
+        s_compositionReader(context, GCS_RESULTSTR, &text[0], static_cast<DWORD>(text.size() * sizeof(wchar_t)));
+        DocumentController::Lock lock(*m_controller, DocumentController::LOCK_EDIT);
+        m_controller->typeText(text.c_str(), static_cast<int32_t>(text.size()));
+    }
+    if (context)
+        ::ImmReleaseContext(getHandle(), context);
+    moveCompositionWindow();
+    msg.result = 0;
+    return true;
+}
+
 bool Editor::onInputMessage(afMessage& msg) {
     switch (msg.message) {
+    case WM_IME_STARTCOMPOSITION:
+        moveCompositionWindow();
+        return false;
+    case WM_IME_COMPOSITION:
+        return onComposition(msg);
     case WM_GETDLGCODE:
         msg.result = DLGC_WANTALLKEYS;
         return true;

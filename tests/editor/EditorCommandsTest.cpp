@@ -186,3 +186,29 @@ TEST_F(EditorCommandsTest, DetachedCommandsLetKeysThrough) {
 }
 
 } // namespace
+
+namespace {
+
+const wchar_t* s_composed = L"\x4E2D\x6587";
+
+LONG WINAPI fakeComposition(HIMC, DWORD index, void* buffer, DWORD bytes) {
+    if (index != GCS_RESULTSTR)
+        return 0;
+    const DWORD size = static_cast<DWORD>(wcslen(s_composed) * sizeof(wchar_t));
+    if (buffer && bytes >= size)
+        memcpy(buffer, s_composed, size);
+    return static_cast<LONG>(size);
+}
+
+TEST_F(EditorCommandsTest, AComposedResultIsTypedAtTheCaret) {
+    attach(L"ab");
+    place(0, 1);
+    const tessel::EditorCompositionReader previous = tessel::setEditorCompositionReader(&fakeComposition);
+    ::SendMessageW(editor->getHandle(), WM_IME_COMPOSITION, 0, GCS_RESULTSTR);
+    tessel::setEditorCompositionReader(previous);
+    EXPECT_EQ(L"a\x4E2D\x6587" L"b", text());
+    EXPECT_EQ(TextPosition(0, 3), caret());
+    EXPECT_EQ(controller, controllers->getActiveController()) << "the focused editor's controller is the active one";
+}
+
+} // namespace
