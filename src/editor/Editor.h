@@ -58,6 +58,9 @@ public:
     enum HitKind { HIT_TEXT = 0, HIT_SELECTION = 1, HIT_GUTTER = 2 };
     // What lies under a client point (the controller's lock held).
     int hitTest(POINT point);
+    // The run of word characters touching a position on its line (empty between two others);
+    // the controller's lock held.
+    void wordAround(const TextPosition& position, TextPosition* o_start, TextPosition* o_end);
     void onFocusLost() override;
     void onLayout(bool changed, const afRect& rect) override;
     bool onDraw(afCanvas& canvas, const afRect* area) override;
@@ -191,7 +194,6 @@ private:
     enum DragMode { DRAG_NONE = -1, DRAG_CHARACTER = 0, DRAG_WORD = 1, DRAG_LINE = 2, DRAG_ON_SELECTION = 3 };
     void pressAt(POINT point, int clickCount, bool gutter, uint8_t modifiers);
     void dragTo(POINT point);
-    void wordAround(const TextPosition& position, TextPosition* o_start, TextPosition* o_end);
     void lineAround(int32_t line, TextPosition* o_start, TextPosition* o_end);
     // Tab and Escape (EditorTab.cpp).
     bool onTab(bool backward);

@@ -11,7 +11,6 @@
 #include "editor/EditorBatch.h"
 #include "editor/EditorCaretMoves.h"
 #include "editor/EditorCmd.h"
-#include "pel/base/CharacterProperties.h"
 #include "pel/text/Inflector.h"
 #include "pel/text/WideString.h"
 #include "service/document/Document.h"
@@ -30,8 +29,6 @@ const wchar_t SELECTION_TYPE_FORMAT[] = L"EditorSelectionType";
 
 using Lock = DocumentController::Lock;
 using SelectionChange = DocumentController::SelectionChange;
-
-bool isWordChar(wchar_t c) { return (pel::getCharacterProperties(c) & pel::CHARACTER_WORD) != 0; }
 
 // Holds off the clipboard ring's listener while the editor changes the clipboard itself.
 class OwnClipboardChange {
@@ -176,17 +173,9 @@ bool EditorCmd::selectWord(afActionEvent&) {
         return false;
     Lock lock(*m_controller, DocumentController::LOCK_READ);
     Selection& selection = m_controller->getSelection();
-    const TextPosition caret = selection.getCaret();
-    std::wstring line;
-    if (!m_controller->getLine(caret.line, &line))
-        return true;
-    const int32_t at = std::min<int32_t>(std::max(caret.lineOffset, 0), static_cast<int32_t>(line.size()));
-    int32_t start = at, end = at;
-    while (start > 0 && isWordChar(line[start - 1]))
-        --start;
-    while (end < static_cast<int32_t>(line.size()) && isWordChar(line[end]))
-        ++end;
-    selection.set(TextPosition(caret.line, end), TextPosition(caret.line, start), CARET_ANCHOR, selection_ids::NORMAL);
+    TextPosition start, end;
+    m_editor.wordAround(selection.getCaret(), &start, &end);
+    selection.set(end, start, CARET_ANCHOR, selection_ids::NORMAL);
     return true;
 }
 
@@ -356,15 +345,9 @@ bool EditorCmd::transform(const std::function<bool(const std::wstring&, std::wst
     if (selection.getRanges().size() == 1 && selectionIsEmpty()) {
         // A single empty caret takes the word it touches, else its line's text.
         const TextPosition caret = selection.getCaret();
-        std::wstring line;
-        if (!m_controller->getLine(caret.line, &line))
-            return true;
-        const int32_t at = std::min<int32_t>(std::max(caret.lineOffset, 0), static_cast<int32_t>(line.size()));
-        int32_t start = at, end = at;
-        while (start > 0 && isWordChar(line[start - 1]))
-            --start;
-        while (end < static_cast<int32_t>(line.size()) && isWordChar(line[end]))
-            ++end;
+        TextPosition startAt, endAt;
+        m_editor.wordAround(caret, &startAt, &endAt);
+        int32_t start = startAt.lineOffset, end = endAt.lineOffset;
         if (start == end) {
             start = m_controller->getLineContentStart(caret.line, true).lineOffset;
             end = m_controller->getLineBoundary(caret.line, true, false).lineOffset;
