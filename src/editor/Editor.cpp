@@ -47,9 +47,12 @@ Editor::Editor(afViewPlatform* host) : afWidget(host) {
     m_commandHandler.reset(new EditorCmd(*this));
     EditorCmd::registerActions(m_commandHandler->getActionRegistry(), m_commandHandler->getActionContext());
     m_commandHandler->attachActionHandler();
+    m_autoScrollTimer.setInterval(30);
+    m_autoScrollTimer.setCallback(afViewTimer::Callback::bind<Editor, &Editor::onAutoScrollTick>(this));
 }
 
 Editor::~Editor() {
+    stopTimer(m_autoScrollTimer);
     try {
         detach();
     } catch (...) {

@@ -5,6 +5,7 @@
 // current line, gutter with numbers and bookmarks, centred wrapping). It owns no text: every
 // read goes through the attached controller under its lock. Main thread only.
 
+#include "afw/afViewTimer.h"
 #include "afw/afWidget.h"
 #include "afw/unicode/IFontManager.h"
 #include "afw/unicode/afUnicodeData.h"
@@ -58,6 +59,13 @@ public:
     enum HitKind { HIT_TEXT = 0, HIT_SELECTION = 1, HIT_GUTTER = 2 };
     // What lies under a client point (the controller's lock held).
     int hitTest(POINT point);
+    // Display lines (or columns) an auto-scroll tick moves for the pointer's distance outside
+    // the text area; within 3 pixels only every fifth tick moves.
+    static int autoScrollSpeed(int distance, uint32_t tick);
+    // One auto-scroll tick with the pointer at a client point: scrolls, then extends a drag.
+    void autoScrollStep(POINT point, uint32_t tick);
+    // Bit 0 vertical, bit 1 horizontal.
+    void setAutoScrollAxes(int axes) { m_autoScrollAxes = axes; }
     // The run of word characters touching a position on its line (empty between two others);
     // the controller's lock held.
     void wordAround(const TextPosition& position, TextPosition* o_start, TextPosition* o_end);
@@ -194,6 +202,7 @@ private:
     enum DragMode { DRAG_NONE = -1, DRAG_CHARACTER = 0, DRAG_WORD = 1, DRAG_LINE = 2, DRAG_ON_SELECTION = 3 };
     void pressAt(POINT point, int clickCount, bool gutter, uint8_t modifiers);
     void dragTo(POINT point);
+    bool onAutoScrollTick(afViewTimer* timer);
     void lineAround(int32_t line, TextPosition* o_start, TextPosition* o_end);
     // Tab and Escape (EditorTab.cpp).
     bool onTab(bool backward);
@@ -230,6 +239,8 @@ private:
     int m_dragMode = DRAG_NONE;
     PositionRange m_anchorRange;
     POINT m_downPoint = {0, 0};
+    afViewTimer m_autoScrollTimer;
+    int m_autoScrollAxes = 3;
     FacePreset m_preset;
     int m_gutterMode = GUTTER_BY_PRESET;
     int m_updateDepth = 0;

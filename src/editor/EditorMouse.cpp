@@ -5,6 +5,7 @@
 
 #include "afw/afInput.h"
 #include "afw/afViewEvents.h"
+#include "afw/afViewTimer.h"
 #include "editor/EditorBatch.h"
 #include "pel/base/CharacterProperties.h"
 #include "service/document/controller/DocumentController.h"
@@ -109,7 +110,59 @@ void Editor::pressAt(POINT point, int clickCount, bool gutter, uint8_t modifiers
     m_caretVisibleFollow = true;
 }
 
+int Editor::autoScrollSpeed(int distance, uint32_t tick) {
+    // The most negative bounds first, so that each band keeps its own speed.
+    if (distance < -48)
+        return -5;
+    if (distance < -16)
+        return -2;
+    if (distance < -3)
+        return -1;
+    if (distance > 48)
+        return 5;
+    if (distance > 16)
+        return 2;
+    if (distance > 3)
+        return 1;
+    if (distance == 0 || tick % 5 != 0)
+        return 0;
+    return distance > 0 ? 1 : -1;
+}
+
+void Editor::autoScrollStep(POINT point, uint32_t tick) {
+    if (!m_controller)
+        return;
+    const int top = 0, bottom = m_visibleLines * getLineHeight();
+    const int left = m_gutterWidth + m_textLeft, right = m_clientWidth;
+    const int dy = point.y < top ? point.y - top : point.y > bottom ? point.y - bottom : 0;
+    const int dx = point.x < left ? point.x - left : point.x > right ? point.x - right : 0;
+    const int lines = (m_autoScrollAxes & 1) ? autoScrollSpeed(dy, tick) : 0;
+    const int columns = (m_autoScrollAxes & 2) ? autoScrollSpeed(dx, tick) : 0;
+    DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
+    EditorBatch batch(*this);
+    scrollBy(columns, lines);
+    if (m_dragMode != DRAG_NONE && m_dragMode != DRAG_ON_SELECTION)
+        dragTo(point);
+}
+
+bool Editor::onAutoScrollTick(afViewTimer* timer) {
+    POINT point;
+    ::GetCursorPos(&point);
+    ::ScreenToClient(getHandle(), &point);
+    autoScrollStep(point, timer->getTickCount());
+    return true;
+}
+
 void Editor::dragTo(POINT point) {
+    // Outside the text area the view scrolls on its own until the pointer comes back.
+    const bool inside = point.x >= m_gutterWidth + m_textLeft && point.x < m_clientWidth && point.y >= 0 &&
+                        point.y < m_visibleLines * getLineHeight();
+    if (inside == m_autoScrollTimer.isRunning()) {
+        if (inside)
+            stopTimer(m_autoScrollTimer);
+        else
+            startTimer(m_autoScrollTimer);
+    }
     DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
     DocumentController::SelectionChange bracket(*m_controller);
     Selection& selection = m_controller->getSelection();
@@ -153,6 +206,7 @@ bool Editor::onMouseUp(afMouseEvent& event) {
         dragTo(point);
     }
     m_dragMode = DRAG_NONE;
+    stopTimer(m_autoScrollTimer);
     setCapture(false);
     m_caretVisibleFollow = true;
     return true;

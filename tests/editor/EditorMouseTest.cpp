@@ -77,3 +77,37 @@ TEST_F(EditorMouseTest, APressOnTheSelectionPlacesTheCaretOnRelease) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(EditorAutoScroll, SpeedsByDistanceAndTick) {
+    struct Case {
+        int distance;
+        std::vector<int> perTick; // ticks 0..10
+    } cases[] = {
+        {2, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}},
+        {20, {2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2}},
+        {-60, {-5, -5, -5, -5, -5, -5, -5, -5, -5, -5, -5}},
+        {0, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {-10, {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1}},
+    };
+    for (const Case& c : cases) {
+        std::vector<int> seen;
+        for (uint32_t tick = 0; tick <= 10; ++tick)
+            seen.push_back(tessel::Editor::autoScrollSpeed(c.distance, tick));
+        EXPECT_EQ(c.perTick, seen) << "distance " << c.distance;
+    }
+}
+
+TEST_F(EditorMouseTest, AutoScrollTicksScrollAndExtendTheDrag) {
+    attach(numberedLines(200));
+    mouse(WM_LBUTTONDOWN, at(0, 1), MK_LBUTTON);
+    const POINT below = {at(0, 1).x, editor->getVisibleLines() * lineHeight + 20};
+    editor->autoScrollStep(below, 1);
+    // Two lines by the tick, then the view follows the dragged caret below the last row.
+    EXPECT_GE(editor->getTop().line, 2);
+    EXPECT_GT(caret().line, editor->getVisibleLines()) << "the drag follows";
+    mouse(WM_LBUTTONUP, at(2, 1));
+}
+
+} // namespace
