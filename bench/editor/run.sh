@@ -2,3 +2,4 @@
 # 100 MB document, page scrolls and the line cache's memory, each beside the bare Uniscribe calls
 # or the memory operation it is measured against, in the same program.
 run editor_view_bench --megabytes 100
+run editor_input_bench

@@ -4,11 +4,15 @@
 #include "afw/unicode/afUnicode.h"
 #include "afw/unicode/afUnicodeFontManager.h"
 #include "afw/unicode/afUnicodeRenderer.h"
+#include "afw/afApp.h"
 #include "editor/EditorBatch.h"
+#include "editor/EditorCaret.h"
+#include "editor/EditorCmd.h"
 #include "editor/EditorThemes.h"
 #include "pel/thread/MainThread.h"
 #include "service/document/Document.h"
 #include "service/document/controller/DocumentController.h"
+#include "service/document/controller/DocumentControllerManager.h"
 #include "service/document/controller/Selection.h"
 #include "service/parser/base/ScopePath.h"
 
@@ -40,9 +44,15 @@ Editor::Editor(afViewPlatform* host) : afWidget(host) {
     for (int i = 0; i < GUTTER_COLOURS; ++i)
         m_gutterColours[i] = afGetStockColour(stock[i]);
     m_themeSource = &getEditorThemeSource();
+    m_commandHandler.reset(new EditorCmd(*this));
+    EditorCmd::registerActions(m_commandHandler->getActionRegistry(), m_commandHandler->getActionContext());
+    m_commandHandler->attachActionHandler();
+    m_autoScrollTimer.setInterval(30);
+    m_autoScrollTimer.setCallback(afViewTimer::Callback::bind<Editor, &Editor::onAutoScrollTick>(this));
 }
 
 Editor::~Editor() {
+    stopTimer(m_autoScrollTimer);
     try {
         detach();
     } catch (...) {
@@ -73,10 +83,37 @@ void Editor::onCreate() {
     m_lineCache.reset(new LineCache(*m_layout));
     m_lineCache->setWidthListener([this](int32_t columns) { setWidestColumns(columns); });
     m_top = m_bottom = m_lineCache->begin();
+    setScrollCallbacks(ScrollCallback::bind<Editor, &Editor::onVerticalScroll>(this),
+                       ScrollCallback::bind<Editor, &Editor::onHorizontalScroll>(this));
+    m_caret.reset(new EditorCaret(*this));
+    m_caret->setHeight(getLineHeight());
 }
 
 void Editor::onDestroy() {
     afUnicodeFontManager::instance().removeFontListener(this);
+}
+
+void Editor::onFocusGained() {
+    m_commandHandler->attachActionHandler();
+    // Snippet actions insert into the controller of the focused editor.
+    if (m_controller)
+        m_controller->getOwner().setActiveController(m_controller);
+    if (m_caret) {
+        m_caret->setFocused(true);
+        if (m_controller) {
+            DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
+            EditorBatch batch(*this);
+            m_caret->setPosition(m_controller->getSelection().getCaret(), false);
+        }
+        m_caret->update();
+    }
+    afWidget::onFocusGained();
+}
+
+void Editor::onFocusLost() {
+    if (m_caret)
+        m_caret->setFocused(false);
+    afWidget::onFocusLost();
 }
 
 void Editor::onFontChanged() {
@@ -109,6 +146,7 @@ void Editor::attachController(DocumentController* controller) {
     try {
         detach();
         m_controller = controller;
+        m_commandHandler->setController(controller);
         if (controller && controller->getEditor() != this)
             controller->setEditor(this);
     } catch (...) {
@@ -130,6 +168,10 @@ void Editor::attachController(DocumentController* controller) {
     applyPreset();
     updateGutterWidth(m_lineCount);
     recomputeView(true);
+    onCaretMoved(controller->getSelection().getCaret(), CARET_ANCHOR | 4);
+    // Attached while focused: this controller is the one snippets go into.
+    if (getHandle() && ::GetFocus() == getHandle())
+        controller->getOwner().setActiveController(controller);
 }
 
 void Editor::detach() {
@@ -137,6 +179,7 @@ void Editor::detach() {
     if (!old)
         return;
     m_controller = nullptr;
+    m_commandHandler->setController(nullptr);
     if (m_layout)
         for (TextHighlighter* highlighter : old->getHighlighters())
             m_layout->removeClient(highlighter);
@@ -191,15 +234,27 @@ void Editor::addListeners() {
         EditorBatch batch(*this);
         m_repaintAll = true;
     });
-    // Until the caret item lands, the caret's line is repainted as it moves.
-    c.caretMoved().add(this, [this](DocumentController&, const TextPosition& caret, uint8_t) {
-        if (caret.line == m_caretLine)
-            return;
-        EditorBatch batch(*this);
+    c.caretMoved().add(this,
+                       [this](DocumentController&, const TextPosition& caret, uint8_t flags) { onCaretMoved(caret, flags); });
+}
+
+// Flags bit 0 refreshes the remembered x, bit 2 keeps the view where it is, bit 3 centres the
+// caret's row.
+void Editor::onCaretMoved(const TextPosition& caret, uint8_t flags) {
+    EditorBatch batch(*this);
+    // A notice that leaves the caret where it was (an edit elsewhere) keeps the view.
+    const bool moved = !m_caret || !m_caret->getPosition().sameAs(caret);
+    if (m_caret)
+        m_caret->setPosition(caret, (flags & CARET_ANCHOR) != 0);
+    if (!m_caretVisibleFollow)
+        return;
+    if (moved && !(flags & 4))
+        scrollToShow(caret, (flags & 8) != 0);
+    if (caret.line != m_caretLine) {
         invalidateLine(m_caretLine);
         invalidateLine(caret.line);
         m_caretLine = caret.line;
-    });
+    }
 }
 
 void Editor::onRangeChanged(const TextPosition& a, const TextPosition& b) {

@@ -5,12 +5,15 @@
 // current line, gutter with numbers and bookmarks, centred wrapping). It owns no text: every
 // read goes through the attached controller under its lock. Main thread only.
 
+#include "afw/afViewTimer.h"
 #include "afw/afWidget.h"
 #include "afw/unicode/IFontManager.h"
 #include "afw/unicode/afUnicodeData.h"
 #include "editor/LineCache.h"
 #include "service/document/controller/FacePreset.h"
 #include "service/document/controller/IEditor.h"
+
+#include <imm.h>
 
 #include <deque>
 #include <memory>
@@ -20,7 +23,15 @@ class afUnicodeRenderer;
 
 namespace tessel {
 
+// Reads the input method's composition strings (ImmGetCompositionStringW's signature); tests put
+// their own in place, as no input method runs under a bare X server.
+using EditorCompositionReader = LONG(WINAPI*)(HIMC context, DWORD index, void* buffer, DWORD bytes);
+// Installs the reader (null: the system's); the previous one is returned.
+EditorCompositionReader setEditorCompositionReader(EditorCompositionReader reader);
+
 class DocumentTheme;
+class EditorCaret;
+class EditorCmd;
 class EditorThemeSource;
 
 class Editor : public afWidget, public IEditor, private afFontListener, private afUnicodeStyleProvider {
@@ -40,6 +51,25 @@ public:
     bool buildSeed(afSeed& seed) override;
     void onCreate() override;
     void onDestroy() override;
+    void onFocusGained() override;
+    bool onKeyDown(afKeyEvent& event) override;
+    bool onMouseDown(afMouseEvent& event) override;
+    bool onMouseMove(afMouseEvent& event) override;
+    bool onMouseUp(afMouseEvent& event) override;
+    enum HitKind { HIT_TEXT = 0, HIT_SELECTION = 1, HIT_GUTTER = 2 };
+    // What lies under a client point (the controller's lock held).
+    int hitTest(POINT point);
+    // Display lines (or columns) an auto-scroll tick moves for the pointer's distance outside
+    // the text area; within 3 pixels only every fifth tick moves.
+    static int autoScrollSpeed(int distance, uint32_t tick);
+    // One auto-scroll tick with the pointer at a client point: scrolls, then extends a drag.
+    void autoScrollStep(POINT point, uint32_t tick);
+    // Bit 0 vertical, bit 1 horizontal.
+    void setAutoScrollAxes(int axes) { m_autoScrollAxes = axes; }
+    // The run of word characters touching a position on its line (empty between two others);
+    // the controller's lock held.
+    void wordAround(const TextPosition& position, TextPosition* o_start, TextPosition* o_end);
+    void onFocusLost() override;
     void onLayout(bool changed, const afRect& rect) override;
     bool onDraw(afCanvas& canvas, const afRect* area) override;
     bool onRawMessage(afMessage& msg) override;
@@ -71,6 +101,10 @@ public:
     // false when nothing moved (unless force).
     bool scrollTo(int32_t column, int32_t line, int32_t subline, bool force);
     void updateScrollBars();
+    bool onMouseWheel(afMouseEvent& event, int steps) override;
+    // A scroll-bar request (the framework's codes: 1 start, 2 end, 3/4 step, 5/6 page, 7/8 thumb).
+    void onScrollBar(bool vertical, int code, int position);
+    static int32_t wheelLinesPerNotch();
 
     // ---- geometry
     // The document line and subline at client y.
@@ -81,7 +115,22 @@ public:
     bool clientPointToPosition(POINT point, TextPosition* o_position, bool allowVirtual);
     // The caret's client point (its top-left); false when it lies outside the client.
     bool caretPoint(POINT* o_point);
+    // The client point of a position (its top-left); false when it lies outside the client.
+    bool positionPoint(const TextPosition& position, POINT* o_point);
+    // Scrolls so that the position shows with a margin of columns (centred on its row when
+    // centre); false when nothing moved.
+    bool scrollToShow(const TextPosition& position, bool centre);
     bool sublineIteratorFor(const TextPosition& position, SubLineIterator* o_iterator);
+
+    // ---- caret and commands
+    // Clears the escape mode: Escape then leaves snippets and ranges alone.
+    void setEscapeMode() { m_escapeMode = 0; }
+    // Only Ctrl+Tab (true) or only a plain Tab (false) reaches the Tab handling.
+    void setCtrlTabTyping(bool ctrlTab) { m_ctrlTabTyping = ctrlTab; }
+    EditorCaret* getCaret() const { return m_caret.get(); }
+    EditorCmd* getCommandHandler() const { return m_commandHandler.get(); }
+    // Caret-driven scrolling is held back while clear (a mouse line selection).
+    void setCaretVisibleFollow(bool follow) { m_caretVisibleFollow = follow; }
 
     // ---- state, for the later items and tests
     LineCache* getLineCache() const { return m_lineCache.get(); }
@@ -135,6 +184,7 @@ private:
     void addListeners();
     void applyPreset();
     void applyTabWidth();
+    void takeCaretHeight();
     void applyTheme(const std::shared_ptr<DocumentTheme>& theme);
     void applyThemeColours();
     // The client's size from the window (a scroll bar shown or hidden changes it too).
@@ -145,6 +195,25 @@ private:
     void onLinesInserted(int32_t line, int32_t count);
     void onLinesRemoved(int32_t line, int32_t count);
     void onRangeChanged(const TextPosition& a, const TextPosition& b);
+    void onCaretMoved(const TextPosition& caret, uint8_t flags);
+    // Input (EditorInput.cpp): true for a message answered here.
+    bool onInputMessage(afMessage& msg);
+    // Mouse selection (EditorMouse.cpp).
+    enum DragMode { DRAG_NONE = -1, DRAG_CHARACTER = 0, DRAG_WORD = 1, DRAG_LINE = 2, DRAG_ON_SELECTION = 3 };
+    void pressAt(POINT point, int clickCount, bool gutter, uint8_t modifiers);
+    void dragTo(POINT point);
+    bool onAutoScrollTick(afViewTimer* timer);
+    void lineAround(int32_t line, TextPosition* o_start, TextPosition* o_end);
+    // Tab and Escape (EditorTab.cpp).
+    bool onTab(bool backward);
+    bool onEscape();
+    void expandTabTrigger();
+    void onVerticalScroll(afViewPlatform* view, int code, int position);
+    void onHorizontalScroll(afViewPlatform* view, int code, int position);
+    bool onChar(wchar_t character);
+    bool onComposition(afMessage& msg);
+    // Puts the input method's composition window at the caret.
+    void moveCompositionWindow();
 
     // Painting (EditorPaint.cpp).
     bool numbersShown() const;
@@ -161,6 +230,17 @@ private:
 
     DocumentController* m_controller = nullptr;
     bool m_pairing = false;
+    std::unique_ptr<EditorCmd> m_commandHandler;
+    std::unique_ptr<EditorCaret> m_caret;
+    bool m_caretVisibleFollow = true;
+    wchar_t m_pendingHighSurrogate = 0;
+    bool m_ctrlTabTyping = false;
+    int m_escapeMode = 1;
+    int m_dragMode = DRAG_NONE;
+    PositionRange m_anchorRange;
+    POINT m_downPoint = {0, 0};
+    afViewTimer m_autoScrollTimer;
+    int m_autoScrollAxes = 3;
     FacePreset m_preset;
     int m_gutterMode = GUTTER_BY_PRESET;
     int m_updateDepth = 0;

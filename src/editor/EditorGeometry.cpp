@@ -123,19 +123,50 @@ bool Editor::sublineIteratorFor(const TextPosition& position, SubLineIterator* o
 bool Editor::caretPoint(POINT* o_point) {
     if (!m_controller)
         return false;
-    const TextPosition caret = m_controller->getSelection().getCaret();
+    return positionPoint(m_controller->getSelection().getCaret(), o_point);
+}
+
+bool Editor::positionPoint(const TextPosition& position, POINT* o_point) {
+    if (!m_controller)
+        return false;
     SubLineIterator at;
-    if (!sublineIteratorFor(caret, &at))
+    if (!sublineIteratorFor(position, &at))
         return false;
     // Judged by display line: rows from the top down to the last one that shows in full.
     if (at < m_top || at > m_bottom)
         return false;
-    const int x = m_gutterWidth + m_textLeft - m_scrollColumn * getCharWidth() + positionToPoint(caret, true, nullptr);
+    const int x = m_gutterWidth + m_textLeft - m_scrollColumn * getCharWidth() + positionToPoint(position, true, nullptr);
     if (x < m_gutterWidth + m_textLeft || x >= m_clientWidth)
         return false;
     o_point->x = x;
     o_point->y = lineToY(at.line, at.subline);
     return true;
+}
+
+bool Editor::scrollToShow(const TextPosition& position, bool centre) {
+    SubLineIterator at;
+    if (!m_controller || !sublineIteratorFor(position, &at))
+        return false;
+    SubLineIterator top = m_top;
+    const int32_t rows = std::max(m_visibleLines, 1);
+    if (centre) {
+        top = at;
+        top.retreat(rows / 2);
+    } else if (at < m_top) {
+        top = at;
+    } else if (at > m_bottom) {
+        top = at;
+        top.retreat(rows - 1);
+    }
+    top.normalize();
+    const int32_t margin = m_preset.wordWrap ? 1 : 5;
+    const int32_t column = positionToPoint(position, true, nullptr) / std::max(getCharWidth(), 1);
+    int32_t scrollColumn = m_scrollColumn;
+    if (column < scrollColumn + margin)
+        scrollColumn = std::max(column - margin, 0);
+    else if (m_visibleColumns > 2 * margin && column >= scrollColumn + m_visibleColumns - margin)
+        scrollColumn = column - m_visibleColumns + margin + 1;
+    return scrollTo(scrollColumn, top.line, top.clampedSubline(), false);
 }
 
 void Editor::placePopup(afRect& io_rect, int placement) {

@@ -197,6 +197,8 @@ void Editor::invalidateLineRange() {
 }
 
 bool Editor::onRawMessage(afMessage& msg) {
+    if (onInputMessage(msg))
+        return true;
     switch (msg.message) {
     case WM_ERASEBKGND:
         msg.result = 1;

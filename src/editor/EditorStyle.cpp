@@ -6,6 +6,7 @@
 #include "afw/unicode/afUnicodeColour.h"
 #include "afw/unicode/afUnicodeRenderer.h"
 #include "editor/EditorBatch.h"
+#include "editor/EditorCaret.h"
 #include "editor/EditorThemes.h"
 #include "service/document/Document.h"
 #include "service/document/controller/DocumentController.h"
@@ -53,6 +54,7 @@ void Editor::applyPreset() {
     m_renderer->setWhitespaceMarks(m_preset.showWhitespaceBefore, m_preset.showWhitespaceInside,
                                    m_preset.showWhitespaceAfter);
     m_renderer->setRightMargin(m_preset.boundaryShow ? m_preset.boundary * getCharWidth() : 0);
+    takeCaretHeight();
     const std::shared_ptr<DocumentTheme> theme = m_themeSource->themeFor(m_preset.theme);
     if (theme != m_theme) {
         if (!m_theme)
@@ -69,6 +71,14 @@ void Editor::applyPreset() {
     m_repaintAll = true;
     m_scrollBarsDirty = true;
     invalidateLines(-1, -1, true, true);
+}
+
+void Editor::takeCaretHeight() {
+    if (!m_caret || m_caret->getHeight() == getLineHeight())
+        return;
+    m_caret->setHeight(getLineHeight());
+    if (m_caret->isCreated())
+        m_caret->recreate();
 }
 
 void Editor::applyTheme(const std::shared_ptr<DocumentTheme>& theme) {

@@ -4,6 +4,7 @@
 
 #include "afw/unicode/afUnicode.h"
 #include "editor/EditorBatch.h"
+#include "editor/EditorCaret.h"
 #include "service/document/controller/DocumentController.h"
 
 #include <algorithm>
@@ -94,6 +95,8 @@ void Editor::recomputeView(bool force) {
 
 void Editor::beginUpdate() {
     if (m_updateDepth == 0) {
+        if (m_caret)
+            m_caret->clearFlags();
         m_scrollBarsDirty = m_clampOnResize = m_repaintAll = m_rangeDirty = false;
         m_dirtyFirst = m_dirtyLast = 0;
     }
@@ -101,8 +104,11 @@ void Editor::beginUpdate() {
 }
 
 void Editor::endUpdate() {
-    if (m_updateDepth == 1)
+    if (m_updateDepth == 1) {
+        if (m_caret)
+            m_caret->update();
         flush();
+    }
     if (m_updateDepth > 0)
         --m_updateDepth;
 }

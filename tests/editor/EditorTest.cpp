@@ -13,12 +13,13 @@ protected:
     // Inserts text at the start of a line in an edit of its own.
     void insertAtLine(int32_t line, const std::wstring& text, int32_t column = 0) {
         DocumentController::Lock lock(*controller, DocumentController::LOCK_EDIT);
-        controller->insertAt(static_cast<int32_t>(text.size()), document->getLineStart(line) + column, text.c_str());
+        // Straight into the document, as another view's edit: this controller's caret stays.
+        document->insert(document->getLineStart(line) + column, text);
     }
     void removeLines(int32_t first, int32_t last) {
         DocumentController::Lock lock(*controller, DocumentController::LOCK_EDIT);
         const int32_t start = document->getLineStart(first);
-        controller->removeAt(document->getLineStart(last + 1) - start, start);
+        document->remove(start, document->getLineStart(last + 1) - start);
     }
 };
 

@@ -1,0 +1,77 @@
+#pragma once
+// The action handler of one editor: the object the editor's caret and editing commands run on,
+// served under the handler name "Editor". It reaches the document through the controller the
+// editor attached, and every command answers false (the key falls through) without one.
+
+#include "afw/afAction.h"
+
+#include <functional>
+#include <string>
+
+namespace tessel {
+
+class DocumentController;
+class Editor;
+
+class EditorCmd : public afActionHandler {
+public:
+    explicit EditorCmd(Editor& editor);
+    ~EditorCmd() override;
+
+    Editor& getEditor() const { return m_editor; }
+    DocumentController* getController() const { return m_controller; }
+    void setController(DocumentController* controller) { m_controller = controller; }
+
+    // The editor's action tables, once into each registry (a later application gets its own).
+    static void registerActions(afActionRegistry* registry, afActionContext* context);
+
+    // ---- the editing commands (false without a controller)
+    bool undo(afActionEvent& event);
+    bool redo(afActionEvent& event);
+    bool deleteForward(afActionEvent& event);
+    bool deleteBackward(afActionEvent& event);
+    bool deleteWordEnd(afActionEvent& event);
+    bool deleteWordBegin(afActionEvent& event);
+    bool newLine(afActionEvent& event);
+    bool selectAll(afActionEvent& event);
+    bool selectLines(afActionEvent& event);
+    bool selectLinesText(afActionEvent& event);
+    bool selectWord(afActionEvent& event);
+    bool copy(afActionEvent& event);
+    bool paste(afActionEvent& event);
+    bool cut(afActionEvent& event);
+    bool cutLine(afActionEvent& event);
+    bool toggleBookmark(afActionEvent& event);
+    bool nextBookmark(afActionEvent& event);
+    bool previousBookmark(afActionEvent& event);
+    bool moveLinesUp(afActionEvent& event);
+    bool moveLinesDown(afActionEvent& event);
+    bool duplicateLines(afActionEvent& event);
+    bool indentLines(afActionEvent& event);
+    bool unindentLines(afActionEvent& event);
+    bool consumeKey(afActionEvent& event);
+    // Replaces each selected range (the word or line at a single empty caret) through the
+    // transform.
+    bool transform(const std::function<bool(const std::wstring&, std::wstring&)>& transform);
+
+private:
+    enum LineCommand { LINES_UP, LINES_DOWN, LINES_DUPLICATE, LINES_INDENT, LINES_UNINDENT };
+    bool runLineCommand(LineCommand command);
+    // A selection goes (deleteChars(selectionCount)); at a single empty caret, the text from it
+    // to the movement's target.
+    bool deleteByMove(int movement, int32_t selectionCount);
+    bool goToBookmark(bool forward);
+    // True when no range holds text (one or more empty carets).
+    bool selectionIsEmpty();
+    void copySelection();
+
+    Editor& m_editor;
+    DocumentController* m_controller = nullptr;
+};
+
+// The lines, inflection and editing tables in order, their keys on the application's key invoker.
+void registerEditorCommandActions(afActionRegistry* registry, afActionContext* context);
+// The 36 caret actions in table order, their keys on the application's key invoker.
+void registerEditorCaretActions(afActionRegistry* registry, afActionContext* context);
+
+} // namespace tessel

@@ -1,0 +1,363 @@
+// The editing commands of an editor: each runs through the attached controller inside one of
+// its transactions, and answers false (the key falls through) without one.
+#include "afw/afApp.h"
+#include "afw/afClipboard.h"
+#include "afw/afClipboardRing.h"
+#include "afw/afDataObjectComposite.h"
+#include "afw/afDataObjectScalar.h"
+#include "afw/afDataObjectText.h"
+#include "afw/unicode/afUnicode.h"
+#include "editor/Editor.h"
+#include "editor/EditorBatch.h"
+#include "editor/EditorCaretMoves.h"
+#include "editor/EditorCmd.h"
+#include "pel/text/Inflector.h"
+#include "pel/text/WideString.h"
+#include "service/document/Document.h"
+#include "service/document/controller/DocumentController.h"
+#include "service/document/controller/ISpanManager.h"
+#include "service/document/controller/Selection.h"
+
+#include <algorithm>
+
+namespace tessel {
+
+namespace {
+
+constexpr uint32_t BOOKMARK_KIND = 0xE35E00DF;
+const wchar_t SELECTION_TYPE_FORMAT[] = L"EditorSelectionType";
+
+using Lock = DocumentController::Lock;
+using SelectionChange = DocumentController::SelectionChange;
+
+// Holds off the clipboard ring's listener while the editor changes the clipboard itself.
+class OwnClipboardChange {
+public:
+    explicit OwnClipboardChange(afClipboard* clipboard) : m_clipboard(clipboard) {
+        if (clipboard)
+            clipboard->setOwnChange(true);
+    }
+    ~OwnClipboardChange() {
+        if (m_clipboard)
+            m_clipboard->setOwnChange(false);
+    }
+
+private:
+    afClipboard* m_clipboard;
+};
+
+} // namespace
+
+bool EditorCmd::selectionIsEmpty() {
+    Selection& selection = m_controller->getSelection();
+    for (const SelectionRange& range : selection.getRanges())
+        if (range.start != range.end)
+            return false;
+    return true;
+}
+
+bool EditorCmd::undo(afActionEvent&) {
+    if (!m_controller)
+        return false;
+    m_controller->undo();
+    return true;
+}
+
+bool EditorCmd::redo(afActionEvent&) {
+    if (!m_controller)
+        return false;
+    m_controller->redo();
+    return true;
+}
+
+bool EditorCmd::deleteForward(afActionEvent&) { return deleteByMove(MOVE_CHAR_RIGHT, 1); }
+
+bool EditorCmd::deleteBackward(afActionEvent&) {
+    if (!m_controller)
+        return false;
+    Lock lock(*m_controller, DocumentController::LOCK_EDIT);
+    m_controller->deleteChars(-1);
+    return true;
+}
+
+bool EditorCmd::deleteByMove(int movement, int32_t selectionCount) {
+    if (!m_controller)
+        return false;
+    Lock lock(*m_controller, DocumentController::LOCK_EDIT);
+    SelectionChange bracket(*m_controller);
+    Selection& selection = m_controller->getSelection();
+    if (!selectionIsEmpty() || selection.getRanges().size() > 1) {
+        m_controller->deleteChars(selectionCount);
+        return true;
+    }
+    const TextPosition caret = selection.getCaret();
+    const TextPosition target = computeCaretTarget(m_editor, caret, movement, false, 0, nullptr);
+    const int32_t from = m_controller->positionToOffset(caret);
+    const int32_t to = m_controller->positionToOffset(target);
+    if (to == from)
+        return true;
+    if (to > from) {
+        selection.setCaretPosition(target, 0);
+        m_controller->deleteChars(from - to);
+    } else {
+        m_controller->deleteChars(to - from);
+    }
+    return true;
+}
+
+bool EditorCmd::deleteWordEnd(afActionEvent&) { return deleteByMove(MOVE_WORD_RIGHT, 0); }
+bool EditorCmd::deleteWordBegin(afActionEvent&) { return deleteByMove(MOVE_WORD_LEFT, 0); }
+
+bool EditorCmd::newLine(afActionEvent&) {
+    if (!m_controller)
+        return false;
+    Lock lock(*m_controller, DocumentController::LOCK_EDIT);
+    const TextPosition caret = m_controller->getSelection().getCaret();
+    int32_t width = -1;
+    if (caret.line < m_controller->getLineCount()) {
+        std::wstring line;
+        m_controller->getLine(caret.line, &line);
+        line.resize(std::min<size_t>(line.size(), std::max(caret.lineOffset, 0)));
+        const int lead = pel::leadingWhitespaceLength(line.c_str(), static_cast<int>(line.size()));
+        if (lead < static_cast<int>(line.size()))
+            width = m_controller->getLineIndentation(caret.line, false);
+    }
+    for (int32_t above = caret.line - 1; width < 0 && above >= 0; --above)
+        width = m_controller->getLineIndentation(above, false);
+    width = std::max(width, 0);
+    std::wstring text;
+    const DocumentController::Format& format = m_controller->getFormat();
+    pel::insertIndentation(width, format.indentation.soft ? 0 : m_controller->getTabWidth(), text);
+    text.insert(text.begin(), L'\n');
+    m_controller->typeText(text.c_str(), static_cast<int32_t>(text.size()));
+    return true;
+}
+
+bool EditorCmd::selectAll(afActionEvent&) {
+    if (!m_controller)
+        return false;
+    Lock lock(*m_controller, DocumentController::LOCK_READ);
+    SelectionChange bracket(*m_controller);
+    TextPosition end = m_controller->getEndPosition();
+    end.isVirtual = true;
+    m_controller->getSelection().set(end, TextPosition(), 4, selection_ids::NORMAL);
+    return true;
+}
+
+bool EditorCmd::selectLines(afActionEvent&) {
+    if (!m_controller)
+        return false;
+    Lock lock(*m_controller, DocumentController::LOCK_READ);
+    std::vector<int32_t> lines;
+    m_controller->getSelection().setRanges(lines);
+    m_controller->getSelection().selectOffsetList(lines);
+    return true;
+}
+
+bool EditorCmd::selectLinesText(afActionEvent&) {
+    if (!m_controller)
+        return false;
+    Lock lock(*m_controller, DocumentController::LOCK_READ);
+    SelectionChange bracket(*m_controller);
+    Selection& selection = m_controller->getSelection();
+    std::vector<LineRange> ranges;
+    selection.getLineRanges(ranges, true);
+    for (const LineRange& range : ranges)
+        selection.set(m_controller->getLineBoundary(range.last, false, false),
+                      m_controller->getLineContentStart(range.first, true), 0, selection_ids::NORMAL);
+    return true;
+}
+
+bool EditorCmd::selectWord(afActionEvent&) {
+    if (!m_controller)
+        return false;
+    Lock lock(*m_controller, DocumentController::LOCK_READ);
+    Selection& selection = m_controller->getSelection();
+    TextPosition start, end;
+    m_editor.wordAround(selection.getCaret(), &start, &end);
+    selection.set(end, start, CARET_ANCHOR, selection_ids::NORMAL);
+    return true;
+}
+
+void EditorCmd::copySelection() {
+    afClipboard* clipboard = afApp::getClipboard();
+    if (!clipboard)
+        return;
+    OwnClipboardChange own(clipboard);
+    Lock lock(*m_controller, DocumentController::LOCK_READ);
+    SelectionChange bracket(*m_controller);
+    Selection& selection = m_controller->getSelection();
+    std::wstring text, crlf;
+    m_controller->getSelectedText(selection.getRanges(), &text);
+    pel::addCarriageReturns(text.c_str(), crlf);
+    std::unique_ptr<afDataObjectComposite> data(new afDataObjectComposite);
+    data->add(new afDataObjectText(crlf), true);
+    data->add(new afDataObjectScalar<uint32_t>(SELECTION_TYPE_FORMAT, selection.getBehaviorId()), false);
+    if (clipboard->put(data.get()))
+        data.release();
+    clipboard->getRing()->putText(text.c_str(), static_cast<uint32_t>(text.size()));
+}
+
+bool EditorCmd::copy(afActionEvent&) {
+    if (!m_controller)
+        return false;
+    // Empty carets copy nothing: the user's clipboard stays as it was.
+    if (!selectionIsEmpty())
+        copySelection();
+    return true;
+}
+
+bool EditorCmd::paste(afActionEvent&) {
+    if (!m_controller)
+        return false;
+    afClipboard* clipboard = afApp::getClipboard();
+    if (!clipboard || !clipboard->isFormatAvailable(afDataFormat(CF_UNICODETEXT)))
+        return true;
+    OwnClipboardChange own(clipboard);
+    afDataObjectText text;
+    if (!clipboard->get(&text))
+        return true;
+    uint32_t behaviorId = 0;
+    afDataObjectScalar<uint32_t> type(SELECTION_TYPE_FORMAT);
+    if (clipboard->isFormatAvailable(afDataFormat::registered(SELECTION_TYPE_FORMAT)) && clipboard->get(&type))
+        behaviorId = type.getValue();
+    Lock lock(*m_controller, DocumentController::LOCK_EDIT);
+    std::wstring prepared;
+    m_controller->prepareText(static_cast<int32_t>(text.getText().size()), text.getText().c_str(), &prepared);
+    m_controller->typeText(prepared.c_str(), static_cast<int32_t>(prepared.size()), behaviorId);
+    return true;
+}
+
+bool EditorCmd::cut(afActionEvent& event) {
+    if (!m_controller)
+        return false;
+    if (selectionIsEmpty())
+        return true;
+    Lock lock(*m_controller, DocumentController::LOCK_EDIT);
+    copySelection();
+    return deleteBackward(event);
+}
+
+bool EditorCmd::cutLine(afActionEvent& event) {
+    if (!m_controller)
+        return false;
+    Lock lock(*m_controller, DocumentController::LOCK_EDIT);
+    SelectionChange bracket(*m_controller);
+    Selection& selection = m_controller->getSelection();
+    if (selection.getRanges().size() > 1 && selectionIsEmpty())
+        return true;
+    if (selectionIsEmpty()) {
+        // The caret's line with its break: from the end of the one before (its break included).
+        const Document& document = m_controller->getDocument();
+        const int32_t line = std::min(selection.getCaret().line, document.getLineCount() - 1);
+        const int32_t from = document.getLineStart(line);
+        const int32_t end = from + document.getLineLengthWithBreak(line);
+        if (end == from)
+            return true;
+        selection.setOffsets(from, end, selection_ids::NORMAL);
+    }
+    copySelection();
+    return deleteBackward(event);
+}
+
+bool EditorCmd::toggleBookmark(afActionEvent&) {
+    if (!m_controller)
+        return false;
+    Lock lock(*m_controller, DocumentController::LOCK_READ);
+    const int32_t line = m_controller->getSelection().getCaret().line;
+    const std::vector<LineMarker>* markers = m_controller->getLineMarkers(line);
+    const bool marked = markers && std::any_of(markers->begin(), markers->end(),
+                                               [](const LineMarker& marker) { return marker.kind == BOOKMARK_KIND; });
+    if (marked)
+        m_controller->getDocument().removeLineMarkers(line, BOOKMARK_KIND);
+    else
+        m_controller->getDocument().setLineMarker(line, L"", static_cast<uint32_t>(-1), BOOKMARK_KIND);
+    return true;
+}
+
+bool EditorCmd::goToBookmark(bool forward) {
+    if (!m_controller)
+        return false;
+    Lock lock(*m_controller, DocumentController::LOCK_READ);
+    Selection& selection = m_controller->getSelection();
+    const int32_t line = m_controller->getDocument().findMarkedLine(selection.getCaret().line, forward, true);
+    if (line < 0)
+        return true;
+    EditorBatch batch(m_editor);
+    selection.setCaretPosition(TextPosition(line, 0), CARET_ANCHOR);
+    m_editor.scrollToShow(TextPosition(line, 0), false);
+    return true;
+}
+
+bool EditorCmd::nextBookmark(afActionEvent&) { return goToBookmark(true); }
+bool EditorCmd::previousBookmark(afActionEvent&) { return goToBookmark(false); }
+
+bool EditorCmd::runLineCommand(LineCommand command) {
+    if (!m_controller)
+        return false;
+    Lock lock(*m_controller, DocumentController::LOCK_EDIT);
+    SelectionChange bracket(*m_controller);
+    Selection& selection = m_controller->getSelection();
+    std::vector<LineRange> ranges;
+    selection.getLineRanges(ranges, true);
+    if (ranges.empty())
+        return true;
+    selection.set(selection.getCaret(), selection.getCaret(), 0, selection_ids::CARET);
+    m_controller->getSpanManager().reset(m_controller->getDocument().getLength());
+    switch (command) {
+    case LINES_UP:
+    case LINES_DOWN: {
+        const int32_t target = command == LINES_UP ? ranges.front().first - 1 : ranges.back().last + 1;
+        // At either end of the document nothing moves.
+        if (target < 0 || target >= m_controller->getLineCount()) {
+            selection.selectWholeLines(ranges, command == LINES_UP);
+            return true;
+        }
+        m_controller->moveLines(ranges, target);
+        break;
+    }
+    case LINES_DUPLICATE:
+        m_controller->duplicateLines(ranges);
+        break;
+    case LINES_INDENT:
+    case LINES_UNINDENT:
+        m_controller->indentSelectedLines(command == LINES_INDENT ? 1 : -1, ranges);
+        break;
+    }
+    selection.selectWholeLines(ranges, command == LINES_UP);
+    return true;
+}
+
+bool EditorCmd::moveLinesUp(afActionEvent&) { return runLineCommand(LINES_UP); }
+bool EditorCmd::moveLinesDown(afActionEvent&) { return runLineCommand(LINES_DOWN); }
+bool EditorCmd::duplicateLines(afActionEvent&) { return runLineCommand(LINES_DUPLICATE); }
+bool EditorCmd::indentLines(afActionEvent&) { return runLineCommand(LINES_INDENT); }
+bool EditorCmd::unindentLines(afActionEvent&) { return runLineCommand(LINES_UNINDENT); }
+
+bool EditorCmd::consumeKey(afActionEvent&) { return m_controller != nullptr; }
+
+bool EditorCmd::transform(const std::function<bool(const std::wstring&, std::wstring&)>& change) {
+    if (!m_controller)
+        return false;
+    Lock lock(*m_controller, DocumentController::LOCK_EDIT);
+    SelectionChange bracket(*m_controller);
+    Selection& selection = m_controller->getSelection();
+    if (selection.getRanges().size() == 1 && selectionIsEmpty()) {
+        // A single empty caret takes the word it touches, else its line's text.
+        const TextPosition caret = selection.getCaret();
+        TextPosition startAt, endAt;
+        m_editor.wordAround(caret, &startAt, &endAt);
+        int32_t start = startAt.lineOffset, end = endAt.lineOffset;
+        if (start == end) {
+            start = m_controller->getLineContentStart(caret.line, true).lineOffset;
+            end = m_controller->getLineBoundary(caret.line, true, false).lineOffset;
+        }
+        if (start >= end)
+            return true;
+        selection.set(TextPosition(caret.line, end), TextPosition(caret.line, start), 0, selection_ids::NORMAL);
+    }
+    m_controller->transformSelection(change);
+    return true;
+}
+
+} // namespace tessel

@@ -1,0 +1,208 @@
+// The caret and its movement keys on a real editor: keys posted through the application's loop,
+// modifiers by the keyboard state, the controller's selection and the system caret read back.
+
+#include "EditorKeyTestSupport.h"
+#include "editor/EditorBatch.h"
+#include "editor/EditorCaret.h"
+#include "editor/EditorCaretMoves.h"
+#include "editor/EditorCmd.h"
+#include "service/document/controller/Selection.h"
+
+#include <gtest/gtest.h>
+
+using namespace tessel_test;
+using tessel::TextPosition;
+
+namespace {
+
+using EditorCaretTest = EditorKeyTest;
+
+TEST_F(EditorCaretTest, WordRightStopsAtEachWordAndPunctuation) {
+    attach(L"foo.bar  baz\nnext");
+    std::vector<int32_t> stops;
+    for (int i = 0; i < 5; ++i) {
+        press(VK_RIGHT, {VK_CONTROL});
+        stops.push_back(caret().lineOffset);
+    }
+    EXPECT_EQ((std::vector<int32_t>{3, 4, 7, 9, 12}), stops);
+    press(VK_RIGHT, {VK_CONTROL});
+    EXPECT_EQ(TextPosition(1, 0), caret()) << "at the line's end a word move goes to the next line";
+    press(VK_LEFT, {VK_CONTROL});
+    EXPECT_EQ(TextPosition(0, 12), caret());
+}
+
+TEST_F(EditorCaretTest, HomeAndEndToggleBetweenTextAndLineEnds) {
+    attach(L"    abc\nabc   ");
+    struct Step {
+        int key;
+        TextPosition from;
+        std::vector<int32_t> offsets;
+    } steps[] = {
+        {VK_HOME, {0, 6}, {4, 0, 4}},
+        {VK_END, {1, 0}, {3, 6, 3}},
+    };
+    for (const Step& step : steps) {
+        place(step.from.line, step.from.lineOffset);
+        std::vector<int32_t> seen;
+        for (size_t i = 0; i < step.offsets.size(); ++i) {
+            press(step.key);
+            seen.push_back(caret().lineOffset);
+        }
+        EXPECT_EQ(step.offsets, seen) << "key " << step.key;
+    }
+}
+
+TEST_F(EditorCaretTest, EndsOfTheDocumentHoldOrStepIntoVirtualSpace) {
+    attach(L"abc\nxyz");
+    struct Case {
+        TextPosition from;
+        int key;
+        std::initializer_list<int> modifiers;
+        TextPosition to;
+    } cases[] = {
+        {{1, 3}, VK_RIGHT, {}, {1, 3}},
+        {{1, 3}, VK_RIGHT, {VK_MENU}, {1, 4}},
+        {{0, 0}, VK_LEFT, {}, {0, 0}},
+        {{1, 0}, VK_LEFT, {VK_MENU}, {1, 0}},
+        {{1, 0}, VK_LEFT, {}, {0, 3}},
+        {{0, 3}, VK_RIGHT, {}, {1, 0}},
+        {{0, 2}, VK_UP, {}, {0, 0}},
+        {{1, 1}, VK_DOWN, {}, {1, 3}},
+        {{0, 1}, VK_END, {VK_CONTROL}, {1, 3}},
+        {{1, 1}, VK_HOME, {VK_CONTROL}, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        place(c.from.line, c.from.lineOffset);
+        press(c.key, c.modifiers);
+        EXPECT_EQ(c.to, caret()) << "key " << c.key << " from " << c.from.line << ":" << c.from.lineOffset
+                                 << " reached " << caret().line << ":" << caret().lineOffset;
+    }
+    place(1, 3);
+    press(VK_RIGHT, {VK_MENU});
+    press(VK_RIGHT, {VK_MENU});
+    EXPECT_EQ(TextPosition(1, 5), caret()) << "one virtual column a press";
+    EXPECT_EQ(TextPosition(1, 3), anchor());
+}
+
+TEST_F(EditorCaretTest, ASelectionCollapsesBeforeAMove) {
+    attach(L"abcdef\nabcdef\nabcdef");
+    place(0, 1);
+    press(VK_RIGHT, {VK_SHIFT});
+    press(VK_RIGHT, {VK_SHIFT});
+    EXPECT_EQ(TextPosition(0, 1), anchor());
+    EXPECT_EQ(TextPosition(0, 3), caret());
+    press(VK_LEFT);
+    EXPECT_EQ(TextPosition(0, 1), caret()) << "Left only collapses to the start";
+    EXPECT_EQ(caret(), anchor());
+    press(VK_RIGHT, {VK_SHIFT});
+    press(VK_DOWN);
+    EXPECT_EQ(TextPosition(1, 2), caret()) << "Down collapses to the end, then moves";
+    EXPECT_EQ(caret(), anchor());
+}
+
+TEST_F(EditorCaretTest, VerticalMovesKeepTheRememberedColumn) {
+    attach(L"abcdef\nab\nabcdef");
+    place(0, 5);
+    press(VK_RIGHT);
+    press(VK_LEFT);
+    press(VK_DOWN);
+    EXPECT_EQ(TextPosition(1, 2), caret());
+    press(VK_DOWN);
+    EXPECT_EQ(TextPosition(2, 5), caret());
+    press(VK_UP, {VK_SHIFT});
+    press(VK_UP, {VK_SHIFT});
+    EXPECT_EQ(TextPosition(0, 5), caret());
+    EXPECT_EQ(TextPosition(2, 5), anchor());
+}
+
+TEST_F(EditorCaretTest, PagesMoveByTheVisibleRows) {
+    attach(numberedLines(100));
+    const int32_t rows = editor->getVisibleLines();
+    press(VK_NEXT);
+    EXPECT_EQ(rows, caret().line);
+    EXPECT_LE(editor->getTop().line, rows);
+    EXPECT_GE(editor->getBottom().line, rows) << "the caret scrolled into view";
+    press(VK_END, {VK_CONTROL});
+    EXPECT_EQ(99, editor->getBottom().line);
+    press(VK_PRIOR);
+    EXPECT_EQ(99 - rows, caret().line);
+}
+
+TEST_F(EditorCaretTest, TheSystemCaretFollowsThePositionAndHidesOffScreen) {
+    attach(numberedLines(100));
+    place(3, 4);
+    POINT expected = {};
+    ASSERT_TRUE(editor->caretPoint(&expected));
+    POINT shown = {};
+    ASSERT_TRUE(::GetCaretPos(&shown));
+    EXPECT_EQ(expected.x, shown.x);
+    EXPECT_EQ(expected.y, shown.y);
+    EXPECT_EQ(3 * lineHeight, shown.y);
+    EXPECT_TRUE(editor->getCaret()->isShown());
+    {
+        tessel::DocumentController::Lock lock(*controller, tessel::DocumentController::LOCK_READ);
+        tessel::EditorBatch batch(*editor);
+        editor->scrollTo(0, 50, 0, false);
+    }
+    EXPECT_FALSE(editor->getCaret()->isShown()) << "scrolled away, the caret hides";
+    ::SetFocus(nullptr);
+    EXPECT_FALSE(editor->getCaret()->isCreated());
+}
+
+TEST_F(EditorCaretTest, DetachedTheCaretKeysFallThrough) {
+    attach(L"abc");
+    editor->attachController(nullptr);
+    EXPECT_FALSE(tessel::runCaretCommand(*editor, tessel::selection_ids::CARET, tessel::MOVE_CHAR_RIGHT, 0));
+    afAction* action = afFindAction(L"caret.move.char.right", afApp::getActionRegistry());
+    ASSERT_NE(nullptr, action);
+    afActionEvent event;
+    EXPECT_FALSE(action->run(event));
+    EXPECT_EQ(nullptr, editor->getCommandHandler()->getController());
+}
+
+} // namespace
+
+namespace {
+
+using EditorScrollTest = EditorKeyTest;
+
+TEST_F(EditorScrollTest, WheelAndScrollBarsMoveTheView) {
+    attach(numberedLines(100));
+    const int32_t rows = editor->getVisibleLines();
+    ASSERT_EQ(20, rows);
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    ASSERT_TRUE(::GetScrollInfo(editor->getHandle(), SB_VERT, &info));
+    EXPECT_EQ(0, info.nMin);
+    EXPECT_EQ(119, info.nMax);
+    EXPECT_EQ(20u, info.nPage);
+    ::SendMessageW(editor->getHandle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -240), 0);
+    EXPECT_EQ(2 * tessel::Editor::wheelLinesPerNotch(), editor->getTop().line) << "240 is two notches";
+    struct Case {
+        WPARAM request;
+        int32_t top;
+    } cases[] = {{SB_TOP, 0}, {SB_LINEDOWN, 1}, {SB_PAGEDOWN, 21}, {SB_LINEUP, 20}, {SB_PAGEUP, 0},
+                 {MAKEWPARAM(SB_THUMBPOSITION, 0), 0}, {SB_BOTTOM, 99}};
+    for (const Case& c : cases) {
+        ::SendMessageW(editor->getHandle(), WM_VSCROLL, c.request, 0);
+        EXPECT_EQ(c.top, editor->getTop().line) << "request " << c.request;
+    }
+    EXPECT_EQ(TextPosition(0, 0), caret()) << "scrolling leaves the caret";
+}
+
+TEST_F(EditorScrollTest, CaretFlagsCentreOrHoldTheView) {
+    attach(numberedLines(200));
+    {
+        tessel::DocumentController::Lock lock(*controller, tessel::DocumentController::LOCK_READ);
+        controller->getSelection().set(TextPosition(100, 0), TextPosition(100, 0), 9, tessel::selection_ids::CARET);
+    }
+    EXPECT_EQ(100 - editor->getVisibleLines() / 2, editor->getTop().line) << "flags 9 centre the caret's row";
+    {
+        tessel::DocumentController::Lock lock(*controller, tessel::DocumentController::LOCK_READ);
+        controller->getSelection().set(TextPosition(5, 0), TextPosition(5, 0), 4, tessel::selection_ids::CARET);
+    }
+    EXPECT_EQ(100 - editor->getVisibleLines() / 2, editor->getTop().line) << "flags 4 do not scroll";
+}
+
+} // namespace

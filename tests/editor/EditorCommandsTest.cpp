@@ -1,0 +1,214 @@
+// The editing commands on their keys: lines, case, deleting, new line, selecting, the clipboard
+// and bookmarks, on a real editor driven through the application's loop.
+
+#include "EditorKeyTestSupport.h"
+#include "afw/afClipboard.h"
+
+#include <gtest/gtest.h>
+
+using namespace tessel_test;
+using tessel::TextPosition;
+
+namespace {
+
+class EditorCommandsTest : public EditorKeyTest {
+protected:
+    void select(TextPosition anchor, TextPosition caret) {
+        tessel::DocumentController::Lock lock(*controller, tessel::DocumentController::LOCK_READ);
+        controller->getSelection().set(caret, anchor, tessel::CARET_ANCHOR, tessel::selection_ids::NORMAL);
+    }
+    std::wstring selectedText() {
+        std::wstring selected;
+        controller->getSelectedText(controller->getSelection().getRanges(), &selected);
+        return selected;
+    }
+    std::wstring clipboardText() {
+        std::wstring out;
+        if (!::OpenClipboard(nullptr))
+            return L"<not open>";
+        if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+            out = static_cast<const wchar_t*>(::GlobalLock(data));
+            ::GlobalUnlock(data);
+        }
+        ::CloseClipboard();
+        return out;
+    }
+    void setClipboardText(const std::wstring& text) {
+        ASSERT_TRUE(::OpenClipboard(nullptr));
+        ::EmptyClipboard();
+        HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+        memcpy(::GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+        ::GlobalUnlock(memory);
+        ::SetClipboardData(CF_UNICODETEXT, memory);
+        ::CloseClipboard();
+    }
+};
+
+TEST_F(EditorCommandsTest, LineCommandsMoveDuplicateAndKeepWholeLinesSelected) {
+    attach(L"a\nb\nc\nd");
+    select({1, 0}, {2, 1});
+    press(VK_UP, {VK_CONTROL, VK_SHIFT});
+    EXPECT_EQ(L"b\nc\na\nd", text());
+    EXPECT_EQ(TextPosition(0, 0), std::min(anchor(), caret()));
+    EXPECT_EQ(L"b\nc\n", selectedText());
+    press(VK_UP, {VK_CONTROL, VK_SHIFT});
+    EXPECT_EQ(L"b\nc\na\nd", text()) << "nothing moves above the first line";
+    place(3, 0);
+    press(VK_DOWN, {VK_CONTROL, VK_SHIFT});
+    EXPECT_EQ(L"b\nc\na\nd", text()) << "nothing moves below the last line";
+    place(0, 0);
+    press('D', {VK_CONTROL, VK_SHIFT});
+    EXPECT_EQ(L"b\nb\nc\na\nd", text());
+}
+
+TEST_F(EditorCommandsTest, CaseChangesTakeTheWordAtTheCaret) {
+    attach(L"foo bar\n  \n");
+    place(0, 1);
+    press('U', {VK_CONTROL});
+    EXPECT_EQ(L"FOO bar\n  \n", text());
+    EXPECT_EQ(L"FOO", selectedText()) << "the changed word stays selected";
+    place(1, 1);
+    press('U', {VK_CONTROL});
+    EXPECT_EQ(L"FOO bar\n  \n", text()) << "a blank line changes nothing";
+}
+
+TEST_F(EditorCommandsTest, DeletesAndNewLines) {
+    struct Case {
+        const wchar_t* text;
+        TextPosition caret;
+        int key;
+        std::initializer_list<int> modifiers;
+        const wchar_t* result;
+    } cases[] = {
+        {L"x", {0, 0}, VK_RETURN, {}, L"\nx"},
+        {L"ab\ncd", {0, 2}, VK_DELETE, {}, L"abcd"},
+        {L"ab\ncd", {1, 0}, VK_BACK, {}, L"abcd"},
+        {L"foo bar", {0, 0}, VK_DELETE, {VK_CONTROL}, L" bar"},
+        {L"foo bar", {0, 7}, VK_BACK, {VK_CONTROL}, L"foo "},
+        {L"    foo", {0, 7}, VK_RETURN, {}, L"    foo\n    "},
+        {L"\tbar\n", {1, 0}, VK_RETURN, {}, L"\tbar\n\n    "},
+    };
+    attach(L"");
+    for (const Case& c : cases) {
+        load(c.text);
+        controller->setIndentation(4, true);
+        place(c.caret.line, c.caret.lineOffset);
+        press(c.key, c.modifiers);
+        EXPECT_EQ(c.result, text()) << "key " << c.key << " in \"" << c.text << "\"";
+    }
+}
+
+TEST_F(EditorCommandsTest, SelectAllWordAndLines) {
+    attach(L"  foo bar\nbaz");
+    place(0, 6);
+    press('W', {VK_CONTROL, VK_SHIFT});
+    EXPECT_EQ(L"bar", selectedText()) << "a word starting at the caret";
+    select({0, 4}, {1, 1});
+    press('L', {VK_CONTROL, VK_SHIFT, VK_MENU});
+    EXPECT_EQ(L"foo bar\nbaz", selectedText());
+    press('A', {VK_CONTROL});
+    EXPECT_EQ(L"  foo bar\nbaz", selectedText());
+}
+
+TEST_F(EditorCommandsTest, ClipboardCopiesCutsAndPastes) {
+    attach(L"one\ntwo\nthree");
+    const DWORD before = ::GetClipboardSequenceNumber();
+    place(0, 1);
+    press('C', {VK_CONTROL});
+    EXPECT_EQ(before, ::GetClipboardSequenceNumber()) << "an empty caret copies nothing";
+    select({0, 0}, {1, 3});
+    press('C', {VK_CONTROL});
+    EXPECT_EQ(L"one\r\ntwo", clipboardText());
+    EXPECT_TRUE(::IsClipboardFormatAvailable(::RegisterClipboardFormatW(L"EditorSelectionType")));
+    place(2, 5);
+    press('V', {VK_CONTROL});
+    EXPECT_EQ(L"one\ntwo\nthreeone\ntwo", text());
+    setClipboardText(L"X");
+    press('V', {VK_CONTROL});
+    EXPECT_EQ(L"one\ntwo\nthreeone\ntwoX", text()) << "text of another program pastes";
+    place(1, 1);
+    press(VK_DELETE, {VK_SHIFT});
+    EXPECT_EQ(L"one\nthreeone\ntwoX", text()) << "Shift+Del cuts the caret's line";
+    EXPECT_EQ(L"two\r\n", clipboardText());
+    place(0, 0);
+    press(VK_DELETE, {VK_SHIFT});
+    EXPECT_EQ(L"threeone\ntwoX", text());
+    press('Z', {VK_CONTROL});
+    EXPECT_EQ(L"one\nthreeone\ntwoX", text());
+}
+
+TEST_F(EditorCommandsTest, BookmarksToggleAndWrap) {
+    attach(numberedLines(10));
+    place(5, 2);
+    press(VK_F2);
+    EXPECT_EQ(TextPosition(5, 2), caret()) << "no bookmark: the caret stays";
+    for (int line : {3, 8}) {
+        place(line, 0);
+        press(VK_F2, {VK_CONTROL});
+    }
+    place(5, 0);
+    press(VK_F2);
+    EXPECT_EQ(8, caret().line);
+    press(VK_F2);
+    EXPECT_EQ(3, caret().line) << "F2 wraps";
+    press(VK_F2, {VK_SHIFT});
+    EXPECT_EQ(8, caret().line);
+    press(VK_F2, {VK_CONTROL});
+    EXPECT_EQ(nullptr, controller->getLineMarkers(8) && !controller->getLineMarkers(8)->empty()
+                           ? controller->getLineMarkers(8)
+                           : nullptr);
+}
+
+TEST_F(EditorCommandsTest, TypedCharactersAndSurrogatePairs) {
+    attach(L"");
+    for (wchar_t c : {L'a', L'\x01', L'b'})
+        ::PostMessageW(editor->getHandle(), WM_CHAR, c, 1);
+    press(VK_SHIFT);
+    EXPECT_EQ(L"ab", text()) << "a control character types nothing";
+    load(L"");
+    for (wchar_t c : {0xDE00, 0xD83D, 0xDE00})
+        ::PostMessageW(editor->getHandle(), WM_CHAR, c, 1);
+    press(VK_SHIFT);
+    EXPECT_EQ(L"\xD83D\xDE00", text()) << "a lone low half types nothing";
+    press('Z', {VK_CONTROL});
+    EXPECT_EQ(L"", text()) << "the pair is one edit";
+}
+
+TEST_F(EditorCommandsTest, DetachedCommandsLetKeysThrough) {
+    attach(L"abc");
+    editor->attachController(nullptr);
+    for (const wchar_t* id : {L"edit.undo", L"edit.copy", L"edit.new_line", L"edit.inflect.uppercase"}) {
+        afAction* action = afFindAction(id, afApp::getActionRegistry());
+        ASSERT_NE(nullptr, action) << id;
+        afActionEvent event;
+        EXPECT_FALSE(action->run(event)) << id;
+    }
+}
+
+} // namespace
+
+namespace {
+
+const wchar_t* s_composed = L"\x4E2D\x6587";
+
+LONG WINAPI fakeComposition(HIMC, DWORD index, void* buffer, DWORD bytes) {
+    if (index != GCS_RESULTSTR)
+        return 0;
+    const DWORD size = static_cast<DWORD>(wcslen(s_composed) * sizeof(wchar_t));
+    if (buffer && bytes >= size)
+        memcpy(buffer, s_composed, size);
+    return static_cast<LONG>(size);
+}
+
+TEST_F(EditorCommandsTest, AComposedResultIsTypedAtTheCaret) {
+    attach(L"ab");
+    place(0, 1);
+    const tessel::EditorCompositionReader previous = tessel::setEditorCompositionReader(&fakeComposition);
+    ::SendMessageW(editor->getHandle(), WM_IME_COMPOSITION, 0, GCS_RESULTSTR);
+    tessel::setEditorCompositionReader(previous);
+    EXPECT_EQ(L"a\x4E2D\x6587" L"b", text());
+    EXPECT_EQ(TextPosition(0, 3), caret());
+    EXPECT_EQ(controller, controllers->getActiveController()) << "the focused editor's controller is the active one";
+}
+
+} // namespace

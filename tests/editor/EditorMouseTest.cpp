@@ -1,0 +1,113 @@
+// Mouse selection on a real editor: presses, double and triple clicks, gutter drags, Alt for a
+// rectangle, and a press on the selection that places the caret on release.
+
+#include "EditorKeyTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace tessel_test;
+using tessel::TextPosition;
+
+namespace {
+
+class EditorMouseTest : public EditorKeyTest {
+protected:
+    // The client point of a line's column (the middle of the cell's left half).
+    POINT at(int32_t line, int32_t column) const {
+        return {editor->getGutterWidth() + editor->getTextLeft() + column * charWidth + 1, line * lineHeight + 2};
+    }
+    LPARAM pack(POINT point) const { return MAKELPARAM(point.x, point.y); }
+    void mouse(UINT message, POINT point, WPARAM keys = 0) {
+        ::SendMessageW(editor->getHandle(), message, keys, pack(point));
+    }
+    // The editor reads Shift from the keyboard state, as the system keeps it.
+    void click(POINT point, WPARAM keys = 0) {
+        setKeyboardKeys(keys & MK_SHIFT ? std::initializer_list<int>{VK_SHIFT} : std::initializer_list<int>{});
+        mouse(WM_LBUTTONDOWN, point, MK_LBUTTON | keys);
+        mouse(WM_LBUTTONUP, point, keys);
+        setKeyboardKeys({});
+    }
+    std::wstring selectedText() {
+        std::wstring selected;
+        controller->getSelectedText(controller->getSelection().getRanges(), &selected);
+        return selected;
+    }
+};
+
+TEST_F(EditorMouseTest, PressesSelectByCharacterWordAndLine) {
+    attach(L"foo bar baz\nsecond line\nthird");
+    click(at(0, 5));
+    EXPECT_EQ(TextPosition(0, 5), caret());
+    mouse(WM_LBUTTONDBLCLK, at(0, 5), MK_LBUTTON);
+    mouse(WM_LBUTTONUP, at(0, 5));
+    EXPECT_EQ(L"bar", selectedText());
+    click(at(1, 2), MK_SHIFT);
+    EXPECT_EQ(TextPosition(1, 2), caret()) << "Shift extends";
+    EXPECT_EQ(TextPosition(0, 4), anchor());
+}
+
+TEST_F(EditorMouseTest, AGutterDragSelectsWholeLines) {
+    attach(L"one\ntwo\nthree\nfour");
+    POINT gutter = {1, 1 * lineHeight + 2};
+    mouse(WM_LBUTTONDOWN, gutter, MK_LBUTTON);
+    mouse(WM_MOUSEMOVE, at(2, 1), MK_LBUTTON);
+    mouse(WM_LBUTTONUP, at(2, 1));
+    EXPECT_EQ(L"two\nthree", selectedText());
+}
+
+TEST_F(EditorMouseTest, AltDragMakesARectangle) {
+    attach(L"abcd\nefgh\nijkl");
+    setKeyboardKeys({VK_MENU});
+    mouse(WM_LBUTTONDOWN, at(0, 1), MK_LBUTTON);
+    mouse(WM_MOUSEMOVE, at(1, 3), MK_LBUTTON);
+    mouse(WM_LBUTTONUP, at(1, 3));
+    setKeyboardKeys({});
+    EXPECT_EQ(0x4C19FA99u, controller->getSelection().getBehaviorId());
+}
+
+TEST_F(EditorMouseTest, APressOnTheSelectionPlacesTheCaretOnRelease) {
+    attach(L"foo bar baz");
+    click(at(0, 0));
+    click(at(0, 7), MK_SHIFT);
+    mouse(WM_LBUTTONDOWN, at(0, 2), MK_LBUTTON);
+    EXPECT_EQ(L"foo bar", selectedText()) << "the press alone keeps the selection";
+    mouse(WM_LBUTTONUP, at(0, 2));
+    EXPECT_EQ(TextPosition(0, 2), caret());
+    EXPECT_EQ(caret(), anchor());
+}
+
+} // namespace
+
+namespace {
+
+TEST(EditorAutoScroll, SpeedsByDistanceAndTick) {
+    struct Case {
+        int distance;
+        std::vector<int> perTick; // ticks 0..10
+    } cases[] = {
+        {2, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}},
+        {20, {2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2}},
+        {-60, {-5, -5, -5, -5, -5, -5, -5, -5, -5, -5, -5}},
+        {0, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {-10, {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1}},
+    };
+    for (const Case& c : cases) {
+        std::vector<int> seen;
+        for (uint32_t tick = 0; tick <= 10; ++tick)
+            seen.push_back(tessel::Editor::autoScrollSpeed(c.distance, tick));
+        EXPECT_EQ(c.perTick, seen) << "distance " << c.distance;
+    }
+}
+
+TEST_F(EditorMouseTest, AutoScrollTicksScrollAndExtendTheDrag) {
+    attach(numberedLines(200));
+    mouse(WM_LBUTTONDOWN, at(0, 1), MK_LBUTTON);
+    const POINT below = {at(0, 1).x, editor->getVisibleLines() * lineHeight + 20};
+    editor->autoScrollStep(below, 1);
+    // Two lines by the tick, then the view follows the dragged caret below the last row.
+    EXPECT_GE(editor->getTop().line, 2);
+    EXPECT_GT(caret().line, editor->getVisibleLines()) << "the drag follows";
+    mouse(WM_LBUTTONUP, at(2, 1));
+}
+
+} // namespace
