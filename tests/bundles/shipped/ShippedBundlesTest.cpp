@@ -137,7 +137,7 @@ TEST_F(ShippedBundlesTest, FilesFindTheirGrammarsByTypeAndOthersNone) {
 }
 
 // Each sample's golden dump was read through line by line: the scopes are the language's.
-TEST_F(ShippedBundlesTest, DISABLED_EachGrammarsSampleParsesAsItsReviewedGoldenDump) {
+TEST_F(ShippedBundlesTest, EachGrammarsSampleParsesAsItsReviewedGoldenDump) {
     const std::pair<const char*, const wchar_t*> samples[] = {
         {"sample.c", L"source.c"},           {"sample.cc", L"source.cpp"},
         {"sample.js", L"source.js"},         {"sample.json", L"source.json"},
