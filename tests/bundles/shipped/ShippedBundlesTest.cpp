@@ -175,6 +175,12 @@ TEST_F(ShippedBundlesTest, TheLightThemeColoursCKeywordsBlueAndOperatorsAsText) 
     EXPECT_EQ(colour(L"#1F1F1F"), colourOf(L"keyword.operator.c"));
     EXPECT_EQ(colour(L"#795E26"), colourOf(L"entity.name.function.c"));
     EXPECT_EQ(colour(L"#098658"), colourOf(L"constant.numeric.c"));
-    EXPECT_EQ(colour(L"#FFFFFF"), DocumentTheme::packColour(theme->background()));
-    EXPECT_EQ(colour(L"#0000000C"), DocumentTheme::packColour(theme->lineHighlight()));
+    const std::pair<const ThemeColour&, const wchar_t*> surface[] = {
+        {theme->background(), L"#FFFFFF"},       {theme->foreground(), L"#1F1F1F"},
+        {theme->invisibles(), L"#C8C8C8"},       {theme->lineHighlight(), L"#0000000C"},
+        {theme->selection(), L"#3399FF4D"},      {theme->hotspot(), L"#5EB21B30"},
+        {theme->areaBackground(), L"#F3F3F3"},
+    };
+    for (const auto& expected : surface)
+        EXPECT_EQ(colour(expected.second), DocumentTheme::packColour(expected.first)) << narrow(expected.second);
 }

@@ -21,3 +21,7 @@ double Circle<double>::area() const {
 
 }
 enum class Colour { Red, Green };
+struct Base {
+    virtual ~Base() = default;
+    template <typename T> static T twice(T value);
+};
