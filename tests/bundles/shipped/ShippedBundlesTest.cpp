@@ -9,6 +9,9 @@
 #include "service/parser/DocumentTheme.h"
 #include "service/parser/ParserRule.h"
 #include "service/parser/ThemeStyler.h"
+#include "service/parser/spans/SpanManager.h"
+#include "service/document/Document.h"
+#include "service/document/controller/DocumentController.h"
 
 #include "afw/support/Golden.h"
 #include "support/LogCapture.h"
@@ -112,6 +115,33 @@ TEST_F(ShippedBundlesTest, LoadAsSixBundlesAndTheirItemsWithoutAnyErrorOrWarning
                                                     {L"source.js", L"() [] {}+ \"\" '' `` "},
                                                     {L"text.markdown", L"() [] `` "}}),
               pairsSeen);
+}
+
+// Run as the user runs them, each into an empty document: mirrors repeat their tab stop's text.
+TEST_F(ShippedBundlesTest, SnippetsExpandWithTheirPlaceholdersAndMirrors) {
+    SpanManager::install(*controllers);
+    std::map<std::wstring, std::wstring> expanded;
+    for (BundleEntry* entry : shipped(BUNDLE_TYPE_SNIPPET)) {
+        auto& snippet = static_cast<SnippetBundleItem&>(*entry);
+        Document* document = root->getDocumentManager()->createDocument(L"");
+        DocumentController* controller = controllers->createController(*document);
+        controllers->setActiveController(controller);
+        EXPECT_TRUE(snippets->runSnippet(snippet)) << narrow(snippet.getTitle());
+        expanded[snippet.getTabTrigger() + L" " + snippet.getScope()] = document->getText(0, document->getLength());
+        controllers->setActiveController(nullptr);
+        controllers->deleteController(controller);
+        root->getDocumentManager()->releaseDocument(document);
+    }
+    EXPECT_EQ((std::map<std::wstring, std::wstring>{
+                  {L"main source.c, source.cpp", L"int main(int argc, char *argv[])\n{\n\t\n\treturn 0;\n}"},
+                  {L"inc source.c, source.cpp", L"#include <stdio.h>\n"},
+                  {L"for source.c, source.cpp", L"for (size_t i = 0; i < count; ++i) {\n\t\n}"},
+                  {L"fun source.js", L"function name(params) {\n\t\n}"},
+                  {L"log source.js", L"console.log(\"value:\", value);"},
+                  {L"for source.js", L"for (let i = 0; i < items.length; i++) {\n\tconst item = items[i];\n\t\n}"},
+                  {L"link text.markdown", L"[text](https://example.com/)"},
+                  {L"code text.markdown", L"```language\n\n```\n"}}),
+              expanded);
 }
 
 TEST_F(ShippedBundlesTest, FilesFindTheirGrammarsByTypeAndOthersNone) {
