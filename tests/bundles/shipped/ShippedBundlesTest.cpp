@@ -4,7 +4,6 @@
 #include "service/bundles/BundleEntryValidator.h"
 #include "service/bundles/grammar/GrammarBundleItem.h"
 #include "service/bundles/preferences/ScopePreferencesBundleItem.h"
-#include "service/bundles/snippets/Snippet.h"
 #include "service/bundles/snippets/SnippetBundleItem.h"
 #include "service/parser/DocumentTheme.h"
 #include "service/parser/ParserRule.h"
@@ -75,29 +74,16 @@ TEST_F(ShippedBundlesTest, LoadAsSixBundlesAndTheirItemsWithoutAnyErrorOrWarning
                 EXPECT_NE(std::wstring::npos, text.find(L"menu: null")) << title;
             }
         }
+    // Nor a warning, nor a pattern the compiler left out (which the validator does not see
+    // inside groups, and which is logged as information).
     for (const tessel_test::LoggedLine& line : log.lines())
-        EXPECT_LT(line.level, pel::LOG_WARNING) << narrow(line.text);
+        EXPECT_TRUE(line.level < pel::LOG_WARNING && line.text.find(L"Error compiling") == std::wstring::npos)
+            << narrow(line.text);
 
     // No scope name the selectors would read as an exclusion.
     ASSERT_TRUE(rules());
     for (uint32_t n = 1; n <= rules()->size(); ++n)
         EXPECT_EQ(std::wstring::npos, rules()->rule(n)->scope.find(L'-')) << narrow(rules()->rule(n)->scope);
-
-    // Snippets: trigger, scope, tab stops (masters) and mirrors, each with its action.
-    std::map<std::wstring, std::wstring> snippetsSeen;
-    for (BundleEntry* entry : shipped(BUNDLE_TYPE_SNIPPET)) {
-        auto& snippet = static_cast<SnippetBundleItem&>(*entry);
-        const Snippet* parsed = snippet.getSnippet();
-        ASSERT_TRUE(parsed) << narrow(snippet.getTitle());
-        EXPECT_TRUE(snippets->findAction(snippet)) << narrow(snippet.getTitle());
-        snippetsSeen[snippet.getScope() + L" " + snippet.getTabTrigger()] =
-            std::to_wstring(parsed->masters().size()) + L"/" + std::to_wstring(parsed->mirrors().size());
-    }
-    EXPECT_EQ((std::map<std::wstring, std::wstring>{
-                  {L"source.c, source.cpp main", L"2/0"}, {L"source.c, source.cpp inc", L"2/0"},
-                  {L"source.c, source.cpp for", L"4/2"}, {L"source.js fun", L"3/0"}, {L"source.js log", L"2/1"},
-                  {L"source.js for", L"4/4"}, {L"text.markdown link", L"3/0"}, {L"text.markdown code", L"3/1"}}),
-              snippetsSeen);
 
     // Pairs, block pairs marked with "+", by scope.
     std::map<std::wstring, std::wstring> pairsSeen;
@@ -117,12 +103,14 @@ TEST_F(ShippedBundlesTest, LoadAsSixBundlesAndTheirItemsWithoutAnyErrorOrWarning
               pairsSeen);
 }
 
-// Run as the user runs them, each into an empty document: mirrors repeat their tab stop's text.
+// Each snippet has its action; run into an empty document, its tab stops show their default
+// texts and its mirrors repeat them.
 TEST_F(ShippedBundlesTest, SnippetsExpandWithTheirPlaceholdersAndMirrors) {
     SpanManager::install(*controllers);
     std::map<std::wstring, std::wstring> expanded;
     for (BundleEntry* entry : shipped(BUNDLE_TYPE_SNIPPET)) {
         auto& snippet = static_cast<SnippetBundleItem&>(*entry);
+        EXPECT_TRUE(snippets->findAction(snippet)) << narrow(snippet.getTitle());
         Document* document = root->getDocumentManager()->createDocument(L"");
         DocumentController* controller = controllers->createController(*document);
         controllers->setActiveController(controller);
