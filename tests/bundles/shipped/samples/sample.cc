@@ -25,3 +25,4 @@ struct Base {
     virtual ~Base() = default;
     template <typename T> static T twice(T value);
 };
+std::vector<int> counts(3);

@@ -24,3 +24,4 @@ if (!/^#/.test(name) && typeof name === "string") {
 and \` more`);
 }
 /* done */ export default Shape;
+function isHex(s) { return /^[0-9a-f]+$/i.test(s); }
