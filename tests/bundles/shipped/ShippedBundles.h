@@ -126,6 +126,12 @@ public:
         return std::string(out.begin(), out.end());
     }
 
+    // Whether the last line ends with the grammar's scope alone open.
+    bool endsAtRoot() {
+        const void* record = document.getLineHeader(document.getLineCount() - 1)->parsedLine;
+        return record && tessel::lineRecordEndState(record).byteSize == 2 * sizeof(uint16_t);
+    }
+
     // The first scope record whose own name is the one given, by the line runs; null if none.
     const tessel::DocumentScope* findScope(const std::wstring& name) {
         for (int32_t line = 0; line < document.getLineCount(); ++line) {

@@ -171,6 +171,12 @@ TEST_F(ShippedBundlesTest, EachGrammarsSampleParsesAsItsReviewedGoldenDump) {
                                        tessel_test::readSourceFile(tessel_test::sourceTreePath(TESSEL_TESTS_DIR, relative)));
         EXPECT_TRUE(tessel_test::matchesGoldenText(relative + ".golden", parsed.dump()));
     }
+    // Tessel's own grammar reads every shipped entry to its end without a string, regular
+    // expression or comment left open.
+    for (const BundleEntryPtr& entry : manager->getInstalled()) {
+        tessel_test::ParsedText parsed(*rules(), L"source.jasmine", entry->getSourceText());
+        EXPECT_TRUE(parsed.endsAtRoot()) << narrow(entry->getTitle());
+    }
 }
 
 TEST_F(ShippedBundlesTest, TheLightThemeColoursCKeywordsBlueAndOperatorsAsText) {
