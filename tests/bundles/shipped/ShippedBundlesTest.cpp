@@ -85,22 +85,23 @@ TEST_F(ShippedBundlesTest, LoadAsSixBundlesAndTheirItemsWithoutAnyErrorOrWarning
     for (uint32_t n = 1; n <= rules()->size(); ++n)
         EXPECT_EQ(std::wstring::npos, rules()->rule(n)->scope.find(L'-')) << narrow(rules()->rule(n)->scope);
 
-    // Pairs, block pairs marked with "+", by scope.
-    std::map<std::wstring, std::wstring> pairsSeen;
+    // Pairs by scope, block pairs marked with "+".
+    std::map<std::wstring, std::wstring> pairsByScope;
     for (BundleEntry* entry : shipped(BUNDLE_TYPE_PREFERENCES)) {
         auto& item = static_cast<ScopePreferencesBundleItem&>(*entry);
-        std::wstring pairs;
         for (const PairedCharacter& pair : item.getPairs())
-            pairs += std::wstring{pair.open, pair.close} + (pair.block ? L"+ " : L" ");
-        pairsSeen[item.getScope()] = pairs;
+            pairsByScope[item.getScope()] += std::wstring{L' ', pair.open, pair.close} + (pair.block ? L"+" : L"");
         EXPECT_EQ(2 * item.getPairs().size(), preferences->getActions(item).size());
     }
-    EXPECT_EQ((std::map<std::wstring, std::wstring>{{L"source.jasmine", L"{}+ []+ \"\" "},
-                                                    {L"source.json", L"{}+ []+ \"\" "},
-                                                    {L"source.c, source.cpp", L"() [] {}+ \"\" '' "},
-                                                    {L"source.js", L"() [] {}+ \"\" '' `` "},
-                                                    {L"text.markdown", L"() [] `` "}}),
-              pairsSeen);
+    std::wstring pairs;
+    for (const auto& scope : pairsByScope)
+        pairs += scope.first + L":" + scope.second + L"\n";
+    EXPECT_EQ(L"source.c, source.cpp: () [] {}+ \"\" ''\n"
+              L"source.jasmine: {}+ []+ \"\"\n"
+              L"source.js: () [] {}+ \"\" '' ``\n"
+              L"source.json: {}+ []+ \"\"\n"
+              L"text.markdown: () [] ``\n",
+              pairs);
 }
 
 // Each snippet has its action; run into an empty document, its tab stops show their default
