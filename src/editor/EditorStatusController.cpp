@@ -1,0 +1,244 @@
+#include "editor/EditorStatusController.h"
+
+#include "afw/afMenu.h"
+#include "afw/layout/afLayout.h"
+#include "components/ViewVirtualButton.h"
+#include "editor/EditorBundles.h"
+#include "service/bundles/grammar/GrammarBundleItem.h"
+#include "service/document/DocumentManager.h"
+#include "service/document/controller/DocumentControllerManager.h"
+#include "service/document/controller/Selection.h"
+#include "service/document/io/DocumentEncoding.h"
+
+#include <algorithm>
+
+namespace tessel {
+
+namespace {
+
+const wchar_t EMPTY[] = L"---";
+// Room for five-digit line numbers, so the strip does not move while the caret does.
+constexpr int LINE_MINIMUM_WIDTH = 90;
+constexpr int CHAR_MINIMUM_WIDTH = 80;
+
+const uint32_t MENU_ENCODINGS[] = {pel::ENCODING_UTF8, pel::ENCODING_UTF16LE, pel::ENCODING_UTF16BE,
+                                   pel::ENCODING_ANSI, pel::ENCODING_UTF8_PLAIN};
+const uint32_t MENU_LINE_ENDINGS[] = {0, 2, 1};
+const int MENU_WIDTHS[] = {2, 3, 4, 8};
+
+afMenuItem* addLine(afMenu& menu, const std::wstring& title, bool checked) {
+    afMenuItem* item = menu.addItem(new afMenuItem(title));
+    item->setCheckMark(checked);
+    return item;
+}
+
+// The index of the chosen line among the menu's lines, -1 for none.
+int indexOf(const afMenu& menu, const afMenuNode* chosen) {
+    const std::vector<afMenuNode*>& lines = menu.getChildren();
+    const auto found = std::find(lines.begin(), lines.end(), chosen);
+    return chosen && found != lines.end() ? static_cast<int>(found - lines.begin()) : -1;
+}
+
+} // namespace
+
+EditorStatusController::EditorStatusController(afLayout* strip) : m_strip(strip) {}
+
+EditorStatusController::~EditorStatusController() { unsubscribe(); }
+
+void EditorStatusController::setEditor(Editor* editor) {
+    if (editor == m_editor)
+        return;
+    unsubscribe();
+    m_editor = editor;
+    if (editor) {
+        editor->caretMoved().add(this, [this](Editor&, const TextPosition& caret) { onCaretMoved(caret); });
+        editor->formatChanged().add(
+            this, [this](Editor&, const DocumentController::Format& format) { onFormatChanged(format); });
+        editor->languageChanged().add(this,
+                                      [this](Editor&, const std::wstring& grammar) { onLanguageChanged(grammar); });
+    }
+    rebuild(editor != nullptr);
+}
+
+void EditorStatusController::unsubscribe() {
+    if (!m_editor)
+        return;
+    m_editor->caretMoved().remove(this);
+    m_editor->formatChanged().remove(this);
+    m_editor->languageChanged().remove(this);
+    m_editor = nullptr;
+}
+
+void EditorStatusController::rebuild(bool show) {
+    if (!m_strip)
+        return;
+    if (show && !m_built) {
+        emptyStrip();
+        m_strip->setName(L"tool_strip");
+        using Click = ViewVirtualButton::ClickHandler;
+        using Self = EditorStatusController;
+        m_lineButton = addButton(L"Line:  ", L"1", Click());
+        m_lineButton->setMinimumSize(LINE_MINIMUM_WIDTH, 0);
+        m_charButton = addButton(L"Char:  ", L"1", Click());
+        m_charButton->setMinimumSize(CHAR_MINIMUM_WIDTH, 0);
+        m_languageButton = addButton(L"Language:", EMPTY, Click::bind<Self, &Self::showLanguageMenu>(this));
+        m_encodingButton = addButton(L"", EMPTY, Click::bind<Self, &Self::showEncodingMenu>(this));
+        m_lineEndingButton = addButton(L"", EMPTY, Click::bind<Self, &Self::showLineEndingMenu>(this));
+        m_indentationButton = addButton(L"", EMPTY, Click::bind<Self, &Self::showIndentationMenu>(this));
+        m_built = true;
+        if (DocumentController* c = controller()) {
+            onCaretMoved(c->getSelection().getCaret());
+            onFormatChanged(c->getFormat());
+            onLanguageChanged(c->getGrammarName());
+        }
+    } else if (!show && m_built) {
+        emptyStrip();
+        m_lineButton = m_charButton = m_languageButton = nullptr;
+        m_indentationButton = m_encodingButton = m_lineEndingButton = nullptr;
+        m_built = false;
+    }
+}
+
+ViewVirtualButton* EditorStatusController::addButton(const wchar_t* label, const wchar_t* text,
+                                                     const ViewVirtualButton::ClickHandler& click) {
+    auto* button = new ViewVirtualButton(m_strip->getHost());
+    button->setLabel(label);
+    button->setText(text);
+    button->setClickHandler(click);
+    m_strip->addChild(button, -2, -2);
+    return button;
+}
+
+void EditorStatusController::emptyStrip() {
+    while (m_strip->getChildCount() > 0) {
+        afView* child = m_strip->getChildAt(m_strip->getChildCount() - 1);
+        m_strip->removeView(child);
+        delete child;
+    }
+}
+
+void EditorStatusController::onCaretMoved(const TextPosition& caret) {
+    if (!m_built)
+        return;
+    m_lineButton->setText(std::to_wstring(caret.line + 1));
+    m_charButton->setText(std::to_wstring(caret.lineOffset + 1));
+}
+
+std::wstring EditorStatusController::lineEndingTitle(uint32_t kind) {
+    switch (kind) {
+    case 0:
+        return L"CR+LF";
+    case 1:
+        return L"LF";
+    case 2:
+        return L"CR";
+    default:
+        return std::wstring();
+    }
+}
+
+std::wstring EditorStatusController::indentationTitle(const pel::Indentation& indentation) {
+    return (indentation.soft ? L"Spaces (" : L"Tabs (") + std::to_wstring(indentation.size) + L")";
+}
+
+void EditorStatusController::onFormatChanged(const DocumentController::Format& format) {
+    if (!m_built)
+        return;
+    m_encodingButton->setText(encoding_title(format.encoding));
+    const std::wstring ending = lineEndingTitle(format.lineEnding);
+    if (!ending.empty())
+        m_lineEndingButton->setText(ending);
+    m_indentationButton->setText(indentationTitle(format.indentation));
+}
+
+void EditorStatusController::onLanguageChanged(const std::wstring& grammarName) {
+    if (m_built)
+        m_languageButton->setText(languageTitle(grammarName));
+}
+
+afMenuNode* EditorStatusController::runMenu(afMenu& menu, ViewVirtualButton* button) {
+    if (!button || !button->getHost())
+        return nullptr;
+    afRect place = button->getFrame();
+    place = afRect(0, 0, place.width(), place.height());
+    button->mapToScreen(place);
+    button->setPressed(true);
+    afMenuNode* chosen = menu.track(button->getHost(), place.left, place.top, true);
+    button->setPressed(false);
+    return chosen;
+}
+
+void EditorStatusController::showLanguageMenu(ViewVirtualButton* button) {
+    DocumentController* c = controller();
+    EditorBundles* bundles = getEditorBundles();
+    std::unique_ptr<afMenu> menu = afMenu::createPopup(L"Language");
+    if (!c || !bundles || !menu)
+        return;
+    std::vector<GrammarBundleItemManager::Language> languages;
+    bundles->getLanguageList(languages);
+    for (const GrammarBundleItemManager::Language& language : languages) {
+        if (language.hidden || !language.action)
+            continue;
+        afMenuItem* item = menu->addItem(new afActionMenuItem(language.title, language.action));
+        item->setCheckMark(language.grammar && language.grammar->getName() == c->getGrammarName());
+    }
+    if (afMenuNode* chosen = runMenu(*menu, button))
+        if (auto* item = dynamic_cast<afMenuItem*>(chosen))
+            item->execute(nullptr);
+}
+
+void EditorStatusController::showEncodingMenu(ViewVirtualButton* button) {
+    DocumentController* c = controller();
+    std::unique_ptr<afMenu> menu = afMenu::createPopup(L"Encoding");
+    if (!c || !menu)
+        return;
+    std::vector<uint32_t> codes;
+    for (uint32_t code : bom_encoding_order())
+        if (std::find(std::begin(MENU_ENCODINGS), std::end(MENU_ENCODINGS), code) != std::end(MENU_ENCODINGS)) {
+            codes.push_back(code);
+            addLine(*menu, encoding_title(code), code == c->getFormat().encoding);
+        }
+    const int chosen = indexOf(*menu, runMenu(*menu, button));
+    if (chosen < 0 || !(c = controller()))
+        return;
+    c->getOwner().getDocumentManager().setDefaultEncoding(codes[chosen]);
+    c->setEncoding(codes[chosen]);
+}
+
+void EditorStatusController::showLineEndingMenu(ViewVirtualButton* button) {
+    DocumentController* c = controller();
+    std::unique_ptr<afMenu> menu = afMenu::createPopup(L"Line Ending");
+    if (!c || !menu)
+        return;
+    for (uint32_t kind : MENU_LINE_ENDINGS)
+        addLine(*menu, lineEndingTitle(kind), kind == c->getFormat().lineEnding);
+    const int chosen = indexOf(*menu, runMenu(*menu, button));
+    if (chosen < 0 || !(c = controller()))
+        return;
+    c->setLineEnding(MENU_LINE_ENDINGS[chosen]);
+    c->getOwner().getDocumentManager().setDefaultLineEnding(MENU_LINE_ENDINGS[chosen]);
+}
+
+void EditorStatusController::showIndentationMenu(ViewVirtualButton* button) {
+    DocumentController* c = controller();
+    std::unique_ptr<afMenu> menu = afMenu::createPopup(L"Indentation");
+    if (!c || !menu)
+        return;
+    const pel::Indentation& now = c->getFormat().indentation;
+    for (int width : MENU_WIDTHS)
+        addLine(*menu, std::to_wstring(width), width == now.size);
+    addLine(*menu, L"Use Spaces (Soft Tabs)", now.soft != 0);
+    const int chosen = indexOf(*menu, runMenu(*menu, button));
+    if (chosen < 0 || !(c = controller()))
+        return;
+    pel::Indentation indentation = c->getFormat().indentation;
+    const int widths = static_cast<int>(sizeof MENU_WIDTHS / sizeof MENU_WIDTHS[0]);
+    if (chosen < widths)
+        indentation.set(MENU_WIDTHS[chosen], indentation.soft);
+    else
+        indentation.set(indentation.size, indentation.soft ? 0 : 1);
+    c->setIndentation(indentation.size, indentation.soft != 0);
+    c->getOwner().getDocumentManager().setDefaultIndentation(indentation.soft != 0, indentation.size);
+}
+
+} // namespace tessel

@@ -1,0 +1,175 @@
+// The status strip over a real editor: its texts as the caret, format and grammar change, the
+// four popups driven by keys fed into their loops, following one editor after another and a
+// controller swapped under the editor.
+
+#include "EditorBundlesTestSupport.h"
+#include "EditorKeyTestSupport.h"
+#include "afw/afMenu.h"
+#include "afw/layout/afLayoutLinear.h"
+#include "editor/EditorStatusController.h"
+#include "service/document/DocumentManager.h"
+#include "service/document/io/DocumentEncoding.h"
+
+#include <deque>
+#include <gtest/gtest.h>
+
+using namespace tessel_test;
+using tessel::DocumentController;
+using tessel::Editor;
+using tessel::TextPosition;
+
+namespace {
+
+// The strip's window: feeds keys to a popup's loop, one each time it goes idle, after noting the
+// popup's lines ("*" before a checked one).
+class StripWindow : public afTestWindow {
+public:
+    bool onRawMessage(afMessage& msg) override {
+        if (msg.message == WM_ENTERIDLE && msg.wParam == MSGF_MENU && !keys.empty()) {
+            HWND popup = reinterpret_cast<HWND>(msg.lParam);
+            if (afMenu* menu = afMenu::fromHandle(reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0)))) {
+                lines.clear();
+                for (afMenuNode* node : menu->getChildren()) {
+                    auto* item = dynamic_cast<afMenuItem*>(node);
+                    lines.push_back((item && item->hasCheckMark() ? L"*" : L"") + node->getTitle());
+                }
+            }
+            ::PostMessageW(popup, WM_KEYDOWN, keys.front(), 0);
+            keys.pop_front();
+        }
+        return afTestWindow::onRawMessage(msg);
+    }
+    std::deque<WPARAM> keys;
+    std::vector<std::wstring> lines;
+};
+
+class EditorStatusControllerTest : public EditorKeyTest {
+protected:
+    void SetUp() override {
+        EditorKeyTest::SetUp();
+        bundles.reset(new FakeBundles(controller));
+        stripWindow.build();
+        stripWindow.setFrame(afRect(0, 620, 800, 660));
+        stripWindow.setShown(true, false);
+        strip = new afLayoutLinear(&stripWindow, afLayoutLinear::HORIZONTAL);
+        stripWindow.setContentView(strip);
+        status.reset(new tessel::EditorStatusController(strip));
+    }
+    void TearDown() override {
+        status.reset();
+        ::DestroyWindow(stripWindow.getHandle());
+        bundles.reset();
+        EditorKeyTest::TearDown();
+    }
+    // The first count buttons' texts, in the strip's order.
+    std::vector<std::wstring> texts(size_t count = 6) const {
+        std::vector<std::wstring> all;
+        for (ViewVirtualButton* button :
+             {status->getLineButton(), status->getCharButton(), status->getLanguageButton(),
+              status->getEncodingButton(), status->getLineEndingButton(), status->getIndentationButton()})
+            if (all.size() < count)
+                all.push_back(button ? button->getText() : L"(none)");
+        return all;
+    }
+    // Chooses the menu's line at index through Down presses and Enter (Escape for -1).
+    void choose(void (tessel::EditorStatusController::*show)(ViewVirtualButton*), ViewVirtualButton* button,
+                int index) {
+        stripWindow.keys.assign(index < 0 ? 1 : index + 1, VK_DOWN);
+        stripWindow.keys.push_back(index < 0 ? VK_ESCAPE : VK_RETURN);
+        ((*status).*show)(button);
+        EXPECT_FALSE(button->isPressed());
+    }
+    void settle() {
+        ASSERT_TRUE(pumpUntil([&] {
+            MSG msg;
+            return !stripWindow.isValidationPosted() && !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        }));
+    }
+
+    std::unique_ptr<FakeBundles> bundles;
+    StripWindow stripWindow;
+    afLayoutLinear* strip = nullptr;
+    std::unique_ptr<tessel::EditorStatusController> status;
+};
+
+TEST_F(EditorStatusControllerTest, TheTextsFollowTheCaretFormatAndLanguage) {
+    status->setEditor(editor);
+    EXPECT_EQ(L"tool_strip", strip->getName());
+    EXPECT_EQ((std::vector<std::wstring>{L"1", L"1", L"---", L"---", L"---", L"---"}), texts()) << "no controller yet";
+    bundles->addGrammar(L"C", L"source.c");
+    attach(numberedLines(12));
+    controller->setEncoding(pel::ENCODING_UTF8);
+    controller->setLineEnding(1);
+    controller->setIndentation(4, true);
+    place(9, 4);
+    EXPECT_EQ((std::vector<std::wstring>{L"10", L"5", L"NULL", L"UTF-8", L"LF", L"Spaces (4)"}), texts());
+    controller->setIndentation(8, false);
+    controller->setGrammar(L"source.c");
+    EXPECT_EQ(L"Tabs (8)", status->getIndentationButton()->getText());
+    EXPECT_EQ(L"C", status->getLanguageButton()->getText());
+    // The same text again asks for no layout; a new one does.
+    settle();
+    status->onCaretMoved(TextPosition(9, 4));
+    EXPECT_FALSE(stripWindow.isValidationPosted());
+    status->onCaretMoved(TextPosition(10, 4));
+    EXPECT_TRUE(stripWindow.isValidationPosted());
+    status->setEditor(nullptr);
+    EXPECT_EQ(0, strip->getChildCount());
+    EXPECT_EQ(nullptr, status->getLineButton());
+}
+
+TEST_F(EditorStatusControllerTest, ThePopupsSetTheDocumentAndTheDefaults) {
+    attach(L"text");
+    controller->setEncoding(pel::ENCODING_UTF8);
+    controller->setIndentation(4, false);
+    status->setEditor(editor);
+    tessel::DocumentManager& defaults = *documents;
+    choose(&tessel::EditorStatusController::showEncodingMenu, status->getEncodingButton(), 2);
+    EXPECT_EQ((std::vector<std::wstring>{L"*UTF-8", L"UTF-16 BE", L"UTF-16 LE", L"ANSI", L"UTF-8 Plain"}),
+              stripWindow.lines);
+    EXPECT_EQ(std::make_pair(uint32_t(pel::ENCODING_UTF16LE), uint32_t(pel::ENCODING_UTF16LE)),
+              std::make_pair(controller->getFormat().encoding, defaults.getDefaultEncoding()));
+    EXPECT_EQ(L"UTF-16 LE", status->getEncodingButton()->getText());
+    choose(&tessel::EditorStatusController::showLineEndingMenu, status->getLineEndingButton(), 1);
+    EXPECT_EQ(L"CR", stripWindow.lines.at(1));
+    EXPECT_EQ(std::make_pair(2u, 2u),
+              std::make_pair(controller->getFormat().lineEnding, defaults.getDefaultLineEnding()));
+    choose(&tessel::EditorStatusController::showIndentationMenu, status->getIndentationButton(), 4);
+    EXPECT_EQ((std::vector<std::wstring>{L"2", L"3", L"*4", L"8", L"Use Spaces (Soft Tabs)"}), stripWindow.lines);
+    EXPECT_EQ(L"Spaces (4)", status->getIndentationButton()->getText()) << "soft tabs flipped, the width kept";
+    EXPECT_TRUE(defaults.getDefaultIndentation().soft != 0);
+    choose(&tessel::EditorStatusController::showIndentationMenu, status->getIndentationButton(), 0);
+    EXPECT_EQ(L"Spaces (2)", status->getIndentationButton()->getText());
+    choose(&tessel::EditorStatusController::showEncodingMenu, status->getEncodingButton(), -1);
+    EXPECT_EQ(uint32_t(pel::ENCODING_UTF16LE), controller->getFormat().encoding) << "Escape changes nothing";
+    bundles->addGrammar(L"C", L"source.c");
+    bundles->addGrammar(L"Secret", L"source.secret", true);
+    bundles->addGrammar(L"Python", L"source.python");
+    controller->setGrammar(L"source.c");
+    choose(&tessel::EditorStatusController::showLanguageMenu, status->getLanguageButton(), 1);
+    EXPECT_EQ((std::vector<std::wstring>{L"*C", L"Python"}), stripWindow.lines) << "hidden ones left out";
+    EXPECT_EQ(L"source.python", controller->getGrammarName());
+    EXPECT_EQ(L"Python", status->getLanguageButton()->getText());
+}
+
+TEST_F(EditorStatusControllerTest, OnlyTheFollowedEditorAndItsPresentControllerReachTheStrip) {
+    attach(numberedLines(5));
+    auto* other = Editor::create(window.get(), Editor::BORDER_NONE);
+    DocumentController* second = controllers->createController(*documents->createDocument(L""));
+    other->attachController(second);
+    status->setEditor(editor);
+    status->setEditor(other);
+    place(3, 2);
+    EXPECT_EQ(L"1", status->getLineButton()->getText()) << "the first editor's caret";
+    delete editor;
+    editor = nullptr;
+    second->setEncoding(pel::ENCODING_ANSI);
+    EXPECT_EQ(L"ANSI", status->getEncodingButton()->getText());
+    controller->setEncoding(pel::ENCODING_UTF8);
+    other->attachController(controller);
+    EXPECT_EQ((std::vector<std::wstring>{L"4", L"3", L"NULL", L"UTF-8"}), texts(4));
+    status->setEditor(nullptr);
+    delete other;
+}
+
+} // namespace
