@@ -27,15 +27,6 @@ public:
     void exit() override {}
 };
 
-void pump(HWND window) {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-    ::UpdateWindow(window);
-}
-
 void printPair(const char* name, double value, double reference, const char* unit) {
     print(name, value, unit);
     std::printf("%s_reference %.3f %s\n", name, reference, unit);

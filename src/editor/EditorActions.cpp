@@ -93,6 +93,12 @@ bool appliesAt(const SnippetBundleItem& snippet, ScopePath& scope) {
     }
 }
 
+// The scope at the caret, read in a transaction of its own.
+void readCaretScope(DocumentController& controller, ScopePath& o_scope) {
+    DocumentController::Lock lock(controller, DocumentController::LOCK_READ);
+    controller.getCaretScope(o_scope);
+}
+
 } // namespace
 
 void registerEditorActions(afActionRegistry* registry, afActionContext* context) {
@@ -107,10 +113,7 @@ bool EditorCmd::showScope(afActionEvent&) {
     if (!m_controller)
         return false;
     ScopePath scope;
-    {
-        DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
-        m_controller->getCaretScope(scope);
-    }
+    readCaretScope(*m_controller, scope);
     Hint* hint = m_editor.getHintPopup();
     if (!hint)
         return true;
@@ -142,10 +145,7 @@ bool EditorCmd::selectSnippet(afActionEvent&) {
     if (!m_controller)
         return false;
     ScopePath scope;
-    {
-        DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
-        m_controller->getCaretScope(scope);
-    }
+    readCaretScope(*m_controller, scope);
     std::vector<BundleEntryPtr> snippets;
     for (const BundleEntryPtr& entry : installed(BUNDLE_TYPE_SNIPPET)) {
         auto* snippet = dynamic_cast<SnippetBundleItem*>(entry.get());

@@ -14,11 +14,21 @@ namespace tessel {
 
 namespace {
 
-// The event's action as a pair action, checked by its type code first; null for another.
-const PairedCharacterAction* pairOf(const afActionEvent& event) {
+// Runs step on the event's pair action (its type code checked first) in an edit transaction
+// with a selection-change bracket: false without a controller; true, nothing run, for an action
+// of another kind.
+template <class Step> bool onPair(DocumentController* controller, const afActionEvent& event, Step step) {
+    if (!controller)
+        return false;
     if (!event.action || event.action->getType() != PairedCharacterAction::TYPE)
-        return nullptr;
-    return dynamic_cast<const PairedCharacterAction*>(event.action);
+        return true;
+    const auto* pair = dynamic_cast<const PairedCharacterAction*>(event.action);
+    if (!pair)
+        return true;
+    DocumentController::Lock lock(*controller, DocumentController::LOCK_EDIT);
+    DocumentController::SelectionChange bracket(*controller);
+    step(*controller, *pair);
+    return true;
 }
 
 // Opening character, then in an undo step of its own the closing one; the caret between them
@@ -67,40 +77,27 @@ void wrapRanges(DocumentController& controller, const PairedCharacterAction& pai
 } // namespace
 
 bool EditorCmd::insertPair(afActionEvent& event) {
-    if (!m_controller)
-        return false;
-    const PairedCharacterAction* pair = pairOf(event);
-    if (!pair)
-        return true;
-    DocumentController::Lock lock(*m_controller, DocumentController::LOCK_EDIT);
-    DocumentController::SelectionChange bracket(*m_controller);
-    if (m_controller->isSelectionEmpty())
-        insertAroundCaret(*m_controller, *pair);
-    else
-        wrapRanges(*m_controller, *pair);
-    return true;
+    return onPair(m_controller, event, [](DocumentController& controller, const PairedCharacterAction& pair) {
+        if (controller.isSelectionEmpty())
+            insertAroundCaret(controller, pair);
+        else
+            wrapRanges(controller, pair);
+    });
 }
 
 bool EditorCmd::closePair(afActionEvent& event) {
-    if (!m_controller)
-        return false;
-    const PairedCharacterAction* pair = pairOf(event);
-    if (!pair)
-        return true;
-    DocumentController::Lock lock(*m_controller, DocumentController::LOCK_EDIT);
-    const int32_t caret = m_controller->getCaretOffset();
-    Span* current = m_controller->getSpanManager().getCurrentSpan();
-    const SpanContext* context = current ? current->getContext() : nullptr;
-    if (context && context->getName() == pair->spanName() && m_controller->isSelectionEmpty() &&
-        caret == current->getEnd()) {
-        DocumentController::SelectionChange bracket(*m_controller);
-        m_controller->getSelection().setCaretOffset(caret + 1);
-        return true;
-    }
-    if (pair->open == pair->close)
-        return insertPair(event);
-    m_controller->insertString(std::wstring(1, pair->close));
-    return true;
+    return onPair(m_controller, event, [&](DocumentController& controller, const PairedCharacterAction& pair) {
+        const int32_t caret = controller.getCaretOffset();
+        Span* current = controller.getSpanManager().getCurrentSpan();
+        const SpanContext* context = current ? current->getContext() : nullptr;
+        if (context && context->getName() == pair.spanName() && controller.isSelectionEmpty() &&
+            caret == current->getEnd())
+            controller.getSelection().setCaretOffset(caret + 1);
+        else if (pair.open == pair.close)
+            insertPair(event);
+        else
+            controller.insertString(std::wstring(1, pair.close));
+    });
 }
 
 } // namespace tessel

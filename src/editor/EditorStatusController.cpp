@@ -57,7 +57,26 @@ void EditorStatusController::setEditor(Editor* editor) {
         editor->languageChanged().add(this,
                                       [this](Editor&, const std::wstring& grammar) { onLanguageChanged(grammar); });
     }
+    const bool wasBuilt = m_built;
     rebuild(editor != nullptr);
+    // A strip kept from the previous editor shows the new one's state at once.
+    if (wasBuilt && editor)
+        refresh();
+}
+
+void EditorStatusController::refresh() {
+    if (!m_built)
+        return;
+    if (DocumentController* c = controller()) {
+        onCaretMoved(c->getSelection().getCaret());
+        onFormatChanged(c->getFormat());
+        onLanguageChanged(c->getGrammarName());
+        return;
+    }
+    m_lineButton->setText(L"1");
+    m_charButton->setText(L"1");
+    for (ViewVirtualButton* button : {m_languageButton, m_encodingButton, m_lineEndingButton, m_indentationButton})
+        button->setText(EMPTY);
 }
 
 void EditorStatusController::unsubscribe() {
@@ -86,11 +105,7 @@ void EditorStatusController::rebuild(bool show) {
         m_lineEndingButton = addButton(L"", EMPTY, Click::bind<Self, &Self::showLineEndingMenu>(this));
         m_indentationButton = addButton(L"", EMPTY, Click::bind<Self, &Self::showIndentationMenu>(this));
         m_built = true;
-        if (DocumentController* c = controller()) {
-            onCaretMoved(c->getSelection().getCaret());
-            onFormatChanged(c->getFormat());
-            onLanguageChanged(c->getGrammarName());
-        }
+        refresh();
     } else if (!show && m_built) {
         emptyStrip();
         m_lineButton = m_charButton = m_languageButton = nullptr;

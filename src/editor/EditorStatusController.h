@@ -29,7 +29,8 @@ public:
     EditorStatusController& operator=(const EditorStatusController&) = delete;
 
     // Follows the editor (null: none, and the strip is emptied). Any change drops the old
-    // editor's subscriptions first, so a hidden or deleted editor never reaches the strip.
+    // editor's subscriptions first, so a hidden editor never reaches the strip; an editor must
+    // be followed no longer (another or null given) before it is deleted.
     void setEditor(Editor* editor);
     Editor* getEditor() const { return m_editor; }
     // Builds the six buttons ("1", "1", then "---" four times, the listeners then run once for
@@ -63,6 +64,8 @@ public:
 private:
     ViewVirtualButton* addButton(const wchar_t* label, const wchar_t* text, const ViewVirtualButton::ClickHandler& click);
     void unsubscribe();
+    // The texts of the followed editor's document (the first ones without a controller).
+    void refresh();
     void emptyStrip();
     // Shows the menu at the button, pressed meanwhile: the chosen line or null.
     afMenuNode* runMenu(afMenu& menu, ViewVirtualButton* button);

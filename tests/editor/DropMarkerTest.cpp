@@ -41,20 +41,15 @@ protected:
     // The system's drag over the editor: enter, over and, with drop, the drop; the effects.
     std::vector<DWORD> drag(afDataObject& data, bool drop) {
         IDropTarget* target = editor->getEditorDropTarget()->getComObject();
-        std::vector<DWORD> effects;
-        POINTL point = {10, 10};
-        DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-        target->DragEnter(data.getComObject(), 0, point, &effect);
-        effects.push_back(effect);
-        effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-        target->DragOver(0, point, &effect);
-        effects.push_back(effect);
-        effect = drop ? DROPEFFECT_COPY | DROPEFFECT_MOVE : DROPEFFECT_NONE;
+        const POINTL point = {10, 10};
+        const DWORD offered = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        std::vector<DWORD> effects{offered, offered, drop ? offered : DROPEFFECT_NONE};
+        target->DragEnter(data.getComObject(), 0, point, &effects[0]);
+        target->DragOver(0, point, &effects[1]);
         if (drop)
-            target->Drop(data.getComObject(), 0, point, &effect);
+            target->Drop(data.getComObject(), 0, point, &effects[2]);
         else
             target->DragLeave();
-        effects.push_back(effect);
         return effects;
     }
     int leaves = 0;

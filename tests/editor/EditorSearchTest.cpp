@@ -5,6 +5,7 @@
 #include "components/SearchManager.h"
 #include "editor/EditorWrapper.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace tessel_test;
@@ -28,11 +29,9 @@ protected:
             return !window->isValidationPosted() && !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
         }));
     }
-    size_t scopesOf(const SearchSubscriber* subscriber) const {
-        size_t count = 0;
-        for (const SearchManager::Scope& scope : search.getScopes())
-            count += scope.subscriber == subscriber;
-        return count;
+    long scopesOf(const SearchSubscriber* subscriber) const {
+        return std::count_if(search.getScopes().begin(), search.getScopes().end(),
+                             [&](const SearchManager::Scope& scope) { return scope.subscriber == subscriber; });
     }
 
     SearchManager search;
@@ -65,11 +64,11 @@ TEST_F(EditorSearchTest, ScopesAreRegisteredOnceTargetedAtEachFocusAndDroppedWit
         EXPECT_EQ(focused, search.getTarget(Editor::SEARCH_SCOPE_DOCUMENT));
         EXPECT_EQ(focused, search.getTarget(Editor::SEARCH_SCOPE_SELECTION));
     }
-    EXPECT_EQ(2u, scopesOf(editor));
-    EXPECT_EQ(2u, scopesOf(other));
+    EXPECT_EQ(2, scopesOf(editor));
+    EXPECT_EQ(2, scopesOf(other));
     EXPECT_EQ((std::vector<std::wstring>{L"Current document", L"Current selection"}), search.getScopeTitles());
     delete other;
-    EXPECT_EQ(0u, scopesOf(other));
+    EXPECT_EQ(0, scopesOf(other));
     EXPECT_EQ(nullptr, search.getTarget(Editor::SEARCH_SCOPE_DOCUMENT));
 }
 

@@ -157,9 +157,12 @@ TEST_F(EditorStatusControllerTest, OnlyTheFollowedEditorAndItsPresentControllerR
     auto* other = Editor::create(window.get(), Editor::BORDER_NONE);
     DocumentController* second = controllers->createController(*documents->createDocument(L""));
     other->attachController(second);
-    status->setEditor(editor);
-    status->setEditor(other);
     place(3, 2);
+    status->setEditor(editor);
+    EXPECT_EQ(L"4", status->getLineButton()->getText());
+    status->setEditor(other);
+    EXPECT_EQ(L"1", status->getLineButton()->getText()) << "the second editor's state at once";
+    place(2, 2);
     EXPECT_EQ(L"1", status->getLineButton()->getText()) << "the first editor's caret";
     delete editor;
     editor = nullptr;
@@ -167,7 +170,7 @@ TEST_F(EditorStatusControllerTest, OnlyTheFollowedEditorAndItsPresentControllerR
     EXPECT_EQ(L"ANSI", status->getEncodingButton()->getText());
     controller->setEncoding(pel::ENCODING_UTF8);
     other->attachController(controller);
-    EXPECT_EQ((std::vector<std::wstring>{L"4", L"3", L"NULL", L"UTF-8"}), texts(4));
+    EXPECT_EQ((std::vector<std::wstring>{L"3", L"3", L"NULL", L"UTF-8"}), texts(4));
     status->setEditor(nullptr);
     delete other;
 }
