@@ -17,9 +17,22 @@ namespace tessel {
 namespace {
 
 const wchar_t EMPTY[] = L"---";
-// Room for five-digit line numbers, so the strip does not move while the caret does.
-constexpr int LINE_MINIMUM_WIDTH = 90;
-constexpr int CHAR_MINIMUM_WIDTH = 80;
+
+// The buttons in the strip's order: label, first text, minimum width (room for five digits, so
+// the strip does not move with the caret) and popup.
+const struct {
+    const wchar_t* label;
+    const wchar_t* text;
+    int minimumWidth;
+    void (EditorStatusController::*show)(ViewVirtualButton*);
+} BUTTON_ROWS[EditorStatusController::BUTTONS] = {
+    {L"Line:  ", L"1", 90, nullptr},
+    {L"Char:  ", L"1", 80, nullptr},
+    {L"Language:", EMPTY, 0, &EditorStatusController::showLanguageMenu},
+    {L"", EMPTY, 0, &EditorStatusController::showEncodingMenu},
+    {L"", EMPTY, 0, &EditorStatusController::showLineEndingMenu},
+    {L"", EMPTY, 0, &EditorStatusController::showIndentationMenu},
+};
 
 const uint32_t MENU_ENCODINGS[] = {pel::ENCODING_UTF8, pel::ENCODING_UTF16LE, pel::ENCODING_UTF16BE,
                                    pel::ENCODING_ANSI, pel::ENCODING_UTF8_PLAIN};
@@ -73,10 +86,8 @@ void EditorStatusController::refresh() {
         onLanguageChanged(c->getGrammarName());
         return;
     }
-    m_lineButton->setText(L"1");
-    m_charButton->setText(L"1");
-    for (ViewVirtualButton* button : {m_languageButton, m_encodingButton, m_lineEndingButton, m_indentationButton})
-        button->setText(EMPTY);
+    for (int i = 0; i < BUTTONS; ++i)
+        m_buttons[i]->setText(BUTTON_ROWS[i].text);
 }
 
 void EditorStatusController::unsubscribe() {
@@ -94,34 +105,30 @@ void EditorStatusController::rebuild(bool show) {
     if (show && !m_built) {
         emptyStrip();
         m_strip->setName(L"tool_strip");
-        using Click = ViewVirtualButton::ClickHandler;
-        using Self = EditorStatusController;
-        m_lineButton = addButton(L"Line:  ", L"1", Click());
-        m_lineButton->setMinimumSize(LINE_MINIMUM_WIDTH, 0);
-        m_charButton = addButton(L"Char:  ", L"1", Click());
-        m_charButton->setMinimumSize(CHAR_MINIMUM_WIDTH, 0);
-        m_languageButton = addButton(L"Language:", EMPTY, Click::bind<Self, &Self::showLanguageMenu>(this));
-        m_encodingButton = addButton(L"", EMPTY, Click::bind<Self, &Self::showEncodingMenu>(this));
-        m_lineEndingButton = addButton(L"", EMPTY, Click::bind<Self, &Self::showLineEndingMenu>(this));
-        m_indentationButton = addButton(L"", EMPTY, Click::bind<Self, &Self::showIndentationMenu>(this));
+        for (int i = 0; i < BUTTONS; ++i) {
+            auto* button = new ViewVirtualButton(m_strip->getHost());
+            button->setLabel(BUTTON_ROWS[i].label);
+            button->setText(BUTTON_ROWS[i].text);
+            if (BUTTON_ROWS[i].minimumWidth)
+                button->setMinimumSize(BUTTON_ROWS[i].minimumWidth, 0);
+            button->setClickHandler(
+                ViewVirtualButton::ClickHandler::bind<EditorStatusController, &EditorStatusController::onClick>(this));
+            m_strip->addChild(button, -2, -2);
+            m_buttons[i] = button;
+        }
         m_built = true;
         refresh();
     } else if (!show && m_built) {
         emptyStrip();
-        m_lineButton = m_charButton = m_languageButton = nullptr;
-        m_indentationButton = m_encodingButton = m_lineEndingButton = nullptr;
+        std::fill(std::begin(m_buttons), std::end(m_buttons), nullptr);
         m_built = false;
     }
 }
 
-ViewVirtualButton* EditorStatusController::addButton(const wchar_t* label, const wchar_t* text,
-                                                     const ViewVirtualButton::ClickHandler& click) {
-    auto* button = new ViewVirtualButton(m_strip->getHost());
-    button->setLabel(label);
-    button->setText(text);
-    button->setClickHandler(click);
-    m_strip->addChild(button, -2, -2);
-    return button;
+void EditorStatusController::onClick(ViewVirtualButton* button) {
+    for (int i = 0; i < BUTTONS; ++i)
+        if (m_buttons[i] == button && BUTTON_ROWS[i].show)
+            (this->*BUTTON_ROWS[i].show)(button);
 }
 
 void EditorStatusController::emptyStrip() {
@@ -135,8 +142,8 @@ void EditorStatusController::emptyStrip() {
 void EditorStatusController::onCaretMoved(const TextPosition& caret) {
     if (!m_built)
         return;
-    m_lineButton->setText(std::to_wstring(caret.line + 1));
-    m_charButton->setText(std::to_wstring(caret.lineOffset + 1));
+    m_buttons[LINE]->setText(std::to_wstring(caret.line + 1));
+    m_buttons[CHAR]->setText(std::to_wstring(caret.lineOffset + 1));
 }
 
 std::wstring EditorStatusController::lineEndingTitle(uint32_t kind) {
@@ -159,16 +166,16 @@ std::wstring EditorStatusController::indentationTitle(const pel::Indentation& in
 void EditorStatusController::onFormatChanged(const DocumentController::Format& format) {
     if (!m_built)
         return;
-    m_encodingButton->setText(encoding_title(format.encoding));
+    m_buttons[ENCODING]->setText(encoding_title(format.encoding));
     const std::wstring ending = lineEndingTitle(format.lineEnding);
     if (!ending.empty())
-        m_lineEndingButton->setText(ending);
-    m_indentationButton->setText(indentationTitle(format.indentation));
+        m_buttons[LINE_ENDING]->setText(ending);
+    m_buttons[INDENTATION]->setText(indentationTitle(format.indentation));
 }
 
 void EditorStatusController::onLanguageChanged(const std::wstring& grammarName) {
     if (m_built)
-        m_languageButton->setText(languageTitle(grammarName));
+        m_buttons[LANGUAGE]->setText(languageTitle(grammarName));
 }
 
 afMenuNode* EditorStatusController::runMenu(afMenu& menu, ViewVirtualButton* button) {

@@ -21,6 +21,9 @@ namespace tessel {
 
 class EditorStatusController : public pel::Object {
 public:
+    // The buttons in the strip's order.
+    enum Button { LINE, CHAR, LANGUAGE, ENCODING, LINE_ENDING, INDENTATION, BUTTONS };
+
     // The strip the buttons go into: named "tool_strip" while it holds them.
     explicit EditorStatusController(afLayout* strip);
     // Stops following the editor; the buttons stay with the strip.
@@ -42,27 +45,25 @@ public:
     // The title of the grammar with that scope name, "NULL" when none has it.
     void onLanguageChanged(const std::wstring& grammarName);
 
-    // The popups of the four buttons (their click handlers): the button shows pressed while the
-    // menu runs; the chosen line, if any, is applied to the followed editor's document.
+    // The click handler of every button: the popup of the language, encoding, line-ending or
+    // indentation button.
+    void onClick(ViewVirtualButton* button);
+    // The popups of the four buttons: the button shows pressed while the menu runs; the chosen
+    // line, if any, is applied to the followed editor's document.
     void showLanguageMenu(ViewVirtualButton* button);
     void showEncodingMenu(ViewVirtualButton* button);
     void showLineEndingMenu(ViewVirtualButton* button);
     void showIndentationMenu(ViewVirtualButton* button);
 
     bool isBuilt() const { return m_built; }
-    ViewVirtualButton* getLineButton() const { return m_lineButton; }
-    ViewVirtualButton* getCharButton() const { return m_charButton; }
-    ViewVirtualButton* getLanguageButton() const { return m_languageButton; }
-    ViewVirtualButton* getIndentationButton() const { return m_indentationButton; }
-    ViewVirtualButton* getEncodingButton() const { return m_encodingButton; }
-    ViewVirtualButton* getLineEndingButton() const { return m_lineEndingButton; }
+    // Null while the strip is empty.
+    ViewVirtualButton* getButton(Button which) const { return m_buttons[which]; }
 
     // The text of a line-ending kind (0 CR+LF, 1 LF, 2 CR), empty for another; of an indentation.
     static std::wstring lineEndingTitle(uint32_t kind);
     static std::wstring indentationTitle(const pel::Indentation& indentation);
 
 private:
-    ViewVirtualButton* addButton(const wchar_t* label, const wchar_t* text, const ViewVirtualButton::ClickHandler& click);
     void unsubscribe();
     // The texts of the followed editor's document (the first ones without a controller).
     void refresh();
@@ -73,12 +74,7 @@ private:
 
     afLayout* m_strip;
     Editor* m_editor = nullptr;
-    ViewVirtualButton* m_lineButton = nullptr;
-    ViewVirtualButton* m_charButton = nullptr;
-    ViewVirtualButton* m_languageButton = nullptr;
-    ViewVirtualButton* m_indentationButton = nullptr;
-    ViewVirtualButton* m_encodingButton = nullptr;
-    ViewVirtualButton* m_lineEndingButton = nullptr;
+    ViewVirtualButton* m_buttons[BUTTONS] = {};
     bool m_built = false;
 };
 

@@ -17,6 +17,7 @@ using namespace tessel_test;
 using tessel::DocumentController;
 using tessel::Editor;
 using tessel::TextPosition;
+using Status = tessel::EditorStatusController;
 
 namespace {
 
@@ -62,22 +63,19 @@ protected:
         EditorKeyTest::TearDown();
     }
     // The first count buttons' texts, in the strip's order.
-    std::vector<std::wstring> texts(size_t count = 6) const {
+    std::vector<std::wstring> texts(int count = Status::BUTTONS) const {
         std::vector<std::wstring> all;
-        for (ViewVirtualButton* button :
-             {status->getLineButton(), status->getCharButton(), status->getLanguageButton(),
-              status->getEncodingButton(), status->getLineEndingButton(), status->getIndentationButton()})
-            if (all.size() < count)
-                all.push_back(button ? button->getText() : L"(none)");
+        for (int i = 0; i < count; ++i)
+            all.push_back(button(Status::Button(i))->getText());
         return all;
     }
+    ViewVirtualButton* button(Status::Button which) const { return status->getButton(which); }
     // Chooses the menu's line at index through Down presses and Enter (Escape for -1).
-    void choose(void (tessel::EditorStatusController::*show)(ViewVirtualButton*), ViewVirtualButton* button,
-                int index) {
+    void choose(Status::Button which, int index) {
         stripWindow.keys.assign(index < 0 ? 1 : index + 1, VK_DOWN);
         stripWindow.keys.push_back(index < 0 ? VK_ESCAPE : VK_RETURN);
-        ((*status).*show)(button);
-        EXPECT_FALSE(button->isPressed());
+        status->onClick(button(which));
+        EXPECT_FALSE(button(which)->isPressed());
     }
     void settle() {
         ASSERT_TRUE(pumpUntil([&] {
@@ -105,8 +103,8 @@ TEST_F(EditorStatusControllerTest, TheTextsFollowTheCaretFormatAndLanguage) {
     EXPECT_EQ((std::vector<std::wstring>{L"10", L"5", L"NULL", L"UTF-8", L"LF", L"Spaces (4)"}), texts());
     controller->setIndentation(8, false);
     controller->setGrammar(L"source.c");
-    EXPECT_EQ(L"Tabs (8)", status->getIndentationButton()->getText());
-    EXPECT_EQ(L"C", status->getLanguageButton()->getText());
+    EXPECT_EQ(L"Tabs (8)", button(Status::INDENTATION)->getText());
+    EXPECT_EQ(L"C", button(Status::LANGUAGE)->getText());
     // The same text again asks for no layout; a new one does.
     settle();
     status->onCaretMoved(TextPosition(9, 4));
@@ -115,7 +113,7 @@ TEST_F(EditorStatusControllerTest, TheTextsFollowTheCaretFormatAndLanguage) {
     EXPECT_TRUE(stripWindow.isValidationPosted());
     status->setEditor(nullptr);
     EXPECT_EQ(0, strip->getChildCount());
-    EXPECT_EQ(nullptr, status->getLineButton());
+    EXPECT_EQ(nullptr, button(Status::LINE));
 }
 
 TEST_F(EditorStatusControllerTest, ThePopupsSetTheDocumentAndTheDefaults) {
@@ -124,32 +122,32 @@ TEST_F(EditorStatusControllerTest, ThePopupsSetTheDocumentAndTheDefaults) {
     controller->setIndentation(4, false);
     status->setEditor(editor);
     tessel::DocumentManager& defaults = *documents;
-    choose(&tessel::EditorStatusController::showEncodingMenu, status->getEncodingButton(), 2);
+    choose(Status::ENCODING, 2);
     EXPECT_EQ((std::vector<std::wstring>{L"*UTF-8", L"UTF-16 BE", L"UTF-16 LE", L"ANSI", L"UTF-8 Plain"}),
               stripWindow.lines);
     EXPECT_EQ(std::make_pair(uint32_t(pel::ENCODING_UTF16LE), uint32_t(pel::ENCODING_UTF16LE)),
               std::make_pair(controller->getFormat().encoding, defaults.getDefaultEncoding()));
-    EXPECT_EQ(L"UTF-16 LE", status->getEncodingButton()->getText());
-    choose(&tessel::EditorStatusController::showLineEndingMenu, status->getLineEndingButton(), 1);
+    EXPECT_EQ(L"UTF-16 LE", button(Status::ENCODING)->getText());
+    choose(Status::LINE_ENDING, 1);
     EXPECT_EQ(L"CR", stripWindow.lines.at(1));
     EXPECT_EQ(std::make_pair(2u, 2u),
               std::make_pair(controller->getFormat().lineEnding, defaults.getDefaultLineEnding()));
-    choose(&tessel::EditorStatusController::showIndentationMenu, status->getIndentationButton(), 4);
+    choose(Status::INDENTATION, 4);
     EXPECT_EQ((std::vector<std::wstring>{L"2", L"3", L"*4", L"8", L"Use Spaces (Soft Tabs)"}), stripWindow.lines);
-    EXPECT_EQ(L"Spaces (4)", status->getIndentationButton()->getText()) << "soft tabs flipped, the width kept";
+    EXPECT_EQ(L"Spaces (4)", button(Status::INDENTATION)->getText()) << "soft tabs flipped, the width kept";
     EXPECT_TRUE(defaults.getDefaultIndentation().soft != 0);
-    choose(&tessel::EditorStatusController::showIndentationMenu, status->getIndentationButton(), 0);
-    EXPECT_EQ(L"Spaces (2)", status->getIndentationButton()->getText());
-    choose(&tessel::EditorStatusController::showEncodingMenu, status->getEncodingButton(), -1);
+    choose(Status::INDENTATION, 0);
+    EXPECT_EQ(L"Spaces (2)", button(Status::INDENTATION)->getText());
+    choose(Status::ENCODING, -1);
     EXPECT_EQ(uint32_t(pel::ENCODING_UTF16LE), controller->getFormat().encoding) << "Escape changes nothing";
     bundles->addGrammar(L"C", L"source.c");
     bundles->addGrammar(L"Secret", L"source.secret", true);
     bundles->addGrammar(L"Python", L"source.python");
     controller->setGrammar(L"source.c");
-    choose(&tessel::EditorStatusController::showLanguageMenu, status->getLanguageButton(), 1);
+    choose(Status::LANGUAGE, 1);
     EXPECT_EQ((std::vector<std::wstring>{L"*C", L"Python"}), stripWindow.lines) << "hidden ones left out";
     EXPECT_EQ(L"source.python", controller->getGrammarName());
-    EXPECT_EQ(L"Python", status->getLanguageButton()->getText());
+    EXPECT_EQ(L"Python", button(Status::LANGUAGE)->getText());
 }
 
 TEST_F(EditorStatusControllerTest, OnlyTheFollowedEditorAndItsPresentControllerReachTheStrip) {
@@ -159,15 +157,15 @@ TEST_F(EditorStatusControllerTest, OnlyTheFollowedEditorAndItsPresentControllerR
     other->attachController(second);
     place(3, 2);
     status->setEditor(editor);
-    EXPECT_EQ(L"4", status->getLineButton()->getText());
+    EXPECT_EQ(L"4", button(Status::LINE)->getText());
     status->setEditor(other);
-    EXPECT_EQ(L"1", status->getLineButton()->getText()) << "the second editor's state at once";
+    EXPECT_EQ(L"1", button(Status::LINE)->getText()) << "the second editor's state at once";
     place(2, 2);
-    EXPECT_EQ(L"1", status->getLineButton()->getText()) << "the first editor's caret";
+    EXPECT_EQ(L"1", button(Status::LINE)->getText()) << "the first editor's caret";
     delete editor;
     editor = nullptr;
     second->setEncoding(pel::ENCODING_ANSI);
-    EXPECT_EQ(L"ANSI", status->getEncodingButton()->getText());
+    EXPECT_EQ(L"ANSI", button(Status::ENCODING)->getText());
     controller->setEncoding(pel::ENCODING_UTF8);
     other->attachController(controller);
     EXPECT_EQ((std::vector<std::wstring>{L"3", L"3", L"NULL", L"UTF-8"}), texts(4));
