@@ -37,7 +37,8 @@ protected:
         EditorKeyTest::TearDown();
     }
     // Ctrl+G; the probe, posted until the dialog's loop runs, notes what it shows, lets a worker
-    // take the document lock, types the input over the selected text and confirms (null: cancels).
+    // take the document lock, types the input over the selected text and presses Enter (null:
+    // Escape).
     void goToLine(const wchar_t* input) {
         shown.clear();
         probe.onMessage = [this, input](UINT) {
@@ -59,7 +60,8 @@ protected:
                      std::to_wstring(from) + L"-" + std::to_wstring(to), unlocked ? L"unlocked" : L"locked"};
             if (input)
                 ::SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(input));
-            dialog->close(input ? afWindow::RESULT_OK : afWindow::RESULT_CANCEL);
+            setKeyboardKeys({}); // Ctrl of Ctrl+G let go
+            ::PostMessageW(edit, WM_KEYDOWN, input ? VK_RETURN : VK_ESCAPE, 1);
         };
         ::PostMessageW(probe.getHandle(), WM_USER + 1, 0, 0);
         press('G', {VK_CONTROL});
