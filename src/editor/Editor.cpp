@@ -54,6 +54,7 @@ Editor::Editor(afViewPlatform* host) : afWidget(host) {
 Editor::~Editor() {
     stopTimer(m_autoScrollTimer);
     try {
+        dropHints();
         detach();
     } catch (...) {
         // A destructor never throws; the controller forgets its editor either way.
@@ -85,11 +86,13 @@ void Editor::onCreate() {
     m_top = m_bottom = m_lineCache->begin();
     setScrollCallbacks(ScrollCallback::bind<Editor, &Editor::onVerticalScroll>(this),
                        ScrollCallback::bind<Editor, &Editor::onHorizontalScroll>(this));
+    setCursorCallback(CursorCallback::bind<Editor, &Editor::onSetCursor>(this));
     m_caret.reset(new EditorCaret(*this));
     m_caret->setHeight(getLineHeight());
 }
 
 void Editor::onDestroy() {
+    dropHints();
     afUnicodeFontManager::instance().removeFontListener(this);
 }
 

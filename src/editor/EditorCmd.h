@@ -63,6 +63,8 @@ private:
     bool goToBookmark(bool forward);
     // True when no range holds text (one or more empty carets).
     bool selectionIsEmpty();
+    // One empty caret inside the span of a just-typed pair of characters, nothing between them.
+    bool inEmptyPair();
     void copySelection();
 
     Editor& m_editor;
