@@ -388,7 +388,11 @@ bool EditorCmd::transform(const std::function<bool(const std::wstring&, std::wst
             return true;
         selection.set(TextPosition(caret.line, end), TextPosition(caret.line, start), 0, selection_ids::NORMAL);
     }
-    m_controller->transformSelection(change);
+    // A range the transform leaves as it was is not replaced: the same text put back would be
+    // an undo step that changes nothing.
+    m_controller->transformSelection([&change](const std::wstring& text, std::wstring& o_text) {
+        return change(text, o_text) && o_text != text;
+    });
     return true;
 }
 

@@ -10,7 +10,7 @@
 
 namespace tessel_test {
 
-inline void setKeyboardKeys(std::initializer_list<int> down) {
+inline void setKeyboardKeys(const std::vector<int>& down) {
     BYTE keys[256] = {};
     for (int key : down)
         keys[key] = 0x80;
@@ -39,7 +39,7 @@ protected:
         afApp::shutdown();
     }
     // Posts one key with the modifiers held and runs the loop until the editor handled it.
-    void press(int key, std::initializer_list<int> modifiers = {}) {
+    void press(int key, const std::vector<int>& modifiers = {}) {
         setKeyboardKeys(modifiers);
         // With Alt held the system sends the keys as system keys.
         const bool alt = std::find(modifiers.begin(), modifiers.end(), VK_MENU) != modifiers.end();
