@@ -53,6 +53,8 @@ public:
     // Replaces each selected range (the word or line at a single empty caret) through the
     // transform.
     bool transform(const std::function<bool(const std::wstring&, std::wstring&)>& transform);
+    // True when no range holds text (one or more empty carets); a controller is attached.
+    bool selectionIsEmpty();
 
 private:
     enum LineCommand { LINES_UP, LINES_DOWN, LINES_DUPLICATE, LINES_INDENT, LINES_UNINDENT };
@@ -61,8 +63,6 @@ private:
     // to the movement's target.
     bool deleteByMove(int movement, int32_t selectionCount);
     bool goToBookmark(bool forward);
-    // True when no range holds text (one or more empty carets).
-    bool selectionIsEmpty();
     // One empty caret inside the span of a just-typed pair of characters, nothing between them.
     bool inEmptyPair();
     void copySelection();

@@ -9,6 +9,7 @@
 #include "afw/afViewEvents.h"
 #include "components/Hint.h"
 #include "editor/EditorBatch.h"
+#include "editor/EditorCmd.h"
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/Selection.h"
 #include "service/parser/base/ScopePath.h"
@@ -121,12 +122,7 @@ bool Editor::onMouseLeave(afMouseEvent&) {
 }
 
 bool Editor::hasSelectedText() {
-    if (!m_controller)
-        return false;
-    for (const SelectionRange& range : m_controller->getSelection().getRanges())
-        if (range.start != range.end)
-            return true;
-    return false;
+    return m_controller && !m_commandHandler->selectionIsEmpty();
 }
 
 bool Editor::runContextMenu(POINT point) {

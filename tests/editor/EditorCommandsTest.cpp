@@ -259,7 +259,8 @@ TEST_F(EditorCommandsTest, DetachedEveryHandlerAnswersFalse) {
     editor->attachController(nullptr);
     HWND window = editor->getHandle();
     for (UINT message : {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP}) {
-        afMouseEvent event = afMouseEvent::fromMessage(afMessage(window, message, 0, MAKELPARAM(40, 5)), afMouseEvent::BUTTON);
+        const afMessage msg(window, message, 0, MAKELPARAM(40, 5));
+        afMouseEvent event = afMouseEvent::fromMessage(msg, afMouseEvent::BUTTON);
         const bool handled = message == WM_MOUSEMOVE ? editor->onMouseMove(event)
                              : message == WM_LBUTTONUP ? editor->onMouseUp(event)
                                                        : editor->onMouseDown(event);

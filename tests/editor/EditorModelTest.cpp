@@ -9,6 +9,7 @@
 #include "pel/text/TextConversion.h"
 
 #include <cstdlib>
+#include <deque>
 #include <gtest/gtest.h>
 #include <random>
 #include <sstream>
@@ -179,7 +180,8 @@ public:
         if (!m_edited)
             return;
         redo.clear();
-        if (m_joins && m_typedAt > 0 && !undo.empty() && undo.back().typedAt >= 0 && undo.back().typedAt + 1 == m_typedAt) {
+        const bool joins = m_joins && m_typedAt > 0 && !undo.empty() && undo.back().typedAt >= 0;
+        if (joins && undo.back().typedAt + 1 == m_typedAt) {
             undo.back().after = s;
             undo.back().typedAt = m_typedAt;
             return;
@@ -231,7 +233,7 @@ TEST_F(EditorModelTest, RandomStepsAgreeWithAPlainStringModel) {
     ::CloseClipboard();
     Model m(start);
     const std::wstring characters = L"abcXYZ019 _.,;-";
-    std::vector<std::string> history;
+    std::deque<std::string> history;
 
     for (int step = 0; step < steps; ++step) {
         const int kind = static_cast<int>(random() % 30);
@@ -386,9 +388,8 @@ TEST_F(EditorModelTest, RandomStepsAgreeWithAPlainStringModel) {
             std::wstring upper = m.s.text.substr(a, b - a);
             for (wchar_t& c : upper)
                 c = static_cast<wchar_t>(towupper(c));
-            if (upper != m.s.text.substr(a, b - a)) {
+            if (upper != m.s.text.substr(a, b - a))
                 m.replace(a, b, upper, false);
-            }
         } else {
             const int which = static_cast<int>(random() % 3);
             const int key = which == 0 ? 'D' : which == 1 ? VK_UP : VK_DOWN;
@@ -432,13 +433,17 @@ TEST_F(EditorModelTest, RandomStepsAgreeWithAPlainStringModel) {
         }
         if (kind != 25 && kind != 26)
             m.commit();
-        history.push_back(name.str() + " => \"" + utf8(m.s.text) + "\"@" + std::to_string(m.s.anchor) + "-" + std::to_string(m.s.caret));
-        const bool same = text() == m.s.text && controller->getCaretOffset() == m.s.caret && selectedText() == m.selectedText();
-        if (!same) {
+        // The last steps with the model's text and selection after each, for the failure.
+        history.push_back(name.str() + " => \"" + utf8(m.s.text) + "\"@" + std::to_string(m.s.anchor) + "-" +
+                          std::to_string(m.s.caret));
+        if (history.size() > 12)
+            history.pop_front();
+        if (text() != m.s.text || controller->getCaretOffset() != m.s.caret || selectedText() != m.selectedText()) {
             std::ostringstream last;
-            for (size_t i = history.size() > 12 ? history.size() - 12 : 0; i < history.size(); ++i)
-                last << " " << history[i] << ";";
-            ADD_FAILURE() << "seed " << seed << ", step " << step << " (" << name.str() << "), the last steps:" << last.str()
+            for (const std::string& earlier : history)
+                last << " " << earlier << ";";
+            ADD_FAILURE() << "seed " << seed << ", step " << step << " (" << name.str()
+                          << "), the last steps:" << last.str()
                           << "\n  text  editor \"" << utf8(text()) << "\"\n        model  \"" << utf8(m.s.text)
                           << "\"\n  caret editor " << controller->getCaretOffset() << ", model " << m.s.caret
                           << "\n  selected editor \"" << utf8(selectedText()) << "\", model \""
