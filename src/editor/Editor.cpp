@@ -58,6 +58,7 @@ Editor::~Editor() {
     if (SearchManager* search = SearchManager::get())
         search->removeScopes(this);
     try {
+        dropHints();
         detach();
     } catch (...) {
         // A destructor never throws; the controller forgets its editor either way.
@@ -89,12 +90,14 @@ void Editor::onCreate() {
     m_top = m_bottom = m_lineCache->begin();
     setScrollCallbacks(ScrollCallback::bind<Editor, &Editor::onVerticalScroll>(this),
                        ScrollCallback::bind<Editor, &Editor::onHorizontalScroll>(this));
+    setCursorCallback(CursorCallback::bind<Editor, &Editor::onSetCursor>(this));
     m_caret.reset(new EditorCaret(*this));
     m_caret->setHeight(getLineHeight());
     installDropTarget();
 }
 
 void Editor::onDestroy() {
+    dropHints();
     afUnicodeFontManager::instance().removeFontListener(this);
 }
 

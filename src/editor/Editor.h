@@ -80,7 +80,9 @@ public:
     bool onMouseDown(afMouseEvent& event) override;
     bool onMouseMove(afMouseEvent& event) override;
     bool onMouseUp(afMouseEvent& event) override;
-    enum HitKind { HIT_TEXT = 0, HIT_SELECTION = 1, HIT_GUTTER = 2 };
+    bool onMouseLeave(afMouseEvent& event) override;
+    // HIT_MARKER only for the pointer over a gutter line whose markers have texts.
+    enum HitKind { HIT_TEXT = 0, HIT_SELECTION = 1, HIT_GUTTER = 2, HIT_MARKER = 3 };
     // What lies under a client point (the controller's lock held).
     int hitTest(POINT point);
     // Display lines (or columns) an auto-scroll tick moves for the pointer's distance outside
@@ -98,6 +100,12 @@ public:
     bool onDraw(afCanvas& canvas, const afRect* area) override;
     bool onRawMessage(afMessage& msg) override;
     void placePopup(afRect& io_rect, int placement);
+    // The popup menu of edit actions at a client point (the right button); false detached.
+    bool runContextMenu(POINT point);
+    // The editor's hint popup, made on first use; hidden by keys, presses, scrolling and focus.
+    Hint* getHintPopup();
+    // The hint over gutter markers; null until a marked line was hovered.
+    Hint* getGutterHint() const { return m_gutterHint; }
 
     // ---- IEditor
     // Either side may pair first: the editor and the controller each store their state before
@@ -138,9 +146,6 @@ public:
     afDropTarget* getEditorDropTarget() const { return m_editorDropTarget; }
     // The marker that shows where a drag would land, made on first use; null when it cannot be.
     DropMarker* getDropMarker();
-
-    // The popup that shows hints over the editor (show scope), made on first use.
-    Hint* getHintPopup();
 
     // ---- settings
     void setGutterMode(int mode);
@@ -274,6 +279,14 @@ private:
     void onVerticalScroll(afViewPlatform* view, int code, int position);
     void onHorizontalScroll(afViewPlatform* view, int code, int position);
     bool onChar(wchar_t character);
+    // Popups (EditorPopups.cpp). hoverAt shows or hides the gutter hint and answers the hit kind.
+    int hoverAt(POINT point);
+    bool hideHintPopup();
+    void hideGutterHint();
+    void dropHints();
+    void setPointer(int stockCursor);
+    bool onSetCursor(afViewPlatform* view, int hitTest, int mouseMessage);
+    bool hasSelectedText();
     bool onComposition(afMessage& msg);
     // Puts the input method's composition window at the caret.
     void moveCompositionWindow();
@@ -302,6 +315,9 @@ private:
     int m_dragMode = DRAG_NONE;
     PositionRange m_anchorRange;
     POINT m_downPoint = {0, 0};
+    Hint* m_hintPopup = nullptr;  // owned; dropped with the window
+    Hint* m_gutterHint = nullptr; // owned; dropped with the window
+    int m_pointer = 2;            // the stock cursor the client shows
     afViewTimer m_autoScrollTimer;
     int m_autoScrollAxes = 3;
     FacePreset m_preset;
@@ -354,7 +370,6 @@ private:
     DropLeaveDelegate m_dropLeave;
     DropDelegate m_dropDelegate;
     DropMarker* m_dropMarker = nullptr; // owned by this view
-    Hint* m_hintPopup = nullptr;        // owned by this view
 };
 
 } // namespace tessel

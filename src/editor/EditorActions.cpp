@@ -187,10 +187,4 @@ bool EditorCmd::goToLine(afActionEvent&) {
     return true;
 }
 
-Hint* Editor::getHintPopup() {
-    if (!m_hintPopup)
-        m_hintPopup = Hint::create(this);
-    return m_hintPopup;
-}
-
 } // namespace tessel

@@ -54,6 +54,8 @@ public:
     // Replaces each selected range (the word or line at a single empty caret) through the
     // transform.
     bool transform(const std::function<bool(const std::wstring&, std::wstring&)>& transform);
+    // True when no range holds text (one or more empty carets); a controller is attached.
+    bool selectionIsEmpty();
 
     // ---- paired characters (EditorPairs.cpp): false without a controller; an action of
     // another kind is ignored (true)
@@ -73,8 +75,8 @@ private:
     // to the movement's target.
     bool deleteByMove(int movement, int32_t selectionCount);
     bool goToBookmark(bool forward);
-    // True when no range holds text (one or more empty carets).
-    bool selectionIsEmpty();
+    // One empty caret inside the span of a just-typed pair of characters, nothing between them.
+    bool inEmptyPair();
     void copySelection();
 
     Editor& m_editor;

@@ -17,6 +17,7 @@
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/ISpanManager.h"
 #include "service/document/controller/Selection.h"
+#include "service/parser/spans/Span.h"
 
 #include <algorithm>
 
@@ -72,11 +73,28 @@ bool EditorCmd::redo(afActionEvent&) {
 
 bool EditorCmd::deleteForward(afActionEvent&) { return deleteByMove(MOVE_CHAR_RIGHT, 1); }
 
+bool EditorCmd::inEmptyPair() {
+    static const std::wstring PAIR_PREFIX = L"document.context.char_pair.";
+    Selection& selection = m_controller->getSelection();
+    if (selection.getRanges().size() != 1 || !selectionIsEmpty())
+        return false;
+    ISpanManager& spans = m_controller->getSpanManager();
+    const Span* current = spans.getCurrentSpan();
+    if (!current || current->getName().compare(0, PAIR_PREFIX.size(), PAIR_PREFIX) != 0)
+        return false;
+    // The caret stands between the two characters, with nothing typed there yet.
+    const SpanExtent extent = spans.getExtent(current);
+    return extent.length == 0 && extent.start == m_controller->getCaretOffset();
+}
+
 bool EditorCmd::deleteBackward(afActionEvent&) {
     if (!m_controller)
         return false;
     Lock lock(*m_controller, DocumentController::LOCK_EDIT);
+    const bool bothCharacters = inEmptyPair();
     m_controller->deleteChars(-1);
+    if (bothCharacters)
+        m_controller->deleteChars(1);
     return true;
 }
 
@@ -112,6 +130,20 @@ bool EditorCmd::newLine(afActionEvent&) {
     if (!m_controller)
         return false;
     Lock lock(*m_controller, DocumentController::LOCK_EDIT);
+    if (inEmptyPair()) {
+        // An indented line opens between the two characters; the closing one keeps the line's
+        // own indentation.
+        SelectionChange bracket(*m_controller);
+        const int32_t offset = m_controller->getCaretOffset();
+        const int32_t width = m_controller->getIndentationAt(offset);
+        std::wstring inner, own;
+        m_controller->makeIndent(width + m_controller->getTabWidth(), &inner);
+        m_controller->makeIndent(width, &own);
+        const std::wstring text = L"\n" + inner + L"\n" + own;
+        m_controller->typeText(text.c_str(), static_cast<int32_t>(text.size()));
+        m_controller->getSelection().setCaretOffset(offset + 1 + static_cast<int32_t>(inner.size()));
+        return true;
+    }
     const TextPosition caret = m_controller->getSelection().getCaret();
     int32_t width = -1;
     if (caret.line < m_controller->getLineCount()) {
@@ -356,7 +388,11 @@ bool EditorCmd::transform(const std::function<bool(const std::wstring&, std::wst
             return true;
         selection.set(TextPosition(caret.line, end), TextPosition(caret.line, start), 0, selection_ids::NORMAL);
     }
-    m_controller->transformSelection(change);
+    // A range the transform leaves as it was is not replaced: the same text put back would be
+    // an undo step that changes nothing.
+    m_controller->transformSelection([&change](const std::wstring& text, std::wstring& o_text) {
+        return change(text, o_text) && o_text != text;
+    });
     return true;
 }
 

@@ -60,6 +60,17 @@ bool Editor::onComposition(afMessage& msg) {
 
 bool Editor::onInputMessage(afMessage& msg) {
     switch (msg.message) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_MOUSEWHEEL:
+        // The hint tells of the text as it was: it goes before the message changes anything.
+        hideHintPopup();
+        return false;
     case WM_IME_STARTCOMPOSITION:
         moveCompositionWindow();
         return false;
@@ -99,8 +110,9 @@ bool Editor::onChar(wchar_t character) {
     if (character < 0x20)
         return false;
     if (count == 1) {
+        // The scope at the caret first, so that a trigger's selector can match the language.
         ScopePath contexts;
-        afView::collectContexts(this, contexts);
+        contexts.append(getContexts());
         if (afInvokeChar(afApp::getKeyInvoker(), contexts, character))
             return true;
     }

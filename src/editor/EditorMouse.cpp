@@ -4,6 +4,7 @@
 #include "editor/Editor.h"
 
 #include "afw/afInput.h"
+#include "afw/afStockResources.h"
 #include "afw/afViewEvents.h"
 #include "afw/afViewTimer.h"
 #include "editor/EditorBatch.h"
@@ -59,9 +60,11 @@ void Editor::lineAround(int32_t line, TextPosition* o_start, TextPosition* o_end
 }
 
 bool Editor::onMouseDown(afMouseEvent& event) {
+    const POINT point = clientPointOf(getHandle(), event);
+    if (event.message.message == WM_RBUTTONDOWN)
+        return runContextMenu(point);
     if (event.message.message != WM_LBUTTONDOWN)
         return false;
-    const POINT point = clientPointOf(getHandle(), event);
     m_downPoint = point;
     if (!m_controller)
         return false;
@@ -146,6 +149,11 @@ void Editor::autoScrollStep(POINT point, uint32_t tick) {
 }
 
 bool Editor::onAutoScrollTick(afViewTimer* timer) {
+    // The capture went to another window: the drag is over, the view stays.
+    if (!hasCapture()) {
+        stopTimer(m_autoScrollTimer);
+        return true;
+    }
     POINT point;
     ::GetCursorPos(&point);
     ::ScreenToClient(getHandle(), &point);
@@ -184,25 +192,34 @@ void Editor::dragTo(POINT point) {
 }
 
 bool Editor::onMouseMove(afMouseEvent& event) {
-    if (!m_controller || m_dragMode == DRAG_NONE)
+    if (!m_controller)
         return false;
     const POINT point = clientPointOf(getHandle(), event);
-    if (m_dragMode == DRAG_ON_SELECTION)
-        return true;
-    dragTo(point);
+    // Without the capture (lost to another window mid-drag too) the pointer only hovers.
+    const bool dragging = hasCapture() && m_dragMode != DRAG_NONE;
+    int kind = HIT_TEXT;
+    if (!dragging)
+        kind = hoverAt(point);
+    else if (m_dragMode == DRAG_ON_SELECTION)
+        kind = afIsInDoubleClickRect(point, m_downPoint) ? HIT_SELECTION : HIT_TEXT;
+    else
+        dragTo(point);
+    setPointer(kind == HIT_MARKER ? AF_CURSOR_HAND : kind == HIT_TEXT ? AF_CURSOR_IBEAM : AF_CURSOR_ARROW);
     m_caretVisibleFollow = true;
     return true;
 }
 
 bool Editor::onMouseUp(afMouseEvent& event) {
-    if (!m_controller || m_dragMode == DRAG_NONE)
+    if (!m_controller)
         return false;
     const POINT point = clientPointOf(getHandle(), event);
-    if (m_dragMode == DRAG_ON_SELECTION) {
+    // A press that lost the capture ends without touching the selection.
+    const bool captured = hasCapture();
+    if (captured && m_dragMode == DRAG_ON_SELECTION) {
         // A press on the selection that did not become a drag places the caret.
         DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
         pressAt(point, 1, false, 0);
-    } else {
+    } else if (captured && m_dragMode != DRAG_NONE) {
         dragTo(point);
     }
     m_dragMode = DRAG_NONE;

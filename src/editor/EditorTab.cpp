@@ -21,6 +21,11 @@ bool Editor::onKeyDown(afKeyEvent& event) {
     if (!m_controller)
         return false;
     const uint32_t key = event.key();
+    if (key == VK_ESCAPE && hideHintPopup())
+        return true;
+    const bool modifier = key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU || key == VK_LWIN || key == VK_RWIN;
+    if (!modifier)
+        hideHintPopup();
     if (key == VK_TAB) {
         const bool ctrl = (event.modifiers() & afKeyEvent::CTRL) != 0;
         if (ctrl != m_ctrlTabTyping)

@@ -2,6 +2,7 @@
 // modifiers by the keyboard state, the controller's selection and the system caret read back.
 
 #include "EditorKeyTestSupport.h"
+#include "afw/unicode/afUnicode.h"
 #include "editor/EditorBatch.h"
 #include "editor/EditorCaret.h"
 #include "editor/EditorCaretMoves.h"
@@ -113,6 +114,34 @@ TEST_F(EditorCaretTest, VerticalMovesKeepTheRememberedColumn) {
     press(VK_UP, {VK_SHIFT});
     EXPECT_EQ(TextPosition(0, 5), caret());
     EXPECT_EQ(TextPosition(2, 5), anchor());
+}
+
+TEST_F(EditorCaretTest, WrappedLinesMoveByDisplayLines) {
+    std::wstring words;
+    for (int i = 0; i < 30; ++i)
+        words += L"word ";
+    attach(words + L"\nnext");
+    setPreset([](tessel::FacePreset& p) {
+        p.wordWrap = p.boundaryBreak = true;
+        p.boundary = 20;
+    });
+    afUnicodeData* data = editor->getLineCache()->getLayout(0);
+    ASSERT_NE(nullptr, data);
+    const int32_t second = editor->getLayout()->sublineStart(*data, 1);
+    const int32_t third = editor->getLayout()->sublineStart(*data, 2);
+    ASSERT_GT(second, 2);
+    ASSERT_GT(third, second + 2) << "the line wraps into three display lines at least";
+    place(0, 2);
+    press(VK_DOWN);
+    EXPECT_EQ(TextPosition(0, second + 2), caret());
+    press(VK_DOWN);
+    EXPECT_EQ(TextPosition(0, third + 2), caret());
+    press(VK_UP);
+    EXPECT_EQ(TextPosition(0, second + 2), caret());
+    press(VK_HOME);
+    EXPECT_EQ(TextPosition(0, second), caret()) << "Home goes to the display line's start first";
+    press(VK_HOME);
+    EXPECT_EQ(TextPosition(0, 0), caret());
 }
 
 TEST_F(EditorCaretTest, PagesMoveByTheVisibleRows) {

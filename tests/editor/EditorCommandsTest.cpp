@@ -2,7 +2,12 @@
 // and bookmarks, on a real editor driven through the application's loop.
 
 #include "EditorKeyTestSupport.h"
+#include "afw/afActionChooser.h"
 #include "afw/afClipboard.h"
+#include "afw/afDataObjectScalar.h"
+#include "afw/afDataObjectText.h"
+#include "afw/afViewEvents.h"
+#include "service/parser/spans/SpanContext.h"
 
 #include <gtest/gtest.h>
 
@@ -172,6 +177,103 @@ TEST_F(EditorCommandsTest, TypedCharactersAndSurrogatePairs) {
     EXPECT_EQ(L"\xD83D\xDE00", text()) << "a lone low half types nothing";
     press('Z', {VK_CONTROL});
     EXPECT_EQ(L"", text()) << "the pair is one edit";
+}
+
+// The pair "(" ")" as typing its opening character leaves it: two undo steps, the caret between,
+// and an empty span context of the pair made current.
+TEST_F(EditorCommandsTest, EnterAndBackspaceInAnEmptyPair) {
+    attach(L"");
+    for (int key : {VK_RETURN, VK_BACK}) {
+        load(L"    x");
+        controller->setIndentation(4, true);
+        place(0, 5);
+        {
+            tessel::DocumentController::Lock lock(*controller, tessel::DocumentController::LOCK_EDIT);
+            tessel::DocumentController::SelectionChange bracket(*controller);
+            controller->insertString(L"(");
+            controller->splitEdit();
+            controller->insertString(L")");
+            controller->getSelection().setCaretPosition(TextPosition(0, 6), 0);
+            tessel::ISpanManager& spans = controller->beginHighlightChange();
+            tessel::Span* pair = new tessel::SpanContext(spans.getCurrentSpan(), L"document.context.char_pair.2829", 6);
+            spans.setCurrentSpan(pair);
+            controller->endSelectionChange();
+        }
+        press(key);
+        if (key == VK_RETURN) {
+            EXPECT_EQ(L"    x(\n        \n    )", text());
+            EXPECT_EQ(TextPosition(1, 8), caret());
+        } else {
+            EXPECT_EQ(L"    x", text()) << "Backspace takes both characters";
+        }
+    }
+    load(L"a()");
+    place(0, 2);
+    press(VK_BACK);
+    EXPECT_EQ(L"a)", text()) << "outside a pair's span only the character before goes";
+}
+
+TEST_F(EditorCommandsTest, ARectangleCopiesWithItsBehaviourAndPastesAsABlock) {
+    attach(L"abcd\nefgh\nijkl");
+    {
+        tessel::DocumentController::Lock lock(*controller, tessel::DocumentController::LOCK_READ);
+        controller->getSelection().set(TextPosition(1, 3), TextPosition(0, 1), 0, tessel::selection_ids::RECTANGLE);
+    }
+    press('C', {VK_CONTROL});
+    EXPECT_EQ(L"bc\r\nfg", clipboardText());
+    afDataObjectScalar<uint32_t> type(L"EditorSelectionType");
+    ASSERT_TRUE(afApp::getClipboard()->get(&type));
+    EXPECT_EQ(0x4C19FA99u, type.getValue());
+    place(1, 4);
+    press('V', {VK_CONTROL});
+    EXPECT_EQ(L"abcd\nefghbc\nijklfg", text());
+}
+
+TEST_F(EditorCommandsTest, AltShiftUOffersTheSevenInflections) {
+    attach(L"foo");
+    size_t offered = 0;
+    afSetActionChooser([&](afViewPlatform*, const std::vector<afActionCandidate>& candidates) {
+        offered = candidates.size();
+        afActionChoice cancelled;
+        cancelled.result = pel::crc32Literal("cancel");
+        cancelled.row = -1;
+        return cancelled;
+    });
+    press('U', {VK_MENU, VK_SHIFT});
+    afSetActionChooser(nullptr);
+    EXPECT_EQ(7u, offered);
+    EXPECT_EQ(L"foo", text());
+}
+
+TEST_F(EditorCommandsTest, AnInputMethodSurrogatePairIsOneEdit) {
+    attach(L"");
+    for (wchar_t c : {0xDE00, 0xD83D, 0xDE00})
+        ::SendMessageW(editor->getHandle(), WM_IME_CHAR, c, 1);
+    EXPECT_EQ(L"\xD83D\xDE00", text()) << "a lone low half types nothing";
+    press('Z', {VK_CONTROL});
+    EXPECT_EQ(L"", text()) << "the pair is one edit";
+}
+
+TEST_F(EditorCommandsTest, DetachedEveryHandlerAnswersFalse) {
+    attach(L"abc");
+    editor->attachController(nullptr);
+    HWND window = editor->getHandle();
+    for (UINT message : {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP}) {
+        const afMessage msg(window, message, 0, MAKELPARAM(40, 5));
+        afMouseEvent event = afMouseEvent::fromMessage(msg, afMouseEvent::BUTTON);
+        const bool handled = message == WM_MOUSEMOVE ? editor->onMouseMove(event)
+                             : message == WM_LBUTTONUP ? editor->onMouseUp(event)
+                                                       : editor->onMouseDown(event);
+        EXPECT_FALSE(handled) << "message " << message;
+    }
+    afMouseEvent wheel = afMouseEvent::fromMessage(afMessage(window, WM_MOUSEWHEEL, 0, 0), afMouseEvent::WHEEL);
+    EXPECT_FALSE(editor->onMouseWheel(wheel, -1));
+    EXPECT_FALSE(editor->onMouseLeave(wheel));
+    EXPECT_FALSE(editor->runContextMenu(POINT{40, 5}));
+    for (WPARAM key : {VK_TAB, VK_ESCAPE, VK_RETURN}) {
+        afKeyEvent event = afKeyEvent::fromMessage(afMessage(window, WM_KEYDOWN, key, 1));
+        EXPECT_FALSE(editor->onKeyDown(event)) << "key " << key;
+    }
 }
 
 TEST_F(EditorCommandsTest, DetachedCommandsLetKeysThrough) {

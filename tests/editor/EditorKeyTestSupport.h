@@ -10,7 +10,7 @@
 
 namespace tessel_test {
 
-inline void setKeyboardKeys(std::initializer_list<int> down) {
+inline void setKeyboardKeys(const std::vector<int>& down) {
     BYTE keys[256] = {};
     for (int key : down)
         keys[key] = 0x80;
@@ -39,7 +39,7 @@ protected:
         afApp::shutdown();
     }
     // Posts one key with the modifiers held and runs the loop until the editor handled it.
-    void press(int key, std::initializer_list<int> modifiers = {}) {
+    void press(int key, const std::vector<int>& modifiers = {}) {
         setKeyboardKeys(modifiers);
         // With Alt held the system sends the keys as system keys.
         const bool alt = std::find(modifiers.begin(), modifiers.end(), VK_MENU) != modifiers.end();
@@ -50,6 +50,18 @@ protected:
             return !::PeekMessageW(&msg, editor->getHandle(), 0, 0, PM_NOREMOVE);
         })) << "the key was not handled";
         setKeyboardKeys({});
+    }
+    // Types characters as a keyboard does: each WM_CHAR after a key-down (one bound to nothing,
+    // which makes no character of its own), so it is not taken for a consumed key's character.
+    void typeKeys(const std::wstring& characters) {
+        for (wchar_t c : characters) {
+            ::PostMessageW(editor->getHandle(), WM_KEYDOWN, VK_F24, 1);
+            ::PostMessageW(editor->getHandle(), WM_CHAR, c, 1);
+        }
+        ASSERT_TRUE(pumpApp([&] {
+            MSG msg;
+            return !::PeekMessageW(&msg, editor->getHandle(), 0, 0, PM_NOREMOVE);
+        })) << "the characters were not handled";
     }
     void place(int32_t line, int32_t offset) {
         tessel::DocumentController::Lock lock(*controller, tessel::DocumentController::LOCK_READ);

@@ -22,7 +22,7 @@ protected:
     }
     // The editor reads Shift from the keyboard state, as the system keeps it.
     void click(POINT point, WPARAM keys = 0) {
-        setKeyboardKeys(keys & MK_SHIFT ? std::initializer_list<int>{VK_SHIFT} : std::initializer_list<int>{});
+        setKeyboardKeys(keys & MK_SHIFT ? std::vector<int>{VK_SHIFT} : std::vector<int>{});
         mouse(WM_LBUTTONDOWN, point, MK_LBUTTON | keys);
         mouse(WM_LBUTTONUP, point, keys);
         setKeyboardKeys({});
