@@ -81,8 +81,13 @@ TEST_F(ShellTest, MalformedCopyDataIsRefusedAndLoggedAndAValidOneOpensOnceQueued
     EXPECT_TRUE(log.contains(L"malformed WM_COPYDATA"));
     const std::wstring line = CopyDataMessage::encode(L"\"Tessel.exe\" \"" + file(L"x.txt") + L"\"");
     // Answered before it is opened: the sender is never held by a question asked on the way.
+    // A modal window (which disables this one) holds it back until it ends.
+    ::EnableWindow(window->getHandle(), FALSE);
     EXPECT_EQ(1, sendCopyData(0, line.data(), static_cast<DWORD>(line.size() * 2)));
     EXPECT_EQ(1u, window->getPendingCommandCount());
+    tessel_test::dispatchPending();
+    EXPECT_EQ(1u, window->getPendingCommandCount());
+    ::EnableWindow(window->getHandle(), TRUE);
     ASSERT_TRUE(tessel_test::pumpUntil([&] { return window->getPendingCommandCount() == 0; }));
     EXPECT_EQ(L"x.txt - Tessel", window->getTitleText());
     // The lone untouched "Untitled" gave way.
