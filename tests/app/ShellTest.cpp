@@ -18,6 +18,8 @@
 #include "pel/log/LogManager.h"
 #include "service/document/controller/DocumentController.h"
 #include "afw/support/TestViews.h"
+#include "afw/afInstanceControl.h"
+#include "support/ChildProcess.h"
 #include "support/LogCapture.h"
 
 using namespace tessel;
@@ -322,6 +324,28 @@ TEST_F(ShellTest, TheWindowsKeysWorkFromTheEditorAndTheStatusBarShowsActivities)
     EXPECT_EQ(L"Loading bundles...", window->getStatusBar()->getActivityText());
     ToolStripStatus::removeActivity(first);
     EXPECT_FALSE(window->getStatusBar()->isSpinning());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ShellTest, ASecondStartWhoseRunningInstanceGoesAwayStartsAsTheFirst) {
+    const std::wstring ready = L"tessel-app-ready-" + std::to_wstring(::GetCurrentProcessId());
+    HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, ready.c_str());
+    tessel_test::ChildProcess instance(L"vanishing-instance " + ready, false, L"app_test_helper.exe");
+    ASSERT_TRUE(instance.started());
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 30000)) << "the helper never held the mutex";
+    ::CloseHandle(event);
+    // A new control, which finds the mutex held.
+    afInstanceControl::destroy();
+    ASSERT_FALSE(afInstanceControl::instance().isFirstInstance());
+    base.write(L"files\\s.txt", "s");
+    ASSERT_TRUE(start(L"\"" + file(L"s.txt") + L"\""));
+    EXPECT_EQ(0u, instance.wait());
+    EXPECT_TRUE(afInstanceControl::instance().isFirstInstance());
+    EXPECT_TRUE(questions.empty());
+    EXPECT_EQ(L"s.txt - Tessel", window->getTitleText());
 }
 
 } // namespace
