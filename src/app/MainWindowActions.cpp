@@ -42,23 +42,29 @@ const std::vector<ActionLine>& actionTable() {
     return table;
 }
 
-// Menu lines by action id; null is a separator.
-const wchar_t* const FILE_MENU[] = {L"file.new",   L"file.open", L"file.save", L"file.save_as",
-                                    L"file.close", nullptr,      L"app.exit"};
-const wchar_t* const EDIT_MENU[] = {L"edit.undo",
-                                    L"edit.redo",
-                                    nullptr,
-                                    L"edit.cut",
-                                    L"edit.copy",
-                                    L"edit.paste",
-                                    L"edit.select.all",
-                                    nullptr,
-                                    L"search.find",
-                                    L"search.find.next",
-                                    L"search.find.previous",
-                                    L"search.replace",
-                                    nullptr,
-                                    L"goto.line"};
+// Menu lines: an action id and the line's title (empty: the action's own); a null id is a
+// separator. The editor's lines are titled here: an action not registered yet still shows its
+// line, disabled.
+struct MenuLine {
+    const wchar_t* id;
+    const wchar_t* title;
+};
+const MenuLine FILE_MENU[] = {{L"file.new", L""},   {L"file.open", L""}, {L"file.save", L""}, {L"file.save_as", L""},
+                              {L"file.close", L""}, {nullptr, L""},      {L"app.exit", L""}};
+const MenuLine EDIT_MENU[] = {{L"edit.undo", L"&Undo"},
+                              {L"edit.redo", L"&Redo"},
+                              {nullptr, L""},
+                              {L"edit.cut", L"Cu&t"},
+                              {L"edit.copy", L"&Copy"},
+                              {L"edit.paste", L"&Paste"},
+                              {L"edit.select.all", L"Select &All"},
+                              {nullptr, L""},
+                              {L"search.find", L""},
+                              {L"search.find.next", L""},
+                              {L"search.find.previous", L""},
+                              {L"search.replace", L""},
+                              {nullptr, L""},
+                              {L"goto.line", L"&Go to Line..."}};
 
 // A search that reaches the end of the text goes on from the other end without asking.
 class WrapAlways : public ISearchActionCallback {
@@ -66,10 +72,10 @@ public:
     bool shouldWrapAround(const SearchActionRecord&) override { return true; }
 };
 
-template <size_t N> void addLines(afMenu& menu, const wchar_t* const (&ids)[N]) {
-    for (const wchar_t* id : ids)
-        if (id)
-            menu.addItem(new afActionMenuItem(L"", id));
+template <size_t N> void addLines(afMenu& menu, const MenuLine (&lines)[N]) {
+    for (const MenuLine& line : lines)
+        if (line.id)
+            menu.addItem(new afActionMenuItem(line.title, line.id));
         else
             menu.addSeparator();
 }

@@ -260,6 +260,8 @@ TEST_F(ShellTest, TheWindowStacksTheTabsTheEditorAndTheStatusBar) {
     EXPECT_EQ(StatusBar::HEIGHT, status.bottom - status.top);
     EXPECT_TRUE(::GetMenu(window->getHandle()));
     EXPECT_EQ(3, ::GetMenuItemCount(::GetMenu(window->getHandle())));
+    EXPECT_EQ(7, ::GetMenuItemCount(::GetSubMenu(::GetMenu(window->getHandle()), 0)));
+    EXPECT_EQ(14, ::GetMenuItemCount(::GetSubMenu(::GetMenu(window->getHandle()), 1)));
 }
 
 TEST_F(ShellTest, ChangesOtherProgramsMakeAreAskedAboutInTheActiveTab) {
