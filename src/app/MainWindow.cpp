@@ -75,6 +75,8 @@ bool MainWindow::create() {
     auto* column = new afLayoutLinear(this, afLayoutLinear::VERTICAL);
     setContentView(column);
     m_tabs = new Tabs(this);
+    // A tab's own close goes the way of Ctrl+W: the last one leaves "Untitled".
+    m_tabs->setCloseRequest(Tabs::CloseRequest::bind<MainWindow, &MainWindow::closeSlotRequested>(this));
     column->addChild(m_tabs, new afLayoutParamsLinear(afLayoutParams::FILL_PARENT, 0, 1.0));
     m_status = new StatusBar(this);
     // A child window is as tall as its place says, not as its content.
@@ -192,6 +194,11 @@ void MainWindow::slotRemoved(afDockSlot* slot, bool /*deleting*/) {
     controllers.deleteController(controller);
     if (document.getControllers().empty())
         controllers.getDocumentManager().releaseDocument(&document);
+}
+
+void MainWindow::closeSlotRequested(afDockSlot* slot) {
+    if (Page* page = findPage(slot))
+        closeTab(*page);
 }
 
 void MainWindow::slotActivated(afDockSlot* slot) {

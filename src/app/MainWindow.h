@@ -105,6 +105,8 @@ public:
     void queryClose(const std::vector<afDockSlot*>& slots, std::vector<afDockSlot*>& closable) override;
     void slotRemoved(afDockSlot* slot, bool deleting) override;
     void slotActivated(afDockSlot* slot) override;
+    // A tab's middle click.
+    void closeSlotRequested(afDockSlot* slot);
 
     // ---- window
     bool canClose() override;

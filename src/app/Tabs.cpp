@@ -124,7 +124,24 @@ void Tabs::tabPressed(TabButton* button) {
 }
 
 void Tabs::tabClosing(TabButton* button) {
-    closeSlot(button->getSlot());
+    // Closed from the loop: the tab's button goes with it, and must not go inside its own
+    // mouse handling.
+    ::PostMessageW(getHandle(), CLOSE_MESSAGE, 0, reinterpret_cast<LPARAM>(button->getSlot()));
+}
+
+bool Tabs::onRawMessage(afMessage& msg) {
+    if (msg.message != CLOSE_MESSAGE)
+        return afDock::onRawMessage(msg);
+    auto* slot = reinterpret_cast<afDockSlot*>(msg.lParam);
+    // Closed meanwhile, perhaps: only a slot still here is closed.
+    if (afDockSlot::isLive(slot) && indexOfSlot(slot) >= 0) {
+        if (m_closeRequest)
+            m_closeRequest(slot);
+        else
+            closeSlot(slot);
+    }
+    msg.result = 0;
+    return true;
 }
 
 } // namespace tessel

@@ -41,7 +41,12 @@ private:
 
 class Tabs : public afDock {
 public:
+    // What a tab's close asks for; without one the dock closes the slot itself.
+    using CloseRequest = afDelegate<void(afDockSlot*)>;
+
     explicit Tabs(afViewPlatform* host);
+
+    void setCloseRequest(const CloseRequest& request) { m_closeRequest = request; }
 
     const wchar_t* getContextKey() const override { return L"ui.dock.tabs"; }
 
@@ -54,6 +59,10 @@ public:
     void onActiveViewChanged(afDockSlot* slot, afDockSlot* old) override;
     void onSlotMoved(afDockSlot* slot, int index) override;
     void onActivating(afDockSlot* old) override;
+    bool onRawMessage(afMessage& msg) override;
+
+    // Posted by a tab's close, with the slot.
+    static constexpr UINT CLOSE_MESSAGE = WM_APP + 56;
 
 private:
     void tabPressed(TabButton* button);
@@ -63,6 +72,7 @@ private:
     afLayoutLinear* m_row;
     afLayoutFrame* m_pages;
     std::map<afDockSlot*, TabButton*> m_buttons;
+    CloseRequest m_closeRequest;
 };
 
 } // namespace tessel

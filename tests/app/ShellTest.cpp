@@ -209,15 +209,24 @@ TEST_F(ShellTest, AMiddleClickClosesATabAndTheTabUsedBeforeBecomesActive) {
         ASSERT_TRUE(window->openFile(file(name)));
     window->activate(*window->getPages()[0]);
     window->activate(*window->getPages()[2]);
-    TabButton* button = window->getTabs()->getButton(window->getActivePage()->slot);
-    ASSERT_TRUE(button);
     afMouseEvent down, up;
     down.message.message = WM_MBUTTONDOWN;
     up.message.message = WM_MBUTTONUP;
-    button->onMouseDown(down);
-    button->onMouseUp(up);
+    const auto middleClick = [&] {
+        TabButton* button = window->getTabs()->getButton(window->getActivePage()->slot);
+        ASSERT_TRUE(button);
+        button->onMouseDown(down);
+        button->onMouseUp(up);
+        tessel_test::dispatchPending();
+    };
+    middleClick();
     ASSERT_EQ(2u, window->getPages().size());
     EXPECT_EQ(L"1.txt - Tessel", window->getTitleText());
+    middleClick();
+    middleClick();
+    // The last close leaves "Untitled".
+    ASSERT_EQ(1u, window->getPages().size());
+    EXPECT_EQ(L"Untitled - Tessel", window->getTitleText());
 }
 
 } // namespace
