@@ -8,6 +8,7 @@
 #include "editor/Editor.h"
 
 #include "afw/afApp.h"
+#include "afw/afDataObjectFiles.h"
 #include "afw/afMenu.h"
 #include "afw/afModuleInstance.h"
 #include "afw/afSeed.h"
@@ -84,6 +85,10 @@ bool MainWindow::create() {
     if (!build())
         return false;
     m_tabs->build();
+    // Files dropped on the tabs (or on an editor, which takes no drops of its own) open in tabs.
+    m_tabs->createDropTarget();
+    m_tabs->addDropHandler(new afDataObjectFiles,
+                           afDock::DropHandler::bind<MainWindow, &MainWindow::filesDropped>(this));
     m_status->build();
     m_status->update();
     registerActions();
@@ -263,6 +268,18 @@ bool MainWindow::onRawMessage(afMessage& msg) {
         return true;
     }
     return afWindowMain::onRawMessage(msg);
+}
+
+afDropAction MainWindow::filesDropped(afDock*, afDataObject* data, int, const afDropInfo&, uint32_t,
+                                      afDropAction action) {
+    const auto* files = dynamic_cast<const afDataObjectFiles*>(data);
+    if (!files || files->getFiles().empty())
+        return AF_DROP_NONE;
+    // Opened from the loop, as a second start's files are: the drag's source waits for the drop
+    // to end, and must not wait for a question asked on the way.
+    for (const std::wstring& path : files->getFiles())
+        queueCommand(L"\"Tessel.exe\" \"" + path + L"\"");
+    return action;
 }
 
 void MainWindow::queueCommand(const std::wstring& text) {

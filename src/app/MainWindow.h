@@ -7,6 +7,7 @@
 // program hands over. Its title names the active document.
 
 #include "afw/afAction.h"
+#include "afw/afDropAction.h"
 #include "afw/afWindowMain.h"
 #include "afw/dock/afDockSlotController.h"
 
@@ -15,7 +16,10 @@
 #include <string>
 #include <vector>
 
+class afDataObject;
+class afDock;
 class afMenuBar;
+struct afDropInfo;
 
 namespace tessel {
 
@@ -107,6 +111,10 @@ public:
     void slotActivated(afDockSlot* slot) override;
     // A tab's middle click.
     void closeSlotRequested(afDockSlot* slot);
+
+    // The files of a drop on the tabs or an editor: each opens in a tab once the drop has ended.
+    afDropAction filesDropped(afDock* dock, afDataObject* data, int index, const afDropInfo& info, uint32_t allowed,
+                              afDropAction action);
 
     // ---- window
     bool canClose() override;

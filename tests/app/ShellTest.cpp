@@ -12,6 +12,7 @@
 
 #include "afw/afActionRegistry.h"
 #include "afw/afApp.h"
+#include "afw/afDataObjectFiles.h"
 #include "afw/unicode/afUnicodeFontManager.h"
 #include "pel/log/Log.h"
 #include "pel/log/LogFile.h"
@@ -85,17 +86,24 @@ TEST_F(ShellTest, MalformedCopyDataIsRefusedAndLoggedAndAValidOneOpensOnceQueued
     EXPECT_TRUE(log.contains(L"malformed WM_COPYDATA"));
     const std::wstring line = CopyDataMessage::encode(L"\"Tessel.exe\" \"" + file(L"x.txt") + L"\"");
     // Answered before it is opened: the sender is never held by a question asked on the way.
+    // Files dropped on the tabs wait for the drop's end as well.
+    base.write(L"files\\y.txt", "y");
+    afDataObjectFiles dropped;
+    dropped.addFile(file(L"y.txt").c_str());
+    EXPECT_EQ(AF_DROP_COPY,
+              window->filesDropped(window->getTabs(), &dropped, 0, afDropInfo(), AF_DROP_COPY, AF_DROP_COPY));
+    EXPECT_EQ(1u, window->getPendingCommandCount());
     // A modal window (which disables this one) holds it back until it ends.
     ::EnableWindow(window->getHandle(), FALSE);
     EXPECT_EQ(1, sendCopyData(0, line.data(), static_cast<DWORD>(line.size() * 2)));
-    EXPECT_EQ(1u, window->getPendingCommandCount());
+    EXPECT_EQ(2u, window->getPendingCommandCount());
     tessel_test::dispatchPending();
-    EXPECT_EQ(1u, window->getPendingCommandCount());
+    EXPECT_EQ(2u, window->getPendingCommandCount());
     ::EnableWindow(window->getHandle(), TRUE);
     ASSERT_TRUE(tessel_test::pumpUntil([&] { return window->getPendingCommandCount() == 0; }));
     EXPECT_EQ(L"x.txt - Tessel", window->getTitleText());
-    // The lone untouched "Untitled" gave way.
-    EXPECT_EQ(1u, window->getPages().size());
+    // The lone untouched "Untitled" gave way to the first.
+    EXPECT_EQ(2u, window->getPages().size());
 }
 
 TEST_F(ShellTest, ACommandLineErrorIsShownAndTheStartGoesOnWithNothingOpen) {
