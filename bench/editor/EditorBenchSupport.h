@@ -78,6 +78,16 @@ inline double bareRows(HWND window, HFONT font, const std::vector<std::wstring>&
     return bench::seconds() - start;
 }
 
+// Pumps the editor's messages until nothing is waiting and nothing is left to paint.
+inline void pump(HWND window) {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    ::UpdateWindow(window);
+}
+
 inline void print(const char* name, double value, const char* unit) {
     std::printf("%s %.3f %s\n", name, value, unit);
 }

@@ -26,16 +26,6 @@ void placeCaret(DocumentController& controller, const TextPosition& at) {
     controller.getSelection().set(at, at, CARET_ANCHOR, selection_ids::CARET);
 }
 
-// Pumps the editor's messages until nothing is waiting and nothing is left to paint.
-void pump(HWND window) {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-    ::UpdateWindow(window);
-}
-
 template <class Step> std::vector<double> timed(int count, Step step) {
     std::vector<double> samples;
     samples.reserve(static_cast<size_t>(count));

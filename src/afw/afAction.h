@@ -135,6 +135,8 @@ protected:
     // exception out of the constructor.
     afAction(uint32_t origin, const wchar_t* name, uint32_t presentation, afActionContext* handler, RunOp runOp,
              StateOp stateOp, const wchar_t* contextText);
+    // The type code handlers compare before taking an action for a subclass of theirs.
+    void setType(uint32_t type) { m_type = type; }
 
 private:
     friend afAction* afRegisterAction(afActionRegistry* registry, afAction* action);

@@ -82,6 +82,12 @@ afDataFormat afDropTarget::acceptedFormat(IDataObject* data) const {
     return afDataFormat();
 }
 
+bool afDropTarget::dragOffers(WORD clipboardFormat) const {
+    IDataObject* data = m_com ? m_com->m_sourceData : nullptr;
+    FORMATETC request = {clipboardFormat, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    return data && data->QueryGetData(&request) == S_OK;
+}
+
 afDataObject* afDropTarget::getData() {
     const afDataFormat format = acceptedFormat(m_source);
     if (format == afDataFormat())

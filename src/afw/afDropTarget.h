@@ -49,6 +49,8 @@ public:
     // returns it; null outside a drop or on failure.
     afDataObject* getData();
     afDataObject* getReceiver() const { return m_receiver; }
+    // While a drag is over the target: whether the dragged object offers the clipboard format.
+    bool dragOffers(WORD clipboardFormat) const;
     afViewPlatform* getView() const { return m_view; }
     // The COM face, with no reference added.
     IDropTarget* getComObject() const;

@@ -24,6 +24,15 @@ public:
     bool buildSeed(afSeed& seed) override;
     void onCreate() override { updateLayered(); }
 
+protected:
+    // How the bitmap is presented: the colour key and the UpdateLayeredWindow flags; the blend
+    // goes with ULW_ALPHA only.
+    void setLayeredMode(COLORREF colourKey, DWORD flags, const BLENDFUNCTION& blend) {
+        m_colourKey = colourKey;
+        m_updateFlags = flags;
+        m_blend = blend;
+    }
+
 private:
     BLENDFUNCTION m_blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     COLORREF m_colourKey = 0;

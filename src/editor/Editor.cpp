@@ -5,6 +5,7 @@
 #include "afw/unicode/afUnicodeFontManager.h"
 #include "afw/unicode/afUnicodeRenderer.h"
 #include "afw/afApp.h"
+#include "components/SearchManager.h"
 #include "editor/EditorBatch.h"
 #include "editor/EditorCaret.h"
 #include "editor/EditorCmd.h"
@@ -53,6 +54,9 @@ Editor::Editor(afViewPlatform* host) : afWidget(host) {
 
 Editor::~Editor() {
     stopTimer(m_autoScrollTimer);
+    // The search manager must never call a deleted editor.
+    if (SearchManager* search = SearchManager::get())
+        search->removeScopes(this);
     try {
         detach();
     } catch (...) {
@@ -87,6 +91,7 @@ void Editor::onCreate() {
                        ScrollCallback::bind<Editor, &Editor::onHorizontalScroll>(this));
     m_caret.reset(new EditorCaret(*this));
     m_caret->setHeight(getLineHeight());
+    installDropTarget();
 }
 
 void Editor::onDestroy() {
@@ -95,6 +100,8 @@ void Editor::onDestroy() {
 
 void Editor::onFocusGained() {
     m_commandHandler->attachActionHandler();
+    registerSearchScopes();
+    setSearchScopesActive(true);
     // Snippet actions insert into the controller of the focused editor.
     if (m_controller)
         m_controller->getOwner().setActiveController(m_controller);
@@ -169,6 +176,8 @@ void Editor::attachController(DocumentController* controller) {
     updateGutterWidth(m_lineCount);
     recomputeView(true);
     onCaretMoved(controller->getSelection().getCaret(), CARET_ANCHOR | 4);
+    raiseEvents();
+    registerSearchScopes();
     // Attached while focused: this controller is the one snippets go into.
     if (getHandle() && ::GetFocus() == getHandle())
         controller->getOwner().setActiveController(controller);
@@ -192,6 +201,7 @@ void Editor::detach() {
     old->formatChanged().remove(this);
     old->highlighterChanged().remove(this);
     old->caretMoved().remove(this);
+    old->grammarChanged().remove(this);
     m_themeSource->themeChanged().remove(this);
     m_theme.reset();
     if (m_lineCache)
@@ -236,6 +246,7 @@ void Editor::addListeners() {
     });
     c.caretMoved().add(this,
                        [this](DocumentController&, const TextPosition& caret, uint8_t flags) { onCaretMoved(caret, flags); });
+    addEventListeners();
 }
 
 // Flags bit 0 refreshes the remembered x, bit 2 keeps the view where it is, bit 3 centres the

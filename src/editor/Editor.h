@@ -5,11 +5,16 @@
 // current line, gutter with numbers and bookmarks, centred wrapping). It owns no text: every
 // read goes through the attached controller under its lock. Main thread only.
 
+#include "afw/afDelegate.h"
+#include "afw/afDropAction.h"
 #include "afw/afViewTimer.h"
 #include "afw/afWidget.h"
 #include "afw/unicode/IFontManager.h"
 #include "afw/unicode/afUnicodeData.h"
+#include "components/SearchSubscriber.h"
 #include "editor/LineCache.h"
+#include "service/base/Notice.h"
+#include "service/document/controller/DocumentController.h"
 #include "service/document/controller/FacePreset.h"
 #include "service/document/controller/IEditor.h"
 
@@ -18,6 +23,8 @@
 #include <deque>
 #include <memory>
 
+class Hint;
+class afDropTarget;
 class afUnicode;
 class afUnicodeRenderer;
 
@@ -30,12 +37,29 @@ using EditorCompositionReader = LONG(WINAPI*)(HIMC context, DWORD index, void* b
 EditorCompositionReader setEditorCompositionReader(EditorCompositionReader reader);
 
 class DocumentTheme;
+class DropMarker;
 class EditorCaret;
 class EditorCmd;
 class EditorThemeSource;
 
-class Editor : public afWidget, public IEditor, private afFontListener, private afUnicodeStyleProvider {
+class Editor : public afWidget,
+               public SearchSubscriber,
+               public IEditor,
+               private afFontListener,
+               private afUnicodeStyleProvider {
 public:
+    // The search scopes every editor offers the search manager.
+    static constexpr uint32_t SEARCH_SCOPE_DOCUMENT = 0xD92B7198;  // "Current document"
+    static constexpr uint32_t SEARCH_SCOPE_SELECTION = 0xD1168153; // "Current selection"
+
+    // What the owner (the shell) decides of drags over the editor. The file-drop query answers
+    // for data holding a file list, in place of the editor's own answer; leave is told when a
+    // drag leaves or ends; drop gets the dropped items: the file paths, or the text as one item.
+    using FileDropQuery = afDelegate<afDropAction(Editor*, const afDropInfo&, uint32_t allowed, afDropAction proposed)>;
+    using DropLeaveDelegate = afDelegate<void(Editor*)>;
+    using DropDelegate =
+        afDelegate<afDropAction(Editor*, const std::vector<std::wstring>& items, bool files, afDropAction action)>;
+
     enum BorderMode { BORDER_NONE = 0, BORDER_LINE = 1, BORDER_CLIENT_EDGE = 2 };
     enum GutterMode { GUTTER_NO_NUMBERS = 0, GUTTER_NUMBERS = 1, GUTTER_BY_PRESET = 2 };
 
@@ -87,6 +111,36 @@ public:
                          bool byCell) override;
     int32_t positionToPoint(const TextPosition& position, bool exact, bool* o_onScreen) override;
     DocumentController* getController() const override { return m_controller; }
+
+    // ---- events of the document shown, fed by whichever controller is attached and told at
+    // once on attach (the status strip follows them)
+    Notice<Editor&, const TextPosition&>& caretMoved() { return m_caretMovedEvent; }
+    Notice<Editor&, const DocumentController::Format&>& formatChanged() { return m_formatChangedEvent; }
+    // The grammar's scope name.
+    Notice<Editor&, const std::wstring&>& languageChanged() { return m_languageChangedEvent; }
+
+    // ---- search (EditorSearch.cpp)
+    // Runs the search action on the attached controller's document; false without one.
+    bool ssOnAction(const SearchActionRecord& record, uint32_t action, bool backwards) override;
+    // 0 without a controller; else 1, with the newest range's text offered for "Current
+    // document" when something is selected.
+    int getSearchText(uint32_t scope, std::wstring& o_text) override;
+    void focus() override { requestFocus(); }
+    // Registers both scopes with the installed search manager unless it knows this editor.
+    void registerSearchScopes();
+    // Makes this editor (or no longer) the target of both scopes, once they are registered.
+    void setSearchScopesActive(bool active);
+
+    // ---- drag and drop (EditorDropTarget.cpp)
+    void setFileDropQuery(const FileDropQuery& query) { m_fileDropQuery = query; }
+    void setDropLeaveDelegate(const DropLeaveDelegate& leave) { m_dropLeave = leave; }
+    void setDropDelegate(const DropDelegate& drop) { m_dropDelegate = drop; }
+    afDropTarget* getEditorDropTarget() const { return m_editorDropTarget; }
+    // The marker that shows where a drag would land, made on first use; null when it cannot be.
+    DropMarker* getDropMarker();
+
+    // The popup that shows hints over the editor (show scope), made on first use.
+    Hint* getHintPopup();
 
     // ---- settings
     void setGutterMode(int mode);
@@ -196,6 +250,15 @@ private:
     void onLinesRemoved(int32_t line, int32_t count);
     void onRangeChanged(const TextPosition& a, const TextPosition& b);
     void onCaretMoved(const TextPosition& caret, uint8_t flags);
+    // The three document events: their listeners on the controller, and telling them at once.
+    void addEventListeners();
+    void raiseEvents();
+    // Drag and drop (EditorDropTarget.cpp).
+    void installDropTarget();
+    afDropAction onDragEnterOrOver(afDropTarget* target, const afDropInfo& info, uint32_t allowed,
+                                   afDropAction proposed);
+    afDropAction onDropData(afDropTarget* target, const afDropInfo& info, uint32_t allowed, afDropAction action);
+    void onDragLeave(afDropTarget* target);
     // Input (EditorInput.cpp): true for a message answered here.
     bool onInputMessage(afMessage& msg);
     // Mouse selection (EditorMouse.cpp).
@@ -282,6 +345,16 @@ private:
     int m_clientHeight = 0;
     std::deque<afUnicodeStyle> m_styles; // by style id; grows at the end, so references hold
     uint64_t m_rowsCopied = 0;
+    Notice<Editor&, const TextPosition&> m_caretMovedEvent;
+    Notice<Editor&, const DocumentController::Format&> m_formatChangedEvent;
+    Notice<Editor&, const std::wstring&> m_languageChangedEvent;
+    bool m_searchScopesRegistered = false;
+    afDropTarget* m_editorDropTarget = nullptr; // owned by the platform view
+    FileDropQuery m_fileDropQuery;
+    DropLeaveDelegate m_dropLeave;
+    DropDelegate m_dropDelegate;
+    DropMarker* m_dropMarker = nullptr; // owned by this view
+    Hint* m_hintPopup = nullptr;        // owned by this view
 };
 
 } // namespace tessel

@@ -19,6 +19,7 @@ void EditorCmd::registerActions(afActionRegistry* registry, afActionContext* con
         return;
     registerEditorCommandActions(registry, context);
     registerEditorCaretActions(registry, context);
+    registerEditorActions(registry, context);
 }
 
 } // namespace tessel

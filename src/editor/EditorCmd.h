@@ -4,6 +4,7 @@
 // editor attached, and every command answers false (the key falls through) without one.
 
 #include "afw/afAction.h"
+#include "bundles/preferences/PairedCharacterAction.h"
 
 #include <functional>
 #include <string>
@@ -13,7 +14,7 @@ namespace tessel {
 class DocumentController;
 class Editor;
 
-class EditorCmd : public afActionHandler {
+class EditorCmd : public afActionHandler, public PairedCharacterHandler {
 public:
     explicit EditorCmd(Editor& editor);
     ~EditorCmd() override;
@@ -54,6 +55,17 @@ public:
     // transform.
     bool transform(const std::function<bool(const std::wstring&, std::wstring&)>& transform);
 
+    // ---- paired characters (EditorPairs.cpp): false without a controller; an action of
+    // another kind is ignored (true)
+    bool insertPair(afActionEvent& event) override;
+    bool closePair(afActionEvent& event) override;
+
+    // ---- the editor actions (EditorActions.cpp)
+    bool showScope(afActionEvent& event);
+    bool selectGrammar(afActionEvent& event);
+    bool selectSnippet(afActionEvent& event);
+    bool goToLine(afActionEvent& event);
+
 private:
     enum LineCommand { LINES_UP, LINES_DOWN, LINES_DUPLICATE, LINES_INDENT, LINES_UNINDENT };
     bool runLineCommand(LineCommand command);
@@ -73,5 +85,7 @@ private:
 void registerEditorCommandActions(afActionRegistry* registry, afActionContext* context);
 // The 36 caret actions in table order, their keys on the application's key invoker.
 void registerEditorCaretActions(afActionRegistry* registry, afActionContext* context);
+// Show Scope, Select Grammar, Select Snippet and Go To Line, their keys on the key invoker.
+void registerEditorActions(afActionRegistry* registry, afActionContext* context);
 
 } // namespace tessel

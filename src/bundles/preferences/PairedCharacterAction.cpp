@@ -8,6 +8,19 @@
 
 namespace tessel {
 
+namespace {
+
+afAction::RunOp runOf(PairedCharacterAction::Role role) {
+    return [role](afActionHandler& handler, afActionEvent& event) {
+        auto* pairs = dynamic_cast<PairedCharacterHandler*>(&handler);
+        if (!pairs)
+            return false;
+        return role == PairedCharacterAction::INSERT ? pairs->insertPair(event) : pairs->closePair(event);
+    };
+}
+
+} // namespace
+
 std::wstring PairedCharacterAction::pairName(const std::wstring& selectorText, const PairedCharacter& pair) {
     wchar_t codes[16];
     std::swprintf(codes, sizeof codes / sizeof codes[0], L"%x%x", static_cast<unsigned>(pair.open),
@@ -19,10 +32,12 @@ std::wstring PairedCharacterAction::pairName(const std::wstring& selectorText, c
 }
 
 PairedCharacterAction::PairedCharacterAction(afActionContext* handler, const std::wstring& selectorText,
-                                             const PairedCharacter& pair)
-    : afAction(ORIGIN, pairName(selectorText, pair).c_str(), PRESENTATION_PLAIN, handler, nullptr, nullptr,
+                                             const PairedCharacter& pair, Role i_role)
+    : afAction(ORIGIN, pairName(selectorText, pair).c_str(), PRESENTATION_ITEM, handler, runOf(i_role), nullptr,
                selectorText.c_str()),
-      open(pair.open), close(pair.close), block(pair.block) {}
+      open(pair.open), close(pair.close), block(pair.block), role(i_role) {
+    setType(TYPE);
+}
 
 std::array<PairedCharacterAction*, 2> registerPairedCharacter(const std::wstring& selectorText,
                                                               const PairedCharacter& pair) {
@@ -32,8 +47,9 @@ std::array<PairedCharacterAction*, 2> registerPairedCharacter(const std::wstring
         return actions;
     afActionContext* editor = afFindOrCreateActionContext(L"Editor", registry);
     const wchar_t characters[2] = {pair.open, pair.close};
+    const PairedCharacterAction::Role roles[2] = {PairedCharacterAction::INSERT, PairedCharacterAction::CLOSE};
     for (size_t i = 0; i < actions.size(); ++i) {
-        actions[i] = new PairedCharacterAction(editor, selectorText, pair);
+        actions[i] = new PairedCharacterAction(editor, selectorText, pair, roles[i]);
         afRegisterAction(registry, actions[i]);
         afAddCharTrigger(characters[i], afFindKeyInvoker(registry), actions[i]);
     }
