@@ -12,6 +12,7 @@
 #include "bundles/themes/ThemeManager.h"
 #include "components/ActionSelectWindow.h"
 #include "components/SearchManager.h"
+#include "editor/EditorBundles.h"
 #include "editor/EditorThemes.h"
 #include "editor/ThemeManagerSource.h"
 
@@ -150,6 +151,8 @@ void App::createManagers() {
     SearchManager::install(m_search.get());
     m_themeSource.reset(new ThemeManagerSource(m_themes));
     setEditorThemeSource(m_themeSource.get());
+    m_editorBundles.reset(new BundleManagerEditorBundles(*m_bundles, *m_grammars));
+    setEditorBundles(m_editorBundles.get());
     m_tabTriggers.reset(new afActionInvokerTab(getActionRegistry()));
     afRegisterInvoker(m_tabTriggers.get(), getActionRegistry(), AF_ACTION_KIND_TAB_TRIGGER);
     ActionSelectWindow::install();
@@ -277,6 +280,8 @@ void App::exit() {
     // still there.
     setEditorThemeSource(nullptr);
     m_themeSource.reset();
+    setEditorBundles(nullptr);
+    m_editorBundles.reset();
     m_preferences.reset();
     m_snippets.reset();
     m_grammars.reset();

@@ -23,6 +23,7 @@ namespace tessel {
 
 class AppCommandLine;
 class BundleManager;
+class BundleManagerEditorBundles;
 class DocumentControllerManager;
 class GrammarBundleItemManager;
 class MainWindow;
@@ -82,6 +83,8 @@ private:
     std::shared_ptr<SnippetManager> m_snippets;
     std::shared_ptr<ScopePreferencesManager> m_preferences;
     std::unique_ptr<ThemeManagerSource> m_themeSource;
+    // What the editors' choosers and the status strip's language button read of the bundles.
+    std::unique_ptr<BundleManagerEditorBundles> m_editorBundles;
     std::unique_ptr<SearchManager> m_search;
     std::unique_ptr<afActionInvokerTab> m_tabTriggers;
     std::unique_ptr<MainWindow> m_mainWindow;

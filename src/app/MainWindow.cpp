@@ -6,6 +6,8 @@
 #include "app/Tabs.h"
 
 #include "editor/Editor.h"
+#include "editor/EditorStatusController.h"
+#include "editor/EditorWrapper.h"
 
 #include "afw/afApp.h"
 #include "afw/afDataObjectFiles.h"
@@ -85,12 +87,13 @@ bool MainWindow::create() {
     if (!build())
         return false;
     m_tabs->build();
-    // Files dropped on the tabs (or on an editor, which takes no drops of its own) open in tabs.
+    // Files dropped on the tabs open in tabs.
     m_tabs->createDropTarget();
     m_tabs->addDropHandler(new afDataObjectFiles,
                            afDock::DropHandler::bind<MainWindow, &MainWindow::filesDropped>(this));
     m_status->build();
     m_status->update();
+    m_statusController.reset(new EditorStatusController(m_status->getStripArea()));
     registerActions();
     buildMenus();
     updateTitle();
@@ -189,10 +192,17 @@ void MainWindow::slotRemoved(afDockSlot* slot, bool /*deleting*/) {
     controller->fileModified().remove(this);
     controller->fileDeleted().remove(this);
     Document& document = controller->getDocument();
+    if (m_statusController && m_statusController->getEditor() == page->editor)
+        m_statusController->setEditor(nullptr);
     page->editor->attachController(nullptr);
     if (HWND window = page->editor->getHandle())
         ::DestroyWindow(window);
-    delete page->editor;
+    // The editor and its strip belong to the tabs' widget until they go with the wrapper.
+    for (afView* part : {static_cast<afView*>(page->editor), static_cast<afView*>(page->wrapper->getStrip())}) {
+        page->wrapper->removeView(part);
+        delete part;
+    }
+    delete page->wrapper;
     DocumentControllerManager& controllers = *m_services.controllers;
     if (controllers.getActiveController() == controller)
         controllers.setActiveController(nullptr);
@@ -209,6 +219,9 @@ void MainWindow::closeSlotRequested(afDockSlot* slot) {
 void MainWindow::slotActivated(afDockSlot* slot) {
     Page* page = findPage(slot);
     m_services.controllers->setActiveController(page ? page->controller : nullptr);
+    // The strip lets go of the old editor before it follows the new one.
+    m_statusController->setEditor(nullptr);
+    m_statusController->setEditor(page ? page->editor : nullptr);
     updateTitle();
     if (page) {
         page->editor->requestFocus();
@@ -275,11 +288,33 @@ afDropAction MainWindow::filesDropped(afDock*, afDataObject* data, int, const af
     const auto* files = dynamic_cast<const afDataObjectFiles*>(data);
     if (!files || files->getFiles().empty())
         return AF_DROP_NONE;
+    queueFiles(files->getFiles());
+    return action;
+}
+
+afDropAction MainWindow::editorFileDropQuery(Editor*, const afDropInfo&, uint32_t allowed, afDropAction) {
+    return (allowed & AF_DROP_COPY) ? AF_DROP_COPY : AF_DROP_NONE;
+}
+
+afDropAction MainWindow::editorDrop(Editor* editor, const std::vector<std::wstring>& items, bool files,
+                                    afDropAction action) {
+    if (files) {
+        queueFiles(items);
+        return AF_DROP_COPY;
+    }
+    DocumentController* controller = editor->getController();
+    if (!controller || items.empty())
+        return AF_DROP_NONE;
+    DocumentController::Lock lock(*controller, DocumentController::LOCK_EDIT);
+    controller->typeText(items.front().c_str(), static_cast<int32_t>(items.front().size()));
+    return action;
+}
+
+void MainWindow::queueFiles(const std::vector<std::wstring>& paths) {
     // Opened from the loop, as a second start's files are: the drag's source waits for the drop
     // to end, and must not wait for a question asked on the way.
-    for (const std::wstring& path : files->getFiles())
+    for (const std::wstring& path : paths)
         queueCommand(L"\"Tessel.exe\" \"" + path + L"\"");
-    return action;
 }
 
 void MainWindow::queueCommand(const std::wstring& text) {

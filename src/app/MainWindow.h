@@ -28,6 +28,8 @@ class DocumentController;
 class DocumentControllerManager;
 class DocumentManager;
 class Editor;
+class EditorStatusController;
+class EditorWrapper;
 class GrammarBundleItemManager;
 class StatusBar;
 class Tabs;
@@ -54,6 +56,7 @@ public:
     // One tab: its slot, editor and controller, and the number of an "Untitled" document.
     struct Page {
         afDockSlot* slot = nullptr;
+        EditorWrapper* wrapper = nullptr; // the slot's view: the editor under its strip
         Editor* editor = nullptr;
         DocumentController* controller = nullptr;
         int untitled = 0; // 0 for a document with a file
@@ -112,9 +115,13 @@ public:
     // A tab's middle click.
     void closeSlotRequested(afDockSlot* slot);
 
-    // The files of a drop on the tabs or an editor: each opens in a tab once the drop has ended.
+    // The files of a drop on the tabs: each opens in a tab once the drop has ended.
     afDropAction filesDropped(afDock* dock, afDataObject* data, int index, const afDropInfo& info, uint32_t allowed,
                               afDropAction action);
+    // An editor's drops: files are copied in (opened in tabs as above), text goes in at the caret.
+    afDropAction editorFileDropQuery(Editor* editor, const afDropInfo& info, uint32_t allowed, afDropAction proposed);
+    afDropAction editorDrop(Editor* editor, const std::vector<std::wstring>& items, bool files, afDropAction action);
+    EditorStatusController* getStatusController() const { return m_statusController.get(); }
 
     // ---- window
     bool canClose() override;
@@ -155,6 +162,7 @@ private:
     void fileDeleted(DocumentController& controller);
     void showDeletedNotice();
     void queueCommand(const std::wstring& text);
+    void queueFiles(const std::vector<std::wstring>& paths);
     void runPendingCommands();
     int nextUntitledNumber() const;
     bool findAgain(bool ask, bool backwards);
@@ -167,6 +175,8 @@ private:
     Tabs* m_tabs = nullptr;
     StatusBar* m_status = nullptr;
     std::unique_ptr<afMenuBar> m_menuBar;
+    // Follows the active tab's editor in the status bar's strip; goes before the strip does.
+    std::unique_ptr<EditorStatusController> m_statusController;
     std::vector<std::unique_ptr<Page>> m_pages;
     std::vector<afAction*> m_actions;
     std::vector<std::wstring> m_pendingCommands;

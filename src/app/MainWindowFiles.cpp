@@ -9,6 +9,7 @@
 
 #include "bundles/GrammarBundleItemManager.h"
 #include "editor/Editor.h"
+#include "editor/EditorWrapper.h"
 
 #include "afw/dock/afDockSlot.h"
 #include "pel/base/Exception.h"
@@ -45,11 +46,14 @@ MainWindow::Page* MainWindow::addPage(DocumentController* controller, int untitl
     auto page = std::make_unique<Page>();
     page->controller = controller;
     page->untitled = untitled;
-    page->editor = Editor::create(m_tabs, Editor::BORDER_NONE);
+    page->wrapper = new EditorWrapper(m_tabs);
+    page->editor = page->wrapper->getEditor();
     page->editor->attachController(controller);
+    page->editor->setFileDropQuery(Editor::FileDropQuery::bind<MainWindow, &MainWindow::editorFileDropQuery>(this));
+    page->editor->setDropDelegate(Editor::DropDelegate::bind<MainWindow, &MainWindow::editorDrop>(this));
     Page* added = page.get();
     m_pages.push_back(std::move(page));
-    added->slot = m_tabs->addView(this, added->editor, pel::Symbol(), -1);
+    added->slot = m_tabs->addView(this, added->wrapper, pel::Symbol(), -1);
     watchController(*added);
     updateLabel(*added);
     activate(*added);

@@ -74,9 +74,10 @@ void Tabs::attachSlot(afDockSlot* slot) {
     button->setCloseHandler(TabButton::Handler::bind<Tabs, &Tabs::tabClosing>(this));
     m_row->addChild(button, indexOfSlot(slot), afLayoutParams::WRAP_CONTENT, afLayoutParams::WRAP_CONTENT);
     m_buttons[slot] = button;
+    // Shown when its slot is the active one; attaching may show it.
     afView* view = slot->getView();
-    view->setVisible(false);
     m_pages->addChild(view, afLayoutParams::FILL_PARENT, afLayoutParams::FILL_PARENT);
+    view->setVisible(false);
     slot->setPage(view);
 }
 

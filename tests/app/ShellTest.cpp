@@ -9,6 +9,7 @@
 #include "bundles/BundleManager.h"
 #include "bundles/ToolStripStatus.h"
 #include "editor/Editor.h"
+#include "editor/EditorStatusController.h"
 
 #include "afw/afActionRegistry.h"
 #include "afw/afApp.h"
@@ -93,6 +94,13 @@ TEST_F(ShellTest, MalformedCopyDataIsRefusedAndLoggedAndAValidOneOpensOnceQueued
     EXPECT_EQ(AF_DROP_COPY,
               window->filesDropped(window->getTabs(), &dropped, 0, afDropInfo(), AF_DROP_COPY, AF_DROP_COPY));
     EXPECT_EQ(1u, window->getPendingCommandCount());
+    // Text dropped on an editor goes in at the caret.
+    Editor* editor = window->getActivePage()->editor;
+    EXPECT_EQ(AF_DROP_COPY, window->editorDrop(editor, {L"dropped"}, false, AF_DROP_COPY));
+    std::wstring text;
+    editor->getController()->getText(&text);
+    EXPECT_EQ(L"dropped", text);
+    EXPECT_TRUE(editor->getController()->undo());
     // A modal window (which disables this one) holds it back until it ends.
     ::EnableWindow(window->getHandle(), FALSE);
     EXPECT_EQ(1, sendCopyData(0, line.data(), static_cast<DWORD>(line.size() * 2)));
@@ -203,6 +211,8 @@ TEST_F(ShellTest, AFileOpenedBeforeTheBundlesLoadGetsItsGrammarOnceTheyAre) {
     ASSERT_TRUE(tessel_test::pumpUntil([&] { return !app->getBundleManager()->isLoading(); }))
         << "the load never ended";
     EXPECT_EQ(L"source.c", controller.getGrammarName());
+    // The status strip names it.
+    EXPECT_EQ(L"C", window->getStatusController()->getButton(EditorStatusController::LANGUAGE)->getText());
     // A new document has no file to take a grammar from.
     run(L"file.new");
     EXPECT_NE(L"source.c", window->getActivePage()->controller->getGrammarName());
@@ -328,6 +338,8 @@ TEST_F(ShellTest, TheWindowsKeysWorkFromTheEditorAndTheStatusBarShowsActivities)
     EXPECT_EQ(L"Untitled 2 - Tessel", window->getTitleText());
     pressKeys(window->getActivePage()->editor->getHandle(), VK_TAB, {VK_CONTROL});
     EXPECT_EQ(L"Untitled - Tessel", window->getTitleText());
+    // The status strip follows the active tab's editor.
+    EXPECT_EQ(window->getActivePage()->editor, window->getStatusController()->getEditor());
     pressKeys(window->getActivePage()->editor->getHandle(), 'W', {VK_CONTROL});
     ASSERT_EQ(1u, window->getPages().size());
     EXPECT_EQ(L"Untitled 2 - Tessel", window->getTitleText());
