@@ -5,6 +5,7 @@
 
 #include "support/Bench.h"
 #include "support/OtherProcess.h"
+#include "support/TesselCopy.h"
 
 #include <psapi.h>
 
@@ -74,6 +75,41 @@ inline double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const size_t middle = values.size() / 2;
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Starts of the reference (bare_window.exe) and of Tessel (with a fresh user folder each
+// time), `runs` of each by turns, on `file` in the copy's folder.
+struct Alternation {
+    std::vector<double> bare;
+    std::vector<StartTiming> tessel;
+
+    template <class Field>
+    std::vector<double> of(Field field) const {
+        std::vector<double> values;
+        for (const StartTiming& timing : tessel)
+            values.push_back(timing.*field);
+        return values;
+    }
+};
+
+inline Alternation alternate(tessel_test::TesselCopy& copy, const std::wstring& file, int runs, bool highlight,
+                             DWORD limitMs) {
+    const std::wstring bare = tessel_test::programFolder() + L"bare_window.exe";
+    Alternation result;
+    for (int run = 0; run < runs; ++run) {
+        result.bare.push_back(timeStart(bare, file, copy.folder.path, BARE_WINDOW, nullptr, false, limitMs).firstPaintMs);
+        copy.freshUserFolder();
+        result.tessel.push_back(
+            timeStart(copy.program(), file, copy.folder.path, TESSEL_WINDOW, TESSEL_EDITOR, highlight, limitMs));
+    }
+    return result;
+}
+
+// False, with a message, when the build holds no complete program to copy.
+inline bool copied(const tessel_test::TesselCopy& copy) {
+    if (!copy.complete)
+        std::fprintf(stderr, "Tessel.exe, its DLLs or its bundles are missing beside the build's bench folder\n");
+    return copy.complete;
 }
 
 // A C file of about `bytes` bytes (at least one copy of the sample): lines of a real program's
