@@ -112,6 +112,18 @@ inline bool copied(const tessel_test::TesselCopy& copy) {
     return copy.complete;
 }
 
+// The figure, beside the reference's when given; a figure never reached is said on the error
+// stream and printed as -1, without a ratio.
+inline void startFigure(const std::string& name, double value, const char* unit, const char* peer = nullptr,
+                        double peerValue = 0) {
+    if (value < 0)
+        std::fprintf(stderr, "%s: not reached within the limit\n", name.c_str());
+    if (peer && value >= 0)
+        figureBeside(name.c_str(), value, unit, peer, peerValue);
+    else
+        figure(name.c_str(), value, unit);
+}
+
 // A C file of about `bytes` bytes (at least one copy of the sample): lines of a real program's
 // shape, CR LF ended, repeated.
 inline std::string cSource(size_t bytes) {

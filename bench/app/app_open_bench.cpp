@@ -19,10 +19,10 @@ int main(int argc, char** argv) {
         bench::alternate(copy, L"large.c", static_cast<int>(options.number("--runs", 5)), false, 120000);
     const double bareMs = bench::median(runs.bare);
     const std::string name = "open_" + std::to_string(megabytes) + "mb_";
-    bench::figure(("bare_window_" + name + "first_paint_ms").c_str(), bareMs, "ms");
-    bench::figureBeside((name + "first_paint_ms").c_str(), bench::median(runs.of(&bench::StartTiming::firstPaintMs)),
+    bench::startFigure("bare_window_" + name + "first_paint_ms", bareMs, "ms");
+    bench::startFigure(name + "first_paint_ms", bench::median(runs.of(&bench::StartTiming::firstPaintMs)),
                         "ms", "bare_window", bareMs);
-    bench::figureBeside((name + "peak_working_set_mb").c_str(),
+    bench::startFigure(name + "peak_working_set_mb",
                         bench::median(runs.of(&bench::StartTiming::peakWorkingSetMb)), "MB", "file_size",
                         static_cast<double>(megabytes));
     return 0;

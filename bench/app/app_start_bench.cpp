@@ -15,9 +15,9 @@ int main(int argc, char** argv) {
     const bench::Alternation runs =
         bench::alternate(copy, L"sample.c", static_cast<int>(options.number("--runs", 5)), true, 30000);
     const double bareMs = bench::median(runs.bare);
-    bench::figure("bare_window_first_paint_ms", bareMs, "ms");
-    bench::figureBeside("start_first_paint_ms", bench::median(runs.of(&bench::StartTiming::firstPaintMs)), "ms",
+    bench::startFigure("bare_window_first_paint_ms", bareMs, "ms");
+    bench::startFigure("start_first_paint_ms", bench::median(runs.of(&bench::StartTiming::firstPaintMs)), "ms",
                         "bare_window", bareMs);
-    bench::figure("start_first_highlight_ms", bench::median(runs.of(&bench::StartTiming::firstHighlightMs)), "ms");
+    bench::startFigure("start_first_highlight_ms", bench::median(runs.of(&bench::StartTiming::firstHighlightMs)), "ms");
     return 0;
 }

@@ -34,7 +34,11 @@ public:
     }
     HWND editor() {
         HWND found = nullptr;
-        pollFor([&] { return window() && (found = OtherProcess::findChild(window(), EDITOR)) != nullptr; }, WAIT_MS);
+        pollFor(
+            [&] {
+                return (window() && (found = OtherProcess::findChild(window(), EDITOR)) != nullptr) || !process.running();
+            },
+            WAIT_MS);
         return found;
     }
     std::wstring title() { return window() ? OtherProcess::windowText(window()) : L"(no window)"; }
@@ -42,7 +46,7 @@ public:
     // Waits until the title is `expected`; the assertion names the last title seen.
     testing::AssertionResult hasTitle(const std::wstring& expected) {
         std::wstring seen;
-        if (pollFor([&] { return (seen = title()) == expected; }, WAIT_MS))
+        if (pollFor([&] { return (seen = title()) == expected || !process.running(); }, WAIT_MS) && seen == expected)
             return testing::AssertionSuccess();
         return testing::AssertionFailure() << "the title stayed \"" << narrow(seen) << "\", not \"" << narrow(expected)
                                            << "\"";
