@@ -23,6 +23,7 @@ LAYERS = [
     ("bundles", ["afw"]),
     ("components", ["afw"]),
     ("editor", ["bundles", "components"]),
+    ("app", ["editor"]),
 ]
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)

@@ -9,6 +9,7 @@ namespace {
 struct Activities {
     uint32_t lastId = 0;
     std::vector<ToolStripStatus::Activity> list;
+    std::function<void()> listener;
 };
 
 Activities& activities() {
@@ -23,13 +24,25 @@ uint32_t ToolStripStatus::addActivity(const std::wstring& text) {
     if (++all.lastId == 0)
         ++all.lastId;
     all.list.emplace_back(all.lastId, text);
+    if (all.listener)
+        all.listener();
     return all.lastId;
 }
 
 void ToolStripStatus::removeActivity(uint32_t id) {
-    std::vector<Activity>& list = activities().list;
-    list.erase(std::remove_if(list.begin(), list.end(), [id](const Activity& activity) { return activity.first == id; }),
-               list.end());
+    Activities& all = activities();
+    const auto gone = std::remove_if(all.list.begin(), all.list.end(),
+                                     [id](const Activity& activity) { return activity.first == id; });
+    if (gone == all.list.end())
+        return;
+    all.list.erase(gone, all.list.end());
+    if (all.listener)
+        all.listener();
+}
+
+std::function<void()> ToolStripStatus::setListener(std::function<void()> listener) {
+    std::swap(activities().listener, listener);
+    return listener;
 }
 
 const std::vector<ToolStripStatus::Activity>& ToolStripStatus::getActivities() { return activities().list; }

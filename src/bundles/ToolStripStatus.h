@@ -5,6 +5,7 @@
 // only.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,6 +22,9 @@ public:
     static void removeActivity(uint32_t id);
     // The activities in the order they were added.
     static const std::vector<Activity>& getActivities();
+    // Told after each change of the list (the main window's status bar shows it); empty: none.
+    // The previous listener is returned.
+    static std::function<void()> setListener(std::function<void()> listener);
 };
 
 } // namespace tessel

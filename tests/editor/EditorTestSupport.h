@@ -14,9 +14,8 @@
 
 namespace tessel_test {
 
-inline const std::vector<std::wstring>& testFontNames() {
-    static const std::vector<std::wstring> names = {L"DejaVu Sans Mono", L"DejaVu Sans"};
-    return names;
+inline std::vector<std::wstring> testFontNames() {
+    return {L"DejaVu Sans Mono", L"DejaVu Sans"};
 }
 
 // One subline per "|"-separated piece, each 8 pixels a character wide.

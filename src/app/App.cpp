@@ -1,0 +1,307 @@
+#include "app/App.h"
+
+#include "app/AppCommandLine.h"
+#include "app/AppDialogs.h"
+#include "app/CopyDataMessage.h"
+#include "app/MainWindow.h"
+
+#include "bundles/BundleManager.h"
+#include "bundles/GrammarBundleItemManager.h"
+#include "bundles/preferences/ScopePreferencesManager.h"
+#include "bundles/snippets/SnippetManager.h"
+#include "bundles/themes/ThemeManager.h"
+#include "components/ActionSelectWindow.h"
+#include "components/SearchManager.h"
+#include "editor/EditorThemes.h"
+#include "editor/ThemeManagerSource.h"
+
+#include "afw/afActionChooser.h"
+#include "afw/afActionInvoker.h"
+#include "afw/afInstanceControl.h"
+#include "afw/afModuleInstance.h"
+#include "afw/afActionRegistry.h"
+#include "afw/unicode/afUnicodeFontManager.h"
+#include "pel/base/Exception.h"
+#include "pel/files/file_io/FileError.h"
+#include "pel/files/file_io/FileIO.h"
+#include "pel/legacy/MessageRegistry.h"
+#include "pel/log/Log.h"
+#include "pel/log/LogFile.h"
+#include "pel/log/LogManager.h"
+#include "pel/text/StringTemplate.h"
+#include "pel/thread/Mutex.h"
+#include "service/base/Config.h"
+#include "service/base/ServiceSetup.h"
+#include "service/base/TesselService.h"
+#include "service/document/DocumentManager.h"
+#include "service/document/controller/DocumentControllerManager.h"
+#include "service/parser/DocumentParserServices.h"
+#include "service/parser/spans/SpanManager.h"
+
+namespace tessel {
+
+namespace {
+
+const wchar_t* const USER_FOLDERS[] = {L"user:", L"user:config", L"user:projects", L"user:bundles",
+                                       L"user:bundles/.changes"};
+
+std::wstring message(const wchar_t* format, const std::wstring& argument) {
+    return pel::StringTemplate(format).arg(1, argument).render();
+}
+
+std::wstring programPath() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}
+
+} // namespace
+
+App::App(const std::wstring& commandLine) : m_commandLine(commandLine) {}
+
+App::~App() = default;
+
+App* App::get() {
+    return dynamic_cast<App*>(afApp::getInstance());
+}
+
+bool App::init() {
+    // 1. File errors and the log sources.
+    pel::FileErrorImpl::registerMessageTables();
+    pel::LogManager_Impl::getInstance()->registerSource(L"Tessel");
+    pel::LogManager_Impl::getInstance()->registerSource(L"UI");
+    // 2. The service root: the file system and the settings.
+    m_root = TesselService::getInstance();
+    if (!m_root) {
+        showMessage(nullptr, L"Tessel cannot start: the settings could not be set up.");
+        return false;
+    }
+    // 3. The command line; a second start hands it over here.
+    AppCommandLine line;
+    bool parsed = true;
+    std::wstring parseError;
+    try {
+        line.parse(m_commandLine);
+    } catch (const pel::Exception& e) {
+        parsed = false;
+        parseError = e.message;
+    }
+    if (!afInstanceControl::instance().isFirstInstance() && !forward(line, parsed))
+        return false;
+    if (!parsed)
+        showMessage(nullptr, message(L"Error parsing command line: {1}", parseError));
+    // 4. The debug log, with what was logged before it.
+    m_logFile.reset(new pel::LogFile(pel::LogFile::DEFAULT_PATH, pel::LogFile::F_DEFAULT));
+    pel::LogManager_Impl::getInstance()->addListener(m_logFile.get(), true);
+    // 5. The managers.
+    createManagers();
+    // 6. The user folders.
+    if (!checkUserFolders())
+        return false;
+    // 7. - 9. The editor font, the main window, the cross-thread messages.
+    setEditorFont();
+    MainWindow::Services services;
+    services.root = m_root;
+    services.controllers = m_controllers.get();
+    services.grammars = m_grammars.get();
+    services.bundles = m_bundles.get();
+    m_mainWindow.reset(new MainWindow(services));
+    if (!m_mainWindow->create())
+        return false;
+    setMainWidget(m_mainWindow.get());
+    getMessageRegistry()->initRegistry(afGetModuleInstance());
+    // 10. The start-up list, 11. the bundles in the background.
+    {
+        pel::ScopedLock<pel::Mutex_Impl> guard(m_root->getConfig().getLock());
+        m_root->runStartup();
+    }
+    // A file opened while the bundles load has no grammar yet: it gets one when they are in.
+    m_bundles->onLoadFinished.add(this, [this](bool) {
+        if (m_mainWindow)
+            m_mainWindow->applyMissingGrammars();
+    });
+    m_bundles->load();
+    // 12. - 13. The window, with the file the command line names or an empty document.
+    m_mainWindow->show();
+    if (!line.project.empty())
+        showMessage(m_mainWindow.get(),
+                    message(L"Projects are not supported in this version; `{1}` was not opened.", line.project));
+    if (line.file.empty() || !m_mainWindow->openFile(line.file))
+        if (m_mainWindow->getPages().empty())
+            m_mainWindow->newDocument();
+    m_exitCode = 0;
+    return true;
+}
+
+void App::createManagers() {
+    pel::ScopedLock<pel::Mutex_Impl> guard(m_root->getLock());
+    m_root->createWebApi(std::wstring());
+    m_root->createDocumentManager(std::make_shared<DocumentParserServices>());
+    m_controllers.reset(new DocumentControllerManager(*m_root->getDocumentManager()));
+    SpanManager::install(*m_controllers);
+    m_bundles.reset(new BundleManager(*m_root));
+    m_themes = ThemeManager::create(*m_bundles);
+    m_grammars = GrammarBundleItemManager::create(*m_bundles, *m_root);
+    m_grammars->setControllerManager(m_controllers.get());
+    m_snippets = SnippetManager::create(*m_bundles, *m_controllers);
+    m_preferences = ScopePreferencesManager::create(*m_bundles);
+    m_search.reset(new SearchManager);
+    SearchManager::install(m_search.get());
+    m_themeSource.reset(new ThemeManagerSource(m_themes));
+    setEditorThemeSource(m_themeSource.get());
+    m_tabTriggers.reset(new afActionInvokerTab(getActionRegistry()));
+    afRegisterInvoker(m_tabTriggers.get(), getActionRegistry(), AF_ACTION_KIND_TAB_TRIGGER);
+    ActionSelectWindow::install();
+}
+
+bool App::checkUserFolders() {
+    for (const wchar_t* folder : USER_FOLDERS) {
+        pel::WorkString<> full;
+        if (!pel::FileIO::getFullPath(folder, &full)) {
+            showMessage(nullptr, message(L"Unable to resolve path to required directory `{1}`", folder));
+            return false;
+        }
+        pel::FileIO::createDirectories(folder);
+        std::wstring probe;
+        pel::File* file = pel::FileIO::createUniqueFile((std::wstring(folder) + L"/probe.tmp").c_str(),
+                                                        pel::FILE_MODE_WRITE_CREATE, &probe);
+        if (!file) {
+            showMessage(nullptr, message(L"Unable to write to `{1}`", full.c_str()));
+            return false;
+        }
+        pel::FileIO::closeFile(file);
+        pel::FileIO::deleteFile(probe.c_str());
+    }
+    return true;
+}
+
+void App::setEditorFont() {
+    Config& config = m_root->getConfig();
+    pel::ScopedLock<pel::Mutex_Impl> guard(config.getLock());
+    ConfigValue::List defaults = {ConfigValue::fromString(L"Consolas"), ConfigValue::fromString(L"DejaVu Sans Mono"),
+                                  ConfigValue::fromString(L"Courier New")};
+    ConfigNameSpace* preferences = config.getPreferencesNameSpace();
+    const ConfigValue* names =
+        config.declareValueWithDefault(preferences, FONT_NAMES_SETTING, ConfigValue::fromList(defaults));
+    const ConfigValue* size = config.declareValueWithDefault(preferences, FONT_SIZE_SETTING, ConfigValue::fromInt(10));
+    afUnicodeFontManager& fonts = afUnicodeFontManager::instance();
+    // A family the system lacks would put the fallback font first.
+    std::vector<std::wstring> known;
+    if (names && names->getList())
+        for (const ConfigValue& name : *names->getList())
+            if (const wchar_t* text = name.getString())
+                if (fonts.findFamily(text))
+                    known.push_back(text);
+    int points = size ? size->getInt() : 10;
+    if (points < 4 || points > 72)
+        points = 10;
+    fonts.setEditorFont(known, static_cast<uint16_t>(points));
+}
+
+bool App::forward(const AppCommandLine& line, bool parsed) {
+    if (!parsed)
+        return false; // a second start with a broken command line only ends (1)
+    const std::wstring text = CopyDataMessage::encode(line.toForward(programPath()));
+    const std::wstring shown = line.file.empty() ? line.project : line.file;
+    afInstanceControl& instance = afInstanceControl::instance();
+    for (uint32_t waited = 0; waited <= FORWARD_WAIT_MS; waited += FORWARD_RETRY_MS) {
+        std::vector<HWND> windows;
+        afInstanceControl::findInstanceWindows(windows);
+        for (HWND window : windows) {
+            switch (afInstanceControl::sendCopyData(window, text.data(), text.size() * sizeof(wchar_t),
+                                                    FORWARD_TIMEOUT_MS)) {
+            case afInstanceControl::SEND_ACCEPTED:
+                afInstanceControl::activateWindow(window);
+                m_exitCode = 0;
+                return false;
+            case afInstanceControl::SEND_TIMED_OUT:
+                showMessage(nullptr, L"Tessel is already running but does not respond.");
+                return false;
+            default:
+                break;
+            }
+        }
+        // The first instance may have ended meanwhile: then this one is the first.
+        instance.close();
+        if (instance.create())
+            return true;
+        ::Sleep(FORWARD_RETRY_MS);
+    }
+    showMessage(nullptr, message(L"Tessel is running but did not answer; `{1}` was not opened.", shown));
+    return false;
+}
+
+void App::dropLogFile() {
+    if (!m_logFile)
+        return;
+    pel::LogManager_Impl::getInstance()->removeListener(m_logFile.get());
+    m_logFile.reset();
+}
+
+void App::exit() {
+    // 1. The documents (their questions were asked when the window closed) and their defaults.
+    if (m_mainWindow)
+        m_mainWindow->closeAllTabs();
+    if (m_controllers) {
+        // Not held past this step: the root deletes it below, before the file system goes.
+        DocumentManager& documents = *m_root->getDocumentManager();
+        documents.closeAllDocuments();
+        pel::ScopedLock<pel::Mutex_Impl> guard(m_root->getConfig().getLock());
+        documents.writeSettings(m_root->getConfig());
+    }
+    // 2. The settings.
+    if (m_root) {
+        pel::ScopedLock<pel::Mutex_Impl> guard(m_root->getConfig().getLock());
+        m_root->runSettingsSaving();
+        if (!m_root->getConfig().saveAll())
+            pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"App::exit(): The settings could not be saved.");
+    }
+    // 3. - 4. The single-instance mutex, the window, then the managers in reverse order.
+    afInstanceControl::instance().close();
+    if (m_mainWindow) {
+        setMainWidget(nullptr);
+        if (HWND window = m_mainWindow->getHandle()) {
+            ::DestroyWindow(window);
+            // Its WM_QUIT belongs to the loop that has already ended.
+            MSG quit;
+            ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        }
+        m_mainWindow.reset();
+    }
+    if (m_search) {
+        SearchManager::install(nullptr);
+        m_search.reset();
+    }
+    // The type managers registered with the BundleManager go with it (its own references are
+    // the last); one that never registered goes here, while the BundleManager it refers to is
+    // still there.
+    setEditorThemeSource(nullptr);
+    m_themeSource.reset();
+    m_preferences.reset();
+    m_snippets.reset();
+    m_grammars.reset();
+    m_themes.reset();
+    if (m_bundles)
+        m_bundles->onLoadFinished.remove(this);
+    m_bundles.reset();
+    afSetActionChooser(nullptr);
+    if (m_tabTriggers) {
+        afRemoveInvoker(getActionRegistry(), m_tabTriggers.get());
+        m_tabTriggers.reset();
+    }
+    m_controllers.reset();
+    // 5. - 6. The exit list, the root, the cross-thread messages.
+    if (m_root) {
+        m_root->runExit();
+        delete m_root;
+        m_root = nullptr;
+    }
+    if (getMessageRegistry())
+        getMessageRegistry()->releaseRegistry();
+    // 7. - 8.
+    pel::log_printf(pel::LOG_INFO, LOG_SOURCE, L"Good bye...");
+    dropLogFile();
+    releaseFileSystem();
+}
+
+} // namespace tessel

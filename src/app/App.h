@@ -1,0 +1,94 @@
+#pragma once
+// The program's application object: at start it sets up the logs, the service root and its
+// settings, hands the command line to a running instance when there is one, and otherwise makes
+// the managers, checks the user folders, sets the editor font, builds the main window, starts
+// loading the bundles and opens what the command line names. At exit it closes the documents,
+// saves the settings and deletes everything in the reverse order.
+
+#include "afw/afApp.h"
+#include "pel/base/Crc.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class afActionInvokerTab;
+class SearchManager;
+
+namespace pel {
+class LogFile;
+}
+
+namespace tessel {
+
+class AppCommandLine;
+class BundleManager;
+class DocumentControllerManager;
+class GrammarBundleItemManager;
+class MainWindow;
+class ScopePreferencesManager;
+class SnippetManager;
+class TesselService;
+class ThemeManager;
+class ThemeManagerSource;
+
+class App : public afApp {
+public:
+    static constexpr uint32_t LOG_SOURCE = pel::crc32Literal("Tessel");
+    static constexpr const wchar_t* FONT_NAMES_SETTING = L"app.editor.font.names";
+    static constexpr const wchar_t* FONT_SIZE_SETTING = L"app.editor.font.size";
+    // How long a second start waits for the first one's window, and how often it asks.
+    static constexpr uint32_t FORWARD_WAIT_MS = 10000;
+    static constexpr uint32_t FORWARD_RETRY_MS = 100;
+    static constexpr uint32_t FORWARD_TIMEOUT_MS = 5000;
+
+    // The command line the start reads; the process's own by default.
+    explicit App(const std::wstring& commandLine = ::GetCommandLineW());
+    ~App() override;
+
+    // The program's running application, or null.
+    static App* get();
+
+    bool init() override;
+    void exit() override;
+
+    // What the process ends with when init answers false: 0 after a forwarded command line, 1
+    // for a start that failed.
+    int getExitCode() const { return m_exitCode; }
+    MainWindow* getMainWindow() const { return m_mainWindow.get(); }
+    BundleManager* getBundleManager() const { return m_bundles.get(); }
+    DocumentControllerManager* getControllers() const { return m_controllers.get(); }
+    pel::LogFile* getLogFile() const { return m_logFile.get(); }
+
+    // Takes the log file out of the log manager and deletes it (the crash callback and exit).
+    void dropLogFile();
+
+private:
+    // A second start: the command line to the running instance. True when this process should
+    // start as the first one after all (the running one went away).
+    bool forward(const AppCommandLine& line, bool parsed);
+    bool checkUserFolders();
+    void setEditorFont();
+    void createManagers();
+
+    std::wstring m_commandLine;
+    int m_exitCode = 1;
+    TesselService* m_root = nullptr;
+    std::unique_ptr<pel::LogFile> m_logFile;
+    std::unique_ptr<DocumentControllerManager> m_controllers;
+    std::unique_ptr<BundleManager> m_bundles;
+    std::shared_ptr<ThemeManager> m_themes;
+    std::shared_ptr<GrammarBundleItemManager> m_grammars;
+    std::shared_ptr<SnippetManager> m_snippets;
+    std::shared_ptr<ScopePreferencesManager> m_preferences;
+    std::unique_ptr<ThemeManagerSource> m_themeSource;
+    std::unique_ptr<SearchManager> m_search;
+    std::unique_ptr<afActionInvokerTab> m_tabTriggers;
+    std::unique_ptr<MainWindow> m_mainWindow;
+};
+
+// The crash reporter's callback while a report is prepared: the debug log is completed on disk
+// and let go; TRUE, so the report goes on.
+BOOL CALLBACK crashCallback(void* state);
+
+} // namespace tessel

@@ -1,0 +1,280 @@
+#include "app/MainWindow.h"
+
+#include "app/AppDialogs.h"
+#include "app/CopyDataMessage.h"
+#include "app/StatusBar.h"
+#include "app/Tabs.h"
+
+#include "editor/Editor.h"
+
+#include "afw/afApp.h"
+#include "afw/afMenu.h"
+#include "afw/afModuleInstance.h"
+#include "afw/afSeed.h"
+#include "afw/dock/afDockSlot.h"
+#include "afw/layout/afLayoutLinear.h"
+#include "afw/layout/afLayoutParamsLinear.h"
+#include "pel/log/Log.h"
+#include "pel/text/StringTemplate.h"
+#include "service/base/TesselService.h"
+#include "service/document/Document.h"
+#include "service/document/DocumentManager.h"
+#include "service/document/controller/DocumentController.h"
+#include "service/document/controller/DocumentControllerManager.h"
+
+#include <algorithm>
+
+namespace tessel {
+
+namespace {
+
+// Posted to open the forwarded command lines once no modal window runs.
+const UINT kOpenPending = WM_APP + 55;
+// While a modal window runs, the pending commands are tried again on this timer.
+const UINT_PTR kPendingTimer = 55;
+const UINT kPendingRetryMs = 200;
+
+constexpr uint32_t UI_LOG = pel::crc32Literal("UI");
+
+} // namespace
+
+MainWindow::MainWindow(const Services& services)
+    : afDockSlotController(0), afActionHandler(afApp::getActionRegistry(), L"MainWindow"), m_services(services) {
+    setPlacementKey(L"main");
+    setRestoreShowState(true);
+    setPlacementEnabled(true);
+    setSizePolicy(SIZE_CLIENT);
+    attachActionHandler();
+}
+
+MainWindow::~MainWindow() {
+    for (afAction* action : m_actions)
+        afUnregisterAction(getActionRegistry(), action);
+}
+
+bool MainWindow::buildSeed(afSeed& seed) {
+    static bool registered = false;
+    afClassRecord record(L"Tessel35WindowClass");
+    record.cursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    record.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    record.icon = static_cast<HICON>(::LoadImageW(afGetModuleInstance(), MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, 0));
+    record.smallIcon =
+        static_cast<HICON>(::LoadImageW(afGetModuleInstance(), MAKEINTRESOURCEW(1), IMAGE_ICON, 16, 16, 0));
+    registerClass(record, &registered);
+    seed.className = record.className;
+    seed.style = WS_OVERLAPPEDWINDOW;
+    seed.title = L"Tessel";
+    seed.width = 800;
+    seed.height = 600;
+    return true;
+}
+
+bool MainWindow::create() {
+    auto* column = new afLayoutLinear(this, afLayoutLinear::VERTICAL);
+    setContentView(column);
+    m_tabs = new Tabs(this);
+    column->addChild(m_tabs, new afLayoutParamsLinear(afLayoutParams::FILL_PARENT, 0, 1.0));
+    m_status = new StatusBar(this);
+    column->addChild(m_status, afLayoutParams::FILL_PARENT, afLayoutParams::WRAP_CONTENT);
+    if (!build())
+        return false;
+    m_tabs->build();
+    m_status->build();
+    m_status->update();
+    registerActions();
+    buildMenus();
+    updateTitle();
+    return true;
+}
+
+// ---- tabs
+
+MainWindow::Page* MainWindow::getActivePage() const {
+    return m_tabs ? findPage(m_tabs->getActiveSlot()) : nullptr;
+}
+
+MainWindow::Page* MainWindow::findPage(const afDockSlot* slot) const {
+    if (!slot)
+        return nullptr;
+    for (const auto& page : m_pages)
+        if (page->slot == slot)
+            return page.get();
+    return nullptr;
+}
+
+std::vector<MainWindow::Page*> MainWindow::getPages() const {
+    std::vector<Page*> pages;
+    std::vector<afDockSlot*> slots;
+    m_tabs->getSlots(slots);
+    for (afDockSlot* slot : slots)
+        if (Page* page = findPage(slot))
+            pages.push_back(page);
+    return pages;
+}
+
+void MainWindow::activate(Page& page) {
+    m_tabs->setActiveSlot(page.slot);
+}
+
+void MainWindow::activateNeighbour(bool previous) {
+    const int count = m_tabs->getSlotCount();
+    if (count < 2)
+        return;
+    const int at = m_tabs->indexOfSlot(m_tabs->getActiveSlot());
+    m_tabs->setActiveSlot(m_tabs->getSlotAt((at + (previous ? count - 1 : 1)) % count));
+}
+
+std::wstring MainWindow::getName(const Page& page) const {
+    if (page.untitled == 0)
+        return page.controller->getTitle();
+    return page.untitled == 1 ? L"Untitled" : L"Untitled " + std::to_wstring(page.untitled);
+}
+
+std::wstring MainWindow::getLabel(const Page& page) const {
+    return page.controller->isModified() ? getName(page) + L" *" : getName(page);
+}
+
+std::wstring MainWindow::getTitleText() const {
+    const Page* page = getActivePage();
+    return page ? getLabel(*page) + L" - Tessel" : std::wstring(L"Tessel");
+}
+
+void MainWindow::updateTitle() {
+    const std::wstring title = getTitleText();
+    setTitle(title.c_str());
+}
+
+void MainWindow::updateLabel(Page& page) {
+    m_tabs->setTitle(page.slot, getLabel(page));
+    if (&page == getActivePage())
+        updateTitle();
+}
+
+int MainWindow::nextUntitledNumber() const {
+    for (int number = 1;; ++number)
+        if (std::none_of(m_pages.begin(), m_pages.end(), [&](const auto& page) { return page->untitled == number; }))
+            return number;
+}
+
+void MainWindow::queryClose(const std::vector<afDockSlot*>& slots, std::vector<afDockSlot*>& closable) {
+    for (afDockSlot* slot : slots) {
+        Page* page = findPage(slot);
+        if (!page || m_closingAll || askToClose(*page))
+            closable.push_back(slot);
+        else
+            break; // Cancel stops the whole close
+    }
+}
+
+void MainWindow::slotRemoved(afDockSlot* slot, bool /*deleting*/) {
+    const auto found =
+        std::find_if(m_pages.begin(), m_pages.end(), [&](const auto& page) { return page->slot == slot; });
+    if (found == m_pages.end())
+        return;
+    std::unique_ptr<Page> page = std::move(*found);
+    m_pages.erase(found);
+    DocumentController* controller = page->controller;
+    controller->modifiedChanged().remove(this);
+    controller->pathChanged().remove(this);
+    controller->fileModified().remove(this);
+    controller->fileDeleted().remove(this);
+    Document& document = controller->getDocument();
+    page->editor->attachController(nullptr);
+    if (HWND window = page->editor->getHandle())
+        ::DestroyWindow(window);
+    delete page->editor;
+    DocumentControllerManager& controllers = *m_services.controllers;
+    if (controllers.getActiveController() == controller)
+        controllers.setActiveController(nullptr);
+    controllers.deleteController(controller);
+    if (document.getControllers().empty())
+        controllers.getDocumentManager().releaseDocument(&document);
+}
+
+void MainWindow::slotActivated(afDockSlot* slot) {
+    Page* page = findPage(slot);
+    m_services.controllers->setActiveController(page ? page->controller : nullptr);
+    updateTitle();
+    if (page) {
+        page->editor->requestFocus();
+        // A change made by another program while the tab was in the background is asked now.
+        if (page->controller->isModifiedOnDisk())
+            fileModified(*page->controller);
+        showDeletedNotice();
+    }
+}
+
+// ---- closing
+
+bool MainWindow::canClose() {
+    if (!askToCloseAll())
+        return false;
+    TesselService* root = m_services.root;
+    if (root && !root->queryClose())
+        return false;
+    if (root)
+        root->runClosing();
+    return afWindowMain::canClose();
+}
+
+// ---- messages
+
+// The window procedure's boundary catches what these throw.
+bool MainWindow::onRawMessage(afMessage& msg) {
+    switch (msg.message) {
+    case WM_DESTROY:
+        // A window destroys the menu bar it holds; the bar's object does that itself later.
+        ::SetMenu(msg.window, nullptr);
+        break;
+    case WM_COPYDATA: {
+        std::wstring text;
+        if (!CopyDataMessage::read(reinterpret_cast<const COPYDATASTRUCT*>(msg.lParam), &text)) {
+            pel::log_printf(pel::LOG_WARNING, UI_LOG,
+                            L"MainWindow::onRawMessage(): A malformed WM_COPYDATA message was refused.");
+            msg.result = 0;
+            return true;
+        }
+        queueCommand(text);
+        msg.result = 1;
+        return true;
+    }
+    case WM_TIMER:
+        if (msg.wParam != kPendingTimer)
+            break;
+        ::KillTimer(getHandle(), kPendingTimer);
+        runPendingCommands();
+        msg.result = 0;
+        return true;
+    default:
+        if (msg.message != kOpenPending)
+            break;
+        runPendingCommands();
+        msg.result = 0;
+        return true;
+    }
+    return afWindowMain::onRawMessage(msg);
+}
+
+void MainWindow::queueCommand(const std::wstring& text) {
+    m_pendingCommands.push_back(text);
+    ::PostMessageW(getHandle(), kOpenPending, 0, 0);
+}
+
+void MainWindow::runPendingCommands() {
+    if (m_pendingCommands.empty())
+        return;
+    // A modal window (a question, a file dialog) disables this one: opening now would ask a
+    // question under it.
+    if (!::IsWindowEnabled(getHandle())) {
+        ::SetTimer(getHandle(), kPendingTimer, kPendingRetryMs, nullptr);
+        return;
+    }
+    std::vector<std::wstring> commands;
+    commands.swap(m_pendingCommands);
+    for (const std::wstring& command : commands)
+        openCommandLine(command);
+    afWindowMain::show();
+    ::SetForegroundWindow(getHandle());
+}
+
+} // namespace tessel

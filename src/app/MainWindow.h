@@ -1,0 +1,168 @@
+#pragma once
+// The program's main window ("Tessel35WindowClass"): the menu bar, the tab strip with one
+// editor per open document, and the status bar, top to bottom. It owns the tabs' editors and
+// controllers: it opens, makes, saves and closes documents, asks before anything unsaved is
+// lost (when a tab closes and when the window does), asks about changes other programs make to
+// an open file, gives documents their grammar and theme, and opens what a second start of the
+// program hands over. Its title names the active document.
+
+#include "afw/afAction.h"
+#include "afw/afWindowMain.h"
+#include "afw/dock/afDockSlotController.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class afMenuBar;
+
+namespace tessel {
+
+class BundleManager;
+class DocumentController;
+class DocumentControllerManager;
+class DocumentManager;
+class Editor;
+class GrammarBundleItemManager;
+class StatusBar;
+class Tabs;
+class TesselService;
+
+class MainWindow : public afWindowMain, public afDockSlotController, public afActionHandler {
+public:
+    // The answers of the unsaved-changes question.
+    static constexpr uint32_t RESULT_SAVE = pel::crc32Literal("save");
+    static constexpr uint32_t RESULT_DONT_SAVE = pel::crc32Literal("dont_save");
+    static constexpr uint32_t RESULT_RELOAD = pel::crc32Literal("reload");
+    static constexpr uint32_t RESULT_KEEP = pel::crc32Literal("keep");
+    // The theme new documents are shown in: the shipped "Tessel Light".
+    static constexpr const wchar_t* SHIPPED_THEME = L"4d179b12-d432-4c3a-bd12-5911c5533e1c";
+
+    // What the window works with; the grammar and bundle managers may be missing (no bundles).
+    struct Services {
+        TesselService* root = nullptr;
+        DocumentControllerManager* controllers = nullptr;
+        GrammarBundleItemManager* grammars = nullptr;
+        BundleManager* bundles = nullptr;
+    };
+
+    // One tab: its slot, editor and controller, and the number of an "Untitled" document.
+    struct Page {
+        afDockSlot* slot = nullptr;
+        Editor* editor = nullptr;
+        DocumentController* controller = nullptr;
+        int untitled = 0; // 0 for a document with a file
+        // Its file was deleted while the tab was in the background: told when it is activated.
+        bool deletedNotice = false;
+    };
+
+    explicit MainWindow(const Services& services);
+    ~MainWindow() override;
+
+    // Makes the native window, the menus and the views, and registers the actions.
+    bool create();
+
+    // ---- documents (MainWindowFiles.cpp)
+    // An open path activates its tab; otherwise the file is loaded into a new tab, replacing a
+    // lone untouched "Untitled". A failure is shown; false then.
+    bool openFile(const std::wstring& path);
+    Page* newDocument();
+    // Saves to the document's file, or through Save As for "Untitled"; a failure is shown and the
+    // document stays modified. False when it was not saved.
+    bool save(Page& page);
+    bool saveAs(Page& page);
+    // Asks about unsaved changes first; false when the tab stays.
+    bool closeTab(Page& page);
+    // Asks about each modified document in tab order; false when one answer keeps the window.
+    bool askToCloseAll();
+    // Closes every tab without asking (the program's exit, after askToCloseAll).
+    void closeAllTabs();
+    // Opens a forwarded command line's file (or a new document when it names none).
+    void openCommandLine(const std::wstring& text);
+    // The grammar of its file name for each document that has none yet (after a bundle load).
+    void applyMissingGrammars();
+
+    // ---- tabs
+    Tabs* getTabs() const { return m_tabs; }
+    StatusBar* getStatusBar() const { return m_status; }
+    Page* getActivePage() const;
+    Page* findPage(const afDockSlot* slot) const;
+    // In tab order.
+    std::vector<Page*> getPages() const;
+    void activate(Page& page);
+    // The next tab (or the previous one), wrapping round.
+    void activateNeighbour(bool previous);
+    // The document's name: the file name, or "Untitled"/"Untitled N".
+    std::wstring getName(const Page& page) const;
+    // The tab's label: the name, and " *" while modified.
+    std::wstring getLabel(const Page& page) const;
+    std::wstring getTitleText() const;
+    // Commands from WM_COPYDATA that wait for the modal windows to end.
+    size_t getPendingCommandCount() const { return m_pendingCommands.size(); }
+
+    // ---- afDockSlotController
+    void queryClose(const std::vector<afDockSlot*>& slots, std::vector<afDockSlot*>& closable) override;
+    void slotRemoved(afDockSlot* slot, bool deleting) override;
+    void slotActivated(afDockSlot* slot) override;
+
+    // ---- window
+    bool canClose() override;
+    bool onRawMessage(afMessage& msg) override;
+    bool buildSeed(afSeed& seed) override;
+
+    // ---- actions (MainWindowActions.cpp)
+    bool onFileNew(afActionEvent& event);
+    bool onFileOpen(afActionEvent& event);
+    bool onFileSave(afActionEvent& event);
+    bool onFileSaveAs(afActionEvent& event);
+    bool onFileClose(afActionEvent& event);
+    bool onAppExit(afActionEvent& event);
+    bool onNextTab(afActionEvent& event);
+    bool onPreviousTab(afActionEvent& event);
+    bool onFind(afActionEvent& event);
+    bool onFindNext(afActionEvent& event);
+    bool onFindPrevious(afActionEvent& event);
+    bool onReplace(afActionEvent& event);
+    // What Ctrl+F and F3 search for, and Ctrl+H's replacement.
+    const std::wstring& getFindText() const { return m_findText; }
+    // Finds (or, with replace, replaces all) in the active document; whether anything was found.
+    bool find(const std::wstring& text, bool backwards);
+    bool replaceAll(const std::wstring& text, const std::wstring& replacement);
+
+private:
+    Page* addPage(DocumentController* controller, int untitled);
+    // Saves the document to the path; a failure is shown.
+    bool writeTo(Page& page, const std::wstring& path);
+    void setGrammarForFile(Page& page);
+    void updateTitle();
+    void updateLabel(Page& page);
+    // The answer of the unsaved-changes question for the page, saving when it says so: whether
+    // the page may close.
+    bool askToClose(Page& page);
+    void watchController(Page& page);
+    void fileModified(DocumentController& controller);
+    void fileDeleted(DocumentController& controller);
+    void showDeletedNotice();
+    void queueCommand(const std::wstring& text);
+    void runPendingCommands();
+    int nextUntitledNumber() const;
+    bool findAgain(bool ask, bool backwards);
+    // Finds, or with a replacement replaces all, in the active document.
+    bool search(const std::wstring& text, const std::wstring* replacement, bool backwards);
+    void registerActions();
+    void buildMenus();
+
+    Services m_services;
+    Tabs* m_tabs = nullptr;
+    StatusBar* m_status = nullptr;
+    std::unique_ptr<afMenuBar> m_menuBar;
+    std::vector<std::unique_ptr<Page>> m_pages;
+    std::vector<afAction*> m_actions;
+    std::vector<std::wstring> m_pendingCommands;
+    std::wstring m_findText;
+    std::wstring m_replaceText;
+    bool m_closingAll = false;
+};
+
+} // namespace tessel

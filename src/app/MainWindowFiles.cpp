@@ -1,0 +1,245 @@
+// Opening, making, saving and closing the main window's documents, and the questions on the way.
+
+#include "app/MainWindow.h"
+
+#include "app/AppCommandLine.h"
+#include "app/AppDialogs.h"
+#include "app/StatusBar.h"
+#include "app/Tabs.h"
+
+#include "bundles/GrammarBundleItemManager.h"
+#include "editor/Editor.h"
+
+#include "afw/dock/afDockSlot.h"
+#include "pel/base/Exception.h"
+#include "pel/files/file_io/FileError.h"
+#include "pel/text/StringTemplate.h"
+#include "service/bundles/grammar/GrammarBundleItem.h"
+#include "service/document/Document.h"
+#include "service/document/DocumentManager.h"
+#include "service/document/controller/DocumentController.h"
+#include "service/document/controller/DocumentControllerManager.h"
+
+namespace tessel {
+
+namespace {
+
+std::wstring message(const wchar_t* format, const std::wstring& first, const std::wstring& second = L"") {
+    return pel::StringTemplate(format).arg(1, first).arg(2, second).render();
+}
+
+std::wstring errorText(const DocumentManager::FileError& error) {
+    std::wstring text;
+    if (error)
+        pel::FileErrorObject::getMessage(&error->record(), &text);
+    return text;
+}
+
+} // namespace
+
+MainWindow::Page* MainWindow::addPage(DocumentController* controller, int untitled) {
+    FacePreset preset;
+    preset.assign(controller->getFacePreset());
+    preset.theme = SHIPPED_THEME;
+    controller->setFacePreset(preset);
+    auto page = std::make_unique<Page>();
+    page->controller = controller;
+    page->untitled = untitled;
+    page->editor = Editor::create(m_tabs, Editor::BORDER_NONE);
+    page->editor->attachController(controller);
+    Page* added = page.get();
+    m_pages.push_back(std::move(page));
+    added->slot = m_tabs->addView(this, added->editor, pel::Symbol(), -1);
+    watchController(*added);
+    updateLabel(*added);
+    activate(*added);
+    return added;
+}
+
+void MainWindow::watchController(Page& page) {
+    DocumentController& controller = *page.controller;
+    controller.modifiedChanged().add(this, [this, &page](DocumentController&, bool) { updateLabel(page); });
+    controller.pathChanged().add(this, [this, &page](DocumentController&, const std::wstring&) {
+        page.untitled = 0;
+        updateLabel(page);
+    });
+    controller.fileModified().add(this, [this](DocumentController& changed) { fileModified(changed); });
+    controller.fileDeleted().add(this, [this](DocumentController& changed) { fileDeleted(changed); });
+}
+
+MainWindow::Page* MainWindow::newDocument() {
+    DocumentManager& documents = m_services.controllers->getDocumentManager();
+    Document* document = documents.createDocument(std::wstring());
+    return addPage(m_services.controllers->createController(*document), nextUntitledNumber());
+}
+
+bool MainWindow::openFile(const std::wstring& path) {
+    DocumentManager& documents = m_services.controllers->getDocumentManager();
+    if (Document* open = documents.findDocument(path.c_str()))
+        for (const auto& page : m_pages)
+            if (&page->controller->getDocument() == open) {
+                activate(*page);
+                return true;
+            }
+    // A lone untouched "Untitled" gives way to the file.
+    Page* replaced = nullptr;
+    if (m_pages.size() == 1) {
+        Page& only = *m_pages.front();
+        if (only.untitled && !only.controller->isModified() && only.controller->getDocument().getLength() == 0)
+            replaced = &only;
+    }
+    DocumentManager::FileError error;
+    Document* document = documents.loadDocument(path.c_str(), &error);
+    if (!document) {
+        showMessage(this, message(L"Cannot open `{1}`: {2}", path, errorText(error)));
+        return false;
+    }
+    Page* page = addPage(m_services.controllers->createController(*document), 0);
+    setGrammarForFile(*page);
+    if (replaced) {
+        m_closingAll = true;
+        m_tabs->closeSlot(replaced->slot);
+        m_closingAll = false;
+    }
+    return true;
+}
+
+void MainWindow::setGrammarForFile(Page& page) {
+    if (!m_services.grammars || page.untitled)
+        return;
+    if (GrammarBundleItem* grammar = m_services.grammars->findGrammarForFile(page.controller->getPath()))
+        page.controller->setGrammar(grammar->getName());
+}
+
+void MainWindow::applyMissingGrammars() {
+    for (const auto& page : m_pages) {
+        const std::wstring& grammar = page->controller->getGrammarName();
+        if (grammar.empty() || grammar == GrammarBundleItemManager::DEFAULT_SCOPE)
+            setGrammarForFile(*page);
+    }
+}
+
+bool MainWindow::writeTo(Page& page, const std::wstring& path) {
+    DocumentManager::FileError error;
+    if (!m_services.controllers->getDocumentManager().saveDocument(path.c_str(), &page.controller->getDocument(),
+                                                                   &error)) {
+        showMessage(this, message(L"Cannot save `{1}`: {2}", path, errorText(error)));
+        return false;
+    }
+    page.controller->markUnmodified();
+    return true;
+}
+
+bool MainWindow::save(Page& page) {
+    return page.untitled ? saveAs(page) : writeTo(page, page.controller->getPath());
+}
+
+bool MainWindow::saveAs(Page& page) {
+    std::wstring path = page.untitled ? getName(page) : page.controller->getPath();
+    const std::wstring oldPath = page.controller->getPath();
+    if (!askFilePath(this, true, path) || !writeTo(page, path))
+        return false;
+    page.untitled = 0;
+    updateLabel(page);
+    // Another extension may name another language.
+    const size_t oldDot = oldPath.rfind(L'.'), newDot = path.rfind(L'.');
+    const std::wstring oldExtension = oldDot == std::wstring::npos ? L"" : oldPath.substr(oldDot);
+    const std::wstring newExtension = newDot == std::wstring::npos ? L"" : path.substr(newDot);
+    if (oldPath.empty() || _wcsicmp(oldExtension.c_str(), newExtension.c_str()) != 0)
+        setGrammarForFile(page);
+    return true;
+}
+
+bool MainWindow::askToClose(Page& page) {
+    if (!page.controller->isModified())
+        return true;
+    activate(page);
+    const uint32_t answer = askQuestion(this, message(L"Save changes to `{1}` before closing?", getName(page)),
+                                        {{L"&Save", RESULT_SAVE, true},
+                                         {L"Do&n't Save", RESULT_DONT_SAVE, false},
+                                         {L"Cancel", afWindow::RESULT_CANCEL, false}});
+    if (answer == RESULT_DONT_SAVE)
+        return true;
+    return answer == RESULT_SAVE && save(page);
+}
+
+bool MainWindow::closeTab(Page& page) {
+    if (!askToClose(page))
+        return false;
+    m_closingAll = true;
+    m_tabs->closeSlot(page.slot);
+    m_closingAll = false;
+    // The window always shows a document.
+    if (m_pages.empty())
+        newDocument();
+    return true;
+}
+
+bool MainWindow::askToCloseAll() {
+    for (Page* page : getPages())
+        if (!askToClose(*page))
+            return false;
+    return true;
+}
+
+void MainWindow::closeAllTabs() {
+    m_closingAll = true;
+    m_tabs->closeAll();
+    m_closingAll = false;
+}
+
+void MainWindow::openCommandLine(const std::wstring& text) {
+    AppCommandLine line;
+    try {
+        line.parse(text);
+    } catch (const pel::Exception& e) {
+        showMessage(this, message(L"Error parsing command line: {1}", e.message));
+        return;
+    }
+    if (!line.project.empty())
+        showMessage(this, message(L"Projects are not supported in this version; `{1}` was not opened.", line.project));
+    if (!line.file.empty())
+        openFile(line.file);
+    else if (line.project.empty())
+        newDocument();
+}
+
+void MainWindow::fileModified(DocumentController& controller) {
+    Page* page = getActivePage();
+    if (!page || page->controller != &controller || !controller.isModifiedOnDisk())
+        return;
+    const std::wstring path = controller.getPath();
+    const uint32_t answer = askQuestion(this, message(L"`{1}` was changed by another program. Reload it?", path),
+                                        {{L"&Reload", RESULT_RELOAD, true}, {L"&Keep", RESULT_KEEP, false}});
+    if (answer != RESULT_RELOAD) {
+        // Kept: not asked again until the file changes again.
+        controller.onFileChanged(controller.getDocument(), DocumentFileChange{});
+        return;
+    }
+    DocumentManager::FileError error;
+    if (!m_services.controllers->getDocumentManager().reloadDocument(&controller.getDocument(), &error))
+        showMessage(this, message(L"Cannot open `{1}`: {2}", path, errorText(error)));
+}
+
+void MainWindow::fileDeleted(DocumentController& controller) {
+    if (!controller.isDeletedOnDisk())
+        return;
+    {
+        DocumentController::Lock lock(controller, DocumentController::LOCK_EDIT);
+        controller.getDocument().changeFormat([](DocumentFormat& format) { format.modified = true; });
+    }
+    for (const auto& page : m_pages)
+        if (page->controller == &controller)
+            page->deletedNotice = true;
+    showDeletedNotice();
+}
+
+void MainWindow::showDeletedNotice() {
+    Page* page = getActivePage();
+    if (!page || !page->deletedNotice)
+        return;
+    page->deletedNotice = false;
+    showMessage(this, message(L"`{1}` was deleted by another program.", page->controller->getPath()));
+}
+
+} // namespace tessel

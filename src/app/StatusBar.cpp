@@ -1,0 +1,50 @@
+#include "app/StatusBar.h"
+
+#include "bundles/ToolStripStatus.h"
+
+#include "afw/afSpinner.h"
+#include "afw/control/afLabel.h"
+#include "afw/layout/afLayoutLinear.h"
+#include "afw/layout/afLayoutParamsLinear.h"
+
+namespace tessel {
+
+StatusBar::StatusBar(afViewPlatform* host) : afContainer(host) {
+    m_row = new afLayoutLinear(this, afLayoutLinear::HORIZONTAL);
+    m_row->setGravity(afLayout::GRAVITY_LEFT | afLayout::GRAVITY_CENTER_VERTICAL);
+    m_row->setPadding(4, 2, 4, 2);
+    setContentView(m_row);
+    m_activity = afLabel::createInstance(this);
+    m_row->addChild(m_activity, new afLayoutParamsLinear(0, afLayoutParams::WRAP_CONTENT, 1.0));
+    m_strip = new afLayoutLinear(this, afLayoutLinear::HORIZONTAL);
+    m_strip->setGravity(afLayout::GRAVITY_RIGHT | afLayout::GRAVITY_CENTER_VERTICAL);
+    m_row->addChild(m_strip, afLayoutParams::WRAP_CONTENT, afLayoutParams::WRAP_CONTENT);
+    m_activity->setMinimumSize(0, 20);
+    ToolStripStatus::setListener([this] { update(); });
+}
+
+StatusBar::~StatusBar() {
+    ToolStripStatus::setListener(nullptr);
+}
+
+std::wstring StatusBar::getActivityText() const {
+    const auto& activities = ToolStripStatus::getActivities();
+    return activities.empty() ? std::wstring() : activities.back().second;
+}
+
+void StatusBar::update() {
+    const bool busy = !ToolStripStatus::getActivities().empty();
+    if (busy && !m_spinner) {
+        m_spinner = new afSpinner(this);
+        m_row->addChild(m_spinner, 0, afLayoutParams::WRAP_CONTENT, afLayoutParams::WRAP_CONTENT);
+    } else if (!busy && m_spinner) {
+        m_row->removeView(m_spinner);
+        delete m_spinner;
+        m_spinner = nullptr;
+    }
+    m_activity->setText(getActivityText());
+    requestLayout(L"StatusBar::update");
+    invalidate();
+}
+
+} // namespace tessel

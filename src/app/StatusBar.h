@@ -1,0 +1,37 @@
+#pragma once
+// The main window's status bar: at the left the activity area (a spinner and the newest
+// background activity's text, "Loading bundles...", while any runs), at the right the room for
+// the editor's status strip. It follows the activity list through its listener for its life.
+
+#include "afw/control/afContainer.h"
+
+#include <string>
+
+class afLabel;
+class afLayoutLinear;
+class afSpinner;
+
+namespace tessel {
+
+class StatusBar : public afContainer {
+public:
+    explicit StatusBar(afViewPlatform* host);
+    ~StatusBar() override;
+
+    const wchar_t* getContextKey() const override { return L"ui.status_bar"; }
+    // The text shown now: the newest activity's, empty when none runs.
+    std::wstring getActivityText() const;
+    bool isSpinning() const { return m_spinner != nullptr; }
+    // Where the editor's status strip goes.
+    afLayoutLinear* getStripArea() const { return m_strip; }
+    // Shows the activity list as it is now.
+    void update();
+
+private:
+    afLayoutLinear* m_row;
+    afSpinner* m_spinner = nullptr;
+    afLabel* m_activity;
+    afLayoutLinear* m_strip;
+};
+
+} // namespace tessel

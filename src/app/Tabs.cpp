@@ -1,0 +1,124 @@
+#include "app/Tabs.h"
+
+#include "afw/afViewEvents.h"
+#include "afw/afViewPlatform.h"
+#include "afw/dock/afDockSlot.h"
+#include "afw/layout/afLayoutFrame.h"
+#include "afw/layout/afLayoutHorizontalScroll.h"
+#include "afw/layout/afLayoutLinear.h"
+#include "afw/layout/afLayoutParamsLinear.h"
+
+namespace tessel {
+
+bool TabButton::onMouseDown(afMouseEvent& event) {
+    if (event.message.message == WM_MBUTTONDOWN) {
+        m_middlePressed = true;
+        return true;
+    }
+    if (event.message.message == WM_LBUTTONDOWN && m_activate)
+        m_activate(this);
+    return ViewVirtualButton::onMouseDown(event);
+}
+
+bool TabButton::onMouseUp(afMouseEvent& event) {
+    if (event.message.message == WM_MBUTTONUP) {
+        const bool close = m_middlePressed;
+        m_middlePressed = false;
+        if (close && m_close)
+            m_close(this); // may delete this button
+        return true;
+    }
+    return ViewVirtualButton::onMouseUp(event);
+}
+
+bool TabButton::onMouseLeave(afMouseEvent& event) {
+    m_middlePressed = false;
+    return ViewVirtualButton::onMouseLeave(event);
+}
+
+Tabs::Tabs(afViewPlatform* host) : afDock(host) {
+    auto* column = new afLayoutLinear(this, afLayoutLinear::VERTICAL);
+    setContentView(column);
+    m_strip = new afLayoutHorizontalScroll(this);
+    m_strip->setFillViewport(false);
+    column->addChild(m_strip, afLayoutParams::FILL_PARENT, afLayoutParams::WRAP_CONTENT);
+    m_row = new afLayoutLinear(this, afLayoutLinear::HORIZONTAL);
+    m_strip->addChild(m_row, afLayoutParams::WRAP_CONTENT, afLayoutParams::WRAP_CONTENT);
+    m_pages = new afLayoutFrame(this);
+    column->addChild(m_pages, new afLayoutParamsLinear(afLayoutParams::FILL_PARENT, 0, 1.0));
+}
+
+void Tabs::setTitle(afDockSlot* slot, const std::wstring& title) {
+    if (TabButton* button = getButton(slot)) {
+        button->setText(title);
+        // The label carries the text; a wider one may push the active tab out of view.
+        if (slot == getActiveSlot())
+            m_strip->focusChild(button);
+    }
+}
+
+TabButton* Tabs::getButton(afDockSlot* slot) const {
+    const auto found = m_buttons.find(slot);
+    return found == m_buttons.end() ? nullptr : found->second;
+}
+
+void Tabs::attachSlot(afDockSlot* slot) {
+    auto* button = new TabButton(this, slot);
+    button->setActivateHandler(TabButton::Handler::bind<Tabs, &Tabs::tabPressed>(this));
+    button->setCloseHandler(TabButton::Handler::bind<Tabs, &Tabs::tabClosing>(this));
+    m_row->addChild(button, indexOfSlot(slot), afLayoutParams::WRAP_CONTENT, afLayoutParams::WRAP_CONTENT);
+    m_buttons[slot] = button;
+    afView* view = slot->getView();
+    view->setVisible(false);
+    m_pages->addChild(view, afLayoutParams::FILL_PARENT, afLayoutParams::FILL_PARENT);
+    slot->setPage(view);
+}
+
+void Tabs::onSlotRemoved(afDockSlot* slot, bool /*deleting*/) {
+    const auto found = m_buttons.find(slot);
+    if (found != m_buttons.end()) {
+        m_row->removeView(found->second);
+        delete found->second;
+        m_buttons.erase(found);
+    }
+    if (afView* view = slot->getView())
+        if (view->getParent() == m_pages)
+            m_pages->removeView(view);
+    slot->setPage(nullptr);
+    requestLayout(L"Tabs::onSlotRemoved");
+}
+
+void Tabs::onActivating(afDockSlot* old) {
+    if (TabButton* button = getButton(old))
+        button->setLabel(L"");
+    if (TabButton* button = getButton(getActiveSlot())) {
+        button->setLabel(L"\u25B8");
+        m_strip->focusChild(button);
+    }
+}
+
+void Tabs::onActiveViewChanged(afDockSlot* slot, afDockSlot* old) {
+    if (old && old->getView())
+        old->getView()->setVisible(false);
+    if (slot && slot->getView()) {
+        slot->getView()->setVisible(true);
+        requestLayout(L"Tabs::onActiveViewChanged");
+    }
+}
+
+void Tabs::onSlotMoved(afDockSlot* slot, int index) {
+    if (TabButton* button = getButton(slot)) {
+        m_row->removeView(button);
+        m_row->addChild(button, index, afLayoutParams::WRAP_CONTENT, afLayoutParams::WRAP_CONTENT);
+    }
+}
+
+void Tabs::tabPressed(TabButton* button) {
+    setActiveSlot(button->getSlot());
+}
+
+void Tabs::tabClosing(TabButton* button) {
+    closeSlot(button->getSlot());
+}
+
+} // namespace tessel

@@ -1,0 +1,133 @@
+#pragma once
+// The shell's tests: the real application started in the test process over temporary "root"
+// and "user" folders, with its questions, file dialogs and text dialogs answered by the test
+// from queues (an unexpected one fails the test and is cancelled), and ended at the test's end.
+
+#include "app/App.h"
+#include "app/AppDialogs.h"
+#include "app/MainWindow.h"
+
+#include "afw/afActionRegistry.h"
+#include "afw/afApp.h"
+#include "afw/afPanic.h"
+#include "afw/afTestWindow.h"
+#include "afw/afWindow.h"
+#include "pel/text/TextConversion.h"
+#include "pel/thread/MainThread.h"
+#include "service/base/ServiceSetup.h"
+#include "service/base/TesselService.h"
+#include "support/MessagePump.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tessel_test {
+
+class ShellFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* missing = afTestWindow::checkDisplay();
+        ASSERT_EQ(nullptr, missing) << missing;
+        pel::store_main_thread_id();
+        for (const wchar_t* folder : {L"root", L"temp", L"files"})
+            ::CreateDirectoryW((base / folder).c_str(), nullptr);
+        current() = this;
+        tessel::TesselService::setSetupSteps({&setUpFolders, nullptr});
+        m_panic = afSetPanicHandler([](const wchar_t* text) {
+            std::string message;
+            pel::toAscii(text, message);
+            throw std::runtime_error(message);
+        });
+        tessel::setQuestionHook([this](const std::wstring& text, const std::vector<tessel::QuestionButton>&) {
+            questions.push_back(text);
+            if (answers.empty()) {
+                ADD_FAILURE() << "unexpected question: " << narrow(text);
+                return afWindow::RESULT_CANCEL;
+            }
+            const uint32_t answer = answers.front();
+            answers.pop_front();
+            return answer;
+        });
+        tessel::setFileDialogHook([this](bool, std::wstring& io_path) {
+            if (paths.empty())
+                return false; // cancelled
+            io_path = paths.front();
+            paths.pop_front();
+            return true;
+        });
+        tessel::setTextHook([this](const std::wstring&, std::wstring& io_text) {
+            if (texts.empty())
+                return false;
+            io_text = texts.front();
+            texts.pop_front();
+            return true;
+        });
+    }
+
+    void TearDown() override {
+        stop();
+        tessel::TesselService::setSetupSteps({nullptr, nullptr});
+        tessel::setQuestionHook(nullptr);
+        tessel::setFileDialogHook(nullptr);
+        tessel::setTextHook(nullptr);
+        afSetPanicHandler(m_panic);
+        current() = nullptr;
+    }
+
+    // Starts the application with the arguments after the program's name; whether it started.
+    bool start(const std::wstring& arguments = L"") {
+        app = new tessel::App(L"\"Tessel.exe\" " + arguments);
+        if (!afApp::init(app, ::GetModuleHandleW(nullptr)))
+            return false;
+        window = app->getMainWindow();
+        return window != nullptr;
+    }
+    void stop() {
+        if (afApp::getInstance())
+            afApp::shutdown();
+        app = nullptr;
+        window = nullptr;
+    }
+
+    // Runs the registered action of the id, as its key or menu line would.
+    void run(const wchar_t* id) {
+        afAction* action = afFindAction(id, afApp::getActionRegistry());
+        ASSERT_TRUE(action) << narrow(id);
+        afActionEvent event;
+        action->run(event);
+    }
+    std::wstring file(const std::wstring& name) const { return base / (L"files\\" + name); }
+    static std::string narrow(const std::wstring& text) {
+        std::string out;
+        pel::toAscii(text, out);
+        return out;
+    }
+
+    TempFolder base;
+    tessel::App* app = nullptr;
+    tessel::MainWindow* window = nullptr;
+    std::vector<std::wstring> questions;
+    std::deque<uint32_t> answers;
+    std::deque<std::wstring> paths;
+    std::deque<std::wstring> texts;
+
+private:
+    static bool setUpFolders(tessel::Config& config) {
+        const TempFolder& folder = current()->base;
+        return tessel::setupFileSystem(config,
+                                       {folder / L"root", folder / L"user", folder / L"appdata", folder / L"temp"});
+    }
+    static ShellFixture*& current() {
+        static ShellFixture* fixture = nullptr;
+        return fixture;
+    }
+
+    afPanicHandler m_panic = nullptr;
+};
+
+} // namespace tessel_test

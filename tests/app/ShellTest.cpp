@@ -1,0 +1,212 @@
+#include "ShellFixture.h"
+
+#include "app/CopyDataMessage.h"
+#include "app/Tabs.h"
+
+#include "afw/afViewEvents.h"
+
+#include "bundles/BundleManager.h"
+#include "editor/Editor.h"
+
+#include "afw/afActionRegistry.h"
+#include "afw/afApp.h"
+#include "pel/log/Log.h"
+#include "pel/log/LogFile.h"
+#include "pel/log/LogManager.h"
+#include "service/document/controller/DocumentController.h"
+#include "support/LogCapture.h"
+
+using namespace tessel;
+
+namespace {
+
+class ShellTest : public tessel_test::ShellFixture {
+protected:
+    std::wstring activeText() {
+        std::wstring text;
+        window->getActivePage()->controller->getText(&text);
+        return text;
+    }
+    LRESULT sendCopyData(ULONG_PTR kind, const void* bytes, DWORD size) {
+        COPYDATASTRUCT data = {kind, size, const_cast<void*>(bytes)};
+        return ::SendMessageW(window->getHandle(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    }
+};
+
+TEST(CopyDataMessageTest, OnlyEvenNulEndedTextOfBoundedSizeWithKindZeroIsRead) {
+    std::wstring big(CopyDataMessage::MAX_BYTES / 2, L'x');
+    big.back() = L'\0';
+    std::wstring tooBig(CopyDataMessage::MAX_BYTES / 2 + 1, L'x');
+    tooBig.back() = L'\0';
+    const wchar_t noNul[] = {L'a', L'b'};
+    const wchar_t text[] = L"\"Tessel.exe\" a.c";
+    struct Case {
+        const char* what;
+        ULONG_PTR kind;
+        const void* bytes;
+        DWORD size;
+        bool read;
+    } cases[] = {
+        {"the command line", 0, text, sizeof text, true},
+        {"a lone NUL", 0, L"", 2, true},
+        {"64 KB", 0, big.data(), static_cast<DWORD>(big.size() * 2), true},
+        {"an odd size", 0, text, sizeof text - 1, false},
+        {"no NUL", 0, noNul, sizeof noNul, false},
+        {"kind 1", 1, text, sizeof text, false},
+        {"64 KB + 2", 0, tooBig.data(), static_cast<DWORD>(tooBig.size() * 2), false},
+        {"empty", 0, text, 0, false},
+        {"no bytes", 0, nullptr, 8, false},
+    };
+    for (const Case& c : cases) {
+        COPYDATASTRUCT data = {c.kind, c.size, const_cast<void*>(c.bytes)};
+        std::wstring read = L"untouched";
+        EXPECT_EQ(c.read, CopyDataMessage::read(&data, &read)) << c.what;
+        if (c.read)
+            EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(c.bytes)), read) << c.what;
+        else
+            EXPECT_EQ(L"untouched", read) << c.what;
+    }
+}
+
+TEST_F(ShellTest, MalformedCopyDataIsRefusedAndLoggedAndAValidOneOpensOnceQueued) {
+    base.write(L"files\\x.txt", "x");
+    ASSERT_TRUE(start());
+    tessel_test::LogCapture log;
+    const wchar_t noNul[] = {L'a', L'b'};
+    EXPECT_EQ(0, sendCopyData(0, noNul, sizeof noNul));
+    EXPECT_EQ(0, sendCopyData(1, L"a", 4));
+    EXPECT_EQ(0, sendCopyData(0, L"a", 3));
+    EXPECT_TRUE(log.contains(L"malformed WM_COPYDATA"));
+    const std::wstring line = CopyDataMessage::encode(L"\"Tessel.exe\" \"" + file(L"x.txt") + L"\"");
+    // Answered before it is opened: the sender is never held by a question asked on the way.
+    EXPECT_EQ(1, sendCopyData(0, line.data(), static_cast<DWORD>(line.size() * 2)));
+    EXPECT_EQ(1u, window->getPendingCommandCount());
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return window->getPendingCommandCount() == 0; }));
+    EXPECT_EQ(L"x.txt - Tessel", window->getTitleText());
+    // The lone untouched "Untitled" gave way.
+    EXPECT_EQ(1u, window->getPages().size());
+}
+
+TEST_F(ShellTest, ACommandLineErrorIsShownAndTheStartGoesOnWithNothingOpen) {
+    answers.push_back(afWindow::RESULT_OK);
+    ASSERT_TRUE(start(L"--unknown"));
+    ASSERT_EQ(1u, questions.size());
+    EXPECT_NE(std::wstring::npos, questions[0].find(L"Error parsing command line: "));
+    EXPECT_EQ(L"Untitled - Tessel", window->getTitleText());
+}
+
+TEST_F(ShellTest, AProjectIsNotOpenedAndTheFileOfTheCommandLineIs) {
+    base.write(L"files\\m.md", "# m");
+    answers.push_back(afWindow::RESULT_OK);
+    ASSERT_TRUE(start(L"-p x.tsProject \"" + file(L"m.md") + L"\""));
+    ASSERT_EQ(1u, questions.size());
+    EXPECT_NE(std::wstring::npos, questions[0].find(L"Projects are not supported in this version; `"));
+    EXPECT_EQ(L"m.md - Tessel", window->getTitleText());
+}
+
+TEST_F(ShellTest, AFileThatCannotBeReadIsReportedAndTheWindowStays) {
+    ASSERT_TRUE(start());
+    answers.push_back(afWindow::RESULT_OK);
+    EXPECT_FALSE(window->openFile(file(L"missing.txt")));
+    ASSERT_EQ(1u, questions.size());
+    EXPECT_EQ(0u, questions[0].find(L"Cannot open `" + file(L"missing.txt") + L"`: "));
+    EXPECT_EQ(L"Untitled - Tessel", window->getTitleText());
+}
+
+TEST_F(ShellTest, ClosingTheWindowAsksForEachModifiedDocumentAndCancelKeepsIt) {
+    ASSERT_TRUE(start());
+    ::SendMessageW(window->getActivePage()->editor->getHandle(), WM_CHAR, L'q', 1);
+    EXPECT_EQ(L"Untitled * - Tessel", window->getTitleText());
+    answers.push_back(afWindow::RESULT_CANCEL);
+    EXPECT_FALSE(window->canClose());
+    ASSERT_EQ(1u, questions.size());
+    EXPECT_EQ(L"Save changes to `Untitled` before closing?", questions[0]);
+    // Save with a cancelled Save As keeps the window too; Don't Save lets it close.
+    answers.push_back(MainWindow::RESULT_SAVE);
+    EXPECT_FALSE(window->canClose());
+    answers.push_back(MainWindow::RESULT_DONT_SAVE);
+    EXPECT_TRUE(window->canClose());
+}
+
+TEST_F(ShellTest, FindAndReplaceWorkOnTheActiveDocument) {
+    base.write(L"files\\f.txt", "one two one two");
+    ASSERT_TRUE(start(L"\"" + file(L"f.txt") + L"\""));
+    DocumentController& controller = *window->getActivePage()->controller;
+    texts.push_back(L"two");
+    run(L"search.find");
+    EXPECT_EQ(7, controller.getCaretOffset());
+    run(L"search.find.next");
+    EXPECT_EQ(15, controller.getCaretOffset());
+    // Backwards from the second "two" (the caret behind it): the first.
+    run(L"search.find.previous");
+    EXPECT_EQ(7, controller.getCaretOffset());
+    texts.push_back(L"one");
+    texts.push_back(L"1");
+    run(L"search.replace");
+    EXPECT_EQ(L"1 two 1 two", activeText());
+    // One undo step.
+    EXPECT_TRUE(controller.undo());
+    EXPECT_EQ(L"one two one two", activeText());
+}
+
+TEST_F(ShellTest, CrashCallbackLetsGoOfTheLogFileWhichEndsWithTheLastLine) {
+    ASSERT_TRUE(start());
+    pel::log_printf(pel::LOG_INFO, App::LOG_SOURCE, L"the last line before the crash");
+    const std::wstring path = app->getLogFile()->getPath();
+    pel::LogFile* logFile = app->getLogFile();
+    EXPECT_EQ(TRUE, crashCallback(nullptr));
+    EXPECT_EQ(nullptr, app->getLogFile());
+    EXPECT_FALSE(pel::LogManager_Impl::getInstance()->removeListener(logFile)) << "the listener is still there";
+    const std::string bytes = base.read(L"user\\debug.log");
+    std::wstring text;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+        text +=
+            static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
+    const std::wstring last = L"the last line before the crash\n";
+    ASSERT_GE(text.size(), last.size()) << narrow(path);
+    EXPECT_EQ(last, text.substr(text.size() - last.size()));
+}
+
+TEST_F(ShellTest, AFileOpenedBeforeTheBundlesLoadGetsItsGrammarOnceTheyAre) {
+    const std::wstring bundle = L"root\\bundles\\C.10000001-0000-0000-0000-000000000001.tsBundle";
+    for (const std::wstring& folder : {std::wstring(L"root\\bundles"), bundle, bundle + L"\\grammars"})
+        ::CreateDirectoryW((base / folder).c_str(), nullptr);
+    base.write(bundle + L"\\info.10000001-0000-0000-0000-000000000001.tsInfo", "{title: 'C'}");
+    base.write(bundle + L"\\grammars\\C.20000001-0000-0000-0000-000000000001.tsGrammar",
+               "{ title: \"C\" name: \"source.c\" file_types: [ \"c\" \"h\" ] patterns: [ { name: \"keyword.c\" "
+               "match: /int/ } ] }");
+    base.write(L"files\\main.c", "int main(void) { return 0; }");
+    // The load runs on its own thread and ends through a message: never before the file opens,
+    // which the start does before its loop runs.
+    ASSERT_TRUE(start(L"\"" + file(L"main.c") + L"\""));
+    DocumentController& controller = *window->getActivePage()->controller;
+    ASSERT_TRUE(app->getBundleManager()->isLoading());
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return !app->getBundleManager()->isLoading(); }))
+        << "the load never ended";
+    EXPECT_EQ(L"source.c", controller.getGrammarName());
+    // A new document has no file to take a grammar from.
+    run(L"file.new");
+    EXPECT_NE(L"source.c", window->getActivePage()->controller->getGrammarName());
+}
+
+TEST_F(ShellTest, AMiddleClickClosesATabAndTheTabUsedBeforeBecomesActive) {
+    base.write(L"files\\1.txt", "1");
+    base.write(L"files\\2.txt", "2");
+    base.write(L"files\\3.txt", "3");
+    ASSERT_TRUE(start());
+    for (const wchar_t* name : {L"1.txt", L"2.txt", L"3.txt"})
+        ASSERT_TRUE(window->openFile(file(name)));
+    window->activate(*window->getPages()[0]);
+    window->activate(*window->getPages()[2]);
+    TabButton* button = window->getTabs()->getButton(window->getActivePage()->slot);
+    ASSERT_TRUE(button);
+    afMouseEvent down, up;
+    down.message.message = WM_MBUTTONDOWN;
+    up.message.message = WM_MBUTTONUP;
+    button->onMouseDown(down);
+    button->onMouseUp(up);
+    ASSERT_EQ(2u, window->getPages().size());
+    EXPECT_EQ(L"1.txt - Tessel", window->getTitleText());
+}
+
+} // namespace
