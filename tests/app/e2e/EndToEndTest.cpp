@@ -17,9 +17,15 @@ namespace {
 
 constexpr uint32_t KEYWORD_BLUE = 0x0000FF;
 
-std::string readFile(const std::wstring& path) {
+// The text of a settings file, which Tessel writes in UTF-16 with a byte order mark, narrowed
+// to its ASCII characters.
+std::string readSettings(const std::wstring& path) {
     std::ifstream in(std::string(path.begin(), path.end()), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text;
+    for (size_t i = 2; i + 1 < bytes.size() && bytes.compare(0, 2, "\xFF\xFE") == 0; i += 2)
+        text.push_back(bytes[i + 1] ? '?' : bytes[i]);
+    return text;
 }
 
 class EndToEnd : public testing::Test {
@@ -213,7 +219,7 @@ TEST_F(EndToEnd, ACleanExitWritesTheSettingsAndTheWindowReopensWhereItWas) {
         ASSERT_EQ(0, tessel.process.exitCode(WAIT_MS));
     }
     for (const wchar_t* name : {L"session", L"preferences", L"languages"}) {
-        std::istringstream text(readFile(user + L"\\config\\" + name + L".tsConfig"));
+        std::istringstream text(readSettings(user + L"\\config\\" + name + L".tsConfig"));
         std::string first;
         text >> first;
         if (first == "{")
