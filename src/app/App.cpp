@@ -86,10 +86,11 @@ bool App::init() {
         parsed = false;
         parseError = e.message;
     }
-    if (!afInstanceControl::instance().isFirstInstance() && !forward(line, parsed))
-        return false;
     if (!parsed)
         showMessage(nullptr, message(L"Error parsing command line: {1}", parseError));
+    // A second start with a broken command line has nothing to hand over: it ends (1).
+    if (!afInstanceControl::instance().isFirstInstance() && (!parsed || !forward(line)))
+        return false;
     // 4. The debug log, with what was logged before it.
     m_logFile.reset(new pel::LogFile(pel::LogFile::DEFAULT_PATH, pel::LogFile::F_DEFAULT));
     pel::LogManager_Impl::getInstance()->addListener(m_logFile.get(), true);
@@ -198,9 +199,7 @@ void App::setEditorFont() {
     fonts.setEditorFont(known, static_cast<uint16_t>(points));
 }
 
-bool App::forward(const AppCommandLine& line, bool parsed) {
-    if (!parsed)
-        return false; // a second start with a broken command line only ends (1)
+bool App::forward(const AppCommandLine& line) {
     const std::wstring text = CopyDataMessage::encode(line.toForward(programPath()));
     const std::wstring shown = line.file.empty() ? line.project : line.file;
     afInstanceControl& instance = afInstanceControl::instance();
@@ -249,8 +248,9 @@ void App::exit() {
         pel::ScopedLock<pel::Mutex_Impl> guard(m_root->getConfig().getLock());
         documents.writeSettings(m_root->getConfig());
     }
-    // 2. The settings.
-    if (m_root) {
+    // 2. The settings, of a start that got as far as its window: a second start that handed its
+    // command line over must not write the running instance's files.
+    if (m_root && m_mainWindow) {
         pel::ScopedLock<pel::Mutex_Impl> guard(m_root->getConfig().getLock());
         m_root->runSettingsSaving();
         if (!m_root->getConfig().saveAll())

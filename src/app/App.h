@@ -66,7 +66,7 @@ public:
 private:
     // A second start: the command line to the running instance. True when this process should
     // start as the first one after all (the running one went away).
-    bool forward(const AppCommandLine& line, bool parsed);
+    bool forward(const AppCommandLine& line);
     bool checkUserFolders();
     void setEditorFont();
     void createManagers();

@@ -77,7 +77,8 @@ bool MainWindow::create() {
     m_tabs = new Tabs(this);
     column->addChild(m_tabs, new afLayoutParamsLinear(afLayoutParams::FILL_PARENT, 0, 1.0));
     m_status = new StatusBar(this);
-    column->addChild(m_status, afLayoutParams::FILL_PARENT, afLayoutParams::WRAP_CONTENT);
+    // A child window is as tall as its place says, not as its content.
+    column->addChild(m_status, afLayoutParams::FILL_PARENT, StatusBar::HEIGHT);
     if (!build())
         return false;
     m_tabs->build();

@@ -225,7 +225,8 @@ void MainWindow::fileDeleted(DocumentController& controller) {
     if (!controller.isDeletedOnDisk())
         return;
     {
-        DocumentController::Lock lock(controller, DocumentController::LOCK_EDIT);
+        // A read transaction: an edit's end would take the flag from the undo history again.
+        DocumentController::Lock lock(controller, DocumentController::LOCK_READ);
         controller.getDocument().changeFormat([](DocumentFormat& format) { format.modified = true; });
     }
     for (const auto& page : m_pages)

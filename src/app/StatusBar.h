@@ -15,6 +15,8 @@ namespace tessel {
 
 class StatusBar : public afContainer {
 public:
+    static constexpr int HEIGHT = 24;
+
     explicit StatusBar(afViewPlatform* host);
     ~StatusBar() override;
 

@@ -28,12 +28,17 @@ bool TabButton::onMouseUp(afMouseEvent& event) {
             m_close(this); // may delete this button
         return true;
     }
-    return ViewVirtualButton::onMouseUp(event);
+    const bool taken = ViewVirtualButton::onMouseUp(event);
+    // The active tab stays pressed.
+    setPressed(m_slot->isActive());
+    return taken;
 }
 
 bool TabButton::onMouseLeave(afMouseEvent& event) {
     m_middlePressed = false;
-    return ViewVirtualButton::onMouseLeave(event);
+    const bool taken = ViewVirtualButton::onMouseLeave(event);
+    setPressed(m_slot->isActive());
+    return taken;
 }
 
 Tabs::Tabs(afViewPlatform* host) : afDock(host) {
@@ -90,9 +95,9 @@ void Tabs::onSlotRemoved(afDockSlot* slot, bool /*deleting*/) {
 
 void Tabs::onActivating(afDockSlot* old) {
     if (TabButton* button = getButton(old))
-        button->setLabel(L"");
+        button->setPressed(false);
     if (TabButton* button = getButton(getActiveSlot())) {
-        button->setLabel(L"\u25B8");
+        button->setPressed(true);
         m_strip->focusChild(button);
     }
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The main window's tab dock ("ui.dock.tabs"): a strip of tab buttons scrolled so the active
-// one stays in view, over the page area, where only the active slot's view is shown. A left
+// The main window's tab dock ("ui.dock.tabs"): a strip of tab buttons, the active one shown
+// pressed and scrolled into view, over the page area, where only the active slot's view is shown. A left
 // press on a tab activates its slot, a middle click closes it; closing the active tab activates
 // the one used before it. What a slot holds is its controller's business.
 

@@ -214,4 +214,8 @@ TEST_F(ShellModelTest, RandomStepsKeepTabsTitlesAndFilesAsTheModelSays) {
         if (HasFatalFailure() || HasFailure())
             return;
     }
+    // The walk met every kind of moment: questions answered each way, files saved as, tabs
+    // replaced and reopened.
+    EXPECT_GE(questions.size(), 15u);
+    EXPECT_GE(saved, 20);
 }

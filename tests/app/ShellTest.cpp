@@ -1,6 +1,7 @@
 #include "ShellFixture.h"
 
 #include "app/CopyDataMessage.h"
+#include "app/StatusBar.h"
 #include "app/Tabs.h"
 
 #include "afw/afViewEvents.h"
@@ -10,6 +11,7 @@
 
 #include "afw/afActionRegistry.h"
 #include "afw/afApp.h"
+#include "afw/unicode/afUnicodeFontManager.h"
 #include "pel/log/Log.h"
 #include "pel/log/LogFile.h"
 #include "pel/log/LogManager.h"
@@ -79,8 +81,13 @@ TEST_F(ShellTest, MalformedCopyDataIsRefusedAndLoggedAndAValidOneOpensOnceQueued
     EXPECT_TRUE(log.contains(L"malformed WM_COPYDATA"));
     const std::wstring line = CopyDataMessage::encode(L"\"Tessel.exe\" \"" + file(L"x.txt") + L"\"");
     // Answered before it is opened: the sender is never held by a question asked on the way.
+    // A modal window (which disables this one) holds it back until it ends.
+    ::EnableWindow(window->getHandle(), FALSE);
     EXPECT_EQ(1, sendCopyData(0, line.data(), static_cast<DWORD>(line.size() * 2)));
     EXPECT_EQ(1u, window->getPendingCommandCount());
+    tessel_test::dispatchPending();
+    EXPECT_EQ(1u, window->getPendingCommandCount());
+    ::EnableWindow(window->getHandle(), TRUE);
     ASSERT_TRUE(tessel_test::pumpUntil([&] { return window->getPendingCommandCount() == 0; }));
     EXPECT_EQ(L"x.txt - Tessel", window->getTitleText());
     // The lone untouched "Untitled" gave way.
@@ -207,6 +214,66 @@ TEST_F(ShellTest, AMiddleClickClosesATabAndTheTabUsedBeforeBecomesActive) {
     button->onMouseUp(up);
     ASSERT_EQ(2u, window->getPages().size());
     EXPECT_EQ(L"1.txt - Tessel", window->getTitleText());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ShellTest, AUserFolderThatIsAFileStopsTheStartWithAMessageAndCodeOne) {
+    base.write(L"user", "not a folder");
+    answers.push_back(afWindow::RESULT_OK);
+    EXPECT_FALSE(start());
+    EXPECT_EQ(1, app->getExitCode());
+    ASSERT_EQ(1u, questions.size());
+    EXPECT_EQ(L"Tessel cannot start: the settings could not be set up.", questions[0]);
+}
+
+TEST_F(ShellTest, TheEditorFontTakesOnlyFamiliesTheSystemHasAndNewDocumentsTheShippedTheme) {
+    ::CreateDirectoryW((base / L"user").c_str(), nullptr);
+    ::CreateDirectoryW((base / L"user\\config").c_str(), nullptr);
+    base.write(L"user\\config\\preferences.tsConfig",
+               "{ version : '1 0 1 12e4b4c8' app.editor.font : { names : [ 'No Such Family' 'DejaVu Sans Mono' ] "
+               "size : 12 } }");
+    ASSERT_TRUE(start());
+    const afUnicodeFontManager& fonts = afUnicodeFontManager::instance();
+    EXPECT_EQ(std::vector<std::wstring>{L"DejaVu Sans Mono"}, fonts.getEditorFontNames());
+    EXPECT_EQ(12, fonts.getEditorFontSize());
+    EXPECT_EQ(MainWindow::SHIPPED_THEME, window->getActivePage()->controller->getFacePreset().theme);
+}
+
+TEST_F(ShellTest, TheWindowStacksTheTabsTheEditorAndTheStatusBar) {
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return !window->isValidationPosted(); })) << "never laid out";
+    RECT tabs, editor, status;
+    ::GetWindowRect(window->getTabs()->getHandle(), &tabs);
+    ::GetWindowRect(window->getActivePage()->editor->getHandle(), &editor);
+    ::GetWindowRect(window->getStatusBar()->getHandle(), &status);
+    EXPECT_TRUE(::IsWindowVisible(window->getActivePage()->editor->getHandle()));
+    EXPECT_GT(editor.top, tabs.top) << "the tab strip is above the editor";
+    EXPECT_GT(editor.bottom - editor.top, 100);
+    EXPECT_GE(status.top, editor.bottom);
+    EXPECT_EQ(StatusBar::HEIGHT, status.bottom - status.top);
+    EXPECT_TRUE(::GetMenu(window->getHandle()));
+    EXPECT_EQ(3, ::GetMenuItemCount(::GetMenu(window->getHandle())));
+}
+
+TEST_F(ShellTest, ChangesOtherProgramsMakeAreAskedAboutInTheActiveTab) {
+    base.write(L"files\\w.txt", "old");
+    ASSERT_TRUE(start(L"\"" + file(L"w.txt") + L"\""));
+    DocumentController& controller = *window->getActivePage()->controller;
+    answers.push_back(MainWindow::RESULT_RELOAD);
+    base.write(L"files\\w.txt", "new text");
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return !questions.empty() && activeText() == L"new text"; }))
+        << "the change was never asked about";
+    EXPECT_EQ(L"`" + file(L"w.txt") + L"` was changed by another program. Reload it?", questions[0]);
+    EXPECT_FALSE(controller.isModified());
+    answers.push_back(afWindow::RESULT_OK);
+    ::DeleteFileW(file(L"w.txt").c_str());
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return questions.size() == 2; })) << "the deletion was never told";
+    EXPECT_EQ(L"`" + file(L"w.txt") + L"` was deleted by another program.", questions[1]);
+    EXPECT_TRUE(controller.isModified());
+    EXPECT_EQ(L"w.txt * - Tessel", window->getTitleText());
 }
 
 } // namespace
