@@ -80,13 +80,14 @@ inline double median(std::vector<double> values) {
 // Starts of the reference (bare_window.exe) and of Tessel (with a fresh user folder each
 // time), `runs` of each by turns, on `file` in the copy's folder.
 struct Alternation {
-    std::vector<double> bare;
+    std::vector<StartTiming> bare;
     std::vector<StartTiming> tessel;
 
+    // The field of each run of `runs` (bare or tessel).
     template <class Field>
-    std::vector<double> of(Field field) const {
+    static std::vector<double> of(const std::vector<StartTiming>& runs, Field field) {
         std::vector<double> values;
-        for (const StartTiming& timing : tessel)
+        for (const StartTiming& timing : runs)
             values.push_back(timing.*field);
         return values;
     }
@@ -97,7 +98,7 @@ inline Alternation alternate(tessel_test::TesselCopy& copy, const std::wstring& 
     const std::wstring bare = tessel_test::programFolder() + L"bare_window.exe";
     Alternation result;
     for (int run = 0; run < runs; ++run) {
-        result.bare.push_back(timeStart(bare, file, copy.folder.path, BARE_WINDOW, nullptr, false, limitMs).firstPaintMs);
+        result.bare.push_back(timeStart(bare, file, copy.folder.path, BARE_WINDOW, nullptr, false, limitMs));
         copy.freshUserFolder();
         result.tessel.push_back(
             timeStart(copy.program(), file, copy.folder.path, TESSEL_WINDOW, TESSEL_EDITOR, highlight, limitMs));

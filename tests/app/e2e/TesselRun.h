@@ -88,6 +88,8 @@ private:
 // Writes the capture as "e2e-<name>.png" beside the test program and returns the path, for the
 // failure message of a pixel probe.
 inline std::string keepCapture(const Capture& capture, const std::string& name) {
+    if (capture.pixels.empty())
+        return "(nothing: the window had no client area)";
     const std::wstring folder = programFolder();
     const std::string path = std::string(folder.begin(), folder.end()) + "e2e-" + name + ".png";
     writePngFile(path, capture.width, capture.height, capture.pixels);
