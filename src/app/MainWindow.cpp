@@ -40,6 +40,9 @@ constexpr uint32_t UI_LOG = pel::crc32Literal("UI");
 
 MainWindow::MainWindow(const Services& services)
     : afDockSlotController(0), afActionHandler(afApp::getActionRegistry(), L"MainWindow"), m_services(services) {
+    // Named views put their context in the paths of their descendants: the window's actions
+    // ("ui.window.main") then reach from the editor.
+    setName(L"tessel");
     setPlacementKey(L"main");
     setRestoreShowState(true);
     setPlacementEnabled(true);

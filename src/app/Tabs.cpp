@@ -42,6 +42,7 @@ bool TabButton::onMouseLeave(afMouseEvent& event) {
 }
 
 Tabs::Tabs(afViewPlatform* host) : afDock(host) {
+    setName(L"main");
     auto* column = new afLayoutLinear(this, afLayoutLinear::VERTICAL);
     setContentView(column);
     m_strip = new afLayoutHorizontalScroll(this);

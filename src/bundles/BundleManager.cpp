@@ -1,6 +1,7 @@
 // The BundleManager's life and set-up, its type registry, queries, update brackets and actions.
 
 #include "bundles/BundleManager.h"
+#include "bundles/ToolStripStatus.h"
 #include "bundles/ui/BundleEditor.h"
 
 #include "afw/afActionInvoker.h"
@@ -66,6 +67,8 @@ BundleManager::~BundleManager() {
         m_service.closingDelegates().remove(this);
     }
     m_loaderRunner.reset();
+    // A load that never finished leaves no activity behind on the status bar.
+    ToolStripStatus::removeActivity(m_activity);
     afUnregisterAction(getActionRegistry(), m_reloadAction);
     afUnregisterAction(getActionRegistry(), m_editorAction);
     m_editor.reset();

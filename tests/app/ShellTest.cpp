@@ -7,6 +7,7 @@
 #include "afw/afViewEvents.h"
 
 #include "bundles/BundleManager.h"
+#include "bundles/ToolStripStatus.h"
 #include "editor/Editor.h"
 
 #include "afw/afActionRegistry.h"
@@ -16,6 +17,7 @@
 #include "pel/log/LogFile.h"
 #include "pel/log/LogManager.h"
 #include "service/document/controller/DocumentController.h"
+#include "afw/support/TestViews.h"
 #include "support/LogCapture.h"
 
 using namespace tessel;
@@ -274,6 +276,52 @@ TEST_F(ShellTest, ChangesOtherProgramsMakeAreAskedAboutInTheActiveTab) {
     EXPECT_EQ(L"`" + file(L"w.txt") + L"` was deleted by another program.", questions[1]);
     EXPECT_TRUE(controller.isModified());
     EXPECT_EQ(L"w.txt * - Tessel", window->getTitleText());
+}
+
+} // namespace
+
+namespace {
+
+// Keys posted to the focused editor, with the modifiers held in the keyboard state, through the
+// application's loop.
+void pressKeys(HWND editor, int key, std::initializer_list<int> modifiers) {
+    BYTE keys[256] = {};
+    for (int modifier : modifiers)
+        keys[modifier] = 0x80;
+    ::SetKeyboardState(keys);
+    ::PostMessageW(editor, WM_KEYDOWN, key, 1);
+    ::PostMessageW(editor, WM_KEYUP, key, 0xC0000001);
+    tessel_test::pumpApp([&] {
+        MSG msg;
+        return !::PeekMessageW(&msg, editor, 0, 0, PM_NOREMOVE);
+    });
+    BYTE none[256] = {};
+    ::SetKeyboardState(none);
+}
+
+TEST_F(ShellTest, TheWindowsKeysWorkFromTheEditorAndTheStatusBarShowsActivities) {
+    ASSERT_TRUE(start());
+    ::SetForegroundWindow(window->getHandle());
+    pressKeys(window->getActivePage()->editor->getHandle(), 'N', {VK_CONTROL});
+    ASSERT_EQ(2u, window->getPages().size());
+    EXPECT_EQ(L"Untitled 2 - Tessel", window->getTitleText());
+    pressKeys(window->getActivePage()->editor->getHandle(), VK_TAB, {VK_CONTROL});
+    EXPECT_EQ(L"Untitled - Tessel", window->getTitleText());
+    pressKeys(window->getActivePage()->editor->getHandle(), 'W', {VK_CONTROL});
+    ASSERT_EQ(1u, window->getPages().size());
+    EXPECT_EQ(L"Untitled 2 - Tessel", window->getTitleText());
+
+    // The start's own activities (the bundle load) end first.
+    ASSERT_TRUE(tessel_test::pumpUntil([] { return ToolStripStatus::getActivities().empty(); }));
+    EXPECT_FALSE(window->getStatusBar()->isSpinning());
+    const uint32_t first = ToolStripStatus::addActivity(L"Loading bundles...");
+    const uint32_t second = ToolStripStatus::addActivity(L"Compiling grammars...");
+    EXPECT_EQ(L"Compiling grammars...", window->getStatusBar()->getActivityText());
+    EXPECT_TRUE(window->getStatusBar()->isSpinning());
+    ToolStripStatus::removeActivity(second);
+    EXPECT_EQ(L"Loading bundles...", window->getStatusBar()->getActivityText());
+    ToolStripStatus::removeActivity(first);
+    EXPECT_FALSE(window->getStatusBar()->isSpinning());
 }
 
 } // namespace
