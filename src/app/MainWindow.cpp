@@ -46,9 +46,6 @@ MainWindow::MainWindow(const Services& services)
     setPlacementKey(L"main");
     setRestoreShowState(true);
     setPlacementEnabled(true);
-    // Named, the window is in the contexts of the views inside it: its actions' keys work from
-    // the editor.
-    setName(L"main");
     attachActionHandler();
 }
 
