@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs every benchmark beside its host peer on the same data in the same run; one figure per line.
+# Runs every benchmark (or those of the folders named) beside its host peer on the same data in
+# the same run; one figure per line. scripts/bench.sh builds first and calls it.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/env.sh"
 # Before the first Wine program: Wine picks the display of its server once, when it starts, and
@@ -35,6 +36,11 @@ npm_packages() {
 
 # Each folder of bench/ adds its figures through a run.sh of its own, sourced here with run,
 # mbps, $peer, $data and $bin in scope; the maker's library comes first, then the layers above.
+# Folders named on the command line (run-all.sh app editor) run alone.
 while IFS= read -r part; do
-    source "$part"
+    folder=${part#"$TESSEL_ROOT/bench/"}
+    folder=${folder%/run.sh}
+    if [ $# -eq 0 ] || [[ " $* " == *" $folder "* ]]; then
+        source "$part"
+    fi
 done < <(find "$TESSEL_ROOT/bench" -mindepth 2 -name run.sh | sort)

@@ -43,19 +43,6 @@ inline testing::AssertionResult matchesGoldenText(const std::string& relative, c
                   : testing::AssertionFailure() << relative << " differs; the test got " << actualPath(relative);
 }
 
-// Writes an RGB PNG of rows of 0x00RRGGBB pixels.
-inline void writePngFile(const std::string& path, int width, int height, const std::vector<uint32_t>& pixels) {
-    PngImage image;
-    image.width = width;
-    image.height = height;
-    image.colourType = PNG_COLOR_TYPE_RGB;
-    for (uint32_t pixel : pixels)
-        for (int shift : {16, 8, 0})
-            image.rows.push_back(static_cast<uint8_t>(pixel >> shift));
-    const std::vector<uint8_t> bytes = encodePng(image);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-}
-
 // Reads a PNG as rows of 0x00RRGGBB pixels through the framework's own decoder (8-bit RGB or
 // RGBA, the alpha dropped); false when it cannot.
 inline bool readPngFile(const std::string& path, int& width, int& height, std::vector<uint32_t>& pixels) {

@@ -1,10 +1,12 @@
 #pragma once
-// PNG files the image tests write for themselves through libpng, in memory: any colour type,
-// bit depth and interlacing, from raw rows (each row's bytes as libpng takes them).
+// PNG files the image tests write for themselves through libpng, in memory (any colour type,
+// bit depth and interlacing, from raw rows as libpng takes them), and RGB pixels written as a file.
 
 #include <png.h>
 
 #include <cstdint>
+#include <fstream>
+#include <string>
 #include <vector>
 
 namespace tessel_test {
@@ -53,6 +55,19 @@ inline std::vector<uint8_t> encodePng(PngImage image) {
     }
     png_destroy_write_struct(&png, &info);
     return out;
+}
+
+// Writes an RGB PNG of rows of 0x00RRGGBB pixels.
+inline void writePngFile(const std::string& path, int width, int height, const std::vector<uint32_t>& pixels) {
+    PngImage image;
+    image.width = width;
+    image.height = height;
+    image.colourType = PNG_COLOR_TYPE_RGB;
+    for (uint32_t pixel : pixels)
+        for (int shift : {16, 8, 0})
+            image.rows.push_back(static_cast<uint8_t>(pixel >> shift));
+    const std::vector<uint8_t> bytes = encodePng(image);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
 } // namespace tessel_test

@@ -1,0 +1,184 @@
+#pragma once
+// What the program start benchmarks share: a start of a program measured from CreateProcess to
+// the first capture of its window showing text (and, for Tessel, keyword colour), polled every
+// 2 ms; the peak working set at that point; medians; and the C text they open.
+
+#include "support/Bench.h"
+#include "support/OtherProcess.h"
+#include "support/TesselCopy.h"
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// Tessel's editor window and the reference's window.
+constexpr const wchar_t* TESSEL_WINDOW = L"Tessel35WindowClass";
+constexpr const wchar_t* TESSEL_EDITOR = L"TesselEditor";
+constexpr const wchar_t* BARE_WINDOW = L"BareWindow";
+
+// Text is shown once this many pixels are near the theme's foreground (#1F1F1F) or black.
+constexpr int TEXT_PIXELS = 20;
+// Highlighted once this many are within 8 of the keyword colour (#0000FF).
+constexpr int KEYWORD_PIXELS = 10;
+
+struct StartTiming {
+    double firstPaintMs = -1;     // -1: never within the limit
+    double firstHighlightMs = -1; // measured only when asked for
+    double peakWorkingSetMb = 0;  // at the last figure taken
+};
+
+// Starts `program` with `arguments` in `folder` and polls its window of class `windowClass`
+// (or that window's child of class `childClass`) until text shows, and keyword colour too when
+// `highlight` is set, or `limitMs` passed. The program is then asked to close, and ended if it
+// does not.
+inline StartTiming timeStart(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder,
+                             const wchar_t* windowClass, const wchar_t* childClass, bool highlight, DWORD limitMs) {
+    using tessel_test::Capture;
+    using tessel_test::OtherProcess;
+    StartTiming timing;
+    const double start = seconds();
+    OtherProcess process(program, arguments, folder);
+    HWND window = nullptr;
+    while (process.running() && (seconds() - start) * 1000 < limitMs) {
+        window = window ? window : process.findWindow(windowClass);
+        HWND shown = window && childClass ? OtherProcess::findChild(window, childClass) : window;
+        if (shown) {
+            const Capture capture = Capture::of(shown);
+            const double now = (seconds() - start) * 1000;
+            if (timing.firstPaintMs < 0 && capture.count(0x1F1F1F, 0x40) >= TEXT_PIXELS)
+                timing.firstPaintMs = now;
+            if (highlight && timing.firstHighlightMs < 0 && capture.count(0x0000FF, 8) >= KEYWORD_PIXELS)
+                timing.firstHighlightMs = now;
+            if (timing.firstPaintMs >= 0 && (!highlight || timing.firstHighlightMs >= 0))
+                break;
+        }
+        ::Sleep(2);
+    }
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof memory;
+    if (::GetProcessMemoryInfo(process.handle(), &memory, sizeof memory))
+        timing.peakWorkingSetMb = static_cast<double>(memory.PeakWorkingSetSize) / (1 << 20);
+    if (window)
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+    process.exitCode(20000);
+    return timing;
+}
+
+// The median of the figures taken; -1 when a run missed its figure.
+inline double median(std::vector<double> values) {
+    if (values.empty() || *std::min_element(values.begin(), values.end()) < 0)
+        return -1;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Starts of the reference (bare_window.exe) and of Tessel (with a fresh user folder each
+// time), `runs` of each by turns, on `file` in the copy's folder.
+struct Alternation {
+    std::vector<StartTiming> bare;
+    std::vector<StartTiming> tessel;
+
+    // The field of each run of `runs` (bare or tessel).
+    template <class Field>
+    static std::vector<double> of(const std::vector<StartTiming>& runs, Field field) {
+        std::vector<double> values;
+        for (const StartTiming& timing : runs)
+            values.push_back(timing.*field);
+        return values;
+    }
+};
+
+inline Alternation alternate(tessel_test::TesselCopy& copy, const std::wstring& file, int runs, bool highlight,
+                             DWORD limitMs) {
+    const std::wstring bare = tessel_test::programFolder() + L"bare_window.exe";
+    Alternation result;
+    for (int run = 0; run < runs; ++run) {
+        result.bare.push_back(timeStart(bare, file, copy.folder.path, BARE_WINDOW, nullptr, false, limitMs));
+        copy.freshUserFolder();
+        result.tessel.push_back(
+            timeStart(copy.program(), file, copy.folder.path, TESSEL_WINDOW, TESSEL_EDITOR, highlight, limitMs));
+    }
+    return result;
+}
+
+// False, with a message, when the build holds no complete program to copy.
+inline bool copied(const tessel_test::TesselCopy& copy) {
+    if (!copy.complete)
+        std::fprintf(stderr, "Tessel.exe, its DLLs or its bundles are missing beside the build's bench folder\n");
+    return copy.complete;
+}
+
+// The figure, beside the reference's when given; a figure never reached is said on the error
+// stream and printed as -1, without a ratio.
+inline void startFigure(const std::string& name, double value, const char* unit, const char* peer = nullptr,
+                        double peerValue = 0) {
+    if (value < 0)
+        std::fprintf(stderr, "%s: not reached within the limit\n", name.c_str());
+    if (peer && value >= 0)
+        figureBeside(name.c_str(), value, unit, peer, peerValue);
+    else
+        figure(name.c_str(), value, unit);
+}
+
+// A C file of about `bytes` bytes (at least one copy of the sample): lines of a real program's
+// shape, CR LF ended, repeated.
+inline std::string cSource(size_t bytes) {
+    static const char* const LINES[] = {
+        "#include <stdio.h>",
+        "#include <stdlib.h>",
+        "",
+        "/* A small table of counters, printed in columns. */",
+        "#define COLUMNS 4",
+        "",
+        "typedef struct counter {",
+        "    const char *name;",
+        "    unsigned long value;",
+        "} counter;",
+        "",
+        "static counter table[] = {",
+        "    {\"lines\", 0}, {\"words\", 0}, {\"bytes\", 0}, {\"tabs\", 0},",
+        "};",
+        "",
+        "static int is_space(int c) {",
+        "    return c == ' ' || c == '\\t' || c == '\\n';",
+        "}",
+        "",
+        "int count(FILE *in) {",
+        "    int c, inside = 0;",
+        "    while ((c = fgetc(in)) != EOF) {",
+        "        table[2].value++;",
+        "        if (c == '\\n')",
+        "            table[0].value++;",
+        "        if (c == '\\t')",
+        "            table[3].value++;",
+        "        if (is_space(c))",
+        "            inside = 0;",
+        "        else if (!inside) {",
+        "            inside = 1;",
+        "            table[1].value++;",
+        "        }",
+        "    }",
+        "    return 0;",
+        "}",
+        "",
+        "int main(void) {",
+        "    for (int i = 0; i < COLUMNS; i++) printf(\"%8lu\", table[i].value);",
+        "    return count(stdin);",
+    };
+    std::string sample;
+    for (const char* line : LINES)
+        sample.append(line).append("\r\n");
+    std::string text;
+    text.reserve(bytes + sample.size());
+    do
+        text += sample;
+    while (text.size() < bytes);
+    return text;
+}
+
+} // namespace bench

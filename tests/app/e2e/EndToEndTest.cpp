@@ -1,0 +1,238 @@
+// Tessel.exe as a user meets it, driven from outside: a copy of the built program with a user
+// folder of its own is started, text is typed into its editor as WM_CHAR, action keys go through
+// SendInput, and what happens is read back from its window titles, its questions, its exit
+// codes, the bytes on disk and the pixels on the screen.
+
+#include "app/e2e/TesselRun.h"
+
+#include <gtest/gtest.h>
+#include <winioctl.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace tessel_test {
+namespace {
+
+constexpr uint32_t KEYWORD_BLUE = 0x0000FF;
+
+// The text of a settings file, which Tessel writes in UTF-16 with a byte order mark, narrowed
+// to its ASCII characters.
+std::string readSettings(const std::wstring& path) {
+    std::ifstream in(std::string(path.begin(), path.end()), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text;
+    for (size_t i = 2; i + 1 < bytes.size() && bytes.compare(0, 2, "\xFF\xFE") == 0; i += 2)
+        text.push_back(bytes[i + 1] ? '?' : bytes[i]);
+    return text;
+}
+
+class EndToEnd : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!copy.complete)
+            GTEST_SKIP() << "Tessel.exe, its DLLs or its bundles are not built in the build's app folder";
+        user = copy.freshUserFolder();
+    }
+
+    TesselCopy copy;
+    std::wstring user;
+};
+
+TEST_F(EndToEnd, TypedTextIsSavedBeforeTheOldBytesWithTheirLineEnds) {
+    const std::string old = "/* h\xC3\xA9llo */\r\nint x;\r\n";
+    copy.folder.write(L"hello.c", old);
+    TesselRun tessel(copy, L"hello.c");
+    ASSERT_TRUE(tessel.hasTitle(L"hello.c - Tessel"));
+    ASSERT_TRUE(typeText(tessel.editor(), L"ab"));
+    ASSERT_TRUE(tessel.hasTitle(L"hello.c * - Tessel"));
+    ASSERT_TRUE(pressChordIn(tessel.window(), {VK_CONTROL, 'S'}));
+    ASSERT_TRUE(tessel.hasTitle(L"hello.c - Tessel"));
+    EXPECT_EQ("ab" + old, copy.folder.read(L"hello.c")) << "UTF-8 without a BOM, CR LF kept";
+}
+
+TEST_F(EndToEnd, ClosingAsksBeforeUnsavedTextIsLost) {
+    const std::string old = "int kept;\r\n";
+    copy.folder.write(L"close.c", old);
+    {
+        TesselRun tessel(copy, L"close.c");
+        ASSERT_TRUE(typeText(tessel.editor(), L"q"));
+        ASSERT_TRUE(tessel.hasTitle(L"close.c * - Tessel"));
+        ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
+        ASSERT_TRUE(tessel.answer({VK_ESCAPE})) << "Cancel";
+        EXPECT_TRUE(tessel.process.running());
+        EXPECT_TRUE(tessel.hasTitle(L"close.c * - Tessel"));
+
+        ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
+        ASSERT_TRUE(tessel.answer({VK_MENU, 'N'})) << "Don't Save";
+        EXPECT_EQ(0, tessel.process.exitCode(WAIT_MS));
+        EXPECT_EQ(old, copy.folder.read(L"close.c"));
+    }
+    TesselRun tessel(copy, L"close.c");
+    ASSERT_TRUE(typeText(tessel.editor(), L"q"));
+    ASSERT_TRUE(tessel.hasTitle(L"close.c * - Tessel"));
+    ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(tessel.answer({VK_RETURN})) << "Save, the default";
+    EXPECT_EQ(0, tessel.process.exitCode(WAIT_MS));
+    EXPECT_EQ("q" + old, copy.folder.read(L"close.c"));
+}
+
+TEST_F(EndToEnd, ASecondStartHandsItsFileToTheFirst) {
+    copy.folder.write(L"first.c", "int first;\r\n");
+    copy.folder.write(L"second.c", "int second;\r\n");
+    TesselRun first(copy, L"first.c");
+    ASSERT_TRUE(first.hasTitle(L"first.c - Tessel"));
+    OtherProcess second(copy.program(), L"second.c", copy.folder.path); // relative to its own folder
+    EXPECT_EQ(0, second.exitCode(5000)) << "the second start ends with 0 within 5 s";
+    EXPECT_TRUE(first.hasTitle(L"second.c - Tessel"));
+    EXPECT_EQ(2u, OtherProcess::findTopLevel(TesselRun::MAIN_WINDOW).size()) << "one main window, then the list's end";
+    ASSERT_TRUE(pressChordIn(first.window(), {VK_CONTROL, 'W'}));
+    EXPECT_TRUE(first.hasTitle(L"first.c - Tessel"));
+}
+
+TEST_F(EndToEnd, MalformedCopyDataIsRefused) {
+    copy.folder.write(L"other.c", "int other;\r\n");
+    TesselRun tessel(copy, L"");
+    ASSERT_TRUE(tessel.hasTitle(L"Untitled - Tessel"));
+    std::wstring path = L"other.c";
+    path.push_back(L'\0');
+    const std::wstring large(32768, L'x'); // with its NUL, 64 KB + 2 bytes
+    const struct {
+        const char* what;
+        ULONG_PTR kind;
+        const wchar_t* text;
+        DWORD bytes;
+    } cases[] = {
+        {"an odd size", 0, path.c_str(), static_cast<DWORD>(path.size() * 2 - 1)},
+        {"no NUL", 0, path.c_str(), static_cast<DWORD>((path.size() - 1) * 2)},
+        {"dwData 1", 1, path.c_str(), static_cast<DWORD>(path.size() * 2)},
+        {"64 KB + 2 bytes", 0, large.c_str(), static_cast<DWORD>((large.size() + 1) * 2)},
+        {"no bytes", 0, nullptr, 0},
+    };
+    for (const auto& item : cases) {
+        COPYDATASTRUCT data = {item.kind, item.bytes, const_cast<wchar_t*>(item.text)};
+        DWORD_PTR answer = 99;
+        EXPECT_TRUE(::SendMessageTimeoutW(tessel.window(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                                          SMTO_ABORTIFHUNG, 5000, &answer))
+            << item.what << ": no answer";
+        EXPECT_EQ(0u, answer) << item.what;
+    }
+    EXPECT_TRUE(tessel.process.running());
+    EXPECT_TRUE(tessel.hasTitle(L"Untitled - Tessel")) << "nothing was opened";
+}
+
+TEST_F(EndToEnd, AnUnknownOptionIsExplainedAndTheStartGoesOn) {
+    TesselRun tessel(copy, L"--unknown");
+    ASSERT_TRUE(tessel.answer({VK_RETURN}));
+    EXPECT_TRUE(tessel.hasTitle(L"Untitled - Tessel"));
+    ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, tessel.process.exitCode(WAIT_MS));
+}
+
+TEST_F(EndToEnd, AUserFolderThatIsAFileIsExplainedAndEndsTheStart) {
+    copy.folder.write(L"not-a-folder", "a file");
+    copy.freshUserFolder(false, L"not-a-folder");
+    TesselRun tessel(copy, L"");
+    ASSERT_TRUE(tessel.answer({VK_RETURN}));
+    EXPECT_EQ(1, tessel.process.exitCode(WAIT_MS));
+}
+
+TEST_F(EndToEnd, AFileTooLargeToOpenIsExplainedAndTheWindowStaysUsable) {
+    // 1.5 GB of nothing: the file system keeps it sparse.
+    HANDLE file = ::CreateFileW((copy.folder / L"huge.c").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    DWORD returned = 0;
+    ::DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+    LARGE_INTEGER size;
+    size.QuadPart = 1536LL << 20;
+    const bool sized = ::SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && ::SetEndOfFile(file);
+    ::CloseHandle(file);
+    ASSERT_TRUE(sized);
+
+    TesselRun tessel(copy, L"huge.c");
+    ASSERT_TRUE(tessel.answer({VK_RETURN})) << "Cannot open";
+    ASSERT_TRUE(tessel.hasTitle(L"Untitled - Tessel"));
+    ASSERT_TRUE(typeText(tessel.editor(), L"z"));
+    EXPECT_TRUE(tessel.hasTitle(L"Untitled * - Tessel"));
+}
+
+// The width of one character of the editor font at its size, as the driver's own GDI lays it out.
+double characterWidth() {
+    HDC screen = ::GetDC(nullptr);
+    HFONT font = ::CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, FIXED_PITCH, L"DejaVu Sans Mono");
+    HGDIOBJ previous = ::SelectObject(screen, font);
+    SIZE extent = {};
+    ::GetTextExtentPoint32W(screen, L"0123456789", 10, &extent);
+    ::SelectObject(screen, previous);
+    ::DeleteObject(font);
+    ::ReleaseDC(nullptr, screen);
+    return extent.cx / 10.0;
+}
+
+TEST_F(EndToEnd, ShippedGrammarAndThemeColourTheText) {
+    copy.folder.write(L"main.c", "int main(void) { return 0; }\r\n");
+    TesselRun tessel(copy, L"main.c");
+    const HWND editor = tessel.editor();
+    ASSERT_NE(nullptr, editor);
+    ASSERT_TRUE(activate(editor)); // the caret line shows in the focused editor
+    Capture capture;
+    const auto keep = [&] { return "; the capture is in " + keepCapture(capture, "colours"); };
+    ASSERT_TRUE(pollFor([&] { return (capture = Capture::of(editor)).count(KEYWORD_BLUE, 8) >= 10; }, 15000, 20))
+        << "no keyword colour within 15 s" << keep();
+
+    // The line's ink: its rows, and its first column ("int" is a keyword too).
+    int top = capture.height, bottom = -1, left = capture.width;
+    for (int y = 0; y < capture.height; ++y)
+        for (int x = 0; x < capture.width; ++x)
+            if (Capture::distance(capture.at(x, y), KEYWORD_BLUE) <= 8) {
+                top = y < top ? y : top;
+                bottom = y > bottom ? y : bottom;
+                left = x < left ? x : left;
+            }
+    const double w = characterWidth();
+    const auto columns = [&](double from, double to, int y0, int y1) {
+        return RECT{left + static_cast<LONG>(from * w), y0, left + static_cast<LONG>(to * w), y1};
+    };
+    // "int main(void) { return 0; }": "main" is characters 4-7, "return" 17-22.
+    EXPECT_GE(capture.count(columns(16.8, 23, top, bottom + 1), KEYWORD_BLUE, 8), 10) << "\"return\"" << keep();
+    EXPECT_EQ(0, capture.count(columns(4.2, 7.8, top, bottom + 1), KEYWORD_BLUE, 8)) << "\"main\"" << keep();
+    const int lineHeight = bottom - top + 1;
+    EXPECT_EQ(0xFFFFFFu, capture.commonest(columns(0, 40, bottom + 3 * lineHeight, capture.height - 2)))
+        << "the background below the text" << keep();
+    const uint32_t caretLine = capture.commonest(columns(30, 60, top, bottom + 1));
+    EXPECT_LE(Capture::distance(caretLine, 0xF3F3F3), 2)
+        << "#0000000C over #FFFFFF on the caret line, not #" << std::hex << caretLine << keep();
+}
+
+TEST_F(EndToEnd, ACleanExitWritesTheSettingsAndTheWindowReopensWhereItWas) {
+    user = copy.freshUserFolder(false); // empty: every settings file is the exit's own
+    copy.folder.write(L"a.c", "int a;\r\n");
+    RECT moved = {};
+    {
+        TesselRun tessel(copy, L"a.c");
+        ASSERT_TRUE(tessel.hasTitle(L"a.c - Tessel"));
+        ASSERT_TRUE(::SetWindowPos(tessel.window(), nullptr, 123, 87, 640, 480, SWP_NOZORDER | SWP_NOACTIVATE));
+        ASSERT_TRUE(pollFor([&] { return ::GetWindowRect(tessel.window(), &moved) && moved.left == 123; }, WAIT_MS));
+        ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
+        ASSERT_EQ(0, tessel.process.exitCode(WAIT_MS));
+    }
+    for (const wchar_t* name : {L"session", L"preferences", L"languages"}) {
+        std::istringstream text(readSettings(user + L"\\config\\" + name + L".tsConfig"));
+        std::string first;
+        text >> first;
+        if (first == "{")
+            text >> first;
+        EXPECT_EQ("version", first.substr(0, 7)) << TesselRun::narrow(name);
+    }
+    TesselRun again(copy, L"a.c");
+    ASSERT_NE(nullptr, again.window());
+    RECT placed = {};
+    EXPECT_TRUE(pollFor([&] { return ::GetWindowRect(again.window(), &placed) && ::EqualRect(&placed, &moved); }, 5000))
+        << "placed at " << placed.left << "," << placed.top << " " << placed.right - placed.left << "x"
+        << placed.bottom - placed.top;
+}
+
+} // namespace
+} // namespace tessel_test

@@ -1,0 +1,99 @@
+#pragma once
+// One start of the copied Tessel.exe as the end-to-end tests see it: its process, its main
+// window ("Tessel35WindowClass") and title, the editor window of the active tab
+// ("TesselEditor"), and the questions it asks (the framework's message box, or the system's
+// before the framework runs). Every wait is bounded and says what it waited for.
+
+#include "afw/support/PngWriter.h"
+#include "app/e2e/UserInput.h"
+#include "support/OtherProcess.h"
+#include "support/TesselCopy.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace tessel_test {
+
+// Long enough for a start under a loaded machine; a hung program still fails in bounded time.
+constexpr DWORD WAIT_MS = 20000;
+
+class TesselRun {
+public:
+    static constexpr const wchar_t* MAIN_WINDOW = L"Tessel35WindowClass";
+    static constexpr const wchar_t* EDITOR = L"TesselEditor";
+
+    TesselRun(const TesselCopy& copy, const std::wstring& arguments)
+        : process(copy.program(), arguments, copy.folder.path) {}
+
+    // The main window, waited for.
+    HWND window() {
+        if (!m_window || !::IsWindow(m_window))
+            m_window = process.waitForWindow(MAIN_WINDOW, WAIT_MS);
+        return m_window;
+    }
+    HWND editor() {
+        HWND found = nullptr;
+        pollFor(
+            [&] {
+                return (window() && (found = OtherProcess::findChild(window(), EDITOR)) != nullptr) || !process.running();
+            },
+            WAIT_MS);
+        return found;
+    }
+    std::wstring title() { return window() ? OtherProcess::windowText(window()) : L"(no window)"; }
+
+    // Waits until the title is `expected`; the assertion names the last title seen.
+    testing::AssertionResult hasTitle(const std::wstring& expected) {
+        std::wstring seen;
+        if (pollFor([&] { return (seen = title()) == expected || !process.running(); }, WAIT_MS) && seen == expected)
+            return testing::AssertionSuccess();
+        return testing::AssertionFailure() << "the title stayed \"" << narrow(seen) << "\", not \"" << narrow(expected)
+                                           << "\"";
+    }
+
+    // A question window of the program (a message box), waited for; null when none came.
+    HWND question() {
+        HWND found = nullptr;
+        pollFor(
+            [&] {
+                found = OtherProcess::findTopLevel(L"afMessageBox", process.processId()).front();
+                if (!found)
+                    found = OtherProcess::findTopLevel(L"#32770", process.processId()).front();
+                return found || !process.running();
+            },
+            WAIT_MS);
+        return found;
+    }
+    // Answers the question with a key chord, and waits until it is gone.
+    testing::AssertionResult answer(std::initializer_list<WORD> keys) {
+        HWND box = question();
+        if (!box)
+            return testing::AssertionFailure() << "no question was asked";
+        if (!pressChordIn(box, keys))
+            return testing::AssertionFailure() << "the question could not be made active";
+        if (!pollFor([&] { return !::IsWindow(box) || !::IsWindowVisible(box); }, WAIT_MS))
+            return testing::AssertionFailure() << "the question stayed after the answer";
+        return testing::AssertionSuccess();
+    }
+
+    static std::string narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+    OtherProcess process;
+
+private:
+    HWND m_window = nullptr;
+};
+
+// Writes the capture as "e2e-<name>.png" beside the test program and returns the path, for the
+// failure message of a pixel probe.
+inline std::string keepCapture(const Capture& capture, const std::string& name) {
+    if (capture.pixels.empty())
+        return "(nothing: the window had no client area)";
+    const std::wstring folder = programFolder();
+    const std::string path = std::string(folder.begin(), folder.end()) + "e2e-" + name + ".png";
+    writePngFile(path, capture.width, capture.height, capture.pixels);
+    return path;
+}
+
+} // namespace tessel_test

@@ -1,0 +1,61 @@
+#pragma once
+// What a user's hands do to another program's windows, for the end-to-end tests: text typed as
+// WM_CHAR into a window, key chords through SendInput (the program reads the live modifier
+// state, which posted key messages do not set), and a window brought to the front first, since
+// SendInput goes to whichever window is active.
+
+#include "support/OtherProcess.h"
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace tessel_test {
+
+// Sends each character as WM_CHAR and returns once the window handled it; false when it did not
+// answer within 5 s.
+inline bool typeText(HWND window, const std::wstring& text) {
+    for (wchar_t c : text) {
+        DWORD_PTR result = 0;
+        if (!::SendMessageTimeoutW(window, WM_CHAR, c, 1, SMTO_ABORTIFHUNG, 5000, &result))
+            return false;
+    }
+    return true;
+}
+
+// Makes the window the active one (its top-level window, that is) and waits until it is.
+inline bool activate(HWND window) {
+    HWND top = ::GetAncestor(window, GA_ROOT);
+    return pollFor(
+        [&] {
+            if (::GetForegroundWindow() != top)
+                ::SetForegroundWindow(top);
+            return ::GetForegroundWindow() == top;
+        },
+        5000, 20);
+}
+
+// Presses the keys in order and releases them in reverse, as fingers play a chord
+// ({VK_CONTROL, 'S'}), into the active window.
+inline bool pressChord(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    for (int release = 0; release < 2; ++release)
+        for (size_t i = 0; i < keys.size(); ++i) {
+            INPUT input = {};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = release ? keys.begin()[keys.size() - 1 - i] : keys.begin()[i];
+            input.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(input.ki.wVk, MAPVK_VK_TO_VSC));
+            input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
+            inputs.push_back(input);
+        }
+    return ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+// The chord into `window`, made active first.
+inline bool pressChordIn(HWND window, std::initializer_list<WORD> keys) {
+    return activate(window) && pressChord(keys);
+}
+
+} // namespace tessel_test
