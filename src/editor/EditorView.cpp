@@ -11,6 +11,35 @@
 
 namespace tessel {
 
+namespace {
+
+bool sameLook(const SCROLLBARINFO& a, const SCROLLBARINFO& b) {
+    return ::EqualRect(&a.rcScrollBar, &b.rcScrollBar) && a.dxyLineButton == b.dxyLineButton &&
+           a.xyThumbTop == b.xyThumbTop && a.xyThumbBottom == b.xyThumbBottom &&
+           std::equal(std::begin(a.rgstate), std::end(a.rgstate), std::begin(b.rgstate));
+}
+
+// Sets a scroll bar's range, page and position, and redraws it only when that changes how it
+// looks: the themed bars are slow to draw (several milliseconds under Wine), and typing at the
+// end of the widest line grows the range by a column a key while the thumb stays put.
+void setScrollBar(HWND window, int bar, const SCROLLINFO& wanted) {
+    SCROLLINFO current = {};
+    current.cbSize = sizeof(SCROLLINFO);
+    current.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    if (::GetScrollInfo(window, bar, &current) && current.nMin == wanted.nMin && current.nMax == wanted.nMax &&
+        current.nPage == wanted.nPage && current.nPos == wanted.nPos)
+        return;
+    const LONG object = bar == SB_VERT ? OBJID_VSCROLL : OBJID_HSCROLL;
+    SCROLLBARINFO before = {}, after = {};
+    before.cbSize = after.cbSize = sizeof(SCROLLBARINFO);
+    const bool measured = ::GetScrollBarInfo(window, object, &before) != FALSE;
+    ::SetScrollInfo(window, bar, &wanted, FALSE);
+    if (!measured || !::GetScrollBarInfo(window, object, &after) || !sameLook(before, after))
+        ::SetScrollInfo(window, bar, &wanted, TRUE);
+}
+
+} // namespace
+
 int Editor::getLineHeight() const {
     return m_layout ? std::max(m_layout->getLineHeight(), 1) : 1;
 }
@@ -114,8 +143,12 @@ void Editor::endUpdate() {
 }
 
 void Editor::flush() {
-    if (m_scrollBarsDirty)
+    // A bar that shows or hides resizes the client on the spot, which asks for the bars again
+    // (the vertical page shrinks when the horizontal bar appears); a few passes settle it.
+    for (int pass = 0; m_scrollBarsDirty && pass < 3; ++pass) {
+        m_scrollBarsDirty = false;
         updateScrollBars();
+    }
     if (m_repaintAll)
         invalidateClient(nullptr);
     else if (m_rangeDirty)
@@ -230,14 +263,14 @@ void Editor::updateScrollBars() {
     if (m_top.line == m_lineCount - 1 && vertical.nMax > static_cast<int>(vertical.nPage) &&
         m_top.clampedSubline() == m_lineCache->getSubLineCount(m_top.line, true) - 1)
         ++vertical.nPos;
-    ::SetScrollInfo(window, SB_VERT, &vertical, TRUE);
+    setScrollBar(window, SB_VERT, vertical);
     SCROLLINFO horizontal = {};
     horizontal.cbSize = sizeof(SCROLLINFO);
     horizontal.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
     horizontal.nMax = std::max(m_widestColumns - 1, 0);
     horizontal.nPage = static_cast<UINT>(std::max(m_visibleColumns, 0));
     horizontal.nPos = m_scrollColumn;
-    ::SetScrollInfo(window, SB_HORZ, &horizontal, TRUE);
+    setScrollBar(window, SB_HORZ, horizontal);
 }
 
 } // namespace tessel
