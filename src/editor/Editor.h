@@ -219,7 +219,8 @@ private:
     bool numbersShown() const;
     void updateGutterWidth(int32_t lineCount);
     void invalidateLineRange();
-    void drawRow(afCanvas& lineCanvas, const SubLineIterator& row, int32_t currentLine, int clientWidth);
+    void drawRow(afCanvas& lineCanvas, const SubLineIterator& row, int32_t currentLine, int clientWidth,
+                 bool withGutter = true);
     void drawGutter(afCanvas& lineCanvas, int32_t line, bool isContinuation, bool isCurrentLine);
     int textColumnRight(int clientWidth) const;
     bool themedBorder(afMessage& msg);

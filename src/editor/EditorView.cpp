@@ -233,7 +233,8 @@ bool Editor::scrollTo(int32_t column, int32_t line, int32_t subline, bool force)
     }
     SubLineIterator top = m_lineCache->makeIterator(line, subline);
     top.subline = top.clampedSubline();
-    if (!force && column == m_scrollColumn && top.line == m_top.line && top.subline == m_top.subline)
+    const bool sameTop = top.line == m_top.line && top.subline == m_top.subline;
+    if (!force && column == m_scrollColumn && sameTop)
         return false;
     m_top = top;
     m_scrollColumn = column;
@@ -241,7 +242,15 @@ bool Editor::scrollTo(int32_t column, int32_t line, int32_t subline, bool force)
     m_bottom.advance(std::max(m_visibleLines - 1, 0));
     {
         EditorBatch batch(*this);
-        m_repaintAll = m_scrollBarsDirty = true;
+        m_scrollBarsDirty = true;
+        if (sameTop && !force) {
+            // A sideways scroll leaves the gutter as it is: typing at the right edge scrolls
+            // a column a key, and the gutter's rows then need no drawing.
+            const RECT text = {m_gutterWidth, 0, m_clientWidth, m_clientHeight};
+            invalidateClient(&text);
+        } else {
+            m_repaintAll = true;
+        }
         recomputeView(false);
     }
     if (getHandle())

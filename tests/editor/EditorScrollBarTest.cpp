@@ -1,6 +1,9 @@
-// The editor's scroll bars follow every change of the view: its range, page and position are set
-// even when the bar looks the same and is not drawn again.
+// Scrolling the editor: the scroll bars follow every change of the view (range, page and
+// position are set even when a bar looks the same and is not drawn again), and a sideways
+// scroll repaints the text area alone, to the same pixels as a full paint.
 #include "EditorKeyTestSupport.h"
+
+#include <vector>
 
 namespace {
 
@@ -12,6 +15,19 @@ SCROLLINFO scrollInfo(HWND window, int bar) {
     info.fMask = SIF_ALL;
     ::GetScrollInfo(window, bar, &info);
     return info;
+}
+
+// The client's pixels as the window shows them.
+std::vector<COLORREF> capture(HWND window) {
+    RECT client;
+    ::GetClientRect(window, &client);
+    HDC dc = ::GetDC(window);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < client.bottom; ++y)
+        for (int x = 0; x < client.right; ++x)
+            pixels.push_back(::GetPixel(dc, x, y));
+    ::ReleaseDC(window, dc);
+    return pixels;
 }
 
 using EditorScrollBarTest = EditorKeyTest;
@@ -50,6 +66,37 @@ TEST_F(EditorScrollBarTest, TypingAndNewLinesKeepBothBarsInStep) {
         }
     EXPECT_EQ(125, controller->getLineCount());
     EXPECT_GT(furthest, editor->getVisibleColumns()) << "the view followed the caret to the right";
+}
+
+TEST_F(EditorScrollBarTest, ASidewaysScrollPaintsTheTextAreaAsAFullPaintWould) {
+    std::wstring text = numberedLines(60);
+    text.insert(text.find(L'\n', 0), 300, L'w'); // line 0 is wide
+    attach(text);
+    ::SetFocus(nullptr); // no blinking caret in the pixels
+    const HWND window = editor->getHandle();
+    struct Step {
+        UINT message;
+        WPARAM code;
+        bool textOnly; // the gutter stays out of the invalidation
+    } steps[] = {{WM_HSCROLL, SB_LINEDOWN, true}, {WM_HSCROLL, SB_PAGEDOWN, true}, {WM_CHAR, L'x', false},
+                 {WM_HSCROLL, SB_TOP, true}, {WM_VSCROLL, SB_LINEDOWN, false}};
+    place(0, 250);
+    paint();
+    for (const Step& step : steps) {
+        editor->invalidated.clear();
+        const int32_t column = editor->getScrollColumn();
+        ::SendMessageW(window, step.message, step.code, step.message == WM_CHAR ? 1 : 0);
+        ASSERT_FALSE(editor->invalidated.empty()) << step.code;
+        if (step.textOnly) {
+            ASSERT_NE(column, editor->getScrollColumn()) << step.code;
+            for (const RECT& rect : editor->invalidated)
+                EXPECT_GE(rect.left, editor->getGutterWidth()) << step.code;
+        }
+        ::UpdateWindow(window);
+        const std::vector<COLORREF> painted = capture(window);
+        paint();
+        EXPECT_TRUE(painted == capture(window)) << "step " << step.code;
+    }
 }
 
 } // namespace
