@@ -248,6 +248,7 @@ private:
     bool m_scrollBarsDirty = false;
     bool m_clampOnResize = false;
     bool m_repaintAll = false;
+    bool m_repaintText = false; // the text area, right of the gutter
     bool m_rangeDirty = false;
     int32_t m_dirtyFirst = 0;
     int32_t m_dirtyLast = 0;

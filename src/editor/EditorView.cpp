@@ -126,7 +126,7 @@ void Editor::beginUpdate() {
     if (m_updateDepth == 0) {
         if (m_caret)
             m_caret->clearFlags();
-        m_scrollBarsDirty = m_clampOnResize = m_repaintAll = m_rangeDirty = false;
+        m_scrollBarsDirty = m_clampOnResize = m_repaintAll = m_repaintText = m_rangeDirty = false;
         m_dirtyFirst = m_dirtyLast = 0;
     }
     ++m_updateDepth;
@@ -149,11 +149,17 @@ void Editor::flush() {
         m_scrollBarsDirty = false;
         updateScrollBars();
     }
-    if (m_repaintAll)
+    if (m_repaintAll) {
         invalidateClient(nullptr);
-    else if (m_rangeDirty)
-        invalidateLineRange();
-    m_scrollBarsDirty = m_repaintAll = m_rangeDirty = false;
+    } else {
+        if (m_repaintText) {
+            const RECT text = {m_gutterWidth, 0, m_clientWidth, m_clientHeight};
+            invalidateClient(&text);
+        }
+        if (m_rangeDirty)
+            invalidateLineRange();
+    }
+    m_scrollBarsDirty = m_repaintAll = m_repaintText = m_rangeDirty = false;
 }
 
 void Editor::invalidateClient(const RECT* rect) {
@@ -243,14 +249,12 @@ bool Editor::scrollTo(int32_t column, int32_t line, int32_t subline, bool force)
     {
         EditorBatch batch(*this);
         m_scrollBarsDirty = true;
-        if (sameTop && !force) {
-            // A sideways scroll leaves the gutter as it is: typing at the right edge scrolls
-            // a column a key, and the gutter's rows then need no drawing.
-            const RECT text = {m_gutterWidth, 0, m_clientWidth, m_clientHeight};
-            invalidateClient(&text);
-        } else {
+        // A sideways scroll leaves the gutter as it is: typing at the right edge scrolls a
+        // column a key, and the gutter's rows then need no drawing.
+        if (sameTop && !force)
+            m_repaintText = true;
+        else
             m_repaintAll = true;
-        }
         recomputeView(false);
     }
     if (getHandle())

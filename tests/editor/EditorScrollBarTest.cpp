@@ -85,8 +85,10 @@ TEST_F(EditorScrollBarTest, ASidewaysScrollPaintsTheTextAreaAsAFullPaintWould) {
     for (const Step& step : steps) {
         editor->invalidated.clear();
         const int32_t column = editor->getScrollColumn();
+        const uint64_t rows = editor->getRowsCopied();
         ::SendMessageW(window, step.message, step.code, step.message == WM_CHAR ? 1 : 0);
         ASSERT_FALSE(editor->invalidated.empty()) << step.code;
+        EXPECT_EQ(rows, editor->getRowsCopied()) << "the loop paints the scroll and the edit together " << step.code;
         if (step.textOnly) {
             ASSERT_NE(column, editor->getScrollColumn()) << step.code;
             for (const RECT& rect : editor->invalidated)
