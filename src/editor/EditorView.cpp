@@ -188,6 +188,11 @@ void Editor::invalidateLines(int32_t first, int32_t last, bool relayout, bool re
     if (!m_lineCache)
         return;
     if (relayout || rewrap) {
+        // Lines whose layouts were made from the text and styles they still have keep both
+        // their layouts and their pixels: the parse that follows each keystroke mostly
+        // confirms the colours of the line typed in.
+        if (!rewrap && first >= 0 && last >= 0 && m_lineCache->holdsCurrentLayouts(first, last))
+            return;
         if (first >= 0 && last >= 0)
             m_lineCache->dropLines(first, last);
         else if (first >= 0)
