@@ -54,24 +54,31 @@ int main(int argc, char** argv) {
     HFONT font = afUnicodeFontManager::instance().fontFor(*afUnicodeFontManager::instance().getEditorFontSet(), 0,
                                                           AF_LAST_FONT)->font;
 
-    DocumentController* typed = f.open(lines(20000, 60));
-    f.editor->attachController(typed);
-    f.sizeEditor();
-    placeCaret(*typed, TextPosition(10000, 5));
-    pump(window);
+    // Each way of typing starts from the same document, so all three type into a line that
+    // grows the same way and scroll the same way.
+    const auto fresh = [&] {
+        DocumentController* controller = f.open(lines(20000, 60));
+        f.editor->attachController(controller);
+        f.sizeEditor();
+        placeCaret(*controller, TextPosition(10000, 5));
+        pump(window);
+        return controller;
+    };
+    DocumentController* typed = fresh();
     const std::vector<double> viaChar = timed(keys, [&](int i) {
         ::SendMessageW(window, WM_CHAR, L'a' + i % 26, 1);
         pump(window);
     });
+    DocumentController* controlled = fresh();
     const std::vector<double> viaController = timed(keys, [&](int i) {
         const wchar_t c = static_cast<wchar_t>(L'a' + i % 26);
         {
-            DocumentController::Lock lock(*typed, DocumentController::LOCK_EDIT);
-            typed->typeText(&c, 1);
+            DocumentController::Lock lock(*controlled, DocumentController::LOCK_EDIT);
+            controlled->typeText(&c, 1);
         }
         ::UpdateWindow(window);
     });
-    Document& document = typed->getDocument();
+    Document& document = fresh()->getDocument();
     const std::vector<double> bareInsert = timed(keys, [&](int i) {
         const wchar_t c = static_cast<wchar_t>(L'a' + i % 26);
         DocumentLockHold lock(document);

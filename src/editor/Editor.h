@@ -295,7 +295,8 @@ private:
     bool numbersShown() const;
     void updateGutterWidth(int32_t lineCount);
     void invalidateLineRange();
-    void drawRow(afCanvas& lineCanvas, const SubLineIterator& row, int32_t currentLine, int clientWidth);
+    void drawRow(afCanvas& lineCanvas, const SubLineIterator& row, int32_t currentLine, int clientWidth,
+                 bool withGutter = true);
     void drawGutter(afCanvas& lineCanvas, int32_t line, bool isContinuation, bool isCurrentLine);
     int textColumnRight(int clientWidth) const;
     bool themedBorder(afMessage& msg);
@@ -326,6 +327,7 @@ private:
     bool m_scrollBarsDirty = false;
     bool m_clampOnResize = false;
     bool m_repaintAll = false;
+    bool m_repaintText = false; // the text area, right of the gutter
     bool m_rangeDirty = false;
     int32_t m_dirtyFirst = 0;
     int32_t m_dirtyLast = 0;

@@ -98,8 +98,14 @@ bool Editor::onDraw(afCanvas& canvas, const afRect* area) {
     DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
     const int32_t current = caretLine();
     for (int r = firstRow; r <= lastRow; ++r, row.advance(1)) {
+        // The paint's clip holds what needs drawing: a sideways scroll leaves the gutter out.
+        const RECT gutter = {0, r * lineHeight, m_gutterWidth, (r + 1) * lineHeight};
+        const RECT text = {m_gutterWidth, r * lineHeight, width, (r + 1) * lineHeight};
+        const bool gutterShown = ::RectVisible(canvas.getDC(), &gutter) != FALSE;
+        if (!gutterShown && !::RectVisible(canvas.getDC(), &text))
+            continue;
         try {
-            drawRow(*buffer, row, current, width);
+            drawRow(*buffer, row, current, width, gutterShown);
         } catch (const pel::Exception& error) {
             // A row that cannot be laid out is drawn blank; the paint goes on.
             pel::log_printf(AF_LOG_LEVEL, AF_LOG_SOURCE, L"Editor::onDraw(): Line %d not drawn: %s\n", row.line,
@@ -113,7 +119,8 @@ bool Editor::onDraw(afCanvas& canvas, const afRect* area) {
     return true;
 }
 
-void Editor::drawRow(afCanvas& lineCanvas, const SubLineIterator& row, int32_t currentLine, int clientWidth) {
+void Editor::drawRow(afCanvas& lineCanvas, const SubLineIterator& row, int32_t currentLine, int clientWidth,
+                     bool withGutter) {
     const int lineHeight = getLineHeight();
     const bool onLine = row.line >= 0 && row.line < m_lineCache->getLineCount();
     afUnicodeData* data = onLine ? m_lineCache->getLayout(row.line) : nullptr;
@@ -140,7 +147,8 @@ void Editor::drawRow(afCanvas& lineCanvas, const SubLineIterator& row, int32_t c
         m_renderer->drawSubline(lineCanvas, *data, subline, rect, clip, isCurrent ? m_lineHighlight : none, true);
         ::RestoreDC(dc, saved);
     }
-    drawGutter(lineCanvas, line, data && row.clampedSubline() > 0, isCurrent);
+    if (withGutter)
+        drawGutter(lineCanvas, line, data && row.clampedSubline() > 0, isCurrent);
 }
 
 void Editor::drawGutter(afCanvas& lineCanvas, int32_t line, bool isContinuation, bool isCurrentLine) {

@@ -11,6 +11,35 @@
 
 namespace tessel {
 
+namespace {
+
+bool sameLook(const SCROLLBARINFO& a, const SCROLLBARINFO& b) {
+    return ::EqualRect(&a.rcScrollBar, &b.rcScrollBar) && a.dxyLineButton == b.dxyLineButton &&
+           a.xyThumbTop == b.xyThumbTop && a.xyThumbBottom == b.xyThumbBottom &&
+           std::equal(std::begin(a.rgstate), std::end(a.rgstate), std::begin(b.rgstate));
+}
+
+// Sets a scroll bar's range, page and position, and redraws it only when that changes how it
+// looks: the themed bars are slow to draw (several milliseconds under Wine), and typing at the
+// end of the widest line grows the range by a column a key while the thumb stays put.
+void setScrollBar(HWND window, int bar, const SCROLLINFO& wanted) {
+    SCROLLINFO current = {};
+    current.cbSize = sizeof(SCROLLINFO);
+    current.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    if (::GetScrollInfo(window, bar, &current) && current.nMin == wanted.nMin && current.nMax == wanted.nMax &&
+        current.nPage == wanted.nPage && current.nPos == wanted.nPos)
+        return;
+    const LONG object = bar == SB_VERT ? OBJID_VSCROLL : OBJID_HSCROLL;
+    SCROLLBARINFO before = {}, after = {};
+    before.cbSize = after.cbSize = sizeof(SCROLLBARINFO);
+    const bool measured = ::GetScrollBarInfo(window, object, &before) != FALSE;
+    ::SetScrollInfo(window, bar, &wanted, FALSE);
+    if (!measured || !::GetScrollBarInfo(window, object, &after) || !sameLook(before, after))
+        ::SetScrollInfo(window, bar, &wanted, TRUE);
+}
+
+} // namespace
+
 int Editor::getLineHeight() const {
     return m_layout ? std::max(m_layout->getLineHeight(), 1) : 1;
 }
@@ -97,7 +126,7 @@ void Editor::beginUpdate() {
     if (m_updateDepth == 0) {
         if (m_caret)
             m_caret->clearFlags();
-        m_scrollBarsDirty = m_clampOnResize = m_repaintAll = m_rangeDirty = false;
+        m_scrollBarsDirty = m_clampOnResize = m_repaintAll = m_repaintText = m_rangeDirty = false;
         m_dirtyFirst = m_dirtyLast = 0;
     }
     ++m_updateDepth;
@@ -114,13 +143,23 @@ void Editor::endUpdate() {
 }
 
 void Editor::flush() {
-    if (m_scrollBarsDirty)
+    // A bar that shows or hides resizes the client on the spot, which asks for the bars again
+    // (the vertical page shrinks when the horizontal bar appears); a few passes settle it.
+    for (int pass = 0; m_scrollBarsDirty && pass < 3; ++pass) {
+        m_scrollBarsDirty = false;
         updateScrollBars();
-    if (m_repaintAll)
+    }
+    if (m_repaintAll) {
         invalidateClient(nullptr);
-    else if (m_rangeDirty)
-        invalidateLineRange();
-    m_scrollBarsDirty = m_repaintAll = m_rangeDirty = false;
+    } else {
+        if (m_repaintText) {
+            const RECT text = {m_gutterWidth, 0, m_clientWidth, m_clientHeight};
+            invalidateClient(&text);
+        }
+        if (m_rangeDirty)
+            invalidateLineRange();
+    }
+    m_scrollBarsDirty = m_repaintAll = m_repaintText = m_rangeDirty = false;
 }
 
 void Editor::invalidateClient(const RECT* rect) {
@@ -149,6 +188,11 @@ void Editor::invalidateLines(int32_t first, int32_t last, bool relayout, bool re
     if (!m_lineCache)
         return;
     if (relayout || rewrap) {
+        // Lines whose layouts were made from the text and styles they still have keep both
+        // their layouts and their pixels: the parse that follows each keystroke mostly
+        // confirms the colours of the line typed in.
+        if (!rewrap && first >= 0 && last >= 0 && m_lineCache->holdsCurrentLayouts(first, last))
+            return;
         if (first >= 0 && last >= 0)
             m_lineCache->dropLines(first, last);
         else if (first >= 0)
@@ -200,7 +244,8 @@ bool Editor::scrollTo(int32_t column, int32_t line, int32_t subline, bool force)
     }
     SubLineIterator top = m_lineCache->makeIterator(line, subline);
     top.subline = top.clampedSubline();
-    if (!force && column == m_scrollColumn && top.line == m_top.line && top.subline == m_top.subline)
+    const bool sameTop = top.line == m_top.line && top.subline == m_top.subline;
+    if (!force && column == m_scrollColumn && sameTop)
         return false;
     m_top = top;
     m_scrollColumn = column;
@@ -208,7 +253,13 @@ bool Editor::scrollTo(int32_t column, int32_t line, int32_t subline, bool force)
     m_bottom.advance(std::max(m_visibleLines - 1, 0));
     {
         EditorBatch batch(*this);
-        m_repaintAll = m_scrollBarsDirty = true;
+        m_scrollBarsDirty = true;
+        // A sideways scroll leaves the gutter as it is: typing at the right edge scrolls a
+        // column a key, and the gutter's rows then need no drawing.
+        if (sameTop && !force)
+            m_repaintText = true;
+        else
+            m_repaintAll = true;
         recomputeView(false);
     }
     if (getHandle())
@@ -230,14 +281,14 @@ void Editor::updateScrollBars() {
     if (m_top.line == m_lineCount - 1 && vertical.nMax > static_cast<int>(vertical.nPage) &&
         m_top.clampedSubline() == m_lineCache->getSubLineCount(m_top.line, true) - 1)
         ++vertical.nPos;
-    ::SetScrollInfo(window, SB_VERT, &vertical, TRUE);
+    setScrollBar(window, SB_VERT, vertical);
     SCROLLINFO horizontal = {};
     horizontal.cbSize = sizeof(SCROLLINFO);
     horizontal.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
     horizontal.nMax = std::max(m_widestColumns - 1, 0);
     horizontal.nPage = static_cast<UINT>(std::max(m_visibleColumns, 0));
     horizontal.nPos = m_scrollColumn;
-    ::SetScrollInfo(window, SB_HORZ, &horizontal, TRUE);
+    setScrollBar(window, SB_HORZ, horizontal);
 }
 
 } // namespace tessel

@@ -261,6 +261,43 @@ void LineCache::markRedraw(int32_t a, int32_t b) {
             m_records[slot].highlightDirty = true;
 }
 
+bool LineCache::holdsCurrentLayouts(int32_t first, int32_t last) {
+    if (!m_controller || !clampLines(first, last) || last - first >= SLOTS)
+        return false;
+    for (int32_t line = first; line <= last; ++line) {
+        const int slot = findSlot(line);
+        if (slot < 0 || !m_records[slot].laidOut)
+            return false;
+        const afUnicodeData& cached = m_records[slot];
+        {
+            DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
+            // An edit changes the length, mostly: no need to read the line again then.
+            if (m_controller->getDocument().getLineLength(line) != cached.lineLength)
+                return false;
+            fill(m_scratch, line);
+        }
+        const std::vector<uint32_t>& now = m_scratch.attributes.entries;
+        const std::vector<uint32_t>& laid = cached.attributes.entries;
+        // Highlighters mark the bits above the style in the cached record; they keep their own.
+        bool same = m_scratch.text == cached.text && m_scratch.lineLength == cached.lineLength &&
+                    m_scratch.lineBackground == cached.lineBackground && now.size() == laid.size();
+        for (size_t i = 0; same && i < now.size(); ++i)
+            same = ((now[i] ^ laid[i]) & LineAttributes::STYLE_MASK) == 0;
+        trimToNeed(m_scratch.text);
+        trimToNeed(m_scratch.attributes.entries);
+        if (!same)
+            return false;
+    }
+    return true;
+}
+
+int LineCache::findSlot(int32_t line) const {
+    for (int slot = 0; slot < SLOTS; ++slot)
+        if (m_index[slot].stamp && m_index[slot].line == line)
+            return slot;
+    return -1;
+}
+
 void LineCache::insertLines(int32_t index, int32_t count) {
     if (count <= 0)
         return;

@@ -57,6 +57,9 @@ public:
     void dropLinesFrom(int32_t first);
     // Asks the highlighters to mark the cached lines a..b again, keeping their layouts.
     void markRedraw(int32_t a, int32_t b);
+    // Whether every line first..last holds a layout made from the text and styles the line has
+    // now (so neither a new layout nor a repaint would change it).
+    bool holdsCurrentLayouts(int32_t first, int32_t last);
     void insertLines(int32_t index, int32_t count);
     void removeLines(int32_t index, int32_t count);
     // The widest laid-out line seen, in average character widths; it never shrinks.
@@ -86,6 +89,8 @@ private:
 
     // The slot of the line; o_valid tells whether it already holds the line's layout.
     int acquireSlot(int32_t line, bool& o_valid);
+    // The slot holding the line, -1 when none does.
+    int findSlot(int32_t line) const;
     void touch(int slot);
     void freeSlot(int slot);
     // Frees the slots holding lines in [first, last].
@@ -103,6 +108,7 @@ private:
     uint32_t m_counter = 1;
     std::array<IndexEntry, SLOTS> m_index;
     std::vector<afUnicodeData> m_records;
+    afUnicodeData m_scratch; // a line filled again, to compare with its cached record
     int32_t m_widestColumns = 0;
     std::vector<Entry> m_entries;
     uint64_t m_builds = 0;

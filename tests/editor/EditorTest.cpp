@@ -121,6 +121,13 @@ TEST_F(EditorTest, ParseNoticesRebuildOnlyTheirLines) {
     const uint64_t before = builds();
     document->notifyParsed(3, 7);
     ::UpdateWindow(editor->getHandle());
+    EXPECT_EQ(before, builds()) << "colours confirmed: the layouts stay";
+    EXPECT_TRUE(editor->invalidated.empty()) << "and so do the pixels";
+    // Layouts made with other styles than their lines have now.
+    for (int32_t line = 2; line <= 8; ++line)
+        editor->getLineCache()->getLayout(line)->attributes.entries[0] ^= 1;
+    document->notifyParsed(3, 7);
+    ::UpdateWindow(editor->getHandle());
     EXPECT_EQ(before + 5, builds());
 }
 

@@ -43,13 +43,27 @@ struct afFontFamilyInfo {
     afCharacterMap map;
 };
 
-// A created font: its handle (deleted with the entry when owned), its Uniscribe cache and its
-// metrics.
+// What Uniscribe gives each printable ASCII character (U+0020 to U+007E) of a font when it does
+// not shape (no script, left to right): one glyph a character whatever stands around it, so
+// the layout looks the glyphs up instead of asking again for every run.
+struct afAsciiShapes {
+    static constexpr wchar_t FIRST = 0x20;
+    static constexpr int COUNT = 0x7F - FIRST;
+
+    WORD glyphs[COUNT] = {};
+    SCRIPT_VISATTR attributes[COUNT] = {};
+};
+
+// A created font: its handle (deleted with the entry when owned), its Uniscribe cache, its
+// metrics and, once the layout asked for them, its ASCII shapes (null when they could not be
+// had: the layout then shapes such runs as any other).
 struct afFontEntry {
     bool owned = false;
     HFONT font = nullptr;
     SCRIPT_CACHE cache = nullptr;
     TEXTMETRICW metrics = {};
+    bool asciiTried = false;
+    std::unique_ptr<afAsciiShapes> ascii;
 };
 
 class afFontGroup {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <vector>
 
+struct afAsciiShapes;
 class afFontSet;
 
 class afUnicode {
@@ -126,6 +127,10 @@ private:
     void buildRuns(afUnicodeData& data);
     bool buildItem(afUnicodeData& data, afUnicodeItem& run);
     bool shapeItem(afUnicodeData& data, afUnicodeItem& run, const wchar_t* characters);
+    // Shapes a left-to-right run of printable ASCII without a script from the font's table;
+    // false leaves the run to shapeItem.
+    bool shapeAscii(afUnicodeData& data, afUnicodeItem& run, const wchar_t* characters);
+    const afAsciiShapes* asciiShapes(afFontEntry& font);
     bool placeItem(afUnicodeData& data, afUnicodeItem& run);
     void growGlyphs(afUnicodeData& data, int count);
     void measureSpecialRuns(afUnicodeData& data);

@@ -301,7 +301,65 @@ bool afUnicode::buildItem(afUnicodeData& data, afUnicodeItem& run) {
     return placeItem(data, run);
 }
 
+bool afUnicode::shapeAscii(afUnicodeData& data, afUnicodeItem& run, const wchar_t* characters) {
+    // Only the system's shaper is known to leave such runs alone; a replaced one is asked.
+    if (run.kind != afUnicodeItem::TEXT || run.analysis.eScript != SCRIPT_UNDEFINED || run.analysis.fRTL ||
+        (run.analysis.s.uBidiLevel & 1) || &afUniscribe() != &afSystemUniscribe() || !run.font)
+        return false;
+    for (int i = 0; i < run.count; ++i)
+        if (characters[i] < afAsciiShapes::FIRST || characters[i] >= afAsciiShapes::FIRST + afAsciiShapes::COUNT)
+            return false;
+    const afAsciiShapes* shapes = asciiShapes(*run.font);
+    if (!shapes)
+        return false;
+    if (static_cast<int>(data.glyphs.size()) - data.glyphCount < run.count)
+        growGlyphs(data, glyphEstimate(run.count));
+    WORD* glyphs = data.glyphs.data() + data.glyphCount;
+    SCRIPT_VISATTR* attributes = data.visAttrs.data() + data.glyphCount;
+    WORD* clusters = data.logClusters.data() + run.first;
+    for (int i = 0; i < run.count; ++i) {
+        const int index = characters[i] - afAsciiShapes::FIRST;
+        glyphs[i] = shapes->glyphs[index];
+        attributes[i] = shapes->attributes[index];
+        clusters[i] = static_cast<WORD>(i);
+    }
+    run.firstGlyph = run.clusterBase = data.glyphCount;
+    run.glyphCount = run.count;
+    data.glyphCount += run.count;
+    return true;
+}
+
+const afAsciiShapes* afUnicode::asciiShapes(afFontEntry& font) {
+    if (font.asciiTried)
+        return font.ascii.get();
+    font.asciiTried = true;
+    wchar_t text[afAsciiShapes::COUNT];
+    for (int i = 0; i < afAsciiShapes::COUNT; ++i)
+        text[i] = static_cast<wchar_t>(afAsciiShapes::FIRST + i);
+    SCRIPT_ANALYSIS analysis = {};
+    analysis.eScript = SCRIPT_UNDEFINED;
+    analysis.fLogicalOrder = 1;
+    std::unique_ptr<afAsciiShapes> shapes(new afAsciiShapes);
+    WORD clusters[afAsciiShapes::COUNT];
+    const int room = afAsciiShapes::COUNT;
+    int produced = 0;
+    HRESULT result = afUniscribe().shape(nullptr, &font.cache, text, afAsciiShapes::COUNT, room, &analysis,
+                                         shapes->glyphs, clusters, shapes->attributes, &produced);
+    if (result == E_PENDING)
+        result = afUniscribe().shape(selectFont(&font), &font.cache, text, afAsciiShapes::COUNT, room, &analysis,
+                                     shapes->glyphs, clusters, shapes->attributes, &produced);
+    // The table stands for per-run shaping only when every character kept a glyph of its own.
+    bool oneToOne = SUCCEEDED(result) && produced == afAsciiShapes::COUNT && analysis.eScript == SCRIPT_UNDEFINED;
+    for (int i = 0; oneToOne && i < afAsciiShapes::COUNT; ++i)
+        oneToOne = clusters[i] == i;
+    if (oneToOne)
+        font.ascii = std::move(shapes);
+    return font.ascii.get();
+}
+
 bool afUnicode::shapeItem(afUnicodeData& data, afUnicodeItem& run, const wchar_t* characters) {
+    if (shapeAscii(data, run, characters))
+        return true;
     const afUniscribeApi& uniscribe = afUniscribe();
     // Every character needs a glyph at least: room below that cannot succeed.
     if (static_cast<int>(data.glyphs.size()) - data.glyphCount < run.count)
