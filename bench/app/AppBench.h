@@ -20,7 +20,8 @@ constexpr const wchar_t* TESSEL_WINDOW = L"Tessel35WindowClass";
 constexpr const wchar_t* TESSEL_EDITOR = L"TesselEditor";
 constexpr const wchar_t* BARE_WINDOW = L"BareWindow";
 
-// Text is shown once this many pixels are near the theme's foreground (#1F1F1F) or black.
+// Text is shown once this many pixels are near the theme's foreground (#1F1F1F) and the window's
+// commonest colour is its white background: a window not yet painted shows black.
 constexpr int TEXT_PIXELS = 20;
 // Highlighted once this many are within 8 of the keyword colour (#0000FF).
 constexpr int KEYWORD_PIXELS = 10;
@@ -49,7 +50,8 @@ inline StartTiming timeStart(const std::wstring& program, const std::wstring& ar
         if (shown) {
             const Capture capture = Capture::of(shown);
             const double now = (seconds() - start) * 1000;
-            if (timing.firstPaintMs < 0 && capture.count(0x1F1F1F, 0x40) >= TEXT_PIXELS)
+            if (timing.firstPaintMs < 0 && capture.count(0x1F1F1F, 0x40) >= TEXT_PIXELS &&
+                capture.commonest(RECT{0, 0, capture.width, capture.height}) == 0xFFFFFFu)
                 timing.firstPaintMs = now;
             if (highlight && timing.firstHighlightMs < 0 && capture.count(0x0000FF, 8) >= KEYWORD_PIXELS)
                 timing.firstHighlightMs = now;
