@@ -4,7 +4,8 @@
 // controllers: it opens, makes, saves and closes documents, asks before anything unsaved is
 // lost (when a tab closes and when the window does), asks about changes other programs make to
 // an open file, gives documents their grammar and theme, and opens what a second start of the
-// program hands over. Its title names the active document.
+// program hands over. Its title names the active document. The end of a Windows session asks as
+// closing does and then saves the settings.
 
 #include "afw/afAction.h"
 #include "afw/afDropAction.h"
@@ -12,6 +13,7 @@
 #include "afw/dock/afDockSlotController.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,6 +44,8 @@ public:
     static constexpr uint32_t RESULT_DONT_SAVE = pel::crc32Literal("dont_save");
     static constexpr uint32_t RESULT_RELOAD = pel::crc32Literal("reload");
     static constexpr uint32_t RESULT_KEEP = pel::crc32Literal("keep");
+    // Save As onto a file another tab holds: that tab closes and the file is written over.
+    static constexpr uint32_t RESULT_REPLACE = pel::crc32Literal("replace");
     // The theme new documents are shown in: the shipped "Tessel Light".
     static constexpr const wchar_t* SHIPPED_THEME = L"4d179b12-d432-4c3a-bd12-5911c5533e1c";
 
@@ -51,6 +55,8 @@ public:
         DocumentControllerManager* controllers = nullptr;
         GrammarBundleItemManager* grammars = nullptr;
         BundleManager* bundles = nullptr;
+        // Writes the settings as the program's exit does (at the end of a Windows session).
+        std::function<void()> saveSettings;
     };
 
     // One tab: its slot, editor and controller, and the number of an "Untitled" document.
@@ -78,6 +84,7 @@ public:
     // Saves to the document's file, or through Save As for "Untitled"; a failure is shown and the
     // document stays modified. False when it was not saved.
     bool save(Page& page);
+    // A path another tab holds is saved over only once that tab has closed (asked first).
     bool saveAs(Page& page);
     // Asks about unsaved changes first; false when the tab stays.
     bool closeTab(Page& page);
@@ -107,6 +114,8 @@ public:
     std::wstring getTitleText() const;
     // Commands from WM_COPYDATA that wait for the modal windows to end.
     size_t getPendingCommandCount() const { return m_pendingCommands.size(); }
+    // From the first closing question until the close is cancelled: hand-overs are refused.
+    bool isClosing() const { return m_closing; }
 
     // ---- afDockSlotController
     void queryClose(const std::vector<afDockSlot*>& slots, std::vector<afDockSlot*>& closable) override;
@@ -149,6 +158,10 @@ public:
 
 private:
     Page* addPage(DocumentController* controller, int untitled);
+    // The tab whose document has the file, or null.
+    Page* findPageOf(const std::wstring& path) const;
+    // Another tab holding the path closes, asked first: whether the path is free for the page.
+    bool closeOtherHolder(Page& page, const std::wstring& path);
     // Saves the document to the path; a failure is shown.
     bool writeTo(Page& page, const std::wstring& path);
     void setGrammarForFile(Page& page);
@@ -157,6 +170,11 @@ private:
     // The answer of the unsaved-changes question for the page, saving when it says so: whether
     // the page may close.
     bool askToClose(Page& page);
+    // What closing the window and ending the session ask: a hand-over taken before it opens and
+    // refuses the close; then each modified document, then the services. Whether to go on.
+    bool askBeforeClosing();
+    // The session ends: the settings are saved, since the process ends without App::exit.
+    void endSession();
     void watchController(Page& page);
     void fileModified(DocumentController& controller);
     void fileDeleted(DocumentController& controller);
@@ -183,6 +201,7 @@ private:
     std::wstring m_findText;
     std::wstring m_replaceText;
     bool m_closingAll = false;
+    bool m_closing = false;
 };
 
 } // namespace tessel

@@ -20,6 +20,7 @@
 #include "service/document/DocumentManager.h"
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/DocumentControllerManager.h"
+#include "service/document/io/DocumentIOErrors.h"
 
 namespace tessel {
 
@@ -34,6 +35,12 @@ std::wstring errorText(const DocumentManager::FileError& error) {
     if (error)
         pel::FileErrorObject::getMessage(&error->record(), &text);
     return text;
+}
+
+// A save the encoding cannot hold says where another encoding is chosen.
+std::wstring saveErrorText(const DocumentManager::FileError& error) {
+    const bool encoding = error && error->getCode() == DocumentIOError::CHARACTERS_LOST;
+    return errorText(error) + (encoding ? L" Click the encoding in the status bar to choose another." : L"");
 }
 
 } // namespace
@@ -77,14 +84,20 @@ MainWindow::Page* MainWindow::newDocument() {
     return addPage(m_services.controllers->createController(*document), nextUntitledNumber());
 }
 
+MainWindow::Page* MainWindow::findPageOf(const std::wstring& path) const {
+    if (Document* open = m_services.controllers->getDocumentManager().findDocument(path.c_str()))
+        for (const auto& page : m_pages)
+            if (&page->controller->getDocument() == open)
+                return page.get();
+    return nullptr;
+}
+
 bool MainWindow::openFile(const std::wstring& path) {
     DocumentManager& documents = m_services.controllers->getDocumentManager();
-    if (Document* open = documents.findDocument(path.c_str()))
-        for (const auto& page : m_pages)
-            if (&page->controller->getDocument() == open) {
-                activate(*page);
-                return true;
-            }
+    if (Page* open = findPageOf(path)) {
+        activate(*open);
+        return true;
+    }
     // A lone untouched "Untitled" gives way to the file.
     Page* replaced = nullptr;
     if (m_pages.size() == 1) {
@@ -127,7 +140,7 @@ bool MainWindow::writeTo(Page& page, const std::wstring& path) {
     DocumentManager::FileError error;
     if (!m_services.controllers->getDocumentManager().saveDocument(path.c_str(), &page.controller->getDocument(),
                                                                    &error)) {
-        showMessage(this, message(L"Cannot save `{1}`: {2}", path, errorText(error)));
+        showMessage(this, message(L"Cannot save `{1}`: {2}", path, saveErrorText(error)));
         return false;
     }
     page.controller->markUnmodified();
@@ -141,7 +154,7 @@ bool MainWindow::save(Page& page) {
 bool MainWindow::saveAs(Page& page) {
     std::wstring path = page.untitled ? getName(page) : page.controller->getPath();
     const std::wstring oldPath = page.controller->getPath();
-    if (!askFilePath(this, true, path) || !writeTo(page, path))
+    if (!askFilePath(this, true, path) || !closeOtherHolder(page, path) || !writeTo(page, path))
         return false;
     page.untitled = 0;
     updateLabel(page);
@@ -152,6 +165,19 @@ bool MainWindow::saveAs(Page& page) {
     if (oldPath.empty() || _wcsicmp(oldExtension.c_str(), newExtension.c_str()) != 0)
         setGrammarForFile(page);
     return true;
+}
+
+bool MainWindow::closeOtherHolder(Page& page, const std::wstring& path) {
+    // Two tabs on one file would each save over the other's text.
+    Page* holder = findPageOf(path);
+    if (!holder || holder == &page)
+        return true;
+    const uint32_t answer =
+        askQuestion(this, message(L"`{1}` is open in another tab. Close that tab and replace the file?", path),
+                    {{L"&Replace", RESULT_REPLACE, false}, {L"Cancel", afWindow::RESULT_CANCEL, true}});
+    const bool closed = answer == RESULT_REPLACE && closeTab(*holder);
+    activate(page);
+    return closed;
 }
 
 bool MainWindow::askToClose(Page& page) {
@@ -213,8 +239,14 @@ void MainWindow::fileModified(DocumentController& controller) {
     if (!page || page->controller != &controller || !controller.isModifiedOnDisk())
         return;
     const std::wstring path = controller.getPath();
-    const uint32_t answer = askQuestion(this, message(L"`{1}` was changed by another program. Reload it?", path),
-                                        {{L"&Reload", RESULT_RELOAD, true}, {L"&Keep", RESULT_KEEP, false}});
+    // A reload clears the undo history: unsaved edits would be gone for good, so Enter keeps them.
+    const bool edited = controller.isModified();
+    const uint32_t answer = askQuestion(
+        this,
+        message(edited ? L"`{1}` was changed by another program. Reload it? Its unsaved changes here would be lost."
+                       : L"`{1}` was changed by another program. Reload it?",
+                path),
+        {{L"&Reload", RESULT_RELOAD, !edited}, {L"&Keep", RESULT_KEEP, edited}});
     if (answer != RESULT_RELOAD) {
         // Kept: not asked again until the file changes again.
         controller.onFileChanged(controller.getDocument(), DocumentFileChange{});

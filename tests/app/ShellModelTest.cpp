@@ -163,9 +163,7 @@ TEST_F(ShellModelTest, RandomStepsKeepTabsTitlesAndFilesAsTheModelSays) {
             if (kind == 0) {
                 window->openFile(path);
             } else {
-                const std::wstring text = CopyDataMessage::encode(L"\"Tessel.exe\" \"" + path + L"\"");
-                COPYDATASTRUCT data = {0, static_cast<DWORD>(text.size() * 2), const_cast<wchar_t*>(text.data())};
-                EXPECT_EQ(1, ::SendMessageW(window->getHandle(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)));
+                EXPECT_EQ(1, handOver(path));
                 ASSERT_TRUE(tessel_test::pumpUntil([&] { return window->getPendingCommandCount() == 0; }));
             }
         } else if (kind == 1) {
