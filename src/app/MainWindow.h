@@ -68,6 +68,9 @@ public:
         int untitled = 0; // 0 for a document with a file
         // Its file was deleted while the tab was in the background: told when it is activated.
         bool deletedNotice = false;
+        // The file's write time when another program's change was last answered (kept or
+        // reloaded): a later notice of that same file is no news.
+        uint64_t answeredWriteTime = 0;
     };
 
     explicit MainWindow(const Services& services);

@@ -14,6 +14,7 @@
 #include "afw/dock/afDockSlot.h"
 #include "pel/base/Exception.h"
 #include "pel/files/file_io/FileError.h"
+#include "pel/files/file_io/FileIO.h"
 #include "pel/text/StringTemplate.h"
 #include "service/bundles/grammar/GrammarBundleItem.h"
 #include "service/document/Document.h"
@@ -35,6 +36,14 @@ std::wstring errorText(const DocumentManager::FileError& error) {
     if (error)
         pel::FileErrorObject::getMessage(&error->record(), &text);
     return text;
+}
+
+// 0 when the file cannot be read.
+uint64_t writeTimeOf(const std::wstring& path) {
+    pel::FileInfo info;
+    if (!pel::FileIO::getFileInfo(path.c_str(), &info))
+        return 0;
+    return static_cast<uint64_t>(info.lastWriteTime.dwHighDateTime) << 32 | info.lastWriteTime.dwLowDateTime;
 }
 
 // A save the encoding cannot hold says where another encoding is chosen.
@@ -239,6 +248,12 @@ void MainWindow::fileModified(DocumentController& controller) {
     if (!page || page->controller != &controller || !controller.isModifiedOnDisk())
         return;
     const std::wstring path = controller.getPath();
+    // One save by another program may come as several notices: the file as it was answered is
+    // not asked about again.
+    if (page->answeredWriteTime && writeTimeOf(path) == page->answeredWriteTime) {
+        controller.onFileChanged(controller.getDocument(), DocumentFileChange{});
+        return;
+    }
     // A reload clears the undo history: unsaved edits would be gone for good, so Enter keeps them.
     const bool edited = controller.isModified();
     const uint32_t answer = askQuestion(
@@ -247,6 +262,7 @@ void MainWindow::fileModified(DocumentController& controller) {
                        : L"`{1}` was changed by another program. Reload it?",
                 path),
         {{L"&Reload", RESULT_RELOAD, !edited}, {L"&Keep", RESULT_KEEP, edited}});
+    page->answeredWriteTime = writeTimeOf(path);
     if (answer != RESULT_RELOAD) {
         // Kept: not asked again until the file changes again.
         controller.onFileChanged(controller.getDocument(), DocumentFileChange{});
