@@ -61,6 +61,30 @@ TEST_F(ShellWorkKeptTest, AnOutsideChangeToAnEditedTabSaysWhatReloadLosesAndKeep
     EXPECT_EQ(1u, questions.size());
 }
 
+TEST_F(ShellWorkKeptTest, ASaveTheEncodingCannotHoldSaysWhereAnotherEncodingIsChosen) {
+    base.write(L"files\\latin.txt", "caf\xE9 ok");
+    ASSERT_TRUE(start(L"\"" + file(L"latin.txt") + L"\""));
+    type(L"\u03A9");
+    answers.push_back(afWindow::RESULT_OK);
+    EXPECT_FALSE(window->save(*window->getActivePage()));
+    ASSERT_EQ(1u, questions.size());
+    EXPECT_EQ(0u, questions[0].find(L"Cannot save `" + file(L"latin.txt") + L"`: ")) << narrow(questions[0]);
+    const std::wstring where = L"Click the encoding in the status bar to choose another.";
+    EXPECT_EQ(questions[0].size() - where.size(), questions[0].rfind(where)) << narrow(questions[0]);
+    EXPECT_EQ("caf\xE9 ok", base.read(L"files\\latin.txt"));
+    EXPECT_TRUE(window->getActivePage()->controller->isModified());
+    // A failure of another kind names no encoding.
+    base.write(L"files\\other.txt", "x");
+    ASSERT_TRUE(window->openFile(file(L"other.txt")));
+    type(L"y");
+    ::SetFileAttributesW(file(L"other.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    answers.push_back(afWindow::RESULT_OK);
+    EXPECT_FALSE(window->save(*window->getActivePage()));
+    ::SetFileAttributesW(file(L"other.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_EQ(2u, questions.size());
+    EXPECT_EQ(std::wstring::npos, questions[1].find(where)) << narrow(questions[1]);
+}
+
 TEST_F(ShellWorkKeptTest, EndingTheSessionAsksAsClosingDoesThenSavesTheSettings) {
     ASSERT_TRUE(start());
     type(L"q");
