@@ -18,6 +18,17 @@ namespace {
 
 uint32_t tickClock() { return ::GetTickCount(); }
 
+double preciseMs() {
+    static const double frequency = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart);
+    }();
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1000.0 / frequency;
+}
+
 bool isHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool isLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
@@ -148,9 +159,19 @@ bool LineMatcher::afterEngineCall(const pel::MatchResultsRegEx& results) {
     return true;
 }
 
+void LineMatcher::boundedCall(Probe& probe, const std::function<void()>& call) {
+    for (unsigned long limit = CALL_RETRY_LIMIT;; limit *= CALL_RETRY_GROWTH) {
+        probe.results.setSearchRetryLimit(limit);
+        const double start = preciseMs();
+        call();
+        if (!probe.results.overSearchRetryLimit() || limit >= CALL_RETRY_CEILING || preciseMs() - start >= CALL_SLOW_MS)
+            return;
+    }
+}
+
 int LineMatcher::matchAt(Probe& probe, int pos) {
     const wchar_t* text = m_text.data();
-    probe.regex->match(&probe.results, text, text + m_length, text + pos);
+    boundedCall(probe, [&] { probe.regex->match(&probe.results, text, text + m_length, text + pos); });
     if (!afterEngineCall(probe.results))
         return NOWHERE;
     return probe.results.found() ? pos : pos + charLength(pos);
@@ -163,7 +184,7 @@ int LineMatcher::nextStart(Probe& probe, int pos) {
     if (probe.from >= 0 && probe.from <= pos && probe.start >= pos)
         return probe.start;
     const wchar_t* text = m_text.data();
-    probe.regex->search(&probe.results, text, text + m_length, text + pos, text + m_length);
+    boundedCall(probe, [&] { probe.regex->search(&probe.results, text, text + m_length, text + pos, text + m_length); });
     probe.from = -1;
     if (!afterEngineCall(probe.results))
         return NOWHERE;

@@ -12,8 +12,9 @@
 // matched anchored at every position, the only place where \G means "here".
 //
 // A line stops early, keeping the state it reached, after 1000 iterations that did not move, when
-// the engine ends a match in an error (its retry limit), or when the line has taken longer than
-// LINE_BUDGET_MS.
+// the engine ends a call in an error (its retry limits), or when the line has taken longer than
+// LINE_BUDGET_MS. The budget is checked between engine calls, so one call's work is bounded too:
+// by CALL_RETRY_LIMIT backtracking steps over all of its start positions.
 
 #include "service/parser/base/LineRecord.h"
 
@@ -51,6 +52,16 @@ public:
     static constexpr uint32_t MAX_COLUMN = 65535;
     // The time one line may take, checked between calls of the engine.
     static constexpr uint32_t LINE_BUDGET_MS = 500;
+    // Backtracking steps one engine call may take at first. Between two steps the engine may scan
+    // the rest of the line without counting (a*a*c over "aaa...abc"): a call that reaches the bound
+    // after CALL_SLOW_MS or more ends the line; one that reaches it sooner (many cheap steps, as on
+    // a long minified line) runs again with a bound CALL_RETRY_GROWTH times higher, up to
+    // CALL_RETRY_CEILING. So such a call on a line of 30,000 characters ends in a few tens of
+    // milliseconds, well inside the budget, while real grammars keep their matches.
+    static constexpr unsigned long CALL_RETRY_LIMIT = 10000;
+    static constexpr unsigned long CALL_RETRY_GROWTH = 16;
+    static constexpr unsigned long CALL_RETRY_CEILING = 2560000;
+    static constexpr double CALL_SLOW_MS = 4.0;
     // Where no match starts up to the line's end.
     static constexpr int NOWHERE = 0x7FFFFFFF;
 
@@ -86,6 +97,8 @@ protected:
     // The first position from pos on where the probe's pattern may match: pos when it matches
     // there (its groups in the probe's results), NOWHERE when it matches nowhere further on.
     virtual int nextStart(Probe& probe, int pos);
+    // Runs call (one match or search into the probe's results) under the bounds of one call.
+    void boundedCall(Probe& probe, const std::function<void()>& call);
     // The anchored match at pos: pos when it matched, else the next character's position.
     int matchAt(Probe& probe, int pos);
 

@@ -183,6 +183,22 @@ TEST_F(LineMatcherTest, RunawayLinesStopWithOneLogLineKeepingTheirStateAndTheNex
     EXPECT_EQ(1u, countLogged(log, L"Parser: Line 1 stopped at column"));
 }
 
+// One engine call would take seconds on these lines; the call's own bound ends the line well
+// inside its budget, with one log line, and the state it reached (inside the block) is kept.
+TEST_F(LineMatcherTest, AnEngineCallThatRunsAwayEndsItsLineInsideTheBudget) {
+    for (int length : {3000, 30000}) {
+        Parsed parsed(slowGrammar(), L"<" + std::wstring(length, L'a') + L"bc\n>\n");
+        LogCapture log;
+        const DWORD start = ::GetTickCount();
+        EXPECT_TRUE(parsed.matcher->parseLine(0));
+        EXPECT_LT(::GetTickCount() - start, LineMatcher::LINE_BUDGET_MS) << length;
+        EXPECT_EQ(1u, countLogged(log, L"Parser: Line 0 stopped at column 1")) << length;
+        EXPECT_EQ(2u, parsed.endPairs(0)) << length;
+        EXPECT_TRUE(parsed.matcher->parseLine(1));
+        EXPECT_EQ(L"0:source.slow meta.block|1:source.slow => [0:0]", dumpLine(parsed.document, 1));
+    }
+}
+
 TEST_F(LineMatcherTest, EmptyMatchesNeitherLoopNorGrowTheStateBeyondItsLimit) {
     GrammarBuilder look(L"source.look");
     look.patterns(look.root(), {look.beginEnd(L"(?=a)", L"(?=a)", L"meta.look")});

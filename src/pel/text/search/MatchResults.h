@@ -9,6 +9,7 @@
 #include <vector>
 
 struct re_registers; // the engine's region record (OnigRegion)
+struct OnigMatchParamStruct; // the engine's per-call settings (OnigMatchParam)
 
 namespace pel {
 
@@ -62,6 +63,12 @@ public:
     // the engine's error code, such as its retry limit. The regex's own last error is shared by
     // every thread that uses it; this one belongs to the caller that owns the results.
     int getStatus() const { return m_status; }
+    // Bounds the backtracking steps of every later match or search that fills these results,
+    // counted over all of its start positions together (0: only each attempt's own limit). A
+    // call past the bound ends with the engine's retry-limit error as its status.
+    void setSearchRetryLimit(unsigned long limit);
+    // Whether the last call ended at that bound.
+    bool overSearchRetryLimit() const;
 
 private:
     friend class RegEx;
@@ -70,7 +77,10 @@ private:
     void forgetCachedCounts() const;
     bool growTo(int count);
 
+    OnigMatchParamStruct* matchParam() const { return m_param; }
+
     re_registers* m_region;
+    OnigMatchParamStruct* m_param = nullptr;
     int m_status = 0;
     mutable unsigned int m_matched_count = 0;
     mutable bool m_matched_count_known = false;

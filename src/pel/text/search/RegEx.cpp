@@ -167,8 +167,11 @@ MatchResultsRegEx* RegEx::match(MatchResultsRegEx* results, const wchar_t* text,
     if (!regex || !rangeHolds(text, textEnd, at))
         return results;
     const int result = runOver(text, textEnd, [&](const wchar_t* from) {
-        return onig_match(regex, bytes(from), bytes(from + (textEnd - text)), bytes(from + (at - text)),
-                          results->region(), m_options);
+        const OnigUChar* end = bytes(from + (textEnd - text));
+        const OnigUChar* start = bytes(from + (at - text));
+        if (OnigMatchParam* param = results->matchParam())
+            return onig_match_with_param(regex, bytes(from), end, start, results->region(), m_options, param);
+        return onig_match(regex, bytes(from), end, start, results->region(), m_options);
     });
     recordMatchResult(result, results);
     return results;
@@ -184,8 +187,12 @@ MatchResultsRegEx* RegEx::search(MatchResultsRegEx* results, const wchar_t* text
     if (!regex || !rangeHolds(text, textEnd, rangeStart) || !rangeHolds(text, textEnd, rangeEnd))
         return results;
     const int result = runOver(text, textEnd, [&](const wchar_t* from) {
-        return onig_search(regex, bytes(from), bytes(from + (textEnd - text)), bytes(from + (rangeStart - text)),
-                           bytes(from + (rangeEnd - text)), results->region(), m_options);
+        const OnigUChar* end = bytes(from + (textEnd - text));
+        const OnigUChar* start = bytes(from + (rangeStart - text));
+        const OnigUChar* range = bytes(from + (rangeEnd - text));
+        if (OnigMatchParam* param = results->matchParam())
+            return onig_search_with_param(regex, bytes(from), end, start, range, results->region(), m_options, param);
+        return onig_search(regex, bytes(from), end, start, range, results->region(), m_options);
     });
     recordMatchResult(result, results);
     return results;
