@@ -3,9 +3,10 @@
 // (run by highlight_peer.js on the same files). Also compares the full scope path of every
 // character with the peer's, outside documentation comments.
 //
-//   grammar_highlight_bench --root LAYER --input FILE --name NAME [--scopes PEER_SCOPES
+//   grammar_highlight_bench --root LAYER --input FILE --name NAME [--scope SCOPE] [--scopes PEER_SCOPES
 //       --diff-out FILE] [--peer-lines N] [--peer-pass-ms N] [--first-pass-only --peer-first-pass-ms N]
-// LAYER is the root layer's folder, holding "bundles" with the converted grammars.
+// LAYER is the root layer's folder, holding "bundles" with the converted grammars; SCOPE is the
+// scope name of the grammar the input is highlighted with, source.js unless given.
 
 #include "bundles/BundleManager.h"
 #include "bundles/GrammarBundleItemManager.h"
@@ -169,9 +170,10 @@ int main(int argc, char** argv) {
     const bool firstPassOnly = options.get("--first-pass-only") != nullptr;
     double compileMs = 0;
     const GrammarRuleSet* rules = loadGrammars(service, name, !firstPassOnly, &compileMs);
-    const ParserRule* root = rules ? findRule(L"source.js", *rules) : nullptr;
+    const std::string scope = options.get("--scope", "source.js");
+    const ParserRule* root = rules ? findRule(std::wstring(scope.begin(), scope.end()), *rules) : nullptr;
     if (!root) {
-        printf("%s FAILED: no rule for source.js\n", name.c_str());
+        printf("%s FAILED: no rule for %s\n", name.c_str(), scope.c_str());
         return 1;
     }
     const std::wstring text = readText(options.get("--input", ""));

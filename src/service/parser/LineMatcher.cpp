@@ -75,6 +75,7 @@ void LineMatcher::loadStartState(int32_t line) {
     if (line == 0 || !readEndState(line - 1, &m_state))
         m_state.assign({0, m_rootScope});
     m_startState = m_state;
+    m_anchors.assign(m_state.size() / 2, -1);
 }
 
 bool LineMatcher::stateMatches(int32_t line) {
@@ -138,6 +139,7 @@ LineMatcher::Probe& LineMatcher::probeFor(const pel::RegEx* regex, bool anchored
     probe.regex = regex;
     probe.anchored = anchored;
     probe.from = -1;
+    probe.anchorFrom = -1;
     return probe;
 }
 
@@ -160,37 +162,54 @@ bool LineMatcher::afterEngineCall(const pel::MatchResultsRegEx& results) {
 }
 
 void LineMatcher::boundedCall(Probe& probe, const std::function<void()>& call) {
-    for (unsigned long limit = CALL_RETRY_LIMIT;; limit *= CALL_RETRY_GROWTH) {
+    bool slowOnce = false;
+    for (unsigned long limit = CALL_RETRY_LIMIT;;) {
         probe.results.setSearchRetryLimit(limit);
         const double start = preciseMs();
         call();
-        if (!probe.results.overSearchRetryLimit() || limit >= CALL_RETRY_CEILING || preciseMs() - start >= CALL_SLOW_MS)
+        if (!probe.results.overSearchRetryLimit() || limit >= CALL_RETRY_CEILING)
             return;
+        if ((preciseMs() - start) * 1000.0 < CALL_CHEAP_STEP_US * static_cast<double>(limit)) {
+            limit *= CALL_RETRY_GROWTH;
+        } else if (slowOnce) {
+            return;
+        } else {
+            slowOnce = true;
+        }
     }
 }
 
 int LineMatcher::matchAt(Probe& probe, int pos) {
     const wchar_t* text = m_text.data();
-    boundedCall(probe, [&] { probe.regex->match(&probe.results, text, text + m_length, text + pos); });
+    const uint32_t option = anchorOption(probe, pos);
+    boundedCall(probe, [&] { probe.regex->match(&probe.results, text, text + m_length, text + pos, option); });
     if (!afterEngineCall(probe.results))
         return NOWHERE;
     return probe.results.found() ? pos : pos + charLength(pos);
 }
 
 int LineMatcher::nextStart(Probe& probe, int pos) {
-    if (probe.anchored)
-        return matchAt(probe, pos);
-    // No match starts between where the last search began and what it found.
-    if (probe.from >= 0 && probe.from <= pos && probe.start >= pos)
+    // No match starts between where the last search began and what it found. \G held at most
+    // where that search began: its answer serves pos only if \G holds at pos just as it did.
+    const bool anchor = anchorAt(probe, pos);
+    if (probe.from >= 0 && probe.from <= pos && probe.start >= pos && (probe.anchorFrom == pos) == anchor)
         return probe.start;
     const wchar_t* text = m_text.data();
-    boundedCall(probe, [&] { probe.regex->search(&probe.results, text, text + m_length, text + pos, text + m_length); });
+    const uint32_t option = anchorOption(probe, pos);
+    boundedCall(probe, [&] {
+        probe.regex->search(&probe.results, text, text + m_length, text + pos, text + m_length, option);
+    });
     probe.from = -1;
     if (!afterEngineCall(probe.results))
         return NOWHERE;
     probe.from = pos;
+    probe.anchorFrom = anchor ? pos : -1;
     probe.start = probe.results.found() ? probe.results.begin(0) : NOWHERE;
     return probe.start;
+}
+
+uint32_t LineMatcher::anchorOption(const Probe& probe, int pos) const {
+    return probe.anchored && !anchorAt(probe, pos) ? pel::RegExOptions::NO_START_ANCHOR : 0;
 }
 
 int LineMatcher::charLength(int pos) const {
@@ -202,7 +221,7 @@ int LineMatcher::charLength(int pos) const {
 bool LineMatcher::walk(int32_t line) {
     int lastPos = -1;
     int stalled = 0;
-    while (m_pos < m_length) {
+    while (m_pos <= m_length) {
         if (m_pos == lastPos) {
             if (++stalled > MAX_STALLED_ITERATIONS)
                 break;
@@ -221,6 +240,8 @@ bool LineMatcher::walk(int32_t line) {
                 continue;
             }
         }
+        if (m_pos == m_length)
+            break;
         int compositeAt = NOWHERE;
         const pel::RegEx* composite =
             m_top.rule && m_top.rule->composite ? m_top.rule->composite->getCompiled() : nullptr;
@@ -250,9 +271,12 @@ void LineMatcher::close(const Probe& probe, int at) {
     const ParserRule* rule = m_top.rule;
     const uint16_t scope = m_top.ruleScope;
     m_state.resize(m_state.size() - 2);
-    appendRun(at, scope);
-    if (rule)
-        captureRuns(rule->endCaptures, 0, results, scope, matchEnd);
+    m_anchors.pop_back();
+    if (at < m_length) {
+        appendRun(at, scope);
+        if (rule)
+            captureRuns(rule->endCaptures, 0, results, scope, matchEnd);
+    }
     resolveTop();
     m_pos = matchEnd;
 }
@@ -286,6 +310,7 @@ bool LineMatcher::open(const Probe& probe, int at, int32_t line) {
                 top = content->index();
         m_state.push_back(endIndex);
         m_state.push_back(top);
+        m_anchors.push_back(matchEnd);
         resolveTop();
     }
     m_pos = matchEnd;

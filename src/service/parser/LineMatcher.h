@@ -8,8 +8,11 @@
 //
 // At each position the rule's end pattern is tried, then its composite, as an anchored walk would;
 // each pattern is searched forward and its result reused until the position passes it, so a long
-// line costs one search per token instead of one match per character. Patterns using \G are
-// matched anchored at every position, the only place where \G means "here".
+// line costs one search per token instead of one match per character. At the line's end, after
+// its line feed, only end patterns are tried (an end such as "(?<=\n)" matches only there).
+//
+// \G holds only at the anchor: where the begin match of the rule on top ended, when that rule
+// opened on this line; nowhere on the lines after. Closing a rule brings back its parent's anchor.
 //
 // A line stops early, keeping the state it reached, after 1000 iterations that did not move, when
 // the engine ends a call in an error (its retry limits), or when the line has taken longer than
@@ -53,15 +56,16 @@ public:
     // The time one line may take, checked between calls of the engine.
     static constexpr uint32_t LINE_BUDGET_MS = 500;
     // Backtracking steps one engine call may take at first. Between two steps the engine may scan
-    // the rest of the line without counting (a*a*c over "aaa...abc"): a call that reaches the bound
-    // after CALL_SLOW_MS or more ends the line; one that reaches it sooner (many cheap steps, as on
-    // a long minified line) runs again with a bound CALL_RETRY_GROWTH times higher, up to
-    // CALL_RETRY_CEILING. So such a call on a line of 30,000 characters ends in a few tens of
-    // milliseconds, well inside the budget, while real grammars keep their matches.
-    static constexpr unsigned long CALL_RETRY_LIMIT = 10000;
+    // the rest of the line without counting (a*a*c over "aaa...abc"), so the bound alone does not
+    // bound time: a call that reaches it at more than CALL_CHEAP_STEP_US a step (twice, so that a
+    // pause of the thread is not taken for a slow pattern) ends the line; one that reaches it
+    // sooner (many cheap steps, as on a long minified line) runs again with a bound
+    // CALL_RETRY_GROWTH times higher, up to CALL_RETRY_CEILING. So such a call on a line of 30,000
+    // characters ends within milliseconds, while real grammars keep their matches.
+    static constexpr unsigned long CALL_RETRY_LIMIT = 2000;
     static constexpr unsigned long CALL_RETRY_GROWTH = 16;
-    static constexpr unsigned long CALL_RETRY_CEILING = 2560000;
-    static constexpr double CALL_SLOW_MS = 4.0;
+    static constexpr unsigned long CALL_RETRY_CEILING = 8192000;
+    static constexpr double CALL_CHEAP_STEP_US = 0.25;
     // Where no match starts up to the line's end.
     static constexpr int NOWHERE = 0x7FFFFFFF;
 
@@ -89,9 +93,10 @@ protected:
     // One pattern's search state on the current line: the match found from `from` on.
     struct Probe {
         const pel::RegEx* regex = nullptr;
-        bool anchored = false;
-        int from = -1;       // -1: nothing found on this line yet
-        int start = NOWHERE; // start of the match found
+        bool anchored = false; // the pattern uses \G
+        int from = -1;         // -1: nothing found on this line yet
+        int start = NOWHERE;   // start of the match found
+        int anchorFrom = -1;   // `from` when \G held there, else -1
         pel::MatchResultsRegEx results;
     };
     // The first position from pos on where the probe's pattern may match: pos when it matches
@@ -101,6 +106,10 @@ protected:
     void boundedCall(Probe& probe, const std::function<void()>& call);
     // The anchored match at pos: pos when it matched, else the next character's position.
     int matchAt(Probe& probe, int pos);
+    // Whether \G holds at pos for the probe's pattern.
+    bool anchorAt(const Probe& probe, int pos) const { return probe.anchored && pos == m_anchors.back(); }
+    // The option that keeps the engine's \G (which holds where a call starts) from holding at pos.
+    uint32_t anchorOption(const Probe& probe, int pos) const;
 
 private:
     struct Top {
@@ -123,6 +132,7 @@ private:
     bool readEndState(int32_t line, std::vector<uint16_t>* o_state);
     void resolveTop();
     bool walk(int32_t line);
+    // Ends the rule on top with the probe's end match; at the line's end no run is added.
     void close(const Probe& probe, int at);
     bool open(const Probe& probe, int at, int32_t line);
     void captureRuns(const std::map<uint32_t, ParserRule*>& captures, unsigned base,
@@ -151,6 +161,8 @@ private:
     int32_t m_line = 0;
     std::vector<uint16_t> m_startState;
     std::vector<uint16_t> m_state;
+    // Per pair of the state: where \G holds while its rule is on top, -1 for nowhere.
+    std::vector<int> m_anchors;
     std::vector<ScopeRun> m_runs;
     Top m_top;
     std::array<Probe, 8> m_probes;

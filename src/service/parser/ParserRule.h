@@ -29,7 +29,7 @@ class GrammarRuleSet;
 struct DynamicEndSource {
     std::wstring text;
     uint32_t options = pel::RegExOptions::CAPTURE_GROUP;
-    // The pattern uses \G, which only the anchored walk of the matcher gives its meaning.
+    // The pattern uses \G, which holds only at the matcher's anchor.
     uint8_t anchored = 0;
 };
 
