@@ -1,6 +1,7 @@
 #include "service/document/search/FinderRegEx.h"
 
 #include "pel/log/Log.h"
+#include "pel/text/FormatString.h"
 #include "service/document/Document.h"
 #include "service/document/search/FoldingRegExTraits.h"
 #include "service/document/search/GapText.h"
@@ -17,17 +18,23 @@ namespace tessel {
 
 namespace {
 
+// The search's work ran out.
+struct BudgetSpent {};
+
 // The document as the engine reads it. Every read and step of the iterator asks for the
-// length, so the stack is checked there at least once per unit the engine consumes; recursion
-// that consumes nothing is bounded by the size of the pattern.
+// length, so the stack and the work done are checked there at least once per unit the engine
+// consumes; recursion that consumes nothing is bounded by the size of the pattern.
 class EngineText {
 public:
-    void reset(const GapBuffer& buffer) {
+    void reset(const GapBuffer& buffer, int64_t steps) {
         m_text = GapText(buffer);
         m_guard = StackGuard();
+        m_steps = steps;
     }
     int32_t getLength() const {
         m_guard.check();
+        if (--m_steps < 0)
+            throw BudgetSpent();
         return m_text.length();
     }
     wchar_t charAt(int32_t position) const { return m_text[position]; }
@@ -35,6 +42,7 @@ public:
 private:
     GapText m_text;
     StackGuard m_guard;
+    mutable int64_t m_steps = 0;
 };
 
 using Iterator = GappedStringIterator<EngineText>;
@@ -43,6 +51,10 @@ using Match = xp::match_results<Iterator>;
 using State = xp::detail::match_state<Iterator>;
 using Access = xp::detail::core_access<Iterator>;
 namespace flags = xp::regex_constants;
+
+// Backward search looks at blocks of this many units first, doubling up to the largest.
+constexpr int32_t FIRST_BLOCK = 4096;
+constexpr int32_t LARGEST_BLOCK = 1 << 20;
 
 // The deepest nesting of groups, roughly: escapes and bracket expressions are skipped.
 int nestingDepth(const std::wstring& pattern) {
@@ -127,7 +139,67 @@ struct FinderRegEx::Engine {
             result = result | flags::match_not_eow;
         return result;
     }
+
+    // The first start in [first, last] with a match in [begin, to), whose groups then fill
+    // match (measured from first); -1 when there is none. Each search has a state of its own,
+    // made with the text from begin on as context, so the engine never takes a start for the
+    // text's start unless it is begin itself.
+    int32_t firstStart(int32_t begin, int32_t to, int32_t first, int32_t last, Match& match) {
+        const Iterator textBegin(&text, begin), stop(&text, to);
+        State state(textBegin, stop, match, *Access::get_regex_impl(regex), endFlags(to));
+        const xp::detail::regex_impl<Iterator>& impl = *Access::get_regex_impl(regex);
+        const xp::detail::finder<Iterator>* finder = impl.finder_.get();
+        // The engine's own finder skips to where a match can start; it may look past the last
+        // start by the length of a literal, never more than the pattern's.
+        const Iterator scanEnd(&text, static_cast<int32_t>(std::min<int64_t>(to, int64_t(last) + 1 + MAX_PATTERN_LENGTH)));
+        // A pattern led by a simple repeat resumes where next_search_ says.
+        state.cur_ = state.next_search_ = Iterator(&text, first);
+        for (;;) {
+            if (finder) {
+                state.end_ = scanEnd;
+                const bool candidate = (*finder)(state);
+                state.end_ = stop;
+                if (!candidate)
+                    return -1;
+            }
+            const int32_t at = state.cur_.position();
+            if (at > last)
+                return -1;
+            state.sub_match(0).begin_ = state.cur_;
+            if (Access::match(regex, state)) {
+                Access::set_prefix_suffix(match, Iterator(&text, first), stop);
+                return at;
+            }
+            if (at >= last)
+                return -1;
+            state.cur_ = Iterator(&text, at + 1);
+        }
+    }
+
+    // The last start in [from, to) with a match in [begin, to): block by block from the end,
+    // each block searched forwards from match to match.
+    int32_t lastStart(int32_t begin, int32_t from, int32_t to, Match& match) {
+        int32_t blockEnd = to;
+        for (int32_t size = FIRST_BLOCK; blockEnd > from; size = std::min(size * 2, LARGEST_BLOCK)) {
+            const int32_t blockStart = std::max(from, blockEnd - size);
+            int32_t found = -1;
+            for (int32_t at = blockStart; at < blockEnd;) {
+                const int32_t start = firstStart(begin, to, at, blockEnd - 1, match);
+                if (start < 0)
+                    break;
+                found = start;
+                at = start + 1;
+            }
+            if (found >= 0)
+                return firstStart(begin, to, found, found, match);
+            blockEnd = blockStart;
+        }
+        return -1;
+    }
 };
+
+const wchar_t* const FinderRegEx::TOO_LONG = L"The search was stopped: the expression takes too long on this text.";
+const wchar_t* const FinderRegEx::TOO_DEEP = L"The search was stopped: the expression recurses too deeply on this text.";
 
 FinderRegEx::FinderRegEx(const std::wstring& pattern, bool ignoreCase) : m_engine(new Engine) {
     refuseTooLarge(pattern);
@@ -153,41 +225,29 @@ bool FinderRegEx::find(const DocumentIterator& rangeBegin, const DocumentIterato
     if (from >= to)
         return false;
     Engine& engine = *m_engine;
-    engine.text.reset(document->getBuffer());
+    engine.text.reset(document->getBuffer(), STEP_ALLOWANCE + STEPS_PER_UNIT * (to - from));
     Match& match = m_results.m_groups->match;
-    // The engine's own state, so that the text from the range begin on is context while the
-    // search starts at `from` (its public calls would take `from` as the text's start).
-    const Iterator first(&engine.text, begin), stop(&engine.text, to);
+    std::wstring failure;
     try {
-        const flags::match_flag_type bounds = engine.endFlags(to);
-        State state(first, stop, match, *Access::get_regex_impl(engine.regex),
-                    backward ? bounds | flags::match_continuous : bounds);
-        bool found = false;
-        int32_t at = backward ? to - 1 : from;
-        while (true) {
-            // A pattern led by a simple repeat resumes where next_search_ says: from here too.
-            state.cur_ = state.next_search_ = Iterator(&engine.text, at);
-            found = xp::detail::regex_search_impl(state, engine.regex);
-            if (found || !backward || at == from)
-                break;
-            state.reset(match, *Access::get_regex_impl(engine.regex));
-            --at;
+        const int32_t start = backward ? engine.lastStart(begin, from, to, match)
+                                       : engine.firstStart(begin, to, from, to - 1, match);
+        if (start >= 0) {
+            // The results measure from where the last search began.
+            m_results.m_base = (backward ? start : from) - begin;
+            return true;
         }
-        if (!found) {
-            m_results.clear();
-            return false;
-        }
-        m_results.m_base = at - begin;
-        return true;
+        m_results.clear();
+        return false;
+    } catch (const BudgetSpent&) {
+        failure = TOO_LONG;
     } catch (const StackExhausted&) {
-        pel::log_printf(pel::LOG_ERROR, pel::LOG_UNKNOWN_SOURCE,
-                        L"FinderRegEx::find(): The search needs more stack than the thread has; nothing was found.\n");
-    } catch (const std::exception& failure) {
-        pel::log_printf(pel::LOG_ERROR, pel::LOG_UNKNOWN_SOURCE, L"FinderRegEx::find(): The search failed: %S\n",
-                        failure.what());
+        failure = TOO_DEEP;
+    } catch (const std::exception& error) {
+        failure = pel::formatString(L"The search failed: %S", error.what());
     }
     m_results.clear();
-    return false;
+    pel::log_printf(pel::LOG_ERROR, pel::LOG_UNKNOWN_SOURCE, L"FinderRegEx::find(): %s\n", failure.c_str());
+    throw SearchFailed(failure);
 }
 
 } // namespace tessel
