@@ -66,10 +66,16 @@ const MenuLine EDIT_MENU[] = {{L"edit.undo", L"&Undo"},
                               {nullptr, L""},
                               {L"goto.line", L"&Go to Line..."}};
 
-// A search that reaches the end of the text goes on from the other end without asking.
-class WrapAlways : public ISearchActionCallback {
+// A search that reaches the end of the text goes on from the other end without asking; one
+// that fails says why in a message.
+class ShellSearchCallback : public ISearchActionCallback {
 public:
+    explicit ShellSearchCallback(afViewPlatform* owner) : m_owner(owner) {}
     bool shouldWrapAround(const SearchActionRecord&) override { return true; }
+    void searchFailed(const SearchActionRecord&, const std::wstring& message) override { showMessage(m_owner, message); }
+
+private:
+    afViewPlatform* m_owner;
 };
 
 template <size_t N> void addLines(afMenu& menu, const MenuLine (&lines)[N]) {
@@ -204,11 +210,11 @@ bool MainWindow::search(const std::wstring& text, const std::wstring* replacemen
     Page* page = getActivePage();
     if (!page || text.empty())
         return false;
-    WrapAlways wrap;
+    ShellSearchCallback callback(this);
     SearchActionRecord record;
     record.parameters.findText = text;
     record.parameters.scope = SearchActionRecord::SCOPE_DOCUMENT;
-    record.callback = &wrap;
+    record.callback = &callback;
     if (replacement) {
         record.parameters.replaceText = *replacement;
         record.canReplace = true;

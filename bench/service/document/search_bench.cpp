@@ -7,6 +7,8 @@
 //     the same Xpressive search over a contiguous copy (targets: the document iterator costs at
 //     most 1.5 x the copy; the literal-led pattern at least 300 MB/s);
 //   - a backward search from the end for a literal-led pattern that does not occur (under 6 s);
+//   - "a.*y" over a line of 1 000 000 "a", forwards and backwards: how long until the search
+//     stops with its error (target: under 2 s each);
 //   - replace all of a common whole word in one change bracket, then undo and redo, beside sed
 //     (targets: within 3 x sed; undo and redo each no slower than the replace).
 //   search_bench --text FILE --folder DIR [--expect SED_OUTPUT] [--PEER MB/s ...]
@@ -156,6 +158,29 @@ void regularExpressions(Document& document, const bench::Options& options) {
     bench::figure("search_regex_backward_absent", seconds, "s");
 }
 
+// A pattern that reads the rest of the line from every start, over one long line: the time
+// until its work runs out and it stops.
+void stoppedSearches() {
+    Document line;
+    line.insert(0, std::wstring(1000000, L'a'));
+    tessel::FinderRegEx finder(L"a.*y", false);
+    for (const bool backward : {false, true}) {
+        bool stopped = false;
+        const double seconds = bench::bestOf(1, [&] {
+            try {
+                line.runFinder(finder, 0, line.getLength(), backward);
+            } catch (const tessel::SearchFailed&) {
+                stopped = true;
+            }
+        });
+        if (!stopped)
+            fail("the search over the long line did not stop");
+        const std::string name = backward ? "search_regex_stopped_backward" : "search_regex_stopped_forward";
+        bench::figure(name.c_str(), seconds, "s");
+        bench::figure((name + "_target").c_str(), 2, "s");
+    }
+}
+
 // Replace all of a common whole word in one change bracket, then undo and redo it.
 void replaceAll(Document& document, const bench::Options& options) {
     tessel::FinderBoyerMoore finder(L"doorway", false, true);
@@ -204,6 +229,7 @@ int main(int argc, char** argv) {
         load(document, bench::loadFile(path));
         plainText(document, options);
         regularExpressions(document, options);
+        stoppedSearches();
         replaceAll(document, options);
     }
     return 0;
