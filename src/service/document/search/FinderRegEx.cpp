@@ -5,6 +5,7 @@
 #include "service/document/Document.h"
 #include "service/document/search/FoldingRegExTraits.h"
 #include "service/document/search/GapText.h"
+#include "service/document/search/RegExPrefix.h"
 #include "service/document/search/StackGuard.h"
 
 #include <boost/xpressive/regex_compiler.hpp>
@@ -116,7 +117,9 @@ int MatchResultsFinderRegEx::end(unsigned int i) const {
 
 struct FinderRegEx::Engine {
     EngineText text;
+    const GapBuffer* buffer = nullptr;
     Regex regex;
+    std::unique_ptr<RegExPrefix> prefix; // null when not usable
     FoldingRegExTraits traits;
     FoldingRegExTraits::char_class_type word = 0;
     FoldingRegExTraits::char_class_type newline = 0;
@@ -147,6 +150,8 @@ struct FinderRegEx::Engine {
     int32_t firstStart(int32_t begin, int32_t to, int32_t first, int32_t last, Match& match) {
         const Iterator textBegin(&text, begin), stop(&text, to);
         State state(textBegin, stop, match, *Access::get_regex_impl(regex), endFlags(to));
+        if (prefix)
+            return firstStartOfPrefix(state, first, last, match);
         const xp::detail::regex_impl<Iterator>& impl = *Access::get_regex_impl(regex);
         const xp::detail::finder<Iterator>* finder = impl.finder_.get();
         // The engine's own finder skips to where a match can start; it may look past the last
@@ -176,6 +181,24 @@ struct FinderRegEx::Engine {
         }
     }
 
+    // firstStart at the places the prefix allows, the only ones where a match can start.
+    int32_t firstStartOfPrefix(State& state, int32_t first, int32_t last, Match& match) {
+        const int32_t limit = std::min(last, state.end_.position() - prefix->length());
+        for (int32_t at = first; at <= limit;) {
+            at = prefix->next(*buffer, at, limit);
+            if (at < 0)
+                return -1;
+            state.cur_ = state.next_search_ = state.sub_match(0).begin_ = Iterator(&text, at);
+            if (Access::match(regex, state)) {
+                Access::set_prefix_suffix(match, Iterator(&text, first), state.end_);
+                return at;
+            }
+            // A pattern led by a simple repeat says where the next start can be.
+            at = std::max(at + 1, state.next_search_.position());
+        }
+        return -1;
+    }
+
     // The last start in [from, to) with a match in [begin, to): block by block from the end,
     // each block searched forwards from match to match.
     int32_t lastStart(int32_t begin, int32_t from, int32_t to, Match& match) {
@@ -201,13 +224,17 @@ struct FinderRegEx::Engine {
 const wchar_t* const FinderRegEx::TOO_LONG = L"The search was stopped: the expression takes too long on this text.";
 const wchar_t* const FinderRegEx::TOO_DEEP = L"The search was stopped: the expression recurses too deeply on this text.";
 
-FinderRegEx::FinderRegEx(const std::wstring& pattern, bool ignoreCase) : m_engine(new Engine) {
+FinderRegEx::FinderRegEx(const std::wstring& pattern, bool ignoreCase, bool usePrefix) : m_engine(new Engine) {
     refuseTooLarge(pattern);
     xp::regex_compiler<Iterator, FoldingRegExTraits> compiler;
     m_engine->regex = compiler.compile(pattern.begin(), pattern.end(),
                                        ignoreCase ? flags::ECMAScript | flags::icase : flags::ECMAScript);
     m_engine->word = m_engine->lookup(L"w");
     m_engine->newline = m_engine->lookup(L"newline");
+    if (usePrefix)
+        m_engine->prefix.reset(new RegExPrefix(pattern, ignoreCase, m_engine->traits));
+    if (m_engine->prefix && !m_engine->prefix->usable())
+        m_engine->prefix.reset();
 }
 
 FinderRegEx::~FinderRegEx() = default;
@@ -226,6 +253,7 @@ bool FinderRegEx::find(const DocumentIterator& rangeBegin, const DocumentIterato
         return false;
     Engine& engine = *m_engine;
     engine.text.reset(document->getBuffer(), STEP_ALLOWANCE + STEPS_PER_UNIT * (to - from));
+    engine.buffer = &document->getBuffer();
     Match& match = m_results.m_groups->match;
     std::wstring failure;
     try {

@@ -7,6 +7,8 @@
 // deep a stack to compile is refused like a syntax error, and a search whose recursion would
 // exhaust the thread's stack, or whose work passes its budget, ends with SearchFailed.
 // Backward search runs forward searches over blocks of text, from the end towards the start.
+// Where the pattern says what units every match starts with (RegExPrefix), the engine runs
+// only at the places a vectorised scan finds them.
 
 #include "pel/text/search/MatchResults.h"
 #include "service/document/Finder.h"
@@ -53,7 +55,8 @@ public:
     static const wchar_t* const TOO_DEEP;
 
     // Throws boost::xpressive::regex_error for a pattern that does not compile or is refused.
-    FinderRegEx(const std::wstring& pattern, bool ignoreCase);
+    // Without usePrefix the engine is tried at every start (what tests compare against).
+    FinderRegEx(const std::wstring& pattern, bool ignoreCase, bool usePrefix = true);
     ~FinderRegEx() override;
 
     // Forwards: the first match starting in [searchStart, searchEnd) and ending by searchEnd.

@@ -6,10 +6,6 @@
 
 namespace tessel {
 
-namespace {
-
-// How common a unit is in English-like text, roughly (higher: more common). Letters follow
-// their frequency; capitals, digits, punctuation and other scripts are rarer.
 int commonness(wchar_t unit, bool ignoreCase) {
     static const char LETTERS[] = "etaoinshrdlcumwfgypbvkjxqz";
     if (unit == L' ')
@@ -28,8 +24,6 @@ int commonness(wchar_t unit, bool ignoreCase) {
         return 8;
     return unit < 0x80 ? 5 : 3;
 }
-
-} // namespace
 
 ProbeScan::ProbeScan(const std::wstring& pattern, bool ignoreCase) {
     const int32_t m = static_cast<int32_t>(pattern.size());

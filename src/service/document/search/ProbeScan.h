@@ -17,6 +17,11 @@
 
 namespace tessel {
 
+// How common a unit is in English-like text, roughly (higher: more common). Letters follow
+// their frequency; capitals, digits, punctuation and other scripts are rarer. Ignoring case,
+// a capital counts as its letter.
+int commonness(wchar_t unit, bool ignoreCase);
+
 class ProbeScan {
 public:
     // Whether to give up on the scan: after this many rejected places, once they come more

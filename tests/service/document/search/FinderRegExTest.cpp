@@ -6,6 +6,7 @@
 #include "support/LogCapture.h"
 
 #include "service/document/search/FoldingRegExTraits.h"
+#include "service/document/search/RegExPrefix.h"
 
 #include <boost/xpressive/regex_compiler.hpp>
 #include <boost/xpressive/regex_error.hpp>
@@ -296,4 +297,89 @@ TEST_F(FinderRegExTest, ForwardSearchesMatchTheEngineOverACopy) {
         ++compared;
     }
     EXPECT_GT(compared, 150);
+}
+
+namespace {
+
+// Patterns whose starts the prefix reader reads (literals, escapes, classes, bracket
+// expressions, counted repeats) and those it must refuse (alternatives, optional parts).
+std::wstring randomPrefixedPattern(std::mt19937& random) {
+    static const wchar_t* const atoms[] = {L"a",     L"b",    L"A",    L"\u00e9", L"\\.",  L".",    L"\\d",  L"\\w",
+                                           L"\\W",   L"\\s",  L"\\b",  L"\\B",    L"^",    L"$",    L"[a-c]", L"[^a]",
+                                           L"[\\d.]", L"[ab\\n]", L"(a|1)", L"(?:ab)", L"\\n",  L"1",    L"[[:alpha:]]"};
+    static const wchar_t* const repeats[] = {L"", L"", L"", L"+", L"*", L"?", L"{2}", L"{2,}", L"{0,2}", L"+?"};
+    std::wstring pattern;
+    const int count = 1 + static_cast<int>(random() % 5);
+    for (int i = 0; i < count; ++i) {
+        const std::wstring atom = atoms[random() % (sizeof atoms / sizeof *atoms)];
+        pattern += atom;
+        if (atom != L"\\b" && atom != L"\\B" && atom != L"^" && atom != L"$")
+            pattern += repeats[random() % (sizeof repeats / sizeof *repeats)];
+        if (random() % 12 == 0)
+            pattern += L"|";
+    }
+    if (pattern.back() == L'|')
+        pattern += L"b";
+    return pattern;
+}
+
+} // namespace
+
+// The engine runs only where the prefix read from the pattern lets a match start: every
+// search finds what the engine finds when it tries every start, forwards and backwards.
+TEST_F(FinderRegExTest, SearchesAtThePrefixPlacesFindWhatSearchesEverywhereFind) {
+    static const wchar_t letters[] = {L'a', L'b', L'c', L'A', L'1', L'.', L' ', L'\n', L'\u00e9', L'\u00c9', L'\u0661'};
+    std::mt19937 random(644);
+    for (int round = 0; round < 600; ++round) {
+        const std::wstring pattern = randomPrefixedPattern(random);
+        std::wstring text;
+        const size_t length = round % 50 == 0 ? 5000 : 1 + random() % 80;
+        for (size_t i = 0; i < length; ++i)
+            text += letters[random() % (sizeof letters / sizeof *letters)];
+        std::unique_ptr<tessel::Document> document = documentWithGap(text, static_cast<int32_t>(random() % (length + 1)));
+        const bool ignoreCase = round % 4 == 0;
+        FinderRegEx prefixed(pattern, ignoreCase), everywhere(pattern, ignoreCase, false);
+        const auto to = static_cast<int32_t>(length);
+        std::wstring found, expected;
+        for (int32_t at = 0; document->runFinder(prefixed, at, to, false); at = prefixed.getResults().begin(0) + 1)
+            found += tessel_test::span(prefixed.getResults().begin(0), prefixed.getResults().end(0));
+        for (int32_t at = 0; document->runFinder(everywhere, at, to, false); at = everywhere.getResults().begin(0) + 1)
+            expected += tessel_test::span(everywhere.getResults().begin(0), everywhere.getResults().end(0));
+        ASSERT_EQ(expected, found) << "pattern " << pattern << (ignoreCase ? " ignoring case" : "") << " round " << round;
+        const auto from = static_cast<int32_t>(random() % length);
+        ASSERT_EQ(runFind(*document, everywhere, from, to, true), runFind(*document, prefixed, from, to, true))
+            << "backwards, pattern " << pattern << " round " << round;
+    }
+}
+
+TEST_F(FinderRegExTest, ThePrefixHoldsWhatEveryMatchStartsWith) {
+    const tessel::FoldingRegExTraits traits;
+    const struct {
+        const wchar_t* pattern;
+        bool ignoreCase;
+        int32_t length;
+        const wchar_t* holds; // one unit of each set, then one unit outside it ('-': none outside)
+    } cases[] = {
+        {L"sel[a-z]+ion", false, 4, L"sXeElLaA"},
+        {L"\\bw\\d+7\\b", false, 2, L"wW1a"},
+        {L"^a.b", false, 3, L"abx-bc"},
+        {L"ab{2,}c", false, 3, L"abbabc"},
+        {L"\u00e9", true, 1, L"\u00c9e"},
+        {L"[^a]b", false, 2, L"a-bc"},
+        {L"a|b", false, 0, L""},
+        {L"a?b", false, 0, L""},
+        {L"(ab)c", false, 0, L""},
+        {L"\\x41b", false, 0, L""},
+    };
+    for (const auto& c : cases) {
+        const tessel::RegExPrefix prefix(c.pattern, c.ignoreCase, traits);
+        ASSERT_EQ(c.length, prefix.length()) << c.pattern;
+        EXPECT_EQ(c.length > 0, prefix.usable()) << c.pattern;
+        for (int32_t i = 0; i < c.length; ++i) {
+            EXPECT_TRUE(prefix.holds(i, c.holds[2 * i])) << c.pattern << " at " << i;
+            if (c.holds[2 * i + 1] != L'-') {
+                EXPECT_FALSE(prefix.holds(i, c.holds[2 * i + 1])) << c.pattern << " at " << i;
+            }
+        }
+    }
 }

@@ -1,0 +1,339 @@
+#include "service/document/search/RegExPrefix.h"
+
+#include "service/document/search/CaseFolding.h"
+#include "service/document/search/ProbeScan.h"
+
+#include <algorithm>
+
+namespace tessel {
+
+namespace {
+
+constexpr uint32_t UNITS = 0x10000;
+
+bool isAsciiAlnum(wchar_t c) {
+    return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z');
+}
+
+// Whether the pattern has an alternative at its top level: then no start is common to all.
+bool alternativeAtTop(const std::wstring& pattern) {
+    int depth = 0;
+    bool inSet = false;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        const wchar_t c = pattern[i];
+        if (c == L'\\')
+            ++i;
+        else if (inSet)
+            inSet = c != L']';
+        else if (c == L'[')
+            inSet = true;
+        else if (c == L'(')
+            ++depth;
+        else if (c == L')')
+            --depth;
+        else if (c == L'|' && depth <= 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// Reads the pattern's atoms from its start while each one must match exactly one unit; stops
+// before the first one that may be left out, repeated, grouped or is not understood.
+class RegExPrefix::Reader {
+public:
+    Reader(const std::wstring& pattern, bool ignoreCase, const FoldingRegExTraits& traits)
+        : m_pattern(pattern), m_ignoreCase(ignoreCase), m_traits(traits) {}
+
+    std::vector<UnitSet> read() {
+        std::vector<UnitSet> sets;
+        if (alternativeAtTop(m_pattern))
+            return sets;
+        const size_t n = m_pattern.size();
+        size_t i = 0;
+        while (i < n && sets.size() < static_cast<size_t>(MAX_UNITS)) {
+            const wchar_t c = m_pattern[i];
+            // Assertions take no unit.
+            if (c == L'^' || c == L'$') {
+                ++i;
+                continue;
+            }
+            if (c == L'\\' && i + 1 < n && (m_pattern[i + 1] == L'b' || m_pattern[i + 1] == L'B')) {
+                i += 2;
+                continue;
+            }
+            UnitSet set;
+            size_t next = 0;
+            if (!atom(i, &set, &next))
+                break;
+            // A quantifier: only a required first repetition counts, and nothing after it.
+            const wchar_t q = next < n ? m_pattern[next] : 0;
+            if (q == L'*' || q == L'?')
+                break;
+            if (q == L'+' || q == L'{') {
+                const int times = q == L'+' ? 1 : minimumCount(next);
+                for (int k = 0; k < times && sets.size() < static_cast<size_t>(MAX_UNITS); ++k)
+                    sets.push_back(set);
+                break;
+            }
+            sets.push_back(std::move(set));
+            i = next;
+        }
+        return sets;
+    }
+
+private:
+    // One atom at i that matches one unit: its set and where it ends. False to stop.
+    bool atom(size_t i, UnitSet* o_set, size_t* o_next) {
+        const size_t n = m_pattern.size();
+        const wchar_t c = m_pattern[i];
+        *o_next = i + 1;
+        if (c == L'.') {
+            *o_set = UnitSet();
+            return true;
+        }
+        if (c == L'[')
+            return bracket(i, o_set, o_next);
+        if (c == L'\\') {
+            if (i + 1 >= n)
+                return false;
+            *o_next = i + 2;
+            return escape(m_pattern[i + 1], o_set);
+        }
+        if (std::wstring(L"()|*+?{}]").find(c) != std::wstring::npos)
+            return false;
+        *o_set = literal(c);
+        return true;
+    }
+
+    // An escape of one unit: a class, a control character or an escaped symbol.
+    bool escape(wchar_t e, UnitSet* o_set) {
+        if (isClassLetter(e)) {
+            *o_set = classSet(e);
+            return true;
+        }
+        const wchar_t unit = controlUnit(e);
+        if (unit)
+            *o_set = literal(unit);
+        return unit != 0;
+    }
+
+    static bool isClassLetter(wchar_t e) {
+        return e == L'd' || e == L'D' || e == L'w' || e == L'W' || e == L's' || e == L'S';
+    }
+    // The unit an escape of a control letter or a symbol stands for; 0 for other escapes.
+    static wchar_t controlUnit(wchar_t e) {
+        switch (e) {
+        case L'n': return L'\n';
+        case L't': return L'\t';
+        case L'r': return L'\r';
+        case L'f': return L'\f';
+        case L'v': return L'\v';
+        default: return isAsciiAlnum(e) || e == L'_' || e == 0 ? 0 : e;
+        }
+    }
+
+    // A bracket expression of single units, escaped units, class escapes and ranges; with
+    // anything else inside (or ignoring case, or negated) it is read as any unit.
+    bool bracket(size_t i, UnitSet* o_set, size_t* o_next) {
+        const size_t n = m_pattern.size();
+        size_t j = i + 1;
+        bool any = m_ignoreCase;
+        if (j < n && m_pattern[j] == L'^') {
+            any = true;
+            ++j;
+        }
+        if (j < n && m_pattern[j] == L']')
+            return false; // an empty set or a literal "]": read differently by different engines
+        UnitSet set = empty();
+        while (j < n && m_pattern[j] != L']') {
+            wchar_t low = m_pattern[j];
+            if (low == L'[' && j + 1 < n && (m_pattern[j + 1] == L':' || m_pattern[j + 1] == L'=' || m_pattern[j + 1] == L'.'))
+                return false; // a class by name: its end is not read here
+            if (low == L'\\') {
+                if (j + 1 >= n)
+                    return false;
+                const wchar_t e = m_pattern[j + 1];
+                j += 2;
+                if (isClassLetter(e)) {
+                    unite(&set, classSet(e));
+                    continue;
+                }
+                low = controlUnit(e);
+                if (!low)
+                    return false;
+            } else {
+                ++j;
+            }
+            wchar_t high = low;
+            if (j + 1 < n && m_pattern[j] == L'-' && m_pattern[j + 1] != L']') {
+                high = m_pattern[j + 1];
+                if (high == L'\\' || high == L'[')
+                    return false;
+                j += 2;
+            }
+            if (high < low)
+                return false;
+            for (uint32_t u = low; u <= high; ++u)
+                add(&set, static_cast<wchar_t>(u));
+        }
+        if (j >= n)
+            return false;
+        *o_next = j + 1;
+        *o_set = any ? UnitSet() : std::move(set);
+        return true;
+    }
+
+    // Ignoring case, every unit that folds as c folds: what the engine compares.
+    UnitSet literal(wchar_t c) const {
+        UnitSet set = empty();
+        if (!m_ignoreCase) {
+            add(&set, c);
+            return set;
+        }
+        const wchar_t* upper = upperCaseTable();
+        const wchar_t folded = upper[c];
+        for (uint32_t u = 0; u < UNITS; ++u)
+            if (upper[u] == folded)
+                add(&set, static_cast<wchar_t>(u));
+        return set;
+    }
+
+    UnitSet classSet(wchar_t letter) const {
+        const wchar_t name[2] = {static_cast<wchar_t>(letter | 0x20), 0};
+        const FoldingRegExTraits::char_class_type kind = m_traits.lookup_classname(name, name + 1, false);
+        const bool negated = letter < L'a';
+        UnitSet set = empty();
+        for (uint32_t u = 0; u < UNITS; ++u)
+            if (m_traits.isctype(static_cast<wchar_t>(u), kind) != negated)
+                add(&set, static_cast<wchar_t>(u));
+        return set;
+    }
+
+    // The least count of "{n}", "{n,}" or "{n,m}" at i; 0 when it cannot be read.
+    int minimumCount(size_t i) const {
+        int count = 0;
+        size_t j = i + 1;
+        for (; j < m_pattern.size() && m_pattern[j] >= L'0' && m_pattern[j] <= L'9' && count < MAX_UNITS; ++j)
+            count = count * 10 + (m_pattern[j] - L'0');
+        return j > i + 1 && j < m_pattern.size() && (m_pattern[j] == L',' || m_pattern[j] == L'}') ? count : 0;
+    }
+
+    static UnitSet empty() {
+        UnitSet set;
+        set.bits.assign(UNITS / 32, 0);
+        return set;
+    }
+    static void add(UnitSet* set, wchar_t unit) { set->bits[unit >> 5] |= 1u << (unit & 31); }
+    static void unite(UnitSet* set, const UnitSet& other) {
+        for (size_t k = 0; k < set->bits.size(); ++k)
+            set->bits[k] |= other.bits[k];
+    }
+
+    const std::wstring& m_pattern;
+    bool m_ignoreCase;
+    const FoldingRegExTraits& m_traits;
+};
+
+RegExPrefix::RegExPrefix(const std::wstring& pattern, bool ignoreCase, const FoldingRegExTraits& traits) {
+    m_sets = Reader(pattern, ignoreCase, traits).read();
+    chooseProbes(ignoreCase);
+}
+
+// The probes: of the sets of up to four units or one range, the two rarest in text.
+void RegExPrefix::chooseProbes(bool ignoreCase) {
+    struct Candidate {
+        int32_t offset;
+        long score;
+        std::vector<wchar_t> units;
+    };
+    std::vector<Candidate> candidates;
+    for (int32_t offset = 0; offset < length(); ++offset) {
+        const UnitSet& set = m_sets[offset];
+        if (set.any())
+            continue;
+        Candidate candidate{offset, 0, {}};
+        for (uint32_t u = 0; u < UNITS; ++u)
+            if (set.has(static_cast<wchar_t>(u))) {
+                candidate.units.push_back(static_cast<wchar_t>(u));
+                candidate.score += commonness(static_cast<wchar_t>(u), ignoreCase);
+            }
+        const bool range = candidate.units.size() == size_t(candidate.units.back() - candidate.units.front()) + 1;
+        if (candidate.units.size() <= static_cast<size_t>(Probe::MAX_FORMS) || range)
+            candidates.push_back(std::move(candidate));
+    }
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const Candidate& a, const Candidate& b) { return a.score < b.score; });
+    for (const Candidate& candidate : candidates) {
+        if (m_probeCount == 2)
+            break;
+        Probe& probe = m_probes[m_probeCount++];
+        probe.offset = candidate.offset;
+        if (candidate.units.size() <= static_cast<size_t>(Probe::MAX_FORMS)) {
+            probe.forms = static_cast<int>(candidate.units.size());
+            for (int i = 0; i < probe.forms; ++i)
+                std::fill_n(probe.lanes[i], 8, candidate.units[i]);
+        } else {
+            probe.forms = 0;
+            std::fill_n(probe.lanes[0], 8, candidate.units.front());
+            std::fill_n(probe.lanes[1], 8, static_cast<wchar_t>(candidate.units.back() - candidate.units.front()));
+        }
+    }
+}
+
+bool RegExPrefix::holdsAt(const wchar_t* base, int32_t place) const {
+    for (int32_t i = 0; i < length(); ++i)
+        if (!m_sets[i].has(base[place + i]))
+            return false;
+    return true;
+}
+
+bool RegExPrefix::holdsAt(const GapBuffer& buffer, int32_t place) const {
+    for (int32_t i = 0; i < length(); ++i)
+        if (!m_sets[i].has(buffer.at(place + i)))
+            return false;
+    return true;
+}
+
+int32_t RegExPrefix::scan(const wchar_t* base, int32_t first, int32_t last) const {
+    const Probe& one = m_probes[0];
+    const Probe& two = m_probes[m_probeCount - 1];
+    int32_t place = first;
+    for (; place + 15 <= last; place += 16) {
+        int low = one.mask(base + place + one.offset);
+        int high = one.mask(base + place + 8 + one.offset);
+        if (!(low | high))
+            continue;
+        low &= two.mask(base + place + two.offset);
+        high &= two.mask(base + place + 8 + two.offset);
+        for (int bits = (low | high << 16) & 0x55555555; bits; bits &= bits - 1) {
+            const int32_t at = place + (__builtin_ctz(bits) >> 1);
+            if (holdsAt(base, at))
+                return at;
+        }
+    }
+    for (; place <= last; ++place)
+        if (holdsAt(base, place))
+            return place;
+    return -1;
+}
+
+int32_t RegExPrefix::next(const GapBuffer& buffer, int32_t first, int32_t last) const {
+    const int32_t gap = buffer.gapStart();
+    int32_t place = first;
+    // Places whose units all lie before the gap, those across it, those behind it.
+    const int32_t before = std::min(last, gap - length());
+    if (place <= before) {
+        const int32_t found = scan(buffer.firstHalf(), place, before);
+        if (found >= 0)
+            return found;
+        place = before + 1;
+    }
+    for (; place <= last && place < gap; ++place)
+        if (holdsAt(buffer, place))
+            return place;
+    return place <= last ? scan(buffer.secondHalf() - gap, place, last) : -1;
+}
+
+} // namespace tessel
