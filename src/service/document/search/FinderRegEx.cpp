@@ -86,8 +86,11 @@ void refuseTooLarge(const std::wstring& pattern) {
 
 } // namespace
 
+// The engine's results are kept from one search to the next (a fresh set would allocate
+// the engine's own stacks again at every search); `found` says whether they hold a match.
 struct MatchResultsFinderRegEx::Groups {
     Match match;
+    bool found = false;
 };
 
 MatchResultsFinderRegEx::MatchResultsFinderRegEx() : m_groups(new Groups) {}
@@ -95,17 +98,17 @@ MatchResultsFinderRegEx::MatchResultsFinderRegEx() : m_groups(new Groups) {}
 MatchResultsFinderRegEx::~MatchResultsFinderRegEx() = default;
 
 void MatchResultsFinderRegEx::clear() {
-    m_groups->match = Match();
+    m_groups->found = false;
     m_base = 0;
 }
 
 unsigned int MatchResultsFinderRegEx::size() const {
-    return static_cast<unsigned int>(m_groups->match.size());
+    return m_groups->found ? static_cast<unsigned int>(m_groups->match.size()) : 0;
 }
 
 int MatchResultsFinderRegEx::begin(unsigned int i) const {
     const Match& match = m_groups->match;
-    if (i >= match.size() || !match[i].matched)
+    if (!m_groups->found || i >= match.size() || !match[i].matched)
         return -1;
     return static_cast<int>(match.position(i)) + m_base;
 }
@@ -262,6 +265,7 @@ bool FinderRegEx::find(const DocumentIterator& rangeBegin, const DocumentIterato
         if (start >= 0) {
             // The results measure from where the last search began.
             m_results.m_base = (backward ? start : from) - begin;
+            m_results.m_groups->found = true;
             return true;
         }
         m_results.clear();

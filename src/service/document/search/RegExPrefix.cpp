@@ -241,45 +241,55 @@ RegExPrefix::RegExPrefix(const std::wstring& pattern, bool ignoreCase, const Fol
     chooseProbes(ignoreCase);
 }
 
-// The probes: of the sets of up to four units or one range, the two rarest in text.
+// The probes: of the sets of up to four units, or of one range of ASCII units (and maybe
+// units above ASCII, rare in text), the two rarest.
 void RegExPrefix::chooseProbes(bool ignoreCase) {
     struct Candidate {
-        int32_t offset;
+        Probe probe;
         long score;
-        std::vector<wchar_t> units;
     };
     std::vector<Candidate> candidates;
     for (int32_t offset = 0; offset < length(); ++offset) {
         const UnitSet& set = m_sets[offset];
         if (set.any())
             continue;
-        Candidate candidate{offset, 0, {}};
+        std::vector<wchar_t> units, ascii;
+        long score = 0;
         for (uint32_t u = 0; u < UNITS; ++u)
             if (set.has(static_cast<wchar_t>(u))) {
-                candidate.units.push_back(static_cast<wchar_t>(u));
-                candidate.score += commonness(static_cast<wchar_t>(u), ignoreCase);
+                units.push_back(static_cast<wchar_t>(u));
+                if (u < 0x80) {
+                    ascii.push_back(static_cast<wchar_t>(u));
+                    score += commonness(static_cast<wchar_t>(u), ignoreCase);
+                }
             }
-        const bool range = candidate.units.size() == size_t(candidate.units.back() - candidate.units.front()) + 1;
-        if (candidate.units.size() <= static_cast<size_t>(Probe::MAX_FORMS) || range)
-            candidates.push_back(std::move(candidate));
+        Candidate candidate{Probe(), score};
+        Probe& probe = candidate.probe;
+        probe.offset = offset;
+        if (units.size() <= static_cast<size_t>(Probe::MAX_FORMS)) {
+            probe.kind = units.size() == 1 ? Probe::ONE : Probe::FORMS;
+            candidate.score = 0;
+            for (int i = 0; i < Probe::MAX_FORMS; ++i) {
+                probe.units[i] = units[i < static_cast<int>(units.size()) ? i : 0];
+                if (i < static_cast<int>(units.size()))
+                    candidate.score += commonness(units[i], ignoreCase);
+            }
+        } else if (!ascii.empty() && ascii.size() == size_t(ascii.back() - ascii.front()) + 1) {
+            probe.kind = Probe::RANGE;
+            probe.above = units.size() > ascii.size();
+            probe.units[0] = ascii.front();
+            probe.units[1] = static_cast<wchar_t>(ascii.back() - ascii.front());
+            candidate.score += probe.above ? 10 : 0;
+        } else {
+            continue;
+        }
+        candidates.push_back(candidate);
     }
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Candidate& a, const Candidate& b) { return a.score < b.score; });
-    for (const Candidate& candidate : candidates) {
-        if (m_probeCount == 2)
-            break;
-        Probe& probe = m_probes[m_probeCount++];
-        probe.offset = candidate.offset;
-        if (candidate.units.size() <= static_cast<size_t>(Probe::MAX_FORMS)) {
-            probe.forms = static_cast<int>(candidate.units.size());
-            for (int i = 0; i < probe.forms; ++i)
-                std::fill_n(probe.lanes[i], 8, candidate.units[i]);
-        } else {
-            probe.forms = 0;
-            std::fill_n(probe.lanes[0], 8, candidate.units.front());
-            std::fill_n(probe.lanes[1], 8, static_cast<wchar_t>(candidate.units.back() - candidate.units.front()));
-        }
-    }
+    for (const Candidate& candidate : candidates)
+        if (m_probeCount < 2)
+            m_probes[m_probeCount++] = candidate.probe;
 }
 
 bool RegExPrefix::holdsAt(const wchar_t* base, int32_t place) const {
@@ -296,27 +306,103 @@ bool RegExPrefix::holdsAt(const GapBuffer& buffer, int32_t place) const {
     return true;
 }
 
-int32_t RegExPrefix::scan(const wchar_t* base, int32_t first, int32_t last) const {
-    const Probe& one = m_probes[0];
-    const Probe& two = m_probes[m_probeCount - 1];
+template <>
+struct RegExPrefix::Lanes<RegExPrefix::Probe::ONE> {
+    __m128i a;
+    explicit Lanes(const Probe& probe) : a(_mm_set1_epi16(static_cast<short>(probe.units[0]))) {}
+    // All ones in the lanes of the units that are in the set.
+    __m128i in(__m128i x) const { return _mm_cmpeq_epi16(x, a); }
+};
+
+template <>
+struct RegExPrefix::Lanes<RegExPrefix::Probe::FORMS> {
+    __m128i a, b, c, d;
+    explicit Lanes(const Probe& probe)
+        : a(_mm_set1_epi16(static_cast<short>(probe.units[0]))), b(_mm_set1_epi16(static_cast<short>(probe.units[1]))),
+          c(_mm_set1_epi16(static_cast<short>(probe.units[2]))), d(_mm_set1_epi16(static_cast<short>(probe.units[3]))) {}
+    __m128i in(__m128i x) const {
+        return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(x, a), _mm_cmpeq_epi16(x, b)),
+                            _mm_or_si128(_mm_cmpeq_epi16(x, c), _mm_cmpeq_epi16(x, d)));
+    }
+};
+
+template <>
+struct RegExPrefix::Lanes<RegExPrefix::Probe::RANGE> {
+    __m128i low, width;
+    explicit Lanes(const Probe& probe)
+        : low(_mm_set1_epi16(static_cast<short>(probe.units[0]))), width(_mm_set1_epi16(static_cast<short>(probe.units[1]))) {}
+    // Units below low wrap around to above the width.
+    __m128i in(__m128i x) const {
+        return _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(x, low), width), _mm_setzero_si128());
+    }
+};
+
+// Thirty-two places a step, both probes at each: a branch only where both hit. A range probe
+// covers only its ASCII units: a block where it meets a unit above ASCII is checked place by
+// place when its set has such units.
+template <RegExPrefix::Probe::Kind One, RegExPrefix::Probe::Kind Two, bool Wide>
+int32_t RegExPrefix::scanWith(const wchar_t* base, int32_t first, int32_t last) const {
+    const Lanes<One> one(m_probes[0]);
+    const Lanes<Two> two(m_probes[m_probeCount - 1]);
+    const wchar_t* oneAt = base + m_probes[0].offset;
+    const wchar_t* twoAt = base + m_probes[m_probeCount - 1].offset;
+    const bool aboveOne = m_probes[0].above, aboveTwo = m_probes[m_probeCount - 1].above;
+    const auto load = [](const wchar_t* units) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(units)); };
     int32_t place = first;
-    for (; place + 15 <= last; place += 16) {
-        int low = one.mask(base + place + one.offset);
-        int high = one.mask(base + place + 8 + one.offset);
-        if (!(low | high))
-            continue;
-        low &= two.mask(base + place + two.offset);
-        high &= two.mask(base + place + 8 + two.offset);
-        for (int bits = (low | high << 16) & 0x55555555; bits; bits &= bits - 1) {
-            const int32_t at = place + (__builtin_ctz(bits) >> 1);
-            if (holdsAt(base, at))
-                return at;
+    for (; place + 31 <= last; place += 32) {
+        __m128i hits = _mm_setzero_si128(), wide = _mm_setzero_si128();
+        __m128i lanes[4];
+        for (int k = 0; k < 4; ++k) {
+            const __m128i x = load(oneAt + place + 8 * k), y = load(twoAt + place + 8 * k);
+            lanes[k] = _mm_and_si128(one.in(x), two.in(y));
+            hits = _mm_or_si128(hits, lanes[k]);
+            if (Wide && aboveOne)
+                wide = _mm_or_si128(wide, x);
+            if (Wide && aboveTwo)
+                wide = _mm_or_si128(wide, y);
         }
+        if (Wide && _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_srli_epi16(wide, 7), _mm_setzero_si128())) != 0xFFFF) {
+            for (int32_t at = place; at < place + 32; ++at)
+                if (holdsAt(base, at))
+                    return at;
+            continue;
+        }
+        if (!_mm_movemask_epi8(hits))
+            continue;
+        for (int k = 0; k < 4; ++k)
+            for (int bits = _mm_movemask_epi8(lanes[k]) & 0x5555; bits; bits &= bits - 1) {
+                const int32_t at = place + 8 * k + (__builtin_ctz(bits) >> 1);
+                if (holdsAt(base, at))
+                    return at;
+            }
     }
     for (; place <= last; ++place)
         if (holdsAt(base, place))
             return place;
     return -1;
+}
+
+template <RegExPrefix::Probe::Kind One, RegExPrefix::Probe::Kind Two>
+int32_t RegExPrefix::scanWith(const wchar_t* base, int32_t first, int32_t last) const {
+    return m_probes[0].above || m_probes[m_probeCount - 1].above ? scanWith<One, Two, true>(base, first, last)
+                                                                 : scanWith<One, Two, false>(base, first, last);
+}
+
+template <RegExPrefix::Probe::Kind One>
+int32_t RegExPrefix::scanWith(const wchar_t* base, int32_t first, int32_t last) const {
+    switch (m_probes[m_probeCount - 1].kind) {
+    case Probe::ONE: return scanWith<One, Probe::ONE>(base, first, last);
+    case Probe::FORMS: return scanWith<One, Probe::FORMS>(base, first, last);
+    default: return scanWith<One, Probe::RANGE>(base, first, last);
+    }
+}
+
+int32_t RegExPrefix::scan(const wchar_t* base, int32_t first, int32_t last) const {
+    switch (m_probes[0].kind) {
+    case Probe::ONE: return scanWith<Probe::ONE>(base, first, last);
+    case Probe::FORMS: return scanWith<Probe::FORMS>(base, first, last);
+    default: return scanWith<Probe::RANGE>(base, first, last);
+    }
 }
 
 int32_t RegExPrefix::next(const GapBuffer& buffer, int32_t first, int32_t last) const {

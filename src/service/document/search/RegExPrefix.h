@@ -45,28 +45,21 @@ private:
         bool any() const { return bits.empty(); }
         bool has(wchar_t unit) const { return bits.empty() || (bits[unit >> 5] >> (unit & 31)) & 1; }
     };
-    // A set the vectorised scan looks for: up to four units, or one range of them.
+    // A set the vectorised scan looks for: up to four units, or one range of ASCII units and,
+    // when `above`, units above ASCII too (which the scan then checks one by one).
     struct Probe {
         static constexpr int MAX_FORMS = 4;
+        enum Kind { ONE, FORMS, RANGE };
         int32_t offset = 0;
-        int forms = 0; // 0: the range [lanes[0], lanes[0] + lanes[1]]
-        // Each form (or the range's low unit and width) eight times, for the vector compares;
-        // loaded unaligned, since the heap does not align to 16 bytes here.
-        wchar_t lanes[MAX_FORMS][8] = {};
-        // Two bits per unit of the eight at units, set where the unit is in the set.
-        int mask(const wchar_t* units) const {
-            const __m128i loaded = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
-            if (!forms) {
-                const __m128i above = _mm_subs_epu16(_mm_sub_epi16(loaded, lane(0)), lane(1));
-                return _mm_movemask_epi8(_mm_cmpeq_epi16(above, _mm_setzero_si128()));
-            }
-            __m128i hits = _mm_cmpeq_epi16(loaded, lane(0));
-            for (int i = 1; i < forms; ++i)
-                hits = _mm_or_si128(hits, _mm_cmpeq_epi16(loaded, lane(i)));
-            return _mm_movemask_epi8(hits);
-        }
-        __m128i lane(int i) const { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes[i])); }
+        Kind kind = ONE;
+        bool above = false;
+        // The forms (unused ones repeat the first), or the range's low unit and width.
+        wchar_t units[MAX_FORMS] = {};
     };
+    // A probe as vectors held in registers through the scan.
+    template <Probe::Kind>
+    struct Lanes;
+    class Reader;
     class Reader;
 
     void chooseProbes(bool ignoreCase);
@@ -74,6 +67,12 @@ private:
     bool holdsAt(const wchar_t* base, int32_t place) const;
     bool holdsAt(const GapBuffer& buffer, int32_t place) const;
     int32_t scan(const wchar_t* base, int32_t first, int32_t last) const;
+    template <Probe::Kind One, Probe::Kind Two, bool Wide>
+    int32_t scanWith(const wchar_t* base, int32_t first, int32_t last) const;
+    template <Probe::Kind One, Probe::Kind Two>
+    int32_t scanWith(const wchar_t* base, int32_t first, int32_t last) const;
+    template <Probe::Kind One>
+    int32_t scanWith(const wchar_t* base, int32_t first, int32_t last) const;
 
     std::vector<UnitSet> m_sets;
     Probe m_probes[2];
