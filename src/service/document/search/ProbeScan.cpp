@@ -55,9 +55,8 @@ ProbeScan::ProbeScan(const std::wstring& pattern, bool ignoreCase) {
         }
         if (best == 1 << 30)
             return;
-        for (int i = 0; i < probe.forms; ++i)
-            for (wchar_t& lane : probe.lanes[i])
-                lane = probe.form[i];
+        for (int i = probe.forms; i < MAX_FORMS; ++i)
+            probe.form[i] = probe.form[0];
         taken = probe.offset;
         ++chosen;
     }

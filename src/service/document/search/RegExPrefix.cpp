@@ -267,7 +267,7 @@ void RegExPrefix::chooseProbes(bool ignoreCase) {
         Probe& probe = candidate.probe;
         probe.offset = offset;
         if (units.size() <= static_cast<size_t>(Probe::MAX_FORMS)) {
-            probe.kind = units.size() == 1 ? Probe::ONE : Probe::FORMS;
+            probe.kind = formsKind(static_cast<int>(units.size()));
             candidate.score = 0;
             for (int i = 0; i < Probe::MAX_FORMS; ++i) {
                 probe.units[i] = units[i < static_cast<int>(units.size()) ? i : 0];
@@ -275,7 +275,7 @@ void RegExPrefix::chooseProbes(bool ignoreCase) {
                     candidate.score += commonness(units[i], ignoreCase);
             }
         } else if (!ascii.empty() && ascii.size() == size_t(ascii.back() - ascii.front()) + 1) {
-            probe.kind = Probe::RANGE;
+            probe.kind = ProbeKind::RANGE;
             probe.above = units.size() > ascii.size();
             probe.units[0] = ascii.front();
             probe.units[1] = static_cast<wchar_t>(ascii.back() - ascii.front());
@@ -306,54 +306,22 @@ bool RegExPrefix::holdsAt(const GapBuffer& buffer, int32_t place) const {
     return true;
 }
 
-template <>
-struct RegExPrefix::Lanes<RegExPrefix::Probe::ONE> {
-    __m128i a;
-    explicit Lanes(const Probe& probe) : a(_mm_set1_epi16(static_cast<short>(probe.units[0]))) {}
-    // All ones in the lanes of the units that are in the set.
-    __m128i in(__m128i x) const { return _mm_cmpeq_epi16(x, a); }
-};
-
-template <>
-struct RegExPrefix::Lanes<RegExPrefix::Probe::FORMS> {
-    __m128i a, b, c, d;
-    explicit Lanes(const Probe& probe)
-        : a(_mm_set1_epi16(static_cast<short>(probe.units[0]))), b(_mm_set1_epi16(static_cast<short>(probe.units[1]))),
-          c(_mm_set1_epi16(static_cast<short>(probe.units[2]))), d(_mm_set1_epi16(static_cast<short>(probe.units[3]))) {}
-    __m128i in(__m128i x) const {
-        return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(x, a), _mm_cmpeq_epi16(x, b)),
-                            _mm_or_si128(_mm_cmpeq_epi16(x, c), _mm_cmpeq_epi16(x, d)));
-    }
-};
-
-template <>
-struct RegExPrefix::Lanes<RegExPrefix::Probe::RANGE> {
-    __m128i low, width;
-    explicit Lanes(const Probe& probe)
-        : low(_mm_set1_epi16(static_cast<short>(probe.units[0]))), width(_mm_set1_epi16(static_cast<short>(probe.units[1]))) {}
-    // Units below low wrap around to above the width.
-    __m128i in(__m128i x) const {
-        return _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(x, low), width), _mm_setzero_si128());
-    }
-};
-
 // Thirty-two places a step, both probes at each: a branch only where both hit. A range probe
 // covers only its ASCII units: a block where it meets a unit above ASCII is checked place by
 // place when its set has such units.
-template <RegExPrefix::Probe::Kind One, RegExPrefix::Probe::Kind Two, bool Wide>
+template <ProbeKind One, ProbeKind Two, bool Wide>
 int32_t RegExPrefix::scanWith(const wchar_t* base, int32_t first, int32_t last) const {
-    const Lanes<One> one(m_probes[0]);
-    const Lanes<Two> two(m_probes[m_probeCount - 1]);
+    const ProbeLanes<One> one(m_probes[0].units);
+    const ProbeLanes<Two> two(m_probes[m_probeCount - 1].units);
     const wchar_t* oneAt = base + m_probes[0].offset;
     const wchar_t* twoAt = base + m_probes[m_probeCount - 1].offset;
     const bool aboveOne = m_probes[0].above, aboveTwo = m_probes[m_probeCount - 1].above;
-    const auto load = [](const wchar_t* units) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(units)); };
     int32_t place = first;
     for (; place + 31 <= last; place += 32) {
         __m128i hits = _mm_setzero_si128(), wide = _mm_setzero_si128();
         __m128i lanes[4];
         for (int k = 0; k < 4; ++k) {
-            const __m128i x = load(oneAt + place + 8 * k), y = load(twoAt + place + 8 * k);
+            const __m128i x = loadUnits(oneAt + place + 8 * k), y = loadUnits(twoAt + place + 8 * k);
             lanes[k] = _mm_and_si128(one.in(x), two.in(y));
             hits = _mm_or_si128(hits, lanes[k]);
             if (Wide && aboveOne)
@@ -370,8 +338,8 @@ int32_t RegExPrefix::scanWith(const wchar_t* base, int32_t first, int32_t last) 
         if (!_mm_movemask_epi8(hits))
             continue;
         for (int k = 0; k < 4; ++k)
-            for (int bits = _mm_movemask_epi8(lanes[k]) & 0x5555; bits; bits &= bits - 1) {
-                const int32_t at = place + 8 * k + (__builtin_ctz(bits) >> 1);
+            for (int bits = laneBits(lanes[k]); bits; bits &= bits - 1) {
+                const int32_t at = place + 8 * k + __builtin_ctz(bits);
                 if (holdsAt(base, at))
                     return at;
             }
@@ -382,26 +350,28 @@ int32_t RegExPrefix::scanWith(const wchar_t* base, int32_t first, int32_t last) 
     return -1;
 }
 
-template <RegExPrefix::Probe::Kind One, RegExPrefix::Probe::Kind Two>
+template <ProbeKind One, ProbeKind Two>
 int32_t RegExPrefix::scanWith(const wchar_t* base, int32_t first, int32_t last) const {
     return m_probes[0].above || m_probes[m_probeCount - 1].above ? scanWith<One, Two, true>(base, first, last)
                                                                  : scanWith<One, Two, false>(base, first, last);
 }
 
-template <RegExPrefix::Probe::Kind One>
+template <ProbeKind One>
 int32_t RegExPrefix::scanWith(const wchar_t* base, int32_t first, int32_t last) const {
     switch (m_probes[m_probeCount - 1].kind) {
-    case Probe::ONE: return scanWith<One, Probe::ONE>(base, first, last);
-    case Probe::FORMS: return scanWith<One, Probe::FORMS>(base, first, last);
-    default: return scanWith<One, Probe::RANGE>(base, first, last);
+    case ProbeKind::ONE: return scanWith<One, ProbeKind::ONE>(base, first, last);
+    case ProbeKind::TWO: return scanWith<One, ProbeKind::TWO>(base, first, last);
+    case ProbeKind::FORMS: return scanWith<One, ProbeKind::FORMS>(base, first, last);
+    default: return scanWith<One, ProbeKind::RANGE>(base, first, last);
     }
 }
 
 int32_t RegExPrefix::scan(const wchar_t* base, int32_t first, int32_t last) const {
     switch (m_probes[0].kind) {
-    case Probe::ONE: return scanWith<Probe::ONE>(base, first, last);
-    case Probe::FORMS: return scanWith<Probe::FORMS>(base, first, last);
-    default: return scanWith<Probe::RANGE>(base, first, last);
+    case ProbeKind::ONE: return scanWith<ProbeKind::ONE>(base, first, last);
+    case ProbeKind::TWO: return scanWith<ProbeKind::TWO>(base, first, last);
+    case ProbeKind::FORMS: return scanWith<ProbeKind::FORMS>(base, first, last);
+    default: return scanWith<ProbeKind::RANGE>(base, first, last);
     }
 }
 

@@ -10,8 +10,7 @@
 
 #include "service/document/GapBuffer.h"
 #include "service/document/search/FoldingRegExTraits.h"
-
-#include <emmintrin.h>
+#include "service/document/search/ProbeLanes.h"
 
 #include <cstdint>
 #include <string>
@@ -49,16 +48,12 @@ private:
     // when `above`, units above ASCII too (which the scan then checks one by one).
     struct Probe {
         static constexpr int MAX_FORMS = 4;
-        enum Kind { ONE, FORMS, RANGE };
         int32_t offset = 0;
-        Kind kind = ONE;
+        ProbeKind kind = ProbeKind::ONE;
         bool above = false;
         // The forms (unused ones repeat the first), or the range's low unit and width.
         wchar_t units[MAX_FORMS] = {};
     };
-    // A probe as vectors held in registers through the scan.
-    template <Probe::Kind>
-    struct Lanes;
     class Reader;
     class Reader;
 
@@ -67,11 +62,11 @@ private:
     bool holdsAt(const wchar_t* base, int32_t place) const;
     bool holdsAt(const GapBuffer& buffer, int32_t place) const;
     int32_t scan(const wchar_t* base, int32_t first, int32_t last) const;
-    template <Probe::Kind One, Probe::Kind Two, bool Wide>
+    template <ProbeKind One, ProbeKind Two, bool Wide>
     int32_t scanWith(const wchar_t* base, int32_t first, int32_t last) const;
-    template <Probe::Kind One, Probe::Kind Two>
+    template <ProbeKind One, ProbeKind Two>
     int32_t scanWith(const wchar_t* base, int32_t first, int32_t last) const;
-    template <Probe::Kind One>
+    template <ProbeKind One>
     int32_t scanWith(const wchar_t* base, int32_t first, int32_t last) const;
 
     std::vector<UnitSet> m_sets;
