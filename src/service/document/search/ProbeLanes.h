@@ -7,7 +7,7 @@
 
 namespace tessel {
 
-enum class ProbeKind { ONE, TWO, FORMS, RANGE };
+enum class ProbeKind { ONE, TWO, FORMS, RANGE, ABOVE };
 
 inline __m128i loadUnits(const wchar_t* units) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
@@ -57,6 +57,29 @@ struct ProbeLanes<ProbeKind::RANGE> {
         return _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(x, low), width), _mm_setzero_si128());
     }
     __m128i low, width;
+};
+
+// [units[0], units[0] + units[1]] and every unit above ASCII, for a range whose units give
+// [0, units[1]] when xor-ed with units[0] (such as the digits): every other ASCII unit then
+// gives (units[1], 0x7F], and units above ASCII stay above it.
+template <>
+struct ProbeLanes<ProbeKind::ABOVE> {
+    explicit ProbeLanes(const wchar_t* units)
+        : low(_mm_set1_epi16(static_cast<short>(units[0]))), past(_mm_set1_epi16(static_cast<short>(units[1] + 1))),
+          rest(_mm_set1_epi16(static_cast<short>(0x7F - units[1] - 1))), ones(_mm_set1_epi16(-1)) {}
+    // Whether a range fits: every unit of it xor-ed with its low unit lies in [0, width].
+    static bool fits(wchar_t low, wchar_t width) {
+        for (unsigned unit = low; unit <= 0x7Fu && unit <= static_cast<unsigned>(low + width); ++unit)
+            if ((unit ^ low) > width)
+                return false;
+        return low + width < 0x7F;
+    }
+    __m128i in(__m128i x) const {
+        const __m128i otherAscii =
+            _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(_mm_xor_si128(x, low), past), rest), _mm_setzero_si128());
+        return _mm_xor_si128(otherAscii, ones);
+    }
+    __m128i low, past, rest, ones;
 };
 
 // One bit per unit of a mask from in() (its even bits, packed), for eight units.

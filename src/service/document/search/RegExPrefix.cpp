@@ -275,11 +275,16 @@ void RegExPrefix::chooseProbes(bool ignoreCase) {
                     candidate.score += commonness(units[i], ignoreCase);
             }
         } else if (!ascii.empty() && ascii.size() == size_t(ascii.back() - ascii.front()) + 1) {
-            probe.kind = ProbeKind::RANGE;
             probe.above = units.size() > ascii.size();
             probe.units[0] = ascii.front();
             probe.units[1] = static_cast<wchar_t>(ascii.back() - ascii.front());
-            candidate.score += probe.above ? 10 : 0;
+            probe.kind = ProbeKind::RANGE;
+            // Units above ASCII in one test where the range allows, else block by block.
+            if (probe.above && ProbeLanes<ProbeKind::ABOVE>::fits(probe.units[0], probe.units[1])) {
+                probe.kind = ProbeKind::ABOVE;
+                probe.above = false;
+            }
+            candidate.score += units.size() > ascii.size() ? 10 : 0;
         } else {
             continue;
         }
@@ -362,6 +367,7 @@ int32_t RegExPrefix::scanWith(const wchar_t* base, int32_t first, int32_t last) 
     case ProbeKind::ONE: return scanWith<One, ProbeKind::ONE>(base, first, last);
     case ProbeKind::TWO: return scanWith<One, ProbeKind::TWO>(base, first, last);
     case ProbeKind::FORMS: return scanWith<One, ProbeKind::FORMS>(base, first, last);
+    case ProbeKind::ABOVE: return scanWith<One, ProbeKind::ABOVE>(base, first, last);
     default: return scanWith<One, ProbeKind::RANGE>(base, first, last);
     }
 }
@@ -371,6 +377,7 @@ int32_t RegExPrefix::scan(const wchar_t* base, int32_t first, int32_t last) cons
     case ProbeKind::ONE: return scanWith<ProbeKind::ONE>(base, first, last);
     case ProbeKind::TWO: return scanWith<ProbeKind::TWO>(base, first, last);
     case ProbeKind::FORMS: return scanWith<ProbeKind::FORMS>(base, first, last);
+    case ProbeKind::ABOVE: return scanWith<ProbeKind::ABOVE>(base, first, last);
     default: return scanWith<ProbeKind::RANGE>(base, first, last);
     }
 }
