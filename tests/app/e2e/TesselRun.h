@@ -77,7 +77,22 @@ public:
         return testing::AssertionSuccess();
     }
 
+    // Waits until the editor shows the shipped theme's keyword blue: the bundles are installed
+    // (grammars and snippets go in together) and the text is coloured.
+    bool showsKeywords() {
+        const HWND shown = editor();
+        return shown && pollFor([&] { return Capture::of(shown).count(KEYWORD_BLUE, 8) >= 10; }, WAIT_MS, 20);
+    }
+    // The visible popup menus of the program: the open menu and its open submenus.
+    size_t openMenus() { return OtherProcess::findTopLevel(L"#32768", process.processId()).size() - 1; }
+    // Waits until `count` menus are open.
+    bool hasOpenMenus(size_t count) {
+        return pollFor([&] { return openMenus() == count || !process.running(); }, WAIT_MS) && openMenus() == count;
+    }
+
     static std::string narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+    static constexpr uint32_t KEYWORD_BLUE = 0x0000FF;
 
     OtherProcess process;
 
