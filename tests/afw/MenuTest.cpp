@@ -288,7 +288,7 @@ TEST_F(MenuTest, ABuilderFillsTheMenuAnewEachTimeItOpens) {
     for (int opening = 1; opening <= 3; ++opening) {
         EXPECT_EQ(0, ::SendMessageW(window->getHandle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup->getHandle()), 0));
         ASSERT_EQ(opening + 1, ::GetMenuItemCount(popup->getHandle()));
-        EXPECT_EQ(L"line " + std::to_wstring(opening - 1), win32Text(*popup, opening - 1));
+        EXPECT_EQ(L"line " + std::to_wstring(opening - 1) + L"\t", win32Text(*popup, opening - 1));
         EXPECT_FALSE(win32Enabled(*popup, opening));
     }
     // The builder may let go of itself while it runs.
