@@ -9,25 +9,7 @@
 namespace tessel_test {
 namespace {
 
-class BundlesEndToEnd : public testing::Test {
-protected:
-    void SetUp() override {
-        if (!copy.complete)
-            GTEST_SKIP() << "Tessel.exe, its DLLs or its bundles are not built in the build's app folder";
-        user = copy.freshUserFolder();
-    }
-
-    // Saves with Ctrl+S and waits until the file's bytes differ from `before`; they are returned.
-    std::string savedText(TesselRun& tessel, const wchar_t* name, const std::string& before) {
-        std::string now = before;
-        if (pressChordIn(tessel.window(), {VK_CONTROL, 'S'}))
-            pollFor([&] { return (now = copy.folder.read(name)) != before || !tessel.process.running(); }, WAIT_MS);
-        return now;
-    }
-
-    TesselCopy copy;
-    std::wstring user;
-};
+using BundlesEndToEnd = TesselCopyTest;
 
 // The C bundle's "main()" snippet, its first stop typed over with "void" and its last with "x++;".
 const char* const MAIN_EXPANDED = "int main(void)\r\n{\r\n\tx++;\r\n\treturn 0;\r\n}";

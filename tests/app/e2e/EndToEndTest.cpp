@@ -157,20 +157,6 @@ TEST_F(EndToEnd, AFileTooLargeToOpenIsExplainedAndTheWindowStaysUsable) {
     EXPECT_TRUE(tessel.hasTitle(L"Untitled * - Tessel"));
 }
 
-// The width of one character of the editor font at its size, as the driver's own GDI lays it out.
-double characterWidth() {
-    HDC screen = ::GetDC(nullptr);
-    HFONT font = ::CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, FIXED_PITCH, L"DejaVu Sans Mono");
-    HGDIOBJ previous = ::SelectObject(screen, font);
-    SIZE extent = {};
-    ::GetTextExtentPoint32W(screen, L"0123456789", 10, &extent);
-    ::SelectObject(screen, previous);
-    ::DeleteObject(font);
-    ::ReleaseDC(nullptr, screen);
-    return extent.cx / 10.0;
-}
-
 TEST_F(EndToEnd, ShippedGrammarAndThemeColourTheText) {
     copy.folder.write(L"main.c", "int main(void) { return 0; }\r\n");
     TesselRun tessel(copy, L"main.c");
