@@ -28,17 +28,7 @@ std::string readSettings(const std::wstring& path) {
     return text;
 }
 
-class EndToEnd : public testing::Test {
-protected:
-    void SetUp() override {
-        if (!copy.complete)
-            GTEST_SKIP() << "Tessel.exe, its DLLs or its bundles are not built in the build's app folder";
-        user = copy.freshUserFolder();
-    }
-
-    TesselCopy copy;
-    std::wstring user;
-};
+using EndToEnd = TesselCopyTest;
 
 TEST_F(EndToEnd, TypedTextIsSavedBeforeTheOldBytesWithTheirLineEnds) {
     const std::string old = "/* h\xC3\xA9llo */\r\nint x;\r\n";
