@@ -8,7 +8,6 @@
 
 #include "bundles/BundleManager.h"
 #include "bundles/themes/ThemeManager.h"
-#include "editor/Editor.h"
 
 #include "afw/afActionInvoker.h"
 #include "afw/afActionRegistry.h"
