@@ -58,8 +58,10 @@ void SearchDialog::buildContent() {
     fieldParams->topMargin = 8;
     getMessageColumn()->addChild(field, fieldParams);
     afLabel* caption = field->setCaption(L"&Search in:");
-    m_scope = afControlComboBox::createInstance(this);
+    // A list to choose from: the kind is the window's style, set before it is built.
+    m_scope = new afControlComboBox(this);
     m_scope->setListOnly(true);
+    afBuildWidget(m_scope);
     field->addChild(m_scope, afLayoutParams::FILL_PARENT, afLayoutParams::WRAP_CONTENT);
     caption->setBuddy(m_scope);
     int chosen = 0;
