@@ -7,6 +7,7 @@
 #include "afw/control/afControlComboBox.h"
 #include "afw/control/afControlEdit.h"
 #include "afw/support/TestViews.h"
+#include "components/OwnerWindowTest.h"
 
 #include <gtest/gtest.h>
 
@@ -23,19 +24,9 @@ public:
     void focus() override {}
 };
 
-class SearchDialogTest : public WindowTest {
+class SearchDialogTest : public OwnerWindowTest {
 protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        ASSERT_TRUE(afApp::init(new BareApp, ::GetModuleHandleW(nullptr)));
-        owner.build();
-        owner.show();
-    }
-    void TearDown() override {
-        dialog.reset();
-        owner.closeNow();
-        afApp::shutdown();
-    }
+    void releaseDialog() override { dialog.reset(); }
     void open(SearchDialog::Mode mode, const tessel::SearchParameters& values) {
         dialog.reset(SearchDialog::create(&owner, mode, values, scopes));
     }
@@ -45,7 +36,6 @@ protected:
             ::PostMessageW(edit->getHandle(), WM_CHAR, *text, 1);
     }
 
-    afWindow owner;
     std::unique_ptr<SearchDialog> dialog;
     const SearchDialog::ScopeList scopes = {{SearchManager::SCOPE_DOCUMENT, L"Current document"},
                                             {SearchManager::SCOPE_SELECTION, L"Current selection"}};
