@@ -1,7 +1,11 @@
 #include "editor/EditorTestSupport.h"
 
 #include "afw/unicode/afUnicode.h"
+#include "editor/EditorBatch.h"
 #include "service/document/controller/Selection.h"
+#include "support/LogCapture.h"
+
+#include <stdexcept>
 
 using namespace tessel;
 using namespace tessel_test;
@@ -97,6 +101,44 @@ TEST_F(EditorTest, AnEditRepaintsOneBandAndBatchesMerge) {
             EXPECT_EQ(b.bottom, editor->invalidated[0].bottom) << b.first;
         }
     }
+}
+
+TEST_F(EditorTest, ABatchWhoseRepaintFailsRepaintsAllTheTextAndCloses) {
+    attach(numberedLines(100));
+    bool fail = true;
+    editor->getLineCache()->setLayoutStep([&fail](afUnicodeData& data) { return !fail && fakeLayout(data); });
+    LogCapture log;
+    measureClient();
+    const RECT text = {editor->getGutterWidth(), 0, clientWidth, clientHeight};
+    // Lines laid out again at the end of a batch, which measures the last of them: the layout
+    // fails then, and again while the batch's scope is left by an exception.
+    for (bool unwinding : {false, true}) {
+        ::ValidateRect(editor->getHandle(), nullptr);
+        editor->invalidated.clear();
+        try {
+            EditorBatch batch(*editor);
+            editor->invalidateLines(3, 5, true, true);
+            if (unwinding)
+                throw std::runtime_error("the batch's own work failed");
+        } catch (const std::runtime_error&) {
+        }
+        ASSERT_EQ(1u, editor->invalidated.size()) << unwinding;
+        const RECT& repainted = editor->invalidated[0];
+        EXPECT_EQ((std::vector<LONG>{text.left, text.top, text.right, text.bottom}),
+                  (std::vector<LONG>{repainted.left, repainted.top, repainted.right, repainted.bottom}));
+    }
+    EXPECT_TRUE(log.contains(L"Editor::endUpdate() failed: ", pel::LOG_ERROR));
+    EXPECT_TRUE(log.contains(L"Unicode processing failed.", pel::LOG_ERROR));
+    // No batch stays open: the next one repaints its lines.
+    fail = false;
+    ::ValidateRect(editor->getHandle(), nullptr);
+    editor->invalidated.clear();
+    {
+        EditorBatch batch(*editor);
+        editor->invalidateLines(7, 7, false, false);
+    }
+    ASSERT_EQ(1u, editor->invalidated.size());
+    EXPECT_EQ(7 * lineHeight, editor->invalidated[0].top);
 }
 
 TEST_F(EditorTest, TheTopKeepsItsTextWhenLinesComeAndGoAbove) {
