@@ -130,16 +130,29 @@ TEST_F(EditorTest, ABatchWhoseRepaintFailsRepaintsAllTheTextAndCloses) {
     }
     EXPECT_TRUE(log.contains(L"Editor::endUpdate() failed: ", pel::LOG_ERROR));
     EXPECT_TRUE(log.contains(L"Unicode processing failed.", pel::LOG_ERROR));
-    // No batch stays open: the next one repaints its lines.
+    const auto repaintsLine7 = [&] {
+        ::ValidateRect(editor->getHandle(), nullptr);
+        editor->invalidated.clear();
+        {
+            EditorBatch batch(*editor);
+            editor->invalidateLines(7, 7, false, false);
+        }
+        return editor->invalidated.size() == 1 && editor->invalidated[0].top == 7 * lineHeight;
+    };
     fail = false;
-    ::ValidateRect(editor->getHandle(), nullptr);
-    editor->invalidated.clear();
-    {
-        EditorBatch batch(*editor);
-        editor->invalidateLines(7, 7, false, false);
+    EXPECT_TRUE(repaintsLine7()) << "no batch stays open";
+
+    // A parse notice whose lines are wrapped anew inside its batch, where the layout fails.
+    setPreset([](FacePreset& p) { p.wordWrap = true; });
+    for (int32_t line = 3; line <= 7; ++line)
+        editor->getLineCache()->getLayout(line)->attributes.entries[0] ^= 1; // colours changed
+    fail = true;
+    try {
+        document->notifyParsed(3, 7);
+    } catch (const pel::Exception&) {
     }
-    ASSERT_EQ(1u, editor->invalidated.size());
-    EXPECT_EQ(7 * lineHeight, editor->invalidated[0].top);
+    fail = false;
+    EXPECT_TRUE(repaintsLine7()) << "the notice's batch closed";
 }
 
 TEST_F(EditorTest, TheTopKeepsItsTextWhenLinesComeAndGoAbove) {

@@ -238,12 +238,20 @@ TEST(GrammarBundleItemCompiler, IncludeChainsPastTheDepthBoundAreCutNotOverflowe
 }
 
 TEST(GrammarBundleItemCompiler, ChainedEscapesPastTheParseDepthLimitFailAsAPattern) {
-    std::wstring chain;
-    for (int i = 0; i < 50000; ++i)
-        chain += L"\\M-";
-    LogCapture log;
-    const std::shared_ptr<GrammarRuleSet> set = compiledOnAThread(grammars(
-        {(L"{ name: \"s.a\" patterns: [ { match: /" + chain + L"a/ name: \"deep\" } { match: /b/ name: \"b\" } ] }").c_str()}));
-    ASSERT_TRUE(set);
-    EXPECT_TRUE(log.contains(L"parse depth limit over"));
+    // At the limit a chain is a character like any other; past it the pattern fails and is left
+    // out of its rule, the others kept.
+    for (const wchar_t* link : {L"\\M-", L"\\C-", L"\\c"}) {
+        std::wstring atLimit, pastIt;
+        for (unsigned int i = 0; i < pel::REGEX_PARSE_DEPTH_LIMIT; ++i)
+            atLimit += link;
+        for (int i = 0; i < 50000; ++i)
+            pastIt += link;
+        LogCapture log;
+        const std::shared_ptr<GrammarRuleSet> set = compiledOnAThread(grammars(
+            {(L"{ name: \"s.a\" patterns: [ { match: /" + pastIt + L"a/ name: \"deep\" } { match: /b/ name: \"b\" } "
+              L"{ match: /" + atLimit + L"a/ name: \"limit\" } ] }").c_str()}));
+        ASSERT_TRUE(set);
+        EXPECT_EQ(L"b limit ", alternativesOf(*set, *findRule(L"s.a", *set)));
+        EXPECT_TRUE(log.contains(L"parse depth limit over"));
+    }
 }
