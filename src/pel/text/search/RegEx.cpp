@@ -51,7 +51,7 @@ bool mayIgnoreCase(const wchar_t* pattern, size_t length, uint32_t options) {
     return false;
 }
 
-// The length of the meta or control escape that starts at i ("\\M-", "\\C-", "\\c"), 0 for
+// The length of the meta or control escape that starts at i ("\M-", "\C-", "\c"), 0 for
 // anything else.
 size_t escapeLinkLength(const wchar_t* pattern, size_t length, size_t i) {
     if (pattern[i] != L'\\' || i + 1 >= length)
@@ -63,7 +63,7 @@ size_t escapeLinkLength(const wchar_t* pattern, size_t length, size_t i) {
 }
 
 // The longest run of meta and control escapes each of which takes the next escape for its
-// character ("\\M-\\C-\\cA"). The engine reads such a run by recursion, one level a link,
+// character ("\M-\C-\cA"). The engine reads such a run by recursion, one level a link,
 // and its parse depth limit does not see them.
 size_t longestEscapeChain(const wchar_t* pattern, size_t length) {
     size_t longest = 0;
