@@ -59,21 +59,8 @@ constexpr int32_t LARGEST_BLOCK = 1 << 20;
 
 // The deepest nesting of groups, roughly: escapes and bracket expressions are skipped.
 int nestingDepth(const std::wstring& pattern) {
-    int depth = 0, deepest = 0;
-    bool inSet = false;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        const wchar_t c = pattern[i];
-        if (c == L'\\')
-            ++i;
-        else if (inSet)
-            inSet = c != L']';
-        else if (c == L'[')
-            inSet = true;
-        else if (c == L'(')
-            deepest = std::max(deepest, ++depth);
-        else if (c == L')' && depth > 0)
-            --depth;
-    }
+    int deepest = 0;
+    visitGroupSyntax(pattern, [&](wchar_t c, int depth) { deepest = c == L'(' ? std::max(deepest, depth) : deepest; });
     return deepest;
 }
 

@@ -97,11 +97,13 @@ private:
     int32_t forwardWith(const GapBuffer& buffer, int32_t first, int32_t last, const Check& check, int32_t* o_stopped) const;
     template <ProbeKind Near, ProbeKind Far, class Check>
     int32_t backwardWith(const GapBuffer& buffer, int32_t first, int32_t last, const Check& check, int32_t* o_stopped) const;
-    // The scan for the kinds of the near probe, then of the far one.
-    template <ProbeKind Near, class Check>
-    int32_t forwardNear(const GapBuffer& buffer, int32_t first, int32_t last, const Check& check, int32_t* o_stopped) const;
-    template <ProbeKind Near, class Check>
-    int32_t backwardNear(const GapBuffer& buffer, int32_t first, int32_t last, const Check& check, int32_t* o_stopped) const;
+    template <bool Backward, class Check>
+    struct Scan;
+    // Runs run.scan<Near, Far>() with the kinds of the two probes.
+    template <class Run>
+    int32_t withKinds(const Run& run) const;
+    template <ProbeKind Near, class Run>
+    int32_t withFar(const Run& run) const;
 
     Probe m_near;
     Probe m_far;
@@ -121,44 +123,49 @@ inline bool probeBlock(const ProbeLanes<Near>& nearLanes, const ProbeLanes<Far>&
     return _mm_movemask_epi8(hits) != 0;
 }
 
-template <class Check>
-int32_t ProbeScan::forward(const GapBuffer& buffer, int32_t first, int32_t last, const Check& check,
-                           int32_t* o_stopped) const {
+// A scan in one direction, as withKinds runs it.
+template <bool Backward, class Check>
+struct ProbeScan::Scan {
+    const ProbeScan& self;
+    const GapBuffer& buffer;
+    int32_t first, last;
+    const Check& check;
+    int32_t* stopped;
+    template <ProbeKind Near, ProbeKind Far>
+    int32_t scan() const {
+        return Backward ? self.backwardWith<Near, Far>(buffer, first, last, check, stopped)
+                        : self.forwardWith<Near, Far>(buffer, first, last, check, stopped);
+    }
+};
+
+template <class Run>
+int32_t ProbeScan::withKinds(const Run& run) const {
     switch (formsKind(m_near.forms)) {
-    case ProbeKind::ONE: return forwardNear<ProbeKind::ONE>(buffer, first, last, check, o_stopped);
-    case ProbeKind::TWO: return forwardNear<ProbeKind::TWO>(buffer, first, last, check, o_stopped);
-    default: return forwardNear<ProbeKind::FORMS>(buffer, first, last, check, o_stopped);
+    case ProbeKind::ONE: return withFar<ProbeKind::ONE>(run);
+    case ProbeKind::TWO: return withFar<ProbeKind::TWO>(run);
+    default: return withFar<ProbeKind::FORMS>(run);
     }
 }
 
-template <ProbeKind Near, class Check>
-int32_t ProbeScan::forwardNear(const GapBuffer& buffer, int32_t first, int32_t last, const Check& check,
-                               int32_t* o_stopped) const {
+template <ProbeKind Near, class Run>
+int32_t ProbeScan::withFar(const Run& run) const {
     switch (formsKind(m_far.forms)) {
-    case ProbeKind::ONE: return forwardWith<Near, ProbeKind::ONE>(buffer, first, last, check, o_stopped);
-    case ProbeKind::TWO: return forwardWith<Near, ProbeKind::TWO>(buffer, first, last, check, o_stopped);
-    default: return forwardWith<Near, ProbeKind::FORMS>(buffer, first, last, check, o_stopped);
+    case ProbeKind::ONE: return run.template scan<Near, ProbeKind::ONE>();
+    case ProbeKind::TWO: return run.template scan<Near, ProbeKind::TWO>();
+    default: return run.template scan<Near, ProbeKind::FORMS>();
     }
+}
+
+template <class Check>
+int32_t ProbeScan::forward(const GapBuffer& buffer, int32_t first, int32_t last, const Check& check,
+                           int32_t* o_stopped) const {
+    return withKinds(Scan<false, Check>{*this, buffer, first, last, check, o_stopped});
 }
 
 template <class Check>
 int32_t ProbeScan::backward(const GapBuffer& buffer, int32_t first, int32_t last, const Check& check,
                             int32_t* o_stopped) const {
-    switch (formsKind(m_near.forms)) {
-    case ProbeKind::ONE: return backwardNear<ProbeKind::ONE>(buffer, first, last, check, o_stopped);
-    case ProbeKind::TWO: return backwardNear<ProbeKind::TWO>(buffer, first, last, check, o_stopped);
-    default: return backwardNear<ProbeKind::FORMS>(buffer, first, last, check, o_stopped);
-    }
-}
-
-template <ProbeKind Near, class Check>
-int32_t ProbeScan::backwardNear(const GapBuffer& buffer, int32_t first, int32_t last, const Check& check,
-                                int32_t* o_stopped) const {
-    switch (formsKind(m_far.forms)) {
-    case ProbeKind::ONE: return backwardWith<Near, ProbeKind::ONE>(buffer, first, last, check, o_stopped);
-    case ProbeKind::TWO: return backwardWith<Near, ProbeKind::TWO>(buffer, first, last, check, o_stopped);
-    default: return backwardWith<Near, ProbeKind::FORMS>(buffer, first, last, check, o_stopped);
-    }
+    return withKinds(Scan<true, Check>{*this, buffer, first, last, check, o_stopped});
 }
 
 template <ProbeKind Near, ProbeKind Far, class Check>

@@ -17,24 +17,9 @@ bool isAsciiAlnum(wchar_t c) {
 
 // Whether the pattern has an alternative at its top level: then no start is common to all.
 bool alternativeAtTop(const std::wstring& pattern) {
-    int depth = 0;
-    bool inSet = false;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        const wchar_t c = pattern[i];
-        if (c == L'\\')
-            ++i;
-        else if (inSet)
-            inSet = c != L']';
-        else if (c == L'[')
-            inSet = true;
-        else if (c == L'(')
-            ++depth;
-        else if (c == L')')
-            --depth;
-        else if (c == L'|' && depth <= 0)
-            return true;
-    }
-    return false;
+    bool found = false;
+    visitGroupSyntax(pattern, [&](wchar_t c, int depth) { found = found || (c == L'|' && depth <= 0); });
+    return found;
 }
 
 } // namespace
