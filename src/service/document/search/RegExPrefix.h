@@ -2,8 +2,8 @@
 // What every match of a regular expression starts with, read from the pattern when it is
 // compiled: for each of its first units, a set that holds every unit the pattern can match
 // there (or any unit). The regular-expression finder runs its engine only at places whose
-// units lie in these sets, found by a vectorised scan (SSE2, eight units at a time) for the
-// two sets that are rarest in text. The sets may hold more than the pattern matches, never
+// units lie in these sets, found by a vectorised scan (SSE2, thirty-two places at a time) for
+// the two sets that are rarest in text. The sets may hold more than the pattern matches, never
 // less; where the pattern cannot be read that way (alternatives at the top, a leading
 // optional part, an escape it does not know) the prefix is not usable and the finder runs
 // its engine everywhere.
@@ -77,7 +77,6 @@ private:
         // The forms (unused ones repeat the first), or the range's low unit and width.
         wchar_t units[MAX_FORMS] = {};
     };
-    class Reader;
     class Reader;
 
     void chooseProbes(bool ignoreCase);
