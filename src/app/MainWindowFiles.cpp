@@ -191,12 +191,8 @@ void MainWindow::closeAllTabs() {
 
 void MainWindow::openCommandLine(const std::wstring& text) {
     AppCommandLine line;
-    try {
-        line.parse(text);
-    } catch (const pel::Exception& e) {
-        showMessage(this, message(L"Error parsing command line: {1}", e.message));
+    if (!line.parseOrExplain(text, this))
         return;
-    }
     if (!line.project.empty())
         showMessage(this, message(L"Projects are not supported in this version; `{1}` was not opened.", line.project));
     if (!line.file.empty())
