@@ -149,6 +149,9 @@ public:
 
 private:
     Page* addPage(DocumentController* controller, int untitled);
+    // Whether a document whose load replaced bytes may be saved: asks once, and a yes lets every
+    // later save write the replacement characters.
+    bool confirmReplacedBytes(Page& page);
     // Saves the document to the path; a failure is shown.
     bool writeTo(Page& page, const std::wstring& path);
     void setGrammarForFile(Page& page);
