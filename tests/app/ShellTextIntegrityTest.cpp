@@ -10,14 +10,7 @@ using namespace tessel;
 
 namespace {
 
-class ShellTextIntegrityTest : public tessel_test::ShellFixture {
-protected:
-    std::wstring activeText() {
-        std::wstring text;
-        window->getActivePage()->controller->getText(&text);
-        return text;
-    }
-};
+using ShellTextIntegrityTest = tessel_test::ShellFixture;
 
 TEST_F(ShellTextIntegrityTest, AFileWithBytesItsEncodingCannotDecodeIsSavedOnlyWhenTheUserSaysSo) {
     const struct {
@@ -61,10 +54,13 @@ TEST_F(ShellTextIntegrityTest, AFileWithBytesItsEncodingCannotDecodeIsSavedOnlyW
 TEST_F(ShellTextIntegrityTest, DroppedTextGoesInWithLineFeedBreaksAndSavesAsTheDocumentsEnding) {
     base.write(L"files\\d.txt", "start\r\n");
     ASSERT_TRUE(start(L"\"" + file(L"d.txt") + L"\""));
-    Editor* editor = window->getActivePage()->editor;
-    EXPECT_EQ(AF_DROP_COPY, window->editorDrop(editor, {L"one\r\ntwo\rthree\n"}, false, AF_DROP_COPY));
-    EXPECT_EQ(L"one\ntwo\nthree\nstart\n", activeText());
-    EXPECT_EQ(5, window->getActivePage()->controller->getLineCount());
+    DocumentController& controller = *window->getActivePage()->controller;
+    EXPECT_EQ(AF_DROP_COPY,
+              window->editorDrop(window->getActivePage()->editor, {L"one\r\ntwo\rthree\n"}, false, AF_DROP_COPY));
+    std::wstring text;
+    controller.getText(&text);
+    EXPECT_EQ(L"one\ntwo\nthree\nstart\n", text);
+    EXPECT_EQ(5, controller.getLineCount());
     ASSERT_TRUE(window->save(*window->getActivePage()));
     EXPECT_EQ("one\r\ntwo\r\nthree\r\nstart\r\n", base.read(L"files\\d.txt"));
 }
