@@ -3,6 +3,7 @@
 #include "app/AppCommandLine.h"
 #include "app/AppDialogs.h"
 #include "app/CopyDataMessage.h"
+#include "app/FacePresetSettings.h"
 #include "app/MainWindow.h"
 
 #include "bundles/BundleManager.h"
@@ -107,9 +108,11 @@ bool App::init() {
     services.controllers = m_controllers.get();
     services.grammars = m_grammars.get();
     services.bundles = m_bundles.get();
+    services.themes = m_themes.get();
     m_mainWindow.reset(new MainWindow(services));
     if (!m_mainWindow->create())
         return false;
+    m_mainWindow->setFacePreset(FacePresetSettings::load(m_root->getConfig()));
     setMainWidget(m_mainWindow.get());
     getMessageRegistry()->initRegistry(afGetModuleInstance());
     // 10. The start-up list, 11. the bundles in the background.
@@ -137,7 +140,7 @@ bool App::init() {
 
 void App::createManagers() {
     pel::ScopedLock<pel::Mutex_Impl> guard(m_root->getLock());
-    m_root->createWebApi(std::wstring());
+    m_root->createWebApi(WEB_SERVICE_ADDRESS);
     m_root->createDocumentManager(std::make_shared<DocumentParserServices>());
     m_controllers.reset(new DocumentControllerManager(*m_root->getDocumentManager()));
     SpanManager::install(*m_controllers);

@@ -10,6 +10,7 @@
 #include "afw/afDropAction.h"
 #include "afw/afWindowMain.h"
 #include "afw/dock/afDockSlotController.h"
+#include "service/document/controller/FacePreset.h"
 
 #include <cstdint>
 #include <memory>
@@ -34,6 +35,7 @@ class GrammarBundleItemManager;
 class StatusBar;
 class Tabs;
 class TesselService;
+class ThemeManager;
 
 class MainWindow : public afWindowMain, public afDockSlotController, public afActionHandler {
 public:
@@ -51,6 +53,7 @@ public:
         DocumentControllerManager* controllers = nullptr;
         GrammarBundleItemManager* grammars = nullptr;
         BundleManager* bundles = nullptr;
+        ThemeManager* themes = nullptr;
     };
 
     // One tab: its slot, editor and controller, and the number of an "Untitled" document.
@@ -141,14 +144,24 @@ public:
     bool onFindNext(afActionEvent& event);
     bool onFindPrevious(afActionEvent& event);
     bool onReplace(afActionEvent& event);
+    // Lists the installed themes in the action chooser; the pick shows in every editor and goes
+    // into the preferences.
+    bool onSelectTheme(afActionEvent& event);
     // What Ctrl+F and F3 search for, and Ctrl+H's replacement.
     const std::wstring& getFindText() const { return m_findText; }
     // Finds (or, with replace, replaces all) in the active document; whether anything was found.
     bool find(const std::wstring& text, bool backwards);
     bool replaceAll(const std::wstring& text, const std::wstring& replacement);
 
+    // ---- the face of the editors (MainWindowActions.cpp)
+    // The preferences' preset, which every editor shows (an empty theme: the shipped one).
+    const FacePreset& getFacePreset() const { return m_facePreset; }
+    void setFacePreset(const FacePreset& preset);
+
 private:
     Page* addPage(DocumentController* controller, int untitled);
+    // The window's preset as the controller's, the shipped theme for an empty one.
+    void applyFacePreset(DocumentController& controller) const;
     // Saves the document to the path; a failure is shown.
     bool writeTo(Page& page, const std::wstring& path);
     void setGrammarForFile(Page& page);
@@ -182,6 +195,7 @@ private:
     std::vector<std::wstring> m_pendingCommands;
     std::wstring m_findText;
     std::wstring m_replaceText;
+    FacePreset m_facePreset;
     bool m_closingAll = false;
 };
 

@@ -3,13 +3,18 @@
 #include "app/MainWindow.h"
 
 #include "app/AppDialogs.h"
+#include "app/FacePresetSettings.h"
+#include "app/ThemeChooser.h"
 
 #include "bundles/BundleManager.h"
+#include "bundles/themes/ThemeManager.h"
 
 #include "afw/afActionInvoker.h"
 #include "afw/afActionRegistry.h"
 #include "afw/afApp.h"
 #include "afw/afMenu.h"
+#include "service/base/TesselService.h"
+#include "service/document/controller/DocumentController.h"
 #include "service/document/controller/SearchAction.h"
 #include "service/document/controller/SearchActionRecord.h"
 
@@ -38,6 +43,7 @@ const std::vector<ActionLine>& actionTable() {
         {L"search.find.next", L"Find &Next", {L"F3"}, &MainWindow::onFindNext},
         {L"search.find.previous", L"Find &Previous", {L"Shift+F3"}, &MainWindow::onFindPrevious},
         {L"search.replace", L"&Replace...", {L"Ctrl+H"}, &MainWindow::onReplace},
+        {L"view.theme.select", L"Select Theme", {}, &MainWindow::onSelectTheme},
     };
     return table;
 }
@@ -65,6 +71,7 @@ const MenuLine EDIT_MENU[] = {{L"edit.undo", L"&Undo"},
                               {L"search.replace", L""},
                               {nullptr, L""},
                               {L"goto.line", L"&Go to Line..."}};
+const MenuLine VIEW_MENU[] = {{L"view.theme.select", L"Select &Theme..."}};
 
 // A search that reaches the end of the text goes on from the other end without asking.
 class WrapAlways : public ISearchActionCallback {
@@ -102,9 +109,14 @@ void MainWindow::buildMenus() {
     addLines(*file, FILE_MENU);
     afMenu* edit = m_menuBar->addMenu(afMenu::createPopup(L"&Edit").release());
     addLines(*edit, EDIT_MENU);
+    afMenu* view = m_menuBar->addMenu(afMenu::createPopup(L"&View").release());
+    addLines(*view, VIEW_MENU);
     afMenu* bundles = m_menuBar->addMenu(afMenu::createPopup(L"&Bundles").release());
-    if (m_services.bundles)
-        m_services.bundles->populateMenu(*bundles);
+    if (BundleManager* manager = m_services.bundles) {
+        // Made as it opens: the bundles come and go with loads and reloads.
+        bundles->setBuilder([manager](afMenu& menu) { manager->populateMenu(menu); });
+        manager->populateMenu(*bundles);
+    }
     ::SetMenu(getHandle(), m_menuBar->getHandle());
 }
 
@@ -190,6 +202,33 @@ bool MainWindow::onReplace(afActionEvent&) {
     if (!replaceAll(text, replacement))
         ::MessageBeep(MB_OK);
     return true;
+}
+
+bool MainWindow::onSelectTheme(afActionEvent&) {
+    if (!m_services.themes)
+        return true;
+    pel::UUID picked;
+    if (!chooseTheme(this, getActionContext(), m_services.themes->getChooserData(), &picked))
+        return true;
+    FacePreset preset = m_facePreset;
+    preset.theme = picked.toString();
+    setFacePreset(preset);
+    if (m_services.root && !FacePresetSettings::saveTheme(m_services.root->getConfig(), preset.theme))
+        showMessage(this, L"The theme is in use, but the preferences could not be saved; it is not kept for the next start.");
+    return true;
+}
+
+void MainWindow::setFacePreset(const FacePreset& preset) {
+    m_facePreset.assign(preset);
+    for (const auto& page : m_pages)
+        applyFacePreset(*page->controller);
+}
+
+void MainWindow::applyFacePreset(DocumentController& controller) const {
+    FacePreset preset = m_facePreset;
+    if (preset.theme.empty())
+        preset.theme = SHIPPED_THEME;
+    controller.setFacePreset(preset);
 }
 
 bool MainWindow::find(const std::wstring& text, bool backwards) {

@@ -39,10 +39,7 @@ std::wstring errorText(const DocumentManager::FileError& error) {
 } // namespace
 
 MainWindow::Page* MainWindow::addPage(DocumentController* controller, int untitled) {
-    FacePreset preset;
-    preset.assign(controller->getFacePreset());
-    preset.theme = SHIPPED_THEME;
-    controller->setFacePreset(preset);
+    applyFacePreset(*controller);
     auto page = std::make_unique<Page>();
     page->controller = controller;
     page->untitled = untitled;

@@ -286,9 +286,10 @@ TEST_F(ShellTest, TheWindowStacksTheTabsTheEditorAndTheStatusBar) {
     EXPECT_GE(status.top, editor.bottom);
     EXPECT_EQ(StatusBar::HEIGHT, status.bottom - status.top);
     EXPECT_TRUE(::GetMenu(window->getHandle()));
-    EXPECT_EQ(3, ::GetMenuItemCount(::GetMenu(window->getHandle())));
+    EXPECT_EQ(4, ::GetMenuItemCount(::GetMenu(window->getHandle()))) << "File, Edit, View, Bundles";
     EXPECT_EQ(7, ::GetMenuItemCount(::GetSubMenu(::GetMenu(window->getHandle()), 0)));
     EXPECT_EQ(14, ::GetMenuItemCount(::GetSubMenu(::GetMenu(window->getHandle()), 1)));
+    EXPECT_EQ(1, ::GetMenuItemCount(::GetSubMenu(::GetMenu(window->getHandle()), 2)));
 }
 
 TEST_F(ShellTest, ChangesOtherProgramsMakeAreAskedAboutInTheActiveTab) {

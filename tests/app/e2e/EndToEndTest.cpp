@@ -28,17 +28,7 @@ std::string readSettings(const std::wstring& path) {
     return text;
 }
 
-class EndToEnd : public testing::Test {
-protected:
-    void SetUp() override {
-        if (!copy.complete)
-            GTEST_SKIP() << "Tessel.exe, its DLLs or its bundles are not built in the build's app folder";
-        user = copy.freshUserFolder();
-    }
-
-    TesselCopy copy;
-    std::wstring user;
-};
+using EndToEnd = TesselCopyTest;
 
 TEST_F(EndToEnd, TypedTextIsSavedBeforeTheOldBytesWithTheirLineEnds) {
     const std::string old = "/* h\xC3\xA9llo */\r\nint x;\r\n";
@@ -155,20 +145,6 @@ TEST_F(EndToEnd, AFileTooLargeToOpenIsExplainedAndTheWindowStaysUsable) {
     ASSERT_TRUE(tessel.hasTitle(L"Untitled - Tessel"));
     ASSERT_TRUE(typeText(tessel.editor(), L"z"));
     EXPECT_TRUE(tessel.hasTitle(L"Untitled * - Tessel"));
-}
-
-// The width of one character of the editor font at its size, as the driver's own GDI lays it out.
-double characterWidth() {
-    HDC screen = ::GetDC(nullptr);
-    HFONT font = ::CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, FIXED_PITCH, L"DejaVu Sans Mono");
-    HGDIOBJ previous = ::SelectObject(screen, font);
-    SIZE extent = {};
-    ::GetTextExtentPoint32W(screen, L"0123456789", 10, &extent);
-    ::SelectObject(screen, previous);
-    ::DeleteObject(font);
-    ::ReleaseDC(nullptr, screen);
-    return extent.cx / 10.0;
 }
 
 TEST_F(EndToEnd, ShippedGrammarAndThemeColourTheText) {
