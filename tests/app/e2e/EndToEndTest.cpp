@@ -224,10 +224,14 @@ TEST_F(EndToEnd, TextTypedIntoALargeCFileDuringItsFirstPassShowsWithinASecond) {
     const HWND editor = tessel.editor();
     ASSERT_NE(nullptr, editor);
     ASSERT_TRUE(activate(editor));
-    Capture before;
-    ASSERT_TRUE(pollFor([&] { return (before = Capture::of(editor)).count(0xFFFFFF) > 1000; }, WAIT_MS, 20))
-        << "the editor never painted";
     const int rowHeight = 12; // within the first line at the font's 10 points
+    // The file's lines shown (and the gutter as wide as their numbers need) before typing starts.
+    const auto shownLines = [&](const Capture& now) {
+        return now.count(RECT{0, 2 * rowHeight, now.width, now.height}, 0x000000, 128);
+    };
+    Capture before;
+    ASSERT_TRUE(pollFor([&] { return shownLines(before = Capture::of(editor)) > 500; }, WAIT_MS, 20))
+        << "the file's text never showed; the capture is in " << keepCapture(before, "opened");
     const auto typedInk = [&](const Capture& now) {
         int changed = 0;
         for (int y = 0; y < rowHeight && y < now.height && now.width == before.width; ++y)
