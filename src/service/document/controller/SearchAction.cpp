@@ -79,8 +79,12 @@ bool ssOnAction(DocumentController& controller, const SearchActionRecord& record
         return session.find(backwards, false, &wrap);
     case search_actions::REPLACE:
         return record.canReplace && session.replace(backwards, &wrap);
-    case search_actions::REPLACE_ALL:
-        return record.canReplace && session.replaceAll() > 0;
+    case search_actions::REPLACE_ALL: {
+        const int32_t replaced = record.canReplace ? session.replaceAll() : 0;
+        if (record.replacedCount)
+            *record.replacedCount = replaced;
+        return replaced > 0;
+    }
     case search_actions::FIND_ON:
         return session.find(false, true, &wrap);
     default:

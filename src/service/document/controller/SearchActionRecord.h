@@ -30,6 +30,8 @@ struct SearchActionRecord {
     SearchParameters parameters;
     bool canReplace = false;
     ISearchActionCallback* callback = nullptr; // not owned; none: never wrap around
+    // Where Replace All tells how many it replaced (not owned; none: not told).
+    int32_t* replacedCount = nullptr;
 };
 
 // Asked at most once per search, when it reaches the end of its area without a match; bound to
