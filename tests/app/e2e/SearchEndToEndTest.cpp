@@ -80,8 +80,9 @@ TEST_F(SearchEndToEnd, AReplaceAllThatFailsReplacesNothing) {
         ASSERT_TRUE(pressChord({VK_TAB}));
         ASSERT_TRUE(pressChord({VK_CONTROL, 'A'}));
         ASSERT_TRUE(typeKeys(with));
-        if (tickRegex)
+        if (tickRegex) {
             ASSERT_TRUE(pressChord({VK_MENU, 'X'})); // Regular expression
+        }
         ASSERT_TRUE(pressChord({VK_RETURN}));
         ASSERT_TRUE(pollFor([&] { return !::IsWindow(dialog); }, WAIT_MS)) << "the dialog stayed";
     };
