@@ -7,6 +7,7 @@
 #include "service/parser/base/GrammarRuleSetHolder.h"
 #include "support/LogCapture.h"
 #include "support/MessagePump.h"
+#include "KeystrokesDuringPass.h"
 #include "ParsedDocument.h"
 #include "ParserTestSupport.h"
 #include "TestGrammars.h"
@@ -118,6 +119,17 @@ TEST_F(ParserPoolTest, LinesOfARunawayPatternEndAtTheirBoundAndLeaveTheDocumentT
     EXPECT_EQ(4u, stopped);
     EXPECT_EQ(L" => [0:0 0:1]", dumpLine(*document, 4)); // inside the block the first line opened
     manager->releaseDocument(document);
+}
+
+// A fast typist at the top of an 800 000-line file while its first pass runs: the worker gives
+// the lock back between its slices, and each keystroke takes it at the next hand-over instead of
+// the worker taking it again first.
+TEST_F(ParserPoolTest, KeystrokesDuringTheFirstPassTakeTheLockAtTheWorkersNextRelease) {
+    const KeystrokeWaits waits = typeDuringFirstPass(*manager, 800000, 60);
+    for (size_t i = 0; i < waits.lockWaits.size(); ++i)
+        ASSERT_LT(waits.lockWaits[i], 500) << "keystroke " << i << " of " << waits.lockWaits.size() << " waited";
+    EXPECT_TRUE(waits.passEnded) << "the first pass";
+    EXPECT_GE(waits.lockWaits.size(), 10u) << "the pass ended before the typing could test it";
 }
 
 } // namespace
