@@ -74,7 +74,7 @@ async function measure(grammars, input, name, scope = 'source.js') {
     passes.sort((a, b) => a - b);
     const median = passes[2];
     console.log(`peer_${name}_pass_ms ${median.toFixed(1)} ms${median > PASS_LIMIT_MS ? ' FAILED' : ''}`);
-    console.log(`peer_${name}_lines_per_s ${Math.round(lines.length / (median / 1000))} lines/s`);
+    console.log(`peer_${name}_lines_per_s ${(lines.length / (median / 1000)).toFixed(2)} lines/s`);
 }
 
 const [command, ...args] = process.argv.slice(2);
