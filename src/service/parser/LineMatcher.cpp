@@ -7,6 +7,7 @@
 #include "service/parser/base/DocumentScope.h"
 
 #include "pel/log/Log.h"
+#include "pel/text/search/RegExSet.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -48,6 +49,14 @@ void LineMatcher::bind(Document& document, const GrammarRuleSet* rules, uint16_t
 }
 
 void LineMatcher::unbind() {
+    // The rules may go once the step ends; their set searches go first.
+    for (Probe& probe : m_probes) {
+        probe.regex = nullptr;
+        probe.rule = nullptr;
+        probe.set = nullptr;
+        probe.from = -1;
+    }
+    m_sets.clear();
     m_document = nullptr;
     m_rules = nullptr;
     m_store = nullptr;
@@ -128,18 +137,43 @@ void LineMatcher::resolveTop() {
 
 // ---- finding matches
 
+LineMatcher::Probe& LineMatcher::takeProbe(bool anchored) {
+    Probe& probe = m_probes[m_nextProbe];
+    m_nextProbe = (m_nextProbe + 1) % m_probes.size();
+    probe.regex = nullptr;
+    probe.rule = nullptr;
+    probe.set = nullptr;
+    probe.anchored = anchored;
+    probe.from = -1;
+    probe.anchorFrom = -1;
+    return probe;
+}
+
 LineMatcher::Probe& LineMatcher::probeFor(const pel::RegEx* regex, bool anchored) {
     for (Probe& probe : m_probes)
         if (probe.regex == regex) {
             probe.anchored = anchored;
             return probe;
         }
-    Probe& probe = m_probes[m_nextProbe];
-    m_nextProbe = (m_nextProbe + 1) % m_probes.size();
+    Probe& probe = takeProbe(anchored);
     probe.regex = regex;
-    probe.anchored = anchored;
-    probe.from = -1;
-    probe.anchorFrom = -1;
+    return probe;
+}
+
+LineMatcher::Probe& LineMatcher::probeFor(const ParserRule& rule) {
+    for (Probe& probe : m_probes)
+        if (probe.rule == &rule)
+            return probe;
+    std::unique_ptr<pel::RegExSetSearch>& set = m_sets[&rule];
+    if (!set) {
+        std::vector<const pel::RegEx*> patterns;
+        for (const auto& pattern : rule.patterns)
+            patterns.push_back(pattern.get());
+        set.reset(new pel::RegExSetSearch(patterns));
+    }
+    Probe& probe = takeProbe(rule.compositeAnchored);
+    probe.rule = &rule;
+    probe.set = set.get();
     return probe;
 }
 
@@ -182,7 +216,19 @@ void LineMatcher::boundedCall(Probe& probe, const std::function<void()>& call) {
 int LineMatcher::matchAt(Probe& probe, int pos) {
     const wchar_t* text = m_text.data();
     const uint32_t option = anchorOption(probe, pos);
-    boundedCall(probe, [&] { probe.regex->match(&probe.results, text, text + m_length, text + pos, option); });
+    boundedCall(probe, [&] {
+        if (probe.regex) {
+            probe.regex->match(&probe.results, text, text + m_length, text + pos, option);
+            return;
+        }
+        // The sub-rules' patterns in order, as the set search tries them at each position.
+        probe.alternative = -1;
+        for (size_t i = 0; i < probe.rule->patterns.size() && probe.alternative < 0; ++i) {
+            probe.rule->patterns[i]->match(&probe.results, text, text + m_length, text + pos, option);
+            if (probe.results.found() || probe.results.getStatus() != 0)
+                probe.alternative = static_cast<int>(i);
+        }
+    });
     if (!afterEngineCall(probe.results))
         return NOWHERE;
     return probe.results.found() ? pos : pos + charLength(pos);
@@ -197,7 +243,10 @@ int LineMatcher::nextStart(Probe& probe, int pos) {
     const wchar_t* text = m_text.data();
     const uint32_t option = anchorOption(probe, pos);
     boundedCall(probe, [&] {
-        probe.regex->search(&probe.results, text, text + m_length, text + pos, text + m_length, option);
+        if (probe.regex)
+            probe.regex->search(&probe.results, text, text + m_length, text + pos, text + m_length, option);
+        else
+            probe.alternative = probe.set->search(&probe.results, text, text + m_length, text + pos, option);
     });
     probe.from = -1;
     if (!afterEngineCall(probe.results))
@@ -246,7 +295,8 @@ bool LineMatcher::walk(int32_t line) {
         const pel::RegEx* composite =
             m_top.rule && m_top.rule->composite ? m_top.rule->composite->getCompiled() : nullptr;
         if (composite) {
-            Probe& probe = probeFor(composite, m_top.rule->compositeAnchored);
+            Probe& probe = m_length <= SET_SEARCH_LONGEST_LINE ? probeFor(*m_top.rule)
+                                                               : probeFor(composite, m_top.rule->compositeAnchored);
             compositeAt = nextStart(probe, m_pos);
             if (m_stopped)
                 break;
@@ -283,13 +333,20 @@ void LineMatcher::close(const Probe& probe, int at) {
 
 bool LineMatcher::open(const Probe& probe, int at, int32_t line) {
     const pel::MatchResultsRegEx& results = probe.results;
-    const unsigned group = results.firstMatchedGroup();
-    const ParserRule* sub = m_rules->rule(m_top.rule->composite->getId(group));
+    // A set's match has the pattern's own groups; the composite's, the alternative's group first.
+    const std::vector<uint32_t>& alternatives = m_top.rule->alternatives;
+    const int alternative = probe.alternative;
+    const unsigned group = probe.rule ? 0 : results.firstMatchedGroup();
+    const uint32_t subNumber = !probe.rule ? m_top.rule->composite->getId(group)
+                               : alternative >= 0 && static_cast<size_t>(alternative) < alternatives.size()
+                                   ? alternatives[static_cast<size_t>(alternative)]
+                                   : 0;
+    const ParserRule* sub = m_rules->rule(subNumber);
     if (!sub) {
         const std::wstring text(m_text, 0, m_length > 0 && m_text[m_length - 1] == L'\n' ? m_length - 1 : m_length);
         pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"Line[%d]: `%s`\n", line, text.c_str());
-        pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"Parser: Invalid capture group %d dump=[%d-%d]\n",
-                        static_cast<int>(group), results.begin(group), results.end(group));
+        pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"Parser: No rule %u for the match [%d-%d]\n",
+                        subNumber, results.begin(group), results.end(group));
         return false;
     }
     const int matchEnd = results.end(0);

@@ -6,9 +6,14 @@
 // the regular expressions and the record; a parse step binds it to a document, its rule set and
 // its job's end-pattern store, under the Document lock.
 //
-// At each position the rule's end pattern is tried, then its composite, as an anchored walk would;
-// each pattern is searched forward and its result reused until the position passes it, so a long
-// line costs one search per token instead of one match per character. At the line's end, after
+// At each position the rule's end pattern is tried, then its sub-rules' patterns, as an anchored
+// walk would; each is searched forward and its result reused until the position passes it, so a
+// long line costs one search per token instead of one match per character. The sub-rules'
+// patterns are searched as a set (each compiled by itself, the first in the rule's order winning
+// at the first position where any matches), whose state is the matcher's own (one per worker,
+// made on first use in a bound step); on a line longer than SET_SEARCH_LONGEST_LINE, where every
+// set search would look for the shortcuts of each pattern over the rest of the line again, as
+// the rule's composite: one alternation of them all, with the same results. At the line's end, after
 // its line feed, only end patterns are tried (an end such as "(?<=\n)" matches only there).
 //
 // \G holds only at the anchor: where the begin match of the rule on top ended, when that rule
@@ -27,11 +32,14 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace pel {
 class RegEx;
+class RegExSetSearch;
 }
 
 namespace tessel {
@@ -68,6 +76,8 @@ public:
     static constexpr double CALL_CHEAP_STEP_US = 0.25;
     // Where no match starts up to the line's end.
     static constexpr int NOWHERE = 0x7FFFFFFF;
+    // The longest line whose sub-rule patterns are searched as a set.
+    static constexpr int SET_SEARCH_LONGEST_LINE = 500;
 
     LineMatcher();
     virtual ~LineMatcher();
@@ -91,8 +101,12 @@ public:
 
 protected:
     // One pattern's search state on the current line: the match found from `from` on.
+    // The end pattern (regex) or the sub-rule patterns of a rule (rule, set).
     struct Probe {
         const pel::RegEx* regex = nullptr;
+        const ParserRule* rule = nullptr;
+        pel::RegExSetSearch* set = nullptr;
+        int alternative = -1;  // of the rule whose pattern matched, in the rule's order
         bool anchored = false; // the pattern uses \G
         int from = -1;         // -1: nothing found on this line yet
         int start = NOWHERE;   // start of the match found
@@ -126,6 +140,8 @@ private:
     };
 
     Probe& probeFor(const pel::RegEx* regex, bool anchored);
+    Probe& probeFor(const ParserRule& rule);
+    Probe& takeProbe(bool anchored);
     // Reads the engine call's outcome: false (the line stops) on an error or when over budget.
     bool afterEngineCall(const pel::MatchResultsRegEx& results);
     void loadStartState(int32_t line);
@@ -166,6 +182,8 @@ private:
     std::vector<ScopeRun> m_runs;
     Top m_top;
     std::array<Probe, 8> m_probes;
+    // The set searches of the rules met since the step was bound.
+    std::unordered_map<const ParserRule*, std::unique_ptr<pel::RegExSetSearch>> m_sets;
     size_t m_nextProbe = 0;
     std::vector<Capture> m_captures;
     std::vector<std::wstring> m_captureTexts;

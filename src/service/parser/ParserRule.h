@@ -63,6 +63,9 @@ public:
     uint16_t ruleNumber = 0;
     // The sub-rule number of each alternative of the composite, in push order.
     std::vector<uint32_t> alternatives;
+    // Each alternative's pattern compiled by itself, in the same order: what the matcher searches
+    // as a set.
+    std::vector<std::unique_ptr<pel::RegEx>> patterns;
     // Some alternative, or the static end pattern, uses \G.
     bool compositeAnchored = false;
     bool endAnchored = false;

@@ -259,7 +259,7 @@ TEST_F(LineMatcherTest, ALineAfterOneWithoutRecordStartsAtTheRootAndAnUnknownAlt
     LogCapture log;
     EXPECT_FALSE(parsed.matcher->parseLine(2));
     EXPECT_EQ(1u, countLogged(log, L"Line[2]: `c!`"));
-    EXPECT_EQ(1u, countLogged(log, L"Parser: Invalid capture group 2 dump=[1-2]"));
+    EXPECT_EQ(1u, countLogged(log, L"Parser: No rule 999 for the match [1-2]"));
     EXPECT_EQ(nullptr, parsed.record(2));
 }
 

@@ -87,6 +87,7 @@ void MatchResultsRegEx::setSearchRetryLimit(unsigned long limit) {
         onig_initialize_match_param(m_param);
     }
     onig_set_retry_limit_in_search_of_match_param(m_param, limit);
+    m_searchRetryLimit = limit;
 }
 
 bool MatchResultsRegEx::overSearchRetryLimit() const {

@@ -72,6 +72,7 @@ public:
 
 private:
     friend class RegEx;
+    friend class RegExSetSearch;
     // The engine writes its byte offsets here; the cached counts must then be dropped.
     re_registers* region() { return m_region; }
     void forgetCachedCounts() const;
@@ -81,6 +82,7 @@ private:
 
     re_registers* m_region;
     OnigMatchParamStruct* m_param = nullptr;
+    unsigned long m_searchRetryLimit = 0;
     int m_status = 0;
     mutable unsigned int m_matched_count = 0;
     mutable bool m_matched_count_known = false;

@@ -218,6 +218,10 @@ std::unique_ptr<RegEx> RegEx::create(const std::wstring& pattern, RegExOptions o
     return std::unique_ptr<RegEx>(new RegEx(pattern.data(), pattern.size(), options));
 }
 
+re_pattern_buffer* RegEx::engineRegex() const {
+    return m_compiled->m_regex;
+}
+
 bool RegEx::isCompiled() const {
     return m_compiled->m_regex != nullptr;
 }

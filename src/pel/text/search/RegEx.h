@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+struct re_pattern_buffer; // the engine's compiled expression (OnigRegex)
+
 namespace pel {
 
 // The option word (engine option bits) and the global flag, as parsed from option letters.
@@ -33,6 +35,7 @@ struct RegExErrorInfo {
 };
 
 class RegExCompiled;
+class RegExSetSearch;
 
 // A text that a pattern runs over again and again, as a global substitution does. The engine
 // needs a unit it may read after a text that ends in a high surrogate: such a text is copied
@@ -100,7 +103,11 @@ public:
     const std::wstring& getPattern() const;
 
 private:
+    friend class RegExSetSearch;
+
     RegEx(const wchar_t* pattern, size_t length, RegExOptions options);
+    // The engine's compiled form, none when the pattern did not compile.
+    re_pattern_buffer* engineRegex() const;
     bool rangeHolds(const wchar_t* text, const wchar_t* textEnd, const wchar_t* at) const;
     void recordMatchResult(int result, MatchResultsRegEx* results) const;
 
