@@ -216,7 +216,10 @@ int main(int argc, char** argv) {
     const double median = passes[passes.size() / 2];
     size_t stopped = 0;
     for (const tessel_test::LoggedLine& line : log.lines())
-        stopped += line.text.find(L"Parser: Line ") == 0 && line.text.find(L"stopped") != std::wstring::npos;
+        if (line.text.find(L"Parser: Line ") == 0 && line.text.find(L"stopped") != std::wstring::npos) {
+            if (++stopped <= 5) // what stopped them, for the reader
+                fprintf(stderr, "%s: %ls", name.c_str(), line.text.c_str());
+        }
     printf("%s_pass_ms %.1f ms%s\n", name.c_str(), median * 1000, median > PASS_LIMIT_S ? " FAILED" : "");
     if (options.number("--peer-pass-ms") > 0)
         printf("%s_pass_speed_vs_peer %.2f ratio\n", name.c_str(), options.number("--peer-pass-ms") / (median * 1000));

@@ -196,7 +196,7 @@ bool LineMatcher::afterEngineCall(const pel::MatchResultsRegEx& results) {
 }
 
 void LineMatcher::boundedCall(Probe& probe, const std::function<void()>& call) {
-    bool slowOnce = false;
+    int slowTries = 0;
     for (unsigned long limit = CALL_RETRY_LIMIT;;) {
         probe.results.setSearchRetryLimit(limit);
         const double start = preciseMs();
@@ -205,10 +205,8 @@ void LineMatcher::boundedCall(Probe& probe, const std::function<void()>& call) {
             return;
         if ((preciseMs() - start) * 1000.0 < CALL_CHEAP_STEP_US * static_cast<double>(limit)) {
             limit *= CALL_RETRY_GROWTH;
-        } else if (slowOnce) {
+        } else if (++slowTries >= CALL_SLOW_TRIES) {
             return;
-        } else {
-            slowOnce = true;
         }
     }
 }

@@ -65,15 +65,16 @@ public:
     static constexpr uint32_t LINE_BUDGET_MS = 500;
     // Backtracking steps one engine call may take at first. Between two steps the engine may scan
     // the rest of the line without counting (a*a*c over "aaa...abc"), so the bound alone does not
-    // bound time: a call that reaches it at more than CALL_CHEAP_STEP_US a step (twice, so that a
-    // pause of the thread is not taken for a slow pattern) ends the line; one that reaches it
-    // sooner (many cheap steps, as on a long minified line) runs again with a bound
-    // CALL_RETRY_GROWTH times higher, up to CALL_RETRY_CEILING. So such a call on a line of 30,000
-    // characters ends within milliseconds, while real grammars keep their matches.
+    // bound time: a call that reaches it at more than CALL_CHEAP_STEP_US a step, CALL_SLOW_TRIES
+    // times (so that pauses of the thread are not taken for a slow pattern), ends the line; one
+    // that reaches it sooner (many cheap steps, as on a long minified line) runs again with a
+    // bound CALL_RETRY_GROWTH times higher, up to CALL_RETRY_CEILING. So such a call on a line of
+    // 30,000 characters ends within milliseconds, while real grammars keep their matches.
     static constexpr unsigned long CALL_RETRY_LIMIT = 2000;
     static constexpr unsigned long CALL_RETRY_GROWTH = 16;
     static constexpr unsigned long CALL_RETRY_CEILING = 8192000;
-    static constexpr double CALL_CHEAP_STEP_US = 0.25;
+    static constexpr double CALL_CHEAP_STEP_US = 0.5;
+    static constexpr int CALL_SLOW_TRIES = 3;
     // Where no match starts up to the line's end.
     static constexpr int NOWHERE = 0x7FFFFFFF;
     // The longest line whose sub-rule patterns are searched as a set.
