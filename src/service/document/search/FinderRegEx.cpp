@@ -6,6 +6,7 @@
 #include "service/document/search/FoldingRegExTraits.h"
 #include "service/document/search/GapText.h"
 #include "service/document/search/RegExPrefix.h"
+#include "service/document/search/RegExSyntax.h"
 #include "service/document/search/StackGuard.h"
 
 #include <boost/xpressive/regex_compiler.hpp>
@@ -57,17 +58,17 @@ namespace flags = xp::regex_constants;
 constexpr int32_t FIRST_BLOCK = 4096;
 constexpr int32_t LARGEST_BLOCK = 1 << 20;
 
-// The deepest nesting of groups, roughly: escapes and bracket expressions are skipped.
-int nestingDepth(const std::wstring& pattern) {
+// The deepest nesting of groups.
+int nestingDepth(const std::wstring& pattern, const FoldingRegExTraits& traits) {
     int deepest = 0;
-    visitGroupSyntax(pattern, [&](wchar_t c, int depth) { deepest = c == L'(' ? std::max(deepest, depth) : deepest; });
+    visitGroupSyntax(pattern, traits, [&](wchar_t c, int depth) { deepest = c == L'(' ? std::max(deepest, depth) : deepest; });
     return deepest;
 }
 
-void refuseTooLarge(const std::wstring& pattern) {
+void refuseTooLarge(const std::wstring& pattern, const FoldingRegExTraits& traits) {
     if (pattern.size() > FinderRegEx::MAX_PATTERN_LENGTH)
         throw xp::regex_error(flags::error_complexity, "The regular expression is too long.");
-    if (nestingDepth(pattern) > FinderRegEx::MAX_NESTING)
+    if (nestingDepth(pattern, traits) > FinderRegEx::MAX_NESTING)
         throw xp::regex_error(flags::error_stack, "The regular expression nests its groups too deeply.");
 }
 
@@ -215,7 +216,7 @@ const wchar_t* const FinderRegEx::TOO_LONG = L"The search was stopped: the expre
 const wchar_t* const FinderRegEx::TOO_DEEP = L"The search was stopped: the expression recurses too deeply on this text.";
 
 FinderRegEx::FinderRegEx(const std::wstring& pattern, bool ignoreCase, bool usePrefix) : m_engine(new Engine) {
-    refuseTooLarge(pattern);
+    refuseTooLarge(pattern, m_engine->traits);
     xp::regex_compiler<Iterator, FoldingRegExTraits> compiler;
     m_engine->regex = compiler.compile(pattern.begin(), pattern.end(),
                                        ignoreCase ? flags::ECMAScript | flags::icase : flags::ECMAScript);

@@ -2,6 +2,7 @@
 
 #include "service/document/search/CaseFolding.h"
 #include "service/document/search/ProbeScan.h"
+#include "service/document/search/RegExSyntax.h"
 
 #include <algorithm>
 
@@ -16,9 +17,9 @@ bool isAsciiAlnum(wchar_t c) {
 }
 
 // Whether the pattern has an alternative at its top level: then no start is common to all.
-bool alternativeAtTop(const std::wstring& pattern) {
+bool alternativeAtTop(const std::wstring& pattern, const FoldingRegExTraits& traits) {
     bool found = false;
-    visitGroupSyntax(pattern, [&](wchar_t c, int depth) { found = found || (c == L'|' && depth <= 0); });
+    visitGroupSyntax(pattern, traits, [&](wchar_t c, int depth) { found = found || (c == L'|' && depth <= 0); });
     return found;
 }
 
@@ -33,7 +34,7 @@ public:
 
     std::vector<UnitSet> read() {
         std::vector<UnitSet> sets;
-        if (alternativeAtTop(m_pattern))
+        if (alternativeAtTop(m_pattern, m_traits))
             return sets;
         const size_t n = m_pattern.size();
         size_t i = 0;

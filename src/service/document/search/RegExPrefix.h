@@ -18,29 +18,6 @@
 
 namespace tessel {
 
-// Calls visit(c, depth) for each "(", ")" and "|" of a pattern outside escapes and bracket
-// expressions, with the number of groups open around it (after a "(", before a ")").
-template <class Visit>
-void visitGroupSyntax(const std::wstring& pattern, const Visit& visit) {
-    int depth = 0;
-    bool inSet = false;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        const wchar_t c = pattern[i];
-        if (c == L'\\')
-            ++i;
-        else if (inSet)
-            inSet = c != L']';
-        else if (c == L'[')
-            inSet = true;
-        else if (c == L'(')
-            visit(c, ++depth);
-        else if (c == L')')
-            visit(c, depth > 0 ? depth-- : 0);
-        else if (c == L'|')
-            visit(c, depth);
-    }
-}
-
 class RegExPrefix {
 public:
     // The most units of a pattern read.
