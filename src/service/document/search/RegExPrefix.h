@@ -56,16 +56,15 @@ private:
     };
     class Reader;
 
+    struct Scan;
+
     void chooseProbes(bool ignoreCase);
-    // Whether the units from place on (read from base, indexed by position) hold every set.
-    bool holdsAt(const wchar_t* base, int32_t place) const;
-    bool holdsAt(const GapBuffer& buffer, int32_t place) const;
+    // Whether the units from place on hold every set; text is the buffer, or a base that reads
+    // one side of its gap by position.
+    template <class Text>
+    bool holdsAt(const Text& text, int32_t place) const;
     int32_t scan(const wchar_t* base, int32_t first, int32_t last) const;
     template <ProbeKind One, ProbeKind Two, bool Wide>
-    int32_t scanWith(const wchar_t* base, int32_t first, int32_t last) const;
-    template <ProbeKind One, ProbeKind Two>
-    int32_t scanWith(const wchar_t* base, int32_t first, int32_t last) const;
-    template <ProbeKind One>
     int32_t scanWith(const wchar_t* base, int32_t first, int32_t last) const;
 
     std::vector<UnitSet> m_sets;
