@@ -106,6 +106,7 @@ private:
     int32_t backwardWith(const GapBuffer& buffer, int32_t first, int32_t last, const Check& check, int32_t* o_stopped) const;
     template <bool Backward, class Check>
     struct Scan;
+    // Runs run.scan<Near, Far>() with the kinds of the two probes.
     template <class Run>
     int32_t withKinds(const Run& run) const {
         return withProbeKinds<false>(formsKind(m_near.forms), formsKind(m_far.forms), run);

@@ -55,7 +55,6 @@ private:
         wchar_t units[MAX_FORMS] = {};
     };
     class Reader;
-
     struct Scan;
 
     void chooseProbes(bool ignoreCase);
