@@ -3,7 +3,6 @@
 #include "components/StringDialog.h"
 
 #include "afw/afDialogFile.h"
-#include "afw/afMessageBox.h"
 #include "afw/afWindow.h"
 
 #include <memory>
@@ -12,11 +11,6 @@
 namespace tessel {
 
 namespace {
-
-QuestionHook& questionHook() {
-    static QuestionHook hook;
-    return hook;
-}
 
 FileDialogHook& fileDialogHook() {
     static FileDialogHook hook;
@@ -30,11 +24,6 @@ TextHook& textHook() {
 
 } // namespace
 
-QuestionHook setQuestionHook(QuestionHook hook) {
-    std::swap(questionHook(), hook);
-    return hook;
-}
-
 FileDialogHook setFileDialogHook(FileDialogHook hook) {
     std::swap(fileDialogHook(), hook);
     return hook;
@@ -43,21 +32,6 @@ FileDialogHook setFileDialogHook(FileDialogHook hook) {
 TextHook setTextHook(TextHook hook) {
     std::swap(textHook(), hook);
     return hook;
-}
-
-uint32_t askQuestion(afViewPlatform* owner, const std::wstring& text, const std::vector<QuestionButton>& buttons) {
-    if (questionHook())
-        return questionHook()(text, buttons);
-    std::unique_ptr<afMessageBox> box(afMessageBox::createInstance(owner));
-    box->setTitle(L"Tessel");
-    box->setText(text);
-    for (const QuestionButton& button : buttons)
-        box->addButton(button.caption, button.result, button.isDefault);
-    return box->showModal();
-}
-
-void showMessage(afViewPlatform* owner, const std::wstring& text) {
-    askQuestion(owner, text, {{L"OK", afWindow::RESULT_OK, true}});
 }
 
 bool askFilePath(afViewPlatform* owner, bool save, std::wstring& io_path) {

@@ -157,11 +157,11 @@ public:
     // The preferences' preset, which every editor shows (an empty theme: the shipped one).
     const FacePreset& getFacePreset() const { return m_facePreset; }
     void setFacePreset(const FacePreset& preset);
+    // The window's preset as the controller's, the shipped theme for an empty one.
+    void applyFacePreset(DocumentController& controller) const;
 
 private:
     Page* addPage(DocumentController* controller, int untitled);
-    // The window's preset as the controller's, the shipped theme for an empty one.
-    void applyFacePreset(DocumentController& controller) const;
     // Saves the document to the path; a failure is shown.
     bool writeTo(Page& page, const std::wstring& path);
     void setGrammarForFile(Page& page);
