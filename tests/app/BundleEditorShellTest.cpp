@@ -13,8 +13,8 @@
 #include "bundles/ui/BundleEntryEditor.h"
 #include "editor/Editor.h"
 
+#include "afw/support/TestViews.h"
 #include "afw/tree/afControlTree.h"
-#include "pel/files/FileUtils.h"
 #include "service/bundles/Bundle.h"
 #include "service/bundles/BundleEntrySource.h"
 #include "service/bundles/BundleEntryTraits.h"
@@ -22,6 +22,8 @@
 #include "service/document/controller/DocumentController.h"
 #include "service/parser/base/DocumentScope.h"
 #include "support/SourceTree.h"
+
+#include <algorithm>
 
 using namespace tessel;
 
@@ -38,8 +40,7 @@ protected:
     // Starts with the shipped bundles in the root layer and a C file open, once its text is
     // coloured.
     void startWithShippedBundles(const std::string& cText) {
-        ASSERT_TRUE(pel::FileUtils::copyPath(tessel_test::sourceTreePath(TESSEL_DATA_DIR, "bundles").c_str(),
-                                             (base / L"root").c_str(), nullptr));
+        ASSERT_TRUE(base.copyTree(tessel_test::sourceTreePath(TESSEL_DATA_DIR, "bundles"), L"root\\bundles"));
         base.write(L"files\\k.c", cText);
         ASSERT_TRUE(start(L"\"" + file(L"k.c") + L"\""));
         bundles = app->getBundleManager();
@@ -67,6 +68,7 @@ protected:
         controller.getText(&whole);
         const size_t at = whole.find(after);
         ASSERT_NE(std::wstring::npos, at) << narrow(after);
+        DocumentController::Lock lock(controller, DocumentController::LOCK_EDIT);
         controller.insertAt(static_cast<int32_t>(text.size()), static_cast<int32_t>(at + after.size()), text.c_str());
     }
     // A UTF-16 file of the temporary folders, its byte-order mark left out.
@@ -85,7 +87,7 @@ protected:
 };
 
 TEST_F(BundleEditorShellTest, ASavedGrammarColoursOpenDocumentsAndTheUserFolderKeepsOnlyTheChange) {
-    startWithShippedBundles("int frobnicate;\r\n");
+    ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int frobnicate;\r\n"));
     EXPECT_EQ(std::wstring::npos, scopeAt(4).find(L"keyword")) << narrow(scopeAt(4));
     // The tree's C grammar opens in a tab, as Jasmine text.
     ASSERT_TRUE(editor->activateNode(editor->findNode(L"C\\Grammars\\C")));
@@ -103,11 +105,13 @@ TEST_F(BundleEditorShellTest, ASavedGrammarColoursOpenDocumentsAndTheUserFolderK
     ASSERT_TRUE(tessel_test::pumpUntil([&] { return scopeAt(4).find(L"keyword.control.c") != std::wstring::npos; }))
         << "the word was never coloured: " << narrow(scopeAt(4));
 
-    // The user's changes layer holds the changed pattern, not the rest of the grammar; the
-    // shipped file is as it was.
+    // The user's changes layer holds the changed member (the repository with the new keyword);
+    // the others inherit the shipped file's, which is as it was.
     const std::wstring changes = readWide(C_CHANGES);
     EXPECT_NE(std::wstring::npos, changes.find(L"frobnicate")) << narrow(changes);
-    EXPECT_EQ(std::wstring::npos, changes.find(L"__has_include")) << narrow(changes);
+    for (const wchar_t* inherited : {L"name: inherit", L"file_types: inherit", L"patterns: inherit"})
+        EXPECT_NE(std::wstring::npos, changes.find(inherited)) << narrow(inherited);
+    EXPECT_EQ(std::wstring::npos, changes.find(L"\"source.c\"")) << narrow(changes);
     EXPECT_EQ(std::string::npos,
               base.read(L"root\\bundles\\C.ca7c7879-290a-4d12-bb27-750ec80d09b2.tsBundle\\grammars\\"
                         L"C.b5f92fac-c83d-4f9d-8dd4-2c2120833577.tsGrammar")
@@ -115,11 +119,15 @@ TEST_F(BundleEditorShellTest, ASavedGrammarColoursOpenDocumentsAndTheUserFolderK
 
     // A text that does not read is not taken: its problem shows with its line, the grammar
     // keeps colouring.
-    typeAfter(*grammar, L"{", L"\r\n}}");
+    std::wstring before;
+    textOf(*grammar).getText(&before);
+    const std::wstring at = L"name: \"source.c\"";
+    const size_t line = std::count(before.begin(), before.begin() + before.find(at), L'\n') + 1;
+    typeAfter(*grammar, at, L"\n\t: :");
     run(L"bundles.item.save");
     EXPECT_TRUE(grammar->isModified());
     ASSERT_FALSE(grammar->getProblems().empty());
-    EXPECT_EQ(L"2", grammar->getProblems()[0].first) << narrow(grammar->getProblems()[0].second);
+    EXPECT_EQ(std::to_wstring(line + 1), grammar->getProblems()[0].first) << narrow(grammar->getProblems()[0].second);
     EXPECT_NE(std::wstring::npos, scopeAt(4).find(L"keyword.control.c"));
 
     // Closing the window asks about the unsaved entry: Cancel keeps the window and the entry,
@@ -136,7 +144,7 @@ TEST_F(BundleEditorShellTest, ASavedGrammarColoursOpenDocumentsAndTheUserFolderK
 }
 
 TEST_F(BundleEditorShellTest, ANewSnippetFromItsTemplateExpandsByItsTriggerOnceSaved) {
-    startWithShippedBundles("int x;\r\n");
+    ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
     afControlTreeItem* cBundle = editor->findNode(L"C");
     ASSERT_TRUE(cBundle);
     bool ran = false;
@@ -165,11 +173,16 @@ TEST_F(BundleEditorShellTest, ANewSnippetFromItsTemplateExpandsByItsTriggerOnceS
     Editor* text = window->getActivePage()->editor;
     for (wchar_t c : std::wstring(L"frob"))
         ::SendMessageW(text->getHandle(), WM_CHAR, c, 1);
-    ::SendMessageW(text->getHandle(), WM_KEYDOWN, VK_TAB, 1);
-    ::SendMessageW(text->getHandle(), WM_KEYUP, VK_TAB, 0xC0000001);
+    // Keys go through the loop, as the program's do.
+    ::PostMessageW(text->getHandle(), WM_KEYDOWN, VK_TAB, 1);
+    ::PostMessageW(text->getHandle(), WM_KEYUP, VK_TAB, 0xC0000001);
+    ASSERT_TRUE(tessel_test::pumpApp([&] {
+        MSG message;
+        return !::PeekMessageW(&message, text->getHandle(), 0, 0, PM_NOREMOVE);
+    }));
     std::wstring expanded;
     document->getText(&expanded);
-    EXPECT_EQ(L"frob()int x;\r\n", expanded);
+    EXPECT_EQ(L"frob()int x;\n", expanded);
     EXPECT_EQ(5, document->getCaretOffset()) << "the caret waits in the parentheses";
 }
 
