@@ -40,7 +40,7 @@ protected:
     // Starts with the shipped bundles in the root layer and a C file open, once its text is
     // coloured.
     void startWithShippedBundles(const std::string& cText) {
-        ASSERT_TRUE(base.copyTree(tessel_test::sourceTreePath(TESSEL_DATA_DIR, "bundles"), L"root\\bundles"));
+        ASSERT_TRUE(tessel_test::TempFolder::copyTree(tessel_test::sourceTreePath(TESSEL_DATA_DIR, "bundles"), base / L"root\\bundles"));
         base.write(L"files\\k.c", cText);
         ASSERT_TRUE(start(L"\"" + file(L"k.c") + L"\""));
         bundles = app->getBundleManager();

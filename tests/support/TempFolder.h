@@ -52,9 +52,26 @@ public:
         return names;
     }
 
-    // Copies the folder `from` (anywhere) with everything in it to `to` in this folder; whether
-    // every copy succeeded.
-    bool copyTree(const std::wstring& from, const std::wstring& to) const { return copyFolder(from, *this / to); }
+    // Copies the folder `from` with everything in it as the new folder `to`; whether it was new
+    // and every copy succeeded.
+    static bool copyTree(const std::wstring& from, const std::wstring& to) {
+        if (!::CreateDirectoryW(to.c_str(), nullptr))
+            return false;
+        WIN32_FIND_DATAW data;
+        HANDLE find = ::FindFirstFileW((from + L"\\*").c_str(), &data);
+        bool copied = find != INVALID_HANDLE_VALUE;
+        for (BOOL more = copied; more && copied; more = ::FindNextFileW(find, &data)) {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            copied = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                         ? copyTree(from + L"\\" + name, to + L"\\" + name)
+                         : ::CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE) != FALSE;
+        }
+        if (find != INVALID_HANDLE_VALUE)
+            ::FindClose(find);
+        return copied;
+    }
 
     std::wstring path; // without a trailing separator
     bool created = false;
@@ -66,25 +83,6 @@ private:
         ::GetTempPathW(MAX_PATH, base);
         ::GetLongPathNameW(base, full, MAX_PATH);
         return full;
-    }
-
-    static bool copyFolder(const std::wstring& from, const std::wstring& to) {
-        bool copied = ::CreateDirectoryW(to.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
-        WIN32_FIND_DATAW data;
-        HANDLE find = ::FindFirstFileW((from + L"\\*").c_str(), &data);
-        for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &data)) {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                copied = copyFolder(from + L"\\" + name, to + L"\\" + name) && copied;
-            else
-                copied = ::CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE) && copied;
-        }
-        if (find == INVALID_HANDLE_VALUE)
-            return false;
-        ::FindClose(find);
-        return copied;
     }
 
     static void removeTree(const std::wstring& folder) {
