@@ -2,6 +2,7 @@
 
 #include "afw/afMessageBox.h"
 #include "afw/afWindow.h"
+#include "pel/text/StringTemplate.h"
 
 #include <memory>
 #include <utility>
@@ -35,6 +36,13 @@ uint32_t askQuestion(afViewPlatform* owner, const std::wstring& text, const std:
 
 void showMessage(afViewPlatform* owner, const std::wstring& text) {
     askQuestion(owner, text, {{L"OK", afWindow::RESULT_OK, true}});
+}
+
+uint32_t askToSaveChanges(afViewPlatform* owner, const std::wstring& name) {
+    return askQuestion(owner, pel::StringTemplate(L"Save changes to `{1}` before closing?").arg(1, name).render(),
+                       {{L"&Save", ANSWER_SAVE, true},
+                        {L"Do&n't Save", ANSWER_DONT_SAVE, false},
+                        {L"Cancel", afWindow::RESULT_CANCEL, false}});
 }
 
 } // namespace tessel

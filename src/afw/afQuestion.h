@@ -4,6 +4,8 @@
 // otherwise wait for a user who never comes). The main window and the bundle editor ask theirs
 // this way.
 
+#include "pel/base/Crc.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -28,5 +30,11 @@ QuestionHook setQuestionHook(QuestionHook hook);
 uint32_t askQuestion(afViewPlatform* owner, const std::wstring& text, const std::vector<QuestionButton>& buttons);
 // A message with one "OK" button.
 void showMessage(afViewPlatform* owner, const std::wstring& text);
+
+// The answers of the unsaved-changes question (Cancel: afWindow::RESULT_CANCEL).
+constexpr uint32_t ANSWER_SAVE = pel::crc32Literal("save");
+constexpr uint32_t ANSWER_DONT_SAVE = pel::crc32Literal("dont_save");
+// "Save changes to `name` before closing?" with "&Save" (the default), "Do&n't Save" and "Cancel".
+uint32_t askToSaveChanges(afViewPlatform* owner, const std::wstring& name);
 
 } // namespace tessel

@@ -25,7 +25,6 @@
 #include "service/bundles/BundleItem.h"
 
 #include "pel/log/Log.h"
-#include "pel/text/StringTemplate.h"
 
 #include <algorithm>
 
@@ -246,13 +245,7 @@ bool BundleEditor::askToClose(BundleEntryEditor& editor) {
     if (m_tabs)
         m_tabs->setCurrentIndex(m_tabs->indexOfPage(editor.getPage()));
     afViewPlatform* owner = isShown() ? static_cast<afViewPlatform*>(m_window.get()) : m_parent;
-    const std::wstring text = pel::StringTemplate(L"Save changes to `{1}` before closing?")
-                                  .arg(1, editor.getEntry().getTitle())
-                                  .render();
-    const uint32_t answer = askQuestion(owner, text,
-                                        {{L"&Save", RESULT_SAVE, true},
-                                         {L"Do&n't Save", RESULT_DONT_SAVE, false},
-                                         {L"Cancel", afWindow::RESULT_CANCEL, false}});
+    const uint32_t answer = askToSaveChanges(owner, editor.getEntry().getTitle());
     if (answer == RESULT_DONT_SAVE)
         return true;
     return answer == RESULT_SAVE && save(editor);

@@ -8,7 +8,7 @@
 // asks about each modified one. The native window is made when first shown. UI thread only.
 
 #include "afw/afAction.h"
-#include "pel/base/Crc.h"
+#include "afw/afQuestion.h"
 #include "pel/base/UUID.h"
 
 #include <cstdint>
@@ -36,8 +36,8 @@ class BundleManager;
 class BundleEditor : public afActionHandler {
 public:
     // The answers of the unsaved-changes question (those of the main window's).
-    static constexpr uint32_t RESULT_SAVE = pel::crc32Literal("save");
-    static constexpr uint32_t RESULT_DONT_SAVE = pel::crc32Literal("dont_save");
+    static constexpr uint32_t RESULT_SAVE = ANSWER_SAVE;
+    static constexpr uint32_t RESULT_DONT_SAVE = ANSWER_DONT_SAVE;
     static constexpr const wchar_t* WINDOW_CLASS = L"TesselBundleEditor";
 
     // The context menu's commands of a tree node.

@@ -7,38 +7,16 @@
 #include "service/bundles/BundleEntryValidator.h"
 #include "service/bundles/BundleError.h"
 
-#include "pel/log/Log.h"
-
 #include <string>
 
 namespace tessel {
 
 namespace {
 
-constexpr uint32_t LOG_BUNDLES = pel::crc32Literal("bundles");
 // The problem list's height under the text, and its columns.
 constexpr int PROBLEMS_HEIGHT = 96;
 constexpr int LINE_COLUMN_WIDTH = 48;
 constexpr int MESSAGE_COLUMN_WIDTH = 640;
-
-// An update bracket of the entry for its life: the entry's manager takes the new version once,
-// when it closes.
-class EntryUpdate {
-public:
-    explicit EntryUpdate(BundleEntry& entry) : m_entry(entry) { m_entry.beginUpdate(); }
-    ~EntryUpdate() {
-        try {
-            m_entry.endUpdate();
-        } catch (...) {
-            pel::log_printf(pel::LOG_ERROR, LOG_BUNDLES, L"BundleEntryEditor::save(): the entry's update failed");
-        }
-    }
-    EntryUpdate(const EntryUpdate&) = delete;
-    EntryUpdate& operator=(const EntryUpdate&) = delete;
-
-private:
-    BundleEntry& m_entry;
-};
 
 BundleEntryEditor::ProblemRow rowOf(const Error& error) {
     const auto* bundleError = dynamic_cast<const BundleError*>(&error);
@@ -105,7 +83,8 @@ bool BundleEntryEditor::save() {
     ErrorList read;
     bool applied = false;
     {
-        EntryUpdate update(entry);
+        // The entry's manager takes the new version once, as the bracket closes.
+        BundleEntry::Update update(entry);
         applied = entry.setSourceText(text, &read);
         if (applied) {
             // The checks of the new text replace those of the old one, placed in the text the
