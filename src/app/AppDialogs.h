@@ -8,24 +8,35 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class afViewPlatform;
 
 namespace tessel {
 
+struct SearchParameters;
+
 // (save, io_path: the proposed path in, the chosen one out) -> whether the user confirmed.
 using FileDialogHook = std::function<bool(bool save, std::wstring& io_path)>;
 // (label, io_text: the proposed text in, the entered one out) -> whether the user confirmed.
 using TextHook = std::function<bool(const std::wstring& label, std::wstring& io_text)>;
+// (replace, io_values: the values shown in, the chosen ones out) -> whether the user confirmed.
+using SearchHook = std::function<bool(bool replace, SearchParameters& io_values)>;
 
 // Each installs a hook (empty: the real window) and returns the previous one.
 FileDialogHook setFileDialogHook(FileDialogHook hook);
 TextHook setTextHook(TextHook hook);
+SearchHook setSearchHook(SearchHook hook);
 
 // The open dialog (save false) or the save dialog with its overwrite prompt, "All Files".
 bool askFilePath(afViewPlatform* owner, bool save, std::wstring& io_path);
 // A line of text in the one-line input dialog, titled and labelled.
 bool askText(afViewPlatform* owner, const std::wstring& title, const std::wstring& label, std::wstring& io_text);
+
+// The find (or, with replace, the replace) dialog over the values, offering the scopes (id,
+// title); the values come back also when the user cancels.
+bool askSearch(afViewPlatform* owner, bool replace, const std::vector<std::pair<uint32_t, std::wstring>>& scopes,
+               SearchParameters& io_values);
 
 } // namespace tessel

@@ -1,4 +1,4 @@
-// The main window's actions, its menus, and find and replace in the active document.
+// The main window's actions and its menus.
 
 #include "app/MainWindow.h"
 
@@ -15,8 +15,6 @@
 #include "afw/afMenu.h"
 #include "service/base/TesselService.h"
 #include "service/document/controller/DocumentController.h"
-#include "service/document/controller/SearchAction.h"
-#include "service/document/controller/SearchActionRecord.h"
 
 namespace tessel {
 
@@ -72,12 +70,6 @@ const MenuLine EDIT_MENU[] = {{L"edit.undo", L"&Undo"},
                               {nullptr, L""},
                               {L"goto.line", L"&Go to Line..."}};
 const MenuLine VIEW_MENU[] = {{L"view.theme.select", L"Select &Theme..."}};
-
-// A search that reaches the end of the text goes on from the other end without asking.
-class WrapAlways : public ISearchActionCallback {
-public:
-    bool shouldWrapAround(const SearchActionRecord&) override { return true; }
-};
 
 template <size_t N> void addLines(afMenu& menu, const MenuLine (&lines)[N]) {
     for (const MenuLine& line : lines)
@@ -165,45 +157,6 @@ bool MainWindow::onPreviousTab(afActionEvent&) {
     return true;
 }
 
-// Finds the text again (asking for it when there is none yet); a beep when it is not there.
-bool MainWindow::findAgain(bool ask, bool backwards) {
-    if (ask || m_findText.empty()) {
-        std::wstring text = m_findText;
-        if (!askText(this, L"Find", L"Find what:", text) || text.empty())
-            return true;
-        m_findText = text;
-    }
-    if (!find(m_findText, backwards))
-        ::MessageBeep(MB_OK);
-    return true;
-}
-
-bool MainWindow::onFind(afActionEvent&) {
-    return findAgain(true, false);
-}
-
-bool MainWindow::onFindNext(afActionEvent&) {
-    return findAgain(false, false);
-}
-
-bool MainWindow::onFindPrevious(afActionEvent&) {
-    return findAgain(false, true);
-}
-
-bool MainWindow::onReplace(afActionEvent&) {
-    std::wstring text = m_findText;
-    if (!askText(this, L"Replace", L"Find what:", text) || text.empty())
-        return true;
-    m_findText = text;
-    std::wstring replacement = m_replaceText;
-    if (!askText(this, L"Replace", L"Replace with:", replacement))
-        return true;
-    m_replaceText = replacement;
-    if (!replaceAll(text, replacement))
-        ::MessageBeep(MB_OK);
-    return true;
-}
-
 bool MainWindow::onSelectTheme(afActionEvent&) {
     if (!m_services.themes)
         return true;
@@ -229,31 +182,6 @@ void MainWindow::applyFacePreset(DocumentController& controller) const {
     if (preset.theme.empty())
         preset.theme = SHIPPED_THEME;
     controller.setFacePreset(preset);
-}
-
-bool MainWindow::find(const std::wstring& text, bool backwards) {
-    return search(text, nullptr, backwards);
-}
-
-bool MainWindow::replaceAll(const std::wstring& text, const std::wstring& replacement) {
-    return search(text, &replacement, false);
-}
-
-bool MainWindow::search(const std::wstring& text, const std::wstring* replacement, bool backwards) {
-    Page* page = getActivePage();
-    if (!page || text.empty())
-        return false;
-    WrapAlways wrap;
-    SearchActionRecord record;
-    record.parameters.findText = text;
-    record.parameters.scope = SearchActionRecord::SCOPE_DOCUMENT;
-    record.callback = &wrap;
-    if (replacement) {
-        record.parameters.replaceText = *replacement;
-        record.canReplace = true;
-    }
-    return ssOnAction(*page->controller, record, replacement ? search_actions::REPLACE_ALL : search_actions::FIND,
-                      backwards);
 }
 
 } // namespace tessel
