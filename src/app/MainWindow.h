@@ -8,9 +8,12 @@
 // closing does and then saves the settings.
 
 #include "afw/afAction.h"
+#include "afw/afQuestion.h"
 #include "afw/afDropAction.h"
 #include "afw/afWindowMain.h"
 #include "afw/dock/afDockSlotController.h"
+#include "service/document/controller/FacePreset.h"
+#include "service/document/search/SearchParameters.h"
 
 #include <cstdint>
 #include <functional>
@@ -21,6 +24,7 @@
 class afDataObject;
 class afDock;
 class afMenuBar;
+class SearchSubscriber;
 struct afDropInfo;
 
 namespace tessel {
@@ -36,12 +40,13 @@ class GrammarBundleItemManager;
 class StatusBar;
 class Tabs;
 class TesselService;
+class ThemeManager;
 
 class MainWindow : public afWindowMain, public afDockSlotController, public afActionHandler {
 public:
     // The answers of the unsaved-changes question.
-    static constexpr uint32_t RESULT_SAVE = pel::crc32Literal("save");
-    static constexpr uint32_t RESULT_DONT_SAVE = pel::crc32Literal("dont_save");
+    static constexpr uint32_t RESULT_SAVE = ANSWER_SAVE;
+    static constexpr uint32_t RESULT_DONT_SAVE = ANSWER_DONT_SAVE;
     static constexpr uint32_t RESULT_RELOAD = pel::crc32Literal("reload");
     static constexpr uint32_t RESULT_KEEP = pel::crc32Literal("keep");
     // Save As onto a file another tab holds: that tab closes and the file is written over.
@@ -55,8 +60,12 @@ public:
         DocumentControllerManager* controllers = nullptr;
         GrammarBundleItemManager* grammars = nullptr;
         BundleManager* bundles = nullptr;
+<<<<<<< HEAD
         // Writes the settings as the program's exit does (at the end of a Windows session).
         std::function<void()> saveSettings;
+=======
+        ThemeManager* themes = nullptr;
+>>>>>>> main
     };
 
     // One tab: its slot, editor and controller, and the number of an "Untitled" document.
@@ -153,18 +162,39 @@ public:
     bool onFindNext(afActionEvent& event);
     bool onFindPrevious(afActionEvent& event);
     bool onReplace(afActionEvent& event);
-    // What Ctrl+F and F3 search for, and Ctrl+H's replacement.
-    const std::wstring& getFindText() const { return m_findText; }
-    // Finds (or, with replace, replaces all) in the active document; whether anything was found.
-    bool find(const std::wstring& text, bool backwards);
-    bool replaceAll(const std::wstring& text, const std::wstring& replacement);
+    // Lists the installed themes in the action chooser; the pick shows in every editor and goes
+    // into the preferences.
+    bool onSelectTheme(afActionEvent& event);
+
+    // ---- find and replace (MainWindowSearch.cpp)
+    // What Ctrl+F, F3 and Ctrl+H search for, how and where, and Ctrl+H's replacement.
+    const SearchParameters& getSearch() const { return m_search; }
+    void setSearch(const SearchParameters& search) { m_search = search; }
+    // Finds with the search's values in its scope; "Not found" in the status bar, with a beep,
+    // when nothing is.
+    bool find(bool backwards);
+    // Replaces every match in the scope; the status bar says how many. Answers that count.
+    int32_t replaceAll();
+
+    // ---- the face of the editors (MainWindowActions.cpp)
+    // The preferences' preset, which every editor shows (an empty theme: the shipped one).
+    const FacePreset& getFacePreset() const { return m_facePreset; }
+    void setFacePreset(const FacePreset& preset);
+    // The window's preset as the controller's, the shipped theme for an empty one.
+    void applyFacePreset(DocumentController& controller) const;
 
 private:
     Page* addPage(DocumentController* controller, int untitled);
+<<<<<<< HEAD
     // The tab whose document has the file, or null.
     Page* findPageOf(const std::wstring& path) const;
     // Another tab holding the path closes, asked first: whether the path is free for the page.
     bool closeOtherHolder(Page& page, const std::wstring& path);
+=======
+    // Whether a document whose load replaced bytes may be saved: asks once, and a yes lets every
+    // later save write the replacement characters.
+    bool confirmReplacedBytes(Page& page);
+>>>>>>> main
     // Saves the document to the path; a failure is shown.
     bool writeTo(Page& page, const std::wstring& path);
     void setGrammarForFile(Page& page);
@@ -186,9 +216,11 @@ private:
     void queueFiles(const std::vector<std::wstring>& paths);
     void runPendingCommands();
     int nextUntitledNumber() const;
-    bool findAgain(bool ask, bool backwards);
-    // Finds, or with a replacement replaces all, in the active document.
-    bool search(const std::wstring& text, const std::wstring* replacement, bool backwards);
+    // The find or replace dialog over the search's values: the find text taken from a selection
+    // within one line, the selection scope chosen for one spanning lines.
+    bool askSearch(bool replace);
+    // The scope's target, else the active tab's editor; null without a tab.
+    SearchSubscriber* searchTarget() const;
     void registerActions();
     void buildMenus();
 
@@ -201,8 +233,8 @@ private:
     std::vector<std::unique_ptr<Page>> m_pages;
     std::vector<afAction*> m_actions;
     std::vector<std::wstring> m_pendingCommands;
-    std::wstring m_findText;
-    std::wstring m_replaceText;
+    SearchParameters m_search;
+    FacePreset m_facePreset;
     bool m_closingAll = false;
     bool m_closing = false;
 };

@@ -14,6 +14,7 @@
 #include "afw/afTestWindow.h"
 #include "afw/afWindow.h"
 #include "pel/text/TextConversion.h"
+#include "service/document/search/SearchParameters.h"
 #include "pel/thread/MainThread.h"
 #include "service/base/ServiceSetup.h"
 #include "service/base/TesselService.h"
@@ -73,6 +74,16 @@ protected:
             texts.pop_front();
             return true;
         });
+        tessel::setSearchHook([this](bool, tessel::SearchParameters& io_values) {
+            shownSearches.push_back(io_values);
+            if (searches.empty()) {
+                ADD_FAILURE() << "unexpected search dialog";
+                return false;
+            }
+            io_values = searches.front();
+            searches.pop_front();
+            return true;
+        });
     }
 
     void TearDown() override {
@@ -81,6 +92,7 @@ protected:
         tessel::setQuestionHook(nullptr);
         tessel::setFileDialogHook(nullptr);
         tessel::setTextHook(nullptr);
+        tessel::setSearchHook(nullptr);
         afSetPanicHandler(m_panic);
         current() = nullptr;
     }
@@ -137,6 +149,9 @@ protected:
     std::deque<uint32_t> answers;
     std::deque<std::wstring> paths;
     std::deque<std::wstring> texts;
+    // What the search dialog is answered with, and what it was shown.
+    std::deque<tessel::SearchParameters> searches;
+    std::vector<tessel::SearchParameters> shownSearches;
 
 private:
     static bool setUpFolders(tessel::Config& config) {
