@@ -100,11 +100,8 @@ bool App::init() {
     services.controllers = m_controllers.get();
     services.grammars = m_grammars.get();
     services.bundles = m_bundles.get();
-<<<<<<< HEAD
     services.saveSettings = [this] { saveSettings(); };
-=======
     services.themes = m_themes.get();
->>>>>>> main
     m_mainWindow.reset(new MainWindow(services));
     if (!m_mainWindow->create())
         return false;

@@ -60,12 +60,9 @@ public:
         DocumentControllerManager* controllers = nullptr;
         GrammarBundleItemManager* grammars = nullptr;
         BundleManager* bundles = nullptr;
-<<<<<<< HEAD
         // Writes the settings as the program's exit does (at the end of a Windows session).
         std::function<void()> saveSettings;
-=======
         ThemeManager* themes = nullptr;
->>>>>>> main
     };
 
     // One tab: its slot, editor and controller, and the number of an "Untitled" document.
@@ -185,16 +182,13 @@ public:
 
 private:
     Page* addPage(DocumentController* controller, int untitled);
-<<<<<<< HEAD
     // The tab whose document has the file, or null.
     Page* findPageOf(const std::wstring& path) const;
     // Another tab holding the path closes, asked first: whether the path is free for the page.
     bool closeOtherHolder(Page& page, const std::wstring& path);
-=======
     // Whether a document whose load replaced bytes may be saved: asks once, and a yes lets every
     // later save write the replacement characters.
     bool confirmReplacedBytes(Page& page);
->>>>>>> main
     // Saves the document to the path; a failure is shown.
     bool writeTo(Page& page, const std::wstring& path);
     void setGrammarForFile(Page& page);

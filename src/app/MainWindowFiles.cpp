@@ -21,11 +21,8 @@
 #include "service/document/DocumentManager.h"
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/DocumentControllerManager.h"
-<<<<<<< HEAD
 #include "service/document/io/DocumentIOErrors.h"
-=======
 #include "service/document/io/DocumentEncoding.h"
->>>>>>> main
 
 namespace tessel {
 
@@ -183,7 +180,9 @@ bool MainWindow::save(Page& page) {
 bool MainWindow::saveAs(Page& page) {
     std::wstring path = page.untitled ? getName(page) : page.controller->getPath();
     const std::wstring oldPath = page.controller->getPath();
-    if (!askFilePath(this, true, path) || !closeOtherHolder(page, path) || !writeTo(page, path))
+    // The replaced-bytes question comes before another tab is closed for the path.
+    if (!askFilePath(this, true, path) || !confirmReplacedBytes(page) || !closeOtherHolder(page, path) ||
+        !writeTo(page, path))
         return false;
     page.untitled = 0;
     updateLabel(page);
