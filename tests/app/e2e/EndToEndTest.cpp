@@ -10,6 +10,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 
 namespace tessel_test {
@@ -30,14 +31,26 @@ std::string readSettings(const std::wstring& path) {
 
 using EndToEnd = TesselCopyTest;
 
+// The text typed into the file opened from the command line, then Ctrl+S.
+testing::AssertionResult typeAndSave(TesselRun& tessel, const std::wstring& name, const std::wstring& text) {
+    testing::AssertionResult shown = tessel.hasTitle(name + L" - Tessel");
+    if (!shown)
+        return shown;
+    if (!typeText(tessel.editor(), text))
+        return testing::AssertionFailure() << "the editor took no text";
+    testing::AssertionResult modified = tessel.hasTitle(name + L" * - Tessel");
+    if (!modified)
+        return modified;
+    if (!pressChordIn(tessel.window(), {VK_CONTROL, 'S'}))
+        return testing::AssertionFailure() << "Ctrl+S was not sent";
+    return testing::AssertionSuccess();
+}
+
 TEST_F(EndToEnd, TypedTextIsSavedBeforeTheOldBytesWithTheirLineEnds) {
     const std::string old = "/* h\xC3\xA9llo */\r\nint x;\r\n";
     copy.folder.write(L"hello.c", old);
     TesselRun tessel(copy, L"hello.c");
-    ASSERT_TRUE(tessel.hasTitle(L"hello.c - Tessel"));
-    ASSERT_TRUE(typeText(tessel.editor(), L"ab"));
-    ASSERT_TRUE(tessel.hasTitle(L"hello.c * - Tessel"));
-    ASSERT_TRUE(pressChordIn(tessel.window(), {VK_CONTROL, 'S'}));
+    ASSERT_TRUE(typeAndSave(tessel, L"hello.c", L"ab"));
     ASSERT_TRUE(tessel.hasTitle(L"hello.c - Tessel"));
     EXPECT_EQ("ab" + old, copy.folder.read(L"hello.c")) << "UTF-8 without a BOM, CR LF kept";
 }
@@ -85,36 +98,39 @@ TEST_F(EndToEnd, AFileHandedOverWhileTheWindowClosesIsOpenedNeverDropped) {
     copy.folder.write(L"first.c", "int first;\r\n");
     copy.folder.write(L"second.c", "int second;\r\n");
     copy.folder.write(L"third.c", "int third;\r\n");
-    {
-        // Refused while the closing question is open; taken once the close is cancelled.
-        TesselRun first(copy, L"first.c");
+    // first.c edited, the window asked to close, and a start handing `file` over while the
+    // question is open: refused, so it keeps trying.
+    const auto handOverWhileAsked = [&](TesselRun& first, const wchar_t* file, std::unique_ptr<OtherProcess>& o_next) {
         ASSERT_TRUE(typeText(first.editor(), L"q"));
         ASSERT_TRUE(first.hasTitle(L"first.c * - Tessel"));
         ::PostMessageW(first.window(), WM_CLOSE, 0, 0);
         ASSERT_NE(nullptr, first.question());
-        OtherProcess second(copy.program(), L"second.c", copy.folder.path);
-        EXPECT_EQ(-1, second.exitCode(3000)) << "the second start was taken by a closing window";
+        o_next.reset(new OtherProcess(copy.program(), file, copy.folder.path));
+        EXPECT_EQ(-1, o_next->exitCode(3000)) << TesselRun::narrow(file) << " was taken by a closing window";
+    };
+    std::unique_ptr<OtherProcess> next;
+    {
+        // Taken once the close is cancelled.
+        TesselRun first(copy, L"first.c");
+        handOverWhileAsked(first, L"second.c", next);
+        ASSERT_FALSE(HasFatalFailure());
         ASSERT_TRUE(first.answer({VK_ESCAPE})) << "Cancel";
-        EXPECT_EQ(0, second.exitCode(WAIT_MS));
+        EXPECT_EQ(0, next->exitCode(WAIT_MS));
         EXPECT_TRUE(first.hasTitle(L"second.c - Tessel"));
     }
-    // Refused while asked, and the window then goes: the next start opens it as the first.
+    // The window goes: the next try starts as the first instance and opens it.
     TesselRun first(copy, L"first.c");
-    ASSERT_TRUE(typeText(first.editor(), L"q"));
-    ASSERT_TRUE(first.hasTitle(L"first.c * - Tessel"));
-    ::PostMessageW(first.window(), WM_CLOSE, 0, 0);
-    ASSERT_NE(nullptr, first.question());
-    OtherProcess third(copy.program(), L"third.c", copy.folder.path);
-    EXPECT_EQ(-1, third.exitCode(3000)) << "the third start was taken by a closing window";
+    handOverWhileAsked(first, L"third.c", next);
+    ASSERT_FALSE(HasFatalFailure());
     ASSERT_TRUE(first.answer({VK_MENU, 'N'})) << "Don't Save";
     EXPECT_EQ(0, first.process.exitCode(WAIT_MS));
-    const HWND window = third.waitForWindow(TesselRun::MAIN_WINDOW, WAIT_MS);
-    ASSERT_NE(nullptr, window) << "the third start ended with " << third.exitCode(0);
+    const HWND window = next->waitForWindow(TesselRun::MAIN_WINDOW, WAIT_MS);
+    ASSERT_NE(nullptr, window) << "the third start ended with " << next->exitCode(0);
     EXPECT_TRUE(pollFor([&] { return OtherProcess::windowText(window) == L"third.c - Tessel"; }, WAIT_MS))
         << TesselRun::narrow(OtherProcess::windowText(window));
     EXPECT_EQ("int first;\r\n", copy.folder.read(L"first.c"));
     ::PostMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0, third.exitCode(WAIT_MS));
+    EXPECT_EQ(0, next->exitCode(WAIT_MS));
 }
 
 TEST_F(EndToEnd, MalformedCopyDataIsRefused) {
@@ -281,10 +297,7 @@ TEST_F(EndToEnd, TheStatusStripsMenusOpenAtTheirItemsAndTheEncodingOneLetsATyped
     const std::string old = "caf\xE9 ok\r\n"; // not UTF-8: the system's code page, 1252
     copy.folder.write(L"latin.txt", old);
     TesselRun tessel(copy, L"latin.txt");
-    ASSERT_TRUE(tessel.hasTitle(L"latin.txt - Tessel"));
-    ASSERT_TRUE(typeText(tessel.editor(), L"\u03A9"));
-    ASSERT_TRUE(tessel.hasTitle(L"latin.txt * - Tessel"));
-    ASSERT_TRUE(pressChordIn(tessel.window(), {VK_CONTROL, 'S'}));
+    ASSERT_TRUE(typeAndSave(tessel, L"latin.txt", L"\u03A9"));
     ASSERT_TRUE(tessel.answer({VK_RETURN})) << "the code page has no omega: the save is refused";
     EXPECT_EQ(old, copy.folder.read(L"latin.txt"));
     EXPECT_TRUE(tessel.hasTitle(L"latin.txt * - Tessel"));
