@@ -100,8 +100,8 @@ bool App::init() {
     services.controllers = m_controllers.get();
     services.grammars = m_grammars.get();
     services.bundles = m_bundles.get();
-    services.saveSettings = [this] { saveSettings(); };
     services.themes = m_themes.get();
+    services.saveSettings = [this] { saveSettings(); };
     m_mainWindow.reset(new MainWindow(services));
     if (!m_mainWindow->create())
         return false;

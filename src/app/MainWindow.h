@@ -60,9 +60,9 @@ public:
         DocumentControllerManager* controllers = nullptr;
         GrammarBundleItemManager* grammars = nullptr;
         BundleManager* bundles = nullptr;
+        ThemeManager* themes = nullptr;
         // Writes the settings as the program's exit does (at the end of a Windows session).
         std::function<void()> saveSettings;
-        ThemeManager* themes = nullptr;
     };
 
     // One tab: its slot, editor and controller, and the number of an "Untitled" document.
