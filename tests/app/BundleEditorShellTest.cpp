@@ -143,6 +143,27 @@ TEST_F(BundleEditorShellTest, ASavedGrammarColoursOpenDocumentsAndTheUserFolderK
     EXPECT_NE(std::wstring::npos, readWide(C_CHANGES).find(L"frobnicate"));
 }
 
+// A brace typed too early ends the entry there: what follows would not be read, so the save is
+// refused at the first of it rather than dropping it.
+TEST_F(BundleEditorShellTest, TextAfterTheEntrysClosingBraceIsNotSavedAway) {
+    ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
+    ASSERT_TRUE(editor->activateNode(editor->findNode(L"C\\Grammars\\C")));
+    BundleEntryEditor* grammar = editor->getActiveEditor();
+    ASSERT_TRUE(grammar);
+    std::wstring before;
+    textOf(*grammar).getText(&before);
+    const std::wstring at = L"name: \"source.c\"";
+    const size_t line = std::count(before.begin(), before.begin() + before.find(at), L'\n') + 1;
+    typeAfter(*grammar, at, L"\n}");
+    run(L"bundles.item.save");
+    EXPECT_TRUE(grammar->isModified());
+    ASSERT_EQ(1u, grammar->getProblems().size());
+    EXPECT_EQ(std::to_wstring(line + 2), grammar->getProblems()[0].first) << narrow(grammar->getProblems()[0].second);
+    EXPECT_NE(std::wstring::npos, grammar->getProblems()[0].second.find(L"not part of the entry"));
+    std::string unused;
+    EXPECT_FALSE(base.tryRead(C_CHANGES, &unused)) << "nothing was written";
+}
+
 TEST_F(BundleEditorShellTest, ANewSnippetFromItsTemplateExpandsByItsTriggerOnceSaved) {
     ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
     afControlTreeItem* cBundle = editor->findNode(L"C");

@@ -4,6 +4,7 @@
 #include "afw/layout/afLayoutLinear.h"
 #include "afw/layout/afLayoutParamsLinear.h"
 #include "service/bundles/BundleEntry.h"
+#include "service/bundles/BundleEntrySourceHelper.h"
 #include "service/bundles/BundleEntryValidator.h"
 #include "service/bundles/BundleError.h"
 
@@ -81,6 +82,11 @@ bool BundleEntryEditor::save() {
     BundleEntry& entry = *m_entry;
     const std::wstring text = m_text->getText();
     ErrorList read;
+    if (BundleEntrySourceHelper::findUnreadText(text, &read)) {
+        // Saved as it reads, the text after the entry would be dropped.
+        showProblems(read);
+        return false;
+    }
     bool applied = false;
     {
         // The entry's manager takes the new version once, as the bracket closes.

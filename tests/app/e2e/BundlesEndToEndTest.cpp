@@ -21,7 +21,7 @@ TEST_F(BundlesEndToEnd, ATabTriggerExpandsItsSnippetAndTabMovesToTheNextStop) {
     copy.folder.write(L"snip.c", old);
     TesselRun tessel(copy, L"snip.c");
     ASSERT_TRUE(tessel.showsKeywords()) << "the bundles never coloured the text";
-    ASSERT_TRUE(activate(tessel.editor()));
+    ASSERT_TRUE(tessel.focusEditor());
     // The caret starts on the empty first line. "void" replaces the selected first stop only
     // when the caret sits there; the second Tab goes to the body.
     ASSERT_TRUE(typeKeys(L"main"));
@@ -35,7 +35,7 @@ TEST_F(BundlesEndToEnd, ATabTriggerExpandsItsSnippetAndTabMovesToTheNextStop) {
     copy.folder.write(L"plain.txt", "");
     TesselRun other(copy, L"plain.txt"); // handed to the running instance
     ASSERT_TRUE(tessel.hasTitle(L"plain.txt - Tessel"));
-    ASSERT_TRUE(activate(tessel.editor()));
+    ASSERT_TRUE(tessel.focusEditor()) << "the new tab's editor takes the keys";
     ASSERT_TRUE(typeKeys(L"main"));
     ASSERT_TRUE(pressChord({VK_TAB}));
     EXPECT_EQ("main\t", savedText(tessel, L"plain.txt", ""));
@@ -70,7 +70,7 @@ TEST_F(BundlesEndToEnd, TheBundlesMenuListsTheShippedBundlesAndItsSnippetLinesIn
     ASSERT_TRUE(pressChord({VK_UP})); // wraps to "main()"
     ASSERT_TRUE(pressChord({VK_RETURN}));
     ASSERT_TRUE(tessel.hasOpenMenus(0));
-    ASSERT_TRUE(activate(tessel.editor()));
+    ASSERT_TRUE(tessel.focusEditor());
     ASSERT_TRUE(typeKeys(L"void"));
     ASSERT_TRUE(pressChord({VK_TAB}));
     ASSERT_TRUE(typeKeys(L"x++;"));
