@@ -291,7 +291,7 @@ void afMenu::truncate(size_t count) {
 }
 
 afMenuNode* afMenu::track(afViewPlatform* owner, int x, int y, bool bottomAlign) {
-    update();
+    prepareToShow();
     if (!owner || !owner->getHandle())
         return nullptr;
     const UINT flags = TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | (bottomAlign ? TPM_BOTTOMALIGN : 0);
@@ -308,6 +308,15 @@ void afMenu::update() {
         else if (child->getKind() == KIND_ITEM)
             enableLine(static_cast<int>(i), static_cast<afMenuItem*>(child)->isEnabled());
     }
+}
+
+void afMenu::prepareToShow() {
+    if (m_builder) {
+        // A copy: the builder may replace itself.
+        const Builder builder = m_builder;
+        builder(*this);
+    }
+    update();
 }
 
 std::unique_ptr<afMenuBar> afMenuBar::createMenuBar() {

@@ -8,6 +8,7 @@
 #include "afw/afCanvas.h"
 #include "afw/afMenuNode.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <unordered_map>
@@ -56,6 +57,11 @@ public:
     bool isEmpty() const { return m_children.empty(); }
     // Refreshes the enabled states of the lines, and of the submenus' lines.
     virtual void update();
+    // What fills a menu anew each time it opens, before its lines are refreshed.
+    using Builder = std::function<void(afMenu&)>;
+    void setBuilder(Builder builder) { m_builder = std::move(builder); }
+    // As the menu opens: the builder (when there is one), then the refresh.
+    void prepareToShow();
     void updateItems() { update(); }
     // The line of the command id in this tree, or null.
     afMenuNode* findNode(uint16_t id) const;
@@ -120,6 +126,7 @@ private:
     std::vector<uint16_t> m_freeIds;       // root only, the most recently freed last
     uint16_t m_nextId = 1;                 // root only
     bool m_themed;
+    Builder m_builder;
     // The "MENU" theme data of the visual-styles instance it was opened with (afMenuDraw.cpp);
     // opened at the first themed line, closed with the menu.
     HTHEME theme(HWND owner);

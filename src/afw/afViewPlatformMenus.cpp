@@ -23,7 +23,7 @@ bool afViewPlatform::onInitMenuPopup(afMessage& msg) {
     afMenu* menu = afMenu::fromHandle(reinterpret_cast<HMENU>(msg.wParam));
     if (!menu)
         return false;
-    menu->update();
+    menu->prepareToShow();
     msg.result = 0;
     return true;
 }

@@ -3,6 +3,7 @@
 #include "app/AppCommandLine.h"
 #include "app/AppDialogs.h"
 #include "app/CopyDataMessage.h"
+#include "app/FacePresetSettings.h"
 #include "app/MainWindow.h"
 
 #include "bundles/BundleManager.h"
@@ -79,16 +80,7 @@ bool App::init() {
     }
     // 3. The command line; a second start hands it over here.
     AppCommandLine line;
-    bool parsed = true;
-    std::wstring parseError;
-    try {
-        line.parse(m_commandLine);
-    } catch (const pel::Exception& e) {
-        parsed = false;
-        parseError = e.message;
-    }
-    if (!parsed)
-        showMessage(nullptr, message(L"Error parsing command line: {1}", parseError));
+    const bool parsed = line.parseOrExplain(m_commandLine, nullptr);
     // A second start with a broken command line has nothing to hand over: it ends (1).
     if (!afInstanceControl::instance().isFirstInstance() && (!parsed || !forward(line)))
         return false;
@@ -107,9 +99,11 @@ bool App::init() {
     services.controllers = m_controllers.get();
     services.grammars = m_grammars.get();
     services.bundles = m_bundles.get();
+    services.themes = m_themes.get();
     m_mainWindow.reset(new MainWindow(services));
     if (!m_mainWindow->create())
         return false;
+    m_mainWindow->setFacePreset(FacePresetSettings::load(m_root->getConfig()));
     setMainWidget(m_mainWindow.get());
     getMessageRegistry()->initRegistry(afGetModuleInstance());
     // 10. The start-up list, 11. the bundles in the background.
@@ -137,7 +131,7 @@ bool App::init() {
 
 void App::createManagers() {
     pel::ScopedLock<pel::Mutex_Impl> guard(m_root->getLock());
-    m_root->createWebApi(std::wstring());
+    m_root->createWebApi(WEB_SERVICE_ADDRESS);
     m_root->createDocumentManager(std::make_shared<DocumentParserServices>());
     m_controllers.reset(new DocumentControllerManager(*m_root->getDocumentManager()));
     SpanManager::install(*m_controllers);

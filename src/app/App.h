@@ -38,6 +38,8 @@ public:
     static constexpr uint32_t LOG_SOURCE = pel::crc32Literal("Tessel");
     static constexpr const wchar_t* FONT_NAMES_SETTING = L"app.editor.font.names";
     static constexpr const wchar_t* FONT_SIZE_SETTING = L"app.editor.font.size";
+    // The web service's base address; nothing is sent there while the update check stays out.
+    static constexpr const wchar_t* WEB_SERVICE_ADDRESS = L"https://service.tessel.invalid/api/";
     // How long a second start waits for the first one's window, and how often it asks.
     static constexpr uint32_t FORWARD_WAIT_MS = 10000;
     static constexpr uint32_t FORWARD_RETRY_MS = 100;

@@ -1,5 +1,6 @@
 #include "app/AppDialogs.h"
 
+#include "components/SearchDialog.h"
 #include "components/StringDialog.h"
 
 #include "afw/afDialogFile.h"
@@ -13,41 +14,38 @@ namespace tessel {
 
 namespace {
 
-QuestionHook& questionHook() {
-    static QuestionHook hook;
+// One slot per hook type: each hook is its own std::function type.
+template <typename Hook> Hook& hookOf() {
+    static Hook hook;
     return hook;
 }
 
-FileDialogHook& fileDialogHook() {
-    static FileDialogHook hook;
-    return hook;
-}
-
-TextHook& textHook() {
-    static TextHook hook;
+template <typename Hook> Hook swapHook(Hook hook) {
+    std::swap(hookOf<Hook>(), hook);
     return hook;
 }
 
 } // namespace
 
 QuestionHook setQuestionHook(QuestionHook hook) {
-    std::swap(questionHook(), hook);
-    return hook;
+    return swapHook(std::move(hook));
 }
 
 FileDialogHook setFileDialogHook(FileDialogHook hook) {
-    std::swap(fileDialogHook(), hook);
-    return hook;
+    return swapHook(std::move(hook));
 }
 
 TextHook setTextHook(TextHook hook) {
-    std::swap(textHook(), hook);
-    return hook;
+    return swapHook(std::move(hook));
+}
+
+SearchHook setSearchHook(SearchHook hook) {
+    return swapHook(std::move(hook));
 }
 
 uint32_t askQuestion(afViewPlatform* owner, const std::wstring& text, const std::vector<QuestionButton>& buttons) {
-    if (questionHook())
-        return questionHook()(text, buttons);
+    if (hookOf<QuestionHook>())
+        return hookOf<QuestionHook>()(text, buttons);
     std::unique_ptr<afMessageBox> box(afMessageBox::createInstance(owner));
     box->setTitle(L"Tessel");
     box->setText(text);
@@ -61,8 +59,8 @@ void showMessage(afViewPlatform* owner, const std::wstring& text) {
 }
 
 bool askFilePath(afViewPlatform* owner, bool save, std::wstring& io_path) {
-    if (fileDialogHook())
-        return fileDialogHook()(save, io_path);
+    if (hookOf<FileDialogHook>())
+        return hookOf<FileDialogHook>()(save, io_path);
     afFileDialogOptions options;
     options.title = save ? L"Save As" : L"Open";
     options.fileName = io_path;
@@ -81,8 +79,8 @@ bool askFilePath(afViewPlatform* owner, bool save, std::wstring& io_path) {
 }
 
 bool askText(afViewPlatform* owner, const std::wstring& title, const std::wstring& label, std::wstring& io_text) {
-    if (textHook())
-        return textHook()(label, io_text);
+    if (hookOf<TextHook>())
+        return hookOf<TextHook>()(label, io_text);
     std::unique_ptr<StringDialog> dialog(StringDialog::create(owner));
     dialog->setTitle(title.c_str());
     dialog->setLabel(label);
@@ -91,6 +89,18 @@ bool askText(afViewPlatform* owner, const std::wstring& title, const std::wstrin
         return false;
     io_text = dialog->getInputText();
     return true;
+}
+
+bool askSearch(afViewPlatform* owner, bool replace, const std::vector<std::pair<uint32_t, std::wstring>>& scopes,
+               SearchParameters& io_values) {
+    if (hookOf<SearchHook>())
+        return hookOf<SearchHook>()(replace, io_values);
+    std::unique_ptr<SearchDialog> dialog(
+        SearchDialog::create(owner, replace ? SearchDialog::REPLACE : SearchDialog::FIND, io_values, scopes));
+    const bool confirmed = dialog->showModal() == afWindow::RESULT_OK;
+    // What was typed is kept for the next time, also when the dialog was cancelled.
+    io_values = dialog->getValues();
+    return confirmed;
 }
 
 } // namespace tessel

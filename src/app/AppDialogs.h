@@ -6,11 +6,14 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class afViewPlatform;
 
 namespace tessel {
+
+struct SearchParameters;
 
 struct QuestionButton {
     std::wstring caption;
@@ -24,11 +27,14 @@ using QuestionHook = std::function<uint32_t(const std::wstring& text, const std:
 using FileDialogHook = std::function<bool(bool save, std::wstring& io_path)>;
 // (label, io_text: the proposed text in, the entered one out) -> whether the user confirmed.
 using TextHook = std::function<bool(const std::wstring& label, std::wstring& io_text)>;
+// (replace, io_values: the values shown in, the chosen ones out) -> whether the user confirmed.
+using SearchHook = std::function<bool(bool replace, SearchParameters& io_values)>;
 
 // Each installs a hook (empty: the real window) and returns the previous one.
 QuestionHook setQuestionHook(QuestionHook hook);
 FileDialogHook setFileDialogHook(FileDialogHook hook);
 TextHook setTextHook(TextHook hook);
+SearchHook setSearchHook(SearchHook hook);
 
 uint32_t askQuestion(afViewPlatform* owner, const std::wstring& text, const std::vector<QuestionButton>& buttons);
 // A message with one "OK" button.
@@ -37,5 +43,10 @@ void showMessage(afViewPlatform* owner, const std::wstring& text);
 bool askFilePath(afViewPlatform* owner, bool save, std::wstring& io_path);
 // A line of text in the one-line input dialog, titled and labelled.
 bool askText(afViewPlatform* owner, const std::wstring& title, const std::wstring& label, std::wstring& io_text);
+
+// The find (or, with replace, the replace) dialog over the values, offering the scopes (id,
+// title); the values come back also when the user cancels.
+bool askSearch(afViewPlatform* owner, bool replace, const std::vector<std::pair<uint32_t, std::wstring>>& scopes,
+               SearchParameters& io_values);
 
 } // namespace tessel

@@ -10,6 +10,8 @@
 #include "afw/afDropAction.h"
 #include "afw/afWindowMain.h"
 #include "afw/dock/afDockSlotController.h"
+#include "service/document/controller/FacePreset.h"
+#include "service/document/search/SearchParameters.h"
 
 #include <cstdint>
 #include <memory>
@@ -19,6 +21,7 @@
 class afDataObject;
 class afDock;
 class afMenuBar;
+class SearchSubscriber;
 struct afDropInfo;
 
 namespace tessel {
@@ -34,6 +37,7 @@ class GrammarBundleItemManager;
 class StatusBar;
 class Tabs;
 class TesselService;
+class ThemeManager;
 
 class MainWindow : public afWindowMain, public afDockSlotController, public afActionHandler {
 public:
@@ -51,6 +55,7 @@ public:
         DocumentControllerManager* controllers = nullptr;
         GrammarBundleItemManager* grammars = nullptr;
         BundleManager* bundles = nullptr;
+        ThemeManager* themes = nullptr;
     };
 
     // One tab: its slot, editor and controller, and the number of an "Untitled" document.
@@ -141,14 +146,32 @@ public:
     bool onFindNext(afActionEvent& event);
     bool onFindPrevious(afActionEvent& event);
     bool onReplace(afActionEvent& event);
-    // What Ctrl+F and F3 search for, and Ctrl+H's replacement.
-    const std::wstring& getFindText() const { return m_findText; }
-    // Finds (or, with replace, replaces all) in the active document; whether anything was found.
-    bool find(const std::wstring& text, bool backwards);
-    bool replaceAll(const std::wstring& text, const std::wstring& replacement);
+    // Lists the installed themes in the action chooser; the pick shows in every editor and goes
+    // into the preferences.
+    bool onSelectTheme(afActionEvent& event);
+
+    // ---- find and replace (MainWindowSearch.cpp)
+    // What Ctrl+F, F3 and Ctrl+H search for, how and where, and Ctrl+H's replacement.
+    const SearchParameters& getSearch() const { return m_search; }
+    void setSearch(const SearchParameters& search) { m_search = search; }
+    // Finds with the search's values in its scope; "Not found" in the status bar, with a beep,
+    // when nothing is.
+    bool find(bool backwards);
+    // Replaces every match in the scope; the status bar says how many. Answers that count.
+    int32_t replaceAll();
+
+    // ---- the face of the editors (MainWindowActions.cpp)
+    // The preferences' preset, which every editor shows (an empty theme: the shipped one).
+    const FacePreset& getFacePreset() const { return m_facePreset; }
+    void setFacePreset(const FacePreset& preset);
 
 private:
     Page* addPage(DocumentController* controller, int untitled);
+    // The window's preset as the controller's, the shipped theme for an empty one.
+    void applyFacePreset(DocumentController& controller) const;
+    // Whether a document whose load replaced bytes may be saved: asks once, and a yes lets every
+    // later save write the replacement characters.
+    bool confirmReplacedBytes(Page& page);
     // Saves the document to the path; a failure is shown.
     bool writeTo(Page& page, const std::wstring& path);
     void setGrammarForFile(Page& page);
@@ -165,9 +188,11 @@ private:
     void queueFiles(const std::vector<std::wstring>& paths);
     void runPendingCommands();
     int nextUntitledNumber() const;
-    bool findAgain(bool ask, bool backwards);
-    // Finds, or with a replacement replaces all, in the active document.
-    bool search(const std::wstring& text, const std::wstring* replacement, bool backwards);
+    // The find or replace dialog over the search's values: the find text taken from a selection
+    // within one line, the selection scope chosen for one spanning lines.
+    bool askSearch(bool replace);
+    // The scope's target, else the active tab's editor; null without a tab.
+    SearchSubscriber* searchTarget() const;
     void registerActions();
     void buildMenus();
 
@@ -180,8 +205,8 @@ private:
     std::vector<std::unique_ptr<Page>> m_pages;
     std::vector<afAction*> m_actions;
     std::vector<std::wstring> m_pendingCommands;
-    std::wstring m_findText;
-    std::wstring m_replaceText;
+    SearchParameters m_search;
+    FacePreset m_facePreset;
     bool m_closingAll = false;
 };
 

@@ -1,17 +1,20 @@
-// The main window's actions, its menus, and find and replace in the active document.
+// The main window's actions and its menus.
 
 #include "app/MainWindow.h"
 
 #include "app/AppDialogs.h"
+#include "app/FacePresetSettings.h"
+#include "app/ThemeChooser.h"
 
 #include "bundles/BundleManager.h"
+#include "bundles/themes/ThemeManager.h"
 
 #include "afw/afActionInvoker.h"
 #include "afw/afActionRegistry.h"
 #include "afw/afApp.h"
 #include "afw/afMenu.h"
-#include "service/document/controller/SearchAction.h"
-#include "service/document/controller/SearchActionRecord.h"
+#include "service/base/TesselService.h"
+#include "service/document/controller/DocumentController.h"
 
 namespace tessel {
 
@@ -38,6 +41,7 @@ const std::vector<ActionLine>& actionTable() {
         {L"search.find.next", L"Find &Next", {L"F3"}, &MainWindow::onFindNext},
         {L"search.find.previous", L"Find &Previous", {L"Shift+F3"}, &MainWindow::onFindPrevious},
         {L"search.replace", L"&Replace...", {L"Ctrl+H"}, &MainWindow::onReplace},
+        {L"view.theme.select", L"Select Theme", {}, &MainWindow::onSelectTheme},
     };
     return table;
 }
@@ -65,12 +69,7 @@ const MenuLine EDIT_MENU[] = {{L"edit.undo", L"&Undo"},
                               {L"search.replace", L""},
                               {nullptr, L""},
                               {L"goto.line", L"&Go to Line..."}};
-
-// A search that reaches the end of the text goes on from the other end without asking.
-class WrapAlways : public ISearchActionCallback {
-public:
-    bool shouldWrapAround(const SearchActionRecord&) override { return true; }
-};
+const MenuLine VIEW_MENU[] = {{L"view.theme.select", L"Select &Theme..."}};
 
 template <size_t N> void addLines(afMenu& menu, const MenuLine (&lines)[N]) {
     for (const MenuLine& line : lines)
@@ -102,9 +101,14 @@ void MainWindow::buildMenus() {
     addLines(*file, FILE_MENU);
     afMenu* edit = m_menuBar->addMenu(afMenu::createPopup(L"&Edit").release());
     addLines(*edit, EDIT_MENU);
+    afMenu* view = m_menuBar->addMenu(afMenu::createPopup(L"&View").release());
+    addLines(*view, VIEW_MENU);
     afMenu* bundles = m_menuBar->addMenu(afMenu::createPopup(L"&Bundles").release());
-    if (m_services.bundles)
-        m_services.bundles->populateMenu(*bundles);
+    if (BundleManager* manager = m_services.bundles) {
+        // Made as it opens: the bundles come and go with loads and reloads.
+        bundles->setBuilder([manager](afMenu& menu) { manager->populateMenu(menu); });
+        manager->populateMenu(*bundles);
+    }
     ::SetMenu(getHandle(), m_menuBar->getHandle());
 }
 
@@ -153,68 +157,31 @@ bool MainWindow::onPreviousTab(afActionEvent&) {
     return true;
 }
 
-// Finds the text again (asking for it when there is none yet); a beep when it is not there.
-bool MainWindow::findAgain(bool ask, bool backwards) {
-    if (ask || m_findText.empty()) {
-        std::wstring text = m_findText;
-        if (!askText(this, L"Find", L"Find what:", text) || text.empty())
-            return true;
-        m_findText = text;
-    }
-    if (!find(m_findText, backwards))
-        ::MessageBeep(MB_OK);
+bool MainWindow::onSelectTheme(afActionEvent&) {
+    if (!m_services.themes)
+        return true;
+    pel::UUID picked;
+    if (!chooseTheme(this, getActionContext(), m_services.themes->getChooserData(), &picked))
+        return true;
+    FacePreset preset = m_facePreset;
+    preset.theme = picked.toString();
+    setFacePreset(preset);
+    if (m_services.root && !FacePresetSettings::saveTheme(m_services.root->getConfig(), preset.theme))
+        showMessage(this, L"The theme is in use, but the preferences could not be saved; it is not kept for the next start.");
     return true;
 }
 
-bool MainWindow::onFind(afActionEvent&) {
-    return findAgain(true, false);
+void MainWindow::setFacePreset(const FacePreset& preset) {
+    m_facePreset.assign(preset);
+    for (const auto& page : m_pages)
+        applyFacePreset(*page->controller);
 }
 
-bool MainWindow::onFindNext(afActionEvent&) {
-    return findAgain(false, false);
-}
-
-bool MainWindow::onFindPrevious(afActionEvent&) {
-    return findAgain(false, true);
-}
-
-bool MainWindow::onReplace(afActionEvent&) {
-    std::wstring text = m_findText;
-    if (!askText(this, L"Replace", L"Find what:", text) || text.empty())
-        return true;
-    m_findText = text;
-    std::wstring replacement = m_replaceText;
-    if (!askText(this, L"Replace", L"Replace with:", replacement))
-        return true;
-    m_replaceText = replacement;
-    if (!replaceAll(text, replacement))
-        ::MessageBeep(MB_OK);
-    return true;
-}
-
-bool MainWindow::find(const std::wstring& text, bool backwards) {
-    return search(text, nullptr, backwards);
-}
-
-bool MainWindow::replaceAll(const std::wstring& text, const std::wstring& replacement) {
-    return search(text, &replacement, false);
-}
-
-bool MainWindow::search(const std::wstring& text, const std::wstring* replacement, bool backwards) {
-    Page* page = getActivePage();
-    if (!page || text.empty())
-        return false;
-    WrapAlways wrap;
-    SearchActionRecord record;
-    record.parameters.findText = text;
-    record.parameters.scope = SearchActionRecord::SCOPE_DOCUMENT;
-    record.callback = &wrap;
-    if (replacement) {
-        record.parameters.replaceText = *replacement;
-        record.canReplace = true;
-    }
-    return ssOnAction(*page->controller, record, replacement ? search_actions::REPLACE_ALL : search_actions::FIND,
-                      backwards);
+void MainWindow::applyFacePreset(DocumentController& controller) const {
+    FacePreset preset = m_facePreset;
+    if (preset.theme.empty())
+        preset.theme = SHIPPED_THEME;
+    controller.setFacePreset(preset);
 }
 
 } // namespace tessel

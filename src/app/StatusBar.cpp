@@ -32,6 +32,16 @@ std::wstring StatusBar::getActivityText() const {
     return activities.empty() ? std::wstring() : activities.back().second;
 }
 
+void StatusBar::setMessage(const std::wstring& message) {
+    m_message = message;
+    update();
+}
+
+std::wstring StatusBar::getShownText() const {
+    const std::wstring activity = getActivityText();
+    return activity.empty() ? m_message : activity;
+}
+
 void StatusBar::update() {
     const bool busy = !ToolStripStatus::getActivities().empty();
     if (busy && !m_spinner) {
@@ -42,7 +52,7 @@ void StatusBar::update() {
         delete m_spinner;
         m_spinner = nullptr;
     }
-    m_activity->setText(getActivityText());
+    m_activity->setText(getShownText());
     requestLayout(L"StatusBar::update");
     invalidate();
 }

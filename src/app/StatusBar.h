@@ -1,7 +1,7 @@
 #pragma once
 // The main window's status bar: at the left the activity area (a spinner and the newest
-// background activity's text, "Loading bundles...", while any runs), at the right the room for
-// the editor's status strip. It follows the activity list through its listener for its life.
+// background activity's text, "Loading bundles...", while any runs, else the last message, such
+// as what a search did), at the right the room for the editor's status strip. It follows the activity list through its listener for its life.
 
 #include "afw/control/afContainer.h"
 
@@ -21,8 +21,13 @@ public:
     ~StatusBar() override;
 
     const wchar_t* getContextKey() const override { return L"ui.status_bar"; }
-    // The text shown now: the newest activity's, empty when none runs.
+    // The newest activity's text, empty when none runs.
     std::wstring getActivityText() const;
+    // A message shown while no activity runs, until the next one (empty: none).
+    void setMessage(const std::wstring& message);
+    const std::wstring& getMessage() const { return m_message; }
+    // What the activity area shows now.
+    std::wstring getShownText() const;
     bool isSpinning() const { return m_spinner != nullptr; }
     // Where the editor's status strip goes.
     afLayoutLinear* getStripArea() const { return m_strip; }
@@ -34,6 +39,7 @@ private:
     afSpinner* m_spinner = nullptr;
     afLabel* m_activity;
     afLayoutLinear* m_strip;
+    std::wstring m_message;
 };
 
 } // namespace tessel

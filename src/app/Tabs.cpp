@@ -7,6 +7,7 @@
 #include "afw/layout/afLayoutHorizontalScroll.h"
 #include "afw/layout/afLayoutLinear.h"
 #include "afw/layout/afLayoutParamsLinear.h"
+#include "pel/base/Assert.h"
 
 namespace tessel {
 
@@ -16,7 +17,7 @@ bool TabButton::onMouseDown(afMouseEvent& event) {
         return true;
     }
     if (event.message.message == WM_LBUTTONDOWN && m_activate)
-        m_activate(this);
+        m_activate(this, event);
     return ViewVirtualButton::onMouseDown(event);
 }
 
@@ -70,7 +71,7 @@ TabButton* Tabs::getButton(afDockSlot* slot) const {
 
 void Tabs::attachSlot(afDockSlot* slot) {
     auto* button = new TabButton(this, slot);
-    button->setActivateHandler(TabButton::Handler::bind<Tabs, &Tabs::tabPressed>(this));
+    button->setActivateHandler(TabButton::PressHandler::bind<Tabs, &Tabs::tabPressed>(this));
     button->setCloseHandler(TabButton::Handler::bind<Tabs, &Tabs::tabClosing>(this));
     m_row->addChild(button, indexOfSlot(slot), afLayoutParams::WRAP_CONTENT, afLayoutParams::WRAP_CONTENT);
     m_buttons[slot] = button;
@@ -81,7 +82,19 @@ void Tabs::attachSlot(afDockSlot* slot) {
     slot->setPage(view);
 }
 
+bool Tabs::getTabRect(afDockSlot* slot, afRect* o_rect) {
+    PEL_CHECK_PTR(o_rect);
+    TabButton* button = getButton(slot);
+    if (!button)
+        return false;
+    const afRect frame = button->getFrame();
+    *o_rect = afRect(0, 0, frame.width(), frame.height());
+    offsetDescendantRect(button, *o_rect);
+    return true;
+}
+
 void Tabs::onSlotRemoved(afDockSlot* slot, bool /*deleting*/) {
+    m_drag.forget(slot);
     const auto found = m_buttons.find(slot);
     if (found != m_buttons.end()) {
         m_row->removeView(found->second);
@@ -120,8 +133,13 @@ void Tabs::onSlotMoved(afDockSlot* slot, int index) {
     }
 }
 
-void Tabs::tabPressed(TabButton* button) {
+void Tabs::tabPressed(TabButton* button, const afMouseEvent& event) {
     setActiveSlot(button->getSlot());
+    m_drag.press(button->getSlot(), event.position);
+}
+
+bool Tabs::onKeyDown(afKeyEvent& event) {
+    return event.key() == VK_ESCAPE && m_drag.cancel();
 }
 
 void Tabs::tabClosing(TabButton* button) {
@@ -131,6 +149,8 @@ void Tabs::tabClosing(TabButton* button) {
 }
 
 bool Tabs::onRawMessage(afMessage& msg) {
+    if (m_drag.onMessage(msg))
+        return true;
     if (msg.message != CLOSE_MESSAGE)
         return afDock::onRawMessage(msg);
     auto* slot = reinterpret_cast<afDockSlot*>(msg.lParam);

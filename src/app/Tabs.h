@@ -1,9 +1,11 @@
 #pragma once
 // The main window's tab dock ("ui.dock.tabs"): a strip of tab buttons, the active one shown
 // pressed and scrolled into view, over the page area, where only the active slot's view is shown. A left
-// press on a tab activates its slot, a middle click closes it; closing the active tab activates
-// the one used before it. What a slot holds is its controller's business.
+// press on a tab activates its slot, a middle click closes it, and dragging a tab along the strip
+// moves it; closing the active tab activates the one used before it. What a slot holds is its
+// controller's business.
 
+#include "app/TabDrag.h"
 #include "components/ViewVirtualButton.h"
 
 #include "afw/dock/afDock.h"
@@ -20,11 +22,12 @@ namespace tessel {
 class TabButton : public ViewVirtualButton {
 public:
     using Handler = afDelegate<void(TabButton*)>;
+    using PressHandler = afDelegate<void(TabButton*, const afMouseEvent&)>;
 
     TabButton(afViewPlatform* host, afDockSlot* slot) : ViewVirtualButton(host), m_slot(slot) {}
 
     afDockSlot* getSlot() const { return m_slot; }
-    void setActivateHandler(const Handler& handler) { m_activate = handler; }
+    void setActivateHandler(const PressHandler& handler) { m_activate = handler; }
     void setCloseHandler(const Handler& handler) { m_close = handler; }
     // A left press activates (and presses); a middle button released over the tab it was
     // pressed on closes it.
@@ -34,7 +37,7 @@ public:
 
 private:
     afDockSlot* m_slot;
-    Handler m_activate;
+    PressHandler m_activate;
     Handler m_close;
     bool m_middlePressed = false;
 };
@@ -53,6 +56,9 @@ public:
     // The tab's text (the slot's title); nothing for a slot of another dock.
     void setTitle(afDockSlot* slot, const std::wstring& title);
     TabButton* getButton(afDockSlot* slot) const;
+    // The slot's tab in the client coordinates of the dock's window; false for a slot without one.
+    bool getTabRect(afDockSlot* slot, afRect* o_rect);
+    const TabDrag& getDrag() const { return m_drag; }
 
     void attachSlot(afDockSlot* slot) override;
     void onSlotRemoved(afDockSlot* slot, bool deleting) override;
@@ -60,12 +66,14 @@ public:
     void onSlotMoved(afDockSlot* slot, int index) override;
     void onActivating(afDockSlot* old) override;
     bool onRawMessage(afMessage& msg) override;
+    // Escape ends a tab drag.
+    bool onKeyDown(afKeyEvent& event) override;
 
     // Posted by a tab's close, with the slot.
     static constexpr UINT CLOSE_MESSAGE = WM_APP + 56;
 
 private:
-    void tabPressed(TabButton* button);
+    void tabPressed(TabButton* button, const afMouseEvent& event);
     void tabClosing(TabButton* button);
 
     afLayoutHorizontalScroll* m_strip;
@@ -73,6 +81,7 @@ private:
     afLayoutFrame* m_pages;
     std::map<afDockSlot*, TabButton*> m_buttons;
     CloseRequest m_closeRequest;
+    TabDrag m_drag{*this};
 };
 
 } // namespace tessel

@@ -87,6 +87,8 @@ void Editor::onCreate() {
     m_renderer.reset(new afUnicodeRenderer(*m_layout));
     m_lineCache.reset(new LineCache(*m_layout));
     m_lineCache->setWidthListener([this](int32_t columns) { setWidestColumns(columns); });
+    // The partly shown row below the last whole one counts.
+    m_lineCache->setShownLines([this] { return std::make_pair(m_top.line, m_bottom.line + 1); });
     m_top = m_bottom = m_lineCache->begin();
     setScrollCallbacks(ScrollCallback::bind<Editor, &Editor::onVerticalScroll>(this),
                        ScrollCallback::bind<Editor, &Editor::onHorizontalScroll>(this));

@@ -93,17 +93,17 @@ static std::wstring textBeforeCaret(DocumentController& controller) {
 void Editor::expandTabTrigger() {
     std::vector<afActionCandidate> candidates;
     std::wstring before;
+    // The scope at the caret leads: snippets are bound to the language there.
+    ScopePath contexts;
+    contexts.append(getContexts());
     afActionRegistry* registry = afApp::getActionRegistry();
     afActionInvokerTab* invoker =
         registry ? dynamic_cast<afActionInvokerTab*>(afFindInvoker(registry, AF_ACTION_KIND_TAB_TRIGGER)) : nullptr;
     {
         DocumentController::Lock lock(*m_controller, DocumentController::LOCK_EDIT);
         before = textBeforeCaret(*m_controller);
-        if (invoker) {
-            ScopePath contexts;
-            afView::collectContexts(this, contexts);
+        if (invoker)
             afFindTabTriggers(invoker, candidates, contexts, before.c_str(), before.size());
-        }
         if (candidates.empty()) {
             std::wstring indent;
             m_controller->getIndentTextAt(m_controller->getCaretOffset(), &indent);
@@ -122,6 +122,11 @@ void Editor::expandTabTrigger() {
     const std::wstring word = candidate.trigger ? candidate.trigger->getText() : std::wstring();
     if (!m_controller || word.empty())
         return;
+    if (candidates.size() > 1) {
+        // The path points into the scopes of that time: the chooser's loop may have changed them.
+        contexts.clear();
+        contexts.append(getContexts());
+    }
     DocumentController::Lock lock(*m_controller, DocumentController::LOCK_EDIT);
     // The text may have changed while the chooser was open: the word must still be there.
     const std::wstring now = textBeforeCaret(*m_controller);
@@ -133,8 +138,6 @@ void Editor::expandTabTrigger() {
     tabEvent.text = word;
     tabEvent.action = candidate.action;
     tabEvent.trigger = candidate.trigger;
-    ScopePath contexts;
-    afView::collectContexts(this, contexts);
     tabEvent.contexts = &contexts;
     candidate.action->run(tabEvent);
 }

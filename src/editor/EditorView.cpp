@@ -5,6 +5,7 @@
 #include "afw/unicode/afUnicode.h"
 #include "editor/EditorBatch.h"
 #include "editor/EditorCaret.h"
+#include "service/base/TaskFailure.h"
 #include "service/document/controller/DocumentController.h"
 
 #include <algorithm>
@@ -133,13 +134,29 @@ void Editor::beginUpdate() {
 }
 
 void Editor::endUpdate() {
-    if (m_updateDepth == 1) {
+    if (m_updateDepth != 1) {
+        if (m_updateDepth > 1)
+            --m_updateDepth;
+        return;
+    }
+    // The outermost batch stays open while it flushes, so that a batch the flush opens itself (a
+    // scroll bar that comes or goes resizes the client) joins it; it closes whatever the flush
+    // does. A flush that fails (a line that cannot be laid out, memory) repaints all the text:
+    // a batch left open would keep the editor from ever painting again, and a throw from here
+    // would pass through the destructor of a batch.
+    try {
         if (m_caret)
             m_caret->update();
         flush();
+    } catch (...) {
+        logCaughtException(L"Editor::endUpdate()");
+        m_scrollBarsDirty = m_repaintAll = m_repaintText = m_rangeDirty = false;
+        if (getHandle()) {
+            const RECT text = {m_gutterWidth, 0, m_clientWidth, m_clientHeight};
+            invalidateWindow(&text);
+        }
     }
-    if (m_updateDepth > 0)
-        --m_updateDepth;
+    m_updateDepth = 0;
 }
 
 void Editor::flush() {

@@ -1,5 +1,6 @@
 #include "editor/LineCache.h"
 
+#include "afw/afLog.h"
 #include "afw/unicode/afUnicode.h"
 #include "pel/base/Exception.h"
 #include "pel/text/WideString.h"
@@ -24,6 +25,25 @@ void trimToNeed(Container& container) {
     const size_t needed = container.size() * sizeof(container[0]);
     if (held > 4 * needed + (1u << 20))
         Container(container.begin(), container.end()).swap(container);
+}
+
+template <class Container>
+size_t heldBy(const Container& container) {
+    return container.capacity() * sizeof(container[0]);
+}
+
+// The memory a record holds beyond its own size.
+size_t recordBytes(const afUnicodeData& d) {
+    return heldBy(d.text) + heldBy(d.attributes.entries) + heldBy(d.items) + heldBy(d.visualOrder) +
+           heldBy(d.sublineEnds) + heldBy(d.sublineWidths) + heldBy(d.logAttrs) + heldBy(d.logClusters) +
+           heldBy(d.logicalWidths) + heldBy(d.glyphs) + heldBy(d.visAttrs) + heldBy(d.offsets) + heldBy(d.advances);
+}
+
+// Empties the container, giving a large buffer back.
+template <class Container>
+void release(Container& container) {
+    container.clear();
+    trimToNeed(container);
 }
 
 } // namespace
@@ -102,10 +122,20 @@ void LineCache::touch(int slot) {
 
 void LineCache::freeSlot(int slot) {
     afUnicodeData& data = m_records[slot];
-    data.text.clear();
-    trimToNeed(data.text);
-    data.attributes.entries.clear();
-    trimToNeed(data.attributes.entries);
+    release(data.text);
+    release(data.attributes.entries);
+    // The layout's own arrays too: a freed record of a long line must not keep its memory.
+    release(data.items);
+    release(data.visualOrder);
+    release(data.sublineEnds);
+    release(data.sublineWidths);
+    release(data.logAttrs);
+    release(data.logClusters);
+    release(data.logicalWidths);
+    release(data.glyphs);
+    release(data.visAttrs);
+    release(data.offsets);
+    release(data.advances);
     data.lineLength = 0;
     data.indentation = 0;
     data.firstNonBlank = 0;
@@ -136,7 +166,9 @@ afUnicodeData* LineCache::getLayout(int32_t line) {
     bool valid = false;
     const int slot = acquireSlot(line, valid);
     afUnicodeData& data = m_records[slot];
-    if (valid)
+    // A line laid out to other than its share now is laid out again: cut further when more lines
+    // came on screen, laid out further when fewer did.
+    if (valid && laidOutToShare(data))
         return &data;
     ++m_builds;
     {
@@ -148,6 +180,18 @@ afUnicodeData* LineCache::getLayout(int32_t line) {
         freeSlot(slot);
         throw pel::IllegalStateException(L"Unicode processing failed.");
     }
+    if (static_cast<int32_t>(data.text.size()) < std::min(data.lineLength, static_cast<int32_t>(afUnicode::MAX_LAID_OUT)))
+        pel::log_printf(AF_LOG_LEVEL, AF_LOG_SOURCE,
+                        L"LineCache: line %d of %d characters is laid out up to its first %d, its share of the "
+                        L"layout memory.\n",
+                        line, data.lineLength, static_cast<int>(data.text.size()));
+    keepWithinBudget(slot);
+    // A line measured from an earlier layout of other length takes this one's rows and width.
+    Entry& entry = m_entries[line];
+    if (entry.sublines != 0) {
+        entry.sublines = std::max(data.sublineCount(), 1);
+        entry.width = data.widestWidth;
+    }
     const int32_t columns = data.widestWidth / std::max(m_layout.getAverageCharWidth(), 1);
     if (columns > m_widestColumns) {
         m_widestColumns = columns;
@@ -157,14 +201,25 @@ afUnicodeData* LineCache::getLayout(int32_t line) {
     return &data;
 }
 
+bool LineCache::laidOutToShare(const afUnicodeData& data) const {
+    const int32_t share = std::min(data.lineLength, laidOutLimit());
+    const int32_t laidOut = static_cast<int32_t>(data.text.size());
+    // A cut that fell inside a surrogate pair left the pair out.
+    return laidOut == share || (laidOut + 1 == share && share < data.lineLength);
+}
+
 void LineCache::fill(afUnicodeData& data, int32_t line) {
     Document& document = m_controller->getDocument();
     const int32_t length = document.getLineLength(line);
     // What lies past the laid-out part is never drawn; a 100 MB line copies 1 M units.
-    const int32_t copied = std::min(length, static_cast<int32_t>(afUnicode::MAX_LAID_OUT));
+    int32_t copied = std::min(length, laidOutLimit());
     data.text.resize(static_cast<size_t>(copied));
     if (copied > 0)
         m_controller->copyText(document.getLineStart(line), copied, &data.text[0]);
+    if (copied < length && copied > 0 && IS_HIGH_SURROGATE(data.text.back())) {
+        data.text.pop_back(); // a pair is laid out whole or not at all
+        --copied;
+    }
     data.lineLength = length;
     const wchar_t* text = data.text.c_str();
     data.indentation = pel::indentationWidth(text, copied, std::max(m_controller->getTabWidth(), 1), false);
@@ -356,12 +411,60 @@ int32_t LineCache::getDistance(const SubLineIterator& a, const SubLineIterator& 
 
 size_t LineCache::heldBytes() const {
     size_t bytes = sizeof(*this) + m_records.capacity() * sizeof(afUnicodeData);
-    auto held = [](const auto& v) { return v.capacity() * sizeof(v[0]); };
     for (const afUnicodeData& d : m_records)
-        bytes += held(d.text) + held(d.attributes.entries) + held(d.items) + held(d.visualOrder) +
-                 held(d.sublineEnds) + held(d.sublineWidths) + held(d.logAttrs) + held(d.logClusters) +
-                 held(d.logicalWidths) + held(d.glyphs) + held(d.visAttrs) + held(d.offsets) + held(d.advances);
+        bytes += recordBytes(d);
     return bytes;
+}
+
+// ---- the byte budget
+
+std::pair<int32_t, int32_t> LineCache::shownLines() const {
+    return m_shownLines ? m_shownLines() : std::make_pair(0, -1);
+}
+
+int32_t LineCache::laidOutLimit() const {
+    const std::pair<int32_t, int32_t> shown = shownLines();
+    const size_t rows = static_cast<size_t>(std::max(shown.second - shown.first + 1, 1));
+    const size_t share = BYTE_BUDGET / rows / LAYOUT_BYTES_PER_CHARACTER;
+    return static_cast<int32_t>(std::min(share, static_cast<size_t>(afUnicode::MAX_LAID_OUT)));
+}
+
+void LineCache::keepWithinBudget(int keep) {
+    size_t held = heldBytes();
+    if (held <= BYTE_BUDGET)
+        return;
+    const std::pair<int32_t, int32_t> shown = shownLines();
+    // The record used just before this one stays too: its caller may still hold it while the
+    // line it needed is laid out.
+    int previous = -1;
+    for (int slot = 0; slot < SLOTS; ++slot)
+        if (slot != keep && m_index[slot].stamp && (previous < 0 || m_index[slot].stamp > m_index[previous].stamp))
+            previous = slot;
+    static const size_t emptyBytes = recordBytes(afUnicodeData());
+    while (held > BYTE_BUDGET) {
+        // Buffers that free records kept for reuse go first, then the least recently used.
+        int victim = -1;
+        for (int slot = 0; slot < SLOTS && victim < 0; ++slot)
+            if (!m_index[slot].stamp && recordBytes(m_records[slot]) > emptyBytes)
+                victim = slot;
+        for (int slot = 0; slot < SLOTS && (victim < 0 || m_index[victim].stamp); ++slot) {
+            const IndexEntry& entry = m_index[slot];
+            if (!entry.stamp || slot == keep || slot == previous ||
+                (entry.line >= shown.first && entry.line <= shown.second))
+                continue;
+            if (victim < 0 || entry.stamp < m_index[victim].stamp)
+                victim = slot;
+        }
+        if (victim < 0)
+            return; // all that is left is on screen
+        const size_t before = recordBytes(m_records[victim]);
+        if (m_index[victim].stamp)
+            freeSlot(victim);
+        // Swapped out, not assigned: a string assigned a short one keeps its buffer.
+        afUnicodeData emptied;
+        std::swap(m_records[victim], emptied);
+        held = held - before + recordBytes(m_records[victim]);
+    }
 }
 
 } // namespace tessel

@@ -3,6 +3,10 @@
 // wraps into and how wide it is (8 bytes a line), and for the 200 lines looked at last their
 // full layout records, so painting, hit-testing and caret movement lay a line out once. It
 // also measures the display-line iterators the editor walks with. UI thread only.
+//
+// The records stay within a byte budget as well: past it the least recently used give their
+// memory back, never those of the lines on screen, which share the budget: a line longer than
+// its share is laid out only in part, and the rest is not drawn (as past the layout's own cap).
 
 #include "afw/unicode/afUnicodeData.h"
 #include "editor/SubLineIterator.h"
@@ -10,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 class afUnicode;
@@ -21,6 +26,10 @@ class DocumentController;
 class LineCache : public SubLineIteratorBuilderInterface {
 public:
     static constexpr int SLOTS = 200;
+    static constexpr size_t BYTE_BUDGET = size_t(256) << 20;
+    // What the layout of a character takes at most, in ordinary text (about 40 bytes in Latin
+    // text, less in most other scripts): a line's share of the budget in characters.
+    static constexpr size_t LAYOUT_BYTES_PER_CHARACTER = 64;
 
     struct Entry {
         int32_t sublines = 0; // 0: not measured yet
@@ -29,6 +38,8 @@ public:
     // Lays a filled record out; false when it could not.
     using LayoutStep = std::function<bool(afUnicodeData&)>;
     using WidthListener = std::function<void(int32_t columns)>;
+    // The document lines on screen, first and last (last < first: none).
+    using ShownLines = std::function<std::pair<int32_t, int32_t>()>;
 
     explicit LineCache(afUnicode& layout);
     ~LineCache();
@@ -41,6 +52,11 @@ public:
     void setWidthListener(WidthListener listener) { m_widthListener = std::move(listener); }
     // The step that lays filled records out: afUnicode::process unless one is given.
     void setLayoutStep(LayoutStep step) { m_layoutStep = std::move(step); }
+    // Where the lines on screen are asked for; without it no line is on screen.
+    void setShownLines(ShownLines shown) { m_shownLines = std::move(shown); }
+    // The most characters of a line laid out now: the layout's cap, or less when the lines on
+    // screen share the byte budget between more of them.
+    int32_t laidOutLimit() const;
 
     void reset(int32_t lineCount);
     // The line's record, built when it is not cached; null for no controller or a line outside
@@ -99,12 +115,19 @@ private:
     // Both into the document's lines and ordered; false for an empty cache.
     bool clampLines(int32_t& a, int32_t& b) const;
     void fill(afUnicodeData& data, int32_t line);
+    // Whether the record holds as much of its line as the line's share of the budget is now.
+    bool laidOutToShare(const afUnicodeData& data) const;
+    // Frees the least recently used records until the store is within its budget, keeping the
+    // record in `keep` (just built), the one used before it and those of the lines on screen.
+    void keepWithinBudget(int keep);
+    std::pair<int32_t, int32_t> shownLines() const;
     void fillStyles(afUnicodeData& data, int32_t line);
 
     WidthListener m_widthListener;
     DocumentController* m_controller = nullptr;
     afUnicode& m_layout;
     LayoutStep m_layoutStep;
+    ShownLines m_shownLines;
     uint32_t m_counter = 1;
     std::array<IndexEntry, SLOTS> m_index;
     std::vector<afUnicodeData> m_records;

@@ -272,6 +272,35 @@ TEST_F(MenuTest, ThePlatformViewRunsMenuMessages) {
     EXPECT_FALSE(win32Enabled(*file, 0)) << "the popup refreshed its lines";
 }
 
+TEST_F(MenuTest, ABuilderFillsTheMenuAnewEachTimeItOpens) {
+    auto window = openWindow(afRect(0, 0, 200, 100));
+    auto bar = afMenuBar::createMenuBar();
+    afMenu* popup = bar->addMenu(afMenu::createPopup(L"&List").release());
+    int opened = 0;
+    popup->setBuilder([&](afMenu& menu) {
+        menu.clear();
+        ++opened;
+        for (int line = 0; line < opened; ++line)
+            menu.addItem(new afMenuItem(L"line " + std::to_wstring(line)));
+        // A line that the refresh after the builder disables.
+        menu.addItem(new afMenuItem(L"off"))->setEnabledDelegate(afMenuItem::alwaysFalse());
+    });
+    for (int opening = 1; opening <= 3; ++opening) {
+        EXPECT_EQ(0, ::SendMessageW(window->getHandle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup->getHandle()), 0));
+        ASSERT_EQ(opening + 1, ::GetMenuItemCount(popup->getHandle()));
+        EXPECT_EQ(L"line " + std::to_wstring(opening - 1) + L"\t", win32Text(*popup, opening - 1));
+        EXPECT_FALSE(win32Enabled(*popup, opening));
+    }
+    // The builder may let go of itself while it runs.
+    popup->setBuilder([&](afMenu& menu) {
+        menu.setBuilder(nullptr);
+        menu.clear();
+    });
+    popup->prepareToShow();
+    popup->prepareToShow();
+    EXPECT_TRUE(popup->isEmpty());
+}
+
 TEST_F(MenuTest, DefinitionsRebuildFromTheRegistryEachTime) {
     CountedAction* on = action(L"u.on", L"On");
     CountedAction* later = nullptr;

@@ -13,6 +13,7 @@
 #include "afw/afTestWindow.h"
 #include "afw/afWindow.h"
 #include "pel/text/TextConversion.h"
+#include "service/document/search/SearchParameters.h"
 #include "pel/thread/MainThread.h"
 #include "service/base/ServiceSetup.h"
 #include "service/base/TesselService.h"
@@ -67,6 +68,16 @@ protected:
             texts.pop_front();
             return true;
         });
+        tessel::setSearchHook([this](bool, tessel::SearchParameters& io_values) {
+            shownSearches.push_back(io_values);
+            if (searches.empty()) {
+                ADD_FAILURE() << "unexpected search dialog";
+                return false;
+            }
+            io_values = searches.front();
+            searches.pop_front();
+            return true;
+        });
     }
 
     void TearDown() override {
@@ -75,6 +86,7 @@ protected:
         tessel::setQuestionHook(nullptr);
         tessel::setFileDialogHook(nullptr);
         tessel::setTextHook(nullptr);
+        tessel::setSearchHook(nullptr);
         afSetPanicHandler(m_panic);
         current() = nullptr;
     }
@@ -115,6 +127,9 @@ protected:
     std::deque<uint32_t> answers;
     std::deque<std::wstring> paths;
     std::deque<std::wstring> texts;
+    // What the search dialog is answered with, and what it was shown.
+    std::deque<tessel::SearchParameters> searches;
+    std::vector<tessel::SearchParameters> shownSearches;
 
 private:
     static bool setUpFolders(tessel::Config& config) {

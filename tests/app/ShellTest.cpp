@@ -159,7 +159,9 @@ TEST_F(ShellTest, FindAndReplaceWorkOnTheActiveDocument) {
     base.write(L"files\\f.txt", "one two one two");
     ASSERT_TRUE(start(L"\"" + file(L"f.txt") + L"\""));
     DocumentController& controller = *window->getActivePage()->controller;
-    texts.push_back(L"two");
+    tessel::SearchParameters two;
+    two.findText = L"two";
+    searches.push_back(two);
     run(L"search.find");
     EXPECT_EQ(7, controller.getCaretOffset());
     run(L"search.find.next");
@@ -167,8 +169,10 @@ TEST_F(ShellTest, FindAndReplaceWorkOnTheActiveDocument) {
     // Backwards from the second "two" (the caret behind it): the first.
     run(L"search.find.previous");
     EXPECT_EQ(7, controller.getCaretOffset());
-    texts.push_back(L"one");
-    texts.push_back(L"1");
+    tessel::SearchParameters one = two;
+    one.findText = L"one";
+    one.replaceText = L"1";
+    searches.push_back(one);
     run(L"search.replace");
     EXPECT_EQ(L"1 two 1 two", activeText());
     // One undo step.
@@ -286,9 +290,10 @@ TEST_F(ShellTest, TheWindowStacksTheTabsTheEditorAndTheStatusBar) {
     EXPECT_GE(status.top, editor.bottom);
     EXPECT_EQ(StatusBar::HEIGHT, status.bottom - status.top);
     EXPECT_TRUE(::GetMenu(window->getHandle()));
-    EXPECT_EQ(3, ::GetMenuItemCount(::GetMenu(window->getHandle())));
+    EXPECT_EQ(4, ::GetMenuItemCount(::GetMenu(window->getHandle()))) << "File, Edit, View, Bundles";
     EXPECT_EQ(7, ::GetMenuItemCount(::GetSubMenu(::GetMenu(window->getHandle()), 0)));
     EXPECT_EQ(14, ::GetMenuItemCount(::GetSubMenu(::GetMenu(window->getHandle()), 1)));
+    EXPECT_EQ(1, ::GetMenuItemCount(::GetSubMenu(::GetMenu(window->getHandle()), 2)));
 }
 
 TEST_F(ShellTest, ChangesOtherProgramsMakeAreAskedAboutInTheActiveTab) {

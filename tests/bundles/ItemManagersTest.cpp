@@ -143,6 +143,28 @@ TEST_F(ItemManagersTest, ThemesAreFoundByUuidAndTellTheirChanges) {
     themes->onThemeChanged.remove(this);
 }
 
+TEST_F(ItemManagersTest, TheChooserDataListsTheInstalledThemesByTitleAndLooksThemUp) {
+    ThemeChooserData& data = themes->getChooserData();
+    EXPECT_EQ(0u, data.getRowCount()) << "read only when refreshed";
+    data.refresh();
+    std::vector<std::wstring> rows;
+    for (FilterData::Row row = data.first(); row; row = data.next()) {
+        size_t length = 0;
+        const wchar_t* title = data.getColumnText(row, 0, &length);
+        rows.push_back(std::wstring(title, length) + L" " + data.getColumnText(row, 1, nullptr));
+        EXPECT_EQ(L"", std::wstring(data.getColumnText(row, 2, &length)));
+        EXPECT_EQ(0u, length);
+    }
+    EXPECT_EQ((std::vector<std::wstring>{L"Blink " + U(3), L"None " + pel::UUID::nil().toString()}), rows);
+    const pel::UUID blink = pel::UUID::fromString(U(3));
+    EXPECT_EQ(themes->findTheme(blink), data.lookup(blink));
+    // An entry picked before its theme went finds the default theme.
+    ASSERT_TRUE(themes->uninstall(entry(3)));
+    EXPECT_EQ(themes->getDefaultTheme(), data.lookup(blink));
+    data.refresh();
+    EXPECT_EQ(1u, data.getRowCount());
+}
+
 TEST_F(ItemManagersTest, PreferencesPairsBecomeTwoActionsEach) {
     const std::vector<std::wstring> ids{
         L"document.context.char_pair.2829 source", L"document.context.char_pair.2829 source",

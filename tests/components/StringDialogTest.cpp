@@ -3,6 +3,7 @@
 #include "afw/afWindow.h"
 #include "afw/control/afControlEdit.h"
 #include "afw/support/TestViews.h"
+#include "components/OwnerWindowTest.h"
 
 #include <gtest/gtest.h>
 
@@ -12,30 +13,22 @@ using namespace tessel_test;
 
 namespace {
 
-class StringDialogTest : public WindowTest {
+class StringDialogTest : public OwnerWindowTest {
 protected:
     void SetUp() override {
-        WindowTest::SetUp();
-        ASSERT_TRUE(afApp::init(new BareApp, ::GetModuleHandleW(nullptr)));
-        owner.build();
-        owner.show();
+        OwnerWindowTest::SetUp();
         dialog.reset(StringDialog::create(&owner));
         dialog->setLabel(L"Line number: (1 - 40)");
         dialog->setTitle(L"Go to line");
         dialog->setText(L"12");
     }
-    void TearDown() override {
-        dialog.reset();
-        owner.closeNow();
-        afApp::shutdown();
-    }
+    void releaseDialog() override { dialog.reset(); }
     void type(const wchar_t* text) {
         for (; *text; ++text)
             ::PostMessageW(dialog->getEdit()->getHandle(), WM_CHAR, *text, 1);
     }
     void press(UINT key) { ::PostMessageW(dialog->getEdit()->getHandle(), WM_KEYDOWN, key, 1); }
 
-    afWindow owner;
     std::unique_ptr<StringDialog> dialog;
 };
 

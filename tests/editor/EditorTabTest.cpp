@@ -37,9 +37,9 @@ protected:
         handler.reset();
         EditorKeyTest::TearDown();
     }
-    void addTrigger(const wchar_t* id, const wchar_t* word) {
+    void addTrigger(const wchar_t* id, const wchar_t* word, const wchar_t* selector = L"ui.editor") {
         afAction* action = afRegisterAction(afApp::getActionRegistry(),
-                                            new CountedAction(handler->getActionContext(), id, L"ui.editor"));
+                                            new CountedAction(handler->getActionContext(), id, selector));
         afAddTabTrigger(word, tabs.get(), action);
     }
     // Two actions under the trigger "fn", the caret after "x = fn".
@@ -93,6 +93,20 @@ TEST_F(EditorTabTest, ATriggerWordGoesInItsOwnUndoStepBeforeItsActionRuns) {
     press(VK_TAB);
     EXPECT_EQ(1u, words.size()) << "no trigger inside a word";
     EXPECT_EQ(L"myfn    ", text());
+}
+
+TEST_F(EditorTabTest, ATriggerBoundToTheLanguageAtTheCaretExpandsThereOnly) {
+    attach(L"");
+    // The document's own scope, as a grammar names it (a snippet's "source.c").
+    const std::wstring language = document->getScopeAt(0)->name();
+    ASSERT_FALSE(language.empty());
+    addTrigger(L"test.here", L"fn", language.c_str());
+    addTrigger(L"test.elsewhere", L"fn", L"source.elsewhere");
+    typeAtEnd(L"x = fn");
+    press(VK_TAB);
+    ASSERT_EQ(1u, handler->ran.size()) << "no chooser: the other language's trigger does not tie";
+    EXPECT_EQ(L"test.here", handler->ran[0]->getName());
+    EXPECT_EQ(L"x = ", text());
 }
 
 TEST_F(EditorTabTest, TheChooserRunsWithTheDocumentUnlocked) {

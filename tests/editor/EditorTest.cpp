@@ -1,7 +1,12 @@
 #include "editor/EditorTestSupport.h"
 
 #include "afw/unicode/afUnicode.h"
+#include "editor/EditorBatch.h"
+#include "editor/LineCache.h"
 #include "service/document/controller/Selection.h"
+#include "support/LogCapture.h"
+
+#include <stdexcept>
 
 using namespace tessel;
 using namespace tessel_test;
@@ -99,6 +104,57 @@ TEST_F(EditorTest, AnEditRepaintsOneBandAndBatchesMerge) {
     }
 }
 
+TEST_F(EditorTest, ABatchWhoseRepaintFailsRepaintsAllTheTextAndCloses) {
+    attach(numberedLines(100));
+    bool fail = true;
+    editor->getLineCache()->setLayoutStep([&fail](afUnicodeData& data) { return !fail && fakeLayout(data); });
+    LogCapture log;
+    measureClient();
+    const RECT text = {editor->getGutterWidth(), 0, clientWidth, clientHeight};
+    // Lines laid out again at the end of a batch, which measures the last of them: the layout
+    // fails then, and again while the batch's scope is left by an exception.
+    for (bool unwinding : {false, true}) {
+        ::ValidateRect(editor->getHandle(), nullptr);
+        editor->invalidated.clear();
+        try {
+            EditorBatch batch(*editor);
+            editor->invalidateLines(3, 5, true, true);
+            if (unwinding)
+                throw std::runtime_error("the batch's own work failed");
+        } catch (const std::runtime_error&) {
+        }
+        ASSERT_EQ(1u, editor->invalidated.size()) << unwinding;
+        const RECT& repainted = editor->invalidated[0];
+        EXPECT_EQ((std::vector<LONG>{text.left, text.top, text.right, text.bottom}),
+                  (std::vector<LONG>{repainted.left, repainted.top, repainted.right, repainted.bottom}));
+    }
+    EXPECT_TRUE(log.contains(L"Editor::endUpdate() failed: ", pel::LOG_ERROR));
+    EXPECT_TRUE(log.contains(L"Unicode processing failed.", pel::LOG_ERROR));
+    const auto repaintsLine7 = [&] {
+        ::ValidateRect(editor->getHandle(), nullptr);
+        editor->invalidated.clear();
+        {
+            EditorBatch batch(*editor);
+            editor->invalidateLines(7, 7, false, false);
+        }
+        return editor->invalidated.size() == 1 && editor->invalidated[0].top == 7 * lineHeight;
+    };
+    fail = false;
+    EXPECT_TRUE(repaintsLine7()) << "no batch stays open";
+
+    // A parse notice whose lines are wrapped anew inside its batch, where the layout fails.
+    setPreset([](FacePreset& p) { p.wordWrap = true; });
+    for (int32_t line = 3; line <= 7; ++line)
+        editor->getLineCache()->getLayout(line)->attributes.entries[0] ^= 1; // colours changed
+    fail = true;
+    try {
+        document->notifyParsed(3, 7);
+    } catch (const pel::Exception&) {
+    }
+    fail = false;
+    EXPECT_TRUE(repaintsLine7()) << "the notice's batch closed";
+}
+
 TEST_F(EditorTest, TheTopKeepsItsTextWhenLinesComeAndGoAbove) {
     attach(numberedLines(1000));
     const struct {
@@ -144,6 +200,10 @@ TEST_F(EditorTest, PagingAWrappedFileLaysOutTheShownLinesOnce) {
     EXPECT_LE(builds() - start, static_cast<uint64_t>(shown));
     EXPECT_GE(builds() - start, static_cast<uint64_t>(shown - 21 - 1));
     EXPECT_EQ(100000, editor->getLineCache()->getLineCount());
+    // The rows on screen, the partly visible one too, share the layouts' byte budget.
+    const size_t rows = static_cast<size_t>(editor->getVisibleLines() + 1);
+    EXPECT_EQ(static_cast<int32_t>(LineCache::BYTE_BUDGET / rows / LineCache::LAYOUT_BYTES_PER_CHARACTER),
+              editor->getLineCache()->laidOutLimit());
 }
 
 TEST_F(EditorTest, WrappingFollowsResizingAndCentres) {

@@ -3,6 +3,7 @@
 
 #include "afw/unicode/afUnicode.h"
 #include "pel/base/Exception.h"
+#include "support/LogCapture.h"
 
 #include <random>
 #include <set>
@@ -206,11 +207,68 @@ TEST_F(LineCacheTest, RandomEditsKeepEveryRecordTrue) {
 
 TEST_F(LineCacheTest, LongLineGivesItsMemoryBack) {
     attach(std::wstring(1000000, L'x') + L"\n" + numberedLines(200), true);
+    const size_t before = cache.heldBytes();
     ASSERT_NE(nullptr, cache.getLayout(0));
+    EXPECT_LE(cache.heldBytes() - before, 1000000 * LineCache::LAYOUT_BYTES_PER_CHARACTER)
+        << "the share of the budget a line gets assumes no more";
     for (int line = 1; line <= 200; ++line)
         cache.getLayout(line);
     EXPECT_LT(cache.heldBytes(), 4u << 20);
     EXPECT_EQ(8u, sizeof(LineCache::Entry));
+}
+
+// Stands in for the layout's memory as well: about 25 bytes a character with the text and styles.
+bool heavyFakeLayout(afUnicodeData& data) {
+    const size_t length = data.text.size();
+    data.logAttrs.resize(length);
+    data.logClusters.resize(length);
+    data.glyphs.resize(length);
+    data.visAttrs.resize(length);
+    data.offsets.resize(length);
+    data.advances.resize(length);
+    return fakeLayout(data);
+}
+
+TEST_F(LineCacheTest, LongLinesPagedThroughStayWithinTheByteBudget) {
+    const int32_t lines = 150;
+    const std::wstring row(1000000, L'x');
+    load(L"");
+    for (int32_t line = 0; line < lines; ++line) {
+        {
+            DocumentController::Lock lock(*controller, DocumentController::LOCK_EDIT);
+            document->insert(document->getLength(), line + 1 < lines ? row + L"\n" : row);
+        }
+        document->clearUndo();
+    }
+    cache.setLayoutStep(heavyFakeLayout);
+    cache.attachController(controller);
+    std::pair<int32_t, int32_t> shown(0, -1);
+    cache.setShownLines([&shown] { return shown; });
+    // Three rows on screen lay their lines out whole; fifty share the budget, each a fiftieth;
+    // back to three, the lines cut for fifty are whole again.
+    const struct {
+        int32_t rows;
+        size_t laidOut;
+    } screens[] = {{3, 1000000}, {50, LineCache::BYTE_BUDGET / 50 / LineCache::LAYOUT_BYTES_PER_CHARACTER}, {3, 1000000}};
+    LogCapture log;
+    for (const auto& screen : screens) {
+        for (int32_t first = 0; first < lines; first += screen.rows) {
+            shown = {first, std::min(first + screen.rows, lines) - 1};
+            for (int32_t line = shown.first; line <= shown.second; ++line) {
+                ASSERT_EQ(screen.laidOut, cache.getLayout(line)->text.size()) << line;
+                // The line's measure follows its layout.
+                ASSERT_EQ(cache.getLayout(line)->widestWidth, cache.getLineEntry(line).width) << line;
+            }
+            ASSERT_LE(cache.heldBytes(), LineCache::BYTE_BUDGET) << screen.rows << " rows from " << first;
+            // Every line on screen kept its layout.
+            const uint64_t built = cache.getBuildCount();
+            for (int32_t line = shown.first; line <= shown.second; ++line)
+                cache.getLayout(line);
+            ASSERT_EQ(built, cache.getBuildCount()) << screen.rows << " rows from " << first;
+        }
+    }
+    EXPECT_TRUE(log.contains(L"line 149 of 1000000 characters is laid out up to its first " +
+                             std::to_wstring(screens[1].laidOut)));
 }
 
 } // namespace

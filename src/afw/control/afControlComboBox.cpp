@@ -28,6 +28,16 @@ bool afControlComboBox::buildSeed(afSeed& seed) {
     return true;
 }
 
+void afControlComboBox::onCreate() {
+    afControl::onCreate();
+    HWND inner = reinterpret_cast<HWND>(::SendMessageW(getHandle(), CBEM_GETCOMBOCONTROL, 0, 0));
+    if (!inner || m_inner)
+        return;
+    m_inner = new afWidget(this);
+    addView(m_inner);
+    m_inner->attach(inner);
+}
+
 void afControlComboBox::addItem(const std::wstring& text, int image, uintptr_t data) {
     Item* record = new Item;
     record->data = data;
@@ -42,7 +52,7 @@ void afControlComboBox::addItem(const std::wstring& text, int image, uintptr_t d
         delete record;
         return;
     }
-    if (HWND inner = reinterpret_cast<HWND>(::SendMessageW(getHandle(), CBEM_GETCOMBOCONTROL, 0, 0))) {
+    if (HWND inner = m_inner ? m_inner->getHandle() : nullptr) {
         ::SetWindowLongW(inner, GWL_STYLE, ::GetWindowLongW(inner, GWL_STYLE) | WS_TABSTOP);
         RECT rect;
         ::GetWindowRect(getHandle(), &rect);
@@ -154,11 +164,17 @@ bool afControlComboBox::onReflectedMessage(afMessage& msg) {
 }
 
 void afControlComboBox::onMeasure(uint32_t widthSpec, uint32_t heightSpec) {
-    RECT rect = {0, 0, 0, 0};
+    RECT own = {0, 0, 0, 0};
     if (getHandle())
-        ::GetWindowRect(getHandle(), &rect);
-    const int32_t width = std::max<int32_t>(rect.right - rect.left, getMinimumWidth());
-    const int32_t height = std::max<int32_t>(rect.bottom - rect.top, getMinimumHeight());
+        ::GetWindowRect(getHandle(), &own);
+    // The width is the wrapped inner control's: its item rectangle with the frame and the drop
+    // button beside it (the item rectangle alone would narrow the control by the button on
+    // every layout pass). The height is the control's own: the inner window's counts the list.
+    RECT inner = own;
+    if (m_inner && m_inner->getHandle())
+        ::GetWindowRect(m_inner->getHandle(), &inner);
+    const int32_t width = std::max<int32_t>(inner.right - inner.left, getMinimumWidth());
+    const int32_t height = std::max<int32_t>(own.bottom - own.top, getMinimumHeight());
     setMeasuredDimension(resolveSize(width, widthSpec), resolveSize(height, heightSpec));
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The platform's extended combo box ("ComboBoxEx32"), editable or a drop-down list, whose items
 // carry a text, an image and a record the control owns: a data word and a mark. The owner hears
-// of selection changes and of each record just before it is freed.
+// of selection changes and of each record just before it is freed. The platform's inner combo
+// control is a plain child widget of the control, which measures by it.
 
 #include "afw/afDelegate.h"
 #include "afw/control/afControl.h"
@@ -51,8 +52,12 @@ public:
     int findItem(uintptr_t data) const;
     void setImageList(HIMAGELIST list, bool own);
 
+    // The wrapped inner combo control; null before the window is built.
+    afWidget* getInner() const { return m_inner; }
+
     const wchar_t* getContextKey() const override { return L"ui.combo_box"; }
     bool buildSeed(afSeed& seed) override;
+    void onCreate() override;
     bool onReflectedMessage(afMessage& msg) override;
     void onMeasure(uint32_t widthSpec, uint32_t heightSpec) override;
     bool onRawMessage(afMessage& msg) override;
@@ -60,6 +65,7 @@ public:
 private:
     void releaseAll();
 
+    afWidget* m_inner = nullptr; // a child view
     bool m_listOnly = false;
     SelectionChanged m_selectionChanged;
     ItemRemoved m_itemRemoved;

@@ -13,7 +13,7 @@
 
 namespace tessel {
 
-ThemeManager::ThemeManager() : m_defaultTheme(std::make_shared<DocumentTheme>()) {
+ThemeManager::ThemeManager() : m_defaultTheme(std::make_shared<DocumentTheme>()), m_chooserData(*this) {
     afRegisterIcon(BUNDLE_TYPE_THEME, afIcon(ICON_RESOURCE, 16));
 }
 

@@ -5,6 +5,7 @@
 
 #include "bundles/BundleEntryManager.h"
 #include "bundles/resources/BundleIconIds.h"
+#include "bundles/themes/ThemeChooserData.h"
 
 #include "service/base/Notice.h"
 #include "service/bundles/themes/ThemeBundleItem.h"
@@ -47,6 +48,8 @@ public:
     std::shared_ptr<DocumentTheme> findTheme(const pel::UUID& uuid) const;
     // The installed themes, "None" among them once the type is registered.
     const std::map<pel::UUID, boost::intrusive_ptr<ThemeBundleItem>>& getThemes() const { return m_themes; }
+    // What the theme choosers list, its lookup findTheme.
+    ThemeChooserData& getChooserData() { return m_chooserData; }
 
 private:
     // "None": made from the factory the type registered with, never saved.
@@ -54,6 +57,7 @@ private:
 
     std::map<pel::UUID, boost::intrusive_ptr<ThemeBundleItem>> m_themes;
     std::shared_ptr<DocumentTheme> m_defaultTheme;
+    ThemeChooserData m_chooserData;
 };
 
 } // namespace tessel

@@ -1,61 +1,51 @@
 #include "pel/text/StringTemplate.h"
 
 #include "pel/text/NumberText.h"
-#include "pel/text/search/RegEx.h"
-#include "pel/text/search/StringScanner.h"
 
 namespace pel {
 
 namespace {
 
-const RegEx& digitsPattern() {
-    // Lives until the process ends: the engine may already be shut down when statics die.
-    static const RegEx* const pattern = RegEx::create(L"[0-9]+").release();
-    return *pattern;
-}
-
-// Splits the text into literal runs and "{N}" placeholders. There is no escape: "{{" stays two
-// braces, and a "{" that does not open a well-formed placeholder is literal with every
-// character consumed after it.
+// Splits the text into literal runs and "{N}" placeholders in one pass. There is no escape:
+// "{{" stays two braces, and a "{" that does not open a well-formed placeholder is literal with
+// every character consumed after it.
 void parse(const std::wstring& text, std::vector<std::shared_ptr<const StringTemplateNode>>& nodes) {
-    StringScanner scanner;
-    scanner.setBuffer(text.c_str(), 0);
+    const size_t length = text.size();
     std::wstring pending;
-    auto flushPending = [&] {
-        if (!pending.empty()) {
-            nodes.push_back(std::make_shared<StringTemplateTextNode>(pending));
-            pending.clear();
-        }
-    };
-    while (!scanner.isAtEnd()) {
-        const int brace = scanner.getPosition();
-        if (!scanner.scanChar(L'{')) {
-            pending += scanner.currentChar();
-            scanner.setPosition(brace + 1);
+    size_t at = 0;
+    while (at < length) {
+        const size_t brace = at++;
+        if (text[brace] != L'{' || at == length) {
+            pending += text[brace];
             continue;
         }
-        if (scanner.isAtEnd()) {
-            pending += L'{';
-            continue;
-        }
-        if (scanner.scanChar(L'{')) {
+        if (text[at] == L'{') {
             pending += L"{{";
+            ++at;
             continue;
         }
-        flushPending();
+        size_t digitsEnd = at;
+        while (digitsEnd < length && text[digitsEnd] >= L'0' && text[digitsEnd] <= L'9')
+            ++digitsEnd;
         unsigned int number = 0;
         bool closed = false;
-        if (scanner.scanRegEx(&digitsPattern()) && parseUnsigned(&number, scanner.getMatchedText()) &&
-            !scanner.isAtEnd()) {
-            closed = scanner.currentChar() == L'}';
-            scanner.setPosition(scanner.getPosition() + 1);
+        if (digitsEnd > at) {
+            const bool parsed = parseUnsigned(&number, static_cast<int>(digitsEnd - at), text.data() + at);
+            at = digitsEnd;
+            if (parsed && at < length)
+                closed = text[at++] == L'}';
         }
-        if (closed)
-            nodes.push_back(std::make_shared<StringTemplateParameterNode>(number));
-        else
-            pending.append(text, static_cast<size_t>(brace), static_cast<size_t>(scanner.getPosition() - brace));
+        if (!closed) {
+            pending.append(text, brace, at - brace);
+            continue;
+        }
+        if (!pending.empty())
+            nodes.push_back(std::make_shared<StringTemplateTextNode>(pending));
+        pending.clear();
+        nodes.push_back(std::make_shared<StringTemplateParameterNode>(number));
     }
-    flushPending();
+    if (!pending.empty())
+        nodes.push_back(std::make_shared<StringTemplateTextNode>(pending));
 }
 
 } // namespace

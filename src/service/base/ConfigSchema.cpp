@@ -4,6 +4,7 @@
 
 #include "service/base/Config.h"
 #include "service/base/ServiceSetup.h"
+#include "service/base/WebApiService.h"
 
 #include "pel/log/Log.h"
 
@@ -44,6 +45,10 @@ bool declareConfigSchema(Config& config) {
     // The grammar manager's: the user's choice of grammar per file extension.
     config.declareValueWithDefault(config.findNameSpace(L"user:config/languages.tsConfig"), L"app.languages.extensions",
                                    ConfigValue::fromList(ConfigValue::List()));
+
+    // The web service's identity of this installation, made at the first start.
+    config.declareValueWithDefault(config.findNameSpace(L"user:config/web.tsConfig"), WebApiService::CLIENT_ID_SETTING,
+                                   ConfigValue::fromString(L""));
 
     // A first start has no files yet, and a damaged one was logged by Config: either way its
     // settings keep their defaults, and the start goes on.

@@ -1,5 +1,7 @@
 #include "service/document/Document.h"
 
+#include "pel/base/Assert.h"
+#include "pel/text/LineEnding.h"
 #include "service/document/DocumentListener.h"
 #include "service/document/Finder.h"
 #include "service/document/undo/UndoContext.h"
@@ -7,6 +9,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cwchar>
 
 namespace tessel {
 
@@ -61,6 +64,15 @@ void Document::appendTextRange(int begin, int end, std::wstring* io_out) const {
     gap_buffer_copy(&(*io_out)[at], m_buffer, from, count, false);
 }
 
+void Document::keepLineFeedsOnly(const wchar_t*& io_text, int32_t& io_length, std::wstring& o_storage) {
+    if (PEL_SOFT_ASSERT(std::wmemchr(io_text, L'\r', static_cast<size_t>(io_length)) == nullptr))
+        return;
+    o_storage.clear();
+    pel::LineEnding::appendWithLineFeeds(io_text, static_cast<size_t>(io_length), o_storage);
+    io_text = o_storage.c_str();
+    io_length = static_cast<int32_t>(o_storage.size());
+}
+
 void Document::insert(int32_t offset, int32_t length, const wchar_t* text, bool fromSpan) {
     if (offset < 0 || offset > getLength() || length <= 0 || !text)
         return;
@@ -72,6 +84,8 @@ void Document::insert(int32_t offset, int32_t length, const wchar_t* text, bool 
     }
     // Every allocation the edit needs happens here, before anyone hears of it.
     m_buffer.reserve(length);
+    std::wstring withLineFeeds;
+    keepLineFeedsOnly(text, length, withLineFeeds);
     m_lineFeeds.clear();
     for (int32_t i = 0; i < length; ++i)
         if (text[i] == L'\n')

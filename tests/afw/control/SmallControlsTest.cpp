@@ -67,6 +67,38 @@ TEST_F(SmallControlsTest, ComboBoxItemsAndTheirRecords) {
     EXPECT_EQ(99u, owner.order.back()) << "records still there go with the window";
 }
 
+TEST_F(SmallControlsTest, ComboBoxWrapsItsInnerControlAndMeasuresByIt) {
+    afControlComboBox* combo = afControlComboBox::createInstance(window.get());
+    ASSERT_NE(nullptr, combo->getInner());
+    HWND inner = reinterpret_cast<HWND>(::SendMessageW(combo->getHandle(), CBEM_GETCOMBOCONTROL, 0, 0));
+    EXPECT_EQ(inner, combo->getInner()->getHandle());
+    ASSERT_EQ(1, combo->getChildCount());
+    EXPECT_EQ(combo->getInner(), combo->getChildAt(0)) << "a child view of the control";
+    ::SetWindowPos(combo->getHandle(), nullptr, 0, 0, 150, 24, SWP_NOMOVE | SWP_NOZORDER);
+    combo->addItem(L"a fairly long item text", -1, 1);
+    RECT box = {}, dropped = {};
+    ::GetWindowRect(inner, &box);
+    ::SendMessageW(inner, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
+    EXPECT_GE(dropped.bottom - dropped.top, afControlComboBox::DROP_DOWN_EXTRA) << "the list drops below the field";
+    // Measured and laid out again and again, the width stays the inner control's.
+    for (int pass = 0; pass < 3; ++pass) {
+        combo->measure(afViewMeasureSpec::make(0, afViewMeasureSpec::UNSPECIFIED),
+                       afViewMeasureSpec::make(0, afViewMeasureSpec::UNSPECIFIED));
+        EXPECT_EQ(box.right - box.left, combo->getMeasuredWidth()) << "pass " << pass;
+        RECT own = {};
+        ::GetWindowRect(combo->getHandle(), &own);
+        EXPECT_EQ(own.bottom - own.top, combo->getMeasuredHeight()) << "pass " << pass << ": the field's, not the list's";
+        combo->setFrame(afRect(0, 0, combo->getMeasuredWidth(), combo->getMeasuredHeight()));
+    }
+    // The selection change still reaches the owner through the control.
+    int changes = 0;
+    combo->setSelectionChanged(afControlComboBox::SelectionChanged::fromFunction(
+        &changes, [](void* count, afControlComboBox*) { ++*static_cast<int*>(count); }));
+    ::SendMessageW(window->getHandle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(combo->getHandle()), CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(combo->getHandle()));
+    EXPECT_EQ(1, changes);
+}
+
 TEST_F(SmallControlsTest, CheckBoxClicksToggleAndTell) {
     afControlCheckBox* box = afControlCheckBox::createInstance(window.get());
     box->setText(L"&Wrap lines");

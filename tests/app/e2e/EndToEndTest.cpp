@@ -28,17 +28,7 @@ std::string readSettings(const std::wstring& path) {
     return text;
 }
 
-class EndToEnd : public testing::Test {
-protected:
-    void SetUp() override {
-        if (!copy.complete)
-            GTEST_SKIP() << "Tessel.exe, its DLLs or its bundles are not built in the build's app folder";
-        user = copy.freshUserFolder();
-    }
-
-    TesselCopy copy;
-    std::wstring user;
-};
+using EndToEnd = TesselCopyTest;
 
 TEST_F(EndToEnd, TypedTextIsSavedBeforeTheOldBytesWithTheirLineEnds) {
     const std::string old = "/* h\xC3\xA9llo */\r\nint x;\r\n";
@@ -157,20 +147,6 @@ TEST_F(EndToEnd, AFileTooLargeToOpenIsExplainedAndTheWindowStaysUsable) {
     EXPECT_TRUE(tessel.hasTitle(L"Untitled * - Tessel"));
 }
 
-// The width of one character of the editor font at its size, as the driver's own GDI lays it out.
-double characterWidth() {
-    HDC screen = ::GetDC(nullptr);
-    HFONT font = ::CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, FIXED_PITCH, L"DejaVu Sans Mono");
-    HGDIOBJ previous = ::SelectObject(screen, font);
-    SIZE extent = {};
-    ::GetTextExtentPoint32W(screen, L"0123456789", 10, &extent);
-    ::SelectObject(screen, previous);
-    ::DeleteObject(font);
-    ::ReleaseDC(nullptr, screen);
-    return extent.cx / 10.0;
-}
-
 TEST_F(EndToEnd, ShippedGrammarAndThemeColourTheText) {
     copy.folder.write(L"main.c", "int main(void) { return 0; }\r\n");
     TesselRun tessel(copy, L"main.c");
@@ -232,6 +208,47 @@ TEST_F(EndToEnd, ACleanExitWritesTheSettingsAndTheWindowReopensWhereItWas) {
     EXPECT_TRUE(pollFor([&] { return ::GetWindowRect(again.window(), &placed) && ::EqualRect(&placed, &moved); }, 5000))
         << "placed at " << placed.left << "," << placed.top << " " << placed.right - placed.left << "x"
         << placed.bottom - placed.top;
+}
+
+// Characters typed at the top of a 400 000-line C file just opened, while the grammar's first
+// pass over it runs for seconds: the window's thread takes the Document lock for each edit and
+// each paint between the parser's slices, so the text shows at once. The file starts with an
+// empty line, so the typed text's ink is all that changes in the first row.
+TEST_F(EndToEnd, TextTypedIntoALargeCFileDuringItsFirstPassShowsWithinASecond) {
+    std::string text = "\r\n";
+    text.reserve(24u << 20);
+    for (int i = 0; i < 400000; ++i)
+        text += "int f" + std::to_string(i) + "(int a) { return a * 2; } /* line */\r\n";
+    copy.folder.write(L"large.c", text);
+    TesselRun tessel(copy, L"large.c");
+    const HWND editor = tessel.editor();
+    ASSERT_NE(nullptr, editor);
+    ASSERT_TRUE(activate(editor));
+    const int rowHeight = 12; // within the first line at the font's 10 points
+    // The file's lines shown (and the gutter as wide as their numbers need) before typing starts.
+    const auto shownLines = [&](const Capture& now) {
+        return now.count(RECT{0, 2 * rowHeight, now.width, now.height}, 0x000000, 128);
+    };
+    Capture before;
+    ASSERT_TRUE(pollFor([&] { return shownLines(before = Capture::of(editor)) > 500; }, WAIT_MS, 20))
+        << "the file's text never showed; the capture is in " << keepCapture(before, "opened");
+    const auto typedInk = [&](const Capture& now) {
+        int changed = 0;
+        for (int y = 0; y < rowHeight && y < now.height && now.width == before.width; ++y)
+            for (int x = 0; x < now.width; ++x)
+                changed += Capture::distance(now.at(x, y), before.at(x, y)) > 64;
+        return changed;
+    };
+
+    const DWORD start = ::GetTickCount();
+    ASSERT_TRUE(typeText(editor, L"WWWWWWWW")) << "the editor did not take a keystroke within 5 s";
+    Capture after;
+    // Far more than a blinking caret changes: the ink of eight wide letters.
+    const bool shown = pollFor([&] { return typedInk(after = Capture::of(editor)) > 120; }, WAIT_MS, 10);
+    const DWORD elapsed = ::GetTickCount() - start;
+    ASSERT_TRUE(shown) << "the typed text never showed; the capture is in " << keepCapture(after, "typed");
+    EXPECT_LT(elapsed, 1000u) << "the typed text showed after " << elapsed << " ms; the capture is in "
+                              << keepCapture(after, "typed");
 }
 
 } // namespace

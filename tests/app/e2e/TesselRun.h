@@ -77,13 +77,72 @@ public:
         return testing::AssertionSuccess();
     }
 
+    // Waits until the editor shows the shipped theme's keyword blue: the bundles are installed
+    // (grammars and snippets go in together) and the text is coloured.
+    bool showsKeywords() {
+        const HWND shown = editor();
+        return shown && pollFor([&] { return Capture::of(shown).count(KEYWORD_BLUE, 8) >= 10; }, WAIT_MS, 20);
+    }
+    // The visible popup menus of the program: the open menu and its open submenus.
+    size_t openMenus() { return OtherProcess::findTopLevel(L"#32768", process.processId()).size() - 1; }
+    // Waits until `count` menus are open.
+    bool hasOpenMenus(size_t count) {
+        return pollFor([&] { return openMenus() == count || !process.running(); }, WAIT_MS) && openMenus() == count;
+    }
+
     static std::string narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+    static constexpr uint32_t KEYWORD_BLUE = 0x0000FF;
 
     OtherProcess process;
 
 private:
     HWND m_window = nullptr;
 };
+
+// A copy of the program with a fresh user folder (the editor font set in its preferences) for
+// each test, skipped when the build has no program to copy.
+class TesselCopyTest : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!copy.complete)
+            GTEST_SKIP() << "Tessel.exe, its DLLs or its bundles are not built in the build's app folder";
+        user = copy.freshUserFolder();
+    }
+
+    // Saves with Ctrl+S and waits until the file's bytes differ from `before`; they are returned.
+    std::string savedText(TesselRun& tessel, const wchar_t* name, const std::string& before) {
+        std::string now = before;
+        if (pressChordIn(tessel.window(), {VK_CONTROL, 'S'}))
+            pollFor(
+                [&] {
+                    std::string read;
+                    // A file being replaced may be missing for a moment: that is no new content.
+                    if (copy.folder.tryRead(name, &read))
+                        now = read;
+                    return now != before || !tessel.process.running();
+                },
+                WAIT_MS);
+        return now;
+    }
+
+    TesselCopy copy;
+    std::wstring user;
+};
+
+// The width of one character of the editor font, as the driver's own GDI lays it out.
+inline double characterWidth() {
+    HDC screen = ::GetDC(nullptr);
+    HFONT font = ::CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, FIXED_PITCH, L"DejaVu Sans Mono");
+    HGDIOBJ previous = ::SelectObject(screen, font);
+    SIZE extent = {};
+    ::GetTextExtentPoint32W(screen, L"0123456789", 10, &extent);
+    ::SelectObject(screen, previous);
+    ::DeleteObject(font);
+    ::ReleaseDC(nullptr, screen);
+    return extent.cx / 10.0;
+}
 
 // Writes the capture as "e2e-<name>.png" beside the test program and returns the path, for the
 // failure message of a pixel probe.

@@ -53,6 +53,22 @@ inline bool pressChord(std::initializer_list<WORD> keys) {
     return ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
+// Types the text as Unicode key presses into the active window, through SendInput: it queues
+// in order with the chords sent before and after it, which WM_CHAR sent straight to a window
+// would overtake.
+inline bool typeKeys(const std::wstring& text) {
+    std::vector<INPUT> inputs;
+    for (wchar_t c : text)
+        for (DWORD up : {DWORD(0), DWORD(KEYEVENTF_KEYUP)}) {
+            INPUT input = {};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wScan = c;
+            input.ki.dwFlags = KEYEVENTF_UNICODE | up;
+            inputs.push_back(input);
+        }
+    return ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
 // The chord into `window`, made active first.
 inline bool pressChordIn(HWND window, std::initializer_list<WORD> keys) {
     return activate(window) && pressChord(keys);

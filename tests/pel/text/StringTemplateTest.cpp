@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -53,4 +54,18 @@ TEST(StringTemplate, StringArgumentsAreCopied) {
 TEST(StringTemplate, ParserExceptionPositions) {
     ParserException e(L"bad", TextPosition{4294967295u, 0, 0}, TextPosition{12, 34, 56});
     EXPECT_EQ(L"ParserException: bad at `4294967295:0` - `12:34`", e.displayText());
+}
+
+TEST(StringTemplate, ManyUnclosedPlaceholdersParseInOnePass) {
+    // Each "{1" takes the next "{" for its closing brace and stays literal; a template of them
+    // once took seconds at a few hundred characters.
+    std::wstring text = L"{{";
+    for (int i = 0; i < 10000; ++i)
+        text += L"{1";
+    for (const std::wstring& form : {text, text + L'\xD800', text + L"{1}"}) {
+        const auto start = std::chrono::steady_clock::now();
+        const std::wstring rendered = StringTemplate(form).arg(1, 5).render();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << form.size();
+        EXPECT_EQ(form.back() == L'}' ? text + L"5" : form, rendered);
+    }
 }

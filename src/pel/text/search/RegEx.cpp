@@ -5,6 +5,7 @@
 
 #include <oniguruma.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 
@@ -50,19 +51,56 @@ bool mayIgnoreCase(const wchar_t* pattern, size_t length, uint32_t options) {
     return false;
 }
 
-// Runs the engine over [text, textEnd). A text ending in a high surrogate is handed over as a
-// copy with a unit after its end: the engine looks one unit past a high surrogate to see
-// whether it begins a pair. Offsets in the results count from the text either way.
-template <class Call>
-int runOver(const wchar_t* text, const wchar_t* textEnd, Call call) {
-    if (textEnd == text || textEnd[-1] < 0xD800 || textEnd[-1] > 0xDBFF)
-        return call(text);
-    std::wstring copy(text, textEnd);
-    copy.push_back(L'\0'); // not a low surrogate: the high one stands alone
-    return call(copy.data());
+// The length of the meta or control escape that starts at i ("\M-", "\C-", "\c"), 0 for
+// anything else.
+size_t escapeLinkLength(const wchar_t* pattern, size_t length, size_t i) {
+    if (pattern[i] != L'\\' || i + 1 >= length)
+        return 0;
+    const wchar_t kind = pattern[i + 1];
+    if ((kind == L'M' || kind == L'C') && i + 2 < length && pattern[i + 2] == L'-')
+        return 3;
+    return kind == L'c' ? 2 : 0;
+}
+
+// The longest run of meta and control escapes each of which takes the next escape for its
+// character ("\M-\C-\cA"). The engine reads such a run by recursion, one level a link,
+// and its parse depth limit does not see them.
+size_t longestEscapeChain(const wchar_t* pattern, size_t length) {
+    size_t longest = 0;
+    size_t i = 0;
+    while (i < length) {
+        if (pattern[i] != L'\\') {
+            ++i;
+            continue;
+        }
+        size_t links = 0;
+        while (i < length) {
+            const size_t link = escapeLinkLength(pattern, length, i);
+            if (link == 0)
+                break;
+            ++links;
+            i += link;
+        }
+        longest = std::max(longest, links);
+        if (links == 0)
+            i += 2; // an escaped character
+    }
+    return longest;
 }
 
 } // namespace
+
+RegExSubject::RegExSubject(const wchar_t* text, size_t length) : m_begin(text), m_end(text ? text + length : text) {
+    if (!text || length == 0 || text[length - 1] < 0xD800 || text[length - 1] > 0xDBFF)
+        return;
+    // The engine looks one unit past a high surrogate to see whether it begins a pair; a unit
+    // that is no low surrogate after the copy keeps it alone.
+    m_copy.reserve(length + 1);
+    m_copy.assign(text, length);
+    m_copy.push_back(L'\0');
+    m_begin = m_copy.data();
+    m_end = m_begin + length;
+}
 
 // The engine's side of a RegEx. It compiles from its own copy of the pattern: the engine's
 // error record points into the pattern text, and the caller's buffer may be gone when the
@@ -87,6 +125,10 @@ public:
         m_error_info = OnigErrorInfo();
         if (length > REGEX_MAX_IGNORE_CASE_LENGTH && mayIgnoreCase(pattern, length, options)) {
             m_last_error = ERROR_PATTERN_TOO_LONG;
+            return false;
+        }
+        if (longestEscapeChain(pattern, length) > REGEX_PARSE_DEPTH_LIMIT) {
+            m_last_error = ONIGERR_PARSE_DEPTH_LIMIT_OVER;
             return false;
         }
         const wchar_t* start = m_pattern.data();
@@ -166,27 +208,36 @@ MatchResultsRegEx* RegEx::match(MatchResultsRegEx* results, const wchar_t* text,
     OnigRegex regex = m_compiled->m_regex;
     if (!regex || !rangeHolds(text, textEnd, at))
         return results;
-    const int result = runOver(text, textEnd, [&](const wchar_t* from) {
-        return onig_match(regex, bytes(from), bytes(from + (textEnd - text)), bytes(from + (at - text)),
-                          results->region(), m_options);
-    });
+    const RegExSubject subject(text, static_cast<size_t>(textEnd - text));
+    const wchar_t* from = subject.begin();
+    const int result = onig_match(regex, bytes(from), bytes(subject.end()), bytes(from + (at - text)),
+                                  results->region(), m_options);
     recordMatchResult(result, results);
     return results;
 }
 
 MatchResultsRegEx* RegEx::search(MatchResultsRegEx* results, const wchar_t* text, const wchar_t* textEnd,
                                  const wchar_t* rangeStart, const wchar_t* rangeEnd) const {
+    // A range that does not hold both ends searches no text and finds nothing.
+    const bool holds = rangeHolds(text, textEnd, rangeStart) && rangeHolds(text, textEnd, rangeEnd);
+    const RegExSubject subject(holds ? text : nullptr, holds ? static_cast<size_t>(textEnd - text) : 0);
+    return search(results, subject, holds ? static_cast<size_t>(rangeStart - text) : 0,
+                  holds ? static_cast<size_t>(rangeEnd - text) : 0);
+}
+
+MatchResultsRegEx* RegEx::search(MatchResultsRegEx* results, const RegExSubject& subject, size_t rangeStart,
+                                 size_t rangeEnd) const {
     if (!results)
         results = new MatchResultsRegEx();
     else
         results->clear();
     OnigRegex regex = m_compiled->m_regex;
-    if (!regex || !rangeHolds(text, textEnd, rangeStart) || !rangeHolds(text, textEnd, rangeEnd))
+    const wchar_t* text = subject.begin();
+    const size_t length = static_cast<size_t>(subject.end() - text);
+    if (!regex || !text || rangeStart > length || rangeEnd > length)
         return results;
-    const int result = runOver(text, textEnd, [&](const wchar_t* from) {
-        return onig_search(regex, bytes(from), bytes(from + (textEnd - text)), bytes(from + (rangeStart - text)),
-                           bytes(from + (rangeEnd - text)), results->region(), m_options);
-    });
+    const int result = onig_search(regex, bytes(text), bytes(subject.end()), bytes(text + rangeStart),
+                                   bytes(text + rangeEnd), results->region(), m_options);
     recordMatchResult(result, results);
     return results;
 }

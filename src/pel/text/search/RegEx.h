@@ -32,6 +32,25 @@ struct RegExErrorInfo {
 
 class RegExCompiled;
 
+// A text that a pattern runs over again and again, as a global substitution does. The engine
+// needs a unit it may read after a text that ends in a high surrogate: such a text is copied
+// here once, where a search through pointers copies it at every call. The text it was made from
+// must stay unchanged while it is used.
+class RegExSubject {
+public:
+    RegExSubject(const wchar_t* text, size_t length);
+    RegExSubject(const RegExSubject&) = delete;
+    RegExSubject& operator=(const RegExSubject&) = delete;
+
+    const wchar_t* begin() const { return m_begin; }
+    const wchar_t* end() const { return m_end; }
+
+private:
+    std::wstring m_copy;
+    const wchar_t* m_begin;
+    const wchar_t* m_end;
+};
+
 class RegEx {
 public:
     // Compiles the pattern (null or empty: nothing compiled and no error).
@@ -52,6 +71,9 @@ public:
     // text after rangeStart, pass textEnd.
     MatchResultsRegEx* search(MatchResultsRegEx* results, const wchar_t* text, const wchar_t* textEnd,
                               const wchar_t* rangeStart, const wchar_t* rangeEnd) const;
+    // As search, over the whole subject, the range in characters from its start.
+    MatchResultsRegEx* search(MatchResultsRegEx* results, const RegExSubject& subject, size_t rangeStart,
+                              size_t rangeEnd) const;
 
     // Letters i, x, m set the option bits, g the global flag; other letters are ignored.
     static bool parseOptions(const wchar_t* letters, RegExOptions* o_options);

@@ -26,7 +26,10 @@ std::shared_ptr<GrammarRuleSet> GrammarBundleItemCompiler::compile() {
     for (const auto& grammar : *m_grammars) {
         if (stopped())
             break;
-        compileGrammar(nullptr, grammar.second.get());
+        CompileStep step;
+        step.kind = CompileStep::GRAMMAR;
+        step.grammar = grammar.second.get();
+        walk(step);
     }
     if (!stopped())
         buildRules();
@@ -52,7 +55,40 @@ CompileRecord* GrammarBundleItemCompiler::record(const Pattern* pattern, bool* c
     return slot.get();
 }
 
-void GrammarBundleItemCompiler::compileGrammar(CompileRecord* parent, const GrammarBundleItem* grammar) {
+void GrammarBundleItemCompiler::walk(const CompileStep& first) {
+    // Steps run from an explicit stack: include chains thousands of links long (within one
+    // repository or from grammar to grammar) would overflow the thread's stack as recursion.
+    std::vector<CompileStep> steps{first};
+    while (!steps.empty() && !stopped()) {
+        const CompileStep step = steps.back();
+        steps.pop_back();
+        switch (step.kind) {
+        case CompileStep::PATTERN: visitPattern(step.record, step.pattern, steps); break;
+        case CompileStep::GRAMMAR: visitGrammar(step.record, step.grammar, steps); break;
+        case CompileStep::INCLUDE_TARGET: visitIncludeTarget(step.record, step.pattern, steps); break;
+        case CompileStep::PUSH_INJECT: {
+            bool created = false;
+            m_injectStack.push_back(record(step.pattern, &created));
+            break;
+        }
+        case CompileStep::POP_INJECT: m_injectStack.pop_back(); break;
+        case CompileStep::END_INCLUDE: --m_includeDepth; break;
+        case CompileStep::END_GRAMMAR:
+            m_rootList.subRecords.push_back(step.record);
+            m_grammarStack.pop_back();
+            break;
+        }
+    }
+}
+
+void GrammarBundleItemCompiler::pushChildren(CompileRecord* rec, const Pattern* pattern, std::vector<CompileStep>& io_steps) {
+    const auto& children = pattern->getChildren();
+    for (auto child = children.rbegin(); child != children.rend(); ++child)
+        io_steps.push_back(CompileStep::ofPattern(rec, child->get()));
+}
+
+void GrammarBundleItemCompiler::visitGrammar(CompileRecord* parent, const GrammarBundleItem* grammar,
+                                             std::vector<CompileStep>& io_steps) {
     // The grammar's pattern part is the root of its tree; records are keyed by it.
     const Pattern* root = grammar;
     bool created = false;
@@ -64,12 +100,15 @@ void GrammarBundleItemCompiler::compileGrammar(CompileRecord* parent, const Gram
     m_grammarStack.push_back(grammar);
     if (!m_injectStack.empty())
         rec->subRecords.push_back(m_injectStack.back());
-    compileChildren(rec, root);
-    m_rootList.subRecords.push_back(rec);
-    m_grammarStack.pop_back();
+    CompileStep end;
+    end.kind = CompileStep::END_GRAMMAR;
+    end.record = rec;
+    io_steps.push_back(end);
+    pushChildren(rec, root, io_steps);
 }
 
-void GrammarBundleItemCompiler::compilePattern(CompileRecord* parent, const Pattern* pattern) {
+void GrammarBundleItemCompiler::visitPattern(CompileRecord* parent, const Pattern* pattern,
+                                             std::vector<CompileStep>& io_steps) {
     bool created = false;
     CompileRecord* rec = record(pattern, &created);
     if (parent)
@@ -79,60 +118,77 @@ void GrammarBundleItemCompiler::compilePattern(CompileRecord* parent, const Patt
     switch (pattern->getKind()) {
     case Pattern::KIND_ROOT:
     case Pattern::KIND_GROUP:
-        compileChildren(rec, pattern);
+        pushChildren(rec, pattern, io_steps);
         break;
     case Pattern::KIND_BEGIN_END:
         if (!m_injectStack.empty())
             rec->subRecords.push_back(m_injectStack.back());
-        compileChildren(rec, pattern);
+        pushChildren(rec, pattern, io_steps);
         break;
     case Pattern::KIND_INCLUDE:
-        compileInclude(rec, pattern);
+        pushInclude(rec, pattern, io_steps);
         break;
     default:
         break;
     }
 }
 
-void GrammarBundleItemCompiler::compileChildren(CompileRecord* rec, const Pattern* pattern) {
-    for (const auto& child : pattern->getChildren()) {
-        if (stopped())
-            return;
-        compilePattern(rec, child.get());
+void GrammarBundleItemCompiler::pushInclude(CompileRecord* rec, const Pattern* pattern, std::vector<CompileStep>& io_steps) {
+    // In the order they run: the injection group compiled alone, then pushed while the target
+    // compiles under it.
+    CompileStep target = CompileStep::ofPattern(rec, pattern);
+    target.kind = CompileStep::INCLUDE_TARGET;
+    const Pattern* group = pattern->getInjectGroup();
+    const bool inject = group && std::none_of(m_injectStack.begin(), m_injectStack.end(),
+                                              [group](const CompileRecord* held) { return held->pattern == group; });
+    if (!inject) {
+        io_steps.push_back(target);
+        return;
     }
+    CompileStep pop;
+    pop.kind = CompileStep::POP_INJECT;
+    CompileStep push = CompileStep::ofPattern(nullptr, group);
+    push.kind = CompileStep::PUSH_INJECT;
+    io_steps.push_back(pop);
+    io_steps.push_back(target);
+    io_steps.push_back(push);
+    io_steps.push_back(CompileStep::ofPattern(nullptr, group));
 }
 
-void GrammarBundleItemCompiler::compileInclude(CompileRecord* rec, const Pattern* pattern) {
-    bool pushed = false;
-    if (const Pattern* group = pattern->getInjectGroup()) {
-        const bool present = std::any_of(m_injectStack.begin(), m_injectStack.end(),
-                                         [group](const CompileRecord* inject) { return inject->pattern == group; });
-        if (!present) {
-            compilePattern(nullptr, group);
-            bool created = false;
-            CompileRecord* groupRecord = record(group, &created);
-            m_injectStack.push_back(groupRecord);
-            pushed = true;
-        }
+void GrammarBundleItemCompiler::visitIncludeTarget(CompileRecord* rec, const Pattern* pattern,
+                                                   std::vector<CompileStep>& io_steps) {
+    if (m_includeDepth >= MAX_INCLUDE_DEPTH) {
+        pel::log_printf(pel::LOG_WARNING, LOG_SOURCE, L"Include of `%s` nested more than %u deep left out.",
+                        pattern->getIncludeTarget().c_str(), static_cast<unsigned>(MAX_INCLUDE_DEPTH));
+        return;
     }
+    ++m_includeDepth;
+    CompileStep end;
+    end.kind = CompileStep::END_INCLUDE;
+    io_steps.push_back(end);
     const GrammarBundleItem* self = m_grammarStack.back();
     switch (pattern->getIncludeKind()) {
     case Pattern::INCLUDE_BASE:
-        compilePattern(rec, m_grammarStack.front());
+        io_steps.push_back(CompileStep::ofPattern(rec, m_grammarStack.front()));
         break;
     case Pattern::INCLUDE_SELF:
-        compilePattern(rec, self);
+        io_steps.push_back(CompileStep::ofPattern(rec, self));
         break;
     case Pattern::INCLUDE_GRAMMAR: {
         const auto found = m_grammars->find(pattern->getIncludeTarget());
-        if (found != m_grammars->end())
-            compileGrammar(rec, found->second.get());
+        if (found != m_grammars->end()) {
+            CompileStep grammar;
+            grammar.kind = CompileStep::GRAMMAR;
+            grammar.record = rec;
+            grammar.grammar = found->second.get();
+            io_steps.push_back(grammar);
+        }
         break;
     }
     case Pattern::INCLUDE_REPOSITORY: {
         const auto found = self->getRepository().find(pattern->getIncludeTarget());
         if (found != self->getRepository().end())
-            compilePattern(rec, found->second.get());
+            io_steps.push_back(CompileStep::ofPattern(rec, found->second.get()));
         else
             pel::log_printf(pel::LOG_WARNING, LOG_SOURCE, L"Repository pattern `%s` not found.",
                             pattern->getIncludeTarget().c_str());
@@ -141,8 +197,6 @@ void GrammarBundleItemCompiler::compileInclude(CompileRecord* rec, const Pattern
     default:
         break;
     }
-    if (pushed)
-        m_injectStack.pop_back();
 }
 
 void GrammarBundleItemCompiler::buildRules() {
@@ -156,44 +210,64 @@ void GrammarBundleItemCompiler::buildRules() {
             registerRuleName(*m_ruleSet, root->rule); // the first root of a scope name is kept
         if (stopped())
             return;
-        for (CompileRecord* sub : root->subRecords)
-            buildRule(root, sub);
+        buildRule(root);
     }
 }
 
-void GrammarBundleItemCompiler::buildRule(CompileRecord* parent, CompileRecord* rec) {
-    const Pattern& pattern = *rec->pattern;
-    const Pattern::Kind kind = pattern.getKind();
-    if (kind != Pattern::KIND_MATCH && kind != Pattern::KIND_BEGIN_END) {
-        if (kind == Pattern::KIND_INVALID || !m_expanded.emplace(parent, rec).second)
-            return;
-        for (CompileRecord* sub : rec->subRecords)
-            buildRule(parent, sub);
-        return;
-    }
-    if (!rec->rule) {
-        ParserRule* rule = addRule(pattern.getPath(), pattern.getName());
-        if (!rule)
-            return;
-        rec->rule = rule;
-        if (kind == Pattern::KIND_BEGIN_END) {
-            addCaptureRules(pattern.getBeginCaptures(), &rule->beginCaptures);
-            addCaptureRules(pattern.getEndCaptures(), &rule->endCaptures);
-            if (!pattern.getContentName().empty())
-                rule->contentRule = addRule(std::wstring(), pattern.getContentName());
-            // Ready before the sub-records: one of them may push this very rule.
-            setEndPattern(*rule, pattern.getEnd());
-            prepareAlternative(*rec, pattern.getBegin());
-            for (CompileRecord* sub : rec->subRecords)
-                buildRule(rec, sub);
-        } else {
+void GrammarBundleItemCompiler::pushSubRecords(CompileRecord* parent, const CompileRecord* rec,
+                                               std::vector<BuildStep>& io_steps) {
+    for (auto sub = rec->subRecords.rbegin(); sub != rec->subRecords.rend(); ++sub)
+        io_steps.push_back({parent, *sub, false});
+}
+
+void GrammarBundleItemCompiler::buildRule(CompileRecord* root) {
+    // An explicit stack, as in phase 1: records shared between long chains nest deeper still.
+    std::vector<BuildStep> steps;
+    pushSubRecords(root, root, steps);
+    while (!steps.empty() && !stopped()) {
+        const BuildStep step = steps.back();
+        steps.pop_back();
+        CompileRecord* parent = step.parent;
+        CompileRecord* rec = step.record;
+        if (step.finish) {
+            addAlternative(*parent, *rec);
+            continue;
+        }
+        const Pattern& pattern = *rec->pattern;
+        const Pattern::Kind kind = pattern.getKind();
+        if (kind != Pattern::KIND_MATCH && kind != Pattern::KIND_BEGIN_END) {
+            if (kind != Pattern::KIND_INVALID && m_expanded.emplace(parent, rec).second)
+                pushSubRecords(parent, rec, steps);
+            continue;
+        }
+        if (!rec->rule) {
+            ParserRule* rule = addRule(pattern.getPath(), pattern.getName());
+            if (!rule)
+                continue;
+            rec->rule = rule;
+            if (kind == Pattern::KIND_BEGIN_END) {
+                addCaptureRules(pattern.getBeginCaptures(), &rule->beginCaptures);
+                addCaptureRules(pattern.getEndCaptures(), &rule->endCaptures);
+                if (!pattern.getContentName().empty())
+                    rule->contentRule = addRule(std::wstring(), pattern.getContentName());
+                // Ready before the sub-records: one of them may push this very rule.
+                setEndPattern(*rule, pattern.getEnd());
+                prepareAlternative(*rec, pattern.getBegin());
+                // Joins its parent once its own alternatives are in.
+                steps.push_back({parent, rec, true});
+                pushSubRecords(rec, rec, steps);
+                continue;
+            }
             addCaptureRules(pattern.getCaptures(), &rule->beginCaptures);
             prepareAlternative(*rec, pattern.getMatch());
         }
+        addAlternative(*parent, *rec);
     }
-    if (!parent->rule || stopped())
-        return;
-    pushPattern(*parent->rule, rec->alternative, rec->rule->ruleNumber, &m_checkedParts);
+}
+
+void GrammarBundleItemCompiler::addAlternative(CompileRecord& parent, const CompileRecord& rec) {
+    if (parent.rule)
+        pushPattern(*parent.rule, rec.alternative, rec.rule->ruleNumber, &m_checkedParts);
 }
 
 void GrammarBundleItemCompiler::prepareAlternative(CompileRecord& rec, const RegExSource& source) {

@@ -49,6 +49,9 @@ struct CompileRecord {
 class GrammarBundleItemCompiler {
 public:
     static constexpr uint32_t LOG_SOURCE = pel::crc32Literal("bundles"); // 0xD8A73A98
+    // Includes nested deeper than this (a chain through a repository or from grammar to
+    // grammar) are left out with a log line: every rule flattens the chain below it.
+    static constexpr uint32_t MAX_INCLUDE_DEPTH = 1000;
 
     // stopped() is asked between the steps; null: never stopped.
     GrammarBundleItemCompiler(const GrammarMap* grammars, std::function<bool()> stopped);
@@ -67,14 +70,37 @@ private:
     // The record of the pattern under the current injection; created tells whether it is new.
     CompileRecord* record(const GrammarBundleItemPattern* pattern, bool* created);
 
-    // Phase 1.
-    void compileGrammar(CompileRecord* parent, const GrammarBundleItem* grammar);
-    void compilePattern(CompileRecord* parent, const GrammarBundleItemPattern* pattern);
-    void compileChildren(CompileRecord* record, const GrammarBundleItemPattern* pattern);
-    void compileInclude(CompileRecord* record, const GrammarBundleItemPattern* pattern);
-    // Phase 2.
+    // Phase 1: a step of the walk over the pattern trees and the includes between them.
+    struct CompileStep {
+        enum Kind { PATTERN, GRAMMAR, INCLUDE_TARGET, END_INCLUDE, PUSH_INJECT, POP_INJECT, END_GRAMMAR };
+        static CompileStep ofPattern(CompileRecord* record, const GrammarBundleItemPattern* pattern) {
+            CompileStep step;
+            step.record = record;
+            step.pattern = pattern;
+            return step;
+        }
+        Kind kind = PATTERN;
+        CompileRecord* record = nullptr; // the parent record (the include's for INCLUDE_TARGET)
+        const GrammarBundleItemPattern* pattern = nullptr;
+        const GrammarBundleItem* grammar = nullptr;
+    };
+    void walk(const CompileStep& first);
+    void visitGrammar(CompileRecord* parent, const GrammarBundleItem* grammar, std::vector<CompileStep>& io_steps);
+    void visitPattern(CompileRecord* parent, const GrammarBundleItemPattern* pattern, std::vector<CompileStep>& io_steps);
+    void visitIncludeTarget(CompileRecord* rec, const GrammarBundleItemPattern* pattern, std::vector<CompileStep>& io_steps);
+    static void pushChildren(CompileRecord* rec, const GrammarBundleItemPattern* pattern, std::vector<CompileStep>& io_steps);
+    void pushInclude(CompileRecord* rec, const GrammarBundleItemPattern* pattern, std::vector<CompileStep>& io_steps);
+    // Phase 2: a record to build under its parent's rule, or (finish) one whose alternatives
+    // are in, to join its parent's rule.
+    struct BuildStep {
+        CompileRecord* parent;
+        CompileRecord* record;
+        bool finish;
+    };
     void buildRules();
-    void buildRule(CompileRecord* parent, CompileRecord* record);
+    void buildRule(CompileRecord* root);
+    static void pushSubRecords(CompileRecord* parent, const CompileRecord* rec, std::vector<BuildStep>& io_steps);
+    void addAlternative(CompileRecord& parent, const CompileRecord& rec);
     // A new rule of the set, or null (logged) when the set is full.
     ParserRule* addRule(const std::wstring& name, const std::wstring& scope);
     void addCaptureRules(const std::map<uint32_t, std::wstring>& captures, std::map<uint32_t, ParserRule*>* o_rules);
@@ -90,6 +116,7 @@ private:
     std::vector<const GrammarBundleItem*> m_grammarStack;
     std::map<RecordKey, std::unique_ptr<CompileRecord>> m_records;
     std::vector<CompileRecord*> m_injectStack;
+    uint32_t m_includeDepth = 0;
     CompileRecord m_rootList;
     // Pass-through records (roots, includes, groups) already expanded into a parent's rule:
     // expanding one again adds nothing, and a cycle of them would never end.

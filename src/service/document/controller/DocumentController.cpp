@@ -26,6 +26,20 @@ std::atomic<uint32_t> s_controllerKeys{0};
 // Every bit of a format notice: the constructor takes the whole record.
 constexpr uint32_t ALL_FORMAT_CHANGES = 0xFF;
 
+// Runs the work in an update batch of the view that ends even when the work throws (a line
+// that cannot be laid out): a batch left open keeps the view from ever painting again.
+template <class Work>
+void inViewBatch(IEditor& view, Work work) {
+    view.beginUpdate();
+    try {
+        work();
+    } catch (...) {
+        view.endUpdate();
+        throw;
+    }
+    view.endUpdate();
+}
+
 } // namespace
 
 DocumentController::Lock::~Lock() {
@@ -258,18 +272,14 @@ void DocumentController::onParsed(Document&, int32_t firstLine, int32_t lastLine
     const int32_t lastExisting = std::max(0, m_document.getLineCount() - 1);
     const int32_t first = std::max(0, std::min(firstLine, lastExisting));
     const int32_t last = std::max(first, std::min(lastLine, lastExisting));
-    m_view->beginUpdate();
-    m_view->invalidateLines(first, last, true, false);
-    m_view->endUpdate();
+    inViewBatch(*m_view, [&] { m_view->invalidateLines(first, last, true, false); });
 }
 
 void DocumentController::onLineMarkersChanged(Document&, int32_t line, int flag) {
     if (flag != 1 || !m_view)
         return;
     Lock lock(*this, LOCK_READ);
-    m_view->beginUpdate();
-    m_view->invalidateLine(line);
-    m_view->endUpdate();
+    inViewBatch(*m_view, [&] { m_view->invalidateLine(line); });
 }
 
 void DocumentController::setOnDiskFlag(bool& flag, bool value, Notice<DocumentController&>& notice) {

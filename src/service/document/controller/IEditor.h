@@ -16,7 +16,8 @@ class IEditor {
 public:
     // The view shows controller from now on (or nothing for null) and keeps it.
     virtual void attachController(DocumentController* controller) = 0;
-    // Repaint requests nest; the outermost endUpdate repaints.
+    // Repaint requests nest; the outermost endUpdate repaints. endUpdate never throws: a failed
+    // repaint is logged.
     virtual void beginUpdate() = 0;
     virtual void endUpdate() = 0;
     // Lines first..last (-1: an open end) need repainting, relaid out when relayout is set and

@@ -93,8 +93,8 @@ bool substituteReplaceFormat(const pel::RegEx& regex, const ReplaceFormat& forma
     PEL_CHECK_PTR(o_out);
     if (length > 0)
         PEL_CHECK_PTR(text);
-    const wchar_t* end = text + length;
     const WideTextRangeSource source(text, length);
+    const pel::RegExSubject subject(text, length);
     pel::MatchResultsRegEx match;
     // Built aside: o_out may hold the text itself.
     std::wstring out;
@@ -102,7 +102,7 @@ bool substituteReplaceFormat(const pel::RegEx& regex, const ReplaceFormat& forma
     size_t at = 0;     // where the next search starts
     bool matched = false;
     while (text) {
-        regex.search(&match, text, end, text + at, end);
+        regex.search(&match, subject, at, length);
         if (!match.found())
             break;
         matched = true;

@@ -325,6 +325,56 @@ TEST_F(RegExTest, HostilePatternsFailToCompileInsteadOfOverflowingOrStalling) {
     EXPECT_TRUE(RegEx::create(literal.substr(0, REGEX_MAX_IGNORE_CASE_LENGTH / 8), ignoreCase)->isCompiled());
 }
 
+TEST_F(RegExTest, ChainedMetaAndControlEscapesCountTowardTheParseDepthLimit) {
+    // Each link names the next escape as its character: the engine reads a chain by recursion.
+    const std::wstring depthError = std::to_wstring(ONIGERR_PARSE_DEPTH_LIMIT_OVER) + L": parse depth limit over @0-0";
+    const struct {
+        const wchar_t* link;
+        wchar_t expected; // the character the chain at the limit stands for
+    } rows[] = {{L"\\M-", L'\xE1'}, {L"\\C-", L'\x01'}, {L"\\c", L'\x01'}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << std::string(row.link, row.link + std::wcslen(row.link)));
+        std::wstring chain;
+        for (unsigned int i = 0; i < REGEX_PARSE_DEPTH_LIMIT; ++i)
+            chain += row.link;
+        auto atLimit = RegEx::create(L"x" + chain + L"a");
+        ASSERT_TRUE(atLimit->isCompiled()) << errorOf(*atLimit);
+        EXPECT_EQ(L"(0,2)", groups(*matchAt(*atLimit, std::wstring(L"x") + row.expected, 0)));
+        EXPECT_EQ(depthError, errorOf(*RegEx::create(L"x" + chain + row.link + L"a")));
+        // Far past it, and inside a class: refused, not an exhausted stack.
+        std::wstring longChain;
+        for (int i = 0; i < 50000; ++i)
+            longChain += row.link;
+        EXPECT_EQ(depthError, errorOf(*RegEx::create(L"[" + longChain + L"a]")));
+    }
+    // Chains of mixed links count together; an escaped backslash starts none.
+    std::wstring mixed;
+    for (unsigned int i = 0; i <= REGEX_PARSE_DEPTH_LIMIT / 3; ++i)
+        mixed += L"\\M-\\C-\\c";
+    EXPECT_EQ(depthError, errorOf(*RegEx::create(mixed + L"a")));
+    std::wstring broken;
+    for (unsigned int i = 0; i <= REGEX_PARSE_DEPTH_LIMIT; ++i)
+        broken += L"\\\\M-";
+    EXPECT_TRUE(RegEx::create(broken)->isCompiled());
+}
+
+TEST_F(RegExTest, ASubjectSearchesAsThePointersDoAndCopiesOnce) {
+    const auto regex = RegEx::create(L"(.)");
+    const std::wstring text = L"ab\xD800";
+    const RegExSubject subject(text.data(), text.size());
+    EXPECT_NE(text.data(), subject.begin()) << "a text ending in a high surrogate is copied";
+    EXPECT_EQ(3, subject.end() - subject.begin());
+    MatchResultsRegEx results;
+    for (size_t at = 0; at <= text.size(); ++at) {
+        const std::wstring byPointers = groups(*regex->search(&results, text.data(), text.data() + text.size(),
+                                                              text.data() + at, text.data() + text.size()));
+        EXPECT_EQ(byPointers, groups(*regex->search(&results, subject, at, text.size()))) << at;
+    }
+    EXPECT_EQ(L"no match", groups(*regex->search(&results, subject, 4, 4))) << "a range past the end";
+    const std::wstring plain = L"ab";
+    EXPECT_EQ(plain.data(), RegExSubject(plain.data(), plain.size()).begin()) << "any other text is used in place";
+}
+
 TEST_F(RegExTest, ALoneHighSurrogateAtTheEndIsOneUnitAndNothingPastItIsRead) {
     // The text ends where the next page is inaccessible: a read past its end faults.
     SYSTEM_INFO system;

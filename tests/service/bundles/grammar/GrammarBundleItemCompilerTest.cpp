@@ -4,6 +4,9 @@
 #include "service/parser/GrammarRuleSet.h"
 #include "service/parser/ParserRule.h"
 
+#include "pel/text/search/RegExLibrary.h"
+#include "pel/thread/Thread.h"
+
 #include "GrammarFixtures.h"
 #include "support/LogCapture.h"
 
@@ -64,6 +67,28 @@ GrammarMap grammars(std::initializer_list<const wchar_t*> texts) {
 
 std::shared_ptr<GrammarRuleSet> compiled(const GrammarMap& map) {
     return GrammarBundleItemCompiler(&map, nullptr).compile();
+}
+
+// Compiles on a thread of its own, as the grammar manager's runner does (with the stack every
+// thread of the program gets): a stack overflow there ends the test program.
+std::shared_ptr<GrammarRuleSet> compiledOnAThread(const GrammarMap& map) {
+    struct CompileRun : pel::Runnable {
+        explicit CompileRun(const GrammarMap& map) : task(&map) {}
+        void run() override { task.run(); }
+        GrammarBundleItemCompilerTask task;
+    } run(map);
+    pel::Thread thread(L"CompileTaskRunner");
+    thread.start(run);
+    thread.join();
+    return run.task.takeResult();
+}
+
+// "name: pattern" of each alternative of the rule.
+std::wstring alternativesOf(const GrammarRuleSet& set, const ParserRule& rule) {
+    std::wstring text;
+    for (uint32_t alternative : rule.alternatives)
+        text += set.rule(alternative)->scope + L" ";
+    return text;
 }
 
 } // namespace
@@ -171,4 +196,62 @@ TEST(GrammarBundleItemCompiler, ARuleSetFullOfRulesLeavesTheRestOut) {
     }
     EXPECT_EQ(live, ParserRule::liveCount());
     EXPECT_TRUE(log.contains(L"More than 65535 rules", pel::LOG_ERROR));
+}
+
+TEST(GrammarBundleItemCompiler, IncludeChainsPastTheDepthBoundAreCutNotOverflowed) {
+    // 20,000 repository entries, each including the next: the one 1,000 includes deep is the
+    // last taken in.
+    std::wstring text = L"{ name: \"s.chain\" patterns: [ { include: \"#r0\" } ] repository: {";
+    for (int i = 0; i < 20000; ++i) {
+        const std::wstring own = i == 999 ? L" { match: /kept/ name: \"kept\" }"
+                                          : i == 1000 ? L" { match: /cut/ name: \"cut\" }" : L"";
+        text += L" r" + std::to_wstring(i) + L": { patterns: [ { include: \"#r" + std::to_wstring(i + 1) + L"\" }" +
+                own + L" ] }";
+    }
+    LogCapture log;
+    {
+        const std::shared_ptr<GrammarRuleSet> set = compiledOnAThread(grammars({(text + L" } }").c_str()}));
+        ASSERT_TRUE(set);
+        EXPECT_EQ(L"kept ", alternativesOf(*set, *findRule(L"s.chain", *set)));
+        EXPECT_TRUE(log.contains(L"Include of `r1000` nested more than 1000 deep left out.", pel::LOG_WARNING));
+    }
+
+    // Grammars including each other by scope name, 2,500 long: each is compiled, those whose
+    // chain to the last one stays within the bound take its pattern in.
+    GrammarMap chain;
+    const int length = 2500;
+    const auto scope = [](int i) {
+        const std::wstring number = std::to_wstring(i);
+        return L"s.g" + std::wstring(4 - number.size(), L'0') + number;
+    };
+    for (int i = 0; i < length; ++i) {
+        const std::wstring pattern = i + 1 < length ? L"{ include: \"" + scope(i + 1) + L"\" }" : L"{ match: /end/ name: \"end\" }";
+        const GrammarPtr grammar = readGrammar(L"{ name: \"" + scope(i) + L"\" patterns: [ " + pattern + L" ] }");
+        chain.emplace(grammar->getName(), grammar);
+    }
+    const std::shared_ptr<GrammarRuleSet> set = compiledOnAThread(chain);
+    ASSERT_TRUE(set);
+    EXPECT_EQ(L"end ", alternativesOf(*set, *findRule(scope(length - 1), *set)));
+    EXPECT_EQ(L"end ", alternativesOf(*set, *findRule(scope(length - 400), *set)));
+    EXPECT_EQ(L"", alternativesOf(*set, *findRule(scope(0), *set)));
+    EXPECT_TRUE(log.contains(L"Include of `" + scope(1001) + L"` nested more than 1000 deep left out."));
+}
+
+TEST(GrammarBundleItemCompiler, ChainedEscapesPastTheParseDepthLimitFailAsAPattern) {
+    // At the limit a chain is a character like any other; past it the pattern fails and is left
+    // out of its rule, the others kept.
+    for (const wchar_t* link : {L"\\M-", L"\\C-", L"\\c"}) {
+        std::wstring atLimit, pastIt;
+        for (unsigned int i = 0; i < pel::REGEX_PARSE_DEPTH_LIMIT; ++i)
+            atLimit += link;
+        for (int i = 0; i < 50000; ++i)
+            pastIt += link;
+        LogCapture log;
+        const std::shared_ptr<GrammarRuleSet> set = compiledOnAThread(grammars(
+            {(L"{ name: \"s.a\" patterns: [ { match: /" + pastIt + L"a/ name: \"deep\" } { match: /b/ name: \"b\" } "
+              L"{ match: /" + atLimit + L"a/ name: \"limit\" } ] }").c_str()}));
+        ASSERT_TRUE(set);
+        EXPECT_EQ(L"b limit ", alternativesOf(*set, *findRule(L"s.a", *set)));
+        EXPECT_TRUE(log.contains(L"parse depth limit over"));
+    }
 }

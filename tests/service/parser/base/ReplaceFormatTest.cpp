@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <random>
 #include <string>
 #include <vector>
@@ -125,4 +126,20 @@ TEST(ReplaceFormat, RandomFormatsParseAndExpand) {
         produced += out.size();
     }
     EXPECT_GT(produced, 0u);
+}
+
+TEST(ReplaceFormat, AGlobalSubstitutionOverATextEndingInAHighSurrogateCopiesItOnce) {
+    // A search through pointers copies such a text each time: once a match, the square of its
+    // length (80,000 units took a second or more; this takes well under a tenth of one).
+    const std::wstring text = std::wstring(319999, L'a') + L'\xD800';
+    pel::RegExOptions options;
+    pel::RegEx::parseOptions(L"g", &options);
+    const auto regex = pel::RegEx::create(L"(.)", options);
+    std::wstring out;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(substituteReplaceFormat(*regex, parseReplaceFormat(L"<$1>"), text, &out));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    ASSERT_EQ(3 * text.size(), out.size());
+    EXPECT_EQ(L"<a><a>", out.substr(0, 6));
+    EXPECT_EQ(std::wstring(L"<a><\xD800>"), out.substr(out.size() - 6));
 }

@@ -1,0 +1,67 @@
+#pragma once
+// The find and the replace dialog: what to find (and, replacing, what to put in its place), how
+// text compares ("Match case", "Whole word", "Regular expression") and where to search, one of
+// the scopes the search manager has registered. Find Next or Replace All give RESULT_OK; Escape,
+// Cancel or the close box RESULT_CANCEL. The values are read afterwards as search parameters,
+// also once the window is gone.
+
+#include "afw/afMessageBox.h"
+#include "service/document/search/SearchParameters.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+class afControlCheckBox;
+class afControlComboBox;
+class afControlEdit;
+class SearchManager;
+
+class SearchDialog : public afMessageBox {
+public:
+    enum Mode { FIND, REPLACE };
+    // (scope id, title): what the scope chooser lists.
+    using ScopeList = std::vector<std::pair<uint32_t, std::wstring>>;
+
+    // The manager's scopes, each id once, in the order first registered; none without a manager.
+    static ScopeList scopesOf(const SearchManager* manager);
+
+    // A dialog whose window is built with the values shown: the scope chosen is the values'
+    // (the first listed when they name none of the scopes).
+    static SearchDialog* create(afViewPlatform* parent, Mode mode, const tessel::SearchParameters& values,
+                                const ScopeList& scopes);
+    SearchDialog(afViewPlatform* parent, Mode mode, const tessel::SearchParameters& values, const ScopeList& scopes);
+
+    // What the fields hold now while the window lives; afterwards what they held as it closed.
+    const tessel::SearchParameters& getValues() const;
+
+    afControlEdit* getFindEdit() const { return m_find; }
+    afControlEdit* getReplaceEdit() const { return m_replace; }
+    afControlCheckBox* getMatchCaseBox() const { return m_matchCase; }
+    afControlCheckBox* getWholeWordBox() const { return m_wholeWord; }
+    afControlCheckBox* getRegexBox() const { return m_regex; }
+    afControlComboBox* getScopeBox() const { return m_scope; }
+
+    const wchar_t* getContextKey() const override { return L"ui.search_dialog"; }
+    void endModal() override;
+
+protected:
+    void buildContent() override;
+
+private:
+    afControlEdit* addEdit(const std::wstring& caption, const std::wstring& text);
+    afControlCheckBox* addCheckBox(afLayoutLinear* row, const std::wstring& text, bool checked);
+    // Reads the fields into m_values while their windows live.
+    void readFields() const;
+
+    Mode m_mode;
+    ScopeList m_scopes;
+    mutable tessel::SearchParameters m_values;
+    afControlEdit* m_find = nullptr;
+    afControlEdit* m_replace = nullptr;
+    afControlCheckBox* m_matchCase = nullptr;
+    afControlCheckBox* m_wholeWord = nullptr;
+    afControlCheckBox* m_regex = nullptr;
+    afControlComboBox* m_scope = nullptr;
+};

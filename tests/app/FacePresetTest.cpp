@@ -1,0 +1,154 @@
+// The editors' face from the user's preferences: the preset's keys read at start (a wrong value
+// logged and its default kept), and the theme chooser, whose pick every editor shows and the
+// preferences file keeps for the next start.
+
+#include "app/FacePresetSettings.h"
+#include "app/ShellFixture.h"
+
+#include "afw/afActionChooser.h"
+#include "bundles/BundleManager.h"
+#include "editor/Editor.h"
+#include "pel/log/Log.h"
+#include "service/base/Config.h"
+#include "service/document/controller/DocumentController.h"
+#include "support/LogCapture.h"
+
+namespace tessel_test {
+namespace {
+
+using tessel::FacePreset;
+using tessel::MainWindow;
+
+constexpr const char* VERSION = "{ version : '1 0 1 12e4b4c8' ";
+constexpr const char* DARK = "30000001-0000-0000-0000-00000000000d";
+constexpr const char* PALE = "30000001-0000-0000-0000-00000000000e";
+
+class FacePresetTest : public ShellFixture {
+protected:
+    void writePreferences(const std::string& entries) {
+        ::CreateDirectoryW((base / L"user").c_str(), nullptr);
+        ::CreateDirectoryW((base / L"user\\config").c_str(), nullptr);
+        base.write(L"user\\config\\preferences.tsConfig", VERSION + entries + " }");
+    }
+    // The preferences file as Tessel writes it (UTF-16 with a byte order mark), narrowed.
+    std::string preferencesText() const {
+        const std::string bytes = base.read(L"user\\config\\preferences.tsConfig");
+        std::string text;
+        for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+            text.push_back(bytes[i + 1] ? '?' : bytes[i]);
+        return text;
+    }
+    // A bundle in the program's folder with two themes besides the built-in "None".
+    void writeThemes() {
+        const std::wstring bundle = L"root\\bundles\\Looks.30000001-0000-0000-0000-000000000001.tsBundle";
+        for (const std::wstring& folder : {std::wstring(L"root\\bundles"), bundle, bundle + L"\\themes"})
+            ::CreateDirectoryW((base / folder).c_str(), nullptr);
+        base.write(bundle + L"\\info.30000001-0000-0000-0000-000000000001.tsInfo", "{title: 'Looks'}");
+        for (const auto& theme : {std::make_pair("Dark", DARK), std::make_pair("Pale", PALE)})
+            base.write(bundle + L"\\themes\\" + std::wstring(theme.first, theme.first + 4) + L"." +
+                           std::wstring(theme.second, theme.second + 36) + L".tsTheme",
+                       std::string("{ title: '") + theme.first +
+                           "' settings: [ { settings: { background: '#000000' foreground: '#FFFFFF' } } ] }");
+    }
+    void loadBundles() {
+        ASSERT_TRUE(pumpUntil([&] { return !app->getBundleManager()->isLoading(); })) << "the load never ended";
+    }
+    // The chooser answers with the row of the title, or cancels when there is none; the titles
+    // it was shown are kept.
+    void chooseTitle(const std::wstring& title) {
+        afSetActionChooser([this, title](afViewPlatform*, const std::vector<afActionCandidate>& candidates) {
+            afActionChoice choice;
+            choice.result = pel::crc32Literal("cancel");
+            shown.clear();
+            for (size_t row = 0; row < candidates.size(); ++row) {
+                shown.push_back(candidates[row].action->getTitle());
+                if (shown.back() == title) {
+                    choice.result = pel::crc32Literal("ok");
+                    choice.row = static_cast<int>(row);
+                }
+            }
+            return choice;
+        });
+    }
+
+    std::vector<std::wstring> shown;
+};
+
+TEST_F(FacePresetTest, TheKeysComeFromThePreferencesAndAWrongValueKeepsItsDefault) {
+    writePreferences("app.editor.face : { word_wrap : true boundary : 40 boundary_break : true "
+                     "show_indent_guides : 1 center : 'yes' theme : 'not a uuid' gutter_line_numbers : false "
+                     "show_whitespace_after : true }");
+    LogCapture log;
+    ASSERT_TRUE(start());
+    const FacePreset& preset = window->getFacePreset();
+    EXPECT_TRUE(preset.wordWrap);
+    EXPECT_EQ(40, preset.boundary);
+    EXPECT_TRUE(preset.boundaryBreak);
+    EXPECT_FALSE(preset.gutterLineNumbers);
+    EXPECT_TRUE(preset.showWhitespaceAfter);
+    EXPECT_FALSE(preset.showIndentGuides) << "an integer is no switch";
+    EXPECT_FALSE(preset.center) << "a text is no switch";
+    EXPECT_EQ(L"", preset.theme);
+    for (const wchar_t* key : {L"show_indent_guides", L"center", L"theme"})
+        EXPECT_TRUE(log.contains(std::wstring(L"`app.editor.face.") + key + L"` must be", pel::LOG_WARNING))
+            << narrow(key);
+    EXPECT_FALSE(log.contains(L"`app.editor.face.word_wrap`"));
+    // Every editor shows it, the shipped theme standing in for the empty one.
+    run(L"file.new");
+    for (MainWindow::Page* page : window->getPages()) {
+        EXPECT_TRUE(page->editor->getPreset().wordWrap);
+        EXPECT_EQ(40, page->editor->getPreset().boundary);
+        EXPECT_EQ(MainWindow::SHIPPED_THEME, page->controller->getFacePreset().theme);
+    }
+}
+
+TEST_F(FacePresetTest, WithoutPreferencesAndOutOfRangeTheDefaultsOfANewPresetHold) {
+    writePreferences("app.editor.face : { boundary : 100000 }");
+    LogCapture log;
+    ASSERT_TRUE(start());
+    const FacePreset& read = window->getFacePreset();
+    const FacePreset fresh;
+    EXPECT_EQ(fresh.boundary, read.boundary);
+    EXPECT_TRUE(log.contains(L"`app.editor.face.boundary` must be", pel::LOG_WARNING));
+    // Declared with the new preset's defaults: with nothing stored, reading them gives it back.
+    tessel::Config& config = tessel::TesselService::getInstance()->getConfig();
+    config.findValue(L"app.editor.face.boundary")->setInt(78);
+    const FacePreset again = tessel::FacePresetSettings::load(config);
+    EXPECT_TRUE(again.wordWrap == fresh.wordWrap && again.boundaryShow == fresh.boundaryShow &&
+                again.boundaryBreak == fresh.boundaryBreak && again.boundary == fresh.boundary &&
+                again.sublinesAlign == fresh.sublinesAlign && again.sublinesAlignShow == fresh.sublinesAlignShow &&
+                again.showIndentGuides == fresh.showIndentGuides &&
+                again.showWhitespaceBefore == fresh.showWhitespaceBefore &&
+                again.showWhitespaceInside == fresh.showWhitespaceInside &&
+                again.showWhitespaceAfter == fresh.showWhitespaceAfter && again.center == fresh.center &&
+                again.breakWhitespace == fresh.breakWhitespace && again.theme == fresh.theme &&
+                again.gutterLineNumbers == fresh.gutterLineNumbers);
+}
+
+TEST_F(FacePresetTest, TheChosenThemeShowsInEveryEditorAndIsKeptForTheNextStart) {
+    writeThemes();
+    ASSERT_TRUE(start());
+    loadBundles();
+    run(L"file.new");
+    chooseTitle(L"Dark");
+    run(L"view.theme.select");
+    EXPECT_EQ((std::vector<std::wstring>{L"Dark", L"None", L"Pale"}), shown)
+        << "the installed themes by title";
+    const std::wstring dark(DARK, DARK + 36);
+    EXPECT_EQ(dark, window->getFacePreset().theme);
+    for (MainWindow::Page* page : window->getPages())
+        EXPECT_EQ(dark, page->controller->getFacePreset().theme);
+    EXPECT_NE(std::string::npos, preferencesText().find(DARK)) << "written at once: " << preferencesText();
+    // A cancelled choice changes nothing.
+    chooseTitle(L"no such theme");
+    run(L"view.theme.select");
+    EXPECT_EQ(dark, window->getFacePreset().theme);
+    stop();
+
+    ASSERT_TRUE(start());
+    EXPECT_EQ(dark, window->getFacePreset().theme);
+    EXPECT_EQ(dark, window->getActivePage()->controller->getFacePreset().theme);
+}
+
+} // namespace
+} // namespace tessel_test

@@ -1,0 +1,79 @@
+// The shipped bundles in Tessel.exe as a user meets them: tab triggers typed into a C file, the
+// "&Bundles" menu walked with the keyboard. Keys go through SendInput, so the program's own key
+// handling sees them, in order; what they did is read back from the saved file.
+
+#include "app/e2e/TesselRun.h"
+
+#include <gtest/gtest.h>
+
+namespace tessel_test {
+namespace {
+
+using BundlesEndToEnd = TesselCopyTest;
+
+// The C bundle's "main()" snippet, its first stop typed over with "void" and its last with "x++;".
+const char* const MAIN_EXPANDED = "int main(void)\r\n{\r\n\tx++;\r\n\treturn 0;\r\n}";
+
+TEST_F(BundlesEndToEnd, ATabTriggerExpandsItsSnippetAndTabMovesToTheNextStop) {
+    const std::string old = "\r\nint x;\r\n";
+    copy.folder.write(L"snip.c", old);
+    TesselRun tessel(copy, L"snip.c");
+    ASSERT_TRUE(tessel.showsKeywords()) << "the bundles never coloured the text";
+    ASSERT_TRUE(activate(tessel.editor()));
+    // The caret starts on the empty first line. "void" replaces the selected first stop only
+    // when the caret sits there; the second Tab goes to the body.
+    ASSERT_TRUE(typeKeys(L"main"));
+    ASSERT_TRUE(pressChord({VK_TAB}));
+    ASSERT_TRUE(typeKeys(L"void"));
+    ASSERT_TRUE(pressChord({VK_TAB}));
+    ASSERT_TRUE(typeKeys(L"x++;"));
+    EXPECT_EQ(MAIN_EXPANDED + old, savedText(tessel, L"snip.c", old));
+
+    // Outside its language the word stays a word: Tab indents after it.
+    copy.folder.write(L"plain.txt", "");
+    TesselRun other(copy, L"plain.txt"); // handed to the running instance
+    ASSERT_TRUE(tessel.hasTitle(L"plain.txt - Tessel"));
+    ASSERT_TRUE(activate(tessel.editor()));
+    ASSERT_TRUE(typeKeys(L"main"));
+    ASSERT_TRUE(pressChord({VK_TAB}));
+    EXPECT_EQ("main\t", savedText(tessel, L"plain.txt", ""));
+}
+
+TEST_F(BundlesEndToEnd, TheBundlesMenuListsTheShippedBundlesAndItsSnippetLinesInsert) {
+    const std::string old = "\r\nint y;\r\n";
+    copy.folder.write(L"menu.c", old);
+    TesselRun tessel(copy, L"menu.c");
+    ASSERT_TRUE(tessel.showsKeywords()) << "the bundles never coloured the text";
+    ASSERT_TRUE(pressChordIn(tessel.window(), {VK_MENU, 'B'}));
+    ASSERT_TRUE(tessel.hasOpenMenus(1)) << "Alt+B opened no menu";
+    // "&Bundle Editor", "&Reload Bundles", a separator, then the bundles by title: C,
+    // JavaScript, JSON, Markdown, Plain Text and Tessel, each a submenu.
+    ASSERT_TRUE(pressChord({VK_DOWN}));
+    ASSERT_TRUE(pressChord({VK_DOWN}));
+    for (int bundle = 0; bundle < 6; ++bundle) {
+        if (bundle > 0) {
+            ASSERT_TRUE(pressChord({VK_DOWN}));
+        }
+        ASSERT_TRUE(pressChord({VK_RIGHT}));
+        ASSERT_TRUE(tessel.hasOpenMenus(2)) << "line " << bundle + 3 << " opened no submenu";
+        ASSERT_TRUE(pressChord({VK_LEFT}));
+        ASSERT_TRUE(tessel.hasOpenMenus(1));
+    }
+    // The sixth is the last line: three lines down wraps round to C again, whose submenu holds
+    // its grammars C and C++, a separator, then its snippets "for", "include" and "main()".
+    for (int line = 0; line < 3; ++line)
+        ASSERT_TRUE(pressChord({VK_DOWN}));
+    ASSERT_TRUE(pressChord({VK_RIGHT}));
+    ASSERT_TRUE(tessel.hasOpenMenus(2)) << "the sixth bundle was not the last line";
+    ASSERT_TRUE(pressChord({VK_UP})); // wraps to "main()"
+    ASSERT_TRUE(pressChord({VK_RETURN}));
+    ASSERT_TRUE(tessel.hasOpenMenus(0));
+    ASSERT_TRUE(activate(tessel.editor()));
+    ASSERT_TRUE(typeKeys(L"void"));
+    ASSERT_TRUE(pressChord({VK_TAB}));
+    ASSERT_TRUE(typeKeys(L"x++;"));
+    EXPECT_EQ(MAIN_EXPANDED + old, savedText(tessel, L"menu.c", old));
+}
+
+} // namespace
+} // namespace tessel_test

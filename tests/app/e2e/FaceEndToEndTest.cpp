@@ -1,0 +1,124 @@
+// How Tessel.exe shows text as the user's preferences say: wrapping at the right margin, and
+// the theme picked in the chooser of the View menu, kept for the next start. Read back from
+// the pixels of the editor window and the preferences file.
+
+#include "app/e2e/TesselRun.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace tessel_test {
+namespace {
+
+constexpr uint32_t TEXT_INK = 0x1F1F1F; // the shipped theme's foreground
+constexpr const char* DARK = "30000001-0000-0000-0000-00000000000d";
+
+// The runs of rows holding ink, top to bottom, each with its leftmost and rightmost ink column.
+struct Band {
+    int top, bottom, left, right;
+};
+std::vector<Band> inkBands(const Capture& capture, uint32_t ink) {
+    std::vector<Band> bands;
+    bool inside = false;
+    for (int y = 0; y < capture.height; ++y) {
+        int left = capture.width, right = -1;
+        for (int x = 0; x < capture.width; ++x)
+            if (Capture::distance(capture.at(x, y), ink) <= 8) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        if (right < 0) {
+            inside = false;
+            continue;
+        }
+        if (!inside)
+            bands.push_back({y, y, left, right});
+        Band& band = bands.back();
+        band.bottom = y;
+        band.left = std::min(band.left, left);
+        band.right = std::max(band.right, right);
+        inside = true;
+    }
+    return bands;
+}
+
+using FaceEndToEnd = TesselCopyTest;
+
+TEST_F(FaceEndToEnd, WordWrapAtTheMarginOfThePreferencesBreaksALongLineEveryFortyColumns) {
+    copy.folder.write(L"user-1\\config\\preferences.tsConfig",
+                      std::string(TesselCopy::VERSION_ENTRY) +
+                          "app.editor.font : { names : [ 'DejaVu Sans Mono' ] size : 10 } "
+                          "app.editor.face : { word_wrap : true boundary : 40 boundary_break : true "
+                          "gutter_line_numbers : false } }\r\n");
+    std::string line;
+    for (int i = 0; i < 10; ++i)
+        line += "0123456789";
+    copy.folder.write(L"long.txt", line);
+    TesselRun tessel(copy, L"long.txt");
+    ASSERT_TRUE(tessel.hasTitle(L"long.txt - Tessel"));
+    const HWND editor = tessel.editor();
+    ASSERT_NE(nullptr, editor);
+    // 100 characters: 40, 40 and 20 on three rows.
+    Capture capture;
+    std::vector<Band> bands;
+    const bool wrapped = pollFor(
+        [&] {
+            bands = inkBands(capture = Capture::of(editor), TEXT_INK);
+            return bands.size() == 3;
+        },
+        WAIT_MS, 20);
+    ASSERT_TRUE(wrapped) << bands.size() << " rows of text; the capture is in " << keepCapture(capture, "wrap");
+    const double w = characterWidth();
+    for (const auto& row : {std::make_pair(0, 40), std::make_pair(1, 40), std::make_pair(2, 20)}) {
+        const Band& band = bands[row.first];
+        const double columns = (band.right - band.left + 1) / w;
+        EXPECT_GT(columns, row.second - 1) << "row " << row.first << "; " << keepCapture(capture, "wrap");
+        EXPECT_LE(columns, row.second) << "row " << row.first << "; " << keepCapture(capture, "wrap");
+        EXPECT_EQ(bands[0].left, band.left) << "each row starts at the text's left edge";
+    }
+}
+
+TEST_F(FaceEndToEnd, TheThemePickedInTheChooserColoursTheEditorAndIsKeptForTheNextStart) {
+    // A bundle of the user's with a theme of black ground.
+    const std::wstring bundle = L"user-1\\bundles\\Looks.30000001-0000-0000-0000-000000000001.tsBundle";
+    ::CreateDirectoryW((copy.folder / L"user-1\\bundles").c_str(), nullptr);
+    ::CreateDirectoryW((copy.folder / bundle).c_str(), nullptr);
+    ::CreateDirectoryW((copy.folder / (bundle + L"\\themes")).c_str(), nullptr);
+    copy.folder.write(bundle + L"\\info.30000001-0000-0000-0000-000000000001.tsInfo", "{ title: 'Looks' }");
+    copy.folder.write(bundle + L"\\themes\\Dark." + std::wstring(DARK, DARK + 36) + L".tsTheme",
+                      "{ title: 'Dark' settings: [ { settings: { background: '#000000' foreground: '#FFFFFF' "
+                      "line_highlight: '#000000' } } ] }");
+    copy.folder.write(L"a.c", "int a;\r\n");
+    const auto ground = [](HWND editor) {
+        const Capture capture = Capture::of(editor);
+        return capture.commonest(RECT{0, capture.height / 2, capture.width, capture.height});
+    };
+    {
+        TesselRun tessel(copy, L"a.c");
+        ASSERT_TRUE(tessel.showsKeywords()) << "the bundles never coloured the text";
+        ASSERT_TRUE(pressChordIn(tessel.window(), {VK_MENU, 'V'}));
+        ASSERT_TRUE(tessel.hasOpenMenus(1)) << "Alt+V opened no menu";
+        ASSERT_TRUE(pressChord({VK_RETURN})); // "Select Theme...", its only line
+        HWND chooser = nullptr;
+        ASSERT_TRUE(pollFor([&] { return (chooser = tessel.process.findWindow(L"ActionSelectWindow")) != nullptr; },
+                            WAIT_MS))
+            << "no chooser";
+        ASSERT_TRUE(activate(chooser));
+        ASSERT_TRUE(typeKeys(L"dark")); // the filter leaves the one row
+        ASSERT_TRUE(pressChord({VK_RETURN}));
+        uint32_t seen = 0;
+        EXPECT_TRUE(pollFor([&] { return (seen = ground(tessel.editor())) == 0x000000; }, WAIT_MS, 20))
+            << "the ground stayed #" << std::hex << seen;
+        ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
+        ASSERT_EQ(0, tessel.process.exitCode(WAIT_MS));
+    }
+    TesselRun again(copy, L"a.c");
+    ASSERT_NE(nullptr, again.editor());
+    uint32_t seen = 0;
+    EXPECT_TRUE(pollFor([&] { return (seen = ground(again.editor())) == 0x000000; }, WAIT_MS, 20))
+        << "the next start's ground is #" << std::hex << seen;
+}
+
+} // namespace
+} // namespace tessel_test
