@@ -68,10 +68,12 @@ ensure_wine_prefix() {
 PREFIX_FONTS=(/usr/share/fonts/truetype/dejavu/*.ttf /usr/share/fonts/truetype/liberation2/*.ttf
               /usr/share/fonts/truetype/wqy/wqy-microhei.ttc /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon)
 
-# Names resolve to the prefix's faces: Wine takes the first of Liberation Sans, Liberation Mono and
-# Liberation Serif that fits a face it lacks ("Courier New", "Arial"); "MS Gothic", the face the
-# editor falls back to for Han, Kana and Hangul, is WenQuanYi Micro Hei Mono under that name (a
-# Wine replacement); and font linking draws them in Tahoma, the face of dialogs and messages, from
+# Names resolve to the prefix's faces: for a face it lacks ("Courier New", "Arial") Wine takes
+# Liberation Sans, or Liberation Mono for a fixed pitch and Liberation Serif for a roman family
+# (a replacement of those three names under Wine 8 makes a mixed-direction line's layout crash in
+# the process heap, so they are left to Wine's own choice); "MS Gothic", the face the editor falls
+# back to for Han, Kana and Hangul, is WenQuanYi Micro Hei Mono under that name (a Wine
+# replacement); and font linking draws them in Tahoma, the face of dialogs and messages, from
 # WenQuanYi Micro Hei. Wine writes its own links anew when the code page changes: the set-up
 # writes them again when they are gone.
 FONT_REPLACEMENTS=("MS Gothic=WenQuanYi Micro Hei Mono")
