@@ -2,6 +2,7 @@
 
 #include "app/AppCommandLine.h"
 #include "app/AppDialogs.h"
+#include "app/BundleEntryTextEditor.h"
 #include "app/CopyDataMessage.h"
 #include "app/FacePresetSettings.h"
 #include "app/MainWindow.h"
@@ -104,6 +105,10 @@ bool App::init() {
     if (!m_mainWindow->create())
         return false;
     m_mainWindow->setFacePreset(FacePresetSettings::load(m_root->getConfig()));
+    // The bundle editor, made on the start-up list, belongs to the window; its entries show in
+    // editors with the window's face.
+    m_bundles->setMainWindow(m_mainWindow.get());
+    BundleEntryTextEditor::install(*m_controllers, m_mainWindow.get());
     setMainWidget(m_mainWindow.get());
     getMessageRegistry()->initRegistry(afGetModuleInstance());
     // 10. The start-up list, 11. the bundles in the background.
@@ -290,6 +295,7 @@ void App::exit() {
         afRemoveInvoker(getActionRegistry(), m_tabTriggers.get());
         m_tabTriggers.reset();
     }
+    BundleEntryTextEditor::uninstall();
     m_controllers.reset();
     // 5. - 6. The exit list, the root, the cross-thread messages.
     if (m_root) {
