@@ -182,8 +182,10 @@ bool App::checkUserFolders() {
 void App::setEditorFont() {
     Config& config = m_root->getConfig();
     pel::ScopedLock<pel::Mutex_Impl> guard(config.getLock());
+    // The last name serves what no other covers: a face with Han and Kana, so that such text
+    // shows rather than boxes.
     ConfigValue::List defaults = {ConfigValue::fromString(L"Consolas"), ConfigValue::fromString(L"DejaVu Sans Mono"),
-                                  ConfigValue::fromString(L"Courier New")};
+                                  ConfigValue::fromString(L"Courier New"), ConfigValue::fromString(L"MS Gothic")};
     ConfigNameSpace* preferences = config.getPreferencesNameSpace();
     const ConfigValue* names =
         config.declareValueWithDefault(preferences, FONT_NAMES_SETTING, ConfigValue::fromList(defaults));
