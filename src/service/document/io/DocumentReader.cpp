@@ -171,7 +171,8 @@ bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwn
             const pel::BomEntry& mark = pel::detect_bom_encoding(bytes.get(), available);
             code = mark.code;
             start = static_cast<size_t>(mark.length);
-            if (mark.length == 0 && pel::is_utf8_text(bytes.get(), available))
+            // A first block that holds the whole file ends its text, not a block.
+            if (mark.length == 0 && pel::is_utf8_text(bytes.get(), available, remaining == 0))
                 code = pel::ENCODING_UTF8_PLAIN;
             const int64_t capacity = textCapacity(size, code);
             if (capacity > LoadedText::MAX_UNITS) {
