@@ -35,8 +35,8 @@ int main(int argc, char** argv) {
     bench::startFigure(name + "working_set_after_load_mb", resident, "MB");
     if (peak > 0 && resident > 0 && barePeak > 0) {
         bench::figure(("bare_window_" + name + "peak_working_set_vs_file_size").c_str(), barePeak / size, "ratio");
-        bench::figureTarget((name + "peak_working_set_vs_file_size").c_str(), peak / size, "ratio", "<=2.8");
-        bench::figureTarget((name + "working_set_after_load_vs_file_size").c_str(), resident / size, "ratio", "<=2.5");
+        bench::figureTarget((name + "peak_working_set_vs_file_size").c_str(), peak / size, "ratio", "at most 2.8");
+        bench::figureTarget((name + "working_set_after_load_vs_file_size").c_str(), resident / size, "ratio", "at most 2.5");
     }
     return 0;
 }

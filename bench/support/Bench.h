@@ -72,9 +72,9 @@ inline void figure(const char* name, double value, const char* unit) {
     std::printf("%s %.*f %s\n", name, value >= 100 ? 0 : 2, value, unit);
 }
 
-// The figure with the target it is held to ("<=2.8").
+// The figure with its target after it, as "(target: under 20 ms)".
 inline void figureTarget(const char* name, double value, const char* unit, const char* target) {
-    std::printf("%s %.*f %s target%s\n", name, value >= 100 ? 0 : 2, value, unit, target);
+    std::printf("%s %.*f %s (target: %s)\n", name, value >= 100 ? 0 : 2, value, unit, target);
 }
 
 // The figure and, when the peer's figure on the same data is known, the ratio to it.

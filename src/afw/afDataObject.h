@@ -32,6 +32,8 @@ public:
     // The size of a block of the process heap as the heap reports it; 0 (and a log line) when
     // it is not one.
     virtual uint32_t loadSize(afDataFormat format, const void* data) const;
+    // Empties the data object: a receiver used again for the next paste or drop holds nothing
+    // of the last one. Subclasses drop their payload and call the base.
     virtual void clear();
     virtual bool isEmpty() const;
     virtual bool hasFormat(afDataFormat format, afDataDirection direction) const;

@@ -42,6 +42,7 @@ uint32_t afDataObjectComposite::loadSize(afDataFormat format, const void* data) 
 
 void afDataObjectComposite::clear() {
     afDataObject::clear();
+    m_lastSetFormat = afDataFormat();
     for (const auto& child : m_children)
         child->clear();
 }

@@ -19,7 +19,7 @@ public:
     uint32_t getChildCount() const { return static_cast<uint32_t>(m_children.size()); }
     afDataObject* getChild(uint32_t index) const { return index < m_children.size() ? m_children[index].get() : nullptr; }
     uint32_t getCurrent() const { return m_current; }
-    // The format of the last setData, whether or not a child took it.
+    // The format of the last setData, whether or not a child took it; none after clear.
     afDataFormat getLastSetFormat() const { return m_lastSetFormat; }
 
     bool getData(afDataFormat format, void* buffer) const override;

@@ -47,6 +47,11 @@ bool afDataObjectFiles::getData(void* buffer) const {
     return true;
 }
 
+void afDataObjectFiles::clear() {
+    m_files.clear();
+    afDataObjectSimple::clear();
+}
+
 bool afDataObjectFiles::setData(uint32_t, const void* data) {
     m_files.clear();
     HDROP drop = static_cast<HDROP>(const_cast<void*>(data));

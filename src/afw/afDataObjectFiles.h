@@ -22,6 +22,7 @@ public:
     bool getData(void* buffer) const override;
     // data is the drop handle (a global block that holds a DROPFILES record).
     bool setData(uint32_t size, const void* data) override;
+    void clear() override;
 
 private:
     std::vector<std::wstring> m_files;

@@ -42,6 +42,10 @@ public:
         m_empty = false;
         return true;
     }
+    void clear() override {
+        m_value = T();
+        afDataObjectSimple::clear();
+    }
 
 private:
     T m_value = T();

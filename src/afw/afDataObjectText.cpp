@@ -40,6 +40,11 @@ bool afDataObjectText::getData(void* buffer) const {
     return true;
 }
 
+void afDataObjectText::clear() {
+    m_text.clear();
+    afDataObjectSimple::clear();
+}
+
 bool afDataObjectText::setData(uint32_t size, const void* data) {
     if (!data)
         return false;

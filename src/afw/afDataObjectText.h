@@ -25,6 +25,7 @@ public:
     bool getData(void* buffer) const override;
     // size / 2 characters from data; size 0 stores an empty text.
     bool setData(uint32_t size, const void* data) override;
+    void clear() override;
 
 private:
     std::wstring m_text;

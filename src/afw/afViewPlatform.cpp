@@ -25,11 +25,7 @@ afViewPlatform::~afViewPlatform() {
     // A window left behind must not reach a deleted view: messages for it then end in the
     // window procedure's panic instead of a crash; a subclassed control gets its procedure back.
     if (m_window) {
-        if (m_messageHook && getHost())
-            getHost()->removeHook(m_messageHook);
-        if (m_dropTarget)
-            m_dropTarget->revokeTarget(m_window);
-        closeTheme();
+        releaseWindowServices();
         restorePreviousProcedure();
         ::RemovePropW(m_window, kWidgetProperty);
         afWidgetTable::remove(m_window);
@@ -151,6 +147,10 @@ void afViewPlatform::onHandleCreated() {
 
 void afViewPlatform::onHandleDestroyed() {
     onDestroy();
+    releaseWindowServices();
+}
+
+void afViewPlatform::releaseWindowServices() {
     if (m_messageHook && getHost())
         getHost()->removeHook(m_messageHook);
     if (m_dropTarget)

@@ -209,6 +209,9 @@ protected:
     }
 
 private:
+    // What a window going (destroyed, or left behind by a deleted view) must not keep: the
+    // host's message hook, the registered drop target, the open theme.
+    void releaseWindowServices();
     friend class afWidget;
 
     struct QueuedMove {

@@ -80,16 +80,7 @@ bool App::init() {
     }
     // 3. The command line; a second start hands it over here.
     AppCommandLine line;
-    bool parsed = true;
-    std::wstring parseError;
-    try {
-        line.parse(m_commandLine);
-    } catch (const pel::Exception& e) {
-        parsed = false;
-        parseError = e.message;
-    }
-    if (!parsed)
-        showMessage(nullptr, message(L"Error parsing command line: {1}", parseError));
+    const bool parsed = line.parseOrExplain(m_commandLine, nullptr);
     // A second start with a broken command line has nothing to hand over: it ends (1).
     if (!afInstanceControl::instance().isFirstInstance() && (!parsed || !forward(line)))
         return false;

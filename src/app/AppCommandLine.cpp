@@ -1,5 +1,10 @@
 #include "app/AppCommandLine.h"
 
+#include "app/AppDialogs.h"
+
+#include "pel/base/Exception.h"
+#include "pel/text/StringTemplate.h"
+
 #include "pel/value/DictionaryValue.h"
 
 namespace tessel {
@@ -26,6 +31,18 @@ pel::CommandLine AppCommandLine::make() {
     options.add(L"open-file", L"f", L"Opens a file.", pel::CommandLineOption::FLAG_DEFAULT)->parameters.add(path);
     options.add(L"open-project", L"p", L"Opens a project file.", 0)->parameters.add(path);
     return line;
+}
+
+bool AppCommandLine::parseOrExplain(const std::wstring& text, afViewPlatform* owner) {
+    std::wstring error;
+    try {
+        parse(text);
+        return true;
+    } catch (const pel::Exception& e) {
+        error = e.message;
+    }
+    showMessage(owner, pel::StringTemplate(L"Error parsing command line: {1}").arg(1, error).render());
+    return false;
 }
 
 void AppCommandLine::parse(const std::wstring& text) {

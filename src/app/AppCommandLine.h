@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+class afViewPlatform;
+
 namespace tessel {
 
 struct AppCommandLine {
@@ -17,6 +19,9 @@ struct AppCommandLine {
 
     // Parses the text (the program's name first): a syntax error throws pel::ParserException.
     void parse(const std::wstring& text);
+    // Parses the text; a syntax error is shown over the owner (none: on its own) as "Error
+    // parsing command line: ..." and answered false.
+    bool parseOrExplain(const std::wstring& text, afViewPlatform* owner);
     // The text a second start sends: the quoted program name and the parsed options.
     std::wstring toForward(const std::wstring& programPath) const;
 

@@ -311,7 +311,7 @@ afDropAction MainWindow::editorDrop(Editor* editor, const std::vector<std::wstri
     if (!controller || items.empty())
         return AF_DROP_NONE;
     DocumentController::Lock lock(*controller, DocumentController::LOCK_EDIT);
-    controller->typeText(items.front().c_str(), static_cast<int32_t>(items.front().size()));
+    controller->typeOutsideText(items.front());
     return action;
 }
 

@@ -170,6 +170,9 @@ private:
     Page* addPage(DocumentController* controller, int untitled);
     // The window's preset as the controller's, the shipped theme for an empty one.
     void applyFacePreset(DocumentController& controller) const;
+    // Whether a document whose load replaced bytes may be saved: asks once, and a yes lets every
+    // later save write the replacement characters.
+    bool confirmReplacedBytes(Page& page);
     // Saves the document to the path; a failure is shown.
     bool writeTo(Page& page, const std::wstring& path);
     void setGrammarForFile(Page& page);

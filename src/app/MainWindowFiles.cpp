@@ -20,6 +20,7 @@
 #include "service/document/DocumentManager.h"
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/DocumentControllerManager.h"
+#include "service/document/io/DocumentEncoding.h"
 
 namespace tessel {
 
@@ -122,6 +123,8 @@ void MainWindow::applyMissingGrammars() {
 }
 
 bool MainWindow::writeTo(Page& page, const std::wstring& path) {
+    if (!confirmReplacedBytes(page))
+        return false;
     DocumentManager::FileError error;
     if (!m_services.controllers->getDocumentManager().saveDocument(path.c_str(), &page.controller->getDocument(),
                                                                    &error)) {
@@ -129,6 +132,23 @@ bool MainWindow::writeTo(Page& page, const std::wstring& path) {
         return false;
     }
     page.controller->markUnmodified();
+    return true;
+}
+
+bool MainWindow::confirmReplacedBytes(Page& page) {
+    Document& document = page.controller->getDocument();
+    const DocumentFormat format = document.getFormat();
+    if (!format.replacedBytes)
+        return true;
+    const uint32_t answer =
+        askQuestion(this,
+                    message(L"{1} held bytes that are not valid {2}; saving will replace them. Save anyway?",
+                            getName(page), encoding_title(format.detectedEncoding)),
+                    {{L"Save &Anyway", RESULT_SAVE, false}, {L"Cancel", afWindow::RESULT_CANCEL, true}});
+    if (answer != RESULT_SAVE)
+        return false;
+    // Asked once: the replacement characters are the document's text from now on.
+    document.changeFormat([](DocumentFormat& changed) { changed.replacedBytes = false; });
     return true;
 }
 
@@ -192,12 +212,8 @@ void MainWindow::closeAllTabs() {
 
 void MainWindow::openCommandLine(const std::wstring& text) {
     AppCommandLine line;
-    try {
-        line.parse(text);
-    } catch (const pel::Exception& e) {
-        showMessage(this, message(L"Error parsing command line: {1}", e.message));
+    if (!line.parseOrExplain(text, this))
         return;
-    }
     if (!line.project.empty())
         showMessage(this, message(L"Projects are not supported in this version; `{1}` was not opened.", line.project));
     if (!line.file.empty())

@@ -254,9 +254,7 @@ bool EditorCmd::paste(afActionEvent&) {
     if (clipboard->isFormatAvailable(afDataFormat::registered(SELECTION_TYPE_FORMAT)) && clipboard->get(&type))
         behaviorId = type.getValue();
     Lock lock(*m_controller, DocumentController::LOCK_EDIT);
-    std::wstring prepared;
-    m_controller->prepareText(static_cast<int32_t>(text.getText().size()), text.getText().c_str(), &prepared);
-    m_controller->typeText(prepared.c_str(), static_cast<int32_t>(prepared.size()), behaviorId);
+    m_controller->typeOutsideText(text.getText(), behaviorId);
     return true;
 }
 

@@ -37,15 +37,17 @@ afDropAction Editor::onDropData(afDropTarget* target, const afDropInfo&, uint32_
     auto* data = dynamic_cast<afDataObjectComposite*>(target->getData());
     if (!data || !m_dropDelegate)
         return AF_DROP_NONE;
+    // The format the drop delivered, not whichever child still holds something.
     std::vector<std::wstring> items;
-    bool files = false;
-    if (auto* list = dynamic_cast<afDataObjectFiles*>(data->getChild(1)))
-        items = list->getFiles();
-    files = !items.empty();
-    if (!files)
+    const bool files = data->getLastSetFormat() == afDataFormat(CF_HDROP);
+    if (files) {
+        if (auto* list = dynamic_cast<afDataObjectFiles*>(data->getChild(1)))
+            items = list->getFiles();
+    } else if (data->getLastSetFormat() == afDataFormat(CF_UNICODETEXT)) {
         if (auto* text = dynamic_cast<afDataObjectText*>(data->getChild(0)))
             if (!text->getText().empty())
                 items.push_back(text->getText());
+    }
     return items.empty() ? AF_DROP_NONE : m_dropDelegate(this, items, files, action);
 }
 

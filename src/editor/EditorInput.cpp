@@ -8,6 +8,8 @@
 #include "service/document/controller/DocumentController.h"
 #include "service/parser/base/ScopePath.h"
 
+#include <algorithm>
+
 namespace tessel {
 
 namespace {
@@ -47,9 +49,15 @@ bool Editor::onComposition(afMessage& msg) {
     const LONG bytes = s_compositionReader(context, GCS_RESULTSTR, nullptr, 0);
     if (bytes > 0) {
         std::wstring text(static_cast<size_t>(bytes) / sizeof(wchar_t), L'\0');
-        s_compositionReader(context, GCS_RESULTSTR, &text[0], static_cast<DWORD>(text.size() * sizeof(wchar_t)));
-        DocumentController::Lock lock(*m_controller, DocumentController::LOCK_EDIT);
-        m_controller->typeText(text.c_str(), static_cast<int32_t>(text.size()));
+        // The result may have changed between the two calls: only what the second one wrote
+        // is typed, and nothing when it failed.
+        const LONG written =
+            s_compositionReader(context, GCS_RESULTSTR, &text[0], static_cast<DWORD>(text.size() * sizeof(wchar_t)));
+        text.resize(written > 0 ? std::min(text.size(), static_cast<size_t>(written) / sizeof(wchar_t)) : 0);
+        if (!text.empty()) {
+            DocumentController::Lock lock(*m_controller, DocumentController::LOCK_EDIT);
+            m_controller->typeOutsideText(text);
+        }
     }
     if (context)
         ::ImmReleaseContext(getHandle(), context);

@@ -43,6 +43,32 @@ TEST_F(DataObjectTest, TextScalarAndCompositeOfferAndTakeTheirFormats) {
     EXPECT_EQ(error(DV_E_FORMATETC), getBytes(composite.getComObject(), CF_HDROP));
 }
 
+// A receiver is used for one drop after another: clear leaves nothing of the last payload.
+TEST_F(DataObjectTest, ClearEmptiesThePayloadAndTheLastFormatTaken) {
+    auto* text = new afDataObjectText(L"old words");
+    auto* files = new afDataObjectFiles;
+    files->addFile(L"C:\\old.txt");
+    const afDataFormat selectionType = afDataFormat::registered(AF_FORMAT_EDITOR_SELECTION_TYPE);
+    auto* scalar = new afDataObjectSelectionType(AF_FORMAT_EDITOR_SELECTION_TYPE, 7);
+    afDataObjectComposite composite;
+    composite.add(text, true);
+    composite.add(files, false);
+    composite.add(scalar, false);
+    composite.setData(CF_UNICODETEXT, 4, L"n");
+    EXPECT_EQ(afDataFormat(CF_UNICODETEXT), composite.getLastSetFormat());
+    composite.clear();
+    EXPECT_TRUE(composite.isEmpty());
+    EXPECT_EQ(afDataFormat(), composite.getLastSetFormat());
+    EXPECT_EQ(L"", text->getText());
+    EXPECT_TRUE(files->getFiles().empty());
+    EXPECT_EQ(0u, scalar->getValue());
+    EXPECT_EQ(2u, text->getDataSize(CF_UNICODETEXT)) << "the terminating NUL alone";
+    std::vector<char> block(64);
+    EXPECT_FALSE(files->getData(CF_HDROP, block.data())) << "an empty list is not offered";
+    EXPECT_TRUE(scalar->getData(selectionType, block.data()));
+    EXPECT_EQ(std::string(4, '\0'), std::string(block.data(), 4));
+}
+
 TEST_F(DataObjectTest, QueryGetDataChecksInOrder) {
     afDataObjectText text(L"abc");
     FORMATETC lindex = request(CF_HDROP, TYMED_ISTREAM), aspect = lindex, unknown = lindex, stream = lindex;

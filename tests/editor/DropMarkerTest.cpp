@@ -116,4 +116,29 @@ TEST_F(DropMarkerTest, TheEditorTakesTextWithADocumentAndHandsFilesToItsOwner) {
     EXPECT_TRUE(droppedFiles);
 }
 
+// The editor's receiver serves one drop after another: each drop hands over what it delivered,
+// never what an earlier drop of the other kind left.
+TEST_F(DropMarkerTest, EachDropHandsOverTheFormatItDelivered) {
+    attach(L"");
+    editor->setDropDelegate(Editor::DropDelegate::bind<DropMarkerTest, &DropMarkerTest::dropped>(this));
+    editor->setFileDropQuery(Editor::FileDropQuery::bind<DropMarkerTest, &DropMarkerTest::askedAboutFiles>(this));
+    afDataObjectFiles files;
+    files.addFile(L"C:\\old.txt");
+    afDataObjectText text(L"new words");
+    for (int round = 0; round < 2; ++round) {
+        drag(files, true);
+        EXPECT_EQ((std::vector<std::wstring>{L"C:\\old.txt"}), droppedItems) << round;
+        EXPECT_TRUE(droppedFiles) << round;
+        drag(text, true);
+        EXPECT_EQ((std::vector<std::wstring>{L"new words"}), droppedItems) << "text after files, " << round;
+        EXPECT_FALSE(droppedFiles) << round;
+    }
+    // An empty text delivered after files is no drop at all.
+    afDataObjectText empty(L"");
+    drag(files, true);
+    droppedItems.clear();
+    drag(empty, true);
+    EXPECT_TRUE(droppedItems.empty());
+}
+
 } // namespace

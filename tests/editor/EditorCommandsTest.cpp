@@ -302,6 +302,46 @@ LONG WINAPI fakeComposition(HIMC, DWORD index, void* buffer, DWORD bytes) {
     return static_cast<LONG>(size);
 }
 
+// A result that shrinks between the size query and the read, one that fails on the read, and
+// results holding CR LF and a lone CR.
+const wchar_t* s_secondComposed = nullptr; // what the second call answers; null: it fails
+LONG s_firstSize = 0;
+
+LONG WINAPI changingComposition(HIMC, DWORD index, void* buffer, DWORD bytes) {
+    if (index != GCS_RESULTSTR)
+        return 0;
+    if (!buffer)
+        return s_firstSize;
+    if (!s_secondComposed)
+        return IMM_ERROR_GENERAL;
+    const DWORD size = static_cast<DWORD>(wcslen(s_secondComposed) * sizeof(wchar_t));
+    memcpy(buffer, s_secondComposed, std::min(size, bytes));
+    return static_cast<LONG>(std::min(size, bytes));
+}
+
+TEST_F(EditorCommandsTest, AComposedResultTypesWhatTheReadGaveWithLineFeedBreaks) {
+    const struct {
+        const wchar_t* second;
+        LONG firstSize;
+        const wchar_t* typed;
+    } cases[] = {
+        {L"ab", 16, L"ab"},              // shorter than announced: no NUL characters
+        {nullptr, 8, L""},               // the read failed: nothing
+        {L"abcdef", 4, L"ab"},           // longer than the buffer: what fits
+        {L"one\r\ntwo\rthree", 30, L"one\ntwo\nthree"},
+    };
+    const tessel::EditorCompositionReader previous = tessel::setEditorCompositionReader(&changingComposition);
+    for (const auto& c : cases) {
+        attach(L"");
+        s_secondComposed = c.second;
+        s_firstSize = c.firstSize;
+        ::SendMessageW(editor->getHandle(), WM_IME_COMPOSITION, 0, GCS_RESULTSTR);
+        EXPECT_EQ(c.typed, text());
+        EXPECT_EQ(std::wstring::npos, text().find(L'\0'));
+    }
+    tessel::setEditorCompositionReader(previous);
+}
+
 TEST_F(EditorCommandsTest, AComposedResultIsTypedAtTheCaret) {
     attach(L"ab");
     place(0, 1);

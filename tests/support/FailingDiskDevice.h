@@ -1,27 +1,32 @@
 #pragma once
-// The native disk device under a root folder, whose files opened for writing take only
-// `writeLimit` bytes in all before their writes fail ("disk is full"), and whose files give only
-// `readLimit` bytes in all before their reads fail (a read fault), for what a failing disk leaves
-// behind.
+// Devices that fail as a full or damaged disk does, for what a failure leaves behind: files opened
+// for writing take only `writeLimit` bytes in all before their writes fail ("disk is full"), and
+// files give only `readLimit` bytes in all before their reads fail (a read fault). The native disk
+// under a root folder counts every byte written; the RAM disk counts only the bytes that grow a
+// file, as it fails only when it cannot get memory for a new chunk.
 
 #include "pel/files/file_io/FileDeviceWin32.h"
 #include "pel/files/file_io/FileError.h"
 #include "pel/files/file_io/FileIO.h"
+#include "pel/files/file_io/RamDisk.h"
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace tessel_test {
 
-class FailingDiskDevice : public pel::FileDeviceWin32 {
+template <class Device, bool GROWTH_ONLY>
+class FailingDevice : public Device {
 public:
-    explicit FailingDiskDevice(const wchar_t* root) : pel::FileDeviceWin32(root, false) {}
+    template <class... Arguments>
+    explicit FailingDevice(Arguments&&... arguments) : Device(std::forward<Arguments>(arguments)...) {}
 
     size_t writeLimit = SIZE_MAX; // bytes written before the writes fail
     size_t readLimit = SIZE_MAX;  // bytes read before the reads fail
 
     bool openFile(pel::FileRequest& request) override {
-        if (!pel::FileDeviceWin32::openFile(request))
+        if (!Device::openFile(request))
             return false;
         if (request.mode != pel::FILE_MODE_READ || readLimit != SIZE_MAX)
             request.file = new LimitedFile(request.file, writeLimit, readLimit);
@@ -50,12 +55,16 @@ private:
             return got;
         }
         int32_t write(const void* buffer, uint32_t count) override {
-            const uint32_t n = static_cast<uint32_t>(std::min<size_t>(count, m_left));
+            // Bytes over what the file holds already cost nothing where only growth counts.
+            const size_t free = GROWTH_ONLY ? static_cast<size_t>(std::min<int64_t>(
+                                                  std::max<int64_t>(0, m_inner->getSize() - m_inner->tell()), count))
+                                            : 0;
+            const uint32_t n = static_cast<uint32_t>(std::min<size_t>(count, std::max(m_left, m_left + free)));
             if (n < count)
                 pel::FileErrorObject::setError(ERROR_DISK_FULL).addParam(path());
             if (n == 0)
                 return -1;
-            m_left -= n;
+            m_left -= n - std::min<size_t>(free, n);
             return m_inner->write(buffer, n);
         }
         int64_t seek(int origin, int64_t offset) override { return m_inner->seek(origin, offset); }
@@ -69,5 +78,12 @@ private:
         size_t& m_readLeft;
     };
 };
+
+class FailingDiskDevice : public FailingDevice<pel::FileDeviceWin32, false> {
+public:
+    explicit FailingDiskDevice(const wchar_t* root) : FailingDevice(root, false) {}
+};
+
+using FailingRamDisk = FailingDevice<pel::RamDisk, true>;
 
 } // namespace tessel_test

@@ -31,13 +31,26 @@ public:
         ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
         ::CloseHandle(file);
     }
+    // The file's bytes; empty when it cannot be opened.
     std::string read(const std::wstring& name) const {
-        HANDLE file = ::CreateFileW((*this / name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        std::string bytes;
+        tryRead(name, &bytes);
+        return bytes;
+    }
+    // False when the file cannot be opened (missing, or held by a writer that shares nothing).
+    // The reader shares everything, so a program saving over the file meanwhile is never refused.
+    bool tryRead(const std::wstring& name, std::string* o_bytes) const {
+        HANDLE file = ::CreateFileW((*this / name).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                    nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return false;
         std::string bytes(::GetFileSize(file, nullptr) + 1, '\0');
         DWORD got = 0;
-        ::ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
+        const bool read = ::ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr) != 0;
         ::CloseHandle(file);
-        return bytes.substr(0, got);
+        *o_bytes = bytes.substr(0, got);
+        return read;
     }
     // The names of what the folder holds, "." and ".." left out.
     std::vector<std::wstring> names() const {

@@ -16,6 +16,9 @@ run format_replace_bench --text "$data/format-text.txt" --expect "$data/format-s
 # texts in the same program.
 run theme_style_bench
 
+# Keystrokes at the top of an 800 000-line file during its first pass: the lock's wait.
+run parser_lock_bench
+
 # Grammar rules, the line matcher and parse jobs, beside vscode-textmate over vscode-oniguruma
 # (node on the host, installed into the cache) running the same rules as a TextMate grammar on
 # the texts that the peer's script writes.

@@ -201,43 +201,41 @@ std::wstring afControlTree::getItemText(afControlTreeItem* item) const {
     return info.pszText ? std::wstring(info.pszText) : std::wstring();
 }
 
-void afControlTree::setItemText(afControlTreeItem* item, const std::wstring& text) {
+void afControlTree::setItemFields(afControlTreeItem* item, TVITEMW& io_fields) {
     if (!item)
         return;
-    TVITEMW info = {};
-    info.mask = TVIF_TEXT | TVIF_HANDLE;
-    info.hItem = item->getHandle();
-    info.pszText = const_cast<wchar_t*>(text.c_str());
-    ::SendMessageW(getHandle(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&info));
+    io_fields.mask |= TVIF_HANDLE;
+    io_fields.hItem = item->getHandle();
+    ::SendMessageW(getHandle(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&io_fields));
+}
+
+void afControlTree::setItemText(afControlTreeItem* item, const std::wstring& text) {
+    TVITEMW fields = {};
+    fields.mask = TVIF_TEXT;
+    fields.pszText = const_cast<wchar_t*>(text.c_str());
+    setItemFields(item, fields);
 }
 
 void afControlTree::setItemImage(afControlTreeItem* item, int image) {
-    if (!item)
-        return;
-    TVITEMW info = {};
-    info.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_HANDLE;
-    info.hItem = item->getHandle();
-    info.iImage = info.iSelectedImage = image;
-    ::SendMessageW(getHandle(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&info));
+    TVITEMW fields = {};
+    fields.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    fields.iImage = fields.iSelectedImage = image;
+    setItemFields(item, fields);
 }
 
 void afControlTree::setChildrenFlag(afControlTreeItem* item, bool children) {
-    TVITEMW info = {};
-    info.mask = TVIF_CHILDREN | TVIF_HANDLE;
-    info.hItem = item->getHandle();
-    info.cChildren = children ? 1 : 0;
-    ::SendMessageW(getHandle(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&info));
+    TVITEMW fields = {};
+    fields.mask = TVIF_CHILDREN;
+    fields.cChildren = children ? 1 : 0;
+    setItemFields(item, fields);
 }
 
 void afControlTree::setItemState(afControlTreeItem* item, UINT mask, UINT state) {
-    if (!item)
-        return;
-    TVITEMW info = {};
-    info.mask = TVIF_STATE | TVIF_HANDLE;
-    info.hItem = item->getHandle();
-    info.stateMask = mask;
-    info.state = state;
-    ::SendMessageW(getHandle(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&info));
+    TVITEMW fields = {};
+    fields.mask = TVIF_STATE;
+    fields.stateMask = mask;
+    fields.state = state;
+    setItemFields(item, fields);
 }
 
 UINT afControlTree::getItemState(afControlTreeItem* item, UINT mask) const {

@@ -131,6 +131,8 @@ private:
     // The tree view's own handle of the relation, without the item object.
     HTREEITEM relatedHandle(HTREEITEM item, UINT relation) const;
     bool hasChildren(afControlTreeItem* item) const;
+    // Sets the fields the mask names on the item's platform record; nothing for a null item.
+    void setItemFields(afControlTreeItem* item, TVITEMW& io_fields);
     void setChildrenFlag(afControlTreeItem* item, bool children);
     void setItemState(afControlTreeItem* item, UINT mask, UINT state);
     UINT getItemState(afControlTreeItem* item, UINT mask) const;

@@ -3,6 +3,10 @@
 #include "pel/files/FileUtils.h"
 #include "pel/files/FileUtilsSupport.h"
 #include "pel/files/file_io/FileIFC.h"
+#include "pel/log/Log.h"
+
+#include <climits>
+#include <new>
 
 namespace pel {
 
@@ -57,7 +61,7 @@ SafeSave::SafeSave(const wchar_t* path) {
     if (FileErrorObject::getErrorCode() != FileErrorCode::UNSUPPORTED_OPERATION)
         return;
     m_inPlace = true;
-    m_file = FileIO::openFile(path, FILE_MODE_WRITE);
+    openInPlace();
 }
 
 SafeSave::~SafeSave() { abandon(); }
@@ -85,18 +89,81 @@ bool SafeSave::openTemporary() {
     return false;
 }
 
+bool SafeSave::openInPlace() {
+    m_file = FileIO::openFile(m_path.c_str(), FILE_MODE_READ_WRITE);
+    if (!m_file)
+        return false;
+    const int64_t size = m_file->getSize();
+    try {
+        if (size < 0 || size > INT32_MAX)
+            FileErrorObject::setError(ERROR_READ_FAULT).addParam(m_path.c_str());
+        else
+            m_old.resize(static_cast<size_t>(size));
+    } catch (const std::bad_alloc&) {
+        FileErrorObject::setError(ERROR_NOT_ENOUGH_MEMORY).addParam(m_path.c_str());
+    }
+    if (size >= 0 && m_old.size() == static_cast<size_t>(size) &&
+        (size == 0 || FileUtils::readFully(nullptr, m_file, &m_old[0], static_cast<uint32_t>(size)) == size))
+        return true;
+    if (FileErrorObject::getErrorCode() == 0)
+        FileErrorObject::setError(ERROR_READ_FAULT).addParam(m_path.c_str());
+    abandon();
+    return false;
+}
+
 bool SafeSave::write(const void* data, size_t size) {
     if (!m_file)
         return false;
-    if (size == 0 || FileUtils::writeFully(nullptr, m_file, data, static_cast<uint32_t>(size)) == size)
+    if (m_inPlace) {
+        try {
+            m_pending.append(static_cast<const char*>(data), size);
+            return true;
+        } catch (const std::exception&) { // out of memory, or beyond the largest string
+            FileErrorObject::setError(ERROR_NOT_ENOUGH_MEMORY).addParam(m_path.c_str());
+        }
+    } else if (size == 0 || FileUtils::writeFully(nullptr, m_file, data, static_cast<uint32_t>(size)) == size) {
         return true;
+    }
     abandon();
     return false;
+}
+
+bool SafeSave::commitInPlace() {
+    File* file = m_file;
+    const auto writeFrom0 = [file](const std::string& bytes) {
+        return file->seek(FILE_SEEK_BEGIN, 0) == 0 &&
+               (bytes.empty() ||
+                FileUtils::writeFully(nullptr, file, bytes.data(), static_cast<uint32_t>(bytes.size())) ==
+                    bytes.size()) &&
+               file->truncate() && file->flush();
+    };
+    if (!writeFrom0(m_pending)) {
+        if (FileErrorObject::getErrorCode() == 0)
+            FileErrorObject::setError(ERROR_WRITE_FAULT).addParam(m_path.c_str());
+        ErrorKeeper keep;
+        if (m_targetExists && !writeFrom0(m_old))
+            log_printf(LOG_ERROR, LOG_UNKNOWN_SOURCE, L"SafeSave: '%s' could not be written back as it was.\n",
+                       m_path.c_str());
+        abandon();
+        return false;
+    }
+    m_file = nullptr;
+    std::string().swap(m_pending);
+    std::string().swap(m_old);
+    if (!FileIO::closeFile(file)) {
+        if (FileErrorObject::getErrorCode() == 0)
+            FileErrorObject::setError(ERROR_WRITE_FAULT).addParam(m_path.c_str());
+        return false;
+    }
+    FileErrorObject::setError(0);
+    return true;
 }
 
 bool SafeSave::commit() {
     if (!m_file)
         return false;
+    if (m_inPlace)
+        return commitInPlace();
     if (!m_file->flush()) {
         if (FileErrorObject::getErrorCode() == 0)
             FileErrorObject::setError(ERROR_WRITE_FAULT).addParam(m_path.c_str());
@@ -111,8 +178,6 @@ bool SafeSave::commit() {
         abandon();
         return false;
     }
-    if (m_inPlace)
-        return true;
     if (!renameInFolder(m_temporary, m_path, FILE_MOVE_REPLACE)) {
         abandon();
         return false;
@@ -134,7 +199,11 @@ void SafeSave::abandon() {
     if (m_file) {
         FileIO::closeFileKeepError(m_file);
         m_file = nullptr;
+        if (m_inPlace && !m_targetExists)
+            FileIO::deleteFile(m_path.c_str());
     }
+    std::string().swap(m_pending);
+    std::string().swap(m_old);
     if (!m_temporary.empty()) {
         FileIO::deleteFile(m_temporary.c_str());
         m_temporary.clear();

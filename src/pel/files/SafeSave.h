@@ -3,8 +3,9 @@
 // temporary file beside the target (in its folder, so on its device; the name starts with "."
 // so that no loader takes a left-over one for a file of its own), which is flushed and closed
 // and then renamed over the target in one step, the target's attributes carried over. A device
-// that cannot rename (the RAM disk) is written in place. Every save of the program goes through
-// here: configuration files, documents, bundle entries.
+// that cannot rename (the RAM disk) is written in place: the new bytes gather in memory, go over
+// the old ones only at the commit, and a copy of the old bytes is written back when that fails.
+// Every save of the program goes through here: configuration files, documents, bundle entries.
 //
 //     SafeSave save(path);
 //     bool saved = save.write(data, size) && save.commit();
@@ -34,8 +35,9 @@ public:
     // Appends all the bytes; a failure fails the save, and commit with it.
     bool write(const void* data, size_t size);
     // Flushes and closes the file, then replaces the target with it. True only when every byte
-    // was written and the target replaced; otherwise the target is as it was (unless written in
-    // place) and the temporary file gone.
+    // was written and the target replaced; otherwise the target is as it was and the temporary
+    // file gone. (In place the old bytes are written back; only a device that then fails again
+    // leaves the target cut.)
     bool commit();
 
     // The whole save of one buffer.
@@ -46,13 +48,19 @@ public:
 
 private:
     bool openTemporary();
-    // Closes and removes what was opened, keeping the thread's file error record.
+    // Opens the target itself, kept or created, and copies its bytes.
+    bool openInPlace();
+    bool commitInPlace();
+    // Closes and removes what was opened (in place: the file when the save made it), keeping
+    // the thread's file error record.
     void abandon();
 
     std::wstring m_path;
     std::wstring m_temporary; // empty when writing in place
     File* m_file = nullptr;
     bool m_inPlace = false;
+    std::string m_pending; // in place: the new bytes, written at the commit
+    std::string m_old;     // in place: the target's bytes until the commit succeeded
     bool m_targetExists = false;
     uint32_t m_targetFlags = 0; // FileInfo flags of the file replaced
 };

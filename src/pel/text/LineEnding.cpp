@@ -2,6 +2,8 @@
 
 #include "pel/base/Assert.h"
 
+#include <algorithm>
+
 namespace pel {
 
 namespace {
@@ -35,6 +37,17 @@ size_t LineEnding::appendLineBreaks(const wchar_t* text, size_t length, std::wst
     out.reserve(out.size() + breaks);
     out.append(breaks, L'\n');
     return read;
+}
+
+void LineEnding::appendWithLineFeeds(const wchar_t* text, size_t length, std::wstring& out) {
+    out.reserve(out.size() + length);
+    for (size_t at = 0; at < length;) {
+        const size_t lineEnd = std::find_if(text + at, text + length, [](wchar_t unit) {
+                                   return unit == L'\r' || unit == L'\n';
+                               }) - text;
+        out.append(text + at, lineEnd - at);
+        at = lineEnd + appendLineBreaks(text + lineEnd, length - lineEnd, out);
+    }
 }
 
 } // namespace pel

@@ -25,6 +25,12 @@ const BomEntry kBomTable[] = {
 
 const wchar_t kReplacement = 0xFFFD;
 
+// Notes the offset of replaced bytes when it is the first one a call meets.
+void noteReplaced(size_t* io_first, size_t offset) {
+    if (io_first && *io_first == NO_REPLACEMENT)
+        *io_first = offset;
+}
+
 bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 // Length of the UTF-8 sequence a lead byte opens and the allowed range of its second byte,
@@ -55,31 +61,33 @@ int utf8SequenceLength(unsigned char lead, unsigned char* secondMin, unsigned ch
 struct Utf8Step {
     uint32_t value; // the scalar value, or U+FFFD
     size_t bytes;   // bytes the step consumes; 0: cut off by the end of the input
+    bool replaced;  // the bytes were ill-formed (value is U+FFFD in their place)
 };
 
 Utf8Step decodeUtf8Step(const unsigned char* p, size_t available) {
     if (p[0] < 0x80)
-        return {p[0], 1};
+        return {p[0], 1, false};
     unsigned char secondMin, secondMax;
     const int length = utf8SequenceLength(p[0], &secondMin, &secondMax);
     if (length == 0)
-        return {kReplacement, 1};
+        return {kReplacement, 1, true};
     for (int i = 1; i < length; ++i) {
         if (static_cast<size_t>(i) >= available)
-            return {kReplacement, 0};
+            return {kReplacement, 0, true};
         const bool ok = i == 1 ? (p[1] >= secondMin && p[1] <= secondMax) : isContinuation(p[i]);
         if (!ok)
-            return {kReplacement, static_cast<size_t>(i)}; // the bytes before the offending one
+            return {kReplacement, static_cast<size_t>(i), true}; // the bytes before the offending one
     }
+    // U+FFFE and U+FFFF are characters like any other here: replaced, an unchanged save of a
+    // file holding them would alter its bytes.
     uint32_t value = p[0] & (0xFF >> (length + 1));
     for (int i = 1; i < length; ++i)
         value = (value << 6) | (p[i] & 0x3F);
-    if (value == 0xFFFE || value == 0xFFFF)
-        value = kReplacement;
-    return {value, static_cast<size_t>(length)};
+    return {value, static_cast<size_t>(length), false};
 }
 
-bool decodeUtf8(wchar_t* dst, const unsigned char* src, size_t size, size_t* io_capacity, size_t* o_consumed) {
+bool decodeUtf8(wchar_t* dst, const unsigned char* src, size_t size, size_t* io_capacity, size_t* o_consumed,
+                size_t* io_replaced) {
     const size_t capacity = *io_capacity;
     size_t in = 0, out = 0;
     while (in < size) {
@@ -87,7 +95,7 @@ bool decodeUtf8(wchar_t* dst, const unsigned char* src, size_t size, size_t* io_
         if (step.bytes == 0) {
             if (o_consumed)
                 break; // the rest of the sequence comes with the next block
-            step = {kReplacement, size - in};
+            step = {kReplacement, size - in, true};
         }
         const size_t units = step.value >= 0x10000 ? 2 : 1;
         if (out + units > capacity) {
@@ -101,6 +109,8 @@ bool decodeUtf8(wchar_t* dst, const unsigned char* src, size_t size, size_t* io_
         } else {
             dst[out++] = static_cast<wchar_t>(step.value);
         }
+        if (step.replaced)
+            noteReplaced(io_replaced, in);
         in += step.bytes;
     }
     *io_capacity = out;
@@ -110,7 +120,7 @@ bool decodeUtf8(wchar_t* dst, const unsigned char* src, size_t size, size_t* io_
 }
 
 bool decodeUtf16(wchar_t* dst, const unsigned char* src, size_t size, bool bigEndian, size_t* io_capacity,
-                 size_t* o_consumed) {
+                 size_t* o_consumed, size_t* io_replaced) {
     size_t units = size / 2;
     if (units > *io_capacity) {
         if (!o_consumed)
@@ -126,6 +136,7 @@ bool decodeUtf16(wchar_t* dst, const unsigned char* src, size_t size, bool bigEn
         if (units + 1 > *io_capacity)
             return false;
         dst[units++] = kReplacement;
+        noteReplaced(io_replaced, size - 1);
     }
     *io_capacity = units;
     if (o_consumed)
@@ -134,7 +145,7 @@ bool decodeUtf16(wchar_t* dst, const unsigned char* src, size_t size, bool bigEn
 }
 
 bool decodeUtf32(wchar_t* dst, const unsigned char* src, size_t size, bool bigEndian, size_t* io_capacity,
-                 size_t* o_consumed) {
+                 size_t* o_consumed, size_t* io_replaced) {
     const size_t capacity = *io_capacity;
     size_t in = 0, out = 0;
     for (; in + 4 <= size; in += 4) {
@@ -150,6 +161,7 @@ bool decodeUtf32(wchar_t* dst, const unsigned char* src, size_t size, bool bigEn
         }
         if (!valid) {
             dst[out++] = kReplacement;
+            noteReplaced(io_replaced, in);
         } else if (units == 2) {
             dst[out++] = static_cast<wchar_t>(0xD800 + ((value - 0x10000) >> 10));
             dst[out++] = static_cast<wchar_t>(0xDC00 + ((value - 0x10000) & 0x3FF));
@@ -161,6 +173,7 @@ bool decodeUtf32(wchar_t* dst, const unsigned char* src, size_t size, bool bigEn
         if (out + 1 > capacity)
             return false;
         dst[out++] = kReplacement;
+        noteReplaced(io_replaced, in);
         in = size;
     }
     *io_capacity = out;
@@ -245,7 +258,9 @@ bool is_utf8_text(const void* data, size_t size) {
 }
 
 bool decode_text(wchar_t* o_dst, const void* src, size_t size, uint32_t code, size_t* io_capacity,
-                 size_t* o_consumed) {
+                 size_t* o_consumed, size_t* o_firstReplaced) {
+    if (o_firstReplaced)
+        *o_firstReplaced = NO_REPLACEMENT;
     PEL_CHECK_PTR(io_capacity);
     if (*io_capacity > 0)
         PEL_CHECK_PTR(o_dst);
@@ -254,16 +269,16 @@ bool decode_text(wchar_t* o_dst, const void* src, size_t size, uint32_t code, si
         PEL_CHECK_PTR(src);
     switch (code) {
     case ENCODING_UTF16LE:
-        return decodeUtf16(o_dst, bytes, size, false, io_capacity, o_consumed);
+        return decodeUtf16(o_dst, bytes, size, false, io_capacity, o_consumed, o_firstReplaced);
     case ENCODING_UTF16BE:
-        return decodeUtf16(o_dst, bytes, size, true, io_capacity, o_consumed);
+        return decodeUtf16(o_dst, bytes, size, true, io_capacity, o_consumed, o_firstReplaced);
     case ENCODING_UTF8:
     case ENCODING_UTF8_PLAIN:
-        return decodeUtf8(o_dst, bytes, size, io_capacity, o_consumed);
+        return decodeUtf8(o_dst, bytes, size, io_capacity, o_consumed, o_firstReplaced);
     case ENCODING_UTF32LE:
-        return decodeUtf32(o_dst, bytes, size, false, io_capacity, o_consumed);
+        return decodeUtf32(o_dst, bytes, size, false, io_capacity, o_consumed, o_firstReplaced);
     case ENCODING_UTF32BE:
-        return decodeUtf32(o_dst, bytes, size, true, io_capacity, o_consumed);
+        return decodeUtf32(o_dst, bytes, size, true, io_capacity, o_consumed, o_firstReplaced);
     case ENCODING_ANSI:
         return decodeCodePage(o_dst, bytes, size, CP_ACP, io_capacity, o_consumed);
     default:

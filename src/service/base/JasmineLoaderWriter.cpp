@@ -108,7 +108,7 @@ void Writer::write(const ValueNode& node, int depth, size_t nesting) {
                             L"JasmineLoader::writeValue(): A number that is not finite is written as null.\n");
             break;
         }
-        appendPrintfG16(m_out, value);
+        appendRoundTripDouble(m_out, value);
         m_out += L'\n';
         return;
     }

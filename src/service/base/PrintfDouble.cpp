@@ -9,11 +9,11 @@ namespace tessel {
 
 namespace {
 
-constexpr int PRECISION = 16;
+constexpr int MAX_PRECISION = 17;
 
 // Significant digits of |value| with the decimal exponent of the first one.
 struct Digits {
-    char digit[PRECISION + 2];
+    char digit[MAX_PRECISION + 2];
     int count;
     int exponent;
     bool negative;
@@ -39,10 +39,11 @@ Digits scientific(double value, int significant) {
     return readScientific(text, result.ptr);
 }
 
-// Whether |value| is exactly the 17-digit decimal: digits times ten to (exponent - 16). Only a
-// value with fractional digits can be, since 10^16 already needs more than 53 bits.
-bool isExactly(const Digits& digits17, double value) {
-    const int places = PRECISION - digits17.exponent;
+// Whether |value| is exactly the decimal of precision + 1 digits: digits times ten to
+// (exponent - precision). Only a value with fractional digits can be, since 10^16 already needs
+// more than 53 bits.
+bool isExactly(const Digits& digits17, double value, int precision) {
+    const int places = precision - digits17.exponent;
     if (places <= 0 || places > 27)
         return false;
     uint64_t number = 0;
@@ -57,11 +58,11 @@ bool isExactly(const Digits& digits17, double value) {
     return mantissa < (uint64_t(1) << 53) && std::ldexp(static_cast<double>(mantissa), -places) == std::fabs(value);
 }
 
-// The first 16 of 17 digits, one unit added to the last when roundUp.
-Digits cut(Digits digits17, bool roundUp) {
+// The first precision of precision + 1 digits, one unit added to the last when roundUp.
+Digits cut(Digits digits17, bool roundUp, int precision) {
     Digits digits = digits17;
-    digits.count = PRECISION;
-    for (int i = PRECISION - 1; roundUp && i >= 0; --i) {
+    digits.count = precision;
+    for (int i = precision - 1; roundUp && i >= 0; --i) {
         roundUp = digits.digit[i] == '9';
         digits.digit[i] = roundUp ? '0' : static_cast<char>(digits.digit[i] + 1);
     }
@@ -72,28 +73,26 @@ Digits cut(Digits digits17, bool roundUp) {
     return digits;
 }
 
-Digits roundTo16(double value) {
-    const Digits digits17 = scientific(value, PRECISION + 1);
-    const char last = digits17.digit[PRECISION];
+Digits roundTo(double value, int precision) {
+    const Digits digits17 = scientific(value, precision + 1);
+    const char last = digits17.digit[precision];
     if (last != '5')
-        return cut(digits17, last > '5');
+        return cut(digits17, last > '5', precision);
     // Halfway as printed: only an exact half rounds away from zero; otherwise the value lies
     // on one side, which the direct rounding sees.
-    if (isExactly(digits17, value))
-        return cut(digits17, true);
-    return scientific(value, PRECISION);
+    if (isExactly(digits17, value, precision))
+        return cut(digits17, true, precision);
+    return scientific(value, precision);
 }
 
-} // namespace
-
-void appendPrintfG16(std::wstring& io_text, double value) {
-    Digits digits = roundTo16(value);
+void appendPrintfG(std::wstring& io_text, double value, int precision) {
+    Digits digits = roundTo(value, precision);
     while (digits.count > 1 && digits.digit[digits.count - 1] == '0')
         --digits.count;
     if (digits.negative)
         io_text += L'-';
     const int exponent = digits.exponent;
-    if (exponent < -4 || exponent >= PRECISION) {
+    if (exponent < -4 || exponent >= precision) {
         io_text += static_cast<wchar_t>(digits.digit[0]);
         if (digits.count > 1) {
             io_text += L'.';
@@ -121,6 +120,31 @@ void appendPrintfG16(std::wstring& io_text, double value) {
         for (int i = exponent + 1; i < digits.count; ++i)
             io_text += static_cast<wchar_t>(digits.digit[i]);
     }
+}
+
+// Whether the printed number (ASCII) reads back as the value, as the value-tree parser reads it.
+bool readsBackAs(const wchar_t* text, size_t length, double value) {
+    char narrow[48];
+    if (length >= sizeof narrow)
+        return false;
+    for (size_t i = 0; i < length; ++i)
+        narrow[i] = static_cast<char>(text[i]);
+    double read = 0;
+    const std::from_chars_result result = std::from_chars(narrow, narrow + length, read);
+    return result.ec == std::errc() && result.ptr == narrow + length && std::isfinite(read) && read == value;
+}
+
+} // namespace
+
+void appendPrintfG16(std::wstring& io_text, double value) { appendPrintfG(io_text, value, 16); }
+
+void appendRoundTripDouble(std::wstring& io_text, double value) {
+    const size_t start = io_text.size();
+    appendPrintfG(io_text, value, 16);
+    if (readsBackAs(io_text.data() + start, io_text.size() - start, value))
+        return;
+    io_text.resize(start);
+    appendPrintfG(io_text, value, MAX_PRECISION);
 }
 
 } // namespace tessel

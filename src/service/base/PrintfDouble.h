@@ -1,6 +1,6 @@
 #pragma once
-// A double as the Microsoft runtime's printf prints it with "%.16g", without going through
-// printf: the value-tree writer prints many doubles and the runtime's call is slow.
+// A double as the Microsoft runtime's printf prints it with "%.16g" (or "%.17g"), without going
+// through printf: the value-tree writer prints many doubles and the runtime's call is slow.
 
 #include <string>
 
@@ -11,5 +11,8 @@ namespace tessel {
 // and at least three digits ("1e+020", "2.5e-005"). Finite values only: infinities and NaN are
 // the caller's to handle.
 void appendPrintfG16(std::wstring& io_text, double value);
+// As appendPrintfG16, or as "%.17g" when the 16-digit text would not read back as a finite
+// number of the same value (near the largest double it reads back as infinity).
+void appendRoundTripDouble(std::wstring& io_text, double value);
 
 } // namespace tessel

@@ -11,8 +11,6 @@ namespace {
 
 bool isBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
 
-bool isNumberUnit(wchar_t c) { return isDigit(c) || c == L'.' || c == L'e' || c == L'E' || c == L'-'; }
-
 } // namespace
 
 const wchar_t* ValueNodeParser::tokenName(int kind) {
@@ -92,9 +90,7 @@ void ValueNodeParser::nextToken() {
                     ++p;
             } else if (c == L'-' || c == L'.' || isDigit(c)) {
                 kind = NUMBER;
-                // A sign directly after the exponent mark belongs to the number: "1e+20" is how
-                // the writer prints large doubles.
-                while (p < m_end && (isNumberUnit(*p) || (*p == L'+' && (p[-1] == L'e' || p[-1] == L'E'))))
+                while (p < m_end && continuesNumber(*p, p[-1]))
                     ++p;
             } else if (isSymbolStart(c)) {
                 kind = SYMBOL;

@@ -14,8 +14,6 @@ bool allUnits(const wchar_t* text, size_t length, bool (*test)(wchar_t)) {
     return true;
 }
 
-bool isNumberUnit(wchar_t c) { return isDigit(c) || c == L'.' || c == L'e' || c == L'E' || c == L'-'; }
-
 // A symbol token covers the whole text.
 bool isOneSymbol(const wchar_t* text, size_t length) {
     if (length == 0 || !allUnits(text, length, isSymbolUnit))
@@ -32,9 +30,16 @@ bool isWord(const wchar_t* text, size_t length, const wchar_t* word) {
 bool readsBackAsKey(const wchar_t* text, size_t length) {
     if (isOneSymbol(text, length))
         return true;
-    // Otherwise it must be one number token; its text is the key, never converted.
-    return length > 0 && (text[0] == L'-' || text[0] == L'.' || isDigit(text[0])) &&
-           allUnits(text, length, isNumberUnit);
+    // Otherwise it must be one number token; its text is the key, never converted. ("--" starts
+    // a symbol whatever follows.)
+    if (length == 0 || !(text[0] == L'-' || text[0] == L'.' || isDigit(text[0])))
+        return false;
+    if (length >= 2 && text[0] == L'-' && text[1] == L'-')
+        return false;
+    for (size_t i = 1; i < length; ++i)
+        if (!continuesNumber(text[i], text[i - 1]))
+            return false;
+    return true;
 }
 
 bool readsBackAsSymbol(const wchar_t* text, size_t length) {

@@ -127,7 +127,8 @@ private:
                            ErrorList* o_errors);
     void markStale();
     void writeChanges(const BundleEntryFilePath& save_path, const Source& changes);
-    // Deletes the changes file no longer used, then its type and bundle folders if empty.
+    // Deletes the changes file no longer used, then its type and bundle folders if empty; a file
+    // that stays throws its file error.
     void removeChangesFile(const BundleEntryFilePath& path) const;
 
     std::shared_ptr<IBundleStorage> m_storage;

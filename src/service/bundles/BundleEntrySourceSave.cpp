@@ -81,20 +81,12 @@ bool BundleEntrySource::save(const BundleEntryFilePath& save_path, ErrorList* io
 void BundleEntrySource::writeChanges(const BundleEntryFilePath& save_path, const Source& changes) {
     const BundleEntryFilePath& previous = getPath(BundleEntryRepository::T_Changes);
     const bool moving = !previous.empty() && !BundleEntryFilePath::equals(previous, save_path);
-    std::wstring backup;
-    if (moving) {
-        const std::wstring previousFile = m_storage->getFullPath(previous);
-        if (pel::FileIO::isFile(previousFile.c_str())) {
-            backup = previousFile + L".bak";
-            pel::FileUtils::copyFile(previousFile, backup);
-        }
-    }
+    // The old file stays until the commit (SafeSave writes beside the target), so no copy of it
+    // is needed.
     pel::FileUtils::createPath(m_storage->getFullPath(folderOf(save_path)));
     pel::SafeSave file(m_storage->getFullPath(save_path).c_str());
     if (!file.isOpen())
         pel::FileIO::throwLastError();
-    if (!backup.empty())
-        pel::FileIO::deleteFile(backup.c_str());
 
     std::wstring data(1, L'\xFEFF'); // UTF-16LE, as the units lie in memory
     changes.tokens->appendText(0, changes.tokens->size() - 1, data);
@@ -107,7 +99,11 @@ void BundleEntrySource::writeChanges(const BundleEntryFilePath& save_path, const
 }
 
 void BundleEntrySource::removeChangesFile(const BundleEntryFilePath& path) const {
-    pel::FileIO::deleteFile(m_storage->getFullPath(path).c_str());
+    const std::wstring file = m_storage->getFullPath(path);
+    // Left behind, the old file would give the layer two entries of one UUID, and the loader
+    // would drop both at the next start: the save says so instead of succeeding.
+    if (pel::FileIO::isFile(file.c_str()) && !pel::FileIO::deleteFile(file.c_str()))
+        pel::FileIO::throwLastError();
     BundleEntryFilePath folder = folderOf(path);
     if (!folder.folder.empty()) {
         pel::FileIO::removeDirectory(m_storage->getFullPath(folder).c_str()); // only when empty

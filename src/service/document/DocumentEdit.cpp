@@ -1,5 +1,7 @@
 #include "service/document/Document.h"
 
+#include "pel/base/Assert.h"
+#include "pel/text/LineEnding.h"
 #include "service/document/DocumentListener.h"
 #include "service/document/Finder.h"
 #include "service/document/undo/UndoContext.h"
@@ -7,6 +9,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cwchar>
 
 namespace tessel {
 
@@ -72,6 +75,14 @@ void Document::insert(int32_t offset, int32_t length, const wchar_t* text, bool 
     }
     // Every allocation the edit needs happens here, before anyone hears of it.
     m_buffer.reserve(length);
+    // Line breaks are single line feeds: every way text comes in prepares it so. A caller that
+    // missed that is logged, and its breaks still go in as line feeds.
+    std::wstring withLineFeeds;
+    if (!PEL_SOFT_ASSERT(std::wmemchr(text, L'\r', static_cast<size_t>(length)) == nullptr)) {
+        pel::LineEnding::appendWithLineFeeds(text, static_cast<size_t>(length), withLineFeeds);
+        text = withLineFeeds.c_str();
+        length = static_cast<int32_t>(withLineFeeds.size());
+    }
     m_lineFeeds.clear();
     for (int32_t i = 0; i < length; ++i)
         if (text[i] == L'\n')

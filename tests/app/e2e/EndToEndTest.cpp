@@ -210,5 +210,46 @@ TEST_F(EndToEnd, ACleanExitWritesTheSettingsAndTheWindowReopensWhereItWas) {
         << placed.bottom - placed.top;
 }
 
+// Characters typed at the top of a 400 000-line C file just opened, while the grammar's first
+// pass over it runs for seconds: the window's thread takes the Document lock for each edit and
+// each paint between the parser's slices, so the text shows at once. The file starts with an
+// empty line, so the typed text's ink is all that changes in the first row.
+TEST_F(EndToEnd, TextTypedIntoALargeCFileDuringItsFirstPassShowsWithinASecond) {
+    std::string text = "\r\n";
+    text.reserve(24u << 20);
+    for (int i = 0; i < 400000; ++i)
+        text += "int f" + std::to_string(i) + "(int a) { return a * 2; } /* line */\r\n";
+    copy.folder.write(L"large.c", text);
+    TesselRun tessel(copy, L"large.c");
+    const HWND editor = tessel.editor();
+    ASSERT_NE(nullptr, editor);
+    ASSERT_TRUE(activate(editor));
+    const int rowHeight = 12; // within the first line at the font's 10 points
+    // The file's lines shown (and the gutter as wide as their numbers need) before typing starts.
+    const auto shownLines = [&](const Capture& now) {
+        return now.count(RECT{0, 2 * rowHeight, now.width, now.height}, 0x000000, 128);
+    };
+    Capture before;
+    ASSERT_TRUE(pollFor([&] { return shownLines(before = Capture::of(editor)) > 500; }, WAIT_MS, 20))
+        << "the file's text never showed; the capture is in " << keepCapture(before, "opened");
+    const auto typedInk = [&](const Capture& now) {
+        int changed = 0;
+        for (int y = 0; y < rowHeight && y < now.height && now.width == before.width; ++y)
+            for (int x = 0; x < now.width; ++x)
+                changed += Capture::distance(now.at(x, y), before.at(x, y)) > 64;
+        return changed;
+    };
+
+    const DWORD start = ::GetTickCount();
+    ASSERT_TRUE(typeText(editor, L"WWWWWWWW")) << "the editor did not take a keystroke within 5 s";
+    Capture after;
+    // Far more than a blinking caret changes: the ink of eight wide letters.
+    const bool shown = pollFor([&] { return typedInk(after = Capture::of(editor)) > 120; }, WAIT_MS, 10);
+    const DWORD elapsed = ::GetTickCount() - start;
+    ASSERT_TRUE(shown) << "the typed text never showed; the capture is in " << keepCapture(after, "typed");
+    EXPECT_LT(elapsed, 1000u) << "the typed text showed after " << elapsed << " ms; the capture is in "
+                              << keepCapture(after, "typed");
+}
+
 } // namespace
 } // namespace tessel_test

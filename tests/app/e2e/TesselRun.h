@@ -114,7 +114,15 @@ protected:
     std::string savedText(TesselRun& tessel, const wchar_t* name, const std::string& before) {
         std::string now = before;
         if (pressChordIn(tessel.window(), {VK_CONTROL, 'S'}))
-            pollFor([&] { return (now = copy.folder.read(name)) != before || !tessel.process.running(); }, WAIT_MS);
+            pollFor(
+                [&] {
+                    std::string read;
+                    // A file being replaced may be missing for a moment: that is no new content.
+                    if (copy.folder.tryRead(name, &read))
+                        now = read;
+                    return now != before || !tessel.process.running();
+                },
+                WAIT_MS);
         return now;
     }
 

@@ -28,11 +28,33 @@ protected:
         return ::GetFileAttributesW((folder / L"a.tsConfig").c_str());
     }
 
+    // A save of BIG failing as the device's write limit makes it, or abandoned: whether it
+    // failed, and the thread's error right after.
+    struct Attempt {
+        bool failed;
+        uint32_t error;
+    };
+    Attempt attempt(const wchar_t* path, size_t writeLimit, bool commit) {
+        disk.writeLimit = mem.writeLimit = writeLimit;
+        Attempt result{};
+        {
+            SafeSave save(path);
+            result.failed = !(save.write(BIG.data(), BIG.size()) && commit && save.commit());
+            result.error = FileErrorObject::getErrorCode();
+        }
+        disk.writeLimit = mem.writeLimit = SIZE_MAX;
+        return result;
+    }
+
     const std::string OLD = "the old content";
+    const std::string BIG = std::string(100000, 'x'); // beyond the disk file's buffer
     tessel_test::TempFolder folder;
     tessel_test::FailingDiskDevice disk;
-    RamDisk mem;
+    tessel_test::FailingRamDisk mem;
 };
+
+// Write limits that fail a save of BIG at once, early and late.
+const size_t FAILING_LIMITS[] = {0, 10, 70000};
 
 } // namespace
 
@@ -60,7 +82,6 @@ TEST_F(SafeSaveTest, ReplacesTheTargetWithItsAttributesThroughAHiddenTemporaryFi
 // A write failing part-way, a read-only target, a save never committed: each leaves the old file
 // as it was and no temporary file, and the failing step's error stays on the thread.
 TEST_F(SafeSaveTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
-    const std::string big(100000, 'x'); // beyond the disk file's buffer
     const struct {
         const char* what;
         DWORD attributes;
@@ -68,24 +89,48 @@ TEST_F(SafeSaveTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
         bool commit;
         uint32_t error;
     } cases[] = {
-        {"disk full after 10 bytes", FILE_ATTRIBUTE_HIDDEN, 10, true, ERROR_DISK_FULL},
-        {"disk full after 70000 bytes", FILE_ATTRIBUTE_NORMAL, 70000, true, ERROR_DISK_FULL},
+        {"disk full at once", FILE_ATTRIBUTE_NORMAL, FAILING_LIMITS[0], true, ERROR_DISK_FULL},
+        {"disk full after 10 bytes", FILE_ATTRIBUTE_HIDDEN, FAILING_LIMITS[1], true, ERROR_DISK_FULL},
+        {"disk full after 70000 bytes", FILE_ATTRIBUTE_NORMAL, FAILING_LIMITS[2], true, ERROR_DISK_FULL},
         {"read-only target", FILE_ATTRIBUTE_READONLY, SIZE_MAX, true, ERROR_ACCESS_DENIED},
         {"abandoned", FILE_ATTRIBUTE_NORMAL, SIZE_MAX, false, 0},
     };
     for (const auto& c : cases) {
         const DWORD attributes = putOld(c.attributes);
-        disk.writeLimit = c.writeLimit;
-        {
-            SafeSave save(L"disk:a.tsConfig");
-            EXPECT_FALSE(save.write(big.data(), big.size()) && c.commit && save.commit()) << c.what;
-            EXPECT_TRUE(!c.commit || c.error == FileErrorObject::getErrorCode()) << c.what;
-        }
+        const Attempt result = attempt(L"disk:a.tsConfig", c.writeLimit, c.commit);
+        EXPECT_TRUE(result.failed) << c.what;
+        EXPECT_TRUE(!c.commit || c.error == result.error) << c.what;
         EXPECT_EQ(OLD, folder.read(L"a.tsConfig")) << c.what;
         EXPECT_EQ(attributes, ::GetFileAttributesW((folder / L"a.tsConfig").c_str())) << c.what;
         EXPECT_EQ(std::vector<std::wstring>{L"a.tsConfig"}, folder.names()) << c.what;
         ::SetFileAttributesW((folder / L"a.tsConfig").c_str(), FILE_ATTRIBUTE_NORMAL);
     }
+}
+
+// The RAM disk cannot rename: the same failures leave the old bytes there too, a new file that
+// failed is not left behind, and a save that fits goes through after them.
+TEST_F(SafeSaveTest, AFailedSaveInPlaceLeavesTheOldBytes) {
+    for (size_t limit : FAILING_LIMITS) {
+        for (const std::string& old : {OLD, std::string(90000, 'o'), std::string(120000, 'o')}) {
+            ASSERT_TRUE(tessel_test::putFile(L"mem:a.tsConfig", old));
+            const Attempt result = attempt(L"mem:a.tsConfig", limit, true);
+            const bool fits = old.size() + limit >= BIG.size(); // only growing the file can fail
+            EXPECT_EQ(!fits, result.failed) << limit << " over " << old.size();
+            EXPECT_EQ(fits ? 0u : ERROR_DISK_FULL, result.error) << limit << " over " << old.size();
+            EXPECT_TRUE(tessel_test::getFile(L"mem:a.tsConfig") == (fits ? BIG : old)) << limit << " over " << old.size();
+        }
+        const Attempt fresh = attempt(L"mem:new.txt", limit, true);
+        EXPECT_TRUE(fresh.failed && fresh.error == ERROR_DISK_FULL) << limit;
+        EXPECT_FALSE(FileIO::isFile(L"mem:new.txt")) << limit;
+    }
+    ASSERT_TRUE(tessel_test::putFile(L"mem:a.tsConfig", OLD));
+    const Attempt abandoned = attempt(L"mem:a.tsConfig", SIZE_MAX, false);
+    EXPECT_TRUE(abandoned.failed);
+    EXPECT_EQ(OLD, tessel_test::getFile(L"mem:a.tsConfig"));
+    attempt(L"mem:gone.txt", SIZE_MAX, false);
+    EXPECT_FALSE(FileIO::isFile(L"mem:gone.txt")) << "an abandoned new file";
+    EXPECT_FALSE(attempt(L"mem:a.tsConfig", SIZE_MAX, true).failed);
+    EXPECT_EQ(BIG, tessel_test::getFile(L"mem:a.tsConfig"));
 }
 
 TEST_F(SafeSaveTest, ADeviceThatCannotRenameIsWrittenInPlace) {

@@ -210,6 +210,46 @@ TEST(TextDecoding, DamagedInputBecomesReplacementCharacters) {
     }
 }
 
+// U+FFFE and U+FFFF are characters in UTF-8 as in the other forms; surrogates stay ill-formed.
+// The first replaced bytes are reported by offset; bytes that spell U+FFFD are no replacement.
+TEST(TextDecoding, NonCharactersDecodeAndReplacementsAreReported) {
+    EXPECT_EQ(L"\uFFFEa\uFFFF", decode(B("\xEF\xBF\xBE" "a\xEF\xBF\xBF"), ENCODING_UTF8_PLAIN));
+    EXPECT_TRUE(utf8(B("\xEF\xBF\xBE\xEF\xBF\xBF")));
+    EXPECT_FALSE(utf8(B("\xED\xBF\xBF")));
+
+    const struct {
+        std::string bytes;
+        uint32_t code;
+        size_t first;
+    } cases[] = {
+        {B("a\xEF\xBF\xBD\xEF\xBF\xBF"), ENCODING_UTF8, NO_REPLACEMENT},
+        {B("ab\xE9" "c\xE9"), ENCODING_UTF8, 2},
+        {B("a\xED\xA0\x80"), ENCODING_UTF8_PLAIN, 1},
+        {B("abc\xF4\x90\x80\x80"), ENCODING_UTF8, 3},
+        {B("a\xE2\x82"), ENCODING_UTF8, 1}, // cut off by the end of the input
+        {B("a\0\x00\xD8"), ENCODING_UTF16LE, NO_REPLACEMENT}, // a lone surrogate is kept
+        {B("a\0b"), ENCODING_UTF16LE, 2},
+        {B("\0a\0"), ENCODING_UTF16BE, 2},
+        {B("a\0\0\0\xFF\xFF\x10\0"), ENCODING_UTF32LE, NO_REPLACEMENT},
+        {B("a\0\0\0\0\0\x11\0"), ENCODING_UTF32LE, 4},
+        {B("\0\0\0a\0\0\xD8\0"), ENCODING_UTF32BE, 4},
+        {B("\0\0\0a\0\0"), ENCODING_UTF32BE, 4},
+        {B("\x81\x8D"), 1252, NO_REPLACEMENT}, // a code page's own mapping
+    };
+    for (const auto& c : cases) {
+        std::vector<wchar_t> out(c.bytes.size() + 4);
+        size_t capacity = out.size(), first = 0;
+        ASSERT_TRUE(decode_text(out.data(), c.bytes.data(), c.bytes.size(), c.code, &capacity, nullptr, &first));
+        EXPECT_EQ(c.first, first) << c.code << " " << c.bytes;
+    }
+    // A block stops before a sequence cut off by its end: nothing is replaced yet.
+    wchar_t out[8];
+    size_t capacity = 8, consumed = 0, first = 0;
+    ASSERT_TRUE(decode_text(out, "ab\xE2\x82", 4, ENCODING_UTF8, &capacity, &consumed, &first));
+    EXPECT_EQ(2u, consumed);
+    EXPECT_EQ(NO_REPLACEMENT, first);
+}
+
 TEST(TextDecoding, BlocksCarrySequencesCutAtTheirEdge) {
     const std::string text = "x\xC3\xA9y\xE2\x82\xACz\xF0\x9F\x98\x80.";
     for (size_t block = 1; block <= 5; ++block)

@@ -138,6 +138,72 @@ TEST(JasmineLoaderWriter, DoublesAsTheRuntimePrintsThem) {
     }
 }
 
+// A double is written so that it reads back as itself: "%.16g" where that does, else "%.17g".
+// Near the largest double "%.16g" reads back as infinity, which the next write made null.
+TEST(JasmineLoaderWriter, DoublesReadBackAsTheSameFiniteValue) {
+    const double largest = std::numeric_limits<double>::max();
+    std::vector<double> values = {largest, -largest, std::nextafter(largest, 0.0), 5e-324, -5e-324,
+                                  std::numeric_limits<double>::min(), 0.1 + 0.2, 1.0 / 3, 2.0 / 3 * 1e300,
+                                  9007199254740993.0, 0.0, -0.0, 1e22, 1e23, 123456789.125};
+    std::mt19937_64 random(1104);
+    for (int i = 0; i < 20000; ++i) {
+        const uint64_t bits = random();
+        double value;
+        std::memcpy(&value, &bits, sizeof value);
+        if (std::isfinite(value))
+            values.push_back(value);
+    }
+    int long17 = 0;
+    for (double value : values) {
+        ValueNode node;
+        node.setDouble(value);
+        const std::wstring text = written(node);
+        const ValueNode back = parse(text);
+        ASSERT_EQ(value, back.getDouble(std::nan(""))) << pel::formatString(L"%.17g", value).c_str();
+        std::wstring short16;
+        appendPrintfG16(short16, value);
+        const std::wstring expected = pel::formatString(parse(short16).getDouble(0) == value ? L"%.16g" : L"%.17g", value);
+        ASSERT_EQ(expected + L"\n", text);
+        long17 += expected.size() > short16.size() ? 1 : 0;
+    }
+    EXPECT_GT(long17, 0);
+    // Written twice, the largest double stays itself rather than becoming null.
+    ValueNode node;
+    node.setDouble(largest);
+    EXPECT_EQ(L"1.7976931348623157e+308\n", written(parse(written(node))));
+}
+
+// Every key of number units the parser reads is written back and reads as that key; every other
+// is left out, and the written text always parses.
+TEST(JasmineLoaderWriter, NumberKeysReadBackAsTheParserReadsThem) {
+    const ValueNode plus = parse(L"{ 1e+5 : x }");
+    EXPECT_NE(std::wstring::npos, written(plus).find(L"1e+5")) << written(plus);
+    EXPECT_TRUE(parse(written(plus)).equals(plus));
+    std::mt19937 random(11);
+    const std::wstring units = L"0123456789.eE-+a_";
+    for (int round = 0; round < 20000; ++round) {
+        std::wstring key(1, L"0123456789.-"[random() % 12]);
+        for (int n = random() % 7; n > 0; --n)
+            key += units[random() % units.size()];
+        bool parsed = true;
+        ValueNode read;
+        try {
+            read = parse(L"{ " + key + L" : 1 }");
+        } catch (const pel::Exception&) {
+            parsed = false;
+        }
+        ValueNode node(ValueNode::Dictionary);
+        node.getOrAddKey(key).setInt(1);
+        tessel_test::LogCapture capture;
+        const std::wstring text = written(node);
+        ValueNode back;
+        ASSERT_NO_THROW(back = parse(text)) << text;
+        EXPECT_EQ(parsed, back.equals(node)) << text;
+        EXPECT_EQ(parsed, read.equals(node)) << text;
+        EXPECT_EQ(parsed, loaderLines(capture).empty()) << text;
+    }
+}
+
 // What a written tree reads back as: a Symbol as a String, an absent text as the empty one, a
 // number as the parser's number rule types its text, a double within 16 significant digits.
 ValueNode readBackForm(const ValueNode& node) {

@@ -113,8 +113,9 @@ TEST_F(BundleEntrySourceTest, AFormEditKeepsEveryComment) {
 }
 
 // A save into a folder that cannot be made fails with one error. A changes file saved to
-// another path is kept, with its ".bak" copy, while the new file cannot be made; after a
-// successful save both are gone, and the old bundle folder with them.
+// another path is kept while the new file cannot be made, and while it cannot be removed the
+// save fails; after a successful save it is gone, and the old bundle folder with it. A ".bak"
+// file the user keeps beside it is never touched.
 TEST_F(BundleEntrySourceTest, FailedSavesLeaveTheFilesAndASaveElsewhereReplacesThem) {
     const BundleEntryFilePath before = BundleLayers::grammar(CHANGES, L"Old.0f8fad5b-d9cb-469f-a165-70867728950f.tsBundle");
     const std::wstring oldFile = layers.full(before), newFile = layers.full(changes);
@@ -132,14 +133,30 @@ TEST_F(BundleEntrySourceTest, FailedSavesLeaveTheFilesAndASaveElsewhereReplacesT
     EXPECT_EQ(path, message.substr(message.size() - std::min(message.size(), path.size()))) << message;
 
     pel::FileIO::deleteFile(bundleFolder.c_str());
+    BundleLayers::put(oldFile + L".bak", L"the user's own copy");
     pel::FileIO::createDirectories(newFile.c_str()); // a folder where the file goes
     EXPECT_FALSE(source->save(changes, &errors));
-    EXPECT_TRUE(BundleLayers::bytes(oldFile + L".bak") != "<none>" && BundleLayers::bytes(oldFile) != "<none>");
+    EXPECT_TRUE(BundleLayers::bytes(oldFile) != "<none>");
     EXPECT_TRUE(BundleEntryFilePath::equals(before, *source->getTopPath()));
 
+    // The old file held open (without delete sharing) cannot be removed: the save reports it.
     pel::FileIO::removeDirectory(newFile.c_str());
+    errors.clear();
+    pel::File* held = pel::FileIO::openFile(oldFile.c_str(), pel::FILE_MODE_READ);
+    ASSERT_NE(nullptr, held);
+    EXPECT_FALSE(source->save(changes, &errors));
+    pel::FileIO::closeFile(held);
+    EXPECT_EQ(1u, errors.size());
+    EXPECT_TRUE(BundleLayers::bytes(oldFile) != "<none>");
+    EXPECT_TRUE(BundleEntryFilePath::equals(before, *source->getTopPath()));
+    EXPECT_EQ("the user's own copy", BundleLayers::bytes(oldFile + L".bak"));
+    EXPECT_TRUE(BundleLayers::bytes(newFile + L".bak") == "<none>");
+
+    pel::FileIO::deleteFile((oldFile + L".bak").c_str());
+    errors.clear();
     ASSERT_TRUE(source->save(changes, &errors));
-    EXPECT_TRUE(BundleLayers::bytes(oldFile + L".bak") == "<none>" && BundleLayers::bytes(oldFile) == "<none>");
+    EXPECT_TRUE(errors.empty());
+    EXPECT_TRUE(BundleLayers::bytes(oldFile) == "<none>");
     EXPECT_FALSE(pel::FileIO::isDirectory(oldFile.substr(0, oldFile.find(L"/grammars")).c_str()));
     EXPECT_EQ(L"D D", titles(*layers.source({ROOT, CHANGES})));
     EXPECT_TRUE(BundleEntryFilePath::equals(changes, *source->getTopPath()));

@@ -3,6 +3,7 @@
 #include "service/document/LineScopeIterator.h"
 #include "service/parser/base/DocumentGrammar.h"
 #include "service/parser/base/DocumentScope.h"
+#include "support/LogCapture.h"
 #include "DocumentTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -391,6 +392,36 @@ TEST_F(DocumentTest, TextReadFromTheDocumentItselfCanBeInsertedAgain) {
     document.appendTextRange(11, 99, &out);
     document.appendTextRange(5, 2, &out);
     EXPECT_EQ(L">ab-cabc", out);
+}
+
+// Line breaks in the text are single line feeds whoever inserts: a CR that reaches the document
+// is logged as a fault of its caller and goes in as a line feed, CR LF as one.
+TEST_F(DocumentTest, CarriageReturnsGoInAsLineFeedsWithASoftAssertion) {
+    {
+        tessel_test::LogCapture log;
+        document.insert(0, L"ab");
+        EXPECT_FALSE(log.contains(L"Assertion failed"));
+    }
+    const struct {
+        std::wstring inserted;
+        std::wstring text;
+    } cases[] = {
+        {L"one\r\ntwo", L"aone\ntwob"},
+        {L"\r", L"a\nb"},
+        {L"x\r\r\ny\n\rz", L"ax\n\ny\n\nzb"},
+        {L"\r\n", L"a\nb"},
+    };
+    for (const auto& c : cases) {
+        document.remove(1, document.getLength() - 2);
+        tessel_test::LogCapture log;
+        document.insert(1, c.inserted);
+        EXPECT_TRUE(log.contains(L"Assertion failed")) << textOf(document).size();
+        EXPECT_EQ(c.text, textOf(document));
+        int32_t feeds = 0;
+        for (wchar_t unit : c.text)
+            feeds += unit == L'\n';
+        EXPECT_EQ(feeds + 1, document.getLineCount());
+    }
 }
 
 TEST_F(DocumentTest, TheLockNestsOnTheMainThreadOnly) {

@@ -6,6 +6,7 @@
 #include "service/document/DocumentManager.h"
 #include "service/parser/base/GrammarRuleSetHolder.h"
 #include "support/MessagePump.h"
+#include "KeystrokesDuringPass.h"
 #include "ParsedDocument.h"
 #include "ParserTestSupport.h"
 #include "TestGrammars.h"
@@ -90,6 +91,17 @@ TEST_F(ParserPoolTest, ACommentRecoloursEveryLineBelowAndClosingOrSwappingMidPas
     ASSERT_TRUE(pumpUntil([&] { return client->rangesInUse() == 0; })) << client->rangesInUse() << " ranges";
     manager->getGrammarRuleSetHolder().replaceGrammarRuleSet(nullptr);
     EXPECT_EQ(0, ParserRule::liveCount());
+}
+
+// A fast typist at the top of an 800 000-line file while its first pass runs: the worker gives
+// the lock back between its slices, and each keystroke takes it at the next hand-over instead of
+// the worker taking it again first.
+TEST_F(ParserPoolTest, KeystrokesDuringTheFirstPassTakeTheLockAtTheWorkersNextRelease) {
+    const KeystrokeWaits waits = typeDuringFirstPass(*manager, 800000, 60);
+    for (size_t i = 0; i < waits.lockWaits.size(); ++i)
+        ASSERT_LT(waits.lockWaits[i], 500) << "keystroke " << i << " of " << waits.lockWaits.size() << " waited";
+    EXPECT_TRUE(waits.passEnded) << "the first pass";
+    EXPECT_GE(waits.lockWaits.size(), 10u) << "the pass ended before the typing could test it";
 }
 
 } // namespace

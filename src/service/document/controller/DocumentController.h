@@ -131,6 +131,9 @@ public:
     // on the i-th line below the caret (short lines padded with spaces, lines added past the
     // last one); the caret ends behind the last line's text. Any other id types as above.
     int32_t typeText(const wchar_t* text, int32_t length, uint32_t behaviorId);
+    // Types text that comes from outside (a paste, a drop, an input method's result) as
+    // prepareText prepares it.
+    int32_t typeOutsideText(const std::wstring& text, uint32_t behaviorId = selection_ids::NORMAL);
     int32_t insertString(const std::wstring& text);
     // Removes the selected text, or else count units after (before, when negative) the caret;
     // returns the caret's offset.

@@ -2,6 +2,7 @@
 
 #include "pel/log/Log.h"
 #include "service/document/Document.h"
+#include "service/document/Finder.h"
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/ISpanManager.h"
 #include "service/document/controller/SearchActionRecord.h"
@@ -256,22 +257,38 @@ int32_t DocumentControllerSearchSession::replaceAll() {
     const std::vector<Range> ranges = getAreaRanges();
     if (!m_finder || !m_replacer || ranges.empty())
         return 0;
-    Selection& selection = m_controller.getSelection();
     Document& document = m_controller.getDocument();
+    // Every match and its replacement first, over the text as it is: a search that fails then
+    // leaves the text as it was, never half replaced.
+    struct Replacement {
+        int32_t start, end;
+        std::wstring text;
+    };
+    std::vector<Replacement> replacements;
+    const int32_t position = m_position;
     m_position = ranges.front().first;
-    int32_t count = 0;
-    std::wstring replacement;
-    while (const pel::MatchResults* match = findMatch(false, nullptr)) {
-        const int32_t start = match->begin(0);
-        replacement.clear();
-        if (!m_replacer->replace(*match, document, &replacement))
-            replacement.clear();
-        selection.setOffsets(start, match->end(0), selection_ids::NORMAL);
-        replaceSelection(replacement);
-        m_position = m_controller.getCaretOffset(); // behind the replacement
-        ++count;
+    try {
+        while (const pel::MatchResults* match = findMatch(false, nullptr)) {
+            Replacement replacement{match->begin(0), match->end(0), std::wstring()};
+            if (!m_replacer->replace(*match, document, &replacement.text))
+                replacement.text.clear();
+            m_position = replacement.end;
+            replacements.push_back(std::move(replacement));
+        }
+    } catch (const SearchFailed&) {
+        m_position = position;
+        throw;
     }
-    return count;
+    m_position = ranges.front().first;
+    Selection& selection = m_controller.getSelection();
+    int32_t shift = 0; // how far the replacements so far moved the text behind them
+    for (const Replacement& replacement : replacements) {
+        selection.setOffsets(replacement.start + shift, replacement.end + shift, selection_ids::NORMAL);
+        replaceSelection(replacement.text);
+        shift += static_cast<int32_t>(replacement.text.size()) - (replacement.end - replacement.start);
+        m_position = m_controller.getCaretOffset(); // behind the replacement
+    }
+    return static_cast<int32_t>(replacements.size());
 }
 
 } // namespace tessel

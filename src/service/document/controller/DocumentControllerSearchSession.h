@@ -7,6 +7,9 @@
 // more from the other end. While the session is not busy moving the selection itself, every
 // change of the selection puts the next search at the caret and ends the current series.
 //
+// A search that fails (the finder throws SearchFailed) passes the failure on to the caller;
+// it never counts as no match.
+//
 // Made by the controller on first use; main thread only.
 
 #include "pel/text/search/MatchResults.h"
@@ -73,7 +76,8 @@ public:
     // When the selection is still a match, replaces it; then finds and selects the next match.
     // True when it replaced or found.
     bool replace(bool backward, const WrapAroundPredicate* wrap = nullptr);
-    // Replaces every match in the area, from its start, in one edit; returns how many.
+    // Replaces every match in the area, from its start, in one edit; returns how many. Every
+    // match is found before the first is replaced, so a failed search replaces none.
     int32_t replaceAll();
     // Drops the area and the finder.
     void clear();

@@ -16,6 +16,9 @@ const pel::FileErrorMessage MESSAGES[] = {
     {0, CONVERSION_FAILED, 2, L"Converting the text of '%1' to or from %2 failed."},
     {0, REQUEST_FAILED, 2, L"Reading or writing '%1' failed: %2"},
     {0, DOCUMENT_BUSY, 1, L"'%1' cannot be saved or reloaded while its document is being edited."},
+    {0, BYTES_REPLACED, 2,
+     L"The document cannot be saved to '%1': its file held bytes that are not valid %2, and saving would replace "
+     L"them."},
     {-1, 0, 0, nullptr},
 };
 

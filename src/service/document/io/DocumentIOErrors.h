@@ -19,6 +19,9 @@ enum : uint32_t {
     // %1 the path: a save or reload asked while the main thread holds the document's lock, which
     // the loader would wait for.
     DOCUMENT_BUSY = 0x20040005,
+    // %1 the path, %2 the title of the encoding the file was read in: a save of a document whose
+    // load replaced bytes that encoding could not decode.
+    BYTES_REPLACED = 0x20040006,
 };
 } // namespace DocumentIOError
 

@@ -79,8 +79,9 @@ int64_t textCapacity(int64_t size, uint32_t code) {
 }
 
 void storeDetection(Document& document, uint32_t code, const DetectorAnswer& answer, const LineEndingVote& vote,
-                    float encodingConfidence) {
+                    float encodingConfidence, bool replacedBytes = false) {
     document.changeFormat([&](DocumentFormat& format) {
+        format.replacedBytes = replacedBytes;
         format.encodingConfidence = encodingConfidence;
         format.detectedEncoding = code;
         format.softTabsConfidence = answer.softTabsConfidence;
@@ -137,15 +138,20 @@ bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwn
     std::unique_ptr<LineBreakScanner> scanner;
     uint32_t code = 0;
     int64_t storing = 0; // microseconds spent storing decoded text
-    // Each block is decoded into the text's room and its breaks made line feeds in place.
-    const auto decode = [&](const unsigned char* input, size_t count, size_t* o_consumed) {
+    int64_t firstReplaced = -1; // file offset of the first bytes decoded as U+FFFD in their place
+    // Each block is decoded into the text's room and its breaks made line feeds in place; offset
+    // is the input's place in the file.
+    const auto decode = [&](const unsigned char* input, size_t count, int64_t offset, size_t* o_consumed) {
         const size_t slot = scanner->pending() ? 1 : 0;
         size_t produced = mostUnits(count, code);
         wchar_t* units = text->room(produced + slot) + slot;
-        if (!pel::decode_text(units, input, count, code, &produced, o_consumed)) {
+        size_t replaced = pel::NO_REPLACEMENT;
+        if (!pel::decode_text(units, input, count, code, &produced, o_consumed, &replaced)) {
             set_document_io_error(DocumentIOError::CONVERSION_FAILED, path, encoding_title(code));
             return false;
         }
+        if (replaced != pel::NO_REPLACEMENT && firstReplaced < 0)
+            firstReplaced = offset + static_cast<int64_t>(replaced);
         const int64_t start = counterMicros();
         scanner->scan(units, produced);
         storing += counterMicros() - start;
@@ -157,6 +163,7 @@ bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwn
         const uint32_t want = static_cast<uint32_t>(std::min<int64_t>(remaining, block - carry));
         if (pel::FileUtils::readFully(nullptr, file.get(), bytes.get() + carry, want) != want)
             return failed(ERROR_HANDLE_EOF, path);
+        const int64_t offset = size - remaining - static_cast<int64_t>(carry); // of the buffer's first byte
         remaining -= want;
         const size_t available = carry + want;
         size_t start = 0;
@@ -175,7 +182,7 @@ bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwn
             scanner.reset(new LineBreakScanner(*text));
         }
         size_t consumed = 0;
-        if (!decode(bytes.get() + start, available - start, &consumed))
+        if (!decode(bytes.get() + start, available - start, offset + static_cast<int64_t>(start), &consumed))
             return false;
         carry = available - start - consumed;
         // Whole sequences are a few bytes long: a decoder that leaves most of a block is broken.
@@ -186,8 +193,13 @@ bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwn
         std::memmove(bytes.get(), bytes.get() + start + consumed, carry);
     }
     // What is still carried ends the input: a cut-off sequence or an odd byte becomes U+FFFD.
-    if (carry > 0 && !decode(bytes.get(), carry, nullptr))
+    if (carry > 0 && !decode(bytes.get(), carry, size - static_cast<int64_t>(carry), nullptr))
         return false;
+    if (firstReplaced >= 0)
+        pel::log_printf(pel::LOG_WARNING, pel::LOG_UNKNOWN_SOURCE,
+                        L"DocumentIO: '%s' holds bytes that are not valid %s, first at offset %I64d; they load as "
+                        L"U+FFFD.\n",
+                        path, encoding_title(code), firstReplaced);
     pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"DocumentIO: Data read time: %d",
                     static_cast<int>(storing));
     scanner->finish();
@@ -204,7 +216,7 @@ bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwn
     runDetectors(owner, document, answer);
     const LineEndingVote vote = vote_line_ending(scanner->count(BREAK_WINDOWS), scanner->count(BREAK_UNIX),
                                                  scanner->count(BREAK_MAC));
-    storeDetection(document, code, answer, vote, 1.0f);
+    storeDetection(document, code, answer, vote, 1.0f, firstReplaced >= 0);
     return true;
 }
 

@@ -2,7 +2,8 @@
 // Loading a file into a Document on the loader thread: the file is read in blocks, its encoding
 // taken from a byte-order mark or the UTF-8 test, each block decoded with the bytes of a sequence
 // it cut off carried into the next, every line break turned into one line feed, and the line
-// ending voted from the breaks counted. The text is built aside: only a file read and decoded
+// ending voted from the breaks counted. Bytes a Unicode form cannot decode load as U+FFFD, and
+// the format record's replacedBytes says so (with one log line naming the first offset). The text is built aside: only a file read and decoded
 // to its end replaces the document's text, undo log and detected format; a failure leaves the
 // document as it was.
 

@@ -36,6 +36,10 @@ bool DocumentWriter::save(Document& document, const wchar_t* path) {
     PEL_ASSERT(!pel::is_main_thread());
     const LockMutexHold hold(document);
     const DocumentFormat format = document.getFormat();
+    if (format.replacedBytes) {
+        set_document_io_error(DocumentIOError::BYTES_REPLACED, path, encoding_title(format.detectedEncoding));
+        return false;
+    }
     const std::unique_ptr<TextEncoder> encoder = TextEncoder::create(format.encoding, format.lineEnding);
     const GapBuffer& text = document.getBuffer();
     for (TextPieces pieces(text, m_pieceUnits); pieces.next();) {

@@ -3,7 +3,7 @@
 // byte-order mark first, every line feed written as the break bytes of its line ending and
 // nothing after the last line. The save goes through pel::SafeSave, so the old file is replaced
 // only once every byte was written; and it fails before anything is written when the encoding
-// cannot store every character.
+// cannot store every character or the load replaced bytes it could not decode.
 
 #include <cstdint>
 

@@ -9,6 +9,7 @@
 #include "service/document/controller/DocumentControllerSearchSession.h"
 #include "service/document/controller/SearchAction.h"
 #include "service/document/controller/SearchActionRecord.h"
+#include "service/document/search/FinderRegEx.h"
 #include "support/LogCapture.h"
 #include "support/TempFolder.h"
 
@@ -36,6 +37,7 @@ protected:
         ++asked;
         return wrap;
     }
+    void searchFailed(const SearchActionRecord&, const std::wstring& message) override { failures += message + L"\n"; }
     bool act(uint32_t action, bool backwards = false) { return ssOnAction(*controller, record, action, backwards); }
     void search(const std::wstring& find, const std::wstring& replace = L"", bool regex = false) {
         record.parameters.findText = find;
@@ -47,6 +49,7 @@ protected:
     SearchActionRecord record;
     bool wrap = true;
     int asked = 0;
+    std::wstring failures;
 };
 
 } // namespace
@@ -161,6 +164,34 @@ TEST_F(SearchActionTest, BadSearchesAreRefusedAndLogged) {
     EXPECT_EQ(Selected(4, 4), selected());
     load(L"");
     EXPECT_FALSE(act(search_actions::FIND)) << "nothing to search";
+}
+
+// A search the engine cannot finish (here it would overflow the stack on the long run of "a")
+// is told to the user as a failure, never as "not found"; replace all then replaces nothing
+// rather than the matches before it.
+TEST_F(SearchActionTest, FailedSearchesAreToldApartFromNoMatch) {
+    tessel_test::LogCapture log;
+    const std::wstring deep = L"bz bz " + std::wstring(10000, L'a') + L"z";
+    load(deep);
+    search(L"(a|b)*z", L"X", true);
+    select(6, 6);
+    EXPECT_FALSE(act(search_actions::FIND));
+    EXPECT_EQ(std::wstring(FinderRegEx::TOO_DEEP) + L"\n", failures);
+    EXPECT_EQ(Selected(6, 6), selected()) << "a failed find leaves the selection";
+    failures.clear();
+    select(0, 0);
+    EXPECT_FALSE(act(search_actions::REPLACE_ALL));
+    EXPECT_EQ(std::wstring(FinderRegEx::TOO_DEEP) + L"\n", failures);
+    EXPECT_EQ(deep, text()) << "none of the three matches replaced";
+    EXPECT_FALSE(document->getUndoContext().canUndo());
+    EXPECT_FALSE(document->getFormat().modified);
+    checkTree();
+    // Without the long run every match goes.
+    failures.clear();
+    load(L"bz bz aaz");
+    EXPECT_TRUE(act(search_actions::REPLACE_ALL));
+    EXPECT_EQ(L"X X X", text());
+    EXPECT_EQ(L"", failures);
 }
 
 TEST_F(SearchActionTest, TheAreaFollowsEditsAndTheCaretLeavingIt) {
