@@ -123,6 +123,8 @@ public:
     const LineTable& getLineTable() const { return m_lines; }
     // Throws pel::InvalidArgumentException for a line outside the table.
     LineHeader* getLineHeader(int32_t line);
+    // Frees the parse records of the lines first..last and marks them as needing parsing.
+    void clearParsedLines(int32_t first, int32_t last) { m_lines.clearParsedLines(first, last); }
     // The runs of the line's parse record, or null when it has none; throws
     // pel::IllegalStateException "Invalid line requested." for a line outside the table.
     std::unique_ptr<LineRuns> getLine(int32_t line) const;
@@ -185,6 +187,10 @@ public:
     // order. Offsets that do not fit the text throw pel::InvalidArgumentException, the document
     // unchanged.
     void setBuffer(GapBuffer&& buffer, const int32_t* lineFeeds, int32_t count);
+    // The same, taking the block of the line feeds' offsets over for the line table (it is left
+    // empty once taken).
+    void resetWithBuffer(GapBuffer&& buffer, LineEnds&& lineFeeds);
+    void setBuffer(GapBuffer&& buffer, LineEnds&& lineFeeds);
     // Empties the undo log and clears the modified flag.
     void clearUndo();
     UndoContext& getUndoContext() const { return *m_undo; }
@@ -194,6 +200,8 @@ public:
     void setWatchEntry(pel::WatchedObject* entry) { m_watchEntry = entry; }
 
 private:
+    // What a reset does besides taking the new text: no line feeds kept, no undo, UTF-8.
+    void resetAroundText();
     template <class Call>
     void notify(const Call& call);
     void notifyFormatChanged(uint32_t mask);
