@@ -162,8 +162,9 @@ afUnicodeData* LineCache::getLayout(int32_t line) {
     bool valid = false;
     const int slot = acquireSlot(line, valid);
     afUnicodeData& data = m_records[slot];
-    // A line laid out further than its share now (more lines came on screen) is cut again.
-    if (valid && static_cast<int32_t>(data.text.size()) <= laidOutLimit())
+    // A line laid out to other than its share now is laid out again: cut further when more lines
+    // came on screen, laid out further when fewer did.
+    if (valid && laidOutToShare(data))
         return &data;
     ++m_builds;
     {
@@ -181,6 +182,12 @@ afUnicodeData* LineCache::getLayout(int32_t line) {
                         L"layout memory.\n",
                         line, data.lineLength, static_cast<int>(data.text.size()));
     keepWithinBudget(slot);
+    // A line measured from an earlier layout of other length takes this one's rows and width.
+    Entry& entry = m_entries[line];
+    if (entry.sublines != 0) {
+        entry.sublines = std::max(data.sublineCount(), 1);
+        entry.width = data.widestWidth;
+    }
     const int32_t columns = data.widestWidth / std::max(m_layout.getAverageCharWidth(), 1);
     if (columns > m_widestColumns) {
         m_widestColumns = columns;
@@ -188,6 +195,13 @@ afUnicodeData* LineCache::getLayout(int32_t line) {
             m_widthListener(columns);
     }
     return &data;
+}
+
+bool LineCache::laidOutToShare(const afUnicodeData& data) const {
+    const int32_t share = std::min(data.lineLength, laidOutLimit());
+    const int32_t laidOut = static_cast<int32_t>(data.text.size());
+    // A cut that fell inside a surrogate pair left the pair out.
+    return laidOut == share || (laidOut + 1 == share && share < data.lineLength);
 }
 
 void LineCache::fill(afUnicodeData& data, int32_t line) {
@@ -439,11 +453,13 @@ void LineCache::keepWithinBudget(int keep) {
         }
         if (victim < 0)
             return; // all that is left is on screen
-        held -= recordBytes(m_records[victim]);
+        const size_t before = recordBytes(m_records[victim]);
         if (m_index[victim].stamp)
             freeSlot(victim);
-        m_records[victim] = afUnicodeData();
-        held += emptyBytes;
+        // Swapped out, not assigned: a string assigned a short one keeps its buffer.
+        afUnicodeData emptied;
+        std::swap(m_records[victim], emptied);
+        held = held - before + recordBytes(m_records[victim]);
     }
 }
 

@@ -116,6 +116,8 @@ private:
     // Both into the document's lines and ordered; false for an empty cache.
     bool clampLines(int32_t& a, int32_t& b) const;
     void fill(afUnicodeData& data, int32_t line);
+    // Whether the record holds as much of its line as the line's share of the budget is now.
+    bool laidOutToShare(const afUnicodeData& data) const;
     // Frees the least recently used records until the store is within its budget, keeping the
     // record in `keep` (just built), the one used before it and those of the lines on screen.
     void keepWithinBudget(int keep);

@@ -93,6 +93,10 @@ public:
     // Nothing happens for an offset outside 0..length, a length below 1 or no text. A text that
     // cannot be made room for throws pel::OutOfMemoryException before anyone hears of it.
     void insert(int32_t offset, int32_t length, const wchar_t* text, bool fromSpan = false);
+    // Line breaks in a document are single line feeds, and every way text comes in prepares it
+    // so. Text that still holds a CR is logged (a soft assertion) and its breaks made line
+    // feeds in o_storage, which io_text and io_length then point into.
+    static void keepLineFeedsOnly(const wchar_t*& io_text, int32_t& io_length, std::wstring& o_storage);
     void insert(int32_t offset, const std::wstring& text, bool fromSpan = false) {
         insert(offset, static_cast<int32_t>(text.size()), text.c_str(), fromSpan);
     }
