@@ -137,6 +137,10 @@ inline bool copied(const tessel_test::TesselCopy& copy) {
     return copy.complete;
 }
 
+// The copy with "large.c" of about `megabytes` MB of C beside the program; false, with a
+// message, when the build holds no complete program to copy.
+inline bool copiedWithLargeC(tessel_test::TesselCopy& copy, size_t megabytes);
+
 // The figure, beside the reference's when given; a figure never reached is said on the error
 // stream and printed as -1, without a ratio.
 inline void startFigure(const std::string& name, double value, const char* unit, const char* peer = nullptr,
@@ -203,6 +207,13 @@ inline std::string cSource(size_t bytes) {
         text += sample;
     while (text.size() < bytes);
     return text;
+}
+
+inline bool copiedWithLargeC(tessel_test::TesselCopy& copy, size_t megabytes) {
+    if (!copied(copy))
+        return false;
+    copy.folder.write(L"large.c", cSource(megabytes << 20));
+    return true;
 }
 
 } // namespace bench

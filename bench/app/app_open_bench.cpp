@@ -13,9 +13,8 @@ int main(int argc, char** argv) {
     const bench::Options options(argc, argv);
     const size_t megabytes = static_cast<size_t>(options.number("--megabytes", 100));
     tessel_test::TesselCopy copy;
-    if (!bench::copied(copy))
+    if (!bench::copiedWithLargeC(copy, megabytes))
         return 2;
-    copy.folder.write(L"large.c", bench::cSource(megabytes << 20));
     using bench::Alternation;
     using bench::StartTiming;
     const Alternation runs =

@@ -107,13 +107,12 @@ Reopen run(tessel_test::TesselCopy& copy, const std::wstring& path, DWORD startM
 
 int main(int argc, char** argv) {
     const bench::Options options(argc, argv);
-    const size_t megabytes = static_cast<size_t>(options.number("--megabytes", 100));
-    tessel_test::TesselCopy copy;
-    if (!bench::copied(copy))
-        return 2;
-    copy.folder.write(L"large.c", bench::cSource(megabytes << 20));
     const DWORD startMs = static_cast<DWORD>(options.number("--start-seconds", 3) * 1000);
     const DWORD readMs = static_cast<DWORD>(options.number("--read-seconds", 20) * 1000);
+    const size_t megabytes = static_cast<size_t>(options.number("--megabytes", 100));
+    tessel_test::TesselCopy copy;
+    if (!bench::copiedWithLargeC(copy, megabytes))
+        return 2;
     std::vector<double> first, again, firstSet, againSet;
     for (int i = 0; i < static_cast<int>(options.number("--runs", 3)); ++i) {
         const Reopen reopen = run(copy, copy.folder / L"large.c", startMs, readMs);
