@@ -9,6 +9,7 @@
 
 #include "bundles/ToolStripStatus.h"
 #include "editor/Editor.h"
+#include "service/document/controller/DocumentController.h"
 #include "pel/files/file_io/FileIO.h"
 #include "service/document/io/DocumentIORequest.h"
 #include "support/MemoryFileDevice.h"
@@ -146,6 +147,46 @@ TEST_F(LoaderWaitTest, WhileALoadIsHeldTheWindowPaintsAndQueuesAHandOverButTakes
     EXPECT_EQ(L"next.txt - Tessel", window->getTitleText());
     EXPECT_EQ(2u, window->getPages().size());
     EXPECT_TRUE(questions.empty());
+}
+
+TEST_F(LoaderWaitTest, WhileASaveIsHeldTheWindowAndTheSavedDocumentsEditorPaint) {
+    device.readGateShut = false;
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(window->openFile(L"held:big.txt"));
+    MainWindow::Page& page = *window->getActivePage();
+    {
+        DocumentController::Lock lock(*page.controller, DocumentController::LOCK_EDIT);
+        page.controller->typeText(L"new ", 4);
+    }
+    HWND main = window->getHandle();
+    HWND editor = page.editor->getHandle();
+    StatusBar* status = window->getStatusBar();
+    const MainThreadProbe activityShown(
+        [&] { return status->getShownText() == L"Saving big.txt..." && !::IsWindowEnabled(main); });
+    std::atomic<bool> reachedWrite{false}, painted{false}, activity{false};
+    device.gateShut = true;
+    std::thread user([&] {
+        if ((reachedWrite = device.writeWaiting.tryWait(30000))) {
+            activity = tessel_test::pollFor([&] { return activityShown.ask(); }, 30000, 20);
+            // The saved document's own editor too: the text is there to paint while it is written.
+            ::InvalidateRect(editor, nullptr, TRUE);
+            ::InvalidateRect(main, nullptr, TRUE);
+            RECT left;
+            painted = tessel_test::pollFor(
+                [&] { return !::GetUpdateRect(main, &left, FALSE) && !::GetUpdateRect(editor, &left, FALSE); }, 30000);
+        }
+        device.gateShut = false;
+        device.writeGate.signal();
+    });
+    const bool saved = window->save(page);
+    user.join();
+    ASSERT_TRUE(reachedWrite) << "the loader never wrote the file";
+    EXPECT_TRUE(saved);
+    EXPECT_TRUE(activity) << "the status bar never showed the save";
+    EXPECT_TRUE(painted) << "the window did not paint during the save";
+    EXPECT_TRUE(::IsWindowEnabled(main));
+    EXPECT_EQ("new first line\r\nsecond line\r\n", device.files[L"big.txt"]);
+    EXPECT_EQ(L"held:big.txt - Tessel", window->getTitleText());
 }
 
 TEST_F(LoaderWaitTest, AfterALoadTheWindowIsEnabledAndTheNewDocumentHasTheFocus) {

@@ -49,8 +49,10 @@ Document::~Document() = default;
 
 void Document::lock() {
     pel::check_main_thread();
-    if (m_lockCount == 0)
+    if (m_lockCount == 0 && !m_saving) {
         m_lockMutex.wait(-1);
+        m_mutexTaken = true;
+    }
     ++m_lockCount;
 }
 
@@ -58,8 +60,10 @@ void Document::unlock() {
     pel::check_main_thread();
     if (!PEL_SOFT_ASSERT(m_lockCount > 0))
         return;
-    if (--m_lockCount == 0)
+    if (--m_lockCount == 0 && m_mutexTaken) {
+        m_mutexTaken = false;
         m_lockMutex.release();
+    }
 }
 
 DocumentFormat* Document::accessFormat(bool enter) {

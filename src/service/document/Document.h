@@ -70,6 +70,12 @@ public:
     void unlock();
     int32_t getLockCount() const { return m_lockCount; }
     pel::LegacyMutex& getLockMutex() { return m_lockMutex; }
+    // While the loader saves the document (it holds the mutex and only reads), the main thread
+    // reads it too: its lock takes the count without the mutex, so that the window paints
+    // meanwhile, and an edit is refused (pel::IllegalStateException) instead of changing the
+    // text being written. Set by the DocumentManager around the save, with the count at 0.
+    void setSaving(bool saving) { m_saving = saving; }
+    bool isSaving() const { return m_saving; }
 
     // accessFormat(true) enters the format lock and returns the record to read or write;
     // accessFormat(false) notifies the listeners of what changed since the last notification
@@ -206,6 +212,8 @@ public:
 private:
     // What a reset does besides taking the new text: no line feeds kept, no undo, UTF-8.
     void resetAroundText();
+    // Throws pel::IllegalStateException while the loader saves the text.
+    void refuseWhileSaving() const;
     template <class Call>
     void notify(const Call& call);
     void notifyFormatChanged(uint32_t mask);
@@ -215,6 +223,8 @@ private:
     uint32_t m_id;
     DocumentOwner* m_owner;
     int32_t m_lockCount = 0;
+    bool m_saving = false;
+    bool m_mutexTaken = false; // by the main thread's lock (not while saving)
     pel::WatchedObject* m_watchEntry = nullptr;
     std::unique_ptr<DocumentStyler> m_styler;
     std::unique_ptr<DocumentScopeRegistry> m_scopeRegistry;

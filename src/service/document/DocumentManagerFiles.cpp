@@ -105,7 +105,15 @@ bool DocumentManager::saveDocument(const wchar_t* path, Document* document, File
     // The document's own write is no news to it; a new path is watched once it holds the file.
     if (samePath)
         m_watch->pause(*document);
-    *o_error = runRequest(document, path, DOCUMENT_IO_SAVE);
+    {
+        // The window reads the document beside the loader meanwhile.
+        struct Saving {
+            Document& document;
+            explicit Saving(Document& saved) : document(saved) { document.setSaving(true); }
+            ~Saving() { document.setSaving(false); }
+        } saving(*document);
+        *o_error = runRequest(document, path, DOCUMENT_IO_SAVE);
+    }
     if (samePath)
         m_watch->watch(*document);
     if (*o_error)
