@@ -140,4 +140,20 @@ TEST_F(SearchShellTest, AFailedSearchSaysWhyAndReplacesNothing) {
     EXPECT_EQ(std::wstring(deep.begin(), deep.end()), text());
 }
 
+// A regular expression that does not compile is not "Not found": the status bar says what the
+// engine found wrong, for Find and for Replace All, and nothing changes.
+TEST_F(SearchShellTest, AnInvalidRegularExpressionSaysWhy) {
+    open("a(b\n");
+    SearchParameters values = replacing(L"(", L"x");
+    values.regex = true;
+    const std::wstring invalid = L"The regular expression is not valid: ";
+    for (const wchar_t* command : {L"search.find", L"search.replace"}) {
+        searches.push_back(values);
+        run(command);
+        EXPECT_EQ(invalid, status().substr(0, invalid.size())) << command;
+        EXPECT_GT(status().size(), invalid.size()) << command << ": the engine's message follows";
+    }
+    EXPECT_EQ(L"a(b\n", text());
+}
+
 } // namespace

@@ -10,6 +10,7 @@
 #include "service/document/controller/Selection.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace tessel {
@@ -62,8 +63,13 @@ bool ssOnAction(DocumentController& controller, const SearchActionRecord& record
     Session& session = controller.getSearchSession();
     Session::Busy busy(session);
     const SearchParameters& parameters = record.parameters;
-    if (!session.setFinder(parameters, parameters.regex, parameters.matchCase, parameters.wholeWord))
+    std::wstring error;
+    if (!session.setFinder(parameters, parameters.regex, parameters.matchCase, parameters.wholeWord, &error)) {
+        // A pattern the user must mend, not a search that found nothing.
+        if (record.callback)
+            record.callback->searchFailed(record, L"The regular expression is not valid: " + error);
         return false;
+    }
     session.setReplacer(parameters, parameters.regex);
     prepareArea(controller, session, parameters.scope.getHash(), backwards);
     const Selection& selection = controller.getSelection();

@@ -6,6 +6,7 @@
 #include "service/document/search/FoldingRegExTraits.h"
 #include "service/document/search/GapText.h"
 #include "service/document/search/RegExPrefix.h"
+#include "service/document/search/RegExSyntax.h"
 #include "service/document/search/StackGuard.h"
 
 #include <boost/xpressive/regex_compiler.hpp>
@@ -39,6 +40,7 @@ public:
         return m_text.length();
     }
     wchar_t charAt(int32_t position) const { return m_text[position]; }
+    int64_t stepsLeft() const { return m_steps; }
 
 private:
     GapText m_text;
@@ -53,21 +55,26 @@ using State = xp::detail::match_state<Iterator>;
 using Access = xp::detail::core_access<Iterator>;
 namespace flags = xp::regex_constants;
 
+// The work allowed a search over so many units.
+int64_t budgetFor(int64_t units) {
+    return FinderRegEx::STEP_ALLOWANCE + FinderRegEx::STEPS_PER_UNIT * units;
+}
+
 // Backward search looks at blocks of this many units first, doubling up to the largest.
 constexpr int32_t FIRST_BLOCK = 4096;
 constexpr int32_t LARGEST_BLOCK = 1 << 20;
 
-// The deepest nesting of groups, roughly: escapes and bracket expressions are skipped.
-int nestingDepth(const std::wstring& pattern) {
+// The deepest nesting of groups.
+int nestingDepth(const std::wstring& pattern, const FoldingRegExTraits& traits) {
     int deepest = 0;
-    visitGroupSyntax(pattern, [&](wchar_t c, int depth) { deepest = c == L'(' ? std::max(deepest, depth) : deepest; });
+    visitGroupSyntax(pattern, traits, [&](wchar_t c, int depth) { deepest = c == L'(' ? std::max(deepest, depth) : deepest; });
     return deepest;
 }
 
-void refuseTooLarge(const std::wstring& pattern) {
+void refuseTooLarge(const std::wstring& pattern, const FoldingRegExTraits& traits) {
     if (pattern.size() > FinderRegEx::MAX_PATTERN_LENGTH)
         throw xp::regex_error(flags::error_complexity, "The regular expression is too long.");
-    if (nestingDepth(pattern) > FinderRegEx::MAX_NESTING)
+    if (nestingDepth(pattern, traits) > FinderRegEx::MAX_NESTING)
         throw xp::regex_error(flags::error_stack, "The regular expression nests its groups too deeply.");
 }
 
@@ -134,14 +141,14 @@ struct FinderRegEx::Engine {
     }
 
     // The first start in [first, last] with a match in [begin, to), whose groups then fill
-    // match (measured from first); -1 when there is none. Each search has a state of its own,
+    // o_match (measured from first); -1 when there is none. Each search has a state of its own,
     // made with the text from begin on as context, so the engine never takes a start for the
     // text's start unless it is begin itself.
-    int32_t firstStart(int32_t begin, int32_t to, int32_t first, int32_t last, Match& match) {
+    int32_t firstStart(int32_t begin, int32_t to, int32_t first, int32_t last, Match& o_match) {
         const Iterator textBegin(&text, begin), stop(&text, to);
-        State state(textBegin, stop, match, *Access::get_regex_impl(regex), endFlags(to));
+        State state(textBegin, stop, o_match, *Access::get_regex_impl(regex), endFlags(to));
         if (prefix)
-            return firstStartOfPrefix(state, first, last, match);
+            return firstStartOfPrefix(state, first, last, o_match);
         const xp::detail::regex_impl<Iterator>& impl = *Access::get_regex_impl(regex);
         const xp::detail::finder<Iterator>* finder = impl.finder_.get();
         // The engine's own finder skips to where a match can start; it may look past the last
@@ -162,7 +169,7 @@ struct FinderRegEx::Engine {
                 return -1;
             state.sub_match(0).begin_ = state.cur_;
             if (Access::match(regex, state)) {
-                Access::set_prefix_suffix(match, Iterator(&text, first), stop);
+                Access::set_prefix_suffix(o_match, Iterator(&text, first), stop);
                 return at;
             }
             if (at >= last)
@@ -172,7 +179,7 @@ struct FinderRegEx::Engine {
     }
 
     // firstStart at the places the prefix allows, the only ones where a match can start.
-    int32_t firstStartOfPrefix(State& state, int32_t first, int32_t last, Match& match) {
+    int32_t firstStartOfPrefix(State& state, int32_t first, int32_t last, Match& o_match) {
         const int32_t limit = std::min(last, state.end_.position() - prefix->length());
         for (int32_t at = first; at <= limit;) {
             at = prefix->next(*buffer, at, limit);
@@ -180,7 +187,7 @@ struct FinderRegEx::Engine {
                 return -1;
             state.cur_ = state.next_search_ = state.sub_match(0).begin_ = Iterator(&text, at);
             if (Access::match(regex, state)) {
-                Access::set_prefix_suffix(match, Iterator(&text, first), state.end_);
+                Access::set_prefix_suffix(o_match, Iterator(&text, first), state.end_);
                 return at;
             }
             // A pattern led by a simple repeat says where the next start can be.
@@ -191,31 +198,41 @@ struct FinderRegEx::Engine {
 
     // The last start in [from, to) with a match in [begin, to): block by block from the end,
     // each block searched forwards from match to match.
-    int32_t lastStart(int32_t begin, int32_t from, int32_t to, Match& match) {
+    int32_t lastStart(int32_t begin, int32_t from, int32_t to, Match& o_match) {
         int32_t blockEnd = to;
         for (int32_t size = FIRST_BLOCK; blockEnd > from; size = std::min(size * 2, LARGEST_BLOCK)) {
             const int32_t blockStart = std::max(from, blockEnd - size);
             int32_t found = -1;
             for (int32_t at = blockStart; at < blockEnd;) {
-                const int32_t start = firstStart(begin, to, at, blockEnd - 1, match);
+                const int32_t start = firstStart(begin, to, at, blockEnd - 1, o_match);
                 if (start < 0)
                     break;
                 found = start;
                 at = start + 1;
             }
             if (found >= 0)
-                return firstStart(begin, to, found, found, match);
+                return firstStart(begin, to, found, found, o_match);
             blockEnd = blockStart;
         }
         return -1;
     }
 };
 
+FinderRegEx::SharedBudget::SharedBudget(FinderRegEx* finder, int64_t units) : m_finder(finder) {
+    if (m_finder)
+        m_finder->m_shared = budgetFor(units);
+}
+
+FinderRegEx::SharedBudget::~SharedBudget() {
+    if (m_finder)
+        m_finder->m_shared = -1;
+}
+
 const wchar_t* const FinderRegEx::TOO_LONG = L"The search was stopped: the expression takes too long on this text.";
 const wchar_t* const FinderRegEx::TOO_DEEP = L"The search was stopped: the expression recurses too deeply on this text.";
 
 FinderRegEx::FinderRegEx(const std::wstring& pattern, bool ignoreCase, bool usePrefix) : m_engine(new Engine) {
-    refuseTooLarge(pattern);
+    refuseTooLarge(pattern, m_engine->traits);
     xp::regex_compiler<Iterator, FoldingRegExTraits> compiler;
     m_engine->regex = compiler.compile(pattern.begin(), pattern.end(),
                                        ignoreCase ? flags::ECMAScript | flags::icase : flags::ECMAScript);
@@ -242,8 +259,16 @@ bool FinderRegEx::find(const DocumentIterator& rangeBegin, const DocumentIterato
     if (from >= to)
         return false;
     Engine& engine = *m_engine;
-    engine.text.reset(document->getBuffer(), STEP_ALLOWANCE + STEPS_PER_UNIT * (to - from));
+    engine.text.reset(document->getBuffer(), m_shared >= 0 ? m_shared : budgetFor(to - from));
     engine.buffer = &document->getBuffer();
+    // However the search ends, its work comes off the shared budget.
+    struct DrawDown {
+        FinderRegEx& finder;
+        ~DrawDown() {
+            if (finder.m_shared >= 0)
+                finder.m_shared = std::max<int64_t>(finder.m_engine->text.stepsLeft(), 0);
+        }
+    } drawDown{*this};
     Match& match = m_results.m_groups->match;
     std::wstring failure;
     try {

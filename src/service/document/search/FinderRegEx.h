@@ -45,9 +45,9 @@ public:
     // destroying them recurses once per element on the caller's stack.
     static constexpr size_t MAX_PATTERN_LENGTH = 4096;
     static constexpr int MAX_NESTING = 256;
-    // The work one find may do, in reads and moves of the engine over the text: a fixed
-    // allowance (about a second's work) and so much for every unit of the searched stretch,
-    // far above what a pattern needs that does not go back over the text again and again.
+    // The work one find (or a shared budget) may do, in reads and moves of the engine over the
+    // text: a fixed allowance (about a second's work) and so much for every unit of the searched
+    // stretch, far above what a pattern needs that does not go back over the text again and again.
     static constexpr int64_t STEP_ALLOWANCE = int64_t(1) << 28;
     static constexpr int64_t STEPS_PER_UNIT = 64;
     // What the user is told when a search stops.
@@ -67,10 +67,26 @@ public:
               const DocumentIterator& searchStart, const DocumentIterator& searchEnd, bool backward) override;
     const pel::MatchResults& getResults() const override { return m_results; }
 
+    // While one lives, the finds of its finder (none: nothing happens) share the budget of one
+    // search over `units` units, each drawing it down instead of starting afresh: a series that
+    // searches on behind each match (collecting every match of an area) does at most the work
+    // of one search over the area, whatever the number of matches.
+    class SharedBudget {
+    public:
+        SharedBudget(FinderRegEx* finder, int64_t units);
+        ~SharedBudget();
+        SharedBudget(const SharedBudget&) = delete;
+        SharedBudget& operator=(const SharedBudget&) = delete;
+
+    private:
+        FinderRegEx* m_finder;
+    };
+
 private:
     struct Engine;
     std::unique_ptr<Engine> m_engine;
     MatchResultsFinderRegEx m_results;
+    int64_t m_shared = -1; // the work a shared budget has left; -1: none
 };
 
 } // namespace tessel

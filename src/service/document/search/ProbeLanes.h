@@ -1,9 +1,12 @@
 #pragma once
 // Whether each of eight UTF-16 units lies in a small set, with SSE2 compares: one unit, two,
 // up to four, or one range of units. The vectors live in registers while a probe scan runs;
-// what the plain-text and regular-expression finders' scans test their probes with.
+// what the plain-text and regular-expression finders' scans test their probes with, with the
+// block step and the choice of kinds that both scans share.
 
 #include <emmintrin.h>
+
+#include <cstdint>
 
 namespace tessel {
 
@@ -95,6 +98,72 @@ namespace tessel {
 // The kind that tests a set of `count` units (1 to 4).
 inline ProbeKind formsKind(int count) {
     return count == 1 ? ProbeKind::ONE : count == 2 ? ProbeKind::TWO : ProbeKind::FORMS;
+}
+
+// The units the probes whose sets reach above ASCII read in a block, gathered (OR-ed) through a
+// mask per probe (all ones for such a probe, else zero): any above ASCII there shows in `units`.
+struct WideUnits {
+    __m128i nearMask, farMask, units;
+};
+
+// A bit per place of the thirty-two from place whose probe units both match, in lanes (four
+// masks of eight places, from place on); true when any does. With io_wide, the units read are
+// gathered there too.
+template <ProbeKind Near, ProbeKind Far>
+inline bool probeBlock(const ProbeLanes<Near>& nearLanes, const ProbeLanes<Far>& farLanes, const wchar_t* nearAt,
+                       const wchar_t* farAt, __m128i (&o_lanes)[4], WideUnits* io_wide = nullptr) {
+    __m128i hits = _mm_setzero_si128();
+    for (int k = 0; k < 4; ++k) {
+        const __m128i x = loadUnits(nearAt + 8 * k), y = loadUnits(farAt + 8 * k);
+        o_lanes[k] = _mm_and_si128(nearLanes.in(x), farLanes.in(y));
+        hits = _mm_or_si128(hits, o_lanes[k]);
+        if (io_wide)
+            io_wide->units = _mm_or_si128(io_wide->units, _mm_or_si128(_mm_and_si128(x, io_wide->nearMask),
+                                                                       _mm_and_si128(y, io_wide->farMask)));
+    }
+    // Hits are rare where probing pays: the loop over blocks goes on straight.
+    return __builtin_expect(_mm_movemask_epi8(hits) != 0, 0);
+}
+
+// The first place of a block, in place order, whose bit is set in lanes (from probeBlock) and
+// that accept(place) takes; -1 when none. Kept out of the scan loops, whose probe vectors then
+// stay in registers from block to block.
+template <class Accept>
+__attribute__((noinline)) int32_t firstInBlock(const __m128i (&lanes)[4], int32_t place, const Accept& accept) {
+    for (int k = 0; k < 4; ++k)
+        for (int bits = laneBits(lanes[k]); bits; bits &= bits - 1)
+            if (accept(place + 8 * k + __builtin_ctz(bits)))
+                return place + 8 * k + __builtin_ctz(bits);
+    return -1;
+}
+
+namespace probe_kinds {
+
+template <ProbeKind Near, bool Ranges, class Run>
+int32_t withFar(ProbeKind farKind, const Run& run) {
+    switch (farKind) {
+    case ProbeKind::ONE: return run.template scan<Near, ProbeKind::ONE>();
+    case ProbeKind::TWO: return run.template scan<Near, ProbeKind::TWO>();
+    case ProbeKind::FORMS: return run.template scan<Near, ProbeKind::FORMS>();
+    case ProbeKind::RANGE: return run.template scan<Near, Ranges ? ProbeKind::RANGE : ProbeKind::FORMS>();
+    default: return run.template scan<Near, Ranges ? ProbeKind::ABOVE : ProbeKind::FORMS>();
+    }
+}
+
+} // namespace probe_kinds
+
+// Runs run.scan<Near, Far>() with the kinds of two probes known only at run time. Without
+// Ranges only the kinds of unit sets (ONE, TWO, FORMS) are made.
+template <bool Ranges, class Run>
+int32_t withProbeKinds(ProbeKind nearKind, ProbeKind farKind, const Run& run) {
+    switch (nearKind) {
+    case ProbeKind::ONE: return probe_kinds::withFar<ProbeKind::ONE, Ranges>(farKind, run);
+    case ProbeKind::TWO: return probe_kinds::withFar<ProbeKind::TWO, Ranges>(farKind, run);
+    case ProbeKind::FORMS: return probe_kinds::withFar<ProbeKind::FORMS, Ranges>(farKind, run);
+    case ProbeKind::RANGE:
+        return probe_kinds::withFar<Ranges ? ProbeKind::RANGE : ProbeKind::FORMS, Ranges>(farKind, run);
+    default: return probe_kinds::withFar<Ranges ? ProbeKind::ABOVE : ProbeKind::FORMS, Ranges>(farKind, run);
+    }
 }
 
 } // namespace tessel

@@ -16,6 +16,15 @@
 
 namespace tessel {
 
+// The unit at a position of a text read by position: the buffer, or a base that reads one
+// side of its gap (what the probe scans read blocks through).
+inline wchar_t unitAt(const GapBuffer& buffer, int32_t position) {
+    return buffer.at(position);
+}
+inline wchar_t unitAt(const wchar_t* base, int32_t position) {
+    return base[position];
+}
+
 // How common a unit is in English-like text, roughly (higher: more common). Letters follow
 // their frequency; capitals, digits, punctuation and other scripts are rarer. Ignoring case,
 // a capital counts as its letter.
@@ -56,9 +65,10 @@ private:
         }
     };
 
-    static wchar_t unitAt(const GapBuffer& buffer, int32_t position) { return buffer.at(position); }
-    bool probesMatch(const GapBuffer& buffer, int32_t place) const {
-        return m_near.matches(unitAt(buffer, place + m_near.offset)) && m_far.matches(unitAt(buffer, place + m_far.offset));
+    // Text is the buffer or a base that reads one side of its gap by position.
+    template <class Text>
+    bool probesMatch(const Text& text, int32_t place) const {
+        return m_near.matches(unitAt(text, place + m_near.offset)) && m_far.matches(unitAt(text, place + m_far.offset));
     }
     // The places around `place` whose probe units all lie on one side of the gap: o_base reads
     // them by position; false when `place` straddles the gap.
@@ -86,9 +96,6 @@ private:
         ++*io_rejected;
         return false;
     }
-    bool probesMatch(const wchar_t* base, int32_t place) const {
-        return m_near.matches(base[place + m_near.offset]) && m_far.matches(base[place + m_far.offset]);
-    }
     bool giveUp(int32_t rejected, int32_t scanned) const {
         return rejected > REJECTED_LIMIT && rejected * REJECTED_RATE > scanned;
     }
@@ -101,29 +108,16 @@ private:
     struct Scan;
     // Runs run.scan<Near, Far>() with the kinds of the two probes.
     template <class Run>
-    int32_t withKinds(const Run& run) const;
-    template <ProbeKind Near, class Run>
-    int32_t withFar(const Run& run) const;
+    int32_t withKinds(const Run& run) const {
+        return withProbeKinds<false>(formsKind(m_near.forms), formsKind(m_far.forms), run);
+    }
 
     Probe m_near;
     Probe m_far;
     bool m_usable = false;
 };
 
-// A bit per place of the thirty-two from place whose probe units both match, in lanes (four
-// masks of eight places, from place on).
-template <ProbeKind Near, ProbeKind Far>
-inline bool probeBlock(const ProbeLanes<Near>& nearLanes, const ProbeLanes<Far>& farLanes, const wchar_t* nearAt,
-                       const wchar_t* farAt, __m128i (&o_lanes)[4]) {
-    __m128i hits = _mm_setzero_si128();
-    for (int k = 0; k < 4; ++k) {
-        o_lanes[k] = _mm_and_si128(nearLanes.in(loadUnits(nearAt + 8 * k)), farLanes.in(loadUnits(farAt + 8 * k)));
-        hits = _mm_or_si128(hits, o_lanes[k]);
-    }
-    return _mm_movemask_epi8(hits) != 0;
-}
-
-// A scan in one direction, as withKinds runs it.
+// A scan in one direction, as withProbeKinds runs it.
 template <bool Backward, class Check>
 struct ProbeScan::Scan {
     const ProbeScan& self;
@@ -137,24 +131,6 @@ struct ProbeScan::Scan {
                         : self.forwardWith<Near, Far>(buffer, first, last, check, stopped);
     }
 };
-
-template <class Run>
-int32_t ProbeScan::withKinds(const Run& run) const {
-    switch (formsKind(m_near.forms)) {
-    case ProbeKind::ONE: return withFar<ProbeKind::ONE>(run);
-    case ProbeKind::TWO: return withFar<ProbeKind::TWO>(run);
-    default: return withFar<ProbeKind::FORMS>(run);
-    }
-}
-
-template <ProbeKind Near, class Run>
-int32_t ProbeScan::withFar(const Run& run) const {
-    switch (formsKind(m_far.forms)) {
-    case ProbeKind::ONE: return run.template scan<Near, ProbeKind::ONE>();
-    case ProbeKind::TWO: return run.template scan<Near, ProbeKind::TWO>();
-    default: return run.template scan<Near, ProbeKind::FORMS>();
-    }
-}
 
 template <class Check>
 int32_t ProbeScan::forward(const GapBuffer& buffer, int32_t first, int32_t last, const Check& check,
@@ -190,10 +166,10 @@ int32_t ProbeScan::forwardWith(const GapBuffer& buffer, int32_t first, int32_t l
         for (; place + 31 <= end; place += 32) {
             if (!probeBlock(nearLanes, farLanes, base + place + m_near.offset, base + place + m_far.offset, lanes))
                 continue;
-            for (int k = 0; k < 4; ++k)
-                for (int bits = laneBits(lanes[k]); bits; bits &= bits - 1)
-                    if (accepted(place + 8 * k + __builtin_ctz(bits), check, &rejected))
-                        return place + 8 * k + __builtin_ctz(bits);
+            const int32_t found =
+                firstInBlock(lanes, place, [&](int32_t at) { return accepted(at, check, &rejected); });
+            if (found >= 0)
+                return found;
             if (giveUp(rejected, place - first)) {
                 *o_stopped = place + 32;
                 return -1;

@@ -2,6 +2,7 @@
 
 #include "service/document/search/CaseFolding.h"
 #include "service/document/search/ProbeScan.h"
+#include "service/document/search/RegExSyntax.h"
 
 #include <algorithm>
 
@@ -16,9 +17,9 @@ bool isAsciiAlnum(wchar_t c) {
 }
 
 // Whether the pattern has an alternative at its top level: then no start is common to all.
-bool alternativeAtTop(const std::wstring& pattern) {
+bool alternativeAtTop(const std::wstring& pattern, const FoldingRegExTraits& traits) {
     bool found = false;
-    visitGroupSyntax(pattern, [&](wchar_t c, int depth) { found = found || (c == L'|' && depth <= 0); });
+    visitGroupSyntax(pattern, traits, [&](wchar_t c, int depth) { found = found || (c == L'|' && depth <= 0); });
     return found;
 }
 
@@ -33,7 +34,7 @@ public:
 
     std::vector<UnitSet> read() {
         std::vector<UnitSet> sets;
-        if (alternativeAtTop(m_pattern))
+        if (alternativeAtTop(m_pattern, m_traits))
             return sets;
         const size_t n = m_pattern.size();
         size_t i = 0;
@@ -282,89 +283,66 @@ void RegExPrefix::chooseProbes(bool ignoreCase) {
             m_probes[m_probeCount++] = candidate.probe;
 }
 
-bool RegExPrefix::holdsAt(const wchar_t* base, int32_t place) const {
+template <class Text>
+bool RegExPrefix::holdsAt(const Text& text, int32_t place) const {
     for (int32_t i = 0; i < length(); ++i)
-        if (!m_sets[i].has(base[place + i]))
-            return false;
-    return true;
-}
-
-bool RegExPrefix::holdsAt(const GapBuffer& buffer, int32_t place) const {
-    for (int32_t i = 0; i < length(); ++i)
-        if (!m_sets[i].has(buffer.at(place + i)))
+        if (!m_sets[i].has(unitAt(text, place + i)))
             return false;
     return true;
 }
 
 // Thirty-two places a step, both probes at each: a branch only where both hit. A range probe
 // covers only its ASCII units: a block where it meets a unit above ASCII is checked place by
-// place when its set has such units.
+// place when its set has such units (Wide).
 template <ProbeKind One, ProbeKind Two, bool Wide>
 int32_t RegExPrefix::scanWith(const wchar_t* base, int32_t first, int32_t last) const {
-    const ProbeLanes<One> one(m_probes[0].units);
-    const ProbeLanes<Two> two(m_probes[m_probeCount - 1].units);
-    const wchar_t* oneAt = base + m_probes[0].offset;
-    const wchar_t* twoAt = base + m_probes[m_probeCount - 1].offset;
-    const bool aboveOne = m_probes[0].above, aboveTwo = m_probes[m_probeCount - 1].above;
+    const Probe& oneProbe = m_probes[0];
+    const Probe& twoProbe = m_probes[m_probeCount - 1];
+    const ProbeLanes<One> one(oneProbe.units);
+    const ProbeLanes<Two> two(twoProbe.units);
+    const wchar_t* oneAt = base + oneProbe.offset;
+    const wchar_t* twoAt = base + twoProbe.offset;
+    const auto holds = [&](int32_t at) { return holdsAt(base, at); };
+    WideUnits wide{_mm_set1_epi16(oneProbe.above ? -1 : 0), _mm_set1_epi16(twoProbe.above ? -1 : 0),
+                   _mm_setzero_si128()};
     int32_t place = first;
     for (; place + 31 <= last; place += 32) {
-        __m128i hits = _mm_setzero_si128(), wide = _mm_setzero_si128();
         __m128i lanes[4];
-        for (int k = 0; k < 4; ++k) {
-            const __m128i x = loadUnits(oneAt + place + 8 * k), y = loadUnits(twoAt + place + 8 * k);
-            lanes[k] = _mm_and_si128(one.in(x), two.in(y));
-            hits = _mm_or_si128(hits, lanes[k]);
-            if (Wide && aboveOne)
-                wide = _mm_or_si128(wide, x);
-            if (Wide && aboveTwo)
-                wide = _mm_or_si128(wide, y);
-        }
-        if (Wide && _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_srli_epi16(wide, 7), _mm_setzero_si128())) != 0xFFFF) {
+        wide.units = _mm_setzero_si128();
+        const bool hit = probeBlock(one, two, oneAt + place, twoAt + place, lanes, Wide ? &wide : nullptr);
+        if (Wide && _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_srli_epi16(wide.units, 7), _mm_setzero_si128())) != 0xFFFF) {
             for (int32_t at = place; at < place + 32; ++at)
-                if (holdsAt(base, at))
+                if (holds(at))
                     return at;
             continue;
         }
-        if (!_mm_movemask_epi8(hits))
+        if (!hit)
             continue;
-        for (int k = 0; k < 4; ++k)
-            for (int bits = laneBits(lanes[k]); bits; bits &= bits - 1) {
-                const int32_t at = place + 8 * k + __builtin_ctz(bits);
-                if (holdsAt(base, at))
-                    return at;
-            }
+        const int32_t found = firstInBlock(lanes, place, holds);
+        if (found >= 0)
+            return found;
     }
     for (; place <= last; ++place)
-        if (holdsAt(base, place))
+        if (holds(place))
             return place;
     return -1;
 }
 
-template <ProbeKind One, ProbeKind Two>
-int32_t RegExPrefix::scanWith(const wchar_t* base, int32_t first, int32_t last) const {
-    return m_probes[0].above || m_probes[m_probeCount - 1].above ? scanWith<One, Two, true>(base, first, last)
-                                                                 : scanWith<One, Two, false>(base, first, last);
-}
-
-template <ProbeKind One>
-int32_t RegExPrefix::scanWith(const wchar_t* base, int32_t first, int32_t last) const {
-    switch (m_probes[m_probeCount - 1].kind) {
-    case ProbeKind::ONE: return scanWith<One, ProbeKind::ONE>(base, first, last);
-    case ProbeKind::TWO: return scanWith<One, ProbeKind::TWO>(base, first, last);
-    case ProbeKind::FORMS: return scanWith<One, ProbeKind::FORMS>(base, first, last);
-    case ProbeKind::ABOVE: return scanWith<One, ProbeKind::ABOVE>(base, first, last);
-    default: return scanWith<One, ProbeKind::RANGE>(base, first, last);
+// A scan of one side of the gap, as withProbeKinds runs it.
+struct RegExPrefix::Scan {
+    const RegExPrefix& self;
+    const wchar_t* base;
+    int32_t first, last;
+    template <ProbeKind One, ProbeKind Two>
+    int32_t scan() const {
+        return self.m_probes[0].above || self.m_probes[self.m_probeCount - 1].above
+                   ? self.scanWith<One, Two, true>(base, first, last)
+                   : self.scanWith<One, Two, false>(base, first, last);
     }
-}
+};
 
 int32_t RegExPrefix::scan(const wchar_t* base, int32_t first, int32_t last) const {
-    switch (m_probes[0].kind) {
-    case ProbeKind::ONE: return scanWith<ProbeKind::ONE>(base, first, last);
-    case ProbeKind::TWO: return scanWith<ProbeKind::TWO>(base, first, last);
-    case ProbeKind::FORMS: return scanWith<ProbeKind::FORMS>(base, first, last);
-    case ProbeKind::ABOVE: return scanWith<ProbeKind::ABOVE>(base, first, last);
-    default: return scanWith<ProbeKind::RANGE>(base, first, last);
-    }
+    return withProbeKinds<true>(m_probes[0].kind, m_probes[m_probeCount - 1].kind, Scan{*this, base, first, last});
 }
 
 int32_t RegExPrefix::next(const GapBuffer& buffer, int32_t first, int32_t last) const {

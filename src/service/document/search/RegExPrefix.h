@@ -18,29 +18,6 @@
 
 namespace tessel {
 
-// Calls visit(c, depth) for each "(", ")" and "|" of a pattern outside escapes and bracket
-// expressions, with the number of groups open around it (after a "(", before a ")").
-template <class Visit>
-void visitGroupSyntax(const std::wstring& pattern, const Visit& visit) {
-    int depth = 0;
-    bool inSet = false;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        const wchar_t c = pattern[i];
-        if (c == L'\\')
-            ++i;
-        else if (inSet)
-            inSet = c != L']';
-        else if (c == L'[')
-            inSet = true;
-        else if (c == L'(')
-            visit(c, ++depth);
-        else if (c == L')')
-            visit(c, depth > 0 ? depth-- : 0);
-        else if (c == L'|')
-            visit(c, depth);
-    }
-}
-
 class RegExPrefix {
 public:
     // The most units of a pattern read.
@@ -78,17 +55,15 @@ private:
         wchar_t units[MAX_FORMS] = {};
     };
     class Reader;
+    struct Scan;
 
     void chooseProbes(bool ignoreCase);
-    // Whether the units from place on (read from base, indexed by position) hold every set.
-    bool holdsAt(const wchar_t* base, int32_t place) const;
-    bool holdsAt(const GapBuffer& buffer, int32_t place) const;
+    // Whether the units from place on hold every set; text is the buffer, or a base that reads
+    // one side of its gap by position.
+    template <class Text>
+    bool holdsAt(const Text& text, int32_t place) const;
     int32_t scan(const wchar_t* base, int32_t first, int32_t last) const;
     template <ProbeKind One, ProbeKind Two, bool Wide>
-    int32_t scanWith(const wchar_t* base, int32_t first, int32_t last) const;
-    template <ProbeKind One, ProbeKind Two>
-    int32_t scanWith(const wchar_t* base, int32_t first, int32_t last) const;
-    template <ProbeKind One>
     int32_t scanWith(const wchar_t* base, int32_t first, int32_t last) const;
 
     std::vector<UnitSet> m_sets;

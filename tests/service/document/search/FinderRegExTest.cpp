@@ -113,6 +113,31 @@ TEST_F(FinderRegExTest, BadAndOversizedPatternsAreRefusedAtConstruction) {
                                   std::wstring(FinderRegEx::MAX_NESTING, L')')));
 }
 
+// What the engine reads as text (a "]" first in a set, a named class inside one, quoted text,
+// comments) neither hides groups from the nesting limit nor counts as groups.
+TEST_F(FinderRegExTest, TheNestingLimitReadsThePatternAsTheEngineDoes) {
+    const int half = FinderRegEx::MAX_NESTING / 2 + 10;
+    const std::wstring open(half, L'('), deep = open + open + L"a" + std::wstring(2 * half, L')');
+    std::wstring closers;
+    for (int i = 0; i < half; ++i)
+        closers += L"[])]";
+    const std::wstring tooDeep = L"The regular expression nests its groups too deeply.";
+    EXPECT_EQ(tooDeep, refusal(open + closers + open + L"a" + std::wstring(2 * half, L')'))) << "\"]\" first";
+    EXPECT_EQ(tooDeep, refusal(open + L"[[:alpha:]" + std::wstring(half, L')') + L"]" + open + L"a" +
+                               std::wstring(2 * half, L')')))
+        << "a named class";
+    EXPECT_EQ(tooDeep, refusal(open + L"\\Q" + std::wstring(half, L')') + L"\\E" + open + L"a" +
+                               std::wstring(2 * half, L')')))
+        << "quoted";
+    EXPECT_EQ(tooDeep, refusal(L"(?#[)" + deep + L"]")) << "a comment";
+    EXPECT_EQ(tooDeep, refusal(L"(?x)#[\n" + deep + L"]")) << "a comment of the x flag";
+    EXPECT_EQ(tooDeep, refusal(L"(?x:b)#" + deep + L"\n")) << "the x flag ends with its group";
+    EXPECT_EQ(L"compiled", refusal(L"(?#" + open + open + L")a"));
+    EXPECT_EQ(L"compiled", refusal(L"\\Q" + open + open + L"\\Ea"));
+    EXPECT_EQ(L"compiled", refusal(L"(?x)a # " + open + open + L"\n"));
+    EXPECT_EQ(L"compiled", refusal(L"[[:alpha:]" + open + open + L"]"));
+}
+
 // A repeated group recurses once per repetition: over a long line the search would overflow
 // the stack. It fails instead, logged, and the finder and the thread go on working.
 TEST_F(FinderRegExTest, RecursionThatWouldOverflowTheStackFailsTheSearch) {
@@ -307,7 +332,7 @@ std::wstring randomPrefixedPattern(std::mt19937& random) {
     static const wchar_t* const atoms[] = {L"a",     L"b",    L"A",    L"\u00e9", L"\\.",  L".",    L"\\d",  L"\\w",
                                            L"\\W",   L"\\s",  L"\\b",  L"\\B",    L"^",    L"$",    L"[a-c]", L"[^a]",
                                            L"[\\d.]", L"[ab\\n]", L"(a|1)", L"(?:ab)", L"\\n",  L"1",    L"[[:alpha:]]",
-                                           L"[a-z\u00e9]", L"[0-9]"};
+                                           L"[a-z\u00e9]", L"[0-9]", L"[](]", L"[]|]", L"[[:alpha:](]"};
     static const wchar_t* const repeats[] = {L"", L"", L"", L"+", L"*", L"?", L"{2}", L"{2,}", L"{0,2}", L"+?"};
     std::wstring pattern;
     const int count = 1 + static_cast<int>(random() % 5);
@@ -371,6 +396,11 @@ TEST_F(FinderRegExTest, ThePrefixHoldsWhatEveryMatchStartsWith) {
         {L"a?b", false, 0, L""},
         {L"(ab)c", false, 0, L""},
         {L"\\x41b", false, 0, L""},
+        {L"ab[](]|c", false, 0, L""},
+        {L"ab[^]|]|c", false, 0, L""},
+        {L"ab[[:alpha:](]|c", false, 0, L""},
+        {L"a\\Q|\\Eb", false, 1, L"ab"},
+        {L"a(?#|)b", false, 1, L"ab"},
     };
     for (const auto& c : cases) {
         const tessel::RegExPrefix prefix(c.pattern, c.ignoreCase, traits);
