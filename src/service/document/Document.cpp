@@ -49,7 +49,7 @@ Document::~Document() = default;
 
 void Document::lock() {
     pel::check_main_thread();
-    if (m_lockCount == 0 && !m_saving) {
+    if (m_lockCount == 0 && m_loaderAccess != LOADER_READS) {
         m_lockMutex.wait(-1);
         m_mutexTaken = true;
     }

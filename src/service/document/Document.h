@@ -70,12 +70,15 @@ public:
     void unlock();
     int32_t getLockCount() const { return m_lockCount; }
     pel::LegacyMutex& getLockMutex() { return m_lockMutex; }
-    // While the loader saves the document (it holds the mutex and only reads), the main thread
-    // reads it too: its lock takes the count without the mutex, so that the window paints
-    // meanwhile, and an edit is refused (pel::IllegalStateException) instead of changing the
-    // text being written. Set by the DocumentManager around the save, with the count at 0.
-    void setSaving(bool saving) { m_saving = saving; }
-    bool isSaving() const { return m_saving; }
+    // What the loader does with the document while the main thread waits for it; set by the
+    // DocumentManager around the request, with the count at 0. While the loader saves it (it
+    // holds the mutex and only reads), the main thread reads it too: its lock takes the count
+    // without the mutex, so that the window paints meanwhile. While the loader fills it, the
+    // lock waits for the loader as ever. Either way an edit is refused
+    // (pel::IllegalStateException) instead of changing the text under the loader.
+    enum LoaderAccess : uint32_t { LOADER_NONE = 0, LOADER_READS = 1, LOADER_WRITES = 2 };
+    void setLoaderAccess(LoaderAccess access) { m_loaderAccess = access; }
+    LoaderAccess getLoaderAccess() const { return m_loaderAccess; }
 
     // accessFormat(true) enters the format lock and returns the record to read or write;
     // accessFormat(false) notifies the listeners of what changed since the last notification
@@ -212,7 +215,7 @@ public:
 private:
     // What a reset does besides taking the new text: no line feeds kept, no undo, UTF-8.
     void resetAroundText();
-    // Throws pel::IllegalStateException while the loader saves the text.
+    // Throws pel::IllegalStateException while the loader saves or fills the text.
     void refuseWhileSaving() const;
     template <class Call>
     void notify(const Call& call);
@@ -223,8 +226,8 @@ private:
     uint32_t m_id;
     DocumentOwner* m_owner;
     int32_t m_lockCount = 0;
-    bool m_saving = false;
-    bool m_mutexTaken = false; // by the main thread's lock (not while saving)
+    LoaderAccess m_loaderAccess = LOADER_NONE;
+    bool m_mutexTaken = false; // by the main thread's lock (not while the loader saves)
     pel::WatchedObject* m_watchEntry = nullptr;
     std::unique_ptr<DocumentStyler> m_styler;
     std::unique_ptr<DocumentScopeRegistry> m_scopeRegistry;

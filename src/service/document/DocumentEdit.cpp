@@ -74,8 +74,8 @@ void Document::keepLineFeedsOnly(const wchar_t*& io_text, int32_t& io_length, st
 }
 
 void Document::refuseWhileSaving() const {
-    if (m_saving)
-        throw pel::IllegalStateException(L"The document is being saved.");
+    if (m_loaderAccess != LOADER_NONE)
+        throw pel::IllegalStateException(L"The document is being saved or loaded.");
 }
 
 void Document::insert(int32_t offset, int32_t length, const wchar_t* text, bool fromSpan) {

@@ -37,6 +37,14 @@ bool DocumentManager::refuseWhileLocked(const Document& document, const wchar_t*
 }
 
 DocumentManager::FileError DocumentManager::runRequest(Document* document, const wchar_t* path, uint32_t kind) {
+    // The window reads a document being saved beside the loader, and leaves one being filled.
+    struct Access {
+        Document& document;
+        Access(Document& used, uint32_t kind) : document(used) {
+            document.setLoaderAccess(kind == DOCUMENT_IO_SAVE ? Document::LOADER_READS : Document::LOADER_WRITES);
+        }
+        ~Access() { document.setLoaderAccess(Document::LOADER_NONE); }
+    } access(*document, kind);
     // The waiter wakes on this as on its messages; it stays set once the request is done.
     std::unique_ptr<pel::Event> ready(m_ioWait ? new pel::Event(false) : nullptr);
     DocumentIORequest* request = m_io->doRequest(document, path, kind, ready ? ready->handle() : nullptr);
@@ -105,15 +113,7 @@ bool DocumentManager::saveDocument(const wchar_t* path, Document* document, File
     // The document's own write is no news to it; a new path is watched once it holds the file.
     if (samePath)
         m_watch->pause(*document);
-    {
-        // The window reads the document beside the loader meanwhile.
-        struct Saving {
-            Document& document;
-            explicit Saving(Document& saved) : document(saved) { document.setSaving(true); }
-            ~Saving() { document.setSaving(false); }
-        } saving(*document);
-        *o_error = runRequest(document, path, DOCUMENT_IO_SAVE);
-    }
+    *o_error = runRequest(document, path, DOCUMENT_IO_SAVE);
     if (samePath)
         m_watch->watch(*document);
     if (*o_error)

@@ -453,14 +453,14 @@ TEST_F(DocumentTest, WhileTheLoaderSavesTheMainThreadReadsBesideItAndEditsAreRef
         document.getLockMutex().release();
     });
     ASSERT_TRUE(held.tryWait(30000));
-    document.setSaving(true);
+    document.setLoaderAccess(Document::LOADER_READS);
     document.lock();
     EXPECT_FALSE(released) << "the main thread waited for the saving loader's mutex";
     EXPECT_EQ(L"kept", textOf(document));
     EXPECT_THROW(document.insert(0, L"x"), pel::IllegalStateException);
     EXPECT_THROW(document.remove(0, 1, false), pel::IllegalStateException);
     document.unlock();
-    document.setSaving(false);
+    document.setLoaderAccess(Document::LOADER_NONE);
     done.signal();
     loader.join();
     // The mutex is the loader's to give back, and the lock takes it again afterwards.
