@@ -11,14 +11,14 @@
 
 int main(int argc, char** argv) {
     const bench::Options options(argc, argv);
-    const size_t megabytes = static_cast<size_t>(options.number("--megabytes", 100));
+    const size_t megabytes = static_cast<size_t>(options.size("--megabytes", 100));
     tessel_test::TesselCopy copy;
     if (!bench::copiedWithLargeC(copy, megabytes))
         return 2;
     using bench::Alternation;
     using bench::StartTiming;
     const Alternation runs =
-        bench::alternate(copy, L"large.c", static_cast<int>(options.number("--runs", 5)), false, 120000);
+        bench::alternate(copy, L"large.c", static_cast<int>(bench::runs(static_cast<int>(options.number("--runs", 5)))), false, 120000);
     const double bareMs = bench::median(Alternation::of(runs.bare, &StartTiming::firstPaintMs));
     const std::string name = "open_" + std::to_string(megabytes) + "mb_";
     bench::startFigure("bare_window_" + name + "first_paint_ms", bareMs, "ms");

@@ -2,6 +2,7 @@
 
 #include "app/AppCommandLine.h"
 #include "app/AppDialogs.h"
+#include "app/BundleEntryTextEditor.h"
 #include "app/CopyDataMessage.h"
 #include "app/FacePresetSettings.h"
 #include "app/MainWindow.h"
@@ -104,6 +105,10 @@ bool App::init() {
     if (!m_mainWindow->create())
         return false;
     m_mainWindow->setFacePreset(FacePresetSettings::load(m_root->getConfig()));
+    // The bundle editor, made on the start-up list, belongs to the window; its entries show in
+    // editors with the window's face.
+    m_bundles->setMainWindow(m_mainWindow.get());
+    BundleEntryTextEditor::install(*m_controllers, m_mainWindow.get());
     setMainWidget(m_mainWindow.get());
     getMessageRegistry()->initRegistry(afGetModuleInstance());
     // 10. The start-up list, 11. the bundles in the background.
@@ -176,8 +181,10 @@ bool App::checkUserFolders() {
 void App::setEditorFont() {
     Config& config = m_root->getConfig();
     pel::ScopedLock<pel::Mutex_Impl> guard(config.getLock());
+    // The last name serves what no other covers: a face with Han and Kana, so that such text
+    // shows rather than boxes.
     ConfigValue::List defaults = {ConfigValue::fromString(L"Consolas"), ConfigValue::fromString(L"DejaVu Sans Mono"),
-                                  ConfigValue::fromString(L"Courier New")};
+                                  ConfigValue::fromString(L"Courier New"), ConfigValue::fromString(L"MS Gothic")};
     ConfigNameSpace* preferences = config.getPreferencesNameSpace();
     const ConfigValue* names =
         config.declareValueWithDefault(preferences, FONT_NAMES_SETTING, ConfigValue::fromList(defaults));
@@ -288,6 +295,7 @@ void App::exit() {
         afRemoveInvoker(getActionRegistry(), m_tabTriggers.get());
         m_tabTriggers.reset();
     }
+    BundleEntryTextEditor::uninstall();
     m_controllers.reset();
     // 5. - 6. The exit list, the root, the cross-thread messages.
     if (m_root) {

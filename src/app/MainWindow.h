@@ -7,6 +7,7 @@
 // program hands over. Its title names the active document.
 
 #include "afw/afAction.h"
+#include "afw/afQuestion.h"
 #include "afw/afDropAction.h"
 #include "afw/afWindowMain.h"
 #include "afw/dock/afDockSlotController.h"
@@ -43,8 +44,8 @@ class ThemeManager;
 class MainWindow : public afWindowMain, public afDockSlotController, public afActionHandler {
 public:
     // The answers of the unsaved-changes question.
-    static constexpr uint32_t RESULT_SAVE = pel::crc32Literal("save");
-    static constexpr uint32_t RESULT_DONT_SAVE = pel::crc32Literal("dont_save");
+    static constexpr uint32_t RESULT_SAVE = ANSWER_SAVE;
+    static constexpr uint32_t RESULT_DONT_SAVE = ANSWER_DONT_SAVE;
     static constexpr uint32_t RESULT_RELOAD = pel::crc32Literal("reload");
     static constexpr uint32_t RESULT_KEEP = pel::crc32Literal("keep");
     // The theme new documents are shown in: the shipped "Tessel Light".
@@ -165,11 +166,11 @@ public:
     // The preferences' preset, which every editor shows (an empty theme: the shipped one).
     const FacePreset& getFacePreset() const { return m_facePreset; }
     void setFacePreset(const FacePreset& preset);
+    // The window's preset as the controller's, the shipped theme for an empty one.
+    void applyFacePreset(DocumentController& controller) const;
 
 private:
     Page* addPage(DocumentController* controller, int untitled);
-    // The window's preset as the controller's, the shipped theme for an empty one.
-    void applyFacePreset(DocumentController& controller) const;
     // Whether a document whose load replaced bytes may be saved: asks once, and a yes lets every
     // later save write the replacement characters.
     bool confirmReplacedBytes(Page& page);

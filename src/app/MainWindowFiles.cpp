@@ -176,10 +176,7 @@ bool MainWindow::askToClose(Page& page) {
     if (!page.controller->isModified())
         return true;
     activate(page);
-    const uint32_t answer = askQuestion(this, message(L"Save changes to `{1}` before closing?", getName(page)),
-                                        {{L"&Save", RESULT_SAVE, true},
-                                         {L"Do&n't Save", RESULT_DONT_SAVE, false},
-                                         {L"Cancel", afWindow::RESULT_CANCEL, false}});
+    const uint32_t answer = askToSaveChanges(this, getName(page));
     if (answer == RESULT_DONT_SAVE)
         return true;
     return answer == RESULT_SAVE && save(page);
