@@ -180,7 +180,9 @@ bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwn
                 return false;
             }
             text.reset(new LoadedText(capacity));
-            scanner.reset(new LineBreakScanner(*text));
+            // Room for a line of every 16 bytes: pages of it never written take no memory, and
+            // most texts never make the block move to grow.
+            scanner.reset(new LineBreakScanner(*text, size / 16 + 1024));
         }
         size_t consumed = 0;
         if (!decode(bytes.get() + start, available - start, offset + static_cast<int64_t>(start), &consumed))
@@ -206,12 +208,7 @@ bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwn
     scanner->finish();
     bytes.reset();
 
-    pel::TBlockStorage<int32_t>& positions = scanner->positions();
-    std::vector<int32_t> lineFeeds(positions.size());
-    positions.copy(lineFeeds.data(), lineFeeds.size());
-    positions.clear();
-    document.resetWithBuffer(text->release(), lineFeeds.data(), static_cast<int32_t>(lineFeeds.size()));
-    std::vector<int32_t>().swap(lineFeeds);
+    document.resetWithBuffer(text->release(), std::move(scanner->positions()));
 
     DetectorAnswer answer;
     runDetectors(owner, document, answer);
