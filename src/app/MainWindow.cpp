@@ -2,6 +2,7 @@
 
 #include "app/AppDialogs.h"
 #include "app/CopyDataMessage.h"
+#include "app/LoaderWait.h"
 #include "app/StatusBar.h"
 #include "app/Tabs.h"
 
@@ -53,6 +54,8 @@ MainWindow::MainWindow(const Services& services)
 }
 
 MainWindow::~MainWindow() {
+    if (m_loaderWait)
+        m_services.controllers->getDocumentManager().setIOWait(nullptr);
     for (afAction* action : m_actions)
         afUnregisterAction(getActionRegistry(), action);
 }
@@ -94,6 +97,8 @@ bool MainWindow::create() {
     m_status->build();
     m_status->update();
     m_statusController.reset(new EditorStatusController(m_status->getStripArea()));
+    m_loaderWait.reset(new LoaderWait(m_status));
+    m_services.controllers->getDocumentManager().setIOWait(m_loaderWait.get());
     registerActions();
     buildMenus();
     updateTitle();

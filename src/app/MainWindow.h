@@ -37,6 +37,7 @@ class Editor;
 class EditorStatusController;
 class EditorWrapper;
 class GrammarBundleItemManager;
+class LoaderWait;
 class StatusBar;
 class Tabs;
 class TesselService;
@@ -224,6 +225,8 @@ private:
     std::unique_ptr<afMenuBar> m_menuBar;
     // Follows the active tab's editor in the status bar's strip; goes before the strip does.
     std::unique_ptr<EditorStatusController> m_statusController;
+    // Keeps this window alive while documents load and save.
+    std::unique_ptr<LoaderWait> m_loaderWait;
     std::vector<std::unique_ptr<Page>> m_pages;
     std::vector<afAction*> m_actions;
     std::vector<std::wstring> m_pendingCommands;

@@ -105,18 +105,19 @@ bool MainWindow::openFile(const std::wstring& path) {
         activate(*open);
         return true;
     }
-    // A lone untouched "Untitled" gives way to the file.
-    Page* replaced = nullptr;
-    if (m_pages.size() == 1) {
-        Page& only = *m_pages.front();
-        if (only.untitled && !only.controller->isModified() && only.controller->getDocument().getLength() == 0)
-            replaced = &only;
-    }
     DocumentManager::FileError error;
     Document* document = documents.loadDocument(path.c_str(), &error);
     if (!document) {
         showMessage(this, message(L"Cannot open `{1}`: {2}", path, errorText(error)));
         return false;
+    }
+    // A lone untouched "Untitled" gives way to the file; looked at once the load is over, since
+    // the window handles its messages while the file loads.
+    Page* replaced = nullptr;
+    if (m_pages.size() == 1) {
+        Page& only = *m_pages.front();
+        if (only.untitled && !only.controller->isModified() && only.controller->getDocument().getLength() == 0)
+            replaced = &only;
     }
     Page* page = addPage(m_services.controllers->createController(*document), 0);
     setGrammarForFile(*page);
