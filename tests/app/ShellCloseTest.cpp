@@ -15,10 +15,6 @@ namespace {
 
 class ShellCloseTest : public tessel_test::ShellFixture {
 protected:
-    void type(const std::wstring& text) {
-        for (wchar_t c : text)
-            ::SendMessageW(window->getActivePage()->editor->getHandle(), WM_CHAR, c, 1);
-    }
     // Opens the files, each in a tab of its own, and types into the tabs named: the tabs in order.
     std::vector<MainWindow::Page*> openTabs(const std::vector<std::wstring>& names, const std::vector<bool>& edited) {
         for (size_t i = 0; i < names.size(); ++i) {
@@ -28,9 +24,6 @@ protected:
                 type(L"x");
         }
         return window->getPages();
-    }
-    std::wstring settingsFile(const wchar_t* name) const {
-        return base / (L"user\\config\\" + std::wstring(name) + L".tsConfig");
     }
     void deleteSettings() {
         for (const wchar_t* name : SETTINGS)
