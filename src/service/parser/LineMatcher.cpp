@@ -58,6 +58,7 @@ void LineMatcher::unbind() {
         probe.found = Found();
     }
     m_sets.clear();
+    m_choices.clear();
     m_ruleSearches.clear();
     m_searchIndexes.clear();
     m_searches.clear();
@@ -147,6 +148,8 @@ LineMatcher::Probe& LineMatcher::takeProbe(bool anchored) {
     probe.regex = nullptr;
     probe.rule = nullptr;
     probe.searches = nullptr;
+    probe.choice = nullptr;
+    probe.own = false;
     probe.anchored = anchored;
     probe.found = Found();
     return probe;
@@ -169,6 +172,7 @@ LineMatcher::Probe& LineMatcher::probeFor(const ParserRule& rule) {
             return probe;
     Probe& probe = takeProbe(rule.patternsAnchored);
     probe.rule = &rule;
+    probe.choice = &m_choices[&rule];
     return probe;
 }
 
@@ -211,6 +215,12 @@ bool LineMatcher::afterEngineCall(const pel::MatchResultsRegEx& results) {
 }
 
 void LineMatcher::boundedCall(pel::MatchResultsRegEx& results, const std::function<void()>& call) {
+    // Nearly every call ends within the first bound: only one that reaches it is timed, from
+    // its second try on.
+    results.setSearchRetryLimit(CALL_RETRY_LIMIT);
+    call();
+    if (!results.overSearchRetryLimit())
+        return;
     int slowTries = 0;
     for (unsigned long limit = CALL_RETRY_LIMIT;;) {
         results.setSearchRetryLimit(limit);
@@ -248,9 +258,36 @@ int LineMatcher::matchAt(Probe& probe, int pos) {
 }
 
 int LineMatcher::nextStart(Probe& probe, int pos) {
-    if (probe.rule && m_length > SET_SEARCH_LONGEST_LINE)
-        return searchRule(probe, pos);
-    // No match starts between where the last search began and what it found.
+    if (!probe.rule)
+        return searchNext(probe, pos);
+    bool own = true;
+    bool timed = false;
+    RuleChoice& choice = *probe.choice;
+    if (m_length <= SET_SEARCH_LONGEST_LINE) {
+        if (choice.line != m_lineSerial) {
+            choice.line = m_lineSerial;
+            choice.timed = choice.setLines < CHOICE_TRIAL_LINES || choice.ownLines < CHOICE_TRIAL_LINES;
+            choice.own = choice.timed ? choice.ownLines < choice.setLines
+                                      : choice.ownMs * choice.setLines < choice.setMs * choice.ownLines;
+            if (choice.timed)
+                ++(choice.own ? choice.ownLines : choice.setLines);
+        }
+        own = choice.own;
+        timed = choice.timed;
+    }
+    if (own != probe.own) {
+        // The other way's answer has no groups for this one.
+        probe.own = own;
+        probe.found = Found();
+    }
+    const double start = timed ? preciseMs() : 0;
+    const int next = own ? searchRule(probe, pos) : searchNext(probe, pos);
+    if (timed)
+        (own ? choice.ownMs : choice.setMs) += preciseMs() - start;
+    return next;
+}
+
+int LineMatcher::searchNext(Probe& probe, int pos) {    // No match starts between where the last search began and what it found.
     const bool anchor = anchorAt(probe.anchored, pos);
     if (probe.found.serves(pos, anchor))
         return probe.found.start;

@@ -87,6 +87,9 @@ public:
     // finds nothing doubles it, up to the ceiling.
     static constexpr int SEARCH_WINDOW = 256;
     static constexpr int SEARCH_WINDOW_CEILING = 1 << 20;
+    // On a short line a rule's patterns are searched either way, whichever is faster for the
+    // rule: each way is timed on this many of its lines first.
+    static constexpr int CHOICE_TRIAL_LINES = 64;
 
     LineMatcher();
     virtual ~LineMatcher();
@@ -134,12 +137,25 @@ protected:
         int window = 0;        // how far it is tried beyond where it must be next time
         Found found;
     };
+    // How a rule's patterns are searched on short lines: the time each way took on its trial
+    // lines, and the way of the current line.
+    struct RuleChoice {
+        double setMs = 0;
+        double ownMs = 0;
+        int setLines = 0;
+        int ownLines = 0;
+        uint32_t line = 0;
+        bool own = false;
+        bool timed = false;
+    };
     // The end pattern's search state (regex), or a rule's sub-rule patterns (rule; its set
-    // search on a short line, its patterns' states on a long one).
+    // search, or its patterns' states when `own`).
     struct Probe {
         const pel::RegEx* regex = nullptr;
         const ParserRule* rule = nullptr;
         const std::vector<uint32_t>* searches = nullptr; // of the rule's patterns, in its order
+        RuleChoice* choice = nullptr;
+        bool own = false;
         int alternative = -1;  // of the rule whose pattern matched, in the rule's order
         bool anchored = false; // the pattern uses \G
         Found found;
@@ -175,6 +191,8 @@ private:
     Probe& probeFor(const ParserRule& rule);
     Probe& takeProbe(bool anchored);
     pel::RegExSetSearch& setSearch(const ParserRule& rule);
+    // The end pattern's next match, or the rule's by the engine's set search.
+    int searchNext(Probe& probe, int pos);
     // The first position from pos on where one of the rule's patterns matches on a long line
     // (the probe's alternative; its groups in the probe's results when that is pos), NOWHERE
     // when none does.
@@ -228,6 +246,7 @@ private:
     std::array<Probe, 8> m_probes;
     // The set searches of the rules met since the step was bound.
     std::unordered_map<const ParserRule*, std::unique_ptr<pel::RegExSetSearch>> m_sets;
+    std::unordered_map<const ParserRule*, RuleChoice> m_choices;
     // The states of the sub-rule patterns met since the step was bound, and of each rule met,
     // its patterns' places among them.
     std::vector<PatternSearch> m_searches;
