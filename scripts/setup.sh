@@ -3,10 +3,11 @@
 # host packages, the cross-built dependency cache and the Wine prefix. Quick when nothing is missing.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+source "$TESSEL_ROOT/scripts/wine-env.sh"
 
 PACKAGES=(g++-mingw-w64-i686-posix libz-mingw-w64-dev libboost-dev googletest
           wine wine32:i386 xvfb xauth cmake make g++ python3 dpkg-dev xz-utils ripgrep
-          fonts-dejavu-core fonts-dejavu-extra fonts-wine)
+          fonts-dejavu-core fonts-dejavu-extra fonts-wine fonts-liberation2 fonts-wqy-microhei)
 
 missing_packages() {
     local p
@@ -60,24 +61,91 @@ ensure_wine_prefix() {
     touch "$WINEPREFIX/.tessel-ready"
 }
 
-# Settings of the prefix, each applied once (the marker names the set). Windows are not handed
-# to a window manager: Wine draws their frames itself, as Windows does, and destroying a shown
-# window does not wait two seconds for a manager that Xvfb does not have. Text is drawn from the
-# same fonts without smoothing on every machine, so rendered pixels can be compared: Debian's
-# DejaVu faces and Wine's own fonts (Tahoma, the system fonts, which Debian's Wine does not load
-# from its data folder) are linked into the prefix's font folder.
+# The fonts the prefix carries, linked into its font folder: Debian's DejaVu faces, Liberation
+# (metric-compatible with Arial, Times New Roman and Courier New, the faces programs ask for by
+# name), WenQuanYi Micro Hei for Han, Kana and Hangul, and Wine's own (Tahoma, the system fonts),
+# which Debian's Wine does not load from its data folder.
+PREFIX_FONTS=(/usr/share/fonts/truetype/dejavu/*.ttf /usr/share/fonts/truetype/liberation2/*.ttf
+              /usr/share/fonts/truetype/wqy/wqy-microhei.ttc /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon)
+
+# Names resolve to the prefix's faces: for a face it lacks ("Courier New", "Arial") Wine takes
+# Liberation Sans, or Liberation Mono for a fixed pitch and Liberation Serif for a roman family
+# (a replacement of those three names under Wine 8 makes a mixed-direction line's layout crash in
+# the process heap, so they are left to Wine's own choice); "MS Gothic", the face the editor falls
+# back to for Han, Kana and Hangul, is WenQuanYi Micro Hei Mono under that name (a Wine
+# replacement); and font linking draws them in Tahoma, the face of dialogs and messages, from
+# WenQuanYi Micro Hei. Wine writes its own links anew when the code page changes: the set-up
+# writes them again when they are gone.
+FONT_REPLACEMENTS=("MS Gothic=WenQuanYi Micro Hei Mono")
+CJK_LINK='wqy-microhei.ttc,WenQuanYi Micro Hei'
+
+# Deletions, as a registry file, of the font entries naming files outside the prefix (on a drive
+# other than C:) that Wine recorded while it saw the host's fonts: Wine loads such an entry in
+# every later program of the prefix. Empty when there are none. Read from the prefix's registry
+# files; a running server writes its changes there within seconds.
+host_font_deletions() {
+    local file root
+    for file in system.reg user.reg; do
+        [ "$file" = system.reg ] && root=HKEY_LOCAL_MACHINE || root=HKEY_CURRENT_USER
+        awk -v root="$root" '
+            /^\[/ {
+                key = $0
+                sub(/^\[/, "", key)
+                sub(/\] [0-9]+$/, "", key)
+                fonts = key ~ /^Software\\\\Microsoft\\\\Windows( NT)?\\\\CurrentVersion\\\\Fonts$/ ||
+                        key == "Software\\\\Wine\\\\Fonts\\\\External Fonts"
+                named = 0
+                next
+            }
+            fonts && /^"([^"\\]|\\.)*"="[A-BD-Za-bd-z]:\\\\/ {
+                if (!named) {
+                    gsub(/\\\\/, "\\", key)
+                    printf "\r\n[%s\\%s]\r\n", root, key
+                    named = 1
+                }
+                value = $0
+                sub(/"="[^"]*"$/, "\"", value)
+                printf "%s=-\r\n", value
+            }' "$WINEPREFIX/$file"
+    done
+}
+
+# Removes what host_font_deletions finds; quick when the prefix is clean.
+remove_host_fonts() {
+    local deletions
+    deletions=$(host_font_deletions)
+    [ -z "$deletions" ] && return 0
+    log_step "removing the host's fonts that an earlier run recorded in the Wine prefix"
+    local file
+    file=$(mktemp --suffix=.reg)
+    printf 'Windows Registry Editor Version 5.00\r\n%s\r\n' "$deletions" > "$file"
+    wine reg import "$(winepath -w "$file")" >/dev/null 2>&1
+    rm -f "$file"
+    wineserver -w
+}
+
+# Settings of the prefix, applied once per set (the marker names the set, so a prefix made
+# before a change takes the new set). Windows are not handed to a window manager: Wine draws
+# their frames itself, as Windows does, and destroying a shown window does not wait two seconds
+# for a manager that Xvfb does not have. Text is drawn from the prefix's fonts without smoothing
+# on every machine, so rendered pixels can be compared.
 ensure_wine_settings() {
-    local marker="$WINEPREFIX/.tessel-settings-2"
-    [ -f "$marker" ] && return 0
+    local marker="$WINEPREFIX/.tessel-settings-3"
+    [ -f "$marker" ] && grep -qF "$CJK_LINK" "$WINEPREFIX/system.reg" && return 0
     log_step "applying the Wine prefix settings"
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts" face pair
+    mkdir -p "$fonts"
+    for face in "${PREFIX_FONTS[@]}"; do
+        ln -sfn "$face" "$fonts/$(basename "$face")"
+    done
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     wine reg add 'HKCU\Control Panel\Desktop' /v FontSmoothing /t REG_SZ /d 0 /f >/dev/null 2>&1
     wine reg add 'HKCU\Control Panel\Desktop' /v FontSmoothingType /t REG_DWORD /d 1 /f >/dev/null 2>&1
-    local fonts="$WINEPREFIX/drive_c/windows/Fonts" face
-    mkdir -p "$fonts"
-    for face in /usr/share/fonts/truetype/dejavu/*.ttf /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon; do
-        ln -sfn "$face" "$fonts/$(basename "$face")"
+    for pair in "${FONT_REPLACEMENTS[@]}"; do
+        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${pair%%=*}" /t REG_SZ /d "${pair#*=}" /f >/dev/null 2>&1
     done
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+        /v Tahoma /t REG_MULTI_SZ /d "$CJK_LINK" /f >/dev/null 2>&1
     # Wine picks the display driver once per start of its server: one started here, without a
     # display, must be gone before the window tests start theirs.
     wineserver -w
@@ -87,4 +155,5 @@ ensure_wine_settings() {
 install_packages
 ensure_deps
 ensure_wine_prefix
+remove_host_fonts
 ensure_wine_settings

@@ -21,7 +21,8 @@
 
 namespace {
 
-constexpr int kRows = 100000, kWidth = 400, kHeight = 600;
+const int kRows = bench::scaled(100000, 2000);
+constexpr int kWidth = 400, kHeight = 600;
 
 std::vector<std::wstring> g_texts;
 

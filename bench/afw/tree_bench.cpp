@@ -45,8 +45,8 @@ double page(HWND tree, int pages) {
 
 int main(int argc, char** argv) {
     const bench::Options options(argc, argv);
-    const int tops = 10, folders = static_cast<int>(options.number("--folders", 100)), leaves = 99;
-    const int pages = static_cast<int>(options.number("--pages", 200));
+    const int tops = 10, folders = static_cast<int>(options.size("--folders", 100)), leaves = 99;
+    const int pages = static_cast<int>(options.size("--pages", 200));
     bench::prepareWindows();
     afTestWindow window;
     auto* content = new afLayoutLinear(&window, afLayoutLinear::HORIZONTAL);

@@ -1,7 +1,8 @@
 // The highlighting benchmark's peer: vscode-textmate over vscode-oniguruma with the TextMate
 // grammars of tm-grammars, on the same files.
-//   node highlight_peer.js scopes GRAMMARS INPUT OUT   writes each line's tokens (below)
-//   node highlight_peer.js measure GRAMMARS INPUT NAME  prints "name value unit" figures
+//   node highlight_peer.js scopes GRAMMARS INPUT OUT [SCOPE]   writes each line's tokens (below)
+//   node highlight_peer.js measure GRAMMARS INPUT NAME [SCOPE]  prints "name value unit" figures
+// SCOPE is the grammar's scope name, source.js unless given.
 // GRAMMARS is the folder of the grammars' JSON files. A line of OUT is "D" for a line inside a
 // documentation comment, else "-", then for each token a tab, its start column, a tab and its
 // scopes joined by blanks.
@@ -17,7 +18,7 @@ async function registry(grammars) {
     const textmate = require('vscode-textmate');
     const wasm = fs.readFileSync(path.join(path.dirname(require.resolve('vscode-oniguruma')), 'onig.wasm'));
     await oniguruma.loadWASM(wasm.buffer.slice(wasm.byteOffset, wasm.byteOffset + wasm.byteLength));
-    const files = {'source.js': 'javascript.json', 'source.css': 'css.json'};
+    const files = {'source.js': 'javascript.json', 'source.css': 'css.json', 'source.c': 'c.json'};
     return {
         textmate,
         registry: new textmate.Registry({
@@ -39,9 +40,9 @@ function tokenizeAll(textmate, grammar, lines) {
     for (const text of lines) state = grammar.tokenizeLine2(text, state, 0).ruleStack;
 }
 
-async function scopes(grammars, input, out) {
+async function scopes(grammars, input, out, scope = 'source.js') {
     const {textmate, registry: r} = await registry(grammars);
-    const grammar = await r.loadGrammar('source.js');
+    const grammar = await r.loadGrammar(scope);
     let state = textmate.INITIAL;
     const result = [];
     for (const text of readLines(input)) {
@@ -53,12 +54,12 @@ async function scopes(grammars, input, out) {
     fs.writeFileSync(out, result.join('\n') + '\n');
 }
 
-async function measure(grammars, input, name) {
+async function measure(grammars, input, name, scope = 'source.js') {
     const lines = readLines(input);
     // Load and first pass with a fresh registry: the rules compile as the text needs them.
     const loadStart = now();
     const {textmate, registry: r} = await registry(grammars);
-    const grammar = await r.loadGrammar('source.js');
+    const grammar = await r.loadGrammar(scope);
     const loaded = now();
     tokenizeAll(textmate, grammar, lines);
     const first = now();
@@ -73,7 +74,7 @@ async function measure(grammars, input, name) {
     passes.sort((a, b) => a - b);
     const median = passes[2];
     console.log(`peer_${name}_pass_ms ${median.toFixed(1)} ms${median > PASS_LIMIT_MS ? ' FAILED' : ''}`);
-    console.log(`peer_${name}_lines_per_s ${Math.round(lines.length / (median / 1000))} lines/s`);
+    console.log(`peer_${name}_lines_per_s ${(lines.length / (median / 1000)).toFixed(2)} lines/s`);
 }
 
 const [command, ...args] = process.argv.slice(2);

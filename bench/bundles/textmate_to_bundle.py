@@ -41,8 +41,6 @@ class Converter:
                 continue
             out.append("\\/" if c == "/" else c)
             i += 1
-        if "\\G" in text:
-            self.note("\\G holds wherever the line matcher tries", where)
         if "\\A" in text:
             self.note("\\A holds at every line start", where)
         return "/" + "".join(out) + "/"

@@ -77,10 +77,10 @@ double rightPresses(Fixture& f, DocumentController& controller, int presses) {
 
 int main(int argc, char** argv) {
     const bench::Options options(argc, argv);
-    const int pairs = static_cast<int>(options.number("--pairs", 5000));
-    const int presses = static_cast<int>(options.number("--presses", 10000));
-    const int moves = static_cast<int>(options.number("--moves", 10000));
-    const int redraws = static_cast<int>(options.number("--redraws", 1000));
+    const int pairs = static_cast<int>(options.size("--pairs", 5000));
+    const int presses = static_cast<int>(options.size("--presses", 10000));
+    const int moves = static_cast<int>(options.size("--moves", 10000));
+    const int redraws = static_cast<int>(options.size("--redraws", 1000));
     afApp::init(new BenchApp, ::GetModuleHandleW(nullptr));
     {
         Fixture f(false);

@@ -47,8 +47,8 @@ bool isStop(wchar_t previous, wchar_t c) {
 
 int main(int argc, char** argv) {
     const bench::Options options(argc, argv);
-    const int keys = static_cast<int>(options.number("--keys", 10000));
-    const int longLine = static_cast<int>(options.number("--line", 1000000));
+    const int keys = static_cast<int>(options.size("--keys", 10000));
+    const int longLine = static_cast<int>(options.size("--line", 1000000));
     Fixture f(true);
     HWND window = f.editor->getHandle();
     HFONT font = afUnicodeFontManager::instance().fontFor(*afUnicodeFontManager::instance().getEditorFontSet(), 0,

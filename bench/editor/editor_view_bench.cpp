@@ -13,7 +13,7 @@ using namespace editor_bench;
 
 int main(int argc, char** argv) {
     const bench::Options options(argc, argv);
-    const int megabytes = static_cast<int>(options.number("--megabytes", 100));
+    const int megabytes = static_cast<int>(options.size("--megabytes", 100));
     // --no-parser: documents without a parser client, to tell the parser's share of an edit.
     Fixture f(!options.get("--no-parser"));
     HFONT font = afUnicodeFontManager::instance().fontFor(*afUnicodeFontManager::instance().getEditorFontSet(), 0,

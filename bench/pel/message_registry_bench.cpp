@@ -16,8 +16,8 @@
 namespace {
 
 constexpr int kWorkers = 4;
-constexpr int kPostsPerWorker = 25000;
-constexpr int kIdleRounds = 5000;
+const int kPostsPerWorker = bench::scaled(25000, 500);
+const int kIdleRounds = bench::scaled(5000, 100);
 
 int64_t ticks() {
     LARGE_INTEGER now;

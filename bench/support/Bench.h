@@ -25,6 +25,26 @@ inline double seconds() {
     return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
+// The short mode the test command runs every benchmark in (bench/run-all.sh --smoke): small
+// sizes and one run, so that a benchmark that no longer runs fails quickly; its figures mean
+// nothing.
+inline bool smoke() {
+    static const bool on = std::getenv("TESSEL_BENCH_SMOKE") != nullptr;
+    return on;
+}
+
+// A size of the benchmark's input: n, or a small share of it (at least minimum) in the short mode.
+template <class T>
+T scaled(T n, T minimum = 1) {
+    if (!smoke())
+        return n;
+    const T share = n / 64;
+    return share < minimum ? minimum : share;
+}
+
+// Runs of a measurement: n, or one in the short mode.
+inline int runs(int n) { return smoke() ? 1 : n; }
+
 // Best of several runs of body, in seconds.
 template <class Body>
 double bestOf(int runs, Body body) {
@@ -53,6 +73,8 @@ public:
         const char* text = get(name);
         return text ? std::atof(text) : fallback;
     }
+    // A size option: scaled down in the short mode.
+    double size(const char* name, double fallback) const { return scaled(number(name, fallback), 1.0); }
 
 private:
     std::vector<std::string> m_args;
@@ -70,6 +92,16 @@ inline std::vector<unsigned char> loadFile(const char* path) {
 
 inline void figure(const char* name, double value, const char* unit) {
     std::printf("%s %.*f %s\n", name, value >= 100 ? 0 : 2, value, unit);
+}
+
+// A figure with its target beside it, as one word (">=3", "<=10"): "name value unit target".
+inline void figure(const char* name, double value, const char* unit, const std::string& target) {
+    std::printf("%s %.*f %s %s\n", name, value >= 100 ? 0 : 2, value, unit, target.c_str());
+}
+
+// The figure with its target after it, as "(target: under 20 ms)".
+inline void figureTarget(const char* name, double value, const char* unit, const char* target) {
+    std::printf("%s %.*f %s (target: %s)\n", name, value >= 100 ? 0 : 2, value, unit, target);
 }
 
 // The figure and, when the peer's figure on the same data is known, the ratio to it.

@@ -2,6 +2,7 @@
 
 #include "app/AppCommandLine.h"
 #include "app/AppDialogs.h"
+#include "app/BundleEntryTextEditor.h"
 #include "app/CopyDataMessage.h"
 #include "app/FacePresetSettings.h"
 #include "app/MainWindow.h"
@@ -100,10 +101,15 @@ bool App::init() {
     services.grammars = m_grammars.get();
     services.bundles = m_bundles.get();
     services.themes = m_themes.get();
+    services.saveSettings = [this] { saveSettings(); };
     m_mainWindow.reset(new MainWindow(services));
     if (!m_mainWindow->create())
         return false;
     m_mainWindow->setFacePreset(FacePresetSettings::load(m_root->getConfig()));
+    // The bundle editor, made on the start-up list, belongs to the window; its entries show in
+    // editors with the window's face.
+    m_bundles->setMainWindow(m_mainWindow.get());
+    BundleEntryTextEditor::install(*m_controllers, m_mainWindow.get());
     setMainWidget(m_mainWindow.get());
     getMessageRegistry()->initRegistry(afGetModuleInstance());
     // 10. The start-up list, 11. the bundles in the background.
@@ -176,8 +182,10 @@ bool App::checkUserFolders() {
 void App::setEditorFont() {
     Config& config = m_root->getConfig();
     pel::ScopedLock<pel::Mutex_Impl> guard(config.getLock());
+    // The last name serves what no other covers: a face with Han and Kana, so that such text
+    // shows rather than boxes.
     ConfigValue::List defaults = {ConfigValue::fromString(L"Consolas"), ConfigValue::fromString(L"DejaVu Sans Mono"),
-                                  ConfigValue::fromString(L"Courier New")};
+                                  ConfigValue::fromString(L"Courier New"), ConfigValue::fromString(L"MS Gothic")};
     ConfigNameSpace* preferences = config.getPreferencesNameSpace();
     const ConfigValue* names =
         config.declareValueWithDefault(preferences, FONT_NAMES_SETTING, ConfigValue::fromList(defaults));
@@ -234,25 +242,31 @@ void App::dropLogFile() {
     m_logFile.reset();
 }
 
-void App::exit() {
-    // 1. The documents (their questions were asked when the window closed) and their defaults.
-    if (m_mainWindow)
-        m_mainWindow->closeAllTabs();
+void App::saveSettings() {
     if (m_controllers) {
-        // Not held past this step: the root deletes it below, before the file system goes.
+        // Not held past this step: the exit's root deletes it, before the file system goes.
         DocumentManager& documents = *m_root->getDocumentManager();
-        documents.closeAllDocuments();
         pel::ScopedLock<pel::Mutex_Impl> guard(m_root->getConfig().getLock());
         documents.writeSettings(m_root->getConfig());
     }
-    // 2. The settings, of a start that got as far as its window: a second start that handed its
-    // command line over must not write the running instance's files.
+    // Only of a start that got as far as its window: a second start that handed its command line
+    // over must not write the running instance's files.
     if (m_root && m_mainWindow) {
         pel::ScopedLock<pel::Mutex_Impl> guard(m_root->getConfig().getLock());
         m_root->runSettingsSaving();
         if (!m_root->getConfig().saveAll())
-            pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"App::exit(): The settings could not be saved.");
+            pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"App::saveSettings(): The settings could not be saved.");
     }
+}
+
+void App::exit() {
+    // 1. The documents (their questions were asked when the window closed) and their defaults.
+    if (m_mainWindow)
+        m_mainWindow->closeAllTabs();
+    if (m_controllers)
+        m_root->getDocumentManager()->closeAllDocuments();
+    // 2. The settings.
+    saveSettings();
     // 3. - 4. The single-instance mutex, the window, then the managers in reverse order.
     afInstanceControl::instance().close();
     if (m_mainWindow) {
@@ -288,6 +302,7 @@ void App::exit() {
         afRemoveInvoker(getActionRegistry(), m_tabTriggers.get());
         m_tabTriggers.reset();
     }
+    BundleEntryTextEditor::uninstall();
     m_controllers.reset();
     // 5. - 6. The exit list, the root, the cross-thread messages.
     if (m_root) {

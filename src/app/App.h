@@ -63,6 +63,9 @@ public:
     DocumentControllerManager* getControllers() const { return m_controllers.get(); }
     pel::LogFile* getLogFile() const { return m_logFile.get(); }
 
+    // The documents' defaults and every settings file, written as the exit writes them (the end
+    // of a Windows session, which skips the exit, as well).
+    void saveSettings();
     // Takes the log file out of the log manager and deletes it (the crash callback and exit).
     void dropLogFile();
 

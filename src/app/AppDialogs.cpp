@@ -4,7 +4,6 @@
 #include "components/StringDialog.h"
 
 #include "afw/afDialogFile.h"
-#include "afw/afMessageBox.h"
 #include "afw/afWindow.h"
 
 #include <memory>
@@ -27,10 +26,6 @@ template <typename Hook> Hook swapHook(Hook hook) {
 
 } // namespace
 
-QuestionHook setQuestionHook(QuestionHook hook) {
-    return swapHook(std::move(hook));
-}
-
 FileDialogHook setFileDialogHook(FileDialogHook hook) {
     return swapHook(std::move(hook));
 }
@@ -41,21 +36,6 @@ TextHook setTextHook(TextHook hook) {
 
 SearchHook setSearchHook(SearchHook hook) {
     return swapHook(std::move(hook));
-}
-
-uint32_t askQuestion(afViewPlatform* owner, const std::wstring& text, const std::vector<QuestionButton>& buttons) {
-    if (hookOf<QuestionHook>())
-        return hookOf<QuestionHook>()(text, buttons);
-    std::unique_ptr<afMessageBox> box(afMessageBox::createInstance(owner));
-    box->setTitle(L"Tessel");
-    box->setText(text);
-    for (const QuestionButton& button : buttons)
-        box->addButton(button.caption, button.result, button.isDefault);
-    return box->showModal();
-}
-
-void showMessage(afViewPlatform* owner, const std::wstring& text) {
-    askQuestion(owner, text, {{L"OK", afWindow::RESULT_OK, true}});
 }
 
 bool askFilePath(afViewPlatform* owner, bool save, std::wstring& io_path) {

@@ -1,7 +1,9 @@
 #pragma once
-// The shell's questions and file dialogs, each through one replaceable hook: the program shows
-// the framework's message box and common dialogs, tests answer in their place (a question
-// asked inside a test would otherwise wait for a user who never comes).
+// The shell's file dialogs and text input, each through one replaceable hook: the program shows
+// the common dialogs and the one-line input dialog, tests answer in their place. Its questions
+// go the framework's way (afQuestion.h).
+
+#include "afw/afQuestion.h"
 
 #include <cstdint>
 #include <functional>
@@ -15,14 +17,6 @@ namespace tessel {
 
 struct SearchParameters;
 
-struct QuestionButton {
-    std::wstring caption;
-    uint32_t result;
-    bool isDefault;
-};
-
-// (text, buttons) -> the result of the button taken, afWindow::RESULT_CANCEL for Escape.
-using QuestionHook = std::function<uint32_t(const std::wstring& text, const std::vector<QuestionButton>& buttons)>;
 // (save, io_path: the proposed path in, the chosen one out) -> whether the user confirmed.
 using FileDialogHook = std::function<bool(bool save, std::wstring& io_path)>;
 // (label, io_text: the proposed text in, the entered one out) -> whether the user confirmed.
@@ -31,14 +25,10 @@ using TextHook = std::function<bool(const std::wstring& label, std::wstring& io_
 using SearchHook = std::function<bool(bool replace, SearchParameters& io_values)>;
 
 // Each installs a hook (empty: the real window) and returns the previous one.
-QuestionHook setQuestionHook(QuestionHook hook);
 FileDialogHook setFileDialogHook(FileDialogHook hook);
 TextHook setTextHook(TextHook hook);
 SearchHook setSearchHook(SearchHook hook);
 
-uint32_t askQuestion(afViewPlatform* owner, const std::wstring& text, const std::vector<QuestionButton>& buttons);
-// A message with one "OK" button.
-void showMessage(afViewPlatform* owner, const std::wstring& text);
 // The open dialog (save false) or the save dialog with its overwrite prompt, "All Files".
 bool askFilePath(afViewPlatform* owner, bool save, std::wstring& io_path);
 // A line of text in the one-line input dialog, titled and labelled.

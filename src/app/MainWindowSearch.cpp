@@ -18,10 +18,13 @@ namespace tessel {
 
 namespace {
 
-// A search that reaches the end of its area goes on from the other end without asking.
-class WrapAlways : public ISearchActionCallback {
+// A search that reaches the end of its area goes on from the other end without asking; why a
+// search failed is kept for the status bar.
+class SearchAnswers : public ISearchActionCallback {
 public:
     bool shouldWrapAround(const SearchActionRecord&) override { return true; }
+    void searchFailed(const SearchActionRecord&, const std::wstring& message) override { failure = message; }
+    std::wstring failure;
 };
 
 bool selectionSpansLines(DocumentController& controller) {
@@ -93,12 +96,12 @@ bool MainWindow::find(bool backwards) {
     SearchSubscriber* target = searchTarget();
     if (!target || m_search.findText.empty())
         return false;
-    WrapAlways wrap;
+    SearchAnswers answers;
     SearchActionRecord record;
     record.parameters = m_search;
-    record.callback = &wrap;
+    record.callback = &answers;
     const bool found = target->ssOnAction(record, search_actions::FIND, backwards);
-    m_status->setMessage(found ? L"" : L"Not found");
+    m_status->setMessage(found ? L"" : !answers.failure.empty() ? answers.failure : L"Not found");
     if (!found)
         ::MessageBeep(MB_OK);
     return found;
@@ -108,13 +111,19 @@ int32_t MainWindow::replaceAll() {
     SearchSubscriber* target = searchTarget();
     if (!target || m_search.findText.empty())
         return 0;
+    SearchAnswers answers;
     SearchActionRecord record;
     record.parameters = m_search;
     record.canReplace = true;
+    record.callback = &answers;
     int32_t replaced = 0;
     record.replacedCount = &replaced;
     target->ssOnAction(record, search_actions::REPLACE_ALL, false);
-    if (replaced == 0) {
+    if (!answers.failure.empty()) {
+        // Nothing was replaced.
+        m_status->setMessage(answers.failure);
+        ::MessageBeep(MB_OK);
+    } else if (replaced == 0) {
         m_status->setMessage(L"Not found");
         ::MessageBeep(MB_OK);
     } else {

@@ -64,11 +64,7 @@ void LineCache::attachController(DocumentController* controller) {
 
 void LineCache::reset(int32_t lineCount) {
     // Room to grow: the first line typed into a large document must not copy every entry.
-    const size_t count = static_cast<size_t>(std::max(lineCount, 0));
-    if (m_entries.capacity() < count + count / 16)
-        std::vector<Entry>().swap(m_entries);
-    m_entries.reserve(count + count / 16 + 64);
-    m_entries.assign(count, Entry());
+    m_entries.assign(static_cast<size_t>(std::max(lineCount, 0)));
     for (int slot = 0; slot < SLOTS; ++slot)
         freeSlot(slot);
 }
@@ -155,7 +151,7 @@ void LineCache::resetEntries(int32_t first, int32_t last) {
     first = std::max(first, 0);
     last = std::min(last, getLineCount() - 1);
     if (first <= last)
-        std::fill(m_entries.begin() + first, m_entries.begin() + last + 1, Entry());
+        m_entries.clear(static_cast<size_t>(first), static_cast<size_t>(last) + 1);
 }
 
 // ---- building
@@ -166,8 +162,9 @@ afUnicodeData* LineCache::getLayout(int32_t line) {
     bool valid = false;
     const int slot = acquireSlot(line, valid);
     afUnicodeData& data = m_records[slot];
-    // A line laid out further than its share now (more lines came on screen) is cut again.
-    if (valid && static_cast<int32_t>(data.text.size()) <= laidOutLimit())
+    // A line laid out to other than its share now is laid out again: cut further when more lines
+    // came on screen, laid out further when fewer did.
+    if (valid && laidOutToShare(data))
         return &data;
     ++m_builds;
     {
@@ -185,6 +182,12 @@ afUnicodeData* LineCache::getLayout(int32_t line) {
                         L"layout memory.\n",
                         line, data.lineLength, static_cast<int>(data.text.size()));
     keepWithinBudget(slot);
+    // A line measured from an earlier layout of other length takes this one's rows and width.
+    Entry& entry = m_entries[line];
+    if (entry.sublines != 0) {
+        entry.sublines = std::max(data.sublineCount(), 1);
+        entry.width = data.widestWidth;
+    }
     const int32_t columns = data.widestWidth / std::max(m_layout.getAverageCharWidth(), 1);
     if (columns > m_widestColumns) {
         m_widestColumns = columns;
@@ -192,6 +195,13 @@ afUnicodeData* LineCache::getLayout(int32_t line) {
             m_widthListener(columns);
     }
     return &data;
+}
+
+bool LineCache::laidOutToShare(const afUnicodeData& data) const {
+    const int32_t share = std::min(data.lineLength, laidOutLimit());
+    const int32_t laidOut = static_cast<int32_t>(data.text.size());
+    // A cut that fell inside a surrogate pair left the pair out.
+    return laidOut == share || (laidOut + 1 == share && share < data.lineLength);
 }
 
 void LineCache::fill(afUnicodeData& data, int32_t line) {
@@ -257,7 +267,7 @@ const LineCache::Entry& LineCache::getLineEntry(int32_t line) {
 void LineCache::dropAll() {
     for (int slot = 0; slot < SLOTS; ++slot)
         freeSlot(slot);
-    std::fill(m_entries.begin(), m_entries.end(), Entry());
+    m_entries.clear(0, m_entries.size());
 }
 
 bool LineCache::clampLines(int32_t& a, int32_t& b) const {
@@ -349,7 +359,7 @@ void LineCache::insertLines(int32_t index, int32_t count) {
             if (entry.stamp && entry.line >= index + 1)
                 entry.line += count;
     }
-    m_entries.insert(m_entries.begin() + index, static_cast<size_t>(count), Entry());
+    m_entries.insert(static_cast<size_t>(index), static_cast<size_t>(count));
 }
 
 void LineCache::removeLines(int32_t index, int32_t count) {
@@ -360,7 +370,7 @@ void LineCache::removeLines(int32_t index, int32_t count) {
     for (IndexEntry& entry : m_index)
         if (entry.stamp && entry.line > index + count)
             entry.line -= count;
-    m_entries.erase(m_entries.begin() + index, m_entries.begin() + index + count);
+    m_entries.erase(static_cast<size_t>(index), static_cast<size_t>(count));
 }
 
 // ---- iterators
@@ -443,11 +453,13 @@ void LineCache::keepWithinBudget(int keep) {
         }
         if (victim < 0)
             return; // all that is left is on screen
-        held -= recordBytes(m_records[victim]);
+        const size_t before = recordBytes(m_records[victim]);
         if (m_index[victim].stamp)
             freeSlot(victim);
-        m_records[victim] = afUnicodeData();
-        held += emptyBytes;
+        // Swapped out, not assigned: a string assigned a short one keeps its buffer.
+        afUnicodeData emptied;
+        std::swap(m_records[victim], emptied);
+        held = held - before + recordBytes(m_records[victim]);
     }
 }
 

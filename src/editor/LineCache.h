@@ -1,6 +1,6 @@
 #pragma once
 // The editor's store of laid-out lines: for every document line how many display lines it
-// wraps into and how wide it is (8 bytes a line), and for the 200 lines looked at last their
+// wraps into and how wide it is (8 bytes a line, taking memory only once measured), and for the 200 lines looked at last their
 // full layout records, so painting, hit-testing and caret movement lay a line out once. It
 // also measures the display-line iterators the editor walks with. UI thread only.
 //
@@ -10,6 +10,7 @@
 
 #include "afw/unicode/afUnicodeData.h"
 #include "editor/SubLineIterator.h"
+#include "editor/ZeroedArray.h"
 
 #include <array>
 #include <cstdint>
@@ -115,6 +116,8 @@ private:
     // Both into the document's lines and ordered; false for an empty cache.
     bool clampLines(int32_t& a, int32_t& b) const;
     void fill(afUnicodeData& data, int32_t line);
+    // Whether the record holds as much of its line as the line's share of the budget is now.
+    bool laidOutToShare(const afUnicodeData& data) const;
     // Frees the least recently used records until the store is within its budget, keeping the
     // record in `keep` (just built), the one used before it and those of the lines on screen.
     void keepWithinBudget(int keep);
@@ -131,7 +134,7 @@ private:
     std::vector<afUnicodeData> m_records;
     afUnicodeData m_scratch; // a line filled again, to compare with its cached record
     int32_t m_widestColumns = 0;
-    std::vector<Entry> m_entries;
+    ZeroedArray<Entry> m_entries; // an entry of zeros: not measured yet
     uint64_t m_builds = 0;
 };
 

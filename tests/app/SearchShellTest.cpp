@@ -11,6 +11,7 @@
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/Selection.h"
 #include "service/document/controller/SelectionRange.h"
+#include "service/document/search/FinderRegEx.h"
 
 using namespace tessel;
 
@@ -119,6 +120,40 @@ TEST_F(SearchShellTest, AMissSaysNotFoundAndARegularExpressionReplacesWithItsGro
     run(L"search.find");
     EXPECT_EQ(L"typed", window->getSearch().findText);
     EXPECT_EQ(L"Replaced 1 match", status());
+}
+
+// A regular expression the engine cannot finish on this text (it would overflow the stack on
+// the long run of "a") is a failure the status bar says, not "Not found"; Replace All then
+// replaces none of the matches before it.
+TEST_F(SearchShellTest, AFailedSearchSaysWhyAndReplacesNothing) {
+    const std::string deep = "bz bz " + std::string(10000, 'a') + "z\n";
+    open(deep);
+    SearchParameters values = replacing(L"(a|b)*z", L"X");
+    values.regex = true;
+    select(6, 6);
+    searches.push_back(values);
+    run(L"search.find");
+    EXPECT_EQ(FinderRegEx::TOO_DEEP, status());
+    searches.push_back(values);
+    run(L"search.replace");
+    EXPECT_EQ(FinderRegEx::TOO_DEEP, status());
+    EXPECT_EQ(std::wstring(deep.begin(), deep.end()), text());
+}
+
+// A regular expression that does not compile is not "Not found": the status bar says what the
+// engine found wrong, for Find and for Replace All, and nothing changes.
+TEST_F(SearchShellTest, AnInvalidRegularExpressionSaysWhy) {
+    open("a(b\n");
+    SearchParameters values = replacing(L"(", L"x");
+    values.regex = true;
+    const std::wstring invalid = L"The regular expression is not valid: ";
+    for (const wchar_t* command : {L"search.find", L"search.replace"}) {
+        searches.push_back(values);
+        run(command);
+        EXPECT_EQ(invalid, status().substr(0, invalid.size())) << command;
+        EXPECT_GT(status().size(), invalid.size()) << command << ": the engine's message follows";
+    }
+    EXPECT_EQ(L"a(b\n", text());
 }
 
 } // namespace

@@ -66,11 +66,11 @@ protected:
     }
 
     Tabs* tabs = nullptr;
-    const std::vector<std::wstring> start_order = {L"1.txt", L"2.txt", L"3.txt"};
+    const std::vector<std::wstring> startOrder = {L"1.txt", L"2.txt", L"3.txt"};
 };
 
 TEST_F(TabDragTest, ATabDroppedBeyondAnotherLandsThereAndTheMarkerShowedThePlace) {
-    ASSERT_EQ(start_order, order());
+    ASSERT_EQ(startOrder, order());
     const int beyondLast = tab(2).right - 2;
     dragTo(0, beyondLast);
     ASSERT_TRUE(tabs->getDrag().isDragging());
@@ -94,7 +94,7 @@ TEST_F(TabDragTest, ATabDroppedBeyondAnotherLandsThereAndTheMarkerShowedThePlace
     // And from the end to the front.
     dragTo(2, tab(0).left + 1);
     release(tab(0).left + 1);
-    EXPECT_EQ(start_order, order());
+    EXPECT_EQ(startOrder, order());
 }
 
 TEST_F(TabDragTest, EscapeAClickOrADropOnItselfLeavesTheOrder) {
@@ -106,7 +106,7 @@ TEST_F(TabDragTest, EscapeAClickOrADropOnItselfLeavesTheOrder) {
     EXPECT_EQ(nullptr, ::GetCapture());
     // The release that follows is a plain one.
     release(tab(2).right - 2);
-    EXPECT_EQ(start_order, order());
+    EXPECT_EQ(startOrder, order());
 
     // A press and release without moving is a click.
     const afRect second = tab(1);
@@ -114,7 +114,7 @@ TEST_F(TabDragTest, EscapeAClickOrADropOnItselfLeavesTheOrder) {
     mouse(WM_MOUSEMOVE, second.left + 4, second.top + 3, MK_LBUTTON); // within the drag distance
     EXPECT_FALSE(tabs->getDrag().isDragging());
     mouse(WM_LBUTTONUP, second.left + 4, second.top + 3, 0);
-    EXPECT_EQ(start_order, order());
+    EXPECT_EQ(startOrder, order());
     EXPECT_EQ(L"2.txt - Tessel", window->getTitleText());
 
     // Over its own place, on either side of its middle.
@@ -122,7 +122,7 @@ TEST_F(TabDragTest, EscapeAClickOrADropOnItselfLeavesTheOrder) {
     release(tab(1).left + 1);
     dragTo(1, tab(2).left + 1);
     release(tab(2).left + 1);
-    EXPECT_EQ(start_order, order());
+    EXPECT_EQ(startOrder, order());
 }
 
 TEST_F(TabDragTest, ATabClosedDuringItsDragEndsTheDrag) {

@@ -94,7 +94,8 @@ protected:
             ASSERT_EQ(static_cast<size_t>(perType[type.first]), manager->getEntriesOfType(type.first).size());
             actions += type.second->actions.size();
         }
-        ASSERT_EQ(actions + 2, afApp::getActionRegistry()->getActions().size()); // and the manager's own two
+        // The items' actions, the manager's own two and the bundle editor's save.
+        ASSERT_EQ(actions + 3, afApp::getActionRegistry()->getActions().size());
     }
 
     std::vector<pel::UUID> bundles;

@@ -7,11 +7,16 @@
 #include "afw/afActionInvoker.h"
 #include "afw/afActionRegistry.h"
 #include "afw/afApp.h"
+#include "afw/afQuestion.h"
+#include "afw/afWindow.h"
+#include "bundles/ui/BundleEditor.h"
+#include "bundles/ui/BundleEntryEditor.h"
 #include "service/parser/base/ScopePath.h"
 
 #include "service/bundles/Bundle.h"
 #include "service/bundles/BundleItem.h"
 
+#include "FakeEntryText.h"
 #include "ManagerFixture.h"
 #include "afw/support/MenuLines.h"
 #include "support/LogCapture.h"
@@ -297,16 +302,28 @@ TEST_F(BundleManagerTest, TheEditorTogglesAndCanKeepEverythingLoaded) {
     EXPECT_FALSE(editor.isShown());
     EXPECT_EQ(pel::crc32Literal("ok"), editor.getResult());
 
-    // A user who keeps unsaved entries open keeps everything as it is.
-    editor.setRefusesClose(true);
+    // A user who keeps an unsaved entry open (Cancel) keeps everything as it is.
+    tessel_test::FakeEntryTexts texts;
+    grammars().editorFactory = &BundleEntrySourceEditor::create;
+    ASSERT_TRUE(editor.openEntry(*manager->findEntry(uuid(G(1)))));
+    texts.last->type(L"{ title: \"HTML\" }");
+    int asked = 0;
+    setQuestionHook([&](const std::wstring&, const std::vector<QuestionButton>&) {
+        ++asked;
+        return afWindow::RESULT_CANCEL;
+    });
     EXPECT_FALSE(manager->load());
     EXPECT_FALSE(manager->reload());
     EXPECT_TRUE(manager->disableItem(uuid(G(4))));
     EXPECT_FALSE(manager->enableItem(uuid(G(4))));
     EXPECT_FALSE(root->queryClose());
+    EXPECT_EQ(4, asked);
     EXPECT_EQ(5u, manager->getInstalled().size());
-    editor.setRefusesClose(false);
+    EXPECT_EQ(1u, editor.getEditors().size());
+    setQuestionHook(nullptr);
+    texts.last->markUnmodified();
     EXPECT_TRUE(root->queryClose());
+    EXPECT_TRUE(editor.getEditors().empty());
 
     // At exit: the settings written, everything unloaded.
     root->runSettingsSaving();

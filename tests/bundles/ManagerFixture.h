@@ -89,10 +89,12 @@ public:
         actions.erase(found);
         return true;
     }
-    tessel::BundleEntryEditorFactory getEditorFactory(tessel::BundleEntry&) const override { return nullptr; }
+    tessel::BundleEntryEditorFactory getEditorFactory(tessel::BundleEntry&) const override { return editorFactory; }
     void beginEntryChange(tessel::BundleEntry&) override { ++changes; }
     void endEntryChange(tessel::BundleEntry&, bool) override {}
 
+    // What the bundle editor opens the entries in; none unless a test sets it.
+    tessel::BundleEntryEditorFactory editorFactory = nullptr;
     // Further entries to refuse.
     std::function<bool(tessel::BundleEntry&)> refuses;
     int installs = 0;

@@ -244,17 +244,21 @@ TEST_F(LineCacheTest, LongLinesPagedThroughStayWithinTheByteBudget) {
     cache.attachController(controller);
     std::pair<int32_t, int32_t> shown(0, -1);
     cache.setShownLines([&shown] { return shown; });
-    // Three rows on screen lay their lines out whole; fifty share the budget, each a fiftieth.
+    // Three rows on screen lay their lines out whole; fifty share the budget, each a fiftieth;
+    // back to three, the lines cut for fifty are whole again.
     const struct {
         int32_t rows;
         size_t laidOut;
-    } screens[] = {{3, 1000000}, {50, LineCache::BYTE_BUDGET / 50 / LineCache::LAYOUT_BYTES_PER_CHARACTER}};
+    } screens[] = {{3, 1000000}, {50, LineCache::BYTE_BUDGET / 50 / LineCache::LAYOUT_BYTES_PER_CHARACTER}, {3, 1000000}};
     LogCapture log;
     for (const auto& screen : screens) {
         for (int32_t first = 0; first < lines; first += screen.rows) {
             shown = {first, std::min(first + screen.rows, lines) - 1};
-            for (int32_t line = shown.first; line <= shown.second; ++line)
+            for (int32_t line = shown.first; line <= shown.second; ++line) {
                 ASSERT_EQ(screen.laidOut, cache.getLayout(line)->text.size()) << line;
+                // The line's measure follows its layout.
+                ASSERT_EQ(cache.getLayout(line)->widestWidth, cache.getLineEntry(line).width) << line;
+            }
             ASSERT_LE(cache.heldBytes(), LineCache::BYTE_BUDGET) << screen.rows << " rows from " << first;
             // Every line on screen kept its layout.
             const uint64_t built = cache.getBuildCount();

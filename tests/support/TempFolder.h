@@ -65,6 +65,27 @@ public:
         return names;
     }
 
+    // Copies the folder `from` with everything in it as the new folder `to`; whether it was new
+    // and every copy succeeded.
+    static bool copyTree(const std::wstring& from, const std::wstring& to) {
+        if (!::CreateDirectoryW(to.c_str(), nullptr))
+            return false;
+        WIN32_FIND_DATAW data;
+        HANDLE find = ::FindFirstFileW((from + L"\\*").c_str(), &data);
+        bool copied = find != INVALID_HANDLE_VALUE;
+        for (BOOL more = copied; more && copied; more = ::FindNextFileW(find, &data)) {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            copied = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                         ? copyTree(from + L"\\" + name, to + L"\\" + name)
+                         : ::CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE) != FALSE;
+        }
+        if (find != INVALID_HANDLE_VALUE)
+            ::FindClose(find);
+        return copied;
+    }
+
     std::wstring path; // without a trailing separator
     bool created = false;
 

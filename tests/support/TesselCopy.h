@@ -19,7 +19,7 @@ public:
     // `built`: the build's program folder; by default "app" beside the folder of this program.
     explicit TesselCopy(const std::wstring& built = programFolder() + L"..\\app") {
         complete = folder.created && copyFile(built, L"Tessel.exe") && copyFile(built, L"CrashRpt1300.dll") &&
-                   (copyFile(built, L"htmlayout.dll") || !exists(built + L"\\htmlayout.dll")) && copyTree(built + L"\\bundles", folder / L"bundles") &&
+                   (copyFile(built, L"htmlayout.dll") || !exists(built + L"\\htmlayout.dll")) && TempFolder::copyTree(built + L"\\bundles", folder / L"bundles") &&
                    ::CreateDirectoryW((folder / L"config").c_str(), nullptr);
     }
 
@@ -50,25 +50,6 @@ private:
 
     bool copyFile(const std::wstring& from, const wchar_t* name) const {
         return ::CopyFileW((from + L"\\" + name).c_str(), (folder / name).c_str(), FALSE) != FALSE;
-    }
-
-    static bool copyTree(const std::wstring& from, const std::wstring& to) {
-        if (!::CreateDirectoryW(to.c_str(), nullptr))
-            return false;
-        WIN32_FIND_DATAW data;
-        HANDLE find = ::FindFirstFileW((from + L"\\*").c_str(), &data);
-        bool copied = find != INVALID_HANDLE_VALUE;
-        for (BOOL more = copied; more && copied; more = ::FindNextFileW(find, &data)) {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            copied = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                         ? copyTree(from + L"\\" + name, to + L"\\" + name)
-                         : ::CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE) != FALSE;
-        }
-        if (find != INVALID_HANDLE_VALUE)
-            ::FindClose(find);
-        return copied;
     }
 
     int m_users = 0;

@@ -25,7 +25,11 @@ run task_runner_bench
 # saveAll after a change to every value, beside Python loading and saving the same settings as
 # JSON files (json.load flattened by identifier; json.dump, fsync, replace).
 python3 "$TESSEL_ROOT/bench/service/base/config_peer.py" generate "$data/config"
-mapfile -t config < <(python3 "$TESSEL_ROOT/bench/service/base/config_peer.py" time "$data/config")
+if [ -n "$smoke" ]; then
+    config=("$(no_peer)" "$(no_peer)")
+else
+    mapfile -t config < <(python3 "$TESSEL_ROOT/bench/service/base/config_peer.py" time "$data/config")
+fi
 printf '%s\n' "${config[@]}"
 run config_bench --folder "$data/config" --python-load-ms "$(mbps "${config[0]}")" \
     --python-save-ms "$(mbps "${config[1]}")"

@@ -2,7 +2,7 @@
 // The generated entry files of the bundle benchmarks: 2 000 grammar-like entries of 1 to 50 KB
 // with comments (a fifth UTF-16LE with a byte-order mark, a fifth UTF-8, a fifth with CR LF),
 // spread over the root, user and changes layers of 100 bundles, under "root:" and "user:"
-// devices over folders in <folder>\bundle-entries; written where missing, kept between runs.
+// devices over folders in <folder>\<ENTRY_FOLDER>; written where missing, kept between runs.
 // And the peer of every read: the whole file through the file facade, decoded, parsed.
 
 #include "service/bundles/BundleEntryTraits.h"
@@ -27,6 +27,8 @@ using namespace tessel;
 using Store = pel::TTokenStore<pel::JasmineToken>;
 
 constexpr int ENTRIES = 2000;
+// Named after the texts' generation: files an older generator left are never read as these.
+constexpr const wchar_t* ENTRY_FOLDER = L"\\bundle-entries-3";
 constexpr int BUNDLES = 100;
 
 inline pel::UUID uuidOf(uint32_t kind, uint32_t n) {
@@ -53,11 +55,12 @@ inline BundleEntryFilePath pathOf(int n) {
 // nesting.
 inline std::wstring entryText(int n, size_t target) {
     std::wstring text = L"// Generated entry " + std::to_wstring(n) + (n % 5 == 1 ? L" caf\u00E9\n" : L"\n");
-    text += L"{\n\ttitle: 'Entry " + std::to_wstring(n) + L"'\n\t/* The rules, in the order they are tried. */\n\tpatterns: [\n";
+    text += L"{\n\ttitle: 'Entry " + std::to_wstring(n) + L"'\n\tname: 'source.entry" + std::to_wstring(n) +
+            L"'\n\t/* The rules, in the order they are tried. */\n\tpatterns: [\n";
     for (int rule = 0; text.size() < target; ++rule) {
         const std::wstring r = std::to_wstring(rule);
         text += L"\t\t{name: 'keyword.control.r" + r + L"', match: /\\b(if|else|while|for" + r + L")\\b/i} // keywords\n";
-        text += L"\t\t{\n\t\t\tbegin: \"\\\"\", end: /\"|$/, name: \"string.quoted.double\"\n";
+        text += L"\t\t{\n\t\t\tbegin: /\"/, end: /\"|$/, name: \"string.quoted.double\"\n";
         text += L"\t\t\tcaptures: {1: {name: 'punctuation.definition'}, 2: {name: 'constant.character.escape'}}\n";
         text += L"\t\t\tweight: " + std::to_wstring(rule * 0.25) + L", enabled: true, scope: null\n\t\t}\n";
     }

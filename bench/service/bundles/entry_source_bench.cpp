@@ -45,7 +45,7 @@ void check(bool ok, const char* what, const ErrorList& errors) {
 int main(int argc, char** argv) {
     const bench::Options options(argc, argv);
     const int runs = static_cast<int>(options.number("--runs", 5));
-    const EntryLayers layers(bench::folderOption(options) + L"\\bundle-entries");
+    const EntryLayers layers(bench::folderOption(options) + ENTRY_FOLDER);
     const std::shared_ptr<BundleFileStorage> storage = std::make_shared<BundleFileStorage>();
     const BundleEntryTraits* grammar = &BundleEntryTraits::grammar();
 

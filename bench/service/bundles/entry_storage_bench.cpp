@@ -20,8 +20,8 @@ using namespace bench_entries;
 
 int main(int argc, char** argv) {
     const bench::Options options(argc, argv);
-    const int runs = static_cast<int>(options.number("--runs", 5));
-    const EntryLayers layers(bench::folderOption(options) + L"\\bundle-entries");
+    const int runs = bench::runs(static_cast<int>(options.number("--runs", 5)));
+    const EntryLayers layers(bench::folderOption(options) + ENTRY_FOLDER);
     BundleFileStorage storage;
     size_t bytes = 0;
     const std::vector<BundleEntryFilePath> paths = writeEntries(storage, &bytes);
@@ -48,7 +48,11 @@ int main(int argc, char** argv) {
                     ErrorList errors;
                     Store store;
                     const std::unique_ptr<pel::Value> value = storage.read(path, &errors, withStore ? &store : nullptr);
-                    bad += !value || !validator.validate(static_cast<const pel::AbstractDictionaryValue*>(value.get()), &errors);
+                    const bool ok = value && validator.validate(static_cast<const pel::AbstractDictionaryValue*>(value.get()), &errors);
+                    if (!ok && bad == 0)
+                        std::fprintf(stderr, "%ls: %s %ls\n", storage.getFullPath(path).c_str(), value ? "invalid" : "unread",
+                                     errors.empty() ? L"" : errors.getFirst()->getMessage().c_str());
+                    bad += !ok;
                 }
             }));
         }

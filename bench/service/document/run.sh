@@ -6,15 +6,16 @@ run document_bench --folder "$data"
 
 # Search and replace over 100 million characters of English-like text, beside grep, ripgrep and
 # sed on the same file. Debian's ripgrep is installed here when it is missing (never by the tests).
-if ! command -v rg >/dev/null; then
+# The short mode runs no peer but sed, whose output is the replace's expected result.
+if [ -z "$smoke" ] && ! command -v rg >/dev/null; then
     apt-get install -y -qq ripgrep >/dev/null
 fi
 search_peer="python3 $TESSEL_ROOT/bench/service/document/search_peer.py"
 search_text="$data/search-text.txt"
-$search_peer text "$search_text" 100
+$search_peer text "$search_text" "$([ -n "$smoke" ] && echo 1 || echo 100)"
 search_peers=()
 set -f # the patterns are no file names
-while read -r option name command; do
+while [ -z "$smoke" ] && read -r option name command; do
     # shellcheck disable=SC2086
     mapfile -t figure < <($search_peer time "$name" "$search_text" -- $command "$search_text")
     echo "${figure[0]} (${figure[1]} lines)"

@@ -5,6 +5,7 @@
 //   scope_intern <records/s> records/s
 //   scope_intern_found <lookups/s> lookups/s
 //   scope_record_bytes <bytes> bytes/record          (target: <= 512 at depth 6)
+//   scope_record_bytes_deep <bytes> bytes/record     (target: <= 512 in a chain 1000 deep)
 //   theme_read <ms> ms                               (target: < 20, the value tree given)
 //   theme_styles_naive <ms> ms
 //   theme_styles <ms> ms                             (target: < 60 for all 2000)
@@ -84,6 +85,18 @@ void measureInterning(Document& document) {
     bench::figure("scope_intern", LEAVES / made, "records/s");
     bench::figure("scope_intern_found", LEAVES / found, "lookups/s");
     bench::figure("scope_record_bytes", double(bytes) / LEAVES, "bytes/record");
+
+    // Each record under the one before, as deeply nested text makes them: the bytes must not
+    // grow with the depth.
+    constexpr uint16_t CHAIN = 1000;
+    registry.clear();
+    const long long chainBefore = bench::liveBytes();
+    registry.intern(1, SCOPE_NO_PARENT, L"source.json");
+    for (uint16_t depth = 1; depth < CHAIN; ++depth)
+        registry.intern(uint16_t(1 + depth), depth - 1,
+                        depth % 2 ? L"meta.structure.array.json" : L"meta.structure.dictionary.json");
+    bench::figureTarget("scope_record_bytes_deep", double(bench::liveBytes() - chainBefore) / CHAIN, "bytes/record",
+                        "at most 512 bytes/record");
 }
 
 // The best score of every record over the theme's rules, through the selector matcher.

@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 afControlTabs* afControlTabs::createInstance(afViewPlatform* parent) {
     return afCreateWidget<afControlTabs>(parent);
 }
@@ -40,6 +42,39 @@ int afControlTabs::addTab(const std::wstring& caption, afView* page) {
     }
     relayout(L"afControlTabs::addTab");
     return index;
+}
+
+void afControlTabs::removeTab(int index) {
+    if (index < 0 || index >= getCount())
+        return;
+    afView* page = getPageAt(index);
+    const bool selected = index == getCurrentIndex();
+    ::SendMessageW(getHandle(), TCM_DELETEITEM, index, 0);
+    if (page && m_content && page->getParent() == m_content)
+        m_content->removeView(page);
+    if (page && page == m_currentPage) {
+        m_currentPage = nullptr;
+        m_currentIndex = -1;
+    } else if (m_currentIndex > index) {
+        --m_currentIndex;
+    }
+    if (selected && getCount() > 0)
+        setCurrentIndex(std::min(index, getCount() - 1));
+    relayout(L"afControlTabs::removeTab");
+}
+
+void afControlTabs::setTabText(int index, const std::wstring& caption) {
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(caption.c_str());
+    ::SendMessageW(getHandle(), TCM_SETITEMW, index, reinterpret_cast<LPARAM>(&item));
+}
+
+int afControlTabs::indexOfPage(const afView* page) const {
+    for (int index = 0, count = getCount(); index < count; ++index)
+        if (getPageAt(index) == page)
+            return index;
+    return -1;
 }
 
 int afControlTabs::getCurrentIndex() const {

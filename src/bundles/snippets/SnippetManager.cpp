@@ -2,6 +2,7 @@
 #include "bundles/BundleManager.h"
 #include "bundles/TypeManagerRegistration.h"
 #include "bundles/snippets/SnippetAction.h"
+#include "bundles/ui/SnippetEditor.h"
 
 #include "afw/afActionInvoker.h"
 #include "afw/afActionRegistry.h"
@@ -57,7 +58,7 @@ bool SnippetManager::uninstall(BundleEntry& entry) {
 }
 
 BundleEntryEditorFactory SnippetManager::getEditorFactory(BundleEntry& entry) const {
-    return dynamic_cast<SnippetBundleItem*>(&entry) ? &BundleEntrySourceEditor::create : nullptr;
+    return dynamic_cast<SnippetBundleItem*>(&entry) ? &SnippetEditor::create : nullptr;
 }
 
 void SnippetManager::endEntryChange(BundleEntry& entry, bool changed) {

@@ -41,7 +41,7 @@ public:
     // severity 3 or 4).
     bool install(BundleEntry& entry) override;
     bool uninstall(BundleEntry& entry) override;
-    // Until the snippet editor lands, snippets open in the source editor.
+    // The snippet editor's factory, for snippets.
     BundleEntryEditorFactory getEditorFactory(BundleEntry& entry) const override;
     void beginEntryChange(BundleEntry&) override {}
     // A changed snippet gets a new action.

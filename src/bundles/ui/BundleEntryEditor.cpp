@@ -1,12 +1,134 @@
 #include "bundles/ui/BundleEntryEditor.h"
 
+#include "afw/control/afControlListView.h"
+#include "afw/layout/afLayoutLinear.h"
+#include "afw/layout/afLayoutParamsLinear.h"
 #include "service/bundles/BundleEntry.h"
+#include "service/bundles/BundleEntrySourceHelper.h"
+#include "service/bundles/BundleEntryValidator.h"
+#include "service/bundles/BundleError.h"
+
+#include <string>
 
 namespace tessel {
 
+namespace {
+
+// The problem list's height under the text, and its columns.
+constexpr int PROBLEMS_HEIGHT = 96;
+constexpr int LINE_COLUMN_WIDTH = 48;
+constexpr int MESSAGE_COLUMN_WIDTH = 640;
+
+BundleEntryEditor::ProblemRow rowOf(const Error& error) {
+    const auto* bundleError = dynamic_cast<const BundleError*>(&error);
+    if (!bundleError)
+        return {std::wstring(), error.getMessage()};
+    std::wstring message = bundleError->getText();
+    if (bundleError->hasSource())
+        message += L" " + bundleError->getSource();
+    const std::wstring line =
+        bundleError->hasPosition() ? std::to_wstring(bundleError->getStartPosition().line + 1) : std::wstring();
+    return {line, message};
+}
+
+} // namespace
+
 BundleEntryEditor::BundleEntryEditor(BundleEntry& entry) : m_entry(&entry) {}
 
-BundleEntryEditor::~BundleEntryEditor() = default;
+BundleEntryEditor::~BundleEntryEditor() {
+    if (m_text)
+        m_text->onModifiedChanged.remove(this);
+    if (m_page) {
+        while (m_page->getChildCount() > 0)
+            m_page->removeView(m_page->getChildAt(m_page->getChildCount() - 1));
+        if (m_page->getParent())
+            m_page->getParent()->removeView(m_page);
+    }
+    m_text.reset();
+    delete m_problemList;
+    delete m_page;
+}
+
+bool BundleEntryEditor::create(afViewPlatform* host, const std::function<void(afView* page)>& place) {
+    m_text = makeBundleEntryText(host, getScope());
+    if (!m_text)
+        return false;
+    m_text->setText(m_entry->getSourceText());
+    m_text->onModifiedChanged.add(this, [this](bool) { onModifiedChanged.notify(*this); });
+    m_page = new afLayoutLinear(host, afLayoutLinear::VERTICAL);
+    // Widgets go into a layout that already has a window above it.
+    place(m_page);
+    m_page->addChild(m_text->getView(), new afLayoutParamsLinear(afLayoutParams::FILL_PARENT, 0, 1.0));
+    m_problemList = afControlListView::createInstance(host);
+    m_problemList->insertColumn(L"Line", LINE_COLUMN_WIDTH, LVCFMT_RIGHT);
+    m_problemList->insertColumn(L"Problem", MESSAGE_COLUMN_WIDTH, LVCFMT_LEFT);
+    m_problemList->setFullRowSelect();
+    m_page->addChild(m_problemList, afLayoutParams::FILL_PARENT, PROBLEMS_HEIGHT);
+    showProblems(m_entry->getErrors());
+    return true;
+}
+
+afView* BundleEntryEditor::getPage() const {
+    return m_page;
+}
+
+bool BundleEntryEditor::isModified() const {
+    return m_text && m_text->isModified();
+}
+
+bool BundleEntryEditor::save() {
+    if (!m_text)
+        return false;
+    BundleEntry& entry = *m_entry;
+    const std::wstring text = m_text->getText();
+    ErrorList read;
+    if (BundleEntrySourceHelper::findUnreadText(text, &read)) {
+        // Saved as it reads, the text after the entry would be dropped.
+        showProblems(read);
+        return false;
+    }
+    bool applied = false;
+    {
+        // The entry's manager takes the new version once, as the bracket closes.
+        BundleEntry::Update update(entry);
+        applied = entry.setSourceText(text, &read);
+        if (applied) {
+            // The checks of the new text replace those of the old one, placed in the text the
+            // user sees; the manager then takes the entry with them.
+            entry.getErrors().removeErrorsWithTag(BundleError::TAG_READ);
+            entry.getErrors().removeErrorsWithTag(BundleError::TAG_LOAD);
+            ErrorList found;
+            entry.getValidator().validate(text, &found);
+            entry.getErrors().merge(found);
+            entry.getErrors().merge(read);
+        }
+    }
+    if (!applied) {
+        // The entry stays as it was: only this text is wrong.
+        showProblems(read);
+        return false;
+    }
+    const bool saved = entry.canEdit() && entry.save();
+    if (saved)
+        m_text->markUnmodified();
+    showProblems(entry.getErrors());
+    return saved;
+}
+
+void BundleEntryEditor::showProblems(const ErrorList& errors) {
+    m_problems.clear();
+    for (const ErrorList::ErrorPtr& error : errors.getErrors())
+        if (error)
+            m_problems.push_back(rowOf(*error));
+    if (!m_problemList)
+        return;
+    m_problemList->removeAll();
+    // Rows go in at the top: the last first.
+    for (auto row = m_problems.rbegin(); row != m_problems.rend(); ++row) {
+        m_problemList->insertItem(row->first, -1, 0);
+        m_problemList->setSubItemText(row->second.c_str(), static_cast<int>(row->second.size()));
+    }
+}
 
 std::unique_ptr<BundleEntryEditor> BundleEntrySourceEditor::create(BundleEntry& entry) {
     return std::unique_ptr<BundleEntryEditor>(new BundleEntrySourceEditor(entry));

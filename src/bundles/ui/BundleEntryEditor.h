@@ -1,18 +1,37 @@
 #pragma once
-// The editors of bundle entries that the bundle editor opens, and the factory each entry
-// manager hands out for its type. The plain source editor (the entry's text as Jasmine source,
-// scope "source.jasmine") serves bundles, grammars and themes. Until the bundle editor lands,
-// an editor holds only its entry and its scope.
+// The editors of bundle entries that the bundle editor opens in its tabs, and the factory each
+// entry manager hands out for its type. An editor's page is the entry's text over the list of
+// the entry's problems; saving makes the text the entry's (its manager takes the new version)
+// and writes the entry into the user's changes layer. The plain source editor (the entry's
+// text as Jasmine source, scope "source.jasmine") serves bundles, grammars and themes.
 
+#include "bundles/ui/BundleEntryText.h"
+
+#include "service/base/Notice.h"
 #include "service/bundles/IBundleEntryFactory.h"
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
+
+class afControlListView;
+class afLayoutLinear;
+class afView;
+class afViewPlatform;
 
 namespace tessel {
 
+class ErrorList;
+
 class BundleEntryEditor {
 public:
+    // A problem as its row shows it: the line (counted from 1; empty when it has no place in the
+    // text) and the message.
+    using ProblemRow = std::pair<std::wstring, std::wstring>;
+
+    // Deletes the page and what it holds.
     virtual ~BundleEntryEditor();
     BundleEntryEditor(const BundleEntryEditor&) = delete;
     BundleEntryEditor& operator=(const BundleEntryEditor&) = delete;
@@ -21,11 +40,36 @@ public:
     // The scope of the editor's text, which picks its grammar.
     virtual const wchar_t* getScope() const = 0;
 
+    // Makes the page on the host with the entry's merged text; place puts the page where it
+    // shows (a tab), before its widgets go into it. False, nothing placed, when no text view can
+    // be made (none installed).
+    bool create(afViewPlatform* host, const std::function<void(afView* page)>& place);
+    afView* getPage() const;
+    BundleEntryText* getText() const { return m_text.get(); }
+    // Changed since it was opened or last saved.
+    bool isModified() const;
+
+    // Makes the text the entry's, checks it and saves the entry. False, the text kept as it is,
+    // when it does not read as an entry or the entry could not be saved; the problems show
+    // under the text either way.
+    bool save();
+    const std::vector<ProblemRow>& getProblems() const { return m_problems; }
+    afControlListView* getProblemList() const { return m_problemList; }
+
+    // The modified state of the text changed.
+    Notice<BundleEntryEditor&> onModifiedChanged;
+
 protected:
     explicit BundleEntryEditor(BundleEntry& entry);
 
 private:
+    void showProblems(const ErrorList& errors);
+
     BundleEntryPtr m_entry;
+    std::unique_ptr<BundleEntryText> m_text;
+    afLayoutLinear* m_page = nullptr;           // owned by the host's node until deleted here
+    afControlListView* m_problemList = nullptr; // as the page
+    std::vector<ProblemRow> m_problems;
 };
 
 // Makes the editor of an entry; a null factory stands for no editor of that kind.
@@ -38,7 +82,7 @@ public:
 
     const wchar_t* getScope() const override { return L"source.jasmine"; }
 
-private:
+protected:
     explicit BundleEntrySourceEditor(BundleEntry& entry) : BundleEntryEditor(entry) {}
 };
 

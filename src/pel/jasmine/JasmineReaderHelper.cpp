@@ -6,6 +6,7 @@
 #include "pel/jasmine/JasmineTokenStreams.h"
 #include "pel/stream/TextReader.h"
 #include "pel/thread/ThreadCache.h"
+#include "pel/value/Value.h"
 
 #include <vector>
 
@@ -75,6 +76,19 @@ Value* JasmineReaderHelper::readToStore(const std::wstring& text, TTokenStore<Ja
     if (tokens.capacity() > KEPT_TOKENS)
         std::vector<JasmineToken>().swap(tokens);
     return parseFromStore(o_store);
+}
+
+const JasmineToken* JasmineReaderHelper::firstUnreadToken(const Value& value, const TTokenStore<JasmineToken>& store) {
+    if (!value.range.hasRange)
+        return nullptr;
+    for (uint32_t i = value.range.endToken + 1; i < store.size(); ++i) {
+        const JasmineToken& token = store.at(i);
+        if (token.kind == JasmineToken::KIND_EOS)
+            return nullptr;
+        if (!token.isTrivia())
+            return &token;
+    }
+    return nullptr;
 }
 
 } // namespace pel

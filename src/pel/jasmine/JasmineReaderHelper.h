@@ -25,6 +25,9 @@ public:
     // The same over the characters of text, which the store takes in one block of just the
     // size its tokens need.
     static Value* readToStore(const std::wstring& text, TTokenStore<JasmineToken>* o_store);
+    // The first token after the value that is neither trivia nor the end of the stream: text
+    // the reader left unread. Null when there is none. The value must come from the store.
+    static const JasmineToken* firstUnreadToken(const Value& value, const TTokenStore<JasmineToken>& store);
 };
 
 } // namespace pel

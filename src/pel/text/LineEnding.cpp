@@ -29,24 +29,24 @@ const wchar_t* LineEnding::toName(int lineEnding) { return kNames[checked(lineEn
 
 const wchar_t* LineEnding::toText(int lineEnding) { return kTexts[checked(lineEnding)]; }
 
-size_t LineEnding::appendLineBreaks(const wchar_t* text, size_t length, std::wstring& out) {
+size_t LineEnding::appendLineBreaks(const wchar_t* text, size_t length, std::wstring& io_out) {
     size_t read = 0, breaks = 0;
     for (; read < length && (text[read] == L'\r' || text[read] == L'\n'); ++read)
         if (text[read] == L'\r' || read == 0 || text[read - 1] != L'\r')
             ++breaks;
-    out.reserve(out.size() + breaks);
-    out.append(breaks, L'\n');
+    io_out.reserve(io_out.size() + breaks);
+    io_out.append(breaks, L'\n');
     return read;
 }
 
-void LineEnding::appendWithLineFeeds(const wchar_t* text, size_t length, std::wstring& out) {
-    out.reserve(out.size() + length);
+void LineEnding::appendWithLineFeeds(const wchar_t* text, size_t length, std::wstring& io_out) {
+    io_out.reserve(io_out.size() + length);
     for (size_t at = 0; at < length;) {
         const size_t lineEnd = std::find_if(text + at, text + length, [](wchar_t unit) {
                                    return unit == L'\r' || unit == L'\n';
                                }) - text;
-        out.append(text + at, lineEnd - at);
-        at = lineEnd + appendLineBreaks(text + lineEnd, length - lineEnd, out);
+        io_out.append(text + at, lineEnd - at);
+        at = lineEnd + appendLineBreaks(text + lineEnd, length - lineEnd, io_out);
     }
 }
 

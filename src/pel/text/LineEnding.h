@@ -18,9 +18,9 @@ public:
 
     // Reads the run of CR and LF units at the start of text (at most length units), appends one
     // LF per line break in it (CR LF is one break, LF CR two) and returns the units read.
-    static size_t appendLineBreaks(const wchar_t* text, size_t length, std::wstring& out);
+    static size_t appendLineBreaks(const wchar_t* text, size_t length, std::wstring& io_out);
     // Appends length units of text with each line break in it (CR LF, CR or LF) made one LF.
-    static void appendWithLineFeeds(const wchar_t* text, size_t length, std::wstring& out);
+    static void appendWithLineFeeds(const wchar_t* text, size_t length, std::wstring& io_out);
 };
 
 } // namespace pel

@@ -53,32 +53,61 @@ int Semaphore_Impl::waitAny(const HANDLE* handles, DWORD count, int* o_index) {
     return result == WAIT_TIMEOUT ? TimedOut : Failed;
 }
 
+void LightSemaphore::unlink(Waiter& waiter) {
+    (waiter.previous ? waiter.previous->next : m_oldest) = waiter.next;
+    (waiter.next ? waiter.next->previous : m_newest) = waiter.previous;
+    waiter.next = waiter.previous = nullptr;
+}
+
 void LightSemaphore::set() {
     ::AcquireSRWLockExclusive(&m_lock);
-    if (m_count < m_maximum)
+    if (Waiter* oldest = m_oldest) {
+        unlink(*oldest);
+        oldest->hasCount = true;
+        // Woken under the lock: the waiter cannot leave (its record is on its stack) before.
+        ::WakeConditionVariable(&oldest->granted);
+    } else if (m_count < m_maximum) {
         ++m_count;
+    }
     ::ReleaseSRWLockExclusive(&m_lock);
-    ::WakeConditionVariable(&m_released);
 }
 
 int LightSemaphore::wait(long milliseconds) {
     const ULONGLONG deadline = milliseconds < 0 ? 0 : ::GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
     ::AcquireSRWLockExclusive(&m_lock);
-    while (m_count == 0) {
+    if (m_count > 0) {
+        --m_count;
+        ::ReleaseSRWLockExclusive(&m_lock);
+        return Semaphore_Impl::Signalled;
+    }
+    Waiter waiter;
+    waiter.previous = m_newest;
+    (m_newest ? m_newest->next : m_oldest) = &waiter;
+    m_newest = &waiter;
+    while (!waiter.hasCount) {
         DWORD left = INFINITE;
         if (milliseconds >= 0) {
             const ULONGLONG now = ::GetTickCount64();
             if (now >= deadline) {
+                unlink(waiter);
                 ::ReleaseSRWLockExclusive(&m_lock);
                 return Semaphore_Impl::TimedOut;
             }
             left = static_cast<DWORD>(deadline - now);
         }
-        ::SleepConditionVariableSRW(&m_released, &m_lock, left, 0);
+        ::SleepConditionVariableSRW(&waiter.granted, &m_lock, left, 0);
     }
-    --m_count;
     ::ReleaseSRWLockExclusive(&m_lock);
     return Semaphore_Impl::Signalled;
+}
+
+size_t LightSemaphore::waiting() const {
+    ::AcquireSRWLockShared(&m_lock);
+    size_t count = 0;
+    for (const Waiter* waiter = m_oldest; waiter; waiter = waiter->next)
+        ++count;
+    ::ReleaseSRWLockShared(&m_lock);
+    return count;
 }
 
 } // namespace pel

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 namespace pel {
 
 class Semaphore_Impl {
@@ -37,26 +39,40 @@ public:
     Semaphore(long initial, long maximum) { create(initial, maximum); }
 };
 
-// A semaphore of this process only: the same counting and waits, on a condition variable, so
+// A semaphore of this process only: the same counting and waits, on condition variables, so
 // that taking and giving back cost no system call while nobody waits; it has no handle, so it
-// cannot take part in waitAny.
+// cannot take part in waitAny. It is fair: a count given back while threads wait goes to the
+// one that has waited longest, so a thread that gives back and asks again at once (a worker
+// between two slices) queues behind the others instead of taking the count again first.
 class LightSemaphore {
 public:
     LightSemaphore(long initial, long maximum) : m_count(initial), m_maximum(maximum) {}
     LightSemaphore(const LightSemaphore&) = delete;
     LightSemaphore& operator=(const LightSemaphore&) = delete;
 
-    // Releases one count; nothing beyond the maximum.
+    // Releases one count, to the oldest waiter if there is one; nothing beyond the maximum.
     void set();
     // Semaphore_Impl::Signalled (0) when a count was taken, TimedOut when the time ran out
-    // first; a negative time-out waits without limit.
+    // first; a negative time-out waits without limit, 0 only tries.
     int wait(long milliseconds);
+    // How many threads wait now.
+    size_t waiting() const;
 
 private:
-    SRWLOCK m_lock = SRWLOCK_INIT;
-    CONDITION_VARIABLE m_released = CONDITION_VARIABLE_INIT;
-    long m_count;
+    // One per waiting thread, on its stack, queued oldest first.
+    struct Waiter {
+        CONDITION_VARIABLE granted = CONDITION_VARIABLE_INIT;
+        bool hasCount = false;
+        Waiter* next = nullptr;
+        Waiter* previous = nullptr;
+    };
+    void unlink(Waiter& waiter);
+
+    mutable SRWLOCK m_lock = SRWLOCK_INIT;
+    long m_count; // never above 0 while someone waits: a count given back goes to a waiter
     long m_maximum;
+    Waiter* m_oldest = nullptr;
+    Waiter* m_newest = nullptr;
 };
 
 // The Document lock and its like: taken and given back around every load, save and edit, and

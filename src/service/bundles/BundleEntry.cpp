@@ -20,25 +20,20 @@ constexpr uint32_t LOG_BUNDLES = pel::crc32Literal("bundles");
 
 } // namespace
 
-class BundleEntry::Update {
-public:
-    explicit Update(BundleEntry& entry) : m_entry(entry) { m_entry.beginUpdate(); }
-    // The bracket closes on every way out; what a listener of its end throws stops here.
-    ~Update() {
-        try {
-            m_entry.endUpdate();
-        } catch (const pel::Exception& e) {
-            pel::log_printf(pel::LOG_ERROR, LOG_BUNDLES, L"BundleEntry::endUpdate(): %s", e.displayText().c_str());
-        } catch (...) {
-            pel::log_printf(pel::LOG_ERROR, LOG_BUNDLES, L"BundleEntry::endUpdate(): unexpected exception");
-        }
-    }
-    Update(const Update&) = delete;
-    Update& operator=(const Update&) = delete;
+BundleEntry::Update::Update(BundleEntry& entry) : m_entry(entry) {
+    m_entry.beginUpdate();
+}
 
-private:
-    BundleEntry& m_entry;
-};
+// The bracket closes on every way out; what a listener of its end throws stops here.
+BundleEntry::Update::~Update() {
+    try {
+        m_entry.endUpdate();
+    } catch (const pel::Exception& e) {
+        pel::log_printf(pel::LOG_ERROR, LOG_BUNDLES, L"BundleEntry::endUpdate(): %s", e.displayText().c_str());
+    } catch (...) {
+        pel::log_printf(pel::LOG_ERROR, LOG_BUNDLES, L"BundleEntry::endUpdate(): unexpected exception");
+    }
+}
 
 BundleEntry::BundleEntry() {
     m_errors.added.add(this, [this](ErrorList&, const ErrorList::ErrorPtr& error) { onErrorAdded.notify(*this, error); });

@@ -113,6 +113,8 @@ public:
     // "Unbalanced update end.".
     void beginUpdate();
     void endUpdate();
+    // Opens a bracket for its life; what a listener of its end throws stops there (logged).
+    class Update;
     int32_t getUpdateDepth() const { return m_updateDepth; }
 
     bool isInstalled() const { return m_installed; }
@@ -135,8 +137,6 @@ protected:
     void setModified(bool modified);
 
 private:
-    // Opens a bracket for its life.
-    class Update;
 
     bool m_unsaved = true;
     int32_t m_updateDepth = 0;
@@ -146,6 +146,17 @@ private:
     bool m_installed = false;
     bool m_modified = true;
     ErrorList m_errors;
+};
+
+class BundleEntry::Update {
+public:
+    explicit Update(BundleEntry& entry);
+    ~Update();
+    Update(const Update&) = delete;
+    Update& operator=(const Update&) = delete;
+
+private:
+    BundleEntry& m_entry;
 };
 
 inline void intrusive_ptr_add_ref(const BundleEntry* entry) { entry->addRef(); }

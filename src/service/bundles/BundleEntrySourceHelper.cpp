@@ -62,4 +62,23 @@ std::unique_ptr<pel::Value> BundleEntrySourceHelper::parse(std::wstring_view sou
     return nullptr;
 }
 
+bool BundleEntrySourceHelper::findUnreadText(const std::wstring& text, ErrorList* o_errors) {
+    PEL_CHECK_PTR(o_errors);
+    pel::TTokenStore<pel::JasmineToken> tokens;
+    std::unique_ptr<pel::Value> root;
+    try {
+        root = readRoot(text, &tokens);
+    } catch (const pel::Exception&) {
+        return false; // a text that does not read is reported by its parse
+    }
+    const pel::JasmineToken* unread = root ? pel::JasmineReaderHelper::firstUnreadToken(*root, tokens) : nullptr;
+    if (!unread)
+        return false;
+    std::shared_ptr<BundleError> error = readError(
+        {}, L"Text after the entry's closing `}` is not part of the entry: move it inside or remove it.");
+    error->setPosition(unread->begin, unread->end);
+    o_errors->add(error);
+    return true;
+}
+
 } // namespace tessel

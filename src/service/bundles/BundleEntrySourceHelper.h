@@ -28,6 +28,9 @@ public:
     // `Dictionary`, but `<kind>` found." at the root's place, without a source. Nothing is thrown.
     static std::unique_ptr<pel::Value> parse(std::wstring_view sourceName, const std::wstring& text,
                                              ErrorList* o_errors, pel::TTokenStore<pel::JasmineToken>* store);
+    // Whether text follows the entry's closing brace, which reading leaves out, so that saving
+    // the text would drop it without a word; the error, placed at that text, goes to o_errors.
+    static bool findUnreadText(const std::wstring& text, ErrorList* o_errors);
 };
 
 } // namespace tessel

@@ -76,7 +76,7 @@ public:
     static bool checkNotEmpty(ErrorList* io_errors, const pel::Value& value);
 
     // The byte-escape rewrite patterns of grammars get before they compile: each \xHH (not
-    // after an escaping backslash) becomes \xHH\x00, one UTF-16 unit. True when anything changed.
+    // after an escaping backslash) becomes the code point U+00HH, \x{HH}. True when anything changed.
     static bool fixHexEscapes(const std::wstring& pattern, std::wstring* o_fixed);
 };
 

@@ -64,9 +64,24 @@ void Document::appendTextRange(int begin, int end, std::wstring* io_out) const {
     gap_buffer_copy(&(*io_out)[at], m_buffer, from, count, false);
 }
 
+void Document::keepLineFeedsOnly(const wchar_t*& io_text, int32_t& io_length, std::wstring& o_storage) {
+    if (PEL_SOFT_ASSERT(std::wmemchr(io_text, L'\r', static_cast<size_t>(io_length)) == nullptr))
+        return;
+    o_storage.clear();
+    pel::LineEnding::appendWithLineFeeds(io_text, static_cast<size_t>(io_length), o_storage);
+    io_text = o_storage.c_str();
+    io_length = static_cast<int32_t>(o_storage.size());
+}
+
+void Document::refuseWhileSaving() const {
+    if (m_loaderAccess != LOADER_NONE)
+        throw pel::IllegalStateException(L"The document is being saved or loaded.");
+}
+
 void Document::insert(int32_t offset, int32_t length, const wchar_t* text, bool fromSpan) {
     if (offset < 0 || offset > getLength() || length <= 0 || !text)
         return;
+    refuseWhileSaving();
     // Text read out of this very buffer would move under the insert.
     std::wstring own;
     if (m_buffer.holds(text)) {
@@ -75,14 +90,8 @@ void Document::insert(int32_t offset, int32_t length, const wchar_t* text, bool 
     }
     // Every allocation the edit needs happens here, before anyone hears of it.
     m_buffer.reserve(length);
-    // Line breaks are single line feeds: every way text comes in prepares it so. A caller that
-    // missed that is logged, and its breaks still go in as line feeds.
     std::wstring withLineFeeds;
-    if (!PEL_SOFT_ASSERT(std::wmemchr(text, L'\r', static_cast<size_t>(length)) == nullptr)) {
-        pel::LineEnding::appendWithLineFeeds(text, static_cast<size_t>(length), withLineFeeds);
-        text = withLineFeeds.c_str();
-        length = static_cast<int32_t>(withLineFeeds.size());
-    }
+    keepLineFeedsOnly(text, length, withLineFeeds);
     m_lineFeeds.clear();
     for (int32_t i = 0; i < length; ++i)
         if (text[i] == L'\n')
@@ -116,6 +125,7 @@ void Document::remove(int32_t offset, int32_t length, bool fromSpan) {
     const int32_t total = getLength();
     if (offset < 0 || offset >= total)
         return;
+    refuseWhileSaving();
     length = std::min(length, total - offset);
     if (length <= 0)
         return;

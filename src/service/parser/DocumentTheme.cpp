@@ -174,10 +174,12 @@ size_t DocumentTheme::firstRuleOfName(uint32_t name) const {
 
 void DocumentTheme::candidateRules(ScopePath& path, std::vector<uint32_t>* o_rules) const {
     path.compile();
-    const ScopeSegment& inner = path.segment(0);
+    const ScopeSegment* inner = path.innermost();
+    if (!inner)
+        return;
     size_t lists = 0;
-    for (uint32_t part = 0; part < inner.partCount; ++part) {
-        const uint32_t name = path.parts()[inner.firstPart + part];
+    for (uint32_t part = 0; part < inner->partCount; ++part) {
+        const uint32_t name = inner->hashes[part];
         const size_t first = firstRuleOfName(name);
         size_t end = first;
         while (end < m_rulesByInnermostName.size() && m_rulesByInnermostName[end].first == name)

@@ -7,6 +7,7 @@
 #include "service/parser/base/DocumentScope.h"
 
 #include "pel/log/Log.h"
+#include "pel/text/search/RegExSet.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -17,6 +18,17 @@ namespace tessel {
 namespace {
 
 uint32_t tickClock() { return ::GetTickCount(); }
+
+double preciseMs() {
+    static const double frequency = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart);
+    }();
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1000.0 / frequency;
+}
 
 bool isHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool isLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
@@ -37,6 +49,14 @@ void LineMatcher::bind(Document& document, const GrammarRuleSet* rules, uint16_t
 }
 
 void LineMatcher::unbind() {
+    // The rules may go once the step ends; their set searches go first.
+    for (Probe& probe : m_probes) {
+        probe.regex = nullptr;
+        probe.rule = nullptr;
+        probe.set = nullptr;
+        probe.from = -1;
+    }
+    m_sets.clear();
     m_document = nullptr;
     m_rules = nullptr;
     m_store = nullptr;
@@ -64,6 +84,7 @@ void LineMatcher::loadStartState(int32_t line) {
     if (line == 0 || !readEndState(line - 1, &m_state))
         m_state.assign({0, m_rootScope});
     m_startState = m_state;
+    m_anchors.assign(m_state.size() / 2, -1);
 }
 
 bool LineMatcher::stateMatches(int32_t line) {
@@ -116,17 +137,43 @@ void LineMatcher::resolveTop() {
 
 // ---- finding matches
 
+LineMatcher::Probe& LineMatcher::takeProbe(bool anchored) {
+    Probe& probe = m_probes[m_nextProbe];
+    m_nextProbe = (m_nextProbe + 1) % m_probes.size();
+    probe.regex = nullptr;
+    probe.rule = nullptr;
+    probe.set = nullptr;
+    probe.anchored = anchored;
+    probe.from = -1;
+    probe.anchorFrom = -1;
+    return probe;
+}
+
 LineMatcher::Probe& LineMatcher::probeFor(const pel::RegEx* regex, bool anchored) {
     for (Probe& probe : m_probes)
         if (probe.regex == regex) {
             probe.anchored = anchored;
             return probe;
         }
-    Probe& probe = m_probes[m_nextProbe];
-    m_nextProbe = (m_nextProbe + 1) % m_probes.size();
+    Probe& probe = takeProbe(anchored);
     probe.regex = regex;
-    probe.anchored = anchored;
-    probe.from = -1;
+    return probe;
+}
+
+LineMatcher::Probe& LineMatcher::probeFor(const ParserRule& rule) {
+    for (Probe& probe : m_probes)
+        if (probe.rule == &rule)
+            return probe;
+    std::unique_ptr<pel::RegExSetSearch>& set = m_sets[&rule];
+    if (!set) {
+        std::vector<const pel::RegEx*> patterns;
+        for (const auto& pattern : rule.patterns)
+            patterns.push_back(pattern.get());
+        set.reset(new pel::RegExSetSearch(patterns));
+    }
+    Probe& probe = takeProbe(rule.compositeAnchored);
+    probe.rule = &rule;
+    probe.set = set.get();
     return probe;
 }
 
@@ -148,28 +195,68 @@ bool LineMatcher::afterEngineCall(const pel::MatchResultsRegEx& results) {
     return true;
 }
 
+void LineMatcher::boundedCall(Probe& probe, const std::function<void()>& call) {
+    int slowTries = 0;
+    for (unsigned long limit = CALL_RETRY_LIMIT;;) {
+        probe.results.setSearchRetryLimit(limit);
+        const double start = preciseMs();
+        call();
+        if (!probe.results.overSearchRetryLimit() || limit >= CALL_RETRY_CEILING)
+            return;
+        if ((preciseMs() - start) * 1000.0 < CALL_CHEAP_STEP_US * static_cast<double>(limit)) {
+            limit *= CALL_RETRY_GROWTH;
+        } else if (++slowTries >= CALL_SLOW_TRIES) {
+            return;
+        }
+    }
+}
+
 int LineMatcher::matchAt(Probe& probe, int pos) {
     const wchar_t* text = m_text.data();
-    probe.regex->match(&probe.results, text, text + m_length, text + pos);
+    const uint32_t option = anchorOption(probe, pos);
+    boundedCall(probe, [&] {
+        if (probe.regex) {
+            probe.regex->match(&probe.results, text, text + m_length, text + pos, option);
+            return;
+        }
+        // The sub-rules' patterns in order, as the set search tries them at each position.
+        probe.alternative = -1;
+        for (size_t i = 0; i < probe.rule->patterns.size() && probe.alternative < 0; ++i) {
+            probe.rule->patterns[i]->match(&probe.results, text, text + m_length, text + pos, option);
+            if (probe.results.found() || probe.results.getStatus() != 0)
+                probe.alternative = static_cast<int>(i);
+        }
+    });
     if (!afterEngineCall(probe.results))
         return NOWHERE;
     return probe.results.found() ? pos : pos + charLength(pos);
 }
 
 int LineMatcher::nextStart(Probe& probe, int pos) {
-    if (probe.anchored)
-        return matchAt(probe, pos);
-    // No match starts between where the last search began and what it found.
-    if (probe.from >= 0 && probe.from <= pos && probe.start >= pos)
+    // No match starts between where the last search began and what it found. \G held at most
+    // where that search began: its answer serves pos only if \G holds at pos just as it did.
+    const bool anchor = anchorAt(probe, pos);
+    if (probe.from >= 0 && probe.from <= pos && probe.start >= pos && (probe.anchorFrom == pos) == anchor)
         return probe.start;
     const wchar_t* text = m_text.data();
-    probe.regex->search(&probe.results, text, text + m_length, text + pos, text + m_length);
+    const uint32_t option = anchorOption(probe, pos);
+    boundedCall(probe, [&] {
+        if (probe.regex)
+            probe.regex->search(&probe.results, text, text + m_length, text + pos, text + m_length, option);
+        else
+            probe.alternative = probe.set->search(&probe.results, text, text + m_length, text + pos, option);
+    });
     probe.from = -1;
     if (!afterEngineCall(probe.results))
         return NOWHERE;
     probe.from = pos;
+    probe.anchorFrom = anchor ? pos : -1;
     probe.start = probe.results.found() ? probe.results.begin(0) : NOWHERE;
     return probe.start;
+}
+
+uint32_t LineMatcher::anchorOption(const Probe& probe, int pos) const {
+    return probe.anchored && !anchorAt(probe, pos) ? pel::RegExOptions::NO_START_ANCHOR : 0;
 }
 
 int LineMatcher::charLength(int pos) const {
@@ -181,7 +268,7 @@ int LineMatcher::charLength(int pos) const {
 bool LineMatcher::walk(int32_t line) {
     int lastPos = -1;
     int stalled = 0;
-    while (m_pos < m_length) {
+    while (m_pos <= m_length) {
         if (m_pos == lastPos) {
             if (++stalled > MAX_STALLED_ITERATIONS)
                 break;
@@ -200,11 +287,14 @@ bool LineMatcher::walk(int32_t line) {
                 continue;
             }
         }
+        if (m_pos == m_length)
+            break;
         int compositeAt = NOWHERE;
         const pel::RegEx* composite =
             m_top.rule && m_top.rule->composite ? m_top.rule->composite->getCompiled() : nullptr;
         if (composite) {
-            Probe& probe = probeFor(composite, m_top.rule->compositeAnchored);
+            Probe& probe = m_length <= SET_SEARCH_LONGEST_LINE ? probeFor(*m_top.rule)
+                                                               : probeFor(composite, m_top.rule->compositeAnchored);
             compositeAt = nextStart(probe, m_pos);
             if (m_stopped)
                 break;
@@ -229,22 +319,32 @@ void LineMatcher::close(const Probe& probe, int at) {
     const ParserRule* rule = m_top.rule;
     const uint16_t scope = m_top.ruleScope;
     m_state.resize(m_state.size() - 2);
-    appendRun(at, scope);
-    if (rule)
-        captureRuns(rule->endCaptures, 0, results, scope, matchEnd);
+    m_anchors.pop_back();
+    if (at < m_length) {
+        appendRun(at, scope);
+        if (rule)
+            captureRuns(rule->endCaptures, 0, results, scope, matchEnd);
+    }
     resolveTop();
     m_pos = matchEnd;
 }
 
 bool LineMatcher::open(const Probe& probe, int at, int32_t line) {
     const pel::MatchResultsRegEx& results = probe.results;
-    const unsigned group = results.firstMatchedGroup();
-    const ParserRule* sub = m_rules->rule(m_top.rule->composite->getId(group));
+    // A set's match has the pattern's own groups; the composite's, the alternative's group first.
+    const std::vector<uint32_t>& alternatives = m_top.rule->alternatives;
+    const int alternative = probe.alternative;
+    const unsigned group = probe.rule ? 0 : results.firstMatchedGroup();
+    const uint32_t subNumber = !probe.rule ? m_top.rule->composite->getId(group)
+                               : alternative >= 0 && static_cast<size_t>(alternative) < alternatives.size()
+                                   ? alternatives[static_cast<size_t>(alternative)]
+                                   : 0;
+    const ParserRule* sub = m_rules->rule(subNumber);
     if (!sub) {
         const std::wstring text(m_text, 0, m_length > 0 && m_text[m_length - 1] == L'\n' ? m_length - 1 : m_length);
         pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"Line[%d]: `%s`\n", line, text.c_str());
-        pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"Parser: Invalid capture group %d dump=[%d-%d]\n",
-                        static_cast<int>(group), results.begin(group), results.end(group));
+        pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"Parser: No rule %u for the match [%d-%d]\n",
+                        subNumber, results.begin(group), results.end(group));
         return false;
     }
     const int matchEnd = results.end(0);
@@ -265,6 +365,7 @@ bool LineMatcher::open(const Probe& probe, int at, int32_t line) {
                 top = content->index();
         m_state.push_back(endIndex);
         m_state.push_back(top);
+        m_anchors.push_back(matchEnd);
         resolveTop();
     }
     m_pos = matchEnd;

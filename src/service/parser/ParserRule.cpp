@@ -42,6 +42,7 @@ bool pushPattern(ParserRule& rule, const RegExSource& source, uint32_t subRuleNu
     pel::RegEx::parseOptions(source.options.c_str(), &options);
     if (rule.composite->push(source.pattern, options.options, subRuleNumber, cache)) {
         rule.alternatives.push_back(subRuleNumber);
+        rule.patterns.push_back(pel::RegEx::create(source.pattern, options));
         rule.compositeAnchored = rule.compositeAnchored || patternUsesG(source.pattern);
     }
     return false;

@@ -29,7 +29,7 @@ class GrammarRuleSet;
 struct DynamicEndSource {
     std::wstring text;
     uint32_t options = pel::RegExOptions::CAPTURE_GROUP;
-    // The pattern uses \G, which only the anchored walk of the matcher gives its meaning.
+    // The pattern uses \G, which holds only at the matcher's anchor.
     uint8_t anchored = 0;
 };
 
@@ -63,6 +63,9 @@ public:
     uint16_t ruleNumber = 0;
     // The sub-rule number of each alternative of the composite, in push order.
     std::vector<uint32_t> alternatives;
+    // Each alternative's pattern compiled by itself, in the same order: what the matcher searches
+    // as a set.
+    std::vector<std::unique_ptr<pel::RegEx>> patterns;
     // Some alternative, or the static end pattern, uses \G.
     bool compositeAnchored = false;
     bool endAnchored = false;

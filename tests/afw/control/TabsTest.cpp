@@ -95,6 +95,40 @@ TEST_F(TabsTest, CtrlTabCyclesBothWaysOnceEnabled) {
     EXPECT_EQ((std::vector<bool>{false, false, true}), shown());
 }
 
+TEST_F(TabsTest, RemovingATabSelectsItsNeighbourAndKeepsThePageForItsOwner) {
+    tabs->setCurrentIndex(1);
+    tabs->setTabText(1, L"Colours");
+    wchar_t caption[32] = {};
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = caption;
+    item.cchTextMax = 32;
+    ::SendMessageW(tabs->getHandle(), TCM_GETITEMW, 1, reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(L"Colours", caption);
+    EXPECT_EQ(2, tabs->indexOfPage(pages[2]));
+
+    // The selected one: its right neighbour shows.
+    tabs->removeTab(1);
+    EXPECT_EQ(2, tabs->getCount());
+    EXPECT_EQ(nullptr, pages[1]->getParent());
+    EXPECT_EQ(-1, tabs->indexOfPage(pages[1]));
+    EXPECT_EQ(pages[2], tabs->getCurrentPage());
+    EXPECT_EQ(1, tabs->getCurrentIndex());
+    EXPECT_TRUE(pages[2]->isVisible());
+    // One before the selected one: the selection stays on its page.
+    tabs->removeTab(0);
+    EXPECT_EQ(0, tabs->getCurrentIndex());
+    EXPECT_EQ(pages[2], tabs->getCurrentPage());
+    for (int index : {-1, 1, 5})
+        tabs->removeTab(index);
+    EXPECT_EQ(1, tabs->getCount());
+    // The last one: nothing is selected.
+    tabs->removeTab(0);
+    EXPECT_EQ(0, tabs->getCount());
+    EXPECT_EQ(nullptr, tabs->getCurrentPage());
+    EXPECT_EQ(-1, tabs->getCurrentIndex());
+}
+
 TEST_F(TabsTest, ThePaddingFollowsTheDisplayAreaOnEveryResize) {
     for (const afRect& frame : {afRect(0, 0, 420, 300), afRect(0, 0, 300, 200)}) {
         window->setFrame(frame);

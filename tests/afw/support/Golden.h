@@ -1,9 +1,10 @@
 #pragma once
 // Golden files of the framework tests, beside their sources: texts compared exactly and images
 // (read through the framework's PNG decoder) compared with a tolerance per channel (24 unless
-// told) on all but 0.5% of the pixels. A mismatch writes what the test got beside the golden file
-// (".actual"); with TESSEL_UPDATE_GOLDEN set the test writes the golden file itself, to be
-// reviewed before it is committed.
+// told) on all but 0.5% of the pixels. A mismatch writes what the test got into the build's tests
+// folder, at the golden file's place there (".actual"), and names it; the source tree is only
+// read. With TESSEL_UPDATE_GOLDEN set the test writes the golden file itself, to be reviewed
+// before it is committed.
 
 #include "afw/afPng.h"
 #include "afw/support/DibSurface.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -26,9 +28,19 @@ inline std::string goldenPath(const std::string& relative) {
     return std::string("Z:") + TESSEL_TESTS_DIR + "/" + relative;
 }
 
-inline std::string actualPath(const std::string& path) {
-    const size_t dot = path.rfind('.');
-    return path.substr(0, dot) + ".actual" + path.substr(dot);
+// Where a mismatch's actual file goes, as the host names it: the golden file's place in the
+// build's tests folder, with ".actual" before the extension.
+inline std::string actualPath(const std::string& relative) {
+    const size_t dot = relative.rfind('.');
+    return std::string(TESSEL_TESTS_BUILD_DIR) + "/" + relative.substr(0, dot) + ".actual" + relative.substr(dot);
+}
+
+// The actual file's path in Wine's name, its folder made.
+inline std::string actualFileForWriting(const std::string& relative) {
+    const std::string path = "Z:" + actualPath(relative);
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+    return path;
 }
 
 inline testing::AssertionResult matchesGoldenText(const std::string& relative, const std::string& actual) {
@@ -38,7 +50,7 @@ inline testing::AssertionResult matchesGoldenText(const std::string& relative, c
     const bool update = std::getenv("TESSEL_UPDATE_GOLDEN") != nullptr;
     if (!update && golden.str() == actual)
         return testing::AssertionSuccess();
-    std::ofstream(update ? path : actualPath(path), std::ios::binary) << actual;
+    std::ofstream(update ? path : actualFileForWriting(relative), std::ios::binary) << actual;
     return update ? testing::AssertionSuccess()
                   : testing::AssertionFailure() << relative << " differs; the test got " << actualPath(relative);
 }
@@ -86,7 +98,7 @@ inline testing::AssertionResult matchesGoldenImage(const std::string& relative, 
     }
     if (off * 200 <= actual.size())
         return testing::AssertionSuccess();
-    writePngFile(actualPath(path), width, height, actual);
+    writePngFile(actualFileForWriting(relative), width, height, actual);
     return testing::AssertionFailure() << relative << ": " << off << " of " << actual.size()
                                        << " pixels differ; what the test got is in " << actualPath(relative);
 }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 namespace tessel_test {
 namespace {
 
@@ -19,7 +21,7 @@ TEST_F(BundlesEndToEnd, ATabTriggerExpandsItsSnippetAndTabMovesToTheNextStop) {
     copy.folder.write(L"snip.c", old);
     TesselRun tessel(copy, L"snip.c");
     ASSERT_TRUE(tessel.showsKeywords()) << "the bundles never coloured the text";
-    ASSERT_TRUE(activate(tessel.editor()));
+    ASSERT_TRUE(tessel.focusEditor());
     // The caret starts on the empty first line. "void" replaces the selected first stop only
     // when the caret sits there; the second Tab goes to the body.
     ASSERT_TRUE(typeKeys(L"main"));
@@ -33,7 +35,7 @@ TEST_F(BundlesEndToEnd, ATabTriggerExpandsItsSnippetAndTabMovesToTheNextStop) {
     copy.folder.write(L"plain.txt", "");
     TesselRun other(copy, L"plain.txt"); // handed to the running instance
     ASSERT_TRUE(tessel.hasTitle(L"plain.txt - Tessel"));
-    ASSERT_TRUE(activate(tessel.editor()));
+    ASSERT_TRUE(tessel.focusEditor()) << "the new tab's editor takes the keys";
     ASSERT_TRUE(typeKeys(L"main"));
     ASSERT_TRUE(pressChord({VK_TAB}));
     EXPECT_EQ("main\t", savedText(tessel, L"plain.txt", ""));
@@ -68,11 +70,49 @@ TEST_F(BundlesEndToEnd, TheBundlesMenuListsTheShippedBundlesAndItsSnippetLinesIn
     ASSERT_TRUE(pressChord({VK_UP})); // wraps to "main()"
     ASSERT_TRUE(pressChord({VK_RETURN}));
     ASSERT_TRUE(tessel.hasOpenMenus(0));
-    ASSERT_TRUE(activate(tessel.editor()));
+    ASSERT_TRUE(tessel.focusEditor());
     ASSERT_TRUE(typeKeys(L"void"));
     ASSERT_TRUE(pressChord({VK_TAB}));
     ASSERT_TRUE(typeKeys(L"x++;"));
     EXPECT_EQ(MAIN_EXPANDED + old, savedText(tessel, L"menu.c", old));
+}
+
+TEST_F(BundlesEndToEnd, F4ShowsTheBundleEditorsTreeAndEnterThereOpensAnEntryInATab) {
+    copy.folder.write(L"tree.c", "int z;\r\n");
+    TesselRun tessel(copy, L"tree.c");
+    ASSERT_TRUE(tessel.showsKeywords()) << "the bundles never coloured the text";
+    ASSERT_TRUE(pressChordIn(tessel.window(), {VK_F4}));
+    HWND shown = nullptr;
+    ASSERT_TRUE(pollFor(
+        [&] {
+            shown = OtherProcess::findTopLevel(L"TesselBundleEditor", tessel.process.processId()).front();
+            return shown && ::IsWindowVisible(shown);
+        },
+        WAIT_MS))
+        << "F4 showed no bundle editor";
+    HWND tree = OtherProcess::findChild(shown, L"SysTreeView32");
+    ASSERT_TRUE(tree);
+    // The six shipped bundles at the top level.
+    int bundles = 0;
+    for (LPARAM item = ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0); item;
+         item = ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, item))
+        ++bundles;
+    EXPECT_EQ(6, bundles);
+    EXPECT_EQ(nullptr, OtherProcess::findChild(shown, TesselRun::EDITOR)) << "no entry is open yet";
+
+    // The first bundle (C), its first group (Grammars), its first grammar, opened by Enter.
+    ASSERT_TRUE(pressChordIn(tree, {VK_HOME}));
+    for (WORD key : {VK_RIGHT, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN})
+        ASSERT_TRUE(pressChord({key}));
+    EXPECT_TRUE(pollFor([&] { return OtherProcess::findChild(shown, TesselRun::EDITOR) != nullptr; }, WAIT_MS))
+        << "Enter opened no editor";
+    HWND tabs = OtherProcess::findChild(shown, L"SysTabControl32");
+    ASSERT_TRUE(tabs);
+    EXPECT_EQ(1, ::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
+
+    // F4 there hides it again.
+    ASSERT_TRUE(pressChordIn(shown, {VK_F4}));
+    EXPECT_TRUE(pollFor([&] { return !::IsWindowVisible(shown); }, WAIT_MS)) << "F4 left the bundle editor shown";
 }
 
 } // namespace

@@ -62,5 +62,35 @@ TEST_F(SearchEndToEnd, ReplaceAllMatchingCaseLeavesTheOtherCaseAndOnlyTheSelecte
     EXPECT_EQ("here Local\r\nthere\r\nthere\r\n", savedText(tessel, L"r.c", "here Local\r\nhere\r\nhere\r\n"));
 }
 
+// A regular expression that would overflow the engine's stack on the long run of "a" stops
+// Replace All before it replaces anything: the two matches before the run are still there for
+// the next Replace All.
+TEST_F(SearchEndToEnd, AReplaceAllThatFailsReplacesNothing) {
+    const std::string old = "bz bz " + std::string(10000, 'a') + "z\r\n";
+    copy.folder.write(L"f.txt", old);
+    TesselRun tessel(copy, L"f.txt");
+    ASSERT_TRUE(tessel.hasTitle(L"f.txt - Tessel"));
+    const auto replaceAll = [&](const wchar_t* find, const wchar_t* with, bool tickRegex) {
+        ASSERT_TRUE(pressChordIn(tessel.editor(), {VK_CONTROL, 'H'}));
+        HWND dialog = dialogTitled(tessel, L"Replace");
+        ASSERT_NE(nullptr, dialog) << "Ctrl+H showed no Replace dialog";
+        ASSERT_TRUE(activate(dialog));
+        ASSERT_TRUE(pressChord({VK_CONTROL, 'A'}));
+        ASSERT_TRUE(typeKeys(find));
+        ASSERT_TRUE(pressChord({VK_TAB}));
+        ASSERT_TRUE(pressChord({VK_CONTROL, 'A'}));
+        ASSERT_TRUE(typeKeys(with));
+        if (tickRegex) {
+            ASSERT_TRUE(pressChord({VK_MENU, 'X'})); // Regular expression
+        }
+        ASSERT_TRUE(pressChord({VK_RETURN}));
+        ASSERT_TRUE(pollFor([&] { return !::IsWindow(dialog); }, WAIT_MS)) << "the dialog stayed";
+    };
+    replaceAll(L"(a|b)*z", L"X", true);
+    // Still a regular expression (the dialog keeps the box ticked): its group goes in.
+    replaceAll(L"b(z)", L"Y$1", false);
+    EXPECT_EQ("Yz Yz " + std::string(10000, 'a') + "z\r\n", savedText(tessel, L"f.txt", old));
+}
+
 } // namespace
 } // namespace tessel_test

@@ -43,6 +43,25 @@ public:
     }
     std::wstring title() { return window() ? OtherProcess::windowText(window()) : L"(no window)"; }
 
+    // Waits until the window holds the keyboard focus of its thread: where typed keys go once
+    // its top-level window is active.
+    testing::AssertionResult hasFocus(HWND target) {
+        const DWORD thread = target ? ::GetWindowThreadProcessId(target, nullptr) : 0;
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        if (thread && pollFor([&] { return ::GetGUIThreadInfo(thread, &info) && info.hwndFocus == target; }, WAIT_MS))
+            return testing::AssertionSuccess();
+        return testing::AssertionFailure() << "the focus stayed on another window";
+    }
+    // The window made active with the active tab's editor holding the focus: keys sent now go
+    // to that editor.
+    testing::AssertionResult focusEditor() {
+        const HWND shown = editor();
+        if (!activate(shown))
+            return testing::AssertionFailure() << "the window could not be made active";
+        return hasFocus(shown);
+    }
+
     // Waits until the title is `expected`; the assertion names the last title seen.
     testing::AssertionResult hasTitle(const std::wstring& expected) {
         std::wstring seen;

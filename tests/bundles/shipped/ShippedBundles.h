@@ -22,19 +22,13 @@
 #include "bundles/ManagerFixture.h"
 #include "service/parser/ParsedDocument.h"
 #include "support/LogCapture.h"
+#include "support/SourceTree.h"
 
 #include <algorithm>
 #include <fstream>
 #include <sstream>
 
 namespace tessel_test {
-
-// Under Wine the source tree is reached through drive Z:.
-inline std::wstring sourceTreePath(const char* tree, const std::string& relative) {
-    std::string path = std::string("Z:") + tree + "/" + relative;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return std::wstring(path.begin(), path.end());
-}
 
 // The whole (ASCII) file, "<missing>" when it cannot be read.
 inline std::wstring readSourceFile(const std::wstring& path) {

@@ -8,6 +8,7 @@
 #include "service/parser/DocumentTheme.h"
 #include "service/parser/ParserRule.h"
 #include "service/parser/ThemeStyler.h"
+#include "service/parser/base/ScopeSelectorMatcher.h"
 #include "service/parser/spans/SpanManager.h"
 #include "service/document/Document.h"
 #include "service/document/controller/DocumentController.h"
@@ -177,6 +178,80 @@ TEST_F(ShippedBundlesTest, EachGrammarsSampleParsesAsItsReviewedGoldenDump) {
     for (const BundleEntryPtr& entry : manager->getInstalled()) {
         tessel_test::ParsedText parsed(*rules(), L"source.jasmine", entry->getSourceText());
         EXPECT_TRUE(parsed.endsAtRoot()) << narrow(entry->getTitle());
+    }
+}
+
+// A record's path goes on into its parent's: a file nested 900 deep makes thousands of records
+// whose flat paths would hold millions of segments, and the theme ranks them as flat paths.
+TEST_F(ShippedBundlesTest, DeeplyNestedJsonKeepsItsScopeRecordsSmallAndRankedAsFlatPaths) {
+    constexpr int DEPTH = 900;
+    std::wstring text;
+    for (int level = 0; level < DEPTH; ++level)
+        text += L"{\"key" + std::to_wstring(level) + L"\": \"a\\tb\", \"n\": -1.5e3, \"list\": [true, null,\n";
+    text += L"0";
+    for (int level = 0; level < DEPTH; ++level)
+        text += L"]}";
+    text += L"\n";
+    ASSERT_TRUE(rules());
+
+    // Committed private memory, region by region: under Wine the process counters stay at 0.
+    const auto privateBytes = [] {
+        size_t total = 0;
+        MEMORY_BASIC_INFORMATION region;
+        for (uintptr_t at = 0; ::VirtualQuery(reinterpret_cast<const void*>(at), &region, sizeof region);) {
+            if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
+                total += region.RegionSize;
+            const uintptr_t next = reinterpret_cast<uintptr_t>(region.BaseAddress) + region.RegionSize;
+            if (next <= at)
+                break;
+            at = next;
+        }
+        return total;
+    };
+    const size_t before = privateBytes();
+    tessel_test::ParsedText parsed(*rules(), L"source.json", text);
+    const size_t grown = privateBytes() - before;
+    ASSERT_TRUE(parsed.endsAtRoot());
+
+    const DocumentScopeRegistry& registry = parsed.document.getScopeRegistry();
+    size_t records = 0, flatSegments = 0, deepest = 0;
+    for (const DocumentScope* record; (record = registry.get(static_cast<uint32_t>(records))) != nullptr; ++records) {
+        flatSegments += record->scopePath().size();
+        deepest = std::max(deepest, record->scopePath().size());
+    }
+    EXPECT_GT(deepest, size_t(DEPTH)) << "as deep as the matcher nests";
+    EXPECT_GT(flatSegments * sizeof(ScopeSegment), size_t(64) << 20) << "flat copies would not fit the bound";
+    EXPECT_LT(grown, size_t(64) << 20) << records << " records";
+
+    // Every theme selector, anchored as the theme matches and not as key bindings do, on a
+    // sample of the records from every depth and on every record of the shipped samples.
+    const std::shared_ptr<DocumentTheme> theme = themes->findTheme(TESSEL_LIGHT);
+    ASSERT_TRUE(theme && !theme->rules().empty());
+    const auto rankAsFlat = [&](const DocumentScope& record) {
+        ScopePath flat;
+        flat.append(record.scopePath());
+        for (const ThemeRule& rule : theme->rules())
+            for (bool anchored : {false, true}) {
+                if (!rule.selector)
+                    continue;
+                ScopeRank shared, copied;
+                const bool matched = ScopeSelectorMatcher(*rule.selector, record.scopePath()).match(&shared, anchored);
+                if (matched != ScopeSelectorMatcher(*rule.selector, flat).match(&copied, anchored) ||
+                    shared.score != copied.score)
+                    return testing::AssertionFailure() << narrow(rule.scope) << " on " << narrow(flat.toString());
+            }
+        return testing::AssertionSuccess();
+    };
+    for (uint32_t index = 0; index < records; index += 97)
+        ASSERT_TRUE(rankAsFlat(*registry.get(index)));
+    for (const char* sample : {"sample.c", "sample.json", "sample.js", "sample.md"}) {
+        const std::wstring name(sample, sample + std::strlen(sample));
+        tessel_test::ParsedText shallow(*rules(), grammarOf(name.c_str()),
+                                        tessel_test::readSourceFile(tessel_test::sourceTreePath(
+                                            TESSEL_TESTS_DIR, std::string("bundles/shipped/samples/") + sample)));
+        const DocumentScopeRegistry& scopes = shallow.document.getScopeRegistry();
+        for (uint32_t index = 0; scopes.get(index); ++index)
+            ASSERT_TRUE(rankAsFlat(*scopes.get(index))) << sample;
     }
 }
 

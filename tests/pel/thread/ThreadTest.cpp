@@ -369,6 +369,41 @@ TEST(Semaphore, CountsUpToItsMaximumAndANegativeTimeOutWaits) {
     EXPECT_EQ(Semaphore_Impl::Signalled, light.wait(-1));
 }
 
+// A count given back while threads wait goes to the one that has waited longest, not to the
+// thread that gave it back and asks again at once; a waiter that gives up leaves the queue.
+TEST(Semaphore, TheLongestWaiterGetsTheCountBeforeAThreadThatAsksAgain) {
+    LegacyMutex mutex;
+    ASSERT_EQ(Semaphore_Impl::Signalled, mutex.wait(0));
+    const auto queued = [&](size_t count) {
+        for (int i = 0; i < 10000 && mutex.waiting() != count; ++i)
+            ::Sleep(1);
+        return mutex.waiting() == count;
+    };
+    std::vector<int> order; // written under the mutex
+    std::vector<std::thread> threads;
+    for (int t = 1; t <= 2; ++t) {
+        threads.emplace_back([&, t] {
+            mutex.wait(-1);
+            order.push_back(t);
+            mutex.release();
+        });
+        EXPECT_TRUE(queued(t)) << "thread " << t << " never waited";
+    }
+    int gaveUp = -1;
+    onOtherThread([&] { gaveUp = mutex.wait(30); });
+    EXPECT_EQ(Semaphore_Impl::TimedOut, gaveUp);
+    EXPECT_EQ(2u, mutex.waiting());
+
+    mutex.release();
+    EXPECT_EQ(Semaphore_Impl::Signalled, mutex.wait(-1));
+    order.push_back(0);
+    mutex.release();
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ((std::vector<int>{1, 2, 0}), order);
+    EXPECT_EQ(Semaphore_Impl::Signalled, mutex.wait(0)) << "the last release left the count";
+}
+
 TEST(Semaphore, WaitAnyNamesTheHandle) {
     Semaphore first(0, 1);
     Semaphore second(1, 1);

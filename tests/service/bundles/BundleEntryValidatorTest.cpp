@@ -93,7 +93,7 @@ TEST(BundleEntryValidator, ChecksReportWithTheirOwnSeveritiesTagsAndPlaces) {
 }
 
 TEST(BundleEntryValidator, FixHexEscapesWidensUnescapedByteEscapes) {
-    const wchar_t* escapes[][2] = {{L"\\x41", L"\\x41\\x00"}, {L"a\\x4", L"a\\x4"}, {L"\\\\x41", L"\\\\x41"}};
+    const wchar_t* escapes[][2] = {{L"\\x41", L"\\x{41}"}, {L"a\\x4", L"a\\x4"}, {L"\\\\x41", L"\\\\x41"}};
     for (const auto& row : escapes) {
         std::wstring fixed;
         EXPECT_EQ(std::wstring(row[0]) != row[1], BundleEntryValidator::fixHexEscapes(row[0], &fixed));

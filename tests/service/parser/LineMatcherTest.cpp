@@ -183,6 +183,50 @@ TEST_F(LineMatcherTest, RunawayLinesStopWithOneLogLineKeepingTheirStateAndTheNex
     EXPECT_EQ(1u, countLogged(log, L"Parser: Line 1 stopped at column"));
 }
 
+// Line ends and \G as TextMate grammars expect them: an end pattern is tried after the line feed
+// too, and \G holds only where the begin match of the rule on top ended, on that line.
+TEST_F(LineMatcherTest, EndsAreTriedAtTheLineEndAndTheAnchorHoldsOnlyAfterTheBeginOnItsLine) {
+    GrammarBuilder g(L"source.t");
+    // A line comment that goes on after a backslash at the line's end (as C's does).
+    auto* comment = g.beginEnd(L"//", L"(?<=\\n)(?<!\\\\\\n)", L"comment.line");
+    // Closes at the first position after its begin where nothing of its own matches.
+    auto* call = g.beginEnd(L"\\{", L"(?!\\G)", L"meta.call");
+    auto* head = g.match(L"\\G\\w+", L"entity.name");
+    auto* word = g.match(L"\\w+", L"meta.word");
+    auto* list = g.beginEnd(L"\\[", L"\\]", L"meta.list");
+    g.patterns(g.root(), {comment, call, list});
+    g.patterns(call, {word});
+    g.patterns(list, {head, word});
+    Parsed parsed(g.finish(), L"a // b \\\nc\nd\n{ab cd\n[ab cd\nef]\n");
+    parsed.parseAll();
+    const wchar_t* lines[] = {
+        L"0:source.t|2:source.t comment.line => [0:0 0:1]",
+        L"0:source.t comment.line => [0:0]",
+        L"0:source.t => [0:0]",
+        L"0:source.t meta.call|1:source.t meta.call meta.word|3:source.t => [0:0]",
+        L"0:source.t meta.list|1:source.t meta.list entity.name|3:source.t meta.list|4:source.t meta.list meta.word|6:source.t meta.list => [0:0 0:4]",
+        L"0:source.t meta.list meta.word|2:source.t meta.list|3:source.t => [0:0]",
+    };
+    for (int32_t line = 0; line < 6; ++line)
+        EXPECT_EQ(lines[line], dumpLine(parsed.document, line)) << line;
+}
+
+// One engine call would take seconds on these lines; the call's own bound ends the line well
+// inside its budget, with one log line, and the state it reached (inside the block) is kept.
+TEST_F(LineMatcherTest, AnEngineCallThatRunsAwayEndsItsLineInsideTheBudget) {
+    for (int length : {3000, 30000}) {
+        Parsed parsed(slowGrammar(), L"<" + std::wstring(length, L'a') + L"bc\n>\n");
+        LogCapture log;
+        const DWORD start = ::GetTickCount();
+        EXPECT_TRUE(parsed.matcher->parseLine(0));
+        EXPECT_LT(::GetTickCount() - start, LineMatcher::LINE_BUDGET_MS) << length;
+        EXPECT_EQ(1u, countLogged(log, L"Parser: Line 0 stopped at column 1")) << length;
+        EXPECT_EQ(2u, parsed.endPairs(0)) << length;
+        EXPECT_TRUE(parsed.matcher->parseLine(1));
+        EXPECT_EQ(L"0:source.slow meta.block|1:source.slow => [0:0]", dumpLine(parsed.document, 1));
+    }
+}
+
 TEST_F(LineMatcherTest, EmptyMatchesNeitherLoopNorGrowTheStateBeyondItsLimit) {
     GrammarBuilder look(L"source.look");
     look.patterns(look.root(), {look.beginEnd(L"(?=a)", L"(?=a)", L"meta.look")});
@@ -215,7 +259,7 @@ TEST_F(LineMatcherTest, ALineAfterOneWithoutRecordStartsAtTheRootAndAnUnknownAlt
     LogCapture log;
     EXPECT_FALSE(parsed.matcher->parseLine(2));
     EXPECT_EQ(1u, countLogged(log, L"Line[2]: `c!`"));
-    EXPECT_EQ(1u, countLogged(log, L"Parser: Invalid capture group 2 dump=[1-2]"));
+    EXPECT_EQ(1u, countLogged(log, L"Parser: No rule 999 for the match [1-2]"));
     EXPECT_EQ(nullptr, parsed.record(2));
 }
 

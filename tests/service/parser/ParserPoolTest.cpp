@@ -5,7 +5,9 @@
 #include "service/document/DocumentListener.h"
 #include "service/document/DocumentManager.h"
 #include "service/parser/base/GrammarRuleSetHolder.h"
+#include "support/LogCapture.h"
 #include "support/MessagePump.h"
+#include "KeystrokesDuringPass.h"
 #include "ParsedDocument.h"
 #include "ParserTestSupport.h"
 #include "TestGrammars.h"
@@ -90,6 +92,44 @@ TEST_F(ParserPoolTest, ACommentRecoloursEveryLineBelowAndClosingOrSwappingMidPas
     ASSERT_TRUE(pumpUntil([&] { return client->rangesInUse() == 0; })) << client->rangesInUse() << " ranges";
     manager->getGrammarRuleSetHolder().replaceGrammarRuleSet(nullptr);
     EXPECT_EQ(0, ParserRule::liveCount());
+}
+
+// Every line stops at the bound of one engine call (seconds of work each otherwise); meanwhile
+// the main thread gets the document whenever it asks, within a generous bound.
+TEST_F(ParserPoolTest, LinesOfARunawayPatternEndAtTheirBoundAndLeaveTheDocumentToTheMainThread) {
+    manager->getGrammarRuleSetHolder().replaceGrammarRuleSet(slowGrammar());
+    Document* document = manager->createDocument(L"source.slow");
+    std::wstring text;
+    for (int length : {3000, 30000, 3000, 30000})
+        text += L"<" + std::wstring(length, L'a') + L"bc\n";
+    LogCapture log;
+    insertText(*document, 0, text);
+    DWORD longestWait = 0;
+    ASSERT_TRUE(pumpUntil([&] {
+        const DWORD start = ::GetTickCount();
+        document->lock();
+        longestWait = std::max<DWORD>(longestWait, ::GetTickCount() - start);
+        document->unlock();
+        return parsed.cover(document, 0, 4);
+    }));
+    EXPECT_LT(longestWait, 50u);
+    size_t stopped = 0;
+    for (const LoggedLine& line : log.lines())
+        stopped += line.text.find(L"stopped at column") != std::wstring::npos;
+    EXPECT_EQ(4u, stopped);
+    EXPECT_EQ(L" => [0:0 0:1]", dumpLine(*document, 4)); // inside the block the first line opened
+    manager->releaseDocument(document);
+}
+
+// A fast typist at the top of an 800 000-line file while its first pass runs: the worker gives
+// the lock back between its slices, and each keystroke takes it at the next hand-over instead of
+// the worker taking it again first.
+TEST_F(ParserPoolTest, KeystrokesDuringTheFirstPassTakeTheLockAtTheWorkersNextRelease) {
+    const KeystrokeWaits waits = typeDuringFirstPass(*manager, 800000, 60);
+    for (size_t i = 0; i < waits.lockWaits.size(); ++i)
+        ASSERT_LT(waits.lockWaits[i], 500) << "keystroke " << i << " of " << waits.lockWaits.size() << " waited";
+    EXPECT_TRUE(waits.passEnded) << "the first pass";
+    EXPECT_GE(waits.lockWaits.size(), 10u) << "the pass ended before the typing could test it";
 }
 
 } // namespace

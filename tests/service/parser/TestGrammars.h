@@ -150,4 +150,15 @@ inline std::shared_ptr<tessel::GrammarRuleSet> heredocGrammar() {
     return g.finish();
 }
 
+// Blocks between "<" and ">" holding a*a*c: over "aaa...abc" every engine call backtracks and
+// scans the rest of the line at each step, seconds of work on a few thousand characters.
+inline std::shared_ptr<tessel::GrammarRuleSet> slowGrammar() {
+    GrammarBuilder g(L"source.slow");
+    auto* slow = g.match(L"a*a*c", L"meta.slow");
+    auto* block = g.beginEnd(L"<", L">", L"meta.block");
+    g.patterns(g.root(), {block});
+    g.patterns(block, {slow});
+    return g.finish();
+}
+
 } // namespace tessel_test

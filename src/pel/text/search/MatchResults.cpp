@@ -75,6 +75,23 @@ MatchResultsRegEx::MatchResultsRegEx() : m_region(onig_region_new()) {
 
 MatchResultsRegEx::~MatchResultsRegEx() {
     onig_region_free(m_region, 1);
+    if (m_param)
+        onig_free_match_param(m_param);
+}
+
+void MatchResultsRegEx::setSearchRetryLimit(unsigned long limit) {
+    if (!m_param) {
+        m_param = onig_new_match_param();
+        if (!m_param)
+            throw OutOfMemoryException(L"MatchResultsRegEx: no memory for the match settings");
+        onig_initialize_match_param(m_param);
+    }
+    onig_set_retry_limit_in_search_of_match_param(m_param, limit);
+    m_searchRetryLimit = limit;
+}
+
+bool MatchResultsRegEx::overSearchRetryLimit() const {
+    return m_status == ONIGERR_RETRY_LIMIT_IN_SEARCH_OVER;
 }
 
 void MatchResultsRegEx::clear() {

@@ -9,6 +9,7 @@
 #include <vector>
 
 struct re_registers; // the engine's region record (OnigRegion)
+struct OnigMatchParamStruct; // the engine's per-call settings (OnigMatchParam)
 
 namespace pel {
 
@@ -62,15 +63,26 @@ public:
     // the engine's error code, such as its retry limit. The regex's own last error is shared by
     // every thread that uses it; this one belongs to the caller that owns the results.
     int getStatus() const { return m_status; }
+    // Bounds the backtracking steps of every later match or search that fills these results,
+    // counted over all of its start positions together (0: only each attempt's own limit). A
+    // call past the bound ends with the engine's retry-limit error as its status.
+    void setSearchRetryLimit(unsigned long limit);
+    // Whether the last call ended at that bound.
+    bool overSearchRetryLimit() const;
 
 private:
     friend class RegEx;
+    friend class RegExSetSearch;
     // The engine writes its byte offsets here; the cached counts must then be dropped.
     re_registers* region() { return m_region; }
     void forgetCachedCounts() const;
     bool growTo(int count);
 
+    OnigMatchParamStruct* matchParam() const { return m_param; }
+
     re_registers* m_region;
+    OnigMatchParamStruct* m_param = nullptr;
+    unsigned long m_searchRetryLimit = 0;
     int m_status = 0;
     mutable unsigned int m_matched_count = 0;
     mutable bool m_matched_count_known = false;

@@ -21,6 +21,55 @@ bool isHexDigit(wchar_t c) {
     return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
 }
 
+constexpr long MAX_CODE_POINT = 0x10FFFF;
+
+// The value of the hex digits in [begin, end), or -1 when there are none, too many, or a non-digit.
+long hexValue(const std::wstring& text, size_t begin, size_t end) {
+    if (begin >= end || end - begin > 8)
+        return -1;
+    long value = 0;
+    for (size_t i = begin; i < end; ++i) {
+        const wchar_t c = text[i];
+        if (!isHexDigit(c))
+            return -1;
+        value = value * 16 + (c <= L'9' ? c - L'0' : (c | 0x20) - L'a' + 10);
+    }
+    return value;
+}
+
+// A braced escape "\x{H...}" at i: its code point and the position after it.
+bool bracedEscapeAt(const std::wstring& text, size_t i, long* o_code, size_t* o_end) {
+    if (text.compare(i, 3, L"\\x{") != 0)
+        return false;
+    const size_t close = text.find(L'}', i + 3);
+    if (close == std::wstring::npos)
+        return false;
+    *o_code = hexValue(text, i + 3, close);
+    *o_end = close + 1;
+    return *o_code >= 0;
+}
+
+// "[^\x{0}-\x{H}]" at i: its length and the first code point after its range.
+bool negatedRangeFromZeroAt(const std::wstring& text, size_t i, size_t* o_length, long* o_first) {
+    if (text.compare(i, 2, L"[^") != 0)
+        return false;
+    long low = 0, high = 0;
+    size_t dash = 0, end = 0;
+    if (!bracedEscapeAt(text, i + 2, &low, &dash) || low != 0 || dash >= text.size() || text[dash] != L'-' ||
+        !bracedEscapeAt(text, dash + 1, &high, &end) || end >= text.size() || text[end] != L']' ||
+        high >= MAX_CODE_POINT)
+        return false;
+    *o_length = end + 1 - i;
+    *o_first = high + 1;
+    return true;
+}
+
+std::wstring braced(long code) {
+    wchar_t buffer[16];
+    std::swprintf(buffer, 16, L"\\x{%lX}", code);
+    return buffer;
+}
+
 // The code of a pattern refused before the engine sees it; the engine's own codes are above.
 constexpr int ERROR_PATTERN_TOO_LONG = -100000;
 
@@ -169,6 +218,10 @@ std::unique_ptr<RegEx> RegEx::create(const std::wstring& pattern, RegExOptions o
     return std::unique_ptr<RegEx>(new RegEx(pattern.data(), pattern.size(), options));
 }
 
+re_pattern_buffer* RegEx::engineRegex() const {
+    return m_compiled->m_regex;
+}
+
 bool RegEx::isCompiled() const {
     return m_compiled->m_regex != nullptr;
 }
@@ -199,8 +252,10 @@ void RegEx::recordMatchResult(int result, MatchResultsRegEx* results) const {
     onig_region_clear(results->region());
 }
 
+static_assert(RegExOptions::NO_START_ANCHOR == ONIG_OPTION_NOT_BEGIN_POSITION, "the engine's option bit");
+
 MatchResultsRegEx* RegEx::match(MatchResultsRegEx* results, const wchar_t* text, const wchar_t* textEnd,
-                                const wchar_t* at) const {
+                                const wchar_t* at, uint32_t callOptions) const {
     if (!results)
         results = new MatchResultsRegEx();
     else
@@ -210,23 +265,27 @@ MatchResultsRegEx* RegEx::match(MatchResultsRegEx* results, const wchar_t* text,
         return results;
     const RegExSubject subject(text, static_cast<size_t>(textEnd - text));
     const wchar_t* from = subject.begin();
-    const int result = onig_match(regex, bytes(from), bytes(subject.end()), bytes(from + (at - text)),
-                                  results->region(), m_options);
+    const OnigOptionType options = m_options | callOptions;
+    const OnigUChar* end = bytes(subject.end());
+    const OnigUChar* start = bytes(from + (at - text));
+    OnigMatchParam* param = results->matchParam();
+    const int result = param ? onig_match_with_param(regex, bytes(from), end, start, results->region(), options, param)
+                             : onig_match(regex, bytes(from), end, start, results->region(), options);
     recordMatchResult(result, results);
     return results;
 }
 
 MatchResultsRegEx* RegEx::search(MatchResultsRegEx* results, const wchar_t* text, const wchar_t* textEnd,
-                                 const wchar_t* rangeStart, const wchar_t* rangeEnd) const {
+                                 const wchar_t* rangeStart, const wchar_t* rangeEnd, uint32_t callOptions) const {
     // A range that does not hold both ends searches no text and finds nothing.
     const bool holds = rangeHolds(text, textEnd, rangeStart) && rangeHolds(text, textEnd, rangeEnd);
     const RegExSubject subject(holds ? text : nullptr, holds ? static_cast<size_t>(textEnd - text) : 0);
     return search(results, subject, holds ? static_cast<size_t>(rangeStart - text) : 0,
-                  holds ? static_cast<size_t>(rangeEnd - text) : 0);
+                  holds ? static_cast<size_t>(rangeEnd - text) : 0, callOptions);
 }
 
 MatchResultsRegEx* RegEx::search(MatchResultsRegEx* results, const RegExSubject& subject, size_t rangeStart,
-                                 size_t rangeEnd) const {
+                                 size_t rangeEnd, uint32_t callOptions) const {
     if (!results)
         results = new MatchResultsRegEx();
     else
@@ -236,8 +295,14 @@ MatchResultsRegEx* RegEx::search(MatchResultsRegEx* results, const RegExSubject&
     const size_t length = static_cast<size_t>(subject.end() - text);
     if (!regex || !text || rangeStart > length || rangeEnd > length)
         return results;
-    const int result = onig_search(regex, bytes(text), bytes(subject.end()), bytes(text + rangeStart),
-                                   bytes(text + rangeEnd), results->region(), m_options);
+    const OnigOptionType options = m_options | callOptions;
+    const OnigUChar* end = bytes(subject.end());
+    const OnigUChar* start = bytes(text + rangeStart);
+    const OnigUChar* range = bytes(text + rangeEnd);
+    OnigMatchParam* param = results->matchParam();
+    const int result =
+        param ? onig_search_with_param(regex, bytes(text), end, start, range, results->region(), options, param)
+              : onig_search(regex, bytes(text), end, start, range, results->region(), options);
     recordMatchResult(result, results);
     return results;
 }
@@ -294,13 +359,9 @@ bool RegEx::getErrorInfo(RegExErrorInfo* o_error_info) const {
 bool RegEx::fixHexEscapes(const std::wstring& pattern, std::wstring* o_fixed_re) {
     PEL_CHECK_PTR(o_fixed_re);
     const size_t length = pattern.size();
-    if (length < 4) {
-        *o_fixed_re = pattern;
-        return false;
-    }
     std::wstring& out = *o_fixed_re;
     out.clear();
-    out.reserve(length);
+    out.reserve(length + 8);
     bool changed = false;
     size_t backslashes = 0; // run of backslashes just before i
     size_t i = 0;
@@ -309,8 +370,7 @@ bool RegEx::fixHexEscapes(const std::wstring& pattern, std::wstring* o_fixed_re)
         // Only a backslash that is not itself escaped starts a byte escape.
         if (c == L'\\' && backslashes % 2 == 0 && i + 3 < length && pattern[i + 1] == L'x' &&
             isHexDigit(pattern[i + 2]) && isHexDigit(pattern[i + 3])) {
-            out.append(pattern, i, 4);
-            out.append(L"\\x00");
+            out.append(L"\\x{").append(pattern, i + 2, 2).append(L"}");
             i += 4;
             backslashes = 0;
             changed = true;
@@ -318,6 +378,54 @@ bool RegEx::fixHexEscapes(const std::wstring& pattern, std::wstring* o_fixed_re)
         }
         out += c;
         backslashes = c == L'\\' ? backslashes + 1 : 0;
+        ++i;
+    }
+    return changed;
+}
+
+bool RegEx::fixClassForms(const std::wstring& pattern, std::wstring* o_fixed_re) {
+    PEL_CHECK_PTR(o_fixed_re);
+    std::wstring& out = *o_fixed_re;
+    out.clear();
+    out.reserve(pattern.size() + 8);
+    bool changed = false;
+    int depth = 0; // of the classes open at i
+    for (size_t i = 0; i < pattern.size();) {
+        const wchar_t c = pattern[i];
+        if (c == L'\\' && i + 1 < pattern.size()) {
+            out.append(pattern, i, 2);
+            i += 2;
+            continue;
+        }
+        if (c == L'[' && depth > 0 && pattern.compare(i, 2, L"[:") == 0) {
+            const size_t close = pattern.find(L":]", i + 2); // a POSIX bracket, "[:alpha:]"
+            const size_t next = close == std::wstring::npos ? pattern.size() : close + 2;
+            out.append(pattern, i, next - i);
+            i = next;
+            continue;
+        }
+        if (c == L'[') {
+            size_t classLength = 0;
+            long first = 0;
+            if (depth > 0 && negatedRangeFromZeroAt(pattern, i, &classLength, &first)) {
+                out += L'[' + braced(first) + L'-' + braced(MAX_CODE_POINT) + L']';
+                i += classLength;
+                changed = true;
+                continue;
+            }
+            ++depth;
+            out += c;
+            ++i;
+            // A "]" first in a class (after a "^") is a character of it.
+            if (i < pattern.size() && pattern[i] == L'^')
+                out += pattern[i++];
+            if (i < pattern.size() && pattern[i] == L']')
+                out += pattern[i++];
+            continue;
+        }
+        if (c == L']' && depth > 0)
+            --depth;
+        out += c;
         ++i;
     }
     return changed;

@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+struct re_pattern_buffer; // the engine's compiled expression (OnigRegex)
+
 namespace pel {
 
 // The option word (engine option bits) and the global flag, as parsed from option letters.
@@ -18,6 +20,8 @@ struct RegExOptions {
     static constexpr uint32_t EXTENDED = 2;
     static constexpr uint32_t MULTILINE = 4; // a dot also matches a line feed
     static constexpr uint32_t CAPTURE_GROUP = 256;
+    // For one match or search: \G, which holds where the call starts, holds nowhere.
+    static constexpr uint32_t NO_START_ANCHOR = 1u << 24;
 
     uint32_t options = CAPTURE_GROUP;
     bool global = false; // the "g" letter: kept for callers, matching ignores it
@@ -31,6 +35,7 @@ struct RegExErrorInfo {
 };
 
 class RegExCompiled;
+class RegExSetSearch;
 
 // A text that a pattern runs over again and again, as a global substitution does. The engine
 // needs a unit it may read after a text that ends in a high surrogate: such a text is copied
@@ -63,23 +68,29 @@ public:
     // Matches anchored at `at` inside [text, textEnd); look-behind may see the text before `at`.
     // Fills results (cleared first) or, when results is null, a new object the caller then owns.
     // Offsets count from text. A range that does not hold `at` matches nothing.
+    // callOptions (NO_START_ANCHOR) apply to this call alone.
     MatchResultsRegEx* match(MatchResultsRegEx* results, const wchar_t* text, const wchar_t* textEnd,
-                             const wchar_t* at) const;
+                             const wchar_t* at, uint32_t callOptions = 0) const;
     // As match, but finds the first match that starts anywhere from rangeStart on, before
     // rangeEnd (searching backwards when rangeEnd lies before rangeStart). The engine may also
     // want the literal part it looks for first to end before rangeEnd: to search all of the
     // text after rangeStart, pass textEnd.
     MatchResultsRegEx* search(MatchResultsRegEx* results, const wchar_t* text, const wchar_t* textEnd,
-                              const wchar_t* rangeStart, const wchar_t* rangeEnd) const;
+                              const wchar_t* rangeStart, const wchar_t* rangeEnd, uint32_t callOptions = 0) const;
     // As search, over the whole subject, the range in characters from its start.
     MatchResultsRegEx* search(MatchResultsRegEx* results, const RegExSubject& subject, size_t rangeStart,
-                              size_t rangeEnd) const;
+                              size_t rangeEnd, uint32_t callOptions = 0) const;
 
     // Letters i, x, m set the option bits, g the global flag; other letters are ignored.
     static bool parseOptions(const wchar_t* letters, RegExOptions* o_options);
-    // Rewrites each byte escape \xHH as \xHH\x00 so that it stands for one UTF-16 unit of the
-    // text. Returns whether anything was rewritten.
+    // Rewrites each byte escape \xHH (not after an escaping backslash) as the code point U+00HH,
+    // \x{HH}: to the engine a bare \xHH is one byte of the text's encoding, not a character.
+    // Returns whether anything was rewritten.
     static bool fixHexEscapes(const std::wstring& pattern, std::wstring* o_fixed_re);
+    // Rewrites a negated class of one range from U+0000 inside another class, "[a[^\x{0}-\x{7F}]]",
+    // as the range after it, "[a[\x{80}-\x{10FFFF}]]": the engine's UTF-16 encoding lets that form
+    // match every character. Returns whether anything was rewritten.
+    static bool fixClassForms(const std::wstring& pattern, std::wstring* o_fixed_re);
 
     // The last compile or match error; false when there is none.
     bool getErrorInfo(RegExErrorInfo* o_error_info) const;
@@ -92,7 +103,11 @@ public:
     const std::wstring& getPattern() const;
 
 private:
+    friend class RegExSetSearch;
+
     RegEx(const wchar_t* pattern, size_t length, RegExOptions options);
+    // The engine's compiled form, none when the pattern did not compile.
+    re_pattern_buffer* engineRegex() const;
     bool rangeHolds(const wchar_t* text, const wchar_t* textEnd, const wchar_t* at) const;
     void recordMatchResult(int result, MatchResultsRegEx* results) const;
 

@@ -81,14 +81,14 @@ void GrammarBundleItemCompiler::walk(const CompileStep& first) {
     }
 }
 
-void GrammarBundleItemCompiler::pushChildren(CompileRecord* rec, const Pattern* pattern, std::vector<CompileStep>& steps) {
+void GrammarBundleItemCompiler::pushChildren(CompileRecord* rec, const Pattern* pattern, std::vector<CompileStep>& io_steps) {
     const auto& children = pattern->getChildren();
     for (auto child = children.rbegin(); child != children.rend(); ++child)
-        steps.push_back(CompileStep::ofPattern(rec, child->get()));
+        io_steps.push_back(CompileStep::ofPattern(rec, child->get()));
 }
 
 void GrammarBundleItemCompiler::visitGrammar(CompileRecord* parent, const GrammarBundleItem* grammar,
-                                             std::vector<CompileStep>& steps) {
+                                             std::vector<CompileStep>& io_steps) {
     // The grammar's pattern part is the root of its tree; records are keyed by it.
     const Pattern* root = grammar;
     bool created = false;
@@ -103,12 +103,12 @@ void GrammarBundleItemCompiler::visitGrammar(CompileRecord* parent, const Gramma
     CompileStep end;
     end.kind = CompileStep::END_GRAMMAR;
     end.record = rec;
-    steps.push_back(end);
-    pushChildren(rec, root, steps);
+    io_steps.push_back(end);
+    pushChildren(rec, root, io_steps);
 }
 
 void GrammarBundleItemCompiler::visitPattern(CompileRecord* parent, const Pattern* pattern,
-                                             std::vector<CompileStep>& steps) {
+                                             std::vector<CompileStep>& io_steps) {
     bool created = false;
     CompileRecord* rec = record(pattern, &created);
     if (parent)
@@ -118,22 +118,22 @@ void GrammarBundleItemCompiler::visitPattern(CompileRecord* parent, const Patter
     switch (pattern->getKind()) {
     case Pattern::KIND_ROOT:
     case Pattern::KIND_GROUP:
-        pushChildren(rec, pattern, steps);
+        pushChildren(rec, pattern, io_steps);
         break;
     case Pattern::KIND_BEGIN_END:
         if (!m_injectStack.empty())
             rec->subRecords.push_back(m_injectStack.back());
-        pushChildren(rec, pattern, steps);
+        pushChildren(rec, pattern, io_steps);
         break;
     case Pattern::KIND_INCLUDE:
-        pushInclude(rec, pattern, steps);
+        pushInclude(rec, pattern, io_steps);
         break;
     default:
         break;
     }
 }
 
-void GrammarBundleItemCompiler::pushInclude(CompileRecord* rec, const Pattern* pattern, std::vector<CompileStep>& steps) {
+void GrammarBundleItemCompiler::pushInclude(CompileRecord* rec, const Pattern* pattern, std::vector<CompileStep>& io_steps) {
     // In the order they run: the injection group compiled alone, then pushed while the target
     // compiles under it.
     CompileStep target = CompileStep::ofPattern(rec, pattern);
@@ -142,21 +142,21 @@ void GrammarBundleItemCompiler::pushInclude(CompileRecord* rec, const Pattern* p
     const bool inject = group && std::none_of(m_injectStack.begin(), m_injectStack.end(),
                                               [group](const CompileRecord* held) { return held->pattern == group; });
     if (!inject) {
-        steps.push_back(target);
+        io_steps.push_back(target);
         return;
     }
     CompileStep pop;
     pop.kind = CompileStep::POP_INJECT;
     CompileStep push = CompileStep::ofPattern(nullptr, group);
     push.kind = CompileStep::PUSH_INJECT;
-    steps.push_back(pop);
-    steps.push_back(target);
-    steps.push_back(push);
-    steps.push_back(CompileStep::ofPattern(nullptr, group));
+    io_steps.push_back(pop);
+    io_steps.push_back(target);
+    io_steps.push_back(push);
+    io_steps.push_back(CompileStep::ofPattern(nullptr, group));
 }
 
 void GrammarBundleItemCompiler::visitIncludeTarget(CompileRecord* rec, const Pattern* pattern,
-                                                   std::vector<CompileStep>& steps) {
+                                                   std::vector<CompileStep>& io_steps) {
     if (m_includeDepth >= MAX_INCLUDE_DEPTH) {
         pel::log_printf(pel::LOG_WARNING, LOG_SOURCE, L"Include of `%s` nested more than %u deep left out.",
                         pattern->getIncludeTarget().c_str(), static_cast<unsigned>(MAX_INCLUDE_DEPTH));
@@ -165,14 +165,14 @@ void GrammarBundleItemCompiler::visitIncludeTarget(CompileRecord* rec, const Pat
     ++m_includeDepth;
     CompileStep end;
     end.kind = CompileStep::END_INCLUDE;
-    steps.push_back(end);
+    io_steps.push_back(end);
     const GrammarBundleItem* self = m_grammarStack.back();
     switch (pattern->getIncludeKind()) {
     case Pattern::INCLUDE_BASE:
-        steps.push_back(CompileStep::ofPattern(rec, m_grammarStack.front()));
+        io_steps.push_back(CompileStep::ofPattern(rec, m_grammarStack.front()));
         break;
     case Pattern::INCLUDE_SELF:
-        steps.push_back(CompileStep::ofPattern(rec, self));
+        io_steps.push_back(CompileStep::ofPattern(rec, self));
         break;
     case Pattern::INCLUDE_GRAMMAR: {
         const auto found = m_grammars->find(pattern->getIncludeTarget());
@@ -181,14 +181,14 @@ void GrammarBundleItemCompiler::visitIncludeTarget(CompileRecord* rec, const Pat
             grammar.kind = CompileStep::GRAMMAR;
             grammar.record = rec;
             grammar.grammar = found->second.get();
-            steps.push_back(grammar);
+            io_steps.push_back(grammar);
         }
         break;
     }
     case Pattern::INCLUDE_REPOSITORY: {
         const auto found = self->getRepository().find(pattern->getIncludeTarget());
         if (found != self->getRepository().end())
-            steps.push_back(CompileStep::ofPattern(rec, found->second.get()));
+            io_steps.push_back(CompileStep::ofPattern(rec, found->second.get()));
         else
             pel::log_printf(pel::LOG_WARNING, LOG_SOURCE, L"Repository pattern `%s` not found.",
                             pattern->getIncludeTarget().c_str());
@@ -215,9 +215,9 @@ void GrammarBundleItemCompiler::buildRules() {
 }
 
 void GrammarBundleItemCompiler::pushSubRecords(CompileRecord* parent, const CompileRecord* rec,
-                                               std::vector<BuildStep>& steps) {
+                                               std::vector<BuildStep>& io_steps) {
     for (auto sub = rec->subRecords.rbegin(); sub != rec->subRecords.rend(); ++sub)
-        steps.push_back({parent, *sub, false});
+        io_steps.push_back({parent, *sub, false});
 }
 
 void GrammarBundleItemCompiler::buildRule(CompileRecord* root) {

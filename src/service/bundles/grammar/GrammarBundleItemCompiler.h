@@ -85,11 +85,11 @@ private:
         const GrammarBundleItem* grammar = nullptr;
     };
     void walk(const CompileStep& first);
-    void visitGrammar(CompileRecord* parent, const GrammarBundleItem* grammar, std::vector<CompileStep>& steps);
-    void visitPattern(CompileRecord* parent, const GrammarBundleItemPattern* pattern, std::vector<CompileStep>& steps);
-    void visitIncludeTarget(CompileRecord* rec, const GrammarBundleItemPattern* pattern, std::vector<CompileStep>& steps);
-    static void pushChildren(CompileRecord* rec, const GrammarBundleItemPattern* pattern, std::vector<CompileStep>& steps);
-    void pushInclude(CompileRecord* rec, const GrammarBundleItemPattern* pattern, std::vector<CompileStep>& steps);
+    void visitGrammar(CompileRecord* parent, const GrammarBundleItem* grammar, std::vector<CompileStep>& io_steps);
+    void visitPattern(CompileRecord* parent, const GrammarBundleItemPattern* pattern, std::vector<CompileStep>& io_steps);
+    void visitIncludeTarget(CompileRecord* rec, const GrammarBundleItemPattern* pattern, std::vector<CompileStep>& io_steps);
+    static void pushChildren(CompileRecord* rec, const GrammarBundleItemPattern* pattern, std::vector<CompileStep>& io_steps);
+    void pushInclude(CompileRecord* rec, const GrammarBundleItemPattern* pattern, std::vector<CompileStep>& io_steps);
     // Phase 2: a record to build under its parent's rule, or (finish) one whose alternatives
     // are in, to join its parent's rule.
     struct BuildStep {
@@ -99,7 +99,7 @@ private:
     };
     void buildRules();
     void buildRule(CompileRecord* root);
-    static void pushSubRecords(CompileRecord* parent, const CompileRecord* rec, std::vector<BuildStep>& steps);
+    static void pushSubRecords(CompileRecord* parent, const CompileRecord* rec, std::vector<BuildStep>& io_steps);
     void addAlternative(CompileRecord& parent, const CompileRecord& rec);
     // A new rule of the set, or null (logged) when the set is full.
     ParserRule* addRule(const std::wstring& name, const std::wstring& scope);

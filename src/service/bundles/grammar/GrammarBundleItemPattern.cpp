@@ -205,11 +205,13 @@ bool GrammarBundleItemPattern::readRegExp(const wchar_t* key, const pel::Abstrac
         return false;
     }
     o_source->options = value->options;
-    if (pel::RegEx::fixHexEscapes(value->pattern, &o_source->pattern)) {
+    std::wstring escaped;
+    const bool escapes = pel::RegEx::fixHexEscapes(value->pattern, &escaped);
+    if (escapes)
         pel::log_printf(pel::LOG_WARNING, LOG_SOURCE, L"Incorrect Unicode escape sequence used at /%s/%s.",
                         value->pattern.c_str(), value->options.c_str());
+    if (pel::RegEx::fixClassForms(escaped, &o_source->pattern) || escapes)
         *o_written = value->pattern;
-    }
     return true;
 }
 

@@ -68,7 +68,7 @@ public:
     const CaptureMap& getBeginCaptures() const { return m_beginCaptures; }
     const CaptureMap& getEndCaptures() const { return m_endCaptures; }
     const CaptureMap& getCaptures() const { return m_captures; }
-    // The expressions as the compiler takes them: byte escapes stand for one UTF-16 unit.
+    // The expressions as the compiler takes them: byte escapes read as code points.
     const RegExSource& getMatch() const { return m_match; }
     const RegExSource& getBegin() const { return m_begin; }
     const RegExSource& getEnd() const { return m_end; }

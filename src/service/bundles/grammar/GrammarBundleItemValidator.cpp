@@ -195,8 +195,9 @@ int GrammarBundleItemValidator::tryCompile(ErrorList* io_errors, const pel::Valu
     const auto& source = static_cast<const pel::RegExpValue&>(value);
     pel::RegExOptions options;
     pel::RegEx::parseOptions(source.options.c_str(), &options);
-    std::wstring pattern;
-    pel::RegEx::fixHexEscapes(source.pattern, &pattern);
+    std::wstring escaped, pattern;
+    pel::RegEx::fixHexEscapes(source.pattern, &escaped);
+    pel::RegEx::fixClassForms(escaped, &pattern);
     const std::unique_ptr<pel::RegEx> regex = pel::RegEx::create(pattern, options);
     if (regex->isCompiled())
         return regex->getCaptureCount();

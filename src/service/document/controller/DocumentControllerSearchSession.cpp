@@ -2,6 +2,7 @@
 
 #include "pel/log/Log.h"
 #include "service/document/Document.h"
+#include "service/document/Finder.h"
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/ISpanManager.h"
 #include "service/document/controller/SearchActionRecord.h"
@@ -13,10 +14,13 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <new>
 
 namespace tessel {
 
 const wchar_t* const DocumentControllerSearchSession::AREA_CONTEXT = L"app.document.context.search";
+const wchar_t* const DocumentControllerSearchSession::NO_MEMORY =
+    L"Replace All was stopped: there is not enough memory to hold all its matches. Nothing was replaced.";
 
 DocumentControllerSearchSession::DocumentControllerSearchSession(DocumentController& controller)
     : m_controller(controller), m_position(controller.getCaretOffset()), m_startPosition(m_position) {
@@ -83,7 +87,7 @@ std::vector<DocumentControllerSearchSession::Range> DocumentControllerSearchSess
 // ---- finder and replacer
 
 bool DocumentControllerSearchSession::setFinder(const SearchParameters& parameters, bool regex, bool matchCase,
-                                                bool wholeWord) {
+                                                bool wholeWord, std::wstring* o_error) {
     m_finder.reset();
     if (parameters.findText.empty()) {
         pel::log_printf(pel::LOG_ERROR, pel::LOG_UNKNOWN_SOURCE,
@@ -103,6 +107,8 @@ bool DocumentControllerSearchSession::setFinder(const SearchParameters& paramete
         pel::log_printf(pel::LOG_ERROR, pel::LOG_UNKNOWN_SOURCE,
                         L"DocumentControllerSearchSession::setFinder(): Cannot compile regular expression: `%s`\n",
                         message.c_str());
+        if (o_error)
+            *o_error = message;
         return false;
     }
 }
@@ -256,22 +262,69 @@ int32_t DocumentControllerSearchSession::replaceAll() {
     const std::vector<Range> ranges = getAreaRanges();
     if (!m_finder || !m_replacer || ranges.empty())
         return 0;
-    Selection& selection = m_controller.getSelection();
-    Document& document = m_controller.getDocument();
-    m_position = ranges.front().first;
-    int32_t count = 0;
-    std::wstring replacement;
-    while (const pel::MatchResults* match = findMatch(false, nullptr)) {
-        const int32_t start = match->begin(0);
-        replacement.clear();
-        if (!m_replacer->replace(*match, document, &replacement))
-            replacement.clear();
-        selection.setOffsets(start, match->end(0), selection_ids::NORMAL);
-        replaceSelection(replacement);
-        m_position = m_controller.getCaretOffset(); // behind the replacement
-        ++count;
+    // Every match first, over the text as it is: a search that fails, or memory that runs out,
+    // then leaves the text as it was, never half replaced.
+    Replacements replacements;
+    const int32_t position = m_position;
+    try {
+        collectReplacements(ranges, replacements);
+    } catch (const SearchFailed&) {
+        m_position = position;
+        throw;
+    } catch (const std::bad_alloc&) {
+        // Freed without allocating, so that the failure can be told.
+        replacements.matches.clear();
+        replacements.textEnds.clear();
+        std::wstring().swap(replacements.texts);
+        m_position = position;
+        throw SearchFailed(NO_MEMORY);
     }
-    return count;
+    if (replacements.matches.empty()) {
+        m_position = ranges.front().first;
+        return 0;
+    }
+    // From the last to the first: a replacement moves only the text behind it, which is done.
+    Document& document = m_controller.getDocument();
+    const int32_t behindLast = document.getLength() - replacements.matches.back().second;
+    const std::wstring* fixed = m_replacer->fixedText();
+    Selection& selection = m_controller.getSelection();
+    for (size_t i = replacements.matches.size(); i-- > 0;) {
+        const Range& match = replacements.matches[i];
+        selection.setOffsets(match.first, match.second, selection_ids::NORMAL);
+        if (fixed) {
+            replaceSelection(*fixed);
+        } else {
+            const size_t from = i > 0 ? replacements.textEnds[i - 1] : 0;
+            replaceSelection(replacements.texts.substr(from, replacements.textEnds[i] - from));
+        }
+    }
+    // The series goes on behind the last replacement.
+    m_position = document.getLength() - behindLast;
+    selection.setCaretOffset(m_position);
+    return static_cast<int32_t>(replacements.matches.size());
+}
+
+void DocumentControllerSearchSession::collectReplacements(const std::vector<Range>& ranges,
+                                                          Replacements& o_replacements) {
+    Document& document = m_controller.getDocument();
+    const std::wstring* fixed = m_replacer->fixedText();
+    int64_t units = 0;
+    for (const Range& range : ranges)
+        units += range.second - range.first;
+    // However many matches there are, the search does the work of one search over the area.
+    const FinderRegEx::SharedBudget budget(dynamic_cast<FinderRegEx*>(m_finder.get()), units);
+    std::wstring text;
+    m_position = ranges.front().first;
+    while (const pel::MatchResults* match = findMatch(false, nullptr)) {
+        o_replacements.matches.emplace_back(match->begin(0), match->end(0));
+        if (!fixed) {
+            text.clear();
+            if (m_replacer->replace(*match, document, &text))
+                o_replacements.texts += text;
+            o_replacements.textEnds.push_back(o_replacements.texts.size());
+        }
+        m_position = match->end(0);
+    }
 }
 
 } // namespace tessel

@@ -7,12 +7,16 @@
 // more from the other end. While the session is not busy moving the selection itself, every
 // change of the selection puts the next search at the caret and ends the current series.
 //
+// A search that fails (the finder throws SearchFailed) passes the failure on to the caller;
+// it never counts as no match.
+//
 // Made by the controller on first use; main thread only.
 
 #include "pel/text/search/MatchResults.h"
 #include "service/document/search/SearchParameters.h"
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <utility>
@@ -32,6 +36,8 @@ public:
     static constexpr int32_t UNSET = INT32_MIN;
     // The span context of the search area.
     static const wchar_t* const AREA_CONTEXT;
+    // Why a Replace All stopped whose matches did not fit in memory.
+    static const wchar_t* const NO_MEMORY;
     // One stretch of the area: start and end offsets.
     using Range = std::pair<int32_t, int32_t>;
 
@@ -58,8 +64,9 @@ public:
 
     // A Boyer-Moore finder, or with regex a regular-expression one (ignoring case unless
     // matchCase). An empty find text leaves no finder (logged, true); a pattern that does not
-    // compile leaves none and answers false (logged with the engine's message).
-    bool setFinder(const SearchParameters& parameters, bool regex, bool matchCase, bool wholeWord);
+    // compile leaves none and answers false, the engine's message logged and in o_error.
+    bool setFinder(const SearchParameters& parameters, bool regex, bool matchCase, bool wholeWord,
+                   std::wstring* o_error = nullptr);
     // The replacement as plain text, or with regex as a replace format.
     void setReplacer(const SearchParameters& parameters, bool regex);
     bool hasFinder() const { return m_finder != nullptr; }
@@ -73,7 +80,10 @@ public:
     // When the selection is still a match, replaces it; then finds and selects the next match.
     // True when it replaced or found.
     bool replace(bool backward, const WrapAroundPredicate* wrap = nullptr);
-    // Replaces every match in the area, from its start, in one edit; returns how many.
+    // Replaces every match in the area, from its start, in one edit; returns how many. Every
+    // match is found before the first is replaced, so a failed search replaces none; so does a
+    // search whose matches do not fit in memory (SearchFailed with NO_MEMORY). The finds share
+    // one budget of work for the area (FinderRegEx::SharedBudget).
     int32_t replaceAll();
     // Drops the area and the finder.
     void clear();
@@ -96,6 +106,16 @@ public:
     };
 
 private:
+    // What Replace All collects: each match's offsets and, unless the replacement is the same
+    // text for all, where its replacement ends in one buffer of all of them.
+    struct Replacements {
+        std::deque<Range> matches;
+        std::deque<size_t> textEnds;
+        std::wstring texts;
+    };
+
+    // Every match of the area and its replacement, searching on behind each match.
+    void collectReplacements(const std::vector<Range>& ranges, Replacements& o_replacements);
     void onSelectionChanged();
     // Puts text in place of the selection.
     void replaceSelection(const std::wstring& text);

@@ -184,6 +184,9 @@ int32_t DocumentController::insertAt(int32_t length, int32_t offset, const wchar
     SelectionChange bracket(*this);
     if (length <= 0 || !text)
         return offset;
+    // Made right before the spans and the caret count its length, not under them.
+    std::wstring withLineFeeds;
+    Document::keepLineFeedsOnly(text, length, withLineFeeds);
     const int32_t at = m_spanManager->onInsert(offset, length, text);
     m_selection->setCaretOffset(at + length);
     return at;

@@ -2,6 +2,7 @@
 
 #include "pel/log/Log.h"
 #include "service/document/Document.h"
+#include "service/document/Finder.h"
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/DocumentControllerSearchSession.h"
 #include "service/document/controller/ISpanManager.h"
@@ -9,6 +10,7 @@
 #include "service/document/controller/Selection.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace tessel {
@@ -61,8 +63,13 @@ bool ssOnAction(DocumentController& controller, const SearchActionRecord& record
     Session& session = controller.getSearchSession();
     Session::Busy busy(session);
     const SearchParameters& parameters = record.parameters;
-    if (!session.setFinder(parameters, parameters.regex, parameters.matchCase, parameters.wholeWord))
+    std::wstring error;
+    if (!session.setFinder(parameters, parameters.regex, parameters.matchCase, parameters.wholeWord, &error)) {
+        // A pattern the user must mend, not a search that found nothing.
+        if (record.callback)
+            record.callback->searchFailed(record, L"The regular expression is not valid: " + error);
         return false;
+    }
     session.setReplacer(parameters, parameters.regex);
     prepareArea(controller, session, parameters.scope.getHash(), backwards);
     const Selection& selection = controller.getSelection();
@@ -73,23 +80,29 @@ bool ssOnAction(DocumentController& controller, const SearchActionRecord& record
     if (session.getStartPosition() == Session::UNSET)
         session.setStartPosition(from);
     const WrapAroundPredicate wrap(&record);
-    switch (actionId) {
-    case search_actions::FIND:
-        session.setPosition(from);
-        return session.find(backwards, false, &wrap);
-    case search_actions::REPLACE:
-        return record.canReplace && session.replace(backwards, &wrap);
-    case search_actions::REPLACE_ALL: {
-        const int32_t replaced = record.canReplace ? session.replaceAll() : 0;
-        if (record.replacedCount)
-            *record.replacedCount = replaced;
-        return replaced > 0;
-    }
-    case search_actions::FIND_ON:
-        return session.find(false, true, &wrap);
-    default:
-        pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"Editor::ssOnAction(): Invalid search action (%x).\n",
-                        actionId);
+    try {
+        switch (actionId) {
+        case search_actions::FIND:
+            session.setPosition(from);
+            return session.find(backwards, false, &wrap);
+        case search_actions::REPLACE:
+            return record.canReplace && session.replace(backwards, &wrap);
+        case search_actions::REPLACE_ALL: {
+            const int32_t replaced = record.canReplace ? session.replaceAll() : 0;
+            if (record.replacedCount)
+                *record.replacedCount = replaced;
+            return replaced > 0;
+        }
+        case search_actions::FIND_ON:
+            return session.find(false, true, &wrap);
+        default:
+            pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"Editor::ssOnAction(): Invalid search action (%x).\n",
+                            actionId);
+            return false;
+        }
+    } catch (const SearchFailed& failure) {
+        if (record.callback)
+            record.callback->searchFailed(record, failure.message());
         return false;
     }
 }

@@ -2,11 +2,12 @@
 // What a search command hands to the document it acts on: the search user interface's
 // parameters (the pattern, the replacement, the scope, how text compares), whether it may
 // replace, and the object it asks whether a search that reached the end of its area goes on
-// from the other end.
+// from the other end and tells when a search failed.
 
 #include "service/document/search/SearchParameters.h"
 
 #include <cstdint>
+#include <string>
 
 namespace tessel {
 
@@ -19,6 +20,9 @@ public:
     // Whether a search that found nothing up to the end of its area starts again from the other
     // end (the user may be asked).
     virtual bool shouldWrapAround(const SearchActionRecord& record) = 0;
+    // The search could not be finished (it was stopped, not that nothing was there); the
+    // message says why, for the user.
+    virtual void searchFailed(const SearchActionRecord& record, const std::wstring& message) = 0;
 };
 
 struct SearchActionRecord {

@@ -6,10 +6,6 @@
 
 namespace tessel {
 
-namespace {
-
-// How common a unit is in English-like text, roughly (higher: more common). Letters follow
-// their frequency; capitals, digits, punctuation and other scripts are rarer.
 int commonness(wchar_t unit, bool ignoreCase) {
     static const char LETTERS[] = "etaoinshrdlcumwfgypbvkjxqz";
     if (unit == L' ')
@@ -28,8 +24,6 @@ int commonness(wchar_t unit, bool ignoreCase) {
         return 8;
     return unit < 0x80 ? 5 : 3;
 }
-
-} // namespace
 
 ProbeScan::ProbeScan(const std::wstring& pattern, bool ignoreCase) {
     const int32_t m = static_cast<int32_t>(pattern.size());
@@ -61,9 +55,8 @@ ProbeScan::ProbeScan(const std::wstring& pattern, bool ignoreCase) {
         }
         if (best == 1 << 30)
             return;
-        for (int i = 0; i < probe.forms; ++i)
-            for (wchar_t& lane : probe.lanes[i])
-                lane = probe.form[i];
+        for (int i = probe.forms; i < MAX_FORMS; ++i)
+            probe.form[i] = probe.form[0];
         taken = probe.offset;
         ++chosen;
     }

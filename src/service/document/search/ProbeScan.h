@@ -1,13 +1,12 @@
 #pragma once
-// The fast front of the plain-text finder: a vectorised scan (SSE2, eight units at a time) for
-// the places where the pattern's two rarest units stand at their offsets, each place then
+// The fast front of the plain-text finder: a vectorised scan (SSE2, thirty-two places at a
+// time) for the places where the pattern's two rarest units stand at their offsets, each place then
 // checked in full by the caller. The answers are the Boyer-Moore loop's (the first or last
 // place that the check accepts); it only gets there sooner. Where the probed units turn out to
 // be common, the caller goes back to Boyer-Moore.
 
 #include "service/document/GapBuffer.h"
-
-#include <emmintrin.h>
+#include "service/document/search/ProbeLanes.h"
 
 #include <algorithm>
 #include <climits>
@@ -16,6 +15,20 @@
 #include <vector>
 
 namespace tessel {
+
+// The unit at a position of a text read by position: the buffer, or a base that reads one
+// side of its gap (what the probe scans read blocks through).
+inline wchar_t unitAt(const GapBuffer& buffer, int32_t position) {
+    return buffer.at(position);
+}
+inline wchar_t unitAt(const wchar_t* base, int32_t position) {
+    return base[position];
+}
+
+// How common a unit is in English-like text, roughly (higher: more common). Letters follow
+// their frequency; capitals, digits, punctuation and other scripts are rarer. Ignoring case,
+// a capital counts as its letter.
+int commonness(wchar_t unit, bool ignoreCase);
 
 class ProbeScan {
 public:
@@ -43,28 +56,19 @@ private:
     struct Probe {
         int32_t offset = 0;
         int forms = 0;
-        wchar_t form[MAX_FORMS] = {};
-        wchar_t lanes[MAX_FORMS][8] = {}; // each form eight times, for the vector compares
+        wchar_t form[MAX_FORMS] = {}; // unused ones repeat the first
         bool matches(wchar_t unit) const {
             for (int i = 0; i < forms; ++i)
                 if (form[i] == unit)
                     return true;
             return false;
         }
-        // Bit 2k (and 2k + 1) set where unit k of the eight at `units` is one of the forms.
-        int mask(const wchar_t* units) const {
-            const __m128i loaded = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
-            __m128i hits = _mm_cmpeq_epi16(loaded, lane(0));
-            for (int i = 1; i < forms; ++i)
-                hits = _mm_or_si128(hits, _mm_cmpeq_epi16(loaded, lane(i)));
-            return _mm_movemask_epi8(hits);
-        }
-        __m128i lane(int i) const { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes[i])); }
     };
 
-    static wchar_t unitAt(const GapBuffer& buffer, int32_t position) { return buffer.at(position); }
-    bool probesMatch(const GapBuffer& buffer, int32_t place) const {
-        return m_near.matches(unitAt(buffer, place + m_near.offset)) && m_far.matches(unitAt(buffer, place + m_far.offset));
+    // Text is the buffer or a base that reads one side of its gap by position.
+    template <class Text>
+    bool probesMatch(const Text& text, int32_t place) const {
+        return m_near.matches(unitAt(text, place + m_near.offset)) && m_far.matches(unitAt(text, place + m_far.offset));
     }
     // The places around `place` whose probe units all lie on one side of the gap: o_base reads
     // them by position; false when `place` straddles the gap.
@@ -84,14 +88,6 @@ private:
         }
         return false;
     }
-    // One bit per place of the eight from `place` whose probe units match.
-    int hits(const wchar_t* base, int32_t place) const {
-        const int both = m_near.mask(base + place + m_near.offset) & m_far.mask(base + place + m_far.offset);
-        int bits = 0; // the even bits of the byte mask
-        for (int k = 0, b = both; b; ++k, b >>= 2)
-            bits |= (b & 1) << k;
-        return bits;
-    }
     // A place whose probes matched: accepted by check, or counted as rejected.
     template <class Check>
     static bool accepted(int32_t place, const Check& check, int32_t* io_rejected) {
@@ -100,11 +96,20 @@ private:
         ++*io_rejected;
         return false;
     }
-    bool probesMatch(const wchar_t* base, int32_t place) const {
-        return m_near.matches(base[place + m_near.offset]) && m_far.matches(base[place + m_far.offset]);
-    }
     bool giveUp(int32_t rejected, int32_t scanned) const {
         return rejected > REJECTED_LIMIT && rejected * REJECTED_RATE > scanned;
+    }
+
+    template <ProbeKind Near, ProbeKind Far, class Check>
+    int32_t forwardWith(const GapBuffer& buffer, int32_t first, int32_t last, const Check& check, int32_t* o_stopped) const;
+    template <ProbeKind Near, ProbeKind Far, class Check>
+    int32_t backwardWith(const GapBuffer& buffer, int32_t first, int32_t last, const Check& check, int32_t* o_stopped) const;
+    template <bool Backward, class Check>
+    struct Scan;
+    // Runs run.scan<Near, Far>() with the kinds of the two probes.
+    template <class Run>
+    int32_t withKinds(const Run& run) const {
+        return withProbeKinds<false>(formsKind(m_near.forms), formsKind(m_far.forms), run);
     }
 
     Probe m_near;
@@ -112,10 +117,39 @@ private:
     bool m_usable = false;
 };
 
+// A scan in one direction, as withProbeKinds runs it.
+template <bool Backward, class Check>
+struct ProbeScan::Scan {
+    const ProbeScan& self;
+    const GapBuffer& buffer;
+    int32_t first, last;
+    const Check& check;
+    int32_t* stopped;
+    template <ProbeKind Near, ProbeKind Far>
+    int32_t scan() const {
+        return Backward ? self.backwardWith<Near, Far>(buffer, first, last, check, stopped)
+                        : self.forwardWith<Near, Far>(buffer, first, last, check, stopped);
+    }
+};
+
 template <class Check>
 int32_t ProbeScan::forward(const GapBuffer& buffer, int32_t first, int32_t last, const Check& check,
                            int32_t* o_stopped) const {
+    return withKinds(Scan<false, Check>{*this, buffer, first, last, check, o_stopped});
+}
+
+template <class Check>
+int32_t ProbeScan::backward(const GapBuffer& buffer, int32_t first, int32_t last, const Check& check,
+                            int32_t* o_stopped) const {
+    return withKinds(Scan<true, Check>{*this, buffer, first, last, check, o_stopped});
+}
+
+template <ProbeKind Near, ProbeKind Far, class Check>
+int32_t ProbeScan::forwardWith(const GapBuffer& buffer, int32_t first, int32_t last, const Check& check,
+                               int32_t* o_stopped) const {
     *o_stopped = -1;
+    const ProbeLanes<Near> nearLanes(m_near.form);
+    const ProbeLanes<Far> farLanes(m_far.form);
     int32_t rejected = 0;
     int32_t low = 0, high = -1;
     const wchar_t* base = nullptr;
@@ -128,15 +162,16 @@ int32_t ProbeScan::forward(const GapBuffer& buffer, int32_t first, int32_t last,
             continue;
         }
         const int32_t end = std::min(high, last);
-        for (; place + 7 <= end; place += 8) {
-            const int bits = hits(base, place);
-            if (!bits)
+        __m128i lanes[4];
+        for (; place + 31 <= end; place += 32) {
+            if (!probeBlock(nearLanes, farLanes, base + place + m_near.offset, base + place + m_far.offset, lanes))
                 continue;
-            for (int b = bits; b; b &= b - 1)
-                if (accepted(place + __builtin_ctz(b), check, &rejected))
-                    return place + __builtin_ctz(b);
+            const int32_t found =
+                firstInBlock(lanes, place, [&](int32_t at) { return accepted(at, check, &rejected); });
+            if (found >= 0)
+                return found;
             if (giveUp(rejected, place - first)) {
-                *o_stopped = place + 8;
+                *o_stopped = place + 32;
                 return -1;
             }
         }
@@ -147,10 +182,12 @@ int32_t ProbeScan::forward(const GapBuffer& buffer, int32_t first, int32_t last,
     return -1;
 }
 
-template <class Check>
-int32_t ProbeScan::backward(const GapBuffer& buffer, int32_t first, int32_t last, const Check& check,
-                            int32_t* o_stopped) const {
+template <ProbeKind Near, ProbeKind Far, class Check>
+int32_t ProbeScan::backwardWith(const GapBuffer& buffer, int32_t first, int32_t last, const Check& check,
+                                int32_t* o_stopped) const {
     *o_stopped = -1;
+    const ProbeLanes<Near> nearLanes(m_near.form);
+    const ProbeLanes<Far> farLanes(m_far.form);
     int32_t rejected = 0;
     int32_t low = 0, high = -1;
     const wchar_t* base = nullptr;
@@ -163,15 +200,17 @@ int32_t ProbeScan::backward(const GapBuffer& buffer, int32_t first, int32_t last
             continue;
         }
         const int32_t end = std::max(low, first);
-        for (; place - 7 >= end; place -= 8) {
-            const int bits = hits(base, place - 7);
-            if (!bits)
+        __m128i lanes[4];
+        for (; place - 31 >= end; place -= 32) {
+            const int32_t block = place - 31;
+            if (!probeBlock(nearLanes, farLanes, base + block + m_near.offset, base + block + m_far.offset, lanes))
                 continue;
-            for (int b = bits; b; b &= ~(1 << (31 - __builtin_clz(b))))
-                if (accepted(place - 7 + (31 - __builtin_clz(b)), check, &rejected))
-                    return place - 7 + (31 - __builtin_clz(b));
+            for (int k = 3; k >= 0; --k)
+                for (int bits = laneBits(lanes[k]); bits; bits &= ~(1 << (31 - __builtin_clz(bits))))
+                    if (accepted(block + 8 * k + (31 - __builtin_clz(bits)), check, &rejected))
+                        return block + 8 * k + (31 - __builtin_clz(bits));
             if (giveUp(rejected, last - place)) {
-                *o_stopped = place - 8;
+                *o_stopped = place - 32;
                 return -1;
             }
         }

@@ -16,12 +16,15 @@ public:
     virtual ~Replacer() = default;
     // The replacement of one match, whose offsets refer to text, in o_out; true when made.
     virtual bool replace(const pel::MatchResults& match, const ITextRangeSource& text, std::wstring* o_out) = 0;
+    // The text every replacement is, when it does not depend on the match; else null.
+    virtual const std::wstring* fixedText() const { return nullptr; }
 };
 
 class ReplacerSimple : public Replacer {
 public:
     explicit ReplacerSimple(std::wstring replacement) : m_replacement(std::move(replacement)) {}
     bool replace(const pel::MatchResults& match, const ITextRangeSource& text, std::wstring* o_out) override;
+    const std::wstring* fixedText() const override { return &m_replacement; }
 
 private:
     std::wstring m_replacement;

@@ -18,14 +18,15 @@ DocumentScope::DocumentScope(uint16_t rootRuleNumber, uint16_t index, uint16_t r
                              const DocumentScope* parent, const wchar_t* name)
     : m_rootRuleNumber(rootRuleNumber), m_index(index), m_ruleNumber(ruleNumber), m_parent(parent),
       m_name(name ? name : L"") {
-    // The texts stay with their records, which outlive the path: no copies. The parent's path
-    // already holds every named ancestor, so a record costs its depth in names, not in records.
-    // A registry keeps thousands of records: the path reserves only the segments it will hold.
-    const ScopePath* outer = parent ? &parent->m_path : nullptr;
-    m_path.reserve((outer ? outer->size() : 0) + (m_name.empty() ? 0 : 1));
-    m_path.push(static_cast<uint32_t>(m_name.size()), m_name.c_str(), false, addressWord(this));
-    if (outer)
-        m_path.append(*outer);
+    // The text stays with its record, which outlives the path: no copy. The record holds its
+    // own name only and goes on into its parent's path, so a record costs one segment however
+    // deep it sits; a registry keeps thousands of records, so the path reserves just that one.
+    if (!m_name.empty()) {
+        m_path.reserve(1);
+        m_path.push(static_cast<uint32_t>(m_name.size()), m_name.c_str(), false, addressWord(this));
+    }
+    if (parent)
+        m_path.continueInto(parent->m_path);
 }
 
 const DocumentScope* NullScopeRegistry::intern(uint16_t ruleNumber, uint16_t, const wchar_t* name) {

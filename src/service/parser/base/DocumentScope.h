@@ -1,7 +1,8 @@
 #pragma once
 // The scope records of one Document: each stands for one grammar rule opened inside one parent
 // scope, and line parse records refer to it by its 16-bit index. A record carries its scope
-// path (its own name innermost, then each named ancestor outwards) for selectors and themes.
+// path (its own name innermost, then each named ancestor outwards) for selectors and themes;
+// the path holds the record's own name and goes on into its parent's, so deep records cost no more.
 // DocumentScopeRegistry is what the Document asks of the registry that the parsing subsystem
 // keeps; NullScopeRegistry stands in until a grammar parses: it holds the root record only.
 

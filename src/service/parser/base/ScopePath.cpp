@@ -47,6 +47,8 @@ const wchar_t* ScopePath::storeText(const wchar_t* text, uint32_t length) {
 void ScopePath::push(uint32_t length, const wchar_t* text, bool copy, uint32_t value) {
     if (!text || length == 0)
         return;
+    // A segment beyond the shared ones would have to be copied into every path sharing them.
+    PEL_ASSERT(!m_outer);
     if (m_segments.capacity() == 0)
         m_segments.reserve(INITIAL_SEGMENTS);
     // Stored before the record is taken, so a failing store leaks nothing.
@@ -63,6 +65,8 @@ void ScopePath::push(uint32_t length, const wchar_t* text, bool copy, uint32_t v
         segmentPool().deallocate(segment);
         throw;
     }
+    if (m_segments.size() > 1)
+        m_segments[m_segments.size() - 2]->outer = segment;
     m_compiled = false;
 }
 
@@ -72,12 +76,32 @@ void ScopePath::pushText(const wchar_t* text, bool copy, uint32_t value) {
 }
 
 void ScopePath::append(const ScopePath& other) {
-    // By count, so that appending a path to itself copies what it held at the call.
-    const size_t count = other.m_segments.size();
-    for (size_t i = 0; i < count; ++i) {
-        const ScopeSegment& from = *other.m_segments[i];
-        push(from.length, from.text, from.copied, from.value);
-    }
+    // By count, so that appending a path to itself copies what it held at the call: the link
+    // that the first push changes is the one past the last segment counted.
+    const size_t count = other.size();
+    const ScopeSegment* from = other.innermost();
+    for (size_t i = 0; i < count; ++i, from = from->outer)
+        push(from->length, from->text, from->copied, from->value);
+}
+
+void ScopePath::continueInto(ScopePath& outer) {
+    PEL_ASSERT(!m_outer && &outer != this);
+    m_outer = &outer;
+    m_outerInnermost = outer.innermost();
+    m_outerSize = outer.size();
+    if (!m_segments.empty())
+        m_segments.back()->outer = m_outerInnermost;
+    m_compiled = false;
+}
+
+const ScopeSegment& ScopePath::segment(size_t i) const {
+    PEL_ASSERT(i < size());
+    if (i < m_segments.size())
+        return *m_segments[i];
+    const ScopeSegment* at = m_outerInnermost;
+    for (i -= m_segments.size(); i > 0; --i)
+        at = at->outer;
+    return *at;
 }
 
 void ScopePath::clear() {
@@ -86,17 +110,26 @@ void ScopePath::clear() {
     m_segments.clear();
     m_parts.clear();
     m_texts.clear();
+    m_outer = nullptr;
+    m_outerInnermost = nullptr;
+    m_outerSize = 0;
     m_compiled = false;
 }
 
 void ScopePath::rebuild() {
+    // The shared segments rank this path's own from where they leave off.
+    uint64_t base = 0;
+    if (m_outer) {
+        m_outer->compile();
+        if (m_outerInnermost)
+            base = nextBase(m_outerInnermost->base, m_outerInnermost->partCount);
+    }
     // Exactly one hash per dot prefix, so long-lived paths keep no spare room.
     size_t partCount = m_segments.size();
     for (const ScopeSegment* segment : m_segments)
         partCount += std::count(segment->text, segment->text + segment->length, L'.');
     m_parts.clear();
     m_parts.reserve(partCount);
-    uint64_t base = 0;
     for (size_t i = m_segments.size(); i-- > 0;) {
         ScopeSegment& segment = *m_segments[i];
         segment.base = base;
@@ -114,6 +147,8 @@ void ScopePath::rebuild() {
         segment.partCount = static_cast<uint32_t>(m_parts.size()) - segment.firstPart;
         base = nextBase(base, segment.partCount);
     }
+    for (ScopeSegment* segment : m_segments)
+        segment->hashes = m_parts.data() + segment->firstPart;
     m_compiled = true;
 }
 
@@ -121,7 +156,8 @@ bool ScopePath::contains(const wchar_t* name) const {
     if (!name)
         return false;
     const size_t length = std::wcslen(name);
-    for (const ScopeSegment* segment : m_segments)
+    const ScopeSegment* segment = innermost();
+    for (size_t i = size(); i > 0; --i, segment = segment->outer)
         if (segment->length == length && std::wmemcmp(segment->text, name, length) == 0)
             return true;
     return false;
@@ -129,8 +165,14 @@ bool ScopePath::contains(const wchar_t* name) const {
 
 void ScopePath::toString(std::wstring* o_text) const {
     PEL_CHECK_PTR(o_text);
-    for (size_t i = m_segments.size(); i-- > 0;) {
-        o_text->append(m_segments[i]->text, m_segments[i]->length);
+    // Outermost first, against the links.
+    std::vector<const ScopeSegment*> segments;
+    segments.reserve(size());
+    const ScopeSegment* segment = innermost();
+    for (size_t i = size(); i > 0; --i, segment = segment->outer)
+        segments.push_back(segment);
+    for (size_t i = segments.size(); i-- > 0;) {
+        o_text->append(segments[i]->text, segments[i]->length);
         if (i > 0)
             o_text->push_back(L' ');
     }

@@ -44,9 +44,13 @@ bool ScopeSelectorMatcher::matchAtomWords(const uint32_t* atom, uint64_t* o_scor
     const uint32_t nameCount = atom[2];
     if (nameCount > segments)
         return false;
-    const uint32_t* parts = m_path.parts().data();
     const size_t collected = io_collect ? io_collect->size() : 0;
     uint64_t score = 0;
+    // Own segments by index, as flat paths are; past them along the links, as a record's path
+    // goes on into its ancestors'.
+    const ScopeSegment* const* own = m_path.ownSegments();
+    const size_t ownCount = m_path.ownSize();
+    const ScopeSegment* segment = m_path.innermost();
     size_t at = 0; // segment index, innermost first
     // Names from the innermost (written last) outwards; each looks further out until it matches.
     for (uint32_t name = nameCount; name-- > 0;) {
@@ -58,17 +62,18 @@ bool ScopeSelectorMatcher::matchAtomWords(const uint32_t* atom, uint64_t* o_scor
                     io_collect->resize(collected);
                 return false;
             }
-            const ScopeSegment& segment = m_path.segment(at);
-            if (segment.partCount >= partCount && parts[segment.firstPart + partCount - 1] == hash) {
-                score = saturatingAdd(score, saturatingAdd(segment.base, partCount));
-                if (io_collect)
-                    io_collect->push_back(segment.value);
-                ++at;
-                break;
-            }
-            if (anchored && at == 0)
+            const ScopeSegment& tried = *segment;
+            const bool hit = tried.partCount >= partCount && tried.hashes[partCount - 1] == hash;
+            if (!hit && anchored && at == 0)
                 return false;
             ++at;
+            segment = at < ownCount ? own[at] : tried.outer;
+            if (hit) {
+                score = saturatingAdd(score, saturatingAdd(tried.base, partCount));
+                if (io_collect)
+                    io_collect->push_back(tried.value);
+                break;
+            }
         }
     }
     *o_score = score;

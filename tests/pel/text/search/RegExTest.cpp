@@ -110,11 +110,11 @@ TEST_F(RegExTest, FixHexEscapes) {
         const wchar_t* fixed;
         bool rewritten;
     } rows[] = {
-        {L"\\x41", L"\\x41\\x00", true}, {L"\\x41\\x42", L"\\x41\\x00\\x42\\x00", true},
+        {L"\\x41", L"\\x{41}", true}, {L"\\x41\\x42", L"\\x{41}\\x{42}", true},
         {L"a\\x4", L"a\\x4", false},   {L"\\xZZ", L"\\xZZ", false},
         {L"\\x4", L"\\x4", false},     {L"\\x{41}", L"\\x{41}", false}, // short, and braced escapes
         // An escaped backslash followed by "x41" is literal text, not a byte escape.
-        {L"\\\\x41", L"\\\\x41", false}, {L"\\\\\\x41", L"\\\\\\x41\\x00", true},
+        {L"\\\\x41", L"\\\\x41", false}, {L"\\\\\\x41", L"\\\\\\x{41}", true},
     };
     for (const auto& row : rows) {
         std::wstring fixed;
@@ -122,10 +122,51 @@ TEST_F(RegExTest, FixHexEscapes) {
         EXPECT_EQ(row.fixed, fixed);
     }
 
-    // The fixed escape matches one UTF-16 unit.
-    std::wstring fixed;
-    RegEx::fixHexEscapes(L"\\x41+", &fixed);
-    EXPECT_EQ(L"(0,2)", groups(*matchAt(*RegEx::create(fixed), L"AAB", 0)));
+    // A fixed escape is one character, as the byte pair it was once rewritten to: \x41, \xE9 and
+    // a class of them match what they matched then.
+    const struct {
+        const wchar_t* pattern;
+        const wchar_t* text;
+        const wchar_t* groups;
+    } matches[] = {
+        {L"\\x41+", L"AAB", L"(0,2)"},          {L"\\xE9", L"\u00E9", L"(0,1)"},
+        {L"\\x41\\x42", L"AB", L"(0,2)"},         {L"[\\x00-\\x7F]+", L"a\u00E9", L"(0,1)"},
+        {L"[^\\x00-\\x7F]", L"\u00E9", L"(0,1)"}, {L"[\\x00-\\x7F]", L"\u4100", L"no match"},
+    };
+    for (const auto& row : matches) {
+        std::wstring fixed;
+        RegEx::fixHexEscapes(row.pattern, &fixed);
+        EXPECT_EQ(row.groups, groups(*matchAt(*RegEx::create(fixed), row.text, 0))) << row.pattern;
+    }
+}
+
+// A negated class of one range from U+0000 nested in another class matches every character in
+// the engine's UTF-16 encoding; rewritten as the range after it, it matches what it says.
+TEST_F(RegExTest, FixClassFormsAvoidsTheNestedNegatedRange) {
+    const struct {
+        const wchar_t* pattern;
+        const wchar_t* fixed;
+    } rows[] = {
+        {L"[-A-Z_a-z[^\\x{00}-\\x{7F}]]", L"[-A-Z_a-z[\\x{80}-\\x{10FFFF}]]"},
+        {L"[a&&[^\\x{0}-\\x{FF}]]", L"[a&&[\\x{100}-\\x{10FFFF}]]"},
+        {L"[^\\x{0}-\\x{7F}]", L"[^\\x{0}-\\x{7F}]"},                 // not nested: matched right
+        {L"[a[^\\x{1}-\\x{7F}]]", L"[a[^\\x{1}-\\x{7F}]]"},           // not from U+0000
+        {L"[a[:alpha:][^\\x{0}-\\x{7F}]]", L"[a[:alpha:][\\x{80}-\\x{10FFFF}]]"},
+        {L"[]a][^\\x{0}-\\x{7F}]", L"[]a][^\\x{0}-\\x{7F}]"},         // "]" first is a character
+        {L"\\[a[^\\x{0}-\\x{7F}]", L"\\[a[^\\x{0}-\\x{7F}]"},         // an escaped bracket opens nothing
+    };
+    for (const auto& row : rows) {
+        std::wstring fixed;
+        EXPECT_EQ(std::wstring(row.pattern) != row.fixed, RegEx::fixClassForms(row.pattern, &fixed)) << row.pattern;
+        EXPECT_EQ(row.fixed, fixed);
+    }
+    std::wstring escaped, fixed;
+    RegEx::fixHexEscapes(L"[-A-Z_a-z[^\\x00-\\x7F]]+", &escaped);
+    RegEx::fixClassForms(escaped, &fixed);
+    const std::unique_ptr<RegEx> name = RegEx::create(fixed);
+    EXPECT_EQ(L"(0,3)", groups(*matchAt(*name, L"a-b c", 0)));
+    EXPECT_EQ(L"(0,2)", groups(*matchAt(*name, L"\u00E9\u3042{", 0)));
+    EXPECT_EQ(L"no match", groups(*matchAt(*name, L"{a", 0)));
 }
 
 TEST_F(RegExTest, CompileErrorsKeepCodeMessageAndSpan) {

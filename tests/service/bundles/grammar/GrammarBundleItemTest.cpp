@@ -4,6 +4,7 @@
 #include "support/LogCapture.h"
 
 #include "pel/jasmine/JasmineWriterHelper.h"
+#include "pel/text/search/RegEx.h"
 #include "pel/value/DictionaryValue.h"
 
 #include <gtest/gtest.h>
@@ -100,7 +101,7 @@ TEST(GrammarBundleItem, FixtureReadsIntoItsTreeAndWritesBack) {
               L"      source.example#0 > <unnamed>#3 > <unnamed>#0 > <unnamed>#0 [group]\n"
               L"        source.example#0 > <unnamed>#3 > <unnamed>#0 > <unnamed>#0 > invalid.bang#0 [match] /!/\n"
               L"  source.example#0 > <unnamed>#5 [group]\n"
-              L"    source.example#0 > <unnamed>#5 > constant.a#0 [match] /\\x41\\x00/\n"
+              L"    source.example#0 > <unnamed>#5 > constant.a#0 [match] /\\x{41}/\n"
               L"    source.example#0 > <unnamed>#5 > <unnamed>#1 [include] 4:comments\n"
               L"  source.example#0 > comment.line#comments#0 [match] /#.*$/\n"
               L"  source.example#0 > constant.character.escape#escape#1 [match] /\\\\./\n"
@@ -199,7 +200,7 @@ TEST(GrammarBundleItem, RootsThatDoNotReadGiveAnEmptyGrammar) {
 TEST(GrammarBundleItem, ByteEscapesStandForOneUnitAndAreWrittenAsRead) {
     LogCapture log;
     const GrammarPtr grammar = readGrammar(L"{ name: \"a\" patterns: [ { match: /\\x41\\\\x42/ } ] }");
-    EXPECT_EQ(L"\\x41\\x00\\\\x42", grammar->getChildren().at(0)->getMatch().pattern);
+    EXPECT_EQ(L"\\x{41}\\\\x42", grammar->getChildren().at(0)->getMatch().pattern);
     size_t warnings = 0;
     for (const LoggedLine& line : log.lines())
         warnings += line.level == pel::LOG_WARNING && line.text == L"Incorrect Unicode escape sequence used at /\\x41\\\\x42/.\n";
@@ -207,6 +208,22 @@ TEST(GrammarBundleItem, ByteEscapesStandForOneUnitAndAreWrittenAsRead) {
     // Written and read twice: still one unit for the A.
     const GrammarPtr second = readGrammar(written(*grammar));
     const GrammarPtr third = readGrammar(written(*second));
-    EXPECT_EQ(L"\\x41\\x00\\\\x42", third->getChildren().at(0)->getMatch().pattern);
+    EXPECT_EQ(L"\\x{41}\\\\x42", third->getChildren().at(0)->getMatch().pattern);
     EXPECT_NE(std::wstring::npos, written(*third).find(L"match: /\\x41\\\\x42/"));
 }
+
+// css.json's name characters, [-A-Z_a-z[^\x00-\x7F]]: a nested negated class that the engine's
+// UTF-16 encoding would let match every character. As the compiler takes it, it matches the
+// name and not the braces; it is written back as it was read.
+TEST(GrammarBundleItem, ANestedNegatedByteRangeMatchesOnlyWhatItSays) {
+    LogCapture log;
+    const GrammarPtr grammar = readGrammar(L"{ name: \"a\" patterns: [ { match: /[-A-Z_a-z[^\\x00-\\x7F]]+/ } ] }");
+    const std::unique_ptr<pel::RegEx> name = pel::RegEx::create(grammar->getChildren().at(0)->getMatch().pattern);
+    pel::MatchResultsRegEx results;
+    const std::wstring text = L"{ a-b\u00E9\u3042 }";
+    name->search(&results, text.data(), text.data() + text.size(), text.data(), text.data() + text.size());
+    EXPECT_EQ(2, results.begin(0));
+    EXPECT_EQ(7, results.end(0));
+    EXPECT_NE(std::wstring::npos, written(*grammar).find(L"match: /[-A-Z_a-z[^\\x00-\\x7F]]+/"));
+}
+

@@ -77,6 +77,26 @@ TEST_F(ControllerTest, DeletingRemovesTheSelectionOrCharactersAtTheCaret) {
     }
 }
 
+// A caller that hands over CRs is logged, and the caret and the undo step count the line feeds
+// that went in, not the units handed over.
+TEST_F(ControllerTest, TextWithCarriageReturnsGoesInAsLineFeedsCountedAsSuch) {
+    load(L"ab");
+    select(1, 1);
+    tessel_test::LogCapture log;
+    {
+        Lock edit(*controller, DocumentController::LOCK_EDIT);
+        const std::wstring inserted = L"x\r\ny\rz";
+        EXPECT_EQ(1, controller->insertAt(static_cast<int32_t>(inserted.size()), 1, inserted.c_str()));
+    }
+    EXPECT_TRUE(log.contains(L"Assertion failed"));
+    EXPECT_EQ(L"ax\ny\nzb", text());
+    EXPECT_EQ(6, controller->getCaretOffset()) << "behind the z";
+    ASSERT_TRUE(controller->undo());
+    EXPECT_EQ(L"ab", text());
+    ASSERT_TRUE(controller->redo());
+    EXPECT_EQ(L"ax\ny\nzb", text());
+}
+
 TEST_F(ControllerTest, IndentationOfLinesFollowsTheDocumentsSetting) {
     load(L"\tone\n  two\n\n    \nfive");
     // Widths are kept within 1..16; setting them is no change a save would write.

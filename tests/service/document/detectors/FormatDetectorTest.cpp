@@ -62,6 +62,12 @@ TEST_F(FormatDetectorTest, ModeLinesInTheFirstOrLastLine) {
 
 TEST_F(FormatDetectorTest, TheIndentHistogramChoosesAWidthOrTabs) {
     const std::wstring deep = std::wstring(64, L' ') + L"x\n";
+    // JSON in steps of two spaces whose objects sit at the third level: a line at 6 spaces counts
+    // for both 2 and 3, and where such lines outnumber those at the other steps of 2, the larger
+    // width wins.
+    const auto json = [](int keys) {
+        return L"{\n  \"items\": [\n" + lines(5, L"    {\n" + lines(keys, L"      \"k\": 1,") + L"    },") + L"  ]\n}\n";
+    };
     const struct {
         const char* what;
         std::wstring text;
@@ -70,6 +76,8 @@ TEST_F(FormatDetectorTest, TheIndentHistogramChoosesAWidthOrTabs) {
         {"10 at 4, 5 at 8", lines(10, L"    a") + lines(5, L"        b"), L"yes 0.8 spaces 0.8 4"},
         {"10 at 8, 5 at 4", lines(10, L"        a") + lines(5, L"    b"), L"yes 0.8 spaces 0.8 8"},
         {"6 at 3, 2 at 2", lines(6, L"   a") + lines(2, L"  b"), L"yes 0.8 spaces 0.8 3"},
+        {"JSON, 15 lines at 6, 12 at 2 and 4", json(3), L"yes 0.8 spaces 0.8 3"},
+        {"JSON, 10 lines at 6, 12 at 2 and 4", json(2), L"yes 0.8 spaces 0.8 2"},
         {"10 tabs, 3 at 4", lines(10, L"\ta") + lines(3, L"    b"), L"yes 0.8 tabs 0 0"},
         {"spaces after column 64", lines(5, deep) + L"  x\n", L"yes 0.8 spaces 0.8 2"},
         {"blank lines only", lines(5, L"    "), L"no 0 tabs 0 0"},

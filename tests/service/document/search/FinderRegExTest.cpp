@@ -5,11 +5,17 @@
 
 #include "support/LogCapture.h"
 
+#include "service/document/search/FoldingRegExTraits.h"
+#include "service/document/search/RegExPrefix.h"
+
+#include <boost/xpressive/regex_compiler.hpp>
 #include <boost/xpressive/regex_error.hpp>
+#include <boost/xpressive/xpressive_dynamic.hpp>
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <random>
 #include <string>
 
 using tessel::FinderRegEx;
@@ -63,6 +69,9 @@ TEST_F(FinderRegExTest, MatchesLieWithinTheSearchedStretch) {
         {L"\u00c9t\u00c9", L"\u00e9", true, true, 0, 3, L"[2, 3)"},
         {L"\u00c9T\u00c9", L"\u00e9t\u00e9", true, false, 0, 3, L"[0, 3)"},
         {L"\u00c9T\u00c9", L"[\u00e0-\u00ea]T", true, false, 0, 3, L"[0, 2)"},
+        {L"abababc", L"(a|b)*c?", false, false, 5, 7, L"[5, 7)"},
+        {L"abababc", L"(a|b)*c?", false, false, 4, 7, L"[4, 7)"},
+        {L"abababc", L"(a|b)*c?", false, true, 4, 7, L"[6, 7)"},
     };
     for (const auto& c : cases) {
         FinderRegEx finder(c.pattern, c.ignoreCase);
@@ -104,9 +113,34 @@ TEST_F(FinderRegExTest, BadAndOversizedPatternsAreRefusedAtConstruction) {
                                   std::wstring(FinderRegEx::MAX_NESTING, L')')));
 }
 
+// What the engine reads as text (a "]" first in a set, a named class inside one, quoted text,
+// comments) neither hides groups from the nesting limit nor counts as groups.
+TEST_F(FinderRegExTest, TheNestingLimitReadsThePatternAsTheEngineDoes) {
+    const int half = FinderRegEx::MAX_NESTING / 2 + 10;
+    const std::wstring open(half, L'('), deep = open + open + L"a" + std::wstring(2 * half, L')');
+    std::wstring closers;
+    for (int i = 0; i < half; ++i)
+        closers += L"[])]";
+    const std::wstring tooDeep = L"The regular expression nests its groups too deeply.";
+    EXPECT_EQ(tooDeep, refusal(open + closers + open + L"a" + std::wstring(2 * half, L')'))) << "\"]\" first";
+    EXPECT_EQ(tooDeep, refusal(open + L"[[:alpha:]" + std::wstring(half, L')') + L"]" + open + L"a" +
+                               std::wstring(2 * half, L')')))
+        << "a named class";
+    EXPECT_EQ(tooDeep, refusal(open + L"\\Q" + std::wstring(half, L')') + L"\\E" + open + L"a" +
+                               std::wstring(2 * half, L')')))
+        << "quoted";
+    EXPECT_EQ(tooDeep, refusal(L"(?#[)" + deep + L"]")) << "a comment";
+    EXPECT_EQ(tooDeep, refusal(L"(?x)#[\n" + deep + L"]")) << "a comment of the x flag";
+    EXPECT_EQ(tooDeep, refusal(L"(?x:b)#" + deep + L"\n")) << "the x flag ends with its group";
+    EXPECT_EQ(L"compiled", refusal(L"(?#" + open + open + L")a"));
+    EXPECT_EQ(L"compiled", refusal(L"\\Q" + open + open + L"\\Ea"));
+    EXPECT_EQ(L"compiled", refusal(L"(?x)a # " + open + open + L"\n"));
+    EXPECT_EQ(L"compiled", refusal(L"[[:alpha:]" + open + open + L"]"));
+}
+
 // A repeated group recurses once per repetition: over a long line the search would overflow
-// the stack. It ends as no match instead, logged, and the finder and the thread go on working.
-TEST_F(FinderRegExTest, RecursionThatWouldOverflowTheStackEndsAsNoMatch) {
+// the stack. It fails instead, logged, and the finder and the thread go on working.
+TEST_F(FinderRegExTest, RecursionThatWouldOverflowTheStackFailsTheSearch) {
     std::wstring line;
     line.reserve(10 << 20);
     while (line.size() < (10u << 20))
@@ -117,8 +151,8 @@ TEST_F(FinderRegExTest, RecursionThatWouldOverflowTheStackEndsAsNoMatch) {
     FinderRegEx finder(L"(a|b)*c?", false);
     {
         tessel_test::LogCapture log;
-        EXPECT_EQ(L"none", runFind(*document, finder, 0, length, false));
-        EXPECT_TRUE(log.contains(L"FinderRegEx::find(): The search needs more stack than the thread has", pel::LOG_ERROR));
+        EXPECT_EQ(FinderRegEx::TOO_DEEP, runFind(*document, finder, 0, length, false));
+        EXPECT_TRUE(log.contains(std::wstring(L"FinderRegEx::find(): ") + FinderRegEx::TOO_DEEP, pel::LOG_ERROR));
     }
     EXPECT_EQ(pel::formatString(L"[%d, %d)", length - 2, length), runFind(*document, finder, length - 2, length, false));
 
@@ -138,6 +172,245 @@ TEST_F(FinderRegExTest, RecursionThatWouldOverflowTheStackEndsAsNoMatch) {
     ASSERT_NE(nullptr, thread);
     ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(thread, 60000)) << "the search did not end";
     ::CloseHandle(thread);
-    EXPECT_EQ(L"none", run.found);
-    EXPECT_TRUE(log.contains(L"needs more stack", pel::LOG_ERROR));
+    EXPECT_EQ(FinderRegEx::TOO_DEEP, run.found);
+    EXPECT_TRUE(log.contains(FinderRegEx::TOO_DEEP, pel::LOG_ERROR));
+}
+
+// A pattern that goes over the rest of a long line from every start would take hours; its
+// work is bounded by the length searched, so it stops with the error the user sees, forwards
+// and backwards, while patterns that read the text about once still search it to the end.
+TEST_F(FinderRegExTest, SearchesThatWouldTakeTooLongStopWithinTheirBudget) {
+    std::unique_ptr<tessel::Document> document = documentWithGap(std::wstring(1000000, L'a'), 500000);
+    const int32_t length = document->getLength();
+    FinderRegEx quadratic(L"a.*y", false);
+    tessel_test::LogCapture log;
+    EXPECT_EQ(FinderRegEx::TOO_LONG, runFind(*document, quadratic, 0, length, false));
+    EXPECT_EQ(FinderRegEx::TOO_LONG, runFind(*document, quadratic, 0, length, true));
+    EXPECT_TRUE(log.contains(std::wstring(L"FinderRegEx::find(): ") + FinderRegEx::TOO_LONG, pel::LOG_ERROR));
+    EXPECT_EQ(L"none", runFind(*document, quadratic, length - 2000, length, false)) << "a short stretch is searched";
+    const struct {
+        const wchar_t* pattern;
+        bool backward;
+        std::wstring found;
+    } linear[] = {
+        {L"a*b", false, L"none"},
+        {L"b|a$", false, pel::formatString(L"[%d, %d)", length - 1, length)},
+        {L"(?:aa)+$", true, pel::formatString(L"[%d, %d)", length - 2, length)},
+        {L"^a", true, L"[0, 1)"},
+        {L"\\ba", true, L"[0, 1)"},
+    };
+    for (const auto& c : linear) {
+        FinderRegEx finder(c.pattern, false);
+        EXPECT_EQ(c.found, runFind(*document, finder, 0, length, c.backward)) << c.pattern;
+    }
+}
+
+namespace {
+
+// A pattern of the atoms that depend on context (boundaries, anchors, look-behind) and of
+// repeats, groups and alternatives, over the letters of randomText.
+std::wstring randomPattern(std::mt19937& random) {
+    static const wchar_t* const atoms[] = {L"a",  L"b",   L"\\b", L"\\B", L"\\w",      L".",       L"^",
+                                           L"$",  L"[ab]", L" ",   L"\\s", L"(?<=a)",  L"(?<!\\w)", L"\\W"};
+    static const wchar_t* const repeats[] = {L"", L"", L"*", L"+", L"?", L"{2}", L"*?"};
+    std::wstring pattern;
+    const int count = 1 + static_cast<int>(random() % 4);
+    for (int i = 0; i < count; ++i) {
+        std::wstring atom = atoms[random() % (sizeof atoms / sizeof *atoms)];
+        if (random() % 5 == 0)
+            atom = L"(" + atom + L"|" + atoms[random() % 6] + L")";
+        pattern += atom;
+        if (atom[0] != L'^' && atom[0] != L'$' && atom.compare(0, 2, L"(?") != 0 && atom != L"\\b" && atom != L"\\B")
+            pattern += repeats[random() % (sizeof repeats / sizeof *repeats)];
+    }
+    return pattern;
+}
+
+std::wstring randomText(std::mt19937& random, size_t length) {
+    static const wchar_t letters[] = {L'a', L'a', L'b', L' ', L'\n', L'\uFDD0', L'\u00e9'};
+    std::wstring text;
+    for (size_t i = 0; i < length; ++i)
+        text += letters[random() % (sizeof letters / sizeof *letters)];
+    return text;
+}
+
+// What a backward search must find: the last of the matches that forward searches find when
+// each starts where the one before found a match, plus one.
+std::wstring lastForward(tessel::Document& document, FinderRegEx& finder, int32_t from, int32_t to) {
+    std::wstring last = L"none";
+    for (int32_t at = from; at < to && document.runFinder(finder, at, to, false);) {
+        last = tessel_test::span(finder.getResults().begin(0), finder.getResults().end(0));
+        at = finder.getResults().begin(0) + 1;
+    }
+    return last;
+}
+
+} // namespace
+
+// The engine once kept its "a unit comes before" flag from one start to the next, so backward
+// searches near the text's start saw a unit before it.
+TEST_F(FinderRegExTest, BackwardSearchesFindTheLastMatchForwardSearchesFind) {
+    tessel_test::LogCapture log;
+    const struct {
+        const wchar_t* text;
+        const wchar_t* pattern;
+        int32_t from, to;
+        const wchar_t* found;
+    } cases[] = {
+        {L"faaa", L"\\bf", 0, 2, L"[0, 1)"},
+        {L"a\uFDD0aa", L"\\B\\w\\b", 0, 2, L"none"},
+        {L"a\uFDD0aa", L"\\B\\w\\b", 0, 4, L"[3, 4)"},
+        {L"ab", L"(?<=\\ba)b", 0, 2, L"[1, 2)"},
+        {L" ab", L"^\\s", 0, 3, L"[0, 1)"},
+    };
+    for (const auto& c : cases) {
+        FinderRegEx finder(c.pattern, false);
+        std::unique_ptr<tessel::Document> document = documentWithGap(c.text, 1);
+        EXPECT_EQ(c.found, runFind(*document, finder, c.from, c.to, true)) << c.text << " / " << c.pattern;
+        EXPECT_EQ(c.found, lastForward(*document, finder, c.from, c.to)) << c.text << " / " << c.pattern;
+    }
+    // Random patterns over random texts, in stretches that start at the text's start and
+    // inside it, short and longer than the first block backward searches look at.
+    std::mt19937 random(61);
+    for (int round = 0; round < 400; ++round) {
+        const std::wstring pattern = randomPattern(random);
+        const std::wstring text = randomText(random, round % 20 == 0 ? 9000 : 1 + random() % 40);
+        const auto length = static_cast<int32_t>(text.size());
+        std::unique_ptr<tessel::Document> document = documentWithGap(text, static_cast<int32_t>(random() % (length + 1)));
+        FinderRegEx finder(pattern, round % 3 == 0);
+        for (int32_t from : {0, static_cast<int32_t>(random() % length)}) {
+            const int32_t to = from + 1 + static_cast<int32_t>(random() % (length - from));
+            ASSERT_EQ(lastForward(*document, finder, from, to), runFind(*document, finder, from, to, true))
+                << "pattern " << pattern << " [" << from << ", " << to << ") of " << length << " round " << round;
+        }
+    }
+    EXPECT_FALSE(log.contains(L"Assertion failed")) << "no read before the text's start";
+}
+
+// Forward searches give what the engine gives over a copy of the text: every match, each
+// search starting behind the last (look-behind left out: over a copy it cannot see the text
+// before where the search starts, and it takes every search start for a line start).
+TEST_F(FinderRegExTest, ForwardSearchesMatchTheEngineOverACopy) {
+    namespace xp = boost::xpressive;
+    using Iterator = std::wstring::const_iterator;
+    std::mt19937 random(64);
+    int compared = 0;
+    for (int round = 0; round < 300; ++round) {
+        const std::wstring pattern = randomPattern(random);
+        if (pattern.find(L"(?<") != std::wstring::npos || pattern.find(L'^') != std::wstring::npos)
+            continue;
+        const std::wstring text = randomText(random, 1 + random() % 60);
+        const auto length = static_cast<int32_t>(text.size());
+        std::unique_ptr<tessel::Document> document = documentWithGap(text, static_cast<int32_t>(random() % (length + 1)));
+        FinderRegEx finder(pattern, false);
+        xp::regex_compiler<Iterator, tessel::FoldingRegExTraits> compiler;
+        const xp::basic_regex<Iterator> regex = compiler.compile(pattern.begin(), pattern.end(), xp::regex_constants::ECMAScript);
+        std::wstring expected, found;
+        xp::match_results<Iterator> match;
+        for (Iterator at = text.begin();;) {
+            const auto flags = xp::regex_constants::match_not_null |
+                               (at == text.begin() ? xp::regex_constants::match_default : xp::regex_constants::match_prev_avail);
+            if (!xp::regex_search(at, text.end(), match, regex, flags))
+                break;
+            expected += tessel_test::span(static_cast<int>(match[0].first - text.begin()),
+                                          static_cast<int>(match[0].second - text.begin()));
+            at = match[0].second;
+        }
+        for (int32_t at = 0; document->runFinder(finder, at, length, false); at = finder.getResults().end(0))
+            found += tessel_test::span(finder.getResults().begin(0), finder.getResults().end(0));
+        ASSERT_EQ(expected, found) << "pattern " << pattern << " round " << round;
+        ++compared;
+    }
+    EXPECT_GT(compared, 150);
+}
+
+namespace {
+
+// Patterns whose starts the prefix reader reads (literals, escapes, classes, bracket
+// expressions, counted repeats) and those it must refuse (alternatives, optional parts).
+std::wstring randomPrefixedPattern(std::mt19937& random) {
+    static const wchar_t* const atoms[] = {L"a",     L"b",    L"A",    L"\u00e9", L"\\.",  L".",    L"\\d",  L"\\w",
+                                           L"\\W",   L"\\s",  L"\\b",  L"\\B",    L"^",    L"$",    L"[a-c]", L"[^a]",
+                                           L"[\\d.]", L"[ab\\n]", L"(a|1)", L"(?:ab)", L"\\n",  L"1",    L"[[:alpha:]]",
+                                           L"[a-z\u00e9]", L"[0-9]", L"[](]", L"[]|]", L"[[:alpha:](]"};
+    static const wchar_t* const repeats[] = {L"", L"", L"", L"+", L"*", L"?", L"{2}", L"{2,}", L"{0,2}", L"+?"};
+    std::wstring pattern;
+    const int count = 1 + static_cast<int>(random() % 5);
+    for (int i = 0; i < count; ++i) {
+        const std::wstring atom = atoms[random() % (sizeof atoms / sizeof *atoms)];
+        pattern += atom;
+        if (atom != L"\\b" && atom != L"\\B" && atom != L"^" && atom != L"$")
+            pattern += repeats[random() % (sizeof repeats / sizeof *repeats)];
+        if (random() % 12 == 0)
+            pattern += L"|";
+    }
+    if (pattern.back() == L'|')
+        pattern += L"b";
+    return pattern;
+}
+
+} // namespace
+
+// The engine runs only where the prefix read from the pattern lets a match start: every
+// search finds what the engine finds when it tries every start, forwards and backwards.
+TEST_F(FinderRegExTest, SearchesAtThePrefixPlacesFindWhatSearchesEverywhereFind) {
+    static const wchar_t letters[] = {L'a', L'b', L'c', L'A', L'1', L'.', L' ', L'\n', L'\u00e9', L'\u00c9', L'\u0661'};
+    std::mt19937 random(644);
+    for (int round = 0; round < 600; ++round) {
+        const std::wstring pattern = randomPrefixedPattern(random);
+        std::wstring text;
+        const size_t length = round % 10 == 0 ? 3000 : 1 + random() % 80;
+        for (size_t i = 0; i < length; ++i)
+            text += letters[random() % (sizeof letters / sizeof *letters)];
+        std::unique_ptr<tessel::Document> document = documentWithGap(text, static_cast<int32_t>(random() % (length + 1)));
+        const bool ignoreCase = round % 4 == 0;
+        FinderRegEx prefixed(pattern, ignoreCase), everywhere(pattern, ignoreCase, false);
+        const auto to = static_cast<int32_t>(length);
+        std::wstring found, expected;
+        for (int32_t at = 0; document->runFinder(prefixed, at, to, false); at = prefixed.getResults().begin(0) + 1)
+            found += tessel_test::span(prefixed.getResults().begin(0), prefixed.getResults().end(0));
+        for (int32_t at = 0; document->runFinder(everywhere, at, to, false); at = everywhere.getResults().begin(0) + 1)
+            expected += tessel_test::span(everywhere.getResults().begin(0), everywhere.getResults().end(0));
+        ASSERT_EQ(expected, found) << "pattern " << pattern << (ignoreCase ? " ignoring case" : "") << " round " << round;
+        const auto from = static_cast<int32_t>(random() % length);
+        ASSERT_EQ(runFind(*document, everywhere, from, to, true), runFind(*document, prefixed, from, to, true))
+            << "backwards, pattern " << pattern << " round " << round;
+    }
+}
+
+TEST_F(FinderRegExTest, ThePrefixHoldsWhatEveryMatchStartsWith) {
+    const tessel::FoldingRegExTraits traits;
+    const struct {
+        const wchar_t* pattern;
+        bool ignoreCase;
+        int32_t length;
+        const wchar_t* holds; // one unit of each set, then one unit outside it ('-': none outside)
+    } cases[] = {
+        {L"sel[a-z]+ion", false, 4, L"sXeElLaA"},
+        {L"\\bw\\d+7\\b", false, 2, L"wW1a"},
+        {L"^a.b", false, 3, L"abx-bc"},
+        {L"ab{2,}c", false, 3, L"abbabc"},
+        {L"\u00e9", true, 1, L"\u00c9e"},
+        {L"[^a]b", false, 2, L"a-bc"},
+        {L"a|b", false, 0, L""},
+        {L"a?b", false, 0, L""},
+        {L"(ab)c", false, 0, L""},
+        {L"\\x41b", false, 0, L""},
+        {L"ab[](]|c", false, 0, L""},
+        {L"ab[^]|]|c", false, 0, L""},
+        {L"ab[[:alpha:](]|c", false, 0, L""},
+        {L"a\\Q|\\Eb", false, 1, L"ab"},
+        {L"a(?#|)b", false, 1, L"ab"},
+    };
+    for (const auto& c : cases) {
+        const tessel::RegExPrefix prefix(c.pattern, c.ignoreCase, traits);
+        ASSERT_EQ(c.length, prefix.length()) << c.pattern;
+        EXPECT_EQ(c.length > 0, prefix.usable()) << c.pattern;
+        for (int32_t i = 0; i < c.length; ++i) {
+            EXPECT_TRUE(prefix.holds(i, c.holds[2 * i])) << c.pattern << " at " << i;
+            if (c.holds[2 * i + 1] != L'-') {
+                EXPECT_FALSE(prefix.holds(i, c.holds[2 * i + 1])) << c.pattern << " at " << i;
+            }
+        }
+    }
 }

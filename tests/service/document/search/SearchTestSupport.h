@@ -1,6 +1,6 @@
 #pragma once
 // Shared pieces of the finder and replacer tests: documents whose gap sits at a chosen place,
-// and a finder run that answers the match as "[begin, end)" or "none".
+// and a finder run that answers the match as "[begin, end)", "none" or the failure's message.
 
 #include "pel/text/FormatString.h"
 #include "service/document/Document.h"
@@ -26,8 +26,12 @@ inline std::wstring span(int begin, int end) {
 
 inline std::wstring runFind(tessel::Document& document, tessel::Finder& finder, int32_t from, int32_t to,
                             bool backward) {
-    if (!document.runFinder(finder, from, to, backward))
-        return finder.getResults().found() ? L"found without a match" : L"none";
+    try {
+        if (!document.runFinder(finder, from, to, backward))
+            return finder.getResults().found() ? L"found without a match" : L"none";
+    } catch (const tessel::SearchFailed& failure) {
+        return finder.getResults().found() ? L"failed with a match" : failure.message();
+    }
     return span(finder.getResults().begin(0), finder.getResults().end(0));
 }
 

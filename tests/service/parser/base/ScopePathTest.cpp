@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <thread>
@@ -133,4 +134,45 @@ TEST(ScopePath, ThreadsBuildPathsFromTheSharedPool) {
     for (std::thread& thread : threads)
         thread.join();
     EXPECT_EQ((std::vector<int>{0, 0, 0, 0}), faults);
+}
+
+// A path that continues into shared ones reads, prints and ranks as the flat path of the same
+// names; the shared segments are walked, never copied.
+TEST(ScopePath, APathContinuedIntoAnotherRanksAsItsFlatCopy) {
+    ScopePath root, blank, middle, inner;
+    fillPath(root, {L"meta.block.c", L"source.c"});
+    blank.continueInto(root); // nameless, as a record of a rule without a scope name
+    fillPath(middle, {L"string.quoted.double", L"meta.string"});
+    middle.continueInto(blank);
+    fillPath(inner, {L"constant.character.escape"});
+    inner.continueInto(middle);
+
+    ScopePath flat;
+    flat.append(inner);
+    EXPECT_EQ(5u, inner.size());
+    EXPECT_EQ(L"source.c meta.block.c meta.string string.quoted.double constant.character.escape", inner.toString());
+    EXPECT_EQ(flat.toString(), inner.toString());
+    EXPECT_TRUE(inner.contains(L"meta.block.c") && !inner.contains(L"meta.block"));
+    EXPECT_EQ(&root.segment(1), &inner.segment(4)) << "shared, not copied";
+
+    const wchar_t* const selectors[] = {L"source.c string", L"meta.block constant", L"string - meta.string",
+                                        L"source.c meta.string.quoted", L"meta | constant.character", L"c",
+                                        L"source.c string.quoted.double constant", L"source meta meta string constant",
+                                        L"source meta meta string constant source"};
+    for (const wchar_t* text : selectors) {
+        const ScopeSelector selector(text);
+        for (bool anchored : {false, true}) {
+            ScopeRank linked, copied;
+            const bool matched = ScopeSelectorMatcher(selector, inner).match(&linked, anchored);
+            EXPECT_EQ(ScopeSelectorMatcher(selector, flat).match(&copied, anchored), matched);
+            EXPECT_EQ(copied.score, linked.score) << std::string(text, text + std::wcslen(text)) << anchored;
+        }
+        EXPECT_EQ(flat.matches(text), inner.matches(text));
+    }
+    EXPECT_EQ(1u, inner.matches(L"meta.block")) << "the value of the shared segment";
+    EXPECT_EQ(3u, inner.parts().size()) << "only its own segment's hashes";
+
+    inner.clear();
+    EXPECT_TRUE(inner.empty() && inner.innermost() == nullptr);
+    EXPECT_EQ(4u, middle.size()) << "the shared path keeps its segments";
 }

@@ -9,8 +9,13 @@
 #include "service/document/controller/DocumentControllerSearchSession.h"
 #include "service/document/controller/SearchAction.h"
 #include "service/document/controller/SearchActionRecord.h"
+#include "service/document/search/FinderRegEx.h"
 #include "support/LogCapture.h"
 #include "support/TempFolder.h"
+
+#include <windows.h>
+
+#include <algorithm>
 
 using namespace tessel;
 using Selected = std::pair<int32_t, int32_t>;
@@ -36,6 +41,7 @@ protected:
         ++asked;
         return wrap;
     }
+    void searchFailed(const SearchActionRecord&, const std::wstring& message) override { failures += message + L"\n"; }
     bool act(uint32_t action, bool backwards = false) { return ssOnAction(*controller, record, action, backwards); }
     void search(const std::wstring& find, const std::wstring& replace = L"", bool regex = false) {
         record.parameters.findText = find;
@@ -47,6 +53,7 @@ protected:
     SearchActionRecord record;
     bool wrap = true;
     int asked = 0;
+    std::wstring failures;
 };
 
 } // namespace
@@ -100,6 +107,9 @@ TEST_F(SearchActionTest, ReplaceAllChangesExactlyTheSearchedText) {
         {L"one two one", {}, L"one", L"", false, L" two "},
         {L"baaa ba", {}, L"a*", L"<$0>", true, L"b<aaa> b<a>"},
         {L"Cat cat", {}, L"(c)at", L"\\u$1og", true, L"Cog Cog"},
+        {L"a bbb cc", {}, L"\\w+", L"ab", true, L"ab ab ab"},
+        {L"a bbb cc a bbb", {{0, 8, 0}, {11, 14, 0}}, L"\\w+", L"ab", true, L"ab ab ab a ab"},
+        {L"a bbb cc a bbb", {{0, 8, 0}, {11, 14, 0}}, L"b", L"", false, L"a  cc a "},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.text);
@@ -151,6 +161,10 @@ TEST_F(SearchActionTest, BadSearchesAreRefusedAndLogged) {
     EXPECT_FALSE(act(search_actions::FIND));
     EXPECT_TRUE(log.contains(L"DocumentControllerSearchSession::setFinder(): Cannot compile regular expression: `",
                              pel::LOG_ERROR));
+    const std::wstring invalid = L"The regular expression is not valid: ";
+    EXPECT_EQ(invalid, failures.substr(0, invalid.size())) << "told, not taken for no match";
+    EXPECT_GT(failures.size(), invalid.size() + 1) << "with the engine's message";
+    failures.clear();
     search(L"t");
     EXPECT_FALSE(act(0x12345678));
     EXPECT_TRUE(log.contains(L"Editor::ssOnAction(): Invalid search action (12345678).\n", pel::LOG_INFO));
@@ -161,6 +175,133 @@ TEST_F(SearchActionTest, BadSearchesAreRefusedAndLogged) {
     EXPECT_EQ(Selected(4, 4), selected());
     load(L"");
     EXPECT_FALSE(act(search_actions::FIND)) << "nothing to search";
+    EXPECT_EQ(L"", failures);
+}
+
+// A search the engine cannot finish (here it would overflow the stack on the long run of "a")
+// is told to the user as a failure, never as "not found"; replace all then replaces nothing
+// rather than the matches before it.
+TEST_F(SearchActionTest, FailedSearchesAreToldApartFromNoMatch) {
+    tessel_test::LogCapture log;
+    const std::wstring deep = L"bz bz " + std::wstring(10000, L'a') + L"z";
+    load(deep);
+    search(L"(a|b)*z", L"X", true);
+    select(6, 6);
+    EXPECT_FALSE(act(search_actions::FIND));
+    EXPECT_EQ(std::wstring(FinderRegEx::TOO_DEEP) + L"\n", failures);
+    EXPECT_EQ(Selected(6, 6), selected()) << "a failed find leaves the selection";
+    failures.clear();
+    select(0, 0);
+    EXPECT_FALSE(act(search_actions::REPLACE_ALL));
+    EXPECT_EQ(std::wstring(FinderRegEx::TOO_DEEP) + L"\n", failures);
+    EXPECT_EQ(deep, text()) << "none of the three matches replaced";
+    EXPECT_FALSE(document->getUndoContext().canUndo());
+    EXPECT_FALSE(document->getFormat().modified);
+    checkTree();
+    // Without the long run every match goes.
+    failures.clear();
+    load(L"bz bz aaz");
+    EXPECT_TRUE(act(search_actions::REPLACE_ALL));
+    EXPECT_EQ(L"X X X", text());
+    EXPECT_EQ(L"", failures);
+}
+
+// Each find of a Replace All searches on behind the match before: a pattern that looks ahead to
+// the end of the text from every match would do hours of work in all, each find within its own
+// budget. The finds share the budget of one search over the area, so Replace All stops with the
+// error the user sees, replacing nothing.
+TEST_F(SearchActionTest, ReplaceAllDoesTheWorkOfOneSearchOverItsArea) {
+    tessel_test::LogCapture log;
+    const std::wstring ahead = std::wstring(100000, L'a') + L"z";
+    load(ahead);
+    search(L"a(?=[^z]*z)", L"b", true);
+    EXPECT_FALSE(act(search_actions::REPLACE_ALL));
+    EXPECT_EQ(std::wstring(FinderRegEx::TOO_LONG) + L"\n", failures);
+    EXPECT_TRUE(ahead == text()) << "nothing replaced";
+    EXPECT_FALSE(document->getUndoContext().canUndo());
+    // The budget ends with the Replace All: a find goes on as before, and a short text is replaced.
+    failures.clear();
+    select(0, 0);
+    EXPECT_TRUE(act(search_actions::FIND));
+    EXPECT_EQ(Selected(0, 1), selected());
+    load(L"aaaz aaz");
+    EXPECT_TRUE(act(search_actions::REPLACE_ALL));
+    EXPECT_EQ(L"bbbz bbz", text());
+    EXPECT_EQ(L"", failures);
+}
+
+namespace {
+
+// Reserves the free address space of the process, but for small pieces, until destroyed: an
+// allocation of more than a few megabytes then fails.
+class AddressSpaceBallast {
+public:
+    AddressSpaceBallast() {
+        for (size_t size = size_t(1) << 30; size >= 64 * 1024;) {
+            if (void* block = ::VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS))
+                m_blocks.emplace_back(block, size);
+            else
+                size /= 2;
+        }
+        // The smallest pieces go back, for what else runs meanwhile.
+        for (size_t released = 0; released < (16u << 20) && !m_blocks.empty(); m_blocks.pop_back()) {
+            ::VirtualFree(m_blocks.back().first, 0, MEM_RELEASE);
+            released += m_blocks.back().second;
+        }
+    }
+    ~AddressSpaceBallast() {
+        for (const auto& block : m_blocks)
+            ::VirtualFree(block.first, 0, MEM_RELEASE);
+    }
+    AddressSpaceBallast(const AddressSpaceBallast&) = delete;
+    AddressSpaceBallast& operator=(const AddressSpaceBallast&) = delete;
+
+private:
+    std::vector<std::pair<void*, size_t>> m_blocks;
+};
+
+} // namespace
+
+// Replace All keeps each match's offsets, and one buffer of the replacements only when they
+// differ; it puts them in from the last, so that none moves the ones still to come.
+TEST_F(SearchActionTest, ALargeReplaceAllIsOneEditAndRunningOutOfMemoryReplacesNothing) {
+    std::wstring lines;
+    for (int i = 0; i < 20000; ++i)
+        lines += L"eel tree e\n";
+    std::wstring plain = lines, longer;
+    std::replace(plain.begin(), plain.end(), L'e', L'x');
+    for (wchar_t c : lines)
+        longer += c == L'e' ? std::wstring(L"[e]") : std::wstring(1, c);
+    const struct {
+        const wchar_t *find, *replace;
+        bool regex;
+        const std::wstring& expected;
+    } cases[] = {{L"e", L"x", false, plain}, {L"e", L"[$0]", true, longer}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.replace);
+        load(lines);
+        search(c.find, c.replace, c.regex);
+        select(0, 0);
+        EXPECT_TRUE(act(search_actions::REPLACE_ALL));
+        ASSERT_TRUE(c.expected == text());
+        const auto behindLast = static_cast<int32_t>(c.expected.size() - 1);
+        EXPECT_EQ(Selected(behindLast, behindLast), selected()) << "behind the last replacement";
+        EXPECT_TRUE(controller->undo());
+        EXPECT_TRUE(lines == text()) << "one undo takes back the whole replace all";
+        EXPECT_FALSE(document->getUndoContext().canUndo());
+    }
+    // Replacements of a thousand units for each of forty thousand matches do not fit.
+    const std::wstring many = std::wstring(40000, L'e');
+    load(many);
+    search(L"e", L"$0" + std::wstring(999, L'x'), true);
+    select(0, 0);
+    {
+        const AddressSpaceBallast ballast;
+        EXPECT_FALSE(act(search_actions::REPLACE_ALL));
+    }
+    EXPECT_EQ(std::wstring(DocumentControllerSearchSession::NO_MEMORY) + L"\n", failures);
+    EXPECT_TRUE(many == text()) << "nothing replaced";
+    EXPECT_FALSE(document->getUndoContext().canUndo());
 }
 
 TEST_F(SearchActionTest, TheAreaFollowsEditsAndTheCaretLeavingIt) {

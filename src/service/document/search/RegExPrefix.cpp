@@ -1,0 +1,365 @@
+#include "service/document/search/RegExPrefix.h"
+
+#include "service/document/search/CaseFolding.h"
+#include "service/document/search/ProbeScan.h"
+#include "service/document/search/RegExSyntax.h"
+
+#include <algorithm>
+
+namespace tessel {
+
+namespace {
+
+constexpr uint32_t UNITS = 0x10000;
+
+bool isAsciiAlnum(wchar_t c) {
+    return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z');
+}
+
+// Whether the pattern has an alternative at its top level: then no start is common to all.
+bool alternativeAtTop(const std::wstring& pattern, const FoldingRegExTraits& traits) {
+    bool found = false;
+    visitGroupSyntax(pattern, traits, [&](wchar_t c, int depth) { found = found || (c == L'|' && depth <= 0); });
+    return found;
+}
+
+} // namespace
+
+// Reads the pattern's atoms from its start while each one must match exactly one unit; stops
+// before the first one that may be left out, repeated, grouped or is not understood.
+class RegExPrefix::Reader {
+public:
+    Reader(const std::wstring& pattern, bool ignoreCase, const FoldingRegExTraits& traits)
+        : m_pattern(pattern), m_ignoreCase(ignoreCase), m_traits(traits) {}
+
+    std::vector<UnitSet> read() {
+        std::vector<UnitSet> sets;
+        if (alternativeAtTop(m_pattern, m_traits))
+            return sets;
+        const size_t n = m_pattern.size();
+        size_t i = 0;
+        while (i < n && sets.size() < static_cast<size_t>(MAX_UNITS)) {
+            const wchar_t c = m_pattern[i];
+            // Assertions take no unit.
+            if (c == L'^' || c == L'$') {
+                ++i;
+                continue;
+            }
+            if (c == L'\\' && i + 1 < n && (m_pattern[i + 1] == L'b' || m_pattern[i + 1] == L'B')) {
+                i += 2;
+                continue;
+            }
+            UnitSet set;
+            size_t next = 0;
+            if (!atom(i, &set, &next))
+                break;
+            // A quantifier: only a required first repetition counts, and nothing after it.
+            const wchar_t q = next < n ? m_pattern[next] : 0;
+            if (q == L'*' || q == L'?')
+                break;
+            if (q == L'+' || q == L'{') {
+                const int times = q == L'+' ? 1 : minimumCount(next);
+                for (int k = 0; k < times && sets.size() < static_cast<size_t>(MAX_UNITS); ++k)
+                    sets.push_back(set);
+                break;
+            }
+            sets.push_back(std::move(set));
+            i = next;
+        }
+        return sets;
+    }
+
+private:
+    // One atom at i that matches one unit: its set and where it ends. False to stop.
+    bool atom(size_t i, UnitSet* o_set, size_t* o_next) {
+        const size_t n = m_pattern.size();
+        const wchar_t c = m_pattern[i];
+        *o_next = i + 1;
+        if (c == L'.') {
+            *o_set = UnitSet();
+            return true;
+        }
+        if (c == L'[')
+            return bracket(i, o_set, o_next);
+        if (c == L'\\') {
+            if (i + 1 >= n)
+                return false;
+            *o_next = i + 2;
+            return escape(m_pattern[i + 1], o_set);
+        }
+        if (std::wstring(L"()|*+?{}]").find(c) != std::wstring::npos)
+            return false;
+        *o_set = literal(c);
+        return true;
+    }
+
+    // An escape of one unit: a class, a control character or an escaped symbol.
+    bool escape(wchar_t e, UnitSet* o_set) {
+        if (isClassLetter(e)) {
+            *o_set = classSet(e);
+            return true;
+        }
+        const wchar_t unit = controlUnit(e);
+        if (unit)
+            *o_set = literal(unit);
+        return unit != 0;
+    }
+
+    static bool isClassLetter(wchar_t e) {
+        return e == L'd' || e == L'D' || e == L'w' || e == L'W' || e == L's' || e == L'S';
+    }
+    // The unit an escape of a control letter or a symbol stands for; 0 for other escapes.
+    static wchar_t controlUnit(wchar_t e) {
+        switch (e) {
+        case L'n': return L'\n';
+        case L't': return L'\t';
+        case L'r': return L'\r';
+        case L'f': return L'\f';
+        case L'v': return L'\v';
+        default: return isAsciiAlnum(e) || e == L'_' || e == 0 ? 0 : e;
+        }
+    }
+
+    // A bracket expression of single units, escaped units, class escapes and ranges; with
+    // anything else inside (or ignoring case, or negated) it is read as any unit.
+    bool bracket(size_t i, UnitSet* o_set, size_t* o_next) {
+        const size_t n = m_pattern.size();
+        size_t j = i + 1;
+        bool any = m_ignoreCase;
+        if (j < n && m_pattern[j] == L'^') {
+            any = true;
+            ++j;
+        }
+        if (j < n && m_pattern[j] == L']')
+            return false; // an empty set or a literal "]": read differently by different engines
+        UnitSet set = empty();
+        while (j < n && m_pattern[j] != L']') {
+            wchar_t low = m_pattern[j];
+            if (low == L'[' && j + 1 < n && (m_pattern[j + 1] == L':' || m_pattern[j + 1] == L'=' || m_pattern[j + 1] == L'.'))
+                return false; // a class by name: its end is not read here
+            if (low == L'\\') {
+                if (j + 1 >= n)
+                    return false;
+                const wchar_t e = m_pattern[j + 1];
+                j += 2;
+                if (isClassLetter(e)) {
+                    unite(&set, classSet(e));
+                    continue;
+                }
+                low = controlUnit(e);
+                if (!low)
+                    return false;
+            } else {
+                ++j;
+            }
+            wchar_t high = low;
+            if (j + 1 < n && m_pattern[j] == L'-' && m_pattern[j + 1] != L']') {
+                high = m_pattern[j + 1];
+                if (high == L'\\' || high == L'[')
+                    return false;
+                j += 2;
+            }
+            if (high < low)
+                return false;
+            for (uint32_t u = low; u <= high; ++u)
+                add(&set, static_cast<wchar_t>(u));
+        }
+        if (j >= n)
+            return false;
+        *o_next = j + 1;
+        *o_set = any ? UnitSet() : std::move(set);
+        return true;
+    }
+
+    // Ignoring case, every unit that folds as c folds: what the engine compares.
+    UnitSet literal(wchar_t c) const {
+        UnitSet set = empty();
+        if (!m_ignoreCase) {
+            add(&set, c);
+            return set;
+        }
+        const wchar_t* upper = upperCaseTable();
+        const wchar_t folded = upper[c];
+        for (uint32_t u = 0; u < UNITS; ++u)
+            if (upper[u] == folded)
+                add(&set, static_cast<wchar_t>(u));
+        return set;
+    }
+
+    UnitSet classSet(wchar_t letter) const {
+        const wchar_t name[2] = {static_cast<wchar_t>(letter | 0x20), 0};
+        const FoldingRegExTraits::char_class_type kind = m_traits.lookup_classname(name, name + 1, false);
+        const bool negated = letter < L'a';
+        UnitSet set = empty();
+        for (uint32_t u = 0; u < UNITS; ++u)
+            if (m_traits.isctype(static_cast<wchar_t>(u), kind) != negated)
+                add(&set, static_cast<wchar_t>(u));
+        return set;
+    }
+
+    // The least count of "{n}", "{n,}" or "{n,m}" at i; 0 when it cannot be read.
+    int minimumCount(size_t i) const {
+        int count = 0;
+        size_t j = i + 1;
+        for (; j < m_pattern.size() && m_pattern[j] >= L'0' && m_pattern[j] <= L'9' && count < MAX_UNITS; ++j)
+            count = count * 10 + (m_pattern[j] - L'0');
+        return j > i + 1 && j < m_pattern.size() && (m_pattern[j] == L',' || m_pattern[j] == L'}') ? count : 0;
+    }
+
+    static UnitSet empty() {
+        UnitSet set;
+        set.bits.assign(UNITS / 32, 0);
+        return set;
+    }
+    static void add(UnitSet* set, wchar_t unit) { set->bits[unit >> 5] |= 1u << (unit & 31); }
+    static void unite(UnitSet* set, const UnitSet& other) {
+        for (size_t k = 0; k < set->bits.size(); ++k)
+            set->bits[k] |= other.bits[k];
+    }
+
+    const std::wstring& m_pattern;
+    bool m_ignoreCase;
+    const FoldingRegExTraits& m_traits;
+};
+
+RegExPrefix::RegExPrefix(const std::wstring& pattern, bool ignoreCase, const FoldingRegExTraits& traits) {
+    m_sets = Reader(pattern, ignoreCase, traits).read();
+    chooseProbes(ignoreCase);
+}
+
+// The probes: of the sets of up to four units, or of one range of ASCII units (and maybe
+// units above ASCII, rare in text), the two rarest.
+void RegExPrefix::chooseProbes(bool ignoreCase) {
+    struct Candidate {
+        Probe probe;
+        long score;
+    };
+    std::vector<Candidate> candidates;
+    for (int32_t offset = 0; offset < length(); ++offset) {
+        const UnitSet& set = m_sets[offset];
+        if (set.any())
+            continue;
+        std::vector<wchar_t> units, ascii;
+        long score = 0;
+        for (uint32_t u = 0; u < UNITS; ++u)
+            if (set.has(static_cast<wchar_t>(u))) {
+                units.push_back(static_cast<wchar_t>(u));
+                if (u < 0x80) {
+                    ascii.push_back(static_cast<wchar_t>(u));
+                    score += commonness(static_cast<wchar_t>(u), ignoreCase);
+                }
+            }
+        Candidate candidate{Probe(), score};
+        Probe& probe = candidate.probe;
+        probe.offset = offset;
+        if (units.size() <= static_cast<size_t>(Probe::MAX_FORMS)) {
+            probe.kind = formsKind(static_cast<int>(units.size()));
+            candidate.score = 0;
+            for (int i = 0; i < Probe::MAX_FORMS; ++i) {
+                probe.units[i] = units[i < static_cast<int>(units.size()) ? i : 0];
+                if (i < static_cast<int>(units.size()))
+                    candidate.score += commonness(units[i], ignoreCase);
+            }
+        } else if (!ascii.empty() && ascii.size() == size_t(ascii.back() - ascii.front()) + 1) {
+            probe.above = units.size() > ascii.size();
+            probe.units[0] = ascii.front();
+            probe.units[1] = static_cast<wchar_t>(ascii.back() - ascii.front());
+            probe.kind = ProbeKind::RANGE;
+            // Units above ASCII in one test where the range allows, else block by block.
+            if (probe.above && ProbeLanes<ProbeKind::ABOVE>::fits(probe.units[0], probe.units[1])) {
+                probe.kind = ProbeKind::ABOVE;
+                probe.above = false;
+            }
+            candidate.score += units.size() > ascii.size() ? 10 : 0;
+        } else {
+            continue;
+        }
+        candidates.push_back(candidate);
+    }
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const Candidate& a, const Candidate& b) { return a.score < b.score; });
+    for (const Candidate& candidate : candidates)
+        if (m_probeCount < 2)
+            m_probes[m_probeCount++] = candidate.probe;
+}
+
+template <class Text>
+bool RegExPrefix::holdsAt(const Text& text, int32_t place) const {
+    for (int32_t i = 0; i < length(); ++i)
+        if (!m_sets[i].has(unitAt(text, place + i)))
+            return false;
+    return true;
+}
+
+// Thirty-two places a step, both probes at each: a branch only where both hit. A range probe
+// covers only its ASCII units: a block where it meets a unit above ASCII is checked place by
+// place when its set has such units (Wide).
+template <ProbeKind One, ProbeKind Two, bool Wide>
+int32_t RegExPrefix::scanWith(const wchar_t* base, int32_t first, int32_t last) const {
+    const Probe& oneProbe = m_probes[0];
+    const Probe& twoProbe = m_probes[m_probeCount - 1];
+    const ProbeLanes<One> one(oneProbe.units);
+    const ProbeLanes<Two> two(twoProbe.units);
+    const wchar_t* oneAt = base + oneProbe.offset;
+    const wchar_t* twoAt = base + twoProbe.offset;
+    const auto holds = [&](int32_t at) { return holdsAt(base, at); };
+    WideUnits wide{_mm_set1_epi16(oneProbe.above ? -1 : 0), _mm_set1_epi16(twoProbe.above ? -1 : 0),
+                   _mm_setzero_si128()};
+    int32_t place = first;
+    for (; place + 31 <= last; place += 32) {
+        __m128i lanes[4];
+        wide.units = _mm_setzero_si128();
+        const bool hit = probeBlock(one, two, oneAt + place, twoAt + place, lanes, Wide ? &wide : nullptr);
+        if (Wide && _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_srli_epi16(wide.units, 7), _mm_setzero_si128())) != 0xFFFF) {
+            for (int32_t at = place; at < place + 32; ++at)
+                if (holds(at))
+                    return at;
+            continue;
+        }
+        if (!hit)
+            continue;
+        const int32_t found = firstInBlock(lanes, place, holds);
+        if (found >= 0)
+            return found;
+    }
+    for (; place <= last; ++place)
+        if (holds(place))
+            return place;
+    return -1;
+}
+
+// A scan of one side of the gap, as withProbeKinds runs it.
+struct RegExPrefix::Scan {
+    const RegExPrefix& self;
+    const wchar_t* base;
+    int32_t first, last;
+    template <ProbeKind One, ProbeKind Two>
+    int32_t scan() const {
+        return self.m_probes[0].above || self.m_probes[self.m_probeCount - 1].above
+                   ? self.scanWith<One, Two, true>(base, first, last)
+                   : self.scanWith<One, Two, false>(base, first, last);
+    }
+};
+
+int32_t RegExPrefix::scan(const wchar_t* base, int32_t first, int32_t last) const {
+    return withProbeKinds<true>(m_probes[0].kind, m_probes[m_probeCount - 1].kind, Scan{*this, base, first, last});
+}
+
+int32_t RegExPrefix::next(const GapBuffer& buffer, int32_t first, int32_t last) const {
+    const int32_t gap = buffer.gapStart();
+    int32_t place = first;
+    // Places whose units all lie before the gap, those across it, those behind it.
+    const int32_t before = std::min(last, gap - length());
+    if (place <= before) {
+        const int32_t found = scan(buffer.firstHalf(), place, before);
+        if (found >= 0)
+            return found;
+        place = before + 1;
+    }
+    for (; place <= last && place < gap; ++place)
+        if (holdsAt(buffer, place))
+            return place;
+    return place <= last ? scan(buffer.secondHalf() - gap, place, last) : -1;
+}
+
+} // namespace tessel

@@ -1,0 +1,74 @@
+#pragma once
+// What every match of a regular expression starts with, read from the pattern when it is
+// compiled: for each of its first units, a set that holds every unit the pattern can match
+// there (or any unit). The regular-expression finder runs its engine only at places whose
+// units lie in these sets, found by a vectorised scan (SSE2, thirty-two places at a time) for
+// the two sets that are rarest in text. The sets may hold more than the pattern matches, never
+// less; where the pattern cannot be read that way (alternatives at the top, a leading
+// optional part, an escape it does not know) the prefix is not usable and the finder runs
+// its engine everywhere.
+
+#include "service/document/GapBuffer.h"
+#include "service/document/search/FoldingRegExTraits.h"
+#include "service/document/search/ProbeLanes.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tessel {
+
+class RegExPrefix {
+public:
+    // The most units of a pattern read.
+    static constexpr int MAX_UNITS = 16;
+
+    // For the pattern as the finder compiles it (ECMAScript syntax, the folding traits).
+    RegExPrefix(const std::wstring& pattern, bool ignoreCase, const FoldingRegExTraits& traits);
+
+    bool usable() const { return m_probeCount > 0; }
+    // How many units every match starts with.
+    int32_t length() const { return static_cast<int32_t>(m_sets.size()); }
+
+    // The first place in [first, last] whose units hold the prefix's sets; -1 when none.
+    // last + length() must not pass the buffer's length.
+    int32_t next(const GapBuffer& buffer, int32_t first, int32_t last) const;
+
+    // The set of the unit at offset (tests): whether it holds the unit.
+    bool holds(int32_t offset, wchar_t unit) const { return m_sets[offset].has(unit); }
+
+private:
+    // A set of units as 65,536 bits; no bits: any unit.
+    struct UnitSet {
+        std::vector<uint32_t> bits;
+        bool any() const { return bits.empty(); }
+        bool has(wchar_t unit) const { return bits.empty() || (bits[unit >> 5] >> (unit & 31)) & 1; }
+    };
+    // A set the vectorised scan looks for: up to four units, or one range of ASCII units and,
+    // when `above`, units above ASCII too (which the scan then checks one by one).
+    struct Probe {
+        static constexpr int MAX_FORMS = 4;
+        int32_t offset = 0;
+        ProbeKind kind = ProbeKind::ONE;
+        bool above = false;
+        // The forms (unused ones repeat the first), or the range's low unit and width.
+        wchar_t units[MAX_FORMS] = {};
+    };
+    class Reader;
+    struct Scan;
+
+    void chooseProbes(bool ignoreCase);
+    // Whether the units from place on hold every set; text is the buffer, or a base that reads
+    // one side of its gap by position.
+    template <class Text>
+    bool holdsAt(const Text& text, int32_t place) const;
+    int32_t scan(const wchar_t* base, int32_t first, int32_t last) const;
+    template <ProbeKind One, ProbeKind Two, bool Wide>
+    int32_t scanWith(const wchar_t* base, int32_t first, int32_t last) const;
+
+    std::vector<UnitSet> m_sets;
+    Probe m_probes[2];
+    int m_probeCount = 0;
+};
+
+} // namespace tessel

@@ -1,0 +1,26 @@
+#pragma once
+// Where a regular expression's groups open and close and where its alternatives stand, read
+// from the pattern as Boost.Xpressive reads it (bracket expressions with a leading "]" and
+// named classes, quoted "\Q...\E" text, "(?#...)" comments, and with the "x" flag whitespace
+// and "#" comments), so that what the finder reads before compiling a pattern cannot be
+// fooled by text the engine takes literally.
+
+#include "service/document/search/FoldingRegExTraits.h"
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace tessel {
+
+// Calls visit(c, depth) for each "(", ")" and "|" that opens a group, closes one or parts
+// alternatives, with the number of groups open around it (after a "(", before a ")"). A
+// "(?flags)" is visited as a group that closes at once.
+void visitGroupSyntax(const std::wstring& pattern, const FoldingRegExTraits& traits,
+                      const std::function<void(wchar_t c, int depth)>& visit);
+
+// Where the bracket expression opened at `open` ends: the index behind its "]", or the
+// pattern's length when it is not closed.
+size_t bracketEnd(const std::wstring& pattern, size_t open);
+
+} // namespace tessel

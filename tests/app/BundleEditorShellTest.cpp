@@ -1,0 +1,210 @@
+// The bundle editor in the running application, over the shipped bundles and the real managers:
+// an edited grammar saved colours the open documents and leaves only its change in the user's
+// folder, a new snippet from its template expands by its trigger once saved, and unsaved
+// entries are asked about before the window closes.
+
+#include "ShellFixture.h"
+
+#include "app/BundleEntryTextEditor.h"
+
+#include "bundles/BundleManager.h"
+#include "bundles/snippets/SnippetManager.h"
+#include "bundles/ui/BundleEditor.h"
+#include "bundles/ui/BundleEntryEditor.h"
+#include "editor/Editor.h"
+
+#include "afw/support/TestViews.h"
+#include "afw/tree/afControlTree.h"
+#include "service/bundles/Bundle.h"
+#include "service/bundles/BundleEntrySource.h"
+#include "service/bundles/BundleEntryTraits.h"
+#include "service/document/Document.h"
+#include "service/document/controller/DocumentController.h"
+#include "service/parser/base/DocumentScope.h"
+#include "support/SourceTree.h"
+
+#include <algorithm>
+
+using namespace tessel;
+
+namespace {
+
+const pel::UUID C_BUNDLE = pel::UUID::fromString(L"ca7c7879-290a-4d12-bb27-750ec80d09b2");
+const pel::UUID C_GRAMMAR = pel::UUID::fromString(L"b5f92fac-c83d-4f9d-8dd4-2c2120833577");
+const wchar_t* const C_CHANGES =
+    L"user\\bundles\\.changes\\C.ca7c7879-290a-4d12-bb27-750ec80d09b2.tsBundle\\grammars\\"
+    L"C.b5f92fac-c83d-4f9d-8dd4-2c2120833577.tsGrammar";
+
+class BundleEditorShellTest : public tessel_test::ShellFixture {
+protected:
+    // Starts with the shipped bundles in the root layer and a C file open, once its text is
+    // coloured.
+    void startWithShippedBundles(const std::string& cText) {
+        ASSERT_TRUE(tessel_test::TempFolder::copyTree(tessel_test::sourceTreePath(TESSEL_DATA_DIR, "bundles"), base / L"root\\bundles"));
+        base.write(L"files\\k.c", cText);
+        ASSERT_TRUE(start(L"\"" + file(L"k.c") + L"\""));
+        bundles = app->getBundleManager();
+        ASSERT_TRUE(tessel_test::pumpUntil([&] { return !bundles->isLoading(); })) << "the load never ended";
+        document = window->getActivePage()->controller;
+        ASSERT_TRUE(tessel_test::pumpUntil([&] { return scopeAt(0).find(L"storage.type") != std::wstring::npos; }))
+            << "the C file was never coloured: " << narrow(scopeAt(0));
+        editor = bundles->getEditor();
+        run(L"bundles.editor");
+        ASSERT_TRUE(editor->isShown());
+    }
+    // The scopes of the C document at the offset.
+    std::wstring scopeAt(int32_t offset) {
+        DocumentController::Lock lock(*document, DocumentController::LOCK_READ);
+        const DocumentScope* scope = document->getDocument().getScopeAt(offset);
+        return scope ? scope->scopePath().toString() : std::wstring();
+    }
+    static DocumentController& textOf(BundleEntryEditor& entryEditor) {
+        return *static_cast<BundleEntryTextEditor*>(entryEditor.getText())->getController();
+    }
+    // Inserts the text after the first `after` in the entry's text, as typing there does.
+    static void typeAfter(BundleEntryEditor& entryEditor, const std::wstring& after, const std::wstring& text) {
+        DocumentController& controller = textOf(entryEditor);
+        std::wstring whole;
+        controller.getText(&whole);
+        const size_t at = whole.find(after);
+        ASSERT_NE(std::wstring::npos, at) << narrow(after);
+        DocumentController::Lock lock(controller, DocumentController::LOCK_EDIT);
+        controller.insertAt(static_cast<int32_t>(text.size()), static_cast<int32_t>(at + after.size()), text.c_str());
+    }
+    // A UTF-16 file of the temporary folders, its byte-order mark left out.
+    std::wstring readWide(const std::wstring& name) {
+        const std::string bytes = base.read(name);
+        std::wstring text;
+        for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+            text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                         static_cast<unsigned char>(bytes[i + 1]) << 8);
+        return text;
+    }
+
+    BundleManager* bundles = nullptr;
+    BundleEditor* editor = nullptr;
+    DocumentController* document = nullptr;
+};
+
+TEST_F(BundleEditorShellTest, ASavedGrammarColoursOpenDocumentsAndTheUserFolderKeepsOnlyTheChange) {
+    ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int frobnicate;\r\n"));
+    EXPECT_EQ(std::wstring::npos, scopeAt(4).find(L"keyword")) << narrow(scopeAt(4));
+    // The tree's C grammar opens in a tab, as Jasmine text.
+    ASSERT_TRUE(editor->activateNode(editor->findNode(L"C\\Grammars\\C")));
+    BundleEntryEditor* grammar = editor->getActiveEditor();
+    ASSERT_TRUE(grammar);
+    EXPECT_EQ(C_GRAMMAR, grammar->getEntry().getUUID());
+    EXPECT_EQ(L"source.jasmine", textOf(*grammar).getGrammarName());
+    EXPECT_FALSE(grammar->isModified());
+
+    typeAfter(*grammar, L"|return|goto", L"|frobnicate");
+    EXPECT_TRUE(grammar->isModified());
+    run(L"bundles.item.save");
+    EXPECT_FALSE(grammar->isModified());
+    EXPECT_TRUE(grammar->getProblems().empty()) << narrow(grammar->getProblems()[0].second);
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return scopeAt(4).find(L"keyword.control.c") != std::wstring::npos; }))
+        << "the word was never coloured: " << narrow(scopeAt(4));
+
+    // The user's changes layer holds the changed member (the repository with the new keyword);
+    // the others inherit the shipped file's, which is as it was.
+    const std::wstring changes = readWide(C_CHANGES);
+    EXPECT_NE(std::wstring::npos, changes.find(L"frobnicate")) << narrow(changes);
+    for (const wchar_t* inherited : {L"name: inherit", L"file_types: inherit", L"patterns: inherit"})
+        EXPECT_NE(std::wstring::npos, changes.find(inherited)) << narrow(inherited);
+    EXPECT_EQ(std::wstring::npos, changes.find(L"\"source.c\"")) << narrow(changes);
+    EXPECT_EQ(std::string::npos,
+              base.read(L"root\\bundles\\C.ca7c7879-290a-4d12-bb27-750ec80d09b2.tsBundle\\grammars\\"
+                        L"C.b5f92fac-c83d-4f9d-8dd4-2c2120833577.tsGrammar")
+                  .find("frobnicate"));
+
+    // A text that does not read is not taken: its problem shows with its line, the grammar
+    // keeps colouring.
+    std::wstring before;
+    textOf(*grammar).getText(&before);
+    const std::wstring at = L"name: \"source.c\"";
+    const size_t line = std::count(before.begin(), before.begin() + before.find(at), L'\n') + 1;
+    typeAfter(*grammar, at, L"\n\t: :");
+    run(L"bundles.item.save");
+    EXPECT_TRUE(grammar->isModified());
+    ASSERT_FALSE(grammar->getProblems().empty());
+    EXPECT_EQ(std::to_wstring(line + 1), grammar->getProblems()[0].first) << narrow(grammar->getProblems()[0].second);
+    EXPECT_NE(std::wstring::npos, scopeAt(4).find(L"keyword.control.c"));
+
+    // Closing the window asks about the unsaved entry: Cancel keeps the window and the entry,
+    // Don't Save lets both go; the saved change stays.
+    answers.push_back(afWindow::RESULT_CANCEL);
+    EXPECT_FALSE(window->canClose());
+    ASSERT_EQ(1u, questions.size());
+    EXPECT_EQ(L"Save changes to `C` before closing?", questions[0]);
+    EXPECT_EQ(1u, editor->getEditors().size());
+    answers.push_back(BundleEditor::RESULT_DONT_SAVE);
+    EXPECT_TRUE(window->canClose());
+    EXPECT_TRUE(editor->getEditors().empty());
+    EXPECT_NE(std::wstring::npos, readWide(C_CHANGES).find(L"frobnicate"));
+}
+
+// A brace typed too early ends the entry there: what follows would not be read, so the save is
+// refused at the first of it rather than dropping it.
+TEST_F(BundleEditorShellTest, TextAfterTheEntrysClosingBraceIsNotSavedAway) {
+    ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
+    ASSERT_TRUE(editor->activateNode(editor->findNode(L"C\\Grammars\\C")));
+    BundleEntryEditor* grammar = editor->getActiveEditor();
+    ASSERT_TRUE(grammar);
+    std::wstring before;
+    textOf(*grammar).getText(&before);
+    const std::wstring at = L"name: \"source.c\"";
+    const size_t line = std::count(before.begin(), before.begin() + before.find(at), L'\n') + 1;
+    typeAfter(*grammar, at, L"\n}");
+    run(L"bundles.item.save");
+    EXPECT_TRUE(grammar->isModified());
+    ASSERT_EQ(1u, grammar->getProblems().size());
+    EXPECT_EQ(std::to_wstring(line + 2), grammar->getProblems()[0].first) << narrow(grammar->getProblems()[0].second);
+    EXPECT_NE(std::wstring::npos, grammar->getProblems()[0].second.find(L"not part of the entry"));
+    std::string unused;
+    EXPECT_FALSE(base.tryRead(C_CHANGES, &unused)) << "nothing was written";
+}
+
+TEST_F(BundleEditorShellTest, ANewSnippetFromItsTemplateExpandsByItsTriggerOnceSaved) {
+    ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
+    afControlTreeItem* cBundle = editor->findNode(L"C");
+    ASSERT_TRUE(cBundle);
+    bool ran = false;
+    for (const BundleEditor::MenuLine& line : editor->getContextMenu(cBundle))
+        if (line.title == L"New Snippet") {
+            editor->runCommand(cBundle, line);
+            ran = true;
+        }
+    ASSERT_TRUE(ran) << "no \"New Snippet\" line";
+    BundleEntryEditor* snippet = editor->getActiveEditor();
+    ASSERT_TRUE(snippet);
+    EXPECT_EQ(BUNDLE_TYPE_SNIPPET, snippet->getEntry().getTypeId());
+    EXPECT_EQ(L"New Snippet", snippet->getEntry().getTitle());
+    EXPECT_FALSE(snippet->getEntry().isInstalled());
+
+    typeAfter(*snippet, L"content: \"", L"frob($1)");
+    typeAfter(*snippet, L"scope: \"", L"source.c");
+    typeAfter(*snippet, L"tab_trigger: \"", L"frob");
+    ASSERT_TRUE(editor->save(*snippet)) << narrow(snippet->getProblems().empty() ? L"" : snippet->getProblems()[0].second);
+    BundleEntry& entry = snippet->getEntry();
+    EXPECT_TRUE(entry.isInstalled());
+    EXPECT_EQ(BundleEntryRepository::T_Changes, entry.getSource()->getTopPath()->storage);
+    EXPECT_TRUE(editor->findNode(L"C\\Snippets\\New Snippet")) << "the tree lists it once saved";
+
+    // In the C document: the word, then Tab.
+    Editor* text = window->getActivePage()->editor;
+    for (wchar_t c : std::wstring(L"frob"))
+        ::SendMessageW(text->getHandle(), WM_CHAR, c, 1);
+    // Keys go through the loop, as the program's do.
+    ::PostMessageW(text->getHandle(), WM_KEYDOWN, VK_TAB, 1);
+    ::PostMessageW(text->getHandle(), WM_KEYUP, VK_TAB, 0xC0000001);
+    ASSERT_TRUE(tessel_test::pumpApp([&] {
+        MSG message;
+        return !::PeekMessageW(&message, text->getHandle(), 0, 0, PM_NOREMOVE);
+    }));
+    std::wstring expanded;
+    document->getText(&expanded);
+    EXPECT_EQ(L"frob()int x;\n", expanded);
+    EXPECT_EQ(5, document->getCaretOffset()) << "the caret waits in the parentheses";
+}
+
+} // namespace

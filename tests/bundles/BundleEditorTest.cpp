@@ -1,0 +1,158 @@
+// The bundle editor's window over counting type managers: its tree, the tree's commands, and the
+// questions before open entries close (with texts that stand in for the editor widget).
+
+#include "bundles/ui/BundleEditor.h"
+
+#include "bundles/BundleManager.h"
+#include "bundles/ui/BundleEntryEditor.h"
+
+#include "afw/afQuestion.h"
+#include "afw/afWindow.h"
+#include "afw/control/afControlTabs.h"
+#include "afw/tree/afControlTree.h"
+#include "afw/tree/afControlTreeItem.h"
+
+#include "FakeEntryText.h"
+#include "ManagerFixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace tessel;
+using tessel_test::BundleTree;
+using tessel_test::CountingManager;
+using tessel_test::uuidText;
+
+namespace {
+
+using T = BundleEntryTraits;
+const std::wstring WEB = uuidText(1, 1), ALPHA = uuidText(1, 2);
+std::wstring G(uint32_t n) { return uuidText(2, n); }
+pel::UUID uuid(const std::wstring& text) { return pel::UUID::fromString(text); }
+
+class BundleEditorTest : public tessel_test::ManagerFixture {
+protected:
+    void SetUp() override {
+        BundleTree::putBundle(1, L"Web", WEB);
+        BundleTree::putEntry(1, L"Web", WEB, T::grammar(), L"HTML", G(1));
+        BundleTree::putEntry(1, L"Web", WEB, T::grammar(), L"CSS", G(2));
+        BundleTree::putEntry(1, L"Web", WEB, T::snippet(), L"Tag", G(3));
+        BundleTree::putBundle(1, L"alpha", ALPHA);
+        BundleTree::putEntry(1, L"alpha", ALPHA, T::theme(), L"Dark", G(4));
+        setUp();
+        loadAll();
+        for (CountingManager* type : {&grammars(), &snippets()})
+            type->editorFactory = &BundleEntrySourceEditor::create;
+        editor = manager->getEditor();
+        editor->setVisible(true);
+        setQuestionHook([this](const std::wstring& text, const std::vector<QuestionButton>&) {
+            questions.push_back(text);
+            if (answers.empty()) {
+                ADD_FAILURE() << "unexpected question";
+                return afWindow::RESULT_CANCEL;
+            }
+            const uint32_t answer = answers.front();
+            answers.erase(answers.begin());
+            return answer;
+        });
+    }
+    void TearDown() override { setQuestionHook(nullptr); }
+
+    // The tree as text: each node, its children in braces, siblings split by "|".
+    std::wstring tree(afControlTreeItem* first = nullptr, bool top = true) const {
+        afControlTree& view = *editor->getTree();
+        std::wstring text;
+        for (afControlTreeItem* node = top ? view.getRoot() : first; node; node = view.getNextSibling(node)) {
+            if (!text.empty())
+                text += L"|";
+            text += view.getItemText(node);
+            if (afControlTreeItem* child = view.getFirstChild(node))
+                text += L"{" + tree(child, false) + L"}";
+        }
+        return text;
+    }
+    std::wstring menu(const std::wstring& path) const {
+        std::wstring text;
+        for (const BundleEditor::MenuLine& line : editor->getContextMenu(editor->findNode(path)))
+            text += (text.empty() ? L"" : L"|") + line.title + (line.enabled ? L"" : L"(off)");
+        return text;
+    }
+    void run(const std::wstring& path, const std::wstring& title) {
+        afControlTreeItem* node = editor->findNode(path);
+        for (const BundleEditor::MenuLine& line : editor->getContextMenu(node))
+            if (line.title == title)
+                return editor->runCommand(node, line);
+        ADD_FAILURE() << "no such line";
+    }
+
+    tessel_test::FakeEntryTexts texts;
+    BundleEditor* editor = nullptr;
+    std::vector<std::wstring> questions;
+    std::vector<uint32_t> answers;
+};
+
+TEST_F(BundleEditorTest, TheTreeGroupsEachBundlesEntriesAndMarksWhatIsDisabled) {
+    ASSERT_TRUE(editor->isShown());
+    EXPECT_EQ(L"alpha{Themes{Dark}}|Web{Grammars{CSS|HTML}|Snippets{Tag}}", tree());
+    EXPECT_EQ(L"New Grammar|New Theme|New Snippet|New Preferences|Disable", menu(L"Web\\Grammars\\HTML"));
+    EXPECT_EQ(L"New Grammar|New Theme|New Snippet|New Preferences", menu(L"Web\\Grammars"));
+
+    run(L"Web\\Grammars\\HTML", L"Disable");
+    EXPECT_EQ(nullptr, manager->findEntry(uuid(G(1))));
+    EXPECT_EQ(L"alpha{Themes{Dark}}|Web{Grammars{CSS|HTML (disabled)}|Snippets{Tag}}", tree());
+    EXPECT_EQ(L"New Grammar|New Theme|New Snippet|New Preferences|Enable", menu(L"Web\\Grammars\\HTML (disabled)"));
+    EXPECT_FALSE(editor->activateNode(editor->findNode(L"Web\\Grammars\\HTML (disabled)")));
+    // A disabled bundle shows alone; nothing can be made in it.
+    EXPECT_TRUE(editor->disable(uuid(ALPHA)));
+    EXPECT_EQ(L"alpha (disabled)|Web{Grammars{CSS|HTML (disabled)}|Snippets{Tag}}", tree());
+    EXPECT_EQ(L"New Grammar(off)|New Theme(off)|New Snippet(off)|New Preferences(off)|Enable",
+              menu(L"alpha (disabled)"));
+
+    // Enabling loads everything anew.
+    run(L"Web\\Grammars\\HTML (disabled)", L"Enable");
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return !manager->isLoading(); }));
+    EXPECT_EQ(L"alpha (disabled)|Web{Grammars{CSS|HTML}|Snippets{Tag}}", tree());
+    EXPECT_TRUE(questions.empty());
+}
+
+TEST_F(BundleEditorTest, EntriesOpenOnceInTabsAndModifiedOnesAreAskedAboutBeforeTheyClose) {
+    EXPECT_FALSE(editor->activateNode(editor->findNode(L"Web\\Grammars")));
+    ASSERT_TRUE(editor->activateNode(editor->findNode(L"Web\\Grammars\\CSS")));
+    tessel_test::FakeEntryText* css = texts.last;
+    EXPECT_NE(std::wstring::npos, css->text.find(L"CSS")) << "the entry's text";
+    ASSERT_TRUE(editor->activateNode(editor->findNode(L"Web\\Snippets\\Tag")));
+    ASSERT_TRUE(editor->activateNode(editor->findNode(L"Web\\Grammars\\CSS")));
+    EXPECT_EQ(2, editor->getTabs()->getCount()) << "an open entry is activated, not opened again";
+    EXPECT_EQ(&editor->getEditors()[0]->getEntry(), editor->getActiveEditor() ? &editor->getActiveEditor()->getEntry() : nullptr);
+
+    css->type(L"{ title: \"CSS\" }");
+    wchar_t caption[64] = {};
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = caption;
+    item.cchTextMax = 64;
+    ::SendMessageW(editor->getTabs()->getHandle(), TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(L"CSS *", caption);
+
+    // Cancel keeps both; disabling the bundle asks too, and Cancel keeps it installed.
+    answers = {afWindow::RESULT_CANCEL, afWindow::RESULT_CANCEL};
+    EXPECT_FALSE(editor->closeAllItems());
+    EXPECT_FALSE(editor->disable(uuid(WEB)));
+    EXPECT_TRUE(manager->findBundle(uuid(WEB)));
+    EXPECT_EQ(2u, editor->getEditors().size());
+    ASSERT_EQ(2u, questions.size());
+    EXPECT_EQ(L"Save changes to `CSS` before closing?", questions[0]);
+    // Don't Save closes them all; the unmodified one is not asked about.
+    answers = {BundleEditor::RESULT_DONT_SAVE};
+    EXPECT_TRUE(editor->closeAllItems());
+    EXPECT_EQ(3u, questions.size());
+    EXPECT_TRUE(editor->getEditors().empty());
+    EXPECT_EQ(0, editor->getTabs()->getCount());
+
+    // The toggle hides the window and shows it again with its tree.
+    manager->getEditor()->close(afWindow::RESULT_OK);
+    EXPECT_FALSE(editor->isShown());
+    editor->setVisible(true);
+    EXPECT_EQ(L"alpha{Themes{Dark}}|Web{Grammars{CSS|HTML}|Snippets{Tag}}", tree());
+}
+
+} // namespace
