@@ -70,6 +70,7 @@ SOURCES = {
     ],
     "dialog": [
         "afDialogFile.cpp", "afDialogFile.h", "afFileFilter.h", "afMessageBox.cpp", "afMessageBox.h",
+        "afQuestion.cpp", "afQuestion.h",
     ],
     # A windowless busy indicator: a small control.
     "control": ["afSpinner.cpp", "afSpinner.h"],
