@@ -2,11 +2,11 @@
 // The views the framework's window benchmarks build: a windowless stack that shares its room
 // evenly among its children, and a child widget of the test window class; and a bare application.
 
-#include "afw/afApp.h"
-#include "afw/afModuleInstance.h"
-#include "afw/afStockResources.h"
-#include "afw/afTestWindow.h"
-#include "afw/afViewVirtual.h"
+#include "afw/core/afApp.h"
+#include "afw/core/afModuleInstance.h"
+#include "afw/graphics/afStockResources.h"
+#include "afw/view/afViewVirtual.h"
+#include "afw/window/afTestWindow.h"
 
 #include <cstdio>
 #include <cstdlib>

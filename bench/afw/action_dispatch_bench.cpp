@@ -8,10 +8,10 @@
 // loop within 2x the bare round trip.
 
 #include "BenchViews.h"
-#include "afw/afActionChooser.h"
-#include "afw/afActionInvoker.h"
-#include "afw/afActionRegistry.h"
-#include "afw/afApp.h"
+#include "afw/action/afActionChooser.h"
+#include "afw/action/afActionInvoker.h"
+#include "afw/action/afActionRegistry.h"
+#include "afw/core/afApp.h"
 #include "service/parser/base/ScopePath.h"
 #include "support/Bench.h"
 

@@ -2,9 +2,9 @@
 // a 100 x 20 fill, a short text drawn and measured, and a 1000 x 800 buffer made, filled and
 // copied. Each figure is microseconds per call, with its ratio to the bare form (target <= 1.3).
 
-#include "afw/afBitmap.h"
-#include "afw/afCanvas.h"
-#include "afw/afCanvasBuffer.h"
+#include "afw/graphics/afBitmap.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afCanvasBuffer.h"
 #include "support/Bench.h"
 
 #include <functional>

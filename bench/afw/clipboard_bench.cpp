@@ -3,10 +3,10 @@
 // renders the payload for other programs; beside the bare clipboard calls on the same text and
 // a memcpy as the floor. Target: clear at most 1.5 x the bare SetClipboardData.
 
-#include "afw/afClipboard.h"
-#include "afw/afDataObjectComposite.h"
-#include "afw/afDataObjectScalar.h"
-#include "afw/afDataObjectText.h"
+#include "afw/data/afClipboard.h"
+#include "afw/data/afDataObjectComposite.h"
+#include "afw/data/afDataObjectScalar.h"
+#include "afw/data/afDataObjectText.h"
 #include "support/Bench.h"
 
 #include <cstring>

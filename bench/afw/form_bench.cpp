@@ -2,10 +2,10 @@
 // bitmap, in milliseconds, beside bare DrawTextW measuring (DT_CALCRECT) and then drawing the
 // same 200 texts in the same font (target: within 2 x).
 
-#include "afw/afCanvas.h"
-#include "afw/afModuleInstance.h"
-#include "afw/afStockResources.h"
 #include "afw/control/afLabel.h"
+#include "afw/core/afModuleInstance.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afStockResources.h"
 #include "afw/layout/afLayoutField.h"
 #include "afw/support/DibSurface.h"
 #include "support/Bench.h"

@@ -6,8 +6,8 @@
 // the shown window with only a few invalidations.
 
 #include "BenchViews.h"
-#include "afw/afWindow.h"
 #include "afw/layout/afLayoutLinear.h"
+#include "afw/window/afWindow.h"
 #include "support/Bench.h"
 
 #include <vector>

@@ -9,9 +9,9 @@
 //    its bytes and DrawTextW of its text (target: at most 3 x).
 
 #include "afw/BenchViews.h"
-#include "afw/afCanvas.h"
 #include "afw/control/afControlHTML.h"
 #include "afw/control/afControlLister.h"
+#include "afw/graphics/afCanvas.h"
 #include "platform/htmlayout/HtmLayoutApi.h"
 #include "support/Bench.h"
 

@@ -6,10 +6,10 @@
 // <= 1.5x bare; track < 30 ms and <= 1.3x bare; context menu < 5 ms.
 
 #include "BenchViews.h"
-#include "afw/afActionRegistry.h"
-#include "afw/afApp.h"
-#include "afw/afMenuDef.h"
-#include "afw/afWindowsUX.h"
+#include "afw/action/afActionRegistry.h"
+#include "afw/core/afApp.h"
+#include "afw/graphics/afWindowsUX.h"
+#include "afw/menu/afMenuDef.h"
 #include "service/parser/base/ScopePath.h"
 #include "support/Bench.h"
 

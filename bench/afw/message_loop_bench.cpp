@@ -5,7 +5,7 @@
 // too: the loops' figures move with the load of the Wine server, its own does not.
 
 #include "BenchViews.h"
-#include "afw/afApp.h"
+#include "afw/core/afApp.h"
 #include "support/Bench.h"
 
 #include <algorithm>

@@ -2,10 +2,10 @@
 // a cached afDrawableNinePatch::draw of that size (target: within 1.2 x), each in microseconds
 // beside a bare AlphaBlend of a bitmap of that size into the same memory DC.
 
-#include "afw/afCanvas.h"
-#include "afw/afDrawableNinePatch.h"
-#include "afw/afImagePack.h"
-#include "afw/afNinePatch.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afDrawableNinePatch.h"
+#include "afw/graphics/afImagePack.h"
+#include "afw/graphics/afNinePatch.h"
 #include "afw/support/DibSurface.h"
 #include "support/Bench.h"
 

@@ -1,7 +1,7 @@
 // decodePng of a generated 2048 x 2048 RGBA PNG, in MB of pixels per second, beside libpng's
 // simplified API reading the same bytes to BGRA (target: at least 0.85 x the simplified API).
 
-#include "afw/afPng.h"
+#include "afw/graphics/afPng.h"
 #include "support/Bench.h"
 
 #include <png.h>

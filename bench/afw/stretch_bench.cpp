@@ -1,7 +1,7 @@
 // The bilinear stretch of a 256 x 256 bitmap to 1024 x 1024, in nanoseconds per target pixel,
 // beside a memcpy of the target's bytes (target <= 8 ns per pixel).
 
-#include "afw/afBitmap.h"
+#include "afw/graphics/afBitmap.h"
 #include "support/Bench.h"
 
 #include <cstring>

@@ -4,8 +4,8 @@
 // scrolled to its middle beside a typical line (under 1 ms: the renderer seeks, it does not walk).
 
 #include "afw/TextBenchData.h"
-#include "afw/afBitmap.h"
-#include "afw/afCanvas.h"
+#include "afw/graphics/afBitmap.h"
+#include "afw/graphics/afCanvas.h"
 #include "afw/impl/win32/uniscribe/afUniscribe.h"
 #include "afw/unicode/afUnicodeRenderer.h"
 #include "support/Bench.h"

@@ -3,8 +3,8 @@
 // batch of the same 50 rectangles on the same windows. Target: <= 1.5x the bare batch.
 
 #include "BenchViews.h"
-#include "afw/afWindow.h"
 #include "afw/layout/afLayoutLinear.h"
+#include "afw/window/afWindow.h"
 #include "support/Bench.h"
 
 #include <algorithm>

@@ -10,8 +10,8 @@
 
 #include "bundles/BundleManager.h"
 
-#include "afw/afModuleInstance.h"
-#include "afw/afStockResources.h"
+#include "afw/core/afModuleInstance.h"
+#include "afw/graphics/afStockResources.h"
 #include "service/base/Config.h"
 #include "service/base/ServiceSetup.h"
 #include "service/base/TesselService.h"

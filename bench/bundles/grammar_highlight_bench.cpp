@@ -19,8 +19,8 @@
 #include "bundles/BundleManager.h"
 #include "bundles/GrammarBundleItemManager.h"
 
-#include "afw/afModuleInstance.h"
-#include "afw/afStockResources.h"
+#include "afw/core/afModuleInstance.h"
+#include "afw/graphics/afStockResources.h"
 #include "service/base/ServiceSetup.h"
 #include "service/base/TesselService.h"
 #include "service/document/DocumentManager.h"

@@ -2,9 +2,9 @@
 // The editor benchmarks' pieces: numbered code-like lines, the bare Uniscribe drawing of rows,
 // and an editor in a shown window over documents made in place.
 
-#include "afw/afStockResources.h"
-#include "afw/afTestWindow.h"
-#include "afw/afModuleInstance.h"
+#include "afw/graphics/afStockResources.h"
+#include "afw/window/afTestWindow.h"
+#include "afw/core/afModuleInstance.h"
 #include "afw/unicode/afUnicode.h"
 #include "afw/unicode/afUnicodeFontManager.h"
 #include "editor/Editor.h"

@@ -6,9 +6,9 @@
 // bitmap.
 
 #include "EditorBenchSupport.h"
-#include "afw/afActionRegistry.h"
-#include "afw/afApp.h"
-#include "afw/afBitmap.h"
+#include "afw/action/afActionRegistry.h"
+#include "afw/core/afApp.h"
+#include "afw/graphics/afBitmap.h"
 #include "afw/layout/afLayoutLinear.h"
 #include "bundles/preferences/PairedCharacterAction.h"
 #include "editor/DropMarker.h"

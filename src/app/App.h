@@ -5,7 +5,7 @@
 // loading the bundles and opens what the command line names. At exit it closes the documents,
 // saves the settings and deletes everything in the reverse order.
 
-#include "afw/afApp.h"
+#include "afw/core/afApp.h"
 #include "pel/base/Crc.h"
 
 #include <cstdint>

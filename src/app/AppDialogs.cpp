@@ -3,8 +3,8 @@
 #include "components/SearchDialog.h"
 #include "components/StringDialog.h"
 
-#include "afw/afDialogFile.h"
-#include "afw/afWindow.h"
+#include "afw/dialog/afDialogFile.h"
+#include "afw/window/afWindow.h"
 
 #include <memory>
 #include <utility>

@@ -3,7 +3,7 @@
 // the common dialogs and the one-line input dialog, tests answer in their place. Its questions
 // go the framework's way (afQuestion.h).
 
-#include "afw/afQuestion.h"
+#include "afw/dialog/afQuestion.h"
 
 #include <cstdint>
 #include <functional>

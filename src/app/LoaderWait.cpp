@@ -2,9 +2,9 @@
 
 #include "bundles/ToolStripStatus.h"
 
-#include "afw/afApp.h"
-#include "afw/afView.h"
-#include "afw/afViewPlatform.h"
+#include "afw/core/afApp.h"
+#include "afw/view/afView.h"
+#include "afw/view/afViewPlatform.h"
 #include "service/document/io/DocumentIORequest.h"
 
 namespace tessel {

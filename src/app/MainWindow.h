@@ -7,10 +7,10 @@
 // program hands over. Its title names the active document. The end of a Windows session asks as
 // closing does and then saves the settings.
 
-#include "afw/afAction.h"
-#include "afw/afQuestion.h"
-#include "afw/afDropAction.h"
-#include "afw/afWindowMain.h"
+#include "afw/action/afAction.h"
+#include "afw/dialog/afQuestion.h"
+#include "afw/data/afDropAction.h"
+#include "afw/window/afWindowMain.h"
 #include "afw/dock/afDockSlotController.h"
 #include "service/document/controller/FacePreset.h"
 #include "service/document/search/SearchParameters.h"

@@ -9,10 +9,10 @@
 #include "bundles/BundleManager.h"
 #include "bundles/themes/ThemeManager.h"
 
-#include "afw/afActionInvoker.h"
-#include "afw/afActionRegistry.h"
-#include "afw/afApp.h"
-#include "afw/afMenu.h"
+#include "afw/action/afActionInvoker.h"
+#include "afw/action/afActionRegistry.h"
+#include "afw/core/afApp.h"
+#include "afw/menu/afMenu.h"
 #include "service/base/TesselService.h"
 #include "service/document/controller/DocumentController.h"
 

@@ -2,8 +2,8 @@
 
 #include "bundles/ToolStripStatus.h"
 
-#include "afw/afSpinner.h"
 #include "afw/control/afLabel.h"
+#include "afw/control/afSpinner.h"
 #include "afw/layout/afLayoutLinear.h"
 #include "afw/layout/afLayoutParamsLinear.h"
 

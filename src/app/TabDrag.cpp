@@ -3,8 +3,8 @@
 #include "app/Tabs.h"
 #include "editor/DropMarker.h"
 
-#include "afw/afViewEvents.h"
 #include "afw/dock/afDockSlot.h"
+#include "afw/view/afViewEvents.h"
 
 #include <windowsx.h>
 

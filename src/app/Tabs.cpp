@@ -1,12 +1,12 @@
 #include "app/Tabs.h"
 
-#include "afw/afViewEvents.h"
-#include "afw/afViewPlatform.h"
 #include "afw/dock/afDockSlot.h"
 #include "afw/layout/afLayoutFrame.h"
 #include "afw/layout/afLayoutHorizontalScroll.h"
 #include "afw/layout/afLayoutLinear.h"
 #include "afw/layout/afLayoutParamsLinear.h"
+#include "afw/view/afViewEvents.h"
+#include "afw/view/afViewPlatform.h"
 #include "pel/base/Assert.h"
 
 namespace tessel {

@@ -2,9 +2,9 @@
 
 #include "bundles/themes/ThemeChooserData.h"
 
-#include "afw/afActionChooser.h"
-#include "afw/afActionRegistry.h"
-#include "afw/afApp.h"
+#include "afw/action/afActionChooser.h"
+#include "afw/action/afActionRegistry.h"
+#include "afw/core/afApp.h"
 
 #include <vector>
 

@@ -15,8 +15,8 @@
 #include "bundles/DisabledEntryRecord.h"
 #include "bundles/resources/BundleIconIds.h"
 
-#include "afw/afAction.h"
-#include "afw/afMenuDef.h"
+#include "afw/action/afAction.h"
+#include "afw/menu/afMenuDef.h"
 #include "service/base/Notice.h"
 
 #include "pel/base/UUID.h"

@@ -3,7 +3,7 @@
 // document's. Titled by the grammar's entry title ("None" for the default grammar), owned by its
 // bundle's title; its id is the entry's UUID.
 
-#include "afw/afAction.h"
+#include "afw/action/afAction.h"
 
 #include <string>
 

@@ -15,10 +15,10 @@
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/DocumentControllerManager.h"
 
-#include "afw/afActionRegistry.h"
-#include "afw/afApp.h"
-#include "afw/afIcon.h"
-#include "afw/afStockResources.h"
+#include "afw/action/afActionRegistry.h"
+#include "afw/core/afApp.h"
+#include "afw/graphics/afIcon.h"
+#include "afw/graphics/afStockResources.h"
 
 #include "pel/base/Assert.h"
 #include "pel/log/Log.h"

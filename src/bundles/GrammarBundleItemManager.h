@@ -21,7 +21,7 @@
 #include "service/bundles/grammar/GrammarBundleItemCompiler.h"
 #include "service/bundles/grammar/GrammarFileTypes.h"
 
-#include "afw/afAction.h"
+#include "afw/action/afAction.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,10 +1,10 @@
 #include "components/ActionSelectWindow.h"
 
-#include "afw/afCanvas.h"
-#include "afw/afIcon.h"
-#include "afw/afStockResources.h"
 #include "afw/control/afControlEdit.h"
 #include "afw/control/afControlLister.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afIcon.h"
+#include "afw/graphics/afStockResources.h"
 #include "afw/layout/afLayoutLinear.h"
 
 #include <algorithm>

@@ -5,9 +5,9 @@
 // modally, Enter or a double click pick the selected row (RESULT_OK), Escape cancels and losing
 // the activation closes it (RESULT_CLOSE); the pick is the candidate's index in the list given.
 
-#include "afw/afActionChooser.h"
-#include "afw/afActionFilterData.h"
-#include "afw/afTaskWindow.h"
+#include "afw/action/afActionChooser.h"
+#include "afw/action/afActionFilterData.h"
+#include "afw/window/afTaskWindow.h"
 
 #include <string>
 #include <vector>

@@ -1,10 +1,10 @@
 #include "components/Hint.h"
 
-#include "afw/afCanvas.h"
-#include "afw/afDrawableNinePatch.h"
-#include "afw/afNinePatch.h"
-#include "afw/afStockResources.h"
 #include "afw/control/afWidgetFactory.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afDrawableNinePatch.h"
+#include "afw/graphics/afNinePatch.h"
+#include "afw/graphics/afStockResources.h"
 
 #include <algorithm>
 

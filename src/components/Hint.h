@@ -3,7 +3,7 @@
 // of text on the image pack's hint background (entry 0), shown at a point without taking the
 // activation. It sizes itself to its widest line and stays on the monitor that holds the point.
 
-#include "afw/afHelperWindow.h"
+#include "afw/window/afHelperWindow.h"
 
 #include <memory>
 #include <string>

@@ -5,7 +5,7 @@
 // Cancel or the close box RESULT_CANCEL. The values are read afterwards as search parameters,
 // also once the window is gone.
 
-#include "afw/afMessageBox.h"
+#include "afw/dialog/afMessageBox.h"
 #include "service/document/search/SearchParameters.h"
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 // shown fully selected, with OK and Cancel. Enter or OK give RESULT_OK; Escape, Cancel or the
 // close box RESULT_CANCEL. The entered text is read afterwards.
 
-#include "afw/afMessageBox.h"
+#include "afw/dialog/afMessageBox.h"
 
 #include <string>
 

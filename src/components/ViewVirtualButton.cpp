@@ -1,7 +1,7 @@
 #include "components/ViewVirtualButton.h"
 
-#include "afw/afCanvas.h"
-#include "afw/afStockResources.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afStockResources.h"
 
 #include <algorithm>
 

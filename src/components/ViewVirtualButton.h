@@ -3,8 +3,8 @@
 // drawn inside its host. A press inside shows it pressed; releasing it inside runs the click
 // handler once. Owners also show it pressed while a popup of theirs is open.
 
-#include "afw/afDelegate.h"
-#include "afw/afViewVirtual.h"
+#include "afw/core/afDelegate.h"
+#include "afw/view/afViewVirtual.h"
 
 #include <string>
 

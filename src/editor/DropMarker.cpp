@@ -1,7 +1,7 @@
 #include "editor/DropMarker.h"
 
-#include "afw/afCanvas.h"
 #include "afw/control/afWidgetFactory.h"
+#include "afw/graphics/afCanvas.h"
 
 namespace tessel {
 

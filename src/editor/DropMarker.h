@@ -4,7 +4,7 @@
 // system makes transparent. The shell makes it when a drag starts, gives it its geometry, moves
 // it with showAt while the drag goes on, and hides or deletes it at the end. UI thread only.
 
-#include "afw/afHelperWindow.h"
+#include "afw/window/afHelperWindow.h"
 
 #include <cstdint>
 

@@ -1,10 +1,10 @@
 #include "editor/Editor.h"
 
-#include "afw/afStockResources.h"
+#include "afw/graphics/afStockResources.h"
 #include "afw/unicode/afUnicode.h"
 #include "afw/unicode/afUnicodeFontManager.h"
 #include "afw/unicode/afUnicodeRenderer.h"
-#include "afw/afApp.h"
+#include "afw/core/afApp.h"
 #include "components/SearchManager.h"
 #include "editor/EditorBatch.h"
 #include "editor/EditorCaret.h"

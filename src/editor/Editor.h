@@ -5,12 +5,12 @@
 // current line, gutter with numbers and bookmarks, centred wrapping). It owns no text: every
 // read goes through the attached controller under its lock. Main thread only.
 
-#include "afw/afDelegate.h"
-#include "afw/afDropAction.h"
-#include "afw/afViewTimer.h"
-#include "afw/afWidget.h"
+#include "afw/core/afDelegate.h"
+#include "afw/data/afDropAction.h"
 #include "afw/unicode/IFontManager.h"
 #include "afw/unicode/afUnicodeData.h"
+#include "afw/view/afViewTimer.h"
+#include "afw/view/afWidget.h"
 #include "components/SearchSubscriber.h"
 #include "editor/LineCache.h"
 #include "service/base/Notice.h"

@@ -5,10 +5,10 @@
 // document's lock.
 #include "editor/EditorCmd.h"
 
-#include "afw/afActionChooser.h"
-#include "afw/afActionInvoker.h"
-#include "afw/afActionRegistry.h"
-#include "afw/afApp.h"
+#include "afw/action/afActionChooser.h"
+#include "afw/action/afActionInvoker.h"
+#include "afw/action/afActionRegistry.h"
+#include "afw/core/afApp.h"
 #include "components/Hint.h"
 #include "components/StringDialog.h"
 #include "editor/Editor.h"

@@ -2,7 +2,7 @@
 // the style's "EDIT" class opens; otherwise the standard non-client processing runs.
 #include "editor/Editor.h"
 
-#include "afw/afWindowsUX.h"
+#include "afw/graphics/afWindowsUX.h"
 
 #include <algorithm>
 

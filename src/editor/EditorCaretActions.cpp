@@ -1,8 +1,8 @@
 // The caret actions: each moves the caret of the editor its handler serves by one movement
 // kind, plainly, extending a normal selection or extending a rectangle.
-#include "afw/afActionInvoker.h"
-#include "afw/afActionRegistry.h"
-#include "afw/afApp.h"
+#include "afw/action/afActionInvoker.h"
+#include "afw/action/afActionRegistry.h"
+#include "afw/core/afApp.h"
 #include "editor/EditorCaretMoves.h"
 #include "editor/EditorCmd.h"
 #include "service/document/controller/SelectionRange.h"

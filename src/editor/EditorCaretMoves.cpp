@@ -5,7 +5,7 @@
 #include "editor/EditorBatch.h"
 #include "editor/EditorCaret.h"
 #include "editor/EditorCmd.h"
-#include "afw/afLog.h"
+#include "afw/core/afLog.h"
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/Selection.h"
 

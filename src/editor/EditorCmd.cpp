@@ -1,8 +1,8 @@
 #include "editor/EditorCmd.h"
 
-#include "afw/afActionInvoker.h"
-#include "afw/afActionRegistry.h"
-#include "afw/afApp.h"
+#include "afw/action/afActionInvoker.h"
+#include "afw/action/afActionRegistry.h"
+#include "afw/core/afApp.h"
 #include "editor/Editor.h"
 
 namespace tessel {

@@ -3,7 +3,7 @@
 // served under the handler name "Editor". It reaches the document through the controller the
 // editor attached, and every command answers false (the key falls through) without one.
 
-#include "afw/afAction.h"
+#include "afw/action/afAction.h"
 #include "bundles/preferences/PairedCharacterAction.h"
 
 #include <functional>

@@ -1,8 +1,8 @@
 // The lines, inflection and editing tables of the editor: ids, titles and keys in order, each
 // row's first key on its action and further keys as extra triggers of the same action.
-#include "afw/afActionInvoker.h"
-#include "afw/afActionRegistry.h"
-#include "afw/afApp.h"
+#include "afw/action/afActionInvoker.h"
+#include "afw/action/afActionRegistry.h"
+#include "afw/core/afApp.h"
 #include "editor/EditorCmd.h"
 #include "pel/text/Inflector.h"
 

@@ -1,11 +1,11 @@
 // The editing commands of an editor: each runs through the attached controller inside one of
 // its transactions, and answers false (the key falls through) without one.
-#include "afw/afApp.h"
-#include "afw/afClipboard.h"
-#include "afw/afClipboardRing.h"
-#include "afw/afDataObjectComposite.h"
-#include "afw/afDataObjectScalar.h"
-#include "afw/afDataObjectText.h"
+#include "afw/core/afApp.h"
+#include "afw/data/afClipboard.h"
+#include "afw/data/afClipboardRing.h"
+#include "afw/data/afDataObjectComposite.h"
+#include "afw/data/afDataObjectScalar.h"
+#include "afw/data/afDataObjectText.h"
 #include "afw/unicode/afUnicode.h"
 #include "editor/Editor.h"
 #include "editor/EditorBatch.h"

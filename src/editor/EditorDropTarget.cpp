@@ -3,10 +3,10 @@
 // items to the owner. Also the drop marker the owner moves over the editor during the drag.
 #include "editor/Editor.h"
 
-#include "afw/afDataObjectComposite.h"
-#include "afw/afDataObjectFiles.h"
-#include "afw/afDataObjectText.h"
-#include "afw/afDropTarget.h"
+#include "afw/data/afDataObjectComposite.h"
+#include "afw/data/afDataObjectFiles.h"
+#include "afw/data/afDataObjectText.h"
+#include "afw/data/afDropTarget.h"
 #include "editor/DropMarker.h"
 
 namespace tessel {

@@ -3,8 +3,8 @@
 // for its low half so that the pair goes in as one edit.
 #include "editor/Editor.h"
 
-#include "afw/afActionInvoker.h"
-#include "afw/afApp.h"
+#include "afw/action/afActionInvoker.h"
+#include "afw/core/afApp.h"
 #include "service/document/controller/DocumentController.h"
 #include "service/parser/base/ScopePath.h"
 

@@ -3,10 +3,10 @@
 // of the press; a press on the selection places the caret on release.
 #include "editor/Editor.h"
 
-#include "afw/afInput.h"
-#include "afw/afStockResources.h"
-#include "afw/afViewEvents.h"
-#include "afw/afViewTimer.h"
+#include "afw/graphics/afStockResources.h"
+#include "afw/view/afInput.h"
+#include "afw/view/afViewEvents.h"
+#include "afw/view/afViewTimer.h"
 #include "editor/EditorBatch.h"
 #include "pel/base/CharacterProperties.h"
 #include "service/document/controller/DocumentController.h"

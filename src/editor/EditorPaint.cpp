@@ -2,11 +2,11 @@
 // window, the gutter, the band a line range invalidates, and the themed border.
 #include "editor/Editor.h"
 
-#include "afw/afCanvasBuffer.h"
-#include "afw/afCanvasRegion.h"
-#include "afw/afLog.h"
-#include "afw/afStockResources.h"
-#include "afw/afWindowsUX.h"
+#include "afw/core/afLog.h"
+#include "afw/graphics/afCanvasBuffer.h"
+#include "afw/graphics/afCanvasRegion.h"
+#include "afw/graphics/afStockResources.h"
+#include "afw/graphics/afWindowsUX.h"
 #include "afw/unicode/afUnicode.h"
 #include "afw/unicode/afUnicodeRenderer.h"
 #include "pel/base/Exception.h"

@@ -3,10 +3,10 @@
 // menu of edit actions.
 #include "editor/Editor.h"
 
-#include "afw/afInput.h"
-#include "afw/afMenu.h"
-#include "afw/afStockResources.h"
-#include "afw/afViewEvents.h"
+#include "afw/graphics/afStockResources.h"
+#include "afw/menu/afMenu.h"
+#include "afw/view/afInput.h"
+#include "afw/view/afViewEvents.h"
 #include "components/Hint.h"
 #include "editor/EditorBatch.h"
 #include "editor/EditorCmd.h"

@@ -1,7 +1,7 @@
 #include "editor/EditorStatusController.h"
 
-#include "afw/afMenu.h"
 #include "afw/layout/afLayout.h"
+#include "afw/menu/afMenu.h"
 #include "components/ViewVirtualButton.h"
 #include "editor/EditorBundles.h"
 #include "service/bundles/grammar/GrammarBundleItem.h"

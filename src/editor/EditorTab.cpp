@@ -3,12 +3,12 @@
 // a new undo step) or inserts indentation; Escape leaves the snippet and extra ranges.
 #include "editor/Editor.h"
 
-#include "afw/afActionChooser.h"
-#include "afw/afActionInvoker.h"
-#include "afw/afActionRegistry.h"
-#include "afw/afActionTrigger.h"
-#include "afw/afApp.h"
-#include "afw/afViewEvents.h"
+#include "afw/action/afActionChooser.h"
+#include "afw/action/afActionInvoker.h"
+#include "afw/action/afActionRegistry.h"
+#include "afw/action/afActionTrigger.h"
+#include "afw/core/afApp.h"
+#include "afw/view/afViewEvents.h"
 #include "editor/EditorCmd.h"
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/ISpanManager.h"

@@ -1,6 +1,6 @@
 #include "editor/LineCache.h"
 
-#include "afw/afLog.h"
+#include "afw/core/afLog.h"
 #include "afw/unicode/afUnicode.h"
 #include "pel/base/Exception.h"
 #include "pel/text/WideString.h"

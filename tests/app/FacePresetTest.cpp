@@ -5,7 +5,7 @@
 #include "app/FacePresetSettings.h"
 #include "app/ShellFixture.h"
 
-#include "afw/afActionChooser.h"
+#include "afw/action/afActionChooser.h"
 #include "bundles/BundleManager.h"
 #include "editor/Editor.h"
 #include "pel/log/Log.h"

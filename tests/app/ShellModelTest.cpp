@@ -8,8 +8,8 @@
 #include "app/CopyDataMessage.h"
 #include "editor/Editor.h"
 
-#include "afw/afActionRegistry.h"
-#include "afw/afApp.h"
+#include "afw/action/afActionRegistry.h"
+#include "afw/core/afApp.h"
 #include "pel/files/file_io/FileIO.h"
 #include "service/document/controller/DocumentController.h"
 

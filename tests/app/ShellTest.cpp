@@ -4,23 +4,23 @@
 #include "app/StatusBar.h"
 #include "app/Tabs.h"
 
-#include "afw/afViewEvents.h"
+#include "afw/view/afViewEvents.h"
 
 #include "bundles/BundleManager.h"
 #include "bundles/ToolStripStatus.h"
 #include "editor/Editor.h"
 #include "editor/EditorStatusController.h"
 
-#include "afw/afActionRegistry.h"
-#include "afw/afApp.h"
-#include "afw/afDataObjectFiles.h"
+#include "afw/action/afActionRegistry.h"
+#include "afw/core/afApp.h"
+#include "afw/data/afDataObjectFiles.h"
 #include "afw/unicode/afUnicodeFontManager.h"
 #include "pel/log/Log.h"
 #include "pel/log/LogFile.h"
 #include "pel/log/LogManager.h"
 #include "service/document/controller/DocumentController.h"
 #include "afw/support/TestViews.h"
-#include "afw/afInstanceControl.h"
+#include "afw/core/afInstanceControl.h"
 #include "support/ChildProcess.h"
 #include "support/LogCapture.h"
 

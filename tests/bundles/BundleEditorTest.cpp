@@ -6,11 +6,11 @@
 #include "bundles/BundleManager.h"
 #include "bundles/ui/BundleEntryEditor.h"
 
-#include "afw/afQuestion.h"
-#include "afw/afWindow.h"
 #include "afw/control/afControlTabs.h"
+#include "afw/dialog/afQuestion.h"
 #include "afw/tree/afControlTree.h"
 #include "afw/tree/afControlTreeItem.h"
+#include "afw/window/afWindow.h"
 
 #include "FakeEntryText.h"
 #include "ManagerFixture.h"

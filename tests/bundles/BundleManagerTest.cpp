@@ -2,13 +2,13 @@
 
 #include "bundles/ToolStripStatus.h"
 
-#include "afw/afStockResources.h"
+#include "afw/graphics/afStockResources.h"
 
-#include "afw/afActionInvoker.h"
-#include "afw/afActionRegistry.h"
-#include "afw/afApp.h"
-#include "afw/afQuestion.h"
-#include "afw/afWindow.h"
+#include "afw/action/afActionInvoker.h"
+#include "afw/action/afActionRegistry.h"
+#include "afw/core/afApp.h"
+#include "afw/dialog/afQuestion.h"
+#include "afw/window/afWindow.h"
 #include "bundles/ui/BundleEditor.h"
 #include "bundles/ui/BundleEntryEditor.h"
 #include "service/parser/base/ScopePath.h"

@@ -4,7 +4,7 @@
 
 #include "bundles/ui/BundleEntryText.h"
 
-#include "afw/afViewVirtual.h"
+#include "afw/view/afViewVirtual.h"
 
 #include <memory>
 

@@ -4,8 +4,8 @@
 #include "bundles/snippets/SnippetManager.h"
 #include "bundles/themes/ThemeManager.h"
 
-#include "afw/afActionTrigger.h"
-#include "afw/afKeyCombination.h"
+#include "afw/action/afActionTrigger.h"
+#include "afw/action/afKeyCombination.h"
 #include "service/bundles/BundleError.h"
 #include "service/document/Document.h"
 #include "service/document/DocumentManager.h"

@@ -2,8 +2,8 @@
 // The dialogs' tests: the framework started with a bare application and a shown window that
 // owns the dialog under test, ended after it.
 
-#include "afw/afWindow.h"
 #include "afw/support/TestViews.h"
+#include "afw/window/afWindow.h"
 
 namespace tessel_test {
 

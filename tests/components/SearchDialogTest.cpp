@@ -2,11 +2,11 @@
 
 #include "components/SearchManager.h"
 
-#include "afw/afWindow.h"
 #include "afw/control/afControlCheckBox.h"
 #include "afw/control/afControlComboBox.h"
 #include "afw/control/afControlEdit.h"
 #include "afw/support/TestViews.h"
+#include "afw/window/afWindow.h"
 #include "components/OwnerWindowTest.h"
 
 #include <gtest/gtest.h>

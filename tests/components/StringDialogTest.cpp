@@ -1,8 +1,8 @@
 #include "components/StringDialog.h"
 
-#include "afw/afWindow.h"
 #include "afw/control/afControlEdit.h"
 #include "afw/support/TestViews.h"
+#include "afw/window/afWindow.h"
 #include "components/OwnerWindowTest.h"
 
 #include <gtest/gtest.h>

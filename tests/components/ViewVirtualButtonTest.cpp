@@ -1,6 +1,6 @@
 #include "components/ViewVirtualButton.h"
 
-#include "afw/afCanvas.h"
+#include "afw/graphics/afCanvas.h"
 #include "afw/support/DibSurface.h"
 #include "afw/support/TestViews.h"
 

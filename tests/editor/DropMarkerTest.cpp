@@ -5,10 +5,10 @@
 
 #include <ole2.h>
 
-#include "afw/afCanvas.h"
-#include "afw/afDataObjectFiles.h"
-#include "afw/afDataObjectText.h"
-#include "afw/afDropTarget.h"
+#include "afw/data/afDataObjectFiles.h"
+#include "afw/data/afDataObjectText.h"
+#include "afw/data/afDropTarget.h"
+#include "afw/graphics/afCanvas.h"
 #include "afw/support/Golden.h"
 #include "editor/DropMarker.h"
 

@@ -4,7 +4,7 @@
 
 #include "EditorBundlesTestSupport.h"
 #include "EditorKeyTestSupport.h"
-#include "afw/afActionChooser.h"
+#include "afw/action/afActionChooser.h"
 #include "afw/control/afControlEdit.h"
 #include "components/Hint.h"
 #include "components/StringDialog.h"

@@ -3,8 +3,8 @@
 // grammars and snippets read from Jasmine text, each with a source of its own, and a registered
 // language action per grammar that sets it on the test's controller.
 
-#include "afw/afActionRegistry.h"
-#include "afw/afApp.h"
+#include "afw/action/afActionRegistry.h"
+#include "afw/core/afApp.h"
 #include "afw/support/TestActions.h"
 #include "editor/EditorBundles.h"
 #include "pel/jasmine/JasmineReaderHelper.h"

@@ -2,11 +2,11 @@
 // and bookmarks, on a real editor driven through the application's loop.
 
 #include "EditorKeyTestSupport.h"
-#include "afw/afActionChooser.h"
-#include "afw/afClipboard.h"
-#include "afw/afDataObjectScalar.h"
-#include "afw/afDataObjectText.h"
-#include "afw/afViewEvents.h"
+#include "afw/action/afActionChooser.h"
+#include "afw/data/afClipboard.h"
+#include "afw/data/afDataObjectScalar.h"
+#include "afw/data/afDataObjectText.h"
+#include "afw/view/afViewEvents.h"
 #include "service/parser/spans/SpanContext.h"
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 // keyboard state, the caret placed and read back through the controller's selection.
 
 #include "EditorTestSupport.h"
-#include "afw/afActionRegistry.h"
-#include "afw/afApp.h"
+#include "afw/action/afActionRegistry.h"
+#include "afw/core/afApp.h"
 #include "service/document/controller/Selection.h"
 #include "service/parser/spans/SpanManager.h"
 

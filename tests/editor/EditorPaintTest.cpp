@@ -1,6 +1,6 @@
 #include "editor/EditorTestSupport.h"
 
-#include "afw/afWindowsUX.h"
+#include "afw/graphics/afWindowsUX.h"
 #include "afw/support/DibSurface.h"
 #include "afw/support/Golden.h"
 #include "service/document/controller/Selection.h"

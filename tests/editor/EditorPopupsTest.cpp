@@ -3,9 +3,9 @@
 // into its loop.
 
 #include "EditorKeyTestSupport.h"
-#include "afw/afClipboard.h"
-#include "afw/afDataObjectText.h"
-#include "afw/afStockResources.h"
+#include "afw/data/afClipboard.h"
+#include "afw/data/afDataObjectText.h"
+#include "afw/graphics/afStockResources.h"
 #include "components/Hint.h"
 #include "service/document/Document.h"
 

@@ -4,8 +4,8 @@
 
 #include "EditorBundlesTestSupport.h"
 #include "EditorKeyTestSupport.h"
-#include "afw/afMenu.h"
 #include "afw/layout/afLayoutLinear.h"
+#include "afw/menu/afMenu.h"
 #include "editor/EditorStatusController.h"
 #include "service/document/DocumentManager.h"
 #include "service/document/io/DocumentEncoding.h"

@@ -2,8 +2,8 @@
 // undo step, the chooser runs with no document lock held), indentation as the fallback.
 
 #include "EditorKeyTestSupport.h"
-#include "afw/afActionChooser.h"
-#include "afw/afActionInvoker.h"
+#include "afw/action/afActionChooser.h"
+#include "afw/action/afActionInvoker.h"
 #include "afw/support/TestActions.h"
 
 #include <future>

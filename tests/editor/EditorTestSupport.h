@@ -72,9 +72,9 @@ protected:
 
 // ---- the widget in a window
 
-#include "afw/afStockResources.h"
-#include "afw/afTestWindow.h"
+#include "afw/graphics/afStockResources.h"
 #include "afw/support/TestViews.h"
+#include "afw/window/afTestWindow.h"
 #include "editor/Editor.h"
 #include "editor/EditorThemes.h"
 #include "pel/jasmine/JasmineReaderHelper.h"

@@ -10,13 +10,13 @@
 //   create-unbound     makes a window of the test class without a widget; the printing handler
 //   instance           prints "first" or "second" as the single-instance check answers, exit 0
 
-#include "afw/afIcon.h"
-#include "afw/afInstanceControl.h"
-#include "afw/afModuleInstance.h"
-#include "afw/afPanic.h"
-#include "afw/afStockResources.h"
-#include "afw/afTestWindow.h"
-#include "afw/afWidgetTable.h"
+#include "afw/core/afInstanceControl.h"
+#include "afw/core/afModuleInstance.h"
+#include "afw/core/afPanic.h"
+#include "afw/graphics/afIcon.h"
+#include "afw/graphics/afStockResources.h"
+#include "afw/view/afWidgetTable.h"
+#include "afw/window/afTestWindow.h"
 #include "pel/log/LogManager.h"
 
 #include <cstdio>

@@ -4,7 +4,7 @@
 // control parent for dialog navigation, and holds a layout as its content view. Focusing it
 // focuses its first tab stop.
 
-#include "afw/afWidget.h"
+#include "afw/view/afWidget.h"
 
 class afContainer : public afWidget {
 public:

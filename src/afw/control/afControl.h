@@ -6,7 +6,7 @@
 // (WM_COMMAND, WM_NOTIFY) come back to it through onReflectedMessage: it keeps a hook in its
 // host's hook list while its window exists.
 
-#include "afw/afWidget.h"
+#include "afw/view/afWidget.h"
 
 class afControl : public afWidget {
 public:

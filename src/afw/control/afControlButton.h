@@ -8,9 +8,9 @@
 //
 // The click handler runs last of all a click does: it may close the dialog and delete the button.
 
-#include "afw/afDelegate.h"
-#include "afw/afIButton.h"
-#include "afw/afWidget.h"
+#include "afw/core/afDelegate.h"
+#include "afw/view/afWidget.h"
+#include "afw/window/afIButton.h"
 
 #include <cstdint>
 #include <string>

@@ -3,8 +3,8 @@
 // part when themes are on, the classic frame control otherwise. A click or its mnemonic toggles
 // it (an indeterminate box becomes checked) and then tells the changed handler.
 
-#include "afw/afDelegate.h"
 #include "afw/control/afControl.h"
+#include "afw/core/afDelegate.h"
 
 class afControlCheckBox : public afControl {
 public:

@@ -1,7 +1,7 @@
 #include "afw/control/afControlComboBox.h"
 
-#include "afw/afExceptionBoundary.h"
 #include "afw/control/afWidgetFactory.h"
+#include "afw/core/afExceptionBoundary.h"
 
 #include <algorithm>
 

@@ -4,8 +4,8 @@
 // of selection changes and of each record just before it is freed. The platform's inner combo
 // control is a plain child widget of the control, which measures by it.
 
-#include "afw/afDelegate.h"
 #include "afw/control/afControl.h"
+#include "afw/core/afDelegate.h"
 
 #include <commctrl.h>
 #include <cstdint>

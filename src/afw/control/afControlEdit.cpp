@@ -1,8 +1,8 @@
 #include "afw/control/afControlEdit.h"
 
-#include "afw/afCanvas.h"
-#include "afw/afStockResources.h"
 #include "afw/control/afWidgetFactory.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afStockResources.h"
 
 #include <algorithm>
 

@@ -4,8 +4,8 @@
 // a vertical scroll bar the multi-line control behaves as one vertically centred line and
 // leaves Tab and Enter to the dialog.
 
-#include "afw/afDelegate.h"
 #include "afw/control/afControl.h"
+#include "afw/core/afDelegate.h"
 
 #include <cstdint>
 #include <string>

@@ -1,8 +1,8 @@
 #include "afw/control/afControlGroup.h"
 
-#include "afw/afCanvas.h"
-#include "afw/afWindowsUX.h"
 #include "afw/control/afWidgetFactory.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afWindowsUX.h"
 
 afControlGroup* afControlGroup::createInstance(afViewPlatform* parent) {
     return afCreateWidget<afControlGroup>(parent);

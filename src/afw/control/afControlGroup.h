@@ -3,7 +3,7 @@
 // children: the visual styles' group box when themes are on, an etched edge otherwise. It shows
 // its parent's background and is a control parent for dialog navigation.
 
-#include "afw/afWidget.h"
+#include "afw/view/afWidget.h"
 
 class afControlGroup : public afWidget {
 public:

@@ -1,7 +1,7 @@
 #include "afw/control/afControlListView.h"
 
-#include "afw/afLog.h"
 #include "afw/control/afWidgetFactory.h"
+#include "afw/core/afLog.h"
 
 #include <cwchar>
 

@@ -1,9 +1,9 @@
 #include "afw/control/afControlLister.h"
 
-#include "afw/afCanvas.h"
-#include "afw/afStockResources.h"
-#include "afw/afWindowsUX.h"
 #include "afw/control/afWidgetFactory.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afStockResources.h"
+#include "afw/graphics/afWindowsUX.h"
 
 #include <algorithm>
 

@@ -3,9 +3,9 @@
 // count; its owner measures and draws each row through delegates, and the lister scrolls,
 // selects, answers keys and the mouse, and shows a centred text while it is empty.
 
-#include "afw/afDelegate.h"
-#include "afw/afViewEvents.h"
-#include "afw/afWidget.h"
+#include "afw/core/afDelegate.h"
+#include "afw/view/afViewEvents.h"
+#include "afw/view/afWidget.h"
 
 #include <cstdint>
 #include <string>

@@ -1,10 +1,10 @@
 #include "afw/control/afControlShortcut.h"
 
-#include "afw/afCanvas.h"
-#include "afw/afStockResources.h"
-#include "afw/afViewEvents.h"
-#include "afw/afWindowsUX.h"
 #include "afw/control/afWidgetFactory.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afStockResources.h"
+#include "afw/graphics/afWindowsUX.h"
+#include "afw/view/afViewEvents.h"
 
 #include <algorithm>
 

@@ -4,9 +4,9 @@
 // combination is committed, Escape restores the committed one, Backspace or Delete alone
 // clears it. The framework draws it: an edit frame with the text centred.
 
-#include "afw/afDelegate.h"
-#include "afw/afKeyCombination.h"
-#include "afw/afWidget.h"
+#include "afw/action/afKeyCombination.h"
+#include "afw/core/afDelegate.h"
+#include "afw/view/afWidget.h"
 
 #include <cstdint>
 #include <string>

@@ -1,10 +1,10 @@
 #include "afw/control/afControlSplitter.h"
 
-#include "afw/afCanvas.h"
-#include "afw/afFrameDrawable.h"
-#include "afw/afLog.h"
-#include "afw/afStockResources.h"
 #include "afw/control/afWidgetFactory.h"
+#include "afw/core/afLog.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afFrameDrawable.h"
+#include "afw/graphics/afStockResources.h"
 #include "afw/layout/afLayoutLinear.h"
 
 #include <algorithm>

@@ -5,8 +5,8 @@
 // remembered position is always a size of the target, so a collapsed pane comes back as wide
 // (or as high) as it was.
 
-#include "afw/afDelegate.h"
-#include "afw/afWidget.h"
+#include "afw/core/afDelegate.h"
+#include "afw/view/afWidget.h"
 
 #include <climits>
 #include <cstdint>

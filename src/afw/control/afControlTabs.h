@@ -3,8 +3,8 @@
 // that fills the control, only the selected one is shown, and the layout's padding follows the
 // control's display area. Owners may veto a change; Ctrl+Tab and Ctrl+Shift+Tab can cycle.
 
-#include "afw/afDelegate.h"
 #include "afw/control/afControl.h"
+#include "afw/core/afDelegate.h"
 
 #include <string>
 #include <vector>

@@ -1,9 +1,9 @@
 #include "afw/control/afLabel.h"
 
-#include "afw/afCanvas.h"
-#include "afw/afIcon.h"
-#include "afw/afInput.h"
-#include "afw/afStockResources.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afIcon.h"
+#include "afw/graphics/afStockResources.h"
+#include "afw/view/afInput.h"
 
 #include <algorithm>
 

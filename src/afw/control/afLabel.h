@@ -6,8 +6,8 @@
 //
 // The icon, the font and the buddy are borrowed and must outlive the label.
 
-#include "afw/afViewVirtual.h"
 #include "afw/layout/afLayout.h"
+#include "afw/view/afViewVirtual.h"
 
 #include <cstdint>
 #include <string>

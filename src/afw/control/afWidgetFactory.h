@@ -4,8 +4,8 @@
 // is deleted before the failure goes on. And what the widgets of a class of their own put in
 // their seed.
 
-#include "afw/afSeed.h"
-#include "afw/afViewPlatform.h"
+#include "afw/view/afSeed.h"
+#include "afw/view/afViewPlatform.h"
 
 #include <utility>
 

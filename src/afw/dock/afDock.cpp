@@ -1,6 +1,6 @@
 #include "afw/dock/afDock.h"
 
-#include "afw/afDataObjectComposite.h"
+#include "afw/data/afDataObjectComposite.h"
 #include "afw/dock/afDockSlot.h"
 #include "afw/dock/afDockSlotController.h"
 #include "pel/base/Assert.h"

@@ -5,9 +5,9 @@
 // place of its own. It decides no look: a concrete dock makes each slot's page (a tab, a pane)
 // and says where a drop lands.
 
-#include "afw/afDelegate.h"
-#include "afw/afDropAction.h"
 #include "afw/control/afContainer.h"
+#include "afw/core/afDelegate.h"
+#include "afw/data/afDropAction.h"
 #include "pel/base/Symbol.h"
 
 #include <utility>

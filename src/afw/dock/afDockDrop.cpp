@@ -1,10 +1,10 @@
 // Dragging slots out of a dock and dropping them (and whatever else a dock takes) on one.
 #include "afw/dock/afDock.h"
 
-#include "afw/afDataObjectComposite.h"
-#include "afw/afDataObjectScalar.h"
-#include "afw/afDropSource.h"
-#include "afw/afDropTarget.h"
+#include "afw/data/afDataObjectComposite.h"
+#include "afw/data/afDataObjectScalar.h"
+#include "afw/data/afDropSource.h"
+#include "afw/data/afDropTarget.h"
 #include "afw/dock/afDockSlot.h"
 #include "afw/dock/afDockSlotController.h"
 #include "pel/base/Assert.h"

@@ -3,7 +3,7 @@
 // bundle editor): a dock tells it when its slots come, go, activate, change state or are about
 // to close, and asks it for the data a slot's drag carries and for the slot's action contexts.
 
-#include "afw/afDropAction.h"
+#include "afw/data/afDropAction.h"
 #include "pel/base/Symbol.h"
 
 #include <cstdint>

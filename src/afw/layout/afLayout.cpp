@@ -2,8 +2,8 @@
 
 #include "afw/layout/afLayout.h"
 
-#include "afw/afCanvas.h"
-#include "afw/afCanvasRegion.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afCanvasRegion.h"
 #include "pel/base/Assert.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 // the children and their params, the shared rule that turns a parent's spec into a child's, hit
 // testing and drawing.
 
-#include "afw/afViewVirtual.h"
+#include "afw/view/afViewVirtual.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 // What a child asks of a linear layout beyond its size and margins: a share of the room left on
 // the layout's axis, and its own alignment across it.
 
-#include "afw/afLayoutParams.h"
+#include "afw/view/afLayoutParams.h"
 
 class afLayoutParamsLinear : public afLayoutParams {
 public:

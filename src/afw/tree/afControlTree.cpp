@@ -1,8 +1,8 @@
 #include "afw/tree/afControlTree.h"
 
-#include "afw/afExceptionBoundary.h"
-#include "afw/afWindowsUX.h"
 #include "afw/control/afWidgetFactory.h"
+#include "afw/core/afExceptionBoundary.h"
+#include "afw/graphics/afWindowsUX.h"
 #include "afw/tree/afControlTreeInplaceEdit.h"
 #include "afw/tree/afControlTreeItem.h"
 

@@ -5,10 +5,10 @@
 // tree shows a placeholder text. Expansion, selection and scroll position are saved and
 // restored by item paths made of the items' texts.
 
-#include "afw/afDataObject.h"
-#include "afw/afDelegate.h"
-#include "afw/afDropAction.h"
 #include "afw/control/afControl.h"
+#include "afw/core/afDelegate.h"
+#include "afw/data/afDataObject.h"
+#include "afw/data/afDropAction.h"
 
 #include <windows.h>
 // After windows.h, which it needs.

@@ -1,6 +1,6 @@
 #include "afw/tree/afControlTreeInplaceEdit.h"
 
-#include "afw/afLog.h"
+#include "afw/core/afLog.h"
 
 bool afControlTreeInplaceEdit::onKeyDown(afKeyEvent& event) {
     switch (event.key()) {

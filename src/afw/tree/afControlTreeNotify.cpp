@@ -2,11 +2,11 @@
 // placeholder of an empty tree and the icons at the right of the rows.
 #include "afw/tree/afControlTree.h"
 
-#include "afw/afCanvas.h"
-#include "afw/afDataObject.h"
-#include "afw/afDropSource.h"
-#include "afw/afIcon.h"
-#include "afw/afStockResources.h"
+#include "afw/data/afDataObject.h"
+#include "afw/data/afDropSource.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afIcon.h"
+#include "afw/graphics/afStockResources.h"
 #include "afw/tree/afControlTreeInplaceEdit.h"
 #include "afw/tree/afControlTreeItem.h"
 

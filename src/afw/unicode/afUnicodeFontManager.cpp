@@ -1,7 +1,7 @@
 #include "afw/unicode/afUnicodeFontManager.h"
 
-#include "afw/afExceptionBoundary.h"
-#include "afw/afLog.h"
+#include "afw/core/afExceptionBoundary.h"
+#include "afw/core/afLog.h"
 #include "afw/impl/win32/uniscribe/RegistryKey.h"
 #include "afw/impl/win32/uniscribe/afUniscribe.h"
 #include "pel/base/Crc.h"

@@ -3,7 +3,7 @@
 // is linear in the line's length and its run count; the vectors of the record and the scratch
 // of the layout only grow, except that a record far larger than its line gives memory back.
 
-#include "afw/afLog.h"
+#include "afw/core/afLog.h"
 #include "afw/impl/win32/uniscribe/afUniscribe.h"
 #include "afw/unicode/IFontManager.h"
 #include "afw/unicode/afUnicode.h"

@@ -2,7 +2,7 @@
 // sublines and their bounds, character and word stops. A record that is not laid out answers
 // as an empty line; offsets past the laid-out part answer as at its end.
 
-#include "afw/afLog.h"
+#include "afw/core/afLog.h"
 #include "afw/impl/win32/uniscribe/afUniscribe.h"
 #include "afw/unicode/afUnicode.h"
 

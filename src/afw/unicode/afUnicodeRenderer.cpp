@@ -1,6 +1,6 @@
 #include "afw/unicode/afUnicodeRenderer.h"
 
-#include "afw/afCanvas.h"
+#include "afw/graphics/afCanvas.h"
 #include "afw/impl/win32/uniscribe/afUniscribe.h"
 #include "afw/unicode/afFontSet.h"
 #include "afw/unicode/afUnicode.h"

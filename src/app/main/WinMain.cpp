@@ -3,7 +3,7 @@
 
 #include "app/App.h"
 
-#include "afw/afInstanceControl.h"
+#include "afw/core/afInstanceControl.h"
 #include "pel/CrashReporter.h"
 #include "pel/base/Exception.h"
 #include "pel/log/Log.h"

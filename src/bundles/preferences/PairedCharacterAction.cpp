@@ -1,8 +1,8 @@
 #include "bundles/preferences/PairedCharacterAction.h"
 
-#include "afw/afActionInvoker.h"
-#include "afw/afActionRegistry.h"
-#include "afw/afApp.h"
+#include "afw/action/afActionInvoker.h"
+#include "afw/action/afActionRegistry.h"
+#include "afw/core/afApp.h"
 
 #include <cwchar>
 

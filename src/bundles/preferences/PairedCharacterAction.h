@@ -5,7 +5,7 @@
 // (the focused editor's commands, a PairedCharacterHandler) inserts, wraps and steps over the
 // pair; a handler of another kind runs nothing.
 
-#include "afw/afAction.h"
+#include "afw/action/afAction.h"
 #include "service/bundles/preferences/ScopePreferencesBundleItem.h"
 
 #include <array>

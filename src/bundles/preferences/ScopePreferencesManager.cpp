@@ -3,10 +3,10 @@
 #include "bundles/TypeManagerRegistration.h"
 #include "bundles/preferences/PairedCharacterAction.h"
 
-#include "afw/afActionRegistry.h"
-#include "afw/afApp.h"
-#include "afw/afIcon.h"
-#include "afw/afStockResources.h"
+#include "afw/action/afActionRegistry.h"
+#include "afw/core/afApp.h"
+#include "afw/graphics/afIcon.h"
+#include "afw/graphics/afStockResources.h"
 #include "service/bundles/BundleEntryTraits.h"
 #include "service/bundles/preferences/ScopePreferencesBundleItem.h"
 

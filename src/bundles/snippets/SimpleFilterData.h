@@ -2,7 +2,7 @@
 // A set of rows for the suggestion windows whose texts its owner sets: one line of text columns
 // per row.
 
-#include "afw/FilterData.h"
+#include "afw/action/FilterData.h"
 
 #include <string>
 #include <vector>

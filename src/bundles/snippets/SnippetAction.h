@@ -3,7 +3,7 @@
 // the snippet's scope, run by its shortcut, its tab trigger or the action lists, and served by
 // the SnippetManager, which inserts the snippet into the active document.
 
-#include "afw/afAction.h"
+#include "afw/action/afAction.h"
 #include "service/bundles/BundleEntryTraits.h"
 #include "service/bundles/snippets/SnippetBundleItem.h"
 

@@ -4,12 +4,12 @@
 #include "bundles/snippets/SnippetAction.h"
 #include "bundles/ui/SnippetEditor.h"
 
-#include "afw/afActionInvoker.h"
-#include "afw/afActionRegistry.h"
-#include "afw/afApp.h"
-#include "afw/afIcon.h"
-#include "afw/afKeyCombination.h"
-#include "afw/afStockResources.h"
+#include "afw/action/afActionInvoker.h"
+#include "afw/action/afActionRegistry.h"
+#include "afw/action/afKeyCombination.h"
+#include "afw/core/afApp.h"
+#include "afw/graphics/afIcon.h"
+#include "afw/graphics/afStockResources.h"
 #include "service/bundles/snippets/SnippetInsertion.h"
 #include "service/document/controller/DocumentControllerManager.h"
 

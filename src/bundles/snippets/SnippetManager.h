@@ -8,7 +8,7 @@
 #include "bundles/resources/BundleIconIds.h"
 #include "bundles/snippets/SimpleFilterData.h"
 
-#include "afw/afAction.h"
+#include "afw/action/afAction.h"
 
 #include <map>
 #include <memory>

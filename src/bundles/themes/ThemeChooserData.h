@@ -3,7 +3,7 @@
 // its title and the text of its UUID as columns, read anew by refresh; lookup gives the theme a
 // picked UUID names (the default theme for one no longer installed). The ThemeManager makes it.
 
-#include "afw/FilterData.h"
+#include "afw/action/FilterData.h"
 
 #include "pel/base/UUID.h"
 

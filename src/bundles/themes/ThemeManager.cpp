@@ -2,8 +2,8 @@
 #include "bundles/BundleManager.h"
 #include "bundles/TypeManagerRegistration.h"
 
-#include "afw/afIcon.h"
-#include "afw/afStockResources.h"
+#include "afw/graphics/afIcon.h"
+#include "afw/graphics/afStockResources.h"
 #include "service/bundles/BundleEntry.h"
 #include "service/bundles/BundleEntryTraits.h"
 #include "service/bundles/BundleFactory.h"

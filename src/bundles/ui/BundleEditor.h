@@ -7,8 +7,8 @@
 // and enables bundles and items. Before its entry editors close (window closing, reload) it
 // asks about each modified one. The native window is made when first shown. UI thread only.
 
-#include "afw/afAction.h"
-#include "afw/afQuestion.h"
+#include "afw/action/afAction.h"
+#include "afw/dialog/afQuestion.h"
 #include "pel/base/UUID.h"
 
 #include <cstdint>

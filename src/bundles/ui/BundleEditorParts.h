@@ -5,7 +5,7 @@
 #include "bundles/ui/BundleEditor.h"
 #include "bundles/ui/BundleEntryEditor.h"
 
-#include "afw/afWindow.h"
+#include "afw/window/afWindow.h"
 #include "pel/base/Object.h"
 
 namespace tessel {

@@ -6,8 +6,8 @@
 
 #include "bundles/BundleManager.h"
 
-#include "afw/afMenu.h"
-#include "afw/afMenuNode.h"
+#include "afw/menu/afMenu.h"
+#include "afw/menu/afMenuNode.h"
 #include "afw/tree/afControlTree.h"
 #include "afw/tree/afControlTreeItem.h"
 #include "service/bundles/Bundle.h"

@@ -1,13 +1,13 @@
-#include "afw/afCanvas.h"
-#include "afw/afWindowDialog.h"
-#include "afw/afWindowsUX.h"
 #include "afw/control/afContainer.h"
 #include "afw/control/afControl.h"
 #include "afw/control/afControlButton.h"
 #include "afw/control/afWidgetFactory.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afWindowsUX.h"
 #include "afw/layout/afLayoutLinear.h"
 #include "afw/support/Golden.h"
 #include "afw/support/TestViews.h"
+#include "afw/window/afWindowDialog.h"
 
 #include <gtest/gtest.h>
 

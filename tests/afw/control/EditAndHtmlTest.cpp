@@ -1,6 +1,6 @@
-#include "afw/afCanvas.h"
 #include "afw/control/afControlEdit.h"
 #include "afw/control/afControlHTML.h"
+#include "afw/graphics/afCanvas.h"
 #include "afw/support/DibSurface.h"
 #include "afw/support/TestViews.h"
 #include "platform/htmlayout/HtmLayoutApi.h"

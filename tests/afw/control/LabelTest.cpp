@@ -1,5 +1,5 @@
-#include "afw/afCanvas.h"
 #include "afw/control/afLabel.h"
+#include "afw/graphics/afCanvas.h"
 #include "afw/support/DibSurface.h"
 #include "afw/support/TestViews.h"
 

@@ -1,8 +1,8 @@
-#include "afw/afCanvas.h"
-#include "afw/afStockResources.h"
-#include "afw/afWindowsUX.h"
 #include "afw/control/afControlListView.h"
 #include "afw/control/afControlLister.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afStockResources.h"
+#include "afw/graphics/afWindowsUX.h"
 #include "afw/support/DibSurface.h"
 #include "afw/support/TestViews.h"
 

@@ -1,9 +1,9 @@
-#include "afw/afCanvas.h"
-#include "afw/afWindowsUX.h"
 #include "afw/control/afControlCheckBox.h"
 #include "afw/control/afControlComboBox.h"
 #include "afw/control/afControlGroup.h"
 #include "afw/control/afControlProgressBar.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afWindowsUX.h"
 #include "afw/support/DibSurface.h"
 #include "afw/support/TestViews.h"
 

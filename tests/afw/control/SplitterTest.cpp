@@ -1,6 +1,6 @@
-#include "afw/afCanvas.h"
-#include "afw/afStockResources.h"
 #include "afw/control/afControlSplitter.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afStockResources.h"
 #include "afw/layout/afLayoutLinear.h"
 #include "afw/support/DibSurface.h"
 #include "afw/support/TestViews.h"

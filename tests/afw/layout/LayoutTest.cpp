@@ -1,4 +1,4 @@
-#include "afw/afCanvasRegion.h"
+#include "afw/graphics/afCanvasRegion.h"
 #include "afw/layout/afLayoutLinear.h"
 #include "afw/support/DibSurface.h"
 #include "afw/support/TestViews.h"

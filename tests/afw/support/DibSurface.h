@@ -3,8 +3,8 @@
 // top-down DIB, pixels read as 0x00RRGGBB (GDI leaves the alpha byte alone); and icons of one
 // opaque colour.
 
-#include "afw/afBitmap.h"
-#include "afw/afIcon.h"
+#include "afw/graphics/afBitmap.h"
+#include "afw/graphics/afIcon.h"
 
 #include <algorithm>
 #include <memory>

@@ -6,7 +6,7 @@
 // read. With TESSEL_UPDATE_GOLDEN set the test writes the golden file itself, to be reviewed
 // before it is committed.
 
-#include "afw/afPng.h"
+#include "afw/graphics/afPng.h"
 #include "afw/support/DibSurface.h"
 #include "afw/support/PngWriter.h"
 

@@ -2,7 +2,7 @@
 // Menus as the user sees them, for the menu tests: the lines' titles with the states the Win32
 // menu shows.
 
-#include "afw/afMenu.h"
+#include "afw/menu/afMenu.h"
 
 #include <string>
 

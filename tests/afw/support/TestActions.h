@@ -3,9 +3,9 @@
 // their deletions and may run a step of the test, a registry with both invokers, a scripted
 // chooser, and context paths built from names.
 
-#include "afw/afActionChooser.h"
-#include "afw/afActionInvoker.h"
-#include "afw/afActionRegistry.h"
+#include "afw/action/afActionChooser.h"
+#include "afw/action/afActionInvoker.h"
+#include "afw/action/afActionRegistry.h"
 #include "service/parser/base/ScopePath.h"
 
 #include <functional>

@@ -4,13 +4,13 @@
 // shares its room among its children, a child widget of the test window class and a button of
 // it, the fixture of the window tests and the application's message pump.
 
-#include "afw/afApp.h"
-#include "afw/afCanvas.h"
-#include "afw/afIButton.h"
-#include "afw/afModuleInstance.h"
-#include "afw/afStockResources.h"
-#include "afw/afTestWindow.h"
-#include "afw/afViewVirtual.h"
+#include "afw/core/afApp.h"
+#include "afw/core/afModuleInstance.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afStockResources.h"
+#include "afw/view/afViewVirtual.h"
+#include "afw/window/afIButton.h"
+#include "afw/window/afTestWindow.h"
 #include "pel/thread/ThreadErrorHandler.h"
 #include "support/MessagePump.h"
 

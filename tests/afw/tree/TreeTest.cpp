@@ -1,5 +1,5 @@
-#include "afw/afCanvas.h"
-#include "afw/afStockResources.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afStockResources.h"
 #include "afw/support/DibSurface.h"
 #include "afw/support/TestViews.h"
 #include "afw/tree/afControlTree.h"

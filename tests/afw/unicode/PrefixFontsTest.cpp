@@ -3,7 +3,7 @@
 // one: in the editor's layout through its fallback face ("MS Gothic", the last name of the
 // shell's default list) and in GDI text through Tahoma's font links.
 
-#include "afw/afCanvas.h"
+#include "afw/graphics/afCanvas.h"
 #include "afw/support/DibSurface.h"
 #include "afw/support/TextLayout.h"
 #include "afw/unicode/afUnicodeRenderer.h"

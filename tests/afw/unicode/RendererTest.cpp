@@ -1,7 +1,7 @@
 // The renderer draws into a 32-bit DIB: golden images of whole lines, and probes of the marks,
 // boxes, fills and clipping it promises. The test font is 8 pixels a character and 15 high.
 
-#include "afw/afCanvas.h"
+#include "afw/graphics/afCanvas.h"
 #include "afw/support/DibSurface.h"
 #include "afw/support/Golden.h"
 #include "afw/support/TextLayout.h"

@@ -1,3 +1,0 @@
-#include "afw/afDataObjectScalar.h"
-
-template class afDataObjectScalar<unsigned int>;

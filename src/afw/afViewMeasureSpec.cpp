@@ -1,7 +1,0 @@
-#include "afw/afViewMeasureSpec.h"
-
-#include "pel/base/Exception.h"
-
-void afViewMeasureSpec::throwInvalidMode() {
-    throw pel::InvalidArgumentException(L"Invalid afViewMeasureSpec mode specified.");
-}

@@ -1,0 +1,3 @@
+#include "afw/data/afDataObjectScalar.h"
+
+template class afDataObjectScalar<unsigned int>;

@@ -1,0 +1,48 @@
+#include "afw/dialog/afQuestion.h"
+
+#include "afw/dialog/afMessageBox.h"
+#include "afw/window/afWindow.h"
+#include "pel/text/StringTemplate.h"
+
+#include <memory>
+#include <utility>
+
+namespace tessel {
+
+namespace {
+
+QuestionHook& questionHook() {
+    static QuestionHook hook;
+    return hook;
+}
+
+} // namespace
+
+QuestionHook setQuestionHook(QuestionHook hook) {
+    std::swap(questionHook(), hook);
+    return hook;
+}
+
+uint32_t askQuestion(afViewPlatform* owner, const std::wstring& text, const std::vector<QuestionButton>& buttons) {
+    if (questionHook())
+        return questionHook()(text, buttons);
+    std::unique_ptr<afMessageBox> box(afMessageBox::createInstance(owner));
+    box->setTitle(L"Tessel");
+    box->setText(text);
+    for (const QuestionButton& button : buttons)
+        box->addButton(button.caption, button.result, button.isDefault);
+    return box->showModal();
+}
+
+void showMessage(afViewPlatform* owner, const std::wstring& text) {
+    askQuestion(owner, text, {{L"OK", afWindow::RESULT_OK, true}});
+}
+
+uint32_t askToSaveChanges(afViewPlatform* owner, const std::wstring& name) {
+    return askQuestion(owner, pel::StringTemplate(L"Save changes to `{1}` before closing?").arg(1, name).render(),
+                       {{L"&Save", ANSWER_SAVE, true},
+                        {L"Do&n't Save", ANSWER_DONT_SAVE, false},
+                        {L"Cancel", afWindow::RESULT_CANCEL, false}});
+}
+
+} // namespace tessel
