@@ -26,10 +26,34 @@ constexpr int TEXT_PIXELS = 20;
 // Highlighted once this many are within 8 of the keyword colour (#0000FF).
 constexpr int KEYWORD_PIXELS = 10;
 
+// Whether the capture shows text: dark pixels on the white background of a painted window.
+inline bool showsText(const tessel_test::Capture& capture) {
+    return capture.count(0x1F1F1F, 0x40) >= TEXT_PIXELS &&
+           capture.commonest(RECT{0, 0, capture.width, capture.height}) == 0xFFFFFFu;
+}
+
+// The working set of a process now and at its peak, in MB.
+struct WorkingSet {
+    double nowMb = 0;
+    double peakMb = 0;
+};
+
+inline WorkingSet workingSetOf(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof memory;
+    WorkingSet set;
+    if (::GetProcessMemoryInfo(process, &memory, sizeof memory)) {
+        set.nowMb = static_cast<double>(memory.WorkingSetSize) / (1 << 20);
+        set.peakMb = static_cast<double>(memory.PeakWorkingSetSize) / (1 << 20);
+    }
+    return set;
+}
+
 struct StartTiming {
     double firstPaintMs = -1;     // -1: never within the limit
     double firstHighlightMs = -1; // measured only when asked for
     double peakWorkingSetMb = 0;  // at the last figure taken
+    double workingSetMb = 0;      // then
 };
 
 // Starts `program` with `arguments` in `folder` and polls its window of class `windowClass`
@@ -50,8 +74,7 @@ inline StartTiming timeStart(const std::wstring& program, const std::wstring& ar
         if (shown) {
             const Capture capture = Capture::of(shown);
             const double now = (seconds() - start) * 1000;
-            if (timing.firstPaintMs < 0 && capture.count(0x1F1F1F, 0x40) >= TEXT_PIXELS &&
-                capture.commonest(RECT{0, 0, capture.width, capture.height}) == 0xFFFFFFu)
+            if (timing.firstPaintMs < 0 && showsText(capture))
                 timing.firstPaintMs = now;
             if (highlight && timing.firstHighlightMs < 0 && capture.count(0x0000FF, 8) >= KEYWORD_PIXELS)
                 timing.firstHighlightMs = now;
@@ -60,10 +83,9 @@ inline StartTiming timeStart(const std::wstring& program, const std::wstring& ar
         }
         ::Sleep(2);
     }
-    PROCESS_MEMORY_COUNTERS memory = {};
-    memory.cb = sizeof memory;
-    if (::GetProcessMemoryInfo(process.handle(), &memory, sizeof memory))
-        timing.peakWorkingSetMb = static_cast<double>(memory.PeakWorkingSetSize) / (1 << 20);
+    const WorkingSet memory = workingSetOf(process.handle());
+    timing.peakWorkingSetMb = memory.peakMb;
+    timing.workingSetMb = memory.nowMb;
     if (window)
         ::PostMessageW(window, WM_CLOSE, 0, 0);
     process.exitCode(20000);
@@ -114,6 +136,10 @@ inline bool copied(const tessel_test::TesselCopy& copy) {
         std::fprintf(stderr, "Tessel.exe, its DLLs or its bundles are missing beside the build's bench folder\n");
     return copy.complete;
 }
+
+// The copy with "large.c" of about `megabytes` MB of C beside the program; false, with a
+// message, when the build holds no complete program to copy.
+inline bool copiedWithLargeC(tessel_test::TesselCopy& copy, size_t megabytes);
 
 // The figure, beside the reference's when given; a figure never reached is said on the error
 // stream and printed as -1, without a ratio.
@@ -181,6 +207,13 @@ inline std::string cSource(size_t bytes) {
         text += sample;
     while (text.size() < bytes);
     return text;
+}
+
+inline bool copiedWithLargeC(tessel_test::TesselCopy& copy, size_t megabytes) {
+    if (!copied(copy))
+        return false;
+    copy.folder.write(L"large.c", cSource(megabytes << 20));
+    return true;
 }
 
 } // namespace bench

@@ -5,6 +5,7 @@
 if [ -e "$TESSEL_BUILD/app/Tessel.exe" ]; then
     run app_start_bench
     run app_open_bench --megabytes 100
+    run app_reopen_bench --megabytes 100
 else
     echo "bench/app: Tessel.exe is not built; its start benchmarks are skipped" >&2
 fi

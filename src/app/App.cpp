@@ -23,6 +23,7 @@
 #include "afw/afInstanceControl.h"
 #include "afw/afModuleInstance.h"
 #include "afw/afActionRegistry.h"
+#include "afw/afExceptionBoundary.h"
 #include "afw/unicode/afUnicodeFontManager.h"
 #include "pel/base/Exception.h"
 #include "pel/files/file_io/FileError.h"
@@ -101,6 +102,7 @@ bool App::init() {
     services.grammars = m_grammars.get();
     services.bundles = m_bundles.get();
     services.themes = m_themes.get();
+    services.saveSettings = [this] { saveSettings(); };
     m_mainWindow.reset(new MainWindow(services));
     if (!m_mainWindow->create())
         return false;
@@ -241,25 +243,35 @@ void App::dropLogFile() {
     m_logFile.reset();
 }
 
-void App::exit() {
-    // 1. The documents (their questions were asked when the window closed) and their defaults.
-    if (m_mainWindow)
-        m_mainWindow->closeAllTabs();
+void App::saveSettings() {
     if (m_controllers) {
-        // Not held past this step: the root deletes it below, before the file system goes.
+        // Not held past this step: the exit's root deletes it, before the file system goes.
         DocumentManager& documents = *m_root->getDocumentManager();
-        documents.closeAllDocuments();
         pel::ScopedLock<pel::Mutex_Impl> guard(m_root->getConfig().getLock());
         documents.writeSettings(m_root->getConfig());
     }
-    // 2. The settings, of a start that got as far as its window: a second start that handed its
-    // command line over must not write the running instance's files.
+    // Only of a start that got as far as its window: a second start that handed its command line
+    // over must not write the running instance's files.
     if (m_root && m_mainWindow) {
         pel::ScopedLock<pel::Mutex_Impl> guard(m_root->getConfig().getLock());
         m_root->runSettingsSaving();
         if (!m_root->getConfig().saveAll())
-            pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"App::exit(): The settings could not be saved.");
+            pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"App::saveSettings(): The settings could not be saved.");
     }
+}
+
+void App::exit() {
+    // 1. The documents (their questions were asked when the window closed) and their defaults.
+    // A failure there is reported and costs neither the settings nor the order of what follows:
+    // the window's actions must leave the registry before the framework deletes it.
+    afGuard([this] {
+        if (m_mainWindow)
+            m_mainWindow->closeAllTabs();
+        if (m_controllers)
+            m_root->getDocumentManager()->closeAllDocuments();
+    });
+    // 2. The settings.
+    afGuard([this] { saveSettings(); });
     // 3. - 4. The single-instance mutex, the window, then the managers in reverse order.
     afInstanceControl::instance().close();
     if (m_mainWindow) {

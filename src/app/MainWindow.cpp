@@ -2,6 +2,7 @@
 
 #include "app/AppDialogs.h"
 #include "app/CopyDataMessage.h"
+#include "app/LoaderWait.h"
 #include "app/StatusBar.h"
 #include "app/Tabs.h"
 
@@ -53,6 +54,8 @@ MainWindow::MainWindow(const Services& services)
 }
 
 MainWindow::~MainWindow() {
+    if (m_loaderWait)
+        m_services.controllers->getDocumentManager().setIOWait(nullptr);
     for (afAction* action : m_actions)
         afUnregisterAction(getActionRegistry(), action);
 }
@@ -94,6 +97,8 @@ bool MainWindow::create() {
     m_status->build();
     m_status->update();
     m_statusController.reset(new EditorStatusController(m_status->getStripArea()));
+    m_loaderWait.reset(new LoaderWait(m_status));
+    m_services.controllers->getDocumentManager().setIOWait(m_loaderWait.get());
     registerActions();
     buildMenus();
     updateTitle();
@@ -217,6 +222,8 @@ void MainWindow::closeSlotRequested(afDockSlot* slot) {
 }
 
 void MainWindow::slotActivated(afDockSlot* slot) {
+    if (m_endingTabs)
+        return;
     Page* page = findPage(slot);
     m_services.controllers->setActiveController(page ? page->controller : nullptr);
     // The strip lets go of the old editor before it follows the new one.
@@ -235,14 +242,36 @@ void MainWindow::slotActivated(afDockSlot* slot) {
 // ---- closing
 
 bool MainWindow::canClose() {
-    if (!askToCloseAll())
+    if (!askBeforeClosing())
         return false;
-    TesselService* root = m_services.root;
-    if (root && !root->queryClose())
-        return false;
-    if (root)
+    if (TesselService* root = m_services.root)
         root->runClosing();
-    return afWindowMain::canClose();
+    if (afWindowMain::canClose())
+        return true;
+    m_closing = false;
+    return false;
+}
+
+bool MainWindow::askBeforeClosing() {
+    // A hand-over already answered would be lost with the window: it opens, and the close stops
+    // so that it is seen.
+    if (!m_pendingCommands.empty()) {
+        runPendingCommands();
+        return false;
+    }
+    m_closing = true;
+    TesselService* root = m_services.root;
+    if (askToCloseAll() && (!root || root->queryClose()))
+        return true;
+    m_closing = false;
+    return false;
+}
+
+void MainWindow::endSession() {
+    // Windows ends the process once this returns: no WM_DESTROY, no App::exit.
+    savePlacement(nullptr);
+    if (m_services.saveSettings)
+        m_services.saveSettings();
 }
 
 // ---- messages
@@ -254,7 +283,23 @@ bool MainWindow::onRawMessage(afMessage& msg) {
         // A window destroys the menu bar it holds; the bar's object does that itself later.
         ::SetMenu(msg.window, nullptr);
         break;
+    case WM_QUERYENDSESSION:
+        msg.result = askBeforeClosing() ? TRUE : FALSE;
+        return true;
+    case WM_ENDSESSION:
+        if (msg.wParam)
+            endSession();
+        else
+            m_closing = false; // another program kept the session
+        msg.result = 0;
+        return true;
     case WM_COPYDATA: {
+        // Once closing has begun the sender is refused: it tries again, and starts as the first
+        // instance once this one has gone.
+        if (m_closing) {
+            msg.result = 0;
+            return true;
+        }
         std::wstring text;
         if (!CopyDataMessage::read(reinterpret_cast<const COPYDATASTRUCT*>(msg.lParam), &text)) {
             pel::log_printf(pel::LOG_WARNING, UI_LOG,

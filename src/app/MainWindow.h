@@ -4,7 +4,8 @@
 // controllers: it opens, makes, saves and closes documents, asks before anything unsaved is
 // lost (when a tab closes and when the window does), asks about changes other programs make to
 // an open file, gives documents their grammar and theme, and opens what a second start of the
-// program hands over. Its title names the active document.
+// program hands over. Its title names the active document. The end of a Windows session asks as
+// closing does and then saves the settings.
 
 #include "afw/afAction.h"
 #include "afw/afQuestion.h"
@@ -15,6 +16,7 @@
 #include "service/document/search/SearchParameters.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,6 +37,7 @@ class Editor;
 class EditorStatusController;
 class EditorWrapper;
 class GrammarBundleItemManager;
+class LoaderWait;
 class StatusBar;
 class Tabs;
 class TesselService;
@@ -47,6 +50,8 @@ public:
     static constexpr uint32_t RESULT_DONT_SAVE = ANSWER_DONT_SAVE;
     static constexpr uint32_t RESULT_RELOAD = pel::crc32Literal("reload");
     static constexpr uint32_t RESULT_KEEP = pel::crc32Literal("keep");
+    // Save As onto a file another tab holds: that tab closes and the file is written over.
+    static constexpr uint32_t RESULT_REPLACE = pel::crc32Literal("replace");
     // The theme new documents are shown in: the shipped "Tessel Light".
     static constexpr const wchar_t* SHIPPED_THEME = L"4d179b12-d432-4c3a-bd12-5911c5533e1c";
 
@@ -57,6 +62,8 @@ public:
         GrammarBundleItemManager* grammars = nullptr;
         BundleManager* bundles = nullptr;
         ThemeManager* themes = nullptr;
+        // Writes the settings as the program's exit does (at the end of a Windows session).
+        std::function<void()> saveSettings;
     };
 
     // One tab: its slot, editor and controller, and the number of an "Untitled" document.
@@ -68,6 +75,9 @@ public:
         int untitled = 0; // 0 for a document with a file
         // Its file was deleted while the tab was in the background: told when it is activated.
         bool deletedNotice = false;
+        // The file's write time when another program's change was last answered (kept or
+        // reloaded): a later notice of that same file is no news.
+        uint64_t answeredWriteTime = 0;
     };
 
     explicit MainWindow(const Services& services);
@@ -84,6 +94,7 @@ public:
     // Saves to the document's file, or through Save As for "Untitled"; a failure is shown and the
     // document stays modified. False when it was not saved.
     bool save(Page& page);
+    // A path another tab holds is saved over only once that tab has closed (asked first).
     bool saveAs(Page& page);
     // Asks about unsaved changes first; false when the tab stays.
     bool closeTab(Page& page);
@@ -113,6 +124,8 @@ public:
     std::wstring getTitleText() const;
     // Commands from WM_COPYDATA that wait for the modal windows to end.
     size_t getPendingCommandCount() const { return m_pendingCommands.size(); }
+    // From the first closing question until the close is cancelled: hand-overs are refused.
+    bool isClosing() const { return m_closing; }
 
     // ---- afDockSlotController
     void queryClose(const std::vector<afDockSlot*>& slots, std::vector<afDockSlot*>& closable) override;
@@ -170,6 +183,10 @@ public:
 
 private:
     Page* addPage(DocumentController* controller, int untitled);
+    // The tab whose document has the file, or null.
+    Page* findPageOf(const std::wstring& path) const;
+    // Another tab holding the path closes, asked first: whether the path is free for the page.
+    bool closeOtherHolder(Page& page, const std::wstring& path);
     // Whether a document whose load replaced bytes may be saved: asks once, and a yes lets every
     // later save write the replacement characters.
     bool confirmReplacedBytes(Page& page);
@@ -181,6 +198,11 @@ private:
     // The answer of the unsaved-changes question for the page, saving when it says so: whether
     // the page may close.
     bool askToClose(Page& page);
+    // What closing the window and ending the session ask: a hand-over taken before it opens and
+    // refuses the close; then each modified document, then the services. Whether to go on.
+    bool askBeforeClosing();
+    // The session ends: the settings are saved, since the process ends without App::exit.
+    void endSession();
     void watchController(Page& page);
     void fileModified(DocumentController& controller);
     void fileDeleted(DocumentController& controller);
@@ -203,12 +225,18 @@ private:
     std::unique_ptr<afMenuBar> m_menuBar;
     // Follows the active tab's editor in the status bar's strip; goes before the strip does.
     std::unique_ptr<EditorStatusController> m_statusController;
+    // Keeps this window alive while documents load and save.
+    std::unique_ptr<LoaderWait> m_loaderWait;
     std::vector<std::unique_ptr<Page>> m_pages;
     std::vector<afAction*> m_actions;
     std::vector<std::wstring> m_pendingCommands;
     SearchParameters m_search;
     FacePreset m_facePreset;
     bool m_closingAll = false;
+    // While the exit closes every tab: the tab the strip activates next is not shown, since its
+    // editor's window went with the main window's.
+    bool m_endingTabs = false;
+    bool m_closing = false;
 };
 
 } // namespace tessel

@@ -14,12 +14,14 @@
 #include "afw/dock/afDockSlot.h"
 #include "pel/base/Exception.h"
 #include "pel/files/file_io/FileError.h"
+#include "pel/files/file_io/FileIO.h"
 #include "pel/text/StringTemplate.h"
 #include "service/bundles/grammar/GrammarBundleItem.h"
 #include "service/document/Document.h"
 #include "service/document/DocumentManager.h"
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/DocumentControllerManager.h"
+#include "service/document/io/DocumentIOErrors.h"
 #include "service/document/io/DocumentEncoding.h"
 
 namespace tessel {
@@ -35,6 +37,20 @@ std::wstring errorText(const DocumentManager::FileError& error) {
     if (error)
         pel::FileErrorObject::getMessage(&error->record(), &text);
     return text;
+}
+
+// 0 when the file cannot be read.
+uint64_t writeTimeOf(const std::wstring& path) {
+    pel::FileInfo info;
+    if (!pel::FileIO::getFileInfo(path.c_str(), &info))
+        return 0;
+    return static_cast<uint64_t>(info.lastWriteTime.dwHighDateTime) << 32 | info.lastWriteTime.dwLowDateTime;
+}
+
+// A save the encoding cannot hold says where another encoding is chosen.
+std::wstring saveErrorText(const DocumentManager::FileError& error) {
+    const bool encoding = error && error->getCode() == DocumentIOError::CHARACTERS_LOST;
+    return errorText(error) + (encoding ? L" Click the encoding in the status bar to choose another." : L"");
 }
 
 } // namespace
@@ -75,26 +91,33 @@ MainWindow::Page* MainWindow::newDocument() {
     return addPage(m_services.controllers->createController(*document), nextUntitledNumber());
 }
 
+MainWindow::Page* MainWindow::findPageOf(const std::wstring& path) const {
+    if (Document* open = m_services.controllers->getDocumentManager().findDocument(path.c_str()))
+        for (const auto& page : m_pages)
+            if (&page->controller->getDocument() == open)
+                return page.get();
+    return nullptr;
+}
+
 bool MainWindow::openFile(const std::wstring& path) {
     DocumentManager& documents = m_services.controllers->getDocumentManager();
-    if (Document* open = documents.findDocument(path.c_str()))
-        for (const auto& page : m_pages)
-            if (&page->controller->getDocument() == open) {
-                activate(*page);
-                return true;
-            }
-    // A lone untouched "Untitled" gives way to the file.
-    Page* replaced = nullptr;
-    if (m_pages.size() == 1) {
-        Page& only = *m_pages.front();
-        if (only.untitled && !only.controller->isModified() && only.controller->getDocument().getLength() == 0)
-            replaced = &only;
+    if (Page* open = findPageOf(path)) {
+        activate(*open);
+        return true;
     }
     DocumentManager::FileError error;
     Document* document = documents.loadDocument(path.c_str(), &error);
     if (!document) {
         showMessage(this, message(L"Cannot open `{1}`: {2}", path, errorText(error)));
         return false;
+    }
+    // A lone untouched "Untitled" gives way to the file; looked at once the load is over, since
+    // the window handles its messages while the file loads.
+    Page* replaced = nullptr;
+    if (m_pages.size() == 1) {
+        Page& only = *m_pages.front();
+        if (only.untitled && !only.controller->isModified() && only.controller->getDocument().getLength() == 0)
+            replaced = &only;
     }
     Page* page = addPage(m_services.controllers->createController(*document), 0);
     setGrammarForFile(*page);
@@ -127,7 +150,7 @@ bool MainWindow::writeTo(Page& page, const std::wstring& path) {
     DocumentManager::FileError error;
     if (!m_services.controllers->getDocumentManager().saveDocument(path.c_str(), &page.controller->getDocument(),
                                                                    &error)) {
-        showMessage(this, message(L"Cannot save `{1}`: {2}", path, errorText(error)));
+        showMessage(this, message(L"Cannot save `{1}`: {2}", path, saveErrorText(error)));
         return false;
     }
     page.controller->markUnmodified();
@@ -158,7 +181,9 @@ bool MainWindow::save(Page& page) {
 bool MainWindow::saveAs(Page& page) {
     std::wstring path = page.untitled ? getName(page) : page.controller->getPath();
     const std::wstring oldPath = page.controller->getPath();
-    if (!askFilePath(this, true, path) || !writeTo(page, path))
+    // The replaced-bytes question comes before another tab is closed for the path.
+    if (!askFilePath(this, true, path) || !confirmReplacedBytes(page) || !closeOtherHolder(page, path) ||
+        !writeTo(page, path))
         return false;
     page.untitled = 0;
     updateLabel(page);
@@ -169,6 +194,19 @@ bool MainWindow::saveAs(Page& page) {
     if (oldPath.empty() || _wcsicmp(oldExtension.c_str(), newExtension.c_str()) != 0)
         setGrammarForFile(page);
     return true;
+}
+
+bool MainWindow::closeOtherHolder(Page& page, const std::wstring& path) {
+    // Two tabs on one file would each save over the other's text.
+    Page* holder = findPageOf(path);
+    if (!holder || holder == &page)
+        return true;
+    const uint32_t answer =
+        askQuestion(this, message(L"`{1}` is open in another tab. Close that tab and replace the file?", path),
+                    {{L"&Replace", RESULT_REPLACE, false}, {L"Cancel", afWindow::RESULT_CANCEL, true}});
+    const bool closed = answer == RESULT_REPLACE && closeTab(*holder);
+    activate(page);
+    return closed;
 }
 
 bool MainWindow::askToClose(Page& page) {
@@ -202,7 +240,9 @@ bool MainWindow::askToCloseAll() {
 
 void MainWindow::closeAllTabs() {
     m_closingAll = true;
+    m_endingTabs = true;
     m_tabs->closeAll();
+    m_endingTabs = false;
     m_closingAll = false;
 }
 
@@ -223,8 +263,21 @@ void MainWindow::fileModified(DocumentController& controller) {
     if (!page || page->controller != &controller || !controller.isModifiedOnDisk())
         return;
     const std::wstring path = controller.getPath();
-    const uint32_t answer = askQuestion(this, message(L"`{1}` was changed by another program. Reload it?", path),
-                                        {{L"&Reload", RESULT_RELOAD, true}, {L"&Keep", RESULT_KEEP, false}});
+    // One save by another program may come as several notices: the file as it was answered is
+    // not asked about again.
+    if (page->answeredWriteTime && writeTimeOf(path) == page->answeredWriteTime) {
+        controller.onFileChanged(controller.getDocument(), DocumentFileChange{});
+        return;
+    }
+    // A reload clears the undo history: unsaved edits would be gone for good, so Enter keeps them.
+    const bool edited = controller.isModified();
+    const uint32_t answer = askQuestion(
+        this,
+        message(edited ? L"`{1}` was changed by another program. Reload it? Its unsaved changes here would be lost."
+                       : L"`{1}` was changed by another program. Reload it?",
+                path),
+        {{L"&Reload", RESULT_RELOAD, !edited}, {L"&Keep", RESULT_KEEP, edited}});
+    page->answeredWriteTime = writeTimeOf(path);
     if (answer != RESULT_RELOAD) {
         // Kept: not asked again until the file changes again.
         controller.onFileChanged(controller.getDocument(), DocumentFileChange{});

@@ -181,8 +181,10 @@ void EditorStatusController::onLanguageChanged(const std::wstring& grammarName) 
 afMenuNode* EditorStatusController::runMenu(afMenu& menu, ViewVirtualButton* button) {
     if (!button || !button->getHost())
         return nullptr;
-    afRect place = button->getFrame();
-    place = afRect(0, 0, place.width(), place.height());
+    // The frame lies in the strip's coordinates: moved through each parent into the host's.
+    const afRect frame = button->getFrame();
+    afRect place(0, 0, frame.width(), frame.height());
+    button->getHost()->offsetDescendantRect(button, place);
     button->mapToScreen(place);
     button->setPressed(true);
     afMenuNode* chosen = menu.track(button->getHost(), place.left, place.top, true);

@@ -64,11 +64,7 @@ void LineCache::attachController(DocumentController* controller) {
 
 void LineCache::reset(int32_t lineCount) {
     // Room to grow: the first line typed into a large document must not copy every entry.
-    const size_t count = static_cast<size_t>(std::max(lineCount, 0));
-    if (m_entries.capacity() < count + count / 16)
-        std::vector<Entry>().swap(m_entries);
-    m_entries.reserve(count + count / 16 + 64);
-    m_entries.assign(count, Entry());
+    m_entries.assign(static_cast<size_t>(std::max(lineCount, 0)));
     for (int slot = 0; slot < SLOTS; ++slot)
         freeSlot(slot);
 }
@@ -155,7 +151,7 @@ void LineCache::resetEntries(int32_t first, int32_t last) {
     first = std::max(first, 0);
     last = std::min(last, getLineCount() - 1);
     if (first <= last)
-        std::fill(m_entries.begin() + first, m_entries.begin() + last + 1, Entry());
+        m_entries.clear(static_cast<size_t>(first), static_cast<size_t>(last) + 1);
 }
 
 // ---- building
@@ -271,7 +267,7 @@ const LineCache::Entry& LineCache::getLineEntry(int32_t line) {
 void LineCache::dropAll() {
     for (int slot = 0; slot < SLOTS; ++slot)
         freeSlot(slot);
-    std::fill(m_entries.begin(), m_entries.end(), Entry());
+    m_entries.clear(0, m_entries.size());
 }
 
 bool LineCache::clampLines(int32_t& a, int32_t& b) const {
@@ -363,7 +359,7 @@ void LineCache::insertLines(int32_t index, int32_t count) {
             if (entry.stamp && entry.line >= index + 1)
                 entry.line += count;
     }
-    m_entries.insert(m_entries.begin() + index, static_cast<size_t>(count), Entry());
+    m_entries.insert(static_cast<size_t>(index), static_cast<size_t>(count));
 }
 
 void LineCache::removeLines(int32_t index, int32_t count) {
@@ -374,7 +370,7 @@ void LineCache::removeLines(int32_t index, int32_t count) {
     for (IndexEntry& entry : m_index)
         if (entry.stamp && entry.line > index + count)
             entry.line -= count;
-    m_entries.erase(m_entries.begin() + index, m_entries.begin() + index + count);
+    m_entries.erase(static_cast<size_t>(index), static_cast<size_t>(count));
 }
 
 // ---- iterators

@@ -1,6 +1,6 @@
 #pragma once
 // The editor's store of laid-out lines: for every document line how many display lines it
-// wraps into and how wide it is (8 bytes a line), and for the 200 lines looked at last their
+// wraps into and how wide it is (8 bytes a line, taking memory only once measured), and for the 200 lines looked at last their
 // full layout records, so painting, hit-testing and caret movement lay a line out once. It
 // also measures the display-line iterators the editor walks with. UI thread only.
 //
@@ -10,6 +10,7 @@
 
 #include "afw/unicode/afUnicodeData.h"
 #include "editor/SubLineIterator.h"
+#include "editor/ZeroedArray.h"
 
 #include <array>
 #include <cstdint>
@@ -133,7 +134,7 @@ private:
     std::vector<afUnicodeData> m_records;
     afUnicodeData m_scratch; // a line filled again, to compare with its cached record
     int32_t m_widestColumns = 0;
-    std::vector<Entry> m_entries;
+    ZeroedArray<Entry> m_entries; // an entry of zeros: not measured yet
     uint64_t m_builds = 0;
 };
 

@@ -5,6 +5,7 @@
 
 #include "app/App.h"
 #include "app/AppDialogs.h"
+#include "app/CopyDataMessage.h"
 #include "app/MainWindow.h"
 
 #include "afw/afActionRegistry.h"
@@ -12,16 +13,19 @@
 #include "afw/afPanic.h"
 #include "afw/afTestWindow.h"
 #include "afw/afWindow.h"
+#include "editor/Editor.h"
 #include "pel/text/TextConversion.h"
 #include "service/document/search/SearchParameters.h"
 #include "pel/thread/MainThread.h"
 #include "service/base/ServiceSetup.h"
 #include "service/base/TesselService.h"
+#include "service/document/controller/DocumentController.h"
 #include "support/MessagePump.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <stdexcept>
 #include <string>
@@ -44,8 +48,11 @@ protected:
             pel::toAscii(text, message);
             throw std::runtime_error(message);
         });
-        tessel::setQuestionHook([this](const std::wstring& text, const std::vector<tessel::QuestionButton>&) {
+        tessel::setQuestionHook([this](const std::wstring& text, const std::vector<tessel::QuestionButton>& buttons) {
             questions.push_back(text);
+            const auto chosen = std::find_if(buttons.begin(), buttons.end(),
+                                             [](const tessel::QuestionButton& button) { return button.isDefault; });
+            defaults.push_back(chosen == buttons.end() ? 0 : chosen->result);
             if (answers.empty()) {
                 ADD_FAILURE() << "unexpected question: " << narrow(text);
                 return afWindow::RESULT_CANCEL;
@@ -114,6 +121,29 @@ protected:
         action->run(event);
     }
     std::wstring file(const std::wstring& name) const { return base / (L"files\\" + name); }
+    // The settings file of the name the program writes in the user folder.
+    std::wstring settingsFile(const wchar_t* name) const {
+        return base / (L"user\\config\\" + std::wstring(name) + L".tsConfig");
+    }
+    // Types the text into the active tab's editor, a character at a time.
+    void type(const std::wstring& text) {
+        for (wchar_t c : text)
+            ::SendMessageW(window->getActivePage()->editor->getHandle(), WM_CHAR, c, 1);
+    }
+    std::wstring activeText() const {
+        std::wstring text;
+        window->getActivePage()->controller->getText(&text);
+        return text;
+    }
+    LRESULT sendCopyData(ULONG_PTR kind, const void* bytes, DWORD size) const {
+        COPYDATASTRUCT data = {kind, size, const_cast<void*>(bytes)};
+        return ::SendMessageW(window->getHandle(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    }
+    // A second start's hand-over of the file, as it sends it: the window's answer (1 taken).
+    LRESULT handOver(const std::wstring& path) const {
+        const std::wstring text = tessel::CopyDataMessage::encode(L"\"Tessel.exe\" \"" + path + L"\"");
+        return sendCopyData(0, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)));
+    }
     static std::string narrow(const std::wstring& text) {
         std::string out;
         pel::toAscii(text, out);
@@ -124,6 +154,8 @@ protected:
     tessel::App* app = nullptr;
     tessel::MainWindow* window = nullptr;
     std::vector<std::wstring> questions;
+    // The result of each question's default button (what Enter answers), 0 for none.
+    std::vector<uint32_t> defaults;
     std::deque<uint32_t> answers;
     std::deque<std::wstring> paths;
     std::deque<std::wstring> texts;

@@ -1,6 +1,7 @@
-// 300 random steps of a user's work (open, new, type, save, save as, close with each answer,
-// switch tabs, a second start's open or new) against a model of the tabs, the active tab, the
-// modified flags, the titles and the bytes on disk.
+// 300 random steps of a user's work (open, new, type, save, save as (sometimes onto a file another
+// tab holds), close with each answer, switch tabs, a second start's open or new, another program's
+// change to the active tab's file) against a model of the tabs, the active tab, the modified
+// flags, the titles and the bytes on disk; never two tabs on one file.
 
 #include "ShellFixture.h"
 
@@ -9,6 +10,7 @@
 
 #include "afw/afActionRegistry.h"
 #include "afw/afApp.h"
+#include "pel/files/file_io/FileIO.h"
 #include "service/document/controller/DocumentController.h"
 
 #include <algorithm>
@@ -71,30 +73,103 @@ public:
 
 class ShellModelTest : public tessel_test::ShellFixture {
 protected:
-    void type(const std::wstring& text) {
-        HWND editor = window->getActivePage()->editor->getHandle();
-        for (wchar_t c : text)
-            ::SendMessageW(editor, WM_CHAR, c, 1);
-    }
     std::wstring freshPath() { return file(L"saved" + std::to_wstring(++saved) + L".txt"); }
     void write(const std::wstring& path, const std::wstring& text) {
         base.write(L"files\\" + path.substr(path.rfind(L'\\') + 1), narrow(text));
     }
 
     // The tab saved through its path, or through Save As for "Untitled": queues the dialog's
-    // answer (or a cancel); whether it is saved.
-    bool saveInModel(ModelTab& tab, bool asked, std::mt19937& random) {
-        if (tab.untitled || asked) {
+    // answer (or a cancel) and, for a file another tab holds, the answers of the questions that
+    // closing that tab asks; whether it is saved.
+    bool saveInModel(int id, bool asked, std::mt19937& random) {
+        ModelTab* tab = &*model.find(id);
+        if (tab->untitled || asked) {
             if (random() % 5 == 0)
                 return false; // the dialog cancelled
-            const std::wstring path = freshPath();
+            std::vector<int> others;
+            for (const ModelTab& other : model.tabs)
+                if (other.id != id && !other.path.empty())
+                    others.push_back(other.id);
+            const int holder = !others.empty() && random() % 3 == 0 ? others[random() % others.size()] : 0;
+            const std::wstring path = holder ? model.find(holder)->path : freshPath();
             paths.push_back(path);
-            tab.path = path;
-            tab.untitled = 0;
+            ++savedAs;
+            const bool free = !holder || closeHolder(holder, random);
+            tab = &*model.find(id); // the holder's removal moved the tabs
+            if (holder)
+                model.activate(id); // back from the holder's question
+            if (!free)
+                return false;
+            tab->path = path;
+            tab->untitled = 0;
         }
-        model.disk[tab.path] = tab.text;
-        tab.modified = false;
+        model.disk[tab->path] = tab->text;
+        tab->modified = false;
         return true;
+    }
+    // The other tab holding the chosen path: Replace closes it, asking about its own edits.
+    bool closeHolder(int id, std::mt19937& random) {
+        ++replaceQuestions;
+        if (random() % 4 == 0) {
+            answers.push_back(afWindow::RESULT_CANCEL);
+            return false;
+        }
+        answers.push_back(MainWindow::RESULT_REPLACE);
+        ModelTab& holder = *model.find(id);
+        if (holder.modified) {
+            model.activate(id); // shown while asked
+            const uint32_t answer = ANSWERS[random() % 3];
+            answers.push_back(answer);
+            if (answer == afWindow::RESULT_CANCEL)
+                return false;
+            if (answer == MainWindow::RESULT_SAVE)
+                model.disk[holder.path] = holder.text;
+        }
+        model.remove(id);
+        return true;
+    }
+    // Written aside and moved in, as programs that save safely do (one change, one notice), a
+    // second later than the file's last write: a write within the file system's clock tick of
+    // the last save would look like no change.
+    void replaceOutside(const std::wstring& path, const std::wstring& text) {
+        const std::wstring aside = base / L"temp\\outside.tmp";
+        base.write(L"temp\\outside.tmp", narrow(text));
+        WIN32_FILE_ATTRIBUTE_DATA old = {};
+        ASSERT_TRUE(::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &old));
+        ULARGE_INTEGER time = {{old.ftLastWriteTime.dwLowDateTime, old.ftLastWriteTime.dwHighDateTime}};
+        time.QuadPart += 10000000;
+        const FILETIME later = {time.LowPart, time.HighPart};
+        HANDLE file = ::CreateFileW(aside.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        ::SetFileTime(file, nullptr, nullptr, &later);
+        ::CloseHandle(file);
+        ASSERT_TRUE(::MoveFileExW(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING));
+    }
+    // Another program writes the active tab's file; the question comes with Keep as its default
+    // when the tab holds unsaved edits.
+    void changeOutside(int step, std::mt19937& random) {
+        ModelTab& tab = model.active();
+        if (tab.path.empty())
+            return;
+        const std::wstring text = L"outside " + std::to_wstring(step);
+        const bool reload = random() % 2 == 0;
+        answers.push_back(reload ? MainWindow::RESULT_RELOAD : MainWindow::RESULT_KEEP);
+        const size_t asked = questions.size();
+        replaceOutside(tab.path, text);
+        model.disk[tab.path] = text;
+        ASSERT_TRUE(tessel_test::pumpUntil([&] { return questions.size() > asked; }))
+            << "the change of " << narrow(tab.path) << " was never asked about";
+        const std::wstring question = L"`" + tab.path + L"` was changed by another program. Reload it?";
+        EXPECT_EQ(narrow(tab.modified ? question + L" Its unsaved changes here would be lost." : question),
+                  narrow(questions.back()));
+        EXPECT_EQ(tab.modified ? MainWindow::RESULT_KEEP : MainWindow::RESULT_RELOAD, defaults.back());
+        ++outsideChanges;
+        if (!reload)
+            return;
+        tab.text = text;
+        tab.caret = 0;
+        tab.modified = false;
+        ASSERT_TRUE(tessel_test::pumpUntil([&] { return activeText() == text; })) << "never reloaded";
     }
 
     void check(int step) {
@@ -104,6 +179,12 @@ protected:
         paths.clear();
         const std::vector<MainWindow::Page*> pages = window->getPages();
         ASSERT_EQ(model.tabs.size(), pages.size());
+        for (size_t i = 0; i < pages.size(); ++i)
+            for (size_t j = 0; j < i; ++j) {
+                const std::wstring& path = pages[i]->controller->getPath();
+                EXPECT_FALSE(!path.empty() && pel::FileIO::isSamePath(path.c_str(), pages[j]->controller->getPath().c_str()))
+                    << "tabs " << j << " and " << i << " both hold " << narrow(path);
+            }
         for (size_t i = 0; i < pages.size(); ++i) {
             const ModelTab& tab = model.tabs[i];
             EXPECT_EQ(narrow(ShellModel::label(tab)), narrow(window->getLabel(*pages[i]))) << i;
@@ -124,8 +205,13 @@ protected:
                 << narrow(entry.first);
     }
 
+    static constexpr uint32_t ANSWERS[] = {MainWindow::RESULT_SAVE, MainWindow::RESULT_DONT_SAVE,
+                                           afWindow::RESULT_CANCEL};
     ShellModel model;
-    int saved = 0;
+    int saved = 0;   // fresh paths
+    int savedAs = 0; // paths the dialog chose, fresh or held by another tab
+    int replaceQuestions = 0;
+    int outsideChanges = 0;
 };
 
 } // namespace
@@ -140,9 +226,9 @@ TEST_F(ShellModelTest, RandomStepsKeepTabsTitlesAndFilesAsTheModelSays) {
     model.addUntitled();
     check(0);
     std::mt19937 random(55);
-    const uint32_t ANSWERS[] = {MainWindow::RESULT_SAVE, MainWindow::RESULT_DONT_SAVE, afWindow::RESULT_CANCEL};
     for (int step = 1; step <= 300; ++step) {
-        const int kind = static_cast<int>(random() % 9);
+        const int kind = static_cast<int>(random() % 10);
+        SCOPED_TRACE("step " + std::to_string(step) + ", kind " + std::to_string(kind));
         if (kind == 0 || kind == 8) { // open, by the window or by a second start
             const std::wstring& path = files[random() % files.size()];
             const auto open =
@@ -163,9 +249,7 @@ TEST_F(ShellModelTest, RandomStepsKeepTabsTitlesAndFilesAsTheModelSays) {
             if (kind == 0) {
                 window->openFile(path);
             } else {
-                const std::wstring text = CopyDataMessage::encode(L"\"Tessel.exe\" \"" + path + L"\"");
-                COPYDATASTRUCT data = {0, static_cast<DWORD>(text.size() * 2), const_cast<wchar_t*>(text.data())};
-                EXPECT_EQ(1, ::SendMessageW(window->getHandle(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)));
+                EXPECT_EQ(1, handOver(path));
                 ASSERT_TRUE(tessel_test::pumpUntil([&] { return window->getPendingCommandCount() == 0; }));
             }
         } else if (kind == 1) {
@@ -179,29 +263,25 @@ TEST_F(ShellModelTest, RandomStepsKeepTabsTitlesAndFilesAsTheModelSays) {
             tab.modified = true;
             type(text);
         } else if (kind == 4) {
-            saveInModel(model.active(), false, random);
+            saveInModel(model.active().id, false, random);
             run(L"file.save");
         } else if (kind == 5) {
-            ModelTab& tab = model.active();
-            const std::wstring old = tab.path;
-            const int untitled = tab.untitled;
-            if (!saveInModel(tab, true, random)) {
-                tab.path = old;
-                tab.untitled = untitled;
-            }
+            saveInModel(model.active().id, true, random);
             run(L"file.save_as");
         } else if (kind == 6) {
-            ModelTab& tab = model.active();
+            const int id = model.active().id;
             bool closes = true;
-            if (tab.modified) {
+            if (model.active().modified) {
                 const uint32_t answer = ANSWERS[random() % 3];
                 answers.push_back(answer);
                 closes = answer == MainWindow::RESULT_DONT_SAVE ||
-                         (answer == MainWindow::RESULT_SAVE && saveInModel(tab, false, random));
+                         (answer == MainWindow::RESULT_SAVE && saveInModel(id, false, random));
             }
             if (closes)
-                model.remove(tab.id);
+                model.remove(id);
             run(L"file.close");
+        } else if (kind == 9) {
+            changeOutside(step, random);
         } else { // kind 7: another tab
             const size_t at = std::find_if(model.tabs.begin(), model.tabs.end(),
                                            [&](const ModelTab& t) { return t.id == model.used.back(); }) -
@@ -217,5 +297,7 @@ TEST_F(ShellModelTest, RandomStepsKeepTabsTitlesAndFilesAsTheModelSays) {
     // The walk met every kind of moment: questions answered each way, files saved as, tabs
     // replaced and reopened.
     EXPECT_GE(questions.size(), 15u);
-    EXPECT_GE(saved, 20);
+    EXPECT_GE(savedAs, 20);
+    EXPECT_GE(replaceQuestions, 5);
+    EXPECT_GE(outsideChanges, 10);
 }

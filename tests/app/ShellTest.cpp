@@ -28,18 +28,7 @@ using namespace tessel;
 
 namespace {
 
-class ShellTest : public tessel_test::ShellFixture {
-protected:
-    std::wstring activeText() {
-        std::wstring text;
-        window->getActivePage()->controller->getText(&text);
-        return text;
-    }
-    LRESULT sendCopyData(ULONG_PTR kind, const void* bytes, DWORD size) {
-        COPYDATASTRUCT data = {kind, size, const_cast<void*>(bytes)};
-        return ::SendMessageW(window->getHandle(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
-    }
-};
+class ShellTest : public tessel_test::ShellFixture {};
 
 TEST(CopyDataMessageTest, OnlyEvenNulEndedTextOfBoundedSizeWithKindZeroIsRead) {
     std::wstring big(CopyDataMessage::MAX_BYTES / 2, L'x');
@@ -305,6 +294,7 @@ TEST_F(ShellTest, ChangesOtherProgramsMakeAreAskedAboutInTheActiveTab) {
     ASSERT_TRUE(tessel_test::pumpUntil([&] { return !questions.empty() && activeText() == L"new text"; }))
         << "the change was never asked about";
     EXPECT_EQ(L"`" + file(L"w.txt") + L"` was changed by another program. Reload it?", questions[0]);
+    EXPECT_EQ(MainWindow::RESULT_RELOAD, defaults[0]) << "nothing unsaved: Enter reloads";
     EXPECT_FALSE(controller.isModified());
     answers.push_back(afWindow::RESULT_OK);
     ::DeleteFileW(file(L"w.txt").c_str());

@@ -1,7 +1,7 @@
 #pragma once
 // A file-system device in memory for tests: files by name, every request counted, writes
 // that fail ("disk is full") once the device has taken `writeLimit` bytes, and writes that
-// wait (a slow disk) while `writeGate` is shut.
+// wait (a slow disk) while `writeGate` is shut, reads while `readGate` is.
 
 #include "pel/files/file_io/FileDevice.h"
 #include "pel/files/file_io/FileError.h"
@@ -31,6 +31,10 @@ public:
     pel::Event writeGate{false};
     pel::Event writeWaiting{false};
     bool gateShut = false;
+    // While shut, a read signals readWaiting and waits until the gate opens.
+    pel::Event readGate{false};
+    pel::Event readWaiting{false};
+    bool readGateShut = false;
 
     void setFlags(uint32_t flags) { m_info.flags = flags; }
 
@@ -98,6 +102,10 @@ public:
         return base + offset < 0 ? -1 : (m_pos = base + offset);
     }
     int32_t read(void* buffer, uint32_t count) override {
+        if (m_device->readGateShut) {
+            m_device->readWaiting.signal();
+            m_device->readGate.wait();
+        }
         m_device->reads.push_back(count);
         const size_t n = static_cast<size_t>(std::max<int64_t>(0, std::min<int64_t>(count, getSize() - m_pos)));
         std::memcpy(buffer, m_content.data() + m_pos, n);

@@ -230,6 +230,10 @@ const BomEntry& detect_bom_encoding(const void* data, size_t size) {
 }
 
 bool is_utf8_text(const void* data, size_t size) {
+    return is_utf8_text(data, size, false);
+}
+
+bool is_utf8_text(const void* data, size_t size, bool endsText) {
     const unsigned char* p = static_cast<const unsigned char*>(data);
     bool multiByte = false;
     for (size_t i = 0; i < size;) {
@@ -245,8 +249,11 @@ bool is_utf8_text(const void* data, size_t size) {
         if (length == 0)
             return false;
         for (int k = 1; k < length; ++k) {
+            // Cut off by the end of a block, the walk ends well. The end of the whole text is
+            // an end like any other: UTF-8 only with a whole sequence before it ("caf" and an
+            // E9 is a code-page text, whose last byte UTF-8 would lose).
             if (i + k >= size)
-                return true; // cut off by the end of the data
+                return !endsText || multiByte;
             const unsigned char byte = p[i + k];
             if (k == 1 ? (byte < secondMin || byte > secondMax) : !isContinuation(byte))
                 return false;

@@ -32,6 +32,9 @@ const BomEntry& detect_bom_encoding(const void* data, size_t size);
 // byte, an ill-formed sequence (overlong, surrogate, beyond U+10FFFF, stray continuation) fails;
 // a well-formed start of a sequence cut off by the end of the data counts as success.
 bool is_utf8_text(const void* data, size_t size);
+// The same; with endsText the data is the whole text (for a file, a first block that holds all
+// of it), whose end is no block edge: a sequence cut off there succeeds only after a whole one.
+bool is_utf8_text(const void* data, size_t size, bool endsText);
 
 // Converts size bytes in the encoding to UTF-16 at o_dst, which holds *io_capacity units; on
 // return *io_capacity is the number of units written. Returns false when the conversion failed

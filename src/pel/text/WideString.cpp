@@ -210,7 +210,7 @@ bool decodeText(const void* data, size_t size, uint32_t encoding, std::wstring& 
         if (mark.length > 0) {
             encoding = mark.code;
             skip = static_cast<size_t>(mark.length);
-        } else if (is_utf8_text(bytes, size)) {
+        } else if (is_utf8_text(bytes, size, true)) {
             encoding = ENCODING_UTF8_PLAIN;
         }
     }

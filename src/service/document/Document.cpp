@@ -49,8 +49,10 @@ Document::~Document() = default;
 
 void Document::lock() {
     pel::check_main_thread();
-    if (m_lockCount == 0)
+    if (m_lockCount == 0 && m_loaderAccess != LOADER_READS) {
         m_lockMutex.wait(-1);
+        m_mutexTaken = true;
+    }
     ++m_lockCount;
 }
 
@@ -58,8 +60,10 @@ void Document::unlock() {
     pel::check_main_thread();
     if (!PEL_SOFT_ASSERT(m_lockCount > 0))
         return;
-    if (--m_lockCount == 0)
+    if (--m_lockCount == 0 && m_mutexTaken) {
+        m_mutexTaken = false;
         m_lockMutex.release();
+    }
 }
 
 DocumentFormat* Document::accessFormat(bool enter) {
@@ -183,12 +187,18 @@ void Document::reset() { resetWithBuffer(GapBuffer(), nullptr, 0); }
 
 void Document::resetWithBuffer(GapBuffer&& buffer, const int32_t* lineFeeds, int32_t count) {
     setBuffer(std::move(buffer), lineFeeds, count);
+    resetAroundText();
+}
+
+void Document::resetAroundText() {
     m_lineFeeds.clear();
     m_undo->clear();
     changeFormat([](DocumentFormat& format) { format.encoding = DEFAULT_ENCODING; });
 }
 
-void Document::setBuffer(GapBuffer&& buffer, const int32_t* lineFeeds, int32_t count) {
+namespace {
+
+void checkLineFeeds(const GapBuffer& buffer, const int32_t* lineFeeds, int32_t count) {
     const int32_t length = buffer.length();
     bool sound = count >= 0 && (count == 0 || lineFeeds);
     for (int32_t i = 0; sound && i < count; ++i) {
@@ -197,7 +207,24 @@ void Document::setBuffer(GapBuffer&& buffer, const int32_t* lineFeeds, int32_t c
     }
     if (!sound)
         throw pel::InvalidArgumentException(L"The line feeds of a loaded text do not match it.");
-    m_lines.rebuild(lineFeeds, count, length);
+}
+
+} // namespace
+
+void Document::resetWithBuffer(GapBuffer&& buffer, LineEnds&& lineFeeds) {
+    setBuffer(std::move(buffer), std::move(lineFeeds));
+    resetAroundText();
+}
+
+void Document::setBuffer(GapBuffer&& buffer, LineEnds&& lineFeeds) {
+    checkLineFeeds(buffer, lineFeeds.data(), lineFeeds.size());
+    m_lines.rebuild(std::move(lineFeeds), buffer.length());
+    m_buffer = std::move(buffer);
+}
+
+void Document::setBuffer(GapBuffer&& buffer, const int32_t* lineFeeds, int32_t count) {
+    checkLineFeeds(buffer, lineFeeds, count);
+    m_lines.rebuild(lineFeeds, count, buffer.length());
     m_buffer = std::move(buffer);
 }
 

@@ -70,6 +70,15 @@ public:
     void unlock();
     int32_t getLockCount() const { return m_lockCount; }
     pel::LegacyMutex& getLockMutex() { return m_lockMutex; }
+    // What the loader does with the document while the main thread waits for it; set by the
+    // DocumentManager around the request, with the count at 0. While the loader saves it (it
+    // holds the mutex and only reads), the main thread reads it too: its lock takes the count
+    // without the mutex, so that the window paints meanwhile. While the loader fills it, the
+    // lock waits for the loader as ever. Either way an edit is refused
+    // (pel::IllegalStateException) instead of changing the text under the loader.
+    enum LoaderAccess : uint32_t { LOADER_NONE = 0, LOADER_READS = 1, LOADER_WRITES = 2 };
+    void setLoaderAccess(LoaderAccess access) { m_loaderAccess = access; }
+    LoaderAccess getLoaderAccess() const { return m_loaderAccess; }
 
     // accessFormat(true) enters the format lock and returns the record to read or write;
     // accessFormat(false) notifies the listeners of what changed since the last notification
@@ -127,6 +136,8 @@ public:
     const LineTable& getLineTable() const { return m_lines; }
     // Throws pel::InvalidArgumentException for a line outside the table.
     LineHeader* getLineHeader(int32_t line);
+    // Frees the parse records of the lines first..last and marks them as needing parsing.
+    void clearParsedLines(int32_t first, int32_t last) { m_lines.clearParsedLines(first, last); }
     // The runs of the line's parse record, or null when it has none; throws
     // pel::IllegalStateException "Invalid line requested." for a line outside the table.
     std::unique_ptr<LineRuns> getLine(int32_t line) const;
@@ -189,6 +200,10 @@ public:
     // order. Offsets that do not fit the text throw pel::InvalidArgumentException, the document
     // unchanged.
     void setBuffer(GapBuffer&& buffer, const int32_t* lineFeeds, int32_t count);
+    // The same, taking the block of the line feeds' offsets over for the line table (it is left
+    // empty once taken).
+    void resetWithBuffer(GapBuffer&& buffer, LineEnds&& lineFeeds);
+    void setBuffer(GapBuffer&& buffer, LineEnds&& lineFeeds);
     // Empties the undo log and clears the modified flag.
     void clearUndo();
     UndoContext& getUndoContext() const { return *m_undo; }
@@ -198,6 +213,10 @@ public:
     void setWatchEntry(pel::WatchedObject* entry) { m_watchEntry = entry; }
 
 private:
+    // What a reset does besides taking the new text: no line feeds kept, no undo, UTF-8.
+    void resetAroundText();
+    // Throws pel::IllegalStateException while the loader saves or fills the text.
+    void refuseWhileSaving() const;
     template <class Call>
     void notify(const Call& call);
     void notifyFormatChanged(uint32_t mask);
@@ -207,6 +226,8 @@ private:
     uint32_t m_id;
     DocumentOwner* m_owner;
     int32_t m_lockCount = 0;
+    LoaderAccess m_loaderAccess = LOADER_NONE;
+    bool m_mutexTaken = false; // by the main thread's lock (not while the loader saves)
     pel::WatchedObject* m_watchEntry = nullptr;
     std::unique_ptr<DocumentStyler> m_styler;
     std::unique_ptr<DocumentScopeRegistry> m_scopeRegistry;

@@ -73,9 +73,15 @@ void Document::keepLineFeedsOnly(const wchar_t*& io_text, int32_t& io_length, st
     io_length = static_cast<int32_t>(o_storage.size());
 }
 
+void Document::refuseWhileSaving() const {
+    if (m_loaderAccess != LOADER_NONE)
+        throw pel::IllegalStateException(L"The document is being saved or loaded.");
+}
+
 void Document::insert(int32_t offset, int32_t length, const wchar_t* text, bool fromSpan) {
     if (offset < 0 || offset > getLength() || length <= 0 || !text)
         return;
+    refuseWhileSaving();
     // Text read out of this very buffer would move under the insert.
     std::wstring own;
     if (m_buffer.holds(text)) {
@@ -119,6 +125,7 @@ void Document::remove(int32_t offset, int32_t length, bool fromSpan) {
     const int32_t total = getLength();
     if (offset < 0 || offset >= total)
         return;
+    refuseWhileSaving();
     length = std::min(length, total - offset);
     if (length <= 0)
         return;

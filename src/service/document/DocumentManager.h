@@ -34,6 +34,7 @@ class Config;
 class Document;
 class DocumentGrammar;
 class DocumentIO;
+class DocumentIOWait;
 class GrammarRuleSetHolder;
 class ParserServices;
 struct DocumentFormat;
@@ -117,6 +118,9 @@ public:
     bool getParseInactiveDocuments() const;
     GrammarRuleSetHolder& getGrammarRuleSetHolder() { return *m_grammarRuleSets; }
     DocumentIO& getDocumentIO() { return *m_io; }
+    // What the main thread does while a load or save runs (null: it only waits); the waiter
+    // outlives its use here. No document's lock is held by this manager meanwhile.
+    void setIOWait(DocumentIOWait* waiter) { m_ioWait = waiter; }
     pel::FileWatcher& getWatcher() { return m_watch->watcher(); }
 
     std::unique_ptr<DocumentScopeRegistry> createScopeRegistry(Document& document) override;
@@ -152,6 +156,7 @@ private:
     std::vector<DocumentListener*> m_listeners;
     FormatDetectorList m_detectors;
     std::unique_ptr<DocumentIO> m_io;
+    DocumentIOWait* m_ioWait = nullptr;
     std::map<std::wstring, GrammarEntry> m_grammars;
     pel::Indentation m_defaultIndentation; // tabs, width 4
     uint32_t m_defaultEncoding;

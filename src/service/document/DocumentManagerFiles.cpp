@@ -6,6 +6,7 @@
 #include "pel/base/Assert.h"
 #include "pel/files/file_io/FileIO.h"
 #include "pel/log/Log.h"
+#include "pel/thread/Event.h"
 #include "service/document/Document.h"
 #include "service/document/DocumentListener.h"
 #include "service/document/io/DocumentIO.h"
@@ -36,12 +37,22 @@ bool DocumentManager::refuseWhileLocked(const Document& document, const wchar_t*
 }
 
 DocumentManager::FileError DocumentManager::runRequest(Document* document, const wchar_t* path, uint32_t kind) {
-    DocumentIORequest* request = m_io->doRequest(document, path, kind);
+    // The window reads a document being saved beside the loader, and leaves one being filled.
+    struct Access {
+        Document& document;
+        Access(Document& used, uint32_t kind) : document(used) {
+            document.setLoaderAccess(kind == DOCUMENT_IO_SAVE ? Document::LOADER_READS : Document::LOADER_WRITES);
+        }
+        ~Access() { document.setLoaderAccess(Document::LOADER_NONE); }
+    } access(*document, kind);
+    // The waiter wakes on this as on its messages; it stays set once the request is done.
+    std::unique_ptr<pel::Event> ready(m_ioWait ? new pel::Event(false) : nullptr);
+    DocumentIORequest* request = m_io->doRequest(document, path, kind, ready ? ready->handle() : nullptr);
     if (!request) {
         pel::FileErrorObject::setError(pel::FileErrorCode::INTERNAL_ERROR).addParam(path);
         return FileError(new pel::FileErrorObject(pel::FileErrorObject::ensureRecord()));
     }
-    return m_io->wait(request);
+    return m_io->wait(request, m_ioWait);
 }
 
 // The detected fields where the file told something, else the defaults; a detected tab width

@@ -41,38 +41,32 @@ void releaseHeaderData(LineHeader& header) {
 
 } // namespace
 
-// A complete set of arrays, made aside before it replaces the table's own.
-struct LineTable::Arrays {
-    int32_t* ends = nullptr;
-    int32_t endsCapacity = 0;
-    LineHeader* headers = nullptr;
-    int32_t headerCapacity = 0;
-    int32_t* map = nullptr;
-    int32_t mapCapacity = 0;
-    int32_t* freeStack = nullptr;
-    int32_t freeCapacity = 0;
+LineEnds::~LineEnds() { std::free(m_data); }
 
-    // Room for that many lines, every header cleared.
-    explicit Arrays(int64_t lines) {
-        try {
-            const int32_t capacity = roundUp(lines);
-            resize(ends, endsCapacity, capacity);
-            resize(map, mapCapacity, capacity);
-            resize(headers, headerCapacity, capacity);
-            resize(freeStack, freeCapacity, STEP);
-        } catch (...) {
-            discard();
-            throw;
-        }
-        std::memset(headers, 0, static_cast<size_t>(headerCapacity) * sizeof(LineHeader));
+LineEnds::LineEnds(LineEnds&& other) noexcept
+    : m_data(other.m_data), m_size(other.m_size), m_capacity(other.m_capacity) {
+    other.m_data = nullptr;
+    other.m_size = other.m_capacity = 0;
+}
+
+LineEnds& LineEnds::operator=(LineEnds&& other) noexcept {
+    if (this != &other) {
+        std::free(m_data);
+        m_data = other.m_data;
+        m_size = other.m_size;
+        m_capacity = other.m_capacity;
+        other.m_data = nullptr;
+        other.m_size = other.m_capacity = 0;
     }
-    void discard() {
-        std::free(ends);
-        std::free(map);
-        std::free(headers);
-        std::free(freeStack);
-    }
-};
+    return *this;
+}
+
+void LineEnds::reserve(int64_t count) {
+    if (count > m_capacity)
+        resize(m_data, m_capacity, count);
+}
+
+const LineHeader LineTable::NO_HEADER = {LINE_IN_USE, 0, nullptr, nullptr};
 
 LineTable::LineTable() {
     const int32_t noFeeds = 0;
@@ -82,7 +76,7 @@ LineTable::LineTable() {
 LineTable::~LineTable() { release(); }
 
 void LineTable::release() {
-    for (int32_t line = 0; line < m_count; ++line)
+    for (int32_t line = 0, owned = ownedCount(); line < owned; ++line)
         releaseHeaderData(header(line));
     std::free(m_ends);
     std::free(m_map);
@@ -90,7 +84,48 @@ void LineTable::release() {
     std::free(m_free);
     m_ends = m_map = m_free = nullptr;
     m_headers = nullptr;
-    m_count = 0;
+    m_endsCapacity = m_mapCapacity = m_headerCapacity = m_freeCapacity = 0;
+    m_count = m_owned = m_freeCount = 0;
+}
+
+LineHeader& LineTable::ownHeader(int32_t line) {
+    if (line < m_owned)
+        return m_headers[line];
+    // The parser asks line by line: the block grows by half, not by a line.
+    if (line >= m_headerCapacity)
+        resize(m_headers, m_headerCapacity,
+               std::min<int64_t>(roundUp(m_count), roundUp(std::max<int64_t>(int64_t(line) + 1,
+                                                                             int64_t(m_headerCapacity) * 3 / 2))));
+    for (; m_owned <= line; ++m_owned)
+        m_headers[m_owned] = NO_HEADER;
+    return m_headers[line];
+}
+
+void LineTable::buildMap() {
+    if (m_map)
+        return;
+    int32_t* map = nullptr;
+    int32_t mapCapacity = 0;
+    resize(map, mapCapacity, roundUp(m_count));
+    try {
+        if (m_headerCapacity < roundUp(m_count))
+            resize(m_headers, m_headerCapacity, roundUp(m_count));
+        if (m_headerCapacity - m_count > m_freeCapacity)
+            resize(m_free, m_freeCapacity, roundUp(m_headerCapacity - m_count));
+    } catch (...) {
+        std::free(map);
+        throw;
+    }
+    for (; m_owned < m_count; ++m_owned)
+        m_headers[m_owned] = NO_HEADER;
+    for (int32_t line = 0; line < m_count; ++line)
+        map[line] = line;
+    m_map = map;
+    m_mapCapacity = mapCapacity;
+    // The headers past the lines wait on the free stack.
+    m_freeCount = 0;
+    for (int32_t index = m_headerCapacity - 1; index >= m_count; --index)
+        m_free[m_freeCount++] = index;
 }
 
 int32_t LineTable::start(int32_t line) const {
@@ -128,6 +163,7 @@ void LineTable::moveStep(int32_t line) {
 }
 
 void LineTable::reserveInsert(int32_t lineBreaks) {
+    buildMap();
     const int64_t lines = int64_t(m_count) + lineBreaks;
     if (lines > m_endsCapacity)
         resize(m_ends, m_endsCapacity, roundUp(lines));
@@ -148,6 +184,7 @@ void LineTable::reserveInsert(int32_t lineBreaks) {
 }
 
 void LineTable::reserveRemove(int32_t lineBreaks) {
+    buildMap();
     const int64_t freed = int64_t(m_freeCount) + lineBreaks;
     if (freed > m_freeCapacity)
         resize(m_free, m_freeCapacity, roundUp(freed));
@@ -169,6 +206,7 @@ void LineTable::freeHeader(int32_t index) {
 
 void LineTable::insert(int32_t offset, int32_t length, int32_t firstLine, const int32_t* lineFeeds,
                        int32_t lineBreaks, bool atLineStart) {
+    buildMap(); // done by reserveInsert already
     moveStep(firstLine);
     m_stepDelta += length;
     if (lineBreaks > 0) {
@@ -188,6 +226,7 @@ void LineTable::insert(int32_t offset, int32_t length, int32_t firstLine, const 
 }
 
 void LineTable::remove(int32_t length, int32_t firstLine, int32_t lineBreaks, bool atLineStart) {
+    buildMap(); // done by reserveRemove already
     const int32_t lastLine = firstLine + lineBreaks;
     moveStep(lastLine);
     m_stepDelta -= length;
@@ -222,10 +261,20 @@ void LineTable::markNeedsParsing(int32_t first, int32_t count) {
 }
 
 void LineTable::clearParsedLines() {
-    for (int32_t line = 0; line < m_count; ++line) {
+    for (int32_t line = 0, owned = ownedCount(); line < owned; ++line) {
         LineHeader& cleared = header(line);
         std::free(cleared.parsedLine);
         cleared.parsedLine = nullptr;
+    }
+}
+
+void LineTable::clearParsedLines(int32_t first, int32_t last) {
+    const int32_t end = std::min(last, ownedCount() - 1);
+    for (int32_t line = std::max(first, 0); line <= end; ++line) {
+        LineHeader& cleared = header(line);
+        std::free(cleared.parsedLine);
+        cleared.parsedLine = nullptr;
+        cleared.flags = static_cast<uint16_t>(cleared.flags | LINE_NEEDS_PARSING);
     }
 }
 
@@ -235,29 +284,34 @@ void LineTable::reset() {
 }
 
 void LineTable::rebuild(const int32_t* lineFeeds, int32_t count, int32_t length) {
-    Arrays fresh(int64_t(count) + 1);
+    LineEnds ends;
+    ends.reserve(roundUp(int64_t(count) + 1));
+    std::memcpy(ends.m_data, lineFeeds, static_cast<size_t>(count) * sizeof(int32_t));
+    ends.m_size = count;
+    rebuild(std::move(ends), length);
+}
+
+void LineTable::rebuild(LineEnds&& lineFeeds, int32_t length) {
+    const int32_t count = lineFeeds.m_size;
+    const int32_t capacity = roundUp(int64_t(count) + 1);
+    if (lineFeeds.m_capacity < capacity)
+        lineFeeds.reserve(capacity);
+    else if (lineFeeds.m_capacity > capacity)
+        resize(lineFeeds.m_data, lineFeeds.m_capacity, capacity); // a shrink that fails keeps the block
+    int32_t* freeStack = nullptr;
+    int32_t freeCapacity = 0;
+    resize(freeStack, freeCapacity, STEP);
     release();
-    m_ends = fresh.ends;
-    m_endsCapacity = fresh.endsCapacity;
-    m_map = fresh.map;
-    m_mapCapacity = fresh.mapCapacity;
-    m_headers = fresh.headers;
-    m_headerCapacity = fresh.headerCapacity;
-    m_free = fresh.freeStack;
-    m_freeCapacity = fresh.freeCapacity;
+    m_ends = lineFeeds.m_data;
+    m_endsCapacity = lineFeeds.m_capacity;
+    lineFeeds.m_data = nullptr;
+    lineFeeds.m_size = lineFeeds.m_capacity = 0;
+    m_free = freeStack;
+    m_freeCapacity = freeCapacity;
     m_count = count + 1;
     m_stepLine = 0;
     m_stepDelta = 0;
-    std::memcpy(m_ends, lineFeeds, static_cast<size_t>(count) * sizeof(int32_t));
     m_ends[count] = length;
-    for (int32_t line = 0; line < m_count; ++line) {
-        m_map[line] = line;
-        m_headers[line].flags = LINE_IN_USE;
-    }
-    // The headers past the lines (fewer than a step) wait on the free stack.
-    m_freeCount = 0;
-    for (int32_t index = m_headerCapacity - 1; index >= m_count; --index)
-        m_free[m_freeCount++] = index;
 }
 
 size_t LineTable::memoryHeld() const {

@@ -32,13 +32,7 @@ void DocumentParserJob::clearResults(int32_t firstLine, int32_t lastLine) {
     } else {
         stopPass();
     }
-    const int32_t last = std::min(lastLine, document->getLineCount() - 1);
-    for (int32_t line = std::max(firstLine, 0); line <= last; ++line) {
-        LineHeader* header = document->getLineHeader(line);
-        std::free(header->parsedLine);
-        header->parsedLine = nullptr;
-        header->flags = static_cast<uint16_t>(header->flags | LINE_NEEDS_PARSING);
-    }
+    document->clearParsedLines(firstLine, lastLine);
 }
 
 void DocumentParserJob::resetState() {

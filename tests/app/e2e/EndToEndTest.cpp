@@ -10,6 +10,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 
 namespace tessel_test {
@@ -30,14 +31,26 @@ std::string readSettings(const std::wstring& path) {
 
 using EndToEnd = TesselCopyTest;
 
+// The text typed into the file opened from the command line, then Ctrl+S.
+testing::AssertionResult typeAndSave(TesselRun& tessel, const std::wstring& name, const std::wstring& text) {
+    testing::AssertionResult shown = tessel.hasTitle(name + L" - Tessel");
+    if (!shown)
+        return shown;
+    if (!typeText(tessel.editor(), text))
+        return testing::AssertionFailure() << "the editor took no text";
+    testing::AssertionResult modified = tessel.hasTitle(name + L" * - Tessel");
+    if (!modified)
+        return modified;
+    if (!pressChordIn(tessel.window(), {VK_CONTROL, 'S'}))
+        return testing::AssertionFailure() << "Ctrl+S was not sent";
+    return testing::AssertionSuccess();
+}
+
 TEST_F(EndToEnd, TypedTextIsSavedBeforeTheOldBytesWithTheirLineEnds) {
     const std::string old = "/* h\xC3\xA9llo */\r\nint x;\r\n";
     copy.folder.write(L"hello.c", old);
     TesselRun tessel(copy, L"hello.c");
-    ASSERT_TRUE(tessel.hasTitle(L"hello.c - Tessel"));
-    ASSERT_TRUE(typeText(tessel.editor(), L"ab"));
-    ASSERT_TRUE(tessel.hasTitle(L"hello.c * - Tessel"));
-    ASSERT_TRUE(pressChordIn(tessel.window(), {VK_CONTROL, 'S'}));
+    ASSERT_TRUE(typeAndSave(tessel, L"hello.c", L"ab"));
     ASSERT_TRUE(tessel.hasTitle(L"hello.c - Tessel"));
     EXPECT_EQ("ab" + old, copy.folder.read(L"hello.c")) << "UTF-8 without a BOM, CR LF kept";
 }
@@ -79,6 +92,45 @@ TEST_F(EndToEnd, ASecondStartHandsItsFileToTheFirst) {
     EXPECT_EQ(2u, OtherProcess::findTopLevel(TesselRun::MAIN_WINDOW).size()) << "one main window, then the list's end";
     ASSERT_TRUE(pressChordIn(first.window(), {VK_CONTROL, 'W'}));
     EXPECT_TRUE(first.hasTitle(L"first.c - Tessel"));
+}
+
+TEST_F(EndToEnd, AFileHandedOverWhileTheWindowClosesIsOpenedNeverDropped) {
+    copy.folder.write(L"first.c", "int first;\r\n");
+    copy.folder.write(L"second.c", "int second;\r\n");
+    copy.folder.write(L"third.c", "int third;\r\n");
+    // first.c edited, the window asked to close, and a start handing `file` over while the
+    // question is open: refused, so it keeps trying.
+    const auto handOverWhileAsked = [&](TesselRun& first, const wchar_t* file, std::unique_ptr<OtherProcess>& o_next) {
+        ASSERT_TRUE(typeText(first.editor(), L"q"));
+        ASSERT_TRUE(first.hasTitle(L"first.c * - Tessel"));
+        ::PostMessageW(first.window(), WM_CLOSE, 0, 0);
+        ASSERT_NE(nullptr, first.question());
+        o_next.reset(new OtherProcess(copy.program(), file, copy.folder.path));
+        EXPECT_EQ(-1, o_next->exitCode(3000)) << TesselRun::narrow(file) << " was taken by a closing window";
+    };
+    std::unique_ptr<OtherProcess> next;
+    {
+        // Taken once the close is cancelled.
+        TesselRun first(copy, L"first.c");
+        handOverWhileAsked(first, L"second.c", next);
+        ASSERT_FALSE(HasFatalFailure());
+        ASSERT_TRUE(first.answer({VK_ESCAPE})) << "Cancel";
+        EXPECT_EQ(0, next->exitCode(WAIT_MS));
+        EXPECT_TRUE(first.hasTitle(L"second.c - Tessel"));
+    }
+    // The window goes: the next try starts as the first instance and opens it.
+    TesselRun first(copy, L"first.c");
+    handOverWhileAsked(first, L"third.c", next);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(first.answer({VK_MENU, 'N'})) << "Don't Save";
+    EXPECT_EQ(0, first.process.exitCode(WAIT_MS));
+    const HWND window = next->waitForWindow(TesselRun::MAIN_WINDOW, WAIT_MS);
+    ASSERT_NE(nullptr, window) << "the third start ended with " << next->exitCode(0);
+    EXPECT_TRUE(pollFor([&] { return OtherProcess::windowText(window) == L"third.c - Tessel"; }, WAIT_MS))
+        << TesselRun::narrow(OtherProcess::windowText(window));
+    EXPECT_EQ("int first;\r\n", copy.folder.read(L"first.c"));
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, next->exitCode(WAIT_MS));
 }
 
 TEST_F(EndToEnd, MalformedCopyDataIsRefused) {
@@ -180,6 +232,106 @@ TEST_F(EndToEnd, ShippedGrammarAndThemeColourTheText) {
     const uint32_t caretLine = capture.commonest(columns(30, 60, top, bottom + 1));
     EXPECT_LE(Capture::distance(caretLine, 0xF3F3F3), 2)
         << "#0000000C over #FFFFFF on the caret line, not #" << std::hex << caretLine << keep();
+}
+
+// What a click on the status strip shows: the item pressed and the menu it opened, on the screen.
+struct StripMenu {
+    RECT item = {};
+    RECT menu = {};
+    HWND handle = nullptr;
+};
+
+// Clicks the status strip at x (in the main window's client area) and waits for the menu and for
+// the item's pressed frame: what changed to the frame's colour, found from the click outwards
+// (the menu may cover the status bar's top rows). The menu stays open.
+testing::AssertionResult openStripMenu(TesselRun& tessel, int x, StripMenu* o_opened) {
+    const HWND window = tessel.window();
+    RECT client = {};
+    POINT origin = {0, 0};
+    if (!window || !::GetClientRect(window, &client) || !::ClientToScreen(window, &origin) || !activate(window))
+        return testing::AssertionFailure() << "no window to click";
+    const int y = client.bottom - 12; // the middle of the status bar
+    const Capture before = Capture::of(window);
+    if (!clickAt({origin.x + x, origin.y + y}))
+        return testing::AssertionFailure() << "the click was not sent";
+    if (!pollFor([&] { return (o_opened->handle = tessel.process.findWindow(L"#32768")) != nullptr; }, WAIT_MS))
+        return testing::AssertionFailure() << "no menu opened at x " << x;
+    const uint32_t frame = ::GetSysColor(COLOR_BTNSHADOW);
+    const uint32_t frameColour = (frame & 0xFF) << 16 | (frame & 0xFF00) | (frame >> 16 & 0xFF);
+    RECT found = {};
+    const bool pressed = pollFor(
+        [&] {
+            const Capture after = Capture::of(window);
+            if (after.width != before.width || after.height != before.height || x < 0 || x >= after.width ||
+                y < 0 || y >= after.height)
+                return false;
+            const auto side = [&](int px, int py) {
+                return after.at(px, py) == frameColour && before.at(px, py) != frameColour;
+            };
+            int left = x, right = x, top = y, bottom = y;
+            while (left > 0 && !side(left, y))
+                --left;
+            while (right < after.width - 1 && !side(right, y))
+                ++right;
+            while (top > 0 && !side(x, top))
+                --top;
+            while (bottom < after.height - 1 && !side(x, bottom))
+                ++bottom;
+            found = RECT{left, top, right + 1, bottom + 1};
+            return side(left, y) && side(right, y) && side(x, top) && side(x, bottom);
+        },
+        WAIT_MS);
+    if (!pressed)
+        return testing::AssertionFailure() << "no item showed pressed at x " << x;
+    o_opened->item = RECT{origin.x + found.left, origin.y + found.top, origin.x + found.right, origin.y + found.bottom};
+    ::GetWindowRect(o_opened->handle, &o_opened->menu);
+    return testing::AssertionSuccess();
+}
+
+std::string describe(const RECT& rect) {
+    return std::to_string(rect.left) + "," + std::to_string(rect.top) + " - " + std::to_string(rect.right) + "," +
+           std::to_string(rect.bottom);
+}
+
+TEST_F(EndToEnd, TheStatusStripsMenusOpenAtTheirItemsAndTheEncodingOneLetsATypedCharacterBeSaved) {
+    if (::GetACP() != 1252)
+        GTEST_SKIP() << "needs code page 1252, this system uses " << ::GetACP();
+    const std::string old = "caf\xE9 ok\r\n"; // not UTF-8: the system's code page, 1252
+    copy.folder.write(L"latin.txt", old);
+    TesselRun tessel(copy, L"latin.txt");
+    ASSERT_TRUE(typeAndSave(tessel, L"latin.txt", L"\u03A9"));
+    ASSERT_TRUE(tessel.answer({VK_RETURN})) << "the code page has no omega: the save is refused";
+    EXPECT_EQ(old, copy.folder.read(L"latin.txt"));
+    EXPECT_TRUE(tessel.hasTitle(L"latin.txt * - Tessel"));
+
+    // From the right: the indentation, the line ending, the encoding.
+    RECT client = {};
+    ::GetClientRect(tessel.window(), &client);
+    POINT origin = {0, 0};
+    ::ClientToScreen(tessel.window(), &origin);
+    int x = client.right - 8;
+    StripMenu opened;
+    for (const char* item : {"indentation", "line ending", "encoding"}) {
+        ASSERT_TRUE(openStripMenu(tessel, x, &opened)) << item;
+        RECT grown = opened.item, common = {};
+        ::InflateRect(&grown, 1, 1);
+        EXPECT_TRUE(::IntersectRect(&common, &grown, &opened.menu))
+            << "the " << item << " menu at " << describe(opened.menu) << ", its item at " << describe(opened.item);
+        if (std::string(item) == "encoding")
+            break;
+        ASSERT_TRUE(pressChord({VK_ESCAPE}));
+        ASSERT_TRUE(pollFor([&] { return !::IsWindowVisible(opened.handle); }, WAIT_MS)) << "the menu stayed";
+        x = opened.item.left - origin.x - 6;
+    }
+    // The encoding menu's first line is UTF-8.
+    ASSERT_TRUE(pressChord({VK_DOWN}));
+    ASSERT_TRUE(pressChord({VK_RETURN}));
+    ASSERT_TRUE(pollFor([&] { return !::IsWindowVisible(opened.handle); }, WAIT_MS)) << "the menu stayed";
+    ASSERT_TRUE(pressChordIn(tessel.window(), {VK_CONTROL, 'S'}));
+    ASSERT_TRUE(tessel.hasTitle(L"latin.txt - Tessel"));
+    EXPECT_EQ("\xEF\xBB\xBF\xCE\xA9"
+              "caf\xC3\xA9 ok\r\n",
+              copy.folder.read(L"latin.txt"));
 }
 
 TEST_F(EndToEnd, ACleanExitWritesTheSettingsAndTheWindowReopensWhereItWas) {

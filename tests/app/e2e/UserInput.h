@@ -1,8 +1,8 @@
 #pragma once
 // What a user's hands do to another program's windows, for the end-to-end tests: text typed as
 // WM_CHAR into a window, key chords through SendInput (the program reads the live modifier
-// state, which posted key messages do not set), and a window brought to the front first, since
-// SendInput goes to whichever window is active.
+// state, which posted key messages do not set), clicks through SendInput, and a window brought to
+// the front first, since SendInput goes to whichever window is active.
 
 #include "support/OtherProcess.h"
 
@@ -51,6 +51,21 @@ inline bool pressChord(std::initializer_list<WORD> keys) {
             inputs.push_back(input);
         }
     return ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+// A left click at the point of the screen, the pointer moved there first.
+inline bool clickAt(POINT point) {
+    const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
+    INPUT inputs[3] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = static_cast<LONG>((point.x * 65535LL + width / 2) / (width - 1));
+        input.mi.dy = static_cast<LONG>((point.y * 65535LL + height / 2) / (height - 1));
+        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    }
+    inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    return ::SendInput(3, inputs, sizeof(INPUT)) == 3;
 }
 
 // Types the text as Unicode key presses into the active window, through SendInput: it queues

@@ -1,6 +1,7 @@
 #include "pel/text/TextConversion.h"
 #include "pel/text/TextDecoding.h"
 #include "pel/text/TextEncoding.h"
+#include "pel/text/WideString.h"
 
 #include <gtest/gtest.h>
 
@@ -175,6 +176,21 @@ TEST(TextDecoding, Utf8DetectionAcceptsWellFormedTextOnly) {
          {std::string("abc"), B("a\x00\xC3\xA9"), B("\x80"), B("\xC0\xAF"),
           B("\xE0\x80\xAF"), B("\xED\xA0\x80"), B("\xF4\x90\x80\x80"), B("\xE9t\xE9")})
         EXPECT_FALSE(utf8(text)) << text;
+}
+
+// A block cut inside a sequence may be UTF-8; a whole text that ends inside one is, only after
+// a whole sequence: "caf\xE9" is Windows-1252, and read as UTF-8 its last byte would be lost.
+TEST(TextDecoding, ASequenceCutOffByTheTextsEndIsUtf8OnlyAfterAWholeOne) {
+    for (const std::string text : {"caf\xE9", "a\xF0\x9F\x98", "\xE0\xA4"}) {
+        EXPECT_TRUE(is_utf8_text(text.data(), text.size(), false)) << text;
+        EXPECT_FALSE(is_utf8_text(text.data(), text.size(), true)) << text;
+    }
+    for (const std::string text : {"\xC3\xA9\xE0\xA4", "caf\xC3\xA9 \xE2\x82"})
+        EXPECT_TRUE(is_utf8_text(text.data(), text.size(), true)) << text;
+    std::wstring decoded;
+    ASSERT_TRUE(decodeText("caf\xE9", 4, 0, decoded));
+    EXPECT_EQ(1u, decoded.size() - 3) << "one character, not a replacement";
+    EXPECT_NE(L'\xFFFD', decoded[3]);
 }
 
 TEST(TextDecoding, EveryUnicodeForm) {

@@ -1,4 +1,5 @@
 #include "pel/base/Exception.h"
+#include "pel/thread/Event.h"
 #include "service/document/Document.h"
 #include "service/document/LineScopeIterator.h"
 #include "service/parser/base/DocumentGrammar.h"
@@ -438,6 +439,35 @@ TEST_F(DocumentTest, TheLockNestsOnTheMainThreadOnly) {
         ASSERT_EQ(pel::Semaphore::Signalled, document.getLockMutex().wait(0));
         document.getLockMutex().release();
     }).join();
+}
+
+TEST_F(DocumentTest, WhileTheLoaderSavesTheMainThreadReadsBesideItAndEditsAreRefused) {
+    document.insert(0, L"kept");
+    pel::Event held(false), done(false);
+    bool released = false;
+    std::thread loader([&] {
+        document.getLockMutex().wait(-1);
+        held.signal();
+        // Let go after a generous while even if the main thread never gets its lock.
+        released = !done.tryWait(30000);
+        document.getLockMutex().release();
+    });
+    ASSERT_TRUE(held.tryWait(30000));
+    document.setLoaderAccess(Document::LOADER_READS);
+    document.lock();
+    EXPECT_FALSE(released) << "the main thread waited for the saving loader's mutex";
+    EXPECT_EQ(L"kept", textOf(document));
+    EXPECT_THROW(document.insert(0, L"x"), pel::IllegalStateException);
+    EXPECT_THROW(document.remove(0, 1, false), pel::IllegalStateException);
+    document.unlock();
+    document.setLoaderAccess(Document::LOADER_NONE);
+    done.signal();
+    loader.join();
+    // The mutex is the loader's to give back, and the lock takes it again afterwards.
+    document.lock();
+    document.insert(4, L"!");
+    document.unlock();
+    EXPECT_EQ(L"kept!", textOf(document));
 }
 
 TEST_F(DocumentTest, PositionHoldersShiftBeforeTheTextChanges) {

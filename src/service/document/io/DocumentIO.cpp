@@ -7,6 +7,7 @@
 #include "pel/thread/LegacyThread.h"
 #include "service/document/io/DocumentIOErrors.h"
 #include "service/document/io/DocumentIOQueue.h"
+#include "service/document/io/DocumentIOWait.h"
 #include "service/document/io/DocumentReader.h"
 #include "service/document/io/DocumentWriter.h"
 
@@ -43,6 +44,9 @@ protected:
                 return 0;
             DocumentIORequest& request = pool.slot(tid);
             perform(request);
+            // The event first: once done is set the caller may let go of it.
+            if (request.ready)
+                ::SetEvent(request.ready);
             request.done.set();
         }
     }
@@ -101,13 +105,14 @@ DocumentIO::DocumentIO(DocumentIOOwner* owner) : m_loader(new Loader(owner)) {
 
 DocumentIO::~DocumentIO() = default;
 
-DocumentIORequest* DocumentIO::doRequest(Document* document, const wchar_t* path, uint32_t kind) {
+DocumentIORequest* DocumentIO::doRequest(Document* document, const wchar_t* path, uint32_t kind, HANDLE ready) {
     const int tid = m_loader->pool.allocate();
     DocumentIORequest& request = m_loader->pool.slot(tid);
     request.kind = kind;
     request.path = pel::wcsdup(path);
     request.error.reset();
     request.document = document;
+    request.ready = ready;
     if (m_loader->queue(tid))
         return &request;
     pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"DocumentIO::doRequest: '%s' queue error\n",
@@ -115,20 +120,28 @@ DocumentIORequest* DocumentIO::doRequest(Document* document, const wchar_t* path
     delete[] request.path;
     request.path = nullptr;
     request.document = nullptr;
+    request.ready = nullptr;
     m_loader->pool.release(tid);
     return nullptr;
 }
 
-std::unique_ptr<pel::FileErrorObject> DocumentIO::wait(DocumentIORequest* request) {
+std::unique_ptr<pel::FileErrorObject> DocumentIO::wait(DocumentIORequest* request, DocumentIOWait* waiter) {
     const int tid = m_loader->pool.indexOf(request);
     if (!PEL_SOFT_ASSERT(tid >= 0)) // not a request of this loader: nothing ran
         return std::unique_ptr<pel::FileErrorObject>(
             new pel::FileErrorObject(pel::FileErrorObject::setError(pel::FileErrorCode::INVALID_CALL)));
-    request->done.wait(-1);
+    bool done = false;
+    if (waiter && request->ready)
+        waiter->waitFor(request->kind, request->path, request->ready, [&] {
+            return done || (done = request->done.wait(0) == pel::Semaphore_Impl::Signalled);
+        });
+    if (!done)
+        request->done.wait(-1);
     std::unique_ptr<pel::FileErrorObject> error = std::move(request->error);
     delete[] request->path;
     request->path = nullptr;
     request->document = nullptr;
+    request->ready = nullptr;
     m_loader->pool.release(tid);
     return error;
 }

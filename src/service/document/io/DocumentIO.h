@@ -17,6 +17,7 @@ namespace tessel {
 
 class Document;
 class DocumentIOOwner;
+class DocumentIOWait;
 
 class DocumentIO {
 public:
@@ -28,12 +29,13 @@ public:
     DocumentIO& operator=(const DocumentIO&) = delete;
 
     // Takes a free request slot (waiting while none is free), fills it and queues it. Null when
-    // the queue is closed (logged).
-    DocumentIORequest* doRequest(Document* document, const wchar_t* path, uint32_t kind);
-    // Waits for the request, then frees its path and returns its slot to the pool; returns the
-    // request's error, null when it succeeded (an invalid-call error for a request that is not
-    // one of this loader's).
-    std::unique_ptr<pel::FileErrorObject> wait(DocumentIORequest* request);
+    // the queue is closed (logged). `ready`, when given, is an event the loader sets just before
+    // the request is done; it must live until the request's wait returns.
+    DocumentIORequest* doRequest(Document* document, const wchar_t* path, uint32_t kind, HANDLE ready = nullptr);
+    // Waits for the request (through `waiter` when given and the request has a ready event),
+    // then frees its path and returns its slot to the pool; returns the request's error, null
+    // when it succeeded (an invalid-call error for a request that is not one of this loader's).
+    std::unique_ptr<pel::FileErrorObject> wait(DocumentIORequest* request, DocumentIOWait* waiter = nullptr);
 
     // A test setting: files are read in blocks of this many bytes and saved in pieces of this many
     // units (0 restores the defaults), so that tests reach block boundaries with small files.

@@ -22,6 +22,9 @@ struct DocumentIORequest {
     wchar_t* path = nullptr; // an owned copy (new[]), freed by the wait
     std::unique_ptr<pel::FileErrorObject> error; // the file error of a failed request
     Document* document = nullptr;
+    // An event of the waiting caller (not owned), set by the loader just before `done`; null
+    // when the caller only waits on `done`.
+    HANDLE ready = nullptr;
     pel::LightSemaphore done{0, 1}; // set by the loader when the request has run
 };
 

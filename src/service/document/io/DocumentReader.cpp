@@ -171,7 +171,8 @@ bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwn
             const pel::BomEntry& mark = pel::detect_bom_encoding(bytes.get(), available);
             code = mark.code;
             start = static_cast<size_t>(mark.length);
-            if (mark.length == 0 && pel::is_utf8_text(bytes.get(), available))
+            // A first block that holds the whole file ends its text, not a block.
+            if (mark.length == 0 && pel::is_utf8_text(bytes.get(), available, remaining == 0))
                 code = pel::ENCODING_UTF8_PLAIN;
             const int64_t capacity = textCapacity(size, code);
             if (capacity > LoadedText::MAX_UNITS) {
@@ -179,7 +180,9 @@ bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwn
                 return false;
             }
             text.reset(new LoadedText(capacity));
-            scanner.reset(new LineBreakScanner(*text));
+            // Room for a line of every 16 bytes: pages of it never written take no memory, and
+            // most texts never make the block move to grow.
+            scanner.reset(new LineBreakScanner(*text, size / 16 + 1024));
         }
         size_t consumed = 0;
         if (!decode(bytes.get() + start, available - start, offset + static_cast<int64_t>(start), &consumed))
@@ -205,12 +208,7 @@ bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwn
     scanner->finish();
     bytes.reset();
 
-    pel::TBlockStorage<int32_t>& positions = scanner->positions();
-    std::vector<int32_t> lineFeeds(positions.size());
-    positions.copy(lineFeeds.data(), lineFeeds.size());
-    positions.clear();
-    document.resetWithBuffer(text->release(), lineFeeds.data(), static_cast<int32_t>(lineFeeds.size()));
-    std::vector<int32_t>().swap(lineFeeds);
+    document.resetWithBuffer(text->release(), std::move(scanner->positions()));
 
     DetectorAnswer answer;
     runDetectors(owner, document, answer);

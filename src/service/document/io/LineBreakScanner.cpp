@@ -53,6 +53,13 @@ GapBuffer LoadedText::release() {
     return buffer;
 }
 
+LineBreakScanner::LineBreakScanner(LoadedText& text, int64_t expectedBreaks) : m_text(text) {
+    try {
+        m_positions.reserve(expectedBreaks);
+    } catch (const pel::OutOfMemoryException&) {
+    }
+}
+
 void LineBreakScanner::record(LineBreakKind kind) {
     m_text.appendLineFeed();
     m_positions.push_back(m_text.length());

@@ -1,11 +1,11 @@
 #pragma once
 // What the loader makes of decoded text: every line break of the file (CR LF, LF or CR) becomes
 // one line feed in a text that grows in one malloc block, sized once from the file size, and the
-// offsets behind those line feeds are collected for the line table. The kinds of break are
+// offsets behind those line feeds are collected in another, which the line table takes over. The kinds of break are
 // counted, so that the dominant one can be voted the document's line ending.
 
-#include "pel/base/TBlockStorage.h"
 #include "service/document/GapBuffer.h"
+#include "service/document/LineTable.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -52,7 +52,9 @@ enum LineBreakKind : uint32_t { BREAK_WINDOWS = 0, BREAK_UNIX = 1, BREAK_MAC = 2
 
 class LineBreakScanner {
 public:
-    explicit LineBreakScanner(LoadedText& text) : m_text(text) {}
+    // `expectedBreaks`: room for that many offsets is made at once, when it can be had (a
+    // guess: the offsets grow as they come anyway).
+    explicit LineBreakScanner(LoadedText& text, int64_t expectedBreaks = 0);
 
     // Stores one decoded block. A CR or LF at its end stays pending, so that a CR LF split
     // between two blocks is one break. The block may lie in the text's own room (see
@@ -66,8 +68,8 @@ public:
     void finish();
 
     uint32_t count(LineBreakKind kind) const { return m_counts[kind]; }
-    // The offsets behind every line feed stored, in order.
-    pel::TBlockStorage<int32_t>& positions() { return m_positions; }
+    // The offsets behind every line feed stored, in order: the line table takes them over.
+    LineEnds& positions() { return m_positions; }
 
 private:
     void record(LineBreakKind kind);
@@ -76,7 +78,7 @@ private:
     bool m_pendingCR = false;
     bool m_pendingLF = false;
     uint32_t m_counts[3] = {};
-    pel::TBlockStorage<int32_t> m_positions;
+    LineEnds m_positions;
 };
 
 struct LineEndingVote {

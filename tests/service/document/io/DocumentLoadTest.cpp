@@ -103,7 +103,7 @@ TEST_F(DocumentLoadTest, RandomFilesLoadAsTheirWholeDecodingWithBreaksMadeLineFe
         const size_t first = std::min<size_t>(bytes.size(), block);
         const pel::BomEntry& mark = pel::detect_bom_encoding(bytes.data(), first);
         uint32_t code = mark.code;
-        if (mark.length == 0 && pel::is_utf8_text(bytes.data(), first))
+        if (mark.length == 0 && pel::is_utf8_text(bytes.data(), first, first == bytes.size()))
             code = pel::ENCODING_UTF8_PLAIN;
         std::wstring whole(bytes.size() + 4, L'\0');
         size_t units = whole.size();

@@ -65,13 +65,15 @@ TEST_F(DocumentReplacedBytesTest, EachUnicodeFormMarksTheLoadAndRefusesTheSave) 
 
 TEST_F(DocumentReplacedBytesTest, CharactersTheBytesSpellAreNoReplacement) {
     // A U+FFFD, U+FFFE and U+FFFF written in the file, a lone UTF-16 surrogate (kept as it is),
-    // text without a mark; each a reload after a damaged file.
+    // text without a mark, a code-page text; each a reload after a damaged file.
     const std::string cases[] = {
         "\xEF\xBB\xBF" "a\xEF\xBF\xBD" "b\xEF\xBF\xBE\xEF\xBF\xBF",
         bytesOf("\xFF\xFE\x00\xD8" "a\0", 6),
         bytesOf("\xFF\xFE\0\0" "\xFD\xFF\0\0" "\xFF\xFF\x10\0", 12),
         "caf\xC3\xA9 \xEF\xBF\xBE\xEF\xBF\xBF",
         "plain ASCII",
+        // A code-page file whose last byte could start a UTF-8 sequence: never UTF-8.
+        "caf\xE9",
     };
     Document document;
     for (const std::string& bytes : cases) {

@@ -1,0 +1,100 @@
+#include "app/LoaderWait.h"
+
+#include "bundles/ToolStripStatus.h"
+
+#include "afw/afApp.h"
+#include "afw/afView.h"
+#include "afw/afViewPlatform.h"
+#include "service/document/io/DocumentIORequest.h"
+
+namespace tessel {
+
+namespace {
+
+// Most files are read before this; they are not worth disabling the window for.
+constexpr DWORD QUIET_WAIT_MS = 50;
+
+bool isInput(UINT message) {
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+           (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+           (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) || message == WM_NCMOUSEHOVER ||
+           message == WM_NCMOUSELEAVE || message == WM_MOUSEHOVER || message == WM_MOUSELEAVE;
+}
+
+// Input for a window whose top-level window is disabled: the system does not route real input
+// there, and what was queued before the window was disabled must not act now.
+bool isRefusedInput(const MSG& msg) {
+    if (!msg.hwnd || !isInput(msg.message))
+        return false;
+    HWND top = ::GetAncestor(msg.hwnd, GA_ROOT);
+    return top && !::IsWindowEnabled(top);
+}
+
+} // namespace
+
+std::wstring LoaderWait::activityText(uint32_t kind, const wchar_t* path) {
+    std::wstring name = path ? path : L"";
+    const size_t cut = name.find_last_of(L"\\/:");
+    if (cut != std::wstring::npos)
+        name.erase(0, cut + 1);
+    return (kind == DOCUMENT_IO_SAVE ? L"Saving " : L"Loading ") + name + L"...";
+}
+
+void LoaderWait::waitFor(uint32_t kind, const wchar_t* path, HANDLE ready, const std::function<bool()>& finished) {
+    if (finished() || (::WaitForSingleObject(ready, QUIET_WAIT_MS) == WAIT_OBJECT_0 && finished()))
+        return;
+    afViewPlatform* host = m_view ? m_view->getHost() : nullptr;
+    HWND window = host ? ::GetAncestor(host->getHandle(), GA_ROOT) : nullptr;
+    // Only the outermost wait disables the window, and only one that a modal window has not.
+    const bool disabling = ++m_depth == 1 && window && ::IsWindowEnabled(window);
+    HWND focus = ::GetFocus();
+    if (disabling)
+        m_view->disableEnclosingWindows(true);
+    const DWORD start = ::GetTickCount();
+    uint32_t activity = 0;
+    while (!finished()) {
+        const DWORD waited = ::GetTickCount() - start;
+        if (!activity && waited >= ACTIVITY_DELAY_MS)
+            activity = ToolStripStatus::addActivity(activityText(kind, path));
+        const DWORD timeout = activity ? INFINITE : ACTIVITY_DELAY_MS - waited;
+        ::MsgWaitForMultipleObjectsEx(1, &ready, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        pump();
+    }
+    ToolStripStatus::removeActivity(activity);
+    if (disabling) {
+        m_view->enableEnclosingWindows(true);
+        // Enabling focuses the window itself; the view that had the focus keeps it.
+        if (focus && ::IsWindow(focus))
+            ::SetFocus(focus);
+    }
+    if (--m_depth > 0)
+        return;
+    for (HWND held : m_closesHeld)
+        if (::IsWindow(held))
+            ::PostMessageW(held, WM_CLOSE, 0, 0);
+    m_closesHeld.clear();
+    if (m_quitHeld)
+        ::PostQuitMessage(m_quitCode);
+    m_quitHeld = false;
+}
+
+void LoaderWait::pump() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            m_quitHeld = true;
+            m_quitCode = static_cast<int>(msg.wParam);
+            break;
+        }
+        // Closing now would release the document the loader is filling.
+        if (msg.message == WM_CLOSE && msg.hwnd && !::GetParent(msg.hwnd)) {
+            m_closesHeld.push_back(msg.hwnd);
+            continue;
+        }
+        if (isRefusedInput(msg))
+            continue;
+        afApp::dispatch(msg, afApp::getInstance());
+    }
+}
+
+} // namespace tessel

@@ -1,0 +1,42 @@
+#pragma once
+// Keeps the main window alive while the loader reads or writes a document: the window is
+// disabled (clicks and keys made meanwhile go nowhere) but paints, answers messages and queues
+// what a second start hands over; once the wait has run for a moment the status bar shows the
+// activity ("Loading <name>...", "Saving <name>...") with its spinner. A close asked meanwhile
+// comes back once the wait is over.
+
+#include "service/document/io/DocumentIOWait.h"
+
+#include <string>
+#include <vector>
+
+class afView;
+
+namespace tessel {
+
+class LoaderWait : public DocumentIOWait {
+public:
+    // The wait shows from this long on.
+    static constexpr DWORD ACTIVITY_DELAY_MS = 300;
+
+    // `view` is in the window to keep alive; it outlives this object's use.
+    explicit LoaderWait(afView* view) : m_view(view) {}
+
+    void waitFor(uint32_t kind, const wchar_t* path, HANDLE ready, const std::function<bool()>& finished) override;
+
+    // The activity's text for a request: "Loading a.txt...", "Saving a.txt...".
+    static std::wstring activityText(uint32_t kind, const wchar_t* path);
+
+private:
+    // Handles the queued messages, holding back input to disabled windows and a close or quit
+    // until the wait is over.
+    void pump();
+
+    afView* m_view;
+    int m_depth = 0; // waits in progress, nested through the messages one handles
+    std::vector<HWND> m_closesHeld;
+    bool m_quitHeld = false;
+    int m_quitCode = 0;
+};
+
+} // namespace tessel

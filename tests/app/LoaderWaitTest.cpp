@@ -1,0 +1,201 @@
+// The main window while the loader holds a load: it paints, answers messages and queues what a
+// second start hands over, refuses input, shows the activity, and then gets the document.
+
+#include "ShellFixture.h"
+
+#include "app/CopyDataMessage.h"
+#include "app/LoaderWait.h"
+#include "app/StatusBar.h"
+
+#include "bundles/ToolStripStatus.h"
+#include "editor/Editor.h"
+#include "service/document/controller/DocumentController.h"
+#include "pel/files/file_io/FileIO.h"
+#include "service/document/io/DocumentIORequest.h"
+#include "support/MemoryFileDevice.h"
+#include "support/OtherProcess.h"
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
+using namespace tessel;
+
+namespace {
+
+// A window of the main thread that runs the test's question there when another thread sends
+// it WM_APP: sent messages reach a thread only while it handles its messages.
+class MainThreadProbe {
+public:
+    explicit MainThreadProbe(std::function<bool()> question) : m_question(std::move(question)) {
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = &procedure;
+        windowClass.hInstance = ::GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"LoaderWaitProbe";
+        ::RegisterClassW(&windowClass);
+        m_window = ::CreateWindowExW(0, L"LoaderWaitProbe", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     windowClass.hInstance, this);
+        ::SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~MainThreadProbe() { ::DestroyWindow(m_window); }
+
+    // From another thread: the question's answer, false when the main thread did not answer
+    // within the limit.
+    bool ask(DWORD limit = 30000) const {
+        DWORD_PTR answer = 0;
+        return ::SendMessageTimeoutW(m_window, WM_APP, 0, 0, SMTO_NORMAL, limit, &answer) && answer == 1;
+    }
+
+private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* probe = reinterpret_cast<MainThreadProbe*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (message == WM_APP && probe)
+            return probe->m_question() ? 1 : 0;
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    std::function<bool()> m_question;
+    HWND m_window = nullptr;
+};
+
+class LoaderWaitTest : public tessel_test::ShellFixture {
+protected:
+    void SetUp() override {
+        ShellFixture::SetUp();
+        device.files[L"big.txt"] = "first line\r\nsecond line\r\n";
+        device.readGateShut = true;
+        pel::FileIO::attachDevice(L"held", &device, 0);
+    }
+    void TearDown() override {
+        ShellFixture::TearDown();
+        pel::FileIO::detachDevice(L"held");
+    }
+
+    // Whether an activity of the load is listed.
+    static bool loadShown() {
+        for (const ToolStripStatus::Activity& activity : ToolStripStatus::getActivities())
+            if (activity.second == L"Loading big.txt...")
+                return true;
+        return false;
+    }
+
+    tessel_test::MemoryFileDevice device;
+};
+
+TEST(LoaderWaitTextTest, TheActivityNamesTheFileAndWhatIsDoneWithIt) {
+    EXPECT_EQ(L"Loading big.txt...", LoaderWait::activityText(DOCUMENT_IO_LOAD, L"C:\\files\\big.txt"));
+    EXPECT_EQ(L"Saving big.txt...", LoaderWait::activityText(DOCUMENT_IO_SAVE, L"held:big.txt"));
+    EXPECT_EQ(L"Loading a b.c...", LoaderWait::activityText(DOCUMENT_IO_LOAD, L"d:/x/a b.c"));
+    EXPECT_EQ(L"Loading ...", LoaderWait::activityText(DOCUMENT_IO_LOAD, nullptr));
+}
+
+TEST_F(LoaderWaitTest, WhileALoadIsHeldTheWindowPaintsAndQueuesAHandOverButTakesNoInput) {
+    base.write(L"files\\next.txt", "next");
+    ASSERT_TRUE(start());
+    HWND main = window->getHandle();
+    HWND untitled = window->getActivePage()->editor->getHandle();
+    StatusBar* status = window->getStatusBar();
+    const MainThreadProbe activityShown(
+        [&] { return status->getShownText() == L"Loading big.txt..." && status->isSpinning(); });
+    const MainThreadProbe disabled([&] { return !::IsWindowEnabled(main); });
+    const MainThreadProbe handOverQueued([&] { return window->getPendingCommandCount() == 1; });
+    const std::wstring line = CopyDataMessage::encode(L"\"Tessel.exe\" \"" + file(L"next.txt") + L"\"");
+    std::atomic<bool> reachedRead{false}, disabledMeanwhile{false}, painted{false}, activity{false}, queued{false};
+    std::atomic<LRESULT> handedOver{0};
+    std::thread user([&] {
+        if ((reachedRead = device.readWaiting.tryWait(30000))) {
+            disabledMeanwhile = tessel_test::pollFor([&] { return disabled.ask(); }, 30000, 20);
+            // Typing and a click into the document the load replaces: either would keep it. A
+            // paint comes only once the queue is empty, so these have been handled by then.
+            ::PostMessageW(untitled, WM_CHAR, L'x', 1);
+            ::PostMessageW(untitled, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 5));
+            ::PostMessageW(untitled, WM_LBUTTONUP, 0, MAKELPARAM(40, 5));
+            ::InvalidateRect(main, nullptr, TRUE);
+            RECT left;
+            painted = tessel_test::pollFor([&] { return !::GetUpdateRect(main, &left, FALSE); }, 30000);
+            COPYDATASTRUCT data = {0, static_cast<DWORD>(line.size() * 2), const_cast<wchar_t*>(line.data())};
+            DWORD_PTR answer = 0;
+            if (::SendMessageTimeoutW(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 30000,
+                                      &answer))
+                handedOver = static_cast<LRESULT>(answer);
+            queued = handOverQueued.ask();
+            activity = tessel_test::pollFor([&] { return activityShown.ask(); }, 30000, 20);
+        }
+        device.readGateShut = false;
+        device.readGate.signal();
+    });
+    const bool opened = window->openFile(L"held:big.txt");
+    user.join();
+    ASSERT_TRUE(reachedRead) << "the loader never read the file";
+    EXPECT_TRUE(opened);
+    EXPECT_TRUE(disabledMeanwhile) << "the window was not disabled during the load";
+    EXPECT_TRUE(painted) << "the window did not paint during the load";
+    EXPECT_EQ(1, handedOver) << "the hand-over was not answered during the load";
+    EXPECT_TRUE(queued) << "the hand-over was not queued for after the load";
+    EXPECT_TRUE(activity) << "the status bar never showed the load";
+    // The load completes as before: the untouched "Untitled" gave way to the file.
+    EXPECT_TRUE(::IsWindowEnabled(main));
+    EXPECT_FALSE(loadShown());
+    ASSERT_EQ(1u, window->getPages().size());
+    EXPECT_EQ(L"held:big.txt - Tessel", window->getTitleText());
+    std::wstring text;
+    window->getActivePage()->controller->getText(&text);
+    EXPECT_EQ(L"first line\nsecond line\n", text);
+    // The hand-over opens after the load.
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return window->getPendingCommandCount() == 0; }));
+    EXPECT_EQ(L"next.txt - Tessel", window->getTitleText());
+    EXPECT_EQ(2u, window->getPages().size());
+    EXPECT_TRUE(questions.empty());
+}
+
+TEST_F(LoaderWaitTest, WhileASaveIsHeldTheWindowAndTheSavedDocumentsEditorPaint) {
+    device.readGateShut = false;
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(window->openFile(L"held:big.txt"));
+    MainWindow::Page& page = *window->getActivePage();
+    {
+        DocumentController::Lock lock(*page.controller, DocumentController::LOCK_EDIT);
+        page.controller->typeText(L"new ", 4);
+    }
+    HWND main = window->getHandle();
+    HWND editor = page.editor->getHandle();
+    StatusBar* status = window->getStatusBar();
+    const MainThreadProbe activityShown(
+        [&] { return status->getShownText() == L"Saving big.txt..." && !::IsWindowEnabled(main); });
+    std::atomic<bool> reachedWrite{false}, painted{false}, activity{false};
+    device.gateShut = true;
+    std::thread user([&] {
+        if ((reachedWrite = device.writeWaiting.tryWait(30000))) {
+            activity = tessel_test::pollFor([&] { return activityShown.ask(); }, 30000, 20);
+            // The saved document's own editor too: the text is there to paint while it is written.
+            ::InvalidateRect(editor, nullptr, TRUE);
+            ::InvalidateRect(main, nullptr, TRUE);
+            RECT left;
+            painted = tessel_test::pollFor(
+                [&] { return !::GetUpdateRect(main, &left, FALSE) && !::GetUpdateRect(editor, &left, FALSE); }, 30000);
+        }
+        device.gateShut = false;
+        device.writeGate.signal();
+    });
+    const bool saved = window->save(page);
+    user.join();
+    ASSERT_TRUE(reachedWrite) << "the loader never wrote the file";
+    EXPECT_TRUE(saved);
+    EXPECT_TRUE(activity) << "the status bar never showed the save";
+    EXPECT_TRUE(painted) << "the window did not paint during the save";
+    EXPECT_TRUE(::IsWindowEnabled(main));
+    EXPECT_EQ("new first line\r\nsecond line\r\n", device.files[L"big.txt"]);
+    EXPECT_EQ(L"held:big.txt - Tessel", window->getTitleText());
+}
+
+TEST_F(LoaderWaitTest, AfterALoadTheWindowIsEnabledAndTheNewDocumentHasTheFocus) {
+    device.readGateShut = false;
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(window->openFile(L"held:big.txt"));
+    EXPECT_TRUE(::IsWindowEnabled(window->getHandle()));
+    EXPECT_EQ(window->getActivePage()->editor->getHandle(), ::GetFocus());
+    EXPECT_FALSE(loadShown());
+}
+
+} // namespace

@@ -1,0 +1,209 @@
+// The shell's paths where a user's work could be lost: another program's change to an edited
+// file, the end of the Windows session, Save As onto a file another tab holds, and a second
+// start's hand-over while the window closes.
+
+#include "ShellFixture.h"
+
+#include "editor/Editor.h"
+
+#include "service/document/controller/DocumentController.h"
+
+using namespace tessel;
+
+namespace {
+
+class ShellWorkKeptTest : public tessel_test::ShellFixture {
+protected:
+    // Answers the next questions through `answer` (which may act meanwhile) in place of the queue.
+    void answerWith(std::function<uint32_t(const std::wstring&)> answer) {
+        setQuestionHook([this, answer](const std::wstring& text, const std::vector<QuestionButton>&) {
+            questions.push_back(text);
+            return answer(text);
+        });
+    }
+};
+
+TEST_F(ShellWorkKeptTest, AnOutsideChangeToAnEditedTabSaysWhatReloadLosesAndKeepIsTheDefault) {
+    base.write(L"files\\e.txt", "old");
+    ASSERT_TRUE(start(L"\"" + file(L"e.txt") + L"\""));
+    DocumentController& controller = *window->getActivePage()->controller;
+    type(L"xy");
+    ASSERT_TRUE(controller.isModified());
+    answers.push_back(MainWindow::RESULT_KEEP);
+    base.write(L"files\\e.txt", "changed outside");
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return !questions.empty(); })) << "the change was never asked about";
+    EXPECT_EQ(L"`" + file(L"e.txt") + L"` was changed by another program. Reload it? Its unsaved changes here would "
+                                       L"be lost.",
+              questions[0]);
+    EXPECT_EQ(MainWindow::RESULT_KEEP, defaults[0]) << "Enter keeps the edits";
+    // Kept: the text, the modified flag and every undo step are as they were.
+    tessel_test::dispatchPending();
+    EXPECT_EQ(L"xyold", activeText());
+    EXPECT_TRUE(controller.isModified());
+    EXPECT_EQ(L"e.txt * - Tessel", window->getTitleText());
+    EXPECT_FALSE(controller.isModifiedOnDisk());
+    // One save by another program may come as several notices: the same file is asked about once.
+    DocumentFileChange again;
+    again.kind = FILE_CHANGE_MODIFIED;
+    controller.onFileChanged(controller.getDocument(), again);
+    EXPECT_FALSE(controller.isModifiedOnDisk());
+    EXPECT_EQ(1u, questions.size());
+    ASSERT_TRUE(controller.undo());
+    EXPECT_EQ(L"old", activeText()) << "one typing step";
+    EXPECT_FALSE(controller.isModified());
+    EXPECT_EQ(1u, questions.size());
+}
+
+TEST_F(ShellWorkKeptTest, ASaveTheEncodingCannotHoldSaysWhereAnotherEncodingIsChosen) {
+    if (::GetACP() != 1252)
+        GTEST_SKIP() << "needs code page 1252, this system uses " << ::GetACP();
+    base.write(L"files\\latin.txt", "caf\xE9 ok");
+    ASSERT_TRUE(start(L"\"" + file(L"latin.txt") + L"\""));
+    type(L"\u03A9");
+    answers.push_back(afWindow::RESULT_OK);
+    EXPECT_FALSE(window->save(*window->getActivePage()));
+    ASSERT_EQ(1u, questions.size());
+    EXPECT_EQ(0u, questions[0].find(L"Cannot save `" + file(L"latin.txt") + L"`: ")) << narrow(questions[0]);
+    const std::wstring where = L"Click the encoding in the status bar to choose another.";
+    EXPECT_EQ(questions[0].size() - where.size(), questions[0].rfind(where)) << narrow(questions[0]);
+    EXPECT_EQ("caf\xE9 ok", base.read(L"files\\latin.txt"));
+    EXPECT_TRUE(window->getActivePage()->controller->isModified());
+    // A failure of another kind names no encoding.
+    base.write(L"files\\other.txt", "x");
+    ASSERT_TRUE(window->openFile(file(L"other.txt")));
+    type(L"y");
+    ::SetFileAttributesW(file(L"other.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    answers.push_back(afWindow::RESULT_OK);
+    EXPECT_FALSE(window->save(*window->getActivePage()));
+    ::SetFileAttributesW(file(L"other.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_EQ(2u, questions.size());
+    EXPECT_EQ(std::wstring::npos, questions[1].find(where)) << narrow(questions[1]);
+}
+
+TEST_F(ShellWorkKeptTest, EndingTheSessionAsksAsClosingDoesThenSavesTheSettings) {
+    ASSERT_TRUE(start());
+    type(L"q");
+    answers.push_back(afWindow::RESULT_CANCEL);
+    EXPECT_EQ(FALSE, ::SendMessageW(window->getHandle(), WM_QUERYENDSESSION, 0, 0));
+    ASSERT_EQ(1u, questions.size());
+    EXPECT_EQ(L"Save changes to `Untitled` before closing?", questions[0]);
+    EXPECT_FALSE(window->isClosing());
+    // Another program keeping the session leaves the window as it was.
+    answers.push_back(MainWindow::RESULT_DONT_SAVE);
+    EXPECT_EQ(TRUE, ::SendMessageW(window->getHandle(), WM_QUERYENDSESSION, 0, 0));
+    ::SendMessageW(window->getHandle(), WM_ENDSESSION, FALSE, 0);
+    EXPECT_FALSE(window->isClosing());
+    EXPECT_EQ(L"Untitled * - Tessel", window->getTitleText());
+
+    answers.push_back(MainWindow::RESULT_DONT_SAVE);
+    EXPECT_EQ(TRUE, ::SendMessageW(window->getHandle(), WM_QUERYENDSESSION, 0, 0));
+    EXPECT_EQ(3u, questions.size());
+    const wchar_t* const names[] = {L"session", L"preferences", L"languages"};
+    for (const wchar_t* name : names)
+        ::DeleteFileW(settingsFile(name).c_str());
+    ::SendMessageW(window->getHandle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    for (const wchar_t* name : names)
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(settingsFile(name).c_str())) << narrow(name);
+    EXPECT_NE(std::string::npos, base.read(L"user\\config\\session.tsConfig").find(std::string("m\0a\0i\0n\0", 8)))
+        << "the window's placement";
+}
+
+TEST_F(ShellWorkKeptTest, SaveAsOntoAFileAnotherTabHoldsClosesThatTabFirstOrSavesNothing) {
+    base.write(L"files\\a.txt", "aaa");
+    base.write(L"files\\b.txt", "bbb");
+    ASSERT_TRUE(start(L"\"" + file(L"a.txt") + L"\""));
+    ASSERT_TRUE(window->openFile(file(L"b.txt")));
+    type(L"B"); // b.txt has edits of its own
+    window->newDocument();
+    type(L"new");
+    MainWindow::Page* saving = window->getActivePage();
+
+    // Cancel: nothing is written and every tab stays.
+    paths.push_back(file(L"A.TXT")); // the same file by another spelling
+    answers.push_back(afWindow::RESULT_CANCEL);
+    EXPECT_FALSE(window->saveAs(*saving));
+    ASSERT_EQ(1u, questions.size());
+    EXPECT_EQ(L"`" + file(L"A.TXT") + L"` is open in another tab. Close that tab and replace the file?", questions[0]);
+    EXPECT_EQ(afWindow::RESULT_CANCEL, defaults[0]);
+    EXPECT_EQ("aaa", base.read(L"files\\a.txt"));
+    EXPECT_EQ(3u, window->getPages().size());
+    EXPECT_EQ(L"Untitled * - Tessel", window->getTitleText());
+
+    // The holder's own unsaved edits are asked about, and Cancel there saves nothing either.
+    paths.push_back(file(L"b.txt"));
+    answers.push_back(MainWindow::RESULT_REPLACE);
+    answers.push_back(afWindow::RESULT_CANCEL);
+    EXPECT_FALSE(window->saveAs(*saving));
+    ASSERT_EQ(3u, questions.size());
+    EXPECT_EQ(L"Save changes to `b.txt` before closing?", questions[2]);
+    EXPECT_EQ("bbb", base.read(L"files\\b.txt"));
+    EXPECT_EQ(3u, window->getPages().size());
+    EXPECT_EQ(saving, window->getActivePage()) << "back at the tab being saved";
+
+    // Replace with Don't Save: the holder goes, the file is the saved tab's.
+    paths.push_back(file(L"b.txt"));
+    answers.push_back(MainWindow::RESULT_REPLACE);
+    answers.push_back(MainWindow::RESULT_DONT_SAVE);
+    EXPECT_TRUE(window->saveAs(*saving));
+    EXPECT_EQ("new", base.read(L"files\\b.txt"));
+    ASSERT_EQ(2u, window->getPages().size());
+    EXPECT_EQ(L"b.txt - Tessel", window->getTitleText());
+    // An unmodified holder closes without a question of its own.
+    window->activate(*saving);
+    type(L"2");
+    paths.push_back(file(L"a.txt"));
+    answers.push_back(MainWindow::RESULT_REPLACE);
+    EXPECT_TRUE(window->saveAs(*saving));
+    EXPECT_EQ(6u, questions.size());
+    EXPECT_EQ("new2", base.read(L"files\\a.txt"));
+    EXPECT_EQ("new", base.read(L"files\\b.txt")) << "the old file stays as Save As left it";
+    ASSERT_EQ(1u, window->getPages().size());
+    EXPECT_EQ(L"a.txt - Tessel", window->getTitleText());
+    // Onto its own file: no question.
+    paths.push_back(file(L"a.txt"));
+    EXPECT_TRUE(window->saveAs(*saving));
+    EXPECT_EQ(6u, questions.size());
+}
+
+TEST_F(ShellWorkKeptTest, AHandOverTakenBeforeTheCloseOpensAndTheCloseStops) {
+    base.write(L"files\\h.txt", "h");
+    ASSERT_TRUE(start());
+    EXPECT_EQ(1, handOver(file(L"h.txt")));
+    EXPECT_FALSE(window->canClose());
+    EXPECT_EQ(0u, window->getPendingCommandCount());
+    EXPECT_EQ(L"h.txt - Tessel", window->getTitleText());
+    EXPECT_FALSE(window->isClosing());
+    EXPECT_TRUE(window->canClose());
+    EXPECT_TRUE(questions.empty());
+    // Once the close has been agreed, a later one is refused: the second start tries again.
+    EXPECT_EQ(0, handOver(file(L"h.txt")));
+    EXPECT_EQ(0u, window->getPendingCommandCount());
+}
+
+TEST_F(ShellWorkKeptTest, AHandOverDuringTheClosingQuestionsIsRefusedUntilTheCloseIsCancelled) {
+    base.write(L"files\\h.txt", "h");
+    ASSERT_TRUE(start());
+    type(L"q");
+    std::vector<LRESULT> answered;
+    uint32_t answer = afWindow::RESULT_CANCEL;
+    answerWith([&](const std::wstring&) {
+        answered.push_back(handOver(file(L"h.txt")));
+        return answer;
+    });
+    EXPECT_FALSE(window->canClose());
+    EXPECT_EQ(std::vector<LRESULT>{0}, answered);
+    EXPECT_EQ(0u, window->getPendingCommandCount());
+    // Cancelled: the retry is taken and opens.
+    EXPECT_EQ(1, handOver(file(L"h.txt")));
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return window->getPendingCommandCount() == 0; }));
+    EXPECT_EQ(L"h.txt - Tessel", window->getTitleText());
+    EXPECT_EQ(2u, window->getPages().size());
+
+    answer = MainWindow::RESULT_DONT_SAVE;
+    EXPECT_TRUE(window->canClose());
+    EXPECT_EQ((std::vector<LRESULT>{0, 0}), answered);
+    EXPECT_EQ(0, handOver(file(L"h.txt")));
+    EXPECT_EQ(0u, window->getPendingCommandCount());
+}
+
+} // namespace
