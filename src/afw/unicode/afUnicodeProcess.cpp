@@ -125,14 +125,16 @@ bool afUnicode::itemize(const afUnicodeData& data, int length) {
     const afUniscribeApi& uniscribe = afUniscribe();
     for (;;) {
         int count = 0;
-        const HRESULT result = uniscribe.itemize(data.text.data(), length, static_cast<int>(m_items.size()),
+        // Uniscribe writes a terminal item after the last one: the buffer holds one more than
+        // the items it is told of.
+        const HRESULT result = uniscribe.itemize(data.text.data(), length, static_cast<int>(m_items.size()) - 1,
                                                  &m_control, &m_state, m_items.data(), &count);
         if (SUCCEEDED(result)) {
             m_itemCount = count;
             return true;
         }
         // A line of n characters has at most n items: more room than that cannot help.
-        if (result != E_OUTOFMEMORY || m_items.size() > static_cast<size_t>(length) + 1) {
+        if (result != E_OUTOFMEMORY || m_items.size() > static_cast<size_t>(length) + 2) {
             pel::log_printf(AF_LOG_LEVEL, AF_LOG_SOURCE, L"afUnicode::process: Itemizing failed (0x%08X).\n",
                             static_cast<unsigned>(result));
             return false;

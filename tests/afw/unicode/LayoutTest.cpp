@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <malloc.h>
+
 using tessel_test::UniscribeSeam;
 
 namespace {
@@ -217,4 +220,53 @@ TEST_F(LayoutTest, OnlyTheFirstMegabyteOfALineIsLaidOutAndLongLinesGiveMemoryBac
     EXPECT_GT(data.glyphs.capacity(), 1000000u);
     ASSERT_TRUE(lay(L"short"));
     EXPECT_LT(data.glyphs.capacity() + data.logAttrs.capacity(), 1000u);
+}
+
+namespace {
+
+// Itemizes through the system, after checking that the item buffer (a heap block of its own)
+// has room for the terminal item Uniscribe writes after cMaxItems items.
+int s_shortItemBuffers = 0;
+HRESULT WINAPI itemizeCheckingRoom(const WCHAR* text, int count, int maxItems, const SCRIPT_CONTROL* control,
+                                   const SCRIPT_STATE* state, SCRIPT_ITEM* items, int* produced) {
+    if (_msize(items) < (static_cast<size_t>(maxItems) + 1) * sizeof(SCRIPT_ITEM))
+        ++s_shortItemBuffers;
+    return afSystemUniscribe().itemize(text, count, maxItems, control, state, items, produced);
+}
+
+} // namespace
+
+TEST_F(LayoutTest, MixedDirectionLinesKeepEveryBufferWithinItsCount) {
+    UniscribeSeam seam;
+    seam.table().itemize = &itemizeCheckingRoom;
+    s_shortItemBuffers = 0;
+    const std::wstring hebrew = L"\x05e9\x05dc\x05d5\x05dd", arabic = L"\x0633\x0644\x0627\x0645 \x0639\x0644\x064a\x0643\x0645";
+    // Lam-alef joins into one glyph; the marks share their base's cluster.
+    const std::wstring marked = L"\x05e9\x05b8\x05c1\x05dc\x05d5\x05b9\x05dd \x0628\x0650\x0633\x0652\x0645\x0650";
+    std::wstring alternating;
+    for (int i = 0; i < 40; ++i)
+        alternating += (i % 2 ? hebrew : std::wstring(L"ab")) + L" " + std::to_wstring(i) + L" ";
+    for (int wrapWidth : {0, 1})
+    for (const std::wstring& text : {L"ab " + hebrew + L" 123 cd " + arabic + L" x", arabic, marked + L" (x) " + arabic,
+                                     alternating, alternating + arabic + marked}) {
+        SCOPED_TRACE(testing::Message() << text.size() << " characters, wrap width " << wrapWidth);
+        // Wrapping asks for logical widths.
+        layout.setWrapWidth(wrapWidth);
+        ASSERT_TRUE(lay(text));
+        const int glyphs = data.glyphCount;
+        ASSERT_LE(glyphs, static_cast<int>(std::min({data.glyphs.size(), data.visAttrs.size(), data.advances.size(),
+                                                     data.offsets.size()})));
+        ASSERT_EQ(text.size(), data.logClusters.size());
+        ASSERT_EQ(text.size(), data.logicalWidths.size());
+        int next = 0;
+        for (const afUnicodeItem& run : data.items) {
+            EXPECT_EQ(next, run.first) << "runs cover the line in order";
+            next = run.end();
+            EXPECT_LE(run.firstGlyph + run.glyphCount, glyphs);
+            for (int i = run.first; i < run.end(); ++i)
+                EXPECT_LT(data.logClusters[i], std::max(run.glyphCount, 1)) << "at " << i;
+        }
+        EXPECT_EQ(static_cast<int>(text.size()), next);
+    }
+    EXPECT_EQ(0, s_shortItemBuffers) << "item buffers without room for the terminal item";
 }
