@@ -82,6 +82,13 @@ LOGFONTW faceAndSize(const wchar_t* face, int points, int dpi, LONG weight = 0) 
     return font;
 }
 
+// Said to be of fixed pitch, as the face is: a system without it then takes a fixed-pitch face
+// of its own, not its default proportional one.
+LOGFONTW fixedPitch(LOGFONTW font) {
+    font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    return font;
+}
+
 LOGFONTW messageFont(int dpi) {
     NONCLIENTMETRICSW metrics = {};
     metrics.cbSize = kNonClientMetricsSize;
@@ -109,7 +116,7 @@ void fillFonts(StockResources& stock) {
         faceAndSize(message.lfFaceName, 7, dpi),
         underlined,
         faceAndSize(message.lfFaceName, 13, dpi, FW_NORMAL),
-        faceAndSize(L"Courier New", 10, dpi),
+        fixedPitch(faceAndSize(L"Courier New", 10, dpi)),
         faceAndSize(L"MS Shell Dlg 2", 8, dpi),
         faceAndSize(L"MS Shell Dlg 2", 8, dpi, FW_BOLD),
     };
