@@ -69,9 +69,8 @@ PREFIX_FONTS=(/usr/share/fonts/truetype/dejavu/*.ttf /usr/share/fonts/truetype/l
               /usr/share/fonts/truetype/wqy/wqy-microhei.ttc /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon)
 
 # Names resolve to the prefix's faces: for a face it lacks ("Courier New", "Arial") Wine takes
-# Liberation Sans, or Liberation Mono for a fixed pitch and Liberation Serif for a roman family
-# (a replacement of those three names under Wine 8 makes a mixed-direction line's layout crash in
-# the process heap, so they are left to Wine's own choice); "MS Gothic", the face the editor falls
+# Liberation Sans, or Liberation Mono for a fixed pitch (the stock fixed font asks for one) and
+# Liberation Serif for a roman family, so those names need no replacement; "MS Gothic", the face the editor falls
 # back to for Han, Kana and Hangul, is WenQuanYi Micro Hei Mono under that name (a Wine
 # replacement); and font linking draws them in Tahoma, the face of dialogs and messages, from
 # WenQuanYi Micro Hei. Wine writes its own links anew when the code page changes: the set-up
