@@ -1,6 +1,37 @@
 # How the project's own targets are made: one static library per subsystem, linking only
-# downward (scripts/check-layers.py keeps the includes to the same order), and benchmark
-# programs gathered per folder of bench/.
+# downward, each compiled against the include tree of its layer (so that an include pointing
+# upward does not compile; scripts/check-layers.py checks the same order over every file), and
+# benchmark programs gathered per folder of bench/.
+
+find_package(Python3 COMPONENTS Interpreter REQUIRED)
+
+# Every layer's include tree (scripts/layers.py holds the order): links to the source folders
+# of the layer and those below it, made again at each configure. Folders are linked whole, so a
+# header added later is found without a new configure.
+set(TESSEL_LAYER_TREES ${CMAKE_BINARY_DIR}/layers)
+execute_process(COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/scripts/make-layer-trees.py
+                        ${PROJECT_SOURCE_DIR}/src ${TESSEL_LAYER_TREES}
+                RESULT_VARIABLE made)
+if(NOT made EQUAL 0)
+    message(FATAL_ERROR "The layers' include trees could not be made in ${TESSEL_LAYER_TREES}")
+endif()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+    ${PROJECT_SOURCE_DIR}/scripts/layers.py ${PROJECT_SOURCE_DIR}/scripts/make-layer-trees.py)
+
+# tessel_layer_includes(target LAYER layer): the target and everything linking it include from
+# the layer's tree (the layer, as named in scripts/layers.py, and the ones below it). Source
+# locations seen through the tree read "src/..." as those of the sources do.
+function(tessel_layer_includes target)
+    cmake_parse_arguments(ARG "" "LAYER" "" ${ARGN})
+    string(REPLACE "/" "-" tree ${ARG_LAYER})
+    get_target_property(type ${target} TYPE)
+    set(scope PUBLIC)
+    if(type STREQUAL "INTERFACE_LIBRARY")
+        set(scope INTERFACE)
+    endif()
+    target_include_directories(${target} ${scope} ${TESSEL_LAYER_TREES}/${tree})
+    target_compile_options(${target} ${scope} -ffile-prefix-map=${TESSEL_LAYER_TREES}/${tree}/=src/)
+endfunction()
 
 # tessel_library(name DIR dir [EXCLUDE subdir...] LIBS lib...)
 # Gathers the .cpp files under src/<dir> (less the excluded sub-folders). A layer without
@@ -19,6 +50,7 @@ function(tessel_library name)
         add_library(${name} INTERFACE)
         target_link_libraries(${name} INTERFACE ${ARG_LIBS})
     endif()
+    tessel_layer_includes(${name} LAYER ${ARG_DIR})
 endfunction()
 
 # tessel_benches(DIR dir LIBS lib...): one program per .cpp file in bench/<dir>.
@@ -43,7 +75,6 @@ endfunction()
 # grid (a text pixel grid, scripts/make-icon.py) becomes <grid name>.ico in a build folder that
 # the script's file names are found in; the project's src/ is on the script's include path. The
 # script is compiled again when a file of DEPENDS (one it names) changes.
-find_package(Python3 COMPONENTS Interpreter REQUIRED)
 function(tessel_resources name)
     cmake_parse_arguments(ARG "" "RC" "ICONS;DEPENDS" ${ARGN})
     set(out ${CMAKE_CURRENT_BINARY_DIR}/${name})

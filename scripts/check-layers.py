@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Checks that every project include under src/, tests/ and bench/ points to its own layer or one
 below it, so the subsystem libraries link only downward. Prints each offending include; exits 1
-when there is one.
+when there is one. The compiler refuses such an include as well (each library is compiled against
+its layer's include tree, scripts/make-layer-trees.py); this check names every one at once, and
+covers the tests and benchmarks by the layer their folder mirrors.
 
   check-layers.py ROOT
 """
@@ -9,44 +11,9 @@ import pathlib
 import re
 import sys
 
-# Each layer, by its folder under src/, with the layers it may include (besides itself).
-# Listed lowest first; a folder not listed belongs to the nearest listed parent.
-LAYERS = [
-    ("platform", []),
-    ("pel", ["platform"]),
-    ("service/base", ["pel"]),
-    ("service/parser/base", ["service/base"]),
-    ("service/document", ["service/parser/base"]),
-    ("service/parser", ["service/document"]),
-    ("service/bundles", ["service/parser"]),
-    ("afw", ["service/bundles"]),
-    ("bundles", ["afw"]),
-    ("components", ["afw"]),
-    ("editor", ["bundles", "components"]),
-    ("app", ["editor"]),
-]
+from layers import allowed, layer_of
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
-
-
-def layer_of(path):
-    best = None
-    for name, _ in LAYERS:
-        if path == name or path.startswith(name + "/"):
-            if best is None or len(name) > len(best):
-                best = name
-    return best
-
-
-def allowed(layer):
-    seen, todo = set(), [layer]
-    below = dict(LAYERS)
-    while todo:
-        name = todo.pop()
-        if name not in seen:
-            seen.add(name)
-            todo.extend(below.get(name, []))
-    return seen
 
 
 def main(root):

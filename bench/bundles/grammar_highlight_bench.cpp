@@ -11,7 +11,10 @@
 // lines per second against the peer's is --target-ratio; of equal scope paths, 99.9% of the
 // characters outside what the bundle format cannot carry: a "$n" left in a scope name, and inner
 // scopes the peer gives by the patterns of a capture (ours is then a prefix of the peer's path),
-// each counted apart.
+// each counted apart. Also the heap bytes the compiled grammars hold, and the re-parse of a
+// typed character (the line and those after it whose start state changed): at most 10 ms where
+// no line is longer than TYPED_LINE_LONGEST (a typed character in a minified file re-parses its
+// whole line).
 
 #include "bundles/BundleManager.h"
 #include "bundles/GrammarBundleItemManager.h"
@@ -49,6 +52,28 @@ using namespace tessel;
 namespace {
 
 constexpr double PASS_LIMIT_S = 10.0;
+// The longest a typed character's re-parse may take.
+constexpr double TYPED_CHAR_LIMIT_MS = 10.0;
+// Lines typed into, spread over the input.
+constexpr int TYPED_LINES = 40;
+constexpr int32_t TYPED_LINE_LONGEST = 10000;
+
+// Bytes in use in the process's heaps.
+size_t heapBytesInUse() {
+    HANDLE heaps[64];
+    const DWORD count = std::min<DWORD>(::GetProcessHeaps(64, heaps), 64);
+    size_t used = 0;
+    for (DWORD i = 0; i < count; ++i) {
+        if (!::HeapLock(heaps[i]))
+            continue;
+        PROCESS_HEAP_ENTRY entry = {};
+        while (::HeapWalk(heaps[i], &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+                used += entry.cbData;
+        ::HeapUnlock(heaps[i]);
+    }
+    return used;
+}
 
 // The root layer of the run: the folder given; the others temporary.
 std::wstring& rootFolder() {
@@ -79,12 +104,15 @@ const GrammarRuleSet* loadGrammars(TesselService& service, const std::string& na
     if (!tessel_test::pumpUntil([&] { return !bundles.isLoading(); }, 60000))
         printf("%s_load FAILED\n", name.c_str());
     const double loaded = bench::seconds();
+    const size_t heapLoaded = heapBytesInUse();
     if (!tessel_test::pumpUntil([&] { return compiled > 0; }, 60000))
         printf("%s_compile FAILED\n", name.c_str());
     const double done = bench::seconds();
+    const double heapCompiled = static_cast<double>(heapBytesInUse()) - static_cast<double>(heapLoaded);
     bench::figure((name + "_bundle_load_ms").c_str(), (loaded - start) * 1000, "ms");
     *o_compileMs = (done - loaded) * 1000;
     bench::figure((name + "_compile_ms").c_str(), *o_compileMs, "ms");
+    bench::figure((name + "_compiled_grammars_kib").c_str(), heapCompiled / 1024, "KiB");
     RuleSetHolder& holder = static_cast<RuleSetHolder&>(service.getDocumentManager()->getGrammarRuleSetHolder());
     const GrammarRuleSet* rules = holder.ruleSet();
     if (measureStops) {
@@ -231,6 +259,38 @@ int main(int argc, char** argv) {
         bench::figure((name + "_lines_per_s_vs_peer").c_str(), linesPerSecond / peerLines, "ratio", target);
     }
     bench::figure((name + "_lines_stopped_per_pass").c_str(), stopped / (passes.size() + 1.0), "lines", "<=0");
+
+    // A character typed at the start of lines spread over the text, and taken out again: each
+    // edit re-parses its line and those after it whose start state it changed, as a parse job.
+    std::vector<double> typed;
+    const int32_t lineCount = document.getLineCount();
+    for (int k = 0; k < bench::runs(TYPED_LINES); ++k) {
+        const int32_t edited = static_cast<int32_t>((static_cast<int64_t>(lineCount) * (2 * k + 1)) / (2 * TYPED_LINES));
+        const int32_t offset = document.getLineStart(edited);
+        for (int undo = 0; undo < 2; ++undo) {
+            if (undo)
+                tessel_test::editText(document, offset, 1, L"");
+            else
+                tessel_test::insertText(document, offset, L"x");
+            const double start = bench::seconds();
+            matcher.bind(document, rules, 0, store);
+            int32_t line = edited;
+            matcher.parseLine(line);
+            while (++line < lineCount && !matcher.stateMatches(line))
+                matcher.parseLine(line);
+            matcher.unbind();
+            typed.push_back((bench::seconds() - start) * 1000);
+        }
+    }
+    std::sort(typed.begin(), typed.end());
+    int32_t longest = 0;
+    for (int32_t line = 0; line < lineCount; ++line)
+        longest = std::max(longest, document.getLineLength(line));
+    const std::string typedTarget =
+        longest <= TYPED_LINE_LONGEST ? "<=" + std::to_string(static_cast<int>(TYPED_CHAR_LIMIT_MS)) : "";
+    bench::figure((name + "_typed_char_reparse_median_ms").c_str(), typed[typed.size() / 2], "ms", typedTarget);
+    bench::figure((name + "_typed_char_reparse_worst_ms").c_str(), typed.back(), "ms", typedTarget);
+    pass(); // the records the scopes are compared on, as a pass leaves them
 
     const std::string scopes = options.get("--scopes", "");
     if (scopes.empty())

@@ -23,6 +23,7 @@
 #include "afw/afInstanceControl.h"
 #include "afw/afModuleInstance.h"
 #include "afw/afActionRegistry.h"
+#include "afw/afExceptionBoundary.h"
 #include "afw/unicode/afUnicodeFontManager.h"
 #include "pel/base/Exception.h"
 #include "pel/files/file_io/FileError.h"
@@ -261,12 +262,16 @@ void App::saveSettings() {
 
 void App::exit() {
     // 1. The documents (their questions were asked when the window closed) and their defaults.
-    if (m_mainWindow)
-        m_mainWindow->closeAllTabs();
-    if (m_controllers)
-        m_root->getDocumentManager()->closeAllDocuments();
+    // A failure there is reported and costs neither the settings nor the order of what follows:
+    // the window's actions must leave the registry before the framework deletes it.
+    afGuard([this] {
+        if (m_mainWindow)
+            m_mainWindow->closeAllTabs();
+        if (m_controllers)
+            m_root->getDocumentManager()->closeAllDocuments();
+    });
     // 2. The settings.
-    saveSettings();
+    afGuard([this] { saveSettings(); });
     // 3. - 4. The single-instance mutex, the window, then the managers in reverse order.
     afInstanceControl::instance().close();
     if (m_mainWindow) {

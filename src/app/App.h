@@ -40,8 +40,10 @@ public:
     static constexpr const wchar_t* FONT_SIZE_SETTING = L"app.editor.font.size";
     // The web service's base address; nothing is sent there while the update check stays out.
     static constexpr const wchar_t* WEB_SERVICE_ADDRESS = L"https://service.tessel.invalid/api/";
-    // How long a second start waits for the first one's window, and how often it asks.
-    static constexpr uint32_t FORWARD_WAIT_MS = 10000;
+    // How long a second start waits for the first one's window, and how often it asks. A window
+    // that refuses a hand-over is closing, with its questions perhaps still open before a user:
+    // the wait outlasts a slow answer and a slow exit.
+    static constexpr uint32_t FORWARD_WAIT_MS = 30000;
     static constexpr uint32_t FORWARD_RETRY_MS = 100;
     static constexpr uint32_t FORWARD_TIMEOUT_MS = 5000;
 

@@ -222,6 +222,8 @@ void MainWindow::closeSlotRequested(afDockSlot* slot) {
 }
 
 void MainWindow::slotActivated(afDockSlot* slot) {
+    if (m_endingTabs)
+        return;
     Page* page = findPage(slot);
     m_services.controllers->setActiveController(page ? page->controller : nullptr);
     // The strip lets go of the old editor before it follows the new one.

@@ -233,6 +233,9 @@ private:
     SearchParameters m_search;
     FacePreset m_facePreset;
     bool m_closingAll = false;
+    // While the exit closes every tab: the tab the strip activates next is not shown, since its
+    // editor's window went with the main window's.
+    bool m_endingTabs = false;
     bool m_closing = false;
 };
 

@@ -240,7 +240,9 @@ bool MainWindow::askToCloseAll() {
 
 void MainWindow::closeAllTabs() {
     m_closingAll = true;
+    m_endingTabs = true;
     m_tabs->closeAll();
+    m_endingTabs = false;
     m_closingAll = false;
 }
 

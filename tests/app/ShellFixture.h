@@ -13,6 +13,7 @@
 #include "afw/afPanic.h"
 #include "afw/afTestWindow.h"
 #include "afw/afWindow.h"
+#include "editor/Editor.h"
 #include "pel/text/TextConversion.h"
 #include "service/document/search/SearchParameters.h"
 #include "pel/thread/MainThread.h"
@@ -120,6 +121,15 @@ protected:
         action->run(event);
     }
     std::wstring file(const std::wstring& name) const { return base / (L"files\\" + name); }
+    // The settings file of the name the program writes in the user folder.
+    std::wstring settingsFile(const wchar_t* name) const {
+        return base / (L"user\\config\\" + std::wstring(name) + L".tsConfig");
+    }
+    // Types the text into the active tab's editor, a character at a time.
+    void type(const std::wstring& text) {
+        for (wchar_t c : text)
+            ::SendMessageW(window->getActivePage()->editor->getHandle(), WM_CHAR, c, 1);
+    }
     std::wstring activeText() const {
         std::wstring text;
         window->getActivePage()->controller->getText(&text);

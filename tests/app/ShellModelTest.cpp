@@ -73,11 +73,6 @@ public:
 
 class ShellModelTest : public tessel_test::ShellFixture {
 protected:
-    void type(const std::wstring& text) {
-        HWND editor = window->getActivePage()->editor->getHandle();
-        for (wchar_t c : text)
-            ::SendMessageW(editor, WM_CHAR, c, 1);
-    }
     std::wstring freshPath() { return file(L"saved" + std::to_wstring(++saved) + L".txt"); }
     void write(const std::wstring& path, const std::wstring& text) {
         base.write(L"files\\" + path.substr(path.rfind(L'\\') + 1), narrow(text));

@@ -14,19 +14,12 @@ namespace {
 
 class ShellWorkKeptTest : public tessel_test::ShellFixture {
 protected:
-    void type(const std::wstring& text) {
-        for (wchar_t c : text)
-            ::SendMessageW(window->getActivePage()->editor->getHandle(), WM_CHAR, c, 1);
-    }
     // Answers the next questions through `answer` (which may act meanwhile) in place of the queue.
     void answerWith(std::function<uint32_t(const std::wstring&)> answer) {
         setQuestionHook([this, answer](const std::wstring& text, const std::vector<QuestionButton>&) {
             questions.push_back(text);
             return answer(text);
         });
-    }
-    std::wstring settingsFile(const wchar_t* name) const {
-        return base / (L"user\\config\\" + std::wstring(name) + L".tsConfig");
     }
 };
 

@@ -7,6 +7,7 @@
 #include "service/parser/base/DocumentScope.h"
 
 #include "pel/log/Log.h"
+#include "pel/text/search/RegEx.h"
 #include "pel/text/search/RegExSet.h"
 
 #include <algorithm>
@@ -53,10 +54,14 @@ void LineMatcher::unbind() {
     for (Probe& probe : m_probes) {
         probe.regex = nullptr;
         probe.rule = nullptr;
-        probe.set = nullptr;
-        probe.from = -1;
+        probe.searches = nullptr;
+        probe.found = Found();
     }
     m_sets.clear();
+    m_choices.clear();
+    m_ruleSearches.clear();
+    m_searchIndexes.clear();
+    m_searches.clear();
     m_document = nullptr;
     m_rules = nullptr;
     m_store = nullptr;
@@ -116,7 +121,7 @@ void LineMatcher::resolveTop() {
     if (!record)
         return;
     const ParserRule* rule = m_rules->rule(record->ruleNumber());
-    if (rule && !rule->hasEnd() && !rule->composite && record->parent()) {
+    if (rule && !rule->hasEnd() && rule->patterns.empty() && record->parent()) {
         const ParserRule* owner = m_rules->rule(record->parent()->ruleNumber());
         if (owner && owner->contentRule == rule) {
             rule = owner;
@@ -142,10 +147,11 @@ LineMatcher::Probe& LineMatcher::takeProbe(bool anchored) {
     m_nextProbe = (m_nextProbe + 1) % m_probes.size();
     probe.regex = nullptr;
     probe.rule = nullptr;
-    probe.set = nullptr;
+    probe.searches = nullptr;
+    probe.choice = nullptr;
+    probe.own = false;
     probe.anchored = anchored;
-    probe.from = -1;
-    probe.anchorFrom = -1;
+    probe.found = Found();
     return probe;
 }
 
@@ -164,17 +170,30 @@ LineMatcher::Probe& LineMatcher::probeFor(const ParserRule& rule) {
     for (Probe& probe : m_probes)
         if (probe.rule == &rule)
             return probe;
-    std::unique_ptr<pel::RegExSetSearch>& set = m_sets[&rule];
-    if (!set) {
-        std::vector<const pel::RegEx*> patterns;
-        for (const auto& pattern : rule.patterns)
-            patterns.push_back(pattern.get());
-        set.reset(new pel::RegExSetSearch(patterns));
-    }
-    Probe& probe = takeProbe(rule.compositeAnchored);
+    Probe& probe = takeProbe(rule.patternsAnchored);
     probe.rule = &rule;
-    probe.set = set.get();
+    probe.choice = &m_choices[&rule];
     return probe;
+}
+
+const std::vector<uint32_t>& LineMatcher::ruleSearches(const ParserRule& rule) {
+    auto known = m_ruleSearches.find(&rule);
+    if (known != m_ruleSearches.end())
+        return known->second;
+    std::vector<uint32_t> searches;
+    searches.reserve(rule.patterns.size());
+    for (const auto& pattern : rule.patterns) {
+        const auto placed = m_searchIndexes.emplace(pattern.get(), static_cast<uint32_t>(m_searches.size()));
+        if (placed.second) {
+            PatternSearch search;
+            search.regex = pattern.get();
+            search.anchored = patternUsesG(pattern->getPattern());
+            search.firstChars = rule.firstChars[static_cast<size_t>(&pattern - rule.patterns.data())];
+            m_searches.push_back(search);
+        }
+        searches.push_back(placed.first->second);
+    }
+    return m_ruleSearches.emplace(&rule, std::move(searches)).first->second;
 }
 
 bool LineMatcher::afterEngineCall(const pel::MatchResultsRegEx& results) {
@@ -195,13 +214,19 @@ bool LineMatcher::afterEngineCall(const pel::MatchResultsRegEx& results) {
     return true;
 }
 
-void LineMatcher::boundedCall(Probe& probe, const std::function<void()>& call) {
+void LineMatcher::boundedCall(pel::MatchResultsRegEx& results, const std::function<void()>& call) {
+    // Nearly every call ends within the first bound: only one that reaches it is timed, from
+    // its second try on.
+    results.setSearchRetryLimit(CALL_RETRY_LIMIT);
+    call();
+    if (!results.overSearchRetryLimit())
+        return;
     int slowTries = 0;
     for (unsigned long limit = CALL_RETRY_LIMIT;;) {
-        probe.results.setSearchRetryLimit(limit);
+        results.setSearchRetryLimit(limit);
         const double start = preciseMs();
         call();
-        if (!probe.results.overSearchRetryLimit() || limit >= CALL_RETRY_CEILING)
+        if (!results.overSearchRetryLimit() || limit >= CALL_RETRY_CEILING)
             return;
         if ((preciseMs() - start) * 1000.0 < CALL_CHEAP_STEP_US * static_cast<double>(limit)) {
             limit *= CALL_RETRY_GROWTH;
@@ -213,8 +238,8 @@ void LineMatcher::boundedCall(Probe& probe, const std::function<void()>& call) {
 
 int LineMatcher::matchAt(Probe& probe, int pos) {
     const wchar_t* text = m_text.data();
-    const uint32_t option = anchorOption(probe, pos);
-    boundedCall(probe, [&] {
+    const uint32_t option = anchorOption(probe.anchored, pos);
+    boundedCall(probe.results, [&] {
         if (probe.regex) {
             probe.regex->match(&probe.results, text, text + m_length, text + pos, option);
             return;
@@ -233,30 +258,178 @@ int LineMatcher::matchAt(Probe& probe, int pos) {
 }
 
 int LineMatcher::nextStart(Probe& probe, int pos) {
-    // No match starts between where the last search began and what it found. \G held at most
-    // where that search began: its answer serves pos only if \G holds at pos just as it did.
-    const bool anchor = anchorAt(probe, pos);
-    if (probe.from >= 0 && probe.from <= pos && probe.start >= pos && (probe.anchorFrom == pos) == anchor)
-        return probe.start;
+    if (!probe.rule)
+        return searchNext(probe, pos);
+    bool own = true;
+    bool timed = false;
+    RuleChoice& choice = *probe.choice;
+    if (m_length <= SET_SEARCH_LONGEST_LINE) {
+        if (choice.line != m_lineSerial) {
+            choice.line = m_lineSerial;
+            choice.timed = choice.setLines < CHOICE_TRIAL_LINES || choice.ownLines < CHOICE_TRIAL_LINES;
+            choice.own = choice.timed ? choice.ownLines < choice.setLines
+                                      : choice.ownMs * choice.setLines < choice.setMs * choice.ownLines;
+            if (choice.timed)
+                ++(choice.own ? choice.ownLines : choice.setLines);
+        }
+        own = choice.own;
+        timed = choice.timed;
+    }
+    if (own != probe.own) {
+        // The other way's answer has no groups for this one.
+        probe.own = own;
+        probe.found = Found();
+    }
+    const double start = timed ? preciseMs() : 0;
+    const int next = own ? searchRule(probe, pos) : searchNext(probe, pos);
+    if (timed)
+        (own ? choice.ownMs : choice.setMs) += preciseMs() - start;
+    return next;
+}
+
+int LineMatcher::searchNext(Probe& probe, int pos) {    // No match starts between where the last search began and what it found.
+    const bool anchor = anchorAt(probe.anchored, pos);
+    if (probe.found.serves(pos, anchor))
+        return probe.found.start;
     const wchar_t* text = m_text.data();
-    const uint32_t option = anchorOption(probe, pos);
-    boundedCall(probe, [&] {
+    const uint32_t option = anchorOption(probe.anchored, pos);
+    pel::RegExSetSearch* set = probe.rule ? &setSearch(*probe.rule) : nullptr;
+    boundedCall(probe.results, [&] {
         if (probe.regex)
             probe.regex->search(&probe.results, text, text + m_length, text + pos, text + m_length, option);
         else
-            probe.alternative = probe.set->search(&probe.results, text, text + m_length, text + pos, option);
+            probe.alternative = set->search(&probe.results, text, text + m_length, text + pos, option);
     });
-    probe.from = -1;
+    probe.found.from = -1;
     if (!afterEngineCall(probe.results))
         return NOWHERE;
-    probe.from = pos;
-    probe.anchorFrom = anchor ? pos : -1;
-    probe.start = probe.results.found() ? probe.results.begin(0) : NOWHERE;
-    return probe.start;
+    probe.found.from = pos;
+    probe.found.anchorFrom = anchor ? pos : -1;
+    probe.found.start = probe.results.found() ? probe.results.begin(0) : NOWHERE;
+    return probe.found.start;
 }
 
-uint32_t LineMatcher::anchorOption(const Probe& probe, int pos) const {
-    return probe.anchored && !anchorAt(probe, pos) ? pel::RegExOptions::NO_START_ANCHOR : 0;
+pel::RegExSetSearch& LineMatcher::setSearch(const ParserRule& rule) {
+    std::unique_ptr<pel::RegExSetSearch>& set = m_sets[&rule];
+    if (!set) {
+        std::vector<const pel::RegEx*> patterns;
+        for (const auto& pattern : rule.patterns)
+            patterns.push_back(pattern.get());
+        set.reset(new pel::RegExSetSearch(patterns));
+    }
+    return *set;
+}
+
+bool LineMatcher::matchHere(const PatternSearch& search, int pos, pel::MatchResultsRegEx& results) {
+    const wchar_t* text = m_text.data();
+    const uint32_t option = anchorOption(search.anchored, pos);
+    boundedCall(results, [&] { search.regex->match(&results, text, text + m_length, text + pos, option); });
+    return afterEngineCall(results);
+}
+
+// Every pattern's answer is made to serve pos, and the rule's match is the least of them (the
+// first pattern's at a tie). At pos the patterns are matched in order, so that one matching there
+// wins before any looks further. Further on, a pattern is matched only where its first characters
+// are, and only as far as the best match so far (and its window); it goes on from there when that
+// is not far enough, so the positions it is tried at cover the line once, and none far past the
+// rule's match. A pattern whose first characters are not known is searched by the engine to the
+// line's end.
+int LineMatcher::searchRule(Probe& probe, int pos) {
+    if (!probe.searches)
+        probe.searches = &ruleSearches(*probe.rule);
+    const std::vector<uint32_t>& searches = *probe.searches;
+    for (size_t i = 0; i < searches.size(); ++i) {
+        PatternSearch& search = m_searches[searches[i]];
+        Found& found = search.found;
+        const bool anchor = anchorAt(search.anchored, pos);
+        const bool known = search.line == m_lineSerial && found.serves(pos, anchor);
+        if (known && found.start > pos)
+            continue;
+        if (search.firstChars.mayBeginAt(m_text.data(), pos, anchor)) {
+            if (!matchHere(search, pos, probe.results))
+                return NOWHERE;
+            if (probe.results.found()) {
+                probe.alternative = static_cast<int>(i);
+                return pos;
+            }
+        }
+        if (!known) {
+            search.line = m_lineSerial;
+            search.window = SEARCH_WINDOW;
+            found.from = pos;
+            found.anchorFrom = anchor ? pos : -1;
+        }
+        // Nothing known beyond pos.
+        search.bounded = true;
+        found.start = pos + charLength(pos);
+    }
+    int best = NOWHERE;
+    size_t bestIndex = searches.size();
+    const auto beats = [&](int start, size_t i) { return start < best || (start == best && i < bestIndex); };
+    for (size_t i = 0; i < searches.size(); ++i) {
+        const PatternSearch& search = m_searches[searches[i]];
+        if (!search.bounded && beats(search.found.start, i)) {
+            best = search.found.start;
+            bestIndex = i;
+        }
+    }
+    for (bool extended = true; extended;) {
+        extended = false;
+        for (size_t i = 0; i < searches.size(); ++i) {
+            PatternSearch& search = m_searches[searches[i]];
+            if (!search.bounded || !beats(search.found.start, i))
+                continue;
+            if (!extendSearch(search, best, probe.results))
+                return NOWHERE;
+            extended = true;
+            if (!search.bounded && beats(search.found.start, i)) {
+                best = search.found.start;
+                bestIndex = i;
+            }
+        }
+    }
+    probe.alternative = bestIndex < searches.size() ? static_cast<int>(bestIndex) : -1;
+    return best;
+}
+
+bool LineMatcher::extendSearch(PatternSearch& search, int to, pel::MatchResultsRegEx& results) {
+    int p = search.found.start;
+    if (search.firstChars.any() && p < m_length) {
+        // The engine's search cannot stop early without cutting the text its matches see.
+        const wchar_t* text = m_text.data();
+        const uint32_t option = anchorOption(search.anchored, p);
+        boundedCall(results, [&] { search.regex->search(&results, text, text + m_length, text + p, text + m_length, option); });
+        if (!afterEngineCall(results))
+            return false;
+        search.found.start = results.found() ? results.begin(0) : NOWHERE;
+        search.bounded = false;
+        return true;
+    }
+    const int64_t wanted = std::max<int64_t>(to == NOWHERE ? 0 : static_cast<int64_t>(to) + 1, p + search.window);
+    const int end = static_cast<int>(std::min<int64_t>(wanted, m_length));
+    for (; p < end; p += charLength(p)) {
+        if (!search.firstChars.mayBeginAt(m_text.data(), p, anchorAt(search.anchored, p)))
+            continue;
+        if (!matchHere(search, p, results))
+            return false;
+        if (results.found()) {
+            search.found.start = p;
+            search.bounded = false;
+            return true;
+        }
+    }
+    if (end >= m_length) {
+        search.found.start = NOWHERE;
+        search.bounded = false;
+    } else {
+        search.found.start = end;
+        search.window = std::min(search.window * 2, SEARCH_WINDOW_CEILING);
+    }
+    return true;
+}
+
+uint32_t LineMatcher::anchorOption(bool anchored, int pos) const {
+    return anchored && !anchorAt(anchored, pos) ? pel::RegExOptions::NO_START_ANCHOR : 0;
 }
 
 int LineMatcher::charLength(int pos) const {
@@ -289,16 +462,13 @@ bool LineMatcher::walk(int32_t line) {
         }
         if (m_pos == m_length)
             break;
-        int compositeAt = NOWHERE;
-        const pel::RegEx* composite =
-            m_top.rule && m_top.rule->composite ? m_top.rule->composite->getCompiled() : nullptr;
-        if (composite) {
-            Probe& probe = m_length <= SET_SEARCH_LONGEST_LINE ? probeFor(*m_top.rule)
-                                                               : probeFor(composite, m_top.rule->compositeAnchored);
-            compositeAt = nextStart(probe, m_pos);
+        int ruleAt = NOWHERE;
+        if (m_top.rule && !m_top.rule->patterns.empty()) {
+            Probe& probe = probeFor(*m_top.rule);
+            ruleAt = nextStart(probe, m_pos);
             if (m_stopped)
                 break;
-            if (compositeAt == m_pos) {
+            if (ruleAt == m_pos) {
                 if (!open(probe, m_pos, line))
                     return false;
                 continue;
@@ -306,7 +476,7 @@ bool LineMatcher::walk(int32_t line) {
         }
         if (m_plainStart < 0)
             m_plainStart = m_pos;
-        m_pos = std::min({endAt, compositeAt, m_length});
+        m_pos = std::min({endAt, ruleAt, m_length});
     }
     flushPlain();
     return true;
@@ -331,14 +501,11 @@ void LineMatcher::close(const Probe& probe, int at) {
 
 bool LineMatcher::open(const Probe& probe, int at, int32_t line) {
     const pel::MatchResultsRegEx& results = probe.results;
-    // A set's match has the pattern's own groups; the composite's, the alternative's group first.
+    // The match has the pattern's own groups.
     const std::vector<uint32_t>& alternatives = m_top.rule->alternatives;
-    const int alternative = probe.alternative;
-    const unsigned group = probe.rule ? 0 : results.firstMatchedGroup();
-    const uint32_t subNumber = !probe.rule ? m_top.rule->composite->getId(group)
-                               : alternative >= 0 && static_cast<size_t>(alternative) < alternatives.size()
-                                   ? alternatives[static_cast<size_t>(alternative)]
-                                   : 0;
+    const auto alternative = static_cast<size_t>(probe.alternative);
+    const unsigned group = 0;
+    const uint32_t subNumber = probe.alternative >= 0 && alternative < alternatives.size() ? alternatives[alternative] : 0;
     const ParserRule* sub = m_rules->rule(subNumber);
     if (!sub) {
         const std::wstring text(m_text, 0, m_length > 0 && m_text[m_length - 1] == L'\n' ? m_length - 1 : m_length);
@@ -471,7 +638,13 @@ bool LineMatcher::parseLine(int32_t line) {
     m_document->appendTextRange(start, start + m_document->getLineLengthWithBreak(line), &m_text);
     m_length = static_cast<int>(m_text.size());
     for (Probe& probe : m_probes)
-        probe.from = -1;
+        probe.found = Found();
+    if (++m_lineSerial == 0) {
+        // The serial went round: no search may pass for this line's.
+        m_lineSerial = 1;
+        for (PatternSearch& search : m_searches)
+            search.line = 0;
+    }
     m_runs.clear();
     m_pos = 0;
     m_plainStart = -1;

@@ -9,12 +9,15 @@
 // At each position the rule's end pattern is tried, then its sub-rules' patterns, as an anchored
 // walk would; each is searched forward and its result reused until the position passes it, so a
 // long line costs one search per token instead of one match per character. The sub-rules'
-// patterns are searched as a set (each compiled by itself, the first in the rule's order winning
-// at the first position where any matches), whose state is the matcher's own (one per worker,
-// made on first use in a bound step); on a line longer than SET_SEARCH_LONGEST_LINE, where every
-// set search would look for the shortcuts of each pattern over the rest of the line again, as
-// the rule's composite: one alternation of them all, with the same results. At the line's end, after
-// its line feed, only end patterns are tried (an end such as "(?<=\n)" matches only there).
+// patterns are searched as a set, the first in the rule's order winning at the first position
+// where any matches. On a line of up to SET_SEARCH_LONGEST_LINE characters the engine searches
+// them together (its set search, whose state is the matcher's own, made on first use in a bound
+// step). On a longer line, where each such search would look again for every pattern's shortcut
+// over the rest of the line, each pattern keeps where its next match starts (or how far it has
+// none), shared by every rule that has it, and is tried only where its first characters are
+// (PatternFirstChars): so the places a pattern is tried at cover the line about once. At the
+// line's end, after its line feed, only end patterns are tried (an end such as "(?<=\n)" matches
+// only there).
 //
 // \G holds only at the anchor: where the begin match of the rule on top ended, when that rule
 // opened on this line; nowhere on the lines after. Closing a rule brings back its parent's anchor.
@@ -24,6 +27,7 @@
 // LINE_BUDGET_MS. The budget is checked between engine calls, so one call's work is bounded too:
 // by CALL_RETRY_LIMIT backtracking steps over all of its start positions.
 
+#include "service/parser/PatternFirstChars.h"
 #include "service/parser/base/LineRecord.h"
 
 #include "pel/text/search/MatchResults.h"
@@ -77,8 +81,15 @@ public:
     static constexpr int CALL_SLOW_TRIES = 3;
     // Where no match starts up to the line's end.
     static constexpr int NOWHERE = 0x7FFFFFFF;
-    // The longest line whose sub-rule patterns are searched as a set.
+    // The longest line whose sub-rule patterns the engine searches together.
     static constexpr int SET_SEARCH_LONGEST_LINE = 500;
+    // How far a pattern is tried on a long line beyond where it must be at first; each time that
+    // finds nothing doubles it, up to the ceiling.
+    static constexpr int SEARCH_WINDOW = 256;
+    static constexpr int SEARCH_WINDOW_CEILING = 1 << 20;
+    // On a short line a rule's patterns are searched either way, whichever is faster for the
+    // rule: each way is timed on this many of its lines first.
+    static constexpr int CHOICE_TRIAL_LINES = 64;
 
     LineMatcher();
     virtual ~LineMatcher();
@@ -101,30 +112,66 @@ public:
     bool parseLine(int32_t line);
 
 protected:
-    // One pattern's search state on the current line: the match found from `from` on.
-    // The end pattern (regex) or the sub-rule patterns of a rule (rule, set).
+    // Where a pattern's next match starts on the current line: found from `from` on.
+    struct Found {
+        int from = -1;       // -1: nothing found on this line yet
+        int start = NOWHERE; // start of the match found
+        int anchorFrom = -1; // `from` when \G held there, else -1
+        // Whether the answer serves a search from pos, where \G holds or not (anchor).
+        bool serves(int pos, bool anchor) const {
+            // No match starts between where the search began and what it found. \G held at
+            // most where that search began: its answer serves pos only if \G holds at pos just
+            // as it did.
+            return from >= 0 && from <= pos && start >= pos && (anchorFrom == pos) == anchor;
+        }
+    };
+    // One sub-rule pattern's state on a long line, shared by the rules that have it: no match
+    // starts in [found.from, found.start); one starts at found.start unless `bounded`, when it
+    // was tried no further.
+    struct PatternSearch {
+        const pel::RegEx* regex = nullptr;
+        PatternFirstChars firstChars;
+        bool anchored = false; // the pattern uses \G
+        uint32_t line = 0;     // the line serial `found` belongs to
+        bool bounded = false;
+        int window = 0;        // how far it is tried beyond where it must be next time
+        Found found;
+    };
+    // How a rule's patterns are searched on short lines: the time each way took on its trial
+    // lines, and the way of the current line.
+    struct RuleChoice {
+        double setMs = 0;
+        double ownMs = 0;
+        int setLines = 0;
+        int ownLines = 0;
+        uint32_t line = 0;
+        bool own = false;
+        bool timed = false;
+    };
+    // The end pattern's search state (regex), or a rule's sub-rule patterns (rule; its set
+    // search, or its patterns' states when `own`).
     struct Probe {
         const pel::RegEx* regex = nullptr;
         const ParserRule* rule = nullptr;
-        pel::RegExSetSearch* set = nullptr;
+        const std::vector<uint32_t>* searches = nullptr; // of the rule's patterns, in its order
+        RuleChoice* choice = nullptr;
+        bool own = false;
         int alternative = -1;  // of the rule whose pattern matched, in the rule's order
         bool anchored = false; // the pattern uses \G
-        int from = -1;         // -1: nothing found on this line yet
-        int start = NOWHERE;   // start of the match found
-        int anchorFrom = -1;   // `from` when \G held there, else -1
+        Found found;
         pel::MatchResultsRegEx results;
     };
     // The first position from pos on where the probe's pattern may match: pos when it matches
     // there (its groups in the probe's results), NOWHERE when it matches nowhere further on.
     virtual int nextStart(Probe& probe, int pos);
-    // Runs call (one match or search into the probe's results) under the bounds of one call.
-    void boundedCall(Probe& probe, const std::function<void()>& call);
+    // Runs call (one match or search into results) under the bounds of one call.
+    void boundedCall(pel::MatchResultsRegEx& results, const std::function<void()>& call);
     // The anchored match at pos: pos when it matched, else the next character's position.
     int matchAt(Probe& probe, int pos);
-    // Whether \G holds at pos for the probe's pattern.
-    bool anchorAt(const Probe& probe, int pos) const { return probe.anchored && pos == m_anchors.back(); }
+    // Whether \G holds at pos for a pattern that uses it (anchored).
+    bool anchorAt(bool anchored, int pos) const { return anchored && pos == m_anchors.back(); }
     // The option that keeps the engine's \G (which holds where a call starts) from holding at pos.
-    uint32_t anchorOption(const Probe& probe, int pos) const;
+    uint32_t anchorOption(bool anchored, int pos) const;
 
 private:
     struct Top {
@@ -143,6 +190,20 @@ private:
     Probe& probeFor(const pel::RegEx* regex, bool anchored);
     Probe& probeFor(const ParserRule& rule);
     Probe& takeProbe(bool anchored);
+    pel::RegExSetSearch& setSearch(const ParserRule& rule);
+    // The end pattern's next match, or the rule's by the engine's set search.
+    int searchNext(Probe& probe, int pos);
+    // The first position from pos on where one of the rule's patterns matches on a long line
+    // (the probe's alternative; its groups in the probe's results when that is pos), NOWHERE
+    // when none does.
+    int searchRule(Probe& probe, int pos);
+    // The states of the rule's patterns, made on first use in a bound step.
+    const std::vector<uint32_t>& ruleSearches(const ParserRule& rule);
+    // Tries the pattern on from the bound of its state up to `to` at least (NOWHERE: some way);
+    // false when the line stops.
+    bool extendSearch(PatternSearch& search, int to, pel::MatchResultsRegEx& results);
+    // The pattern's match at pos into results; false when the line stops.
+    bool matchHere(const PatternSearch& search, int pos, pel::MatchResultsRegEx& results);
     // Reads the engine call's outcome: false (the line stops) on an error or when over budget.
     bool afterEngineCall(const pel::MatchResultsRegEx& results);
     void loadStartState(int32_t line);
@@ -185,6 +246,14 @@ private:
     std::array<Probe, 8> m_probes;
     // The set searches of the rules met since the step was bound.
     std::unordered_map<const ParserRule*, std::unique_ptr<pel::RegExSetSearch>> m_sets;
+    std::unordered_map<const ParserRule*, RuleChoice> m_choices;
+    // The states of the sub-rule patterns met since the step was bound, and of each rule met,
+    // its patterns' places among them.
+    std::vector<PatternSearch> m_searches;
+    std::unordered_map<const pel::RegEx*, uint32_t> m_searchIndexes;
+    std::unordered_map<const ParserRule*, std::vector<uint32_t>> m_ruleSearches;
+    // Counts the lines parsed, so that the states of the line before need no clearing.
+    uint32_t m_lineSerial = 0;
     size_t m_nextProbe = 0;
     std::vector<Capture> m_captures;
     std::vector<std::wstring> m_captureTexts;

@@ -2,6 +2,8 @@
 
 #include "service/document/search/RegExFromSource.h"
 
+#include "pel/log/Log.h"
+
 #include <algorithm>
 
 namespace tessel {
@@ -10,6 +12,9 @@ namespace {
 
 // Back-reference numbers from here on are dropped: a group number is one 16-bit unit.
 constexpr uint32_t FIRST_DROPPED_REFERENCE = 65536;
+
+// Error texts in the log are cut to this many characters.
+constexpr size_t MAX_ERROR_TEXT = 90;
 
 bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
@@ -32,19 +37,28 @@ ParserRule::ParserRule() { s_live.fetch_add(1, std::memory_order_acq_rel); }
 
 ParserRule::~ParserRule() { s_live.fetch_sub(1, std::memory_order_acq_rel); }
 
-bool pushPattern(ParserRule& rule, const RegExSource& source, uint32_t subRuleNumber,
-                 RegExComposite::PartCache* cache) {
+bool pushPattern(ParserRule& rule, const RegExSource& source, uint32_t subRuleNumber, PatternCache* cache) {
     if (std::find(rule.alternatives.begin(), rule.alternatives.end(), subRuleNumber) != rule.alternatives.end())
         return true;
-    if (!rule.composite)
-        rule.composite = std::make_unique<RegExComposite>();
     pel::RegExOptions options;
     pel::RegEx::parseOptions(source.options.c_str(), &options);
-    if (rule.composite->push(source.pattern, options.options, subRuleNumber, cache)) {
-        rule.alternatives.push_back(subRuleNumber);
-        rule.patterns.push_back(pel::RegEx::create(source.pattern, options));
-        rule.compositeAnchored = rule.compositeAnchored || patternUsesG(source.pattern);
+    CompiledPattern own;
+    CompiledPattern& compiled = cache ? (*cache)[std::to_wstring(options.options) + L':' + source.pattern] : own;
+    if (!compiled.regex) {
+        compiled.regex = pel::RegEx::create(source.pattern, options);
+        compiled.firstChars = PatternFirstChars(source.pattern, options.options);
     }
+    if (!compiled.regex->isCompiled()) {
+        pel::RegExErrorInfo error;
+        compiled.regex->getErrorInfo(&error);
+        pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"pushPattern: Error compiling the pattern of rule %u: `%s`\n",
+                        subRuleNumber, error.message.substr(0, MAX_ERROR_TEXT).c_str());
+        return false;
+    }
+    rule.alternatives.push_back(subRuleNumber);
+    rule.patterns.push_back(compiled.regex);
+    rule.firstChars.push_back(compiled.firstChars);
+    rule.patternsAnchored = rule.patternsAnchored || patternUsesG(source.pattern);
     return false;
 }
 

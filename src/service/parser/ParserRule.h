@@ -1,14 +1,14 @@
 #pragma once
 // One compiled grammar rule, as the grammar compiler builds it and the line matcher runs it: a
 // scope name, the capture rules of its begin (or match) and end expressions, the content rule of
-// a begin/end pattern, the alternation of its sub-rules' patterns and its end expression, static
-// or completed from the begin match (back-references). Rules are made on the compile thread and
+// a begin/end pattern, its sub-rules' patterns (each compiled by itself, in their order) and its
+// end expression, static or completed from the begin match (back-references). Rules are made on the compile thread and
 // deleted on the main thread; once their set is installed they are only read.
 //
 // A root rule (the grammar's own) is what a Document is coloured by.
 
 #include "service/base/RegExSource.h"
-#include "service/document/search/RegExComposite.h"
+#include "service/parser/PatternFirstChars.h"
 #include "service/parser/base/DocumentGrammar.h"
 
 #include "pel/text/search/RegEx.h"
@@ -18,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace tessel {
@@ -57,17 +58,18 @@ public:
     // Group number -> capture rule (a scope and a number of its own).
     std::map<uint32_t, ParserRule*> beginCaptures;
     std::map<uint32_t, ParserRule*> endCaptures;
-    std::unique_ptr<RegExComposite> composite;
     std::unique_ptr<pel::RegEx> endPattern;
     std::unique_ptr<DynamicEndSource> dynamicEnd;
     uint16_t ruleNumber = 0;
-    // The sub-rule number of each alternative of the composite, in push order.
+    // The sub-rule number of each alternative, in push order.
     std::vector<uint32_t> alternatives;
-    // Each alternative's pattern compiled by itself, in the same order: what the matcher searches
-    // as a set.
-    std::vector<std::unique_ptr<pel::RegEx>> patterns;
-    // Some alternative, or the static end pattern, uses \G.
-    bool compositeAnchored = false;
+    // Each alternative's pattern, in the same order: what the matcher searches as a set. A
+    // pattern that several rules have is compiled once and shared.
+    std::vector<std::shared_ptr<const pel::RegEx>> patterns;
+    // The characters each of them can begin a match with.
+    std::vector<PatternFirstChars> firstChars;
+    // Some alternative uses \G.
+    bool patternsAnchored = false;
     bool endAnchored = false;
 
 private:
@@ -77,12 +79,18 @@ private:
     static std::atomic<int32_t> s_live;
 };
 
-// Adds the source's pattern as the alternative of sub-rule subRuleNumber (the composite is made
-// on first use). True when the sub-rule is an alternative already (nothing happens); otherwise
-// false, whether the pattern went in or, not compiling by itself, was logged and left out.
-// A cache shared by the pushes of one rule-set build compiles each pattern on trial once.
-bool pushPattern(ParserRule& rule, const RegExSource& source, uint32_t subRuleNumber,
-                 RegExComposite::PartCache* cache = nullptr);
+// The patterns one rule-set build has compiled, by their option letters and text: each is
+// compiled once, however many rules have it.
+struct CompiledPattern {
+    std::shared_ptr<const pel::RegEx> regex;
+    PatternFirstChars firstChars;
+};
+using PatternCache = std::unordered_map<std::wstring, CompiledPattern>;
+
+// Adds the source's pattern as the alternative of sub-rule subRuleNumber. True when the sub-rule
+// is an alternative already (nothing happens); otherwise false, whether the pattern went in or,
+// not compiling, was logged and left out.
+bool pushPattern(ParserRule& rule, const RegExSource& source, uint32_t subRuleNumber, PatternCache* cache = nullptr);
 
 // The converted form of an end pattern that holds back-references (a backslash and decimal
 // digits; a number of 65536 or more is dropped), or none when it holds none. Every other escape

@@ -124,7 +124,10 @@ TEST_F(RendererTest, GoldenLines) {
     layout.addClient(&selection);
     const std::wstring styled = L"int main(void) { return 0x1F; } // \x07 done\t";
     ASSERT_TRUE(lay(styled));
-    for (auto range : {std::vector<int>{0, 3, 3}, {17, 23, 3}, {24, 28, 1}, {32, 43, 2}})
+    // The comment's style runs to the end of the text: one entry further would be written past
+    // the attributes the record holds.
+    const int end = static_cast<int>(styled.size());
+    for (auto range : {std::vector<int>{0, 3, 3}, {17, 23, 3}, {24, 28, 1}, {32, end, 2}})
         std::fill(data.attributes.entries.begin() + range[0], data.attributes.entries.begin() + range[1], range[2]);
     ASSERT_TRUE(layout.process(data));
     mark(4, 14, selection);

@@ -175,9 +175,9 @@ TEST_F(LineMatcherTest, RunawayLinesStopWithOneLogLineKeepingTheirStateAndTheNex
     EXPECT_EQ(L"0:source.hostile meta.block invalid.runaway|3:source.hostile meta.block|4:source.hostile => [0:0]",
               dumpLine(parsed.document, 1));
 
-    // A clock that moves 200 ms between calls ends the line at its budget.
+    // A clock that moves 300 ms between calls ends the line at its budget, at its second engine call.
     uint32_t time = 0;
-    parsed.matcher->setClock([&time] { return time += 200; });
+    parsed.matcher->setClock([&time] { return time += 300; });
     LogCapture log;
     EXPECT_TRUE(parsed.matcher->parseLine(1));
     EXPECT_EQ(1u, countLogged(log, L"Parser: Line 1 stopped at column"));

@@ -53,12 +53,7 @@ public:
         for (tessel::ParserRule* sub : subRules)
             tessel::pushPattern(*parent, tessel::RegExSource{sub->name, L""}, sub->ruleNumber);
     }
-    std::shared_ptr<tessel::GrammarRuleSet> finish() {
-        for (uint32_t number = 1; number <= m_set->size(); ++number)
-            if (const auto& composite = m_set->rule(number)->composite)
-                composite->compile();
-        return m_set;
-    }
+    std::shared_ptr<tessel::GrammarRuleSet> finish() { return m_set; }
 
 private:
     tessel::ParserRule* add(const wchar_t* scope, const wchar_t* name) {

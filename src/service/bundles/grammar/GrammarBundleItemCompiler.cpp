@@ -33,12 +33,10 @@ std::shared_ptr<GrammarRuleSet> GrammarBundleItemCompiler::compile() {
     }
     if (!stopped())
         buildRules();
-    if (!stopped())
-        compileComposites();
     m_records.clear();
     m_rootList.subRecords.clear();
     m_expanded.clear();
-    m_checkedParts.clear();
+    m_patterns.clear();
     std::shared_ptr<GrammarRuleSet> result = std::move(m_ruleSet);
     return stopped() ? nullptr : result;
 }
@@ -267,7 +265,7 @@ void GrammarBundleItemCompiler::buildRule(CompileRecord* root) {
 
 void GrammarBundleItemCompiler::addAlternative(CompileRecord& parent, const CompileRecord& rec) {
     if (parent.rule)
-        pushPattern(*parent.rule, rec.alternative, rec.rule->ruleNumber, &m_checkedParts);
+        pushPattern(*parent.rule, rec.alternative, rec.rule->ruleNumber, &m_patterns);
 }
 
 void GrammarBundleItemCompiler::prepareAlternative(CompileRecord& rec, const RegExSource& source) {
@@ -321,16 +319,6 @@ void GrammarBundleItemCompiler::addCaptureRules(const std::map<uint32_t, std::ws
     for (const auto& capture : captures)
         if (ParserRule* rule = addRule(std::wstring(), capture.second))
             (*o_rules)[capture.first] = rule;
-}
-
-void GrammarBundleItemCompiler::compileComposites() {
-    for (uint32_t number = 1; number <= m_ruleSet->size(); ++number) {
-        if (stopped())
-            return;
-        const ParserRule* rule = m_ruleSet->rule(number);
-        if (rule->composite)
-            rule->composite->compile();
-    }
 }
 
 } // namespace tessel

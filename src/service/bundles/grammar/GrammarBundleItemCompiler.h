@@ -1,16 +1,16 @@
 #pragma once
 // One compilation of all installed grammars into the rule set the parser runs, on the compile
-// thread. Three phases: records are made for every pattern reachable from each grammar (a
+// thread. Two phases: records are made for every pattern reachable from each grammar (a
 // pattern reached under another injection gets a record of its own, one reached again shares
 // its record); rules are built from the records, each match and begin/end pattern becoming a
-// rule whose expression is an alternative of its parent's rule; then every rule's alternation
-// is compiled. The stop test is made between the steps; a stopped compilation gives no set.
+// rule whose expression is an alternative of its parent's rule (each distinct expression
+// compiled once). The stop test is made between the steps; a stopped compilation gives no set.
 //
 // The grammars and their pattern trees are only read: the grammar manager keeps them unchanged
 // while a compilation runs.
 
 #include "service/base/RegExSource.h"
-#include "service/document/search/RegExComposite.h"
+#include "service/parser/ParserRule.h"
 
 #include "pel/base/Crc.h"
 
@@ -107,8 +107,6 @@ private:
     // The rule's alternative with only the groups its captures and end pattern read capturing,
     // and those renumbered in the rule.
     static void prepareAlternative(CompileRecord& record, const RegExSource& source);
-    // Phase 3.
-    void compileComposites();
 
     const GrammarMap* m_grammars;
     std::function<bool()> m_stopped;
@@ -122,8 +120,8 @@ private:
     // expanding one again adds nothing, and a cycle of them would never end.
     std::set<std::pair<const CompileRecord*, const CompileRecord*>> m_expanded;
     bool m_fullLogged = false;
-    // Each alternative's pattern compiled on trial once, however many rules it joins.
-    RegExComposite::PartCache m_checkedParts;
+    // Each alternative's pattern compiled once, however many rules it joins.
+    PatternCache m_patterns;
 };
 
 } // namespace tessel

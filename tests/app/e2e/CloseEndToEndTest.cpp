@@ -1,0 +1,50 @@
+// Closing the window over a modified tab in the background, answered either way: the program
+// ends with 0 and writes its settings.
+
+#include "app/e2e/TesselRun.h"
+
+#include <gtest/gtest.h>
+
+namespace tessel_test {
+namespace {
+
+using CloseEndToEnd = TesselCopyTest;
+
+// The size of the file, 0 when it is missing.
+uint64_t sizeOf(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+TEST_F(CloseEndToEnd, AModifiedBackgroundTabAnsweredEitherWayEndsWithZeroAndTheSettingsWritten) {
+    const std::string old = "int a;\r\n";
+    copy.folder.write(L"b.c", "int b;\r\n");
+    const struct {
+        const char* name;
+        std::initializer_list<WORD> keys;
+        std::string saved;
+    } answers[] = {{"Don't Save", {VK_MENU, 'N'}, old}, {"Save, the default", {VK_RETURN}, "q" + old}};
+    for (const auto& answer : answers) {
+        SCOPED_TRACE(answer.name);
+        user = copy.freshUserFolder(false); // empty: every settings file is the exit's own
+        copy.folder.write(L"a.c", old);
+        TesselRun tessel(copy, L"a.c");
+        ASSERT_TRUE(typeText(tessel.editor(), L"q"));
+        ASSERT_TRUE(tessel.hasTitle(L"a.c * - Tessel"));
+        // A second start hands b.c over: its tab opens in front of the edited one.
+        OtherProcess second(copy.program(), L"b.c", copy.folder.path);
+        EXPECT_EQ(0, second.exitCode(WAIT_MS));
+        ASSERT_TRUE(tessel.hasTitle(L"b.c - Tessel"));
+        ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
+        ASSERT_TRUE(tessel.answer(answer.keys));
+        EXPECT_EQ(0, tessel.process.exitCode(WAIT_MS));
+        EXPECT_EQ(answer.saved, copy.folder.read(L"a.c"));
+        for (const wchar_t* name : {L"session", L"preferences", L"languages"})
+            EXPECT_LT(0u, sizeOf(user + L"\\config\\" + name + L".tsConfig")) << TesselRun::narrow(name);
+    }
+}
+
+} // namespace
+} // namespace tessel_test
