@@ -1,5 +1,6 @@
 // The main window while the loader holds a load: it paints, answers messages and queues what a
-// second start hands over, refuses input, shows the activity, and then gets the document.
+// second start hands over, refuses input, shows the activity, and then gets the document; a
+// held reload paints the document as it was until the new text takes its place.
 
 #include "ShellFixture.h"
 
@@ -187,6 +188,49 @@ TEST_F(LoaderWaitTest, WhileASaveIsHeldTheWindowAndTheSavedDocumentsEditorPaint)
     EXPECT_TRUE(::IsWindowEnabled(main));
     EXPECT_EQ("new first line\r\nsecond line\r\n", device.files[L"big.txt"]);
     EXPECT_EQ(L"held:big.txt - Tessel", window->getTitleText());
+}
+
+TEST_F(LoaderWaitTest, WhileAReloadIsHeldTheWindowAndTheReloadedDocumentsEditorPaintItsOldText) {
+    device.readGateShut = false;
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(window->openFile(L"held:big.txt"));
+    MainWindow::Page& page = *window->getActivePage();
+    HWND main = window->getHandle();
+    HWND editor = page.editor->getHandle();
+    StatusBar* status = window->getStatusBar();
+    const MainThreadProbe activityShown(
+        [&] { return status->getShownText() == L"Loading big.txt..." && status->isSpinning(); });
+    // The editor's document reads as it was while the new text is read aside.
+    const MainThreadProbe oldText([&] { return activeText() == L"first line\nsecond line\n"; });
+    device.files[L"big.txt"] = "changed outside\r\n";
+    device.readGateShut = true;
+    answers.push_back(MainWindow::RESULT_RELOAD);
+    std::atomic<bool> reachedRead{false}, painted{false}, activity{false}, readable{false};
+    std::thread user([&] {
+        if ((reachedRead = device.readWaiting.tryWait(30000))) {
+            activity = tessel_test::pollFor([&] { return activityShown.ask(); }, 30000, 20);
+            readable = oldText.ask();
+            ::InvalidateRect(editor, nullptr, TRUE);
+            ::InvalidateRect(main, nullptr, TRUE);
+            RECT left;
+            painted = tessel_test::pollFor(
+                [&] { return !::GetUpdateRect(main, &left, FALSE) && !::GetUpdateRect(editor, &left, FALSE); }, 30000);
+        }
+        device.readGateShut = false;
+        device.readGate.signal();
+    });
+    page.controller->onFileChanged(page.controller->getDocument(), DocumentFileChange{FILE_CHANGE_MODIFIED});
+    user.join();
+    ASSERT_TRUE(reachedRead) << "the loader never read the file again";
+    EXPECT_TRUE(activity) << "the status bar never showed the reload";
+    EXPECT_TRUE(readable) << "the document did not read as it was during the reload";
+    EXPECT_TRUE(painted) << "the window or the document's editor did not paint during the reload";
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return activeText() == L"changed outside\n"; }))
+        << "the reload never completed";
+    EXPECT_TRUE(::IsWindowEnabled(main));
+    EXPECT_FALSE(loadShown());
+    EXPECT_FALSE(page.controller->isModifiedOnDisk());
+    EXPECT_EQ(1u, questions.size());
 }
 
 TEST_F(LoaderWaitTest, AfterALoadTheWindowIsEnabledAndTheNewDocumentHasTheFocus) {

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <utility>
 
 namespace tessel {
 
@@ -226,6 +227,13 @@ void Document::setBuffer(GapBuffer&& buffer, const int32_t* lineFeeds, int32_t c
     checkLineFeeds(buffer, lineFeeds, count);
     m_lines.rebuild(lineFeeds, count, buffer.length());
     m_buffer = std::move(buffer);
+}
+
+void Document::takeLoadedText(Document& loaded) {
+    m_lines.swap(loaded.m_lines);
+    std::swap(m_buffer, loaded.m_buffer);
+    m_lineFeeds.clear();
+    m_undo->clear();
 }
 
 void Document::clearUndo() {

@@ -74,9 +74,10 @@ public:
     // DocumentManager around the request, with the count at 0. While the loader saves it (it
     // holds the mutex and only reads), the main thread reads it too: its lock takes the count
     // without the mutex, so that the window paints meanwhile. While the loader fills it, the
-    // lock waits for the loader as ever. Either way an edit is refused
-    // (pel::IllegalStateException) instead of changing the text under the loader.
-    enum LoaderAccess : uint32_t { LOADER_NONE = 0, LOADER_READS = 1, LOADER_WRITES = 2 };
+    // lock waits for the loader as ever. While the loader reads its file again into a document
+    // aside (a reload), the loader leaves it alone and the lock takes the mutex as ever. In each
+    // case an edit is refused (pel::IllegalStateException): it would be written over or lost.
+    enum LoaderAccess : uint32_t { LOADER_NONE = 0, LOADER_READS = 1, LOADER_WRITES = 2, LOADER_RELOADS = 3 };
     void setLoaderAccess(LoaderAccess access) { m_loaderAccess = access; }
     LoaderAccess getLoaderAccess() const { return m_loaderAccess; }
 
@@ -204,6 +205,9 @@ public:
     // empty once taken).
     void resetWithBuffer(GapBuffer&& buffer, LineEnds&& lineFeeds);
     void setBuffer(GapBuffer&& buffer, LineEnds&& lineFeeds);
+    // Trades text and lines with a document the loader filled aside (a reload), which is left
+    // with the old ones; no line feeds kept, no undo. The format is the caller's to change.
+    void takeLoadedText(Document& loaded);
     // Empties the undo log and clears the modified flag.
     void clearUndo();
     UndoContext& getUndoContext() const { return *m_undo; }

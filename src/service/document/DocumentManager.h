@@ -77,7 +77,9 @@ public:
     // and the file as they were.
     bool saveDocument(const wchar_t* path, Document* document, FileError* o_error);
     // Reads the document's file again into it; false with *o_error set when that failed, the
-    // document as it was.
+    // document as it was. The file is read aside: until the new text takes the old one's place
+    // the window reads the document as it was, and an edit of it is refused. A save or reload of
+    // a document asked while the loader has it fails at once, as one while it is locked.
     bool reloadDocument(Document* document, FileError* o_error);
     // Points the document to another file (null document: pel::NullPointerException "doc").
     void renameDocument(Document* document, const wchar_t* path);

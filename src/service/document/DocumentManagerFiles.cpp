@@ -26,10 +26,39 @@ bool fullPathOf(const wchar_t* path, pel::WorkString<>* o_full) {
     return false;
 }
 
+// What the loader does with a document for the holder's scope.
+class LoaderAccessHold {
+public:
+    LoaderAccessHold(Document& document, Document::LoaderAccess access) : m_document(document) {
+        m_document.setLoaderAccess(access);
+    }
+    ~LoaderAccessHold() { m_document.setLoaderAccess(Document::LOADER_NONE); }
+    LoaderAccessHold(const LoaderAccessHold&) = delete;
+    LoaderAccessHold& operator=(const LoaderAccessHold&) = delete;
+
+private:
+    Document& m_document;
+};
+
+// What the loader found in the file, from the document it filled aside.
+void takeDetection(const DocumentFormat& loaded, DocumentFormat& io_format) {
+    io_format.replacedBytes = loaded.replacedBytes;
+    io_format.encodingConfidence = loaded.encodingConfidence;
+    io_format.detectedEncoding = loaded.detectedEncoding;
+    io_format.softTabsConfidence = loaded.softTabsConfidence;
+    io_format.detectedSoftTabs = loaded.detectedSoftTabs;
+    io_format.tabWidthConfidence = loaded.tabWidthConfidence;
+    io_format.detectedTabWidth = loaded.detectedTabWidth;
+    io_format.lineEndingConfidence = loaded.lineEndingConfidence;
+    io_format.detectedLineEnding = loaded.detectedLineEnding;
+}
+
 } // namespace
 
 bool DocumentManager::refuseWhileLocked(const Document& document, const wchar_t* path, FileError* o_error) const {
-    if (PEL_SOFT_ASSERT(document.getLockCount() == 0))
+    // A request of the loader for the document runs already (asked again while the window
+    // waits for it): this one waits for nothing and fails.
+    if (document.getLoaderAccess() == Document::LOADER_NONE && PEL_SOFT_ASSERT(document.getLockCount() == 0))
         return false;
     set_document_io_error(DocumentIOError::DOCUMENT_BUSY, path);
     o_error->reset(new pel::FileErrorObject(pel::FileErrorObject::ensureRecord()));
@@ -38,13 +67,8 @@ bool DocumentManager::refuseWhileLocked(const Document& document, const wchar_t*
 
 DocumentManager::FileError DocumentManager::runRequest(Document* document, const wchar_t* path, uint32_t kind) {
     // The window reads a document being saved beside the loader, and leaves one being filled.
-    struct Access {
-        Document& document;
-        Access(Document& used, uint32_t kind) : document(used) {
-            document.setLoaderAccess(kind == DOCUMENT_IO_SAVE ? Document::LOADER_READS : Document::LOADER_WRITES);
-        }
-        ~Access() { document.setLoaderAccess(Document::LOADER_NONE); }
-    } access(*document, kind);
+    const LoaderAccessHold access(*document,
+                                  kind == DOCUMENT_IO_SAVE ? Document::LOADER_READS : Document::LOADER_WRITES);
     // The waiter wakes on this as on its messages; it stays set once the request is done.
     std::unique_ptr<pel::Event> ready(m_ioWait ? new pel::Event(false) : nullptr);
     DocumentIORequest* request = m_io->doRequest(document, path, kind, ready ? ready->handle() : nullptr);
@@ -141,17 +165,28 @@ bool DocumentManager::reloadDocument(Document* document, FileError* o_error) {
     const DocumentFormat format = document->getFormat();
     if (refuseWhileLocked(*document, format.path.c_str(), o_error))
         return false;
+    // The file is read into a document aside: meanwhile the window reads and paints this one as
+    // it was (the loader holds only the other's lock), and an edit of it is refused.
+    Document loaded;
+    {
+        const LoaderAccessHold reloading(*document, Document::LOADER_RELOADS);
+        *o_error = runRequest(&loaded, format.path.c_str(), DOCUMENT_IO_LOAD);
+    }
     const std::wstring grammar = document->getGrammarName();
     {
         DocumentLockHold lock(*document);
         setGrammar(*document, std::wstring());
     }
     document->notifyBeforeReload();
-    *o_error = runRequest(document, format.path.c_str(), DOCUMENT_IO_LOAD);
     if (!*o_error) {
         // What the file holds now, as a load gives it: a UTF-16 or ANSI file keeps its encoding.
+        const DocumentFormat detected = loaded.getFormat();
         DocumentLockHold lock(*document);
-        document->changeFormat([&](DocumentFormat& loaded) { applyLoadedFormat(loaded, format.path.c_str()); });
+        document->takeLoadedText(loaded);
+        document->changeFormat([&](DocumentFormat& changed) {
+            takeDetection(detected, changed);
+            applyLoadedFormat(changed, format.path.c_str());
+        });
     }
     document->notifyAfterReload();
     {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace tessel {
 
@@ -276,6 +277,22 @@ void LineTable::clearParsedLines(int32_t first, int32_t last) {
         cleared.parsedLine = nullptr;
         cleared.flags = static_cast<uint16_t>(cleared.flags | LINE_NEEDS_PARSING);
     }
+}
+
+void LineTable::swap(LineTable& other) noexcept {
+    std::swap(m_count, other.m_count);
+    std::swap(m_ends, other.m_ends);
+    std::swap(m_endsCapacity, other.m_endsCapacity);
+    std::swap(m_stepLine, other.m_stepLine);
+    std::swap(m_stepDelta, other.m_stepDelta);
+    std::swap(m_headers, other.m_headers);
+    std::swap(m_headerCapacity, other.m_headerCapacity);
+    std::swap(m_map, other.m_map);
+    std::swap(m_owned, other.m_owned);
+    std::swap(m_mapCapacity, other.m_mapCapacity);
+    std::swap(m_free, other.m_free);
+    std::swap(m_freeCount, other.m_freeCount);
+    std::swap(m_freeCapacity, other.m_freeCapacity);
 }
 
 void LineTable::reset() {

@@ -117,6 +117,8 @@ public:
     void rebuild(const int32_t* lineFeeds, int32_t count, int32_t length);
     // As rebuild, taking the block of the ends over (it is left empty) instead of copying it.
     void rebuild(LineEnds&& lineFeeds, int32_t length);
+    // Trades every line, header and record with the other table.
+    void swap(LineTable& other) noexcept;
 
     // Bytes held by the ends, the map, the headers and the free stack.
     size_t memoryHeld() const;

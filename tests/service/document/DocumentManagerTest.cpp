@@ -1,9 +1,15 @@
 #include "service/base/ServiceSetup.h"
 #include "service/document/io/DocumentIOErrors.h"
+#include "service/document/io/DocumentIOWait.h"
 #include "service/parser/base/DocumentGrammar.h"
 #include "pel/files/file_io/WatchNotification.h"
 #include "support/LogCapture.h"
+#include "support/MemoryFileDevice.h"
 #include "ManagerTestSupport.h"
+#include "pel/base/Exception.h"
+#include "pel/files/file_io/FileIO.h"
+
+#include <functional>
 
 using namespace tessel;
 
@@ -14,6 +20,27 @@ class DocumentManagerTest : public tessel_test::ManagerTest {};
 struct TestGrammar : DocumentGrammar {
     uint16_t rootRuleNumber() const override { return 7; }
     const wchar_t* rootScopeName() const override { return L"source.test"; }
+};
+
+// Once the loader waits on the device's held read, runs the test's look at the documents on the
+// main thread, then lets the read go on and waits for the request.
+class HeldReadWait : public DocumentIOWait {
+public:
+    HeldReadWait(tessel_test::MemoryFileDevice& device, std::function<void()> meanwhile)
+        : m_device(device), m_meanwhile(std::move(meanwhile)) {}
+    void waitFor(uint32_t, const wchar_t*, HANDLE ready, const std::function<bool()>& finished) override {
+        if ((reached = m_device.readWaiting.tryWait(30000)))
+            m_meanwhile();
+        m_device.readGateShut = false;
+        m_device.readGate.signal();
+        for (int tries = 0; !finished() && tries < 10; ++tries)
+            ::WaitForSingleObject(ready, 30000);
+    }
+    bool reached = false;
+
+private:
+    tessel_test::MemoryFileDevice& m_device;
+    std::function<void()> m_meanwhile;
 };
 
 } // namespace
@@ -236,4 +263,53 @@ TEST_F(DocumentManagerTest, WatcherRecordsAreCheckedAgainstTheFile) {
         }
     }
     EXPECT_TRUE(log.contains(L"DocumentManager: Watching '" + path(L"a.txt") + L"' failed"));
+}
+
+TEST_F(DocumentManagerTest, WhileAReloadReadsTheFileTheDocumentIsReadAsItWasAndRefusesEdits) {
+    tessel_test::MemoryFileDevice device;
+    device.files[L"held.txt"] = "old\r\ntext";
+    pel::FileIO::attachDevice(L"held", &device, 0);
+    DocumentManager::FileError error;
+    Document* document = manager->loadDocument(L"held:held.txt", &error);
+    ASSERT_TRUE(document);
+    document->insert(0, L">");
+    device.files[L"held.txt"] = "\tnew\n\tlines\n\tthree\n";
+    device.readGateShut = true;
+    bool lockFree = false, saveRefused = false;
+    std::wstring textMeanwhile;
+    int32_t linesMeanwhile = 0;
+    HeldReadWait wait(device, [&] {
+        // The loader holds no lock of this document: the window's reads do not wait for it.
+        if ((lockFree = document->getLockMutex().wait(30000) == pel::Semaphore_Impl::Signalled))
+            document->getLockMutex().release();
+        textMeanwhile = document->getText(0, document->getLength());
+        linesMeanwhile = document->getLineCount();
+        EXPECT_THROW(document->insert(0, L"x"), pel::IllegalStateException);
+        EXPECT_THROW(document->remove(0, 1), pel::IllegalStateException);
+        DocumentManager::FileError busy;
+        saveRefused = !manager->saveDocument(L"held:held.txt", document, &busy) && busy &&
+                      busy->getCode() == DocumentIOError::DOCUMENT_BUSY;
+    });
+    manager->setIOWait(&wait);
+    const bool reloaded = manager->reloadDocument(document, &error);
+    manager->setIOWait(nullptr);
+    pel::FileIO::detachDevice(L"held");
+    ASSERT_TRUE(wait.reached) << "the loader never read the file";
+    EXPECT_TRUE(reloaded);
+    EXPECT_TRUE(lockFree) << "the reload held the document's lock while the file was read";
+    EXPECT_EQ(L">old\ntext", textMeanwhile);
+    EXPECT_EQ(2, linesMeanwhile);
+    EXPECT_TRUE(saveRefused) << "a save asked during the reload did not fail at once";
+    // The file's text, lines and format in place of the old ones, and edits taken again.
+    EXPECT_EQ(L"\tnew\n\tlines\n\tthree\n", document->getText(0, document->getLength()));
+    EXPECT_EQ(4, document->getLineCount());
+    EXPECT_EQ(5, document->getLineStart(1));
+    const DocumentFormat format = document->getFormat();
+    EXPECT_EQ(LINE_ENDING_UNIX, format.lineEnding);
+    EXPECT_EQ(1.0f, format.encodingConfidence);
+    EXPECT_FALSE(format.modified);
+    EXPECT_EQ(Document::LOADER_NONE, document->getLoaderAccess());
+    document->insert(0, L"x");
+    EXPECT_EQ(L"x\tnew\n", document->getText(0, 6));
+    EXPECT_EQ("\tnew\n\tlines\n\tthree\n", device.files[L"held.txt"]) << "the refused save wrote nothing";
 }
