@@ -36,6 +36,16 @@ public:
     static bool isUpper(int c) { return hasSomeProperties(c, UPPER); }
     static int toLower(int c) { return isUpper(c) ? c + 32 : c; }
     static int toUpper(int c) { return isLower(c) ? c - 32 : c; }
+    // The value of a hexadecimal digit, -1 for any other character.
+    static int hexDigitValue(int c) {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    }
 
 private:
     static const std::array<uint32_t, 128> TABLE;

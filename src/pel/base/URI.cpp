@@ -25,15 +25,6 @@ void appendEscape(unsigned char byte, std::wstring* o_string) {
     *o_string += HEX_DIGITS[byte & 0x0F];
 }
 
-int hexValue(wchar_t c) {
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
-}
 
 // The byte of the escape at text[i] == '%'; throws for a malformed escape, its position an
 // index into text.
@@ -42,10 +33,10 @@ unsigned char readEscape(const std::wstring& text, size_t i, size_t end) {
         throw URIParseSyntaxException(L"no hex digit following percent sign", static_cast<int>(i));
     if (i + 2 >= end)
         throw URIParseSyntaxException(L"two hex digits must follow percent sign", static_cast<int>(i));
-    const int high = hexValue(text[i + 1]);
+    const int high = pel::Ascii::hexDigitValue(text[i + 1]);
     if (high < 0)
         throw URIParseSyntaxException(L"not a hex digit", static_cast<int>(i + 1));
-    const int low = hexValue(text[i + 2]);
+    const int low = pel::Ascii::hexDigitValue(text[i + 2]);
     if (low < 0)
         throw URIParseSyntaxException(L"not a hex digit", static_cast<int>(i + 2));
     return static_cast<unsigned char>(high * 16 + low);
@@ -55,8 +46,8 @@ unsigned char readEscape(const std::wstring& text, size_t i, size_t end) {
 int peekEscape(const std::wstring& text, size_t i, size_t end) {
     if (i + 2 >= end || text[i] != L'%')
         return -1;
-    const int high = hexValue(text[i + 1]);
-    const int low = hexValue(text[i + 2]);
+    const int high = pel::Ascii::hexDigitValue(text[i + 1]);
+    const int low = pel::Ascii::hexDigitValue(text[i + 2]);
     return high < 0 || low < 0 ? -1 : high * 16 + low;
 }
 

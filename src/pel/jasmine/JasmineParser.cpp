@@ -1,4 +1,5 @@
 #include "pel/jasmine/JasmineParser.h"
+#include "pel/base/Ascii.h"
 
 #include "pel/jasmine/JasmineSyntaxException.h"
 #include "pel/text/NumberText.h"
@@ -61,11 +62,6 @@ void setCloseRange(Value& value, const JasmineToken& close) {
     fail(L"Nesting deeper than " + std::to_wstring(JasmineParser::MAX_DEPTH) + L" levels.", token);
 }
 
-int hexValue(wchar_t c) {
-    if (c <= '9')
-        return c - '0';
-    return (c | 0x20) - 'a' + 10;
-}
 
 } // namespace
 
@@ -254,7 +250,7 @@ void JasmineParser::decodeDoubleQuoted(const wchar_t* text, size_t length, std::
         if (digits) {
             unsigned unit = 0;
             for (int i = 0; i < digits && at < end; ++i)
-                unit = unit * 16 + hexValue(*at++);
+                unit = unit * 16 + pel::Ascii::hexDigitValue(*at++);
             out += static_cast<wchar_t>(unit);
         }
     }

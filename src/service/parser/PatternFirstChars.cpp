@@ -1,4 +1,5 @@
 #include "service/parser/PatternFirstChars.h"
+#include "pel/base/Ascii.h"
 
 #include "pel/text/search/RegEx.h"
 
@@ -39,15 +40,6 @@ bool isAsciiAlnum(wchar_t c) {
     return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z');
 }
 
-int hexDigit(wchar_t c) {
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
-}
 
 // A recursive reading of the pattern's syntax (the engine's Ruby syntax), as far as the first
 // characters go. Anything it cannot place sets `failed`.
@@ -431,8 +423,8 @@ private:
         size_t digits = 0;
         if (letter == L'x' && m_i < m_n && m_p[m_i] == L'{') {
             size_t j = m_i + 1;
-            for (; j < m_n && hexDigit(m_p[j]) >= 0 && digits < 8; ++j, ++digits)
-                value = value * 16 + static_cast<uint32_t>(hexDigit(m_p[j]));
+            for (; j < m_n && pel::Ascii::hexDigitValue(m_p[j]) >= 0 && digits < 8; ++j, ++digits)
+                value = value * 16 + static_cast<uint32_t>(pel::Ascii::hexDigitValue(m_p[j]));
             if (j >= m_n || m_p[j] != L'}' || digits == 0) {
                 failed = true;
                 return false;
@@ -440,8 +432,8 @@ private:
             m_i = j + 1;
         } else {
             const size_t most = letter == L'x' ? 2 : 4;
-            for (; m_i < m_n && digits < most && hexDigit(m_p[m_i]) >= 0; ++m_i, ++digits)
-                value = value * 16 + static_cast<uint32_t>(hexDigit(m_p[m_i]));
+            for (; m_i < m_n && digits < most && pel::Ascii::hexDigitValue(m_p[m_i]) >= 0; ++m_i, ++digits)
+                value = value * 16 + static_cast<uint32_t>(pel::Ascii::hexDigitValue(m_p[m_i]));
             if (digits == 0 || (letter == L'u' && digits != 4)) {
                 failed = true;
                 return false;
