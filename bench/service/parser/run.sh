@@ -19,6 +19,9 @@ run theme_style_bench
 # Keystrokes at the top of an 800 000-line file during its first pass: the lock's wait.
 run parser_lock_bench
 
+# A line whose rule's every engine call runs away ends within the line budget.
+run runaway_line_bench
+
 # Grammar rules, the line matcher and parse jobs, beside vscode-textmate over vscode-oniguruma
 # (node on the host, installed into the cache) running the same rules as a TextMate grammar on
 # the texts that the peer's script writes.
