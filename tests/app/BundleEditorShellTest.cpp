@@ -71,6 +71,12 @@ protected:
         DocumentController::Lock lock(controller, DocumentController::LOCK_EDIT);
         controller.insertAt(static_cast<int32_t>(text.size()), static_cast<int32_t>(at + after.size()), text.c_str());
     }
+    // The line (from 1) of the entry editor's text on which `text` first stands.
+    size_t lineOf(BundleEntryEditor& entry, const std::wstring& text) {
+        std::wstring all;
+        textOf(entry).getText(&all);
+        return std::count(all.begin(), all.begin() + all.find(text), L'\n') + 1;
+    }
     // A UTF-16 file of the temporary folders, its byte-order mark left out.
     std::wstring readWide(const std::wstring& name) {
         const std::string bytes = base.read(name);
@@ -119,10 +125,8 @@ TEST_F(BundleEditorShellTest, ASavedGrammarColoursOpenDocumentsAndTheUserFolderK
 
     // A text that does not read is not taken: its problem shows with its line, the grammar
     // keeps colouring.
-    std::wstring before;
-    textOf(*grammar).getText(&before);
     const std::wstring at = L"name: \"source.c\"";
-    const size_t line = std::count(before.begin(), before.begin() + before.find(at), L'\n') + 1;
+    const size_t line = lineOf(*grammar, at);
     typeAfter(*grammar, at, L"\n\t: :");
     run(L"bundles.item.save");
     EXPECT_TRUE(grammar->isModified());
@@ -150,10 +154,8 @@ TEST_F(BundleEditorShellTest, TextAfterTheEntrysClosingBraceIsNotSavedAway) {
     ASSERT_TRUE(editor->activateNode(editor->findNode(L"C\\Grammars\\C")));
     BundleEntryEditor* grammar = editor->getActiveEditor();
     ASSERT_TRUE(grammar);
-    std::wstring before;
-    textOf(*grammar).getText(&before);
     const std::wstring at = L"name: \"source.c\"";
-    const size_t line = std::count(before.begin(), before.begin() + before.find(at), L'\n') + 1;
+    const size_t line = lineOf(*grammar, at);
     typeAfter(*grammar, at, L"\n}");
     run(L"bundles.item.save");
     EXPECT_TRUE(grammar->isModified());
