@@ -263,4 +263,81 @@ TEST_F(LineMatcherTest, ALineAfterOneWithoutRecordStartsAtTheRootAndAnUnknownAlt
     EXPECT_EQ(nullptr, parsed.record(2));
 }
 
+// Lines of characters beyond ASCII: accented letters, CJK, surrogate pairs and a lone surrogate
+// take the columns (UTF-16 units) of the text, captures and all; an end completed from a captured
+// character beyond ASCII closes only on it, a lone surrogate too; \G holds after a begin that
+// ends in one; a match spans characters of two units.
+TEST_F(LineMatcherTest, LinesBeyondAsciiKeepTheirColumnsCapturesAndCompletedEnds) {
+    GrammarBuilder g(L"source.u");
+    auto* assign = g.match(L"(\\w+)(=)", L"meta.assign", {{1, L"variable"}, {2, L"keyword.operator"}});
+    auto* quote = g.beginEnd(L"q(\\S)", L"\\1", L"string.quoted", nullptr, {{1, L"punctuation.delimiter"}});
+    auto* guillemets = g.beginEnd(L"\u00AB", L"\u00BB", L"meta.guillemets");
+    auto* head = g.match(L"\\G\\w+", L"entity.name");
+    auto* word = g.match(L"\\w+", L"meta.word");
+    auto* emoji = g.match(L"<\\x{1F600}+>", L"constant.emoji");
+    auto* cjk = g.match(L"[\\x{4E00}-\\x{9FFF}]+", L"text.cjk");
+    g.patterns(g.root(), {assign, quote, guillemets, emoji, cjk});
+    g.patterns(guillemets, {head, word});
+    const std::wstring smile = L"\xD83D\xDE00", lone = L"\xD800";
+    Parsed parsed(g.finish(), L"\u00E9=1 q\u00E9abc\u00E9 x\n"
+                              L"q" + smile + L"a" + smile + L" \u00AB\u00E9clair mot\u00BB <" + smile + smile + L">\n"
+                              L"\u4E2D\u6587\u5B57=q" + lone + L"b" + lone + L"c \u4E2D\u6587\n"
+                              L"\u00AB\n"
+                              L"\u00E9t\u00E9\u00BB" + smile + L"\n");
+    parsed.parseAll();
+    const wchar_t* lines[] = {
+#include "golden/beyond-ascii.txt"
+    };
+    for (int32_t line = 0; line < 5; ++line)
+        EXPECT_EQ(lines[line], dumpLine(parsed.document, line)) << line;
+    EXPECT_EQ(3u, parsed.store.size()); // one completed end a delimiter: é, the pair, the lone surrogate
+}
+
+// A byte escape in a grammar pattern stands for the code point U+00HH, as "\x{HH}" does, and a
+// class of everything beyond ASCII inside another class matches only that.
+TEST_F(LineMatcherTest, ByteEscapesInGrammarPatternsAreCodePoints) {
+    GrammarBuilder g(L"source.x");
+    auto* a = g.match(L"\\x41+", L"constant.a");
+    auto* acute = g.match(L"\\xE9+", L"constant.acute");
+    auto* name = g.match(L"[-a-z[^\\x00-\\x7F]]+", L"entity.name");
+    auto* ascii = g.match(L"[\\x00-\\x7F]", L"meta.ascii");
+    g.patterns(g.root(), {a, acute, name, ascii});
+    // U+9000 begins with the byte E9 in UTF-8.
+    Parsed parsed(g.finish(), L"AA\u00E9\u00E9{x-\u00FC\u3042}\u9000\n");
+    parsed.parseAll();
+    EXPECT_EQ(L"0:source.x constant.a|2:source.x constant.acute|4:source.x meta.ascii|5:source.x entity.name|"
+              L"9:source.x meta.ascii|10:source.x entity.name|11:source.x meta.ascii => [0:0]",
+              dumpLine(parsed.document, 0));
+}
+
+// A line of 100,000 characters beyond ASCII (two and three bytes, and pairs) is parsed to its end,
+// each run at its character's column up to the column limit, and its state goes on.
+TEST_F(LineMatcherTest, ALongLineBeyondAsciiRunsToItsEndAtTheRightColumns) {
+    GrammarBuilder g(L"source.long");
+    auto* emoji = g.match(L"\\x{1F600}", L"constant.emoji");
+    auto* string = g.beginEnd(L"\"", L"\"", L"string.quoted");
+    g.patterns(g.root(), {emoji, string});
+    const std::wstring unit = L"\u00E9\xD83D\xDE00 \u3042x"; // 6 columns, 12 bytes
+    std::wstring line;
+    while (line.size() < 100000)
+        line += unit;
+    LogCapture log;
+    Parsed parsed(g.finish(), line + L"\"\n\u00E9\"\n");
+    parsed.parseAll();
+    EXPECT_EQ(0u, countLogged(log, L"stopped"));
+    const LineRuns runs = lineRecordRuns(parsed.record(0));
+    ASSERT_GT(runs.count, 20000u);
+    // The plain text from 0, then each unit's emoji (column 1 of 6) and the plain text after it (3).
+    EXPECT_EQ(0u, runs.runs[0].column);
+    for (uint32_t i = 1; i < runs.count; ++i) {
+        const uint32_t column = runs.runs[i].column;
+        ASSERT_LE(column, LineMatcher::MAX_COLUMN) << i;
+        ASSERT_EQ(i % 2 ? 1u : 3u, column % 6) << i << " at " << column;
+        ASSERT_EQ((i - 1) / 2, column / 6) << i << " at " << column;
+    }
+    EXPECT_EQ(2u, parsed.endPairs(0)); // the string opened after the last unit
+    EXPECT_EQ(1u, parsed.endPairs(1));
+    EXPECT_EQ(L"0:source.long string.quoted|2:source.long => [0:0]", dumpLine(parsed.document, 1));
+}
+
 } // namespace
