@@ -90,6 +90,14 @@ std::wstring braced(long code) {
     return buffer;
 }
 
+// The results a call fills: the caller's, cleared, or new ones the caller then owns.
+MatchResultsRegEx* freshResults(MatchResultsRegEx* results) {
+    if (!results)
+        return new MatchResultsRegEx();
+    results->clear();
+    return results;
+}
+
 // The code of a pattern refused before the engine sees it; the engine's own codes are above.
 constexpr int ERROR_PATTERN_TOO_LONG = -100000;
 
@@ -303,10 +311,7 @@ static_assert(RegExOptions::NO_START_ANCHOR == ONIG_OPTION_NOT_BEGIN_POSITION, "
 
 MatchResultsRegEx* RegEx::match(MatchResultsRegEx* results, const wchar_t* text, const wchar_t* textEnd,
                                 const wchar_t* at, uint32_t callOptions) const {
-    if (!results)
-        results = new MatchResultsRegEx();
-    else
-        results->clear();
+    results = freshResults(results);
     OnigRegex regex = m_compiled->m_regex;
     if (!regex || !rangeHolds(text, textEnd, at))
         return results;
@@ -337,10 +342,7 @@ MatchResultsRegEx* RegEx::search(MatchResultsRegEx* results, const wchar_t* text
 
 MatchResultsRegEx* RegEx::search(MatchResultsRegEx* results, const RegExSubject& subject, size_t rangeStart,
                                  size_t rangeEnd, uint32_t callOptions) const {
-    if (!results)
-        results = new MatchResultsRegEx();
-    else
-        results->clear();
+    results = freshResults(results);
     OnigRegex regex = m_compiled->m_regex;
     const wchar_t* text = subject.begin();
     const size_t length = static_cast<size_t>(subject.end() - text);
@@ -384,10 +386,7 @@ void RegEx::runConverted(MatchResultsRegEx* results, const wchar_t* text, const 
 
 MatchResultsRegEx* RegEx::matchUtf8(MatchResultsRegEx* results, const char* text, const char* textEnd, const char* at,
                                     uint32_t callOptions) const {
-    if (!results)
-        results = new MatchResultsRegEx();
-    else
-        results->clear();
+    results = freshResults(results);
     results->m_unitShift = 0;
     OnigRegex regex = m_encoding == RegExEncoding::UTF8 ? m_compiled->m_regex : nullptr;
     if (!regex || !rangeHolds(text, textEnd, at))
@@ -403,10 +402,7 @@ MatchResultsRegEx* RegEx::matchUtf8(MatchResultsRegEx* results, const char* text
 
 MatchResultsRegEx* RegEx::searchUtf8(MatchResultsRegEx* results, const char* text, const char* textEnd,
                                      const char* rangeStart, const char* rangeEnd, uint32_t callOptions) const {
-    if (!results)
-        results = new MatchResultsRegEx();
-    else
-        results->clear();
+    results = freshResults(results);
     results->m_unitShift = 0;
     OnigRegex regex = m_encoding == RegExEncoding::UTF8 ? m_compiled->m_regex : nullptr;
     if (!regex || !rangeHolds(text, textEnd, rangeStart) || !rangeHolds(text, textEnd, rangeEnd))

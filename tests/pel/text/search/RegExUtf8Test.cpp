@@ -3,6 +3,8 @@
 #include "pel/text/search/RegExLibrary.h"
 #include "pel/text/search/RegExSet.h"
 
+#include "RegExErrorText.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,6 +12,7 @@
 #include <vector>
 
 using namespace pel;
+using pel_test::errorOf;
 
 namespace {
 
@@ -24,14 +27,6 @@ std::wstring groups(const MatchResults& results, const Utf8Text* bytes = nullptr
     for (unsigned int i = 0; i < results.size(); ++i)
         text += L"(" + std::to_wstring(unit(results.begin(i))) + L"," + std::to_wstring(unit(results.end(i))) + L")";
     return text;
-}
-
-std::wstring errorOf(const RegEx& regex) {
-    RegExErrorInfo info;
-    if (!regex.getErrorInfo(&info))
-        return L"none";
-    return std::to_wstring(info.code) + L": " + info.message + L" @" + std::to_wstring(info.begin) + L"-" +
-           std::to_wstring(info.end);
 }
 
 std::unique_ptr<RegEx> compile(const wchar_t* pattern, RegExEncoding encoding) {
