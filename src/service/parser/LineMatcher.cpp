@@ -403,7 +403,7 @@ bool LineMatcher::extendSearch(PatternSearch& search, int to, pel::MatchResultsR
         return true;
     }
     const int64_t wanted = std::max<int64_t>(to == NOWHERE ? 0 : static_cast<int64_t>(to) + 1, p + search.window);
-    const int end = static_cast<int>(std::min<int64_t>(wanted, m_length));
+    const int end = charStart(static_cast<int>(std::min<int64_t>(wanted, m_length)));
     for (; p < end; p += charLength(p)) {
         if (!search.firstChars.mayBeginAt(m_text.data(), p, anchorAt(search.anchored, p)))
             continue;
@@ -427,6 +427,13 @@ bool LineMatcher::extendSearch(PatternSearch& search, int to, pel::MatchResultsR
 
 uint32_t LineMatcher::anchorOption(bool anchored, int pos) const {
     return anchored && !anchorAt(anchored, pos) ? pel::RegExOptions::NO_START_ANCHOR : 0;
+}
+
+int LineMatcher::charStart(int pos) const {
+    const char* text = m_text.data();
+    while (pos < m_length && (static_cast<unsigned char>(text[pos]) & 0xC0) == 0x80)
+        ++pos;
+    return pos;
 }
 
 int LineMatcher::charLength(int pos) const {

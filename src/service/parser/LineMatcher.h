@@ -226,6 +226,8 @@ private:
     // Adds a run from byte offset pos (a column of MAX_COLUMN or less).
     void appendRun(int pos, uint32_t scope);
     bool storeRecord(int32_t line);
+    // The first byte offset from pos on where a character begins (or the line's end).
+    int charStart(int pos) const;
     // The length of the character at byte offset pos, in bytes.
     int charLength(int pos) const;
     // The UTF-16 column of byte offset pos of the line.

@@ -340,4 +340,16 @@ TEST_F(LineMatcherTest, ALongLineBeyondAsciiRunsToItsEndAtTheRightColumns) {
     EXPECT_EQ(L"0:source.long string.quoted|2:source.long => [0:0]", dumpLine(parsed.document, 1));
 }
 
+// On a long line each pattern is tried window by window: a window that would end inside a
+// character of several bytes ends after it, so no pattern is tried inside one (where \w would
+// read the byte AA of U+2A80, E2 AA 80, as the letter U+00AA).
+TEST_F(LineMatcherTest, APatternIsTriedOnlyWhereACharacterBegins) {
+    GrammarBuilder g(L"source.w");
+    g.patterns(g.root(), {g.match(L"\\w", L"meta.other")});
+    Parsed parsed(g.finish(), std::wstring(400, L'\u2A80') + L"\u00E9\n" + std::wstring(400, L'\u2A80') + L"\n");
+    parsed.parseAll();
+    EXPECT_EQ(L"0:source.w|400:source.w meta.other|401:source.w => [0:0]", dumpLine(parsed.document, 0));
+    EXPECT_EQ(L"0:source.w => [0:0]", dumpLine(parsed.document, 1));
+}
+
 } // namespace
