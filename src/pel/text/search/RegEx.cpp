@@ -229,6 +229,7 @@ public:
             }
             return false;
         }
+        m_utf8 = Utf8Text(); // needed only to place an error
         return true;
     }
 
@@ -242,7 +243,7 @@ public:
     }
 
     std::wstring m_pattern;
-    Utf8Text m_utf8; // the pattern as the engine compiled it, when for UTF-8
+    Utf8Text m_utf8; // the pattern as the engine read it, when for UTF-8 and it did not compile
     OnigRegex m_regex = nullptr;
     OnigEncoding m_encoding;
     OnigSyntaxType* m_syntax;
