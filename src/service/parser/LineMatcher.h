@@ -230,8 +230,8 @@ private:
     int charStart(int pos) const;
     // The length of the character at byte offset pos, in bytes.
     int charLength(int pos) const;
-    // The UTF-16 column of byte offset pos of the line.
-    int column(int pos) const { return static_cast<int>(m_text.unitOffset(static_cast<size_t>(pos))); }
+    // The UTF-16 column of byte offset pos of the line (-1 stays -1).
+    int column(int pos) const { return pos < 0 ? pos : static_cast<int>(m_text.unitOffset(static_cast<size_t>(pos))); }
 
     Document* m_document = nullptr;
     const GrammarRuleSet* m_rules = nullptr;

@@ -23,6 +23,21 @@ protected:
     int nextStart(Probe& probe, int pos) override { return matchAt(probe, pos); }
 };
 
+// Assignments, delimiters completed from the begin match, \G after a begin, a match over pairs.
+std::shared_ptr<GrammarRuleSet> beyondAsciiGrammar() {
+    GrammarBuilder g(L"source.u");
+    auto* assign = g.match(L"(\\w+)(=)", L"meta.assign", {{1, L"variable"}, {2, L"keyword.operator"}});
+    auto* quote = g.beginEnd(L"q(\\S)", L"\\1", L"string.quoted", nullptr, {{1, L"punctuation.delimiter"}});
+    auto* guillemets = g.beginEnd(L"\u00AB", L"\u00BB", L"meta.guillemets");
+    auto* head = g.match(L"\\G\\w+", L"entity.name");
+    auto* word = g.match(L"\\w+", L"meta.word");
+    auto* emoji = g.match(L"<\\x{1F600}+>", L"constant.emoji");
+    auto* cjk = g.match(L"[\\x{4E00}-\\x{9FFF}]+", L"text.cjk");
+    g.patterns(g.root(), {assign, quote, guillemets, emoji, cjk});
+    g.patterns(guillemets, {head, word});
+    return g.finish();
+}
+
 // A document of one grammar with a matcher bound to it.
 struct Parsed {
     Parsed(std::shared_ptr<GrammarRuleSet> rules, const std::wstring& text, bool anchored = false)
@@ -77,13 +92,36 @@ TEST_F(LineMatcherTest, EachGrammarColoursItsFixtureAsTheGoldenDumpSays) {
     }
 }
 
-// Random lines over each grammar's tokens, surrogate pairs, empty and long lines: the searching
-// matcher writes the anchored walk's records byte for byte.
+struct RandomTexts {
+    std::shared_ptr<GrammarRuleSet> (*grammar)();
+    std::vector<const wchar_t*> tokens;
+};
+
+// Random lines of the tokens (empty ones, short ones and long ones): the searching matcher writes
+// the anchored walk's records byte for byte.
+void expectSearchingWritesTheAnchoredRecords(const RandomTexts& row, std::mt19937& random) {
+    for (int round = 0; round < 6; ++round) {
+        std::wstring text;
+        for (int line = 0; line < 40; ++line) {
+            const int shape = static_cast<int>(random() % 10);
+            const int tokens = shape == 0 ? 0 : shape == 1 ? 600 : static_cast<int>(random() % 12);
+            for (int i = 0; i < tokens; ++i)
+                text += row.tokens[random() % row.tokens.size()];
+            text += L'\n';
+        }
+        Parsed searching(row.grammar(), text), anchored(row.grammar(), text, true);
+        searching.parseAll();
+        anchored.parseAll();
+        for (int32_t line = 0; line < searching.document.getLineCount(); ++line) {
+            const auto* a = static_cast<const LineRecordHeader*>(anchored.record(line));
+            ASSERT_EQ(0, std::memcmp(a, searching.record(line), a->size)) << "round " << round << " line " << line;
+        }
+    }
+}
+
+// Each grammar's tokens with surrogate pairs.
 TEST_F(LineMatcherTest, SearchingWritesTheAnchoredWalksRecordsOnRandomTexts) {
-    const struct {
-        std::shared_ptr<GrammarRuleSet> (*grammar)();
-        std::vector<const wchar_t*> tokens;
-    } rows[] = {
+    const RandomTexts rows[] = {
         {jsonGrammar, {L"{", L"}", L"[", L"]", L"\"", L"\\", L"n", L"u12aF", L":", L",", L"12", L"-3.5e2", L"true",
                        L" ", L"x", L"\xD83D\xDE00"}},
         {cGrammar, {L"/*", L"*/", L"//", L"\"", L"\\", L"{", L"}", L"if", L"int", L"f(", L")", L" ", L"42", L"#include <a>",
@@ -92,25 +130,25 @@ TEST_F(LineMatcherTest, SearchingWritesTheAnchoredWalksRecordsOnRandomTexts) {
                           L"\xD83D\xDE00", L"q"}},
     };
     std::mt19937 random(20261207);
-    for (const auto& row : rows) {
-        for (int round = 0; round < 6; ++round) {
-            std::wstring text;
-            for (int line = 0; line < 40; ++line) {
-                const int shape = static_cast<int>(random() % 10);
-                const int tokens = shape == 0 ? 0 : shape == 1 ? 600 : static_cast<int>(random() % 12);
-                for (int i = 0; i < tokens; ++i)
-                    text += row.tokens[random() % row.tokens.size()];
-                text += L'\n';
-            }
-            Parsed searching(row.grammar(), text), anchored(row.grammar(), text, true);
-            searching.parseAll();
-            anchored.parseAll();
-            for (int32_t line = 0; line < searching.document.getLineCount(); ++line) {
-                const auto* a = static_cast<const LineRecordHeader*>(anchored.record(line));
-                ASSERT_EQ(0, std::memcmp(a, searching.record(line), a->size)) << "round " << round << " line " << line;
-            }
-        }
-    }
+    for (const auto& row : rows)
+        expectSearchingWritesTheAnchoredRecords(row, random);
+}
+
+// Words, operators and delimiters of characters of two, three and four bytes in UTF-8, and lone
+// surrogates: a long line's search windows end between characters wherever they fall.
+TEST_F(LineMatcherTest, SearchingWritesTheAnchoredWalksRecordsOnTextsBeyondAscii) {
+    const RandomTexts rows[] = {
+        {beyondAsciiGrammar, {L"\u00E9", L"\u3042", L"\u2A80", L"\xD83D\xDE00", L"\xD800", L"=", L"q", L" ", L"\u00AB",
+                              L"\u00BB", L"<", L">", L"\u4E2D", L"\u00AA", L"x", L"\n\u00AB"}},
+        {heredocGrammar, {L"<<\u00E9", L"\n\u00E9\n", L"<<\u3042\u00E9", L"\n\u3042\u00E9\n", L"${", L"}", L"@",
+                          L"\u2A80", L"\u3042", L" ", L"\xD83D\xDE00", L"\xD800"}},
+    };
+    RandomTexts sparse{beyondAsciiGrammar, {L"\u00AB", L"\u00E9"}};
+    sparse.tokens.insert(sparse.tokens.end(), 40, L"\u2A80\u2A80\u2A80"); // words far apart
+    std::mt19937 random(20261208);
+    expectSearchingWritesTheAnchoredRecords(sparse, random);
+    for (const auto& row : rows)
+        expectSearchingWritesTheAnchoredRecords(row, random);
 }
 
 TEST_F(LineMatcherTest, AnUnterminatedBeginGoesOnUntilRemovedAndTheEmptyLastLineHasNoRuns) {
@@ -268,18 +306,8 @@ TEST_F(LineMatcherTest, ALineAfterOneWithoutRecordStartsAtTheRootAndAnUnknownAlt
 // character beyond ASCII closes only on it, a lone surrogate too; \G holds after a begin that
 // ends in one; a match spans characters of two units.
 TEST_F(LineMatcherTest, LinesBeyondAsciiKeepTheirColumnsCapturesAndCompletedEnds) {
-    GrammarBuilder g(L"source.u");
-    auto* assign = g.match(L"(\\w+)(=)", L"meta.assign", {{1, L"variable"}, {2, L"keyword.operator"}});
-    auto* quote = g.beginEnd(L"q(\\S)", L"\\1", L"string.quoted", nullptr, {{1, L"punctuation.delimiter"}});
-    auto* guillemets = g.beginEnd(L"\u00AB", L"\u00BB", L"meta.guillemets");
-    auto* head = g.match(L"\\G\\w+", L"entity.name");
-    auto* word = g.match(L"\\w+", L"meta.word");
-    auto* emoji = g.match(L"<\\x{1F600}+>", L"constant.emoji");
-    auto* cjk = g.match(L"[\\x{4E00}-\\x{9FFF}]+", L"text.cjk");
-    g.patterns(g.root(), {assign, quote, guillemets, emoji, cjk});
-    g.patterns(guillemets, {head, word});
     const std::wstring smile = L"\xD83D\xDE00", lone = L"\xD800";
-    Parsed parsed(g.finish(), L"\u00E9=1 q\u00E9abc\u00E9 x\n"
+    Parsed parsed(beyondAsciiGrammar(), L"\u00E9=1 q\u00E9abc\u00E9 x\n"
                               L"q" + smile + L"a" + smile + L" \u00AB\u00E9clair mot\u00BB <" + smile + smile + L">\n"
                               L"\u4E2D\u6587\u5B57=q" + lone + L"b" + lone + L"c \u4E2D\u6587\n"
                               L"\u00AB\n"
