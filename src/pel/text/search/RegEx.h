@@ -83,8 +83,9 @@ public:
     // text after rangeStart, pass textEnd.
     MatchResultsRegEx* search(MatchResultsRegEx* results, const wchar_t* text, const wchar_t* textEnd,
                               const wchar_t* rangeStart, const wchar_t* rangeEnd, uint32_t callOptions = 0) const;
-    // (An expression compiled for UTF-8 runs over the UTF-8 form of the text, converted at each
-    // call, its offsets brought back to units.)
+    // An expression compiled for UTF-8 runs match and search over the UTF-8 form of the text,
+    // converted at each call, and answers in units.
+    //
     // As match and search, over UTF-8 text, for an expression compiled for it (any other matches
     // nothing); offsets count bytes from text. The text must be well-formed UTF-8.
     MatchResultsRegEx* matchUtf8(MatchResultsRegEx* results, const char* text, const char* textEnd, const char* at,

@@ -1,8 +1,9 @@
 #pragma once
-// Several compiled expressions of one encoding searched at once, position by position: at each position the
-// first expression (in their order) that matches there wins, as in one alternation of them all,
-// but each keeps its own groups and its own search shortcuts. One search object per thread: it
-// holds the engine's per-search state; the expressions stay their owners' and are only read.
+// Several compiled expressions of one encoding searched at once, position by position: at each
+// position the first expression (in their order) that matches there wins, as in one alternation
+// of them all, but each keeps its own groups and its own search shortcuts. One search object per
+// thread: it holds the engine's per-search state; the expressions stay their owners' and are only
+// read.
 
 #include "pel/text/search/MatchResults.h"
 
