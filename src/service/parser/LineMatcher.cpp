@@ -211,7 +211,7 @@ bool LineMatcher::afterEngineCall(const pel::MatchResultsRegEx& results) {
     return true;
 }
 
-void LineMatcher::boundedCall(pel::MatchResultsRegEx& results, const std::function<void()>& call) {
+void LineMatcher::boundedCall(pel::MatchResultsRegEx& results, pel::FunctionRef<void()> call) {
     // Nearly every call ends within the first bound: only one that reaches it is timed, from
     // its second try on.
     results.setSearchRetryLimit(CALL_RETRY_LIMIT);

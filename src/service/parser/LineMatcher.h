@@ -33,6 +33,8 @@
 #include "service/parser/PatternFirstChars.h"
 #include "service/parser/base/LineRecord.h"
 
+#include "pel/base/FunctionRef.h"
+
 #include "pel/text/Utf8Text.h"
 #include "pel/text/search/MatchResults.h"
 
@@ -169,7 +171,7 @@ protected:
     // there (its groups in the probe's results), NOWHERE when it matches nowhere further on.
     virtual int nextStart(Probe& probe, int pos);
     // Runs call (one match or search into results) under the bounds of one call.
-    void boundedCall(pel::MatchResultsRegEx& results, const std::function<void()>& call);
+    void boundedCall(pel::MatchResultsRegEx& results, pel::FunctionRef<void()> call);
     // The anchored match at pos: pos when it matched, else the next character's position.
     int matchAt(Probe& probe, int pos);
     // Whether \G holds at pos for a pattern that uses it (anchored).
