@@ -64,6 +64,8 @@ void LineMatcher::unbind() {
     m_store = nullptr;
 }
 
+void LineMatcher::setSearchWays(SearchWays ways) { m_ways = ways; }
+
 void LineMatcher::setClock(ParserClock clock) { m_clock = clock ? std::move(clock) : ParserClock(tickClock); }
 
 // ---- states
@@ -260,7 +262,9 @@ int LineMatcher::nextStart(Probe& probe, int pos) {
     bool own = true;
     bool timed = false;
     RuleChoice& choice = *probe.choice;
-    if (m_length <= SET_SEARCH_LONGEST_LINE) {
+    if (m_length <= SET_SEARCH_LONGEST_LINE && m_ways.shortLines != ShortLineWay::TIMED) {
+        own = m_ways.shortLines == ShortLineWay::PATTERNS;
+    } else if (m_length <= SET_SEARCH_LONGEST_LINE) {
         if (choice.line != m_lineSerial) {
             choice.line = m_lineSerial;
             choice.timed = choice.setLines < CHOICE_TRIAL_LINES || choice.ownLines < CHOICE_TRIAL_LINES;
@@ -278,7 +282,8 @@ int LineMatcher::nextStart(Probe& probe, int pos) {
         probe.found = Found();
     }
     const double start = timed ? preciseMs() : 0;
-    const int next = own ? searchRule(probe, pos) : searchNext(probe, pos);
+    const int next = !own ? searchNext(probe, pos)
+                     : m_length <= SET_SEARCH_LONGEST_LINE ? searchPatterns(probe, pos) : searchRule(probe, pos);
     if (timed)
         (own ? choice.ownMs : choice.setMs) += preciseMs() - start;
     return next;
@@ -304,6 +309,132 @@ int LineMatcher::searchNext(Probe& probe, int pos) {    // No match starts betwe
     probe.found.anchorFrom = anchor ? pos : -1;
     probe.found.start = probe.results.found() ? probe.results.begin(0) : NOWHERE;
     return probe.found.start;
+}
+
+// The rule's match from pos on, from each pattern's own search: the least start, the first
+// pattern's at a tie. A pattern's answer serves every later position up to its match, so on a
+// line each is searched about once per match it makes. A pattern that takes long on each
+// character tried (look-arounds that can begin anywhere) is searched only as far as it could
+// still win, after the others have said where they match.
+int LineMatcher::searchPatterns(Probe& probe, int pos) {
+    if (!probe.searches)
+        probe.searches = &ruleSearches(*probe.rule);
+    const std::vector<uint32_t>& searches = *probe.searches;
+    const size_t count = searches.size();
+    int best = NOWHERE;
+    size_t bestIndex = count;
+    size_t heldIndex = count; // the pattern whose match at pos the probe's results hold
+    const auto beats = [&](int start, size_t i) { return start < best || (start == best && i < bestIndex); };
+    const auto take = [&](const PatternSearch& search, size_t i) {
+        if (!search.bounded && beats(search.found.start, i)) {
+            best = search.found.start;
+            bestIndex = i;
+        }
+    };
+    const auto usable = [&](const PatternSearch& search) {
+        return search.line == m_lineSerial && search.found.serves(pos, anchorAt(search.anchored, pos));
+    };
+    // Searches the pattern for starts from `from` (where nothing before is known) up to `to`.
+    const auto run = [&](PatternSearch& search, size_t i, int from, int to) {
+        if (!searchPattern(search, pos, from, to, probe.results))
+            return false;
+        heldIndex = !search.bounded && search.found.start == pos ? i : count;
+        return true;
+    };
+    for (size_t i = 0; i < count; ++i) {
+        PatternSearch& search = m_searches[searches[i]];
+        const bool known = usable(search);
+        if (known && !search.bounded) {
+            take(search, i);
+            continue;
+        }
+        if (isCostly(search))
+            continue;
+        if (!run(search, i, known ? search.found.start : pos, m_length))
+            return NOWHERE;
+        take(search, i);
+    }
+    for (size_t i = 0; i < count; ++i) {
+        PatternSearch& search = m_searches[searches[i]];
+        if (!isCostly(search))
+            continue;
+        const bool known = usable(search);
+        if (known && (!search.bounded || !beats(search.found.start, i)))
+            continue;
+        const int to = best == NOWHERE ? m_length : std::min(m_length, best + (i < bestIndex ? 1 : 0));
+        if (!run(search, i, known ? search.found.start : pos, to))
+            return NOWHERE;
+        take(search, i);
+    }
+    probe.alternative = bestIndex < count ? static_cast<int>(bestIndex) : -1;
+    if (best == pos && heldIndex != bestIndex && !matchHere(m_searches[searches[bestIndex]], pos, probe.results))
+        return NOWHERE;
+    return best;
+}
+
+bool LineMatcher::isCostly(const PatternSearch& search) const {
+    return m_ways.costs == PatternCosts::TIMED ? search.costly : m_ways.costs == PatternCosts::ALL_COSTLY;
+}
+
+bool LineMatcher::searchPattern(PatternSearch& search, int pos, int from, int to, pel::MatchResultsRegEx& results) {
+    const char* text = m_text.data();
+    Found& found = search.found;
+    const bool anchor = anchorAt(search.anchored, pos);
+    if (search.line != m_lineSerial || found.from < 0 || found.from > pos || !found.serves(pos, anchor)) {
+        found.from = pos;
+        found.anchorFrom = anchor ? pos : -1;
+    }
+    search.line = m_lineSerial;
+    int at = std::max(from, pos);
+    if (!search.firstChars.any())
+        while (at < to && at < m_length && !search.firstChars.mayBeginAt(text, at, anchorAt(search.anchored, at)))
+            at += charLength(at);
+    if (at >= m_length || (at >= to && to < m_length)) {
+        // No character from `from` on up to `to` can begin a match.
+        search.bounded = to < m_length;
+        found.start = search.bounded ? to : NOWHERE;
+        return true;
+    }
+    const bool timed = m_ways.costs == PatternCosts::TIMED && search.trials < COST_TRIALS;
+    const double start = timed ? preciseMs() : 0;
+    int tried = 0;
+    if (to >= m_length) {
+        const uint32_t option = anchorOption(search.anchored, at);
+        boundedCall(results, [&] { search.regex->searchUtf8(&results, text, text + m_length, text + at, text + m_length, option); });
+        if (!afterEngineCall(results)) {
+            found.from = -1;
+            return false;
+        }
+        search.bounded = false;
+        found.start = results.found() ? results.begin(0) : NOWHERE;
+        tried = m_length - at + 1;
+    } else {
+        // The engine's search would also end its matches where its range ends: each place is
+        // matched on its own.
+        search.bounded = true;
+        found.start = to;
+        for (int p = at; p < to; p += charLength(p)) {
+            if (!search.firstChars.mayBeginAt(text, p, anchorAt(search.anchored, p)))
+                continue;
+            ++tried;
+            if (!matchHere(search, p, results)) {
+                found.from = -1;
+                return false;
+            }
+            if (results.found()) {
+                search.bounded = false;
+                found.start = p;
+                break;
+            }
+        }
+    }
+    if (timed) {
+        search.trialMs += preciseMs() - start;
+        search.trialChars += tried;
+        if (++search.trials == COST_TRIALS)
+            search.costly = search.trialMs * 1e6 > COSTLY_NS_PER_CHAR * static_cast<double>(search.trialChars);
+    }
+    return true;
 }
 
 pel::RegExSetSearch& LineMatcher::setSearch(const ParserRule& rule) {

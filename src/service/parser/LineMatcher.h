@@ -13,9 +13,14 @@
 // walk would; each is searched forward and its result reused until the position passes it, so a
 // long line costs one search per token instead of one match per character. The sub-rules'
 // patterns are searched as a set, the first in the rule's order winning at the first position
-// where any matches. On a line of up to SET_SEARCH_LONGEST_LINE bytes the engine searches
-// them together (its set search, whose state is the matcher's own, made on first use in a bound
-// step). On a longer line, where each such search would look again for every pattern's shortcut
+// where any matches. On a line of up to SET_SEARCH_LONGEST_LINE bytes a rule's patterns are
+// searched one of two ways, whichever its first lines show faster: together by the engine (its
+// set search, whose state is the matcher's own, made on first use in a bound step), which stops
+// at the first place any matches but looks again for every pattern after each match; or each
+// by the engine to the line's end, its answer kept for the line, except patterns that cost much a
+// character tried (look-arounds that may begin anywhere), which are matched place by place only
+// as far as they could still win. (The engine's search cannot stop early: a range also ends its
+// matches.) On a longer line, where each such search would look again for every pattern's shortcut
 // over the rest of the line, each pattern keeps where its next match starts (or how far it has
 // none), shared by every rule that has it, and is tried only where its first characters are
 // (PatternFirstChars): so the places a pattern is tried at cover the line about once. At the
@@ -97,6 +102,16 @@ public:
     // rule: each way is timed on this many of its lines first.
     static constexpr int CHOICE_TRIAL_LINES = 64;
 
+    // How a rule's patterns are searched on a line of up to SET_SEARCH_LONGEST_LINE characters
+    // (the engine's set search, or each pattern's own), and which patterns count as costly:
+    // chosen by timing, unless pinned (tests pin them, so that each way is checked).
+    enum class ShortLineWay { TIMED, SET, PATTERNS };
+    enum class PatternCosts { TIMED, NONE_COSTLY, ALL_COSTLY };
+    struct SearchWays {
+        ShortLineWay shortLines = ShortLineWay::TIMED;
+        PatternCosts costs = PatternCosts::TIMED;
+    };
+
     LineMatcher();
     virtual ~LineMatcher();
     LineMatcher(const LineMatcher&) = delete;
@@ -108,6 +123,7 @@ public:
     void unbind();
     // Milliseconds of a monotonic clock, for the line's time budget; GetTickCount by default.
     void setClock(ParserClock clock);
+    void setSearchWays(SearchWays ways);
 
     // Whether the line's stored start state is the one the previous line leaves: false for line
     // 0, a line marked as needing parsing or one without a record. A previous line without a
@@ -142,7 +158,15 @@ protected:
         bool bounded = false;
         int window = 0;        // how far it is tried beyond where it must be next time
         Found found;
+        // Whether a search of it costs so much a character tried that it is tried only as far
+        // as it could still win: timed over its first COST_TRIALS searches.
+        bool costly = false;
+        int trials = 0;
+        double trialMs = 0;
+        int64_t trialChars = 0;
     };
+    static constexpr int COST_TRIALS = 16;
+    static constexpr double COSTLY_NS_PER_CHAR = 150;
     // How a rule's patterns are searched on short lines: the time each way took on its trial
     // lines, and the way of the current line.
     struct RuleChoice {
@@ -203,6 +227,13 @@ private:
     // (the probe's alternative; its groups in the probe's results when that is pos), NOWHERE
     // when none does.
     int searchRule(Probe& probe, int pos);
+    // As searchRule, on a short line: each pattern searched by the engine to the line's end,
+    // costly ones only as far as they could still win.
+    int searchPatterns(Probe& probe, int pos);
+    bool isCostly(const PatternSearch& search) const;
+    // Searches the pattern for a match starting from `from` (nothing known before) up to `to`
+    // (m_length: to the line's end) and records the answer for pos; false when the line stops.
+    bool searchPattern(PatternSearch& search, int pos, int from, int to, pel::MatchResultsRegEx& results);
     // The states of the rule's patterns, made on first use in a bound step.
     const std::vector<uint32_t>& ruleSearches(const ParserRule& rule);
     // Tries the pattern on from the bound of its state up to `to` at least (NOWHERE: some way);
@@ -240,6 +271,7 @@ private:
     DynamicEndStore* m_store = nullptr;
     uint16_t m_rootScope = 0;
     ParserClock m_clock;
+    SearchWays m_ways;
 
     // The line being parsed, as the document has it and in the UTF-8 form it is searched in; the
     // positions of the walk are byte offsets into that form.

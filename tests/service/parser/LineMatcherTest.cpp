@@ -97,9 +97,10 @@ struct RandomTexts {
     std::vector<const wchar_t*> tokens;
 };
 
-// Random lines of the tokens (empty ones, short ones and long ones): the searching matcher writes
-// the anchored walk's records byte for byte.
-void expectSearchingWritesTheAnchoredRecords(const RandomTexts& row, std::mt19937& random) {
+// Random lines of the tokens (empty ones, short ones and long ones): the searching matcher, its
+// short lines searched the ways given, writes the anchored walk's records byte for byte.
+void expectSearchingWritesTheAnchoredRecords(const RandomTexts& row, std::mt19937& random,
+                                             LineMatcher::SearchWays ways = LineMatcher::SearchWays()) {
     for (int round = 0; round < 6; ++round) {
         std::wstring text;
         for (int line = 0; line < 40; ++line) {
@@ -110,6 +111,7 @@ void expectSearchingWritesTheAnchoredRecords(const RandomTexts& row, std::mt1993
             text += L'\n';
         }
         Parsed searching(row.grammar(), text), anchored(row.grammar(), text, true);
+        searching.matcher->setSearchWays(ways);
         searching.parseAll();
         anchored.parseAll();
         for (int32_t line = 0; line < searching.document.getLineCount(); ++line) {
@@ -132,6 +134,27 @@ TEST_F(LineMatcherTest, SearchingWritesTheAnchoredWalksRecordsOnRandomTexts) {
     std::mt19937 random(20261207);
     for (const auto& row : rows)
         expectSearchingWritesTheAnchoredRecords(row, random);
+}
+
+// Each way of searching a short line's patterns on its own: the engine's set search; each
+// pattern's own search to the line's end; and each pattern matched place by place only as far as
+// it could still win (look-behinds, \G after a begin, captures, ends completed from the begin).
+TEST_F(LineMatcherTest, EachWayOfSearchingShortLinesWritesTheAnchoredWalksRecords) {
+    using Ways = LineMatcher::SearchWays;
+    using Way = LineMatcher::ShortLineWay;
+    using Costs = LineMatcher::PatternCosts;
+    const Ways pinned[] = {{Way::SET, Costs::TIMED}, {Way::PATTERNS, Costs::NONE_COSTLY}, {Way::PATTERNS, Costs::ALL_COSTLY}};
+    const RandomTexts rows[] = {
+        {cGrammar, {L"/*", L"*/", L"//", L"\"", L"\\", L"{", L"}", L"if", L"int", L"f(", L")", L" ", L"42", L"#include <a>",
+                    L"\n#", L"\xD834\xDD1E", L"z"}},
+        {heredocGrammar, {L"<<A", L"<<a.b", L"\nA\n", L"${", L"}", L"@", L"w", L"x=1", L"y = z", L" ", L"\u00E9", L"q"}},
+        {beyondAsciiGrammar, {L"\u00E9", L"\u3042", L"\xD83D\xDE00", L"=", L"q", L" ", L"\u00AB", L"\u00BB", L"<", L">",
+                              L"\u4E2D", L"x", L"\n\u00AB"}},
+    };
+    std::mt19937 random(20261209);
+    for (const Ways& ways : pinned)
+        for (const auto& row : rows)
+            expectSearchingWritesTheAnchoredRecords(row, random, ways);
 }
 
 // Words, operators and delimiters of characters of two, three and four bytes in UTF-8, and lone
