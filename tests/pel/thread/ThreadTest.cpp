@@ -424,6 +424,14 @@ TEST(Semaphore, WaitAnyNamesTheHandle) {
     HANDLE invalid[1] = {nullptr};
     EXPECT_EQ(Semaphore_Impl::Failed, Semaphore_Impl::waitAny(invalid, 1, &index));
     EXPECT_EQ(-1, index);
+
+    // A limit of 0 only looks: nothing signalled is a time-out; a signalled handle is taken.
+    index = 99;
+    EXPECT_EQ(Semaphore_Impl::TimedOut, Semaphore_Impl::waitAny(handles, 2, &index, 0));
+    EXPECT_EQ(-1, index);
+    first.set();
+    EXPECT_EQ(Semaphore_Impl::Signalled, Semaphore_Impl::waitAny(handles, 2, &index, 0));
+    EXPECT_EQ(0, index);
 }
 
 TEST(NamedObjects, NamesReachOtherObjectsAndOtherProcesses) {
