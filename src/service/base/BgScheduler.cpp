@@ -211,7 +211,8 @@ bool BgScheduler::claimWakeup() {
             startWorker();
             return false;
         } catch (...) {
-            // The workers there take the job after their current one.
+            // The job waits for a worker that comes later: one running now, or one that the
+            // next job starts.
             logCaughtException(L"BgScheduler: starting a worker");
         }
     }

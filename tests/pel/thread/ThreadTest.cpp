@@ -124,6 +124,16 @@ TEST(Thread, SecondStartSelfJoinAndBadPriorityFail) {
     invalid.setPriority(1000);
     EXPECT_EQ(L"SystemException: cannot set thread priority", shown([&] { invalid.start(body); }));
     EXPECT_EQ(nullptr, invalid.handle()); // no thread was left running
+
+    // Starts made to fail, as the system's refusal would: the one after them runs.
+    Thread refused;
+    FunctionRunnable quick([] {});
+    Thread::failNextStarts(2);
+    EXPECT_EQ(L"SystemException: cannot create thread", shown([&] { refused.start(quick); }));
+    EXPECT_EQ(L"SystemException: cannot create thread", shown([&] { refused.start(quick); }));
+    EXPECT_EQ(nullptr, refused.handle());
+    refused.start(quick);
+    refused.join();
 }
 
 TEST(Thread, DestroyingARunningThreadWaitsForItsBody) {

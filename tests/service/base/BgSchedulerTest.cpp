@@ -2,6 +2,7 @@
 
 #include "pel/legacy/MessageRegistry.h"
 #include "pel/thread/MainThread.h"
+#include "pel/thread/Thread.h"
 #include "support/LogCapture.h"
 #include "support/MessagePump.h"
 
@@ -547,4 +548,17 @@ TEST_F(BgSchedulerTest, NoWorkerThreadOutlivesTheSchedulerWhetherStartedEndedIdl
     EXPECT_TRUE(client.threadsEnded());
     EXPECT_EQ(0, client.contexts.load());
     tessel_test::dispatchPending();
+}
+
+TEST_F(BgSchedulerTest, AJobWhoseWorkerCannotStartRunsOnTheWorkerOfTheNext) {
+    tessel_test::LogCapture capture;
+    scheduler->setWorkerCount(2);
+    TestJob* first = job("first");
+    pel::Thread::failNextStarts(1);
+    EXPECT_NO_THROW(scheduler->enqueueJob(first));
+    EXPECT_EQ(0, scheduler->getStartedWorkerCount());
+    EXPECT_TRUE(capture.contains(L"BgScheduler: starting a worker failed: SystemException: cannot create thread"));
+    TestJob* second = job("second");
+    scheduler->enqueueJob(second);
+    ASSERT_TRUE(pumpUntil([&] { return first->doneCount == 1 && second->doneCount == 1; }));
 }

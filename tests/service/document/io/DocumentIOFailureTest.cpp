@@ -1,9 +1,11 @@
 #include "pel/base/Exception.h"
+#include "pel/thread/Thread.h"
 #include "service/document/io/DocumentIOErrors.h"
 #include "service/document/io/DocumentIOQueue.h"
 #include "service/document/io/DocumentReader.h"
 #include "service/document/io/DocumentWriter.h"
 #include "DocumentIOTestSupport.h"
+#include "support/LogCapture.h"
 
 #include <windows.h>
 
@@ -240,4 +242,18 @@ TEST_F(DocumentIOFailureTest, NoLoaderThreadOutlivesItsDocumentIOWhetherItRanOrN
         EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(thread, 0)) << "a loader thread still ran";
         ::CloseHandle(thread);
     }
+}
+
+TEST_F(DocumentIOFailureTest, ARequestThatGetsNoLoaderThreadFailsAndTheNextRuns) {
+    tessel_test::LogCapture capture;
+    folder.write(L"a.txt", "alpha\n");
+    Document document(&undoOwner);
+    pel::Thread::failNextStarts(1);
+    const std::wstring error = load(document, L"a.txt");
+    EXPECT_NE(std::wstring::npos, error.find(L"memory")) << error;
+    EXPECT_TRUE(capture.contains(L"DocumentIO: The loader thread cannot start."));
+    EXPECT_FALSE(io.loaderRuns());
+    EXPECT_EQ(L"", textOf(document));
+    ASSERT_EQ(L"", load(document, L"a.txt"));
+    EXPECT_EQ(L"alpha\n", textOf(document));
 }
