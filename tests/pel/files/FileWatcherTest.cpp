@@ -222,4 +222,24 @@ TEST_F(FileWatcherTest, AFailedWatchIsReportedOnceAndReopened) {
     EXPECT_TRUE(waitFor(FILE_W, WATCH_MODIFIED, L"w.txt"));
 }
 
+// The watcher's thread runs only while records settle: none before the first change, and none
+// once a change is delivered; changes that come as it ends (rounds without waiting for the end)
+// start it again, and each is delivered.
+TEST_F(FileWatcherTest, TheThreadRunsOnlyWhileRecordsSettle) {
+    write(L"w.txt");
+    ASSERT_TRUE(open(L"w.txt", FILE_W));
+    EXPECT_FALSE(watcher->threadRuns()) << "no change, no thread";
+    for (int round = 0; round < 3; ++round) {
+        const size_t before = count(FILE_W);
+        write(L"w.txt", "more");
+        ASSERT_TRUE(pumpUntil([&] { return count(FILE_W) > before; })) << round;
+        ASSERT_TRUE(pumpUntil([&] { return !watcher->threadRuns(); })) << "the thread stays after its delivery";
+    }
+    for (int round = 0; round < 12; ++round) {
+        const size_t before = count(FILE_W);
+        write(L"w.txt", "again");
+        ASSERT_TRUE(pumpUntil([&] { return count(FILE_W) > before; })) << "round " << round;
+    }
+}
+
 } // namespace
