@@ -310,7 +310,8 @@ void FileWatcher::onChange(DirObserverHandle* handle, WatchNotification* change)
         enqueue(object, change);
         queued = true;
     }
-    if (queued)
+    // Records left waiting by a thread that could not start are tried again with any record.
+    if (queued || !m_queue.empty())
         signalThread();
 }
 

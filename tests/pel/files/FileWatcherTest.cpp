@@ -4,7 +4,9 @@
 #include "pel/files/file_io/WatchPool.h"
 #include "pel/legacy/MessageRegistry.h"
 #include "pel/thread/MainThread.h"
+#include "pel/thread/Thread.h"
 
+#include "support/LogCapture.h"
 #include "support/TempFolder.h"
 #include "support/WatchSeam.h"
 
@@ -240,6 +242,18 @@ TEST_F(FileWatcherTest, TheThreadRunsOnlyWhileRecordsSettle) {
         write(L"w.txt", "again");
         ASSERT_TRUE(pumpUntil([&] { return count(FILE_W) > before; })) << "round " << round;
     }
+
+    // A thread that cannot start leaves the change queued; the next record starts one, which
+    // delivers both (one callback: the file's modifications coalesce).
+    ASSERT_TRUE(pumpUntil([&] { return !watcher->threadRuns(); }));
+    tessel_test::LogCapture capture;
+    const size_t before = count(FILE_W);
+    Thread::failNextStarts(1);
+    write(L"w.txt", "refused");
+    ASSERT_TRUE(pumpUntil([&] { return capture.contains(L"FileWatcher: The thread of 'TestWatcher' cannot start."); }));
+    EXPECT_EQ(before, count(FILE_W));
+    write(L"other.txt");
+    ASSERT_TRUE(pumpUntil([&] { return count(FILE_W) > before; }));
 }
 
 } // namespace
