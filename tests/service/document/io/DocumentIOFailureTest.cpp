@@ -218,30 +218,38 @@ TEST_F(DocumentIOFailureTest, ARequestQueuedAsTheLoaderDecidesToEndStillRuns) {
     ::CloseHandle(decide);
 }
 
+// Keeps a handle of each thread its loads run on.
+struct ThreadKeepingOwner : DocumentIOOwner {
+    ~ThreadKeepingOwner() override {
+        for (HANDLE thread : threads)
+            ::CloseHandle(thread);
+    }
+    bool runFormatDetectors(DetectorAnswer&, Document&) override {
+        HANDLE thread = nullptr;
+        if (::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &thread, SYNCHRONIZE,
+                              FALSE, 0))
+            threads.push_back(thread); // one load at a time: the caller waits for it
+        return false;
+    }
+    std::vector<HANDLE> threads;
+};
+
 TEST_F(DocumentIOFailureTest, NoLoaderThreadOutlivesItsDocumentIOWhetherItRanOrNot) {
-    { DocumentIO unused(&owner); } // never started: nothing to end
+    ThreadKeepingOwner keeping;
+    { DocumentIO unused(&keeping); } // never started: nothing to end
 
     // Ended or ending after its request: the destructor joins it.
     folder.write(L"a.txt", "alpha\n");
-    std::vector<HANDLE> threads;
     for (int round = 0; round < 20; ++round) {
-        DocumentIO own(&owner);
-        own.setIdleEndHook([&] {
-            HANDLE thread = nullptr;
-            if (::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &thread,
-                                  SYNCHRONIZE, FALSE, 0))
-                threads.push_back(thread);
-        });
+        DocumentIO own(&keeping);
         Document document(&undoOwner);
         DocumentIORequest* request = own.doRequest(&document, L"disk:a.txt", 0);
         ASSERT_NE(nullptr, request);
         EXPECT_EQ(nullptr, own.wait(request));
     }
-    EXPECT_EQ(20u, threads.size());
-    for (HANDLE thread : threads) {
+    ASSERT_EQ(20u, keeping.threads.size());
+    for (HANDLE thread : keeping.threads)
         EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(thread, 0)) << "a loader thread still ran";
-        ::CloseHandle(thread);
-    }
 }
 
 TEST_F(DocumentIOFailureTest, ARequestThatGetsNoLoaderThreadFailsAndTheNextRuns) {
