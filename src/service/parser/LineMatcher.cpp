@@ -31,9 +31,6 @@ double preciseMs() {
     return static_cast<double>(now.QuadPart) * 1000.0 / frequency;
 }
 
-bool isHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool isLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
 constexpr uint32_t PAIR_BYTES = 2 * sizeof(uint16_t);
 
 } // namespace
@@ -200,14 +197,14 @@ bool LineMatcher::afterEngineCall(const pel::MatchResultsRegEx& results) {
     if (results.getStatus() != 0) {
         pel::log_printf(pel::LOG_WARNING, pel::LOG_UNKNOWN_SOURCE,
                         L"Parser: Line %d stopped at column %d: the regular-expression engine failed (%d)\n", m_line,
-                        m_pos, results.getStatus());
+                        column(m_pos), results.getStatus());
         m_stopped = true;
         return false;
     }
     const uint32_t spent = m_clock() - m_lineStart;
     if (spent > LINE_BUDGET_MS) {
         pel::log_printf(pel::LOG_WARNING, pel::LOG_UNKNOWN_SOURCE,
-                        L"Parser: Line %d stopped at column %d after %u ms\n", m_line, m_pos, spent);
+                        L"Parser: Line %d stopped at column %d after %u ms\n", m_line, column(m_pos), spent);
         m_stopped = true;
         return false;
     }
@@ -237,17 +234,17 @@ void LineMatcher::boundedCall(pel::MatchResultsRegEx& results, const std::functi
 }
 
 int LineMatcher::matchAt(Probe& probe, int pos) {
-    const wchar_t* text = m_text.data();
+    const char* text = m_text.data();
     const uint32_t option = anchorOption(probe.anchored, pos);
     boundedCall(probe.results, [&] {
         if (probe.regex) {
-            probe.regex->match(&probe.results, text, text + m_length, text + pos, option);
+            probe.regex->matchUtf8(&probe.results, text, text + m_length, text + pos, option);
             return;
         }
         // The sub-rules' patterns in order, as the set search tries them at each position.
         probe.alternative = -1;
         for (size_t i = 0; i < probe.rule->patterns.size() && probe.alternative < 0; ++i) {
-            probe.rule->patterns[i]->match(&probe.results, text, text + m_length, text + pos, option);
+            probe.rule->patterns[i]->matchUtf8(&probe.results, text, text + m_length, text + pos, option);
             if (probe.results.found() || probe.results.getStatus() != 0)
                 probe.alternative = static_cast<int>(i);
         }
@@ -291,14 +288,14 @@ int LineMatcher::searchNext(Probe& probe, int pos) {    // No match starts betwe
     const bool anchor = anchorAt(probe.anchored, pos);
     if (probe.found.serves(pos, anchor))
         return probe.found.start;
-    const wchar_t* text = m_text.data();
+    const char* text = m_text.data();
     const uint32_t option = anchorOption(probe.anchored, pos);
     pel::RegExSetSearch* set = probe.rule ? &setSearch(*probe.rule) : nullptr;
     boundedCall(probe.results, [&] {
         if (probe.regex)
-            probe.regex->search(&probe.results, text, text + m_length, text + pos, text + m_length, option);
+            probe.regex->searchUtf8(&probe.results, text, text + m_length, text + pos, text + m_length, option);
         else
-            probe.alternative = set->search(&probe.results, text, text + m_length, text + pos, option);
+            probe.alternative = set->searchUtf8(&probe.results, text, text + m_length, text + pos, option);
     });
     probe.found.from = -1;
     if (!afterEngineCall(probe.results))
@@ -321,9 +318,9 @@ pel::RegExSetSearch& LineMatcher::setSearch(const ParserRule& rule) {
 }
 
 bool LineMatcher::matchHere(const PatternSearch& search, int pos, pel::MatchResultsRegEx& results) {
-    const wchar_t* text = m_text.data();
+    const char* text = m_text.data();
     const uint32_t option = anchorOption(search.anchored, pos);
-    boundedCall(results, [&] { search.regex->match(&results, text, text + m_length, text + pos, option); });
+    boundedCall(results, [&] { search.regex->matchUtf8(&results, text, text + m_length, text + pos, option); });
     return afterEngineCall(results);
 }
 
@@ -396,9 +393,9 @@ bool LineMatcher::extendSearch(PatternSearch& search, int to, pel::MatchResultsR
     int p = search.found.start;
     if (search.firstChars.any() && p < m_length) {
         // The engine's search cannot stop early without cutting the text its matches see.
-        const wchar_t* text = m_text.data();
+        const char* text = m_text.data();
         const uint32_t option = anchorOption(search.anchored, p);
-        boundedCall(results, [&] { search.regex->search(&results, text, text + m_length, text + p, text + m_length, option); });
+        boundedCall(results, [&] { search.regex->searchUtf8(&results, text, text + m_length, text + p, text + m_length, option); });
         if (!afterEngineCall(results))
             return false;
         search.found.start = results.found() ? results.begin(0) : NOWHERE;
@@ -406,7 +403,7 @@ bool LineMatcher::extendSearch(PatternSearch& search, int to, pel::MatchResultsR
         return true;
     }
     const int64_t wanted = std::max<int64_t>(to == NOWHERE ? 0 : static_cast<int64_t>(to) + 1, p + search.window);
-    const int end = static_cast<int>(std::min<int64_t>(wanted, m_length));
+    const int end = charStart(static_cast<int>(std::min<int64_t>(wanted, m_length)));
     for (; p < end; p += charLength(p)) {
         if (!search.firstChars.mayBeginAt(m_text.data(), p, anchorAt(search.anchored, p)))
             continue;
@@ -432,8 +429,17 @@ uint32_t LineMatcher::anchorOption(bool anchored, int pos) const {
     return anchored && !anchorAt(anchored, pos) ? pel::RegExOptions::NO_START_ANCHOR : 0;
 }
 
+int LineMatcher::charStart(int pos) const {
+    const char* text = m_text.data();
+    while (pos < m_length && (static_cast<unsigned char>(text[pos]) & 0xC0) == 0x80)
+        ++pos;
+    return pos;
+}
+
 int LineMatcher::charLength(int pos) const {
-    return pos + 1 < m_length && isHighSurrogate(m_text[pos]) && isLowSurrogate(m_text[pos + 1]) ? 2 : 1;
+    if (pos >= m_length)
+        return 1;
+    return std::min(pel::Utf8Text::sequenceLength(static_cast<unsigned char>(m_text.data()[pos])), m_length - pos);
 }
 
 // ---- the walk
@@ -508,10 +514,11 @@ bool LineMatcher::open(const Probe& probe, int at, int32_t line) {
     const uint32_t subNumber = probe.alternative >= 0 && alternative < alternatives.size() ? alternatives[alternative] : 0;
     const ParserRule* sub = m_rules->rule(subNumber);
     if (!sub) {
-        const std::wstring text(m_text, 0, m_length > 0 && m_text[m_length - 1] == L'\n' ? m_length - 1 : m_length);
+        const size_t length = m_wide.size() - (!m_wide.empty() && m_wide.back() == L'\n' ? 1 : 0);
+        const std::wstring text(m_wide, 0, length);
         pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"Line[%d]: `%s`\n", line, text.c_str());
         pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"Parser: No rule %u for the match [%d-%d]\n",
-                        subNumber, results.begin(group), results.end(group));
+                        subNumber, column(results.begin(group)), column(results.end(group)));
         return false;
     }
     const int matchEnd = results.end(0);
@@ -589,7 +596,8 @@ void LineMatcher::captureTexts(const ParserRule& rule, unsigned base, const pel:
         if (begin < 0)
             m_captureTexts[k].clear();
         else
-            m_captureTexts[k].assign(m_text, static_cast<size_t>(begin), static_cast<size_t>(results.end(group) - begin));
+            m_captureTexts[k].assign(m_wide, static_cast<size_t>(column(begin)),
+                                     static_cast<size_t>(column(results.end(group)) - column(begin)));
     }
 }
 
@@ -600,8 +608,11 @@ void LineMatcher::flushPlain() {
     m_plainStart = -1;
 }
 
-void LineMatcher::appendRun(int column, uint32_t scope) {
-    if (column < 0 || static_cast<uint32_t>(column) > MAX_COLUMN || scope >= NO_SCOPE_INDEX)
+void LineMatcher::appendRun(int pos, uint32_t scope) {
+    if (pos < 0)
+        return;
+    const int column = this->column(pos);
+    if (static_cast<uint32_t>(column) > MAX_COLUMN || scope >= NO_SCOPE_INDEX)
         return;
     const ScopeRun run{static_cast<uint16_t>(column), static_cast<uint16_t>(scope)};
     if (m_runs.empty() || m_runs.back().column < run.column) {
@@ -634,8 +645,9 @@ bool LineMatcher::parseLine(int32_t line) {
     loadStartState(line);
     resolveTop();
     const int32_t start = m_document->getLineStart(line);
-    m_text.clear();
-    m_document->appendTextRange(start, start + m_document->getLineLengthWithBreak(line), &m_text);
+    m_wide.clear();
+    m_document->appendTextRange(start, start + m_document->getLineLengthWithBreak(line), &m_wide);
+    m_text.assign(m_wide);
     m_length = static_cast<int>(m_text.size());
     for (Probe& probe : m_probes)
         probe.found = Found();

@@ -6,11 +6,14 @@
 // the regular expressions and the record; a parse step binds it to a document, its rule set and
 // its job's end-pattern store, under the Document lock.
 //
+// A line is searched in its UTF-8 form, the patterns compiled for it: positions are byte offsets,
+// and the runs stored take the line's UTF-16 columns.
+//
 // At each position the rule's end pattern is tried, then its sub-rules' patterns, as an anchored
 // walk would; each is searched forward and its result reused until the position passes it, so a
 // long line costs one search per token instead of one match per character. The sub-rules'
 // patterns are searched as a set, the first in the rule's order winning at the first position
-// where any matches. On a line of up to SET_SEARCH_LONGEST_LINE characters the engine searches
+// where any matches. On a line of up to SET_SEARCH_LONGEST_LINE bytes the engine searches
 // them together (its set search, whose state is the matcher's own, made on first use in a bound
 // step). On a longer line, where each such search would look again for every pattern's shortcut
 // over the rest of the line, each pattern keeps where its next match starts (or how far it has
@@ -30,6 +33,7 @@
 #include "service/parser/PatternFirstChars.h"
 #include "service/parser/base/LineRecord.h"
 
+#include "pel/text/Utf8Text.h"
 #include "pel/text/search/MatchResults.h"
 
 #include <array>
@@ -81,7 +85,7 @@ public:
     static constexpr int CALL_SLOW_TRIES = 3;
     // Where no match starts up to the line's end.
     static constexpr int NOWHERE = 0x7FFFFFFF;
-    // The longest line whose sub-rule patterns the engine searches together.
+    // The longest line (in bytes of its UTF-8 form) whose sub-rule patterns the engine searches together.
     static constexpr int SET_SEARCH_LONGEST_LINE = 500;
     // How far a pattern is tried on a long line beyond where it must be at first; each time that
     // finds nothing doubles it, up to the ceiling.
@@ -219,9 +223,15 @@ private:
     void captureTexts(const ParserRule& rule, unsigned base, const pel::MatchResultsRegEx& results);
     const DocumentScope* intern(const ParserRule& rule, uint16_t parent);
     void flushPlain();
-    void appendRun(int column, uint32_t scope);
+    // Adds a run from byte offset pos (a column of MAX_COLUMN or less).
+    void appendRun(int pos, uint32_t scope);
     bool storeRecord(int32_t line);
+    // The first byte offset from pos on where a character begins (or the line's end).
+    int charStart(int pos) const;
+    // The length of the character at byte offset pos, in bytes.
     int charLength(int pos) const;
+    // The UTF-16 column of byte offset pos of the line (-1 stays -1).
+    int column(int pos) const { return pos < 0 ? pos : static_cast<int>(m_text.unitOffset(static_cast<size_t>(pos))); }
 
     Document* m_document = nullptr;
     const GrammarRuleSet* m_rules = nullptr;
@@ -229,8 +239,10 @@ private:
     uint16_t m_rootScope = 0;
     ParserClock m_clock;
 
-    // The line being parsed.
-    std::wstring m_text;
+    // The line being parsed, as the document has it and in the UTF-8 form it is searched in; the
+    // positions of the walk are byte offsets into that form.
+    std::wstring m_wide;
+    pel::Utf8Text m_text;
     int m_length = 0;
     int m_pos = 0;
     int m_plainStart = -1;

@@ -1,7 +1,5 @@
 #include "service/parser/ParserRule.h"
 
-#include "service/document/search/RegExFromSource.h"
-
 #include "pel/log/Log.h"
 
 #include <algorithm>
@@ -45,7 +43,7 @@ bool pushPattern(ParserRule& rule, const RegExSource& source, uint32_t subRuleNu
     CompiledPattern own;
     CompiledPattern& compiled = cache ? (*cache)[std::to_wstring(options.options) + L':' + source.pattern] : own;
     if (!compiled.regex) {
-        compiled.regex = pel::RegEx::create(source.pattern, options);
+        compiled.regex = compileGrammarPattern(source.pattern, options);
         compiled.firstChars = PatternFirstChars(source.pattern, options.options);
     }
     if (!compiled.regex->isCompiled()) {
@@ -60,6 +58,12 @@ bool pushPattern(ParserRule& rule, const RegExSource& source, uint32_t subRuleNu
     rule.firstChars.push_back(compiled.firstChars);
     rule.patternsAnchored = rule.patternsAnchored || patternUsesG(source.pattern);
     return false;
+}
+
+std::unique_ptr<pel::RegEx> compileGrammarPattern(const std::wstring& pattern, pel::RegExOptions options) {
+    std::wstring escaped;
+    const bool rewritten = pel::RegEx::fixHexEscapes(pattern, &escaped);
+    return pel::RegEx::create(rewritten ? escaped : pattern, options, pel::RegExEncoding::UTF8);
 }
 
 bool patternUsesG(const std::wstring& pattern) {
@@ -118,7 +122,7 @@ void setEndPattern(ParserRule& rule, const RegExSource& source) {
         rule.dynamicEnd->options = options.options;
         return;
     }
-    std::unique_ptr<pel::RegEx> compiled = createRegEx(source);
+    std::unique_ptr<pel::RegEx> compiled = compileGrammarPattern(source.pattern, options);
     if (compiled->isCompiled()) {
         rule.endPattern = std::move(compiled);
         rule.endAnchored = patternUsesG(source.pattern);
@@ -149,7 +153,7 @@ std::wstring expandDynamicEnd(const DynamicEndSource& source, const std::vector<
 std::unique_ptr<pel::RegEx> compileDynamicEnd(const DynamicEndSource& source, const std::wstring& expanded) {
     pel::RegExOptions options;
     options.options = source.options;
-    std::unique_ptr<pel::RegEx> compiled = pel::RegEx::create(expanded, options);
+    std::unique_ptr<pel::RegEx> compiled = compileGrammarPattern(expanded, options);
     return compiled->isCompiled() ? std::move(compiled) : nullptr;
 }
 

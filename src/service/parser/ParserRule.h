@@ -108,4 +108,8 @@ std::unique_ptr<pel::RegEx> compileDynamicEnd(const DynamicEndSource& source, co
 // Whether a pattern uses \G (an escaped backslash starts nothing).
 bool patternUsesG(const std::wstring& pattern);
 
+// A grammar pattern compiled as the line matcher runs it, over the UTF-8 form of a line, each byte
+// escape "\xHH" read as the code point U+00HH.
+std::unique_ptr<pel::RegEx> compileGrammarPattern(const std::wstring& pattern, pel::RegExOptions options);
+
 } // namespace tessel

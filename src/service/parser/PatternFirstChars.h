@@ -20,17 +20,25 @@ public:
 
     // Whether no place is ruled out.
     bool any() const { return m_any; }
-    // Whether a match may begin at text[at] (a high surrogate for a pair), \G holding there or not.
+    // Whether a match may begin at text[at] (a high surrogate for a pair; in UTF-8 text the first
+    // byte of a character), \G holding there or not.
     bool mayBeginAt(const wchar_t* text, int at, bool anchor) const {
-        if (m_lineStart && !anchor && at > 0 && text[at - 1] != L'\n')
-            return false;
-        const wchar_t c = text[at];
-        return m_any || (c < 128 ? m_ascii[c] : m_other);
+        return mayBegin(static_cast<uint32_t>(text[at]), at > 0 && text[at - 1] != L'\n', anchor);
+    }
+    bool mayBeginAt(const char* text, int at, bool anchor) const {
+        return mayBegin(static_cast<unsigned char>(text[at]), at > 0 && text[at - 1] != '\n', anchor);
     }
 
 private:
+    // A unit or byte from 128 on stands for every character above ASCII.
+    bool mayBegin(uint32_t unit, bool midLine, bool anchor) const {
+        if (m_lineStart && !anchor && midLine)
+            return false;
+        return m_any || (unit < 128 ? m_ascii[unit] : m_other);
+    }
+
     std::bitset<128> m_ascii;
-    bool m_other = false;     // units from 128 on
+    bool m_other = false;     // characters above ASCII
     bool m_lineStart = false; // each branch begins with \G, ^ or \A
     bool m_any = true;
 };

@@ -23,6 +23,21 @@ protected:
     int nextStart(Probe& probe, int pos) override { return matchAt(probe, pos); }
 };
 
+// Assignments, delimiters completed from the begin match, \G after a begin, a match over pairs.
+std::shared_ptr<GrammarRuleSet> beyondAsciiGrammar() {
+    GrammarBuilder g(L"source.u");
+    auto* assign = g.match(L"(\\w+)(=)", L"meta.assign", {{1, L"variable"}, {2, L"keyword.operator"}});
+    auto* quote = g.beginEnd(L"q(\\S)", L"\\1", L"string.quoted", nullptr, {{1, L"punctuation.delimiter"}});
+    auto* guillemets = g.beginEnd(L"\u00AB", L"\u00BB", L"meta.guillemets");
+    auto* head = g.match(L"\\G\\w+", L"entity.name");
+    auto* word = g.match(L"\\w+", L"meta.word");
+    auto* emoji = g.match(L"<\\x{1F600}+>", L"constant.emoji");
+    auto* cjk = g.match(L"[\\x{4E00}-\\x{9FFF}]+", L"text.cjk");
+    g.patterns(g.root(), {assign, quote, guillemets, emoji, cjk});
+    g.patterns(guillemets, {head, word});
+    return g.finish();
+}
+
 // A document of one grammar with a matcher bound to it.
 struct Parsed {
     Parsed(std::shared_ptr<GrammarRuleSet> rules, const std::wstring& text, bool anchored = false)
@@ -77,13 +92,36 @@ TEST_F(LineMatcherTest, EachGrammarColoursItsFixtureAsTheGoldenDumpSays) {
     }
 }
 
-// Random lines over each grammar's tokens, surrogate pairs, empty and long lines: the searching
-// matcher writes the anchored walk's records byte for byte.
+struct RandomTexts {
+    std::shared_ptr<GrammarRuleSet> (*grammar)();
+    std::vector<const wchar_t*> tokens;
+};
+
+// Random lines of the tokens (empty ones, short ones and long ones): the searching matcher writes
+// the anchored walk's records byte for byte.
+void expectSearchingWritesTheAnchoredRecords(const RandomTexts& row, std::mt19937& random) {
+    for (int round = 0; round < 6; ++round) {
+        std::wstring text;
+        for (int line = 0; line < 40; ++line) {
+            const int shape = static_cast<int>(random() % 10);
+            const int tokens = shape == 0 ? 0 : shape == 1 ? 600 : static_cast<int>(random() % 12);
+            for (int i = 0; i < tokens; ++i)
+                text += row.tokens[random() % row.tokens.size()];
+            text += L'\n';
+        }
+        Parsed searching(row.grammar(), text), anchored(row.grammar(), text, true);
+        searching.parseAll();
+        anchored.parseAll();
+        for (int32_t line = 0; line < searching.document.getLineCount(); ++line) {
+            const auto* a = static_cast<const LineRecordHeader*>(anchored.record(line));
+            ASSERT_EQ(0, std::memcmp(a, searching.record(line), a->size)) << "round " << round << " line " << line;
+        }
+    }
+}
+
+// Each grammar's tokens with surrogate pairs.
 TEST_F(LineMatcherTest, SearchingWritesTheAnchoredWalksRecordsOnRandomTexts) {
-    const struct {
-        std::shared_ptr<GrammarRuleSet> (*grammar)();
-        std::vector<const wchar_t*> tokens;
-    } rows[] = {
+    const RandomTexts rows[] = {
         {jsonGrammar, {L"{", L"}", L"[", L"]", L"\"", L"\\", L"n", L"u12aF", L":", L",", L"12", L"-3.5e2", L"true",
                        L" ", L"x", L"\xD83D\xDE00"}},
         {cGrammar, {L"/*", L"*/", L"//", L"\"", L"\\", L"{", L"}", L"if", L"int", L"f(", L")", L" ", L"42", L"#include <a>",
@@ -92,25 +130,25 @@ TEST_F(LineMatcherTest, SearchingWritesTheAnchoredWalksRecordsOnRandomTexts) {
                           L"\xD83D\xDE00", L"q"}},
     };
     std::mt19937 random(20261207);
-    for (const auto& row : rows) {
-        for (int round = 0; round < 6; ++round) {
-            std::wstring text;
-            for (int line = 0; line < 40; ++line) {
-                const int shape = static_cast<int>(random() % 10);
-                const int tokens = shape == 0 ? 0 : shape == 1 ? 600 : static_cast<int>(random() % 12);
-                for (int i = 0; i < tokens; ++i)
-                    text += row.tokens[random() % row.tokens.size()];
-                text += L'\n';
-            }
-            Parsed searching(row.grammar(), text), anchored(row.grammar(), text, true);
-            searching.parseAll();
-            anchored.parseAll();
-            for (int32_t line = 0; line < searching.document.getLineCount(); ++line) {
-                const auto* a = static_cast<const LineRecordHeader*>(anchored.record(line));
-                ASSERT_EQ(0, std::memcmp(a, searching.record(line), a->size)) << "round " << round << " line " << line;
-            }
-        }
-    }
+    for (const auto& row : rows)
+        expectSearchingWritesTheAnchoredRecords(row, random);
+}
+
+// Words, operators and delimiters of characters of two, three and four bytes in UTF-8, and lone
+// surrogates: a long line's search windows end between characters wherever they fall.
+TEST_F(LineMatcherTest, SearchingWritesTheAnchoredWalksRecordsOnTextsBeyondAscii) {
+    const RandomTexts rows[] = {
+        {beyondAsciiGrammar, {L"\u00E9", L"\u3042", L"\u2A80", L"\xD83D\xDE00", L"\xD800", L"=", L"q", L" ", L"\u00AB",
+                              L"\u00BB", L"<", L">", L"\u4E2D", L"\u00AA", L"x", L"\n\u00AB"}},
+        {heredocGrammar, {L"<<\u00E9", L"\n\u00E9\n", L"<<\u3042\u00E9", L"\n\u3042\u00E9\n", L"${", L"}", L"@",
+                          L"\u2A80", L"\u3042", L" ", L"\xD83D\xDE00", L"\xD800"}},
+    };
+    RandomTexts sparse{beyondAsciiGrammar, {L"\u00AB", L"\u00E9"}};
+    sparse.tokens.insert(sparse.tokens.end(), 40, L"\u2A80\u2A80\u2A80"); // words far apart
+    std::mt19937 random(20261208);
+    expectSearchingWritesTheAnchoredRecords(sparse, random);
+    for (const auto& row : rows)
+        expectSearchingWritesTheAnchoredRecords(row, random);
 }
 
 TEST_F(LineMatcherTest, AnUnterminatedBeginGoesOnUntilRemovedAndTheEmptyLastLineHasNoRuns) {
@@ -261,6 +299,85 @@ TEST_F(LineMatcherTest, ALineAfterOneWithoutRecordStartsAtTheRootAndAnUnknownAlt
     EXPECT_EQ(1u, countLogged(log, L"Line[2]: `c!`"));
     EXPECT_EQ(1u, countLogged(log, L"Parser: No rule 999 for the match [1-2]"));
     EXPECT_EQ(nullptr, parsed.record(2));
+}
+
+// Lines of characters beyond ASCII: accented letters, CJK, surrogate pairs and a lone surrogate
+// take the columns (UTF-16 units) of the text, captures and all; an end completed from a captured
+// character beyond ASCII closes only on it, a lone surrogate too; \G holds after a begin that
+// ends in one; a match spans characters of two units.
+TEST_F(LineMatcherTest, LinesBeyondAsciiKeepTheirColumnsCapturesAndCompletedEnds) {
+    const std::wstring smile = L"\xD83D\xDE00", lone = L"\xD800";
+    Parsed parsed(beyondAsciiGrammar(), L"\u00E9=1 q\u00E9abc\u00E9 x\n"
+                              L"q" + smile + L"a" + smile + L" \u00AB\u00E9clair mot\u00BB <" + smile + smile + L">\n"
+                              L"\u4E2D\u6587\u5B57=q" + lone + L"b" + lone + L"c \u4E2D\u6587\n"
+                              L"\u00AB\n"
+                              L"\u00E9t\u00E9\u00BB" + smile + L"\n");
+    parsed.parseAll();
+    const wchar_t* lines[] = {
+#include "golden/beyond-ascii.txt"
+    };
+    for (int32_t line = 0; line < 5; ++line)
+        EXPECT_EQ(lines[line], dumpLine(parsed.document, line)) << line;
+    EXPECT_EQ(3u, parsed.store.size()); // one completed end a delimiter: é, the pair, the lone surrogate
+}
+
+// A byte escape in a grammar pattern stands for the code point U+00HH, as "\x{HH}" does, and a
+// class of everything beyond ASCII inside another class matches only that.
+TEST_F(LineMatcherTest, ByteEscapesInGrammarPatternsAreCodePoints) {
+    GrammarBuilder g(L"source.x");
+    auto* a = g.match(L"\\x41+", L"constant.a");
+    auto* acute = g.match(L"\\xE9+", L"constant.acute");
+    auto* name = g.match(L"[-a-z[^\\x00-\\x7F]]+", L"entity.name");
+    auto* ascii = g.match(L"[\\x00-\\x7F]", L"meta.ascii");
+    g.patterns(g.root(), {a, acute, name, ascii});
+    // U+9000 begins with the byte E9 in UTF-8.
+    Parsed parsed(g.finish(), L"AA\u00E9\u00E9{x-\u00FC\u3042}\u9000\n");
+    parsed.parseAll();
+    EXPECT_EQ(L"0:source.x constant.a|2:source.x constant.acute|4:source.x meta.ascii|5:source.x entity.name|"
+              L"9:source.x meta.ascii|10:source.x entity.name|11:source.x meta.ascii => [0:0]",
+              dumpLine(parsed.document, 0));
+}
+
+// A line of 100,000 characters beyond ASCII (two and three bytes, and pairs) is parsed to its end,
+// each run at its character's column up to the column limit, and its state goes on.
+TEST_F(LineMatcherTest, ALongLineBeyondAsciiRunsToItsEndAtTheRightColumns) {
+    GrammarBuilder g(L"source.long");
+    auto* emoji = g.match(L"\\x{1F600}", L"constant.emoji");
+    auto* string = g.beginEnd(L"\"", L"\"", L"string.quoted");
+    g.patterns(g.root(), {emoji, string});
+    const std::wstring unit = L"\u00E9\xD83D\xDE00 \u3042x"; // 6 columns, 12 bytes
+    std::wstring line;
+    while (line.size() < 100000)
+        line += unit;
+    LogCapture log;
+    Parsed parsed(g.finish(), line + L"\"\n\u00E9\"\n");
+    parsed.parseAll();
+    EXPECT_EQ(0u, countLogged(log, L"stopped"));
+    const LineRuns runs = lineRecordRuns(parsed.record(0));
+    ASSERT_GT(runs.count, 20000u);
+    // The plain text from 0, then each unit's emoji (column 1 of 6) and the plain text after it (3).
+    EXPECT_EQ(0u, runs.runs[0].column);
+    for (uint32_t i = 1; i < runs.count; ++i) {
+        const uint32_t column = runs.runs[i].column;
+        ASSERT_LE(column, LineMatcher::MAX_COLUMN) << i;
+        ASSERT_EQ(i % 2 ? 1u : 3u, column % 6) << i << " at " << column;
+        ASSERT_EQ((i - 1) / 2, column / 6) << i << " at " << column;
+    }
+    EXPECT_EQ(2u, parsed.endPairs(0)); // the string opened after the last unit
+    EXPECT_EQ(1u, parsed.endPairs(1));
+    EXPECT_EQ(L"0:source.long string.quoted|2:source.long => [0:0]", dumpLine(parsed.document, 1));
+}
+
+// On a long line each pattern is tried window by window: a window that would end inside a
+// character of several bytes ends after it, so no pattern is tried inside one (where \w would
+// read the byte AA of U+2A80, E2 AA 80, as the letter U+00AA).
+TEST_F(LineMatcherTest, APatternIsTriedOnlyWhereACharacterBegins) {
+    GrammarBuilder g(L"source.w");
+    g.patterns(g.root(), {g.match(L"\\w", L"meta.other")});
+    Parsed parsed(g.finish(), std::wstring(400, L'\u2A80') + L"\u00E9\n" + std::wstring(400, L'\u2A80') + L"\n");
+    parsed.parseAll();
+    EXPECT_EQ(L"0:source.w|400:source.w meta.other|401:source.w => [0:0]", dumpLine(parsed.document, 0));
+    EXPECT_EQ(L"0:source.w => [0:0]", dumpLine(parsed.document, 1));
 }
 
 } // namespace

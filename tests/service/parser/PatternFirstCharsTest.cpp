@@ -1,5 +1,6 @@
 #include "service/parser/PatternFirstChars.h"
 
+#include "pel/text/Utf8Text.h"
 #include "pel/text/search/RegEx.h"
 
 #include <gtest/gtest.h>
@@ -98,5 +99,19 @@ TEST(PatternFirstChars, NeverRulesOutAPlaceTheEngineMatchesAt) {
             EXPECT_TRUE(first.mayBeginAt(text.data(), static_cast<int>(at), false)) << pattern << " at " << at;
         }
         EXPECT_GT(matches, 0) << pattern;
+    }
+}
+
+// At the first byte of each character of a line's UTF-8 form, the answer is the one at its unit.
+TEST(PatternFirstChars, AnswersAlikeOnTheUtf8FormOfALine) {
+    const std::wstring text = L"a\u00E9 \u3042\xD83D\xDE00\xD800\nK\u212Ax";
+    const pel::Utf8Text bytes(text.data(), text.size());
+    for (const wchar_t* pattern : {L"a", L"\\x{E9}", L"[\\x{3042}-\\x{3044}]", L"^\\w", L"(?i)k", L"\\s", L"(?:\\G|^)x"}) {
+        const PatternFirstChars first(pattern, 0);
+        for (size_t at = 0; at < bytes.size(); at += pel::Utf8Text::sequenceLength(static_cast<unsigned char>(bytes.data()[at])))
+            for (bool anchor : {false, true})
+                EXPECT_EQ(first.mayBeginAt(text.data(), static_cast<int>(bytes.unitOffset(at)), anchor),
+                          first.mayBeginAt(bytes.data(), static_cast<int>(at), anchor))
+                    << pattern << " at byte " << at;
     }
 }

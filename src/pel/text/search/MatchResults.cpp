@@ -65,8 +65,8 @@ void MatchResults::add(int, int) {
 }
 
 // ---- MatchResultsRegEx ------------------------------------------------------------------------
-// The region holds byte offsets into UTF-16 text: a character offset is the byte offset halved
-// (an arithmetic shift, so -1 stays -1).
+// The region holds byte offsets: into UTF-16 text a unit offset is the byte offset halved (an
+// arithmetic shift, so -1 stays -1); into UTF-8 text they are the offsets.
 
 MatchResultsRegEx::MatchResultsRegEx() : m_region(onig_region_new()) {
     if (!m_region)
@@ -98,6 +98,7 @@ void MatchResultsRegEx::clear() {
     onig_region_clear(m_region);
     m_region->num_regs = 0;
     m_status = 0;
+    m_unitShift = 1;
     forgetCachedCounts();
 }
 
@@ -108,13 +109,13 @@ unsigned int MatchResultsRegEx::size() const {
 int MatchResultsRegEx::begin(unsigned int i) const {
     if (i >= size())
         return -1;
-    return m_region->beg[i] >> 1;
+    return m_region->beg[i] >> m_unitShift;
 }
 
 int MatchResultsRegEx::end(unsigned int i) const {
     if (i >= size())
         return -1;
-    return m_region->end[i] >> 1;
+    return m_region->end[i] >> m_unitShift;
 }
 
 unsigned int MatchResultsRegEx::matchedCount() const {
@@ -160,8 +161,8 @@ bool MatchResultsRegEx::growTo(int count) {
 void MatchResultsRegEx::set(int i, int begin, int end) {
     if (i < 0 || !growTo(i + 1))
         return;
-    m_region->beg[i] = begin * 2;
-    m_region->end[i] = end * 2;
+    m_region->beg[i] = begin < 0 ? begin : begin << m_unitShift;
+    m_region->end[i] = end < 0 ? end : end << m_unitShift;
     forgetCachedCounts();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The groups of one match as character offsets: group 0 is the whole match, -1 marks a group
-// that did not take part. MatchResultsRegEx holds what the regex engine filled in;
+// The groups of one match as offsets in the text's units (UTF-16 units, or bytes of UTF-8 text):
+// group 0 is the whole match, -1 marks a group that did not take part. MatchResultsRegEx holds what the regex engine filled in;
 // MatchResultsSimple is a plain list that literal scans fill.
 
 #include <map>
@@ -84,6 +84,9 @@ private:
     OnigMatchParamStruct* m_param = nullptr;
     unsigned long m_searchRetryLimit = 0;
     int m_status = 0;
+    // The engine's byte offsets shifted right by this give the text's offsets: 1 for UTF-16
+    // text, 0 for UTF-8 text (set by the search that fills the region; clear sets 1).
+    int m_unitShift = 1;
     mutable unsigned int m_matched_count = 0;
     mutable bool m_matched_count_known = false;
     mutable unsigned int m_first_matched_group = 0;

@@ -1,6 +1,7 @@
 #include "pel/text/search/RegEx.h"
 
 #include "pel/base/Assert.h"
+#include "pel/text/Utf8Text.h"
 #include "pel/text/search/RegExLibrary.h"
 
 #include <oniguruma.h>
@@ -17,6 +18,10 @@ const OnigUChar* bytes(const wchar_t* p) {
     return reinterpret_cast<const OnigUChar*>(p);
 }
 
+const OnigUChar* bytes(const char* p) {
+    return reinterpret_cast<const OnigUChar*>(p);
+}
+
 bool isHexDigit(wchar_t c) {
     return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
 }
@@ -24,10 +29,10 @@ bool isHexDigit(wchar_t c) {
 constexpr long MAX_CODE_POINT = 0x10FFFF;
 
 // The value of the hex digits in [begin, end), or -1 when there are none, too many, or a non-digit.
-long hexValue(const std::wstring& text, size_t begin, size_t end) {
+long long hexValue(const std::wstring& text, size_t begin, size_t end) {
     if (begin >= end || end - begin > 8)
         return -1;
-    long value = 0;
+    long long value = 0;
     for (size_t i = begin; i < end; ++i) {
         const wchar_t c = text[i];
         if (!isHexDigit(c))
@@ -38,7 +43,7 @@ long hexValue(const std::wstring& text, size_t begin, size_t end) {
 }
 
 // A braced escape "\x{H...}" at i: its code point and the position after it.
-bool bracedEscapeAt(const std::wstring& text, size_t i, long* o_code, size_t* o_end) {
+bool bracedEscapeAt(const std::wstring& text, size_t i, long long* o_code, size_t* o_end) {
     if (text.compare(i, 3, L"\\x{") != 0)
         return false;
     const size_t close = text.find(L'}', i + 3);
@@ -53,21 +58,44 @@ bool bracedEscapeAt(const std::wstring& text, size_t i, long* o_code, size_t* o_
 bool negatedRangeFromZeroAt(const std::wstring& text, size_t i, size_t* o_length, long* o_first) {
     if (text.compare(i, 2, L"[^") != 0)
         return false;
-    long low = 0, high = 0;
+    long long low = 0, high = 0;
     size_t dash = 0, end = 0;
     if (!bracedEscapeAt(text, i + 2, &low, &dash) || low != 0 || dash >= text.size() || text[dash] != L'-' ||
         !bracedEscapeAt(text, dash + 1, &high, &end) || end >= text.size() || text[end] != L']' ||
         high >= MAX_CODE_POINT)
         return false;
     *o_length = end + 1 - i;
-    *o_first = high + 1;
+    *o_first = static_cast<long>(high + 1);
     return true;
+}
+
+// Whether a braced escape (not after an escaping backslash) names a code point beyond U+10FFFF:
+// the engine's UTF-16 encoding refuses one, its UTF-8 encoding would take it.
+bool namesCodeBeyondUnicode(const std::wstring& pattern) {
+    for (size_t i = 0; i + 1 < pattern.size(); ++i) {
+        if (pattern[i] != L'\\')
+            continue;
+        long long code = 0;
+        size_t end = 0;
+        if (bracedEscapeAt(pattern, i, &code, &end) && code > MAX_CODE_POINT)
+            return true;
+        ++i; // the escaped character starts nothing
+    }
+    return false;
 }
 
 std::wstring braced(long code) {
     wchar_t buffer[16];
     std::swprintf(buffer, 16, L"\\x{%lX}", code);
     return buffer;
+}
+
+// The results a call fills: the caller's, cleared, or new ones the caller then owns.
+MatchResultsRegEx* freshResults(MatchResultsRegEx* results) {
+    if (!results)
+        return new MatchResultsRegEx();
+    results->clear();
+    return results;
 }
 
 // The code of a pattern refused before the engine sees it; the engine's own codes are above.
@@ -156,7 +184,9 @@ RegExSubject::RegExSubject(const wchar_t* text, size_t length) : m_begin(text), 
 // error is asked for.
 class RegExCompiled {
 public:
-    RegExCompiled() : m_encoding(ONIG_ENCODING_UTF16_LE), m_syntax(OnigDefaultSyntax) {}
+    explicit RegExCompiled(RegExEncoding encoding)
+        : m_encoding(encoding == RegExEncoding::UTF8 ? ONIG_ENCODING_UTF8 : ONIG_ENCODING_UTF16_LE),
+          m_syntax(OnigDefaultSyntax) {}
     ~RegExCompiled() {
         if (m_regex)
             onig_free(m_regex);
@@ -180,9 +210,18 @@ public:
             m_last_error = ONIGERR_PARSE_DEPTH_LIMIT_OVER;
             return false;
         }
-        const wchar_t* start = m_pattern.data();
-        m_last_error = onig_new(&m_regex, bytes(start), bytes(start + length), options, m_encoding, m_syntax,
-                                &m_error_info);
+        const OnigUChar* start = bytes(m_pattern.data());
+        const OnigUChar* end = bytes(m_pattern.data() + length);
+        if (isUtf8() && namesCodeBeyondUnicode(m_pattern)) {
+            m_last_error = ONIGERR_INVALID_CODE_POINT_VALUE;
+            return false;
+        }
+        if (isUtf8()) {
+            m_utf8.assign(m_pattern);
+            start = bytes(m_utf8.data());
+            end = bytes(m_utf8.end());
+        }
+        m_last_error = onig_new(&m_regex, start, end, options, m_encoding, m_syntax, &m_error_info);
         if (m_last_error != ONIG_NORMAL) {
             if (m_regex) {
                 onig_free(m_regex);
@@ -190,10 +229,21 @@ public:
             }
             return false;
         }
+        m_utf8 = Utf8Text(); // needed only to place an error
         return true;
     }
 
+    bool isUtf8() const { return m_encoding == ONIG_ENCODING_UTF8; }
+
+    // Where in the UTF-16 pattern a pointer into the text the engine compiled points.
+    size_t patternOffset(const OnigUChar* p) const {
+        if (isUtf8())
+            return m_utf8.unitOffset(static_cast<size_t>(p - bytes(m_utf8.data())));
+        return static_cast<size_t>(p - bytes(m_pattern.data())) / 2;
+    }
+
     std::wstring m_pattern;
+    Utf8Text m_utf8; // the pattern as the engine read it, when for UTF-8 and it did not compile
     OnigRegex m_regex = nullptr;
     OnigEncoding m_encoding;
     OnigSyntaxType* m_syntax;
@@ -201,8 +251,9 @@ public:
     int m_last_error = 0;
 };
 
-RegEx::RegEx(const wchar_t* pattern, size_t length, RegExOptions options)
-    : m_compiled(new RegExCompiled()), m_options(options.options), m_global(options.global) {
+RegEx::RegEx(const wchar_t* pattern, size_t length, RegExOptions options, RegExEncoding encoding)
+    : m_compiled(new RegExCompiled(encoding)), m_options(options.options), m_global(options.global),
+      m_encoding(encoding) {
     initRegExLibrary();
     m_compiled->compile(pattern, length, m_options);
     m_last_error.store(m_compiled->m_last_error, std::memory_order_relaxed);
@@ -211,11 +262,15 @@ RegEx::RegEx(const wchar_t* pattern, size_t length, RegExOptions options)
 RegEx::~RegEx() = default;
 
 std::unique_ptr<RegEx> RegEx::create(const wchar_t* pattern, RegExOptions options) {
-    return std::unique_ptr<RegEx>(new RegEx(pattern, pattern ? std::wcslen(pattern) : 0, options));
+    return std::unique_ptr<RegEx>(new RegEx(pattern, pattern ? std::wcslen(pattern) : 0, options, RegExEncoding::UTF16));
 }
 
 std::unique_ptr<RegEx> RegEx::create(const std::wstring& pattern, RegExOptions options) {
-    return std::unique_ptr<RegEx>(new RegEx(pattern.data(), pattern.size(), options));
+    return create(pattern, options, RegExEncoding::UTF16);
+}
+
+std::unique_ptr<RegEx> RegEx::create(const std::wstring& pattern, RegExOptions options, RegExEncoding encoding) {
+    return std::unique_ptr<RegEx>(new RegEx(pattern.data(), pattern.size(), options, encoding));
 }
 
 re_pattern_buffer* RegEx::engineRegex() const {
@@ -234,7 +289,8 @@ const std::wstring& RegEx::getPattern() const {
     return m_compiled->m_pattern;
 }
 
-bool RegEx::rangeHolds(const wchar_t* text, const wchar_t* textEnd, const wchar_t* at) const {
+template <class Unit>
+bool RegEx::rangeHolds(const Unit* text, const Unit* textEnd, const Unit* at) {
     // The engine trusts its pointers: a range that runs backwards (a scanner without text) or a
     // position outside it would be read out of bounds.
     return text && textEnd >= text && at >= text && at <= textEnd;
@@ -256,13 +312,14 @@ static_assert(RegExOptions::NO_START_ANCHOR == ONIG_OPTION_NOT_BEGIN_POSITION, "
 
 MatchResultsRegEx* RegEx::match(MatchResultsRegEx* results, const wchar_t* text, const wchar_t* textEnd,
                                 const wchar_t* at, uint32_t callOptions) const {
-    if (!results)
-        results = new MatchResultsRegEx();
-    else
-        results->clear();
+    results = freshResults(results);
     OnigRegex regex = m_compiled->m_regex;
     if (!regex || !rangeHolds(text, textEnd, at))
         return results;
+    if (m_encoding == RegExEncoding::UTF8) {
+        runConverted(results, text, textEnd, at, nullptr, callOptions);
+        return results;
+    }
     const RegExSubject subject(text, static_cast<size_t>(textEnd - text));
     const wchar_t* from = subject.begin();
     const OnigOptionType options = m_options | callOptions;
@@ -286,15 +343,16 @@ MatchResultsRegEx* RegEx::search(MatchResultsRegEx* results, const wchar_t* text
 
 MatchResultsRegEx* RegEx::search(MatchResultsRegEx* results, const RegExSubject& subject, size_t rangeStart,
                                  size_t rangeEnd, uint32_t callOptions) const {
-    if (!results)
-        results = new MatchResultsRegEx();
-    else
-        results->clear();
+    results = freshResults(results);
     OnigRegex regex = m_compiled->m_regex;
     const wchar_t* text = subject.begin();
     const size_t length = static_cast<size_t>(subject.end() - text);
     if (!regex || !text || rangeStart > length || rangeEnd > length)
         return results;
+    if (m_encoding == RegExEncoding::UTF8) {
+        runConverted(results, text, subject.end(), text + rangeStart, text + rangeEnd, callOptions);
+        return results;
+    }
     const OnigOptionType options = m_options | callOptions;
     const OnigUChar* end = bytes(subject.end());
     const OnigUChar* start = bytes(text + rangeStart);
@@ -303,6 +361,59 @@ MatchResultsRegEx* RegEx::search(MatchResultsRegEx* results, const RegExSubject&
     const int result =
         param ? onig_search_with_param(regex, bytes(text), end, start, range, results->region(), options, param)
               : onig_search(regex, bytes(text), end, start, range, results->region(), options);
+    recordMatchResult(result, results);
+    return results;
+}
+
+void RegEx::runConverted(MatchResultsRegEx* results, const wchar_t* text, const wchar_t* textEnd, const wchar_t* at,
+                         const wchar_t* rangeEnd, uint32_t callOptions) const {
+    const Utf8Text converted(text, static_cast<size_t>(textEnd - text));
+    const char* begin = converted.data();
+    const char* from = begin + converted.byteOffset(static_cast<size_t>(at - text));
+    if (rangeEnd)
+        searchUtf8(results, begin, converted.end(), from, begin + converted.byteOffset(static_cast<size_t>(rangeEnd - text)),
+                   callOptions);
+    else
+        matchUtf8(results, begin, converted.end(), from, callOptions);
+    re_registers* region = results->region();
+    for (int i = 0; i < region->num_regs; ++i) {
+        if (region->beg[i] >= 0)
+            region->beg[i] = static_cast<int>(converted.unitOffset(static_cast<size_t>(region->beg[i])));
+        if (region->end[i] >= 0)
+            region->end[i] = static_cast<int>(converted.unitOffset(static_cast<size_t>(region->end[i])));
+    }
+    results->m_unitShift = 0;
+}
+
+MatchResultsRegEx* RegEx::matchUtf8(MatchResultsRegEx* results, const char* text, const char* textEnd, const char* at,
+                                    uint32_t callOptions) const {
+    results = freshResults(results);
+    results->m_unitShift = 0;
+    OnigRegex regex = m_encoding == RegExEncoding::UTF8 ? m_compiled->m_regex : nullptr;
+    if (!regex || !rangeHolds(text, textEnd, at))
+        return results;
+    const OnigOptionType options = m_options | callOptions;
+    OnigMatchParam* param = results->matchParam();
+    const int result =
+        param ? onig_match_with_param(regex, bytes(text), bytes(textEnd), bytes(at), results->region(), options, param)
+              : onig_match(regex, bytes(text), bytes(textEnd), bytes(at), results->region(), options);
+    recordMatchResult(result, results);
+    return results;
+}
+
+MatchResultsRegEx* RegEx::searchUtf8(MatchResultsRegEx* results, const char* text, const char* textEnd,
+                                     const char* rangeStart, const char* rangeEnd, uint32_t callOptions) const {
+    results = freshResults(results);
+    results->m_unitShift = 0;
+    OnigRegex regex = m_encoding == RegExEncoding::UTF8 ? m_compiled->m_regex : nullptr;
+    if (!regex || !rangeHolds(text, textEnd, rangeStart) || !rangeHolds(text, textEnd, rangeEnd))
+        return results;
+    const OnigOptionType options = m_options | callOptions;
+    OnigMatchParam* param = results->matchParam();
+    const int result = param ? onig_search_with_param(regex, bytes(text), bytes(textEnd), bytes(rangeStart),
+                                                      bytes(rangeEnd), results->region(), options, param)
+                             : onig_search(regex, bytes(text), bytes(textEnd), bytes(rangeStart), bytes(rangeEnd),
+                                           results->region(), options);
     recordMatchResult(result, results);
     return results;
 }
@@ -339,7 +450,17 @@ bool RegEx::getErrorInfo(RegExErrorInfo* o_error_info) const {
     }
     OnigUChar message[ONIG_MAX_ERROR_MESSAGE_LEN + 1] = {};
     OnigErrorInfo info = compiled.m_error_info;
-    const int length = onig_error_code_to_str(message, code, &info);
+    const size_t parBegin = info.par ? compiled.patternOffset(info.par) : 0;
+    const size_t parEnd = info.par_end ? compiled.patternOffset(info.par_end) : parBegin;
+    // The part of the pattern a message quotes is read from the UTF-16 pattern, so that both
+    // encodings quote it alike (the UTF-8 one would copy its bytes as they are).
+    OnigErrorInfo quoted = info;
+    if (info.par && compiled.isUtf8()) {
+        quoted.enc = ONIG_ENCODING_UTF16_LE;
+        quoted.par = const_cast<OnigUChar*>(bytes(compiled.m_pattern.data() + parBegin));
+        quoted.par_end = const_cast<OnigUChar*>(bytes(compiled.m_pattern.data() + parEnd));
+    }
+    const int length = onig_error_code_to_str(message, code, &quoted);
     o_error_info->code = code;
     o_error_info->message.clear();
     // The engine's messages are ASCII (it escapes pattern text it quotes); widen byte by byte.
@@ -347,11 +468,10 @@ bool RegEx::getErrorInfo(RegExErrorInfo* o_error_info) const {
         o_error_info->message += static_cast<wchar_t>(message[i]);
     o_error_info->begin = 0;
     o_error_info->end = 0;
-    const OnigUChar* pattern = bytes(compiled.m_pattern.data());
     if (info.par) {
-        o_error_info->begin = static_cast<int>((info.par - pattern) / 2);
+        o_error_info->begin = static_cast<int>(parBegin);
         if (info.par_end)
-            o_error_info->end = static_cast<int>((info.par_end - pattern) / 2);
+            o_error_info->end = static_cast<int>(parEnd);
     }
     return true;
 }

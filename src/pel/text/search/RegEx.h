@@ -1,7 +1,8 @@
 #pragma once
-// A regular expression compiled by the Oniguruma engine for UTF-16 text, shared read-only
-// between threads. Compiling never throws: a pattern that does not compile keeps its error for
-// getErrorInfo and never matches. Offsets are in characters.
+// A regular expression compiled by the Oniguruma engine, shared read-only between threads. It runs
+// over UTF-16 text (offsets in units) or, compiled for it, over UTF-8 text (offsets in bytes; the
+// pattern is given as UTF-16 either way). Compiling never throws: a pattern that does not compile
+// keeps its error for getErrorInfo and never matches.
 
 #include "pel/text/search/MatchResults.h"
 
@@ -37,6 +38,10 @@ struct RegExErrorInfo {
 class RegExCompiled;
 class RegExSetSearch;
 
+// The form of the text an expression runs over. In a UTF-8 expression a bare byte escape "\xHH"
+// is one byte of the text, as it is one byte of a unit in a UTF-16 one: see fixHexEscapes.
+enum class RegExEncoding { UTF16, UTF8 };
+
 // A text that a pattern runs over again and again, as a global substitution does. The engine
 // needs a unit it may read after a text that ends in a high surrogate: such a text is copied
 // here once, where a search through pointers copies it at every call. The text it was made from
@@ -61,6 +66,7 @@ public:
     // Compiles the pattern (null or empty: nothing compiled and no error).
     static std::unique_ptr<RegEx> create(const wchar_t* pattern, RegExOptions options = RegExOptions());
     static std::unique_ptr<RegEx> create(const std::wstring& pattern, RegExOptions options = RegExOptions());
+    static std::unique_ptr<RegEx> create(const std::wstring& pattern, RegExOptions options, RegExEncoding encoding);
     ~RegEx();
     RegEx(const RegEx&) = delete;
     RegEx& operator=(const RegEx&) = delete;
@@ -77,6 +83,15 @@ public:
     // text after rangeStart, pass textEnd.
     MatchResultsRegEx* search(MatchResultsRegEx* results, const wchar_t* text, const wchar_t* textEnd,
                               const wchar_t* rangeStart, const wchar_t* rangeEnd, uint32_t callOptions = 0) const;
+    // An expression compiled for UTF-8 runs match and search over the UTF-8 form of the text,
+    // converted at each call, and answers in units.
+    //
+    // As match and search, over UTF-8 text, for an expression compiled for it (any other matches
+    // nothing); offsets count bytes from text. The text must be well-formed UTF-8.
+    MatchResultsRegEx* matchUtf8(MatchResultsRegEx* results, const char* text, const char* textEnd, const char* at,
+                                 uint32_t callOptions = 0) const;
+    MatchResultsRegEx* searchUtf8(MatchResultsRegEx* results, const char* text, const char* textEnd,
+                                  const char* rangeStart, const char* rangeEnd, uint32_t callOptions = 0) const;
     // As search, over the whole subject, the range in characters from its start.
     MatchResultsRegEx* search(MatchResultsRegEx* results, const RegExSubject& subject, size_t rangeStart,
                               size_t rangeEnd, uint32_t callOptions = 0) const;
@@ -92,7 +107,8 @@ public:
     // match every character. Returns whether anything was rewritten.
     static bool fixClassForms(const std::wstring& pattern, std::wstring* o_fixed_re);
 
-    // The last compile or match error; false when there is none.
+    // The last compile or match error; false when there is none. Its span counts UTF-16 units of
+    // the pattern, whichever the encoding.
     bool getErrorInfo(RegExErrorInfo* o_error_info) const;
     int getErrorCode() const { return m_last_error.load(std::memory_order_relaxed); }
     bool isCompiled() const;
@@ -100,20 +116,26 @@ public:
     int getCaptureCount() const;
     uint32_t getOptions() const { return m_options; }
     bool isGlobal() const { return m_global; }
+    RegExEncoding getEncoding() const { return m_encoding; }
     const std::wstring& getPattern() const;
 
 private:
     friend class RegExSetSearch;
 
-    RegEx(const wchar_t* pattern, size_t length, RegExOptions options);
+    RegEx(const wchar_t* pattern, size_t length, RegExOptions options, RegExEncoding encoding);
     // The engine's compiled form, none when the pattern did not compile.
     re_pattern_buffer* engineRegex() const;
-    bool rangeHolds(const wchar_t* text, const wchar_t* textEnd, const wchar_t* at) const;
+    template <class Unit>
+    static bool rangeHolds(const Unit* text, const Unit* textEnd, const Unit* at);
     void recordMatchResult(int result, MatchResultsRegEx* results) const;
+    // A UTF-8 expression's match at `at` (rangeEnd null) or search over UTF-16 text.
+    void runConverted(MatchResultsRegEx* results, const wchar_t* text, const wchar_t* textEnd, const wchar_t* at,
+                      const wchar_t* rangeEnd, uint32_t callOptions) const;
 
     std::unique_ptr<RegExCompiled> m_compiled;
     uint32_t m_options;
     bool m_global;
+    RegExEncoding m_encoding;
     // A failing match overwrites it; matches may run on several threads at once.
     mutable std::atomic<int> m_last_error{0};
 };

@@ -52,8 +52,8 @@ void initRegExLibrary() {
     if (g_library_ready.load(std::memory_order_relaxed))
         return;
     makeLoneSurrogatesSafe();
-    OnigEncoding encodings[] = {ONIG_ENCODING_UTF16_LE, ONIG_ENCODING_ASCII};
-    const int result = onig_initialize(encodings, 2);
+    OnigEncoding encodings[] = {ONIG_ENCODING_UTF16_LE, ONIG_ENCODING_UTF8, ONIG_ENCODING_ASCII};
+    const int result = onig_initialize(encodings, sizeof(encodings) / sizeof(encodings[0]));
     if (result != ONIG_NORMAL)
         log_printf(LOG_ERROR, LOG_UNKNOWN_SOURCE, L"initRegExLibrary(): onig_initialize failed with %d\n", result);
     // The engine's default is the same figure; set it so no build option can switch it off.

@@ -6,7 +6,7 @@
 
 namespace pel {
 
-// Registers the UTF-16LE and ASCII encodings, keeps the engine's match retry limit on (so a
+// Registers the UTF-16LE, UTF-8 and ASCII encodings, keeps the engine's match retry limit on (so a
 // runaway pattern ends in an error instead of holding its thread) and sets the parse depth
 // limit. A high surrogate without a low one after it counts as a character of one unit. Safe
 // to call more than once.

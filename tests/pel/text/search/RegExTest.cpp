@@ -2,6 +2,8 @@
 #include "pel/text/search/RegEx.h"
 #include "pel/text/search/RegExLibrary.h"
 
+#include "RegExErrorText.h"
+
 #include <oniguruma.h>
 
 #include <gtest/gtest.h>
@@ -17,6 +19,7 @@
 #include <vector>
 
 using namespace pel;
+using pel_test::errorOf;
 
 namespace {
 
@@ -57,15 +60,6 @@ std::wstring refusal(F run) {
 std::unique_ptr<MatchResultsRegEx> matchAt(const RegEx& regex, const std::wstring& text, int at) {
     const wchar_t* p = text.data();
     return std::unique_ptr<MatchResultsRegEx>(regex.match(nullptr, p, p + text.size(), p + at));
-}
-
-// "code: message @begin-end" of the last error, or "none".
-std::wstring errorOf(const RegEx& regex) {
-    RegExErrorInfo info;
-    if (!regex.getErrorInfo(&info))
-        return L"none";
-    return std::to_wstring(info.code) + L": " + info.message + L" @" + std::to_wstring(info.begin) + L"-" +
-           std::to_wstring(info.end);
 }
 
 std::wstring optionsOf(const wchar_t* letters) {
