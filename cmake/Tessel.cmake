@@ -5,6 +5,14 @@
 
 find_package(Python3 COMPONENTS Interpreter REQUIRED)
 
+# tessel_page_aligned_image(target): the program's or DLL's sections start on page boundaries in
+# the file as in memory, so that a loader can map its pages from the file as they are used: with
+# the default 512-byte alignment Wine reads the whole image (code, tables, unwind data, symbols)
+# into memory of the process when it loads it.
+function(tessel_page_aligned_image target)
+    target_link_options(${target} PRIVATE -Wl,--file-alignment,0x1000)
+endfunction()
+
 # Every layer's include tree (scripts/layers.py holds the order): links to the source folders
 # of the layer and those below it, made again at each configure. Folders are linked whole, so a
 # header added later is found without a new configure.

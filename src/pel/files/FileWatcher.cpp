@@ -63,13 +63,6 @@ uint64_t watchKey(const std::wstring& directory, bool recursive) {
 
 FileWatcher::FileWatcher(const wchar_t* name) : m_name(name && *name ? name : L"FileWatcher") {
     m_thread = new FileWatcherThread(m_name, this);
-    try {
-        m_thread->start();
-    } catch (...) {
-        m_thread->detachWatcher();
-        m_thread->release();
-        throw;
-    }
 }
 
 FileWatcher::~FileWatcher() {
@@ -182,6 +175,8 @@ size_t FileWatcher::observerRecordCount() const {
     return m_records.size();
 }
 
+bool FileWatcher::threadRuns() const { return m_thread->isRunning(); }
+
 void FileWatcher::destroyObject(WatchedObject* object) {
     if (!(object->m_flags.f_closing == 1))
         softAssertion(L"m_flags.f_closing == 1", PEL_FILE, __LINE__);
@@ -267,10 +262,25 @@ void FileWatcher::enqueue(WatchedObject* object, WatchNotification* record) {
     m_queue.push_back({object, record});
 }
 
+// The thread runs only while records settle or watches wait to be re-opened: it ends in the
+// pass that finds nothing left (under the lock), and the next record starts it again. A thread
+// costs memory (about a megabyte under Wine), and most files never change while open.
 void FileWatcher::signalThread() {
     if (m_pending_wakeup)
         return; // the thread runs a pass anyway
     m_pending_wakeup = true;
+    if (!m_threadRuns) {
+        try {
+            m_thread->join(); // the last run has ended its passes and takes the lock no more
+            m_thread->start();
+            m_threadRuns = true;
+        } catch (...) {
+            // What is queued waits for the next record or re-open to try again.
+            m_pending_wakeup = false;
+            log_printf(LOG_ERROR, LOG_UNKNOWN_SOURCE, L"FileWatcher: The thread of '%s' cannot start.\n", m_name.c_str());
+            return;
+        }
+    }
     m_thread->wake();
 }
 
@@ -300,7 +310,8 @@ void FileWatcher::onChange(DirObserverHandle* handle, WatchNotification* change)
         enqueue(object, change);
         queued = true;
     }
-    if (queued)
+    // Records left waiting by a thread that could not start are tried again with any record.
+    if (queued || !m_queue.empty())
         signalThread();
 }
 
@@ -342,7 +353,7 @@ bool FileWatcher::processPass() {
             more = true; // no registry to carry it yet: try again later
     }
     if (!more)
-        m_pending_wakeup = false;
+        m_pending_wakeup = m_threadRuns = false;
     return more;
 }
 

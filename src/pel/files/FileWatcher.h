@@ -38,7 +38,8 @@ public:
 
     using Callback = std::function<void(WatchedObject* object, WatchNotification* change)>;
 
-    // Starts the watcher's thread, named after the watcher ("FileWatcher" without a name).
+    // The watcher's thread is named after it ("FileWatcher" without a name); it runs only while
+    // records settle or failed watches wait to be re-opened.
     explicit FileWatcher(const wchar_t* name = nullptr);
     ~FileWatcher();
     FileWatcher(const FileWatcher&) = delete;
@@ -65,6 +66,8 @@ public:
     const std::wstring& name() const { return m_name; }
     // Directory watches open now.
     size_t observerRecordCount() const;
+    // Tests: whether the watcher's thread runs now.
+    bool threadRuns() const;
 
 private:
     friend class FileWatcherThread;
@@ -77,7 +80,7 @@ private:
 
     // Pool threads.
     void onChange(DirObserverHandle* handle, WatchNotification* change);
-    // The watcher's thread: true when work remains.
+    // The watcher's thread: true when work remains; else the thread ends.
     bool processPass();
     void dropQueued();
     // Main thread.
@@ -109,6 +112,7 @@ private:
     int64_t m_settleTime = SETTLE_TIME;
     int64_t m_reopenInterval = REOPEN_INTERVAL;
     bool m_pending_wakeup = false;
+    bool m_threadRuns = false; // the thread has not yet ended its last pass
     bool m_deliveryPosted = false;
 };
 

@@ -40,19 +40,22 @@ void FileWatcherThread::msgOnMessage(MessageData*) {
 int FileWatcherThread::run(void*) {
     duplicate();
     long timeout = -1;
-    while (!isStopRequested()) {
+    bool idle = false; // the last pass found nothing left: a record that comes starts a new run
+    while (!idle && !isStopRequested()) {
         waitForWakeUp(timeout);
         if (isStopRequested())
             break;
         try {
-            timeout = m_watcher->processPass() ? SETTLE_WAIT_MS : -1;
+            idle = !m_watcher->processPass();
+            timeout = SETTLE_WAIT_MS;
         } catch (const Exception& e) {
             log_printf(LOG_ERROR, LOG_UNKNOWN_SOURCE, L"FileWatcher: %s\n", e.displayText().c_str());
         } catch (...) {
             log_printf(LOG_ERROR, LOG_UNKNOWN_SOURCE, L"FileWatcher: unknown exception\n");
         }
     }
-    m_watcher->dropQueued();
+    if (!idle)
+        m_watcher->dropQueued();
     release();
     return 0;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The thread of a FileWatcher. As the observer of the watcher's directory watches it hands the
 // pool's records to the watcher; its body lets records settle, re-opens failed watches and
-// posts to itself through the message registry, so that delivery runs on the main thread.
+// posts to itself through the message registry, so that delivery runs on the main thread. The
+// body ends once a pass leaves nothing to do; the watcher starts it again.
 // Reference-counted: the watcher, the body and every delivery in flight hold a reference.
 
 #include "pel/files/file_io/DirObserver.h"

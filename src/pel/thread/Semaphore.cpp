@@ -38,10 +38,11 @@ int Semaphore_Impl::wait(long milliseconds) {
     }
 }
 
-int Semaphore_Impl::waitAny(const HANDLE* handles, DWORD count, int* o_index) {
+int Semaphore_Impl::waitAny(const HANDLE* handles, DWORD count, int* o_index, long milliseconds) {
     PEL_CHECK_PTR(o_index);
     *o_index = -1;
-    const DWORD result = ::WaitForMultipleObjects(count, handles, FALSE, INFINITE);
+    const DWORD limit = milliseconds < 0 ? INFINITE : static_cast<DWORD>(milliseconds);
+    const DWORD result = ::WaitForMultipleObjects(count, handles, FALSE, limit);
     if (result < WAIT_OBJECT_0 + MAXIMUM_WAIT_OBJECTS && result - WAIT_OBJECT_0 < count) {
         *o_index = static_cast<int>(result - WAIT_OBJECT_0);
         return Signalled;

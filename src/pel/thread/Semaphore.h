@@ -23,9 +23,9 @@ public:
     void set();
     // A negative time-out waits without limit. Answers Signalled, TimedOut or Abandoned.
     int wait(long milliseconds);
-    // Waits without limit for any of the handles; o_index receives the position of the one
-    // that ended the wait, -1 when none did.
-    static int waitAny(const HANDLE* handles, DWORD count, int* o_index);
+    // Waits for any of the handles, without limit unless milliseconds is 0 or more; o_index
+    // receives the position of the one that ended the wait, -1 when none did (TimedOut).
+    static int waitAny(const HANDLE* handles, DWORD count, int* o_index, long milliseconds = -1);
 
     HANDLE handle() const { return m_handle; }
 

@@ -24,6 +24,7 @@ DWORD tlsIndex() {
 }
 
 std::atomic<uint32_t> s_threadCounter{0};
+std::atomic<int> s_failingStarts{0};
 
 // Runs a thread body the way every library thread does: registered with the crash reporter,
 // published in the TLS index, and no exception leaving towards the system.
@@ -101,7 +102,9 @@ void ThreadImpl::create(LPTHREAD_START_ROUTINE entry) {
     // and so that a start that fails leaves no thread behind: the thread is let go without
     // its body, and waited for.
     DWORD id = 0;
-    HANDLE handle = ::CreateThread(nullptr, m_stackSize, entry, this, CREATE_SUSPENDED, &id);
+    HANDLE handle = s_failingStarts.load() > 0 && s_failingStarts.fetch_sub(1) > 0
+                        ? nullptr
+                        : ::CreateThread(nullptr, m_stackSize, entry, this, CREATE_SUSPENDED, &id);
     if (!handle)
         throw SystemException(L"cannot create thread");
     if (m_priority != 0 && !::SetThreadPriority(handle, m_priority)) {
@@ -189,6 +192,8 @@ ThreadLocalStorage& Thread::tls() {
         m_storage = new ThreadLocalStorage;
     return *m_storage;
 }
+
+void Thread::failNextStarts(int count) { s_failingStarts.store(count); }
 
 Thread* Thread::current() {
     ThreadImpl* impl = currentImpl();

@@ -84,6 +84,9 @@ public:
     ThreadLocalStorage& tls();
     // The Thread running the calling code, or null on any other thread.
     static Thread* current();
+    // Tests: the next count starts fail as one the system refuses (SystemException "cannot
+    // create thread").
+    static void failNextStarts(int count);
 
 protected:
     void startCallback(Callback callback, void* data);

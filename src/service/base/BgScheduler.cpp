@@ -22,9 +22,13 @@ BgScheduler::BgScheduler(const char* name) : m_name(name ? name : "") {
 
 BgScheduler::~BgScheduler() {
     try {
-        Lock lock(m_lock);
-        while (!m_workers.empty())
-            stopWorker();
+        {
+            Lock lock(m_lock);
+            m_size = 0; // a job put back by a stopping worker starts no other
+            while (!m_workers.empty())
+                stopWorker();
+        }
+        joinIdleEnded();
     } catch (...) {
         logCaughtException(L"BgScheduler::~BgScheduler()");
     }
@@ -196,11 +200,23 @@ BgJob* BgScheduler::takeFromQueue() {
     return nullptr;
 }
 
-// A wake-up for an idle worker, while fewer are pending than there are workers. The release
-// itself may come after the lock is left (releaseWakeup), so that the woken worker finds the
-// lock free.
+// A wake-up for a worker that waits for work; else, while the pool has room and queued jobs
+// outnumber the wake-ups on their way, a new worker (which has its own wake-up); else one for
+// the next worker to wait, while fewer are pending than there are workers. The release itself
+// may come after the lock is left (releaseWakeup), so that the woken worker finds the lock free.
 bool BgScheduler::claimWakeup() {
-    if (m_pendingWakeups >= static_cast<int32_t>(m_workers.size()))
+    const int32_t started = static_cast<int32_t>(m_workers.size());
+    if (m_pendingWakeups >= 0 && started < m_size && static_cast<int32_t>(queuedJobs()) > m_pendingWakeups) {
+        try {
+            startWorker();
+            return false;
+        } catch (...) {
+            // The job waits for a worker that comes later: one running now, or one that the
+            // next job starts.
+            logCaughtException(L"BgScheduler: starting a worker");
+        }
+    }
+    if (m_pendingWakeups >= started)
         return false;
     ++m_pendingWakeups;
     return true;
@@ -212,6 +228,11 @@ void BgScheduler::releaseWakeup(bool claimed) {
 }
 
 void BgScheduler::wakeOne() { releaseWakeup(claimWakeup()); }
+
+size_t BgScheduler::queuedJobs() const {
+    return static_cast<size_t>(
+        std::count_if(m_queue.begin(), m_queue.end(), [](const BgJob* job) { return job->state == BgJob::QUEUED; }));
+}
 
 // Waits, with the lock left, until the job's worker has ended its step and handled the job's
 // new state. A step that interrupts its own job is not waited for: its worker looks at the
@@ -258,8 +279,8 @@ bool BgScheduler::postAbout(BgJob* job, uint32_t type, UINT_PTR data) {
 void BgScheduler::msgOnMessage(pel::MessageData* data) {
     if (!data)
         return;
-    if (data->code == MSG_WORKER_ENDED)
-        onWorkerEnded(reinterpret_cast<BgWorker*>(data->param1), data->param2);
+    if (data->code == MSG_WORKER_ENDED || data->code == MSG_WORKER_IDLE_ENDED)
+        onWorkerEnded(reinterpret_cast<BgWorker*>(data->param1), data->param2, data->code == MSG_WORKER_IDLE_ENDED);
     else if (data->code == MSG_JOB_DONE || data->code == MSG_CLIENT)
         onJobMessage(data->code, reinterpret_cast<BgJob*>(data->param1), data->param2);
 }

@@ -1,8 +1,12 @@
 #pragma once
-// Runs many small, repeatable background jobs on a pool of long-lived BgWorker threads, in
-// short slices ordered by priority (a smaller number runs first). A job is never run by two
-// workers at once; results reach the UI thread only as messages through the message registry,
-// where the scheduler, a MessageListener, hands them to the job's client.
+// Runs many small, repeatable background jobs on a pool of BgWorker threads, in short slices
+// ordered by priority (a smaller number runs first). A job is never run by two workers at once;
+// results reach the UI thread only as messages through the message registry, where the
+// scheduler, a MessageListener, hands them to the job's client.
+//
+// Workers start as work comes: a queued job that finds no worker waiting starts one, up to the
+// pool's size; a worker that waits IDLE_END_MS without work ends. Each thread costs memory
+// (about a megabyte under Wine), and most of the time one worker has work or none has.
 //
 // Jobs: a client's factory attaches each job (attachJob); enqueueJob or submitRecord queue
 // it; dequeueJob makes it idle but leaves it attached and in the queue; releaseJob gives it up
@@ -23,6 +27,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -37,15 +42,20 @@ public:
     static constexpr uint32_t SLICE_MS = 100;
     static constexpr uint32_t SLICE_ZERO_MS = 300;
     static constexpr size_t NAME_LIMIT = 23;
+    // How long a worker waits for work before it ends.
+    static constexpr DWORD IDLE_END_MS = 30000;
 
     // Message codes to the UI thread (param1 the job or the worker, param2 the data).
-    enum MessageType : uint32_t { MSG_JOB_DONE = 0, MSG_CLIENT = 1, MSG_WORKER_ENDED = 2 };
+    // MSG_WORKER_ENDED: a worker ended without being asked to; MSG_WORKER_IDLE_ENDED: one
+    // ended after waiting IDLE_END_MS without work.
+    enum MessageType : uint32_t { MSG_JOB_DONE = 0, MSG_CLIENT = 1, MSG_WORKER_ENDED = 2, MSG_WORKER_IDLE_ENDED = 3 };
 
     // The name (at most 23 characters kept) is also the name of the worker threads. No
     // workers until setWorkerCount.
     explicit BgScheduler(const char* name);
-    // Ends every worker, deletes the jobs given up and still waiting for their messages, and
-    // detaches the jobs still attached (their owners delete them).
+    // Ends every worker (and joins those that ended idle), deletes the jobs given up and still
+    // waiting for their messages, and detaches the jobs still attached (their owners delete
+    // them).
     ~BgScheduler();
     BgScheduler(const BgScheduler&) = delete;
     BgScheduler& operator=(const BgScheduler&) = delete;
@@ -55,10 +65,14 @@ public:
     static int getDefaultWorkerCount(int configured);
     static int getDefaultWorkerCount(int configured, DWORD_PTR affinityMask);
 
-    // Main thread only (IllegalStateException "Not a main thread."). A worker that stops
-    // while it runs a job puts the job back into the queue first.
+    // The pool's size. Main thread only (IllegalStateException "Not a main thread."). Workers
+    // beyond the count stop now (a worker that stops while it runs a job puts the job back into
+    // the queue first), queued jobs get workers up to it, and workers that ended idle are
+    // joined.
     void setWorkerCount(int count);
+    // The pool's size as set; getStartedWorkerCount: the workers whose threads run now.
     int getWorkerCount() const;
+    int getStartedWorkerCount() const;
     // Below-normal priority for every worker, now and later.
     void setWorkersPriority();
 
@@ -102,6 +116,11 @@ public:
 
     // Tests: the next worker to wait for work finds its wait failed.
     void injectWaitFailure() { m_failNextWait.store(true); }
+    // Tests: how long a worker waits for work before it ends (IDLE_END_MS until set), and what
+    // a worker whose wait ran out does before it decides whether to end (on its own thread,
+    // without the lock; set while no worker runs).
+    void setIdleEnd(DWORD milliseconds) { m_idleEndMs.store(milliseconds); }
+    void setIdleEndHook(std::function<void()> hook) { m_idleEndHook = std::move(hook); }
 
 private:
     friend class BgWorker;
@@ -129,6 +148,7 @@ private:
     bool claimWakeup();
     void releaseWakeup(bool claimed);
     void wakeOne();
+    size_t queuedJobs() const;
 
     // Worker side (BgSchedulerSlices.cpp).
     void takeNextJob(BgWorker& worker);
@@ -138,16 +158,21 @@ private:
     void dropJob(BgJob* job, BgWorker& worker);
     void* contextFor(BgWorker& worker, BgClient* client);
     void beforeIdleWait();
+    void leftIdleWait();
+    bool endIdle(BgWorker& worker);
+    DWORD idleEndMs() const { return m_idleEndMs.load(); }
     void acknowledge(BgWorker& worker);
     void workerLeaving(BgWorker& worker);
-    void postWorkerEnded(BgWorker& worker);
+    void postWorkerEnded(BgWorker& worker, uint32_t type);
     bool takeInjectedWaitFailure() { return m_failNextWait.exchange(false); }
 
     // Pool (BgSchedulerPool.cpp), with the lock held.
     void startWorker();
     void stopWorker();
     void handshake(BgWorker& worker, int command); // with the command lock, not the lock
-    void onWorkerEnded(BgWorker* worker, UINT_PTR id);
+    // Main thread, without the lock.
+    void onWorkerEnded(BgWorker* worker, UINT_PTR id, bool idle);
+    void joinIdleEnded();
     void onJobMessage(uint32_t type, BgJob* job, UINT_PTR data);
 
     mutable pel::Mutex_Impl m_lock;
@@ -155,12 +180,17 @@ private:
     // a semaphore: uncontended, it costs the UI thread no system call.
     pel::Mutex_Impl m_commandLock;
     // Each idle worker lowers the count of pending wake-ups before it waits, so up to twice
-    // the pool's size can be released at once: the maximum leaves room for any pool.
+    // the pool's size can be released at once: the maximum leaves room for any pool. Below
+    // zero, it counts the workers waiting that no wake-up is meant for.
     pel::Semaphore m_work{0, 0x7FFFFFFF};
     int32_t m_pendingWakeups = 0;
     pel::Semaphore m_ack{0, 1};
     int m_threadPriority = 0;
-    std::vector<BgWorker*> m_workers;
+    int m_size = 0;                    // as set
+    std::vector<BgWorker*> m_workers;  // started and not stopped
+    std::vector<BgWorker*> m_idleEnded; // ended idle, to be joined
+    std::atomic<DWORD> m_idleEndMs{IDLE_END_MS};
+    std::function<void()> m_idleEndHook;
     std::string m_name;
     std::vector<BgJob*> m_queue;
     std::map<std::pair<BgWorker*, BgClient*>, void*> m_contexts;

@@ -1,5 +1,5 @@
 // The scheduler's pool of workers: their count, starting and stopping them, the command
-// handshake, and the replacement of a worker that ended on its own.
+// handshake, and joining workers that ended on their own.
 
 #include "service/base/BgScheduler.h"
 
@@ -35,14 +35,23 @@ int BgScheduler::getDefaultWorkerCount(int configured, DWORD_PTR affinityMask) {
 
 void BgScheduler::setWorkerCount(int count) {
     pel::check_main_thread();
-    Lock lock(m_lock);
-    while (static_cast<int>(m_workers.size()) < count)
-        startWorker();
-    while (static_cast<int>(m_workers.size()) > std::max(count, 0))
-        stopWorker();
+    {
+        Lock lock(m_lock);
+        m_size = std::max(count, 0);
+        while (static_cast<int>(m_workers.size()) > m_size)
+            stopWorker();
+        for (size_t queued = queuedJobs(); queued > 0; --queued)
+            wakeOne();
+    }
+    joinIdleEnded();
 }
 
 int BgScheduler::getWorkerCount() const {
+    Lock lock(m_lock);
+    return m_size;
+}
+
+int BgScheduler::getStartedWorkerCount() const {
     Lock lock(m_lock);
     return static_cast<int>(m_workers.size());
 }
@@ -69,7 +78,9 @@ void BgScheduler::startWorker() {
         throw;
     }
     worker.release();
-    wakeOne();
+    // Its own wake-up: it looks at the queue as soon as it runs.
+    ++m_pendingWakeups;
+    m_work.set();
 }
 
 // With the lock held; leaves it while the worker ends.
@@ -97,18 +108,21 @@ void BgScheduler::handshake(BgWorker& worker, int command) {
     pel::Semaphore::waitAny(handles, 2, &index);
 }
 
-void BgScheduler::onWorkerEnded(BgWorker* worker, UINT_PTR id) {
-    pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE,
-                    L"BgScheduler: The worker thread %p finished without a reason\n", static_cast<void*>(worker));
-    int group = 0;
+// A worker that ended idle waits in m_idleEnded to be joined; one that ended without being
+// asked to is still in the pool, and its queued jobs may need a new one.
+void BgScheduler::onWorkerEnded(BgWorker* worker, UINT_PTR id, bool idle) {
+    if (!idle)
+        pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE,
+                        L"BgScheduler: The worker thread %p finished without a reason\n", static_cast<void*>(worker));
     {
         Lock lock(m_lock);
-        // A worker stopped meanwhile is gone already, and its address may have been reused.
-        const auto it = std::find(m_workers.begin(), m_workers.end(), worker);
-        if (it == m_workers.end() || worker->id() != id)
+        // A worker stopped or joined meanwhile is gone already, and its address may have been
+        // reused.
+        std::vector<BgWorker*>& list = idle ? m_idleEnded : m_workers;
+        const auto it = std::find(list.begin(), list.end(), worker);
+        if (it == list.end() || worker->id() != id)
             return;
-        group = worker->getGroup();
-        m_workers.erase(it);
+        list.erase(it);
     }
     try {
         worker->join();
@@ -116,9 +130,28 @@ void BgScheduler::onWorkerEnded(BgWorker* worker, UINT_PTR id) {
         logCaughtException(L"BgScheduler::msgOnMessage()");
     }
     delete worker;
+    if (idle)
+        return;
     Lock lock(m_lock);
-    if (std::none_of(m_workers.begin(), m_workers.end(), [&](BgWorker* w) { return w->getGroup() == group; }))
-        startWorker();
+    for (size_t queued = queuedJobs(); queued > 0; --queued)
+        wakeOne();
+}
+
+// Without the lock: a worker that ended idle may still be leaving, which takes the lock.
+void BgScheduler::joinIdleEnded() {
+    std::vector<BgWorker*> ended;
+    {
+        Lock lock(m_lock);
+        ended.swap(m_idleEnded);
+    }
+    for (BgWorker* worker : ended) {
+        try {
+            worker->join();
+        } catch (...) {
+            logCaughtException(L"BgScheduler: joining a worker");
+        }
+        delete worker;
+    }
 }
 
 } // namespace tessel

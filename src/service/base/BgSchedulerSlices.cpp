@@ -171,6 +171,31 @@ void BgScheduler::beforeIdleWait() {
     --m_pendingWakeups;
 }
 
+// A worker whose wait failed takes back what it said before it: no wake-up reached it.
+void BgScheduler::leftIdleWait() {
+    Lock lock(m_lock);
+    ++m_pendingWakeups;
+}
+
+// The worker's wait for work ran out. It ends only while more workers wait than wake-ups were
+// claimed for them: a wake-up claimed (under the lock) and perhaps not yet released may be
+// meant for this one, and the workers left must be enough to take every claimed wake-up. Once
+// it is out of the pool, work that comes starts a new worker.
+bool BgScheduler::endIdle(BgWorker& worker) {
+    if (m_idleEndHook)
+        m_idleEndHook();
+    Lock lock(m_lock);
+    if (m_pendingWakeups >= 0 || worker.isStopRequested())
+        return false;
+    const auto it = std::find(m_workers.begin(), m_workers.end(), &worker);
+    if (it == m_workers.end())
+        return false;
+    ++m_pendingWakeups;
+    m_workers.erase(it);
+    m_idleEnded.push_back(&worker);
+    return true;
+}
+
 void BgScheduler::acknowledge(BgWorker& worker) {
     worker.m_command.store(BgWorker::COMMAND_NONE, std::memory_order_release);
     worker.m_ackPending = false;
@@ -201,9 +226,9 @@ void BgScheduler::workerLeaving(BgWorker& worker) {
         acknowledge(worker);
 }
 
-void BgScheduler::postWorkerEnded(BgWorker& worker) {
+void BgScheduler::postWorkerEnded(BgWorker& worker, uint32_t type) {
     pel::MessageData data;
-    data.code = MSG_WORKER_ENDED;
+    data.code = type;
     data.param1 = reinterpret_cast<UINT_PTR>(&worker);
     data.param2 = worker.id();
     if (!msgPostData(&data))

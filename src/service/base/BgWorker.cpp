@@ -41,14 +41,22 @@ BgWorker::Wake BgWorker::waitForWork() {
     m_scheduler->beforeIdleWait();
     const HANDLE handles[2] = {m_wakeup.handle(), m_scheduler->m_work.handle()};
     int index = -1;
-    const int result = pel::Semaphore::waitAny(handles, 2, &index);
+    int result = pel::Semaphore::TimedOut;
+    while (result == pel::Semaphore::TimedOut) {
+        result = pel::Semaphore::waitAny(handles, 2, &index, static_cast<long>(m_scheduler->idleEndMs()));
+        // Unless a wake-up is on its way to this worker: then it waits on for it.
+        if (result == pel::Semaphore::TimedOut && m_scheduler->endIdle(*this))
+            return WAKE_IDLE_END;
+    }
     if (index == 0) {
         m_wakeupPosted.store(false, std::memory_order_release);
         m_ackPending = true;
     }
-    if (result != pel::Semaphore::Signalled || m_scheduler->takeInjectedWaitFailure())
+    if (result != pel::Semaphore::Signalled) {
+        m_scheduler->leftIdleWait();
         return WAKE_STOP;
-    return index == 0 ? WAKE_OWN : WAKE_WORK;
+    }
+    return m_scheduler->takeInjectedWaitFailure() ? WAKE_STOP : index == 0 ? WAKE_OWN : WAKE_WORK;
 }
 
 void BgWorker::runStep() {
@@ -65,8 +73,10 @@ void BgWorker::runStep() {
 
 int BgWorker::run(void*) {
     m_ackPending = false;
-    for (Wake wake = waitForWork();; wake = waitForWork()) {
-        if (wake == WAKE_STOP || (wake == WAKE_OWN && m_command.load(std::memory_order_acquire) == COMMAND_STOP))
+    Wake wake = waitForWork();
+    for (;; wake = waitForWork()) {
+        if (wake == WAKE_STOP || wake == WAKE_IDLE_END ||
+            (wake == WAKE_OWN && m_command.load(std::memory_order_acquire) == COMMAND_STOP))
             break;
         m_scheduler->takeNextJob(*this);
         if (m_ackPending)
@@ -78,8 +88,10 @@ int BgWorker::run(void*) {
     m_scheduler->workerLeaving(*this);
     // The last thing this thread does with the scheduler: the handler may delete this object
     // once it has joined the thread.
-    if (!isStopRequested())
-        m_scheduler->postWorkerEnded(*this);
+    if (wake == WAKE_IDLE_END)
+        m_scheduler->postWorkerEnded(*this, BgScheduler::MSG_WORKER_IDLE_ENDED);
+    else if (!isStopRequested())
+        m_scheduler->postWorkerEnded(*this, BgScheduler::MSG_WORKER_ENDED);
     return 0;
 }
 

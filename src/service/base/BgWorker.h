@@ -1,7 +1,7 @@
 #pragma once
-// One long-lived thread of a BgScheduler's pool. It takes a job from the scheduler, runs its
-// client's steps while it keeps the job (a step that keeps its worker makes no system call),
-// and answers the scheduler's commands between steps.
+// One thread of a BgScheduler's pool. It takes a job from the scheduler, runs its client's
+// steps while it keeps the job (a step that keeps its worker makes no system call), answers the
+// scheduler's commands between steps, and ends once it has waited too long for work.
 
 #include "pel/thread/LegacyThread.h"
 #include "pel/thread/Semaphore.h"
@@ -38,7 +38,7 @@ private:
     friend class BgScheduler;
 
     enum Command : int { COMMAND_NONE = 0, COMMAND_LOOK = 1, COMMAND_STOP = 2 };
-    enum Wake { WAKE_NOTHING, WAKE_OWN, WAKE_WORK, WAKE_STOP };
+    enum Wake { WAKE_NOTHING, WAKE_OWN, WAKE_WORK, WAKE_STOP, WAKE_IDLE_END };
 
     // Scheduler side: sets the command and releases the wake-up (once until it is taken).
     void wake(int command);

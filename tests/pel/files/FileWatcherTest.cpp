@@ -4,7 +4,9 @@
 #include "pel/files/file_io/WatchPool.h"
 #include "pel/legacy/MessageRegistry.h"
 #include "pel/thread/MainThread.h"
+#include "pel/thread/Thread.h"
 
+#include "support/LogCapture.h"
 #include "support/TempFolder.h"
 #include "support/WatchSeam.h"
 
@@ -220,6 +222,38 @@ TEST_F(FileWatcherTest, AFailedWatchIsReportedOnceAndReopened) {
     EXPECT_TRUE(pumpUntil([] { return WatchPool::pendingStarts() == 0; })) << "the reopened watch never started";
     write(L"w.txt", "watched again");
     EXPECT_TRUE(waitFor(FILE_W, WATCH_MODIFIED, L"w.txt"));
+}
+
+// The watcher's thread runs only while records settle: none before the first change, and none
+// once a change is delivered; changes that come as it ends (rounds without waiting for the end)
+// start it again, and each is delivered.
+TEST_F(FileWatcherTest, TheThreadRunsOnlyWhileRecordsSettle) {
+    write(L"w.txt");
+    ASSERT_TRUE(open(L"w.txt", FILE_W));
+    EXPECT_FALSE(watcher->threadRuns()) << "no change, no thread";
+    for (int round = 0; round < 3; ++round) {
+        const size_t before = count(FILE_W);
+        write(L"w.txt", "more");
+        ASSERT_TRUE(pumpUntil([&] { return count(FILE_W) > before; })) << round;
+        ASSERT_TRUE(pumpUntil([&] { return !watcher->threadRuns(); })) << "the thread stays after its delivery";
+    }
+    for (int round = 0; round < 12; ++round) {
+        const size_t before = count(FILE_W);
+        write(L"w.txt", "again");
+        ASSERT_TRUE(pumpUntil([&] { return count(FILE_W) > before; })) << "round " << round;
+    }
+
+    // A thread that cannot start leaves the change queued; the next record starts one, which
+    // delivers both (one callback: the file's modifications coalesce).
+    ASSERT_TRUE(pumpUntil([&] { return !watcher->threadRuns(); }));
+    tessel_test::LogCapture capture;
+    const size_t before = count(FILE_W);
+    Thread::failNextStarts(1);
+    write(L"w.txt", "refused");
+    ASSERT_TRUE(pumpUntil([&] { return capture.contains(L"FileWatcher: The thread of 'TestWatcher' cannot start."); }));
+    EXPECT_EQ(before, count(FILE_W));
+    write(L"other.txt");
+    ASSERT_TRUE(pumpUntil([&] { return count(FILE_W) > before; }));
 }
 
 } // namespace

@@ -124,6 +124,16 @@ TEST(Thread, SecondStartSelfJoinAndBadPriorityFail) {
     invalid.setPriority(1000);
     EXPECT_EQ(L"SystemException: cannot set thread priority", shown([&] { invalid.start(body); }));
     EXPECT_EQ(nullptr, invalid.handle()); // no thread was left running
+
+    // Starts made to fail, as the system's refusal would: the one after them runs.
+    Thread refused;
+    FunctionRunnable quick([] {});
+    Thread::failNextStarts(2);
+    EXPECT_EQ(L"SystemException: cannot create thread", shown([&] { refused.start(quick); }));
+    EXPECT_EQ(L"SystemException: cannot create thread", shown([&] { refused.start(quick); }));
+    EXPECT_EQ(nullptr, refused.handle());
+    refused.start(quick);
+    refused.join();
 }
 
 TEST(Thread, DestroyingARunningThreadWaitsForItsBody) {
@@ -424,6 +434,14 @@ TEST(Semaphore, WaitAnyNamesTheHandle) {
     HANDLE invalid[1] = {nullptr};
     EXPECT_EQ(Semaphore_Impl::Failed, Semaphore_Impl::waitAny(invalid, 1, &index));
     EXPECT_EQ(-1, index);
+
+    // A limit of 0 only looks: nothing signalled is a time-out; a signalled handle is taken.
+    index = 99;
+    EXPECT_EQ(Semaphore_Impl::TimedOut, Semaphore_Impl::waitAny(handles, 2, &index, 0));
+    EXPECT_EQ(-1, index);
+    first.set();
+    EXPECT_EQ(Semaphore_Impl::Signalled, Semaphore_Impl::waitAny(handles, 2, &index, 0));
+    EXPECT_EQ(0, index);
 }
 
 TEST(NamedObjects, NamesReachOtherObjectsAndOtherProcesses) {

@@ -2,6 +2,7 @@
 
 #include "pel/legacy/MessageRegistry.h"
 #include "pel/thread/MainThread.h"
+#include "pel/thread/Thread.h"
 #include "support/LogCapture.h"
 #include "support/MessagePump.h"
 
@@ -42,10 +43,23 @@ struct TestJob : BgJob {
     std::function<void(BgWorker*, TestJob*)> step;
 };
 
-// Logs the calls that tests look at, from any thread, and counts jobs run twice at once.
+// Logs the calls that tests look at, from any thread, counts jobs run twice at once, and keeps
+// a handle of each worker thread that ran a job.
 class TestClient : public BgClient {
 public:
-    void* createWorkerContext(BgWorker*) override { return ++contexts, new int(0); }
+    ~TestClient() override {
+        for (HANDLE thread : m_threads)
+            ::CloseHandle(thread);
+    }
+    void* createWorkerContext(BgWorker*) override {
+        HANDLE thread = nullptr;
+        if (::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &thread, SYNCHRONIZE,
+                              FALSE, 0)) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_threads.push_back(thread);
+        }
+        return ++contexts, new int(0);
+    }
     void destroyWorkerContext(BgWorker*, void* context) override { --contexts, delete static_cast<int*>(context); }
     void runJob(BgWorker* worker, BgJob* job) override {
         TestJob* const test = static_cast<TestJob*>(job);
@@ -85,12 +99,24 @@ public:
         return found;
     }
 
+    // Worker threads that ran a job, and whether every one of them has ended.
+    size_t threadCount() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_threads.size();
+    }
+    bool threadsEnded() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return std::all_of(m_threads.begin(), m_threads.end(),
+                           [](HANDLE thread) { return ::WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; });
+    }
+
     std::atomic<int> contexts{0};
     std::atomic<int> overlaps{0};
 
 private:
     std::mutex m_mutex;
     std::vector<std::string> m_events;
+    std::vector<HANDLE> m_threads;
 };
 
 // Waits, without dispatching messages, until done holds; false after a generous limit.
@@ -392,4 +418,147 @@ TEST_F(BgSchedulerTest, StressOfPrioritiesDequeuesAndRequeues) {
     ASSERT_TRUE(pumpUntil([&] { return allDone(all); }));
     for (TestJob* each : all)
         EXPECT_LE(each->doneCount, each->completions.load()) << each->name;
+}
+
+TEST_F(BgSchedulerTest, WorkersStartAsJobsComeUpToThePoolSize) {
+    scheduler->setWorkerCount(3);
+    EXPECT_EQ(3, scheduler->getWorkerCount());
+    EXPECT_EQ(0, scheduler->getStartedWorkerCount()) << "no work, no thread";
+
+    // Each job that finds every worker busy starts one, until the pool is full; then the jobs
+    // share the workers by slices.
+    std::vector<TestJob*> running;
+    for (int i = 1; i <= 3; ++i) {
+        running.push_back(endless("e" + std::to_string(i)));
+        EXPECT_EQ(i, scheduler->getStartedWorkerCount());
+    }
+    running.push_back(endless("e4"));
+    EXPECT_EQ(3, scheduler->getStartedWorkerCount());
+    EXPECT_EQ(3, scheduler->getWorkerCount());
+    finish = true;
+    ASSERT_TRUE(pumpUntil([&] { return allDone(running); }));
+
+    // A smaller pool stops the workers beyond it; a larger one starts none without work.
+    scheduler->setWorkerCount(1);
+    EXPECT_EQ(1, scheduler->getStartedWorkerCount());
+    scheduler->setWorkerCount(4);
+    EXPECT_EQ(1, scheduler->getStartedWorkerCount());
+    EXPECT_EQ(4, scheduler->getWorkerCount());
+}
+
+TEST_F(BgSchedulerTest, AWorkerEndsAfterWaitingWithoutWorkAndTheNextJobStartsOneAgain) {
+    scheduler->setIdleEnd(0);
+    scheduler->setWorkerCount(2);
+    TestJob* once = job("once");
+    for (int round = 1; round <= 3; ++round) {
+        SCOPED_TRACE(round);
+        scheduler->enqueueJob(once);
+        ASSERT_TRUE(pumpUntil([&] { return once->doneCount == round; }));
+        // Its end is handled on this thread: the worker is joined, its contexts gone.
+        ASSERT_TRUE(pumpUntil(
+            [&] { return scheduler->getStartedWorkerCount() == 0 && client.contexts == 0 && client.threadsEnded(); }));
+        EXPECT_EQ(2, scheduler->getWorkerCount());
+    }
+    EXPECT_EQ(3u, client.threadCount()) << "a new worker for each job";
+}
+
+// The worker's wait for work runs out; just then, before it decides to end, a job comes. The
+// job finds the worker still waiting and claims a wake-up for it rather than a new worker: the
+// worker must stay for it.
+TEST_F(BgSchedulerTest, AJobQueuedAsAWorkerDecidesToEndStillRuns) {
+    HANDLE atDecision = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HANDLE decide = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    std::atomic<bool> armed{false};
+    scheduler->setIdleEnd(0);
+    scheduler->setIdleEndHook([&] {
+        if (armed.exchange(false)) {
+            ::SetEvent(atDecision);
+            ::WaitForSingleObject(decide, 30000);
+        }
+    });
+    scheduler->setWorkerCount(1);
+    TestJob* first = job("first");
+    TestJob* second = job("second");
+    armed = true;
+    scheduler->enqueueJob(first);
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(atDecision, 30000)) << "the worker's wait never ran out";
+    EXPECT_EQ(1, first->stepsRun.load());
+    scheduler->enqueueJob(second);
+    EXPECT_EQ(1, scheduler->getStartedWorkerCount()) << "the waiting worker was to take the job";
+    ::SetEvent(decide);
+    ASSERT_TRUE(pumpUntil([&] { return second->doneCount == 1; }));
+    EXPECT_EQ(1u, client.threadCount()) << "the same worker ran both";
+    ASSERT_TRUE(pumpUntil([&] { return scheduler->getStartedWorkerCount() == 0; }));
+    ::CloseHandle(atDecision);
+    ::CloseHandle(decide);
+}
+
+// Workers that end as soon as they find no work, while rounds of jobs come: every job queued
+// runs, whether it came before a worker decided to end or after.
+TEST_F(BgSchedulerTest, StressOfJobsQueuedWhileWorkersEndIdle) {
+    scheduler->setIdleEnd(0);
+    scheduler->setWorkerCount(3);
+    std::vector<TestJob*> some;
+    for (int i = 0; i < 6; ++i)
+        some.push_back(job("job" + std::to_string(i)));
+    std::vector<int> expected(some.size(), 0);
+    std::mt19937 random(11);
+    for (int round = 0; round < 300; ++round) {
+        const size_t count = 1 + random() % some.size();
+        for (size_t i = 0; i < count; ++i) {
+            scheduler->enqueueJob(some[i]);
+            ++expected[i];
+            if (random() % 3 == 0)
+                ::SwitchToThread();
+        }
+        ASSERT_TRUE(pumpUntil([&] {
+            for (size_t i = 0; i < some.size(); ++i)
+                if (some[i]->doneCount != expected[i])
+                    return false;
+            return true;
+        })) << "round " << round;
+        EXPECT_LE(scheduler->getStartedWorkerCount(), 3);
+    }
+}
+
+TEST_F(BgSchedulerTest, NoWorkerThreadOutlivesTheSchedulerWhetherStartedEndedIdleOrNeverStarted) {
+    // Never started: nothing to end.
+    scheduler->setWorkerCount(4);
+    scheduler.reset(new BgScheduler("parser"));
+    EXPECT_EQ(0u, client.threadCount());
+
+    // Two workers hold jobs that never finish: the destructor stops them after their step.
+    scheduler->setWorkerCount(4);
+    endless("a");
+    endless("b");
+    EXPECT_EQ(2, scheduler->getStartedWorkerCount());
+    scheduler.reset(new BgScheduler("parser"));
+    EXPECT_EQ(2u, client.threadCount());
+    EXPECT_TRUE(client.threadsEnded());
+
+    // A worker that ended idle, its end not yet handled (no message dispatched): the destructor
+    // joins it, and the message that comes later finds nothing.
+    scheduler->setIdleEnd(0);
+    scheduler->setWorkerCount(2);
+    TestJob* once = job("once");
+    scheduler->enqueueJob(once);
+    ASSERT_TRUE(waitFor([&] { return once->stepsRun == 1 && scheduler->getStartedWorkerCount() == 0; }));
+    scheduler.reset(new BgScheduler("parser"));
+    EXPECT_EQ(3u, client.threadCount());
+    EXPECT_TRUE(client.threadsEnded());
+    EXPECT_EQ(0, client.contexts.load());
+    tessel_test::dispatchPending();
+}
+
+TEST_F(BgSchedulerTest, AJobWhoseWorkerCannotStartRunsOnTheWorkerOfTheNext) {
+    tessel_test::LogCapture capture;
+    scheduler->setWorkerCount(2);
+    TestJob* first = job("first");
+    pel::Thread::failNextStarts(1);
+    EXPECT_NO_THROW(scheduler->enqueueJob(first));
+    EXPECT_EQ(0, scheduler->getStartedWorkerCount());
+    EXPECT_TRUE(capture.contains(L"BgScheduler: starting a worker failed: SystemException: cannot create thread"));
+    TestJob* second = job("second");
+    scheduler->enqueueJob(second);
+    ASSERT_TRUE(pumpUntil([&] { return first->doneCount == 1 && second->doneCount == 1; }));
 }

@@ -13,11 +13,16 @@
 
 #include <atomic>
 #include <exception>
+#include <functional>
 #include <new>
 #include <string>
 
 namespace tessel {
 
+// The thread runs while there are requests: a request queued when none runs starts it, and it
+// ends once it finds the queue empty. Loads and saves are rare, each far dearer than starting a
+// thread, and an idle thread costs memory (about a megabyte under Wine) beside the large text
+// just loaded.
 class DocumentIO::Loader : public pel::LegacyThread {
 public:
     explicit Loader(DocumentIOOwner* owner) : pel::LegacyThread(L"DocLoader"), m_owner(owner) {}
@@ -33,25 +38,74 @@ public:
 
     DocumentIORequestPool pool;
     std::atomic<uint32_t> blockSize{0};
+    std::function<void()> idleEndHook;
 
-    bool queue(int tid) { return m_queue.push(tid) >= 0; }
+    bool queue(int tid) {
+        if (m_queue.push(tid) < 0)
+            return false;
+        serve();
+        return true;
+    }
 
 protected:
     int run(void*) override {
         for (;;) {
-            const int tid = m_queue.pop();
+            int tid = m_queue.pop(0);
+            if (tid == DocumentIOQueue::TIMED_OUT) {
+                if (idleEndHook)
+                    idleEndHook();
+                if (leave())
+                    return 0;
+                tid = m_queue.pop(-1); // queued meanwhile: its release is on its way
+            }
             if (tid < 0)
                 return 0;
             DocumentIORequest& request = pool.slot(tid);
             perform(request);
-            // The event first: once done is set the caller may let go of it.
-            if (request.ready)
-                ::SetEvent(request.ready);
-            request.done.set();
+            complete(request);
         }
     }
 
 private:
+    // A thread for the queue unless one serves it. The one that served last has left (or is
+    // leaving: it takes nothing more) and is joined first.
+    void serve() {
+        pel::ScopedLock<pel::Mutex_Impl> lock(m_serveLock);
+        if (m_serving)
+            return;
+        try {
+            join();
+            start();
+            m_serving = true;
+        } catch (...) {
+            // Without a thread nothing would ever run what is queued: each request fails.
+            pel::log_printf(pel::LOG_ERROR, pel::LOG_UNKNOWN_SOURCE, L"DocumentIO: The loader thread cannot start.\n");
+            for (int tid; (tid = m_queue.pop(0)) >= 0;) {
+                DocumentIORequest& request = pool.slot(tid);
+                pel::FileErrorObject::setError(ERROR_NOT_ENOUGH_MEMORY).addParam(request.path);
+                keepError(request);
+                complete(request);
+            }
+        }
+    }
+
+    // The thread stops serving, unless a request was queued before it could: a queue that is
+    // still empty now gets a new thread from the next request.
+    bool leave() {
+        pel::ScopedLock<pel::Mutex_Impl> lock(m_serveLock);
+        if (!m_queue.empty())
+            return false;
+        m_serving = false;
+        return true;
+    }
+
+    static void complete(DocumentIORequest& request) {
+        // The event first: once done is set the caller may let go of it.
+        if (request.ready)
+            ::SetEvent(request.ready);
+        request.done.set();
+    }
+
     // Runs the request; anything that goes wrong ends up in its error.
     void perform(DocumentIORequest& request) {
         const wchar_t* path = request.path;
@@ -85,23 +139,27 @@ private:
             return;
         if (pel::FileErrorObject::getErrorCode() == 0)
             pel::FileErrorObject::setError(pel::FileErrorCode::INTERNAL_ERROR).addParam(path);
+        keepError(request);
+    }
+
+    // The calling thread's file error becomes the request's.
+    static void keepError(DocumentIORequest& request) {
         try {
             request.error.reset(new pel::FileErrorObject(pel::FileErrorObject::ensureRecord()));
         } catch (...) {
             // No memory even for the record: the caller still learns that the request failed.
             pel::log_printf(pel::LOG_ERROR, pel::LOG_UNKNOWN_SOURCE, L"DocumentIO: No memory for the error of '%s'\n",
-                            path ? path : L"");
+                            request.path ? request.path : L"");
         }
     }
 
     DocumentIOOwner* m_owner;
     DocumentIOQueue m_queue;
+    pel::Mutex_Impl m_serveLock;
+    bool m_serving = false;
 };
 
-DocumentIO::DocumentIO(DocumentIOOwner* owner) : m_loader(new Loader(owner)) {
-    register_document_io_messages();
-    m_loader->start();
-}
+DocumentIO::DocumentIO(DocumentIOOwner* owner) : m_loader(new Loader(owner)) { register_document_io_messages(); }
 
 DocumentIO::~DocumentIO() = default;
 
@@ -147,5 +205,9 @@ std::unique_ptr<pel::FileErrorObject> DocumentIO::wait(DocumentIORequest* reques
 }
 
 void DocumentIO::setBlockSize(uint32_t size) { m_loader->blockSize = size; }
+
+bool DocumentIO::loaderRuns() const { return m_loader->isRunning(); }
+
+void DocumentIO::setIdleEndHook(std::function<void()> hook) { m_loader->idleEndHook = std::move(hook); }
 
 } // namespace tessel

@@ -2,7 +2,8 @@
 // The "DocLoader" thread, which performs every read and write of a document file on behalf of the
 // main thread: a request names a document, a path and a kind (load or save); the caller queues it
 // with doRequest and blocks in wait until the thread has run it. Requests run one at a time, in
-// queue order. The main thread must not hold the document's lock while it waits, because the
+// queue order. The thread runs only while there is a request: the first one queued starts it,
+// and it ends when it finds the queue empty. The main thread must not hold the document's lock while it waits, because the
 // loader takes the lock's mutex for the whole load or save.
 //
 // Whatever goes wrong inside a request (a file error, a file too large, memory, an exception)
@@ -11,6 +12,7 @@
 #include "service/document/io/DocumentIORequest.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace tessel {
@@ -21,15 +23,16 @@ class DocumentIOWait;
 
 class DocumentIO {
 public:
-    // Starts the thread; the owner (may be null: no format detection) outlives this object.
+    // The owner (may be null: no format detection) outlives this object.
     explicit DocumentIO(DocumentIOOwner* owner);
     // Closes the queue and joins the thread.
     ~DocumentIO();
     DocumentIO(const DocumentIO&) = delete;
     DocumentIO& operator=(const DocumentIO&) = delete;
 
-    // Takes a free request slot (waiting while none is free), fills it and queues it. Null when
-    // the queue is closed (logged). `ready`, when given, is an event the loader sets just before
+    // Takes a free request slot (waiting while none is free), fills it, queues it and starts the
+    // thread unless it runs (a thread that cannot start fails the request with a memory error).
+    // Null when the queue is closed (logged). `ready`, when given, is an event the loader sets just before
     // the request is done; it must live until the request's wait returns.
     DocumentIORequest* doRequest(Document* document, const wchar_t* path, uint32_t kind, HANDLE ready = nullptr);
     // Waits for the request (through `waiter` when given and the request has a ready event),
@@ -40,6 +43,10 @@ public:
     // A test setting: files are read in blocks of this many bytes and saved in pieces of this many
     // units (0 restores the defaults), so that tests reach block boundaries with small files.
     void setBlockSize(uint32_t size);
+    // Tests: whether the thread runs now; what it does once it has found the queue empty, before
+    // it decides to end (on its own thread; set while it does not run).
+    bool loaderRuns() const;
+    void setIdleEndHook(std::function<void()> hook);
 
 private:
     class Loader;

@@ -65,8 +65,9 @@ int DocumentIOQueue::push(int tid) {
     return 0;
 }
 
-int DocumentIOQueue::pop() {
-    m_items.wait(-1);
+int DocumentIOQueue::pop(long milliseconds) {
+    if (m_items.wait(milliseconds) != pel::Semaphore_Impl::Signalled)
+        return TIMED_OUT;
     int tid;
     {
         pel::ScopedLock<pel::Mutex_Impl> guard(m_lock);
@@ -80,6 +81,11 @@ int DocumentIOQueue::pop() {
     }
     m_places.set();
     return tid;
+}
+
+bool DocumentIOQueue::empty() const {
+    pel::ScopedLock<pel::Mutex_Impl> guard(m_lock);
+    return m_count == 0;
 }
 
 void DocumentIOQueue::close() {

@@ -36,11 +36,15 @@ class DocumentIOQueue {
 public:
     static constexpr int size = 64;
     static constexpr int CLOSED = -2;
+    static constexpr int TIMED_OUT = -3;
 
     // Waits for a free place; CLOSED at once when the queue is closed, else 0.
     int push(int tid);
-    // Waits for a queued index and returns the oldest; CLOSED once the queue is closed.
-    int pop();
+    // Waits for a queued index and returns the oldest; CLOSED once the queue is closed,
+    // TIMED_OUT when none came within milliseconds (unless that is negative; 0 only looks).
+    int pop(long milliseconds = -1);
+    // Whether no index is queued (one being pushed counts once it is in the ring).
+    bool empty() const;
     // Refuses further pushes and wakes a waiting pop.
     void close();
 
@@ -50,7 +54,7 @@ private:
     int m_tail = 0; // where the next goes
     int m_count = 0;
     bool m_closed = false;
-    pel::Mutex_Impl m_lock{0x80000FA0};
+    mutable pel::Mutex_Impl m_lock{0x80000FA0};
     pel::LightSemaphore m_places{size, size};
     pel::LightSemaphore m_items{0, size};
 };

@@ -1,11 +1,16 @@
 #include "pel/base/Exception.h"
+#include "pel/thread/Thread.h"
 #include "service/document/io/DocumentIOErrors.h"
 #include "service/document/io/DocumentIOQueue.h"
 #include "service/document/io/DocumentReader.h"
 #include "service/document/io/DocumentWriter.h"
 #include "DocumentIOTestSupport.h"
+#include "support/LogCapture.h"
 
 #include <windows.h>
+
+#include <atomic>
+#include <vector>
 
 using namespace tessel;
 using tessel_test::textOf;
@@ -149,9 +154,114 @@ TEST(DocumentIOQueueTest, HandsIndexesOverInOrderUntilClosed) {
     for (int tid : {5, 1, 63})
         EXPECT_EQ(0, queue.push(tid));
     EXPECT_EQ(5, queue.pop());
-    EXPECT_EQ(1, queue.pop());
+    EXPECT_EQ(1, queue.pop(0));
+    EXPECT_FALSE(queue.empty());
+    EXPECT_EQ(63, queue.pop(0));
+    EXPECT_TRUE(queue.empty());
+    EXPECT_EQ(DocumentIOQueue::TIMED_OUT, queue.pop(0)) << "a look at an empty queue";
     queue.close();
+    EXPECT_EQ(DocumentIOQueue::CLOSED, queue.pop(0));
     EXPECT_EQ(DocumentIOQueue::CLOSED, queue.push(2));
     EXPECT_EQ(DocumentIOQueue::CLOSED, queue.pop());
     EXPECT_EQ(DocumentIOQueue::CLOSED, queue.pop());
+}
+
+TEST_F(DocumentIOFailureTest, TheLoaderThreadRunsOnlyWhileThereAreRequests) {
+    EXPECT_FALSE(io.loaderRuns()) << "no request, no thread";
+    folder.write(L"a.txt", "alpha\r\n");
+    for (int round = 1; round <= 3; ++round) {
+        SCOPED_TRACE(round);
+        Document document(&undoOwner);
+        ASSERT_EQ(L"", load(document, L"a.txt"));
+        EXPECT_EQ(L"alpha\n", textOf(document));
+        ASSERT_EQ(L"", save(document, L"b.txt"));
+        EXPECT_EQ("alpha\r\n", folder.read(L"b.txt"));
+        const DWORD start = ::GetTickCount();
+        while (io.loaderRuns() && ::GetTickCount() - start < 30000)
+            ::Sleep(1);
+        EXPECT_FALSE(io.loaderRuns()) << "the thread stays after its last request";
+    }
+}
+
+// The loader finds the queue empty; before it decides to end, a request comes and, finding it
+// still there, starts no thread: the loader must stay for it.
+TEST_F(DocumentIOFailureTest, ARequestQueuedAsTheLoaderDecidesToEndStillRuns) {
+    HANDLE atDecision = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HANDLE decide = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HANDLE loader = nullptr;
+    std::atomic<bool> armed{true};
+    io.setIdleEndHook([&] {
+        if (armed.exchange(false)) {
+            ::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &loader, SYNCHRONIZE,
+                              FALSE, 0);
+            ::SetEvent(atDecision);
+            ::WaitForSingleObject(decide, 30000);
+        }
+    });
+    folder.write(L"first.txt", "first\n");
+    folder.write(L"second.txt", "second\n");
+    Document first(&undoOwner), second(&undoOwner);
+    ASSERT_EQ(L"", load(first, L"first.txt"));
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(atDecision, 30000)) << "the loader never found the queue empty";
+    DocumentIORequest* request = io.doRequest(&second, L"disk:second.txt", 0);
+    ASSERT_NE(nullptr, request);
+    ::SetEvent(decide);
+    ASSERT_EQ(0, request->done.wait(60000)) << "the request queued as the loader decided never ran";
+    request->done.set(); // for the wait that returns the slot
+    EXPECT_EQ(nullptr, io.wait(request));
+    EXPECT_EQ(L"second\n", textOf(second));
+    ASSERT_NE(nullptr, loader);
+    // The same thread ran both: it ends now that the queue is empty.
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(loader, 30000));
+    ::CloseHandle(loader);
+    ::CloseHandle(atDecision);
+    ::CloseHandle(decide);
+}
+
+// Keeps a handle of each thread its loads run on.
+struct ThreadKeepingOwner : DocumentIOOwner {
+    ~ThreadKeepingOwner() override {
+        for (HANDLE thread : threads)
+            ::CloseHandle(thread);
+    }
+    bool runFormatDetectors(DetectorAnswer&, Document&) override {
+        HANDLE thread = nullptr;
+        if (::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &thread, SYNCHRONIZE,
+                              FALSE, 0))
+            threads.push_back(thread); // one load at a time: the caller waits for it
+        return false;
+    }
+    std::vector<HANDLE> threads;
+};
+
+TEST_F(DocumentIOFailureTest, NoLoaderThreadOutlivesItsDocumentIOWhetherItRanOrNot) {
+    ThreadKeepingOwner keeping;
+    { DocumentIO unused(&keeping); } // never started: nothing to end
+
+    // Ended or ending after its request: the destructor joins it.
+    folder.write(L"a.txt", "alpha\n");
+    for (int round = 0; round < 20; ++round) {
+        DocumentIO own(&keeping);
+        Document document(&undoOwner);
+        DocumentIORequest* request = own.doRequest(&document, L"disk:a.txt", 0);
+        ASSERT_NE(nullptr, request);
+        EXPECT_EQ(nullptr, own.wait(request));
+    }
+    ASSERT_EQ(20u, keeping.threads.size());
+    for (HANDLE thread : keeping.threads)
+        EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(thread, 0)) << "a loader thread still ran";
+}
+
+TEST_F(DocumentIOFailureTest, ARequestThatGetsNoLoaderThreadFailsAndTheNextRuns) {
+    tessel_test::LogCapture capture;
+    folder.write(L"a.txt", "alpha\n");
+    Document document(&undoOwner);
+    pel::Thread::failNextStarts(1);
+    const std::wstring error = load(document, L"a.txt");
+    EXPECT_NE(std::wstring::npos, error.find(L"memory")) << error;
+    EXPECT_TRUE(capture.contains(L"DocumentIO: The loader thread cannot start."));
+    EXPECT_FALSE(io.loaderRuns());
+    EXPECT_EQ(L"", textOf(document));
+    ASSERT_EQ(L"", load(document, L"a.txt"));
+    EXPECT_EQ(L"alpha\n", textOf(document));
 }
