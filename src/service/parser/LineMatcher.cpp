@@ -56,6 +56,7 @@ void LineMatcher::unbind() {
     }
     m_sets.clear();
     m_choices.clear();
+    m_beginners.clear();
     m_ruleSearches.clear();
     m_searchIndexes.clear();
     m_searches.clear();
@@ -293,6 +294,8 @@ int LineMatcher::searchNext(Probe& probe, int pos) {    // No match starts betwe
     const bool anchor = anchorAt(probe.anchored, pos);
     if (probe.found.serves(pos, anchor))
         return probe.found.start;
+    if (probe.rule && matchBeginnersAt(probe, pos))
+        return m_stopped ? NOWHERE : pos;
     const char* text = m_text.data();
     const uint32_t option = anchorOption(probe.anchored, pos);
     pel::RegExSetSearch* set = probe.rule ? &setSearch(*probe.rule) : nullptr;
@@ -435,6 +438,51 @@ bool LineMatcher::searchPattern(PatternSearch& search, int pos, int from, int to
             search.costly = search.trialMs * 1e6 > COSTLY_NS_PER_CHAR * static_cast<double>(search.trialChars);
     }
     return true;
+}
+
+const std::vector<uint16_t>& LineMatcher::mayBeginHere(const ParserRule& rule, int pos) {
+    Beginners& beginners = m_beginners[&rule];
+    const auto byte = static_cast<unsigned char>(m_text.data()[pos]);
+    const unsigned entry = byte < 128 ? byte : 128;
+    // Each byte's list is made when first asked for: a short step asks for few.
+    if (!beginners.made[entry]) {
+        beginners.made[entry] = true;
+        for (size_t i = 0; i < rule.patterns.size() && i < rule.firstChars.size(); ++i)
+            if (rule.firstChars[i].mayBeginWith(byte))
+                beginners.lists[entry].push_back(static_cast<uint16_t>(i));
+    }
+    return beginners.lists[entry];
+}
+
+// A set search would try every pattern at pos first too, the first in order matching there
+// winning; where few may begin, matching those alone is cheaper than the engine's look for every
+// pattern's shortcut over the rest of the line.
+bool LineMatcher::matchBeginnersAt(Probe& probe, int pos) {
+    if (!m_ways.beginnersFirst || pos >= m_length || probe.rule->firstChars.size() != probe.rule->patterns.size())
+        return false;
+    const std::vector<uint16_t>& beginners = mayBeginHere(*probe.rule, pos);
+    if (beginners.size() > DISPATCH_MOST)
+        return false;
+    const char* text = m_text.data();
+    const bool anchor = anchorAt(probe.anchored, pos);
+    const uint32_t option = anchorOption(probe.anchored, pos);
+    for (const uint16_t i : beginners) {
+        if (!probe.rule->firstChars[i].mayBeginAt(text, pos, anchor))
+            continue;
+        const pel::RegEx& pattern = *probe.rule->patterns[i];
+        boundedCall(probe.results, [&] { pattern.matchUtf8(&probe.results, text, text + m_length, text + pos, option); });
+        probe.found.from = -1;
+        if (!afterEngineCall(probe.results))
+            return true;
+        if (probe.results.found()) {
+            probe.alternative = i;
+            probe.found.from = pos;
+            probe.found.anchorFrom = anchor ? pos : -1;
+            probe.found.start = pos;
+            return true;
+        }
+    }
+    return false;
 }
 
 pel::RegExSetSearch& LineMatcher::setSearch(const ParserRule& rule) {

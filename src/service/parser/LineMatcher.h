@@ -44,6 +44,7 @@
 #include "pel/text/search/MatchResults.h"
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -94,6 +95,9 @@ public:
     static constexpr int NOWHERE = 0x7FFFFFFF;
     // The longest line (in bytes of its UTF-8 form) whose sub-rule patterns the engine searches together.
     static constexpr int SET_SEARCH_LONGEST_LINE = 500;
+    // Where at most this many of a rule's patterns may begin with the character at a position,
+    // they are matched there first, before the engine's set search is asked.
+    static constexpr size_t DISPATCH_MOST = 6;
     // How far a pattern is tried on a long line beyond where it must be at first; each time that
     // finds nothing doubles it, up to the ceiling.
     static constexpr int SEARCH_WINDOW = 256;
@@ -110,6 +114,7 @@ public:
     struct SearchWays {
         ShortLineWay shortLines = ShortLineWay::TIMED;
         PatternCosts costs = PatternCosts::TIMED;
+        bool beginnersFirst = true; // the set search's patterns that may begin at pos matched first
     };
 
     LineMatcher();
@@ -221,6 +226,11 @@ private:
     Probe& probeFor(const ParserRule& rule);
     Probe& takeProbe(bool anchored);
     pel::RegExSetSearch& setSearch(const ParserRule& rule);
+    // The rule's patterns that may begin with the byte at pos, in the rule's order.
+    const std::vector<uint16_t>& mayBeginHere(const ParserRule& rule, int pos);
+    // The rule's match at pos found by matching only the patterns that may begin there: true
+    // when one did (its groups and alternative in the probe), or when the line stopped.
+    bool matchBeginnersAt(Probe& probe, int pos);
     // The end pattern's next match, or the rule's by the engine's set search.
     int searchNext(Probe& probe, int pos);
     // The first position from pos on where one of the rule's patterns matches on a long line
@@ -293,6 +303,13 @@ private:
     // The set searches of the rules met since the step was bound.
     std::unordered_map<const ParserRule*, std::unique_ptr<pel::RegExSetSearch>> m_sets;
     std::unordered_map<const ParserRule*, RuleChoice> m_choices;
+    // Per rule met: for each first byte (the last entry for those from 128 on), its patterns
+    // that may begin with it.
+    struct Beginners {
+        std::bitset<129> made;
+        std::array<std::vector<uint16_t>, 129> lists;
+    };
+    std::unordered_map<const ParserRule*, Beginners> m_beginners;
     // The states of the sub-rule patterns met since the step was bound, and of each rule met,
     // its patterns' places among them.
     std::vector<PatternSearch> m_searches;

@@ -136,14 +136,18 @@ TEST_F(LineMatcherTest, SearchingWritesTheAnchoredWalksRecordsOnRandomTexts) {
         expectSearchingWritesTheAnchoredRecords(row, random);
 }
 
-// Each way of searching a short line's patterns on its own: the engine's set search; each
-// pattern's own search to the line's end; and each pattern matched place by place only as far as
-// it could still win (look-behinds, \G after a begin, captures, ends completed from the begin).
+// Each way of searching a short line's patterns on its own: the engine's set search (with and
+// without the patterns that may begin at a place matched there first); each pattern's own
+// search to the line's end; and each pattern matched place by place only as far as it could
+// still win (look-behinds, \G after a begin, captures, ends completed from the begin).
 TEST_F(LineMatcherTest, EachWayOfSearchingShortLinesWritesTheAnchoredWalksRecords) {
     using Ways = LineMatcher::SearchWays;
     using Way = LineMatcher::ShortLineWay;
     using Costs = LineMatcher::PatternCosts;
-    const Ways pinned[] = {{Way::SET, Costs::TIMED}, {Way::PATTERNS, Costs::NONE_COSTLY}, {Way::PATTERNS, Costs::ALL_COSTLY}};
+    const Ways pinned[] = {{Way::SET, Costs::TIMED, true},
+                           {Way::SET, Costs::TIMED, false},
+                           {Way::PATTERNS, Costs::NONE_COSTLY, true},
+                           {Way::PATTERNS, Costs::ALL_COSTLY, true}};
     const RandomTexts rows[] = {
         {cGrammar, {L"/*", L"*/", L"//", L"\"", L"\\", L"{", L"}", L"if", L"int", L"f(", L")", L" ", L"42", L"#include <a>",
                     L"\n#", L"\xD834\xDD1E", L"z"}},
