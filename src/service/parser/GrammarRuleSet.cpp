@@ -4,9 +4,16 @@
 
 #include "pel/base/Crc.h"
 
+#include <atomic>
+
 namespace tessel {
 
 GrammarRuleSet::~GrammarRuleSet() = default;
+
+uint64_t GrammarRuleSet::nextSerial() {
+    static std::atomic<uint64_t> s_serial{0};
+    return ++s_serial;
+}
 
 void initGrammarRuleSet(GrammarRuleSet& set) { clearGrammarRuleSet(set); }
 
@@ -14,6 +21,7 @@ bool addRuleToGrammarRuleSet(GrammarRuleSet& set, ParserRule* rule) {
     if (!rule || set.m_rules.size() >= GrammarRuleSet::MAX_RULES)
         return false;
     set.m_rules.emplace_back(rule);
+    set.m_serial = GrammarRuleSet::nextSerial();
     rule->ruleNumber = static_cast<uint16_t>(set.m_rules.size());
     rule->m_ruleSet = &set;
     return true;
@@ -35,6 +43,7 @@ const ParserRule* findRule(const std::wstring& name, const GrammarRuleSet& set) 
 void clearGrammarRuleSet(GrammarRuleSet& set) {
     set.m_names.clear();
     set.m_rules.clear();
+    set.m_serial = GrammarRuleSet::nextSerial();
 }
 
 } // namespace tessel

@@ -29,6 +29,9 @@ public:
         return number >= 1 && number <= m_rules.size() ? m_rules[number - 1].get() : nullptr;
     }
     size_t size() const { return m_rules.size(); }
+    // Differs between any two sets, and for one set after each change: what a reader learned of
+    // its rules holds while the serial does.
+    uint64_t serial() const { return m_serial; }
 
 private:
     friend void initGrammarRuleSet(GrammarRuleSet& set);
@@ -39,6 +42,9 @@ private:
 
     std::vector<std::unique_ptr<ParserRule>> m_rules;
     std::unordered_map<uint32_t, ParserRule*> m_names;
+    uint64_t m_serial = nextSerial();
+
+    static uint64_t nextSerial();
 };
 
 // Empties the set (its rules deleted).

@@ -44,6 +44,13 @@ void LineMatcher::bind(Document& document, const GrammarRuleSet* rules, uint16_t
     m_rules = rules;
     m_rootScope = rootScope;
     m_store = &store;
+    const uint64_t serial = rules ? rules->serial() : 0;
+    if (serial != m_learnedSerial) {
+        m_choices.clear();
+        m_costs.clear();
+        m_beginners.clear();
+        m_learnedSerial = serial;
+    }
 }
 
 void LineMatcher::unbind() {
@@ -55,8 +62,6 @@ void LineMatcher::unbind() {
         probe.found = Found();
     }
     m_sets.clear();
-    m_choices.clear();
-    m_beginners.clear();
     m_ruleSearches.clear();
     m_searchIndexes.clear();
     m_searches.clear();
@@ -189,6 +194,7 @@ const std::vector<uint32_t>& LineMatcher::ruleSearches(const ParserRule& rule) {
             search.regex = pattern.get();
             search.anchored = patternUsesG(pattern->getPattern());
             search.firstChars = rule.firstChars[static_cast<size_t>(&pattern - rule.patterns.data())];
+            search.cost = &m_costs[pattern.get()];
             m_searches.push_back(search);
         }
         searches.push_back(placed.first->second);
@@ -376,7 +382,7 @@ int LineMatcher::searchPatterns(Probe& probe, int pos) {
 }
 
 bool LineMatcher::isCostly(const PatternSearch& search) const {
-    return m_ways.costs == PatternCosts::TIMED ? search.costly : m_ways.costs == PatternCosts::ALL_COSTLY;
+    return m_ways.costs == PatternCosts::TIMED ? search.cost->costly : m_ways.costs == PatternCosts::ALL_COSTLY;
 }
 
 bool LineMatcher::searchPattern(PatternSearch& search, int pos, int from, int to, pel::MatchResultsRegEx& results) {
@@ -398,7 +404,8 @@ bool LineMatcher::searchPattern(PatternSearch& search, int pos, int from, int to
         found.start = search.bounded ? to : NOWHERE;
         return true;
     }
-    const bool timed = m_ways.costs == PatternCosts::TIMED && search.trials < COST_TRIALS;
+    PatternCost& cost = *search.cost;
+    const bool timed = m_ways.costs == PatternCosts::TIMED && cost.trials < COST_TRIALS;
     const double start = timed ? preciseMs() : 0;
     int tried = 0;
     if (to >= m_length) {
@@ -432,10 +439,10 @@ bool LineMatcher::searchPattern(PatternSearch& search, int pos, int from, int to
         }
     }
     if (timed) {
-        search.trialMs += preciseMs() - start;
-        search.trialChars += tried;
-        if (++search.trials == COST_TRIALS)
-            search.costly = search.trialMs * 1e6 > COSTLY_NS_PER_CHAR * static_cast<double>(search.trialChars);
+        cost.trialMs += preciseMs() - start;
+        cost.trialChars += tried;
+        if (++cost.trials == COST_TRIALS)
+            cost.costly = cost.trialMs * 1e6 > COSTLY_NS_PER_CHAR * static_cast<double>(cost.trialChars);
     }
     return true;
 }

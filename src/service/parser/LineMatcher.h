@@ -152,6 +152,14 @@ protected:
             return from >= 0 && from <= pos && start >= pos && (anchorFrom == pos) == anchor;
         }
     };
+    // Whether a search of a pattern costs so much a character tried that it is tried only as far
+    // as it could still win: timed over its first COST_TRIALS searches.
+    struct PatternCost {
+        bool costly = false;
+        int trials = 0;
+        double trialMs = 0;
+        int64_t trialChars = 0;
+    };
     // One sub-rule pattern's state on a long line, shared by the rules that have it: no match
     // starts in [found.from, found.start); one starts at found.start unless `bounded`, when it
     // was tried no further.
@@ -163,12 +171,7 @@ protected:
         bool bounded = false;
         int window = 0;        // how far it is tried beyond where it must be next time
         Found found;
-        // Whether a search of it costs so much a character tried that it is tried only as far
-        // as it could still win: timed over its first COST_TRIALS searches.
-        bool costly = false;
-        int trials = 0;
-        double trialMs = 0;
-        int64_t trialChars = 0;
+        PatternCost* cost = nullptr;
     };
     static constexpr int COST_TRIALS = 16;
     static constexpr double COSTLY_NS_PER_CHAR = 150;
@@ -302,7 +305,11 @@ private:
     std::array<Probe, 8> m_probes;
     // The set searches of the rules met since the step was bound.
     std::unordered_map<const ParserRule*, std::unique_ptr<pel::RegExSetSearch>> m_sets;
+    // What the matcher learns of a rule set's rules (the ways its rules are searched, the costs
+    // of their patterns, which patterns may begin with a byte) serves every step bound to it.
+    uint64_t m_learnedSerial = 0;
     std::unordered_map<const ParserRule*, RuleChoice> m_choices;
+    std::unordered_map<const pel::RegEx*, PatternCost> m_costs;
     // Per rule met: for each first byte (the last entry for those from 128 on), its patterns
     // that may begin with it.
     struct Beginners {

@@ -161,6 +161,38 @@ TEST_F(LineMatcherTest, EachWayOfSearchingShortLinesWritesTheAnchoredWalksRecord
             expectSearchingWritesTheAnchoredRecords(row, random, ways);
 }
 
+// What a matcher learns of a rule set's rules (the ways its rules are searched, its patterns'
+// costs) serves later steps bound to that set only: bound to one set, then (that set gone) to
+// another, perhaps made at the same place, it writes what a new matcher writes.
+TEST_F(LineMatcherTest, WhatAMatcherLearnsOfOneRuleSetServesNoOther) {
+    std::wstring text;
+    for (int line = 0; line < 300; ++line)
+        text += line % 3 ? L"{\"a\": [1, true], \"b\": \"s\"} /* c */ if (x) f(\"q\", 2);\n" : L"int main(void) { return 0; }\n";
+    LineMatcher reused;
+    for (int round = 0; round < 4; ++round) {
+        std::shared_ptr<GrammarRuleSet> rules = round % 2 ? jsonGrammar() : cGrammar();
+        ParserOwner owner;
+        Document document{&owner};
+        DynamicEndStore store;
+        insertText(document, 0, text);
+        setGrammar(document, findRule(rules->rule(1)->scope, *rules));
+        for (int32_t first = 0; first < document.getLineCount(); first += 100) {
+            // Steps of 100 lines, as the parser's slices bind and unbind.
+            reused.bind(document, rules.get(), 0, store);
+            for (int32_t line = first; line < std::min(first + 100, document.getLineCount()); ++line)
+                ASSERT_TRUE(reused.parseLine(line));
+            reused.unbind();
+        }
+        Parsed fresh(rules, text);
+        fresh.parseAll();
+        for (int32_t line = 0; line < document.getLineCount(); ++line) {
+            const auto* expected = static_cast<const LineRecordHeader*>(fresh.record(line));
+            ASSERT_EQ(0, std::memcmp(expected, document.getLineHeader(line)->parsedLine, expected->size))
+                << "round " << round << " line " << line;
+        }
+    }
+}
+
 // Words, operators and delimiters of characters of two, three and four bytes in UTF-8, and lone
 // surrogates: a long line's search windows end between characters wherever they fall.
 TEST_F(LineMatcherTest, SearchingWritesTheAnchoredWalksRecordsOnTextsBeyondAscii) {
