@@ -41,6 +41,58 @@ bool isAsciiAlnum(wchar_t c) {
 }
 
 
+// The ASCII members of a named class ("alpha" of "[:alpha:]" or "\p{Alpha}", as the engine's
+// Unicode encodings read it), any character above ASCII counted in; false for a name not known
+// here, which rules nothing out.
+bool namedClass(std::wstring name, CharSet& set) {
+    std::transform(name.begin(), name.end(), name.begin(), [](wchar_t c) { return c >= L'A' && c <= L'Z' ? c + 32 : c; });
+    name.erase(std::remove_if(name.begin(), name.end(), [](wchar_t c) { return c == L' ' || c == L'_' || c == L'-'; }),
+               name.end());
+    CharSet own;
+    own.other = true;
+    const bool letters = name == L"alpha" || name == L"alphabetic" || name == L"l" || name == L"letter";
+    if (letters || name == L"alnum" || name == L"word" || name == L"upper" || name == L"lu" || name == L"uppercase" ||
+        name == L"uppercaseletter")
+        own.addRange(L'A', L'Z');
+    if (letters || name == L"alnum" || name == L"word" || name == L"lower" || name == L"ll" || name == L"lowercase" ||
+        name == L"lowercaseletter")
+        own.addRange(L'a', L'z');
+    if (name == L"alnum" || name == L"word" || name == L"digit" || name == L"nd" || name == L"xdigit")
+        own.addRange(L'0', L'9');
+    if (name == L"word")
+        own.add(L'_');
+    if (name == L"xdigit") {
+        own.addRange(L'a', L'f');
+        own.addRange(L'A', L'F');
+    }
+    if (name == L"space" || name == L"whitespace") {
+        own.addRange(9, 13);
+        own.add(L' ');
+    }
+    if (name == L"blank") {
+        own.add(9);
+        own.add(L' ');
+    }
+    if (name == L"cntrl" || name == L"cc") {
+        own.addRange(0, 31);
+        own.add(127);
+    }
+    if (name == L"punct") {
+        own.addRange(33, 47);
+        own.addRange(58, 64);
+        own.addRange(91, 96);
+        own.addRange(123, 126);
+    }
+    if (name == L"graph" || name == L"print")
+        own.addRange(name == L"print" ? 32 : 33, 126);
+    if (name == L"ascii")
+        own.addRange(0, 127);
+    if (own.ascii.none() && name != L"ascii")
+        return false;
+    set.merge(own);
+    return true;
+}
+
 // A recursive reading of the pattern's syntax (the engine's Ruby syntax), as far as the first
 // characters go. Anything it cannot place sets `failed`.
 class Reader {
@@ -281,8 +333,10 @@ private:
                         failed = true;
                         return;
                     }
+                    const std::wstring name = m_p.substr(m_i + 2, close - m_i - 2);
                     m_i = close + 2;
-                    own.all();
+                    if (name.empty() || name[0] == L'^' || !namedClass(name, own))
+                        own.all();
                     continue;
                 }
                 ++m_i;
@@ -379,11 +433,15 @@ private:
                     failed = true;
                     return Escape::ZERO_WIDTH;
                 }
+                const std::wstring name = m_p.substr(m_i + 1, close - m_i - 1);
                 m_i = close + 1;
+                // A negated class ("\P", "\p{^...}") rules nothing out.
+                if (e == L'P' || name.empty() || name[0] == L'^' || !namedClass(name, set))
+                    set.all();
             } else {
                 ++m_i;
+                set.all();
             }
-            set.all();
             return Escape::SET;
         case L'k': case L'g':
             if (m_i < m_n && (m_p[m_i] == L'<' || m_p[m_i] == L'\'')) {

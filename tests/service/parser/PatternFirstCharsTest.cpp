@@ -55,10 +55,25 @@ TEST(PatternFirstChars, FoldsCaseAndLeavesEverythingPossibleWhereItCannotTell) {
     EXPECT_EQ("Kk+", firstOf(L"k", pel::RegExOptions::IGNORE_CASE));
     const std::string folded = firstOf(L"(?i:\\x{DF})");
     EXPECT_NE(std::string::npos, folded.find('s')) << "sharp s folds to ss: " << folded;
-    for (const wchar_t* pattern : {L"a*", L"\\1x", L"(?x) a", L"[^a]", L".", L"\\p{L}", L"\\Kx", L"(?<=a)", L"a|",
-                                   L"\\h", L"[[:alpha:]]", L"(?(1)a|b)", L"(a", L"[a", L"\\"})
+    for (const wchar_t* pattern : {L"a*", L"\\1x", L"(?x) a", L"[^a]", L".", L"\\p{Greek}", L"\\P{L}", L"\\Kx",
+                                   L"(?<=a)", L"a|", L"\\h", L"[[:^alpha:]]", L"[[:nonsense:]]", L"(?(1)a|b)", L"(a",
+                                   L"[a", L"\\"})
         EXPECT_EQ("*", firstOf(pattern)) << pattern;
     EXPECT_EQ("*", firstOf(L"a", pel::RegExOptions::EXTENDED));
+}
+
+// Named classes, in brackets and as properties, as the engine's Unicode encodings read them.
+TEST(PatternFirstChars, ReadsNamedClasses) {
+    const std::string letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    EXPECT_EQ(letters + "+", firstOf(L"[[:alpha:]]"));
+    EXPECT_EQ(letters + "+", firstOf(L"\\p{L}"));
+    EXPECT_EQ("$" + letters.substr(0, 26) + "_" + letters.substr(26) + "+", firstOf(L"[$_[:alpha:]][$_[:alnum:]]*"));
+    EXPECT_EQ("0123456789" + letters.substr(0, 26) + "_" + letters.substr(26) + "+", firstOf(L"[[:word:]]"));
+    EXPECT_EQ(letters.substr(0, 26) + "+", firstOf(L"\\p{upper}[$_\\d[:upper:]]*"));
+    EXPECT_EQ(letters.substr(0, 26) + "+", firstOf(L"\\p{Lu}"));
+    EXPECT_EQ(letters + "+", firstOf(L"(?i)[[:lower:]]")) << "either case";
+    EXPECT_EQ("\t\n\v\f\r +", firstOf(L"[[:space:]]"));
+    EXPECT_EQ("0123456789ABCDEFabcdef+", firstOf(L"[[:xdigit:]]"));
 }
 
 TEST(PatternFirstChars, APatternAnchoredAtTheLineStartBeginsOnlyThereOrWhereTheAnchorHolds) {
@@ -79,7 +94,9 @@ TEST(PatternFirstChars, NeverRulesOutAPlaceTheEngineMatchesAt) {
         L"\\b(?:if|else|for)\\b", L"(?<!\\.)\\b(let|var)\\s+", L"[_$a-zA-Z][_$\\w]*", L"\\s*+(?=\\()",
         L"(?i)(?:px|em|%)\\b", L"(?:\\G|^)\\s*(\\w+)", L"/\\*", L"(?<=\\w)\\.(?=\\w)", L"-?\\d+(?:\\.\\d+)?",
         L"(?:(?<=\\.\\.\\.)|(?<!\\.))(?:(async)\\s+)?(function\\b)", L"['\"]", L"\\\\(?:x\\h{2}|.)", L"#\\s*include",
-        L"[\\x{80}-\\x{10FFFF}]+", L"(?i:\\x{DF})", L"\\x{212A}elvin", L"(?=[a-z]+:)[a-z-]+", L"(?>a|ab)c?"};
+        L"[\\x{80}-\\x{10FFFF}]+", L"(?i:\\x{DF})", L"\\x{212A}elvin", L"(?=[a-z]+:)[a-z-]+", L"(?>a|ab)c?",
+        L"[$_[:alpha:]][$_[:alnum:]]*", L"\\p{upper}[$_\\d[:upper:]]*", L"(?i)[[:upper:]]+", L"[[:punct:]]",
+        L"[[:space:]]+\\w", L"\\p{Alpha}\\p{Lower}", L"[[:digit:]]+", L"[[:word:]]+", L"[[:graph:]]"};
     const std::wstring text = L"if (x) { let y = a.b; } else for(;;) foo(1.5em) function \"s\" 'q' \\x41 \\n "
                               L"#include <a.h> async function f() \u00E9t\u00E9 STRASSE stra\u00DFe \u212Aelvin "
                               L"-3.25 PX 12% ...function color:red; /* c */ \u00DF\n";
