@@ -195,6 +195,8 @@ const std::vector<uint32_t>& LineMatcher::ruleSearches(const ParserRule& rule) {
             search.anchored = patternUsesG(pattern->getPattern());
             search.firstChars = rule.firstChars[static_cast<size_t>(&pattern - rule.patterns.data())];
             search.cost = &m_costs[pattern.get()];
+            const size_t index = static_cast<size_t>(&pattern - rule.patterns.data());
+            search.literals = index < rule.literals.size() ? rule.literals[index].get() : nullptr;
             m_searches.push_back(search);
         }
         searches.push_back(placed.first->second);
@@ -394,6 +396,15 @@ bool LineMatcher::searchPattern(PatternSearch& search, int pos, int from, int to
         found.anchorFrom = anchor ? pos : -1;
     }
     search.line = m_lineSerial;
+    if (search.literals && search.literalsLine != m_lineSerial) {
+        search.literalsLine = m_lineSerial;
+        search.literalsHeld = search.literals->heldBy(text, static_cast<size_t>(m_length));
+    }
+    if (!search.literalsHeld) {
+        search.bounded = false;
+        found.start = NOWHERE;
+        return true;
+    }
     int at = std::max(from, pos);
     if (!search.firstChars.any())
         while (at < to && at < m_length && !search.firstChars.mayBeginAt(text, at, anchorAt(search.anchored, at)))
@@ -841,7 +852,7 @@ bool LineMatcher::parseLine(int32_t line) {
         // The serial went round: no search may pass for this line's.
         m_lineSerial = 1;
         for (PatternSearch& search : m_searches)
-            search.line = 0;
+            search.line = search.literalsLine = 0;
     }
     m_runs.clear();
     m_pos = 0;

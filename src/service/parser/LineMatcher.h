@@ -36,6 +36,7 @@
 // by CALL_RETRY_LIMIT backtracking steps over all of its start positions.
 
 #include "service/parser/PatternFirstChars.h"
+#include "service/parser/PatternLiterals.h"
 #include "service/parser/base/LineRecord.h"
 
 #include "pel/base/FunctionRef.h"
@@ -172,6 +173,9 @@ protected:
         int window = 0;        // how far it is tried beyond where it must be next time
         Found found;
         PatternCost* cost = nullptr;
+        const PatternLiterals* literals = nullptr; // none when it asks for nothing
+        uint32_t literalsLine = 0;                  // the line serial `literalsHeld` belongs to
+        bool literalsHeld = true;
     };
     static constexpr int COST_TRIALS = 16;
     static constexpr double COSTLY_NS_PER_CHAR = 150;

@@ -45,6 +45,9 @@ bool pushPattern(ParserRule& rule, const RegExSource& source, uint32_t subRuleNu
     if (!compiled.regex) {
         compiled.regex = compileGrammarPattern(source.pattern, options);
         compiled.firstChars = PatternFirstChars(source.pattern, options.options);
+        PatternLiterals literals(source.pattern, options.options);
+        if (!literals.none())
+            compiled.literals = std::make_shared<const PatternLiterals>(std::move(literals));
     }
     if (!compiled.regex->isCompiled()) {
         pel::RegExErrorInfo error;
@@ -56,6 +59,7 @@ bool pushPattern(ParserRule& rule, const RegExSource& source, uint32_t subRuleNu
     rule.alternatives.push_back(subRuleNumber);
     rule.patterns.push_back(compiled.regex);
     rule.firstChars.push_back(compiled.firstChars);
+    rule.literals.push_back(compiled.literals);
     rule.patternsAnchored = rule.patternsAnchored || patternUsesG(source.pattern);
     return false;
 }

@@ -9,6 +9,7 @@
 
 #include "service/base/RegExSource.h"
 #include "service/parser/PatternFirstChars.h"
+#include "service/parser/PatternLiterals.h"
 #include "service/parser/base/DocumentGrammar.h"
 
 #include "pel/text/search/RegEx.h"
@@ -68,6 +69,9 @@ public:
     std::vector<std::shared_ptr<const pel::RegEx>> patterns;
     // The characters each of them can begin a match with.
     std::vector<PatternFirstChars> firstChars;
+    // The strings of which a line must hold one for each of them to match there: none where a
+    // pattern asks for nothing.
+    std::vector<std::shared_ptr<const PatternLiterals>> literals;
     // Some alternative uses \G.
     bool patternsAnchored = false;
     bool endAnchored = false;
@@ -84,6 +88,7 @@ private:
 struct CompiledPattern {
     std::shared_ptr<const pel::RegEx> regex;
     PatternFirstChars firstChars;
+    std::shared_ptr<const PatternLiterals> literals;
 };
 using PatternCache = std::unordered_map<std::wstring, CompiledPattern>;
 
