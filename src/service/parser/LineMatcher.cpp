@@ -8,7 +8,6 @@
 
 #include "pel/log/Log.h"
 #include "pel/text/search/RegEx.h"
-#include "pel/text/search/RegExSet.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -46,9 +45,7 @@ void LineMatcher::bind(Document& document, const GrammarRuleSet* rules, uint16_t
     m_store = &store;
     const uint64_t serial = rules ? rules->serial() : 0;
     if (serial != m_learnedSerial) {
-        m_choices.clear();
         m_costs.clear();
-        m_beginners.clear();
         m_learnedSerial = serial;
     }
 }
@@ -61,7 +58,6 @@ void LineMatcher::unbind() {
         probe.searches = nullptr;
         probe.found = Found();
     }
-    m_sets.clear();
     m_ruleSearches.clear();
     m_searchIndexes.clear();
     m_searches.clear();
@@ -70,7 +66,7 @@ void LineMatcher::unbind() {
     m_store = nullptr;
 }
 
-void LineMatcher::setSearchWays(SearchWays ways) { m_ways = ways; }
+void LineMatcher::setPatternCosts(PatternCosts costs) { m_costMode = costs; }
 
 void LineMatcher::setClock(ParserClock clock) { m_clock = clock ? std::move(clock) : ParserClock(tickClock); }
 
@@ -153,8 +149,6 @@ LineMatcher::Probe& LineMatcher::takeProbe(bool anchored) {
     probe.regex = nullptr;
     probe.rule = nullptr;
     probe.searches = nullptr;
-    probe.choice = nullptr;
-    probe.own = false;
     probe.anchored = anchored;
     probe.found = Found();
     return probe;
@@ -177,7 +171,6 @@ LineMatcher::Probe& LineMatcher::probeFor(const ParserRule& rule) {
             return probe;
     Probe& probe = takeProbe(rule.patternsAnchored);
     probe.rule = &rule;
-    probe.choice = &m_choices[&rule];
     return probe;
 }
 
@@ -268,51 +261,18 @@ int LineMatcher::matchAt(Probe& probe, int pos) {
 int LineMatcher::nextStart(Probe& probe, int pos) {
     if (!probe.rule)
         return searchNext(probe, pos);
-    bool own = true;
-    bool timed = false;
-    RuleChoice& choice = *probe.choice;
-    if (m_length <= SET_SEARCH_LONGEST_LINE && m_ways.shortLines != ShortLineWay::TIMED) {
-        own = m_ways.shortLines == ShortLineWay::PATTERNS;
-    } else if (m_length <= SET_SEARCH_LONGEST_LINE) {
-        if (choice.line != m_lineSerial) {
-            choice.line = m_lineSerial;
-            choice.timed = choice.setLines < CHOICE_TRIAL_LINES || choice.ownLines < CHOICE_TRIAL_LINES;
-            choice.own = choice.timed ? choice.ownLines < choice.setLines
-                                      : choice.ownMs * choice.setLines < choice.setMs * choice.ownLines;
-            if (choice.timed)
-                ++(choice.own ? choice.ownLines : choice.setLines);
-        }
-        own = choice.own;
-        timed = choice.timed;
-    }
-    if (own != probe.own) {
-        // The other way's answer has no groups for this one.
-        probe.own = own;
-        probe.found = Found();
-    }
-    const double start = timed ? preciseMs() : 0;
-    const int next = !own ? searchNext(probe, pos)
-                     : m_length <= SET_SEARCH_LONGEST_LINE ? searchPatterns(probe, pos) : searchRule(probe, pos);
-    if (timed)
-        (own ? choice.ownMs : choice.setMs) += preciseMs() - start;
-    return next;
+    return m_length <= SHORT_LINE_LONGEST ? searchPatterns(probe, pos) : searchRule(probe, pos);
 }
 
-int LineMatcher::searchNext(Probe& probe, int pos) {    // No match starts between where the last search began and what it found.
+int LineMatcher::searchNext(Probe& probe, int pos) {
+    // No match starts between where the last search began and what it found.
     const bool anchor = anchorAt(probe.anchored, pos);
     if (probe.found.serves(pos, anchor))
         return probe.found.start;
-    if (probe.rule && matchBeginnersAt(probe, pos))
-        return m_stopped ? NOWHERE : pos;
     const char* text = m_text.data();
     const uint32_t option = anchorOption(probe.anchored, pos);
-    pel::RegExSetSearch* set = probe.rule ? &setSearch(*probe.rule) : nullptr;
-    boundedCall(probe.results, [&] {
-        if (probe.regex)
-            probe.regex->searchUtf8(&probe.results, text, text + m_length, text + pos, text + m_length, option);
-        else
-            probe.alternative = set->searchUtf8(&probe.results, text, text + m_length, text + pos, option);
-    });
+    boundedCall(probe.results,
+                [&] { probe.regex->searchUtf8(&probe.results, text, text + m_length, text + pos, text + m_length, option); });
     probe.found.from = -1;
     if (!afterEngineCall(probe.results))
         return NOWHERE;
@@ -384,7 +344,7 @@ int LineMatcher::searchPatterns(Probe& probe, int pos) {
 }
 
 bool LineMatcher::isCostly(const PatternSearch& search) const {
-    return m_ways.costs == PatternCosts::TIMED ? search.cost->costly : m_ways.costs == PatternCosts::ALL_COSTLY;
+    return m_costMode == PatternCosts::TIMED ? search.cost->costly : m_costMode == PatternCosts::ALL_COSTLY;
 }
 
 bool LineMatcher::searchPattern(PatternSearch& search, int pos, int from, int to, pel::MatchResultsRegEx& results) {
@@ -396,11 +356,7 @@ bool LineMatcher::searchPattern(PatternSearch& search, int pos, int from, int to
         found.anchorFrom = anchor ? pos : -1;
     }
     search.line = m_lineSerial;
-    if (search.literals && search.literalsLine != m_lineSerial) {
-        search.literalsLine = m_lineSerial;
-        search.literalsHeld = search.literals->heldBy(text, static_cast<size_t>(m_length));
-    }
-    if (!search.literalsHeld) {
+    if (!literalsHeld(search)) {
         search.bounded = false;
         found.start = NOWHERE;
         return true;
@@ -416,7 +372,7 @@ bool LineMatcher::searchPattern(PatternSearch& search, int pos, int from, int to
         return true;
     }
     PatternCost& cost = *search.cost;
-    const bool timed = m_ways.costs == PatternCosts::TIMED && cost.trials < COST_TRIALS;
+    const bool timed = m_costMode == PatternCosts::TIMED && cost.trials < COST_TRIALS;
     const double start = timed ? preciseMs() : 0;
     int tried = 0;
     if (to >= m_length) {
@@ -458,60 +414,12 @@ bool LineMatcher::searchPattern(PatternSearch& search, int pos, int from, int to
     return true;
 }
 
-const std::vector<uint16_t>& LineMatcher::mayBeginHere(const ParserRule& rule, int pos) {
-    Beginners& beginners = m_beginners[&rule];
-    const auto byte = static_cast<unsigned char>(m_text.data()[pos]);
-    const unsigned entry = byte < 128 ? byte : 128;
-    // Each byte's list is made when first asked for: a short step asks for few.
-    if (!beginners.made[entry]) {
-        beginners.made[entry] = true;
-        for (size_t i = 0; i < rule.patterns.size() && i < rule.firstChars.size(); ++i)
-            if (rule.firstChars[i].mayBeginWith(byte))
-                beginners.lists[entry].push_back(static_cast<uint16_t>(i));
+bool LineMatcher::literalsHeld(PatternSearch& search) {
+    if (search.literals && search.literalsLine != m_lineSerial) {
+        search.literalsLine = m_lineSerial;
+        search.literalsHeld = search.literals->heldBy(m_text.data(), static_cast<size_t>(m_length));
     }
-    return beginners.lists[entry];
-}
-
-// A set search would try every pattern at pos first too, the first in order matching there
-// winning; where few may begin, matching those alone is cheaper than the engine's look for every
-// pattern's shortcut over the rest of the line.
-bool LineMatcher::matchBeginnersAt(Probe& probe, int pos) {
-    if (!m_ways.beginnersFirst || pos >= m_length || probe.rule->firstChars.size() != probe.rule->patterns.size())
-        return false;
-    const std::vector<uint16_t>& beginners = mayBeginHere(*probe.rule, pos);
-    if (beginners.size() > DISPATCH_MOST)
-        return false;
-    const char* text = m_text.data();
-    const bool anchor = anchorAt(probe.anchored, pos);
-    const uint32_t option = anchorOption(probe.anchored, pos);
-    for (const uint16_t i : beginners) {
-        if (!probe.rule->firstChars[i].mayBeginAt(text, pos, anchor))
-            continue;
-        const pel::RegEx& pattern = *probe.rule->patterns[i];
-        boundedCall(probe.results, [&] { pattern.matchUtf8(&probe.results, text, text + m_length, text + pos, option); });
-        probe.found.from = -1;
-        if (!afterEngineCall(probe.results))
-            return true;
-        if (probe.results.found()) {
-            probe.alternative = i;
-            probe.found.from = pos;
-            probe.found.anchorFrom = anchor ? pos : -1;
-            probe.found.start = pos;
-            return true;
-        }
-    }
-    return false;
-}
-
-pel::RegExSetSearch& LineMatcher::setSearch(const ParserRule& rule) {
-    std::unique_ptr<pel::RegExSetSearch>& set = m_sets[&rule];
-    if (!set) {
-        std::vector<const pel::RegEx*> patterns;
-        for (const auto& pattern : rule.patterns)
-            patterns.push_back(pattern.get());
-        set.reset(new pel::RegExSetSearch(patterns));
-    }
-    return *set;
+    return !search.literals || search.literalsHeld;
 }
 
 bool LineMatcher::matchHere(const PatternSearch& search, int pos, pel::MatchResultsRegEx& results) {

@@ -10,22 +10,18 @@
 // and the runs stored take the line's UTF-16 columns.
 //
 // At each position the rule's end pattern is tried, then its sub-rules' patterns, as an anchored
-// walk would; each is searched forward and its result reused until the position passes it, so a
-// long line costs one search per token instead of one match per character. The sub-rules'
-// patterns are searched as a set, the first in the rule's order winning at the first position
-// where any matches. On a line of up to SET_SEARCH_LONGEST_LINE bytes a rule's patterns are
-// searched one of two ways, whichever its first lines show faster: together by the engine (its
-// set search, whose state is the matcher's own, made on first use in a bound step), which stops
-// at the first place any matches but looks again for every pattern after each match; or each
-// by the engine to the line's end, its answer kept for the line, except patterns that cost much a
-// character tried (look-arounds that may begin anywhere), which are matched place by place only
-// as far as they could still win. (The engine's search cannot stop early: a range also ends its
-// matches.) On a longer line, where each such search would look again for every pattern's shortcut
-// over the rest of the line, each pattern keeps where its next match starts (or how far it has
-// none), shared by every rule that has it, and is tried only where its first characters are
-// (PatternFirstChars): so the places a pattern is tried at cover the line about once. At the
-// line's end, after its line feed, only end patterns are tried (an end such as "(?<=\n)" matches
-// only there).
+// walk would: the first pattern in the rule's order wins at the first position where any
+// matches. Each is searched forward and its answer kept for the line, shared by every rule that
+// has it, until the position passes it, so a line costs about one search per match instead of
+// one match per character. A pattern is left out on a line that holds none of the strings every
+// match of it needs (PatternLiterals), and tried only where its first characters are
+// (PatternFirstChars). On a line of up to SHORT_LINE_LONGEST bytes each pattern is searched by
+// the engine to the line's end, except patterns that cost much a character tried (look-arounds
+// that may begin anywhere), which are matched place by place only as far as they could still
+// win. (The engine's search cannot stop early: a range also ends its matches.) On a longer line
+// each pattern is matched where its first characters are, window by window, only as far as
+// needed: so the places a pattern is tried at cover the line about once. At the line's end,
+// after its line feed, only end patterns are tried (an end such as "(?<=\n)" matches only there).
 //
 // \G holds only at the anchor: where the begin match of the rule on top ended, when that rule
 // opened on this line; nowhere on the lines after. Closing a rule brings back its parent's anchor.
@@ -45,7 +41,6 @@
 #include "pel/text/search/MatchResults.h"
 
 #include <array>
-#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -56,7 +51,6 @@
 
 namespace pel {
 class RegEx;
-class RegExSetSearch;
 }
 
 namespace tessel {
@@ -94,29 +88,16 @@ public:
     static constexpr int CALL_SLOW_TRIES = 3;
     // Where no match starts up to the line's end.
     static constexpr int NOWHERE = 0x7FFFFFFF;
-    // The longest line (in bytes of its UTF-8 form) whose sub-rule patterns the engine searches together.
-    static constexpr int SET_SEARCH_LONGEST_LINE = 500;
-    // Where at most this many of a rule's patterns may begin with the character at a position,
-    // they are matched there first, before the engine's set search is asked.
-    static constexpr size_t DISPATCH_MOST = 6;
+    // The longest line (in bytes of its UTF-8 form) on which each pattern is searched to its end.
+    static constexpr int SHORT_LINE_LONGEST = 500;
     // How far a pattern is tried on a long line beyond where it must be at first; each time that
     // finds nothing doubles it, up to the ceiling.
     static constexpr int SEARCH_WINDOW = 256;
     static constexpr int SEARCH_WINDOW_CEILING = 1 << 20;
-    // On a short line a rule's patterns are searched either way, whichever is faster for the
-    // rule: each way is timed on this many of its lines first.
-    static constexpr int CHOICE_TRIAL_LINES = 64;
 
-    // How a rule's patterns are searched on a line of up to SET_SEARCH_LONGEST_LINE characters
-    // (the engine's set search, or each pattern's own), and which patterns count as costly:
-    // chosen by timing, unless pinned (tests pin them, so that each way is checked).
-    enum class ShortLineWay { TIMED, SET, PATTERNS };
+    // Which patterns count as costly: chosen by timing, unless pinned (tests pin it, so that
+    // each way of searching is checked).
     enum class PatternCosts { TIMED, NONE_COSTLY, ALL_COSTLY };
-    struct SearchWays {
-        ShortLineWay shortLines = ShortLineWay::TIMED;
-        PatternCosts costs = PatternCosts::TIMED;
-        bool beginnersFirst = true; // the set search's patterns that may begin at pos matched first
-    };
 
     LineMatcher();
     virtual ~LineMatcher();
@@ -129,7 +110,7 @@ public:
     void unbind();
     // Milliseconds of a monotonic clock, for the line's time budget; GetTickCount by default.
     void setClock(ParserClock clock);
-    void setSearchWays(SearchWays ways);
+    void setPatternCosts(PatternCosts costs);
 
     // Whether the line's stored start state is the one the previous line leaves: false for line
     // 0, a line marked as needing parsing or one without a record. A previous line without a
@@ -179,25 +160,11 @@ protected:
     };
     static constexpr int COST_TRIALS = 16;
     static constexpr double COSTLY_NS_PER_CHAR = 150;
-    // How a rule's patterns are searched on short lines: the time each way took on its trial
-    // lines, and the way of the current line.
-    struct RuleChoice {
-        double setMs = 0;
-        double ownMs = 0;
-        int setLines = 0;
-        int ownLines = 0;
-        uint32_t line = 0;
-        bool own = false;
-        bool timed = false;
-    };
-    // The end pattern's search state (regex), or a rule's sub-rule patterns (rule; its set
-    // search, or its patterns' states when `own`).
+    // The end pattern's search state (regex), or a rule's sub-rule patterns (rule; their states).
     struct Probe {
         const pel::RegEx* regex = nullptr;
         const ParserRule* rule = nullptr;
         const std::vector<uint32_t>* searches = nullptr; // of the rule's patterns, in its order
-        RuleChoice* choice = nullptr;
-        bool own = false;
         int alternative = -1;  // of the rule whose pattern matched, in the rule's order
         bool anchored = false; // the pattern uses \G
         Found found;
@@ -232,13 +199,9 @@ private:
     Probe& probeFor(const pel::RegEx* regex, bool anchored);
     Probe& probeFor(const ParserRule& rule);
     Probe& takeProbe(bool anchored);
-    pel::RegExSetSearch& setSearch(const ParserRule& rule);
-    // The rule's patterns that may begin with the byte at pos, in the rule's order.
-    const std::vector<uint16_t>& mayBeginHere(const ParserRule& rule, int pos);
-    // The rule's match at pos found by matching only the patterns that may begin there: true
-    // when one did (its groups and alternative in the probe), or when the line stopped.
-    bool matchBeginnersAt(Probe& probe, int pos);
-    // The end pattern's next match, or the rule's by the engine's set search.
+    // Whether the line holds one of the strings the pattern needs (or it needs none).
+    bool literalsHeld(PatternSearch& search);
+    // The end pattern's next match.
     int searchNext(Probe& probe, int pos);
     // The first position from pos on where one of the rule's patterns matches on a long line
     // (the probe's alternative; its groups in the probe's results when that is pos), NOWHERE
@@ -288,7 +251,7 @@ private:
     DynamicEndStore* m_store = nullptr;
     uint16_t m_rootScope = 0;
     ParserClock m_clock;
-    SearchWays m_ways;
+    PatternCosts m_costMode = PatternCosts::TIMED;
 
     // The line being parsed, as the document has it and in the UTF-8 form it is searched in; the
     // positions of the walk are byte offsets into that form.
@@ -307,20 +270,10 @@ private:
     std::vector<ScopeRun> m_runs;
     Top m_top;
     std::array<Probe, 8> m_probes;
-    // The set searches of the rules met since the step was bound.
-    std::unordered_map<const ParserRule*, std::unique_ptr<pel::RegExSetSearch>> m_sets;
-    // What the matcher learns of a rule set's rules (the ways its rules are searched, the costs
-    // of their patterns, which patterns may begin with a byte) serves every step bound to it.
+    // What the matcher learns of a rule set's patterns (their costs) serves every step bound to
+    // that set.
     uint64_t m_learnedSerial = 0;
-    std::unordered_map<const ParserRule*, RuleChoice> m_choices;
     std::unordered_map<const pel::RegEx*, PatternCost> m_costs;
-    // Per rule met: for each first byte (the last entry for those from 128 on), its patterns
-    // that may begin with it.
-    struct Beginners {
-        std::bitset<129> made;
-        std::array<std::vector<uint16_t>, 129> lists;
-    };
-    std::unordered_map<const ParserRule*, Beginners> m_beginners;
     // The states of the sub-rule patterns met since the step was bound, and of each rule met,
     // its patterns' places among them.
     std::vector<PatternSearch> m_searches;

@@ -29,10 +29,6 @@ public:
         return mayBegin(static_cast<unsigned char>(text[at]), at > 0 && text[at - 1] != '\n', anchor);
     }
 
-    // Whether a match may begin with the byte (from 128 on: any character above ASCII), where
-    // the pattern may begin at all.
-    bool mayBeginWith(unsigned char byte) const { return m_any || (byte < 128 ? m_ascii[byte] : m_other); }
-
 private:
     // A unit or byte from 128 on stands for every character above ASCII.
     bool mayBegin(uint32_t unit, bool midLine, bool anchor) const {

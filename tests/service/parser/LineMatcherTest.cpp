@@ -98,9 +98,9 @@ struct RandomTexts {
 };
 
 // Random lines of the tokens (empty ones, short ones and long ones): the searching matcher, its
-// short lines searched the ways given, writes the anchored walk's records byte for byte.
+// patterns' costs taken as given, writes the anchored walk's records byte for byte.
 void expectSearchingWritesTheAnchoredRecords(const RandomTexts& row, std::mt19937& random,
-                                             LineMatcher::SearchWays ways = LineMatcher::SearchWays()) {
+                                             LineMatcher::PatternCosts costs = LineMatcher::PatternCosts::TIMED) {
     for (int round = 0; round < 6; ++round) {
         std::wstring text;
         for (int line = 0; line < 40; ++line) {
@@ -111,7 +111,7 @@ void expectSearchingWritesTheAnchoredRecords(const RandomTexts& row, std::mt1993
             text += L'\n';
         }
         Parsed searching(row.grammar(), text), anchored(row.grammar(), text, true);
-        searching.matcher->setSearchWays(ways);
+        searching.matcher->setPatternCosts(costs);
         searching.parseAll();
         anchored.parseAll();
         for (int32_t line = 0; line < searching.document.getLineCount(); ++line) {
@@ -136,18 +136,11 @@ TEST_F(LineMatcherTest, SearchingWritesTheAnchoredWalksRecordsOnRandomTexts) {
         expectSearchingWritesTheAnchoredRecords(row, random);
 }
 
-// Each way of searching a short line's patterns on its own: the engine's set search (with and
-// without the patterns that may begin at a place matched there first); each pattern's own
-// search to the line's end; and each pattern matched place by place only as far as it could
-// still win (look-behinds, \G after a begin, captures, ends completed from the begin).
+// Each way of searching a short line's patterns: each pattern's own search to the line's end;
+// and each pattern matched place by place only as far as it could still win (look-behinds, \G
+// after a begin, captures, ends completed from the begin).
 TEST_F(LineMatcherTest, EachWayOfSearchingShortLinesWritesTheAnchoredWalksRecords) {
-    using Ways = LineMatcher::SearchWays;
-    using Way = LineMatcher::ShortLineWay;
     using Costs = LineMatcher::PatternCosts;
-    const Ways pinned[] = {{Way::SET, Costs::TIMED, true},
-                           {Way::SET, Costs::TIMED, false},
-                           {Way::PATTERNS, Costs::NONE_COSTLY, true},
-                           {Way::PATTERNS, Costs::ALL_COSTLY, true}};
     const RandomTexts rows[] = {
         {cGrammar, {L"/*", L"*/", L"//", L"\"", L"\\", L"{", L"}", L"if", L"int", L"f(", L")", L" ", L"42", L"#include <a>",
                     L"\n#", L"\xD834\xDD1E", L"z"}},
@@ -156,14 +149,14 @@ TEST_F(LineMatcherTest, EachWayOfSearchingShortLinesWritesTheAnchoredWalksRecord
                               L"\u4E2D", L"x", L"\n\u00AB"}},
     };
     std::mt19937 random(20261209);
-    for (const Ways& ways : pinned)
+    for (const Costs costs : {Costs::NONE_COSTLY, Costs::ALL_COSTLY})
         for (const auto& row : rows)
-            expectSearchingWritesTheAnchoredRecords(row, random, ways);
+            expectSearchingWritesTheAnchoredRecords(row, random, costs);
 }
 
-// What a matcher learns of a rule set's rules (the ways its rules are searched, its patterns'
-// costs) serves later steps bound to that set only: bound to one set, then (that set gone) to
-// another, perhaps made at the same place, it writes what a new matcher writes.
+// What a matcher learns of a rule set's patterns (their costs) serves later steps bound to that
+// set only: bound to one set, then (that set gone) to another, perhaps made at the same place, it
+// writes what a new matcher writes.
 TEST_F(LineMatcherTest, WhatAMatcherLearnsOfOneRuleSetServesNoOther) {
     std::wstring text;
     for (int line = 0; line < 300; ++line)
