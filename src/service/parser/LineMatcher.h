@@ -41,6 +41,7 @@
 #include "pel/text/search/MatchResults.h"
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -257,6 +258,7 @@ private:
     // positions of the walk are byte offsets into that form.
     std::wstring m_wide;
     pel::Utf8Text m_text;
+    std::bitset<256> m_lineBytes; // the byte values the line holds
     int m_length = 0;
     int m_pos = 0;
     int m_plainStart = -1;

@@ -373,13 +373,16 @@ PatternLiterals::PatternLiterals(const std::wstring& pattern, uint32_t options) 
         m_strings = need.strings;
 }
 
-bool PatternLiterals::heldBy(const char* text, size_t length) const {
+bool PatternLiterals::heldBy(const char* text, size_t length, const std::bitset<256>* bytes) const {
     if (m_strings.empty())
         return true;
     const char* end = text + length;
-    for (const std::string& s : m_strings)
+    for (const std::string& s : m_strings) {
+        if (bytes && !std::all_of(s.begin(), s.end(), [&](char c) { return (*bytes)[static_cast<unsigned char>(c)]; }))
+            continue;
         if (std::search(text, end, s.begin(), s.end()) != end)
             return true;
+    }
     return false;
 }
 

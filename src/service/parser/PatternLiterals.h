@@ -5,6 +5,7 @@
 // mode, classes, optional parts) asks for nothing; it never asks for a string a match could do
 // without.
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -26,8 +27,10 @@ public:
     bool none() const { return m_strings.empty(); }
     // The strings (ASCII) one of which the line must hold.
     const std::vector<std::string>& strings() const { return m_strings; }
-    // Whether the line, in UTF-8, holds one of them (or nothing is asked for).
-    bool heldBy(const char* text, size_t length) const;
+    // Whether the line, in UTF-8, holds one of them (or nothing is asked for). `bytes`, when
+    // given, says which byte values the line holds, so that most strings it cannot hold are
+    // passed over without looking.
+    bool heldBy(const char* text, size_t length, const std::bitset<256>* bytes = nullptr) const;
 
 private:
     std::vector<std::string> m_strings;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bitset>
 #include <cwchar>
 #include <random>
 #include <string>
@@ -82,7 +83,11 @@ TEST(PatternLiterals, NeverLeavesOutALineTheEngineMatchesOn) {
                 continue;
             ++matched;
             const pel::Utf8Text bytes(line.data(), line.size());
+            std::bitset<256> held;
+            for (size_t i = 0; i < bytes.size(); ++i)
+                held.set(static_cast<unsigned char>(bytes.data()[i]));
             EXPECT_TRUE(literals.heldBy(bytes.data(), bytes.size())) << pattern << " on " << std::string(line.begin(), line.end());
+            EXPECT_TRUE(literals.heldBy(bytes.data(), bytes.size(), &held)) << pattern;
         }
         EXPECT_GT(matched, 0) << std::string(pattern, pattern + std::wcslen(pattern));
     }
