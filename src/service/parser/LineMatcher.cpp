@@ -149,6 +149,7 @@ LineMatcher::Probe& LineMatcher::takeProbe(bool anchored) {
     probe.regex = nullptr;
     probe.rule = nullptr;
     probe.searches = nullptr;
+    probe.aliveLine = 0;
     probe.anchored = anchored;
     probe.found = Found();
     return probe;
@@ -312,20 +313,34 @@ int LineMatcher::searchPatterns(Probe& probe, int pos) {
         heldIndex = !search.bounded && search.found.start == pos ? i : count;
         return true;
     };
-    for (size_t i = 0; i < count; ++i) {
+    // The patterns that may still match on the line: one without \G that matches nowhere from a
+    // place on stays so for the rest of the line.
+    if (probe.aliveLine != m_lineSerial) {
+        probe.aliveLine = m_lineSerial;
+        probe.alive.resize(count);
+        for (size_t i = 0; i < count; ++i)
+            probe.alive[i] = static_cast<uint16_t>(i);
+    }
+    const auto dead = [&](const PatternSearch& search) {
+        return !search.anchored && !search.bounded && search.found.start == NOWHERE && search.line == m_lineSerial;
+    };
+    size_t kept = 0;
+    for (size_t k = 0; k < probe.alive.size(); ++k) {
+        const size_t i = probe.alive[k];
         PatternSearch& search = m_searches[searches[i]];
         const bool known = usable(search);
         if (known && !search.bounded) {
             take(search, i);
-            continue;
+        } else if (!isCostly(search)) {
+            if (!run(search, i, known ? search.found.start : pos, m_length))
+                return NOWHERE;
+            take(search, i);
         }
-        if (isCostly(search))
-            continue;
-        if (!run(search, i, known ? search.found.start : pos, m_length))
-            return NOWHERE;
-        take(search, i);
+        if (!dead(search))
+            probe.alive[kept++] = static_cast<uint16_t>(i);
     }
-    for (size_t i = 0; i < count; ++i) {
+    probe.alive.resize(kept);
+    for (const uint16_t i : probe.alive) {
         PatternSearch& search = m_searches[searches[i]];
         if (!isCostly(search))
             continue;
@@ -764,6 +779,8 @@ bool LineMatcher::parseLine(int32_t line) {
         m_lineSerial = 1;
         for (PatternSearch& search : m_searches)
             search.line = search.literalsLine = 0;
+        for (Probe& probe : m_probes)
+            probe.aliveLine = 0;
     }
     m_runs.clear();
     m_pos = 0;

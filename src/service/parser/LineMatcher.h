@@ -166,6 +166,8 @@ protected:
         const pel::RegEx* regex = nullptr;
         const ParserRule* rule = nullptr;
         const std::vector<uint32_t>* searches = nullptr; // of the rule's patterns, in its order
+        std::vector<uint16_t> alive; // of those, the ones that may still match on line aliveLine
+        uint32_t aliveLine = 0;
         int alternative = -1;  // of the rule whose pattern matched, in the rule's order
         bool anchored = false; // the pattern uses \G
         Found found;
