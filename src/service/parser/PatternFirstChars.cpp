@@ -1,5 +1,5 @@
 #include "service/parser/PatternFirstChars.h"
-#include "pel/base/Ascii.h"
+#include "service/parser/PatternSyntax.h"
 
 #include "pel/text/search/RegEx.h"
 
@@ -154,48 +154,9 @@ private:
 
     // Whether the quantifiers after an atom let it repeat zero times.
     bool quantifier() {
-        bool zero = false;
-        while (m_i < m_n) {
-            const wchar_t c = m_p[m_i];
-            if (c == L'*' || c == L'?') {
-                zero = true;
-                ++m_i;
-            } else if (c == L'+') {
-                ++m_i;
-            } else if (c == L'{') {
-                long low = 0;
-                if (!interval(&low))
-                    break;
-                zero = zero || low == 0;
-            } else {
-                break;
-            }
-            // A lazy or possessive mark.
-            if (m_i < m_n && (m_p[m_i] == L'?' || m_p[m_i] == L'+'))
-                ++m_i;
-        }
-        return zero;
-    }
-
-    // "{n}", "{n,}", "{n,m}" or "{,m}" at m_i: read, its least count in o_low. Anything else
-    // leaves the brace a character.
-    bool interval(long* o_low) {
-        size_t j = m_i + 1;
-        long low = 0;
-        size_t digits = 0;
-        for (; j < m_n && m_p[j] >= L'0' && m_p[j] <= L'9'; ++j, ++digits)
-            low = std::min(low * 10 + (m_p[j] - L'0'), 100000L);
-        bool comma = false;
-        if (j < m_n && m_p[j] == L',') {
-            comma = true;
-            for (++j; j < m_n && m_p[j] >= L'0' && m_p[j] <= L'9'; ++j)
-                ++digits;
-        }
-        if (j >= m_n || m_p[j] != L'}' || digits == 0 || (!comma && digits == 0))
-            return false;
-        m_i = j + 1;
-        *o_low = low;
-        return true;
+        long least = 1;
+        readQuantifiers(m_p, &m_i, &least);
+        return least == 0;
     }
 
     // One atom into set; whether it may match empty, and whether it is a line-start anchor.
@@ -477,28 +438,10 @@ private:
 
     // "\xHH", "\x{H...}" or "\uHHHH" after its letter.
     bool hexEscape(wchar_t letter, uint32_t* o_value) {
-        uint32_t value = 0;
-        size_t digits = 0;
-        if (letter == L'x' && m_i < m_n && m_p[m_i] == L'{') {
-            size_t j = m_i + 1;
-            for (; j < m_n && pel::Ascii::hexDigitValue(m_p[j]) >= 0 && digits < 8; ++j, ++digits)
-                value = value * 16 + static_cast<uint32_t>(pel::Ascii::hexDigitValue(m_p[j]));
-            if (j >= m_n || m_p[j] != L'}' || digits == 0) {
-                failed = true;
-                return false;
-            }
-            m_i = j + 1;
-        } else {
-            const size_t most = letter == L'x' ? 2 : 4;
-            for (; m_i < m_n && digits < most && pel::Ascii::hexDigitValue(m_p[m_i]) >= 0; ++m_i, ++digits)
-                value = value * 16 + static_cast<uint32_t>(pel::Ascii::hexDigitValue(m_p[m_i]));
-            if (digits == 0 || (letter == L'u' && digits != 4)) {
-                failed = true;
-                return false;
-            }
-        }
-        *o_value = value;
-        return true;
+        if (readCodeEscape(m_p, letter, &m_i, o_value))
+            return true;
+        failed = true;
+        return false;
     }
 
     const std::wstring& m_p;

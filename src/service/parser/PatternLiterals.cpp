@@ -1,4 +1,5 @@
 #include "service/parser/PatternLiterals.h"
+#include "service/parser/PatternSyntax.h"
 
 #include "pel/base/Ascii.h"
 #include "pel/text/search/RegEx.h"
@@ -90,7 +91,7 @@ private:
             Need need;
             Atom atom = this->atom(&c, &need);
             long least = 1;
-            const bool quantified = quantifier(&least);
+            const bool quantified = readQuantifiers(m_p, &m_i, &least);
             if (quantified && least == 0)
                 atom = atom == Atom::ZERO_WIDTH ? Atom::ZERO_WIDTH : Atom::OTHER;
             switch (atom) {
@@ -113,49 +114,6 @@ private:
         }
         endRun();
         return best;
-    }
-
-    // Quantifiers after an atom: whether there were any, the least count in o_least.
-    bool quantifier(long* o_least) {
-        bool any = false;
-        while (m_i < m_n) {
-            const wchar_t c = m_p[m_i];
-            if (c == L'*' || c == L'?') {
-                *o_least = 0;
-                ++m_i;
-            } else if (c == L'+') {
-                ++m_i;
-            } else if (c == L'{') {
-                long low = 0;
-                if (!interval(&low))
-                    break;
-                *o_least = std::min(*o_least, low);
-            } else {
-                break;
-            }
-            any = true;
-            if (m_i < m_n && (m_p[m_i] == L'?' || m_p[m_i] == L'+'))
-                ++m_i;
-        }
-        return any;
-    }
-
-    // "{n}", "{n,}", "{n,m}" or "{,m}" at m_i: read, its least count in o_low. Anything else
-    // leaves the brace a character.
-    bool interval(long* o_low) {
-        size_t j = m_i + 1;
-        long low = 0;
-        size_t digits = 0;
-        for (; j < m_n && m_p[j] >= L'0' && m_p[j] <= L'9'; ++j, ++digits)
-            low = std::min(low * 10 + (m_p[j] - L'0'), 100000L);
-        if (j < m_n && m_p[j] == L',')
-            for (++j; j < m_n && m_p[j] >= L'0' && m_p[j] <= L'9'; ++j)
-                ++digits;
-        if (j >= m_n || m_p[j] != L'}' || digits == 0)
-            return false;
-        m_i = j + 1;
-        *o_low = low;
-        return true;
     }
 
     Atom atom(char* o_char, Need* o_need) {
@@ -295,8 +253,10 @@ private:
             return Atom::ZERO_WIDTH;
         case L'x': {
             uint32_t value = 0;
-            if (!hexEscape(&value))
+            if (!readCodeEscape(m_p, L'x', &m_i, &value)) {
+                failed = true;
                 return Atom::OTHER;
+            }
             if (value >= 128)
                 return Atom::OTHER;
             *o_char = static_cast<char>(value);
@@ -330,31 +290,6 @@ private:
             return Atom::OTHER; // classes, back-references, octal codes and forms not read here
         *o_char = static_cast<char>(e);
         return Atom::CHARACTER;
-    }
-
-    // "\xHH" or "\x{H...}" after its letter.
-    bool hexEscape(uint32_t* o_value) {
-        uint32_t value = 0;
-        size_t digits = 0;
-        if (m_i < m_n && m_p[m_i] == L'{') {
-            size_t j = m_i + 1;
-            for (; j < m_n && pel::Ascii::hexDigitValue(m_p[j]) >= 0 && digits < 8; ++j, ++digits)
-                value = value * 16 + static_cast<uint32_t>(pel::Ascii::hexDigitValue(m_p[j]));
-            if (j >= m_n || m_p[j] != L'}' || digits == 0) {
-                failed = true;
-                return false;
-            }
-            m_i = j + 1;
-        } else {
-            for (; m_i < m_n && digits < 2 && pel::Ascii::hexDigitValue(m_p[m_i]) >= 0; ++m_i, ++digits)
-                value = value * 16 + static_cast<uint32_t>(pel::Ascii::hexDigitValue(m_p[m_i]));
-            if (digits == 0) {
-                failed = true;
-                return false;
-            }
-        }
-        *o_value = value;
-        return true;
     }
 
     const std::wstring& m_p;
