@@ -143,7 +143,7 @@ protected:
         double trialMs = 0;
         int64_t trialChars = 0;
     };
-    // One sub-rule pattern's state on a long line, shared by the rules that have it: no match
+    // One sub-rule pattern's state on the line, shared by the rules that have it: no match
     // starts in [found.from, found.start); one starts at found.start unless `bounded`, when it
     // was tried no further.
     struct PatternSearch {
