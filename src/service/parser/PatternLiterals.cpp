@@ -18,6 +18,13 @@ struct Need {
     std::vector<std::string> strings;
 
     static Need of(const std::string& text) { return Need{true, {text}}; }
+    // One of the characters.
+    static Need eachOf(const std::string& chars) {
+        Need need{true, {}};
+        for (const char c : chars)
+            need.strings.emplace_back(1, c);
+        return need;
+    }
     size_t shortest() const {
         size_t least = SIZE_MAX;
         for (const std::string& s : strings)
@@ -35,6 +42,9 @@ struct Need {
         return strings.size() < other.strings.size();
     }
 };
+
+// The most characters of a bracket expression asked for one by one.
+constexpr size_t SMALL_BRACKET = 8;
 
 // One atom of a sequence: a character that extends the run of literal text, a need of its own
 // (a group, a look-ahead), something that matches no text, or anything else.
@@ -120,10 +130,16 @@ private:
         const wchar_t c = m_p[m_i];
         switch (c) {
         case L'(': return group(o_need);
-        case L'[':
+        case L'[': {
             ++m_i;
+            const size_t start = m_i;
+            *o_need = smallBracket();
+            if (o_need->some)
+                return Atom::NEED;
+            m_i = start;
             skipBracket();
             return Atom::OTHER;
+        }
         case L'\\': return escape(o_char);
         case L'^':
         case L'$': ++m_i; return Atom::ZERO_WIDTH;
@@ -206,6 +222,55 @@ private:
         }
         ++m_i;
         return need;
+    }
+
+    // A bracket expression of a few plain ASCII characters or a short range of them ("[<>]",
+    // "[-+*/]", "[a-c]"), after its "[", up to and with its "]": each character asked for on its
+    // own. Anything else asks for nothing.
+    Need smallBracket() {
+        std::string chars;
+        const auto plain = [&](size_t at, char* o_char) {
+            const wchar_t c = m_p[at];
+            if (c >= 128 || c == L'[' || c == L'^' || c == L'&')
+                return size_t(0);
+            if (c != L'\\') {
+                *o_char = static_cast<char>(c);
+                return size_t(1);
+            }
+            if (at + 1 >= m_n)
+                return size_t(0);
+            const wchar_t e = m_p[at + 1];
+            if (e >= 128 || (e >= L'0' && e <= L'9') || (e >= L'a' && e <= L'z') || (e >= L'A' && e <= L'Z'))
+                return size_t(0);
+            *o_char = static_cast<char>(e);
+            return size_t(2);
+        };
+        bool first = true;
+        while (m_i < m_n) {
+            if (m_p[m_i] == L']' && !first) {
+                ++m_i;
+                return chars.empty() ? Need() : Need::eachOf(chars);
+            }
+            first = false;
+            char low = 0;
+            const size_t length = plain(m_i, &low);
+            if (length == 0)
+                return Need();
+            m_i += length;
+            char high = low;
+            if (m_i + 1 < m_n && m_p[m_i] == L'-' && m_p[m_i + 1] != L']') {
+                const size_t second = plain(m_i + 1, &high);
+                if (second == 0 || high < low)
+                    return Need();
+                m_i += 1 + second;
+            }
+            for (int c = low; c <= high; ++c)
+                if (chars.find(static_cast<char>(c)) == std::string::npos)
+                    chars += static_cast<char>(c);
+            if (chars.size() > SMALL_BRACKET)
+                return Need();
+        }
+        return Need();
     }
 
     // A bracket expression after its "[", up to and with its "]".

@@ -16,7 +16,7 @@ namespace tessel {
 class PatternLiterals {
 public:
     // The most strings one pattern asks for; a pattern that would ask for more asks for none.
-    static constexpr size_t MOST_STRINGS = 16;
+    static constexpr size_t MOST_STRINGS = 64;
 
     // Nothing asked for.
     PatternLiterals() = default;

@@ -39,19 +39,22 @@ TEST(PatternLiterals, AsksForTheLongestRunOrEachBranchsRun) {
     EXPECT_EQ("{", asked(L"x{,2}\\{")) << "an interval that lets x go";
     EXPECT_EQ("abc", asked(L"(?<name>abc)|(?:abc)"));
     EXPECT_EQ("x", asked(L"(?<!abc)x"));
+    EXPECT_EQ("!=|<=|>=|==|<|>", asked(L"!=|<=|>=|==|[<>]")) << "a small bracket asks for each of its characters";
+    EXPECT_EQ("-|%|*|+|/", asked(L"[-%*+\\/]"));
+    EXPECT_EQ("d|abcd", asked(L"[a-c]+d|abcd")) << "one string rules out more lines than one of three";
     EXPECT_EQ("t", asked(L"\u00E9t\u00E9")) << "characters above ASCII end runs";
     EXPECT_EQ("", asked(L"\\u0041\\012\\1")) << "codes and back-references ask for nothing";
 }
 
 TEST(PatternLiterals, AsksForNothingWhereItCannotTell) {
-    for (const wchar_t* pattern : {L"a|", L"(?:if|)", L"[ab]", L".", L"\\w+", L"(?i)abc", L"(?i:abc)", L"(?x) abc",
+    for (const wchar_t* pattern : {L"a|", L"(?:if|)", L"[^ab]", L"[a-z]", L"[\\w.]", L"[[:alpha:]]", L".", L"\\w+", L"(?i)abc", L"(?i:abc)", L"(?x) abc",
                                    L"(?:abc)?", L"(?!abc)", L"\\1", L"\\p{L}", L"\\u0041", L"(abc", L"[abc", L"\\",
                                    L"\\cA"})
         EXPECT_EQ("", asked(pattern)) << std::string(pattern, pattern + std::wcslen(pattern));
     EXPECT_EQ("", asked(L"abc", pel::RegExOptions::IGNORE_CASE));
     EXPECT_EQ("", asked(L"abc", pel::RegExOptions::EXTENDED));
     std::wstring many = L"(?:w0";
-    for (int i = 1; i <= 20; ++i)
+    for (int i = 1; i <= 70; ++i)
         many += L"|w" + std::to_wstring(i);
     EXPECT_EQ("", asked(many + L")")) << "more strings than are worth looking for";
 }
@@ -62,8 +65,9 @@ TEST(PatternLiterals, NeverLeavesOutALineTheEngineMatchesOn) {
         L"\\b(?:if|else|for)\\b", L"(?<!\\.)\\b(let|var)\\s+", L"\\s*+(?=\\()", L"(?<=\\w)\\.(?=\\w)", L"/\\*",
         L"(?:(?<=\\.\\.\\.)|(?<!\\.))(?:(async)\\s+)?(function\\b)", L"\\\\(?:x\\h{2}|.)", L"#\\s*include",
         L"(?=[a-z]+:)[a-z-]+:", L"(?>a|ab)c?=", L"x{2,}y", L"(?<=(@))(\\w+)", L"x\\Ky", L"(?m:a.b)", L"[(]\\)",
-        L"(?<q>['\"])\\k<q>", L"=>|->", L"(?:a|b)(?:c|d)"};
-    const wchar_t* tokens[] = {L"if", L" ", L"xxy", L"()", L"else", L"(", L")", L".", L"a", L"b", L"c", L"d", L"x", L"y", L"=", L">",
+        L"(?<q>['\"])\\k<q>", L"=>|->", L"(?:a|b)(?:c|d)", L"!=|<=|>=|==|[<>]", L"[-%*+\\/]x", L"[a-c]+d",
+        L"[\\]\\[]", L"[.]"};
+    const wchar_t* tokens[] = {L"if", L" ", L"xxy", L"()", L"[", L"]", L"%", L"+", L"<", L"#include", L"ac=", L"else", L"(", L")", L".", L"a", L"b", L"c", L"d", L"x", L"y", L"=", L">",
                                L"-", L"/", L"*", L"#", L"include", L"let", L"var", L"function", L"async", L"...", L":",
                                L"@", L"\\", L"'", L"\"", L"\u00E9", L"\n"};
     std::mt19937 random(7);
@@ -72,7 +76,7 @@ TEST(PatternLiterals, NeverLeavesOutALineTheEngineMatchesOn) {
         ASSERT_TRUE(regex->isCompiled()) << pattern;
         const PatternLiterals literals(pattern, regex->getOptions());
         int matched = 0;
-        for (int round = 0; round < 400; ++round) {
+        for (int round = 0; round < 3000; ++round) {
             std::wstring line;
             const int count = static_cast<int>(random() % 12);
             for (int i = 0; i < count; ++i)
