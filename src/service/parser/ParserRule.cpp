@@ -44,10 +44,14 @@ bool pushPattern(ParserRule& rule, const RegExSource& source, uint32_t subRuleNu
     CompiledPattern& compiled = cache ? (*cache)[std::to_wstring(options.options) + L':' + source.pattern] : own;
     if (!compiled.regex) {
         compiled.regex = compileGrammarPattern(source.pattern, options);
-        compiled.firstChars = PatternFirstChars(source.pattern, options.options);
-        PatternLiterals literals(source.pattern, options.options);
-        if (!literals.none())
-            compiled.literals = std::make_shared<const PatternLiterals>(std::move(literals));
+        // Only a pattern the engine took is read further: its nesting is then within the
+        // engine's parse depth limit, which bounds the readers' recursion too.
+        if (compiled.regex->isCompiled()) {
+            compiled.firstChars = PatternFirstChars(source.pattern, options.options);
+            PatternLiterals literals(source.pattern, options.options);
+            if (!literals.none())
+                compiled.literals = std::make_shared<const PatternLiterals>(std::move(literals));
+        }
     }
     if (!compiled.regex->isCompiled()) {
         pel::RegExErrorInfo error;

@@ -237,6 +237,19 @@ TEST(GrammarBundleItemCompiler, IncludeChainsPastTheDepthBoundAreCutNotOverflowe
     EXPECT_TRUE(log.contains(L"Include of `" + scope(1001) + L"` nested more than 1000 deep left out."));
 }
 
+// Groups nested 200,000 deep, past the engine's parse depth limit: the pattern fails and is left
+// out (nothing reads it further), the others kept; nested 100 deep, it is kept.
+TEST(GrammarBundleItemCompiler, GroupsNestedPastTheParseDepthLimitFailAsAPattern) {
+    const auto nested = [](size_t depth) { return std::wstring(depth, L'(') + L"a" + std::wstring(depth, L')'); };
+    LogCapture log;
+    const std::shared_ptr<GrammarRuleSet> set = compiledOnAThread(grammars(
+        {(L"{ name: \"s.a\" patterns: [ { match: /" + nested(200000) + L"/ name: \"deep\" } { match: /b/ name: \"b\" } "
+          L"{ match: /" + nested(100) + L"/ name: \"within\" } ] }").c_str()}));
+    ASSERT_TRUE(set);
+    EXPECT_EQ(L"b within ", alternativesOf(*set, *findRule(L"s.a", *set)));
+    EXPECT_TRUE(log.contains(L"parse depth limit over"));
+}
+
 TEST(GrammarBundleItemCompiler, ChainedEscapesPastTheParseDepthLimitFailAsAPattern) {
     // At the limit a chain is a character like any other; past it the pattern fails and is left
     // out of its rule, the others kept.
