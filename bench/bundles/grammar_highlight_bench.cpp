@@ -296,7 +296,10 @@ int main(int argc, char** argv) {
     if (scopes.empty())
         return 0;
     const std::vector<PeerLine> peer = readPeerScopes(scopes);
-    std::ofstream diff(options.get("--diff-out", "diff.txt"));
+    // Written only where asked: a run from the source tree leaves no file behind.
+    std::ofstream diff;
+    if (const char* out = options.get("--diff-out"))
+        diff.open(out);
     ScopePaths paths(document);
     const std::string none;
     size_t compared = 0, equal = 0, documentation = 0, differing = 0, placeholders = 0, capturePatterns = 0;

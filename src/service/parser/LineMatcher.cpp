@@ -432,6 +432,13 @@ bool LineMatcher::searchPattern(PatternSearch& search, int pos, int from, int to
 bool LineMatcher::literalsHeld(PatternSearch& search) {
     if (search.literals && search.literalsLine != m_lineSerial) {
         search.literalsLine = m_lineSerial;
+        if (m_lineBytesLine != m_lineSerial) {
+            // Noted on the line's first need: a line no such pattern is searched on skips it.
+            m_lineBytesLine = m_lineSerial;
+            m_lineBytes.reset();
+            for (size_t i = 0; i < m_text.size(); ++i)
+                m_lineBytes.set(static_cast<unsigned char>(m_text.data()[i]));
+        }
         search.literalsHeld = search.literals->heldBy(m_text.data(), static_cast<size_t>(m_length), &m_lineBytes);
     }
     return !search.literals || search.literalsHeld;
@@ -768,9 +775,6 @@ bool LineMatcher::parseLine(int32_t line) {
     m_wide.clear();
     m_document->appendTextRange(start, start + m_document->getLineLengthWithBreak(line), &m_wide);
     m_text.assign(m_wide);
-    m_lineBytes.reset();
-    for (size_t i = 0; i < m_text.size(); ++i)
-        m_lineBytes.set(static_cast<unsigned char>(m_text.data()[i]));
     m_length = static_cast<int>(m_text.size());
     for (Probe& probe : m_probes)
         probe.found = Found();
@@ -779,6 +783,7 @@ bool LineMatcher::parseLine(int32_t line) {
         m_lineSerial = 1;
         for (PatternSearch& search : m_searches)
             search.line = search.literalsLine = 0;
+        m_lineBytesLine = 0;
         for (Probe& probe : m_probes)
             probe.aliveLine = 0;
     }

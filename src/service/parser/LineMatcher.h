@@ -260,7 +260,8 @@ private:
     // positions of the walk are byte offsets into that form.
     std::wstring m_wide;
     pel::Utf8Text m_text;
-    std::bitset<256> m_lineBytes; // the byte values the line holds
+    std::bitset<256> m_lineBytes; // the byte values the line holds, noted for line m_lineBytesLine
+    uint32_t m_lineBytesLine = 0;
     int m_length = 0;
     int m_pos = 0;
     int m_plainStart = -1;
