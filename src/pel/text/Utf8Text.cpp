@@ -22,24 +22,6 @@ uint32_t codeAt(const wchar_t* text, size_t length, size_t i, size_t* o_units) {
 
 size_t encodedLength(uint32_t code) { return code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4; }
 
-char* encode(uint32_t code, char* out) {
-    if (code < 0x80) {
-        *out++ = static_cast<char>(code);
-    } else if (code < 0x800) {
-        *out++ = static_cast<char>(0xC0 | code >> 6);
-        *out++ = static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        *out++ = static_cast<char>(0xE0 | code >> 12);
-        *out++ = static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        *out++ = static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        *out++ = static_cast<char>(0xF0 | code >> 18);
-        *out++ = static_cast<char>(0x80 | (code >> 12 & 0x3F));
-        *out++ = static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        *out++ = static_cast<char>(0x80 | (code & 0x3F));
-    }
-    return out;
-}
 
 } // namespace
 
@@ -68,7 +50,7 @@ void Utf8Text::assign(const wchar_t* text, size_t length) {
         return;
     }
     for (size_t i = prefix, units = 0; i < length; i += units)
-        out = encode(codeAt(text, length, i, &units), out);
+        out = encodeUtf8(codeAt(text, length, i, &units), out);
     m_size = static_cast<size_t>(out - begin);
     if (m_units.size() < m_size + 1)
         m_units.resize(m_size + 1);

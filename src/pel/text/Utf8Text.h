@@ -11,6 +11,26 @@
 
 namespace pel {
 
+// Writes the UTF-8 form of a code point (at most U+10FFFF) from out on; returns its end.
+inline char* encodeUtf8(uint32_t code, char* out) {
+    if (code < 0x80) {
+        *out++ = static_cast<char>(code);
+    } else if (code < 0x800) {
+        *out++ = static_cast<char>(0xC0 | code >> 6);
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | code >> 12);
+        *out++ = static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | code >> 18);
+        *out++ = static_cast<char>(0x80 | (code >> 12 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
+    }
+    return out;
+}
+
 class Utf8Text {
 public:
     Utf8Text() = default;

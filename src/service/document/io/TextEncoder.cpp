@@ -1,6 +1,7 @@
 #include "service/document/io/TextEncoder.h"
 
 #include "pel/text/TextDecoding.h"
+#include "pel/text/Utf8Text.h"
 #include "pel/text/WideString.h"
 
 #include <windows.h>
@@ -82,7 +83,7 @@ public:
                 if (m_form == UTF32)
                     put(p, value, 4);
                 else
-                    putUtf8(p, value);
+                    p = reinterpret_cast<unsigned char*>(pel::encodeUtf8(value, reinterpret_cast<char*>(p)));
             }
         }
         out.commit(static_cast<size_t>(p - start));
@@ -93,20 +94,6 @@ private:
     void put(unsigned char*& p, uint32_t value, int bytes) const {
         for (int byte = 0; byte < bytes; ++byte)
             *p++ = static_cast<unsigned char>(value >> (m_bigEndian ? 8 * (bytes - 1 - byte) : 8 * byte));
-    }
-
-    static void putUtf8(unsigned char*& p, uint32_t value) {
-        if (value < 0x800) {
-            *p++ = static_cast<unsigned char>(0xC0 | (value >> 6));
-        } else if (value < 0x10000) {
-            *p++ = static_cast<unsigned char>(0xE0 | (value >> 12));
-            *p++ = static_cast<unsigned char>(0x80 | ((value >> 6) & 0x3F));
-        } else {
-            *p++ = static_cast<unsigned char>(0xF0 | (value >> 18));
-            *p++ = static_cast<unsigned char>(0x80 | ((value >> 12) & 0x3F));
-            *p++ = static_cast<unsigned char>(0x80 | ((value >> 6) & 0x3F));
-        }
-        *p++ = static_cast<unsigned char>(0x80 | (value & 0x3F));
     }
 
     Form m_form;
