@@ -209,9 +209,14 @@ bool App::forward(const AppCommandLine& line) {
     const std::wstring text = CopyDataMessage::encode(line.toForward(programPath()));
     const std::wstring shown = line.file.empty() ? line.project : line.file;
     afInstanceControl& instance = afInstanceControl::instance();
-    for (uint32_t waited = 0; waited <= FORWARD_WAIT_MS; waited += FORWARD_RETRY_MS) {
+    // A window that is closing may be busy ending its program for a while and then go: a time-out
+    // is tried again like a refusal, and said only when the whole wait has passed.
+    bool timedOut = false;
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start <= FORWARD_WAIT_MS) {
         std::vector<HWND> windows;
         afInstanceControl::findInstanceWindows(windows);
+        timedOut = false;
         for (HWND window : windows) {
             switch (afInstanceControl::sendCopyData(window, text.data(), text.size() * sizeof(wchar_t),
                                                     FORWARD_TIMEOUT_MS)) {
@@ -220,8 +225,8 @@ bool App::forward(const AppCommandLine& line) {
                 m_exitCode = 0;
                 return false;
             case afInstanceControl::SEND_TIMED_OUT:
-                showMessage(nullptr, L"Tessel is already running but does not respond.");
-                return false;
+                timedOut = true;
+                break;
             default:
                 break;
             }
@@ -232,7 +237,10 @@ bool App::forward(const AppCommandLine& line) {
             return true;
         ::Sleep(FORWARD_RETRY_MS);
     }
-    showMessage(nullptr, message(L"Tessel is running but did not answer; `{1}` was not opened.", shown));
+    if (timedOut)
+        showMessage(nullptr, L"Tessel is already running but does not respond.");
+    else
+        showMessage(nullptr, message(L"Tessel is running but did not answer; `{1}` was not opened.", shown));
     return false;
 }
 
