@@ -317,9 +317,10 @@ int LineMatcher::searchPatterns(Probe& probe, int pos) {
     // place on stays so for the rest of the line.
     if (probe.aliveLine != m_lineSerial) {
         probe.aliveLine = m_lineSerial;
-        probe.alive.resize(count);
+        probe.alive.clear();
         for (size_t i = 0; i < count; ++i)
-            probe.alive[i] = static_cast<uint16_t>(i);
+            if (mayMatchOnLine(m_searches[searches[i]]))
+                probe.alive.push_back(static_cast<uint16_t>(i));
     }
     const auto dead = [&](const PatternSearch& search) {
         return !search.anchored && !search.bounded && search.found.start == NOWHERE && search.line == m_lineSerial;
@@ -429,19 +430,27 @@ bool LineMatcher::searchPattern(PatternSearch& search, int pos, int from, int to
     return true;
 }
 
+const std::bitset<256>& LineMatcher::lineBytes() {
+    if (m_lineBytesLine != m_lineSerial) {
+        // Noted on the line's first need: a line no such pattern is searched on skips it.
+        m_lineBytesLine = m_lineSerial;
+        m_lineBytes.reset();
+        for (size_t i = 0; i < m_text.size(); ++i)
+            m_lineBytes.set(static_cast<unsigned char>(m_text.data()[i]));
+    }
+    return m_lineBytes;
+}
+
 bool LineMatcher::literalsHeld(PatternSearch& search) {
     if (search.literals && search.literalsLine != m_lineSerial) {
         search.literalsLine = m_lineSerial;
-        if (m_lineBytesLine != m_lineSerial) {
-            // Noted on the line's first need: a line no such pattern is searched on skips it.
-            m_lineBytesLine = m_lineSerial;
-            m_lineBytes.reset();
-            for (size_t i = 0; i < m_text.size(); ++i)
-                m_lineBytes.set(static_cast<unsigned char>(m_text.data()[i]));
-        }
-        search.literalsHeld = search.literals->heldBy(m_text.data(), static_cast<size_t>(m_length), &m_lineBytes);
+        search.literalsHeld = search.literals->heldBy(m_text.data(), static_cast<size_t>(m_length), &lineBytes());
     }
     return !search.literals || search.literalsHeld;
+}
+
+bool LineMatcher::mayMatchOnLine(PatternSearch& search) {
+    return search.firstChars.mayBeginOnLine(lineBytes()) && literalsHeld(search);
 }
 
 bool LineMatcher::matchHere(const PatternSearch& search, int pos, pel::MatchResultsRegEx& results) {

@@ -204,6 +204,10 @@ private:
     Probe& takeProbe(bool anchored);
     // Whether the line holds one of the strings the pattern needs (or it needs none).
     bool literalsHeld(PatternSearch& search);
+    // Whether the line holds a character a match of the pattern may begin with and what it needs.
+    bool mayMatchOnLine(PatternSearch& search);
+    // The byte values the line holds, noted on first use.
+    const std::bitset<256>& lineBytes();
     // The end pattern's next match.
     int searchNext(Probe& probe, int pos);
     // The first position from pos on where one of the rule's patterns matches on a long line

@@ -20,6 +20,8 @@ public:
 
     // Whether no place is ruled out.
     bool any() const { return m_any; }
+    // Whether a match may begin anywhere on a line (UTF-8) that holds the byte values `bytes`.
+    bool mayBeginOnLine(const std::bitset<256>& bytes) const { return m_any || (m_bytes & bytes).any(); }
     // Whether a match may begin at text[at] (a high surrogate for a pair; in UTF-8 text the first
     // byte of a character), \G holding there or not.
     bool mayBeginAt(const wchar_t* text, int at, bool anchor) const {
@@ -38,6 +40,7 @@ private:
     }
 
     std::bitset<128> m_ascii;
+    std::bitset<256> m_bytes; // the byte values a match may begin with in UTF-8
     bool m_other = false;     // characters above ASCII
     bool m_lineStart = false; // each branch begins with \G, ^ or \A
     bool m_any = true;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <bitset>
+
 #include <string>
 
 using tessel::PatternFirstChars;
@@ -123,12 +125,25 @@ TEST(PatternFirstChars, NeverRulesOutAPlaceTheEngineMatchesAt) {
 TEST(PatternFirstChars, AnswersAlikeOnTheUtf8FormOfALine) {
     const std::wstring text = L"a\u00E9 \u3042\xD83D\xDE00\xD800\nK\u212Ax";
     const pel::Utf8Text bytes(text.data(), text.size());
-    for (const wchar_t* pattern : {L"a", L"\\x{E9}", L"[\\x{3042}-\\x{3044}]", L"^\\w", L"(?i)k", L"\\s", L"(?:\\G|^)x"}) {
+    std::bitset<256> held;
+    for (size_t i = 0; i < bytes.size(); ++i)
+        held.set(static_cast<unsigned char>(bytes.data()[i]));
+    for (const wchar_t* pattern : {L"a", L"\\x{E9}", L"[\\x{3042}-\\x{3044}]", L"^\\w", L"(?i)k", L"\\s", L"(?:\\G|^)x", L"z",
+                                   L"[\\x{4E00}-\\x{4E10}]", L"(?:\\G|^)b"}) {
         const PatternFirstChars first(pattern, 0);
+        bool anywhere = false;
         for (size_t at = 0; at < bytes.size(); at += pel::Utf8Text::sequenceLength(static_cast<unsigned char>(bytes.data()[at])))
-            for (bool anchor : {false, true})
+            for (bool anchor : {false, true}) {
                 EXPECT_EQ(first.mayBeginAt(text.data(), static_cast<int>(bytes.unitOffset(at)), anchor),
                           first.mayBeginAt(bytes.data(), static_cast<int>(at), anchor))
                     << pattern << " at byte " << at;
+                anywhere = anywhere || first.mayBeginAt(bytes.data(), static_cast<int>(at), anchor);
+            }
+        // The line's byte values alone never rule out a line some place of it may begin a match on.
+        if (anywhere)
+            EXPECT_TRUE(first.mayBeginOnLine(held)) << pattern;
     }
+    EXPECT_FALSE(PatternFirstChars(L"z", 0).mayBeginOnLine(held));
+    EXPECT_FALSE(PatternFirstChars(L"[#@]x", 0).mayBeginOnLine(held));
+    EXPECT_TRUE(PatternFirstChars(L"\\x{4E00}", 0).mayBeginOnLine(held)) << "any character above ASCII may be there";
 }
