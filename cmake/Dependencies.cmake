@@ -14,6 +14,21 @@ function(tessel_import name lib)
 endfunction()
 
 tessel_import(dep::onig libonig.a)
+# The engine's heap calls and copies go to pel's allocator for it (src/pel/text/search/
+# EngineMemory.h): a copy of the library with those symbols renamed is what the programs link.
+set(TESSEL_ONIG_ROUTED "${CMAKE_BINARY_DIR}/deps/libonig-routed.a")
+file(MAKE_DIRECTORY "${CMAKE_BINARY_DIR}/deps")
+set(routes)
+foreach(symbol malloc calloc realloc free memcpy)
+    list(APPEND routes --redefine-sym _${symbol}=_pel_onig_${symbol})
+endforeach()
+# Made at each configure (it takes milliseconds); replaced only when it differs, so that the
+# programs are linked again only then.
+execute_process(COMMAND "${CMAKE_OBJCOPY}" ${routes} "${TESSEL_DEPS}/lib/libonig.a" "${TESSEL_ONIG_ROUTED}.new"
+                COMMAND_ERROR_IS_FATAL ANY)
+file(COPY_FILE "${TESSEL_ONIG_ROUTED}.new" "${TESSEL_ONIG_ROUTED}" ONLY_IF_DIFFERENT)
+file(REMOVE "${TESSEL_ONIG_ROUTED}.new")
+set_target_properties(dep::onig PROPERTIES IMPORTED_LOCATION "${TESSEL_ONIG_ROUTED}")
 set_property(TARGET dep::onig PROPERTY INTERFACE_COMPILE_DEFINITIONS ONIG_STATIC ONIG_ESCAPE_UCHAR_COLLISION)
 
 tessel_import(dep::icudata libsicudt.a)
