@@ -42,6 +42,7 @@ void LineMatcher::bind(Document& document, const GrammarRuleSet* rules, uint16_t
     m_document = &document;
     m_rules = rules;
     m_rootScope = rootScope;
+    m_knownScopes.fill(KnownScope());
     m_store = &store;
     const uint64_t serial = rules ? rules->serial() : 0;
     if (serial != m_learnedSerial) {
@@ -450,7 +451,11 @@ bool LineMatcher::literalsHeld(PatternSearch& search) {
 }
 
 bool LineMatcher::mayMatchOnLine(PatternSearch& search) {
-    return search.firstChars.mayBeginOnLine(lineBytes()) && literalsHeld(search);
+    if (search.mayMatchLine != m_lineSerial) {
+        search.mayMatchLine = m_lineSerial;
+        search.mayMatch = search.firstChars.mayBeginOnLine(lineBytes()) && literalsHeld(search);
+    }
+    return search.mayMatch;
 }
 
 bool LineMatcher::matchHere(const PatternSearch& search, int pos, pel::MatchResultsRegEx& results) {
@@ -685,7 +690,15 @@ bool LineMatcher::open(const Probe& probe, int at, int32_t line) {
 // ---- runs
 
 const DocumentScope* LineMatcher::intern(const ParserRule& rule, uint16_t parent) {
-    return m_document->getScopeRegistry().intern(rule.ruleNumber, parent, rule.scope.c_str());
+    // The registry only grows while a step is bound (it is cleared only under the document's
+    // lock, between steps), so a record found once stays the answer for the step.
+    const uint32_t key = uint32_t(rule.ruleNumber) << 16 | parent;
+    KnownScope& known = m_knownScopes[(key * 2654435761u) >> (32 - KNOWN_SCOPE_BITS)];
+    if (known.record && known.key == key)
+        return known.record;
+    const DocumentScope* record = m_document->getScopeRegistry().intern(rule.ruleNumber, parent, rule.scope.c_str());
+    known = {key, record};
+    return record;
 }
 
 // The named groups that took part, in the order of their numbers; each nests the groups that
@@ -791,7 +804,7 @@ bool LineMatcher::parseLine(int32_t line) {
         // The serial went round: no search may pass for this line's.
         m_lineSerial = 1;
         for (PatternSearch& search : m_searches)
-            search.line = search.literalsLine = 0;
+            search.line = search.literalsLine = search.mayMatchLine = 0;
         m_lineBytesLine = 0;
         for (Probe& probe : m_probes)
             probe.aliveLine = 0;

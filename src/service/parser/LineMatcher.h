@@ -158,6 +158,8 @@ protected:
         const PatternLiterals* literals = nullptr; // none when it asks for nothing
         uint32_t literalsLine = 0;                  // the line serial `literalsHeld` belongs to
         bool literalsHeld = true;
+        uint32_t mayMatchLine = 0;                  // the line serial `mayMatch` belongs to
+        bool mayMatch = true;
     };
     static constexpr int COST_TRIALS = 16;
     static constexpr double COSTLY_NS_PER_CHAR = 150;
@@ -291,6 +293,13 @@ private:
     // Counts the lines parsed, so that the states of the line before need no clearing.
     uint32_t m_lineSerial = 0;
     size_t m_nextProbe = 0;
+    // The scope records interned since the step was bound, by rule number and parent index.
+    struct KnownScope {
+        uint32_t key = 0;
+        const DocumentScope* record = nullptr;
+    };
+    static constexpr int KNOWN_SCOPE_BITS = 10;
+    std::array<KnownScope, 1 << KNOWN_SCOPE_BITS> m_knownScopes;
     std::vector<Capture> m_captures;
     std::vector<std::wstring> m_captureTexts;
 };
