@@ -192,6 +192,10 @@ const std::vector<uint32_t>& LineMatcher::ruleSearches(const ParserRule& rule) {
             search.cost = &m_costs[pattern.get()];
             const size_t index = static_cast<size_t>(&pattern - rule.patterns.data());
             search.literals = index < rule.literals.size() ? rule.literals[index].get() : nullptr;
+            // Kept across steps: a pattern's results are made once per place in the list.
+            if (m_searchResults.size() <= m_searches.size())
+                m_searchResults.push_back(std::make_unique<pel::MatchResultsRegEx>());
+            search.results = m_searchResults[m_searches.size()].get();
             m_searches.push_back(search);
         }
         searches.push_back(placed.first->second);
@@ -296,7 +300,6 @@ int LineMatcher::searchPatterns(Probe& probe, int pos) {
     const size_t count = searches.size();
     int best = NOWHERE;
     size_t bestIndex = count;
-    size_t heldIndex = count; // the pattern whose match at pos the probe's results hold
     const auto beats = [&](int start, size_t i) { return start < best || (start == best && i < bestIndex); };
     const auto take = [&](const PatternSearch& search, size_t i) {
         if (!search.bounded && beats(search.found.start, i)) {
@@ -309,10 +312,7 @@ int LineMatcher::searchPatterns(Probe& probe, int pos) {
     };
     // Searches the pattern for starts from `from` (where nothing before is known) up to `to`.
     const auto run = [&](PatternSearch& search, size_t i, int from, int to) {
-        if (!searchPattern(search, pos, from, to, probe.results))
-            return false;
-        heldIndex = !search.bounded && search.found.start == pos ? i : count;
-        return true;
+        return searchPattern(search, pos, from, to, *search.results);
     };
     // The patterns that may still match on the line: one without \G that matches nowhere from a
     // place on stays so for the rest of the line.
@@ -355,8 +355,9 @@ int LineMatcher::searchPatterns(Probe& probe, int pos) {
         take(search, i);
     }
     probe.alternative = bestIndex < count ? static_cast<int>(bestIndex) : -1;
-    if (best == pos && heldIndex != bestIndex && !matchHere(m_searches[searches[bestIndex]], pos, probe.results))
-        return NOWHERE;
+    // The winner's own results hold its match: each pattern keeps those of the call that found it.
+    if (best == pos)
+        probe.match = m_searches[searches[bestIndex]].results;
     return best;
 }
 
@@ -612,6 +613,7 @@ bool LineMatcher::walk(int32_t line) {
         int ruleAt = NOWHERE;
         if (m_top.rule && !m_top.rule->patterns.empty()) {
             Probe& probe = probeFor(*m_top.rule);
+            probe.match = nullptr;
             ruleAt = nextStart(probe, m_pos);
             if (m_stopped)
                 break;
@@ -647,7 +649,7 @@ void LineMatcher::close(const Probe& probe, int at) {
 }
 
 bool LineMatcher::open(const Probe& probe, int at, int32_t line) {
-    const pel::MatchResultsRegEx& results = probe.results;
+    const pel::MatchResultsRegEx& results = probe.matched();
     // The match has the pattern's own groups.
     const std::vector<uint32_t>& alternatives = m_top.rule->alternatives;
     const auto alternative = static_cast<size_t>(probe.alternative);

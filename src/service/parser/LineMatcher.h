@@ -160,6 +160,8 @@ protected:
         bool literalsHeld = true;
         uint32_t mayMatchLine = 0;                  // the line serial `mayMatch` belongs to
         bool mayMatch = true;
+        // Those of the engine's call that found `found.start` (when not bounded).
+        pel::MatchResultsRegEx* results = nullptr;
     };
     static constexpr int COST_TRIALS = 16;
     static constexpr double COSTLY_NS_PER_CHAR = 150;
@@ -174,6 +176,10 @@ protected:
         bool anchored = false; // the pattern uses \G
         Found found;
         pel::MatchResultsRegEx results;
+        // Where the match at the position nextStart returned lies: the results of the pattern
+        // that won, or null for `results`.
+        const pel::MatchResultsRegEx* match = nullptr;
+        const pel::MatchResultsRegEx& matched() const { return match ? *match : results; }
     };
     // The first position from pos on where the probe's pattern may match: pos when it matches
     // there (its groups in the probe's results), NOWHERE when it matches nowhere further on.
@@ -288,6 +294,7 @@ private:
     // The states of the sub-rule patterns met since the step was bound, and of each rule met,
     // its patterns' places among them.
     std::vector<PatternSearch> m_searches;
+    std::vector<std::unique_ptr<pel::MatchResultsRegEx>> m_searchResults;
     std::unordered_map<const pel::RegEx*, uint32_t> m_searchIndexes;
     std::unordered_map<const ParserRule*, std::vector<uint32_t>> m_ruleSearches;
     // Counts the lines parsed, so that the states of the line before need no clearing.
