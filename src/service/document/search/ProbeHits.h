@@ -26,6 +26,7 @@ struct ProbeUnits {
     // The forms (unused ones repeat the first), or a range's low unit and width.
     wchar_t units[MAX_FORMS] = {};
 
+    // Whether the set holds the unit: what the vectorised tests say of it, one unit at a time.
     bool has(wchar_t unit) const;
     // Whether ABOVE can test the range [low, low + width] and the units above ASCII.
     static bool fitsAbove(wchar_t low, wchar_t width);
@@ -49,7 +50,8 @@ public:
     };
     using Kernel = bool (*)(const ProbeHits& hits, const wchar_t* base, int32_t first, int32_t last, Block* o_block);
 
-    // Backward scans take sets of units only (ONE, TWO, FORMS).
+    // With the vectors of widestVectors() and the limit. Backward scans are vectorised for sets
+    // of units (ONE, TWO, FORMS); with a range they go unit by unit.
     ProbeHits(const ProbeUnits& nearProbe, const ProbeUnits& farProbe);
 
     const ProbeUnits& nearUnits() const { return m_near; }
