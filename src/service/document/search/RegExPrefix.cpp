@@ -263,9 +263,12 @@ void RegExPrefix::chooseProbes(bool ignoreCase) {
             probe.units[0] = ascii.front();
             probe.units[1] = static_cast<wchar_t>(ascii.back() - ascii.front());
             // Units above ASCII in one test where the range allows, else in a test of their own.
-            probe.kind = !above                                             ? ProbeKind::RANGE
-                         : ProbeUnits::fitsAbove(probe.units[0], probe.units[1]) ? ProbeKind::ABOVE
-                                                                             : ProbeKind::RANGE_AND_ABOVE;
+            if (!above)
+                probe.kind = ProbeKind::RANGE;
+            else if (ProbeUnits::fitsAbove(probe.units[0], probe.units[1]))
+                probe.kind = ProbeKind::ABOVE;
+            else
+                probe.kind = ProbeKind::RANGE_AND_ABOVE;
             candidate.score += above ? 10 : 0;
         } else {
             continue;

@@ -3,10 +3,9 @@
 // compiled: for each of its first units, a set that holds every unit the pattern can match
 // there (or any unit). The regular-expression finder runs its engine only at places whose
 // units lie in these sets, found by a vectorised scan (ProbeHits) for the two sets that are
-// rarest in text. The sets may hold more than the pattern matches, never
-// less; where the pattern cannot be read that way (alternatives at the top, a leading
-// optional part, an escape it does not know) the prefix is not usable and the finder runs
-// its engine everywhere.
+// rarest in text. The sets may hold more than the pattern matches, never less; where the
+// pattern cannot be read that way (alternatives at the top, a leading optional part, an escape
+// it does not know) the prefix is not usable and the finder runs its engine everywhere.
 
 #include "service/document/GapBuffer.h"
 #include "service/document/search/FoldingRegExTraits.h"
