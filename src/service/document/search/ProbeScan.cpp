@@ -28,10 +28,9 @@ int commonness(wchar_t unit, bool ignoreCase) {
 ProbeScan::ProbeScan(const std::wstring& pattern, bool ignoreCase) {
     const int32_t m = static_cast<int32_t>(pattern.size());
     const wchar_t* upper = ignoreCase ? upperCaseTable() : nullptr;
-    Probe probes[2];
-    int chosen = 0;
+    ProbeUnits probes[2];
     int32_t taken = -1;
-    for (Probe& probe : probes) {
+    for (ProbeUnits& probe : probes) {
         int best = 1 << 30;
         for (int32_t offset = 0; offset < m; ++offset) {
             if (offset == taken && m > 1)
@@ -39,30 +38,30 @@ ProbeScan::ProbeScan(const std::wstring& pattern, bool ignoreCase) {
             const int score = commonness(pattern[offset], ignoreCase);
             if (score >= best)
                 continue;
-            Probe candidate;
+            ProbeUnits candidate;
             candidate.offset = offset;
             const wchar_t unit = pattern[offset];
-            for (int32_t form = 0; form < 0x10000 && candidate.forms <= MAX_FORMS; ++form)
+            int forms = 0;
+            for (int32_t form = 0; form < 0x10000 && forms <= ProbeUnits::MAX_FORMS; ++form)
                 if (upper ? upper[form] == unit : form == unit) {
-                    if (candidate.forms < MAX_FORMS)
-                        candidate.form[candidate.forms] = static_cast<wchar_t>(form);
-                    ++candidate.forms;
+                    if (forms < ProbeUnits::MAX_FORMS)
+                        candidate.units[forms] = static_cast<wchar_t>(form);
+                    ++forms;
                 }
-            if (candidate.forms == 0 || candidate.forms > MAX_FORMS)
+            if (forms == 0 || forms > ProbeUnits::MAX_FORMS)
                 continue;
+            for (int i = forms; i < ProbeUnits::MAX_FORMS; ++i)
+                candidate.units[i] = candidate.units[0];
+            candidate.kind = formsKind(forms);
             best = score;
             probe = candidate;
         }
         if (best == 1 << 30)
             return;
-        for (int i = probe.forms; i < MAX_FORMS; ++i)
-            probe.form[i] = probe.form[0];
         taken = probe.offset;
-        ++chosen;
     }
-    m_near = probes[0].offset < probes[1].offset ? probes[0] : probes[1];
-    m_far = probes[0].offset < probes[1].offset ? probes[1] : probes[0];
-    m_usable = chosen == 2;
+    const bool ordered = probes[0].offset < probes[1].offset;
+    m_hits.reset(new ProbeHits(ordered ? probes[0] : probes[1], ordered ? probes[1] : probes[0]));
 }
 
 } // namespace tessel

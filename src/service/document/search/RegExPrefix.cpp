@@ -227,11 +227,9 @@ RegExPrefix::RegExPrefix(const std::wstring& pattern, bool ignoreCase, const Fol
     chooseProbes(ignoreCase);
 }
 
-// The probes: of the sets of up to four units, or of one range of ASCII units (and maybe
-// units above ASCII, rare in text), the two rarest.
 void RegExPrefix::chooseProbes(bool ignoreCase) {
     struct Candidate {
-        Probe probe;
+        ProbeUnits probe;
         long score;
     };
     std::vector<Candidate> candidates;
@@ -249,38 +247,39 @@ void RegExPrefix::chooseProbes(bool ignoreCase) {
                     score += commonness(static_cast<wchar_t>(u), ignoreCase);
                 }
             }
-        Candidate candidate{Probe(), score};
-        Probe& probe = candidate.probe;
+        Candidate candidate{ProbeUnits(), score};
+        ProbeUnits& probe = candidate.probe;
         probe.offset = offset;
-        if (units.size() <= static_cast<size_t>(Probe::MAX_FORMS)) {
+        if (units.size() <= static_cast<size_t>(ProbeUnits::MAX_FORMS)) {
             probe.kind = formsKind(static_cast<int>(units.size()));
             candidate.score = 0;
-            for (int i = 0; i < Probe::MAX_FORMS; ++i) {
+            for (int i = 0; i < ProbeUnits::MAX_FORMS; ++i) {
                 probe.units[i] = units[i < static_cast<int>(units.size()) ? i : 0];
                 if (i < static_cast<int>(units.size()))
                     candidate.score += commonness(units[i], ignoreCase);
             }
         } else if (!ascii.empty() && ascii.size() == size_t(ascii.back() - ascii.front()) + 1) {
-            probe.above = units.size() > ascii.size();
+            const bool above = units.size() > ascii.size();
             probe.units[0] = ascii.front();
             probe.units[1] = static_cast<wchar_t>(ascii.back() - ascii.front());
-            probe.kind = ProbeKind::RANGE;
-            // Units above ASCII in one test where the range allows, else block by block.
-            if (probe.above && ProbeLanes<ProbeKind::ABOVE>::fits(probe.units[0], probe.units[1])) {
+            // Units above ASCII in one test where the range allows, else in a test of their own.
+            if (!above)
+                probe.kind = ProbeKind::RANGE;
+            else if (ProbeUnits::fitsAbove(probe.units[0], probe.units[1]))
                 probe.kind = ProbeKind::ABOVE;
-                probe.above = false;
-            }
-            candidate.score += units.size() > ascii.size() ? 10 : 0;
+            else
+                probe.kind = ProbeKind::RANGE_AND_ABOVE;
+            candidate.score += above ? 10 : 0;
         } else {
             continue;
         }
         candidates.push_back(candidate);
     }
+    if (candidates.empty())
+        return;
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Candidate& a, const Candidate& b) { return a.score < b.score; });
-    for (const Candidate& candidate : candidates)
-        if (m_probeCount < 2)
-            m_probes[m_probeCount++] = candidate.probe;
+    m_hits.reset(new ProbeHits(candidates[0].probe, candidates[std::min<size_t>(1, candidates.size() - 1)].probe));
 }
 
 template <class Text>
@@ -291,58 +290,16 @@ bool RegExPrefix::holdsAt(const Text& text, int32_t place) const {
     return true;
 }
 
-// Thirty-two places a step, both probes at each: a branch only where both hit. A range probe
-// covers only its ASCII units: a block where it meets a unit above ASCII is checked place by
-// place when its set has such units (Wide).
-template <ProbeKind One, ProbeKind Two, bool Wide>
-int32_t RegExPrefix::scanWith(const wchar_t* base, int32_t first, int32_t last) const {
-    const Probe& oneProbe = m_probes[0];
-    const Probe& twoProbe = m_probes[m_probeCount - 1];
-    const ProbeLanes<One> one(oneProbe.units);
-    const ProbeLanes<Two> two(twoProbe.units);
-    const wchar_t* oneAt = base + oneProbe.offset;
-    const wchar_t* twoAt = base + twoProbe.offset;
+int32_t RegExPrefix::scan(const wchar_t* base, int32_t first, int32_t last) const {
     const auto holds = [&](int32_t at) { return holdsAt(base, at); };
-    WideUnits wide{_mm_set1_epi16(oneProbe.above ? -1 : 0), _mm_set1_epi16(twoProbe.above ? -1 : 0),
-                   _mm_setzero_si128()};
-    int32_t place = first;
-    for (; place + 31 <= last; place += 32) {
-        __m128i lanes[4];
-        wide.units = _mm_setzero_si128();
-        const bool hit = probeBlock(one, two, oneAt + place, twoAt + place, lanes, Wide ? &wide : nullptr);
-        if (Wide && _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_srli_epi16(wide.units, 7), _mm_setzero_si128())) != 0xFFFF) {
-            for (int32_t at = place; at < place + 32; ++at)
-                if (holds(at))
-                    return at;
-            continue;
-        }
-        if (!hit)
-            continue;
-        const int32_t found = firstInBlock(lanes, place, holds);
+    ProbeHits::Block block;
+    for (int32_t place = first; place <= last && m_hits->forward(base, place, last, &block);
+         place = block.place + ProbeHits::PLACES) {
+        const int32_t found = ProbeHits::firstAccepted(block, holds);
         if (found >= 0)
             return found;
     }
-    for (; place <= last; ++place)
-        if (holds(place))
-            return place;
     return -1;
-}
-
-// A scan of one side of the gap, as withProbeKinds runs it.
-struct RegExPrefix::Scan {
-    const RegExPrefix& self;
-    const wchar_t* base;
-    int32_t first, last;
-    template <ProbeKind One, ProbeKind Two>
-    int32_t scan() const {
-        return self.m_probes[0].above || self.m_probes[self.m_probeCount - 1].above
-                   ? self.scanWith<One, Two, true>(base, first, last)
-                   : self.scanWith<One, Two, false>(base, first, last);
-    }
-};
-
-int32_t RegExPrefix::scan(const wchar_t* base, int32_t first, int32_t last) const {
-    return withProbeKinds<true>(m_probes[0].kind, m_probes[m_probeCount - 1].kind, Scan{*this, base, first, last});
 }
 
 int32_t RegExPrefix::next(const GapBuffer& buffer, int32_t first, int32_t last) const {

@@ -2,17 +2,17 @@
 // What every match of a regular expression starts with, read from the pattern when it is
 // compiled: for each of its first units, a set that holds every unit the pattern can match
 // there (or any unit). The regular-expression finder runs its engine only at places whose
-// units lie in these sets, found by a vectorised scan (SSE2, thirty-two places at a time) for
-// the two sets that are rarest in text. The sets may hold more than the pattern matches, never
-// less; where the pattern cannot be read that way (alternatives at the top, a leading
-// optional part, an escape it does not know) the prefix is not usable and the finder runs
-// its engine everywhere.
+// units lie in these sets, found by a vectorised scan (ProbeHits) for the two sets that are
+// rarest in text. The sets may hold more than the pattern matches, never less; where the
+// pattern cannot be read that way (alternatives at the top, a leading optional part, an escape
+// it does not know) the prefix is not usable and the finder runs its engine everywhere.
 
 #include "service/document/GapBuffer.h"
 #include "service/document/search/FoldingRegExTraits.h"
-#include "service/document/search/ProbeLanes.h"
+#include "service/document/search/ProbeHits.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,7 +26,7 @@ public:
     // For the pattern as the finder compiles it (ECMAScript syntax, the folding traits).
     RegExPrefix(const std::wstring& pattern, bool ignoreCase, const FoldingRegExTraits& traits);
 
-    bool usable() const { return m_probeCount > 0; }
+    bool usable() const { return m_hits != nullptr; }
     // How many units every match starts with.
     int32_t length() const { return static_cast<int32_t>(m_sets.size()); }
 
@@ -44,18 +44,7 @@ private:
         bool any() const { return bits.empty(); }
         bool has(wchar_t unit) const { return bits.empty() || (bits[unit >> 5] >> (unit & 31)) & 1; }
     };
-    // A set the vectorised scan looks for: up to four units, or one range of ASCII units and,
-    // when `above`, units above ASCII too (which the scan then checks one by one).
-    struct Probe {
-        static constexpr int MAX_FORMS = 4;
-        int32_t offset = 0;
-        ProbeKind kind = ProbeKind::ONE;
-        bool above = false;
-        // The forms (unused ones repeat the first), or the range's low unit and width.
-        wchar_t units[MAX_FORMS] = {};
-    };
     class Reader;
-    struct Scan;
 
     void chooseProbes(bool ignoreCase);
     // Whether the units from place on hold every set; text is the buffer, or a base that reads
@@ -63,12 +52,12 @@ private:
     template <class Text>
     bool holdsAt(const Text& text, int32_t place) const;
     int32_t scan(const wchar_t* base, int32_t first, int32_t last) const;
-    template <ProbeKind One, ProbeKind Two, bool Wide>
-    int32_t scanWith(const wchar_t* base, int32_t first, int32_t last) const;
 
     std::vector<UnitSet> m_sets;
-    Probe m_probes[2];
-    int m_probeCount = 0;
+    // The probes: of the sets of up to four units, or of one range of ASCII units (and maybe
+    // units above ASCII, rare in text), the two rarest (one twice where only one fits); null
+    // when none fits.
+    std::unique_ptr<ProbeHits> m_hits;
 };
 
 } // namespace tessel

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 #include <string>
 
@@ -80,7 +81,8 @@ TEST_F(FinderBoyerMooreTest, TablesFollowTheStrongGoodSuffixRule) {
 }
 
 // Random texts, patterns, gaps and stretches against the standard library's find and rfind
-// (on upper-cased copies when ignoring case, with a word-boundary filter for whole words).
+// (on upper-cased copies when ignoring case, with a word-boundary filter for whole words), on
+// each vector width of the probe scan.
 TEST_F(FinderBoyerMooreTest, AgreesWithAStraightSearch) {
     std::mt19937 random(28);
     const std::wstring alphabet = L"abAB \u00e9\u00c9\u0141\u0041_.";
@@ -124,10 +126,16 @@ TEST_F(FinderBoyerMooreTest, AgreesWithAStraightSearch) {
         const std::wstring expected =
             at == std::wstring::npos ? L"none" : tessel_test::span(from + int(at), from + int(at + needle.size()));
         found += at != std::wstring::npos;
-        FinderBoyerMoore finder(pattern, ignoreCase, wholeWord);
-        ASSERT_EQ(expected, runFind(*documentWithGap(text, pick(n + 1)), finder, from, to, backward))
-            << "round " << round << ": '" << text << "' / '" << pattern << "' [" << from << ", " << to << ")"
-            << (ignoreCase ? " ignoring case" : "") << (wholeWord ? " whole word" : "") << (backward ? " backwards" : "");
+        const std::unique_ptr<tessel::Document> document = documentWithGap(text, pick(n + 1));
+        tessel_test::forEachVectorWidth([&](tessel::VectorWidth width) {
+            FinderBoyerMoore finder(pattern, ignoreCase, wholeWord);
+            EXPECT_EQ(expected, runFind(*document, finder, from, to, backward))
+                << tessel_test::widthName(width) << " round " << round << ": '" << text << "' / '" << pattern
+                << "' [" << from << ", " << to << ")" << (ignoreCase ? " ignoring case" : "")
+                << (wholeWord ? " whole word" : "") << (backward ? " backwards" : "");
+        });
+        if (HasFailure())
+            return;
     }
     EXPECT_GT(found, 300) << "the rounds should find something often";
 }

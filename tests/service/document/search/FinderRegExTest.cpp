@@ -352,7 +352,8 @@ std::wstring randomPrefixedPattern(std::mt19937& random) {
 } // namespace
 
 // The engine runs only where the prefix read from the pattern lets a match start: every
-// search finds what the engine finds when it tries every start, forwards and backwards.
+// search finds what the engine finds when it tries every start, forwards and backwards, on each
+// vector width of the prefix scan.
 TEST_F(FinderRegExTest, SearchesAtThePrefixPlacesFindWhatSearchesEverywhereFind) {
     static const wchar_t letters[] = {L'a', L'b', L'c', L'A', L'1', L'.', L' ', L'\n', L'\u00e9', L'\u00c9', L'\u0661'};
     std::mt19937 random(644);
@@ -364,17 +365,25 @@ TEST_F(FinderRegExTest, SearchesAtThePrefixPlacesFindWhatSearchesEverywhereFind)
             text += letters[random() % (sizeof letters / sizeof *letters)];
         std::unique_ptr<tessel::Document> document = documentWithGap(text, static_cast<int32_t>(random() % (length + 1)));
         const bool ignoreCase = round % 4 == 0;
-        FinderRegEx prefixed(pattern, ignoreCase), everywhere(pattern, ignoreCase, false);
+        FinderRegEx everywhere(pattern, ignoreCase, false);
         const auto to = static_cast<int32_t>(length);
-        std::wstring found, expected;
-        for (int32_t at = 0; document->runFinder(prefixed, at, to, false); at = prefixed.getResults().begin(0) + 1)
-            found += tessel_test::span(prefixed.getResults().begin(0), prefixed.getResults().end(0));
+        std::wstring expected;
         for (int32_t at = 0; document->runFinder(everywhere, at, to, false); at = everywhere.getResults().begin(0) + 1)
             expected += tessel_test::span(everywhere.getResults().begin(0), everywhere.getResults().end(0));
-        ASSERT_EQ(expected, found) << "pattern " << pattern << (ignoreCase ? " ignoring case" : "") << " round " << round;
         const auto from = static_cast<int32_t>(random() % length);
-        ASSERT_EQ(runFind(*document, everywhere, from, to, true), runFind(*document, prefixed, from, to, true))
-            << "backwards, pattern " << pattern << " round " << round;
+        const std::wstring expectedBackward = runFind(*document, everywhere, from, to, true);
+        tessel_test::forEachVectorWidth([&](tessel::VectorWidth width) {
+            FinderRegEx prefixed(pattern, ignoreCase);
+            std::wstring found;
+            for (int32_t at = 0; document->runFinder(prefixed, at, to, false); at = prefixed.getResults().begin(0) + 1)
+                found += tessel_test::span(prefixed.getResults().begin(0), prefixed.getResults().end(0));
+            EXPECT_EQ(expected, found) << tessel_test::widthName(width) << " pattern " << pattern
+                                       << (ignoreCase ? " ignoring case" : "") << " round " << round;
+            EXPECT_EQ(expectedBackward, runFind(*document, prefixed, from, to, true))
+                << tessel_test::widthName(width) << " backwards, pattern " << pattern << " round " << round;
+        });
+        if (HasFailure())
+            return;
     }
 }
 

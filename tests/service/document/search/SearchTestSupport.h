@@ -1,10 +1,12 @@
 #pragma once
 // Shared pieces of the finder and replacer tests: documents whose gap sits at a chosen place,
-// and a finder run that answers the match as "[begin, end)", "none" or the failure's message.
+// a finder run that answers the match as "[begin, end)", "none" or the failure's message, and
+// runs on each vector width of the probe scans.
 
 #include "pel/text/FormatString.h"
 #include "service/document/Document.h"
 #include "service/document/Finder.h"
+#include "service/document/search/ProbeHits.h"
 
 #include <memory>
 #include <string>
@@ -33,6 +35,33 @@ inline std::wstring runFind(tessel::Document& document, tessel::Finder& finder, 
         return finder.getResults().found() ? L"failed with a match" : failure.message();
     }
     return span(finder.getResults().begin(0), finder.getResults().end(0));
+}
+
+// Probe scans set up in its scope use vectors no wider than the width given.
+class VectorLimit {
+public:
+    explicit VectorLimit(tessel::VectorWidth width) : m_before(tessel::limitVectors(width)) {}
+    ~VectorLimit() { tessel::limitVectors(m_before); }
+    VectorLimit(const VectorLimit&) = delete;
+    VectorLimit& operator=(const VectorLimit&) = delete;
+
+private:
+    tessel::VectorWidth m_before;
+};
+
+// run(width) under each vector width this processor has, the narrowest first.
+template <class Run>
+void forEachVectorWidth(const Run& run) {
+    for (const tessel::VectorWidth width : {tessel::VectorWidth::SSE2, tessel::VectorWidth::AVX2}) {
+        if (width > tessel::widestVectors())
+            continue;
+        const VectorLimit limit(width);
+        run(width);
+    }
+}
+
+inline const char* widthName(tessel::VectorWidth width) {
+    return width == tessel::VectorWidth::AVX2 ? "AVX2" : "SSE2";
 }
 
 } // namespace tessel_test
