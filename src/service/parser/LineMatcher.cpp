@@ -433,13 +433,12 @@ bool LineMatcher::literalsHeld(PatternSearch& search) {
     if (search.literals && search.literalsLine != m_lineSerial) {
         search.literalsLine = m_lineSerial;
         if (m_lineBytesLine != m_lineSerial) {
-            // Noted on the line's first need: a line no such pattern is searched on skips it.
+            // What the line holds is read as the needs ask: a line no such pattern is searched
+            // on skips reading it.
             m_lineBytesLine = m_lineSerial;
-            m_lineBytes.reset();
-            for (size_t i = 0; i < m_text.size(); ++i)
-                m_lineBytes.set(static_cast<unsigned char>(m_text.data()[i]));
+            m_lineBytes.reset(m_text.data(), static_cast<size_t>(m_length));
         }
-        search.literalsHeld = search.literals->heldBy(m_text.data(), static_cast<size_t>(m_length), &m_lineBytes);
+        search.literalsHeld = search.literals->heldBy(m_lineBytes);
     }
     return !search.literals || search.literalsHeld;
 }

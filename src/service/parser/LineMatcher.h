@@ -202,7 +202,7 @@ private:
     Probe& probeFor(const pel::RegEx* regex, bool anchored);
     Probe& probeFor(const ParserRule& rule);
     Probe& takeProbe(bool anchored);
-    // Whether the line holds one of the strings the pattern needs (or it needs none).
+    // Whether the line holds what the pattern needs (or it needs nothing).
     bool literalsHeld(PatternSearch& search);
     // The end pattern's next match.
     int searchNext(Probe& probe, int pos);
@@ -260,7 +260,7 @@ private:
     // positions of the walk are byte offsets into that form.
     std::wstring m_wide;
     pel::Utf8Text m_text;
-    std::bitset<256> m_lineBytes; // the byte values the line holds, noted for line m_lineBytesLine
+    LineBytes m_lineBytes; // what the line holds, for line m_lineBytesLine
     uint32_t m_lineBytesLine = 0;
     int m_length = 0;
     int m_pos = 0;
