@@ -11,8 +11,6 @@ void LineBytes::reset(const char* text, size_t length) {
 }
 
 void LineBytes::readBytes() {
-    if (m_bytesRead)
-        return;
     m_bytesRead = true;
     m_bytes.reset();
     const auto* bytes = reinterpret_cast<const unsigned char*>(m_text);
@@ -31,7 +29,7 @@ void LineBytes::readPairs() {
 }
 
 bool LineBytes::mayHold(const std::string& s) {
-    readBytes();
+    bytes();
     for (const char c : s)
         if (!m_bytes[static_cast<unsigned char>(c)])
             return false;

@@ -24,10 +24,13 @@ public:
     // character.
     static bool isSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-    bool holdsByte(unsigned char c) {
-        readBytes();
-        return m_bytes[c];
+    // The byte values the line holds.
+    const std::bitset<256>& bytes() {
+        if (!m_bytesRead)
+            readBytes();
+        return m_bytes;
     }
+    bool holdsAnyOf(const std::bitset<256>& bytes) { return (this->bytes() & bytes).any(); }
     // Whether the line may hold s (not empty), by its byte values and pairs alone: false says it
     // does not, true only that it may.
     bool mayHold(const std::string& s);

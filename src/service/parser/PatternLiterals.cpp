@@ -429,6 +429,16 @@ PatternLiterals::PatternLiterals(const std::wstring& pattern, uint32_t options) 
     Reader reader(pattern);
     Need need = reader.read();
     m_clauses = std::move(need.clauses);
+    for (const Clause& clause : m_clauses) {
+        Check check;
+        for (const std::string& s : clause) {
+            if (s.size() == 1)
+                check.bytes.set(static_cast<unsigned char>(s[0]));
+            else
+                check.longer.push_back(s);
+        }
+        m_checks.push_back(std::move(check));
+    }
     m_asksLineEnd = need.lineEnd;
     m_lineEnds = need.lineEnds;
 }
@@ -449,12 +459,19 @@ bool PatternLiterals::heldBy(LineBytes& line) const {
             return false;
     }
     // What the byte values and pairs rule out first, then what only a search tells.
-    for (const Clause& clause : m_clauses)
-        if (std::none_of(clause.begin(), clause.end(), [&](const std::string& s) { return line.mayHold(s); }))
+    bool unsure = false;
+    for (const Check& check : m_checks) {
+        if (line.holdsAnyOf(check.bytes))
+            continue;
+        if (std::none_of(check.longer.begin(), check.longer.end(), [&](const std::string& s) { return line.mayHold(s); }))
             return false;
-    for (const Clause& clause : m_clauses)
-        if (std::none_of(clause.begin(), clause.end(), [&](const std::string& s) { return line.holds(s); }))
-            return false;
+        unsure = true;
+    }
+    if (unsure)
+        for (const Check& check : m_checks)
+            if (!line.holdsAnyOf(check.bytes) &&
+                std::none_of(check.longer.begin(), check.longer.end(), [&](const std::string& s) { return line.holds(s); }))
+                return false;
     return true;
 }
 

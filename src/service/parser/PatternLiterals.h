@@ -47,7 +47,15 @@ public:
     bool heldBy(const char* text, size_t length) const;
 
 private:
+    // A clause as it is checked: its one-byte strings, which the line's byte values tell alone,
+    // and its longer ones.
+    struct Check {
+        std::bitset<256> bytes;
+        std::vector<std::string> longer;
+    };
+
     std::vector<Clause> m_clauses;
+    std::vector<Check> m_checks; // of the clauses, in their order
     bool m_asksLineEnd = false;
     std::bitset<128> m_lineEnds;
 };

@@ -143,6 +143,26 @@ TEST(PatternLiterals, ALineHoldsALineEndByItsLastCharacterThatIsNotWhiteSpace) {
         EXPECT_FALSE(literals.heldBy(line, std::strlen(line))) << line;
 }
 
+TEST(PatternLiterals, ALineHoldsAStringWhereverItIsAndNotPastItsEnd) {
+    std::string line(100000, 'a');
+    line += "ab";
+    tessel::LineBytes bytes(line.data(), line.size());
+    EXPECT_TRUE(bytes.holds("aab")) << "at the very end, after many partial matches";
+    EXPECT_TRUE(bytes.holds("b"));
+    EXPECT_FALSE(bytes.holds("ba"));
+    EXPECT_FALSE(bytes.holds("abc"));
+    bytes.reset(line.data(), line.size() - 1);
+    EXPECT_FALSE(bytes.holds("ab")) << "the text stops before its last byte";
+    EXPECT_EQ('a', bytes.lastNonSpace());
+    const std::string shortLine = "ab";
+    bytes.reset(shortLine.data(), shortLine.size());
+    EXPECT_TRUE(bytes.holds("ab"));
+    EXPECT_FALSE(bytes.holds("abab")) << "longer than the line";
+    bytes.reset(shortLine.data(), 0);
+    EXPECT_FALSE(bytes.holds("a"));
+    EXPECT_EQ(-1, bytes.lastNonSpace());
+}
+
 TEST(PatternLiterals, StaysSmallOnManyAlternationsAndDeepNesting) {
     std::wstring wide;
     for (int i = 0; i < 400; ++i) {
