@@ -114,10 +114,11 @@ private:
                 endRun();
                 break;
             }
-            need.addAll(atom.need);
+            need.addAll(std::move(atom.need));
             ending = atom.after;
         }
         endRun();
+        need.settle();
         *o_after = ending;
         return need;
     }

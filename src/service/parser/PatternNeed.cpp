@@ -2,7 +2,9 @@
 #include "service/parser/PatternLiterals.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cstdint>
+#include <iterator>
 
 namespace tessel {
 
@@ -28,37 +30,68 @@ bool better(const Clause& a, const Clause& b) {
     return sa != sb ? sa > sb : a.size() < b.size();
 }
 
-bool holdsOneOf(const std::string& s, const Clause& strings) {
-    return std::any_of(strings.begin(), strings.end(), [&](const std::string& t) { return s.find(t) != std::string::npos; });
+// The clause's one-character strings.
+std::bitset<256> singlesOf(const Clause& clause) {
+    std::bitset<256> singles;
+    for (const std::string& t : clause)
+        if (t.size() == 1)
+            singles.set(static_cast<unsigned char>(t[0]));
+    return singles;
+}
+
+bool holdsOneOf(const std::string& s, const std::bitset<256>& chars) {
+    return std::any_of(s.begin(), s.end(), [&](char c) { return chars[static_cast<unsigned char>(c)]; });
 }
 
 // Whether a line holding one string of strong holds one of weak too.
 bool implies(const Clause& strong, const Clause& weak) {
     if (strong.size() * weak.size() > MOST_COMPARISONS)
         return std::includes(weak.begin(), weak.end(), strong.begin(), strong.end());
-    return std::all_of(strong.begin(), strong.end(), [&](const std::string& s) { return holdsOneOf(s, weak); });
+    const std::bitset<256> singles = singlesOf(weak);
+    return std::all_of(strong.begin(), strong.end(), [&](const std::string& s) {
+        return holdsOneOf(s, singles) ||
+               std::any_of(weak.begin(), weak.end(), [&](const std::string& t) { return t.size() > 1 && s.find(t) != std::string::npos; });
+    });
 }
 
 // Sorts the strings and leaves out those holding another one: a line holding the longer one
-// holds the shorter.
+// holds the shorter. Most of the shorter ones are single characters, told by their set.
 void tidy(Clause& clause) {
     std::sort(clause.begin(), clause.end());
     clause.erase(std::unique(clause.begin(), clause.end()), clause.end());
-    if (clause.size() * clause.size() > MOST_COMPARISONS)
-        return;
-    Clause kept;
-    for (const std::string& s : clause) {
-        const bool holdsShorter = std::any_of(clause.begin(), clause.end(), [&](const std::string& t) {
-            return t.size() < s.size() && s.find(t) != std::string::npos;
-        });
-        if (!holdsShorter)
-            kept.push_back(s);
+    const std::bitset<256> singles = singlesOf(clause);
+    const size_t longer = clause.size() - singles.count();
+    const bool compareLonger = longer * longer <= MOST_COMPARISONS;
+    const auto holdsShorter = [&](const std::string& s) {
+        if (s.size() == 1)
+            return false;
+        if (holdsOneOf(s, singles))
+            return true;
+        return compareLonger && std::any_of(clause.begin(), clause.end(), [&](const std::string& t) {
+                   return t.size() > 1 && t.size() < s.size() && s.find(t) != std::string::npos;
+               });
+    };
+    std::vector<bool> drop(clause.size());
+    for (size_t i = 0; i < clause.size(); ++i)
+        drop[i] = holdsShorter(clause[i]);
+    size_t kept = 0;
+    for (size_t i = 0; i < clause.size(); ++i) {
+        if (drop[i])
+            continue;
+        if (kept != i)
+            clause[kept] = std::move(clause[i]);
+        ++kept;
     }
-    clause.swap(kept);
+    clause.resize(kept);
 }
 
 // Keeps the best few clauses, none of them implied by another.
 void keepBest(std::vector<Clause>& clauses) {
+    if (clauses.size() <= 1) {
+        if (!clauses.empty() && (clauses[0].empty() || clauses[0].size() > PatternLiterals::MOST_STRINGS))
+            clauses.clear();
+        return;
+    }
     std::stable_sort(clauses.begin(), clauses.end(), better);
     std::vector<Clause> kept;
     for (Clause& clause : clauses) {
@@ -88,7 +121,6 @@ PatternNeed PatternNeed::ofEachChar(const std::string& chars) {
         clause.emplace_back(1, c);
     tidy(clause);
     need.clauses.push_back(std::move(clause));
-    keepBest(need.clauses);
     return need;
 }
 
@@ -99,16 +131,19 @@ PatternNeed PatternNeed::ofLineEnd(const std::bitset<128>& chars) {
     return need;
 }
 
-void PatternNeed::addAll(const PatternNeed& other) {
+void PatternNeed::addAll(PatternNeed&& other) {
     if (!other.clauses.empty()) {
-        clauses.insert(clauses.end(), other.clauses.begin(), other.clauses.end());
-        keepBest(clauses);
+        clauses.insert(clauses.end(), std::make_move_iterator(other.clauses.begin()), std::make_move_iterator(other.clauses.end()));
+        if (clauses.size() > 4 * PatternLiterals::MOST_CLAUSES)
+            keepBest(clauses);
     }
     if (other.lineEnd) {
         lineEnds = lineEnd ? lineEnds & other.lineEnds : other.lineEnds;
         lineEnd = true;
     }
 }
+
+void PatternNeed::settle() { keepBest(clauses); }
 
 void PatternNeed::orElse(const PatternNeed& other) {
     std::vector<Clause> product;

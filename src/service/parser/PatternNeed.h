@@ -25,10 +25,12 @@ struct PatternNeed {
     static PatternNeed ofLineEnd(const std::bitset<128>& chars);
 
     bool none() const { return clauses.empty() && !lineEnd; }
-    // Adds what other needs: both needs hold on the line.
-    void addAll(const PatternNeed& other);
+    // Adds what other needs: both needs hold on the line. The clauses are cut down to the best
+    // few only past a bound, as a sequence adds many: settle() cuts them down.
+    void addAll(PatternNeed&& other);
+    void settle();
     // Keeps what this or other needs, whichever holds: a clause of either of the two for each
-    // pair of their clauses.
+    // pair of their clauses (both settled).
     void orElse(const PatternNeed& other);
 };
 
