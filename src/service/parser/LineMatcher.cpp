@@ -438,7 +438,11 @@ bool LineMatcher::literalsHeld(PatternSearch& search) {
             m_lineBytesLine = m_lineSerial;
             m_lineBytes.reset(m_text.data(), static_cast<size_t>(m_length));
         }
-        search.literalsHeld = search.literals->heldBy(m_lineBytes);
+        if (!search.leadBytesRead) {
+            search.leadBytesRead = true;
+            search.leadBytes = search.literals->leadBytes();
+        }
+        search.literalsHeld = m_lineBytes.holdsAnyOf(search.leadBytes) && search.literals->heldBy(m_lineBytes);
     }
     return !search.literals || search.literalsHeld;
 }

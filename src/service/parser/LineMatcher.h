@@ -158,6 +158,8 @@ protected:
         const PatternLiterals* literals = nullptr; // none when it asks for nothing
         uint32_t literalsLine = 0;                  // the line serial `literalsHeld` belongs to
         bool literalsHeld = true;
+        bool leadBytesRead = false;
+        std::bitset<256> leadBytes; // of literals, at hand: most lines are passed over by them
     };
     static constexpr int COST_TRIALS = 16;
     static constexpr double COSTLY_NS_PER_CHAR = 150;

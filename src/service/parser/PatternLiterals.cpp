@@ -452,6 +452,15 @@ std::string PatternLiterals::lineEnds() const {
     return chars;
 }
 
+std::bitset<256> PatternLiterals::leadBytes() const {
+    std::bitset<256> bytes;
+    if (m_clauses.empty())
+        return bytes.set();
+    for (const std::string& s : m_clauses.front())
+        bytes.set(static_cast<unsigned char>(s[0]));
+    return bytes;
+}
+
 bool PatternLiterals::heldBy(LineBytes& line) const {
     if (m_asksLineEnd) {
         // A last character above ASCII may be white space to the engine, or anything.

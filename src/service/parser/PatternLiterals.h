@@ -41,6 +41,10 @@ public:
     bool asksLineEnd() const { return m_asksLineEnd; }
     std::string lineEnds() const;
 
+    // Bytes of which a line must hold one for what is asked to be held (all of them when that
+    // tells nothing): the first bytes of the best clause's strings. A caller asking about many
+    // lines keeps them at hand, to pass over most lines without looking further.
+    std::bitset<256> leadBytes() const;
     // Whether the line holds what is asked for (or nothing is asked for).
     bool heldBy(LineBytes& line) const;
     // The same of a line in UTF-8, read for this one question.
