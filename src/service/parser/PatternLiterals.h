@@ -41,9 +41,10 @@ public:
     bool asksLineEnd() const { return m_asksLineEnd; }
     std::string lineEnds() const;
 
-    // Bytes of which a line must hold one for what is asked to be held (all of them when that
-    // tells nothing): the first bytes of the best clause's strings. A caller asking about many
-    // lines keeps them at hand, to pass over most lines without looking further.
+    // Bytes of which a line must hold one for what is asked to be held, when something is: the
+    // first bytes of the best clause's strings, or all bytes when only a line end is asked for
+    // (a line of none ends in no character). A caller asking about many lines keeps them at
+    // hand, to pass over most lines without looking further.
     std::bitset<256> leadBytes() const;
     // Whether the line holds what is asked for (or nothing is asked for).
     bool heldBy(LineBytes& line) const;

@@ -233,7 +233,7 @@ TEST(PatternLiterals, NeverLeavesOutALineTheEngineMatchesOn) {
             const pel::Utf8Text bytes(line.data(), line.size());
             EXPECT_TRUE(literals.heldBy(bytes.data(), bytes.size())) << pattern << " on " << std::string(line.begin(), line.end());
             tessel::LineBytes held(bytes.data(), bytes.size());
-            EXPECT_TRUE(held.holdsAnyOf(literals.leadBytes())) << pattern;
+            EXPECT_TRUE(literals.none() || held.holdsAnyOf(literals.leadBytes())) << pattern;
         }
         EXPECT_GT(matched, 0) << std::string(pattern, pattern + std::wcslen(pattern));
     }
