@@ -20,6 +20,8 @@ public:
     // while this is asked about it.
     void reset(const char* text, size_t length);
 
+    size_t length() const { return m_length; }
+
     // The ASCII white space of the engine's \s, which the line's end may hold after its last
     // character.
     static bool isSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }

@@ -38,6 +38,8 @@ struct Ending {
 
 // The most characters of a bracket expression asked for one by one.
 constexpr size_t SMALL_BRACKET = 8;
+// The line length, in bytes, past which a line is searched for one clause only.
+constexpr size_t LONG_LINE = 4096;
 
 // One atom of a sequence: a character that extends the run of literal text, something that
 // matches no text, or anything else; what it needs, and what the text ends in when it matched
@@ -477,11 +479,19 @@ bool PatternLiterals::heldBy(LineBytes& line) const {
             return false;
         unsure = true;
     }
-    if (unsure)
-        for (const Check& check : m_checks)
-            if (!line.holdsAnyOf(check.bytes) &&
-                std::none_of(check.longer.begin(), check.longer.end(), [&](const std::string& s) { return line.holds(s); }))
-                return false;
+    if (!unsure)
+        return true;
+    // On a long line, where the pairs tell little, one clause is searched for: a search through
+    // it costs about what the pattern's own search would.
+    size_t searches = line.length() > LONG_LINE ? 1 : m_checks.size();
+    for (const Check& check : m_checks) {
+        if (line.holdsAnyOf(check.bytes))
+            continue;
+        if (searches-- == 0)
+            break;
+        if (std::none_of(check.longer.begin(), check.longer.end(), [&](const std::string& s) { return line.holds(s); }))
+            return false;
+    }
     return true;
 }
 

@@ -161,6 +161,17 @@ TEST(PatternLiterals, ALineHoldsAStringWhereverItIsAndNotPastItsEnd) {
     bytes.reset(shortLine.data(), 0);
     EXPECT_FALSE(bytes.holds("a"));
     EXPECT_EQ(-1, bytes.lastNonSpace());
+
+    // A long line holds every pair of bytes by the filter's reckoning.
+    const PatternLiterals literals(L"abc(?:x|y)def", 0);
+    std::string longLine;
+    for (int i = 0; longLine.size() < 20000; ++i)
+        longLine += static_cast<char>('a' + i % 26) + std::string(1, static_cast<char>('a' + i * 7 % 26));
+    EXPECT_FALSE(literals.heldBy(longLine.data(), longLine.size()));
+    EXPECT_TRUE(literals.heldBy((longLine + "abcydef").data(), longLine.size() + 7));
+    std::replace(longLine.begin(), longLine.end(), 'y', 'z');
+    std::replace(longLine.begin(), longLine.end(), 'x', 'z');
+    EXPECT_FALSE(literals.heldBy((longLine + "abcdef").data(), longLine.size() + 6)) << "no x or y at all";
 }
 
 TEST(PatternLiterals, StaysSmallOnManyAlternationsAndDeepNesting) {
