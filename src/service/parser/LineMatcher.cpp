@@ -432,13 +432,12 @@ bool LineMatcher::searchPattern(PatternSearch& search, int pos, int from, int to
     return true;
 }
 
-const std::bitset<256>& LineMatcher::lineBytes() {
+LineBytes& LineMatcher::lineBytes() {
     if (m_lineBytesLine != m_lineSerial) {
-        // Noted on the line's first need: a line no such pattern is searched on skips it.
+        // What the line holds is read as the needs ask: a line no such pattern is searched on
+        // skips reading it.
         m_lineBytesLine = m_lineSerial;
-        m_lineBytes.reset();
-        for (size_t i = 0; i < m_text.size(); ++i)
-            m_lineBytes.set(static_cast<unsigned char>(m_text.data()[i]));
+        m_lineBytes.reset(m_text.data(), static_cast<size_t>(m_length));
     }
     return m_lineBytes;
 }
@@ -446,7 +445,12 @@ const std::bitset<256>& LineMatcher::lineBytes() {
 bool LineMatcher::literalsHeld(PatternSearch& search) {
     if (search.literals && search.literalsLine != m_lineSerial) {
         search.literalsLine = m_lineSerial;
-        search.literalsHeld = search.literals->heldBy(m_text.data(), static_cast<size_t>(m_length), &lineBytes());
+        if (!search.leadBytesRead) {
+            search.leadBytesRead = true;
+            search.leadBytes = search.literals->leadBytes();
+        }
+        LineBytes& line = lineBytes();
+        search.literalsHeld = line.holdsAnyOf(search.leadBytes) && search.literals->heldBy(line);
     }
     return !search.literals || search.literalsHeld;
 }
@@ -454,7 +458,7 @@ bool LineMatcher::literalsHeld(PatternSearch& search) {
 bool LineMatcher::mayMatchOnLine(PatternSearch& search) {
     if (search.mayMatchLine != m_lineSerial) {
         search.mayMatchLine = m_lineSerial;
-        search.mayMatch = search.firstChars.mayBeginOnLine(lineBytes()) && literalsHeld(search);
+        search.mayMatch = search.firstChars.mayBeginOnLine(lineBytes().bytes()) && literalsHeld(search);
     }
     return search.mayMatch;
 }

@@ -162,6 +162,8 @@ protected:
         bool mayMatch = true;
         // Those of the engine's call that found `found.start` (when not bounded).
         pel::MatchResultsRegEx* results = nullptr;
+        bool leadBytesRead = false;
+        std::bitset<256> leadBytes; // of literals, at hand: most lines are passed over by them
     };
     static constexpr int COST_TRIALS = 16;
     static constexpr double COSTLY_NS_PER_CHAR = 150;
@@ -210,12 +212,12 @@ private:
     Probe& probeFor(const pel::RegEx* regex, bool anchored);
     Probe& probeFor(const ParserRule& rule);
     Probe& takeProbe(bool anchored);
-    // Whether the line holds one of the strings the pattern needs (or it needs none).
+    // Whether the line holds what the pattern needs (or it needs nothing).
     bool literalsHeld(PatternSearch& search);
     // Whether the line holds a character a match of the pattern may begin with and what it needs.
     bool mayMatchOnLine(PatternSearch& search);
-    // The byte values the line holds, noted on first use.
-    const std::bitset<256>& lineBytes();
+    // What the line holds, read as asked.
+    LineBytes& lineBytes();
     // The end pattern's next match.
     int searchNext(Probe& probe, int pos);
     // The first position from pos on where one of the rule's patterns matches on a long line
@@ -272,7 +274,7 @@ private:
     // positions of the walk are byte offsets into that form.
     std::wstring m_wide;
     pel::Utf8Text m_text;
-    std::bitset<256> m_lineBytes; // the byte values the line holds, noted for line m_lineBytesLine
+    LineBytes m_lineBytes; // what the line holds, for line m_lineBytesLine
     uint32_t m_lineBytesLine = 0;
     int m_length = 0;
     int m_pos = 0;
