@@ -22,7 +22,6 @@ uint32_t codeAt(const wchar_t* text, size_t length, size_t i, size_t* o_units) {
 
 size_t encodedLength(uint32_t code) { return code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4; }
 
-
 } // namespace
 
 void Utf8Text::assign(const wchar_t* text, size_t length) {

@@ -1,5 +1,7 @@
 #include "service/parser/LineBytes.h"
 
+#include "pel/base/Ascii.h"
+
 #include <cstring>
 
 namespace tessel {
@@ -68,7 +70,8 @@ int LineBytes::lastNonSpace() {
         m_last = -1;
         for (size_t i = m_length; i > 0; --i) {
             const auto c = static_cast<unsigned char>(m_text[i - 1]);
-            if (!isSpace(c)) {
+            // The engine's \s in ASCII: space and tab to carriage return.
+            if (!pel::Ascii::isSpace(c)) {
                 m_last = c;
                 break;
             }

@@ -22,10 +22,6 @@ public:
 
     size_t length() const { return m_length; }
 
-    // The ASCII white space of the engine's \s, which the line's end may hold after its last
-    // character.
-    static bool isSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
     // The byte values the line holds.
     const std::bitset<256>& bytes() {
         if (!m_bytesRead)

@@ -445,12 +445,7 @@ LineBytes& LineMatcher::lineBytes() {
 bool LineMatcher::literalsHeld(PatternSearch& search) {
     if (search.literals && search.literalsLine != m_lineSerial) {
         search.literalsLine = m_lineSerial;
-        if (!search.leadBytesRead) {
-            search.leadBytesRead = true;
-            search.leadBytes = search.literals->leadBytes();
-        }
-        LineBytes& line = lineBytes();
-        search.literalsHeld = line.holdsAnyOf(search.leadBytes) && search.literals->heldBy(line);
+        search.literalsHeld = search.literals->heldBy(lineBytes());
     }
     return !search.literals || search.literalsHeld;
 }

@@ -162,8 +162,6 @@ protected:
         bool mayMatch = true;
         // Those of the engine's call that found `found.start` (when not bounded).
         pel::MatchResultsRegEx* results = nullptr;
-        bool leadBytesRead = false;
-        std::bitset<256> leadBytes; // of literals, at hand: most lines are passed over by them
     };
     static constexpr int COST_TRIALS = 16;
     static constexpr double COSTLY_NS_PER_CHAR = 150;

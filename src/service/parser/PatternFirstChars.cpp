@@ -473,12 +473,10 @@ PatternFirstChars::PatternFirstChars(const std::wstring& pattern, uint32_t optio
             }
         set.other = true;
     }
-    m_ascii = set.ascii;
-    m_other = set.other;
-    m_any = m_ascii.all() && m_other && !m_lineStart;
+    m_any = set.ascii.all() && set.other && !m_lineStart;
     for (size_t c = 0; c < 128; ++c)
-        m_bytes[c] = m_ascii[c];
-    for (size_t b = 128; b < 256 && m_other; ++b)
+        m_bytes[c] = set.ascii[c];
+    for (size_t b = 128; b < 256 && set.other; ++b)
         m_bytes.set(b);
 }
 

@@ -36,12 +36,12 @@ private:
     bool mayBegin(uint32_t unit, bool midLine, bool anchor) const {
         if (m_lineStart && !anchor && midLine)
             return false;
-        return m_any || (unit < 128 ? m_ascii[unit] : m_other);
+        return m_any || m_bytes[unit < 256 ? unit : 255];
     }
 
-    std::bitset<128> m_ascii;
-    std::bitset<256> m_bytes; // the byte values a match may begin with in UTF-8
-    bool m_other = false;     // characters above ASCII
+    // The ASCII characters a match may begin with, and the bytes from 128 on when it may begin
+    // with a character above ASCII: the byte values of its UTF-8 form.
+    std::bitset<256> m_bytes;
     bool m_lineStart = false; // each branch begins with \G, ^ or \A
     bool m_any = true;
 };

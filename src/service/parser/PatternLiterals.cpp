@@ -24,7 +24,7 @@ struct Ending {
     static Ending of(const std::string& chars) {
         Ending ending{true, {}};
         for (const char c : chars) {
-            if (static_cast<unsigned char>(c) >= 128 || LineBytes::isSpace(static_cast<unsigned char>(c)))
+            if (static_cast<unsigned char>(c) >= 128 || pel::Ascii::isSpace(static_cast<unsigned char>(c)))
                 return Ending();
             ending.chars.set(static_cast<unsigned char>(c));
         }
@@ -139,7 +139,7 @@ private:
             const std::string chars = smallBracket();
             if (!chars.empty()) {
                 atom.need = Need::ofEachChar(chars);
-                if (!std::all_of(chars.begin(), chars.end(), [](char b) { return LineBytes::isSpace(static_cast<unsigned char>(b)); }))
+                if (!std::all_of(chars.begin(), chars.end(), [](char b) { return pel::Ascii::isSpace(static_cast<unsigned char>(b)); }))
                     atom.after = Ending::of(chars);
                 return atom;
             }
@@ -177,7 +177,7 @@ private:
     static void character(char c, Atom* io_atom) {
         io_atom->kind = Kind::CHARACTER;
         io_atom->c = c;
-        if (!LineBytes::isSpace(static_cast<unsigned char>(c)))
+        if (!pel::Ascii::isSpace(static_cast<unsigned char>(c)))
             io_atom->after = Ending::of(std::string(1, c));
     }
 
@@ -444,6 +444,11 @@ PatternLiterals::PatternLiterals(const std::wstring& pattern, uint32_t options) 
     }
     m_asksLineEnd = need.lineEnd;
     m_lineEnds = need.lineEnds;
+    if (m_clauses.empty())
+        m_leadBytes.set();
+    else
+        for (const std::string& s : m_clauses.front())
+            m_leadBytes.set(static_cast<unsigned char>(s[0]));
 }
 
 std::string PatternLiterals::lineEnds() const {
@@ -454,16 +459,11 @@ std::string PatternLiterals::lineEnds() const {
     return chars;
 }
 
-std::bitset<256> PatternLiterals::leadBytes() const {
-    std::bitset<256> bytes;
-    if (m_clauses.empty())
-        return bytes.set();
-    for (const std::string& s : m_clauses.front())
-        bytes.set(static_cast<unsigned char>(s[0]));
-    return bytes;
-}
-
 bool PatternLiterals::heldBy(LineBytes& line) const {
+    if (none())
+        return true;
+    if (!line.holdsAnyOf(m_leadBytes))
+        return false;
     if (m_asksLineEnd) {
         // A last character above ASCII may be white space to the engine, or anything.
         const int last = line.lastNonSpace();

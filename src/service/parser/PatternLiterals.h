@@ -8,6 +8,7 @@
 // do without.
 
 #include "service/parser/LineBytes.h"
+#include "service/parser/PatternNeed.h"
 
 #include <bitset>
 #include <cstddef>
@@ -24,7 +25,7 @@ public:
     // The most clauses one pattern asks for (the ones that rule out most lines are kept).
     static constexpr size_t MOST_CLAUSES = 6;
 
-    using Clause = std::vector<std::string>;
+    using Clause = PatternNeed::Clause;
 
     // Nothing asked for.
     PatternLiterals() = default;
@@ -43,10 +44,9 @@ public:
 
     // Bytes of which a line must hold one for what is asked to be held, when something is: the
     // first bytes of the best clause's strings, or all bytes when only a line end is asked for
-    // (a line of none ends in no character). A caller asking about many lines keeps them at
-    // hand, to pass over most lines without looking further.
-    std::bitset<256> leadBytes() const;
-    // Whether the line holds what is asked for (or nothing is asked for).
+    // (a line of none ends in no character): most lines are passed over by them alone.
+    const std::bitset<256>& leadBytes() const { return m_leadBytes; }
+    // Whether the line holds what is asked for (or nothing is asked for): the lead bytes first.
     bool heldBy(LineBytes& line) const;
     // The same of a line in UTF-8, read for this one question.
     bool heldBy(const char* text, size_t length) const;
@@ -61,6 +61,7 @@ private:
 
     std::vector<Clause> m_clauses;
     std::vector<Check> m_checks; // of the clauses, in their order
+    std::bitset<256> m_leadBytes;
     bool m_asksLineEnd = false;
     std::bitset<128> m_lineEnds;
 };
