@@ -50,23 +50,122 @@ ensure_deps() {
     "$TESSEL_ROOT/scripts/build-deps.sh"
 }
 
-ensure_wine_prefix() {
-    [ -f "$WINEPREFIX/.tessel-ready" ] && return 0
-    log_step "creating the Wine prefix $WINEPREFIX"
-    rm -rf "$WINEPREFIX"
-    mkdir -p "$(dirname "$WINEPREFIX")"
-    wineboot --init >/dev/null 2>&1 || true
-    wineserver -w
-    [ -f "$WINEPREFIX/system.reg" ] || { echo "wineboot did not create $WINEPREFIX" >&2; exit 1; }
-    touch "$WINEPREFIX/.tessel-ready"
-}
-
 # The fonts the prefix carries, linked into its font folder: Debian's DejaVu faces, Liberation
 # (metric-compatible with Arial, Times New Roman and Courier New, the faces programs ask for by
 # name), WenQuanYi Micro Hei for Han, Kana and Hangul, and Wine's own (Tahoma, the system fonts),
-# which Debian's Wine does not load from its data folder.
-PREFIX_FONTS=(/usr/share/fonts/truetype/dejavu/*.ttf /usr/share/fonts/truetype/liberation2/*.ttf
-              /usr/share/fonts/truetype/wqy/wqy-microhei.ttc /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon)
+# which Debian's Wine does not load from its data folder. Kept as patterns and expanded only when
+# the fonts are linked: on a new machine their packages are installed by then.
+PREFIX_FONT_PATTERNS=('/usr/share/fonts/truetype/dejavu/*.ttf' '/usr/share/fonts/truetype/liberation2/*.ttf'
+                      '/usr/share/fonts/truetype/wqy/wqy-microhei.ttc' '/usr/share/wine/fonts/*.ttf'
+                      '/usr/share/wine/fonts/*.fon')
+
+# The font files, one a line; fails naming a pattern that matches none (its package is missing).
+prefix_fonts() {
+    local pattern file found
+    for pattern in "${PREFIX_FONT_PATTERNS[@]}"; do
+        found=0
+        for file in $pattern; do
+            [ -f "$file" ] || continue
+            echo "$file"
+            found=1
+        done
+        if [ "$found" = 0 ]; then
+            echo "no font file matches $pattern: install the package that brings it (scripts/setup.sh lists them)" >&2
+            return 1
+        fi
+    done
+}
+
+# Links the fonts into the prefix's font folder, and drops links that lead nowhere (an earlier
+# set-up linked its patterns unexpanded, and a removed package leaves its links behind).
+link_prefix_fonts() {
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts" list face link
+    list=$(prefix_fonts) || return 1
+    mkdir -p "$fonts"
+    for link in "$fonts"/*; do
+        if [ -L "$link" ] && [ ! -e "$link" ]; then rm -f "$link"; fi
+    done
+    while IFS= read -r face; do
+        ln -sfn "$face" "$fonts/$(basename "$face")"
+    done <<<"$list"
+}
+
+# What is wrong with the prefix's window metrics, one problem a line; nothing when they are sane.
+# Wine computes them once, when it makes the prefix, from the fonts it sees then: a prefix made
+# without fonts keeps a menu two billion pixels high, and every window of it draws blank.
+metric_problems() {
+    [ -f "$WINEPREFIX/user.reg" ] || { echo "it has no user.reg"; return 0; }
+    awk '
+        /^\[/ { metrics = index($0, "[Control Panel\\\\Desktop\\\\WindowMetrics]") == 1; next }
+        metrics && /^"(MenuHeight|CaptionHeight|ScrollWidth|ScrollHeight)"="-?[0-9]+"$/ {
+            split($0, part, "\"")
+            seen[part[2]] = part[4]
+        }
+        END {
+            split("MenuHeight CaptionHeight ScrollWidth ScrollHeight", names, " ")
+            for (i = 1; i <= 4; ++i) {
+                name = names[i]
+                if (!(name in seen))
+                    printf "%s is not stored\n", name
+                else if (seen[name] + 0 < 10 || seen[name] + 0 > 100)
+                    printf "%s is %s pixels\n", name, seen[name]
+            }
+        }' "$WINEPREFIX/user.reg"
+}
+
+# Every problem of the prefix: its metrics, and font links that lead nowhere.
+prefix_problems() {
+    metric_problems
+    local link
+    for link in "$WINEPREFIX/drive_c/windows/Fonts"/*; do
+        if [ -L "$link" ] && [ ! -e "$link" ]; then
+            echo "the font link $(basename "$link") leads nowhere ($(readlink "$link"))"
+        fi
+    done
+}
+
+# Makes the prefix with its fonts in place before Wine's first start, so that Wine computes its
+# metrics from them. A prefix made without them (as the set-up once did) is made anew, keeping
+# Tessel's user folders in it.
+ensure_wine_prefix() {
+    local problems kept=""
+    if [ -f "$WINEPREFIX/.tessel-ready" ]; then
+        problems=$(metric_problems)
+        [ -z "$problems" ] && return 0
+        log_step "the Wine prefix $WINEPREFIX was made without its fonts ($(echo $problems)): making it anew, keeping Tessel's user folders"
+        wineserver -k >/dev/null 2>&1 || true
+        kept=$(mktemp -d "$(dirname "$WINEPREFIX")/kept.XXXXXX")
+        (cd "$WINEPREFIX/drive_c" &&
+            find users -path 'users/*/AppData/Roaming/Tessel' -prune -type d -exec cp -a --parents -t "$kept" {} +)
+    else
+        log_step "creating the Wine prefix $WINEPREFIX"
+    fi
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    link_prefix_fonts || exit 1
+    wineboot --init >/dev/null 2>&1 || true
+    wineserver -w
+    [ -f "$WINEPREFIX/system.reg" ] || { echo "wineboot did not create $WINEPREFIX" >&2; exit 1; }
+    if [ -n "$kept" ]; then
+        cp -a "$kept/." "$WINEPREFIX/drive_c/"
+        rm -rf "$kept"
+    fi
+    touch "$WINEPREFIX/.tessel-ready"
+}
+
+# The last step: a prefix with problems is never used, since its windows would come up blank.
+check_wine_prefix() {
+    local problems line
+    problems=$(prefix_problems)
+    [ -z "$problems" ] && return 0
+    {
+        echo "The Wine prefix $WINEPREFIX is not usable:"
+        while IFS= read -r line; do echo "  - $line"; done <<<"$problems"
+        echo "Remove it (rm -rf '$WINEPREFIX') and run the command again: the set-up makes it anew."
+        echo "Should that not mend it, check that the font packages named in scripts/setup.sh are installed."
+    } >&2
+    exit 1
+}
 
 # Names resolve to the prefix's faces: for a face it lacks ("Courier New", "Arial") Wine takes
 # Liberation Sans, or Liberation Mono for a fixed pitch (the stock fixed font asks for one) and
@@ -132,11 +231,7 @@ ensure_wine_settings() {
     local marker="$WINEPREFIX/.tessel-settings-3"
     [ -f "$marker" ] && grep -qF "$CJK_LINK" "$WINEPREFIX/system.reg" && return 0
     log_step "applying the Wine prefix settings"
-    local fonts="$WINEPREFIX/drive_c/windows/Fonts" face pair
-    mkdir -p "$fonts"
-    for face in "${PREFIX_FONTS[@]}"; do
-        ln -sfn "$face" "$fonts/$(basename "$face")"
-    done
+    local pair
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     wine reg add 'HKCU\Control Panel\Desktop' /v FontSmoothing /t REG_SZ /d 0 /f >/dev/null 2>&1
     wine reg add 'HKCU\Control Panel\Desktop' /v FontSmoothingType /t REG_DWORD /d 1 /f >/dev/null 2>&1
@@ -151,8 +246,18 @@ ensure_wine_settings() {
     touch "$marker"
 }
 
-install_packages
-ensure_deps
-ensure_wine_prefix
-remove_host_fonts
-ensure_wine_settings
+# The order matters: the fonts come with the packages, and the prefix is made with them in place.
+setup_main() {
+    install_packages
+    ensure_deps
+    ensure_wine_prefix
+    link_prefix_fonts || exit 1
+    remove_host_fonts
+    ensure_wine_settings
+    check_wine_prefix
+}
+
+# Sourced (by the set-up's own test), it only defines its steps.
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+    setup_main
+fi
