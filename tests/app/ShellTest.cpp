@@ -187,7 +187,8 @@ TEST_F(ShellTest, CrashCallbackLetsGoOfTheLogFileWhichEndsWithTheLastLine) {
     EXPECT_EQ(last, text.substr(text.size() - last.size()));
 }
 
-TEST_F(ShellTest, AFileOpenedBeforeTheBundlesLoadGetsItsGrammarOnceTheyAre) {
+// A bundle whose grammar "C" takes .c and .h files.
+void writeCBundle(const tessel_test::TempFolder& base) {
     const std::wstring bundle = L"root\\bundles\\C.10000001-0000-0000-0000-000000000001.tsBundle";
     for (const std::wstring& folder : {std::wstring(L"root\\bundles"), bundle, bundle + L"\\grammars"})
         ::CreateDirectoryW((base / folder).c_str(), nullptr);
@@ -195,14 +196,34 @@ TEST_F(ShellTest, AFileOpenedBeforeTheBundlesLoadGetsItsGrammarOnceTheyAre) {
     base.write(bundle + L"\\grammars\\C.20000001-0000-0000-0000-000000000001.tsGrammar",
                "{ title: \"C\" name: \"source.c\" file_types: [ \"c\" \"h\" ] patterns: [ { name: \"keyword.c\" "
                "match: /int/ } ] }");
+}
+
+TEST_F(ShellTest, AFileOnTheCommandLineGetsItsGrammarWhetherItOpensBeforeOrAfterTheBundlesLoad) {
+    writeCBundle(base);
     base.write(L"files\\main.c", "int main(void) { return 0; }");
-    // The load runs on its own thread and ends through a message: never before the file opens,
-    // which the start does before its loop runs.
+    // The load runs on its own thread and ends through a message, which the open's wait may
+    // handle: either may end first.
     ASSERT_TRUE(start(L"\"" + file(L"main.c") + L"\""));
-    DocumentController& controller = *window->getActivePage()->controller;
-    ASSERT_TRUE(app->getBundleManager()->isLoading());
     ASSERT_TRUE(tessel_test::pumpUntil([&] { return !app->getBundleManager()->isLoading(); }))
         << "the load never ended";
+    EXPECT_EQ(L"source.c", window->getActivePage()->controller->getGrammarName());
+    EXPECT_EQ(L"C", window->getStatusController()->getButton(EditorStatusController::LANGUAGE)->getText());
+}
+
+TEST_F(ShellTest, AFileOpenedBeforeTheBundlesLoadGetsItsGrammarOnceTheyAre) {
+    base.write(L"files\\main.c", "int main(void) { return 0; }");
+    // The first load finds no bundle; the one the file needs comes with a reload, which starts
+    // only once the file is open.
+    ASSERT_TRUE(start(L"\"" + file(L"main.c") + L"\""));
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return !app->getBundleManager()->isLoading(); }))
+        << "the first load never ended";
+    DocumentController& controller = *window->getActivePage()->controller;
+    ASSERT_NE(L"source.c", controller.getGrammarName());
+    writeCBundle(base);
+    run(L"bundles.reload");
+    ASSERT_TRUE(app->getBundleManager()->isLoading());
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return !app->getBundleManager()->isLoading(); }))
+        << "the reload never ended";
     EXPECT_EQ(L"source.c", controller.getGrammarName());
     // The status strip names it.
     EXPECT_EQ(L"C", window->getStatusController()->getButton(EditorStatusController::LANGUAGE)->getText());

@@ -87,7 +87,7 @@ TEST_F(EndToEnd, ASecondStartHandsItsFileToTheFirst) {
     TesselRun first(copy, L"first.c");
     ASSERT_TRUE(first.hasTitle(L"first.c - Tessel"));
     OtherProcess second(copy.program(), L"second.c", copy.folder.path); // relative to its own folder
-    EXPECT_EQ(0, second.exitCode(5000)) << "the second start ends with 0 within 5 s";
+    EXPECT_EQ(0, second.exitCode(WAIT_MS)) << "the second start ends with 0";
     EXPECT_TRUE(first.hasTitle(L"second.c - Tessel"));
     EXPECT_EQ(2u, OtherProcess::findTopLevel(TesselRun::MAIN_WINDOW).size()) << "one main window, then the list's end";
     ASSERT_TRUE(pressChordIn(first.window(), {VK_CONTROL, 'W'}));
@@ -357,7 +357,7 @@ TEST_F(EndToEnd, ACleanExitWritesTheSettingsAndTheWindowReopensWhereItWas) {
     TesselRun again(copy, L"a.c");
     ASSERT_NE(nullptr, again.window());
     RECT placed = {};
-    EXPECT_TRUE(pollFor([&] { return ::GetWindowRect(again.window(), &placed) && ::EqualRect(&placed, &moved); }, 5000))
+    EXPECT_TRUE(pollFor([&] { return ::GetWindowRect(again.window(), &placed) && ::EqualRect(&placed, &moved); }, WAIT_MS))
         << "placed at " << placed.left << "," << placed.top << " " << placed.right - placed.left << "x"
         << placed.bottom - placed.top;
 }
