@@ -167,7 +167,14 @@ void afMenu::drawClassic(const afMenuNode& node, const DRAWITEMSTRUCT& draw) {
     } else {
         canvas->fillRect(line.box, background);
     }
-    if (line.item && line.item->hasCheckMark()) {
+    if (line.item && line.item->hasCheckMark() && node.getIcon() && afGetIcon(node.getIcon())) {
+        // The icon would hide the check: a checked line with an icon shows the icon pushed in,
+        // as the classic look marks a checked picture.
+        const int x = line.gutter.left + (kGutter - kIconSize) / 2 - 2;
+        const int y = (line.box.top + line.box.bottom - kIconSize) / 2 - 2;
+        RECT frame = {x, y, x + kIconSize + 4, y + kIconSize + 4};
+        ::DrawEdge(draw.hDC, &frame, BDR_SUNKENOUTER, BF_RECT);
+    } else if (line.item && line.item->hasCheckMark()) {
         const SIZE check = checkSize();
         const int x = line.gutter.left + (kGutter - check.cx) / 2;
         const int y = (line.box.top + line.box.bottom - check.cy) / 2;

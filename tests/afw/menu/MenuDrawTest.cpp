@@ -130,6 +130,34 @@ TEST_P(MenuDrawTest, LinesShowStatesMarksAndColumns) {
     EXPECT_GT(differ, 0) << "an arrow";
 }
 
+// A line with an icon of its own, as a language's line has.
+class IconItem : public afMenuItem {
+public:
+    IconItem(const wchar_t* title, uint32_t icon) : afMenuItem(title), m_icon(icon) {}
+    uint32_t getIcon() const override { return m_icon; }
+
+private:
+    uint32_t m_icon;
+};
+
+TEST_P(MenuDrawTest, ACheckedLineWithAnIconShowsItIsChecked) {
+    constexpr uint32_t kIcon = 0x1C0BA11;
+    afRegisterIcon(kIcon, solidIcon(16, kRed));
+    afMenuItem* line = menu->addItem(new IconItem(L"C", kIcon));
+    DibSurface unchecked(kWidth, 40), checked(kWidth, 40);
+    const int height = draw(unchecked, line);
+    line->setCheckMark(true);
+    draw(checked, line);
+    int differ = 0, red = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < 22; ++x) {
+            differ += checked.rgb(x, y) != unchecked.rgb(x, y);
+            red += checked.rgb(x, y) == kRed;
+        }
+    EXPECT_GT(differ, 0) << "the check is hidden under the icon";
+    EXPECT_EQ(16 * 16, red) << "the icon is drawn whole";
+}
+
 TEST_P(MenuDrawTest, SixLinesMatchTheGoldenImage) {
     item(L"&Open", L"Ctrl+O");
     item(L"Snippet", L"", L"fn");
