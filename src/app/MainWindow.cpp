@@ -226,6 +226,8 @@ void MainWindow::slotActivated(afDockSlot* slot) {
         return;
     Page* page = findPage(slot);
     m_services.controllers->setActiveController(page ? page->controller : nullptr);
+    // A search's outcome speaks of the document it ran in.
+    m_status->setMessage(L"");
     // The strip lets go of the old editor before it follows the new one.
     m_statusController->setEditor(nullptr);
     m_statusController->setEditor(page ? page->editor : nullptr);

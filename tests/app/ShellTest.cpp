@@ -232,6 +232,29 @@ TEST_F(ShellTest, AFileOpenedBeforeTheBundlesLoadGetsItsGrammarOnceTheyAre) {
     EXPECT_NE(L"source.c", window->getActivePage()->controller->getGrammarName());
 }
 
+TEST_F(ShellTest, ASearchsMessageInTheStatusBarGoesWithTheTabItSpokeOf) {
+    base.write(L"files\\a.txt", "alpha");
+    base.write(L"files\\b.txt", "beta");
+    ASSERT_TRUE(start(L"\"" + file(L"a.txt") + L"\""));
+    ASSERT_TRUE(tessel_test::pumpUntil([] { return ToolStripStatus::getActivities().empty(); }));
+    const auto shown = [&] { return window->getStatusBar()->getShownText(); };
+    tessel::SearchParameters missing;
+    missing.findText = L"gamma";
+    searches.push_back(missing);
+    run(L"search.find");
+    ASSERT_EQ(L"Not found", shown());
+    ASSERT_TRUE(window->openFile(file(L"b.txt")));
+    EXPECT_EQ(L"", shown()) << "another document";
+    run(L"search.find.next");
+    ASSERT_EQ(L"Not found", shown());
+    window->activate(*window->getPages()[0]);
+    EXPECT_EQ(L"", shown()) << "back in the first document";
+    run(L"search.find.next");
+    ASSERT_EQ(L"Not found", shown());
+    run(L"file.new");
+    EXPECT_EQ(L"", shown()) << "a new document";
+}
+
 TEST_F(ShellTest, AMiddleClickClosesATabAndTheTabUsedBeforeBecomesActive) {
     base.write(L"files\\1.txt", "1");
     base.write(L"files\\2.txt", "2");
