@@ -5,9 +5,12 @@
 #include "afw/layout/afLayoutHorizontalScroll.h"
 #include "afw/layout/afLayoutLinear.h"
 #include "afw/layout/afLayoutParamsLinear.h"
+#include "afw/menu/afMenu.h"
 #include "afw/view/afViewEvents.h"
 #include "afw/view/afViewPlatform.h"
 #include "pel/base/Assert.h"
+
+#include <algorithm>
 
 namespace tessel {
 
@@ -46,9 +49,15 @@ Tabs::Tabs(afViewPlatform* host) : afDock(host) {
     setName(L"main");
     auto* column = new afLayoutLinear(this, afLayoutLinear::VERTICAL);
     setContentView(column);
+    auto* bar = new afLayoutLinear(this, afLayoutLinear::HORIZONTAL);
+    column->addChild(bar, afLayoutParams::FILL_PARENT, afLayoutParams::WRAP_CONTENT);
     m_strip = new afLayoutHorizontalScroll(this);
     m_strip->setFillViewport(false);
-    column->addChild(m_strip, afLayoutParams::FILL_PARENT, afLayoutParams::WRAP_CONTENT);
+    bar->addChild(m_strip, new afLayoutParamsLinear(0, afLayoutParams::WRAP_CONTENT, 1.0));
+    m_list = new ViewVirtualButton(this);
+    m_list->setText(L"\u00BB");
+    m_list->setClickHandler(ViewVirtualButton::ClickHandler::bind<Tabs, &Tabs::showTabList>(this));
+    bar->addChild(m_list, afLayoutParams::WRAP_CONTENT, afLayoutParams::FILL_PARENT);
     m_row = new afLayoutLinear(this, afLayoutLinear::HORIZONTAL);
     m_strip->addChild(m_row, afLayoutParams::WRAP_CONTENT, afLayoutParams::WRAP_CONTENT);
     m_pages = new afLayoutFrame(this);
@@ -136,6 +145,35 @@ void Tabs::onSlotMoved(afDockSlot* slot, int index) {
 void Tabs::tabPressed(TabButton* button, const afMouseEvent& event) {
     setActiveSlot(button->getSlot());
     m_drag.press(button->getSlot(), event.position);
+}
+
+std::unique_ptr<afMenu> Tabs::makeTabList() const {
+    std::unique_ptr<afMenu> list = afMenu::createPopup(L"Tabs");
+    if (!list)
+        return list;
+    for (int i = 0; i < getSlotCount(); ++i) {
+        afDockSlot* slot = getSlotAt(i);
+        const TabButton* button = getButton(slot);
+        afMenuItem* line = list->addItem(new afMenuItem(button ? button->getText() : std::wstring()));
+        line->setCheckMark(slot == getActiveSlot());
+    }
+    return list;
+}
+
+bool Tabs::chooseFromList(const afMenu& list, const afMenuNode* chosen) {
+    const std::vector<afMenuNode*>& lines = list.getChildren();
+    const auto found = std::find(lines.begin(), lines.end(), chosen);
+    const int index = chosen && found != lines.end() ? static_cast<int>(found - lines.begin()) : -1;
+    if (index < 0 || index >= getSlotCount())
+        return false;
+    setActiveSlot(getSlotAt(index));
+    return true;
+}
+
+void Tabs::showTabList(ViewVirtualButton* button) {
+    std::unique_ptr<afMenu> list = makeTabList();
+    if (list)
+        chooseFromList(*list, button->trackMenu(*list));
 }
 
 bool Tabs::onKeyDown(afKeyEvent& event) {

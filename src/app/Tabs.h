@@ -2,7 +2,8 @@
 // The main window's tab dock ("ui.dock.tabs"): a strip of tab buttons, the active one shown
 // pressed and scrolled into view, over the page area, where only the active slot's view is shown. A left
 // press on a tab activates its slot, a middle click closes it, and dragging a tab along the strip
-// moves it; closing the active tab activates the one used before it. What a slot holds is its
+// moves it; closing the active tab activates the one used before it. A button at the strip's end
+// lists every tab, so tabs scrolled out of a full strip stay in reach. What a slot holds is its
 // controller's business.
 
 #include "app/TabDrag.h"
@@ -11,9 +12,12 @@
 #include "afw/dock/afDock.h"
 
 #include <map>
+#include <memory>
 #include <string>
 
 class afLayoutFrame;
+class afMenu;
+class afMenuNode;
 class afLayoutHorizontalScroll;
 class afLayoutLinear;
 
@@ -59,6 +63,12 @@ public:
     // The slot's tab in the client coordinates of the dock's window; false for a slot without one.
     bool getTabRect(afDockSlot* slot, afRect* o_rect);
     const TabDrag& getDrag() const { return m_drag; }
+    // The button at the strip's end that lists the tabs.
+    ViewVirtualButton* getListButton() const { return m_list; }
+    // The list: a line per tab in the strip's order, titled as the tab, the active one checked.
+    std::unique_ptr<afMenu> makeTabList() const;
+    // Activates the slot of the list's line; false for a line the list does not hold.
+    bool chooseFromList(const afMenu& list, const afMenuNode* chosen);
 
     void attachSlot(afDockSlot* slot) override;
     void onSlotRemoved(afDockSlot* slot, bool deleting) override;
@@ -75,9 +85,11 @@ public:
 private:
     void tabPressed(TabButton* button, const afMouseEvent& event);
     void tabClosing(TabButton* button);
+    void showTabList(ViewVirtualButton* button);
 
     afLayoutHorizontalScroll* m_strip;
     afLayoutLinear* m_row;
+    ViewVirtualButton* m_list;
     afLayoutFrame* m_pages;
     std::map<afDockSlot*, TabButton*> m_buttons;
     CloseRequest m_closeRequest;

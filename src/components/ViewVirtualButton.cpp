@@ -2,6 +2,8 @@
 
 #include "afw/graphics/afCanvas.h"
 #include "afw/graphics/afStockResources.h"
+#include "afw/menu/afMenu.h"
+#include "afw/view/afViewPlatform.h"
 
 #include <algorithm>
 
@@ -35,6 +37,20 @@ void ViewVirtualButton::setPressed(bool pressed) {
         return;
     m_pressed = pressed;
     invalidate();
+}
+
+afMenuNode* ViewVirtualButton::trackMenu(afMenu& menu) {
+    if (!getHost())
+        return nullptr;
+    // The frame lies in the parent's coordinates: moved through each parent into the host's.
+    const afRect frame = getFrame();
+    afRect place(0, 0, frame.width(), frame.height());
+    getHost()->offsetDescendantRect(this, place);
+    mapToScreen(place);
+    setPressed(true);
+    afMenuNode* chosen = menu.track(getHost(), place.left, place.top, true);
+    setPressed(false);
+    return chosen;
 }
 
 void ViewVirtualButton::onMeasure(uint32_t widthSpec, uint32_t heightSpec) {

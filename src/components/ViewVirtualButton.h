@@ -8,6 +8,9 @@
 
 #include <string>
 
+class afMenu;
+class afMenuNode;
+
 class ViewVirtualButton : public afViewVirtual {
 public:
     using ClickHandler = afDelegate<void(ViewVirtualButton*)>;
@@ -25,6 +28,8 @@ public:
     void setClickHandler(const ClickHandler& handler) { m_clickHandler = handler; }
     void setPressed(bool pressed);
     bool isPressed() const { return m_pressed; }
+    // Runs the popup under the button, shown pressed meanwhile: the line chosen, or null.
+    afMenuNode* trackMenu(afMenu& menu);
 
     const wchar_t* getContextKey() const override { return L"ui.view.virtual.button"; }
     void onMeasure(uint32_t widthSpec, uint32_t heightSpec) override;

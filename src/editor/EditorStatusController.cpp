@@ -179,17 +179,7 @@ void EditorStatusController::onLanguageChanged(const std::wstring& grammarName) 
 }
 
 afMenuNode* EditorStatusController::runMenu(afMenu& menu, ViewVirtualButton* button) {
-    if (!button || !button->getHost())
-        return nullptr;
-    // The frame lies in the strip's coordinates: moved through each parent into the host's.
-    const afRect frame = button->getFrame();
-    afRect place(0, 0, frame.width(), frame.height());
-    button->getHost()->offsetDescendantRect(button, place);
-    button->mapToScreen(place);
-    button->setPressed(true);
-    afMenuNode* chosen = menu.track(button->getHost(), place.left, place.top, true);
-    button->setPressed(false);
-    return chosen;
+    return button ? button->trackMenu(menu) : nullptr;
 }
 
 void EditorStatusController::showLanguageMenu(ViewVirtualButton* button) {
