@@ -373,3 +373,28 @@ TEST(TextDecoding, AnsiStandsForTheCodePageSetForIt) {
     EXPECT_EQ(::GetACP(), ansiCodePage());
     EXPECT_EQ(NO_REPLACEMENT, decodeReporting(B("\x81\x8D\x8F\x90\x9D\xFF"), 1252).first);
 }
+
+// Detection and decoding agree on every three-byte sequence: what detection takes as UTF-8 the
+// decoder takes whole, U+FFFE and U+FFFF included, and what it refuses the decoder replaces.
+TEST(TextDecoding, Utf8DetectionAndTheDecoderAgreeOnEveryThreeByteSequence) {
+    std::string bytes(3, '\0');
+    for (int lead = 0xE0; lead <= 0xEF; ++lead) {
+        for (int second = 1; second < 0x100; ++second) {
+            for (int third = 1; third < 0x100; ++third) {
+                bytes[0] = static_cast<char>(lead);
+                bytes[1] = static_cast<char>(second);
+                bytes[2] = static_cast<char>(third);
+                const bool detected = is_utf8_text(bytes.data(), bytes.size(), true);
+                const Decoded got = decodeReporting(bytes, ENCODING_UTF8_PLAIN);
+                if (detected != (got.first == NO_REPLACEMENT && got.text.size() == 1)) {
+                    ADD_FAILURE() << std::hex << lead << " " << second << " " << third << ": detected " << detected;
+                    return;
+                }
+            }
+        }
+    }
+    for (const char* only : {"\xEF\xBF\xBF", "\xEF\xBF\xBE"}) {
+        EXPECT_TRUE(is_utf8_text(only, 3, true));
+        EXPECT_EQ(1u, decodeReporting(only, ENCODING_UTF8_PLAIN).text.size());
+    }
+}

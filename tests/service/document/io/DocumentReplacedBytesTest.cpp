@@ -129,3 +129,21 @@ TEST_F(DocumentReplacedBytesTest, AnAnsiLoadUnderADoubleBytePageMarksWhatItRepla
     EXPECT_EQ(textOf(document), textOf(reloaded));
     EXPECT_FALSE(reloaded.getFormat().replacedBytes);
 }
+
+// A file of one non-character and nothing else is UTF-8, as the decoder takes it: it loads as that
+// one character and saves back as its own three bytes.
+TEST_F(DocumentReplacedBytesTest, AFileOfANonCharacterAloneIsUtf8) {
+    const struct {
+        std::string bytes;
+        wchar_t character;
+    } cases[] = {{"\xEF\xBF\xBF", L'\uFFFF'}, {"\xEF\xBF\xBE", L'\uFFFE'}};
+    for (const auto& c : cases) {
+        Document document;
+        loadBytes(document, c.bytes);
+        EXPECT_EQ(std::wstring(1, c.character), textOf(document));
+        EXPECT_EQ(0x8000FDE9u, document.getFormat().detectedEncoding);
+        EXPECT_FALSE(document.getFormat().replacedBytes);
+        ASSERT_EQ(L"", save(document, L"out.txt"));
+        EXPECT_EQ(c.bytes, folder.read(L"out.txt"));
+    }
+}
