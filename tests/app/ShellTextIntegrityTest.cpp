@@ -5,6 +5,7 @@
 
 #include "editor/Editor.h"
 #include "service/document/controller/DocumentController.h"
+#include "support/AnsiCodePage.h"
 
 using namespace tessel;
 
@@ -49,6 +50,27 @@ TEST_F(ShellTextIntegrityTest, AFileWithBytesItsEncodingCannotDecodeIsSavedOnlyW
         EXPECT_TRUE(window->save(page));
         EXPECT_EQ(2u, questions.size()) << narrow(c.name);
     }
+}
+
+// Under a double-byte system page a file without a mark is ANSI: bytes the page cannot decode
+// bring the same question, and the page's default character is saved only after it.
+TEST_F(ShellTextIntegrityTest, AnAnsiFileWithBytesADoubleBytePageCannotDecodeAsksTheSame) {
+    const tessel_test::AnsiCodePage japanese(932);
+    const std::string bytes = "\x93\xFA\x81\x7F\r\n"; // 日 and a lead byte no character trails with 7F
+    base.write(L"files\\sjis.txt", bytes);
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(window->openFile(file(L"sjis.txt")));
+    MainWindow::Page& page = *window->getActivePage();
+    ::SendMessageW(page.editor->getHandle(), WM_CHAR, L'x', 1);
+    answers.push_back(afWindow::RESULT_CANCEL);
+    EXPECT_FALSE(window->save(page));
+    ASSERT_EQ(1u, questions.size());
+    EXPECT_EQ(L"sjis.txt held bytes that are not valid ANSI; saving will replace them. Save anyway?", questions[0]);
+    EXPECT_TRUE(base.read(L"files\\sjis.txt") == bytes) << "untouched";
+
+    answers.push_back(MainWindow::RESULT_SAVE);
+    EXPECT_TRUE(window->save(page));
+    EXPECT_EQ("x\x93\xFA\x81\x45\r\n", base.read(L"files\\sjis.txt"));
 }
 
 TEST_F(ShellTextIntegrityTest, DroppedTextGoesInWithLineFeedBreaksAndSavesAsTheDocumentsEnding) {

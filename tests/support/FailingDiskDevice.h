@@ -3,7 +3,9 @@
 // for writing take only `writeLimit` bytes in all before their writes fail ("disk is full"), and
 // files give only `readLimit` bytes in all before their reads fail (a read fault). The native disk
 // under a root folder counts every byte written; the RAM disk counts only the bytes that grow a
-// file, as it fails only when it cannot get memory for a new chunk.
+// file, as it fails only when it cannot get memory for a new chunk. With failuresStay, a file whose
+// write failed fails every later write (memory that ran out stays short), so that nothing can
+// rely on writing after a failure.
 
 #include "pel/files/file_io/FileDeviceWin32.h"
 #include "pel/files/file_io/FileError.h"
@@ -24,12 +26,13 @@ public:
 
     size_t writeLimit = SIZE_MAX; // bytes written before the writes fail
     size_t readLimit = SIZE_MAX;  // bytes read before the reads fail
+    bool failuresStay = false;    // a file whose write failed fails every later write
 
     bool openFile(pel::FileRequest& request) override {
         if (!Device::openFile(request))
             return false;
         if (request.mode != pel::FILE_MODE_READ || readLimit != SIZE_MAX)
-            request.file = new LimitedFile(request.file, writeLimit, readLimit);
+            request.file = new LimitedFile(request.file, writeLimit, readLimit, failuresStay);
         return true;
     }
 
@@ -37,7 +40,8 @@ private:
     // Passes everything to the file it wraps, which it closes when it goes.
     class LimitedFile : public pel::File {
     public:
-        LimitedFile(pel::File* inner, size_t& left, size_t& readLeft) : m_inner(inner), m_left(left), m_readLeft(readLeft) {}
+        LimitedFile(pel::File* inner, size_t& left, size_t& readLeft, bool failuresStay)
+            : m_inner(inner), m_left(left), m_readLeft(readLeft), m_failuresStay(failuresStay) {}
         bool isValid() const override { return m_inner->isValid(); }
         const wchar_t* path() const override { return m_inner->path(); }
         int64_t getSize() override { return m_inner->getSize(); }
@@ -59,9 +63,13 @@ private:
             const size_t free = GROWTH_ONLY ? static_cast<size_t>(std::min<int64_t>(
                                                   std::max<int64_t>(0, m_inner->getSize() - m_inner->tell()), count))
                                             : 0;
-            const uint32_t n = static_cast<uint32_t>(std::min<size_t>(count, std::max(m_left, m_left + free)));
-            if (n < count)
+            const uint32_t n = m_failed && m_failuresStay
+                                   ? 0
+                                   : static_cast<uint32_t>(std::min<size_t>(count, std::max(m_left, m_left + free)));
+            if (n < count) {
                 pel::FileErrorObject::setError(ERROR_DISK_FULL).addParam(path());
+                m_failed = true;
+            }
             if (n == 0)
                 return -1;
             m_left -= n - std::min<size_t>(free, n);
@@ -76,6 +84,8 @@ private:
         pel::File* m_inner;
         size_t& m_left;
         size_t& m_readLeft;
+        const bool m_failuresStay;
+        bool m_failed = false;
     };
 };
 

@@ -5,6 +5,7 @@
 #include "pel/files/file_io/FileIFC.h"
 #include "pel/log/Log.h"
 
+#include <algorithm>
 #include <climits>
 #include <new>
 
@@ -128,20 +129,44 @@ bool SafeSave::write(const void* data, size_t size) {
     return false;
 }
 
+namespace {
+
+// Writes the bytes at the offset; false, with the file error set, unless all of them went.
+bool writeAt(File* file, int64_t offset, const char* bytes, size_t size, const std::wstring& path) {
+    if (file->seek(FILE_SEEK_BEGIN, offset) == offset &&
+        (size == 0 || FileUtils::writeFully(nullptr, file, bytes, static_cast<uint32_t>(size)) == size))
+        return true;
+    if (FileErrorObject::getErrorCode() == 0)
+        FileErrorObject::setError(ERROR_WRITE_FAULT).addParam(path.c_str());
+    return false;
+}
+
+// Ends the file at the offset.
+bool endAt(File* file, int64_t offset) { return file->seek(FILE_SEEK_BEGIN, offset) == offset && file->truncate(); }
+
+} // namespace
+
 bool SafeSave::commitInPlace() {
     File* file = m_file;
-    const auto writeFrom0 = [file](const std::string& bytes) {
-        return file->seek(FILE_SEEK_BEGIN, 0) == 0 &&
-               (bytes.empty() ||
-                FileUtils::writeFully(nullptr, file, bytes.data(), static_cast<uint32_t>(bytes.size())) ==
-                    bytes.size()) &&
-               file->truncate() && file->flush();
-    };
-    if (!writeFrom0(m_pending)) {
+    const size_t oldSize = m_old.size();
+    const size_t kept = std::min(oldSize, m_pending.size());
+    // The file grows to its new size first, the new bytes beyond the old ones: on a device that
+    // fails only for want of room (the RAM disk, out of memory) that is the only write that can
+    // fail, and it leaves the old bytes as they were. The old bytes are then overwritten where
+    // the room is there already.
+    if (!writeAt(file, static_cast<int64_t>(kept), m_pending.data() + kept, m_pending.size() - kept, m_path)) {
+        ErrorKeeper keep;
+        endAt(file, static_cast<int64_t>(oldSize));
+        abandon();
+        return false;
+    }
+    if (!writeAt(file, 0, m_pending.data(), kept, m_path) || !endAt(file, static_cast<int64_t>(m_pending.size())) ||
+        !file->flush()) {
+        // A device whose writes fail where the file has room: the old bytes are written back.
         if (FileErrorObject::getErrorCode() == 0)
             FileErrorObject::setError(ERROR_WRITE_FAULT).addParam(m_path.c_str());
         ErrorKeeper keep;
-        if (m_targetExists && !writeFrom0(m_old))
+        if (m_targetExists && !(writeAt(file, 0, m_old.data(), oldSize, m_path) && endAt(file, oldSize) && file->flush()))
             log_printf(LOG_ERROR, LOG_UNKNOWN_SOURCE, L"SafeSave: '%s' could not be written back as it was.\n",
                        m_path.c_str());
         abandon();

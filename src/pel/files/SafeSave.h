@@ -3,8 +3,10 @@
 // temporary file beside the target (in its folder, so on its device; the name starts with "."
 // so that no loader takes a left-over one for a file of its own), which is flushed and closed
 // and then renamed over the target in one step, the target's attributes carried over. A device
-// that cannot rename (the RAM disk) is written in place: the new bytes gather in memory, go over
-// the old ones only at the commit, and a copy of the old bytes is written back when that fails.
+// that cannot rename (the RAM disk) is written in place: the new bytes gather in memory until the
+// commit, which first grows the file to its new size (on the RAM disk the only write that can
+// fail, and it leaves the old bytes as they were) and only then writes over the old bytes; a
+// device that fails even there gets a copy of the old bytes written back.
 // Every save of the program goes through here: configuration files, documents, bundle entries.
 //
 //     SafeSave save(path);
@@ -36,8 +38,8 @@ public:
     bool write(const void* data, size_t size);
     // Flushes and closes the file, then replaces the target with it. True only when every byte
     // was written and the target replaced; otherwise the target is as it was and the temporary
-    // file gone. (In place the old bytes are written back; only a device that then fails again
-    // leaves the target cut.)
+    // file gone. (In place, only a device whose writes fail where the file has room already, and
+    // fail again as the old bytes are written back, leaves the target cut.)
     bool commit();
 
     // The whole save of one buffer.

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstring>
 
@@ -24,6 +25,8 @@ const BomEntry kBomTable[] = {
 };
 
 const wchar_t kReplacement = 0xFFFD;
+
+std::atomic<uint32_t> s_ansiCodePage{0}; // 0: the system's
 
 // Notes the offset of replaced bytes when it is the first one a call meets.
 void noteReplaced(size_t* io_first, size_t offset) {
@@ -182,8 +185,50 @@ bool decodeUtf32(wchar_t* dst, const unsigned char* src, size_t size, bool bigEn
     return true;
 }
 
+// Whether the bytes convert without the system putting its default character in place of any.
+// A code page that cannot tell (UTF-7 and the ISO-2022 pages refuse the check) counts as valid.
+bool convertsStrictly(UINT codePage, const unsigned char* src, size_t size) {
+    if (size == 0)
+        return true;
+    ::SetLastError(0);
+    return ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(src),
+                                 static_cast<int>(size), nullptr, 0) > 0 ||
+           ::GetLastError() != ERROR_NO_UNICODE_TRANSLATION;
+}
+
+// Bytes checked at once while looking for the first invalid character: a damaged file is
+// looked through in few calls, and only the piece holding the damage character by character.
+constexpr size_t CHECK_PIECE = 4096;
+
+// The offset of the first character the system replaced, or NO_REPLACEMENT. Characters are told
+// apart by lead bytes on single- and double-byte pages; on a page whose characters are longer,
+// the damage is reported at the start of the input.
+size_t firstInvalidCharacter(UINT codePage, const unsigned char* src, size_t size) {
+    if (convertsStrictly(codePage, src, size))
+        return NO_REPLACEMENT;
+    CPINFO info;
+    if (!::GetCPInfo(codePage, &info) || info.MaxCharSize > 2)
+        return 0;
+    const auto characterEnd = [&](size_t at) {
+        return info.MaxCharSize == 2 && at + 1 < size && ::IsDBCSLeadByteEx(codePage, src[at]) ? at + 2 : at + 1;
+    };
+    for (size_t piece = 0; piece < size;) {
+        size_t end = piece;
+        while (end < size && end - piece < CHECK_PIECE)
+            end = characterEnd(end);
+        if (!convertsStrictly(codePage, src + piece, end - piece)) {
+            for (size_t at = piece; at < end; at = characterEnd(at))
+                if (!convertsStrictly(codePage, src + at, characterEnd(at) - at))
+                    return at;
+            return piece; // only the piece as a whole fails
+        }
+        piece = end;
+    }
+    return 0; // the whole failed, no piece of it: the damage lies somewhere
+}
+
 bool decodeCodePage(wchar_t* dst, const unsigned char* src, size_t size, UINT codePage, size_t* io_capacity,
-                    size_t* o_consumed) {
+                    size_t* o_consumed, size_t* io_replaced) {
     // A stream block must not split a double-byte character: a lead byte without its trail
     // waits for the next block. Trail bytes can look like lead bytes, so walk from the block's
     // start, which is a character boundary.
@@ -212,6 +257,8 @@ bool decodeCodePage(wchar_t* dst, const unsigned char* src, size_t size, UINT co
                                               dst, static_cast<int>(*io_capacity));
     if (written <= 0)
         return false;
+    if (io_replaced)
+        *io_replaced = firstInvalidCharacter(codePage, src, size);
     *io_capacity = static_cast<size_t>(written);
     if (o_consumed)
         *o_consumed = size;
@@ -287,10 +334,17 @@ bool decode_text(wchar_t* o_dst, const void* src, size_t size, uint32_t code, si
     case ENCODING_UTF32BE:
         return decodeUtf32(o_dst, bytes, size, true, io_capacity, o_consumed, o_firstReplaced);
     case ENCODING_ANSI:
-        return decodeCodePage(o_dst, bytes, size, CP_ACP, io_capacity, o_consumed);
+        return decodeCodePage(o_dst, bytes, size, ansiCodePage(), io_capacity, o_consumed, o_firstReplaced);
     default:
-        return decodeCodePage(o_dst, bytes, size, code & 0xFFFF, io_capacity, o_consumed);
+        return decodeCodePage(o_dst, bytes, size, code & 0xFFFF, io_capacity, o_consumed, o_firstReplaced);
     }
 }
+
+uint32_t ansiCodePage() {
+    const uint32_t set = s_ansiCodePage.load();
+    return set ? set : ::GetACP();
+}
+
+void setAnsiCodePage(uint32_t codePage) { s_ansiCodePage = codePage; }
 
 } // namespace pel

@@ -43,11 +43,18 @@ bool is_utf8_text(const void* data, size_t size, bool endsText);
 // U+FFFD. With o_consumed the input is one block of a stream: decoding stops before a sequence
 // cut off by the end of the block (and where the destination is full), and the bytes used go to
 // o_consumed; the caller carries the rest into the next block.
-// o_firstReplaced, when given, receives the offset in src of the first bytes that a Unicode form
-// could not decode and replaced with U+FFFD, or NO_REPLACEMENT (a code page's own mapping counts
-// as decoded). A U+FFFD that the bytes spell is no replacement.
+// o_firstReplaced, when given, receives the offset in src of the first bytes that could not be
+// decoded and were replaced (by U+FFFD in a Unicode form, by the page's default character in a
+// code page, which the system reports), or NO_REPLACEMENT; the text is the same whether it is
+// asked for or not. A code page's own mapping counts as decoded; so does a U+FFFD that the bytes
+// spell.
 constexpr size_t NO_REPLACEMENT = static_cast<size_t>(-1);
 bool decode_text(wchar_t* o_dst, const void* src, size_t size, uint32_t code, size_t* io_capacity,
                  size_t* o_consumed = nullptr, size_t* o_firstReplaced = nullptr);
+
+// The code page that ENCODING_ANSI stands for: the system's ANSI code page, unless a test set
+// another (0 gives the system's back), so that double-byte pages are reached under any system.
+uint32_t ansiCodePage();
+void setAnsiCodePage(uint32_t codePage);
 
 } // namespace pel

@@ -1,5 +1,6 @@
 #include "service/base/PrintfDouble.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -85,6 +86,10 @@ Digits roundTo(double value, int precision) {
     return scientific(value, precision);
 }
 
+// The exponent from which the 16-digit form takes the exponent form: the 17-digit form takes it
+// from there too, where printf's "%.17g" writes 17 whole digits that read as an integer's text.
+constexpr int EXPONENT_FORM_FROM = 16;
+
 void appendPrintfG(std::wstring& io_text, double value, int precision) {
     Digits digits = roundTo(value, precision);
     while (digits.count > 1 && digits.digit[digits.count - 1] == '0')
@@ -92,7 +97,7 @@ void appendPrintfG(std::wstring& io_text, double value, int precision) {
     if (digits.negative)
         io_text += L'-';
     const int exponent = digits.exponent;
-    if (exponent < -4 || exponent >= precision) {
+    if (exponent < -4 || exponent >= std::min(precision, EXPONENT_FORM_FROM)) {
         io_text += static_cast<wchar_t>(digits.digit[0]);
         if (digits.count > 1) {
             io_text += L'.';

@@ -41,9 +41,9 @@ struct DocumentFormat {
     int32_t detectedTabWidth = 0;
     float lineEndingConfidence = 0.0f;
     uint32_t detectedLineEnding = 0;
-    // The load met bytes that are not valid in detectedEncoding and holds U+FFFD in their place:
-    // a save would write the replacement over them, so it is refused until this is cleared (the
-    // user chose to save anyway).
+    // The load met bytes that are not valid in detectedEncoding and holds replacement characters
+    // in their place (U+FFFD, or a code page's default character): a save would write those over
+    // them, so it is refused until this is cleared (the user chose to save anyway).
     bool replacedBytes = false;
 
     uint32_t encoding = DEFAULT_ENCODING;

@@ -133,6 +133,30 @@ TEST_F(SafeSaveTest, AFailedSaveInPlaceLeavesTheOldBytes) {
     EXPECT_EQ(BIG, tessel_test::getFile(L"mem:a.tsConfig"));
 }
 
+// In place, the file grows to its new size before a byte of the old is overwritten: a RAM disk out
+// of memory fails there, and the old bytes stay without a write to restore them (which would fail
+// as well). An old file as long as the new text needs no room and takes it.
+TEST_F(SafeSaveTest, AnInPlaceSaveFailsOnlyBeforeTheOldBytesAreOverwritten) {
+    const std::string text(300000, 'n');
+    mem.failuresStay = true;
+    for (size_t limit : {size_t{0}, size_t{100000}, size_t{299999}}) {
+        for (const std::string& old : {OLD, std::string(200000, 'o'), std::string(300000, 'o')}) {
+            ASSERT_TRUE(tessel_test::putFile(L"mem:a.txt", old));
+            mem.writeLimit = limit;
+            bool saved;
+            {
+                SafeSave save(L"mem:a.txt");
+                saved = save.write(text.data(), text.size()) && save.commit();
+                EXPECT_EQ(saved ? 0u : ERROR_DISK_FULL, FileErrorObject::getErrorCode()) << limit << " over " << old.size();
+            }
+            mem.writeLimit = SIZE_MAX;
+            const bool fits = old.size() + limit >= text.size();
+            EXPECT_EQ(fits, saved) << limit << " over " << old.size();
+            EXPECT_TRUE(tessel_test::getFile(L"mem:a.txt") == (fits ? text : old)) << limit << " over " << old.size();
+        }
+    }
+}
+
 TEST_F(SafeSaveTest, ADeviceThatCannotRenameIsWrittenInPlace) {
     ASSERT_TRUE(SafeSave::saveFile(L"mem:n.txt", "first", 5));
     SafeSave save(L"mem:n.txt");

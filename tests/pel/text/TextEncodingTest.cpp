@@ -3,7 +3,11 @@
 #include "pel/text/TextEncoding.h"
 #include "pel/text/WideString.h"
 
+#include "support/AnsiCodePage.h"
+
 #include <gtest/gtest.h>
+
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -279,4 +283,118 @@ TEST(TextDecoding, BlocksCarrySequencesCutAtTheirEdge) {
     const std::string sjis = "a\x82\xA0\x93\xFA\x96{b"; // a, HIRAGANA A, 日, 本, b
     for (size_t block = 1; block <= 4; ++block)
         EXPECT_EQ(L"a\u3042\u65e5\u672cb", decodeInBlocks(sjis, 932, block)) << block;
+}
+
+namespace {
+
+// What decode_text reports as the first replaced offset of a whole input, with the text.
+struct Decoded {
+    std::wstring text;
+    size_t first;
+};
+
+Decoded decodeReporting(const std::string& data, uint32_t code) {
+    std::vector<wchar_t> out(data.size() + 4);
+    size_t capacity = out.size(), first = 0;
+    EXPECT_TRUE(decode_text(out.data(), data.data(), data.size(), code, &capacity, nullptr, &first));
+    return {std::wstring(out.data(), capacity), first};
+}
+
+// Text of each double-byte page with bytes it cannot decode: Shift_JIS and GBK.
+const struct {
+    uint32_t code; // the code page in the low 16 bits
+    std::string text;
+    std::vector<size_t> boundaries; // where a character starts, the end included
+    std::vector<std::string> damage;
+} DOUBLE_BYTE[] = {
+    // a, HIRAGANA A, 日, 本, b; a lead byte with a byte no character trails with, a byte no
+    // character starts with, a lead byte of an empty row.
+    {932, "a\x82\xA0\x93\xFA\x96{b", {0, 1, 3, 5, 7, 8}, {B("\x81\x7F"), B("\xA0"), B("\x85\x40"), B("\xFD")}},
+    // a, 你, 好, b (with the high bits of a code set, which name no other page).
+    {0x80000000u | 936, "a\xC4\xE3\xBA\xC3" "b", {0, 1, 3, 5, 6}, {B("\x81\x30"), B("\xFF"), B("\xA1\x7F")}},
+};
+
+} // namespace
+
+// A double-byte page replaces what it cannot decode by its default character, as it always did;
+// the first of those is reported like a Unicode form's, at its byte, wherever it stands.
+TEST(TextDecoding, DoubleBytePagesReportTheFirstCharacterTheyReplace) {
+    for (const auto& page : DOUBLE_BYTE) {
+        const Decoded clean = decodeReporting(page.text, page.code);
+        EXPECT_EQ(NO_REPLACEMENT, clean.first) << page.code;
+        for (const std::string& damage : page.damage) {
+            const std::wstring replaced = decodeReporting(damage, page.code).text;
+            EXPECT_FALSE(replaced.empty()) << page.code;
+            for (size_t at : page.boundaries) {
+                const std::string bytes = page.text.substr(0, at) + damage + page.text.substr(at);
+                const Decoded got = decodeReporting(bytes, page.code);
+                EXPECT_EQ(at, got.first) << page.code << ": " << bytes;
+                EXPECT_EQ(decodeReporting(page.text.substr(0, at), page.code).text + replaced +
+                              decodeReporting(page.text.substr(at), page.code).text,
+                          got.text)
+                    << page.code << ": the text is as the system decodes it";
+            }
+        }
+        // A lead byte that ends the input has lost its trail byte; one that ends a stream's
+        // block waits for it in the next.
+        const std::string cut = page.text + page.text.substr(1, 1);
+        EXPECT_EQ(page.text.size(), decodeReporting(cut, page.code).first) << page.code;
+        std::vector<wchar_t> out(cut.size());
+        size_t capacity = out.size(), consumed = 0, first = 0;
+        ASSERT_TRUE(decode_text(out.data(), cut.data(), cut.size(), page.code, &capacity, &consumed, &first));
+        EXPECT_EQ(page.text.size(), consumed);
+        EXPECT_EQ(NO_REPLACEMENT, first) << page.code;
+    }
+}
+
+// A long text is looked through in pieces: the damage is found at its byte however far in,
+// after a piece that ends inside a double-byte character or not.
+TEST(TextDecoding, DamageFarIntoALongCodePageTextIsFoundAtItsByte) {
+    std::string text = "x"; // every character after it starts at an odd offset
+    for (int i = 0; i < 150000; ++i)
+        text += "\x93\xFA";
+    for (size_t at : {size_t{1}, size_t{4095}, size_t{4097}, size_t{8193}, size_t{299999}, size_t{300001}}) {
+        const std::string bytes = text.substr(0, at) + "\x81\x7F" + text.substr(at);
+        EXPECT_EQ(at, decodeReporting(bytes, 932).first) << at;
+    }
+    EXPECT_EQ(NO_REPLACEMENT, decodeReporting(text, 932).first);
+}
+
+// The code page of "ANSI" can be set for tests; a single-byte page maps every byte (Wine's
+// 1252 too), so nothing there counts as replaced.
+TEST(TextDecoding, AnsiStandsForTheCodePageSetForIt) {
+    {
+        const tessel_test::AnsiCodePage japanese(932);
+        EXPECT_EQ(932u, ansiCodePage());
+        const Decoded got = decodeReporting(B("a\x82\xA0\x81\x7F"), ENCODING_ANSI);
+        EXPECT_EQ(L"a\u3042", got.text.substr(0, 2));
+        EXPECT_EQ(3u, got.first);
+    }
+    EXPECT_EQ(::GetACP(), ansiCodePage());
+    EXPECT_EQ(NO_REPLACEMENT, decodeReporting(B("\x81\x8D\x8F\x90\x9D\xFF"), 1252).first);
+}
+
+// Detection and decoding agree on every three-byte sequence: what detection takes as UTF-8 the
+// decoder takes whole, U+FFFE and U+FFFF included, and what it refuses the decoder replaces.
+TEST(TextDecoding, Utf8DetectionAndTheDecoderAgreeOnEveryThreeByteSequence) {
+    std::string bytes(3, '\0');
+    for (int lead = 0xE0; lead <= 0xEF; ++lead) {
+        for (int second = 1; second < 0x100; ++second) {
+            for (int third = 1; third < 0x100; ++third) {
+                bytes[0] = static_cast<char>(lead);
+                bytes[1] = static_cast<char>(second);
+                bytes[2] = static_cast<char>(third);
+                const bool detected = is_utf8_text(bytes.data(), bytes.size(), true);
+                const Decoded got = decodeReporting(bytes, ENCODING_UTF8_PLAIN);
+                if (detected != (got.first == NO_REPLACEMENT && got.text.size() == 1)) {
+                    ADD_FAILURE() << std::hex << lead << " " << second << " " << third << ": detected " << detected;
+                    return;
+                }
+            }
+        }
+    }
+    for (const char* only : {"\xEF\xBF\xBF", "\xEF\xBF\xBE"}) {
+        EXPECT_TRUE(is_utf8_text(only, 3, true));
+        EXPECT_EQ(1u, decodeReporting(only, ENCODING_UTF8_PLAIN).text.size());
+    }
 }

@@ -162,7 +162,10 @@ TEST(JasmineLoaderWriter, DoublesReadBackAsTheSameFiniteValue) {
         ASSERT_EQ(value, back.getDouble(std::nan(""))) << pel::formatString(L"%.17g", value).c_str();
         std::wstring short16;
         appendPrintfG16(short16, value);
-        const std::wstring expected = pel::formatString(parse(short16).getDouble(0) == value ? L"%.16g" : L"%.17g", value);
+        const bool reads16 = parse(short16).getDouble(0) == value;
+        std::wstring expected = pel::formatString(reads16 ? L"%.16g" : L"%.17g", value);
+        if (!reads16 && expected.find_first_of(L".eE") == std::wstring::npos)
+            expected = pel::formatString(L"%.16e", value); // 17 whole digits: an integer's text
         ASSERT_EQ(expected + L"\n", text);
         long17 += expected.size() > short16.size() ? 1 : 0;
     }
@@ -171,6 +174,38 @@ TEST(JasmineLoaderWriter, DoublesReadBackAsTheSameFiniteValue) {
     ValueNode node;
     node.setDouble(largest);
     EXPECT_EQ(L"1.7976931348623157e+308\n", written(parse(written(node))));
+}
+
+// Where 16 digits do not read back and "%.17g" would write 17 whole digits (from 1e16 to 1e17), a
+// double is written with its exponent, so that its text is a double's and never an integer's.
+TEST(JasmineLoaderWriter, DoublesThatNeed17DigitsKeepADoublesText) {
+    std::vector<double> values = {3.0000000000000004e16, 1.797693134862316e16, 3.163655251184634e16,
+                                  std::nextafter(1e16, 1e17), std::nextafter(1e17, 0.0), 1e16, 9.999999999999998e15};
+    std::mt19937_64 random(71);
+    for (int i = 0; i < 5000; ++i)
+        values.push_back(1e16 + static_cast<double>(random() % 90000000000000000ull));
+    int exponentForm = 0;
+    for (double sign : {1.0, -1.0})
+        for (double magnitude : values) {
+            const double value = sign * magnitude;
+            ValueNode node;
+            node.setDouble(value);
+            const std::wstring text = written(node);
+            const std::wstring number = text.substr(0, text.size() - 1); // before the line feed
+            std::wstring short16;
+            appendPrintfG16(short16, value);
+            if (parse(short16).getDouble(0) != value) {
+                ASSERT_NE(std::wstring::npos, number.find_first_of(L".eE")) << number.c_str();
+            }
+            const ValueNode back = parse(text);
+            ASSERT_EQ(ValueNode::Double, back.kind()) << number.c_str();
+            ASSERT_EQ(value, back.getDouble(0)) << number.c_str();
+            exponentForm += number.find(L'.') != std::wstring::npos && number.find(L"e+016") != std::wstring::npos;
+        }
+    EXPECT_GT(exponentForm, 1000); // most of them need all 17 digits
+    ValueNode node;
+    node.setDouble(3.0000000000000004e16);
+    EXPECT_EQ(L"3.0000000000000004e+016\n", written(node));
 }
 
 // Every key of number units the parser reads is written back and reads as that key; every other

@@ -201,7 +201,7 @@ bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwn
     if (firstReplaced >= 0)
         pel::log_printf(pel::LOG_WARNING, pel::LOG_UNKNOWN_SOURCE,
                         L"DocumentIO: '%s' holds bytes that are not valid %s, first at offset %I64d; they load as "
-                        L"U+FFFD.\n",
+                        L"replacement characters.\n",
                         path, encoding_title(code), firstReplaced);
     pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"DocumentIO: Data read time: %d",
                     static_cast<int>(storing));

@@ -2,10 +2,11 @@
 // Loading a file into a Document on the loader thread: the file is read in blocks, its encoding
 // taken from a byte-order mark or the UTF-8 test, each block decoded with the bytes of a sequence
 // it cut off carried into the next, every line break turned into one line feed, and the line
-// ending voted from the breaks counted. Bytes a Unicode form cannot decode load as U+FFFD, and
-// the format record's replacedBytes says so (with one log line naming the first offset). The text is built aside: only a file read and decoded
-// to its end replaces the document's text, undo log and detected format; a failure leaves the
-// document as it was.
+// ending voted from the breaks counted. Bytes the encoding cannot decode load as a replacement
+// character (U+FFFD, or a code page's default character), and the format record's replacedBytes
+// says so (with one log line naming the first offset). The text is built aside: only a file read
+// and decoded to its end replaces the document's text, undo log and detected format; a failure
+// leaves the document as it was.
 
 #include <cstdint>
 

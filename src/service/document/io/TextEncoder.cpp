@@ -239,7 +239,7 @@ std::unique_ptr<TextEncoder> TextEncoder::create(uint32_t code, uint32_t lineEnd
         return std::unique_ptr<TextEncoder>(
             new UnicodeEncoder(lineEnding, UnicodeEncoder::UTF32, code == pel::ENCODING_UTF32BE));
     case pel::ENCODING_ANSI:
-        return std::unique_ptr<TextEncoder>(new CodePageEncoder(lineEnding, CP_ACP));
+        return std::unique_ptr<TextEncoder>(new CodePageEncoder(lineEnding, pel::ansiCodePage()));
     default:
         return std::unique_ptr<TextEncoder>(new CodePageEncoder(lineEnding, code & 0xFFFF));
     }

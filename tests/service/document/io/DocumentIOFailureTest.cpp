@@ -95,6 +95,33 @@ TEST_F(DocumentIOFailureTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
     });
 }
 
+// The RAM disk cannot rename: the file is written in place, and a save that runs out of memory
+// as the file grows fails before the old text is touched, even where no write after the failure
+// would go through. With room for one more byte it saves.
+TEST_F(DocumentIOFailureTest, ASaveOnARamDiskOutOfMemoryLeavesTheOldText) {
+    const std::wstring oldText = L"the old content\n";
+    Document old(&undoOwner);
+    typeAt(old, 0, oldText);
+    tessel_test::setEncoding(old, 0x8000FDE9, LINE_ENDING_UNIX);
+    ASSERT_EQ(L"", run(old, L"ram:keep.txt", DOCUMENT_IO_SAVE));
+    const std::wstring text(oldText.size() + 300000, L'x'); // 300,000 bytes beyond the old ones
+    ram.failuresStay = true;
+    for (size_t limit : {size_t{0}, size_t{100000}, size_t{299999}, size_t{300000}}) {
+        Document document(&undoOwner);
+        typeAt(document, 0, text);
+        tessel_test::setEncoding(document, 0x8000FDE9, LINE_ENDING_UNIX);
+        ram.writeLimit = limit;
+        const std::wstring error = run(document, L"ram:keep.txt", DOCUMENT_IO_SAVE);
+        ram.writeLimit = SIZE_MAX;
+        const bool fits = limit == 300000;
+        EXPECT_EQ(fits, error.empty()) << limit << ": " << error;
+        EXPECT_EQ(!fits, document.getUndoContext().isModified()) << limit;
+        Document reloaded;
+        ASSERT_EQ(L"", run(reloaded, L"ram:keep.txt", DOCUMENT_IO_LOAD));
+        EXPECT_TRUE(textOf(reloaded) == (fits ? text : oldText)) << limit;
+    }
+}
+
 TEST_F(DocumentIOFailureTest, AnAnsiSaveOfWhatCodePage1252CannotHoldFailsAndWhatItHoldsSaves) {
     if (::GetACP() != 1252)
         GTEST_SKIP() << "needs code page 1252, this system uses " << ::GetACP();

@@ -1,8 +1,8 @@
 #pragma once
 // The fixture of the loader's tests: the test thread as the main thread, the folder "disk:"
-// (a native folder whose reads and writes can be made to fail), the devices an undo log lives
-// on, a DocumentIO whose owner runs the two format detectors, and helpers that load and save
-// through it with a bounded wait.
+// (a native folder whose reads and writes can be made to fail), "ram:" (a RAM disk whose writes
+// can be made to fail), the devices an undo log lives on, a DocumentIO whose owner runs the two
+// format detectors, and helpers that load and save through it with a bounded wait.
 
 #include "pel/files/file_io/FileDeviceWin32.h"
 #include "pel/files/file_io/FileIO.h"
@@ -57,6 +57,7 @@ protected:
     DocumentIOTest() : disk(folder.path.c_str()) {
         pel::FileIO::attachDevice(L"__winfs", &native, 0); // renames resolve to native paths
         pel::FileIO::attachDevice(L"disk", &disk, 0);
+        pel::FileIO::attachDevice(L"ram", &ram, 0);
     }
 
     // Runs a request and waits for it (a minute at most); returns its error text, empty when it
@@ -88,6 +89,7 @@ protected:
     TempFolder folder;
     pel::FileDeviceWin32 native{nullptr, true};
     FailingDiskDevice disk;
+    FailingRamDisk ram;
     TempDevices devices; // released first: the file system goes before the devices above
     DetectingOwner owner;
     tessel::DocumentIO io{&owner};

@@ -1,8 +1,9 @@
-// Files whose bytes do not all decode in the encoding their byte-order mark names: the load marks
-// the document and logs the first offset, and a save refuses to write the replacement characters
-// over the user's bytes until the mark is cleared.
+// Files whose bytes do not all decode in the encoding their byte-order mark (or the system's code
+// page) names: the load marks the document and logs the first offset, and a save refuses to write
+// the replacement characters over the user's bytes until the mark is cleared.
 
 #include "service/document/io/DocumentIOErrors.h"
+#include "support/AnsiCodePage.h"
 #include "support/LogCapture.h"
 #include "DocumentIOTestSupport.h"
 
@@ -97,4 +98,52 @@ TEST_F(DocumentReplacedBytesTest, NonCharactersSurviveASaveAndAReload) {
     Document reloaded;
     loadBytes(reloaded, folder.read(L"out.txt"));
     EXPECT_EQ(L"\uFFFE x \uFFFF", textOf(reloaded));
+}
+
+// Where the system's page is a double-byte one, a file without a mark that holds bytes the page
+// cannot decode is marked as the Unicode forms' are: its save is refused until the user chooses
+// to save anyway, and then the page's default character goes to the file in their place.
+TEST_F(DocumentReplacedBytesTest, AnAnsiLoadUnderADoubleBytePageMarksWhatItReplaced) {
+    const tessel_test::AnsiCodePage japanese(932);
+    const std::string lead = "\x93\xFA\x96{" + std::string(14, 'p'); // 日本 and a first block's end
+    const std::string bytes = lead + "\x81\x7F" "\x82\xA0"; // an invalid pair, then あ
+    io.setBlockSize(16);
+    Document document;
+    tessel_test::LogCapture log;
+    loadBytes(document, bytes);
+    EXPECT_EQ(L"\u65E5\u672C" + std::wstring(14, L'p') + L"\u30FB\u3042", textOf(document));
+    const DocumentFormat format = document.getFormat();
+    EXPECT_EQ(0u, format.detectedEncoding);
+    EXPECT_TRUE(format.replacedBytes);
+    EXPECT_TRUE(log.contains(L"not valid ANSI, first at offset 18;", pel::LOG_WARNING));
+
+    const std::wstring error = save(document, L"in.txt");
+    EXPECT_NE(std::wstring::npos, error.find(L"held bytes that are not valid ANSI")) << error.c_str();
+    EXPECT_TRUE(folder.read(L"in.txt") == bytes) << "the file is as it was";
+
+    document.changeFormat([](DocumentFormat& changed) { changed.replacedBytes = false; });
+    ASSERT_EQ(L"", save(document, L"in.txt"));
+    EXPECT_EQ(lead + "\x81\x45" "\x82\xA0", folder.read(L"in.txt"));
+    Document reloaded;
+    loadBytes(reloaded, folder.read(L"in.txt"));
+    EXPECT_EQ(textOf(document), textOf(reloaded));
+    EXPECT_FALSE(reloaded.getFormat().replacedBytes);
+}
+
+// A file of one non-character and nothing else is UTF-8, as the decoder takes it: it loads as that
+// one character and saves back as its own three bytes.
+TEST_F(DocumentReplacedBytesTest, AFileOfANonCharacterAloneIsUtf8) {
+    const struct {
+        std::string bytes;
+        wchar_t character;
+    } cases[] = {{"\xEF\xBF\xBF", L'\uFFFF'}, {"\xEF\xBF\xBE", L'\uFFFE'}};
+    for (const auto& c : cases) {
+        Document document;
+        loadBytes(document, c.bytes);
+        EXPECT_EQ(std::wstring(1, c.character), textOf(document));
+        EXPECT_EQ(0x8000FDE9u, document.getFormat().detectedEncoding);
+        EXPECT_FALSE(document.getFormat().replacedBytes);
+        ASSERT_EQ(L"", save(document, L"out.txt"));
+        EXPECT_EQ(c.bytes, folder.read(L"out.txt"));
+    }
 }
