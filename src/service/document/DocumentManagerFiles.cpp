@@ -11,8 +11,10 @@
 #include "service/document/DocumentListener.h"
 #include "service/document/io/DocumentIO.h"
 #include "service/document/io/DocumentIOErrors.h"
+#include "service/document/io/LockMutexHold.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace tessel {
 
@@ -27,28 +29,23 @@ bool fullPathOf(const wchar_t* path, pel::WorkString<>* o_full) {
 }
 
 // What the loader does with a document for the holder's scope. For a save the holder takes the
-// document's lock mutex first and keeps it for the loader until the save is over: no parse
-// worker writes line records meanwhile, while the main thread reads them under its lock, which
-// counts without the mutex then.
+// document's lock mutex first (a running parse slice ends) and keeps it for the loader until the
+// save is over: no parse worker writes line records meanwhile, while the main thread reads them
+// under its lock, which counts without the mutex then.
 class LoaderAccessHold {
 public:
-    LoaderAccessHold(Document& document, Document::LoaderAccess access)
-        : m_document(document), m_holdsMutex(access == Document::LOADER_READS) {
-        if (m_holdsMutex)
-            m_document.getLockMutex().wait(-1); // a running parse slice ends first
+    LoaderAccessHold(Document& document, Document::LoaderAccess access) : m_document(document) {
+        if (access == Document::LOADER_READS)
+            m_forLoader.emplace(document);
         m_document.setLoaderAccess(access);
     }
-    ~LoaderAccessHold() {
-        m_document.setLoaderAccess(Document::LOADER_NONE);
-        if (m_holdsMutex)
-            m_document.getLockMutex().release();
-    }
+    ~LoaderAccessHold() { m_document.setLoaderAccess(Document::LOADER_NONE); }
     LoaderAccessHold(const LoaderAccessHold&) = delete;
     LoaderAccessHold& operator=(const LoaderAccessHold&) = delete;
 
 private:
     Document& m_document;
-    bool m_holdsMutex;
+    std::optional<LockMutexHold> m_forLoader;
 };
 
 // What the loader found in the file, from the document it filled aside.
