@@ -5,6 +5,7 @@
 #include "pel/files/file_io/FileIO.h"
 #include "pel/log/Log.h"
 #include "pel/thread/LegacyThread.h"
+#include "service/base/TaskFailure.h"
 #include "service/document/Document.h"
 #include "service/document/io/DocumentIOErrors.h"
 #include "service/document/io/DocumentIOQueue.h"
@@ -187,25 +188,24 @@ std::unique_ptr<pel::FileErrorObject> DocumentIO::wait(DocumentIORequest* reques
         return std::unique_ptr<pel::FileErrorObject>(
             new pel::FileErrorObject(pel::FileErrorObject::setError(pel::FileErrorCode::INVALID_CALL)));
     bool done = false;
-    try {
-        if (waiter && request->ready)
+    if (waiter && request->ready) {
+        try {
             waiter->waitFor(request->kind, request->path, request->ready, [&] {
                 return done || (done = request->done.wait(0) == pel::Semaphore_Impl::Signalled);
             });
-    } catch (...) {
-        // The loader goes on writing into the request, the caller's ready event and the
-        // document: the caller hears of the failure only once it is done with them.
-        if (!done)
-            request->done.wait(-1);
-        release(tid);
-        throw;
+        } catch (...) {
+            // The loader goes on writing into the request, the caller's ready event and the
+            // document, and what it did is what the caller needs to hear: a waiter that could not
+            // keep the window alive meanwhile is only logged.
+            logCaughtException(L"DocumentIO: Waiting for the loader");
+        }
     }
     if (!done)
         request->done.wait(-1);
     std::unique_ptr<pel::FileErrorObject> error = std::move(request->error);
-    // The saved state is marked here, on the waiting thread, rather than by the loader: the
-    // main thread reads the undo log's state under its lock during the save while the loader
-    // holds none of its own.
+    // The saved state is marked on the waiting thread rather than by the loader: while a save
+    // runs, the window reads (and may change) the undo log's state under its lock, which counts
+    // without the mutex then, so the loader could not write it safely.
     if (!error && request->kind == DOCUMENT_IO_SAVE && request->document)
         request->document->getUndoContext().markSaved();
     release(tid);

@@ -39,9 +39,9 @@ public:
     // Waits for the request (through `waiter` when given and the request has a ready event),
     // marks the undo log of a document saved as saved, then frees the request's path and
     // returns its slot to the pool; returns the request's error, null when it succeeded (an
-    // invalid-call error for a request that is not one of this loader's). When the waiter
-    // throws, the request is waited for all the same and its slot returned before the exception
-    // goes on: the loader may still be writing into the request, its event and its document.
+    // invalid-call error for a request that is not one of this loader's). A waiter that throws
+    // is logged, and the request waited for all the same: the loader may still be writing into
+    // the request, its event and its document.
     std::unique_ptr<pel::FileErrorObject> wait(DocumentIORequest* request, DocumentIOWait* waiter = nullptr);
 
     // A test setting: files are read in blocks of this many bytes and saved in pieces of this many
