@@ -72,11 +72,13 @@ public:
     pel::LegacyMutex& getLockMutex() { return m_lockMutex; }
     // What the loader does with the document while the main thread waits for it; set by the
     // DocumentManager around the request, with the count at 0. While the loader saves it (it
-    // holds the mutex and only reads), the main thread reads it too: its lock takes the count
-    // without the mutex, so that the window paints meanwhile. While the loader fills it, the
-    // lock waits for the loader as ever. While the loader reads its file again into a document
-    // aside (a reload), the loader leaves it alone and the lock takes the mutex as ever. In each
-    // case an edit is refused (pel::IllegalStateException): it would be written over or lost.
+    // only reads), the main thread holds the mutex for the loader from before the save is
+    // queued until it is over, so no parse worker runs meanwhile, and reads the document too:
+    // its lock takes the count without the mutex, so that the window paints meanwhile. While
+    // the loader fills it, the lock waits for the loader as ever. While the loader reads its
+    // file again into a document aside (a reload), the loader leaves it alone and the lock
+    // takes the mutex as ever. In each case an edit is refused (pel::IllegalStateException):
+    // it would be written over or lost.
     enum LoaderAccess : uint32_t { LOADER_NONE = 0, LOADER_READS = 1, LOADER_WRITES = 2, LOADER_RELOADS = 3 };
     void setLoaderAccess(LoaderAccess access) { m_loaderAccess = access; }
     LoaderAccess getLoaderAccess() const { return m_loaderAccess; }

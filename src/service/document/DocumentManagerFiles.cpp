@@ -11,8 +11,10 @@
 #include "service/document/DocumentListener.h"
 #include "service/document/io/DocumentIO.h"
 #include "service/document/io/DocumentIOErrors.h"
+#include "service/document/io/LockMutexHold.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace tessel {
 
@@ -26,10 +28,15 @@ bool fullPathOf(const wchar_t* path, pel::WorkString<>* o_full) {
     return false;
 }
 
-// What the loader does with a document for the holder's scope.
+// What the loader does with a document for the holder's scope. For a save the holder takes the
+// document's lock mutex first (a running parse slice ends) and keeps it for the loader until the
+// save is over: no parse worker writes line records meanwhile, while the main thread reads them
+// under its lock, which counts without the mutex then.
 class LoaderAccessHold {
 public:
     LoaderAccessHold(Document& document, Document::LoaderAccess access) : m_document(document) {
+        if (access == Document::LOADER_READS)
+            m_forLoader.emplace(document);
         m_document.setLoaderAccess(access);
     }
     ~LoaderAccessHold() { m_document.setLoaderAccess(Document::LOADER_NONE); }
@@ -38,6 +45,7 @@ public:
 
 private:
     Document& m_document;
+    std::optional<LockMutexHold> m_forLoader;
 };
 
 // What the loader found in the file, from the document it filled aside.
@@ -66,7 +74,8 @@ bool DocumentManager::refuseWhileLocked(const Document& document, const wchar_t*
 }
 
 DocumentManager::FileError DocumentManager::runRequest(Document* document, const wchar_t* path, uint32_t kind) {
-    // The window reads a document being saved beside the loader, and leaves one being filled.
+    // The window reads a document being saved beside the loader (holding its mutex for it), and
+    // leaves one being filled.
     const LoaderAccessHold access(*document,
                                   kind == DOCUMENT_IO_SAVE ? Document::LOADER_READS : Document::LOADER_WRITES);
     // The waiter wakes on this as on its messages; it stays set once the request is done.

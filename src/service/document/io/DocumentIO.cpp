@@ -5,11 +5,14 @@
 #include "pel/files/file_io/FileIO.h"
 #include "pel/log/Log.h"
 #include "pel/thread/LegacyThread.h"
+#include "service/base/TaskFailure.h"
+#include "service/document/Document.h"
 #include "service/document/io/DocumentIOErrors.h"
 #include "service/document/io/DocumentIOQueue.h"
 #include "service/document/io/DocumentIOWait.h"
 #include "service/document/io/DocumentReader.h"
 #include "service/document/io/DocumentWriter.h"
+#include "service/document/undo/UndoContext.h"
 
 #include <atomic>
 #include <exception>
@@ -175,11 +178,7 @@ DocumentIORequest* DocumentIO::doRequest(Document* document, const wchar_t* path
         return &request;
     pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"DocumentIO::doRequest: '%s' queue error\n",
                     path ? path : L"");
-    delete[] request.path;
-    request.path = nullptr;
-    request.document = nullptr;
-    request.ready = nullptr;
-    m_loader->pool.release(tid);
+    release(tid);
     return nullptr;
 }
 
@@ -189,19 +188,38 @@ std::unique_ptr<pel::FileErrorObject> DocumentIO::wait(DocumentIORequest* reques
         return std::unique_ptr<pel::FileErrorObject>(
             new pel::FileErrorObject(pel::FileErrorObject::setError(pel::FileErrorCode::INVALID_CALL)));
     bool done = false;
-    if (waiter && request->ready)
-        waiter->waitFor(request->kind, request->path, request->ready, [&] {
-            return done || (done = request->done.wait(0) == pel::Semaphore_Impl::Signalled);
-        });
+    if (waiter && request->ready) {
+        try {
+            waiter->waitFor(request->kind, request->path, request->ready, [&] {
+                return done || (done = request->done.wait(0) == pel::Semaphore_Impl::Signalled);
+            });
+        } catch (...) {
+            // The loader goes on writing into the request, the caller's ready event and the
+            // document, and what it did is what the caller needs to hear: a waiter that could not
+            // keep the window alive meanwhile is only logged.
+            logCaughtException(L"DocumentIO: Waiting for the loader");
+        }
+    }
     if (!done)
         request->done.wait(-1);
     std::unique_ptr<pel::FileErrorObject> error = std::move(request->error);
-    delete[] request->path;
-    request->path = nullptr;
-    request->document = nullptr;
-    request->ready = nullptr;
-    m_loader->pool.release(tid);
+    // The saved state is marked on the waiting thread rather than by the loader: while a save
+    // runs, the window reads (and may change) the undo log's state under its lock, which counts
+    // without the mutex then, so the loader could not write it safely.
+    if (!error && request->kind == DOCUMENT_IO_SAVE && request->document)
+        request->document->getUndoContext().markSaved();
+    release(tid);
     return error;
+}
+
+void DocumentIO::release(int tid) {
+    DocumentIORequest& request = m_loader->pool.slot(tid);
+    request.error.reset();
+    delete[] request.path;
+    request.path = nullptr;
+    request.document = nullptr;
+    request.ready = nullptr;
+    m_loader->pool.release(tid);
 }
 
 void DocumentIO::setBlockSize(uint32_t size) { m_loader->blockSize = size; }

@@ -3,8 +3,9 @@
 // main thread: a request names a document, a path and a kind (load or save); the caller queues it
 // with doRequest and blocks in wait until the thread has run it. Requests run one at a time, in
 // queue order. The thread runs only while there is a request: the first one queued starts it,
-// and it ends when it finds the queue empty. The main thread must not hold the document's lock while it waits, because the
-// loader takes the lock's mutex for the whole load or save.
+// and it ends when it finds the queue empty. The main thread must not hold the document's lock
+// while it waits, because the loader takes the lock's mutex for the whole load or save (unless
+// the waiting caller holds it for a save, see Document::LOADER_READS).
 //
 // Whatever goes wrong inside a request (a file error, a file too large, memory, an exception)
 // becomes that request's error; the thread goes on with the next one.
@@ -36,8 +37,11 @@ public:
     // the request is done; it must live until the request's wait returns.
     DocumentIORequest* doRequest(Document* document, const wchar_t* path, uint32_t kind, HANDLE ready = nullptr);
     // Waits for the request (through `waiter` when given and the request has a ready event),
-    // then frees its path and returns its slot to the pool; returns the request's error, null
-    // when it succeeded (an invalid-call error for a request that is not one of this loader's).
+    // marks the undo log of a document saved as saved, then frees the request's path and
+    // returns its slot to the pool; returns the request's error, null when it succeeded (an
+    // invalid-call error for a request that is not one of this loader's). A waiter that throws
+    // is logged, and the request waited for all the same: the loader may still be writing into
+    // the request, its event and its document.
     std::unique_ptr<pel::FileErrorObject> wait(DocumentIORequest* request, DocumentIOWait* waiter = nullptr);
 
     // A test setting: files are read in blocks of this many bytes and saved in pieces of this many
@@ -50,6 +54,9 @@ public:
 
 private:
     class Loader;
+    // Frees the slot's path and error and gives the slot back to the pool.
+    void release(int tid);
+
     std::unique_ptr<Loader> m_loader;
 };
 

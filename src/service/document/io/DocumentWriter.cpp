@@ -10,7 +10,8 @@
 #include "service/document/io/LockMutexHold.h"
 #include "service/document/io/TextEncoder.h"
 #include "service/document/io/TextPieces.h"
-#include "service/document/undo/UndoContext.h"
+
+#include <optional>
 
 namespace tessel {
 
@@ -34,7 +35,10 @@ bool DocumentWriter::save(Document& document, const wchar_t* path) {
         return false;
     }
     PEL_ASSERT(!pel::is_main_thread());
-    const LockMutexHold hold(document);
+    // A save the DocumentManager runs finds the mutex held for it by the waiting main thread.
+    std::optional<LockMutexHold> hold;
+    if (document.getLoaderAccess() != Document::LOADER_READS)
+        hold.emplace(document);
     const DocumentFormat format = document.getFormat();
     if (format.replacedBytes) {
         set_document_io_error(DocumentIOError::BYTES_REPLACED, path, encoding_title(format.detectedEncoding));
@@ -65,10 +69,7 @@ bool DocumentWriter::save(Document& document, const wchar_t* path) {
             out.clear();
         }
     }
-    if (!file.write(out.data(), out.size()) || !file.commit())
-        return false;
-    document.getUndoContext().markSaved();
-    return true;
+    return file.write(out.data(), out.size()) && file.commit();
 }
 
 } // namespace tessel

@@ -1,7 +1,9 @@
 #include "pel/base/Exception.h"
+#include "pel/thread/Event.h"
 #include "pel/thread/Thread.h"
 #include "service/document/io/DocumentIOErrors.h"
 #include "service/document/io/DocumentIOQueue.h"
+#include "service/document/io/DocumentIOWait.h"
 #include "service/document/io/DocumentReader.h"
 #include "service/document/io/DocumentWriter.h"
 #include "DocumentIOTestSupport.h"
@@ -10,6 +12,8 @@
 #include <windows.h>
 
 #include <atomic>
+#include <new>
+#include <thread>
 #include <vector>
 
 using namespace tessel;
@@ -62,7 +66,70 @@ struct ThrowingListener : DocumentListener {
     }
 };
 
+// A waiter that runs out of memory (for its activity's text, say): at once, or only after it saw
+// the request done.
+struct FailingWait : DocumentIOWait {
+    explicit FailingWait(bool afterDone) : afterDone(afterDone) {}
+    void waitFor(uint32_t, const wchar_t*, HANDLE ready, const std::function<bool()>& finished) override {
+        while (afterDone && !finished())
+            ::WaitForSingleObject(ready, INFINITE);
+        throw std::bad_alloc();
+    }
+    bool afterDone;
+};
+
 } // namespace
+
+// The waiter's failure is logged; the wait still ends only once the loader is done with the
+// request, its event and its document, and answers what the request did.
+TEST_F(DocumentIOFailureTest, AWaitWhoseWaiterFailsEndsOnlyOnceTheLoaderIsDoneWithTheRequest) {
+    constexpr int LINES = 2000;
+    std::string bytes;
+    for (int i = 0; i < LINES; ++i)
+        bytes += "line " + std::to_string(i) + "\r\n";
+    folder.write(L"a.txt", bytes);
+    const int32_t loadedLength = static_cast<int32_t>(bytes.size()) - LINES; // one unit a break
+    for (const bool afterDone : {false, true}) {
+        SCOPED_TRACE(afterDone ? "failing after the request was done" : "failing at once");
+        tessel_test::LogCapture log;
+        Document document;
+        pel::Event ready(false);
+        // Failing at once, the load is held on the document's lock until this thread waits for
+        // it, or has left the wait without it.
+        if (!afterDone)
+            document.getLockMutex().wait(-1);
+        DocumentIORequest* request = io.doRequest(&document, L"disk:a.txt", DOCUMENT_IO_LOAD, ready.handle());
+        ASSERT_NE(nullptr, request);
+        std::atomic<bool> left{false};
+        std::thread holder([&] {
+            if (afterDone)
+                return;
+            while (!left && request->done.waiting() == 0)
+                ::Sleep(1);
+            document.getLockMutex().release();
+        });
+        FailingWait waiter(afterDone);
+        bool thrown = false, failed = true;
+        try {
+            failed = io.wait(request, &waiter) != nullptr;
+        } catch (const std::bad_alloc&) {
+            thrown = true;
+        }
+        const int32_t lengthOnLeaving = document.getLength();
+        const bool slotKept = request->path != nullptr;
+        left = true;
+        holder.join();
+        // Whatever happened, the loader is done with the document before it goes.
+        ASSERT_TRUE(::WaitForSingleObject(ready.handle(), 60000) == WAIT_OBJECT_0);
+        EXPECT_FALSE(thrown) << "the waiter's failure took the place of the request's outcome";
+        EXPECT_FALSE(failed);
+        EXPECT_EQ(loadedLength, lengthOnLeaving) << "the wait ended before the loader had filled the document";
+        EXPECT_FALSE(slotKept) << "the request's slot was not given back";
+        EXPECT_TRUE(log.contains(L"DocumentIO: Waiting for the loader failed: std::bad_alloc"));
+    }
+    Document document;
+    EXPECT_EQ(L"", load(document, L"a.txt")) << "the loader serves the next request";
+}
 
 TEST_F(DocumentIOFailureTest, AReloadWhoseReadFailsHalfWayLeavesTheDocumentAsItWas) {
     std::string bytes;
