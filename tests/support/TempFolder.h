@@ -38,7 +38,8 @@ public:
         return bytes;
     }
     // False when the file cannot be opened (missing, or held by a writer that shares nothing).
-    // The reader shares everything, so a program saving over the file meanwhile is never refused.
+    // The reader shares everything, yet while it holds the file open the system refuses to
+    // replace it: a program saving over it meanwhile waits for the read to end.
     bool tryRead(const std::wstring& name, std::string* o_bytes) const {
         HANDLE file = ::CreateFileW((*this / name).c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
