@@ -81,6 +81,16 @@ protected:
         DocumentController::Lock lock(*page.controller, DocumentController::LOCK_EDIT);
         page.controller->typeText(text.c_str(), static_cast<int32_t>(text.size()));
     }
+    // Starts the program with big.txt open (read at once) and `typed` at its start: its tab,
+    // null when it did not open.
+    MainWindow::Page* startEdited(const std::wstring& typed) {
+        device.readGateShut = false;
+        if (!start() || !window->openFile(L"held:big.txt"))
+            return nullptr;
+        MainWindow::Page* page = window->getActivePage();
+        edit(*page, typed);
+        return page;
+    }
 
     // Runs `work` (a save or reload of a held file) with the device's gate of writes, or of
     // reads, shut, and sends the window `message` from inside its wait once the loader is held
@@ -293,33 +303,27 @@ TEST_F(LoaderWaitTest, AfterALoadTheWindowIsEnabledAndTheNewDocumentHasTheFocus)
 // The end of the session asked while a save waits for the loader waits for the save: the saved
 // document counts as saved, and only what else is unsaved is asked about, and saved.
 TEST_F(LoaderWaitTest, ASessionEndDuringASaveWaitsForItThenAsksOnlyAboutTheRest) {
-    device.readGateShut = false;
     device.files[L"other.txt"] = "other\r\n";
-    ASSERT_TRUE(start());
+    MainWindow::Page* const page = startEdited(L"new ");
+    ASSERT_TRUE(page);
     ASSERT_TRUE(window->openFile(L"held:other.txt"));
     edit(*window->getActivePage(), L"more ");
-    ASSERT_TRUE(window->openFile(L"held:big.txt"));
-    MainWindow::Page& page = *window->getActivePage();
-    edit(page, L"new ");
     answers.push_back(MainWindow::RESULT_SAVE);
     bool saved = false;
-    EXPECT_EQ(TRUE, sendWhileHeld(false, WM_QUERYENDSESSION, 0, [&] { saved = window->save(page); }));
+    EXPECT_EQ(TRUE, sendWhileHeld(false, WM_QUERYENDSESSION, 0, [&] { saved = window->save(*page); }));
     EXPECT_TRUE(saved);
     ASSERT_EQ(1u, questions.size());
     EXPECT_EQ(L"Save changes to `held:other.txt` before closing?", questions[0]);
     EXPECT_EQ("new first line\r\nsecond line\r\n", device.files[L"big.txt"]);
     EXPECT_EQ("more other\r\n", device.files[L"other.txt"]);
-    EXPECT_FALSE(page.controller->isModified());
+    EXPECT_FALSE(page->controller->isModified());
 }
 
 // A save that fails while the end of the session waits for it leaves its document unsaved: that
 // is asked about, and "Save" there saves it, never refused for the request that was under way.
 TEST_F(LoaderWaitTest, ASaveThatFailedUnderASessionEndIsSavedFromItsQuestion) {
-    device.readGateShut = false;
-    ASSERT_TRUE(start());
-    ASSERT_TRUE(window->openFile(L"held:big.txt"));
-    MainWindow::Page& page = *window->getActivePage();
-    edit(page, L"new ");
+    MainWindow::Page* const page = startEdited(L"new ");
+    ASSERT_TRUE(page);
     device.writeLimit = 0; // full until the question
     setQuestionHook([&](const std::wstring& text, const std::vector<QuestionButton>&) {
         questions.push_back(text);
@@ -327,48 +331,42 @@ TEST_F(LoaderWaitTest, ASaveThatFailedUnderASessionEndIsSavedFromItsQuestion) {
         return text.find(L"Save changes") == 0 ? MainWindow::RESULT_SAVE : afWindow::RESULT_OK;
     });
     bool saved = true;
-    EXPECT_EQ(TRUE, sendWhileHeld(false, WM_QUERYENDSESSION, 0, [&] { saved = window->save(page); }));
+    EXPECT_EQ(TRUE, sendWhileHeld(false, WM_QUERYENDSESSION, 0, [&] { saved = window->save(*page); }));
     EXPECT_FALSE(saved) << "the save under way failed";
     ASSERT_LE(1u, questions.size());
     EXPECT_EQ(L"Save changes to `held:big.txt` before closing?", questions[0]);
     for (const std::wstring& question : questions)
         EXPECT_EQ(std::wstring::npos, question.find(L"being edited")) << narrow(question);
     EXPECT_EQ("new first line\r\nsecond line\r\n", device.files[L"big.txt"]);
-    EXPECT_FALSE(page.controller->isModified());
+    EXPECT_FALSE(page->controller->isModified());
 }
 
 // An edited document whose reload ("Reload" answered) the end of the session meets counts as
 // reloaded: there is nothing to ask about.
 TEST_F(LoaderWaitTest, ASessionEndDuringAReloadCountsTheDocumentAsReloaded) {
-    device.readGateShut = false;
-    ASSERT_TRUE(start());
-    ASSERT_TRUE(window->openFile(L"held:big.txt"));
-    MainWindow::Page& page = *window->getActivePage();
-    edit(page, L"lost ");
+    MainWindow::Page* const page = startEdited(L"lost ");
+    ASSERT_TRUE(page);
     device.files[L"big.txt"] = "changed outside\r\n";
     answers.push_back(MainWindow::RESULT_RELOAD);
     EXPECT_EQ(TRUE, sendWhileHeld(true, WM_QUERYENDSESSION, 0, [&] {
-                  page.controller->onFileChanged(page.controller->getDocument(),
+                  page->controller->onFileChanged(page->controller->getDocument(),
                                                  DocumentFileChange{FILE_CHANGE_MODIFIED});
               }));
     EXPECT_EQ(1u, questions.size()) << "only the outside change was asked about";
     EXPECT_EQ(L"changed outside\n", activeText());
-    EXPECT_FALSE(page.controller->isModified());
+    EXPECT_FALSE(page->controller->isModified());
 }
 
 // The process ends once the end of the session returns: it never returns while the loader
 // still writes a document.
 TEST_F(LoaderWaitTest, TheSessionsEndReturnsOnlyOnceTheSaveUnderWayIsWritten) {
-    device.readGateShut = false;
-    ASSERT_TRUE(start());
-    ASSERT_TRUE(window->openFile(L"held:big.txt"));
-    MainWindow::Page& page = *window->getActivePage();
-    edit(page, L"new ");
+    MainWindow::Page* const page = startEdited(L"new ");
+    ASSERT_TRUE(page);
     const DocumentManager& documents = app->getControllers()->getDocumentManager();
     bool written = false;
     bool saved = false;
-    sendWhileHeld(false, WM_ENDSESSION, TRUE, [&] { saved = window->save(page); },
-                  [&] { written = documents.leavesInSync(page.controller->getDocument()); });
+    sendWhileHeld(false, WM_ENDSESSION, TRUE, [&] { saved = window->save(*page); },
+                  [&] { written = documents.leavesInSync(page->controller->getDocument()); });
     EXPECT_TRUE(written) << "the session's end returned before the save was written";
     EXPECT_TRUE(saved);
     EXPECT_EQ("new first line\r\nsecond line\r\n", device.files[L"big.txt"]);
