@@ -36,8 +36,9 @@ std::function<void()>& heldTargetHook() {
     return hook;
 }
 
-// What the system answers a rename over a file that another program has open, whatever it
-// shares: the open ends in a moment, a lasting refusal only after the wait.
+// What the system answers a rename over a file that another program has open, whatever that
+// program shares. It passes once the file is let go; a refusal that lasts (no right to replace
+// the file) fails the save after the wait.
 bool isHeldError(uint32_t code) {
     return code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
 }

@@ -9,7 +9,7 @@ namespace tessel {
 
 namespace {
 
-// The file's stamp, when it is there and no folder.
+// The file's stamp, when it is there and no folder; else the stamp is left as it was.
 bool fileStamp(const std::wstring& path, DocumentWatch::FileStamp* o_stamp) {
     pel::FileInfo info{};
     if (!pel::FileIO::getFileInfo(path.c_str(), &info) || (info.flags & pel::FILEINFO_DIRECTORY))
@@ -24,8 +24,7 @@ bool fileStamp(const std::wstring& path, DocumentWatch::FileStamp* o_stamp) {
 
 DocumentWatch::FileStamp DocumentWatch::stampOf(const std::wstring& path) {
     FileStamp stamp;
-    if (!fileStamp(path, &stamp))
-        stamp = FileStamp();
+    fileStamp(path, &stamp);
     return stamp;
 }
 
