@@ -45,6 +45,11 @@ void LoaderWait::waitFor(uint32_t kind, const wchar_t* path, HANDLE ready, const
         return;
     afViewPlatform* host = m_view ? m_view->getHost() : nullptr;
     HWND window = host ? ::GetAncestor(host->getHandle(), GA_ROOT) : nullptr;
+    m_readies.push_back(ready);
+    struct Ended {
+        std::vector<HANDLE>& readies;
+        ~Ended() { readies.pop_back(); }
+    } ended{m_readies};
     // Only the outermost wait disables the window, and only one that a modal window has not.
     const bool disabling = ++m_depth == 1 && window && ::IsWindowEnabled(window);
     HWND focus = ::GetFocus();
@@ -76,6 +81,12 @@ void LoaderWait::waitFor(uint32_t kind, const wchar_t* path, HANDLE ready, const
     if (m_quitHeld)
         ::PostQuitMessage(m_quitCode);
     m_quitHeld = false;
+}
+
+void LoaderWait::finishRequests() const {
+    // The loader needs nothing of the main thread to finish a request.
+    for (HANDLE ready : m_readies)
+        ::WaitForSingleObject(ready, INFINITE);
 }
 
 void LoaderWait::pump() {

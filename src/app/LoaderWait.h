@@ -3,7 +3,8 @@
 // disabled (clicks and keys made meanwhile go nowhere) but paints, answers messages and queues
 // what a second start hands over; once the wait has run for a moment the status bar shows the
 // activity ("Loading <name>...", "Saving <name>...") with its spinner. A close asked meanwhile
-// comes back once the wait is over.
+// comes back once the wait is over; a message that must be answered at once with the loader's
+// work done (the end of the session) waits for it first.
 
 #include "service/document/io/DocumentIOWait.h"
 
@@ -27,6 +28,11 @@ public:
     // The activity's text for a request: "Loading a.txt...", "Saving a.txt...".
     static std::wstring activityText(uint32_t kind, const wchar_t* path);
 
+    // Waits, handling no messages, until the loader has finished the request of every wait in
+    // progress (nothing when none runs): a message answered inside a wait then finds each
+    // document as its request leaves it, and no write is left half done.
+    void finishRequests() const;
+
 private:
     // Handles the queued messages, holding back input to disabled windows and a close or quit
     // until the wait is over.
@@ -34,6 +40,7 @@ private:
 
     afView* m_view;
     int m_depth = 0; // waits in progress, nested through the messages one handles
+    std::vector<HANDLE> m_readies; // the ready events of the waits in progress, outermost first
     std::vector<HWND> m_closesHeld;
     bool m_quitHeld = false;
     int m_quitCode = 0;

@@ -263,10 +263,24 @@ bool MainWindow::askBeforeClosing() {
     }
     m_closing = true;
     TesselService* root = m_services.root;
+    const CloseQuestion asking(*this);
     if (askToCloseAll() && (!root || root->queryClose()))
         return true;
     m_closing = false;
     return false;
+}
+
+bool MainWindow::queryEndSession() {
+    // The open question answers for the window: asked again, each document would be asked
+    // about twice, and the inner answers would end the close the outer one still asks for.
+    if (m_closeQuestions > 0)
+        return false;
+    // Sent while a load or save waits, this is answered inside that wait: the loader finishes
+    // first, so that a save that went through counts as saved, a reload as reloaded, and a
+    // document the loader had is free to be saved again.
+    if (m_loaderWait)
+        m_loaderWait->finishRequests();
+    return askBeforeClosing();
 }
 
 void MainWindow::endSession() {
@@ -286,13 +300,17 @@ bool MainWindow::onRawMessage(afMessage& msg) {
         ::SetMenu(msg.window, nullptr);
         break;
     case WM_QUERYENDSESSION:
-        msg.result = askBeforeClosing() ? TRUE : FALSE;
+        msg.result = queryEndSession() ? TRUE : FALSE;
         return true;
     case WM_ENDSESSION:
-        if (msg.wParam)
+        if (msg.wParam) {
+            // The process ends once this returns: a write still under way would be cut off.
+            if (m_loaderWait)
+                m_loaderWait->finishRequests();
             endSession();
-        else
-            m_closing = false; // another program kept the session
+        } else if (m_closeQuestions == 0) {
+            m_closing = false; // another program kept the session; a close still asking goes on
+        }
         msg.result = 0;
         return true;
     case WM_COPYDATA: {

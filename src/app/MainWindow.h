@@ -5,13 +5,15 @@
 // lost (when a tab closes and when the window does), asks about changes other programs make to
 // an open file, gives documents their grammar and theme, and opens what a second start of the
 // program hands over. Its title names the active document. The end of a Windows session asks as
-// closing does and then saves the settings.
+// closing does (once a load or save under way is over, and not while a closing question is
+// already open) and then saves the settings.
 
 #include "afw/action/afAction.h"
 #include "afw/dialog/afQuestion.h"
 #include "afw/data/afDropAction.h"
 #include "afw/window/afWindowMain.h"
 #include "afw/dock/afDockSlotController.h"
+#include "service/document/DocumentWatch.h"
 #include "service/document/controller/FacePreset.h"
 #include "service/document/search/SearchParameters.h"
 
@@ -75,9 +77,9 @@ public:
         int untitled = 0; // 0 for a document with a file
         // Its file was deleted while the tab was in the background: told when it is activated.
         bool deletedNotice = false;
-        // The file's write time when another program's change was last answered (kept or
-        // reloaded): a later notice of that same file is no news.
-        uint64_t answeredWriteTime = 0;
+        // The file as it was when another program's change was last asked about and answered
+        // (kept or reloaded): a later notice of that same file is no news.
+        DocumentWatch::FileStamp answeredFile;
     };
 
     explicit MainWindow(const Services& services);
@@ -201,10 +203,14 @@ private:
     // What closing the window and ending the session ask: a hand-over taken before it opens and
     // refuses the close; then each modified document, then the services. Whether to go on.
     bool askBeforeClosing();
+    // WM_QUERYENDSESSION: whether the session may end.
+    bool queryEndSession();
     // The session ends: the settings are saved, since the process ends without App::exit.
     void endSession();
     void watchController(Page& page);
     void fileModified(DocumentController& controller);
+    // Asks whether another program's change to the document's file is to be reloaded.
+    bool askToReload(DocumentController& controller);
     void fileDeleted(DocumentController& controller);
     void showDeletedNotice();
     void queueCommand(const std::wstring& text);
@@ -237,6 +243,16 @@ private:
     // editor's window went with the main window's.
     bool m_endingTabs = false;
     bool m_closing = false;
+    // Closing questions open now (a tab's or the window's, with the saves they start): they
+    // do not nest.
+    int m_closeQuestions = 0;
+    struct CloseQuestion {
+        explicit CloseQuestion(MainWindow& window) : window(window) { ++window.m_closeQuestions; }
+        ~CloseQuestion() { --window.m_closeQuestions; }
+        CloseQuestion(const CloseQuestion&) = delete;
+        CloseQuestion& operator=(const CloseQuestion&) = delete;
+        MainWindow& window;
+    };
 };
 
 } // namespace tessel

@@ -39,14 +39,6 @@ std::wstring errorText(const DocumentManager::FileError& error) {
     return text;
 }
 
-// 0 when the file cannot be read.
-uint64_t writeTimeOf(const std::wstring& path) {
-    pel::FileInfo info;
-    if (!pel::FileIO::getFileInfo(path.c_str(), &info))
-        return 0;
-    return static_cast<uint64_t>(info.lastWriteTime.dwHighDateTime) << 32 | info.lastWriteTime.dwLowDateTime;
-}
-
 // A save the encoding cannot hold says where another encoding is chosen.
 std::wstring saveErrorText(const DocumentManager::FileError& error) {
     const bool encoding = error && error->getCode() == DocumentIOError::CHARACTERS_LOST;
@@ -210,8 +202,12 @@ bool MainWindow::closeOtherHolder(Page& page, const std::wstring& path) {
 }
 
 bool MainWindow::askToClose(Page& page) {
-    if (!page.controller->isModified())
+    // A save or reload the loader has finished while the window waits for it leaves the
+    // document as its file (the end of the session is answered inside that wait).
+    if (!page.controller->isModified() ||
+        m_services.controllers->getDocumentManager().leavesInSync(page.controller->getDocument()))
         return true;
+    const CloseQuestion asking(*this);
     activate(page);
     const uint32_t answer = askToSaveChanges(this, getName(page));
     if (answer == RESULT_DONT_SAVE)
@@ -258,34 +254,46 @@ void MainWindow::openCommandLine(const std::wstring& text) {
         newDocument();
 }
 
-void MainWindow::fileModified(DocumentController& controller) {
-    Page* page = getActivePage();
-    if (!page || page->controller != &controller || !controller.isModifiedOnDisk())
-        return;
-    const std::wstring path = controller.getPath();
-    // One save by another program may come as several notices: the file as it was answered is
-    // not asked about again.
-    if (page->answeredWriteTime && writeTimeOf(path) == page->answeredWriteTime) {
-        controller.onFileChanged(controller.getDocument(), DocumentFileChange{});
-        return;
-    }
+bool MainWindow::askToReload(DocumentController& controller) {
     // A reload clears the undo history: unsaved edits would be gone for good, so Enter keeps them.
     const bool edited = controller.isModified();
     const uint32_t answer = askQuestion(
         this,
         message(edited ? L"`{1}` was changed by another program. Reload it? Its unsaved changes here would be lost."
                        : L"`{1}` was changed by another program. Reload it?",
-                path),
+                controller.getPath()),
         {{L"&Reload", RESULT_RELOAD, !edited}, {L"&Keep", RESULT_KEEP, edited}});
-    page->answeredWriteTime = writeTimeOf(path);
-    if (answer != RESULT_RELOAD) {
-        // Kept: not asked again until the file changes again.
-        controller.onFileChanged(controller.getDocument(), DocumentFileChange{});
+    return answer == RESULT_RELOAD;
+}
+
+void MainWindow::fileModified(DocumentController& controller) {
+    Page* page = getActivePage();
+    if (!page || page->controller != &controller || !controller.isModifiedOnDisk())
         return;
+    const std::wstring path = controller.getPath();
+    // Read before asking: a write that lands while the question is open is news after it.
+    DocumentWatch::FileStamp asked = DocumentWatch::stampOf(path);
+    // One save by another program may come as several notices: the file as it was answered is
+    // not asked about again.
+    bool news = !page->answeredFile.known() || asked != page->answeredFile;
+    while (news) {
+        if (askToReload(controller)) {
+            // The reload reads the file as it is now, a write made while the question was open
+            // included; one made while it reads is asked about once it is over.
+            page->answeredFile = DocumentWatch::stampOf(path);
+            DocumentManager::FileError error;
+            if (!m_services.controllers->getDocumentManager().reloadDocument(&controller.getDocument(), &error))
+                showMessage(this, message(L"Cannot open `{1}`: {2}", path, errorText(error)));
+            return;
+        }
+        page->answeredFile = asked;
+        // Written again while it was asked: Keep answered for the older file only.
+        const DocumentWatch::FileStamp now = DocumentWatch::stampOf(path);
+        news = now != asked;
+        asked = now;
     }
-    DocumentManager::FileError error;
-    if (!m_services.controllers->getDocumentManager().reloadDocument(&controller.getDocument(), &error))
-        showMessage(this, message(L"Cannot open `{1}`: {2}", path, errorText(error)));
+    // Kept: not asked again until the file changes again.
+    controller.onFileChanged(controller.getDocument(), DocumentFileChange{});
 }
 
 void MainWindow::fileDeleted(DocumentController& controller) {

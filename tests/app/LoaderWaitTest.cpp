@@ -1,6 +1,7 @@
 // The main window while the loader holds a load: it paints, answers messages and queues what a
 // second start hands over, refuses input, shows the activity, and then gets the document; a
-// held reload paints the document as it was until the new text takes its place.
+// held reload paints the document as it was until the new text takes its place. The end of the
+// Windows session, asked meanwhile, waits for the loader's work and then asks about the rest.
 
 #include "ShellFixture.h"
 
@@ -10,8 +11,11 @@
 
 #include "bundles/ToolStripStatus.h"
 #include "editor/Editor.h"
+#include "service/document/DocumentManager.h"
 #include "service/document/controller/DocumentController.h"
+#include "service/document/controller/DocumentControllerManager.h"
 #include "pel/files/file_io/FileIO.h"
+#include "pel/thread/Event.h"
 #include "service/document/io/DocumentIORequest.h"
 #include "support/MemoryFileDevice.h"
 #include "support/OtherProcess.h"
@@ -71,6 +75,60 @@ protected:
     void TearDown() override {
         ShellFixture::TearDown();
         pel::FileIO::detachDevice(L"held");
+    }
+
+    static void edit(MainWindow::Page& page, const std::wstring& text) {
+        DocumentController::Lock lock(*page.controller, DocumentController::LOCK_EDIT);
+        page.controller->typeText(text.c_str(), static_cast<int32_t>(text.size()));
+    }
+    // Starts the program with big.txt open (read at once) and `typed` at its start: its tab,
+    // null when it did not open.
+    MainWindow::Page* startEdited(const std::wstring& typed) {
+        device.readGateShut = false;
+        if (!start() || !window->openFile(L"held:big.txt"))
+            return nullptr;
+        MainWindow::Page* page = window->getActivePage();
+        edit(*page, typed);
+        return page;
+    }
+
+    // Runs `work` (a save or reload of a held file) with the device's gate of writes, or of
+    // reads, shut, and sends the window `message` from inside its wait once the loader is held
+    // there; `then` runs right after the answer, still inside that wait. The gate opens once the
+    // window handles the message and answers no other meanwhile (it waits for the loader), or
+    // has answered it. The window's answer; -1 when the loader was never held.
+    LRESULT sendWhileHeld(bool reads, UINT message, WPARAM wParam, const std::function<void()>& work,
+                          const std::function<void()>& then = nullptr) {
+        HWND main = window->getHandle();
+        bool& shut = reads ? device.readGateShut : device.gateShut;
+        pel::Event& gate = reads ? device.readGate : device.writeGate;
+        pel::Event& held = reads ? device.readWaiting : device.writeWaiting;
+        pel::Event handling(false);
+        LRESULT answer = -1;
+        const MainThreadProbe sender([&] {
+            handling.signal();
+            answer = ::SendMessageW(main, message, wParam, 0);
+            if (then)
+                then();
+            return true;
+        });
+        const MainThreadProbe answering([] { return true; });
+        shut = true;
+        std::thread user([&] {
+            if (held.tryWait(30000))
+                sender.ask();
+            handling.signal();
+        });
+        std::thread opener([&] {
+            handling.tryWait(30000);
+            answering.ask(300);
+            shut = false;
+            gate.signal();
+        });
+        work();
+        user.join();
+        opener.join();
+        return answer;
     }
 
     // Whether an activity of the load is listed.
@@ -240,6 +298,78 @@ TEST_F(LoaderWaitTest, AfterALoadTheWindowIsEnabledAndTheNewDocumentHasTheFocus)
     EXPECT_TRUE(::IsWindowEnabled(window->getHandle()));
     EXPECT_EQ(window->getActivePage()->editor->getHandle(), ::GetFocus());
     EXPECT_FALSE(loadShown());
+}
+
+// The end of the session asked while a save waits for the loader waits for the save: the saved
+// document counts as saved, and only what else is unsaved is asked about, and saved.
+TEST_F(LoaderWaitTest, ASessionEndDuringASaveWaitsForItThenAsksOnlyAboutTheRest) {
+    device.files[L"other.txt"] = "other\r\n";
+    MainWindow::Page* const page = startEdited(L"new ");
+    ASSERT_TRUE(page);
+    ASSERT_TRUE(window->openFile(L"held:other.txt"));
+    edit(*window->getActivePage(), L"more ");
+    answers.push_back(MainWindow::RESULT_SAVE);
+    bool saved = false;
+    EXPECT_EQ(TRUE, sendWhileHeld(false, WM_QUERYENDSESSION, 0, [&] { saved = window->save(*page); }));
+    EXPECT_TRUE(saved);
+    ASSERT_EQ(1u, questions.size());
+    EXPECT_EQ(L"Save changes to `held:other.txt` before closing?", questions[0]);
+    EXPECT_EQ("new first line\r\nsecond line\r\n", device.files[L"big.txt"]);
+    EXPECT_EQ("more other\r\n", device.files[L"other.txt"]);
+    EXPECT_FALSE(page->controller->isModified());
+}
+
+// A save that fails while the end of the session waits for it leaves its document unsaved: that
+// is asked about, and "Save" there saves it, never refused for the request that was under way.
+TEST_F(LoaderWaitTest, ASaveThatFailedUnderASessionEndIsSavedFromItsQuestion) {
+    MainWindow::Page* const page = startEdited(L"new ");
+    ASSERT_TRUE(page);
+    device.writeLimit = 0; // full until the question
+    setQuestionHook([&](const std::wstring& text, const std::vector<QuestionButton>&) {
+        questions.push_back(text);
+        device.writeLimit = SIZE_MAX;
+        return text.find(L"Save changes") == 0 ? MainWindow::RESULT_SAVE : afWindow::RESULT_OK;
+    });
+    bool saved = true;
+    EXPECT_EQ(TRUE, sendWhileHeld(false, WM_QUERYENDSESSION, 0, [&] { saved = window->save(*page); }));
+    EXPECT_FALSE(saved) << "the save under way failed";
+    ASSERT_LE(1u, questions.size());
+    EXPECT_EQ(L"Save changes to `held:big.txt` before closing?", questions[0]);
+    for (const std::wstring& question : questions)
+        EXPECT_EQ(std::wstring::npos, question.find(L"being edited")) << narrow(question);
+    EXPECT_EQ("new first line\r\nsecond line\r\n", device.files[L"big.txt"]);
+    EXPECT_FALSE(page->controller->isModified());
+}
+
+// An edited document whose reload ("Reload" answered) the end of the session meets counts as
+// reloaded: there is nothing to ask about.
+TEST_F(LoaderWaitTest, ASessionEndDuringAReloadCountsTheDocumentAsReloaded) {
+    MainWindow::Page* const page = startEdited(L"lost ");
+    ASSERT_TRUE(page);
+    device.files[L"big.txt"] = "changed outside\r\n";
+    answers.push_back(MainWindow::RESULT_RELOAD);
+    EXPECT_EQ(TRUE, sendWhileHeld(true, WM_QUERYENDSESSION, 0, [&] {
+                  page->controller->onFileChanged(page->controller->getDocument(),
+                                                 DocumentFileChange{FILE_CHANGE_MODIFIED});
+              }));
+    EXPECT_EQ(1u, questions.size()) << "only the outside change was asked about";
+    EXPECT_EQ(L"changed outside\n", activeText());
+    EXPECT_FALSE(page->controller->isModified());
+}
+
+// The process ends once the end of the session returns: it never returns while the loader
+// still writes a document.
+TEST_F(LoaderWaitTest, TheSessionsEndReturnsOnlyOnceTheSaveUnderWayIsWritten) {
+    MainWindow::Page* const page = startEdited(L"new ");
+    ASSERT_TRUE(page);
+    const DocumentManager& documents = app->getControllers()->getDocumentManager();
+    bool written = false;
+    bool saved = false;
+    sendWhileHeld(false, WM_ENDSESSION, TRUE, [&] { saved = window->save(*page); },
+                  [&] { written = documents.leavesInSync(page->controller->getDocument()); });
+    EXPECT_TRUE(written) << "the session's end returned before the save was written";
+    EXPECT_TRUE(saved);
+    EXPECT_EQ("new first line\r\nsecond line\r\n", device.files[L"big.txt"]);
 }
 
 } // namespace

@@ -1,11 +1,15 @@
 // The shell's paths where a user's work could be lost: another program's change to an edited
-// file, the end of the Windows session, Save As onto a file another tab holds, and a second
-// start's hand-over while the window closes.
+// file (and one more while it is asked about), the end of the Windows session (and while a
+// closing question is open), Save As onto a file another tab holds, and a second start's
+// hand-over while the window closes.
 
 #include "ShellFixture.h"
 
 #include "editor/Editor.h"
 
+#include "pel/files/WatchedObject.h"
+#include "service/document/Document.h"
+#include "service/document/DocumentWatch.h"
 #include "service/document/controller/DocumentController.h"
 
 using namespace tessel;
@@ -204,6 +208,80 @@ TEST_F(ShellWorkKeptTest, AHandOverDuringTheClosingQuestionsIsRefusedUntilTheClo
     EXPECT_EQ((std::vector<LRESULT>{0, 0}), answered);
     EXPECT_EQ(0, handOver(file(L"h.txt")));
     EXPECT_EQ(0u, window->getPendingCommandCount());
+}
+
+// A write that lands while the outside-change question is open is asked about after "Keep",
+// never taken as answered; after "Reload" the reload reads it and there is nothing more to ask.
+TEST_F(ShellWorkKeptTest, AFileWrittenAgainWhileItsChangeIsAskedAboutIsNeverTakenAsAnswered) {
+    base.write(L"files\\e.txt", "old");
+    ASSERT_TRUE(start(L"\"" + file(L"e.txt") + L"\""));
+    DocumentController& controller = *window->getActivePage()->controller;
+    type(L"xy");
+    // Once the watcher has told the file's last write: later notices find it answered.
+    const pel::WatchedObject* entry = controller.getDocument().getWatchEntry();
+    ASSERT_TRUE(entry);
+    const auto allTold = [&] {
+        return tessel_test::pumpUntil(
+            [&] { return entry->knownWriteTime() == DocumentWatch::stampOf(file(L"e.txt")).writeTime; });
+    };
+    uint32_t answer = MainWindow::RESULT_KEEP;
+    std::string again;
+    answerWith([&](const std::wstring&) {
+        if (!again.empty())
+            base.writeOutside(L"files\\e.txt", again);
+        again.clear();
+        return answer;
+    });
+    again = "changed again outside";
+    base.writeOutside(L"files\\e.txt", "changed outside");
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return questions.size() >= 2; }))
+        << "the write made while the question was open was never asked about";
+    EXPECT_TRUE(allTold());
+    EXPECT_EQ(2u, questions.size());
+    EXPECT_EQ(L"xyold", activeText());
+    EXPECT_FALSE(controller.isModifiedOnDisk());
+
+    answer = MainWindow::RESULT_RELOAD;
+    again = "the newest text";
+    base.writeOutside(L"files\\e.txt", "third");
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return activeText() == L"the newest text"; }))
+        << "the reload did not read the file as it was after the question";
+    EXPECT_TRUE(allTold());
+    EXPECT_EQ(3u, questions.size());
+    EXPECT_FALSE(controller.isModifiedOnDisk());
+}
+
+// Closing questions never nest: the end of the session while one is open is refused without
+// asking again, and another program keeping the session leaves the close going, so that a
+// hand-over is still refused rather than taken and lost with the window.
+TEST_F(ShellWorkKeptTest, TheSessionsEndWhileAClosingQuestionIsOpenNeitherAsksAgainNorEndsTheClose) {
+    base.write(L"files\\a.txt", "a");
+    base.write(L"files\\b.txt", "b");
+    base.write(L"files\\h.txt", "h");
+    ASSERT_TRUE(start(L"\"" + file(L"a.txt") + L"\""));
+    type(L"1");
+    ASSERT_TRUE(window->openFile(file(L"b.txt")));
+    type(L"2");
+    LRESULT ended = -1, handedOver = -1;
+    bool closingAfter = false;
+    answerWith([&](const std::wstring&) {
+        if (questions.size() == 1) {
+            ended = ::SendMessageW(window->getHandle(), WM_QUERYENDSESSION, 0, 0);
+            ::SendMessageW(window->getHandle(), WM_ENDSESSION, FALSE, 0);
+            closingAfter = window->isClosing();
+        } else if (questions.size() == 2) {
+            handedOver = handOver(file(L"h.txt"));
+        }
+        return MainWindow::RESULT_DONT_SAVE;
+    });
+    EXPECT_TRUE(window->canClose());
+    EXPECT_EQ(FALSE, ended);
+    EXPECT_TRUE(closingAfter);
+    EXPECT_EQ(0, handedOver) << "a hand-over taken now would be lost with the window";
+    EXPECT_EQ(0u, window->getPendingCommandCount());
+    ASSERT_EQ(2u, questions.size());
+    EXPECT_EQ(L"Save changes to `a.txt` before closing?", questions[0]);
+    EXPECT_EQ(L"Save changes to `b.txt` before closing?", questions[1]);
 }
 
 } // namespace

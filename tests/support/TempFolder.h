@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,20 @@ public:
         ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
         ::CloseHandle(file);
     }
+    // The file as another program writes it, its write time a second later than any written so:
+    // each such write is news to a watcher comparing write times, however fast they follow.
+    void writeOutside(const std::wstring& name, const std::string& bytes) const {
+        static uint64_t ahead = 0;
+        write(name, bytes);
+        FILETIME now;
+        ::GetSystemTimeAsFileTime(&now);
+        const uint64_t later = ((uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime) + ++ahead * 10000000;
+        const FILETIME time = {static_cast<DWORD>(later), static_cast<DWORD>(later >> 32)};
+        HANDLE file = ::CreateFileW((*this / name).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+        ::SetFileTime(file, nullptr, nullptr, &time);
+        ::CloseHandle(file);
+    }
     // The file's bytes; empty when it cannot be opened.
     std::string read(const std::wstring& name) const {
         std::string bytes;
@@ -38,7 +53,8 @@ public:
         return bytes;
     }
     // False when the file cannot be opened (missing, or held by a writer that shares nothing).
-    // The reader shares everything, so a program saving over the file meanwhile is never refused.
+    // The reader shares everything, yet while it holds the file open the system refuses to
+    // replace it: a program saving over it meanwhile waits for the read to end.
     bool tryRead(const std::wstring& name, std::string* o_bytes) const {
         HANDLE file = ::CreateFileW((*this / name).c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <new>
+#include <utility>
 
 namespace pel {
 
@@ -29,6 +30,31 @@ size_t nameStart(const std::wstring& path) {
 bool renameInFolder(const std::wstring& from, const std::wstring& to, uint32_t flags) {
     FileErrorObject::setError(0);
     return FileIFC::getInstance()->move(from.c_str(), to.c_str(), flags);
+}
+
+std::function<void()>& heldTargetHook() {
+    static std::function<void()> hook;
+    return hook;
+}
+
+// What the system answers a rename over a file that another program has open, whatever that
+// program shares. It passes once the file is let go; a refusal that lasts (no right to replace
+// the file) fails the save after the wait.
+bool isHeldError(uint32_t code) {
+    return code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
+}
+
+// The temporary file renamed over the target, tried again while the target is held.
+bool replaceTarget(const std::wstring& temporary, const std::wstring& target) {
+    const DWORD start = ::GetTickCount();
+    while (!renameInFolder(temporary, target, FILE_MOVE_REPLACE)) {
+        if (!isHeldError(FileErrorObject::getErrorCode()) || ::GetTickCount() - start >= SafeSave::HELD_TARGET_MS)
+            return false;
+        if (heldTargetHook())
+            heldTargetHook()();
+        ::Sleep(SafeSave::HELD_TARGET_PAUSE_MS);
+    }
+    return true;
 }
 
 // Whether the path's device renames files at all. A rename of a file that does not exist
@@ -203,7 +229,7 @@ bool SafeSave::commit() {
         abandon();
         return false;
     }
-    if (!renameInFolder(m_temporary, m_path, FILE_MOVE_REPLACE)) {
+    if (!replaceTarget(m_temporary, m_path)) {
         abandon();
         return false;
     }
@@ -239,5 +265,7 @@ bool SafeSave::saveFile(const wchar_t* path, const void* data, size_t size) {
     SafeSave save(path);
     return save.write(data, size) && save.commit();
 }
+
+void SafeSave::setHeldTargetHook(std::function<void()> hook) { heldTargetHook() = std::move(hook); }
 
 } // namespace pel

@@ -13,18 +13,25 @@
 //     bool saved = save.write(data, size) && save.commit();
 //
 // Failures set the calling thread's file error record, which stays as the failing step left it
-// while the temporary file is cleaned up.
+// while the temporary file is cleaned up. A target that another program holds open for a moment
+// (a reader, an indexer, a virus scanner) cannot be replaced meanwhile: the rename is tried again
+// for up to HELD_TARGET_MS before the save fails.
 
 #include "pel/files/file_io/FileDevice.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace pel {
 
 class SafeSave {
 public:
+    // How long a held target is waited for, and the pause between the tries.
+    static constexpr uint32_t HELD_TARGET_MS = 2000;
+    static constexpr uint32_t HELD_TARGET_PAUSE_MS = 20;
+
     // Opens the file the data goes to. A null or empty path, a target that is a directory or
     // read-only, or a temporary file that cannot be made leaves the save failed (isOpen false).
     explicit SafeSave(const wchar_t* path);
@@ -44,6 +51,9 @@ public:
 
     // The whole save of one buffer.
     static bool saveFile(const wchar_t* path, const void* data, size_t size);
+    // Tests: called on the saving thread each time the target was found held, before the
+    // rename is tried again (null: none). Set while no save runs.
+    static void setHeldTargetHook(std::function<void()> hook);
 
     SafeSave(const SafeSave&) = delete;
     SafeSave& operator=(const SafeSave&) = delete;

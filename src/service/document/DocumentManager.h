@@ -35,6 +35,7 @@ class Document;
 class DocumentGrammar;
 class DocumentIO;
 class DocumentIOWait;
+struct DocumentIORequest;
 class GrammarRuleSetHolder;
 class ParserServices;
 struct DocumentFormat;
@@ -79,8 +80,15 @@ public:
     // Reads the document's file again into it; false with *o_error set when that failed, the
     // document as it was. The file is read aside: until the new text takes the old one's place
     // the window reads the document as it was, and an edit of it is refused. A save or reload of
-    // a document asked while the loader has it fails at once, as one while it is locked.
+    // a document asked while the loader has it fails at once, as one while it is locked; once the
+    // loader has finished with it (the window answers a message before the caller goes on), it
+    // runs. A file written again while the reload ran is told to the listeners afterwards as
+    // modified: the text read may be the older one.
     bool reloadDocument(Document* document, FileError* o_error);
+    // Whether the loader has finished a load, save or reload of the document, successfully,
+    // while its caller still waits (the window answers a message inside the wait): once the
+    // caller goes on, the document is unmodified, as its file holds it.
+    bool leavesInSync(const Document& document) const;
     // Points the document to another file (null document: pel::NullPointerException "doc").
     void renameDocument(Document* document, const wchar_t* path);
     // The open document of the file (by the file system's comparison of paths), never a new one;
@@ -139,10 +147,23 @@ private:
     // The step with the listener on every document, each under its lock.
     void eachDocumentLocked(void (Document::*step)(DocumentListener*), DocumentListener* listener);
 
+    // A request of the loader that its caller waits for: the document it is for (a reload's,
+    // not the one filled aside) and the event the loader sets once it has finished.
+    struct Waiting {
+        const Document* document;
+        const DocumentIORequest* request;
+        HANDLE ready;
+    };
+
     // DocumentManagerFiles.cpp
-    // False, with *o_error set, when the main thread holds the document's lock.
+    // False, with *o_error set, when the main thread holds the document's lock or the loader
+    // has it still.
     bool refuseWhileLocked(const Document& document, const wchar_t* path, FileError* o_error) const;
-    FileError runRequest(Document* document, const wchar_t* path, uint32_t kind);
+    // The request for the document, filled by the loader; `shown` is the document it is for
+    // when that is another (a reload's).
+    FileError runRequest(Document* document, const wchar_t* path, uint32_t kind, const Document* shown = nullptr);
+    // The innermost request waited for that is for the document, or null.
+    const Waiting* findWaiting(const Document& document) const;
     void applyLoadedFormat(DocumentFormat& format, const wchar_t* fullPath) const;
 
     // DocumentGrammars.cpp
@@ -159,6 +180,7 @@ private:
     FormatDetectorList m_detectors;
     std::unique_ptr<DocumentIO> m_io;
     DocumentIOWait* m_ioWait = nullptr;
+    std::vector<Waiting> m_waiting; // nested through the messages the waits handle, outermost first
     std::map<std::wstring, GrammarEntry> m_grammars;
     pel::Indentation m_defaultIndentation; // tabs, width 4
     uint32_t m_defaultEncoding;

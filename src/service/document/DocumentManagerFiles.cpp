@@ -31,22 +31,28 @@ bool fullPathOf(const wchar_t* path, pel::WorkString<>* o_full) {
 // What the loader does with a document for the holder's scope. For a save the holder takes the
 // document's lock mutex first (a running parse slice ends) and keeps it for the loader until the
 // save is over: no parse worker writes line records meanwhile, while the main thread reads them
-// under its lock, which counts without the mutex then.
+// under its lock, which counts without the mutex then. A request made for it while the window
+// answers a message in the wait of a finished one leaves it as that one holds it.
 class LoaderAccessHold {
 public:
-    LoaderAccessHold(Document& document, Document::LoaderAccess access) : m_document(document) {
+    LoaderAccessHold(Document& document, Document::LoaderAccess access)
+        : m_document(document), m_previous(document.getLoaderAccess()) {
         if (access == Document::LOADER_READS)
             m_forLoader.emplace(document);
         m_document.setLoaderAccess(access);
     }
-    ~LoaderAccessHold() { m_document.setLoaderAccess(Document::LOADER_NONE); }
+    ~LoaderAccessHold() { m_document.setLoaderAccess(m_previous); }
     LoaderAccessHold(const LoaderAccessHold&) = delete;
     LoaderAccessHold& operator=(const LoaderAccessHold&) = delete;
 
 private:
     Document& m_document;
+    const Document::LoaderAccess m_previous;
     std::optional<LockMutexHold> m_forLoader;
 };
+
+// Whether the loader has finished the request: its caller has only to take it up.
+bool hasRun(HANDLE ready) { return ready && ::WaitForSingleObject(ready, 0) == WAIT_OBJECT_0; }
 
 // What the loader found in the file, from the document it filled aside.
 void takeDetection(const DocumentFormat& loaded, DocumentFormat& io_format) {
@@ -65,15 +71,20 @@ void takeDetection(const DocumentFormat& loaded, DocumentFormat& io_format) {
 
 bool DocumentManager::refuseWhileLocked(const Document& document, const wchar_t* path, FileError* o_error) const {
     // A request of the loader for the document runs already (asked again while the window
-    // waits for it): this one waits for nothing and fails.
-    if (document.getLoaderAccess() == Document::LOADER_NONE && PEL_SOFT_ASSERT(document.getLockCount() == 0))
+    // waits for it): this one waits for nothing and fails. One the loader has finished is in
+    // nobody's way.
+    const Waiting* waiting = findWaiting(document);
+    const bool loaderHasIt =
+        document.getLoaderAccess() != Document::LOADER_NONE && !(waiting && hasRun(waiting->ready));
+    if (!loaderHasIt && PEL_SOFT_ASSERT(document.getLockCount() == 0))
         return false;
     set_document_io_error(DocumentIOError::DOCUMENT_BUSY, path);
     o_error->reset(new pel::FileErrorObject(pel::FileErrorObject::ensureRecord()));
     return true;
 }
 
-DocumentManager::FileError DocumentManager::runRequest(Document* document, const wchar_t* path, uint32_t kind) {
+DocumentManager::FileError DocumentManager::runRequest(Document* document, const wchar_t* path, uint32_t kind,
+                                                       const Document* shown) {
     // The window reads a document being saved beside the loader (holding its mutex for it), and
     // leaves one being filled.
     const LoaderAccessHold access(*document,
@@ -85,7 +96,25 @@ DocumentManager::FileError DocumentManager::runRequest(Document* document, const
         pel::FileErrorObject::setError(pel::FileErrorCode::INTERNAL_ERROR).addParam(path);
         return FileError(new pel::FileErrorObject(pel::FileErrorObject::ensureRecord()));
     }
+    m_waiting.push_back({shown ? shown : document, request, ready ? ready->handle() : nullptr});
+    struct Taken {
+        std::vector<Waiting>& waiting;
+        ~Taken() { waiting.pop_back(); }
+    } taken{m_waiting};
     return m_io->wait(request, m_ioWait);
+}
+
+const DocumentManager::Waiting* DocumentManager::findWaiting(const Document& document) const {
+    for (auto it = m_waiting.rbegin(); it != m_waiting.rend(); ++it)
+        if (it->document == &document)
+            return &*it;
+    return nullptr;
+}
+
+bool DocumentManager::leavesInSync(const Document& document) const {
+    const Waiting* waiting = findWaiting(document);
+    // The loader keeps the request's error before it sets the event.
+    return waiting && hasRun(waiting->ready) && !waiting->request->error;
 }
 
 // The detected fields where the file told something, else the defaults; a detected tab width
@@ -174,12 +203,16 @@ bool DocumentManager::reloadDocument(Document* document, FileError* o_error) {
     const DocumentFormat format = document->getFormat();
     if (refuseWhileLocked(*document, format.path.c_str(), o_error))
         return false;
+    // The watch is not paused: what it tells while the loader reads is taken for what the read
+    // found. A write the read may have missed (the file is not as it was before) is told once
+    // the reload is over.
+    const DocumentWatch::FileStamp before = DocumentWatch::stampOf(format.path.c_str());
     // The file is read into a document aside: meanwhile the window reads and paints this one as
     // it was (the loader holds only the other's lock), and an edit of it is refused.
     Document loaded;
     {
         const LoaderAccessHold reloading(*document, Document::LOADER_RELOADS);
-        *o_error = runRequest(&loaded, format.path.c_str(), DOCUMENT_IO_LOAD);
+        *o_error = runRequest(&loaded, format.path.c_str(), DOCUMENT_IO_LOAD, document);
     }
     const std::wstring grammar = document->getGrammarName();
     {
@@ -205,6 +238,11 @@ bool DocumentManager::reloadDocument(Document* document, FileError* o_error) {
     if (*o_error)
         return false;
     m_watch->watch(*document);
+    if (DocumentWatch::stampOf(format.path.c_str()) != before) {
+        DocumentFileChange change;
+        change.kind = FILE_CHANGE_MODIFIED;
+        document->notifyFileChanged(change);
+    }
     return true;
 }
 

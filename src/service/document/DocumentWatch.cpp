@@ -9,16 +9,24 @@ namespace tessel {
 
 namespace {
 
-// The file's last-write time, when it is there and no folder.
-bool fileWriteTime(const std::wstring& path, uint64_t* o_time) {
+// The file's stamp, when it is there and no folder; else the stamp is left as it was.
+bool fileStamp(const std::wstring& path, DocumentWatch::FileStamp* o_stamp) {
     pel::FileInfo info{};
     if (!pel::FileIO::getFileInfo(path.c_str(), &info) || (info.flags & pel::FILEINFO_DIRECTORY))
         return false;
-    *o_time = (static_cast<uint64_t>(info.lastWriteTime.dwHighDateTime) << 32) | info.lastWriteTime.dwLowDateTime;
+    o_stamp->writeTime =
+        (static_cast<uint64_t>(info.lastWriteTime.dwHighDateTime) << 32) | info.lastWriteTime.dwLowDateTime;
+    o_stamp->size = info.size;
     return true;
 }
 
 } // namespace
+
+DocumentWatch::FileStamp DocumentWatch::stampOf(const std::wstring& path) {
+    FileStamp stamp;
+    fileStamp(path, &stamp);
+    return stamp;
+}
 
 DocumentWatch::DocumentWatch() : m_watcher(L"DocumentWatcher") {
     m_watcher.addClientCallback(this, &DocumentWatch::onWatchedFileChanged);
@@ -69,15 +77,15 @@ DocumentFileChangeKind DocumentWatch::kindOf(const pel::WatchedObject& entry, co
     default: // added, modified
         break;
     }
-    uint64_t written = 0;
-    if (!fileWriteTime(entry.path(), &written))
+    FileStamp stamp;
+    if (!fileStamp(entry.path(), &stamp))
         return kind == FILE_CHANGE_DELETED ? FILE_CHANGE_DELETED : FILE_CHANGE_IN_SYNC;
     if (record.kind == pel::WATCH_REOPENED)
         return FILE_CHANGE_IN_SYNC;
     // A record with file details passed the watcher's own comparison of write times.
     if (record.info)
         return FILE_CHANGE_MODIFIED;
-    return written != entry.knownWriteTime() ? FILE_CHANGE_MODIFIED : FILE_CHANGE_IN_SYNC;
+    return stamp.writeTime != entry.knownWriteTime() ? FILE_CHANGE_MODIFIED : FILE_CHANGE_IN_SYNC;
 }
 
 void DocumentWatch::onWatchedFileChanged(pel::WatchedObject* entry, pel::WatchNotification* record) {

@@ -13,6 +13,9 @@
 
 #include "pel/files/FileWatcher.h"
 
+#include <cstdint>
+#include <string>
+
 namespace tessel {
 
 class Document;
@@ -20,6 +23,18 @@ class Document;
 class DocumentWatch {
 public:
     static constexpr uint32_t ENTRY_OPTIONS = pel::WATCH_OPTION_COMPARE_TIME;
+
+    // One state of a file, to tell it from a later one: its last-write time and its size (two
+    // writes within one step of the file system's clock mostly differ in size). All 0 when the
+    // file cannot be read.
+    struct FileStamp {
+        uint64_t writeTime = 0;
+        uint64_t size = 0;
+        bool known() const { return writeTime != 0; }
+        bool operator==(const FileStamp& other) const { return writeTime == other.writeTime && size == other.size; }
+        bool operator!=(const FileStamp& other) const { return !(*this == other); }
+    };
+    static FileStamp stampOf(const std::wstring& path);
 
     // Starts the watcher's thread.
     DocumentWatch();

@@ -29,7 +29,7 @@ TEST_F(BundlesEndToEnd, ATabTriggerExpandsItsSnippetAndTabMovesToTheNextStop) {
     ASSERT_TRUE(typeKeys(L"void"));
     ASSERT_TRUE(pressChord({VK_TAB}));
     ASSERT_TRUE(typeKeys(L"x++;"));
-    EXPECT_EQ(MAIN_EXPANDED + old, savedText(tessel, L"snip.c", old));
+    EXPECT_EQ(MAIN_EXPANDED + old, savedText(tessel, L"snip.c", old)) << shownQuestion(tessel, "snip-saved");
 
     // Outside its language the word stays a word: Tab indents after it.
     copy.folder.write(L"plain.txt", "");
@@ -38,7 +38,7 @@ TEST_F(BundlesEndToEnd, ATabTriggerExpandsItsSnippetAndTabMovesToTheNextStop) {
     ASSERT_TRUE(tessel.focusEditor()) << "the new tab's editor takes the keys";
     ASSERT_TRUE(typeKeys(L"main"));
     ASSERT_TRUE(pressChord({VK_TAB}));
-    EXPECT_EQ("main\t", savedText(tessel, L"plain.txt", ""));
+    EXPECT_EQ("main\t", savedText(tessel, L"plain.txt", "")) << shownQuestion(tessel, "plain-saved");
 }
 
 TEST_F(BundlesEndToEnd, TheBundlesMenuListsTheShippedBundlesAndItsSnippetLinesInsert) {
@@ -74,7 +74,7 @@ TEST_F(BundlesEndToEnd, TheBundlesMenuListsTheShippedBundlesAndItsSnippetLinesIn
     ASSERT_TRUE(typeKeys(L"void"));
     ASSERT_TRUE(pressChord({VK_TAB}));
     ASSERT_TRUE(typeKeys(L"x++;"));
-    EXPECT_EQ(MAIN_EXPANDED + old, savedText(tessel, L"menu.c", old));
+    EXPECT_EQ(MAIN_EXPANDED + old, savedText(tessel, L"menu.c", old)) << shownQuestion(tessel, "menu-saved");
 }
 
 TEST_F(BundlesEndToEnd, F4ShowsTheBundleEditorsTreeAndEnterThereOpensAnEntryInATab) {

@@ -174,4 +174,16 @@ inline std::string keepCapture(const Capture& capture, const std::string& name) 
     return path;
 }
 
+// What a step that failed met in the program: the question it shows, named by its buttons, with
+// a capture of it kept (the box draws its text), for the failure message; "" when none is open.
+inline std::string shownQuestion(TesselRun& tessel, const std::string& name) {
+    HWND box = OtherProcess::findTopLevel(L"afMessageBox", tessel.process.processId()).front();
+    if (!box)
+        return "";
+    std::string buttons;
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        buttons += " [" + TesselRun::narrow(OtherProcess::windowText(child)) + "]";
+    return "a question with the buttons" + buttons + " is open: " + keepCapture(Capture::of(box), name);
+}
+
 } // namespace tessel_test

@@ -19,7 +19,10 @@ protected:
         FileIO::attachDevice(L"disk", &disk, 0);
         FileIO::attachDevice(L"mem", &mem, 0);
     }
-    ~SafeSaveTest() override { FileIO::release(); }
+    ~SafeSaveTest() override {
+        SafeSave::setHeldTargetHook(nullptr);
+        FileIO::release();
+    }
 
     // The target with the old content and the attributes; what the system then reports.
     DWORD putOld(DWORD attributes) {
@@ -77,6 +80,40 @@ TEST_F(SafeSaveTest, ReplacesTheTargetWithItsAttributesThroughAHiddenTemporaryFi
     EXPECT_EQ(attributes, ::GetFileAttributesW((folder / L"a.tsConfig").c_str()));
     EXPECT_TRUE(SafeSave::saveFile(L"disk:b.txt", "b", 1)); // a new file
     EXPECT_EQ("b", folder.read(L"b.txt"));
+}
+
+// Another program reading the target, sharing everything, keeps the system from replacing it
+// while it has it open: a reader that lets go soon lets the save through, one that holds on
+// fails it as any refused save, the old file as it was and no temporary file left.
+TEST_F(SafeSaveTest, ATargetHeldOpenIsReplacedOnceLetGoAndOneHeldOnFailsTheSave) {
+    putOld(FILE_ATTRIBUTE_NORMAL);
+    const auto openReader = [&] {
+        return ::CreateFileW((folder / L"a.tsConfig").c_str(), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                             nullptr);
+    };
+    HANDLE reader = openReader();
+    ASSERT_NE(INVALID_HANDLE_VALUE, reader);
+    int tries = 0;
+    SafeSave::setHeldTargetHook([&] {
+        if (++tries == 1)
+            ::CloseHandle(reader);
+    });
+    EXPECT_TRUE(SafeSave::saveFile(L"disk:a.tsConfig", "new", 3)) << FileErrorObject::getErrorCode();
+    EXPECT_EQ(1, tries) << "the reader was never in the way";
+    EXPECT_EQ("new", folder.read(L"a.tsConfig"));
+    EXPECT_EQ(std::vector<std::wstring>{L"a.tsConfig"}, folder.names());
+
+    reader = openReader();
+    ASSERT_NE(INVALID_HANDLE_VALUE, reader);
+    tries = 0;
+    SafeSave::setHeldTargetHook([&] { ++tries; });
+    EXPECT_FALSE(SafeSave::saveFile(L"disk:a.tsConfig", BIG.data(), BIG.size()));
+    EXPECT_EQ(static_cast<uint32_t>(ERROR_ACCESS_DENIED), FileErrorObject::getErrorCode());
+    ::CloseHandle(reader);
+    EXPECT_LT(1, tries);
+    EXPECT_EQ("new", folder.read(L"a.tsConfig"));
+    EXPECT_EQ(std::vector<std::wstring>{L"a.tsConfig"}, folder.names());
 }
 
 // A write failing part-way, a read-only target, a save never committed: each leaves the old file

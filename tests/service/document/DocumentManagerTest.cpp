@@ -197,15 +197,15 @@ TEST_F(DocumentManagerTest, OutsideChangesReachTheDocumentButItsOwnSavesDoNot) {
     tessel_test::typeAt(*a, 0, L"zero ");
     EXPECT_EQ(0u, save(a, L"a.txt"));
     // Records of one folder come in order: once b heard of its change, a's save was handled.
-    writeOutside(L"b.txt", "marker 2\n");
+    folder.writeOutside(L"b.txt", "marker 2\n");
     awaitKind(b, FILE_CHANGE_MODIFIED);
     EXPECT_TRUE(changes.seen[a].empty()) << "the document heard of its own save";
 
-    writeOutside(L"a.txt", "two\n");
+    folder.writeOutside(L"a.txt", "two\n");
     awaitKind(a, FILE_CHANGE_MODIFIED);
     ::DeleteFileW(path(L"a.txt").c_str());
     awaitKind(a, FILE_CHANGE_DELETED);
-    writeOutside(L"a.txt", "three\n");
+    folder.writeOutside(L"a.txt", "three\n");
     awaitKind(a, FILE_CHANGE_MODIFIED);
     DocumentManager::FileError error;
     ASSERT_TRUE(manager->reloadDocument(a, &error));
@@ -220,7 +220,7 @@ TEST_F(DocumentManagerTest, ASaveUnderANewPathWatchesItOnceItSucceeded) {
     manager->savedCallbacks().add(this, [&](Document&, bool changed) { pathChanges.push_back(changed); });
     EXPECT_NE(0u, save(a, L"missing\\a.txt"));
     EXPECT_TRUE(entry == a->getWatchEntry() && manager->findDocument(path(L"a.txt").c_str()) == a);
-    writeOutside(L"a.txt", "two\n");
+    folder.writeOutside(L"a.txt", "two\n");
     awaitKind(a, FILE_CHANGE_MODIFIED);
 
     Document* fresh = manager->createDocument(L"");
@@ -229,7 +229,7 @@ TEST_F(DocumentManagerTest, ASaveUnderANewPathWatchesItOnceItSucceeded) {
     EXPECT_EQ(std::vector<bool>{true}, pathChanges);
     EXPECT_FALSE(fresh->getFormat().isNew || fresh->getFormat().modified);
     EXPECT_EQ(fresh, manager->findDocument(path(L"new.txt").c_str()));
-    writeOutside(L"new.txt", "changed\n");
+    folder.writeOutside(L"new.txt", "changed\n");
     awaitKind(fresh, FILE_CHANGE_MODIFIED);
 }
 
@@ -250,7 +250,7 @@ TEST_F(DocumentManagerTest, WatcherRecordsAreCheckedAgainstTheFile) {
     tessel_test::LogCapture log;
     for (int state = 0; state < 3; ++state) {
         if (state == 1)
-            writeOutside(L"a.txt", "y");
+            folder.writeOutside(L"a.txt", "y");
         if (state == 2)
             ::DeleteFileW(path(L"a.txt").c_str());
         for (const auto& c : cases) {

@@ -142,19 +142,6 @@ protected:
         const std::vector<uint32_t>& seen = changes.seen[document];
         EXPECT_TRUE(pumpUntil([&] { return !seen.empty() && seen.back() == kind; })) << kind;
     }
-    // The file as another program writes it, its write time a second later than any before.
-    void writeOutside(const std::wstring& name, const std::string& bytes) {
-        static uint64_t ahead = 0;
-        folder.write(name, bytes);
-        FILETIME now;
-        ::GetSystemTimeAsFileTime(&now);
-        const uint64_t later = ((uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime) + ++ahead * 10000000;
-        const FILETIME time = {static_cast<DWORD>(later), static_cast<DWORD>(later >> 32)};
-        HANDLE file = ::CreateFileW(path(name).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr);
-        ::SetFileTime(file, nullptr, nullptr, &time);
-        ::CloseHandle(file);
-    }
 
     pel::MessageRegistry registry;
     TempFolder folder;

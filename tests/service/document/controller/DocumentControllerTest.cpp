@@ -2,6 +2,7 @@
 #include "../ManagerTestSupport.h"
 
 #include "service/base/BgScheduler.h"
+#include "service/document/io/DocumentIOWait.h"
 #include "service/parser/base/ScopePath.h"
 #include "support/LogCapture.h"
 
@@ -25,6 +26,24 @@ std::vector<std::wstring> linesOf(const std::vector<LineRange>& blocks) {
 
 // A document of a file, through the DocumentManager.
 class ControllerReloadTest : public tessel_test::ManagerTest {};
+
+// Waits for the loader without a message, then runs its step once, as the application's wait
+// would with what it handles before the waiting caller goes on.
+class WaitThen : public DocumentIOWait {
+public:
+    explicit WaitThen(std::function<void()> step) : m_step(std::move(step)) {}
+    void waitFor(uint32_t, const wchar_t*, HANDLE ready, const std::function<bool()>& finished) override {
+        while (!finished())
+            ::WaitForSingleObject(ready, INFINITE);
+        std::function<void()> step;
+        step.swap(m_step);
+        if (step)
+            step();
+    }
+
+private:
+    std::function<void()> m_step;
+};
 
 } // namespace
 
@@ -302,6 +321,35 @@ TEST_F(ControllerTest, AShownDocumentIsParsedFirstAndAHiddenOneLastOrNotAtAll) {
     }
 }
 
+// The second of two writes lands after the reload read the file, and the watcher tells it while
+// the reload still waits: once the reload is over the file counts as changed again, so that the
+// older text is never taken for the file's.
+TEST_F(ControllerReloadTest, AWriteAfterTheReloadReadTheFileIsToldOnceTheReloadIsOver) {
+    folder.write(L"twice.txt", "first\n");
+    Document* loaded = load(L"twice.txt");
+    DocumentControllerManager owners(*manager);
+    DocumentController* controller = owners.createController(*loaded);
+    folder.writeOutside(L"twice.txt", "second\n");
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return controller->isModifiedOnDisk(); }));
+    const pel::WatchedObject* entry = loaded->getWatchEntry();
+    WaitThen afterTheRead([&] {
+        folder.writeOutside(L"twice.txt", "third, after the read\n");
+        const uint64_t written = DocumentWatch::stampOf(path(L"twice.txt")).writeTime;
+        EXPECT_TRUE(tessel_test::pumpUntil([&] { return entry->knownWriteTime() == written; }))
+            << "the watcher never told the second write";
+    });
+    manager->setIOWait(&afterTheRead);
+    DocumentManager::FileError error;
+    EXPECT_TRUE(manager->reloadDocument(loaded, &error));
+    manager->setIOWait(nullptr);
+    EXPECT_EQ(L"second\n", tessel_test::textOf(*loaded));
+    EXPECT_TRUE(controller->isModifiedOnDisk()) << "the write after the read was taken as read";
+    // Reloaded again, the document has the file's last text and is in step with it.
+    EXPECT_TRUE(manager->reloadDocument(loaded, &error));
+    EXPECT_EQ(L"third, after the read\n", tessel_test::textOf(*loaded));
+    EXPECT_FALSE(controller->isModifiedOnDisk());
+}
+
 TEST_F(ControllerReloadTest, AReloadKeepsTheViewAndStartsAtTheTop) {
     folder.write(L"reload.txt", "first line\nsecond line\n");
     Document* loaded = load(L"reload.txt");
@@ -314,7 +362,7 @@ TEST_F(ControllerReloadTest, AReloadKeepsTheViewAndStartsAtTheTop) {
     DocumentFileChange change;
     change.kind = FILE_CHANGE_MODIFIED;
     loaded->notifyFileChanged(change);
-    writeOutside(L"reload.txt", "new text\n");
+    folder.writeOutside(L"reload.txt", "new text\n");
     DocumentManager::FileError error;
     ASSERT_TRUE(manager->reloadDocument(loaded, &error));
     EXPECT_EQ(L"new text\n", tessel_test::textOf(*loaded));
