@@ -45,8 +45,10 @@ protected:
         return best.window;
     }
 
-    // The middles of the tabs' labels, left to right: runs of dark columns above the editor.
-    std::vector<int> labelMiddles(HWND strip, HWND editor, int* o_y) {
+    // The middles of the tabs' labels, left to right: runs of dark columns above the editor. The
+    // last run, at the strip's right end, is the button that lists the tabs: its middle goes to
+    // o_list (-1 when there is none).
+    std::vector<int> labelMiddles(HWND strip, HWND editor, int* o_y, int* o_list = nullptr) {
         RECT stripRect, editorRect;
         ::GetWindowRect(strip, &stripRect);
         ::GetWindowRect(editor, &editorRect);
@@ -72,6 +74,13 @@ protected:
         }
         if (runStart >= 0)
             middles.push_back((runStart + lastInk) / 2);
+        int list = -1;
+        if (!middles.empty() && middles.back() > capture.width - 24) {
+            list = middles.back();
+            middles.pop_back();
+        }
+        if (o_list)
+            *o_list = list;
         *o_y = inkTop + 3;
         return middles;
     }
@@ -150,6 +159,34 @@ TEST_F(TabDragEndToEnd, ATabDraggedBetweenTwoOthersLandsThereAndEscapeKeepsTheOr
     EXPECT_TRUE(tessel.hasTitle(L"c.c - Tessel")) << "b.c a.c c.c: after a.c comes c.c";
     ASSERT_TRUE(pressChordIn(tessel.window(), {VK_CONTROL, VK_TAB}));
     EXPECT_TRUE(tessel.hasTitle(L"b.c - Tessel"));
+}
+
+// With the tabs' list, at the strip's right end: a tab is chosen from it by the keys of a menu.
+TEST_F(TabDragEndToEnd, TheListAtTheStripsEndChoosesATab) {
+    TesselRun tessel(copy, L"a.c");
+    ASSERT_TRUE(tessel.hasTitle(L"a.c - Tessel"));
+    for (const wchar_t* name : {L"b.c", L"c.c"}) {
+        OtherProcess other(copy.program(), name, copy.folder.path);
+        ASSERT_EQ(0, other.exitCode(WAIT_MS));
+        ASSERT_TRUE(tessel.hasTitle(std::wstring(name) + L" - Tessel"));
+    }
+    const HWND strip = stripOf(tessel.window());
+    ASSERT_NE(nullptr, strip) << "no tab strip";
+    ASSERT_TRUE(activate(tessel.window()));
+    int y = 0, list = -1;
+    std::vector<int> tabs;
+    ASSERT_TRUE(pollFor([&] { return (tabs = labelMiddles(strip, tessel.editor(), &y, &list)).size() == 3 && list >= 0; },
+                        WAIT_MS))
+        << tabs.size() << " labels and " << (list >= 0 ? "a" : "no") << " list button in the strip; the capture is in "
+        << keepCapture(Capture::of(strip), "tab-list");
+    // The release opens the menu, whose loop runs inside it: posted, not sent.
+    ASSERT_TRUE(mouse(strip, WM_LBUTTONDOWN, list, y, MK_LBUTTON));
+    ASSERT_TRUE(::PostMessageW(strip, WM_LBUTTONUP, 0, MAKELPARAM(list, y)));
+    ASSERT_TRUE(tessel.hasOpenMenus(1)) << "the list did not open";
+    ASSERT_TRUE(pressChord({VK_DOWN}));
+    ASSERT_TRUE(pressChord({VK_RETURN}));
+    EXPECT_TRUE(tessel.hasTitle(L"a.c - Tessel")) << "the list's first line is the first tab";
+    EXPECT_TRUE(tessel.hasOpenMenus(0));
 }
 
 } // namespace
