@@ -67,7 +67,10 @@ void LineMatcher::unbind() {
     m_store = nullptr;
 }
 
-void LineMatcher::setPatternCosts(PatternCosts costs) { m_costMode = costs; }
+void LineMatcher::setPatternCosts(PatternCosts costs, CostlyChoice chosen) {
+    m_costMode = costs == PatternCosts::CHOSEN && !chosen ? PatternCosts::NONE_COSTLY : costs;
+    m_costlyChoice = std::move(chosen);
+}
 
 void LineMatcher::setClock(ParserClock clock) { m_clock = clock ? std::move(clock) : ParserClock(tickClock); }
 
@@ -349,7 +352,9 @@ int LineMatcher::searchPatterns(Probe& probe, int pos) {
         const bool known = usable(search);
         if (known && (!search.bounded || !beats(search.found.start, i)))
             continue;
-        const int to = best == NOWHERE ? m_length : std::min(m_length, best + (i < bestIndex ? 1 : 0));
+        // An earlier pattern still wins at best itself: it is tried up to the next character,
+        // whose start is where its search goes on.
+        const int to = best == NOWHERE ? m_length : std::min(m_length, i < bestIndex ? best + charLength(best) : best);
         if (!run(search, i, known ? search.found.start : pos, to))
             return NOWHERE;
         take(search, i);
@@ -362,7 +367,12 @@ int LineMatcher::searchPatterns(Probe& probe, int pos) {
 }
 
 bool LineMatcher::isCostly(const PatternSearch& search) const {
-    return m_costMode == PatternCosts::TIMED ? search.cost->costly : m_costMode == PatternCosts::ALL_COSTLY;
+    switch (m_costMode) {
+    case PatternCosts::TIMED: return search.cost->costly;
+    case PatternCosts::CHOSEN: return m_costlyChoice(*search.regex);
+    case PatternCosts::ALL_COSTLY: return true;
+    default: return false;
+    }
 }
 
 bool LineMatcher::searchPattern(PatternSearch& search, int pos, int from, int to, pel::MatchResultsRegEx& results) {

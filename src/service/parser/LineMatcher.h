@@ -97,8 +97,9 @@ public:
     static constexpr int SEARCH_WINDOW_CEILING = 1 << 20;
 
     // Which patterns count as costly: chosen by timing, unless pinned (tests pin it, so that
-    // each way of searching is checked).
-    enum class PatternCosts { TIMED, NONE_COSTLY, ALL_COSTLY };
+    // each way of searching is checked): none, all, or those a choice names.
+    enum class PatternCosts { TIMED, NONE_COSTLY, ALL_COSTLY, CHOSEN };
+    using CostlyChoice = std::function<bool(const pel::RegEx& pattern)>;
 
     LineMatcher();
     virtual ~LineMatcher();
@@ -111,7 +112,7 @@ public:
     void unbind();
     // Milliseconds of a monotonic clock, for the line's time budget; GetTickCount by default.
     void setClock(ParserClock clock);
-    void setPatternCosts(PatternCosts costs);
+    void setPatternCosts(PatternCosts costs, CostlyChoice chosen = nullptr);
 
     // Whether the line's stored start state is the one the previous line leaves: false for line
     // 0, a line marked as needing parsing or one without a record. A previous line without a
@@ -267,6 +268,7 @@ private:
     uint16_t m_rootScope = 0;
     ParserClock m_clock;
     PatternCosts m_costMode = PatternCosts::TIMED;
+    CostlyChoice m_costlyChoice;
 
     // The line being parsed, as the document has it and in the UTF-8 form it is searched in; the
     // positions of the walk are byte offsets into that form.

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <random>
 
 using namespace tessel;
@@ -35,6 +37,18 @@ std::shared_ptr<GrammarRuleSet> beyondAsciiGrammar() {
     auto* cjk = g.match(L"[\\x{4E00}-\\x{9FFF}]+", L"text.cjk");
     g.patterns(g.root(), {assign, quote, guillemets, emoji, cjk});
     g.patterns(guillemets, {head, word});
+    return g.finish();
+}
+
+// Parentheses whose words, searched in the parentheses and again after them, lose to a symbol of
+// three bytes in UTF-8.
+std::shared_ptr<GrammarRuleSet> boundGrammar() {
+    GrammarBuilder g(L"source.t");
+    auto* paren = g.beginEnd(L"\\(", L"\\)", L"meta.paren");
+    auto* word = g.match(L"\\w\\S*", L"meta.word");
+    auto* symbol = g.match(L"\\x{2A80}", L"meta.symbol");
+    g.patterns(g.root(), {paren, word});
+    g.patterns(paren, {word, symbol});
     return g.finish();
 }
 
@@ -98,7 +112,8 @@ struct RandomTexts {
 };
 
 // Random lines of the tokens (empty ones, short ones and long ones): the searching matcher, its
-// patterns' costs taken as given, writes the anchored walk's records byte for byte.
+// patterns' costs taken as given (or, mixed, each pattern's drawn at random each round), writes
+// the anchored walk's records byte for byte.
 void expectSearchingWritesTheAnchoredRecords(const RandomTexts& row, std::mt19937& random,
                                              LineMatcher::PatternCosts costs = LineMatcher::PatternCosts::TIMED) {
     for (int round = 0; round < 6; ++round) {
@@ -111,7 +126,18 @@ void expectSearchingWritesTheAnchoredRecords(const RandomTexts& row, std::mt1993
             text += L'\n';
         }
         Parsed searching(row.grammar(), text), anchored(row.grammar(), text, true);
-        searching.matcher->setPatternCosts(costs);
+        if (costs == LineMatcher::PatternCosts::CHOSEN) {
+            auto drawn = std::make_shared<std::map<const pel::RegEx*, bool>>();
+            const uint32_t seed = random();
+            searching.matcher->setPatternCosts(costs, [drawn, seed](const pel::RegEx& pattern) {
+                const auto known = drawn->find(&pattern);
+                if (known != drawn->end())
+                    return known->second;
+                return (*drawn)[&pattern] = ((seed >> (drawn->size() % 32)) & 1) != 0;
+            });
+        } else {
+            searching.matcher->setPatternCosts(costs);
+        }
         searching.parseAll();
         anchored.parseAll();
         for (int32_t line = 0; line < searching.document.getLineCount(); ++line) {
@@ -152,6 +178,49 @@ TEST_F(LineMatcherTest, EachWayOfSearchingShortLinesWritesTheAnchoredWalksRecord
     for (const Costs costs : {Costs::NONE_COSTLY, Costs::ALL_COSTLY})
         for (const auto& row : rows)
             expectSearchingWritesTheAnchoredRecords(row, random, costs);
+}
+
+// Patterns costly and cheap mixed at random in each rule, on lines of characters of one to four
+// bytes: wherever a costly pattern's search stops short of the line's end, a later search from
+// there begins on a character.
+TEST_F(LineMatcherTest, RandomMixesOfCostlyAndCheapPatternsWriteTheAnchoredWalksRecords) {
+    const RandomTexts rows[] = {
+        {boundGrammar, {L"(", L")", L" ", L"\u2A80", L"abc", L"\u00E9", L"\xD83D\xDE00", L"x\u3042", L"\n(", L"\u00AA"}},
+        {beyondAsciiGrammar, {L"\u00E9", L"\u3042", L"\u2A80", L"\xD83D\xDE00", L"=", L"q", L" ", L"\u00AB", L"\u00BB", L"<",
+                              L">", L"\u4E2D", L"\u00AA", L"x", L"\n\u00AB"}},
+        {heredocGrammar, {L"<<\u00E9", L"\n\u00E9\n", L"${", L"}", L"@", L"w", L"x=1", L"y = \u3042", L" ", L"\u2A80",
+                          L"\xD83D\xDE00", L"q"}},
+        {cGrammar, {L"/*", L"*/", L"//", L"\"", L"\\", L"{", L"}", L"if", L"int", L"f(", L")", L" ", L"42", L"\u2A80",
+                    L"#include <\u00E9>", L"\n#", L"\xD834\xDD1E", L"z\u00E9"}},
+        {jsonGrammar, {L"{", L"}", L"[", L"]", L"\"", L"\\", L"u12aF", L":", L",", L"-3.5e2", L"true", L" ", L"\u2A80",
+                       L"\u00E9", L"\xD83D\xDE00"}},
+    };
+    std::mt19937 random(20261210);
+    for (int mix = 0; mix < 3; ++mix)
+        for (const auto& row : rows) {
+            SCOPED_TRACE(testing::Message() << "mix " << mix << " grammar " << &row - rows);
+            expectSearchingWritesTheAnchoredRecords(row, random, LineMatcher::PatternCosts::CHOSEN);
+        }
+}
+
+// A costly pattern earlier in its rule than the winner is tried only as far as the winner's
+// character; when that character takes several bytes, its search stops after the character,
+// not inside it, and a later search from there (the same pattern in the parent rule) reads the
+// next character, not the byte AA of U+2A80 (E2 AA 80) as the letter U+00AA.
+TEST_F(LineMatcherTest, ACostlySearchStoppedAtACharacterOfSeveralBytesResumesAfterIt) {
+    const std::wstring text = L"( )\u2A80abc\n";
+    Parsed anchored(boundGrammar(), text, true);
+    anchored.parseAll();
+    const std::wstring expected = L"0:source.t meta.paren|3:source.t|4:source.t meta.word|7:source.t => [0:0]";
+    ASSERT_EQ(expected, dumpLine(anchored.document, 0));
+    for (const bool wordCostly : {false, true}) {
+        Parsed parsed(boundGrammar(), text);
+        parsed.matcher->setPatternCosts(LineMatcher::PatternCosts::CHOSEN, [wordCostly](const pel::RegEx& pattern) {
+            return wordCostly && pattern.getPattern() == L"\\w\\S*";
+        });
+        parsed.parseAll();
+        EXPECT_EQ(expected, dumpLine(parsed.document, 0)) << "word costly: " << wordCostly;
+    }
 }
 
 // What a matcher learns of a rule set's patterns (their costs) serves later steps bound to that

@@ -15,7 +15,9 @@
 
 namespace tessel_test {
 
-// Each rule keeps its begin (or match) pattern as its name, to be pushed into its parents.
+// Each rule keeps its begin (or match) pattern as its name, to be pushed into its parents. A
+// pattern pushed into several parents is compiled once and shared, as the grammar compiler shares
+// it.
 class GrammarBuilder {
 public:
     using Captures = std::initializer_list<std::pair<uint32_t, const wchar_t*>>;
@@ -51,7 +53,7 @@ public:
     // The sub-rules' patterns become alternatives of the parent, in this order.
     void patterns(tessel::ParserRule* parent, std::initializer_list<tessel::ParserRule*> subRules) {
         for (tessel::ParserRule* sub : subRules)
-            tessel::pushPattern(*parent, tessel::RegExSource{sub->name, L""}, sub->ruleNumber);
+            tessel::pushPattern(*parent, tessel::RegExSource{sub->name, L""}, sub->ruleNumber, &m_patterns);
     }
     std::shared_ptr<tessel::GrammarRuleSet> finish() { return m_set; }
 
@@ -66,6 +68,7 @@ private:
 
     std::shared_ptr<tessel::GrammarRuleSet> m_set;
     tessel::ParserRule* m_root;
+    tessel::PatternCache m_patterns;
 };
 
 // The JSON grammar: objects, arrays, strings with escapes, numbers and constants. In its line form
