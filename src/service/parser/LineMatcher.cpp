@@ -10,6 +10,7 @@
 #include "pel/text/search/RegEx.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -238,11 +239,23 @@ void LineMatcher::boundedCall(pel::MatchResultsRegEx& results, pel::FunctionRef<
         call();
         if (!results.overSearchRetryLimit() || limit >= CALL_RETRY_CEILING)
             return;
-        if ((preciseMs() - start) * 1000.0 < CALL_CHEAP_STEP_US * static_cast<double>(limit)) {
-            limit *= CALL_RETRY_GROWTH;
-        } else if (++slowTries >= CALL_SLOW_TRIES) {
+        const double spentUs = (preciseMs() - start) * 1000.0;
+        const bool cheap = spentUs < CALL_CHEAP_STEP_US * static_cast<double>(limit);
+        if (!cheap && ++slowTries >= CALL_SLOW_TRIES)
             return;
-        }
+        // The document stays locked while a call runs: the next try takes no longer than what is
+        // left of the line's budget, its time taken to grow with the square of its bound (a
+        // call's later steps may each cost more than its first ones).
+        const uint32_t spentMs = m_clock() - m_lineStart;
+        if (spentMs >= LINE_BUDGET_MS)
+            return;
+        const double leftUs = static_cast<double>(LINE_BUDGET_MS - spentMs) * 1000.0;
+        const double fits = static_cast<double>(limit) * std::sqrt(leftUs / std::max(spentUs, 1.0));
+        const double wanted = static_cast<double>(cheap ? std::min(limit * CALL_RETRY_GROWTH, CALL_RETRY_CEILING) : limit);
+        const auto next = static_cast<unsigned long>(std::min(wanted, fits));
+        if (next < limit || (cheap && next == limit))
+            return;
+        limit = next;
     }
 }
 

@@ -80,8 +80,10 @@ public:
     // bound time: a call that reaches it at more than CALL_CHEAP_STEP_US a step, CALL_SLOW_TRIES
     // times (so that pauses of the thread are not taken for a slow pattern), ends the line; one
     // that reaches it sooner (many cheap steps, as on a long minified line) runs again with a
-    // bound CALL_RETRY_GROWTH times higher, up to CALL_RETRY_CEILING. So such a call on a line of
-    // 30,000 characters ends within milliseconds, while real grammars keep their matches.
+    // bound CALL_RETRY_GROWTH times higher, up to CALL_RETRY_CEILING. Each try after the first
+    // is bounded by what is left of the line's budget too (the document stays locked while a call
+    // runs). So such a call on a line of 30,000 characters ends within milliseconds, no call runs
+    // far past the line's budget, and real grammars keep their matches.
     static constexpr unsigned long CALL_RETRY_LIMIT = 2000;
     static constexpr unsigned long CALL_RETRY_GROWTH = 16;
     static constexpr unsigned long CALL_RETRY_CEILING = 8192000;

@@ -386,6 +386,21 @@ TEST_F(LineMatcherTest, AnEngineCallThatRunsAwayEndsItsLineInsideTheBudget) {
     }
 }
 
+// An engine call whose first steps are cheap and later ones dearer: its bound grows only as far
+// as what is left of the line's budget allows, so the line ends near its budget instead of
+// seconds later, with one log line and the state it reached.
+TEST_F(LineMatcherTest, ACallWhoseStepsGrowDearerEndsItsLineNearItsBudget) {
+    for (int length : {1000, 3000}) {
+        Parsed parsed(dearerStepsGrammar(), L"<" + std::wstring(length, L'a') + L"bc\n>\n");
+        LogCapture log;
+        const DWORD start = ::GetTickCount();
+        EXPECT_TRUE(parsed.matcher->parseLine(0));
+        EXPECT_LT(::GetTickCount() - start, 2 * LineMatcher::LINE_BUDGET_MS) << length;
+        EXPECT_EQ(1u, countLogged(log, L"Parser: Line 0 stopped at column 1")) << length;
+        EXPECT_EQ(2u, parsed.endPairs(0)) << length;
+    }
+}
+
 TEST_F(LineMatcherTest, EmptyMatchesNeitherLoopNorGrowTheStateBeyondItsLimit) {
     GrammarBuilder look(L"source.look");
     look.patterns(look.root(), {look.beginEnd(L"(?=a)", L"(?=a)", L"meta.look")});

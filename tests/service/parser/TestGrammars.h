@@ -159,4 +159,16 @@ inline std::shared_ptr<tessel::GrammarRuleSet> slowGrammar() {
     return g.finish();
 }
 
+// Blocks between "<" and ">" holding a*a*a*c: over "aaa...abc" each engine call's first steps are
+// cheap and its later ones dearer, so a call whose bound grows while its steps look cheap would
+// run for seconds.
+inline std::shared_ptr<tessel::GrammarRuleSet> dearerStepsGrammar() {
+    GrammarBuilder g(L"source.dearer");
+    auto* slow = g.match(L"a*a*a*c", L"meta.slow");
+    auto* block = g.beginEnd(L"<", L">", L"meta.block");
+    g.patterns(g.root(), {block});
+    g.patterns(block, {slow});
+    return g.finish();
+}
+
 } // namespace tessel_test
