@@ -380,12 +380,9 @@ int LineMatcher::searchPatterns(Probe& probe, int pos) {
 }
 
 bool LineMatcher::isCostly(const PatternSearch& search) const {
-    switch (m_costMode) {
-    case PatternCosts::TIMED: return search.cost->costly;
-    case PatternCosts::CHOSEN: return m_costlyChoice(*search.regex);
-    case PatternCosts::ALL_COSTLY: return true;
-    default: return false;
-    }
+    if (m_costMode == PatternCosts::TIMED)
+        return search.cost->costly;
+    return m_costMode == PatternCosts::CHOSEN ? m_costlyChoice(*search.regex) : m_costMode == PatternCosts::ALL_COSTLY;
 }
 
 bool LineMatcher::searchPattern(PatternSearch& search, int pos, int from, int to, pel::MatchResultsRegEx& results) {

@@ -97,6 +97,10 @@ TEST_F(LineMatcherTest, EachGrammarColoursItsFixtureAsTheGoldenDumpSays) {
         {heredocGrammar, L"x = 1 y=z <<EOT\nbody ${ who are } @mark\nEOT\n@tag ${\n  inner}\n",
 #include "golden/heredoc.txt"
         },
+        {switchGrammar, L"static void f(int j)\n{\n  switch( j ){\n    case 1: {\n      j = 2;\n    }\n  }\n}\n"
+                        L"  switch (j) { case 2: j = 3; }\n  x = 1; switch(j){} ;\n",
+#include "golden/switch.txt"
+        },
     };
     for (const auto& row : rows) {
         Parsed parsed(row.grammar(), row.text);
@@ -194,6 +198,8 @@ TEST_F(LineMatcherTest, RandomMixesOfCostlyAndCheapPatternsWriteTheAnchoredWalks
                     L"#include <\u00E9>", L"\n#", L"\xD834\xDD1E", L"z\u00E9"}},
         {jsonGrammar, {L"{", L"}", L"[", L"]", L"\"", L"\\", L"u12aF", L":", L",", L"-3.5e2", L"true", L" ", L"\u2A80",
                        L"\u00E9", L"\xD83D\xDE00"}},
+        {switchGrammar, {L"switch", L"case", L"(", L")", L"{", L"}", L"<%", L"%>", L" ", L"  ", L"1", L":", L"=", L";", L"/* c */",
+                         L"\u00E9", L"\u2A80", L"\n"}},
     };
     std::mt19937 random(20261210);
     for (int mix = 0; mix < 3; ++mix)

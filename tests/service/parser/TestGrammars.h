@@ -148,6 +148,46 @@ inline std::shared_ptr<tessel::GrammarRuleSet> heredocGrammar() {
     return g.finish();
 }
 
+// The switch statement of tm-grammars' C grammar as a bundle carries it (its begins, ends, \G and
+// look-behinds as written there; a capture that has only patterns there has no name here), in
+// blocks, with case labels, numbers and assignments: the switch opens at the indentation before
+// its keyword (the begin's group 1, the head's scope, from there on), its head where the begin
+// ends (\G), its body after the brace (a look-behind) and it closes after the body's brace.
+inline std::shared_ptr<tessel::GrammarRuleSet> switchGrammar() {
+    // Blanks or a comment before a keyword, or a word boundary: the lead of each begin.
+    const std::wstring lead = LR"re(((?>(?:(?>(?<!\s)\s+)|(/\*)((?>(?:[^*]|(?>\*+)[^/])*)((?>\*+)/)))+|(?:(?:(?:(?:\b|(?<=\W))|(?=\W))|\A)|\Z))))re";
+    const std::wstring switchBegin = L"(" + lead + LR"re(((?<!\w)switch(?!\w))))re", caseBegin = lead + LR"re(((?<!\w)case(?!\w)))re",
+                       parensBegin = lead + LR"re((\())re";
+    GrammarBuilder g(L"source.c");
+    auto* block = g.beginEnd(L"\\{", L"}", L"meta.block.c", nullptr, {{0, L"punctuation.section.block.begin.bracket.curly.c"}},
+                             {{0, L"punctuation.section.block.end.bracket.curly.c"}});
+    auto* statement = g.beginEnd(switchBegin.c_str(), LR"re((?<=}|%>|\?\?>)|(?=[];=>\[]))re", L"meta.block.switch.c", nullptr,
+                                 {{1, L"meta.head.switch.c"}, {3, L"comment.block.c"}, {4, L"comment.block.c"},
+                                  {6, L"keyword.control.switch.c"}});
+    auto* head = g.beginEnd(L"\\G ?", LR"re((\{|<%|\?\?<|(?=;)))re", L"meta.head.switch.c", nullptr, {},
+                            {{1, L"punctuation.section.block.begin.bracket.curly.switch.c"}});
+    auto* body = g.beginEnd(LR"re((?<=\{|<%|\?\?<))re", LR"re((}|%>|\?\?>))re", L"meta.body.switch.c", nullptr, {},
+                            {{1, L"punctuation.section.block.end.bracket.curly.switch.c"}});
+    auto* tail = g.beginEnd(LR"re((?<=}|%>|\?\?>)[\n\s]*)re", LR"re([\n\s]*(?=;))re", L"meta.tail.switch.c");
+    auto* parens = g.beginEnd(parensBegin.c_str(), L"(\\))", L"meta.conditional.switch.c", nullptr,
+                              {{5, L"punctuation.section.parens.begin.bracket.round.conditional.switch.c"}},
+                              {{1, L"punctuation.section.parens.end.bracket.round.conditional.switch.c"}});
+    auto* label = g.beginEnd(caseBegin.c_str(), L"(:)", L"meta.conditional.case.c", nullptr, {{5, L"keyword.control.case.c"}},
+                             {{1, L"punctuation.separator.colon.case.c"}});
+    auto* number = g.match(L"\\b\\d+\\b", L"constant.numeric.decimal.c");
+    auto* assign = g.match(L"=", L"keyword.operator.assignment.c");
+    auto* terminator = g.match(L";", L"punctuation.terminator.statement.c");
+    g.patterns(g.root(), {statement, block, number, assign, terminator});
+    g.patterns(block, {statement, block, number, assign, terminator});
+    g.patterns(statement, {head, body, tail});
+    g.patterns(head, {parens, statement, block, number, assign, terminator});
+    g.patterns(body, {label, statement, block, number, assign, terminator});
+    g.patterns(tail, {statement, block, number, assign, terminator});
+    g.patterns(parens, {number});
+    g.patterns(label, {number});
+    return g.finish();
+}
+
 // Blocks between "<" and ">" holding a*a*c: over "aaa...abc" every engine call backtracks and
 // scans the rest of the line at each step, seconds of work on a few thousand characters.
 inline std::shared_ptr<tessel::GrammarRuleSet> slowGrammar() {
