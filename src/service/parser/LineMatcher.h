@@ -270,7 +270,6 @@ private:
     uint16_t m_rootScope = 0;
     ParserClock m_clock;
     PatternCosts m_costMode = PatternCosts::TIMED;
-    CostlyChoice m_costlyChoice;
 
     // The line being parsed, as the document has it and in the UTF-8 form it is searched in; the
     // positions of the walk are byte offsets into that form.
@@ -313,6 +312,8 @@ private:
     std::array<KnownScope, 1 << KNOWN_SCOPE_BITS> m_knownScopes;
     std::vector<Capture> m_captures;
     std::vector<std::wstring> m_captureTexts;
+    // Which patterns count as costly when the tests choose them (PatternCosts::CHOSEN).
+    CostlyChoice m_costlyChoice;
 };
 
 } // namespace tessel
