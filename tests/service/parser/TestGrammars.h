@@ -188,27 +188,22 @@ inline std::shared_ptr<tessel::GrammarRuleSet> switchGrammar() {
     return g.finish();
 }
 
-// Blocks between "<" and ">" holding a*a*c: over "aaa...abc" every engine call backtracks and
-// scans the rest of the line at each step, seconds of work on a few thousand characters.
-inline std::shared_ptr<tessel::GrammarRuleSet> slowGrammar() {
-    GrammarBuilder g(L"source.slow");
-    auto* slow = g.match(L"a*a*c", L"meta.slow");
+// Blocks between "<" and ">" holding one pattern.
+inline std::shared_ptr<tessel::GrammarRuleSet> blocksHolding(const wchar_t* scope, const wchar_t* pattern) {
+    GrammarBuilder g(scope);
+    auto* held = g.match(pattern, L"meta.slow");
     auto* block = g.beginEnd(L"<", L">", L"meta.block");
     g.patterns(g.root(), {block});
-    g.patterns(block, {slow});
+    g.patterns(block, {held});
     return g.finish();
 }
 
-// Blocks between "<" and ">" holding a*a*a*c: over "aaa...abc" each engine call's first steps are
-// cheap and its later ones dearer, so a call whose bound grows while its steps look cheap would
-// run for seconds.
-inline std::shared_ptr<tessel::GrammarRuleSet> dearerStepsGrammar() {
-    GrammarBuilder g(L"source.dearer");
-    auto* slow = g.match(L"a*a*a*c", L"meta.slow");
-    auto* block = g.beginEnd(L"<", L">", L"meta.block");
-    g.patterns(g.root(), {block});
-    g.patterns(block, {slow});
-    return g.finish();
-}
+// Blocks holding a*a*c: over "aaa...abc" every engine call backtracks and scans the rest of the
+// line at each step, seconds of work on a few thousand characters.
+inline std::shared_ptr<tessel::GrammarRuleSet> slowGrammar() { return blocksHolding(L"source.slow", L"a*a*c"); }
+
+// Blocks holding a*a*a*c: over "aaa...abc" each engine call's first steps are cheap and its later
+// ones dearer, so a call whose bound grows while its steps look cheap would run for seconds.
+inline std::shared_ptr<tessel::GrammarRuleSet> dearerStepsGrammar() { return blocksHolding(L"source.dearer", L"a*a*a*c"); }
 
 } // namespace tessel_test
