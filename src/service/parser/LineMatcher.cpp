@@ -10,6 +10,7 @@
 #include "pel/text/search/RegEx.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -67,7 +68,10 @@ void LineMatcher::unbind() {
     m_store = nullptr;
 }
 
-void LineMatcher::setPatternCosts(PatternCosts costs) { m_costMode = costs; }
+void LineMatcher::setPatternCosts(PatternCosts costs, CostlyChoice chosen) {
+    m_costMode = costs == PatternCosts::CHOSEN && !chosen ? PatternCosts::NONE_COSTLY : costs;
+    m_costlyChoice = std::move(chosen);
+}
 
 void LineMatcher::setClock(ParserClock clock) { m_clock = clock ? std::move(clock) : ParserClock(tickClock); }
 
@@ -235,11 +239,23 @@ void LineMatcher::boundedCall(pel::MatchResultsRegEx& results, pel::FunctionRef<
         call();
         if (!results.overSearchRetryLimit() || limit >= CALL_RETRY_CEILING)
             return;
-        if ((preciseMs() - start) * 1000.0 < CALL_CHEAP_STEP_US * static_cast<double>(limit)) {
-            limit *= CALL_RETRY_GROWTH;
-        } else if (++slowTries >= CALL_SLOW_TRIES) {
+        const double spentUs = (preciseMs() - start) * 1000.0;
+        const bool cheap = spentUs < CALL_CHEAP_STEP_US * static_cast<double>(limit);
+        if (!cheap && ++slowTries >= CALL_SLOW_TRIES)
             return;
-        }
+        // The document stays locked while a call runs: the next try takes no longer than what is
+        // left of the line's budget, its time taken to grow with the square of its bound (a
+        // call's later steps may each cost more than its first ones).
+        const uint32_t spentMs = m_clock() - m_lineStart;
+        if (spentMs >= LINE_BUDGET_MS)
+            return;
+        const double leftUs = static_cast<double>(LINE_BUDGET_MS - spentMs) * 1000.0;
+        const double fits = static_cast<double>(limit) * std::sqrt(leftUs / std::max(spentUs, 1.0));
+        const double wanted = static_cast<double>(cheap ? std::min(limit * CALL_RETRY_GROWTH, CALL_RETRY_CEILING) : limit);
+        const auto next = static_cast<unsigned long>(std::min(wanted, fits));
+        if (next < limit || (cheap && next == limit))
+            return;
+        limit = next;
     }
 }
 
@@ -349,7 +365,9 @@ int LineMatcher::searchPatterns(Probe& probe, int pos) {
         const bool known = usable(search);
         if (known && (!search.bounded || !beats(search.found.start, i)))
             continue;
-        const int to = best == NOWHERE ? m_length : std::min(m_length, best + (i < bestIndex ? 1 : 0));
+        // An earlier pattern still wins at best itself: it is tried up to the next character,
+        // whose start is where its search goes on.
+        const int to = best == NOWHERE ? m_length : std::min(m_length, i < bestIndex ? best + charLength(best) : best);
         if (!run(search, i, known ? search.found.start : pos, to))
             return NOWHERE;
         take(search, i);
@@ -362,7 +380,9 @@ int LineMatcher::searchPatterns(Probe& probe, int pos) {
 }
 
 bool LineMatcher::isCostly(const PatternSearch& search) const {
-    return m_costMode == PatternCosts::TIMED ? search.cost->costly : m_costMode == PatternCosts::ALL_COSTLY;
+    if (m_costMode == PatternCosts::TIMED)
+        return search.cost->costly;
+    return m_costMode == PatternCosts::CHOSEN ? m_costlyChoice(*search.regex) : m_costMode == PatternCosts::ALL_COSTLY;
 }
 
 bool LineMatcher::searchPattern(PatternSearch& search, int pos, int from, int to, pel::MatchResultsRegEx& results) {

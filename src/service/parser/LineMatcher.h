@@ -80,8 +80,10 @@ public:
     // bound time: a call that reaches it at more than CALL_CHEAP_STEP_US a step, CALL_SLOW_TRIES
     // times (so that pauses of the thread are not taken for a slow pattern), ends the line; one
     // that reaches it sooner (many cheap steps, as on a long minified line) runs again with a
-    // bound CALL_RETRY_GROWTH times higher, up to CALL_RETRY_CEILING. So such a call on a line of
-    // 30,000 characters ends within milliseconds, while real grammars keep their matches.
+    // bound CALL_RETRY_GROWTH times higher, up to CALL_RETRY_CEILING. Each try after the first
+    // is bounded by what is left of the line's budget too (the document stays locked while a call
+    // runs). So such a call on a line of 30,000 characters ends within milliseconds, no call runs
+    // far past the line's budget, and real grammars keep their matches.
     static constexpr unsigned long CALL_RETRY_LIMIT = 2000;
     static constexpr unsigned long CALL_RETRY_GROWTH = 16;
     static constexpr unsigned long CALL_RETRY_CEILING = 8192000;
@@ -97,8 +99,9 @@ public:
     static constexpr int SEARCH_WINDOW_CEILING = 1 << 20;
 
     // Which patterns count as costly: chosen by timing, unless pinned (tests pin it, so that
-    // each way of searching is checked).
-    enum class PatternCosts { TIMED, NONE_COSTLY, ALL_COSTLY };
+    // each way of searching is checked): none, all, or those a choice names.
+    enum class PatternCosts { TIMED, NONE_COSTLY, ALL_COSTLY, CHOSEN };
+    using CostlyChoice = std::function<bool(const pel::RegEx& pattern)>;
 
     LineMatcher();
     virtual ~LineMatcher();
@@ -111,7 +114,7 @@ public:
     void unbind();
     // Milliseconds of a monotonic clock, for the line's time budget; GetTickCount by default.
     void setClock(ParserClock clock);
-    void setPatternCosts(PatternCosts costs);
+    void setPatternCosts(PatternCosts costs, CostlyChoice chosen = nullptr);
 
     // Whether the line's stored start state is the one the previous line leaves: false for line
     // 0, a line marked as needing parsing or one without a record. A previous line without a
@@ -309,6 +312,8 @@ private:
     std::array<KnownScope, 1 << KNOWN_SCOPE_BITS> m_knownScopes;
     std::vector<Capture> m_captures;
     std::vector<std::wstring> m_captureTexts;
+    // Which patterns count as costly when the tests choose them (PatternCosts::CHOSEN).
+    CostlyChoice m_costlyChoice;
 };
 
 } // namespace tessel

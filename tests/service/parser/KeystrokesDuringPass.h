@@ -1,7 +1,7 @@
 #pragma once
-// Characters typed at the top of a large C document while the real parser pool makes its first
-// pass over it, one every 30 ms as a fast typist's: how long each waited for the Document lock,
-// and how long each took in all. Shared by the parsing tests and the lock benchmark.
+// Characters typed at the top of a large document (C, unless told) while the real parser pool
+// makes its first pass over it, one every 30 ms as a fast typist's: how long each waited for the
+// Document lock, and how long each took in all. Shared by the parsing tests and the lock benchmark.
 
 #include "service/document/DocumentListener.h"
 #include "service/document/DocumentManager.h"
@@ -26,18 +26,28 @@ struct KeystrokeWaits {
     bool passEnded = false; // within the pumping that followed
 };
 
-inline KeystrokeWaits typeDuringFirstPass(tessel::DocumentManager& manager, int lines, size_t keystrokes) {
+// The document typed into: its grammar, and the text of every line.
+struct TypedDocument {
+    std::shared_ptr<tessel::GrammarRuleSet> rules;
+    const wchar_t* scope;
+    std::wstring line;
+};
+
+inline TypedDocument typedC() { return {cGrammar(), L"source.c", L"int f(int a) { return a * 2; } // line\n"}; }
+
+inline KeystrokeWaits typeDuringFirstPass(tessel::DocumentManager& manager, int lines, size_t keystrokes,
+                                          const TypedDocument& typed = typedC()) {
     struct LastParsed : tessel::DocumentListener {
         void onParsed(tessel::Document&, int32_t, int32_t last) override { reached = std::max(reached, last); }
         int32_t reached = -1;
     } parsed;
-    manager.getGrammarRuleSetHolder().replaceGrammarRuleSet(cGrammar());
+    manager.getGrammarRuleSetHolder().replaceGrammarRuleSet(typed.rules);
     manager.addListener(&parsed);
-    tessel::Document* document = manager.createDocument(L"source.c");
+    tessel::Document* document = manager.createDocument(typed.scope);
     std::wstring text;
-    text.reserve(size_t(lines) * 40);
+    text.reserve(size_t(lines) * typed.line.size());
     for (int i = 0; i < lines; ++i)
-        text += L"int f(int a) { return a * 2; } // line\n";
+        text += typed.line;
     insertText(*document, 0, text);
     text.clear();
     text.shrink_to_fit();

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <random>
 
 using namespace tessel;
@@ -35,6 +37,18 @@ std::shared_ptr<GrammarRuleSet> beyondAsciiGrammar() {
     auto* cjk = g.match(L"[\\x{4E00}-\\x{9FFF}]+", L"text.cjk");
     g.patterns(g.root(), {assign, quote, guillemets, emoji, cjk});
     g.patterns(guillemets, {head, word});
+    return g.finish();
+}
+
+// Parentheses whose words, searched in the parentheses and again after them, lose to a symbol of
+// three bytes in UTF-8.
+std::shared_ptr<GrammarRuleSet> boundGrammar() {
+    GrammarBuilder g(L"source.t");
+    auto* paren = g.beginEnd(L"\\(", L"\\)", L"meta.paren");
+    auto* word = g.match(L"\\w\\S*", L"meta.word");
+    auto* symbol = g.match(L"\\x{2A80}", L"meta.symbol");
+    g.patterns(g.root(), {paren, word});
+    g.patterns(paren, {word, symbol});
     return g.finish();
 }
 
@@ -83,6 +97,10 @@ TEST_F(LineMatcherTest, EachGrammarColoursItsFixtureAsTheGoldenDumpSays) {
         {heredocGrammar, L"x = 1 y=z <<EOT\nbody ${ who are } @mark\nEOT\n@tag ${\n  inner}\n",
 #include "golden/heredoc.txt"
         },
+        {switchGrammar, L"static void f(int j)\n{\n  switch( j ){\n    case 1: {\n      j = 2;\n    }\n  }\n}\n"
+                        L"  switch (j) { case 2: j = 3; }\n  x = 1; switch(j){} ;\n",
+#include "golden/switch.txt"
+        },
     };
     for (const auto& row : rows) {
         Parsed parsed(row.grammar(), row.text);
@@ -98,7 +116,8 @@ struct RandomTexts {
 };
 
 // Random lines of the tokens (empty ones, short ones and long ones): the searching matcher, its
-// patterns' costs taken as given, writes the anchored walk's records byte for byte.
+// patterns' costs taken as given (or, mixed, each pattern's drawn at random each round), writes
+// the anchored walk's records byte for byte.
 void expectSearchingWritesTheAnchoredRecords(const RandomTexts& row, std::mt19937& random,
                                              LineMatcher::PatternCosts costs = LineMatcher::PatternCosts::TIMED) {
     for (int round = 0; round < 6; ++round) {
@@ -111,7 +130,18 @@ void expectSearchingWritesTheAnchoredRecords(const RandomTexts& row, std::mt1993
             text += L'\n';
         }
         Parsed searching(row.grammar(), text), anchored(row.grammar(), text, true);
-        searching.matcher->setPatternCosts(costs);
+        if (costs == LineMatcher::PatternCosts::CHOSEN) {
+            auto drawn = std::make_shared<std::map<const pel::RegEx*, bool>>();
+            const uint32_t seed = random();
+            searching.matcher->setPatternCosts(costs, [drawn, seed](const pel::RegEx& pattern) {
+                const auto known = drawn->find(&pattern);
+                if (known != drawn->end())
+                    return known->second;
+                return (*drawn)[&pattern] = ((seed >> (drawn->size() % 32)) & 1) != 0;
+            });
+        } else {
+            searching.matcher->setPatternCosts(costs);
+        }
         searching.parseAll();
         anchored.parseAll();
         for (int32_t line = 0; line < searching.document.getLineCount(); ++line) {
@@ -152,6 +182,51 @@ TEST_F(LineMatcherTest, EachWayOfSearchingShortLinesWritesTheAnchoredWalksRecord
     for (const Costs costs : {Costs::NONE_COSTLY, Costs::ALL_COSTLY})
         for (const auto& row : rows)
             expectSearchingWritesTheAnchoredRecords(row, random, costs);
+}
+
+// Patterns costly and cheap mixed at random in each rule, on lines of characters of one to four
+// bytes: wherever a costly pattern's search stops short of the line's end, a later search from
+// there begins on a character.
+TEST_F(LineMatcherTest, RandomMixesOfCostlyAndCheapPatternsWriteTheAnchoredWalksRecords) {
+    const RandomTexts rows[] = {
+        {boundGrammar, {L"(", L")", L" ", L"\u2A80", L"abc", L"\u00E9", L"\xD83D\xDE00", L"x\u3042", L"\n(", L"\u00AA"}},
+        {beyondAsciiGrammar, {L"\u00E9", L"\u3042", L"\u2A80", L"\xD83D\xDE00", L"=", L"q", L" ", L"\u00AB", L"\u00BB", L"<",
+                              L">", L"\u4E2D", L"\u00AA", L"x", L"\n\u00AB"}},
+        {heredocGrammar, {L"<<\u00E9", L"\n\u00E9\n", L"${", L"}", L"@", L"w", L"x=1", L"y = \u3042", L" ", L"\u2A80",
+                          L"\xD83D\xDE00", L"q"}},
+        {cGrammar, {L"/*", L"*/", L"//", L"\"", L"\\", L"{", L"}", L"if", L"int", L"f(", L")", L" ", L"42", L"\u2A80",
+                    L"#include <\u00E9>", L"\n#", L"\xD834\xDD1E", L"z\u00E9"}},
+        {jsonGrammar, {L"{", L"}", L"[", L"]", L"\"", L"\\", L"u12aF", L":", L",", L"-3.5e2", L"true", L" ", L"\u2A80",
+                       L"\u00E9", L"\xD83D\xDE00"}},
+        {switchGrammar, {L"switch", L"case", L"(", L")", L"{", L"}", L"<%", L"%>", L" ", L"  ", L"1", L":", L"=", L";", L"/* c */",
+                         L"\u00E9", L"\u2A80", L"\n"}},
+    };
+    std::mt19937 random(20261210);
+    for (int mix = 0; mix < 3; ++mix)
+        for (const auto& row : rows) {
+            SCOPED_TRACE(testing::Message() << "mix " << mix << " grammar " << &row - rows);
+            expectSearchingWritesTheAnchoredRecords(row, random, LineMatcher::PatternCosts::CHOSEN);
+        }
+}
+
+// A costly pattern earlier in its rule than the winner is tried only as far as the winner's
+// character; when that character takes several bytes, its search stops after the character,
+// not inside it, and a later search from there (the same pattern in the parent rule) reads the
+// next character, not the byte AA of U+2A80 (E2 AA 80) as the letter U+00AA.
+TEST_F(LineMatcherTest, ACostlySearchStoppedAtACharacterOfSeveralBytesResumesAfterIt) {
+    const std::wstring text = L"( )\u2A80abc\n";
+    Parsed anchored(boundGrammar(), text, true);
+    anchored.parseAll();
+    const std::wstring expected = L"0:source.t meta.paren|3:source.t|4:source.t meta.word|7:source.t => [0:0]";
+    ASSERT_EQ(expected, dumpLine(anchored.document, 0));
+    for (const bool wordCostly : {false, true}) {
+        Parsed parsed(boundGrammar(), text);
+        parsed.matcher->setPatternCosts(LineMatcher::PatternCosts::CHOSEN, [wordCostly](const pel::RegEx& pattern) {
+            return wordCostly && pattern.getPattern() == L"\\w\\S*";
+        });
+        parsed.parseAll();
+        EXPECT_EQ(expected, dumpLine(parsed.document, 0)) << "word costly: " << wordCostly;
+    }
 }
 
 // What a matcher learns of a rule set's patterns (their costs) serves later steps bound to that
@@ -301,19 +376,33 @@ TEST_F(LineMatcherTest, EndsAreTriedAtTheLineEndAndTheAnchorHoldsOnlyAfterTheBeg
         EXPECT_EQ(lines[line], dumpLine(parsed.document, line)) << line;
 }
 
-// One engine call would take seconds on these lines; the call's own bound ends the line well
-// inside its budget, with one log line, and the state it reached (inside the block) is kept.
+// One engine call would take seconds on these lines. Over a*a*c, whose every step scans the rest
+// of the line, the call's own bound ends the line well inside its budget; over a*a*a*c, whose
+// first steps are cheap and later ones dearer, the bound grows only as far as what is left of the
+// budget allows, so the line ends near it. Each with one log line, the state it reached (inside
+// the block) kept.
 TEST_F(LineMatcherTest, AnEngineCallThatRunsAwayEndsItsLineInsideTheBudget) {
-    for (int length : {3000, 30000}) {
-        Parsed parsed(slowGrammar(), L"<" + std::wstring(length, L'a') + L"bc\n>\n");
+    const struct {
+        std::shared_ptr<GrammarRuleSet> (*grammar)();
+        int length;
+        uint32_t withinMs;
+    } rows[] = {
+        {slowGrammar, 3000, LineMatcher::LINE_BUDGET_MS},
+        {slowGrammar, 30000, LineMatcher::LINE_BUDGET_MS},
+        {dearerStepsGrammar, 1000, 2 * LineMatcher::LINE_BUDGET_MS},
+        {dearerStepsGrammar, 3000, 2 * LineMatcher::LINE_BUDGET_MS},
+    };
+    for (const auto& row : rows) {
+        Parsed parsed(row.grammar(), L"<" + std::wstring(row.length, L'a') + L"bc\n>\n");
+        const std::wstring scope = parsed.set->rule(1)->scope;
         LogCapture log;
         const DWORD start = ::GetTickCount();
         EXPECT_TRUE(parsed.matcher->parseLine(0));
-        EXPECT_LT(::GetTickCount() - start, LineMatcher::LINE_BUDGET_MS) << length;
-        EXPECT_EQ(1u, countLogged(log, L"Parser: Line 0 stopped at column 1")) << length;
-        EXPECT_EQ(2u, parsed.endPairs(0)) << length;
+        EXPECT_LT(::GetTickCount() - start, row.withinMs) << std::string(scope.begin(), scope.end()) << " " << row.length;
+        EXPECT_EQ(1u, countLogged(log, L"Parser: Line 0 stopped at column 1")) << row.length;
+        EXPECT_EQ(2u, parsed.endPairs(0)) << row.length;
         EXPECT_TRUE(parsed.matcher->parseLine(1));
-        EXPECT_EQ(L"0:source.slow meta.block|1:source.slow => [0:0]", dumpLine(parsed.document, 1));
+        EXPECT_EQ(L"0:" + scope + L" meta.block|1:" + scope + L" => [0:0]", dumpLine(parsed.document, 1));
     }
 }
 

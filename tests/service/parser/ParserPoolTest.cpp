@@ -1,5 +1,6 @@
 #include "service/parser/DocumentParserClient.h"
 #include "service/parser/DocumentParserServices.h"
+#include "service/parser/LineMatcher.h"
 
 #include "pel/legacy/MessageRegistry.h"
 #include "service/document/DocumentListener.h"
@@ -130,6 +131,19 @@ TEST_F(ParserPoolTest, KeystrokesDuringTheFirstPassTakeTheLockAtTheWorkersNextRe
         ASSERT_LT(waits.lockWaits[i], 500) << "keystroke " << i << " of " << waits.lockWaits.size() << " waited";
     EXPECT_TRUE(waits.passEnded) << "the first pass";
     EXPECT_GE(waits.lockWaits.size(), 10u) << "the pass ended before the typing could test it";
+}
+
+// Lines on which an engine call's steps look cheap at first and grow dearer: no call runs on
+// past what is left of its line's budget, so a keystroke waits at most about one line's budget
+// for the lock, not the seconds such a call would take unbounded.
+TEST_F(ParserPoolTest, KeystrokesDuringAPassOverRunawayLinesWaitAtMostAboutALinesBudget) {
+    LogCapture log; // each line stops, with one log line
+    const std::wstring line = L"<" + std::wstring(1500, L'a') + L"bc>\n";
+    const KeystrokeWaits waits = typeDuringFirstPass(*manager, 6, 12, {dearerStepsGrammar(), L"source.dearer", line});
+    ASSERT_FALSE(waits.lockWaits.empty());
+    const double worst = *std::max_element(waits.lockWaits.begin(), waits.lockWaits.end());
+    EXPECT_LT(worst, 2 * LineMatcher::LINE_BUDGET_MS) << "of " << waits.lockWaits.size() << " keystrokes";
+    EXPECT_TRUE(waits.passEnded) << "the first pass";
 }
 
 } // namespace

@@ -15,7 +15,9 @@
 
 namespace tessel_test {
 
-// Each rule keeps its begin (or match) pattern as its name, to be pushed into its parents.
+// Each rule keeps its begin (or match) pattern as its name, to be pushed into its parents. A
+// pattern pushed into several parents is compiled once and shared, as the grammar compiler shares
+// it.
 class GrammarBuilder {
 public:
     using Captures = std::initializer_list<std::pair<uint32_t, const wchar_t*>>;
@@ -51,7 +53,7 @@ public:
     // The sub-rules' patterns become alternatives of the parent, in this order.
     void patterns(tessel::ParserRule* parent, std::initializer_list<tessel::ParserRule*> subRules) {
         for (tessel::ParserRule* sub : subRules)
-            tessel::pushPattern(*parent, tessel::RegExSource{sub->name, L""}, sub->ruleNumber);
+            tessel::pushPattern(*parent, tessel::RegExSource{sub->name, L""}, sub->ruleNumber, &m_patterns);
     }
     std::shared_ptr<tessel::GrammarRuleSet> finish() { return m_set; }
 
@@ -66,6 +68,7 @@ private:
 
     std::shared_ptr<tessel::GrammarRuleSet> m_set;
     tessel::ParserRule* m_root;
+    tessel::PatternCache m_patterns;
 };
 
 // The JSON grammar: objects, arrays, strings with escapes, numbers and constants. In its line form
@@ -145,15 +148,62 @@ inline std::shared_ptr<tessel::GrammarRuleSet> heredocGrammar() {
     return g.finish();
 }
 
-// Blocks between "<" and ">" holding a*a*c: over "aaa...abc" every engine call backtracks and
-// scans the rest of the line at each step, seconds of work on a few thousand characters.
-inline std::shared_ptr<tessel::GrammarRuleSet> slowGrammar() {
-    GrammarBuilder g(L"source.slow");
-    auto* slow = g.match(L"a*a*c", L"meta.slow");
-    auto* block = g.beginEnd(L"<", L">", L"meta.block");
-    g.patterns(g.root(), {block});
-    g.patterns(block, {slow});
+// The switch statement of tm-grammars' C grammar as a bundle carries it (its begins, ends, \G and
+// look-behinds as written there; a capture that has only patterns there has no name here), in
+// blocks, with case labels, numbers and assignments: the switch opens at the indentation before
+// its keyword (the begin's group 1, the head's scope, from there on), its head where the begin
+// ends (\G), its body after the brace (a look-behind) and it closes after the body's brace.
+inline std::shared_ptr<tessel::GrammarRuleSet> switchGrammar() {
+    // Blanks or a comment before a keyword, or a word boundary: the lead of each begin.
+    const std::wstring lead = LR"re(((?>(?:(?>(?<!\s)\s+)|(/\*)((?>(?:[^*]|(?>\*+)[^/])*)((?>\*+)/)))+|(?:(?:(?:(?:\b|(?<=\W))|(?=\W))|\A)|\Z))))re";
+    const std::wstring switchBegin = L"(" + lead + LR"re(((?<!\w)switch(?!\w))))re", caseBegin = lead + LR"re(((?<!\w)case(?!\w)))re",
+                       parensBegin = lead + LR"re((\())re";
+    GrammarBuilder g(L"source.c");
+    auto* block = g.beginEnd(L"\\{", L"}", L"meta.block.c", nullptr, {{0, L"punctuation.section.block.begin.bracket.curly.c"}},
+                             {{0, L"punctuation.section.block.end.bracket.curly.c"}});
+    auto* statement = g.beginEnd(switchBegin.c_str(), LR"re((?<=}|%>|\?\?>)|(?=[];=>\[]))re", L"meta.block.switch.c", nullptr,
+                                 {{1, L"meta.head.switch.c"}, {3, L"comment.block.c"}, {4, L"comment.block.c"},
+                                  {6, L"keyword.control.switch.c"}});
+    auto* head = g.beginEnd(L"\\G ?", LR"re((\{|<%|\?\?<|(?=;)))re", L"meta.head.switch.c", nullptr, {},
+                            {{1, L"punctuation.section.block.begin.bracket.curly.switch.c"}});
+    auto* body = g.beginEnd(LR"re((?<=\{|<%|\?\?<))re", LR"re((}|%>|\?\?>))re", L"meta.body.switch.c", nullptr, {},
+                            {{1, L"punctuation.section.block.end.bracket.curly.switch.c"}});
+    auto* tail = g.beginEnd(LR"re((?<=}|%>|\?\?>)[\n\s]*)re", LR"re([\n\s]*(?=;))re", L"meta.tail.switch.c");
+    auto* parens = g.beginEnd(parensBegin.c_str(), L"(\\))", L"meta.conditional.switch.c", nullptr,
+                              {{5, L"punctuation.section.parens.begin.bracket.round.conditional.switch.c"}},
+                              {{1, L"punctuation.section.parens.end.bracket.round.conditional.switch.c"}});
+    auto* label = g.beginEnd(caseBegin.c_str(), L"(:)", L"meta.conditional.case.c", nullptr, {{5, L"keyword.control.case.c"}},
+                             {{1, L"punctuation.separator.colon.case.c"}});
+    auto* number = g.match(L"\\b\\d+\\b", L"constant.numeric.decimal.c");
+    auto* assign = g.match(L"=", L"keyword.operator.assignment.c");
+    auto* terminator = g.match(L";", L"punctuation.terminator.statement.c");
+    g.patterns(g.root(), {statement, block, number, assign, terminator});
+    g.patterns(block, {statement, block, number, assign, terminator});
+    g.patterns(statement, {head, body, tail});
+    g.patterns(head, {parens, statement, block, number, assign, terminator});
+    g.patterns(body, {label, statement, block, number, assign, terminator});
+    g.patterns(tail, {statement, block, number, assign, terminator});
+    g.patterns(parens, {number});
+    g.patterns(label, {number});
     return g.finish();
 }
+
+// Blocks between "<" and ">" holding one pattern.
+inline std::shared_ptr<tessel::GrammarRuleSet> blocksHolding(const wchar_t* scope, const wchar_t* pattern) {
+    GrammarBuilder g(scope);
+    auto* held = g.match(pattern, L"meta.slow");
+    auto* block = g.beginEnd(L"<", L">", L"meta.block");
+    g.patterns(g.root(), {block});
+    g.patterns(block, {held});
+    return g.finish();
+}
+
+// Blocks holding a*a*c: over "aaa...abc" every engine call backtracks and scans the rest of the
+// line at each step, seconds of work on a few thousand characters.
+inline std::shared_ptr<tessel::GrammarRuleSet> slowGrammar() { return blocksHolding(L"source.slow", L"a*a*c"); }
+
+// Blocks holding a*a*a*c: over "aaa...abc" each engine call's first steps are cheap and its later
+// ones dearer, so a call whose bound grows while its steps look cheap would run for seconds.
+inline std::shared_ptr<tessel::GrammarRuleSet> dearerStepsGrammar() { return blocksHolding(L"source.dearer", L"a*a*a*c"); }
 
 } // namespace tessel_test
