@@ -125,8 +125,9 @@ BracketOpening readPosixBracket(const std::wstring& p, size_t* io_at, std::wstri
     if (close >= n)
         return BracketOpening::NESTED;
     const std::wstring name = p.substr(start, close - start);
-    const size_t bare = name.compare(0, 1, L"^") == 0 ? 1 : 0;
-    if (std::none_of(std::begin(names), std::end(names), [&](const wchar_t* known) { return name.compare(bare, std::wstring::npos, known) == 0; }))
+    const size_t bare = name.compare(0, 1, L"^") == 0 ? 1 : 0; // past a negation
+    const auto named = [&](const wchar_t* known) { return name.compare(bare, std::wstring::npos, known) == 0; };
+    if (std::none_of(std::begin(names), std::end(names), named))
         return BracketOpening::OTHER;
     *o_name = name;
     *io_at = close + 2;

@@ -81,8 +81,10 @@ private:
         const int branches = depth >= 3 || !chance(1, 3) ? 1 : 2 + below(2);
         const int chosen = below(branches);
         Part out;
+        // Many a grammar's last branch is the line's end alone: "(?:;|\s*$)".
+        const bool endsLine = branches > 1 && !m_plain && chance(1, 3);
         for (int i = 0; i < branches; ++i) {
-            const Part branch = sequence(depth);
+            const Part branch = endsLine && i == branches - 1 ? Part{lineEnd(), L""} : sequence(depth);
             out.pattern += (i ? L"|" : L"") + branch.pattern;
             if (i == chosen)
                 out.sample = branch.sample;
@@ -99,6 +101,9 @@ private:
             out.pattern += part.pattern;
             out.sample += part.sample;
         }
+        // Many a grammar's branch ends at the line's end, or is nothing else.
+        if (!m_plain && chance(1, 5))
+            out.pattern += lineEnd();
         return out;
     }
 
@@ -383,6 +388,13 @@ private:
         return part;
     }
 
+    // The line's end, white space maybe before it, as grammars ask for it most.
+    std::wstring lineEnd() {
+        static const wchar_t* const ends[] = {L"\\s*$", L"\\s*+$", L"[ \\t]*$", L"(?=\\s*$)", L"\\s*\\z", L"\\s*\\Z", L"$"};
+        const std::wstring end = pick(ends);
+        return m_extended && end.find(L' ') != std::wstring::npos ? L"$" : end;
+    }
+
     std::wstring commentText() {
         note(PatternForm::COMMENT);
         static const wchar_t* const texts[] = {L"note", L"a|b", L"(x", L"*", L"", L"a\\)(x", L"\\\\", L"x\\)\\)y", L"\\(?"};
@@ -563,6 +575,10 @@ std::vector<std::wstring> PatternGenerator::linesFor(const GeneratedPattern& pat
         lines.push_back(changed.replace(at, length, filler()));
         std::wstring added = sample;
         lines.push_back(added.insert(at, filler()));
+        // Where the match begins, another character.
+        size_t first = 0;
+        std::wstring begun = sample;
+        lines.push_back(begun.replace(0, characterAt(sample, &first), filler()));
     }
     // What the literals ask for, each clause held once; and the same with one clause or the line
     // end left out.

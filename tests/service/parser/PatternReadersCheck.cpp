@@ -66,7 +66,16 @@ int PatternReadersCheck::tryLine(const std::wstring& line, std::string* o_fault)
         m_regex->searchUtf8(&results, text, end, text + from, end, pel::RegExOptions::NO_START_ANCHOR);
         if (!results.found())
             break;
-        const auto at = static_cast<size_t>(results.begin(0));
+        auto at = static_cast<size_t>(results.begin(0));
+        if (at < from) {
+            // The engine may answer with a match before the place its search began ("(?:\ ?B){2,}\z"
+            // from the second "B" of "BB"): that place is matched on its own.
+            m_regex->matchUtf8(&results, text, end, text + from, pel::RegExOptions::NO_START_ANCHOR);
+            at = from;
+            from = nextCharacter(from);
+            if (!results.found())
+                continue;
+        }
         firstPlace = places++ == 0 ? at : firstPlace;
         checkStart(at, false);
         from = nextCharacter(at);
