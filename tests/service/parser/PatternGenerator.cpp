@@ -24,6 +24,13 @@ struct Part {
 
 bool isAstral(const std::wstring& c) { return c.size() == 2; }
 
+// What matches no text, and takes no quantifier.
+Part zeroWidth(const std::wstring& pattern) {
+    Part part{pattern, L""};
+    part.quantifiable = false;
+    return part;
+}
+
 // One pattern being written: a recursive descent over the syntax, the sample chosen as it goes.
 class Writer {
 public:
@@ -31,7 +38,6 @@ public:
         m_named = chance(1, 2);
         m_extended = (out.options & pel::RegExOptions::EXTENDED) != 0;
         m_ignoreCase = (out.options & pel::RegExOptions::IGNORE_CASE) != 0;
-        m_out.ignoresCase = m_ignoreCase;
     }
 
     Part write() { return alternation(0); }
@@ -122,42 +128,42 @@ private:
         return part;
     }
 
+    // The kinds of atom, and how often each is written (out of the sum of the weights); in a
+    // look-around only those up to GROUP.
+    enum class Kind { LITERAL, ESCAPE, BRACKET, PROPERTY, ASTRAL, BRACES, DOT, GROUP, LOOK_AROUND, REFERENCE, CALL,
+                      ANCHOR, COMMENT, CALLOUT, OPTION, COUNT };
+    Kind kind() {
+        static const int weights[] = {24, 6, 7, 3, 4, 2, 2, 12, 6, 4, 3, 5, 4, 3, 5};
+        static_assert(sizeof(weights) / sizeof(weights[0]) == static_cast<size_t>(Kind::COUNT), "a weight for each");
+        const size_t kinds = m_plain ? static_cast<size_t>(Kind::GROUP) + 1 : static_cast<size_t>(Kind::COUNT);
+        int sum = 0;
+        for (size_t k = 0; k < kinds; ++k)
+            sum += weights[k];
+        int drawn = below(sum);
+        size_t k = 0;
+        while (drawn >= weights[k])
+            drawn -= weights[k++];
+        return static_cast<Kind>(k);
+    }
+
     Part atom(int depth) {
         const bool nested = depth < 3;
-        switch (below(m_plain ? 60 : 100)) {
-        case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7: case 8: case 9: case 10: case 11: case 12:
-        case 13: case 14: case 15: case 16: case 17: case 18: case 19: case 20: case 21: case 22: case 23:
-            return literal();
-        case 24: case 25: case 26: case 27: case 28: case 29:
-            return escape();
-        case 30: case 31: case 32: case 33: case 34: case 35: case 36:
-            return bracket();
-        case 37: case 38: case 39:
-            return property();
-        case 40: case 41: case 42: case 43:
-            return astral();
-        case 44: case 45:
-            return braces();
-        case 46: case 47:
-            return Part{L".", std::wstring(1, L"ax;é "[below(5)])};
-        case 48: case 49: case 50: case 51: case 52: case 53: case 54: case 55: case 56: case 57: case 58: case 59:
-            return nested ? group(depth) : literal();
-        case 60: case 61: case 62: case 63: case 64: case 65:
-            return nested ? lookAround(depth) : literal();
-        case 66: case 67: case 68: case 69:
-            return reference(false);
-        case 70: case 71: case 72:
-            return reference(true);
-        case 73: case 74: case 75: case 76: case 77:
-            return anchor();
-        case 78: case 79: case 80: case 81:
-            return comment();
-        case 82: case 83: case 84:
-            return callout();
-        case 85: case 86: case 87: case 88: case 89:
-            return option();
-        default:
-            return literal();
+        switch (kind()) {
+        case Kind::ESCAPE: return escape();
+        case Kind::BRACKET: return bracket();
+        case Kind::PROPERTY: return property();
+        case Kind::ASTRAL: return astral();
+        case Kind::BRACES: return braces();
+        case Kind::DOT: return Part{L".", std::wstring(1, L"ax;\u00E9 "[below(5)])};
+        case Kind::GROUP: return nested ? group(depth) : literal();
+        case Kind::LOOK_AROUND: return nested ? lookAround(depth) : literal();
+        case Kind::REFERENCE: return reference(false);
+        case Kind::CALL: return reference(true);
+        case Kind::ANCHOR: return anchor();
+        case Kind::COMMENT: return comment();
+        case Kind::CALLOUT: return callout();
+        case Kind::OPTION: return option();
+        default: return literal();
         }
     }
 
@@ -346,8 +352,7 @@ private:
         const Part body = alternation(depth + 2);
         m_plain = savedPlain;
         m_bounded = savedBounded;
-        Part out{std::wstring(opens[kind]) + body.pattern + L")", L""};
-        out.quantifiable = false;
+        Part out = zeroWidth(opens[kind] + body.pattern + L")");
         // Half the time what a positive one reads is also matched beside it, so that its sample
         // holds: "(?=X)(?:X)", "(?:X)(?<=X)".
         if ((kind == 0 || kind == 2) && chance(1, 2)) {
@@ -360,7 +365,7 @@ private:
 
     // A back-reference or a subroutine call of a group closed before it.
     Part reference(bool call) {
-        if (m_plain || m_closed.empty())
+        if (m_closed.empty())
             return literal();
         const Group& group = m_closed[below(static_cast<int>(m_closed.size()))];
         note(call ? PatternForm::SUBROUTINE_CALL : PatternForm::BACK_REFERENCE);
@@ -383,9 +388,7 @@ private:
 
     Part anchor() {
         static const wchar_t* const anchors[] = {L"^", L"$", L"\\A", L"\\z", L"\\Z", L"\\G", L"\\b", L"\\B", L"\\K"};
-        Part part{m_plain ? L"\\b" : pick(anchors), L""};
-        part.quantifiable = false;
-        return part;
+        return zeroWidth(pick(anchors));
     }
 
     // The line's end, white space maybe before it, as grammars ask for it most.
@@ -404,27 +407,17 @@ private:
         return L"(?#" + text + L")";
     }
 
-    Part comment() {
-        Part part{commentText(), L""};
-        part.quantifiable = false;
-        return part;
-    }
+    Part comment() { return zeroWidth(commentText()); }
 
     Part callout() {
-        if (m_plain)
-            return literal();
         note(PatternForm::CALLOUT);
         static const wchar_t* const callouts[] = {L"(*COUNT)", L"(*MAX{2})", L"(*TOTAL_COUNT)", L"(*COUNT[t]{X})",
                                                   L"(*MAX[m]{3})", L"(*CMP{5,>=,3})"};
-        Part part{pick(callouts), L""};
-        part.quantifiable = false;
-        return part;
+        return zeroWidth(pick(callouts));
     }
 
     // An option that holds to the end of its group, the group's later branches too.
     Part option() {
-        if (m_plain)
-            return literal();
         note(PatternForm::INLINE_OPTION);
         static const wchar_t* const options[] = {L"(?i)", L"(?-i)", L"(?m)", L"(?x)", L"(?im)", L"(?i-x)", L"(?-x)"};
         const std::wstring text = pick(options);
@@ -436,12 +429,9 @@ private:
         };
         turns(L'i', &m_ignoreCase);
         turns(L'x', &m_extended);
-        m_out.ignoresCase = m_out.ignoresCase || m_ignoreCase;
         if (m_extended)
             note(PatternForm::EXTENDED_OPTION);
-        Part part{text, L""};
-        part.quantifiable = false;
-        return part;
+        return zeroWidth(text);
     }
 
     // Quantifiers after the part, its sample repeated as they let it.

@@ -49,7 +49,6 @@ struct GeneratedPattern {
     std::wstring sample;  // text the pattern likely matches
     std::vector<std::wstring> pieces; // texts its parts likely match
     std::bitset<PATTERN_FORMS> forms;
-    bool ignoresCase = false; // somewhere
 };
 
 class PatternGenerator {
