@@ -57,6 +57,14 @@ private:
         return items[below(static_cast<int>(N))];
     }
     void note(PatternForm form) { m_out.forms.set(static_cast<size_t>(form)); }
+    // A pattern and its sample from a table of them.
+    template <size_t N>
+    Part pickPart(const wchar_t* const (&table)[N][2]) {
+        const auto& row = table[below(static_cast<int>(N))];
+        Part part{row[0], row[1]};
+        part.astral = isAstral(row[1]);
+        return part;
+    }
     std::wstring randomChar() {
         if (chance(1, 5))
             return pick(OTHER_CHARS);
@@ -199,20 +207,14 @@ private:
             {L"\\O", L"o"},      {L"\\X", L"e"},      {L"\\.", L"."},           {L"\\-", L"-"},
             {L"\\/", L"/"},      {L"\\#", L"#"},      {L"\\ ", L" "},           {L"\\e", L"\x1B"},
             {L"\\a", L"\a"},     {L"\\v", L"\v"},     {L"\\f", L"\f"},          {L"\\x{1F600}", L"\U0001F600"}};
-        const auto& e = pick(escapes);
-        Part part{e[0], e[1]};
-        part.astral = isAstral(e[1]);
-        return part;
+        return pickPart(escapes);
     }
 
     Part astral() {
         static const wchar_t* const forms[][2] = {{L"\U0001F600", L"\U0001F600"},
                                                   {L"\U0001D4B3", L"\U0001D4B3"},
                                                   {L"\\x{1F600}", L"\U0001F600"}};
-        const auto& f = pick(forms);
-        Part part{f[0], f[1]};
-        part.astral = true;
-        return part;
+        return pickPart(forms);
     }
 
     Part property() {
@@ -222,8 +224,7 @@ private:
             {L"\\p{Lu}", L"K"},    {L"\\p{Digit}", L"2"},  {L"\\p{Alnum}", L"b"}, {L"\\p{Space}", L" "},
             {L"\\p{Greek}", L"\u03B1"}, {L"\\p{Punct}", L";"}, {L"\\p{Word}", L"_"}, {L"\\p{^Word}", L"-"},
             {L"\\P{Alpha}", L"+"}, {L"\\p{Lower}", L"a"},  {L"\\p{Upper}", L"\u212A"}};
-        const auto& p = pick(properties);
-        return Part{p[0], p[1]};
+        return pickPart(properties);
     }
 
     // A bracket expression: its pattern, and a character it likely holds as the sample.
@@ -252,43 +253,27 @@ private:
 
     // One member of a bracket expression; the characters it holds go to held.
     std::wstring member(std::vector<std::wstring>* held) {
+        static const wchar_t* const ranges[][2] = {{L"a-c", L"b"}, {L"0-9", L"1"}, {L"x-z", L"y"}, {L"\\x{E0}-\\x{FF}", L"\u00E9"},
+                                                   {L"\U0001F600-\U0001F602", L"\U0001F601"}, {L"!-/", L"+"}, {L"--/", L"."}};
+        static const wchar_t* const sets[][2] = {{L"\\w", L"k"}, {L"\\d", L"0"}, {L"\\s", L"\t"}, {L"\\h", L"A"},
+                                                 {L"\\W", L"#"}, {L"\\p{L}", L"\u00DF"}, {L"\\p{^Lu}", L"z"}};
+        // The last two open no POSIX bracket: to the engine they are a nested bracket expression
+        // of ":", "a" (and "b").
+        static const wchar_t* const posix[][2] = {{L"[:alpha:]", L"q"}, {L"[:digit:]", L"7"}, {L"[:space:]", L" "},
+                                                  {L"[:punct:]", L";"}, {L"[:^alpha:]", L"3"}, {L"[:word:]", L"_"},
+                                                  {L"[:upper:]", L"B"}, {L"[:xdigit:]", L"e"}, {L"[:^space:]", L"x"},
+                                                  {L"[:a]", L":"},      {L"[:ab]", L"b"}};
+        const auto holding = [&](const Part& part) {
+            held->push_back(part.sample);
+            return part.pattern;
+        };
         switch (below(10)) {
-        case 0: case 1: case 2: {
-            const std::wstring c = randomChar();
-            held->push_back(c);
-            if (c.size() == 1 && std::wcschr(L"\\]-[^&", c[0]))
-                return L"\\" + c;
-            return c == L"\t" ? L"\\t" : c;
-        }
-        case 3: {
-            static const wchar_t* const ranges[][2] = {{L"a-c", L"b"}, {L"0-9", L"1"}, {L"x-z", L"y"},
-                                                       {L"\\x{E0}-\\x{FF}", L"\u00E9"},
-                                                       {L"\U0001F600-\U0001F602", L"\U0001F601"},
-                                                       {L"!-/", L"+"}, {L"--/", L"."}};
-            const auto& r = pick(ranges);
-            held->push_back(r[1]);
-            return r[0];
-        }
-        case 4: {
-            static const wchar_t* const sets[][2] = {{L"\\w", L"k"}, {L"\\d", L"0"}, {L"\\s", L"\t"}, {L"\\h", L"A"},
-                                                     {L"\\W", L"#"}, {L"\\p{L}", L"\u00DF"}, {L"\\p{^Lu}", L"z"}};
-            const auto& s = pick(sets);
-            held->push_back(s[1]);
-            return s[0];
-        }
-        case 5: case 6: {
+        case 0: return holding(pickPart(ranges));
+        case 1: return holding(pickPart(sets));
+        case 2: case 3:
             note(PatternForm::POSIX_BRACKET);
-            // The last two open no POSIX bracket: to the engine they are a nested bracket
-            // expression of ":", "a" (and "b").
-            static const wchar_t* const posix[][2] = {{L"[:alpha:]", L"q"}, {L"[:digit:]", L"7"}, {L"[:space:]", L" "},
-                                                      {L"[:punct:]", L";"}, {L"[:^alpha:]", L"3"}, {L"[:word:]", L"_"},
-                                                      {L"[:upper:]", L"B"}, {L"[:xdigit:]", L"e"}, {L"[:^space:]", L"x"},
-                                                      {L"[:a]", L":"},     {L"[:ab]", L"b"}};
-            const auto& p = pick(posix);
-            held->push_back(p[1]);
-            return p[0];
-        }
-        case 7: {
+            return holding(pickPart(posix));
+        case 4: {
             std::vector<std::wstring> inner;
             const std::wstring nested = L"[" + member(&inner) + L"]";
             held->insert(held->end(), inner.begin(), inner.end());
@@ -297,6 +282,8 @@ private:
         default: {
             const std::wstring c = randomChar();
             held->push_back(c);
+            if (c == L"\t")
+                return L"\\t";
             return c.size() == 1 && std::wcschr(L"\\]-[^&", c[0]) ? L"\\" + c : c;
         }
         }
@@ -436,8 +423,8 @@ private:
 
     // Quantifiers after the part, its sample repeated as they let it.
     void quantify(Part& part) {
-        int n = below(4);
-        int m = n + below(3);
+        const int n = below(4);
+        const int m = n + below(3);
         int low = 0;
         int high = 0;
         std::wstring q;
