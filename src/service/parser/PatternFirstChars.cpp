@@ -133,7 +133,12 @@ private:
         bool empty = true;
         *o_anchored = false;
         bool first = true;
-        while (!failed && m_i < m_n && m_p[m_i] != L'|' && m_p[m_i] != L')') {
+        for (;;) {
+            // A comment is nothing at all: a quantifier after it is the atom's before it.
+            if (!skipComments(m_p, &m_i))
+                failed = true;
+            if (failed || m_i >= m_n || m_p[m_i] == L'|' || m_p[m_i] == L')')
+                break;
             CharSet set;
             bool anchor = false;
             bool atomEmpty = atom(set, &anchor);
@@ -192,7 +197,7 @@ private:
             ++m_i;
             return true;
         default:
-            ++m_i;
+            m_i += characterLength(m_p, m_i);
             set.add(c);
             return false;
         }
@@ -200,13 +205,8 @@ private:
 
     bool group(CharSet& set, bool* o_anchor) {
         bool ignored = false;
-        if (at(L"(?#")) {
-            const size_t close = m_p.find(L')', m_i);
-            if (close == std::wstring::npos) {
-                failed = true;
-                return true;
-            }
-            m_i = close + 1;
+        if (at(L"(*")) {
+            failed = failed || !skipCallout(m_p, &m_i);
             return true;
         }
         if (at(L"(?=")) { // the characters its content begins with begin the match
@@ -250,7 +250,9 @@ private:
                 return true;
             }
             m_i = j + 1;
-            return m_p[j] == L')' ? true : inner(set, o_anchor);
+            // Options of their own hold to the end of the group they are in, its later
+            // branches too: what is left of the group is theirs.
+            return m_p[j] == L')' ? alternation(set, o_anchor) : inner(set, o_anchor);
         }
         ++m_i;
         return inner(set, o_anchor);
@@ -288,15 +290,14 @@ private:
             }
             first = false;
             if (c == L'[') {
-                if (at(L"[:")) {
-                    const size_t close = m_p.find(L":]", m_i + 2);
-                    if (close == std::wstring::npos) {
-                        failed = true;
-                        return;
-                    }
-                    const std::wstring name = m_p.substr(m_i + 2, close - m_i - 2);
-                    m_i = close + 2;
-                    if (name.empty() || name[0] == L'^' || !namedClass(name, own))
+                std::wstring name;
+                const BracketOpening opening = at(L"[:") ? readPosixBracket(m_p, &m_i, &name) : BracketOpening::NESTED;
+                if (opening == BracketOpening::OTHER) {
+                    failed = true;
+                    return;
+                }
+                if (opening == BracketOpening::POSIX) {
+                    if (name[0] == L'^' || !namedClass(name, own))
                         own.all();
                     continue;
                 }
@@ -332,7 +333,8 @@ private:
     // a set (added to set).
     bool member(CharSet& set, uint32_t* o_value) {
         if (m_p[m_i] != L'\\') {
-            *o_value = m_p[m_i++];
+            *o_value = m_p[m_i];
+            m_i += characterLength(m_p, m_i);
             return true;
         }
         const Escape kind = escape(set, true, o_value);
@@ -348,7 +350,7 @@ private:
             return Escape::ZERO_WIDTH;
         }
         const wchar_t e = m_p[m_i + 1];
-        m_i += 2;
+        m_i += 1 + characterLength(m_p, m_i + 1);
         switch (e) {
         case L'b':
             if (inBracket) {

@@ -94,7 +94,12 @@ private:
                 need.addAll(Need::ofString(run));
             run.clear();
         };
-        while (!failed && m_i < m_n && m_p[m_i] != L'|' && m_p[m_i] != L')') {
+        for (;;) {
+            // A comment is nothing at all: a quantifier after it is the atom's before it.
+            if (!skipComments(m_p, &m_i))
+                failed = true;
+            if (failed || m_i >= m_n || m_p[m_i] == L'|' || m_p[m_i] == L')')
+                break;
             Atom atom = this->atom(ending);
             long least = 1;
             const bool quantified = readQuantifiers(m_p, &m_i, &least);
@@ -164,11 +169,12 @@ private:
             atom.after = Ending();
             return atom;
         default:
-            ++m_i;
             if (c >= 128) {
+                m_i += characterLength(m_p, m_i);
                 atom.after = Ending();
                 return atom;
             }
+            ++m_i;
             character(static_cast<char>(c), &atom);
             return atom;
         }
@@ -191,13 +197,8 @@ private:
     // A group, its inner text read after what the text before it ends in.
     void group(Atom* io_atom) {
         const Ending before = io_atom->after;
-        if (at(L"(?#")) {
-            const size_t close = m_p.find(L')', m_i);
-            if (close == std::wstring::npos) {
-                failed = true;
-                return;
-            }
-            m_i = close + 1;
+        if (at(L"(*")) {
+            failed = failed || !skipCallout(m_p, &m_i);
             io_atom->kind = Kind::ZERO_WIDTH;
             return;
         }
@@ -243,7 +244,10 @@ private:
             }
             m_i = j + 1;
             if (m_p[j] == L')') {
-                io_atom->kind = Kind::ZERO_WIDTH;
+                // Options of their own hold to the end of the group they are in, its later
+                // branches too: what is left of the group is theirs.
+                io_atom->need = alternation(before, &after);
+                io_atom->after = after;
                 return;
             }
         } else {
@@ -339,11 +343,12 @@ private:
                 return;
             }
             first = false;
-            if (at(L"[:")) {
-                const size_t close = m_p.find(L":]", m_i + 2);
-                if (close == std::wstring::npos)
-                    break;
-                m_i = close + 2;
+            std::wstring name;
+            const BracketOpening opening = at(L"[:") ? readPosixBracket(m_p, &m_i, &name) : BracketOpening::NESTED;
+            if (opening == BracketOpening::OTHER)
+                break;
+            if (opening == BracketOpening::POSIX) {
+                continue;
             } else if (c == L'[') {
                 ++m_i;
                 skipBracket();
@@ -360,7 +365,7 @@ private:
             return;
         }
         const wchar_t e = m_p[m_i + 1];
-        m_i += 2;
+        m_i += 1 + characterLength(m_p, m_i + 1);
         char c = 0;
         if (controlEscape(e, &c)) {
             character(c, io_atom);
