@@ -521,4 +521,21 @@ TEST_F(LineMatcherTest, APatternIsTriedOnlyWhereACharacterBegins) {
     EXPECT_EQ(L"0:source.w => [0:0]", dumpLine(parsed.document, 1));
 }
 
+// A pattern anchored at the subject's end, which the engine may answer with a match beginning
+// before the search's start, colours the last line (no line feed) as an anchored walk does.
+TEST_F(LineMatcherTest, AMatchTheEngineReportsBeforeTheSearchStartIsNotTaken) {
+    GrammarBuilder g(L"source.t");
+    auto* first = g.match(L"^B", L"meta.first");
+    auto* run = g.match(L"(?:\\ ?B){2,}\\z", L"meta.run");
+    g.patterns(g.root(), {first, run});
+    const std::shared_ptr<GrammarRuleSet> set = g.finish();
+    for (const wchar_t* text : {L"BB", L"BB\n", L"xB BB", L"B\u00E9BB"}) {
+        Parsed anchored(set, text, true);
+        anchored.parseAll();
+        Parsed parsed(set, text);
+        parsed.parseAll();
+        EXPECT_EQ(dumpLine(anchored.document, 0), dumpLine(parsed.document, 0)) << ::testing::PrintToString(std::wstring(text));
+    }
+}
+
 } // namespace

@@ -410,10 +410,33 @@ MatchResultsRegEx* RegEx::searchUtf8(MatchResultsRegEx* results, const char* tex
         return results;
     const OnigOptionType options = m_options | callOptions;
     OnigMatchParam* param = results->matchParam();
-    const int result = param ? onig_search_with_param(regex, bytes(text), bytes(textEnd), bytes(rangeStart),
-                                                      bytes(rangeEnd), results->region(), options, param)
-                             : onig_search(regex, bytes(text), bytes(textEnd), bytes(rangeStart), bytes(rangeEnd),
-                                           results->region(), options);
+    int result = param ? onig_search_with_param(regex, bytes(text), bytes(textEnd), bytes(rangeStart), bytes(rangeEnd),
+                                                results->region(), options, param)
+                       : onig_search(regex, bytes(text), bytes(textEnd), bytes(rangeStart), bytes(rangeEnd),
+                                     results->region(), options);
+    // The engine can answer a forward search with a match that begins before the search's start
+    // (a pattern anchored at the subject's end, `(?:\ ?B){2,}\z` searched from the second byte
+    // of "BB"): no match of this search. The first place from the start where the pattern
+    // matches is the answer then.
+    if (result >= 0 && rangeStart <= rangeEnd && text + result < rangeStart) {
+        result = ONIG_MISMATCH;
+        for (const char* at = rangeStart; at <= rangeEnd;) {
+            const int length = param ? onig_match_with_param(regex, bytes(text), bytes(textEnd), bytes(at),
+                                                             results->region(), options, param)
+                                     : onig_match(regex, bytes(text), bytes(textEnd), bytes(at), results->region(),
+                                                  options);
+            if (length != ONIG_MISMATCH) {
+                result = length >= 0 ? static_cast<int>(at - text) : length;
+                break;
+            }
+            if (at == textEnd)
+                break;
+            // On to the next character's first byte.
+            do
+                ++at;
+            while (at < textEnd && (static_cast<unsigned char>(*at) & 0xC0) == 0x80);
+        }
+    }
     recordMatchResult(result, results);
     return results;
 }

@@ -117,3 +117,31 @@ TEST(RegExUtf8, ASetOfUtf8ExpressionsAnswersInBytesAndLeavesOutAUtf16One) {
     const std::wstring wideText = L"x\u00E9";
     EXPECT_EQ(-1, set.search(&results, wideText.data(), wideText.data() + 2, wideText.data())) << "UTF-8 text only";
 }
+
+// The engine may answer a search of a pattern anchored at the subject's end with a match that
+// begins before where the search began: the wrapper answers what the search asked, the first
+// match from its start.
+TEST(RegExUtf8, ASearchNeverAnswersAMatchBeginningBeforeItsStart) {
+    initRegExLibrary();
+    struct Case {
+        const wchar_t* pattern;
+        const wchar_t* text;
+        size_t from;
+        const wchar_t* found;
+    } cases[] = {
+        {L"(?:\\ ?B){2,}\\z", L"BB", 1, L"no match"},
+        {L"(?:\\ ?B){2,}\\z", L"BB", 0, L"(0,2)"},
+        {L"(?:\\ ?B){2,}\\z", L"xB BB", 1, L"(1,5)"},
+        {L"(?:\\ ?B){2,}\\z", L"B\u00E9BB", 1, L"(2,4)"},
+        {L"(?:\\ ?(B)){1,}\\z", L"BB", 1, L"(1,2)(1,2)"},
+    };
+    MatchResultsRegEx results;
+    for (const Case& c : cases) {
+        const std::unique_ptr<RegEx> narrow = compile(c.pattern, RegExEncoding::UTF8);
+        ASSERT_TRUE(narrow->isCompiled()) << c.pattern;
+        const std::wstring text = c.text;
+        narrow->search(&results, text.data(), text.data() + text.size(), text.data() + c.from,
+                       text.data() + text.size());
+        EXPECT_EQ(c.found, groups(results)) << c.pattern << " on " << text.c_str() << " from " << c.from;
+    }
+}
