@@ -5,6 +5,7 @@
 #include "afw/core/afApp.h"
 #include "afw/view/afView.h"
 #include "afw/view/afViewPlatform.h"
+#include "service/base/TaskFailure.h"
 #include "service/document/io/DocumentIORequest.h"
 
 namespace tessel {
@@ -46,41 +47,43 @@ void LoaderWait::waitFor(uint32_t kind, const wchar_t* path, HANDLE ready, const
     afViewPlatform* host = m_view ? m_view->getHost() : nullptr;
     HWND window = host ? ::GetAncestor(host->getHandle(), GA_ROOT) : nullptr;
     m_readies.push_back(ready);
-    struct Ended {
-        std::vector<HANDLE>& readies;
-        ~Ended() { readies.pop_back(); }
-    } ended{m_readies};
     // Only the outermost wait disables the window, and only one that a modal window has not.
-    const bool disabling = ++m_depth == 1 && window && ::IsWindowEnabled(window);
-    HWND focus = ::GetFocus();
-    if (disabling)
+    Leave left{*this, ++m_depth == 1 && window && ::IsWindowEnabled(window), ::GetFocus()};
+    if (left.disabling)
         m_view->disableEnclosingWindows(true);
     const DWORD start = ::GetTickCount();
-    uint32_t activity = 0;
     while (!finished()) {
         const DWORD waited = ::GetTickCount() - start;
-        if (!activity && waited >= ACTIVITY_DELAY_MS)
-            activity = ToolStripStatus::addActivity(activityText(kind, path));
-        const DWORD timeout = activity ? INFINITE : ACTIVITY_DELAY_MS - waited;
+        if (!left.activity && waited >= ACTIVITY_DELAY_MS)
+            left.activity = ToolStripStatus::addActivity(activityText(kind, path));
+        const DWORD timeout = left.activity ? INFINITE : ACTIVITY_DELAY_MS - waited;
         ::MsgWaitForMultipleObjectsEx(1, &ready, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         pump();
     }
-    ToolStripStatus::removeActivity(activity);
+}
+
+LoaderWait::Leave::~Leave() {
+    wait.m_readies.pop_back();
+    try {
+        ToolStripStatus::removeActivity(activity);
+    } catch (...) {
+        logCaughtException(L"LoaderWait: the activity could not be removed");
+    }
     if (disabling) {
-        m_view->enableEnclosingWindows(true);
+        wait.m_view->enableEnclosingWindows(true);
         // Enabling focuses the window itself; the view that had the focus keeps it.
         if (focus && ::IsWindow(focus))
             ::SetFocus(focus);
     }
-    if (--m_depth > 0)
+    if (--wait.m_depth > 0)
         return;
-    for (HWND held : m_closesHeld)
+    for (HWND held : wait.m_closesHeld)
         if (::IsWindow(held))
             ::PostMessageW(held, WM_CLOSE, 0, 0);
-    m_closesHeld.clear();
-    if (m_quitHeld)
-        ::PostQuitMessage(m_quitCode);
-    m_quitHeld = false;
+    wait.m_closesHeld.clear();
+    if (wait.m_quitHeld)
+        ::PostQuitMessage(wait.m_quitCode);
+    wait.m_quitHeld = false;
 }
 
 void LoaderWait::finishRequests() const {

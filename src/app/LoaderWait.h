@@ -38,6 +38,16 @@ private:
     // until the wait is over.
     void pump();
 
+    // However a wait ends (a throw included), it gives the window back as it found it, and the
+    // outermost one passes on the closes and the quit it held.
+    struct Leave {
+        LoaderWait& wait;
+        bool disabling;
+        HWND focus;
+        uint32_t activity = 0;
+        ~Leave();
+    };
+
     afView* m_view;
     int m_depth = 0; // waits in progress, nested through the messages one handles
     std::vector<HANDLE> m_readies; // the ready events of the waits in progress, outermost first

@@ -22,8 +22,10 @@
 
 #include <atomic>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 using namespace tessel;
 
@@ -206,6 +208,43 @@ TEST_F(LoaderWaitTest, WhileALoadIsHeldTheWindowPaintsAndQueuesAHandOverButTakes
     EXPECT_EQ(L"next.txt - Tessel", window->getTitleText());
     EXPECT_EQ(2u, window->getPages().size());
     EXPECT_TRUE(questions.empty());
+}
+
+// A wait that fails (here the status bar's listener, as the load's activity is added) gives the
+// window back all the same, and the load still ends with its document.
+TEST_F(LoaderWaitTest, AWaitThatFailsGivesTheWindowBack) {
+    ASSERT_TRUE(start());
+    HWND main = window->getHandle();
+    std::atomic<bool> failed{false};
+    std::function<void()> previous;
+    previous = ToolStripStatus::setListener([&] {
+        if (previous)
+            previous();
+        if (!failed && loadShown()) {
+            failed = true;
+            throw std::runtime_error("no room for the activity");
+        }
+    });
+    std::atomic<bool> enabledAgain{false};
+    std::thread user([&] {
+        // The main thread waits on the loader once the waiter failed: asked from here, not sent.
+        if (device.readWaiting.tryWait(30000) && tessel_test::pollFor([&] { return failed.load(); }, 30000, 20))
+            enabledAgain = tessel_test::pollFor([&] { return ::IsWindowEnabled(main) != FALSE; }, 30000, 20);
+        device.readGateShut = false;
+        device.readGate.signal();
+    });
+    const bool opened = window->openFile(L"held:big.txt");
+    user.join();
+    ToolStripStatus::setListener(previous);
+    // The activity whose listener failed was listed all the same: it goes with the test.
+    for (const ToolStripStatus::Activity& activity : std::vector<ToolStripStatus::Activity>(ToolStripStatus::getActivities()))
+        if (activity.second == L"Loading big.txt...")
+            ToolStripStatus::removeActivity(activity.first);
+    ASSERT_TRUE(failed) << "the load's activity was never added";
+    EXPECT_TRUE(enabledAgain) << "the window stayed disabled";
+    EXPECT_TRUE(::IsWindowEnabled(main));
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(L"held:big.txt - Tessel", window->getTitleText());
 }
 
 TEST_F(LoaderWaitTest, WhileASaveIsHeldTheWindowAndTheSavedDocumentsEditorPaint) {
