@@ -66,7 +66,36 @@ bool Editor::onComposition(afMessage& msg) {
     return true;
 }
 
+void Editor::followAltKey(const afMessage& msg) {
+    switch (msg.message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_MOUSEWHEEL:
+        if (::GetKeyState(VK_MENU) < 0)
+            m_altWithMouse = true;
+        break;
+    case WM_SYSKEYDOWN:
+        // Bit 30: the key was already down (a repeat).
+        if (msg.wParam == VK_MENU && !(msg.lParam & (1 << 30)))
+            m_altWithMouse = false;
+        break;
+    case WM_SYSKEYUP:
+        if (msg.wParam == VK_MENU && m_altWithMouse) {
+            m_altWithMouse = false;
+            // Alt released alone arms the menu bar, unless the system saw another key go down
+            // with it; a mouse button does not count there, so the default handling is told of
+            // one before it sees the release.
+            ::DefWindowProcW(getHandle(), WM_SYSKEYDOWN, VK_LBUTTON, KF_ALTDOWN << 16);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
 bool Editor::onInputMessage(afMessage& msg) {
+    followAltKey(msg);
     switch (msg.message) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
