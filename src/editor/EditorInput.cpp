@@ -67,6 +67,8 @@ bool Editor::onComposition(afMessage& msg) {
 }
 
 void Editor::followAltKey(const afMessage& msg) {
+    // Either Alt key may come as itself or as the generic one.
+    const bool alt = msg.wParam == VK_MENU || msg.wParam == VK_LMENU || msg.wParam == VK_RMENU;
     switch (msg.message) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
@@ -75,13 +77,15 @@ void Editor::followAltKey(const afMessage& msg) {
         if (::GetKeyState(VK_MENU) < 0)
             m_altWithMouse = true;
         break;
+    case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         // Bit 30: the key was already down (a repeat).
-        if (msg.wParam == VK_MENU && !(msg.lParam & (1 << 30)))
+        if (alt && !(msg.lParam & (1 << 30)))
             m_altWithMouse = false;
         break;
+    case WM_KEYUP: // how Wine tells of Alt's release after a click
     case WM_SYSKEYUP:
-        if (msg.wParam == VK_MENU && m_altWithMouse) {
+        if (alt && m_altWithMouse) {
             m_altWithMouse = false;
             // Alt released alone arms the menu bar, unless the system saw another key go down
             // with it; a mouse button does not count there, so the default handling is told of

@@ -16,6 +16,9 @@ namespace {
 
 using EditingEndToEnd = TesselCopyTest;
 
+// The shipped theme's selection (#3399FF at 30 %) over white.
+constexpr uint32_t SELECTED = 0xC1E0FF;
+
 // The user's preferences: the test font, and the face of the editor as given.
 void writeFace(TesselCopy& copy, const std::string& face) {
     copy.folder.write(L"user-1\\config\\preferences.tsConfig",
@@ -33,6 +36,28 @@ RECT caretOf(HWND window) {
     return info.rcCaret;
 }
 
+// Waits until the window's layout has put the tab strip above the editor: until then the
+// editor may still move down by the strip's height, and a click aimed at it land elsewhere.
+testing::AssertionResult laidOut(TesselRun& tessel) {
+    const HWND editor = tessel.editor();
+    POINT origin = {0, 0};
+    if (pollFor(
+            [&] {
+                origin = {0, 0};
+                return ::ClientToScreen(editor, &origin) && ::ScreenToClient(tessel.window(), &origin) && origin.y > 0;
+            },
+            WAIT_MS))
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "the editor stayed at the top of the window";
+}
+
+// Whether the window's thread is in a menu's loop: the menu bar armed, or a menu open.
+bool inMenuMode(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) && (info.flags & GUI_INMENUMODE);
+}
+
 // Pixels of text ink in the capture.
 int inkOf(const Capture& capture) { return capture.count(0x000000, 128); }
 
@@ -44,13 +69,14 @@ TEST_F(EditingEndToEnd, ASnippetAfterAnUndoneTabIsIndentedByItsLine) {
     ASSERT_TRUE(tessel.focusEditor());
     // At the end of the puts line, Tab twice (two blanks to the tab stop, then four), Ctrl+Z
     // (the four go), End (back before the two blanks left), Enter, "for", Tab.
+    const HWND editor = tessel.editor();
     for (WORD key : {VK_DOWN, VK_DOWN, VK_END, VK_TAB, VK_TAB})
-        ASSERT_TRUE(pressChord({key}));
-    ASSERT_TRUE(pressChord({VK_CONTROL, 'Z'}));
-    ASSERT_TRUE(pressChord({VK_END}));
-    ASSERT_TRUE(pressChord({VK_RETURN}));
-    ASSERT_TRUE(typeKeys(L"for"));
-    ASSERT_TRUE(pressChord({VK_TAB}));
+        ASSERT_TRUE(pressChordIn(editor, {key}));
+    ASSERT_TRUE(pressChordIn(editor, {VK_CONTROL, 'Z'}));
+    ASSERT_TRUE(pressChordIn(editor, {VK_END}));
+    ASSERT_TRUE(pressChordIn(editor, {VK_RETURN}));
+    ASSERT_TRUE(activate(editor) && typeKeys(L"for"));
+    ASSERT_TRUE(pressChordIn(editor, {VK_TAB}));
     EXPECT_EQ("int f(void)\r\n{\r\n    puts(\"x\");\r\n"
               "    for (size_t i = 0; i < count; ++i) {\r\n"
               "        \r\n"
@@ -77,16 +103,16 @@ TEST_F(EditingEndToEnd, EndOnAWrappedLineShowsTheCaretAtTheEndOfItsRow) {
     const LONG start = caret.left;
     const double w = characterWidth();
     // Each End, and the row and column the caret is drawn at after it.
-    ASSERT_TRUE(pressChord({VK_END}));
+    ASSERT_TRUE(pressChordIn(editor, {VK_END}));
     EXPECT_TRUE(pollFor([&] { return (caret = caretOf(editor)).left > start + 30 * w; }, WAIT_MS))
         << "the caret stayed at x " << caret.left;
     EXPECT_EQ(0, caret.top / rowHeight) << "drawn at the end of the first row, not the start of the second";
-    ASSERT_TRUE(pressChord({VK_END}));
+    ASSERT_TRUE(pressChordIn(editor, {VK_END}));
     EXPECT_TRUE(pollFor([&] { return (caret = caretOf(editor)).top / rowHeight > 1; }, WAIT_MS))
         << "the second End stayed on row " << caret.top / rowHeight;
     const LONG lastRow = caret.top / rowHeight;
     const LONG lastText = caret.left;
-    ASSERT_TRUE(pressChord({VK_END}));
+    ASSERT_TRUE(pressChordIn(editor, {VK_END}));
     EXPECT_TRUE(pollFor([&] { return (caret = caretOf(editor)).left > lastText; }, WAIT_MS))
         << "the third End goes behind the two blanks";
     EXPECT_EQ(lastRow, caret.top / rowHeight);
@@ -110,16 +136,16 @@ TEST_F(EditingEndToEnd, UndoAndCtrlEndShowTheCaretAtTheEndOfALargeFile) {
         return pollFor([&] { return (inkOf(capture = Capture::of(editor)) > 2000) == text; }, WAIT_MS, 20);
     };
     ASSERT_TRUE(shows(false)) << "the top is blank; the capture is in " << keepCapture(capture, "top");
-    ASSERT_TRUE(pressChord({VK_CONTROL, 'A'}));
-    ASSERT_TRUE(pressChord({VK_DELETE}));
+    ASSERT_TRUE(pressChordIn(editor, {VK_CONTROL, 'A'}));
+    ASSERT_TRUE(pressChordIn(editor, {VK_DELETE}));
     ASSERT_TRUE(tessel.hasTitle(L"large.txt * - Tessel"));
-    ASSERT_TRUE(pressChord({VK_CONTROL, 'Z'}));
+    ASSERT_TRUE(pressChordIn(editor, {VK_CONTROL, 'Z'}));
     EXPECT_TRUE(shows(true)) << "after Ctrl+Z the view stayed away from the caret at the end; the capture is in "
                              << keepCapture(capture, "undone");
     // The view scrolled back to the top, the caret left at the end: Ctrl+End shows it.
     ::PostMessageW(editor, WM_VSCROLL, SB_TOP, 0);
     ASSERT_TRUE(shows(false)) << "the scroll bar's request did not reach the view";
-    ASSERT_TRUE(pressChord({VK_CONTROL, VK_END}));
+    ASSERT_TRUE(pressChordIn(editor, {VK_CONTROL, VK_END}));
     EXPECT_TRUE(shows(true)) << "Ctrl+End did not scroll; the capture is in " << keepCapture(capture, "end");
 }
 
@@ -127,20 +153,29 @@ TEST_F(EditingEndToEnd, ReleasingAltAfterAColumnDragLeavesTheMenuBarAlone) {
     copy.folder.write(L"alt.txt", "abcdef\r\nghijkl\r\nmnopqr\r\n");
     TesselRun tessel(copy, L"alt.txt");
     ASSERT_TRUE(tessel.hasTitle(L"alt.txt - Tessel"));
+    ASSERT_TRUE(laidOut(tessel));
     ASSERT_TRUE(tessel.focusEditor());
     const HWND editor = tessel.editor();
-    RECT client = {};
-    ASSERT_TRUE(::GetClientRect(editor, &client));
-    POINT from = {client.right / 2, 4}, to = {client.right / 2 + 40, 30};
+    // From the second character of the first line to the fifth of the second.
+    RECT caret = {};
+    ASSERT_TRUE(pollFor([&] { return (caret = caretOf(editor)).bottom > caret.top; }, WAIT_MS)) << "no caret shown";
+    const double w = characterWidth();
+    const LONG rowHeight = caret.bottom - caret.top;
+    POINT from = {caret.left + static_cast<LONG>(1.5 * w), caret.top + rowHeight / 2};
+    POINT to = {caret.left + static_cast<LONG>(4.5 * w), caret.top + rowHeight * 3 / 2};
     ::ClientToScreen(editor, &from);
     ::ClientToScreen(editor, &to);
-    ASSERT_TRUE(holdKey(VK_MENU, true));
+    ASSERT_TRUE(activate(editor) && holdKey(VK_MENU, true));
     ASSERT_TRUE(dragAt(from, to));
+    // The rectangle shows (the theme's selection over white) before Alt goes up.
+    Capture capture;
+    const bool selected = pollFor([&] { return (capture = Capture::of(editor)).count(SELECTED, 12) > 100; }, WAIT_MS, 20);
     ASSERT_TRUE(holdKey(VK_MENU, false));
+    ASSERT_TRUE(selected) << "the drag selected nothing; the capture is in " << keepCapture(capture, "alt-drag");
     // An armed menu bar would take the character.
-    ASSERT_TRUE(typeKeys(L"z"));
-    EXPECT_TRUE(tessel.hasTitle(L"alt.txt * - Tessel")) << "the typed character went to the menu bar";
-    EXPECT_EQ(0u, tessel.openMenus());
+    ASSERT_TRUE(activate(editor) && typeKeys(L"z"));
+    EXPECT_TRUE(tessel.hasTitle(L"alt.txt * - Tessel")) << "the typed character went elsewhere";
+    EXPECT_FALSE(inMenuMode(editor)) << "the menu bar is armed";
 }
 
 // The open dialog's controls: the name box and the "Open as read-only" box, set as a user
