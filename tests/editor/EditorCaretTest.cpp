@@ -16,7 +16,16 @@ using tessel::TextPosition;
 
 namespace {
 
-using EditorCaretTest = EditorKeyTest;
+class EditorCaretTest : public EditorKeyTest {
+protected:
+    // Word wrap at the right margin, that many columns from the left.
+    void wrapAt(int32_t columns) {
+        setPreset([columns](tessel::FacePreset& p) {
+            p.wordWrap = p.boundaryBreak = true;
+            p.boundary = columns;
+        });
+    }
+};
 
 TEST_F(EditorCaretTest, WordRightStopsAtEachWordAndPunctuation) {
     attach(L"foo.bar  baz\nnext");
@@ -121,10 +130,7 @@ TEST_F(EditorCaretTest, WrappedLinesMoveByDisplayLines) {
     for (int i = 0; i < 30; ++i)
         words += L"word ";
     attach(words + L"\nnext");
-    setPreset([](tessel::FacePreset& p) {
-        p.wordWrap = p.boundaryBreak = true;
-        p.boundary = 20;
-    });
+    wrapAt(20);
     afUnicodeData* data = editor->getLineCache()->getLayout(0);
     ASSERT_NE(nullptr, data);
     const int32_t second = editor->getLayout()->sublineStart(*data, 1);
@@ -152,10 +158,7 @@ TEST_F(EditorCaretTest, EndOnAWrappedLineStopsAtTheEndOfItsRow) {
         line += L"word ";
     line += L"last  ";
     attach(line + L"\nnext");
-    setPreset([](tessel::FacePreset& p) {
-        p.wordWrap = p.boundaryBreak = true;
-        p.boundary = 40;
-    });
+    wrapAt(40);
     afUnicodeData* data = editor->getLineCache()->getLayout(0);
     ASSERT_NE(nullptr, data);
     ASSERT_GE(data->sublineCount(), 7) << "the line wraps at 40 columns";
