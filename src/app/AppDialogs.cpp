@@ -38,23 +38,30 @@ SearchHook setSearchHook(SearchHook hook) {
     return swapHook(std::move(hook));
 }
 
-bool askFilePath(afViewPlatform* owner, bool save, std::wstring& io_path) {
-    if (hookOf<FileDialogHook>())
-        return hookOf<FileDialogHook>()(save, io_path);
-    afFileDialogOptions options;
-    options.title = save ? L"Save As" : L"Open";
-    options.fileName = io_path;
-    options.filters.add(1, L"All Files", {L"*"});
-    options.mustExist = !save;
-    options.overwritePrompt = save;
-    std::unique_ptr<afDialogFileBase> dialog;
-    if (save)
-        dialog.reset(new afDialogFileSave(owner));
-    else
-        dialog.reset(new afDialogFileOpen(owner));
-    if (dialog->run(options) != afWindow::RESULT_OK || options.results.empty())
-        return false;
-    io_path = options.results.front();
+bool askFilePath(afViewPlatform* owner, bool save, std::wstring& io_path, bool* o_readOnly) {
+    bool readOnly = false;
+    if (hookOf<FileDialogHook>()) {
+        if (!hookOf<FileDialogHook>()(save, io_path, readOnly))
+            return false;
+    } else {
+        afFileDialogOptions options;
+        options.title = save ? L"Save As" : L"Open";
+        options.fileName = io_path;
+        options.filters.add(1, L"All Files", {L"*"});
+        options.mustExist = !save;
+        options.overwritePrompt = save;
+        std::unique_ptr<afDialogFileBase> dialog;
+        if (save)
+            dialog.reset(new afDialogFileSave(owner));
+        else
+            dialog.reset(new afDialogFileOpen(owner));
+        if (dialog->run(options) != afWindow::RESULT_OK || options.results.empty())
+            return false;
+        io_path = options.results.front();
+        readOnly = options.readOnly;
+    }
+    if (o_readOnly)
+        *o_readOnly = readOnly && !save;
     return true;
 }
 

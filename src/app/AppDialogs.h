@@ -17,8 +17,9 @@ namespace tessel {
 
 struct SearchParameters;
 
-// (save, io_path: the proposed path in, the chosen one out) -> whether the user confirmed.
-using FileDialogHook = std::function<bool(bool save, std::wstring& io_path)>;
+// (save, io_path: the proposed path in, the chosen one out, o_readOnly: the open dialog's
+// read-only box as confirmed) -> whether the user confirmed.
+using FileDialogHook = std::function<bool(bool save, std::wstring& io_path, bool& o_readOnly)>;
 // (label, io_text: the proposed text in, the entered one out) -> whether the user confirmed.
 using TextHook = std::function<bool(const std::wstring& label, std::wstring& io_text)>;
 // (replace, io_values: the values shown in, the chosen ones out) -> whether the user confirmed.
@@ -29,8 +30,9 @@ FileDialogHook setFileDialogHook(FileDialogHook hook);
 TextHook setTextHook(TextHook hook);
 SearchHook setSearchHook(SearchHook hook);
 
-// The open dialog (save false) or the save dialog with its overwrite prompt, "All Files".
-bool askFilePath(afViewPlatform* owner, bool save, std::wstring& io_path);
+// The open dialog (save false) or the save dialog with its overwrite prompt, "All Files". The
+// open dialog's "Open as read-only" box goes to o_readOnly when one is given.
+bool askFilePath(afViewPlatform* owner, bool save, std::wstring& io_path, bool* o_readOnly = nullptr);
 // A line of text in the one-line input dialog, titled and labelled.
 bool askText(afViewPlatform* owner, const std::wstring& title, const std::wstring& label, std::wstring& io_text);
 

@@ -196,6 +196,7 @@ void MainWindow::slotRemoved(afDockSlot* slot, bool /*deleting*/) {
     controller->pathChanged().remove(this);
     controller->fileModified().remove(this);
     controller->fileDeleted().remove(this);
+    controller->editRefused().remove(this);
     Document& document = controller->getDocument();
     if (m_statusController && m_statusController->getEditor() == page->editor)
         m_statusController->setEditor(nullptr);

@@ -89,14 +89,16 @@ public:
     bool create();
 
     // ---- documents (MainWindowFiles.cpp)
-    // An open path activates its tab; otherwise the file is loaded into a new tab, replacing a
-    // lone untouched "Untitled". A failure is shown; false then.
-    bool openFile(const std::wstring& path);
+    // An open path activates its tab (as it is); otherwise the file is loaded into a new tab,
+    // replacing a lone untouched "Untitled", and read-only refuses every edit of it. A failure
+    // is shown; false then.
+    bool openFile(const std::wstring& path, bool readOnly = false);
     Page* newDocument();
-    // Saves to the document's file, or through Save As for "Untitled"; a failure is shown and the
-    // document stays modified. False when it was not saved.
+    // Saves to the document's file, or through Save As for "Untitled" and a read-only document;
+    // a failure is shown and the document stays modified. False when it was not saved.
     bool save(Page& page);
-    // A path another tab holds is saved over only once that tab has closed (asked first).
+    // A path another tab holds is saved over only once that tab has closed (asked first). The
+    // saved copy of a read-only document is editable.
     bool saveAs(Page& page);
     // Asks about unsaved changes first; false when the tab stays.
     bool closeTab(Page& page);

@@ -119,8 +119,9 @@ bool MainWindow::onFileNew(afActionEvent&) {
 
 bool MainWindow::onFileOpen(afActionEvent&) {
     std::wstring path;
-    if (askFilePath(this, false, path))
-        openFile(path);
+    bool readOnly = false;
+    if (askFilePath(this, false, path, &readOnly))
+        openFile(path, readOnly);
     return true;
 }
 

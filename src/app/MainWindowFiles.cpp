@@ -75,6 +75,8 @@ void MainWindow::watchController(Page& page) {
     });
     controller.fileModified().add(this, [this](DocumentController& changed) { fileModified(changed); });
     controller.fileDeleted().add(this, [this](DocumentController& changed) { fileDeleted(changed); });
+    controller.editRefused().add(
+        this, [this](DocumentController&) { m_status->setMessage(DocumentController::READ_ONLY_TEXT); });
 }
 
 MainWindow::Page* MainWindow::newDocument() {
@@ -91,7 +93,7 @@ MainWindow::Page* MainWindow::findPageOf(const std::wstring& path) const {
     return nullptr;
 }
 
-bool MainWindow::openFile(const std::wstring& path) {
+bool MainWindow::openFile(const std::wstring& path, bool readOnly) {
     DocumentManager& documents = m_services.controllers->getDocumentManager();
     if (Page* open = findPageOf(path)) {
         activate(*open);
@@ -103,6 +105,7 @@ bool MainWindow::openFile(const std::wstring& path) {
         showMessage(this, message(L"Cannot open `{1}`: {2}", path, errorText(error)));
         return false;
     }
+    document->setReadOnly(readOnly);
     // A lone untouched "Untitled" gives way to the file; looked at once the load is over, since
     // the window handles its messages while the file loads.
     Page* replaced = nullptr;
@@ -167,7 +170,10 @@ bool MainWindow::confirmReplacedBytes(Page& page) {
 }
 
 bool MainWindow::save(Page& page) {
-    return page.untitled ? saveAs(page) : writeTo(page, page.controller->getPath());
+    // A file opened read-only stays as it was: its text goes only where Save As puts it.
+    if (page.untitled || page.controller->isReadOnly())
+        return saveAs(page);
+    return writeTo(page, page.controller->getPath());
 }
 
 bool MainWindow::saveAs(Page& page) {
@@ -177,6 +183,8 @@ bool MainWindow::saveAs(Page& page) {
     if (!askFilePath(this, true, path) || !confirmReplacedBytes(page) || !closeOtherHolder(page, path) ||
         !writeTo(page, path))
         return false;
+    // The copy is the user's own file.
+    page.controller->getDocument().setReadOnly(false);
     page.untitled = 0;
     updateLabel(page);
     // Another extension may name another language.

@@ -180,7 +180,7 @@ void Editor::attachController(DocumentController* controller) {
     applyPreset();
     updateGutterWidth(m_lineCount);
     recomputeView(true);
-    onCaretMoved(controller->getSelection().getCaret(), CARET_ANCHOR | 4);
+    onCaretMoved(controller->getSelection().getCaret(), CARET_ANCHOR | CARET_KEEP_VIEW);
     raiseEvents();
     registerSearchScopes();
     // Attached while focused: this controller is the one snippets go into.
@@ -254,8 +254,7 @@ void Editor::addListeners() {
     addEventListeners();
 }
 
-// Flags bit 0 refreshes the remembered x, bit 2 keeps the view where it is, bit 3 centres the
-// caret's row.
+// Flags bit 0 refreshes the remembered x; CARET_KEEP_VIEW and CARET_CENTRE place the view.
 void Editor::onCaretMoved(const TextPosition& caret, uint8_t flags) {
     EditorBatch batch(*this);
     // A notice that leaves the caret where it was (an edit elsewhere) keeps the view.
@@ -264,8 +263,8 @@ void Editor::onCaretMoved(const TextPosition& caret, uint8_t flags) {
         m_caret->setPosition(caret, (flags & CARET_ANCHOR) != 0);
     if (!m_caretVisibleFollow)
         return;
-    if (moved && !(flags & 4))
-        scrollToShow(caret, (flags & 8) != 0);
+    if (moved && !(flags & CARET_KEEP_VIEW))
+        scrollToShow(caret, (flags & CARET_CENTRE) != 0);
     if (caret.line != m_caretLine) {
         invalidateLine(m_caretLine);
         invalidateLine(caret.line);

@@ -36,6 +36,12 @@ using EditorCompositionReader = LONG(WINAPI*)(HIMC context, DWORD index, void* b
 // Installs the reader (null: the system's); the previous one is returned.
 EditorCompositionReader setEditorCompositionReader(EditorCompositionReader reader);
 
+// The editor view's own bits of a caret's flags (the controller passes them on untouched).
+enum : uint8_t {
+    CARET_KEEP_VIEW = 0x04, // the view stays where it is
+    CARET_CENTRE = 0x08,    // the caret's row is centred
+};
+
 class DocumentTheme;
 class DropMarker;
 class EditorCaret;
@@ -179,7 +185,16 @@ public:
     // Scrolls so that the position shows with a margin of columns (centred on its row when
     // centre); false when nothing moved.
     bool scrollToShow(const TextPosition& position, bool centre);
+    // Scrolls the caret of the attached controller into view, wherever the view was taken;
+    // false when nothing moved.
+    bool showCaret(bool centre);
     bool sublineIteratorFor(const TextPosition& position, SubLineIterator* o_iterator);
+    // Whether a position of the laid-out line shows at the end of a wrapped display line: it
+    // falls on a wrap point with its trailing flag set. Otherwise a wrap point shows at the
+    // start of the display line after it.
+    bool endsDisplayLine(const afUnicodeData& data, const TextPosition& position) const;
+    // The subline a position of the laid-out line shows on.
+    int sublineShowing(const afUnicodeData& data, const TextPosition& position) const;
 
     // ---- caret and commands
     // Clears the escape mode: Escape then leaves snippets and ranges alone.
@@ -266,6 +281,8 @@ private:
     void onDragLeave(afDropTarget* target);
     // Input (EditorInput.cpp): true for a message answered here.
     bool onInputMessage(afMessage& msg);
+    // Keeps a release of Alt that went with a mouse action from arming the menu bar.
+    void followAltKey(const afMessage& msg);
     // Mouse selection (EditorMouse.cpp).
     enum DragMode { DRAG_NONE = -1, DRAG_CHARACTER = 0, DRAG_WORD = 1, DRAG_LINE = 2, DRAG_ON_SELECTION = 3 };
     void pressAt(POINT point, int clickCount, bool gutter, uint8_t modifiers);
@@ -311,6 +328,7 @@ private:
     std::unique_ptr<EditorCaret> m_caret;
     bool m_caretVisibleFollow = true;
     wchar_t m_pendingHighSurrogate = 0;
+    bool m_altWithMouse = false; // a mouse action since Alt went down
     bool m_ctrlTabTyping = false;
     int m_escapeMode = 1;
     int m_dragMode = DRAG_NONE;

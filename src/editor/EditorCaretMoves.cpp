@@ -28,6 +28,13 @@ bool stepInLine(Editor& editor, int32_t line, int32_t offset, bool forward, bool
     return true;
 }
 
+// Whether the offset is a wrap point of the line's layout: where one display line ends and the
+// next starts.
+bool isWrapPoint(Editor& editor, int32_t line, int32_t offset) {
+    afUnicodeData* data = editor.getLineCache()->getLayout(line);
+    return data && editor.endsDisplayLine(*data, TextPosition(line, offset, true));
+}
+
 TextPosition moveRight(Editor& editor, const TextPosition& from, bool words, bool allowVirtual) {
     DocumentController& c = *editor.getController();
     const int32_t count = c.getLineCount();
@@ -38,6 +45,8 @@ TextPosition moveRight(Editor& editor, const TextPosition& from, bool words, boo
         if (!stepInLine(editor, from.line, offset, true, words, &offset))
             return from;
         to.lineOffset = offset;
+        // Stepping over a wrap point goes on to the start of the next display line.
+        to.isVirtual = !isWrapPoint(editor, from.line, offset);
         return to;
     }
     if (allowVirtual && !words) {
@@ -113,12 +122,17 @@ bool displayLineBounds(Editor& editor, const TextPosition& at, int* o_subline, i
     if (!data)
         return false;
     afUnicode& layout = *editor.getLayout();
-    const int offset = std::max(std::min(at.lineOffset, afUnicode::lengthOf(*data)), 0);
-    *o_subline = layout.sublineOf(*data, offset, at.isVirtual);
+    *o_subline = editor.sublineShowing(*data, at);
     bool wrapped = false;
     *o_start = layout.sublineStart(*data, *o_subline);
     *o_end = layout.sublineEnd(*data, *o_subline, wrapped);
     return true;
+}
+
+// A stop of End: on a wrap point it stays at the end of the display line it ends, so that the
+// next End goes on from there.
+TextPosition endStop(Editor& editor, int32_t line, int32_t offset) {
+    return TextPosition(line, offset, isWrapPoint(editor, line, offset));
 }
 
 TextPosition moveLineEnd(Editor& editor, const TextPosition& from) {
@@ -128,14 +142,14 @@ TextPosition moveLineEnd(Editor& editor, const TextPosition& from) {
     const int32_t length = lineLength(c, from.line);
     const int32_t trimmed = c.getLineBoundary(from.line, true, false).lineOffset;
     if (from.lineOffset == length)
-        return TextPosition(from.line, trimmed);
+        return endStop(editor, from.line, trimmed);
     int subline = 0, start = 0, end = length;
     displayLineBounds(editor, from, &subline, &start, &end);
     const int32_t lo = std::min<int32_t>(trimmed, end), hi = std::max<int32_t>(trimmed, end);
     if (from.lineOffset < lo)
-        return TextPosition(from.line, lo);
+        return endStop(editor, from.line, lo);
     if (from.lineOffset < hi)
-        return TextPosition(from.line, hi);
+        return endStop(editor, from.line, hi);
     return TextPosition(from.line, length);
 }
 
@@ -221,6 +235,10 @@ bool runCaretCommand(Editor& editor, uint32_t behaviorId, int movement, uint8_t 
     EditorBatch batch(editor);
     DocumentController::SelectionChange inner(*controller);
     selection.set(target, selection.getAnchor(), flags, behaviorId);
+    // Also a caret that stays (Ctrl+End at the end) comes into view when the view was taken
+    // elsewhere: its notice, if any, only scrolls for a move.
+    if (!(flags & CARET_KEEP_VIEW))
+        editor.showCaret((flags & CARET_CENTRE) != 0);
     return true;
 }
 

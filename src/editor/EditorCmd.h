@@ -75,6 +75,9 @@ private:
     // to the movement's target.
     bool deleteByMove(int movement, int32_t selectionCount);
     bool goToBookmark(bool forward);
+    // Removes the blanks between a single empty caret and its line's end: a new line would
+    // carry them over as blanks at its end.
+    void dropBlanksAfterCaret();
     // One empty caret inside the span of a just-typed pair of characters, nothing between them.
     bool inEmptyPair();
     void copySelection();

@@ -57,10 +57,13 @@ bool EditorCmd::selectionIsEmpty() {
     return true;
 }
 
+// The restored selection may carry the flag that kept the view where it was (Select All's):
+// the caret is shown whatever the record says.
 bool EditorCmd::undo(afActionEvent&) {
     if (!m_controller)
         return false;
     m_controller->undo();
+    m_editor.showCaret(false);
     return true;
 }
 
@@ -68,6 +71,7 @@ bool EditorCmd::redo(afActionEvent&) {
     if (!m_controller)
         return false;
     m_controller->redo();
+    m_editor.showCaret(false);
     return true;
 }
 
@@ -144,16 +148,9 @@ bool EditorCmd::newLine(afActionEvent&) {
         m_controller->getSelection().setCaretOffset(offset + 1 + static_cast<int32_t>(inner.size()));
         return true;
     }
+    SelectionChange bracket(*m_controller);
     const TextPosition caret = m_controller->getSelection().getCaret();
-    int32_t width = -1;
-    if (caret.line < m_controller->getLineCount()) {
-        std::wstring line;
-        m_controller->getLine(caret.line, &line);
-        line.resize(std::min<size_t>(line.size(), std::max(caret.lineOffset, 0)));
-        const int lead = pel::leadingWhitespaceLength(line.c_str(), static_cast<int>(line.size()));
-        if (lead < static_cast<int>(line.size()))
-            width = m_controller->getLineIndentation(caret.line, false);
-    }
+    int32_t width = m_controller->getIndentationBefore(caret, false);
     for (int32_t above = caret.line - 1; width < 0 && above >= 0; --above)
         width = m_controller->getLineIndentation(above, false);
     width = std::max(width, 0);
@@ -161,8 +158,22 @@ bool EditorCmd::newLine(afActionEvent&) {
     const DocumentController::Format& format = m_controller->getFormat();
     pel::insertIndentation(width, format.indentation.soft ? 0 : m_controller->getTabWidth(), text);
     text.insert(text.begin(), L'\n');
+    dropBlanksAfterCaret();
     m_controller->typeText(text.c_str(), static_cast<int32_t>(text.size()));
     return true;
+}
+
+void EditorCmd::dropBlanksAfterCaret() {
+    if (!selectionIsEmpty() || m_controller->getSelection().getRanges().size() > 1)
+        return;
+    const TextPosition caret = m_controller->getSelection().getCaret();
+    std::wstring line;
+    if (!m_controller->getLine(caret.line, &line) || caret.lineOffset < 0 ||
+        caret.lineOffset >= static_cast<int32_t>(line.size()))
+        return;
+    const int32_t end = pel::trailingWhitespaceStart(line.c_str(), static_cast<int>(line.size()));
+    if (end <= caret.lineOffset)
+        m_controller->removeAt(static_cast<int32_t>(line.size()) - caret.lineOffset, m_controller->getCaretOffset());
 }
 
 bool EditorCmd::selectAll(afActionEvent&) {
@@ -172,7 +183,7 @@ bool EditorCmd::selectAll(afActionEvent&) {
     SelectionChange bracket(*m_controller);
     TextPosition end = m_controller->getEndPosition();
     end.isVirtual = true;
-    m_controller->getSelection().set(end, TextPosition(), 4, selection_ids::NORMAL);
+    m_controller->getSelection().set(end, TextPosition(), CARET_KEEP_VIEW, selection_ids::NORMAL);
     return true;
 }
 

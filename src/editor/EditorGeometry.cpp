@@ -2,6 +2,7 @@
 #include "editor/Editor.h"
 
 #include "afw/unicode/afUnicode.h"
+#include "editor/EditorBatch.h"
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/Selection.h"
 
@@ -40,7 +41,23 @@ bool Editor::pointToPosition(int32_t x, int32_t line, int32_t subline, TextPosit
         *o_position = TextPosition(line, data->lineLength + extra, true);
     else
         *o_position = TextPosition(line, offset);
+    // A point at the end of a wrapped display line stays on that display line.
+    if (trailing && extra == 0 && sub + 1 < data->sublineCount() && offset == m_layout->sublineStart(*data, sub + 1))
+        o_position->isVirtual = true;
     return true;
+}
+
+bool Editor::endsDisplayLine(const afUnicodeData& data, const TextPosition& position) const {
+    if (!position.isVirtual || position.lineOffset <= 0 || position.lineOffset > afUnicode::lengthOf(data))
+        return false;
+    const int subline = m_layout->sublineOf(data, position.lineOffset, false);
+    return subline > 0 && m_layout->sublineStart(data, subline) == position.lineOffset;
+}
+
+int Editor::sublineShowing(const afUnicodeData& data, const TextPosition& position) const {
+    const int offset = std::max(std::min(position.lineOffset, afUnicode::lengthOf(data)), 0);
+    const int subline = m_layout->sublineOf(data, offset, false);
+    return endsDisplayLine(data, position) ? subline - 1 : subline;
 }
 
 int32_t Editor::positionToPoint(const TextPosition& position, bool exact, bool* o_onScreen) {
@@ -57,6 +74,8 @@ int32_t Editor::positionToPoint(const TextPosition& position, bool exact, bool* 
     const int offset = std::max(std::min(position.lineOffset, length), 0);
     const int extra = std::max(position.lineOffset - data->lineLength, 0);
     int subline = 0;
+    if (endsDisplayLine(*data, position))
+        return m_layout->getSublineX(*data, offset, true, 0, subline);
     int x = m_layout->getSublineX(*data, offset, false, extra, subline);
     if (!exact && offset < length && extra == 0) {
         // The cell's left edge: a right-to-left character's cell starts where its end stands.
@@ -115,8 +134,7 @@ bool Editor::sublineIteratorFor(const TextPosition& position, SubLineIterator* o
     afUnicodeData* data = m_lineCache->getLayout(line);
     if (!data)
         return false;
-    const int offset = std::max(std::min(position.lineOffset, afUnicode::lengthOf(*data)), 0);
-    *o_iterator = m_lineCache->makeIterator(line, m_layout->sublineOf(*data, offset, false));
+    *o_iterator = m_lineCache->makeIterator(line, sublineShowing(*data, position));
     return true;
 }
 
@@ -167,6 +185,14 @@ bool Editor::scrollToShow(const TextPosition& position, bool centre) {
     else if (m_visibleColumns > 2 * margin && column >= scrollColumn + m_visibleColumns - margin)
         scrollColumn = column - m_visibleColumns + margin + 1;
     return scrollTo(scrollColumn, top.line, top.clampedSubline(), false);
+}
+
+bool Editor::showCaret(bool centre) {
+    if (!m_controller)
+        return false;
+    DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
+    EditorBatch batch(*this);
+    return scrollToShow(m_controller->getSelection().getCaret(), centre);
 }
 
 void Editor::placePopup(afRect& io_rect, int placement) {

@@ -61,11 +61,13 @@ protected:
             answers.pop_front();
             return answer;
         });
-        tessel::setFileDialogHook([this](bool, std::wstring& io_path) {
+        tessel::setFileDialogHook([this](bool save, std::wstring& io_path, bool& o_readOnly) {
+            shownFileDialogs.push_back(save);
             if (paths.empty())
                 return false; // cancelled
             io_path = paths.front();
             paths.pop_front();
+            o_readOnly = openReadOnly;
             return true;
         });
         tessel::setTextHook([this](const std::wstring&, std::wstring& io_text) {
@@ -158,6 +160,10 @@ protected:
     std::vector<uint32_t> defaults;
     std::deque<uint32_t> answers;
     std::deque<std::wstring> paths;
+    // The open dialog's read-only box as the user confirms it; the kind of each file dialog
+    // shown (true: Save As).
+    bool openReadOnly = false;
+    std::vector<bool> shownFileDialogs;
     std::deque<std::wstring> texts;
     // What the search dialog is answered with, and what it was shown.
     std::deque<tessel::SearchParameters> searches;

@@ -16,7 +16,16 @@ using tessel::TextPosition;
 
 namespace {
 
-using EditorCaretTest = EditorKeyTest;
+class EditorCaretTest : public EditorKeyTest {
+protected:
+    // Word wrap at the right margin, that many columns from the left.
+    void wrapAt(int32_t columns) {
+        setPreset([columns](tessel::FacePreset& p) {
+            p.wordWrap = p.boundaryBreak = true;
+            p.boundary = columns;
+        });
+    }
+};
 
 TEST_F(EditorCaretTest, WordRightStopsAtEachWordAndPunctuation) {
     attach(L"foo.bar  baz\nnext");
@@ -121,10 +130,7 @@ TEST_F(EditorCaretTest, WrappedLinesMoveByDisplayLines) {
     for (int i = 0; i < 30; ++i)
         words += L"word ";
     attach(words + L"\nnext");
-    setPreset([](tessel::FacePreset& p) {
-        p.wordWrap = p.boundaryBreak = true;
-        p.boundary = 20;
-    });
+    wrapAt(20);
     afUnicodeData* data = editor->getLineCache()->getLayout(0);
     ASSERT_NE(nullptr, data);
     const int32_t second = editor->getLayout()->sublineStart(*data, 1);
@@ -142,6 +148,58 @@ TEST_F(EditorCaretTest, WrappedLinesMoveByDisplayLines) {
     EXPECT_EQ(TextPosition(0, second), caret()) << "Home goes to the display line's start first";
     press(VK_HOME);
     EXPECT_EQ(TextPosition(0, 0), caret());
+}
+
+// Each End stays on the row it was pressed on: the end of that row, drawn there, then the last
+// non-blank character, then the line's true end.
+TEST_F(EditorCaretTest, EndOnAWrappedLineStopsAtTheEndOfItsRow) {
+    std::wstring line;
+    while (line.size() < 280)
+        line += L"word ";
+    line += L"last  ";
+    attach(line + L"\nnext");
+    wrapAt(40);
+    afUnicodeData* data = editor->getLineCache()->getLayout(0);
+    ASSERT_NE(nullptr, data);
+    ASSERT_GE(data->sublineCount(), 7) << "the line wraps at 40 columns";
+    const int32_t second = editor->getLayout()->sublineStart(*data, 1);
+    const int32_t third = editor->getLayout()->sublineStart(*data, 2);
+    const int32_t lastRow = data->sublineCount() - 1;
+    const int32_t trimmed = static_cast<int32_t>(line.size()) - 2;
+    // The row the system caret is drawn on, and its x.
+    const auto shown = [&] {
+        POINT point = {-1, -1};
+        ::GetCaretPos(&point);
+        return std::make_pair(point.y / lineHeight, point.x);
+    };
+    place(0, 0);
+    press(VK_END);
+    EXPECT_EQ(TextPosition(0, second), caret());
+    EXPECT_EQ(0, shown().first) << "drawn at the end of the first row, not the start of the second";
+    EXPECT_GT(shown().second, 30 * charWidth);
+    press(VK_END);
+    EXPECT_EQ(TextPosition(0, trimmed), caret()) << "then the last non-blank character";
+    EXPECT_EQ(lastRow, shown().first);
+    press(VK_END);
+    EXPECT_EQ(TextPosition(0, static_cast<int32_t>(line.size())), caret()) << "then the true end";
+    press(VK_END);
+    EXPECT_EQ(TextPosition(0, trimmed), caret());
+
+    place(0, second + 1);
+    press(VK_END);
+    EXPECT_EQ(TextPosition(0, third), caret());
+    EXPECT_EQ(1, shown().first) << "End on the second row ends that row";
+    press(VK_DOWN);
+    EXPECT_EQ(2, shown().first) << "Down from a row's end goes to the row below it";
+    press(VK_HOME);
+    EXPECT_EQ(TextPosition(0, third), caret()) << "Home goes to that row's start";
+    EXPECT_EQ(2, shown().first);
+
+    // Stepping right over a wrap point still shows the caret at the next row's start.
+    place(0, second - 1);
+    press(VK_RIGHT);
+    EXPECT_EQ(TextPosition(0, second), caret());
+    EXPECT_EQ(1, shown().first);
 }
 
 TEST_F(EditorCaretTest, PagesMoveByTheVisibleRows) {
@@ -218,6 +276,36 @@ TEST_F(EditorScrollTest, WheelAndScrollBarsMoveTheView) {
         EXPECT_EQ(c.top, editor->getTop().line) << "request " << c.request;
     }
     EXPECT_EQ(TextPosition(0, 0), caret()) << "scrolling leaves the caret";
+}
+
+// Whether the view shows the caret's row.
+static bool showsCaret(tessel::Editor& editor, const TextPosition& caret) {
+    return editor.getTop().line <= caret.line && caret.line <= editor.getBottom().line;
+}
+
+// Undo restores Select All's selection, whose flags keep the view where it is: the caret at the
+// end of 200 000 lines is shown all the same, and a caret key shows a caret that stays put.
+TEST_F(EditorScrollTest, UndoAndCaretKeysShowTheCaretWhereverTheViewWas) {
+    attach(numberedLines(200000));
+    press('A', {VK_CONTROL});
+    EXPECT_EQ(0, editor->getTop().line) << "Select All keeps the view";
+    press(VK_DELETE);
+    EXPECT_EQ(L"", text());
+    press('Z', {VK_CONTROL});
+    ASSERT_EQ(TextPosition(199999, 11), caret());
+    EXPECT_TRUE(showsCaret(*editor, caret())) << "the view stayed at line " << editor->getTop().line;
+    const auto scrollToTop = [&] {
+        tessel::DocumentController::Lock lock(*controller, tessel::DocumentController::LOCK_READ);
+        tessel::EditorBatch batch(*editor);
+        editor->scrollTo(0, 0, 0, false);
+    };
+    scrollToTop();
+    press(VK_END, {VK_CONTROL});
+    EXPECT_EQ(TextPosition(199999, 11), caret());
+    EXPECT_EQ(199999, editor->getBottom().line) << "Ctrl+End shows the last line, though the caret was there";
+    scrollToTop();
+    press(VK_LEFT);
+    EXPECT_TRUE(showsCaret(*editor, caret())) << "a caret key shows the caret it moved";
 }
 
 TEST_F(EditorScrollTest, CaretFlagsCentreOrHoldTheView) {

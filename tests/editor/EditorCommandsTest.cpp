@@ -103,6 +103,38 @@ TEST_F(EditorCommandsTest, DeletesAndNewLines) {
     }
 }
 
+// Blanks between the caret and the line's end would start the new line's text and stay behind
+// whatever is typed there; blanks before more text are that text's own.
+TEST_F(EditorCommandsTest, ANewLineLeavesNoBlanksBehindTheCaret) {
+    const struct {
+        const wchar_t* text;
+        TextPosition caret;
+        const wchar_t* result;
+        TextPosition after;
+    } cases[] = {
+        {L"    puts(x);  ", {0, 12}, L"    puts(x);\n    ", {1, 4}},
+        {L"    puts(x);\t \t", {0, 12}, L"    puts(x);\n    ", {1, 4}},
+        {L"a  b", {0, 1}, L"a\n  b", {1, 0}},
+        {L"      ", {0, 4}, L"    \n", {1, 0}},
+    };
+    attach(L"");
+    for (const auto& c : cases) {
+        load(c.text);
+        controller->setIndentation(4, true);
+        place(c.caret.line, c.caret.lineOffset);
+        press(VK_RETURN);
+        EXPECT_EQ(c.result, text()) << "case " << (&c - cases);
+        EXPECT_EQ(c.after, caret());
+        press('Z', {VK_CONTROL});
+        EXPECT_EQ(c.text, text()) << "one undo step";
+    }
+    // A line of 100 000 blanks behind the caret.
+    load(L"x" + std::wstring(100000, L' '));
+    place(0, 1);
+    press(VK_RETURN);
+    EXPECT_EQ(2u, text().size()) << "the blanks went";
+}
+
 TEST_F(EditorCommandsTest, SelectAllWordAndLines) {
     attach(L"  foo bar\nbaz");
     place(0, 6);

@@ -65,6 +65,68 @@ TEST_F(EditorMouseTest, AltDragMakesARectangle) {
     EXPECT_EQ(0x4C19FA99u, controller->getSelection().getBehaviorId());
 }
 
+// Counts what arms the menu bar of the top-level window (SC_KEYMENU) in place of running it.
+class MenuArming {
+public:
+    explicit MenuArming(HWND window) : m_window(window) {
+        s_count = 0;
+        s_previous = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MenuArming::procedure)));
+    }
+    ~MenuArming() { ::SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s_previous)); }
+    int count() const { return s_count; }
+
+private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_KEYMENU) {
+            ++s_count;
+            return 0;
+        }
+        return ::CallWindowProcW(s_previous, window, message, wParam, lParam);
+    }
+
+    HWND m_window;
+    static WNDPROC s_previous;
+    static int s_count;
+};
+WNDPROC MenuArming::s_previous = nullptr;
+int MenuArming::s_count = 0;
+
+TEST_F(EditorMouseTest, ReleasingAltAfterAnAltDragArmsNoMenu) {
+    attach(L"abcd\nefgh\nijkl");
+    MenuArming arming(window->getHandle());
+    // Alt pressed, perhaps a drag with it, Alt released (a key-up of the system's kind, or a plain
+    // one, as Wine sends it after a click): each through the application's loop.
+    UINT release = WM_SYSKEYUP;
+    const auto altRelease = [&](const std::vector<UINT>& mouse) {
+        setKeyboardKeys({VK_MENU});
+        const HWND target = editor->getHandle();
+        ::PostMessageW(target, WM_SYSKEYDOWN, VK_MENU, 0x20380001);
+        const POINT points[] = {at(0, 1), at(1, 3), at(1, 3)};
+        for (size_t i = 0; i < mouse.size(); ++i)
+            ::PostMessageW(target, mouse[i], mouse[i] == WM_LBUTTONUP ? 0 : MK_LBUTTON, pack(points[i % 3]));
+        ::PostMessageW(target, release, VK_MENU, 0xC0380001);
+        ASSERT_TRUE(pumpApp([&] {
+            MSG msg;
+            return !::PeekMessageW(&msg, target, 0, 0, PM_NOREMOVE);
+        }));
+        setKeyboardKeys({});
+    };
+    int armed = 0;
+    for (UINT kind : {WM_SYSKEYUP, WM_KEYUP}) {
+        release = kind;
+        altRelease({});
+        EXPECT_EQ(++armed, arming.count()) << "Alt alone arms the menu bar";
+        altRelease({WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP});
+        EXPECT_EQ(0x4C19FA99u, controller->getSelection().getBehaviorId()) << "the drag made a rectangle";
+        EXPECT_EQ(armed, arming.count()) << "Alt released after a drag arms nothing";
+        altRelease({WM_LBUTTONDOWN, WM_LBUTTONUP});
+        EXPECT_EQ(armed, arming.count()) << "nor after a click";
+        altRelease({});
+        EXPECT_EQ(++armed, arming.count()) << "the next Alt alone arms it again";
+    }
+}
+
 TEST_F(EditorMouseTest, APressOnTheSelectionPlacesTheCaretOnRelease) {
     attach(L"foo bar baz");
     click(at(0, 0));

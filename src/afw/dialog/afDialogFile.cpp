@@ -125,6 +125,8 @@ void afDialogFileBase::prepare(afFileDialogOptions& options, OPENFILENAMEW& o_re
         o_record.Flags |= OFN_NOREADONLYRETURN;
     if (options.multiSelect)
         o_record.Flags |= OFN_ALLOWMULTISELECT;
+    if (options.readOnly)
+        o_record.Flags |= OFN_READONLY;
     o_record.nMaxFile = static_cast<DWORD>(BUFFER_SIZE - 1);
     if (!options.title.empty())
         o_record.lpstrTitle = options.title.c_str();
@@ -158,6 +160,7 @@ uint32_t afDialogFileBase::finish(const OPENFILENAMEW& record, BOOL answer) {
         return RESULT_CANCEL;
     }
     m_options->chosenFilter = record.nFilterIndex > 0 ? m_options->filters.at(record.nFilterIndex - 1) : nullptr;
+    m_options->readOnly = (record.Flags & OFN_READONLY) != 0;
     if (m_options->multiSelect)
         splitSelection(m_fileBuffer.get(), BUFFER_SIZE, m_options->results);
     else

@@ -46,4 +46,7 @@ struct afFileDialogOptions {
     bool overwritePrompt = false;
     bool allowReadOnly = true;
     bool multiSelect = false;
+    // The open dialog's read-only box: checked when the dialog opens, and after a confirmed run
+    // whether the user left it checked.
+    bool readOnly = false;
 };

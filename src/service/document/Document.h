@@ -83,6 +83,11 @@ public:
     void setLoaderAccess(LoaderAccess access) { m_loaderAccess = access; }
     LoaderAccess getLoaderAccess() const { return m_loaderAccess; }
 
+    // Opened for reading only: its controllers refuse every edit, undo and redo included (a
+    // reload from its file still comes in). Main thread only.
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    bool isReadOnly() const { return m_readOnly; }
+
     // accessFormat(true) enters the format lock and returns the record to read or write;
     // accessFormat(false) notifies the listeners of what changed since the last notification
     // (under the lock) and leaves it, returning null.
@@ -234,6 +239,7 @@ private:
     int32_t m_lockCount = 0;
     LoaderAccess m_loaderAccess = LOADER_NONE;
     bool m_mutexTaken = false; // by the main thread's lock (not while the loader saves)
+    bool m_readOnly = false;
     pel::WatchedObject* m_watchEntry = nullptr;
     std::unique_ptr<DocumentStyler> m_styler;
     std::unique_ptr<DocumentScopeRegistry> m_scopeRegistry;

@@ -81,6 +81,29 @@ TEST(FileDialogLogic, ATooLongInitialNameStartsEmptyAndIsLogged) {
     EXPECT_TRUE(options.results.empty());
 }
 
+// The "Open as read-only" box: checked at the start when asked, and its state when the user
+// confirmed is the options' answer; a cancel leaves the options as they were.
+TEST(FileDialogLogic, TheReadOnlyBoxGoesInAndItsStateComesBack) {
+    for (const bool checked : {false, true}) {
+        afFileDialogOptions options;
+        addFilters(options);
+        options.readOnly = checked;
+        afDialogFileOpen dialog;
+        OPENFILENAMEW record;
+        std::wstring filterText;
+        dialog.prepare(options, record, filterText);
+        EXPECT_EQ(checked, (record.Flags & OFN_READONLY) != 0);
+        EXPECT_EQ(0u, record.Flags & OFN_HIDEREADONLY) << "the box is shown";
+        wcscpy(record.lpstrFile, L"C:\\d\\a.txt");
+        record.Flags ^= OFN_READONLY; // the user clicked the box
+        EXPECT_EQ(afWindow::RESULT_OK, dialog.finish(record, TRUE));
+        EXPECT_EQ(!checked, options.readOnly);
+        EXPECT_EQ(Paths{L"C:\\d\\a.txt"}, options.results);
+        EXPECT_EQ(afWindow::RESULT_CANCEL, dialog.finish(record, FALSE));
+        EXPECT_EQ(!checked, options.readOnly);
+    }
+}
+
 // A window with dialog bytes standing for the hooked child dialog, under a parent holding the
 // name box (1148).
 class RecordingDialog {

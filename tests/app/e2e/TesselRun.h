@@ -130,14 +130,16 @@ protected:
     }
 
     // Saves with Ctrl+S and waits until the file's bytes differ from `before`; they are returned.
+    // The file is read only while the title shows the document unmodified: a read while the
+    // save replaces the file would make the save fail (Wine refuses to replace an open file).
     std::string savedText(TesselRun& tessel, const wchar_t* name, const std::string& before) {
         std::string now = before;
+        const std::wstring saved = std::wstring(name) + L" - Tessel";
         if (pressChordIn(tessel.window(), {VK_CONTROL, 'S'}))
             pollFor(
                 [&] {
                     std::string read;
-                    // A file being replaced may be missing for a moment: that is no new content.
-                    if (copy.folder.tryRead(name, &read))
+                    if (tessel.title() == saved && copy.folder.tryRead(name, &read))
                         now = read;
                     return now != before || !tessel.process.running();
                 },

@@ -37,35 +37,55 @@ inline bool activate(HWND window) {
         5000, 20);
 }
 
+// A key going down, or up.
+inline INPUT keyInput(WORD key, bool release) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
 // Presses the keys in order and releases them in reverse, as fingers play a chord
 // ({VK_CONTROL, 'S'}), into the active window.
 inline bool pressChord(std::initializer_list<WORD> keys) {
     std::vector<INPUT> inputs;
     for (int release = 0; release < 2; ++release)
-        for (size_t i = 0; i < keys.size(); ++i) {
-            INPUT input = {};
-            input.type = INPUT_KEYBOARD;
-            input.ki.wVk = release ? keys.begin()[keys.size() - 1 - i] : keys.begin()[i];
-            input.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(input.ki.wVk, MAPVK_VK_TO_VSC));
-            input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
-            inputs.push_back(input);
-        }
+        for (size_t i = 0; i < keys.size(); ++i)
+            inputs.push_back(keyInput(release ? keys.begin()[keys.size() - 1 - i] : keys.begin()[i], release != 0));
     return ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+// A key held down (a modifier for what comes next), or let go.
+inline bool holdKey(WORD key, bool down) {
+    INPUT input = keyInput(key, !down);
+    return ::SendInput(1, &input, sizeof(INPUT)) == 1;
+}
+
+// The pointer moved to the point of the screen, with the button flags of MOUSEINPUT.
+inline INPUT mouseInput(POINT point, DWORD buttons) {
+    const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = static_cast<LONG>((point.x * 65535LL + width / 2) / (width - 1));
+    input.mi.dy = static_cast<LONG>((point.y * 65535LL + height / 2) / (height - 1));
+    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | buttons;
+    return input;
 }
 
 // A left click at the point of the screen, the pointer moved there first.
 inline bool clickAt(POINT point) {
-    const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
-    INPUT inputs[3] = {};
-    for (INPUT& input : inputs) {
-        input.type = INPUT_MOUSE;
-        input.mi.dx = static_cast<LONG>((point.x * 65535LL + width / 2) / (width - 1));
-        input.mi.dy = static_cast<LONG>((point.y * 65535LL + height / 2) / (height - 1));
-        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    }
-    inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-    inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    INPUT inputs[] = {mouseInput(point, 0), mouseInput(point, MOUSEEVENTF_LEFTDOWN), mouseInput(point, MOUSEEVENTF_LEFTUP)};
     return ::SendInput(3, inputs, sizeof(INPUT)) == 3;
+}
+
+// The left button pressed at one point of the screen, dragged to another and released there.
+inline bool dragAt(POINT from, POINT to) {
+    const POINT middle = {(from.x + to.x) / 2, (from.y + to.y) / 2};
+    INPUT inputs[] = {mouseInput(from, 0), mouseInput(from, MOUSEEVENTF_LEFTDOWN), mouseInput(middle, 0),
+                      mouseInput(to, 0), mouseInput(to, MOUSEEVENTF_LEFTUP)};
+    return ::SendInput(5, inputs, sizeof(INPUT)) == 5;
 }
 
 // Types the text as Unicode key presses into the active window, through SendInput: it queues

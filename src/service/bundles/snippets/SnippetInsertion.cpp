@@ -8,7 +8,6 @@
 #include "service/parser/spans/SpanContext.h"
 #include "service/parser/spans/SpanManager.h"
 
-#include "pel/base/Assert.h"
 #include "pel/base/Crc.h"
 #include "pel/log/Log.h"
 
@@ -30,7 +29,7 @@ uint32_t SnippetInsertion::contextId() { return pel::crc32String(CONTEXT_NAME); 
 
 bool SnippetInsertion::insertSnippet(DocumentController& controller, const Snippet& snippet) {
     // The spans write into the document: only inside an edit, which the undo log records.
-    if (!PEL_SOFT_ASSERT(controller.getLockKind() == DocumentController::LOCK_EDIT))
+    if (!controller.canEdit(L"insertSnippet"))
         return false;
     // Snippet contexts are spans of the span manager's own classes.
     auto* spans = dynamic_cast<SpanManager*>(&controller.getSpanManager());
@@ -58,7 +57,8 @@ bool SnippetInsertion::insertSnippet(DocumentController& controller, const Snipp
         expansion.variables[SELECTED_TEXT] = length > 0 ? document.getText(start, length) : std::wstring();
         if (range->getLength() > 0)
             range->replaceText(controller, 0, L"");
-        expansion.insertionColumn = std::max(0, controller.getLineIndentation(document.findLine(start), true));
+        // The blanks after the insertion point (the rest of a blank line) do not indent it.
+        expansion.insertionColumn = std::max(0, controller.getIndentationBefore(controller.offsetToPosition(start), true));
         expander.expandSnippet(*range, snippet);
     }
     expander.bindMirrors();

@@ -24,8 +24,8 @@ public:
     static uint32_t contextId();
 
     // Inserts inside the controller's open edit transaction, in one selection change. False,
-    // nothing changed, outside an edit transaction (a soft assertion) or when the controller has
-    // no span tree.
+    // nothing changed, outside an edit transaction (a soft assertion), in a read-only document
+    // or when the controller has no span tree.
     static bool insertSnippet(DocumentController& controller, const Snippet& snippet);
     // Reads the item's snippet first, then inserts it in an edit transaction of its own. A
     // content with a syntax error is logged and, like one that gives no snippet, inserts

@@ -65,6 +65,8 @@ DocumentController::SelectionChange::~SelectionChange() {
     }
 }
 
+const wchar_t* const DocumentController::READ_ONLY_TEXT = L"This document was opened read-only: it cannot be changed.";
+
 DocumentController::DocumentController(Document& document, DocumentControllerManager& owner, void* context)
     : m_owner(owner), m_context(context), m_key(++s_controllerKeys), m_document(document),
       m_facePreset(new FacePreset()) {
@@ -152,6 +154,14 @@ const ChangeRange* DocumentController::lock(LockKind kind) {
 void DocumentController::unlock() {
     if (!PEL_SOFT_ASSERT(m_lockDepth > 0) || --m_lockDepth > 0)
         return;
+    const bool refused = m_editWasRefused;
+    m_editWasRefused = false;
+    endTransaction();
+    if (refused)
+        m_editRefused.notify(*this);
+}
+
+void DocumentController::endTransaction() {
     struct Release {
         DocumentController& controller;
         ~Release() {
@@ -179,13 +189,26 @@ void DocumentController::splitEdit() {
     recordSelectionUndo();
 }
 
-bool DocumentController::canEdit(const wchar_t* operation) const {
+bool DocumentController::canEdit(const wchar_t* operation) {
+    if (m_document.isReadOnly()) {
+        refuseEdit();
+        return false;
+    }
     if (m_lockDepth > 0 && m_lockKind == LOCK_EDIT)
         return true;
     const std::wstring expectation =
         pel::formatString(L"an open edit transaction for DocumentController::%s", operation);
     pel::softAssertion(expectation.c_str(), PEL_FILE, __LINE__);
     return false;
+}
+
+bool DocumentController::isReadOnly() const { return m_document.isReadOnly(); }
+
+void DocumentController::refuseEdit() {
+    if (m_lockDepth > 0)
+        m_editWasRefused = true;
+    else
+        m_editRefused.notify(*this);
 }
 
 // ---- the selection-change bracket

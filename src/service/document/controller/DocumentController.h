@@ -10,7 +10,8 @@
 //
 // A transaction that changes no text (a search that only selects, a move of the caret) leaves
 // no undo step and keeps the redo history; text operations outside an edit transaction change
-// nothing (a soft assertion says so), since the undo log would miss them.
+// nothing (a soft assertion says so), since the undo log would miss them. A document opened
+// read-only refuses them all: editRefused tells of it once per transaction.
 //
 // Made by the DocumentControllerManager, one per document shown; main thread only.
 
@@ -49,6 +50,8 @@ class UndoContext;
 class DocumentController : public TaggedObject, public DocumentListener {
 public:
     enum LockKind : uint32_t { LOCK_NONE = 0, LOCK_READ = 1, LOCK_EDIT = 2, LOCK_REPLAY = 3 };
+    // What a refused edit of a read-only document tells the user.
+    static const wchar_t* const READ_ONLY_TEXT;
     // The span context of the ranges of a multi-range edit.
     static const wchar_t* const REFLECT_CONTEXT;
     // Turns a range's text into its new text; false leaves the range as it is.
@@ -108,6 +111,11 @@ public:
     void unlock();
     // Inside an edit transaction: what follows becomes an undo step of its own.
     void splitEdit();
+    // Whether text may change now: in an open edit transaction of a document that is not
+    // read-only. Outside one a soft assertion names the operation; a read-only document's
+    // refusal is told through editRefused instead.
+    bool canEdit(const wchar_t* operation);
+    bool isReadOnly() const;
     LockKind getLockKind() const { return m_lockDepth > 0 ? m_lockKind : LOCK_NONE; }
     uint32_t getLockDepth() const { return m_lockDepth; }
     // The identity of this controller's edits in undo transactions and change brackets.
@@ -194,6 +202,10 @@ public:
     // The position of the cell under a column (virtual past the line's end).
     TextPosition getColumnPosition(int32_t line, int32_t column) const;
     int32_t getLineIndentation(int32_t line, bool force) const;
+    // The indentation of the line's text before the position, as getLineIndentation measures
+    // it: what comes after the position takes no part (−1, unless force, when nothing before it
+    // but blanks).
+    int32_t getIndentationBefore(const TextPosition& position, bool force) const;
     int32_t getIndentationAt(int32_t offset) const;
     void getIndentTextAt(int32_t offset, std::wstring* o_text) const;
     void getIndentUnit(std::wstring* o_text) const;
@@ -270,6 +282,9 @@ public:
     Notice<DocumentController&, const std::wstring&>& pathChanged() { return m_pathChanged; }
     Notice<DocumentController&>& fileDeleted() { return m_fileDeleted; }
     Notice<DocumentController&>& fileModified() { return m_fileModified; }
+    // An edit (or undo, or redo) of a read-only document was refused; told once the
+    // transaction that tried it has ended.
+    Notice<DocumentController&>& editRefused() { return m_editRefused; }
     // Each change's first line and count of line breaks.
     Notice<DocumentController&, const TextChange&>& inserted() { return m_inserted; }
     Notice<DocumentController&, const TextChange&>& removed() { return m_removed; }
@@ -295,8 +310,10 @@ public:
     void onAfterReload(Document& document) override;
 
 private:
-    // True in an open edit transaction; otherwise a soft assertion naming the operation.
-    bool canEdit(const wchar_t* operation) const;
+    // Notes a refused edit: told at the end of the open transaction, or at once outside one.
+    void refuseEdit();
+    // The outermost unlock's work: the edit's end and the lock's release.
+    void endTransaction();
     void onCaretMoved(const TextPosition& position, uint8_t flags);
     // The format copy, title and path from a record, telling what changed.
     void takeFormat(const DocumentFormat& format, uint32_t mask);
@@ -338,6 +355,8 @@ private:
     std::wstring m_grammarName;
     Notice<DocumentController&> m_fileDeleted;
     Notice<DocumentController&> m_fileModified;
+    Notice<DocumentController&> m_editRefused;
+    bool m_editWasRefused = false; // in the open transaction
     bool m_deletedOnDisk = false;
     bool m_modifiedOnDisk = false;
     Notice<DocumentController&, const TextChange&> m_inserted;

@@ -8,6 +8,7 @@
 #include "service/document/controller/Selection.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace tessel {
 
@@ -110,8 +111,13 @@ TextPosition DocumentController::getColumnPosition(int32_t line, int32_t column)
 }
 
 int32_t DocumentController::getLineIndentation(int32_t line, bool force) const {
+    return getIndentationBefore(TextPosition(line, std::numeric_limits<int32_t>::max()), force);
+}
+
+int32_t DocumentController::getIndentationBefore(const TextPosition& position, bool force) const {
     std::wstring text;
-    getLine(line, &text);
+    getLine(position.line, &text);
+    text.resize(std::min<size_t>(text.size(), static_cast<size_t>(std::max(position.lineOffset, 0))));
     return pel::indentationWidth(text.c_str(), static_cast<int>(text.size()), std::max(1, getTabWidth()), force);
 }
 

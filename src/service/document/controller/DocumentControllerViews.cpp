@@ -70,6 +70,8 @@ void DocumentController::takeFormat(const DocumentFormat& format, uint32_t mask)
 
 void DocumentController::setSavedFormatField(uint32_t DocumentFormat::*field, uint32_t value) {
     Lock lock(*this, LOCK_EDIT);
+    if (!canEdit(L"setSavedFormatField"))
+        return;
     bool changed = false;
     m_document.changeFormat([&](DocumentFormat& format) {
         changed = format.*field != value;
@@ -181,6 +183,10 @@ bool DocumentController::undo() { return replay(&UndoContext::undo); }
 bool DocumentController::redo() { return replay(&UndoContext::redo); }
 
 bool DocumentController::replay(void (UndoContext::*walk)()) {
+    if (m_document.isReadOnly()) {
+        refuseEdit();
+        return false;
+    }
     Lock lock(*this, LOCK_REPLAY);
     SelectionChange bracket(*this);
     UndoContext& context = m_document.getUndoContext();

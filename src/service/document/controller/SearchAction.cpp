@@ -70,6 +70,13 @@ bool ssOnAction(DocumentController& controller, const SearchActionRecord& record
             record.callback->searchFailed(record, L"The regular expression is not valid: " + error);
         return false;
     }
+    const bool replaces = actionId == search_actions::REPLACE || actionId == search_actions::REPLACE_ALL;
+    if (replaces && record.canReplace && controller.isReadOnly()) {
+        // Told as a failure: a count of replacements nobody made would say they were.
+        if (record.callback)
+            record.callback->searchFailed(record, DocumentController::READ_ONLY_TEXT);
+        return false;
+    }
     session.setReplacer(parameters, parameters.regex);
     prepareArea(controller, session, parameters.scope.getHash(), backwards);
     const Selection& selection = controller.getSelection();

@@ -1,7 +1,9 @@
 #pragma once
 // A place in a document as the editor sees it: a line, the UTF-16 units from the line's start
 // (which may reach past the line's end) and whether it lies in the virtual space beyond that
-// end. Positions order by line, then line offset; the virtual flag takes no part.
+// end; on the wrap point of a wrapped line the same flag says that the position shows at the
+// end of the display line before it. Positions order by line, then line offset; the flag takes
+// no part.
 
 #include <cstdint>
 

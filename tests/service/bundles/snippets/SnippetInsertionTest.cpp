@@ -81,6 +81,48 @@ TEST_F(SnippetInsertionTest, LinesAfterTheFirstTakeTheLinesIndentation) {
     }
 }
 
+// Blanks after the insertion point (what a new line left of a blank line) are no indentation
+// of it: the lines below take only the blanks before it.
+TEST_F(SnippetInsertionTest, BlanksAfterTheInsertionPointDoNotIndentTheLinesBelow) {
+    const struct {
+        bool spaces;
+        const wchar_t* line;
+        int32_t caret;
+        const wchar_t* text;
+    } rows[] = {
+        {true, L"      ", 4, L"    for {\n        x\n    }  "},
+        {false, L"\t  \t", 1, L"\tfor {\n\t\tx\n\t}  \t"},
+        {true, L"    y", 2, L"  for {\n      x\n  }  y"},
+    };
+    for (const auto& row : rows) {
+        load(row.line);
+        {
+            DocumentController::Lock lock(*controller, DocumentController::LOCK_EDIT);
+            controller->setIndentation(4, row.spaces);
+            selection().setCaretOffset(row.caret);
+        }
+        insert(L"for {\n\t${1:x}\n}");
+        EXPECT_EQ(row.text, text()) << row.line;
+        checkTree();
+    }
+}
+
+TEST_F(SnippetInsertionTest, AReadOnlyDocumentTakesNoSnippet) {
+    load(L"x");
+    document->setReadOnly(true);
+    const std::unique_ptr<Snippet> snippet = SnippetReader().read(L"for {\n\t$1\n}");
+    ASSERT_TRUE(snippet);
+    tessel_test::LogCapture log;
+    {
+        DocumentController::Lock lock(*controller, DocumentController::LOCK_EDIT);
+        EXPECT_FALSE(SnippetInsertion::insertSnippet(*controller, *snippet));
+    }
+    EXPECT_EQ(L"x", text());
+    EXPECT_FALSE(inSnippet()) << "no span context is left behind";
+    EXPECT_FALSE(log.contains(L"an open edit transaction"));
+    checkTree();
+}
+
 TEST_F(SnippetInsertionTest, MastersLeadTheirMirrorsAndTransformationsFollowTyping) {
     load(L"");
     insert(L"$1-${1:foo} ${1/(\\w+)/\\u$1/g} ${2:x}${2/X/y/i}");

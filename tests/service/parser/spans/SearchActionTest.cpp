@@ -206,6 +206,29 @@ TEST_F(SearchActionTest, FailedSearchesAreToldApartFromNoMatch) {
     EXPECT_EQ(L"", failures);
 }
 
+// In a read-only document a replacement is a failure the user is told of, never a count of
+// replacements that did not happen; finding goes on as ever.
+TEST_F(SearchActionTest, ReplacingInAReadOnlyDocumentFailsAndSaysWhy) {
+    load(L"ab ab");
+    document->setReadOnly(true);
+    search(L"ab", L"X");
+    int32_t replaced = -1;
+    record.replacedCount = &replaced;
+    const std::wstring refused = std::wstring(DocumentController::READ_ONLY_TEXT) + L"\n";
+    EXPECT_FALSE(act(search_actions::REPLACE_ALL));
+    EXPECT_EQ(refused, failures);
+    EXPECT_EQ(-1, replaced) << "no count told";
+    failures.clear();
+    select(0, 2);
+    EXPECT_FALSE(act(search_actions::REPLACE));
+    EXPECT_EQ(refused, failures);
+    EXPECT_EQ(L"ab ab", text());
+    failures.clear();
+    EXPECT_TRUE(act(search_actions::FIND));
+    EXPECT_EQ(L"", failures);
+    checkTree();
+}
+
 // Each find of a Replace All searches on behind the match before: a pattern that looks ahead to
 // the end of the text from every match would do hours of work in all, each find within its own
 // budget. The finds share the budget of one search over the area, so Replace All stops with the

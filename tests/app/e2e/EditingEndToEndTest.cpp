@@ -1,0 +1,251 @@
+// Editing in Tessel.exe as a user meets it: a snippet typed after an undone Tab, End on
+// word-wrapped rows, the view after undoing a Delete of everything, Alt held for a column drag,
+// and a file opened read-only from the open dialog. Keys and the mouse go through SendInput;
+// what happened is read back from the saved bytes, the titles, the system caret and the pixels.
+
+#include "app/e2e/TesselRun.h"
+
+#include <gtest/gtest.h>
+
+#include <dlgs.h>
+
+#include <algorithm>
+
+namespace tessel_test {
+namespace {
+
+using EditingEndToEnd = TesselCopyTest;
+
+// The shipped theme's selection (#3399FF at 30 %) over white.
+constexpr uint32_t SELECTED = 0xC1E0FF;
+
+// The user's preferences: the test font, and the face of the editor as given.
+void writeFace(TesselCopy& copy, const std::string& face) {
+    copy.folder.write(L"user-1\\config\\preferences.tsConfig",
+                      std::string(TesselCopy::VERSION_ENTRY) +
+                          "app.editor.font : { names : [ 'DejaVu Sans Mono' ] size : 10 } app.editor.face : { " +
+                          face + " } }\r\n");
+}
+
+// The system caret of the window's thread, in the client coordinates of its window.
+RECT caretOf(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) || info.hwndCaret != window)
+        return RECT{-1, -1, -1, -1};
+    return info.rcCaret;
+}
+
+// Waits until the window's layout has put the tab strip above the editor: until then the
+// editor may still move down by the strip's height, and a click aimed at it land elsewhere.
+testing::AssertionResult laidOut(TesselRun& tessel) {
+    const HWND editor = tessel.editor();
+    POINT origin = {0, 0};
+    if (pollFor(
+            [&] {
+                origin = {0, 0};
+                return ::ClientToScreen(editor, &origin) && ::ScreenToClient(tessel.window(), &origin) && origin.y > 0;
+            },
+            WAIT_MS))
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "the editor stayed at the top of the window";
+}
+
+// Whether the window's thread is in a menu's loop: the menu bar armed, or a menu open.
+bool inMenuMode(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) && (info.flags & GUI_INMENUMODE);
+}
+
+// Pixels of text ink in the capture.
+int inkOf(const Capture& capture) { return capture.count(0x000000, 128); }
+
+TEST_F(EditingEndToEnd, ASnippetAfterAnUndoneTabIsIndentedByItsLine) {
+    const std::string old = "int f(void)\r\n{\r\n    puts(\"x\");\r\n}\r\n";
+    copy.folder.write(L"undo.c", old);
+    TesselRun tessel(copy, L"undo.c");
+    ASSERT_TRUE(tessel.showsKeywords()) << "the bundles never coloured the text";
+    ASSERT_TRUE(tessel.focusEditor());
+    // At the end of the puts line, Tab twice (two blanks to the tab stop, then four), Ctrl+Z
+    // (the four go), End (back before the two blanks left), Enter, "for", Tab.
+    const HWND editor = tessel.editor();
+    for (WORD key : {VK_DOWN, VK_DOWN, VK_END, VK_TAB, VK_TAB})
+        ASSERT_TRUE(pressChordIn(editor, {key}));
+    ASSERT_TRUE(pressChordIn(editor, {VK_CONTROL, 'Z'}));
+    ASSERT_TRUE(pressChordIn(editor, {VK_END}));
+    ASSERT_TRUE(pressChordIn(editor, {VK_RETURN}));
+    ASSERT_TRUE(activate(editor) && typeKeys(L"for"));
+    ASSERT_TRUE(pressChordIn(editor, {VK_TAB}));
+    EXPECT_EQ("int f(void)\r\n{\r\n    puts(\"x\");\r\n"
+              "    for (size_t i = 0; i < count; ++i) {\r\n"
+              "        \r\n"
+              "    }\r\n"
+              "}\r\n",
+              savedText(tessel, L"undo.c", old));
+}
+
+TEST_F(EditingEndToEnd, EndOnAWrappedLineShowsTheCaretAtTheEndOfItsRow) {
+    writeFace(copy, "word_wrap : true boundary : 40 boundary_break : true");
+    std::string line;
+    while (line.size() < 280)
+        line += "word ";
+    line += "last  ";
+    copy.folder.write(L"wrap.txt", line + "\r\nnext\r\n");
+    TesselRun tessel(copy, L"wrap.txt");
+    ASSERT_TRUE(tessel.hasTitle(L"wrap.txt - Tessel"));
+    ASSERT_TRUE(tessel.focusEditor());
+    const HWND editor = tessel.editor();
+    RECT caret = {};
+    ASSERT_TRUE(pollFor([&] { return (caret = caretOf(editor)).bottom > caret.top; }, WAIT_MS))
+        << "no caret shown";
+    const LONG rowHeight = caret.bottom - caret.top;
+    const LONG start = caret.left;
+    const double w = characterWidth();
+    // Each End, and the row and column the caret is drawn at after it.
+    ASSERT_TRUE(pressChordIn(editor, {VK_END}));
+    EXPECT_TRUE(pollFor([&] { return (caret = caretOf(editor)).left > start + 30 * w; }, WAIT_MS))
+        << "the caret stayed at x " << caret.left;
+    EXPECT_EQ(0, caret.top / rowHeight) << "drawn at the end of the first row, not the start of the second";
+    ASSERT_TRUE(pressChordIn(editor, {VK_END}));
+    EXPECT_TRUE(pollFor([&] { return (caret = caretOf(editor)).top / rowHeight > 1; }, WAIT_MS))
+        << "the second End stayed on row " << caret.top / rowHeight;
+    const LONG lastRow = caret.top / rowHeight;
+    const LONG lastText = caret.left;
+    ASSERT_TRUE(pressChordIn(editor, {VK_END}));
+    EXPECT_TRUE(pollFor([&] { return (caret = caretOf(editor)).left > lastText; }, WAIT_MS))
+        << "the third End goes behind the two blanks";
+    EXPECT_EQ(lastRow, caret.top / rowHeight);
+    EXPECT_NEAR(lastText + 2 * w, caret.left, 1.0);
+}
+
+// The file is blank above its last 60 lines of text: the view shows ink only when it shows
+// the end. No line numbers, so that the gutter stays blank too.
+TEST_F(EditingEndToEnd, UndoAndCtrlEndShowTheCaretAtTheEndOfALargeFile) {
+    writeFace(copy, "gutter_line_numbers : false");
+    std::string text(200000, '\n');
+    for (int i = 0; i < 60; ++i)
+        text += std::string(150, 'x') + "\n";
+    copy.folder.write(L"large.txt", text);
+    TesselRun tessel(copy, L"large.txt");
+    ASSERT_TRUE(tessel.hasTitle(L"large.txt - Tessel"));
+    ASSERT_TRUE(tessel.focusEditor());
+    const HWND editor = tessel.editor();
+    Capture capture;
+    const auto shows = [&](bool text) {
+        return pollFor([&] { return (inkOf(capture = Capture::of(editor)) > 2000) == text; }, WAIT_MS, 20);
+    };
+    ASSERT_TRUE(shows(false)) << "the top is blank; the capture is in " << keepCapture(capture, "top");
+    ASSERT_TRUE(pressChordIn(editor, {VK_CONTROL, 'A'}));
+    ASSERT_TRUE(pressChordIn(editor, {VK_DELETE}));
+    ASSERT_TRUE(tessel.hasTitle(L"large.txt * - Tessel"));
+    ASSERT_TRUE(pressChordIn(editor, {VK_CONTROL, 'Z'}));
+    EXPECT_TRUE(shows(true)) << "after Ctrl+Z the view stayed away from the caret at the end; the capture is in "
+                             << keepCapture(capture, "undone");
+    // The view scrolled back to the top, the caret left at the end: Ctrl+End shows it.
+    ::PostMessageW(editor, WM_VSCROLL, SB_TOP, 0);
+    ASSERT_TRUE(shows(false)) << "the scroll bar's request did not reach the view";
+    ASSERT_TRUE(pressChordIn(editor, {VK_CONTROL, VK_END}));
+    EXPECT_TRUE(shows(true)) << "Ctrl+End did not scroll; the capture is in " << keepCapture(capture, "end");
+}
+
+TEST_F(EditingEndToEnd, ReleasingAltAfterAColumnDragLeavesTheMenuBarAlone) {
+    copy.folder.write(L"alt.txt", "abcdef\r\nghijkl\r\nmnopqr\r\n");
+    TesselRun tessel(copy, L"alt.txt");
+    ASSERT_TRUE(tessel.hasTitle(L"alt.txt - Tessel"));
+    ASSERT_TRUE(laidOut(tessel));
+    ASSERT_TRUE(tessel.focusEditor());
+    const HWND editor = tessel.editor();
+    // From the second character of the first line to the fifth of the second.
+    RECT caret = {};
+    ASSERT_TRUE(pollFor([&] { return (caret = caretOf(editor)).bottom > caret.top; }, WAIT_MS)) << "no caret shown";
+    const double w = characterWidth();
+    const LONG rowHeight = caret.bottom - caret.top;
+    POINT from = {caret.left + static_cast<LONG>(1.5 * w), caret.top + rowHeight / 2};
+    POINT to = {caret.left + static_cast<LONG>(4.5 * w), caret.top + rowHeight * 3 / 2};
+    ::ClientToScreen(editor, &from);
+    ::ClientToScreen(editor, &to);
+    ASSERT_TRUE(activate(editor) && holdKey(VK_MENU, true));
+    ASSERT_TRUE(dragAt(from, to));
+    // The rectangle shows (the theme's selection over white) before Alt goes up.
+    Capture capture;
+    const bool selected = pollFor([&] { return (capture = Capture::of(editor)).count(SELECTED, 12) > 100; }, WAIT_MS, 20);
+    ASSERT_TRUE(holdKey(VK_MENU, false));
+    ASSERT_TRUE(selected) << "the drag selected nothing; the capture is in " << keepCapture(capture, "alt-drag");
+    // An armed menu bar would take the character.
+    ASSERT_TRUE(activate(editor) && typeKeys(L"z"));
+    EXPECT_TRUE(tessel.hasTitle(L"alt.txt * - Tessel")) << "the typed character went elsewhere";
+    EXPECT_FALSE(inMenuMode(editor)) << "the menu bar is armed";
+}
+
+// The open dialog's controls: the name box and the "Open as read-only" box, set as a user
+// would, then its Open button.
+testing::AssertionResult confirmFileDialog(TesselRun& tessel, const wchar_t* title, const std::wstring& path,
+                                           bool readOnly) {
+    HWND dialog = nullptr;
+    if (!pollFor(
+            [&] {
+                for (HWND shown : OtherProcess::findTopLevel(L"#32770", tessel.process.processId()))
+                    if (shown && OtherProcess::windowText(shown) == title)
+                        dialog = shown;
+                return dialog != nullptr;
+            },
+            WAIT_MS))
+        return testing::AssertionFailure() << "no dialog titled " << TesselRun::narrow(title);
+    HWND name = ::GetDlgItem(dialog, cmb13);
+    if (!name)
+        name = ::GetDlgItem(dialog, edt1);
+    if (!name || !::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str())))
+        return testing::AssertionFailure() << "the name box took no name";
+    if (readOnly) {
+        HWND box = ::GetDlgItem(dialog, chx1);
+        if (!box || !::IsWindowVisible(box))
+            return testing::AssertionFailure() << "no read-only box shown";
+        ::SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
+    }
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+    if (!pollFor([&] { return !::IsWindow(dialog) || !::IsWindowVisible(dialog); }, WAIT_MS))
+        return testing::AssertionFailure() << "the dialog stayed";
+    return testing::AssertionSuccess();
+}
+
+// The status bar's text area: the left half of the 24 pixels at the bottom of the window.
+Capture statusArea(HWND window) {
+    const Capture all = Capture::of(window);
+    Capture part;
+    part.width = all.width / 2;
+    part.height = std::min(24, all.height);
+    for (int y = all.height - part.height; y < all.height; ++y)
+        for (int x = 0; x < part.width; ++x)
+            part.pixels.push_back(all.at(x, y));
+    return part;
+}
+
+TEST_F(EditingEndToEnd, AFileOpenedReadOnlyRefusesEditsSaysSoAndSavesAsACopy) {
+    const std::string old = "int x;\r\n";
+    copy.folder.write(L"ro.c", old);
+    TesselRun tessel(copy, L"");
+    ASSERT_TRUE(tessel.hasTitle(L"Untitled - Tessel"));
+    ASSERT_TRUE(pressChordIn(tessel.window(), {VK_CONTROL, 'O'}));
+    ASSERT_TRUE(confirmFileDialog(tessel, L"Open", copy.folder / L"ro.c", true));
+    ASSERT_TRUE(tessel.hasTitle(L"ro.c - Tessel"));
+    ASSERT_TRUE(tessel.focusEditor());
+    const Capture before = statusArea(tessel.window());
+    ASSERT_TRUE(typeText(tessel.editor(), L"q"));
+    Capture after;
+    EXPECT_TRUE(pollFor([&] { return inkOf(after = statusArea(tessel.window())) > inkOf(before) + 100; }, WAIT_MS, 20))
+        << "the status bar said nothing; the capture is in " << keepCapture(after, "read-only");
+    EXPECT_EQ(L"ro.c - Tessel", tessel.title()) << "the document was changed";
+
+    // Ctrl+S asks where to save the copy; the file opened stays as it was.
+    ASSERT_TRUE(pressChordIn(tessel.window(), {VK_CONTROL, 'S'}));
+    ASSERT_TRUE(confirmFileDialog(tessel, L"Save As", copy.folder / L"copy.c", false));
+    ASSERT_TRUE(tessel.hasTitle(L"copy.c - Tessel"));
+    EXPECT_EQ(old, copy.folder.read(L"copy.c"));
+    ASSERT_TRUE(typeText(tessel.editor(), L"q"));
+    EXPECT_TRUE(tessel.hasTitle(L"copy.c * - Tessel")) << "the copy is editable";
+    EXPECT_EQ(old, copy.folder.read(L"ro.c"));
+}
+
+} // namespace
+} // namespace tessel_test
