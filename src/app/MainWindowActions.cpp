@@ -160,8 +160,12 @@ bool MainWindow::onPreviousTab(afActionEvent&) {
 bool MainWindow::onSelectTheme(afActionEvent&) {
     if (!m_services.themes)
         return true;
+    // The theme in force: the shipped one while the preferences name none.
+    pel::UUID current;
+    const bool named =
+        pel::UUID::parse((m_facePreset.theme.empty() ? std::wstring(SHIPPED_THEME) : m_facePreset.theme).c_str(), &current);
     pel::UUID picked;
-    if (!chooseTheme(this, getActionContext(), m_services.themes->getChooserData(), &picked))
+    if (!chooseTheme(this, getActionContext(), m_services.themes->getChooserData(), named ? &current : nullptr, &picked))
         return true;
     FacePreset preset = m_facePreset;
     preset.theme = picked.toString();
