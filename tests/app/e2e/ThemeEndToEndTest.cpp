@@ -1,7 +1,8 @@
 // The looks of Tessel.exe as a user picks and edits them, with the shipped bundles only: the
-// theme chooser of the View menu, and the bundle editor's tree while nodes open and close and
-// the bundles load again. Read back from the windows' pixels and from what their controls
-// answer another process.
+// theme chooser of the View menu, the bundle editor's tree while nodes open and close and the
+// bundles load again, and a document's colours while a grammar is changed and the change
+// undone. Read back from the windows' pixels and from what their controls answer another
+// process.
 
 #include "app/e2e/TesselRun.h"
 
@@ -9,6 +10,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace tessel_test {
@@ -113,6 +115,14 @@ TreeRows rowsOf(HWND tree) {
     return rows;
 }
 
+int bundlesIn(HWND tree) {
+    int count = 0;
+    for (LPARAM item = ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0); item;
+         item = ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, item))
+        ++count;
+    return count;
+}
+
 // Whether the tree shows its rows on the window colour and nothing else: ink on the first row,
 // and only the window colour right of the rows' texts (from three fifths of the width) and below
 // the last row. Old rows' text, a placeholder or an unpainted band would show there.
@@ -140,9 +150,10 @@ TEST_F(ThemeEndToEnd, TheBundleTreeRepaintsWhatChangesAndKeepsItsOpenNodesAcross
     ASSERT_TRUE(tree);
     const int rowHeight = static_cast<int>(::SendMessageW(tree, TVM_GETITEMHEIGHT, 0, 0));
     ASSERT_GT(rowHeight, 0);
-    // Waits until the tree has the rows and shows them cleanly; the capture is kept.
+    // Waits until the tree has the rows and shows them cleanly, its top rows as in `same` (when
+    // given); the capture is kept.
     Capture seen;
-    const auto showsRows = [&](const TreeRows& wanted, const Capture* same) {
+    const auto showsRows = [&](const TreeRows& wanted, const Capture* same, int sameRows) {
         return pollFor(
             [&] {
                 if (!(rowsOf(tree) == wanted))
@@ -150,7 +161,9 @@ TEST_F(ThemeEndToEnd, TheBundleTreeRepaintsWhatChangesAndKeepsItsOpenNodesAcross
                 seen = Capture::of(tree);
                 if (!paintedClean(seen, static_cast<int>(wanted.expanded.size()), rowHeight))
                     return false;
-                return !same || same->pixels == seen.pixels;
+                const size_t top = static_cast<size_t>(sameRows * rowHeight) * seen.width;
+                return !same || (same->width == seen.width && same->pixels.size() >= top && seen.pixels.size() >= top &&
+                                 std::equal(seen.pixels.begin(), seen.pixels.begin() + top, same->pixels.begin()));
             },
             WAIT_MS, 20);
     };
@@ -158,36 +171,133 @@ TEST_F(ThemeEndToEnd, TheBundleTreeRepaintsWhatChangesAndKeepsItsOpenNodesAcross
     // The six shipped bundles, C selected.
     ASSERT_TRUE(pressChordIn(tree, {VK_HOME}));
     const TreeRows closed = {std::vector<bool>(6, false), 0};
-    ASSERT_TRUE(showsRows(closed, nullptr)) << "the first paint; " << keepCapture(seen, "tree-closed");
+    ASSERT_TRUE(showsRows(closed, nullptr, 0)) << "the first paint; " << keepCapture(seen, "tree-closed");
     const Capture closedLook = seen;
 
     // C and its Grammars opened (C, C++ below), Grammars selected: eleven rows.
     for (WORD key : {VK_RIGHT, VK_DOWN, VK_RIGHT})
         ASSERT_TRUE(pressChord({key}));
     const TreeRows open = {{true, true, false, false, false, false, false, false, false, false, false}, 1};
-    ASSERT_TRUE(showsRows(open, nullptr)) << "after opening; " << keepCapture(seen, "tree-open");
+    ASSERT_TRUE(showsRows(open, nullptr, 0)) << "after opening; " << keepCapture(seen, "tree-open");
     const Capture openLook = seen;
 
-    // Bundles > Reload Bundles: the bundles go and come back as new nodes, opened as they were.
-    const LPARAM firstRoot = ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    // A bundle of the user's, then Bundles > Reload Bundles: the bundles go and come back, the
+    // new one last, opened and selected as they were.
+    const std::wstring zeta = L"user-1\\bundles\\Zeta.30000002-0000-0000-0000-000000000001.tsBundle";
+    ::CreateDirectoryW((copy.folder / L"user-1\\bundles").c_str(), nullptr);
+    ::CreateDirectoryW((copy.folder / zeta).c_str(), nullptr);
+    copy.folder.write(zeta + L"\\info.30000002-0000-0000-0000-000000000001.tsInfo", "{ title: 'Zeta' }");
     ASSERT_TRUE(pressChordIn(tessel.window(), {VK_MENU, 'B'}));
     ASSERT_TRUE(tessel.hasOpenMenus(1)) << "Alt+B opened no menu";
     ASSERT_TRUE(pressChord({'R'}));
-    ASSERT_TRUE(pollFor(
-        [&] {
-            const LPARAM root = ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
-            return root && root != firstRoot;
-        },
-        WAIT_MS))
+    ASSERT_TRUE(pollFor([&] { return bundlesIn(tree) == 7; }, WAIT_MS))
         << "the bundles were not loaded again";
     ASSERT_TRUE(activate(shown));
-    EXPECT_TRUE(showsRows(open, &openLook)) << "after the reload; " << keepCapture(seen, "tree-reloaded");
+    TreeRows reopened = open;
+    reopened.expanded.push_back(false);
+    EXPECT_TRUE(showsRows(reopened, &openLook, 11)) << "after the reload; " << keepCapture(seen, "tree-reloaded");
 
     // Closed again, C selected: as it first looked, no old row left behind.
     ASSERT_TRUE(pressChordIn(tree, {VK_LEFT}));
     ASSERT_TRUE(pressChord({VK_UP}));
     ASSERT_TRUE(pressChord({VK_LEFT}));
-    EXPECT_TRUE(showsRows(closed, &closedLook)) << "after closing; " << keepCapture(seen, "tree-closed-again");
+    TreeRows reclosed = closed;
+    reclosed.expanded.push_back(false);
+    EXPECT_TRUE(showsRows(reclosed, &closedLook, 6)) << "after closing; " << keepCapture(seen, "tree-closed-again");
+}
+
+// Puts the text on the clipboard, as copying it elsewhere would.
+bool copyToClipboard(const std::wstring& text) {
+    if (!::OpenClipboard(nullptr))
+        return false;
+    ::EmptyClipboard();
+    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    bool placed = false;
+    if (void* bytes = block ? ::GlobalLock(block) : nullptr) {
+        std::copy(text.c_str(), text.c_str() + text.size() + 1, static_cast<wchar_t*>(bytes));
+        ::GlobalUnlock(block);
+        placed = ::SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+    }
+    if (!placed && block)
+        ::GlobalFree(block);
+    ::CloseClipboard();
+    return placed;
+}
+
+// The places of the pixels in the colour on the rows above `bottom`: the shape of the text
+// drawn in it there.
+std::vector<size_t> inkOf(const Capture& capture, uint32_t colour, int bottom) {
+    std::vector<size_t> places;
+    const size_t end = std::min(capture.pixels.size(), static_cast<size_t>(std::max(bottom, 0)) * capture.width);
+    for (size_t at = 0; at < end; ++at)
+        if (Capture::distance(capture.pixels[at], colour) <= 8)
+            places.push_back(at);
+    return places;
+}
+
+TEST_F(ThemeEndToEnd, AGrammarChangeUndoneLeavesTheStringsAsTheyWere) {
+    constexpr uint32_t STRING_RED = 0xA31515, COMMENT_GREEN = 0x5E7A3A; // the shipped theme's
+    constexpr int UNCOVERED = 100; // the document's rows the bundle editor leaves in sight
+    copy.folder.write(L"v.json", "[\"some words\"]\r\n");
+    TesselRun tessel(copy, L"v.json");
+    const HWND document = tessel.editor();
+    ASSERT_TRUE(document);
+    std::vector<size_t> upright;
+    ASSERT_TRUE(pollFor([&] { return (upright = inkOf(Capture::of(document), STRING_RED, UNCOVERED)).size() > 20; }, WAIT_MS, 20))
+        << "the string was never red";
+
+    // The bundle editor below the document's first rows, its JSON grammar open.
+    ASSERT_TRUE(pressChordIn(tessel.window(), {VK_F4}));
+    HWND shown = nullptr;
+    ASSERT_TRUE(pollFor(
+        [&] {
+            shown = OtherProcess::findTopLevel(L"TesselBundleEditor", tessel.process.processId()).front();
+            return shown && ::IsWindowVisible(shown);
+        },
+        WAIT_MS));
+    RECT text = {};
+    ::GetWindowRect(document, &text);
+    ::SetWindowPos(shown, nullptr, text.left, text.top + UNCOVERED + 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    const HWND tree = OtherProcess::findChild(shown, L"SysTreeView32");
+    ASSERT_TRUE(tree);
+    ASSERT_TRUE(pressChordIn(tree, {VK_HOME})); // C, then JavaScript, JSON: its Grammars, its JSON
+    for (WORD key : {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN})
+        ASSERT_TRUE(pressChord({key}));
+    HWND grammar = nullptr;
+    ASSERT_TRUE(pollFor([&] { return (grammar = OtherProcess::findChild(shown, TesselRun::EDITOR)) != nullptr; }, WAIT_MS))
+        << "the grammar did not open";
+    RECT box = {};
+    ASSERT_TRUE(pollFor([&] { return ::GetWindowRect(grammar, &box) && box.right > box.left && box.bottom > box.top; },
+                        WAIT_MS))
+        << "the grammar's text was never laid out";
+    ASSERT_TRUE(activate(shown));
+    ASSERT_TRUE(clickAt({(box.left + box.right) / 2, (box.top + box.bottom) / 2}));
+    ASSERT_TRUE(tessel.hasFocus(grammar));
+
+    // Its strings named as comments, pasted over the whole text and saved: their text green (and
+    // italic).
+    std::string shipped;
+    ASSERT_TRUE(copy.folder.tryRead(L"bundles\\JSON.fbd9bc1c-36c2-42f4-91e0-b2dfc7b6613b.tsBundle\\grammars\\"
+                                    L"JSON.d5cdaecf-99c6-4725-a36f-d400777f8d14.tsGrammar",
+                                    &shipped));
+    std::wstring changed(shipped.begin(), shipped.end());
+    const std::wstring name = L"\"string.quoted.double.json\"";
+    ASSERT_NE(std::wstring::npos, changed.find(name));
+    changed.replace(changed.find(name), name.size(), L"\"comment.json\"");
+    ASSERT_TRUE(copyToClipboard(changed));
+    for (WORD letter : {'A', 'V', 'S'})
+        ASSERT_TRUE(pressChord({VK_CONTROL, letter}));
+    ASSERT_TRUE(pollFor([&] { return inkOf(Capture::of(document), COMMENT_GREEN, UNCOVERED).size() > 20; }, WAIT_MS, 20))
+        << "the strings never turned into comments; " << keepCapture(Capture::of(document), "json-comments");
+
+    // Undone and saved again: red (the quotes were, as punctuation of a string), and upright as
+    // before.
+    ASSERT_TRUE(pressChord({VK_CONTROL, 'Z'}));
+    ASSERT_TRUE(pressChord({VK_CONTROL, 'S'}));
+    std::vector<size_t> seen;
+    EXPECT_TRUE(pollFor([&] { return (seen = inkOf(Capture::of(document), STRING_RED, UNCOVERED)) == upright; }, WAIT_MS, 20))
+        << seen.size() << " red pixels where " << upright.size() << " were; "
+        << keepCapture(Capture::of(document), "json-undone");
 }
 
 } // namespace
