@@ -1,7 +1,8 @@
 // The bundle editor in the running application, over the shipped bundles and the real managers:
 // an edited grammar saved colours the open documents and leaves only its change in the user's
-// folder, a new snippet from its template expands by its trigger once saved, and unsaved
-// entries are asked about before the window closes.
+// folder, a style a grammar or theme change takes away leaves them at once, a new snippet from
+// its template expands by its trigger once saved, and unsaved entries are asked about before
+// the window closes.
 
 #include "ShellFixture.h"
 
