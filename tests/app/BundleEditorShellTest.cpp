@@ -68,16 +68,6 @@ protected:
     static DocumentController& textOf(BundleEntryEditor& entryEditor) {
         return *static_cast<BundleEntryTextEditor*>(entryEditor.getText())->getController();
     }
-    // Inserts the text after the first `after` in the entry's text, as typing there does.
-    static void typeAfter(BundleEntryEditor& entryEditor, const std::wstring& after, const std::wstring& text) {
-        DocumentController& controller = textOf(entryEditor);
-        std::wstring whole;
-        controller.getText(&whole);
-        const size_t at = whole.find(after);
-        ASSERT_NE(std::wstring::npos, at) << narrow(after);
-        DocumentController::Lock lock(controller, DocumentController::LOCK_EDIT);
-        controller.insertAt(static_cast<int32_t>(text.size()), static_cast<int32_t>(at + after.size()), text.c_str());
-    }
     // Puts `to` in place of the first `from` in the entry's text, as selecting it and typing do.
     static void replaceIn(BundleEntryEditor& entryEditor, const std::wstring& from, const std::wstring& to) {
         DocumentController& controller = textOf(entryEditor);
@@ -88,6 +78,10 @@ protected:
         DocumentController::Lock lock(controller, DocumentController::LOCK_EDIT);
         controller.removeAt(static_cast<int32_t>(from.size()), static_cast<int32_t>(at));
         controller.insertAt(static_cast<int32_t>(to.size()), static_cast<int32_t>(at), to.c_str());
+    }
+    // Inserts the text after the first `after` in the entry's text, as typing there does.
+    static void typeAfter(BundleEntryEditor& entryEditor, const std::wstring& after, const std::wstring& text) {
+        replaceIn(entryEditor, after, after + text);
     }
     // The line (from 1) of the entry editor's text on which `text` first stands.
     size_t lineOf(BundleEntryEditor& entry, const std::wstring& text) {
@@ -258,28 +252,29 @@ TEST_F(BundleEditorShellTest, AStyleAGrammarOrThemeChangeTakesAwayLeavesTheOpenD
         });
     };
 
-    ASSERT_TRUE(editor->activateNode(editor->findNode(L"JSON\\Grammars\\JSON")));
-    BundleEntryEditor& grammar = *editor->getActiveEditor();
-    replaceIn(grammar, L"\"string.quoted.double.json\"", L"\"comment.json\"");
-    run(L"bundles.item.save");
-    ASSERT_TRUE(grammar.getProblems().empty()) << narrow(grammar.getProblems()[0].second);
+    // The entry at the path opened, the text changed and saved.
+    const auto change = [&](const wchar_t* path, const std::wstring& from, const std::wstring& to) {
+        ASSERT_TRUE(editor->activateNode(editor->findNode(path)));
+        BundleEntryEditor& entry = *editor->getActiveEditor();
+        replaceIn(entry, from, to);
+        run(L"bundles.item.save");
+        ASSERT_TRUE(entry.getProblems().empty()) << narrow(entry.getProblems()[0].second);
+    };
+    const std::wstring string = L"\"string.quoted.double.json\"", comment = L"\"comment.json\"";
+    ASSERT_NO_FATAL_FAILURE(change(L"JSON\\Grammars\\JSON", string, comment));
     ASSERT_TRUE(shows(L"comment.json", true)) << "the strings never turned into italic comments";
 
-    ASSERT_TRUE(textOf(grammar).undo());
+    ASSERT_TRUE(textOf(*editor->getActiveEditor()).undo());
     run(L"bundles.item.save");
     EXPECT_TRUE(shows(L"string.quoted.double.json", false)) << "the strings stayed italic";
     EXPECT_EQ(upright, fontOfString());
     EXPECT_EQ(upright, freshFontOfString());
 
     // The same through the theme: comments that are no longer italic in it are upright at once.
-    replaceIn(grammar, L"\"string.quoted.double.json\"", L"\"comment.json\"");
-    run(L"bundles.item.save");
+    ASSERT_NO_FATAL_FAILURE(change(L"JSON\\Grammars\\JSON", string, comment));
     ASSERT_TRUE(shows(L"comment.json", true));
-    ASSERT_TRUE(editor->activateNode(editor->findNode(L"Tessel\\Themes\\Tessel Light")));
-    BundleEntryEditor& theme = *editor->getActiveEditor();
-    replaceIn(theme, L"foreground: \"#5E7A3A\" font_style: \"italic\"", L"foreground: \"#5E7A3A\"");
-    run(L"bundles.item.save");
-    ASSERT_TRUE(theme.getProblems().empty()) << narrow(theme.getProblems()[0].second);
+    ASSERT_NO_FATAL_FAILURE(change(L"Tessel\\Themes\\Tessel Light", L"foreground: \"#5E7A3A\" font_style: \"italic\"",
+                                   L"foreground: \"#5E7A3A\""));
     EXPECT_TRUE(shows(L"comment.json", false)) << "the comments stayed italic";
 }
 

@@ -137,15 +137,8 @@ TEST_F(ThemeEndToEnd, TheBundleTreeRepaintsWhatChangesAndKeepsItsOpenNodesAcross
     copy.folder.write(L"tree.c", "int z;\r\n");
     TesselRun tessel(copy, L"tree.c");
     ASSERT_TRUE(tessel.showsKeywords()) << "the bundles never coloured the text";
-    ASSERT_TRUE(pressChordIn(tessel.window(), {VK_F4}));
-    HWND shown = nullptr;
-    ASSERT_TRUE(pollFor(
-        [&] {
-            shown = OtherProcess::findTopLevel(L"TesselBundleEditor", tessel.process.processId()).front();
-            return shown && ::IsWindowVisible(shown);
-        },
-        WAIT_MS))
-        << "F4 showed no bundle editor";
+    const HWND shown = tessel.showBundleEditor();
+    ASSERT_TRUE(shown) << "F4 showed no bundle editor";
     const HWND tree = OtherProcess::findChild(shown, L"SysTreeView32");
     ASSERT_TRUE(tree);
     const int rowHeight = static_cast<int>(::SendMessageW(tree, TVM_GETITEMHEIGHT, 0, 0));
@@ -247,14 +240,8 @@ TEST_F(ThemeEndToEnd, AGrammarChangeUndoneLeavesTheStringsAsTheyWere) {
         << "the string was never red";
 
     // The bundle editor below the document's first rows, its JSON grammar open.
-    ASSERT_TRUE(pressChordIn(tessel.window(), {VK_F4}));
-    HWND shown = nullptr;
-    ASSERT_TRUE(pollFor(
-        [&] {
-            shown = OtherProcess::findTopLevel(L"TesselBundleEditor", tessel.process.processId()).front();
-            return shown && ::IsWindowVisible(shown);
-        },
-        WAIT_MS));
+    const HWND shown = tessel.showBundleEditor();
+    ASSERT_TRUE(shown) << "F4 showed no bundle editor";
     RECT text = {};
     ::GetWindowRect(document, &text);
     ::SetWindowPos(shown, nullptr, text.left, text.top + UNCOVERED + 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
