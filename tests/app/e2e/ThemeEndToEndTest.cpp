@@ -144,19 +144,30 @@ TEST_F(ThemeEndToEnd, TheBundleTreeRepaintsWhatChangesAndKeepsItsOpenNodesAcross
     const int rowHeight = static_cast<int>(::SendMessageW(tree, TVM_GETITEMHEIGHT, 0, 0));
     ASSERT_GT(rowHeight, 0);
     // Waits until the tree has the rows and shows them cleanly, its top rows as in `same` (when
-    // given); the capture is kept.
+    // given); the last capture is kept, and what was wrong with it.
     Capture seen;
+    std::string wrong;
     const auto showsRows = [&](const TreeRows& wanted, const Capture* same, int sameRows) {
         return pollFor(
             [&] {
-                if (!(rowsOf(tree) == wanted))
+                const TreeRows rows = rowsOf(tree);
+                if (!(rows == wanted)) {
+                    wrong = std::to_string(rows.expanded.size()) + " rows, row " + std::to_string(rows.selected) +
+                            " selected";
                     return false;
+                }
                 seen = Capture::of(tree);
-                if (!paintedClean(seen, static_cast<int>(wanted.expanded.size()), rowHeight))
+                if (!paintedClean(seen, static_cast<int>(wanted.expanded.size()), rowHeight)) {
+                    wrong = "more than the window colour beside or below the rows";
                     return false;
-                const size_t top = static_cast<size_t>(sameRows * rowHeight) * seen.width;
-                return !same || (same->width == seen.width && same->pixels.size() >= top && seen.pixels.size() >= top &&
-                                 std::equal(seen.pixels.begin(), seen.pixels.begin() + top, same->pixels.begin()));
+                }
+                if (!same)
+                    return true;
+                int differing = 0;
+                for (size_t at = 0; at < static_cast<size_t>(sameRows * rowHeight) * seen.width; ++at)
+                    differing += at >= seen.pixels.size() || at >= same->pixels.size() || seen.pixels[at] != same->pixels[at];
+                wrong = std::to_string(differing) + " pixels of the top rows differ";
+                return differing == 0;
             },
             WAIT_MS, 20);
     };
@@ -164,14 +175,14 @@ TEST_F(ThemeEndToEnd, TheBundleTreeRepaintsWhatChangesAndKeepsItsOpenNodesAcross
     // The six shipped bundles, C selected.
     ASSERT_TRUE(pressChordIn(tree, {VK_HOME}));
     const TreeRows closed = {std::vector<bool>(6, false), 0};
-    ASSERT_TRUE(showsRows(closed, nullptr, 0)) << "the first paint; " << keepCapture(seen, "tree-closed");
+    ASSERT_TRUE(showsRows(closed, nullptr, 0)) << "the first paint: " << wrong << "; " << keepCapture(seen, "tree-closed");
     const Capture closedLook = seen;
 
     // C and its Grammars opened (C, C++ below), Grammars selected: eleven rows.
     for (WORD key : {VK_RIGHT, VK_DOWN, VK_RIGHT})
         ASSERT_TRUE(pressChord({key}));
     const TreeRows open = {{true, true, false, false, false, false, false, false, false, false, false}, 1};
-    ASSERT_TRUE(showsRows(open, nullptr, 0)) << "after opening; " << keepCapture(seen, "tree-open");
+    ASSERT_TRUE(showsRows(open, nullptr, 0)) << "after opening: " << wrong << "; " << keepCapture(seen, "tree-open");
     const Capture openLook = seen;
 
     // A bundle of the user's, then Bundles > Reload Bundles: the bundles go and come back, the
@@ -188,7 +199,9 @@ TEST_F(ThemeEndToEnd, TheBundleTreeRepaintsWhatChangesAndKeepsItsOpenNodesAcross
     ASSERT_TRUE(activate(shown));
     TreeRows reopened = open;
     reopened.expanded.push_back(false);
-    EXPECT_TRUE(showsRows(reopened, &openLook, 11)) << "after the reload; " << keepCapture(seen, "tree-reloaded");
+    EXPECT_TRUE(showsRows(reopened, &openLook, 11))
+        << "after the reload: " << wrong << "; " << keepCapture(seen, "tree-reloaded") << " and "
+        << keepCapture(openLook, "tree-open");
 
     // Closed again, C selected: as it first looked, no old row left behind.
     ASSERT_TRUE(pressChordIn(tree, {VK_LEFT}));
@@ -196,7 +209,9 @@ TEST_F(ThemeEndToEnd, TheBundleTreeRepaintsWhatChangesAndKeepsItsOpenNodesAcross
     ASSERT_TRUE(pressChord({VK_LEFT}));
     TreeRows reclosed = closed;
     reclosed.expanded.push_back(false);
-    EXPECT_TRUE(showsRows(reclosed, &closedLook, 6)) << "after closing; " << keepCapture(seen, "tree-closed-again");
+    EXPECT_TRUE(showsRows(reclosed, &closedLook, 6))
+        << "after closing: " << wrong << "; " << keepCapture(seen, "tree-closed-again") << " and "
+        << keepCapture(closedLook, "tree-closed");
 }
 
 // Puts the text on the clipboard, as copying it elsewhere would.
