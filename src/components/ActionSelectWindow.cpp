@@ -195,7 +195,8 @@ void ActionSelectWindow::drawRow(afCanvas& canvas, int32_t row, bool selected, c
         // A column for the mark on every row, so the titles stay in line.
         const SIZE mark = afCanvas::menuCheckSize();
         if (candidate == m_current)
-            canvas.drawMenuCheck(afRect(text.left, text.top, text.left + mark.cx, text.bottom), mark, ink, afCanvas::NO_BACKGROUND);
+            canvas.drawMenuCheck(afRect(text.left, text.top, text.left + mark.cx, text.bottom), mark, ink,
+                                 afCanvas::NO_BACKGROUND);
         text.left += mark.cx + ROW_PADDING;
     }
     size_t length = 0;

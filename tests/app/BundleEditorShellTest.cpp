@@ -225,7 +225,8 @@ TEST_F(BundleEditorShellTest, ANewSnippetFromItsTemplateExpandsByItsTriggerOnceS
 // and back (red, upright) in the open document; no italic stays behind. The editor's layout of
 // the line is what the user sees: it must match one made afresh.
 TEST_F(BundleEditorShellTest, AStyleAGrammarOrThemeChangeTakesAwayLeavesTheOpenDocumentsAtOnce) {
-    ASSERT_NO_FATAL_FAILURE(startWithShippedBundles(L"v.json", "[\"some words\"]\r\n", 3, L"string.quoted.double.json"));
+    ASSERT_NO_FATAL_FAILURE(
+        startWithShippedBundles(L"v.json", "[\"some words\"]\r\n", 3, L"string.quoted.double.json"));
     LineCache& lines = *window->getActivePage()->editor->getLineCache();
     // The font the editor's layout of line 0 gives the string's text now, and the one a layout
     // made afresh gives it.

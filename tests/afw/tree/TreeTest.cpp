@@ -234,8 +234,8 @@ TEST_F(TreeTest, ARepaintCoversTheAreaBelowTheRowsThatWent) {
     EXPECT_TRUE(pumpUntil(
         [&] {
             seen = Capture::of(tree->getHandle());
-            return seen.height > rowHeight &&
-                   seen.count(RECT{0, rowHeight, seen.width, seen.height}, ground) == seen.width * (seen.height - rowHeight);
+            const int below = seen.width * (seen.height - rowHeight);
+            return seen.height > rowHeight && seen.count(RECT{0, rowHeight, seen.width, seen.height}, ground) == below;
         },
         5000))
         << "something but the window colour stayed below the one row";

@@ -165,7 +165,8 @@ TEST_F(ThemeEndToEnd, TheBundleTreeRepaintsWhatChangesAndKeepsItsOpenNodesAcross
                     return true;
                 int differing = 0;
                 for (size_t at = 0; at < static_cast<size_t>(sameRows * rowHeight) * seen.width; ++at)
-                    differing += at >= seen.pixels.size() || at >= same->pixels.size() || seen.pixels[at] != same->pixels[at];
+                    differing +=
+                        at >= seen.pixels.size() || at >= same->pixels.size() || seen.pixels[at] != same->pixels[at];
                 wrong = std::to_string(differing) + " pixels of the top rows differ";
                 return differing == 0;
             },
@@ -175,7 +176,8 @@ TEST_F(ThemeEndToEnd, TheBundleTreeRepaintsWhatChangesAndKeepsItsOpenNodesAcross
     // The six shipped bundles, C selected.
     ASSERT_TRUE(pressChordIn(tree, {VK_HOME}));
     const TreeRows closed = {std::vector<bool>(6, false), 0};
-    ASSERT_TRUE(showsRows(closed, nullptr, 0)) << "the first paint: " << wrong << "; " << keepCapture(seen, "tree-closed");
+    ASSERT_TRUE(showsRows(closed, nullptr, 0))
+        << "the first paint: " << wrong << "; " << keepCapture(seen, "tree-closed");
     const Capture closedLook = seen;
 
     // C and its Grammars opened (C, C++ below), Grammars selected: eleven rows.
@@ -251,7 +253,8 @@ TEST_F(ThemeEndToEnd, AGrammarChangeUndoneLeavesTheStringsAsTheyWere) {
     const HWND document = tessel.editor();
     ASSERT_TRUE(document);
     std::vector<size_t> upright;
-    ASSERT_TRUE(pollFor([&] { return (upright = inkOf(Capture::of(document), STRING_RED, UNCOVERED)).size() > 20; }, WAIT_MS, 20))
+    const auto inkNow = [&](uint32_t colour) { return inkOf(Capture::of(document), colour, UNCOVERED); };
+    ASSERT_TRUE(pollFor([&] { return (upright = inkNow(STRING_RED)).size() > 20; }, WAIT_MS, 20))
         << "the string was never red";
 
     // The bundle editor below the document's first rows, its JSON grammar open.
@@ -266,7 +269,8 @@ TEST_F(ThemeEndToEnd, AGrammarChangeUndoneLeavesTheStringsAsTheyWere) {
     for (WORD key : {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN})
         ASSERT_TRUE(pressChord({key}));
     HWND grammar = nullptr;
-    ASSERT_TRUE(pollFor([&] { return (grammar = OtherProcess::findChild(shown, TesselRun::EDITOR)) != nullptr; }, WAIT_MS))
+    ASSERT_TRUE(pollFor([&] { return (grammar = OtherProcess::findChild(shown, TesselRun::EDITOR)) != nullptr; },
+                        WAIT_MS))
         << "the grammar did not open";
     RECT box = {};
     ASSERT_TRUE(pollFor([&] { return ::GetWindowRect(grammar, &box) && box.right > box.left && box.bottom > box.top; },
@@ -289,7 +293,7 @@ TEST_F(ThemeEndToEnd, AGrammarChangeUndoneLeavesTheStringsAsTheyWere) {
     ASSERT_TRUE(copyToClipboard(changed));
     for (WORD letter : {'A', 'V', 'S'})
         ASSERT_TRUE(pressChord({VK_CONTROL, letter}));
-    ASSERT_TRUE(pollFor([&] { return inkOf(Capture::of(document), COMMENT_GREEN, UNCOVERED).size() > 20; }, WAIT_MS, 20))
+    ASSERT_TRUE(pollFor([&] { return inkNow(COMMENT_GREEN).size() > 20; }, WAIT_MS, 20))
         << "the strings never turned into comments; " << keepCapture(Capture::of(document), "json-comments");
 
     // Undone and saved again: red (the quotes were, as punctuation of a string), and upright as
@@ -297,7 +301,7 @@ TEST_F(ThemeEndToEnd, AGrammarChangeUndoneLeavesTheStringsAsTheyWere) {
     ASSERT_TRUE(pressChord({VK_CONTROL, 'Z'}));
     ASSERT_TRUE(pressChord({VK_CONTROL, 'S'}));
     std::vector<size_t> seen;
-    EXPECT_TRUE(pollFor([&] { return (seen = inkOf(Capture::of(document), STRING_RED, UNCOVERED)) == upright; }, WAIT_MS, 20))
+    EXPECT_TRUE(pollFor([&] { return (seen = inkNow(STRING_RED)) == upright; }, WAIT_MS, 20))
         << seen.size() << " red pixels where " << upright.size() << " were; "
         << keepCapture(Capture::of(document), "json-undone");
 }
