@@ -161,8 +161,13 @@ bool MainWindow::onPreviousTab(afActionEvent&) {
 bool MainWindow::onSelectTheme(afActionEvent&) {
     if (!m_services.themes)
         return true;
+    // The theme in force: the shipped one while the preferences name none.
+    const std::wstring inForce = m_facePreset.theme.empty() ? std::wstring(SHIPPED_THEME) : m_facePreset.theme;
+    pel::UUID current;
+    const bool named = pel::UUID::parse(inForce.c_str(), &current);
     pel::UUID picked;
-    if (!chooseTheme(this, getActionContext(), m_services.themes->getChooserData(), &picked))
+    ThemeChooserData& themes = m_services.themes->getChooserData();
+    if (!chooseTheme(this, getActionContext(), themes, named ? &current : nullptr, &picked))
         return true;
     FacePreset preset = m_facePreset;
     preset.theme = picked.toString();

@@ -27,18 +27,21 @@ afActionChooser ActionSelectWindow::install() {
 }
 
 afActionChoice ActionSelectWindow::choose(afViewPlatform* owner, const std::vector<afActionCandidate>& candidates) {
-    ActionSelectWindow window(owner, candidates);
+    ActionSelectWindow window(owner, candidates, afGetActionChooserLook());
     afActionChoice choice;
     choice.result = window.showModal();
     choice.row = choice.result == RESULT_OK ? window.getPicked() : -1;
     return choice;
 }
 
-ActionSelectWindow::ActionSelectWindow(afViewPlatform* owner, const std::vector<afActionCandidate>& candidates)
+ActionSelectWindow::ActionSelectWindow(afViewPlatform* owner, const std::vector<afActionCandidate>& candidates,
+                                       const afActionChooserLook& look)
     : afTaskWindow(owner), m_data(candidates) {
     for (FilterData::Row row = m_data.first(); row; row = m_data.next())
         m_rows.push_back(row);
-    setText(L"Select Action");
+    if (look.current >= 0 && static_cast<size_t>(look.current) < m_rows.size())
+        m_current = look.current;
+    setText(look.title.empty() ? L"Select Action" : look.title.c_str());
 }
 
 ActionSelectWindow::~ActionSelectWindow() {
@@ -107,9 +110,15 @@ void ActionSelectWindow::applyFilter(const std::wstring& filter) {
     }
     if (!m_lister)
         return;
-    m_lister->setCount(getRowCount(), false);
-    m_lister->select(0, false);
-    m_lister->ensureVisible(0);
+    // Measured: the rows' height is what the lister, and so the window, is sized by.
+    m_lister->setCount(getRowCount(), true);
+    int selected = 0;
+    if (wanted.empty())
+        for (int row = 0; row < getRowCount(); ++row)
+            if (m_visible[static_cast<size_t>(row)] == m_current)
+                selected = row;
+    m_lister->select(selected, false);
+    m_lister->ensureVisible(selected);
     m_lister->invalidate();
 }
 
@@ -177,7 +186,19 @@ void ActionSelectWindow::drawRow(afCanvas& canvas, int32_t row, bool selected, c
     else
         canvas.fillRect(line, afGetStockColour(afControlLister::BACKGROUND_COLOUR));
     canvas.selectFont(afGetStockFont(AF_FONT_MESSAGE));
+    // The filter field keeps the focus: the selection then shows as the lister's passive one,
+    // on which only the ordinary text colour reads.
+    const bool highlighted = selected && m_lister->hasFocus();
+    const COLORREF ink = afGetStockColour(highlighted ? SELECTED_TEXT_COLOUR : TEXT_COLOUR);
     afRect text(line.left + ROW_PADDING, line.top, line.right - ROW_PADDING, line.bottom);
+    if (m_current >= 0) {
+        // A column for the mark on every row, so the titles stay in line.
+        const SIZE mark = afCanvas::menuCheckSize();
+        if (candidate == m_current)
+            canvas.drawMenuCheck(afRect(text.left, text.top, text.left + mark.cx, text.bottom), mark, ink,
+                                 afCanvas::NO_BACKGROUND);
+        text.left += mark.cx + ROW_PADDING;
+    }
     size_t length = 0;
     const wchar_t* category = column(row, afActionFilterData::COLUMN_CATEGORY, &length);
     if (length) {
@@ -186,7 +207,7 @@ void ActionSelectWindow::drawRow(afCanvas& canvas, int32_t row, bool selected, c
         afRect right(std::max<LONG>(text.right - width, text.left + (text.right - text.left) / 2), text.top,
                      text.right, text.bottom);
         canvas.drawText(categoryText, right, TEXT_FORMAT | DT_RIGHT,
-                        afGetStockColour(selected ? SELECTED_TEXT_COLOUR : CATEGORY_COLOUR));
+                        afGetStockColour(highlighted ? SELECTED_TEXT_COLOUR : CATEGORY_COLOUR));
         const afAction* action = m_data.candidateOf(m_rows[static_cast<size_t>(candidate)]).action;
         if (const afIcon* icon = afGetIcon(action->getIcon())) {
             const int size = icon->getSize();
@@ -197,6 +218,5 @@ void ActionSelectWindow::drawRow(afCanvas& canvas, int32_t row, bool selected, c
         text.right = right.left - ICON_GAP;
     }
     const wchar_t* title = column(row, afActionFilterData::COLUMN_TITLE, &length);
-    canvas.drawText(std::wstring(title, length), text, TEXT_FORMAT,
-                    afGetStockColour(selected ? SELECTED_TEXT_COLOUR : TEXT_COLOUR));
+    canvas.drawText(std::wstring(title, length), text, TEXT_FORMAT, ink);
 }

@@ -4,6 +4,8 @@
 // icon of bundle items); typing narrows the rows to the titles that hold the typed text. Run
 // modally, Enter or a double click pick the selected row (RESULT_OK), Escape cancels and losing
 // the activation closes it (RESULT_CLOSE); the pick is the candidate's index in the list given.
+// The choice's look may title the window and name the candidate in force: that row carries a
+// check mark and is selected while nothing is typed.
 
 #include "afw/action/afActionChooser.h"
 #include "afw/action/afActionFilterData.h"
@@ -27,8 +29,9 @@ public:
     // What the installed chooser does: runs the window modally over the owner.
     static afActionChoice choose(afViewPlatform* owner, const std::vector<afActionCandidate>& candidates);
 
-    // The candidates are read here, before the window is built.
-    ActionSelectWindow(afViewPlatform* owner, const std::vector<afActionCandidate>& candidates);
+    // The candidates and the look are read here, before the window is built.
+    ActionSelectWindow(afViewPlatform* owner, const std::vector<afActionCandidate>& candidates,
+                       const afActionChooserLook& look = afActionChooserLook());
     ~ActionSelectWindow() override;
 
     // The picked candidate's index in the list given; -1 unless the window ended with RESULT_OK.
@@ -37,6 +40,8 @@ public:
     // "title\tcategory" for a bundle item).
     int getRowCount() const { return static_cast<int>(m_visible.size()); }
     int getRowCandidate(int row) const;
+    // The candidate in force, marked; -1 for none.
+    int getCurrent() const { return m_current; }
     std::wstring getRowText(int row) const;
     afControlEdit* getFilterEdit() const { return m_edit; }
     afControlLister* getLister() const { return m_lister; }
@@ -64,5 +69,6 @@ private:
     afControlEdit* m_edit = nullptr;
     afControlLister* m_lister = nullptr;
     int m_picked = -1;
+    int m_current = -1;
     bool m_closing = false;
 };

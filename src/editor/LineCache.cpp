@@ -164,12 +164,13 @@ afUnicodeData* LineCache::getLayout(int32_t line) {
     afUnicodeData& data = m_records[slot];
     // A line laid out to other than its share now is laid out again: cut further when more lines
     // came on screen, laid out further when fewer did.
-    if (valid && laidOutToShare(data))
+    if (valid && laidOutToShare(data) && m_index[slot].styles == stylesNow())
         return &data;
     ++m_builds;
     {
         DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
         fill(data, line);
+        m_index[slot].styles = stylesNow();
     }
     if (!m_layoutStep(data)) {
         // A record that failed half way must never be drawn: the next request builds again.
@@ -252,6 +253,10 @@ void LineCache::fillStyles(afUnicodeData& data, int32_t line) {
         data.lineBackground = styler.styleAt(styleOf(runs->runs[runs->count - 1].scope)).background;
 }
 
+uint32_t LineCache::stylesNow() const {
+    return m_controller->getDocument().getStyler().getGeneration();
+}
+
 const LineCache::Entry& LineCache::getLineEntry(int32_t line) {
     Entry& entry = m_entries[line];
     if (entry.sublines == 0)
@@ -317,7 +322,7 @@ bool LineCache::holdsCurrentLayouts(int32_t first, int32_t last) {
         return false;
     for (int32_t line = first; line <= last; ++line) {
         const int slot = findSlot(line);
-        if (slot < 0 || !m_records[slot].laidOut)
+        if (slot < 0 || !m_records[slot].laidOut || m_index[slot].styles != stylesNow())
             return false;
         const afUnicodeData& cached = m_records[slot];
         {

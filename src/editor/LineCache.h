@@ -102,6 +102,7 @@ private:
     struct IndexEntry {
         uint32_t stamp = 0; // 0: free
         int32_t line = -1;
+        uint32_t styles = 0; // the styler's generation the layout was made under
     };
 
     // The slot of the line; o_valid tells whether it already holds the line's layout.
@@ -123,6 +124,9 @@ private:
     void keepWithinBudget(int keep);
     std::pair<int32_t, int32_t> shownLines() const;
     void fillStyles(afUnicodeData& data, int32_t line);
+    // The document's styler's generation: a layout made under another one shows styles its
+    // style indexes no longer stand for.
+    uint32_t stylesNow() const;
 
     WidthListener m_widthListener;
     DocumentController* m_controller = nullptr;

@@ -1,7 +1,8 @@
 // The bundle editor in the running application, over the shipped bundles and the real managers:
 // an edited grammar saved colours the open documents and leaves only its change in the user's
-// folder, a new snippet from its template expands by its trigger once saved, and unsaved
-// entries are asked about before the window closes.
+// folder, a style a grammar or theme change takes away leaves them at once, a new snippet from
+// its template expands by its trigger once saved, and unsaved entries are asked about before
+// the window closes.
 
 #include "ShellFixture.h"
 
@@ -21,6 +22,7 @@
 #include "service/document/Document.h"
 #include "service/document/controller/DocumentController.h"
 #include "service/parser/base/DocumentScope.h"
+#include "service/parser/base/DocumentStyler.h"
 #include "support/SourceTree.h"
 
 #include <algorithm>
@@ -40,14 +42,19 @@ protected:
     // Starts with the shipped bundles in the root layer and a C file open, once its text is
     // coloured.
     void startWithShippedBundles(const std::string& cText) {
+        startWithShippedBundles(L"k.c", cText, 0, L"storage.type");
+    }
+    // The same with a file of another name, coloured once `scope` holds at the offset.
+    void startWithShippedBundles(const std::wstring& name, const std::string& text, int32_t offset,
+                                 const std::wstring& scope) {
         ASSERT_TRUE(tessel_test::TempFolder::copyTree(tessel_test::sourceTreePath(TESSEL_DATA_DIR, "bundles"), base / L"root\\bundles"));
-        base.write(L"files\\k.c", cText);
-        ASSERT_TRUE(start(L"\"" + file(L"k.c") + L"\""));
+        base.write(L"files\\" + name, text);
+        ASSERT_TRUE(start(L"\"" + file(name) + L"\""));
         bundles = app->getBundleManager();
         ASSERT_TRUE(tessel_test::pumpUntil([&] { return !bundles->isLoading(); })) << "the load never ended";
         document = window->getActivePage()->controller;
-        ASSERT_TRUE(tessel_test::pumpUntil([&] { return scopeAt(0).find(L"storage.type") != std::wstring::npos; }))
-            << "the C file was never coloured: " << narrow(scopeAt(0));
+        ASSERT_TRUE(tessel_test::pumpUntil([&] { return scopeAt(offset).find(scope) != std::wstring::npos; }))
+            << narrow(name) << " was never coloured: " << narrow(scopeAt(offset));
         editor = bundles->getEditor();
         run(L"bundles.editor");
         ASSERT_TRUE(editor->isShown());
@@ -61,15 +68,20 @@ protected:
     static DocumentController& textOf(BundleEntryEditor& entryEditor) {
         return *static_cast<BundleEntryTextEditor*>(entryEditor.getText())->getController();
     }
-    // Inserts the text after the first `after` in the entry's text, as typing there does.
-    static void typeAfter(BundleEntryEditor& entryEditor, const std::wstring& after, const std::wstring& text) {
+    // Puts `to` in place of the first `from` in the entry's text, as selecting it and typing do.
+    static void replaceIn(BundleEntryEditor& entryEditor, const std::wstring& from, const std::wstring& to) {
         DocumentController& controller = textOf(entryEditor);
         std::wstring whole;
         controller.getText(&whole);
-        const size_t at = whole.find(after);
-        ASSERT_NE(std::wstring::npos, at) << narrow(after);
+        const size_t at = whole.find(from);
+        ASSERT_NE(std::wstring::npos, at) << narrow(from);
         DocumentController::Lock lock(controller, DocumentController::LOCK_EDIT);
-        controller.insertAt(static_cast<int32_t>(text.size()), static_cast<int32_t>(at + after.size()), text.c_str());
+        controller.removeAt(static_cast<int32_t>(from.size()), static_cast<int32_t>(at));
+        controller.insertAt(static_cast<int32_t>(to.size()), static_cast<int32_t>(at), to.c_str());
+    }
+    // Inserts the text after the first `after` in the entry's text, as typing there does.
+    static void typeAfter(BundleEntryEditor& entryEditor, const std::wstring& after, const std::wstring& text) {
+        replaceIn(entryEditor, after, after + text);
     }
     // The line (from 1) of the entry editor's text on which `text` first stands.
     size_t lineOf(BundleEntryEditor& entry, const std::wstring& text) {
@@ -207,6 +219,64 @@ TEST_F(BundleEditorShellTest, ANewSnippetFromItsTemplateExpandsByItsTriggerOnceS
     document->getText(&expanded);
     EXPECT_EQ(L"frob()int x;\n", expanded);
     EXPECT_EQ(5, document->getCaretOffset()) << "the caret waits in the parentheses";
+}
+
+// A grammar change and its undo, each saved: the JSON strings turn into comments (green, italic)
+// and back (red, upright) in the open document; no italic stays behind. The editor's layout of
+// the line is what the user sees: it must match one made afresh.
+TEST_F(BundleEditorShellTest, AStyleAGrammarOrThemeChangeTakesAwayLeavesTheOpenDocumentsAtOnce) {
+    ASSERT_NO_FATAL_FAILURE(
+        startWithShippedBundles(L"v.json", "[\"some words\"]\r\n", 3, L"string.quoted.double.json"));
+    LineCache& lines = *window->getActivePage()->editor->getLineCache();
+    // The font the editor's layout of line 0 gives the string's text now, and the one a layout
+    // made afresh gives it.
+    const auto fontOfString = [&]() -> const afFontEntry* {
+        const afUnicodeData* data = lines.getLayout(0);
+        for (const afUnicodeItem& item : data ? data->items : std::vector<afUnicodeItem>())
+            if (item.first <= 3 && 3 < item.first + item.count)
+                return item.font;
+        return nullptr;
+    };
+    const auto freshFontOfString = [&] {
+        lines.dropAll();
+        return fontOfString();
+    };
+    const afFontEntry* upright = freshFontOfString();
+    ASSERT_TRUE(upright);
+    const auto shows = [&](const std::wstring& scope, bool italic) {
+        return tessel_test::pumpUntil([&] {
+            if (scopeAt(3).find(scope) == std::wstring::npos)
+                return false;
+            const ScopeStyle style = document->getDocument().getStyler().styleAt(
+                document->getDocument().getStyler().getStyle(*document->getDocument().getScopeAt(3)));
+            return ((style.fontStyle & FONT_STYLE_ITALIC) != 0) == italic && (fontOfString() != upright) == italic;
+        });
+    };
+
+    // The entry at the path opened, the text changed and saved.
+    const auto change = [&](const wchar_t* path, const std::wstring& from, const std::wstring& to) {
+        ASSERT_TRUE(editor->activateNode(editor->findNode(path)));
+        BundleEntryEditor& entry = *editor->getActiveEditor();
+        replaceIn(entry, from, to);
+        run(L"bundles.item.save");
+        ASSERT_TRUE(entry.getProblems().empty()) << narrow(entry.getProblems()[0].second);
+    };
+    const std::wstring string = L"\"string.quoted.double.json\"", comment = L"\"comment.json\"";
+    ASSERT_NO_FATAL_FAILURE(change(L"JSON\\Grammars\\JSON", string, comment));
+    ASSERT_TRUE(shows(L"comment.json", true)) << "the strings never turned into italic comments";
+
+    ASSERT_TRUE(textOf(*editor->getActiveEditor()).undo());
+    run(L"bundles.item.save");
+    EXPECT_TRUE(shows(L"string.quoted.double.json", false)) << "the strings stayed italic";
+    EXPECT_EQ(upright, fontOfString());
+    EXPECT_EQ(upright, freshFontOfString());
+
+    // The same through the theme: comments that are no longer italic in it are upright at once.
+    ASSERT_NO_FATAL_FAILURE(change(L"JSON\\Grammars\\JSON", string, comment));
+    ASSERT_TRUE(shows(L"comment.json", true));
+    ASSERT_NO_FATAL_FAILURE(change(L"Tessel\\Themes\\Tessel Light", L"foreground: \"#5E7A3A\" font_style: \"italic\"",
+                                   L"foreground: \"#5E7A3A\""));
+    EXPECT_TRUE(shows(L"comment.json", false)) << "the comments stayed italic";
 }
 
 } // namespace

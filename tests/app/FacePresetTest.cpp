@@ -54,11 +54,12 @@ protected:
         ASSERT_TRUE(pumpUntil([&] { return !app->getBundleManager()->isLoading(); })) << "the load never ended";
     }
     // The chooser answers with the row of the title, or cancels when there is none; the titles
-    // it was shown are kept.
+    // it was shown, and its look, are kept.
     void chooseTitle(const std::wstring& title) {
         afSetActionChooser([this, title](afViewPlatform*, const std::vector<afActionCandidate>& candidates) {
             afActionChoice choice;
             choice.result = pel::crc32Literal("cancel");
+            look = afGetActionChooserLook();
             shown.clear();
             for (size_t row = 0; row < candidates.size(); ++row) {
                 shown.push_back(candidates[row].action->getTitle());
@@ -72,6 +73,7 @@ protected:
     }
 
     std::vector<std::wstring> shown;
+    afActionChooserLook look;
 };
 
 TEST_F(FacePresetTest, TheKeysComeFromThePreferencesAndAWrongValueKeepsItsDefault) {
@@ -148,6 +150,22 @@ TEST_F(FacePresetTest, TheChosenThemeShowsInEveryEditorAndIsKeptForTheNextStart)
     ASSERT_TRUE(start());
     EXPECT_EQ(dark, window->getFacePreset().theme);
     EXPECT_EQ(dark, window->getActivePage()->controller->getFacePreset().theme);
+}
+
+// The chooser is titled for themes and marks the theme in force: none while the preferences name
+// the shipped theme and it is not installed, then the one picked.
+TEST_F(FacePresetTest, TheChooserIsTitledForThemesAndMarksTheThemeInForce) {
+    writeThemes();
+    ASSERT_TRUE(start());
+    loadBundles();
+    chooseTitle(L"Pale");
+    run(L"view.theme.select");
+    EXPECT_EQ(L"Select Theme", look.title);
+    EXPECT_EQ(-1, look.current) << "the shipped theme is not among these";
+    run(L"view.theme.select");
+    ASSERT_EQ(3u, shown.size());
+    EXPECT_EQ(2, look.current) << "\"Pale\", in force now";
+    EXPECT_EQ(-1, afGetActionChooserLook().current) << "no look outlives its choice";
 }
 
 } // namespace

@@ -84,6 +84,16 @@ protected:
         ADD_FAILURE() << "no such line";
     }
 
+    // The expanded nodes' paths and the selected one's, after a "|".
+    std::wstring openNodes() const {
+        afControlTree& view = *editor->getTree();
+        std::wstring text;
+        for (afControlTreeItem* node = view.getRoot(); node; node = view.getNextItem(node))
+            if (view.isItemExpanded(node))
+                text += view.getItemPath(node) + L" ";
+        return text + L"|" + view.getItemPath(view.getSelectedItem());
+    }
+
     tessel_test::FakeEntryTexts texts;
     BundleEditor* editor = nullptr;
     std::vector<std::wstring> questions;
@@ -153,6 +163,41 @@ TEST_F(BundleEditorTest, EntriesOpenOnceInTabsAndModifiedOnesAreAskedAboutBefore
     EXPECT_FALSE(editor->isShown());
     editor->setVisible(true);
     EXPECT_EQ(L"alpha{Themes{Dark}}|Web{Grammars{CSS|HTML}|Snippets{Tag}}", tree());
+}
+
+// A reload, an enabled item (which loads everything anew) and a new entry's first save each fill
+// the tree again, over a moment without bundles: what the user had open stays open.
+TEST_F(BundleEditorTest, TheExpandedNodesAndTheSelectionOutliveEveryRefillOfTheTree) {
+    afControlTree& view = *editor->getTree();
+    for (const wchar_t* path : {L"Web", L"Web\\Grammars", L"alpha"})
+        view.expandItem(editor->findNode(path), true);
+    view.selectItem(editor->findNode(L"Web\\Grammars\\HTML"));
+    const std::wstring opened = L"\\alpha \\Web \\Web\\Grammars |\\Web\\Grammars\\HTML";
+    ASSERT_EQ(opened, openNodes());
+
+    ASSERT_TRUE(manager->reload());
+    EXPECT_EQ(0, view.getItemCount()) << "the bundles are gone while they load";
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return !manager->isLoading(); }));
+    EXPECT_EQ(L"alpha{Themes{Dark}}|Web{Grammars{CSS|HTML}|Snippets{Tag}}", tree());
+    EXPECT_EQ(opened, openNodes()) << "after a reload";
+    EXPECT_FALSE(view.isShowingEmpty());
+
+    run(L"Web\\Snippets\\Tag", L"Disable");
+    view.selectItem(editor->findNode(L"Web\\Grammars\\HTML"));
+    run(L"Web\\Snippets\\Tag (disabled)", L"Enable");
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return !manager->isLoading(); }));
+    EXPECT_EQ(opened, openNodes()) << "after an item was enabled";
+
+    // A new grammar joins the tree with its first save; the node it was made from stays open.
+    grammars().editorFactory = &BundleEntrySourceEditor::create;
+    run(L"Web\\Grammars\\HTML", L"New Grammar");
+    ASSERT_EQ(1u, editor->getEditors().size());
+    BundleEntryEditor& made = *editor->getEditors()[0];
+    view.selectItem(editor->findNode(L"Web\\Grammars\\HTML"));
+    texts.last->type(L"{ title: \"New Grammar\" }");
+    ASSERT_TRUE(editor->save(made));
+    EXPECT_EQ(L"alpha{Themes{Dark}}|Web{Grammars{CSS|HTML|New Grammar}|Snippets{Tag}}", tree());
+    EXPECT_EQ(opened, openNodes()) << "after a new entry was saved";
 }
 
 } // namespace

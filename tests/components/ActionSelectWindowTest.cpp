@@ -2,6 +2,9 @@
 
 #include "afw/control/afControlEdit.h"
 #include "afw/control/afControlLister.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afStockResources.h"
+#include "afw/support/DibSurface.h"
 #include "afw/support/TestViews.h"
 
 #include <gtest/gtest.h>
@@ -94,6 +97,65 @@ TEST_F(ActionSelectWindowTest, EscapeAndDeactivationEndWithoutAPick) {
     EXPECT_EQ(ActionSelectWindow::RESULT_CLOSE, window->showModal());
     EXPECT_EQ(0x130181C4u, ActionSelectWindow::RESULT_CLOSE);
     EXPECT_EQ(-1, window->getPicked());
+}
+
+TEST_F(ActionSelectWindowTest, TheListIsAsTallAsItsMeasuredRows) {
+    afControlLister& list = *window->getLister();
+    window->validateLayout();
+    ASSERT_GT(list.getItemHeight(), 0) << "the rows were never measured";
+    EXPECT_EQ(4, list.getVisibleRows());
+    EXPECT_EQ(4 * list.getItemHeight(), list.getClientRect().height());
+    for (wchar_t ch : std::wstring(L"copy"))
+        post(WM_CHAR, ch);
+    post(WM_KEYDOWN, VK_ESCAPE);
+    window->showModal();
+    EXPECT_EQ(2, list.getVisibleRows()) << "narrowed to the two rows";
+}
+
+// The look of a choice: a title, and the candidate in force marked and selected while nothing
+// is typed; with the default look, neither.
+TEST_F(ActionSelectWindowTest, TheLookTitlesTheWindowAndMarksAndSelectsTheCandidateInForce) {
+    EXPECT_EQ(L"Select Action", window->getText());
+    EXPECT_EQ(-1, window->getCurrent());
+    afActionChooserLook look;
+    look.title = L"Select Theme";
+    look.current = 2;
+    const auto open = [&] {
+        window.reset(new ActionSelectWindow(nullptr, candidates, look));
+        window->build();
+        window->validateLayout();
+    };
+    open();
+    EXPECT_EQ(L"Select Theme", window->getText());
+    EXPECT_EQ(2, window->getRowCandidate(window->getLister()->getSelected()));
+
+    // The mark stands left of the titles, on its row only.
+    afControlLister& list = *window->getLister();
+    const afRect frame = list.getClientRect();
+    ASSERT_FALSE(frame.isEmpty());
+    DibSurface drawn(frame.width(), frame.height());
+    ASSERT_TRUE(list.onDraw(*afCanvas::fromDC(drawn.dc()), nullptr));
+    const int mark = afCanvas::menuCheckSize().cx, height = list.getItemHeight();
+    const uint32_t ink = DibSurface::pixelOf(afGetStockColour(ActionSelectWindow::TEXT_COLOUR));
+    std::vector<bool> marked;
+    for (int row = 0; row < 4; ++row)
+        marked.push_back(drawn.count(RECT{ActionSelectWindow::ROW_PADDING, row * height,
+                                          ActionSelectWindow::ROW_PADDING + mark, (row + 1) * height},
+                                     ink) > 0);
+    EXPECT_EQ((std::vector<bool>{false, false, true, false}), marked);
+
+    // Typing selects the first match ("Copy Line" holds a "p"); emptied, the filter gives the
+    // candidate in force back.
+    post(WM_CHAR, L'p');
+    post(WM_KEYDOWN, VK_ESCAPE);
+    window->showModal();
+    EXPECT_EQ(0, window->getRowCandidate(window->getLister()->getSelected()));
+    open();
+    post(WM_CHAR, L'p');
+    post(WM_CHAR, VK_BACK);
+    post(WM_KEYDOWN, VK_ESCAPE);
+    window->showModal();
+    EXPECT_EQ(2, window->getRowCandidate(window->getLister()->getSelected()));
 }
 
 } // namespace

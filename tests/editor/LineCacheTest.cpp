@@ -154,6 +154,27 @@ TEST_F(LineCacheTest, FailedLayoutThrowsAndIsBuiltAgain) {
     EXPECT_EQ(built + 1, cache.getBuildCount());
 }
 
+// A grammar change gives the style indexes out again from the start, and a theme change gives
+// them other looks: the same indexes then may stand for other fonts and colours.
+TEST_F(LineCacheTest, LayoutsMadeBeforeTheStylesWereDroppedAreMadeAgainThoughTheirIndexesAreTheSame) {
+    attach(L"one\ntwo");
+    ASSERT_NE(nullptr, cache.getLayout(0));
+    ASSERT_NE(nullptr, cache.getLayout(1));
+    const uint64_t built = cache.getBuildCount();
+    EXPECT_TRUE(cache.holdsCurrentLayouts(0, 1));
+    document->resetGrammarState(nullptr, true);
+    EXPECT_FALSE(cache.holdsCurrentLayouts(0, 1)) << "after a grammar change";
+    cache.getLayout(0);
+    EXPECT_EQ(built + 1, cache.getBuildCount());
+    EXPECT_TRUE(cache.holdsCurrentLayouts(0, 0));
+    EXPECT_FALSE(cache.holdsCurrentLayouts(1, 1));
+    document->getStyler().setTheme(nullptr);
+    EXPECT_FALSE(cache.holdsCurrentLayouts(0, 0)) << "after a theme change";
+    cache.getLayout(0);
+    cache.getLayout(0);
+    EXPECT_EQ(built + 2, cache.getBuildCount()) << "made once for the new styles";
+}
+
 TEST_F(LineCacheTest, RandomEditsKeepEveryRecordTrue) {
     attach(numberedLines(400));
     controller->inserted().add(this, [this](DocumentController&, const TextChange& change) {

@@ -13,6 +13,8 @@ constexpr uint32_t kResultClose = pel::crc32Literal("close");   // 0x130181C4
 
 afActionChooser s_chooser;
 bool s_open = false;
+const afActionChooserLook s_defaultLook;
+const afActionChooserLook* s_look = &s_defaultLook;
 bool s_loggedMissing = false;
 std::vector<afAction*> s_disposedActions;
 std::vector<afActionTrigger*> s_disposedTriggers;
@@ -32,12 +34,16 @@ void flushDisposed() {
     }
 }
 
-// Marks the chooser open for its lifetime, also when it throws.
+// Marks the chooser open, showing the look, for its lifetime, also when it throws.
 class OpenScope {
 public:
-    OpenScope() { s_open = true; }
+    explicit OpenScope(const afActionChooserLook& look) {
+        s_open = true;
+        s_look = &look;
+    }
     ~OpenScope() {
         s_open = false;
+        s_look = &s_defaultLook;
         flushDisposed();
     }
     OpenScope(const OpenScope&) = delete;
@@ -76,6 +82,15 @@ bool afIsActionChooserOpen() {
 }
 
 int afShowActionSelectWindow(afViewPlatform* owner, const std::vector<afActionCandidate>& candidates) {
+    return afShowActionSelectWindow(owner, candidates, s_defaultLook);
+}
+
+const afActionChooserLook& afGetActionChooserLook() {
+    return *s_look;
+}
+
+int afShowActionSelectWindow(afViewPlatform* owner, const std::vector<afActionCandidate>& candidates,
+                             const afActionChooserLook& look) {
     if (candidates.size() < 2)
         return candidates.empty() ? -1 : 0;
     if (s_open)
@@ -88,7 +103,7 @@ int afShowActionSelectWindow(afViewPlatform* owner, const std::vector<afActionCa
         s_loggedMissing = true;
         return -1;
     }
-    OpenScope open;
+    OpenScope open(look);
     // A copy: the chooser may replace itself while it runs.
     const afActionChooser chooser = s_chooser;
     const afActionChoice choice = chooser(owner, candidates);

@@ -7,6 +7,7 @@
 #include "afw/action/afAction.h"
 
 #include <functional>
+#include <string>
 #include <vector>
 
 class afViewPlatform;
@@ -16,6 +17,13 @@ class afViewPlatform;
 struct afActionChoice {
     uint32_t result = 0;
     int row = -1;
+};
+
+// How the chooser shows one choice: its window's title (empty: the chooser's own) and the
+// candidate in force, marked and selected when the window opens (-1: none).
+struct afActionChooserLook {
+    std::wstring title;
+    int current = -1;
 };
 
 using afActionChooser =
@@ -30,6 +38,11 @@ bool afIsActionChooserOpen();
 // stacked), when none is installed (logged once), for a row outside the candidates, and when
 // the chosen action or trigger left the registry while the chooser was open.
 int afShowActionSelectWindow(afViewPlatform* owner, const std::vector<afActionCandidate>& candidates);
+// The same, shown with the look.
+int afShowActionSelectWindow(afViewPlatform* owner, const std::vector<afActionCandidate>& candidates,
+                             const afActionChooserLook& look);
+// The look of the choice the open chooser shows; the default look while none is open.
+const afActionChooserLook& afGetActionChooserLook();
 
 // Deletes the action or trigger now, or when the open chooser closes. The registry and the
 // invokers delete through these.

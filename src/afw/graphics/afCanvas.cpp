@@ -172,10 +172,22 @@ void afCanvas::drawMenuCheck(const RECT& rect, SIZE size, COLORREF colour, COLOR
     HDC mask = s_mask.getDC();
     // A monochrome source takes the text colour for its 0 bits (the mark) and the background
     // colour for its 1 bits.
-    const COLORREF previousText = ::SetTextColor(m_dc, colour);
-    const COLORREF previousBack = ::SetBkColor(m_dc, background);
-    ::BitBlt(m_dc, rect.left, rect.top + (rect.bottom - rect.top - size.cy) / 2, size.cx, size.cy, mask, 0, 0,
-             SRCCOPY);
+    const COLORREF previousText = ::GetTextColor(m_dc);
+    const COLORREF previousBack = ::GetBkColor(m_dc);
+    const int top = rect.top + (rect.bottom - rect.top - size.cy) / 2;
+    if (background == NO_BACKGROUND) {
+        // The mark's pixels black, the rest kept; then the colour ORed into the black ones.
+        ::SetTextColor(m_dc, RGB(0, 0, 0));
+        ::SetBkColor(m_dc, RGB(255, 255, 255));
+        ::BitBlt(m_dc, rect.left, top, size.cx, size.cy, mask, 0, 0, SRCAND);
+        ::SetTextColor(m_dc, colour);
+        ::SetBkColor(m_dc, RGB(0, 0, 0));
+        ::BitBlt(m_dc, rect.left, top, size.cx, size.cy, mask, 0, 0, SRCPAINT);
+    } else {
+        ::SetTextColor(m_dc, colour);
+        ::SetBkColor(m_dc, background);
+        ::BitBlt(m_dc, rect.left, top, size.cx, size.cy, mask, 0, 0, SRCCOPY);
+    }
     ::SetBkColor(m_dc, previousBack);
     ::SetTextColor(m_dc, previousText);
 }

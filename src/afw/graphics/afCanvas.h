@@ -80,12 +80,14 @@ public:
     // A square icon of its own size, placed by the alignment flags; nothing for an empty rect.
     void drawIcon(const RECT& rect, const afIcon& icon, int flags);
     // The system's menu check mark in the colour on the background, vertically centred at the
-    // rectangle's left edge.
+    // rectangle's left edge. NO_BACKGROUND leaves what lies around the mark.
     void drawMenuCheck(const RECT& rect, COLORREF colour, COLORREF background);
     // The same at the size menuCheckSize answered, for callers that keep it: asking the system
     // costs more than the drawing.
     void drawMenuCheck(const RECT& rect, SIZE size, COLORREF colour, COLORREF background);
     static SIZE menuCheckSize();
+    // Not a colour (CLR_NONE): no background is drawn.
+    static constexpr COLORREF NO_BACKGROUND = 0xFFFFFFFF;
     // The whole bitmap, blended at (x, y) through its premultiplied alpha.
     void drawBitmap(const afBitmap& bitmap, int x, int y);
 

@@ -23,7 +23,10 @@ afControlTree* afControlTree::createInstance(afViewPlatform* parent) {
     return tree;
 }
 
-afControlTree::afControlTree(afViewPlatform* host) : afControl(host) {}
+afControlTree::afControlTree(afViewPlatform* host) : afControl(host) {
+    // The background and the rows go to the screen together: a repaint never shows one alone.
+    setPaintFlags(getPaintFlags() | PAINT_BUFFERED);
+}
 
 afControlTree::~afControlTree() {
     // The window outlives this part of the object: its items go while they still reach here.

@@ -123,6 +123,9 @@ public:
     void onCreate() override;
     bool onKeyDown(afKeyEvent& event) override;
     bool onDraw(afCanvas& canvas, const afRect* area) override;
+    // The tree view's own painting over its background: it draws only its rows' labels,
+    // so whatever lay beside and below them would stay on the screen.
+    void printClient(afCanvas& canvas) override;
     bool onRawMessage(afMessage& msg) override;
     bool onReflectedMessage(afMessage& msg) override;
 

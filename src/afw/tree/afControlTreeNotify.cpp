@@ -234,6 +234,14 @@ bool afControlTree::onDraw(afCanvas& canvas, const afRect* /*area*/) {
     return true;
 }
 
+void afControlTree::printClient(afCanvas& canvas) {
+    if (!getHandle())
+        return;
+    const auto colour = static_cast<COLORREF>(::SendMessageW(getHandle(), TVM_GETBKCOLOR, 0, 0));
+    canvas.fillRect(getClientRect(), colour == CLR_NONE ? afGetStockColour(kWindowColour) : colour);
+    afControl::printClient(canvas);
+}
+
 bool afControlTree::onKeyDown(afKeyEvent& event) {
     if (isEditing())
         return false;

@@ -49,7 +49,8 @@ bool BundleEditor::Window::buildSeed(afSeed& seed) {
 }
 
 BundleEditor::BundleEditor(afViewPlatform* parent, BundleManager& manager)
-    : afActionHandler(afApp::getActionRegistry(), L"BundleEditor"), m_parent(parent), m_manager(manager) {
+    : afActionHandler(afApp::getActionRegistry(), L"BundleEditor"), m_parent(parent), m_manager(manager),
+      m_treeState(new afControlTreeState) {
     if (afActionRegistry* registry = getActionRegistry()) {
         m_saveAction = afRegisterAction(registry, new afActionSystem(L"Save Entry", getActionContext(), L"bundles.item.save",
                                                                      L"ui.window.bundle_editor",

@@ -25,6 +25,7 @@ class afMenu;
 class afView;
 class afViewPlatform;
 class afWindow;
+struct afControlTreeState;
 
 namespace tessel {
 
@@ -140,6 +141,9 @@ private:
     afControlTree* m_tree = nullptr;         // owned by the window's node
     afControlSplitter* m_splitter = nullptr; // as the tree
     afControlTabs* m_tabs = nullptr;         // as the tree
+    // What the user had expanded, selected and scrolled to in the tree when it last held nodes:
+    // a reload empties the tree before the bundles come back.
+    std::unique_ptr<afControlTreeState> m_treeState;
     std::unique_ptr<afIconList> m_icons;
     std::vector<uint32_t> m_iconTypes; // the type of each icon of the list, by index
     std::vector<std::unique_ptr<Open>> m_open;

@@ -61,8 +61,8 @@ int BundleEditor::iconOf(uint32_t type) const {
 void BundleEditor::refreshTree() {
     if (!m_tree || !m_tree->getHandle())
         return;
-    afControlTreeState state;
-    m_tree->saveState(state);
+    if (m_tree->getItemCount() > 0)
+        m_tree->saveState(*m_treeState);
     m_tree->removeAllItems();
     std::vector<DisabledEntryRecord> disabled;
     m_manager.getDisabledItems(disabled);
@@ -137,7 +137,7 @@ void BundleEditor::refreshTree() {
                     delete entry.data;
         }
     }
-    m_tree->restoreState(state);
+    m_tree->restoreState(*m_treeState);
 }
 
 afControlTreeItem* BundleEditor::findNode(const std::wstring& path) const {

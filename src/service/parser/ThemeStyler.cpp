@@ -60,6 +60,7 @@ void ThemeStyler::clear() {
         m_pool.deallocate(record);
     m_cache.clear();
     m_records = 0;
+    ++m_generation;
 }
 
 void ThemeStyler::setTheme(const std::shared_ptr<DocumentTheme>& theme) {

@@ -28,6 +28,7 @@ public:
     void clear() override;
     void setTheme(const std::shared_ptr<DocumentTheme>& theme) override;
     std::shared_ptr<DocumentTheme> getTheme() const override { return m_theme; }
+    uint32_t getGeneration() const override { return m_generation; }
 
     // Styles held, and chunks of their pool, for tests.
     size_t recordCount() const { return m_records; }
@@ -50,6 +51,7 @@ private:
     std::vector<StyleRecord*> m_cache; // by scope index; null where nothing was asked
     pel::TAllocator<StyleRecord, 32> m_pool;
     size_t m_records = 0;
+    uint32_t m_generation = 0;
     std::vector<const DocumentScope*> m_pending; // getStyle's walk, kept to spare allocations
 };
 

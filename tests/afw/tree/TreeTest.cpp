@@ -4,6 +4,7 @@
 #include "afw/support/TestViews.h"
 #include "afw/tree/afControlTree.h"
 #include "afw/tree/afControlTreeItem.h"
+#include "support/OtherProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -208,6 +209,36 @@ TEST_F(TreeTest, PixelsOfThePlaceholderAndOfTheRowIcons) {
     EXPECT_EQ(0xFF0000u, drawn.rgb(x + 8, y + 8));
     EXPECT_EQ(0x0000FFu, drawn.rgb(x + 24, y + 8));
     EXPECT_NE(0xFF0000u, drawn.rgb(x - 1, y + 8));
+}
+
+// What the screen shows of the tree after its rows closed: the one row left on the window
+// colour, nothing of the rows that were there before. The screen gets what a window drew a
+// moment later: the look is waited for.
+TEST_F(TreeTest, ARepaintCoversTheAreaBelowTheRowsThatWent) {
+    afControlTreeItem* folder = tree->insertItem(nullptr, L"a folder of a rather long name");
+    for (const wchar_t* text : {L"first child of the folder", L"second child of the folder"})
+        tree->insertItem(folder, text);
+    const uint32_t ground = DibSurface::pixelOf(afGetStockColour(26));
+    const int rowHeight = static_cast<int>(::SendMessageW(tree->getHandle(), TVM_GETITEMHEIGHT, 0, 0));
+    tree->expandItem(folder, true);
+    Capture seen;
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            seen = Capture::of(tree->getHandle());
+            return seen.height > 3 * rowHeight &&
+                   seen.count(RECT{0, 2 * rowHeight, seen.width, 3 * rowHeight}, ground) < seen.width * rowHeight;
+        },
+        5000))
+        << "the children never showed";
+    tree->expandItem(folder, false);
+    EXPECT_TRUE(pumpUntil(
+        [&] {
+            seen = Capture::of(tree->getHandle());
+            const int below = seen.width * (seen.height - rowHeight);
+            return seen.height > rowHeight && seen.count(RECT{0, rowHeight, seen.width, seen.height}, ground) == below;
+        },
+        5000))
+        << "something but the window colour stayed below the one row";
 }
 
 TEST_F(TreeTest, DestroyingTheWindowDeletesEveryItemAndOwnedData) {

@@ -81,15 +81,8 @@ TEST_F(BundlesEndToEnd, F4ShowsTheBundleEditorsTreeAndEnterThereOpensAnEntryInAT
     copy.folder.write(L"tree.c", "int z;\r\n");
     TesselRun tessel(copy, L"tree.c");
     ASSERT_TRUE(tessel.showsKeywords()) << "the bundles never coloured the text";
-    ASSERT_TRUE(pressChordIn(tessel.window(), {VK_F4}));
-    HWND shown = nullptr;
-    ASSERT_TRUE(pollFor(
-        [&] {
-            shown = OtherProcess::findTopLevel(L"TesselBundleEditor", tessel.process.processId()).front();
-            return shown && ::IsWindowVisible(shown);
-        },
-        WAIT_MS))
-        << "F4 showed no bundle editor";
+    const HWND shown = tessel.showBundleEditor();
+    ASSERT_TRUE(shown) << "F4 showed no bundle editor";
     HWND tree = OtherProcess::findChild(shown, L"SysTreeView32");
     ASSERT_TRUE(tree);
     // The six shipped bundles at the top level.

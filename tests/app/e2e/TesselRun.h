@@ -102,6 +102,18 @@ public:
         const HWND shown = editor();
         return shown && pollFor([&] { return Capture::of(shown).count(KEYWORD_BLUE, 8) >= 10; }, WAIT_MS, 20);
     }
+    // F4 in the main window, then the bundle editor's window once it shows; null when none did.
+    HWND showBundleEditor() {
+        HWND shown = nullptr;
+        if (pressChordIn(window(), {VK_F4}))
+            pollFor(
+                [&] {
+                    shown = OtherProcess::findTopLevel(L"TesselBundleEditor", process.processId()).front();
+                    return (shown && ::IsWindowVisible(shown)) || !process.running();
+                },
+                WAIT_MS);
+        return shown && ::IsWindowVisible(shown) ? shown : nullptr;
+    }
     // The visible popup menus of the program: the open menu and its open submenus.
     size_t openMenus() { return OtherProcess::findTopLevel(L"#32768", process.processId()).size() - 1; }
     // Waits until `count` menus are open.

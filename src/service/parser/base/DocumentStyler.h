@@ -54,6 +54,10 @@ public:
     // Takes a new theme (possibly empty) and drops every computed style.
     virtual void setTheme(const std::shared_ptr<DocumentTheme>& theme) = 0;
     virtual std::shared_ptr<DocumentTheme> getTheme() const = 0;
+    // Counts the times the computed styles were dropped (clear, setTheme). Indexes are given
+    // again after a drop, so an index read before it may stand for another style now: what
+    // was made from styles under an earlier count is out of date, however equal its indexes.
+    virtual uint32_t getGeneration() const = 0;
 };
 
 // Computes nothing: it keeps the theme it is given and answers the default colours.
@@ -64,6 +68,8 @@ public:
     void clear() override {}
     void setTheme(const std::shared_ptr<DocumentTheme>& theme) override { m_theme = theme; }
     std::shared_ptr<DocumentTheme> getTheme() const override { return m_theme; }
+    // Every index reads the same style, whatever happens.
+    uint32_t getGeneration() const override { return 0; }
 
 private:
     std::shared_ptr<DocumentTheme> m_theme;
