@@ -97,7 +97,10 @@ TEST_F(EditingEndToEnd, EndOnAWrappedLineShowsTheCaretAtTheEndOfItsRow) {
     ASSERT_TRUE(tessel.focusEditor());
     const HWND editor = tessel.editor();
     RECT caret = {};
-    ASSERT_TRUE(pollFor([&] { return (caret = caretOf(editor)).bottom > caret.top; }, WAIT_MS))
+    ASSERT_TRUE(pollFor([&] {
+        caret = caretOf(editor);
+        return caret.bottom > caret.top;
+    }, WAIT_MS))
         << "no caret shown";
     const LONG rowHeight = caret.bottom - caret.top;
     const LONG start = caret.left;
@@ -158,7 +161,10 @@ TEST_F(EditingEndToEnd, ReleasingAltAfterAColumnDragLeavesTheMenuBarAlone) {
     const HWND editor = tessel.editor();
     // From the second character of the first line to the fifth of the second.
     RECT caret = {};
-    ASSERT_TRUE(pollFor([&] { return (caret = caretOf(editor)).bottom > caret.top; }, WAIT_MS)) << "no caret shown";
+    ASSERT_TRUE(pollFor([&] {
+        caret = caretOf(editor);
+        return caret.bottom > caret.top;
+    }, WAIT_MS)) << "no caret shown";
     const double w = characterWidth();
     const LONG rowHeight = caret.bottom - caret.top;
     POINT from = {caret.left + static_cast<LONG>(1.5 * w), caret.top + rowHeight / 2};
