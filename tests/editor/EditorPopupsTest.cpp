@@ -6,6 +6,7 @@
 #include "afw/data/afClipboard.h"
 #include "afw/data/afDataObjectText.h"
 #include "afw/graphics/afStockResources.h"
+#include "afw/support/MenuLines.h"
 #include "components/Hint.h"
 #include "service/document/Document.h"
 
@@ -68,6 +69,7 @@ protected:
         s_feed.keys.assign(keys);
         const afViewPlatform::MessageHook hook = afViewPlatform::MessageHook::fromFunction(nullptr, &feedMenu);
         editor->addHook(hook);
+        parkPointerForMenu();
         mouse(WM_RBUTTONDOWN, point, MK_RBUTTON);
         editor->removeHook(hook);
         mouse(WM_RBUTTONUP, point);

@@ -6,6 +6,7 @@
 #include "EditorKeyTestSupport.h"
 #include "afw/layout/afLayoutLinear.h"
 #include "afw/menu/afMenu.h"
+#include "afw/support/MenuLines.h"
 #include "editor/EditorStatusController.h"
 #include "service/document/DocumentManager.h"
 #include "service/document/io/DocumentEncoding.h"
@@ -74,6 +75,7 @@ protected:
     void choose(Status::Button which, int index) {
         stripWindow.keys.assign(index < 0 ? 1 : index + 1, VK_DOWN);
         stripWindow.keys.push_back(index < 0 ? VK_ESCAPE : VK_RETURN);
+        parkPointerForMenu();
         status->onClick(button(which));
         EXPECT_FALSE(button(which)->isPressed());
     }

@@ -32,12 +32,14 @@ bool fullPathOf(const wchar_t* path, pel::WorkString<>* o_full) {
 // document's lock mutex first (a running parse slice ends) and keeps it for the loader until the
 // save is over: no parse worker writes line records meanwhile, while the main thread reads them
 // under its lock, which counts without the mutex then. A request made for it while the window
-// answers a message in the wait of a finished one leaves it as that one holds it.
+// answers a message in the wait of a finished one leaves it as that one holds it; a save made
+// there finds the mutex held for it already (by this thread, for the finished save), and the
+// mutex is no lock to take twice.
 class LoaderAccessHold {
 public:
     LoaderAccessHold(Document& document, Document::LoaderAccess access)
         : m_document(document), m_previous(document.getLoaderAccess()) {
-        if (access == Document::LOADER_READS)
+        if (access == Document::LOADER_READS && m_previous != Document::LOADER_READS)
             m_forLoader.emplace(document);
         m_document.setLoaderAccess(access);
     }

@@ -87,6 +87,7 @@ protected:
         if (!owner)
             owner = openWindow<MenuOwner>(afRect(100, 100, 300, 200));
         owner->keys.assign(keys);
+        parkPointerForMenu();
         return menu.track(owner.get(), 120, 120, false);
     }
 

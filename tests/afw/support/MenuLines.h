@@ -33,4 +33,10 @@ inline std::wstring linesOf(const afMenu& menu) {
     return text;
 }
 
+// Moves the pointer to the screen's bottom-right corner before a menu opens: a menu shown under
+// the pointer takes the line it points at, and the keys a test feeds it would start from there.
+inline void parkPointerForMenu() {
+    ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+}
+
 } // namespace tessel_test
