@@ -171,6 +171,9 @@ public:
     // Finds with the search's values in its scope; "Not found" in the status bar, with a beep,
     // when nothing is.
     bool find(bool backwards);
+    // Replaces the selected match, if the selection is one, and selects the next: whether it
+    // replaced or found.
+    bool replace();
     // Replaces every match in the scope; the status bar says how many. Answers that count.
     int32_t replaceAll();
 
@@ -211,11 +214,25 @@ private:
     void queueFiles(const std::vector<std::wstring>& paths);
     void runPendingCommands();
     int nextUntitledNumber() const;
-    // The find or replace dialog over the search's values: the find text taken from a selection
-    // within one line, the selection scope chosen for one spanning lines.
-    bool askSearch(bool replace);
-    // The scope's target, else the active tab's editor; null without a tab.
+    // What one search action did, as the status bar says it.
+    struct SearchReport {
+        bool done = false; // found or replaced
+        int32_t replaced = 0;
+        std::wstring message;
+        bool refused = false; // the pattern does not compile
+    };
+    // The find or replace dialog over the search's values, over the window of the editor it
+    // searches: the find text taken from a selection within one line (escaped for a regular
+    // expression), the selection scope chosen for one spanning lines, else the document's. Its
+    // commands search while it is open, Find Next in the direction given. Whether it closed
+    // confirmed.
+    bool askSearch(bool replace, bool backwards);
+    // The scope's target (the editor that had the focus last: a document's, or an entry's in
+    // the bundle editor), else the active tab's editor; null without either.
     SearchSubscriber* searchTarget() const;
+    // Runs the search action with the search's values in the target, and says what it did in
+    // the status bar, with a beep when it found or replaced nothing.
+    SearchReport runSearch(uint32_t action, bool backwards);
     void registerActions();
     void buildMenus();
 

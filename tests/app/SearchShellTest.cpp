@@ -113,7 +113,7 @@ TEST_F(SearchShellTest, AMissSaysNotFoundAndARegularExpressionReplacesWithItsGro
     EXPECT_EQ(L"Replaced 1 match", status());
 
     // A cancelled dialog searches nothing and keeps what was typed.
-    tessel::setSearchHook([](bool, SearchParameters& io_values) {
+    tessel::setSearchHook([](bool, SearchParameters& io_values, const SearchRunner&) {
         io_values.findText = L"typed";
         return false;
     });
