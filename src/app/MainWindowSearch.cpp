@@ -115,7 +115,10 @@ bool MainWindow::askSearch(bool replace, bool backwards) {
 
 SearchSubscriber* MainWindow::searchTarget() const {
     SearchManager* manager = SearchManager::get();
-    SearchSubscriber* target = manager ? manager->getTarget(m_search.scope.getHash()) : nullptr;
+    // Before the first search the scope is none: the document's target is the editor's all the same.
+    const uint32_t scope = m_search.scope.getHash() == SearchParameters::SCOPE_NONE ? SearchManager::SCOPE_DOCUMENT
+                                                                                   : m_search.scope.getHash();
+    SearchSubscriber* target = manager ? manager->getTarget(scope) : nullptr;
     if (target)
         return target;
     // The scope's target is the editor that had the focus last; the active tab's is the one the
