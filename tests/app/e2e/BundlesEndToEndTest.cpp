@@ -81,15 +81,8 @@ TEST_F(BundlesEndToEnd, F4ShowsTheBundleEditorsTreeAndEnterThereOpensAnEntryInAT
     copy.folder.write(L"tree.c", "int z;\r\n");
     TesselRun tessel(copy, L"tree.c");
     ASSERT_TRUE(tessel.showsKeywords()) << "the bundles never coloured the text";
-    ASSERT_TRUE(pressChordIn(tessel.window(), {VK_F4}));
-    HWND shown = nullptr;
-    ASSERT_TRUE(pollFor(
-        [&] {
-            shown = OtherProcess::findTopLevel(L"TesselBundleEditor", tessel.process.processId()).front();
-            return shown && ::IsWindowVisible(shown);
-        },
-        WAIT_MS))
-        << "F4 showed no bundle editor";
+    HWND shown = tessel.showBundleEditor();
+    ASSERT_TRUE(shown) << "F4 showed no bundle editor";
     HWND tree = OtherProcess::findChild(shown, L"SysTreeView32");
     ASSERT_TRUE(tree);
     // The six shipped bundles at the top level.
@@ -100,12 +93,7 @@ TEST_F(BundlesEndToEnd, F4ShowsTheBundleEditorsTreeAndEnterThereOpensAnEntryInAT
     EXPECT_EQ(6, bundles);
     EXPECT_EQ(nullptr, OtherProcess::findChild(shown, TesselRun::EDITOR)) << "no entry is open yet";
 
-    // The first bundle (C), its first group (Grammars), its first grammar, opened by Enter.
-    ASSERT_TRUE(pressChordIn(tree, {VK_HOME}));
-    for (WORD key : {VK_RIGHT, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN})
-        ASSERT_TRUE(pressChord({key}));
-    EXPECT_TRUE(pollFor([&] { return OtherProcess::findChild(shown, TesselRun::EDITOR) != nullptr; }, WAIT_MS))
-        << "Enter opened no editor";
+    EXPECT_TRUE(tessel.openFirstGrammar(shown)) << "Enter opened no editor";
     HWND tabs = OtherProcess::findChild(shown, L"SysTabControl32");
     ASSERT_TRUE(tabs);
     EXPECT_EQ(1, ::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));

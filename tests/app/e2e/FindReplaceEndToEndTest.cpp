@@ -10,41 +10,61 @@
 
 #include <commctrl.h>
 
+#include <memory>
+
 namespace tessel_test {
 namespace {
 
+// Where the program's keys go now, for failure messages.
+std::string keysGo(TesselRun& tessel) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(tessel.window(), nullptr), &info);
+    wchar_t focus[64] = {}, active[64] = {};
+    ::GetClassNameW(info.hwndFocus, focus, 64);
+    ::GetClassNameW(info.hwndActive, active, 64);
+    return " (the keys go to " + TesselRun::narrow(focus) + (::IsWindowVisible(info.hwndFocus) ? "" : ", hidden,") +
+           " in " + TesselRun::narrow(active) + "; " + std::to_string(tessel.openMenus()) + " menus open; the window: " +
+           keepCapture(Capture::of(tessel.window()), "keys") + ")";
+}
+
 class FindReplaceEndToEnd : public TesselCopyTest {
 protected:
+    // The file written with the text and opened by a start of its own, its editor holding the
+    // keys (a failure is added when it does not come to that).
+    TesselRun& start(const std::wstring& name, const std::string& text) {
+        copy.folder.write(name, text);
+        m_run.reset(new TesselRun(copy, name));
+        EXPECT_TRUE(m_run->hasTitle(name + L" - Tessel"));
+        EXPECT_TRUE(m_run->focusEditor());
+        return *m_run;
+    }
     // Saves with Ctrl+S and reads the file once the title says it is saved: a read while the
     // program puts its new file in place would make that save fail under Wine.
     std::string saved(TesselRun& tessel, const std::wstring& name) {
-        std::string bytes = "(not saved)";
-        if (pressChordIn(tessel.window(), {VK_CONTROL, 'S'}) && tessel.hasTitle(name + L" - Tessel"))
-            copy.folder.tryRead(name, &bytes);
-        return bytes;
+        if (!pressChordIn(tessel.window(), {VK_CONTROL, 'S'}))
+            return "(Ctrl+S was not sent)";
+        const testing::AssertionResult done = tessel.hasTitle(name + L" - Tessel");
+        std::string bytes;
+        if (done && copy.folder.tryRead(name, &bytes))
+            return bytes;
+        std::string why = std::string("(not saved: ") + done.message();
+        for (HWND box : OtherProcess::findTopLevel(L"afMessageBox", tessel.process.processId()))
+            if (box)
+                why += ", a question: " + keepCapture(Capture::of(box), "question");
+        return why + ")";
     }
-};
 
-// The framework's dialog of the program whose title is `title`, waited for.
-HWND dialogTitled(TesselRun& tessel, const std::wstring& title) {
-    HWND found = nullptr;
-    pollFor(
-        [&] {
-            for (HWND box : OtherProcess::findTopLevel(L"afMessageBox", tessel.process.processId()))
-                if (box && OtherProcess::windowText(box) == title)
-                    found = box;
-            return found != nullptr;
-        },
-        WAIT_MS);
-    return found;
-}
+private:
+    std::unique_ptr<TesselRun> m_run;
+};
 
 // The dialog the chord opens in `target`, once its find field takes the keys; null when it
 // did not come. Keys go where the focus is: the target has it first.
 HWND openDialog(TesselRun& tessel, HWND target, WORD key, const std::wstring& title) {
     if (!activate(target) || !tessel.hasFocus(target) || !pressChord({VK_CONTROL, key}))
         return nullptr;
-    HWND dialog = dialogTitled(tessel, title);
+    HWND dialog = tessel.dialogTitled(title);
     if (!dialog || !activate(dialog))
         return nullptr;
     HWND field = OtherProcess::findChild(dialog, L"Edit");
@@ -120,10 +140,8 @@ testing::AssertionResult typeValues(const std::wstring& find, const wchar_t* wit
 // After a Replace All in a selection over lines, the next dialog opened with nothing selected
 // shows the whole document, in the same file or another, and searches it.
 TEST_F(FindReplaceEndToEnd, TheScopeShownIsChosenAgainAtEachOpeningAndIsTheOneSearched) {
-    copy.folder.write(L"r.c", "one\r\none\r\none\r\n");
-    TesselRun tessel(copy, L"r.c");
-    ASSERT_TRUE(tessel.hasTitle(L"r.c - Tessel"));
-    ASSERT_TRUE(tessel.focusEditor());
+    TesselRun& tessel = start(L"r.c", "one\r\none\r\none\r\n");
+    ASSERT_FALSE(HasFailure());
     ASSERT_TRUE(pressChord({VK_SHIFT, VK_DOWN})); // the first line, into the second
     HWND dialog = openDialog(tessel, tessel.editor(), 'H', L"Replace");
     ASSERT_NE(nullptr, dialog) << "Ctrl+H showed no Replace dialog";
@@ -162,17 +180,15 @@ TEST_F(FindReplaceEndToEnd, TheScopeShownIsChosenAgainAtEachOpeningAndIsTheOneSe
     ASSERT_TRUE(typeValues(L"one", L"3"));
     ASSERT_TRUE(pressChord({VK_RETURN}));
     ASSERT_TRUE(closes(dialog));
-    EXPECT_EQ("3\r\n3\r\n", saved(tessel, L"s.c"));
+    EXPECT_EQ("3\r\n3\r\n", saved(tessel, L"s.c")) << keysGo(tessel);
 }
 
 // A pattern across lines finds its text in a file of CR LF lines, also after a Replace All in a
 // selection of other lines.
 TEST_F(FindReplaceEndToEnd, ARegularExpressionAcrossLinesFindsItsText) {
     const std::string old = "#include <stdio.h>\r\nint count_words(const char *s) {\r\n    int n = 0;\r\n    return n;\r\n}\r\n";
-    copy.folder.write(L"w.c", old);
-    TesselRun tessel(copy, L"w.c");
-    ASSERT_TRUE(tessel.hasTitle(L"w.c - Tessel"));
-    ASSERT_TRUE(tessel.focusEditor());
+    TesselRun& tessel = start(L"w.c", old);
+    ASSERT_FALSE(HasFailure());
     for (int line = 0; line < 3; ++line)
         ASSERT_TRUE(pressChord({VK_DOWN}));
     ASSERT_TRUE(pressChord({VK_SHIFT, VK_DOWN})); // "    return n;" into the last line
@@ -200,10 +216,8 @@ TEST_F(FindReplaceEndToEnd, ARegularExpressionAcrossLinesFindsItsText) {
 // pattern that does not compile keeps the dialog open, its field selected for mending.
 TEST_F(FindReplaceEndToEnd, ASelectionIsFoundInRegularExpressionModeAndABadPatternKeepsTheDialog) {
     const std::string old = "count_words(a);\r\ncount_words(b);\r\n";
-    copy.folder.write(L"e.c", old);
-    TesselRun tessel(copy, L"e.c");
-    ASSERT_TRUE(tessel.hasTitle(L"e.c - Tessel"));
-    ASSERT_TRUE(tessel.focusEditor());
+    TesselRun& tessel = start(L"e.c", old);
+    ASSERT_FALSE(HasFailure());
     // The mode is kept from one dialog to the next, also a cancelled one.
     HWND dialog = openDialog(tessel, tessel.editor(), 'F', L"Find");
     ASSERT_NE(nullptr, dialog);
@@ -219,7 +233,7 @@ TEST_F(FindReplaceEndToEnd, ASelectionIsFoundInRegularExpressionModeAndABadPatte
     ASSERT_NE(nullptr, dialog);
     std::wstring shown;
     EXPECT_TRUE(pollFor([&] { return (shown = findField(dialog)) == L"count_words\\("; }, WAIT_MS))
-        << TesselRun::narrow(shown);
+        << TesselRun::narrow(shown) << keysGo(tessel);
     ASSERT_TRUE(pressChord({VK_RETURN}));
     ASSERT_TRUE(closes(dialog)) << "the pattern was refused";
     ASSERT_TRUE(typeText(tessel.editor(), L"X"));
@@ -242,10 +256,8 @@ TEST_F(FindReplaceEndToEnd, ASelectionIsFoundInRegularExpressionModeAndABadPatte
 // selects the next, the dialog staying open for more.
 TEST_F(FindReplaceEndToEnd, TheReplaceDialogReplacesOneMatchAtATime) {
     const std::string old = "a1 a2 a3\r\n";
-    copy.folder.write(L"o.c", old);
-    TesselRun tessel(copy, L"o.c");
-    ASSERT_TRUE(tessel.hasTitle(L"o.c - Tessel"));
-    ASSERT_TRUE(tessel.focusEditor());
+    TesselRun& tessel = start(L"o.c", old);
+    ASSERT_FALSE(HasFailure());
     HWND dialog = openDialog(tessel, tessel.editor(), 'H', L"Replace");
     ASSERT_NE(nullptr, dialog);
     ASSERT_TRUE(typeValues(L"a", L"bb"));
@@ -256,7 +268,8 @@ TEST_F(FindReplaceEndToEnd, TheReplaceDialogReplacesOneMatchAtATime) {
     ASSERT_TRUE(pressChord({VK_MENU, 'N'}));
     ASSERT_TRUE(pressChord({VK_END}));
     ASSERT_TRUE(typeKeys(L"c"));
-    EXPECT_TRUE(pollFor([&] { return !::IsWindow(dialog) || findField(dialog) == L"ac"; }, WAIT_MS));
+    EXPECT_TRUE(pollFor([&] { return !::IsWindow(dialog) || findField(dialog) == L"ac"; }, WAIT_MS))
+        << TesselRun::narrow(findField(dialog)) << " " << keepCapture(Capture::of(dialog), "replace-dialog");
     ASSERT_TRUE(::IsWindow(dialog)) << "the dialog closed";
     ASSERT_TRUE(pressChord({VK_ESCAPE}));
     ASSERT_TRUE(closes(dialog));
@@ -270,25 +283,10 @@ TEST_F(FindReplaceEndToEnd, FindAndReplaceOpenInTheBundleEditorsEntries) {
     copy.folder.write(L"b.c", "int z;\r\n");
     TesselRun tessel(copy, L"b.c");
     ASSERT_TRUE(tessel.showsKeywords()) << "the bundles never coloured the text";
-    ASSERT_TRUE(pressChordIn(tessel.window(), {VK_F4}));
-    HWND bundleEditor = nullptr;
-    ASSERT_TRUE(pollFor(
-        [&] {
-            bundleEditor = OtherProcess::findTopLevel(L"TesselBundleEditor", tessel.process.processId()).front();
-            return bundleEditor && ::IsWindowVisible(bundleEditor);
-        },
-        WAIT_MS))
-        << "F4 showed no bundle editor";
-    HWND tree = OtherProcess::findChild(bundleEditor, L"SysTreeView32");
-    ASSERT_TRUE(tree);
-    // The first bundle (C), its first group (Grammars), its first grammar, opened by Enter.
-    ASSERT_TRUE(pressChordIn(tree, {VK_HOME}));
-    for (WORD key : {VK_RIGHT, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN})
-        ASSERT_TRUE(pressChord({key}));
-    HWND entry = nullptr;
-    ASSERT_TRUE(pollFor([&] { return (entry = OtherProcess::findChild(bundleEditor, TesselRun::EDITOR)) != nullptr; },
-                        WAIT_MS))
-        << "Enter opened no entry";
+    HWND bundleEditor = tessel.showBundleEditor();
+    ASSERT_TRUE(bundleEditor) << "F4 showed no bundle editor";
+    HWND entry = tessel.openFirstGrammar(bundleEditor);
+    ASSERT_TRUE(entry) << "Enter opened no entry";
     // Clicked once laid out, it takes the keys.
     RECT frame = {};
     ASSERT_TRUE(pollFor([&] { return ::GetWindowRect(entry, &frame) && frame.right - frame.left > 100; }, WAIT_MS));
