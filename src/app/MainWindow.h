@@ -13,6 +13,7 @@
 #include "afw/window/afWindowMain.h"
 #include "afw/dock/afDockSlotController.h"
 #include "service/document/controller/FacePreset.h"
+#include "components/SearchCommands.h"
 #include "service/document/search/SearchParameters.h"
 
 #include <cstdint>
@@ -171,11 +172,6 @@ public:
     // Finds with the search's values in its scope; "Not found" in the status bar, with a beep,
     // when nothing is.
     bool find(bool backwards);
-    // Replaces the selected match, if the selection is one, and selects the next: whether it
-    // replaced or found.
-    bool replace();
-    // Replaces every match in the scope; the status bar says how many. Answers that count.
-    int32_t replaceAll();
 
     // ---- the face of the editors (MainWindowActions.cpp)
     // The preferences' preset, which every editor shows (an empty theme: the shipped one).
@@ -214,12 +210,10 @@ private:
     void queueFiles(const std::vector<std::wstring>& paths);
     void runPendingCommands();
     int nextUntitledNumber() const;
-    // What one search action did, as the status bar says it.
+    // What one search action did: whether it found or replaced, and what the user is told.
     struct SearchReport {
-        bool done = false; // found or replaced
-        int32_t replaced = 0;
-        std::wstring message;
-        bool refused = false; // the pattern does not compile
+        bool done = false;
+        SearchOutcome outcome;
     };
     // The find or replace dialog over the search's values, over the window of the editor it
     // searches: the find text taken from a selection within one line (escaped for a regular
@@ -231,7 +225,8 @@ private:
     // the bundle editor), else the active tab's editor; null without either.
     SearchSubscriber* searchTarget() const;
     // Runs the search action with the search's values in the target, and says what it did in
-    // the status bar, with a beep when it found or replaced nothing.
+    // the status bar ("Replaced 3 matches", "Not found", why it failed), with a beep when it
+    // found or replaced nothing.
     SearchReport runSearch(uint32_t action, bool backwards);
     void registerActions();
     void buildMenus();

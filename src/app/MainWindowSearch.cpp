@@ -101,11 +101,7 @@ bool MainWindow::askSearch(bool replace, bool backwards) {
         const uint32_t action = command == SearchCommand::FIND_NEXT ? search_actions::FIND
                                 : command == SearchCommand::REPLACE ? search_actions::REPLACE
                                                                     : search_actions::REPLACE_ALL;
-        const SearchReport report = runSearch(action, backwards && action == search_actions::FIND);
-        SearchOutcome outcome;
-        outcome.message = report.message;
-        outcome.refused = report.refused;
-        return outcome;
+        return runSearch(action, backwards && action == search_actions::FIND).outcome;
     };
     const bool confirmed = tessel::askSearch(windowOf(*editor, this), replace,
                                              SearchDialog::scopesOf(SearchManager::get()), values, run);
@@ -131,14 +127,6 @@ bool MainWindow::find(bool backwards) {
     return runSearch(search_actions::FIND, backwards).done;
 }
 
-bool MainWindow::replace() {
-    return runSearch(search_actions::REPLACE, false).done;
-}
-
-int32_t MainWindow::replaceAll() {
-    return runSearch(search_actions::REPLACE_ALL, false).replaced;
-}
-
 MainWindow::SearchReport MainWindow::runSearch(uint32_t action, bool backwards) {
     SearchReport report;
     SearchSubscriber* target = searchTarget();
@@ -149,18 +137,19 @@ MainWindow::SearchReport MainWindow::runSearch(uint32_t action, bool backwards) 
     record.parameters = m_search;
     record.canReplace = action != search_actions::FIND;
     record.callback = &answers;
-    record.replacedCount = &report.replaced;
+    int32_t replaced = 0;
+    record.replacedCount = &replaced;
     report.done = target->ssOnAction(record, action, backwards);
-    report.refused = answers.refused;
+    std::wstring& message = report.outcome.message;
+    report.outcome.refused = answers.refused;
     if (!answers.failure.empty())
         // Nothing was replaced.
-        report.message = answers.failure;
-    else if (action == search_actions::REPLACE_ALL && report.replaced > 0)
-        report.message = report.replaced == 1 ? L"Replaced 1 match"
-                                              : L"Replaced " + std::to_wstring(report.replaced) + L" matches";
+        message = answers.failure;
+    else if (action == search_actions::REPLACE_ALL && replaced > 0)
+        message = replaced == 1 ? L"Replaced 1 match" : L"Replaced " + std::to_wstring(replaced) + L" matches";
     else if (!report.done)
-        report.message = L"Not found";
-    m_status->setMessage(report.message);
+        message = L"Not found";
+    m_status->setMessage(message);
     if (!report.done)
         ::MessageBeep(MB_OK);
     return report;

@@ -13,6 +13,7 @@
 #include "afw/layout/afLayoutParamsLinear.h"
 
 #include <algorithm>
+#include <iterator>
 
 SearchDialog::ScopeList SearchDialog::scopesOf(const SearchManager* manager) {
     ScopeList scopes;
@@ -96,7 +97,7 @@ afControlButton* SearchDialog::getCommandButton(SearchCommand command) const {
 }
 
 void SearchDialog::commandClicked(afControlButton* button) {
-    const auto command = static_cast<SearchCommand>(std::find(m_commands, m_commands + 3, button) - m_commands);
+    const auto command = static_cast<SearchCommand>(std::find(std::begin(m_commands), std::end(m_commands), button) - m_commands);
     readFields();
     if (!m_runner) {
         close(RESULT_OK);
