@@ -11,6 +11,7 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <vector>
 
 namespace tessel_test {
 namespace {
@@ -128,11 +129,35 @@ size_t visibleEditors(TesselRun& tessel) {
     return count;
 }
 
-// Types the find text over what the field holds, and the replacement after Tab when given.
-testing::AssertionResult typeValues(const std::wstring& find, const wchar_t* with = nullptr) {
-    if (!pressChord({VK_CONTROL, 'A'}) || !typeKeys(find))
+BOOL CALLBACK collectField(HWND child, LPARAM fields) {
+    if (OtherProcess::hasClass(child, L"Edit"))
+        reinterpret_cast<std::vector<HWND>*>(fields)->push_back(child);
+    return TRUE;
+}
+// The dialog's text fields in their order: what to find, then the replacement.
+std::vector<HWND> fieldsOf(HWND dialog) {
+    std::vector<HWND> fields;
+    ::EnumChildWindows(dialog, &collectField, reinterpret_cast<LPARAM>(&fields));
+    return fields;
+}
+
+// Types the text over what the focused field holds with keys that need no modifier (End, a
+// Backspace for each unit there): on a loaded machine Wine may let a chord's key arrive
+// without its modifier.
+bool retype(HWND field, const std::wstring& text) {
+    const size_t held = OtherProcess::windowText(field).size();
+    bool sent = pressChord({VK_END});
+    for (size_t i = 0; i < held && sent; ++i)
+        sent = pressChord({VK_BACK});
+    return sent && typeKeys(text);
+}
+
+// The find text typed over what its field holds, and the replacement after Tab when given.
+testing::AssertionResult typeValues(HWND dialog, const std::wstring& find, const wchar_t* with = nullptr) {
+    const std::vector<HWND> fields = fieldsOf(dialog);
+    if (fields.empty() || !retype(fields[0], find))
         return testing::AssertionFailure() << "the find text was not typed";
-    if (with && (!pressChord({VK_TAB}) || !pressChord({VK_CONTROL, 'A'}) || !typeKeys(with)))
+    if (with && (fields.size() < 2 || !pressChord({VK_TAB}) || !retype(fields[1], with)))
         return testing::AssertionFailure() << "the replacement was not typed";
     return testing::AssertionSuccess();
 }
@@ -146,7 +171,7 @@ TEST_F(FindReplaceEndToEnd, TheScopeShownIsChosenAgainAtEachOpeningAndIsTheOneSe
     HWND dialog = openDialog(tessel, tessel.editor(), 'H', L"Replace");
     ASSERT_NE(nullptr, dialog) << "Ctrl+H showed no Replace dialog";
     EXPECT_EQ(L"Current selection", scopeShown(dialog));
-    ASSERT_TRUE(typeValues(L"one", L"1"));
+    ASSERT_TRUE(typeValues(dialog, L"one", L"1"));
     ASSERT_TRUE(pressChord({VK_RETURN}));
     ASSERT_TRUE(closes(dialog));
     EXPECT_EQ("1\r\none\r\none\r\n", saved(tessel, L"r.c"));
@@ -154,7 +179,7 @@ TEST_F(FindReplaceEndToEnd, TheScopeShownIsChosenAgainAtEachOpeningAndIsTheOneSe
     dialog = openDialog(tessel, tessel.editor(), 'H', L"Replace");
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ(L"Current document", scopeShown(dialog)) << "nothing is selected";
-    ASSERT_TRUE(typeValues(L"one", L"2"));
+    ASSERT_TRUE(typeValues(dialog, L"one", L"2"));
     ASSERT_TRUE(pressChord({VK_RETURN}));
     ASSERT_TRUE(closes(dialog));
     EXPECT_EQ("1\r\n2\r\n2\r\n", saved(tessel, L"r.c"));
@@ -166,7 +191,7 @@ TEST_F(FindReplaceEndToEnd, TheScopeShownIsChosenAgainAtEachOpeningAndIsTheOneSe
     dialog = openDialog(tessel, tessel.editor(), 'H', L"Replace");
     ASSERT_NE(nullptr, dialog);
     ASSERT_EQ(L"Current selection", scopeShown(dialog));
-    ASSERT_TRUE(typeValues(L"1", L"0"));
+    ASSERT_TRUE(typeValues(dialog, L"1", L"0"));
     ASSERT_TRUE(pressChord({VK_RETURN}));
     ASSERT_TRUE(closes(dialog));
     copy.folder.write(L"s.c", "one\r\none\r\n");
@@ -177,7 +202,7 @@ TEST_F(FindReplaceEndToEnd, TheScopeShownIsChosenAgainAtEachOpeningAndIsTheOneSe
     dialog = openDialog(tessel, tessel.editor(), 'H', L"Replace");
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ(L"Current document", scopeShown(dialog));
-    ASSERT_TRUE(typeValues(L"one", L"3"));
+    ASSERT_TRUE(typeValues(dialog, L"one", L"3"));
     ASSERT_TRUE(pressChord({VK_RETURN}));
     ASSERT_TRUE(closes(dialog));
     EXPECT_EQ("3\r\n3\r\n", saved(tessel, L"s.c")) << keysGo(tessel);
@@ -194,7 +219,7 @@ TEST_F(FindReplaceEndToEnd, ARegularExpressionAcrossLinesFindsItsText) {
     ASSERT_TRUE(pressChord({VK_SHIFT, VK_DOWN})); // "    return n;" into the last line
     HWND dialog = openDialog(tessel, tessel.editor(), 'H', L"Replace");
     ASSERT_NE(nullptr, dialog);
-    ASSERT_TRUE(typeValues(L"n", L"n"));
+    ASSERT_TRUE(typeValues(dialog, L"n", L"n"));
     ASSERT_TRUE(pressChord({VK_RETURN}));
     ASSERT_TRUE(closes(dialog));
 
@@ -202,7 +227,7 @@ TEST_F(FindReplaceEndToEnd, ARegularExpressionAcrossLinesFindsItsText) {
     ASSERT_TRUE(pressChord({VK_CONTROL, VK_HOME}));
     dialog = openDialog(tessel, tessel.editor(), 'F', L"Find");
     ASSERT_NE(nullptr, dialog) << "Ctrl+F showed no Find dialog";
-    ASSERT_TRUE(typeValues(L"\\{\\n\\s+int"));
+    ASSERT_TRUE(typeValues(dialog, L"\\{\\n\\s+int"));
     ASSERT_TRUE(pressChord({VK_MENU, 'X'})); // Regular expression
     ASSERT_TRUE(pressChord({VK_RETURN}));
     ASSERT_TRUE(closes(dialog));
@@ -215,7 +240,7 @@ TEST_F(FindReplaceEndToEnd, ARegularExpressionAcrossLinesFindsItsText) {
 // In regular-expression mode the text taken from a selection is escaped and finds that text; a
 // pattern that does not compile keeps the dialog open, its field selected for mending.
 TEST_F(FindReplaceEndToEnd, ASelectionIsFoundInRegularExpressionModeAndABadPatternKeepsTheDialog) {
-    const std::string old = "count_words(a);\r\ncount_words(b);\r\n";
+    const std::string old = "count_words(\r\ncount_words(b);\r\n";
     TesselRun& tessel = start(L"e.c", old);
     ASSERT_FALSE(HasFailure());
     // The mode is kept from one dialog to the next, also a cancelled one.
@@ -227,8 +252,7 @@ TEST_F(FindReplaceEndToEnd, ASelectionIsFoundInRegularExpressionModeAndABadPatte
 
     ASSERT_TRUE(tessel.focusEditor());
     ASSERT_TRUE(pressChord({VK_CONTROL, VK_HOME}));
-    for (int i = 0; i < 12; ++i)
-        ASSERT_TRUE(pressChord({VK_SHIFT, VK_RIGHT})); // "count_words("
+    ASSERT_TRUE(pressChord({VK_SHIFT, VK_END})); // "count_words(", within its line
     dialog = openDialog(tessel, tessel.editor(), 'F', L"Find");
     ASSERT_NE(nullptr, dialog);
     std::wstring shown;
@@ -237,11 +261,11 @@ TEST_F(FindReplaceEndToEnd, ASelectionIsFoundInRegularExpressionModeAndABadPatte
     ASSERT_TRUE(pressChord({VK_RETURN}));
     ASSERT_TRUE(closes(dialog)) << "the pattern was refused";
     ASSERT_TRUE(typeText(tessel.editor(), L"X"));
-    EXPECT_EQ("count_words(a);\r\nXb);\r\n", saved(tessel, L"e.c")) << "the next one was found";
+    EXPECT_EQ("count_words(\r\nXb);\r\n", saved(tessel, L"e.c")) << "the next one was found";
 
     dialog = openDialog(tessel, tessel.editor(), 'F', L"Find");
     ASSERT_NE(nullptr, dialog);
-    ASSERT_TRUE(typeValues(L"count_words("));
+    ASSERT_TRUE(typeValues(dialog, L"count_words("));
     ASSERT_TRUE(pressChord({VK_RETURN}));
     // Refused, the dialog stays with its field selected: what is typed next replaces it.
     ASSERT_TRUE(typeKeys(L"y"));
@@ -260,7 +284,7 @@ TEST_F(FindReplaceEndToEnd, TheReplaceDialogReplacesOneMatchAtATime) {
     ASSERT_FALSE(HasFailure());
     HWND dialog = openDialog(tessel, tessel.editor(), 'H', L"Replace");
     ASSERT_NE(nullptr, dialog);
-    ASSERT_TRUE(typeValues(L"a", L"bb"));
+    ASSERT_TRUE(typeValues(dialog, L"a", L"bb"));
     ASSERT_TRUE(pressChord({VK_MENU, 'F'})); // Find Next: the first
     ASSERT_TRUE(pressChord({VK_MENU, 'R'})); // Replace it, selecting the second
     ASSERT_TRUE(pressChord({VK_MENU, 'R'})); // and that one, selecting the third
