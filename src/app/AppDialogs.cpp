@@ -79,11 +79,12 @@ bool askText(afViewPlatform* owner, const std::wstring& title, const std::wstrin
 }
 
 bool askSearch(afViewPlatform* owner, bool replace, const std::vector<std::pair<uint32_t, std::wstring>>& scopes,
-               SearchParameters& io_values) {
+               SearchParameters& io_values, const SearchRunner& run) {
     if (hookOf<SearchHook>())
-        return hookOf<SearchHook>()(replace, io_values);
+        return hookOf<SearchHook>()(replace, io_values, run);
     std::unique_ptr<SearchDialog> dialog(
         SearchDialog::create(owner, replace ? SearchDialog::REPLACE : SearchDialog::FIND, io_values, scopes));
+    dialog->setRunner(run);
     const bool confirmed = dialog->showModal() == afWindow::RESULT_OK;
     // What was typed is kept for the next time, also when the dialog was cancelled.
     io_values = dialog->getValues();

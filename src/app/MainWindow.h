@@ -15,6 +15,7 @@
 #include "afw/dock/afDockSlotController.h"
 #include "service/document/DocumentWatch.h"
 #include "service/document/controller/FacePreset.h"
+#include "components/SearchCommands.h"
 #include "service/document/search/SearchParameters.h"
 
 #include <cstdint>
@@ -175,8 +176,6 @@ public:
     // Finds with the search's values in its scope; "Not found" in the status bar, with a beep,
     // when nothing is.
     bool find(bool backwards);
-    // Replaces every match in the scope; the status bar says how many. Answers that count.
-    int32_t replaceAll();
 
     // ---- the face of the editors (MainWindowActions.cpp)
     // The preferences' preset, which every editor shows (an empty theme: the shipped one).
@@ -219,11 +218,24 @@ private:
     void queueFiles(const std::vector<std::wstring>& paths);
     void runPendingCommands();
     int nextUntitledNumber() const;
-    // The find or replace dialog over the search's values: the find text taken from a selection
-    // within one line, the selection scope chosen for one spanning lines.
-    bool askSearch(bool replace);
-    // The scope's target, else the active tab's editor; null without a tab.
+    // What one search action did: whether it found or replaced, and what the user is told.
+    struct SearchReport {
+        bool done = false;
+        SearchOutcome outcome;
+    };
+    // The find or replace dialog over the search's values, over the window of the editor it
+    // searches: the find text taken from a selection within one line (escaped for a regular
+    // expression), the selection scope chosen for one spanning lines, else the document's. Its
+    // commands search while it is open, Find Next in the direction given. Whether it closed
+    // confirmed.
+    bool askSearch(bool replace, bool backwards);
+    // The scope's target (the editor that had the focus last: a document's, or an entry's in
+    // the bundle editor), else the active tab's editor; null without either.
     SearchSubscriber* searchTarget() const;
+    // Runs the search action with the search's values in the target, and says what it did in
+    // the status bar ("Replaced 3 matches", "Not found", why it failed), with a beep when it
+    // found or replaced nothing.
+    SearchReport runSearch(uint32_t action, bool backwards);
     void registerActions();
     void buildMenus();
 

@@ -20,11 +20,16 @@ namespace tessel {
 
 namespace {
 
+// Where the search keys work besides the main window: in the text of the bundle editor's
+// entries, which is edited as documents are.
+const wchar_t* const SEARCH_CONTEXT = L"ui.window.main, ui.window.bundle_editor ui.editor";
+
 struct ActionLine {
     const wchar_t* id;
     const wchar_t* title;
     std::vector<const wchar_t*> keys;
     bool (MainWindow::*run)(afActionEvent&);
+    const wchar_t* context = L"ui.window.main";
 };
 
 const std::vector<ActionLine>& actionTable() {
@@ -37,10 +42,10 @@ const std::vector<ActionLine>& actionTable() {
         {L"app.exit", L"E&xit", {}, &MainWindow::onAppExit},
         {L"tabs.next", L"Next Tab", {L"Ctrl+Tab"}, &MainWindow::onNextTab},
         {L"tabs.previous", L"Previous Tab", {L"Ctrl+Shift+Tab"}, &MainWindow::onPreviousTab},
-        {L"search.find", L"&Find...", {L"Ctrl+F"}, &MainWindow::onFind},
-        {L"search.find.next", L"Find &Next", {L"F3"}, &MainWindow::onFindNext},
-        {L"search.find.previous", L"Find &Previous", {L"Shift+F3"}, &MainWindow::onFindPrevious},
-        {L"search.replace", L"&Replace...", {L"Ctrl+H"}, &MainWindow::onReplace},
+        {L"search.find", L"&Find...", {L"Ctrl+F"}, &MainWindow::onFind, SEARCH_CONTEXT},
+        {L"search.find.next", L"Find &Next", {L"F3"}, &MainWindow::onFindNext, SEARCH_CONTEXT},
+        {L"search.find.previous", L"Find &Previous", {L"Shift+F3"}, &MainWindow::onFindPrevious, SEARCH_CONTEXT},
+        {L"search.replace", L"&Replace...", {L"Ctrl+H"}, &MainWindow::onReplace, SEARCH_CONTEXT},
         {L"view.theme.select", L"Select Theme", {}, &MainWindow::onSelectTheme},
     };
     return table;
@@ -86,7 +91,7 @@ void MainWindow::registerActions() {
     afActionInvokerKey* keys = afFindKeyInvoker(registry);
     for (const ActionLine& line : actionTable()) {
         afAction* action = afRegisterAction(registry, new afActionSystem(line.title, getActionContext(), line.id,
-                                                                         L"ui.window.main", afRunOp(line.run)));
+                                                                         line.context, afRunOp(line.run)));
         for (const wchar_t* key : line.keys)
             afAddKeyTriggerText(keys, action, key, true);
         m_actions.push_back(action);

@@ -1,5 +1,6 @@
 // Find and replace in the main window: the dialog over the window's search values, and the
-// search run in the chosen scope's target, with what it did said in the status bar.
+// search run in the chosen scope's target, with what it did said in the status bar (and in the
+// dialog while it is open).
 
 #include "app/MainWindow.h"
 
@@ -13,18 +14,24 @@
 #include "service/document/controller/SearchAction.h"
 #include "service/document/controller/SearchActionRecord.h"
 #include "service/document/controller/Selection.h"
+#include "service/document/search/RegExSyntax.h"
 
 namespace tessel {
 
 namespace {
 
 // A search that reaches the end of its area goes on from the other end without asking; why a
-// search failed is kept for the status bar.
+// search failed, and whether its pattern was refused, is kept for the user.
 class SearchAnswers : public ISearchActionCallback {
 public:
     bool shouldWrapAround(const SearchActionRecord&) override { return true; }
     void searchFailed(const SearchActionRecord&, const std::wstring& message) override { failure = message; }
+    void patternRefused(const SearchActionRecord& record, const std::wstring& message) override {
+        searchFailed(record, message);
+        refused = true;
+    }
     std::wstring failure;
+    bool refused = false;
 };
 
 bool selectionSpansLines(DocumentController& controller) {
@@ -32,104 +39,120 @@ bool selectionSpansLines(DocumentController& controller) {
     return selection.getAnchor().line != selection.getCaret().line;
 }
 
+// The window the dialog belongs over: the one that holds the editor searched (the main window,
+// or the bundle editor for the text of an entry).
+afViewPlatform* windowOf(Editor& editor, afViewPlatform* fallback) {
+    HWND root = editor.getHandle() ? ::GetAncestor(editor.getHandle(), GA_ROOT) : nullptr;
+    afViewPlatform* window = root ? afViewPlatform::getWidget(root) : nullptr;
+    return window ? window : fallback;
+}
+
 } // namespace
 
 bool MainWindow::onFind(afActionEvent&) {
-    if (askSearch(false))
-        find(false);
+    askSearch(false, false);
     return true;
 }
 
 bool MainWindow::onFindNext(afActionEvent&) {
-    if (!m_search.findText.empty() || askSearch(false))
+    if (m_search.findText.empty())
+        askSearch(false, false);
+    else
         find(false);
     return true;
 }
 
 bool MainWindow::onFindPrevious(afActionEvent&) {
-    if (!m_search.findText.empty() || askSearch(false))
+    if (m_search.findText.empty())
+        askSearch(false, true);
+    else
         find(true);
     return true;
 }
 
 bool MainWindow::onReplace(afActionEvent&) {
-    if (askSearch(true))
-        replaceAll();
+    askSearch(true, false);
     return true;
 }
 
-bool MainWindow::askSearch(bool replace) {
-    Page* page = getActivePage();
-    if (!page)
+bool MainWindow::askSearch(bool replace, bool backwards) {
+    auto* editor = dynamic_cast<Editor*>(searchTarget());
+    DocumentController* controller = editor ? editor->getController() : nullptr;
+    if (!controller)
         return false;
     SearchParameters values = m_search;
-    if (values.scope.getHash() == SearchParameters::SCOPE_NONE)
-        values.scope = SearchManager::SCOPE_DOCUMENT;
-    if (!page->controller->isSelectionEmpty()) {
-        if (selectionSpansLines(*page->controller)) {
+    // Chosen anew at every opening, so that what the dialog shows is what the search uses: a
+    // selection over lines is searched in itself; otherwise the whole document is, for the text
+    // selected within a line when there is some.
+    values.scope = SearchManager::SCOPE_DOCUMENT;
+    if (!controller->isSelectionEmpty()) {
+        if (selectionSpansLines(*controller)) {
             values.scope = SearchManager::SCOPE_SELECTION;
         } else {
             std::wstring selected;
-            page->editor->getSearchText(SearchManager::SCOPE_DOCUMENT, selected);
+            editor->getSearchText(SearchManager::SCOPE_DOCUMENT, selected);
+            // A regular expression must find the selected text as it stands.
             if (!selected.empty())
-                values.findText = selected;
-            values.scope = SearchManager::SCOPE_DOCUMENT;
+                values.findText = values.regex ? escapeRegEx(selected) : selected;
         }
     }
-    const bool confirmed = tessel::askSearch(this, replace, SearchDialog::scopesOf(SearchManager::get()), values);
+    const SearchRunner run = [this, backwards](SearchCommand command, const SearchParameters& chosen) {
+        m_search = chosen;
+        const uint32_t action = command == SearchCommand::FIND_NEXT ? search_actions::FIND
+                                : command == SearchCommand::REPLACE ? search_actions::REPLACE
+                                                                    : search_actions::REPLACE_ALL;
+        return runSearch(action, backwards && action == search_actions::FIND).outcome;
+    };
+    const bool confirmed = tessel::askSearch(windowOf(*editor, this), replace,
+                                             SearchDialog::scopesOf(SearchManager::get()), values, run);
     m_search = values;
-    return confirmed && !m_search.findText.empty();
+    return confirmed;
 }
 
 SearchSubscriber* MainWindow::searchTarget() const {
-    Page* page = getActivePage();
-    if (!page)
-        return nullptr;
     SearchManager* manager = SearchManager::get();
-    SearchSubscriber* target = manager ? manager->getTarget(m_search.scope.getHash()) : nullptr;
+    // Before the first search the scope is none: the document's target is the editor's all the same.
+    const uint32_t scope = m_search.scope.getHash() == SearchParameters::SCOPE_NONE ? SearchManager::SCOPE_DOCUMENT
+                                                                                   : m_search.scope.getHash();
+    SearchSubscriber* target = manager ? manager->getTarget(scope) : nullptr;
+    if (target)
+        return target;
     // The scope's target is the editor that had the focus last; the active tab's is the one the
     // user sees when none has had it.
-    return target ? target : page->editor;
+    Page* page = getActivePage();
+    return page ? page->editor : nullptr;
 }
 
 bool MainWindow::find(bool backwards) {
-    SearchSubscriber* target = searchTarget();
-    if (!target || m_search.findText.empty())
-        return false;
-    SearchAnswers answers;
-    SearchActionRecord record;
-    record.parameters = m_search;
-    record.callback = &answers;
-    const bool found = target->ssOnAction(record, search_actions::FIND, backwards);
-    m_status->setMessage(found ? L"" : !answers.failure.empty() ? answers.failure : L"Not found");
-    if (!found)
-        ::MessageBeep(MB_OK);
-    return found;
+    return runSearch(search_actions::FIND, backwards).done;
 }
 
-int32_t MainWindow::replaceAll() {
+MainWindow::SearchReport MainWindow::runSearch(uint32_t action, bool backwards) {
+    SearchReport report;
     SearchSubscriber* target = searchTarget();
     if (!target || m_search.findText.empty())
-        return 0;
+        return report;
     SearchAnswers answers;
     SearchActionRecord record;
     record.parameters = m_search;
-    record.canReplace = true;
+    record.canReplace = action != search_actions::FIND;
     record.callback = &answers;
     int32_t replaced = 0;
     record.replacedCount = &replaced;
-    target->ssOnAction(record, search_actions::REPLACE_ALL, false);
-    if (!answers.failure.empty()) {
+    report.done = target->ssOnAction(record, action, backwards);
+    std::wstring& message = report.outcome.message;
+    report.outcome.refused = answers.refused;
+    if (!answers.failure.empty())
         // Nothing was replaced.
-        m_status->setMessage(answers.failure);
+        message = answers.failure;
+    else if (action == search_actions::REPLACE_ALL && replaced > 0)
+        message = replaced == 1 ? L"Replaced 1 match" : L"Replaced " + std::to_wstring(replaced) + L" matches";
+    else if (!report.done)
+        message = L"Not found";
+    m_status->setMessage(message);
+    if (!report.done)
         ::MessageBeep(MB_OK);
-    } else if (replaced == 0) {
-        m_status->setMessage(L"Not found");
-        ::MessageBeep(MB_OK);
-    } else {
-        m_status->setMessage(replaced == 1 ? L"Replaced 1 match" : L"Replaced " + std::to_wstring(replaced) + L" matches");
-    }
-    return replaced;
+    return report;
 }
 
 } // namespace tessel

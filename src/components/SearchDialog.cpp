@@ -13,6 +13,7 @@
 #include "afw/layout/afLayoutParamsLinear.h"
 
 #include <algorithm>
+#include <iterator>
 
 SearchDialog::ScopeList SearchDialog::scopesOf(const SearchManager* manager) {
     ScopeList scopes;
@@ -74,11 +75,60 @@ void SearchDialog::buildContent() {
         m_scope->setSelection(chosen);
     m_scope->setEnabled(m_scopes.size() > 1);
 
-    addButton(m_mode == REPLACE ? L"Replace &All" : L"Find &Next", RESULT_OK, true);
+    addCommandButton(L"&Find Next", SearchCommand::FIND_NEXT, m_mode == FIND);
+    if (m_mode == REPLACE) {
+        addCommandButton(L"&Replace", SearchCommand::REPLACE, false);
+        addCommandButton(L"Replace &All", SearchCommand::REPLACE_ALL, true);
+    }
     addButton(L"Cancel", RESULT_CANCEL, false);
     // The text field takes the typing; Enter still reaches the default button.
     m_find->requestFocus();
     m_find->selectAll();
+}
+
+void SearchDialog::addCommandButton(const std::wstring& caption, SearchCommand command, bool isDefault) {
+    afControlButton* button = addButton(caption, RESULT_OK, isDefault);
+    button->setClickHandler(afControlButton::ClickHandler::bind<SearchDialog, &SearchDialog::commandClicked>(this));
+    m_commands[static_cast<int>(command)] = button;
+}
+
+afControlButton* SearchDialog::getCommandButton(SearchCommand command) const {
+    return m_commands[static_cast<int>(command)];
+}
+
+void SearchDialog::commandClicked(afControlButton* button) {
+    const auto command = static_cast<SearchCommand>(std::find(std::begin(m_commands), std::end(m_commands), button) - m_commands);
+    readFields();
+    if (!m_runner) {
+        close(RESULT_OK);
+        return;
+    }
+    const SearchOutcome outcome = m_runner(command, m_values);
+    if (outcome.refused) {
+        showMessage(outcome.message);
+        m_find->requestFocus();
+        m_find->selectAll();
+        return;
+    }
+    if (command == SearchCommand::REPLACE_ALL || m_mode == FIND)
+        close(RESULT_OK);
+    else
+        showMessage(outcome.message);
+}
+
+void SearchDialog::showMessage(const std::wstring& message) {
+    afLabel* label = getTextLabel();
+    if (!label)
+        return;
+    label->setText(message);
+    label->setVisible(!message.empty());
+    label->relayout(L"SearchDialog::showMessage");
+}
+
+const std::wstring& SearchDialog::getMessage() const {
+    static const std::wstring none;
+    const afLabel* label = getTextLabel();
+    return label && label->isVisible() ? label->getText() : none;
 }
 
 afControlEdit* SearchDialog::addEdit(const std::wstring& caption, const std::wstring& text) {

@@ -12,8 +12,11 @@
 #include "bundles/snippets/SnippetManager.h"
 #include "bundles/ui/BundleEditor.h"
 #include "bundles/ui/BundleEntryEditor.h"
+#include "components/SearchManager.h"
 #include "editor/Editor.h"
 
+#include "afw/action/afActionInvoker.h"
+#include "afw/action/afKeyCombination.h"
 #include "afw/support/TestViews.h"
 #include "afw/tree/afControlTree.h"
 #include "service/bundles/Bundle.h"
@@ -21,6 +24,8 @@
 #include "service/bundles/BundleEntryTraits.h"
 #include "service/document/Document.h"
 #include "service/document/controller/DocumentController.h"
+#include "service/document/controller/Selection.h"
+#include "service/document/controller/SelectionRange.h"
 #include "service/parser/base/DocumentScope.h"
 #include "service/parser/base/DocumentStyler.h"
 #include "support/SourceTree.h"
@@ -277,6 +282,55 @@ TEST_F(BundleEditorShellTest, AStyleAGrammarOrThemeChangeTakesAwayLeavesTheOpenD
     ASSERT_NO_FATAL_FAILURE(change(L"Tessel\\Themes\\Tessel Light", L"foreground: \"#5E7A3A\" font_style: \"italic\"",
                                    L"foreground: \"#5E7A3A\""));
     EXPECT_TRUE(shows(L"comment.json", false)) << "the comments stayed italic";
+}
+
+// Ctrl+F and Ctrl+H work in an entry's text as in a document's: their dialog searches the
+// entry, not the document behind the bundle editor.
+TEST_F(BundleEditorShellTest, FindAndReplaceKeysSearchTheEntrysText) {
+    ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
+    ASSERT_TRUE(editor->activateNode(editor->findNode(L"C\\Grammars\\C")));
+    BundleEntryEditor* grammar = editor->getActiveEditor();
+    ASSERT_TRUE(grammar);
+    DocumentController& entry = textOf(*grammar);
+    Editor* text = static_cast<BundleEntryTextEditor*>(grammar->getText())->getEditor();
+    text->requestFocus();
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return ::GetFocus() == text->getHandle(); }));
+    const auto press = [&](const wchar_t* keys) {
+        return afInvokeKey(afApp::getKeyInvoker(), text->getContexts(), text, afParseKeyCombination(keys));
+    };
+    // The dialog takes its text from the entry's selection.
+    const std::wstring name = L"name: \"source.c\"";
+    std::wstring all;
+    entry.getText(&all);
+    {
+        DocumentController::Lock lock(entry, DocumentController::LOCK_EDIT);
+        entry.getSelection().setOffsets(static_cast<int32_t>(all.find(L"source.c")),
+                                        static_cast<int32_t>(all.find(L"source.c") + 8), selection_ids::NORMAL);
+    }
+    SearchParameters values;
+    values.findText = name;
+    values.scope = SearchManager::SCOPE_DOCUMENT;
+    searches.push_back(values);
+    ASSERT_TRUE(press(L"Ctrl+F")) << "nothing took the key";
+    ASSERT_EQ(1u, shownSearches.size());
+    EXPECT_EQ(L"source.c", shownSearches[0].findText);
+    {
+        DocumentController::Lock lock(entry, DocumentController::LOCK_READ);
+        const Selection& selection = entry.getSelection();
+        EXPECT_EQ(static_cast<int32_t>(all.find(name)), entry.positionToOffset(selection.getAnchor()));
+        EXPECT_EQ(static_cast<int32_t>(all.find(name) + name.size()), entry.positionToOffset(selection.getCaret()));
+    }
+
+    values.replaceText = L"name: \"source.cc\"";
+    searches.push_back(values);
+    ASSERT_TRUE(press(L"Ctrl+H"));
+    ASSERT_EQ(2u, shownSearches.size());
+    entry.getText(&all);
+    EXPECT_NE(std::wstring::npos, all.find(L"name: \"source.cc\""));
+    EXPECT_TRUE(grammar->isModified());
+    std::wstring behind;
+    document->getText(&behind);
+    EXPECT_EQ(L"int x;\n", behind) << "the document behind is not searched";
 }
 
 } // namespace

@@ -13,6 +13,8 @@
 #include "service/document/controller/SelectionRange.h"
 #include "service/document/search/FinderRegEx.h"
 
+#include "pel/text/FormatString.h"
+
 using namespace tessel;
 
 namespace {
@@ -39,6 +41,34 @@ protected:
         return values;
     }
     std::wstring status() { return window->getStatusBar()->getShownText(); }
+    // The dialog answered as a user who types the texts and leaves the rest as shown, pressing
+    // the buttons in turn: each one's answer is kept, and the dialog is then closed confirmed.
+    void answerAsShown(const wchar_t* find, const wchar_t* with, std::vector<SearchCommand> presses = {}) {
+        tessel::setSearchHook([this, find, with, presses](bool replace, SearchParameters& io_values,
+                                                          const SearchRunner& run) {
+            shownSearches.push_back(io_values);
+            if (find)
+                io_values.findText = find;
+            io_values.replaceText = with;
+            std::vector<SearchCommand> buttons = presses;
+            if (buttons.empty())
+                buttons.push_back(replace ? SearchCommand::REPLACE_ALL : SearchCommand::FIND_NEXT);
+            for (SearchCommand button : buttons)
+                searchOutcomes.push_back(run(button, io_values));
+            return true;
+        });
+    }
+    // The selection as "[anchor, caret)".
+    std::wstring selected() {
+        DocumentController::Lock lock(*controller, DocumentController::LOCK_READ);
+        const Selection& selection = controller->getSelection();
+        return pel::formatString(L"[%d, %d)", controller->positionToOffset(selection.getAnchor()),
+                                 controller->positionToOffset(selection.getCaret()));
+    }
+    static std::wstring span(const std::string& text, const std::string& part, size_t from = 0) {
+        const size_t at = text.find(part, from);
+        return pel::formatString(L"[%d, %d)", static_cast<int>(at), static_cast<int>(at + part.size()));
+    }
     void select(int32_t anchor, int32_t caret) {
         DocumentController::Lock lock(*controller, DocumentController::LOCK_EDIT);
         controller->getSelection().setOffsets(anchor, caret, selection_ids::NORMAL);
@@ -113,7 +143,7 @@ TEST_F(SearchShellTest, AMissSaysNotFoundAndARegularExpressionReplacesWithItsGro
     EXPECT_EQ(L"Replaced 1 match", status());
 
     // A cancelled dialog searches nothing and keeps what was typed.
-    tessel::setSearchHook([](bool, SearchParameters& io_values) {
+    tessel::setSearchHook([](bool, SearchParameters& io_values, const SearchRunner&) {
         io_values.findText = L"typed";
         return false;
     });
@@ -154,6 +184,113 @@ TEST_F(SearchShellTest, AnInvalidRegularExpressionSaysWhy) {
         EXPECT_GT(status().size(), invalid.size()) << command << ": the engine's message follows";
     }
     EXPECT_EQ(L"a(b\n", text());
+}
+
+// The scope is chosen again at each opening: after a Replace All in a selection over lines,
+// the dialog opened with nothing selected (in that file or another) shows the whole document,
+// and that is what it searches.
+TEST_F(SearchShellTest, TheScopeShownIsChosenAgainAtEachOpeningAndIsTheOneSearched) {
+    open("one one\none one\none one\n");
+    select(8, 19);
+    answerAsShown(L"one", L"1");
+    run(L"search.replace");
+    EXPECT_EQ(SearchManager::SCOPE_SELECTION, shownSearches.back().scope.getHash());
+    EXPECT_EQ(L"one one\n1 1\n1 one\n", text());
+
+    answerAsShown(L"one", L"2");
+    run(L"search.replace");
+    EXPECT_EQ(SearchManager::SCOPE_DOCUMENT, shownSearches.back().scope.getHash()) << "nothing is selected";
+    EXPECT_EQ(L"2 2\n1 1\n1 2\n", text()) << "the whole document";
+
+    base.write(L"files\\t.txt", "one\r\none\r\n");
+    ASSERT_TRUE(window->openFile(file(L"t.txt")));
+    controller = window->getActivePage()->controller;
+    select(4, 9);
+    answerAsShown(L"one", L"1");
+    run(L"search.replace");
+    EXPECT_EQ(SearchManager::SCOPE_SELECTION, shownSearches.back().scope.getHash());
+    EXPECT_EQ(L"one\n1\n", text());
+    ASSERT_TRUE(window->openFile(file(L"s.txt")));
+    controller = window->getActivePage()->controller;
+    answerAsShown(L"1", L"3");
+    run(L"search.find");
+    EXPECT_EQ(SearchManager::SCOPE_DOCUMENT, shownSearches.back().scope.getHash()) << "in another file";
+    EXPECT_EQ(L"[4, 5)", selected()) << "found outside the other file's selection";
+}
+
+// A pattern across lines finds its text in a file of CR LF lines (the document holds line
+// feeds), also after a search in a selection of other lines, whatever that left behind.
+TEST_F(SearchShellTest, ARegularExpressionAcrossLinesFindsItsText) {
+    const std::string lines = "int count_words(const char *s) {\r\n    int n = 0;\r\n    return n;\r\n}\r\n";
+    open("#include <stdio.h>\r\n" + lines + "int main(void) {\r\n    int x = 1;\r\n    return x;\r\n}\r\n");
+    std::string feeds;
+    for (char c : text())
+        feeds += static_cast<char>(c);
+    select(static_cast<int32_t>(feeds.find("    return n")), static_cast<int32_t>(feeds.find("int main")));
+    answerAsShown(L"n", L"n");
+    run(L"search.replace");
+    ASSERT_EQ(SearchManager::SCOPE_SELECTION, shownSearches.back().scope.getHash());
+
+    SearchParameters regex = window->getSearch();
+    regex.regex = true;
+    window->setSearch(regex);
+    answerAsShown(L"\\{\\n\\s+int", L"");
+    // From the caret, which the Replace All left in the function, on.
+    const std::wstring first = span(feeds, "{\n    int"), second = span(feeds, "{\n    int", feeds.find("main"));
+    run(L"search.find");
+    EXPECT_EQ(second, selected()) << narrow(status());
+    run(L"search.find.next");
+    EXPECT_EQ(first, selected()) << narrow(status());
+    run(L"search.find.previous");
+    EXPECT_EQ(second, selected()) << narrow(status());
+}
+
+// In regular-expression mode the text taken from a selection within a line is escaped, so that
+// it finds that text; a pattern that does not compile is refused in the dialog with the reason.
+TEST_F(SearchShellTest, TheSelectedTextIsEscapedForARegularExpression) {
+    const std::string lines = "int count_words(const char *s);\nint n = count_words(\"a b\");\n";
+    open(lines);
+    SearchParameters regex;
+    regex.regex = true;
+    window->setSearch(regex);
+    select(4, 16);
+    answerAsShown(nullptr, L"");
+    run(L"search.find");
+    EXPECT_EQ(L"count_words\\(", shownSearches.back().findText);
+    EXPECT_EQ(L"", searchOutcomes.back().message);
+    EXPECT_EQ(span(lines, "count_words(", 5), selected()) << "the next one";
+
+    regex.regex = false;
+    window->setSearch(regex);
+    run(L"search.find");
+    EXPECT_EQ(L"count_words(", shownSearches.back().findText) << "plain text as it stands";
+
+    regex.regex = true;
+    window->setSearch(regex);
+    answerAsShown(L"count_words(", L"");
+    run(L"search.find");
+    ASSERT_TRUE(searchOutcomes.back().refused);
+    const std::wstring invalid = L"The regular expression is not valid: ";
+    EXPECT_EQ(invalid, searchOutcomes.back().message.substr(0, invalid.size()));
+}
+
+// The replace dialog's Replace puts the replacement in place of the selected match and selects
+// the next; Find Next only selects. Both go on from the other end, and say when nothing is left.
+TEST_F(SearchShellTest, ReplaceReplacesTheSelectedMatchAndSelectsTheNext) {
+    open("a1 a2 a3\n");
+    select(0, 0);
+    answerAsShown(L"a", L"bb", {SearchCommand::FIND_NEXT, SearchCommand::REPLACE, SearchCommand::FIND_NEXT});
+    run(L"search.replace");
+    EXPECT_EQ(L"bb1 a2 a3\n", text());
+    EXPECT_EQ(L"[7, 8)", selected()) << "Find Next went past the next match";
+    for (const SearchOutcome& outcome : searchOutcomes)
+        EXPECT_EQ(L"", outcome.message);
+
+    answerAsShown(L"a", L"bb", {SearchCommand::REPLACE, SearchCommand::REPLACE, SearchCommand::REPLACE});
+    run(L"search.replace");
+    EXPECT_EQ(L"bb1 bb2 bb3\n", text());
+    EXPECT_EQ(L"Not found", searchOutcomes.back().message);
+    EXPECT_EQ(L"Not found", status());
 }
 
 } // namespace

@@ -77,7 +77,7 @@ protected:
             texts.pop_front();
             return true;
         });
-        tessel::setSearchHook([this](bool, tessel::SearchParameters& io_values) {
+        tessel::setSearchHook([this](bool replace, tessel::SearchParameters& io_values, const SearchRunner& run) {
             shownSearches.push_back(io_values);
             if (searches.empty()) {
                 ADD_FAILURE() << "unexpected search dialog";
@@ -85,7 +85,9 @@ protected:
             }
             io_values = searches.front();
             searches.pop_front();
-            return true;
+            // Enter: the default button. Values it refuses keep the dialog open: then cancelled.
+            searchOutcomes.push_back(run(replace ? SearchCommand::REPLACE_ALL : SearchCommand::FIND_NEXT, io_values));
+            return !searchOutcomes.back().refused;
         });
     }
 
@@ -165,9 +167,11 @@ protected:
     bool openReadOnly = false;
     std::vector<bool> shownFileDialogs;
     std::deque<std::wstring> texts;
-    // What the search dialog is answered with, and what it was shown.
+    // What the search dialog is answered with, what it was shown, and what its default button
+    // answered in it.
     std::deque<tessel::SearchParameters> searches;
     std::vector<tessel::SearchParameters> shownSearches;
+    std::vector<SearchOutcome> searchOutcomes;
 
 private:
     static bool setUpFolders(tessel::Config& config) {

@@ -37,8 +37,8 @@ TEST_F(ShellReadOnlyTest, AFileOpenedReadOnlyRefusesEditsSaysSoAndIsSavedOnlyAsA
     SearchParameters replace;
     replace.findText = L"int";
     replace.replaceText = L"long";
-    window->setSearch(replace);
-    EXPECT_EQ(0, window->replaceAll());
+    searches.push_back(replace);
+    run(L"search.replace");
     EXPECT_EQ(L"int x;\n", activeText());
     EXPECT_EQ(DocumentController::READ_ONLY_TEXT, statusMessage()) << "not \"Replaced 1 match\"";
 

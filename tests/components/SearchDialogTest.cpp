@@ -2,16 +2,20 @@
 
 #include "components/SearchManager.h"
 
+#include "afw/control/afControlButton.h"
 #include "afw/control/afControlCheckBox.h"
 #include "afw/control/afControlComboBox.h"
 #include "afw/control/afControlEdit.h"
+#include "afw/control/afLabel.h"
 #include "afw/support/TestViews.h"
 #include "afw/window/afWindow.h"
 #include "components/OwnerWindowTest.h"
+#include "support/MessagePump.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 using namespace tessel_test;
 
@@ -36,7 +40,22 @@ protected:
             ::PostMessageW(edit->getHandle(), WM_CHAR, *text, 1);
     }
 
+    // A runner that notes each command with the find text it got and answers `answer`.
+    void runWith(const SearchOutcome& answer) {
+        dialog->setRunner([this, answer](SearchCommand command, const tessel::SearchParameters& values) {
+            ran.emplace_back(command, values.findText);
+            return answer;
+        });
+    }
+    void click(SearchCommand command) {
+        afControlButton* button = dialog->getCommandButton(command);
+        ASSERT_NE(nullptr, button);
+        button->click();
+        tessel_test::dispatchPending();
+    }
+
     std::unique_ptr<SearchDialog> dialog;
+    std::vector<std::pair<SearchCommand, std::wstring>> ran;
     const SearchDialog::ScopeList scopes = {{SearchManager::SCOPE_DOCUMENT, L"Current document"},
                                             {SearchManager::SCOPE_SELECTION, L"Current selection"}};
 };
@@ -98,6 +117,72 @@ TEST_F(SearchDialogTest, TheFindDialogHasNoReplacementAndEscapeCancelsKeepingThe
     EXPECT_EQ(afWindow::RESULT_CANCEL, dialog->showModal());
     EXPECT_EQ(L"x", dialog->getValues().findText);
     EXPECT_EQ(SearchManager::SCOPE_DOCUMENT, dialog->getValues().scope.getHash());
+}
+
+} // namespace
+
+namespace {
+
+using Ran = std::vector<std::pair<SearchCommand, std::wstring>>;
+
+// The replace dialog's Find Next and Replace run with the values shown and leave it open,
+// saying in it what they did; Replace All, the default, runs and closes it.
+TEST_F(SearchDialogTest, TheReplaceDialogsFindNextAndReplaceRunWhileItStaysOpen) {
+    tessel::SearchParameters values;
+    values.findText = L"a";
+    open(SearchDialog::REPLACE, values);
+    SearchOutcome notFound;
+    notFound.message = L"Not found";
+    runWith(notFound);
+    const int32_t height = dialog->getClientRect().height();
+    click(SearchCommand::FIND_NEXT);
+    EXPECT_EQ(L"Not found", dialog->getMessage());
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return dialog->getClientRect().height() > height; }))
+        << "the dialog did not grow to show the message";
+    EXPECT_GT(dialog->getTextLabel()->getFrame().height(), 0);
+    click(SearchCommand::REPLACE);
+    EXPECT_NE(nullptr, dialog->getHandle()) << "Replace closed the dialog";
+    EXPECT_EQ((Ran{{SearchCommand::FIND_NEXT, L"a"}, {SearchCommand::REPLACE, L"a"}}), ran);
+
+    runWith(SearchOutcome());
+    click(SearchCommand::FIND_NEXT);
+    EXPECT_EQ(L"", dialog->getMessage()) << "a match found says nothing";
+    type(dialog->getFindEdit(), L"b");
+    ::PostMessageW(dialog->getFindEdit()->getHandle(), WM_KEYDOWN, VK_RETURN, 1);
+    ASSERT_EQ(afWindow::RESULT_OK, dialog->showModal()) << "Enter takes Replace All, which closes";
+    EXPECT_EQ((Ran{{SearchCommand::FIND_NEXT, L"a"}, {SearchCommand::REPLACE, L"a"}, {SearchCommand::FIND_NEXT, L"a"},
+                   {SearchCommand::REPLACE_ALL, L"b"}}),
+              ran);
+}
+
+// Values the runner refuses keep the dialog open with the reason in it, whatever the command:
+// the find dialog's Find Next would close it otherwise.
+TEST_F(SearchDialogTest, ARefusedPatternKeepsTheDialogOpenSayingWhy) {
+    tessel::SearchParameters values;
+    values.findText = L"count_words(";
+    values.regex = true;
+    open(SearchDialog::FIND, values);
+    EXPECT_EQ(nullptr, dialog->getCommandButton(SearchCommand::REPLACE));
+    SearchOutcome refused;
+    refused.message = L"The regular expression is not valid: missing )";
+    refused.refused = true;
+    runWith(refused);
+    // Enter runs Find Next, which the runner refuses; Escape then cancels the dialog still open.
+    ::PostMessageW(dialog->getFindEdit()->getHandle(), WM_KEYDOWN, VK_RETURN, 1);
+    ::PostMessageW(dialog->getFindEdit()->getHandle(), WM_KEYDOWN, VK_ESCAPE, 1);
+    EXPECT_EQ(afWindow::RESULT_CANCEL, dialog->showModal());
+    EXPECT_EQ((Ran{{SearchCommand::FIND_NEXT, L"count_words("}}), ran);
+
+    open(SearchDialog::REPLACE, values);
+    runWith(refused);
+    click(SearchCommand::REPLACE_ALL);
+    EXPECT_EQ(refused.message, dialog->getMessage());
+    EXPECT_TRUE(::IsWindow(dialog->getHandle())) << "Replace All closed the dialog";
+
+    // Without a runner each command closes it.
+    open(SearchDialog::REPLACE, values);
+    ::PostMessageW(dialog->getFindEdit()->getHandle(), WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_EQ(afWindow::RESULT_OK, dialog->showModal());
 }
 
 } // namespace

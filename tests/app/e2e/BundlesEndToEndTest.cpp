@@ -93,12 +93,7 @@ TEST_F(BundlesEndToEnd, F4ShowsTheBundleEditorsTreeAndEnterThereOpensAnEntryInAT
     EXPECT_EQ(6, bundles);
     EXPECT_EQ(nullptr, OtherProcess::findChild(shown, TesselRun::EDITOR)) << "no entry is open yet";
 
-    // The first bundle (C), its first group (Grammars), its first grammar, opened by Enter.
-    ASSERT_TRUE(pressChordIn(tree, {VK_HOME}));
-    for (WORD key : {VK_RIGHT, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN})
-        ASSERT_TRUE(pressChord({key}));
-    EXPECT_TRUE(pollFor([&] { return OtherProcess::findChild(shown, TesselRun::EDITOR) != nullptr; }, WAIT_MS))
-        << "Enter opened no editor";
+    EXPECT_TRUE(tessel.openFirstGrammar(shown)) << "Enter opened no editor";
     HWND tabs = OtherProcess::findChild(shown, L"SysTabControl32");
     ASSERT_TRUE(tabs);
     EXPECT_EQ(1, ::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));

@@ -11,20 +11,6 @@ namespace {
 
 using SearchEndToEnd = TesselCopyTest;
 
-// The framework's dialog of the program whose title is `title`, waited for.
-HWND dialogTitled(TesselRun& tessel, const std::wstring& title) {
-    HWND found = nullptr;
-    pollFor(
-        [&] {
-            for (HWND box : OtherProcess::findTopLevel(L"afMessageBox", tessel.process.processId()))
-                if (box && OtherProcess::windowText(box) == title)
-                    found = box;
-            return found != nullptr;
-        },
-        WAIT_MS);
-    return found;
-}
-
 TEST_F(SearchEndToEnd, ReplaceAllMatchingCaseLeavesTheOtherCaseAndOnlyTheSelectedLines) {
     const std::string old = "local Local\r\nlocal\r\nlocal\r\n";
     copy.folder.write(L"r.c", old);
@@ -32,7 +18,7 @@ TEST_F(SearchEndToEnd, ReplaceAllMatchingCaseLeavesTheOtherCaseAndOnlyTheSelecte
     ASSERT_TRUE(tessel.hasTitle(L"r.c - Tessel"));
 
     ASSERT_TRUE(pressChordIn(tessel.editor(), {VK_CONTROL, 'H'}));
-    HWND dialog = dialogTitled(tessel, L"Replace");
+    HWND dialog = tessel.dialogTitled(L"Replace");
     ASSERT_NE(nullptr, dialog) << "Ctrl+H showed no Replace dialog";
     ASSERT_TRUE(activate(dialog));
     ASSERT_TRUE(typeKeys(L"local"));
@@ -49,7 +35,7 @@ TEST_F(SearchEndToEnd, ReplaceAllMatchingCaseLeavesTheOtherCaseAndOnlyTheSelecte
     ASSERT_TRUE(pressChord({VK_SHIFT, VK_DOWN}));
     ASSERT_TRUE(pressChord({VK_SHIFT, VK_END}));
     ASSERT_TRUE(pressChord({VK_CONTROL, 'H'}));
-    dialog = dialogTitled(tessel, L"Replace");
+    dialog = tessel.dialogTitled(L"Replace");
     ASSERT_NE(nullptr, dialog);
     ASSERT_TRUE(activate(dialog));
     ASSERT_TRUE(pressChord({VK_CONTROL, 'A'}));
@@ -72,7 +58,7 @@ TEST_F(SearchEndToEnd, AReplaceAllThatFailsReplacesNothing) {
     ASSERT_TRUE(tessel.hasTitle(L"f.txt - Tessel"));
     const auto replaceAll = [&](const wchar_t* find, const wchar_t* with, bool tickRegex) {
         ASSERT_TRUE(pressChordIn(tessel.editor(), {VK_CONTROL, 'H'}));
-        HWND dialog = dialogTitled(tessel, L"Replace");
+        HWND dialog = tessel.dialogTitled(L"Replace");
         ASSERT_NE(nullptr, dialog) << "Ctrl+H showed no Replace dialog";
         ASSERT_TRUE(activate(dialog));
         ASSERT_TRUE(pressChord({VK_CONTROL, 'A'}));

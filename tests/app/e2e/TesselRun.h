@@ -96,13 +96,22 @@ public:
         return testing::AssertionSuccess();
     }
 
-    // Waits until the editor shows the shipped theme's keyword blue: the bundles are installed
-    // (grammars and snippets go in together) and the text is coloured.
-    bool showsKeywords() {
-        const HWND shown = editor();
-        return shown && pollFor([&] { return Capture::of(shown).count(KEYWORD_BLUE, 8) >= 10; }, WAIT_MS, 20);
+    // The framework's dialog (an "afMessageBox") whose title is `title`, waited for; null when
+    // none came.
+    HWND dialogTitled(const std::wstring& title) {
+        HWND found = nullptr;
+        pollFor(
+            [&] {
+                for (HWND box : OtherProcess::findTopLevel(L"afMessageBox", process.processId()))
+                    if (box && OtherProcess::windowText(box) == title)
+                        found = box;
+                return found != nullptr || !process.running();
+            },
+            WAIT_MS);
+        return found;
     }
-    // F4 in the main window, then the bundle editor's window once it shows; null when none did.
+
+    // F4 in the main window: the bundle editor's window once shown, else null.
     HWND showBundleEditor() {
         HWND shown = nullptr;
         if (pressChordIn(window(), {VK_F4}))
@@ -113,6 +122,28 @@ public:
                 },
                 WAIT_MS);
         return shown && ::IsWindowVisible(shown) ? shown : nullptr;
+    }
+    // The first bundle's (C's) first grammar opened from the bundle editor's tree with the
+    // keyboard: its editor window, waited for; null when none opened.
+    HWND openFirstGrammar(HWND bundleEditor) {
+        HWND tree = OtherProcess::findChild(bundleEditor, L"SysTreeView32");
+        if (!tree || !pressChordIn(tree, {VK_HOME}))
+            return nullptr;
+        // The bundle, its first group (Grammars), its first grammar, opened by Enter.
+        for (WORD key : {VK_RIGHT, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN})
+            if (!pressChord({key}))
+                return nullptr;
+        HWND entry = nullptr;
+        pollFor([&] { return (entry = OtherProcess::findChild(bundleEditor, EDITOR)) != nullptr || !process.running(); },
+                WAIT_MS);
+        return entry;
+    }
+
+    // Waits until the editor shows the shipped theme's keyword blue: the bundles are installed
+    // (grammars and snippets go in together) and the text is coloured.
+    bool showsKeywords() {
+        const HWND shown = editor();
+        return shown && pollFor([&] { return Capture::of(shown).count(KEYWORD_BLUE, 8) >= 10; }, WAIT_MS, 20);
     }
     // The visible popup menus of the program: the open menu and its open submenus.
     size_t openMenus() { return OtherProcess::findTopLevel(L"#32768", process.processId()).size() - 1; }

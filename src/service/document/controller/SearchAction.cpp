@@ -67,7 +67,7 @@ bool ssOnAction(DocumentController& controller, const SearchActionRecord& record
     if (!session.setFinder(parameters, parameters.regex, parameters.matchCase, parameters.wholeWord, &error)) {
         // A pattern the user must mend, not a search that found nothing.
         if (record.callback)
-            record.callback->searchFailed(record, L"The regular expression is not valid: " + error);
+            record.callback->patternRefused(record, L"The regular expression is not valid: " + error);
         return false;
     }
     const bool replaces = actionId == search_actions::REPLACE || actionId == search_actions::REPLACE_ALL;

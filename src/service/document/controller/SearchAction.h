@@ -26,9 +26,9 @@ static_assert(FIND == 0xC9AE6404 && REPLACE == 0x0C9D2445 && REPLACE_ALL == 0x28
 
 // Runs a search action on the controller's document; true when it found or replaced. Nothing
 // happens in an empty document; an unknown action id is logged and answered false; a search
-// that fails, or a regular expression that does not compile, is answered false and told to the
-// record's callback (searchFailed). A selection scope with nothing selected searches the whole
-// text, unless the session already searches a selection.
+// that fails is answered false and told to the record's callback (searchFailed), a regular
+// expression that does not compile likewise (patternRefused). A selection scope with nothing
+// selected searches the whole text, unless the session already searches a selection.
 bool ssOnAction(DocumentController& controller, const SearchActionRecord& record, uint32_t actionId, bool backwards);
 
 } // namespace tessel

@@ -23,6 +23,11 @@ public:
     // The search could not be finished (it was stopped, not that nothing was there); the
     // message says why, for the user.
     virtual void searchFailed(const SearchActionRecord& record, const std::wstring& message) = 0;
+    // The search could not start: its pattern does not compile, and the user must mend it. A
+    // failure like any other unless the interface tells the two apart.
+    virtual void patternRefused(const SearchActionRecord& record, const std::wstring& message) {
+        searchFailed(record, message);
+    }
 };
 
 struct SearchActionRecord {

@@ -1,5 +1,6 @@
 #include "service/document/search/RegExSyntax.h"
 
+#include <cwchar>
 #include <vector>
 
 namespace tessel {
@@ -176,6 +177,20 @@ size_t bracketEnd(const std::wstring& pattern, size_t open) {
         }
     }
     return n;
+}
+
+std::wstring escapeRegEx(const std::wstring& text) {
+    // Outside brackets these are all the syntax there is: letters and digits stay literal, and
+    // an escaped punctuation unit is always the unit itself.
+    static const wchar_t SYNTAX[] = L"\\^$.|?*+()[]{}";
+    std::wstring pattern;
+    pattern.reserve(text.size() * 2);
+    for (const wchar_t unit : text) {
+        if (unit && std::wcschr(SYNTAX, unit))
+            pattern += L'\\';
+        pattern += unit;
+    }
+    return pattern;
 }
 
 } // namespace tessel

@@ -23,4 +23,7 @@ void visitGroupSyntax(const std::wstring& pattern, const FoldingRegExTraits& tra
 // pattern's length when it is not closed.
 size_t bracketEnd(const std::wstring& pattern, size_t open);
 
+// The pattern that matches the text as it stands: each unit the engine reads as syntax escaped.
+std::wstring escapeRegEx(const std::wstring& text);
+
 } // namespace tessel

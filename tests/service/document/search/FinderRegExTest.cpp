@@ -7,6 +7,7 @@
 
 #include "service/document/search/FoldingRegExTraits.h"
 #include "service/document/search/RegExPrefix.h"
+#include "service/document/search/RegExSyntax.h"
 
 #include <boost/xpressive/regex_compiler.hpp>
 #include <boost/xpressive/regex_error.hpp>
@@ -15,6 +16,7 @@
 
 #include <windows.h>
 
+#include <cwctype>
 #include <random>
 #include <string>
 
@@ -421,5 +423,65 @@ TEST_F(FinderRegExTest, ThePrefixHoldsWhatEveryMatchStartsWith) {
                 EXPECT_FALSE(prefix.holds(i, c.holds[2 * i + 1])) << c.pattern << " at " << i;
             }
         }
+    }
+}
+
+// A line break in the document is one line feed, whatever the file held: "\n" in a pattern
+// matches it, wherever the gap lies in the match, behind a line of a million units and behind a
+// hundred thousand lines, forwards and backwards, at the prefix places and everywhere.
+TEST_F(FinderRegExTest, PatternsWithALineFeedFindTextAcrossLines) {
+    const std::wstring block = L"int count_words(const char *s) {\n    int n = 0;\n";
+    std::wstring manyLines;
+    for (int i = 0; i < 100000; ++i)
+        manyLines += L"    x;\n";
+    const struct {
+        std::wstring before;
+        const char* what;
+    } texts[] = {{L"}\n", "short"}, {std::wstring(1 << 20, L'{') + L"\n", "after a long line"}, {manyLines, "after many lines"}};
+    for (const auto& t : texts) {
+        const std::wstring text = t.before + block + L"}\n";
+        const auto at = static_cast<int32_t>(t.before.size() + block.find(L'{'));
+        const std::wstring expected = tessel_test::span(at, at + 9);
+        const auto length = static_cast<int32_t>(text.size());
+        for (const int32_t gap : {0, at, at + 1, at + 2, at + 6, at + 9, length}) {
+            std::unique_ptr<tessel::Document> document = documentWithGap(text, gap);
+            tessel_test::forEachVectorWidth([&](tessel::VectorWidth width) {
+                for (const bool usePrefix : {true, false}) {
+                    FinderRegEx finder(L"\\{\\n\\s+int", true, usePrefix);
+                    EXPECT_EQ(expected, runFind(*document, finder, 0, length, false))
+                        << t.what << ", gap " << gap << ", " << tessel_test::widthName(width) << ", prefix " << usePrefix;
+                    EXPECT_EQ(expected, runFind(*document, finder, at, length, true))
+                        << t.what << " backwards, gap " << gap << ", " << tessel_test::widthName(width);
+                }
+            });
+        }
+    }
+}
+
+// Text taken from a selection becomes a pattern that finds just that text: every unit of
+// syntax escaped, none of them left to mean anything, letters and digits left alone.
+TEST_F(FinderRegExTest, EscapedTextIsFoundAsItStands) {
+    EXPECT_EQ(L"count_words\\(", tessel::escapeRegEx(L"count_words("));
+    EXPECT_EQ(L"a1 \\\\d", tessel::escapeRegEx(L"a1 \\d"));
+    std::wstring punctuation;
+    for (wchar_t c = 0x21; c < 0x7F; ++c)
+        if (!std::iswalnum(c))
+            punctuation += c;
+    const std::wstring texts[] = {L"count_words(", L"a.b", L"x{2}", L"(?:a|b)*", L"[^]]", L"\\Qx\\E", L"$1 ^", punctuation,
+                                  std::wstring(FinderRegEx::MAX_PATTERN_LENGTH / 2, L'(')};
+    for (const std::wstring& text : texts) {
+        // The text stands among its near misses: every unit but one.
+        std::wstring haystack;
+        for (size_t i = 0; i < text.size() && i < 40; ++i)
+            haystack += text.substr(0, i) + L"\u00b7" + text.substr(i + 1) + L" ";
+        const auto at = static_cast<int32_t>(haystack.size());
+        haystack += text + L"\n";
+        std::unique_ptr<tessel::Document> document = documentWithGap(haystack, at + 1);
+        const std::wstring pattern = tessel::escapeRegEx(text);
+        ASSERT_EQ(L"compiled", refusal(pattern)) << pattern;
+        FinderRegEx finder(pattern, false);
+        EXPECT_EQ(tessel_test::span(at, at + static_cast<int32_t>(text.size())),
+                  runFind(*document, finder, 0, document->getLength(), false))
+            << pattern;
     }
 }
