@@ -36,6 +36,16 @@ RECT caretOf(HWND window) {
     return info.rcCaret;
 }
 
+// The caret once the window shows one, waited for; false when none came.
+bool shownCaret(HWND window, RECT* o_caret) {
+    return pollFor(
+        [&] {
+            *o_caret = caretOf(window);
+            return o_caret->bottom > o_caret->top;
+        },
+        WAIT_MS);
+}
+
 // Waits until the window's layout has put the tab strip above the editor: until then the
 // editor may still move down by the strip's height, and a click aimed at it land elsewhere.
 testing::AssertionResult laidOut(TesselRun& tessel) {
@@ -97,11 +107,7 @@ TEST_F(EditingEndToEnd, EndOnAWrappedLineShowsTheCaretAtTheEndOfItsRow) {
     ASSERT_TRUE(tessel.focusEditor());
     const HWND editor = tessel.editor();
     RECT caret = {};
-    ASSERT_TRUE(pollFor([&] {
-        caret = caretOf(editor);
-        return caret.bottom > caret.top;
-    }, WAIT_MS))
-        << "no caret shown";
+    ASSERT_TRUE(shownCaret(editor, &caret)) << "no caret shown";
     const LONG rowHeight = caret.bottom - caret.top;
     const LONG start = caret.left;
     const double w = characterWidth();
@@ -161,10 +167,7 @@ TEST_F(EditingEndToEnd, ReleasingAltAfterAColumnDragLeavesTheMenuBarAlone) {
     const HWND editor = tessel.editor();
     // From the second character of the first line to the fifth of the second.
     RECT caret = {};
-    ASSERT_TRUE(pollFor([&] {
-        caret = caretOf(editor);
-        return caret.bottom > caret.top;
-    }, WAIT_MS)) << "no caret shown";
+    ASSERT_TRUE(shownCaret(editor, &caret)) << "no caret shown";
     const double w = characterWidth();
     const LONG rowHeight = caret.bottom - caret.top;
     POINT from = {caret.left + static_cast<LONG>(1.5 * w), caret.top + rowHeight / 2};

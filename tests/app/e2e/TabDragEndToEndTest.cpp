@@ -111,17 +111,22 @@ protected:
         return search.found;
     }
 
+    // b.c and c.c handed to the running window, which shows a.c, by starts of their own.
+    void openTheOtherTwo(TesselRun& tessel) {
+        ASSERT_TRUE(tessel.hasTitle(L"a.c - Tessel"));
+        for (const wchar_t* name : {L"b.c", L"c.c"}) {
+            OtherProcess other(copy.program(), name, copy.folder.path);
+            ASSERT_EQ(0, other.exitCode(WAIT_MS));
+            ASSERT_TRUE(tessel.hasTitle(std::wstring(name) + L" - Tessel"));
+        }
+    }
+
     TesselCopy copy;
 };
 
 TEST_F(TabDragEndToEnd, ATabDraggedBetweenTwoOthersLandsThereAndEscapeKeepsTheOrder) {
     TesselRun tessel(copy, L"a.c");
-    ASSERT_TRUE(tessel.hasTitle(L"a.c - Tessel"));
-    for (const wchar_t* name : {L"b.c", L"c.c"}) {
-        OtherProcess other(copy.program(), name, copy.folder.path);
-        ASSERT_EQ(0, other.exitCode(WAIT_MS));
-        ASSERT_TRUE(tessel.hasTitle(std::wstring(name) + L" - Tessel"));
-    }
+    ASSERT_NO_FATAL_FAILURE(openTheOtherTwo(tessel));
     const HWND strip = stripOf(tessel.window());
     ASSERT_NE(nullptr, strip) << "no tab strip";
     ASSERT_TRUE(activate(tessel.window()));
@@ -164,12 +169,7 @@ TEST_F(TabDragEndToEnd, ATabDraggedBetweenTwoOthersLandsThereAndEscapeKeepsTheOr
 // With the tabs' list, at the strip's right end: a tab is chosen from it by the keys of a menu.
 TEST_F(TabDragEndToEnd, TheListAtTheStripsEndChoosesATab) {
     TesselRun tessel(copy, L"a.c");
-    ASSERT_TRUE(tessel.hasTitle(L"a.c - Tessel"));
-    for (const wchar_t* name : {L"b.c", L"c.c"}) {
-        OtherProcess other(copy.program(), name, copy.folder.path);
-        ASSERT_EQ(0, other.exitCode(WAIT_MS));
-        ASSERT_TRUE(tessel.hasTitle(std::wstring(name) + L" - Tessel"));
-    }
+    ASSERT_NO_FATAL_FAILURE(openTheOtherTwo(tessel));
     const HWND strip = stripOf(tessel.window());
     ASSERT_NE(nullptr, strip) << "no tab strip";
     ASSERT_TRUE(activate(tessel.window()));
