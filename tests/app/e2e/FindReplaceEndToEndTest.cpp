@@ -60,18 +60,6 @@ private:
     std::unique_ptr<TesselRun> m_run;
 };
 
-// The dialog the chord opens in `target`, once its find field takes the keys; null when it
-// did not come. Keys go where the focus is: the target has it first.
-HWND openDialog(TesselRun& tessel, HWND target, WORD key, const std::wstring& title) {
-    if (!activate(target) || !tessel.hasFocus(target) || !pressChord({VK_CONTROL, key}))
-        return nullptr;
-    HWND dialog = tessel.dialogTitled(title);
-    if (!dialog || !activate(dialog))
-        return nullptr;
-    HWND field = OtherProcess::findChild(dialog, L"Edit");
-    return field && tessel.hasFocus(field) ? dialog : nullptr;
-}
-
 testing::AssertionResult closes(HWND dialog) {
     if (pollFor([&] { return !::IsWindow(dialog); }, WAIT_MS))
         return testing::AssertionSuccess();
@@ -168,7 +156,7 @@ TEST_F(FindReplaceEndToEnd, TheScopeShownIsChosenAgainAtEachOpeningAndIsTheOneSe
     TesselRun& tessel = start(L"r.c", "one\r\none\r\none\r\n");
     ASSERT_FALSE(HasFailure());
     ASSERT_TRUE(pressChord({VK_SHIFT, VK_DOWN})); // the first line, into the second
-    HWND dialog = openDialog(tessel, tessel.editor(), 'H', L"Replace");
+    HWND dialog = tessel.openDialog(tessel.editor(), 'H', L"Replace");
     ASSERT_NE(nullptr, dialog) << "Ctrl+H showed no Replace dialog";
     EXPECT_EQ(L"Current selection", scopeShown(dialog));
     ASSERT_TRUE(typeValues(dialog, L"one", L"1"));
@@ -176,7 +164,7 @@ TEST_F(FindReplaceEndToEnd, TheScopeShownIsChosenAgainAtEachOpeningAndIsTheOneSe
     ASSERT_TRUE(closes(dialog));
     EXPECT_EQ("1\r\none\r\none\r\n", saved(tessel, L"r.c"));
 
-    dialog = openDialog(tessel, tessel.editor(), 'H', L"Replace");
+    dialog = tessel.openDialog(tessel.editor(), 'H', L"Replace");
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ(L"Current document", scopeShown(dialog)) << "nothing is selected";
     ASSERT_TRUE(typeValues(dialog, L"one", L"2"));
@@ -188,7 +176,7 @@ TEST_F(FindReplaceEndToEnd, TheScopeShownIsChosenAgainAtEachOpeningAndIsTheOneSe
     ASSERT_TRUE(tessel.focusEditor());
     ASSERT_TRUE(pressChord({VK_CONTROL, VK_HOME}));
     ASSERT_TRUE(pressChord({VK_SHIFT, VK_DOWN}));
-    dialog = openDialog(tessel, tessel.editor(), 'H', L"Replace");
+    dialog = tessel.openDialog(tessel.editor(), 'H', L"Replace");
     ASSERT_NE(nullptr, dialog);
     ASSERT_EQ(L"Current selection", scopeShown(dialog));
     ASSERT_TRUE(typeValues(dialog, L"1", L"0"));
@@ -199,7 +187,7 @@ TEST_F(FindReplaceEndToEnd, TheScopeShownIsChosenAgainAtEachOpeningAndIsTheOneSe
     ASSERT_TRUE(tessel.hasTitle(L"s.c - Tessel"));
     ASSERT_TRUE(pollFor([&] { return visibleEditors(tessel) == 1; }, WAIT_MS)) << "the first tab's editor stayed";
     ASSERT_TRUE(tessel.focusEditor());
-    dialog = openDialog(tessel, tessel.editor(), 'H', L"Replace");
+    dialog = tessel.openDialog(tessel.editor(), 'H', L"Replace");
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ(L"Current document", scopeShown(dialog));
     ASSERT_TRUE(typeValues(dialog, L"one", L"3"));
@@ -217,7 +205,7 @@ TEST_F(FindReplaceEndToEnd, ARegularExpressionAcrossLinesFindsItsText) {
     for (int line = 0; line < 3; ++line)
         ASSERT_TRUE(pressChord({VK_DOWN}));
     ASSERT_TRUE(pressChord({VK_SHIFT, VK_DOWN})); // "    return n;" into the last line
-    HWND dialog = openDialog(tessel, tessel.editor(), 'H', L"Replace");
+    HWND dialog = tessel.openDialog(tessel.editor(), 'H', L"Replace");
     ASSERT_NE(nullptr, dialog);
     ASSERT_TRUE(typeValues(dialog, L"n", L"n"));
     ASSERT_TRUE(pressChord({VK_RETURN}));
@@ -225,7 +213,7 @@ TEST_F(FindReplaceEndToEnd, ARegularExpressionAcrossLinesFindsItsText) {
 
     ASSERT_TRUE(tessel.focusEditor());
     ASSERT_TRUE(pressChord({VK_CONTROL, VK_HOME}));
-    dialog = openDialog(tessel, tessel.editor(), 'F', L"Find");
+    dialog = tessel.openDialog(tessel.editor(), 'F', L"Find");
     ASSERT_NE(nullptr, dialog) << "Ctrl+F showed no Find dialog";
     ASSERT_TRUE(typeValues(dialog, L"\\{\\n\\s+int"));
     ASSERT_TRUE(pressChord({VK_MENU, 'X'})); // Regular expression
@@ -244,7 +232,7 @@ TEST_F(FindReplaceEndToEnd, ASelectionIsFoundInRegularExpressionModeAndABadPatte
     TesselRun& tessel = start(L"e.c", old);
     ASSERT_FALSE(HasFailure());
     // The mode is kept from one dialog to the next, also a cancelled one.
-    HWND dialog = openDialog(tessel, tessel.editor(), 'F', L"Find");
+    HWND dialog = tessel.openDialog(tessel.editor(), 'F', L"Find");
     ASSERT_NE(nullptr, dialog);
     ASSERT_TRUE(pressChord({VK_MENU, 'X'}));
     ASSERT_TRUE(pressChord({VK_ESCAPE}));
@@ -253,7 +241,7 @@ TEST_F(FindReplaceEndToEnd, ASelectionIsFoundInRegularExpressionModeAndABadPatte
     ASSERT_TRUE(tessel.focusEditor());
     ASSERT_TRUE(pressChord({VK_CONTROL, VK_HOME}));
     ASSERT_TRUE(pressChord({VK_SHIFT, VK_END})); // "count_words(", within its line
-    dialog = openDialog(tessel, tessel.editor(), 'F', L"Find");
+    dialog = tessel.openDialog(tessel.editor(), 'F', L"Find");
     ASSERT_NE(nullptr, dialog);
     std::wstring shown;
     EXPECT_TRUE(pollFor([&] { return (shown = findField(dialog)) == L"count_words\\("; }, WAIT_MS))
@@ -263,7 +251,7 @@ TEST_F(FindReplaceEndToEnd, ASelectionIsFoundInRegularExpressionModeAndABadPatte
     ASSERT_TRUE(typeText(tessel.editor(), L"X"));
     EXPECT_EQ("count_words(\r\nXb);\r\n", saved(tessel, L"e.c")) << "the next one was found";
 
-    dialog = openDialog(tessel, tessel.editor(), 'F', L"Find");
+    dialog = tessel.openDialog(tessel.editor(), 'F', L"Find");
     ASSERT_NE(nullptr, dialog);
     ASSERT_TRUE(typeValues(dialog, L"count_words("));
     ASSERT_TRUE(pressChord({VK_RETURN}));
@@ -282,7 +270,7 @@ TEST_F(FindReplaceEndToEnd, TheReplaceDialogReplacesOneMatchAtATime) {
     const std::string old = "a1 a2 a3\r\n";
     TesselRun& tessel = start(L"o.c", old);
     ASSERT_FALSE(HasFailure());
-    HWND dialog = openDialog(tessel, tessel.editor(), 'H', L"Replace");
+    HWND dialog = tessel.openDialog(tessel.editor(), 'H', L"Replace");
     ASSERT_NE(nullptr, dialog);
     ASSERT_TRUE(typeValues(dialog, L"a", L"bb"));
     ASSERT_TRUE(pressChord({VK_MENU, 'F'})); // Find Next: the first
@@ -319,7 +307,7 @@ TEST_F(FindReplaceEndToEnd, FindAndReplaceOpenInTheBundleEditorsEntries) {
     ASSERT_TRUE(tessel.hasFocus(entry));
 
     for (const auto& key : {std::make_pair(WORD('F'), L"Find"), std::make_pair(WORD('H'), L"Replace")}) {
-        HWND dialog = openDialog(tessel, entry, key.first, key.second);
+        HWND dialog = tessel.openDialog(entry, key.first, key.second);
         ASSERT_NE(nullptr, dialog) << "Ctrl+" << char(key.first) << " showed no dialog in the entry";
         EXPECT_EQ(bundleEditor, ::GetWindow(dialog, GW_OWNER)) << "over the bundle editor";
         ASSERT_TRUE(pressChord({VK_ESCAPE}));

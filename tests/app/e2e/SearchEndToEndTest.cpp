@@ -17,10 +17,8 @@ TEST_F(SearchEndToEnd, ReplaceAllMatchingCaseLeavesTheOtherCaseAndOnlyTheSelecte
     TesselRun tessel(copy, L"r.c");
     ASSERT_TRUE(tessel.hasTitle(L"r.c - Tessel"));
 
-    ASSERT_TRUE(pressChordIn(tessel.editor(), {VK_CONTROL, 'H'}));
-    HWND dialog = tessel.dialogTitled(L"Replace");
+    HWND dialog = tessel.openDialog(tessel.editor(), 'H', L"Replace");
     ASSERT_NE(nullptr, dialog) << "Ctrl+H showed no Replace dialog";
-    ASSERT_TRUE(activate(dialog));
     ASSERT_TRUE(typeKeys(L"local"));
     ASSERT_TRUE(pressChord({VK_TAB})); // to the replacement
     ASSERT_TRUE(typeKeys(L"here"));
@@ -30,14 +28,13 @@ TEST_F(SearchEndToEnd, ReplaceAllMatchingCaseLeavesTheOtherCaseAndOnlyTheSelecte
     EXPECT_EQ("here Local\r\nhere\r\nhere\r\n", savedText(tessel, L"r.c", old));
 
     // Within a selection over two lines: the first line stays as it is.
-    ASSERT_TRUE(pressChordIn(tessel.editor(), {VK_CONTROL, VK_HOME}));
+    ASSERT_TRUE(tessel.focusEditor());
+    ASSERT_TRUE(pressChord({VK_CONTROL, VK_HOME}));
     ASSERT_TRUE(pressChord({VK_DOWN}));
     ASSERT_TRUE(pressChord({VK_SHIFT, VK_DOWN}));
     ASSERT_TRUE(pressChord({VK_SHIFT, VK_END}));
-    ASSERT_TRUE(pressChord({VK_CONTROL, 'H'}));
-    dialog = tessel.dialogTitled(L"Replace");
+    dialog = tessel.openDialog(tessel.editor(), 'H', L"Replace");
     ASSERT_NE(nullptr, dialog);
-    ASSERT_TRUE(activate(dialog));
     ASSERT_TRUE(pressChord({VK_CONTROL, 'A'}));
     ASSERT_TRUE(typeKeys(L"here"));
     ASSERT_TRUE(pressChord({VK_TAB}));
@@ -57,10 +54,8 @@ TEST_F(SearchEndToEnd, AReplaceAllThatFailsReplacesNothing) {
     TesselRun tessel(copy, L"f.txt");
     ASSERT_TRUE(tessel.hasTitle(L"f.txt - Tessel"));
     const auto replaceAll = [&](const wchar_t* find, const wchar_t* with, bool tickRegex) {
-        ASSERT_TRUE(pressChordIn(tessel.editor(), {VK_CONTROL, 'H'}));
-        HWND dialog = tessel.dialogTitled(L"Replace");
+        HWND dialog = tessel.openDialog(tessel.editor(), 'H', L"Replace");
         ASSERT_NE(nullptr, dialog) << "Ctrl+H showed no Replace dialog";
-        ASSERT_TRUE(activate(dialog));
         ASSERT_TRUE(pressChord({VK_CONTROL, 'A'}));
         ASSERT_TRUE(typeKeys(find));
         ASSERT_TRUE(pressChord({VK_TAB}));

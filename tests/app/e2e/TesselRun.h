@@ -111,6 +111,19 @@ public:
         return found;
     }
 
+    // The find or replace dialog Ctrl+`key` opens in `target`, once its find field takes the
+    // keys; null when it did not come. Keys go where the focus is, and after a dialog closes
+    // the focus comes back to the editor a moment later: the target has it first.
+    HWND openDialog(HWND target, WORD key, const std::wstring& title) {
+        if (!activate(target) || !hasFocus(target) || !pressChord({VK_CONTROL, key}))
+            return nullptr;
+        HWND dialog = dialogTitled(title);
+        if (!dialog || !activate(dialog))
+            return nullptr;
+        HWND field = OtherProcess::findChild(dialog, L"Edit");
+        return field && hasFocus(field) ? dialog : nullptr;
+    }
+
     // F4 in the main window: the bundle editor's window once shown, else null.
     HWND showBundleEditor() {
         HWND shown = nullptr;
