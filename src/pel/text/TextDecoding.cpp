@@ -200,12 +200,10 @@ bool convertsStrictly(UINT codePage, const unsigned char* src, size_t size) {
 // looked through in few calls, and only the piece holding the damage character by character.
 constexpr size_t CHECK_PIECE = 4096;
 
-// The offset of the first character the system replaced, or NO_REPLACEMENT. Characters are told
-// apart by lead bytes on single- and double-byte pages; on a page whose characters are longer,
-// the damage is reported at the start of the input.
+// The offset of the first character the system replaced in bytes that do not convert strictly.
+// Characters are told apart by lead bytes on single- and double-byte pages; on a page whose
+// characters are longer, the damage is reported at the start of the input.
 size_t firstInvalidCharacter(UINT codePage, const unsigned char* src, size_t size) {
-    if (convertsStrictly(codePage, src, size))
-        return NO_REPLACEMENT;
     CPINFO info;
     if (!::GetCPInfo(codePage, &info) || info.MaxCharSize > 2)
         return 0;
@@ -253,12 +251,20 @@ bool decodeCodePage(wchar_t* dst, const unsigned char* src, size_t size, UINT co
     }
     if (size > INT_MAX || *io_capacity > INT_MAX)
         return false;
-    const int written = ::MultiByteToWideChar(codePage, 0, reinterpret_cast<const char*>(src), static_cast<int>(size),
-                                              dst, static_cast<int>(*io_capacity));
+    const char* bytes = reinterpret_cast<const char*>(src);
+    int written = 0;
+    if (io_replaced) {
+        // Text that converts strictly, by far the most of it, is converted once: what the strict
+        // conversion writes is what the lenient one would. Only damaged text is converted again.
+        written = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes, static_cast<int>(size), dst,
+                                        static_cast<int>(*io_capacity));
+        if (written <= 0 && ::GetLastError() == ERROR_NO_UNICODE_TRANSLATION)
+            noteReplaced(io_replaced, firstInvalidCharacter(codePage, src, size));
+    }
+    if (written <= 0)
+        written = ::MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(size), dst, static_cast<int>(*io_capacity));
     if (written <= 0)
         return false;
-    if (io_replaced)
-        *io_replaced = firstInvalidCharacter(codePage, src, size);
     *io_capacity = static_cast<size_t>(written);
     if (o_consumed)
         *o_consumed = size;
