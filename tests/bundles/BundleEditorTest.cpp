@@ -11,11 +11,15 @@
 #include "afw/tree/afControlTree.h"
 #include "afw/tree/afControlTreeItem.h"
 #include "afw/window/afWindow.h"
+#include "pel/files/file_io/FileIO.h"
+#include "service/bundles/BundleError.h"
 
 #include "FakeEntryText.h"
 #include "ManagerFixture.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace tessel;
 using tessel_test::BundleTree;
@@ -163,6 +167,46 @@ TEST_F(BundleEditorTest, EntriesOpenOnceInTabsAndModifiedOnesAreAskedAboutBefore
     EXPECT_FALSE(editor->isShown());
     editor->setVisible(true);
     EXPECT_EQ(L"alpha{Themes{Dark}}|Web{Grammars{CSS|HTML}|Snippets{Tag}}", tree());
+}
+
+// A save that failed (a file stands where the entry's folder in the changes layer goes) leaves
+// nothing in the way of the next: asked to save as the tabs close, it fails again with that
+// save's error alone, and once the way is clear it writes the entry and drops the error.
+TEST_F(BundleEditorTest, ASaveAfterAFailedOneWritesTheEntryOnceItCan) {
+    ASSERT_TRUE(editor->activateNode(editor->findNode(L"Web\\Grammars\\CSS")));
+    tessel_test::FakeEntryText* css = texts.last;
+    BundleEntryEditor& opened = *editor->getActiveEditor();
+    BundleEntry& entry = opened.getEntry();
+    const std::wstring inTheWay = BundleTree::folder(BundleEntryRepository::T_Changes, L"Web", WEB);
+    BundleTree::put(inTheWay, L"not a folder");
+    css->type(L"{ title: \"CSS\", scope: \"source.css.mine\" }");
+
+    EXPECT_FALSE(editor->save(opened));
+    EXPECT_TRUE(opened.isModified() && entry.isModified());
+    ASSERT_EQ(1u, entry.getErrors().getTagCount(BundleError::TAG_SAVE));
+    ErrorList saveErrors;
+    entry.getErrors().getErrorsWithTags(pel::Tags<unsigned int>(BundleError::TAG_SAVE), &saveErrors);
+    const std::wstring where = static_cast<const BundleError&>(*saveErrors.getFirst()).getSource();
+    EXPECT_TRUE(std::any_of(opened.getProblems().begin(), opened.getProblems().end(),
+                            [&](const BundleEntryEditor::ProblemRow& row) {
+                                return row.second.find(where) != std::wstring::npos;
+                            }))
+        << "the failed write shows under the text";
+    answers = {BundleEditor::RESULT_SAVE};
+    EXPECT_FALSE(editor->closeAllItems());
+    ASSERT_EQ(1u, editor->getEditors().size());
+    EXPECT_EQ(1u, entry.getErrors().getTagCount(BundleError::TAG_SAVE));
+
+    ASSERT_TRUE(pel::FileIO::deleteFile(inTheWay.c_str()));
+    const BundleEntryPtr kept(&entry);
+    answers = {BundleEditor::RESULT_SAVE};
+    EXPECT_TRUE(editor->closeAllItems());
+    EXPECT_TRUE(editor->getEditors().empty());
+    EXPECT_EQ(2u, questions.size());
+    EXPECT_EQ(0u, kept->getErrors().getTagCount(BundleError::TAG_SAVE));
+    EXPECT_FALSE(kept->isModified());
+    const std::wstring written = kept->getSource()->getPath(BundleEntryRepository::T_Changes).getDevicePath();
+    EXPECT_NE(std::wstring::npos, BundleTree::savedText(written).find(L"source.css.mine"));
 }
 
 // A reload, an enabled item (which loads everything anew) and a new entry's first save each fill

@@ -150,8 +150,15 @@ std::wstring BundleEntry::getTitle() const {
     return name.empty() ? L"<unset>" : name;
 }
 
+// The errors of an earlier save say why that write failed, not that the entry cannot be
+// written: the next save drops them and tries again, so they never refuse it here.
 bool BundleEntry::canEdit() const {
-    return m_source && m_source->hasSource() && !m_errors.hasSeverity(BundleError::SEVERITY_UNREADABLE);
+    if (!m_source || !m_source->hasSource())
+        return false;
+    for (const ErrorList::ErrorPtr& error : m_errors.getErrors())
+        if (error->getSeverity() == BundleError::SEVERITY_UNREADABLE && !error->hasTag(BundleError::TAG_SAVE))
+            return false;
+    return true;
 }
 
 bool BundleEntry::hasErrors() const { return m_errors.hasSeverity(BundleError::SEVERITY_UNREADABLE); }
@@ -162,8 +169,7 @@ bool BundleEntry::hasProblems() const {
 
 bool BundleEntry::save() {
     PEL_CHECK_PTR(m_source);
-    // The errors of a failed save go first: they would keep the entry from being edited, and
-    // from being saved again.
+    // The errors of a failed save go first: this save reports its own.
     m_errors.removeErrorsWithTag(BundleError::TAG_SAVE);
     PEL_ASSERT(canEdit());
     if (m_source->getUUID().isNil()) {

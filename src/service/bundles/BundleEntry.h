@@ -97,7 +97,8 @@ public:
     std::wstring getTitle() const;
     const std::wstring& getOwnTitle() const { return m_title; }
 
-    // The source has content and the entry no error of severity 4.
+    // The source has content and the entry no error of severity 4 other than those of an
+    // earlier save (which the next save replaces).
     bool canEdit() const;
     // An error of severity 4; of severity 3 or 4.
     bool hasErrors() const;

@@ -139,8 +139,11 @@ TEST_F(BundleEntryTest, AFailedSaveLeavesTheFileAndTheEntryModifiedAndARetryLeav
     EXPECT_EQ(before, BundleLayers::bytes(layers.full(BundleLayers::grammar(CHANGES))));
     EXPECT_EQ((std::vector<std::wstring>{L".", L"..", BundleLayers::grammar(CHANGES).entry.toString()}),
               layers.namesBeside(BundleLayers::grammar(CHANGES))); // no temporary file
-    EXPECT_TRUE(made->isModified() && !made->canEdit());
+    // The error of that write keeps nobody from trying again: a caller that asks first still saves.
+    EXPECT_TRUE(made->isModified() && made->canEdit() && made->hasErrors());
     EXPECT_EQ(1u, made->getErrors().getTagCount(BundleError::TAG_SAVE));
+    EXPECT_FALSE(made->save());
+    EXPECT_EQ(1u, made->getErrors().getTagCount(BundleError::TAG_SAVE)) << "each save reports its own error only";
 
     layers.userDevice.writeLimit = SIZE_MAX;
     EXPECT_TRUE(made->save());
@@ -151,8 +154,15 @@ TEST_F(BundleEntryTest, AFailedSaveLeavesTheFileAndTheEntryModifiedAndARetryLeav
     const BundleEntryPtr builtIn = entry(L"{title: 'None'}", pel::UUID());
     ASSERT_TRUE(builtIn->load() && builtIn->setTitle(L"Nothing"));
     const std::string saved = BundleLayers::bytes(layers.full(BundleLayers::grammar(CHANGES)));
-    EXPECT_FALSE(builtIn->save());
-    EXPECT_TRUE(builtIn->isModified() && builtIn->getErrors().size() == 1 && builtIn->hasErrors());
-    EXPECT_EQ(1u, builtIn->getErrors().getTagCount(BundleError::TAG_SAVE));
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        EXPECT_TRUE(builtIn->canEdit());
+        EXPECT_FALSE(builtIn->save());
+        EXPECT_TRUE(builtIn->isModified() && builtIn->getErrors().size() == 1 && builtIn->hasErrors());
+        EXPECT_EQ(1u, builtIn->getErrors().getTagCount(BundleError::TAG_SAVE));
+    }
     EXPECT_EQ(saved, BundleLayers::bytes(layers.full(BundleLayers::grammar(CHANGES))));
+
+    // An entry whose text could not be read is another matter: it still refuses.
+    made->getErrors().add(makeBundleError(BundleError::TAG_LOAD, BundleError::SEVERITY_UNREADABLE, L"unreadable"));
+    EXPECT_FALSE(made->canEdit());
 }

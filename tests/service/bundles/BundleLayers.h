@@ -59,8 +59,9 @@ public:
         return bytes;
     }
     // A saved file's text, UTF-16LE after the byte-order mark ("<no mark>" without one).
-    std::wstring saved(const tessel::BundleEntryFilePath& path) const {
-        const std::string data = bytes(full(path));
+    std::wstring saved(const tessel::BundleEntryFilePath& path) const { return savedText(full(path)); }
+    static std::wstring savedText(const std::wstring& devicePath) {
+        const std::string data = bytes(devicePath);
         if (data.compare(0, 2, "\xFF\xFE") != 0)
             return L"<no mark>";
         std::wstring text;
