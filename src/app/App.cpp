@@ -84,8 +84,14 @@ bool App::init() {
     AppCommandLine line;
     const bool parsed = line.parseOrExplain(m_commandLine, nullptr);
     // A second start with a broken command line has nothing to hand over: it ends (1).
-    if (!afInstanceControl::instance().isFirstInstance() && (!parsed || !forward(line)))
-        return false;
+    if (!afInstanceControl::instance().isFirstInstance()) {
+        if (!parsed || !forward(line))
+            return false;
+        // The copy that ran until now wrote its settings as it ended, after the root had read
+        // them: read before anything takes them, and written back at exit, the old ones would
+        // undo what it saved last.
+        reloadSettings();
+    }
     // 4. The debug log, with what was logged before it.
     m_logFile.reset(new pel::LogFile(pel::LogFile::DEFAULT_PATH, pel::LogFile::F_DEFAULT));
     pel::LogManager_Impl::getInstance()->addListener(m_logFile.get(), true);
@@ -242,6 +248,14 @@ bool App::forward(const AppCommandLine& line) {
     else
         showMessage(nullptr, message(L"Tessel is running but did not answer; `{1}` was not opened.", shown));
     return false;
+}
+
+void App::reloadSettings() {
+    Config& config = m_root->getConfig();
+    pel::ScopedLock<pel::Mutex_Impl> guard(config.getLock());
+    if (!config.loadAll())
+        pel::log_printf(pel::LOG_INFO, LOG_SOURCE,
+                        L"App::reloadSettings(): Not every settings file was read again; those keep what was read.");
 }
 
 void App::dropLogFile() {

@@ -1,9 +1,10 @@
 #pragma once
 // The program's application object: at start it sets up the logs, the service root and its
-// settings, hands the command line to a running instance when there is one, and otherwise makes
-// the managers, checks the user folders, sets the editor font, builds the main window, starts
-// loading the bundles and opens what the command line names. At exit it closes the documents,
-// saves the settings and deletes everything in the reverse order.
+// settings, hands the command line to a running instance when there is one (or takes over, with
+// the settings read again, when that instance ends instead), and otherwise makes the managers,
+// checks the user folders, sets the editor font, builds the main window, starts loading the
+// bundles and opens what the command line names. At exit it closes the documents, saves the
+// settings and deletes everything in the reverse order.
 
 #include "afw/core/afApp.h"
 #include "pel/base/Crc.h"
@@ -75,6 +76,8 @@ private:
     // A second start: the command line to the running instance. True when this process should
     // start as the first one after all (the running one went away).
     bool forward(const AppCommandLine& line);
+    // Reads every settings file again: a start that took over from a running copy.
+    void reloadSettings();
     bool checkUserFolders();
     void setEditorFont();
     void createManagers();

@@ -24,6 +24,9 @@
 #include "support/ChildProcess.h"
 #include "support/LogCapture.h"
 
+#include <memory>
+#include <set>
+
 using namespace tessel;
 
 namespace {
@@ -400,22 +403,80 @@ TEST_F(ShellTest, TheWindowsKeysWorkFromTheEditorAndTheStatusBarShowsActivities)
 
 namespace {
 
-TEST_F(ShellTest, ASecondStartWhoseRunningInstanceGoesAwayStartsAsTheFirst) {
+// The helper as the running instance in the mode given (with the arguments after its event's
+// name), once it holds the mutex; this process's control, made anew, then finds it held.
+std::unique_ptr<tessel_test::ChildProcess> runningInstance(const std::wstring& mode, const std::wstring& more = L"") {
     const std::wstring ready = L"tessel-app-ready-" + std::to_wstring(::GetCurrentProcessId());
     HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, ready.c_str());
-    tessel_test::ChildProcess instance(L"vanishing-instance " + ready, false, L"app_test_helper.exe");
-    ASSERT_TRUE(instance.started());
-    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 30000)) << "the helper never held the mutex";
+    auto instance =
+        std::make_unique<tessel_test::ChildProcess>(mode + L" " + ready + more, false, L"app_test_helper.exe");
+    const bool held = instance->started() && ::WaitForSingleObject(event, 30000) == WAIT_OBJECT_0;
     ::CloseHandle(event);
-    // A new control, which finds the mutex held.
+    if (!held) {
+        ADD_FAILURE() << "the helper never held the mutex";
+        return nullptr;
+    }
     afInstanceControl::destroy();
+    return instance;
+}
+
+// Whether the file's bytes hold the (ASCII) text, as the test wrote it or in UTF-16LE, as the
+// settings files are written.
+bool holds(const std::string& file, const std::string& text) {
+    std::string wide;
+    for (char c : text)
+        wide += std::string{c, '\0'};
+    return file.find(text) != std::string::npos || file.find(wide) != std::string::npos;
+}
+
+TEST_F(ShellTest, ASecondStartWhoseRunningInstanceGoesAwayStartsAsTheFirst) {
+    const std::unique_ptr<tessel_test::ChildProcess> instance = runningInstance(L"vanishing-instance");
+    ASSERT_TRUE(instance);
     ASSERT_FALSE(afInstanceControl::instance().isFirstInstance());
     base.write(L"files\\s.txt", "s");
     ASSERT_TRUE(start(L"\"" + file(L"s.txt") + L"\""));
-    EXPECT_EQ(0u, instance.wait());
+    EXPECT_EQ(0u, instance->wait());
     EXPECT_TRUE(afInstanceControl::instance().isFirstInstance());
     EXPECT_TRUE(questions.empty());
     EXPECT_EQ(L"s.txt - Tessel", window->getTitleText());
+}
+
+// A second start reads the settings as its root is set up, then waits for a copy that is closing
+// and writes its own as it ends. The start that takes over uses what that copy wrote last (a
+// bundle disabled, a language chosen), and writes it back at its exit rather than what it read first.
+TEST_F(ShellTest, AStartThatTakesOverFromAClosingCopyUsesAndKeepsTheSettingsThatCopyWrote) {
+    const std::string oldUuid = "00000001-0000-0000-0000-000000000001";
+    const std::string newUuid = "00000002-0000-0000-0000-000000000002";
+    const auto bundles = [](const std::string& title, const std::string& uuid) {
+        return "{ version : '1 0 1 12e4b4c8' app.bundles : { disabled : [ { title : '" + title + "' uuid : '" + uuid +
+               "' type : 2776314621 children_count : 0 } ] } }";
+    };
+    const auto languages = [](const std::string& grammar, const std::string& extension) {
+        return "{ version : '1 0 1 12e4b4c8' app.languages : { extensions : [ { grammar_name : '" + grammar +
+               "' extensions : [ '" + extension + "' ] } ] } }";
+    };
+    for (const wchar_t* folder : {L"user", L"user\\config", L"saved"})
+        ::CreateDirectoryW((base / folder).c_str(), nullptr);
+    base.write(L"user\\config\\bundles.tsConfig", bundles("Read first", oldUuid));
+    base.write(L"user\\config\\languages.tsConfig", languages("Read First", "first"));
+    base.write(L"saved\\bundles.tsConfig", bundles("Written last", newUuid));
+    base.write(L"saved\\languages.tsConfig", languages("Written Last", "last"));
+
+    const std::unique_ptr<tessel_test::ChildProcess> instance = runningInstance(
+        L"closing-instance", L" \"" + (base / L"saved") + L"\" \"" + (base / L"user\\config") + L"\"");
+    ASSERT_TRUE(instance);
+    ASSERT_TRUE(start());
+    EXPECT_EQ(0u, instance->wait());
+    ASSERT_TRUE(afInstanceControl::instance().isFirstInstance());
+    std::set<pel::UUID> disabled;
+    app->getBundleManager()->getDisabledUuids(&disabled);
+    EXPECT_EQ(std::set<pel::UUID>{pel::UUID::fromString(std::wstring(newUuid.begin(), newUuid.end()))}, disabled);
+
+    stop();
+    const std::string bundlesFile = base.read(L"user\\config\\bundles.tsConfig");
+    EXPECT_TRUE(holds(bundlesFile, newUuid) && !holds(bundlesFile, oldUuid));
+    const std::string languagesFile = base.read(L"user\\config\\languages.tsConfig");
+    EXPECT_TRUE(holds(languagesFile, "Written Last") && !holds(languagesFile, "Read First"));
 }
 
 } // namespace

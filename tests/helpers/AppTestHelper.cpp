@@ -4,6 +4,11 @@
 //                              window's class and sets the named event READY; the first
 //                              WM_COPYDATA it gets lets the mutex go and is refused (0), and
 //                              the helper ends.
+//   closing-instance READY SAVED CONFIG
+//                              as vanishing-instance, but a copy that is closing: it refuses
+//                              every WM_COPYDATA, and after the first one it writes its settings
+//                              as it ends (copies every file of the folder SAVED into the folder
+//                              CONFIG), then lets the mutex go and ends.
 
 #include <windows.h>
 
@@ -12,14 +17,46 @@
 namespace {
 
 const wchar_t* const NAME = L"Tessel35WindowClass";
+constexpr UINT WM_END = WM_APP + 1;
 HANDLE g_mutex = nullptr;
+bool g_closing = false;    // refuses hand-overs until its settings are written
+bool g_endAsked = false;
+std::wstring g_saved, g_config;
+
+void writeSettings() {
+    WIN32_FIND_DATAW found = {};
+    HANDLE search = ::FindFirstFileW((g_saved + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            ::CopyFileW((g_saved + L"\\" + found.cFileName).c_str(), (g_config + L"\\" + found.cFileName).c_str(),
+                        FALSE);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+}
+
+void end(HWND window) {
+    // Gone before the sender asks the mutex again.
+    ::CloseHandle(g_mutex);
+    g_mutex = nullptr;
+    ::DestroyWindow(window);
+}
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COPYDATA) {
-        // Gone before the sender asks the mutex again.
-        ::CloseHandle(g_mutex);
-        g_mutex = nullptr;
-        ::DestroyWindow(window);
+        if (!g_closing) {
+            end(window);
+        } else if (!g_endAsked) {
+            // The hand-over is refused while the closing goes on, which ends after this answer.
+            g_endAsked = true;
+            ::PostMessageW(window, WM_END, 0, 0);
+        }
+        return 0;
+    }
+    if (message == WM_END) {
+        writeSettings();
+        end(window);
         return 0;
     }
     if (message == WM_DESTROY)
@@ -27,7 +64,7 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-int vanishingInstance(const wchar_t* ready) {
+int runInstance(const wchar_t* ready) {
     g_mutex = ::CreateMutexW(nullptr, FALSE, NAME);
     WNDCLASSW type = {};
     type.lpfnWndProc = windowProc;
@@ -49,6 +86,12 @@ int vanishingInstance(const wchar_t* ready) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 3 && std::wstring(argv[1]) == L"vanishing-instance")
-        return vanishingInstance(argv[2]);
+        return runInstance(argv[2]);
+    if (argc == 5 && std::wstring(argv[1]) == L"closing-instance") {
+        g_closing = true;
+        g_saved = argv[3];
+        g_config = argv[4];
+        return runInstance(argv[2]);
+    }
     return 3;
 }
