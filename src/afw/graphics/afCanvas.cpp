@@ -249,6 +249,10 @@ void afCanvas::selectClip(const afCanvasRegion* region) {
     ::SelectClipRgn(m_dc, region ? region->getHandle() : nullptr);
 }
 
+void afCanvas::intersectClip(const RECT& rect) {
+    ::IntersectClipRect(m_dc, rect.left, rect.top, rect.right, rect.bottom);
+}
+
 std::unique_ptr<afCanvasRegion> afCanvas::clipRegion() const {
     HRGN region = ::CreateRectRgn(0, 0, 0, 0);
     if (!region)

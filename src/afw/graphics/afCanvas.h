@@ -101,6 +101,9 @@ public:
     void setViewportOrigin(POINT origin);
     // Null removes the clip.
     void selectClip(const afCanvasRegion* region);
+    // Narrows the clip to the rectangle, in the coordinates drawn in now; restore gives the wider
+    // clip back.
+    void intersectClip(const RECT& rect);
     // A copy of the clip region; null when the DC has none.
     std::unique_ptr<afCanvasRegion> clipRegion() const;
 

@@ -162,6 +162,10 @@ void afLayout::draw(afCanvas& canvas, const afRect* area) {
     if (children().empty())
         return;
     canvas.save();
+    // Children stay inside this layout: one scrolled half out of it (the last tab of a full
+    // strip) would otherwise draw over the views beside it.
+    const afRect frame = getFrame();
+    canvas.intersectClip(afRect(0, 0, frame.width(), frame.height()));
     const POINT origin = canvas.viewportOrigin();
     const std::unique_ptr<afCanvasRegion> clip = canvas.clipRegion();
     for (afView* child : children()) {

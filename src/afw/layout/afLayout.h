@@ -58,7 +58,8 @@ public:
     // In the parent's coordinates, edges included: the first windowless shown child hit, else
     // the layout.
     afView* findViewAt(int x, int y) override;
-    // The layout, then its windowless shown children that lie in the area and the clip.
+    // The layout, then its windowless shown children that lie in the area and the clip, clipped to
+    // the layout's bounds.
     void draw(afCanvas& canvas, const afRect* area) override;
 
 protected:

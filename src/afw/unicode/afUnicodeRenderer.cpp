@@ -83,6 +83,19 @@ public:
     int x = 0;
 };
 
+// Calls draw(run, x) for each run of the subline's visual order [first, last] from `origin` on
+// that ends right of visibleLeft, up to the first that starts at or beyond clipRight.
+template <class Draw>
+void eachShownRun(const afUnicodeData& data, int first, int last, int origin, int visibleLeft, int clipRight,
+                  Draw draw) {
+    for (int v = first, x = origin; v <= last && x < clipRight; ++v) {
+        const afUnicodeItem& run = data.items[data.visualOrder[v]];
+        if (x + run.width > visibleLeft)
+            draw(run, x);
+        x += run.width;
+    }
+}
+
 // A group [start, end) of a run's logical x on the canvas.
 RECT groupBox(const afUnicodeItem& run, int left, int start, int end, int top, int bottom) {
     return run.rightToLeft() ? RECT{left + run.width - end, top, left + run.width - start, bottom}
@@ -126,12 +139,8 @@ void afUnicodeRenderer::drawSubline(afCanvas& canvas, const afUnicodeData& data,
     int first, last;
     afUnicode::sublineRuns(data, subline, first, last);
     const int origin = rect.left + m_engine.sublineOrigin(data, subline);
-    for (int v = first, x = origin; v <= last && x < band.clipRight; ++v) {
-        const afUnicodeItem& run = data.items[data.visualOrder[v]];
-        if (x + run.width > band.visibleLeft)
-            drawFills(canvas, data, run, x, band);
-        x += run.width;
-    }
+    eachShownRun(data, first, last, origin, band.visibleLeft, band.clipRight,
+                 [&](const afUnicodeItem& run, int x) { drawFills(canvas, data, run, x, band); });
     if (data.laidOut && subline == data.sublineCount() - 1)
         drawVirtualSpace(canvas, data, subline, origin + data.sublineWidths[subline], band);
     drawGuides(canvas, data, subline, rect, band);
@@ -143,18 +152,21 @@ void afUnicodeRenderer::drawSubline(afCanvas& canvas, const afUnicodeData& data,
     const int previousMode = ::SetBkMode(dc, TRANSPARENT);
     const COLORREF previousColour = ::GetTextColor(dc);
     const UINT previousAlign = ::SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
-    for (int v = first, x = origin; v <= last && x < band.clipRight; ++v) {
-        const afUnicodeItem& run = data.items[data.visualOrder[v]];
-        if (x + run.width > band.visibleLeft) {
-            if (run.kind == afUnicodeItem::TEXT)
-                drawTextRun(canvas, data, run, x, band.top, band);
-            else if (run.kind == afUnicodeItem::TAB && marksAt(data, run.first))
-                drawTab(canvas, x, x + run.width, band.top);
-            else if (run.kind == afUnicodeItem::CONTROL)
-                drawControlBox(canvas, data, run, x, band.top);
-        }
-        x += run.width;
-    }
+    // A control box reaches a pixel into each neighbour's cell: all of them are filled before any
+    // text goes on, so that no box covers the edge of the code or the glyph beside it (two NULs
+    // would read "0C00").
+    eachShownRun(data, first, last, origin, band.visibleLeft, band.clipRight, [&](const afUnicodeItem& run, int x) {
+        if (run.kind == afUnicodeItem::CONTROL)
+            drawControlFill(canvas, run, x, band.top);
+    });
+    eachShownRun(data, first, last, origin, band.visibleLeft, band.clipRight, [&](const afUnicodeItem& run, int x) {
+        if (run.kind == afUnicodeItem::TEXT)
+            drawTextRun(canvas, data, run, x, band.top, band);
+        else if (run.kind == afUnicodeItem::TAB && marksAt(data, run.first))
+            drawTab(canvas, x, x + run.width, band.top);
+        else if (run.kind == afUnicodeItem::CONTROL)
+            drawControlCode(canvas, data, run, x, band.top);
+    });
     ::SetTextAlign(dc, previousAlign);
     ::SetTextColor(dc, previousColour);
     ::SetBkMode(dc, previousMode);
@@ -356,17 +368,20 @@ void afUnicodeRenderer::drawTab(afCanvas& canvas, int left, int right, int top) 
     ::DeleteObject(pen);
 }
 
-void afUnicodeRenderer::drawControlBox(afCanvas& canvas, const afUnicodeData& data, const afUnicodeItem& run, int x,
-                                       int y) {
+void afUnicodeRenderer::drawControlFill(afCanvas& canvas, const afUnicodeItem& run, int x, int y) {
+    const int bottom = y + m_engine.getLineHeight();
+    const COLORREF fill = paint(AF_PAINT_FOREGROUND);
+    canvas.fillRect({x, y, x + run.width, bottom}, fill);
+    // Wider by a pixel, lower by one at each end: the corners come out rounded.
+    canvas.fillRect({x - 1, y + 1, x + run.width + 1, bottom - 1}, fill);
+}
+
+void afUnicodeRenderer::drawControlCode(afCanvas& canvas, const afUnicodeData& data, const afUnicodeItem& run, int x,
+                                        int y) {
     wchar_t code[8];
     const int length = afControlCodeText(data.text[run.first], code);
     canvas.selectFont(run.font->font);
-    const int bottom = y + m_engine.getLineHeight();
-    const RECT cell = {x, y, x + run.width, bottom};
-    const COLORREF fill = paint(AF_PAINT_FOREGROUND);
-    canvas.fillRect(cell, fill);
-    // Wider by a pixel, lower by one at each end: the corners come out rounded.
-    canvas.fillRect({x - 1, y + 1, x + run.width + 1, bottom - 1}, fill);
+    const RECT cell = {x, y, x + run.width, y + m_engine.getLineHeight()};
     canvas.drawText(code, length, cell, DT_CENTER | DT_VCENTER | DT_SINGLELINE, paint(AF_PAINT_BACKGROUND));
 }
 

@@ -90,6 +90,7 @@ TEST(LayoutBase, DrawsWindowlessChildrenInTheClipAndNeverWindowedOnes) {
     auto* windowed = new CountedWidget;
     for (afView* view : std::initializer_list<afView*>{inside, outside, windowed})
         layout->addView(view);
+    layout->setFrame(afRect(0, 0, 100, 50));
     inside->setFrame(afRect(0, 0, 40, 50));
     outside->setFrame(afRect(60, 0, 100, 50));
     DibSurface surface(100, 50, 0);
@@ -106,6 +107,33 @@ TEST(LayoutBase, DrawsWindowlessChildrenInTheClipAndNeverWindowedOnes) {
     EXPECT_EQ(0x0000FFu, surface.rgb(35, 10));
     layout->removeView(windowed);
     delete windowed;
+}
+
+TEST(LayoutBase, ClipsChildrenToItsBoundsScrolledOrNot) {
+    // A strip of a wide child beside a neighbour that draws nothing of its own, as a full tab
+    // strip scrolled to its end beside the list button: the child stops at the strip's edge.
+    afTestWindow host;
+    auto* row = new afLayout(&host);
+    host.setContentView(row);
+    auto* strip = new afLayout(&host);
+    auto* neighbour = new ProbeView(&host);
+    row->addView(strip);
+    row->addView(neighbour);
+    auto* wide = new ProbeView(&host, RGB(255, 0, 0));
+    strip->addView(wide);
+    row->setFrame(afRect(0, 0, 100, 50));
+    strip->setFrame(afRect(10, 5, 60, 45));
+    neighbour->setFrame(afRect(60, 5, 100, 45));
+    wide->setFrame(afRect(0, 0, 200, 40));
+    for (int scroll : {0, 70}) {
+        strip->scrollTo(scroll, 0);
+        DibSurface surface(120, 50, 0);
+        auto canvas = afCanvas::fromDC(surface.dc());
+        row->draw(*canvas, nullptr);
+        EXPECT_EQ(50 * 40, surface.count({10, 5, 60, 45}, 0xFF0000u)) << "the strip, scrolled by " << scroll;
+        EXPECT_EQ(50 * 40, surface.count({0, 0, 120, 50}, 0xFF0000u)) << "nothing beyond it, scrolled by " << scroll;
+        EXPECT_FALSE(canvas->clipRegion()) << "the clip is given back";
+    }
 }
 
 } // namespace

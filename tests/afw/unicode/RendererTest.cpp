@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+#include <numeric>
 
 using tessel_test::DibSurface;
 
@@ -187,6 +189,39 @@ TEST_F(RendererTest, ControlBoxesAndInnerFills) {
         expectPixels({{lead, 0, kBlue}, {lead + 1, 14, kBlue}, {lead == 0 ? 2 : 0, 0, kGreen},
                       {lead == 0 ? right - 1 : right - 3, 0, kGreen}, {right, 0, kWhite}});
     }
+}
+
+TEST_F(RendererTest, ControlBoxesSideBySideLeaveEveryCodeAndGlyphWhole) {
+    // A run of NULs, as in a binary file: every box looks as a lone one does, its code included
+    // ("0C0C00" when a box's fill covered the last column of the code before it).
+    auto cellOf = [&](int left, int width) {
+        std::vector<uint32_t> pixels;
+        for (int y = 0; y < 15; ++y)
+            for (int x = left; x < left + width; ++x)
+                pixels.push_back(surface->rgb(x, y));
+        return pixels;
+    };
+    ASSERT_TRUE(lay(std::wstring(1, L'\0')));
+    const int cell = data.totalWidth;
+    draw(0);
+    const std::vector<uint32_t> alone = cellOf(0, cell);
+    ASSERT_TRUE(lay(std::wstring(6, L'\0')));
+    draw(0);
+    for (int k = 0; k < 6; ++k) {
+        const std::vector<uint32_t> box = cellOf(k * cell, cell);
+        const int differing =
+            std::inner_product(alone.begin(), alone.end(), box.begin(), 0, std::plus<>(), std::not_equal_to<>());
+        EXPECT_EQ(0, differing) << "pixels of box " << k << " that differ from a lone one";
+    }
+
+    // Glyphs that fill their cells keep their edges beside a box; the box keeps its rounded
+    // corners outside them.
+    ASSERT_TRUE(lay(L"\x2588\x07\x2588"));
+    const int box = data.items[1].width;
+    draw(0);
+    EXPECT_EQ(13, surface->count({7, 1, 8, 14}, 0)) << "the last column of the block before the box";
+    EXPECT_EQ(13, surface->count({8 + box, 1, 9 + box, 14}, 0)) << "the first column of the block after it";
+    expectPixels({{8, 0, kDark}, {7 + box, 14, kDark}});
 }
 
 TEST_F(RendererTest, VirtualSpaceMarginAndWrapMarks) {

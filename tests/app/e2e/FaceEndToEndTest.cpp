@@ -1,6 +1,6 @@
 // How Tessel.exe shows text as the user's preferences say: wrapping at the right margin, and
-// the theme picked in the chooser of the View menu, kept for the next start. Read back from
-// the pixels of the editor window and the preferences file.
+// the theme picked in the chooser of the View menu, kept for the next start; and how it shows
+// control characters. Read back from the pixels of the editor window and the preferences file.
 
 #include "app/e2e/TesselRun.h"
 
@@ -41,6 +41,19 @@ std::vector<Band> inkBands(const Capture& capture, uint32_t ink) {
         inside = true;
     }
     return bands;
+}
+
+// The runs of the colour along row y: [left, right) each.
+std::vector<std::pair<int, int>> runsAlong(const Capture& capture, int y, uint32_t colour) {
+    std::vector<std::pair<int, int>> runs;
+    for (int x = 0; x < capture.width; ++x) {
+        if (Capture::distance(capture.at(x, y), colour) > 8)
+            continue;
+        if (runs.empty() || runs.back().second != x)
+            runs.emplace_back(x, x);
+        runs.back().second = x + 1;
+    }
+    return runs;
 }
 
 using FaceEndToEnd = TesselCopyTest;
@@ -118,6 +131,41 @@ TEST_F(FaceEndToEnd, TheThemePickedInTheChooserColoursTheEditorAndIsKeptForTheNe
     uint32_t seen = 0;
     EXPECT_TRUE(pollFor([&] { return (seen = ground(again.editor())) == 0x000000; }, WAIT_MS, 20))
         << "the next start's ground is #" << std::hex << seen;
+}
+
+TEST_F(FaceEndToEnd, EveryBoxOfARunOfNulsShowsItsCodeAsALoneOneDoes) {
+    copy.folder.write(L"user-1\\config\\preferences.tsConfig",
+                      std::string(TesselCopy::VERSION_ENTRY) +
+                          "app.editor.font : { names : [ 'DejaVu Sans Mono' ] size : 10 } "
+                          "app.editor.face : { gutter_line_numbers : false } }\r\n");
+    // A lone NUL, blanks, then six NULs, as a binary file holds them.
+    copy.folder.write(L"nuls.txt", std::string("\xEF\xBB\xBFx") + '\0' + "    " + std::string(6, '\0') + "\r\n");
+    TesselRun tessel(copy, L"nuls.txt");
+    ASSERT_TRUE(tessel.hasTitle(L"nuls.txt - Tessel"));
+    const HWND editor = tessel.editor();
+    ASSERT_NE(nullptr, editor);
+    // The boxes fill whole rows of the line; their top row holds only the boxes' cells: the lone
+    // one, and the six of the run in one stretch.
+    Capture capture;
+    std::vector<Band> bands;
+    std::vector<std::pair<int, int>> cells;
+    const bool shown = pollFor(
+        [&] {
+            bands = inkBands(capture = Capture::of(editor), TEXT_INK);
+            cells = bands.empty() ? cells : runsAlong(capture, bands[0].top, TEXT_INK);
+            return cells.size() == 2 && cells[1].second - cells[1].first == 6 * (cells[0].second - cells[0].first);
+        },
+        WAIT_MS, 20);
+    ASSERT_TRUE(shown) << "no lone box and run of six; the capture is in " << keepCapture(capture, "nuls");
+    const int width = cells[0].second - cells[0].first;
+    for (int k = 0; k < 6; ++k) {
+        int differing = 0;
+        for (int y = bands[0].top; y <= bands[0].bottom; ++y)
+            for (int x = 0; x < width; ++x)
+                differing += capture.at(cells[0].first + x, y) != capture.at(cells[1].first + k * width + x, y);
+        EXPECT_EQ(0, differing) << "pixels of box " << k << " that differ from the lone one; the capture is in "
+                                << keepCapture(capture, "nuls");
+    }
 }
 
 } // namespace
