@@ -37,6 +37,10 @@ const UINT kOpenPending = WM_APP + 55;
 // While a modal window runs, the pending commands are tried again on this timer.
 const UINT_PTR kPendingTimer = 55;
 const UINT kPendingRetryMs = 200;
+// Posted when an outside change's question is held back; tried again on the timer while a
+// request or a modal window is in its way.
+const UINT kAskHeld = WM_APP + 56;
+const UINT_PTR kHeldQuestionTimer = 56;
 
 constexpr uint32_t UI_LOG = pel::crc32Literal("UI");
 
@@ -120,6 +124,13 @@ MainWindow::Page* MainWindow::findPage(const afDockSlot* slot) const {
     return nullptr;
 }
 
+MainWindow::Page* MainWindow::findPage(uint32_t serial) const {
+    for (const auto& page : m_pages)
+        if (page->serial == serial)
+            return page.get();
+    return nullptr;
+}
+
 std::vector<MainWindow::Page*> MainWindow::getPages() const {
     std::vector<Page*> pages;
     std::vector<afDockSlot*> slots;
@@ -177,7 +188,7 @@ int MainWindow::nextUntitledNumber() const {
 void MainWindow::queryClose(const std::vector<afDockSlot*>& slots, std::vector<afDockSlot*>& closable) {
     for (afDockSlot* slot : slots) {
         Page* page = findPage(slot);
-        if (!page || m_closingAll || askToClose(*page))
+        if (!page || m_closingAll || (mayClose(*page) && askToClose(*page)))
             closable.push_back(slot);
         else
             break; // Cancel stops the whole close
@@ -333,16 +344,24 @@ bool MainWindow::onRawMessage(afMessage& msg) {
         return true;
     }
     case WM_TIMER:
-        if (msg.wParam != kPendingTimer)
+        if (msg.wParam == kPendingTimer) {
+            ::KillTimer(getHandle(), kPendingTimer);
+            runPendingCommands();
+        } else if (msg.wParam == kHeldQuestionTimer) {
+            ::KillTimer(getHandle(), kHeldQuestionTimer);
+            askHeldFileQuestion();
+        } else {
             break;
-        ::KillTimer(getHandle(), kPendingTimer);
-        runPendingCommands();
+        }
         msg.result = 0;
         return true;
     default:
-        if (msg.message != kOpenPending)
+        if (msg.message == kOpenPending)
+            runPendingCommands();
+        else if (msg.message == kAskHeld)
+            askHeldFileQuestion();
+        else
             break;
-        runPendingCommands();
         msg.result = 0;
         return true;
     }
@@ -373,7 +392,10 @@ afDropAction MainWindow::editorDrop(Editor* editor, const std::vector<std::wstri
         return AF_DROP_NONE;
     DocumentController::Lock lock(*controller, DocumentController::LOCK_EDIT);
     controller->typeOutsideText(items.front());
-    return action;
+    // A source told its text was moved deletes it: text the document refused (read-only) is
+    // not taken.
+    const ChangeRange* change = lock.changeRecord();
+    return change && change->firstLine >= 0 ? action : AF_DROP_NONE;
 }
 
 void MainWindow::queueFiles(const std::vector<std::wstring>& paths) {
@@ -386,6 +408,26 @@ void MainWindow::queueFiles(const std::vector<std::wstring>& paths) {
 void MainWindow::queueCommand(const std::wstring& text) {
     m_pendingCommands.push_back(text);
     ::PostMessageW(getHandle(), kOpenPending, 0, 0);
+}
+
+void MainWindow::holdFileQuestion() {
+    if (!m_fileQuestionHeld)
+        ::PostMessageW(getHandle(), kAskHeld, 0, 0);
+    m_fileQuestionHeld = true;
+}
+
+void MainWindow::askHeldFileQuestion() {
+    if (!m_fileQuestionHeld)
+        return;
+    Page* page = getActivePage();
+    if (!::IsWindowEnabled(getHandle()) ||
+        (page && m_services.controllers->getDocumentManager().isInRequest(page->controller->getDocument()))) {
+        ::SetTimer(getHandle(), kHeldQuestionTimer, kPendingRetryMs, nullptr);
+        return;
+    }
+    m_fileQuestionHeld = false;
+    if (page)
+        fileModified(*page->controller);
 }
 
 void MainWindow::runPendingCommands() {

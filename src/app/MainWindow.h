@@ -71,6 +71,9 @@ public:
 
     // One tab: its slot, editor and controller, and the number of an "Untitled" document.
     struct Page {
+        // Never given to another tab: a question may close tabs, and what its asker held is
+        // looked up again by this afterwards (the memory of a closed tab may hold a new one).
+        uint32_t serial = 0;
         afDockSlot* slot = nullptr;
         EditorWrapper* wrapper = nullptr; // the slot's view: the editor under its strip
         Editor* editor = nullptr;
@@ -101,9 +104,11 @@ public:
     // A path another tab holds is saved over only once that tab has closed (asked first). The
     // saved copy of a read-only document is editable.
     bool saveAs(Page& page);
-    // Asks about unsaved changes first; false when the tab stays.
+    // Asks about unsaved changes first; false when the tab stays. A tab whose document is still
+    // being saved or read (a question asked inside that wait closes it) stays, and says why.
     bool closeTab(Page& page);
-    // Asks about each modified document in tab order; false when one answer keeps the window.
+    // Asks about each modified document in tab order, tabs a question closed left out; false
+    // when one answer keeps the window.
     bool askToCloseAll();
     // Closes every tab without asking (the program's exit, after askToCloseAll).
     void closeAllTabs();
@@ -117,6 +122,8 @@ public:
     StatusBar* getStatusBar() const { return m_status; }
     Page* getActivePage() const;
     Page* findPage(const afDockSlot* slot) const;
+    // The open tab of the serial, null once it has closed.
+    Page* findPage(uint32_t serial) const;
     // In tab order.
     std::vector<Page*> getPages() const;
     void activate(Page& page);
@@ -209,7 +216,17 @@ private:
     // The session ends: the settings are saved, since the process ends without App::exit.
     void endSession();
     void watchController(Page& page);
+    // Asks about another program's change to the active tab's file. Asked while a load, save or
+    // reload of the document has not returned (inside its wait), the question waits until it
+    // has: its answer would start another request under that one.
     void fileModified(DocumentController& controller);
+    // The question fileModified holds back is asked from the loop once no request of the active
+    // tab's document and no modal window is in the way (tried again on a timer until then).
+    void holdFileQuestion();
+    void askHeldFileQuestion();
+    // False, after saying why, when the page's document is in a request whose caller is not back:
+    // its tab must not close under it.
+    bool mayClose(Page& page);
     // Asks whether another program's change to the document's file is to be reloaded.
     bool askToReload(DocumentController& controller);
     void fileDeleted(DocumentController& controller);
@@ -252,6 +269,9 @@ private:
     std::vector<std::wstring> m_pendingCommands;
     SearchParameters m_search;
     FacePreset m_facePreset;
+    uint32_t m_lastSerial = 0;
+    // An outside change's question waits for a request of its document to return.
+    bool m_fileQuestionHeld = false;
     bool m_closingAll = false;
     // While the exit closes every tab: the tab the strip activates next is not shown, since its
     // editor's window went with the main window's.

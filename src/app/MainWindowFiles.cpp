@@ -50,6 +50,7 @@ std::wstring saveErrorText(const DocumentManager::FileError& error) {
 MainWindow::Page* MainWindow::addPage(DocumentController* controller, int untitled) {
     applyFacePreset(*controller);
     auto page = std::make_unique<Page>();
+    page->serial = ++m_lastSerial;
     page->controller = controller;
     page->untitled = untitled;
     page->wrapper = new EditorWrapper(m_tabs);
@@ -111,7 +112,8 @@ bool MainWindow::openFile(const std::wstring& path, bool readOnly) {
     Page* replaced = nullptr;
     if (m_pages.size() == 1) {
         Page& only = *m_pages.front();
-        if (only.untitled && !only.controller->isModified() && only.controller->getDocument().getLength() == 0)
+        if (only.untitled && !only.controller->isModified() && only.controller->getDocument().getLength() == 0 &&
+            !documents.isInRequest(only.controller->getDocument()))
             replaced = &only;
     }
     Page* page = addPage(m_services.controllers->createController(*document), 0);
@@ -149,6 +151,9 @@ bool MainWindow::writeTo(Page& page, const std::wstring& path) {
         return false;
     }
     page.controller->markUnmodified();
+    // The file holds this text now: a change another program made before is no news any more
+    // (a question about it held back during the save is not asked).
+    page.controller->onFileChanged(page.controller->getDocument(), DocumentFileChange{FILE_CHANGE_IN_SYNC});
     return true;
 }
 
@@ -223,12 +228,24 @@ bool MainWindow::askToClose(Page& page) {
     return answer == RESULT_SAVE && save(page);
 }
 
+bool MainWindow::mayClose(Page& page) {
+    if (!m_services.controllers->getDocumentManager().isInRequest(page.controller->getDocument()))
+        return true;
+    showMessage(this, message(L"`{1}` is still being saved or read: its tab cannot close until that is over.",
+                              getName(page)));
+    return false;
+}
+
 bool MainWindow::closeTab(Page& page) {
-    if (!askToClose(page))
+    const uint32_t serial = page.serial;
+    if (!mayClose(page) || !askToClose(page))
         return false;
-    m_closingAll = true;
-    m_tabs->closeSlot(page.slot);
-    m_closingAll = false;
+    // Unless a question on the way closed it already (a Save As onto its file).
+    if (Page* still = findPage(serial)) {
+        m_closingAll = true;
+        m_tabs->closeSlot(still->slot);
+        m_closingAll = false;
+    }
     // The window always shows a document.
     if (m_pages.empty())
         newDocument();
@@ -236,10 +253,22 @@ bool MainWindow::closeTab(Page& page) {
 }
 
 bool MainWindow::askToCloseAll() {
-    for (Page* page : getPages())
-        if (!askToClose(*page))
+    // An answer may close other tabs (Save As onto the file of one, and Replace): the tabs are
+    // looked up again before each question.
+    std::vector<uint32_t> asked;
+    for (;;) {
+        Page* next = nullptr;
+        for (Page* page : getPages())
+            if (std::find(asked.begin(), asked.end(), page->serial) == asked.end()) {
+                next = page;
+                break;
+            }
+        if (!next)
+            return true;
+        asked.push_back(next->serial);
+        if (!askToClose(*next))
             return false;
-    return true;
+    }
 }
 
 void MainWindow::closeAllTabs() {
@@ -274,23 +303,34 @@ bool MainWindow::askToReload(DocumentController& controller) {
     return answer == RESULT_RELOAD;
 }
 
-void MainWindow::fileModified(DocumentController& controller) {
+void MainWindow::fileModified(DocumentController& changed) {
     Page* page = getActivePage();
-    if (!page || page->controller != &controller || !controller.isModifiedOnDisk())
+    if (!page || page->controller != &changed || !changed.isModifiedOnDisk())
         return;
-    const std::wstring path = controller.getPath();
+    DocumentManager& documents = m_services.controllers->getDocumentManager();
+    if (documents.isInRequest(changed.getDocument())) {
+        holdFileQuestion();
+        return;
+    }
+    // The question may close the tab (the end of the session, answered with a Save As onto its
+    // file): what it held is looked up again after each answer.
+    const uint32_t serial = page->serial;
+    const std::wstring path = changed.getPath();
     // Read before asking: a write that lands while the question is open is news after it.
     DocumentWatch::FileStamp asked = DocumentWatch::stampOf(path);
     // One save by another program may come as several notices: the file as it was answered is
     // not asked about again.
     bool news = !page->answeredFile.known() || asked != page->answeredFile;
     while (news) {
-        if (askToReload(controller)) {
+        const bool reload = askToReload(*page->controller);
+        if (!(page = findPage(serial)))
+            return;
+        if (reload) {
             // The reload reads the file as it is now, a write made while the question was open
             // included; one made while it reads is asked about once it is over.
             page->answeredFile = DocumentWatch::stampOf(path);
             DocumentManager::FileError error;
-            if (!m_services.controllers->getDocumentManager().reloadDocument(&controller.getDocument(), &error))
+            if (!documents.reloadDocument(&page->controller->getDocument(), &error))
                 showMessage(this, message(L"Cannot open `{1}`: {2}", path, errorText(error)));
             return;
         }
@@ -301,7 +341,7 @@ void MainWindow::fileModified(DocumentController& controller) {
         asked = now;
     }
     // Kept: not asked again until the file changes again.
-    controller.onFileChanged(controller.getDocument(), DocumentFileChange{});
+    page->controller->onFileChanged(page->controller->getDocument(), DocumentFileChange{});
 }
 
 void MainWindow::fileDeleted(DocumentController& controller) {

@@ -11,6 +11,7 @@
 
 #include "bundles/ToolStripStatus.h"
 #include "editor/Editor.h"
+#include "service/document/Document.h"
 #include "service/document/DocumentManager.h"
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/DocumentControllerManager.h"
@@ -21,6 +22,7 @@
 #include "support/OtherProcess.h"
 
 #include <atomic>
+#include <cstdio>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -409,6 +411,118 @@ TEST_F(LoaderWaitTest, TheSessionsEndReturnsOnlyOnceTheSaveUnderWayIsWritten) {
     EXPECT_TRUE(written) << "the session's end returned before the save was written";
     EXPECT_TRUE(saved);
     EXPECT_EQ("new first line\r\nsecond line\r\n", device.files[L"big.txt"]);
+}
+
+// Save As of an edited file to a new name, and another program's change to the old file met
+// inside its wait, answered once the save has run: nothing starts under the save (a reload there
+// would hang the window at its first paint of the document, or leave the tab named after the new
+// file with the old file's text); the change is looked at once the save is over, and then there
+// is nothing to ask: the tab shows the new file, which holds the user's text.
+TEST_F(LoaderWaitTest, AnOutsideChangeMetInsideTheWaitOfASaveAsWaitsForItAndTheTabKeepsTheUsersText) {
+    MainWindow::Page* const page = startEdited(L"mine ");
+    ASSERT_TRUE(page);
+    Document& document = page->controller->getDocument();
+    const DocumentManager& documents = app->getControllers()->getDocumentManager();
+    HWND editor = page->editor->getHandle();
+    // Answered after the save has run, as a user slower than the loader would; the reload's read
+    // is held, so that the window paints the document while it waits for it.
+    setQuestionHook([&](const std::wstring& text, const std::vector<QuestionButton>&) {
+        questions.push_back(text);
+        device.gateShut = false;
+        device.writeGate.signal();
+        tessel_test::pollFor([&] { return documents.leavesInSync(document); }, 30000);
+        device.readGateShut = true;
+        return MainWindow::RESULT_RELOAD;
+    });
+    const MainThreadProbe changedOutside([&] {
+        device.files[L"big.txt"] = "changed outside\r\n";
+        page->controller->onFileChanged(document, DocumentFileChange{FILE_CHANGE_MODIFIED});
+        return true;
+    });
+    const MainThreadProbe answering([] { return true; });
+    pel::Event over(false);
+    device.gateShut = true;
+    std::thread user([&] {
+        if (device.writeWaiting.tryWait(30000))
+            changedOutside.ask(1000);
+        device.gateShut = false;
+        device.writeGate.signal();
+        // A reload under the save: once it reads, the document's editor is painted. A window that
+        // never answers again would hang the suite: it ends the test program instead.
+        const HANDLE either[] = {device.readWaiting.handle(), over.handle()};
+        if (::WaitForMultipleObjects(2, either, FALSE, 60000) == WAIT_OBJECT_0) {
+            ::InvalidateRect(editor, nullptr, TRUE);
+            if (!answering.ask(60000)) {
+                std::fprintf(stderr, "The window hangs: a reload started inside the wait of the save painted the "
+                                     "document whose mutex the save holds.\n");
+                std::fflush(stderr);
+                ::TerminateProcess(::GetCurrentProcess(), 3);
+            }
+        }
+        device.readGateShut = false;
+        device.readGate.signal();
+    });
+    paths.push_back(L"held:new.txt");
+    const bool saved = window->saveAs(*page);
+    over.signal();
+    user.join();
+    tessel_test::dispatchPending();
+    EXPECT_TRUE(saved);
+    EXPECT_EQ("mine first line\r\nsecond line\r\n", device.files[L"new.txt"]);
+    EXPECT_EQ("changed outside\r\n", device.files[L"big.txt"]);
+    EXPECT_EQ(L"held:new.txt - Tessel", window->getTitleText());
+    EXPECT_EQ(L"mine first line\nsecond line\n", activeText());
+    EXPECT_TRUE(questions.empty()) << narrow(questions.front());
+}
+
+// The end of the session inside a save that fails looks at every edited tab, and one whose file
+// another program changed would ask about that first: the question waits until the save is
+// over (its Reload would start under the failed save), and is asked then.
+TEST_F(LoaderWaitTest, AnOutsideChangeMetInsideTheWaitOfAFailedSaveIsAskedAboutOnceTheSaveIsOver) {
+    device.files[L"other.txt"] = "other\r\n";
+    MainWindow::Page* const page = startEdited(L"mine ");
+    ASSERT_TRUE(page);
+    ASSERT_TRUE(window->openFile(L"held:other.txt"));
+    device.files[L"big.txt"] = "changed outside\r\n";
+    page->controller->onFileChanged(page->controller->getDocument(), DocumentFileChange{FILE_CHANGE_MODIFIED});
+    ASSERT_TRUE(questions.empty()) << "asked about a tab in the background";
+    device.writeLimit = 0; // full: the save fails
+    answers = {MainWindow::RESULT_DONT_SAVE, afWindow::RESULT_OK, MainWindow::RESULT_RELOAD};
+    bool saved = true;
+    EXPECT_EQ(TRUE, sendWhileHeld(false, WM_QUERYENDSESSION, 0, [&] { saved = window->save(*page); }));
+    EXPECT_FALSE(saved);
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return questions.size() == 3; })) << questions.size() << " questions";
+    EXPECT_EQ(L"Save changes to `held:big.txt` before closing?", questions[0]);
+    EXPECT_EQ(0u, questions[1].find(L"Cannot save `held:big.txt`")) << narrow(questions[1]);
+    EXPECT_EQ(L"`held:big.txt` was changed by another program. Reload it? Its unsaved changes here would be lost.",
+              questions[2]);
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return activeText() == L"changed outside\n"; }))
+        << "not reloaded: " << narrow(activeText());
+    EXPECT_FALSE(page->controller->isModifiedOnDisk());
+}
+
+// A question inside the wait of a save may try to close the saved document's tab (the end of the
+// session: Save of another tab, Save As onto the saved file, Replace): the tab stays, saying why,
+// since the save's caller goes on with it, and so does the other tab, unsaved.
+TEST_F(LoaderWaitTest, ATabWhoseSaveIsUnderWayStaysWhenAQuestionInsideTheWaitWouldCloseIt) {
+    MainWindow::Page* const page = startEdited(L"mine ");
+    ASSERT_TRUE(page);
+    window->newDocument();
+    edit(*window->getActivePage(), L"new");
+    paths.push_back(L"held:big.txt");
+    answers = {MainWindow::RESULT_SAVE, MainWindow::RESULT_REPLACE, afWindow::RESULT_OK};
+    bool saved = false;
+    EXPECT_EQ(FALSE, sendWhileHeld(false, WM_QUERYENDSESSION, 0, [&] { saved = window->save(*page); }));
+    EXPECT_TRUE(saved);
+    ASSERT_EQ(3u, questions.size());
+    EXPECT_EQ(L"Save changes to `Untitled` before closing?", questions[0]);
+    EXPECT_EQ(L"`held:big.txt` is still being saved or read: its tab cannot close until that is over.", questions[2]);
+    EXPECT_EQ("mine first line\r\nsecond line\r\n", device.files[L"big.txt"]);
+    const std::vector<MainWindow::Page*> pages = window->getPages();
+    ASSERT_EQ(2u, pages.size());
+    EXPECT_EQ(page, pages[0]);
+    EXPECT_FALSE(page->controller->isModified());
+    EXPECT_EQ(L"Untitled *", window->getLabel(*pages[1]));
 }
 
 } // namespace

@@ -125,4 +125,29 @@ TEST_F(ShellCloseTest, ATabClosedBeforeTheWindowLeavesTheRestToCloseCleanly) {
     EXPECT_EQ("text", fileText(L"a.txt"));
 }
 
+// Closing over an edited "Untitled" in front of a file's tab, saved as that file: the answer
+// closes the file's tab on the way, and the close goes on with the tabs that are left, asking
+// about each edited one, and ends.
+TEST_F(ShellCloseTest, ATabClosedByAnAnswerOnTheWayIsLeftOutAndTheRestAreAsked) {
+    ASSERT_TRUE(start());
+    deleteSettings();
+    type(L"mine");
+    std::vector<MainWindow::Page*> pages = openTabs({L"x.txt", L"y.txt", L"z.txt"}, {false, true, true});
+    ASSERT_EQ(4u, pages.size());
+    window->activate(*pages[0]);
+    paths.push_back(file(L"x.txt"));
+    answers = {MainWindow::RESULT_SAVE, MainWindow::RESULT_REPLACE, MainWindow::RESULT_DONT_SAVE,
+               MainWindow::RESULT_SAVE};
+    closeWindowAndExit();
+    ASSERT_EQ(4u, questions.size());
+    EXPECT_EQ(L"Save changes to `Untitled` before closing?", questions[0]);
+    EXPECT_EQ(L"`" + file(L"x.txt") + L"` is open in another tab. Close that tab and replace the file?",
+              questions[1]);
+    EXPECT_EQ(L"Save changes to `y.txt` before closing?", questions[2]);
+    EXPECT_EQ(L"Save changes to `z.txt` before closing?", questions[3]);
+    EXPECT_EQ("mine", fileText(L"x.txt"));
+    EXPECT_EQ("text", fileText(L"y.txt"));
+    EXPECT_EQ("xtext", fileText(L"z.txt"));
+}
+
 } // namespace

@@ -4,7 +4,14 @@
 
 #include "ShellFixture.h"
 
+#include <ole2.h>
+
 #include "app/StatusBar.h"
+
+#include "afw/data/afDataObjectText.h"
+#include "afw/data/afDropTarget.h"
+#include "editor/Editor.h"
+#include "service/document/Document.h"
 
 #include "service/document/controller/DocumentController.h"
 
@@ -69,6 +76,31 @@ TEST_F(ShellReadOnlyTest, TheBoxLeftClearOpensAnEditableFile) {
     EXPECT_EQ(L"qint y;\n", activeText());
     EXPECT_EQ(L"rw.c * - Tessel", window->getTitleText());
     EXPECT_EQ(L"", statusMessage());
+}
+
+// Text dragged from another program without keys is offered as a move: the source deletes it
+// when the drop answers so. A read-only document takes none of it, and the drop answers "none";
+// while dragging, the editor still shows the move it would be.
+TEST_F(ShellReadOnlyTest, TextDroppedAsAMoveOnAReadOnlyFileIsNotTakenAndTheDropSaysSo) {
+    base.write(L"files\\ro.c", "int x;\r\n");
+    ASSERT_TRUE(start());
+    paths.push_back(file(L"ro.c"));
+    openReadOnly = true;
+    run(L"file.open");
+    ASSERT_EQ(L"ro.c - Tessel", window->getTitleText());
+    for (const bool readOnly : {true, false}) {
+        SCOPED_TRACE(readOnly ? "read-only" : "editable");
+        window->getActivePage()->controller->getDocument().setReadOnly(readOnly);
+        afDataObjectText text(L"moved ");
+        IDropTarget* target = window->getActivePage()->editor->getEditorDropTarget()->getComObject();
+        const POINTL point = {10, 10};
+        DWORD entered = DROPEFFECT_COPY | DROPEFFECT_MOVE, dropped = entered;
+        target->DragEnter(text.getComObject(), MK_LBUTTON, point, &entered);
+        target->Drop(text.getComObject(), 0, point, &dropped);
+        EXPECT_EQ(DWORD(DROPEFFECT_MOVE), entered);
+        EXPECT_EQ(DWORD(readOnly ? DROPEFFECT_NONE : DROPEFFECT_MOVE), dropped);
+        EXPECT_EQ(readOnly ? L"int x;\n" : L"moved int x;\n", activeText());
+    }
 }
 
 } // namespace

@@ -48,12 +48,14 @@ Document::Document(DocumentOwner* owner)
 
 Document::~Document() = default;
 
+// The main thread holds the mutex while it holds the lock or holds the mutex for the loader:
+// it takes the mutex for the first of those and gives it back with the last.
+bool Document::mainThreadHoldsMutex() const { return m_lockCount > 0 || m_loaderHolds.load() > 0; }
+
 void Document::lock() {
     pel::check_main_thread();
-    if (m_lockCount == 0 && m_loaderAccess != LOADER_READS) {
+    if (!mainThreadHoldsMutex())
         m_lockMutex.wait(-1);
-        m_mutexTaken = true;
-    }
     ++m_lockCount;
 }
 
@@ -61,10 +63,25 @@ void Document::unlock() {
     pel::check_main_thread();
     if (!PEL_SOFT_ASSERT(m_lockCount > 0))
         return;
-    if (--m_lockCount == 0 && m_mutexTaken) {
-        m_mutexTaken = false;
+    --m_lockCount;
+    if (!mainThreadHoldsMutex())
         m_lockMutex.release();
-    }
+}
+
+void Document::holdMutexForLoader() {
+    pel::check_main_thread();
+    if (!mainThreadHoldsMutex())
+        m_lockMutex.wait(-1);
+    ++m_loaderHolds;
+}
+
+void Document::releaseMutexForLoader() {
+    pel::check_main_thread();
+    if (!PEL_SOFT_ASSERT(m_loaderHolds.load() > 0))
+        return;
+    --m_loaderHolds;
+    if (!mainThreadHoldsMutex())
+        m_lockMutex.release();
 }
 
 DocumentFormat* Document::accessFormat(bool enter) {

@@ -18,6 +18,7 @@
 #include "pel/thread/Mutex.h"
 #include "pel/thread/Semaphore.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -70,15 +71,21 @@ public:
     void unlock();
     int32_t getLockCount() const { return m_lockCount; }
     pel::LegacyMutex& getLockMutex() { return m_lockMutex; }
+    // The main thread holds the mutex for the loader while the loader saves the document (it
+    // only reads it), from before the save is queued until it is over, so that no parse worker
+    // runs meanwhile. Holds nest (a save asked inside the wait of another one). The mutex knows
+    // no owner and is no lock to take twice: while this thread holds it, for the loader or
+    // through the lock, neither the lock nor the loader waits for it again, so the window
+    // reads and paints the document meanwhile. Main thread only.
+    void holdMutexForLoader();
+    void releaseMutexForLoader();
+    bool isMutexHeldForLoader() const { return m_loaderHolds.load() > 0; }
     // What the loader does with the document while the main thread waits for it; set by the
-    // DocumentManager around the request, with the count at 0. While the loader saves it (it
-    // only reads), the main thread holds the mutex for the loader from before the save is
-    // queued until it is over, so no parse worker runs meanwhile, and reads the document too:
-    // its lock takes the count without the mutex, so that the window paints meanwhile. While
-    // the loader fills it, the lock waits for the loader as ever. While the loader reads its
-    // file again into a document aside (a reload), the loader leaves it alone and the lock
-    // takes the mutex as ever. In each case an edit is refused (pel::IllegalStateException):
-    // it would be written over or lost.
+    // DocumentManager around the request, with the count at 0. While the loader saves it, the
+    // mutex is held for it (above). While the loader fills it, the lock waits for the loader
+    // as ever. While the loader reads its file again into a document aside (a reload), the
+    // loader leaves it alone and the lock takes the mutex as ever. In each case an edit is
+    // refused (pel::IllegalStateException): it would be written over or lost.
     enum LoaderAccess : uint32_t { LOADER_NONE = 0, LOADER_READS = 1, LOADER_WRITES = 2, LOADER_RELOADS = 3 };
     void setLoaderAccess(LoaderAccess access) { m_loaderAccess = access; }
     LoaderAccess getLoaderAccess() const { return m_loaderAccess; }
@@ -228,6 +235,7 @@ private:
     void resetAroundText();
     // Throws pel::IllegalStateException while the loader saves or fills the text.
     void refuseWhileSaving() const;
+    bool mainThreadHoldsMutex() const;
     template <class Call>
     void notify(const Call& call);
     void notifyFormatChanged(uint32_t mask);
@@ -238,7 +246,7 @@ private:
     DocumentOwner* m_owner;
     int32_t m_lockCount = 0;
     LoaderAccess m_loaderAccess = LOADER_NONE;
-    bool m_mutexTaken = false; // by the main thread's lock (not while the loader saves)
+    std::atomic<int32_t> m_loaderHolds{0}; // holds of the mutex for the loader, by the main thread
     bool m_readOnly = false;
     pel::WatchedObject* m_watchEntry = nullptr;
     std::unique_ptr<DocumentStyler> m_styler;

@@ -79,16 +79,21 @@ public:
     bool saveDocument(const wchar_t* path, Document* document, FileError* o_error);
     // Reads the document's file again into it; false with *o_error set when that failed, the
     // document as it was. The file is read aside: until the new text takes the old one's place
-    // the window reads the document as it was, and an edit of it is refused. A save or reload of
-    // a document asked while the loader has it fails at once, as one while it is locked; once the
-    // loader has finished with it (the window answers a message before the caller goes on), it
-    // runs. A file written again while the reload ran is told to the listeners afterwards as
-    // modified: the text read may be the older one.
+    // the window reads the document as it was, and an edit of it is refused. A reload asked while
+    // a request for the document has not returned to its caller (the window answers a message
+    // inside its wait), running or finished, fails at once (DOCUMENT_BUSY), as one while the
+    // document is locked; so does a save, unless that request has finished and failed. A file
+    // written again while the reload ran is told to the listeners afterwards as modified: the
+    // text read may be the older one.
     bool reloadDocument(Document* document, FileError* o_error);
     // Whether the loader has finished a load, save or reload of the document, successfully,
     // while its caller still waits (the window answers a message inside the wait): once the
     // caller goes on, the document is unmodified, as its file holds it.
     bool leavesInSync(const Document& document) const;
+    // Whether a load, save or reload of the document has not returned to its caller yet, running
+    // or finished: the window answers messages inside its wait, and what they do must leave the
+    // document (and whatever shows it) to that caller.
+    bool isInRequest(const Document& document) const;
     // Points the document to another file (null document: pel::NullPointerException "doc").
     void renameDocument(Document* document, const wchar_t* path);
     // The open document of the file (by the file system's comparison of paths), never a new one;
@@ -148,7 +153,8 @@ private:
     void eachDocumentLocked(void (Document::*step)(DocumentListener*), DocumentListener* listener);
 
     // A request of the loader that its caller waits for: the document it is for (a reload's,
-    // not the one filled aside) and the event the loader sets once it has finished.
+    // not the one filled aside), the request (null until it is queued) and the event the loader
+    // sets once it has finished.
     struct Waiting {
         const Document* document;
         const DocumentIORequest* request;
@@ -156,9 +162,9 @@ private:
     };
 
     // DocumentManagerFiles.cpp
-    // False, with *o_error set, when the main thread holds the document's lock or the loader
-    // has it still.
-    bool refuseWhileLocked(const Document& document, const wchar_t* path, FileError* o_error) const;
+    // False, with *o_error set, when the main thread holds the document's lock or a request for
+    // it of the kind (DocumentIOKind) may not start now (see reloadDocument).
+    bool refuseWhileLocked(const Document& document, uint32_t kind, const wchar_t* path, FileError* o_error) const;
     // The request for the document, filled by the loader; `shown` is the document it is for
     // when that is another (a reload's).
     FileError runRequest(Document* document, const wchar_t* path, uint32_t kind, const Document* shown = nullptr);

@@ -11,10 +11,8 @@
 #include "service/document/DocumentListener.h"
 #include "service/document/io/DocumentIO.h"
 #include "service/document/io/DocumentIOErrors.h"
-#include "service/document/io/LockMutexHold.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace tessel {
 
@@ -31,26 +29,27 @@ bool fullPathOf(const wchar_t* path, pel::WorkString<>* o_full) {
 // What the loader does with a document for the holder's scope. For a save the holder takes the
 // document's lock mutex first (a running parse slice ends) and keeps it for the loader until the
 // save is over: no parse worker writes line records meanwhile, while the main thread reads them
-// under its lock, which counts without the mutex then. A request made for it while the window
-// answers a message in the wait of a finished one leaves it as that one holds it; a save made
-// there finds the mutex held for it already (by this thread, for the finished save), and the
-// mutex is no lock to take twice.
+// under its lock, which counts without the mutex then.
 class LoaderAccessHold {
 public:
     LoaderAccessHold(Document& document, Document::LoaderAccess access)
-        : m_document(document), m_previous(document.getLoaderAccess()) {
-        if (access == Document::LOADER_READS && m_previous != Document::LOADER_READS)
-            m_forLoader.emplace(document);
+        : m_document(document), m_previous(document.getLoaderAccess()), m_holdsMutex(access == Document::LOADER_READS) {
+        if (m_holdsMutex)
+            m_document.holdMutexForLoader();
         m_document.setLoaderAccess(access);
     }
-    ~LoaderAccessHold() { m_document.setLoaderAccess(m_previous); }
+    ~LoaderAccessHold() {
+        m_document.setLoaderAccess(m_previous);
+        if (m_holdsMutex)
+            m_document.releaseMutexForLoader();
+    }
     LoaderAccessHold(const LoaderAccessHold&) = delete;
     LoaderAccessHold& operator=(const LoaderAccessHold&) = delete;
 
 private:
     Document& m_document;
     const Document::LoaderAccess m_previous;
-    std::optional<LockMutexHold> m_forLoader;
+    const bool m_holdsMutex;
 };
 
 // Whether the loader has finished the request: its caller has only to take it up.
@@ -71,14 +70,18 @@ void takeDetection(const DocumentFormat& loaded, DocumentFormat& io_format) {
 
 } // namespace
 
-bool DocumentManager::refuseWhileLocked(const Document& document, const wchar_t* path, FileError* o_error) const {
-    // A request of the loader for the document runs already (asked again while the window
-    // waits for it): this one waits for nothing and fails. One the loader has finished is in
-    // nobody's way.
+bool DocumentManager::refuseWhileLocked(const Document& document, uint32_t kind, const wchar_t* path,
+                                        FileError* o_error) const {
+    // A request for the document whose caller is not back from it yet, running or finished
+    // (asked again from a message the window handles while it waits): what that caller does
+    // next takes the document as its request left it. A reload now would put other text under
+    // it: a finished save would then mark that text saved under the new name, a finished
+    // reload take its older text over it. Only a save goes through, and only inside the wait of
+    // a request that failed, whose caller leaves the text alone: the question that ends the
+    // session saves a document whose own save failed that way.
     const Waiting* waiting = findWaiting(document);
-    const bool loaderHasIt =
-        document.getLoaderAccess() != Document::LOADER_NONE && !(waiting && hasRun(waiting->ready));
-    if (!loaderHasIt && PEL_SOFT_ASSERT(document.getLockCount() == 0))
+    const bool busy = waiting && !(kind == DOCUMENT_IO_SAVE && hasRun(waiting->ready) && waiting->request->error);
+    if (!busy && PEL_SOFT_ASSERT(document.getLockCount() == 0))
         return false;
     set_document_io_error(DocumentIOError::DOCUMENT_BUSY, path);
     o_error->reset(new pel::FileErrorObject(pel::FileErrorObject::ensureRecord()));
@@ -93,16 +96,20 @@ DocumentManager::FileError DocumentManager::runRequest(Document* document, const
                                   kind == DOCUMENT_IO_SAVE ? Document::LOADER_READS : Document::LOADER_WRITES);
     // The waiter wakes on this as on its messages; it stays set once the request is done.
     std::unique_ptr<pel::Event> ready(m_ioWait ? new pel::Event(false) : nullptr);
+    // Listed before it is queued: once the loader has the request, nothing may fail before the
+    // wait, which alone lets go of the request, its event and the document.
+    m_waiting.push_back({shown ? shown : document, nullptr, ready ? ready->handle() : nullptr});
+    const size_t listed = m_waiting.size() - 1;
+    struct Taken {
+        std::vector<Waiting>& waiting;
+        ~Taken() { waiting.pop_back(); }
+    } taken{m_waiting};
     DocumentIORequest* request = m_io->doRequest(document, path, kind, ready ? ready->handle() : nullptr);
     if (!request) {
         pel::FileErrorObject::setError(pel::FileErrorCode::INTERNAL_ERROR).addParam(path);
         return FileError(new pel::FileErrorObject(pel::FileErrorObject::ensureRecord()));
     }
-    m_waiting.push_back({shown ? shown : document, request, ready ? ready->handle() : nullptr});
-    struct Taken {
-        std::vector<Waiting>& waiting;
-        ~Taken() { waiting.pop_back(); }
-    } taken{m_waiting};
+    m_waiting[listed].request = request;
     return m_io->wait(request, m_ioWait);
 }
 
@@ -118,6 +125,8 @@ bool DocumentManager::leavesInSync(const Document& document) const {
     // The loader keeps the request's error before it sets the event.
     return waiting && hasRun(waiting->ready) && !waiting->request->error;
 }
+
+bool DocumentManager::isInRequest(const Document& document) const { return findWaiting(document) != nullptr; }
 
 // The detected fields where the file told something, else the defaults; a detected tab width
 // counts only with detected soft tabs.
@@ -168,7 +177,7 @@ bool DocumentManager::saveDocument(const wchar_t* path, Document* document, File
     PEL_CHECK_PTR(o_error);
     PEL_CHECK_PTR(document);
     o_error->reset();
-    if (refuseWhileLocked(*document, path, o_error))
+    if (refuseWhileLocked(*document, DOCUMENT_IO_SAVE, path, o_error))
         return false;
     const DocumentFormat format = document->getFormat();
     pel::WorkString<> full;
@@ -203,7 +212,7 @@ bool DocumentManager::reloadDocument(Document* document, FileError* o_error) {
     PEL_CHECK_PTR(document);
     o_error->reset();
     const DocumentFormat format = document->getFormat();
-    if (refuseWhileLocked(*document, format.path.c_str(), o_error))
+    if (refuseWhileLocked(*document, DOCUMENT_IO_LOAD, format.path.c_str(), o_error))
         return false;
     // The watch is not paused: what it tells while the loader reads is taken for what the read
     // found. A write the read may have missed (the file is not as it was before) is told once

@@ -46,5 +46,36 @@ TEST_F(CloseEndToEnd, AModifiedBackgroundTabAnsweredEitherWayEndsWithZeroAndTheS
     }
 }
 
+// Closing over an edited "Untitled" in front of a file's tab: Save, Save As onto that file, and
+// Replace close the file's tab on the way; the close then asks about each edited tab left, and
+// Tessel ends, the file holding the text.
+TEST_F(CloseEndToEnd, SavingAsTheFileOfALaterTabOnTheWayStillAsksAboutTheRestAndEnds) {
+    for (const wchar_t* name : {L"x.c", L"y.c", L"z.c"})
+        copy.folder.write(name, "int a;\r\n");
+    TesselRun tessel(copy, L"");
+    ASSERT_TRUE(tessel.hasTitle(L"Untitled - Tessel"));
+    ASSERT_TRUE(typeText(tessel.editor(), L"mine"));
+    ASSERT_TRUE(tessel.hasTitle(L"Untitled * - Tessel"));
+    // Second starts hand the files over: each opens in a tab behind the edited one.
+    for (const wchar_t* name : {L"x.c", L"y.c", L"z.c"}) {
+        OtherProcess second(copy.program(), name, copy.folder.path);
+        EXPECT_EQ(0, second.exitCode(WAIT_MS));
+        ASSERT_TRUE(tessel.hasTitle(std::wstring(name) + L" - Tessel"));
+        if (name != std::wstring(L"x.c")) {
+            ASSERT_TRUE(typeText(tessel.editor(), L"q"));
+        }
+    }
+    ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(tessel.answer({VK_RETURN})) << "Save changes to Untitled: Save";
+    ASSERT_TRUE(confirmFileDialog(tessel, L"Save As", copy.folder / L"x.c", false));
+    ASSERT_TRUE(tessel.answer({VK_MENU, 'R'})) << "x.c is open in another tab: Replace";
+    ASSERT_TRUE(tessel.answer({VK_MENU, 'N'})) << "y.c is asked about next: Don't Save";
+    ASSERT_TRUE(tessel.answer({VK_RETURN})) << "then z.c: Save";
+    EXPECT_EQ(0, tessel.process.exitCode(WAIT_MS)) << shownQuestion(tessel, "close-after-replace");
+    EXPECT_EQ("mine", copy.folder.read(L"x.c"));
+    EXPECT_EQ("int a;\r\n", copy.folder.read(L"y.c"));
+    EXPECT_EQ("qint a;\r\n", copy.folder.read(L"z.c"));
+}
+
 } // namespace
 } // namespace tessel_test

@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dlgs.h>
-
 #include <algorithm>
 
 namespace tessel_test {
@@ -185,37 +183,6 @@ TEST_F(EditingEndToEnd, ReleasingAltAfterAColumnDragLeavesTheMenuBarAlone) {
     ASSERT_TRUE(activate(editor) && typeKeys(L"z"));
     EXPECT_TRUE(tessel.hasTitle(L"alt.txt * - Tessel")) << "the typed character went elsewhere";
     EXPECT_FALSE(inMenuMode(editor)) << "the menu bar is armed";
-}
-
-// The open dialog's controls: the name box and the "Open as read-only" box, set as a user
-// would, then its Open button.
-testing::AssertionResult confirmFileDialog(TesselRun& tessel, const wchar_t* title, const std::wstring& path,
-                                           bool readOnly) {
-    HWND dialog = nullptr;
-    if (!pollFor(
-            [&] {
-                for (HWND shown : OtherProcess::findTopLevel(L"#32770", tessel.process.processId()))
-                    if (shown && OtherProcess::windowText(shown) == title)
-                        dialog = shown;
-                return dialog != nullptr;
-            },
-            WAIT_MS))
-        return testing::AssertionFailure() << "no dialog titled " << TesselRun::narrow(title);
-    HWND name = ::GetDlgItem(dialog, cmb13);
-    if (!name)
-        name = ::GetDlgItem(dialog, edt1);
-    if (!name || !::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str())))
-        return testing::AssertionFailure() << "the name box took no name";
-    if (readOnly) {
-        HWND box = ::GetDlgItem(dialog, chx1);
-        if (!box || !::IsWindowVisible(box))
-            return testing::AssertionFailure() << "no read-only box shown";
-        ::SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
-    }
-    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
-    if (!pollFor([&] { return !::IsWindow(dialog) || !::IsWindowVisible(dialog); }, WAIT_MS))
-        return testing::AssertionFailure() << "the dialog stayed";
-    return testing::AssertionSuccess();
 }
 
 // The status bar's text area: the left half of the 24 pixels at the bottom of the window.

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <dlgs.h>
+
 #include <string>
 
 namespace tessel_test {
@@ -230,6 +232,50 @@ inline std::string keepCapture(const Capture& capture, const std::string& name) 
     const std::string path = std::string(folder.begin(), folder.end()) + "e2e-" + name + ".png";
     writePngFile(path, capture.width, capture.height, capture.pixels);
     return path;
+}
+
+// The file dialog titled `title` ("Open", "Save As"): its name box and its "Open as read-only"
+// box set as a user would, then its default button; a file saved over is confirmed with Yes when
+// the dialog asks.
+inline testing::AssertionResult confirmFileDialog(TesselRun& tessel, const wchar_t* title, const std::wstring& path,
+                                                  bool readOnly) {
+    HWND dialog = nullptr;
+    if (!pollFor(
+            [&] {
+                for (HWND shown : OtherProcess::findTopLevel(L"#32770", tessel.process.processId()))
+                    if (shown && OtherProcess::windowText(shown) == title)
+                        dialog = shown;
+                return dialog != nullptr;
+            },
+            WAIT_MS))
+        return testing::AssertionFailure() << "no dialog titled " << TesselRun::narrow(title);
+    HWND name = ::GetDlgItem(dialog, cmb13);
+    if (!name)
+        name = ::GetDlgItem(dialog, edt1);
+    if (!name || !::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str())))
+        return testing::AssertionFailure() << "the name box took no name";
+    if (readOnly) {
+        HWND box = ::GetDlgItem(dialog, chx1);
+        if (!box || !::IsWindowVisible(box))
+            return testing::AssertionFailure() << "no read-only box shown";
+        ::SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
+    }
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+    bool replaced = false;
+    if (!pollFor(
+            [&] {
+                if (!::IsWindow(dialog) || !::IsWindowVisible(dialog))
+                    return true;
+                for (HWND asking : OtherProcess::findTopLevel(L"#32770", tessel.process.processId()))
+                    if (!replaced && asking && ::GetWindow(asking, GW_OWNER) == dialog) {
+                        ::PostMessageW(asking, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+                        replaced = true;
+                    }
+                return false;
+            },
+            WAIT_MS))
+        return testing::AssertionFailure() << "the dialog stayed";
+    return testing::AssertionSuccess();
 }
 
 // What a step that failed met in the program: the question it shows, named by its buttons, with

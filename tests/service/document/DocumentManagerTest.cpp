@@ -1,15 +1,18 @@
 #include "service/base/ServiceSetup.h"
+#include "service/document/io/DocumentIO.h"
 #include "service/document/io/DocumentIOErrors.h"
 #include "service/document/io/DocumentIOWait.h"
 #include "service/parser/base/DocumentGrammar.h"
 #include "pel/files/file_io/WatchNotification.h"
 #include "support/LogCapture.h"
 #include "support/MemoryFileDevice.h"
+#include "FailingAllocations.h"
 #include "ManagerTestSupport.h"
 #include "pel/base/Exception.h"
 #include "pel/files/file_io/FileIO.h"
 
 #include <functional>
+#include <new>
 
 using namespace tessel;
 
@@ -41,6 +44,25 @@ public:
 private:
     tessel_test::MemoryFileDevice& m_device;
     std::function<void()> m_meanwhile;
+};
+
+// Once the request it waits for has run, and before its caller goes on, runs the test's step
+// (as a question answered inside the window's wait would); a request the step starts is waited
+// for plainly.
+class FinishedRequestWait : public DocumentIOWait {
+public:
+    explicit FinishedRequestWait(std::function<void()> inside) : m_inside(std::move(inside)) {}
+    void waitFor(uint32_t, const wchar_t*, HANDLE ready, const std::function<bool()>& finished) override {
+        for (int tries = 0; !finished() && tries < 10; ++tries)
+            ::WaitForSingleObject(ready, 30000);
+        if (m_depth++ == 0 && m_inside)
+            m_inside();
+        --m_depth;
+    }
+
+private:
+    std::function<void()> m_inside;
+    int m_depth = 0;
 };
 
 } // namespace
@@ -313,3 +335,106 @@ TEST_F(DocumentManagerTest, WhileAReloadReadsTheFileTheDocumentIsReadAsItWasAndR
     EXPECT_EQ(L"x\tnew\n", document->getText(0, 6));
     EXPECT_EQ("\tnew\n\tlines\n\tthree\n", device.files[L"held.txt"]) << "the refused save wrote nothing";
 }
+
+// Inside the wait of a request that has run, before its caller goes on, nothing else starts for
+// the document: a reload would put the file's text under a save that then marks it saved (or
+// under a reload that then takes its older text over it). Only a save of a document whose request
+// failed goes through: its caller leaves the text alone, and the end of the session saves it so.
+TEST_F(DocumentManagerTest, InsideTheWaitOfARequestOnlyASaveAfterAFailedOneStarts) {
+    tessel_test::MemoryFileDevice full;
+    full.writeLimit = 0;
+    pel::FileIO::attachDevice(L"full", &full, 0);
+    const struct {
+        const char* what;
+        bool outerSaves; // else it reloads
+        bool outerFails;
+        bool innerSaves;
+        bool innerStarts;
+    } cases[] = {
+        {"a reload inside a save", true, false, false, false},
+        {"a save inside a save", true, false, true, false},
+        {"a reload inside a reload", false, false, false, false},
+        {"a save inside a reload", false, false, true, false},
+        {"a reload inside a failed save", true, true, false, false},
+        {"a save inside a failed save", true, true, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        folder.write(L"a.txt", "file\r\n");
+        Document* document = load(L"a.txt");
+        ASSERT_TRUE(document);
+        document->insert(0, L"mine ");
+        folder.write(L"a.txt", "changed outside\r\n");
+        DocumentManager::FileError inner;
+        bool started = false;
+        FinishedRequestWait wait([&] {
+            started = c.innerSaves ? manager->saveDocument(path(L"a.txt").c_str(), document, &inner)
+                                   : manager->reloadDocument(document, &inner);
+        });
+        manager->setIOWait(&wait);
+        DocumentManager::FileError outer;
+        const std::wstring target = c.outerFails ? L"full:a.txt" : path(L"a.txt");
+        const bool outerDone = c.outerSaves ? manager->saveDocument(target.c_str(), document, &outer)
+                                            : manager->reloadDocument(document, &outer);
+        manager->setIOWait(nullptr);
+        EXPECT_EQ(!c.outerFails, outerDone);
+        EXPECT_EQ(c.innerStarts, started);
+        if (!c.innerStarts) {
+            ASSERT_TRUE(inner);
+            EXPECT_EQ(DocumentIOError::DOCUMENT_BUSY, inner->getCode());
+        }
+        // The document holds what the outer request left, and its file agrees where it says so.
+        const std::wstring text = document->getText(0, document->getLength());
+        if (c.outerSaves && !c.outerFails) {
+            EXPECT_EQ(L"mine file\n", text);
+            EXPECT_EQ("mine file\r\n", folder.read(L"a.txt"));
+        } else if (!c.outerSaves) {
+            EXPECT_EQ(L"changed outside\n", text);
+            EXPECT_EQ("changed outside\r\n", folder.read(L"a.txt"));
+        } else {
+            EXPECT_EQ(L"mine file\n", text);
+            EXPECT_EQ(c.innerStarts ? "mine file\r\n" : "changed outside\r\n", folder.read(L"a.txt"));
+        }
+        EXPECT_EQ(Document::LOADER_NONE, document->getLoaderAccess());
+        EXPECT_FALSE(document->isMutexHeldForLoader());
+        manager->releaseDocument(document);
+    }
+    pel::FileIO::detachDevice(L"full");
+}
+
+// Whichever allocation of a load or save fails, the request is either never queued or waited for
+// to its end: no request slot stays taken, and the document is left to the main thread.
+TEST_F(DocumentManagerTest, AnAllocationThatFailsNeverLeavesARequestNobodyWaitsFor) {
+    folder.write(L"a.txt", "some text\r\n");
+    for (const bool saving : {true, false}) {
+        SCOPED_TRACE(saving ? "save" : "load");
+        bool reachedTheEnd = false;
+        for (unsigned count = 1; count < 2000 && !reachedTheEnd; ++count) {
+            // A manager of its own each time: its first request allocates where later ones do not.
+            DocumentManager fresh(services);
+            Document* document = saving ? fresh.createDocument(L"") : nullptr;
+            if (document)
+                document->insert(0, L"saved text");
+            bool thrown = false;
+            DocumentManager::FileError error;
+            tessel_test::failAllocation(count);
+            try {
+                if (saving)
+                    fresh.saveDocument(path(L"b.txt").c_str(), document, &error);
+                else
+                    document = fresh.loadDocument(path(L"a.txt").c_str(), &error);
+            } catch (const std::bad_alloc&) {
+                thrown = true;
+            }
+            reachedTheEnd = !tessel_test::stopFailingAllocations();
+            EXPECT_FALSE(reachedTheEnd && thrown) << count;
+            ASSERT_EQ(0, fresh.getDocumentIO().requestsTaken()) << "after allocation " << count << " failed";
+            if (document) {
+                EXPECT_EQ(Document::LOADER_NONE, document->getLoaderAccess()) << count;
+                EXPECT_FALSE(document->isMutexHeldForLoader()) << count;
+            }
+        }
+        EXPECT_TRUE(reachedTheEnd) << "the request never ran without a failure";
+    }
+}
+

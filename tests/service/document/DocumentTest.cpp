@@ -441,29 +441,44 @@ TEST_F(DocumentTest, TheLockNestsOnTheMainThreadOnly) {
     }).join();
 }
 
+// While the loader saves, the main thread holds the mutex for it: no parse worker takes it, and
+// the main thread's own lock and further holds (a save asked inside the wait of a failed one), in
+// whatever order they come, never wait for the mutex this thread holds already.
 TEST_F(DocumentTest, WhileTheLoaderSavesTheMainThreadReadsBesideItAndEditsAreRefused) {
     document.insert(0, L"kept");
-    pel::Event held(false), done(false);
-    bool released = false;
-    std::thread loader([&] {
-        document.getLockMutex().wait(-1);
-        held.signal();
-        // Let go after a generous while even if the main thread never gets its lock.
-        released = !done.tryWait(30000);
-        document.getLockMutex().release();
-    });
-    ASSERT_TRUE(held.tryWait(30000));
+    auto workerGetsTheMutex = [&] {
+        int got = pel::Semaphore::TimedOut;
+        std::thread([&] {
+            if ((got = document.getLockMutex().wait(0)) == pel::Semaphore::Signalled)
+                document.getLockMutex().release();
+        }).join();
+        return got == pel::Semaphore::Signalled;
+    };
+    document.holdMutexForLoader();
     document.setLoaderAccess(Document::LOADER_READS);
+    EXPECT_TRUE(document.isMutexHeldForLoader());
+    EXPECT_FALSE(workerGetsTheMutex());
     document.lock();
-    EXPECT_FALSE(released) << "the main thread waited for the saving loader's mutex";
+    document.holdMutexForLoader();
+    document.lock();
     EXPECT_EQ(L"kept", textOf(document));
     EXPECT_THROW(document.insert(0, L"x"), pel::IllegalStateException);
     EXPECT_THROW(document.remove(0, 1, false), pel::IllegalStateException);
     document.unlock();
+    document.releaseMutexForLoader();
+    document.unlock();
+    EXPECT_FALSE(workerGetsTheMutex()) << "given back while the first save still holds it";
     document.setLoaderAccess(Document::LOADER_NONE);
-    done.signal();
-    loader.join();
-    // The mutex is the loader's to give back, and the lock takes it again afterwards.
+    document.releaseMutexForLoader();
+    EXPECT_FALSE(document.isMutexHeldForLoader());
+    EXPECT_TRUE(workerGetsTheMutex());
+    // A hold while the lock holds the mutex: the mutex stays until the last of them goes.
+    document.lock();
+    document.holdMutexForLoader();
+    document.unlock();
+    EXPECT_FALSE(workerGetsTheMutex());
+    document.releaseMutexForLoader();
+    EXPECT_TRUE(workerGetsTheMutex());
     document.lock();
     document.insert(4, L"!");
     document.unlock();

@@ -167,10 +167,12 @@ DocumentIO::DocumentIO(DocumentIOOwner* owner) : m_loader(new Loader(owner)) { r
 DocumentIO::~DocumentIO() = default;
 
 DocumentIORequest* DocumentIO::doRequest(Document* document, const wchar_t* path, uint32_t kind, HANDLE ready) {
+    // Copied before a slot is taken: a copy that fails leaves no slot taken for good.
+    std::unique_ptr<wchar_t[]> copied(pel::wcsdup(path));
     const int tid = m_loader->pool.allocate();
     DocumentIORequest& request = m_loader->pool.slot(tid);
     request.kind = kind;
-    request.path = pel::wcsdup(path);
+    request.path = copied.release();
     request.error.reset();
     request.document = document;
     request.ready = ready;
@@ -225,6 +227,8 @@ void DocumentIO::release(int tid) {
 void DocumentIO::setBlockSize(uint32_t size) { m_loader->blockSize = size; }
 
 bool DocumentIO::loaderRuns() const { return m_loader->isRunning(); }
+
+int DocumentIO::requestsTaken() const { return m_loader->pool.takenCount(); }
 
 void DocumentIO::setIdleEndHook(std::function<void()> hook) { m_loader->idleEndHook = std::move(hook); }
 

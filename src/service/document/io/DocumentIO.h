@@ -5,7 +5,7 @@
 // queue order. The thread runs only while there is a request: the first one queued starts it,
 // and it ends when it finds the queue empty. The main thread must not hold the document's lock
 // while it waits, because the loader takes the lock's mutex for the whole load or save (unless
-// the waiting caller holds it for a save, see Document::LOADER_READS).
+// the waiting caller holds it for a save, see Document::holdMutexForLoader).
 //
 // Whatever goes wrong inside a request (a file error, a file too large, memory, an exception)
 // becomes that request's error; the thread goes on with the next one.
@@ -50,6 +50,8 @@ public:
     // Tests: whether the thread runs now; what it does once it has found the queue empty, before
     // it decides to end (on its own thread; set while it does not run).
     bool loaderRuns() const;
+    // Tests: the request slots taken, from doRequest until their wait has returned.
+    int requestsTaken() const;
     void setIdleEndHook(std::function<void()> hook);
 
 private:

@@ -38,6 +38,11 @@ void DocumentIORequestPool::release(int tid) {
     m_available.set();
 }
 
+int DocumentIORequestPool::takenCount() {
+    pel::ScopedLock<pel::Mutex_Impl> guard(m_lock);
+    return m_alloc_ptr;
+}
+
 int DocumentIORequestPool::indexOf(const DocumentIORequest* request) const {
     if (request < m_slots || request >= m_slots + size)
         return -1;

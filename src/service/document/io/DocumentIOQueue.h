@@ -23,6 +23,8 @@ public:
     DocumentIORequest& slot(int tid) { return m_slots[tid]; }
     // The index of a slot of this pool, -1 for anything else.
     int indexOf(const DocumentIORequest* request) const;
+    // The slots taken now.
+    int takenCount();
 
 private:
     DocumentIORequest m_slots[size];

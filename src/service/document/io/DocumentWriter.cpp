@@ -37,7 +37,7 @@ bool DocumentWriter::save(Document& document, const wchar_t* path) {
     PEL_ASSERT(!pel::is_main_thread());
     // A save the DocumentManager runs finds the mutex held for it by the waiting main thread.
     std::optional<LockMutexHold> hold;
-    if (document.getLoaderAccess() != Document::LOADER_READS)
+    if (!document.isMutexHeldForLoader())
         hold.emplace(document);
     const DocumentFormat format = document.getFormat();
     if (format.replacedBytes) {

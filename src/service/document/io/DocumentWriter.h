@@ -19,7 +19,7 @@ public:
     explicit DocumentWriter(int32_t pieceUnits = PIECE_UNITS) : m_pieceUnits(pieceUnits) {}
 
     // Must not run on the main thread (a hard check); takes the document's lock mutex unless it
-    // is held for the save (Document::LOADER_READS). The undo log is left alone: the waiting
+    // is held for the save (Document::holdMutexForLoader). The undo log is left alone: the waiting
     // thread marks the saved state (DocumentIO::wait). On failure the calling thread's file
     // error record says why and the file is as it was (unless its device is written in place
     // and the write itself failed).

@@ -1,6 +1,6 @@
 #pragma once
-// Holds a document's lock mutex (not its nesting count) for a load or save: on the loader thread,
-// or, for a save, on the main thread that waits for the loader meanwhile.
+// Holds a document's lock mutex (not its nesting count) for a load or save, on the loader thread.
+// (For a save the waiting main thread holds it instead: Document::holdMutexForLoader.)
 
 #include "service/document/Document.h"
 

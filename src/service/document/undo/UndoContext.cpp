@@ -41,7 +41,14 @@ bool readFully(pel::File* file, unsigned char* data, uint32_t size) {
 UndoContext::UndoContext(UndoManager* manager, Document* document) : m_manager(manager), m_document(document) {
     if (m_manager)
         m_manager->m_contexts.push_back(this);
-    openLog();
+    try {
+        openLog();
+    } catch (...) {
+        // No destructor runs for a context that was never made: the manager must not keep it.
+        if (m_manager)
+            m_manager->forgetContext(this);
+        throw;
+    }
 }
 
 UndoContext::~UndoContext() {
