@@ -189,12 +189,16 @@ public:
     // false when nothing moved.
     bool showCaret(bool centre);
     bool sublineIteratorFor(const TextPosition& position, SubLineIterator* o_iterator);
-    // Whether a position of the laid-out line shows at the end of a wrapped display line: it
-    // falls on a wrap point with its trailing flag set. Otherwise a wrap point shows at the
-    // start of the display line after it.
-    bool endsDisplayLine(const afUnicodeData& data, const TextPosition& position) const;
-    // The subline a position of the laid-out line shows on.
-    int sublineShowing(const afUnicodeData& data, const TextPosition& position) const;
+    // Whether a position of a line in the document shows at the end of a wrapped display line:
+    // it falls on a wrap point (or, wrapped, on the seam between two pieces of a long line) with
+    // its trailing flag set. Otherwise a wrap point shows at the start of the display line
+    // after it.
+    bool endsDisplayLine(const TextPosition& position);
+    // The line's subline a position of a line in the document shows on.
+    int32_t sublineShowing(const TextPosition& position);
+    // The piece of the line's layout a position shows in: at a seam it ends a display line in,
+    // the piece before it.
+    LineCache::Piece pieceShowing(const TextPosition& position);
 
     // ---- caret and commands
     // Clears the escape mode: Escape then leaves snippets and ranges alone.

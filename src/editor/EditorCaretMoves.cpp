@@ -19,20 +19,27 @@ int32_t lineLength(DocumentController& controller, int32_t line) {
     return controller.getLineBoundary(line, false, false).lineOffset;
 }
 
-// The next or previous character or word stop of a line's layout; from when there is none.
+// The next or previous character or word stop of a line's layout; from when there is none. A
+// long line's pieces are searched in turn: the stop before a piece's first character lies in
+// the piece before it.
 bool stepInLine(Editor& editor, int32_t line, int32_t offset, bool forward, bool words, int32_t* o_offset) {
-    afUnicodeData* data = editor.getLineCache()->getLayout(line);
-    if (!data)
+    LineCache& cache = *editor.getLineCache();
+    LineCache::Piece piece = cache.pieceAt(line, offset, !forward);
+    if (!piece.data)
         return false;
-    *o_offset = editor.getLayout()->findStop(*data, offset, forward, words);
+    int32_t stop = editor.getLayout()->findStop(*piece.data, offset - piece.start, forward, words);
+    while (!forward && stop < 0 && piece.index > 0) {
+        piece = cache.piece(line, piece.index - 1);
+        stop = editor.getLayout()->findStop(*piece.data, piece.end - piece.start, false, words);
+    }
+    *o_offset = stop < 0 ? stop : piece.start + stop;
     return true;
 }
 
 // Whether the offset is a wrap point of the line's layout: where one display line ends and the
 // next starts.
 bool isWrapPoint(Editor& editor, int32_t line, int32_t offset) {
-    afUnicodeData* data = editor.getLineCache()->getLayout(line);
-    return data && editor.endsDisplayLine(*data, TextPosition(line, offset, true));
+    return editor.endsDisplayLine(TextPosition(line, offset, true));
 }
 
 TextPosition moveRight(Editor& editor, const TextPosition& from, bool words, bool allowVirtual) {
@@ -118,14 +125,25 @@ TextPosition moveVertically(Editor& editor, const TextPosition& from, int32_t ro
 
 // The display line's start and end around an offset of a laid-out line.
 bool displayLineBounds(Editor& editor, const TextPosition& at, int* o_subline, int* o_start, int* o_end) {
-    afUnicodeData* data = editor.getLineCache()->getLayout(at.line);
-    if (!data)
+    LineCache& cache = *editor.getLineCache();
+    if (at.line < 0 || at.line >= cache.getLineCount())
         return false;
+    *o_subline = editor.sublineShowing(at);
+    const LineCache::Piece piece =
+        cache.isUnwrapped() ? cache.pieceAt(at.line, at.lineOffset, false) : cache.pieceOnRow(at.line, *o_subline);
+    if (!piece.data)
+        return false;
+    if (cache.isUnwrapped()) {
+        // One display line holds every piece.
+        *o_start = 0;
+        *o_end = editor.getController()->getLineBoundary(at.line, false, false).lineOffset;
+        return true;
+    }
     afUnicode& layout = *editor.getLayout();
-    *o_subline = editor.sublineShowing(*data, at);
+    const int subline = *o_subline - piece.firstSubline;
     bool wrapped = false;
-    *o_start = layout.sublineStart(*data, *o_subline);
-    *o_end = layout.sublineEnd(*data, *o_subline, wrapped);
+    *o_start = piece.start + layout.sublineStart(*piece.data, subline);
+    *o_end = piece.start + layout.sublineEnd(*piece.data, subline, wrapped);
     return true;
 }
 

@@ -23,41 +23,81 @@ bool Editor::pointToPosition(int32_t x, int32_t line, int32_t subline, TextPosit
         *o_position = allowVirtual ? TextPosition(line, x / getCharWidth(), true) : m_controller->getEndPosition();
         return true;
     }
-    afUnicodeData* data = m_lineCache->getLayout(line);
-    if (!data)
+    const bool unwrapped = m_lineCache->isUnwrapped();
+    const LineCache::Piece piece = unwrapped ? m_lineCache->pieceAtX(line, x) : m_lineCache->pieceOnRow(line, subline);
+    if (!piece.data)
         return false;
-    const int sub = std::max(std::min(subline, data->sublineCount() - 1), 0);
+    const afUnicodeData& data = *piece.data;
+    const int sub = unwrapped ? 0 : std::max(std::min(subline - piece.firstSubline, data.sublineCount() - 1), 0);
     bool trailing = false;
     int extra = 0;
-    int offset = m_layout->getSublineOffsetFromX(*data, sub, x, trailing, extra);
+    int offset = m_layout->getSublineOffsetFromX(data, sub, unwrapped ? x - piece.x : x, trailing, extra);
     if (offset < 0) {
         // Uniscribe could not answer: the line start is a position that exists.
         *o_position = TextPosition(line, 0);
         return true;
     }
-    if (byCell && trailing && extra == 0 && offset > m_layout->sublineStart(*data, sub))
-        offset = std::max(m_layout->findStop(*data, offset, false, false), 0);
+    if (!piece.last)
+        extra = 0; // virtual space lies past the line's end only
+    if (byCell && trailing && extra == 0 && offset > m_layout->sublineStart(data, sub))
+        offset = std::max(m_layout->findStop(data, offset, false, false), 0);
     if (allowVirtual && extra > 0)
-        *o_position = TextPosition(line, data->lineLength + extra, true);
+        *o_position = TextPosition(line, piece.end + extra, true);
     else
-        *o_position = TextPosition(line, offset);
-    // A point at the end of a wrapped display line stays on that display line.
-    if (trailing && extra == 0 && sub + 1 < data->sublineCount() && offset == m_layout->sublineStart(*data, sub + 1))
+        *o_position = TextPosition(line, piece.start + offset);
+    // A point at the end of a wrapped display line stays on that display line, the last one of
+    // a piece too: the next piece starts the next display line.
+    if (trailing && extra == 0 && sub + 1 < data.sublineCount() && offset == m_layout->sublineStart(data, sub + 1))
+        o_position->isVirtual = true;
+    if (!unwrapped && !piece.last && sub == data.sublineCount() - 1 && offset >= afUnicode::lengthOf(data))
         o_position->isVirtual = true;
     return true;
 }
 
-bool Editor::endsDisplayLine(const afUnicodeData& data, const TextPosition& position) const {
-    if (!position.isVirtual || position.lineOffset <= 0 || position.lineOffset > afUnicode::lengthOf(data))
-        return false;
-    const int subline = m_layout->sublineOf(data, position.lineOffset, false);
-    return subline > 0 && m_layout->sublineStart(data, subline) == position.lineOffset;
+LineCache::Piece Editor::pieceShowing(const TextPosition& position) {
+    LineCache::Piece piece = m_lineCache->pieceAt(position.line, position.lineOffset, false);
+    // Wrapped, the seam between two pieces is a wrap point: it ends the earlier piece's last row.
+    if (piece.data && piece.index > 0 && position.lineOffset == piece.start && position.isVirtual &&
+        !m_lineCache->isUnwrapped())
+        piece = m_lineCache->pieceAt(position.line, position.lineOffset, true);
+    return piece;
 }
 
-int Editor::sublineShowing(const afUnicodeData& data, const TextPosition& position) const {
-    const int offset = std::max(std::min(position.lineOffset, afUnicode::lengthOf(data)), 0);
-    const int subline = m_layout->sublineOf(data, offset, false);
-    return endsDisplayLine(data, position) ? subline - 1 : subline;
+namespace {
+
+// Whether the piece's local offset, with the trailing flag, ends one of the piece's display
+// lines (its last one too, for a piece that another follows when wrapped).
+bool endsRowOf(const afUnicode& layout, const LineCache::Piece& piece, int local, bool isVirtual, bool unwrapped) {
+    const afUnicodeData& data = *piece.data;
+    if (!isVirtual || local <= 0 || local > afUnicode::lengthOf(data))
+        return false;
+    if (!unwrapped && !piece.last && local == afUnicode::lengthOf(data))
+        return true;
+    const int subline = layout.sublineOf(data, local, false);
+    return subline > 0 && layout.sublineStart(data, subline) == local;
+}
+
+} // namespace
+
+bool Editor::endsDisplayLine(const TextPosition& position) {
+    if (!position.isVirtual || position.lineOffset <= 0)
+        return false;
+    const LineCache::Piece piece = pieceShowing(position);
+    return piece.data && endsRowOf(*m_layout, piece, position.lineOffset - piece.start, true, m_lineCache->isUnwrapped());
+}
+
+int32_t Editor::sublineShowing(const TextPosition& position) {
+    const LineCache::Piece piece = pieceShowing(position);
+    if (!piece.data)
+        return 0;
+    const afUnicodeData& data = *piece.data;
+    const int length = afUnicode::lengthOf(data);
+    const int local = std::max(std::min(position.lineOffset - piece.start, length), 0);
+    if (!m_lineCache->isUnwrapped() && !piece.last && local == length && position.isVirtual)
+        return piece.firstSubline + std::max(data.sublineCount() - 1, 0);
+    const int subline = m_layout->sublineOf(data, local, false);
+    const bool endsRow = endsRowOf(*m_layout, piece, position.lineOffset - piece.start, position.isVirtual, true);
+    return piece.firstSubline + (endsRow ? subline - 1 : subline);
 }
 
 int32_t Editor::positionToPoint(const TextPosition& position, bool exact, bool* o_onScreen) {
@@ -67,27 +107,30 @@ int32_t Editor::positionToPoint(const TextPosition& position, bool exact, bool* 
         return 0;
     if (position.line >= m_lineCache->getLineCount() || position.line < 0)
         return getCharWidth() * position.lineOffset;
-    afUnicodeData* data = m_lineCache->getLayout(position.line);
-    if (!data)
+    const LineCache::Piece piece = pieceShowing(position);
+    if (!piece.data)
         return 0;
-    const int length = afUnicode::lengthOf(*data);
-    const int offset = std::max(std::min(position.lineOffset, length), 0);
-    const int extra = std::max(position.lineOffset - data->lineLength, 0);
+    const afUnicodeData& data = *piece.data;
+    const bool unwrapped = m_lineCache->isUnwrapped();
+    const int base = unwrapped ? piece.x : 0;
+    const int length = afUnicode::lengthOf(data);
+    const int offset = std::max(std::min(position.lineOffset - piece.start, length), 0);
+    const int extra = piece.last ? std::max(position.lineOffset - piece.end, 0) : 0;
     int subline = 0;
-    if (endsDisplayLine(*data, position))
-        return m_layout->getSublineX(*data, offset, true, 0, subline);
-    int x = m_layout->getSublineX(*data, offset, false, extra, subline);
+    if (endsRowOf(*m_layout, piece, position.lineOffset - piece.start, position.isVirtual, unwrapped))
+        return base + m_layout->getSublineX(data, offset, true, 0, subline);
+    int x = m_layout->getSublineX(data, offset, false, extra, subline);
     if (!exact && offset < length && extra == 0) {
         // The cell's left edge: a right-to-left character's cell starts where its end stands.
-        const int next = m_layout->findStop(*data, offset, true, false);
+        const int next = m_layout->findStop(data, offset, true, false);
         int nextSubline = 0;
-        const int end = m_layout->getSublineX(*data, next, true, 0, nextSubline);
+        const int end = m_layout->getSublineX(data, next, true, 0, nextSubline);
         if (nextSubline == subline)
             x = std::min(x, end);
     }
     if (o_onScreen)
-        *o_onScreen = position.lineOffset <= length;
-    return x;
+        *o_onScreen = position.lineOffset - piece.start <= length;
+    return base + x;
 }
 
 SubLineIterator Editor::yToDisplayLine(int y) {
@@ -130,11 +173,11 @@ bool Editor::clientPointToPosition(POINT point, TextPosition* o_position, bool a
 bool Editor::sublineIteratorFor(const TextPosition& position, SubLineIterator* o_iterator) {
     if (!m_controller)
         return false;
-    const int32_t line = std::max(std::min(position.line, m_lineCache->getLineCount() - 1), 0);
-    afUnicodeData* data = m_lineCache->getLayout(line);
-    if (!data)
+    TextPosition shown = position;
+    shown.line = std::max(std::min(position.line, m_lineCache->getLineCount() - 1), 0);
+    if (!m_lineCache->getLayout(shown.line))
         return false;
-    *o_iterator = m_lineCache->makeIterator(line, sublineShowing(*data, position));
+    *o_iterator = m_lineCache->makeIterator(shown.line, sublineShowing(shown));
     return true;
 }
 
@@ -162,8 +205,18 @@ bool Editor::positionPoint(const TextPosition& position, POINT* o_point) {
 }
 
 bool Editor::scrollToShow(const TextPosition& position, bool centre) {
+    if (!m_controller)
+        return false;
+    if (position.line >= 0 && position.line < m_lineCache->getLineCount()) {
+        // The pieces of a long line around the position are measured before the view is placed
+        // by them: measured later, by the paint, they would move what it shows.
+        const LineCache::Piece piece = pieceShowing(position);
+        const int32_t reach = m_lineCache->isUnwrapped() ? m_clientWidth : m_visibleLines + 1;
+        if (piece.data)
+            m_lineCache->settleAround(position.line, piece.index, reach);
+    }
     SubLineIterator at;
-    if (!m_controller || !sublineIteratorFor(position, &at))
+    if (!sublineIteratorFor(position, &at))
         return false;
     SubLineIterator top = m_top;
     const int32_t rows = std::max(m_visibleLines, 1);

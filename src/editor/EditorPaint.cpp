@@ -123,32 +123,55 @@ void Editor::drawRow(afCanvas& lineCanvas, const SubLineIterator& row, int32_t c
                      bool withGutter) {
     const int lineHeight = getLineHeight();
     const bool onLine = row.line >= 0 && row.line < m_lineCache->getLineCount();
-    afUnicodeData* data = onLine ? m_lineCache->getLayout(row.line) : nullptr;
-    const int32_t line = data ? row.line : -1;
+    const bool unwrapped = m_lineCache->isUnwrapped();
+    const int columnLeft = m_gutterWidth + m_textLeft;
+    const int columnRight = textColumnRight(clientWidth);
+    const int rowLeft = columnLeft - m_scrollColumn * getCharWidth();
+    // The first piece of the row's line that shows: unwrapped, the one under the column's left
+    // edge, a couple of cells early for glyphs that reach back.
+    LineCache::Piece piece;
+    if (onLine)
+        piece = unwrapped ? m_lineCache->pieceAtX(row.line, std::max(columnLeft - 2 * lineHeight - rowLeft, 0))
+                          : m_lineCache->pieceOnRow(row.line, row.subline);
+    const int32_t line = piece.data ? row.line : -1;
     const bool isCurrent = line >= 0 && line == currentLine;
-    if (data)
-        m_layout->updateHighlights(*data, m_controller, line, m_controller->getDocument().getLineStart(line));
     if (m_preset.wordWrap && m_preset.boundaryBreak && m_preset.center && m_textLeft > 0) {
         const RECT whole = {0, 0, clientWidth, lineHeight};
         lineCanvas.fillRect(whole, isCurrent ? m_marginBackgroundCurrent : m_marginBackground);
     }
-    const int columnLeft = m_gutterWidth + m_textLeft;
-    const int columnRight = textColumnRight(clientWidth);
     const RECT column = {columnLeft, 0, columnRight, lineHeight};
     lineCanvas.fillRect(column, isCurrent ? m_textBackgroundCurrent : m_textBackground);
-    if (data && columnRight > columnLeft) {
-        const int subline = std::max(std::min(row.subline, data->sublineCount() - 1), 0);
-        const RECT rect = {columnLeft - m_scrollColumn * getCharWidth(), 0, columnRight, lineHeight};
+    if (piece.data && columnRight > columnLeft) {
         const RECT clip = {columnLeft - 2 * lineHeight, 0, columnRight + 2 * lineHeight, lineHeight};
         static const float none[4] = {0, 0, 0, 0};
         const HDC dc = lineCanvas.getDC();
         const int saved = ::SaveDC(dc);
         ::IntersectClipRect(dc, column.left, column.top, column.right, column.bottom);
-        m_renderer->drawSubline(lineCanvas, *data, subline, rect, clip, isCurrent ? m_lineHighlight : none, true);
+        const int32_t lineStart = m_controller->getDocument().getLineStart(line);
+        // Unwrapped, the pieces that meet the column are drawn left to right, each where the one
+        // before it ends; wrapped, the row is one display line of one piece.
+        for (;;) {
+            afUnicodeData& data = *piece.data;
+            const bool dirty = data.highlightDirty;
+            m_layout->updateHighlights(data, m_controller, line, lineStart + piece.start);
+            // A piece that another follows has no line end: nothing marks a cell past it.
+            if (dirty && !piece.last && data.attributes.entries.size() > data.text.size())
+                data.attributes.entries.resize(data.text.size());
+            const int subline =
+                unwrapped ? 0 : std::max(std::min(row.subline - piece.firstSubline, data.sublineCount() - 1), 0);
+            const RECT rect = {rowLeft + (unwrapped ? piece.x : 0), 0, columnRight, lineHeight};
+            m_renderer->drawSubline(lineCanvas, data, subline, rect, clip, isCurrent ? m_lineHighlight : none, true);
+            if (!unwrapped || piece.last)
+                break;
+            const int32_t next = rect.left + std::max(data.widestWidth, 1);
+            if (next >= clip.right)
+                break;
+            piece = m_lineCache->piece(line, piece.index + 1);
+        }
         ::RestoreDC(dc, saved);
     }
     if (withGutter)
-        drawGutter(lineCanvas, line, data && row.clampedSubline() > 0, isCurrent);
+        drawGutter(lineCanvas, line, piece.data && row.clampedSubline() > 0, isCurrent);
 }
 
 void Editor::drawGutter(afCanvas& lineCanvas, int32_t line, bool isContinuation, bool isCurrentLine) {

@@ -65,19 +65,25 @@ void LineCache::attachController(DocumentController* controller) {
 void LineCache::reset(int32_t lineCount) {
     // Room to grow: the first line typed into a large document must not copy every entry.
     m_entries.assign(static_cast<size_t>(std::max(lineCount, 0)));
+    m_long.clear();
     for (int slot = 0; slot < SLOTS; ++slot)
         freeSlot(slot);
 }
 
+void LineCache::setPieceLength(int32_t characters) {
+    m_pieceLength = std::max(characters, 16);
+    dropAll();
+}
+
 // ---- slots
 
-int LineCache::acquireSlot(int32_t line, bool& o_valid) {
+int LineCache::acquireSlot(int32_t line, int32_t piece, bool& o_valid) {
     int victim = -1;
     bool victimFree = false;
     for (int slot = 0; slot < SLOTS; ++slot) {
         const IndexEntry& entry = m_index[slot];
         // Only a slot in use answers for its line: a freed slot's line word is stale.
-        if (entry.stamp && entry.line == line) {
+        if (entry.stamp && entry.line == line && entry.piece == piece) {
             o_valid = true;
             touch(slot);
             return slot;
@@ -94,6 +100,7 @@ int LineCache::acquireSlot(int32_t line, bool& o_valid) {
     if (!victimFree)
         freeSlot(victim);
     m_index[victim].line = line;
+    m_index[victim].piece = piece;
     o_valid = false;
     touch(victim);
     return victim;
@@ -157,19 +164,19 @@ void LineCache::resetEntries(int32_t first, int32_t last) {
 // ---- building
 
 afUnicodeData* LineCache::getLayout(int32_t line) {
-    if (!m_controller || line < 0 || line >= getLineCount())
-        return nullptr;
+    return piece(line, 0).data;
+}
+
+afUnicodeData* LineCache::build(int32_t line, int32_t index, LongLine* info) {
     bool valid = false;
-    const int slot = acquireSlot(line, valid);
+    const int slot = acquireSlot(line, index, valid);
     afUnicodeData& data = m_records[slot];
-    // A line laid out to other than its share now is laid out again: cut further when more lines
-    // came on screen, laid out further when fewer did.
-    if (valid && laidOutToShare(data) && m_index[slot].styles == stylesNow())
+    if (valid && m_index[slot].styles == stylesNow())
         return &data;
     ++m_builds;
     {
         DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
-        fill(data, line);
+        fill(data, line, index, info);
         m_index[slot].styles = stylesNow();
     }
     if (!m_layoutStep(data)) {
@@ -177,60 +184,65 @@ afUnicodeData* LineCache::getLayout(int32_t line) {
         freeSlot(slot);
         throw pel::IllegalStateException(L"Unicode processing failed.");
     }
-    if (static_cast<int32_t>(data.text.size()) < std::min(data.lineLength, static_cast<int32_t>(afUnicode::MAX_LAID_OUT)))
-        pel::log_printf(AF_LOG_LEVEL, AF_LOG_SOURCE,
-                        L"LineCache: line %d of %d characters is laid out up to its first %d, its share of the "
-                        L"layout memory.\n",
-                        line, data.lineLength, static_cast<int>(data.text.size()));
     keepWithinBudget(slot);
+    if (info) {
+        info->widths[index] = std::max(data.widestWidth, 1);
+        info->rows[index] = std::max(data.sublineCount(), 1);
+        // A line measured from estimates takes what this piece measures.
+        if (m_entries[line].sublines != 0)
+            measureLongLine(line, *info);
+        return &data;
+    }
     // A line measured from an earlier layout of other length takes this one's rows and width.
     Entry& entry = m_entries[line];
     if (entry.sublines != 0) {
         entry.sublines = std::max(data.sublineCount(), 1);
         entry.width = data.widestWidth;
     }
-    const int32_t columns = data.widestWidth / std::max(m_layout.getAverageCharWidth(), 1);
+    noteWidth(data.widestWidth);
+    return &data;
+}
+
+void LineCache::noteWidth(int32_t width) {
+    const int32_t columns = width / std::max(m_layout.getAverageCharWidth(), 1);
     if (columns > m_widestColumns) {
         m_widestColumns = columns;
         if (m_widthListener)
             m_widthListener(columns);
     }
-    return &data;
 }
 
-bool LineCache::laidOutToShare(const afUnicodeData& data) const {
-    const int32_t share = std::min(data.lineLength, laidOutLimit());
-    const int32_t laidOut = static_cast<int32_t>(data.text.size());
-    // A cut that fell inside a surrogate pair left the pair out.
-    return laidOut == share || (laidOut + 1 == share && share < data.lineLength);
-}
-
-void LineCache::fill(afUnicodeData& data, int32_t line) {
+void LineCache::fill(afUnicodeData& data, int32_t line, int32_t piece, const LongLine* info) {
     Document& document = m_controller->getDocument();
-    const int32_t length = document.getLineLength(line);
-    // What lies past the laid-out part is never drawn; a 100 MB line copies 1 M units.
-    int32_t copied = std::min(length, laidOutLimit());
-    data.text.resize(static_cast<size_t>(copied));
-    if (copied > 0)
-        m_controller->copyText(document.getLineStart(line), copied, &data.text[0]);
-    if (copied < length && copied > 0 && IS_HIGH_SURROGATE(data.text.back())) {
-        data.text.pop_back(); // a pair is laid out whole or not at all
-        --copied;
-    }
+    const int32_t start = info ? info->starts[piece] : 0;
+    const int32_t length = info ? info->end(piece) - start : document.getLineLength(line);
+    data.text.resize(static_cast<size_t>(length));
+    if (length > 0)
+        m_controller->copyText(document.getLineStart(line) + start, length, &data.text[0]);
     data.lineLength = length;
+    data.rowX = 0;
     const wchar_t* text = data.text.c_str();
-    data.indentation = pel::indentationWidth(text, copied, std::max(m_controller->getTabWidth(), 1), false);
-    data.firstNonBlank = pel::leadingWhitespaceLength(text, copied);
-    data.lastNonBlankEnd = pel::trailingWhitespaceStart(text, copied);
+    if (info) {
+        // A piece is drawn as part of its line: the line's indentation and blanks, not its own.
+        data.indentation = info->indentation;
+        data.firstNonBlank = std::max(std::min(info->firstNonBlank - start, length), 0);
+        data.lastNonBlankEnd = std::max(std::min(info->lastNonBlankEnd - start, length), 0);
+    } else {
+        data.indentation = pel::indentationWidth(text, length, std::max(m_controller->getTabWidth(), 1), false);
+        data.firstNonBlank = pel::leadingWhitespaceLength(text, length);
+        data.lastNonBlankEnd = pel::trailingWhitespaceStart(text, length);
+    }
     data.highlightDirty = true;
-    fillStyles(data, line);
+    fillStyles(data, line, start);
 }
 
-void LineCache::fillStyles(afUnicodeData& data, int32_t line) {
+void LineCache::fillStyles(afUnicodeData& data, int32_t line, int32_t start) {
     Document& document = m_controller->getDocument();
     DocumentStyler& styler = document.getStyler();
     DocumentScopeRegistry& registry = document.getScopeRegistry();
     const uint32_t length = static_cast<uint32_t>(data.text.size());
+    const uint32_t first = static_cast<uint32_t>(start);
+    const uint32_t lineEnd = first + length;
     std::vector<uint32_t>& entries = data.attributes.entries;
     entries.assign(length, 0);
     data.attributes.dirty = false;
@@ -239,11 +251,13 @@ void LineCache::fillStyles(afUnicodeData& data, int32_t line) {
         return record ? styler.getStyle(*record) : 0;
     };
     if (std::unique_ptr<LineScopeIterator> cursor = document.createLineScopeIterator(line)) {
+        // The runs count columns of the whole line; a piece takes those that meet it.
         for (;;) {
-            const uint32_t from = std::min(cursor->position, length);
-            const uint32_t to = std::min(std::max(cursor->runEnd(length), from), length);
-            std::fill(entries.begin() + from, entries.begin() + to, styleOf(cursor->scope));
-            if (to >= length || !cursor->next())
+            const uint32_t from = std::min(std::max(cursor->position, first), lineEnd);
+            const uint32_t to = std::min(std::max(cursor->runEnd(lineEnd), from), lineEnd);
+            if (to > from)
+                std::fill(entries.begin() + (from - first), entries.begin() + (to - first), styleOf(cursor->scope));
+            if (to >= lineEnd || !cursor->next())
                 break;
         }
     }
@@ -259,8 +273,11 @@ uint32_t LineCache::stylesNow() const {
 
 const LineCache::Entry& LineCache::getLineEntry(int32_t line) {
     Entry& entry = m_entries[line];
-    if (entry.sublines == 0)
-        if (const afUnicodeData* data = getLayout(line)) {
+    if (entry.sublines != 0 || !m_controller)
+        return entry;
+    if (const LongLine* info = longLine(line))
+        measureLongLine(line, *info);
+    else if (const afUnicodeData* data = getLayout(line)) {
             m_entries[line].sublines = std::max(data->sublineCount(), 1);
             m_entries[line].width = data->widestWidth;
         }
@@ -272,6 +289,7 @@ const LineCache::Entry& LineCache::getLineEntry(int32_t line) {
 void LineCache::dropAll() {
     for (int slot = 0; slot < SLOTS; ++slot)
         freeSlot(slot);
+    m_long.clear();
     m_entries.clear(0, m_entries.size());
 }
 
@@ -290,6 +308,7 @@ void LineCache::dropLines(int32_t first, int32_t last) {
     if (!clampLines(first, last))
         return;
     freeSlots(first, last);
+    eraseLongLines(first, last);
     resetEntries(first, last);
 }
 
@@ -298,6 +317,7 @@ void LineCache::dropLinesUpTo(int32_t last) {
         return;
     last = std::max(0, std::min(last, getLineCount()));
     freeSlots(0, last);
+    eraseLongLines(0, last);
     resetEntries(0, last - 1);
 }
 
@@ -306,6 +326,7 @@ void LineCache::dropLinesFrom(int32_t first) {
         return;
     first = std::max(0, std::min(first, getLineCount()));
     freeSlots(first, std::numeric_limits<int32_t>::max());
+    eraseLongLines(first, std::numeric_limits<int32_t>::max());
     resetEntries(first, getLineCount() - 1);
 }
 
@@ -321,35 +342,55 @@ bool LineCache::holdsCurrentLayouts(int32_t first, int32_t last) {
     if (!m_controller || !clampLines(first, last) || last - first >= SLOTS)
         return false;
     for (int32_t line = first; line <= last; ++line) {
-        const int slot = findSlot(line);
-        if (slot < 0 || !m_records[slot].laidOut || m_index[slot].styles != stylesNow())
-            return false;
-        const afUnicodeData& cached = m_records[slot];
-        {
-            DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
-            // An edit changes the length, mostly: no need to read the line again then.
-            if (m_controller->getDocument().getLineLength(line) != cached.lineLength)
+        // Every piece of the line that is cached must still hold: a line none of whose pieces
+        // are cached holds nothing to keep.
+        bool held = false;
+        for (int slot = 0; slot < SLOTS; ++slot) {
+            if (!m_index[slot].stamp || m_index[slot].line != line)
+                continue;
+            if (!slotIsCurrent(slot))
                 return false;
-            fill(m_scratch, line);
+            held = true;
         }
-        const std::vector<uint32_t>& now = m_scratch.attributes.entries;
-        const std::vector<uint32_t>& laid = cached.attributes.entries;
-        // Highlighters mark the bits above the style in the cached record; they keep their own.
-        bool same = m_scratch.text == cached.text && m_scratch.lineLength == cached.lineLength &&
-                    m_scratch.lineBackground == cached.lineBackground && now.size() == laid.size();
-        for (size_t i = 0; same && i < now.size(); ++i)
-            same = ((now[i] ^ laid[i]) & LineAttributes::STYLE_MASK) == 0;
-        trimToNeed(m_scratch.text);
-        trimToNeed(m_scratch.attributes.entries);
-        if (!same)
+        if (!held)
             return false;
     }
     return true;
 }
 
+bool LineCache::slotIsCurrent(int slot) {
+    const IndexEntry& index = m_index[slot];
+    const afUnicodeData& cached = m_records[slot];
+    if (!cached.laidOut || index.styles != stylesNow())
+        return false;
+    {
+        DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
+        const int32_t length = m_controller->getDocument().getLineLength(index.line);
+        const auto found = m_long.find(index.line);
+        const LongLine* info = found != m_long.end() ? &found->second : nullptr;
+        // An edit changes the length, mostly: no need to read the line again then.
+        if (info ? info->length != length : length != cached.lineLength)
+            return false;
+        if (info && static_cast<size_t>(index.piece) >= info->starts.size())
+            return false;
+        fill(m_scratch, index.line, index.piece, info);
+    }
+    const std::vector<uint32_t>& now = m_scratch.attributes.entries;
+    const std::vector<uint32_t>& laid = cached.attributes.entries;
+    // Highlighters mark the bits above the style in the cached record; they keep their own, and
+    // may have marked cells past its end.
+    bool same = m_scratch.text == cached.text && m_scratch.lineLength == cached.lineLength &&
+                m_scratch.lineBackground == cached.lineBackground && now.size() <= laid.size();
+    for (size_t i = 0; same && i < now.size(); ++i)
+        same = ((now[i] ^ laid[i]) & LineAttributes::STYLE_MASK) == 0;
+    trimToNeed(m_scratch.text);
+    trimToNeed(m_scratch.attributes.entries);
+    return same;
+}
+
 int LineCache::findSlot(int32_t line) const {
     for (int slot = 0; slot < SLOTS; ++slot)
-        if (m_index[slot].stamp && m_index[slot].line == line)
+        if (m_index[slot].stamp && m_index[slot].line == line && m_index[slot].piece == 0)
             return slot;
     return -1;
 }
@@ -363,6 +404,7 @@ void LineCache::insertLines(int32_t index, int32_t count) {
         for (IndexEntry& entry : m_index)
             if (entry.stamp && entry.line >= index + 1)
                 entry.line += count;
+        shiftLongLines(index + 1, count);
     }
     m_entries.insert(static_cast<size_t>(index), static_cast<size_t>(count));
 }
@@ -375,6 +417,8 @@ void LineCache::removeLines(int32_t index, int32_t count) {
     for (IndexEntry& entry : m_index)
         if (entry.stamp && entry.line > index + count)
             entry.line -= count;
+    eraseLongLines(index, index + count);
+    shiftLongLines(index + count + 1, -count);
     m_entries.erase(static_cast<size_t>(index), static_cast<size_t>(count));
 }
 
@@ -421,13 +465,6 @@ size_t LineCache::heldBytes() const {
 
 std::pair<int32_t, int32_t> LineCache::shownLines() const {
     return m_shownLines ? m_shownLines() : std::make_pair(0, -1);
-}
-
-int32_t LineCache::laidOutLimit() const {
-    const std::pair<int32_t, int32_t> shown = shownLines();
-    const size_t rows = static_cast<size_t>(std::max(shown.second - shown.first + 1, 1));
-    const size_t share = BYTE_BUDGET / rows / LAYOUT_BYTES_PER_CHARACTER;
-    return static_cast<int32_t>(std::min(share, static_cast<size_t>(afUnicode::MAX_LAID_OUT)));
 }
 
 void LineCache::keepWithinBudget(int keep) {

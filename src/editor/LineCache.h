@@ -1,12 +1,16 @@
 #pragma once
 // The editor's store of laid-out lines: for every document line how many display lines it
-// wraps into and how wide it is (8 bytes a line, taking memory only once measured), and for the 200 lines looked at last their
-// full layout records, so painting, hit-testing and caret movement lay a line out once. It
-// also measures the display-line iterators the editor walks with. UI thread only.
+// wraps into and how wide it is (8 bytes a line, taking memory only once measured), and for the
+// 200 lines (or pieces of lines) looked at last their layout records, so painting, hit-testing
+// and caret movement lay a line out once. It also measures the display-line iterators the
+// editor walks with. UI thread only.
 //
-// The records stay within a byte budget as well: past it the least recently used give their
-// memory back, never those of the lines on screen, which share the budget: a line longer than
-// its share is laid out only in part, and the rest is not drawn (as past the layout's own cap).
+// A line longer than a piece is laid out piece by piece, only the pieces asked for: a minified
+// file's line of megabytes costs the memory of the few pieces on screen. Its pieces lie side by
+// side on its row (unwrapped) or one under the other (wrapped); where a piece has never been
+// laid out, its width and rows are estimated from its length. The records stay within a byte
+// budget as well: past it the least recently used give their memory back, never those of the
+// lines on screen.
 
 #include "afw/unicode/afUnicodeData.h"
 #include "editor/SubLineIterator.h"
@@ -15,6 +19,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -28,9 +33,8 @@ class LineCache : public SubLineIteratorBuilderInterface {
 public:
     static constexpr int SLOTS = 200;
     static constexpr size_t BYTE_BUDGET = size_t(256) << 20;
-    // What the layout of a character takes at most, in ordinary text (about 40 bytes in Latin
-    // text, less in most other scripts): a line's share of the budget in characters.
-    static constexpr size_t LAYOUT_BYTES_PER_CHARACTER = 64;
+    // Characters of a piece of a long line, about: its layout takes a megabyte at most.
+    static constexpr int32_t PIECE_LENGTH = 16384;
 
     struct Entry {
         int32_t sublines = 0; // 0: not measured yet
@@ -55,13 +59,40 @@ public:
     void setLayoutStep(LayoutStep step) { m_layoutStep = std::move(step); }
     // Where the lines on screen are asked for; without it no line is on screen.
     void setShownLines(ShownLines shown) { m_shownLines = std::move(shown); }
-    // The most characters of a line laid out now: the layout's cap, or less when the lines on
-    // screen share the byte budget between more of them.
-    int32_t laidOutLimit() const;
+    // Lines longer than this many characters are laid out in pieces of about as many (at
+    // least 16); drops every layout. Tests make pieces small.
+    void setPieceLength(int32_t characters);
+    int32_t getPieceLength() const { return m_pieceLength; }
+
+    // One piece of a line's layout: the record holds the characters [start, end) of the line,
+    // at offsets counted from start. A line no longer than a piece is its own single piece.
+    struct Piece {
+        afUnicodeData* data = nullptr;
+        int32_t index = 0;
+        int32_t start = 0;
+        int32_t end = 0;
+        int32_t x = 0;            // where it starts on its line's row, unwrapped
+        int32_t firstSubline = 0; // the line's subline its first one is, wrapped
+        bool last = true;
+    };
+    // Each lays the piece out when it is not cached (and throws as getLayout does); data is null
+    // for no controller or a line outside the document.
+    int32_t pieceCount(int32_t line);
+    Piece piece(int32_t line, int32_t index);
+    // The piece holding the offset; at a seam between two, the one it starts, or with
+    // endOfPrevious the one it ends.
+    Piece pieceAt(int32_t line, int32_t offset, bool endOfPrevious);
+    // The piece a subline of the line (wrapped) or an x on its row (unwrapped) falls in.
+    Piece pieceOnRow(int32_t line, int32_t subline);
+    Piece pieceAtX(int32_t line, int32_t x);
+    // Lays out the pieces beside the index until those laid out reach `reach` pixels (unwrapped)
+    // or rows (wrapped) on either side: a view placed around that piece then shows only
+    // measured pieces, and nothing on it moves when it is painted.
+    void settleAround(int32_t line, int32_t index, int32_t reach);
 
     void reset(int32_t lineCount);
-    // The line's record, built when it is not cached; null for no controller or a line outside
-    // the document. Throws pel::IllegalStateException "Unicode processing failed." when the
+    // The record of the line's first piece (the whole line unless it is long), built when it is
+    // not cached; null for no controller or a line outside the document. Throws pel::IllegalStateException "Unicode processing failed." when the
     // layout fails (the slot is freed first, so the next call builds again).
     afUnicodeData* getLayout(int32_t line);
     // The entry, measured on demand; line must lie in the document.
@@ -102,13 +133,46 @@ private:
     struct IndexEntry {
         uint32_t stamp = 0; // 0: free
         int32_t line = -1;
+        int32_t piece = 0;
         uint32_t styles = 0; // the styler's generation the layout was made under
     };
+    // What a line longer than a piece knows of its pieces: where each starts, and the width and
+    // rows of those laid out (0: estimated from the length), for the length it had then.
+    struct LongLine {
+        int32_t length = 0;
+        std::vector<int32_t> starts;
+        std::vector<int32_t> widths;
+        std::vector<int32_t> rows;
+        int32_t indentation = 0;
+        int32_t firstNonBlank = 0;
+        int32_t lastNonBlankEnd = 0;
+        int32_t end(size_t index) const { return index + 1 < starts.size() ? starts[index + 1] : length; }
+    };
 
-    // The slot of the line; o_valid tells whether it already holds the line's layout.
-    int acquireSlot(int32_t line, bool& o_valid);
-    // The slot holding the line, -1 when none does.
+    // The slot of the piece; o_valid tells whether it already holds the piece's layout.
+    int acquireSlot(int32_t line, int32_t piece, bool& o_valid);
+    // The slot holding the line's first piece, -1 when none does.
     int findSlot(int32_t line) const;
+    // The piece's record, laid out when not cached.
+    afUnicodeData* build(int32_t line, int32_t index, LongLine* info);
+    Piece makePiece(int32_t line, int32_t index, LongLine* info);
+    // The line's pieces when it is longer than one, made anew when its length changed; null
+    // for a line no longer than a piece.
+    LongLine* longLine(int32_t line);
+    void makeLongLine(LongLine& info, int32_t line, int32_t length);
+    // Where a piece starts near `nominal`: after a blank when one is near, never inside a
+    // surrogate pair or before a combining mark.
+    int32_t seamNear(int32_t lineStart, int32_t nominal, int32_t low);
+    int32_t widthOf(const LongLine& info, size_t index) const;
+    int32_t rowsOf(const LongLine& info, size_t index) const;
+    void measureLongLine(int32_t line, const LongLine& info);
+    // Whether the slot's record is what the line's text and styles would lay out now.
+    bool slotIsCurrent(int slot);
+    void eraseLongLines(int32_t first, int32_t last);
+    // Moves what is known of the long lines from `from` on by `by` lines.
+    void shiftLongLines(int32_t from, int32_t by);
+    // Tells the width listener of a line this wide when it is the widest seen.
+    void noteWidth(int32_t width);
     void touch(int slot);
     void freeSlot(int slot);
     // Frees the slots holding lines in [first, last].
@@ -116,14 +180,13 @@ private:
     void resetEntries(int32_t first, int32_t last);
     // Both into the document's lines and ordered; false for an empty cache.
     bool clampLines(int32_t& a, int32_t& b) const;
-    void fill(afUnicodeData& data, int32_t line);
-    // Whether the record holds as much of its line as the line's share of the budget is now.
-    bool laidOutToShare(const afUnicodeData& data) const;
+    // Fills the record with the line's characters [start, end) (all of a short line: info null).
+    void fill(afUnicodeData& data, int32_t line, int32_t piece, const LongLine* info);
     // Frees the least recently used records until the store is within its budget, keeping the
     // record in `keep` (just built), the one used before it and those of the lines on screen.
     void keepWithinBudget(int keep);
     std::pair<int32_t, int32_t> shownLines() const;
-    void fillStyles(afUnicodeData& data, int32_t line);
+    void fillStyles(afUnicodeData& data, int32_t line, int32_t start);
     // The document's styler's generation: a layout made under another one shows styles its
     // style indexes no longer stand for.
     uint32_t stylesNow() const;
@@ -139,6 +202,8 @@ private:
     afUnicodeData m_scratch; // a line filled again, to compare with its cached record
     int32_t m_widestColumns = 0;
     ZeroedArray<Entry> m_entries; // an entry of zeros: not measured yet
+    std::map<int32_t, LongLine> m_long;
+    int32_t m_pieceLength = PIECE_LENGTH;
     uint64_t m_builds = 0;
 };
 

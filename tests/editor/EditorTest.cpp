@@ -200,10 +200,6 @@ TEST_F(EditorTest, PagingAWrappedFileLaysOutTheShownLinesOnce) {
     EXPECT_LE(builds() - start, static_cast<uint64_t>(shown));
     EXPECT_GE(builds() - start, static_cast<uint64_t>(shown - 21 - 1));
     EXPECT_EQ(100000, editor->getLineCache()->getLineCount());
-    // The rows on screen, the partly visible one too, share the layouts' byte budget.
-    const size_t rows = static_cast<size_t>(editor->getVisibleLines() + 1);
-    EXPECT_EQ(static_cast<int32_t>(LineCache::BYTE_BUDGET / rows / LineCache::LAYOUT_BYTES_PER_CHARACTER),
-              editor->getLineCache()->laidOutLimit());
 }
 
 TEST_F(EditorTest, WrappingFollowsResizingAndCentres) {

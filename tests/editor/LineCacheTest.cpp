@@ -230,8 +230,9 @@ TEST_F(LineCacheTest, LongLineGivesItsMemoryBack) {
     attach(std::wstring(1000000, L'x') + L"\n" + numberedLines(200), true);
     const size_t before = cache.heldBytes();
     ASSERT_NE(nullptr, cache.getLayout(0));
-    EXPECT_LE(cache.heldBytes() - before, 1000000 * LineCache::LAYOUT_BYTES_PER_CHARACTER)
-        << "the share of the budget a line gets assumes no more";
+    EXPECT_EQ(LineCache::PIECE_LENGTH, static_cast<int32_t>(cache.getLayout(0)->text.size()))
+        << "a line of a million characters lays out its first piece only";
+    EXPECT_LE(cache.heldBytes() - before, size_t(1) << 20) << "a piece's layout takes a megabyte at most";
     for (int line = 1; line <= 200; ++line)
         cache.getLayout(line);
     EXPECT_LT(cache.heldBytes(), 4u << 20);
@@ -265,31 +266,101 @@ TEST_F(LineCacheTest, LongLinesPagedThroughStayWithinTheByteBudget) {
     cache.attachController(controller);
     std::pair<int32_t, int32_t> shown(0, -1);
     cache.setShownLines([&shown] { return shown; });
-    // Three rows on screen lay their lines out whole; fifty share the budget, each a fiftieth;
-    // back to three, the lines cut for fifty are whole again.
-    const struct {
-        int32_t rows;
-        size_t laidOut;
-    } screens[] = {{3, 1000000}, {50, LineCache::BYTE_BUDGET / 50 / LineCache::LAYOUT_BYTES_PER_CHARACTER}, {3, 1000000}};
-    LogCapture log;
-    for (const auto& screen : screens) {
-        for (int32_t first = 0; first < lines; first += screen.rows) {
-            shown = {first, std::min(first + screen.rows, lines) - 1};
-            for (int32_t line = shown.first; line <= shown.second; ++line) {
-                ASSERT_EQ(screen.laidOut, cache.getLayout(line)->text.size()) << line;
-                // The line's measure follows its layout.
-                ASSERT_EQ(cache.getLayout(line)->widestWidth, cache.getLineEntry(line).width) << line;
+    // Screens of 3 and 50 rows, scrolled to the lines' starts and far into them: what shows is
+    // laid out, a piece or two a line, and the rest of the lines costs nothing.
+    for (int32_t rows : {3, 50}) {
+        for (int32_t x : {0, 4000000, 7990000}) {
+            for (int32_t first = 0; first < lines; first += rows) {
+                shown = {first, std::min(first + rows, lines) - 1};
+                for (int32_t line = shown.first; line <= shown.second; ++line) {
+                    const LineCache::Piece piece = cache.pieceAtX(line, x);
+                    ASSERT_NE(nullptr, piece.data) << line;
+                    ASSERT_LE(piece.x, x) << line;
+                    ASSERT_GT(piece.x + piece.data->widestWidth, x) << line;
+                    ASSERT_LE(piece.data->text.size(), size_t(LineCache::PIECE_LENGTH)) << line;
+                }
+                ASSERT_LE(cache.heldBytes(), LineCache::BYTE_BUDGET) << rows << " rows from " << first;
+                // Every piece on screen kept its layout.
+                const uint64_t built = cache.getBuildCount();
+                for (int32_t line = shown.first; line <= shown.second; ++line)
+                    cache.pieceAtX(line, x);
+                ASSERT_EQ(built, cache.getBuildCount()) << rows << " rows from " << first;
             }
-            ASSERT_LE(cache.heldBytes(), LineCache::BYTE_BUDGET) << screen.rows << " rows from " << first;
-            // Every line on screen kept its layout.
-            const uint64_t built = cache.getBuildCount();
-            for (int32_t line = shown.first; line <= shown.second; ++line)
-                cache.getLayout(line);
-            ASSERT_EQ(built, cache.getBuildCount()) << screen.rows << " rows from " << first;
         }
     }
-    EXPECT_TRUE(log.contains(L"line 149 of 1000000 characters is laid out up to its first " +
-                             std::to_wstring(screens[1].laidOut)));
+}
+
+// A line of words, its seams after blanks: word i is "w<i>" padded to a fixed width.
+std::wstring wordsLine(int32_t words) {
+    std::wstring text;
+    for (int32_t i = 0; i < words; ++i) {
+        std::wstring word = L"w" + std::to_wstring(i);
+        word.resize(7, L'.');
+        text += word + L' ';
+    }
+    return text;
+}
+
+TEST_F(LineCacheTest, APiecedLineCoversEveryCharacterOnceAndCutsAfterBlanks) {
+    cache.setPieceLength(100);
+    std::wstring text = wordsLine(400); // 3,200 characters
+    // A pair and a combining mark where a seam without blanks would fall.
+    text += std::wstring(150, L'y') + L"\xD83D\xDE00" + std::wstring(97, L'z') + L"e\x0301" + std::wstring(300, L'q');
+    attach(text);
+    const int32_t count = cache.pieceCount(0);
+    ASSERT_GT(count, 35);
+    int32_t at = 0;
+    int64_t x = 0;
+    for (int32_t index = 0; index < count; ++index) {
+        const LineCache::Piece piece = cache.piece(0, index);
+        ASSERT_EQ(at, piece.start) << index;
+        ASSERT_EQ(index + 1 == count, piece.last) << index;
+        ASSERT_EQ(text.substr(static_cast<size_t>(piece.start), static_cast<size_t>(piece.end - piece.start)),
+                  piece.data->text)
+            << index;
+        ASSERT_EQ(x, piece.x) << "the pieces before it are measured: it starts where they end";
+        if (piece.start > 0 && piece.start < 3200)
+            EXPECT_EQ(L' ', text[static_cast<size_t>(piece.start - 1)]) << index;
+        EXPECT_FALSE(IS_LOW_SURROGATE(text[static_cast<size_t>(piece.start)])) << index;
+        EXPECT_NE(L'\x0301', text[static_cast<size_t>(piece.start)]) << index;
+        // Every offset of the piece finds it; its end finds it only as the end of the previous.
+        EXPECT_EQ(index, cache.pieceAt(0, piece.start, false).index);
+        EXPECT_EQ(index, cache.pieceAt(0, piece.end - 1, false).index);
+        EXPECT_EQ(index, cache.pieceAt(0, piece.end, true).index);
+        EXPECT_EQ(index, cache.pieceAtX(0, piece.x).index);
+        at = piece.end;
+        x += piece.data->widestWidth;
+    }
+    EXPECT_EQ(static_cast<int32_t>(text.size()), at);
+    EXPECT_EQ(count - 1, cache.pieceAt(0, static_cast<int32_t>(text.size()) + 50, false).index);
+    EXPECT_EQ(static_cast<int32_t>(x), cache.getLineEntry(0).width) << "once all are laid out, the line is measured";
+}
+
+TEST_F(LineCacheTest, AnUnmeasuredPieceIsEstimatedAndTheLineFollowsWhatItsPiecesMeasure) {
+    cache.setPieceLength(100);
+    // A fake layout eight pixels a character, rows at each '|'.
+    std::wstring text = wordsLine(100);
+    text[250] = L'|';
+    text[251] = L'|';
+    attach(text + L"\nshort");
+    wrap();
+    const LineCache::Entry before = cache.getLineEntry(0);
+    EXPECT_EQ(0u, cache.getBuildCount()) << "a long line's measure lays nothing out";
+    EXPECT_EQ(static_cast<int32_t>(text.size()) * layout.getAverageCharWidth(), before.width);
+    // The piece holding the bars wraps into three rows: the line's rows and the rows of the
+    // pieces after it follow.
+    const LineCache::Piece bars = cache.pieceAt(0, 250, false);
+    EXPECT_EQ(3, bars.data->sublineCount());
+    const int32_t rows = cache.getLineEntry(0).sublines;
+    const LineCache::Piece next = cache.piece(0, bars.index + 1);
+    EXPECT_EQ(bars.firstSubline + 3, next.firstSubline);
+    EXPECT_EQ(next.index, cache.pieceOnRow(0, bars.firstSubline + 3).index);
+    EXPECT_EQ(bars.index, cache.pieceOnRow(0, bars.firstSubline + 2).index);
+    EXPECT_LE(rows, cache.getLineEntry(0).sublines);
+    // An edit that changes the line's length starts again from estimates.
+    load(text.substr(10) + L"\nshort");
+    cache.attachController(controller);
+    EXPECT_EQ(cache.pieceCount(0), static_cast<int32_t>((text.size() - 10 + 99) / 100));
 }
 
 } // namespace

@@ -74,6 +74,9 @@ struct afUnicodeData {
     int indentation = 0;   // in columns; -1 for a blank line
     int firstNonBlank = 0; // offset
     int lastNonBlankEnd = 0;
+    // Where the record's first character stands on its line's row: a piece of a long line is
+    // laid out on its own, and the margin and guides are drawn from the line's start.
+    int rowX = 0;
 
     // Built by process.
     std::vector<afUnicodeItem> items;    // logical order

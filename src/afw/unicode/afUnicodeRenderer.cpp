@@ -258,18 +258,19 @@ void afUnicodeRenderer::drawVirtualSpace(afCanvas& canvas, const afUnicodeData& 
 void afUnicodeRenderer::drawGuides(afCanvas& canvas, const afUnicodeData& data, int subline, const RECT& rect,
                                    const Band& band) {
     const int space = m_engine.getSpaceWidth();
-    if (m_rightMargin > 0 && rect.left + m_rightMargin < band.clipRight) {
-        const int x = rect.left + m_rightMargin;
+    const int lineLeft = rect.left - data.rowX;
+    if (m_rightMargin > 0 && lineLeft + m_rightMargin < band.clipRight && lineLeft + m_rightMargin >= rect.left) {
+        const int x = lineLeft + m_rightMargin;
         canvas.drawLine(x, band.top, x, band.bottom, paint(AF_PAINT_MARGIN));
     }
     const int tabSize = m_engine.getTabSize();
     if (m_indentGuides && tabSize >= 1 && data.indentation > 0 && (subline == 0 || m_engine.getKeepIndentation())) {
         const COLORREF colour = paint(AF_PAINT_GUIDES);
         for (int column = 0; column < data.indentation; column += tabSize) {
-            const int x = rect.left + column * space;
+            const int x = lineLeft + column * space;
             if (x >= band.clipRight)
                 break;
-            if (x >= band.visibleLeft)
+            if (x >= band.visibleLeft && x >= rect.left)
                 canvas.drawLine(x, band.top, x, band.bottom, colour);
         }
     }

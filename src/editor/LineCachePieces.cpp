@@ -1,0 +1,228 @@
+// The pieces of lines longer than a piece: where they start, what is known of their widths and
+// rows, and finding the piece of an offset, a subline or an x.
+#include "editor/LineCache.h"
+
+#include "afw/unicode/afUnicode.h"
+#include "pel/text/WideString.h"
+#include "service/document/Document.h"
+#include "service/document/controller/DocumentController.h"
+
+#include <algorithm>
+
+namespace tessel {
+
+namespace {
+
+// Characters a piece must not start with: it would split what is drawn as one.
+bool joinsThePrevious(wchar_t c) {
+    return IS_LOW_SURROGATE(c) || (c >= 0x0300 && c <= 0x036F) || c == 0x200D || (c >= 0xFE00 && c <= 0xFE0F);
+}
+
+} // namespace
+
+LineCache::LongLine* LineCache::longLine(int32_t line) {
+    if (!m_controller || line < 0 || line >= getLineCount())
+        return nullptr;
+    DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
+    const int32_t length = m_controller->getDocument().getLineLength(line);
+    if (length <= m_pieceLength) {
+        m_long.erase(line);
+        return nullptr;
+    }
+    LongLine& info = m_long[line];
+    if (info.length != length) {
+        // The text moved: what the pieces measured no longer holds, nor do their layouts.
+        for (int slot = 0; slot < SLOTS; ++slot)
+            if (m_index[slot].stamp && m_index[slot].line == line)
+                freeSlot(slot);
+        makeLongLine(info, line, length);
+    }
+    return &info;
+}
+
+void LineCache::makeLongLine(LongLine& info, int32_t line, int32_t length) {
+    Document& document = m_controller->getDocument();
+    const int32_t lineStart = document.getLineStart(line);
+    info.length = length;
+    info.starts.assign(1, 0);
+    for (int32_t nominal = m_pieceLength; nominal < length; nominal += m_pieceLength) {
+        const int32_t seam = seamNear(lineStart, nominal, info.starts.back() + 1);
+        if (seam > info.starts.back() && seam < length)
+            info.starts.push_back(seam);
+    }
+    info.widths.assign(info.starts.size(), 0);
+    info.rows.assign(info.starts.size(), 0);
+    // The line's own indentation and blanks, read from its ends.
+    const int32_t edge = std::min(length, 4096);
+    std::wstring text(static_cast<size_t>(edge), L'\0');
+    m_controller->copyText(lineStart, edge, &text[0]);
+    info.indentation = pel::indentationWidth(text.c_str(), edge, std::max(m_controller->getTabWidth(), 1), false);
+    info.firstNonBlank = pel::leadingWhitespaceLength(text.c_str(), edge);
+    m_controller->copyText(lineStart + length - edge, edge, &text[0]);
+    info.lastNonBlankEnd = length - edge + pel::trailingWhitespaceStart(text.c_str(), edge);
+}
+
+int32_t LineCache::seamNear(int32_t lineStart, int32_t nominal, int32_t low) {
+    // A seam after a blank breaks no word: wrapped, the rows on either side read as wrapped
+    // rows do.
+    const int32_t reach = std::min(std::max(m_pieceLength / 8, 1), 512);
+    const int32_t from = std::max(nominal - reach, low);
+    std::wstring window(static_cast<size_t>(nominal - from + 1), L'\0');
+    m_controller->copyText(lineStart + from, static_cast<int32_t>(window.size()), &window[0]);
+    for (int32_t at = nominal; at > from; --at) {
+        const wchar_t before = window[static_cast<size_t>(at - 1 - from)];
+        if (before == L' ' || before == L'\t')
+            return at;
+    }
+    int32_t at = nominal;
+    while (at > from && joinsThePrevious(window[static_cast<size_t>(at - from)]))
+        --at;
+    return at;
+}
+
+int32_t LineCache::widthOf(const LongLine& info, size_t index) const {
+    if (info.widths[index] > 0)
+        return info.widths[index];
+    return (info.end(index) - info.starts[index]) * std::max(m_layout.getAverageCharWidth(), 1);
+}
+
+int32_t LineCache::rowsOf(const LongLine& info, size_t index) const {
+    if (info.rows[index] > 0)
+        return info.rows[index];
+    const int64_t width = static_cast<int64_t>(widthOf(info, index));
+    const int64_t wrap = std::max(m_layout.getWrapWidth(), 1);
+    return static_cast<int32_t>(std::max<int64_t>((width + wrap - 1) / wrap, 1));
+}
+
+void LineCache::measureLongLine(int32_t line, const LongLine& info) {
+    int64_t width = 0;
+    int64_t rows = 0;
+    for (size_t index = 0; index < info.starts.size(); ++index) {
+        width += widthOf(info, index);
+        rows += rowsOf(info, index);
+    }
+    Entry& entry = m_entries[line];
+    entry.width = static_cast<int32_t>(std::min<int64_t>(width, INT32_MAX / 2));
+    entry.sublines = isUnwrapped() ? 1 : static_cast<int32_t>(std::min<int64_t>(rows, INT32_MAX / 2));
+    noteWidth(entry.width);
+}
+
+void LineCache::eraseLongLines(int32_t first, int32_t last) {
+    m_long.erase(m_long.lower_bound(first), m_long.upper_bound(last));
+}
+
+void LineCache::shiftLongLines(int32_t from, int32_t by) {
+    std::map<int32_t, LongLine> moved;
+    for (auto it = m_long.lower_bound(from); it != m_long.end();)
+        if (it->first + by >= 0) {
+            moved.emplace(it->first + by, std::move(it->second));
+            it = m_long.erase(it);
+        } else {
+            it = m_long.erase(it);
+        }
+    for (auto& entry : moved)
+        m_long[entry.first] = std::move(entry.second);
+}
+
+int32_t LineCache::pieceCount(int32_t line) {
+    const LongLine* info = longLine(line);
+    return info ? static_cast<int32_t>(info->starts.size()) : 1;
+}
+
+LineCache::Piece LineCache::makePiece(int32_t line, int32_t index, LongLine* info) {
+    Piece piece;
+    if (!m_controller || line < 0 || line >= getLineCount())
+        return piece;
+    if (!info) {
+        piece.data = build(line, 0, nullptr);
+        piece.end = piece.data->lineLength;
+        return piece;
+    }
+    const int32_t count = static_cast<int32_t>(info->starts.size());
+    index = std::max(std::min(index, count - 1), 0);
+    piece.data = build(line, index, info);
+    piece.index = index;
+    piece.start = info->starts[static_cast<size_t>(index)];
+    piece.end = info->end(static_cast<size_t>(index));
+    piece.last = index == count - 1;
+    int64_t x = 0;
+    const bool unwrapped = isUnwrapped();
+    for (int32_t before = 0; before < index; ++before) {
+        x += widthOf(*info, static_cast<size_t>(before));
+        if (!unwrapped)
+            piece.firstSubline += rowsOf(*info, static_cast<size_t>(before));
+    }
+    piece.x = static_cast<int32_t>(std::min<int64_t>(x, INT32_MAX / 2));
+    piece.data->rowX = unwrapped ? piece.x : 0;
+    return piece;
+}
+
+LineCache::Piece LineCache::piece(int32_t line, int32_t index) {
+    return makePiece(line, index, longLine(line));
+}
+
+LineCache::Piece LineCache::pieceAt(int32_t line, int32_t offset, bool endOfPrevious) {
+    LongLine* info = longLine(line);
+    if (!info)
+        return makePiece(line, 0, nullptr);
+    const std::vector<int32_t>& starts = info->starts;
+    int32_t index = static_cast<int32_t>(std::upper_bound(starts.begin(), starts.end(), offset) - starts.begin()) - 1;
+    if (endOfPrevious && index > 0 && starts[static_cast<size_t>(index)] == offset)
+        --index;
+    return makePiece(line, index, info);
+}
+
+LineCache::Piece LineCache::pieceOnRow(int32_t line, int32_t subline) {
+    LongLine* info = longLine(line);
+    if (!info)
+        return makePiece(line, 0, nullptr);
+    const int32_t count = static_cast<int32_t>(info->starts.size());
+    // Laying a piece out may change its rows from the estimate: the walk then starts again with
+    // what it measured, and ends since every round lays one more piece out.
+    for (;;) {
+        int64_t first = 0;
+        int32_t index = 0;
+        while (index < count - 1 && subline >= first + rowsOf(*info, static_cast<size_t>(index)))
+            first += rowsOf(*info, static_cast<size_t>(index++));
+        const bool measured = info->rows[static_cast<size_t>(index)] > 0;
+        const Piece found = makePiece(line, index, info);
+        if (measured || index == count - 1 || subline < first + info->rows[static_cast<size_t>(index)])
+            return found;
+    }
+}
+
+LineCache::Piece LineCache::pieceAtX(int32_t line, int32_t x) {
+    LongLine* info = longLine(line);
+    if (!info)
+        return makePiece(line, 0, nullptr);
+    const int32_t count = static_cast<int32_t>(info->starts.size());
+    for (;;) {
+        int64_t left = 0;
+        int32_t index = 0;
+        while (index < count - 1 && x >= left + widthOf(*info, static_cast<size_t>(index)))
+            left += widthOf(*info, static_cast<size_t>(index++));
+        const bool measured = info->widths[static_cast<size_t>(index)] > 0;
+        const Piece found = makePiece(line, index, info);
+        if (measured || index == count - 1 || x < left + info->widths[static_cast<size_t>(index)])
+            return found;
+    }
+}
+
+void LineCache::settleAround(int32_t line, int32_t index, int32_t reach) {
+    LongLine* info = longLine(line);
+    if (!info)
+        return;
+    const int32_t count = static_cast<int32_t>(info->starts.size());
+    auto extent = [&](int32_t at) {
+        makePiece(line, at, info);
+        return isUnwrapped() ? info->widths[static_cast<size_t>(at)] : info->rows[static_cast<size_t>(at)];
+    };
+    int32_t covered = 0;
+    for (int32_t at = index - 1; at >= 0 && covered < reach; --at)
+        covered += extent(at);
+    covered = 0;
+    for (int32_t at = index + 1; at < count && covered < reach; ++at)
+        covered += extent(at);
+}
+
+} // namespace tessel

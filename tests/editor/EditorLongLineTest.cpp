@@ -1,0 +1,205 @@
+// A line longer than the layout's piece, on a real editor with pieces made small: every caret
+// move lands where it would on the line laid out whole, the caret is drawn where the text goes,
+// and the view follows it, wrapped or not.
+
+#include "EditorKeyTestSupport.h"
+#include "editor/EditorCaret.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+using namespace tessel_test;
+using tessel::TextPosition;
+
+namespace {
+
+constexpr int32_t SMALL_PIECE = 64;
+
+class EditorLongLineTest : public EditorKeyTest {
+protected:
+    // Words of varied length and blanks, with a tab and a pair above the basic plane among
+    // them; a run of 150 letters where no seam finds a blank.
+    static std::wstring longLine() {
+        std::wstring text;
+        for (int i = 0; text.size() < 700; ++i) {
+            text += std::wstring(1 + i % 9, static_cast<wchar_t>(L'a' + i % 26));
+            text += i % 17 == 0 ? L"\t" : i % 23 == 0 ? L" \xD83D\xDE00 " : L" ";
+        }
+        return text + std::wstring(150, L'm') + L" END";
+    }
+    void wrapped(bool on) {
+        setPreset([on](tessel::FacePreset& p) { p.wordWrap = on; });
+    }
+    // The positions a walk of keys leaves the caret at, from the line's start.
+    std::vector<TextPosition> walk(const std::vector<std::pair<int, std::vector<int>>>& keys) {
+        place(0, 0);
+        std::vector<TextPosition> seen;
+        for (const auto& key : keys) {
+            press(key.first, key.second);
+            seen.push_back(caret());
+        }
+        return seen;
+    }
+    // Whether the caret is drawn on screen, and a click there lands on it.
+    testing::AssertionResult caretShownWhereItIs() {
+        paint();
+        POINT point = {};
+        if (!editor->caretPoint(&point))
+            return testing::AssertionFailure() << "the caret " << caret().lineOffset << " is off screen";
+        TextPosition hit;
+        point.y += lineHeight / 2;
+        if (!editor->clientPointToPosition(point, &hit, false) || hit.lineOffset != caret().lineOffset ||
+            hit.line != caret().line)
+            return testing::AssertionFailure() << "the caret " << caret().lineOffset << " is drawn where "
+                                               << hit.lineOffset << " of line " << hit.line << " is";
+        return testing::AssertionSuccess();
+    }
+};
+
+std::vector<std::pair<int, std::vector<int>>> repeated(int key, int times, std::vector<int> modifiers = {}) {
+    return std::vector<std::pair<int, std::vector<int>>>(static_cast<size_t>(times), {key, modifiers});
+}
+
+TEST_F(EditorLongLineTest, KeysLandWhereTheyWouldOnTheLineLaidOutWhole) {
+    const std::wstring text = longLine();
+    attach(text + L"\n");
+    const int32_t length = static_cast<int32_t>(text.size());
+    std::vector<std::pair<int, std::vector<int>>> keys = repeated(VK_RIGHT, 40, {VK_CONTROL});
+    const auto back = repeated(VK_LEFT, 40, {VK_CONTROL});
+    keys.insert(keys.end(), back.begin(), back.end());
+    keys.push_back({VK_END, {}});
+    keys.push_back({VK_END, {}});
+    keys.push_back({VK_HOME, {}});
+    keys.push_back({VK_END, {VK_CONTROL}});
+    keys.push_back({VK_LEFT, {}});
+    keys.push_back({VK_LEFT, {VK_CONTROL}});
+    keys.push_back({VK_HOME, {}});
+    keys.push_back({VK_END, {}});
+    for (bool on : {false, true}) {
+        wrapped(on);
+        editor->getLineCache()->setPieceLength(1 << 20);
+        const std::vector<TextPosition> whole = walk(keys);
+        editor->getLineCache()->setPieceLength(SMALL_PIECE);
+        ASSERT_GT(editor->getLineCache()->pieceCount(0), 12);
+        const std::vector<TextPosition> pieced = walk(keys);
+        ASSERT_EQ(whole.size(), pieced.size());
+        for (size_t i = 0; i < whole.size(); ++i) {
+            // Wrapped, a seam ends a row where the whole line's row goes on: Home and End,
+            // which go by rows, are checked on their own.
+            if (on && (keys[i].first == VK_HOME || keys[i].first == VK_END) && keys[i].second.empty())
+                continue;
+            EXPECT_EQ(whole[i].line, pieced[i].line) << (on ? "wrapped" : "unwrapped") << ", key " << i;
+            EXPECT_EQ(whole[i].lineOffset, pieced[i].lineOffset) << (on ? "wrapped" : "unwrapped") << ", key " << i;
+        }
+        EXPECT_EQ(TextPosition(0, length), pieced[keys.size() - 4]) << "Ctrl+End, then Left";
+        EXPECT_EQ(TextPosition(0, length - 3), pieced[keys.size() - 3]) << "Ctrl+Left";
+        // Right over every seam steps one character (a pair as one), the caret shown on each.
+        tessel::LineCache& cache = *editor->getLineCache();
+        for (int32_t index = 1; index < cache.pieceCount(0); ++index) {
+            int32_t offset = cache.piece(0, index).start - 3;
+            place(0, offset);
+            for (int step = 0; step < 6; ++step) {
+                press(VK_RIGHT);
+                offset += IS_HIGH_SURROGATE(text[static_cast<size_t>(offset)]) ? 2 : 1;
+                ASSERT_EQ(offset, caret().lineOffset) << index;
+                ASSERT_TRUE(caretShownWhereItIs()) << (on ? "wrapped" : "unwrapped");
+            }
+        }
+        place(0, length);
+        for (int32_t offset = length; offset > length - 200;) {
+            ASSERT_EQ(offset, caret().lineOffset);
+            press(VK_LEFT);
+            offset -= IS_LOW_SURROGATE(text[static_cast<size_t>(offset - 1)]) ? 2 : 1;
+        }
+        ASSERT_TRUE(caretShownWhereItIs());
+    }
+}
+
+TEST_F(EditorLongLineTest, TheCaretGoesAndTypesWhereItIsShownAcrossEverySeam) {
+    const std::wstring text = longLine();
+    attach(text + L"\n");
+    editor->getLineCache()->setPieceLength(SMALL_PIECE);
+    const int32_t length = static_cast<int32_t>(text.size());
+    for (bool on : {false, true}) {
+        wrapped(on);
+        const char* mode = on ? "wrapped" : "unwrapped";
+        // Ctrl+End then Left, and Home then End, end after the last word.
+        press(VK_END, {VK_CONTROL});
+        press(VK_LEFT);
+        EXPECT_EQ(TextPosition(0, length), caret()) << mode;
+        EXPECT_TRUE(caretShownWhereItIs()) << mode;
+        press(VK_HOME);
+        for (int i = 0; i < 3 && caret().lineOffset != length; ++i)
+            press(VK_END);
+        EXPECT_EQ(length, caret().lineOffset) << mode << ": End on the last row goes to the line's end";
+        EXPECT_TRUE(caretShownWhereItIs()) << mode;
+        // Each seam: clicked on, stepped over and typed at.
+        for (int32_t index = 1; index < editor->getLineCache()->pieceCount(0); index += 5) {
+            const int32_t seam = editor->getLineCache()->piece(0, index).start;
+            place(0, seam - 1);
+            editor->showCaret(false);
+            ASSERT_TRUE(caretShownWhereItIs()) << mode << ", seam " << seam;
+            press(VK_RIGHT);
+            ASSERT_EQ(seam, caret().lineOffset);
+            ASSERT_TRUE(caretShownWhereItIs()) << mode << ", seam " << seam;
+            press(VK_RIGHT, {VK_SHIFT});
+            press(VK_LEFT, {VK_SHIFT});
+            ASSERT_EQ(seam, caret().lineOffset) << mode;
+        }
+        // Up and Down across rows and back come home; the caret stays shown.
+        place(0, length / 2);
+        editor->showCaret(false);
+        const TextPosition middle = caret();
+        // Unwrapped, the line is one row: Down goes to the next line.
+        const int rows = on ? 6 : 1;
+        for (int i = 0; i < rows; ++i)
+            press(VK_DOWN);
+        EXPECT_TRUE(caretShownWhereItIs()) << mode;
+        for (int i = 0; i < rows; ++i)
+            press(VK_UP);
+        EXPECT_EQ(middle.lineOffset, caret().lineOffset) << mode;
+        EXPECT_TRUE(caretShownWhereItIs()) << mode;
+    }
+    // Typed just before the last word, reached from the document's end: the text lands there.
+    place(0, 0);
+    press(VK_END, {VK_CONTROL});
+    press(VK_LEFT);
+    press(VK_LEFT, {VK_CONTROL});
+    typeKeys(L"XY");
+    std::wstring expected = text + L"\n";
+    expected.insert(static_cast<size_t>(length - 3), L"XY");
+    EXPECT_EQ(expected, this->text());
+    EXPECT_TRUE(caretShownWhereItIs());
+}
+
+TEST_F(EditorLongLineTest, EndOnAWrappedRowBeforeASeamEndsThatRow) {
+    const std::wstring text = longLine();
+    attach(text + L"\n");
+    editor->getLineCache()->setPieceLength(SMALL_PIECE);
+    wrapped(true);
+    tessel::LineCache& cache = *editor->getLineCache();
+    const tessel::LineCache::Piece piece = cache.piece(0, 3);
+    const int32_t lastRow = piece.firstSubline + piece.data->sublineCount() - 1;
+    const tessel::LineCache::Piece next = cache.piece(0, 4);
+    ASSERT_EQ(lastRow + 1, next.firstSubline);
+    // From the start of the piece's last row, End stops at the seam, drawn on that row.
+    TextPosition rowStart;
+    ASSERT_TRUE(editor->pointToPosition(0, 0, lastRow, &rowStart, false, false));
+    place(0, rowStart.lineOffset);
+    editor->showCaret(false);
+    press(VK_END);
+    EXPECT_EQ(next.start, caret().lineOffset);
+    tessel::SubLineIterator at;
+    ASSERT_TRUE(editor->sublineIteratorFor(caret(), &at));
+    EXPECT_EQ(lastRow, at.subline) << "the seam ends the row End was pressed on";
+    EXPECT_TRUE(caretShownWhereItIs());
+    press(VK_DOWN);
+    ASSERT_TRUE(editor->sublineIteratorFor(caret(), &at));
+    EXPECT_EQ(lastRow + 1, at.subline);
+    press(VK_HOME);
+    EXPECT_EQ(next.start, caret().lineOffset) << "Home goes to the start of the next piece's first row";
+}
+
+} // namespace
