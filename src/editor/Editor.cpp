@@ -230,10 +230,12 @@ void Editor::addListeners() {
         setLineCount(controller.getLineCount());
         endUpdate();
     });
-    c.inserted().add(this, [this](DocumentController&, const TextChange& change) {
+    c.inserted().add(this, [this](DocumentController& controller, const TextChange& change) {
+        noteEdit(controller, change);
         onLinesInserted(change.firstLine, change.lineBreaks);
     });
-    c.removed().add(this, [this](DocumentController&, const TextChange& change) {
+    c.removed().add(this, [this](DocumentController& controller, const TextChange& change) {
+        noteEdit(controller, change);
         onLinesRemoved(change.firstLine, change.lineBreaks);
     });
     c.facePresetChanged().add(this, [this](DocumentController&, const FacePreset&) { applyPreset(); });
@@ -278,6 +280,10 @@ void Editor::onRangeChanged(const TextPosition& a, const TextPosition& b) {
     invalidateLines(std::min(a.line, b.line), std::max(a.line, b.line), false, false);
 }
 
+void Editor::noteEdit(DocumentController& controller, const TextChange& change) {
+    m_lineCache->noteEdit(change.firstLine, change.offset - controller.getDocument().getLineStart(change.firstLine));
+}
+
 void Editor::onLinesInserted(int32_t line, int32_t count) {
     if (count < 1) {
         invalidateLines(line, line, true, false);
@@ -288,8 +294,7 @@ void Editor::onLinesInserted(int32_t line, int32_t count) {
         // The same text stays at the top.
         m_top.line += count;
         m_top.subline = m_top.clampedSubline();
-        m_bottom = m_top;
-        m_bottom.advance(std::max(m_visibleLines - 1, 0));
+        refreshBottom();
     }
 }
 
@@ -299,8 +304,7 @@ void Editor::onLinesRemoved(int32_t line, int32_t count) {
         if (line < m_top.line) {
             m_top.line = std::max(line, m_top.line - count);
             m_top.subline = m_top.clampedSubline();
-            m_bottom = m_top;
-            m_bottom.advance(std::max(m_visibleLines - 1, 0));
+            refreshBottom();
         }
     }
     invalidateLines(line, line, true, false);

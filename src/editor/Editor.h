@@ -189,6 +189,9 @@ public:
     // false when nothing moved.
     bool showCaret(bool centre);
     bool sublineIteratorFor(const TextPosition& position, SubLineIterator* o_iterator);
+    // The last row shown in full, found again from the top: a long line's rows change as its
+    // pieces are laid out for the first time.
+    void refreshBottom();
     // Whether a position of a line in the document shows at the end of a wrapped display line:
     // it falls on a wrap point (or, wrapped, on the seam between two pieces of a long line) with
     // its trailing flag set. Otherwise a wrap point shows at the start of the display line
@@ -270,6 +273,8 @@ private:
     void recomputeWrap();
     void recomputeView(bool force);
     void flush();
+    // Tells the line cache where a line's text changed.
+    void noteEdit(DocumentController& controller, const TextChange& change);
     void onLinesInserted(int32_t line, int32_t count);
     void onLinesRemoved(int32_t line, int32_t count);
     void onRangeChanged(const TextPosition& a, const TextPosition& b);

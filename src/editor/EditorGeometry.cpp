@@ -133,6 +133,11 @@ int32_t Editor::positionToPoint(const TextPosition& position, bool exact, bool* 
     return base + x;
 }
 
+void Editor::refreshBottom() {
+    m_bottom = m_top;
+    m_bottom.advance(std::max(m_visibleLines - 1, 0));
+}
+
 SubLineIterator Editor::yToDisplayLine(int y) {
     const int lineHeight = getLineHeight();
     const int rows = y >= 0 ? y / lineHeight : -((-y + lineHeight - 1) / lineHeight);
@@ -194,6 +199,7 @@ bool Editor::positionPoint(const TextPosition& position, POINT* o_point) {
     if (!sublineIteratorFor(position, &at))
         return false;
     // Judged by display line: rows from the top down to the last one that shows in full.
+    refreshBottom();
     if (at < m_top || at > m_bottom)
         return false;
     const int x = m_gutterWidth + m_textLeft - m_scrollColumn * getCharWidth() + positionToPoint(position, true, nullptr);
@@ -218,6 +224,7 @@ bool Editor::scrollToShow(const TextPosition& position, bool centre) {
     SubLineIterator at;
     if (!sublineIteratorFor(position, &at))
         return false;
+    refreshBottom();
     SubLineIterator top = m_top;
     const int32_t rows = std::max(m_visibleLines, 1);
     if (centre) {

@@ -117,8 +117,7 @@ void Editor::recomputeView(bool force) {
         if (column != m_scrollColumn || line != m_top.line)
             scrollTo(column, line, line == m_top.line ? m_top.subline : 0, false);
     }
-    m_bottom = m_top;
-    m_bottom.advance(std::max(m_visibleLines - 1, 0));
+    refreshBottom();
 }
 
 // ---- batches and invalidation
@@ -266,8 +265,7 @@ bool Editor::scrollTo(int32_t column, int32_t line, int32_t subline, bool force)
         return false;
     m_top = top;
     m_scrollColumn = column;
-    m_bottom = m_top;
-    m_bottom.advance(std::max(m_visibleLines - 1, 0));
+    refreshBottom();
     {
         EditorBatch batch(*this);
         m_scrollBarsDirty = true;

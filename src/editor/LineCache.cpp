@@ -308,7 +308,6 @@ void LineCache::dropLines(int32_t first, int32_t last) {
     if (!clampLines(first, last))
         return;
     freeSlots(first, last);
-    eraseLongLines(first, last);
     resetEntries(first, last);
 }
 
@@ -317,7 +316,6 @@ void LineCache::dropLinesUpTo(int32_t last) {
         return;
     last = std::max(0, std::min(last, getLineCount()));
     freeSlots(0, last);
-    eraseLongLines(0, last);
     resetEntries(0, last - 1);
 }
 
@@ -326,7 +324,6 @@ void LineCache::dropLinesFrom(int32_t first) {
         return;
     first = std::max(0, std::min(first, getLineCount()));
     freeSlots(first, std::numeric_limits<int32_t>::max());
-    eraseLongLines(first, std::numeric_limits<int32_t>::max());
     resetEntries(first, getLineCount() - 1);
 }
 
@@ -417,7 +414,7 @@ void LineCache::removeLines(int32_t index, int32_t count) {
     for (IndexEntry& entry : m_index)
         if (entry.stamp && entry.line > index + count)
             entry.line -= count;
-    eraseLongLines(index, index + count);
+    eraseLongLines(index + 1, index + count);
     shiftLongLines(index + count + 1, -count);
     m_entries.erase(static_cast<size_t>(index), static_cast<size_t>(count));
 }

@@ -17,6 +17,7 @@
 #include "editor/ZeroedArray.h"
 
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -98,6 +99,9 @@ public:
     // The entry, measured on demand; line must lie in the document.
     const Entry& getLineEntry(int32_t line);
 
+    // Tells that the line's text changed from the offset on: a long line keeps what its pieces
+    // before it measured (so the view does not move under the caret as it types).
+    void noteEdit(int32_t line, int32_t offset);
     void dropAll();
     void dropLines(int32_t first, int32_t last);
     // Frees the layouts of lines 0..last, keeping the entry of last.
@@ -146,6 +150,8 @@ private:
         int32_t indentation = 0;
         int32_t firstNonBlank = 0;
         int32_t lastNonBlankEnd = 0;
+        int32_t wrapWidth = 0;                 // the layout's wrap width the rows are for
+        int32_t unchangedBefore = INT32_MAX;   // no edit since it was made reached this offset
         int32_t end(size_t index) const { return index + 1 < starts.size() ? starts[index + 1] : length; }
     };
 
@@ -159,7 +165,9 @@ private:
     // The line's pieces when it is longer than one, made anew when its length changed; null
     // for a line no longer than a piece.
     LongLine* longLine(int32_t line);
-    void makeLongLine(LongLine& info, int32_t line, int32_t length);
+    // Finds the pieces of the line's text anew, keeping what was measured of the pieces before
+    // the first edit that are still the same.
+    void makeLongLine(LongLine& info, int32_t line, int32_t length, const LongLine& before);
     // Where a piece starts near `nominal`: after a blank when one is near, never inside a
     // surrogate pair or before a combining mark.
     int32_t seamNear(int32_t lineStart, int32_t nominal, int32_t low);

@@ -30,17 +30,38 @@ LineCache::LongLine* LineCache::longLine(int32_t line) {
         return nullptr;
     }
     LongLine& info = m_long[line];
-    if (info.length != length) {
-        // The text moved: what the pieces measured no longer holds, nor do their layouts.
-        for (int slot = 0; slot < SLOTS; ++slot)
-            if (m_index[slot].stamp && m_index[slot].line == line)
+    if (info.length != length || info.unchangedBefore != INT32_MAX) {
+        // The text changed: the pieces it reached, or whose bounds moved, are laid out and
+        // measured again. A length that changed untold leaves nothing known to be the same.
+        LongLine before = std::move(info);
+        if (before.unchangedBefore == INT32_MAX)
+            before.unchangedBefore = 0;
+        makeLongLine(info, line, length, before);
+        for (int slot = 0; slot < SLOTS; ++slot) {
+            if (!m_index[slot].stamp || m_index[slot].line != line)
+                continue;
+            const size_t piece = static_cast<size_t>(m_index[slot].piece);
+            if (piece >= info.starts.size() || piece >= before.starts.size() ||
+                before.starts[piece] != info.starts[piece] || before.end(piece) != info.end(piece) ||
+                info.end(piece) > before.unchangedBefore)
                 freeSlot(slot);
-        makeLongLine(info, line, length);
+        }
+    }
+    if (info.wrapWidth != m_layout.getWrapWidth()) {
+        std::fill(info.widths.begin(), info.widths.end(), 0);
+        std::fill(info.rows.begin(), info.rows.end(), 0);
+        info.wrapWidth = m_layout.getWrapWidth();
     }
     return &info;
 }
 
-void LineCache::makeLongLine(LongLine& info, int32_t line, int32_t length) {
+void LineCache::noteEdit(int32_t line, int32_t offset) {
+    const auto found = m_long.find(line);
+    if (found != m_long.end())
+        found->second.unchangedBefore = std::min(found->second.unchangedBefore, std::max(offset, 0));
+}
+
+void LineCache::makeLongLine(LongLine& info, int32_t line, int32_t length, const LongLine& before) {
     Document& document = m_controller->getDocument();
     const int32_t lineStart = document.getLineStart(line);
     info.length = length;
@@ -52,6 +73,16 @@ void LineCache::makeLongLine(LongLine& info, int32_t line, int32_t length) {
     }
     info.widths.assign(info.starts.size(), 0);
     info.rows.assign(info.starts.size(), 0);
+    info.wrapWidth = before.wrapWidth;
+    info.unchangedBefore = INT32_MAX;
+    // Pieces wholly before the edit, bounded as they were, measure what they measured.
+    for (size_t index = 0; index < info.starts.size() && index < before.starts.size(); ++index) {
+        if (before.starts[index] != info.starts[index] || before.end(index) != info.end(index) ||
+            info.end(index) > before.unchangedBefore)
+            break;
+        info.widths[index] = before.widths[index];
+        info.rows[index] = before.rows[index];
+    }
     // The line's own indentation and blanks, read from its ends.
     const int32_t edge = std::min(length, 4096);
     std::wstring text(static_cast<size_t>(edge), L'\0');

@@ -319,8 +319,9 @@ TEST_F(LineCacheTest, APiecedLineCoversEveryCharacterOnceAndCutsAfterBlanks) {
                   piece.data->text)
             << index;
         ASSERT_EQ(x, piece.x) << "the pieces before it are measured: it starts where they end";
-        if (piece.start > 0 && piece.start < 3200)
+        if (piece.start > 0 && piece.start < 3200) {
             EXPECT_EQ(L' ', text[static_cast<size_t>(piece.start - 1)]) << index;
+        }
         EXPECT_FALSE(IS_LOW_SURROGATE(text[static_cast<size_t>(piece.start)])) << index;
         EXPECT_NE(L'\x0301', text[static_cast<size_t>(piece.start)]) << index;
         // Every offset of the piece finds it; its end finds it only as the end of the previous.
