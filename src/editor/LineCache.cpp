@@ -374,10 +374,9 @@ bool LineCache::slotIsCurrent(int slot) {
     }
     const std::vector<uint32_t>& now = m_scratch.attributes.entries;
     const std::vector<uint32_t>& laid = cached.attributes.entries;
-    // Highlighters mark the bits above the style in the cached record; they keep their own, and
-    // may have marked cells past its end.
+    // Highlighters mark the bits above the style in the cached record; they keep their own.
     bool same = m_scratch.text == cached.text && m_scratch.lineLength == cached.lineLength &&
-                m_scratch.lineBackground == cached.lineBackground && now.size() <= laid.size();
+                m_scratch.lineBackground == cached.lineBackground && now.size() == laid.size();
     for (size_t i = 0; same && i < now.size(); ++i)
         same = ((now[i] ^ laid[i]) & LineAttributes::STYLE_MASK) == 0;
     trimToNeed(m_scratch.text);

@@ -126,10 +126,16 @@ int32_t LineCache::rowsOf(const LongLine& info, size_t index) const {
 }
 
 void LineCache::measureLongLine(int32_t line, const LongLine& info) {
+    // Unwrapped the pieces lie side by side; wrapped, the widest row of any is the line's.
+    const bool unwrapped = isUnwrapped();
     int64_t width = 0;
     int64_t rows = 0;
     for (size_t index = 0; index < info.starts.size(); ++index) {
-        width += widthOf(info, index);
+        if (unwrapped)
+            width += widthOf(info, index);
+        else
+            width = std::max<int64_t>(width, info.widths[index] > 0 ? info.widths[index]
+                                                                    : std::min(widthOf(info, index), m_layout.getWrapWidth()));
         rows += rowsOf(info, index);
     }
     Entry& entry = m_entries[line];
