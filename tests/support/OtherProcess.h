@@ -164,6 +164,21 @@ struct Capture {
     }
     int count(uint32_t colour, int tolerance = 0) const { return count(RECT{0, 0, width, height}, colour, tolerance); }
 
+    // The pixels of the rectangle, clipped to the capture.
+    Capture part(RECT rect) const {
+        Capture part;
+        const int left = rect.left < 0 ? 0 : rect.left, top = rect.top < 0 ? 0 : rect.top;
+        const int right = rect.right < width ? rect.right : width, bottom = rect.bottom < height ? rect.bottom : height;
+        if (right <= left || bottom <= top)
+            return part;
+        part.width = right - left;
+        part.height = bottom - top;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
+                part.pixels.push_back(at(x, y));
+        return part;
+    }
+
     // The colour most pixels of the rectangle have.
     uint32_t commonest(RECT rect) const {
         std::vector<std::pair<uint32_t, int>> seen;

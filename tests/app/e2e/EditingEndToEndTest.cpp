@@ -7,42 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 namespace tessel_test {
 namespace {
 
 using EditingEndToEnd = TesselCopyTest;
-
-// The shipped theme's selection (#3399FF at 30 %) over white.
-constexpr uint32_t SELECTED = 0xC1E0FF;
-
-// The user's preferences: the test font, and the face of the editor as given.
-void writeFace(TesselCopy& copy, const std::string& face) {
-    copy.folder.write(L"user-1\\config\\preferences.tsConfig",
-                      std::string(TesselCopy::VERSION_ENTRY) +
-                          "app.editor.font : { names : [ 'DejaVu Sans Mono' ] size : 10 } app.editor.face : { " +
-                          face + " } }\r\n");
-}
-
-// The system caret of the window's thread, in the client coordinates of its window.
-RECT caretOf(HWND window) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) || info.hwndCaret != window)
-        return RECT{-1, -1, -1, -1};
-    return info.rcCaret;
-}
-
-// The caret once the window shows one, waited for; false when none came.
-bool shownCaret(HWND window, RECT* o_caret) {
-    return pollFor(
-        [&] {
-            *o_caret = caretOf(window);
-            return o_caret->bottom > o_caret->top;
-        },
-        WAIT_MS);
-}
 
 // Waits until the window's layout has put the tab strip above the editor: until then the
 // editor may still move down by the strip's height, and a click aimed at it land elsewhere.
@@ -65,9 +33,6 @@ bool inMenuMode(HWND window) {
     info.cbSize = sizeof info;
     return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) && (info.flags & GUI_INMENUMODE);
 }
-
-// Pixels of text ink in the capture.
-int inkOf(const Capture& capture) { return capture.count(0x000000, 128); }
 
 TEST_F(EditingEndToEnd, ASnippetAfterAnUndoneTabIsIndentedByItsLine) {
     const std::string old = "int f(void)\r\n{\r\n    puts(\"x\");\r\n}\r\n";
@@ -183,18 +148,6 @@ TEST_F(EditingEndToEnd, ReleasingAltAfterAColumnDragLeavesTheMenuBarAlone) {
     ASSERT_TRUE(activate(editor) && typeKeys(L"z"));
     EXPECT_TRUE(tessel.hasTitle(L"alt.txt * - Tessel")) << "the typed character went elsewhere";
     EXPECT_FALSE(inMenuMode(editor)) << "the menu bar is armed";
-}
-
-// The status bar's text area: the left half of the 24 pixels at the bottom of the window.
-Capture statusArea(HWND window) {
-    const Capture all = Capture::of(window);
-    Capture part;
-    part.width = all.width / 2;
-    part.height = std::min(24, all.height);
-    for (int y = all.height - part.height; y < all.height; ++y)
-        for (int x = 0; x < part.width; ++x)
-            part.pixels.push_back(all.at(x, y));
-    return part;
 }
 
 TEST_F(EditingEndToEnd, AFileOpenedReadOnlyRefusesEditsSaysSoAndSavesAsACopy) {

@@ -11,7 +11,6 @@
 #include <commctrl.h>
 
 #include <memory>
-#include <vector>
 
 namespace tessel_test {
 namespace {
@@ -59,12 +58,6 @@ protected:
 private:
     std::unique_ptr<TesselRun> m_run;
 };
-
-testing::AssertionResult closes(HWND dialog) {
-    if (pollFor([&] { return !::IsWindow(dialog); }, WAIT_MS))
-        return testing::AssertionSuccess();
-    return testing::AssertionFailure() << "the dialog stayed";
-}
 
 // What the dialog's find field ("Edit", the first) and scope list ("ComboBox") show.
 std::wstring findField(HWND dialog) {
@@ -115,39 +108,6 @@ size_t visibleEditors(TesselRun& tessel) {
     size_t count = 0;
     ::EnumChildWindows(tessel.window(), &countEditor, reinterpret_cast<LPARAM>(&count));
     return count;
-}
-
-BOOL CALLBACK collectField(HWND child, LPARAM fields) {
-    if (OtherProcess::hasClass(child, L"Edit"))
-        reinterpret_cast<std::vector<HWND>*>(fields)->push_back(child);
-    return TRUE;
-}
-// The dialog's text fields in their order: what to find, then the replacement.
-std::vector<HWND> fieldsOf(HWND dialog) {
-    std::vector<HWND> fields;
-    ::EnumChildWindows(dialog, &collectField, reinterpret_cast<LPARAM>(&fields));
-    return fields;
-}
-
-// Types the text over what the focused field holds with keys that need no modifier (End, a
-// Backspace for each unit there): on a loaded machine Wine may let a chord's key arrive
-// without its modifier.
-bool retype(HWND field, const std::wstring& text) {
-    const size_t held = OtherProcess::windowText(field).size();
-    bool sent = pressChord({VK_END});
-    for (size_t i = 0; i < held && sent; ++i)
-        sent = pressChord({VK_BACK});
-    return sent && typeKeys(text);
-}
-
-// The find text typed over what its field holds, and the replacement after Tab when given.
-testing::AssertionResult typeValues(HWND dialog, const std::wstring& find, const wchar_t* with = nullptr) {
-    const std::vector<HWND> fields = fieldsOf(dialog);
-    if (fields.empty() || !retype(fields[0], find))
-        return testing::AssertionFailure() << "the find text was not typed";
-    if (with && (fields.size() < 2 || !pressChord({VK_TAB}) || !retype(fields[1], with)))
-        return testing::AssertionFailure() << "the replacement was not typed";
-    return testing::AssertionSuccess();
 }
 
 // After a Replace All in a selection over lines, the next dialog opened with nothing selected

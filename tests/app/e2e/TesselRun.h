@@ -2,7 +2,9 @@
 // One start of the copied Tessel.exe as the end-to-end tests see it: its process, its main
 // window ("Tessel35WindowClass") and title, the editor window of the active tab
 // ("TesselEditor"), and the questions it asks (the framework's message box, or the system's
-// before the framework runs). Every wait is bounded and says what it waited for.
+// before the framework runs). Every wait is bounded and says what it waited for. Beside it, what
+// the tests share: the user's face preferences, the caret and the status bar as the screen shows
+// them, and the keys of the find and replace dialogs' fields.
 
 #include "afw/support/PngWriter.h"
 #include "app/e2e/UserInput.h"
@@ -14,6 +16,7 @@
 #include <dlgs.h>
 
 #include <string>
+#include <vector>
 
 namespace tessel_test {
 
@@ -223,6 +226,50 @@ inline double characterWidth() {
     return extent.cx / 10.0;
 }
 
+// The user's preferences: the test font, and the face of the editor as given (such as
+// "word_wrap : true"), for the first user folder of the copy.
+inline void writeFace(TesselCopy& copy, const std::string& face) {
+    copy.folder.write(L"user-1\\config\\preferences.tsConfig",
+                      std::string(TesselCopy::VERSION_ENTRY) +
+                          "app.editor.font : { names : [ 'DejaVu Sans Mono' ] size : 10 } app.editor.face : { " +
+                          face + " } }\r\n");
+}
+
+// The shipped theme's selection (#3399FF at 30 %) over white.
+constexpr uint32_t SELECTED = 0xC1E0FF;
+
+// Pixels of text ink in the capture.
+inline int inkOf(const Capture& capture) { return capture.count(0x000000, 128); }
+
+// The system caret of the window's thread, in the client coordinates of its window; all -1 when
+// the window has none.
+inline RECT caretOf(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) || info.hwndCaret != window)
+        return RECT{-1, -1, -1, -1};
+    return info.rcCaret;
+}
+
+// The caret once the window shows one, waited for; false when none came.
+inline bool shownCaret(HWND window, RECT* o_caret) {
+    return pollFor(
+        [&] {
+            *o_caret = caretOf(window);
+            return o_caret->bottom > o_caret->top;
+        },
+        WAIT_MS);
+}
+
+// The status bar, the 24 pixels at the bottom of the main window: its left half is the text
+// area (what a search did, a refused edit), its right half the editor's strip (the caret's line
+// and character, then the document's language, encoding, line ending and indentation).
+inline Capture statusArea(HWND window, bool strip = false) {
+    const Capture all = Capture::of(window);
+    const int top = all.height - (all.height < 24 ? all.height : 24);
+    return all.part(strip ? RECT{all.width / 2, top, all.width, all.height} : RECT{0, top, all.width / 2, all.height});
+}
+
 // Writes the capture as "e2e-<name>.png" beside the test program and returns the path, for the
 // failure message of a pixel probe.
 inline std::string keepCapture(const Capture& capture, const std::string& name) {
@@ -275,6 +322,46 @@ inline testing::AssertionResult confirmFileDialog(TesselRun& tessel, const wchar
             },
             WAIT_MS))
         return testing::AssertionFailure() << "the dialog stayed";
+    return testing::AssertionSuccess();
+}
+
+// Waits until the dialog is gone.
+inline testing::AssertionResult closes(HWND dialog) {
+    if (pollFor([&] { return !::IsWindow(dialog); }, WAIT_MS))
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "the dialog stayed";
+}
+
+inline BOOL CALLBACK collectField(HWND child, LPARAM fields) {
+    if (OtherProcess::hasClass(child, L"Edit"))
+        reinterpret_cast<std::vector<HWND>*>(fields)->push_back(child);
+    return TRUE;
+}
+// The dialog's text fields in their order: what to find, then the replacement.
+inline std::vector<HWND> fieldsOf(HWND dialog) {
+    std::vector<HWND> fields;
+    ::EnumChildWindows(dialog, &collectField, reinterpret_cast<LPARAM>(&fields));
+    return fields;
+}
+
+// Types the text over what the focused field holds with keys that need no modifier (End, a
+// Backspace for each unit there): on a loaded machine Wine may let a chord's key arrive
+// without its modifier.
+inline bool retype(HWND field, const std::wstring& text) {
+    const size_t held = OtherProcess::windowText(field).size();
+    bool sent = pressChord({VK_END});
+    for (size_t i = 0; i < held && sent; ++i)
+        sent = pressChord({VK_BACK});
+    return sent && typeKeys(text);
+}
+
+// The find text typed over what its field holds, and the replacement after Tab when given.
+inline testing::AssertionResult typeValues(HWND dialog, const std::wstring& find, const wchar_t* with = nullptr) {
+    const std::vector<HWND> fields = fieldsOf(dialog);
+    if (fields.empty() || !retype(fields[0], find))
+        return testing::AssertionFailure() << "the find text was not typed";
+    if (with && (fields.size() < 2 || !pressChord({VK_TAB}) || !retype(fields[1], with)))
+        return testing::AssertionFailure() << "the replacement was not typed";
     return testing::AssertionSuccess();
 }
 
