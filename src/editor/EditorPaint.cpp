@@ -152,11 +152,7 @@ void Editor::drawRow(afCanvas& lineCanvas, const SubLineIterator& row, int32_t c
         // before it ends; wrapped, the row is one display line of one piece.
         for (;;) {
             afUnicodeData& data = *piece.data;
-            const bool dirty = data.highlightDirty;
             m_layout->updateHighlights(data, m_controller, line, lineStart + piece.start);
-            // A piece that another follows has no line end: nothing marks a cell past it.
-            if (dirty && !piece.last && data.attributes.entries.size() > data.text.size())
-                data.attributes.entries.resize(data.text.size());
             const int subline =
                 unwrapped ? 0 : std::max(std::min(row.subline - piece.firstSubline, data.sublineCount() - 1), 0);
             const RECT rect = {rowLeft + (unwrapped ? piece.x : 0), 0, columnRight, lineHeight};

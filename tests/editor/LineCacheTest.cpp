@@ -344,10 +344,13 @@ TEST_F(LineCacheTest, AnUnmeasuredPieceIsEstimatedAndTheLineFollowsWhatItsPieces
     text[250] = L'|';
     text[251] = L'|';
     attach(text + L"\nshort");
-    wrap();
+    // Unwrapped, the pieces lie side by side, each as wide as its length makes it.
     const LineCache::Entry before = cache.getLineEntry(0);
     EXPECT_EQ(0u, cache.getBuildCount()) << "a long line's measure lays nothing out";
     EXPECT_EQ(static_cast<int32_t>(text.size()) * layout.getAverageCharWidth(), before.width);
+    EXPECT_EQ(1, before.sublines);
+    wrap();
+    cache.dropAll();
     // The piece holding the bars wraps into three rows: the line's rows and the rows of the
     // pieces after it follow.
     const LineCache::Piece bars = cache.pieceAt(0, 250, false);

@@ -170,14 +170,18 @@ void Selection::update(int line, LineAttributes& attributes, int first, int last
     auto it = m_ranges.lower_bound(first);
     if (it != m_ranges.begin() && std::prev(it)->second.upper() >= first)
         --it;
-    for (; it != m_ranges.end() && it->first <= last; ++it) {
+    // A piece of a long line that another follows has no line-break cell, and what starts at its
+    // end shows at the next piece's start.
+    const Document& document = m_controller.getDocument();
+    const bool lineEnds = last >= document.getLineStart(line) + document.getLineLength(line);
+    for (; it != m_ranges.end() && (it->first < last || (lineEnds && it->first == last)); ++it) {
         const int32_t low = it->second.lower();
         const int32_t high = it->second.upper();
         // A range ending where the line starts shows on the line before only (unless empty).
         if (high < first || (high == first && low < high))
             continue;
         // A range that goes on past the line's end covers its line-break cell too.
-        const int32_t end = high <= last ? high - first : last - first + 1;
+        const int32_t end = high <= last ? high - first : last - first + (lineEnds ? 1 : 0);
         TextHighlighter::markAttributeRange(attributes, std::max(0, low - first), end, bit);
     }
 }

@@ -1,5 +1,6 @@
 #include "service/document/controller/SelectionBehavior.h"
 
+#include "service/document/Document.h"
 #include "service/document/TextHighlighter.h"
 #include "service/document/controller/DocumentController.h"
 
@@ -12,6 +13,15 @@ void SelectionBehaviorNormal::setRange(const TextPosition& anchor, const TextPos
     m_range.caret = caret;
 }
 
+int32_t SelectionBehavior::columnsBefore(int32_t line, int32_t lineStart) const {
+    return std::max(lineStart - m_controller.getDocument().getLineStart(line), 0);
+}
+
+bool SelectionBehavior::endsLine(int32_t line, int32_t lineEnd) const {
+    const Document& document = m_controller.getDocument();
+    return lineEnd >= document.getLineStart(line) + document.getLineLength(line);
+}
+
 void SelectionBehaviorNormal::highlight(int32_t line, int32_t lineStart, int32_t lineEnd, LineAttributes& marks,
                                         uint32_t bit) {
     if (isEmptyRange())
@@ -21,9 +31,11 @@ void SelectionBehaviorNormal::highlight(int32_t line, int32_t lineStart, int32_t
     if (line < low.line || line > high.line)
         return;
     const int32_t length = lineEnd - lineStart;
+    const int32_t before = columnsBefore(line, lineStart);
     // The cell after the last character stands for the line break of a line selected to its end.
-    const int32_t first = line == low.line ? std::min(low.lineOffset, length) : 0;
-    const int32_t end = line == high.line ? std::min(high.lineOffset, length) : length + 1;
+    const int32_t first = line == low.line ? std::max(std::min(low.lineOffset - before, length), 0) : 0;
+    const int32_t end = line == high.line ? std::max(std::min(high.lineOffset - before, length), 0)
+                                          : length + (endsLine(line, lineEnd) ? 1 : 0);
     if (first != end)
         TextHighlighter::markAttributeRange(marks, first, end, bit);
 }

@@ -38,8 +38,9 @@ public:
     // The anchor takes the caret's place.
     virtual void collapse() = 0;
     const Range& getRange() const { return m_range; }
-    // Marks with bit the cells of line (the document offsets lineStart..lineEnd) that the range
-    // covers; the cell after the line's last character stands for its line break.
+    // Marks with bit the cells of line (the document offsets lineStart..lineEnd, the whole line or
+    // a piece of a long one) that the range covers; the cell after the last character stands for
+    // the line break.
     virtual void highlight(int32_t line, int32_t lineStart, int32_t lineEnd, LineAttributes& marks, uint32_t bit) = 0;
     // Commits the range into ranges under id, merging; returns the next id.
     virtual int32_t commit(SelectionRangeMap& ranges, int32_t id) = 0;
@@ -47,6 +48,10 @@ public:
     virtual bool contains(const TextPosition& position, int32_t offset, bool includeEmpty) = 0;
 
     uint32_t getId() const { return m_id; }
+    // The columns of the line before lineStart: a piece of a long line is marked on its own.
+    int32_t columnsBefore(int32_t line, int32_t lineStart) const;
+    // Whether lineEnd is the line's end: a piece that another follows has no line-break cell.
+    bool endsLine(int32_t line, int32_t lineEnd) const;
     bool isEmptyRange() const { return m_range.anchor == m_range.caret; }
     // The smaller and the larger of the two positions.
     const TextPosition& lowest() const { return m_range.caret < m_range.anchor ? m_range.caret : m_range.anchor; }

@@ -145,12 +145,27 @@ void SelectionBehaviorRectangle::collapse() {
     forgetRows();
 }
 
-void SelectionBehaviorRectangle::highlight(int32_t line, int32_t, int32_t, LineAttributes& marks, uint32_t bit) {
+void SelectionBehaviorRectangle::highlight(int32_t line, int32_t lineStart, int32_t lineEnd, LineAttributes& marks,
+                                           uint32_t bit) {
     if (isEmptyRange() || line < lowest().line || line > highest().line)
         return;
     // An empty row still shows where the block runs: a zero-width mark.
-    if (const Row* row = computeRows(line, line, false))
-        TextHighlighter::markAttributeRange(marks, row->left, row->right, bit);
+    const Row* row = computeRows(line, line, false);
+    if (!row)
+        return;
+    const int32_t length = lineEnd - lineStart;
+    const int32_t before = columnsBefore(line, lineStart);
+    int32_t left = row->left - before;
+    int32_t right = row->right - before;
+    // A piece that another follows marks its own columns only; the last takes virtual ones too.
+    if (!endsLine(line, lineEnd)) {
+        if (left >= length)
+            return;
+        right = std::min(right, length);
+    }
+    if (right < 0)
+        return;
+    TextHighlighter::markAttributeRange(marks, std::max(left, 0), right, bit);
 }
 
 int32_t SelectionBehaviorRectangle::commit(SelectionRangeMap& ranges, int32_t id) {

@@ -13,11 +13,14 @@ namespace {
 constexpr uint32_t BIT = 0x04;
 
 // The marked cells of a line as "[first,end)" runs, and single positions as "|at".
-std::wstring marksOf(Selection& selection, DocumentController& controller, int32_t line) {
+// With from and to, the cells of those columns of the line only, counted from `from`: a piece
+// of a long line is marked on its own.
+std::wstring marksOf(Selection& selection, DocumentController& controller, int32_t line, int32_t from = 0,
+                     int32_t to = -1) {
     LineAttributes attributes;
     const Document& document = controller.getDocument();
     const int32_t start = document.getLineStart(line);
-    selection.update(line, attributes, start, start + document.getLineLength(line));
+    selection.update(line, attributes, start + from, start + (to < 0 ? document.getLineLength(line) : to));
     std::wstring text;
     const auto& entries = attributes.entries;
     for (size_t i = 0; i < entries.size(); ++i) {
@@ -82,6 +85,31 @@ TEST_F(BehaviorTest, TheNormalRangeMarksTheStreamAndTheBreaksItRunsOver) {
     SelectionBehavior& normal = *selection().getBehavior();
     EXPECT_FALSE(normal.contains(TextPosition(1, 1), 12, false));
     EXPECT_TRUE(normal.contains(TextPosition(1, 1), 12, true));
+}
+
+TEST_F(BehaviorTest, APieceOfALongLineIsMarkedFromItsOwnStart) {
+    load(std::wstring(300, L'a') + L"\n" + std::wstring(300, L'b') + L"\nc");
+    // The range being made, then the same committed: each piece of the line marks its own cells.
+    for (bool committed : {false, true}) {
+        SCOPED_TRACE(committed ? "committed" : "being made");
+        if (committed)
+            selection().setWithBehavior(TextPosition(0, 150), TextPosition(1, 120), selection_ids::NORMAL);
+        else
+            selection().set(TextPosition(1, 120), TextPosition(0, 150), CARET_ANCHOR, selection_ids::NORMAL);
+        EXPECT_EQ(L"", marksOf(selection(), *controller, 0, 0, 100)) << "no cell past a piece that another follows";
+        EXPECT_EQ(L"[50,100) ", marksOf(selection(), *controller, 0, 100, 200));
+        EXPECT_EQ(L"[0,101) ", marksOf(selection(), *controller, 0, 200, 300)) << "the line's break too";
+        EXPECT_EQ(L"[0,100) ", marksOf(selection(), *controller, 1, 0, 100));
+        EXPECT_EQ(L"[0,20) ", marksOf(selection(), *controller, 1, 100, 200));
+        EXPECT_EQ(L"", marksOf(selection(), *controller, 1, 200, 300));
+    }
+    // A block of columns 110 to 130 on both lines: only the piece holding them marks them.
+    selection().setCaretOffset(0);
+    selectBlock(TextPosition(0, 110), TextPosition(1, 130));
+    EXPECT_EQ(L"", marksOf(selection(), *controller, 0, 0, 100));
+    EXPECT_EQ(L"[10,30) ", marksOf(selection(), *controller, 0, 100, 200));
+    EXPECT_EQ(L"[10,30) ", marksOf(selection(), *controller, 1, 100, 200));
+    EXPECT_EQ(L"", marksOf(selection(), *controller, 1, 200, 300));
 }
 
 TEST_F(BehaviorTest, ABlockCommitsOneRangePerRowWithTextAndCountsEveryRowOrNoneInVirtualSpace) {
