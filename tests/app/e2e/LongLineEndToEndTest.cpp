@@ -1,6 +1,5 @@
-// A line far longer than one layout holds (2,100,000 characters: twice the 1 << 20 a layout
-// takes at most, and with wrap off far past a line's share of the layout memory) in Tessel.exe
-// as a user meets it, with word wrap off and on: its end reached with Ctrl+End and Left, or with
+// A line of 2,100,000 characters (a minified file's line: over a hundred of the pieces the
+// editor lays out at a time) in Tessel.exe as a user meets it, with word wrap off and on: its end reached with Ctrl+End and Left, or with
 // Home and End, and a word far into it found with the Find dialog, each shown on the screen and
 // edited where it is. What the screen shows before the caret is compared with how a file of
 // short lines shows the same text before its caret; the saved bytes tell where the edits went.
