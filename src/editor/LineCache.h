@@ -162,6 +162,8 @@ private:
     // The piece's record, laid out when not cached.
     afUnicodeData* build(int32_t line, int32_t index, LongLine* info);
     Piece makePiece(int32_t line, int32_t index, LongLine* info);
+    // The piece a subline (byRows) or an x falls in.
+    Piece pieceAlong(int32_t line, int32_t at, bool byRows);
     // The line's pieces when it is longer than one, made anew when its length changed; null
     // for a line no longer than a piece.
     LongLine* longLine(int32_t line);

@@ -210,37 +210,32 @@ LineCache::Piece LineCache::pieceAt(int32_t line, int32_t offset, bool endOfPrev
 }
 
 LineCache::Piece LineCache::pieceOnRow(int32_t line, int32_t subline) {
-    LongLine* info = longLine(line);
-    if (!info)
-        return makePiece(line, 0, nullptr);
-    const int32_t count = static_cast<int32_t>(info->starts.size());
-    // Laying a piece out may change its rows from the estimate: the walk then starts again with
-    // what it measured, and ends since every round lays one more piece out.
-    for (;;) {
-        int64_t first = 0;
-        int32_t index = 0;
-        while (index < count - 1 && subline >= first + rowsOf(*info, static_cast<size_t>(index)))
-            first += rowsOf(*info, static_cast<size_t>(index++));
-        const bool measured = info->rows[static_cast<size_t>(index)] > 0;
-        const Piece found = makePiece(line, index, info);
-        if (measured || index == count - 1 || subline < first + info->rows[static_cast<size_t>(index)])
-            return found;
-    }
+    return pieceAlong(line, subline, true);
 }
 
 LineCache::Piece LineCache::pieceAtX(int32_t line, int32_t x) {
+    return pieceAlong(line, x, false);
+}
+
+LineCache::Piece LineCache::pieceAlong(int32_t line, int32_t at, bool byRows) {
     LongLine* info = longLine(line);
     if (!info)
         return makePiece(line, 0, nullptr);
     const int32_t count = static_cast<int32_t>(info->starts.size());
+    const std::vector<int32_t>& measures = byRows ? info->rows : info->widths;
+    auto extent = [&](int32_t index) {
+        return byRows ? rowsOf(*info, static_cast<size_t>(index)) : widthOf(*info, static_cast<size_t>(index));
+    };
+    // Laying a piece out may change its extent from the estimate: the walk then starts again
+    // with what it measured, and ends since every round lays one more piece out.
     for (;;) {
-        int64_t left = 0;
+        int64_t before = 0;
         int32_t index = 0;
-        while (index < count - 1 && x >= left + widthOf(*info, static_cast<size_t>(index)))
-            left += widthOf(*info, static_cast<size_t>(index++));
-        const bool measured = info->widths[static_cast<size_t>(index)] > 0;
+        while (index < count - 1 && at >= before + extent(index))
+            before += extent(index++);
+        const bool measured = measures[static_cast<size_t>(index)] > 0;
         const Piece found = makePiece(line, index, info);
-        if (measured || index == count - 1 || x < left + info->widths[static_cast<size_t>(index)])
+        if (measured || index == count - 1 || at < before + measures[static_cast<size_t>(index)])
             return found;
     }
 }

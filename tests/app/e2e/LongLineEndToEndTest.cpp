@@ -85,6 +85,15 @@ protected:
             ready = testing::AssertionFailure() << "no caret placed in the text";
         return ready;
     }
+    // With the caret after the marker: the marker shows before it, and what is typed then shows
+    // after the marker and is saved right after it.
+    void showsTheEndAndTypesThere(const Capture& marker, const Capture& typed, const std::string& old) {
+        EXPECT_TRUE(shows(marker, MARKER.size(), "the marker"));
+        ASSERT_TRUE(type(TYPED));
+        ASSERT_TRUE(tessel().hasTitle(L"long.txt * - Tessel"));
+        EXPECT_TRUE(shows(typed, MARKER.size() + TYPED.size(), "the typed text"));
+        EXPECT_TRUE(sameText(old.substr(0, LENGTH) + TYPED + "\n", savedText(tessel(), L"long.txt", old)));
+    }
     TesselRun& tessel() { return *m_run; }
     HWND editor() { return m_run->editor(); }
     bool press(std::initializer_list<WORD> keys) { return pressChordIn(editor(), keys); }
@@ -200,11 +209,7 @@ TEST_P(LongLineEndToEnd, CtrlEndAndLeftShowTheEndOfTheLineAndTypeThere) {
     const std::string old = wordsLine(LENGTH);
     ASSERT_TRUE(open(L"long.txt", old));
     ASSERT_TRUE(press({VK_CONTROL, VK_END}) && press({VK_LEFT}));
-    EXPECT_TRUE(shows(marker, MARKER.size(), "the marker"));
-    ASSERT_TRUE(type(TYPED));
-    ASSERT_TRUE(tessel().hasTitle(L"long.txt * - Tessel"));
-    EXPECT_TRUE(shows(typed, MARKER.size() + TYPED.size(), "the typed text"));
-    EXPECT_TRUE(sameText(old.substr(0, LENGTH) + TYPED + "\n", savedText(tessel(), L"long.txt", old)));
+    showsTheEndAndTypesThere(marker, typed, old);
 }
 
 // From the start of the line End goes to its end: the view shows the marker before the caret,
@@ -224,11 +229,7 @@ TEST_P(LongLineEndToEnd, HomeAndEndReachTheEndOfTheLineAndShowIt) {
         EXPECT_TRUE(onFirstRow()) << "the first End goes to the end of the first row";
         ASSERT_TRUE(press({VK_END}));
     }
-    EXPECT_TRUE(shows(marker, MARKER.size(), "the marker"));
-    ASSERT_TRUE(type(TYPED));
-    ASSERT_TRUE(tessel().hasTitle(L"long.txt * - Tessel"));
-    EXPECT_TRUE(shows(typed, MARKER.size() + TYPED.size(), "the typed text"));
-    EXPECT_TRUE(sameText(old.substr(0, LENGTH) + TYPED + "\n", savedText(tessel(), L"long.txt", old)));
+    showsTheEndAndTypesThere(marker, typed, old);
 }
 
 // The Find dialog finds the needle at character 2,000,000 from the start of the line: the view
