@@ -25,15 +25,6 @@ void writeFace(TesselCopy& copy, const std::string& face) {
                           face + " } }\r\n");
 }
 
-// The system caret of the window's thread, in the client coordinates of its window.
-RECT caretOf(HWND window) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) || info.hwndCaret != window)
-        return RECT{-1, -1, -1, -1};
-    return info.rcCaret;
-}
-
 // The caret once the window shows one, waited for; false when none came.
 bool shownCaret(HWND window, RECT* o_caret) {
     return pollFor(
