@@ -1,7 +1,8 @@
 #pragma once
 // What the program start benchmarks share: a start of a program measured from CreateProcess to
 // the first capture of its window showing text (and, for Tessel, keyword colour), polled every
-// 2 ms; the peak working set at that point; medians; and the C text they open.
+// 2 ms; the peak working set at that point; Tessel's runs alternating with the reference's;
+// medians; and the C text they open.
 
 #include "support/Bench.h"
 #include "support/OtherProcess.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace bench {
@@ -56,18 +58,17 @@ struct StartTiming {
     double workingSetMb = 0;      // then
 };
 
-// Starts `program` with `arguments` in `folder` and polls its window of class `windowClass`
-// (or that window's child of class `childClass`) until text shows, and keyword colour too when
-// `highlight` is set, or `limitMs` passed. The program is then asked to close, and ended if it
-// does not.
-inline StartTiming timeStart(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder,
-                             const wchar_t* windowClass, const wchar_t* childClass, bool highlight, DWORD limitMs) {
+// Polls the window of class `windowClass` of `process`, started at `start` (seconds()), or that
+// window's child of class `childClass`, until text shows, and keyword colour too when
+// `highlight` is set, or `limitMs` passed; the window found, if any, in `o_window`. The program
+// goes on running.
+inline StartTiming firstPaint(const tessel_test::OtherProcess& process, double start, const wchar_t* windowClass,
+                              const wchar_t* childClass, bool highlight, DWORD limitMs, HWND* o_window) {
     using tessel_test::Capture;
     using tessel_test::OtherProcess;
     StartTiming timing;
-    const double start = seconds();
-    OtherProcess process(program, arguments, folder);
-    HWND window = nullptr;
+    HWND& window = *o_window;
+    window = nullptr;
     while (process.running() && (seconds() - start) * 1000 < limitMs) {
         window = window ? window : process.findWindow(windowClass);
         HWND shown = window && childClass ? OtherProcess::findChild(window, childClass) : window;
@@ -86,6 +87,17 @@ inline StartTiming timeStart(const std::wstring& program, const std::wstring& ar
     const WorkingSet memory = workingSetOf(process.handle());
     timing.peakWorkingSetMb = memory.peakMb;
     timing.workingSetMb = memory.nowMb;
+    return timing;
+}
+
+// Starts `program` with `arguments` in `folder` and times its first paint (firstPaint). The
+// program is then asked to close, and ended if it does not.
+inline StartTiming timeStart(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder,
+                             const wchar_t* windowClass, const wchar_t* childClass, bool highlight, DWORD limitMs) {
+    const double start = seconds();
+    tessel_test::OtherProcess process(program, arguments, folder);
+    HWND window = nullptr;
+    const StartTiming timing = firstPaint(process, start, windowClass, childClass, highlight, limitMs, &window);
     if (window)
         ::PostMessageW(window, WM_CLOSE, 0, 0);
     process.exitCode(20000);
@@ -101,33 +113,46 @@ inline double median(std::vector<double> values) {
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-// Starts of the reference (bare_window.exe) and of Tessel (with a fresh user folder each
-// time), `runs` of each by turns, on `file` in the copy's folder.
-struct Alternation {
+// Runs of Tessel, each giving a `Timing` (a start's figures, or more), beside starts of the
+// reference (bare_window.exe) on the same file.
+template <class Timing>
+struct RunsBeside {
     std::vector<StartTiming> bare;
-    std::vector<StartTiming> tessel;
+    std::vector<Timing> tessel;
 
     // The field of each run of `runs` (bare or tessel).
-    template <class Field>
-    static std::vector<double> of(const std::vector<StartTiming>& runs, Field field) {
+    template <class Run, class Field>
+    static std::vector<double> of(const std::vector<Run>& runs, Field field) {
         std::vector<double> values;
-        for (const StartTiming& timing : runs)
+        for (const Run& timing : runs)
             values.push_back(timing.*field);
         return values;
     }
 };
 
-inline Alternation alternate(tessel_test::TesselCopy& copy, const std::wstring& file, int runs, bool highlight,
-                             DWORD limitMs) {
+// A start of the reference on `file` in the copy's folder, then `tesselRun()` with a fresh user
+// folder named in the copy, `runs` of each by turns.
+template <class TesselRun>
+RunsBeside<std::invoke_result_t<TesselRun&>> alternateWith(tessel_test::TesselCopy& copy, const std::wstring& file,
+                                                           int runs, DWORD limitMs, TesselRun tesselRun) {
     const std::wstring bare = tessel_test::programFolder() + L"bare_window.exe";
-    Alternation result;
+    RunsBeside<std::invoke_result_t<TesselRun&>> result;
     for (int run = 0; run < runs; ++run) {
         result.bare.push_back(timeStart(bare, file, copy.folder.path, BARE_WINDOW, nullptr, false, limitMs));
         copy.freshUserFolder();
-        result.tessel.push_back(
-            timeStart(copy.program(), file, copy.folder.path, TESSEL_WINDOW, TESSEL_EDITOR, highlight, limitMs));
+        result.tessel.push_back(tesselRun());
     }
     return result;
+}
+
+// Starts of the reference and of Tessel, `runs` of each by turns, on `file` in the copy's folder.
+using Alternation = RunsBeside<StartTiming>;
+
+inline Alternation alternate(tessel_test::TesselCopy& copy, const std::wstring& file, int runs, bool highlight,
+                             DWORD limitMs) {
+    return alternateWith(copy, file, runs, limitMs, [&] {
+        return timeStart(copy.program(), file, copy.folder.path, TESSEL_WINDOW, TESSEL_EDITOR, highlight, limitMs);
+    });
 }
 
 // False, with a message, when the build holds no complete program to copy.

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
@@ -136,6 +137,16 @@ private:
     DWORD m_processId = 0;
 };
 
+// The system caret of the window's thread, in the client coordinates of its window; all -1 while
+// the caret is another window's or none.
+inline RECT caretOf(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) || info.hwndCaret != window)
+        return RECT{-1, -1, -1, -1};
+    return info.rcCaret;
+}
+
 // The pixels of a window's client area as the screen shows them, rows of 0x00RRGGBB.
 struct Capture {
     int width = 0;
@@ -199,15 +210,21 @@ struct Capture {
     }
 
     // Copies the client area from the screen: what the user sees, whichever process drew it.
-    static Capture of(HWND window) {
+    static Capture of(HWND window) { return of(window, RECT{0, 0, LONG_MAX, LONG_MAX}); }
+
+    // Copies the part of the client area (client coordinates, clipped to it) from the screen; the
+    // capture's (0, 0) is the part's top left. A small part costs a poll far less than the whole.
+    static Capture of(HWND window, RECT part) {
         Capture capture;
         RECT client;
         POINT origin = {0, 0};
-        if (!::GetClientRect(window, &client) || !::ClientToScreen(window, &origin) || client.right <= 0 ||
-            client.bottom <= 0)
+        if (!::GetClientRect(window, &client) || !::IntersectRect(&part, &part, &client) ||
+            !::ClientToScreen(window, &origin))
             return capture;
-        capture.width = client.right;
-        capture.height = client.bottom;
+        origin.x += part.left;
+        origin.y += part.top;
+        capture.width = part.right - part.left;
+        capture.height = part.bottom - part.top;
         BITMAPINFO info = {};
         info.bmiHeader.biSize = sizeof info.bmiHeader;
         info.bmiHeader.biWidth = capture.width;

@@ -55,4 +55,19 @@ private:
     int m_users = 0;
 };
 
+// The width of one character of the editor font that freshUserFolder names, as the driver's own
+// GDI lays it out.
+inline double characterWidth() {
+    HDC screen = ::GetDC(nullptr);
+    HFONT font = ::CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, FIXED_PITCH, L"DejaVu Sans Mono");
+    HGDIOBJ previous = ::SelectObject(screen, font);
+    SIZE extent = {};
+    ::GetTextExtentPoint32W(screen, L"0123456789", 10, &extent);
+    ::SelectObject(screen, previous);
+    ::DeleteObject(font);
+    ::ReleaseDC(nullptr, screen);
+    return extent.cx / 10.0;
+}
+
 } // namespace tessel_test

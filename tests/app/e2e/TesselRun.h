@@ -212,20 +212,6 @@ protected:
     std::wstring user;
 };
 
-// The width of one character of the editor font, as the driver's own GDI lays it out.
-inline double characterWidth() {
-    HDC screen = ::GetDC(nullptr);
-    HFONT font = ::CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, FIXED_PITCH, L"DejaVu Sans Mono");
-    HGDIOBJ previous = ::SelectObject(screen, font);
-    SIZE extent = {};
-    ::GetTextExtentPoint32W(screen, L"0123456789", 10, &extent);
-    ::SelectObject(screen, previous);
-    ::DeleteObject(font);
-    ::ReleaseDC(nullptr, screen);
-    return extent.cx / 10.0;
-}
-
 // The user's preferences: the test font, and the face of the editor as given (such as
 // "word_wrap : true"), for the first user folder of the copy.
 inline void writeFace(TesselCopy& copy, const std::string& face) {
@@ -240,16 +226,6 @@ constexpr uint32_t SELECTED = 0xC1E0FF;
 
 // Pixels of text ink in the capture.
 inline int inkOf(const Capture& capture) { return capture.count(0x000000, 128); }
-
-// The system caret of the window's thread, in the client coordinates of its window; all -1 when
-// the window has none.
-inline RECT caretOf(HWND window) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) || info.hwndCaret != window)
-        return RECT{-1, -1, -1, -1};
-    return info.rcCaret;
-}
 
 // The caret once the window shows one, waited for; false when none came.
 inline bool shownCaret(HWND window, RECT* o_caret) {
