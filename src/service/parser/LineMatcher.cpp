@@ -815,8 +815,14 @@ bool LineMatcher::parseLine(int32_t line) {
     loadStartState(line);
     resolveTop();
     const int32_t start = m_document->getLineStart(line);
+    const int32_t whole = m_document->getLineLengthWithBreak(line);
+    int32_t read = std::min(whole, MAX_LINE_READ);
     m_wide.clear();
-    m_document->appendTextRange(start, start + m_document->getLineLengthWithBreak(line), &m_wide);
+    m_document->appendTextRange(start, start + read, &m_wide);
+    if (read < whole && !m_wide.empty() && IS_HIGH_SURROGATE(m_wide.back())) {
+        m_wide.pop_back(); // a pair is read whole or not at all
+        --read;
+    }
     m_text.assign(m_wide);
     m_length = static_cast<int>(m_text.size());
     for (Probe& probe : m_probes)
@@ -835,6 +841,9 @@ bool LineMatcher::parseLine(int32_t line) {
     m_plainStart = -1;
     m_stopped = false;
     m_lineStart = m_clock();
+    if (read < whole)
+        pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE,
+                        L"Parser: Line %d of %d characters is parsed up to its first %d\n", line, whole, read);
     if (!walk(line))
         return false;
     return storeRecord(line);

@@ -73,6 +73,10 @@ public:
     static constexpr size_t MAX_DEPTH = 1000;
     // The last column a run may start at; the rest of a longer line keeps the last run's scope.
     static constexpr uint32_t MAX_COLUMN = 65535;
+    // Units of a line read at most: a longer one (a minified file's line of megabytes) stops
+    // there as it would at its budget, keeping the state reached; copying all of it, twice, would
+    // cost more memory than the document holding it.
+    static constexpr int32_t MAX_LINE_READ = 1 << 20;
     // The time one line may take, checked between calls of the engine.
     static constexpr uint32_t LINE_BUDGET_MS = 500;
     // Backtracking steps one engine call may take at first. Between two steps the engine may scan

@@ -323,6 +323,21 @@ TEST_F(LineMatcherTest, ALineBeyondTheColumnLimitKeepsItsRunsInOrderAndFollowsTh
     EXPECT_EQ(2u, parsed.endPairs(1));
 }
 
+// A line of megabytes is read only up to MAX_LINE_READ, as a budget would stop it: the array
+// opened before the cut stays open, with one log line, and the lines after parse on from there.
+TEST_F(LineMatcherTest, ALineLongerThanWhatIsReadStopsAtTheCutKeepingItsState) {
+    std::wstring line = L"[";
+    while (line.size() < static_cast<size_t>(LineMatcher::MAX_LINE_READ) + 100)
+        line += L"1,";
+    Parsed parsed(jsonGrammar(), line + L"]\n{\n" + line.substr(0, 1000) + L"]\n");
+    LogCapture log;
+    parsed.parseAll();
+    EXPECT_EQ(1u, countLogged(log, L"Parser: Line 0 of"));
+    EXPECT_EQ(2u, parsed.endPairs(0)) << "the bracket past the cut is not seen";
+    EXPECT_EQ(3u, parsed.endPairs(1));
+    EXPECT_EQ(3u, parsed.endPairs(2)) << "a line shorter than the cut closes its own array";
+}
+
 TEST_F(LineMatcherTest, RunawayLinesStopWithOneLogLineKeepingTheirStateAndTheNextLinesParse) {
     GrammarBuilder hostile(L"source.hostile");
     auto* runaway = hostile.match(L"(x+x+)+y", L"invalid.runaway");
