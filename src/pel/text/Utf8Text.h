@@ -38,6 +38,12 @@ public:
 
     void assign(const wchar_t* text, size_t length);
     void assign(const std::wstring& text) { assign(text.data(), text.size()); }
+    // Empties the text and gives its buffers back.
+    void release() {
+        std::vector<char>().swap(m_bytes);
+        std::vector<uint32_t>().swap(m_units);
+        m_size = m_asciiPrefix = 0;
+    }
 
     const char* data() const { return m_bytes.data(); }
     const char* end() const { return m_bytes.data() + m_size; }

@@ -844,9 +844,17 @@ bool LineMatcher::parseLine(int32_t line) {
     if (read < whole)
         pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE,
                         L"Parser: Line %d of %d characters is parsed up to its first %d\n", line, whole, read);
-    if (!walk(line))
-        return false;
-    return storeRecord(line);
+    const bool walked = walk(line);
+    const bool stored = walked && storeRecord(line);
+    // The copies of a long line go back once it is parsed: one per matcher, kept, would hold
+    // megabytes for the few long lines of a file.
+    if (m_wide.capacity() > KEPT_LINE_UNITS) {
+        std::wstring().swap(m_wide);
+        m_text.release();
+        m_length = 0;
+        m_pos = 0;
+    }
+    return stored;
 }
 
 bool LineMatcher::storeRecord(int32_t line) {

@@ -77,6 +77,8 @@ public:
     // there as it would at its budget, keeping the state reached; copying all of it, twice, would
     // cost more memory than the document holding it.
     static constexpr int32_t MAX_LINE_READ = 1 << 20;
+    // Units of the copies of a line kept for the next line: a longer one's go back.
+    static constexpr size_t KEPT_LINE_UNITS = 1 << 16;
     // The time one line may take, checked between calls of the engine.
     static constexpr uint32_t LINE_BUDGET_MS = 500;
     // Backtracking steps one engine call may take at first. Between two steps the engine may scan
