@@ -129,16 +129,15 @@ bool displayLineBounds(Editor& editor, const TextPosition& at, int* o_subline, i
     if (at.line < 0 || at.line >= cache.getLineCount())
         return false;
     *o_subline = editor.sublineShowing(at);
-    const LineCache::Piece piece =
-        cache.isUnwrapped() ? cache.pieceAt(at.line, at.lineOffset, false) : cache.pieceOnRow(at.line, *o_subline);
-    if (!piece.data)
-        return false;
     if (cache.isUnwrapped()) {
         // One display line holds every piece.
         *o_start = 0;
-        *o_end = editor.getController()->getLineBoundary(at.line, false, false).lineOffset;
+        *o_end = lineLength(*editor.getController(), at.line);
         return true;
     }
+    const LineCache::Piece piece = cache.pieceOnRow(at.line, *o_subline);
+    if (!piece.data)
+        return false;
     afUnicode& layout = *editor.getLayout();
     const int subline = *o_subline - piece.firstSubline;
     bool wrapped = false;

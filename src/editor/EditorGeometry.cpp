@@ -91,13 +91,11 @@ int32_t Editor::sublineShowing(const TextPosition& position) {
     if (!piece.data)
         return 0;
     const afUnicodeData& data = *piece.data;
-    const int length = afUnicode::lengthOf(data);
-    const int local = std::max(std::min(position.lineOffset - piece.start, length), 0);
-    if (!m_lineCache->isUnwrapped() && !piece.last && local == length && position.isVirtual)
-        return piece.firstSubline + std::max(data.sublineCount() - 1, 0);
-    const int subline = m_layout->sublineOf(data, local, false);
-    const bool endsRow = endsRowOf(*m_layout, piece, position.lineOffset - piece.start, position.isVirtual, true);
-    return piece.firstSubline + (endsRow ? subline - 1 : subline);
+    const int local = std::max(std::min(position.lineOffset - piece.start, afUnicode::lengthOf(data)), 0);
+    // A position that ends a row shows on the row of the character before it.
+    const bool endsRow = endsRowOf(*m_layout, piece, position.lineOffset - piece.start, position.isVirtual,
+                                   m_lineCache->isUnwrapped());
+    return piece.firstSubline + m_layout->sublineOf(data, local, endsRow);
 }
 
 int32_t Editor::positionToPoint(const TextPosition& position, bool exact, bool* o_onScreen) {

@@ -278,9 +278,9 @@ const LineCache::Entry& LineCache::getLineEntry(int32_t line) {
     if (const LongLine* info = longLine(line))
         measureLongLine(line, *info);
     else if (const afUnicodeData* data = getLayout(line)) {
-            m_entries[line].sublines = std::max(data->sublineCount(), 1);
-            m_entries[line].width = data->widestWidth;
-        }
+        entry.sublines = std::max(data->sublineCount(), 1);
+        entry.width = data->widestWidth;
+    }
     return m_entries[line];
 }
 
@@ -382,13 +382,6 @@ bool LineCache::slotIsCurrent(int slot) {
     trimToNeed(m_scratch.text);
     trimToNeed(m_scratch.attributes.entries);
     return same;
-}
-
-int LineCache::findSlot(int32_t line) const {
-    for (int slot = 0; slot < SLOTS; ++slot)
-        if (m_index[slot].stamp && m_index[slot].line == line && m_index[slot].piece == 0)
-            return slot;
-    return -1;
 }
 
 void LineCache::insertLines(int32_t index, int32_t count) {

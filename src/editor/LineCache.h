@@ -63,7 +63,6 @@ public:
     // Lines longer than this many characters are laid out in pieces of about as many (at
     // least 16); drops every layout. Tests make pieces small.
     void setPieceLength(int32_t characters);
-    int32_t getPieceLength() const { return m_pieceLength; }
 
     // One piece of a line's layout: the record holds the characters [start, end) of the line,
     // at offsets counted from start. A line no longer than a piece is its own single piece.
@@ -157,8 +156,6 @@ private:
 
     // The slot of the piece; o_valid tells whether it already holds the piece's layout.
     int acquireSlot(int32_t line, int32_t piece, bool& o_valid);
-    // The slot holding the line's first piece, -1 when none does.
-    int findSlot(int32_t line) const;
     // The piece's record, laid out when not cached.
     afUnicodeData* build(int32_t line, int32_t index, LongLine* info);
     Piece makePiece(int32_t line, int32_t index, LongLine* info);

@@ -52,37 +52,31 @@ Document::~Document() = default;
 // it takes the mutex for the first of those and gives it back with the last.
 bool Document::mainThreadHoldsMutex() const { return m_lockCount > 0 || m_loaderHolds.load() > 0; }
 
-void Document::lock() {
+template <class Count>
+void Document::takeMutexCounted(Count& count) {
     pel::check_main_thread();
     if (!mainThreadHoldsMutex())
         m_lockMutex.wait(-1);
-    ++m_lockCount;
+    ++count;
 }
 
-void Document::unlock() {
+template <class Count>
+void Document::releaseMutexCounted(Count& count) {
     pel::check_main_thread();
-    if (!PEL_SOFT_ASSERT(m_lockCount > 0))
+    if (!PEL_SOFT_ASSERT(count > 0))
         return;
-    --m_lockCount;
+    --count;
     if (!mainThreadHoldsMutex())
         m_lockMutex.release();
 }
 
-void Document::holdMutexForLoader() {
-    pel::check_main_thread();
-    if (!mainThreadHoldsMutex())
-        m_lockMutex.wait(-1);
-    ++m_loaderHolds;
-}
+void Document::lock() { takeMutexCounted(m_lockCount); }
 
-void Document::releaseMutexForLoader() {
-    pel::check_main_thread();
-    if (!PEL_SOFT_ASSERT(m_loaderHolds.load() > 0))
-        return;
-    --m_loaderHolds;
-    if (!mainThreadHoldsMutex())
-        m_lockMutex.release();
-}
+void Document::unlock() { releaseMutexCounted(m_lockCount); }
+
+void Document::holdMutexForLoader() { takeMutexCounted(m_loaderHolds); }
+
+void Document::releaseMutexForLoader() { releaseMutexCounted(m_loaderHolds); }
 
 DocumentFormat* Document::accessFormat(bool enter) {
     if (enter) {

@@ -236,6 +236,12 @@ private:
     // Throws pel::IllegalStateException while the loader saves or fills the text.
     void refuseWhileSaving() const;
     bool mainThreadHoldsMutex() const;
+    // Counts a hold of the main thread (the lock's or the loader's), taking the mutex for the
+    // first hold of either; the release gives it back with the last.
+    template <class Count>
+    void takeMutexCounted(Count& count);
+    template <class Count>
+    void releaseMutexCounted(Count& count);
     template <class Call>
     void notify(const Call& call);
     void notifyFormatChanged(uint32_t mask);

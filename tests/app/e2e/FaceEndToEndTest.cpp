@@ -59,11 +59,7 @@ std::vector<std::pair<int, int>> runsAlong(const Capture& capture, int y, uint32
 using FaceEndToEnd = TesselCopyTest;
 
 TEST_F(FaceEndToEnd, WordWrapAtTheMarginOfThePreferencesBreaksALongLineEveryFortyColumns) {
-    copy.folder.write(L"user-1\\config\\preferences.tsConfig",
-                      std::string(TesselCopy::VERSION_ENTRY) +
-                          "app.editor.font : { names : [ 'DejaVu Sans Mono' ] size : 10 } "
-                          "app.editor.face : { word_wrap : true boundary : 40 boundary_break : true "
-                          "gutter_line_numbers : false } }\r\n");
+    writeFace(copy, "word_wrap : true boundary : 40 boundary_break : true gutter_line_numbers : false");
     std::string line;
     for (int i = 0; i < 10; ++i)
         line += "0123456789";
@@ -134,10 +130,7 @@ TEST_F(FaceEndToEnd, TheThemePickedInTheChooserColoursTheEditorAndIsKeptForTheNe
 }
 
 TEST_F(FaceEndToEnd, EveryBoxOfARunOfNulsShowsItsCodeAsALoneOneDoes) {
-    copy.folder.write(L"user-1\\config\\preferences.tsConfig",
-                      std::string(TesselCopy::VERSION_ENTRY) +
-                          "app.editor.font : { names : [ 'DejaVu Sans Mono' ] size : 10 } "
-                          "app.editor.face : { gutter_line_numbers : false } }\r\n");
+    writeFace(copy, "gutter_line_numbers : false");
     // A lone NUL, blanks, then six NULs, as a binary file holds them.
     copy.folder.write(L"nuls.txt", std::string("\xEF\xBB\xBFx") + '\0' + "    " + std::string(6, '\0') + "\r\n");
     TesselRun tessel(copy, L"nuls.txt");

@@ -85,14 +85,23 @@ protected:
             ready = testing::AssertionFailure() << "no caret placed in the text";
         return ready;
     }
+    // How the line's end shows before the caret (learned from short lines), then the long line
+    // opened.
+    void openLongLine() {
+        learnEnd(&m_marker, &m_typed);
+        if (HasFatalFailure())
+            return;
+        m_old = wordsLine(LENGTH);
+        ASSERT_TRUE(open(L"long.txt", m_old));
+    }
     // With the caret after the marker: the marker shows before it, and what is typed then shows
     // after the marker and is saved right after it.
-    void showsTheEndAndTypesThere(const Capture& marker, const Capture& typed, const std::string& old) {
-        EXPECT_TRUE(shows(marker, MARKER.size(), "the marker"));
+    void showsTheEndAndTypesThere() {
+        EXPECT_TRUE(shows(m_marker, MARKER.size(), "the marker"));
         ASSERT_TRUE(type(TYPED));
         ASSERT_TRUE(tessel().hasTitle(L"long.txt * - Tessel"));
-        EXPECT_TRUE(shows(typed, MARKER.size() + TYPED.size(), "the typed text"));
-        EXPECT_TRUE(sameText(old.substr(0, LENGTH) + TYPED + "\n", savedText(tessel(), L"long.txt", old)));
+        EXPECT_TRUE(shows(m_typed, MARKER.size() + TYPED.size(), "the typed text"));
+        EXPECT_TRUE(sameText(m_old.substr(0, LENGTH) + TYPED + "\n", savedText(tessel(), L"long.txt", m_old)));
     }
     TesselRun& tessel() { return *m_run; }
     HWND editor() { return m_run->editor(); }
@@ -194,6 +203,9 @@ protected:
 
     RECT m_start = {};
     double m_width = 0;
+    Capture m_marker; // the line's end as short lines show it, then with TYPED after it
+    Capture m_typed;
+    std::string m_old; // the long line's file as written
 
 private:
     std::unique_ptr<TesselRun> m_run;
@@ -202,14 +214,10 @@ private:
 // Ctrl+End goes to the empty line after the line feed, Left back to the end of the long line:
 // the view shows the marker there, the typed text after it, and the text goes in there.
 TEST_P(LongLineEndToEnd, CtrlEndAndLeftShowTheEndOfTheLineAndTypeThere) {
-    Capture marker, typed;
-    learnEnd(&marker, &typed);
+    openLongLine();
     ASSERT_FALSE(HasFatalFailure());
-
-    const std::string old = wordsLine(LENGTH);
-    ASSERT_TRUE(open(L"long.txt", old));
     ASSERT_TRUE(press({VK_CONTROL, VK_END}) && press({VK_LEFT}));
-    showsTheEndAndTypesThere(marker, typed, old);
+    showsTheEndAndTypesThere();
 }
 
 // From the start of the line End goes to its end: the view shows the marker before the caret,
@@ -217,19 +225,15 @@ TEST_P(LongLineEndToEnd, CtrlEndAndLeftShowTheEndOfTheLineAndTypeThere) {
 // first row and the next one goes from there to the end of the line, whatever the rows between:
 // two presses, as a user makes them.
 TEST_P(LongLineEndToEnd, HomeAndEndReachTheEndOfTheLineAndShowIt) {
-    Capture marker, typed;
-    learnEnd(&marker, &typed);
+    openLongLine();
     ASSERT_FALSE(HasFatalFailure());
-
-    const std::string old = wordsLine(LENGTH);
-    ASSERT_TRUE(open(L"long.txt", old));
     ASSERT_TRUE(press({VK_CONTROL, VK_HOME}) && press({VK_HOME}));
     ASSERT_TRUE(press({VK_END}));
     if (GetParam()) {
         EXPECT_TRUE(onFirstRow()) << "the first End goes to the end of the first row";
         ASSERT_TRUE(press({VK_END}));
     }
-    showsTheEndAndTypesThere(marker, typed, old);
+    showsTheEndAndTypesThere();
 }
 
 // The Find dialog finds the needle at character 2,000,000 from the start of the line: the view

@@ -172,8 +172,7 @@ void Selection::update(int line, LineAttributes& attributes, int first, int last
         --it;
     // A piece of a long line that another follows has no line-break cell, and what starts at its
     // end shows at the next piece's start.
-    const Document& document = m_controller.getDocument();
-    const bool lineEnds = last >= document.getLineStart(line) + document.getLineLength(line);
+    const bool lineEnds = SelectionBehavior::endsLine(m_controller.getDocument(), line, last);
     for (; it != m_ranges.end() && (it->first < last || (lineEnds && it->first == last)); ++it) {
         const int32_t low = it->second.lower();
         const int32_t high = it->second.upper();

@@ -17,8 +17,7 @@ int32_t SelectionBehavior::columnsBefore(int32_t line, int32_t lineStart) const 
     return std::max(lineStart - m_controller.getDocument().getLineStart(line), 0);
 }
 
-bool SelectionBehavior::endsLine(int32_t line, int32_t lineEnd) const {
-    const Document& document = m_controller.getDocument();
+bool SelectionBehavior::endsLine(const Document& document, int32_t line, int32_t lineEnd) {
     return lineEnd >= document.getLineStart(line) + document.getLineLength(line);
 }
 
@@ -35,7 +34,7 @@ void SelectionBehaviorNormal::highlight(int32_t line, int32_t lineStart, int32_t
     // The cell after the last character stands for the line break of a line selected to its end.
     const int32_t first = line == low.line ? std::max(std::min(low.lineOffset - before, length), 0) : 0;
     const int32_t end = line == high.line ? std::max(std::min(high.lineOffset - before, length), 0)
-                                          : length + (endsLine(line, lineEnd) ? 1 : 0);
+                                          : length + (endsLine(m_controller.getDocument(), line, lineEnd) ? 1 : 0);
     if (first != end)
         TextHighlighter::markAttributeRange(marks, first, end, bit);
 }

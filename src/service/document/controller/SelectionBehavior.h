@@ -12,6 +12,7 @@
 
 namespace tessel {
 
+class Document;
 class DocumentController;
 struct LineAttributes;
 
@@ -51,7 +52,7 @@ public:
     // The columns of the line before lineStart: a piece of a long line is marked on its own.
     int32_t columnsBefore(int32_t line, int32_t lineStart) const;
     // Whether lineEnd is the line's end: a piece that another follows has no line-break cell.
-    bool endsLine(int32_t line, int32_t lineEnd) const;
+    static bool endsLine(const Document& document, int32_t line, int32_t lineEnd);
     bool isEmptyRange() const { return m_range.anchor == m_range.caret; }
     // The smaller and the larger of the two positions.
     const TextPosition& lowest() const { return m_range.caret < m_range.anchor ? m_range.caret : m_range.anchor; }

@@ -158,7 +158,7 @@ void SelectionBehaviorRectangle::highlight(int32_t line, int32_t lineStart, int3
     int32_t left = row->left - before;
     int32_t right = row->right - before;
     // A piece that another follows marks its own columns only; the last takes virtual ones too.
-    if (!endsLine(line, lineEnd)) {
+    if (!endsLine(m_controller.getDocument(), line, lineEnd)) {
         if (left >= length)
             return;
         right = std::min(right, length);
