@@ -2,9 +2,9 @@
 #include "../ManagerTestSupport.h"
 
 #include "service/base/BgScheduler.h"
-#include "service/document/io/DocumentIOWait.h"
 #include "service/parser/base/ScopePath.h"
 #include "support/LogCapture.h"
+#include "support/WaitThen.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@ using namespace tessel;
 using tessel_test::ControllerTest;
 using tessel_test::FakeEditor;
 using tessel_test::NoticeRecorder;
+using tessel_test::WaitThen;
 
 namespace {
 
@@ -26,24 +27,6 @@ std::vector<std::wstring> linesOf(const std::vector<LineRange>& blocks) {
 
 // A document of a file, through the DocumentManager.
 class ControllerReloadTest : public tessel_test::ManagerTest {};
-
-// Waits for the loader without a message, then runs its step once, as the application's wait
-// would with what it handles before the waiting caller goes on.
-class WaitThen : public DocumentIOWait {
-public:
-    explicit WaitThen(std::function<void()> step) : m_step(std::move(step)) {}
-    void waitFor(uint32_t, const wchar_t*, HANDLE ready, const std::function<bool()>& finished) override {
-        while (!finished())
-            ::WaitForSingleObject(ready, INFINITE);
-        std::function<void()> step;
-        step.swap(m_step);
-        if (step)
-            step();
-    }
-
-private:
-    std::function<void()> m_step;
-};
 
 } // namespace
 
