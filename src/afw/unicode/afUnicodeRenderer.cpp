@@ -157,7 +157,7 @@ void afUnicodeRenderer::drawSubline(afCanvas& canvas, const afUnicodeData& data,
     // would read "0C00").
     eachShownRun(data, first, last, origin, band.visibleLeft, band.clipRight, [&](const afUnicodeItem& run, int x) {
         if (run.kind == afUnicodeItem::CONTROL)
-            drawControlFill(canvas, run, x, band.top);
+            drawControlBox(canvas, run, x, band.top);
     });
     eachShownRun(data, first, last, origin, band.visibleLeft, band.clipRight, [&](const afUnicodeItem& run, int x) {
         if (run.kind == afUnicodeItem::TEXT)
@@ -369,7 +369,7 @@ void afUnicodeRenderer::drawTab(afCanvas& canvas, int left, int right, int top) 
     ::DeleteObject(pen);
 }
 
-void afUnicodeRenderer::drawControlFill(afCanvas& canvas, const afUnicodeItem& run, int x, int y) {
+void afUnicodeRenderer::drawControlBox(afCanvas& canvas, const afUnicodeItem& run, int x, int y) {
     const int bottom = y + m_engine.getLineHeight();
     const COLORREF fill = paint(AF_PAINT_FOREGROUND);
     canvas.fillRect({x, y, x + run.width, bottom}, fill);
