@@ -6,7 +6,7 @@
 #include "pel/files/file_io/WatchNotification.h"
 #include "support/LogCapture.h"
 #include "support/MemoryFileDevice.h"
-#include "FailingAllocations.h"
+#include "support/WatchedHeap.h"
 #include "ManagerTestSupport.h"
 #include "pel/base/Exception.h"
 #include "pel/files/file_io/FileIO.h"

@@ -5,6 +5,7 @@
 #include "service/parser/base/ScopePath.h"
 #include "support/LogCapture.h"
 #include "support/WaitThen.h"
+#include "support/WatchedHeap.h"
 
 #include <gtest/gtest.h>
 
@@ -97,6 +98,21 @@ TEST_F(ControllerTest, TextWithCarriageReturnsGoesInAsLineFeedsCountedAsSuch) {
     EXPECT_EQ(L"ab", text());
     ASSERT_TRUE(controller->redo());
     EXPECT_EQ(L"ax\ny\nzb", text());
+}
+
+TEST_F(ControllerTest, TheIndentationOfALongLineIsReadFromItsStartAlone) {
+    const std::wstring body(4 << 20, L'x');
+    load(L"\t  " + body + L"\n" + std::wstring(1 << 20, L' ') + std::wstring(L"\n  \0x", 5));
+    controller->setIndentation(4, false);
+    tessel_test::LargestAllocation largest;
+    EXPECT_EQ(6, controller->getLineIndentation(0, false));
+    EXPECT_EQ(6, controller->getIndentationBefore(TextPosition(0, 4 << 20), false));
+    EXPECT_EQ(-1, controller->getIndentationBefore(TextPosition(0, 2), false)) << "blanks only before it";
+    EXPECT_EQ(5, controller->getIndentationBefore(TextPosition(0, 2), true));
+    EXPECT_EQ(-1, controller->getLineIndentation(1, false)) << "a line of blanks";
+    EXPECT_EQ(1 << 20, controller->getLineIndentation(1, true));
+    EXPECT_EQ(-1, controller->getLineIndentation(2, false)) << "a NUL ends the search for text";
+    EXPECT_LT(largest.bytes(), 4096u) << "no line was copied";
 }
 
 TEST_F(ControllerTest, IndentationOfLinesFollowsTheDocumentsSetting) {
