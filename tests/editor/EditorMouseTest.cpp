@@ -3,7 +3,7 @@
 
 #include "EditorKeyTestSupport.h"
 
-#include "afw/view/afInput.h"
+#include "afw/support/QuickPresses.h"
 
 #include <gtest/gtest.h>
 
@@ -11,18 +11,6 @@ using namespace tessel_test;
 using tessel::TextPosition;
 
 namespace {
-
-// While it lives, the clock of the click count stands still.
-class QuickPresses {
-public:
-    QuickPresses() : m_previous(afSetTickSource([] { return clock_t(100000); })) {}
-    ~QuickPresses() { afSetTickSource(m_previous); }
-    QuickPresses(const QuickPresses&) = delete;
-    QuickPresses& operator=(const QuickPresses&) = delete;
-
-private:
-    afTickSource m_previous;
-};
 
 class EditorMouseTest : public EditorKeyTest {
 protected:
