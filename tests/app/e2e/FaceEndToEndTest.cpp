@@ -88,6 +88,45 @@ TEST_F(FaceEndToEnd, WordWrapAtTheMarginOfThePreferencesBreaksALongLineEveryFort
     }
 }
 
+// Every line's number can be read in the gutter, not only the caret line's and every tenth:
+// each row of the number column holds ink that stands out from its background.
+TEST_F(FaceEndToEnd, TheGutterShowsTheNumberOfEveryLine) {
+    std::string text;
+    for (int line = 1; line <= 12; ++line)
+        text += "line\r\n";
+    copy.folder.write(L"numbers.txt", text);
+    TesselRun tessel(copy, L"numbers.txt");
+    ASSERT_TRUE(tessel.hasTitle(L"numbers.txt - Tessel"));
+    const HWND editor = tessel.editor();
+    ASSERT_NE(nullptr, editor);
+    // The rows of text give the row pitch and where the text starts: the number column lies
+    // left of it.
+    Capture capture;
+    std::vector<Band> bands;
+    ASSERT_TRUE(pollFor([&] { return (bands = inkBands(capture = Capture::of(editor), TEXT_INK)).size() == 12; },
+                        WAIT_MS, 20))
+        << bands.size() << " rows of text; the capture is in " << keepCapture(capture, "gutter");
+    const int pitch = bands[1].top - bands[0].top, textLeft = bands[0].left;
+    ASSERT_GT(pitch, 0);
+    const auto inkOfRow = [&](int index) {
+        const RECT numbers = {0, index * pitch, textLeft - 3, (index + 1) * pitch};
+        const uint32_t ground = capture.commonest(numbers);
+        return (numbers.right - numbers.left) * pitch - capture.count(numbers, ground, 40);
+    };
+    // Rows 2 to 12: ordinary numbers, and 10 in the tenth line's colour.
+    int faint = 0;
+    const bool shown = pollFor(
+        [&] {
+            capture = Capture::of(editor);
+            faint = 0;
+            for (int index = 1; index < 12; ++index)
+                faint += inkOfRow(index) < 5;
+            return faint == 0;
+        },
+        WAIT_MS, 20);
+    EXPECT_TRUE(shown) << faint << " rows of numbers without ink; the capture is in " << keepCapture(capture, "gutter");
+}
+
 TEST_F(FaceEndToEnd, TheThemePickedInTheChooserColoursTheEditorAndIsKeptForTheNextStart) {
     // A bundle of the user's with a theme of black ground.
     const std::wstring bundle = L"user-1\\bundles\\Looks.30000001-0000-0000-0000-000000000001.tsBundle";
