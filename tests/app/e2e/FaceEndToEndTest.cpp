@@ -56,6 +56,16 @@ std::vector<std::pair<int, int>> runsAlong(const Capture& capture, int y, uint32
     return runs;
 }
 
+// Waits until the editor shows `count` rows of text; the capture and its rows.
+testing::AssertionResult showsRows(HWND editor, size_t count, Capture& o_capture, std::vector<Band>& o_bands,
+                                   const std::string& name) {
+    if (pollFor([&] { return (o_bands = inkBands(o_capture = Capture::of(editor), TEXT_INK)).size() == count; },
+                WAIT_MS, 20))
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << o_bands.size() << " rows of text; the capture is in "
+                                       << keepCapture(o_capture, name);
+}
+
 using FaceEndToEnd = TesselCopyTest;
 
 TEST_F(FaceEndToEnd, WordWrapAtTheMarginOfThePreferencesBreaksALongLineEveryFortyColumns) {
@@ -66,18 +76,10 @@ TEST_F(FaceEndToEnd, WordWrapAtTheMarginOfThePreferencesBreaksALongLineEveryFort
     copy.folder.write(L"long.txt", line);
     TesselRun tessel(copy, L"long.txt");
     ASSERT_TRUE(tessel.hasTitle(L"long.txt - Tessel"));
-    const HWND editor = tessel.editor();
-    ASSERT_NE(nullptr, editor);
     // 100 characters: 40, 40 and 20 on three rows.
     Capture capture;
     std::vector<Band> bands;
-    const bool wrapped = pollFor(
-        [&] {
-            bands = inkBands(capture = Capture::of(editor), TEXT_INK);
-            return bands.size() == 3;
-        },
-        WAIT_MS, 20);
-    ASSERT_TRUE(wrapped) << bands.size() << " rows of text; the capture is in " << keepCapture(capture, "wrap");
+    ASSERT_TRUE(showsRows(tessel.editor(), 3, capture, bands, "wrap"));
     const double w = characterWidth();
     for (const auto& row : {std::make_pair(0, 40), std::make_pair(1, 40), std::make_pair(2, 20)}) {
         const Band& band = bands[row.first];
@@ -98,14 +100,11 @@ TEST_F(FaceEndToEnd, TheGutterShowsTheNumberOfEveryLine) {
     TesselRun tessel(copy, L"numbers.txt");
     ASSERT_TRUE(tessel.hasTitle(L"numbers.txt - Tessel"));
     const HWND editor = tessel.editor();
-    ASSERT_NE(nullptr, editor);
     // The rows of text give the row pitch and where the text starts: the number column lies
     // left of it.
     Capture capture;
     std::vector<Band> bands;
-    ASSERT_TRUE(pollFor([&] { return (bands = inkBands(capture = Capture::of(editor), TEXT_INK)).size() == 12; },
-                        WAIT_MS, 20))
-        << bands.size() << " rows of text; the capture is in " << keepCapture(capture, "gutter");
+    ASSERT_TRUE(showsRows(editor, 12, capture, bands, "gutter"));
     const int pitch = bands[1].top - bands[0].top, textLeft = bands[0].left;
     ASSERT_GT(pitch, 0);
     const auto inkOfRow = [&](int index) {
