@@ -222,14 +222,53 @@ remove_host_fonts() {
     wineserver -w
 }
 
+# The system colours of a default Windows 10 installation ("Control Panel\Colors"), in place of
+# Wine's own scheme, so that Tessel under Wine looks as it does on Windows: Wine paints the active
+# border white like the button highlight, and the gutter draws its numbers in the one over the
+# other.
+WINDOWS_COLOURS=("ActiveBorder=180 180 180" "ActiveTitle=153 180 209" "AppWorkspace=171 171 171"
+                 "Background=0 0 0" "ButtonAlternateFace=0 0 0" "ButtonDkShadow=105 105 105"
+                 "ButtonFace=240 240 240" "ButtonHilight=255 255 255" "ButtonLight=227 227 227"
+                 "ButtonShadow=160 160 160" "ButtonText=0 0 0" "GradientActiveTitle=185 209 234"
+                 "GradientInactiveTitle=215 228 242" "GrayText=109 109 109" "Hilight=0 120 215"
+                 "HilightText=255 255 255" "HotTrackingColor=0 102 204" "InactiveBorder=244 247 252"
+                 "InactiveTitle=191 205 219" "InactiveTitleText=0 0 0" "InfoText=0 0 0"
+                 "InfoWindow=255 255 225" "Menu=240 240 240" "MenuBar=240 240 240"
+                 "MenuHilight=0 120 215" "MenuText=0 0 0" "Scrollbar=200 200 200" "TitleText=0 0 0"
+                 "Window=255 255 255" "WindowFrame=100 100 100" "WindowText=0 0 0")
+
+# The colour of the name in the prefix's "Control Panel\Colors" ("180 180 180"), as its registry
+# file holds it; empty when it holds none.
+prefix_colour() {
+    awk -v name="$1" '
+        /^\[/ { colours = index($0, "[Control Panel\\\\Colors]") == 1; next }
+        colours {
+            split($0, part, "\"")
+            if (tolower(part[2]) == tolower(name)) { print part[4]; exit }
+        }' "$WINEPREFIX/user.reg" 2>/dev/null
+}
+
+# Writes WINDOWS_COLOURS into the prefix, in one import.
+apply_windows_colours() {
+    local file pair
+    file=$(mktemp --suffix=.reg)
+    {
+        printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Colors]\r\n'
+        for pair in "${WINDOWS_COLOURS[@]}"; do printf '"%s"="%s"\r\n' "${pair%%=*}" "${pair#*=}"; done
+    } >"$file"
+    wine reg import "$(winepath -w "$file")" >/dev/null 2>&1
+    rm -f "$file"
+}
+
 # Settings of the prefix, applied once per set (the marker names the set, so a prefix made
 # before a change takes the new set). Windows are not handed to a window manager: Wine draws
 # their frames itself, as Windows does, and destroying a shown window does not wait two seconds
 # for a manager that Xvfb does not have. Text is drawn from the prefix's fonts without smoothing
 # on every machine, so rendered pixels can be compared.
 ensure_wine_settings() {
-    local marker="$WINEPREFIX/.tessel-settings-3"
-    [ -f "$marker" ] && grep -qF "$CJK_LINK" "$WINEPREFIX/system.reg" && return 0
+    local marker="$WINEPREFIX/.tessel-settings-4"
+    [ -f "$marker" ] && grep -qF "$CJK_LINK" "$WINEPREFIX/system.reg" &&
+        [ "$(prefix_colour ActiveBorder)" = "180 180 180" ] && return 0
     log_step "applying the Wine prefix settings"
     local pair
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
@@ -240,9 +279,11 @@ ensure_wine_settings() {
     done
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
         /v Tahoma /t REG_MULTI_SZ /d "$CJK_LINK" /f >/dev/null 2>&1
+    apply_windows_colours
     # Wine picks the display driver once per start of its server: one started here, without a
     # display, must be gone before the window tests start theirs.
     wineserver -w
+    rm -f "$WINEPREFIX"/.tessel-settings-*
     touch "$marker"
 }
 

@@ -208,9 +208,10 @@ bool Editor::onMouseUp(afMouseEvent& event) {
     // A press that lost the capture ends without touching the selection.
     const bool captured = hasCapture();
     if (captured && m_dragMode == DRAG_ON_SELECTION) {
-        // A press on the selection that did not become a drag places the caret.
+        // A press on the selection that did not become a drag places the caret, or selects by
+        // the unit of its click count (a triple click lands on the word the double click chose).
         DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
-        pressAt(point, 1, false, 0);
+        pressAt(point, event.getClickCount(), false, 0);
     } else if (captured && m_dragMode != DRAG_NONE) {
         dragTo(point);
     }

@@ -4,11 +4,10 @@
 // its template expands by its trigger once saved, and unsaved entries are asked about before
 // the window closes.
 
-#include "ShellFixture.h"
+#include "ShippedBundlesShell.h"
 
 #include "app/BundleEntryTextEditor.h"
 
-#include "bundles/BundleManager.h"
 #include "bundles/snippets/SnippetManager.h"
 #include "bundles/ui/BundleEditor.h"
 #include "bundles/ui/BundleEntryEditor.h"
@@ -26,9 +25,7 @@
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/Selection.h"
 #include "service/document/controller/SelectionRange.h"
-#include "service/parser/base/DocumentScope.h"
 #include "service/parser/base/DocumentStyler.h"
-#include "support/SourceTree.h"
 
 #include <algorithm>
 
@@ -42,33 +39,21 @@ const wchar_t* const C_CHANGES =
     L"user\\bundles\\.changes\\C.ca7c7879-290a-4d12-bb27-750ec80d09b2.tsBundle\\grammars\\"
     L"C.b5f92fac-c83d-4f9d-8dd4-2c2120833577.tsGrammar";
 
-class BundleEditorShellTest : public tessel_test::ShellFixture {
+class BundleEditorShellTest : public tessel_test::ShippedBundlesShell {
 protected:
     // Starts with the shipped bundles in the root layer and a C file open, once its text is
     // coloured.
     void startWithShippedBundles(const std::string& cText) {
         startWithShippedBundles(L"k.c", cText, 0, L"storage.type");
     }
-    // The same with a file of another name, coloured once `scope` holds at the offset.
+    // The same with a file of another name, coloured once `scope` holds at the offset; the
+    // bundle editor shown.
     void startWithShippedBundles(const std::wstring& name, const std::string& text, int32_t offset,
                                  const std::wstring& scope) {
-        ASSERT_TRUE(tessel_test::TempFolder::copyTree(tessel_test::sourceTreePath(TESSEL_DATA_DIR, "bundles"), base / L"root\\bundles"));
-        base.write(L"files\\" + name, text);
-        ASSERT_TRUE(start(L"\"" + file(name) + L"\""));
-        bundles = app->getBundleManager();
-        ASSERT_TRUE(tessel_test::pumpUntil([&] { return !bundles->isLoading(); })) << "the load never ended";
-        document = window->getActivePage()->controller;
-        ASSERT_TRUE(tessel_test::pumpUntil([&] { return scopeAt(offset).find(scope) != std::wstring::npos; }))
-            << narrow(name) << " was never coloured: " << narrow(scopeAt(offset));
+        ASSERT_NO_FATAL_FAILURE(ShippedBundlesShell::startWithShippedBundles(name, text, offset, scope));
         editor = bundles->getEditor();
         run(L"bundles.editor");
         ASSERT_TRUE(editor->isShown());
-    }
-    // The scopes of the C document at the offset.
-    std::wstring scopeAt(int32_t offset) {
-        DocumentController::Lock lock(*document, DocumentController::LOCK_READ);
-        const DocumentScope* scope = document->getDocument().getScopeAt(offset);
-        return scope ? scope->scopePath().toString() : std::wstring();
     }
     static DocumentController& textOf(BundleEntryEditor& entryEditor) {
         return *static_cast<BundleEntryTextEditor*>(entryEditor.getText())->getController();
@@ -104,9 +89,7 @@ protected:
         return text;
     }
 
-    BundleManager* bundles = nullptr;
     BundleEditor* editor = nullptr;
-    DocumentController* document = nullptr;
 };
 
 TEST_F(BundleEditorShellTest, ASavedGrammarColoursOpenDocumentsAndTheUserFolderKeepsOnlyTheChange) {

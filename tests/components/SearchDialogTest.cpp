@@ -185,4 +185,114 @@ TEST_F(SearchDialogTest, ARefusedPatternKeepsTheDialogOpenSayingWhy) {
     EXPECT_EQ(afWindow::RESULT_OK, dialog->showModal());
 }
 
+// A view for a failure message: its text and its rectangle.
+std::string describe(afView* view, const afRect& rect) {
+    std::wstring text;
+    if (const auto* label = dynamic_cast<afLabel*>(view))
+        text = label->getText();
+    else if (!view->isVirtual())
+        text = static_cast<afViewPlatform*>(view)->getText();
+    return "\"" + std::string(text.begin(), text.end()) + "\" (" + std::to_string(rect.left) + "," +
+           std::to_string(rect.top) + " - " + std::to_string(rect.right) + "," + std::to_string(rect.bottom) + ")";
+}
+
+// What the user sees of the dialog: its controls (their windows) and its windowless leaves
+// (labels), each visible one with its rectangle in the dialog's client coordinates.
+void collectLeaves(afWindow& dialog, afView* view, std::vector<std::pair<afView*, afRect>>& o_leaves) {
+    if (!view->isVisible())
+        return;
+    if (!view->isVirtual()) {
+        RECT shown;
+        ::GetWindowRect(static_cast<afViewPlatform*>(view)->getHandle(), &shown);
+        ::MapWindowPoints(nullptr, dialog.getHandle(), reinterpret_cast<POINT*>(&shown), 2);
+        o_leaves.emplace_back(view, afRect(shown));
+        return;
+    }
+    if (view->getChildCount() > 0) {
+        for (int i = 0; i < view->getChildCount(); ++i)
+            collectLeaves(dialog, view->getChildAt(i), o_leaves);
+        return;
+    }
+    afRect frame = view->getFrame();
+    if (frame.width() <= 0 || frame.height() <= 0)
+        return;
+    dialog.offsetDescendantRect(view->getParent(), frame);
+    o_leaves.emplace_back(view, frame);
+}
+
+// Checks the dialog's layout as shown: no control or label overlaps another (the message
+// included), each label is as tall as its text needs at its width, and all lie inside the client
+// area.
+void expectEveryViewWhole(SearchDialog& dialog) {
+    std::vector<std::pair<afView*, afRect>> leaves;
+    collectLeaves(dialog, dialog.getContentView(), leaves);
+    const afRect client = dialog.getClientRect();
+    EXPECT_TRUE(std::any_of(leaves.begin(), leaves.end(),
+                            [&](const auto& leaf) { return leaf.first == dialog.getTextLabel(); }))
+        << "the message is not laid out";
+    HDC dc = ::GetDC(dialog.getHandle());
+    for (size_t i = 0; i < leaves.size(); ++i) {
+        const afRect& a = leaves[i].second;
+        EXPECT_TRUE(a.left >= client.left && a.top >= client.top && a.right <= client.right &&
+                    a.bottom <= client.bottom)
+            << describe(leaves[i].first, a) << " leaves the client area";
+        if (auto* label = dynamic_cast<afLabel*>(leaves[i].first)) {
+            RECT needed = {0, 0, a.width(), 0};
+            HGDIOBJ previous = ::SelectObject(dc, label->getFont());
+            ::DrawTextW(dc, label->getText().c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+            ::SelectObject(dc, previous);
+            EXPECT_GE(a.height(), needed.bottom) << describe(label, a) << " is cut";
+        }
+        for (size_t j = i + 1; j < leaves.size(); ++j) {
+            const afRect& b = leaves[j].second;
+            const bool overlap = a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+            EXPECT_FALSE(overlap) << describe(leaves[i].first, a) << " overlaps " << describe(leaves[j].first, b);
+        }
+    }
+    ::ReleaseDC(dialog.getHandle(), dc);
+}
+
+// The dialog under the timer's check, and whether the check ran.
+SearchDialog* s_checked = nullptr;
+bool s_checkRan = false;
+
+// Once the dialog shows its message and its layout is done, checks it and closes it.
+void CALLBACK checkOnceShown(HWND, UINT, UINT_PTR timer, DWORD) {
+    SearchDialog& dialog = *s_checked;
+    if (dialog.getMessage().empty() || dialog.isValidationPosted())
+        return;
+    ::KillTimer(nullptr, timer);
+    expectEveryViewWhole(dialog);
+    s_checkRan = true;
+    dialog.close(afWindow::RESULT_CANCEL);
+}
+
+// A message shown takes room of its own, in the dialog as the user has it (shown modally, Enter
+// pressed in the field), in both dialogs and with a message long enough to wrap.
+TEST_F(SearchDialogTest, TheMessageTakesItsOwnRoomAndEveryLabelStaysWhole) {
+    for (const SearchDialog::Mode mode : {SearchDialog::FIND, SearchDialog::REPLACE}) {
+        for (const wchar_t* message : {L"The regular expression is not valid: mismatched parenthesis",
+                                       L"The regular expression is not valid: a message long enough to need more "
+                                       L"than one line of this dialog, however wide its fields are made"}) {
+            tessel::SearchParameters values;
+            values.findText = L"(ab";
+            values.regex = true;
+            open(mode, values);
+            SearchOutcome refused;
+            refused.message = message;
+            refused.refused = true;
+            runWith(refused);
+            s_checked = dialog.get();
+            s_checkRan = false;
+            // The timer's message comes only when no other waits, so after the layout's.
+            const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, &checkOnceShown);
+            ::PostMessageW(dialog->getFindEdit()->getHandle(), WM_KEYDOWN, VK_RETURN, 1);
+            EXPECT_EQ(afWindow::RESULT_CANCEL, dialog->showModal());
+            ::KillTimer(nullptr, timer);
+            EXPECT_TRUE(s_checkRan) << "the message was never shown";
+            dialog.reset();
+        }
+    }
+}
+
 } // namespace

@@ -3,6 +3,8 @@
 
 #include "EditorKeyTestSupport.h"
 
+#include "afw/support/QuickPresses.h"
+
 #include <gtest/gtest.h>
 
 using namespace tessel_test;
@@ -35,6 +37,8 @@ protected:
 };
 
 TEST_F(EditorMouseTest, PressesSelectByCharacterWordAndLine) {
+    // The clock stands still: presses in one place count on however slowly they come.
+    const QuickPresses quick;
     attach(L"foo bar baz\nsecond line\nthird");
     click(at(0, 5));
     EXPECT_EQ(TextPosition(0, 5), caret());
@@ -44,6 +48,13 @@ TEST_F(EditorMouseTest, PressesSelectByCharacterWordAndLine) {
     click(at(1, 2), MK_SHIFT);
     EXPECT_EQ(TextPosition(1, 2), caret()) << "Shift extends";
     EXPECT_EQ(TextPosition(0, 4), anchor());
+    // The third press lands on the word the second selected: its release selects the line.
+    click(at(1, 3));
+    mouse(WM_LBUTTONDBLCLK, at(1, 3), MK_LBUTTON);
+    mouse(WM_LBUTTONUP, at(1, 3));
+    EXPECT_EQ(L"second", selectedText());
+    click(at(1, 3));
+    EXPECT_EQ(L"second line", selectedText()) << "a triple click";
 }
 
 TEST_F(EditorMouseTest, AGutterDragSelectsWholeLines) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The set-up's Wine prefix, made as on a new machine: Wine must see the prefix's fonts from its
 # first start, a prefix an earlier set-up made without them is made anew (Tessel's user folder
-# kept), and a missing font stops the set-up with a message rather than a blank window later.
+# kept), a missing font stops the set-up with a message rather than a blank window later, and the
+# prefix has the system colours of Windows.
 # Each case makes a prefix of its own in a temporary folder (about 15 seconds each).
 set -euo pipefail
 source "$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts" && pwd)/setup.sh"
@@ -37,6 +38,36 @@ case_fonts_installed_by_the_packages_are_seen_at_the_first_start() {
     [ -e "$WINEPREFIX/drive_c/windows/Fonts/tahoma.ttf" ] || fail "the new prefix lacks Tahoma"
     [ "$(readlink "$WINEPREFIX/drive_c/windows/Fonts/tahoma.ttf")" = "$packaged/tahoma.ttf" ] ||
         fail "Tahoma is not the packaged one"
+}
+
+# The system colours of a default Windows installation, where the gutter's ordinary line
+# numbers (the button highlight over the active border) can be read; a prefix an earlier set-up
+# made, with Wine's white active border, takes them too.
+case_the_prefix_has_the_colours_of_windows_also_when_an_earlier_set_up_made_it() {
+    export WINEPREFIX=$scratch/fresh
+    local border highlight
+    border=$(prefix_colour ActiveBorder) highlight=$(prefix_colour ButtonHilight)
+    [ -n "$border" ] && [ "$border" != "$highlight" ] ||
+        fail "the active border ($border) is not told from the button highlight ($highlight)"
+    [ "$border" = "180 180 180" ] || fail "the active border is $border, not Windows' 180 180 180"
+    # As the earlier set-up left it: Wine's own scheme, and the marker of that set.
+    local old=$scratch/wine-colours.reg out
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Colors]\r\n"ActiveBorder"="255 255 255"\r\n' >"$old"
+    wine reg import "$(winepath -w "$old")" >/dev/null 2>&1
+    rm -f "$WINEPREFIX"/.tessel-settings-*
+    touch "$WINEPREFIX/.tessel-settings-3"
+    wineserver -w
+    [ "$(prefix_colour ActiveBorder)" = "255 255 255" ] || fail "the case could not give the prefix Wine's colours"
+    if ! out=$( (ensure_wine_settings) 2>&1); then
+        fail "the settings of an earlier set-up's prefix were not renewed: $out"
+        return
+    fi
+    border=$(prefix_colour ActiveBorder) highlight=$(prefix_colour ButtonHilight)
+    [ "$border" = "180 180 180" ] && [ "$border" != "$highlight" ] ||
+        fail "an earlier set-up's prefix keeps the active border $border beside the button highlight $highlight"
+    [ ! -e "$WINEPREFIX/.tessel-settings-3" ] || fail "the earlier set's marker stayed"
+    out=$( (ensure_wine_settings) 2>&1)
+    [ -z "$out" ] || fail "settings in place were applied again: $out"
 }
 
 case_a_prefix_made_without_fonts_is_made_anew_keeping_the_user_folder() {
@@ -91,6 +122,7 @@ case_a_link_leading_nowhere_is_a_problem_until_the_fonts_are_linked_again() {
 }
 
 for test_case in case_fonts_installed_by_the_packages_are_seen_at_the_first_start \
+    case_the_prefix_has_the_colours_of_windows_also_when_an_earlier_set_up_made_it \
     case_a_prefix_made_without_fonts_is_made_anew_keeping_the_user_folder \
     case_a_missing_font_stops_the_set_up_naming_it \
     case_a_link_leading_nowhere_is_a_problem_until_the_fonts_are_linked_again; do

@@ -223,9 +223,10 @@ bool afControlLister::onMouseDown(afMouseEvent& event) {
     // A press below the last row leaves the selection as it is.
     if (index >= 0)
         select(index, false);
-    if (message == WM_LBUTTONDBLCLK && index >= 0 && m_activate)
+    // A double click comes as the second of two counted presses, not as the system's message.
+    if (message == WM_LBUTTONDOWN && event.getClickCount() == 2 && index >= 0 && m_activate)
         m_activate(index);
-    else if ((message == WM_RBUTTONDOWN || message == WM_RBUTTONDBLCLK) && m_contextMenu)
+    else if (message == WM_RBUTTONDOWN && m_contextMenu)
         m_contextMenu(index, event);
     return true;
 }

@@ -228,6 +228,9 @@ protected:
     const std::vector<afView*>& children() const { return m_children; }
 
 private:
+    // Gives each window below this windowless view its frame again, through the windowless
+    // views between: their places in the host follow this view's.
+    void placeWindowsBelow();
     bool dispatchMouse(MouseListenerKind kind, afMouseEvent& event, bool (afView::*handler)(afMouseEvent&));
     bool dispatchKey(KeyListenerKind kind, afKeyEvent& event, bool (afView::*handler)(afKeyEvent&));
     afView* visibleSibling(int step) const;

@@ -52,6 +52,11 @@ void afView::layout() {
         m_flags &= ~FLAG_MEASURED;
     }
     m_flags &= ~FLAG_REPAINTING;
+    // The windows below a windowless view are placed in the host's coordinates: moved with it,
+    // even by a parent that measured nothing anew, they must be moved too, or they stay over
+    // the views that take their old place.
+    if (moved && isVirtual())
+        placeWindowsBelow();
     // The background always covers the view, in its own coordinates, after a move too; it
     // repaints its bounds itself (this view listens), so the move needs no second repaint.
     if (moved && m_background)
@@ -123,6 +128,15 @@ void afView::setLayoutParams(afLayoutParams* params) {
         return;
     m_layoutParams.reset(params);
     relayout(L"afView::setLayoutParams");
+}
+
+void afView::placeWindowsBelow() {
+    for (afView* child : m_children) {
+        if (child->isVirtual())
+            child->placeWindowsBelow();
+        else
+            child->setFrame(child->getFrame());
+    }
 }
 
 void afView::offsetDescendantRect(afView* descendant, afRect& io_rect) {

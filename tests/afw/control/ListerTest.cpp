@@ -4,6 +4,7 @@
 #include "afw/graphics/afStockResources.h"
 #include "afw/graphics/afWindowsUX.h"
 #include "afw/support/DibSurface.h"
+#include "afw/support/QuickPresses.h"
 #include "afw/support/TestViews.h"
 
 #include <gtest/gtest.h>
@@ -106,6 +107,29 @@ TEST_F(ListerTest, SelectionClampsAndTellsTheOwnerOfChangesOnly) {
     EXPECT_FALSE(key('A'));
     lister->setPassive(true);
     EXPECT_FALSE(key(VK_DOWN));
+}
+
+// A left double click on a row activates it (the view counts the presses: the second may come
+// as a press or as the system's double click); one press, or a press on another row, only
+// selects.
+TEST_F(ListerTest, ASecondQuickPressOnARowActivatesIt) {
+    const QuickPresses quick;
+    lister->setCount(3, true);
+    const auto press = [&](UINT message, int y) {
+        ::SendMessageW(lister->getHandle(), message, MK_LBUTTON, MAKELPARAM(5, y));
+        ::SendMessageW(lister->getHandle(), WM_LBUTTONUP, 0, MAKELPARAM(5, y));
+    };
+    press(WM_LBUTTONDOWN, 20);
+    EXPECT_EQ(1, lister->getSelected());
+    EXPECT_TRUE(owner.activated.empty()) << "one press";
+    press(WM_LBUTTONDOWN, 20);
+    EXPECT_EQ(std::vector<int32_t>({1}), owner.activated);
+    press(WM_LBUTTONDOWN, 2 * 16 + 4);
+    EXPECT_EQ(2, lister->getSelected());
+    press(WM_LBUTTONDBLCLK, 2 * 16 + 4);
+    EXPECT_EQ(std::vector<int32_t>({1, 2}), owner.activated);
+    press(WM_LBUTTONDOWN, 4);
+    EXPECT_EQ(std::vector<int32_t>({1, 2}), owner.activated) << "a press on another row";
 }
 
 TEST_F(ListerTest, ScrollCodesClampTheFirstRow) {

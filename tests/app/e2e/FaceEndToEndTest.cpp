@@ -56,6 +56,16 @@ std::vector<std::pair<int, int>> runsAlong(const Capture& capture, int y, uint32
     return runs;
 }
 
+// Waits until the editor shows `count` rows of text; the capture and its rows.
+testing::AssertionResult showsRows(HWND editor, size_t count, Capture& o_capture, std::vector<Band>& o_bands,
+                                   const std::string& name) {
+    if (pollFor([&] { return (o_bands = inkBands(o_capture = Capture::of(editor), TEXT_INK)).size() == count; },
+                WAIT_MS, 20))
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << o_bands.size() << " rows of text; the capture is in "
+                                       << keepCapture(o_capture, name);
+}
+
 using FaceEndToEnd = TesselCopyTest;
 
 TEST_F(FaceEndToEnd, WordWrapAtTheMarginOfThePreferencesBreaksALongLineEveryFortyColumns) {
@@ -66,18 +76,10 @@ TEST_F(FaceEndToEnd, WordWrapAtTheMarginOfThePreferencesBreaksALongLineEveryFort
     copy.folder.write(L"long.txt", line);
     TesselRun tessel(copy, L"long.txt");
     ASSERT_TRUE(tessel.hasTitle(L"long.txt - Tessel"));
-    const HWND editor = tessel.editor();
-    ASSERT_NE(nullptr, editor);
     // 100 characters: 40, 40 and 20 on three rows.
     Capture capture;
     std::vector<Band> bands;
-    const bool wrapped = pollFor(
-        [&] {
-            bands = inkBands(capture = Capture::of(editor), TEXT_INK);
-            return bands.size() == 3;
-        },
-        WAIT_MS, 20);
-    ASSERT_TRUE(wrapped) << bands.size() << " rows of text; the capture is in " << keepCapture(capture, "wrap");
+    ASSERT_TRUE(showsRows(tessel.editor(), 3, capture, bands, "wrap"));
     const double w = characterWidth();
     for (const auto& row : {std::make_pair(0, 40), std::make_pair(1, 40), std::make_pair(2, 20)}) {
         const Band& band = bands[row.first];
@@ -86,6 +88,42 @@ TEST_F(FaceEndToEnd, WordWrapAtTheMarginOfThePreferencesBreaksALongLineEveryFort
         EXPECT_LE(columns, row.second) << "row " << row.first << "; " << keepCapture(capture, "wrap");
         EXPECT_EQ(bands[0].left, band.left) << "each row starts at the text's left edge";
     }
+}
+
+// Every line's number can be read in the gutter, not only the caret line's and every tenth:
+// each row of the number column holds ink that stands out from its background.
+TEST_F(FaceEndToEnd, TheGutterShowsTheNumberOfEveryLine) {
+    std::string text;
+    for (int line = 1; line <= 12; ++line)
+        text += "line\r\n";
+    copy.folder.write(L"numbers.txt", text);
+    TesselRun tessel(copy, L"numbers.txt");
+    ASSERT_TRUE(tessel.hasTitle(L"numbers.txt - Tessel"));
+    const HWND editor = tessel.editor();
+    // The rows of text give the row pitch and where the text starts: the number column lies
+    // left of it.
+    Capture capture;
+    std::vector<Band> bands;
+    ASSERT_TRUE(showsRows(editor, 12, capture, bands, "gutter"));
+    const int pitch = bands[1].top - bands[0].top, textLeft = bands[0].left;
+    ASSERT_GT(pitch, 0);
+    const auto inkOfRow = [&](int index) {
+        const RECT numbers = {0, index * pitch, textLeft - 3, (index + 1) * pitch};
+        const uint32_t ground = capture.commonest(numbers);
+        return (numbers.right - numbers.left) * pitch - capture.count(numbers, ground, 40);
+    };
+    // Rows 2 to 12: ordinary numbers, and 10 in the tenth line's colour.
+    int faint = 0;
+    const bool shown = pollFor(
+        [&] {
+            capture = Capture::of(editor);
+            faint = 0;
+            for (int index = 1; index < 12; ++index)
+                faint += inkOfRow(index) < 5;
+            return faint == 0;
+        },
+        WAIT_MS, 20);
+    EXPECT_TRUE(shown) << faint << " rows of numbers without ink; the capture is in " << keepCapture(capture, "gutter");
 }
 
 TEST_F(FaceEndToEnd, TheThemePickedInTheChooserColoursTheEditorAndIsKeptForTheNextStart) {

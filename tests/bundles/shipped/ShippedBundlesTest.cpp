@@ -8,6 +8,7 @@
 #include "service/parser/DocumentTheme.h"
 #include "service/parser/ParserRule.h"
 #include "service/parser/ThemeStyler.h"
+#include "service/parser/base/ScopeSelector.h"
 #include "service/parser/base/ScopeSelectorMatcher.h"
 #include "service/parser/spans/SpanManager.h"
 #include "service/document/Document.h"
@@ -54,7 +55,7 @@ TEST_F(ShippedBundlesTest, LoadAsSixBundlesAndTheirItemsWithoutAnyErrorOrWarning
     EXPECT_EQ(7u, shipped(BUNDLE_TYPE_GRAMMAR).size());
     EXPECT_EQ(1u, shipped(BUNDLE_TYPE_THEME).size());
     EXPECT_EQ(8u, shipped(BUNDLE_TYPE_SNIPPET).size());
-    EXPECT_EQ(5u, shipped(BUNDLE_TYPE_PREFERENCES).size());
+    EXPECT_EQ(11u, shipped(BUNDLE_TYPE_PREFERENCES).size());
 
     // Every entry: ASCII, no byte escape for the reader to rewrite, no error of any severity,
     // also when validated again from its text.
@@ -86,10 +87,13 @@ TEST_F(ShippedBundlesTest, LoadAsSixBundlesAndTheirItemsWithoutAnyErrorOrWarning
     for (uint32_t n = 1; n <= rules()->size(); ++n)
         EXPECT_EQ(std::wstring::npos, rules()->rule(n)->scope.find(L'-')) << narrow(rules()->rule(n)->scope);
 
-    // Pairs by scope, block pairs marked with "+".
+    // Pairs by scope, block pairs marked with "+". Every scope reads as a selector (one that
+    // does not would match everywhere). The quotes pair in code and in strings of their own
+    // kind only.
     std::map<std::wstring, std::wstring> pairsByScope;
     for (BundleEntry* entry : shipped(BUNDLE_TYPE_PREFERENCES)) {
         auto& item = static_cast<ScopePreferencesBundleItem&>(*entry);
+        EXPECT_NO_THROW(ScopeSelector{item.getScope()}) << narrow(item.getScope());
         for (const PairedCharacter& pair : item.getPairs())
             pairsByScope[item.getScope()] += std::wstring{L' ', pair.open, pair.close} + (pair.block ? L"+" : L"");
         EXPECT_EQ(2 * item.getPairs().size(), preferences->getActions(item).size());
@@ -97,9 +101,15 @@ TEST_F(ShippedBundlesTest, LoadAsSixBundlesAndTheirItemsWithoutAnyErrorOrWarning
     std::wstring pairs;
     for (const auto& scope : pairsByScope)
         pairs += scope.first + L":" + scope.second + L"\n";
-    EXPECT_EQ(L"source.c, source.cpp: () [] {}+ \"\" ''\n"
-              L"source.jasmine: {}+ []+ \"\"\n"
-              L"source.js: () [] {}+ \"\" '' ``\n"
+    EXPECT_EQ(L"source.c - (comment | string.quoted.double), source.cpp - (comment | string.quoted.double): ''\n"
+              L"source.c - (comment | string.quoted.single), source.cpp - (comment | string.quoted.single): \"\"\n"
+              L"source.c, source.cpp: () [] {}+\n"
+              L"source.jasmine: {}+ []+\n"
+              L"source.jasmine - (comment | string.quoted.single): \"\"\n"
+              L"source.js: () [] {}+\n"
+              L"source.js - (comment | string.quoted): ``\n"
+              L"source.js - (comment | string.quoted.double | string.template): ''\n"
+              L"source.js - (comment | string.quoted.single | string.template): \"\"\n"
               L"source.json: {}+ []+ \"\"\n"
               L"text.markdown: () [] ``\n",
               pairs);

@@ -128,6 +128,10 @@ void UndoContext::releaseStaging() {
 void UndoContext::markSaved() {
     m_savedPos = getPos();
     m_changedWithoutLog = false;
+    // The next typed character starts a group of its own: joined to the run before the save,
+    // one undo would go past the saved text, and no walk could stop there again.
+    m_typedOffset = 0;
+    m_typedChar = 0;
 }
 
 bool UndoContext::isModified() const { return m_changedWithoutLog || getPos() != m_savedPos; }

@@ -163,6 +163,7 @@ TEST_F(ControllerTest, RandomEditsUndoAndRedoAgreeWithAModel) {
             controller->markUnmodified();
             saved = static_cast<int64_t>(done);
             formatDirty = false;
+            typedLast = false; // a save ends the run of typing
         } else {
             const uint32_t encoding = below(2) ? encoding_from_config_name(L"UTF-16-LE") : DEFAULT_ENCODING;
             formatDirty = formatDirty || encoding != controller->getFormat().encoding; // a change of value only
@@ -177,8 +178,7 @@ TEST_F(ControllerTest, RandomEditsUndoAndRedoAgreeWithAModel) {
             const int32_t typedAt = typedOne ? low : -1;
             if (typedOne && typedLast && done > 0 && steps[done - 1].typedAt >= 0 &&
                 steps[done - 1].typedAt + 1 == typedAt) {
-                if (saved == static_cast<int64_t>(done))
-                    saved = -1; // the saved state is inside the joined step now
+                ASSERT_NE(saved, static_cast<int64_t>(done)) << "step " << i << ": a run joined across a save";
                 steps[done - 1].after = next;
                 steps[done - 1].typedAt = typedAt;
             } else {
@@ -194,6 +194,44 @@ TEST_F(ControllerTest, RandomEditsUndoAndRedoAgreeWithAModel) {
         ASSERT_EQ(formatDirty || saved != static_cast<int64_t>(done), controller->isModified())
             << "step " << i << " choice " << choice;
     }
+}
+
+// A save ends the run of typing: the characters typed after it are a step of their own, so
+// one undo comes back to the saved text and redo reaches it again; without a save a typed run
+// still goes in one step.
+TEST_F(ControllerSaveTest, ASaveEndsTheTypedRunSoUndoAndRedoReachTheSavedText) {
+    folder.write(L"run.txt", "start");
+    Document* loaded = load(L"run.txt");
+    DocumentControllerManager owners(*manager);
+    DocumentController* controller = owners.createController(*loaded);
+    const auto typeEach = [&](const std::wstring& typed) {
+        for (wchar_t c : typed) {
+            Lock edit(*controller, DocumentController::LOCK_EDIT);
+            controller->insertString(std::wstring(1, c));
+        }
+    };
+    const auto shown = [&] {
+        std::wstring text;
+        controller->getText(&text);
+        return std::make_pair(text, controller->isModified());
+    };
+    typeEach(L"abc ");
+    ASSERT_EQ(0u, save(loaded, L"run.txt"));
+    typeEach(L"def ");
+    EXPECT_EQ(std::make_pair(std::wstring(L"abc def start"), true), shown());
+    controller->undo();
+    EXPECT_EQ(std::make_pair(std::wstring(L"abc start"), false), shown()) << "one undo reaches the saved text";
+    controller->undo();
+    EXPECT_EQ(std::make_pair(std::wstring(L"start"), true), shown());
+    controller->redo();
+    EXPECT_EQ(std::make_pair(std::wstring(L"abc start"), false), shown()) << "redo stops at the saved text";
+    controller->redo();
+    EXPECT_EQ(std::make_pair(std::wstring(L"abc def start"), true), shown());
+
+    typeEach(L"xyz");
+    EXPECT_EQ(std::make_pair(std::wstring(L"abc def xyzstart"), true), shown());
+    controller->undo();
+    EXPECT_EQ(std::make_pair(std::wstring(L"abc def start"), true), shown()) << "the run goes in one step";
 }
 
 TEST_F(ControllerSaveTest, ANewEncodingMarksTheDocumentModifiedUntilItIsSaved) {
