@@ -366,13 +366,14 @@ TEST_F(EditorLongLineTest, PagingThroughALineKeepsThePiecesBesideTheScreenWithin
     std::wstring text;
     for (int i = 0; text.size() < 40000; ++i)
         text += std::wstring(1, static_cast<wchar_t>(L'a' + i % 26)) + L'\t';
-    attach(text + L"\n");
     tessel::LineCache& cache = *editor->getLineCache();
     cache.setPieceLength(SMALL_PIECE * 4);
-    const size_t empty = cache.heldBytes();
+    attach(text + L"\n");
+    // Room for what the screen shows and twenty pieces more.
+    const size_t shown = cache.heldBytes();
     for (int32_t index = 1; index <= 10; ++index)
         cache.piece(0, index);
-    const size_t budget = empty + (cache.heldBytes() - empty) * 2;
+    const size_t budget = shown + (cache.heldBytes() - shown) * 2;
     cache.setByteBudget(budget);
     for (bool on : {false, true}) {
         wrapped(on);
