@@ -134,9 +134,10 @@ void LineCache::settleSeams(int32_t lineStart, const LongLine& info, int32_t del
     const int32_t length = info.length + delta;
     std::vector<int32_t>& seams = io_edited.seams;
     auto endOf = [&](size_t index) { return index + 1 < seams.size() ? seams[index + 1] : io_edited.end; };
-    // A piece edits left shorter than this joins a neighbour; one longer than that is cut.
+    // A piece edits left shorter than this joins a neighbour; one they made longer than a piece
+    // can be when its seam is found (a slot then holds about a megabyte at most) is cut.
     const int32_t shortest = std::max(m_pieceLength / 16, 1);
-    const int32_t longest = m_pieceLength + m_pieceLength / 2;
+    const int32_t longest = m_pieceLength + m_pieceLength / 8;
     for (size_t index = 0; index < seams.size();) {
         const int32_t at = seams[index];
         bool joins = false;

@@ -61,14 +61,13 @@ void LineCache::makeLongLine(LongLine& info, int32_t line, int32_t length, const
     const int32_t lineStart = document.getLineStart(line);
     info.length = length;
     // The seams before the edit stay: the text before each is the same. The next ones are
-    // looked for near whole multiples of the piece length, half a piece on at least.
+    // looked for a piece length apart from the last of them.
     info.starts.assign(1, 0);
     for (size_t index = 1; index < before.starts.size() && before.starts[index] < before.unchangedBefore &&
                            before.starts[index] < length;
          ++index)
         info.starts.push_back(before.starts[index]);
-    const int32_t resumed = info.starts.back() + m_pieceLength / 2;
-    for (int32_t nominal = (resumed / m_pieceLength + 1) * m_pieceLength; nominal < length; nominal += m_pieceLength) {
+    for (int32_t nominal = info.starts.back() + m_pieceLength; nominal < length; nominal += m_pieceLength) {
         const int32_t seam = seamNear(lineStart, nominal, info.starts.back() + 1);
         if (seam > info.starts.back() && seam < length)
             info.starts.push_back(seam);
