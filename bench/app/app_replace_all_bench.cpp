@@ -100,12 +100,12 @@ double replaceAll(const OtherProcess& process, HWND window, HWND editor, const s
     return (bench::seconds() - sent) * 1000;
 }
 
-// One start of Tessel on the file with the face given, the Replace All timed in it once the file
+// One start of Tessel on the file with the editor's face given, the Replace All timed in it once the file
 // shows (its text drawn: wrapped, the line highlighted as the caret's fills the window, so the
 // first paint is not told by a white background). The process is ended as it goes out of scope:
 // closing the modified document would ask whether to save it.
 double replaceAllRun(tessel_test::TesselCopy& copy, const std::wstring& file, const std::string& face) {
-    copy.freshUserFolder(true, L"", face);
+    copy.freshUserFolder(true, L"", "app.editor.face : { " + face + " } ");
     OtherProcess process(copy.program(), file, copy.folder.path);
     HWND window = nullptr, editor = nullptr;
     const bool shown = tessel_test::pollFor(

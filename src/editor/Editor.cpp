@@ -302,7 +302,7 @@ void Editor::onEdited(DocumentController& controller, const TextChange& change, 
     }
     // Within a line the cache drops only what the edit changed: a batch of edits in a long line
     // lays out again the pieces they reached, not the whole line each.
-    m_lineCache->noteLineEdit(line, offset, inserted ? 0 : change.length, inserted ? change.length : 0);
+    m_lineCache->noteLineEdit(line, offset, inserted ? 0 : change.length, inserted ? change.length : 0, change.text);
     recomputeView(true);
     invalidateLines(line, m_lineCache->isUnwrapped() ? line : -1, false, false);
 }

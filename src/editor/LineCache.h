@@ -117,10 +117,10 @@ public:
     // caret as it types).
     void noteEdit(int32_t line, int32_t offset);
     // Tells that `removed` units at the offset of the line gave way to `inserted` ones, within the
-    // line, and drops what that made stale: the line's layout and measure, or of a long line
-    // those of the pieces the edit reached. The others keep theirs; the seams after the edit move
-    // with the text.
-    void noteLineEdit(int32_t line, int32_t offset, int32_t removed, int32_t inserted);
+    // line (`text`: the units removed or inserted, or null), and drops what that made stale: the
+    // line's layout and measure, or of a long line those of the pieces the edit reached. The
+    // others keep theirs; the seams after the edit move with the text.
+    void noteLineEdit(int32_t line, int32_t offset, int32_t removed, int32_t inserted, const wchar_t* text);
     void dropAll();
     void dropLines(int32_t first, int32_t last);
     // Frees the layouts of lines 0..last, keeping the entry of last.
@@ -161,12 +161,14 @@ private:
         uint32_t styles = 0; // the styler's generation the layout was made under
     };
     // What a line longer than a piece knows of its pieces: where each starts, and the width and
-    // rows of those laid out (0: estimated from the length), for the length it had then.
+    // rows of those laid out (0: estimated from the length and the tabs it holds), for the
+    // length it had then.
     struct LongLine {
         int32_t length = 0;
         std::vector<int32_t> starts;
         std::vector<int32_t> widths;
         std::vector<int32_t> rows;
+        std::vector<int32_t> tabs;
         int32_t indentation = 0;
         int32_t firstNonBlank = 0;
         int32_t lastNonBlankEnd = 0;
@@ -177,8 +179,9 @@ private:
 
     // The slot of the piece; o_valid tells whether it already holds the piece's layout.
     int acquireSlot(int32_t line, int32_t piece, bool& o_valid);
-    // The piece's record, laid out when not cached.
-    afUnicodeData* build(int32_t line, int32_t index, LongLine* info);
+    // The piece's record, laid out when not cached or when its tabs would stand elsewhere at
+    // rowX, where it is drawn on its row.
+    afUnicodeData* build(int32_t line, int32_t index, LongLine* info, int32_t rowX);
     Piece makePiece(int32_t line, int32_t index, LongLine* info);
     // The piece a subline (byRows) or an x falls in.
     Piece pieceAlong(int32_t line, int32_t at, bool byRows);
@@ -196,9 +199,15 @@ private:
         std::vector<int32_t> seams;
         int32_t end = 0;
     };
-    // Moves the pieces of the line past an edit within it (noteLineEdit); false when what is
-    // known of them is not of the text before the edit.
-    bool editLongLine(int32_t line, LongLine& info, int32_t length, int32_t offset, int32_t removed, int32_t inserted);
+    // Moves the pieces of the line past an edit within it (noteLineEdit) whose text holds
+    // `textTabs` tabs (-1: not known); false when what is known of them is not of the text
+    // before the edit.
+    bool editLongLine(int32_t line, LongLine& info, int32_t length, int32_t offset, int32_t removed, int32_t inserted,
+                      int32_t textTabs);
+    // Puts the edited pieces in place of those they were, the line now `length` long, with the
+    // tabs they hold (-1: counted from the text); the pieces after them keep their layouts under
+    // their new indexes, and a measured line takes the difference.
+    void replacePieces(int32_t line, LongLine& info, const EditedPieces& edited, int32_t length, int32_t tabs);
     // Puts the edited pieces' seams right: none where a character joins the one before it (only
     // the new text and the text after it, from `changedFrom` to `changedTo`, can), a piece that
     // edits left nearly empty merged with a neighbour, one they made too long cut in two.
@@ -217,6 +226,8 @@ private:
     static constexpr int32_t EDGE = 4096;
     // Whether a piece must not start with the character: it would split what is drawn as one.
     static bool joinsThePrevious(wchar_t c);
+    // Counts the tabs of the pieces whose count is not known.
+    void countTabs(LongLine& info, int32_t lineStart);
     int32_t widthOf(const LongLine& info, size_t index) const;
     int32_t rowsOf(const LongLine& info, size_t index) const;
     void measureLongLine(int32_t line, const LongLine& info);

@@ -12,14 +12,16 @@
 
 namespace tessel {
 
-void LineCache::noteLineEdit(int32_t line, int32_t offset, int32_t removed, int32_t inserted) {
+void LineCache::noteLineEdit(int32_t line, int32_t offset, int32_t removed, int32_t inserted, const wchar_t* text) {
     if (!m_controller || line < 0 || line >= getLineCount())
         return;
     const auto found = m_long.find(line);
     if (found != m_long.end()) {
         DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
         const int32_t length = m_controller->getDocument().getLineLength(line);
-        if (editLongLine(line, found->second, length, offset, removed, inserted))
+        const int32_t units = std::max(removed, inserted);
+        const int32_t tabs = text ? static_cast<int32_t>(std::count(text, text + units, L'\t')) : -1;
+        if (editLongLine(line, found->second, length, offset, removed, inserted, tabs))
             return;
     }
     // A line laid out whole, or pieces not known for the text before the edit: laid out and
@@ -30,7 +32,7 @@ void LineCache::noteLineEdit(int32_t line, int32_t offset, int32_t removed, int3
 }
 
 bool LineCache::editLongLine(int32_t line, LongLine& info, int32_t length, int32_t offset, int32_t removed,
-                             int32_t inserted) {
+                             int32_t inserted, int32_t textTabs) {
     const int32_t editEnd = offset + removed;
     if (length <= m_pieceLength || info.unchangedBefore != INT32_MAX || info.length - removed + inserted != length ||
         offset < 0 || removed < 0 || inserted < 0 || editEnd > info.length)
@@ -39,11 +41,12 @@ bool LineCache::editLongLine(int32_t line, LongLine& info, int32_t length, int32
     const int32_t count = static_cast<int32_t>(starts.size());
     const int32_t delta = inserted - removed;
     // The pieces the edit reaches: from the one holding its offset (an insert at a seam starts the
-    // piece after it) to the one starting where a removal ends, whose start moves onto the offset
-    // after another character than before. Seams inside the removed text go.
+    // piece after it) to the last that starts within a character (two units) after the changed
+    // text, since a piece goes on from the character before it. Seams inside the removed text go.
     EditedPieces edited;
     edited.first = static_cast<int32_t>(std::upper_bound(starts.begin(), starts.end(), offset) - starts.begin()) - 1;
-    edited.last = static_cast<int32_t>(std::upper_bound(starts.begin(), starts.end(), editEnd) - starts.begin()) - 1;
+    edited.last =
+        static_cast<int32_t>(std::upper_bound(starts.begin(), starts.end(), editEnd + 2) - starts.begin()) - 1;
     edited.seams.assign(1, starts[static_cast<size_t>(edited.first)]);
     for (int32_t index = edited.first + 1; index <= edited.last; ++index) {
         const int32_t seam = starts[static_cast<size_t>(index)];
@@ -53,59 +56,14 @@ bool LineCache::editLongLine(int32_t line, LongLine& info, int32_t length, int32
     edited.end = edited.last + 1 < count ? starts[static_cast<size_t>(edited.last + 1)] + delta : length;
     const int32_t lineStart = m_controller->getDocument().getLineStart(line);
     settleSeams(lineStart, info, delta, offset, offset + inserted, edited);
-    // A measured line takes the estimates of the edited pieces in place of what they measured.
-    const bool unwrapped = isUnwrapped();
-    int64_t extent = 0;
-    for (int32_t index = edited.first; index <= edited.last; ++index)
-        extent -= unwrapped ? widthOf(info, static_cast<size_t>(index)) : rowsOf(info, static_cast<size_t>(index));
-
-    // The pieces before the edit stay as they are; those after it keep their layouts and
-    // measures under their new indexes.
-    const size_t first = static_cast<size_t>(edited.first);
-    const size_t before = static_cast<size_t>(edited.last - edited.first + 1);
-    const size_t after = edited.seams.size();
-    auto splice = [&](std::vector<int32_t>& values) {
-        if (after > before)
-            values.insert(values.begin() + static_cast<std::ptrdiff_t>(first + before), after - before, 0);
-        else
-            values.erase(values.begin() + static_cast<std::ptrdiff_t>(first + after),
-                         values.begin() + static_cast<std::ptrdiff_t>(first + before));
-    };
-    splice(info.starts);
-    splice(info.widths);
-    splice(info.rows);
-    std::copy(edited.seams.begin(), edited.seams.end(), info.starts.begin() + static_cast<std::ptrdiff_t>(first));
-    std::fill_n(info.widths.begin() + static_cast<std::ptrdiff_t>(first), after, 0);
-    std::fill_n(info.rows.begin() + static_cast<std::ptrdiff_t>(first), after, 0);
-    for (size_t index = first + after; index < info.starts.size(); ++index)
-        info.starts[index] += delta;
-    const int32_t moved = static_cast<int32_t>(after) - static_cast<int32_t>(before);
-    for (int slot = 0; slot < SLOTS; ++slot) {
-        IndexEntry& entry = m_index[slot];
-        if (!entry.stamp || entry.line != line || entry.piece < edited.first)
-            continue;
-        if (entry.piece <= edited.last || entry.piece >= count)
-            freeSlot(slot);
-        else
-            entry.piece += moved;
+    // The edited pieces' tabs, from the edit's own while they stay one piece; else counted again.
+    bool counted = textTabs >= 0 && edited.seams.size() == 1;
+    int32_t tabs = removed > 0 ? -textTabs : textTabs;
+    for (int32_t index = edited.first; index <= edited.last && counted; ++index) {
+        counted = info.tabs[static_cast<size_t>(index)] >= 0;
+        tabs += info.tabs[static_cast<size_t>(index)];
     }
-    info.length = length;
-    Entry& entry = m_entries[line];
-    if (entry.sublines != 0) {
-        for (size_t index = first; index < first + after; ++index)
-            extent += unwrapped ? widthOf(info, index) : rowsOf(info, index);
-        auto clamped = [](int64_t value, int64_t low) {
-            return static_cast<int32_t>(std::min<int64_t>(std::max(value, low), INT32_MAX / 2));
-        };
-        if (unwrapped) {
-            entry.width = clamped(entry.width + extent, 0);
-        } else {
-            entry.sublines = clamped(entry.sublines + extent, 1);
-            for (size_t index = first; index < first + after; ++index)
-                entry.width = std::max(entry.width, std::min(widthOf(info, index), m_layout.getWrapWidth()));
-        }
-        noteWidth(entry.width);
-    }
+    replacePieces(line, info, edited, length, counted && tabs >= 0 ? tabs : -1);
 
     // The line's blanks at its ends, read again only where the edit may have changed them; every
     // piece is drawn with its indentation, each with the blanks that reach it.
@@ -125,6 +83,63 @@ bool LineCache::editLongLine(int32_t line, LongLine& info, int32_t length, int32
         }
     }
     return true;
+}
+
+void LineCache::replacePieces(int32_t line, LongLine& info, const EditedPieces& edited, int32_t length, int32_t tabs) {
+    const int32_t delta = length - info.length;
+    const int32_t count = static_cast<int32_t>(info.starts.size());
+    // A measured line takes the estimates of the edited pieces in place of what they measured.
+    const bool unwrapped = isUnwrapped();
+    int64_t extent = 0;
+    for (int32_t index = edited.first; index <= edited.last; ++index)
+        extent -= unwrapped ? widthOf(info, static_cast<size_t>(index)) : rowsOf(info, static_cast<size_t>(index));
+    // The pieces before the edit stay as they are; those after it keep their layouts and
+    // measures under their new indexes.
+    const size_t first = static_cast<size_t>(edited.first);
+    const size_t before = static_cast<size_t>(edited.last - edited.first + 1);
+    const size_t after = edited.seams.size();
+    for (std::vector<int32_t>* values : {&info.starts, &info.widths, &info.rows, &info.tabs}) {
+        const auto at = values->begin() + static_cast<std::ptrdiff_t>(first);
+        if (after > before)
+            values->insert(at + static_cast<std::ptrdiff_t>(before), after - before, 0);
+        else
+            values->erase(at + static_cast<std::ptrdiff_t>(after), at + static_cast<std::ptrdiff_t>(before));
+        std::fill_n(values->begin() + static_cast<std::ptrdiff_t>(first), after, values == &info.tabs ? -1 : 0);
+    }
+    std::copy(edited.seams.begin(), edited.seams.end(), info.starts.begin() + static_cast<std::ptrdiff_t>(first));
+    for (size_t index = first + after; index < info.starts.size(); ++index)
+        info.starts[index] += delta;
+    info.length = length;
+    if (tabs >= 0)
+        info.tabs[first] = tabs;
+    else
+        countTabs(info, m_controller->getDocument().getLineStart(line));
+    const int32_t moved = static_cast<int32_t>(after) - static_cast<int32_t>(before);
+    for (int slot = 0; slot < SLOTS; ++slot) {
+        IndexEntry& entry = m_index[slot];
+        if (!entry.stamp || entry.line != line || entry.piece < edited.first)
+            continue;
+        if (entry.piece <= edited.last || entry.piece >= count)
+            freeSlot(slot);
+        else
+            entry.piece += moved;
+    }
+    Entry& entry = m_entries[line];
+    if (entry.sublines == 0)
+        return;
+    for (size_t index = first; index < first + after; ++index)
+        extent += unwrapped ? widthOf(info, index) : rowsOf(info, index);
+    auto clamped = [](int64_t value, int64_t low) {
+        return static_cast<int32_t>(std::min<int64_t>(std::max(value, low), INT32_MAX / 2));
+    };
+    if (unwrapped) {
+        entry.width = clamped(entry.width + extent, 0);
+    } else {
+        entry.sublines = clamped(entry.sublines + extent, 1);
+        for (size_t index = first; index < first + after; ++index)
+            entry.width = std::max(entry.width, std::min(widthOf(info, index), m_layout.getWrapWidth()));
+    }
+    noteWidth(entry.width);
 }
 
 void LineCache::settleSeams(int32_t lineStart, const LongLine& info, int32_t delta, int32_t changedFrom,

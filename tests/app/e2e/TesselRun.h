@@ -215,7 +215,10 @@ protected:
 // The user's preferences: the test font, and the face of the editor as given (such as
 // "word_wrap : true"), for the first user folder of the copy.
 inline void writeFace(TesselCopy& copy, const std::string& face) {
-    copy.folder.write(L"user-1\\config\\preferences.tsConfig", TesselCopy::preferences(face));
+    copy.folder.write(L"user-1\\config\\preferences.tsConfig",
+                      std::string(TesselCopy::VERSION_ENTRY) +
+                          "app.editor.font : { names : [ 'DejaVu Sans Mono' ] size : 10 } app.editor.face : { " +
+                          face + " } }\r\n");
 }
 
 // The shipped theme's selection (#3399FF at 30 %) over white.
