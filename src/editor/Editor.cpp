@@ -87,8 +87,19 @@ void Editor::onCreate() {
     m_renderer.reset(new afUnicodeRenderer(*m_layout));
     m_lineCache.reset(new LineCache(*m_layout));
     m_lineCache->setWidthListener([this](int32_t columns) { setWidestColumns(columns); });
-    // The partly shown row below the last whole one counts.
-    m_lineCache->setShownLines([this] { return std::make_pair(m_top.line, m_bottom.line + 1); });
+    // The partly shown row below the last whole one counts, and unwrapped the cells each side of
+    // the text column that the paint draws too.
+    m_lineCache->setScreen([this] {
+        LineCache::Screen screen;
+        screen.first = m_top.line;
+        screen.top = m_top.subline;
+        screen.last = m_bottom.line;
+        screen.bottom = m_bottom.subline;
+        const int scrolled = m_scrollColumn * getCharWidth();
+        screen.left = scrolled - 2 * getLineHeight();
+        screen.right = scrolled + textColumnRight(m_clientWidth) - m_gutterWidth - m_textLeft + 2 * getLineHeight();
+        return screen;
+    });
     m_top = m_bottom = m_lineCache->begin();
     setScrollCallbacks(ScrollCallback::bind<Editor, &Editor::onVerticalScroll>(this),
                        ScrollCallback::bind<Editor, &Editor::onHorizontalScroll>(this));
@@ -231,12 +242,10 @@ void Editor::addListeners() {
         endUpdate();
     });
     c.inserted().add(this, [this](DocumentController& controller, const TextChange& change) {
-        noteEdit(controller, change);
-        onLinesInserted(change.firstLine, change.lineBreaks);
+        onEdited(controller, change, true);
     });
     c.removed().add(this, [this](DocumentController& controller, const TextChange& change) {
-        noteEdit(controller, change);
-        onLinesRemoved(change.firstLine, change.lineBreaks);
+        onEdited(controller, change, false);
     });
     c.facePresetChanged().add(this, [this](DocumentController&, const FacePreset&) { applyPreset(); });
     c.formatChanged().add(this, [this](DocumentController&, const DocumentController::Format&,
@@ -280,15 +289,25 @@ void Editor::onRangeChanged(const TextPosition& a, const TextPosition& b) {
     invalidateLines(std::min(a.line, b.line), std::max(a.line, b.line), false, false);
 }
 
-void Editor::noteEdit(DocumentController& controller, const TextChange& change) {
-    m_lineCache->noteEdit(change.firstLine, change.offset - controller.getDocument().getLineStart(change.firstLine));
+void Editor::onEdited(DocumentController& controller, const TextChange& change, bool inserted) {
+    const int32_t line = change.firstLine;
+    const int32_t offset = change.offset - controller.getDocument().getLineStart(line);
+    if (change.lineBreaks > 0) {
+        m_lineCache->noteEdit(line, offset);
+        if (inserted)
+            onLinesInserted(line, change.lineBreaks);
+        else
+            onLinesRemoved(line, change.lineBreaks);
+        return;
+    }
+    // Within a line the cache drops only what the edit changed: a batch of edits in a long line
+    // lays out again the pieces they reached, not the whole line each.
+    m_lineCache->noteLineEdit(line, offset, inserted ? 0 : change.length, inserted ? change.length : 0, change.text);
+    recomputeView(true);
+    invalidateLines(line, m_lineCache->isUnwrapped() ? line : -1, false, false);
 }
 
 void Editor::onLinesInserted(int32_t line, int32_t count) {
-    if (count < 1) {
-        invalidateLines(line, line, true, false);
-        return;
-    }
     m_lineCache->insertLines(line, count);
     if (line < m_top.line) {
         // The same text stays at the top.
@@ -299,13 +318,11 @@ void Editor::onLinesInserted(int32_t line, int32_t count) {
 }
 
 void Editor::onLinesRemoved(int32_t line, int32_t count) {
-    if (count > 0) {
-        m_lineCache->removeLines(line, count);
-        if (line < m_top.line) {
-            m_top.line = std::max(line, m_top.line - count);
-            m_top.subline = m_top.clampedSubline();
-            refreshBottom();
-        }
+    m_lineCache->removeLines(line, count);
+    if (line < m_top.line) {
+        m_top.line = std::max(line, m_top.line - count);
+        m_top.subline = m_top.clampedSubline();
+        refreshBottom();
     }
     invalidateLines(line, line, true, false);
 }

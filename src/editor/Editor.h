@@ -273,8 +273,10 @@ private:
     void recomputeWrap();
     void recomputeView(bool force);
     void flush();
-    // Tells the line cache where a line's text changed.
-    void noteEdit(DocumentController& controller, const TextChange& change);
+    // Tells the line cache where the text changed (an insert, or a removal), and lays out and
+    // paints again what that moved.
+    void onEdited(DocumentController& controller, const TextChange& change, bool inserted);
+    // Lines that an edit added or took away (count of them).
     void onLinesInserted(int32_t line, int32_t count);
     void onLinesRemoved(int32_t line, int32_t count);
     void onRangeChanged(const TextPosition& a, const TextPosition& b);

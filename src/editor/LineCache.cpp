@@ -171,31 +171,44 @@ afUnicodeData* LineCache::build(int32_t line, int32_t index, LongLine* info, int
     bool valid = false;
     const int slot = acquireSlot(line, index, valid);
     afUnicodeData& data = m_records[slot];
-    if (valid && m_index[slot].styles == stylesNow() && !m_layout.tabsMoveAt(data, rowX)) {
+    // A record laid out at another x whose tabs would stand elsewhere here is laid out again.
+    const bool cached =
+        valid && data.laidOut && m_index[slot].styles == stylesNow() && !m_layout.tabsMoveAt(data, rowX);
+    if (cached) {
         data.rowX = rowX;
-        return &data;
+    } else {
+        ++m_builds;
+        try {
+            {
+                DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
+                fill(data, line, index, info);
+                data.rowX = rowX;
+                m_index[slot].styles = stylesNow();
+            }
+            if (!m_layoutStep(data))
+                throw pel::IllegalStateException(L"Unicode processing failed.");
+        } catch (...) {
+            // A record that failed half way (no memory, say) must never be drawn or taken for
+            // laid out: the next request builds again.
+            freeSlot(slot);
+            throw;
+        }
+        keepWithinBudget(slot);
     }
-    ++m_builds;
-    {
-        DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
-        fill(data, line, index, info);
-        data.rowX = rowX;
-        m_index[slot].styles = stylesNow();
-    }
-    if (!m_layoutStep(data)) {
-        // A record that failed half way must never be drawn: the next request builds again.
-        freeSlot(slot);
-        throw pel::IllegalStateException(L"Unicode processing failed.");
-    }
-    keepWithinBudget(slot);
     if (info) {
-        info->widths[index] = std::max(data.widestWidth, 1);
-        info->rows[index] = std::max(data.sublineCount(), 1);
         // A line measured from estimates takes what this piece measures.
-        if (m_entries[line].sublines != 0)
-            measureLongLine(line, *info);
+        const int32_t width = std::max(data.widestWidth, 1);
+        const int32_t rows = std::max(data.sublineCount(), 1);
+        if (info->widths[index] != width || info->rows[index] != rows) {
+            info->widths[index] = width;
+            info->rows[index] = rows;
+            if (m_entries[line].sublines != 0)
+                measureLongLine(line, *info);
+        }
         return &data;
     }
+    if (cached)
+        return &data;
     // A line measured from an earlier layout of other length takes this one's rows and width.
     Entry& entry = m_entries[line];
     if (entry.sublines != 0) {
@@ -469,15 +482,51 @@ size_t LineCache::heldBytes() const {
 
 // ---- the byte budget
 
-std::pair<int32_t, int32_t> LineCache::shownLines() const {
-    return m_shownLines ? m_shownLines() : std::make_pair(0, -1);
+std::pair<int32_t, int32_t> LineCache::piecesOnScreen(int32_t line, const Screen& screen) const {
+    const std::pair<int32_t, int32_t> none(0, -1);
+    if (screen.last < screen.first || line < screen.first || line > screen.last + 1)
+        return none;
+    const auto found = m_long.find(line);
+    if (found == m_long.end())
+        return {0, 0};
+    // The rows of the line on screen (wrapped), or its x (unwrapped), and the pieces they meet
+    // where the paint places them.
+    const LongLine& info = found->second;
+    const bool unwrapped = isUnwrapped();
+    int64_t from = screen.left;
+    int64_t to = screen.right;
+    if (!unwrapped) {
+        from = line == screen.first ? screen.top : 0;
+        to = line == screen.last ? int64_t(screen.bottom) + 1 : line > screen.last ? 0 : INT64_MAX;
+    }
+    std::pair<int32_t, int32_t> pieces = none;
+    int64_t at = 0;
+    for (size_t index = 0; index < info.starts.size() && at <= to; ++index) {
+        const int64_t end = at + (unwrapped ? widthOf(info, index) : rowsOf(info, index));
+        if (end > from) {
+            if (pieces.second < pieces.first)
+                pieces.first = static_cast<int32_t>(index);
+            pieces.second = static_cast<int32_t>(index);
+        }
+        at = end;
+    }
+    return pieces;
 }
 
 void LineCache::keepWithinBudget(int keep) {
     size_t held = heldBytes();
-    if (held <= BYTE_BUDGET)
+    if (held <= m_byteBudget)
         return;
-    const std::pair<int32_t, int32_t> shown = shownLines();
+    const Screen screen = m_screen ? m_screen() : Screen();
+    // The pieces on screen, line by line: a long line shows a few of its pieces, and the others
+    // give their memory back as those of any line off screen do.
+    std::map<int32_t, std::pair<int32_t, int32_t>> shown;
+    auto onScreen = [&](const IndexEntry& entry) {
+        auto found = shown.find(entry.line);
+        if (found == shown.end())
+            found = shown.emplace(entry.line, piecesOnScreen(entry.line, screen)).first;
+        return entry.piece >= found->second.first && entry.piece <= found->second.second;
+    };
     // The record used just before this one stays too: its caller may still hold it while the
     // line it needed is laid out.
     int previous = -1;
@@ -485,7 +534,7 @@ void LineCache::keepWithinBudget(int keep) {
         if (slot != keep && m_index[slot].stamp && (previous < 0 || m_index[slot].stamp > m_index[previous].stamp))
             previous = slot;
     static const size_t emptyBytes = recordBytes(afUnicodeData());
-    while (held > BYTE_BUDGET) {
+    while (held > m_byteBudget) {
         // Buffers that free records kept for reuse go first, then the least recently used.
         int victim = -1;
         for (int slot = 0; slot < SLOTS && victim < 0; ++slot)
@@ -493,8 +542,7 @@ void LineCache::keepWithinBudget(int keep) {
                 victim = slot;
         for (int slot = 0; slot < SLOTS && (victim < 0 || m_index[victim].stamp); ++slot) {
             const IndexEntry& entry = m_index[slot];
-            if (!entry.stamp || slot == keep || slot == previous ||
-                (entry.line >= shown.first && entry.line <= shown.second))
+            if (!entry.stamp || slot == keep || slot == previous || onScreen(entry))
                 continue;
             if (victim < 0 || entry.stamp < m_index[victim].stamp)
                 victim = slot;

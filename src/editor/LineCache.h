@@ -8,9 +8,10 @@
 // A line longer than a piece is laid out piece by piece, only the pieces asked for: a minified
 // file's line of megabytes costs the memory of the few pieces on screen. Its pieces lie side by
 // side on its row (unwrapped) or one under the other (wrapped); where a piece has never been
-// laid out, its width and rows are estimated from its length. The records stay within a byte
-// budget as well: past it the least recently used give their memory back, never those of the
-// lines on screen.
+// laid out, its width and rows are estimated from its length. An edit in a line lays out again
+// only the piece it changed: the seams after it move with the text. The records stay within a
+// byte budget as well: past it the least recently used give their memory back, never those of
+// the pieces on screen (a long line's pieces beside the screen count as any others).
 
 #include "afw/unicode/afUnicodeData.h"
 #include "editor/SubLineIterator.h"
@@ -41,11 +42,22 @@ public:
         int32_t sublines = 0; // 0: not measured yet
         int32_t width = 0;    // pixels of the widest subline
     };
-    // Lays a filled record out; false when it could not.
+    // Lays a filled record out; false (or a throw) when it could not.
     using LayoutStep = std::function<bool(afUnicodeData&)>;
     using WidthListener = std::function<void(int32_t columns)>;
-    // The document lines on screen, first and last (last < first: none).
-    using ShownLines = std::function<std::pair<int32_t, int32_t>()>;
+    // What the screen shows, told without measuring anything: the rows from the subline `top` of
+    // the line `first` to the subline `bottom` of the line `last` and the row after them
+    // (wrapped), or the pixels `left` to `right` of the rows of the lines first..last+1 in a
+    // line's own x (unwrapped). last < first: nothing.
+    struct Screen {
+        int32_t first = 0;
+        int32_t top = 0;
+        int32_t last = -1;
+        int32_t bottom = 0;
+        int32_t left = 0;
+        int32_t right = 0;
+    };
+    using ScreenShown = std::function<Screen()>;
 
     explicit LineCache(afUnicode& layout);
     ~LineCache();
@@ -58,11 +70,13 @@ public:
     void setWidthListener(WidthListener listener) { m_widthListener = std::move(listener); }
     // The step that lays filled records out: afUnicode::process unless one is given.
     void setLayoutStep(LayoutStep step) { m_layoutStep = std::move(step); }
-    // Where the lines on screen are asked for; without it no line is on screen.
-    void setShownLines(ShownLines shown) { m_shownLines = std::move(shown); }
+    // Where what the screen shows is asked for; without it nothing is on screen.
+    void setScreen(ScreenShown shown) { m_screen = std::move(shown); }
     // Lines longer than this many characters are laid out in pieces of about as many (at
     // least 16); drops every layout. Tests make pieces small.
     void setPieceLength(int32_t characters);
+    // The bytes the records may hold; tests make it small.
+    void setByteBudget(size_t bytes) { m_byteBudget = bytes; }
 
     // One piece of a line's layout: the record holds the characters [start, end) of the line,
     // at offsets counted from start. A line no longer than a piece is its own single piece.
@@ -98,9 +112,15 @@ public:
     // The entry, measured on demand; line must lie in the document.
     const Entry& getLineEntry(int32_t line);
 
-    // Tells that the line's text changed from the offset on: a long line keeps what its pieces
-    // before it measured (so the view does not move under the caret as it types).
+    // Tells that the line's text changed from the offset on (an edit that adds or removes lines):
+    // a long line keeps what its pieces before it measured (so the view does not move under the
+    // caret as it types).
     void noteEdit(int32_t line, int32_t offset);
+    // Tells that `removed` units at the offset of the line gave way to `inserted` ones, within the
+    // line (`text`: the units removed or inserted, or null), and drops what that made stale: the
+    // line's layout and measure, or of a long line those of the pieces the edit reached. The
+    // others keep theirs; the seams after the edit move with the text.
+    void noteLineEdit(int32_t line, int32_t offset, int32_t removed, int32_t inserted, const wchar_t* text);
     void dropAll();
     void dropLines(int32_t first, int32_t last);
     // Frees the layouts of lines 0..last, keeping the entry of last.
@@ -125,9 +145,10 @@ public:
     bool isUnwrapped() const override;
     int32_t getDistance(const SubLineIterator& a, const SubLineIterator& b) override;
 
-    // For tests and benchmarks: layouts built, the line a slot holds (-1 when free), and the
-    // bytes the store and the entries hold.
+    // For tests and benchmarks: layouts built, seams of long lines looked for, the line a slot
+    // holds (-1 when free), and the bytes the store and the entries hold.
     uint64_t getBuildCount() const { return m_builds; }
+    uint64_t getSeamCount() const { return m_seams; }
     int32_t slotLine(int slot) const { return m_index[slot].stamp ? m_index[slot].line : -1; }
     size_t heldBytes() const;
     size_t entryBytes() const { return m_entries.capacity() * sizeof(Entry); }
@@ -167,12 +188,44 @@ private:
     // The line's pieces when it is longer than one, made anew when its length changed; null
     // for a line no longer than a piece.
     LongLine* longLine(int32_t line);
-    // Finds the pieces of the line's text anew, keeping what was measured of the pieces before
-    // the first edit that are still the same.
+    // Finds the pieces of the line's text anew from the first edit told by noteEdit on, keeping
+    // the seams before it and what was measured of the pieces that are still the same.
     void makeLongLine(LongLine& info, int32_t line, int32_t length, const LongLine& before);
+    // The pieces an edit within a long line lays out again: first..last of those before it, and
+    // where they start after it, up to `end`.
+    struct EditedPieces {
+        int32_t first = 0;
+        int32_t last = 0;
+        std::vector<int32_t> seams;
+        int32_t end = 0;
+    };
+    // Moves the pieces of the line past an edit within it (noteLineEdit) whose text holds
+    // `textTabs` tabs (-1: not known); false when what is known of them is not of the text
+    // before the edit.
+    bool editLongLine(int32_t line, LongLine& info, int32_t length, int32_t offset, int32_t removed, int32_t inserted,
+                      int32_t textTabs);
+    // Puts the edited pieces in place of those they were, the line now `length` long, with the
+    // tabs they hold (-1: counted from the text); the pieces after them keep their layouts under
+    // their new indexes, and a measured line takes the difference.
+    void replacePieces(int32_t line, LongLine& info, const EditedPieces& edited, int32_t length, int32_t tabs);
+    // Puts the edited pieces' seams right: none where a character joins the one before it (only
+    // the new text and the text after it, from `changedFrom` to `changedTo`, can), a piece that
+    // edits left nearly empty merged with a neighbour, one they made too long cut in two.
+    void settleSeams(int32_t lineStart, const LongLine& info, int32_t delta, int32_t changedFrom, int32_t changedTo,
+                     EditedPieces& io_edited);
+    // Forgets the layouts and measures of the pieces first..last of the line.
+    void forgetPieces(int32_t line, LongLine& info, size_t first, size_t last);
+    // Reads the line's indentation and first blank at its start (head) or its last non-blank at
+    // its end (tail) for its length; true when they changed.
+    bool readHead(LongLine& info, int32_t lineStart);
+    bool readTail(LongLine& info, int32_t lineStart);
     // Where a piece starts near `nominal`: after a blank when one is near, never inside a
     // surrogate pair or before a combining mark.
     int32_t seamNear(int32_t lineStart, int32_t nominal, int32_t low);
+    // Characters read at each end of a long line for its indentation and blanks.
+    static constexpr int32_t EDGE = 4096;
+    // Whether a piece must not start with the character: it would split what is drawn as one.
+    static bool joinsThePrevious(wchar_t c);
     // Counts the tabs of the pieces whose count is not known.
     void countTabs(LongLine& info, int32_t lineStart);
     int32_t widthOf(const LongLine& info, size_t index) const;
@@ -195,9 +248,11 @@ private:
     // Fills the record with the line's characters [start, end) (all of a short line: info null).
     void fill(afUnicodeData& data, int32_t line, int32_t piece, const LongLine* info);
     // Frees the least recently used records until the store is within its budget, keeping the
-    // record in `keep` (just built), the one used before it and those of the lines on screen.
+    // record in `keep` (just built), the one used before it and those of the pieces on screen.
     void keepWithinBudget(int keep);
-    std::pair<int32_t, int32_t> shownLines() const;
+    // The pieces of the line on screen, first and last (last < first: none), by what is known of
+    // them now.
+    std::pair<int32_t, int32_t> piecesOnScreen(int32_t line, const Screen& screen) const;
     void fillStyles(afUnicodeData& data, int32_t line, int32_t start);
     // The document's styler's generation: a layout made under another one shows styles its
     // style indexes no longer stand for.
@@ -207,7 +262,7 @@ private:
     DocumentController* m_controller = nullptr;
     afUnicode& m_layout;
     LayoutStep m_layoutStep;
-    ShownLines m_shownLines;
+    ScreenShown m_screen;
     uint32_t m_counter = 1;
     std::array<IndexEntry, SLOTS> m_index;
     std::vector<afUnicodeData> m_records;
@@ -216,7 +271,9 @@ private:
     ZeroedArray<Entry> m_entries; // an entry of zeros: not measured yet
     std::map<int32_t, LongLine> m_long;
     int32_t m_pieceLength = PIECE_LENGTH;
+    size_t m_byteBudget = BYTE_BUDGET;
     uint64_t m_builds = 0;
+    uint64_t m_seams = 0;
 };
 
 } // namespace tessel

@@ -11,14 +11,9 @@
 
 namespace tessel {
 
-namespace {
-
-// Characters a piece must not start with: it would split what is drawn as one.
-bool joinsThePrevious(wchar_t c) {
+bool LineCache::joinsThePrevious(wchar_t c) {
     return IS_LOW_SURROGATE(c) || (c >= 0x0300 && c <= 0x036F) || c == 0x200D || (c >= 0xFE00 && c <= 0xFE0F);
 }
-
-} // namespace
 
 LineCache::LongLine* LineCache::longLine(int32_t line) {
     if (!m_controller || line < 0 || line >= getLineCount())
@@ -65,8 +60,14 @@ void LineCache::makeLongLine(LongLine& info, int32_t line, int32_t length, const
     Document& document = m_controller->getDocument();
     const int32_t lineStart = document.getLineStart(line);
     info.length = length;
+    // The seams before the edit stay: the text before each is the same. The next ones are
+    // looked for a piece length apart from the last of them.
     info.starts.assign(1, 0);
-    for (int32_t nominal = m_pieceLength; nominal < length; nominal += m_pieceLength) {
+    for (size_t index = 1; index < before.starts.size() && before.starts[index] < before.unchangedBefore &&
+                           before.starts[index] < length;
+         ++index)
+        info.starts.push_back(before.starts[index]);
+    for (int32_t nominal = info.starts.back() + m_pieceLength; nominal < length; nominal += m_pieceLength) {
         const int32_t seam = seamNear(lineStart, nominal, info.starts.back() + 1);
         if (seam > info.starts.back() && seam < length)
             info.starts.push_back(seam);
@@ -87,16 +88,12 @@ void LineCache::makeLongLine(LongLine& info, int32_t line, int32_t length, const
     }
     countTabs(info, lineStart);
     // The line's own indentation and blanks, read from its ends.
-    const int32_t edge = std::min(length, 4096);
-    std::wstring text(static_cast<size_t>(edge), L'\0');
-    m_controller->copyText(lineStart, edge, &text[0]);
-    info.indentation = pel::indentationWidth(text.c_str(), edge, std::max(m_controller->getTabWidth(), 1), false);
-    info.firstNonBlank = pel::leadingWhitespaceLength(text.c_str(), edge);
-    m_controller->copyText(lineStart + length - edge, edge, &text[0]);
-    info.lastNonBlankEnd = length - edge + pel::trailingWhitespaceStart(text.c_str(), edge);
+    readHead(info, lineStart);
+    readTail(info, lineStart);
 }
 
 int32_t LineCache::seamNear(int32_t lineStart, int32_t nominal, int32_t low) {
+    ++m_seams;
     // A seam after a blank breaks no word: wrapped, the rows on either side read as wrapped
     // rows do.
     const int32_t reach = std::min(std::max(m_pieceLength / 8, 1), 512);
@@ -105,7 +102,7 @@ int32_t LineCache::seamNear(int32_t lineStart, int32_t nominal, int32_t low) {
     m_controller->copyText(lineStart + from, static_cast<int32_t>(window.size()), &window[0]);
     for (int32_t at = nominal; at > from; --at) {
         const wchar_t before = window[static_cast<size_t>(at - 1 - from)];
-        if (before == L' ' || before == L'\t')
+        if ((before == L' ' || before == L'\t') && !joinsThePrevious(window[static_cast<size_t>(at - from)]))
             return at;
     }
     int32_t at = nominal;
@@ -248,15 +245,16 @@ LineCache::Piece LineCache::pieceAlong(int32_t line, int32_t at, bool byRows) {
         return byRows ? rowsOf(*info, static_cast<size_t>(index)) : widthOf(*info, static_cast<size_t>(index));
     };
     // Laying a piece out may change its extent from the estimate: the walk then starts again
-    // with what it measured, and ends since every round lays one more piece out.
-    for (;;) {
+    // with what it measured. Every round lays one more piece out, and the walk takes a round
+    // for each piece at most, whatever a layout measures.
+    for (int32_t round = 0;; ++round) {
         int64_t before = 0;
         int32_t index = 0;
         while (index < count - 1 && at >= before + extent(index))
             before += extent(index++);
         const bool measured = measures[static_cast<size_t>(index)] > 0;
         const Piece found = makePiece(line, index, info);
-        if (measured || index == count - 1 || at < before + measures[static_cast<size_t>(index)])
+        if (measured || index == count - 1 || at < before + measures[static_cast<size_t>(index)] || round >= count)
             return found;
     }
 }

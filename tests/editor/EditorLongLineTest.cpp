@@ -1,6 +1,7 @@
 // A line longer than the layout's piece, on a real editor with pieces made small: every caret
 // move lands where it would on the line laid out whole, the caret is drawn where the text goes,
-// and the view follows it, wrapped or not.
+// and the view follows it, wrapped or not. Edits lay out again only the pieces they changed, a
+// layout that fails is made again, and paging through the line keeps to the byte budget.
 
 #include "EditorKeyTestSupport.h"
 #include "afw/unicode/afUnicode.h"
@@ -9,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <new>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -43,6 +46,44 @@ protected:
             seen.push_back(caret());
         }
         return seen;
+    }
+    // Whether every piece of line 0 holds the document's text as it is now, each after the one
+    // before it, none longer than an eighth more than a piece, none starting with a character
+    // that joins the one before it; the first that does not is named.
+    testing::AssertionResult piecesTrue() {
+        tessel::LineCache& cache = *editor->getLineCache();
+        const std::wstring line = lineText(0);
+        const int32_t count = cache.pieceCount(0);
+        int32_t at = 0;
+        for (int32_t index = 0; index < count; ++index) {
+            const tessel::LineCache::Piece piece = cache.piece(0, index);
+            const size_t start = static_cast<size_t>(piece.start);
+            const size_t length = static_cast<size_t>(piece.end - piece.start);
+            const bool placed = piece.start == at && (length > 0 || count == 1) && length <= SMALL_PIECE * 9 / 8;
+            if (!placed || !piece.data->laidOut || piece.data->text != line.substr(start, length))
+                return testing::AssertionFailure() << "piece " << index << " of " << count << " holds " << piece.start
+                                                   << ".." << piece.end << " after " << at << ", laid out "
+                                                   << piece.data->laidOut;
+            const wchar_t first = line[start];
+            if (index > 0 && (IS_LOW_SURROGATE(first) || (first >= 0x0300 && first <= 0x036F)))
+                return testing::AssertionFailure() << "piece " << index << " starts inside a character, at "
+                                                   << piece.start;
+            at = piece.end;
+        }
+        if (at != static_cast<int32_t>(line.size()))
+            return testing::AssertionFailure() << "the pieces end at " << at << " of " << line.size();
+        return testing::AssertionSuccess();
+    }
+    // Edits line 0 as one change: `removed` units at each offset give way to `text`, from the
+    // last offset to the first, as Replace All does.
+    void edit(const std::vector<int32_t>& offsets, int32_t removed, const std::wstring& text) {
+        tessel::DocumentController::Lock lock(*controller, tessel::DocumentController::LOCK_EDIT);
+        for (auto at = offsets.rbegin(); at != offsets.rend(); ++at) {
+            if (removed > 0)
+                controller->removeAt(removed, *at);
+            if (!text.empty())
+                controller->insertAt(static_cast<int32_t>(text.size()), *at, text.c_str());
+        }
     }
     // Whether the caret is drawn on screen, and a click there lands on it.
     testing::AssertionResult caretShownWhereItIs() {
@@ -202,6 +243,166 @@ TEST_F(EditorLongLineTest, EndOnAWrappedRowBeforeASeamEndsThatRow) {
     EXPECT_EQ(lastRow + 1, at.subline);
     press(VK_HOME);
     EXPECT_EQ(next.start, caret().lineOffset) << "Home goes to the start of the next piece's first row";
+}
+
+// What an edit lays out again, counted: an insert or a removal in a piece of a long line, and a
+// batch of them in one change as Replace All makes, look for no seam again and lay out again
+// only the pieces whose text changed; the pieces after them move with the text. (The line has no
+// tabs here: unwrapped, a piece with tabs is laid out again where an edit moves it.) A piece
+// edits made too long is cut, one they left nearly empty joins its neighbour.
+TEST_F(EditorLongLineTest, AnEditLaysOutAgainOnlyThePiecesItChanged) {
+    std::wstring text = longLine();
+    std::replace(text.begin(), text.end(), L'\t', L' ');
+    attach(text + L"\n");
+    tessel::LineCache& cache = *editor->getLineCache();
+    cache.setPieceLength(SMALL_PIECE);
+    for (bool on : {false, true}) {
+        wrapped(on);
+        const char* mode = on ? "wrapped" : "unwrapped";
+        ASSERT_TRUE(piecesTrue()) << mode;
+        const int32_t count = cache.pieceCount(0);
+        const tessel::LineCache::Piece middle = cache.piece(0, count / 2);
+        const int32_t next = cache.piece(0, count / 2 + 1).start;
+        cache.getLayout(1); // what the edit's notice measures besides
+        uint64_t seams = cache.getSeamCount();
+        uint64_t built = builds();
+        edit({middle.start + 5}, 0, L"Q");
+        const uint64_t edited = builds();
+        for (int32_t index = 0; index < count / 2; ++index)
+            cache.piece(0, index);
+        EXPECT_EQ(edited, builds()) << mode << ": the pieces before the edit are laid out still";
+        ASSERT_TRUE(piecesTrue()) << mode;
+        EXPECT_EQ(built + 1, builds()) << mode << ": the piece typed in is laid out again, and no other";
+        EXPECT_EQ(seams, cache.getSeamCount()) << mode << ": no seam is looked for again";
+        EXPECT_EQ(next + 1, cache.piece(0, count / 2 + 1).start) << mode;
+
+        // A removal, then a batch across three pieces.
+        built = builds();
+        edit({middle.start + 4}, 2, L"");
+        ASSERT_TRUE(piecesTrue()) << mode;
+        EXPECT_EQ(built + 1, builds()) << mode;
+        built = builds();
+        edit({cache.piece(0, 2).start + 3, middle.start + 3, cache.piece(0, count - 2).start + 3}, 1, L"XYZW");
+        ASSERT_TRUE(piecesTrue()) << mode;
+        EXPECT_EQ(built + 3, builds()) << mode;
+        EXPECT_EQ(seams, cache.getSeamCount()) << mode;
+
+        // Grown past an eighth more than a piece, a piece is cut; shrunk to nearly nothing, it
+        // joins the one before it.
+        edit({middle.start + 3}, 0, std::wstring(SMALL_PIECE, L'g'));
+        ASSERT_TRUE(piecesTrue()) << mode;
+        EXPECT_EQ(count + 1, cache.pieceCount(0)) << mode;
+        EXPECT_LT(seams, cache.getSeamCount()) << mode;
+        const tessel::LineCache::Piece shrunk = cache.piece(0, 3);
+        edit({shrunk.start + 1}, shrunk.end - shrunk.start - 2, L"");
+        ASSERT_TRUE(piecesTrue()) << mode;
+        EXPECT_EQ(count, cache.pieceCount(0)) << mode;
+        EXPECT_TRUE(caretShownWhereItIs()) << mode;
+    }
+}
+
+// Random inserts and removals in a long line, among them pairs above the basic plane, combining
+// marks, blanks and tabs, at seams and inside pieces, and now and then the line split in two and joined
+// again: every piece holds the line's text after each.
+TEST_F(EditorLongLineTest, EditsAtRandomKeepEveryPieceTrue) {
+    attach(longLine() + L"\n");
+    tessel::LineCache& cache = *editor->getLineCache();
+    cache.setPieceLength(SMALL_PIECE);
+    const std::wstring texts[] = {L"x", L" ", L"\xD83D\xDE01", L"e\x0301", L"\x0301", std::wstring(90, L'k'), L"a\tb"};
+    std::mt19937 random(84);
+    for (int step = 0; step < 400; ++step) {
+        if (step % 100 == 0)
+            wrapped(step % 200 == 0);
+        const int32_t length = static_cast<int32_t>(lineText(0).size());
+        // Half of the edits next to a seam.
+        const int32_t count = cache.pieceCount(0);
+        int32_t at = static_cast<int32_t>(random() % static_cast<unsigned>(length + 1));
+        if (random() % 2)
+            at = std::min(cache.piece(0, static_cast<int32_t>(random() % static_cast<unsigned>(count))).start +
+                              static_cast<int32_t>(random() % 3) - 1,
+                          length);
+        at = std::max(at, 0);
+        if (random() % 8 == 0) {
+            edit({at}, 0, L"\n");
+            edit({at}, 1, L"");
+        } else if (random() % 2) {
+            edit({at}, 0, texts[random() % 7]);
+        } else {
+            edit({at}, std::min(static_cast<int32_t>(random() % 24), length - at), L"");
+        }
+        ASSERT_TRUE(piecesTrue()) << "step " << step;
+        if (step % 50 == 0) {
+            place(0, 0);
+            ASSERT_TRUE(caretShownWhereItIs()) << "step " << step;
+        }
+    }
+}
+
+// A layout that throws (no memory for it) leaves no record taken for laid out: the next paint
+// lays the piece out again and ends.
+TEST_F(EditorLongLineTest, ALayoutThatRunsOutOfMemoryIsMadeAgainAndThePaintEnds) {
+    attach(longLine() + L"\n");
+    tessel::LineCache& cache = *editor->getLineCache();
+    afUnicode& layout = *editor->getLayout();
+    int failing = 0;
+    cache.setLayoutStep([&](afUnicodeData& data) {
+        if (failing > 0) {
+            --failing;
+            throw std::bad_alloc();
+        }
+        return layout.process(data);
+    });
+    for (bool on : {false, true}) {
+        wrapped(on);
+        const char* mode = on ? "wrapped" : "unwrapped";
+        cache.setPieceLength(SMALL_PIECE); // drops every layout
+        failing = 1;
+        paint();
+        ASSERT_EQ(0, failing) << mode << ": the paint laid nothing out";
+        ASSERT_TRUE(piecesTrue()) << mode;
+        cache.setPieceLength(SMALL_PIECE);
+        failing = 1;
+        paint();
+        paint();
+        EXPECT_TRUE(caretShownWhereItIs()) << mode;
+    }
+}
+
+// A long line of one-letter fields between tabs, runs of one character each (the costliest to
+// lay out), paged through: only the pieces on screen are kept beyond the byte budget, those
+// beside it give their memory back as those of any line off screen do.
+TEST_F(EditorLongLineTest, PagingThroughALineKeepsThePiecesBesideTheScreenWithinTheBudget) {
+    std::wstring text;
+    for (int i = 0; text.size() < 40000; ++i)
+        text += std::wstring(1, static_cast<wchar_t>(L'a' + i % 26)) + L'\t';
+    tessel::LineCache& cache = *editor->getLineCache();
+    cache.setPieceLength(SMALL_PIECE * 4);
+    attach(text + L"\n");
+    // Room for what the screen shows and twenty pieces more.
+    const size_t shown = cache.heldBytes();
+    for (int32_t index = 1; index <= 10; ++index)
+        cache.piece(0, index);
+    const size_t budget = shown + (cache.heldBytes() - shown) * 2;
+    cache.setByteBudget(budget);
+    for (bool on : {false, true}) {
+        wrapped(on);
+        const char* mode = on ? "wrapped" : "unwrapped";
+        place(0, 0);
+        paint();
+        if (on) {
+            for (int page = 0; page < 2000 && caret().line == 0; ++page)
+                press(VK_NEXT);
+            EXPECT_EQ(1, caret().line) << "Page Down went through the line";
+        } else {
+            const int32_t columns = clientWidth / charWidth;
+            for (int32_t column = 0; column < cache.getLineEntry(0).width / charWidth; column += 5 * columns)
+                editor->scrollTo(column, 0, 0, false);
+        }
+        EXPECT_LE(cache.heldBytes(), budget) << mode;
+        const uint64_t built = builds();
+        paint();
+        EXPECT_EQ(built, builds()) << mode << ": the pieces on screen kept their layouts";
+    }
 }
 
 // Minified code: words far longer than the reach of a seam's search for a blank, so that seams

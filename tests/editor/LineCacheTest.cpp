@@ -265,11 +265,18 @@ TEST_F(LineCacheTest, LongLinesPagedThroughStayWithinTheByteBudget) {
     cache.setLayoutStep(heavyFakeLayout);
     cache.attachController(controller);
     std::pair<int32_t, int32_t> shown(0, -1);
-    cache.setShownLines([&shown] { return shown; });
+    LineCache::Screen screen;
+    cache.setScreen([&] {
+        // The rows shown, the last counting as the row after the others, at the x paged to.
+        screen.first = shown.first;
+        screen.last = shown.second - 1;
+        return screen;
+    });
     // Screens of 3 and 50 rows, scrolled to the lines' starts and far into them: what shows is
     // laid out, a piece or two a line, and the rest of the lines costs nothing.
     for (int32_t rows : {3, 50}) {
         for (int32_t x : {0, 4000000, 7990000}) {
+            screen.left = screen.right = x;
             for (int32_t first = 0; first < lines; first += rows) {
                 shown = {first, std::min(first + rows, lines) - 1};
                 for (int32_t line = shown.first; line <= shown.second; ++line) {

@@ -286,6 +286,28 @@ TEST_P(LongLineEndToEnd, CtrlBackspaceDeletesAWholeWordThatAPieceSeamCrosses) {
     EXPECT_TRUE(sameText(old.substr(0, WORD_AT) + old.substr(WORD_AT + word.size()), savedText(tessel(), L"long.txt", old)));
 }
 
+// Replace All changes every "amet" of the line (77,777 matches, each a character longer): the
+// dialog closes once they are made, the end of the line shows where Ctrl+End and Left put the
+// caret, and what is typed there goes in after the marker. (Where the typed text shows is left to
+// the cases above: wrapped, a caret at the end of a full row scrolls the view a column or two
+// sideways, and the rows of this line fall otherwise than theirs.)
+TEST_P(LongLineEndToEnd, ReplaceAllAcrossTheLineKeepsItsEndShownWhereTheCaretGoes) {
+    openLongLine();
+    ASSERT_FALSE(HasFatalFailure());
+    HWND dialog = tessel().openDialog(editor(), 'H', L"Replace");
+    ASSERT_NE(nullptr, dialog) << "Ctrl+H showed no Replace dialog";
+    ASSERT_TRUE(typeValues(dialog, L"amet", L"AMETS"));
+    ASSERT_TRUE(pressChord({VK_RETURN}));
+    ASSERT_TRUE(closes(dialog)) << "the replacements were not made";
+    std::string line = m_old.substr(0, LENGTH);
+    for (size_t at = line.find("amet"); at != std::string::npos; at = line.find("amet", at + 5))
+        line.replace(at, 4, "AMETS");
+    ASSERT_TRUE(press({VK_CONTROL, VK_END}) && press({VK_LEFT}));
+    EXPECT_TRUE(shows(m_marker, MARKER.size(), "the marker"));
+    ASSERT_TRUE(type(TYPED));
+    EXPECT_TRUE(sameText(line + TYPED + "\n", savedText(tessel(), L"long.txt", m_old)));
+}
+
 INSTANTIATE_TEST_SUITE_P(LongLine, LongLineEndToEnd, testing::Values(false, true),
                          [](const testing::TestParamInfo<bool>& info) { return info.param ? "WrapOn" : "WrapOff"; });
 
