@@ -151,10 +151,10 @@ bool MainWindow::writeTo(Page& page, const std::wstring& path) {
         showMessage(this, message(L"Cannot save `{1}`: {2}", path, saveErrorText(error)));
         return false;
     }
+    // The save told the tab how the file stands: holding this text, so that an older change is no
+    // news any more (a question about it held back during the save is not asked), or changed by
+    // another program after the save's own write.
     page.controller->markUnmodified();
-    // The file holds this text now: a change another program made before is no news any more
-    // (a question about it held back during the save is not asked).
-    page.controller->onFileChanged(page.controller->getDocument(), DocumentFileChange{FILE_CHANGE_IN_SYNC});
     return true;
 }
 

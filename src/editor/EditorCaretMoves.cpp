@@ -21,16 +21,22 @@ int32_t lineLength(DocumentController& controller, int32_t line) {
 
 // The next or previous character or word stop of a line's layout; from when there is none. A
 // long line's pieces are searched in turn: the stop before a piece's first character lies in
-// the piece before it.
+// the piece before it, and a piece's end is a stop only when the next piece's first character
+// is one.
 bool stepInLine(Editor& editor, int32_t line, int32_t offset, bool forward, bool words, int32_t* o_offset) {
     LineCache& cache = *editor.getLineCache();
+    const afUnicode& layout = *editor.getLayout();
     LineCache::Piece piece = cache.pieceAt(line, offset, !forward);
     if (!piece.data)
         return false;
-    int32_t stop = editor.getLayout()->findStop(*piece.data, offset - piece.start, forward, words);
+    int32_t stop = layout.findStop(*piece.data, offset - piece.start, forward, words);
+    while (forward && !piece.last && stop >= afUnicode::lengthOf(*piece.data)) {
+        piece = cache.piece(line, piece.index + 1);
+        stop = layout.findStop(*piece.data, -1, true, words);
+    }
     while (!forward && stop < 0 && piece.index > 0) {
         piece = cache.piece(line, piece.index - 1);
-        stop = editor.getLayout()->findStop(*piece.data, piece.end - piece.start, false, words);
+        stop = layout.findStop(*piece.data, piece.end - piece.start, false, words);
     }
     *o_offset = stop < 0 ? stop : piece.start + stop;
     return true;

@@ -14,6 +14,7 @@
 #include "pel/text/Inflector.h"
 #include "pel/text/WideString.h"
 #include "service/document/Document.h"
+#include "service/document/Finder.h"
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/ISpanManager.h"
 #include "service/document/controller/Selection.h"
@@ -167,13 +168,16 @@ void EditorCmd::dropBlanksAfterCaret() {
     if (!selectionIsEmpty() || m_controller->getSelection().getRanges().size() > 1)
         return;
     const TextPosition caret = m_controller->getSelection().getCaret();
-    std::wstring line;
-    if (!m_controller->getLine(caret.line, &line) || caret.lineOffset < 0 ||
-        caret.lineOffset >= static_cast<int32_t>(line.size()))
+    const Document& document = m_controller->getDocument();
+    if (caret.line < 0 || caret.line >= document.getLineCount() || caret.lineOffset < 0 ||
+        caret.lineOffset >= document.getLineLength(caret.line))
         return;
-    const int32_t end = pel::trailingWhitespaceStart(line.c_str(), static_cast<int>(line.size()));
-    if (end <= caret.lineOffset)
-        m_controller->removeAt(static_cast<int32_t>(line.size()) - caret.lineOffset, m_controller->getCaretOffset());
+    // Read in place from the line's end back to the first unit that is not a blank: the caret's
+    // line may be many megabytes long.
+    const int32_t after = document.getLineLength(caret.line) - caret.lineOffset;
+    const DocumentIterator rest(&document, document.getLineStart(caret.line) + caret.lineOffset);
+    if (pel::trailingWhitespaceStartIn(rest, after) == 0)
+        m_controller->removeAt(after, m_controller->getCaretOffset());
 }
 
 bool EditorCmd::selectAll(afActionEvent&) {

@@ -40,16 +40,8 @@ int Editor::hitTest(POINT point) {
 
 void Editor::wordAround(const TextPosition& position, TextPosition* o_start, TextPosition* o_end) {
     *o_start = *o_end = position;
-    std::wstring line;
-    if (!m_controller->getLine(position.line, &line) || position.lineOffset > static_cast<int32_t>(line.size()))
-        return;
-    int32_t start = position.lineOffset, end = position.lineOffset;
-    while (start > 0 && isWordChar(line[start - 1]))
-        --start;
-    while (end < static_cast<int32_t>(line.size()) && isWordChar(line[end]))
-        ++end;
-    o_start->lineOffset = start;
-    o_end->lineOffset = end;
+    // Only the word's own units are read: its line may be many megabytes long.
+    m_controller->getRunAround(position, isWordChar, &o_start->lineOffset, &o_end->lineOffset);
 }
 
 void Editor::lineAround(int32_t line, TextPosition* o_start, TextPosition* o_end) {

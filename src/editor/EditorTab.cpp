@@ -10,6 +10,7 @@
 #include "afw/core/afApp.h"
 #include "afw/view/afViewEvents.h"
 #include "editor/EditorCmd.h"
+#include "service/document/Document.h"
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/ISpanManager.h"
 #include "service/document/controller/Selection.h"
@@ -81,13 +82,18 @@ bool Editor::onTab(bool backward) {
     return true;
 }
 
-// The units before the caret on its line (the caret's line offset of them).
-static std::wstring textBeforeCaret(DocumentController& controller) {
+// The last `most` units before the caret on its line (all of them when fewer): only what is
+// matched is read, as the line may be many megabytes long.
+static std::wstring textBeforeCaret(DocumentController& controller, size_t most) {
     const TextPosition caret = controller.getSelection().getCaret();
-    std::wstring line;
-    controller.getLine(caret.line, &line);
-    line.resize(std::min<size_t>(line.size(), static_cast<size_t>(std::max(caret.lineOffset, 0))));
-    return line;
+    const Document& document = controller.getDocument();
+    const bool exists = caret.line >= 0 && caret.line < document.getLineCount();
+    const int32_t before = exists ? std::min(document.getLineLength(caret.line), std::max(caret.lineOffset, 0)) : 0;
+    const int32_t count = static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(before), most));
+    std::wstring text;
+    if (exists)
+        controller.getTextRange(document.getLineStart(caret.line) + before - count, count, &text);
+    return text;
 }
 
 void Editor::expandTabTrigger() {
@@ -101,7 +107,7 @@ void Editor::expandTabTrigger() {
         registry ? dynamic_cast<afActionInvokerTab*>(afFindInvoker(registry, AF_ACTION_KIND_TAB_TRIGGER)) : nullptr;
     {
         DocumentController::Lock lock(*m_controller, DocumentController::LOCK_EDIT);
-        before = textBeforeCaret(*m_controller);
+        before = textBeforeCaret(*m_controller, afTabTriggerReach(invoker));
         if (invoker)
             afFindTabTriggers(invoker, candidates, contexts, before.c_str(), before.size());
         if (candidates.empty()) {
@@ -129,7 +135,7 @@ void Editor::expandTabTrigger() {
     }
     DocumentController::Lock lock(*m_controller, DocumentController::LOCK_EDIT);
     // The text may have changed while the chooser was open: the word must still be there.
-    const std::wstring now = textBeforeCaret(*m_controller);
+    const std::wstring now = textBeforeCaret(*m_controller, word.size());
     if (now.size() < word.size() || now.compare(now.size() - word.size(), word.size(), word) != 0)
         return;
     m_controller->splitEdit();

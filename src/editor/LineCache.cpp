@@ -167,16 +167,19 @@ afUnicodeData* LineCache::getLayout(int32_t line) {
     return piece(line, 0).data;
 }
 
-afUnicodeData* LineCache::build(int32_t line, int32_t index, LongLine* info) {
+afUnicodeData* LineCache::build(int32_t line, int32_t index, LongLine* info, int32_t rowX) {
     bool valid = false;
     const int slot = acquireSlot(line, index, valid);
     afUnicodeData& data = m_records[slot];
-    if (valid && m_index[slot].styles == stylesNow())
+    if (valid && m_index[slot].styles == stylesNow() && !m_layout.tabsMoveAt(data, rowX)) {
+        data.rowX = rowX;
         return &data;
+    }
     ++m_builds;
     {
         DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
         fill(data, line, index, info);
+        data.rowX = rowX;
         m_index[slot].styles = stylesNow();
     }
     if (!m_layoutStep(data)) {
@@ -221,12 +224,25 @@ void LineCache::fill(afUnicodeData& data, int32_t line, int32_t piece, const Lon
         m_controller->copyText(document.getLineStart(line) + start, length, &data.text[0]);
     data.lineLength = length;
     data.rowX = 0;
+    data.textBefore = start > 0;
+    data.textAfter = start + length < (info ? info->length : length);
+    data.characterBefore = 0;
     const wchar_t* text = data.text.c_str();
     if (info) {
-        // A piece is drawn as part of its line: the line's indentation and blanks, not its own.
+        // A piece is drawn as part of its line: the line's indentation and blanks, not its own,
+        // and its first word goes on from the characters before it.
         data.indentation = info->indentation;
         data.firstNonBlank = std::max(std::min(info->firstNonBlank - start, length), 0);
         data.lastNonBlankEnd = std::max(std::min(info->lastNonBlankEnd - start, length), 0);
+        if (start > 0) {
+            wchar_t before[2] = {};
+            const int32_t units = std::min(start, 2);
+            m_controller->copyText(document.getLineStart(line) + start - units, units, before);
+            const wchar_t last = before[units - 1];
+            data.characterBefore = units == 2 && pel::is_high_surrogate(before[0]) && pel::is_low_surrogate(last)
+                                       ? pel::surrogatesToCodePoint(before[0], last)
+                                       : last;
+        }
     } else {
         data.indentation = pel::indentationWidth(text, length, std::max(m_controller->getTabWidth(), 1), false);
         data.firstNonBlank = pel::leadingWhitespaceLength(text, length);
@@ -376,6 +392,7 @@ bool LineCache::slotIsCurrent(int slot) {
     const std::vector<uint32_t>& laid = cached.attributes.entries;
     // Highlighters mark the bits above the style in the cached record; they keep their own.
     bool same = m_scratch.text == cached.text && m_scratch.lineLength == cached.lineLength &&
+                m_scratch.characterBefore == cached.characterBefore &&
                 m_scratch.lineBackground == cached.lineBackground && now.size() == laid.size();
     for (size_t i = 0; same && i < now.size(); ++i)
         same = ((now[i] ^ laid[i]) & LineAttributes::STYLE_MASK) == 0;

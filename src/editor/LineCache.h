@@ -140,12 +140,14 @@ private:
         uint32_t styles = 0; // the styler's generation the layout was made under
     };
     // What a line longer than a piece knows of its pieces: where each starts, and the width and
-    // rows of those laid out (0: estimated from the length), for the length it had then.
+    // rows of those laid out (0: estimated from the length and the tabs it holds), for the
+    // length it had then.
     struct LongLine {
         int32_t length = 0;
         std::vector<int32_t> starts;
         std::vector<int32_t> widths;
         std::vector<int32_t> rows;
+        std::vector<int32_t> tabs;
         int32_t indentation = 0;
         int32_t firstNonBlank = 0;
         int32_t lastNonBlankEnd = 0;
@@ -156,8 +158,9 @@ private:
 
     // The slot of the piece; o_valid tells whether it already holds the piece's layout.
     int acquireSlot(int32_t line, int32_t piece, bool& o_valid);
-    // The piece's record, laid out when not cached.
-    afUnicodeData* build(int32_t line, int32_t index, LongLine* info);
+    // The piece's record, laid out when not cached or when its tabs would stand elsewhere at
+    // rowX, where it is drawn on its row.
+    afUnicodeData* build(int32_t line, int32_t index, LongLine* info, int32_t rowX);
     Piece makePiece(int32_t line, int32_t index, LongLine* info);
     // The piece a subline (byRows) or an x falls in.
     Piece pieceAlong(int32_t line, int32_t at, bool byRows);
@@ -170,6 +173,8 @@ private:
     // Where a piece starts near `nominal`: after a blank when one is near, never inside a
     // surrogate pair or before a combining mark.
     int32_t seamNear(int32_t lineStart, int32_t nominal, int32_t low);
+    // Counts the tabs of the pieces whose count is not known.
+    void countTabs(LongLine& info, int32_t lineStart);
     int32_t widthOf(const LongLine& info, size_t index) const;
     int32_t rowsOf(const LongLine& info, size_t index) const;
     void measureLongLine(int32_t line, const LongLine& info);

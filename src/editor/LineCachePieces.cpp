@@ -73,6 +73,7 @@ void LineCache::makeLongLine(LongLine& info, int32_t line, int32_t length, const
     }
     info.widths.assign(info.starts.size(), 0);
     info.rows.assign(info.starts.size(), 0);
+    info.tabs.assign(info.starts.size(), -1);
     info.wrapWidth = before.wrapWidth;
     info.unchangedBefore = INT32_MAX;
     // Pieces wholly before the edit, bounded as they were, measure what they measured.
@@ -82,7 +83,9 @@ void LineCache::makeLongLine(LongLine& info, int32_t line, int32_t length, const
             break;
         info.widths[index] = before.widths[index];
         info.rows[index] = before.rows[index];
+        info.tabs[index] = before.tabs[index];
     }
+    countTabs(info, lineStart);
     // The line's own indentation and blanks, read from its ends.
     const int32_t edge = std::min(length, 4096);
     std::wstring text(static_cast<size_t>(edge), L'\0');
@@ -111,10 +114,27 @@ int32_t LineCache::seamNear(int32_t lineStart, int32_t nominal, int32_t low) {
     return at;
 }
 
+void LineCache::countTabs(LongLine& info, int32_t lineStart) {
+    std::wstring text;
+    for (size_t index = 0; index < info.starts.size(); ++index) {
+        if (info.tabs[index] >= 0)
+            continue;
+        text.resize(static_cast<size_t>(info.end(index) - info.starts[index]));
+        if (!text.empty())
+            m_controller->copyText(lineStart + info.starts[index], static_cast<int32_t>(text.size()), &text[0]);
+        info.tabs[index] = static_cast<int32_t>(std::count(text.begin(), text.end(), L'\t'));
+    }
+}
+
 int32_t LineCache::widthOf(const LongLine& info, size_t index) const {
     if (info.widths[index] > 0)
         return info.widths[index];
-    return (info.end(index) - info.starts[index]) * std::max(m_layout.getAverageCharWidth(), 1);
+    // A tab counts as a whole tab stop: tabs mostly indent or line columns up, each reaching
+    // the next stop from about the one before.
+    const int64_t tabs = info.tabs[index];
+    const int64_t others = info.end(index) - info.starts[index] - tabs;
+    const int64_t width = others * std::max(m_layout.getAverageCharWidth(), 1) + tabs * m_layout.tabStopWidth();
+    return static_cast<int32_t>(std::min<int64_t>(width, INT32_MAX / 2));
 }
 
 int32_t LineCache::rowsOf(const LongLine& info, size_t index) const {
@@ -171,13 +191,12 @@ LineCache::Piece LineCache::makePiece(int32_t line, int32_t index, LongLine* inf
     if (!m_controller || line < 0 || line >= getLineCount())
         return piece;
     if (!info) {
-        piece.data = build(line, 0, nullptr);
+        piece.data = build(line, 0, nullptr, 0);
         piece.end = piece.data->lineLength;
         return piece;
     }
     const int32_t count = static_cast<int32_t>(info->starts.size());
     index = std::max(std::min(index, count - 1), 0);
-    piece.data = build(line, index, info);
     piece.index = index;
     piece.start = info->starts[static_cast<size_t>(index)];
     piece.end = info->end(static_cast<size_t>(index));
@@ -190,7 +209,9 @@ LineCache::Piece LineCache::makePiece(int32_t line, int32_t index, LongLine* inf
             piece.firstSubline += rowsOf(*info, static_cast<size_t>(before));
     }
     piece.x = static_cast<int32_t>(std::min<int64_t>(x, INT32_MAX / 2));
-    piece.data->rowX = unwrapped ? piece.x : 0;
+    // Unwrapped, its tabs reach the stops of the line's start as the paint places it; wrapped,
+    // it starts a row, and its tabs count from there.
+    piece.data = build(line, index, info, unwrapped ? piece.x : 0);
     return piece;
 }
 
@@ -249,12 +270,16 @@ void LineCache::settleAround(int32_t line, int32_t index, int32_t reach) {
         makePiece(line, at, info);
         return isUnwrapped() ? info->widths[static_cast<size_t>(at)] : info->rows[static_cast<size_t>(at)];
     };
-    int32_t covered = 0;
-    for (int32_t at = index - 1; at >= 0 && covered < reach; --at)
-        covered += extent(at);
+    int32_t covered = 0, low = index, high = index;
+    while (low > 0 && covered < reach)
+        covered += extent(--low);
     covered = 0;
-    for (int32_t at = index + 1; at < count && covered < reach; ++at)
-        covered += extent(at);
+    while (high < count - 1 && covered < reach)
+        covered += extent(++high);
+    // Each piece measured before the index moved those after it: their tabs follow now, not
+    // when the paint comes.
+    for (int32_t at = low + 1; at <= high; ++at)
+        makePiece(line, at, info);
 }
 
 } // namespace tessel

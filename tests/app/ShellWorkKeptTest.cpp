@@ -1,7 +1,7 @@
 // The shell's paths where a user's work could be lost: another program's change to an edited
-// file (and one more while it is asked about), the end of the Windows session (and while a
-// closing question is open), Save As onto a file another tab holds, and a second start's
-// hand-over while the window closes.
+// file (and one more while it is asked about, and one inside the wait of a save of the file),
+// the end of the Windows session (and while a closing question is open), Save As onto a file
+// another tab holds, and a second start's hand-over while the window closes.
 
 #include "ShellFixture.h"
 
@@ -9,8 +9,13 @@
 
 #include "pel/files/WatchedObject.h"
 #include "service/document/Document.h"
+#include "service/document/DocumentManager.h"
 #include "service/document/DocumentWatch.h"
 #include "service/document/controller/DocumentController.h"
+#include "service/document/controller/DocumentControllerManager.h"
+#include "support/WaitThen.h"
+
+#include <thread>
 
 using namespace tessel;
 
@@ -250,6 +255,34 @@ TEST_F(ShellWorkKeptTest, AFileWrittenAgainWhileItsChangeIsAskedAboutIsNeverTake
     EXPECT_TRUE(allTold());
     EXPECT_EQ(3u, questions.size());
     EXPECT_FALSE(controller.isModifiedOnDisk());
+}
+
+// Another program's write after a save's own write, inside the save's wait (as while a question
+// is open there), leaves the tab changed on disk rather than in sync: shown again, it asks.
+TEST_F(ShellWorkKeptTest, AWriteByAnotherProgramInsideTheWaitOfASaveIsAskedAboutWhenTheTabIsShown) {
+    base.write(L"files\\e.txt", "old");
+    ASSERT_TRUE(start(L"\"" + file(L"e.txt") + L"\""));
+    MainWindow::Page* const page = window->getActivePage();
+    type(L"mine ");
+    window->newDocument(); // the question about a tab in the background waits until it is shown
+    DocumentManager& documents = app->getControllers()->getDocumentManager();
+    tessel_test::WaitThen afterTheWrite([&] {
+        std::thread program([&] { base.write(L"files\\e.txt", "written by another program"); });
+        program.join();
+    });
+    documents.setIOWait(&afterTheWrite);
+    const bool saved = window->save(*page);
+    documents.setIOWait(nullptr);
+    EXPECT_TRUE(saved);
+    EXPECT_FALSE(page->controller->isModified());
+    ASSERT_TRUE(page->controller->isModifiedOnDisk()) << "the other program's file was taken for the saved text";
+    EXPECT_TRUE(questions.empty());
+    answers.push_back(MainWindow::RESULT_RELOAD);
+    window->activate(*page);
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return activeText() == L"written by another program"; }))
+        << narrow(activeText());
+    ASSERT_EQ(1u, questions.size());
+    EXPECT_EQ(L"`" + file(L"e.txt") + L"` was changed by another program. Reload it?", questions[0]);
 }
 
 // Closing questions never nest: the end of the session while one is open is refused without

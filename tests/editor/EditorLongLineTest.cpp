@@ -3,10 +3,12 @@
 // and the view follows it, wrapped or not.
 
 #include "EditorKeyTestSupport.h"
+#include "afw/unicode/afUnicode.h"
 #include "editor/EditorCaret.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -200,6 +202,196 @@ TEST_F(EditorLongLineTest, EndOnAWrappedRowBeforeASeamEndsThatRow) {
     EXPECT_EQ(lastRow + 1, at.subline);
     press(VK_HOME);
     EXPECT_EQ(next.start, caret().lineOffset) << "Home goes to the start of the next piece's first row";
+}
+
+// Minified code: words far longer than the reach of a seam's search for a blank, so that seams
+// fall inside words, joined by dots and now and then a blank.
+std::wstring minifiedLine() {
+    std::wstring text;
+    for (int i = 0; text.size() < 900; ++i)
+        text += std::wstring(static_cast<size_t>(12 + i * 7 % 31), static_cast<wchar_t>(L'a' + i % 26)) +
+                (i % 4 ? L"." : L" ");
+    return text;
+}
+
+bool isLetter(wchar_t c) {
+    return c >= L'a' && c <= L'z';
+}
+
+TEST_F(EditorLongLineTest, ASeamInsideAWordIsNoWordStop) {
+    const std::wstring text = minifiedLine();
+    const int32_t length = static_cast<int32_t>(text.size());
+    attach(text + L"\n");
+    tessel::LineCache& cache = *editor->getLineCache();
+    // Ctrl+Right from the line's start to its end, then Ctrl+Left back.
+    auto stops = [&] {
+        std::vector<int32_t> seen;
+        place(0, 0);
+        for (int i = 0; i < length && caret().line == 0 && caret().lineOffset < length; ++i) {
+            press(VK_RIGHT, {VK_CONTROL});
+            seen.push_back(caret().lineOffset);
+        }
+        place(0, length);
+        for (int i = 0; i < length && caret().lineOffset > 0; ++i) {
+            press(VK_LEFT, {VK_CONTROL});
+            seen.push_back(caret().lineOffset);
+        }
+        return seen;
+    };
+    for (bool on : {false, true}) {
+        wrapped(on);
+        cache.setPieceLength(1 << 20);
+        const std::vector<int32_t> whole = stops();
+        cache.setPieceLength(SMALL_PIECE);
+        ASSERT_GT(cache.pieceCount(0), 10);
+        EXPECT_EQ(whole, stops()) << (on ? "wrapped" : "unwrapped");
+    }
+    // Ctrl+Backspace just after a seam inside a word deletes the word's start, Ctrl+Delete just
+    // before one its end, as on the line laid out whole.
+    auto afterKey = [&](int32_t pieceLength, int32_t offset, int key) {
+        load(text + L"\n");
+        cache.setPieceLength(pieceLength);
+        place(0, offset);
+        press(key, {VK_CONTROL});
+        return lineText(0);
+    };
+    std::vector<int32_t> seams;
+    for (int32_t index = 1; index < cache.pieceCount(0); ++index) {
+        const int32_t seam = cache.piece(0, index).start;
+        if (std::all_of(text.begin() + seam - 3, text.begin() + seam + 3, isLetter))
+            seams.push_back(seam);
+    }
+    EXPECT_GT(seams.size(), 5u) << "seams inside words";
+    for (int32_t seam : seams) {
+        int32_t wordStart = seam;
+        while (wordStart > 0 && isLetter(text[wordStart - 1]))
+            --wordStart;
+        const std::wstring deleted = afterKey(1 << 20, seam + 2, VK_BACK);
+        EXPECT_EQ(std::wstring(text).erase(wordStart, seam + 2 - wordStart), deleted);
+        EXPECT_EQ(deleted, afterKey(SMALL_PIECE, seam + 2, VK_BACK)) << "Ctrl+Backspace at seam " << seam;
+        EXPECT_EQ(afterKey(1 << 20, seam - 2, VK_DELETE), afterKey(SMALL_PIECE, seam - 2, VK_DELETE))
+            << "Ctrl+Delete at seam " << seam;
+    }
+}
+
+TEST_F(EditorLongLineTest, TabsReachTheTabStopsOfTheLineLaidOutWhole) {
+    // A table's row: fields of varied length, each ended by a tab.
+    std::wstring text;
+    for (int i = 0; text.size() < 900; ++i)
+        text += std::wstring(static_cast<size_t>(1 + i * 5 % 11), static_cast<wchar_t>(L'a' + i % 26)) + L"\t";
+    attach(text + L"\n");
+    wrapped(false);
+    tessel::LineCache& cache = *editor->getLineCache();
+    // The x of each tab and of what follows it.
+    auto tabs = [&] {
+        std::vector<int32_t> x;
+        for (int32_t at = 0; at < static_cast<int32_t>(text.size()); ++at)
+            if (text[static_cast<size_t>(at)] == L'\t') {
+                x.push_back(editor->positionToPoint(TextPosition(0, at), true, nullptr));
+                x.push_back(editor->positionToPoint(TextPosition(0, at + 1), true, nullptr));
+            }
+        return x;
+    };
+    cache.setPieceLength(1 << 20);
+    const std::vector<int32_t> whole = tabs();
+    cache.setPieceLength(SMALL_PIECE);
+    ASSERT_GT(cache.pieceCount(0), 10);
+    // Laid out from the last piece to the first: each starts where the estimates before it put
+    // it, and its tabs follow when the pieces before it are measured.
+    for (int32_t index = cache.pieceCount(0) - 1; index >= 0; --index)
+        cache.piece(0, index);
+    EXPECT_EQ(whole, tabs());
+    // Shown far into the line, the pieces around the caret are measured before the view is
+    // placed by them, their tabs where they then stand: the paint moves nothing.
+    cache.setPieceLength(SMALL_PIECE);
+    place(0, static_cast<int32_t>(text.size()) - 100);
+    editor->showCaret(false);
+    const int32_t placed = editor->positionToPoint(caret(), true, nullptr);
+    paint();
+    EXPECT_EQ(placed, editor->positionToPoint(caret(), true, nullptr));
+    EXPECT_TRUE(caretShownWhereItIs());
+
+    // Where every tab fills a whole stop, pieces never laid out are estimated as wide as they
+    // are: the last piece starts where the line laid out whole has that character.
+    ASSERT_EQ(editor->getLayout()->getSpaceWidth(), editor->getLayout()->getAverageCharWidth());
+    text.clear();
+    while (text.size() < 900)
+        text += L"\tabcd";
+    load(text + L"\n");
+    cache.setPieceLength(SMALL_PIECE);
+    const tessel::LineCache::Piece piece = cache.piece(0, cache.pieceCount(0) - 1);
+    cache.setPieceLength(1 << 20);
+    EXPECT_EQ(editor->positionToPoint(TextPosition(0, piece.start), true, nullptr), piece.x);
+
+    // Wrapped, a piece starts a row: its first tab ends a stop from that row's start.
+    wrapped(true);
+    cache.setPieceLength(SMALL_PIECE);
+    const int tabStop = editor->getLayout()->getTabSize() * editor->getLayout()->getSpaceWidth();
+    for (int32_t index = 1; index < cache.pieceCount(0); ++index) {
+        const tessel::LineCache::Piece next = cache.piece(0, index);
+        const int32_t tab = static_cast<int32_t>(text.find(L'\t', static_cast<size_t>(next.start)));
+        const int32_t rowStart = editor->positionToPoint(TextPosition(0, next.start), true, nullptr);
+        EXPECT_EQ(0, (editor->positionToPoint(TextPosition(0, tab + 1), true, nullptr) - rowStart) % tabStop)
+            << "piece " << index;
+    }
+}
+
+TEST_F(EditorLongLineTest, EveryRowAfterTheLinesFirstIsDrawnAsAContinuation) {
+    themes.setTheme(tessel_test::makeTheme(L"{settings: {background: \"#FFFFFF\" foreground: \"#000000\" "
+                                           L"line_highlight: \"#E0E0FF\" invisibles: \"#C04040\"}}"));
+    resize(400, 22 * lineHeight);
+    const std::wstring text = L"    " + longLine().substr(0, 500);
+    attach(text + L"\n");
+    setPreset([](tessel::FacePreset& p) {
+        p.wordWrap = true;
+        p.sublinesAlign = true;
+        p.sublinesAlignShow = true;
+        p.showIndentGuides = false;
+    });
+    tessel::LineCache& cache = *editor->getLineCache();
+    const int columnLeft = editor->getGutterWidth();
+    // Each row of the line: the x its first character stands at, and its wrap mark: "-" none,
+    // "|" a continuation that another row follows, "L" the line's last row.
+    auto rows = [&](std::vector<int32_t>& o_starts) {
+        o_starts.clear();
+        paint();
+        const auto surface = print();
+        std::string marks;
+        const int32_t count = cache.getSubLineCount(0, false);
+        for (int32_t row = 0; row < count; ++row) {
+            TextPosition start;
+            EXPECT_TRUE(editor->pointToPosition(0, 0, row, &start, false, false));
+            const int32_t x = editor->positionToPoint(start, true, nullptr);
+            o_starts.push_back(x);
+            const int top = row * lineHeight;
+            const uint32_t wrapColour = tessel_test::DibSurface::pixelOf(RGB(0xC0, 0x40, 0x40));
+            const RECT upper = {columnLeft, top, columnLeft + std::max(x, 1), top + lineHeight / 2};
+            const RECT lower = {columnLeft, top + 3 * lineHeight / 4, columnLeft + std::max(x, 1), top + lineHeight};
+            marks += surface->count(upper, wrapColour) == 0   ? '-'
+                     : surface->count(lower, wrapColour) == 0 ? 'L'
+                                                              : '|';
+        }
+        return marks;
+    };
+    std::vector<int32_t> starts;
+    const std::string whole = rows(starts);
+    ASSERT_GE(whole.size(), 5u);
+    const int32_t indent = starts[1];
+    EXPECT_GT(indent, 0);
+    EXPECT_EQ("-" + std::string(whole.size() - 2, '|') + "L", whole);
+    cache.setPieceLength(SMALL_PIECE);
+    ASSERT_GT(cache.pieceCount(0), 5);
+    const std::string pieced = rows(starts);
+    ASSERT_LE(pieced.size(), 21u) << "every row on screen";
+    EXPECT_EQ("-" + std::string(pieced.size() - 2, '|') + "L", pieced);
+    EXPECT_EQ(std::vector<int32_t>(starts.size() - 1, indent), std::vector<int32_t>(starts.begin() + 1, starts.end()))
+        << "where each row's first character stands";
+    // Steps over the seams land where they are shown.
+    place(0, 0);
+    for (int i = 0; i < 60; ++i) {
+        press(VK_RIGHT, {VK_CONTROL});
+        ASSERT_TRUE(caretShownWhereItIs());
+    }
 }
 
 } // namespace

@@ -25,13 +25,6 @@ protected:
         DocumentController::Lock lock(*controller, DocumentController::LOCK_EDIT);
         controller->getSelection().set(caret, anchor, 0, selection_ids::NORMAL);
     }
-    // The client printed into a fresh 32-bit surface.
-    std::unique_ptr<DibSurface> print() {
-        measureClient();
-        auto surface = std::make_unique<DibSurface>(clientWidth, clientHeight, 0x123456);
-        ::SendMessageW(editor->getHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(surface->dc()), PRF_CLIENT);
-        return surface;
-    }
     // Pixels of a colour in the number column of a row.
     int numberPixels(const DibSurface& surface, int row, COLORREF colour) {
         const RECT numbers = {22, row * lineHeight, editor->getGutterWidth() - 2 - 1, (row + 1) * lineHeight};

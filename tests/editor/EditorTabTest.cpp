@@ -5,6 +5,7 @@
 #include "afw/action/afActionChooser.h"
 #include "afw/action/afActionInvoker.h"
 #include "afw/support/TestActions.h"
+#include "support/WatchedHeap.h"
 
 #include <future>
 #include <gtest/gtest.h>
@@ -93,6 +94,30 @@ TEST_F(EditorTabTest, ATriggerWordGoesInItsOwnUndoStepBeforeItsActionRuns) {
     press(VK_TAB);
     EXPECT_EQ(1u, words.size()) << "no trigger inside a word";
     EXPECT_EQ(L"myfn    ", text());
+}
+
+TEST_F(EditorTabTest, ATriggerEndingALongLineExpandsAsOnAShortOneFromTheWordBeforeTheCaretAlone) {
+    attach(L"");
+    addTrigger(L"test.fn", L"fn");
+    std::wstring line;
+    while (line.size() < (4u << 20))
+        line += L"word ";
+    typeAtEnd(line + L"x = fn");
+    // The fixture's own copy of the text at the run stays out of the count.
+    handler->step = [this](afActionEvent& event) { words.push_back(static_cast<afActionEventTab&>(event).text); };
+    {
+        LargestAllocation largest;
+        press(VK_TAB);
+        EXPECT_LT(largest.bytes(), 1u << 20) << "the line was copied";
+    }
+    EXPECT_EQ((std::vector<std::wstring>{L"fn"}), words);
+    EXPECT_EQ(line + L"x = ", text());
+    // After a letter beyond the basic plane the word starts inside a word: no trigger, a tab.
+    const std::wstring inside = line + L"\xD835\xDC00" L"fn";
+    typeAtEnd(inside);
+    press(VK_TAB);
+    EXPECT_EQ(1u, words.size());
+    EXPECT_EQ(inside + std::wstring(4 - inside.size() % 4, L' '), text());
 }
 
 TEST_F(EditorTabTest, ATriggerBoundToTheLanguageAtTheCaretExpandsThereOnly) {

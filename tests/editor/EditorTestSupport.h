@@ -73,6 +73,7 @@ protected:
 // ---- the widget in a window
 
 #include "afw/graphics/afStockResources.h"
+#include "afw/support/DibSurface.h"
 #include "afw/support/TestViews.h"
 #include "afw/window/afTestWindow.h"
 #include "editor/Editor.h"
@@ -156,6 +157,13 @@ protected:
         controller->setFacePreset(preset);
     }
     uint64_t builds() const { return editor->getLineCache()->getBuildCount(); }
+    // The client printed into a fresh 32-bit surface.
+    std::unique_ptr<DibSurface> print() {
+        measureClient();
+        auto surface = std::make_unique<DibSurface>(clientWidth, clientHeight, 0x123456);
+        ::SendMessageW(editor->getHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(surface->dc()), PRF_CLIENT);
+        return surface;
+    }
 
     tessel::DefaultThemeSource themes;
     std::unique_ptr<afTestWindow> window;

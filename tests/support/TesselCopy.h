@@ -27,8 +27,9 @@ public:
 
     // Names a new, empty user folder in the startup file (`userDir` as written there, relative
     // to the program's folder, when given) and returns its full path. With `font`, the user's
-    // preferences name the editor font at 10 points, so that rendered text is the same everywhere.
-    std::wstring freshUserFolder(bool font = true, const std::wstring& userDir = L"") {
+    // preferences name the editor font at 10 points, so that rendered text is the same everywhere,
+    // and hold the `preferences` entries given after it.
+    std::wstring freshUserFolder(bool font = true, const std::wstring& userDir = L"", const std::string& preferences = "") {
         const std::wstring name = userDir.empty() ? L"user-" + std::to_wstring(++m_users) : userDir;
         folder.write(L"config\\startup.tsConfig",
                      std::string(VERSION_ENTRY) + "app.startup : { user_dir : '" + narrow(name) + "' } }\r\n");
@@ -36,7 +37,7 @@ public:
         if (font && ::CreateDirectoryW(path.c_str(), nullptr) && ::CreateDirectoryW((path + L"\\config").c_str(), nullptr))
             folder.write(name + L"\\config\\preferences.tsConfig",
                          std::string(VERSION_ENTRY) +
-                             "app.editor.font : { names : [ 'DejaVu Sans Mono' ] size : 10 } }\r\n");
+                             "app.editor.font : { names : [ 'DejaVu Sans Mono' ] size : 10 } " + preferences + "}\r\n");
         return path;
     }
 

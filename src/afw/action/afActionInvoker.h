@@ -104,3 +104,7 @@ bool afInvokeChar(afActionInvokerKey* invoker, tessel::ScopePath& contexts, wcha
 // The number appended.
 size_t afFindTabTriggers(afActionInvokerTab* invoker, std::vector<afActionCandidate>& o_list,
                          tessel::ScopePath& contexts, const wchar_t* text, size_t length);
+// How many units before the caret afFindTabTriggers looks at: the longest trigger and a surrogate
+// pair before it. Given only that many (or the whole text when shorter), it finds what it would
+// find given the whole text; 0 without an invoker.
+size_t afTabTriggerReach(const afActionInvokerTab* invoker);

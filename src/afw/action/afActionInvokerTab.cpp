@@ -76,6 +76,13 @@ afAction* afAddTabTrigger(const std::wstring& word, afActionInvokerTab* invoker,
     return action;
 }
 
+size_t afTabTriggerReach(const afActionInvokerTab* invoker) {
+    if (!invoker || invoker->getTriggers().empty())
+        return 0;
+    // Longest first; the boundary test reads the code point before the tail.
+    return invoker->getTriggers().front()->word.size() + 2;
+}
+
 size_t afFindTabTriggers(afActionInvokerTab* invoker, std::vector<afActionCandidate>& o_list,
                          tessel::ScopePath& contexts, const wchar_t* text, size_t length) {
     if (!invoker || !text)

@@ -9,6 +9,7 @@
 #include "afw/unicode/afUnicodeData.h"
 #include "service/document/TextHighlighter.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -44,6 +45,8 @@ public:
     bool isWrapEnabled() const { return m_wrapEnabled; }
     int getTabSize() const { return m_tabSize; }
     void setTabSize(int columns) { m_tabSize = columns; }
+    // Pixels from one tab stop to the next.
+    int tabStopWidth() const { return std::max(m_tabSize * m_spaceWidth, 1); }
     bool getContinuationIndent() const { return m_continuationIndent; }
     void setContinuationIndent(bool on) { m_continuationIndent = on; }
     bool getKeepIndentation() const { return m_keepIndentation; }
@@ -96,6 +99,12 @@ public:
     int sublineOrigin(const afUnicodeData& data, int subline) const;
     int wrapIndent(const afUnicodeData& data) const;
     int availableWidth(const afUnicodeData& data, int subline) const;
+    // Whether the subline is drawn as a continuation: wrapped, every row after its line's first,
+    // the first row of a piece after a long line's first too.
+    bool continuesRow(const afUnicodeData& data, int subline) const;
+    // Whether the record, standing at rowX on its row, would lay its tabs out otherwise than
+    // where it was laid out from: it must be laid out again there.
+    bool tabsMoveAt(const afUnicodeData& data, int rowX) const;
     // The next character (or word) stop after the offset, or the line length; backward, the
     // previous one, or -1.
     int findStop(const afUnicodeData& data, int offset, bool forward, bool wordStops) const;

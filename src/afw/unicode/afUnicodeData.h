@@ -75,8 +75,16 @@ struct afUnicodeData {
     int firstNonBlank = 0; // offset
     int lastNonBlankEnd = 0;
     // Where the record's first character stands on its line's row: a piece of a long line is
-    // laid out on its own, and the margin and guides are drawn from the line's start.
+    // laid out on its own, its tab stops count from the line's start as drawn, and the margin
+    // and guides are drawn from there.
     int rowX = 0;
+    // A piece of a long line: whether its line has characters before the record's first (its
+    // first row, wrapped, then continues the line's row above) and after its last (its last
+    // row is then not the line's), and the code point just before it (0: none), which decides
+    // whether its first character starts a word.
+    bool textBefore = false;
+    bool textAfter = false;
+    uint32_t characterBefore = 0;
 
     // Built by process.
     std::vector<afUnicodeItem> items;    // logical order

@@ -81,7 +81,7 @@ bool afUnicode::process(afUnicodeData* io_data) {
     measureSpecialRuns(data);
     for (const afUnicodeItem& run : data.items)
         data.totalWidth += run.width;
-    if (m_wrapEnabled && m_wrapWidth > 0 && m_wrapWidth < data.totalWidth) {
+    if (m_wrapEnabled && m_wrapWidth > 0 && availableWidth(data, 0) < data.totalWidth) {
         wrap(data);
     } else {
         data.sublineEnds.assign(1, static_cast<int>(data.items.size()) - 1);
@@ -214,7 +214,9 @@ void afUnicode::buildRuns(afUnicodeData& data) {
     const wchar_t* text = data.text.data();
     const uint32_t* attributes = data.attributes.entries.data();
     SCRIPT_LOGATTR* logical = data.logAttrs.data();
-    uint32_t previousClass = 0; // of the line's previous code point: word stops ignore items
+    // Of the line's previous code point: word stops ignore items, and a piece of a line goes on
+    // with the word its line has before it.
+    uint32_t previousClass = data.textBefore ? pel::getCharacterProperties(data.characterBefore) & 0x88 : 0;
     uint32_t styleId = 0x10000; // no style looked up yet
     int styleVariant = 0;
     for (int i = 0; i < m_pieceCount; ++i) {
@@ -437,11 +439,12 @@ void afUnicode::measureSpecialRuns(afUnicodeData& data) {
         any |= run.kind != afUnicodeItem::TEXT;
     if (!any)
         return;
-    // Tab stops count from the line's left end as the line shows unwrapped.
+    // Tab stops count from the line's left end as the line shows unwrapped, from where the
+    // record stands on it.
     m_provisional.clear();
     orderRuns(data, 0, static_cast<int>(data.items.size()) - 1, m_provisional);
-    const int tabStop = std::max(m_tabSize * m_spaceWidth, 1);
-    int x = 0;
+    const int tabStop = tabStopWidth();
+    int x = std::max(data.rowX, 0) % tabStop;
     for (int index : m_provisional) {
         afUnicodeItem& run = data.items[index];
         if (run.kind == afUnicodeItem::TAB) {
@@ -459,6 +462,16 @@ void afUnicode::measureSpecialRuns(afUnicodeData& data) {
         }
         x += run.width;
     }
+}
+
+bool afUnicode::tabsMoveAt(const afUnicodeData& data, int rowX) const {
+    const int tabStop = tabStopWidth();
+    if (!data.laidOut || std::max(rowX, 0) % tabStop == std::max(data.rowX, 0) % tabStop)
+        return false;
+    for (const afUnicodeItem& run : data.items)
+        if (run.kind == afUnicodeItem::TAB)
+            return true;
+    return false;
 }
 
 void afUnicode::setRunWidth(afUnicodeData& data, afUnicodeItem& run, int width) {

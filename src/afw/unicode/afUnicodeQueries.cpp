@@ -201,12 +201,16 @@ int afUnicode::sublineOf(const afUnicodeData& data, int offset, bool trailing) c
     return low;
 }
 
+bool afUnicode::continuesRow(const afUnicodeData& data, int subline) const {
+    return subline > 0 || (data.textBefore && m_wrapEnabled);
+}
+
 int afUnicode::sublineOrigin(const afUnicodeData& data, int subline) const {
-    return subline > 0 ? wrapIndent(data) : 0;
+    return continuesRow(data, subline) ? wrapIndent(data) : 0;
 }
 
 int afUnicode::availableWidth(const afUnicodeData& data, int subline) const {
-    return subline > 0 ? m_wrapWidth - wrapIndent(data) : m_wrapWidth;
+    return continuesRow(data, subline) ? m_wrapWidth - wrapIndent(data) : m_wrapWidth;
 }
 
 int afUnicode::findStop(const afUnicodeData& data, int offset, bool forward, bool wordStops) const {

@@ -157,7 +157,7 @@ void afUnicodeRenderer::drawSubline(afCanvas& canvas, const afUnicodeData& data,
     // would read "0C00").
     eachShownRun(data, first, last, origin, band.visibleLeft, band.clipRight, [&](const afUnicodeItem& run, int x) {
         if (run.kind == afUnicodeItem::CONTROL)
-            drawControlFill(canvas, run, x, band.top);
+            drawControlBox(canvas, run, x, band.top);
     });
     eachShownRun(data, first, last, origin, band.visibleLeft, band.clipRight, [&](const afUnicodeItem& run, int x) {
         if (run.kind == afUnicodeItem::TEXT)
@@ -264,7 +264,8 @@ void afUnicodeRenderer::drawGuides(afCanvas& canvas, const afUnicodeData& data, 
         canvas.drawLine(x, band.top, x, band.bottom, paint(AF_PAINT_MARGIN));
     }
     const int tabSize = m_engine.getTabSize();
-    if (m_indentGuides && tabSize >= 1 && data.indentation > 0 && (subline == 0 || m_engine.getKeepIndentation())) {
+    const bool continuation = m_engine.continuesRow(data, subline);
+    if (m_indentGuides && tabSize >= 1 && data.indentation > 0 && (!continuation || m_engine.getKeepIndentation())) {
         const COLORREF colour = paint(AF_PAINT_GUIDES);
         for (int column = 0; column < data.indentation; column += tabSize) {
             const int x = lineLeft + column * space;
@@ -274,11 +275,11 @@ void afUnicodeRenderer::drawGuides(afCanvas& canvas, const afUnicodeData& data, 
                 canvas.drawLine(x, band.top, x, band.bottom, colour);
         }
     }
-    if (m_engine.getContinuationIndent() && subline > 0) {
+    if (m_engine.getContinuationIndent() && continuation) {
         // In the continuation's own room, left of where the subline's text starts.
         const int x = rect.left + std::max(0, m_engine.sublineOrigin(data, subline) - 2 * space) + space;
         const COLORREF colour = paint(AF_PAINT_WRAP);
-        if (subline == data.sublineCount() - 1) {
+        if (subline == data.sublineCount() - 1 && !data.textAfter) {
             const int middle = band.top + band.lineHeight / 2;
             canvas.drawLine(x, band.top, x, middle, colour);
             canvas.drawLine(x, middle, x + space, middle, colour);
@@ -369,7 +370,7 @@ void afUnicodeRenderer::drawTab(afCanvas& canvas, int left, int right, int top) 
     ::DeleteObject(pen);
 }
 
-void afUnicodeRenderer::drawControlFill(afCanvas& canvas, const afUnicodeItem& run, int x, int y) {
+void afUnicodeRenderer::drawControlBox(afCanvas& canvas, const afUnicodeItem& run, int x, int y) {
     const int bottom = y + m_engine.getLineHeight();
     const COLORREF fill = paint(AF_PAINT_FOREGROUND);
     canvas.fillRect({x, y, x + run.width, bottom}, fill);

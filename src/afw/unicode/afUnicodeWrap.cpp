@@ -118,7 +118,8 @@ void afUnicode::wrap(afUnicodeData& data) {
     m_widthRun = 0;
     data.sublineEnds.clear();
     data.sublineWidths.clear();
-    int available = m_wrapWidth, used = 0, sublineStart = 0;
+    // A piece of a long line after its first starts on a continuation row.
+    int available = availableWidth(data, 0), used = 0, sublineStart = 0;
     size_t sublineFirst = 0, source = 0;
 
     auto endSubline = [&](int next) {

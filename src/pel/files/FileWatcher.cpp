@@ -154,15 +154,29 @@ void FileWatcher::suspendObject(WatchedObject* object, bool suspend) {
     ScopedLock<Mutex_Impl> lock(m_lock);
     if ((object->m_flags.f_suspended != 0) == suspend)
         return;
-    object->m_flags.f_suspended = suspend ? 1 : 0;
     if (suspend) {
+        object->m_flags.f_suspended = 1;
         object->m_suspendStamp = ALL_ONES; // every record is older
         return;
     }
-    object->m_suspendStamp = FileIO::getCurrentTime();
+    endSuspension(object);
     FileInfo info;
     if (object->m_flags.f_compare_time && FileIO::getFileInfo(object->m_path.c_str(), &info))
         object->m_knownTime = fileTimeValue(info.lastWriteTime);
+}
+
+void FileWatcher::resumeObject(WatchedObject* object, uint64_t knownTime) {
+    if (!object)
+        return;
+    ScopedLock<Mutex_Impl> lock(m_lock);
+    if (object->m_flags.f_suspended)
+        endSuspension(object);
+    object->m_knownTime = knownTime;
+}
+
+void FileWatcher::endSuspension(WatchedObject* object) {
+    object->m_flags.f_suspended = 0;
+    object->m_suspendStamp = FileIO::getCurrentTime();
 }
 
 void FileWatcher::addClientCallback(Callback callback) {

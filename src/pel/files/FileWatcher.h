@@ -52,6 +52,10 @@ public:
     // A suspended object gets no callback for what happened meanwhile; resuming re-reads the
     // known write time of an object with WATCH_OPTION_COMPARE_TIME.
     void suspendObject(WatchedObject* object, bool suspend);
+    // Resumes the object (if suspended) taking knownTime as the known write time rather than the
+    // file's time now: a record about a later write is delivered. What came while it was
+    // suspended is still not: the client looks at the file for that.
+    void resumeObject(WatchedObject* object, uint64_t knownTime);
 
     // Callbacks run on the main thread, in the order added, with the watcher's lock held (it is
     // re-entrant: they may open and close objects).
@@ -86,6 +90,8 @@ private:
     // Main thread.
     void deliver();
     void destroyObject(WatchedObject* object);
+    // Under the lock: records older than now are dropped from now on.
+    static void endSuspension(WatchedObject* object);
 
     // Under the lock.
     ObserverRecord* attachRecord(const std::wstring& directory, bool recursive, bool logFailure);

@@ -15,12 +15,7 @@
 namespace pel {
 
 bool containsNonBlank(const wchar_t* text, int n) {
-    if (!text || n < 1)
-        return false;
-    for (int i = 0; i < n && text[i]; ++i)
-        if (text[i] > 32)
-            return true;
-    return false;
+    return text && containsNonBlankIn(text, n);
 }
 
 int leadingWhitespaceLength(const wchar_t* text, int n) {
@@ -35,10 +30,7 @@ int leadingWhitespaceLength(const wchar_t* text, int n) {
 int trailingWhitespaceStart(const wchar_t* text, int n) {
     if (!text || n < 1 || !*text)
         return n;
-    int end = n;
-    while (end > 0 && text[end - 1] <= 32)
-        --end;
-    return end;
+    return trailingWhitespaceStartIn(text, n);
 }
 
 void trimWhitespace(std::wstring& string) {
@@ -54,18 +46,9 @@ void trimWhitespace(std::wstring& string) {
 int indentationWidth(const wchar_t* text, int n, int tabSize, bool force) {
     // A zero tab size would divide by zero: a broken setting must not end the process.
     PEL_ASSERT(tabSize >= 1);
-    if (!force && !containsNonBlank(text, n))
-        return -1;
-    int width = 0;
-    for (int i = 0; text && i < n; ++i) {
-        if (text[i] == L' ')
-            ++width;
-        else if (text[i] == L'\t')
-            width += tabSize - width % tabSize;
-        else
-            break;
-    }
-    return width;
+    if (!text)
+        return force ? 0 : -1;
+    return indentationWidthIn(text, n, tabSize, force);
 }
 
 void insertIndentation(int width, int tabSize, std::wstring& string) {

@@ -12,13 +12,52 @@ namespace pel {
 bool containsNonBlank(const wchar_t* text, int n);
 // Leading units at or below 32 that are neither CR nor LF.
 int leadingWhitespaceLength(const wchar_t* text, int n);
-// n less the trailing units at or below 32 (CR and LF included).
+// n less the trailing units at or below 32 (CR and LF included); n for a text starting with a NUL.
 int trailingWhitespaceStart(const wchar_t* text, int n);
 void trimWhitespace(std::wstring& string);
 
 // Visual width of the leading blanks (a tab moves to the next multiple of tabSize); -1 for a
 // line without any unit above 32 unless force is set. tabSize must be at least 1.
 int indentationWidth(const wchar_t* text, int n, int tabSize, bool force);
+
+// The same questions of n units read in place by index (text[i]), such as a document's line
+// through its iterator: each reads only as far as its answer needs, so a caller need not copy a
+// line of many megabytes to ask about its ends. The pointer forms above add their checks of a
+// null or NUL-led text.
+template <class Units>
+bool containsNonBlankIn(const Units& text, int n) {
+    for (int i = 0; i < n; ++i) {
+        const wchar_t unit = text[i];
+        if (unit == 0)
+            return false;
+        if (unit > 32)
+            return true;
+    }
+    return false;
+}
+template <class Units>
+int trailingWhitespaceStartIn(const Units& text, int n) {
+    int end = n;
+    while (end > 0 && text[end - 1] <= 32)
+        --end;
+    return end;
+}
+template <class Units>
+int indentationWidthIn(const Units& text, int n, int tabSize, bool force) {
+    if (!force && !containsNonBlankIn(text, n))
+        return -1;
+    int width = 0;
+    for (int i = 0; i < n; ++i) {
+        const wchar_t unit = text[i];
+        if (unit == L' ')
+            ++width;
+        else if (unit == L'\t')
+            width += tabSize - width % tabSize;
+        else
+            break;
+    }
+    return width;
+}
 // Inserts at the front width / tabSize tabs and width % tabSize spaces, or width spaces when
 // tabSize is 0.
 void insertIndentation(int width, int tabSize, std::wstring& string);

@@ -3,6 +3,7 @@
 #include "pel/base/Exception.h"
 #include "service/document/DocumentListener.h"
 #include "service/document/LineScopeIterator.h"
+#include "service/document/search/ProbeHits.h"
 #include "service/parser/base/DocumentScope.h"
 
 #include <algorithm>
@@ -74,12 +75,25 @@ int32_t Document::getVisualColumn(int32_t line, int32_t charIndex) const {
         pel::ScopedLock<pel::Mutex_Impl> guard(m_formatLock);
         tabWidth = std::max(1, m_format.indentation.size);
     }
-    const int32_t length = getLineLength(line);
-    const int32_t counted = std::min(charIndex, length);
-    const int32_t start = m_lines.start(line);
+    const int32_t counted = std::min(charIndex, getLineLength(line));
+    // A column depends on every tab before it, so the line is walked from its start, but in
+    // place and by a vectorised search from tab to tab: a line may be many megabytes long.
     int32_t column = 0;
-    for (int32_t i = 0; i < counted; ++i)
-        column = charAt(start + i) == L'\t' ? (column / tabWidth + 1) * tabWidth : column + 1;
+    ProbeUnits tab;
+    tab.units[0] = tab.units[1] = tab.units[2] = tab.units[3] = L'\t';
+    const ProbeHits tabs(tab, tab);
+    gap_buffer_read(m_buffer, m_lines.start(line), counted, [&](const wchar_t* base, int32_t first, int32_t last) {
+        int32_t from = first; // the first unit not counted yet
+        ProbeHits::Block block;
+        for (int32_t place = first; place <= last && tabs.forward(base, place, last, &block);
+             place = block.place + ProbeHits::PLACES)
+            for (uint64_t bits = block.bits; bits; bits &= bits - 1) {
+                const int32_t at = block.place + __builtin_ctzll(bits);
+                column = ((column + (at - from)) / tabWidth + 1) * tabWidth;
+                from = at + 1;
+            }
+        column += last + 1 - from;
+    });
     return column + (charIndex - counted);
 }
 

@@ -75,7 +75,10 @@ public:
     // with *o_error set when it cannot be read.
     Document* loadDocument(const wchar_t* path, FileError* o_error);
     // Writes the document to the path; false with *o_error set when that failed, the document
-    // and the file as they were.
+    // and the file as they were. Its own write is no news to the document, but what another
+    // program did to the file after it (also while a question was open inside the wait) is:
+    // once the save is over the listeners hear how the file stands, in sync with the document,
+    // or modified or deleted since; after a failed save they hear only of such a change.
     bool saveDocument(const wchar_t* path, Document* document, FileError* o_error);
     // Reads the document's file again into it; false with *o_error set when that failed, the
     // document as it was. The file is read aside: until the new text takes the old one's place
@@ -173,7 +176,12 @@ private:
     bool refuseWhileLocked(const Document& document, uint32_t kind, const wchar_t* path, FileError* o_error) const;
     // The request for the document, filled by the loader; `shown` is the document it is for
     // when that is another (a reload's).
-    FileError runRequest(Document* document, const wchar_t* path, uint32_t kind, const Document* shown = nullptr);
+    // A save's file as its write left it goes to *o_written when given.
+    FileError runRequest(Document* document, const wchar_t* path, uint32_t kind, const Document* shown = nullptr,
+                         FileStamp* o_written = nullptr);
+    // Tells the document's listeners how its file stands after a request: a change always, the
+    // file in sync with the document only when that is news to them.
+    static void tellFileChange(Document& document, DocumentFileChangeKind kind, bool inSyncIsNews);
     // The innermost request waited for that is for the document, or null.
     const Waiting* findWaiting(const Document& document) const;
     void applyLoadedFormat(DocumentFormat& format, const wchar_t* fullPath) const;

@@ -70,6 +70,14 @@ void takeDetection(const DocumentFormat& loaded, DocumentFormat& io_format) {
 
 } // namespace
 
+void DocumentManager::tellFileChange(Document& document, DocumentFileChangeKind kind, bool inSyncIsNews) {
+    if (kind == FILE_CHANGE_IN_SYNC && !inSyncIsNews)
+        return;
+    DocumentFileChange change;
+    change.kind = kind;
+    document.notifyFileChanged(change);
+}
+
 bool DocumentManager::refuseWhileLocked(const Document& document, uint32_t kind, const wchar_t* path,
                                         FileError* o_error) const {
     // A request for the document whose caller is not back from it yet, running or finished
@@ -89,7 +97,7 @@ bool DocumentManager::refuseWhileLocked(const Document& document, uint32_t kind,
 }
 
 DocumentManager::FileError DocumentManager::runRequest(Document* document, const wchar_t* path, uint32_t kind,
-                                                       const Document* shown) {
+                                                       const Document* shown, FileStamp* o_written) {
     // The window reads a document being saved beside the loader (holding its mutex for it), and
     // leaves one being filled.
     const LoaderAccessHold access(*document,
@@ -110,7 +118,7 @@ DocumentManager::FileError DocumentManager::runRequest(Document* document, const
         return FileError(new pel::FileErrorObject(pel::FileErrorObject::ensureRecord()));
     }
     m_waiting[listed].request = request;
-    return m_io->wait(request, m_ioWait);
+    return m_io->wait(request, m_ioWait, o_written);
 }
 
 const DocumentManager::Waiting* DocumentManager::findWaiting(const Document& document) const {
@@ -183,14 +191,21 @@ bool DocumentManager::saveDocument(const wchar_t* path, Document* document, File
     pel::WorkString<> full;
     fullPathOf(path, &full);
     const bool samePath = !format.isNew && path && pel::FileIO::isSamePath(path, format.path.c_str());
-    // The document's own write is no news to it; a new path is watched once it holds the file.
-    if (samePath)
+    // The document's own write is no news to it: its file's watch is paused for the request,
+    // and then knows the file as the request left it, so that another program's write in
+    // between is found; a new path is watched once it holds the file.
+    FileStamp left;
+    if (samePath) {
+        left = DocumentWatch::stampOf(format.path.c_str()); // as a failed save leaves it
         m_watch->pause(*document);
-    *o_error = runRequest(document, path, DOCUMENT_IO_SAVE);
-    if (samePath)
-        m_watch->watch(*document);
-    if (*o_error)
+    }
+    FileStamp written;
+    *o_error = runRequest(document, path, DOCUMENT_IO_SAVE, nullptr, &written);
+    if (*o_error) {
+        if (samePath)
+            tellFileChange(*document, m_watch->watchFrom(*document, left), false);
         return false;
+    }
     if (!samePath)
         m_watch->forget(*document);
     {
@@ -201,9 +216,10 @@ bool DocumentManager::saveDocument(const wchar_t* path, Document* document, File
             changed.isNew = false;
         });
     }
-    if (!samePath)
-        m_watch->watch(*document);
+    const DocumentFileChangeKind since = m_watch->watchFrom(*document, written);
     m_saved.notify(*document, !samePath);
+    // Told last, when the save is done: an answer to the change may reload the document.
+    tellFileChange(*document, since, true);
     return true;
 }
 
@@ -217,7 +233,7 @@ bool DocumentManager::reloadDocument(Document* document, FileError* o_error) {
     // The watch is not paused: what it tells while the loader reads is taken for what the read
     // found. A write the read may have missed (the file is not as it was before) is told once
     // the reload is over.
-    const DocumentWatch::FileStamp before = DocumentWatch::stampOf(format.path.c_str());
+    const FileStamp before = DocumentWatch::stampOf(format.path.c_str());
     // The file is read into a document aside: meanwhile the window reads and paints this one as
     // it was (the loader holds only the other's lock), and an edit of it is refused.
     Document loaded;
@@ -249,11 +265,8 @@ bool DocumentManager::reloadDocument(Document* document, FileError* o_error) {
     if (*o_error)
         return false;
     m_watch->watch(*document);
-    if (DocumentWatch::stampOf(format.path.c_str()) != before) {
-        DocumentFileChange change;
-        change.kind = FILE_CHANGE_MODIFIED;
-        document->notifyFileChanged(change);
-    }
+    const bool since = DocumentWatch::stampOf(format.path.c_str()) != before;
+    tellFileChange(*document, since ? FILE_CHANGE_MODIFIED : FILE_CHANGE_IN_SYNC, false);
     return true;
 }
 

@@ -7,27 +7,6 @@
 
 namespace tessel {
 
-namespace {
-
-// The file's stamp, when it is there and no folder; else the stamp is left as it was.
-bool fileStamp(const std::wstring& path, DocumentWatch::FileStamp* o_stamp) {
-    pel::FileInfo info{};
-    if (!pel::FileIO::getFileInfo(path.c_str(), &info) || (info.flags & pel::FILEINFO_DIRECTORY))
-        return false;
-    o_stamp->writeTime =
-        (static_cast<uint64_t>(info.lastWriteTime.dwHighDateTime) << 32) | info.lastWriteTime.dwLowDateTime;
-    o_stamp->size = info.size;
-    return true;
-}
-
-} // namespace
-
-DocumentWatch::FileStamp DocumentWatch::stampOf(const std::wstring& path) {
-    FileStamp stamp;
-    fileStamp(path, &stamp);
-    return stamp;
-}
-
 DocumentWatch::DocumentWatch() : m_watcher(L"DocumentWatcher") {
     m_watcher.addClientCallback(this, &DocumentWatch::onWatchedFileChanged);
 }
@@ -42,6 +21,20 @@ void DocumentWatch::watch(Document& document) {
         return;
     document.setWatchEntry(
         m_watcher.openObject(format.path.c_str(), ENTRY_OPTIONS, reinterpret_cast<uintptr_t>(&document)));
+}
+
+DocumentFileChangeKind DocumentWatch::watchFrom(Document& document, const FileStamp& left) {
+    if (!document.getWatchEntry() || !left.known())
+        watch(document);
+    if (!left.known())
+        return FILE_CHANGE_IN_SYNC;
+    // Records of what happened while the entry was paused are gone: the file itself tells it.
+    // It is looked at once the entry takes records again, so that no write falls between.
+    m_watcher.resumeObject(document.getWatchEntry(), left.writeTime);
+    const FileStamp now = stampOf(document.getFormat().path.c_str());
+    if (now == left)
+        return FILE_CHANGE_IN_SYNC;
+    return now.known() ? FILE_CHANGE_MODIFIED : FILE_CHANGE_DELETED;
 }
 
 void DocumentWatch::pause(Document& document) { m_watcher.suspendObject(document.getWatchEntry(), true); }
@@ -77,8 +70,8 @@ DocumentFileChangeKind DocumentWatch::kindOf(const pel::WatchedObject& entry, co
     default: // added, modified
         break;
     }
-    FileStamp stamp;
-    if (!fileStamp(entry.path(), &stamp))
+    const FileStamp stamp = stampOf(entry.path());
+    if (!stamp.known())
         return kind == FILE_CHANGE_DELETED ? FILE_CHANGE_DELETED : FILE_CHANGE_IN_SYNC;
     if (record.kind == pel::WATCH_REOPENED)
         return FILE_CHANGE_IN_SYNC;

@@ -85,6 +85,19 @@ private:
     bool m_owned = false;
 };
 
+// Calls read(base, first, last) for the part of [offset, offset + count) before the gap, then
+// for the part behind it (each only when it holds a unit), where base[p] is the unit at position p
+// for every p from first to last: for readers that scan a range in place instead of copying it.
+// The range lies within the text.
+template <class Read>
+void gap_buffer_read(const GapBuffer& buffer, int32_t offset, int32_t count, const Read& read) {
+    const int32_t end = offset + count, gap = buffer.gapStart();
+    if (offset < gap && offset < end)
+        read(buffer.firstHalf(), offset, (end < gap ? end : gap) - 1);
+    if (end > gap && end > offset)
+        read(buffer.secondHalf() - gap, offset > gap ? offset : gap, end - 1);
+}
+
 // Copies count units from offset into destination, across the gap; with terminate a 0 follows
 // them. The range is cut to the text; returns the units copied.
 int32_t gap_buffer_copy(wchar_t* destination, const GapBuffer& buffer, int32_t offset, int32_t count, bool terminate);

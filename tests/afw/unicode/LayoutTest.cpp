@@ -188,6 +188,45 @@ TEST_F(LayoutTest, WrappingKeepsBlanksUpBreaksLongWordsAndAlwaysMovesOn) {
     EXPECT_FALSE(layout.isWrapEnabled());
 }
 
+TEST_F(LayoutTest, APieceOfALineLaysOutAsThatPartOfTheWholeLine) {
+    const std::wstring line = L"ab\tcdefgh\tij\xD83D\xDE00klm\tnopq";
+    // The word stops of the line's characters from `from` on, and the x after each tab counted
+    // from the line's start, as a record of the line's characters from `start` on, standing at
+    // rowX, has them.
+    auto stopsAndTabs = [&](const afUnicodeData& record, int start, int rowX, int from) {
+        std::vector<int> seen;
+        for (int k = from; k < static_cast<int>(line.size()); ++k) {
+            seen.push_back(record.logicalAttribute(k - start) & AF_WORD_STOP);
+            if (line[k] == L'\t')
+                seen.push_back(rowX + layout.getX(record, k - start + 1, false, 0));
+        }
+        return seen;
+    };
+    ASSERT_TRUE(lay(line));
+    // Pieces from inside a word and from after a pair above the basic plane: the word goes on,
+    // and the tabs reach the stops of the line's start from where the piece stands.
+    for (int from : {5, 14}) {
+        afUnicodeData piece;
+        tessel_test::fillRecord(piece, line.substr(from), layout.getTabSize());
+        piece.textBefore = true;
+        piece.characterBefore = from == 14 ? 0x1F600 : line[from - 1];
+        piece.rowX = layout.getX(data, from, false, 0);
+        ASSERT_TRUE(layout.process(piece));
+        EXPECT_EQ(stopsAndTabs(data, 0, 0, from), stopsAndTabs(piece, from, piece.rowX, from)) << "from " << from;
+        EXPECT_EQ(0, layout.sublineOrigin(piece, 0)) << "unwrapped, it goes on on its line's row";
+        EXPECT_FALSE(layout.tabsMoveAt(piece, piece.rowX + layout.tabStopWidth()));
+        EXPECT_TRUE(layout.tabsMoveAt(piece, piece.rowX + 1));
+    }
+    // Wrapped, its first row is a continuation, as wide as every one after its line's first.
+    layout.setWrapWidth(1);
+    tessel_test::fillRecord(data, std::wstring(100, L'x'));
+    data.textBefore = true;
+    ASSERT_TRUE(layout.process(data));
+    EXPECT_EQ((std::vector<int>{224, 224, 224, 128}), data.sublineWidths);
+    EXPECT_EQ(16, layout.sublineOrigin(data, 0));
+    EXPECT_TRUE(layout.continuesRow(data, 0));
+}
+
 TEST_F(LayoutTest, QueriesCountVirtualColumnsAndStops) {
     ASSERT_TRUE(lay(L"ab cd"));
     bool trailing = false;

@@ -1,8 +1,9 @@
 // A line of 2,100,000 characters (a minified file's line: over a hundred of the pieces the
 // editor lays out at a time) in Tessel.exe as a user meets it, with word wrap off and on: its end reached with Ctrl+End and Left, or with
 // Home and End, and a word far into it found with the Find dialog, each shown on the screen and
-// edited where it is. What the screen shows before the caret is compared with how a file of
-// short lines shows the same text before its caret; the saved bytes tell where the edits went.
+// edited where it is; and a word of minified code that the editor's pieces part, deleted whole.
+// What the screen shows before the caret is compared with how a file of short lines shows the
+// same text before its caret; the saved bytes tell where the edits went.
 
 #include "app/e2e/TesselRun.h"
 
@@ -102,6 +103,14 @@ protected:
         ASSERT_TRUE(tessel().hasTitle(L"long.txt * - Tessel"));
         EXPECT_TRUE(shows(m_typed, MARKER.size() + TYPED.size(), "the typed text"));
         EXPECT_TRUE(sameText(m_old.substr(0, LENGTH) + TYPED + "\n", savedText(tessel(), L"long.txt", m_old)));
+    }
+    // The Find dialog asked for the needle: it closes once the needle is found and selected.
+    void findNeedle() {
+        HWND dialog = tessel().openDialog(editor(), 'F', L"Find");
+        ASSERT_NE(nullptr, dialog) << "Ctrl+F showed no Find dialog";
+        ASSERT_TRUE(typeValues(dialog, wide(NEEDLE)));
+        ASSERT_TRUE(pressChord({VK_RETURN}));
+        ASSERT_TRUE(closes(dialog)) << "nothing was found";
     }
     TesselRun& tessel() { return *m_run; }
     HWND editor() { return m_run->editor(); }
@@ -239,30 +248,42 @@ TEST_P(LongLineEndToEnd, HomeAndEndReachTheEndOfTheLineAndShowIt) {
 // The Find dialog finds the needle at character 2,000,000 from the start of the line: the view
 // shows it selected, and what is typed next replaces it.
 TEST_P(LongLineEndToEnd, FindShowsAMatchFarIntoTheLineSelected) {
-    const auto find = [&] {
-        HWND dialog = tessel().openDialog(editor(), 'F', L"Find");
-        ASSERT_NE(nullptr, dialog) << "Ctrl+F showed no Find dialog";
-        ASSERT_TRUE(typeValues(dialog, wide(NEEDLE)));
-        ASSERT_TRUE(pressChord({VK_RETURN}));
-        ASSERT_TRUE(closes(dialog)) << "nothing was found";
-    };
     // How a short line shows the match selected, the caret after it.
     Capture selected;
     const std::string start = "lorem ";
     ASSERT_TRUE(open(L"short.txt", start + NEEDLE + " ipsum\n"));
-    find();
+    findNeedle();
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_TRUE(learn(NEEDLE.size(), 0, start.size() + NEEDLE.size(), true, &selected));
 
     const std::string old = wordsLine(LENGTH, NEEDLE_AT);
     ASSERT_TRUE(open(L"long.txt", old));
-    find();
+    findNeedle();
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_TRUE(shows(selected, NEEDLE.size(), "the match selected"));
     ASSERT_TRUE(type("X"));
     ASSERT_TRUE(tessel().hasTitle(L"long.txt * - Tessel"));
     EXPECT_TRUE(sameText(old.substr(0, NEEDLE_AT) + "X" + old.substr(NEEDLE_AT + NEEDLE.size()),
                          savedText(tessel(), L"long.txt", old)));
+}
+
+// Minified code has no blank for thousands of characters, so the editor's pieces of such a line
+// part inside words (the first at character 16,384). Ctrl+Backspace after a word that a seam
+// crosses (the needle ends it) deletes the word whole, as on any line.
+TEST_P(LongLineEndToEnd, CtrlBackspaceDeletesAWholeWordThatAPieceSeamCrosses) {
+    constexpr size_t WORD_AT = 16370;
+    const std::string word = std::string(20, 'q') + NEEDLE;
+    std::string old;
+    while (old.size() < 20000)
+        old += "lorem.ipsum.dolor.";
+    old.replace(WORD_AT - 1, word.size() + 2, "." + word + ".");
+    old += "\n";
+    ASSERT_TRUE(open(L"long.txt", old));
+    findNeedle();
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(press({VK_RIGHT}) && press({VK_CONTROL, VK_BACK}));
+    ASSERT_TRUE(tessel().hasTitle(L"long.txt * - Tessel"));
+    EXPECT_TRUE(sameText(old.substr(0, WORD_AT) + old.substr(WORD_AT + word.size()), savedText(tessel(), L"long.txt", old)));
 }
 
 INSTANTIATE_TEST_SUITE_P(LongLine, LongLineEndToEnd, testing::Values(false, true),

@@ -80,6 +80,13 @@ inline bool clickAt(POINT point) {
     return ::SendInput(3, inputs, sizeof(INPUT)) == 3;
 }
 
+// A left double click at the point of the screen, the pointer moved there first.
+inline bool doubleClickAt(POINT point) {
+    INPUT inputs[] = {mouseInput(point, 0), mouseInput(point, MOUSEEVENTF_LEFTDOWN), mouseInput(point, MOUSEEVENTF_LEFTUP),
+                      mouseInput(point, MOUSEEVENTF_LEFTDOWN), mouseInput(point, MOUSEEVENTF_LEFTUP)};
+    return ::SendInput(5, inputs, sizeof(INPUT)) == 5;
+}
+
 // The left button pressed at one point of the screen, dragged to another and released there.
 inline bool dragAt(POINT from, POINT to) {
     const POINT middle = {(from.x + to.x) / 2, (from.y + to.y) / 2};

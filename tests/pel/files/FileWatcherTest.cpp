@@ -187,6 +187,34 @@ TEST_F(FileWatcherTest, ChangesWhileSuspendedAreNotReported) {
     EXPECT_TRUE(waitFor(FILE_W, WATCH_MODIFIED, L"w.txt"));
 }
 
+// Resumed at a known time, a file takes what was written while it was suspended as news at the
+// next look at its time (an overflow here), where a plain resumption takes it as known.
+TEST_F(FileWatcherTest, AResumptionAtAKnownTimeTakesAWriteWhileSuspendedAsNews) {
+    write(L"w.txt");
+    write(L"same.txt");
+    write(L"m.txt");
+    WatchedObject* w = open(L"w.txt", FILE_W, WATCH_OPTION_COMPARE_TIME);
+    WatchedObject* same = open(L"same.txt", FILE_OTHER, WATCH_OPTION_COMPARE_TIME);
+    ASSERT_TRUE(open(L"m.txt", MARKER));
+    const uint64_t known = writeTime(L"w.txt");
+    watcher->suspendObject(w, true);
+    watcher->suspendObject(same, true);
+    // Later than the known time even within one step of the file system's clock.
+    folder.writeOutside(L"w.txt", "while suspended");
+    folder.writeOutside(L"same.txt", "while suspended");
+    write(L"m.txt", "after");
+    ASSERT_TRUE(waitFor(MARKER, WATCH_MODIFIED, L"m.txt")); // the writes' records came while suspended
+    watcher->resumeObject(w, known);
+    watcher->suspendObject(same, false);
+    EXPECT_EQ(known, w->knownWriteTime());
+    EXPECT_FALSE(w->getFlags().f_suspended);
+    seam.overflowNextCompletion();
+    write(L"m.txt", "again");
+    ASSERT_TRUE(waitFor(FILE_W, WATCH_MODIFIED, L""));
+    EXPECT_EQ(1u, count(FILE_W));
+    EXPECT_EQ(0u, count(FILE_OTHER)); // delivered in the same batch: its time was known
+}
+
 // Changes lost in an overflow: each file looks at its write time again, the folder is told.
 TEST_F(FileWatcherTest, AnOverflowMakesFilesRecheckTheirTime) {
     write(L"changed.txt");

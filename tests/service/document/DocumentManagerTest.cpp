@@ -6,13 +6,14 @@
 #include "pel/files/file_io/WatchNotification.h"
 #include "support/LogCapture.h"
 #include "support/MemoryFileDevice.h"
-#include "FailingAllocations.h"
+#include "support/WatchedHeap.h"
 #include "ManagerTestSupport.h"
 #include "pel/base/Exception.h"
 #include "pel/files/file_io/FileIO.h"
 
 #include <functional>
 #include <new>
+#include <thread>
 
 using namespace tessel;
 
@@ -221,7 +222,7 @@ TEST_F(DocumentManagerTest, OutsideChangesReachTheDocumentButItsOwnSavesDoNot) {
     // Records of one folder come in order: once b heard of its change, a's save was handled.
     folder.writeOutside(L"b.txt", "marker 2\n");
     awaitKind(b, FILE_CHANGE_MODIFIED);
-    EXPECT_TRUE(changes.seen[a].empty()) << "the document heard of its own save";
+    EXPECT_EQ(std::vector<uint32_t>{FILE_CHANGE_IN_SYNC}, changes.seen[a]) << "the document heard of its own save";
 
     folder.writeOutside(L"a.txt", "two\n");
     awaitKind(a, FILE_CHANGE_MODIFIED);
@@ -253,6 +254,61 @@ TEST_F(DocumentManagerTest, ASaveUnderANewPathWatchesItOnceItSucceeded) {
     EXPECT_EQ(fresh, manager->findDocument(path(L"new.txt").c_str()));
     folder.writeOutside(L"new.txt", "changed\n");
     awaitKind(fresh, FILE_CHANGE_MODIFIED);
+}
+
+// What another program does to the file inside the wait of a save of it, after the save's own
+// write (as while a question is open there), is told once the save is over, also when it lands
+// on the save's write time (another size tells it) and when the save failed; without it the save
+// tells that the file is in sync. The records of the change came in while the save ran.
+TEST_F(DocumentManagerTest, AnotherProgramsChangeInsideTheWaitOfASaveIsToldOnceTheSaveIsOver) {
+    enum Other { NOTHING, WRITES, DELETES };
+    const struct {
+        const char* what;
+        const wchar_t* target;
+        bool fails; // the file is read-only: the save fails
+        Other other;
+        uint32_t told;
+    } cases[] = {
+        {"nothing after the save's own write", L"a.txt", false, NOTHING, FILE_CHANGE_IN_SYNC},
+        {"a write after the save's own", L"a.txt", false, WRITES, FILE_CHANGE_MODIFIED},
+        {"a deletion after the save's own write", L"a.txt", false, DELETES, FILE_CHANGE_DELETED},
+        {"a write after a save under a new name", L"new.txt", false, WRITES, FILE_CHANGE_MODIFIED},
+        {"a write after a save that failed", L"a.txt", true, WRITES, FILE_CHANGE_MODIFIED},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        changes.seen.clear();
+        folder.write(L"a.txt", "file\r\n");
+        folder.write(L"m.txt", "marker\r\n");
+        ::DeleteFileW(path(L"new.txt").c_str());
+        Document* document = load(L"a.txt");
+        Document* marker = load(L"m.txt");
+        document->insert(0, L"mine ");
+        const std::wstring target = path(c.target);
+        if (c.fails)
+            ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY);
+        FinishedRequestWait wait([&] {
+            if (c.other == NOTHING)
+                return;
+            std::thread program([&] {
+                ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+                if (c.other == DELETES)
+                    ::DeleteFileW(target.c_str());
+                else
+                    folder.write(c.target, "written by another program\r\n");
+                folder.writeOutside(L"m.txt", "marker again\r\n");
+            });
+            program.join();
+            // Records of one folder come in order.
+            awaitKind(marker, FILE_CHANGE_MODIFIED);
+        });
+        manager->setIOWait(&wait);
+        EXPECT_EQ(c.fails, save(document, c.target) != 0);
+        manager->setIOWait(nullptr);
+        EXPECT_EQ(std::vector<uint32_t>{c.told}, changes.seen[document]);
+        manager->releaseDocument(document);
+        manager->releaseDocument(marker);
+    }
 }
 
 // The watcher's kinds become the controller's only as far as the file on disk bears them out.

@@ -330,6 +330,29 @@ TEST_F(DocumentTest, VisualColumnsExpandTabsAndCountPastTheLineEnd) {
     EXPECT_EQ(3, document.getVisualColumn(5, 3)) << "a line past the end counts every character 1";
 }
 
+TEST_F(DocumentTest, VisualColumnsOfALongLineAreThoseOfAWalkUnitByUnit) {
+    // Tabs at uneven distances, some side by side, and the gap moved into the line by an edit
+    // there, so that a column is counted on both sides of it.
+    std::wstring line;
+    for (int i = 0; line.size() < 300000; ++i)
+        line += std::wstring(static_cast<size_t>(i * 7 % 13), L'x') + (i % 5 ? L"\t" : L"\t\t");
+    document.insert(0, L"first\n" + line + L"\nlast");
+    const int32_t middle = static_cast<int32_t>(line.size() / 2) + 1;
+    document.insert(6 + middle, L"y");
+    line.insert(static_cast<size_t>(middle), L"y");
+    document.changeFormat([](DocumentFormat& f) { f.indentation.set(3, 0); });
+    std::vector<int32_t> walked(1, 0);
+    for (wchar_t unit : line)
+        walked.push_back(unit == L'\t' ? (walked.back() / 3 + 1) * 3 : walked.back() + 1);
+    const int32_t length = static_cast<int32_t>(line.size());
+    std::vector<int32_t> offsets = {1, 2, 63, 64, 65, 127, 128, 129, middle - 1, middle, middle + 1, length - 1};
+    for (int32_t at = 0; at < length; at += 997)
+        offsets.push_back(at);
+    for (int32_t at : offsets)
+        ASSERT_EQ(walked[static_cast<size_t>(at)], document.getVisualColumn(1, at)) << at;
+    EXPECT_EQ(walked.back() + 5, document.getVisualColumn(1, length + 5));
+}
+
 TEST_F(DocumentTest, ScanLinesGivesEachLineUntilTheDetectorStops) {
     document.insert(0, L"one\ntwo\nthree");
     std::vector<std::wstring> seen;

@@ -202,6 +202,10 @@ public:
     int32_t getVisualColumn(const TextPosition& position) const;
     // The position of the cell under a column (virtual past the line's end).
     TextPosition getColumnPosition(int32_t line, int32_t column) const;
+    // The line offsets of the run of units that `takes` accepts around the position (those just
+    // before it and from it on), read in place; false, changing nothing, for a position outside
+    // its line's text.
+    bool getRunAround(const TextPosition& position, bool (*takes)(wchar_t), int32_t* o_start, int32_t* o_end) const;
     int32_t getLineIndentation(int32_t line, bool force) const;
     // The indentation of the line's text before the position, as getLineIndentation measures
     // it: what comes after the position takes no part (−1, unless force, when nothing before it

@@ -4,6 +4,7 @@
 
 #include "pel/text/WideString.h"
 #include "service/document/Document.h"
+#include "service/document/Finder.h"
 #include "service/document/controller/ISpanManager.h"
 #include "service/document/controller/Selection.h"
 
@@ -110,15 +111,37 @@ TextPosition DocumentController::getColumnPosition(int32_t line, int32_t column)
     return TextPosition(line, length + (column - at), column > at);
 }
 
+bool DocumentController::getRunAround(const TextPosition& position, bool (*takes)(wchar_t), int32_t* o_start,
+                                      int32_t* o_end) const {
+    PEL_CHECK_PTR(o_start);
+    PEL_CHECK_PTR(o_end);
+    if (position.line < 0 || position.line >= m_document.getLineCount() || position.lineOffset < 0 ||
+        position.lineOffset > m_document.getLineLength(position.line))
+        return false;
+    const int32_t lineStart = m_document.getLineStart(position.line);
+    const int32_t lineEnd = lineStart + m_document.getLineLength(position.line);
+    int32_t start = lineStart + position.lineOffset, end = start;
+    while (start > lineStart && takes(m_document.charAt(start - 1)))
+        --start;
+    while (end < lineEnd && takes(m_document.charAt(end)))
+        ++end;
+    *o_start = start - lineStart;
+    *o_end = end - lineStart;
+    return true;
+}
+
 int32_t DocumentController::getLineIndentation(int32_t line, bool force) const {
     return getIndentationBefore(TextPosition(line, std::numeric_limits<int32_t>::max()), force);
 }
 
 int32_t DocumentController::getIndentationBefore(const TextPosition& position, bool force) const {
-    std::wstring text;
-    getLine(position.line, &text);
-    text.resize(std::min<size_t>(text.size(), static_cast<size_t>(std::max(position.lineOffset, 0))));
-    return pel::indentationWidth(text.c_str(), static_cast<int>(text.size()), std::max(1, getTabWidth()), force);
+    const bool exists = position.line >= 0 && position.line < m_document.getLineCount();
+    const int32_t before =
+        exists ? std::min(m_document.getLineLength(position.line), std::max(position.lineOffset, 0)) : 0;
+    // Read in place, and only as far as the first unit that is not a blank: a line may be many
+    // megabytes long.
+    const DocumentIterator line(&m_document, exists ? m_document.getLineStart(position.line) : 0);
+    return pel::indentationWidthIn(line, before, std::max(1, getTabWidth()), force);
 }
 
 int32_t DocumentController::getIndentationAt(int32_t offset) const {

@@ -163,7 +163,9 @@ void SelectionBehaviorRectangle::highlight(int32_t line, int32_t lineStart, int3
             return;
         right = std::min(right, length);
     }
-    if (right < 0)
+    // A block that ends where this piece starts lies wholly in the piece before: only an empty
+    // one, at the seam, marks its position here.
+    if (right < 0 || (right == 0 && left < 0))
         return;
     TextHighlighter::markAttributeRange(marks, std::max(left, 0), right, bit);
 }

@@ -115,15 +115,19 @@ private:
         bool done = false;
         try {
             const uint32_t block = blockSize.load();
-            if (!request.document)
+            if (!request.document) {
                 pel::FileErrorObject::setError(pel::FileErrorCode::INVALID_CALL);
-            else if (request.kind == DOCUMENT_IO_LOAD)
+            } else if (request.kind == DOCUMENT_IO_LOAD) {
                 done = DocumentReader(block ? block : DocumentReader::MAX_BLOCK).load(*request.document, path, m_owner);
-            else if (request.kind == DOCUMENT_IO_SAVE)
+            } else if (request.kind == DOCUMENT_IO_SAVE) {
                 done = DocumentWriter(block ? static_cast<int32_t>(block) : DocumentWriter::PIECE_UNITS)
                            .save(*request.document, path);
-            else
+                // Read before the waiting caller can go on, which may take long (a question).
+                if (done)
+                    request.written = FileStamp::of(path);
+            } else {
                 done = true;
+            }
         } catch (const pel::OutOfMemoryException&) {
             pel::FileErrorObject::setError(ERROR_NOT_ENOUGH_MEMORY).addParam(path);
         } catch (const std::bad_alloc&) {
@@ -175,6 +179,7 @@ DocumentIORequest* DocumentIO::doRequest(Document* document, const wchar_t* path
     request.path = copied.release();
     request.error.reset();
     request.document = document;
+    request.written = FileStamp();
     request.ready = ready;
     if (m_loader->queue(tid))
         return &request;
@@ -184,7 +189,8 @@ DocumentIORequest* DocumentIO::doRequest(Document* document, const wchar_t* path
     return nullptr;
 }
 
-std::unique_ptr<pel::FileErrorObject> DocumentIO::wait(DocumentIORequest* request, DocumentIOWait* waiter) {
+std::unique_ptr<pel::FileErrorObject> DocumentIO::wait(DocumentIORequest* request, DocumentIOWait* waiter,
+                                                       FileStamp* o_written) {
     const int tid = m_loader->pool.indexOf(request);
     if (!PEL_SOFT_ASSERT(tid >= 0)) // not a request of this loader: nothing ran
         return std::unique_ptr<pel::FileErrorObject>(
@@ -205,6 +211,8 @@ std::unique_ptr<pel::FileErrorObject> DocumentIO::wait(DocumentIORequest* reques
     if (!done)
         request->done.wait(-1);
     std::unique_ptr<pel::FileErrorObject> error = std::move(request->error);
+    if (o_written)
+        *o_written = request->written;
     // The saved state is marked on the waiting thread rather than by the loader: while a save
     // runs, the window reads (and may change) the undo log's state under its lock, which counts
     // without the mutex then, so the loader could not write it safely.

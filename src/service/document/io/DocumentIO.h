@@ -39,10 +39,12 @@ public:
     // Waits for the request (through `waiter` when given and the request has a ready event),
     // marks the undo log of a document saved as saved, then frees the request's path and
     // returns its slot to the pool; returns the request's error, null when it succeeded (an
-    // invalid-call error for a request that is not one of this loader's). A waiter that throws
-    // is logged, and the request waited for all the same: the loader may still be writing into
-    // the request, its event and its document.
-    std::unique_ptr<pel::FileErrorObject> wait(DocumentIORequest* request, DocumentIOWait* waiter = nullptr);
+    // invalid-call error for a request that is not one of this loader's), and a save's
+    // `written` stamp in *o_written when given. A waiter that throws is logged, and the request
+    // waited for all the same: the loader may still be writing into the request, its event and
+    // its document.
+    std::unique_ptr<pel::FileErrorObject> wait(DocumentIORequest* request, DocumentIOWait* waiter = nullptr,
+                                               FileStamp* o_written = nullptr);
 
     // A test setting: files are read in blocks of this many bytes and saved in pieces of this many
     // units (0 restores the defaults), so that tests reach block boundaries with small files.

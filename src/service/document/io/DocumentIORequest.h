@@ -4,6 +4,7 @@
 
 #include "pel/files/file_io/FileError.h"
 #include "pel/thread/Semaphore.h"
+#include "service/document/io/FileStamp.h"
 
 #include <cstdint>
 #include <memory>
@@ -22,6 +23,9 @@ struct DocumentIORequest {
     wchar_t* path = nullptr; // an owned copy (new[]), freed by the wait
     std::unique_ptr<pel::FileErrorObject> error; // the file error of a failed request
     Document* document = nullptr;
+    // The file as a save's write left it, read by the loader as the write ends (unknown when it
+    // cannot be read): what differs from it later was written by someone else.
+    FileStamp written;
     // An event of the waiting caller (not owned), set by the loader just before `done`; null
     // when the caller only waits on `done`.
     HANDLE ready = nullptr;

@@ -2,9 +2,10 @@
 #include "../ManagerTestSupport.h"
 
 #include "service/base/BgScheduler.h"
-#include "service/document/io/DocumentIOWait.h"
 #include "service/parser/base/ScopePath.h"
 #include "support/LogCapture.h"
+#include "support/WaitThen.h"
+#include "support/WatchedHeap.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@ using namespace tessel;
 using tessel_test::ControllerTest;
 using tessel_test::FakeEditor;
 using tessel_test::NoticeRecorder;
+using tessel_test::WaitThen;
 
 namespace {
 
@@ -26,24 +28,6 @@ std::vector<std::wstring> linesOf(const std::vector<LineRange>& blocks) {
 
 // A document of a file, through the DocumentManager.
 class ControllerReloadTest : public tessel_test::ManagerTest {};
-
-// Waits for the loader without a message, then runs its step once, as the application's wait
-// would with what it handles before the waiting caller goes on.
-class WaitThen : public DocumentIOWait {
-public:
-    explicit WaitThen(std::function<void()> step) : m_step(std::move(step)) {}
-    void waitFor(uint32_t, const wchar_t*, HANDLE ready, const std::function<bool()>& finished) override {
-        while (!finished())
-            ::WaitForSingleObject(ready, INFINITE);
-        std::function<void()> step;
-        step.swap(m_step);
-        if (step)
-            step();
-    }
-
-private:
-    std::function<void()> m_step;
-};
 
 } // namespace
 
@@ -114,6 +98,21 @@ TEST_F(ControllerTest, TextWithCarriageReturnsGoesInAsLineFeedsCountedAsSuch) {
     EXPECT_EQ(L"ab", text());
     ASSERT_TRUE(controller->redo());
     EXPECT_EQ(L"ax\ny\nzb", text());
+}
+
+TEST_F(ControllerTest, TheIndentationOfALongLineIsReadFromItsStartAlone) {
+    const std::wstring body(4 << 20, L'x');
+    load(L"\t  " + body + L"\n" + std::wstring(1 << 20, L' ') + std::wstring(L"\n  \0x", 5));
+    controller->setIndentation(4, false);
+    tessel_test::LargestAllocation largest;
+    EXPECT_EQ(6, controller->getLineIndentation(0, false));
+    EXPECT_EQ(6, controller->getIndentationBefore(TextPosition(0, 4 << 20), false));
+    EXPECT_EQ(-1, controller->getIndentationBefore(TextPosition(0, 2), false)) << "blanks only before it";
+    EXPECT_EQ(5, controller->getIndentationBefore(TextPosition(0, 2), true));
+    EXPECT_EQ(-1, controller->getLineIndentation(1, false)) << "a line of blanks";
+    EXPECT_EQ(1 << 20, controller->getLineIndentation(1, true));
+    EXPECT_EQ(-1, controller->getLineIndentation(2, false)) << "a NUL ends the search for text";
+    EXPECT_LT(largest.bytes(), 4096u) << "no line was copied";
 }
 
 TEST_F(ControllerTest, IndentationOfLinesFollowsTheDocumentsSetting) {

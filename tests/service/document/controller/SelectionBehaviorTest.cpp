@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 using namespace tessel;
 using tessel_test::ControllerTest;
 using tessel_test::FakeEditor;
@@ -12,15 +16,8 @@ namespace {
 
 constexpr uint32_t BIT = 0x04;
 
-// The marked cells of a line as "[first,end)" runs, and single positions as "|at".
-// With from and to, the cells of those columns of the line only, counted from `from`: a piece
-// of a long line is marked on its own.
-std::wstring marksOf(Selection& selection, DocumentController& controller, int32_t line, int32_t from = 0,
-                     int32_t to = -1) {
-    LineAttributes attributes;
-    const Document& document = controller.getDocument();
-    const int32_t start = document.getLineStart(line);
-    selection.update(line, attributes, start + from, start + (to < 0 ? document.getLineLength(line) : to));
+// Marked cells as "[first,end)" runs, and single positions as "|at".
+std::wstring describeMarks(const LineAttributes& attributes) {
     std::wstring text;
     const auto& entries = attributes.entries;
     for (size_t i = 0; i < entries.size(); ++i) {
@@ -35,6 +32,36 @@ std::wstring marksOf(Selection& selection, DocumentController& controller, int32
         text += pel::formatString(L"[%u,%u) ", unsigned(i), unsigned(end));
     }
     return text;
+}
+
+// The marked cells of a line. With from and to, the cells of those columns of the line only,
+// counted from `from`: a piece of a long line is marked on its own.
+std::wstring marksOf(Selection& selection, DocumentController& controller, int32_t line, int32_t from = 0,
+                     int32_t to = -1) {
+    LineAttributes attributes;
+    const Document& document = controller.getDocument();
+    const int32_t start = document.getLineStart(line);
+    selection.update(line, attributes, start + from, start + (to < 0 ? document.getLineLength(line) : to));
+    return describeMarks(attributes);
+}
+
+// The marks of a line made piece by piece, the pieces starting at `seams` and each moved to
+// the line's columns.
+std::wstring piecedMarksOf(Selection& selection, DocumentController& controller, int32_t line,
+                           const std::vector<int32_t>& seams) {
+    const Document& document = controller.getDocument();
+    const int32_t start = document.getLineStart(line);
+    LineAttributes joined;
+    for (size_t k = 0; k < seams.size(); ++k) {
+        const int32_t from = seams[k];
+        const int32_t to = k + 1 < seams.size() ? seams[k + 1] : document.getLineLength(line);
+        LineAttributes piece;
+        selection.update(line, piece, start + from, start + to);
+        joined.entries.resize(std::max(joined.entries.size(), from + piece.entries.size()));
+        for (size_t i = 0; i < piece.entries.size(); ++i)
+            joined.entries[from + i] |= piece.entries[i];
+    }
+    return describeMarks(joined);
 }
 
 class BehaviorTest : public ControllerTest {
@@ -110,6 +137,19 @@ TEST_F(BehaviorTest, APieceOfALongLineIsMarkedFromItsOwnStart) {
     EXPECT_EQ(L"[10,30) ", marksOf(selection(), *controller, 0, 100, 200));
     EXPECT_EQ(L"[10,30) ", marksOf(selection(), *controller, 1, 100, 200));
     EXPECT_EQ(L"", marksOf(selection(), *controller, 1, 200, 300));
+}
+
+TEST_F(BehaviorTest, ABlockAtASeamMarksTheCellsItMarksOnTheLineWhole) {
+    load(std::wstring(300, L'a') + L"\n" + std::wstring(300, L'b') + L"\nc");
+    const std::vector<int32_t> seams = {0, 100, 200};
+    // Columns 80 to 100 end where the second piece starts; the empty block at 100 stands there.
+    const std::pair<int32_t, int32_t> blocks[] = {{80, 100}, {100, 100}, {100, 120}, {60, 200}, {200, 200}, {250, 320}};
+    for (const auto& block : blocks) {
+        selectBlock(TextPosition(0, block.first), TextPosition(1, block.second));
+        for (int32_t line : {0, 1})
+            EXPECT_EQ(marksOf(selection(), *controller, line), piecedMarksOf(selection(), *controller, line, seams))
+                << "columns " << block.first << " to " << block.second << ", line " << line;
+    }
 }
 
 TEST_F(BehaviorTest, ABlockCommitsOneRangePerRowWithTextAndCountsEveryRowOrNoneInVirtualSpace) {

@@ -1,0 +1,2 @@
+// The editor tests' program watches its heap.
+#include "support/WatchedHeap.inl"

@@ -1,0 +1,2 @@
+// The document tests' program watches its heap.
+#include "support/WatchedHeap.inl"
