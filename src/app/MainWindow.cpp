@@ -135,7 +135,9 @@ std::vector<MainWindow::Page*> MainWindow::getPages() const {
 }
 
 void MainWindow::activate(Page& page) {
-    m_tabs->setActiveSlot(page.slot);
+    // A closed tab's slot is gone: no tab would be active.
+    if (page.slot)
+        m_tabs->setActiveSlot(page.slot);
 }
 
 void MainWindow::activateNeighbour(bool previous) {

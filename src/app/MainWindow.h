@@ -40,8 +40,8 @@ struct afDropInfo;
 namespace tessel {
 
 class BundleManager;
-class DocumentController;
 class Document;
+class DocumentController;
 class DocumentControllerManager;
 class DocumentManager;
 class Editor;
@@ -298,6 +298,7 @@ private:
     uint32_t m_lastSerial = 0;
     // A question about a file's change or deletion waits for the main loop.
     bool m_fileQuestionHeld = false;
+    // A close asked for inside a loop waits for the main loop.
     bool m_closeHeld = false;
     bool m_closingAll = false;
     // While the exit closes every tab: the tab the strip activates next is not shown, since its
