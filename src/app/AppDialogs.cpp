@@ -3,6 +3,7 @@
 #include "components/SearchDialog.h"
 #include "components/StringDialog.h"
 
+#include "afw/core/afMainLoop.h"
 #include "afw/dialog/afDialogFile.h"
 #include "afw/window/afWindow.h"
 
@@ -39,6 +40,8 @@ SearchHook setSearchHook(SearchHook hook) {
 }
 
 bool askFilePath(afViewPlatform* owner, bool save, std::wstring& io_path, bool* o_readOnly) {
+    // A hook answers in place of the dialog's loop, and counts as one (so in each of these).
+    const afMainLoop::Nested loop;
     bool readOnly = false;
     if (hookOf<FileDialogHook>()) {
         if (!hookOf<FileDialogHook>()(save, io_path, readOnly))
@@ -66,6 +69,7 @@ bool askFilePath(afViewPlatform* owner, bool save, std::wstring& io_path, bool* 
 }
 
 bool askText(afViewPlatform* owner, const std::wstring& title, const std::wstring& label, std::wstring& io_text) {
+    const afMainLoop::Nested loop;
     if (hookOf<TextHook>())
         return hookOf<TextHook>()(label, io_text);
     std::unique_ptr<StringDialog> dialog(StringDialog::create(owner));
@@ -80,6 +84,7 @@ bool askText(afViewPlatform* owner, const std::wstring& title, const std::wstrin
 
 bool askSearch(afViewPlatform* owner, bool replace, const std::vector<std::pair<uint32_t, std::wstring>>& scopes,
                SearchParameters& io_values, const SearchRunner& run) {
+    const afMainLoop::Nested loop;
     if (hookOf<SearchHook>())
         return hookOf<SearchHook>()(replace, io_values, run);
     std::unique_ptr<SearchDialog> dialog(

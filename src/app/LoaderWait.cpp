@@ -3,6 +3,7 @@
 #include "bundles/ToolStripStatus.h"
 
 #include "afw/core/afApp.h"
+#include "afw/core/afMainLoop.h"
 #include "afw/view/afView.h"
 #include "afw/view/afViewPlatform.h"
 #include "service/base/TaskFailure.h"
@@ -46,6 +47,9 @@ void LoaderWait::waitFor(uint32_t kind, const wchar_t* path, HANDLE ready, const
         return;
     afViewPlatform* host = m_view ? m_view->getHost() : nullptr;
     HWND window = host ? ::GetAncestor(host->getHandle(), GA_ROOT) : nullptr;
+    // Ends after the window is given back (left, below): a question open under the wait then
+    // takes the front again.
+    const afMainLoop::Nested loop;
     m_readies.push_back(ready);
     // Only the outermost wait disables the window, and only one that a modal window has not.
     Leave left{*this, ++m_depth == 1 && window && ::IsWindowEnabled(window), ::GetFocus()};

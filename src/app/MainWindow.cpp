@@ -11,6 +11,7 @@
 #include "editor/EditorWrapper.h"
 
 #include "afw/core/afApp.h"
+#include "afw/core/afMainLoop.h"
 #include "afw/core/afModuleInstance.h"
 #include "afw/data/afDataObjectFiles.h"
 #include "afw/dock/afDockSlot.h"
@@ -32,16 +33,6 @@ namespace tessel {
 
 namespace {
 
-// Posted to open the forwarded command lines once no modal window runs.
-const UINT kOpenPending = WM_APP + 55;
-// While a modal window runs, the pending commands are tried again on this timer.
-const UINT_PTR kPendingTimer = 55;
-const UINT kPendingRetryMs = 200;
-// Posted when an outside change's question is held back; tried again on the timer while a
-// request or a modal window is in its way.
-const UINT kAskHeld = WM_APP + 56;
-const UINT_PTR kHeldQuestionTimer = 56;
-
 constexpr uint32_t UI_LOG = pel::crc32Literal("UI");
 
 } // namespace
@@ -58,6 +49,8 @@ MainWindow::MainWindow(const Services& services)
 }
 
 MainWindow::~MainWindow() {
+    afMainLoop::cancel(this);
+    freeClosedPages();
     if (m_loaderWait)
         m_services.controllers->getDocumentManager().setIOWait(nullptr);
     for (afAction* action : m_actions)
@@ -142,7 +135,9 @@ std::vector<MainWindow::Page*> MainWindow::getPages() const {
 }
 
 void MainWindow::activate(Page& page) {
-    m_tabs->setActiveSlot(page.slot);
+    // A closed tab's slot is gone: no tab would be active.
+    if (page.slot)
+        m_tabs->setActiveSlot(page.slot);
 }
 
 void MainWindow::activateNeighbour(bool previous) {
@@ -200,32 +195,50 @@ void MainWindow::slotRemoved(afDockSlot* slot, bool /*deleting*/) {
         std::find_if(m_pages.begin(), m_pages.end(), [&](const auto& page) { return page->slot == slot; });
     if (found == m_pages.end())
         return;
-    std::unique_ptr<Page> page = std::move(*found);
+    // Out of every list at once, so that nothing finds the tab or its file any more; freed only
+    // from the main loop, since the code that closed it (an answer to a question) may still hold
+    // its page, controller or document up the stack.
+    ClosedPage closed;
+    closed.page = std::move(*found);
     m_pages.erase(found);
-    DocumentController* controller = page->controller;
+    Page& page = *closed.page;
+    page.slot = nullptr; // the dock deletes it
+    DocumentController* controller = page.controller;
     controller->modifiedChanged().remove(this);
     controller->pathChanged().remove(this);
     controller->fileModified().remove(this);
     controller->fileDeleted().remove(this);
     controller->editRefused().remove(this);
-    Document& document = controller->getDocument();
-    if (m_statusController && m_statusController->getEditor() == page->editor)
+    if (m_statusController && m_statusController->getEditor() == page.editor)
         m_statusController->setEditor(nullptr);
-    page->editor->attachController(nullptr);
-    if (HWND window = page->editor->getHandle())
-        ::DestroyWindow(window);
-    // The editor and its strip belong to the tabs' widget until they go with the wrapper.
-    for (afView* part : {static_cast<afView*>(page->editor), static_cast<afView*>(page->wrapper->getStrip())}) {
-        page->wrapper->removeView(part);
-        delete part;
-    }
-    delete page->wrapper;
     DocumentControllerManager& controllers = *m_services.controllers;
     if (controllers.getActiveController() == controller)
         controllers.setActiveController(nullptr);
-    controllers.deleteController(controller);
-    if (document.getControllers().empty())
-        controllers.getDocumentManager().releaseDocument(&document);
+    Document& document = controller->getDocument();
+    if (document.getControllers().size() == 1)
+        closed.document = controllers.getDocumentManager().detachDocument(&document);
+    m_closed.push_back(std::move(closed));
+    afMainLoop::post(this, [this] { freeClosedPages(); });
+}
+
+void MainWindow::freeClosedPages() {
+    std::vector<ClosedPage> closed;
+    closed.swap(m_closed);
+    for (ClosedPage& each : closed) {
+        Page& page = *each.page;
+        page.editor->attachController(nullptr);
+        if (HWND window = page.editor->getHandle())
+            ::DestroyWindow(window);
+        // The editor and its strip belong to the tabs' widget until they go with the wrapper.
+        for (afView* part : {static_cast<afView*>(page.editor), static_cast<afView*>(page.wrapper->getStrip())}) {
+            page.wrapper->removeView(part);
+            delete part;
+        }
+        delete page.wrapper;
+        // The controller before its document.
+        m_services.controllers->deleteController(page.controller);
+        each.document.reset();
+    }
 }
 
 void MainWindow::closeSlotRequested(afDockSlot* slot) {
@@ -246,16 +259,28 @@ void MainWindow::slotActivated(afDockSlot* slot) {
     updateTitle();
     if (page) {
         page->editor->requestFocus();
-        // A change made by another program while the tab was in the background is asked now.
-        if (page->controller->isModifiedOnDisk())
-            fileModified(*page->controller);
-        showDeletedNotice();
+        // A change made by another program while the tab was in the background is asked about
+        // now, once the switch is over.
+        if (page->controller->isModifiedOnDisk() || page->deletedNotice)
+            noteFileQuestion();
     }
 }
 
 // ---- closing
 
 bool MainWindow::canClose() {
+    // A close asked for inside a loop (the close a wait held, posted again as it ended and taken
+    // by the next question's loop, say) would ask its questions under the open one, and could
+    // end the window under it.
+    if (m_closeQuestions > 0 || afMainLoop::isNested()) {
+        if (!m_closeHeld)
+            afMainLoop::post(this, [this] {
+                m_closeHeld = false;
+                ::PostMessageW(getHandle(), WM_CLOSE, 0, 0);
+            });
+        m_closeHeld = true;
+        return false;
+    }
     if (!askBeforeClosing())
         return false;
     if (TesselService* root = m_services.root)
@@ -343,27 +368,8 @@ bool MainWindow::onRawMessage(afMessage& msg) {
         msg.result = 1;
         return true;
     }
-    case WM_TIMER:
-        if (msg.wParam == kPendingTimer) {
-            ::KillTimer(getHandle(), kPendingTimer);
-            runPendingCommands();
-        } else if (msg.wParam == kHeldQuestionTimer) {
-            ::KillTimer(getHandle(), kHeldQuestionTimer);
-            askHeldFileQuestion();
-        } else {
-            break;
-        }
-        msg.result = 0;
-        return true;
     default:
-        if (msg.message == kOpenPending)
-            runPendingCommands();
-        else if (msg.message == kAskHeld)
-            askHeldFileQuestion();
-        else
-            break;
-        msg.result = 0;
-        return true;
+        break;
     }
     return afWindowMain::onRawMessage(msg);
 }
@@ -407,38 +413,14 @@ void MainWindow::queueFiles(const std::vector<std::wstring>& paths) {
 
 void MainWindow::queueCommand(const std::wstring& text) {
     m_pendingCommands.push_back(text);
-    ::PostMessageW(getHandle(), kOpenPending, 0, 0);
-}
-
-void MainWindow::holdFileQuestion() {
-    if (!m_fileQuestionHeld)
-        ::PostMessageW(getHandle(), kAskHeld, 0, 0);
-    m_fileQuestionHeld = true;
-}
-
-void MainWindow::askHeldFileQuestion() {
-    if (!m_fileQuestionHeld)
-        return;
-    Page* page = getActivePage();
-    if (!::IsWindowEnabled(getHandle()) ||
-        (page && m_services.controllers->getDocumentManager().isInRequest(page->controller->getDocument()))) {
-        ::SetTimer(getHandle(), kHeldQuestionTimer, kPendingRetryMs, nullptr);
-        return;
-    }
-    m_fileQuestionHeld = false;
-    if (page)
-        fileModified(*page->controller);
+    afMainLoop::post(this, [this] { runPendingCommands(); });
 }
 
 void MainWindow::runPendingCommands() {
-    if (m_pendingCommands.empty())
+    // Inside a question or a wait (the end of the session may come there), opening would ask its
+    // own questions under that one: the main loop opens them, as posted.
+    if (m_pendingCommands.empty() || afMainLoop::isNested())
         return;
-    // A modal window (a question, a file dialog) disables this one: opening now would ask a
-    // question under it.
-    if (!::IsWindowEnabled(getHandle())) {
-        ::SetTimer(getHandle(), kPendingTimer, kPendingRetryMs, nullptr);
-        return;
-    }
     std::vector<std::wstring> commands;
     commands.swap(m_pendingCommands);
     for (const std::wstring& command : commands)

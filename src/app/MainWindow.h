@@ -7,12 +7,19 @@
 // program hands over. Its title names the active document. The end of a Windows session asks as
 // closing does (once a load or save under way is over, and not while a closing question is
 // already open) and then saves the settings.
+//
+// What a notification or a tab switch would ask (another program's change or deletion of a
+// file), what a second start hands over and a close asked for under a question wait for the
+// main loop (afMainLoop); so does the freeing of a closed tab's page, editor, controller and
+// document, which code up the stack may still hold. What asked a question looks whether its tab
+// is still open (isOpen) before it goes on.
 
 #include "afw/action/afAction.h"
 #include "afw/dialog/afQuestion.h"
 #include "afw/data/afDropAction.h"
 #include "afw/window/afWindowMain.h"
 #include "afw/dock/afDockSlotController.h"
+#include "pel/base/FreedAccessTrap.h"
 #include "service/document/DocumentWatch.h"
 #include "service/document/controller/FacePreset.h"
 #include "components/SearchCommands.h"
@@ -33,6 +40,7 @@ struct afDropInfo;
 namespace tessel {
 
 class BundleManager;
+class Document;
 class DocumentController;
 class DocumentControllerManager;
 class DocumentManager;
@@ -70,11 +78,11 @@ public:
     };
 
     // One tab: its slot, editor and controller, and the number of an "Untitled" document.
-    struct Page {
+    struct Page : pel::FreedAccessTrap {
         // Never given to another tab: a question may close tabs, and what its asker held is
         // looked up again by this afterwards (the memory of a closed tab may hold a new one).
         uint32_t serial = 0;
-        afDockSlot* slot = nullptr;
+        afDockSlot* slot = nullptr; // null once the tab has closed
         EditorWrapper* wrapper = nullptr; // the slot's view: the editor under its strip
         Editor* editor = nullptr;
         DocumentController* controller = nullptr;
@@ -110,7 +118,8 @@ public:
     // Asks about each modified document in tab order, tabs a question closed left out; false
     // when one answer keeps the window.
     bool askToCloseAll();
-    // Closes every tab without asking (the program's exit, after askToCloseAll).
+    // Closes every tab without asking and frees them (the program's exit, after askToCloseAll
+    // and the main loop).
     void closeAllTabs();
     // Opens a forwarded command line's file (or a new document when it names none).
     void openCommandLine(const std::wstring& text);
@@ -124,6 +133,9 @@ public:
     Page* findPage(const afDockSlot* slot) const;
     // The open tab of the serial, null once it has closed.
     Page* findPage(uint32_t serial) const;
+    // Whether the page's tab is still open: an answer to a question may have closed it, and its
+    // page lives on until the main loop frees it.
+    bool isOpen(const Page& page) const { return findPage(page.serial) == &page; }
     // In tab order.
     std::vector<Page*> getPages() const;
     void activate(Page& page);
@@ -134,8 +146,10 @@ public:
     // The tab's label: the name, and " *" while modified.
     std::wstring getLabel(const Page& page) const;
     std::wstring getTitleText() const;
-    // Commands from WM_COPYDATA that wait for the modal windows to end.
+    // Commands from WM_COPYDATA that wait for the main loop.
     size_t getPendingCommandCount() const { return m_pendingCommands.size(); }
+    // Closed tabs whose objects the main loop has not freed yet.
+    size_t getClosedPageCount() const { return m_closed.size(); }
     // From the first closing question until the close is cancelled: hand-overs are refused.
     bool isClosing() const { return m_closing; }
 
@@ -155,6 +169,8 @@ public:
     EditorStatusController* getStatusController() const { return m_statusController.get(); }
 
     // ---- window
+    // A close asked for under a question or inside another loop is held and asked for again
+    // from the main loop.
     bool canClose() override;
     bool onRawMessage(afMessage& msg) override;
     bool buildSeed(afSeed& seed) override;
@@ -216,24 +232,27 @@ private:
     // The session ends: the settings are saved, since the process ends without App::exit.
     void endSession();
     void watchController(Page& page);
-    // Asks about another program's change to the active tab's file. Asked while a load, save or
-    // reload of the document has not returned (inside its wait), the question waits until it
-    // has: its answer would start another request under that one.
-    void fileModified(DocumentController& controller);
-    // The question fileModified holds back is asked from the loop once no request of the active
-    // tab's document and no modal window is in the way (tried again on a timer until then).
-    void holdFileQuestion();
-    void askHeldFileQuestion();
+    // Another program's change or deletion of a file is asked about (told) from the main loop,
+    // about the tab active then: asked inside a notification or a tab switch, an answer could
+    // close what the code under it goes on with, and inside a load, save or reload it would start
+    // another request under that one.
+    void noteFileQuestion();
+    void askFileQuestions();
+    // Asks whether to reload the page's document, changed by another program.
+    void askAboutChange(Page& page);
     // False, after saying why, when the page's document is in a request whose caller is not back:
     // its tab must not close under it.
     bool mayClose(Page& page);
     // Asks whether another program's change to the document's file is to be reloaded.
     bool askToReload(DocumentController& controller);
     void fileDeleted(DocumentController& controller);
-    void showDeletedNotice();
+    void showDeletedNotice(Page& page);
     void queueCommand(const std::wstring& text);
     void queueFiles(const std::vector<std::wstring>& paths);
+    // Opens the hand-overs; inside a nested loop they wait for the main loop.
     void runPendingCommands();
+    // Frees what the tabs closed since the main loop last did.
+    void freeClosedPages();
     int nextUntitledNumber() const;
     // What one search action did: whether it found or replaced, and what the user is told.
     struct SearchReport {
@@ -265,13 +284,22 @@ private:
     // Keeps this window alive while documents load and save.
     std::unique_ptr<LoaderWait> m_loaderWait;
     std::vector<std::unique_ptr<Page>> m_pages;
+    // A closed tab's page, with its document when it was the last to show it (already out of
+    // the DocumentManager).
+    struct ClosedPage {
+        std::unique_ptr<Page> page;
+        std::unique_ptr<Document> document;
+    };
+    std::vector<ClosedPage> m_closed;
     std::vector<afAction*> m_actions;
     std::vector<std::wstring> m_pendingCommands;
     SearchParameters m_search;
     FacePreset m_facePreset;
     uint32_t m_lastSerial = 0;
-    // An outside change's question waits for a request of its document to return.
+    // A question about a file's change or deletion waits for the main loop.
     bool m_fileQuestionHeld = false;
+    // A close asked for inside a loop waits for the main loop.
+    bool m_closeHeld = false;
     bool m_closingAll = false;
     // While the exit closes every tab: the tab the strip activates next is not shown, since its
     // editor's window went with the main window's.

@@ -11,6 +11,7 @@
 #include "editor/Editor.h"
 #include "editor/EditorWrapper.h"
 
+#include "afw/core/afMainLoop.h"
 #include "afw/dock/afDockSlot.h"
 #include "pel/base/Exception.h"
 #include "pel/files/file_io/FileError.h"
@@ -74,7 +75,7 @@ void MainWindow::watchController(Page& page) {
         page.untitled = 0;
         updateLabel(page);
     });
-    controller.fileModified().add(this, [this](DocumentController& changed) { fileModified(changed); });
+    controller.fileModified().add(this, [this](DocumentController&) { noteFileQuestion(); });
     controller.fileDeleted().add(this, [this](DocumentController& changed) { fileDeleted(changed); });
     controller.editRefused().add(
         this, [this](DocumentController&) { m_status->setMessage(DocumentController::READ_ONLY_TEXT); });
@@ -167,7 +168,7 @@ bool MainWindow::confirmReplacedBytes(Page& page) {
                     message(L"{1} held bytes that are not valid {2}; saving will replace them. Save anyway?",
                             getName(page), encoding_title(format.detectedEncoding)),
                     {{L"Save &Anyway", RESULT_SAVE, false}, {L"Cancel", afWindow::RESULT_CANCEL, true}});
-    if (answer != RESULT_SAVE)
+    if (answer != RESULT_SAVE || !isOpen(page))
         return false;
     // Asked once: the replacement characters are the document's text from now on.
     document.changeFormat([](DocumentFormat& changed) { changed.replacedBytes = false; });
@@ -185,8 +186,8 @@ bool MainWindow::saveAs(Page& page) {
     std::wstring path = page.untitled ? getName(page) : page.controller->getPath();
     const std::wstring oldPath = page.controller->getPath();
     // The replaced-bytes question comes before another tab is closed for the path.
-    if (!askFilePath(this, true, path) || !confirmReplacedBytes(page) || !closeOtherHolder(page, path) ||
-        !writeTo(page, path))
+    if (!askFilePath(this, true, path) || !isOpen(page) || !confirmReplacedBytes(page) ||
+        !closeOtherHolder(page, path) || !writeTo(page, path))
         return false;
     // The copy is the user's own file.
     page.controller->getDocument().setReadOnly(false);
@@ -209,7 +210,11 @@ bool MainWindow::closeOtherHolder(Page& page, const std::wstring& path) {
     const uint32_t answer =
         askQuestion(this, message(L"`{1}` is open in another tab. Close that tab and replace the file?", path),
                     {{L"&Replace", RESULT_REPLACE, false}, {L"Cancel", afWindow::RESULT_CANCEL, true}});
-    const bool closed = answer == RESULT_REPLACE && closeTab(*holder);
+    // The holder may have closed meanwhile; and the tab being saved too (the end of the session,
+    // answered inside the question): then there is nothing to save.
+    const bool closed = answer == RESULT_REPLACE && (!isOpen(*holder) || closeTab(*holder));
+    if (!isOpen(page))
+        return false;
     activate(page);
     return closed;
 }
@@ -223,8 +228,9 @@ bool MainWindow::askToClose(Page& page) {
     const CloseQuestion asking(*this);
     activate(page);
     const uint32_t answer = askToSaveChanges(this, getName(page));
-    if (answer == RESULT_DONT_SAVE)
-        return true;
+    // Closed by what the question let run: there is nothing left to ask about.
+    if (answer == RESULT_DONT_SAVE || !isOpen(page))
+        return answer != afWindow::RESULT_CANCEL;
     return answer == RESULT_SAVE && save(page);
 }
 
@@ -277,6 +283,9 @@ void MainWindow::closeAllTabs() {
     m_tabs->closeAll();
     m_endingTabs = false;
     m_closingAll = false;
+    // The program's exit, after its loop: nothing holds them, and the documents' manager goes
+    // next.
+    freeClosedPages();
 }
 
 void MainWindow::openCommandLine(const std::wstring& text) {
@@ -303,19 +312,29 @@ bool MainWindow::askToReload(DocumentController& controller) {
     return answer == RESULT_RELOAD;
 }
 
-void MainWindow::fileModified(DocumentController& changed) {
+void MainWindow::noteFileQuestion() {
+    if (!m_fileQuestionHeld)
+        afMainLoop::post(this, [this] { askFileQuestions(); });
+    m_fileQuestionHeld = true;
+}
+
+void MainWindow::askFileQuestions() {
+    m_fileQuestionHeld = false;
     Page* page = getActivePage();
-    if (!page || page->controller != &changed || !changed.isModifiedOnDisk())
-        return;
+    if (page && page->controller->isModifiedOnDisk())
+        askAboutChange(*page);
+    // The tab active now: the change's question may have closed the one it was about.
+    if ((page = getActivePage()))
+        showDeletedNotice(*page);
+}
+
+void MainWindow::askAboutChange(Page& changed) {
     DocumentManager& documents = m_services.controllers->getDocumentManager();
-    if (documents.isInRequest(changed.getDocument())) {
-        holdFileQuestion();
-        return;
-    }
     // The question may close the tab (the end of the session, answered with a Save As onto its
     // file): what it held is looked up again after each answer.
+    Page* page = &changed;
     const uint32_t serial = page->serial;
-    const std::wstring path = changed.getPath();
+    const std::wstring path = page->controller->getPath();
     // Read before asking: a write that lands while the question is open is news after it.
     DocumentWatch::FileStamp asked = DocumentWatch::stampOf(path);
     // One save by another program may come as several notices: the file as it was answered is
@@ -355,15 +374,14 @@ void MainWindow::fileDeleted(DocumentController& controller) {
     for (const auto& page : m_pages)
         if (page->controller == &controller)
             page->deletedNotice = true;
-    showDeletedNotice();
+    noteFileQuestion();
 }
 
-void MainWindow::showDeletedNotice() {
-    Page* page = getActivePage();
-    if (!page || !page->deletedNotice)
+void MainWindow::showDeletedNotice(Page& page) {
+    if (!page.deletedNotice)
         return;
-    page->deletedNotice = false;
-    showMessage(this, message(L"`{1}` was deleted by another program.", page->controller->getPath()));
+    page.deletedNotice = false;
+    showMessage(this, message(L"`{1}` was deleted by another program.", page.controller->getPath()));
 }
 
 } // namespace tessel

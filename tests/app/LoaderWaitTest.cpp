@@ -318,7 +318,9 @@ TEST_F(LoaderWaitTest, WhileAReloadIsHeldTheWindowAndTheReloadedDocumentsEditorP
         device.readGateShut = false;
         device.readGate.signal();
     });
+    // Asked from the loop: the reload's wait runs inside it.
     page.controller->onFileChanged(page.controller->getDocument(), DocumentFileChange{FILE_CHANGE_MODIFIED});
+    EXPECT_TRUE(tessel_test::pumpUntil([&] { return !questions.empty(); }));
     user.join();
     ASSERT_TRUE(reachedRead) << "the loader never read the file again";
     EXPECT_TRUE(activity) << "the status bar never showed the reload";
@@ -392,6 +394,7 @@ TEST_F(LoaderWaitTest, ASessionEndDuringAReloadCountsTheDocumentAsReloaded) {
     EXPECT_EQ(TRUE, sendWhileHeld(true, WM_QUERYENDSESSION, 0, [&] {
                   page->controller->onFileChanged(page->controller->getDocument(),
                                                  DocumentFileChange{FILE_CHANGE_MODIFIED});
+                  tessel_test::pumpUntil([&] { return !questions.empty(); });
               }));
     EXPECT_EQ(1u, questions.size()) << "only the outside change was asked about";
     EXPECT_EQ(L"changed outside\n", activeText());

@@ -93,13 +93,15 @@ TEST_F(ShellTest, MalformedCopyDataIsRefusedAndLoggedAndAValidOneOpensOnceQueued
     editor->getController()->getText(&text);
     EXPECT_EQ(L"dropped", text);
     EXPECT_TRUE(editor->getController()->undo());
-    // A modal window (which disables this one) holds it back until it ends.
-    ::EnableWindow(window->getHandle(), FALSE);
-    EXPECT_EQ(1, sendCopyData(0, line.data(), static_cast<DWORD>(line.size() * 2)));
-    EXPECT_EQ(2u, window->getPendingCommandCount());
-    tessel_test::dispatchPending();
-    EXPECT_EQ(2u, window->getPendingCommandCount());
-    ::EnableWindow(window->getHandle(), TRUE);
+    // A question open (its loop handles the messages) holds it back until it is answered.
+    setQuestionHook([&](const std::wstring&, const std::vector<QuestionButton>&) {
+        EXPECT_EQ(1, sendCopyData(0, line.data(), static_cast<DWORD>(line.size() * 2)));
+        EXPECT_EQ(2u, window->getPendingCommandCount());
+        tessel_test::dispatchPending();
+        EXPECT_EQ(2u, window->getPendingCommandCount());
+        return afWindow::RESULT_OK;
+    });
+    showMessage(window, L"a question");
     ASSERT_TRUE(tessel_test::pumpUntil([&] { return window->getPendingCommandCount() == 0; }));
     EXPECT_EQ(L"x.txt - Tessel", window->getTitleText());
     // The lone untouched "Untitled" gave way to the first.

@@ -55,6 +55,7 @@ TEST_F(ShellWorkKeptTest, AnOutsideChangeToAnEditedTabSaysWhatReloadLosesAndKeep
     DocumentFileChange again;
     again.kind = FILE_CHANGE_MODIFIED;
     controller.onFileChanged(controller.getDocument(), again);
+    tessel_test::dispatchPending();
     EXPECT_FALSE(controller.isModifiedOnDisk());
     EXPECT_EQ(1u, questions.size());
     ASSERT_TRUE(controller.undo());

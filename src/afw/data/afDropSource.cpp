@@ -1,6 +1,7 @@
 #include "afw/data/afDropSource.h"
 
 #include "afw/core/afLog.h"
+#include "afw/core/afMainLoop.h"
 #include "afw/data/afComObject.h"
 #include "afw/data/afDataObject.h"
 #include "afw/data/afDragScope.h"
@@ -64,6 +65,7 @@ afDropAction afDropSource::drag(uint32_t allowed) {
     HRESULT result;
     {
         const afDragScope scope(m_data);
+        const afMainLoop::Nested loop;
         result = ::DoDragDrop(data, m_com, effects, &effect);
     }
     if (result == DRAGDROP_S_CANCEL)

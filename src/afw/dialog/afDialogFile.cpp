@@ -2,6 +2,7 @@
 
 #include "afw/core/afExceptionBoundary.h"
 #include "afw/core/afLog.h"
+#include "afw/core/afMainLoop.h"
 
 #include <cderr.h>
 #include <cwchar>
@@ -172,7 +173,17 @@ uint32_t afDialogFileBase::run(afFileDialogOptions& options) {
     OPENFILENAMEW record;
     std::wstring filterText;
     prepare(options, record, filterText);
-    const BOOL answer = runPlatformDialog(&record);
+    // The platform's dialog enables its owner as it ends, whatever it was before: an owner that
+    // a modal window or a wait had disabled is disabled again.
+    HWND owner = record.hwndOwner;
+    const bool ownerDisabled = owner && !::IsWindowEnabled(owner);
+    BOOL answer = FALSE;
+    {
+        const afMainLoop::Nested loop;
+        answer = runPlatformDialog(&record);
+        if (ownerDisabled && ::IsWindow(owner))
+            ::EnableWindow(owner, FALSE);
+    }
     return finish(record, answer);
 }
 

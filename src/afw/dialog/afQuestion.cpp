@@ -1,5 +1,6 @@
 #include "afw/dialog/afQuestion.h"
 
+#include "afw/core/afMainLoop.h"
 #include "afw/dialog/afMessageBox.h"
 #include "afw/window/afWindow.h"
 #include "pel/text/StringTemplate.h"
@@ -24,6 +25,8 @@ QuestionHook setQuestionHook(QuestionHook hook) {
 }
 
 uint32_t askQuestion(afViewPlatform* owner, const std::wstring& text, const std::vector<QuestionButton>& buttons) {
+    // A hook answers in place of the box's loop, and counts as one.
+    const afMainLoop::Nested loop;
     if (questionHook())
         return questionHook()(text, buttons);
     std::unique_ptr<afMessageBox> box(afMessageBox::createInstance(owner));

@@ -3,6 +3,7 @@
 // it, the identifier the dock layout is saved by, and a state symbol. A slot lives in at most
 // one dock; a drop may move it to another, where it gets a new page.
 
+#include "pel/base/FreedAccessTrap.h"
 #include "pel/base/Symbol.h"
 #include "service/base/error/TaggedObject.h"
 
@@ -10,7 +11,7 @@ class afDock;
 class afDockSlotController;
 class afView;
 
-class afDockSlot : public tessel::TaggedObject {
+class afDockSlot : public tessel::TaggedObject, public pel::FreedAccessTrap {
 public:
     afDockSlot(afDockSlotController* controller, afView* view, pel::Symbol id);
     ~afDockSlot() override;

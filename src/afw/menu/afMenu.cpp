@@ -1,5 +1,6 @@
 #include "afw/menu/afMenu.h"
 
+#include "afw/core/afMainLoop.h"
 #include "afw/core/afPanic.h"
 #include "afw/view/afViewPlatform.h"
 
@@ -295,7 +296,11 @@ afMenuNode* afMenu::track(afViewPlatform* owner, int x, int y, bool bottomAlign)
     if (!owner || !owner->getHandle())
         return nullptr;
     const UINT flags = TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | (bottomAlign ? TPM_BOTTOMALIGN : 0);
-    const int chosen = ::TrackPopupMenu(m_handle, flags, x, y, 0, owner->getHandle(), nullptr);
+    int chosen = 0;
+    {
+        const afMainLoop::Nested loop;
+        chosen = ::TrackPopupMenu(m_handle, flags, x, y, 0, owner->getHandle(), nullptr);
+    }
     return chosen > 0 && chosen <= 0xFFFF ? findNode(static_cast<uint16_t>(chosen)) : nullptr;
 }
 

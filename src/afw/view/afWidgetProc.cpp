@@ -1,6 +1,7 @@
 // The window procedure every framework window runs.
 
 #include "afw/core/afExceptionBoundary.h"
+#include "afw/core/afMainLoop.h"
 #include "afw/core/afPanic.h"
 #include "afw/view/afWidget.h"
 #include "afw/view/afWidgetTable.h"
@@ -8,6 +9,7 @@
 #include <exception>
 
 LRESULT CALLBACK afWidget::s_WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const afMainLoop::Handling handling;
     if (message == WM_NCCREATE)
         return onNcCreate(window, message, wParam, lParam);
     afViewPlatform* widget = afWidgetTable::find(window);

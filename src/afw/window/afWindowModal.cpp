@@ -3,6 +3,7 @@
 #include "afw/core/afApp.h"
 #include "afw/core/afExceptionBoundary.h"
 #include "afw/core/afLog.h"
+#include "afw/core/afMainLoop.h"
 #include "afw/window/afWindow.h"
 
 namespace {
@@ -44,6 +45,8 @@ uint32_t afWindow::showModal() {
 }
 
 uint32_t afWindow::runModalLoop() {
+    // Ends after the window is destroyed: the modal window under it then takes the front back.
+    const afMainLoop::Nested loop(getHandle());
     m_result = RESULT_CANCEL;
     m_modalEnded = false;
     if (beginModal() == RESULT_CANCEL)

@@ -14,6 +14,7 @@
 #include "service/parser/base/LineRecord.h"
 #include "service/parser/base/TextRangeSource.h"
 
+#include "pel/base/FreedAccessTrap.h"
 #include "pel/thread/MainThread.h"
 #include "pel/thread/Mutex.h"
 #include "pel/thread/Semaphore.h"
@@ -45,7 +46,7 @@ class UndoContext;
 struct LineScopeIterator;
 
 // Also the text that replace formats read match groups from.
-class Document : public ITextRangeSource {
+class Document : public ITextRangeSource, public pel::FreedAccessTrap {
 public:
     // The line-feed scratch list keeps this much room between brackets.
     static constexpr size_t LINE_FEEDS_KEPT = 256;

@@ -147,10 +147,14 @@ Document* DocumentManager::findDocument(const wchar_t* path) const {
 }
 
 void DocumentManager::releaseDocument(Document* document) {
+    detachDocument(document).reset(); // with its undo log
+}
+
+std::unique_ptr<Document> DocumentManager::detachDocument(Document* document) {
     const auto found = std::find_if(m_documents.begin(), m_documents.end(),
                                     [document](const std::unique_ptr<Document>& each) { return each.get() == document; });
     if (found == m_documents.end())
-        return;
+        return nullptr;
     // Held until the document goes: a parse slice that tries it from now on skips its step.
     document->lock();
     releaseGrammar(document->getGrammarName());
@@ -165,7 +169,7 @@ void DocumentManager::releaseDocument(Document* document) {
     for (DocumentListener* listener : m_listeners)
         document->removeListener(listener);
     m_watch->forget(*document);
-    owned.reset(); // with its undo log
+    return owned;
 }
 
 void DocumentManager::closeAllDocuments() {

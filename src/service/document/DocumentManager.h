@@ -104,6 +104,12 @@ public:
     Document* findDocument(const wchar_t* path) const;
     // Destroys a document of this manager (after its parse job and watch entry); others are left.
     void releaseDocument(Document* document);
+    // Takes a document of this manager out of it at once, as releaseDocument does, but for its
+    // destruction: findDocument no longer finds it, its file is no longer watched and its parse
+    // job is given up; the caller destroys it later (its controllers first), before this manager
+    // goes. It stays locked by the main thread, so no save or reload of it starts. Null for a
+    // document of no manager or another.
+    std::unique_ptr<Document> detachDocument(Document* document);
     void closeAllDocuments();
     const std::vector<std::unique_ptr<Document>>& getDocuments() const { return m_documents; }
 

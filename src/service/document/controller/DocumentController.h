@@ -25,6 +25,7 @@
 #include "service/document/controller/SelectionRange.h"
 #include "service/document/controller/TextPosition.h"
 
+#include "pel/base/FreedAccessTrap.h"
 #include "pel/text/Indentation.h"
 
 #include <cstdint>
@@ -47,7 +48,7 @@ class Stream;
 class TextHighlighter;
 class UndoContext;
 
-class DocumentController : public TaggedObject, public DocumentListener {
+class DocumentController : public TaggedObject, public DocumentListener, public pel::FreedAccessTrap {
 public:
     enum LockKind : uint32_t { LOCK_NONE = 0, LOCK_READ = 1, LOCK_EDIT = 2, LOCK_REPLAY = 3 };
     // What a refused edit of a read-only document tells the user.

@@ -1,0 +1,141 @@
+// Work posted for the main loop waits while a nested loop runs or a message is handled under
+// another; a modal window keeps its owner disabled and the front after a system dialog nested
+// in it ends.
+
+#include "afw/core/afMainLoop.h"
+#include "afw/dialog/afDialogFile.h"
+#include "afw/dialog/afMessageBox.h"
+#include "afw/support/TestViews.h"
+#include "afw/window/afWindowMain.h"
+#include "support/OtherProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+using namespace tessel_test;
+
+namespace {
+
+// A window whose handler of WM_APP runs a loop of its own, as the system's menus do.
+class LoopingWindow : public afTestWindow {
+public:
+    bool onRawMessage(afMessage& msg) override {
+        if (msg.message != WM_APP)
+            return afTestWindow::onRawMessage(msg);
+        inHandler();
+        msg.result = 0;
+        return true;
+    }
+    std::function<void()> inHandler;
+};
+
+// Runs the work from a timer, that is from whichever loop takes it next.
+std::function<void()>& timed() {
+    static std::function<void()> work;
+    return work;
+}
+void CALLBACK runTimed(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    std::function<void()> work;
+    work.swap(timed());
+    if (work)
+        work();
+}
+void later(std::function<void()> work) {
+    timed() = std::move(work);
+    ::SetTimer(nullptr, 0, 10, &runTimed);
+}
+
+BOOL CALLBACK findDialog(HWND window, LPARAM found) {
+    if (OtherProcess::hasClass(window, L"#32770") && ::IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+// Cancels the file dialog of this thread once it shows.
+void cancelFileDialog() {
+    HWND dialog = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &findDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (dialog)
+        ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    else
+        later(&cancelFileDialog);
+}
+
+class MainLoopTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        ASSERT_TRUE(afApp::init(new BareApp, ::GetModuleHandleW(nullptr)));
+    }
+    void TearDown() override { afApp::shutdown(); }
+};
+
+TEST_F(MainLoopTest, PostedWorkWaitsForNestedLoopsAndForHandlersUnderAnother) {
+    int ran = 0;
+    {
+        const afMainLoop::Nested question;
+        EXPECT_TRUE(afMainLoop::isNested());
+        afMainLoop::post(this, [&] { ++ran; });
+        dispatchPending();
+        EXPECT_EQ(0, ran) << "ran inside a nested loop";
+    }
+    ASSERT_TRUE(pumpUntil([&] { return ran == 1; }));
+    EXPECT_FALSE(afMainLoop::isNested());
+
+    // A handler's own loop (the system's menu tracking, say) is nested too; the main loop's
+    // handling of a message is not.
+    std::unique_ptr<LoopingWindow> window(new LoopingWindow);
+    window->build();
+    bool nestedInHandler = false;
+    window->inHandler = [&] {
+        nestedInHandler = afMainLoop::isNested();
+        afMainLoop::post(this, [&] { ++ran; });
+        dispatchPending();
+    };
+    ::SendMessageW(window->getHandle(), WM_APP, 0, 0);
+    EXPECT_FALSE(nestedInHandler);
+    EXPECT_EQ(1, ran) << "ran under the handler";
+    ASSERT_TRUE(pumpUntil([&] { return ran == 2; }));
+
+    // Cancelled work never runs.
+    afMainLoop::post(this, [&] { ++ran; });
+    afMainLoop::cancel(this);
+    dispatchPending();
+    EXPECT_EQ(2, ran);
+}
+
+// The system's Save As dialog, owned by a window a question has disabled, enables it as it
+// ends: the question's window gets it disabled again and takes the front back.
+TEST_F(MainLoopTest, AFileDialogEndingUnderAQuestionLeavesItsOwnerDisabledAndTheQuestionInFront) {
+    std::unique_ptr<afWindowMain> owner(new afWindowMain);
+    ASSERT_TRUE(owner->build());
+    owner->setShown(true, true);
+    std::unique_ptr<afMessageBox> box(afMessageBox::createInstance(owner.get()));
+    box->addButton(L"OK", afWindow::RESULT_OK, true);
+    bool disabledBefore = false, disabledAfter = false, boxActive = false;
+    later([&] {
+        disabledBefore = !::IsWindowEnabled(owner->getHandle());
+        later(&cancelFileDialog);
+        afFileDialogOptions options;
+        options.filters.add(1, L"All", {L"*"});
+        afDialogFileSave dialog(owner.get());
+        EXPECT_EQ(afWindow::RESULT_CANCEL, dialog.run(options));
+        disabledAfter = !::IsWindowEnabled(owner->getHandle());
+        boxActive = ::GetActiveWindow() == box->getHandle();
+        box->close(afWindow::RESULT_OK);
+    });
+    EXPECT_EQ(afWindow::RESULT_OK, box->showModal());
+    EXPECT_TRUE(disabledBefore);
+    EXPECT_TRUE(disabledAfter) << "the dialog left the question's owner enabled";
+    EXPECT_TRUE(boxActive) << "the question lost the front";
+    EXPECT_TRUE(::IsWindowEnabled(owner->getHandle())) << "not given back once the question ended";
+    ::DestroyWindow(owner->getHandle());
+    MSG quit;
+    ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+} // namespace
