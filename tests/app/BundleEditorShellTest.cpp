@@ -42,16 +42,6 @@ const wchar_t* const C_CHANGES =
 
 class BundleEditorShellTest : public tessel_test::ShippedBundlesShell {
 protected:
-    // The entries' documents and controllers are trapped: one touched after it was freed
-    // faults at once.
-    void SetUp() override {
-        ShippedBundlesShell::SetUp();
-        pel::FreedAccessTrap::setTrapping(true);
-    }
-    void TearDown() override {
-        ShippedBundlesShell::TearDown();
-        pel::FreedAccessTrap::setTrapping(false);
-    }
     // Starts with the shipped bundles in the root layer and a C file open, once its text is
     // coloured.
     void startWithShippedBundles(const std::string& cText) {
