@@ -1,8 +1,8 @@
 // The bundle editor in the running application, over the shipped bundles and the real managers:
 // an edited grammar saved colours the open documents and leaves only its change in the user's
 // folder, a style a grammar or theme change takes away leaves them at once, a new snippet from
-// its template expands by its trigger once saved, and unsaved entries are asked about before
-// the window closes.
+// its template expands by its trigger once saved, unsaved entries are asked about before the
+// window closes, and the program's exit with an entry's text shown frees that text once.
 
 #include "ShippedBundlesShell.h"
 
@@ -18,6 +18,7 @@
 #include "afw/action/afKeyCombination.h"
 #include "afw/support/TestViews.h"
 #include "afw/tree/afControlTree.h"
+#include "pel/base/FreedAccessTrap.h"
 #include "service/bundles/Bundle.h"
 #include "service/bundles/BundleEntrySource.h"
 #include "service/bundles/BundleEntryTraits.h"
@@ -164,6 +165,23 @@ TEST_F(BundleEditorShellTest, TextAfterTheEntrysClosingBraceIsNotSavedAway) {
     EXPECT_NE(std::wstring::npos, grammar->getProblems()[0].second.find(L"not part of the entry"));
     std::string unused;
     EXPECT_FALSE(base.tryRead(C_CHANGES, &unused)) << "nothing was written";
+}
+
+// The program ends with an entry's text shown, changed: the exit closes the documents before the
+// bundle editor goes, and the entry's text goes with its editor, freed once.
+TEST_F(BundleEditorShellTest, TheExitWithAnEntrysTextShownFreesItWithItsEditor) {
+    ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
+    ASSERT_TRUE(editor->activateNode(editor->findNode(L"C\\Grammars\\C")));
+    BundleEntryEditor* grammar = editor->getActiveEditor();
+    ASSERT_TRUE(grammar);
+    typeAfter(*grammar, L"name: \"source.c\"", L" ");
+    const DocumentController& text = textOf(*grammar);
+    const void* parts[] = {&text, &text.getDocument(), &document->getDocument()};
+    for (const void* part : parts)
+        EXPECT_FALSE(pel::FreedAccessTrap::isFreed(part));
+    stop();
+    for (const void* part : parts)
+        EXPECT_TRUE(pel::FreedAccessTrap::isFreed(part));
 }
 
 TEST_F(BundleEditorShellTest, ANewSnippetFromItsTemplateExpandsByItsTriggerOnceSaved) {

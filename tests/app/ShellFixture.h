@@ -2,6 +2,8 @@
 // The shell's tests: the real application started in the test process over temporary "root"
 // and "user" folders, with its questions, file dialogs and text dialogs answered by the test
 // from queues (an unexpected one fails the test and is cancelled), and ended at the test's end.
+// Its documents, controllers, dock slots and pages are trapped: one touched after it was freed
+// faults at once.
 
 #include "app/App.h"
 #include "app/AppDialogs.h"
@@ -14,6 +16,7 @@
 #include "afw/window/afTestWindow.h"
 #include "afw/window/afWindow.h"
 #include "editor/Editor.h"
+#include "pel/base/FreedAccessTrap.h"
 #include "pel/text/TextConversion.h"
 #include "service/document/search/SearchParameters.h"
 #include "pel/thread/MainThread.h"
@@ -42,6 +45,7 @@ protected:
         for (const wchar_t* folder : {L"root", L"temp", L"files"})
             ::CreateDirectoryW((base / folder).c_str(), nullptr);
         current() = this;
+        pel::FreedAccessTrap::setTrapping(true);
         tessel::TesselService::setSetupSteps({&setUpFolders, nullptr});
         m_panic = afSetPanicHandler([](const wchar_t* text) {
             std::string message;
@@ -100,6 +104,7 @@ protected:
         tessel::setSearchHook(nullptr);
         afSetPanicHandler(m_panic);
         current() = nullptr;
+        pel::FreedAccessTrap::setTrapping(false);
     }
 
     // Starts the application with the arguments after the program's name; whether it started.

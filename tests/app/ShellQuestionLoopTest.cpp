@@ -16,15 +16,6 @@ namespace {
 
 class ShellQuestionLoopTest : public tessel_test::ShellFixture {
 protected:
-    void SetUp() override {
-        ShellFixture::SetUp();
-        pel::FreedAccessTrap::setTrapping(true);
-    }
-    void TearDown() override {
-        ShellFixture::TearDown();
-        pel::FreedAccessTrap::setTrapping(false);
-    }
-
     // The tab's page, controller and document, to be looked at once they may be freed. (Its slot
     // goes with the dock at once, and is trapped as well.)
     struct Parts {

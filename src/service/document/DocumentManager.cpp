@@ -42,7 +42,9 @@ DocumentManager::DocumentManager(std::shared_ptr<ParserServices> services)
 
 DocumentManager::~DocumentManager() {
     m_formatDetectors.reset();
-    closeAllDocuments();
+    // Held or not: nothing may use a document past its manager.
+    while (!m_documents.empty())
+        releaseDocument(m_documents.back().get());
     m_watch.reset();
     m_io.reset();
     m_undoManager.reset();
@@ -173,8 +175,12 @@ std::unique_ptr<Document> DocumentManager::detachDocument(Document* document) {
 }
 
 void DocumentManager::closeAllDocuments() {
-    while (!m_documents.empty())
-        releaseDocument(m_documents.back().get());
+    // A document a controller holds belongs to an editor that is still there (an entry of the
+    // bundle editor at exit, say): freed under it, its controller and view would go on with
+    // freed memory. Its holder releases it as it goes.
+    for (size_t i = m_documents.size(); i-- > 0;)
+        if (m_documents[i]->getControllers().empty())
+            releaseDocument(m_documents[i].get());
 }
 
 // ---- listeners and detectors

@@ -110,6 +110,8 @@ public:
     // goes. It stays locked by the main thread, so no save or reload of it starts. Null for a
     // document of no manager or another.
     std::unique_ptr<Document> detachDocument(Document* document);
+    // Releases every document no controller holds; one that a controller holds is left to its
+    // holder, which releases it as it goes. The manager's end releases whatever is left.
     void closeAllDocuments();
     const std::vector<std::unique_ptr<Document>>& getDocuments() const { return m_documents; }
 

@@ -101,6 +101,11 @@ TEST_F(BundlesEndToEnd, F4ShowsTheBundleEditorsTreeAndEnterThereOpensAnEntryInAT
     // F4 there hides it again.
     ASSERT_TRUE(pressChordIn(shown, {VK_F4}));
     EXPECT_TRUE(pollFor([&] { return !::IsWindowVisible(shown); }, WAIT_MS)) << "F4 left the bundle editor shown";
+
+    // Shown again with the entry, Tessel closed: it ends cleanly, with nothing to ask.
+    ASSERT_EQ(shown, tessel.showBundleEditor());
+    ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, tessel.process.exitCode(WAIT_MS)) << shownQuestion(tessel, "quit-with-entry");
 }
 
 } // namespace

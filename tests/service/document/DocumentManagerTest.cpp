@@ -1,4 +1,6 @@
 #include "service/base/ServiceSetup.h"
+#include "service/document/controller/DocumentController.h"
+#include "service/document/controller/DocumentControllerManager.h"
 #include "service/document/io/DocumentIO.h"
 #include "service/document/io/DocumentIOErrors.h"
 #include "service/document/io/DocumentIOWait.h"
@@ -154,6 +156,25 @@ TEST_F(DocumentManagerTest, FindsOnlyDocumentsWithAFileByTheFileSystemsCompariso
     EXPECT_EQ(nullptr, manager->findDocument(path(L"new.txt").c_str())) << "a new document is never found";
     EXPECT_EQ(nullptr, manager->findDocument(L""));
     EXPECT_EQ(nullptr, manager->findDocument(nullptr));
+}
+
+// At the program's exit the documents are closed while editors outside the tabs (the bundle
+// editor's) still hold theirs through a controller: those stay for their holders to release, the
+// others go.
+TEST_F(DocumentManagerTest, ClosingAllLeavesADocumentAControllerHoldsToItsHolder) {
+    manager->createDocument(L"");
+    Document* held = manager->createDocument(L"source.test");
+    manager->createDocument(L"");
+    {
+        DocumentControllerManager controllers(*manager);
+        DocumentController* controller = controllers.createController(*held);
+        manager->closeAllDocuments();
+        ASSERT_EQ(1u, manager->getDocuments().size()) << "the held document went under its controller";
+        EXPECT_EQ(held, manager->getDocuments()[0].get());
+        controllers.deleteController(controller);
+        manager->releaseDocument(held);
+    }
+    EXPECT_TRUE(manager->getDocuments().empty());
 }
 
 TEST_F(DocumentManagerTest, GrammarNamesAreCountedAndSubscribedWhileInUse) {
