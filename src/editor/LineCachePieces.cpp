@@ -280,4 +280,31 @@ void LineCache::settleAround(int32_t line, int32_t index, int32_t reach) {
         makePiece(line, at, info);
 }
 
+int32_t LineCache::unitsAfterTab(int32_t line, int32_t offset) {
+    LongLine* info = longLine(line);
+    if (!info)
+        return -1;
+    DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
+    offset = std::max(std::min(offset, info->length), 0);
+    const int32_t lineStart = m_controller->getDocument().getLineStart(line);
+    const std::vector<int32_t>& starts = info->starts;
+    const size_t holding =
+        static_cast<size_t>(std::upper_bound(starts.begin(), starts.end(), offset) - starts.begin()) - 1;
+    std::wstring text;
+    for (size_t index = holding + 1; index-- > 0;) {
+        // A piece whose tabs are not known yet is read as one that holds some.
+        if (index != holding && info->tabs[index] == 0)
+            continue;
+        const int32_t from = starts[index];
+        text.resize(static_cast<size_t>((index == holding ? offset : info->end(index)) - from));
+        if (text.empty())
+            continue;
+        m_controller->copyText(lineStart + from, static_cast<int32_t>(text.size()), &text[0]);
+        const size_t tab = text.rfind(L'\t');
+        if (tab != std::wstring::npos)
+            return offset - (from + static_cast<int32_t>(tab) + 1);
+    }
+    return offset;
+}
+
 } // namespace tessel

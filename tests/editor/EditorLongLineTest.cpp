@@ -596,3 +596,40 @@ TEST_F(EditorLongLineTest, EveryRowAfterTheLinesFirstIsDrawnAsAContinuation) {
 }
 
 } // namespace
+
+// Tab with soft tabs fills the caret's column to the next tab stop, the column's place within its
+// stop read from the tabs the pieces hold: at every offset of a line whose tabs lie in some pieces
+// only, among pairs above the basic plane, with the text's gap before, inside and after what is
+// read, the spaces typed are those of the column counted from the line's start.
+TEST_F(EditorLongLineTest, SoftTabsFillTheColumnCountedFromTheLinesStart) {
+    // No tab in the first piece and none in the last three.
+    const std::wstring text = L"\xD83D\xDE00 " + std::wstring(SMALL_PIECE, L'p') + longLine();
+    attach(text + L"\n");
+    tessel::LineCache& cache = *editor->getLineCache();
+    cache.setPieceLength(SMALL_PIECE);
+    const int32_t length = static_cast<int32_t>(text.size());
+    // Next to every tab and seam, and here and there between.
+    std::vector<int32_t> offsets;
+    for (int32_t at = 0; at <= length; ++at)
+        if (at % 11 == 0 || text.find(L'\t', static_cast<size_t>(std::max(at - 2, 0))) < static_cast<size_t>(at))
+            offsets.push_back(at);
+    for (int32_t index = 1; index < cache.pieceCount(0); ++index)
+        for (int32_t beside : {-1, 0, 1})
+            offsets.push_back(cache.piece(0, index).start + beside);
+    for (int32_t size : {4, 3}) {
+        controller->setIndentation(size, true);
+        for (const int32_t at : offsets) {
+            // The gap where the last edit left it: before the caret, at the line's end or start.
+            const int32_t gap = at % 3 == 0 ? length : at % 3 == 1 ? 0 : at;
+            edit({gap}, 0, L"x");
+            edit({gap}, 1, L"");
+            place(0, at);
+            const int32_t column = controller->getVisualColumn(TextPosition(0, at));
+            press(VK_TAB);
+            const size_t spaces = static_cast<size_t>(size - column % size);
+            ASSERT_EQ(std::wstring(text).insert(static_cast<size_t>(at), spaces, L' '), lineText(0))
+                << "a tab stop of " << size << " at " << at;
+            edit({at}, static_cast<int32_t>(spaces), L"");
+        }
+    }
+}
