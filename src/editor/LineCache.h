@@ -195,8 +195,9 @@ private:
     // for a line no longer than a piece.
     LongLine* longLine(int32_t line);
     // Finds the pieces of the line's text anew from the first edit told by noteEdit on, keeping
-    // the seams before it and what was measured of the pieces that are still the same.
-    void makeLongLine(LongLine& info, int32_t line, int32_t length, const LongLine& before);
+    // the seams before it and what was measured of the pieces that are still the same: the
+    // first that many (none when the line's indentation changed).
+    size_t makeLongLine(LongLine& info, int32_t line, int32_t length, const LongLine& before);
     // The pieces an edit within a long line lays out again: first..last of those before it, and
     // where they start after it, up to `end`.
     struct EditedPieces {
