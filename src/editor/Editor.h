@@ -165,6 +165,7 @@ public:
     // Negative arguments count as 0, a line past the last as the last line's last subline;
     // false when nothing moved (unless force).
     bool scrollTo(int32_t column, int32_t line, int32_t subline, bool force);
+    // Sets the bars to the view; those whose look changed are drawn after the text's paint.
     void updateScrollBars();
     bool onMouseWheel(afMouseEvent& event, int steps) override;
     // A scroll-bar request (the framework's codes: 1 start, 2 end, 3/4 step, 5/6 page, 7/8 thumb).
@@ -273,6 +274,9 @@ private:
     void recomputeWrap();
     void recomputeView(bool force);
     void flush();
+    // Draws the bars whose look changed since they were drawn. They come after the text: a paint
+    // pending draws them once it is done, so that what a key or a click changed shows first.
+    void drawScrollBars();
     // Tells the line cache where the text changed (an insert, or a removal), and lays out and
     // paints again what that moved.
     void onEdited(DocumentController& controller, const TextChange& change, bool inserted);
@@ -354,6 +358,8 @@ private:
     int m_gutterMode = GUTTER_BY_PRESET;
     int m_updateDepth = 0;
     bool m_scrollBarsDirty = false;
+    int m_barsToDraw = 0;         // bits 1 << SB_HORZ and 1 << SB_VERT
+    SCROLLINFO m_barsSet[2] = {}; // what each bar was last set to, by SB_HORZ and SB_VERT
     bool m_clampOnResize = false;
     bool m_repaintAll = false;
     bool m_repaintText = false; // the text area, right of the gutter

@@ -230,6 +230,12 @@ bool Editor::onRawMessage(afMessage& msg) {
     case WM_ERASEBKGND:
         msg.result = 1;
         return true;
+    case WM_PAINT: {
+        // The bars an edit or a scroll changed come after the text it changed.
+        const bool handled = afWidget::onRawMessage(msg);
+        drawScrollBars();
+        return handled;
+    }
     case WM_SIZE:
         takeClientSize();
         break;

@@ -20,23 +20,23 @@ bool sameLook(const SCROLLBARINFO& a, const SCROLLBARINFO& b) {
            std::equal(std::begin(a.rgstate), std::end(a.rgstate), std::begin(b.rgstate));
 }
 
-// Sets a scroll bar's range, page and position, and redraws it only when that changes how it
-// looks: the themed bars are slow to draw (several milliseconds under Wine), and typing at the
-// end of the widest line grows the range by a column a key while the thumb stays put.
-void setScrollBar(HWND window, int bar, const SCROLLINFO& wanted) {
+// Sets a scroll bar's range, page and position without drawing it; true when that changed how it
+// looks, so that it must be drawn again. The themed bars are slow to draw (several milliseconds
+// each under Wine), and typing at the end of the widest line grows the range by a column a key
+// while the thumb stays put.
+bool setScrollBar(HWND window, int bar, const SCROLLINFO& wanted) {
     SCROLLINFO current = {};
     current.cbSize = sizeof(SCROLLINFO);
     current.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
     if (::GetScrollInfo(window, bar, &current) && current.nMin == wanted.nMin && current.nMax == wanted.nMax &&
         current.nPage == wanted.nPage && current.nPos == wanted.nPos)
-        return;
+        return false;
     const LONG object = bar == SB_VERT ? OBJID_VSCROLL : OBJID_HSCROLL;
     SCROLLBARINFO before = {}, after = {};
     before.cbSize = after.cbSize = sizeof(SCROLLBARINFO);
     const bool measured = ::GetScrollBarInfo(window, object, &before) != FALSE;
     ::SetScrollInfo(window, bar, &wanted, FALSE);
-    if (!measured || !::GetScrollBarInfo(window, object, &after) || !sameLook(before, after))
-        ::SetScrollInfo(window, bar, &wanted, TRUE);
+    return !measured || !::GetScrollBarInfo(window, object, &after) || !sameLook(before, after);
 }
 
 } // namespace
@@ -176,6 +176,17 @@ void Editor::flush() {
             invalidateLineRange();
     }
     m_scrollBarsDirty = m_repaintAll = m_repaintText = m_rangeDirty = false;
+    // With no paint to come, the bars are drawn now; else after it (drawScrollBars).
+    if (m_barsToDraw && getHandle() && !::GetUpdateRect(getHandle(), nullptr, FALSE))
+        drawScrollBars();
+}
+
+void Editor::drawScrollBars() {
+    const HWND window = getHandle();
+    for (int bar : {SB_HORZ, SB_VERT})
+        if (window && (m_barsToDraw & (1 << bar)))
+            ::SetScrollInfo(window, bar, &m_barsSet[bar], TRUE);
+    m_barsToDraw = 0;
 }
 
 void Editor::invalidateClient(const RECT* rect) {
@@ -286,6 +297,11 @@ void Editor::updateScrollBars() {
     HWND window = getHandle();
     if (!window || !m_controller)
         return;
+    const auto setBar = [&](int bar, const SCROLLINFO& wanted) {
+        m_barsSet[bar] = wanted;
+        if (setScrollBar(window, bar, wanted))
+            m_barsToDraw |= 1 << bar;
+    };
     SCROLLINFO vertical = {};
     vertical.cbSize = sizeof(SCROLLINFO);
     vertical.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
@@ -296,14 +312,14 @@ void Editor::updateScrollBars() {
     if (m_top.line == m_lineCount - 1 && vertical.nMax > static_cast<int>(vertical.nPage) &&
         m_top.clampedSubline() == m_lineCache->getSubLineCount(m_top.line, true) - 1)
         ++vertical.nPos;
-    setScrollBar(window, SB_VERT, vertical);
+    setBar(SB_VERT, vertical);
     SCROLLINFO horizontal = {};
     horizontal.cbSize = sizeof(SCROLLINFO);
     horizontal.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
     horizontal.nMax = std::max(m_widestColumns - 1, 0);
     horizontal.nPage = static_cast<UINT>(std::max(m_visibleColumns, 0));
     horizontal.nPos = m_scrollColumn;
-    setScrollBar(window, SB_HORZ, horizontal);
+    setBar(SB_HORZ, horizontal);
 }
 
 } // namespace tessel

@@ -419,7 +419,13 @@ void LineCache::insertLines(int32_t index, int32_t count) {
         return;
     index = std::max(0, std::min(index, getLineCount()));
     if (index < getLineCount()) {
-        dropLines(index, index);
+        // A long line told where the edit began (noteEdit) keeps the layouts of its pieces before
+        // that place: longLine frees the others when it finds the pieces anew.
+        const auto found = m_long.find(index);
+        if (found != m_long.end() && found->second.unchangedBefore != INT32_MAX)
+            resetEntries(index, index);
+        else
+            dropLines(index, index);
         for (IndexEntry& entry : m_index)
             if (entry.stamp && entry.line >= index + 1)
                 entry.line += count;

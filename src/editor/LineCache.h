@@ -103,6 +103,12 @@ public:
     // or rows (wrapped) on either side: a view placed around that piece then shows only
     // measured pieces, and nothing on it moves when it is painted.
     void settleAround(int32_t line, int32_t index, int32_t reach);
+    // The units from the last tab before the offset on the line (from the line's start when it
+    // holds none) to the offset: where the offset's visual column lies within its tab stop. A long
+    // line reads the piece holding the offset and, going back, only the first piece that holds a
+    // tab; -1 for a line laid out whole (short enough to walk), no controller or a line outside
+    // the document.
+    int32_t unitsAfterTab(int32_t line, int32_t offset);
 
     void reset(int32_t lineCount);
     // The record of the line's first piece (the whole line unless it is long), built when it is
@@ -189,8 +195,9 @@ private:
     // for a line no longer than a piece.
     LongLine* longLine(int32_t line);
     // Finds the pieces of the line's text anew from the first edit told by noteEdit on, keeping
-    // the seams before it and what was measured of the pieces that are still the same.
-    void makeLongLine(LongLine& info, int32_t line, int32_t length, const LongLine& before);
+    // the seams before it and what was measured of the pieces that are still the same: the
+    // first that many (none when the line's indentation changed).
+    size_t makeLongLine(LongLine& info, int32_t line, int32_t length, const LongLine& before);
     // The pieces an edit within a long line lays out again: first..last of those before it, and
     // where they start after it, up to `end`.
     struct EditedPieces {

@@ -21,7 +21,9 @@ LineCache::LongLine* LineCache::longLine(int32_t line) {
     DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
     const int32_t length = m_controller->getDocument().getLineLength(line);
     if (length <= m_pieceLength) {
-        m_long.erase(line);
+        // A line that is no longer long (a line break kept its pieces) is laid out whole now.
+        if (m_long.erase(line) > 0)
+            freeSlots(line, line);
         return nullptr;
     }
     LongLine& info = m_long[line];
@@ -31,14 +33,17 @@ LineCache::LongLine* LineCache::longLine(int32_t line) {
         LongLine before = std::move(info);
         if (before.unchangedBefore == INT32_MAX)
             before.unchangedBefore = 0;
-        makeLongLine(info, line, length, before);
+        const size_t kept = makeLongLine(info, line, length, before);
+        // The pieces kept are laid out again where they are drawn otherwise now: one that ends
+        // the line it did not end, and those the line's last blanks moved across.
+        const int32_t blanksFrom = std::min(before.lastNonBlankEnd, info.lastNonBlankEnd);
+        const int32_t blanksTo = std::max(before.lastNonBlankEnd, info.lastNonBlankEnd);
         for (int slot = 0; slot < SLOTS; ++slot) {
             if (!m_index[slot].stamp || m_index[slot].line != line)
                 continue;
             const size_t piece = static_cast<size_t>(m_index[slot].piece);
-            if (piece >= info.starts.size() || piece >= before.starts.size() ||
-                before.starts[piece] != info.starts[piece] || before.end(piece) != info.end(piece) ||
-                info.end(piece) > before.unchangedBefore)
+            if (piece >= kept || (info.end(piece) == length && length != before.length) ||
+                (blanksFrom < info.end(piece) && blanksTo > info.starts[piece]))
                 freeSlot(slot);
         }
     }
@@ -56,7 +61,7 @@ void LineCache::noteEdit(int32_t line, int32_t offset) {
         found->second.unchangedBefore = std::min(found->second.unchangedBefore, std::max(offset, 0));
 }
 
-void LineCache::makeLongLine(LongLine& info, int32_t line, int32_t length, const LongLine& before) {
+size_t LineCache::makeLongLine(LongLine& info, int32_t line, int32_t length, const LongLine& before) {
     Document& document = m_controller->getDocument();
     const int32_t lineStart = document.getLineStart(line);
     info.length = length;
@@ -78,18 +83,27 @@ void LineCache::makeLongLine(LongLine& info, int32_t line, int32_t length, const
     info.wrapWidth = before.wrapWidth;
     info.unchangedBefore = INT32_MAX;
     // Pieces wholly before the edit, bounded as they were, measure what they measured.
-    for (size_t index = 0; index < info.starts.size() && index < before.starts.size(); ++index) {
-        if (before.starts[index] != info.starts[index] || before.end(index) != info.end(index) ||
-            info.end(index) > before.unchangedBefore)
+    size_t kept = 0;
+    for (; kept < info.starts.size() && kept < before.starts.size(); ++kept) {
+        if (before.starts[kept] != info.starts[kept] || before.end(kept) != info.end(kept) ||
+            info.end(kept) > before.unchangedBefore)
             break;
-        info.widths[index] = before.widths[index];
-        info.rows[index] = before.rows[index];
-        info.tabs[index] = before.tabs[index];
+        info.widths[kept] = before.widths[kept];
+        info.rows[kept] = before.rows[kept];
+        info.tabs[kept] = before.tabs[kept];
     }
     countTabs(info, lineStart);
-    // The line's own indentation and blanks, read from its ends.
-    readHead(info, lineStart);
+    // The line's own indentation and blanks, read from its ends. Every piece is drawn, and
+    // wrapped, with the line's indentation: when it changed, none keeps what it measured.
+    info.indentation = before.indentation;
+    info.firstNonBlank = before.firstNonBlank;
+    if (readHead(info, lineStart)) {
+        std::fill_n(info.widths.begin(), kept, 0);
+        std::fill_n(info.rows.begin(), kept, 0);
+        kept = 0;
+    }
     readTail(info, lineStart);
+    return kept;
 }
 
 int32_t LineCache::seamNear(int32_t lineStart, int32_t nominal, int32_t low) {
@@ -278,6 +292,33 @@ void LineCache::settleAround(int32_t line, int32_t index, int32_t reach) {
     // when the paint comes.
     for (int32_t at = low + 1; at <= high; ++at)
         makePiece(line, at, info);
+}
+
+int32_t LineCache::unitsAfterTab(int32_t line, int32_t offset) {
+    LongLine* info = longLine(line);
+    if (!info)
+        return -1;
+    DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
+    offset = std::max(std::min(offset, info->length), 0);
+    const int32_t lineStart = m_controller->getDocument().getLineStart(line);
+    const std::vector<int32_t>& starts = info->starts;
+    const size_t holding =
+        static_cast<size_t>(std::upper_bound(starts.begin(), starts.end(), offset) - starts.begin()) - 1;
+    std::wstring text;
+    for (size_t index = holding + 1; index-- > 0;) {
+        // A piece whose tabs are not known yet is read as one that holds some.
+        if (index != holding && info->tabs[index] == 0)
+            continue;
+        const int32_t from = starts[index];
+        text.resize(static_cast<size_t>((index == holding ? offset : info->end(index)) - from));
+        if (text.empty())
+            continue;
+        m_controller->copyText(lineStart + from, static_cast<int32_t>(text.size()), &text[0]);
+        const size_t tab = text.rfind(L'\t');
+        if (tab != std::wstring::npos)
+            return offset - (from + static_cast<int32_t>(tab) + 1);
+    }
+    return offset;
 }
 
 } // namespace tessel

@@ -74,6 +74,30 @@ protected:
             return testing::AssertionFailure() << "the pieces end at " << at << " of " << line.size();
         return testing::AssertionSuccess();
     }
+    // Whether the records of line 0's pieces are what layouts made afresh make of them (each laid
+    // out where it is, with what it says of the line); the first that is not is named.
+    testing::AssertionResult recordsAsMadeAfresh() {
+        tessel::LineCache& cache = *editor->getLineCache();
+        auto records = [&] {
+            std::vector<std::vector<int64_t>> seen;
+            for (int32_t index = 0; index < cache.pieceCount(0); ++index) {
+                const tessel::LineCache::Piece piece = cache.piece(0, index);
+                const afUnicodeData& d = *piece.data;
+                seen.push_back({piece.start, piece.end, piece.x, piece.firstSubline, d.textBefore, d.textAfter,
+                                d.characterBefore, d.indentation, d.firstNonBlank, d.lastNonBlankEnd, d.widestWidth,
+                                d.sublineCount()});
+            }
+            return seen;
+        };
+        const auto held = records();
+        cache.dropLines(0, 0);
+        const auto made = records();
+        for (size_t index = 0; index < held.size() || index < made.size(); ++index)
+            if (index >= held.size() || index >= made.size() || held[index] != made[index])
+                return testing::AssertionFailure() << "piece " << index << " of " << held.size() << " held and "
+                                                   << made.size() << " made afresh";
+        return testing::AssertionSuccess();
+    }
     // Edits line 0 as one change: `removed` units at each offset give way to `text`, from the
     // last offset to the first, as Replace All does.
     void edit(const std::vector<int32_t>& offsets, int32_t removed, const std::wstring& text) {
@@ -303,7 +327,8 @@ TEST_F(EditorLongLineTest, AnEditLaysOutAgainOnlyThePiecesItChanged) {
 
 // Random inserts and removals in a long line, among them pairs above the basic plane, combining
 // marks, blanks and tabs, at seams and inside pieces, and now and then the line split in two and joined
-// again: every piece holds the line's text after each.
+// again: every piece holds the line's text after each, and what the split leaves of the line is
+// laid out as afresh.
 TEST_F(EditorLongLineTest, EditsAtRandomKeepEveryPieceTrue) {
     attach(longLine() + L"\n");
     tessel::LineCache& cache = *editor->getLineCache();
@@ -324,6 +349,7 @@ TEST_F(EditorLongLineTest, EditsAtRandomKeepEveryPieceTrue) {
         at = std::max(at, 0);
         if (random() % 8 == 0) {
             edit({at}, 0, L"\n");
+            ASSERT_TRUE(recordsAsMadeAfresh()) << "step " << step << ", a line break at " << at;
             edit({at}, 1, L"");
         } else if (random() % 2) {
             edit({at}, 0, texts[random() % 7]);
@@ -596,3 +622,89 @@ TEST_F(EditorLongLineTest, EveryRowAfterTheLinesFirstIsDrawnAsAContinuation) {
 }
 
 } // namespace
+
+// Tab with soft tabs fills the caret's column to the next tab stop, the column's place within its
+// stop read from the tabs the pieces hold: at every offset of a line whose tabs lie in some pieces
+// only, among pairs above the basic plane, with the text's gap before, inside and after what is
+// read, the spaces typed are those of the column counted from the line's start.
+TEST_F(EditorLongLineTest, SoftTabsFillTheColumnCountedFromTheLinesStart) {
+    // No tab in the first piece and none in the last three.
+    const std::wstring text = L"\xD83D\xDE00 " + std::wstring(SMALL_PIECE, L'p') + longLine();
+    attach(text + L"\n");
+    tessel::LineCache& cache = *editor->getLineCache();
+    cache.setPieceLength(SMALL_PIECE);
+    const int32_t length = static_cast<int32_t>(text.size());
+    // Next to every tab and seam, and here and there between.
+    std::vector<int32_t> offsets;
+    for (int32_t at = 0; at <= length; ++at)
+        if (at % 11 == 0 || text.find(L'\t', static_cast<size_t>(std::max(at - 2, 0))) < static_cast<size_t>(at))
+            offsets.push_back(at);
+    for (int32_t index = 1; index < cache.pieceCount(0); ++index)
+        for (int32_t beside : {-1, 0, 1})
+            offsets.push_back(cache.piece(0, index).start + beside);
+    for (int32_t size : {4, 3}) {
+        controller->setIndentation(size, true);
+        for (const int32_t at : offsets) {
+            // The gap where the last edit left it: before the caret, at the line's end or start.
+            const int32_t gap = at % 3 == 0 ? length : at % 3 == 1 ? 0 : at;
+            edit({gap}, 0, L"x");
+            edit({gap}, 1, L"");
+            place(0, at);
+            const int32_t column = controller->getVisualColumn(TextPosition(0, at));
+            press(VK_TAB);
+            const size_t spaces = static_cast<size_t>(size - column % size);
+            ASSERT_EQ(std::wstring(text).insert(static_cast<size_t>(at), spaces, L' '), lineText(0))
+                << "a tab stop of " << size << " at " << at;
+            edit({at}, static_cast<int32_t>(spaces), L"");
+        }
+    }
+}
+
+// A line break typed into a long line keeps the layouts of the pieces before it, and each is what
+// a layout made afresh would be: wherever the break goes (among the words, at the line's end, at
+// a seam inside a word, after a run of blanks, inside the indentation, so near the start that the
+// line is laid out whole), wrapped or not, the line's pieces hold the same records after their
+// layouts are dropped and made again.
+TEST_F(EditorLongLineTest, ALineBreakKeepsThePiecesBeforeItAsTheyWouldBeLaidOutAfresh) {
+    const std::wstring words = longLine();
+    const std::wstring text = std::wstring(200, L' ') + words.substr(0, 300) + std::wstring(150, L' ') + words;
+    tessel::LineCache& cache = *editor->getLineCache();
+    for (bool on : {false, true}) {
+        const char* mode = on ? "wrapped" : "unwrapped";
+        // Where the break goes, what goes before it (a letter in the indentation, so that the
+        // line keeps a last blank), and which pieces are laid out still: those before the one
+        // the break goes into (0) and that one too (1), or any (-1).
+        const struct {
+            const char* name;
+            int32_t at;
+            const wchar_t* text;
+            int32_t still;
+        } places[] = {{"among the words", 700, L"\n", 0},
+                      {"at the line's end", static_cast<int32_t>(text.size()), L"\n", 1},
+                      {"at a seam inside a word", -1, L"\n", -1},
+                      {"after a run of blanks", 650, L"\n", -1},
+                      {"in the indentation", 150, L"x\n", -1},
+                      {"leaving a line no longer than a piece", 30, L"x\n", -1}};
+        for (const auto& place : places) {
+            attach(text + L"\n");
+            wrapped(on);
+            cache.setPieceLength(SMALL_PIECE);
+            ASSERT_TRUE(recordsAsMadeAfresh());
+            // At the end of a piece a piece long, not after a blank: that piece then ends the line
+            // as it is, the text the break leaves ending in no blank.
+            int32_t at = place.at;
+            for (int32_t index = 0; at < 0; ++index) {
+                const tessel::LineCache::Piece piece = cache.piece(0, index);
+                if (piece.end - piece.start == SMALL_PIECE && text[static_cast<size_t>(piece.end - 1)] != L' ')
+                    at = piece.end;
+            }
+            const int32_t holding = cache.pieceAt(0, at, false).index;
+            edit({at}, 0, place.text);
+            const uint64_t built = builds();
+            for (int32_t index = 0; place.still >= 0 && index < holding + place.still; ++index)
+                cache.piece(0, index);
+            EXPECT_EQ(built, builds()) << mode << ", a line break " << place.name << ": pieces laid out again";
+            EXPECT_TRUE(recordsAsMadeAfresh()) << mode << ", a line break " << place.name;
+        }
+    }
+}

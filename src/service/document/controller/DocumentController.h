@@ -212,7 +212,11 @@ public:
     // but blanks).
     int32_t getIndentationBefore(const TextPosition& position, bool force) const;
     int32_t getIndentationAt(int32_t offset) const;
-    void getIndentTextAt(int32_t offset, std::wstring* o_text) const;
+    // The text Tab types at the offset. With soft tabs only the place of the offset's column
+    // within its tab stop counts, which is the units from the last tab before the offset on its
+    // line (or from the line's start) since a tab ends on a stop: a caller that knows them
+    // passes them (-1: the line is walked from its start).
+    void getIndentTextAt(int32_t offset, std::wstring* o_text, int32_t unitsAfterTab = -1) const;
     void getIndentUnit(std::wstring* o_text) const;
     void makeIndent(int32_t columns, std::wstring* o_text) const;
     // Edits, inside an edit transaction.

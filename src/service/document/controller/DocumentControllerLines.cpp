@@ -149,7 +149,7 @@ int32_t DocumentController::getIndentationAt(int32_t offset) const {
     return std::max(0, getLineIndentation(line, false));
 }
 
-void DocumentController::getIndentTextAt(int32_t offset, std::wstring* o_text) const {
+void DocumentController::getIndentTextAt(int32_t offset, std::wstring* o_text, int32_t unitsAfterTab) const {
     PEL_CHECK_PTR(o_text);
     o_text->clear();
     const pel::Indentation& indentation = m_format.indentation;
@@ -157,7 +157,7 @@ void DocumentController::getIndentTextAt(int32_t offset, std::wstring* o_text) c
         o_text->assign(1, L'\t');
         return;
     }
-    const int32_t column = getVisualColumn(offsetToPosition(offset));
+    const int32_t column = unitsAfterTab >= 0 ? unitsAfterTab : getVisualColumn(offsetToPosition(offset));
     o_text->assign(static_cast<size_t>(indentation.size - column % indentation.size), L' ');
 }
 
