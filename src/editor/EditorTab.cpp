@@ -111,11 +111,13 @@ void Editor::expandTabTrigger() {
         if (invoker)
             afFindTabTriggers(invoker, candidates, contexts, before.c_str(), before.size());
         if (candidates.empty()) {
-            // On a long line the caret's place within its tab stop comes from the tabs its pieces
-            // hold: the caret's column would walk the line from its start.
+            // With soft tabs on a long line, the caret's place within its tab stop comes from the
+            // tabs its pieces hold: the caret's column would walk the line from its start.
             const int32_t offset = m_controller->getCaretOffset();
             const TextPosition caret = m_controller->offsetToPosition(offset);
-            const int32_t afterTab = m_lineCache ? m_lineCache->unitsAfterTab(caret.line, caret.lineOffset) : -1;
+            const bool soft = m_controller->getFormat().indentation.soft;
+            const int32_t afterTab =
+                soft && m_lineCache ? m_lineCache->unitsAfterTab(caret.line, caret.lineOffset) : -1;
             std::wstring indent;
             m_controller->getIndentTextAt(offset, &indent, afterTab);
             m_controller->typeText(indent.c_str(), static_cast<int32_t>(indent.size()));

@@ -17,6 +17,7 @@
 #include "editor/SubLineIterator.h"
 #include "editor/ZeroedArray.h"
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdint>
@@ -181,6 +182,12 @@ private:
         int32_t wrapWidth = 0;                 // the layout's wrap width the rows are for
         int32_t unchangedBefore = INT32_MAX;   // no edit since it was made reached this offset
         int32_t end(size_t index) const { return index + 1 < starts.size() ? starts[index + 1] : length; }
+        // The piece the offset lies in (the last for the line's end; the first for an offset
+        // before 0).
+        size_t holding(int32_t offset) const {
+            const auto after = std::upper_bound(starts.begin(), starts.end(), offset);
+            return after == starts.begin() ? 0 : static_cast<size_t>(after - starts.begin()) - 1;
+        }
     };
 
     // The slot of the piece; o_valid tells whether it already holds the piece's layout.

@@ -44,9 +44,8 @@ bool LineCache::editLongLine(int32_t line, LongLine& info, int32_t length, int32
     // piece after it) to the last that starts within a character (two units) after the changed
     // text, since a piece goes on from the character before it. Seams inside the removed text go.
     EditedPieces edited;
-    edited.first = static_cast<int32_t>(std::upper_bound(starts.begin(), starts.end(), offset) - starts.begin()) - 1;
-    edited.last =
-        static_cast<int32_t>(std::upper_bound(starts.begin(), starts.end(), editEnd + 2) - starts.begin()) - 1;
+    edited.first = static_cast<int32_t>(info.holding(offset));
+    edited.last = static_cast<int32_t>(info.holding(editEnd + 2));
     edited.seams.assign(1, starts[static_cast<size_t>(edited.first)]);
     for (int32_t index = edited.first + 1; index <= edited.last; ++index) {
         const int32_t seam = starts[static_cast<size_t>(index)];
@@ -74,12 +73,8 @@ bool LineCache::editLongLine(int32_t line, LongLine& info, int32_t length, int32
     } else {
         const int32_t was = std::min(info.lastNonBlankEnd, offset);
         if (readTail(info, lineStart)) {
-            auto pieceOf = [&](int32_t at) {
-                return static_cast<size_t>(std::upper_bound(info.starts.begin(), info.starts.end(), at) -
-                                           info.starts.begin() - 1);
-            };
-            forgetPieces(line, info, pieceOf(std::min(was, info.lastNonBlankEnd)),
-                         pieceOf(std::max(was, info.lastNonBlankEnd)));
+            forgetPieces(line, info, info.holding(std::min(was, info.lastNonBlankEnd)),
+                         info.holding(std::max(was, info.lastNonBlankEnd)));
         }
     }
     return true;

@@ -235,7 +235,7 @@ LineCache::Piece LineCache::pieceAt(int32_t line, int32_t offset, bool endOfPrev
     if (!info)
         return makePiece(line, 0, nullptr);
     const std::vector<int32_t>& starts = info->starts;
-    int32_t index = static_cast<int32_t>(std::upper_bound(starts.begin(), starts.end(), offset) - starts.begin()) - 1;
+    int32_t index = static_cast<int32_t>(info->holding(offset));
     if (endOfPrevious && index > 0 && starts[static_cast<size_t>(index)] == offset)
         --index;
     return makePiece(line, index, info);
@@ -302,8 +302,7 @@ int32_t LineCache::unitsAfterTab(int32_t line, int32_t offset) {
     offset = std::max(std::min(offset, info->length), 0);
     const int32_t lineStart = m_controller->getDocument().getLineStart(line);
     const std::vector<int32_t>& starts = info->starts;
-    const size_t holding =
-        static_cast<size_t>(std::upper_bound(starts.begin(), starts.end(), offset) - starts.begin()) - 1;
+    const size_t holding = info->holding(offset);
     std::wstring text;
     for (size_t index = holding + 1; index-- > 0;) {
         // A piece whose tabs are not known yet is read as one that holds some.

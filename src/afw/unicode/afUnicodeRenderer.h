@@ -48,8 +48,8 @@ private:
     void drawTextRun(afCanvas& canvas, const afUnicodeData& data, const afUnicodeItem& run, int x, int y,
                      const Band& band);
     void drawTab(afCanvas& canvas, int left, int right, int top);
-    // A control character's box, and its code drawn inverted on it: every box of a row goes on
-    // before any code.
+    // A control character's box, rounded; its code is drawn inverted on it (drawControlCode)
+    // once every box of the row is filled, so that a wide box never covers a neighbour's code.
     void drawControlBox(afCanvas& canvas, const afUnicodeItem& run, int x, int y);
     void drawControlCode(afCanvas& canvas, const afUnicodeData& data, const afUnicodeItem& run, int x, int y);
     void drawSpaceMark(afCanvas& canvas, int cellLeft, int advance, int top);
