@@ -89,6 +89,22 @@ public:
             WAIT_MS);
         return found;
     }
+    // The question offering the button (its caption, "&Save" say), waited for; null when none
+    // came.
+    HWND questionOffering(const std::wstring& button) {
+        HWND found = nullptr;
+        pollFor(
+            [&] {
+                for (HWND box : OtherProcess::findTopLevel(L"afMessageBox", process.processId()))
+                    for (HWND child = box ? ::GetWindow(box, GW_CHILD) : nullptr; child;
+                         child = ::GetWindow(child, GW_HWNDNEXT))
+                        if (OtherProcess::windowText(child) == button)
+                            found = box;
+                return found || !process.running();
+            },
+            WAIT_MS);
+        return found;
+    }
     // Answers the question with a key chord, and waits until it is gone.
     testing::AssertionResult answer(std::initializer_list<WORD> keys) {
         HWND box = question();
