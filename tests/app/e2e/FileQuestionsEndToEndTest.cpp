@@ -22,9 +22,7 @@ TEST_F(FileQuestionsEndToEnd, AMiddleClickOnABackgroundTabChangedOutsideAsksAbou
     ASSERT_TRUE(typeText(tessel.editor(), L"q"));
     ASSERT_TRUE(tessel.hasTitle(L"bg.c * - Tessel"));
     // A second start hands marker.c over: its tab goes in front of bg.c's.
-    OtherProcess second(copy.program(), L"marker.c", copy.folder.path);
-    EXPECT_EQ(0, second.exitCode(WAIT_MS));
-    ASSERT_TRUE(tessel.hasTitle(L"marker.c - Tessel"));
+    ASSERT_TRUE(tessel.handOver(copy, L"marker.c"));
     // Another program rewrites bg.c, then marker.c: the records of one folder come in order, so
     // once marker.c's change is asked about, Tessel has heard of bg.c's.
     copy.folder.writeOutside(L"bg.c", "int outside;\r\n");
