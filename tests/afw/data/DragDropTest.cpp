@@ -1,5 +1,6 @@
 #include "afw/data/afDataObjectFiles.h"
 #include "afw/data/afDataObjectText.h"
+#include "afw/data/afDragScope.h"
 #include "afw/data/afDropSource.h"
 #include "afw/data/afDropTarget.h"
 #include "afw/support/OleTest.h"
@@ -56,7 +57,9 @@ protected:
     POINTL m_point = {10, 20};
 };
 
+// A drag this process runs (a tab, an item of its own) keeps the framework's rule.
 TEST_F(DragDropTest, TheDefaultRuleFollowsTheAllowedActionsAndTheKeysHeld) {
+    const afDragScope ownDrag(&m_dragged);
     const DWORD copyMove = DROPEFFECT_COPY | DROPEFFECT_MOVE;
     const struct {
         DWORD offered, keys, expected;
@@ -84,6 +87,41 @@ TEST_F(DragDropTest, TheDefaultRuleFollowsTheAllowedActionsAndTheKeysHeld) {
     EXPECT_EQ(0x302u, afDropInfo::make(MK_RBUTTON | MK_MBUTTON | MK_CONTROL | MK_SHIFT, m_point).getKeys());
 }
 
+// Data from another program is copied unless Shift alone asks to move it: a source told "move"
+// deletes its own copy. A running drag of another data object of this process changes nothing.
+TEST_F(DragDropTest, DataFromAnotherProgramIsCopiedUnlessShiftAsksToMoveIt) {
+    const DWORD copyMove = DROPEFFECT_COPY | DROPEFFECT_MOVE, all = copyMove | DROPEFFECT_LINK;
+    const struct {
+        DWORD offered, keys, expected;
+    } rows[] = {
+        {all, MK_LBUTTON, DROPEFFECT_COPY},
+        {all, MK_LBUTTON | MK_SHIFT, DROPEFFECT_MOVE},
+        {all, MK_LBUTTON | MK_CONTROL, DROPEFFECT_COPY},
+        {all, MK_LBUTTON | MK_CONTROL | MK_SHIFT, DROPEFFECT_COPY},
+        {all, MK_RBUTTON | MK_ALT, DROPEFFECT_COPY},
+        {DROPEFFECT_COPY, MK_LBUTTON, DROPEFFECT_COPY},
+        {DROPEFFECT_COPY, MK_LBUTTON | MK_SHIFT, DROPEFFECT_COPY},
+        {DROPEFFECT_MOVE, MK_LBUTTON, DROPEFFECT_NONE},
+        {DROPEFFECT_MOVE, MK_LBUTTON | MK_SHIFT, DROPEFFECT_MOVE},
+        {DROPEFFECT_LINK, MK_LBUTTON | MK_CONTROL | MK_SHIFT, DROPEFFECT_NONE},
+        {DROPEFFECT_NONE, MK_LBUTTON | MK_SHIFT, DROPEFFECT_NONE},
+    };
+    afDataObjectText other(L"another drag of this process");
+    const afDragScope otherDrag(&other);
+    Owner owner;
+    afDropTarget target(new afDataObjectText, true);
+    owner.attach(&target);
+    target.setOverDelegate(afDropTarget::ActionDelegate());
+    for (const auto& row : rows) {
+        DWORD effects[] = {row.offered, row.offered, row.offered};
+        target.getComObject()->DragEnter(m_dragged.getComObject(), row.keys, m_point, &effects[0]);
+        target.getComObject()->DragOver(row.keys, m_point, &effects[1]);
+        target.getComObject()->Drop(m_dragged.getComObject(), row.keys & ~MK_LBUTTON, m_point, &effects[2]);
+        for (DWORD effect : effects)
+            EXPECT_EQ(row.expected, effect) << (&row - rows);
+    }
+}
+
 TEST_F(DragDropTest, ACtrlDropCarriesTheTextToTheDataDelegateAndARefusedActionDropsNothing) {
     Owner owner;
     afDropTarget target(new afDataObjectText, true);
@@ -102,7 +140,7 @@ TEST_F(DragDropTest, ACtrlDropCarriesTheTextToTheDataDelegateAndARefusedActionDr
     owner.dataAnswer = AF_DROP_COPY;
     LogCapture log;
     effect = DROPEFFECT_MOVE;
-    target.getComObject()->DragEnter(m_dragged.getComObject(), MK_LBUTTON, m_point, &effect);
+    target.getComObject()->DragEnter(m_dragged.getComObject(), MK_LBUTTON | MK_SHIFT, m_point, &effect);
     EXPECT_EQ(DWORD(DROPEFFECT_MOVE), effect);
     target.getComObject()->Drop(m_dragged.getComObject(), 0, m_point, &effect);
     EXPECT_EQ(DWORD(DROPEFFECT_NONE), effect);
