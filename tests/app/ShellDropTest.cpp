@@ -29,8 +29,7 @@ class ShellDropTest : public tessel_test::ShellFixture {
 protected:
     // Opens the file (written with the text) and waits until its editor shows a few rows.
     void open(const std::string& text) {
-        base.write(L"files\\drop.txt", text);
-        ASSERT_TRUE(start(L"\"" + file(L"drop.txt") + L"\""));
+        ASSERT_TRUE(startWithFile(L"drop.txt", text));
         editor = window->getActivePage()->editor;
         controller = editor->getController();
         ASSERT_TRUE(tessel_test::pumpApp([&] { return editor->getVisibleLines() >= 3; })) << "never laid out";

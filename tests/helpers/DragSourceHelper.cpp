@@ -13,8 +13,8 @@
 // No mouse is held under a bare X server, so the drag is driven without one: the pointer is put
 // at the point before the drag, the keys of the drag (the left button, Shift when asked) are
 // set in this thread's key state, which the system's drag loop reads, and the source answers
-// the loop from a script rather than from the buttons: go on at its first question, so that the
-// target under the pointer is entered and asked, then drop.
+// the loop from a script rather than from the buttons: go on until the target under the pointer
+// has been entered and asked, then drop.
 
 #include <windows.h>
 
@@ -30,16 +30,18 @@ namespace {
 
 constexpr int EXIT_CANCELLED = 64, EXIT_FAILED = 65, EXIT_USAGE = 66;
 
-// One format's bytes, given as an HGLOBAL copy to whoever asks.
-class DataObject final : public IDataObject {
+// The IUnknown of an object of one interface that lives on the stack of wmain: the last release
+// frees nothing.
+template <class Interface>
+class StackObject : public Interface {
 public:
-    DataObject(CLIPFORMAT format, std::vector<char> bytes) : m_format(format), m_bytes(std::move(bytes)) {}
+    explicit StackObject(const IID& iid) : m_iid(iid) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** o_object) override {
         if (!o_object)
             return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDataObject) {
-            *o_object = static_cast<IDataObject*>(this);
+        if (iid == IID_IUnknown || iid == m_iid) {
+            *o_object = static_cast<Interface*>(this);
             AddRef();
             return S_OK;
         }
@@ -47,8 +49,18 @@ public:
         return E_NOINTERFACE;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++m_references; }
-    // Lives on the stack of wmain: the last release frees nothing.
     ULONG STDMETHODCALLTYPE Release() override { return --m_references; }
+
+private:
+    const IID& m_iid;
+    ULONG m_references = 1;
+};
+
+// One format's bytes, given as an HGLOBAL copy to whoever asks.
+class DataObject final : public StackObject<IDataObject> {
+public:
+    DataObject(CLIPFORMAT format, std::vector<char> bytes)
+        : StackObject(IID_IDataObject), m_format(format), m_bytes(std::move(bytes)) {}
 
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* request, STGMEDIUM* o_medium) override {
         if (!o_medium)
@@ -100,39 +112,37 @@ public:
     HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
 private:
-    ULONG m_references = 1;
     CLIPFORMAT m_format;
     std::vector<char> m_bytes;
 };
 
-// Goes on at the loop's first question, drops at the next: between them the loop has entered
-// the target under the pointer and asked it what a drop would do.
-class ScriptedSource final : public IDropSource {
+// Goes on until the loop has asked once with the pointer at the drop point, and drops at its
+// next question there: between the two the loop has entered the target under the pointer and
+// asked it what a drop would do. The loop reads the pointer from the message it handles, so a
+// question asked on a message of before the pointer got there only goes on. A pointer that
+// never gets there cancels the drag after a generous number of questions.
+class ScriptedSource final : public StackObject<IDropSource> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** o_object) override {
-        if (!o_object)
-            return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDropSource) {
-            *o_object = static_cast<IDropSource*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *o_object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_references; }
-    ULONG STDMETHODCALLTYPE Release() override { return --m_references; }
+    explicit ScriptedSource(POINT drop) : StackObject(IID_IDropSource), m_drop(drop) {}
 
     HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD) override {
-        if (escape)
+        if (escape || ++m_questions > 2000)
             return DRAGDROP_S_CANCEL;
-        return ++m_questions < 2 ? S_OK : DRAGDROP_S_DROP;
+        const DWORD at = ::GetMessagePos();
+        if (static_cast<short>(LOWORD(at)) != m_drop.x || static_cast<short>(HIWORD(at)) != m_drop.y)
+            return S_OK;
+        if (!m_askedThere) {
+            m_askedThere = true;
+            return S_OK;
+        }
+        return DRAGDROP_S_DROP;
     }
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 
 private:
-    ULONG m_references = 1;
+    POINT m_drop;
     int m_questions = 0;
+    bool m_askedThere = false;
 };
 
 // A DROPFILES record of wide paths, each with its NUL, then one more NUL.
@@ -214,13 +224,14 @@ int wmain(int argc, wchar_t** argv) {
     } else {
         return EXIT_USAGE;
     }
+    // Both outlive OLE: the stubs that another process held release them as it ends.
+    DataObject data(format, std::move(bytes));
+    ScriptedSource source(drop);
     if (FAILED(::OleInitialize(nullptr)))
         return EXIT_FAILED;
     int result = EXIT_FAILED;
     HWND window = showSourceWindow(shown, drop);
     if (window && pointerAt(drop)) {
-        DataObject data(format, std::move(bytes));
-        ScriptedSource source;
         holdKeys(shift);
         DWORD effect = DROPEFFECT_NONE;
         const HRESULT ended = ::DoDragDrop(&data, &source, allowed, &effect);

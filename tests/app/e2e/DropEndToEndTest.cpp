@@ -72,26 +72,14 @@ TEST_F(DropEndToEnd, TextLandsWhereItIsDroppedLeavesTheSelectionAndIsCopiedUnles
     copy.folder.write(L"t.txt", old);
     TesselRun tessel(copy, L"t.txt");
     ASSERT_TRUE(tessel.hasTitle(L"t.txt - Tessel"));
-    POINT strip = {};
-    ASSERT_TRUE(stripPoint(tessel, &strip)) << "laid out";
-    ASSERT_TRUE(tessel.focusEditor());
-    const HWND editor = tessel.editor();
-    RECT caret = {};
-    ASSERT_TRUE(shownCaret(editor, &caret)) << "no caret shown";
-    const double w = characterWidth();
-    const LONG rowHeight = caret.bottom - caret.top;
+    TextGrid grid;
+    ASSERT_TRUE(readTextGrid(tessel, &grid));
     // "beta" selected by a double click on it: the caret goes behind it.
-    POINT beta = {caret.left + static_cast<LONG>(8 * w), caret.top + rowHeight / 2};
-    ::ClientToScreen(editor, &beta);
-    ASSERT_TRUE(doubleClickAt(beta));
-    const LONG start = caret.left;
-    ASSERT_TRUE(pollFor([&] { return caretOf(editor).left >= start + static_cast<LONG>(9.5 * w); }, WAIT_MS))
+    ASSERT_TRUE(doubleClickAt(grid.at(8, 0)));
+    ASSERT_TRUE(pollFor([&] { return caretOf(grid.editor).left >= grid.start.left + 9.5 * grid.width; }, WAIT_MS))
         << "the double click selected nothing";
     // Far right of the second line: its end.
-    RECT client = {};
-    ::GetClientRect(editor, &client);
-    POINT end = {client.right - 20, rowHeight + rowHeight / 2};
-    ::ClientToScreen(editor, &end);
+    const POINT end = grid.at(60, 1);
     EXPECT_EQ(DROPEFFECT_COPY, dropFrom(end, false, DROPEFFECT_COPY | DROPEFFECT_MOVE, L"text NEW"));
     const std::string dropped = savedText(tessel, L"t.txt", old);
     EXPECT_EQ("alpha beta gamma\r\ndelta epsilonNEW\r\n", dropped);
