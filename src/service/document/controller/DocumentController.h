@@ -143,6 +143,9 @@ public:
     // Types text that comes from outside (a paste, a drop, an input method's result) as
     // prepareText prepares it.
     int32_t typeOutsideText(const std::wstring& text, uint32_t behaviorId = selection_ids::NORMAL);
+    // Puts text from outside (a drop), prepared as above, in at the position, whatever is
+    // selected elsewhere: the caret goes behind it. Returns where it went in.
+    int32_t insertOutsideText(const std::wstring& text, const TextPosition& at);
     int32_t insertString(const std::wstring& text);
     // Removes the selected text, or else count units after (before, when negative) the caret;
     // returns the caret's offset.
@@ -277,8 +280,14 @@ public:
     const std::wstring& getTitle() const { return m_title; }
     const std::wstring& getPath() const { return m_path; }
     const std::wstring& getGrammarName() const { return m_grammarName; }
+    // Marked by the file's deletion, until the file is there again: a save in sync with the
+    // document, a reload, or another program's putting it back. Each deletion after that is told.
     bool isDeletedOnDisk() const { return m_deletedOnDisk; }
     bool isModifiedOnDisk() const { return m_modifiedOnDisk; }
+    // The user keeps the document's text over another program's change of its file: the file
+    // counts as modified no longer (told to fileModified), until it changes again. A deletion
+    // stays marked.
+    void keepFileChange();
     const FacePreset& getFacePreset() const { return *m_facePreset; }
     // Takes the preset's values and tells facePresetChanged.
     void setFacePreset(const FacePreset& preset);

@@ -40,6 +40,12 @@ int32_t DocumentController::typeOutsideText(const std::wstring& text, uint32_t b
     return typeText(prepared.c_str(), static_cast<int32_t>(prepared.size()), behaviorId);
 }
 
+int32_t DocumentController::insertOutsideText(const std::wstring& text, const TextPosition& at) {
+    std::wstring prepared;
+    prepareText(static_cast<int32_t>(text.size()), text.c_str(), &prepared);
+    return insertAt(static_cast<int32_t>(prepared.size()), positionToOffset(at), prepared.c_str());
+}
+
 int32_t DocumentController::typeBlock(const wchar_t* text, int32_t length) {
     // Line i of the block goes in at the caret's column on the i-th line below it: lines too
     // short are padded with spaces up to the column, and past the last line new lines are added.
