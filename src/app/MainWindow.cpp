@@ -317,7 +317,8 @@ bool MainWindow::askBeforeClosing() {
         asked = askToCloseAll() && (!root || root->queryClose());
         // The exit closes every tab without asking: a tab modified or opened under a later
         // question (the services' own) is asked about in another pass, until one asks nothing.
-        while (asked && std::any_of(m_pages.begin(), m_pages.end(), [this](const auto& page) { return needsAnswer(*page); }))
+        const auto unanswered = [this](const auto& page) { return needsAnswer(*page); };
+        while (asked && std::any_of(m_pages.begin(), m_pages.end(), unanswered))
             asked = askToCloseAll();
     }
     // The answers hold for this round only.

@@ -87,6 +87,7 @@ void afInstanceControl::activateWindow(HWND window) {
     // question comes to the front instead.
     Holder holder{window, nullptr};
     if (!::IsWindowEnabled(window))
-        ::EnumThreadWindows(::GetWindowThreadProcessId(window, nullptr), &findHolder, reinterpret_cast<LPARAM>(&holder));
+        ::EnumThreadWindows(::GetWindowThreadProcessId(window, nullptr), &findHolder,
+                            reinterpret_cast<LPARAM>(&holder));
     ::SetForegroundWindow(holder.found ? holder.found : window);
 }

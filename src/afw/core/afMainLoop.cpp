@@ -123,7 +123,8 @@ struct Windows {
 // The enabled top-level windows of the thread but one; message-only windows take no input.
 BOOL CALLBACK collectEnabled(HWND window, LPARAM param) {
     auto* windows = reinterpret_cast<Windows*>(param);
-    if (window != windows->except && ::IsWindowEnabled(window) && ::GetAncestor(window, GA_PARENT) == ::GetDesktopWindow())
+    if (window != windows->except && ::IsWindowEnabled(window) &&
+        ::GetAncestor(window, GA_PARENT) == ::GetDesktopWindow())
         windows->found.push_back(window);
     return TRUE;
 }

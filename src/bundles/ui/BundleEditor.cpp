@@ -265,8 +265,8 @@ bool BundleEditor::closeEditor(BundleEntryEditor& editor) {
 }
 
 bool BundleEditor::closeAllItems() {
-    // An answer may close entries (a save that fails does not, but what runs under the question
-    // may): the editors are looked up again before each question.
+    // What runs under a question may close entries or open others: the editors are looked up
+    // again before each question.
     std::vector<const BundleEntryEditor*> asked;
     for (;;) {
         BundleEntryEditor* next = nullptr;
@@ -329,8 +329,9 @@ BundleEntryEditor* BundleEditor::newEntry(Bundle& bundle, uint32_t type) {
 }
 
 bool BundleEditor::disable(const pel::UUID& uuid) {
+    const afMainLoop::Round round;
     BundleEntry* entry = m_manager.findEntry(uuid);
-    if (!entry)
+    if (!round.runs() || !entry)
         return false;
     // Its editors, and for a bundle those of its items, close first.
     std::vector<BundleEntryEditor*> affected;
@@ -340,9 +341,6 @@ bool BundleEditor::disable(const pel::UUID& uuid) {
         if (&edited == entry || (item && item->getBundle() == entry))
             affected.push_back(editor);
     }
-    const afMainLoop::Round round;
-    if (!round.runs())
-        return false;
     for (BundleEntryEditor* editor : affected)
         if (!askToClose(*editor))
             return false;
