@@ -35,6 +35,12 @@ namespace {
 
 constexpr uint32_t UI_LOG = pel::crc32Literal("UI");
 
+// Dropped files are opened, never taken over: a source told "move" deletes them, before the
+// main loop has opened them.
+afDropAction fileDropAction(uint32_t allowed) {
+    return (allowed & AF_DROP_COPY) ? AF_DROP_COPY : AF_DROP_NONE;
+}
+
 } // namespace
 
 MainWindow::MainWindow(const Services& services)
@@ -89,8 +95,8 @@ bool MainWindow::create() {
     m_tabs->build();
     // Files dropped on the tabs open in tabs.
     m_tabs->createDropTarget();
-    m_tabs->addDropHandler(new afDataObjectFiles,
-                           afDock::DropHandler::bind<MainWindow, &MainWindow::filesDropped>(this));
+    m_tabs->addDropHandler(new afDataObjectFiles, afDock::DropHandler::bind<MainWindow, &MainWindow::filesDropped>(this),
+                           afDock::DropQuery::bind<MainWindow, &MainWindow::tabsFileDropQuery>(this));
     m_status->build();
     m_status->update();
     m_statusController.reset(new EditorStatusController(m_status->getStripArea()));
@@ -374,21 +380,25 @@ bool MainWindow::onRawMessage(afMessage& msg) {
     return afWindowMain::onRawMessage(msg);
 }
 
-afDropAction MainWindow::filesDropped(afDock*, afDataObject* data, int, const afDropInfo&, uint32_t,
-                                      afDropAction action) {
+afDropAction MainWindow::filesDropped(afDock*, afDataObject* data, int, const afDropInfo&, uint32_t allowed,
+                                      afDropAction) {
     const auto* files = dynamic_cast<const afDataObjectFiles*>(data);
-    if (!files || files->getFiles().empty())
+    if (!files || files->getFiles().empty() || fileDropAction(allowed) == AF_DROP_NONE)
         return AF_DROP_NONE;
     queueFiles(files->getFiles());
-    return action;
+    return fileDropAction(allowed);
+}
+
+afDropAction MainWindow::tabsFileDropQuery(afDock*, const afDropInfo&, uint32_t allowed, afDropAction) {
+    return fileDropAction(allowed);
 }
 
 afDropAction MainWindow::editorFileDropQuery(Editor*, const afDropInfo&, uint32_t allowed, afDropAction) {
-    return (allowed & AF_DROP_COPY) ? AF_DROP_COPY : AF_DROP_NONE;
+    return fileDropAction(allowed);
 }
 
 afDropAction MainWindow::editorDrop(Editor* editor, const std::vector<std::wstring>& items, bool files,
-                                    afDropAction action) {
+                                    const TextPosition& at, afDropAction action) {
     if (files) {
         queueFiles(items);
         return AF_DROP_COPY;
@@ -397,7 +407,7 @@ afDropAction MainWindow::editorDrop(Editor* editor, const std::vector<std::wstri
     if (!controller || items.empty())
         return AF_DROP_NONE;
     DocumentController::Lock lock(*controller, DocumentController::LOCK_EDIT);
-    controller->typeOutsideText(items.front());
+    controller->insertOutsideText(items.front(), at);
     // A source told its text was moved deletes it: text the document refused (read-only) is
     // not taken.
     const ChangeRange* change = lock.changeRecord();

@@ -53,6 +53,7 @@ class StatusBar;
 class Tabs;
 class TesselService;
 class ThemeManager;
+struct TextPosition;
 
 class MainWindow : public afWindowMain, public afDockSlotController, public afActionHandler {
 public:
@@ -160,12 +161,16 @@ public:
     // A tab's middle click.
     void closeSlotRequested(afDockSlot* slot);
 
-    // The files of a drop on the tabs: each opens in a tab once the drop has ended.
+    // The files of a drop on the tabs: each opens in a tab once the drop has ended. Files
+    // dropped anywhere are copied in, whatever the keys: the source keeps them.
     afDropAction filesDropped(afDock* dock, afDataObject* data, int index, const afDropInfo& info, uint32_t allowed,
                               afDropAction action);
-    // An editor's drops: files are copied in (opened in tabs as above), text goes in at the caret.
+    afDropAction tabsFileDropQuery(afDock* dock, const afDropInfo& info, uint32_t allowed, afDropAction proposed);
+    // An editor's drops: files are copied in (opened in tabs as above), text goes in at the drop
+    // point, as one undo step, leaving what is selected as it is.
     afDropAction editorFileDropQuery(Editor* editor, const afDropInfo& info, uint32_t allowed, afDropAction proposed);
-    afDropAction editorDrop(Editor* editor, const std::vector<std::wstring>& items, bool files, afDropAction action);
+    afDropAction editorDrop(Editor* editor, const std::vector<std::wstring>& items, bool files, const TextPosition& at,
+                            afDropAction action);
     EditorStatusController* getStatusController() const { return m_statusController.get(); }
 
     // ---- window

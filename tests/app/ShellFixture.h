@@ -115,6 +115,11 @@ protected:
         window = app->getMainWindow();
         return window != nullptr;
     }
+    // Starts the application with a file of the files folder, written with the bytes, open.
+    bool startWithFile(const wchar_t* name, const std::string& bytes) {
+        base.write(L"files\\" + std::wstring(name), bytes);
+        return start(L"\"" + file(name) + L"\"");
+    }
     void stop() {
         if (afApp::getInstance())
             afApp::shutdown();

@@ -15,21 +15,6 @@ namespace {
 
 using EditingEndToEnd = TesselCopyTest;
 
-// Waits until the window's layout has put the tab strip above the editor: until then the
-// editor may still move down by the strip's height, and a click aimed at it land elsewhere.
-testing::AssertionResult laidOut(TesselRun& tessel) {
-    const HWND editor = tessel.editor();
-    POINT origin = {0, 0};
-    if (pollFor(
-            [&] {
-                origin = {0, 0};
-                return ::ClientToScreen(editor, &origin) && ::ScreenToClient(tessel.window(), &origin) && origin.y > 0;
-            },
-            WAIT_MS))
-        return testing::AssertionSuccess();
-    return testing::AssertionFailure() << "the editor stayed at the top of the window";
-}
-
 // Tessel started on a file of the copy's folder that holds `text`: waits until it shows the
 // file, then gives its editor the focus.
 testing::AssertionResult startFocused(TesselCopy& copy, const std::wstring& name, const std::string& text,
@@ -138,20 +123,12 @@ TEST_F(EditingEndToEnd, ReleasingAltAfterAColumnDragLeavesTheMenuBarAlone) {
     copy.folder.write(L"alt.txt", "abcdef\r\nghijkl\r\nmnopqr\r\n");
     TesselRun tessel(copy, L"alt.txt");
     ASSERT_TRUE(tessel.hasTitle(L"alt.txt - Tessel"));
-    ASSERT_TRUE(laidOut(tessel));
-    ASSERT_TRUE(tessel.focusEditor());
-    const HWND editor = tessel.editor();
+    TextGrid grid;
+    ASSERT_TRUE(readTextGrid(tessel, &grid));
+    const HWND editor = grid.editor;
     // From the second character of the first line to the fifth of the second.
-    RECT caret = {};
-    ASSERT_TRUE(shownCaret(editor, &caret)) << "no caret shown";
-    const double w = characterWidth();
-    const LONG rowHeight = caret.bottom - caret.top;
-    POINT from = {caret.left + static_cast<LONG>(1.5 * w), caret.top + rowHeight / 2};
-    POINT to = {caret.left + static_cast<LONG>(4.5 * w), caret.top + rowHeight * 3 / 2};
-    ::ClientToScreen(editor, &from);
-    ::ClientToScreen(editor, &to);
     ASSERT_TRUE(activate(editor) && holdKey(VK_MENU, true));
-    ASSERT_TRUE(dragAt(from, to));
+    ASSERT_TRUE(dragAt(grid.at(1.5, 0), grid.at(4.5, 1)));
     // The rectangle shows (the theme's selection over white) before Alt goes up.
     Capture capture;
     const bool selected = pollFor([&] { return (capture = Capture::of(editor)).count(SELECTED, 12) > 100; }, WAIT_MS, 20);

@@ -237,6 +237,43 @@ inline bool shownCaret(HWND window, RECT* o_caret) {
         WAIT_MS);
 }
 
+// Where the editor's text shows: the caret at the start of a file just opened, a character's
+// width and a row's height, read once the layout has put the tab strip above the editor (until
+// then a point aimed at the editor may land elsewhere) and the editor has the focus.
+struct TextGrid {
+    HWND editor = nullptr;
+    RECT start = {};
+    double width = 0;
+    LONG rowHeight = 0;
+
+    // The screen point `columns` characters into the row, halfway down it.
+    POINT at(double columns, int row) const {
+        POINT point = {start.left + static_cast<LONG>(columns * width), start.top + rowHeight * row + rowHeight / 2};
+        ::ClientToScreen(editor, &point);
+        return point;
+    }
+};
+inline testing::AssertionResult readTextGrid(TesselRun& tessel, TextGrid* o_grid) {
+    const HWND editor = tessel.editor();
+    POINT origin = {0, 0};
+    if (!pollFor(
+            [&] {
+                origin = {0, 0};
+                return ::ClientToScreen(editor, &origin) && ::ScreenToClient(tessel.window(), &origin) && origin.y > 0;
+            },
+            WAIT_MS))
+        return testing::AssertionFailure() << "the editor stayed at the top of the window";
+    const testing::AssertionResult focused = tessel.focusEditor();
+    if (!focused)
+        return focused;
+    if (!shownCaret(editor, &o_grid->start))
+        return testing::AssertionFailure() << "no caret shown";
+    o_grid->editor = editor;
+    o_grid->width = characterWidth();
+    o_grid->rowHeight = o_grid->start.bottom - o_grid->start.top;
+    return testing::AssertionSuccess();
+}
+
 // The status bar, the 24 pixels at the bottom of the main window: its left half is the text
 // area (what a search did, a refused edit), its right half the editor's strip (the caret's line
 // and character, then the document's language, encoding, line ending and indentation).

@@ -146,6 +146,9 @@ public:
     // Types text that comes from outside (a paste, a drop, an input method's result) as
     // prepareText prepares it.
     int32_t typeOutsideText(const std::wstring& text, uint32_t behaviorId = selection_ids::NORMAL);
+    // Puts text from outside (a drop), prepared as above, in at the position, whatever is
+    // selected elsewhere: the caret goes behind it. Returns where it went in.
+    int32_t insertOutsideText(const std::wstring& text, const TextPosition& at);
     int32_t insertString(const std::wstring& text);
     // Removes the selected text, or else count units after (before, when negative) the caret;
     // returns the caret's offset.

@@ -40,6 +40,12 @@ int32_t DocumentController::typeOutsideText(const std::wstring& text, uint32_t b
     return typeText(prepared.c_str(), static_cast<int32_t>(prepared.size()), behaviorId);
 }
 
+int32_t DocumentController::insertOutsideText(const std::wstring& text, const TextPosition& at) {
+    std::wstring prepared;
+    prepareText(static_cast<int32_t>(text.size()), text.c_str(), &prepared);
+    return insertAt(static_cast<int32_t>(prepared.size()), positionToOffset(at), prepared.c_str());
+}
+
 int32_t DocumentController::typeBlock(const wchar_t* text, int32_t length) {
     // The block's lines, without their breaks.
     std::vector<std::wstring> lines;
