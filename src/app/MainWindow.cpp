@@ -2,6 +2,7 @@
 
 #include "app/AppDialogs.h"
 #include "app/CopyDataMessage.h"
+#include "app/FileQuestions.h"
 #include "app/LoaderWait.h"
 #include "app/StatusBar.h"
 #include "app/Tabs.h"
@@ -44,7 +45,8 @@ afDropAction fileDropAction(uint32_t allowed) {
 } // namespace
 
 MainWindow::MainWindow(const Services& services)
-    : afDockSlotController(0), afActionHandler(afApp::getActionRegistry(), L"MainWindow"), m_services(services) {
+    : afDockSlotController(0), afActionHandler(afApp::getActionRegistry(), L"MainWindow"), m_services(services),
+      m_fileQuestions(new FileQuestions(*this, services.controllers->getDocumentManager())) {
     // Named views put their context in the paths of their descendants: the window's actions
     // ("ui.window.main") then reach from the editor.
     setName(L"tessel");
@@ -265,10 +267,9 @@ void MainWindow::slotActivated(afDockSlot* slot) {
     updateTitle();
     if (page) {
         page->editor->requestFocus();
-        // A change made by another program while the tab was in the background is asked about
-        // now, once the switch is over.
-        if (page->controller->isModifiedOnDisk() || page->deletedNotice)
-            noteFileQuestion();
+        // What another program did to the file while the tab was in the background is asked
+        // once the switch is over.
+        m_fileQuestions->noteShown(*page);
     }
 }
 

@@ -76,6 +76,16 @@ public:
                                            << "\"";
     }
 
+    // A second start of the copy hands the file over and ends with 0; the file's tab then comes
+    // to the front, its name in the title.
+    testing::AssertionResult handOver(const TesselCopy& copy, const std::wstring& name) {
+        OtherProcess second(copy.program(), name, copy.folder.path);
+        const long code = second.exitCode(WAIT_MS);
+        if (code != 0)
+            return testing::AssertionFailure() << "the second start ended with " << code;
+        return hasTitle(name + L" - Tessel");
+    }
+
     // A question window of the program (a message box), waited for; null when none came.
     HWND question() {
         HWND found = nullptr;
@@ -84,6 +94,22 @@ public:
                 found = OtherProcess::findTopLevel(L"afMessageBox", process.processId()).front();
                 if (!found)
                     found = OtherProcess::findTopLevel(L"#32770", process.processId()).front();
+                return found || !process.running();
+            },
+            WAIT_MS);
+        return found;
+    }
+    // The question offering the button (its caption, "&Save" say), waited for; null when none
+    // came.
+    HWND questionOffering(const std::wstring& button) {
+        HWND found = nullptr;
+        pollFor(
+            [&] {
+                for (HWND box : OtherProcess::findTopLevel(L"afMessageBox", process.processId()))
+                    for (HWND child = box ? ::GetWindow(box, GW_CHILD) : nullptr; child;
+                         child = ::GetWindow(child, GW_HWNDNEXT))
+                        if (OtherProcess::windowText(child) == button)
+                            found = box;
                 return found || !process.running();
             },
             WAIT_MS);

@@ -283,8 +283,14 @@ public:
     const std::wstring& getTitle() const { return m_title; }
     const std::wstring& getPath() const { return m_path; }
     const std::wstring& getGrammarName() const { return m_grammarName; }
+    // Marked by the file's deletion, until the file is there again: a save in sync with the
+    // document, a reload, or another program's putting it back. Each deletion after that is told.
     bool isDeletedOnDisk() const { return m_deletedOnDisk; }
     bool isModifiedOnDisk() const { return m_modifiedOnDisk; }
+    // The user keeps the document's text over another program's change of its file: the file
+    // counts as modified no longer (told to fileModified), until it changes again. A deletion
+    // stays marked.
+    void keepFileChange();
     const FacePreset& getFacePreset() const { return *m_facePreset; }
     // Takes the preset's values and tells facePresetChanged.
     void setFacePreset(const FacePreset& preset);
