@@ -300,7 +300,8 @@ private:
     void onDragLeave(afDropTarget* target);
     // Input (EditorInput.cpp): true for a message answered here.
     bool onInputMessage(afMessage& msg);
-    // Keeps a release of Alt that went with a mouse action from arming the menu bar.
+    // Keeps a release of Alt that went with a mouse action from arming the menu bar: the key
+    // invoker is told of an Alt chord (afActionInvokerKey::noteAltChord).
     void followAltKey(const afMessage& msg);
     // Mouse selection (EditorMouse.cpp).
     enum DragMode { DRAG_NONE = -1, DRAG_CHARACTER = 0, DRAG_WORD = 1, DRAG_LINE = 2, DRAG_ON_SELECTION = 3 };
@@ -347,7 +348,6 @@ private:
     std::unique_ptr<EditorCaret> m_caret;
     bool m_caretVisibleFollow = true;
     wchar_t m_pendingHighSurrogate = 0;
-    bool m_altWithMouse = false; // a mouse action since Alt went down
     bool m_ctrlTabTyping = false;
     int m_escapeMode = 1;
     int m_dragMode = DRAG_NONE;

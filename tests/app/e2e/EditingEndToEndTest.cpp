@@ -1,16 +1,29 @@
 // Editing in Tessel.exe as a user meets it: a snippet typed after an undone Tab, End on
 // word-wrapped rows, the view after undoing a Delete of everything, Alt held for a column drag,
-// and a file opened read-only from the open dialog. Keys and the mouse go through SendInput;
-// what happened is read back from the saved bytes, the titles, the system caret and the pixels.
+// a block pasted over a rectangle, Alt's release after a rectangle key, and a file opened
+// read-only from the open dialog. Keys and the mouse go through SendInput; what happened is read
+// back from the saved bytes, the titles, the system caret and the pixels.
 
 #include "app/e2e/TesselRun.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace tessel_test {
 namespace {
 
 using EditingEndToEnd = TesselCopyTest;
+
+// Tessel started on a file of the copy's folder that holds `text`: waits until it shows the
+// file, then gives its editor the focus.
+testing::AssertionResult startFocused(TesselCopy& copy, const std::wstring& name, const std::string& text,
+                                      std::unique_ptr<TesselRun>& o_tessel) {
+    copy.folder.write(name, text);
+    o_tessel.reset(new TesselRun(copy, name));
+    testing::AssertionResult shown = o_tessel->hasTitle(name + L" - Tessel");
+    return shown ? o_tessel->focusEditor() : shown;
+}
 
 // Whether the window's thread is in a menu's loop: the menu bar armed, or a menu open.
 bool inMenuMode(HWND window) {
@@ -125,6 +138,61 @@ TEST_F(EditingEndToEnd, ReleasingAltAfterAColumnDragLeavesTheMenuBarAlone) {
     ASSERT_TRUE(activate(editor) && typeKeys(L"z"));
     EXPECT_TRUE(tessel.hasTitle(L"alt.txt * - Tessel")) << "the typed character went elsewhere";
     EXPECT_FALSE(inMenuMode(editor)) << "the menu bar is armed";
+    // Alt alone, next, still arms it.
+    ASSERT_TRUE(pressChordIn(editor, {VK_MENU}));
+    EXPECT_TRUE(pollFor([&] { return inMenuMode(editor); }, WAIT_MS)) << "Alt alone left the menu bar alone";
+    ASSERT_TRUE(pressChord({VK_ESCAPE}));
+}
+
+TEST_F(EditingEndToEnd, ABlockPastedOverARectangleGivesEachRowItsLine) {
+    const std::string old = "r0 AAA\r\nr1 BBB\r\nr2 CCC\r\nr3 DDD\r\nr4\r\nr5\r\nr6 tail\r\n";
+    std::unique_ptr<TesselRun> tessel;
+    ASSERT_TRUE(startFocused(copy, L"d.txt", old, tessel));
+    const HWND editor = tessel->editor();
+    // A rectangle of the column at the given offset on the first four lines: Ctrl+Home, Right
+    // that many times, Alt+Down three times, Alt+Right.
+    const auto rectangleAt = [&](int column) {
+        ASSERT_TRUE(pressChordIn(editor, {VK_CONTROL, VK_HOME}));
+        for (int i = 0; i < column; ++i)
+            ASSERT_TRUE(pressChordIn(editor, {VK_RIGHT}));
+        for (int i = 0; i < 3; ++i)
+            ASSERT_TRUE(pressChordIn(editor, {VK_MENU, VK_DOWN}));
+        ASSERT_TRUE(pressChordIn(editor, {VK_MENU, VK_RIGHT}));
+    };
+    // The digits of the rows copied, then pasted over the letters after the space.
+    rectangleAt(1);
+    ASSERT_TRUE(pressChordIn(editor, {VK_CONTROL, 'C'}));
+    rectangleAt(4);
+    ASSERT_TRUE(pressChordIn(editor, {VK_CONTROL, 'V'}));
+    ASSERT_TRUE(tessel->hasTitle(L"d.txt * - Tessel"));
+    EXPECT_EQ("r0 A0A\r\nr1 B1B\r\nr2 C2C\r\nr3 D3D\r\nr4\r\nr5\r\nr6 tail\r\n", savedText(*tessel, L"d.txt", old));
+}
+
+// The rectangle keys played as a quick hand plays them, Alt let go before the arrow: each leaves
+// the next key to the text, not to the menu bar.
+TEST_F(EditingEndToEnd, ReleasingAltAfterARectangleKeyLeavesTheKeyboardToTheText) {
+    const std::string old = "abc\r\ndef\r\n";
+    std::unique_ptr<TesselRun> tessel;
+    ASSERT_TRUE(startFocused(copy, L"keys.txt", old, tessel));
+    const HWND editor = tessel->editor();
+    // Alt+Down (a caret on both lines), then a key: an armed menu bar would take it.
+    ASSERT_TRUE(activate(editor) && rollChord({VK_MENU, VK_DOWN}) && typeKeys(L"1"));
+    ASSERT_TRUE(tessel->hasTitle(L"keys.txt * - Tessel")) << "the typed character went elsewhere";
+    EXPECT_FALSE(inMenuMode(editor)) << "the menu bar is armed";
+    // Alt+Left takes in the two ones, which the next key replaces; after Alt+Up the rows stay.
+    ASSERT_TRUE(activate(editor) && rollChord({VK_MENU, VK_LEFT}) && typeKeys(L"2"));
+    ASSERT_TRUE(activate(editor) && rollChord({VK_MENU, VK_UP}) && typeKeys(L"3"));
+    EXPECT_EQ("23abc\r\n23def\r\n", savedText(*tessel, L"keys.txt", old));
+    EXPECT_FALSE(inMenuMode(editor));
+    // Alt alone still arms the menu bar, and Alt with a menu's letter still opens its menu.
+    ASSERT_TRUE(pressChordIn(editor, {VK_MENU}));
+    EXPECT_TRUE(pollFor([&] { return inMenuMode(editor); }, WAIT_MS)) << "Alt alone left the menu bar alone";
+    ASSERT_TRUE(pressChord({VK_ESCAPE}));
+    ASSERT_TRUE(pollFor([&] { return !inMenuMode(editor); }, WAIT_MS));
+    ASSERT_TRUE(pressChordIn(editor, {VK_MENU, 'F'}));
+    EXPECT_TRUE(tessel->hasOpenMenus(1)) << "Alt+F opened no menu";
+    ASSERT_TRUE(pressChord({VK_ESCAPE}) && pressChord({VK_ESCAPE}));
+    EXPECT_TRUE(pollFor([&] { return !inMenuMode(editor); }, WAIT_MS));
 }
 
 TEST_F(EditingEndToEnd, AFileOpenedReadOnlyRefusesEditsSaysSoAndSavesAsACopy) {
