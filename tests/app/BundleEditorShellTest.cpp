@@ -167,6 +167,28 @@ TEST_F(BundleEditorShellTest, TextAfterTheEntrysClosingBraceIsNotSavedAway) {
     EXPECT_FALSE(base.tryRead(C_CHANGES, &unused)) << "nothing was written";
 }
 
+// Quotes typed into an entry's Jasmine as into the program's languages: one that closes a string
+// at the end of its line, and one in a comment typed at the end of a line above others, each
+// stay as typed, and the entry passes its check.
+TEST_F(BundleEditorShellTest, QuotesTypedAtTheEndOfAnEntrysLinesStayAsTyped) {
+    ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
+    ASSERT_TRUE(editor->activateNode(editor->findNode(L"C\\Snippets\\#include <...>")));
+    BundleEntryEditor* snippet = editor->getActiveEditor();
+    ASSERT_TRUE(snippet);
+    replaceIn(*snippet, L"tab_trigger: \"inc\"", L"tab_trigger: \"inc");
+    DocumentController& controller = textOf(*snippet);
+    Editor* text = static_cast<BundleEntryTextEditor*>(snippet->getText())->getEditor();
+    ::SetFocus(text->getHandle());
+    typeAtEndOf(controller, text->getHandle(), static_cast<int32_t>(lineOf(*snippet, L"tab_trigger")) - 1, L"\"");
+    typeAtEndOf(controller, text->getHandle(), static_cast<int32_t>(lineOf(*snippet, L"title")) - 1,
+                L" // it is 12\" wide");
+    std::wstring typed;
+    controller.getText(&typed);
+    EXPECT_NE(std::wstring::npos, typed.find(L"\n\ttab_trigger: \"inc\"\n")) << narrow(typed);
+    EXPECT_NE(std::wstring::npos, typed.find(L"\"#include <...>\" // it is 12\" wide\n")) << narrow(typed);
+    EXPECT_TRUE(editor->save(*snippet)) << narrow(snippet->getProblems().empty() ? L"" : snippet->getProblems()[0].second);
+}
+
 // The program ends with an entry's text shown, changed: the exit closes the documents before the
 // bundle editor goes, and the entry's text goes with its editor, freed once.
 TEST_F(BundleEditorShellTest, TheExitWithAnEntrysTextShownFreesItWithItsEditor) {

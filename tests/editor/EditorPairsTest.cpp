@@ -99,6 +99,32 @@ TEST_F(EditorPairsTest, OutOfScopeOrUninstalledPairsTypePlainCharacters) {
     EXPECT_EQ(PairedCharacterAction::TYPE, open->getType());
 }
 
+// Quotes whose selector leaves out what they enclose (strings, as the shipped languages' do):
+// typed before the closing quote they inserted they still step over it; anywhere else inside
+// those quotes, around other pairs too, they are text; out of them they pair again.
+TEST_F(EditorPairsTest, QuotesLeftOutOfTheirInsidesStillStepOverTheirPartner) {
+    attach(L"");
+    addPair(L'"', L'"', L"ui.editor - document.context.char_pair.2222");
+    addPair(L'(', L')');
+    const struct {
+        const wchar_t* typed;
+        const wchar_t* text;
+        int32_t caret;
+    } steps[] = {{L"\"", L"\"\"", 1},          {L"ab", L"\"ab\"", 3},        {L"\"", L"\"ab\"", 4},
+                 {L"\"", L"\"ab\"\"\"", 5},      {L"(", L"\"ab\"\"()\"", 6},   {L"\"", L"\"ab\"\"(\")\"", 7},
+                 {L")", L"\"ab\"\"(\")\"", 8},   {L"\"", L"\"ab\"\"(\")\"", 9}, {L"\"", L"\"ab\"\"(\")\"\"\"", 10}};
+    for (const auto& step : steps) {
+        type(step.typed);
+        EXPECT_EQ(step.text, text()) << step.typed << " at step " << (&step - steps);
+        EXPECT_EQ(step.caret, caretOffset()) << step.typed << " at step " << (&step - steps);
+    }
+    // Inside the quotes, before another character than the closing one.
+    type(L"x");
+    press(VK_LEFT);
+    type(L"\"");
+    EXPECT_EQ(L"\"ab\"\"(\")\"\"\"x\"", text());
+}
+
 TEST_F(EditorPairsTest, BackspaceAndEnterInAFreshPair) {
     attach(L"");
     controller->setIndentation(4, true);
