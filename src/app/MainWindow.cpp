@@ -2,6 +2,7 @@
 
 #include "app/AppDialogs.h"
 #include "app/CopyDataMessage.h"
+#include "app/FileQuestions.h"
 #include "app/LoaderWait.h"
 #include "app/StatusBar.h"
 #include "app/Tabs.h"
@@ -35,10 +36,17 @@ namespace {
 
 constexpr uint32_t UI_LOG = pel::crc32Literal("UI");
 
+// Dropped files are opened, never taken over: a source told "move" deletes them, before the
+// main loop has opened them.
+afDropAction fileDropAction(uint32_t allowed) {
+    return (allowed & AF_DROP_COPY) ? AF_DROP_COPY : AF_DROP_NONE;
+}
+
 } // namespace
 
 MainWindow::MainWindow(const Services& services)
-    : afDockSlotController(0), afActionHandler(afApp::getActionRegistry(), L"MainWindow"), m_services(services) {
+    : afDockSlotController(0), afActionHandler(afApp::getActionRegistry(), L"MainWindow"), m_services(services),
+      m_fileQuestions(new FileQuestions(*this, services.controllers->getDocumentManager())) {
     // Named views put their context in the paths of their descendants: the window's actions
     // ("ui.window.main") then reach from the editor.
     setName(L"tessel");
@@ -89,8 +97,8 @@ bool MainWindow::create() {
     m_tabs->build();
     // Files dropped on the tabs open in tabs.
     m_tabs->createDropTarget();
-    m_tabs->addDropHandler(new afDataObjectFiles,
-                           afDock::DropHandler::bind<MainWindow, &MainWindow::filesDropped>(this));
+    m_tabs->addDropHandler(new afDataObjectFiles, afDock::DropHandler::bind<MainWindow, &MainWindow::filesDropped>(this),
+                           afDock::DropQuery::bind<MainWindow, &MainWindow::tabsFileDropQuery>(this));
     m_status->build();
     m_status->update();
     m_statusController.reset(new EditorStatusController(m_status->getStripArea()));
@@ -259,10 +267,9 @@ void MainWindow::slotActivated(afDockSlot* slot) {
     updateTitle();
     if (page) {
         page->editor->requestFocus();
-        // A change made by another program while the tab was in the background is asked about
-        // now, once the switch is over.
-        if (page->controller->isModifiedOnDisk() || page->deletedNotice)
-            noteFileQuestion();
+        // What another program did to the file while the tab was in the background is asked
+        // once the switch is over.
+        m_fileQuestions->noteShown(*page);
     }
 }
 
@@ -374,21 +381,25 @@ bool MainWindow::onRawMessage(afMessage& msg) {
     return afWindowMain::onRawMessage(msg);
 }
 
-afDropAction MainWindow::filesDropped(afDock*, afDataObject* data, int, const afDropInfo&, uint32_t,
-                                      afDropAction action) {
+afDropAction MainWindow::filesDropped(afDock*, afDataObject* data, int, const afDropInfo&, uint32_t allowed,
+                                      afDropAction) {
     const auto* files = dynamic_cast<const afDataObjectFiles*>(data);
-    if (!files || files->getFiles().empty())
+    if (!files || files->getFiles().empty() || fileDropAction(allowed) == AF_DROP_NONE)
         return AF_DROP_NONE;
     queueFiles(files->getFiles());
-    return action;
+    return fileDropAction(allowed);
+}
+
+afDropAction MainWindow::tabsFileDropQuery(afDock*, const afDropInfo&, uint32_t allowed, afDropAction) {
+    return fileDropAction(allowed);
 }
 
 afDropAction MainWindow::editorFileDropQuery(Editor*, const afDropInfo&, uint32_t allowed, afDropAction) {
-    return (allowed & AF_DROP_COPY) ? AF_DROP_COPY : AF_DROP_NONE;
+    return fileDropAction(allowed);
 }
 
 afDropAction MainWindow::editorDrop(Editor* editor, const std::vector<std::wstring>& items, bool files,
-                                    afDropAction action) {
+                                    const TextPosition& at, afDropAction action) {
     if (files) {
         queueFiles(items);
         return AF_DROP_COPY;
@@ -397,7 +408,7 @@ afDropAction MainWindow::editorDrop(Editor* editor, const std::vector<std::wstri
     if (!controller || items.empty())
         return AF_DROP_NONE;
     DocumentController::Lock lock(*controller, DocumentController::LOCK_EDIT);
-    controller->typeOutsideText(items.front());
+    controller->insertOutsideText(items.front(), at);
     // A source told its text was moved deletes it: text the document refused (read-only) is
     // not taken.
     const ChangeRange* change = lock.changeRecord();

@@ -8,11 +8,12 @@
 // closing does (once a load or save under way is over, and not while a closing question is
 // already open) and then saves the settings.
 //
-// What a notification or a tab switch would ask (another program's change or deletion of a
-// file), what a second start hands over and a close asked for under a question wait for the
-// main loop (afMainLoop); so does the freeing of a closed tab's page, editor, controller and
-// document, which code up the stack may still hold. What asked a question looks whether its tab
-// is still open (isOpen) before it goes on.
+// What a second start hands over and a close asked for under a question wait for the main loop
+// (afMainLoop); so does the freeing of a closed tab's page, editor, controller and document,
+// which code up the stack may still hold. Another program's change or deletion of a file is
+// noted and asked by FileQuestions: from the main loop once its tab is shown, and before any
+// save or close of its tab. What asked a question looks whether its tab is still open (isOpen)
+// before it goes on.
 
 #include "afw/action/afAction.h"
 #include "afw/dialog/afQuestion.h"
@@ -47,12 +48,14 @@ class DocumentManager;
 class Editor;
 class EditorStatusController;
 class EditorWrapper;
+class FileQuestions;
 class GrammarBundleItemManager;
 class LoaderWait;
 class StatusBar;
 class Tabs;
 class TesselService;
 class ThemeManager;
+struct TextPosition;
 
 class MainWindow : public afWindowMain, public afDockSlotController, public afActionHandler {
 public:
@@ -87,7 +90,7 @@ public:
         Editor* editor = nullptr;
         DocumentController* controller = nullptr;
         int untitled = 0; // 0 for a document with a file
-        // Its file was deleted while the tab was in the background: told when it is activated.
+        // What FileQuestions noted for the tab. Its file's deletion, not told yet.
         bool deletedNotice = false;
         // The file as it was when another program's change was last asked about and answered
         // (kept or reloaded): a later notice of that same file is no news.
@@ -160,12 +163,16 @@ public:
     // A tab's middle click.
     void closeSlotRequested(afDockSlot* slot);
 
-    // The files of a drop on the tabs: each opens in a tab once the drop has ended.
+    // The files of a drop on the tabs: each opens in a tab once the drop has ended. Files
+    // dropped anywhere are copied in, whatever the keys: the source keeps them.
     afDropAction filesDropped(afDock* dock, afDataObject* data, int index, const afDropInfo& info, uint32_t allowed,
                               afDropAction action);
-    // An editor's drops: files are copied in (opened in tabs as above), text goes in at the caret.
+    afDropAction tabsFileDropQuery(afDock* dock, const afDropInfo& info, uint32_t allowed, afDropAction proposed);
+    // An editor's drops: files are copied in (opened in tabs as above), text goes in at the drop
+    // point, as one undo step, leaving what is selected as it is.
     afDropAction editorFileDropQuery(Editor* editor, const afDropInfo& info, uint32_t allowed, afDropAction proposed);
-    afDropAction editorDrop(Editor* editor, const std::vector<std::wstring>& items, bool files, afDropAction action);
+    afDropAction editorDrop(Editor* editor, const std::vector<std::wstring>& items, bool files, const TextPosition& at,
+                            afDropAction action);
     EditorStatusController* getStatusController() const { return m_statusController.get(); }
 
     // ---- window
@@ -216,13 +223,15 @@ private:
     // Whether a document whose load replaced bytes may be saved: asks once, and a yes lets every
     // later save write the replacement characters.
     bool confirmReplacedBytes(Page& page);
-    // Saves the document to the path; a failure is shown.
+    // Saves the document to the path, once another program's change or deletion of its file and
+    // the replaced bytes are asked about; a failure is shown. A document reloaded on the way is
+    // its file already: nothing is written to that.
     bool writeTo(Page& page, const std::wstring& path);
     void setGrammarForFile(Page& page);
     void updateTitle();
     void updateLabel(Page& page);
     // The answer of the unsaved-changes question for the page, saving when it says so: whether
-    // the page may close.
+    // the page may close. Another program's change or deletion of its file is asked first.
     bool askToClose(Page& page);
     // What closing the window and ending the session ask: a hand-over taken before it opens and
     // refuses the close; then each modified document, then the services. Whether to go on.
@@ -232,21 +241,9 @@ private:
     // The session ends: the settings are saved, since the process ends without App::exit.
     void endSession();
     void watchController(Page& page);
-    // Another program's change or deletion of a file is asked about (told) from the main loop,
-    // about the tab active then: asked inside a notification or a tab switch, an answer could
-    // close what the code under it goes on with, and inside a load, save or reload it would start
-    // another request under that one.
-    void noteFileQuestion();
-    void askFileQuestions();
-    // Asks whether to reload the page's document, changed by another program.
-    void askAboutChange(Page& page);
     // False, after saying why, when the page's document is in a request whose caller is not back:
     // its tab must not close under it.
     bool mayClose(Page& page);
-    // Asks whether another program's change to the document's file is to be reloaded.
-    bool askToReload(DocumentController& controller);
-    void fileDeleted(DocumentController& controller);
-    void showDeletedNotice(Page& page);
     void queueCommand(const std::wstring& text);
     void queueFiles(const std::vector<std::wstring>& paths);
     // Opens the hand-overs; inside a nested loop they wait for the main loop.
@@ -283,6 +280,7 @@ private:
     std::unique_ptr<EditorStatusController> m_statusController;
     // Keeps this window alive while documents load and save.
     std::unique_ptr<LoaderWait> m_loaderWait;
+    std::unique_ptr<FileQuestions> m_fileQuestions;
     std::vector<std::unique_ptr<Page>> m_pages;
     // A closed tab's page, with its document when it was the last to show it (already out of
     // the DocumentManager).
@@ -296,8 +294,6 @@ private:
     SearchParameters m_search;
     FacePreset m_facePreset;
     uint32_t m_lastSerial = 0;
-    // A question about a file's change or deletion waits for the main loop.
-    bool m_fileQuestionHeld = false;
     // A close asked for inside a loop waits for the main loop.
     bool m_closeHeld = false;
     bool m_closingAll = false;

@@ -1,9 +1,12 @@
-// Opening, making, saving and closing the main window's documents, and the questions on the way.
+// Opening, making, saving and closing the main window's documents, and the questions on the way
+// (another program's change or deletion of a file: FileQuestions).
 
 #include "app/MainWindow.h"
 
 #include "app/AppCommandLine.h"
 #include "app/AppDialogs.h"
+#include "app/FileQuestions.h"
+#include "app/ShellText.h"
 #include "app/StatusBar.h"
 #include "app/Tabs.h"
 
@@ -16,7 +19,6 @@
 #include "pel/base/Exception.h"
 #include "pel/files/file_io/FileError.h"
 #include "pel/files/file_io/FileIO.h"
-#include "pel/text/StringTemplate.h"
 #include "service/bundles/grammar/GrammarBundleItem.h"
 #include "service/document/Document.h"
 #include "service/document/DocumentManager.h"
@@ -29,21 +31,10 @@ namespace tessel {
 
 namespace {
 
-std::wstring message(const wchar_t* format, const std::wstring& first, const std::wstring& second = L"") {
-    return pel::StringTemplate(format).arg(1, first).arg(2, second).render();
-}
-
-std::wstring errorText(const DocumentManager::FileError& error) {
-    std::wstring text;
-    if (error)
-        pel::FileErrorObject::getMessage(&error->record(), &text);
-    return text;
-}
-
 // A save the encoding cannot hold says where another encoding is chosen.
 std::wstring saveErrorText(const DocumentManager::FileError& error) {
     const bool encoding = error && error->getCode() == DocumentIOError::CHARACTERS_LOST;
-    return errorText(error) + (encoding ? L" Click the encoding in the status bar to choose another." : L"");
+    return fileErrorText(error) + (encoding ? L" Click the encoding in the status bar to choose another." : L"");
 }
 
 } // namespace
@@ -75,8 +66,8 @@ void MainWindow::watchController(Page& page) {
         page.untitled = 0;
         updateLabel(page);
     });
-    controller.fileModified().add(this, [this](DocumentController&) { noteFileQuestion(); });
-    controller.fileDeleted().add(this, [this](DocumentController& changed) { fileDeleted(changed); });
+    controller.fileModified().add(this, [this, &page](DocumentController&) { m_fileQuestions->noteChange(page); });
+    controller.fileDeleted().add(this, [this, &page](DocumentController&) { m_fileQuestions->noteDeletion(page); });
     controller.editRefused().add(
         this, [this](DocumentController&) { m_status->setMessage(DocumentController::READ_ONLY_TEXT); });
 }
@@ -104,7 +95,7 @@ bool MainWindow::openFile(const std::wstring& path, bool readOnly) {
     DocumentManager::FileError error;
     Document* document = documents.loadDocument(path.c_str(), &error);
     if (!document) {
-        showMessage(this, message(L"Cannot open `{1}`: {2}", path, errorText(error)));
+        showMessage(this, shellText(L"Cannot open `{1}`: {2}", path, fileErrorText(error)));
         return false;
     }
     document->setReadOnly(readOnly);
@@ -143,12 +134,23 @@ void MainWindow::applyMissingGrammars() {
 }
 
 bool MainWindow::writeTo(Page& page, const std::wstring& path) {
-    if (!confirmReplacedBytes(page))
-        return false;
+    // The write comes last: each question on the way ("Save Anyway?" and these) may let another
+    // program's change or deletion arrive, which is asked about before it as well.
+    do {
+        const FileQuestions::Outcome told = m_fileQuestions->askBefore(page);
+        if (told == FileQuestions::Outcome::STOP)
+            return false;
+        // Read again from the file: nothing is left to write there.
+        if (told == FileQuestions::Outcome::RELOADED && !page.controller->isModified() &&
+            pel::FileIO::isSamePath(path.c_str(), page.controller->getPath().c_str()))
+            return true;
+        if (!confirmReplacedBytes(page))
+            return false;
+    } while (m_fileQuestions->wouldAsk(page));
     DocumentManager::FileError error;
     if (!m_services.controllers->getDocumentManager().saveDocument(path.c_str(), &page.controller->getDocument(),
                                                                    &error)) {
-        showMessage(this, message(L"Cannot save `{1}`: {2}", path, saveErrorText(error)));
+        showMessage(this, shellText(L"Cannot save `{1}`: {2}", path, saveErrorText(error)));
         return false;
     }
     // The save told the tab how the file stands: holding this text, so that an older change is no
@@ -165,8 +167,8 @@ bool MainWindow::confirmReplacedBytes(Page& page) {
         return true;
     const uint32_t answer =
         askQuestion(this,
-                    message(L"{1} held bytes that are not valid {2}; saving will replace them. Save anyway?",
-                            getName(page), encoding_title(format.detectedEncoding)),
+                    shellText(L"{1} held bytes that are not valid {2}; saving will replace them. Save anyway?",
+                              getName(page), encoding_title(format.detectedEncoding)),
                     {{L"Save &Anyway", RESULT_SAVE, false}, {L"Cancel", afWindow::RESULT_CANCEL, true}});
     if (answer != RESULT_SAVE || !isOpen(page))
         return false;
@@ -208,7 +210,7 @@ bool MainWindow::closeOtherHolder(Page& page, const std::wstring& path) {
     if (!holder || holder == &page)
         return true;
     const uint32_t answer =
-        askQuestion(this, message(L"`{1}` is open in another tab. Close that tab and replace the file?", path),
+        askQuestion(this, shellText(L"`{1}` is open in another tab. Close that tab and replace the file?", path),
                     {{L"&Replace", RESULT_REPLACE, false}, {L"Cancel", afWindow::RESULT_CANCEL, true}});
     // The holder may have closed meanwhile; and the tab being saved too (the end of the session,
     // answered inside the question): then there is nothing to save.
@@ -227,6 +229,12 @@ bool MainWindow::askToClose(Page& page) {
         return true;
     const CloseQuestion asking(*this);
     activate(page);
+    // What another program did to the file first: a Reload leaves nothing to save, a deletion
+    // says that the text is nowhere else.
+    if (m_fileQuestions->askBefore(page) == FileQuestions::Outcome::STOP)
+        return !isOpen(page);
+    if (!page.controller->isModified())
+        return true;
     const uint32_t answer = askToSaveChanges(this, getName(page));
     // Closed by what the question let run: there is nothing left to ask about.
     if (answer == RESULT_DONT_SAVE || !isOpen(page))
@@ -237,8 +245,8 @@ bool MainWindow::askToClose(Page& page) {
 bool MainWindow::mayClose(Page& page) {
     if (!m_services.controllers->getDocumentManager().isInRequest(page.controller->getDocument()))
         return true;
-    showMessage(this, message(L"`{1}` is still being saved or read: its tab cannot close until that is over.",
-                              getName(page)));
+    showMessage(this, shellText(L"`{1}` is still being saved or read: its tab cannot close until that is over.",
+                                getName(page)));
     return false;
 }
 
@@ -293,95 +301,12 @@ void MainWindow::openCommandLine(const std::wstring& text) {
     if (!line.parseOrExplain(text, this))
         return;
     if (!line.project.empty())
-        showMessage(this, message(L"Projects are not supported in this version; `{1}` was not opened.", line.project));
+        showMessage(this,
+                    shellText(L"Projects are not supported in this version; `{1}` was not opened.", line.project));
     if (!line.file.empty())
         openFile(line.file);
     else if (line.project.empty())
         newDocument();
-}
-
-bool MainWindow::askToReload(DocumentController& controller) {
-    // A reload clears the undo history: unsaved edits would be gone for good, so Enter keeps them.
-    const bool edited = controller.isModified();
-    const uint32_t answer = askQuestion(
-        this,
-        message(edited ? L"`{1}` was changed by another program. Reload it? Its unsaved changes here would be lost."
-                       : L"`{1}` was changed by another program. Reload it?",
-                controller.getPath()),
-        {{L"&Reload", RESULT_RELOAD, !edited}, {L"&Keep", RESULT_KEEP, edited}});
-    return answer == RESULT_RELOAD;
-}
-
-void MainWindow::noteFileQuestion() {
-    if (!m_fileQuestionHeld)
-        afMainLoop::post(this, [this] { askFileQuestions(); });
-    m_fileQuestionHeld = true;
-}
-
-void MainWindow::askFileQuestions() {
-    m_fileQuestionHeld = false;
-    Page* page = getActivePage();
-    if (page && page->controller->isModifiedOnDisk())
-        askAboutChange(*page);
-    // The tab active now: the change's question may have closed the one it was about.
-    if ((page = getActivePage()))
-        showDeletedNotice(*page);
-}
-
-void MainWindow::askAboutChange(Page& changed) {
-    DocumentManager& documents = m_services.controllers->getDocumentManager();
-    // The question may close the tab (the end of the session, answered with a Save As onto its
-    // file): what it held is looked up again after each answer.
-    Page* page = &changed;
-    const uint32_t serial = page->serial;
-    const std::wstring path = page->controller->getPath();
-    // Read before asking: a write that lands while the question is open is news after it.
-    DocumentWatch::FileStamp asked = DocumentWatch::stampOf(path);
-    // One save by another program may come as several notices: the file as it was answered is
-    // not asked about again.
-    bool news = !page->answeredFile.known() || asked != page->answeredFile;
-    while (news) {
-        const bool reload = askToReload(*page->controller);
-        if (!(page = findPage(serial)))
-            return;
-        if (reload) {
-            // The reload reads the file as it is now, a write made while the question was open
-            // included; one made while it reads is asked about once it is over.
-            page->answeredFile = DocumentWatch::stampOf(path);
-            DocumentManager::FileError error;
-            if (!documents.reloadDocument(&page->controller->getDocument(), &error))
-                showMessage(this, message(L"Cannot open `{1}`: {2}", path, errorText(error)));
-            return;
-        }
-        page->answeredFile = asked;
-        // Written again while it was asked: Keep answered for the older file only.
-        const DocumentWatch::FileStamp now = DocumentWatch::stampOf(path);
-        news = now != asked;
-        asked = now;
-    }
-    // Kept: not asked again until the file changes again.
-    page->controller->onFileChanged(page->controller->getDocument(), DocumentFileChange{});
-}
-
-void MainWindow::fileDeleted(DocumentController& controller) {
-    if (!controller.isDeletedOnDisk())
-        return;
-    {
-        // A read transaction: an edit's end would take the flag from the undo history again.
-        DocumentController::Lock lock(controller, DocumentController::LOCK_READ);
-        controller.getDocument().changeFormat([](DocumentFormat& format) { format.modified = true; });
-    }
-    for (const auto& page : m_pages)
-        if (page->controller == &controller)
-            page->deletedNotice = true;
-    noteFileQuestion();
-}
-
-void MainWindow::showDeletedNotice(Page& page) {
-    if (!page.deletedNotice)
-        return;
-    page.deletedNotice = false;
-    showMessage(this, message(L"`{1}` was deleted by another program.", page.controller->getPath()));
 }
 
 } // namespace tessel

@@ -60,11 +60,12 @@ public:
 
     // What the owner (the shell) decides of drags over the editor. The file-drop query answers
     // for data holding a file list, in place of the editor's own answer; leave is told when a
-    // drag leaves or ends; drop gets the dropped items: the file paths, or the text as one item.
+    // drag leaves or ends; drop gets the dropped items (the file paths, or the text as one item)
+    // and the place under the drop point, found as a click there finds the caret's.
     using FileDropQuery = afDelegate<afDropAction(Editor*, const afDropInfo&, uint32_t allowed, afDropAction proposed)>;
     using DropLeaveDelegate = afDelegate<void(Editor*)>;
-    using DropDelegate =
-        afDelegate<afDropAction(Editor*, const std::vector<std::wstring>& items, bool files, afDropAction action)>;
+    using DropDelegate = afDelegate<afDropAction(Editor*, const std::vector<std::wstring>& items, bool files,
+                                                 const TextPosition& at, afDropAction action)>;
 
     enum BorderMode { BORDER_NONE = 0, BORDER_LINE = 1, BORDER_CLIENT_EDGE = 2 };
     enum GutterMode { GUTTER_NO_NUMBERS = 0, GUTTER_NUMBERS = 1, GUTTER_BY_PRESET = 2 };
@@ -296,7 +297,8 @@ private:
     void onDragLeave(afDropTarget* target);
     // Input (EditorInput.cpp): true for a message answered here.
     bool onInputMessage(afMessage& msg);
-    // Keeps a release of Alt that went with a mouse action from arming the menu bar.
+    // Keeps a release of Alt that went with a mouse action from arming the menu bar: the key
+    // invoker is told of an Alt chord (afActionInvokerKey::noteAltChord).
     void followAltKey(const afMessage& msg);
     // Mouse selection (EditorMouse.cpp).
     enum DragMode { DRAG_NONE = -1, DRAG_CHARACTER = 0, DRAG_WORD = 1, DRAG_LINE = 2, DRAG_ON_SELECTION = 3 };
@@ -343,7 +345,6 @@ private:
     std::unique_ptr<EditorCaret> m_caret;
     bool m_caretVisibleFollow = true;
     wchar_t m_pendingHighSurrogate = 0;
-    bool m_altWithMouse = false; // a mouse action since Alt went down
     bool m_ctrlTabTyping = false;
     int m_escapeMode = 1;
     int m_dragMode = DRAG_NONE;

@@ -1,6 +1,7 @@
 // The editor as a drop target of text and file lists: while a document is shown a drag takes the
-// action its keys propose (none without one), the owner decides for file lists, and a drop hands the
-// items to the owner. Also the drop marker the owner moves over the editor during the drag.
+// action the framework's standard rule gives it (none without a document), the owner decides for
+// file lists, and a drop hands the items and the place under the drop point to the owner. Also
+// the drop marker the owner moves over the editor during the drag.
 #include "editor/Editor.h"
 
 #include "afw/data/afDataObjectComposite.h"
@@ -29,11 +30,11 @@ afDropAction Editor::onDragEnterOrOver(afDropTarget* target, const afDropInfo& i
                                        afDropAction proposed) {
     if (m_fileDropQuery && target->dragOffers(CF_HDROP))
         return m_fileDropQuery(this, info, allowed, proposed);
-    // What the drag proposes for the held keys, as the framework's standard rule decides it.
-    return m_controller ? afDropTarget::defaultAction(info, allowed) : AF_DROP_NONE;
+    // Another program's text is copied unless Shift asks to move it, as the framework decides.
+    return m_controller ? target->standardAction(info, allowed) : AF_DROP_NONE;
 }
 
-afDropAction Editor::onDropData(afDropTarget* target, const afDropInfo&, uint32_t, afDropAction action) {
+afDropAction Editor::onDropData(afDropTarget* target, const afDropInfo& info, uint32_t, afDropAction action) {
     auto* data = dynamic_cast<afDataObjectComposite*>(target->getData());
     if (!data || !m_dropDelegate)
         return AF_DROP_NONE;
@@ -48,7 +49,21 @@ afDropAction Editor::onDropData(afDropTarget* target, const afDropInfo&, uint32_
             if (!text->getText().empty())
                 items.push_back(text->getText());
     }
-    return items.empty() ? AF_DROP_NONE : m_dropDelegate(this, items, files, action);
+    if (items.empty())
+        return AF_DROP_NONE;
+    // Text lands on the character boundary under the pointer, as a click there places the caret;
+    // read before the owner opens its edit.
+    TextPosition at;
+    if (!files) {
+        if (!m_controller)
+            return AF_DROP_NONE;
+        POINT point = {info.x, info.y};
+        ::ScreenToClient(getHandle(), &point);
+        DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
+        if (!clientPointToPosition(point, &at, false))
+            return AF_DROP_NONE;
+    }
+    return m_dropDelegate(this, items, files, at, action);
 }
 
 void Editor::onDragLeave(afDropTarget*) {

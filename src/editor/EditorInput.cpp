@@ -67,35 +67,12 @@ bool Editor::onComposition(afMessage& msg) {
 }
 
 void Editor::followAltKey(const afMessage& msg) {
-    // Either Alt key may come as itself or as the generic one.
-    const bool alt = msg.wParam == VK_MENU || msg.wParam == VK_LMENU || msg.wParam == VK_RMENU;
-    switch (msg.message) {
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_MOUSEWHEEL:
-        if (::GetKeyState(VK_MENU) < 0)
-            m_altWithMouse = true;
-        break;
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-        // Bit 30: the key was already down (a repeat).
-        if (alt && !(msg.lParam & (1 << 30)))
-            m_altWithMouse = false;
-        break;
-    case WM_KEYUP: // how Wine tells of Alt's release after a click
-    case WM_SYSKEYUP:
-        if (alt && m_altWithMouse) {
-            m_altWithMouse = false;
-            // Alt released alone arms the menu bar, unless the system saw another key go down
-            // with it; a mouse button does not count there, so the default handling is told of
-            // one before it sees the release.
-            ::DefWindowProcW(getHandle(), WM_SYSKEYDOWN, VK_LBUTTON, KF_ALTDOWN << 16);
-        }
-        break;
-    default:
-        break;
-    }
+    const bool press = msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN ||
+                       msg.message == WM_MBUTTONDOWN || msg.message == WM_MOUSEWHEEL;
+    // The editor reads Alt with these (a column block): Alt's release is then no Alt alone.
+    if (press && ::GetKeyState(VK_MENU) < 0)
+        if (afActionInvokerKey* invoker = afApp::getKeyInvoker())
+            invoker->noteAltChord();
 }
 
 bool Editor::onInputMessage(afMessage& msg) {

@@ -98,11 +98,12 @@ protected:
 
     // Runs `work` (a save or reload of a held file) with the device's gate of writes, or of
     // reads, shut, and sends the window `message` from inside its wait once the loader is held
-    // there; `then` runs right after the answer, still inside that wait. The gate opens once the
-    // window handles the message and answers no other meanwhile (it waits for the loader), or
-    // has answered it. The window's answer; -1 when the loader was never held.
+    // there; `first` runs right before the message and `then` right after the answer, still
+    // inside that wait. The gate opens once the window handles the message and answers no other
+    // meanwhile (it waits for the loader), or has answered it. The window's answer; -1 when the
+    // loader was never held.
     LRESULT sendWhileHeld(bool reads, UINT message, WPARAM wParam, const std::function<void()>& work,
-                          const std::function<void()>& then = nullptr) {
+                          const std::function<void()>& then = nullptr, const std::function<void()>& first = nullptr) {
         HWND main = window->getHandle();
         bool& shut = reads ? device.readGateShut : device.gateShut;
         pel::Event& gate = reads ? device.readGate : device.writeGate;
@@ -110,6 +111,8 @@ protected:
         pel::Event handling(false);
         LRESULT answer = -1;
         const MainThreadProbe sender([&] {
+            if (first)
+                first();
             handling.signal();
             answer = ::SendMessageW(main, message, wParam, 0);
             if (then)
@@ -479,20 +482,23 @@ TEST_F(LoaderWaitTest, AnOutsideChangeMetInsideTheWaitOfASaveAsWaitsForItAndTheT
 }
 
 // The end of the session inside a save that fails looks at every edited tab, and one whose file
-// another program changed would ask about that first: the question waits until the save is
-// over (its Reload would start under the failed save), and is asked then.
+// another program changed (after the save asked what was pending) would ask about that first:
+// the question waits until the save is over (its Reload would start under the failed save), and
+// is asked then.
 TEST_F(LoaderWaitTest, AnOutsideChangeMetInsideTheWaitOfAFailedSaveIsAskedAboutOnceTheSaveIsOver) {
     device.files[L"other.txt"] = "other\r\n";
     MainWindow::Page* const page = startEdited(L"mine ");
     ASSERT_TRUE(page);
     ASSERT_TRUE(window->openFile(L"held:other.txt"));
     device.files[L"big.txt"] = "changed outside\r\n";
-    page->controller->onFileChanged(page->controller->getDocument(), DocumentFileChange{FILE_CHANGE_MODIFIED});
-    ASSERT_TRUE(questions.empty()) << "asked about a tab in the background";
     device.writeLimit = 0; // full: the save fails
     answers = {MainWindow::RESULT_DONT_SAVE, afWindow::RESULT_OK, MainWindow::RESULT_RELOAD};
     bool saved = true;
-    EXPECT_EQ(TRUE, sendWhileHeld(false, WM_QUERYENDSESSION, 0, [&] { saved = window->save(*page); }));
+    const auto changedOutside = [&] {
+        page->controller->onFileChanged(page->controller->getDocument(), DocumentFileChange{FILE_CHANGE_MODIFIED});
+    };
+    EXPECT_EQ(TRUE, sendWhileHeld(false, WM_QUERYENDSESSION, 0, [&] { saved = window->save(*page); }, nullptr,
+                                  changedOutside));
     EXPECT_FALSE(saved);
     ASSERT_TRUE(tessel_test::pumpUntil([&] { return questions.size() == 3; })) << questions.size() << " questions";
     EXPECT_EQ(L"Save changes to `held:big.txt` before closing?", questions[0]);

@@ -22,8 +22,7 @@ namespace {
 class SearchShellTest : public tessel_test::ShellFixture {
 protected:
     void open(const std::string& text) {
-        base.write(L"files\\s.txt", text);
-        ASSERT_TRUE(start(L"\"" + file(L"s.txt") + L"\""));
+        ASSERT_TRUE(startWithFile(L"s.txt", text));
         controller = window->getActivePage()->controller;
         // The start's own activities (the bundle load) show over messages until they end.
         ASSERT_TRUE(tessel_test::pumpUntil([] { return ToolStripStatus::getActivities().empty(); }));

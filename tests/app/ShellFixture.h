@@ -30,6 +30,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -115,11 +116,24 @@ protected:
         window = app->getMainWindow();
         return window != nullptr;
     }
+    // Starts the application with a file of the files folder, written with the bytes, open.
+    bool startWithFile(const wchar_t* name, const std::string& bytes) {
+        base.write(L"files\\" + std::wstring(name), bytes);
+        return start(L"\"" + file(name) + L"\"");
+    }
     void stop() {
         if (afApp::getInstance())
             afApp::shutdown();
         app = nullptr;
         window = nullptr;
+    }
+
+    // Answers the next questions through `answer` (which may act meanwhile) in place of the queue.
+    void answerWith(std::function<uint32_t(const std::wstring&)> answer) {
+        tessel::setQuestionHook([this, answer](const std::wstring& text, const std::vector<tessel::QuestionButton>&) {
+            questions.push_back(text);
+            return answer(text);
+        });
     }
 
     // Runs the registered action of the id, as its key or menu line would.

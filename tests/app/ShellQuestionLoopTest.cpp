@@ -115,9 +115,10 @@ TEST_F(ShellQuestionLoopTest, AChangeMetByTheTabSwitchOfAClosingTabIsAskedOnceTh
     expectChangeAskedAndFreed({dParts, bParts});
 }
 
-// Save As of A onto B's file asks to close B; B, read-only and deleted on disk (so modified), is
-// saved through its own Save As onto A's file, which closes A, the tab being saved: each step
-// gives up on a tab that went, and B's text ends in A's file.
+// Save As of A onto B's file asks to close B; B, read-only and deleted on disk (so modified, its
+// deletion told before its "Save changes"), is saved through its own Save As onto A's file, which
+// closes A, the tab being saved: each step gives up on a tab that went, and B's text ends in A's
+// file.
 TEST_F(ShellQuestionLoopTest, ASaveAsWhoseQuestionsCloseTheTabBeingSavedGivesUpOnIt) {
     base.write(L"files\\a.txt", "aaa");
     base.write(L"files\\b.txt", "bbb");
@@ -137,7 +138,8 @@ TEST_F(ShellQuestionLoopTest, ASaveAsWhoseQuestionsCloseTheTabBeingSavedGivesUpO
         return text.find(L"Save changes") == 0 ? MainWindow::RESULT_SAVE : afWindow::RESULT_OK;
     });
     EXPECT_FALSE(window->saveAs(*a));
-    EXPECT_EQ((std::vector<std::wstring>{openElsewhere(L"b.txt"), L"Save changes to `b.txt` before closing?",
+    const std::wstring deleted = L"`" + file(L"b.txt") + L"` was deleted by another program.";
+    EXPECT_EQ((std::vector<std::wstring>{openElsewhere(L"b.txt"), deleted, L"Save changes to `b.txt` before closing?",
                                          openElsewhere(L"a.txt")}),
               questions);
     EXPECT_TRUE(freed(aParts, false));
@@ -146,11 +148,11 @@ TEST_F(ShellQuestionLoopTest, ASaveAsWhoseQuestionsCloseTheTabBeingSavedGivesUpO
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(file(L"b.txt").c_str())) << "A was never saved";
     ASSERT_EQ(1u, window->getPages().size());
     EXPECT_EQ(L"Untitled - Tessel", window->getTitleText());
-    // The deletion's notice was for B, which went with its tab.
+    // Nothing more is asked about the tabs that went.
     ASSERT_TRUE(loopRan());
     EXPECT_TRUE(freed(aParts, true));
     EXPECT_TRUE(freed(bParts, true));
-    EXPECT_EQ(3u, questions.size());
+    EXPECT_EQ(4u, questions.size());
 }
 
 // A close asked for while a closing question is open (a close a wait held and posted again, taken

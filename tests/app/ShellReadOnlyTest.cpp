@@ -78,9 +78,9 @@ TEST_F(ShellReadOnlyTest, TheBoxLeftClearOpensAnEditableFile) {
     EXPECT_EQ(L"", statusMessage());
 }
 
-// Text dragged from another program without keys is offered as a move: the source deletes it
-// when the drop answers so. A read-only document takes none of it, and the drop answers "none";
-// while dragging, the editor still shows the move it would be.
+// Text dragged from another program with Shift held is offered as a move: the source deletes
+// it when the drop answers so. A read-only document takes none of it, and the drop answers
+// "none"; while dragging, the editor still shows the move it would be.
 TEST_F(ShellReadOnlyTest, TextDroppedAsAMoveOnAReadOnlyFileIsNotTakenAndTheDropSaysSo) {
     base.write(L"files\\ro.c", "int x;\r\n");
     ASSERT_TRUE(start());
@@ -95,8 +95,8 @@ TEST_F(ShellReadOnlyTest, TextDroppedAsAMoveOnAReadOnlyFileIsNotTakenAndTheDropS
         IDropTarget* target = window->getActivePage()->editor->getEditorDropTarget()->getComObject();
         const POINTL point = {10, 10};
         DWORD entered = DROPEFFECT_COPY | DROPEFFECT_MOVE, dropped = entered;
-        target->DragEnter(text.getComObject(), MK_LBUTTON, point, &entered);
-        target->Drop(text.getComObject(), 0, point, &dropped);
+        target->DragEnter(text.getComObject(), MK_LBUTTON | MK_SHIFT, point, &entered);
+        target->Drop(text.getComObject(), MK_SHIFT, point, &dropped);
         EXPECT_EQ(DWORD(DROPEFFECT_MOVE), entered);
         EXPECT_EQ(DWORD(readOnly ? DROPEFFECT_NONE : DROPEFFECT_MOVE), dropped);
         EXPECT_EQ(readOnly ? L"int x;\n" : L"moved int x;\n", activeText());

@@ -86,9 +86,9 @@ TEST_F(ShellTest, MalformedCopyDataIsRefusedAndLoggedAndAValidOneOpensOnceQueued
     EXPECT_EQ(AF_DROP_COPY,
               window->filesDropped(window->getTabs(), &dropped, 0, afDropInfo(), AF_DROP_COPY, AF_DROP_COPY));
     EXPECT_EQ(1u, window->getPendingCommandCount());
-    // Text dropped on an editor goes in at the caret.
+    // Text dropped on an editor goes in where it was dropped.
     Editor* editor = window->getActivePage()->editor;
-    EXPECT_EQ(AF_DROP_COPY, window->editorDrop(editor, {L"dropped"}, false, AF_DROP_COPY));
+    EXPECT_EQ(AF_DROP_COPY, window->editorDrop(editor, {L"dropped"}, false, TextPosition(), AF_DROP_COPY));
     std::wstring text;
     editor->getController()->getText(&text);
     EXPECT_EQ(L"dropped", text);

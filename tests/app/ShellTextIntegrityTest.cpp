@@ -78,7 +78,8 @@ TEST_F(ShellTextIntegrityTest, DroppedTextGoesInWithLineFeedBreaksAndSavesAsTheD
     ASSERT_TRUE(start(L"\"" + file(L"d.txt") + L"\""));
     DocumentController& controller = *window->getActivePage()->controller;
     EXPECT_EQ(AF_DROP_COPY,
-              window->editorDrop(window->getActivePage()->editor, {L"one\r\ntwo\rthree\n"}, false, AF_DROP_COPY));
+              window->editorDrop(window->getActivePage()->editor, {L"one\r\ntwo\rthree\n"}, false, TextPosition(),
+                                 AF_DROP_COPY));
     std::wstring text;
     controller.getText(&text);
     EXPECT_EQ(L"one\ntwo\nthree\nstart\n", text);

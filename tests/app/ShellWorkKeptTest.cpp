@@ -21,16 +21,7 @@ using namespace tessel;
 
 namespace {
 
-class ShellWorkKeptTest : public tessel_test::ShellFixture {
-protected:
-    // Answers the next questions through `answer` (which may act meanwhile) in place of the queue.
-    void answerWith(std::function<uint32_t(const std::wstring&)> answer) {
-        setQuestionHook([this, answer](const std::wstring& text, const std::vector<QuestionButton>&) {
-            questions.push_back(text);
-            return answer(text);
-        });
-    }
-};
+using ShellWorkKeptTest = tessel_test::ShellFixture;
 
 TEST_F(ShellWorkKeptTest, AnOutsideChangeToAnEditedTabSaysWhatReloadLosesAndKeepIsTheDefault) {
     base.write(L"files\\e.txt", "old");

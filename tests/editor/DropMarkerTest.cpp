@@ -25,9 +25,11 @@ class DropMarkerTest : public EditorKeyTest {
 public:
     afDropAction askedAboutFiles(Editor*, const afDropInfo&, uint32_t, afDropAction) { return AF_DROP_COPY; }
     void left(Editor*) { ++leaves; }
-    afDropAction dropped(Editor*, const std::vector<std::wstring>& items, bool files, afDropAction action) {
+    afDropAction dropped(Editor*, const std::vector<std::wstring>& items, bool files, const tessel::TextPosition& at,
+                         afDropAction action) {
         droppedItems = items;
         droppedFiles = files;
+        droppedAt = at;
         return action;
     }
 
@@ -39,9 +41,8 @@ protected:
     }
     DropMarker* marker() { return editor->getDropMarker(); }
     // The system's drag over the editor: enter, over and, with drop, the drop; the effects.
-    std::vector<DWORD> drag(afDataObject& data, bool drop) {
+    std::vector<DWORD> drag(afDataObject& data, bool drop, POINTL point = {10, 10}) {
         IDropTarget* target = editor->getEditorDropTarget()->getComObject();
-        const POINTL point = {10, 10};
         const DWORD offered = DROPEFFECT_COPY | DROPEFFECT_MOVE;
         std::vector<DWORD> effects{offered, offered, drop ? offered : DROPEFFECT_NONE};
         target->DragEnter(data.getComObject(), 0, point, &effects[0]);
@@ -55,6 +56,7 @@ protected:
     int leaves = 0;
     std::vector<std::wstring> droppedItems;
     bool droppedFiles = false;
+    tessel::TextPosition droppedAt;
 };
 
 TEST_F(DropMarkerTest, TheBarsAreBlackOnTheKey) {
@@ -98,22 +100,43 @@ TEST_F(DropMarkerTest, TheEditorTakesTextWithADocumentAndHandsFilesToItsOwner) {
     afDataObjectFiles files;
     files.addFile(L"C:\\a.txt");
     files.addFile(L"C:\\b.txt");
-    const DWORD none = DROPEFFECT_NONE, moved = DROPEFFECT_MOVE, copy = DROPEFFECT_COPY;
+    const DWORD none = DROPEFFECT_NONE, copy = DROPEFFECT_COPY;
     EXPECT_EQ((std::vector<DWORD>{none, none, none}), drag(text, false)) << "no controller";
     attach(L"");
     marker()->setVisible(true);
     editor->setDropLeaveDelegate(Editor::DropLeaveDelegate::bind<DropMarkerTest, &DropMarkerTest::left>(this));
     editor->setDropDelegate(Editor::DropDelegate::bind<DropMarkerTest, &DropMarkerTest::dropped>(this));
-    EXPECT_EQ((std::vector<DWORD>{moved, moved, none}), drag(text, false));
+    // Another program's text, no key held: copied, so that the source keeps it.
+    EXPECT_EQ((std::vector<DWORD>{copy, copy, none}), drag(text, false));
     EXPECT_EQ(1, leaves);
     EXPECT_FALSE(::IsWindowVisible(marker()->getHandle())) << "the leave hides the marker";
-    EXPECT_EQ((std::vector<DWORD>{moved, moved, moved}), drag(text, true));
+    EXPECT_EQ((std::vector<DWORD>{copy, copy, copy}), drag(text, true));
     EXPECT_EQ((std::vector<std::wstring>{L"dropped"}), droppedItems);
     EXPECT_FALSE(droppedFiles);
     editor->setFileDropQuery(Editor::FileDropQuery::bind<DropMarkerTest, &DropMarkerTest::askedAboutFiles>(this));
     EXPECT_EQ((std::vector<DWORD>{copy, copy, copy}), drag(files, true));
     EXPECT_EQ((std::vector<std::wstring>{L"C:\\a.txt", L"C:\\b.txt"}), droppedItems);
     EXPECT_TRUE(droppedFiles);
+}
+
+// Text goes to the owner with the place a click at the drop point would put the caret.
+TEST_F(DropMarkerTest, TheOwnerGetsThePlaceUnderTheDropPoint) {
+    attach(L"one\ntwo three");
+    editor->setDropDelegate(Editor::DropDelegate::bind<DropMarkerTest, &DropMarkerTest::dropped>(this));
+    afDataObjectText text(L"x");
+    const auto screen = [&](POINT client) {
+        ::ClientToScreen(editor->getHandle(), &client);
+        return POINTL{client.x, client.y};
+    };
+    POINT boundary = {};
+    {
+        tessel::DocumentController::Lock lock(*controller, tessel::DocumentController::LOCK_READ);
+        ASSERT_TRUE(editor->positionPoint(tessel::TextPosition(1, 5), &boundary));
+    }
+    drag(text, true, screen({boundary.x + 1, boundary.y + lineHeight / 2}));
+    EXPECT_TRUE(droppedAt.sameAs(tessel::TextPosition(1, 5))) << droppedAt.line << ":" << droppedAt.lineOffset;
+    drag(text, true, screen({clientWidth - 4, lineHeight / 2}));
+    EXPECT_TRUE(droppedAt.sameAs(tessel::TextPosition(0, 3))) << "past the line's end: its end, not virtual space";
 }
 
 // The editor's receiver serves one drop after another: each drop hands over what it delivered,

@@ -2,6 +2,8 @@
 // modifiers by the keyboard state, the controller's selection and the system caret read back.
 
 #include "EditorKeyTestSupport.h"
+#include "MenuArming.h"
+#include "support/KeyInput.h"
 #include "afw/unicode/afUnicode.h"
 #include "editor/EditorBatch.h"
 #include "editor/EditorCaret.h"
@@ -92,6 +94,33 @@ TEST_F(EditorCaretTest, EndsOfTheDocumentHoldOrStepIntoVirtualSpace) {
     press(VK_RIGHT, {VK_MENU});
     EXPECT_EQ(TextPosition(1, 5), caret()) << "one virtual column a press";
     EXPECT_EQ(TextPosition(1, 3), anchor());
+}
+
+// Alt with a key the editor takes (Alt+Down: a caret on two rows), then a character: the menu
+// bar stays alone and the character goes into the text, whether Alt goes up after the other key
+// or before it. Alt alone still arms the menu bar. The keys come from the keyboard, so that the
+// system makes its own messages of them, Alt's release among them.
+TEST_F(EditorCaretTest, ReleasingAltAfterAKeyTheEditorTookArmsNoMenu) {
+    MenuArming arming(window->getHandle());
+    attach(L"abc\ndef\nghi");
+    // The chord, then a character; the loop runs until the character is in the text.
+    const auto chordThenType = [&](bool rolled, std::initializer_list<WORD> chord, wchar_t typed) {
+        ASSERT_TRUE(rolled ? rollChord(chord) : pressChord(chord));
+        ASSERT_TRUE(tessel_test::typeKeys(std::wstring(1, typed)));
+        ASSERT_TRUE(pumpApp([&] { return text().find(typed) != std::wstring::npos; }))
+            << "the keys never arrived: the window has no keyboard focus";
+    };
+    chordThenType(true, {VK_MENU, VK_DOWN}, L'1');
+    EXPECT_EQ(0, arming.count()) << "Alt released before Down armed the menu bar";
+    EXPECT_EQ(L"1abc\n1def\nghi", text()) << "the character typed on both rows";
+    chordThenType(true, {VK_MENU, VK_UP}, L'2');
+    chordThenType(true, {VK_MENU, VK_LEFT}, L'3');
+    chordThenType(false, {VK_MENU, VK_RIGHT}, L'4');
+    EXPECT_EQ(0, arming.count()) << "nor after Alt+Up, Alt+Left or Alt+Right";
+    chordThenType(false, {VK_MENU}, L'5');
+    EXPECT_EQ(1, arming.count()) << "Alt alone arms the menu bar";
+    chordThenType(true, {VK_MENU, VK_DOWN}, L'6');
+    EXPECT_EQ(1, arming.count());
 }
 
 TEST_F(EditorCaretTest, ASelectionCollapsesBeforeAMove) {

@@ -2,6 +2,7 @@
 // rectangle, and a press on the selection that places the caret on release.
 
 #include "EditorKeyTestSupport.h"
+#include "MenuArming.h"
 
 #include "afw/support/QuickPresses.h"
 
@@ -75,33 +76,6 @@ TEST_F(EditorMouseTest, AltDragMakesARectangle) {
     setKeyboardKeys({});
     EXPECT_EQ(0x4C19FA99u, controller->getSelection().getBehaviorId());
 }
-
-// Counts what arms the menu bar of the top-level window (SC_KEYMENU) in place of running it.
-class MenuArming {
-public:
-    explicit MenuArming(HWND window) : m_window(window) {
-        s_count = 0;
-        s_previous = reinterpret_cast<WNDPROC>(
-            ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MenuArming::procedure)));
-    }
-    ~MenuArming() { ::SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s_previous)); }
-    int count() const { return s_count; }
-
-private:
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_KEYMENU) {
-            ++s_count;
-            return 0;
-        }
-        return ::CallWindowProcW(s_previous, window, message, wParam, lParam);
-    }
-
-    HWND m_window;
-    static WNDPROC s_previous;
-    static int s_count;
-};
-WNDPROC MenuArming::s_previous = nullptr;
-int MenuArming::s_count = 0;
 
 TEST_F(EditorMouseTest, ReleasingAltAfterAnAltDragArmsNoMenu) {
     attach(L"abcd\nefgh\nijkl");

@@ -52,6 +52,13 @@ public:
     // Set while the characters of a consumed key are to be swallowed.
     bool getSuppressChar() const { return m_suppressChar; }
 
+    // Alt went with something the application took itself: a key consumed here (noted here), or
+    // a click that a view reads Alt for (noted by the view). The system's default handling saw
+    // no other key go down with Alt, and would take its release for Alt pressed alone and arm
+    // the menu bar (DefWindowProc sends SC_KEYMENU on Alt's key-up), so that release is answered
+    // here instead. Alt's next press forgets it.
+    void noteAltChord() { m_altChord = true; }
+
 private:
     friend afAction* afAddKeyTrigger(afActionInvokerKey* invoker, afAction* action, afKeyCombination combination,
                                      bool primary);
@@ -62,6 +69,7 @@ private:
     Table m_shortcuts;
     Table m_characters;
     bool m_suppressChar = false;
+    bool m_altChord = false;
 };
 
 // Tab-trigger words, longest first (equal lengths in the order added). Made by the application.

@@ -1,6 +1,7 @@
 // The key invoker's look at each message of the loop: key-downs bubble through the focused views,
 // then run actions bound in the widget's contexts; typed characters run character triggers, or
-// are swallowed after a consumed key.
+// are swallowed after a consumed key; Alt's release after a chord the application took is kept
+// from the system's default handling.
 
 #include "afw/action/afActionInvoker.h"
 #include "afw/core/afApp.h"
@@ -20,6 +21,9 @@ afViewPlatform* fallbackWidget() {
     return app ? app->getMainWidget() : nullptr;
 }
 
+// Either Alt key may come as itself or as the generic one.
+bool isAltKey(WPARAM key) { return key == VK_MENU || key == VK_LMENU || key == VK_RMENU; }
+
 void collectContexts(afViewPlatform* widget, tessel::ScopePath& o_path) {
     if (!widget)
         return;
@@ -37,13 +41,20 @@ bool afActionInvokerKey::preTranslate(MSG* msg, afViewPlatform* widget) {
     switch (msg->message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
+        // Bit 30: the key was already down (a repeat).
+        if (isAltKey(msg->wParam) && !(msg->lParam & (1 << 30)))
+            m_altChord = false;
         return keyDown(*msg, widget);
     case WM_KEYUP:
     case WM_SYSKEYUP: {
         afKeyEvent event = afKeyEvent::fromMessage(afMessage(msg->hwnd, msg->message, msg->wParam, msg->lParam));
-        if (!widget || !widget->dispatchKeyUp(event))
+        if (widget && widget->dispatchKeyUp(event)) {
+            m_suppressChar = true;
+            return true;
+        }
+        if (!m_altChord || !isAltKey(msg->wParam))
             return false;
-        m_suppressChar = true;
+        m_altChord = false;
         return true;
     }
     case WM_CHAR:
@@ -68,11 +79,14 @@ bool afActionInvokerKey::keyDown(const MSG& msg, afViewPlatform* widget) {
     afKeyEvent event = afKeyEvent::fromMessage(afMessage(msg.hwnd, msg.message, msg.wParam, msg.lParam));
     // Kept: a view taking the key may change its event.
     const afKeyCombination combination = event.combination;
+    const bool modifier = afIsModifierKey(combination);
+    const bool withAlt = !modifier && (combination & (AF_KEY_ALT | AF_KEY_RIGHT_ALT)) != 0;
     if (widget && widget->dispatchKeyDown(event)) {
         m_suppressChar = true;
+        m_altChord = m_altChord || withAlt;
         return true;
     }
-    if (afIsModifierKey(combination))
+    if (modifier)
         return false;
     m_suppressChar = false;
     if (combination == 0 || !m_shortcuts.count(combination))
@@ -82,5 +96,6 @@ bool afActionInvokerKey::keyDown(const MSG& msg, afViewPlatform* widget) {
     if (!afInvokeKey(this, contexts, widget, combination))
         return false;
     m_suppressChar = true;
+    m_altChord = m_altChord || withAlt;
     return true;
 }

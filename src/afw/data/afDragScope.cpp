@@ -30,3 +30,12 @@ bool afDragScope::offers(afDataFormat format, const void* bytes, uint32_t size) 
     }
     return false;
 }
+
+bool afDragScope::drags(const IDataObject* dragged) {
+    if (!dragged)
+        return false;
+    for (const afDragScope* scope = s_innermost; scope; scope = scope->m_outer)
+        if (scope->m_data && scope->m_data->getComObject() == dragged)
+            return true;
+    return false;
+}

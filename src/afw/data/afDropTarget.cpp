@@ -2,6 +2,7 @@
 
 #include "afw/core/afLog.h"
 #include "afw/data/afDataObject.h"
+#include "afw/data/afDragScope.h"
 #include "afw/data/afIDropTarget.h"
 
 #include <vector>
@@ -34,11 +35,11 @@ IDropTarget* afDropTarget::getComObject() const {
 afDropAction afDropTarget::dragEnter(const afDropInfo& info, uint32_t allowed, afDropAction current) {
     if (m_receiver)
         m_receiver->clear();
-    return m_enterDelegate ? m_enterDelegate(this, info, allowed, current) : defaultAction(info, allowed);
+    return m_enterDelegate ? m_enterDelegate(this, info, allowed, current) : standardAction(info, allowed);
 }
 
 afDropAction afDropTarget::dragOver(const afDropInfo& info, uint32_t allowed, afDropAction current) {
-    return m_overDelegate ? m_overDelegate(this, info, allowed, current) : defaultAction(info, allowed);
+    return m_overDelegate ? m_overDelegate(this, info, allowed, current) : standardAction(info, allowed);
 }
 
 afDropAction afDropTarget::dropAction(const afDropInfo& info, uint32_t allowed, afDropAction current) {
@@ -67,6 +68,18 @@ afDropAction afDropTarget::defaultAction(const afDropInfo& info, uint32_t allowe
     if (shift || info.modifiers == 0)
         return AF_DROP_MOVE;
     return AF_DROP_NONE;
+}
+
+afDropAction afDropTarget::outsideAction(const afDropInfo& info, uint32_t allowed) {
+    const bool moveAsked = (info.modifiers & (AF_DROP_SHIFT | AF_DROP_CONTROL)) == AF_DROP_SHIFT;
+    if (moveAsked && (allowed & AF_DROP_MOVE))
+        return AF_DROP_MOVE;
+    return (allowed & AF_DROP_COPY) ? AF_DROP_COPY : AF_DROP_NONE;
+}
+
+afDropAction afDropTarget::standardAction(const afDropInfo& info, uint32_t allowed) const {
+    const bool own = m_com && afDragScope::drags(m_com->m_sourceData);
+    return own ? defaultAction(info, allowed) : outsideAction(info, allowed);
 }
 
 afDataFormat afDropTarget::acceptedFormat(IDataObject* data) const {

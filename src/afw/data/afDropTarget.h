@@ -3,7 +3,7 @@
 // of a drag over the window it decides which action a drop would take, and at the drop pulls
 // the dragged data into its receiver (an empty data object whose formats say what the target
 // takes) and hands the decision to its owner. Owners plug their behaviour in through
-// delegates; without one the default rule decides. The view owns its target and deletes it
+// delegates; without one the standard rule decides. The view owns its target and deletes it
 // with itself; the target's COM object may outlive it while the system still holds it, and
 // then answers "no drop".
 
@@ -35,9 +35,9 @@ public:
     void registerTarget(afViewPlatform* view, HWND window);
     void revokeTarget(HWND window);
 
-    // Clears the receiver; then the enter delegate, or the default rule.
+    // Clears the receiver; then the enter delegate, or the standard rule.
     virtual afDropAction dragEnter(const afDropInfo& info, uint32_t allowed, afDropAction current);
-    // The over delegate, or the default rule.
+    // The over delegate, or the standard rule.
     virtual afDropAction dragOver(const afDropInfo& info, uint32_t allowed, afDropAction current);
     // The action delegate; without one, decided as dragOver.
     virtual afDropAction dropAction(const afDropInfo& info, uint32_t allowed, afDropAction current);
@@ -61,9 +61,16 @@ public:
     void setDataDelegate(const ActionDelegate& delegate) { m_dataDelegate = delegate; }
     void setLeaveDelegate(const LeaveDelegate& delegate) { m_leaveDelegate = delegate; }
 
-    // The standard choice for the allowed actions and the held keys: link for Ctrl+Shift, copy
-    // for Ctrl, move for Shift or no key, else none.
+    // The choice for a drag this process runs (a tab, an item of its own), by the allowed
+    // actions and the held keys: link for Ctrl+Shift, copy for Ctrl, move for Shift or no key,
+    // else none.
     static afDropAction defaultAction(const afDropInfo& info, uint32_t allowed);
+    // The choice for data from another program: copy, or move when Shift alone asks for it. A
+    // source told "move" deletes its own copy, so it is told so only when the user asked.
+    static afDropAction outsideAction(const afDropInfo& info, uint32_t allowed);
+    // The standard rule for the drag over the target now: defaultAction for a drag this process
+    // runs, outsideAction for any other.
+    afDropAction standardAction(const afDropInfo& info, uint32_t allowed) const;
 
 private:
     friend class __IDropTarget;

@@ -24,6 +24,9 @@ public:
     // (dock, the handler's data object, insert index, drop point, allowed, action) -> action.
     using DropHandler =
         afDelegate<afDropAction(afDock*, afDataObject*, int, const afDropInfo&, uint32_t, afDropAction)>;
+    // (dock, drop point, allowed, the standard rule's action) -> the action a drag of the
+    // handler's data would take there.
+    using DropQuery = afDelegate<afDropAction(afDock*, const afDropInfo&, uint32_t, afDropAction)>;
     // getSlotByActivation's selectors.
     enum Selector { BY_POSITION = 0, BEFORE = 1, AFTER = 2, AFTER_OR_BEFORE = 3 };
 
@@ -65,7 +68,9 @@ public:
     void collectSlotContexts(afDockSlot* slot, tessel::ScopePath& contexts);
 
     // The data object becomes a child of the receiver; the handler gets it when it is filled.
-    void addDropHandler(afDataObject* data, const DropHandler& handler);
+    // While such data is dragged over the dock the query, when given, decides the action;
+    // otherwise the standard rule does.
+    void addDropHandler(afDataObject* data, const DropHandler& handler, const DropQuery& query = DropQuery());
     afDataObjectComposite* getDropReceiver() const { return m_dropReceiver; }
     afDropTarget* getDropTarget() const { return m_dropTarget; }
     // What a drag of the slot carries: the controller's data and the slot itself; o_allowed
@@ -90,6 +95,8 @@ public:
     virtual bool dragSlot(afDockSlot* slot);
     virtual afDropAction onDropData(afDropTarget* target, const afDropInfo& info, uint32_t allowed,
                                     afDropAction action);
+    // As a drag enters and moves: the query of the handler whose data is dragged, or the
+    // target's standard rule.
     virtual afDropAction onDragOver(afDropTarget* target, const afDropInfo& info, uint32_t allowed,
                                     afDropAction current);
     virtual void onDragLeave(afDropTarget* /*target*/) {}
@@ -98,6 +105,7 @@ private:
     struct DropEntry {
         afDataObject* data;
         DropHandler handler;
+        DropQuery query;
     };
 
     afDropAction dropSlot(afDock* dock, afDataObject* data, int index, const afDropInfo& info, uint32_t allowed,

@@ -16,9 +16,9 @@ const wchar_t kSlotFormat[] = L"afDockSlot";
 using SlotData = afDataObjectScalar<afDockSlot*>;
 } // namespace
 
-void afDock::addDropHandler(afDataObject* data, const DropHandler& handler) {
+void afDock::addDropHandler(afDataObject* data, const DropHandler& handler, const DropQuery& query) {
     PEL_CHECK_PTR(data);
-    m_dropHandlers.push_back({data, handler});
+    m_dropHandlers.push_back({data, handler, query});
     m_dropReceiver->add(data, true);
 }
 
@@ -47,6 +47,7 @@ void afDock::createDropTarget() {
     if (m_dropTarget)
         return;
     m_dropTarget = new afDropTarget(m_dropReceiver, false);
+    m_dropTarget->setEnterDelegate(afDropTarget::ActionDelegate::bind<afDock, &afDock::onDragOver>(this));
     m_dropTarget->setOverDelegate(afDropTarget::ActionDelegate::bind<afDock, &afDock::onDragOver>(this));
     m_dropTarget->setDataDelegate(afDropTarget::ActionDelegate::bind<afDock, &afDock::onDropData>(this));
     m_dropTarget->setLeaveDelegate(afDropTarget::LeaveDelegate::bind<afDock, &afDock::onDragLeave>(this));
@@ -65,9 +66,17 @@ void afDock::destroyDropTarget() {
     setDropTarget(nullptr);
 }
 
-afDropAction afDock::onDragOver(afDropTarget* /*target*/, const afDropInfo& /*info*/, uint32_t /*allowed*/,
-                                afDropAction current) {
-    return current;
+afDropAction afDock::onDragOver(afDropTarget* target, const afDropInfo& info, uint32_t allowed,
+                                afDropAction /*current*/) {
+    if (!target)
+        return AF_DROP_NONE;
+    const afDropAction proposed = target->standardAction(info, allowed);
+    // The receiver takes the first of its formats the drag offers: the handler of that one
+    // decides, in the receiver's order.
+    for (const DropEntry& entry : m_dropHandlers)
+        if (target->dragOffers(entry.data->getFormat(AF_DATA_SET).getFormat()))
+            return entry.query ? entry.query(this, info, allowed, proposed) : proposed;
+    return proposed;
 }
 
 afDropAction afDock::onDropData(afDropTarget* target, const afDropInfo& info, uint32_t allowed, afDropAction action) {

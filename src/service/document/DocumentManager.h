@@ -182,8 +182,9 @@ private:
     FileError runRequest(Document* document, const wchar_t* path, uint32_t kind, const Document* shown = nullptr,
                          FileStamp* o_written = nullptr);
     // Tells the document's listeners how its file stands after a request: a change always, the
-    // file in sync with the document only when that is news to them.
-    static void tellFileChange(Document& document, DocumentFileChangeKind kind, bool inSyncIsNews);
+    // file in sync with the document only when that is news to them. A file gone is forgotten by
+    // its watch (DocumentWatch::fileGone).
+    void tellFileChange(Document& document, DocumentFileChangeKind kind, bool inSyncIsNews);
     // The innermost request waited for that is for the document, or null.
     const Waiting* findWaiting(const Document& document) const;
     void applyLoadedFormat(DocumentFormat& format, const wchar_t* fullPath) const;

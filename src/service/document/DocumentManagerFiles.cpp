@@ -73,6 +73,8 @@ void takeDetection(const DocumentFormat& loaded, DocumentFormat& io_format) {
 void DocumentManager::tellFileChange(Document& document, DocumentFileChangeKind kind, bool inSyncIsNews) {
     if (kind == FILE_CHANGE_IN_SYNC && !inSyncIsNews)
         return;
+    if (kind == FILE_CHANGE_DELETED)
+        m_watch->fileGone(document);
     DocumentFileChange change;
     change.kind = kind;
     document.notifyFileChanged(change);
@@ -261,6 +263,13 @@ bool DocumentManager::reloadDocument(Document* document, FileError* o_error) {
     {
         DocumentLockHold lock(*document);
         setGrammar(*document, grammar);
+    }
+    // The reload cleared the marks of a change and a deletion: a file gone by now (before the
+    // read, which then failed, or during it) is told again, so that the tab is not left looking
+    // like its file.
+    if (!FileStamp::isThere(format.path.c_str())) {
+        tellFileChange(*document, FILE_CHANGE_DELETED, false);
+        return !*o_error;
     }
     if (*o_error)
         return false;

@@ -39,6 +39,13 @@ DocumentFileChangeKind DocumentWatch::watchFrom(Document& document, const FileSt
 
 void DocumentWatch::pause(Document& document) { m_watcher.suspendObject(document.getWatchEntry(), true); }
 
+void DocumentWatch::fileGone(Document& document) {
+    pel::WatchedObject* entry = document.getWatchEntry();
+    // A paused entry learns the file from its save as it resumes.
+    if (entry && !entry->getFlags().f_suspended)
+        m_watcher.resumeObject(entry, 0);
+}
+
 void DocumentWatch::forget(Document& document) {
     if (pel::WatchedObject* entry = document.getWatchEntry()) {
         document.setWatchEntry(nullptr);
@@ -88,6 +95,8 @@ void DocumentWatch::onWatchedFileChanged(pel::WatchedObject* entry, pel::WatchNo
     DocumentFileChange change;
     change.kind = kindOf(*entry, *record);
     change.record = record;
+    if (change.kind == FILE_CHANGE_DELETED)
+        fileGone(*document);
     if (change.kind != FILE_CHANGE_IN_SYNC)
         document->notifyFileChanged(change);
 }

@@ -43,6 +43,9 @@ public:
     DocumentFileChangeKind watchFrom(Document& document, const FileStamp& left);
     // Nothing is reported for what happens to the file until watch resumes the entry.
     void pause(Document& document);
+    // The document's file is gone: its entry forgets the file's write time, so that whatever
+    // comes back under its name is news, also a copy or a move back that keeps the old time.
+    void fileGone(Document& document);
     // Closes the document's entry.
     void forget(Document& document);
 

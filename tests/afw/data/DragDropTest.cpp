@@ -1,5 +1,6 @@
 #include "afw/data/afDataObjectFiles.h"
 #include "afw/data/afDataObjectText.h"
+#include "afw/data/afDragScope.h"
 #include "afw/data/afDropSource.h"
 #include "afw/data/afDropTarget.h"
 #include "afw/support/OleTest.h"
@@ -7,6 +8,7 @@
 #include "support/LogCapture.h"
 
 #include <stdexcept>
+#include <vector>
 
 using namespace tessel_test;
 
@@ -52,15 +54,38 @@ struct Owner {
 
 class DragDropTest : public OleTest {
 protected:
+    // The effects a drag offers, the keys held through it, and the effect the target answers.
+    struct Row {
+        DWORD offered, keys, expected;
+    };
+    // Each row's drag entered, moved and dropped on a target whose owner takes the action the
+    // standard rule decides: every answer is the row's.
+    void expectRows(const std::vector<Row>& rows) {
+        Owner owner;
+        afDropTarget target(new afDataObjectText, true);
+        owner.attach(&target);
+        target.setOverDelegate(afDropTarget::ActionDelegate());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const Row& row = rows[i];
+            DWORD effects[] = {row.offered, row.offered, row.offered};
+            EXPECT_EQ(S_OK, target.getComObject()->DragEnter(m_dragged.getComObject(), row.keys, m_point, &effects[0]));
+            EXPECT_EQ(S_OK, target.getComObject()->DragOver(row.keys, m_point, &effects[1]));
+            EXPECT_EQ(S_OK, target.getComObject()->Drop(m_dragged.getComObject(), row.keys & ~(MK_LBUTTON | MK_RBUTTON),
+                                                         m_point, &effects[2]));
+            for (DWORD effect : effects)
+                EXPECT_EQ(row.expected, effect) << "row " << i;
+        }
+    }
+
     afDataObjectText m_dragged{L"dropped text"};
     POINTL m_point = {10, 20};
 };
 
+// A drag this process runs (a tab, an item of its own) keeps the framework's rule.
 TEST_F(DragDropTest, TheDefaultRuleFollowsTheAllowedActionsAndTheKeysHeld) {
+    const afDragScope ownDrag(&m_dragged);
     const DWORD copyMove = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-    const struct {
-        DWORD offered, keys, expected;
-    } rows[] = {
+    expectRows({
         {copyMove, MK_LBUTTON, DROPEFFECT_MOVE},
         {copyMove, MK_LBUTTON | MK_CONTROL, DROPEFFECT_COPY},
         {copyMove, MK_LBUTTON | MK_SHIFT, DROPEFFECT_MOVE},
@@ -71,17 +96,29 @@ TEST_F(DragDropTest, TheDefaultRuleFollowsTheAllowedActionsAndTheKeysHeld) {
         {copyMove, MK_LBUTTON | MK_CONTROL | MK_SHIFT, DROPEFFECT_COPY},
         {DROPEFFECT_MOVE, MK_LBUTTON | MK_CONTROL, DROPEFFECT_NONE},
         {DROPEFFECT_NONE, MK_LBUTTON, DROPEFFECT_NONE},
-    };
-    afDropTarget target(new afDataObjectText, true);
-    for (const auto& row : rows) {
-        DWORD effect = row.offered;
-        EXPECT_EQ(S_OK, target.getComObject()->DragEnter(m_dragged.getComObject(), row.keys, m_point, &effect));
-        EXPECT_EQ(row.expected, effect) << (&row - rows);
-        EXPECT_EQ(S_OK, target.getComObject()->DragOver(row.keys, m_point, &effect));
-        EXPECT_EQ(row.expected, effect) << (&row - rows);
-        target.getComObject()->DragLeave();
-    }
+    });
     EXPECT_EQ(0x302u, afDropInfo::make(MK_RBUTTON | MK_MBUTTON | MK_CONTROL | MK_SHIFT, m_point).getKeys());
+}
+
+// Data from another program is copied unless Shift alone asks to move it: a source told "move"
+// deletes its own copy. A running drag of another data object of this process changes nothing.
+TEST_F(DragDropTest, DataFromAnotherProgramIsCopiedUnlessShiftAsksToMoveIt) {
+    const DWORD all = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    afDataObjectText other(L"another drag of this process");
+    const afDragScope otherDrag(&other);
+    expectRows({
+        {all, MK_LBUTTON, DROPEFFECT_COPY},
+        {all, MK_LBUTTON | MK_SHIFT, DROPEFFECT_MOVE},
+        {all, MK_LBUTTON | MK_CONTROL, DROPEFFECT_COPY},
+        {all, MK_LBUTTON | MK_CONTROL | MK_SHIFT, DROPEFFECT_COPY},
+        {all, MK_RBUTTON | MK_ALT, DROPEFFECT_COPY},
+        {DROPEFFECT_COPY, MK_LBUTTON, DROPEFFECT_COPY},
+        {DROPEFFECT_COPY, MK_LBUTTON | MK_SHIFT, DROPEFFECT_COPY},
+        {DROPEFFECT_MOVE, MK_LBUTTON, DROPEFFECT_NONE},
+        {DROPEFFECT_MOVE, MK_LBUTTON | MK_SHIFT, DROPEFFECT_MOVE},
+        {DROPEFFECT_LINK, MK_LBUTTON | MK_CONTROL | MK_SHIFT, DROPEFFECT_NONE},
+        {DROPEFFECT_NONE, MK_LBUTTON | MK_SHIFT, DROPEFFECT_NONE},
+    });
 }
 
 TEST_F(DragDropTest, ACtrlDropCarriesTheTextToTheDataDelegateAndARefusedActionDropsNothing) {
@@ -102,7 +139,7 @@ TEST_F(DragDropTest, ACtrlDropCarriesTheTextToTheDataDelegateAndARefusedActionDr
     owner.dataAnswer = AF_DROP_COPY;
     LogCapture log;
     effect = DROPEFFECT_MOVE;
-    target.getComObject()->DragEnter(m_dragged.getComObject(), MK_LBUTTON, m_point, &effect);
+    target.getComObject()->DragEnter(m_dragged.getComObject(), MK_LBUTTON | MK_SHIFT, m_point, &effect);
     EXPECT_EQ(DWORD(DROPEFFECT_MOVE), effect);
     target.getComObject()->Drop(m_dragged.getComObject(), 0, m_point, &effect);
     EXPECT_EQ(DWORD(DROPEFFECT_NONE), effect);

@@ -1,5 +1,7 @@
 #include "afw/data/afDataObjectComposite.h"
+#include "afw/data/afDataObjectFiles.h"
 #include "afw/data/afDataObjectScalar.h"
+#include "afw/data/afDataObjectText.h"
 #include "afw/data/afDragScope.h"
 #include "afw/data/afDropTarget.h"
 #include "afw/dock/afDock.h"
@@ -41,8 +43,8 @@ public:
     std::set<afDockSlot*> refused;
 };
 
-// Shows each slot's view in a page of its own; a drop lands at hitIndex and a slot is moved by
-// link, whatever keys are held.
+// Shows each slot's view in a page of its own; a drop lands at hitIndex and, while linksSlots
+// holds, a slot is moved by link whatever keys are held (else the dock's own rule decides).
 class TestDock : public afDock {
 public:
     TestDock() : afDock(nullptr) {}
@@ -63,7 +65,10 @@ public:
             *o_out = nullptr;
         return hitIndex;
     }
-    afDropAction onDragOver(afDropTarget*, const afDropInfo&, uint32_t allowed, afDropAction current) override {
+    afDropAction onDragOver(afDropTarget* target, const afDropInfo& info, uint32_t allowed,
+                            afDropAction current) override {
+        if (!linksSlots)
+            return afDock::onDragOver(target, info, allowed, current);
         return allowed & AF_DROP_LINK ? AF_DROP_LINK : current;
     }
     bool owns(const afView* page) const {
@@ -71,6 +76,7 @@ public:
     }
 
     bool makesPages = true;
+    bool linksSlots = true;
     int hitIndex = 0;
     std::vector<std::string> events;
     std::vector<std::unique_ptr<StackView>> pages;
@@ -267,6 +273,16 @@ protected:
         slot = a.addView(&one, first, afDockSlot::defaultSymbol(), -1);
         second = a.addView(&one, other, afDockSlot::defaultSymbol(), -1);
     }
+    // Enter, over and drop on the dock with the keys and the allowed effects; the effects answered.
+    static std::vector<DWORD> drop(afDock& dock, afDataObject& data, DWORD keys, DWORD allowed) {
+        IDropTarget* target = dock.getDropTarget()->getComObject();
+        const POINTL point = {5, 5};
+        std::vector<DWORD> effects{allowed, allowed, allowed};
+        target->DragEnter(data.getComObject(), MK_LBUTTON | keys, point, &effects[0]);
+        target->DragOver(MK_LBUTTON | keys, point, &effects[1]);
+        target->Drop(data.getComObject(), keys, point, &effects[2]);
+        return effects;
+    }
     // Enter and drop on the dock with what the system hands over for a drag allowing link.
     static DWORD drop(afDock& dock, afDataObject& data) {
         IDropTarget* target = dock.getDropTarget()->getComObject();
@@ -322,6 +338,52 @@ TEST_F(DockDropTest, ASlotValueThatIsNotTheDraggedSlotMovesNothing) {
     a.closeSlot(slot); // closed while dragged
     EXPECT_EQ(DWORD(DROPEFFECT_NONE), drop(b, *dragged));
     EXPECT_EQ(0, b.getSlotCount());
+}
+
+// What the handlers of a dock's other data got, and what the files' query was asked.
+struct Handlers {
+    afDropAction onText(afDock*, afDataObject* data, int, const afDropInfo&, uint32_t, afDropAction action) {
+        dropped.push_back(static_cast<afDataObjectText*>(data)->getText());
+        return action;
+    }
+    afDropAction onFiles(afDock*, afDataObject* data, int, const afDropInfo&, uint32_t, afDropAction) {
+        dropped.push_back(static_cast<afDataObjectFiles*>(data)->getFiles().front());
+        return AF_DROP_COPY;
+    }
+    afDropAction askFiles(afDock*, const afDropInfo&, uint32_t allowed, afDropAction proposed) {
+        proposals.push_back(proposed);
+        return allowed & AF_DROP_COPY ? AF_DROP_COPY : AF_DROP_NONE;
+    }
+    std::vector<std::wstring> dropped;
+    std::vector<afDropAction> proposals;
+};
+
+// Another program's data follows the standard rule (copied unless Shift asks to move it), or the
+// query its handler was given; a slot dragged by this process keeps the framework's rule.
+TEST_F(DockDropTest, AHandlersQueryDecidesForItsDataAndTheRestFollowsTheStandardRule) {
+    Handlers handlers;
+    b.linksSlots = false;
+    b.addDropHandler(new afDataObjectText, afDock::DropHandler::bind<Handlers, &Handlers::onText>(&handlers));
+    b.addDropHandler(new afDataObjectFiles, afDock::DropHandler::bind<Handlers, &Handlers::onFiles>(&handlers),
+                     afDock::DropQuery::bind<Handlers, &Handlers::askFiles>(&handlers));
+    const DWORD copy = DROPEFFECT_COPY, move = DROPEFFECT_MOVE, all = copy | move | DROPEFFECT_LINK;
+    afDataObjectText text(L"words");
+    EXPECT_EQ((std::vector<DWORD>{copy, copy, copy}), drop(b, text, 0, all));
+    EXPECT_EQ((std::vector<DWORD>{move, move, move}), drop(b, text, MK_SHIFT, all));
+    EXPECT_EQ((std::vector<DWORD>{copy, copy, copy}), drop(b, text, 0, copy)) << "copy only";
+    afDataObjectFiles files;
+    files.addFile(L"C:\\a.txt");
+    EXPECT_EQ((std::vector<DWORD>{copy, copy, copy}), drop(b, files, MK_SHIFT, all));
+    EXPECT_EQ((std::vector<afDropAction>(3, AF_DROP_MOVE)), handlers.proposals) << "enter, over, drop";
+    EXPECT_EQ((std::vector<DWORD>{DROPEFFECT_NONE, DROPEFFECT_NONE, DROPEFFECT_NONE}), drop(b, files, 0, move));
+    EXPECT_EQ((std::vector<std::wstring>{L"words", L"words", L"words", L"C:\\a.txt"}), handlers.dropped);
+
+    // A slot of this process: link for Ctrl+Shift, which another program's data never gets.
+    uint32_t allowed = 0;
+    std::unique_ptr<afDataObjectComposite> data(afDock::buildDragData(slot, &allowed));
+    afDragScope scope(data.get());
+    EXPECT_EQ(DWORD(DROPEFFECT_LINK), drop(b, *data, MK_CONTROL | MK_SHIFT, DROPEFFECT_LINK)[2]);
+    EXPECT_EQ(&b, slot->getDock());
 }
 
 } // namespace

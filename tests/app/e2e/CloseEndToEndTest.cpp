@@ -34,9 +34,7 @@ TEST_F(CloseEndToEnd, AModifiedBackgroundTabAnsweredEitherWayEndsWithZeroAndTheS
         ASSERT_TRUE(typeText(tessel.editor(), L"q"));
         ASSERT_TRUE(tessel.hasTitle(L"a.c * - Tessel"));
         // A second start hands b.c over: its tab opens in front of the edited one.
-        OtherProcess second(copy.program(), L"b.c", copy.folder.path);
-        EXPECT_EQ(0, second.exitCode(WAIT_MS));
-        ASSERT_TRUE(tessel.hasTitle(L"b.c - Tessel"));
+        ASSERT_TRUE(tessel.handOver(copy, L"b.c"));
         ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
         ASSERT_TRUE(tessel.answer(answer.keys));
         EXPECT_EQ(0, tessel.process.exitCode(WAIT_MS));

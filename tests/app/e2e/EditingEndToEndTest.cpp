@@ -1,30 +1,28 @@
 // Editing in Tessel.exe as a user meets it: a snippet typed after an undone Tab, End on
 // word-wrapped rows, the view after undoing a Delete of everything, Alt held for a column drag,
-// and a file opened read-only from the open dialog. Keys and the mouse go through SendInput;
-// what happened is read back from the saved bytes, the titles, the system caret and the pixels.
+// a block pasted over a rectangle, Alt's release after a rectangle key, and a file opened
+// read-only from the open dialog. Keys and the mouse go through SendInput; what happened is read
+// back from the saved bytes, the titles, the system caret and the pixels.
 
 #include "app/e2e/TesselRun.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace tessel_test {
 namespace {
 
 using EditingEndToEnd = TesselCopyTest;
 
-// Waits until the window's layout has put the tab strip above the editor: until then the
-// editor may still move down by the strip's height, and a click aimed at it land elsewhere.
-testing::AssertionResult laidOut(TesselRun& tessel) {
-    const HWND editor = tessel.editor();
-    POINT origin = {0, 0};
-    if (pollFor(
-            [&] {
-                origin = {0, 0};
-                return ::ClientToScreen(editor, &origin) && ::ScreenToClient(tessel.window(), &origin) && origin.y > 0;
-            },
-            WAIT_MS))
-        return testing::AssertionSuccess();
-    return testing::AssertionFailure() << "the editor stayed at the top of the window";
+// Tessel started on a file of the copy's folder that holds `text`: waits until it shows the
+// file, then gives its editor the focus.
+testing::AssertionResult startFocused(TesselCopy& copy, const std::wstring& name, const std::string& text,
+                                      std::unique_ptr<TesselRun>& o_tessel) {
+    copy.folder.write(name, text);
+    o_tessel.reset(new TesselRun(copy, name));
+    testing::AssertionResult shown = o_tessel->hasTitle(name + L" - Tessel");
+    return shown ? o_tessel->focusEditor() : shown;
 }
 
 // Whether the window's thread is in a menu's loop: the menu bar armed, or a menu open.
@@ -155,20 +153,12 @@ TEST_F(EditingEndToEnd, ReleasingAltAfterAColumnDragLeavesTheMenuBarAlone) {
     copy.folder.write(L"alt.txt", "abcdef\r\nghijkl\r\nmnopqr\r\n");
     TesselRun tessel(copy, L"alt.txt");
     ASSERT_TRUE(tessel.hasTitle(L"alt.txt - Tessel"));
-    ASSERT_TRUE(laidOut(tessel));
-    ASSERT_TRUE(tessel.focusEditor());
-    const HWND editor = tessel.editor();
+    TextGrid grid;
+    ASSERT_TRUE(readTextGrid(tessel, &grid));
+    const HWND editor = grid.editor;
     // From the second character of the first line to the fifth of the second.
-    RECT caret = {};
-    ASSERT_TRUE(shownCaret(editor, &caret)) << "no caret shown";
-    const double w = characterWidth();
-    const LONG rowHeight = caret.bottom - caret.top;
-    POINT from = {caret.left + static_cast<LONG>(1.5 * w), caret.top + rowHeight / 2};
-    POINT to = {caret.left + static_cast<LONG>(4.5 * w), caret.top + rowHeight * 3 / 2};
-    ::ClientToScreen(editor, &from);
-    ::ClientToScreen(editor, &to);
     ASSERT_TRUE(activate(editor) && holdKey(VK_MENU, true));
-    ASSERT_TRUE(dragAt(from, to));
+    ASSERT_TRUE(dragAt(grid.at(1.5, 0), grid.at(4.5, 1)));
     // The rectangle shows (the theme's selection over white) before Alt goes up.
     Capture capture;
     const bool selected = pollFor([&] { return (capture = Capture::of(editor)).count(SELECTED, 12) > 100; }, WAIT_MS, 20);
@@ -178,6 +168,61 @@ TEST_F(EditingEndToEnd, ReleasingAltAfterAColumnDragLeavesTheMenuBarAlone) {
     ASSERT_TRUE(activate(editor) && typeKeys(L"z"));
     EXPECT_TRUE(tessel.hasTitle(L"alt.txt * - Tessel")) << "the typed character went elsewhere";
     EXPECT_FALSE(inMenuMode(editor)) << "the menu bar is armed";
+    // Alt alone, next, still arms it.
+    ASSERT_TRUE(pressChordIn(editor, {VK_MENU}));
+    EXPECT_TRUE(pollFor([&] { return inMenuMode(editor); }, WAIT_MS)) << "Alt alone left the menu bar alone";
+    ASSERT_TRUE(pressChord({VK_ESCAPE}));
+}
+
+TEST_F(EditingEndToEnd, ABlockPastedOverARectangleGivesEachRowItsLine) {
+    const std::string old = "r0 AAA\r\nr1 BBB\r\nr2 CCC\r\nr3 DDD\r\nr4\r\nr5\r\nr6 tail\r\n";
+    std::unique_ptr<TesselRun> tessel;
+    ASSERT_TRUE(startFocused(copy, L"d.txt", old, tessel));
+    const HWND editor = tessel->editor();
+    // A rectangle of the column at the given offset on the first four lines: Ctrl+Home, Right
+    // that many times, Alt+Down three times, Alt+Right.
+    const auto rectangleAt = [&](int column) {
+        ASSERT_TRUE(pressChordIn(editor, {VK_CONTROL, VK_HOME}));
+        for (int i = 0; i < column; ++i)
+            ASSERT_TRUE(pressChordIn(editor, {VK_RIGHT}));
+        for (int i = 0; i < 3; ++i)
+            ASSERT_TRUE(pressChordIn(editor, {VK_MENU, VK_DOWN}));
+        ASSERT_TRUE(pressChordIn(editor, {VK_MENU, VK_RIGHT}));
+    };
+    // The digits of the rows copied, then pasted over the letters after the space.
+    rectangleAt(1);
+    ASSERT_TRUE(pressChordIn(editor, {VK_CONTROL, 'C'}));
+    rectangleAt(4);
+    ASSERT_TRUE(pressChordIn(editor, {VK_CONTROL, 'V'}));
+    ASSERT_TRUE(tessel->hasTitle(L"d.txt * - Tessel"));
+    EXPECT_EQ("r0 A0A\r\nr1 B1B\r\nr2 C2C\r\nr3 D3D\r\nr4\r\nr5\r\nr6 tail\r\n", savedText(*tessel, L"d.txt", old));
+}
+
+// The rectangle keys played as a quick hand plays them, Alt let go before the arrow: each leaves
+// the next key to the text, not to the menu bar.
+TEST_F(EditingEndToEnd, ReleasingAltAfterARectangleKeyLeavesTheKeyboardToTheText) {
+    const std::string old = "abc\r\ndef\r\n";
+    std::unique_ptr<TesselRun> tessel;
+    ASSERT_TRUE(startFocused(copy, L"keys.txt", old, tessel));
+    const HWND editor = tessel->editor();
+    // Alt+Down (a caret on both lines), then a key: an armed menu bar would take it.
+    ASSERT_TRUE(activate(editor) && rollChord({VK_MENU, VK_DOWN}) && typeKeys(L"1"));
+    ASSERT_TRUE(tessel->hasTitle(L"keys.txt * - Tessel")) << "the typed character went elsewhere";
+    EXPECT_FALSE(inMenuMode(editor)) << "the menu bar is armed";
+    // Alt+Left takes in the two ones, which the next key replaces; after Alt+Up the rows stay.
+    ASSERT_TRUE(activate(editor) && rollChord({VK_MENU, VK_LEFT}) && typeKeys(L"2"));
+    ASSERT_TRUE(activate(editor) && rollChord({VK_MENU, VK_UP}) && typeKeys(L"3"));
+    EXPECT_EQ("23abc\r\n23def\r\n", savedText(*tessel, L"keys.txt", old));
+    EXPECT_FALSE(inMenuMode(editor));
+    // Alt alone still arms the menu bar, and Alt with a menu's letter still opens its menu.
+    ASSERT_TRUE(pressChordIn(editor, {VK_MENU}));
+    EXPECT_TRUE(pollFor([&] { return inMenuMode(editor); }, WAIT_MS)) << "Alt alone left the menu bar alone";
+    ASSERT_TRUE(pressChord({VK_ESCAPE}));
+    ASSERT_TRUE(pollFor([&] { return !inMenuMode(editor); }, WAIT_MS));
+    ASSERT_TRUE(pressChordIn(editor, {VK_MENU, 'F'}));
+    EXPECT_TRUE(tessel->hasOpenMenus(1)) << "Alt+F opened no menu";
+    ASSERT_TRUE(pressChord({VK_ESCAPE}) && pressChord({VK_ESCAPE}));
+    EXPECT_TRUE(pollFor([&] { return !inMenuMode(editor); }, WAIT_MS));
 }
 
 TEST_F(EditingEndToEnd, AFileOpenedReadOnlyRefusesEditsSaysSoAndSavesAsACopy) {

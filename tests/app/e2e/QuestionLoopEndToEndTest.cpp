@@ -14,23 +14,6 @@ namespace {
 
 using QuestionLoopEndToEnd = TesselCopyTest;
 
-// The program's question offering the button (its caption, "&Save" say), waited for; null when
-// none came.
-HWND questionOffering(TesselRun& tessel, const std::wstring& button) {
-    HWND found = nullptr;
-    pollFor(
-        [&] {
-            for (HWND box : OtherProcess::findTopLevel(L"afMessageBox", tessel.process.processId()))
-                for (HWND child = box ? ::GetWindow(box, GW_CHILD) : nullptr; child;
-                     child = ::GetWindow(child, GW_HWNDNEXT))
-                    if (OtherProcess::windowText(child) == button)
-                        found = box;
-            return found || !tessel.process.running();
-        },
-        WAIT_MS);
-    return found;
-}
-
 // Sends the message from a thread of its own, as another program does: it returns once the
 // window has answered, its questions answered meanwhile.
 class SentMessage {
@@ -71,7 +54,7 @@ TEST_F(QuestionLoopEndToEnd, TheSessionsEndUnderTheQuestionOfAChangeMetClosingAT
     // Another program writes d.txt; Ctrl+W closes b.txt, and d.txt's tab comes to the front.
     copy.folder.writeOutside(L"d.txt", "changed outside\r\n");
     ASSERT_TRUE(pressChordIn(main, {VK_CONTROL, 'W'}));
-    const HWND reload = questionOffering(tessel, L"&Reload");
+    const HWND reload = tessel.questionOffering(L"&Reload");
     ASSERT_TRUE(reload) << "the change was never asked about";
     EXPECT_TRUE(tessel.hasTitle(L"d.txt - Tessel"));
     EXPECT_FALSE(::IsWindowEnabled(main));
@@ -79,12 +62,12 @@ TEST_F(QuestionLoopEndToEnd, TheSessionsEndUnderTheQuestionOfAChangeMetClosingAT
     // The end of the session: Save for Untitled, Save As onto d.txt (Yes to write over it), and
     // Replace for d.txt's tab.
     SentMessage ending(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
-    const HWND save = questionOffering(tessel, L"&Save");
+    const HWND save = tessel.questionOffering(L"&Save");
     ASSERT_TRUE(save) << "the end of the session asked nothing";
     EXPECT_FALSE(::IsWindowEnabled(main));
     ASSERT_TRUE(pressChordIn(save, {VK_RETURN}));
     ASSERT_TRUE(confirmFileDialog(tessel, L"Save As", copy.folder / L"d.txt", false));
-    const HWND replace = questionOffering(tessel, L"&Replace");
+    const HWND replace = tessel.questionOffering(L"&Replace");
     ASSERT_TRUE(replace) << "d.txt's tab was not asked about";
     EXPECT_FALSE(::IsWindowEnabled(main)) << "enabled once the Save As dialog ended";
     ASSERT_TRUE(pressChordIn(replace, {VK_MENU, 'R'}));

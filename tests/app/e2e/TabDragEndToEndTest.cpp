@@ -2,6 +2,7 @@
 // screen by their labels' ink, the mouse messages go to the tab strip's window as the system
 // sends them, and the order is read back through Ctrl+Tab, which walks the tabs in their order.
 
+#include "app/e2e/TabStrip.h"
 #include "app/e2e/TesselRun.h"
 
 #include <gtest/gtest.h>
@@ -19,75 +20,6 @@ protected:
         copy.freshUserFolder();
         for (const wchar_t* name : {L"a.c", L"b.c", L"c.c"})
             copy.folder.write(name, "int x;\r\n");
-    }
-
-    // The window of the tab strip: the topmost of the main window's containers, the widest of
-    // those at that height (the tabs' dock spans the window).
-    struct Strip {
-        HWND window = nullptr;
-        RECT rect = {};
-    };
-    static BOOL CALLBACK considerStrip(HWND child, LPARAM context) {
-        auto& found = *reinterpret_cast<Strip*>(context);
-        RECT rect;
-        if (!::IsWindowVisible(child) || !OtherProcess::hasClass(child, L"afContainer") || !::GetWindowRect(child, &rect))
-            return TRUE;
-        if (!found.window || rect.top < found.rect.top ||
-            (rect.top == found.rect.top && rect.right - rect.left > found.rect.right - found.rect.left)) {
-            found.window = child;
-            found.rect = rect;
-        }
-        return TRUE;
-    }
-    static HWND stripOf(HWND window) {
-        Strip best;
-        ::EnumChildWindows(window, &considerStrip, reinterpret_cast<LPARAM>(&best));
-        return best.window;
-    }
-
-    // The middles of the tabs' labels, left to right: runs of dark columns above the editor. The
-    // last run, at the strip's right end, is the button that lists the tabs: its middle goes to
-    // o_list (-1 when there is none).
-    std::vector<int> labelMiddles(HWND strip, HWND editor, int* o_y, int* o_list = nullptr) {
-        RECT stripRect, editorRect;
-        ::GetWindowRect(strip, &stripRect);
-        ::GetWindowRect(editor, &editorRect);
-        const Capture capture = Capture::of(strip);
-        const int rows = std::min<int>(capture.height, editorRect.top - stripRect.top);
-        std::vector<int> middles;
-        int runStart = -1, lastInk = -100, inkTop = rows;
-        for (int x = 0; x < capture.width; ++x) {
-            bool ink = false;
-            for (int y = 0; y < rows; ++y)
-                if (Capture::distance(capture.at(x, y), 0) < 0x60) {
-                    ink = true;
-                    inkTop = y < inkTop ? y : inkTop;
-                }
-            if (!ink)
-                continue;
-            if (x - lastInk > 8) { // a new label
-                if (runStart >= 0)
-                    middles.push_back((runStart + lastInk) / 2);
-                runStart = x;
-            }
-            lastInk = x;
-        }
-        if (runStart >= 0)
-            middles.push_back((runStart + lastInk) / 2);
-        int list = -1;
-        if (!middles.empty() && middles.back() > capture.width - 24) {
-            list = middles.back();
-            middles.pop_back();
-        }
-        if (o_list)
-            *o_list = list;
-        *o_y = inkTop + 3;
-        return middles;
-    }
-
-    static bool mouse(HWND strip, UINT message, int x, int y, WPARAM keys) {
-        DWORD_PTR result = 0;
-        return ::SendMessageTimeoutW(strip, message, keys, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 5000, &result) != 0;
     }
 
     // The visible layered top-level windows of the process: the drop marker while a drag runs.
@@ -138,8 +70,8 @@ TEST_F(TabDragEndToEnd, ATabDraggedBetweenTwoOthersLandsThereAndEscapeKeepsTheOr
     const int betweenBAndC = (tabs[1] + tabs[2]) / 2;
 
     // Escape in the middle of a drag: nothing moves, the marker goes.
-    ASSERT_TRUE(mouse(strip, WM_LBUTTONDOWN, tabs[0], y, MK_LBUTTON));
-    ASSERT_TRUE(mouse(strip, WM_MOUSEMOVE, betweenBAndC, y, MK_LBUTTON));
+    ASSERT_TRUE(sendMouse(strip, WM_LBUTTONDOWN, tabs[0], y, MK_LBUTTON));
+    ASSERT_TRUE(sendMouse(strip, WM_MOUSEMOVE, betweenBAndC, y, MK_LBUTTON));
     ASSERT_TRUE(tessel.hasTitle(L"a.c - Tessel")) << "the pressed tab is active";
     const std::vector<RECT> shown = markers(tessel.process.processId());
     ASSERT_EQ(1u, shown.size()) << "one drop marker while the tab is dragged";
@@ -150,14 +82,14 @@ TEST_F(TabDragEndToEnd, ATabDraggedBetweenTwoOthersLandsThereAndEscapeKeepsTheOr
     EXPECT_LT(markerMiddle, tabs[2]);
     ::PostMessageW(strip, WM_KEYDOWN, VK_ESCAPE, 1);
     ASSERT_TRUE(pollFor([&] { return markers(tessel.process.processId()).empty(); }, WAIT_MS)) << "the marker stayed";
-    ASSERT_TRUE(mouse(strip, WM_LBUTTONUP, betweenBAndC, y, 0));
+    ASSERT_TRUE(sendMouse(strip, WM_LBUTTONUP, betweenBAndC, y, 0));
     ASSERT_TRUE(pressChordIn(tessel.window(), {VK_CONTROL, VK_TAB}));
     EXPECT_TRUE(tessel.hasTitle(L"b.c - Tessel")) << "a.c b.c c.c, as before";
 
     // The same drag released: a.c lands between b.c and c.c.
-    ASSERT_TRUE(mouse(strip, WM_LBUTTONDOWN, tabs[0], y, MK_LBUTTON));
-    ASSERT_TRUE(mouse(strip, WM_MOUSEMOVE, betweenBAndC, y, MK_LBUTTON));
-    ASSERT_TRUE(mouse(strip, WM_LBUTTONUP, betweenBAndC, y, 0));
+    ASSERT_TRUE(sendMouse(strip, WM_LBUTTONDOWN, tabs[0], y, MK_LBUTTON));
+    ASSERT_TRUE(sendMouse(strip, WM_MOUSEMOVE, betweenBAndC, y, MK_LBUTTON));
+    ASSERT_TRUE(sendMouse(strip, WM_LBUTTONUP, betweenBAndC, y, 0));
     ASSERT_TRUE(tessel.hasTitle(L"a.c - Tessel"));
     EXPECT_TRUE(markers(tessel.process.processId()).empty());
     ASSERT_TRUE(pressChordIn(tessel.window(), {VK_CONTROL, VK_TAB}));
@@ -180,7 +112,7 @@ TEST_F(TabDragEndToEnd, TheListAtTheStripsEndChoosesATab) {
         << tabs.size() << " labels and " << (list >= 0 ? "a" : "no") << " list button in the strip; the capture is in "
         << keepCapture(Capture::of(strip), "tab-list");
     // The release opens the menu, whose loop runs inside it: posted, not sent.
-    ASSERT_TRUE(mouse(strip, WM_LBUTTONDOWN, list, y, MK_LBUTTON));
+    ASSERT_TRUE(sendMouse(strip, WM_LBUTTONDOWN, list, y, MK_LBUTTON));
     ASSERT_TRUE(::PostMessageW(strip, WM_LBUTTONUP, 0, MAKELPARAM(list, y)));
     ASSERT_TRUE(tessel.hasOpenMenus(1)) << "the list did not open";
     ASSERT_TRUE(pressChord({VK_DOWN}));

@@ -76,6 +76,16 @@ public:
                                            << "\"";
     }
 
+    // A second start of the copy hands the file over and ends with 0; the file's tab then comes
+    // to the front, its name in the title.
+    testing::AssertionResult handOver(const TesselCopy& copy, const std::wstring& name) {
+        OtherProcess second(copy.program(), name, copy.folder.path);
+        const long code = second.exitCode(WAIT_MS);
+        if (code != 0)
+            return testing::AssertionFailure() << "the second start ended with " << code;
+        return hasTitle(name + L" - Tessel");
+    }
+
     // A question window of the program (a message box), waited for; null when none came.
     HWND question() {
         HWND found = nullptr;
@@ -84,6 +94,22 @@ public:
                 found = OtherProcess::findTopLevel(L"afMessageBox", process.processId()).front();
                 if (!found)
                     found = OtherProcess::findTopLevel(L"#32770", process.processId()).front();
+                return found || !process.running();
+            },
+            WAIT_MS);
+        return found;
+    }
+    // The question offering the button (its caption, "&Save" say), waited for; null when none
+    // came.
+    HWND questionOffering(const std::wstring& button) {
+        HWND found = nullptr;
+        pollFor(
+            [&] {
+                for (HWND box : OtherProcess::findTopLevel(L"afMessageBox", process.processId()))
+                    for (HWND child = box ? ::GetWindow(box, GW_CHILD) : nullptr; child;
+                         child = ::GetWindow(child, GW_HWNDNEXT))
+                        if (OtherProcess::windowText(child) == button)
+                            found = box;
                 return found || !process.running();
             },
             WAIT_MS);
@@ -235,6 +261,43 @@ inline bool shownCaret(HWND window, RECT* o_caret) {
             return o_caret->bottom > o_caret->top;
         },
         WAIT_MS);
+}
+
+// Where the editor's text shows: the caret at the start of a file just opened, a character's
+// width and a row's height, read once the layout has put the tab strip above the editor (until
+// then a point aimed at the editor may land elsewhere) and the editor has the focus.
+struct TextGrid {
+    HWND editor = nullptr;
+    RECT start = {};
+    double width = 0;
+    LONG rowHeight = 0;
+
+    // The screen point `columns` characters into the row, halfway down it.
+    POINT at(double columns, int row) const {
+        POINT point = {start.left + static_cast<LONG>(columns * width), start.top + rowHeight * row + rowHeight / 2};
+        ::ClientToScreen(editor, &point);
+        return point;
+    }
+};
+inline testing::AssertionResult readTextGrid(TesselRun& tessel, TextGrid* o_grid) {
+    const HWND editor = tessel.editor();
+    POINT origin = {0, 0};
+    if (!pollFor(
+            [&] {
+                origin = {0, 0};
+                return ::ClientToScreen(editor, &origin) && ::ScreenToClient(tessel.window(), &origin) && origin.y > 0;
+            },
+            WAIT_MS))
+        return testing::AssertionFailure() << "the editor stayed at the top of the window";
+    const testing::AssertionResult focused = tessel.focusEditor();
+    if (!focused)
+        return focused;
+    if (!shownCaret(editor, &o_grid->start))
+        return testing::AssertionFailure() << "no caret shown";
+    o_grid->editor = editor;
+    o_grid->width = characterWidth();
+    o_grid->rowHeight = o_grid->start.bottom - o_grid->start.top;
+    return testing::AssertionSuccess();
 }
 
 // The status bar, the 24 pixels at the bottom of the main window: its left half is the text

@@ -313,19 +313,24 @@ void DocumentController::setOnDiskFlag(bool& flag, bool value, Notice<DocumentCo
 }
 
 void DocumentController::onFileChanged(Document&, const DocumentFileChange& change) {
+    // A file that is there again (a save left it holding the document, or another program put
+    // it back) is no longer deleted: its next deletion is news.
     switch (change.kind) {
     case FILE_CHANGE_IN_SYNC:
+        setOnDiskFlag(m_deletedOnDisk, false, m_fileDeleted);
         setOnDiskFlag(m_modifiedOnDisk, false, m_fileModified);
         break;
     case FILE_CHANGE_MODIFIED:
+        setOnDiskFlag(m_deletedOnDisk, false, m_fileDeleted);
         setOnDiskFlag(m_modifiedOnDisk, true, m_fileModified);
         break;
     case FILE_CHANGE_DELETED:
-        if (!m_deletedOnDisk)
-            setOnDiskFlag(m_deletedOnDisk, true, m_fileDeleted);
+        setOnDiskFlag(m_deletedOnDisk, true, m_fileDeleted);
         break;
     }
 }
+
+void DocumentController::keepFileChange() { setOnDiskFlag(m_modifiedOnDisk, false, m_fileModified); }
 
 void DocumentController::resetEditingState() {
     Lock lock(*this, LOCK_READ);

@@ -136,13 +136,19 @@ public:
     // a selection of several ranges, the caret stands in the newest one and what is typed there
     // lands in every one of them, until the caret leaves it.
     int32_t typeText(const wchar_t* text, int32_t length);
-    // With the rectangle behaviour, a copied block: line i of text goes in at the caret's column
-    // on the i-th line below the caret (short lines padded with spaces, lines added past the
-    // last one); the caret ends behind the last line's text. Any other id types as above.
+    // With the rectangle behaviour, a copied block. Over a selection of as many ranges as the
+    // block has lines (a rectangle's rows, several carets), range i takes line i in place of its
+    // text, and the caret ends behind the last range's line. Otherwise the text of every range
+    // goes, and line i of the block goes in at the caret's column (the first range's start) on
+    // the i-th line below it (short lines padded with spaces, lines added past the last one);
+    // the caret ends behind the last line's text. Any other id types as above.
     int32_t typeText(const wchar_t* text, int32_t length, uint32_t behaviorId);
     // Types text that comes from outside (a paste, a drop, an input method's result) as
     // prepareText prepares it.
     int32_t typeOutsideText(const std::wstring& text, uint32_t behaviorId = selection_ids::NORMAL);
+    // Puts text from outside (a drop), prepared as above, in at the position, whatever is
+    // selected elsewhere: the caret goes behind it. Returns where it went in.
+    int32_t insertOutsideText(const std::wstring& text, const TextPosition& at);
     int32_t insertString(const std::wstring& text);
     // Removes the selected text, or else count units after (before, when negative) the caret;
     // returns the caret's offset.
@@ -281,8 +287,14 @@ public:
     const std::wstring& getTitle() const { return m_title; }
     const std::wstring& getPath() const { return m_path; }
     const std::wstring& getGrammarName() const { return m_grammarName; }
+    // Marked by the file's deletion, until the file is there again: a save in sync with the
+    // document, a reload, or another program's putting it back. Each deletion after that is told.
     bool isDeletedOnDisk() const { return m_deletedOnDisk; }
     bool isModifiedOnDisk() const { return m_modifiedOnDisk; }
+    // The user keeps the document's text over another program's change of its file: the file
+    // counts as modified no longer (told to fileModified), until it changes again. A deletion
+    // stays marked.
+    void keepFileChange();
     const FacePreset& getFacePreset() const { return *m_facePreset; }
     // Takes the preset's values and tells facePresetChanged.
     void setFacePreset(const FacePreset& preset);
@@ -339,8 +351,20 @@ private:
     // without a span tree (the selection then stays).
     Span* spanSelection(const std::wstring& name, std::vector<Span*>& o_spans);
     bool removeRangesDirectly();
-    // Types a copied block line by line from the caret's column down (typeText, rectangle).
+    // Removes the text of the ranges (in offset order); the selection is left as it is.
+    void removeRanges(const std::vector<SelectionRange>& ranges);
+    // Types a copied block (typeText, rectangle): over as many ranges as it has lines, one line
+    // in place of each range's text; else, the ranges' text removed, line by line from the first
+    // range's start (or the caret) down.
     int32_t typeBlock(const wchar_t* text, int32_t length);
+    // The carets that typing at several carets left as mirrors, the caret in one of them, as
+    // empty ranges in offset order; the mirrors' context is left. None outside such a context.
+    std::vector<SelectionRange> leaveMirroredCarets();
+    // Puts texts[i] in place of the text of ranges[i] (in offset order); the caret goes behind
+    // the last. Returns where the first went in.
+    int32_t replaceRanges(const std::vector<SelectionRange>& ranges, const std::vector<std::wstring>& texts);
+    // Line i goes in at the caret's column on the i-th line below the caret.
+    int32_t insertBlockAtCaret(const std::vector<std::wstring>& lines);
     // One undo or redo walk in a replay transaction.
     bool replay(void (UndoContext::*walk)());
     // Priority 2 for a shown document's parse job, 3 (or out of the queue) for a hidden one.

@@ -28,9 +28,9 @@ int32_t DocumentController::typeText(const wchar_t* text, int32_t length, uint32
     SelectionChange bracket(*this);
     if (length <= 0 || !text)
         return getCaretOffset();
-    removeSelectedText();
     if (behaviorId == selection_ids::RECTANGLE)
         return typeBlock(text, length);
+    removeSelectedText();
     return insertAt(length, getCaretOffset(), text);
 }
 
@@ -40,23 +40,95 @@ int32_t DocumentController::typeOutsideText(const std::wstring& text, uint32_t b
     return typeText(prepared.c_str(), static_cast<int32_t>(prepared.size()), behaviorId);
 }
 
+int32_t DocumentController::insertOutsideText(const std::wstring& text, const TextPosition& at) {
+    std::wstring prepared;
+    prepareText(static_cast<int32_t>(text.size()), text.c_str(), &prepared);
+    return insertAt(static_cast<int32_t>(prepared.size()), positionToOffset(at), prepared.c_str());
+}
+
 int32_t DocumentController::typeBlock(const wchar_t* text, int32_t length) {
+    // The block's lines, without their breaks.
+    std::vector<std::wstring> lines;
+    const wchar_t* const stop = text + length;
+    for (const wchar_t* piece = text;;) {
+        const wchar_t* pieceEnd = std::find_if(piece, stop, [](wchar_t unit) { return unit == L'\r' || unit == L'\n'; });
+        lines.emplace_back(piece, pieceEnd);
+        if (pieceEnd == stop)
+            break;
+        piece = pieceEnd + (pieceEnd[0] == L'\r' && pieceEnd + 1 < stop && pieceEnd[1] == L'\n' ? 2 : 1);
+    }
+    // Copied: the selection goes before the text changes under it. The ranges are edited
+    // directly, not made mirrors of one another as typing makes them: each takes text of its own.
+    std::vector<SelectionRange> ranges = m_selection->isEmpty() ? leaveMirroredCarets() : m_selection->getRanges();
+    m_selection->collapse();
+    if (ranges.size() == lines.size())
+        return replaceRanges(ranges, lines);
+    if (!ranges.empty()) {
+        removeRanges(ranges);
+        m_selection->setCaretOffset(ranges.front().lower());
+    }
+    return insertBlockAtCaret(lines);
+}
+
+std::vector<SelectionRange> DocumentController::leaveMirroredCarets() {
+    // Typing at several carets left them as the mirrors of the span the caret is in: each holds
+    // a caret where the caret stands in that span.
+    ISpanManager& spans = *m_spanManager;
+    Span* current = spans.getCurrentSpan();
+    Span* context = current ? spans.getContextOf(current) : nullptr;
+    if (!context || context == current || context != spans.findContext(REFLECT_CONTEXT))
+        return {};
+    const int32_t within = getCaretOffset() - spans.getExtent(current).start;
+    std::vector<Span*> mirrors;
+    spans.getChildren(context, mirrors);
+    std::vector<SelectionRange> carets;
+    for (const Span* mirror : mirrors) {
+        const SpanExtent extent = spans.getExtent(mirror);
+        const int32_t at = extent.start + std::max(0, std::min(within, extent.length));
+        carets.emplace_back(at, at, static_cast<int32_t>(carets.size()));
+    }
+    spans.leaveSpanContext(context);
+    return carets;
+}
+
+int32_t DocumentController::replaceRanges(const std::vector<SelectionRange>& ranges,
+                                          const std::vector<std::wstring>& texts) {
+    // In offset order, each range shifted by what the ones before it gained or lost.
+    int32_t shift = 0;
+    int32_t first = -1;
+    int32_t end = 0;
+    for (size_t i = 0; i < ranges.size(); ++i) {
+        const SelectionRange& range = ranges[i];
+        const std::wstring& text = texts[i];
+        int32_t at = range.lower() + shift;
+        if (!range.isEmpty())
+            at = m_spanManager->onRemove(at, range.upper() - range.lower());
+        if (!text.empty())
+            at = m_spanManager->onInsert(at, static_cast<int32_t>(text.size()), text.c_str());
+        shift += static_cast<int32_t>(text.size()) - (range.upper() - range.lower());
+        if (first < 0)
+            first = at;
+        end = at + static_cast<int32_t>(text.size());
+    }
+    m_selection->setCaretOffset(end);
+    return first;
+}
+
+int32_t DocumentController::insertBlockAtCaret(const std::vector<std::wstring>& lines) {
     // Line i of the block goes in at the caret's column on the i-th line below it: lines too
     // short are padded with spaces up to the column, and past the last line new lines are added.
     const TextPosition caret = offsetToPosition(getCaretOffset());
     const int32_t column = getVisualColumn(caret);
     int32_t first = -1;
     int32_t end = getCaretOffset();
-    const wchar_t* const stop = text + length;
     int32_t line = caret.line;
-    for (const wchar_t* piece = text; piece <= stop; ++line) {
-        const wchar_t* pieceEnd = std::find_if(piece, stop, [](wchar_t unit) { return unit == L'\r' || unit == L'\n'; });
+    for (const std::wstring& piece : lines) {
         if (line >= m_document.getLineCount())
             m_spanManager->onInsert(m_document.getLength(), 1, L"\n");
         const TextPosition at = getColumnPosition(line, column);
         const int32_t lineLength = m_document.getLineLength(line);
         std::wstring inserted(static_cast<size_t>(std::max(0, at.lineOffset - lineLength)), L' ');
-        inserted.append(piece, pieceEnd);
+        inserted += piece;
         const int32_t offset = m_document.getLineStart(line) + std::min(at.lineOffset, lineLength);
         const int32_t went = inserted.empty() ? offset
                                               : m_spanManager->onInsert(offset, static_cast<int32_t>(inserted.size()),
@@ -64,9 +136,7 @@ int32_t DocumentController::typeBlock(const wchar_t* text, int32_t length) {
         if (first < 0)
             first = went;
         end = went + static_cast<int32_t>(inserted.size());
-        if (pieceEnd == stop)
-            break;
-        piece = pieceEnd + (pieceEnd[0] == L'\r' && pieceEnd + 1 < stop && pieceEnd[1] == L'\n' ? 2 : 1);
+        ++line;
     }
     m_selection->setCaretOffset(end);
     return first;
@@ -132,12 +202,16 @@ bool DocumentController::removeRangesDirectly() {
     int32_t caret = newest->lower();
     for (auto range = ranges.begin(); range != newest; ++range)
         caret -= range->upper() - range->lower();
+    removeRanges(ranges);
+    m_selection->setCaretOffset(caret);
+    return true;
+}
+
+void DocumentController::removeRanges(const std::vector<SelectionRange>& ranges) {
     // The last first, so that the offsets of those before stay.
     for (auto range = ranges.rbegin(); range != ranges.rend(); ++range)
         if (!range->isEmpty())
             m_spanManager->onRemove(range->lower(), range->upper() - range->lower());
-    m_selection->setCaretOffset(caret);
-    return true;
 }
 
 bool DocumentController::transformSelection(const TransformDelegate& transform) {

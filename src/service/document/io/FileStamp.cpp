@@ -15,4 +15,9 @@ FileStamp FileStamp::of(const std::wstring& path) {
     return stamp;
 }
 
+bool FileStamp::isThere(const std::wstring& path) {
+    pel::FileInfo info{};
+    return pel::FileIO::getFileInfo(path.c_str(), &info) && !(info.flags & pel::FILEINFO_DIRECTORY);
+}
+
 } // namespace tessel

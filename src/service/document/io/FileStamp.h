@@ -13,6 +13,8 @@ struct FileStamp {
 
     // The file's stamp now; all 0 when it is not there or is a folder.
     static FileStamp of(const std::wstring& path);
+    // Whether a file (not a folder) is there, also on a device that keeps no write times.
+    static bool isThere(const std::wstring& path);
 
     bool known() const { return writeTime != 0; }
     bool operator==(const FileStamp& other) const { return writeTime == other.writeTime && size == other.size; }

@@ -283,6 +283,35 @@ TEST_F(ControllerTest, FormatPathAndFileNoticesReachTheControllersListeners) {
               heard);
 }
 
+// A deletion is heard once, until the file is there again: a save that left it in sync with the
+// document, or another program's putting it back, clears its mark, so that the next deletion is
+// heard too. Keeping a change clears that change alone.
+TEST_F(ControllerTest, EachDeletionIsHeardOnceTheFileIsThereAgain) {
+    int deletions = 0;
+    controller->fileDeleted().add(this, [&](DocumentController& c) { deletions += c.isDeletedOnDisk() ? 1 : 0; });
+    const auto tell = [&](DocumentFileChangeKind kind) {
+        DocumentFileChange change;
+        change.kind = kind;
+        document->notifyFileChanged(change);
+    };
+    tell(FILE_CHANGE_DELETED);
+    tell(FILE_CHANGE_DELETED);
+    EXPECT_EQ(1, deletions);
+    tell(FILE_CHANGE_IN_SYNC);
+    EXPECT_FALSE(controller->isDeletedOnDisk());
+    tell(FILE_CHANGE_DELETED);
+    EXPECT_EQ(2, deletions);
+    tell(FILE_CHANGE_MODIFIED);
+    EXPECT_FALSE(controller->isDeletedOnDisk());
+    EXPECT_TRUE(controller->isModifiedOnDisk());
+    controller->keepFileChange();
+    EXPECT_FALSE(controller->isModifiedOnDisk());
+    tell(FILE_CHANGE_DELETED);
+    EXPECT_EQ(3, deletions);
+    controller->keepFileChange();
+    EXPECT_TRUE(controller->isDeletedOnDisk());
+}
+
 TEST_F(ControllerTest, TheCaretScopeNamesTheGrammarScopesAndTheSelectionKind) {
     load(L"abc\ndef");
     const auto scope = [this] {
@@ -372,4 +401,21 @@ TEST_F(ControllerReloadTest, AReloadKeepsTheViewAndStartsAtTheTop) {
     EXPECT_TRUE(controller->isSelectionEmpty());
     EXPECT_FALSE(controller->isModifiedOnDisk());
     controller->setEditor(nullptr);
+}
+
+// The reload clears the marks of a change and a deletion: a file gone by then is marked deleted
+// again (and heard), the document keeping its text.
+TEST_F(ControllerReloadTest, AReloadOfAFileGoneMeanwhileLeavesItMarkedDeleted) {
+    folder.write(L"gone.txt", "text\n");
+    Document* loaded = load(L"gone.txt");
+    DocumentControllerManager owners(*manager);
+    DocumentController* controller = owners.createController(*loaded);
+    int deletions = 0;
+    controller->fileDeleted().add(this, [&](DocumentController& c) { deletions += c.isDeletedOnDisk() ? 1 : 0; });
+    ASSERT_TRUE(::DeleteFileW(path(L"gone.txt").c_str()));
+    DocumentManager::FileError error;
+    EXPECT_FALSE(manager->reloadDocument(loaded, &error));
+    EXPECT_TRUE(controller->isDeletedOnDisk());
+    EXPECT_EQ(1, deletions);
+    EXPECT_EQ(L"text\n", tessel_test::textOf(*loaded));
 }

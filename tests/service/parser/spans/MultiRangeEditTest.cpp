@@ -121,3 +121,96 @@ TEST_F(MultiRangeTest, ARectangularBlockGoesInLineByLineAtTheCaretsColumn) {
         EXPECT_EQ(test.text, text()) << "one step";
     }
 }
+
+// A block typed over a rectangle or several carets: with as many ranges as lines, each range
+// takes its line; otherwise every range's text goes and the block goes in from the first one's
+// start, line by line. Either way one undo takes it back with the selection.
+TEST_F(MultiRangeTest, ABlockOverAsManyRangesAsItHasLinesGivesEachRangeItsLine) {
+    const std::wstring text = L"r0 AAA\nr1 BBB\nr2 CCC\nr3 DDD\nr4\nr5\nr6 tail";
+    const auto rectangle = [this](TextPosition anchor, TextPosition caret) {
+        return [=] { selection().set(caret, anchor, CARET_ANCHOR, selection_ids::RECTANGLE); };
+    };
+    struct Case {
+        const wchar_t* what;
+        std::function<void()> select;
+        const wchar_t *block, *expected;
+        TextPosition caretAfter;
+    };
+    const Case cases[] = {
+        {L"drawn down", rectangle({0, 4}, {3, 6}), L"1\n2\n3\n4", L"r0 A1\nr1 B2\nr2 C3\nr3 D4\nr4\nr5\nr6 tail", {3, 5}},
+        {L"drawn up", rectangle({3, 6}, {0, 4}), L"1\n2\n3\n4", L"r0 A1\nr1 B2\nr2 C3\nr3 D4\nr4\nr5\nr6 tail", {3, 5}},
+        {L"a copy put back where it came from", rectangle({0, 4}, {3, 6}), L"AA\r\nBB\r\nCC\r\nDD", text.c_str(),
+         {3, 6}},
+        {L"zero-width: four carets", rectangle({0, 3}, {3, 3}), L"1\n2\n3\n4",
+         L"r0 1AAA\nr1 2BBB\nr2 3CCC\nr3 4DDD\nr4\nr5\nr6 tail", {3, 4}},
+        {L"wider than the block", rectangle({0, 3}, {3, 6}), L"1\n\n3\n4", L"r0 1\nr1 \nr2 3\nr3 4\nr4\nr5\nr6 tail",
+         {3, 4}},
+        {L"narrower than the block", rectangle({0, 4}, {3, 5}), L"1111\n2\n33\n4444",
+         L"r0 A1111A\nr1 B2B\nr2 C33C\nr3 D4444D\nr4\nr5\nr6 tail", {3, 8}},
+        {L"ranges that are no rectangle", [this] { selectRanges({{0, 2, 0}, {25, 24, 1}}); }, L"x\ny",
+         L"x AAA\nr1 BBB\nr2 CCC\nr3 yDD\nr4\nr5\nr6 tail", {3, 4}},
+        // Counts that differ: every range emptied, the block from the first one's start down.
+        {L"fewer lines than rows", rectangle({0, 4}, {3, 5}), L"1\n2", L"r0 A1A\nr1 B2B\nr2 CC\nr3 DD\nr4\nr5\nr6 tail",
+         {1, 5}},
+        {L"more lines than rows", rectangle({3, 4}, {0, 5}), L"1\n2\n3\n4\n5\n6",
+         L"r0 A1A\nr1 B2B\nr2 C3C\nr3 D4D\nr4  5\nr5  6\nr6 tail", {5, 5}},
+        {L"one line over four carets", rectangle({0, 3}, {3, 3}), L"1", L"r0 1AAA\nr1 BBB\nr2 CCC\nr3 DDD\nr4\nr5\nr6 tail",
+         {0, 4}},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        load(text);
+        edit(test.select);
+        const std::wstring before = ranges();
+        edit([&] { controller->typeText(test.block, static_cast<int32_t>(wcslen(test.block)), selection_ids::RECTANGLE); });
+        EXPECT_EQ(test.expected, this->text());
+        EXPECT_EQ(test.caretAfter, selection().getCaret());
+        EXPECT_TRUE(selection().isEmpty());
+        checkTree();
+        controller->undo();
+        EXPECT_EQ(text, this->text()) << "one step";
+        EXPECT_EQ(before, ranges());
+        controller->redo();
+        EXPECT_EQ(test.expected, this->text());
+    }
+}
+
+// After typing at several carets they live on as mirrors of one span: a block typed then gives
+// each of them its line, and nothing typed later mirrors.
+TEST_F(MultiRangeTest, ABlockAfterTypingAtSeveralCaretsGivesEachCaretItsLine) {
+    load(L"ab\ncd\nef");
+    edit([&] { selection().set(TextPosition(2, 1), TextPosition(0, 1), CARET_ANCHOR, selection_ids::RECTANGLE); });
+    edit([&] { controller->insertString(L"-"); });
+    ASSERT_EQ(L"a-b\nc-d\ne-f", text());
+    edit([&] { controller->typeText(L"1\n2\n3", 5, selection_ids::RECTANGLE); });
+    EXPECT_EQ(L"a-1b\nc-2d\ne-3f", text());
+    controller->undo();
+    EXPECT_EQ(L"a-b\nc-d\ne-f", text()) << "one step";
+    controller->redo();
+    edit([&] { controller->insertString(L"+"); });
+    EXPECT_EQ(L"a-1b\nc-2d\ne-3+f", text()) << "the mirrors are gone";
+    checkTree();
+}
+
+// Thousands of rows, each taking its own line of a block as long.
+TEST_F(MultiRangeTest, ABlockOfThousandsOfLinesFillsAsManyRows) {
+    const int32_t rows = 3000;
+    std::wstring text;
+    std::wstring block;
+    std::wstring expected;
+    for (int32_t row = 0; row < rows; ++row) {
+        const std::wstring number = std::to_wstring(row);
+        text += (row ? L"\n" : L"") + std::wstring(L"xy");
+        block += (row ? L"\n" : L"") + number;
+        expected += (row ? L"\n" : L"") + (L"x" + number + L"y");
+    }
+    load(text);
+    edit([&] { selection().set(TextPosition(rows - 1, 1), TextPosition(0, 1), CARET_ANCHOR, selection_ids::RECTANGLE); });
+    edit([&] { controller->typeText(block.c_str(), static_cast<int32_t>(block.size()), selection_ids::RECTANGLE); });
+    // Compared whole, so that a failure does not print thousands of lines.
+    std::wstring last;
+    controller->getLine(rows - 1, &last);
+    EXPECT_TRUE(expected == this->text()) << "the last row reads " << last;
+    controller->undo();
+    EXPECT_TRUE(text == this->text());
+}
