@@ -56,6 +56,10 @@ protected:
         run(L"bundles.editor");
         ASSERT_TRUE(editor->isShown());
     }
+    // The entry of the tree's path opened in its tab, or null.
+    BundleEntryEditor* openEntry(const wchar_t* path) {
+        return editor->activateNode(editor->findNode(path)) ? editor->getActiveEditor() : nullptr;
+    }
     static DocumentController& textOf(BundleEntryEditor& entryEditor) {
         return *static_cast<BundleEntryTextEditor*>(entryEditor.getText())->getController();
     }
@@ -97,8 +101,7 @@ TEST_F(BundleEditorShellTest, ASavedGrammarColoursOpenDocumentsAndTheUserFolderK
     ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int frobnicate;\r\n"));
     EXPECT_EQ(std::wstring::npos, scopeAt(4).find(L"keyword")) << narrow(scopeAt(4));
     // The tree's C grammar opens in a tab, as Jasmine text.
-    ASSERT_TRUE(editor->activateNode(editor->findNode(L"C\\Grammars\\C")));
-    BundleEntryEditor* grammar = editor->getActiveEditor();
+    BundleEntryEditor* grammar = openEntry(L"C\\Grammars\\C");
     ASSERT_TRUE(grammar);
     EXPECT_EQ(C_GRAMMAR, grammar->getEntry().getUUID());
     EXPECT_EQ(L"source.jasmine", textOf(*grammar).getGrammarName());
@@ -152,8 +155,7 @@ TEST_F(BundleEditorShellTest, ASavedGrammarColoursOpenDocumentsAndTheUserFolderK
 // refused at the first of it rather than dropping it.
 TEST_F(BundleEditorShellTest, TextAfterTheEntrysClosingBraceIsNotSavedAway) {
     ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
-    ASSERT_TRUE(editor->activateNode(editor->findNode(L"C\\Grammars\\C")));
-    BundleEntryEditor* grammar = editor->getActiveEditor();
+    BundleEntryEditor* grammar = openEntry(L"C\\Grammars\\C");
     ASSERT_TRUE(grammar);
     const std::wstring at = L"name: \"source.c\"";
     const size_t line = lineOf(*grammar, at);
@@ -172,8 +174,7 @@ TEST_F(BundleEditorShellTest, TextAfterTheEntrysClosingBraceIsNotSavedAway) {
 // stay as typed, and the entry passes its check.
 TEST_F(BundleEditorShellTest, QuotesTypedAtTheEndOfAnEntrysLinesStayAsTyped) {
     ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
-    ASSERT_TRUE(editor->activateNode(editor->findNode(L"C\\Snippets\\#include <...>")));
-    BundleEntryEditor* snippet = editor->getActiveEditor();
+    BundleEntryEditor* snippet = openEntry(L"C\\Snippets\\#include <...>");
     ASSERT_TRUE(snippet);
     replaceIn(*snippet, L"tab_trigger: \"inc\"", L"tab_trigger: \"inc");
     DocumentController& controller = textOf(*snippet);
@@ -193,8 +194,7 @@ TEST_F(BundleEditorShellTest, QuotesTypedAtTheEndOfAnEntrysLinesStayAsTyped) {
 // bundle editor goes, and the entry's text goes with its editor, freed once.
 TEST_F(BundleEditorShellTest, TheExitWithAnEntrysTextShownFreesItWithItsEditor) {
     ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
-    ASSERT_TRUE(editor->activateNode(editor->findNode(L"C\\Grammars\\C")));
-    BundleEntryEditor* grammar = editor->getActiveEditor();
+    BundleEntryEditor* grammar = openEntry(L"C\\Grammars\\C");
     ASSERT_TRUE(grammar);
     typeAfter(*grammar, L"name: \"source.c\"", L" ");
     const DocumentController& text = textOf(*grammar);
@@ -283,8 +283,9 @@ TEST_F(BundleEditorShellTest, AStyleAGrammarOrThemeChangeTakesAwayLeavesTheOpenD
 
     // The entry at the path opened, the text changed and saved.
     const auto change = [&](const wchar_t* path, const std::wstring& from, const std::wstring& to) {
-        ASSERT_TRUE(editor->activateNode(editor->findNode(path)));
-        BundleEntryEditor& entry = *editor->getActiveEditor();
+        BundleEntryEditor* opened = openEntry(path);
+        ASSERT_TRUE(opened);
+        BundleEntryEditor& entry = *opened;
         replaceIn(entry, from, to);
         run(L"bundles.item.save");
         ASSERT_TRUE(entry.getProblems().empty()) << narrow(entry.getProblems()[0].second);
@@ -311,8 +312,7 @@ TEST_F(BundleEditorShellTest, AStyleAGrammarOrThemeChangeTakesAwayLeavesTheOpenD
 // entry, not the document behind the bundle editor.
 TEST_F(BundleEditorShellTest, FindAndReplaceKeysSearchTheEntrysText) {
     ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
-    ASSERT_TRUE(editor->activateNode(editor->findNode(L"C\\Grammars\\C")));
-    BundleEntryEditor* grammar = editor->getActiveEditor();
+    BundleEntryEditor* grammar = openEntry(L"C\\Grammars\\C");
     ASSERT_TRUE(grammar);
     DocumentController& entry = textOf(*grammar);
     Editor* text = static_cast<BundleEntryTextEditor*>(grammar->getText())->getEditor();

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 using namespace tessel_test;
 using tessel::TextPosition;
 
@@ -37,6 +40,31 @@ protected:
         }
         ::CloseClipboard();
         return out;
+    }
+    // A key's case: the text, where the caret stands, what the key leaves and where the caret
+    // ends.
+    struct KeyCase {
+        const wchar_t* text;
+        TextPosition caret;
+        const wchar_t* result;
+        TextPosition after;
+    };
+    // The key on each case's text, loaded afresh (then `prepare` run), and Ctrl+Z after it: the
+    // result, the caret, and the text back in one undo step.
+    void pressOnEach(const std::vector<KeyCase>& cases, int key, const std::vector<int>& modifiers,
+                     const std::function<void()>& prepare = {}) {
+        for (size_t i = 0; i < cases.size(); ++i) {
+            const KeyCase& c = cases[i];
+            load(c.text);
+            if (prepare)
+                prepare();
+            place(c.caret.line, c.caret.lineOffset);
+            press(key, modifiers);
+            EXPECT_EQ(c.result, text()) << "case " << i;
+            EXPECT_EQ(c.after, caret()) << "case " << i;
+            press('Z', {VK_CONTROL});
+            EXPECT_EQ(c.text, text()) << "one undo step, case " << i;
+        }
     }
     void setClipboardText(const std::wstring& text) {
         ASSERT_TRUE(::OpenClipboard(nullptr));
@@ -106,28 +134,12 @@ TEST_F(EditorCommandsTest, DeletesAndNewLines) {
 // Blanks between the caret and the line's end would start the new line's text and stay behind
 // whatever is typed there; blanks before more text are that text's own.
 TEST_F(EditorCommandsTest, ANewLineLeavesNoBlanksBehindTheCaret) {
-    const struct {
-        const wchar_t* text;
-        TextPosition caret;
-        const wchar_t* result;
-        TextPosition after;
-    } cases[] = {
-        {L"    puts(x);  ", {0, 12}, L"    puts(x);\n    ", {1, 4}},
-        {L"    puts(x);\t \t", {0, 12}, L"    puts(x);\n    ", {1, 4}},
-        {L"a  b", {0, 1}, L"a\n  b", {1, 0}},
-        {L"      ", {0, 4}, L"    \n", {1, 0}},
-    };
     attach(L"");
-    for (const auto& c : cases) {
-        load(c.text);
-        controller->setIndentation(4, true);
-        place(c.caret.line, c.caret.lineOffset);
-        press(VK_RETURN);
-        EXPECT_EQ(c.result, text()) << "case " << (&c - cases);
-        EXPECT_EQ(c.after, caret());
-        press('Z', {VK_CONTROL});
-        EXPECT_EQ(c.text, text()) << "one undo step";
-    }
+    pressOnEach({{L"    puts(x);  ", {0, 12}, L"    puts(x);\n    ", {1, 4}},
+                 {L"    puts(x);\t \t", {0, 12}, L"    puts(x);\n    ", {1, 4}},
+                 {L"a  b", {0, 1}, L"a\n  b", {1, 0}},
+                 {L"      ", {0, 4}, L"    \n", {1, 0}}},
+                VK_RETURN, {}, [&] { controller->setIndentation(4, true); });
     // A line of 100 000 blanks behind the caret.
     load(L"x" + std::wstring(100000, L' '));
     place(0, 1);
@@ -152,33 +164,18 @@ TEST_F(EditorCommandsTest, SelectAllWordAndLines) {
 // mark moves whole. Each swap is one undo step, kept apart from the typing before it; at a line's
 // start, on a line of one character or with text selected nothing changes.
 TEST_F(EditorCommandsTest, TransposeSwapsTheTwoCharactersAroundTheCaret) {
-    const struct {
-        const wchar_t* text;
-        TextPosition caret;
-        const wchar_t* result;
-        TextPosition after;
-    } cases[] = {
-        {L"abcd", {0, 2}, L"acbd", {0, 3}},
-        {L"abcd\nef", {0, 4}, L"abdc\nef", {0, 4}},
-        {L"ab\ncd", {1, 1}, L"ab\ndc", {1, 2}},
-        {L"a\xD83D\xDE00z", {0, 1}, L"\xD83D\xDE00" L"az", {0, 3}},
-        {L"ae\x0301z", {0, 1}, L"e\x0301" L"az", {0, 3}},
-        {L"ae\x0301z", {0, 4}, L"aze\x0301", {0, 4}},
-        {L"abc", {0, 6}, L"acb", {0, 3}},
-        {L"abcd", {0, 0}, L"abcd", {0, 0}},
-        {L"ab\ncd", {1, 0}, L"ab\ncd", {1, 0}},
-        {L"x\ny", {0, 1}, L"x\ny", {0, 1}},
-    };
     attach(L"");
-    for (const auto& c : cases) {
-        load(c.text);
-        place(c.caret.line, c.caret.lineOffset);
-        press('T', {VK_CONTROL});
-        EXPECT_EQ(c.result, text()) << "case " << (&c - cases);
-        EXPECT_EQ(c.after, caret()) << "case " << (&c - cases);
-        press('Z', {VK_CONTROL});
-        EXPECT_EQ(c.text, text()) << "one undo step, case " << (&c - cases);
-    }
+    pressOnEach({{L"abcd", {0, 2}, L"acbd", {0, 3}},
+                 {L"abcd\nef", {0, 4}, L"abdc\nef", {0, 4}},
+                 {L"ab\ncd", {1, 1}, L"ab\ndc", {1, 2}},
+                 {L"a\xD83D\xDE00z", {0, 1}, L"\xD83D\xDE00" L"az", {0, 3}},
+                 {L"ae\x0301z", {0, 1}, L"e\x0301" L"az", {0, 3}},
+                 {L"ae\x0301z", {0, 4}, L"aze\x0301", {0, 4}},
+                 {L"abc", {0, 6}, L"acb", {0, 3}},
+                 {L"abcd", {0, 0}, L"abcd", {0, 0}},
+                 {L"ab\ncd", {1, 0}, L"ab\ncd", {1, 0}},
+                 {L"x\ny", {0, 1}, L"x\ny", {0, 1}}},
+                'T', {VK_CONTROL});
     load(L"");
     typeKeys(L"ab");
     press('T', {VK_CONTROL});

@@ -36,8 +36,7 @@ TEST_F(EditingEndToEnd, ASnippetAfterAnUndoneTabIsIndentedByItsLine) {
     const std::string old = "int f(void)\r\n{\r\n    puts(\"x\");\r\n}\r\n";
     copy.folder.write(L"undo.c", old);
     TesselRun tessel(copy, L"undo.c");
-    ASSERT_TRUE(tessel.showsKeywords()) << "the bundles never coloured the text";
-    ASSERT_TRUE(tessel.focusEditor());
+    ASSERT_TRUE(tessel.colouredAndFocused());
     // At the end of the puts line, Tab twice (two blanks to the tab stop, then four), Ctrl+Z
     // (the four go), End (back before the two blanks left), Enter, "for", Tab.
     const HWND editor = tessel.editor();
@@ -64,8 +63,7 @@ TEST_F(EditingEndToEnd, QuotesAtLineEndsSelectIndentLevelAndTransposeSaveAsTyped
     const std::string old = "int a;\r\nchar *s = \"abc\r\nif (a) {\r\n    b();\r\n    c();\r\n}\r\nab";
     copy.folder.write(L"keys.c", old);
     TesselRun tessel(copy, L"keys.c");
-    ASSERT_TRUE(tessel.showsKeywords()) << "the bundles never coloured the text";
-    ASSERT_TRUE(tessel.focusEditor());
+    ASSERT_TRUE(tessel.colouredAndFocused());
     const HWND editor = tessel.editor();
     ASSERT_TRUE(pressChordIn(editor, {VK_END}));
     ASSERT_TRUE(activate(editor) && typeKeys(L" //"));
