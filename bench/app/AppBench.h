@@ -34,6 +34,17 @@ inline bool showsText(const tessel_test::Capture& capture) {
            capture.commonest(RECT{0, 0, capture.width, capture.height}) == 0xFFFFFFu;
 }
 
+// Whether the window shows text in the shipped theme's foreground (#1F1F1F), within the limit.
+// Tessel shows a file's text before its bundles are installed, in colours of its own (#333333
+// text on #EDEDED for the caret's line), and paints it again in the theme's once they are: a
+// step that compares the window with an earlier capture of it waits for the theme first, or
+// the theme's paint is taken for the step's result, or makes the earlier capture one the
+// window never matches again.
+inline bool showsTheme(HWND window, DWORD limitMs) {
+    return tessel_test::pollFor(
+        [&] { return tessel_test::Capture::of(window).count(0x1F1F1F, 8) >= TEXT_PIXELS; }, limitMs, 2);
+}
+
 // The working set of a process now and at its peak, in MB.
 struct WorkingSet {
     double nowMb = 0;

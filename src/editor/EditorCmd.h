@@ -38,6 +38,11 @@ public:
     bool selectLines(afActionEvent& event);
     bool selectLinesText(afActionEvent& event);
     bool selectWord(afActionEvent& event);
+    // The whole lines around the caret's that are indented at least as deep as it.
+    bool selectIndentLevel(afActionEvent& event);
+    // Swaps the two characters around a single empty caret (at its line's end the two before
+    // it), as one undo step; the caret ends behind them. Elsewhere nothing changes.
+    bool transpose(afActionEvent& event);
     bool copy(afActionEvent& event);
     bool paste(afActionEvent& event);
     bool cut(afActionEvent& event);
@@ -50,7 +55,6 @@ public:
     bool duplicateLines(afActionEvent& event);
     bool indentLines(afActionEvent& event);
     bool unindentLines(afActionEvent& event);
-    bool consumeKey(afActionEvent& event);
     // Replaces each selected range (the word or line at a single empty caret) through the
     // transform.
     bool transform(const std::function<bool(const std::wstring&, std::wstring&)>& transform);

@@ -226,6 +226,45 @@ bool EditorCmd::selectWord(afActionEvent&) {
     return true;
 }
 
+bool EditorCmd::selectIndentLevel(afActionEvent&) {
+    if (!m_controller)
+        return false;
+    Lock lock(*m_controller, DocumentController::LOCK_READ);
+    Selection& selection = m_controller->getSelection();
+    selection.selectWholeLines({m_controller->getIndentLevel(selection.getCaret().line)}, false);
+    return true;
+}
+
+bool EditorCmd::transpose(afActionEvent&) {
+    if (!m_controller)
+        return false;
+    Lock lock(*m_controller, DocumentController::LOCK_EDIT);
+    SelectionChange bracket(*m_controller);
+    Selection& selection = m_controller->getSelection();
+    if (selection.getRanges().size() != 1 || !selectionIsEmpty())
+        return true;
+    // The characters are clusters of the layout: a pair of surrogates, or a letter and its marks,
+    // moves whole. Past the line's end (virtual space) counts as at its end.
+    const TextPosition caret = m_controller->clampPosition(selection.getCaret());
+    const int32_t length = m_controller->getDocument().getLineLength(caret.line);
+    const auto step = [&](int32_t offset, int movement) {
+        return computeCaretTarget(m_editor, TextPosition(caret.line, offset), movement, false, 0, nullptr).lineOffset;
+    };
+    const int32_t seam = caret.lineOffset < length ? caret.lineOffset : step(length, MOVE_CHAR_LEFT_IN_LINE);
+    const int32_t first = step(seam, MOVE_CHAR_LEFT_IN_LINE);
+    const int32_t end = seam < length ? step(seam, MOVE_CHAR_RIGHT) : seam;
+    if (first >= seam || seam >= end)
+        return true;
+    const int32_t start = m_controller->getDocument().getLineStart(caret.line) + first;
+    std::wstring text;
+    if (!m_controller->getTextRange(start, end - first, &text))
+        return true;
+    std::rotate(text.begin(), text.begin() + (seam - first), text.end());
+    m_controller->removeAt(end - first, start);
+    m_controller->insertAt(static_cast<int32_t>(text.size()), start, text.c_str());
+    return true;
+}
+
 void EditorCmd::copySelection() {
     afClipboard* clipboard = afApp::getClipboard();
     if (!clipboard)
@@ -378,8 +417,6 @@ bool EditorCmd::moveLinesDown(afActionEvent&) { return runLineCommand(LINES_DOWN
 bool EditorCmd::duplicateLines(afActionEvent&) { return runLineCommand(LINES_DUPLICATE); }
 bool EditorCmd::indentLines(afActionEvent&) { return runLineCommand(LINES_INDENT); }
 bool EditorCmd::unindentLines(afActionEvent&) { return runLineCommand(LINES_UNINDENT); }
-
-bool EditorCmd::consumeKey(afActionEvent&) { return m_controller != nullptr; }
 
 bool EditorCmd::transform(const std::function<bool(const std::wstring&, std::wstring&)>& change) {
     if (!m_controller)

@@ -1,6 +1,7 @@
 // Paired characters: the opening character puts its partner behind the caret, with a span
 // context named for the pair between the two so the closing character steps over the partner
-// while nothing else came between, or wraps every selected range and keeps it selected.
+// while nothing else came between, or wraps every selected range and keeps it selected. A quote
+// typed between quotes it inserted is text.
 #include "editor/EditorCmd.h"
 
 #include "service/document/controller/DocumentController.h"
@@ -74,6 +75,14 @@ void wrapRanges(DocumentController& controller, const PairedCharacterAction& pai
     controller.getSelection().applyRanges(ranges);
 }
 
+// Whether a span of the pair's name holds the caret: the current span or one around it.
+bool insidePair(const Span* current, const std::wstring& spanName) {
+    for (const Span* span = current; span; span = span->getParent())
+        if (span->getName() == spanName)
+            return true;
+    return false;
+}
+
 } // namespace
 
 bool EditorCmd::insertPair(afActionEvent& event) {
@@ -90,10 +99,12 @@ bool EditorCmd::closePair(afActionEvent& event) {
         const int32_t caret = controller.getCaretOffset();
         Span* current = controller.getSpanManager().getCurrentSpan();
         const SpanContext* context = current ? current->getContext() : nullptr;
-        if (context && context->getName() == pair.spanName() && controller.isSelectionEmpty() &&
-            caret == current->getEnd())
+        const std::wstring spanName = pair.spanName();
+        if (context && context->getName() == spanName && controller.isSelectionEmpty() && caret == current->getEnd())
             controller.getSelection().setCaretOffset(caret + 1);
-        else if (pair.open == pair.close)
+        // A quote typed inside quotes it inserted is text: it neither opens a pair nor closes
+        // the string before its end.
+        else if (pair.open == pair.close && !insidePair(current, spanName))
             insertPair(event);
         else
             controller.insertString(std::wstring(1, pair.close));

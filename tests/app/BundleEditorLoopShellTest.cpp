@@ -55,10 +55,6 @@ void inNextDialog(std::function<void(afWindow& dialog)> work) {
 
 class BundleEditorLoopShellTest : public tessel_test::BundleEditorShell {
 protected:
-    // Opens the entry of the tree's path: its editor, null when none opened.
-    BundleEntryEditor* open(const wchar_t* path) {
-        return editor->activateNode(editor->findNode(path)) ? editor->getActiveEditor() : nullptr;
-    }
     // The entry editor with its text's view, controller and document, to be looked at once they
     // may be freed.
     static std::vector<const void*> partsOf(BundleEntryEditor& entry) {
@@ -93,7 +89,7 @@ protected:
 // each disable both windows while they run, and enable them again as they end.
 TEST_F(BundleEditorLoopShellTest, AQuestionOrDialogOfEitherWindowHoldsBothUntilItEnds) {
     ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
-    BundleEntryEditor* grammar = open(L"C\\Grammars\\C");
+    BundleEntryEditor* grammar = openEntry(L"C\\Grammars\\C");
     ASSERT_TRUE(grammar);
     typeAfter(*grammar, L"name: \"source.c\"", L" ");
     bool heldUnder = false;
@@ -127,7 +123,7 @@ TEST_F(BundleEditorLoopShellTest, AQuestionOrDialogOfEitherWindowHoldsBothUntilI
 // controller and document are freed only once the dialog has ended and the main loop runs.
 TEST_F(BundleEditorLoopShellTest, AnEntryClosedUnderADialogOfItsTextIsFreedOnlyOnceTheDialogHasEnded) {
     ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
-    BundleEntryEditor* grammar = open(L"C\\Grammars\\C");
+    BundleEntryEditor* grammar = openEntry(L"C\\Grammars\\C");
     ASSERT_TRUE(grammar);
     const std::vector<const void*> parts = partsOf(*grammar);
     ASSERT_TRUE(focus(*grammar));
@@ -149,8 +145,8 @@ TEST_F(BundleEditorLoopShellTest, AnEntryClosedUnderADialogOfItsTextIsFreedOnlyO
 // first closes both entries once answered.
 TEST_F(BundleEditorLoopShellTest, ReloadBundlesUnderAnEntrysSaveQuestionIsRefused) {
     ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
-    BundleEntryEditor* c = open(L"C\\Grammars\\C");
-    BundleEntryEditor* js = open(L"JavaScript\\Grammars\\JavaScript");
+    BundleEntryEditor* c = openEntry(L"C\\Grammars\\C");
+    BundleEntryEditor* js = openEntry(L"JavaScript\\Grammars\\JavaScript");
     ASSERT_TRUE(c && js);
     const std::vector<const void*> cParts = partsOf(*c), jsParts = partsOf(*js);
     typeAfter(*c, L"name: \"source.c\"", L" ");
@@ -171,7 +167,7 @@ TEST_F(BundleEditorLoopShellTest, ReloadBundlesUnderAnEntrysSaveQuestionIsRefuse
 // typed into. The exit closes every tab without asking, so that tab is asked about before it.
 TEST_F(BundleEditorLoopShellTest, TheExitAsksAboutATabModifiedUnderAnEntrysQuestion) {
     ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
-    BundleEntryEditor* grammar = open(L"C\\Grammars\\C");
+    BundleEntryEditor* grammar = openEntry(L"C\\Grammars\\C");
     ASSERT_TRUE(grammar);
     typeAfter(*grammar, L"name: \"source.c\"", L" ");
     answerWith([&](const std::wstring&) {
@@ -195,7 +191,7 @@ TEST_F(BundleEditorLoopShellTest, TheExitAsksAboutATabModifiedUnderAnEntrysQuest
 // is replaced, in the entry or in the document behind the bundle editor.
 TEST_F(BundleEditorLoopShellTest, TheSearchDialogOfAnEntryThatClosedSearchesNothing) {
     ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int title;\r\n"));
-    BundleEntryEditor* grammar = open(L"C\\Grammars\\C");
+    BundleEntryEditor* grammar = openEntry(L"C\\Grammars\\C");
     ASSERT_TRUE(grammar);
     const std::vector<const void*> parts = partsOf(*grammar);
     ASSERT_TRUE(focus(*grammar));
@@ -220,7 +216,7 @@ TEST_F(BundleEditorLoopShellTest, TheSearchDialogOfAnEntryThatClosedSearchesNoth
 // from its template and, saved, pairs too.
 TEST_F(BundleEditorLoopShellTest, PreferencesEntriesOpenAreSavedAndAreMadeFromTheirTemplate) {
     ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
-    BundleEntryEditor* pairs = open(L"C\\Preferences\\C Pairs");
+    BundleEntryEditor* pairs = openEntry(L"C\\Preferences\\C Pairs");
     ASSERT_TRUE(pairs) << "the C pairs did not open";
     EXPECT_EQ(BUNDLE_TYPE_PREFERENCES, pairs->getEntry().getTypeId());
     EXPECT_EQ(L"source.jasmine", textOf(*pairs).getGrammarName());

@@ -33,6 +33,10 @@ protected:
         run(L"bundles.editor");
         ASSERT_TRUE(editor->isShown());
     }
+    // The entry of the tree's path opened in its tab, or null.
+    tessel::BundleEntryEditor* openEntry(const wchar_t* path) {
+        return editor->activateNode(editor->findNode(path)) ? editor->getActiveEditor() : nullptr;
+    }
     static tessel::DocumentController& textOf(tessel::BundleEntryEditor& entryEditor) {
         return *static_cast<tessel::BundleEntryTextEditor*>(entryEditor.getText())->getController();
     }

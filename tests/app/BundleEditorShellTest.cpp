@@ -44,8 +44,7 @@ TEST_F(BundleEditorShellTest, ASavedGrammarColoursOpenDocumentsAndTheUserFolderK
     ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int frobnicate;\r\n"));
     EXPECT_EQ(std::wstring::npos, scopeAt(4).find(L"keyword")) << narrow(scopeAt(4));
     // The tree's C grammar opens in a tab, as Jasmine text.
-    ASSERT_TRUE(editor->activateNode(editor->findNode(L"C\\Grammars\\C")));
-    BundleEntryEditor* grammar = editor->getActiveEditor();
+    BundleEntryEditor* grammar = openEntry(L"C\\Grammars\\C");
     ASSERT_TRUE(grammar);
     EXPECT_EQ(C_GRAMMAR, grammar->getEntry().getUUID());
     EXPECT_EQ(L"source.jasmine", textOf(*grammar).getGrammarName());
@@ -99,8 +98,7 @@ TEST_F(BundleEditorShellTest, ASavedGrammarColoursOpenDocumentsAndTheUserFolderK
 // refused at the first of it rather than dropping it.
 TEST_F(BundleEditorShellTest, TextAfterTheEntrysClosingBraceIsNotSavedAway) {
     ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
-    ASSERT_TRUE(editor->activateNode(editor->findNode(L"C\\Grammars\\C")));
-    BundleEntryEditor* grammar = editor->getActiveEditor();
+    BundleEntryEditor* grammar = openEntry(L"C\\Grammars\\C");
     ASSERT_TRUE(grammar);
     const std::wstring at = L"name: \"source.c\"";
     const size_t line = lineOf(*grammar, at);
@@ -114,12 +112,32 @@ TEST_F(BundleEditorShellTest, TextAfterTheEntrysClosingBraceIsNotSavedAway) {
     EXPECT_FALSE(base.tryRead(C_CHANGES, &unused)) << "nothing was written";
 }
 
+// Quotes typed into an entry's Jasmine as into the program's languages: one that closes a string
+// at the end of its line, and one in a comment typed at the end of a line above others, each
+// stay as typed, and the entry passes its check.
+TEST_F(BundleEditorShellTest, QuotesTypedAtTheEndOfAnEntrysLinesStayAsTyped) {
+    ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
+    BundleEntryEditor* snippet = openEntry(L"C\\Snippets\\#include <...>");
+    ASSERT_TRUE(snippet);
+    replaceIn(*snippet, L"tab_trigger: \"inc\"", L"tab_trigger: \"inc");
+    DocumentController& controller = textOf(*snippet);
+    Editor* text = static_cast<BundleEntryTextEditor*>(snippet->getText())->getEditor();
+    ::SetFocus(text->getHandle());
+    typeAtEndOf(controller, text->getHandle(), static_cast<int32_t>(lineOf(*snippet, L"tab_trigger")) - 1, L"\"");
+    typeAtEndOf(controller, text->getHandle(), static_cast<int32_t>(lineOf(*snippet, L"title")) - 1,
+                L" // it is 12\" wide");
+    std::wstring typed;
+    controller.getText(&typed);
+    EXPECT_NE(std::wstring::npos, typed.find(L"\n\ttab_trigger: \"inc\"\n")) << narrow(typed);
+    EXPECT_NE(std::wstring::npos, typed.find(L"\"#include <...>\" // it is 12\" wide\n")) << narrow(typed);
+    EXPECT_TRUE(editor->save(*snippet)) << narrow(snippet->getProblems().empty() ? L"" : snippet->getProblems()[0].second);
+}
+
 // The program ends with an entry's text shown, changed: the exit closes the documents before the
 // bundle editor goes, and the entry's text goes with its editor, freed once.
 TEST_F(BundleEditorShellTest, TheExitWithAnEntrysTextShownFreesItWithItsEditor) {
     ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
-    ASSERT_TRUE(editor->activateNode(editor->findNode(L"C\\Grammars\\C")));
-    BundleEntryEditor* grammar = editor->getActiveEditor();
+    BundleEntryEditor* grammar = openEntry(L"C\\Grammars\\C");
     ASSERT_TRUE(grammar);
     typeAfter(*grammar, L"name: \"source.c\"", L" ");
     const DocumentController& text = textOf(*grammar);
@@ -208,8 +226,9 @@ TEST_F(BundleEditorShellTest, AStyleAGrammarOrThemeChangeTakesAwayLeavesTheOpenD
 
     // The entry at the path opened, the text changed and saved.
     const auto change = [&](const wchar_t* path, const std::wstring& from, const std::wstring& to) {
-        ASSERT_TRUE(editor->activateNode(editor->findNode(path)));
-        BundleEntryEditor& entry = *editor->getActiveEditor();
+        BundleEntryEditor* opened = openEntry(path);
+        ASSERT_TRUE(opened);
+        BundleEntryEditor& entry = *opened;
         replaceIn(entry, from, to);
         run(L"bundles.item.save");
         ASSERT_TRUE(entry.getProblems().empty()) << narrow(entry.getProblems()[0].second);
@@ -236,8 +255,7 @@ TEST_F(BundleEditorShellTest, AStyleAGrammarOrThemeChangeTakesAwayLeavesTheOpenD
 // entry, not the document behind the bundle editor.
 TEST_F(BundleEditorShellTest, FindAndReplaceKeysSearchTheEntrysText) {
     ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
-    ASSERT_TRUE(editor->activateNode(editor->findNode(L"C\\Grammars\\C")));
-    BundleEntryEditor* grammar = editor->getActiveEditor();
+    BundleEntryEditor* grammar = openEntry(L"C\\Grammars\\C");
     ASSERT_TRUE(grammar);
     DocumentController& entry = textOf(*grammar);
     ASSERT_TRUE(focus(*grammar));

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 using namespace tessel_test;
 using tessel::TextPosition;
 
@@ -37,6 +40,31 @@ protected:
         }
         ::CloseClipboard();
         return out;
+    }
+    // A key's case: the text, where the caret stands, what the key leaves and where the caret
+    // ends.
+    struct KeyCase {
+        const wchar_t* text;
+        TextPosition caret;
+        const wchar_t* result;
+        TextPosition after;
+    };
+    // The key on each case's text, loaded afresh (then `prepare` run), and Ctrl+Z after it: the
+    // result, the caret, and the text back in one undo step.
+    void pressOnEach(const std::vector<KeyCase>& cases, int key, const std::vector<int>& modifiers,
+                     const std::function<void()>& prepare = {}) {
+        for (size_t i = 0; i < cases.size(); ++i) {
+            const KeyCase& c = cases[i];
+            load(c.text);
+            if (prepare)
+                prepare();
+            place(c.caret.line, c.caret.lineOffset);
+            press(key, modifiers);
+            EXPECT_EQ(c.result, text()) << "case " << i;
+            EXPECT_EQ(c.after, caret()) << "case " << i;
+            press('Z', {VK_CONTROL});
+            EXPECT_EQ(c.text, text()) << "one undo step, case " << i;
+        }
     }
     void setClipboardText(const std::wstring& text) {
         ASSERT_TRUE(::OpenClipboard(nullptr));
@@ -106,28 +134,12 @@ TEST_F(EditorCommandsTest, DeletesAndNewLines) {
 // Blanks between the caret and the line's end would start the new line's text and stay behind
 // whatever is typed there; blanks before more text are that text's own.
 TEST_F(EditorCommandsTest, ANewLineLeavesNoBlanksBehindTheCaret) {
-    const struct {
-        const wchar_t* text;
-        TextPosition caret;
-        const wchar_t* result;
-        TextPosition after;
-    } cases[] = {
-        {L"    puts(x);  ", {0, 12}, L"    puts(x);\n    ", {1, 4}},
-        {L"    puts(x);\t \t", {0, 12}, L"    puts(x);\n    ", {1, 4}},
-        {L"a  b", {0, 1}, L"a\n  b", {1, 0}},
-        {L"      ", {0, 4}, L"    \n", {1, 0}},
-    };
     attach(L"");
-    for (const auto& c : cases) {
-        load(c.text);
-        controller->setIndentation(4, true);
-        place(c.caret.line, c.caret.lineOffset);
-        press(VK_RETURN);
-        EXPECT_EQ(c.result, text()) << "case " << (&c - cases);
-        EXPECT_EQ(c.after, caret());
-        press('Z', {VK_CONTROL});
-        EXPECT_EQ(c.text, text()) << "one undo step";
-    }
+    pressOnEach({{L"    puts(x);  ", {0, 12}, L"    puts(x);\n    ", {1, 4}},
+                 {L"    puts(x);\t \t", {0, 12}, L"    puts(x);\n    ", {1, 4}},
+                 {L"a  b", {0, 1}, L"a\n  b", {1, 0}},
+                 {L"      ", {0, 4}, L"    \n", {1, 0}}},
+                VK_RETURN, {}, [&] { controller->setIndentation(4, true); });
     // A line of 100 000 blanks behind the caret.
     load(L"x" + std::wstring(100000, L' '));
     place(0, 1);
@@ -145,6 +157,84 @@ TEST_F(EditorCommandsTest, SelectAllWordAndLines) {
     EXPECT_EQ(L"foo bar\nbaz", selectedText());
     press('A', {VK_CONTROL});
     EXPECT_EQ(L"  foo bar\nbaz", selectedText());
+}
+
+// Ctrl+T swaps the characters around the caret and moves it behind them; at a line's end (or
+// past it) the two before it. A character is a cluster: a surrogate pair or a letter with its
+// mark moves whole. Each swap is one undo step, kept apart from the typing before it; at a line's
+// start, on a line of one character or with text selected nothing changes.
+TEST_F(EditorCommandsTest, TransposeSwapsTheTwoCharactersAroundTheCaret) {
+    attach(L"");
+    pressOnEach({{L"abcd", {0, 2}, L"acbd", {0, 3}},
+                 {L"abcd\nef", {0, 4}, L"abdc\nef", {0, 4}},
+                 {L"ab\ncd", {1, 1}, L"ab\ndc", {1, 2}},
+                 {L"a\xD83D\xDE00z", {0, 1}, L"\xD83D\xDE00" L"az", {0, 3}},
+                 {L"ae\x0301z", {0, 1}, L"e\x0301" L"az", {0, 3}},
+                 {L"ae\x0301z", {0, 4}, L"aze\x0301", {0, 4}},
+                 {L"abc", {0, 6}, L"acb", {0, 3}},
+                 {L"abcd", {0, 0}, L"abcd", {0, 0}},
+                 {L"ab\ncd", {1, 0}, L"ab\ncd", {1, 0}},
+                 {L"x\ny", {0, 1}, L"x\ny", {0, 1}}},
+                'T', {VK_CONTROL});
+    load(L"");
+    typeKeys(L"ab");
+    press('T', {VK_CONTROL});
+    EXPECT_EQ(L"ba", text());
+    press('Z', {VK_CONTROL});
+    EXPECT_EQ(L"ab", text()) << "the typing before it stays";
+    select({0, 0}, {0, 2});
+    press('T', {VK_CONTROL});
+    EXPECT_EQ(L"ab", text()) << "a selection is left as it is";
+    // At the end of a line of many pieces.
+    load(std::wstring(200000, L'x') + L"yz");
+    place(0, 200002);
+    press('T', {VK_CONTROL});
+    EXPECT_EQ(std::wstring(200000, L'x') + L"zy", text());
+}
+
+// Ctrl+Shift+Alt+A selects the whole lines around the caret's that are indented at least as
+// deep, blank lines between them included: a nested block, a blank line inside (as deep as the
+// deeper block beside it), a line of no indent (every line), tabs counted by their stops.
+TEST_F(EditorCommandsTest, SelectIndentLevelTakesTheLinesAtLeastAsDeep) {
+    const std::wstring code = L"int f() {\n"     // 0
+                              L"    if (a) {\n"  // 1
+                              L"        b();\n"  // 2
+                              L"\n"              // 3
+                              L"\tc();\n"        // 4: a tab to column 8, as deep as 2
+                              L"    }\n"         // 5
+                              L"    d();\n"      // 6
+                              L"  \n"            // 7
+                              L"}\n"             // 8
+                              L"int g;";         // 9
+    const struct {
+        int32_t line;
+        const wchar_t* selected;
+    } cases[] = {
+        {2, L"        b();\n\n\tc();\n"},
+        {3, L"        b();\n\n\tc();\n"},
+        {1, L"    if (a) {\n        b();\n\n\tc();\n    }\n    d();\n"},
+        {7, L"    if (a) {\n        b();\n\n\tc();\n    }\n    d();\n  \n"},
+        {0, code.c_str()},
+        {9, code.c_str()},
+    };
+    attach(L"");
+    for (const auto& c : cases) {
+        load(code);
+        controller->setIndentation(8, false);
+        place(c.line, 1);
+        press('A', {VK_CONTROL, VK_SHIFT, VK_MENU});
+        EXPECT_EQ(c.selected, selectedText()) << "line " << c.line;
+        EXPECT_EQ(code, text());
+    }
+    // Many lines of one block: the walk reads only each line's indentation.
+    std::wstring many = L"{\n";
+    for (int line = 0; line < 50000; ++line)
+        many += L"    x" + std::wstring(line % 7 == 0 ? 400 : 1, L'y') + L"\n";
+    load(many + L"}");
+    place(25000, 0);
+    press('A', {VK_CONTROL, VK_SHIFT, VK_MENU});
+    EXPECT_EQ(TextPosition(1, 0), std::min(anchor(), caret()));
+    EXPECT_EQ(TextPosition(50001, 0), std::max(anchor(), caret()));
 }
 
 TEST_F(EditorCommandsTest, ClipboardCopiesCutsAndPastes) {
@@ -311,7 +401,8 @@ TEST_F(EditorCommandsTest, DetachedEveryHandlerAnswersFalse) {
 TEST_F(EditorCommandsTest, DetachedCommandsLetKeysThrough) {
     attach(L"abc");
     editor->attachController(nullptr);
-    for (const wchar_t* id : {L"edit.undo", L"edit.copy", L"edit.new_line", L"edit.inflect.uppercase"}) {
+    for (const wchar_t* id : {L"edit.undo", L"edit.copy", L"edit.new_line", L"edit.inflect.uppercase", L"edit.transpose",
+                              L"edit.select.indent"}) {
         afAction* action = afFindAction(id, afApp::getActionRegistry());
         ASSERT_NE(nullptr, action) << id;
         afActionEvent event;

@@ -28,6 +28,19 @@ protected:
     }
     void type(const std::wstring& characters) { typeKeys(characters); }
     int32_t caretOffset() { return controller->getCaretOffset(); }
+    // What is typed, the text after it and where the caret stands then.
+    struct Step {
+        const wchar_t* typed;
+        const wchar_t* text;
+        int32_t caret;
+    };
+    void typeSteps(const std::vector<Step>& steps) {
+        for (size_t i = 0; i < steps.size(); ++i) {
+            type(steps[i].typed);
+            EXPECT_EQ(steps[i].text, text()) << "step " << i;
+            EXPECT_EQ(steps[i].caret, caretOffset()) << "step " << i;
+        }
+    }
 
     std::vector<afAction*> pairs;
 };
@@ -39,18 +52,9 @@ TEST_F(EditorPairsTest, TheClosingCharacterStepsOverTheInsertedPartner) {
     attach(L"");
     addPair(L'(', L')');
     addPair(L'"', L'"');
-    const struct {
-        const wchar_t* typed;
-        const wchar_t* text;
-        int32_t caret;
-    } steps[] = {{L"(", L"()", 1},         {L"a", L"(a)", 2},          {L")", L"(a)", 3},
-                 {L")", L"(a))", 4},       {L"((", L"(a))(())", 6},    {L"))", L"(a))(())", 8},
-                 {L"\"", L"(a))(())\"\"", 9}, {L"\"", L"(a))(())\"\"", 10}, {L"\"", L"(a))(())\"\"\"\"", 11}};
-    for (const auto& step : steps) {
-        type(step.typed);
-        EXPECT_EQ(step.text, text()) << step.typed;
-        EXPECT_EQ(step.caret, caretOffset()) << step.typed;
-    }
+    typeSteps({{L"(", L"()", 1},         {L"a", L"(a)", 2},          {L")", L"(a)", 3},
+               {L")", L"(a))", 4},       {L"((", L"(a))(())", 6},    {L"))", L"(a))(())", 8},
+               {L"\"", L"(a))(())\"\"", 9}, {L"\"", L"(a))(())\"\"", 10}, {L"\"", L"(a))(())\"\"\"\"", 11}});
     load(L"");
     type(L"(");
     // Through the controller: a consumed key would swallow the next typed character.
@@ -97,6 +101,23 @@ TEST_F(EditorPairsTest, OutOfScopeOrUninstalledPairsTypePlainCharacters) {
     EXPECT_EQ(L"document.context.char_pair.block.7b7d", open->spanName());
     EXPECT_EQ(L"<PairedCharacterAction>", open->getTitle());
     EXPECT_EQ(PairedCharacterAction::TYPE, open->getType());
+}
+
+// Quotes whose selector leaves out what they enclose (strings, as the shipped languages' do):
+// typed before the closing quote they inserted they still step over it; anywhere else inside
+// those quotes, around other pairs too, they are text; out of them they pair again.
+TEST_F(EditorPairsTest, QuotesLeftOutOfTheirInsidesStillStepOverTheirPartner) {
+    attach(L"");
+    addPair(L'"', L'"', L"ui.editor - document.context.char_pair.2222");
+    addPair(L'(', L')');
+    typeSteps({{L"\"", L"\"\"", 1},          {L"ab", L"\"ab\"", 3},        {L"\"", L"\"ab\"", 4},
+               {L"\"", L"\"ab\"\"\"", 5},      {L"(", L"\"ab\"\"()\"", 6},   {L"\"", L"\"ab\"\"(\")\"", 7},
+               {L")", L"\"ab\"\"(\")\"", 8},   {L"\"", L"\"ab\"\"(\")\"", 9}, {L"\"", L"\"ab\"\"(\")\"\"\"", 10}});
+    // Inside the quotes, before another character than the closing one.
+    type(L"x");
+    press(VK_LEFT);
+    type(L"\"");
+    EXPECT_EQ(L"\"ab\"\"(\")\"\"\"x\"", text());
 }
 
 TEST_F(EditorPairsTest, BackspaceAndEnterInAFreshPair) {

@@ -187,4 +187,11 @@ TEST_F(EditorPopupsTest, TheContextMenuRunsTheLineChosenByKeys) {
     EXPECT_EQ(caret(), anchor());
 }
 
+TEST_F(EditorPopupsTest, SelectIndentLevelOnTheContextMenuSelectsTheCaretsBlock) {
+    attach(L"if (a) {\n    b();\n    c();\n}");
+    contextMenu(at(1, 6), {VK_UP, VK_RETURN});
+    ASSERT_TRUE(s_feed.seen) << "the menu did not show";
+    EXPECT_EQ(L"    b();\n    c();\n", selectedText());
+}
+
 } // namespace

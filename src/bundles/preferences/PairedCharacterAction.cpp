@@ -31,10 +31,17 @@ std::wstring PairedCharacterAction::pairName(const std::wstring& selectorText, c
     return name;
 }
 
+std::wstring PairedCharacterAction::triggerScope(const std::wstring& selectorText, const PairedCharacter& pair,
+                                                 Role role) {
+    if (role == INSERT || selectorText.empty())
+        return selectorText;
+    return selectorText + L", " + pairName(std::wstring(), pair);
+}
+
 PairedCharacterAction::PairedCharacterAction(afActionContext* handler, const std::wstring& selectorText,
                                              const PairedCharacter& pair, Role i_role)
     : afAction(ORIGIN, pairName(selectorText, pair).c_str(), PRESENTATION_ITEM, handler, runOf(i_role), nullptr,
-               selectorText.c_str()),
+               triggerScope(selectorText, pair, i_role).c_str()),
       open(pair.open), close(pair.close), block(pair.block), role(i_role) {
     setType(TYPE);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The typed-character actions of a character pair of the scope preferences: one fires on the
 // opening character, one on the closing character, each only where the caret's scope matches
-// the preference's selector. Registered in the editor's handler slot "Editor", whose handler
+// the preference's selector; the closing one also inside a pair it inserted, whose scope (a
+// string's, for quotes) the selector may leave out. Registered in the editor's handler slot "Editor", whose handler
 // (the focused editor's commands, a PairedCharacterHandler) inserts, wraps and steps over the
 // pair; a handler of another kind runs nothing.
 
@@ -27,6 +28,9 @@ public:
     // selector it is the action id; without, the name of the span context that marks an
     // inserted pair.
     static std::wstring pairName(const std::wstring& selectorText, const PairedCharacter& pair);
+    // The selector the action fires under: the preference's, and for the closing character also
+    // the pair's span name (an empty selector, matching everywhere, stays as it is).
+    static std::wstring triggerScope(const std::wstring& selectorText, const PairedCharacter& pair, Role role);
 
     // A selector the parser refuses throws its exception.
     PairedCharacterAction(afActionContext* handler, const std::wstring& selectorText, const PairedCharacter& pair,

@@ -20,8 +20,7 @@ TEST_F(BundlesEndToEnd, ATabTriggerExpandsItsSnippetAndTabMovesToTheNextStop) {
     const std::string old = "\r\nint x;\r\n";
     copy.folder.write(L"snip.c", old);
     TesselRun tessel(copy, L"snip.c");
-    ASSERT_TRUE(tessel.showsKeywords()) << "the bundles never coloured the text";
-    ASSERT_TRUE(tessel.focusEditor());
+    ASSERT_TRUE(tessel.colouredAndFocused());
     // The caret starts on the empty first line. "void" replaces the selected first stop only
     // when the caret sits there; the second Tab goes to the body.
     ASSERT_TRUE(typeKeys(L"main"));

@@ -36,8 +36,7 @@ TEST_F(EditingEndToEnd, ASnippetAfterAnUndoneTabIsIndentedByItsLine) {
     const std::string old = "int f(void)\r\n{\r\n    puts(\"x\");\r\n}\r\n";
     copy.folder.write(L"undo.c", old);
     TesselRun tessel(copy, L"undo.c");
-    ASSERT_TRUE(tessel.showsKeywords()) << "the bundles never coloured the text";
-    ASSERT_TRUE(tessel.focusEditor());
+    ASSERT_TRUE(tessel.colouredAndFocused());
     // At the end of the puts line, Tab twice (two blanks to the tab stop, then four), Ctrl+Z
     // (the four go), End (back before the two blanks left), Enter, "for", Tab.
     const HWND editor = tessel.editor();
@@ -54,6 +53,35 @@ TEST_F(EditingEndToEnd, ASnippetAfterAnUndoneTabIsIndentedByItsLine) {
               "    }\r\n"
               "}\r\n",
               savedText(tessel, L"undo.c", old));
+}
+
+// Typed as a user types, the keys through the program's loop: a comment with an apostrophe at
+// the end of a line above others (once the comment shows its colour), a string closed at the end
+// of its line, Ctrl+Shift+Alt+A on an indented line (Tab then indents what it selected) and
+// Ctrl+T at the end of the last line; what is saved is what was typed.
+TEST_F(EditingEndToEnd, QuotesAtLineEndsSelectIndentLevelAndTransposeSaveAsTyped) {
+    const std::string old = "int a;\r\nchar *s = \"abc\r\nif (a) {\r\n    b();\r\n    c();\r\n}\r\nab";
+    copy.folder.write(L"keys.c", old);
+    TesselRun tessel(copy, L"keys.c");
+    ASSERT_TRUE(tessel.colouredAndFocused());
+    const HWND editor = tessel.editor();
+    ASSERT_TRUE(pressChordIn(editor, {VK_END}));
+    ASSERT_TRUE(activate(editor) && typeKeys(L" //"));
+    constexpr uint32_t COMMENT_GREEN = 0x5E7A3A;
+    ASSERT_TRUE(pollFor([&] { return Capture::of(editor).count(COMMENT_GREEN, 8) >= 6; }, WAIT_MS, 20))
+        << "the comment was never coloured";
+    ASSERT_TRUE(activate(editor) && typeKeys(L" it's the count"));
+    for (WORD key : {VK_DOWN, VK_END})
+        ASSERT_TRUE(pressChordIn(editor, {key}));
+    ASSERT_TRUE(activate(editor) && typeKeys(L"\";"));
+    for (WORD key : {VK_DOWN, VK_DOWN})
+        ASSERT_TRUE(pressChordIn(editor, {key}));
+    ASSERT_TRUE(pressChordIn(editor, {VK_CONTROL, VK_SHIFT, VK_MENU, 'A'}));
+    ASSERT_TRUE(pressChordIn(editor, {VK_TAB}));
+    ASSERT_TRUE(pressChordIn(editor, {VK_CONTROL, VK_END}));
+    ASSERT_TRUE(pressChordIn(editor, {VK_CONTROL, 'T'}));
+    EXPECT_EQ("int a; // it's the count\r\nchar *s = \"abc\";\r\nif (a) {\r\n        b();\r\n        c();\r\n}\r\nba",
+              savedText(tessel, L"keys.c", old));
 }
 
 TEST_F(EditingEndToEnd, EndOnAWrappedLineShowsTheCaretAtTheEndOfItsRow) {

@@ -67,6 +67,14 @@ public:
         return hasFocus(shown);
     }
 
+    // The shipped bundles colour the text and the editor holds the focus of the active window:
+    // keys sent now go to the editor, and what they do follows the file's language.
+    testing::AssertionResult colouredAndFocused() {
+        if (!showsKeywords())
+            return testing::AssertionFailure() << "the bundles never coloured the text";
+        return focusEditor();
+    }
+
     // Waits until the title is `expected`; the assertion names the last title seen.
     testing::AssertionResult hasTitle(const std::wstring& expected) {
         std::wstring seen;

@@ -55,7 +55,7 @@ TEST_F(ShippedBundlesTest, LoadAsSixBundlesAndTheirItemsWithoutAnyErrorOrWarning
     EXPECT_EQ(7u, shipped(BUNDLE_TYPE_GRAMMAR).size());
     EXPECT_EQ(1u, shipped(BUNDLE_TYPE_THEME).size());
     EXPECT_EQ(8u, shipped(BUNDLE_TYPE_SNIPPET).size());
-    EXPECT_EQ(11u, shipped(BUNDLE_TYPE_PREFERENCES).size());
+    EXPECT_EQ(13u, shipped(BUNDLE_TYPE_PREFERENCES).size());
 
     // Every entry: ASCII, no byte escape for the reader to rewrite, no error of any severity,
     // also when validated again from its text.
@@ -88,30 +88,35 @@ TEST_F(ShippedBundlesTest, LoadAsSixBundlesAndTheirItemsWithoutAnyErrorOrWarning
         EXPECT_EQ(std::wstring::npos, rules()->rule(n)->scope.find(L'-')) << narrow(rules()->rule(n)->scope);
 
     // Pairs by scope, block pairs marked with "+". Every scope reads as a selector (one that
-    // does not would match everywhere). The quotes pair in code and in strings of their own
-    // kind only.
-    std::map<std::wstring, std::wstring> pairsByScope;
+    // does not would match everywhere). The quotes pair in code only, not in comments, strings
+    // of any kind, quoted keys, nor Markdown's code.
+    // Entries of one scope load in no set order: each scope's pairs are sorted.
+    std::map<std::wstring, std::vector<std::wstring>> pairsByScope;
     for (BundleEntry* entry : shipped(BUNDLE_TYPE_PREFERENCES)) {
         auto& item = static_cast<ScopePreferencesBundleItem&>(*entry);
         EXPECT_NO_THROW(ScopeSelector{item.getScope()}) << narrow(item.getScope());
         for (const PairedCharacter& pair : item.getPairs())
-            pairsByScope[item.getScope()] += std::wstring{L' ', pair.open, pair.close} + (pair.block ? L"+" : L"");
+            pairsByScope[item.getScope()].push_back(std::wstring{L' ', pair.open, pair.close} + (pair.block ? L"+" : L""));
         EXPECT_EQ(2 * item.getPairs().size(), preferences->getActions(item).size());
     }
     std::wstring pairs;
-    for (const auto& scope : pairsByScope)
-        pairs += scope.first + L":" + scope.second + L"\n";
-    EXPECT_EQ(L"source.c - (comment | string.quoted.double), source.cpp - (comment | string.quoted.double): ''\n"
-              L"source.c - (comment | string.quoted.single), source.cpp - (comment | string.quoted.single): \"\"\n"
+    for (auto& scope : pairsByScope) {
+        std::sort(scope.second.begin(), scope.second.end());
+        pairs += scope.first + L":";
+        for (const std::wstring& pair : scope.second)
+            pairs += pair;
+        pairs += L"\n";
+    }
+    EXPECT_EQ(L"source.c - (comment | string), source.cpp - (comment | string): \"\" ''\n"
               L"source.c, source.cpp: () [] {}+\n"
-              L"source.jasmine: {}+ []+\n"
-              L"source.jasmine - (comment | string.quoted.single): \"\"\n"
+              L"source.jasmine: []+ {}+\n"
+              L"source.jasmine - (comment | string | support.type.property_name): \"\"\n"
               L"source.js: () [] {}+\n"
-              L"source.js - (comment | string.quoted): ``\n"
-              L"source.js - (comment | string.quoted.double | string.template): ''\n"
-              L"source.js - (comment | string.quoted.single | string.template): \"\"\n"
-              L"source.json: {}+ []+ \"\"\n"
-              L"text.markdown: () [] ``\n",
+              L"source.js - (comment | string): \"\" '' ``\n"
+              L"source.json: []+ {}+\n"
+              L"source.json - (string | support.type.property_name): \"\"\n"
+              L"text.markdown: () []\n"
+              L"text.markdown - markup.raw: ``\n",
               pairs);
 }
 
@@ -189,6 +194,47 @@ TEST_F(ShippedBundlesTest, EachGrammarsSampleParsesAsItsReviewedGoldenDump) {
         tessel_test::ParsedText parsed(*rules(), L"source.jasmine", entry->getSourceText());
         EXPECT_TRUE(parsed.endsAtRoot()) << narrow(entry->getTitle());
     }
+}
+
+// The end of a line comment's line, and of an unclosed string's, lies in it, also on a line that
+// is not the last: what the scope there decides (a quote typed at the end, say) goes by the
+// comment or string, which the next line is out of. A C line comment that ends in a backslash
+// goes on over the next line.
+TEST_F(ShippedBundlesTest, ALineCommentOrUnclosedStringHoldsTheEndOfItsLine) {
+    const struct {
+        const wchar_t* grammar;
+        const wchar_t* line;
+        const wchar_t* scope;
+    } cases[] = {
+        {L"source.c", L"int a; // it's the count", L"comment.line.double_slash.c"},
+        {L"source.c", L"#include <a.h> // it's", L"comment.line.double_slash.c"},
+        {L"source.c", L"char *s = \"abc", L"string.quoted.double.c"},
+        {L"source.c", L"c = 'a", L"string.quoted.single.c"},
+        {L"source.cpp", L"int a; // it's", L"comment.line.double_slash.c"},
+        {L"source.js", L"let a; // it's", L"comment.line.double_slash.js"},
+        {L"source.js", L"#!/usr/bin/env node", L"comment.line.shebang.js"},
+        {L"source.js", L"s = \"abc", L"string.quoted.double.js"},
+        {L"source.js", L"s = 'abc", L"string.quoted.single.js"},
+        {L"source.jasmine", L"a: 1 // it's", L"comment.line.double_slash.jasmine"},
+        {L"source.json", L"{\"ab", L"support.type.property_name.json"},
+        {L"source.json", L"[\"ab", L"string.quoted.double.json"},
+    };
+    ASSERT_TRUE(rules());
+    for (const auto& c : cases) {
+        const std::wstring line = c.line;
+        for (const wchar_t* next : {L"x", L"x\n"}) {
+            tessel_test::ParsedText parsed(*rules(), c.grammar, line + L"\n" + next);
+            const auto scopeAt = [&](size_t offset) {
+                const DocumentScope* scope = parsed.document.getScopeAt(static_cast<int32_t>(offset));
+                return scope ? narrow(scope->scopePath().toString()) : std::string();
+            };
+            EXPECT_NE(std::string::npos, scopeAt(line.size()).find(narrow(c.scope))) << narrow(line);
+            EXPECT_EQ(std::string::npos, scopeAt(line.size() + 1).find(narrow(c.scope))) << narrow(line);
+        }
+    }
+    tessel_test::ParsedText continued(*rules(), L"source.c", L"// a \\\nb\nc");
+    EXPECT_NE(std::wstring::npos, continued.document.getScopeAt(7)->scopePath().toString().find(L"comment.line"));
+    EXPECT_EQ(L"source.c", continued.document.getScopeAt(9)->scopePath().toString());
 }
 
 // A record's path goes on into its parent's: a file nested 900 deep makes thousands of records

@@ -213,6 +213,10 @@ public:
     // its line's text.
     bool getRunAround(const TextPosition& position, bool (*takes)(wchar_t), int32_t* o_start, int32_t* o_end) const;
     int32_t getLineIndentation(int32_t line, bool force) const;
+    // The lines around the line (clamped into the text) that are indented at least as deep as it,
+    // with the blank lines between them: up to the first shallower line either way. A blank line
+    // is as deep as the deeper of the lines nearest above and below it that are not blank.
+    LineRange getIndentLevel(int32_t line) const;
     // The indentation of the line's text before the position, as getLineIndentation measures
     // it: what comes after the position takes no part (−1, unless force, when nothing before it
     // but blanks).

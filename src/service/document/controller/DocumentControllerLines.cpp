@@ -134,6 +134,39 @@ int32_t DocumentController::getLineIndentation(int32_t line, bool force) const {
     return getIndentationBefore(TextPosition(line, std::numeric_limits<int32_t>::max()), force);
 }
 
+LineRange DocumentController::getIndentLevel(int32_t line) const {
+    const int32_t count = m_document.getLineCount();
+    line = std::max(0, std::min(line, count - 1));
+    // The depth of the nearest line that is not blank from `from` on by `step`; -1 when none.
+    const auto nearest = [&](int32_t from, int32_t step) {
+        int32_t depth = -1;
+        for (int32_t other = from; other >= 0 && other < count && depth < 0; other += step)
+            depth = getLineIndentation(other, false);
+        return depth;
+    };
+    // A blank line belongs to the deeper of the blocks around it.
+    int32_t level = getLineIndentation(line, false);
+    if (level < 0)
+        level = std::max(nearest(line - 1, -1), nearest(line + 1, 1));
+    LineRange lines{line, line};
+    if (level < 0)
+        return lines;
+    // Outwards up to a shallower line: blank lines on the way are taken only with a line beyond
+    // them that is deep enough.
+    const auto reach = [&](int32_t step, int32_t& io_end) {
+        for (int32_t other = line + step; other >= 0 && other < count; other += step) {
+            const int32_t depth = getLineIndentation(other, false);
+            if (depth >= 0 && depth < level)
+                return;
+            if (depth >= 0)
+                io_end = other;
+        }
+    };
+    reach(-1, lines.first);
+    reach(1, lines.last);
+    return lines;
+}
+
 int32_t DocumentController::getIndentationBefore(const TextPosition& position, bool force) const {
     const bool exists = position.line >= 0 && position.line < m_document.getLineCount();
     const int32_t before =
