@@ -40,10 +40,12 @@ SearchHook setSearchHook(SearchHook hook) {
 }
 
 bool askFilePath(afViewPlatform* owner, bool save, std::wstring& io_path, bool* o_readOnly) {
-    // A hook answers in place of the dialog's loop, and counts as one (so in each of these).
+    // A hook answers in place of the dialog's loop, and counts and holds the program as one (so
+    // in each of these).
     const afMainLoop::Nested loop;
     bool readOnly = false;
     if (hookOf<FileDialogHook>()) {
+        const afMainLoop::Hold hold;
         if (!hookOf<FileDialogHook>()(save, io_path, readOnly))
             return false;
     } else {
@@ -70,8 +72,10 @@ bool askFilePath(afViewPlatform* owner, bool save, std::wstring& io_path, bool* 
 
 bool askText(afViewPlatform* owner, const std::wstring& title, const std::wstring& label, std::wstring& io_text) {
     const afMainLoop::Nested loop;
-    if (hookOf<TextHook>())
+    if (hookOf<TextHook>()) {
+        const afMainLoop::Hold hold;
         return hookOf<TextHook>()(label, io_text);
+    }
     std::unique_ptr<StringDialog> dialog(StringDialog::create(owner));
     dialog->setTitle(title.c_str());
     dialog->setLabel(label);
@@ -85,8 +89,10 @@ bool askText(afViewPlatform* owner, const std::wstring& title, const std::wstrin
 bool askSearch(afViewPlatform* owner, bool replace, const std::vector<std::pair<uint32_t, std::wstring>>& scopes,
                SearchParameters& io_values, const SearchRunner& run) {
     const afMainLoop::Nested loop;
-    if (hookOf<SearchHook>())
+    if (hookOf<SearchHook>()) {
+        const afMainLoop::Hold hold;
         return hookOf<SearchHook>()(replace, io_values, run);
+    }
     std::unique_ptr<SearchDialog> dialog(
         SearchDialog::create(owner, replace ? SearchDialog::REPLACE : SearchDialog::FIND, io_values, scopes));
     dialog->setRunner(run);

@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 
+#include "components/SearchManager.h"
 #include "editor/Editor.h"
 #include "service/document/Document.h"
 #include "service/document/DocumentManager.h"
@@ -33,10 +34,17 @@ BundleEntryTextEditor::~BundleEntryTextEditor() {
             m_editor->getParent()->removeView(m_editor);
         delete m_editor;
     }
-    if (m_controllers.getActiveController() == m_controller)
-        m_controllers.setActiveController(nullptr);
+    onClosed();
     m_controllers.deleteController(m_controller);
     m_controllers.getDocumentManager().releaseDocument(m_document);
+}
+
+void BundleEntryTextEditor::onClosed() {
+    // A search dialog open over it finds nothing to search any more; typed snippets go elsewhere.
+    if (SearchManager* search = SearchManager::get())
+        search->removeScopes(m_editor);
+    if (m_controllers.getActiveController() == m_controller)
+        m_controllers.setActiveController(nullptr);
 }
 
 void BundleEntryTextEditor::install(DocumentControllerManager& controllers, const MainWindow* window) {

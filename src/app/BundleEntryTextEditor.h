@@ -31,6 +31,8 @@ public:
     void setText(const std::wstring& text) override;
     bool isModified() const override;
     void markUnmodified() override;
+    // Its editor leaves the searches, and its controller stops being the active one.
+    void onClosed() override;
 
     Editor* getEditor() const { return m_editor; }
     DocumentController* getController() const { return m_controller; }

@@ -51,10 +51,10 @@ void LoaderWait::waitFor(uint32_t kind, const wchar_t* path, HANDLE ready, const
     // takes the front again.
     const afMainLoop::Nested loop;
     m_readies.push_back(ready);
-    // Only the outermost wait disables the window, and only one that a modal window has not.
-    Leave left{*this, ++m_depth == 1 && window && ::IsWindowEnabled(window), ::GetFocus()};
+    // Only the outermost wait holds the program, and only one that a modal window does not hold.
+    Leave left{*this, ++m_depth == 1 && window && ::IsWindowEnabled(window), ::GetFocus(), 0, nullptr};
     if (left.disabling)
-        m_view->disableEnclosingWindows(true);
+        left.hold.reset(new afMainLoop::Hold);
     const DWORD start = ::GetTickCount();
     while (!finished()) {
         const DWORD waited = ::GetTickCount() - start;
@@ -74,8 +74,8 @@ LoaderWait::Leave::~Leave() {
         logCaughtException(L"LoaderWait: the activity could not be removed");
     }
     if (disabling) {
-        wait.m_view->enableEnclosingWindows(true);
-        // Enabling focuses the window itself; the view that had the focus keeps it.
+        hold.reset();
+        // The view that had the focus keeps it.
         if (focus && ::IsWindow(focus))
             ::SetFocus(focus);
     }

@@ -1,13 +1,16 @@
 #pragma once
-// Keeps the main window alive while the loader reads or writes a document: the window is
-// disabled (clicks and keys made meanwhile go nowhere) but paints, answers messages and queues
-// what a second start hands over; once the wait has run for a moment the status bar shows the
-// activity ("Loading <name>...", "Saving <name>...") with its spinner. A close asked meanwhile
-// comes back once the wait is over; a message that must be answered at once with the loader's
-// work done (the end of the session) waits for it first.
+// Keeps the main window alive while the loader reads or writes a document: the program is
+// held, every window disabled (clicks and keys made meanwhile go nowhere), but it paints,
+// answers messages and queues what a second start hands over; once the wait has run for a
+// moment the status bar shows the activity ("Loading <name>...", "Saving <name>...") with its
+// spinner. A close asked meanwhile comes back once the wait is over; a message that must be
+// answered at once with the loader's work done (the end of the session) waits for it first.
 
 #include "service/document/io/DocumentIOWait.h"
 
+#include "afw/core/afMainLoop.h"
+
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,6 +48,7 @@ private:
         bool disabling;
         HWND focus;
         uint32_t activity = 0;
+        std::unique_ptr<afMainLoop::Hold> hold;
         ~Leave();
     };
 

@@ -7,6 +7,7 @@
 #include "app/StatusBar.h"
 #include "app/Tabs.h"
 
+#include "components/SearchManager.h"
 #include "editor/Editor.h"
 #include "editor/EditorStatusController.h"
 #include "editor/EditorWrapper.h"
@@ -58,7 +59,7 @@ MainWindow::MainWindow(const Services& services)
 
 MainWindow::~MainWindow() {
     afMainLoop::cancel(this);
-    freeClosedPages();
+    m_closed.releaseAll();
     if (m_loaderWait)
         m_services.controllers->getDocumentManager().setIOWait(nullptr);
     for (afAction* action : m_actions)
@@ -206,10 +207,10 @@ void MainWindow::slotRemoved(afDockSlot* slot, bool /*deleting*/) {
     // Out of every list at once, so that nothing finds the tab or its file any more; freed only
     // from the main loop, since the code that closed it (an answer to a question) may still hold
     // its page, controller or document up the stack.
-    ClosedPage closed;
-    closed.page = std::move(*found);
+    auto closed = std::make_shared<ClosedPage>();
+    closed->page = std::move(*found);
     m_pages.erase(found);
-    Page& page = *closed.page;
+    Page& page = *closed->page;
     page.slot = nullptr; // the dock deletes it
     DocumentController* controller = page.controller;
     controller->modifiedChanged().remove(this);
@@ -219,34 +220,33 @@ void MainWindow::slotRemoved(afDockSlot* slot, bool /*deleting*/) {
     controller->editRefused().remove(this);
     if (m_statusController && m_statusController->getEditor() == page.editor)
         m_statusController->setEditor(nullptr);
+    // A search dialog open over it finds nothing to search any more.
+    if (SearchManager* search = SearchManager::get())
+        search->removeScopes(page.editor);
     DocumentControllerManager& controllers = *m_services.controllers;
     if (controllers.getActiveController() == controller)
         controllers.setActiveController(nullptr);
     Document& document = controller->getDocument();
     if (document.getControllers().size() == 1)
-        closed.document = controllers.getDocumentManager().detachDocument(&document);
-    m_closed.push_back(std::move(closed));
-    afMainLoop::post(this, [this] { freeClosedPages(); });
+        closed->document = controllers.getDocumentManager().detachDocument(&document);
+    m_closed.add([this, closed] { freeClosedPage(*closed); });
 }
 
-void MainWindow::freeClosedPages() {
-    std::vector<ClosedPage> closed;
-    closed.swap(m_closed);
-    for (ClosedPage& each : closed) {
-        Page& page = *each.page;
-        page.editor->attachController(nullptr);
-        if (HWND window = page.editor->getHandle())
-            ::DestroyWindow(window);
-        // The editor and its strip belong to the tabs' widget until they go with the wrapper.
-        for (afView* part : {static_cast<afView*>(page.editor), static_cast<afView*>(page.wrapper->getStrip())}) {
-            page.wrapper->removeView(part);
-            delete part;
-        }
-        delete page.wrapper;
-        // The controller before its document.
-        m_services.controllers->deleteController(page.controller);
-        each.document.reset();
+void MainWindow::freeClosedPage(ClosedPage& closed) {
+    Page& page = *closed.page;
+    page.editor->attachController(nullptr);
+    if (HWND window = page.editor->getHandle())
+        ::DestroyWindow(window);
+    // The editor and its strip belong to the tabs' widget until they go with the wrapper.
+    for (afView* part : {static_cast<afView*>(page.editor), static_cast<afView*>(page.wrapper->getStrip())}) {
+        page.wrapper->removeView(part);
+        delete part;
     }
+    delete page.wrapper;
+    // The controller before its document.
+    m_services.controllers->deleteController(page.controller);
+    closed.document.reset();
+    closed.page.reset();
 }
 
 void MainWindow::closeSlotRequested(afDockSlot* slot) {
@@ -279,7 +279,7 @@ bool MainWindow::canClose() {
     // A close asked for inside a loop (the close a wait held, posted again as it ended and taken
     // by the next question's loop, say) would ask its questions under the open one, and could
     // end the window under it.
-    if (m_closeQuestions > 0 || afMainLoop::isNested()) {
+    if (m_closeQuestions > 0 || afMainLoop::isNested() || afMainLoop::Round::isRunning()) {
         if (!m_closeHeld)
             afMainLoop::post(this, [this] {
                 m_closeHeld = false;
@@ -305,13 +305,41 @@ bool MainWindow::askBeforeClosing() {
         runPendingCommands();
         return false;
     }
+    // Not under another round's questions (a reload's, about the bundle editor's entries).
+    const afMainLoop::Round round;
+    if (!round.runs())
+        return false;
     m_closing = true;
     TesselService* root = m_services.root;
-    const CloseQuestion asking(*this);
-    if (askToCloseAll() && (!root || root->queryClose()))
-        return true;
-    m_closing = false;
-    return false;
+    bool asked = false;
+    {
+        const CloseQuestion asking(*this);
+        asked = askToCloseAll() && (!root || root->queryClose());
+        // The exit closes every tab without asking: a tab modified or opened under a later
+        // question (the services' own) is asked about in another pass, until one asks nothing.
+        const auto unanswered = [this](const auto& page) { return needsAnswer(*page); };
+        while (asked && std::any_of(m_pages.begin(), m_pages.end(), unanswered))
+            asked = askToCloseAll();
+    }
+    // The answers hold for this round only.
+    m_dismissed.clear();
+    if (!asked)
+        m_closing = false;
+    return asked;
+}
+
+bool MainWindow::needsAnswer(const Page& page) const {
+    if (!page.controller->isModified() ||
+        m_services.controllers->getDocumentManager().leavesInSync(page.controller->getDocument()))
+        return false;
+    const uint32_t changes = page.controller->getDocument().getChangeCount();
+    return std::none_of(m_dismissed.begin(), m_dismissed.end(), [&](const auto& dismissed) {
+        return dismissed.first == page.serial && dismissed.second == changes;
+    });
+}
+
+void MainWindow::dismiss(const Page& page) {
+    m_dismissed.emplace_back(page.serial, page.controller->getDocument().getChangeCount());
 }
 
 bool MainWindow::queryEndSession() {

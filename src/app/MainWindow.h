@@ -16,6 +16,7 @@
 // before it goes on.
 
 #include "afw/action/afAction.h"
+#include "afw/core/afReleaseQueue.h"
 #include "afw/dialog/afQuestion.h"
 #include "afw/data/afDropAction.h"
 #include "afw/window/afWindowMain.h"
@@ -30,6 +31,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class afDataObject;
@@ -176,8 +178,8 @@ public:
     EditorStatusController* getStatusController() const { return m_statusController.get(); }
 
     // ---- window
-    // A close asked for under a question or inside another loop is held and asked for again
-    // from the main loop.
+    // A close asked for under a question, inside another loop or while another round of
+    // closing questions runs is held and asked for again from the main loop.
     bool canClose() override;
     bool onRawMessage(afMessage& msg) override;
     bool buildSeed(afSeed& seed) override;
@@ -233,8 +235,17 @@ private:
     // The answer of the unsaved-changes question for the page, saving when it says so: whether
     // the page may close. Another program's change or deletion of its file is asked first.
     bool askToClose(Page& page);
-    // What closing the window and ending the session ask: a hand-over taken before it opens and
-    // refuses the close; then each modified document, then the services. Whether to go on.
+    // Whether closing the page would lose changes not yet answered for: it is modified (a save
+    // or reload the loader has finished while the window waits for it leaves the document as its
+    // file: the end of the session is answered inside that wait), and this closing round's
+    // Don't Save was not given for its text as it is now.
+    bool needsAnswer(const Page& page) const;
+    // Don't Save, given in this closing round for the page's text as it is now.
+    void dismiss(const Page& page);
+    // What closing the window and ending the session ask, as a round of closing questions
+    // (refused while another runs): a hand-over taken before it opens and refuses the close; then
+    // each modified document, then the services, then each document modified meanwhile. Whether
+    // to go on.
     bool askBeforeClosing();
     // WM_QUERYENDSESSION: whether the session may end.
     bool queryEndSession();
@@ -248,8 +259,14 @@ private:
     void queueFiles(const std::vector<std::wstring>& paths);
     // Opens the hand-overs; inside a nested loop they wait for the main loop.
     void runPendingCommands();
-    // Frees what the tabs closed since the main loop last did.
-    void freeClosedPages();
+    // A closed tab's page, with its document when it was the last to show it (already out of
+    // the DocumentManager).
+    struct ClosedPage {
+        std::unique_ptr<Page> page;
+        std::unique_ptr<Document> document;
+    };
+    // Frees a closed tab's objects, from the main loop.
+    void freeClosedPage(ClosedPage& closed);
     int nextUntitledNumber() const;
     // What one search action did: whether it found or replaced, and what the user is told.
     struct SearchReport {
@@ -267,8 +284,9 @@ private:
     SearchSubscriber* searchTarget() const;
     // Runs the search action with the search's values in the target, and says what it did in
     // the status bar ("Replaced 3 matches", "Not found", why it failed), with a beep when it
-    // found or replaced nothing.
-    SearchReport runSearch(uint32_t action, bool backwards);
+    // found or replaced nothing. With `only`, it runs only while that is the target (a search
+    // dialog's text, which may have closed meanwhile).
+    SearchReport runSearch(uint32_t action, bool backwards, const SearchSubscriber* only = nullptr);
     void registerActions();
     void buildMenus();
 
@@ -282,13 +300,8 @@ private:
     std::unique_ptr<LoaderWait> m_loaderWait;
     std::unique_ptr<FileQuestions> m_fileQuestions;
     std::vector<std::unique_ptr<Page>> m_pages;
-    // A closed tab's page, with its document when it was the last to show it (already out of
-    // the DocumentManager).
-    struct ClosedPage {
-        std::unique_ptr<Page> page;
-        std::unique_ptr<Document> document;
-    };
-    std::vector<ClosedPage> m_closed;
+    // The closed tabs' objects, until the main loop frees them.
+    afReleaseQueue m_closed;
     std::vector<afAction*> m_actions;
     std::vector<std::wstring> m_pendingCommands;
     SearchParameters m_search;
@@ -304,6 +317,9 @@ private:
     // Closing questions open now (a tab's or the window's, with the saves they start): they
     // do not nest.
     int m_closeQuestions = 0;
+    // The tabs this closing round's Don't Save let go, each with its document's change count
+    // then (Document::getChangeCount).
+    std::vector<std::pair<uint32_t, uint32_t>> m_dismissed;
     struct CloseQuestion {
         explicit CloseQuestion(MainWindow& window) : window(window) { ++window.m_closeQuestions; }
         ~CloseQuestion() { --window.m_closeQuestions; }

@@ -222,10 +222,7 @@ bool MainWindow::closeOtherHolder(Page& page, const std::wstring& path) {
 }
 
 bool MainWindow::askToClose(Page& page) {
-    // A save or reload the loader has finished while the window waits for it leaves the
-    // document as its file (the end of the session is answered inside that wait).
-    if (!page.controller->isModified() ||
-        m_services.controllers->getDocumentManager().leavesInSync(page.controller->getDocument()))
+    if (!needsAnswer(page))
         return true;
     const CloseQuestion asking(*this);
     activate(page);
@@ -236,6 +233,8 @@ bool MainWindow::askToClose(Page& page) {
     if (!page.controller->isModified())
         return true;
     const uint32_t answer = askToSaveChanges(this, getName(page));
+    if (answer == RESULT_DONT_SAVE && isOpen(page))
+        dismiss(page);
     // Closed by what the question let run: there is nothing left to ask about.
     if (answer == RESULT_DONT_SAVE || !isOpen(page))
         return answer != afWindow::RESULT_CANCEL;
@@ -293,7 +292,7 @@ void MainWindow::closeAllTabs() {
     m_closingAll = false;
     // The program's exit, after its loop: nothing holds them, and the documents' manager goes
     // next.
-    freeClosedPages();
+    m_closed.releaseAll();
 }
 
 void MainWindow::openCommandLine(const std::wstring& text) {

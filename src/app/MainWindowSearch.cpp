@@ -96,12 +96,14 @@ bool MainWindow::askSearch(bool replace, bool backwards) {
                 values.findText = values.regex ? escapeRegEx(selected) : selected;
         }
     }
-    const SearchRunner run = [this, backwards](SearchCommand command, const SearchParameters& chosen) {
+    // The dialog searches only the text it was opened for: once that has closed (its tab, or its
+    // entry in the bundle editor), it searches none.
+    const SearchRunner run = [this, backwards, editor](SearchCommand command, const SearchParameters& chosen) {
         m_search = chosen;
         const uint32_t action = command == SearchCommand::FIND_NEXT ? search_actions::FIND
                                 : command == SearchCommand::REPLACE ? search_actions::REPLACE
                                                                     : search_actions::REPLACE_ALL;
-        return runSearch(action, backwards && action == search_actions::FIND).outcome;
+        return runSearch(action, backwards && action == search_actions::FIND, editor).outcome;
     };
     const bool confirmed = tessel::askSearch(windowOf(*editor, this), replace,
                                              SearchDialog::scopesOf(SearchManager::get()), values, run);
@@ -127,9 +129,15 @@ bool MainWindow::find(bool backwards) {
     return runSearch(search_actions::FIND, backwards).done;
 }
 
-MainWindow::SearchReport MainWindow::runSearch(uint32_t action, bool backwards) {
+MainWindow::SearchReport MainWindow::runSearch(uint32_t action, bool backwards, const SearchSubscriber* only) {
     SearchReport report;
     SearchSubscriber* target = searchTarget();
+    if (only && target != only) {
+        report.outcome.message = L"The text this search was opened for is closed.";
+        m_status->setMessage(report.outcome.message);
+        ::MessageBeep(MB_OK);
+        return report;
+    }
     if (!target || m_search.findText.empty())
         return report;
     SearchAnswers answers;

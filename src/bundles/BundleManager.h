@@ -141,7 +141,8 @@ public:
     // Unloads and loads again; false when the bundle editor kept unsaved entries open.
     bool reload();
     // Uninstalls every bundle with its items; false, nothing changed, when the bundle editor
-    // kept unsaved entries open.
+    // kept unsaved entries open or another round of closing questions runs (its questions would
+    // come under that round's).
     bool unloadAll();
     // What a load brought, by type code: bundles first, then each type's items attached to
     // their bundles and installed. Empties the map; what was not installed is released.

@@ -4,6 +4,7 @@
 #include "bundles/ToolStripStatus.h"
 #include "bundles/ui/BundleEditor.h"
 
+#include "afw/core/afMainLoop.h"
 #include "service/base/ApplicationVersion.h"
 #include "service/base/TaskFailure.h"
 #include "service/bundles/Bundle.h"
@@ -102,7 +103,9 @@ void BundleManager::loadFinished(bool cancelled) {
 }
 
 bool BundleManager::unloadAll() {
-    if (m_editor && !m_editor->closeAllItems())
+    // Its questions about the open entries are a round of their own: not one under another's.
+    const afMainLoop::Round round;
+    if (!round.runs() || (m_editor && !m_editor->closeAllItems()))
         return false;
     onUnload.notify();
     // Bundles in UUID order, their items with them; and whatever was installed on its own.

@@ -3,7 +3,8 @@
 // cache of laid-out lines, turns the controller's notices into invalidations merged within
 // update batches, and repaints only the rows that changed, each composed off screen (text,
 // current line, gutter with numbers and bookmarks, centred wrapping). It owns no text: every
-// read goes through the attached controller under its lock. Main thread only.
+// read goes through the attached controller under its lock. Main thread only. Tests trap an
+// editor touched after it was freed.
 
 #include "afw/core/afDelegate.h"
 #include "afw/data/afDropAction.h"
@@ -13,6 +14,7 @@
 #include "afw/view/afWidget.h"
 #include "components/SearchSubscriber.h"
 #include "editor/LineCache.h"
+#include "pel/base/FreedAccessTrap.h"
 #include "service/base/Notice.h"
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/FacePreset.h"
@@ -49,6 +51,7 @@ class EditorCmd;
 class EditorThemeSource;
 
 class Editor : public afWidget,
+               public pel::FreedAccessTrap,
                public SearchSubscriber,
                public IEditor,
                private afFontListener,

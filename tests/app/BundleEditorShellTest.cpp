@@ -4,9 +4,7 @@
 // its template expands by its trigger once saved, unsaved entries are asked about before the
 // window closes, and the program's exit with an entry's text shown frees that text once.
 
-#include "ShippedBundlesShell.h"
-
-#include "app/BundleEntryTextEditor.h"
+#include "BundleEditorShell.h"
 
 #include "bundles/snippets/SnippetManager.h"
 #include "bundles/ui/BundleEditor.h"
@@ -40,62 +38,7 @@ const wchar_t* const C_CHANGES =
     L"user\\bundles\\.changes\\C.ca7c7879-290a-4d12-bb27-750ec80d09b2.tsBundle\\grammars\\"
     L"C.b5f92fac-c83d-4f9d-8dd4-2c2120833577.tsGrammar";
 
-class BundleEditorShellTest : public tessel_test::ShippedBundlesShell {
-protected:
-    // Starts with the shipped bundles in the root layer and a C file open, once its text is
-    // coloured.
-    void startWithShippedBundles(const std::string& cText) {
-        startWithShippedBundles(L"k.c", cText, 0, L"storage.type");
-    }
-    // The same with a file of another name, coloured once `scope` holds at the offset; the
-    // bundle editor shown.
-    void startWithShippedBundles(const std::wstring& name, const std::string& text, int32_t offset,
-                                 const std::wstring& scope) {
-        ASSERT_NO_FATAL_FAILURE(ShippedBundlesShell::startWithShippedBundles(name, text, offset, scope));
-        editor = bundles->getEditor();
-        run(L"bundles.editor");
-        ASSERT_TRUE(editor->isShown());
-    }
-    // The entry of the tree's path opened in its tab, or null.
-    BundleEntryEditor* openEntry(const wchar_t* path) {
-        return editor->activateNode(editor->findNode(path)) ? editor->getActiveEditor() : nullptr;
-    }
-    static DocumentController& textOf(BundleEntryEditor& entryEditor) {
-        return *static_cast<BundleEntryTextEditor*>(entryEditor.getText())->getController();
-    }
-    // Puts `to` in place of the first `from` in the entry's text, as selecting it and typing do.
-    static void replaceIn(BundleEntryEditor& entryEditor, const std::wstring& from, const std::wstring& to) {
-        DocumentController& controller = textOf(entryEditor);
-        std::wstring whole;
-        controller.getText(&whole);
-        const size_t at = whole.find(from);
-        ASSERT_NE(std::wstring::npos, at) << narrow(from);
-        DocumentController::Lock lock(controller, DocumentController::LOCK_EDIT);
-        controller.removeAt(static_cast<int32_t>(from.size()), static_cast<int32_t>(at));
-        controller.insertAt(static_cast<int32_t>(to.size()), static_cast<int32_t>(at), to.c_str());
-    }
-    // Inserts the text after the first `after` in the entry's text, as typing there does.
-    static void typeAfter(BundleEntryEditor& entryEditor, const std::wstring& after, const std::wstring& text) {
-        replaceIn(entryEditor, after, after + text);
-    }
-    // The line (from 1) of the entry editor's text on which `text` first stands.
-    size_t lineOf(BundleEntryEditor& entry, const std::wstring& text) {
-        std::wstring all;
-        textOf(entry).getText(&all);
-        return std::count(all.begin(), all.begin() + all.find(text), L'\n') + 1;
-    }
-    // A UTF-16 file of the temporary folders, its byte-order mark left out.
-    std::wstring readWide(const std::wstring& name) {
-        const std::string bytes = base.read(name);
-        std::wstring text;
-        for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-            text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
-                                         static_cast<unsigned char>(bytes[i + 1]) << 8);
-        return text;
-    }
-
-    BundleEditor* editor = nullptr;
-};
+using BundleEditorShellTest = tessel_test::BundleEditorShell;
 
 TEST_F(BundleEditorShellTest, ASavedGrammarColoursOpenDocumentsAndTheUserFolderKeepsOnlyTheChange) {
     ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int frobnicate;\r\n"));
@@ -315,12 +258,7 @@ TEST_F(BundleEditorShellTest, FindAndReplaceKeysSearchTheEntrysText) {
     BundleEntryEditor* grammar = openEntry(L"C\\Grammars\\C");
     ASSERT_TRUE(grammar);
     DocumentController& entry = textOf(*grammar);
-    Editor* text = static_cast<BundleEntryTextEditor*>(grammar->getText())->getEditor();
-    text->requestFocus();
-    ASSERT_TRUE(tessel_test::pumpUntil([&] { return ::GetFocus() == text->getHandle(); }));
-    const auto press = [&](const wchar_t* keys) {
-        return afInvokeKey(afApp::getKeyInvoker(), text->getContexts(), text, afParseKeyCombination(keys));
-    };
+    ASSERT_TRUE(focus(*grammar));
     // The dialog takes its text from the entry's selection.
     const std::wstring name = L"name: \"source.c\"";
     std::wstring all;
@@ -334,7 +272,7 @@ TEST_F(BundleEditorShellTest, FindAndReplaceKeysSearchTheEntrysText) {
     values.findText = name;
     values.scope = SearchManager::SCOPE_DOCUMENT;
     searches.push_back(values);
-    ASSERT_TRUE(press(L"Ctrl+F")) << "nothing took the key";
+    ASSERT_TRUE(press(*grammar, L"Ctrl+F")) << "nothing took the key";
     ASSERT_EQ(1u, shownSearches.size());
     EXPECT_EQ(L"source.c", shownSearches[0].findText);
     {
@@ -346,7 +284,7 @@ TEST_F(BundleEditorShellTest, FindAndReplaceKeysSearchTheEntrysText) {
 
     values.replaceText = L"name: \"source.cc\"";
     searches.push_back(values);
-    ASSERT_TRUE(press(L"Ctrl+H"));
+    ASSERT_TRUE(press(*grammar, L"Ctrl+H"));
     ASSERT_EQ(2u, shownSearches.size());
     entry.getText(&all);
     EXPECT_NE(std::wstring::npos, all.find(L"name: \"source.cc\""));

@@ -1,7 +1,8 @@
 #pragma once
 // The shell's tests: the real application started in the test process over temporary "root"
 // and "user" folders, with its questions, file dialogs and text dialogs answered by the test
-// from queues (an unexpected one fails the test and is cancelled), and ended at the test's end.
+// from queues (an unexpected one fails the test and is cancelled), and ended at the test's end,
+// where no loop, handling, hold or round of closing questions may still be counted.
 // Its documents, controllers, dock slots and pages are trapped: one touched after it was freed
 // faults at once.
 
@@ -12,6 +13,7 @@
 
 #include "afw/action/afActionRegistry.h"
 #include "afw/core/afApp.h"
+#include "afw/core/afMainLoop.h"
 #include "afw/core/afPanic.h"
 #include "afw/window/afTestWindow.h"
 #include "afw/window/afWindow.h"
@@ -97,6 +99,11 @@ protected:
     }
 
     void TearDown() override {
+        // The test's body plays the main loop: nothing may be counted as nested once it is over.
+        const afMainLoop::Check previous =
+            afMainLoop::setCheck([](const std::wstring& what) { ADD_FAILURE() << narrow(what); });
+        afMainLoop::settle();
+        afMainLoop::setCheck(previous);
         stop();
         tessel::TesselService::setSetupSteps({nullptr, nullptr});
         tessel::setQuestionHook(nullptr);

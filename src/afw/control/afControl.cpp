@@ -6,6 +6,10 @@ afControl::afControl(afViewPlatform* host) : afWidget(host) {
     setMessageHook(MessageHook::bind<afControl, &afControl::reflect>(this));
 }
 
+afControl::~afControl() {
+    setMessageHook(MessageHook());
+}
+
 bool afControl::buildSeed(afSeed& seed) {
     seed.style = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
     seed.x = seed.y = seed.width = seed.height = 0;

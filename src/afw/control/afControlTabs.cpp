@@ -50,6 +50,9 @@ void afControlTabs::removeTab(int index) {
     afView* page = getPageAt(index);
     const bool selected = index == getCurrentIndex();
     ::SendMessageW(getHandle(), TCM_DELETEITEM, index, 0);
+    // Its owner may free it later: until then it shows nowhere.
+    if (page)
+        page->setVisible(false);
     if (page && m_content && page->getParent() == m_content)
         m_content->removeView(page);
     if (page && page == m_currentPage) {

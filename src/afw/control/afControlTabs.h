@@ -22,8 +22,8 @@ public:
 
     // Appends a tab whose page starts hidden; the new tab is not selected. Returns its index.
     int addTab(const std::wstring& caption, afView* page);
-    // Takes the tab and its page out (the page is not deleted: its owner node frees it); when it
-    // was the selected one, its right neighbour, else its left one, is selected.
+    // Takes the tab and its page out (the page is hidden, not deleted: its owner node frees it);
+    // when it was the selected one, its right neighbour, else its left one, is selected.
     void removeTab(int index);
     void setTabText(int index, const std::wstring& caption);
     // The index of the page's tab, or -1.

@@ -3,6 +3,7 @@
 #include "afw/action/afActionInvoker.h"
 #include "afw/action/afActionRegistry.h"
 #include "afw/core/afExceptionBoundary.h"
+#include "afw/core/afMainLoop.h"
 #include "afw/core/afModuleInstance.h"
 #include "afw/data/afClipboard.h"
 #include "afw/graphics/afImagePack.h"
@@ -63,8 +64,13 @@ bool afApp::init(afApp* app, HINSTANCE instance) {
 int afApp::run(afApp* app) {
     MSG msg = {};
     int got;
-    while ((got = ::GetMessageW(&msg, nullptr, 0, 0)) > 0)
+    for (;;) {
+        // Nothing runs under the main loop: what is still counted as nested never ended.
+        afMainLoop::settle();
+        if ((got = ::GetMessageW(&msg, nullptr, 0, 0)) <= 0)
+            break;
         dispatch(msg, app);
+    }
     return got == 0 ? static_cast<int>(msg.wParam) : -1;
 }
 

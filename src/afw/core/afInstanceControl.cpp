@@ -60,8 +60,34 @@ afInstanceControl::SendResult afInstanceControl::sendCopyData(HWND window, const
     return answer == 1 ? SEND_ACCEPTED : SEND_REFUSED;
 }
 
+namespace {
+
+struct Holder {
+    HWND held;
+    HWND found;
+};
+
+// The first window in z-order, of the held window's thread, that is shown and enabled and that
+// the held window owns, directly or through others.
+BOOL CALLBACK findHolder(HWND window, LPARAM param) {
+    auto* holder = reinterpret_cast<Holder*>(param);
+    if (window == holder->held || !::IsWindowVisible(window) || !::IsWindowEnabled(window) ||
+        ::GetAncestor(window, GA_ROOTOWNER) != holder->held)
+        return TRUE;
+    holder->found = window;
+    return FALSE;
+}
+
+} // namespace
+
 void afInstanceControl::activateWindow(HWND window) {
     if (::IsIconic(window))
         ::OpenIcon(window);
-    ::SetForegroundWindow(window);
+    // A window a question holds (disabled under it) would take the front but not the keys: the
+    // question comes to the front instead.
+    Holder holder{window, nullptr};
+    if (!::IsWindowEnabled(window))
+        ::EnumThreadWindows(::GetWindowThreadProcessId(window, nullptr), &findHolder,
+                            reinterpret_cast<LPARAM>(&holder));
+    ::SetForegroundWindow(holder.found ? holder.found : window);
 }

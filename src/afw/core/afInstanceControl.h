@@ -38,7 +38,9 @@ public:
     // The bytes to the window as WM_COPYDATA (dwData 0, wParam the module instance). A running
     // instance that hangs cannot hang this one: the wait ends after the timeout.
     static SendResult sendCopyData(HWND window, const void* data, size_t size, UINT timeoutMs);
-    // Restores an iconic window and brings it to the front.
+    // Restores an iconic window and brings it to the front, or, while it is disabled under a
+    // question, the question: the first window in front that it owns (through others too) and
+    // that is shown and enabled.
     static void activateWindow(HWND window);
 
 private:

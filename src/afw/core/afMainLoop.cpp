@@ -1,6 +1,7 @@
 #include "afw/core/afMainLoop.h"
 
 #include "afw/core/afExceptionBoundary.h"
+#include "afw/core/afLog.h"
 
 #include <algorithm>
 #include <utility>
@@ -18,6 +19,13 @@ struct Posted {
     std::function<void()> work;
 };
 
+// What a hold disabled, kept here rather than in the hold: settle gives back the windows of a
+// hold whose frame was abandoned.
+struct Held {
+    const afMainLoop::Hold* hold;
+    std::vector<HWND> windows;
+};
+
 struct State {
     int loops = 0;    // nested loops running
     int handling = 0; // messages being handled by the framework's window procedures
@@ -26,6 +34,9 @@ struct State {
     bool wakePosted = false;
     HWND wakeWindow = nullptr;
     std::vector<HWND> modals; // outermost first
+    std::vector<Held> holds;  // outermost first
+    bool round = false;       // a round of closing questions runs
+    afMainLoop::Check check;
 };
 
 State& state() {
@@ -83,24 +94,44 @@ void left() {
         postWake();
 }
 
-// A loop nested in a modal window may have enabled its owner (the system's dialogs enable
-// theirs as they end) or activated another window: each modal window still running disables
-// its owner again, and the innermost one takes the front and, through its activation, the
-// focus it had.
+// A loop nested in a hold may have enabled a window it holds (the system's dialogs enable
+// their owner as they end) or activated another window: each hold still running disables its
+// windows again, and the innermost modal window takes the front and, through its activation,
+// the focus it had.
 void keepModalsInFront() {
-    for (HWND modal : state().modals)
-        if (::IsWindow(modal))
-            if (HWND owner = ::GetWindow(modal, GW_OWNER))
-                if (::IsWindowEnabled(owner))
-                    ::EnableWindow(owner, FALSE);
+    for (const Held& held : state().holds)
+        for (HWND window : held.windows)
+            if (::IsWindow(window) && ::IsWindowEnabled(window))
+                ::EnableWindow(window, FALSE);
     HWND top = afMainLoop::innermostModal();
     if (top && ::GetActiveWindow() != top)
         ::SetActiveWindow(top);
 }
 
+// Enables again what the hold disabled and is still there and disabled.
+void giveBack(const Held& held) {
+    for (HWND window : held.windows)
+        if (::IsWindow(window) && !::IsWindowEnabled(window))
+            ::EnableWindow(window, TRUE);
+}
+
+struct Windows {
+    HWND except;
+    std::vector<HWND> found;
+};
+
+// The enabled top-level windows of the thread but one; message-only windows take no input.
+BOOL CALLBACK collectEnabled(HWND window, LPARAM param) {
+    auto* windows = reinterpret_cast<Windows*>(param);
+    if (window != windows->except && ::IsWindowEnabled(window) &&
+        ::GetAncestor(window, GA_PARENT) == ::GetDesktopWindow())
+        windows->found.push_back(window);
+    return TRUE;
+}
+
 } // namespace
 
-afMainLoop::Nested::Nested(HWND modal) : m_modal(modal) {
+afMainLoop::Nested::Nested(HWND modal) : m_modal(modal), m_outer(state().loops) {
     ++state().loops;
     if (modal)
         state().modals.push_back(modal);
@@ -113,18 +144,45 @@ afMainLoop::Nested::~Nested() {
         if (found != s.modals.rend())
             s.modals.erase(std::next(found).base());
     }
-    --s.loops;
+    // Back to where it began: a loop nested in this one whose frame was abandoned ends here too.
+    s.loops = m_outer;
     keepModalsInFront();
     left();
 }
 
-afMainLoop::Handling::Handling() {
+afMainLoop::Handling::Handling() : m_outer(state().handling) {
     ++state().handling;
 }
 
 afMainLoop::Handling::~Handling() {
-    --state().handling;
+    state().handling = m_outer;
     left();
+}
+
+afMainLoop::Hold::Hold(HWND modal) {
+    Windows windows{modal, {}};
+    ::EnumThreadWindows(::GetCurrentThreadId(), &collectEnabled, reinterpret_cast<LPARAM>(&windows));
+    for (HWND window : windows.found)
+        ::EnableWindow(window, FALSE);
+    state().holds.push_back({this, std::move(windows.found)});
+}
+
+afMainLoop::Hold::~Hold() {
+    std::vector<Held>& holds = state().holds;
+    const auto found = std::find_if(holds.begin(), holds.end(), [this](const Held& held) { return held.hold == this; });
+    // Already given back by settle.
+    if (found == holds.end())
+        return;
+    const Held held = std::move(*found);
+    holds.erase(found);
+    giveBack(held);
+}
+
+bool afMainLoop::Hold::disabled(HWND window) const {
+    for (const Held& held : state().holds)
+        if (held.hold == this)
+            return std::find(held.windows.begin(), held.windows.end(), window) != held.windows.end();
+    return false;
 }
 
 bool afMainLoop::isNested() {
@@ -145,6 +203,47 @@ void afMainLoop::cancel(const void* key) {
         for (Posted& each : *running)
             if (each.key == key)
                 each.work = nullptr;
+}
+
+afMainLoop::Round::Round() : m_runs(!state().round) {
+    state().round = true;
+}
+
+afMainLoop::Round::~Round() {
+    if (m_runs)
+        state().round = false;
+}
+
+bool afMainLoop::Round::isRunning() {
+    return state().round;
+}
+
+bool afMainLoop::settle() {
+    State& s = state();
+    if (s.loops == 0 && s.handling == 0 && s.holds.empty() && s.modals.empty() && !s.round)
+        return true;
+    const std::wstring what = L"afMainLoop::settle(): " + std::to_wstring(s.loops) + L" loops, " +
+                              std::to_wstring(s.handling) + L" message handlings, " +
+                              std::to_wstring(s.holds.size()) + L" holds and " + (s.round ? L"1" : L"0") +
+                              L" rounds never ended; given back.";
+    pel::log_printf(pel::LOG_ERROR, AF_LOG_SOURCE, L"%s", what.c_str());
+    s.loops = 0;
+    s.handling = 0;
+    s.round = false;
+    s.modals.clear();
+    std::vector<Held> holds;
+    holds.swap(s.holds);
+    for (auto held = holds.rbegin(); held != holds.rend(); ++held)
+        giveBack(*held);
+    if (s.check)
+        afGuard([&] { s.check(what); });
+    left();
+    return false;
+}
+
+afMainLoop::Check afMainLoop::setCheck(Check check) {
+    std::swap(state().check, check);
+    return check;
 }
 
 HWND afMainLoop::innermostModal() {

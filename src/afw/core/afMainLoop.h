@@ -7,11 +7,14 @@
 // is posted here instead: it runs from the main loop, once no nested loop runs and no other
 // message is being handled.
 //
-// A modal window keeps its owner disabled, and itself in front with the keyboard focus, for as
-// long as it runs: when a loop nested in it ends, it gets that back (the system's dialogs enable
-// their owner as they end, whatever it was before).
+// A question, dialog, chooser, file dialog or wait holds the whole program for as long as it
+// runs (Hold): every other top-level window is disabled, and the modal window keeps the front
+// with the keyboard focus. When a loop nested in it ends, what it disabled that came back
+// enabled is disabled again (the system's dialogs enable their owner as they end, whatever it
+// was before), and the innermost modal window takes the front back.
 
 #include <functional>
+#include <string>
 #include <windows.h>
 
 class afMainLoop {
@@ -27,6 +30,7 @@ public:
 
     private:
         HWND m_modal;
+        int m_outer; // the loops running when this one began
     };
 
     // The handling of a message by one of the framework's window procedures, for its scope. The
@@ -38,6 +42,45 @@ public:
         ~Handling();
         Handling(const Handling&) = delete;
         Handling& operator=(const Handling&) = delete;
+
+    private:
+        int m_outer; // the handlings under way when this one began
+    };
+
+    // The whole program held for a question, a dialog, a chooser, a file dialog or a wait, for
+    // its scope: every top-level window of the thread but `modal` (and those made later) is
+    // disabled, and at the end those this hold disabled and that are still there are enabled
+    // again; a window something else had disabled stays so. Main thread only.
+    class Hold {
+    public:
+        explicit Hold(HWND modal = nullptr);
+        ~Hold();
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+        // Whether this hold disabled the window (it was enabled when the hold began).
+        bool disabled(HWND window) const;
+    };
+
+    // A round of questions asked before what they are about closes: the program's exit, a
+    // reload of what the windows show (the bundles, which closes the entries open in the bundle
+    // editor). Its answers may close what another round goes on with up the stack, under the
+    // question, so rounds never nest: one begun while another runs does not run, and its caller
+    // holds it or gives up. Main thread only.
+    class Round {
+    public:
+        Round();
+        ~Round();
+        Round(const Round&) = delete;
+        Round& operator=(const Round&) = delete;
+
+        // Whether this round runs: false when another one ran as it began.
+        bool runs() const { return m_runs; }
+        // Whether a round runs now.
+        static bool isRunning();
+
+    private:
+        bool m_runs;
     };
 
     // Whether the caller runs inside a nested loop or under the handling of another message;
@@ -51,4 +94,14 @@ public:
 
     // The modal window running innermost (visible), or null.
     static HWND innermostModal();
+
+    // The main loop is about to wait for its next message, where nothing is nested: a loop,
+    // handling, hold or round still counted then never ended (the system abandons the frames of a
+    // window procedure when it swallows a fault raised under it). It is given back, so that
+    // posted work runs and the windows it held take input again; the error is logged and told
+    // to the check, when one is set (the tests set one). False when something was given back.
+    static bool settle();
+    // The check settle tells (empty: none); returns the previous one.
+    using Check = std::function<void(const std::wstring& what)>;
+    static Check setCheck(Check check);
 };

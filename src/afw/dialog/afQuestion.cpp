@@ -25,10 +25,12 @@ QuestionHook setQuestionHook(QuestionHook hook) {
 }
 
 uint32_t askQuestion(afViewPlatform* owner, const std::wstring& text, const std::vector<QuestionButton>& buttons) {
-    // A hook answers in place of the box's loop, and counts as one.
+    // A hook answers in place of the box's loop, and counts and holds the program as one.
     const afMainLoop::Nested loop;
-    if (questionHook())
+    if (questionHook()) {
+        const afMainLoop::Hold hold;
         return questionHook()(text, buttons);
+    }
     std::unique_ptr<afMessageBox> box(afMessageBox::createInstance(owner));
     box->setTitle(L"Tessel");
     box->setText(text);

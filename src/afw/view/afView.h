@@ -97,10 +97,6 @@ public:
     // parent, when it is a window.
     afWindow* getWindow() const;
     virtual afWindow* asWindow() { return nullptr; }
-    // Around modal work: the nearest enclosing window, or with all every one of them, outermost
-    // first; enabling then gives the nearest the focus.
-    void enableEnclosingWindows(bool all);
-    void disableEnclosingWindows(bool all);
 
     // ---- Measure and layout
     virtual void measure(uint32_t widthSpec, uint32_t heightSpec);

@@ -2,18 +2,21 @@
 // The framework's top-level window: a platform view with a title whose windowless content view
 // it sizes by a policy per axis, lays out once per posted "PostValidateLayout" message however
 // many requests came, navigates by keyboard like a dialog (Tab, mnemonics, Enter on the default
-// button, Escape and Alt+F4), closes with a result code, runs a modal loop of its own, and
-// saves and restores its placement under "app.windows" of the configuration.
+// button, Escape and Alt+F4), closes with a result code, runs a modal loop of its own (every
+// other window of the program disabled meanwhile), and saves and restores its placement under
+// "app.windows" of the configuration.
 //
 // A window is made without its native window: build (or showModal) creates it, which restores
 // the placement. Owners destroy the native window (closeNow, the end of the modal loop) before
 // they delete the object.
 
 #include "afw/core/afDelegate.h"
+#include "afw/core/afMainLoop.h"
 #include "afw/view/afViewPlatform.h"
 #include "pel/base/Crc.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,9 +71,10 @@ public:
     // close hides; both refuse.
     virtual bool onCloseRequest();
     virtual void onActivated() {}
-    // Disables the enclosing window and shows this one; RESULT_CANCEL stops the modal run.
+    // Disables every other top-level window of the program and shows this one; RESULT_CANCEL
+    // stops the modal run.
     virtual uint32_t beginModal();
-    // Enables again what beginModal disabled, and gives it the focus.
+    // Enables again what beginModal disabled, and gives the owner the focus when it was one.
     virtual void endModal();
     virtual bool canClose();
     // Placement under "app.windows" / the placement key. The state functions do the work; the
@@ -160,10 +164,12 @@ private:
     HWND m_savedFocusWindow = nullptr;
     afView* m_defaultButton = nullptr;
     afView* m_currentDefault = nullptr;
-    // What beginModal disabled (and endModal enables again): the window and its native window,
-    // through which it is known to be still there.
-    afWindow* m_disabledOwner = nullptr;
-    HWND m_disabledOwnerWindow = nullptr;
+    // What beginModal disabled (and endModal enables again), and the owner it disabled, which
+    // gets the focus back: the window and its native window, through which it is known to be
+    // still there.
+    std::unique_ptr<afMainLoop::Hold> m_hold;
+    afWindow* m_focusOwner = nullptr;
+    HWND m_focusOwnerWindow = nullptr;
     bool m_placementDisabled = true;
     std::wstring m_placementKey;
     bool m_restoreShowState = false;

@@ -1,25 +1,10 @@
-// The modal run of a window, and the enclosing windows disabled around modal work.
+// The modal run of a window, which holds the whole program while it runs.
 
 #include "afw/core/afApp.h"
 #include "afw/core/afExceptionBoundary.h"
 #include "afw/core/afLog.h"
 #include "afw/core/afMainLoop.h"
 #include "afw/window/afWindow.h"
-
-namespace {
-
-// The windows enclosing the view, nearest first; only the nearest unless all.
-std::vector<afWindow*> enclosingWindows(const afView* view, bool all) {
-    std::vector<afWindow*> windows;
-    for (afWindow* window = view->getWindow(); window; window = window->getWindow()) {
-        windows.push_back(window);
-        if (!all)
-            break;
-    }
-    return windows;
-}
-
-} // namespace
 
 uint32_t afWindow::showModal() {
     if (m_modal) {
@@ -79,42 +64,29 @@ uint32_t afWindow::runModalLoop() {
 }
 
 uint32_t afWindow::beginModal() {
-    m_disabledOwner = nullptr;
-    m_disabledOwnerWindow = nullptr;
-    // Only an owner this run disables is enabled again at its end: one an outer modal window
-    // disabled stays so until that one ends.
+    // The whole program waits for this window; only what this run disables is enabled again at
+    // its end (a window an outer modal window holds stays so until that one ends).
+    m_hold.reset(new afMainLoop::Hold(getHandle()));
+    m_focusOwner = nullptr;
+    m_focusOwnerWindow = nullptr;
     afWindow* owner = getWindow();
-    if (owner && owner->getHandle() && owner->isEnabled()) {
-        owner->setEnabled(false);
-        m_disabledOwner = owner;
-        m_disabledOwnerWindow = owner->getHandle();
+    if (owner && owner->getHandle() && m_hold->disabled(owner->getHandle())) {
+        m_focusOwner = owner;
+        m_focusOwnerWindow = owner->getHandle();
     }
     setVisible(true);
     return RESULT_OK;
 }
 
 void afWindow::endModal() {
-    afWindow* owner = m_disabledOwner;
-    HWND ownerWindow = m_disabledOwnerWindow;
-    m_disabledOwner = nullptr;
-    m_disabledOwnerWindow = nullptr;
+    m_hold.reset();
+    afWindow* owner = m_focusOwner;
+    HWND ownerWindow = m_focusOwnerWindow;
+    m_focusOwner = nullptr;
+    m_focusOwnerWindow = nullptr;
     // The owner may be gone by now (its window destroyed, this one with it): it is touched only
     // while its window still carries it.
     if (!owner || getWidget(ownerWindow) != owner)
         return;
-    owner->setEnabled(true);
     owner->requestFocus();
-}
-
-void afView::enableEnclosingWindows(bool all) {
-    const std::vector<afWindow*> windows = enclosingWindows(this, all);
-    for (auto window = windows.rbegin(); window != windows.rend(); ++window)
-        (*window)->setEnabled(true);
-    if (!windows.empty())
-        windows.front()->requestFocus();
-}
-
-void afView::disableEnclosingWindows(bool all) {
-    for (afWindow* window : enclosingWindows(this, all))
-        window->setEnabled(false);
 }

@@ -2,6 +2,7 @@
 #include "bundles/BundleManager.h"
 #include "bundles/TypeManagerRegistration.h"
 #include "bundles/preferences/PairedCharacterAction.h"
+#include "bundles/ui/BundleEntryEditor.h"
 
 #include "afw/action/afActionRegistry.h"
 #include "afw/core/afApp.h"
@@ -32,6 +33,10 @@ std::shared_ptr<ScopePreferencesManager> ScopePreferencesManager::create(BundleM
 BundleEntryPtr ScopePreferencesManager::createEntry() { return BundleEntryPtr(new ScopePreferencesBundleItem, false); }
 
 const BundleEntryTraits& ScopePreferencesManager::getEntryTraits() const { return BundleEntryTraits::preferences(); }
+
+BundleEntryEditorFactory ScopePreferencesManager::getEditorFactory(BundleEntry&) const {
+    return &BundleEntrySourceEditor::create;
+}
 
 bool ScopePreferencesManager::install(BundleEntry& entry) {
     const auto* item = dynamic_cast<const ScopePreferencesBundleItem*>(&entry);

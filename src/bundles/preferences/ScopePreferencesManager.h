@@ -34,7 +34,8 @@ public:
     // Replaces the item's actions by those of its present pairs.
     bool install(BundleEntry& entry) override;
     bool uninstall(BundleEntry& entry) override;
-    BundleEntryEditorFactory getEditorFactory(BundleEntry&) const override { return nullptr; }
+    // The source editor, as for grammars and themes.
+    BundleEntryEditorFactory getEditorFactory(BundleEntry&) const override;
     void beginEntryChange(BundleEntry&) override {}
     void endEntryChange(BundleEntry& entry, bool changed) override;
 

@@ -12,6 +12,7 @@
 #include "afw/control/afControlSplitter.h"
 #include "afw/control/afControlTabs.h"
 #include "afw/core/afApp.h"
+#include "afw/core/afMainLoop.h"
 #include "afw/dialog/afQuestion.h"
 #include "afw/graphics/afIconList.h"
 #include "afw/graphics/afStockResources.h"
@@ -74,6 +75,8 @@ BundleEditor::~BundleEditor() {
         pel::log_printf(pel::LOG_ERROR, BundleManager::LOG_SOURCE, L"BundleEditor::~BundleEditor(): closing the entries failed");
     }
     m_open.clear();
+    // Their windows go before the window that holds them.
+    m_closed.releaseAll();
     if (m_window && m_window->getHandle())
         ::DestroyWindow(m_window->getHandle());
     m_window.reset();
@@ -241,28 +244,43 @@ bool BundleEditor::onSaveAction(afActionEvent&) {
 }
 
 bool BundleEditor::askToClose(BundleEntryEditor& editor) {
-    if (!editor.isModified())
+    if (!findOpen(editor) || !editor.isModified())
         return true;
     if (m_tabs)
         m_tabs->setCurrentIndex(m_tabs->indexOfPage(editor.getPage()));
     afViewPlatform* owner = isShown() ? static_cast<afViewPlatform*>(m_window.get()) : m_parent;
     const uint32_t answer = askToSaveChanges(owner, editor.getEntry().getTitle());
-    if (answer == RESULT_DONT_SAVE)
-        return true;
+    // Closed by what the question let run: there is nothing left to ask about.
+    if (answer == RESULT_DONT_SAVE || !findOpen(editor))
+        return answer != afWindow::RESULT_CANCEL;
     return answer == RESULT_SAVE && save(editor);
 }
 
 bool BundleEditor::closeEditor(BundleEntryEditor& editor) {
-    if (!findOpen(editor) || !askToClose(editor))
+    const afMainLoop::Round round;
+    if (!round.runs() || !findOpen(editor) || !askToClose(editor))
         return false;
     dropEditor(editor);
     return true;
 }
 
 bool BundleEditor::closeAllItems() {
-    for (BundleEntryEditor* editor : getEditors())
-        if (!askToClose(*editor))
+    // What runs under a question may close entries or open others: the editors are looked up
+    // again before each question.
+    std::vector<const BundleEntryEditor*> asked;
+    for (;;) {
+        BundleEntryEditor* next = nullptr;
+        for (BundleEntryEditor* editor : getEditors())
+            if (std::find(asked.begin(), asked.end(), editor) == asked.end()) {
+                next = editor;
+                break;
+            }
+        if (!next)
+            break;
+        asked.push_back(next);
+        if (!askToClose(*next))
             return false;
+    }
     for (BundleEntryEditor* editor : getEditors())
         dropEditor(*editor);
     return true;
@@ -273,17 +291,23 @@ void BundleEditor::dropEditor(BundleEntryEditor& editor) {
                                     [&](const std::unique_ptr<Open>& open) { return open->editor.get() == &editor; });
     if (found == m_open.end())
         return;
-    std::unique_ptr<Open> open = std::move(*found);
+    std::shared_ptr<Open> open(std::move(*found));
     m_open.erase(found);
-    if (m_tabs)
+    editor.onModifiedChanged.remove(this);
+    // Out of the tabs and hidden at once; the keys go to the tree when no entry is left to show.
+    if (m_tabs) {
         m_tabs->removeTab(m_tabs->indexOfPage(editor.getPage()));
-    const BundleEntryPtr entry(&editor.getEntry());
-    const bool isNew = open->isNew;
-    open.reset();
-    // A new entry that never joined the installed ones goes with its editor.
-    if (auto* item = dynamic_cast<BundleItem*>(entry.get()))
-        if (isNew && !item->isInstalled() && item->getBundle())
+        if (m_tabs->getCount() == 0 && m_window && ::GetActiveWindow() == m_window->getHandle())
+            m_tree->requestFocus();
+    }
+    editor.onClosed();
+    // A new entry that never joined the installed ones leaves its bundle with its editor.
+    if (auto* item = dynamic_cast<BundleItem*>(&editor.getEntry()))
+        if (open->isNew && !item->isInstalled() && item->getBundle())
             item->getBundle()->removeItem(*item);
+    // Freed from the main loop: what closed it (an answer to a question, a dialog of its text)
+    // may still use it up the stack.
+    m_closed.add([open]() mutable { open.reset(); });
 }
 
 BundleEntryEditor* BundleEditor::newEntry(Bundle& bundle, uint32_t type) {
@@ -305,8 +329,9 @@ BundleEntryEditor* BundleEditor::newEntry(Bundle& bundle, uint32_t type) {
 }
 
 bool BundleEditor::disable(const pel::UUID& uuid) {
+    const afMainLoop::Round round;
     BundleEntry* entry = m_manager.findEntry(uuid);
-    if (!entry)
+    if (!round.runs() || !entry)
         return false;
     // Its editors, and for a bundle those of its items, close first.
     std::vector<BundleEntryEditor*> affected;

@@ -5,9 +5,12 @@
 // Enter or a double click opens an entry in the editor its type's manager names; Ctrl+S saves
 // the active one; the tree's context menu makes new entries from their templates and disables
 // and enables bundles and items. Before its entry editors close (window closing, reload) it
-// asks about each modified one. The native window is made when first shown. UI thread only.
+// asks about each modified one; a closed one leaves the lists and tabs at once and is freed from
+// the main loop, as a closed tab of the main window is. The native window is made when first
+// shown. UI thread only.
 
 #include "afw/action/afAction.h"
+#include "afw/core/afReleaseQueue.h"
 #include "afw/dialog/afQuestion.h"
 #include "pel/base/UUID.h"
 
@@ -55,7 +58,8 @@ public:
     BundleManager& getManager() const { return m_manager; }
 
     // Asks about each modified open entry (Save, Don't Save, Cancel) and closes every entry
-    // editor; false, all of them kept open, when the user cancels or a save fails.
+    // editor; false, all of them kept open, when the user cancels or a save fails. It runs as
+    // part of its caller's round of closing questions (afMainLoop::Round).
     bool closeAllItems();
 
     bool isShown() const;
@@ -76,14 +80,16 @@ public:
     // Saves the editor's entry; a new entry is installed with its first save. The tab and the
     // tree follow.
     bool save(BundleEntryEditor& editor);
-    // Asks about the editor when it is modified and closes it; false when the user cancels.
+    // Asks about the editor when it is modified and closes it; false when the user cancels, or
+    // another round of closing questions runs.
     bool closeEditor(BundleEntryEditor& editor);
     // A new entry of the type in the bundle, filled from its template ("New Grammar", ...) and
     // opened; it joins the installed entries when it is first saved. Null for the bundle type
     // or when it cannot be opened.
     BundleEntryEditor* newEntry(Bundle& bundle, uint32_t type);
     // Disables the installed bundle or item, after closing its open editors (and those of a
-    // bundle's items); false when the user kept one open.
+    // bundle's items); false when the user kept one open, or another round of closing questions
+    // runs.
     bool disable(const pel::UUID& uuid);
     // Enables it again (the bundles load anew); false when the user kept an entry open.
     bool enable(const pel::UUID& uuid);
@@ -122,7 +128,8 @@ private:
     // Makes the native window and its views; false when it cannot be made.
     bool ensureWindow();
     Open* findOpen(const BundleEntryEditor& editor) const;
-    // Closes the editor without asking; a new entry never saved leaves its bundle.
+    // Closes the editor without asking: out of the lists and the tabs at once, freed from the
+    // main loop; a new entry never saved leaves its bundle.
     void dropEditor(BundleEntryEditor& editor);
     // The question about one modified editor; whether it may close (saved when asked to).
     bool askToClose(BundleEntryEditor& editor);
@@ -131,6 +138,8 @@ private:
     bool onSaveAction(afActionEvent& event);
     void onContextMenu(afControlTreeItem* node, int x, int y);
     NodeData* dataOf(afControlTreeItem* node) const;
+    // Runs a menu line for the node that names the entry and the bundle it lies in.
+    void runCommand(const pel::UUID& uuid, const pel::UUID& bundleUuid, const MenuLine& line);
     int iconOf(uint32_t type) const;
 
     afViewPlatform* m_parent;
@@ -147,6 +156,8 @@ private:
     std::unique_ptr<afIconList> m_icons;
     std::vector<uint32_t> m_iconTypes; // the type of each icon of the list, by index
     std::vector<std::unique_ptr<Open>> m_open;
+    // The closed entry editors, until the main loop frees them.
+    afReleaseQueue m_closed;
 };
 
 } // namespace tessel

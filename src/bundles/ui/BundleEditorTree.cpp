@@ -175,11 +175,17 @@ std::vector<BundleEditor::MenuLine> BundleEditor::getContextMenu(afControlTreeIt
 
 void BundleEditor::runCommand(afControlTreeItem* node, const MenuLine& line) {
     const NodeData* data = dataOf(node);
-    if (!data || !line.enabled)
+    if (!data)
         return;
     // The node goes with the tree's next refresh: what it names is copied first.
     const pel::UUID uuid = data->uuid;
     const pel::UUID bundleUuid = data->bundle;
+    runCommand(uuid, bundleUuid, line);
+}
+
+void BundleEditor::runCommand(const pel::UUID& uuid, const pel::UUID& bundleUuid, const MenuLine& line) {
+    if (!line.enabled)
+        return;
     switch (line.command) {
     case COMMAND_NEW_ENTRY:
         if (Bundle* bundle = m_manager.findBundle(bundleUuid))
@@ -198,8 +204,12 @@ void BundleEditor::onContextMenu(afControlTreeItem* node, int x, int y) {
     // Called by the tree's window procedure: nothing may leave.
     try {
         const std::vector<MenuLine> lines = getContextMenu(node);
-        if (lines.empty())
+        const NodeData* data = dataOf(node);
+        if (lines.empty() || !data)
             return;
+        // The menu's loop may refresh the tree (a load ending), which deletes the node.
+        const pel::UUID uuid = data->uuid;
+        const pel::UUID bundleUuid = data->bundle;
         std::unique_ptr<afMenu> menu = afMenu::createPopup(std::wstring());
         if (!menu)
             return;
@@ -215,7 +225,7 @@ void BundleEditor::onContextMenu(afControlTreeItem* node, int x, int y) {
         afMenuNode* picked = menu->track(m_tree, x, y, false);
         for (const auto& entry : chosen)
             if (entry.first == picked) {
-                runCommand(node, *entry.second);
+                runCommand(uuid, bundleUuid, *entry.second);
                 break;
             }
     } catch (const pel::Exception& e) {

@@ -76,6 +76,11 @@ bool BundleEntryEditor::isModified() const {
     return m_text && m_text->isModified();
 }
 
+void BundleEntryEditor::onClosed() {
+    if (m_text)
+        m_text->onClosed();
+}
+
 bool BundleEntryEditor::save() {
     if (!m_text)
         return false;

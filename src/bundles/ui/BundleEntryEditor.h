@@ -3,10 +3,12 @@
 // entry manager hands out for its type. An editor's page is the entry's text over the list of
 // the entry's problems; saving makes the text the entry's (its manager takes the new version)
 // and writes the entry into the user's changes layer. The plain source editor (the entry's
-// text as Jasmine source, scope "source.jasmine") serves bundles, grammars and themes.
+// text as Jasmine source, scope "source.jasmine") serves bundles, grammars, themes and
+// preferences.
 
 #include "bundles/ui/BundleEntryText.h"
 
+#include "pel/base/FreedAccessTrap.h"
 #include "service/base/Notice.h"
 #include "service/bundles/IBundleEntryFactory.h"
 
@@ -25,7 +27,8 @@ namespace tessel {
 
 class ErrorList;
 
-class BundleEntryEditor {
+// Trapped in tests: the bundle editor frees a closed one from the main loop.
+class BundleEntryEditor : public pel::FreedAccessTrap {
 public:
     // A problem as its row shows it: the line (counted from 1; empty when it has no place in the
     // text) and the message.
@@ -48,6 +51,9 @@ public:
     BundleEntryText* getText() const { return m_text.get(); }
     // Changed since it was opened or last saved.
     bool isModified() const;
+    // The bundle editor closed it: its text takes no further part in the program until it is
+    // freed.
+    void onClosed();
 
     // Makes the text the entry's, checks it and saves the entry. False, the text kept as it is,
     // when it does not read as an entry or the entry could not be saved; the problems show

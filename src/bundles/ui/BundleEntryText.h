@@ -26,6 +26,9 @@ public:
     virtual void setText(const std::wstring& text) = 0;
     virtual bool isModified() const = 0;
     virtual void markUnmodified() = 0;
+    // Its entry editor closed: the text takes no further part in the program (searches, what
+    // the active document is) while it waits to be freed.
+    virtual void onClosed() {}
 
     // The modified state changed: told with the new one.
     Notice<bool> onModifiedChanged;

@@ -137,6 +137,8 @@ public:
     void beginChange(uint32_t tag, bool withoutUndo);
     void endChange();
     const ChangeRange& getChangeRange() const { return m_changeRange; }
+    // The change brackets closed so far: a text edited since the count was read has a higher one.
+    uint32_t getChangeCount() const { return m_changeCount; }
     // The identity of the edit source that undo transactions record (the controller sets it).
     void setTransactionKey(uint32_t key) { m_transactionKey = key; }
     uint32_t getTransactionKey() const { return m_transactionKey; }
@@ -268,6 +270,7 @@ private:
     DocumentFormat m_format;
     DocumentFormat m_formatSnapshot;
     ChangeRange m_changeRange;
+    uint32_t m_changeCount = 0;
     LineTable m_lines;
     std::unique_ptr<UndoContext> m_undo;
     PositionManager m_positions;

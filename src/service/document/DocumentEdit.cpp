@@ -180,6 +180,7 @@ void Document::endChange() {
     if (!m_changeRange.withoutUndo)
         m_undo->endTransaction();
     m_changeRange.active = false;
+    ++m_changeCount;
     m_lineFeeds.clear();
     if (m_lineFeeds.capacity() > LINE_FEEDS_KEPT) {
         std::vector<int32_t>().swap(m_lineFeeds);

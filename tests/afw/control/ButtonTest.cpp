@@ -2,6 +2,7 @@
 #include "afw/control/afControl.h"
 #include "afw/control/afControlButton.h"
 #include "afw/control/afWidgetFactory.h"
+#include "afw/core/afMainLoop.h"
 #include "afw/graphics/afCanvas.h"
 #include "afw/graphics/afWindowsUX.h"
 #include "afw/layout/afLayoutLinear.h"
@@ -254,6 +255,53 @@ public:
     }
     std::vector<int> codes;
 };
+
+// A native control that tells its parent as its window is destroyed (as a list view does).
+LRESULT CALLBACK notifyingOnDestroy(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) {
+        NMHDR header = {window, 7, NM_KILLFOCUS};
+        ::SendMessageW(::GetParent(window), WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&header));
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+class NotifyingControl : public afControl {
+public:
+    using afControl::afControl;
+    bool buildSeed(afSeed& seed) override {
+        afControl::buildSeed(seed);
+        static const bool registered = [] {
+            WNDCLASSW windowClass = {};
+            windowClass.lpfnWndProc = &notifyingOnDestroy;
+            windowClass.hInstance = ::GetModuleHandleW(nullptr);
+            windowClass.lpszClassName = L"NotifyingOnDestroy";
+            return ::RegisterClassW(&windowClass) != 0;
+        }();
+        seed.className = registered ? L"NotifyingOnDestroy" : L"Static";
+        return true;
+    }
+    bool onReflectedMessage(afMessage& msg) override {
+        ++*heard;
+        return false;
+    }
+    int* heard = nullptr;
+};
+
+// The window goes as the widget's own part ends, after the control's part: what it says then
+// reaches the control no more (the reflection would call into the part that is gone, and the
+// system swallows the fault with the frames of the procedures under it, their counts kept).
+TEST_F(ButtonTest, AControlDeletedWithItsWindowHearsNothingItSaysAsItGoes) {
+    int heard = 0;
+    auto* control = afCreateWidget<NotifyingControl>(window.get());
+    control->heard = &heard;
+    ASSERT_TRUE(control->getHandle());
+    NMHDR header = {control->getHandle(), 7, NM_CLICK};
+    ::SendMessageW(window->getHandle(), WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&header));
+    EXPECT_EQ(1, heard) << "the host reflects while the control lives";
+    delete control;
+    EXPECT_EQ(1, heard);
+    EXPECT_FALSE(afMainLoop::isNested()) << "a window procedure's frame was abandoned";
+}
 
 TEST_F(ButtonTest, ControlsHearTheirNotificationsAndContainersFocusTheirFirstTabStop) {
     EditControl* edit = afCreateWidget<EditControl>(window.get());

@@ -132,4 +132,27 @@ TEST_F(InstanceControlTest, ActivateRestoresAnIconicWindow) {
     EXPECT_FALSE(::IsIconic(window.window));
 }
 
+// A second start brings the running window to the front: while a question holds it (owned by
+// another window the main window owns, as the bundle editor's are), the question comes instead.
+TEST_F(InstanceControlTest, ActivatingAWindowAQuestionHoldsBringsTheQuestionToTheFront) {
+    CopyDataWindow main(L"afInstanceControlTestHeld");
+    ::ShowWindow(main.window, SW_SHOW);
+    const auto popup = [](const wchar_t* title, HWND owner) {
+        return ::CreateWindowExW(0, L"Static", title, WS_POPUP | WS_CAPTION | WS_VISIBLE, 20, 20, 200, 100, owner,
+                                 nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    };
+    const HWND editor = popup(L"editor", main.window), question = popup(L"question", editor),
+               other = popup(L"other", nullptr);
+    ::SetForegroundWindow(other);
+    ::EnableWindow(main.window, FALSE);
+    ::EnableWindow(editor, FALSE);
+    afInstanceControl::activateWindow(main.window);
+    EXPECT_EQ(question, ::GetForegroundWindow()) << "a window the question holds came to the front";
+    ::EnableWindow(main.window, TRUE);
+    afInstanceControl::activateWindow(main.window);
+    EXPECT_EQ(main.window, ::GetForegroundWindow());
+    for (HWND window : {question, editor, other})
+        ::DestroyWindow(window);
+}
+
 } // namespace

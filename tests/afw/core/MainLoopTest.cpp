@@ -1,6 +1,7 @@
 // Work posted for the main loop waits while a nested loop runs or a message is handled under
-// another; a modal window keeps its owner disabled and the front after a system dialog nested
-// in it ends.
+// another; a modal window holds every other window of the program and keeps them disabled and
+// itself in front after a system dialog nested in it ends; what a frame the system abandoned
+// kept counted is given back when the main loop waits.
 
 #include "afw/core/afMainLoop.h"
 #include "afw/dialog/afDialogFile.h"
@@ -13,6 +14,9 @@
 
 #include <functional>
 #include <memory>
+#include <new>
+#include <string>
+#include <vector>
 
 using namespace tessel_test;
 
@@ -46,6 +50,11 @@ void CALLBACK runTimed(HWND, UINT, UINT_PTR id, DWORD) {
 void later(std::function<void()> work) {
     timed() = std::move(work);
     ::SetTimer(nullptr, 0, 10, &runTimed);
+}
+
+void CALLBACK quitLate(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    ::PostQuitMessage(9);
 }
 
 BOOL CALLBACK findDialog(HWND window, LPARAM found) {
@@ -136,6 +145,85 @@ TEST_F(MainLoopTest, AFileDialogEndingUnderAQuestionLeavesItsOwnerDisabledAndThe
     ::DestroyWindow(owner->getHandle());
     MSG quit;
     ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+// A question owned by one window disables every other window of the program while it runs,
+// and enables again only those it disabled.
+TEST_F(MainLoopTest, AQuestionHoldsEveryWindowOfTheProgramAndGivesBackOnlyWhatItDisabled) {
+    std::vector<std::unique_ptr<afWindowMain>> windows;
+    for (int i = 0; i < 3; ++i) {
+        windows.emplace_back(new afWindowMain);
+        ASSERT_TRUE(windows.back()->build());
+        windows.back()->setShown(true, true);
+    }
+    const HWND owner = windows[0]->getHandle(), other = windows[1]->getHandle(), disabled = windows[2]->getHandle();
+    ::EnableWindow(disabled, FALSE);
+    std::unique_ptr<afMessageBox> box(afMessageBox::createInstance(windows[0].get()));
+    box->addButton(L"OK", afWindow::RESULT_OK, true);
+    bool ownerHeld = false, otherHeld = false, boxFree = false;
+    later([&] {
+        ownerHeld = !::IsWindowEnabled(owner);
+        otherHeld = !::IsWindowEnabled(other);
+        boxFree = ::IsWindowEnabled(box->getHandle()) && ::GetActiveWindow() == box->getHandle();
+        box->close(afWindow::RESULT_OK);
+    });
+    EXPECT_EQ(afWindow::RESULT_OK, box->showModal());
+    EXPECT_TRUE(ownerHeld);
+    EXPECT_TRUE(otherHeld) << "a window the question does not belong to took input";
+    EXPECT_TRUE(boxFree);
+    EXPECT_TRUE(::IsWindowEnabled(owner));
+    EXPECT_TRUE(::IsWindowEnabled(other));
+    EXPECT_FALSE(::IsWindowEnabled(disabled)) << "enabled what another had disabled";
+    for (const auto& window : windows)
+        ::DestroyWindow(window->getHandle());
+    MSG quit;
+    ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+// A loop nested in another ends both counts when the frame of the inner one was abandoned.
+TEST_F(MainLoopTest, ALoopGivesBackTheLoopsNestedInItThatNeverEnded) {
+    {
+        const afMainLoop::Nested outer;
+        alignas(afMainLoop::Nested) static char abandoned[sizeof(afMainLoop::Nested)];
+        new (abandoned) afMainLoop::Nested;
+    }
+    EXPECT_FALSE(afMainLoop::isNested());
+}
+
+// The system may swallow a fault in a window procedure with the frames under it: their loop,
+// handling and hold never end. The main loop gives them back when it waits: posted work runs,
+// the held window takes input again, and the check hears of it.
+TEST_F(MainLoopTest, WhatAnAbandonedFrameKeptIsGivenBackWhenTheMainLoopWaits) {
+    std::unique_ptr<afWindowMain> window(new afWindowMain);
+    ASSERT_TRUE(window->build());
+    alignas(afMainLoop::Nested) static char loop[sizeof(afMainLoop::Nested)];
+    alignas(afMainLoop::Handling) static char handlings[2][sizeof(afMainLoop::Handling)];
+    alignas(afMainLoop::Hold) static char hold[sizeof(afMainLoop::Hold)];
+    new (loop) afMainLoop::Nested;
+    new (handlings[0]) afMainLoop::Handling;
+    new (handlings[1]) afMainLoop::Handling;
+    new (hold) afMainLoop::Hold;
+    ASSERT_TRUE(afMainLoop::isNested());
+    ASSERT_FALSE(::IsWindowEnabled(window->getHandle()));
+    std::vector<std::wstring> told;
+    const afMainLoop::Check previous = afMainLoop::setCheck([&](const std::wstring& what) { told.push_back(what); });
+    bool ran = false;
+    afMainLoop::post(this, [&] {
+        ran = true;
+        ::PostQuitMessage(7);
+    });
+    // Should the work never run, the loop still ends.
+    const UINT_PTR guard = ::SetTimer(nullptr, 0, 30000, &quitLate);
+    EXPECT_EQ(7, afApp::run(afApp::getInstance()));
+    ::KillTimer(nullptr, guard);
+    afMainLoop::setCheck(previous);
+    EXPECT_TRUE(ran);
+    EXPECT_FALSE(afMainLoop::isNested());
+    EXPECT_TRUE(::IsWindowEnabled(window->getHandle()));
+    ASSERT_EQ(1u, told.size());
+    EXPECT_NE(std::wstring::npos, told[0].find(L"1 loops, 2 message handlings, 1 holds"))
+        << std::string(told[0].begin(), told[0].end());
+    ::DestroyWindow(window->getHandle());
 }
 
 } // namespace

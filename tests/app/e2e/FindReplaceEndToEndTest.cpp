@@ -260,10 +260,7 @@ TEST_F(FindReplaceEndToEnd, FindAndReplaceOpenInTheBundleEditorsEntries) {
     HWND entry = tessel.openFirstGrammar(bundleEditor);
     ASSERT_TRUE(entry) << "Enter opened no entry";
     // Clicked once laid out, it takes the keys.
-    RECT frame = {};
-    ASSERT_TRUE(pollFor([&] { return ::GetWindowRect(entry, &frame) && frame.right - frame.left > 100; }, WAIT_MS));
-    ASSERT_TRUE(activate(entry));
-    ASSERT_TRUE(clickAt({(frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2}));
+    ASSERT_TRUE(clickInto(entry));
     ASSERT_TRUE(tessel.hasFocus(entry));
 
     for (const auto& key : {std::make_pair(WORD('F'), L"Find"), std::make_pair(WORD('H'), L"Replace")}) {

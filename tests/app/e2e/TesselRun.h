@@ -372,6 +372,17 @@ inline testing::AssertionResult confirmFileDialog(TesselRun& tessel, const wchar
     return testing::AssertionSuccess();
 }
 
+// A click into the middle of the window once it is laid out, made active first, as a user puts
+// the keys there.
+inline testing::AssertionResult clickInto(HWND window) {
+    RECT frame = {};
+    if (!pollFor([&] { return ::GetWindowRect(window, &frame) && frame.right - frame.left > 100; }, WAIT_MS))
+        return testing::AssertionFailure() << "the window was never laid out";
+    if (!activate(window) || !clickAt({(frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2}))
+        return testing::AssertionFailure() << "the window could not be clicked";
+    return testing::AssertionSuccess();
+}
+
 // Waits until the dialog is gone.
 inline testing::AssertionResult closes(HWND dialog) {
     if (pollFor([&] { return !::IsWindow(dialog); }, WAIT_MS))
