@@ -309,6 +309,8 @@ bool MainWindow::askBeforeClosing() {
     const afMainLoop::Round round;
     if (!round.runs())
         return false;
+    // Only this round's answers count: a Don't Save given to a tab's own close is no answer here.
+    m_dismissed.clear();
     m_closing = true;
     TesselService* root = m_services.root;
     bool asked = false;
