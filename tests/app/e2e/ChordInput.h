@@ -17,10 +17,9 @@
 
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <initializer_list>
+#include <string>
 #include <thread>
 
 namespace tessel_test {
@@ -89,12 +88,13 @@ inline bool readNews(HWND window, POINT inside, POINT corner, DWORD start) {
 //
 // The news is read twice: a reading ends by sending X the program's own requests, such as the
 // focus for a window it has just activated, whose news the second reading takes in. The rest
-// comes last, when no news is left but its own.
-inline testing::AssertionResult settleKeyboard(HWND window, const POINT* rest = nullptr) {
+// comes last, when no news is left but its own. Empty once settled, else why not (the
+// benchmarks drive Tessel too, without GoogleTest).
+inline std::string settleKeyboard(HWND window, const POINT* rest = nullptr) {
     RECT client = {};
     POINT corner = {};
     if (!::GetClientRect(window, &client) || !bareCorner(&corner))
-        return testing::AssertionFailure() << "no bare corner of the screen to leave the pointer in";
+        return "no bare corner of the screen to leave the pointer in";
     POINT inside = {(client.left + client.right) / 2, (client.top + client.bottom) / 2};
     ::ClientToScreen(window, &inside);
     // Another program's window there would read the news in its stead.
@@ -103,19 +103,19 @@ inline testing::AssertionResult settleKeyboard(HWND window, const POINT* rest = 
     ::GetWindowThreadProcessId(over, &overProcess);
     ::GetWindowThreadProcessId(window, &process);
     if (over != ::GetDesktopWindow() && overProcess != process)
-        return testing::AssertionFailure() << "another program's window covers the middle of the window";
+        return "another program's window covers the middle of the window";
     const DWORD start = ::GetTickCount();
     for (int read = 0; read < 2;) {
         if (::GetTickCount() - start > WAIT_MS)
-            return testing::AssertionFailure() << "the program never read the news of the pointer's entry";
+            return "the program never read the news of the pointer's entry";
         read += readNews(window, inside, corner, start);
     }
     if (!rest)
-        return testing::AssertionSuccess();
+        return {};
     const bool rested = holdKey(VK_SHIFT, true) && movePointer(*rest) && pollFor(probeLetGo, WAIT_MS, 1);
     if (!holdKey(VK_SHIFT, false) || !rested || !answers(window))
-        return testing::AssertionFailure() << "the program never read the news of the pointer's rest";
-    return testing::AssertionSuccess();
+        return "the program never read the news of the pointer's rest";
+    return {};
 }
 
 // Whether one of the keys is a modifier, which news of the keyboard could let go.
@@ -128,7 +128,7 @@ inline bool holdsModifier(std::initializer_list<WORD> keys) {
 
 // `window` made active, and for a chord with a modifier the keyboard's news read.
 inline bool readyForChord(HWND window, std::initializer_list<WORD> keys) {
-    return activate(window) && (!holdsModifier(keys) || settleKeyboard(window));
+    return activate(window) && (!holdsModifier(keys) || settleKeyboard(window).empty());
 }
 
 // The chord into `window`, made ready for it first.

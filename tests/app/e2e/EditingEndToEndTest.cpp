@@ -130,7 +130,8 @@ TEST_F(EditingEndToEnd, ReleasingAltAfterAColumnDragLeavesTheMenuBarAlone) {
     // resting where the drag starts before Alt goes down, so that the press brings no news of
     // the keyboard that would let Alt go (app/e2e/ChordInput.h).
     const POINT from = grid.at(1.5, 0);
-    ASSERT_TRUE(activate(editor) && settleKeyboard(editor, &from));
+    ASSERT_TRUE(activate(editor));
+    ASSERT_EQ("", settleKeyboard(editor, &from));
     ASSERT_TRUE(holdKey(VK_MENU, true));
     ASSERT_TRUE(dragAt(from, grid.at(4.5, 1)));
     // The selection reaches the drag's end (the theme's selection over white) before Alt goes
