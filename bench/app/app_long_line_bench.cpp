@@ -18,7 +18,7 @@
 // app_long_line_bench [--megabytes 50] [--runs 3]
 
 #include "app/AppBench.h"
-#include "app/e2e/UserInput.h"
+#include "app/e2e/ChordInput.h"
 
 #include <algorithm>
 #include <climits>

@@ -9,7 +9,7 @@
 // app_replace_all_bench [--characters 4000000] [--runs 3]
 
 #include "app/AppBench.h"
-#include "app/e2e/UserInput.h"
+#include "app/e2e/ChordInput.h"
 
 #include <cstdio>
 #include <functional>

@@ -154,14 +154,31 @@ TEST_F(EditingEndToEnd, ReleasingAltAfterAColumnDragLeavesTheMenuBarAlone) {
     TextGrid grid;
     ASSERT_TRUE(readTextGrid(tessel, &grid));
     const HWND editor = grid.editor;
-    // From the second character of the first line to the fifth of the second.
-    ASSERT_TRUE(activate(editor) && holdKey(VK_MENU, true));
-    ASSERT_TRUE(dragAt(grid.at(1.5, 0), grid.at(4.5, 1)));
-    // The rectangle shows (the theme's selection over white) before Alt goes up.
+    // From the second character of the first line to the fifth of the second, the pointer
+    // resting where the drag starts before Alt goes down, so that the press brings no news of
+    // the keyboard that would let Alt go (app/e2e/ChordInput.h).
+    const POINT from = grid.at(1.5, 0);
+    ASSERT_TRUE(activate(editor));
+    ASSERT_EQ("", settleKeyboard(editor, &from));
+    ASSERT_TRUE(holdKey(VK_MENU, true));
+    ASSERT_TRUE(dragAt(from, grid.at(4.5, 1)));
+    // The selection reaches the drag's end (the theme's selection over white) before Alt goes
+    // up, and it is a rectangle: the second line's first character stays out.
     Capture capture;
-    const bool selected = pollFor([&] { return (capture = Capture::of(editor)).count(SELECTED, 12) > 100; }, WAIT_MS, 20);
+    const auto selected = [&](int column, int row) {
+        const RECT cell = grid.cell(column, row);
+        return capture.count(cell, SELECTED, 12) * 3 > (cell.right - cell.left) * (cell.bottom - cell.top);
+    };
+    const bool reached = pollFor(
+        [&] {
+            capture = Capture::of(editor);
+            return selected(2, 0) && selected(3, 1);
+        },
+        WAIT_MS, 20);
     ASSERT_TRUE(holdKey(VK_MENU, false));
-    ASSERT_TRUE(selected) << "the drag selected nothing; the capture is in " << keepCapture(capture, "alt-drag");
+    ASSERT_TRUE(reached) << "the drag selected nothing; the capture is in " << keepCapture(capture, "alt-drag");
+    ASSERT_FALSE(selected(0, 1)) << "the drag selected lines, not a rectangle; the capture is in "
+                                 << keepCapture(capture, "alt-drag");
     // An armed menu bar would take the character.
     ASSERT_TRUE(activate(editor) && typeKeys(L"z"));
     EXPECT_TRUE(tessel.hasTitle(L"alt.txt * - Tessel")) << "the typed character went elsewhere";
@@ -204,12 +221,12 @@ TEST_F(EditingEndToEnd, ReleasingAltAfterARectangleKeyLeavesTheKeyboardToTheText
     ASSERT_TRUE(startFocused(copy, L"keys.txt", old, tessel));
     const HWND editor = tessel->editor();
     // Alt+Down (a caret on both lines), then a key: an armed menu bar would take it.
-    ASSERT_TRUE(activate(editor) && rollChord({VK_MENU, VK_DOWN}) && typeKeys(L"1"));
+    ASSERT_TRUE(rollChordIn(editor, {VK_MENU, VK_DOWN}) && typeKeys(L"1"));
     ASSERT_TRUE(tessel->hasTitle(L"keys.txt * - Tessel")) << "the typed character went elsewhere";
     EXPECT_FALSE(inMenuMode(editor)) << "the menu bar is armed";
     // Alt+Left takes in the two ones, which the next key replaces; after Alt+Up the rows stay.
-    ASSERT_TRUE(activate(editor) && rollChord({VK_MENU, VK_LEFT}) && typeKeys(L"2"));
-    ASSERT_TRUE(activate(editor) && rollChord({VK_MENU, VK_UP}) && typeKeys(L"3"));
+    ASSERT_TRUE(rollChordIn(editor, {VK_MENU, VK_LEFT}) && typeKeys(L"2"));
+    ASSERT_TRUE(rollChordIn(editor, {VK_MENU, VK_UP}) && typeKeys(L"3"));
     EXPECT_EQ("23abc\r\n23def\r\n", savedText(*tessel, L"keys.txt", old));
     EXPECT_FALSE(inMenuMode(editor));
     // Alt alone still arms the menu bar, and Alt with a menu's letter still opens its menu.

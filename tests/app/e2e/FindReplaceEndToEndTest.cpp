@@ -115,7 +115,7 @@ size_t visibleEditors(TesselRun& tessel) {
 TEST_F(FindReplaceEndToEnd, TheScopeShownIsChosenAgainAtEachOpeningAndIsTheOneSearched) {
     TesselRun& tessel = start(L"r.c", "one\r\none\r\none\r\n");
     ASSERT_FALSE(HasFailure());
-    ASSERT_TRUE(pressChord({VK_SHIFT, VK_DOWN})); // the first line, into the second
+    ASSERT_TRUE(pressChordIn(tessel.editor(), {VK_SHIFT, VK_DOWN})); // the first line, into the second
     HWND dialog = tessel.openDialog(tessel.editor(), 'H', L"Replace");
     ASSERT_NE(nullptr, dialog) << "Ctrl+H showed no Replace dialog";
     EXPECT_EQ(L"Current selection", scopeShown(dialog));
@@ -134,8 +134,8 @@ TEST_F(FindReplaceEndToEnd, TheScopeShownIsChosenAgainAtEachOpeningAndIsTheOneSe
 
     // In another file, after a Replace All in a selection here.
     ASSERT_TRUE(tessel.focusEditor());
-    ASSERT_TRUE(pressChord({VK_CONTROL, VK_HOME}));
-    ASSERT_TRUE(pressChord({VK_SHIFT, VK_DOWN}));
+    ASSERT_TRUE(pressChordIn(tessel.editor(), {VK_CONTROL, VK_HOME}));
+    ASSERT_TRUE(pressChordIn(tessel.editor(), {VK_SHIFT, VK_DOWN}));
     dialog = tessel.openDialog(tessel.editor(), 'H', L"Replace");
     ASSERT_NE(nullptr, dialog);
     ASSERT_EQ(L"Current selection", scopeShown(dialog));
@@ -164,7 +164,7 @@ TEST_F(FindReplaceEndToEnd, ARegularExpressionAcrossLinesFindsItsText) {
     ASSERT_FALSE(HasFailure());
     for (int line = 0; line < 3; ++line)
         ASSERT_TRUE(pressChord({VK_DOWN}));
-    ASSERT_TRUE(pressChord({VK_SHIFT, VK_DOWN})); // "    return n;" into the last line
+    ASSERT_TRUE(pressChordIn(tessel.editor(), {VK_SHIFT, VK_DOWN})); // "    return n;" into the last line
     HWND dialog = tessel.openDialog(tessel.editor(), 'H', L"Replace");
     ASSERT_NE(nullptr, dialog);
     ASSERT_TRUE(typeValues(dialog, L"n", L"n"));
@@ -172,11 +172,11 @@ TEST_F(FindReplaceEndToEnd, ARegularExpressionAcrossLinesFindsItsText) {
     ASSERT_TRUE(closes(dialog));
 
     ASSERT_TRUE(tessel.focusEditor());
-    ASSERT_TRUE(pressChord({VK_CONTROL, VK_HOME}));
+    ASSERT_TRUE(pressChordIn(tessel.editor(), {VK_CONTROL, VK_HOME}));
     dialog = tessel.openDialog(tessel.editor(), 'F', L"Find");
     ASSERT_NE(nullptr, dialog) << "Ctrl+F showed no Find dialog";
     ASSERT_TRUE(typeValues(dialog, L"\\{\\n\\s+int"));
-    ASSERT_TRUE(pressChord({VK_MENU, 'X'})); // Regular expression
+    ASSERT_TRUE(pressChordIn(dialog, {VK_MENU, 'X'})); // Regular expression
     ASSERT_TRUE(pressChord({VK_RETURN}));
     ASSERT_TRUE(closes(dialog));
     // The match is selected: typing replaces it.
@@ -194,13 +194,13 @@ TEST_F(FindReplaceEndToEnd, ASelectionIsFoundInRegularExpressionModeAndABadPatte
     // The mode is kept from one dialog to the next, also a cancelled one.
     HWND dialog = tessel.openDialog(tessel.editor(), 'F', L"Find");
     ASSERT_NE(nullptr, dialog);
-    ASSERT_TRUE(pressChord({VK_MENU, 'X'}));
+    ASSERT_TRUE(pressChordIn(dialog, {VK_MENU, 'X'}));
     ASSERT_TRUE(pressChord({VK_ESCAPE}));
     ASSERT_TRUE(closes(dialog));
 
     ASSERT_TRUE(tessel.focusEditor());
-    ASSERT_TRUE(pressChord({VK_CONTROL, VK_HOME}));
-    ASSERT_TRUE(pressChord({VK_SHIFT, VK_END})); // "count_words(", within its line
+    ASSERT_TRUE(pressChordIn(tessel.editor(), {VK_CONTROL, VK_HOME}));
+    ASSERT_TRUE(pressChordIn(tessel.editor(), {VK_SHIFT, VK_END})); // "count_words(", within its line
     dialog = tessel.openDialog(tessel.editor(), 'F', L"Find");
     ASSERT_NE(nullptr, dialog);
     std::wstring shown;
@@ -233,11 +233,11 @@ TEST_F(FindReplaceEndToEnd, TheReplaceDialogReplacesOneMatchAtATime) {
     HWND dialog = tessel.openDialog(tessel.editor(), 'H', L"Replace");
     ASSERT_NE(nullptr, dialog);
     ASSERT_TRUE(typeValues(dialog, L"a", L"bb"));
-    ASSERT_TRUE(pressChord({VK_MENU, 'F'})); // Find Next: the first
-    ASSERT_TRUE(pressChord({VK_MENU, 'R'})); // Replace it, selecting the second
-    ASSERT_TRUE(pressChord({VK_MENU, 'R'})); // and that one, selecting the third
+    ASSERT_TRUE(pressChordIn(dialog, {VK_MENU, 'F'})); // Find Next: the first
+    ASSERT_TRUE(pressChordIn(dialog, {VK_MENU, 'R'})); // Replace it, selecting the second
+    ASSERT_TRUE(pressChordIn(dialog, {VK_MENU, 'R'})); // and that one, selecting the third
     // Into the field again: the dialog is still open.
-    ASSERT_TRUE(pressChord({VK_MENU, 'N'}));
+    ASSERT_TRUE(pressChordIn(dialog, {VK_MENU, 'N'}));
     ASSERT_TRUE(pressChord({VK_END}));
     ASSERT_TRUE(typeKeys(L"c"));
     EXPECT_TRUE(pollFor([&] { return !::IsWindow(dialog) || findField(dialog) == L"ac"; }, WAIT_MS))

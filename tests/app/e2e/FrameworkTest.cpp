@@ -1,7 +1,7 @@
 // The end-to-end driver's own parts against a program whose behaviour is plain: bare_window.exe
 // is started, found, captured and probed, given a key chord, and waited for as it exits.
 
-#include "app/e2e/UserInput.h"
+#include "app/e2e/ChordInput.h"
 #include "support/OtherProcess.h"
 #include "support/TempFolder.h"
 

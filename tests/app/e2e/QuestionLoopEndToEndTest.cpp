@@ -80,7 +80,7 @@ TEST_F(QuestionLoopEndToEnd, TheSessionsEndUnderTheQuestionOfAChangeMetClosingAT
     ASSERT_TRUE(::IsWindow(reload) && ::IsWindowVisible(reload));
     EXPECT_FALSE(::IsWindowEnabled(main));
     ASSERT_TRUE(pollFor([&] { return ::GetForegroundWindow() == reload; }, WAIT_MS)) << "the question lost the front";
-    ASSERT_TRUE(pressChord({VK_MENU, 'K'}));
+    ASSERT_TRUE(pressChordIn(reload, {VK_MENU, 'K'}));
     ASSERT_TRUE(pollFor([&] { return !::IsWindow(reload) || !::IsWindowVisible(reload); }, WAIT_MS))
         << "the question took no keys";
 

@@ -22,23 +22,23 @@ TEST_F(SearchEndToEnd, ReplaceAllMatchingCaseLeavesTheOtherCaseAndOnlyTheSelecte
     ASSERT_TRUE(typeKeys(L"local"));
     ASSERT_TRUE(pressChord({VK_TAB})); // to the replacement
     ASSERT_TRUE(typeKeys(L"here"));
-    ASSERT_TRUE(pressChord({VK_MENU, 'C'})); // Match case
+    ASSERT_TRUE(pressChordIn(dialog, {VK_MENU, 'C'})); // Match case
     ASSERT_TRUE(pressChord({VK_RETURN}));    // Replace All
     ASSERT_TRUE(pollFor([&] { return !::IsWindow(dialog); }, WAIT_MS)) << "the dialog stayed";
     EXPECT_EQ("here Local\r\nhere\r\nhere\r\n", savedText(tessel, L"r.c", old));
 
     // Within a selection over two lines: the first line stays as it is.
     ASSERT_TRUE(tessel.focusEditor());
-    ASSERT_TRUE(pressChord({VK_CONTROL, VK_HOME}));
+    ASSERT_TRUE(pressChordIn(tessel.editor(), {VK_CONTROL, VK_HOME}));
     ASSERT_TRUE(pressChord({VK_DOWN}));
-    ASSERT_TRUE(pressChord({VK_SHIFT, VK_DOWN}));
-    ASSERT_TRUE(pressChord({VK_SHIFT, VK_END}));
+    ASSERT_TRUE(pressChordIn(tessel.editor(), {VK_SHIFT, VK_DOWN}));
+    ASSERT_TRUE(pressChordIn(tessel.editor(), {VK_SHIFT, VK_END}));
     dialog = tessel.openDialog(tessel.editor(), 'H', L"Replace");
     ASSERT_NE(nullptr, dialog);
-    ASSERT_TRUE(pressChord({VK_CONTROL, 'A'}));
+    ASSERT_TRUE(pressChordIn(dialog, {VK_CONTROL, 'A'}));
     ASSERT_TRUE(typeKeys(L"here"));
     ASSERT_TRUE(pressChord({VK_TAB}));
-    ASSERT_TRUE(pressChord({VK_CONTROL, 'A'}));
+    ASSERT_TRUE(pressChordIn(dialog, {VK_CONTROL, 'A'}));
     ASSERT_TRUE(typeKeys(L"there"));
     ASSERT_TRUE(pressChord({VK_RETURN}));
     ASSERT_TRUE(pollFor([&] { return !::IsWindow(dialog); }, WAIT_MS));
@@ -56,13 +56,13 @@ TEST_F(SearchEndToEnd, AReplaceAllThatFailsReplacesNothing) {
     const auto replaceAll = [&](const wchar_t* find, const wchar_t* with, bool tickRegex) {
         HWND dialog = tessel.openDialog(tessel.editor(), 'H', L"Replace");
         ASSERT_NE(nullptr, dialog) << "Ctrl+H showed no Replace dialog";
-        ASSERT_TRUE(pressChord({VK_CONTROL, 'A'}));
+        ASSERT_TRUE(pressChordIn(dialog, {VK_CONTROL, 'A'}));
         ASSERT_TRUE(typeKeys(find));
         ASSERT_TRUE(pressChord({VK_TAB}));
-        ASSERT_TRUE(pressChord({VK_CONTROL, 'A'}));
+        ASSERT_TRUE(pressChordIn(dialog, {VK_CONTROL, 'A'}));
         ASSERT_TRUE(typeKeys(with));
         if (tickRegex) {
-            ASSERT_TRUE(pressChord({VK_MENU, 'X'})); // Regular expression
+            ASSERT_TRUE(pressChordIn(dialog, {VK_MENU, 'X'})); // Regular expression
         }
         ASSERT_TRUE(pressChord({VK_RETURN}));
         ASSERT_TRUE(pollFor([&] { return !::IsWindow(dialog); }, WAIT_MS)) << "the dialog stayed";

@@ -7,6 +7,7 @@
 // them, and the keys of the find and replace dialogs' fields.
 
 #include "afw/support/PngWriter.h"
+#include "app/e2e/ChordInput.h"
 #include "app/e2e/UserInput.h"
 #include "support/OtherProcess.h"
 #include "support/TesselCopy.h"
@@ -19,9 +20,6 @@
 #include <vector>
 
 namespace tessel_test {
-
-// Long enough for a start under a loaded machine; a hung program still fails in bounded time.
-constexpr DWORD WAIT_MS = 20000;
 
 class TesselRun {
 public:
@@ -154,7 +152,7 @@ public:
     // keys; null when it did not come. Keys go where the focus is, and after a dialog closes
     // the focus comes back to the editor a moment later: the target has it first.
     HWND openDialog(HWND target, WORD key, const std::wstring& title) {
-        if (!activate(target) || !hasFocus(target) || !pressChord({VK_CONTROL, key}))
+        if (!activate(target) || !hasFocus(target) || !pressChordIn(target, {VK_CONTROL, key}))
             return nullptr;
         HWND dialog = dialogTitled(title);
         if (!dialog || !activate(dialog))
@@ -285,6 +283,12 @@ struct TextGrid {
         POINT point = {start.left + static_cast<LONG>(columns * width), start.top + rowHeight * row + rowHeight / 2};
         ::ClientToScreen(editor, &point);
         return point;
+    }
+    // The character cell `column` characters into the row, in the editor's client area.
+    RECT cell(int column, int row) const {
+        const LONG top = start.top + rowHeight * row;
+        return RECT{start.left + static_cast<LONG>(column * width), top,
+                    start.left + static_cast<LONG>((column + 1) * width), top + rowHeight};
     }
 };
 inline testing::AssertionResult readTextGrid(TesselRun& tessel, TextGrid* o_grid) {

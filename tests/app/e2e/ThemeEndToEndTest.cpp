@@ -292,14 +292,14 @@ TEST_F(ThemeEndToEnd, AGrammarChangeUndoneLeavesTheStringsAsTheyWere) {
     changed.replace(changed.find(name), name.size(), L"\"comment.json\"");
     ASSERT_TRUE(copyToClipboard(changed));
     for (WORD letter : {'A', 'V', 'S'})
-        ASSERT_TRUE(pressChord({VK_CONTROL, letter}));
+        ASSERT_TRUE(pressChordIn(grammar, {VK_CONTROL, letter}));
     ASSERT_TRUE(pollFor([&] { return inkNow(COMMENT_GREEN).size() > 20; }, WAIT_MS, 20))
         << "the strings never turned into comments; " << keepCapture(Capture::of(document), "json-comments");
 
     // Undone and saved again: red (the quotes were, as punctuation of a string), and upright as
     // before.
-    ASSERT_TRUE(pressChord({VK_CONTROL, 'Z'}));
-    ASSERT_TRUE(pressChord({VK_CONTROL, 'S'}));
+    ASSERT_TRUE(pressChordIn(grammar, {VK_CONTROL, 'Z'}));
+    ASSERT_TRUE(pressChordIn(grammar, {VK_CONTROL, 'S'}));
     std::vector<size_t> seen;
     EXPECT_TRUE(pollFor([&] { return (seen = inkNow(STRING_RED)) == upright; }, WAIT_MS, 20))
         << seen.size() << " red pixels where " << upright.size() << " were; "

@@ -1,18 +1,20 @@
 #pragma once
 // What a user's hands do to another program's windows, for the end-to-end tests: text typed as
-// WM_CHAR into a window, key chords (support/KeyInput.h) and clicks through SendInput, and a
-// window brought to the front first, since SendInput goes to whichever window is active.
+// WM_CHAR into a window, keys (support/KeyInput.h) and the pointer's moves and clicks through
+// SendInput, and a window brought to the front first, since SendInput goes to whichever window
+// is active. Chords with modifiers go through app/e2e/ChordInput.h.
 
 #include "support/KeyInput.h"
 #include "support/OtherProcess.h"
 
 #include <windows.h>
 
-#include <initializer_list>
 #include <string>
-#include <vector>
 
 namespace tessel_test {
+
+// Long enough for a start under a loaded machine; a hung program still fails in bounded time.
+constexpr DWORD WAIT_MS = 20000;
 
 // Sends each character as WM_CHAR and returns once the window handled it; false when it did not
 // answer within 5 s.
@@ -48,6 +50,12 @@ inline INPUT mouseInput(POINT point, DWORD buttons) {
     return input;
 }
 
+// The pointer moved to the point of the screen, its buttons left as they are.
+inline bool movePointer(POINT point) {
+    INPUT input = mouseInput(point, 0);
+    return ::SendInput(1, &input, sizeof(INPUT)) == 1;
+}
+
 // A left click at the point of the screen, the pointer moved there first.
 inline bool clickAt(POINT point) {
     INPUT inputs[] = {mouseInput(point, 0), mouseInput(point, MOUSEEVENTF_LEFTDOWN), mouseInput(point, MOUSEEVENTF_LEFTUP)};
@@ -67,11 +75,6 @@ inline bool dragAt(POINT from, POINT to) {
     INPUT inputs[] = {mouseInput(from, 0), mouseInput(from, MOUSEEVENTF_LEFTDOWN), mouseInput(middle, 0),
                       mouseInput(to, 0), mouseInput(to, MOUSEEVENTF_LEFTUP)};
     return ::SendInput(5, inputs, sizeof(INPUT)) == 5;
-}
-
-// The chord into `window`, made active first.
-inline bool pressChordIn(HWND window, std::initializer_list<WORD> keys) {
-    return activate(window) && pressChord(keys);
 }
 
 } // namespace tessel_test
