@@ -161,7 +161,7 @@ TEST_F(EditingEndToEnd, ReleasingAltAfterAColumnDragLeavesTheMenuBarAlone) {
     ASSERT_TRUE(activate(editor));
     ASSERT_EQ("", settleKeyboard(editor, &from));
     ASSERT_TRUE(holdKey(VK_MENU, true));
-    ASSERT_TRUE(dragAt(from, grid.at(4.5, 1)));
+    ASSERT_TRUE(dragAt(from, grid.at(4.5, 1), editor));
     // The selection reaches the drag's end (the theme's selection over white) before Alt goes
     // up, and it is a rectangle: the second line's first character stays out.
     Capture capture;

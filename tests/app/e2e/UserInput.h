@@ -69,12 +69,26 @@ inline bool doubleClickAt(POINT point) {
     return ::SendInput(5, inputs, sizeof(INPUT)) == 5;
 }
 
+// Whether `window` holds the mouse capture, as a view does from its press until the release.
+inline bool holdsCapture(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) && info.hwndCapture == window;
+}
+
 // The left button pressed at one point of the screen, dragged to another and released there.
-inline bool dragAt(POINT from, POINT to) {
+// With `pressedIn`, the moves wait until that window took the press (it captures the mouse): a
+// move's news of the keyboard (app/e2e/ChordInput.h) could otherwise reach the program first and
+// let go a modifier the press was to be read with.
+inline bool dragAt(POINT from, POINT to, HWND pressedIn = nullptr) {
     const POINT middle = {(from.x + to.x) / 2, (from.y + to.y) / 2};
-    INPUT inputs[] = {mouseInput(from, 0), mouseInput(from, MOUSEEVENTF_LEFTDOWN), mouseInput(middle, 0),
-                      mouseInput(to, 0), mouseInput(to, MOUSEEVENTF_LEFTUP)};
-    return ::SendInput(5, inputs, sizeof(INPUT)) == 5;
+    INPUT press[] = {mouseInput(from, 0), mouseInput(from, MOUSEEVENTF_LEFTDOWN)};
+    INPUT moves[] = {mouseInput(middle, 0), mouseInput(to, 0), mouseInput(to, MOUSEEVENTF_LEFTUP)};
+    if (::SendInput(2, press, sizeof(INPUT)) != 2)
+        return false;
+    const bool pressed = !pressedIn || pollFor([pressedIn] { return holdsCapture(pressedIn); }, WAIT_MS, 5);
+    // Released even when the press was not seen, so that no button stays down.
+    return ::SendInput(3, moves, sizeof(INPUT)) == 3 && pressed;
 }
 
 } // namespace tessel_test
