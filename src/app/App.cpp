@@ -6,6 +6,7 @@
 #include "app/CopyDataMessage.h"
 #include "app/FacePresetSettings.h"
 #include "app/MainWindow.h"
+#include "app/ShellText.h"
 
 #include "bundles/BundleManager.h"
 #include "bundles/GrammarBundleItemManager.h"
@@ -32,7 +33,6 @@
 #include "pel/log/Log.h"
 #include "pel/log/LogFile.h"
 #include "pel/log/LogManager.h"
-#include "pel/text/StringTemplate.h"
 #include "pel/thread/Mutex.h"
 #include "service/base/Config.h"
 #include "service/base/ServiceSetup.h"
@@ -48,10 +48,6 @@ namespace {
 
 const wchar_t* const USER_FOLDERS[] = {L"user:", L"user:config", L"user:projects", L"user:bundles",
                                        L"user:bundles/.changes"};
-
-std::wstring message(const wchar_t* format, const std::wstring& argument) {
-    return pel::StringTemplate(format).arg(1, argument).render();
-}
 
 std::wstring programPath() {
     wchar_t path[MAX_PATH] = {};
@@ -134,7 +130,7 @@ bool App::init() {
     m_mainWindow->show();
     if (!line.project.empty())
         showMessage(m_mainWindow.get(),
-                    message(L"Projects are not supported in this version; `{1}` was not opened.", line.project));
+                    shellText(L"Projects are not supported in this version; `{1}` was not opened.", line.project));
     if (line.file.empty() || !m_mainWindow->openFile(line.file))
         if (m_mainWindow->getPages().empty())
             m_mainWindow->newDocument();
@@ -169,7 +165,7 @@ bool App::checkUserFolders() {
     for (const wchar_t* folder : USER_FOLDERS) {
         pel::WorkString<> full;
         if (!pel::FileIO::getFullPath(folder, &full)) {
-            showMessage(nullptr, message(L"Unable to resolve path to required directory `{1}`", folder));
+            showMessage(nullptr, shellText(L"Unable to resolve path to required directory `{1}`", folder));
             return false;
         }
         pel::FileIO::createDirectories(folder);
@@ -177,7 +173,7 @@ bool App::checkUserFolders() {
         pel::File* file = pel::FileIO::createUniqueFile((std::wstring(folder) + L"/probe.tmp").c_str(),
                                                         pel::FILE_MODE_WRITE_CREATE, &probe);
         if (!file) {
-            showMessage(nullptr, message(L"Unable to write to `{1}`", full.c_str()));
+            showMessage(nullptr, shellText(L"Unable to write to `{1}`", full.c_str()));
             return false;
         }
         pel::FileIO::closeFile(file);
@@ -246,7 +242,7 @@ bool App::forward(const AppCommandLine& line) {
     if (timedOut)
         showMessage(nullptr, L"Tessel is already running but does not respond.");
     else
-        showMessage(nullptr, message(L"Tessel is running but did not answer; `{1}` was not opened.", shown));
+        showMessage(nullptr, shellText(L"Tessel is running but did not answer; `{1}` was not opened.", shown));
     return false;
 }
 

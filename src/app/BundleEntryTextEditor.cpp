@@ -1,8 +1,8 @@
 #include "app/BundleEntryTextEditor.h"
 
+#include "app/ClosedText.h"
 #include "app/MainWindow.h"
 
-#include "components/SearchManager.h"
 #include "editor/Editor.h"
 #include "service/document/Document.h"
 #include "service/document/DocumentManager.h"
@@ -40,11 +40,7 @@ BundleEntryTextEditor::~BundleEntryTextEditor() {
 }
 
 void BundleEntryTextEditor::onClosed() {
-    // A search dialog open over it finds nothing to search any more; typed snippets go elsewhere.
-    if (SearchManager* search = SearchManager::get())
-        search->removeScopes(m_editor);
-    if (m_controllers.getActiveController() == m_controller)
-        m_controllers.setActiveController(nullptr);
+    leaveClosedText(m_editor, m_controller, m_controllers);
 }
 
 void BundleEntryTextEditor::install(DocumentControllerManager& controllers, const MainWindow* window) {

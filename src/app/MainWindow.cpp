@@ -1,13 +1,13 @@
 #include "app/MainWindow.h"
 
 #include "app/AppDialogs.h"
+#include "app/ClosedText.h"
 #include "app/CopyDataMessage.h"
 #include "app/FileQuestions.h"
 #include "app/LoaderWait.h"
 #include "app/StatusBar.h"
 #include "app/Tabs.h"
 
-#include "components/SearchManager.h"
 #include "editor/Editor.h"
 #include "editor/EditorStatusController.h"
 #include "editor/EditorWrapper.h"
@@ -220,12 +220,8 @@ void MainWindow::slotRemoved(afDockSlot* slot, bool /*deleting*/) {
     controller->editRefused().remove(this);
     if (m_statusController && m_statusController->getEditor() == page.editor)
         m_statusController->setEditor(nullptr);
-    // A search dialog open over it finds nothing to search any more.
-    if (SearchManager* search = SearchManager::get())
-        search->removeScopes(page.editor);
     DocumentControllerManager& controllers = *m_services.controllers;
-    if (controllers.getActiveController() == controller)
-        controllers.setActiveController(nullptr);
+    leaveClosedText(page.editor, controller, controllers);
     Document& document = controller->getDocument();
     if (document.getControllers().size() == 1)
         closed->document = controllers.getDocumentManager().detachDocument(&document);

@@ -1,6 +1,6 @@
 #pragma once
-// The words of the main window's messages: a template's {1} and {2} filled in, and what a file
-// error says.
+// The words of the shell's messages (the application's and the main window's): a template's
+// {1} and {2} filled in, and what a file error says.
 
 #include "service/document/DocumentManager.h"
 

@@ -137,14 +137,24 @@ private:
     DWORD m_processId = 0;
 };
 
+// The input state of the window's thread (its focus, capture, caret, active window and menu
+// mode); all empty for no window, or when it cannot be read.
+inline GUITHREADINFO threadInputOf(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    const DWORD thread = window ? ::GetWindowThreadProcessId(window, nullptr) : 0;
+    if (!thread || !::GetGUIThreadInfo(thread, &info)) {
+        info = {};
+        info.cbSize = sizeof info;
+    }
+    return info;
+}
+
 // The system caret of the window's thread, in the client coordinates of its window; all -1 while
 // the caret is another window's or none.
 inline RECT caretOf(HWND window) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) || info.hwndCaret != window)
-        return RECT{-1, -1, -1, -1};
-    return info.rcCaret;
+    const GUITHREADINFO info = threadInputOf(window);
+    return window && info.hwndCaret == window ? info.rcCaret : RECT{-1, -1, -1, -1};
 }
 
 // The pixels of a window's client area as the screen shows them, rows of 0x00RRGGBB.

@@ -173,18 +173,14 @@ uint32_t afDialogFileBase::run(afFileDialogOptions& options) {
     OPENFILENAMEW record;
     std::wstring filterText;
     prepare(options, record, filterText);
-    // The platform's dialog enables its owner as it ends, whatever it was before: an owner that
-    // a modal window or a wait had disabled is disabled again. It disables only its owner: the
-    // hold disables every window of the program before the dialog comes.
-    HWND owner = record.hwndOwner;
-    const bool ownerDisabled = owner && !::IsWindowEnabled(owner);
+    // The platform's dialog disables only its owner, and enables it as it ends whatever it was
+    // before: the hold disables every window of the program first, and the loop's end disables
+    // again what an outer hold (a modal window, a wait) had disabled.
     BOOL answer = FALSE;
     {
         const afMainLoop::Nested loop;
         const afMainLoop::Hold hold;
         answer = runPlatformDialog(&record);
-        if (ownerDisabled && ::IsWindow(owner))
-            ::EnableWindow(owner, FALSE);
     }
     return finish(record, answer);
 }

@@ -76,9 +76,7 @@ POINT middleOf(HWND window) {
 
 // The window of the program's thread that holds the keyboard focus, null when none does.
 HWND focusOf(HWND window) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+    return threadInputOf(window).hwndFocus;
 }
 
 // Go to line in an entry's text: the main window and the bundle editor take no input while it is

@@ -27,9 +27,7 @@ testing::AssertionResult startFocused(TesselCopy& copy, const std::wstring& name
 
 // Whether the window's thread is in a menu's loop: the menu bar armed, or a menu open.
 bool inMenuMode(HWND window) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) && (info.flags & GUI_INMENUMODE);
+    return (threadInputOf(window).flags & GUI_INMENUMODE) != 0;
 }
 
 TEST_F(EditingEndToEnd, ASnippetAfterAnUndoneTabIsIndentedByItsLine) {

@@ -17,9 +17,7 @@ namespace {
 
 // Where the program's keys go now, for failure messages.
 std::string keysGo(TesselRun& tessel) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    ::GetGUIThreadInfo(::GetWindowThreadProcessId(tessel.window(), nullptr), &info);
+    const GUITHREADINFO info = threadInputOf(tessel.window());
     wchar_t focus[64] = {}, active[64] = {};
     ::GetClassNameW(info.hwndFocus, focus, 64);
     ::GetClassNameW(info.hwndActive, active, 64);

@@ -49,10 +49,7 @@ public:
     // Waits until the window holds the keyboard focus of its thread: where typed keys go once
     // its top-level window is active.
     testing::AssertionResult hasFocus(HWND target) {
-        const DWORD thread = target ? ::GetWindowThreadProcessId(target, nullptr) : 0;
-        GUITHREADINFO info = {};
-        info.cbSize = sizeof info;
-        if (thread && pollFor([&] { return ::GetGUIThreadInfo(thread, &info) && info.hwndFocus == target; }, WAIT_MS))
+        if (target && pollFor([&] { return threadInputOf(target).hwndFocus == target; }, WAIT_MS))
             return testing::AssertionSuccess();
         return testing::AssertionFailure() << "the focus stayed on another window";
     }

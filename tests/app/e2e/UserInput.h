@@ -71,9 +71,7 @@ inline bool doubleClickAt(POINT point) {
 
 // Whether `window` holds the mouse capture, as a view does from its press until the release.
 inline bool holdsCapture(HWND window) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof(info);
-    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) && info.hwndCapture == window;
+    return window && threadInputOf(window).hwndCapture == window;
 }
 
 // The left button pressed at one point of the screen, dragged to another and released there.
