@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Cross-builds Oniguruma, ICU (common library, data cut down to the converter aliases and a few code pages)
-# and libpng from Debian's source packages into $TESSEL_DEPS. The cache counts only when its
+# Cross-builds Oniguruma, ICU (common library, data cut down to the converter aliases, a few code pages
+# and the rules of character boundaries) and libpng from Debian's source packages into $TESSEL_DEPS. The cache counts only when its
 # stamp exists; a run that fails half way leaves nothing that a later run would take for good.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
@@ -81,8 +81,12 @@ build_icu() {
     # converters (UTF-8/16/32 and their relatives), US-ASCII and ISO-8859-1 are algorithmic and
     # need only the aliases. The program converts the Unicode forms through ICU; the system ANSI
     # code page goes through Windows. Kept: the Windows single-byte pages 1250-1258 (about 3 KB
-    # each) and Shift_JIS (ibm-943_P15A-2003) as the multi-byte case.
-    log_step "packaging ICU's converter data"
+    # each) and Shift_JIS (ibm-943_P15A-2003) as the multi-byte case. Beside them the rules of
+    # the character (grapheme cluster) break iterator (char.brk, about 14 KB, its own property
+    # table inside) and the root bundle that names it (root.res, under 1 KB): the editor's caret
+    # stops and deletions go by them. The other break rules and their dictionaries, which the
+    # bundle names too, stay out.
+    log_step "packaging ICU's converter and character boundary data"
     local tools="$native/bin" data="$work/icu-data"
     mkdir -p "$data/items"
     export LD_LIBRARY_PATH="$native/lib"
@@ -90,9 +94,9 @@ build_icu() {
         ibm-5346_P100-1998.cnv ibm-5347_P100-1998.cnv ibm-5348_P100-1997.cnv \
         ibm-5349_P100-1998.cnv ibm-5350_P100-1998.cnv ibm-9447_P100-2002.cnv \
         ibm-9448_X100-2005.cnv ibm-9449_P100-2002.cnv ibm-5354_P100-1998.cnv \
-        ibm-943_P15A-2003.cnv >"$data/items.lst"
+        ibm-943_P15A-2003.cnv brkitr/root.res brkitr/char.brk >"$data/items.lst"
     "$tools/icupkg" -x "$data/items.lst" -d "$data/items" "$src/data/in/$datname.dat"
-    "$tools/icupkg" -a "$data/items.lst" -s "$data/items" new "$data/$datname.dat"
+    "$tools/icupkg" --ignore-deps -a "$data/items.lst" -s "$data/items" new "$data/$datname.dat"
     "$tools/genccode" -a gcc-cygwin -e "$entry" -d "$data" "$data/$datname.dat" >/dev/null
     "$TESSEL_HOST-gcc-posix" -c -o "$data/icudata.o" "$data/${datname}_dat.S"
     "$TESSEL_HOST-gcc-ar-posix" rcs "$stage/lib/libsicudt.a" "$data/icudata.o"

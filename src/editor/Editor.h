@@ -182,7 +182,8 @@ public:
     // Client y of a display line: 0 above the top, (visibleLines + 1) x line height below the
     // last visible row, else its row x line height.
     int lineToY(int32_t line, int32_t subline);
-    bool clientPointToPosition(POINT point, TextPosition* o_position, bool allowVirtual);
+    // byCell: the start of the character under the point, rather than the stop nearest to it.
+    bool clientPointToPosition(POINT point, TextPosition* o_position, bool allowVirtual, bool byCell = false);
     // The caret's client point (its top-left); false when it lies outside the client.
     bool caretPoint(POINT* o_point);
     // The client point of a position (its top-left); false when it lies outside the client.
@@ -309,6 +310,9 @@ private:
     void dragTo(POINT point);
     bool onAutoScrollTick(afViewTimer* timer);
     void lineAround(int32_t line, TextPosition* o_start, TextPosition* o_end);
+    // What a double click at the point selects: the word under it, else the character under it
+    // (an emoji, a flag, a sign) alone; false past the line's end.
+    bool wordOrCharacterAt(POINT point, TextPosition* o_start, TextPosition* o_end);
     // Tab and Escape (EditorTab.cpp).
     bool onTab(bool backward);
     bool onEscape();

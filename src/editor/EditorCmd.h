@@ -75,8 +75,8 @@ public:
 private:
     enum LineCommand { LINES_UP, LINES_DOWN, LINES_DUPLICATE, LINES_INDENT, LINES_UNINDENT };
     bool runLineCommand(LineCommand command);
-    // A selection goes (deleteChars(selectionCount)); at a single empty caret, the text from it
-    // to the movement's target.
+    // A selection goes (deleteChars(selectionCount)); at an empty caret, one or several, the
+    // text from it to the movement's target.
     bool deleteByMove(int movement, int32_t selectionCount);
     bool goToBookmark(bool forward);
     // Removes the blanks between a single empty caret and its line's end: a new line would

@@ -109,6 +109,13 @@ bool EditorCmd::deleteByMove(int movement, int32_t selectionCount) {
     Lock lock(*m_controller, DocumentController::LOCK_EDIT);
     SelectionChange bracket(*m_controller);
     Selection& selection = m_controller->getSelection();
+    // Each caret of several goes as the caret alone would.
+    const auto targetOf = [&](int32_t offset) {
+        const TextPosition from = m_controller->offsetToPosition(offset);
+        return m_controller->positionToOffset(computeCaretTarget(m_editor, from, movement, false, 0, nullptr));
+    };
+    if (m_controller->deleteAtCarets(targetOf))
+        return true;
     if (!selectionIsEmpty() || selection.getRanges().size() > 1) {
         m_controller->deleteChars(selectionCount);
         return true;

@@ -31,7 +31,8 @@ bool Editor::pointToPosition(int32_t x, int32_t line, int32_t subline, TextPosit
     const int sub = unwrapped ? 0 : std::max(std::min(subline - piece.firstSubline, data.sublineCount() - 1), 0);
     bool trailing = false;
     int extra = 0;
-    int offset = m_layout->getSublineOffsetFromX(data, sub, unwrapped ? x - piece.x : x, trailing, extra);
+    const int inPiece = unwrapped ? x - piece.x : x;
+    int offset = m_layout->getSublineOffsetFromX(data, sub, inPiece, trailing, extra);
     if (offset < 0) {
         // Uniscribe could not answer: the line start is a position that exists.
         *o_position = TextPosition(line, 0);
@@ -39,7 +40,11 @@ bool Editor::pointToPosition(int32_t x, int32_t line, int32_t subline, TextPosit
     }
     if (!piece.last)
         extra = 0; // virtual space lies past the line's end only
-    if (byCell && trailing && extra == 0 && offset > m_layout->sublineStart(data, sub))
+    // The cell under x: the character whose right half x is on, but not at or past the end of
+    // the line's text, where the cell is the one after it (a column's edge at the line's end).
+    int row = 0;
+    if (byCell && trailing && extra == 0 && offset > m_layout->sublineStart(data, sub) &&
+        !(piece.last && offset >= afUnicode::lengthOf(data) && inPiece >= m_layout->getSublineX(data, offset, false, 0, row)))
         offset = std::max(m_layout->findStop(data, offset, false, false), 0);
     if (allowVirtual && extra > 0)
         *o_position = TextPosition(line, piece.end + extra, true);
@@ -165,12 +170,12 @@ int Editor::lineToY(int32_t line, int32_t subline) {
     return below;
 }
 
-bool Editor::clientPointToPosition(POINT point, TextPosition* o_position, bool allowVirtual) {
+bool Editor::clientPointToPosition(POINT point, TextPosition* o_position, bool allowVirtual, bool byCell) {
     if (!m_controller)
         return false;
     const SubLineIterator at = yToDisplayLine(point.y);
     const int x = point.x - (m_gutterWidth + m_textLeft) + m_scrollColumn * getCharWidth();
-    return pointToPosition(x, at.line, at.subline, o_position, allowVirtual, false);
+    return pointToPosition(x, at.line, at.subline, o_position, allowVirtual, byCell);
 }
 
 bool Editor::sublineIteratorFor(const TextPosition& position, SubLineIterator* o_iterator) {

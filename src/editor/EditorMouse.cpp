@@ -9,6 +9,7 @@
 #include "afw/view/afViewTimer.h"
 #include "editor/EditorBatch.h"
 #include "pel/base/CharacterProperties.h"
+#include "service/document/Document.h"
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/Selection.h"
 
@@ -24,7 +25,7 @@ POINT clientPointOf(HWND window, const afMouseEvent& event) {
     return point;
 }
 
-bool isWordChar(wchar_t c) { return (pel::getCharacterProperties(c) & pel::CHARACTER_WORD) != 0; }
+bool isWordChar(uint32_t c) { return (pel::getCharacterProperties(c) & pel::CHARACTER_WORD) != 0; }
 
 } // namespace
 
@@ -42,6 +43,27 @@ void Editor::wordAround(const TextPosition& position, TextPosition* o_start, Tex
     *o_start = *o_end = position;
     // Only the word's own units are read: its line may be many megabytes long.
     m_controller->getRunAround(position, isWordChar, &o_start->lineOffset, &o_end->lineOffset);
+}
+
+bool Editor::wordOrCharacterAt(POINT point, TextPosition* o_start, TextPosition* o_end) {
+    TextPosition cell;
+    if (!clientPointToPosition(point, &cell, false, true) || m_controller->isBeyondLineEnd(cell) ||
+        cell.line >= m_controller->getLineCount())
+        return false;
+    const int32_t lineStart = m_controller->getDocument().getLineStart(cell.line);
+    const int32_t lineEnd = lineStart + m_controller->getDocument().getLineLength(cell.line);
+    // Past the line's text, its last character.
+    int32_t at = m_controller->characterStart(lineStart + cell.lineOffset);
+    if (at >= lineEnd && at > lineStart)
+        at = m_controller->previousCharacter(lineEnd);
+    *o_start = *o_end = TextPosition(cell.line, at - lineStart);
+    if (at >= lineEnd)
+        return true;
+    if (isWordChar(m_controller->codePointAt(at)))
+        wordAround(*o_start, o_start, o_end);
+    else
+        o_end->lineOffset = m_controller->nextCharacter(at) - lineStart;
+    return true;
 }
 
 void Editor::lineAround(int32_t line, TextPosition* o_start, TextPosition* o_end) {
@@ -84,9 +106,7 @@ void Editor::pressAt(POINT point, int clickCount, bool gutter, uint8_t modifiers
     if (m_dragMode == DRAG_LINE) {
         lineAround(position.line, &m_anchorRange.start, &m_anchorRange.end);
         m_caretVisibleFollow = false;
-    } else if (m_dragMode == DRAG_WORD && !m_controller->isBeyondLineEnd(position)) {
-        wordAround(position, &m_anchorRange.start, &m_anchorRange.end);
-    } else {
+    } else if (m_dragMode != DRAG_WORD || !wordOrCharacterAt(point, &m_anchorRange.start, &m_anchorRange.end)) {
         m_dragMode = DRAG_CHARACTER;
         m_anchorRange.start = m_anchorRange.end = position;
     }
@@ -172,10 +192,10 @@ void Editor::dragTo(POINT point) {
     TextPosition anchor = m_anchorRange.start, caret = position;
     if (m_dragMode != DRAG_CHARACTER) {
         TextPosition start, end;
-        if (m_dragMode == DRAG_WORD)
-            wordAround(position, &start, &end);
-        else
+        if (m_dragMode != DRAG_WORD)
             lineAround(position.line, &start, &end);
+        else if (!wordOrCharacterAt(point, &start, &end))
+            start = end = position;
         const bool forward = position >= m_anchorRange.start;
         anchor = forward ? m_anchorRange.start : m_anchorRange.end;
         caret = forward ? end : start;

@@ -143,7 +143,13 @@ void EditorStatusController::onCaretMoved(const TextPosition& caret) {
     if (!m_built)
         return;
     m_buttons[LINE]->setText(std::to_wstring(caret.line + 1));
-    m_buttons[CHAR]->setText(std::to_wstring(caret.lineOffset + 1));
+    // Characters as the caret steps over them: an emoji or a letter with its marks counts one.
+    int32_t column = caret.lineOffset;
+    if (DocumentController* c = controller()) {
+        DocumentController::Lock lock(*c, DocumentController::LOCK_READ);
+        column = c->getCharacterColumn(caret);
+    }
+    m_buttons[CHAR]->setText(std::to_wstring(column + 1));
 }
 
 std::wstring EditorStatusController::lineEndingTitle(uint32_t kind) {

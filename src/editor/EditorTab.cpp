@@ -146,7 +146,7 @@ void Editor::expandTabTrigger() {
     if (now.size() < word.size() || now.compare(now.size() - word.size(), word.size(), word) != 0)
         return;
     m_controller->splitEdit();
-    m_controller->deleteChars(-static_cast<int32_t>(word.size()));
+    m_controller->removeAt(-static_cast<int32_t>(word.size()), m_controller->getCaretOffset());
     afActionEventTab tabEvent;
     tabEvent.text = word;
     tabEvent.action = candidate.action;

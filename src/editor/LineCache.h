@@ -233,13 +233,11 @@ private:
     // its end (tail) for its length; true when they changed.
     bool readHead(LongLine& info, int32_t lineStart);
     bool readTail(LongLine& info, int32_t lineStart);
-    // Where a piece starts near `nominal`: after a blank when one is near, never inside a
-    // surrogate pair or before a combining mark.
+    // Where a piece starts near `nominal`: after a blank when one is near, always where a
+    // character starts (DocumentController::isCharacterStart), so that no piece cuts one.
     int32_t seamNear(int32_t lineStart, int32_t nominal, int32_t low);
     // Characters read at each end of a long line for its indentation and blanks.
     static constexpr int32_t EDGE = 4096;
-    // Whether a piece must not start with the character: it would split what is drawn as one.
-    static bool joinsThePrevious(wchar_t c);
     // Counts the tabs of the pieces whose count is not known.
     void countTabs(LongLine& info, int32_t lineStart);
     int32_t widthOf(const LongLine& info, size_t index) const;

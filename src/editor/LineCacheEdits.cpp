@@ -151,11 +151,8 @@ void LineCache::settleSeams(int32_t lineStart, const LongLine& info, int32_t del
     for (size_t index = 0; index < seams.size();) {
         const int32_t at = seams[index];
         bool joins = false;
-        if (at > 0 && (at == changedFrom || at == changedTo)) {
-            wchar_t c = 0;
-            m_controller->copyText(lineStart + at, 1, &c);
-            joins = joinsThePrevious(c);
-        }
+        if (at > 0 && (at == changedFrom || at == changedTo))
+            joins = !m_controller->isCharacterStart(lineStart + at);
         if (!joins && endOf(index) - at >= shortest) {
             ++index;
         } else if (index > 0) {

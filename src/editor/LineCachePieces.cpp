@@ -3,17 +3,12 @@
 #include "editor/LineCache.h"
 
 #include "afw/unicode/afUnicode.h"
-#include "pel/text/WideString.h"
 #include "service/document/Document.h"
 #include "service/document/controller/DocumentController.h"
 
 #include <algorithm>
 
 namespace tessel {
-
-bool LineCache::joinsThePrevious(wchar_t c) {
-    return IS_LOW_SURROGATE(c) || (c >= 0x0300 && c <= 0x036F) || c == 0x200D || (c >= 0xFE00 && c <= 0xFE0F);
-}
 
 LineCache::LongLine* LineCache::longLine(int32_t line) {
     if (!m_controller || line < 0 || line >= getLineCount())
@@ -116,13 +111,13 @@ int32_t LineCache::seamNear(int32_t lineStart, int32_t nominal, int32_t low) {
     m_controller->copyText(lineStart + from, static_cast<int32_t>(window.size()), &window[0]);
     for (int32_t at = nominal; at > from; --at) {
         const wchar_t before = window[static_cast<size_t>(at - 1 - from)];
-        if ((before == L' ' || before == L'\t') && !joinsThePrevious(window[static_cast<size_t>(at - from)]))
+        if ((before == L' ' || before == L'\t') && m_controller->isCharacterStart(lineStart + at))
             return at;
     }
-    int32_t at = nominal;
-    while (at > from && joinsThePrevious(window[static_cast<size_t>(at - from)]))
-        --at;
-    return at;
+    // Else where the character around the nominal place starts, or where it ends when it began
+    // with the piece before.
+    const int32_t start = m_controller->characterStart(lineStart + nominal) - lineStart;
+    return start >= low ? start : m_controller->characterEnd(lineStart + nominal) - lineStart;
 }
 
 void LineCache::countTabs(LongLine& info, int32_t lineStart) {

@@ -8,11 +8,13 @@
 #include "editor/Editor.h"
 
 #include "pel/files/WatchedObject.h"
+#include "pel/text/TextDecoding.h"
 #include "service/document/Document.h"
 #include "service/document/DocumentManager.h"
 #include "service/document/DocumentWatch.h"
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/DocumentControllerManager.h"
+#include "service/document/controller/Selection.h"
 #include "support/WaitThen.h"
 
 #include <thread>
@@ -79,6 +81,66 @@ TEST_F(ShellWorkKeptTest, ASaveTheEncodingCannotHoldSaysWhereAnotherEncodingIsCh
     ::SetFileAttributesW(file(L"other.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
     ASSERT_EQ(2u, questions.size());
     EXPECT_EQ(std::wstring::npos, questions[1].find(where)) << narrow(questions[1]);
+}
+
+// A save refused for a character names it, says where it stands (its line, and its character on
+// the line as the caret counts them: an emoji is one) and what the user can do: half of a pair,
+// which no Unicode encoding stores, can be kept by UTF-16; never the encoding that failed.
+TEST_F(ShellWorkKeptTest, ASaveRefusedForACharacterSaysWhichAndWhereAndWhatToDo) {
+    base.write(L"files\\lone.txt", "emoji \xF0\x9F\x98\x80 end\r\n\xF0\x9F\x98\x80x");
+    ASSERT_TRUE(start(L"\"" + file(L"lone.txt") + L"\""));
+    MainWindow::Page& page = *window->getActivePage();
+    ASSERT_EQ(pel::ENCODING_UTF8_PLAIN, page.controller->getFormat().encoding);
+    {
+        DocumentController::Lock edit(*page.controller, DocumentController::LOCK_EDIT);
+        page.controller->getSelection().setOffsets(15, 15, selection_ids::NORMAL);
+        page.controller->insertString(L"\xD83D");
+    }
+    answers.push_back(afWindow::RESULT_OK);
+    EXPECT_FALSE(window->save(page));
+    ASSERT_EQ(1u, questions.size());
+    EXPECT_EQ(L"Cannot save `" + file(L"lone.txt") + L"`: The document cannot be saved to '" + file(L"lone.txt") +
+                  L"' in UTF-8 Plain: it holds half of a character, the unpaired surrogate U+D83D at line 2, "
+                  L"character 2, which no Unicode encoding stores. Delete it, or choose UTF-16, which keeps it as it "
+                  L"is. Click the encoding in the status bar to choose another.",
+              questions[0]);
+    page.controller->setEncoding(pel::ENCODING_UTF16LE);
+    EXPECT_TRUE(window->save(page)) << "UTF-16 keeps it";
+    EXPECT_EQ(std::string("\xFF\xFE" "e\0", 4), base.read(L"files\\lone.txt").substr(0, 4));
+
+    if (::GetACP() != 1252)
+        GTEST_SKIP() << "the rest needs code page 1252, this system uses " << ::GetACP();
+    const struct {
+        std::wstring typed;
+        const wchar_t* says;
+    } cases[] = {
+        {L"\n\U0001F44D\U0001F3FD \u03A9",
+         L"in ANSI: it holds characters that this encoding cannot store, the first of them at line 2, character 1: "
+         L"\u201C\U0001F44D\u201D (U+1F44D). Choose another encoding, such as UTF-8."},
+        {L"\n\u00E9\u03A9 \xDE00",
+         L"in ANSI: it holds characters that this encoding cannot store, the first of them at line 2, character 2: "
+         L"\u201C\u03A9\u201D (U+03A9). Choose another encoding, such as UTF-16."},
+        {L"\nxe\u0301!", L"the first of them at line 2, character 2: \u201C\u0301\u201D (U+0301)."},
+    };
+    for (const auto& c : cases) {
+        base.write(L"files\\latin.txt", "caf\xE9");
+        ASSERT_TRUE(window->openFile(file(L"latin.txt")));
+        MainWindow::Page& latin = *window->getActivePage();
+        ASSERT_EQ(pel::ENCODING_ANSI, latin.controller->getFormat().encoding);
+        {
+            DocumentController::Lock edit(*latin.controller, DocumentController::LOCK_EDIT);
+            latin.controller->getSelection().setOffsets(4, 4, selection_ids::NORMAL);
+            latin.controller->insertString(c.typed);
+        }
+        questions.clear();
+        answers.push_back(afWindow::RESULT_OK);
+        EXPECT_FALSE(window->save(latin));
+        ASSERT_EQ(1u, questions.size());
+        EXPECT_NE(std::wstring::npos, questions[0].find(c.says)) << narrow(questions[0]);
+        EXPECT_EQ("caf\xE9", base.read(L"files\\latin.txt"));
+        latin.controller->markUnmodified();
+        window->closeTab(latin);
+    }
 }
 
 TEST_F(ShellWorkKeptTest, EndingTheSessionAsksAsClosingDoesThenSavesTheSettings) {

@@ -43,6 +43,34 @@ TEST_F(EditorCaretTest, WordRightStopsAtEachWordAndPunctuation) {
     EXPECT_EQ(TextPosition(0, 12), caret());
 }
 
+// The caret steps over what a reader sees as one character: an emoji, a family joined by ZWJ,
+// a flag's two letters, an emoji with its skin tone, a letter with its mark; the word moves
+// stop only where characters start.
+TEST_F(EditorCaretTest, TheCaretStepsOverWholeCharacters) {
+    const std::wstring family = L"\U0001F468\u200D\U0001F469\u200D\U0001F467";
+    const std::wstring flags = L"\U0001F1EB\U0001F1F7\U0001F1E9\U0001F1EA";
+    attach(L"a" + family + L"b" + flags + L"\U0001F44D\U0001F3FDe\u0301\U0001F600z");
+    std::vector<int32_t> stops;
+    for (int i = 0; i < 8; ++i) {
+        press(VK_RIGHT);
+        stops.push_back(caret().lineOffset);
+    }
+    EXPECT_EQ((std::vector<int32_t>{1, 9, 10, 14, 18, 22, 24, 26}), stops);
+    std::vector<int32_t> back;
+    for (int i = 0; i < 8; ++i) {
+        press(VK_LEFT);
+        back.push_back(caret().lineOffset);
+    }
+    EXPECT_EQ((std::vector<int32_t>{24, 22, 18, 14, 10, 9, 1, 0}), back);
+    place(0, 1);
+    press(VK_RIGHT, {VK_SHIFT});
+    EXPECT_EQ(TextPosition(0, 9), caret()) << "Shift+Right selects the family whole";
+    // Word moves: the family is one stop, not one at each of its emoji.
+    place(0, 1);
+    press(VK_RIGHT, {VK_CONTROL});
+    EXPECT_EQ(TextPosition(0, 9), caret());
+}
+
 TEST_F(EditorCaretTest, HomeAndEndToggleBetweenTextAndLineEnds) {
     attach(L"    abc\nabc   ");
     struct Step {

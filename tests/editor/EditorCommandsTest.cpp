@@ -131,6 +131,74 @@ TEST_F(EditorCommandsTest, DeletesAndNewLines) {
     }
 }
 
+// Backspace, Delete and the word deletes take what a reader sees as one character: an emoji, a
+// flag's two letters (the next flag keeps its own), a family joined by ZWJ, an emoji with its
+// skin tone, a letter with its mark; each as one undo step.
+TEST_F(EditorCommandsTest, DeletesTakeWholeCharacters) {
+    const std::wstring smile = L"\U0001F600", family = L"\U0001F468\u200D\U0001F469\u200D\U0001F467";
+    const std::wstring france = L"\U0001F1EB\U0001F1F7", germany = L"\U0001F1E9\U0001F1EA";
+    const std::wstring line = L"emoji " + smile + smile + L" end\nnext";
+    attach(L"");
+    pressOnEach({{line.c_str(), {0, 10}, (L"emoji " + smile + L" end\nnext").c_str(), {0, 8}},
+                 {(L"a" + france + germany + L"b").c_str(), {0, 5}, (L"a" + germany + L"b").c_str(), {0, 1}},
+                 {(L"a" + family + L"b").c_str(), {0, 9}, L"ab", {0, 1}},
+                 {L"x\U0001F44D\U0001F3FDy", {0, 5}, L"xy", {0, 1}},
+                 {L"xe\u0301y", {0, 3}, L"xy", {0, 1}}},
+                VK_BACK, {});
+    pressOnEach({{(L"a" + family + L"b").c_str(), {0, 1}, L"ab", {0, 1}},
+                 {(L"a" + france + germany + L"b").c_str(), {0, 1}, (L"a" + germany + L"b").c_str(), {0, 1}},
+                 {line.c_str(), {0, 6}, (L"emoji " + smile + L" end\nnext").c_str(), {0, 6}}},
+                VK_DELETE, {});
+    pressOnEach({{(L"a" + family + L"b").c_str(), {0, 1}, L"ab", {0, 1}}}, VK_DELETE, {VK_CONTROL});
+    pressOnEach({{(L"x " + family).c_str(), {0, 10}, L"x ", {0, 2}}}, VK_BACK, {VK_CONTROL});
+}
+
+// A column of carets (Alt+Down) or the carets that typing at several left: Backspace, Delete and
+// the word deletes act at every caret in one undo step, and the carets stay for what comes next.
+TEST_F(EditorCommandsTest, DeletesActAtEveryCaret) {
+    const std::wstring smile = L"\U0001F600";
+    const auto column = [&](const std::wstring& text, int32_t offset) {
+        load(text);
+        place(0, offset);
+        press(VK_DOWN, {VK_MENU});
+        press(VK_DOWN, {VK_MENU});
+    };
+    attach(L"");
+    column(L"axb\ncyd\nezf", 1);
+    press(VK_BACK);
+    EXPECT_EQ(L"xb\nyd\nzf", text());
+    typeKeys(L"Q");
+    EXPECT_EQ(L"Qxb\nQyd\nQzf", text()) << "the carets stayed";
+    press('Z', {VK_CONTROL});
+    press('Z', {VK_CONTROL});
+    EXPECT_EQ(L"axb\ncyd\nezf", text()) << "one undo step";
+
+    column(L"axb\ncyd\nezf", 1);
+    press(VK_DELETE);
+    EXPECT_EQ(L"ab\ncd\nef", text());
+    column(L"a" + smile + L"b\nc" + smile + L"d\ne" + smile + L"f", 1);
+    press(VK_DELETE);
+    EXPECT_EQ(L"ab\ncd\nef", text());
+
+    // Typing at the three, then Delete and Backspace.
+    column(L"axb\ncyd\nezf", 1);
+    typeKeys(L"Q");
+    ASSERT_EQ(L"aQxb\ncQyd\neQzf", text());
+    press(VK_DELETE);
+    EXPECT_EQ(L"aQb\ncQd\neQf", text());
+    press(VK_BACK);
+    EXPECT_EQ(L"ab\ncd\nef", text());
+    press('Z', {VK_CONTROL});
+    EXPECT_EQ(L"aQb\ncQd\neQf", text()) << "one undo step";
+
+    column(L"foo bar\nfoo bar\nfoo bar", 7);
+    press(VK_BACK, {VK_CONTROL});
+    EXPECT_EQ(L"foo \nfoo \nfoo ", text());
+    column(L"foo bar\nfoo bar\nfoo bar", 0);
+    press(VK_DELETE, {VK_CONTROL});
+    EXPECT_EQ(L" bar\n bar\n bar", text());
+}
+
 // Blanks between the caret and the line's end would start the new line's text and stay behind
 // whatever is typed there; blanks before more text are that text's own.
 TEST_F(EditorCommandsTest, ANewLineLeavesNoBlanksBehindTheCaret) {

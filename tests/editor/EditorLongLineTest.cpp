@@ -325,6 +325,30 @@ TEST_F(EditorLongLineTest, AnEditLaysOutAgainOnlyThePiecesItChanged) {
     }
 }
 
+// A joiner typed at a seam between two families joins them into one character: no seam stays
+// inside it, and the caret steps over it as one.
+TEST_F(EditorLongLineTest, ASeamThatAnEditPutsInsideACharacterGoes) {
+    const std::wstring family = L"\U0001F468\u200D\U0001F469\u200D\U0001F467";
+    std::wstring line;
+    while (line.size() < 700)
+        line += family;
+    attach(line);
+    tessel::LineCache& cache = *editor->getLineCache();
+    cache.setPieceLength(SMALL_PIECE);
+    ASSERT_TRUE(piecesTrue());
+    const int32_t seam = cache.piece(0, 3).start;
+    ASSERT_EQ(0, seam % 8) << "a seam between two families";
+    edit({seam}, 0, L"\u200D");
+    ASSERT_TRUE(piecesTrue());
+    for (int32_t index = 0; index < cache.pieceCount(0); ++index) {
+        const int32_t start = cache.piece(0, index).start;
+        EXPECT_TRUE(start != seam && start != seam + 1) << "piece " << index << " starts inside the joined families";
+    }
+    place(0, seam - 8);
+    press(VK_RIGHT);
+    EXPECT_EQ(TextPosition(0, seam + 9), caret()) << "the caret steps over the joined families";
+}
+
 // Random inserts and removals in a long line, among them pairs above the basic plane, combining
 // marks, blanks and tabs, at seams and inside pieces, and now and then the line split in two and joined
 // again: every piece holds the line's text after each, and what the split leaves of the line is

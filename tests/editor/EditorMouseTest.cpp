@@ -58,6 +58,30 @@ TEST_F(EditorMouseTest, PressesSelectByCharacterWordAndLine) {
     EXPECT_EQ(L"second line", selectedText()) << "a triple click";
 }
 
+// A double click selects the word under the pointer; on a character of no word (an emoji, a
+// family joined by ZWJ, a sign) that character alone. Letters outside the BMP make words too.
+TEST_F(EditorMouseTest, ADoubleClickOffAWordSelectsTheCharacterUnderThePointer) {
+    const QuickPresses quick;
+    const std::wstring family = L"\U0001F468\u200D\U0001F469\u200D\U0001F467";
+    attach(L"x \U0001F600 y\ny+z\na" + family + L"\n\U0001D400\U0001D401 c");
+    const struct {
+        POINT point;
+        std::wstring selected;
+    } cases[] = {
+        {at(0, 2), L"\U0001F600"},
+        {at(1, 1), L"+"},
+        {at(2, 1), family},
+        {at(3, 0), L"\U0001D400\U0001D401"},
+        {at(1, 0), L"y"},
+    };
+    for (const auto& c : cases) {
+        click(c.point);
+        mouse(WM_LBUTTONDBLCLK, c.point, MK_LBUTTON);
+        mouse(WM_LBUTTONUP, c.point);
+        EXPECT_EQ(c.selected, selectedText()) << "at " << c.point.x << "," << c.point.y;
+    }
+}
+
 TEST_F(EditorMouseTest, AGutterDragSelectsWholeLines) {
     attach(L"one\ntwo\nthree\nfour");
     POINT gutter = {1, 1 * lineHeight + 2};

@@ -118,6 +118,26 @@ TEST_F(EditorStatusControllerTest, TheTextsFollowTheCaretFormatAndLanguage) {
     EXPECT_EQ(nullptr, button(Status::LINE));
 }
 
+// Char counts characters as the caret steps over them: an emoji, a flag, a family joined by
+// ZWJ or a letter with its mark is one; virtual columns past the line's end count one each.
+TEST_F(EditorStatusControllerTest, CharCountsTheCharactersBeforeTheCaret) {
+    status->setEditor(editor);
+    attach(L"a\U0001F600\U0001F1EB\U0001F1F7\U0001F468\u200D\U0001F469e\u0301z\nnext");
+    const struct {
+        TextPosition caret;
+        const wchar_t* shown;
+    } cases[] = {{{0, 1}, L"2"}, {{0, 3}, L"3"}, {{0, 7}, L"4"}, {{0, 12}, L"5"}, {{0, 14}, L"6"},
+                 {{0, 15}, L"7"}, {{0, 17, true}, L"9"}, {{1, 2}, L"3"}};
+    for (const auto& c : cases) {
+        place(c.caret.line, c.caret.lineOffset);
+        if (c.caret.isVirtual) {
+            tessel::DocumentController::Lock lock(*controller, tessel::DocumentController::LOCK_READ);
+            controller->getSelection().set(c.caret, c.caret, tessel::CARET_VIRTUAL, tessel::selection_ids::CARET);
+        }
+        EXPECT_EQ(c.shown, button(Status::CHAR)->getText()) << c.caret.line << ":" << c.caret.lineOffset;
+    }
+}
+
 TEST_F(EditorStatusControllerTest, ThePopupsSetTheDocumentAndTheDefaults) {
     attach(L"text");
     controller->setEncoding(pel::ENCODING_UTF8);

@@ -344,6 +344,26 @@ TEST_F(LineCacheTest, APiecedLineCoversEveryCharacterOnceAndCutsAfterBlanks) {
     EXPECT_EQ(static_cast<int32_t>(x), cache.getLineEntry(0).width) << "once all are laid out, the line is measured";
 }
 
+// Where no blank is near, a seam falls between two characters as a reader sees them, never
+// inside a family joined by ZWJ, between a flag's two letters or between an emoji and its skin
+// tone.
+TEST_F(LineCacheTest, APiecedLineWithoutBlanksIsCutOnlyBetweenCharacters) {
+    cache.setPieceLength(100);
+    const std::wstring units[] = {L"\U0001F468\u200D\U0001F469\u200D\U0001F467", L"\U0001F1EB\U0001F1F7",
+                                  L"\U0001F44D\U0001F3FD", L"e\u0301\u0302", L"\U0001F1E9\U0001F1EA"};
+    std::wstring text;
+    std::set<int32_t> starts;
+    for (int i = 0; text.size() < 3000; ++i) {
+        starts.insert(static_cast<int32_t>(text.size()));
+        text += units[i % 5];
+    }
+    attach(text);
+    const int32_t count = cache.pieceCount(0);
+    ASSERT_GT(count, 25);
+    for (int32_t index = 0; index < count; ++index)
+        EXPECT_EQ(1u, starts.count(cache.piece(0, index).start)) << "piece " << index << " starts inside a character";
+}
+
 TEST_F(LineCacheTest, AnUnmeasuredPieceIsEstimatedAndTheLineFollowsWhatItsPiecesMeasure) {
     cache.setPieceLength(100);
     // A fake layout eight pixels a character, rows at each '|'.

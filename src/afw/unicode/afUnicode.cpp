@@ -2,10 +2,11 @@
 
 #include "afw/impl/win32/uniscribe/afUniscribe.h"
 #include "afw/unicode/afUnicodeFontManager.h"
+#include "pel/text/CharacterBoundaries.h"
 
 #include <algorithm>
 
-afUnicode::afUnicode(afFontSet* fontSet) {
+afUnicode::afUnicode(afFontSet* fontSet) : m_characters(new pel::CharacterBoundaries) {
     HDC screen = ::GetDC(nullptr);
     m_dc = ::CreateCompatibleDC(screen);
     ::ReleaseDC(nullptr, screen);

@@ -12,10 +12,15 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 struct afAsciiShapes;
 class afFontSet;
+
+namespace pel {
+class CharacterBoundaries;
+}
 
 class afUnicode {
 public:
@@ -130,6 +135,13 @@ private:
 
     void reset(afUnicodeData& data, int length);
     bool fail(afUnicodeData& data);
+    // Where the characters of the text begin (pel::CharacterBoundaries): the caret's stops, the
+    // places a run may be cut at; the text's first `length` units, its end counted.
+    void findCharacters(const afUnicodeData& data, int length);
+    // Keeps Uniscribe's stops, breaks and word stops at the starts of characters only.
+    void keepStopsOnCharacters(afUnicodeData& data, int length);
+    // The character start nearest an offset that lies inside a character.
+    int nearestStop(const afUnicodeData& data, int offset) const;
     bool itemize(const afUnicodeData& data, int length);
     void breakItems(afUnicodeData& data, int length);
     bool mergeItems();
@@ -198,4 +210,6 @@ private:
     std::vector<int> m_included;
     std::vector<int> m_provisional;
     std::vector<wchar_t> m_scratch;
+    std::unique_ptr<pel::CharacterBoundaries> m_characters;
+    std::vector<uint8_t> m_characterStarts; // 1 where a character starts, for the line in hand
 };

@@ -10,6 +10,7 @@
 #include "afw/unicode/afUnicodeText.h"
 #include "pel/base/Assert.h"
 #include "pel/base/CharacterProperties.h"
+#include "pel/text/CharacterBoundaries.h"
 
 #include <algorithm>
 
@@ -57,9 +58,8 @@ bool afUnicode::process(afUnicodeData* io_data) {
     }
     int length = textLength;
     if (length > MAX_LAID_OUT) {
-        length = MAX_LAID_OUT;
-        if (isHighSurrogate(data.text[length - 1]))
-            --length;
+        m_characters->setText(data.text.data(), textLength);
+        length = m_characters->isBoundary(MAX_LAID_OUT) ? MAX_LAID_OUT : m_characters->preceding(MAX_LAID_OUT);
         pel::log_printf(AF_LOG_LEVEL, AF_LOG_SOURCE,
                         L"afUnicode::process: A line of %d characters is laid out up to its first %d.\n", textLength,
                         length);
@@ -71,7 +71,9 @@ bool afUnicode::process(afUnicodeData* io_data) {
     }
     if (!itemize(data, length))
         return fail(data);
+    findCharacters(data, length);
     breakItems(data, length);
+    keepStopsOnCharacters(data, length);
     if (!mergeItems())
         return fail(data);
     buildRuns(data);
@@ -159,11 +161,11 @@ void afUnicode::breakItems(afUnicodeData& data, int length) {
             uniscribe.breakText(text + start, std::min(count, MAX_ITEM), &piece.a, attributes + start);
             if (count <= MAX_ITEM)
                 break;
-            // The rest starts at the last character stop that keeps this piece within the limit;
-            // it is broken again in its own turn.
+            // The rest starts at the last character that keeps this piece within the limit; it
+            // is broken again in its own turn.
             int split = MAX_ITEM;
             for (int k = MAX_ITEM - 1; k >= 1; --k)
-                if (attributes[start + k].fCharStop) {
+                if (m_characterStarts[static_cast<size_t>(start + k)]) {
                     split = k;
                     break;
                 }
@@ -174,6 +176,26 @@ void afUnicode::breakItems(afUnicodeData& data, int length) {
     terminal.iCharPos = length;
     m_pieces.push_back(terminal);
     m_pieceCount = static_cast<int>(m_pieces.size()) - 1;
+}
+
+void afUnicode::findCharacters(const afUnicodeData& data, int length) {
+    m_characterStarts.assign(static_cast<size_t>(length) + 1, 0);
+    m_characters->setText(data.text.data(), length);
+    for (int at = 0; at < length; at = m_characters->following(at))
+        m_characterStarts[static_cast<size_t>(at)] = 1;
+    m_characterStarts[static_cast<size_t>(length)] = 1;
+}
+
+void afUnicode::keepStopsOnCharacters(afUnicodeData& data, int length) {
+    // Uniscribe's breaker (Wine's especially) stops between the halves of a pair, inside emoji
+    // joined by ZWJ and between a flag's two letters: inside a character none of its stops stay.
+    SCRIPT_LOGATTR* attributes = data.logAttrs.data();
+    for (int at = 0; at < length; ++at) {
+        const bool starts = m_characterStarts[static_cast<size_t>(at)] != 0;
+        attributes[at].fCharStop = starts ? 1 : 0;
+        if (!starts)
+            attributes[at].fSoftBreak = attributes[at].fWordStop = 0;
+    }
 }
 
 bool afUnicode::mergeItems() {
@@ -232,10 +254,8 @@ void afUnicode::buildRuns(afUnicodeData& data) {
                 units = 2;
             }
             const uint32_t wordClass = pel::getCharacterProperties(codePoint) & 0x88;
-            logical[at].fWordStop = !(wordClass && previousClass && wordClass == previousClass);
-            // The caret never stops between the halves of a pair (Wine's breaker puts one there).
-            if (units == 2)
-                logical[at + 1].fWordStop = logical[at + 1].fCharStop = 0;
+            // Words stop only where characters start.
+            logical[at].fWordStop = logical[at].fCharStop && !(wordClass && previousClass && wordClass == previousClass);
             previousClass = wordClass;
 
             int kind = afUnicodeItem::TEXT, variant = 0, index = AF_LAST_FONT;

@@ -141,9 +141,14 @@ int afUnicode::getOffsetFromXRange(const afUnicodeData& data, int firstVisual, i
                             L"afUnicode::getOffsetFromXRange(): Converting X to offset failed.\n");
             return -1;
         }
-        const int offset = std::min(run.first + std::max(character, 0) + std::max(after, 0), run.end());
+        int offset = std::min(std::min(run.first + std::max(character, 0) + std::max(after, 0), run.end()), length);
         trailing = after > 0;
-        return std::min(offset, length);
+        // A character drawn as several glyphs (emoji a font cannot join) is hit as a whole.
+        if (offset > 0 && offset < length && !(data.logicalAttribute(offset) & AF_CHARACTER_STOP)) {
+            offset = nearestStop(data, offset);
+            trailing = offset > run.first + std::max(character, 0);
+        }
+        return offset;
     }
     trailing = true;
     return std::min(end, length);
@@ -229,6 +234,12 @@ int afUnicode::findStop(const afUnicodeData& data, int offset, bool forward, boo
         if (data.logicalAttribute(i) & stop)
             return i;
     return -1;
+}
+
+int afUnicode::nearestStop(const afUnicodeData& data, int offset) const {
+    const int before = std::max(findStop(data, offset, false, false), 0);
+    const int after = findStop(data, offset, true, false);
+    return offset - before <= after - offset ? before : after;
 }
 
 void afUnicode::getGlyphRange(const afUnicodeData& data, const afUnicodeItem& run, int a, int b, int& firstGlyph,

@@ -79,8 +79,8 @@ int afUnicode::findBreak(afUnicodeData& data, int from, int remaining, int avail
             for (found = sublineStart + 1; found < length && !has(found, AF_CHARACTER_STOP); ++found) {
             }
     }
-    // Blanks after the break stay on the upper subline.
-    while (found < length && has(found, AF_WHITE_SPACE))
+    // Never inside a character; blanks after the break stay on the upper subline.
+    while (found < length && (!has(found, AF_CHARACTER_STOP) || has(found, AF_WHITE_SPACE)))
         ++found;
     return found;
 }

@@ -1,8 +1,9 @@
 // Editing in Tessel.exe as a user meets it: a snippet typed after an undone Tab, End on
 // word-wrapped rows, the view after undoing a Delete of everything, Alt held for a column drag,
-// a block pasted over a rectangle, Alt's release after a rectangle key, and a file opened
-// read-only from the open dialog. Keys and the mouse go through SendInput; what happened is read
-// back from the saved bytes, the titles, the system caret and the pixels.
+// a block pasted over a rectangle, Alt's release after a rectangle key, emoji, flags and families
+// joined by ZWJ deleted and double-clicked whole, Backspace and Delete at a column of carets, and
+// a file opened read-only from the open dialog. Keys and the mouse go through SendInput; what
+// happened is read back from the saved bytes, the titles, the system caret and the pixels.
 
 #include "app/e2e/TesselRun.h"
 
@@ -236,6 +237,68 @@ TEST_F(EditingEndToEnd, ReleasingAltAfterARectangleKeyLeavesTheKeyboardToTheText
     EXPECT_TRUE(tessel->hasOpenMenus(1)) << "Alt+F opened no menu";
     ASSERT_TRUE(pressChord({VK_ESCAPE}) && pressChord({VK_ESCAPE}));
     EXPECT_TRUE(pollFor([&] { return !inMenuMode(editor); }, WAIT_MS));
+}
+
+// What a reader sees as one character, in UTF-8.
+const std::string SMILE = "\xF0\x9F\x98\x80";
+const std::string FRANCE = "\xF0\x9F\x87\xAB\xF0\x9F\x87\xB7";
+const std::string GERMANY = "\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA";
+const std::string FAMILY = "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7";
+
+// Backspace after an emoji or a flag takes it whole: the save that follows is not refused.
+TEST_F(EditingEndToEnd, BackspaceAfterAnEmojiOrAFlagTakesItWhole) {
+    const std::string old = "emoji " + SMILE + SMILE + " end\r\nnext\r\na" + FRANCE + GERMANY + "b";
+    std::unique_ptr<TesselRun> tessel;
+    ASSERT_TRUE(startFocused(copy, L"emoji.txt", old, tessel));
+    const HWND editor = tessel->editor();
+    for (WORD key : {VK_END, VK_LEFT, VK_LEFT, VK_LEFT, VK_LEFT, VK_BACK})
+        ASSERT_TRUE(pressChordIn(editor, {key}));
+    // The third line: Home, over the a and the first flag, Backspace.
+    for (WORD key : {VK_DOWN, VK_DOWN, VK_HOME, VK_RIGHT, VK_RIGHT, VK_BACK})
+        ASSERT_TRUE(pressChordIn(editor, {key}));
+    EXPECT_EQ("emoji " + SMILE + " end\r\nnext\r\na" + GERMANY + "b", savedText(*tessel, L"emoji.txt", old));
+}
+
+// Delete before a family joined by ZWJ or a flag takes it whole, the next flag kept as it was; a
+// double click on an emoji selects it, so that what is typed next replaces it.
+TEST_F(EditingEndToEnd, DeleteAndADoubleClickTakeEmojiSequencesWhole) {
+    const std::string old = "a" + FAMILY + "b\r\na" + FRANCE + GERMANY + "b\r\nx " + SMILE + " y\r\n";
+    std::unique_ptr<TesselRun> tessel;
+    ASSERT_TRUE(startFocused(copy, L"joined.txt", old, tessel));
+    TextGrid grid;
+    ASSERT_TRUE(readTextGrid(*tessel, &grid));
+    const HWND editor = grid.editor;
+    for (WORD key : {VK_HOME, VK_RIGHT, VK_DELETE, VK_DOWN, VK_HOME, VK_RIGHT, VK_DELETE})
+        ASSERT_TRUE(pressChordIn(editor, {key}));
+    ASSERT_TRUE(tessel->hasTitle(L"joined.txt * - Tessel"));
+    ASSERT_TRUE(activate(editor) && doubleClickAt(grid.at(2.3, 2)) && typeKeys(L"Q"));
+    EXPECT_EQ("ab\r\na" + GERMANY + "b\r\nx Q y\r\n", savedText(*tessel, L"joined.txt", old));
+}
+
+// A column of three carets (Ctrl+Home, Right, Alt+Down twice): Backspace and Delete act at each,
+// and so does Delete after typing at the three.
+TEST_F(EditingEndToEnd, BackspaceAndDeleteActAtEveryCaretOfAColumn) {
+    const std::string old = "axb\r\ncyd\r\nezf";
+    std::unique_ptr<TesselRun> tessel;
+    ASSERT_TRUE(startFocused(copy, L"carets.txt", old, tessel));
+    const HWND editor = tessel->editor();
+    const auto column = [&] {
+        ASSERT_TRUE(pressChordIn(editor, {VK_CONTROL, VK_HOME}));
+        ASSERT_TRUE(pressChordIn(editor, {VK_RIGHT}));
+        ASSERT_TRUE(pressChordIn(editor, {VK_MENU, VK_DOWN}));
+        ASSERT_TRUE(pressChordIn(editor, {VK_MENU, VK_DOWN}));
+    };
+    column();
+    ASSERT_TRUE(pressChordIn(editor, {VK_BACK}));
+    const std::string backspaced = savedText(*tessel, L"carets.txt", old);
+    EXPECT_EQ("xb\r\nyd\r\nzf", backspaced);
+    ASSERT_TRUE(activate(editor) && typeKeys(L"Q"));
+    ASSERT_TRUE(pressChordIn(editor, {VK_DELETE}));
+    const std::string typed = savedText(*tessel, L"carets.txt", backspaced);
+    EXPECT_EQ("Qb\r\nQd\r\nQf", typed);
+    column();
+    ASSERT_TRUE(pressChordIn(editor, {VK_DELETE}));
+    EXPECT_EQ("Q\r\nQ\r\nQ", savedText(*tessel, L"carets.txt", typed));
 }
 
 TEST_F(EditingEndToEnd, AFileOpenedReadOnlyRefusesEditsSaysSoAndSavesAsACopy) {

@@ -6,6 +6,7 @@
 #include "pel/base/Assert.h"
 #include "pel/base/Exception.h"
 #include "pel/log/Log.h"
+#include "pel/text/CharacterBoundaries.h"
 #include "pel/text/FormatString.h"
 #include "pel/thread/MainThread.h"
 #include "service/document/Document.h"

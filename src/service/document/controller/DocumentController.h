@@ -32,7 +32,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
+
+namespace pel {
+class CharacterBoundaries;
+}
 
 namespace tessel {
 
@@ -150,9 +155,17 @@ public:
     // selected elsewhere: the caret goes behind it. Returns where it went in.
     int32_t insertOutsideText(const std::wstring& text, const TextPosition& at);
     int32_t insertString(const std::wstring& text);
-    // Removes the selected text, or else count units after (before, when negative) the caret;
-    // returns the caret's offset.
+    // Removes the selected text, or else the characters that the count units after (before,
+    // when negative) the caret reach into, whole; at several carets (deleteAtCarets) at each.
+    // Returns the caret's offset.
     int32_t deleteChars(int32_t count);
+    // Deletes at several carets at once, as one edit: the empty ranges of a selection, or the
+    // carets that typing at several carets left. A range that holds text loses it; at each
+    // caret the text between it and target(its offset) goes, widened to whole characters. The
+    // carets stay, each where its text went (those that meet become one). False, changing
+    // nothing, for a single caret, for ranges that all hold text and for a rectangle that holds
+    // text: those remove their text as removeSelectedText does.
+    bool deleteAtCarets(const std::function<int32_t(int32_t offset)>& target);
     // Empties every range at once: the ranges become the mirrors of one tab stop of a span
     // context REFLECT_CONTEXT (left again when there is one range), the caret at the start of
     // the newest. False when nothing was selected. Without a span tree the ranges are removed
@@ -163,10 +176,12 @@ public:
     // is empty."; false for an empty selection (or no span tree), else whether any range
     // changed.
     bool transformSelection(const TransformDelegate& transform);
-    // Inserts at offset; the caret goes behind the text. Returns where it went in.
+    // Inserts at offset (at the start of a surrogate pair the offset splits); the caret goes
+    // behind the text. Returns where it went in.
     int32_t insertAt(int32_t length, int32_t offset, const wchar_t* text);
     // Removes |count| units from offset on (before it when count is negative, nothing when
-    // that would start before 0); the caret goes there. Returns that offset.
+    // that would start before 0), and the other half of a surrogate pair either end splits;
+    // the caret goes there. Returns that offset.
     int32_t removeAt(int32_t count, int32_t offset);
     // The whole text, in an edit transaction of its own; the caret to the start.
     void setText(const std::wstring& text);
@@ -189,6 +204,26 @@ public:
     bool getLine(int32_t line, std::wstring* o_text) const;
     bool copyLine(int32_t line, std::vector<wchar_t>* o_buffer, bool withBreak) const;
 
+    // ---- characters, read under a lock (DocumentControllerCharacters.cpp): what a reader sees
+    // as one character (pel::CharacterBoundaries), the rule of caret stops and deletions. A line
+    // break is a character of its own; offsets are clamped into the text.
+    bool isCharacterStart(int32_t offset) const;
+    // The next or previous character boundary (the text's end or start at most).
+    int32_t nextCharacter(int32_t offset) const;
+    int32_t previousCharacter(int32_t offset) const;
+    // The start and end of the character the offset lies in; a boundary is both.
+    int32_t characterStart(int32_t offset) const;
+    int32_t characterEnd(int32_t offset) const;
+    // The start of the surrogate pair the offset splits, else the offset.
+    int32_t codePointStart(int32_t offset) const;
+    // The code point that begins at the offset (a lone surrogate as itself).
+    uint32_t codePointAt(int32_t offset) const;
+    // The position moved off the middle of a surrogate pair to its start; else as it is.
+    TextPosition codePointPosition(const TextPosition& position) const;
+    // The characters of the position's line before it (a virtual position past the line's end
+    // adds one for each column beyond it).
+    int32_t getCharacterColumn(const TextPosition& position) const;
+
     // ---- positions and indentation, read under a lock (DocumentControllerLines.cpp)
     // The line is clamped into the text, the line offset into the line; past the last line:
     // the end of the text.
@@ -206,12 +241,13 @@ public:
     // Column geometry of the text (a tab to the next multiple of the tab width, one column per
     // unit past a line's end): what a rectangle goes by while no view is attached.
     int32_t getVisualColumn(const TextPosition& position) const;
-    // The position of the cell under a column (virtual past the line's end).
+    // The position of the cell under a column (virtual past the line's end); a column inside a
+    // character of several units, like one inside a tab, gives the character's start.
     TextPosition getColumnPosition(int32_t line, int32_t column) const;
-    // The line offsets of the run of units that `takes` accepts around the position (those just
-    // before it and from it on), read in place; false, changing nothing, for a position outside
-    // its line's text.
-    bool getRunAround(const TextPosition& position, bool (*takes)(wchar_t), int32_t* o_start, int32_t* o_end) const;
+    // The line offsets of the run of characters whose first code point `takes` accepts around
+    // the position (those just before it and from it on; a position inside a character stands at
+    // its start), read in place; false, changing nothing, for a position outside its line's text.
+    bool getRunAround(const TextPosition& position, bool (*takes)(uint32_t), int32_t* o_start, int32_t* o_end) const;
     int32_t getLineIndentation(int32_t line, bool force) const;
     // The lines around the line (clamped into the text) that are indented at least as deep as it,
     // with the blank lines between them: up to the first shallower line either way. A blank line
@@ -360,6 +396,10 @@ private:
     // The carets that typing at several carets left as mirrors, the caret in one of them, as
     // empty ranges in offset order; the mirrors' context is left. None outside such a context.
     std::vector<SelectionRange> leaveMirroredCarets();
+    // The offsets' range widened to whole characters and cut to the text.
+    std::pair<int32_t, int32_t> wholeCharacters(int32_t a, int32_t b) const;
+    // The text read by the character queries, set to the document's text as it is now.
+    pel::CharacterBoundaries& characters() const;
     // Puts texts[i] in place of the text of ranges[i] (in offset order); the caret goes behind
     // the last. Returns where the first went in.
     int32_t replaceRanges(const std::vector<SelectionRange>& ranges, const std::vector<std::wstring>& texts);
@@ -411,6 +451,7 @@ private:
     PositionRange m_pendingRange;
     bool m_pendingChange = false;
     std::vector<TextHighlighter*> m_highlighters;
+    mutable std::unique_ptr<pel::CharacterBoundaries> m_characters; // made on first use
     Notice<DocumentController&, TextHighlighter*, bool> m_highlighterChanged;
     Notice<DocumentController&, const PositionRange&> m_selectionChanged;
 };

@@ -2,6 +2,7 @@
 
 #include "service/document/controller/DocumentController.h"
 
+#include "pel/text/CharacterBoundaries.h"
 #include "pel/text/WideString.h"
 #include "service/document/Document.h"
 #include "service/document/Finder.h"
@@ -105,13 +106,13 @@ TextPosition DocumentController::getColumnPosition(int32_t line, int32_t column)
     for (int32_t i = 0; i < length; ++i) {
         const int32_t next = m_document.charAt(start + i) == L'\t' ? (at / tabWidth + 1) * tabWidth : at + 1;
         if (column < next)
-            return TextPosition(line, i);
+            return TextPosition(line, characterStart(start + i) - start);
         at = next;
     }
     return TextPosition(line, length + (column - at), column > at);
 }
 
-bool DocumentController::getRunAround(const TextPosition& position, bool (*takes)(wchar_t), int32_t* o_start,
+bool DocumentController::getRunAround(const TextPosition& position, bool (*takes)(uint32_t), int32_t* o_start,
                                       int32_t* o_end) const {
     PEL_CHECK_PTR(o_start);
     PEL_CHECK_PTR(o_end);
@@ -120,11 +121,14 @@ bool DocumentController::getRunAround(const TextPosition& position, bool (*takes
         return false;
     const int32_t lineStart = m_document.getLineStart(position.line);
     const int32_t lineEnd = lineStart + m_document.getLineLength(position.line);
-    int32_t start = lineStart + position.lineOffset, end = start;
-    while (start > lineStart && takes(m_document.charAt(start - 1)))
-        --start;
-    while (end < lineEnd && takes(m_document.charAt(end)))
-        ++end;
+    // Character by character, each judged by its first code point: a letter's marks go with it.
+    pel::CharacterBoundaries& boundaries = characters();
+    const int32_t at = lineStart + position.lineOffset;
+    int32_t start = boundaries.isBoundary(at) ? at : boundaries.preceding(at), end = start;
+    for (int32_t before; start > lineStart && takes(codePointAt(before = boundaries.preceding(start)));)
+        start = before;
+    while (end < lineEnd && takes(codePointAt(end)))
+        end = boundaries.following(end);
     *o_start = start - lineStart;
     *o_end = end - lineStart;
     return true;

@@ -150,9 +150,63 @@ int32_t DocumentController::deleteChars(int32_t count) {
     if (!canEdit(L"deleteChars"))
         return getCaretOffset();
     SelectionChange bracket(*this);
-    if (!removeSelectedText() && count != 0)
-        removeAt(count, getCaretOffset());
+    if (count != 0 && deleteAtCarets([count](int32_t at) { return at + count; }))
+        return getCaretOffset();
+    if (removeSelectedText() || count == 0)
+        return getCaretOffset();
+    const int32_t caret = getCaretOffset();
+    if (caret + count < 0)
+        return caret;
+    const std::pair<int32_t, int32_t> whole = wholeCharacters(caret, caret + count);
+    if (whole.second > whole.first)
+        removeAt(whole.second - whole.first, whole.first);
     return getCaretOffset();
+}
+
+bool DocumentController::deleteAtCarets(const std::function<int32_t(int32_t offset)>& target) {
+    if (!canEdit(L"deleteAtCarets") || !target)
+        return false;
+    SelectionChange bracket(*this);
+    std::vector<SelectionRange> ranges = m_selection->getRanges();
+    if (ranges.size() == 1 && ranges.front().isEmpty())
+        ranges = leaveMirroredCarets();
+    if (ranges.size() < 2)
+        return false;
+    const bool carets = std::any_of(ranges.begin(), ranges.end(), [](const SelectionRange& r) { return r.isEmpty(); });
+    const bool block = m_selection->getBehaviorId() == selection_ids::RECTANGLE &&
+                       std::any_of(ranges.begin(), ranges.end(), [](const SelectionRange& r) { return !r.isEmpty(); });
+    if (!carets || block)
+        return false;
+    // What goes, measured on the text as it is: a range's text, or from a caret to its target.
+    // Pieces that overlap or touch become one, and so do their carets.
+    std::vector<std::pair<int32_t, int32_t>> cuts;
+    for (const SelectionRange& range : ranges) {
+        if (!range.isEmpty())
+            cuts.emplace_back(range.lower(), range.upper());
+        else
+            cuts.push_back(wholeCharacters(range.start, target(range.start)));
+    }
+    std::sort(cuts.begin(), cuts.end());
+    std::vector<std::pair<int32_t, int32_t>> merged;
+    for (const auto& cut : cuts) {
+        if (!merged.empty() && cut.first <= merged.back().second)
+            merged.back().second = std::max(merged.back().second, cut.second);
+        else
+            merged.push_back(cut);
+    }
+    m_selection->collapse();
+    for (auto cut = merged.rbegin(); cut != merged.rend(); ++cut)
+        if (cut->second > cut->first)
+            m_spanManager->onRemove(cut->first, cut->second - cut->first);
+    std::vector<SelectionRange> left;
+    int32_t removed = 0;
+    for (const auto& cut : merged) {
+        const int32_t at = cut.first - removed;
+        left.emplace_back(at, at, static_cast<int32_t>(left.size()) + 1);
+        removed += cut.second - cut.first;
+    }
+    m_selection->applyRanges(left);
+    return true;
 }
 
 bool DocumentController::removeSelectedText() {
@@ -261,7 +315,7 @@ int32_t DocumentController::insertAt(int32_t length, int32_t offset, const wchar
     // Made right before the spans and the caret count its length, not under them.
     std::wstring withLineFeeds;
     Document::keepLineFeedsOnly(text, length, withLineFeeds);
-    const int32_t at = m_spanManager->onInsert(offset, length, text);
+    const int32_t at = m_spanManager->onInsert(codePointStart(offset), length, text);
     m_selection->setCaretOffset(at + length);
     return at;
 }
@@ -274,7 +328,11 @@ int32_t DocumentController::removeAt(int32_t count, int32_t offset) {
     if (start < 0 || count == 0)
         return offset;
     const int32_t length = count < 0 ? std::min(-count, m_document.getLength() - start) : count;
-    const int32_t at = m_spanManager->onRemove(start, length);
+    // Never half of a surrogate pair: the other half goes too.
+    const int32_t from = codePointStart(start);
+    const int32_t end = start + length;
+    const int32_t to = end < m_document.getLength() && codePointStart(end) != end ? end + 1 : end;
+    const int32_t at = m_spanManager->onRemove(from, to - from);
     m_selection->setCaretOffset(at);
     return at;
 }

@@ -65,15 +65,16 @@ void Selection::set(const TextPosition& caret, const TextPosition& anchor, uint8
             m_behaviorId = nextId;
         }
 
+        // Neither end ever splits a surrogate pair.
         if (behaviorId != selection_ids::CARET) {
-            m_anchor = anchor;
-            m_caret = caret;
+            m_anchor = m_controller.codePointPosition(anchor);
+            m_caret = m_controller.codePointPosition(caret);
         } else {
             if (!m_ranges.empty())
                 addRangeChanged(m_ranges.begin()->first, std::prev(m_ranges.end())->second.upper());
             m_ranges.clear();
             m_nextRangeId = 1;
-            m_anchor = m_caret = caret;
+            m_anchor = m_caret = m_controller.codePointPosition(caret);
         }
         if (m_behavior)
             m_behavior->setRange(m_anchor, m_caret, flags);

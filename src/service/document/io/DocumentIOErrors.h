@@ -10,7 +10,8 @@ namespace DocumentIOError {
 enum : uint32_t {
     // %1 the path.
     FILE_TOO_LARGE = 0x20040001,
-    // %1 the path, %2 the encoding's title: a save that would replace characters.
+    // %1 the path, %2 the encoding's title, %3 which character, where, and what can be done
+    // (describe_unstorable_character): a save that would replace characters.
     CHARACTERS_LOST = 0x20040002,
     // %1 the path, %2 the encoding's title.
     CONVERSION_FAILED = 0x20040003,
@@ -29,8 +30,9 @@ enum : uint32_t {
 // calling thread's file error record on the first call.
 void register_document_io_messages();
 
-// Sets the calling thread's file error record to the code with the path (and the detail, when
+// Sets the calling thread's file error record to the code with the path (and the details, when
 // given) as its parameters.
-void set_document_io_error(uint32_t code, const wchar_t* path, const wchar_t* detail = nullptr);
+void set_document_io_error(uint32_t code, const wchar_t* path, const wchar_t* detail = nullptr,
+                           const wchar_t* more = nullptr);
 
 } // namespace tessel

@@ -10,6 +10,7 @@
 #include "service/document/io/LockMutexHold.h"
 #include "service/document/io/TextEncoder.h"
 #include "service/document/io/TextPieces.h"
+#include "service/document/io/UnstorableCharacter.h"
 
 #include <optional>
 
@@ -20,10 +21,16 @@ namespace {
 // Encoded bytes go to the file once this many have gathered.
 constexpr size_t WRITE_BYTES = 1 << 20;
 
-bool conversionFailed(EncodeResult result, const wchar_t* path, uint32_t code) {
-    set_document_io_error(result == EncodeResult::CHARACTERS_LOST ? DocumentIOError::CHARACTERS_LOST
-                                                                   : DocumentIOError::CONVERSION_FAILED,
-                          path, encoding_title(code));
+bool conversionFailed(EncodeResult result, const wchar_t* path, uint32_t code, const GapBuffer& text) {
+    if (result != EncodeResult::CHARACTERS_LOST) {
+        set_document_io_error(DocumentIOError::CONVERSION_FAILED, path, encoding_title(code));
+        return false;
+    }
+    // The message names the first character the encoding refuses and where it stands.
+    UnstorableCharacter found;
+    find_unstorable_character(text, *TextEncoder::create(code, 1), &found);
+    set_document_io_error(DocumentIOError::CHARACTERS_LOST, path, encoding_title(code),
+                          describe_unstorable_character(found).c_str());
     return false;
 }
 
@@ -49,7 +56,7 @@ bool DocumentWriter::save(Document& document, const wchar_t* path) {
     for (TextPieces pieces(text, m_pieceUnits); pieces.next();) {
         const EncodeResult result = encoder->check(pieces.text(), pieces.count());
         if (result != EncodeResult::OK)
-            return conversionFailed(result, path, format.encoding);
+            return conversionFailed(result, path, format.encoding, text);
     }
 
     pel::SafeSave file(path);
@@ -62,7 +69,7 @@ bool DocumentWriter::save(Document& document, const wchar_t* path) {
     for (TextPieces pieces(text, m_pieceUnits); pieces.next();) {
         const EncodeResult result = encoder->encode(pieces.text(), pieces.count(), out);
         if (result != EncodeResult::OK)
-            return conversionFailed(result, path, format.encoding);
+            return conversionFailed(result, path, format.encoding, text);
         if (out.size() >= WRITE_BYTES) {
             if (!file.write(out.data(), out.size()))
                 return false;

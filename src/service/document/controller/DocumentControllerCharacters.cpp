@@ -1,0 +1,92 @@
+// The DocumentController's characters: where what a reader sees as one character begins and
+// ends in the document's text, the rule that caret stops, deletions and the counts of characters
+// go by.
+
+#include "service/document/controller/DocumentController.h"
+
+#include "pel/text/CharacterBoundaries.h"
+#include "pel/text/WideString.h"
+#include "service/document/Document.h"
+
+#include <algorithm>
+
+namespace tessel {
+
+pel::CharacterBoundaries& DocumentController::characters() const {
+    if (!m_characters)
+        m_characters.reset(new pel::CharacterBoundaries);
+    // Read in place: the halves of the gap buffer, as they are since the last edit.
+    const GapBuffer& buffer = m_document.getBuffer();
+    const int32_t gap = buffer.gapStart();
+    m_characters->setText(buffer.firstHalf(), gap, buffer.secondHalf(), buffer.length() - gap);
+    return *m_characters;
+}
+
+bool DocumentController::isCharacterStart(int32_t offset) const {
+    return characters().isBoundary(std::max(0, std::min(offset, m_document.getLength())));
+}
+
+int32_t DocumentController::nextCharacter(int32_t offset) const {
+    return characters().following(std::max(0, std::min(offset, m_document.getLength())));
+}
+
+int32_t DocumentController::previousCharacter(int32_t offset) const {
+    return characters().preceding(std::max(0, std::min(offset, m_document.getLength())));
+}
+
+int32_t DocumentController::characterStart(int32_t offset) const {
+    offset = std::max(0, std::min(offset, m_document.getLength()));
+    pel::CharacterBoundaries& boundaries = characters();
+    return boundaries.isBoundary(offset) ? offset : boundaries.preceding(offset);
+}
+
+int32_t DocumentController::characterEnd(int32_t offset) const {
+    offset = std::max(0, std::min(offset, m_document.getLength()));
+    pel::CharacterBoundaries& boundaries = characters();
+    return boundaries.isBoundary(offset) ? offset : boundaries.following(offset);
+}
+
+std::pair<int32_t, int32_t> DocumentController::wholeCharacters(int32_t a, int32_t b) const {
+    return {characterStart(std::min(a, b)), characterEnd(std::max(a, b))};
+}
+
+int32_t DocumentController::codePointStart(int32_t offset) const {
+    const bool splits = offset > 0 && offset < m_document.getLength() &&
+                        pel::is_high_surrogate(m_document.charAt(offset - 1)) &&
+                        pel::is_low_surrogate(m_document.charAt(offset));
+    return splits ? offset - 1 : offset;
+}
+
+uint32_t DocumentController::codePointAt(int32_t offset) const {
+    if (offset < 0 || offset >= m_document.getLength())
+        return 0;
+    const wchar_t unit = m_document.charAt(offset);
+    if (pel::is_high_surrogate(unit) && offset + 1 < m_document.getLength() &&
+        pel::is_low_surrogate(m_document.charAt(offset + 1)))
+        return pel::surrogatesToCodePoint(unit, m_document.charAt(offset + 1));
+    return unit;
+}
+
+TextPosition DocumentController::codePointPosition(const TextPosition& position) const {
+    if (position.line < 0 || position.line >= m_document.getLineCount() || position.lineOffset <= 0 ||
+        position.lineOffset >= m_document.getLineLength(position.line))
+        return position;
+    const int32_t offset = m_document.getLineStart(position.line) + position.lineOffset;
+    const int32_t start = codePointStart(offset);
+    if (start == offset)
+        return position;
+    TextPosition moved = position;
+    moved.lineOffset -= offset - start;
+    return moved;
+}
+
+int32_t DocumentController::getCharacterColumn(const TextPosition& position) const {
+    if (position.line < 0 || position.line >= m_document.getLineCount())
+        return std::max(position.lineOffset, 0);
+    const int32_t length = m_document.getLineLength(position.line);
+    const int32_t start = m_document.getLineStart(position.line);
+    const int32_t within = std::max(0, std::min(position.lineOffset, length));
+    return characters().count(start, start + within) + std::max(position.lineOffset - length, 0);
+}
+
+} // namespace tessel

@@ -1,0 +1,112 @@
+#include "service/document/io/UnstorableCharacter.h"
+
+#include "pel/text/CharacterBoundaries.h"
+#include "pel/text/WideString.h"
+#include "service/document/io/TextEncoder.h"
+#include "service/document/io/TextPieces.h"
+
+#include <unicode/uchar.h>
+
+namespace tessel {
+
+namespace {
+
+// Pieces as large as the writer's: a piece's check costs what the save's own did.
+constexpr int32_t PIECE_UNITS = 0x10000;
+
+bool isSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
+
+// Whether the text holds an unpaired surrogate other than the one at `except`.
+bool holdsOtherUnpairedSurrogate(const GapBuffer& text, int32_t except) {
+    const int32_t length = text.length();
+    for (int32_t at = 0; at < length; ++at) {
+        const wchar_t unit = text.at(at);
+        if (!isSurrogate(unit))
+            continue;
+        if (pel::is_high_surrogate(unit) && at + 1 < length && pel::is_low_surrogate(text.at(at + 1))) {
+            ++at;
+            continue;
+        }
+        if (at != except)
+            return true;
+    }
+    return false;
+}
+
+std::wstring codeOf(uint32_t codePoint) {
+    static const wchar_t DIGITS[] = L"0123456789ABCDEF";
+    std::wstring hex;
+    for (int shift = codePoint > 0xFFFF ? 20 : 12; shift >= 0; shift -= 4)
+        hex += DIGITS[(codePoint >> shift) & 0xF];
+    return L"U+" + hex;
+}
+
+} // namespace
+
+bool find_unstorable_character(const GapBuffer& text, TextEncoder& encoder, UnstorableCharacter* o_found) {
+    int32_t found = -1;
+    uint32_t codePoint = 0;
+    int32_t position = 0;
+    for (TextPieces pieces(text, PIECE_UNITS); found < 0 && pieces.next(); position += static_cast<int32_t>(pieces.count())) {
+        const wchar_t* units = pieces.text();
+        const size_t count = pieces.count();
+        if (encoder.check(units, count) != EncodeResult::CHARACTERS_LOST)
+            continue;
+        for (size_t i = 0; i < count;) {
+            const size_t size = i + 1 < count && pel::is_high_surrogate(units[i]) && pel::is_low_surrogate(units[i + 1]) ? 2 : 1;
+            if (encoder.check(units + i, size) == EncodeResult::CHARACTERS_LOST) {
+                found = position + static_cast<int32_t>(i);
+                codePoint = size == 2 ? pel::surrogatesToCodePoint(units[i], units[i + 1]) : units[i];
+                break;
+            }
+            i += size;
+        }
+    }
+    if (found < 0)
+        return false;
+    UnstorableCharacter result;
+    result.offset = found;
+    result.codePoint = codePoint;
+    result.unpairedSurrogate = isSurrogate(codePoint);
+    result.otherUnpairedSurrogates = holdsOtherUnpairedSurrogate(text, found);
+    int32_t lineStart = 0;
+    result.line = 1;
+    gap_buffer_read(text, 0, found, [&](const wchar_t* base, int32_t first, int32_t last) {
+        for (int32_t at = first; at <= last; ++at)
+            if (base[at] == L'\n') {
+                ++result.line;
+                lineStart = at + 1;
+            }
+    });
+    pel::CharacterBoundaries boundaries;
+    boundaries.setText(text.firstHalf(), text.gapStart(), text.secondHalf(), text.length() - text.gapStart());
+    // The number of the character it is, or is part of (a mark of its letter, say).
+    result.character = boundaries.count(lineStart, found + 1);
+    *o_found = result;
+    return true;
+}
+
+std::wstring describe_unstorable_character(const UnstorableCharacter& found) {
+    if (found.offset < 0)
+        return L"it holds characters that this encoding cannot store. Choose another encoding, such as UTF-8.";
+    const std::wstring where = L"line " + std::to_wstring(found.line) + L", character " + std::to_wstring(found.character);
+    if (found.unpairedSurrogate)
+        return L"it holds half of a character, the unpaired surrogate " + codeOf(found.codePoint) + L" at " + where +
+               L", which no Unicode encoding stores. Delete it, or choose UTF-16, which keeps it as it is.";
+    // The character itself too where it shows: not a blank, a control or one no version of
+    // Unicode that ICU knows assigns.
+    std::wstring what = codeOf(found.codePoint);
+    if (u_isgraph(static_cast<UChar32>(found.codePoint))) {
+        wchar_t units[2] = {static_cast<wchar_t>(found.codePoint), 0};
+        if (found.codePoint > 0xFFFF) {
+            units[0] = static_cast<wchar_t>(0xD800 + ((found.codePoint - 0x10000) >> 10));
+            units[1] = static_cast<wchar_t>(0xDC00 + ((found.codePoint - 0x10000) & 0x3FF));
+        }
+        what = L"\u201C" + std::wstring(units, units[1] ? 2 : 1) + L"\u201D (" + what + L")";
+    }
+    // UTF-8 stores every character but an unpaired surrogate, which only UTF-16 keeps.
+    return L"it holds characters that this encoding cannot store, the first of them at " + where + L": " + what +
+           L". Choose another encoding, such as " + (found.otherUnpairedSurrogates ? L"UTF-16" : L"UTF-8") + L".";
+}
+
+} // namespace tessel
