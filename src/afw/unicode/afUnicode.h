@@ -140,8 +140,6 @@ private:
     void findCharacters(const afUnicodeData& data, int length);
     // Keeps Uniscribe's stops, breaks and word stops at the starts of characters only.
     void keepStopsOnCharacters(afUnicodeData& data, int length);
-    // The character start nearest an offset that lies inside a character.
-    int nearestStop(const afUnicodeData& data, int offset) const;
     bool itemize(const afUnicodeData& data, int length);
     void breakItems(afUnicodeData& data, int length);
     bool mergeItems();

@@ -161,14 +161,22 @@ void afUnicode::breakItems(afUnicodeData& data, int length) {
             uniscribe.breakText(text + start, std::min(count, MAX_ITEM), &piece.a, attributes + start);
             if (count <= MAX_ITEM)
                 break;
-            // The rest starts at the last character that keeps this piece within the limit; it
+            // The rest starts at the last character stop that keeps this piece within the limit
+            // (the breaker's, where a character starts too; else where a character starts); it
             // is broken again in its own turn.
-            int split = MAX_ITEM;
-            for (int k = MAX_ITEM - 1; k >= 1; --k)
-                if (m_characterStarts[static_cast<size_t>(start + k)]) {
+            int split = MAX_ITEM, starts = 0;
+            for (int k = MAX_ITEM - 1; k >= 1; --k) {
+                if (!m_characterStarts[static_cast<size_t>(start + k)])
+                    continue;
+                if (attributes[start + k].fCharStop) {
                     split = k;
                     break;
                 }
+                if (!starts)
+                    starts = k;
+            }
+            if (split == MAX_ITEM && starts)
+                split = starts;
             start += split;
         }
     }

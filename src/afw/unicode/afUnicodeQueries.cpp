@@ -7,6 +7,7 @@
 #include "afw/unicode/afUnicode.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 int afUnicode::lengthOf(const afUnicodeData& data) {
     return data.laidOut ? std::max(0, std::min(data.lineLength, data.laidLength)) : 0;
@@ -143,10 +144,15 @@ int afUnicode::getOffsetFromXRange(const afUnicodeData& data, int firstVisual, i
         }
         int offset = std::min(std::min(run.first + std::max(character, 0) + std::max(after, 0), run.end()), length);
         trailing = after > 0;
-        // A character drawn as several glyphs (emoji a font cannot join) is hit as a whole.
+        // A character drawn as several glyphs (emoji a font cannot join, a pair no font has) is
+        // hit as a whole: the point goes to whichever of its ends is nearer.
         if (offset > 0 && offset < length && !(data.logicalAttribute(offset) & AF_CHARACTER_STOP)) {
-            offset = nearestStop(data, offset);
-            trailing = offset > run.first + std::max(character, 0);
+            const int before = std::max(findStop(data, offset, false, false), 0);
+            const int after = findStop(data, offset, true, false);
+            const auto xIn = [&](int at) { return runX(data, run, std::max(0, std::min(at - run.first, run.count)), false); };
+            const int point = x - sum;
+            offset = std::abs(point - xIn(before)) < std::abs(xIn(after) - point) ? before : after;
+            trailing = offset == after;
         }
         return offset;
     }
@@ -234,12 +240,6 @@ int afUnicode::findStop(const afUnicodeData& data, int offset, bool forward, boo
         if (data.logicalAttribute(i) & stop)
             return i;
     return -1;
-}
-
-int afUnicode::nearestStop(const afUnicodeData& data, int offset) const {
-    const int before = std::max(findStop(data, offset, false, false), 0);
-    const int after = findStop(data, offset, true, false);
-    return offset - before <= after - offset ? before : after;
 }
 
 void afUnicode::getGlyphRange(const afUnicodeData& data, const afUnicodeItem& run, int a, int b, int& firstGlyph,

@@ -35,9 +35,10 @@ bool holdsOtherUnpairedSurrogate(const GapBuffer& text, int32_t except) {
 
 std::wstring codeOf(uint32_t codePoint) {
     static const wchar_t DIGITS[] = L"0123456789ABCDEF";
+    // Four digits at least, as Unicode writes code points.
     std::wstring hex;
-    for (int shift = codePoint > 0xFFFF ? 20 : 12; shift >= 0; shift -= 4)
-        hex += DIGITS[(codePoint >> shift) & 0xF];
+    for (uint32_t rest = codePoint; rest > 0 || hex.size() < 4; rest >>= 4)
+        hex.insert(hex.begin(), DIGITS[rest & 0xF]);
     return L"U+" + hex;
 }
 
