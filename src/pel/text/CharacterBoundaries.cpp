@@ -264,13 +264,29 @@ int32_t CharacterBoundaries::preceding(int32_t offset) {
 }
 
 int32_t CharacterBoundaries::count(int32_t from, int32_t to) {
+    const State& state = *m_state;
     from = std::max(from, 0);
-    to = std::min(to, m_state->length);
+    to = std::min(to, state.length);
     if (from >= to)
         return 0;
-    int32_t characters = isBoundary(from) ? 1 : 0;
-    for (int32_t at = following(from); at < to; at = following(at))
+    int32_t characters = 0;
+    for (int32_t at = isBoundary(from) ? from : following(from); at < to;) {
         ++characters;
+        // A run of units below U+0300 is counted in one pass, read from its part in place: each
+        // unit starts a character there, but LF after CR.
+        const bool inFirst = at < state.firstLength;
+        const UChar* units = inFirst ? state.first : state.second;
+        const int32_t base = inFirst ? 0 : state.firstLength;
+        const int32_t end = inFirst ? state.firstLength : state.length;
+        int32_t next = at;
+        while (next + 1 < end && units[next - base] < FIRST_JOINING && units[next + 1 - base] < FIRST_JOINING) {
+            next += units[next - base] == u'\r' && units[next + 1 - base] == u'\n' ? 2 : 1;
+            if (next >= to)
+                break;
+            ++characters;
+        }
+        at = next >= to ? next : following(next);
+    }
     return characters;
 }
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,12 @@ TEST(CharacterBoundaries, FindTheCharactersOfTextInOnePartOrSplitAnywhere) {
                 EXPECT_EQ(before == expected.begin() ? 0 : *(before - 1), boundaries.preceding(at)) << at;
             }
             EXPECT_EQ(static_cast<int32_t>(c.characters.size()), boundaries.count(0, length));
+            for (int32_t from = 0; from <= length; ++from)
+                for (int32_t to = from; to <= length; ++to) {
+                    const auto begun = std::count_if(expected.begin(), expected.end() - 1,
+                                                     [&](int32_t b) { return b >= from && b < to; });
+                    EXPECT_EQ(begun, boundaries.count(from, to)) << from << ".." << to;
+                }
         }
     }
 }

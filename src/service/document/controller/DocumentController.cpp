@@ -267,9 +267,15 @@ void DocumentController::onCaretMoved(const TextPosition& position, uint8_t flag
 
 // ---- the document's notices
 
-void DocumentController::onInserted(Document&, const TextChange& change) { m_inserted.notify(*this, change); }
+void DocumentController::onInserted(Document&, const TextChange& change) {
+    forgetCharacterCount(change.offset);
+    m_inserted.notify(*this, change);
+}
 
-void DocumentController::onRemoved(Document&, const TextChange& change) { m_removed.notify(*this, change); }
+void DocumentController::onRemoved(Document&, const TextChange& change) {
+    forgetCharacterCount(change.offset);
+    m_removed.notify(*this, change);
+}
 
 void DocumentController::onBeginChange(Document&, const ChangeRange& range) {
     beginSelectionChange();
@@ -334,6 +340,7 @@ void DocumentController::onFileChanged(Document&, const DocumentFileChange& chan
 void DocumentController::keepFileChange() { setOnDiskFlag(m_modifiedOnDisk, false, m_fileModified); }
 
 void DocumentController::resetEditingState() {
+    forgetCharacterCount(0);
     Lock lock(*this, LOCK_READ);
     SelectionChange bracket(*this);
     m_searchSession.reset();

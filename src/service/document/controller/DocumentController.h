@@ -400,6 +400,8 @@ private:
     std::pair<int32_t, int32_t> wholeCharacters(int32_t a, int32_t b) const;
     // The text read by the character queries, set to the document's text as it is now.
     pel::CharacterBoundaries& characters() const;
+    // An edit at the offset: a count of characters before it stays true, one past it goes.
+    void forgetCharacterCount(int32_t offset);
     // Puts texts[i] in place of the text of ranges[i] (in offset order); the caret goes behind
     // the last. Returns where the first went in.
     int32_t replaceRanges(const std::vector<SelectionRange>& ranges, const std::vector<std::wstring>& texts);
@@ -452,6 +454,15 @@ private:
     bool m_pendingChange = false;
     std::vector<TextHighlighter*> m_highlighters;
     mutable std::unique_ptr<pel::CharacterBoundaries> m_characters; // made on first use
+    // The last count of getCharacterColumn: the characters from a line's start to an offset. The
+    // next count on that line goes on from it, so that a caret on a line of megabytes is counted
+    // by what it moved over.
+    struct CharacterCount {
+        int32_t from = -1;
+        int32_t to = -1;
+        int32_t characters = 0;
+    };
+    mutable CharacterCount m_characterCount;
     Notice<DocumentController&, TextHighlighter*, bool> m_highlighterChanged;
     Notice<DocumentController&, const PositionRange&> m_selectionChanged;
 };

@@ -85,8 +85,22 @@ int32_t DocumentController::getCharacterColumn(const TextPosition& position) con
         return std::max(position.lineOffset, 0);
     const int32_t length = m_document.getLineLength(position.line);
     const int32_t start = m_document.getLineStart(position.line);
-    const int32_t within = std::max(0, std::min(position.lineOffset, length));
-    return characters().count(start, start + within) + std::max(position.lineOffset - length, 0);
+    const int32_t to = start + std::max(0, std::min(position.lineOffset, length));
+    // Counts of characters begun in adjacent ranges add up: on the line of the last count, only
+    // what lies between its end and this one is counted.
+    pel::CharacterBoundaries& boundaries = characters();
+    CharacterCount& last = m_characterCount;
+    if (last.from != start)
+        last = CharacterCount{start, start, 0};
+    last.characters += to >= last.to ? boundaries.count(last.to, to) : -boundaries.count(to, last.to);
+    last.to = to;
+    return last.characters + std::max(position.lineOffset - length, 0);
+}
+
+void DocumentController::forgetCharacterCount(int32_t offset) {
+    // Which characters begin before the edit depends on the text before it only.
+    if (offset < m_characterCount.to)
+        m_characterCount = CharacterCount();
 }
 
 } // namespace tessel

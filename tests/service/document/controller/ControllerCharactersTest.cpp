@@ -194,12 +194,30 @@ TEST_F(ControllerCharactersTest, ColumnsAndCountsGoByCharacters) {
     EXPECT_EQ(TextPosition(0, 3), controller->getColumnPosition(0, 3));
     EXPECT_EQ(TextPosition(1, 0), controller->getColumnPosition(1, 5));
     EXPECT_EQ(TextPosition(1, 8), controller->getColumnPosition(1, 8));
-    Lock read(*controller, DocumentController::LOCK_READ);
-    EXPECT_EQ(2, controller->getCharacterColumn(TextPosition(0, 3)));
-    EXPECT_EQ(3, controller->getCharacterColumn(TextPosition(0, 4)));
-    EXPECT_EQ(5, controller->getCharacterColumn(TextPosition(0, 6, true))) << "virtual columns count one each";
-    EXPECT_EQ(2, controller->getCharacterColumn(TextPosition(1, 9)));
-    EXPECT_EQ(1, controller->getCharacterColumn(TextPosition(1, 3))) << "inside the family: it began before";
+    const auto column = [&](const TextPosition& position) {
+        Lock read(*controller, DocumentController::LOCK_READ);
+        return controller->getCharacterColumn(position);
+    };
+    EXPECT_EQ(2, column(TextPosition(0, 3)));
+    EXPECT_EQ(3, column(TextPosition(0, 4)));
+    EXPECT_EQ(1, column(TextPosition(0, 1)));
+    EXPECT_EQ(5, column(TextPosition(0, 6, true))) << "virtual columns count one each";
+    EXPECT_EQ(2, column(TextPosition(1, 9)));
+    EXPECT_EQ(1, column(TextPosition(1, 3))) << "inside the family: it began before";
+    // Edits before the last count and after it.
+    select(4, 4);
+    type(SMILE);
+    EXPECT_EQ(4, column(TextPosition(0, 6)));
+    select(0, 0);
+    type(FAMILY);
+    EXPECT_EQ(5, column(TextPosition(0, 14)));
+    EXPECT_EQ(2, column(TextPosition(0, 9)));
+    select(17, 17);
+    {
+        Lock edit(*controller, DocumentController::LOCK_EDIT);
+        controller->deleteChars(1);
+    }
+    EXPECT_EQ(3, column(TextPosition(0, 11)));
 }
 
 // Random edits over texts rich in pairs, joined emoji, flags and line breaks, at offsets aimed
