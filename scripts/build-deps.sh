@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Cross-builds Oniguruma, ICU (common library, data cut down to the converter aliases, a few code pages
-# and the rules of character boundaries) and libpng from Debian's source packages into $TESSEL_DEPS. The cache counts only when its
-# stamp exists; a run that fails half way leaves nothing that a later run would take for good.
+# Cross-builds Oniguruma, ICU (common library, data cut down to the converter aliases, a few code
+# pages and the rules of character boundaries) and libpng from Debian's source packages into
+# $TESSEL_DEPS. The cache counts only when its stamp exists; a run that fails half way leaves
+# nothing that a later run would take for good.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 

@@ -43,8 +43,9 @@ bool Editor::pointToPosition(int32_t x, int32_t line, int32_t subline, TextPosit
     // The cell under x: the character whose right half x is on, but not at or past the end of
     // the line's text, where the cell is the one after it (a column's edge at the line's end).
     int row = 0;
-    if (byCell && trailing && extra == 0 && offset > m_layout->sublineStart(data, sub) &&
-        !(piece.last && offset >= afUnicode::lengthOf(data) && inPiece >= m_layout->getSublineX(data, offset, false, 0, row)))
+    const bool pastText = piece.last && offset >= afUnicode::lengthOf(data) &&
+                          inPiece >= m_layout->getSublineX(data, offset, false, 0, row);
+    if (byCell && trailing && extra == 0 && offset > m_layout->sublineStart(data, sub) && !pastText)
         offset = std::max(m_layout->findStop(data, offset, false, false), 0);
     if (allowVirtual && extra > 0)
         *o_position = TextPosition(line, piece.end + extra, true);

@@ -263,7 +263,8 @@ void afUnicode::buildRuns(afUnicodeData& data) {
             }
             const uint32_t wordClass = pel::getCharacterProperties(codePoint) & 0x88;
             // Words stop only where characters start.
-            logical[at].fWordStop = logical[at].fCharStop && !(wordClass && previousClass && wordClass == previousClass);
+            logical[at].fWordStop =
+                logical[at].fCharStop && !(wordClass && previousClass && wordClass == previousClass);
             previousClass = wordClass;
 
             int kind = afUnicodeItem::TEXT, variant = 0, index = AF_LAST_FONT;

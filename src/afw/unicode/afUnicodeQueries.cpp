@@ -149,7 +149,9 @@ int afUnicode::getOffsetFromXRange(const afUnicodeData& data, int firstVisual, i
         if (offset > 0 && offset < length && !(data.logicalAttribute(offset) & AF_CHARACTER_STOP)) {
             const int before = std::max(findStop(data, offset, false, false), 0);
             const int after = findStop(data, offset, true, false);
-            const auto xIn = [&](int at) { return runX(data, run, std::max(0, std::min(at - run.first, run.count)), false); };
+            const auto xIn = [&](int at) {
+                return runX(data, run, std::max(0, std::min(at - run.first, run.count)), false);
+            };
             const int point = x - sum;
             offset = std::abs(point - xIn(before)) < std::abs(xIn(after) - point) ? before : after;
             trailing = offset == after;

@@ -48,13 +48,15 @@ bool find_unstorable_character(const GapBuffer& text, TextEncoder& encoder, Unst
     int32_t found = -1;
     uint32_t codePoint = 0;
     int32_t position = 0;
-    for (TextPieces pieces(text, PIECE_UNITS); found < 0 && pieces.next(); position += static_cast<int32_t>(pieces.count())) {
+    for (TextPieces pieces(text, PIECE_UNITS); found < 0 && pieces.next();
+         position += static_cast<int32_t>(pieces.count())) {
         const wchar_t* units = pieces.text();
         const size_t count = pieces.count();
         if (encoder.check(units, count) != EncodeResult::CHARACTERS_LOST)
             continue;
         for (size_t i = 0; i < count;) {
-            const size_t size = i + 1 < count && pel::is_high_surrogate(units[i]) && pel::is_low_surrogate(units[i + 1]) ? 2 : 1;
+            const size_t size =
+                i + 1 < count && pel::is_high_surrogate(units[i]) && pel::is_low_surrogate(units[i + 1]) ? 2 : 1;
             if (encoder.check(units + i, size) == EncodeResult::CHARACTERS_LOST) {
                 found = position + static_cast<int32_t>(i);
                 codePoint = size == 2 ? pel::surrogatesToCodePoint(units[i], units[i + 1]) : units[i];
@@ -90,7 +92,8 @@ bool find_unstorable_character(const GapBuffer& text, TextEncoder& encoder, Unst
 std::wstring describe_unstorable_character(const UnstorableCharacter& found) {
     if (found.offset < 0)
         return L"it holds characters that this encoding cannot store. Choose another encoding, such as UTF-8.";
-    const std::wstring where = L"line " + std::to_wstring(found.line) + L", character " + std::to_wstring(found.character);
+    const std::wstring where =
+        L"line " + std::to_wstring(found.line) + L", character " + std::to_wstring(found.character);
     if (found.unpairedSurrogate)
         return L"it holds half of a character, the unpaired surrogate " + codeOf(found.codePoint) + L" at " + where +
                L", which no Unicode encoding stores. Delete it, or choose UTF-16, which keeps it as it is.";

@@ -225,7 +225,9 @@ TEST_F(ControllerCharactersTest, ColumnsAndCountsGoByCharacters) {
 // stands inside a pair, and a deletion at a caret between characters leaves whole characters.
 TEST_F(ControllerCharactersTest, RandomEditsOverRichTextKeepEveryCharacterWhole) {
     std::mt19937 random(20250612);
-    const auto pick = [&](int32_t low, int32_t high) { return std::uniform_int_distribution<int32_t>(low, high)(random); };
+    const auto pick = [&](int32_t low, int32_t high) {
+        return std::uniform_int_distribution<int32_t>(low, high)(random);
+    };
     const auto atoms = [&](int count) {
         std::wstring made;
         for (int i = 0; i < count; ++i)
@@ -254,11 +256,10 @@ TEST_F(ControllerCharactersTest, RandomEditsOverRichTextKeepEveryCharacterWhole)
                     const int32_t at = starts[static_cast<size_t>(pick(0, static_cast<int32_t>(starts.size()) - 1))];
                     carets.emplace_back(at, at, static_cast<int32_t>(carets.size()) + 1);
                 }
-                std::sort(carets.begin(), carets.end(),
-                          [](const SelectionRange& a, const SelectionRange& b) { return a.start < b.start; });
-                carets.erase(std::unique(carets.begin(), carets.end(),
-                                         [](const SelectionRange& a, const SelectionRange& b) { return a.start == b.start; }),
-                             carets.end());
+                const auto before = [](const SelectionRange& a, const SelectionRange& b) { return a.start < b.start; };
+                const auto same = [](const SelectionRange& a, const SelectionRange& b) { return a.start == b.start; };
+                std::sort(carets.begin(), carets.end(), before);
+                carets.erase(std::unique(carets.begin(), carets.end(), same), carets.end());
                 selection().applyRanges(carets);
                 controller->deleteChars(pick(0, 1) ? -1 : 1);
                 atCaret = true;
