@@ -43,7 +43,7 @@ int32_t scan(const Unit& unit, int32_t from, int32_t to, const std::wstring& pat
     return -1;
 }
 
-bool classChange(wchar_t a, wchar_t b) {
+bool classChange(uint32_t a, uint32_t b) {
     return pel::isCharacterClassChange(pel::getCharacterProperties(a), pel::getCharacterProperties(b));
 }
 
@@ -124,11 +124,16 @@ private:
         return isWholeWord(start, end);
     }
 
+    // The characters on each side of a boundary are whole ones: a letter outside the BMP is a
+    // word character, not two halves.
     bool isWholeWord(int32_t start, int32_t end) const {
         if (!m_finder.m_wholeWord)
             return true;
-        return (start == m_rangeBegin || classChange(m_text[start - 1], m_text[start])) &&
-               (end == m_rangeEnd || classChange(m_text[end - 1], m_text[end]));
+        const int32_t length = m_text.length();
+        const auto change = [&](int32_t at) {
+            return classChange(pel::codePointBefore(m_text, at), pel::codePointAt(m_text, at, length));
+        };
+        return (start == m_rangeBegin || change(start)) && (end == m_rangeEnd || change(end));
     }
 
     const FinderBoyerMoore& m_finder;

@@ -61,6 +61,10 @@ TEST_F(FinderBoyerMooreTest, FindsAsTheDocumentReadsWhereverTheGapIs) {
         {L"\u0041", L"\u0141", false, false, false, 0, 1, L"none"},
         {L"\u0141\u0041", L"\u0041\u0041", false, false, false, 0, 2, L"none"},
         {L"\u00e9t\u00e9", L"\u00c9T\u00c9", true, false, false, 0, 3, L"[0, 3)"},
+        // A letter outside the BMP is a word character, whole.
+        {L"\U0001D400\U0001D401", L"\U0001D401", false, true, false, 0, 4, L"none"},
+        {L"x \U0001D401 y", L"\U0001D401", false, true, false, 0, 6, L"[2, 4)"},
+        {L"\U0001D400b", L"b", false, true, true, 0, 3, L"none"},
     };
     for (const auto& c : cases) {
         FinderBoyerMoore finder(c.pattern, c.ignoreCase, c.wholeWord);
@@ -112,8 +116,9 @@ TEST_F(FinderBoyerMooreTest, AgreesWithAStraightSearch) {
         const auto whole = [&](size_t at) {
             const size_t end = at + needle.size();
             const auto change = [&](size_t i) {
-                return pel::isCharacterClassChange(pel::getCharacterProperties(text[i - 1]),
-                                                   pel::getCharacterProperties(text[i]));
+                return pel::isCharacterClassChange(
+                    pel::getCharacterProperties(pel::codePointBefore(text, static_cast<int32_t>(i))),
+                    pel::getCharacterProperties(pel::codePointAt(text, static_cast<int32_t>(i), static_cast<int32_t>(text.size()))));
             };
             const auto n = static_cast<int32_t>(text.size());
             if (pel::splitsPair(text, static_cast<int32_t>(at), n) || pel::splitsPair(text, static_cast<int32_t>(end), n))
