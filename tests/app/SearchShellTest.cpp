@@ -341,29 +341,23 @@ TEST_F(SearchShellTest, ARegularExpressionReplacesWholeCharactersWithinLines) {
 TEST_F(SearchShellTest, IgnoringCaseFoldsLettersOutsideTheBmp) {
     open(u8"\U00010400\U00010401 \U00010428\U00010429 \u00c9clair \u00e9CLAIR\r\n");
     for (const bool regex : {false, true}) {
-        SearchParameters values = replacing(L"\U00010428\U00010429", L"x");
-        values.regex = regex;
-        searches.push_back(values);
-        run(L"search.replace");
-        EXPECT_EQ(L"x x \u00c9clair \u00e9CLAIR\n", text()) << (regex ? "regex" : "plain");
-        EXPECT_EQ(L"Replaced 2 matches", status());
-        ASSERT_TRUE(controller->undo());
-
-        values = replacing(L"\U00010400\U00010401", L"x");
-        values.regex = regex;
-        values.matchCase = true;
-        searches.push_back(values);
-        run(L"search.replace");
-        EXPECT_EQ(L"x \U00010428\U00010429 \u00c9clair \u00e9CLAIR\n", text()) << (regex ? "regex" : "plain");
-        EXPECT_EQ(L"Replaced 1 match", status());
-        ASSERT_TRUE(controller->undo());
-
-        values = replacing(L"\u00e9clair", L"y");
-        values.regex = regex;
-        searches.push_back(values);
-        run(L"search.replace");
-        EXPECT_EQ(L"\U00010400\U00010401 \U00010428\U00010429 y y\n", text()) << (regex ? "regex" : "plain");
-        ASSERT_TRUE(controller->undo());
+        const auto replaceAll = [&](const wchar_t* find, const wchar_t* with, bool matchCase) {
+            SearchParameters values = replacing(find, with);
+            values.regex = regex;
+            values.matchCase = matchCase;
+            searches.push_back(values);
+            run(L"search.replace");
+            const std::wstring replaced = text();
+            EXPECT_TRUE(controller->undo());
+            return replaced;
+        };
+        const char* mode = regex ? "regex" : "plain";
+        EXPECT_EQ(L"x x \u00c9clair \u00e9CLAIR\n", replaceAll(L"\U00010428\U00010429", L"x", false)) << mode;
+        EXPECT_EQ(L"Replaced 2 matches", status()) << mode;
+        EXPECT_EQ(L"x \U00010428\U00010429 \u00c9clair \u00e9CLAIR\n", replaceAll(L"\U00010400\U00010401", L"x", true))
+            << mode;
+        EXPECT_EQ(L"Replaced 1 match", status()) << mode;
+        EXPECT_EQ(L"\U00010400\U00010401 \U00010428\U00010429 y y\n", replaceAll(L"\u00e9clair", L"y", false)) << mode;
     }
 }
 

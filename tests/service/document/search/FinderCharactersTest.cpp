@@ -12,7 +12,6 @@
 
 #include "pel/text/Utf16Characters.h"
 
-#include <boost/xpressive/regex_error.hpp>
 #include <gtest/gtest.h>
 
 #include <unicode/uchar.h>
@@ -24,6 +23,7 @@
 using tessel::FinderBoyerMoore;
 using tessel::FinderRegEx;
 using tessel_test::documentWithGap;
+using tessel_test::refusal;
 
 namespace {
 
@@ -52,15 +52,6 @@ std::wstring matches(const std::wstring& text, tessel::Finder& finder) {
 std::wstring regexMatches(const std::wstring& text, const std::wstring& pattern, bool ignoreCase = false) {
     FinderRegEx finder(pattern, ignoreCase);
     return matches(text, finder);
-}
-
-std::wstring refusal(const std::wstring& pattern) {
-    try {
-        FinderRegEx finder(pattern, false);
-    } catch (const boost::xpressive::regex_error& error) {
-        return pel::formatString(L"%S", error.what());
-    }
-    return L"compiled";
 }
 
 } // namespace

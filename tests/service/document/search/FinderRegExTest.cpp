@@ -23,20 +23,12 @@
 
 using tessel::FinderRegEx;
 using tessel_test::documentWithGap;
+using tessel_test::refusal;
 using tessel_test::runFind;
 
 namespace {
 
 class FinderRegExTest : public tessel_test::MainThreadTest {};
-
-std::wstring refusal(const std::wstring& pattern) {
-    try {
-        FinderRegEx finder(pattern, false);
-    } catch (const boost::xpressive::regex_error& error) {
-        return pel::formatString(L"%S", error.what());
-    }
-    return L"compiled";
-}
 
 } // namespace
 
