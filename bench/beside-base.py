@@ -6,10 +6,11 @@ build beside the base's.
   beside-base.py BASE_BUILD PROGRAM ROUNDS -- ARGS...
 
 Both run ROUNDS times with ARGS, taking turns, so that a busy moment of the machine weighs on
-both alike; each figure keeps its best run (the highest speed, the lowest time). Printed for each
-figure: 'name_here value unit', 'name_base value unit' and 'name_vs_base ratio ratio' (this
-build's value over the base's, so above 1 is faster for speeds and slower for times). Counts must
-agree; peers' ratios and targets are left out (the peers do not run here).
+both alike; each figure is the median of its runs (a run disturbed by other work on the machine
+moves it less than it moves the best). Printed for each figure: 'name_here value unit',
+'name_base value unit' and 'name_vs_base ratio ratio' (this build's value over the base's, so
+above 1 is faster for speeds and slower for times). Counts must agree; peers' ratios and targets
+are left out (the peers do not run here).
 """
 import os
 import subprocess
@@ -34,14 +35,15 @@ def run(exe, args):
     return figures
 
 
-def keep_best(best, figures):
+def keep(runs, figures):
     for name, value, unit in figures:
-        if name not in best:
-            best[name] = (value, unit)
-        elif unit in HIGHER_IS_BETTER:
-            best[name] = (max(best[name][0], value), unit)
-        elif unit in LOWER_IS_BETTER:
-            best[name] = (min(best[name][0], value), unit)
+        runs.setdefault(name, ([], unit))[0].append(value)
+
+
+def median(values):
+    ordered = sorted(values)
+    middle = len(ordered) // 2
+    return ordered[middle] if len(ordered) % 2 else (ordered[middle - 1] + ordered[middle]) / 2
 
 
 def main():
@@ -50,21 +52,21 @@ def main():
     base, program, rounds, args = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[5:]
     here = os.environ.get("TESSEL_BUILD") or os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "build")
     exes = [os.path.join(build, "bench", program + ".exe") for build in (here, base)]
-    best = [{}, {}]
+    runs = [{}, {}]
     order = []
     for _ in range(rounds):
         for side in (0, 1):
             figures = run(exes[side], args)
-            keep_best(best[side], figures)
+            keep(runs[side], figures)
             if side == 0 and not order:
                 order = [name for name, _, _ in figures]
     failed = False
     for name in order:
-        value, unit = best[0][name]
+        values, unit = runs[0][name]
         # Ratios to peers and the targets a program prints beside its figures compare nothing here.
-        if unit == "ratio" or name.endswith("_target") or name not in best[1]:
+        if unit == "ratio" or name.endswith("_target") or name not in runs[1]:
             continue
-        base_value = best[1][name][0]
+        value, base_value = median(values), median(runs[1][name][0])
         print(f"{name}_here {value:.6g} {unit}")
         print(f"{name}_base {base_value:.6g} {unit}")
         if unit in HIGHER_IS_BETTER or unit in LOWER_IS_BETTER:
