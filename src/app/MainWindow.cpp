@@ -164,7 +164,7 @@ std::wstring MainWindow::getName(const Page& page) const {
 }
 
 std::wstring MainWindow::getLabel(const Page& page) const {
-    return page.controller->isModified() ? getName(page) + L" *" : getName(page);
+    return page.controller->isUnsaved() ? getName(page) + L" *" : getName(page);
 }
 
 std::wstring MainWindow::getTitleText() const {
@@ -327,17 +327,21 @@ bool MainWindow::askBeforeClosing() {
 }
 
 bool MainWindow::needsAnswer(const Page& page) const {
-    if (!page.controller->isModified() ||
-        m_services.controllers->getDocumentManager().leavesInSync(page.controller->getDocument()))
+    const Document& document = page.controller->getDocument();
+    if (!page.controller->isUnsaved() || m_services.controllers->getDocumentManager().leavesInSync(document))
         return false;
-    const uint32_t changes = page.controller->getDocument().getChangeCount();
-    return std::none_of(m_dismissed.begin(), m_dismissed.end(), [&](const auto& dismissed) {
-        return dismissed.first == page.serial && dismissed.second == changes;
+    // A Don't Save holds for the text and the file it was given for: an edit since, or news of
+    // the file (a deletion while another tab's question was open), asks again.
+    const uint32_t changes = document.getChangeCount();
+    const uint32_t news = document.getFileRecord().news();
+    return std::none_of(m_dismissed.begin(), m_dismissed.end(), [&](const Dismissed& dismissed) {
+        return dismissed.serial == page.serial && dismissed.changes == changes && dismissed.news == news;
     });
 }
 
 void MainWindow::dismiss(const Page& page) {
-    m_dismissed.emplace_back(page.serial, page.controller->getDocument().getChangeCount());
+    const Document& document = page.controller->getDocument();
+    m_dismissed.push_back({page.serial, document.getChangeCount(), document.getFileRecord().news()});
 }
 
 bool MainWindow::queryEndSession() {

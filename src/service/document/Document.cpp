@@ -135,8 +135,29 @@ void Document::notifyParsed(int32_t firstLine, int32_t lastLine) {
     notify([&](DocumentListener& listener) { listener.onParsed(*this, firstLine, lastLine); });
 }
 
-void Document::notifyFileChanged(const DocumentFileChange& change) {
+void Document::noteFile(DocumentFileChangeKind kind, const FileStamp& now, bool always,
+                        const pel::WatchNotification* record) {
+    DocumentFileChange change;
+    change.kind = kind;
+    change.record = record;
+    change.previous = m_fileRecord.state();
+    change.previousAsks = m_fileRecord.asks();
+    if (m_fileRecord.take(kind, now) || always)
+        notify([&](DocumentListener& listener) { listener.onFileChanged(*this, change); });
+}
+
+void Document::tookFile(const FileStamp& took, const FileStamp& now) {
+    DocumentFileChange change;
+    change.previous = m_fileRecord.state();
+    change.previousAsks = m_fileRecord.asks();
+    m_fileRecord.took(took);
+    change.kind = m_fileRecord.judge(now);
+    m_fileRecord.take(change.kind, now);
     notify([&](DocumentListener& listener) { listener.onFileChanged(*this, change); });
+}
+
+void Document::notifyFileChanged(const DocumentFileChange& change) {
+    noteFile(change.kind, m_fileRecord.known(), true, change.record);
 }
 
 void Document::notifyLoaded() {

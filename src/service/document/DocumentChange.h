@@ -32,12 +32,14 @@ struct ChangeRange {
     uint32_t tag = 0;
 };
 
-// What the file watcher reported for a document's file, in the controller's kinds: the file
-// was written (or made anew, or another file took its name) outside, or it is gone.
+// News of a document's file, in the controller's kinds: the file is as last read or written, it
+// was written (or made anew, or another file took its name) outside, it is gone, or a read of it
+// failed.
 enum DocumentFileChangeKind : uint32_t {
     FILE_CHANGE_IN_SYNC = 0,
     FILE_CHANGE_MODIFIED = 1,
     FILE_CHANGE_DELETED = 3,
+    FILE_CHANGE_UNREADABLE = 4,
 };
 
 struct DocumentFileChange {
@@ -45,6 +47,10 @@ struct DocumentFileChange {
     // The watcher's record it was made from (its own kinds), valid during the notification; null
     // when the change does not come from the watcher.
     const pel::WatchNotification* record = nullptr;
+    // The document's file record before it took the news (FileRecord::State, and whether a
+    // question was waiting), filled by the document.
+    uint32_t previous = 0;
+    bool previousAsks = false;
 };
 
 } // namespace tessel

@@ -344,7 +344,7 @@ TEST_F(DocumentManagerTest, WatcherRecordsAreCheckedAgainstTheFile) {
         {pel::WATCH_MODIFIED, L"a.txt", nullptr, 0, 1, 0}, {pel::WATCH_ADDED, L"a.txt", nullptr, 0, 1, 0},
         {pel::WATCH_REMOVED, L"a.txt", nullptr, 0, 1, 3},  {pel::WATCH_RENAMED, L"a.txt", L"b.txt", 0, 1, 3},
         {pel::WATCH_RENAMED, L"b.txt", L"a.txt", 0, 1, 0}, {pel::WATCH_REOPENED, L"a.txt", nullptr, 0, 0, 3},
-        {pel::WATCH_FAILED, L"", nullptr, 0, 0, 0},
+        {pel::WATCH_FAILED, L"", nullptr, 0, 0, 3},
     };
     tessel_test::LogCapture log;
     for (int state = 0; state < 3; ++state) {

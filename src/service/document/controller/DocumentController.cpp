@@ -305,32 +305,50 @@ void DocumentController::onLineMarkersChanged(Document&, int32_t line, int flag)
     inViewBatch(*m_view, [&] { m_view->invalidateLine(line); });
 }
 
-void DocumentController::setOnDiskFlag(bool& flag, bool value, Notice<DocumentController&>& notice) {
-    if (flag == value)
-        return;
-    flag = value;
-    notice.notify(*this);
+namespace {
+
+bool deletedView(uint32_t state) { return state == FileRecord::GONE; }
+
+bool modifiedView(uint32_t state, bool asks) {
+    return asks && (state == FileRecord::CHANGED || state == FileRecord::UNREADABLE);
+}
+
+} // namespace
+
+bool DocumentController::isDeletedOnDisk() const { return deletedView(m_document.getFileRecord().state()); }
+
+bool DocumentController::isModifiedOnDisk() const {
+    const FileRecord& record = m_document.getFileRecord();
+    return modifiedView(record.state(), record.asks());
+}
+
+bool DocumentController::isUnsaved() const { return isModified() || m_document.getFileRecord().differs(); }
+
+void DocumentController::tellFileViews(uint32_t previous, bool previousAsks) {
+    const FileRecord& record = m_document.getFileRecord();
+    if (deletedView(previous) != deletedView(record.state()))
+        m_fileDeleted.notify(*this);
+    // A change of whether the file differs at all (a deletion's aside) is told there too: what
+    // closing asks about changed.
+    const bool differed = previous != FileRecord::SAME;
+    if (modifiedView(previous, previousAsks) != modifiedView(record.state(), record.asks()) ||
+        (differed != record.differs() && !deletedView(previous) && !deletedView(record.state())))
+        m_fileModified.notify(*this);
 }
 
 void DocumentController::onFileChanged(Document&, const DocumentFileChange& change) {
-    // A file that is there again (a save left it holding the document, or another program put
-    // it back) is no longer deleted: its next deletion is news.
-    switch (change.kind) {
-    case FILE_CHANGE_IN_SYNC:
-        setOnDiskFlag(m_deletedOnDisk, false, m_fileDeleted);
-        setOnDiskFlag(m_modifiedOnDisk, false, m_fileModified);
-        break;
-    case FILE_CHANGE_MODIFIED:
-        setOnDiskFlag(m_deletedOnDisk, false, m_fileDeleted);
-        setOnDiskFlag(m_modifiedOnDisk, true, m_fileModified);
-        break;
-    case FILE_CHANGE_DELETED:
-        setOnDiskFlag(m_deletedOnDisk, true, m_fileDeleted);
-        break;
-    }
+    tellFileViews(change.previous, change.previousAsks);
 }
 
-void DocumentController::keepFileChange() { setOnDiskFlag(m_modifiedOnDisk, false, m_fileModified); }
+void DocumentController::answerFileNews(uint32_t at) {
+    FileRecord& record = m_document.getFileRecord();
+    const uint32_t previous = record.state();
+    const bool previousAsks = record.asks();
+    record.answer(at);
+    tellFileViews(previous, previousAsks);
+}
+
+void DocumentController::keepFileChange() { answerFileNews(m_document.getFileRecord().news()); }
 
 void DocumentController::resetEditingState() {
     Lock lock(*this, LOCK_READ);
@@ -351,8 +369,6 @@ void DocumentController::onAfterReload(Document&) {
     IEditor* view = m_savedView;
     m_savedView = nullptr;
     setEditor(view);
-    setOnDiskFlag(m_modifiedOnDisk, false, m_fileModified);
-    setOnDiskFlag(m_deletedOnDisk, false, m_fileDeleted);
 }
 
 } // namespace tessel

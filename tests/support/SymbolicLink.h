@@ -1,0 +1,67 @@
+#pragma once
+// Makes a symbolic link for a test: through the system's call where it makes one, else (under
+// Wine, whose call makes nothing) through the host's own "ln"; and whether a link leads to a
+// file, as the system sees it.
+
+#include <windows.h>
+
+#include <string>
+
+namespace tessel_test {
+
+inline bool leadsTo(const std::wstring& link, const std::wstring& target) {
+    HANDLE a = ::CreateFileW(link.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE b = ::CreateFileW(target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION ia{}, ib{};
+    const bool same = a != INVALID_HANDLE_VALUE && b != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(a, &ia) &&
+                      ::GetFileInformationByHandle(b, &ib) && ia.nFileIndexLow == ib.nFileIndexLow &&
+                      ia.nFileIndexHigh == ib.nFileIndexHigh && ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber;
+    if (a != INVALID_HANDLE_VALUE)
+        ::CloseHandle(a);
+    if (b != INVALID_HANDLE_VALUE)
+        ::CloseHandle(b);
+    return same;
+}
+
+// Runs a program of the host (Wine starts it as it starts its own), waiting for its end.
+inline bool runHost(const std::wstring& program, std::wstring commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process))
+        return false;
+    const bool ended = ::WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return ended;
+}
+
+// The host's path of a path, as Wine maps it; empty where there is no such host.
+inline std::string hostPath(const std::wstring& path) {
+    using UnixName = char*(__cdecl*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = unixName ? unixName(path.c_str()) : nullptr;
+    if (!name)
+        return std::string();
+    const std::string host(name);
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return host;
+}
+
+inline bool makeSymbolicLink(const std::wstring& link, const std::wstring& target) {
+    ::DeleteFileW(link.c_str());
+    if (::CreateSymbolicLinkW(link.c_str(), target.c_str(), 0) && leadsTo(link, target))
+        return true;
+    const std::string from = hostPath(target), to = hostPath(link);
+    if (from.empty() || to.empty())
+        return false;
+    runHost(L"Z:\\bin\\ln", L"ln -sfn \"" + std::wstring(from.begin(), from.end()) + L"\" \"" +
+                                std::wstring(to.begin(), to.end()) + L"\"");
+    return leadsTo(link, target);
+}
+
+} // namespace tessel_test
