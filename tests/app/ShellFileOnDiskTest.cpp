@@ -197,9 +197,8 @@ TEST_F(ShellEntryFileTest, AnEntrysFileChangedByAnotherProgramIsAskedAboutBefore
     typeAfter(*grammar, L"|return|goto", L"|frobnicate");
     run(L"bundles.item.save");
     ASSERT_FALSE(grammar->isModified());
-    const std::wstring path = base / C_CHANGES;
     const std::wstring question =
-        L"`" + path + L"` was changed by another program. Reload it? Its unsaved changes here would be lost.";
+        L"`" + grammar->getFilePath() + L"` was changed by another program. Reload it? Its unsaved changes here would be lost.";
     for (uint32_t answer : {BundleEditor::RESULT_KEEP, BundleEditor::RESULT_RELOAD}) {
         const bool keep = answer == BundleEditor::RESULT_KEEP;
         SCOPED_TRACE(keep ? "Keep" : "Reload");

@@ -23,9 +23,11 @@ struct FileStamp {
     static bool isThere(const std::wstring& path);
 
     bool known() const { return writeTime != 0; }
+    // The identity counts where both stamps have one: a device of the library's own gives none.
     bool operator==(const FileStamp& other) const {
+        const bool identified = (volume || index) && (other.volume || other.index);
         return there == other.there && writeTime == other.writeTime && size == other.size &&
-               volume == other.volume && index == other.index;
+               (!identified || (volume == other.volume && index == other.index));
     }
     bool operator!=(const FileStamp& other) const { return !(*this == other); }
 };

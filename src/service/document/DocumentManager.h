@@ -186,9 +186,9 @@ private:
     // A save replaces the file only as *expected has it, when given.
     FileError runRequest(Document* document, const wchar_t* path, uint32_t kind, const Document* shown = nullptr,
                          FileStamp* o_written = nullptr, const FileStamp* expected = nullptr);
-    // The document's file as it is now is news to its record; its listeners hear it when it
-    // changed the record, or always with `always`.
-    void lookAtFile(Document& document, bool always);
+    // A change of the document's file found as it is now is news to its record (and its
+    // listeners, when it changed the record); a file found as last known clears nothing.
+    void lookAtChange(Document& document);
     // The innermost request waited for that is for the document, or null.
     const Waiting* findWaiting(const Document& document) const;
     void applyLoadedFormat(DocumentFormat& format, const wchar_t* fullPath) const;

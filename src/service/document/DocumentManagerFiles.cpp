@@ -70,9 +70,11 @@ void takeDetection(const DocumentFormat& loaded, DocumentFormat& io_format) {
 
 } // namespace
 
-void DocumentManager::lookAtFile(Document& document, bool always) {
+void DocumentManager::lookAtChange(Document& document) {
     const FileStamp now = FileStamp::of(document.getFormat().path.c_str());
-    document.noteFile(document.getFileRecord().judge(now), now, always);
+    const DocumentFileChangeKind kind = document.getFileRecord().judge(now);
+    if (kind != FILE_CHANGE_IN_SYNC)
+        document.noteFile(kind, now, false);
 }
 
 bool DocumentManager::refuseWhileLocked(const Document& document, uint32_t kind, const wchar_t* path,
@@ -207,7 +209,7 @@ bool DocumentManager::saveDocument(const wchar_t* path, Document* document, File
     if (*o_error) {
         if (samePath) {
             m_watch->watch(*document);
-            lookAtFile(*document, false);
+            lookAtChange(*document);
         }
         return false;
     }

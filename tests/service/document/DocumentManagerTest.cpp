@@ -442,6 +442,8 @@ TEST_F(DocumentManagerTest, InsideTheWaitOfARequestOnlyASaveAfterAFailedOneStart
         ASSERT_TRUE(document);
         document->insert(0, L"mine ");
         folder.write(L"a.txt", "changed outside\r\n");
+        // Heard, as the watch tells it: a save writes over it only once it is known.
+        document->noteFile(FILE_CHANGE_MODIFIED, DocumentWatch::stampOf(path(L"a.txt")), false);
         DocumentManager::FileError inner;
         bool started = false;
         FinishedRequestWait wait([&] {

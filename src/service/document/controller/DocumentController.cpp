@@ -322,7 +322,14 @@ bool DocumentController::isModifiedOnDisk() const {
     return modifiedView(record.state(), record.asks());
 }
 
-bool DocumentController::isUnsaved() const { return isModified() || m_document.getFileRecord().differs(); }
+bool DocumentController::isUnsaved() const {
+    if (isModified())
+        return true;
+    // A change of the file no one answered yet leaves nothing of the user's behind: the text is
+    // the file as last read, and the change question comes first wherever it can be asked.
+    const FileRecord& record = m_document.getFileRecord();
+    return record.differs() && !(record.state() == FileRecord::CHANGED && record.asks());
+}
 
 void DocumentController::tellFileViews(uint32_t previous, bool previousAsks) {
     const FileRecord& record = m_document.getFileRecord();

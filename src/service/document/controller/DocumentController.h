@@ -295,8 +295,9 @@ public:
     // for it yet.
     bool isModifiedOnDisk() const;
     // What closing asks about: the text differs from the text last saved, or the file on disk is
-    // not as last read or written (changed, gone or unreadable, answered or not: the text in the
-    // document may be the only copy there is).
+    // not as last read or written (gone or unreadable, answered or not, or changed and kept: the
+    // text in the document may be the only copy there is). An unedited text whose file changed
+    // and was not asked about yet is the file's last read text, and counts only once kept.
     bool isUnsaved() const;
     // The user answered what the file record said at news `at` (kept the text over a change, or
     // was told of the deletion): told to fileModified when that ends a question. News after `at`
