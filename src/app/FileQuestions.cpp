@@ -24,7 +24,9 @@ FileQuestions::FileQuestions(MainWindow& window, DocumentManager& documents)
 FileQuestions::~FileQuestions() { afMainLoop::cancel(this); }
 
 void FileQuestions::noteChange(MainWindow::Page& page) {
-    if (recordOf(page).asks() && &page == m_window.getActivePage())
+    // Under a question about the tab in front, what comes is asked next by that question's walk
+    // (or, after a reload that failed, at the next save or close).
+    if (!m_asking && recordOf(page).asks() && &page == m_window.getActivePage())
         queue(page);
 }
 
@@ -85,6 +87,7 @@ FileQuestions::Outcome FileQuestions::askBefore(MainWindow::Page& page) {
     const uint32_t serial = page.serial;
     m_window.activate(page);
     Outcome outcome = Outcome::GO_ON;
+    uint32_t failed = 0; // the news a reload that failed left
     for (MainWindow::Page* at = &page; at && isPending(*at); at = m_window.findPage(serial)) {
         const FileRecord& record = recordOf(*at);
         const uint32_t news = record.news();
@@ -92,23 +95,25 @@ FileQuestions::Outcome FileQuestions::askBefore(MainWindow::Page& page) {
             tellDeleted(&m_window, at->controller->getPath());
             if (MainWindow::Page* told = m_window.findPage(serial))
                 told->controller->answerFileNews(news);
-        } else if (outcome == Outcome::STOP) {
-            break; // a reload failed: its question comes again before the next save or close
+        } else if (outcome == Outcome::STOP && news == failed) {
+            break; // its question comes again before the next save or close
         } else if (m_documents.isInRequest(at->controller->getDocument())) {
             queue(*at);
             break;
         } else {
-            outcome = askAboutChange(*at, news);
+            outcome = askAboutChange(*at, news, &failed);
         }
     }
     return m_window.findPage(serial) ? outcome : Outcome::STOP;
 }
 
-FileQuestions::Outcome FileQuestions::askAboutChange(MainWindow::Page& changed, uint32_t at) {
+FileQuestions::Outcome FileQuestions::askAboutChange(MainWindow::Page& changed, uint32_t at, uint32_t* o_failed) {
     const uint32_t serial = changed.serial;
     const std::wstring path = changed.controller->getPath();
-    const bool reload = askToReloadChanged(&m_window, path, changed.controller->isModified(),
-                                           recordOf(changed).state() == FileRecord::UNREADABLE);
+    // Text kept over an earlier change is the user's as much as an edit is.
+    const bool reload =
+        askToReloadChanged(&m_window, path, changed.controller->isModified() || recordOf(changed).kept(),
+                           recordOf(changed).state() == FileRecord::UNREADABLE);
     MainWindow::Page* page = m_window.findPage(serial);
     if (!page)
         return Outcome::STOP;
@@ -127,6 +132,7 @@ FileQuestions::Outcome FileQuestions::askAboutChange(MainWindow::Page& changed, 
     DocumentManager::FileError error;
     if (m_documents.reloadDocument(&page->controller->getDocument(), &error))
         return Outcome::RELOADED;
+    *o_failed = record.news();
     showMessage(&m_window, shellText(L"Cannot open `{1}`: {2}", path, fileErrorText(error)));
     return Outcome::STOP;
 }

@@ -52,8 +52,8 @@ public:
 
 private:
     // The change question for the record's news `at`; GO_ON also when newer news came meanwhile
-    // (unanswered: asked next).
-    Outcome askAboutChange(MainWindow::Page& page, uint32_t at);
+    // (unanswered: asked next). STOP when a reload failed, with *o_failed the news it left.
+    Outcome askAboutChange(MainWindow::Page& page, uint32_t at, uint32_t* o_failed);
     // For the main loop's turn.
     void queue(const MainWindow::Page& page);
     // The main loop's turn: the tabs shown with a question pending, in the order shown; then

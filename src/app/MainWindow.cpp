@@ -315,7 +315,11 @@ bool MainWindow::askBeforeClosing() {
         asked = askToCloseAll() && (!root || root->queryClose());
         // The exit closes every tab without asking: a tab modified or opened under a later
         // question (the services' own) is asked about in another pass, until one asks nothing.
-        const auto unanswered = [this](const auto& page) { return needsAnswer(*page); };
+        // Each file is looked at as it is then: a deletion the watch has not told yet is news.
+        const auto unanswered = [this](const auto& page) {
+            m_services.controllers->getDocumentManager().lookAtFile(page->controller->getDocument());
+            return needsAnswer(*page);
+        };
         while (asked && std::any_of(m_pages.begin(), m_pages.end(), unanswered))
             asked = askToCloseAll();
     }

@@ -178,6 +178,9 @@ public:
     bool canClose() override;
     bool onRawMessage(afMessage& msg) override;
     bool buildSeed(afSeed& seed) override;
+    // Come to the front: each open file is looked at, so that what another program did to it
+    // meanwhile that no watch tells (its folder renamed away) is news now.
+    void onActivated() override;
 
     // ---- actions (MainWindowActions.cpp)
     bool onFileNew(afActionEvent& event);

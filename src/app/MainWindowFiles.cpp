@@ -235,11 +235,15 @@ bool MainWindow::closeOtherHolder(Page& page, const std::wstring& path) {
 }
 
 bool MainWindow::askToClose(Page& page) {
+    DocumentManager& documents = m_services.controllers->getDocumentManager();
+    Document& document = page.controller->getDocument();
+    // The file as it is now, not only as the watch has told it so far: a deletion the watch has
+    // not told yet leaves the text in the tab alone.
+    documents.lookAtFile(document);
     if (!needsAnswer(page))
         return true;
     const CloseQuestion asking(*this);
     activate(page);
-    const FileRecord& record = page.controller->getDocument().getFileRecord();
     for (;;) {
         // What another program did to the file first: a Reload leaves nothing to save, a
         // deletion says that the text is nowhere else.
@@ -247,20 +251,30 @@ bool MainWindow::askToClose(Page& page) {
             return !isOpen(page);
         if (!page.controller->isUnsaved())
             return true;
-        const uint32_t news = record.news();
+        const uint32_t news = document.getFileRecord().news();
         const uint32_t answer = askToSaveChanges(this, getName(page));
         // Closed by what the question let run: there is nothing left to ask about.
         if (!isOpen(page) || answer == afWindow::RESULT_CANCEL)
             return answer != afWindow::RESULT_CANCEL;
         if (answer == RESULT_SAVE)
             return save(page); // which asks about news of the file before it writes
-        // Don't Save was given for the file as it was: news of it meanwhile (its deletion, say)
-        // is told, and the question asked again, before the text goes.
-        if (record.news() == news) {
+        // Don't Save was given for the file as it was: news of it meanwhile (its deletion, say,
+        // told or not yet) is asked about, and the question asked again, before the text goes.
+        documents.lookAtFile(document);
+        if (document.getFileRecord().news() == news) {
             dismiss(page);
             return true;
         }
     }
+}
+
+void MainWindow::onActivated() {
+    afWindowMain::onActivated();
+    if (::GetActiveWindow() != getHandle())
+        return;
+    DocumentManager& documents = m_services.controllers->getDocumentManager();
+    for (Page* page : getPages())
+        documents.lookAtFile(page->controller->getDocument());
 }
 
 bool MainWindow::mayClose(Page& page) {

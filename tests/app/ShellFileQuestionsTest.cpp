@@ -240,7 +240,7 @@ TEST_F(ShellFileQuestionsTest, EveryDeletionOfAnOpenFileIsToldAndLeavesItsTabAsk
     ASSERT_EQ("notes", onDisk(L"notes.txt"));
     expectDeletionTold("a save");
 
-    EXPECT_TRUE(told([&] { base.writeOutside(L"files\\notes.txt", "back"); }, changed(L"notes.txt", false),
+    EXPECT_TRUE(told([&] { base.writeOutside(L"files\\notes.txt", "back"); }, changed(L"notes.txt", true),
                      MainWindow::RESULT_KEEP));
     expectDeletionTold("another program's write, kept");
 
@@ -249,7 +249,7 @@ TEST_F(ShellFileQuestionsTest, EveryDeletionOfAnOpenFileIsToldAndLeavesItsTabAsk
     ASSERT_TRUE(told([&] { ::MoveFileW(file(L"notes.txt").c_str(), away.c_str()); }, deleted(L"notes.txt"),
                      afWindow::RESULT_OK));
     // Back with the time it had: news all the same.
-    EXPECT_TRUE(told([&] { ::MoveFileW(away.c_str(), file(L"notes.txt").c_str()); }, changed(L"notes.txt", false),
+    EXPECT_TRUE(told([&] { ::MoveFileW(away.c_str(), file(L"notes.txt").c_str()); }, changed(L"notes.txt", true),
                      MainWindow::RESULT_KEEP));
     expectDeletionTold("a move away and back");
 

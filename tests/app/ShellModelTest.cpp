@@ -150,7 +150,7 @@ protected:
         ASSERT_TRUE(::MoveFileExW(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING));
     }
     // Another program writes the active tab's file; the question comes with Keep as its default
-    // when the tab holds unsaved edits.
+    // when the tab holds unsaved edits, or text kept over an earlier change.
     void changeOutside(int step, std::mt19937& random) {
         ModelTab& tab = model.active();
         if (tab.path.empty())
@@ -164,9 +164,9 @@ protected:
         ASSERT_TRUE(tessel_test::pumpUntil([&] { return questions.size() > asked; }))
             << "the change of " << narrow(tab.path) << " was never asked about";
         const std::wstring question = L"`" + tab.path + L"` was changed by another program. Reload it?";
-        EXPECT_EQ(narrow(tab.modified ? question + L" Its unsaved changes here would be lost." : question),
+        EXPECT_EQ(narrow(tab.unsaved() ? question + L" Its unsaved changes here would be lost." : question),
                   narrow(questions.back()));
-        EXPECT_EQ(tab.modified ? MainWindow::RESULT_KEEP : MainWindow::RESULT_RELOAD, defaults.back());
+        EXPECT_EQ(tab.unsaved() ? MainWindow::RESULT_KEEP : MainWindow::RESULT_RELOAD, defaults.back());
         ++outsideChanges;
         if (!reload) {
             tab.kept = true;

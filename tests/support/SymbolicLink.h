@@ -1,7 +1,10 @@
 #pragma once
 // Makes a symbolic link for a test: through the system's call where it makes one, else (under
-// Wine, whose call makes nothing) through the host's own "ln"; and whether a link leads to a
-// file, as the system sees it.
+// Wine, whose call reports success and makes nothing) through the host's own "ln"; and whether a
+// link leads to a file, as the system sees it. Wine shows a host link as the file it leads to (no
+// reparse point): opened through it, the system names that file as the final path.
+
+#include "support/OtherProcess.h"
 
 #include <windows.h>
 
@@ -25,18 +28,19 @@ inline bool leadsTo(const std::wstring& link, const std::wstring& target) {
     return same;
 }
 
-// Runs a program of the host (Wine starts it as it starts its own), waiting for its end.
-inline bool runHost(const std::wstring& program, std::wstring commandLine) {
+// Starts a program of the host (Wine starts it as it starts its own). Its end cannot be waited
+// for: Wine hands back a process handle that no wait accepts, so the caller waits for what the
+// program makes.
+inline bool startHost(const std::wstring& program, std::wstring commandLine) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (!::CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                           &process))
         return false;
-    const bool ended = ::WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
-    return ended;
+    return true;
 }
 
 // The host's path of a path, as Wine maps it; empty where there is no such host.
@@ -52,16 +56,29 @@ inline std::string hostPath(const std::wstring& path) {
     return host;
 }
 
+// The link (made anew, or pointed elsewhere in one step where it is there) leads to `target`
+// through the host's "ln", once the system sees it so.
+inline bool pointSymbolicLink(const std::wstring& link, const std::wstring& target) {
+    const std::string from = hostPath(target), to = hostPath(link);
+    if (from.empty() || to.empty())
+        return false;
+    return startHost(L"Z:\\bin\\ln", L"ln -sfn \"" + std::wstring(from.begin(), from.end()) + L"\" \"" +
+                                             std::wstring(to.begin(), to.end()) + L"\"") &&
+           pollFor([&] { return leadsTo(link, target); }, 30000);
+}
+
+// Deletes the link as it goes, while the file it leads to is still there: under Wine a link whose
+// file went first is no longer found in its folder, which then cannot be removed.
+struct LinkRemoval {
+    std::wstring link;
+    ~LinkRemoval() { ::DeleteFileW(link.c_str()); }
+};
+
 inline bool makeSymbolicLink(const std::wstring& link, const std::wstring& target) {
     ::DeleteFileW(link.c_str());
     if (::CreateSymbolicLinkW(link.c_str(), target.c_str(), 0) && leadsTo(link, target))
         return true;
-    const std::string from = hostPath(target), to = hostPath(link);
-    if (from.empty() || to.empty())
-        return false;
-    runHost(L"Z:\\bin\\ln", L"ln -sfn \"" + std::wstring(from.begin(), from.end()) + L"\" \"" +
-                                std::wstring(to.begin(), to.end()) + L"\"");
-    return leadsTo(link, target);
+    return pointSymbolicLink(link, target);
 }
 
 } // namespace tessel_test

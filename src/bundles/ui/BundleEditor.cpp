@@ -264,7 +264,7 @@ BundleEditor::AboutFile BundleEditor::askAboutFile(BundleEntryEditor& editor) {
                 editor.answerFileNews(news);
             continue;
         }
-        const bool reload = askToReloadChanged(owner, editor.getFilePath(), editor.isModified(),
+        const bool reload = askToReloadChanged(owner, editor.getFilePath(), editor.isModified() || record.kept(),
                                                record.state() == FileRecord::UNREADABLE);
         if (!findOpen(editor))
             return AboutFile::STOP;
@@ -296,7 +296,7 @@ bool BundleEditor::onSaveAction(afActionEvent&) {
 
 bool BundleEditor::needsAnswer(BundleEntryEditor& editor) {
     editor.lookAtFile();
-    return editor.isModified() || editor.getFileRecord().differs();
+    return editor.isModified() || editor.getFileRecord().textOnlyHere();
 }
 
 bool BundleEditor::askToClose(BundleEntryEditor& editor) {

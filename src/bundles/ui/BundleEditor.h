@@ -134,8 +134,8 @@ private:
     // Closes the editor without asking: out of the lists and the tabs at once, freed from the
     // main loop; a new entry never saved leaves its bundle.
     void dropEditor(BundleEntryEditor& editor);
-    // Whether closing the editor asks: its text is modified, or its entry's file is not as it
-    // was last read or written.
+    // Whether closing the editor asks, its entry's file looked at first: its text is modified, or
+    // held nowhere else (FileRecord::textOnlyHere), as a tab's.
     bool needsAnswer(BundleEntryEditor& editor);
     // The questions about one such editor (its file's news first, then Save changes); whether it
     // may close (saved when asked to).

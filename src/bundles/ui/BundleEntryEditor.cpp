@@ -3,12 +3,13 @@
 #include "afw/control/afControlListView.h"
 #include "afw/layout/afLayoutLinear.h"
 #include "afw/layout/afLayoutParamsLinear.h"
+#include "pel/files/file_io/FileIO.h"
 #include "service/bundles/BundleEntry.h"
 #include "service/bundles/BundleEntrySource.h"
-#include "service/bundles/IBundleStorage.h"
 #include "service/bundles/BundleEntrySourceHelper.h"
 #include "service/bundles/BundleEntryValidator.h"
 #include "service/bundles/BundleError.h"
+#include "service/bundles/IBundleStorage.h"
 
 #include <string>
 
@@ -116,24 +117,34 @@ bool BundleEntryEditor::save() {
         return false;
     }
     // The file is replaced only as the record last found it: as read or written, or as the user
-    // answered its change or deletion.
+    // answered its change or deletion. An entry whose file takes another name (a new entry
+    // renamed before its first save) goes where no file was.
+    const std::wstring target = entryFilePath();
+    const bool moves = !pel::FileIO::isSamePath(target.c_str(), m_filePath.c_str());
+    const FileStamp none;
     FileStamp written;
-    const bool saved = entry.canEdit() && entry.save(&m_fileRecord.seen(), &written);
-    if (saved && written.there)
+    const bool saved = entry.canEdit() && entry.save(moves ? &none : &m_fileRecord.seen(), &written);
+    if (saved && written.there) {
+        m_filePath = target;
         m_fileRecord.took(written);
-    else
+    } else {
         lookAtFile(); // nothing written (nothing to), or a failure: the file as it is now is news
+    }
     if (saved)
         m_text->markUnmodified();
     showProblems(entry.getErrors());
     return saved;
 }
 
-void BundleEntryEditor::takeEntryText() {
+std::wstring BundleEntryEditor::entryFilePath() const {
     BundleEntryFilePath path;
     m_entry->getFilePath(&path);
     const std::shared_ptr<BundleEntrySource>& source = m_entry->getSource();
-    m_filePath = source ? source->getStorage()->getFullPath(path) : std::wstring();
+    return source ? source->getStorage()->getFullPath(path) : std::wstring();
+}
+
+void BundleEntryEditor::takeEntryText() {
+    m_filePath = entryFilePath();
     // Looked at before the text is read: a write meanwhile is news at the next look.
     const FileStamp read = FileStamp::of(m_filePath);
     m_text->setText(m_entry->getSourceText());

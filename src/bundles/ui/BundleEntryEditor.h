@@ -89,6 +89,8 @@ private:
     void showProblems(const ErrorList& errors);
     // The text and the record take the entry as its files hold it now.
     void takeEntryText();
+    // Where a save writes the entry's file now.
+    std::wstring entryFilePath() const;
 
     BundleEntryPtr m_entry;
     std::unique_ptr<BundleEntryText> m_text;

@@ -140,16 +140,12 @@ void Document::noteFile(DocumentFileChangeKind kind, const FileStamp& now, bool 
     DocumentFileChange change;
     change.kind = kind;
     change.record = record;
-    change.previous = m_fileRecord.state();
-    change.previousAsks = m_fileRecord.asks();
     if (m_fileRecord.take(kind, now) || always)
         notify([&](DocumentListener& listener) { listener.onFileChanged(*this, change); });
 }
 
 void Document::tookFile(const FileStamp& took, const FileStamp& now) {
     DocumentFileChange change;
-    change.previous = m_fileRecord.state();
-    change.previousAsks = m_fileRecord.asks();
     m_fileRecord.took(took);
     change.kind = m_fileRecord.judge(now);
     m_fileRecord.take(change.kind, now);

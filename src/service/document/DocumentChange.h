@@ -47,10 +47,6 @@ struct DocumentFileChange {
     // The watcher's record it was made from (its own kinds), valid during the notification; null
     // when the change does not come from the watcher.
     const pel::WatchNotification* record = nullptr;
-    // The document's file record before it took the news (FileRecord::State, and whether a
-    // question was waiting), filled by the document.
-    uint32_t previous = 0;
-    bool previousAsks = false;
 };
 
 } // namespace tessel

@@ -101,6 +101,11 @@ public:
     // or finished: the window answers messages inside its wait, and what they do must leave the
     // document (and whatever shows it) to that caller.
     bool isInRequest(const Document& document) const;
+    // Looks at the document's file: a change or deletion found is news to its file record (and
+    // its listeners, when it changed the record); a file found as last known clears nothing. A
+    // document in a request is left to it (the request looks once it is over), as is one with no
+    // file.
+    void lookAtFile(Document& document);
     // Points the document to another file (null document: pel::NullPointerException "doc").
     void renameDocument(Document* document, const wchar_t* path);
     // The open document of the file (by the file system's comparison of paths), never a new one;
@@ -186,9 +191,8 @@ private:
     // A save replaces the file only as *expected has it, when given.
     FileError runRequest(Document* document, const wchar_t* path, uint32_t kind, const Document* shown = nullptr,
                          FileStamp* o_written = nullptr, const FileStamp* expected = nullptr);
-    // A change of the document's file found as it is now is news to its record (and its
-    // listeners, when it changed the record); a file found as last known clears nothing.
-    void lookAtChange(Document& document);
+    // lookAtFile, also for a document in a request (its own, once over).
+    void noteFileNow(Document& document);
     // The innermost request waited for that is for the document, or null.
     const Waiting* findWaiting(const Document& document) const;
     void applyLoadedFormat(DocumentFormat& format, const wchar_t* fullPath) const;

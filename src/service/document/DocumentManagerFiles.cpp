@@ -70,7 +70,14 @@ void takeDetection(const DocumentFormat& loaded, DocumentFormat& io_format) {
 
 } // namespace
 
-void DocumentManager::lookAtChange(Document& document) {
+void DocumentManager::lookAtFile(Document& document) {
+    if (!isInRequest(document))
+        noteFileNow(document);
+}
+
+void DocumentManager::noteFileNow(Document& document) {
+    if (document.getFormat().path.empty())
+        return;
     const FileStamp now = FileStamp::of(document.getFormat().path.c_str());
     const DocumentFileChangeKind kind = document.getFileRecord().judge(now);
     if (kind != FILE_CHANGE_IN_SYNC)
@@ -180,6 +187,8 @@ Document* DocumentManager::loadDocument(const wchar_t* path, FileError* o_error)
             listener->onLoaded(*document);
     }
     m_watch->watch(*document);
+    // A write while it read came before the watch: the file is looked at once the watch runs.
+    lookAtFile(*document);
     m_loaded.notify(*document);
     return document;
 }
@@ -209,7 +218,7 @@ bool DocumentManager::saveDocument(const wchar_t* path, Document* document, File
     if (*o_error) {
         if (samePath) {
             m_watch->watch(*document);
-            lookAtChange(*document);
+            noteFileNow(*document);
         }
         return false;
     }
@@ -299,7 +308,8 @@ void DocumentManager::renameDocument(Document* document, const wchar_t* path) {
     fullPathOf(path, &full);
     document->changeFormat([&](DocumentFormat& changed) { changed.path.assign(full.c_str()); });
     // Pointed at the file as it is: what changes it from now on is news.
-    document->getFileRecord().took(FileStamp::of(full.c_str()));
+    const FileStamp now = FileStamp::of(full.c_str());
+    document->tookFile(now, now);
     m_watch->watch(*document);
 }
 

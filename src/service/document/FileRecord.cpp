@@ -8,6 +8,7 @@ void FileRecord::took(const FileStamp& stamp) {
     if (m_state != SAME)
         ++m_news;
     m_state = SAME;
+    m_kept = false;
 }
 
 DocumentFileChangeKind FileRecord::judge(const FileStamp& now) const {
@@ -36,9 +37,11 @@ bool FileRecord::take(DocumentFileChangeKind kind, const FileStamp& now) {
     }
     const FileStamp seen = state == SAME ? m_known : now;
     // A failed read is news each time: whoever asked for it learns that it failed.
-    const bool news = state != m_state || seen != m_seen || state == UNREADABLE;
+    const bool news = state != m_state || seen != m_seen || kind == FILE_CHANGE_UNREADABLE;
     m_state = state;
     m_seen = seen;
+    if (state == SAME)
+        m_kept = false;
     if (news)
         ++m_news;
     return news;

@@ -35,8 +35,12 @@ public:
     // Takes a piece of news: the kind, with the file as it was found (FILE_CHANGE_UNREADABLE: a
     // read failed). Whether the record changed (its state, or the file a change is about).
     bool take(DocumentFileChangeKind kind, const FileStamp& now);
-    // The user answered what the record said at news `at`: a later news asks again.
-    void answer(uint32_t at) { m_answered = at; }
+    // The user answered what the record said at news `at` (kept the text over it, or was told
+    // of it): a later news asks again.
+    void answer(uint32_t at) {
+        m_answered = at;
+        m_kept = m_kept || differs();
+    }
 
     State state() const { return m_state; }
     // The file as last read or written; unknown before the first.
@@ -48,6 +52,15 @@ public:
     bool differs() const { return m_state != SAME; }
     // A question about it waits: it differs, and no answer was given for this news.
     bool asks() const { return differs() && m_answered != m_news; }
+    // The text was kept over news of the file since the file was last as read or written.
+    bool kept() const { return m_kept; }
+    // The text last read or written (or kept) is held nowhere else the user let it go to: the
+    // file is gone or could not be read, or another program changed it and the text was kept
+    // over a change once. A change no one answered yet leaves an unedited text the file's last
+    // read one: the change question comes first wherever it can be asked.
+    bool textOnlyHere() const {
+        return m_state == GONE || m_state == UNREADABLE || (m_state == CHANGED && m_kept);
+    }
     // The kind a listener hears for the present state.
     DocumentFileChangeKind kind() const;
 
@@ -57,6 +70,7 @@ private:
     State m_state = SAME;
     uint32_t m_news = 0;
     uint32_t m_answered = 0;
+    bool m_kept = false;
 };
 
 } // namespace tessel

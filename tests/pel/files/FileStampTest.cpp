@@ -91,6 +91,7 @@ TEST_F(FileStampTest, ASaveReplacesTheFileOnlyAsItWasExpected) {
 // Saved through a link, the file it leads to takes the bytes, and the link is still a link.
 TEST_F(FileStampTest, ASaveThroughASymbolicLinkWritesItsTargetAndKeepsTheLink) {
     folder.write(L"target.txt", "old");
+    const tessel_test::LinkRemoval removal{path(L"link.txt")};
     if (!tessel_test::makeSymbolicLink(path(L"link.txt"), path(L"target.txt")))
         GTEST_SKIP() << "no symbolic link can be made here";
     EXPECT_EQ(path(L"target.txt"), linkTarget(path(L"link.txt")));

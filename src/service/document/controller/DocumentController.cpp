@@ -82,6 +82,7 @@ DocumentController::DocumentController(Document& document, DocumentControllerMan
         m_document.addController(this);
     }
     takeFormat(m_document.getFormat(), ALL_FORMAT_CHANGES);
+    m_toldFile = {isDeletedOnDisk(), isModifiedOnDisk(), m_document.getFileRecord().textOnlyHere()};
     m_grammarName = m_document.getGrammarName();
     Lock lock(*this, LOCK_READ);
     m_spanManager = m_owner.createSpanManager(*this);
@@ -305,54 +306,33 @@ void DocumentController::onLineMarkersChanged(Document&, int32_t line, int flag)
     inViewBatch(*m_view, [&] { m_view->invalidateLine(line); });
 }
 
-namespace {
-
-bool deletedView(uint32_t state) { return state == FileRecord::GONE; }
-
-bool modifiedView(uint32_t state, bool asks) {
-    return asks && (state == FileRecord::CHANGED || state == FileRecord::UNREADABLE);
-}
-
-} // namespace
-
-bool DocumentController::isDeletedOnDisk() const { return deletedView(m_document.getFileRecord().state()); }
+bool DocumentController::isDeletedOnDisk() const { return m_document.getFileRecord().state() == FileRecord::GONE; }
 
 bool DocumentController::isModifiedOnDisk() const {
     const FileRecord& record = m_document.getFileRecord();
-    return modifiedView(record.state(), record.asks());
+    return record.asks() && (record.state() == FileRecord::CHANGED || record.state() == FileRecord::UNREADABLE);
 }
 
-bool DocumentController::isUnsaved() const {
-    if (isModified())
-        return true;
-    // A change of the file no one answered yet leaves nothing of the user's behind: the text is
-    // the file as last read, and the change question comes first wherever it can be asked.
-    const FileRecord& record = m_document.getFileRecord();
-    return record.differs() && !(record.state() == FileRecord::CHANGED && record.asks());
-}
+bool DocumentController::isUnsaved() const { return isModified() || m_document.getFileRecord().textOnlyHere(); }
 
-void DocumentController::tellFileViews(uint32_t previous, bool previousAsks) {
-    const FileRecord& record = m_document.getFileRecord();
-    if (deletedView(previous) != deletedView(record.state()))
+void DocumentController::tellFileViews() {
+    // Told against what was told last: each notice once per change of its view.
+    const FileViews now{isDeletedOnDisk(), isModifiedOnDisk(), m_document.getFileRecord().textOnlyHere()};
+    const FileViews told = m_toldFile;
+    m_toldFile = now;
+    if (told.deleted != now.deleted)
         m_fileDeleted.notify(*this);
-    // A change of whether the file differs at all (a deletion's aside) is told there too: what
-    // closing asks about changed.
-    const bool differed = previous != FileRecord::SAME;
-    if (modifiedView(previous, previousAsks) != modifiedView(record.state(), record.asks()) ||
-        (differed != record.differs() && !deletedView(previous) && !deletedView(record.state())))
+    // Whether the text is held only here changed (a kept change, or the file back): what closing
+    // asks about changed, told there too where no deletion told it.
+    if (told.modified != now.modified || (told.onlyHere != now.onlyHere && told.deleted == now.deleted))
         m_fileModified.notify(*this);
 }
 
-void DocumentController::onFileChanged(Document&, const DocumentFileChange& change) {
-    tellFileViews(change.previous, change.previousAsks);
-}
+void DocumentController::onFileChanged(Document&, const DocumentFileChange&) { tellFileViews(); }
 
 void DocumentController::answerFileNews(uint32_t at) {
-    FileRecord& record = m_document.getFileRecord();
-    const uint32_t previous = record.state();
-    const bool previousAsks = record.asks();
-    record.answer(at);
-    tellFileViews(previous, previousAsks);
+    m_document.getFileRecord().answer(at);
+    tellFileViews();
 }
 
 void DocumentController::keepFileChange() { answerFileNews(m_document.getFileRecord().news()); }

@@ -294,10 +294,10 @@ public:
     // Another program changed the file (or a read of the change failed), and no answer was given
     // for it yet.
     bool isModifiedOnDisk() const;
-    // What closing asks about: the text differs from the text last saved, or the file on disk is
-    // not as last read or written (gone or unreadable, answered or not, or changed and kept: the
-    // text in the document may be the only copy there is). An unedited text whose file changed
-    // and was not asked about yet is the file's last read text, and counts only once kept.
+    // What closing asks about: the text differs from the text last saved, or it is held nowhere
+    // else (FileRecord::textOnlyHere: the file gone or unreadable, or changed with the text kept
+    // over it). An unedited text whose file changed and was not asked about yet is the file's
+    // last read text, and counts only once kept.
     bool isUnsaved() const;
     // The user answered what the file record said at news `at` (kept the text over a change, or
     // was told of the deletion): told to fileModified when that ends a question. News after `at`
@@ -316,8 +316,8 @@ public:
     Notice<DocumentController&, bool>& modifiedChanged() { return m_modifiedChanged; }
     Notice<DocumentController&, const std::wstring&>& pathChanged() { return m_pathChanged; }
     Notice<DocumentController&>& fileDeleted() { return m_fileDeleted; }
-    // Told where isModifiedOnDisk changed, or whether the file differs at all (not as a deletion,
-    // which fileDeleted tells).
+    // Told where isModifiedOnDisk changed, or whether the text is held only here (not where a
+    // deletion, which fileDeleted tells, changed it).
     Notice<DocumentController&>& fileModified() { return m_fileModified; }
     // An edit (or undo, or redo) of a read-only document was refused; told once the
     // transaction that tried it has ended.
@@ -354,9 +354,9 @@ private:
     void onCaretMoved(const TextPosition& position, uint8_t flags);
     // The format copy, title and path from a record, telling what changed.
     void takeFormat(const DocumentFormat& format, uint32_t mask);
-    // Tells fileModified and fileDeleted where the views of the file record changed from
-    // (state, whether a question waited).
-    void tellFileViews(uint32_t previous, bool previousAsks);
+    // Tells fileModified and fileDeleted where the views of the file record changed since they
+    // were last told.
+    void tellFileViews();
     // Sets a field of the format that a save writes, in an edit transaction.
     void setSavedFormatField(uint32_t DocumentFormat::*field, uint32_t value);
     void resetEditingState();
@@ -408,6 +408,12 @@ private:
     Notice<DocumentController&> m_fileModified;
     Notice<DocumentController&> m_editRefused;
     bool m_editWasRefused = false; // in the open transaction
+    // The views of the document's file record as last told to fileDeleted and fileModified.
+    struct FileViews {
+        bool deleted = false;
+        bool modified = false;
+        bool onlyHere = false;
+    } m_toldFile;
     Notice<DocumentController&, const TextChange&> m_inserted;
     Notice<DocumentController&, const TextChange&> m_removed;
     Notice<DocumentController&, const ChangeRange&> m_beginChange;
