@@ -67,15 +67,20 @@ inline bool pointSymbolicLink(const std::wstring& link, const std::wstring& targ
            pollFor([&] { return leadsTo(link, target); }, 30000);
 }
 
-// Deletes the link as it goes, while the file it leads to is still there: under Wine a link whose
-// file went first is no longer found in its folder, which then cannot be removed.
+// Deletes the link as it goes, while the file it leads to is still there: a link whose file went
+// first is no longer found in its folder, which then cannot be removed. Through the host's "rm":
+// under Wine, DeleteFileW on a host's link deletes the file it leads to and leaves the link.
 struct LinkRemoval {
     std::wstring link;
-    ~LinkRemoval() { ::DeleteFileW(link.c_str()); }
+    ~LinkRemoval() {
+        const std::string host = hostPath(link);
+        if (host.empty() || !startHost(L"Z:\\bin\\rm", L"rm -f \"" + std::wstring(host.begin(), host.end()) + L"\""))
+            return;
+        pollFor([&] { return ::GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES; }, 30000);
+    }
 };
 
 inline bool makeSymbolicLink(const std::wstring& link, const std::wstring& target) {
-    ::DeleteFileW(link.c_str());
     if (::CreateSymbolicLinkW(link.c_str(), target.c_str(), 0) && leadsTo(link, target))
         return true;
     return pointSymbolicLink(link, target);

@@ -140,7 +140,13 @@ std::wstring BundleEntryEditor::entryFilePath() const {
     BundleEntryFilePath path;
     m_entry->getFilePath(&path);
     const std::shared_ptr<BundleEntrySource>& source = m_entry->getSource();
-    return source ? source->getStorage()->getFullPath(path) : std::wstring();
+    if (!source)
+        return std::wstring();
+    // By the name the system gives it, where it has one: the name a user knows the file by, and
+    // one its identity on the volume is read through.
+    const std::wstring stored = source->getStorage()->getFullPath(path);
+    pel::WorkString<> full;
+    return pel::FileIO::getFullPath(stored.c_str(), &full) ? std::wstring(full.c_str()) : stored;
 }
 
 void BundleEntryEditor::takeEntryText() {
