@@ -10,6 +10,9 @@
 
 #include "bundles/ui/BundleEditor.h"
 #include "bundles/ui/BundleEntryEditor.h"
+
+#include "afw/tree/afControlTree.h"
+#include "service/bundles/BundleEntry.h"
 #include "service/document/Document.h"
 #include "service/document/controller/DocumentController.h"
 #include "support/MessagePump.h"
@@ -193,7 +196,8 @@ const wchar_t* const C_CHANGES =
     L"C.b5f92fac-c83d-4f9d-8dd4-2c2120833577.tsGrammar";
 
 // Another program rewrites an entry's file in the user's changes layer: the next save asks in
-// the tabs' words before it writes, Keep writes the editor's text, Reload takes the file's.
+// the tabs' words (naming the file by its path on the system) before it writes, Keep writes the
+// editor's text, Reload takes the file's.
 TEST_F(ShellEntryFileTest, AnEntrysFileChangedByAnotherProgramIsAskedAboutBeforeTheSave) {
     ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int frobnicate;\r\n"));
     BundleEntryEditor* grammar = openEntry(L"C\\Grammars\\C");
@@ -201,8 +205,9 @@ TEST_F(ShellEntryFileTest, AnEntrysFileChangedByAnotherProgramIsAskedAboutBefore
     typeAfter(*grammar, L"|return|goto", L"|frobnicate");
     run(L"bundles.item.save");
     ASSERT_FALSE(grammar->isModified());
+    // Named as the user knows the file: by its path on the system.
     const std::wstring question =
-        L"`" + grammar->getFilePath() + L"` was changed by another program. Reload it? Its unsaved changes here would be lost.";
+        L"`" + base / C_CHANGES + L"` was changed by another program. Reload it? Its unsaved changes here would be lost.";
     for (uint32_t answer : {BundleEditor::RESULT_KEEP, BundleEditor::RESULT_RELOAD}) {
         const bool keep = answer == BundleEditor::RESULT_KEEP;
         SCOPED_TRACE(keep ? "Keep" : "Reload");
@@ -230,6 +235,29 @@ TEST_F(ShellEntryFileTest, AnEntrysFileChangedByAnotherProgramIsAskedAboutBefore
             EXPECT_NE(std::wstring::npos, readWide(C_CHANGES).find(L"outsidertw"));
         }
     }
+}
+
+// A new snippet renamed in its text before its first save is written under its new name; the
+// file it was saved to is the one looked at next: the next save asks nothing, and writes it.
+TEST_F(ShellEntryFileTest, ANewEntryRenamedBeforeItsFirstSaveKeepsTheFileItWasSavedTo) {
+    ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
+    afControlTreeItem* cBundle = editor->findNode(L"C");
+    ASSERT_TRUE(cBundle);
+    for (const BundleEditor::MenuLine& line : editor->getContextMenu(cBundle))
+        if (line.title == L"New Snippet")
+            editor->runCommand(cBundle, line);
+    BundleEntryEditor* snippet = editor->getActiveEditor();
+    ASSERT_TRUE(snippet && snippet->getEntry().getTitle() == L"New Snippet");
+    replaceIn(*snippet, L"New Snippet", L"Renamed Snippet");
+    typeAfter(*snippet, L"content: \"", L"frob($1)");
+    typeAfter(*snippet, L"scope: \"", L"source.c");
+    ASSERT_TRUE(editor->save(*snippet));
+    ASSERT_EQ(L"Renamed Snippet", snippet->getEntry().getTitle());
+    EXPECT_TRUE(::GetFileAttributesW(snippet->getFilePath().c_str()) != INVALID_FILE_ATTRIBUTES)
+        << narrow(snippet->getFilePath()) << " is not the file saved";
+    typeAfter(*snippet, L"content: \"frob", L"nicate");
+    EXPECT_TRUE(editor->save(*snippet));
+    EXPECT_TRUE(questions.empty()) << narrow(questions.front());
 }
 
 } // namespace
