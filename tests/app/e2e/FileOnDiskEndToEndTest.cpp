@@ -63,6 +63,22 @@ testing::AssertionResult visitAnotherProgram(TesselRun& tessel) {
     return testing::AssertionSuccess();
 }
 
+// A "q" typed at the start of the tab's text, once the title shows it edited.
+testing::AssertionResult typedInto(TesselRun& tessel, const std::wstring& name) {
+    if (!typeText(tessel.editor(), L"q"))
+        return testing::AssertionFailure() << "the editor took no keys";
+    return tessel.hasTitle(name + L" * - Tessel");
+}
+
+// Closed, Tessel ends with 0 and nothing left to ask.
+testing::AssertionResult endsQuietly(TesselRun& tessel, const std::string& name) {
+    ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
+    const long code = tessel.process.exitCode(WAIT_MS);
+    if (code == 0)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "it ended with " << code << "; " << shownQuestion(tessel, name);
+}
+
 // The question is open with the title showing the tab it is about.
 testing::AssertionResult asksAbout(TesselRun& tessel, const std::wstring& button, const std::wstring& title) {
     if (!tessel.questionOffering(button))
@@ -81,8 +97,7 @@ TEST_F(FileOnDiskEndToEnd, AWriteRightAfterASaveIsAskedAboutEveryTime) {
     ASSERT_TRUE(tessel.hasTitle(L"r.c - Tessel"));
     for (int round = 0; round < 10; ++round) {
         SCOPED_TRACE(round);
-        ASSERT_TRUE(typeText(tessel.editor(), L"q"));
-        ASSERT_TRUE(tessel.hasTitle(L"r.c * - Tessel"));
+        ASSERT_TRUE(typedInto(tessel, L"r.c"));
         ASSERT_TRUE(pressChordIn(tessel.window(), {VK_CONTROL, 'S'}));
         // The title loses its star once the save is over: the other program writes at once.
         ASSERT_TRUE(pollFor([&] { return tessel.title() == L"r.c - Tessel"; }, WAIT_MS, 1)) << TesselRun::narrow(tessel.title());
@@ -106,8 +121,7 @@ TEST_F(FileOnDiskEndToEnd, AWriteRightAfterASaveIsAskedAboutEveryTime) {
 TEST_F(FileOnDiskEndToEnd, AReloadThatFailedIsAskedAboutAgainAtTheNextSave) {
     copy.folder.write(L"a.c", "int original;\r\n");
     TesselRun tessel(copy, L"a.c");
-    ASSERT_TRUE(typeText(tessel.editor(), L"q"));
-    ASSERT_TRUE(tessel.hasTitle(L"a.c * - Tessel"));
+    ASSERT_TRUE(typedInto(tessel, L"a.c"));
     copy.folder.writeOutside(L"a.c", "int other;\r\n");
     ASSERT_TRUE(tessel.questionOffering(L"&Reload")) << "the change was never asked about";
     HANDLE held = ::CreateFileW((copy.folder / L"a.c").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -123,8 +137,7 @@ TEST_F(FileOnDiskEndToEnd, AReloadThatFailedIsAskedAboutAgainAtTheNextSave) {
     // Read once saved: a read while the save replaces the file would hold the file.
     ASSERT_TRUE(tessel.hasTitle(L"a.c - Tessel")) << shownQuestion(tessel, "a-saved");
     EXPECT_EQ("qint original;\r\n", copy.folder.read(L"a.c"));
-    ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(0, tessel.process.exitCode(WAIT_MS)) << shownQuestion(tessel, "a-close");
+    EXPECT_TRUE(endsQuietly(tessel, "a-close"));
 }
 
 // The file is deleted and told; an edit and its undo later, Ctrl+W still asks.
@@ -143,8 +156,7 @@ TEST_F(FileOnDiskEndToEnd, ADeletedFilesTabAsksBeforeClosingAfterAnEditAndItsUnd
     ASSERT_TRUE(tessel.answer({VK_RETURN})) << "Save";
     ASSERT_TRUE(tessel.hasTitle(L"Untitled - Tessel")) << shownQuestion(tessel, "u-saved");
     EXPECT_EQ("int u;\r\n", copy.folder.read(L"u.c"));
-    ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(0, tessel.process.exitCode(WAIT_MS)) << shownQuestion(tessel, "u-close");
+    EXPECT_TRUE(endsQuietly(tessel, "u-close"));
 }
 
 // Opened through a link, saved: the link's file takes the text, and the link is still a link.
@@ -158,8 +170,7 @@ TEST_F(FileOnDiskEndToEnd, ASaveThroughASymbolicLinkWritesItsFileAndKeepsTheLink
     EXPECT_EQ("qint t;\r\n", savedText(tessel, L"link.c", "int t;\r\n"));
     EXPECT_EQ("qint t;\r\n", copy.folder.read(L"target.c")) << "the link's file kept its old text";
     EXPECT_TRUE(leadsTo(copy.folder / L"link.c", copy.folder / L"target.c")) << "the link was replaced";
-    ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(0, tessel.process.exitCode(WAIT_MS)) << shownQuestion(tessel, "link-close");
+    EXPECT_TRUE(endsQuietly(tessel, "link-close"));
 }
 
 // Ctrl+W on an edited tab; its file is deleted while "Save changes" is open. Don't Save does not
@@ -167,8 +178,7 @@ TEST_F(FileOnDiskEndToEnd, ASaveThroughASymbolicLinkWritesItsFileAndKeepsTheLink
 TEST_F(FileOnDiskEndToEnd, AFileDeletedWhileSaveChangesIsOpenIsToldBeforeDontSaveLetsTheTextGo) {
     copy.folder.write(L"d.c", "int d;\r\n");
     TesselRun tessel(copy, L"d.c");
-    ASSERT_TRUE(typeText(tessel.editor(), L"q"));
-    ASSERT_TRUE(tessel.hasTitle(L"d.c * - Tessel"));
+    ASSERT_TRUE(typedInto(tessel, L"d.c"));
     ASSERT_TRUE(pressChordIn(tessel.window(), {VK_CONTROL, 'W'}));
     ASSERT_TRUE(tessel.questionOffering(L"&Save")) << "Save changes was not asked";
     ASSERT_TRUE(::DeleteFileW((copy.folder / L"d.c").c_str()));
@@ -180,8 +190,7 @@ TEST_F(FileOnDiskEndToEnd, AFileDeletedWhileSaveChangesIsOpenIsToldBeforeDontSav
     ASSERT_TRUE(tessel.answer({VK_RETURN})) << "Save";
     ASSERT_TRUE(tessel.hasTitle(L"Untitled - Tessel"));
     EXPECT_EQ("qint d;\r\n", copy.folder.read(L"d.c"));
-    ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(0, tessel.process.exitCode(WAIT_MS)) << shownQuestion(tessel, "d-close");
+    EXPECT_TRUE(endsQuietly(tessel, "d-close"));
 }
 
 // Tessel closes with two edited tabs: Don't Save for a.c, then a.c is deleted while b.c's question
@@ -190,11 +199,9 @@ TEST_F(FileOnDiskEndToEnd, AtTheExitAFileDeletedAfterItsDontSaveIsAskedAboutAgai
     copy.folder.write(L"a.c", "int a;\r\n");
     copy.folder.write(L"b.c", "int b;\r\n");
     TesselRun tessel(copy, L"a.c");
-    ASSERT_TRUE(typeText(tessel.editor(), L"q"));
-    ASSERT_TRUE(tessel.hasTitle(L"a.c * - Tessel"));
+    ASSERT_TRUE(typedInto(tessel, L"a.c"));
     ASSERT_TRUE(tessel.handOver(copy, L"b.c"));
-    ASSERT_TRUE(typeText(tessel.editor(), L"q"));
-    ASSERT_TRUE(tessel.hasTitle(L"b.c * - Tessel"));
+    ASSERT_TRUE(typedInto(tessel, L"b.c"));
     ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
     ASSERT_TRUE(asksAbout(tessel, L"&Save", L"a.c * - Tessel"));
     ASSERT_TRUE(tessel.answer({VK_MENU, 'N'})) << "Don't Save";
@@ -241,8 +248,7 @@ TEST_F(FileOnDiskEndToEnd, AnEntrysFileChangedByAnotherProgramIsAskedAboutBefore
     EXPECT_TRUE(pollFor([&] { return readWide(copy.folder.read(changes)).find(L"OTHER") == std::wstring::npos; },
                         WAIT_MS))
         << "Keep did not write the editor's text";
-    ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(0, tessel.process.exitCode(WAIT_MS)) << shownQuestion(tessel, "entry-close");
+    EXPECT_TRUE(endsQuietly(tessel, "entry-close"));
 }
 
 // Another program appends to the file while Ctrl+S writes its temporary file (it holds the file
@@ -254,8 +260,7 @@ TEST_F(FileOnDiskEndToEnd, AChangeWhileTheSaveWritesItsTemporaryFileIsAskedAbout
         text += "int line" + std::to_string(line) + ";\r\n";
     copy.folder.write(L"big.c", text);
     TesselRun tessel(copy, L"big.c");
-    ASSERT_TRUE(typeText(tessel.editor(), L"q"));
-    ASSERT_TRUE(tessel.hasTitle(L"big.c * - Tessel"));
+    ASSERT_TRUE(typedInto(tessel, L"big.c"));
     HANDLE other = ::CreateFileW((copy.folder / L"big.c").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                  nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, other);
@@ -278,8 +283,7 @@ TEST_F(FileOnDiskEndToEnd, AChangeWhileTheSaveWritesItsTemporaryFileIsAskedAbout
     ASSERT_TRUE(tessel.answer({VK_MENU, 'K'})) << "Keep";
     ASSERT_TRUE(tessel.hasTitle(L"big.c - Tessel")) << "Keep did not save: " << shownQuestion(tessel, "big-saved");
     EXPECT_EQ("q" + text, copy.folder.read(L"big.c"));
-    ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(0, tessel.process.exitCode(WAIT_MS)) << shownQuestion(tessel, "big-close");
+    EXPECT_TRUE(endsQuietly(tessel, "big-close"));
 }
 
 // A backup of the same size put back over an edited tab's file with its own, older write time (as
@@ -288,8 +292,7 @@ TEST_F(FileOnDiskEndToEnd, ABackupPutBackWithAnOlderTimeIsAskedAbout) {
     copy.folder.write(L"backup.c", "int a = 1;\r\n");
     copy.folder.writeOutside(L"p.c", "int a = 2;\r\n");
     TesselRun tessel(copy, L"p.c");
-    ASSERT_TRUE(typeText(tessel.editor(), L"q"));
-    ASSERT_TRUE(tessel.hasTitle(L"p.c * - Tessel"));
+    ASSERT_TRUE(typedInto(tessel, L"p.c"));
     ASSERT_NO_FATAL_FAILURE(putBack(copy.folder / L"p.c", "int a = 1;\r\n", copy.folder / L"backup.c"));
     ASSERT_TRUE(tessel.questionOffering(L"&Reload")) << "the backup put back was never asked about";
     EXPECT_EQ("int a = 1;\r\n", copy.folder.read(L"p.c"));
@@ -311,14 +314,12 @@ TEST_F(FileOnDiskEndToEnd, ALinkPointedAtAnotherFileOfTheSameSizeAndTimeIsAskedA
     if (!makeSymbolicLink(copy.folder / L"link.c", copy.folder / L"one.c"))
         GTEST_SKIP() << "no symbolic link can be made here";
     TesselRun tessel(copy, L"link.c");
-    ASSERT_TRUE(typeText(tessel.editor(), L"q"));
-    ASSERT_TRUE(tessel.hasTitle(L"link.c * - Tessel"));
+    ASSERT_TRUE(typedInto(tessel, L"link.c"));
     ASSERT_TRUE(pointSymbolicLink(copy.folder / L"link.c", copy.folder / L"two.c"));
     ASSERT_TRUE(tessel.questionOffering(L"&Reload")) << "the link's new file was never asked about";
     ASSERT_TRUE(tessel.answer({VK_MENU, 'R'})) << "Reload";
     ASSERT_TRUE(tessel.hasTitle(L"link.c - Tessel"));
-    ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(0, tessel.process.exitCode(WAIT_MS)) << shownQuestion(tessel, "relink-close");
+    EXPECT_TRUE(endsQuietly(tessel, "relink-close"));
     EXPECT_EQ("int one;\r\n", copy.folder.read(L"one.c"));
     EXPECT_EQ("int two;\r\n", copy.folder.read(L"two.c"));
 }
