@@ -377,6 +377,10 @@ bool MainWindow::onRawMessage(afMessage& msg) {
         // A window destroys the menu bar it holds; the bar's object does that itself later.
         ::SetMenu(msg.window, nullptr);
         break;
+    case WM_ACTIVATE:
+        if (LOWORD(msg.wParam) != WA_INACTIVE)
+            lookAtFiles();
+        break; // the window's own handling follows
     case WM_QUERYENDSESSION:
         msg.result = queryEndSession() ? TRUE : FALSE;
         return true;

@@ -178,9 +178,6 @@ public:
     bool canClose() override;
     bool onRawMessage(afMessage& msg) override;
     bool buildSeed(afSeed& seed) override;
-    // Come to the front: each open file is looked at, so that what another program did to it
-    // meanwhile that no watch tells (its folder renamed away) is news now.
-    void onActivated() override;
 
     // ---- actions (MainWindowActions.cpp)
     bool onFileNew(afActionEvent& event);
@@ -241,6 +238,9 @@ private:
     bool needsAnswer(const Page& page) const;
     // Don't Save, given in this closing round for the page's text and file as they are now.
     void dismiss(const Page& page);
+    // The window came to the front: each open file is looked at, so that what another program
+    // did to it meanwhile that no watch tells (its folder renamed away) is news now.
+    void lookAtFiles();
     // What closing the window and ending the session ask, as a round of closing questions
     // (refused while another runs): a hand-over taken before it opens and refuses the close; then
     // each modified document, then the services, then each document modified meanwhile. Whether

@@ -268,9 +268,9 @@ bool MainWindow::askToClose(Page& page) {
     }
 }
 
-void MainWindow::onActivated() {
-    afWindowMain::onActivated();
-    if (::GetActiveWindow() != getHandle())
+void MainWindow::lookAtFiles() {
+    // Not while the exit lets its tabs go.
+    if (m_endingTabs)
         return;
     DocumentManager& documents = m_services.controllers->getDocumentManager();
     for (Page* page : getPages())
