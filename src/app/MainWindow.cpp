@@ -164,7 +164,7 @@ std::wstring MainWindow::getName(const Page& page) const {
 }
 
 std::wstring MainWindow::getLabel(const Page& page) const {
-    return page.controller->isModified() ? getName(page) + L" *" : getName(page);
+    return page.controller->isUnsaved() ? getName(page) + L" *" : getName(page);
 }
 
 std::wstring MainWindow::getTitleText() const {
@@ -315,7 +315,11 @@ bool MainWindow::askBeforeClosing() {
         asked = askToCloseAll() && (!root || root->queryClose());
         // The exit closes every tab without asking: a tab modified or opened under a later
         // question (the services' own) is asked about in another pass, until one asks nothing.
-        const auto unanswered = [this](const auto& page) { return needsAnswer(*page); };
+        // Each file is looked at as it is then: a deletion the watch has not told yet is news.
+        const auto unanswered = [this](const auto& page) {
+            m_services.controllers->getDocumentManager().lookAtFile(page->controller->getDocument());
+            return needsAnswer(*page);
+        };
         while (asked && std::any_of(m_pages.begin(), m_pages.end(), unanswered))
             asked = askToCloseAll();
     }
@@ -327,17 +331,21 @@ bool MainWindow::askBeforeClosing() {
 }
 
 bool MainWindow::needsAnswer(const Page& page) const {
-    if (!page.controller->isModified() ||
-        m_services.controllers->getDocumentManager().leavesInSync(page.controller->getDocument()))
+    const Document& document = page.controller->getDocument();
+    if (!page.controller->isUnsaved() || m_services.controllers->getDocumentManager().leavesInSync(document))
         return false;
-    const uint32_t changes = page.controller->getDocument().getChangeCount();
-    return std::none_of(m_dismissed.begin(), m_dismissed.end(), [&](const auto& dismissed) {
-        return dismissed.first == page.serial && dismissed.second == changes;
+    // A Don't Save holds for the text and the file it was given for: an edit since, or news of
+    // the file (a deletion while another tab's question was open), asks again.
+    const uint32_t changes = document.getChangeCount();
+    const uint32_t news = document.getFileRecord().news();
+    return std::none_of(m_dismissed.begin(), m_dismissed.end(), [&](const Dismissed& dismissed) {
+        return dismissed.serial == page.serial && dismissed.changes == changes && dismissed.news == news;
     });
 }
 
 void MainWindow::dismiss(const Page& page) {
-    m_dismissed.emplace_back(page.serial, page.controller->getDocument().getChangeCount());
+    const Document& document = page.controller->getDocument();
+    m_dismissed.push_back({page.serial, document.getChangeCount(), document.getFileRecord().news()});
 }
 
 bool MainWindow::queryEndSession() {
@@ -369,6 +377,10 @@ bool MainWindow::onRawMessage(afMessage& msg) {
         // A window destroys the menu bar it holds; the bar's object does that itself later.
         ::SetMenu(msg.window, nullptr);
         break;
+    case WM_ACTIVATE:
+        if (LOWORD(msg.wParam) != WA_INACTIVE)
+            lookAtFiles();
+        break; // the window's own handling follows
     case WM_QUERYENDSESSION:
         msg.result = queryEndSession() ? TRUE : FALSE;
         return true;

@@ -322,7 +322,7 @@ TEST_F(LoaderWaitTest, WhileAReloadIsHeldTheWindowAndTheReloadedDocumentsEditorP
         device.readGate.signal();
     });
     // Asked from the loop: the reload's wait runs inside it.
-    page.controller->onFileChanged(page.controller->getDocument(), DocumentFileChange{FILE_CHANGE_MODIFIED});
+    page.controller->getDocument().notifyFileChanged(DocumentFileChange{FILE_CHANGE_MODIFIED});
     EXPECT_TRUE(tessel_test::pumpUntil([&] { return !questions.empty(); }));
     user.join();
     ASSERT_TRUE(reachedRead) << "the loader never read the file again";
@@ -395,8 +395,7 @@ TEST_F(LoaderWaitTest, ASessionEndDuringAReloadCountsTheDocumentAsReloaded) {
     device.files[L"big.txt"] = "changed outside\r\n";
     answers.push_back(MainWindow::RESULT_RELOAD);
     EXPECT_EQ(TRUE, sendWhileHeld(true, WM_QUERYENDSESSION, 0, [&] {
-                  page->controller->onFileChanged(page->controller->getDocument(),
-                                                 DocumentFileChange{FILE_CHANGE_MODIFIED});
+                  page->controller->getDocument().notifyFileChanged(DocumentFileChange{FILE_CHANGE_MODIFIED});
                   tessel_test::pumpUntil([&] { return !questions.empty(); });
               }));
     EXPECT_EQ(1u, questions.size()) << "only the outside change was asked about";
@@ -442,7 +441,7 @@ TEST_F(LoaderWaitTest, AnOutsideChangeMetInsideTheWaitOfASaveAsWaitsForItAndTheT
     });
     const MainThreadProbe changedOutside([&] {
         device.files[L"big.txt"] = "changed outside\r\n";
-        page->controller->onFileChanged(document, DocumentFileChange{FILE_CHANGE_MODIFIED});
+        document.notifyFileChanged(DocumentFileChange{FILE_CHANGE_MODIFIED});
         return true;
     });
     const MainThreadProbe answering([] { return true; });
@@ -495,7 +494,7 @@ TEST_F(LoaderWaitTest, AnOutsideChangeMetInsideTheWaitOfAFailedSaveIsAskedAboutO
     answers = {MainWindow::RESULT_DONT_SAVE, afWindow::RESULT_OK, MainWindow::RESULT_RELOAD};
     bool saved = true;
     const auto changedOutside = [&] {
-        page->controller->onFileChanged(page->controller->getDocument(), DocumentFileChange{FILE_CHANGE_MODIFIED});
+        page->controller->getDocument().notifyFileChanged(DocumentFileChange{FILE_CHANGE_MODIFIED});
     };
     EXPECT_EQ(TRUE, sendWhileHeld(false, WM_QUERYENDSESSION, 0, [&] { saved = window->save(*page); }, nullptr,
                                   changedOutside));

@@ -129,7 +129,7 @@ TEST_F(ShellQuestionLoopTest, ASaveAsWhoseQuestionsCloseTheTabBeingSavedGivesUpO
     const Parts aParts = partsOf(*a), bParts = partsOf(*b);
     window->activate(*a);
     ASSERT_TRUE(::DeleteFileW(file(L"b.txt").c_str()));
-    ASSERT_TRUE(tessel_test::pumpUntil([&] { return b->controller->isModified(); })) << "the deletion never came";
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return b->controller->isUnsaved(); })) << "the deletion never came";
     ASSERT_FALSE(a->controller->isModified());
     paths = {file(L"b.txt"), file(L"a.txt")};
     answerWith([](const std::wstring& text) {

@@ -349,7 +349,7 @@ TEST_F(ShellTest, ChangesOtherProgramsMakeAreAskedAboutInTheActiveTab) {
     ::DeleteFileW(file(L"w.txt").c_str());
     ASSERT_TRUE(tessel_test::pumpUntil([&] { return questions.size() == 2; })) << "the deletion was never told";
     EXPECT_EQ(L"`" + file(L"w.txt") + L"` was deleted by another program.", questions[1]);
-    EXPECT_TRUE(controller.isModified());
+    EXPECT_TRUE(controller.isUnsaved());
     EXPECT_EQ(L"w.txt * - Tessel", window->getTitleText());
 }
 

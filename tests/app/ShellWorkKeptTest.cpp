@@ -43,9 +43,7 @@ TEST_F(ShellWorkKeptTest, AnOutsideChangeToAnEditedTabSaysWhatReloadLosesAndKeep
     EXPECT_EQ(L"e.txt * - Tessel", window->getTitleText());
     EXPECT_FALSE(controller.isModifiedOnDisk());
     // One save by another program may come as several notices: the same file is asked about once.
-    DocumentFileChange again;
-    again.kind = FILE_CHANGE_MODIFIED;
-    controller.onFileChanged(controller.getDocument(), again);
+    controller.getDocument().noteFile(FILE_CHANGE_MODIFIED, DocumentWatch::stampOf(file(L"e.txt")), false);
     tessel_test::dispatchPending();
     EXPECT_FALSE(controller.isModifiedOnDisk());
     EXPECT_EQ(1u, questions.size());
@@ -215,11 +213,9 @@ TEST_F(ShellWorkKeptTest, AFileWrittenAgainWhileItsChangeIsAskedAboutIsNeverTake
     DocumentController& controller = *window->getActivePage()->controller;
     type(L"xy");
     // Once the watcher has told the file's last write: later notices find it answered.
-    const pel::WatchedObject* entry = controller.getDocument().getWatchEntry();
-    ASSERT_TRUE(entry);
+    const FileRecord& record = controller.getDocument().getFileRecord();
     const auto allTold = [&] {
-        return tessel_test::pumpUntil(
-            [&] { return entry->knownWriteTime() == DocumentWatch::stampOf(file(L"e.txt")).writeTime; });
+        return tessel_test::pumpUntil([&] { return record.seen() == DocumentWatch::stampOf(file(L"e.txt")); });
     };
     uint32_t answer = MainWindow::RESULT_KEEP;
     std::string again;
