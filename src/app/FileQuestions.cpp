@@ -63,7 +63,7 @@ bool FileQuestions::isPending(const MainWindow::Page& page) const {
 }
 
 bool FileQuestions::wouldAsk(const MainWindow::Page& page) const {
-    return !m_asking && (page.deletedNotice || (page.controller->isModifiedOnDisk() &&
+    return m_asking == 0 && (page.deletedNotice || (page.controller->isModifiedOnDisk() &&
                                                 !m_documents.isInRequest(page.controller->getDocument())));
 }
 
@@ -98,13 +98,9 @@ void FileQuestions::askShown() {
 FileQuestions::Outcome FileQuestions::askBefore(MainWindow::Page& page) {
     if (!isPending(page))
         return Outcome::GO_ON;
-    if (m_asking)
+    if (m_asking > 0)
         return Outcome::STOP;
-    struct Asking {
-        bool& flag;
-        explicit Asking(bool& flag) : flag(flag) { flag = true; }
-        ~Asking() { flag = false; }
-    } asking(m_asking);
+    const afMainLoop::Count asking(this, L"FileQuestions' questions", m_asking);
     // An answer may close the tab (the end of the session, answered with a Save As onto its
     // file): the page is looked up again after each.
     const uint32_t serial = page.serial;

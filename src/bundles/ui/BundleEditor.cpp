@@ -69,8 +69,7 @@ BundleEditor::~BundleEditor() {
     m_manager.onDisabledItemsChanged.remove(this);
     afUnregisterAction(getActionRegistry(), m_saveAction);
     try {
-        for (BundleEntryEditor* editor : getEditors())
-            dropEditor(*editor);
+        dropAll();
     } catch (...) {
         pel::log_printf(pel::LOG_ERROR, BundleManager::LOG_SOURCE, L"BundleEditor::~BundleEditor(): closing the entries failed");
     }
@@ -265,6 +264,13 @@ bool BundleEditor::closeEditor(BundleEntryEditor& editor) {
 }
 
 bool BundleEditor::closeAllItems() {
+    if (!askToCloseAll())
+        return false;
+    dropAll();
+    return true;
+}
+
+bool BundleEditor::askToCloseAll() {
     // What runs under a question may close entries or open others: the editors are looked up
     // again before each question.
     std::vector<const BundleEntryEditor*> asked;
@@ -281,9 +287,12 @@ bool BundleEditor::closeAllItems() {
         if (!askToClose(*next))
             return false;
     }
+    return true;
+}
+
+void BundleEditor::dropAll() {
     for (BundleEntryEditor* editor : getEditors())
         dropEditor(*editor);
-    return true;
 }
 
 void BundleEditor::dropEditor(BundleEntryEditor& editor) {
