@@ -107,6 +107,27 @@ TEST_F(HandOverEndToEnd, UnderEveryKindOfQuestionTheQuestionKeepsTheKeysAndTheFi
     EXPECT_EQ(0, tessel.process.exitCode(WAIT_MS)) << shownQuestion(tessel, "hand-over-close");
 }
 
+// A second start naming a folder: the box that says it cannot be opened comes up in front of the
+// main window with the keys in it, each time, and Enter answers it.
+TEST_F(HandOverEndToEnd, TheBoxASecondStartBringsIsInFrontWithTheKeys) {
+    copy.folder.write(L"a.txt", "a\r\n");
+    ASSERT_TRUE(::CreateDirectoryW((copy.folder / L"sub").c_str(), nullptr));
+    TesselRun tessel(copy, L"a.txt");
+    ASSERT_TRUE(tessel.hasTitle(L"a.txt - Tessel"));
+    for (int start = 0; start < 5; ++start) {
+        ASSERT_TRUE(tessel.focusEditor());
+        OtherProcess second(copy.program(), L"sub", copy.folder.path);
+        ASSERT_EQ(0, second.exitCode(WAIT_MS)) << "the hand-over was not taken";
+        const HWND box = tessel.questionOffering(L"OK");
+        ASSERT_TRUE(box) << "nothing said the folder cannot be opened";
+        ASSERT_TRUE(pollFor([&] { return inFront(box); }, WAIT_MS))
+            << "start " << start << ": the box is behind " << ::GetForegroundWindow();
+        ASSERT_TRUE(pressChord({VK_RETURN}));
+        ASSERT_TRUE(pollFor([&] { return !::IsWindow(box) || !::IsWindowVisible(box); }, WAIT_MS)) << "start " << start;
+    }
+    EXPECT_TRUE(tessel.hasTitle(L"a.txt - Tessel"));
+}
+
 // Alt+F4 with a modified file: under its "Save changes" question, a hand-over is answered within
 // 2 s that Tessel is closing, and a second start says so at once (its box answered with Enter).
 // Cancel then keeps Tessel open, the file not opened.
