@@ -97,8 +97,8 @@ bool MainWindow::openFile(const std::wstring& path, bool readOnly) {
     if (!document) {
         // The system refuses to read a folder as "access denied", which sends the user looking at
         // permissions.
-        const std::wstring why =
-            pel::FileIO::isDirectory(path.c_str()) ? std::wstring(L"it is a folder, not a file.") : fileErrorText(error);
+        const std::wstring why = pel::FileIO::isDirectory(path.c_str()) ? std::wstring(L"it is a folder, not a file.")
+                                                                        : fileErrorText(error);
         showMessage(this, shellText(L"Cannot open `{1}`: {2}", path, why));
         return false;
     }

@@ -1,11 +1,12 @@
 #pragma once
-// Frames a fault abandons, as the shell's tests make them: the work runs from a timer's callback,
-// which the system calls inside a guard of its own, so that a fault raised under it ends the
-// callback there and the frames between are never left, with the counts they kept; then the main
-// loop's turn gives those back.
+// Frames a fault abandons, as the shell's tests make them: the work runs from a timer's callback
+// (support/TimedWork.h), which the system calls inside a guard of its own, so that a fault raised
+// under it ends the callback there and the frames between are never left, with the counts they
+// kept; then the main loop's turn gives those back.
 
 #include "afw/core/afMainLoop.h"
 #include "support/MessagePump.h"
+#include "support/TimedWork.h"
 
 #include <gtest/gtest.h>
 
@@ -15,24 +16,10 @@
 
 namespace tessel_test {
 
-inline std::function<void()>& guardedWork() {
-    static std::function<void()> work;
-    return work;
-}
-
-inline void CALLBACK runGuardedWork(HWND, UINT, UINT_PTR id, DWORD) {
-    ::KillTimer(nullptr, id);
-    std::function<void()> work;
-    work.swap(guardedWork());
-    if (work)
-        work();
-}
-
 // Runs the work under the system's guard and returns once it ended, or a fault ended it.
 inline void underTheSystemsGuard(std::function<void()> work) {
-    guardedWork() = std::move(work);
-    ::SetTimer(nullptr, 0, 1, &runGuardedWork);
-    ASSERT_TRUE(pumpUntil([] { return !guardedWork(); })) << "the timer never fired";
+    later(std::move(work), 1);
+    ASSERT_TRUE(pumpUntil([] { return !laterWaits(); })) << "the timer never fired";
 }
 
 // The fault, as a wild pointer raises it.

@@ -112,7 +112,8 @@ void afView::disableEnclosingWindows(bool /*all*/) {
 
 void afView::enableEnclosingWindows(bool all) {
     auto& holds = viewHolds();
-    const auto found = std::find_if(holds.rbegin(), holds.rend(), [this](const auto& held) { return held.first == this; });
+    const auto found =
+        std::find_if(holds.rbegin(), holds.rend(), [this](const auto& held) { return held.first == this; });
     if (found == holds.rend())
         return;
     std::unique_ptr<afMainLoop::Hold> hold = std::move(found->second);

@@ -9,6 +9,7 @@
 #include "afw/support/TestViews.h"
 #include "afw/window/afWindowMain.h"
 #include "support/OtherProcess.h"
+#include "support/TimedWork.h"
 
 #include <gtest/gtest.h>
 
@@ -34,23 +35,6 @@ public:
     }
     std::function<void()> inHandler;
 };
-
-// Runs the work from a timer, that is from whichever loop takes it next.
-std::function<void()>& timed() {
-    static std::function<void()> work;
-    return work;
-}
-void CALLBACK runTimed(HWND, UINT, UINT_PTR id, DWORD) {
-    ::KillTimer(nullptr, id);
-    std::function<void()> work;
-    work.swap(timed());
-    if (work)
-        work();
-}
-void later(std::function<void()> work) {
-    timed() = std::move(work);
-    ::SetTimer(nullptr, 0, 10, &runTimed);
-}
 
 void CALLBACK quitLate(HWND, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(nullptr, id);

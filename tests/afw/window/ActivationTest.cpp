@@ -14,6 +14,7 @@
 #include "afw/window/afWindowDialog.h"
 #include "afw/window/afWindowMain.h"
 #include "support/OtherProcess.h"
+#include "support/TimedWork.h"
 
 #include <gtest/gtest.h>
 
@@ -23,23 +24,6 @@
 using namespace tessel_test;
 
 namespace {
-
-std::function<void()>& timed() {
-    static std::function<void()> work;
-    return work;
-}
-void CALLBACK runTimed(HWND, UINT, UINT_PTR id, DWORD) {
-    ::KillTimer(nullptr, id);
-    std::function<void()> work;
-    work.swap(timed());
-    if (work)
-        work();
-}
-// Runs the work from a timer, that is from the loop of the question open by then.
-void later(std::function<void()> work) {
-    timed() = std::move(work);
-    ::SetTimer(nullptr, 0, 10, &runTimed);
-}
 
 // A window whose views leave every key alone, as the bundle editor's does.
 class QuietWindow : public afWindow {
