@@ -229,7 +229,7 @@ afMainLoop::Count::~Count() {
         return;
     const std::function<void()> giveBack = std::move(found->giveBack);
     counts.erase(found);
-    giveBack();
+    afGuard(giveBack);
 }
 
 bool afMainLoop::isNested() {

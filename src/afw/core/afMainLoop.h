@@ -80,7 +80,7 @@ public:
     // drops what is still kept for it (cancel). Main thread only.
     class Count {
     public:
-        // One more of `counter` for the scope.
+        // One more of `counter` for the scope; `what` (a literal) names it in what settle logs.
         Count(const void* owner, const wchar_t* what, int& counter);
         // What the caller took, given back by `giveBack`.
         Count(const void* owner, const wchar_t* what, std::function<void()> giveBack);

@@ -1,5 +1,5 @@
-// The window's keyboard: dialog navigation, mnemonics, keys, default buttons, and the focus it
-// keeps across deactivation.
+// The window's keyboard: dialog navigation, mnemonics, keys (Alt+F4 as the close box), default
+// buttons, and the focus it keeps across deactivation and a minimise.
 
 #include "afw/core/afActivation.h"
 #include "afw/core/afLog.h"
