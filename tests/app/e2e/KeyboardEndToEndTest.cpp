@@ -102,13 +102,14 @@ TEST_F(KeyboardEndToEnd, AfterCancelOnReloadBundlesQuestionTypingReachesTheMainW
     EXPECT_TRUE(tessel.hasTitle(L"r.c * - Tessel")) << "the key went elsewhere";
 }
 
-// Word wrap on, a 3,000-character line (and more after it): pressed at its start and dragged
+// Word wrap on, a 3,000-character line (and many more after it): pressed at its start and dragged
 // past the right edge of the text, below it, the drag scrolls the rows up; released, every row
 // still ends at the right edge of the text, nothing slid out to the left.
 TEST_F(KeyboardEndToEnd, ADragPastTheRightEdgeOfAWrappedViewLeavesTheTextInView) {
     writeFace(copy, "word_wrap : true");
+    // Lines enough that however fast the drag scrolls, its end is far.
     std::string lines;
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 40; ++i)
         lines += std::string(3000, 'w') + "\r\n";
     copy.folder.write(L"w.txt", lines);
     TesselRun tessel(copy, L"w.txt");
@@ -147,7 +148,8 @@ TEST_F(KeyboardEndToEnd, ADragPastTheRightEdgeOfAWrappedViewLeavesTheTextInView)
         WAIT_MS);
     INPUT release = mouseInput(outside, MOUSEEVENTF_LEFTUP);
     ASSERT_EQ(1u, ::SendInput(1, &release, sizeof(INPUT)));
-    ASSERT_TRUE(scrolled) << "the drag never scrolled";
+    ASSERT_TRUE(scrolled) << "the drag scrolled " << steps << " times; "
+                          << keepCapture(Capture::of(grid.editor), "wrapped-drag-held");
     ASSERT_TRUE(pollFor([&] { return !holdsCapture(grid.editor); }, WAIT_MS));
 
     // The last character cell of each row shown in full: the rows but the last of a line end
