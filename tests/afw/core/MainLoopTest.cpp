@@ -8,7 +8,6 @@
 #include "afw/dialog/afMessageBox.h"
 #include "afw/support/TestViews.h"
 #include "afw/window/afWindowMain.h"
-#include "support/OtherProcess.h"
 #include "support/TimedWork.h"
 
 #include <gtest/gtest.h>
@@ -41,36 +40,15 @@ void CALLBACK quitLate(HWND, UINT, UINT_PTR id, DWORD) {
     ::PostQuitMessage(9);
 }
 
-BOOL CALLBACK findDialog(HWND window, LPARAM found) {
-    if (OtherProcess::hasClass(window, L"#32770") && ::IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
 // Cancels the file dialog of this thread once it shows.
 void cancelFileDialog() {
-    HWND dialog = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), &findDialog, reinterpret_cast<LPARAM>(&dialog));
-    if (dialog)
+    if (HWND dialog = shownSystemDialog())
         ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     else
         later(&cancelFileDialog);
 }
 
-class MainLoopTest : public WindowTest {
-protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        ASSERT_TRUE(afApp::init(new BareApp, ::GetModuleHandleW(nullptr)));
-    }
-    void TearDown() override {
-        afApp::shutdown();
-        // A main window destroyed by a test posts a quit that no loop of the test took.
-        MSG quit;
-        ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    }
-};
+using MainLoopTest = AppWindowTest;
 
 TEST_F(MainLoopTest, PostedWorkWaitsForNestedLoopsAndForHandlersUnderAnother) {
     int ran = 0;

@@ -13,7 +13,6 @@
 #include "afw/tree/afControlTree.h"
 #include "afw/window/afWindowDialog.h"
 #include "afw/window/afWindowMain.h"
-#include "support/OtherProcess.h"
 #include "support/TimedWork.h"
 
 #include <gtest/gtest.h>
@@ -61,26 +60,8 @@ struct Framed {
     ChildWidget* field;
 };
 
-BOOL CALLBACK findFileDialog(HWND window, LPARAM found) {
-    if (OtherProcess::hasClass(window, L"#32770") && ::IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-class ActivationTest : public WindowTest {
+class ActivationTest : public AppWindowTest {
 protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        ASSERT_TRUE(afApp::init(new BareApp, ::GetModuleHandleW(nullptr)));
-    }
-    void TearDown() override {
-        afApp::shutdown();
-        MSG quit;
-        ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    }
-
     // Waits until the window is the active one with the keyboard in `focus`.
     static testing::AssertionResult holds(HWND window, HWND focus) {
         if (pumpApp([&] { return ::GetActiveWindow() == window && ::GetFocus() == focus; }))
@@ -138,10 +119,7 @@ TEST_F(ActivationTest, AHandOverUnderAQuestionBringsItToTheFrontWithTheKeyboardI
 
     later([&] {
         HWND shown = nullptr;
-        ASSERT_TRUE(pumpApp([&] {
-            ::EnumThreadWindows(::GetCurrentThreadId(), &findFileDialog, reinterpret_cast<LPARAM>(&shown));
-            return shown != nullptr;
-        }));
+        ASSERT_TRUE(pumpApp([&] { return (shown = shownSystemDialog()) != nullptr; }));
         handOver(shown, [&] { return ::IsChild(shown, ::GetFocus()) != FALSE; });
         ::PostMessageW(shown, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     });
