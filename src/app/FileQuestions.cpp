@@ -26,7 +26,7 @@ FileQuestions::~FileQuestions() { afMainLoop::cancel(this); }
 void FileQuestions::noteChange(MainWindow::Page& page) {
     // Under a question about the tab in front, what comes is asked next by that question's walk
     // (or, after a reload that failed, at the next save or close).
-    if (!m_asking && recordOf(page).asks() && &page == m_window.getActivePage())
+    if (m_asking == 0 && recordOf(page).asks() && &page == m_window.getActivePage())
         queue(page);
 }
 
@@ -39,7 +39,7 @@ bool FileQuestions::isPending(const MainWindow::Page& page) const { return recor
 
 bool FileQuestions::wouldAsk(const MainWindow::Page& page) const {
     const FileRecord& record = recordOf(page);
-    return !m_asking && record.asks() &&
+    return m_asking == 0 && record.asks() &&
            (record.state() == FileRecord::GONE || !m_documents.isInRequest(page.controller->getDocument()));
 }
 
@@ -74,13 +74,9 @@ void FileQuestions::askShown() {
 FileQuestions::Outcome FileQuestions::askBefore(MainWindow::Page& page) {
     if (!isPending(page))
         return Outcome::GO_ON;
-    if (m_asking)
+    if (m_asking > 0)
         return Outcome::STOP;
-    struct Asking {
-        bool& flag;
-        explicit Asking(bool& flag) : flag(flag) { flag = true; }
-        ~Asking() { flag = false; }
-    } asking(m_asking);
+    const afMainLoop::Count asking(this, L"FileQuestions' questions", m_asking);
     // An answer may close the tab (the end of the session, answered with a Save As onto its
     // file): the page is looked up again after each. Each question is about the news it was
     // asked for; what came while it was open waits, and is asked next.

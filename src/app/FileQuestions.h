@@ -65,7 +65,8 @@ private:
     // Serials of the tabs shown with a question pending since the main loop last asked.
     std::vector<uint32_t> m_shown;
     bool m_posted = false;
-    bool m_asking = false;
+    // File questions open now (afMainLoop::Count: a question a fault abandoned blocks none later).
+    int m_asking = 0;
 };
 
 } // namespace tessel

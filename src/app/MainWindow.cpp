@@ -13,6 +13,7 @@
 #include "editor/EditorWrapper.h"
 
 #include "afw/core/afApp.h"
+#include "afw/core/afInstanceControl.h"
 #include "afw/core/afMainLoop.h"
 #include "afw/core/afModuleInstance.h"
 #include "afw/data/afDataObjectFiles.h"
@@ -311,7 +312,7 @@ bool MainWindow::askBeforeClosing() {
     TesselService* root = m_services.root;
     bool asked = false;
     {
-        const CloseQuestion asking(*this);
+        const afMainLoop::Count asking(this, CLOSE_QUESTIONS, m_closeQuestions);
         asked = askToCloseAll() && (!root || root->queryClose());
         // The exit closes every tab without asking: a tab modified or opened under a later
         // question (the services' own) is asked about in another pass, until one asks nothing.
@@ -396,10 +397,14 @@ bool MainWindow::onRawMessage(afMessage& msg) {
         msg.result = 0;
         return true;
     case WM_COPYDATA: {
-        // Once closing has begun the sender is refused: it tries again, and starts as the first
-        // instance once this one has gone.
+        // Under the exit's questions the sender hears at once that this one is closing, and the
+        // question comes to the front. Once they are answered the close goes on: the sender is
+        // refused, tries again, and starts as the first instance once this one has gone.
         if (m_closing) {
-            msg.result = 0;
+            const bool asking = m_closeQuestions > 0;
+            if (asking)
+                afInstanceControl::activateWindow(getHandle());
+            msg.result = asking ? afInstanceControl::ANSWER_CLOSING : 0;
             return true;
         }
         std::wstring text;
@@ -410,7 +415,9 @@ bool MainWindow::onRawMessage(afMessage& msg) {
             return true;
         }
         queueCommand(text);
-        msg.result = 1;
+        // Before anything the hand-over opens can ask: the open question, or the window, in front.
+        afInstanceControl::activateWindow(getHandle());
+        msg.result = afInstanceControl::ANSWER_TAKEN;
         return true;
     }
     default:

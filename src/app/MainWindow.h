@@ -150,7 +150,9 @@ public:
     size_t getPendingCommandCount() const { return m_pendingCommands.size(); }
     // Closed tabs whose objects the main loop has not freed yet.
     size_t getClosedPageCount() const { return m_closed.size(); }
-    // From the first closing question until the close is cancelled: hand-overs are refused.
+    // From the first closing question until the close is cancelled: hand-overs are not taken
+    // (answered at once as closing while the questions are open, refused after them, so that the
+    // second start waits for this one to go and starts as the first).
     bool isClosing() const { return m_closing; }
 
     // ---- afDockSlotController
@@ -314,8 +316,10 @@ private:
     bool m_endingTabs = false;
     bool m_closing = false;
     // Closing questions open now (a tab's or the window's, with the saves they start): they
-    // do not nest.
+    // do not nest. Kept by afMainLoop::Count, so that a question a fault abandoned holds no
+    // close for good.
     int m_closeQuestions = 0;
+    static constexpr const wchar_t* CLOSE_QUESTIONS = L"MainWindow's closing questions";
     // The tabs this closing round's Don't Save let go, each with its document's change count
     // (Document::getChangeCount) and its file record's news then.
     struct Dismissed {
@@ -324,13 +328,6 @@ private:
         uint32_t news;
     };
     std::vector<Dismissed> m_dismissed;
-    struct CloseQuestion {
-        explicit CloseQuestion(MainWindow& window) : window(window) { ++window.m_closeQuestions; }
-        ~CloseQuestion() { --window.m_closeQuestions; }
-        CloseQuestion(const CloseQuestion&) = delete;
-        CloseQuestion& operator=(const CloseQuestion&) = delete;
-        MainWindow& window;
-    };
 };
 
 } // namespace tessel

@@ -101,7 +101,11 @@ bool MainWindow::openFile(const std::wstring& path, bool readOnly) {
     DocumentManager::FileError error;
     Document* document = documents.loadDocument(path.c_str(), &error);
     if (!document) {
-        showMessage(this, shellText(L"Cannot open `{1}`: {2}", path, fileErrorText(error)));
+        // The system refuses to read a folder as "access denied", which sends the user looking at
+        // permissions.
+        const std::wstring why = pel::FileIO::isDirectory(path.c_str()) ? std::wstring(L"it is a folder, not a file.")
+                                                                        : fileErrorText(error);
+        showMessage(this, shellText(L"Cannot open `{1}`: {2}", path, why));
         return false;
     }
     document->setReadOnly(readOnly);
@@ -242,7 +246,7 @@ bool MainWindow::askToClose(Page& page) {
     documents.lookAtFile(document);
     if (!needsAnswer(page))
         return true;
-    const CloseQuestion asking(*this);
+    const afMainLoop::Count asking(this, CLOSE_QUESTIONS, m_closeQuestions);
     activate(page);
     for (;;) {
         // What another program did to the file first: a Reload leaves nothing to save, a

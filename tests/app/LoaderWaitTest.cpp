@@ -3,6 +3,7 @@
 // held reload paints the document as it was until the new text takes its place. The end of the
 // Windows session, asked meanwhile, waits for the loader's work and then asks about the rest.
 
+#include "AbandonedFrames.h"
 #include "ShellFixture.h"
 
 #include "app/CopyDataMessage.h"
@@ -531,6 +532,36 @@ TEST_F(LoaderWaitTest, ATabWhoseSaveIsUnderWayStaysWhenAQuestionInsideTheWaitWou
     EXPECT_EQ(page, pages[0]);
     EXPECT_FALSE(page->controller->isModified());
     EXPECT_EQ(L"Untitled *", window->getLabel(*pages[1]));
+}
+
+// A fault inside a load's wait (here, as the activity shows) abandons the wait, which had taken
+// the window's close: the main loop gives the wait back, and with it the close, which asks about
+// the modified "Untitled" as any close does.
+TEST_F(LoaderWaitTest, AWaitAFaultAbandonedPassesOnTheCloseItHeld) {
+    ASSERT_TRUE(start());
+    type(L"x");
+    HWND main = window->getHandle();
+    const std::function<void()> statusBar = ToolStripStatus::setListener([] {
+        if (loadShown())
+            tessel_test::raiseFault();
+    });
+    bool returned = false;
+    tessel_test::underTheSystemsGuard([&] {
+        ::PostMessageW(main, WM_CLOSE, 0, 0);
+        window->openFile(L"held:big.txt");
+        returned = true;
+    });
+    ToolStripStatus::setListener(statusBar);
+    device.readGateShut = false;
+    device.readGate.signal();
+    ASSERT_FALSE(returned) << "the fault did not end the callback";
+    EXPECT_TRUE(questions.empty());
+    const std::wstring told = tessel_test::settled();
+    EXPECT_NE(std::wstring::npos, told.find(L"LoaderWait's waits")) << narrow(told);
+    EXPECT_TRUE(::IsWindowEnabled(main));
+    answers.push_back(afWindow::RESULT_CANCEL);
+    EXPECT_TRUE(tessel_test::pumpUntil([&] { return !questions.empty(); })) << "the close the wait held was lost";
+    EXPECT_EQ(std::vector<std::wstring>{L"Save changes to `Untitled` before closing?"}, questions);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include "editor/Editor.h"
 
+#include "afw/core/afInstanceControl.h"
 #include "pel/files/WatchedObject.h"
 #include "service/document/Document.h"
 #include "service/document/DocumentManager.h"
@@ -190,7 +191,8 @@ TEST_F(ShellWorkKeptTest, AHandOverDuringTheClosingQuestionsIsRefusedUntilTheClo
         return answer;
     });
     EXPECT_FALSE(window->canClose());
-    EXPECT_EQ(std::vector<LRESULT>{0}, answered);
+    // Told at once that this one is closing: the second start says so rather than waiting.
+    EXPECT_EQ(std::vector<LRESULT>{afInstanceControl::ANSWER_CLOSING}, answered);
     EXPECT_EQ(0u, window->getPendingCommandCount());
     // Cancelled: the retry is taken and opens.
     EXPECT_EQ(1, handOver(file(L"h.txt")));
@@ -200,7 +202,9 @@ TEST_F(ShellWorkKeptTest, AHandOverDuringTheClosingQuestionsIsRefusedUntilTheClo
 
     answer = MainWindow::RESULT_DONT_SAVE;
     EXPECT_TRUE(window->canClose());
-    EXPECT_EQ((std::vector<LRESULT>{0, 0}), answered);
+    EXPECT_EQ((std::vector<LRESULT>{afInstanceControl::ANSWER_CLOSING, afInstanceControl::ANSWER_CLOSING}), answered);
+    // Once the questions are answered the close goes on: refused, the second start tries again
+    // and starts as the first once this one has gone.
     EXPECT_EQ(0, handOver(file(L"h.txt")));
     EXPECT_EQ(0u, window->getPendingCommandCount());
 }
@@ -298,7 +302,7 @@ TEST_F(ShellWorkKeptTest, TheSessionsEndWhileAClosingQuestionIsOpenNeitherAsksAg
     EXPECT_TRUE(window->canClose());
     EXPECT_EQ(FALSE, ended);
     EXPECT_TRUE(closingAfter);
-    EXPECT_EQ(0, handedOver) << "a hand-over taken now would be lost with the window";
+    EXPECT_EQ(afInstanceControl::ANSWER_CLOSING, handedOver) << "a hand-over taken now would be lost with the window";
     EXPECT_EQ(0u, window->getPendingCommandCount());
     ASSERT_EQ(2u, questions.size());
     EXPECT_EQ(L"Save changes to `a.txt` before closing?", questions[0]);

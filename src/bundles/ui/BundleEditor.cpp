@@ -69,8 +69,7 @@ BundleEditor::~BundleEditor() {
     m_manager.onDisabledItemsChanged.remove(this);
     afUnregisterAction(getActionRegistry(), m_saveAction);
     try {
-        for (BundleEntryEditor* editor : getEditors())
-            dropEditor(*editor);
+        dropAll();
     } catch (...) {
         pel::log_printf(pel::LOG_ERROR, BundleManager::LOG_SOURCE, L"BundleEditor::~BundleEditor(): closing the entries failed");
     }
@@ -335,6 +334,13 @@ bool BundleEditor::closeEditor(BundleEntryEditor& editor) {
 }
 
 bool BundleEditor::closeAllItems() {
+    if (!askToCloseAll())
+        return false;
+    dropAll();
+    return true;
+}
+
+bool BundleEditor::askToCloseAll() {
     // What runs under a question may close entries or open others: the editors are looked up
     // again before each question. An entry's answer holds for its file as it was then: news of
     // it under a later question asks again before anything closes.
@@ -359,9 +365,12 @@ bool BundleEditor::closeAllItems() {
         if (findOpen(*next))
             asked.emplace_back(next, next->getFileRecord().news());
     }
+    return true;
+}
+
+void BundleEditor::dropAll() {
     for (BundleEntryEditor* editor : getEditors())
         dropEditor(*editor);
-    return true;
 }
 
 void BundleEditor::dropEditor(BundleEntryEditor& editor) {

@@ -64,6 +64,11 @@ public:
     // editor; false, all of them kept open, when the user cancels or a save fails. It runs as
     // part of its caller's round of closing questions (afMainLoop::Round).
     bool closeAllItems();
+    // The questions of closeAllItems without the closing: the program's exit asks them as one
+    // step of its round, whose later questions may still keep the program, and every entry open.
+    bool askToCloseAll();
+    // Closes every entry editor without asking (once the round that asked has gone through).
+    void dropAll();
 
     bool isShown() const;
     // Shows the window (made on the first showing, the tree filled anew) or hides it.
