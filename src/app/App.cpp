@@ -220,11 +220,17 @@ bool App::forward(const AppCommandLine& line) {
         afInstanceControl::findInstanceWindows(windows);
         timedOut = false;
         for (HWND window : windows) {
+            // The running instance brings its window, or the question it asks, to the front itself:
+            // only it knows what it asks.
             switch (afInstanceControl::sendCopyData(window, text.data(), text.size() * sizeof(wchar_t),
                                                     FORWARD_TIMEOUT_MS)) {
             case afInstanceControl::SEND_ACCEPTED:
-                afInstanceControl::activateWindow(window);
                 m_exitCode = 0;
+                return false;
+            case afInstanceControl::SEND_CLOSING:
+                showMessage(nullptr, shown.empty()
+                                         ? std::wstring(L"Tessel is closing; no new document was opened.")
+                                         : shellText(L"Tessel is closing; `{1}` was not opened.", shown));
                 return false;
             case afInstanceControl::SEND_TIMED_OUT:
                 timedOut = true;

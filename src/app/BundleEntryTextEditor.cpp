@@ -28,13 +28,15 @@ BundleEntryTextEditor::BundleEntryTextEditor(afViewPlatform* host, DocumentContr
 
 BundleEntryTextEditor::~BundleEntryTextEditor() {
     m_controller->modifiedChanged().remove(this);
+    // Out of the searches and no longer the active text while the editor is still there.
+    onClosed();
     if (m_editor) {
         m_editor->attachController(nullptr);
         if (m_editor->getParent())
             m_editor->getParent()->removeView(m_editor);
         delete m_editor;
+        m_editor = nullptr;
     }
-    onClosed();
     m_controllers.deleteController(m_controller);
     m_controllers.getDocumentManager().releaseDocument(m_document);
 }

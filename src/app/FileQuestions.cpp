@@ -14,18 +14,7 @@ namespace tessel {
 
 namespace {
 
-// Whether another program's change to the document's file is to be reloaded.
-bool askToReload(afViewPlatform* owner, DocumentController& controller) {
-    // A reload clears the undo history: unsaved edits would be gone for good, so Enter keeps them.
-    const bool edited = controller.isModified();
-    const uint32_t answer = askQuestion(
-        owner,
-        shellText(edited ? L"`{1}` was changed by another program. Reload it? Its unsaved changes here would be lost."
-                         : L"`{1}` was changed by another program. Reload it?",
-                  controller.getPath()),
-        {{L"&Reload", MainWindow::RESULT_RELOAD, !edited}, {L"&Keep", MainWindow::RESULT_KEEP, edited}});
-    return answer == MainWindow::RESULT_RELOAD;
-}
+const FileRecord& recordOf(const MainWindow::Page& page) { return page.controller->getDocument().getFileRecord(); }
 
 } // namespace
 
@@ -35,21 +24,9 @@ FileQuestions::FileQuestions(MainWindow& window, DocumentManager& documents)
 FileQuestions::~FileQuestions() { afMainLoop::cancel(this); }
 
 void FileQuestions::noteChange(MainWindow::Page& page) {
-    if (page.controller->isModifiedOnDisk() && &page == m_window.getActivePage())
-        queue(page);
-}
-
-void FileQuestions::noteDeletion(MainWindow::Page& page) {
-    DocumentController& controller = *page.controller;
-    if (!controller.isDeletedOnDisk())
-        return;
-    {
-        // A read transaction: an edit's end would take the flag from the undo history again.
-        DocumentController::Lock lock(controller, DocumentController::LOCK_READ);
-        controller.getDocument().changeFormat([](DocumentFormat& format) { format.modified = true; });
-    }
-    page.deletedNotice = true;
-    if (&page == m_window.getActivePage())
+    // Under a question about the tab in front, what comes is asked next by that question's walk
+    // (or, after a reload that failed, at the next save or close).
+    if (m_asking == 0 && recordOf(page).asks() && &page == m_window.getActivePage())
         queue(page);
 }
 
@@ -58,13 +35,12 @@ void FileQuestions::noteShown(MainWindow::Page& page) {
         queue(page);
 }
 
-bool FileQuestions::isPending(const MainWindow::Page& page) const {
-    return page.deletedNotice || page.controller->isModifiedOnDisk();
-}
+bool FileQuestions::isPending(const MainWindow::Page& page) const { return recordOf(page).asks(); }
 
 bool FileQuestions::wouldAsk(const MainWindow::Page& page) const {
-    return !m_asking && (page.deletedNotice || (page.controller->isModifiedOnDisk() &&
-                                                !m_documents.isInRequest(page.controller->getDocument())));
+    const FileRecord& record = recordOf(page);
+    return m_asking == 0 && record.asks() &&
+           (record.state() == FileRecord::GONE || !m_documents.isInRequest(page.controller->getDocument()));
 }
 
 void FileQuestions::queue(const MainWindow::Page& page) {
@@ -98,71 +74,63 @@ void FileQuestions::askShown() {
 FileQuestions::Outcome FileQuestions::askBefore(MainWindow::Page& page) {
     if (!isPending(page))
         return Outcome::GO_ON;
-    if (m_asking)
+    if (m_asking > 0)
         return Outcome::STOP;
-    struct Asking {
-        bool& flag;
-        explicit Asking(bool& flag) : flag(flag) { flag = true; }
-        ~Asking() { flag = false; }
-    } asking(m_asking);
+    const afMainLoop::Count asking(this, L"FileQuestions' questions", m_asking);
     // An answer may close the tab (the end of the session, answered with a Save As onto its
-    // file): the page is looked up again after each.
+    // file): the page is looked up again after each. Each question is about the news it was
+    // asked for; what came while it was open waits, and is asked next.
     const uint32_t serial = page.serial;
     m_window.activate(page);
     Outcome outcome = Outcome::GO_ON;
+    uint32_t failed = 0; // the news a reload that failed left
     for (MainWindow::Page* at = &page; at && isPending(*at); at = m_window.findPage(serial)) {
-        if (at->deletedNotice) {
-            at->deletedNotice = false;
-            showMessage(&m_window, shellText(L"`{1}` was deleted by another program.", at->controller->getPath()));
-        } else if (outcome == Outcome::STOP) {
-            break; // a reload failed: the change stays noted
+        const FileRecord& record = recordOf(*at);
+        const uint32_t news = record.news();
+        if (record.state() == FileRecord::GONE) {
+            tellDeleted(&m_window, at->controller->getPath());
+            if (MainWindow::Page* told = m_window.findPage(serial))
+                told->controller->answerFileNews(news);
+        } else if (outcome == Outcome::STOP && news == failed) {
+            break; // its question comes again before the next save or close
         } else if (m_documents.isInRequest(at->controller->getDocument())) {
             queue(*at);
             break;
         } else {
-            outcome = askAboutChange(*at);
+            outcome = askAboutChange(*at, news, &failed);
         }
     }
     return m_window.findPage(serial) ? outcome : Outcome::STOP;
 }
 
-FileQuestions::Outcome FileQuestions::askAboutChange(MainWindow::Page& changed) {
-    MainWindow::Page* page = &changed;
-    const uint32_t serial = page->serial;
-    const std::wstring path = page->controller->getPath();
-    // Gone since it changed: there is nothing to reload, and the deletion is told on its own.
-    if (!FileStamp::isThere(path)) {
-        page->controller->keepFileChange();
+FileQuestions::Outcome FileQuestions::askAboutChange(MainWindow::Page& changed, uint32_t at, uint32_t* o_failed) {
+    const uint32_t serial = changed.serial;
+    const std::wstring path = changed.controller->getPath();
+    // Text kept over an earlier change is the user's as much as an edit is.
+    const bool reload =
+        askToReloadChanged(&m_window, path, changed.controller->isModified() || recordOf(changed).kept(),
+                           recordOf(changed).state() == FileRecord::UNREADABLE);
+    MainWindow::Page* page = m_window.findPage(serial);
+    if (!page)
+        return Outcome::STOP;
+    const FileRecord& record = recordOf(*page);
+    // Gone while it was asked: the answer was for a file that is no more; the deletion is told
+    // next. A Keep holds only for the file as it was asked about.
+    if (record.state() == FileRecord::GONE || (!reload && record.news() != at))
+        return Outcome::GO_ON;
+    if (!reload) {
+        page->controller->answerFileNews(at);
         return Outcome::GO_ON;
     }
-    // Read before asking: a write that lands while the question is open is news after it.
-    DocumentWatch::FileStamp asked = DocumentWatch::stampOf(path);
-    // One save by another program may come as several notices: the file as it was answered is
-    // not asked about again.
-    bool news = !page->answeredFile.known() || asked != page->answeredFile;
-    while (news) {
-        const bool reload = askToReload(&m_window, *page->controller);
-        if (!(page = m_window.findPage(serial)))
-            return Outcome::STOP;
-        if (reload) {
-            // The reload reads the file as it is now, a write made while the question was open
-            // included; one made while it reads is asked about once it is over.
-            page->answeredFile = DocumentWatch::stampOf(path);
-            DocumentManager::FileError error;
-            if (m_documents.reloadDocument(&page->controller->getDocument(), &error))
-                return Outcome::RELOADED;
-            showMessage(&m_window, shellText(L"Cannot open `{1}`: {2}", path, fileErrorText(error)));
-            return Outcome::STOP;
-        }
-        page->answeredFile = asked;
-        // Written again while it was asked: Keep answered for the older file only.
-        const DocumentWatch::FileStamp now = DocumentWatch::stampOf(path);
-        news = now != asked;
-        asked = now;
-    }
-    // Kept: not asked again until the file changes again.
-    page->controller->keepFileChange();
-    return Outcome::GO_ON;
+    // The reload reads the file as it is now, a write made while the question was open included;
+    // one made while it reads is asked about once it is over. A reload that fails leaves the
+    // change unanswered, and says why the file could not be read.
+    DocumentManager::FileError error;
+    if (m_documents.reloadDocument(&page->controller->getDocument(), &error))
+        return Outcome::RELOADED;
+    *o_failed = record.news();
+    showMessage(&m_window, shellText(L"Cannot open `{1}`: {2}", path, fileErrorText(error)));
+    return Outcome::STOP;
 }
 
 } // namespace tessel

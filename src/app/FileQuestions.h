@@ -6,7 +6,9 @@
 // loop (afMainLoop), each tab so shown in turn, whichever tab is in front by then; and every save
 // and close of a tab first asks what is pending for it (askBefore), before "Save changes" and
 // before any write, so that nothing of another program is written over and no deletion goes
-// untold. A tab that went is never asked about.
+// untold. What waits is read from the document's file record (FileRecord::asks), and each answer
+// is recorded there against the news it was given for: whatever happens to the file while a
+// question is open is asked about after it. A tab that went is never asked about.
 
 #include "app/MainWindow.h"
 
@@ -31,10 +33,9 @@ public:
     FileQuestions(const FileQuestions&) = delete;
     FileQuestions& operator=(const FileQuestions&) = delete;
 
-    // The notices of the page's controller (fileModified, fileDeleted). A deletion marks the
-    // document modified, so that closing its tab asks.
+    // The notices of the page's controller (fileModified, fileDeleted): what waits for the tab
+    // in front is asked from the main loop.
     void noteChange(MainWindow::Page& page);
-    void noteDeletion(MainWindow::Page& page);
     // The page's tab came to the front: what is pending for it is asked from the main loop.
     void noteShown(MainWindow::Page& page);
 
@@ -42,15 +43,17 @@ public:
     bool isPending(const MainWindow::Page& page) const;
     // Whether askBefore would ask something about the page now.
     bool wouldAsk(const MainWindow::Page& page) const;
-    // Asks what waits for the page, its tab in front: the deletion notice, then whether to reload
-    // the change (while the document is in a request, whose caller is not back, its Reload
-    // would start under that one: it is asked once the request is over). Under another file
-    // question (the end of the session answered inside it) nothing is asked: STOP, since that
-    // one is answered first.
+    // Asks what waits for the page, its tab in front, until nothing does: the deletion notice,
+    // or whether to reload the change (while the document is in a request, whose caller is not
+    // back, its Reload would start under that one: it is asked once the request is over). Under
+    // another file question (the end of the session answered inside it) nothing is asked: STOP,
+    // since that one is answered first.
     Outcome askBefore(MainWindow::Page& page);
 
 private:
-    Outcome askAboutChange(MainWindow::Page& page);
+    // The change question for the record's news `at`; GO_ON also when newer news came meanwhile
+    // (unanswered: asked next). STOP when a reload failed, with *o_failed the news it left.
+    Outcome askAboutChange(MainWindow::Page& page, uint32_t at, uint32_t* o_failed);
     // For the main loop's turn.
     void queue(const MainWindow::Page& page);
     // The main loop's turn: the tabs shown with a question pending, in the order shown; then
@@ -62,7 +65,8 @@ private:
     // Serials of the tabs shown with a question pending since the main loop last asked.
     std::vector<uint32_t> m_shown;
     bool m_posted = false;
-    bool m_asking = false;
+    // File questions open now (afMainLoop::Count: a question a fault abandoned blocks none later).
+    int m_asking = 0;
 };
 
 } // namespace tessel

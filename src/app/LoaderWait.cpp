@@ -50,50 +50,53 @@ void LoaderWait::waitFor(uint32_t kind, const wchar_t* path, HANDLE ready, const
     // Ends after the window is given back (left, below): a question open under the wait then
     // takes the front again.
     const afMainLoop::Nested loop;
-    m_readies.push_back(ready);
     // Only the outermost wait holds the program, and only one that a modal window does not hold.
-    Leave left{*this, ++m_depth == 1 && window && ::IsWindowEnabled(window), ::GetFocus(), 0, nullptr};
-    if (left.disabling)
-        left.hold.reset(new afMainLoop::Hold);
+    m_waits.push_back({ready, m_waits.empty() && window && ::IsWindowEnabled(window)});
+    const afMainLoop::Count left(this, L"LoaderWait's waits", [this] { leave(); });
+    if (m_waits.back().holding)
+        m_view->disableEnclosingWindows(true);
     const DWORD start = ::GetTickCount();
     while (!finished()) {
         const DWORD waited = ::GetTickCount() - start;
-        if (!left.activity && waited >= ACTIVITY_DELAY_MS)
-            left.activity = ToolStripStatus::addActivity(activityText(kind, path));
-        const DWORD timeout = left.activity ? INFINITE : ACTIVITY_DELAY_MS - waited;
+        uint32_t& activity = m_waits.back().activity;
+        if (!activity && waited >= ACTIVITY_DELAY_MS)
+            activity = ToolStripStatus::addActivity(activityText(kind, path));
+        const DWORD timeout = activity ? INFINITE : ACTIVITY_DELAY_MS - waited;
         ::MsgWaitForMultipleObjectsEx(1, &ready, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         pump();
     }
 }
 
-LoaderWait::Leave::~Leave() {
-    wait.m_readies.pop_back();
+LoaderWait::~LoaderWait() {
+    afMainLoop::cancel(this);
+}
+
+void LoaderWait::leave() {
+    const Wait wait = m_waits.back();
+    m_waits.pop_back();
     try {
-        ToolStripStatus::removeActivity(activity);
+        ToolStripStatus::removeActivity(wait.activity);
     } catch (...) {
         logCaughtException(L"LoaderWait: the activity could not be removed");
     }
-    if (disabling) {
-        hold.reset();
-        // The view that had the focus keeps it.
-        if (focus && ::IsWindow(focus))
-            ::SetFocus(focus);
-    }
-    if (--wait.m_depth > 0)
+    // The keyboard goes back where it was with the hold's end.
+    if (wait.holding)
+        m_view->enableEnclosingWindows(true);
+    if (!m_waits.empty())
         return;
-    for (HWND held : wait.m_closesHeld)
+    for (HWND held : m_closesHeld)
         if (::IsWindow(held))
             ::PostMessageW(held, WM_CLOSE, 0, 0);
-    wait.m_closesHeld.clear();
-    if (wait.m_quitHeld)
-        ::PostQuitMessage(wait.m_quitCode);
-    wait.m_quitHeld = false;
+    m_closesHeld.clear();
+    if (m_quitHeld)
+        ::PostQuitMessage(m_quitCode);
+    m_quitHeld = false;
 }
 
 void LoaderWait::finishRequests() const {
     // The loader needs nothing of the main thread to finish a request.
-    for (HANDLE ready : m_readies)
-        ::WaitForSingleObject(ready, INFINITE);
+    for (const Wait& wait : m_waits)
+        ::WaitForSingleObject(wait.ready, INFINITE);
 }
 
 void LoaderWait::pump() {

@@ -8,9 +8,6 @@
 
 #include "service/document/io/DocumentIOWait.h"
 
-#include "afw/core/afMainLoop.h"
-
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,6 +22,7 @@ public:
 
     // `view` is in the window to keep alive; it outlives this object's use.
     explicit LoaderWait(afView* view) : m_view(view) {}
+    ~LoaderWait() override;
 
     void waitFor(uint32_t kind, const wchar_t* path, HANDLE ready, const std::function<bool()>& finished) override;
 
@@ -41,20 +39,20 @@ private:
     // until the wait is over.
     void pump();
 
-    // However a wait ends (a throw included), it gives the window back as it found it, and the
-    // outermost one passes on the closes and the quit it held.
-    struct Leave {
-        LoaderWait& wait;
-        bool disabling;
-        HWND focus;
-        uint32_t activity = 0;
-        std::unique_ptr<afMainLoop::Hold> hold;
-        ~Leave();
+    // The end of the innermost wait, however it ends (a throw included, or a frame a fault
+    // abandoned, given back by the main loop): the program is given back as the wait found it,
+    // and the outermost one passes on the closes and the quit it held.
+    void leave();
+
+    // A wait in progress.
+    struct Wait {
+        HANDLE ready;          // its request's ready event
+        bool holding;          // it holds the program (the outermost one a modal window does not)
+        uint32_t activity = 0; // shown on the status bar from a moment on
     };
 
     afView* m_view;
-    int m_depth = 0; // waits in progress, nested through the messages one handles
-    std::vector<HANDLE> m_readies; // the ready events of the waits in progress, outermost first
+    std::vector<Wait> m_waits; // nested through the messages one handles, outermost first
     std::vector<HWND> m_closesHeld;
     bool m_quitHeld = false;
     int m_quitCode = 0;

@@ -13,6 +13,7 @@
 #include "editor/EditorWrapper.h"
 
 #include "afw/core/afApp.h"
+#include "afw/core/afInstanceControl.h"
 #include "afw/core/afMainLoop.h"
 #include "afw/core/afModuleInstance.h"
 #include "afw/data/afDataObjectFiles.h"
@@ -164,7 +165,7 @@ std::wstring MainWindow::getName(const Page& page) const {
 }
 
 std::wstring MainWindow::getLabel(const Page& page) const {
-    return page.controller->isModified() ? getName(page) + L" *" : getName(page);
+    return page.controller->isUnsaved() ? getName(page) + L" *" : getName(page);
 }
 
 std::wstring MainWindow::getTitleText() const {
@@ -311,11 +312,15 @@ bool MainWindow::askBeforeClosing() {
     TesselService* root = m_services.root;
     bool asked = false;
     {
-        const CloseQuestion asking(*this);
+        const afMainLoop::Count asking(this, CLOSE_QUESTIONS, m_closeQuestions);
         asked = askToCloseAll() && (!root || root->queryClose());
         // The exit closes every tab without asking: a tab modified or opened under a later
         // question (the services' own) is asked about in another pass, until one asks nothing.
-        const auto unanswered = [this](const auto& page) { return needsAnswer(*page); };
+        // Each file is looked at as it is then: a deletion the watch has not told yet is news.
+        const auto unanswered = [this](const auto& page) {
+            m_services.controllers->getDocumentManager().lookAtFile(page->controller->getDocument());
+            return needsAnswer(*page);
+        };
         while (asked && std::any_of(m_pages.begin(), m_pages.end(), unanswered))
             asked = askToCloseAll();
     }
@@ -327,17 +332,21 @@ bool MainWindow::askBeforeClosing() {
 }
 
 bool MainWindow::needsAnswer(const Page& page) const {
-    if (!page.controller->isModified() ||
-        m_services.controllers->getDocumentManager().leavesInSync(page.controller->getDocument()))
+    const Document& document = page.controller->getDocument();
+    if (!page.controller->isUnsaved() || m_services.controllers->getDocumentManager().leavesInSync(document))
         return false;
-    const uint32_t changes = page.controller->getDocument().getChangeCount();
-    return std::none_of(m_dismissed.begin(), m_dismissed.end(), [&](const auto& dismissed) {
-        return dismissed.first == page.serial && dismissed.second == changes;
+    // A Don't Save holds for the text and the file it was given for: an edit since, or news of
+    // the file (a deletion while another tab's question was open), asks again.
+    const uint32_t changes = document.getChangeCount();
+    const uint32_t news = document.getFileRecord().news();
+    return std::none_of(m_dismissed.begin(), m_dismissed.end(), [&](const Dismissed& dismissed) {
+        return dismissed.serial == page.serial && dismissed.changes == changes && dismissed.news == news;
     });
 }
 
 void MainWindow::dismiss(const Page& page) {
-    m_dismissed.emplace_back(page.serial, page.controller->getDocument().getChangeCount());
+    const Document& document = page.controller->getDocument();
+    m_dismissed.push_back({page.serial, document.getChangeCount(), document.getFileRecord().news()});
 }
 
 bool MainWindow::queryEndSession() {
@@ -369,6 +378,10 @@ bool MainWindow::onRawMessage(afMessage& msg) {
         // A window destroys the menu bar it holds; the bar's object does that itself later.
         ::SetMenu(msg.window, nullptr);
         break;
+    case WM_ACTIVATE:
+        if (LOWORD(msg.wParam) != WA_INACTIVE)
+            lookAtFiles();
+        break; // the window's own handling follows
     case WM_QUERYENDSESSION:
         msg.result = queryEndSession() ? TRUE : FALSE;
         return true;
@@ -384,10 +397,14 @@ bool MainWindow::onRawMessage(afMessage& msg) {
         msg.result = 0;
         return true;
     case WM_COPYDATA: {
-        // Once closing has begun the sender is refused: it tries again, and starts as the first
-        // instance once this one has gone.
+        // Under the exit's questions the sender hears at once that this one is closing, and the
+        // question comes to the front. Once they are answered the close goes on: the sender is
+        // refused, tries again, and starts as the first instance once this one has gone.
         if (m_closing) {
-            msg.result = 0;
+            const bool asking = m_closeQuestions > 0;
+            if (asking)
+                afInstanceControl::activateWindow(getHandle());
+            msg.result = asking ? afInstanceControl::ANSWER_CLOSING : 0;
             return true;
         }
         std::wstring text;
@@ -398,7 +415,9 @@ bool MainWindow::onRawMessage(afMessage& msg) {
             return true;
         }
         queueCommand(text);
-        msg.result = 1;
+        // Before anything the hand-over opens can ask: the open question, or the window, in front.
+        afInstanceControl::activateWindow(getHandle());
+        msg.result = afInstanceControl::ANSWER_TAKEN;
         return true;
     }
     default:

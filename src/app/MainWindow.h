@@ -64,8 +64,8 @@ public:
     // The answers of the unsaved-changes question.
     static constexpr uint32_t RESULT_SAVE = ANSWER_SAVE;
     static constexpr uint32_t RESULT_DONT_SAVE = ANSWER_DONT_SAVE;
-    static constexpr uint32_t RESULT_RELOAD = pel::crc32Literal("reload");
-    static constexpr uint32_t RESULT_KEEP = pel::crc32Literal("keep");
+    static constexpr uint32_t RESULT_RELOAD = ANSWER_RELOAD;
+    static constexpr uint32_t RESULT_KEEP = ANSWER_KEEP;
     // Save As onto a file another tab holds: that tab closes and the file is written over.
     static constexpr uint32_t RESULT_REPLACE = pel::crc32Literal("replace");
     // The theme new documents are shown in: the shipped "Tessel Light".
@@ -92,11 +92,6 @@ public:
         Editor* editor = nullptr;
         DocumentController* controller = nullptr;
         int untitled = 0; // 0 for a document with a file
-        // What FileQuestions noted for the tab. Its file's deletion, not told yet.
-        bool deletedNotice = false;
-        // The file as it was when another program's change was last asked about and answered
-        // (kept or reloaded): a later notice of that same file is no news.
-        DocumentWatch::FileStamp answeredFile;
     };
 
     explicit MainWindow(const Services& services);
@@ -155,7 +150,9 @@ public:
     size_t getPendingCommandCount() const { return m_pendingCommands.size(); }
     // Closed tabs whose objects the main loop has not freed yet.
     size_t getClosedPageCount() const { return m_closed.size(); }
-    // From the first closing question until the close is cancelled: hand-overs are refused.
+    // From the first closing question until the close is cancelled: hand-overs are not taken
+    // (answered at once as closing while the questions are open, refused after them, so that the
+    // second start waits for this one to go and starts as the first).
     bool isClosing() const { return m_closing; }
 
     // ---- afDockSlotController
@@ -235,13 +232,17 @@ private:
     // The answer of the unsaved-changes question for the page, saving when it says so: whether
     // the page may close. Another program's change or deletion of its file is asked first.
     bool askToClose(Page& page);
-    // Whether closing the page would lose changes not yet answered for: it is modified (a save
-    // or reload the loader has finished while the window waits for it leaves the document as its
-    // file: the end of the session is answered inside that wait), and this closing round's
-    // Don't Save was not given for its text as it is now.
+    // Whether closing the page would lose what is not answered for: its text differs from the
+    // text last saved or its file from what was last read or written (DocumentController::
+    // isUnsaved; a save or reload the loader has finished while the window waits for it leaves
+    // the document as its file: the end of the session is answered inside that wait), and this
+    // closing round's Don't Save was not given for its text and its file as they are now.
     bool needsAnswer(const Page& page) const;
-    // Don't Save, given in this closing round for the page's text as it is now.
+    // Don't Save, given in this closing round for the page's text and file as they are now.
     void dismiss(const Page& page);
+    // The window came to the front: each open file is looked at, so that what another program
+    // did to it meanwhile that no watch tells (its folder renamed away) is news now.
+    void lookAtFiles();
     // What closing the window and ending the session ask, as a round of closing questions
     // (refused while another runs): a hand-over taken before it opens and refuses the close; then
     // each modified document, then the services, then each document modified meanwhile. Whether
@@ -315,18 +316,18 @@ private:
     bool m_endingTabs = false;
     bool m_closing = false;
     // Closing questions open now (a tab's or the window's, with the saves they start): they
-    // do not nest.
+    // do not nest. Kept by afMainLoop::Count, so that a question a fault abandoned holds no
+    // close for good.
     int m_closeQuestions = 0;
+    static constexpr const wchar_t* CLOSE_QUESTIONS = L"MainWindow's closing questions";
     // The tabs this closing round's Don't Save let go, each with its document's change count
-    // then (Document::getChangeCount).
-    std::vector<std::pair<uint32_t, uint32_t>> m_dismissed;
-    struct CloseQuestion {
-        explicit CloseQuestion(MainWindow& window) : window(window) { ++window.m_closeQuestions; }
-        ~CloseQuestion() { --window.m_closeQuestions; }
-        CloseQuestion(const CloseQuestion&) = delete;
-        CloseQuestion& operator=(const CloseQuestion&) = delete;
-        MainWindow& window;
+    // (Document::getChangeCount) and its file record's news then.
+    struct Dismissed {
+        uint32_t serial;
+        uint32_t changes;
+        uint32_t news;
     };
+    std::vector<Dismissed> m_dismissed;
 };
 
 } // namespace tessel

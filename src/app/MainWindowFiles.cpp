@@ -18,6 +18,7 @@
 #include "afw/dock/afDockSlot.h"
 #include "pel/base/Exception.h"
 #include "pel/files/file_io/FileError.h"
+#include "pel/files/file_io/FileErrorCodes.h"
 #include "pel/files/file_io/FileIO.h"
 #include "service/bundles/grammar/GrammarBundleItem.h"
 #include "service/document/Document.h"
@@ -66,8 +67,13 @@ void MainWindow::watchController(Page& page) {
         page.untitled = 0;
         updateLabel(page);
     });
-    controller.fileModified().add(this, [this, &page](DocumentController&) { m_fileQuestions->noteChange(page); });
-    controller.fileDeleted().add(this, [this, &page](DocumentController&) { m_fileQuestions->noteDeletion(page); });
+    // The label's star: what closing would ask about, the file's state on disk included.
+    const auto fileNews = [this, &page](DocumentController&) {
+        updateLabel(page);
+        m_fileQuestions->noteChange(page);
+    };
+    controller.fileModified().add(this, fileNews);
+    controller.fileDeleted().add(this, fileNews);
     controller.editRefused().add(
         this, [this](DocumentController&) { m_status->setMessage(DocumentController::READ_ONLY_TEXT); });
 }
@@ -95,7 +101,11 @@ bool MainWindow::openFile(const std::wstring& path, bool readOnly) {
     DocumentManager::FileError error;
     Document* document = documents.loadDocument(path.c_str(), &error);
     if (!document) {
-        showMessage(this, shellText(L"Cannot open `{1}`: {2}", path, fileErrorText(error)));
+        // The system refuses to read a folder as "access denied", which sends the user looking at
+        // permissions.
+        const std::wstring why = pel::FileIO::isDirectory(path.c_str()) ? std::wstring(L"it is a folder, not a file.")
+                                                                        : fileErrorText(error);
+        showMessage(this, shellText(L"Cannot open `{1}`: {2}", path, why));
         return false;
     }
     document->setReadOnly(readOnly);
@@ -134,22 +144,29 @@ void MainWindow::applyMissingGrammars() {
 }
 
 bool MainWindow::writeTo(Page& page, const std::wstring& path) {
-    // The write comes last: each question on the way ("Save Anyway?" and these) may let another
-    // program's change or deletion arrive, which is asked about before it as well.
-    do {
-        const FileQuestions::Outcome told = m_fileQuestions->askBefore(page);
-        if (told == FileQuestions::Outcome::STOP)
-            return false;
-        // Read again from the file: nothing is left to write there.
-        if (told == FileQuestions::Outcome::RELOADED && !page.controller->isModified() &&
-            pel::FileIO::isSamePath(path.c_str(), page.controller->getPath().c_str()))
-            return true;
-        if (!confirmReplacedBytes(page))
-            return false;
-    } while (m_fileQuestions->wouldAsk(page));
-    DocumentManager::FileError error;
-    if (!m_services.controllers->getDocumentManager().saveDocument(path.c_str(), &page.controller->getDocument(),
-                                                                   &error)) {
+    DocumentManager& documents = m_services.controllers->getDocumentManager();
+    for (;;) {
+        // The write comes last: each question on the way ("Save Anyway?" and these) may let
+        // another program's change or deletion arrive, which is asked about before it as well.
+        do {
+            const FileQuestions::Outcome told = m_fileQuestions->askBefore(page);
+            if (told == FileQuestions::Outcome::STOP)
+                return false;
+            // Read again from the file: nothing is left to write there.
+            if (told == FileQuestions::Outcome::RELOADED && !page.controller->isUnsaved() &&
+                pel::FileIO::isSamePath(path.c_str(), page.controller->getPath().c_str()))
+                return true;
+            if (!confirmReplacedBytes(page))
+                return false;
+        } while (m_fileQuestions->wouldAsk(page));
+        DocumentManager::FileError error;
+        if (documents.saveDocument(path.c_str(), &page.controller->getDocument(), &error))
+            break;
+        // The file changed in the moment before it was to be replaced: that is news of its own,
+        // asked about before another try.
+        if (error && error->getCode() == pel::FileErrorCode::TARGET_CHANGED && isOpen(page) &&
+            m_fileQuestions->wouldAsk(page))
+            continue;
         showMessage(this, shellText(L"Cannot save `{1}`: {2}", path, saveErrorText(error)));
         return false;
     }
@@ -222,23 +239,46 @@ bool MainWindow::closeOtherHolder(Page& page, const std::wstring& path) {
 }
 
 bool MainWindow::askToClose(Page& page) {
+    DocumentManager& documents = m_services.controllers->getDocumentManager();
+    Document& document = page.controller->getDocument();
+    // The file as it is now, not only as the watch has told it so far: a deletion the watch has
+    // not told yet leaves the text in the tab alone.
+    documents.lookAtFile(document);
     if (!needsAnswer(page))
         return true;
-    const CloseQuestion asking(*this);
+    const afMainLoop::Count asking(this, CLOSE_QUESTIONS, m_closeQuestions);
     activate(page);
-    // What another program did to the file first: a Reload leaves nothing to save, a deletion
-    // says that the text is nowhere else.
-    if (m_fileQuestions->askBefore(page) == FileQuestions::Outcome::STOP)
-        return !isOpen(page);
-    if (!page.controller->isModified())
-        return true;
-    const uint32_t answer = askToSaveChanges(this, getName(page));
-    if (answer == RESULT_DONT_SAVE && isOpen(page))
-        dismiss(page);
-    // Closed by what the question let run: there is nothing left to ask about.
-    if (answer == RESULT_DONT_SAVE || !isOpen(page))
-        return answer != afWindow::RESULT_CANCEL;
-    return answer == RESULT_SAVE && save(page);
+    for (;;) {
+        // What another program did to the file first: a Reload leaves nothing to save, a
+        // deletion says that the text is nowhere else.
+        if (m_fileQuestions->askBefore(page) == FileQuestions::Outcome::STOP)
+            return !isOpen(page);
+        if (!page.controller->isUnsaved())
+            return true;
+        const uint32_t news = document.getFileRecord().news();
+        const uint32_t answer = askToSaveChanges(this, getName(page));
+        // Closed by what the question let run: there is nothing left to ask about.
+        if (!isOpen(page) || answer == afWindow::RESULT_CANCEL)
+            return answer != afWindow::RESULT_CANCEL;
+        if (answer == RESULT_SAVE)
+            return save(page); // which asks about news of the file before it writes
+        // Don't Save was given for the file as it was: news of it meanwhile (its deletion, say,
+        // told or not yet) is asked about, and the question asked again, before the text goes.
+        documents.lookAtFile(document);
+        if (document.getFileRecord().news() == news) {
+            dismiss(page);
+            return true;
+        }
+    }
+}
+
+void MainWindow::lookAtFiles() {
+    // Not while the exit lets its tabs go.
+    if (m_endingTabs)
+        return;
+    DocumentManager& documents = m_services.controllers->getDocumentManager();
+    for (Page* page : getPages())
+        documents.lookAtFile(page->controller->getDocument());
 }
 
 bool MainWindow::mayClose(Page& page) {

@@ -1,5 +1,6 @@
 #include "app/Tabs.h"
 
+#include "afw/core/afMainLoop.h"
 #include "afw/dock/afDockSlot.h"
 #include "afw/layout/afLayoutFrame.h"
 #include "afw/layout/afLayoutHorizontalScroll.h"
@@ -180,27 +181,30 @@ bool Tabs::onKeyDown(afKeyEvent& event) {
     return event.key() == VK_ESCAPE && m_drag.cancel();
 }
 
+Tabs::~Tabs() {
+    afMainLoop::cancel(this);
+}
+
 void Tabs::tabClosing(TabButton* button) {
-    // Closed from the loop: the tab's button goes with it, and must not go inside its own
-    // mouse handling.
-    ::PostMessageW(getHandle(), CLOSE_MESSAGE, 0, reinterpret_cast<LPARAM>(button->getSlot()));
+    // Closed from the main loop, as every close is: the tab's button goes with it, and must not
+    // go inside its own mouse handling; and the close may ask "Save changes", which must not come
+    // under a question or menu some other loop runs.
+    afDockSlot* slot = button->getSlot();
+    afMainLoop::post(this, [this, slot] {
+        // Closed meanwhile, perhaps: only a slot still here is closed.
+        if (!afDockSlot::isLive(slot) || indexOfSlot(slot) < 0)
+            return;
+        if (m_closeRequest)
+            m_closeRequest(slot);
+        else
+            closeSlot(slot);
+    });
 }
 
 bool Tabs::onRawMessage(afMessage& msg) {
     if (m_drag.onMessage(msg))
         return true;
-    if (msg.message != CLOSE_MESSAGE)
-        return afDock::onRawMessage(msg);
-    auto* slot = reinterpret_cast<afDockSlot*>(msg.lParam);
-    // Closed meanwhile, perhaps: only a slot still here is closed.
-    if (afDockSlot::isLive(slot) && indexOfSlot(slot) >= 0) {
-        if (m_closeRequest)
-            m_closeRequest(slot);
-        else
-            closeSlot(slot);
-    }
-    msg.result = 0;
-    return true;
+    return afDock::onRawMessage(msg);
 }
 
 } // namespace tessel

@@ -1,10 +1,10 @@
 #pragma once
 // The main window's tab dock ("ui.dock.tabs"): a strip of tab buttons, the active one shown
 // pressed and scrolled into view, over the page area, where only the active slot's view is shown. A left
-// press on a tab activates its slot, a middle click closes it, and dragging a tab along the strip
-// moves it; closing the active tab activates the one used before it. A button at the strip's end
-// lists every tab, so tabs scrolled out of a full strip stay in reach. What a slot holds is its
-// controller's business.
+// press on a tab activates its slot, a middle click closes it (from the main loop), and dragging a
+// tab along the strip moves it; closing the active tab activates the one used before it. A button
+// at the strip's end lists every tab, so tabs scrolled out of a full strip stay in reach. What a
+// slot holds is its controller's business.
 
 #include "app/TabDrag.h"
 #include "components/ViewVirtualButton.h"
@@ -52,6 +52,7 @@ public:
     using CloseRequest = afDelegate<void(afDockSlot*)>;
 
     explicit Tabs(afViewPlatform* host);
+    ~Tabs() override;
 
     void setCloseRequest(const CloseRequest& request) { m_closeRequest = request; }
 
@@ -78,9 +79,6 @@ public:
     bool onRawMessage(afMessage& msg) override;
     // Escape ends a tab drag.
     bool onKeyDown(afKeyEvent& event) override;
-
-    // Posted by a tab's close, with the slot.
-    static constexpr UINT CLOSE_MESSAGE = WM_APP + 56;
 
 private:
     void tabPressed(TabButton* button, const afMouseEvent& event);

@@ -7,6 +7,7 @@
 #include "afw/action/afActionInvoker.h"
 #include "afw/action/afActionRegistry.h"
 #include "afw/core/afApp.h"
+#include "afw/core/afMainLoop.h"
 #include "afw/graphics/afStockResources.h"
 #include "service/base/TaskFailure.h"
 #include "service/base/TesselService.h"
@@ -72,6 +73,7 @@ BundleManager::~BundleManager() {
     afUnregisterAction(getActionRegistry(), m_reloadAction);
     afUnregisterAction(getActionRegistry(), m_editorAction);
     m_editor.reset();
+    m_forgotten.releaseAll();
     try {
         beginUpdate(); // never closed: nothing is to be told of the end
         unloadAll();
@@ -103,19 +105,26 @@ void BundleManager::onSaveSettings(Config& config) {
         m_loaderRunner->cancel();
     m_loading = false;
     saveDisabledItems(config);
-    m_editor.reset();
+    if (!m_editor)
+        return;
+    // Forgotten at once; freed where nothing of it runs up the stack: the end of the session is
+    // answered inside any loop, Go to line's in an entry's text among them.
+    std::shared_ptr<BundleEditor> editor(std::move(m_editor));
+    m_forgotten.add([editor]() mutable { editor.reset(); });
+    if (!afMainLoop::isNested())
+        m_forgotten.releaseAll();
 }
 
 bool BundleManager::onCloseQuery() {
-    if (m_editor) {
-        if (!m_editor->closeAllItems())
-            return false;
-        m_editor->setVisible(false);
-    }
-    return true;
+    return !m_editor || m_editor->askToCloseAll();
 }
 
 void BundleManager::onShutdown() {
+    // The round that asked about the entries went through.
+    if (m_editor) {
+        m_editor->dropAll();
+        m_editor->setVisible(false);
+    }
     beginUpdate(); // never closed: the program ends
     unloadAll();
 }

@@ -16,6 +16,7 @@
 #include "bundles/resources/BundleIconIds.h"
 
 #include "afw/action/afAction.h"
+#include "afw/core/afReleaseQueue.h"
 #include "afw/menu/afMenuDef.h"
 #include "service/base/Notice.h"
 
@@ -106,8 +107,14 @@ public:
     // the bundle editor, reads the disabled items and hangs the settings, close-query and
     // closing steps on the root's lists.
     void setUp(Config& config);
+    // Writes the disabled items and forgets the bundle editor: freed at once, or from the main
+    // loop when the end of the session came inside a loop (a dialog of an entry's text may wait
+    // up the stack).
     void onSaveSettings(Config& config);
+    // Asks about the bundle editor's modified entries, closing none: a later question of the
+    // same closing round may still keep the program open.
     bool onCloseQuery();
+    // The close goes on: the entries close without asking again, and everything is unloaded.
     void onShutdown();
 
     // The registry. A manager whose traits lack a name, extension, folder, title or validator
@@ -227,6 +234,8 @@ private:
     // One reference of each installed entry, in install order.
     std::vector<BundleEntryPtr> m_installed;
     std::unique_ptr<BundleEditor> m_editor;
+    // A bundle editor forgotten inside a loop, until the main loop frees it.
+    afReleaseQueue m_forgotten;
     std::map<uint32_t, const BundleEntryTraits*> m_typeTraits;
     mutable pel::Mutex_Impl m_lock{0x80000000};
     std::map<uint32_t, std::shared_ptr<BundleEntryManager>> m_typeManagers;

@@ -166,9 +166,14 @@ public:
     using afView::scrollBy;
     using afView::scrollTo;
     void scrollBy(int columns, int lines) override;
-    // Negative arguments count as 0, a line past the last as the last line's last subline;
-    // false when nothing moved (unless force).
+    // Negative arguments count as 0, a line past the last as the last line's last subline, a
+    // column past what a wrapped view hides to the right as that; false when nothing moved
+    // (unless force).
     bool scrollTo(int32_t column, int32_t line, int32_t subline, bool force);
+    // The farthest column the view scrolls sideways to: the widest line's unwrapped. A wrapped
+    // row is no wider than the wrap width, so a wrapped view scrolls only by what a wrap width
+    // wider than the text area (a boundary beyond the window's edge) leaves out, mostly nothing.
+    int32_t sidewaysReach() const;
     // Sets the bars to the view; those whose look changed are drawn after the text's paint.
     void updateScrollBars();
     bool onMouseWheel(afMouseEvent& event, int steps) override;

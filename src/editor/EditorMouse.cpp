@@ -152,7 +152,8 @@ void Editor::autoScrollStep(POINT point, uint32_t tick) {
     const int dy = point.y < top ? point.y - top : point.y > bottom ? point.y - bottom : 0;
     const int dx = point.x < left ? point.x - left : point.x > right ? point.x - right : 0;
     const int lines = (m_autoScrollAxes & 1) ? autoScrollSpeed(dy, tick) : 0;
-    const int columns = (m_autoScrollAxes & 2) ? autoScrollSpeed(dx, tick) : 0;
+    // Only along the axes the view scrolls: a wrapped view would slide its rows out of sight.
+    const int columns = (m_autoScrollAxes & 2) && sidewaysReach() > 0 ? autoScrollSpeed(dx, tick) : 0;
     DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
     EditorBatch batch(*this);
     scrollBy(columns, lines);

@@ -67,6 +67,9 @@ void Editor::updateGutterWidth(int32_t lineCount) {
         return;
     beginUpdate();
     m_repaintAll = m_scrollBarsDirty = true;
+    // Rows wrapped at the window's edge are as wide as the text beside the gutter: with a wider
+    // gutter their ends would lie under the edge, reached only by scrolling sideways.
+    recomputeWrap();
     recomputeView(true);
     endUpdate();
 }

@@ -250,18 +250,30 @@ void Editor::invalidateLines(int32_t first, int32_t last, bool relayout, bool re
 
 // ---- scrolling
 
+int32_t Editor::sidewaysReach() const {
+    if (!m_lineCache || m_lineCache->isUnwrapped())
+        return m_widestColumns;
+    const int32_t hidden = m_layout->getWrapWidth() - (m_clientWidth - m_gutterWidth - m_textLeft);
+    const int32_t character = std::max(getCharWidth(), 1);
+    return hidden > 0 ? (hidden + character - 1) / character : 0;
+}
+
 void Editor::scrollBy(int columns, int lines) {
     if (!m_controller)
         return;
     SubLineIterator target = m_top;
     target.advance(lines);
-    const int32_t column = std::max(std::min(m_scrollColumn + columns, m_widestColumns), 0);
+    const int32_t column = std::max(std::min(m_scrollColumn + columns, sidewaysReach()), 0);
     scrollTo(column, target.line, target.subline, false);
 }
 
 bool Editor::scrollTo(int32_t column, int32_t line, int32_t subline, bool force) {
     if (!m_controller)
         return false;
+    // Nothing of a wrapped row lies beyond its reach, whatever asks (a scroll bar's end, a caret
+    // to show).
+    if (!m_lineCache->isUnwrapped())
+        column = std::min(column, sidewaysReach());
     column = std::max(column, 0);
     line = std::max(line, 0);
     subline = std::max(subline, 0);

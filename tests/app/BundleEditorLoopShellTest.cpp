@@ -8,6 +8,8 @@
 
 #include "BundleEditorShell.h"
 
+#include "components/SearchManager.h"
+
 #include "afw/control/afControlTabs.h"
 #include "afw/core/afMainLoop.h"
 #include "afw/window/afWindow.h"
@@ -164,11 +166,13 @@ TEST_F(BundleEditorLoopShellTest, ReloadBundlesUnderAnEntrysSaveQuestionIsRefuse
 }
 
 // The window's close asks about the modified entry; under that question the C file's tab is
-// typed into. The exit closes every tab without asking, so that tab is asked about before it.
+// typed into. The exit closes every tab without asking, so that tab is asked about before it;
+// Cancel there keeps Tessel open, and the entry answered Don't Save with it, as it was.
 TEST_F(BundleEditorLoopShellTest, TheExitAsksAboutATabModifiedUnderAnEntrysQuestion) {
     ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
     BundleEntryEditor* grammar = openEntry(L"C\\Grammars\\C");
     ASSERT_TRUE(grammar);
+    const std::vector<const void*> parts = partsOf(*grammar);
     typeAfter(*grammar, L"name: \"source.c\"", L" ");
     answerWith([&](const std::wstring&) {
         if (questions.size() > 1)
@@ -181,10 +185,16 @@ TEST_F(BundleEditorLoopShellTest, TheExitAsksAboutATabModifiedUnderAnEntrysQuest
               questions);
     EXPECT_EQ(L"qint x;\n", activeText());
     EXPECT_FALSE(window->isClosing());
-    // Asked again, Don't Save stands for what it was given for.
+    tessel_test::dispatchPending();
+    ASSERT_TRUE(freed(parts, false)) << "the entry answered Don't Save went with a close that was cancelled";
+    EXPECT_EQ(std::vector<BundleEntryEditor*>{grammar}, editor->getEditors());
+    EXPECT_TRUE(grammar->isModified());
+    // Asked again, each answer stands for what it was given for: the entry and the tab.
     answerWith([](const std::wstring&) { return MainWindow::RESULT_DONT_SAVE; });
     EXPECT_TRUE(window->canClose());
-    EXPECT_EQ(3u, questions.size());
+    EXPECT_EQ((std::vector<std::wstring>{L"Save changes to `C` before closing?", L"Save changes to `k.c` before closing?",
+                                         L"Save changes to `k.c` before closing?", L"Save changes to `C` before closing?"}),
+              questions);
 }
 
 // Replace All in the Replace dialog of an entry that Reload Bundles closed meanwhile: nothing
@@ -251,6 +261,70 @@ TEST_F(BundleEditorLoopShellTest, PreferencesEntriesOpenAreSavedAndAreMadeFromTh
     ASSERT_TRUE(tessel_test::pumpUntil([&] { return ::GetFocus() == cFile->getHandle(); }));
     ::SendMessageW(cFile->getHandle(), WM_CHAR, L'`', 1);
     EXPECT_EQ(L"<``>int x;\n", activeText());
+}
+
+// The end of the Windows session comes while Go to line of an entry's text is open, and the
+// settings saved at its end let the bundle editor go: the entry's editor, text, controller and
+// document are freed only once the dialog has ended and the main loop runs, never under the code
+// that waits in the dialog.
+TEST_F(BundleEditorLoopShellTest, TheSessionsEndInADialogOfAnEntrysTextFreesItOnlyOnceTheDialogEnded) {
+    ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
+    BundleEntryEditor* grammar = openEntry(L"C\\Grammars\\C");
+    ASSERT_TRUE(grammar);
+    const std::vector<const void*> parts = partsOf(*grammar);
+    ASSERT_TRUE(focus(*grammar));
+    LRESULT ended = -1;
+    inNextDialog([&](afWindow&) {
+        ended = ::SendMessageW(window->getHandle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+        ::SendMessageW(window->getHandle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        EXPECT_EQ(nullptr, bundles->getEditor()) << "the settings were saved with the bundle editor kept";
+        EXPECT_TRUE(freed(parts, false)) << "freed under the dialog";
+    });
+    ASSERT_TRUE(press(*grammar, L"Ctrl+G")) << "no Go to line";
+    EXPECT_EQ(TRUE, ended);
+    EXPECT_TRUE(freed(parts, false)) << "freed under the code that ran the dialog";
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return freed(parts, true); })) << "never freed";
+}
+
+// Reload Bundles from the main window asks about the modified entry in the bundle editor's own
+// question; Cancel gives the keyboard back to the main window's text it came from, not to the
+// bundle editor that owned the question.
+TEST_F(BundleEditorLoopShellTest, CancelOnReloadBundlesQuestionGivesTheKeysBackToTheMainWindowsText) {
+    ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
+    BundleEntryEditor* grammar = openEntry(L"C\\Grammars\\C");
+    ASSERT_TRUE(grammar);
+    typeAfter(*grammar, L"name: \"source.c\"", L" ");
+    HWND main = window->getHandle(), text = window->getActivePage()->editor->getHandle();
+    ::SetForegroundWindow(main);
+    window->getActivePage()->editor->requestFocus();
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return ::GetActiveWindow() == main && ::GetFocus() == text; }));
+    // The framework's own box, answered in its loop.
+    setQuestionHook(nullptr);
+    HWND asked = nullptr;
+    inNextDialog([&](afWindow& box) { asked = box.getHandle(); });
+    run(L"bundles.reload");
+    ASSERT_TRUE(asked) << "nothing was asked";
+    EXPECT_EQ(std::vector<BundleEntryEditor*>{grammar}, editor->getEditors());
+    EXPECT_TRUE(tessel_test::pumpUntil([&] { return ::GetActiveWindow() == main && ::GetFocus() == text; }))
+        << "the active window is " << ::GetActiveWindow() << " (the main window " << main << "), the focus on "
+        << ::GetFocus();
+}
+
+// A closed entry whose text the searches were aimed at leaves them before its editor goes, and
+// nothing of it is left there once it is freed.
+TEST_F(BundleEditorLoopShellTest, AClosedEntrysTextLeavesTheSearchesBeforeItsEditorGoes) {
+    ASSERT_NO_FATAL_FAILURE(startWithShippedBundles("int x;\r\n"));
+    BundleEntryEditor* grammar = openEntry(L"C\\Grammars\\C");
+    ASSERT_TRUE(grammar);
+    const std::vector<const void*> parts = partsOf(*grammar);
+    ASSERT_TRUE(focus(*grammar));
+    SearchManager& search = *SearchManager::get();
+    const SearchSubscriber* entryText = search.getTarget(SearchManager::SCOPE_DOCUMENT);
+    ASSERT_EQ(static_cast<const SearchSubscriber*>(viewOf(*grammar)), entryText);
+    ASSERT_TRUE(editor->closeEditor(*grammar));
+    EXPECT_NE(entryText, search.getTarget(SearchManager::SCOPE_DOCUMENT));
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return freed(parts, true); }));
+    EXPECT_NE(entryText, search.getTarget(SearchManager::SCOPE_DOCUMENT));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // held reload paints the document as it was until the new text takes its place. The end of the
 // Windows session, asked meanwhile, waits for the loader's work and then asks about the rest.
 
+#include "AbandonedFrames.h"
 #include "ShellFixture.h"
 
 #include "app/CopyDataMessage.h"
@@ -322,7 +323,7 @@ TEST_F(LoaderWaitTest, WhileAReloadIsHeldTheWindowAndTheReloadedDocumentsEditorP
         device.readGate.signal();
     });
     // Asked from the loop: the reload's wait runs inside it.
-    page.controller->onFileChanged(page.controller->getDocument(), DocumentFileChange{FILE_CHANGE_MODIFIED});
+    page.controller->getDocument().notifyFileChanged(DocumentFileChange{FILE_CHANGE_MODIFIED});
     EXPECT_TRUE(tessel_test::pumpUntil([&] { return !questions.empty(); }));
     user.join();
     ASSERT_TRUE(reachedRead) << "the loader never read the file again";
@@ -395,8 +396,7 @@ TEST_F(LoaderWaitTest, ASessionEndDuringAReloadCountsTheDocumentAsReloaded) {
     device.files[L"big.txt"] = "changed outside\r\n";
     answers.push_back(MainWindow::RESULT_RELOAD);
     EXPECT_EQ(TRUE, sendWhileHeld(true, WM_QUERYENDSESSION, 0, [&] {
-                  page->controller->onFileChanged(page->controller->getDocument(),
-                                                 DocumentFileChange{FILE_CHANGE_MODIFIED});
+                  page->controller->getDocument().notifyFileChanged(DocumentFileChange{FILE_CHANGE_MODIFIED});
                   tessel_test::pumpUntil([&] { return !questions.empty(); });
               }));
     EXPECT_EQ(1u, questions.size()) << "only the outside change was asked about";
@@ -442,7 +442,7 @@ TEST_F(LoaderWaitTest, AnOutsideChangeMetInsideTheWaitOfASaveAsWaitsForItAndTheT
     });
     const MainThreadProbe changedOutside([&] {
         device.files[L"big.txt"] = "changed outside\r\n";
-        page->controller->onFileChanged(document, DocumentFileChange{FILE_CHANGE_MODIFIED});
+        document.notifyFileChanged(DocumentFileChange{FILE_CHANGE_MODIFIED});
         return true;
     });
     const MainThreadProbe answering([] { return true; });
@@ -495,7 +495,7 @@ TEST_F(LoaderWaitTest, AnOutsideChangeMetInsideTheWaitOfAFailedSaveIsAskedAboutO
     answers = {MainWindow::RESULT_DONT_SAVE, afWindow::RESULT_OK, MainWindow::RESULT_RELOAD};
     bool saved = true;
     const auto changedOutside = [&] {
-        page->controller->onFileChanged(page->controller->getDocument(), DocumentFileChange{FILE_CHANGE_MODIFIED});
+        page->controller->getDocument().notifyFileChanged(DocumentFileChange{FILE_CHANGE_MODIFIED});
     };
     EXPECT_EQ(TRUE, sendWhileHeld(false, WM_QUERYENDSESSION, 0, [&] { saved = window->save(*page); }, nullptr,
                                   changedOutside));
@@ -532,6 +532,36 @@ TEST_F(LoaderWaitTest, ATabWhoseSaveIsUnderWayStaysWhenAQuestionInsideTheWaitWou
     EXPECT_EQ(page, pages[0]);
     EXPECT_FALSE(page->controller->isModified());
     EXPECT_EQ(L"Untitled *", window->getLabel(*pages[1]));
+}
+
+// A fault inside a load's wait (here, as the activity shows) abandons the wait, which had taken
+// the window's close: the main loop gives the wait back, and with it the close, which asks about
+// the modified "Untitled" as any close does.
+TEST_F(LoaderWaitTest, AWaitAFaultAbandonedPassesOnTheCloseItHeld) {
+    ASSERT_TRUE(start());
+    type(L"x");
+    HWND main = window->getHandle();
+    const std::function<void()> statusBar = ToolStripStatus::setListener([] {
+        if (loadShown())
+            tessel_test::raiseFault();
+    });
+    bool returned = false;
+    tessel_test::underTheSystemsGuard([&] {
+        ::PostMessageW(main, WM_CLOSE, 0, 0);
+        window->openFile(L"held:big.txt");
+        returned = true;
+    });
+    ToolStripStatus::setListener(statusBar);
+    device.readGateShut = false;
+    device.readGate.signal();
+    ASSERT_FALSE(returned) << "the fault did not end the callback";
+    EXPECT_TRUE(questions.empty());
+    const std::wstring told = tessel_test::settled();
+    EXPECT_NE(std::wstring::npos, told.find(L"LoaderWait's waits")) << narrow(told);
+    EXPECT_TRUE(::IsWindowEnabled(main));
+    answers.push_back(afWindow::RESULT_CANCEL);
+    EXPECT_TRUE(tessel_test::pumpUntil([&] { return !questions.empty(); })) << "the close the wait held was lost";
+    EXPECT_EQ(std::vector<std::wstring>{L"Save changes to `Untitled` before closing?"}, questions);
 }
 
 } // namespace

@@ -292,4 +292,73 @@ TEST_F(SearchShellTest, ReplaceReplacesTheSelectedMatchAndSelectsTheNext) {
     EXPECT_EQ(L"Not found", status());
 }
 
+// A regular expression works on characters: "." takes a whole emoji and no line break, so Replace
+// All changes only what the pattern meant and counts it; "\w" takes letters outside the BMP; an
+// escape the engine does not know is refused with its reason and changes nothing.
+TEST_F(SearchShellTest, ARegularExpressionReplacesWholeCharactersWithinLines) {
+    open(u8"😀😀😀\r\nline one\r\nline two\r\nline three\r\nab\r\ncd\r\n\U0001D400\U0001D401 x\r\n");
+    const std::wstring original = text();
+    const struct {
+        const wchar_t *find, *with;
+        std::wstring text;
+        const wchar_t* status;
+    } cases[] = {
+        {L"(.)", L"[$1]",
+         L"[😀][😀][😀]\n[l][i][n][e][ ][o][n][e]\n[l][i][n][e][ ][t][w][o]\n[l][i][n][e][ ][t][h][r][e][e]\n[a][b]\n[c][d]\n"
+         L"[\U0001D400][\U0001D401][ ][x]\n",
+         L"Replaced 37 matches"},
+        {L"o.*", L"X", L"😀😀😀\nline X\nline twX\nline three\nab\ncd\n\U0001D400\U0001D401 x\n", L"Replaced 2 matches"},
+        {L"b.c", L"X", original, L"Not found"},
+        {L"\\w+", L"W", L"😀😀😀\nW W\nW W\nW W\nW\nW\nW W\n", L"Replaced 10 matches"},
+        {L"\\X", L"X", original, L"The regular expression is not valid: The escape \\X is not supported."},
+    };
+    for (const auto& c : cases) {
+        SearchParameters values = replacing(c.find, c.with);
+        values.regex = true;
+        searches.push_back(values);
+        run(L"search.replace");
+        EXPECT_EQ(c.text, text()) << narrow(c.find);
+        EXPECT_EQ(c.status, status()) << narrow(c.find);
+        if (text() != original) {
+            ASSERT_TRUE(controller->undo());
+        }
+        ASSERT_EQ(original, text());
+    }
+    // Found from the end of the emoji, the next character is past the line break; found
+    // backwards from there, the last emoji is selected whole.
+    select(6, 6);
+    SearchParameters values = replacing(L".", L"");
+    values.regex = true;
+    searches.push_back(values);
+    run(L"search.find");
+    EXPECT_EQ(L"[7, 8)", selected()) << narrow(status());
+    run(L"search.find.previous");
+    EXPECT_EQ(L"[4, 6)", selected()) << narrow(status());
+}
+
+// Without Match case, letters outside the BMP find their other case, in plain text and in a
+// regular expression, as letters inside it do.
+TEST_F(SearchShellTest, IgnoringCaseFoldsLettersOutsideTheBmp) {
+    open(u8"\U00010400\U00010401 \U00010428\U00010429 \u00c9clair \u00e9CLAIR\r\n");
+    for (const bool regex : {false, true}) {
+        const auto replaceAll = [&](const wchar_t* find, const wchar_t* with, bool matchCase) {
+            SearchParameters values = replacing(find, with);
+            values.regex = regex;
+            values.matchCase = matchCase;
+            searches.push_back(values);
+            run(L"search.replace");
+            const std::wstring replaced = text();
+            EXPECT_TRUE(controller->undo());
+            return replaced;
+        };
+        const char* mode = regex ? "regex" : "plain";
+        EXPECT_EQ(L"x x \u00c9clair \u00e9CLAIR\n", replaceAll(L"\U00010428\U00010429", L"x", false)) << mode;
+        EXPECT_EQ(L"Replaced 2 matches", status()) << mode;
+        EXPECT_EQ(L"x \U00010428\U00010429 \u00c9clair \u00e9CLAIR\n", replaceAll(L"\U00010400\U00010401", L"x", true))
+            << mode;
+        EXPECT_EQ(L"Replaced 1 match", status()) << mode;
+        EXPECT_EQ(L"\U00010400\U00010401 \U00010428\U00010429 y y\n", replaceAll(L"\u00e9clair", L"y", false)) << mode;
+    }
+}
+
 } // namespace

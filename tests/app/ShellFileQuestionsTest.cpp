@@ -99,15 +99,16 @@ TEST_F(ShellFileQuestionsTest, AChangeToABackgroundTabIsAskedBeforeItsSaveChange
     }
 }
 
-// Another program deletes the file of an untouched tab in the background: the deletion marks it
-// modified, and closing it tells the deletion before "Save changes"; Save writes the file anew.
+// Another program deletes the file of an untouched tab in the background: its text is then the
+// only copy (the tab shows it unsaved), and closing it tells the deletion before "Save changes";
+// Save writes the file anew.
 TEST_F(ShellFileQuestionsTest, ADeletionOfABackgroundTabsFileIsToldBeforeItsSaveChangesOnEveryCloseRoute) {
     for (Route route : ROUTES) {
         SCOPED_TRACE(nameOf(route));
         MainWindow::Page* gone = openBehind(L"gone.txt", L"");
         ASSERT_TRUE(gone);
         ASSERT_TRUE(::DeleteFileW(file(L"gone.txt").c_str()));
-        ASSERT_TRUE(tessel_test::pumpUntil([&] { return gone->controller->isModified(); })) << "never told";
+        ASSERT_TRUE(tessel_test::pumpUntil([&] { return gone->controller->isUnsaved(); })) << "never told";
         EXPECT_TRUE(questions.empty()) << "told about a tab in the background";
         std::vector<std::string> seen;
         answerInTurn(L"gone.txt", {afWindow::RESULT_OK, MainWindow::RESULT_SAVE}, seen);
@@ -213,7 +214,7 @@ TEST_F(ShellFileQuestionsTest, AChangedFileHandedOverWithAnotherIsAskedAboutOnce
     EXPECT_EQ(L"c.txt - Tessel", window->getTitleText());
 }
 
-// Each deletion of an open file is told and marks its tab modified: after a save that wrote it
+// Each deletion of an open file is told and leaves its tab unsaved: after a save that wrote it
 // again, after another program wrote it again (the change kept), and after it was moved away and
 // back; Ctrl+W then asks.
 TEST_F(ShellFileQuestionsTest, EveryDeletionOfAnOpenFileIsToldAndLeavesItsTabAsking) {
@@ -229,13 +230,13 @@ TEST_F(ShellFileQuestionsTest, EveryDeletionOfAnOpenFileIsToldAndLeavesItsTabAsk
     const auto deleteIt = [&] { ASSERT_TRUE(::DeleteFileW(file(L"notes.txt").c_str())); };
     const auto expectDeletionTold = [&](const char* after) {
         EXPECT_TRUE(told(deleteIt, deleted(L"notes.txt"), afWindow::RESULT_OK)) << "after " << after;
-        EXPECT_TRUE(controller.isModified()) << "after " << after;
+        EXPECT_TRUE(controller.isUnsaved()) << "after " << after;
         EXPECT_EQ(L"notes.txt * - Tessel", window->getTitleText()) << "after " << after;
     };
     expectDeletionTold("opening it");
 
     run(L"file.save");
-    ASSERT_FALSE(controller.isModified());
+    ASSERT_FALSE(controller.isUnsaved());
     ASSERT_EQ("notes", onDisk(L"notes.txt"));
     expectDeletionTold("a save");
 

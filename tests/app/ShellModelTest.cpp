@@ -27,7 +27,10 @@ struct ModelTab {
     std::wstring text;
     size_t caret = 0;
     bool modified = false;
+    // Another program's change of its file was kept over it: closing asks until it is saved.
+    bool kept = false;
     int id = 0;
+    bool unsaved() const { return modified || kept; }
 };
 
 class ShellModel {
@@ -67,7 +70,7 @@ public:
         std::wstring text = tab.untitled == 0   ? tab.path.substr(tab.path.rfind(L'\\') + 1)
                             : tab.untitled == 1 ? L"Untitled"
                                                 : L"Untitled " + std::to_wstring(tab.untitled);
-        return tab.modified ? text + L" *" : text;
+        return tab.unsaved() ? text + L" *" : text;
     }
 };
 
@@ -105,6 +108,7 @@ protected:
         }
         model.disk[tab->path] = tab->text;
         tab->modified = false;
+        tab->kept = false;
         return true;
     }
     // The other tab holding the chosen path: Replace closes it, asking about its own edits.
@@ -116,7 +120,7 @@ protected:
         }
         answers.push_back(MainWindow::RESULT_REPLACE);
         ModelTab& holder = *model.find(id);
-        if (holder.modified) {
+        if (holder.unsaved()) {
             model.activate(id); // shown while asked
             const uint32_t answer = ANSWERS[random() % 3];
             answers.push_back(answer);
@@ -146,7 +150,7 @@ protected:
         ASSERT_TRUE(::MoveFileExW(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING));
     }
     // Another program writes the active tab's file; the question comes with Keep as its default
-    // when the tab holds unsaved edits.
+    // when the tab holds unsaved edits, or text kept over an earlier change.
     void changeOutside(int step, std::mt19937& random) {
         ModelTab& tab = model.active();
         if (tab.path.empty())
@@ -160,12 +164,15 @@ protected:
         ASSERT_TRUE(tessel_test::pumpUntil([&] { return questions.size() > asked; }))
             << "the change of " << narrow(tab.path) << " was never asked about";
         const std::wstring question = L"`" + tab.path + L"` was changed by another program. Reload it?";
-        EXPECT_EQ(narrow(tab.modified ? question + L" Its unsaved changes here would be lost." : question),
+        EXPECT_EQ(narrow(tab.unsaved() ? question + L" Its unsaved changes here would be lost." : question),
                   narrow(questions.back()));
-        EXPECT_EQ(tab.modified ? MainWindow::RESULT_KEEP : MainWindow::RESULT_RELOAD, defaults.back());
+        EXPECT_EQ(tab.unsaved() ? MainWindow::RESULT_KEEP : MainWindow::RESULT_RELOAD, defaults.back());
         ++outsideChanges;
-        if (!reload)
+        if (!reload) {
+            tab.kept = true;
             return;
+        }
+        tab.kept = false;
         tab.text = text;
         tab.caret = 0;
         tab.modified = false;
@@ -271,7 +278,7 @@ TEST_F(ShellModelTest, RandomStepsKeepTabsTitlesAndFilesAsTheModelSays) {
         } else if (kind == 6) {
             const int id = model.active().id;
             bool closes = true;
-            if (model.active().modified) {
+            if (model.active().unsaved()) {
                 const uint32_t answer = ANSWERS[random() % 3];
                 answers.push_back(answer);
                 closes = answer == MainWindow::RESULT_DONT_SAVE ||

@@ -349,7 +349,7 @@ TEST_F(ShellTest, ChangesOtherProgramsMakeAreAskedAboutInTheActiveTab) {
     ::DeleteFileW(file(L"w.txt").c_str());
     ASSERT_TRUE(tessel_test::pumpUntil([&] { return questions.size() == 2; })) << "the deletion was never told";
     EXPECT_EQ(L"`" + file(L"w.txt") + L"` was deleted by another program.", questions[1]);
-    EXPECT_TRUE(controller.isModified());
+    EXPECT_TRUE(controller.isUnsaved());
     EXPECT_EQ(L"w.txt * - Tessel", window->getTitleText());
 }
 
@@ -441,6 +441,35 @@ TEST_F(ShellTest, ASecondStartWhoseRunningInstanceGoesAwayStartsAsTheFirst) {
     EXPECT_TRUE(afInstanceControl::instance().isFirstInstance());
     EXPECT_TRUE(questions.empty());
     EXPECT_EQ(L"s.txt - Tessel", window->getTitleText());
+}
+
+// A second start while the running copy asks its closing questions hears at once that it is
+// closing, says so, and ends without a window of its own (code 1).
+TEST_F(ShellTest, ASecondStartUnderTheRunningCopysClosingQuestionsSaysThatItIsClosing) {
+    const std::unique_ptr<tessel_test::ChildProcess> instance = runningInstance(L"asking-instance");
+    ASSERT_TRUE(instance);
+    base.write(L"files\\s.txt", "s");
+    answers.push_back(afWindow::RESULT_OK);
+    EXPECT_FALSE(start(L"\"" + file(L"s.txt") + L"\""));
+    EXPECT_EQ(1, app->getExitCode());
+    EXPECT_EQ(nullptr, app->getMainWindow());
+    EXPECT_EQ(std::vector<std::wstring>{L"Tessel is closing; `" + file(L"s.txt") + L"` was not opened."}, questions);
+    EXPECT_EQ(0u, instance->wait());
+    afInstanceControl::destroy();
+}
+
+// A folder named to open, at the start or handed over by a second start, is said to be one.
+TEST_F(ShellTest, AFolderNamedToOpenIsSaidToBeAFolder) {
+    ASSERT_TRUE(::CreateDirectoryW(file(L"sub").c_str(), nullptr));
+    const std::wstring said = L"Cannot open `" + file(L"sub") + L"`: it is a folder, not a file.";
+    answers = {afWindow::RESULT_OK, afWindow::RESULT_OK};
+    ASSERT_TRUE(start(L"\"" + file(L"sub") + L"\""));
+    EXPECT_EQ(std::vector<std::wstring>{said}, questions);
+    EXPECT_EQ(L"Untitled - Tessel", window->getTitleText());
+    EXPECT_EQ(1, handOver(file(L"sub")));
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return questions.size() == 2; }));
+    EXPECT_EQ(said, questions[1]);
+    EXPECT_EQ(1u, window->getPages().size());
 }
 
 // A second start reads the settings as its root is set up, then waits for a copy that is closing

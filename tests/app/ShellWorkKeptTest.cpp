@@ -7,6 +7,7 @@
 
 #include "editor/Editor.h"
 
+#include "afw/core/afInstanceControl.h"
 #include "pel/files/WatchedObject.h"
 #include "pel/text/TextDecoding.h"
 #include "service/document/Document.h"
@@ -45,9 +46,7 @@ TEST_F(ShellWorkKeptTest, AnOutsideChangeToAnEditedTabSaysWhatReloadLosesAndKeep
     EXPECT_EQ(L"e.txt * - Tessel", window->getTitleText());
     EXPECT_FALSE(controller.isModifiedOnDisk());
     // One save by another program may come as several notices: the same file is asked about once.
-    DocumentFileChange again;
-    again.kind = FILE_CHANGE_MODIFIED;
-    controller.onFileChanged(controller.getDocument(), again);
+    controller.getDocument().noteFile(FILE_CHANGE_MODIFIED, DocumentWatch::stampOf(file(L"e.txt")), false);
     tessel_test::dispatchPending();
     EXPECT_FALSE(controller.isModifiedOnDisk());
     EXPECT_EQ(1u, questions.size());
@@ -254,7 +253,8 @@ TEST_F(ShellWorkKeptTest, AHandOverDuringTheClosingQuestionsIsRefusedUntilTheClo
         return answer;
     });
     EXPECT_FALSE(window->canClose());
-    EXPECT_EQ(std::vector<LRESULT>{0}, answered);
+    // Told at once that this one is closing: the second start says so rather than waiting.
+    EXPECT_EQ(std::vector<LRESULT>{afInstanceControl::ANSWER_CLOSING}, answered);
     EXPECT_EQ(0u, window->getPendingCommandCount());
     // Cancelled: the retry is taken and opens.
     EXPECT_EQ(1, handOver(file(L"h.txt")));
@@ -264,7 +264,9 @@ TEST_F(ShellWorkKeptTest, AHandOverDuringTheClosingQuestionsIsRefusedUntilTheClo
 
     answer = MainWindow::RESULT_DONT_SAVE;
     EXPECT_TRUE(window->canClose());
-    EXPECT_EQ((std::vector<LRESULT>{0, 0}), answered);
+    EXPECT_EQ((std::vector<LRESULT>{afInstanceControl::ANSWER_CLOSING, afInstanceControl::ANSWER_CLOSING}), answered);
+    // Once the questions are answered the close goes on: refused, the second start tries again
+    // and starts as the first once this one has gone.
     EXPECT_EQ(0, handOver(file(L"h.txt")));
     EXPECT_EQ(0u, window->getPendingCommandCount());
 }
@@ -277,11 +279,9 @@ TEST_F(ShellWorkKeptTest, AFileWrittenAgainWhileItsChangeIsAskedAboutIsNeverTake
     DocumentController& controller = *window->getActivePage()->controller;
     type(L"xy");
     // Once the watcher has told the file's last write: later notices find it answered.
-    const pel::WatchedObject* entry = controller.getDocument().getWatchEntry();
-    ASSERT_TRUE(entry);
+    const FileRecord& record = controller.getDocument().getFileRecord();
     const auto allTold = [&] {
-        return tessel_test::pumpUntil(
-            [&] { return entry->knownWriteTime() == DocumentWatch::stampOf(file(L"e.txt")).writeTime; });
+        return tessel_test::pumpUntil([&] { return record.seen() == DocumentWatch::stampOf(file(L"e.txt")); });
     };
     uint32_t answer = MainWindow::RESULT_KEEP;
     std::string again;
@@ -364,7 +364,7 @@ TEST_F(ShellWorkKeptTest, TheSessionsEndWhileAClosingQuestionIsOpenNeitherAsksAg
     EXPECT_TRUE(window->canClose());
     EXPECT_EQ(FALSE, ended);
     EXPECT_TRUE(closingAfter);
-    EXPECT_EQ(0, handedOver) << "a hand-over taken now would be lost with the window";
+    EXPECT_EQ(afInstanceControl::ANSWER_CLOSING, handedOver) << "a hand-over taken now would be lost with the window";
     EXPECT_EQ(0u, window->getPendingCommandCount());
     ASSERT_EQ(2u, questions.size());
     EXPECT_EQ(L"Save changes to `a.txt` before closing?", questions[0]);

@@ -323,7 +323,8 @@ TEST_F(BundleManagerTest, TheEditorTogglesAndCanKeepEverythingLoaded) {
     setQuestionHook(nullptr);
     texts.last->markUnmodified();
     EXPECT_TRUE(root->queryClose());
-    EXPECT_TRUE(editor.getEditors().empty());
+    // Asked only: a later question of the same close may still keep the program open.
+    EXPECT_EQ(1u, editor.getEditors().size());
 
     // At exit: the settings written, everything unloaded.
     root->runSettingsSaving();

@@ -5,6 +5,7 @@
 #include "MenuArming.h"
 
 #include "afw/support/QuickPresses.h"
+#include "afw/unicode/afUnicode.h"
 
 #include <gtest/gtest.h>
 
@@ -179,6 +180,43 @@ TEST_F(EditorMouseTest, AutoScrollTicksScrollAndExtendTheDrag) {
     EXPECT_GE(editor->getTop().line, 2);
     EXPECT_GT(caret().line, editor->getVisibleLines()) << "the drag follows";
     mouse(WM_LBUTTONUP, at(2, 1));
+}
+
+// A drag held right of a wrapped view, and below it: the view scrolls down the rows only, the
+// rows staying whole from their first column; nothing brings it sideways (the end of the
+// horizontal bar, a step of it). A boundary wider than the view leaves its hidden part in reach.
+TEST_F(EditorMouseTest, AWrappedViewNeverScrollsSideways) {
+    setPreset([](tessel::FacePreset& p) { p.wordWrap = true; });
+    attach(std::wstring(3000, L'w') + L"\nlast");
+    const int32_t rows = editor->getVisibleLines();
+    ASSERT_GT(rows, 2);
+    RECT client = {};
+    ::GetClientRect(editor->getHandle(), &client);
+    mouse(WM_LBUTTONDOWN, at(0, 0), MK_LBUTTON);
+    const POINT right = {client.right + 60, at(1, 0).y}, belowRight = {right.x, rows * lineHeight + 60};
+    for (uint32_t tick = 0; tick < 40; ++tick)
+        editor->autoScrollStep(tick < 20 ? right : belowRight, tick);
+    EXPECT_EQ(0, editor->getScrollColumn()) << "scrolled sideways";
+    EXPECT_LE(editor->getGutterWidth() + editor->getLayout()->getWrapWidth(), client.right)
+        << "the rows reach under the right edge";
+    EXPECT_GT(editor->getTop().subline + editor->getTop().line, 0) << "the rows below never came";
+    mouse(WM_LBUTTONUP, belowRight);
+    editor->onScrollBar(false, 2, 0);
+    editor->onScrollBar(false, 3, 0);
+    EXPECT_EQ(0, editor->getScrollColumn()) << "the bar's end or step scrolled sideways";
+
+    // Wrapped at 200 columns in a narrower view: what lies right of the view is reached.
+    setPreset([](tessel::FacePreset& p) {
+        p.wordWrap = p.boundaryBreak = true;
+        p.boundary = 200;
+    });
+    ASSERT_LT(editor->getVisibleColumns(), 200);
+    mouse(WM_LBUTTONDOWN, at(0, 0), MK_LBUTTON);
+    for (uint32_t tick = 0; tick < 200; ++tick)
+        editor->autoScrollStep(right, tick);
+    mouse(WM_LBUTTONUP, right);
+    EXPECT_GT(editor->getScrollColumn(), 0);
+    EXPECT_LE(editor->getScrollColumn(), 200 - editor->getVisibleColumns() + 1);
 }
 
 } // namespace

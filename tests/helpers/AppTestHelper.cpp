@@ -9,6 +9,9 @@
 //                              every WM_COPYDATA, and after the first one it writes its settings
 //                              as it ends (copies every file of the folder SAVED into the folder
 //                              CONFIG), then lets the mutex go and ends.
+//   asking-instance READY       as vanishing-instance, but a copy asking its closing questions: it
+//                              answers the first WM_COPYDATA that it is closing (2), then lets the
+//                              mutex go and ends.
 
 #include <windows.h>
 
@@ -20,6 +23,7 @@ const wchar_t* const NAME = L"Tessel35WindowClass";
 constexpr UINT WM_END = WM_APP + 1;
 HANDLE g_mutex = nullptr;
 bool g_closing = false;    // refuses hand-overs until its settings are written
+bool g_asking = false;     // answers hand-overs that it is closing
 bool g_endAsked = false;
 std::wstring g_saved, g_config;
 
@@ -45,6 +49,12 @@ void end(HWND window) {
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COPYDATA) {
+        if (g_asking) {
+            if (!g_endAsked)
+                ::PostMessageW(window, WM_END, 0, 0);
+            g_endAsked = true;
+            return 2;
+        }
         if (!g_closing) {
             end(window);
         } else if (!g_endAsked) {
@@ -87,6 +97,10 @@ int runInstance(const wchar_t* ready) {
 int wmain(int argc, wchar_t** argv) {
     if (argc == 3 && std::wstring(argv[1]) == L"vanishing-instance")
         return runInstance(argv[2]);
+    if (argc == 3 && std::wstring(argv[1]) == L"asking-instance") {
+        g_asking = true;
+        return runInstance(argv[2]);
+    }
     if (argc == 5 && std::wstring(argv[1]) == L"closing-instance") {
         g_closing = true;
         g_saved = argv[3];

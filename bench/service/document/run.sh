@@ -37,6 +37,13 @@ sed_figure=$($search_peer sed "$search_text" "$data/search-sed.txt")
 echo "$sed_figure"
 run search_bench --text "$search_text" --folder "$data" --expect "$data/search-sed.txt" \
     --sed-seconds "$(mbps "$sed_figure")" "${search_peers[@]}"
+# With TESSEL_BENCH_BASE naming the build folder of another revision (say the one a change
+# started from), the search benchmark runs again beside that build's, turn about, nine times
+# each, and every figure is printed beside the base's with their ratio ("..._vs_base").
+if [ -z "$smoke" ] && [ -n "${TESSEL_BENCH_BASE:-}" ]; then
+    python3 "$TESSEL_ROOT/bench/beside-base.py" "$TESSEL_BENCH_BASE" search_bench 9 -- \
+        --text "$search_text" --folder "$data" | with_targets
+fi
 
 # Loading a 100 MB UTF-8 file of mixed text into a document and saving it back, each beside the
 # plain read and decode (encode and write) in the same program and beside the host's iconv; the

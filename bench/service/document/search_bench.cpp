@@ -13,12 +13,14 @@
 //     (targets: within 3 x sed; undo and redo each no slower than the replace).
 //   search_bench --text FILE --folder DIR [--expect SED_OUTPUT] [--PEER MB/s ...]
 
+#include "pel/text/Utf16Characters.h"
 #include "pel/thread/MainThread.h"
 #include "service/document/Document.h"
 #include "service/document/DocumentOwner.h"
 #include "service/document/search/FinderBoyerMoore.h"
 #include "service/document/search/FinderRegEx.h"
-#include "service/document/search/FoldingRegExTraits.h"
+#include "service/document/search/RegExSyntax.h"
+#include "service/document/search/UnicodeRegExTraits.h"
 #include "service/document/search/Replacer.h"
 #include "service/document/undo/UndoContext.h"
 #include "service/document/undo/UndoManager.h"
@@ -96,11 +98,13 @@ double megabytesPerSecond(const Document& document, double seconds) {
     return document.getLength() / seconds / 1e6;
 }
 
-// Every match over a contiguous copy with the same engine, flags and traits.
-int countInCopy(const std::wstring& copy, const std::wstring& pattern) {
-    using Iterator = std::wstring::const_iterator;
-    xp::regex_compiler<Iterator, tessel::FoldingRegExTraits> compiler;
-    const xp::basic_regex<Iterator> regex = compiler.compile(pattern.begin(), pattern.end(), xp::regex_constants::ECMAScript);
+// Every match over a contiguous copy of the characters with the same engine, flags and traits.
+int countInCopy(const std::u32string& copy, const std::wstring& pattern) {
+    using Iterator = std::u32string::const_iterator;
+    const tessel::UnicodeRegExTraits traits;
+    const std::u32string characters = tessel::enginePattern(pattern, traits);
+    xp::regex_compiler<Iterator, tessel::UnicodeRegExTraits> compiler;
+    const xp::basic_regex<Iterator> regex = compiler.compile(characters.begin(), characters.end(), tessel::engineSyntax(false));
     xp::match_results<Iterator> match;
     int count = 0;
     for (Iterator at = copy.begin(); ++count;) {
@@ -136,7 +140,7 @@ void plainText(Document& document, const bench::Options& options) {
 }
 
 void regularExpressions(Document& document, const bench::Options& options) {
-    const std::wstring copy = document.getText(0, document.getLength());
+    const std::u32string copy = pel::codePointsOf(document.getText(0, document.getLength()));
     const struct {
         const char* name;
         const wchar_t* pattern;

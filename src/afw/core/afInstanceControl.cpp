@@ -1,5 +1,7 @@
 #include "afw/core/afInstanceControl.h"
 
+#include "afw/core/afActivation.h"
+#include "afw/core/afMainLoop.h"
 #include "afw/core/afModuleInstance.h"
 
 #include <cwchar>
@@ -47,6 +49,11 @@ void afInstanceControl::findInstanceWindows(std::vector<HWND>& o_windows) {
 
 afInstanceControl::SendResult afInstanceControl::sendCopyData(HWND window, const void* data, size_t size,
                                                                UINT timeoutMs) {
+    // The receiver brings its window or question to the front as it takes the bytes: the
+    // foreground is this process's to lend.
+    DWORD process = 0;
+    if (::GetWindowThreadProcessId(window, &process))
+        ::AllowSetForegroundWindow(process);
     COPYDATASTRUCT copy = {};
     copy.dwData = 0;
     copy.cbData = static_cast<DWORD>(size);
@@ -57,37 +64,19 @@ afInstanceControl::SendResult afInstanceControl::sendCopyData(HWND window, const
                               reinterpret_cast<LPARAM>(&copy), SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &answer);
     if (!sent)
         return SEND_TIMED_OUT;
-    return answer == 1 ? SEND_ACCEPTED : SEND_REFUSED;
+    if (static_cast<LRESULT>(answer) == ANSWER_CLOSING)
+        return SEND_CLOSING;
+    return static_cast<LRESULT>(answer) == ANSWER_TAKEN ? SEND_ACCEPTED : SEND_REFUSED;
 }
-
-namespace {
-
-struct Holder {
-    HWND held;
-    HWND found;
-};
-
-// The first window in z-order, of the held window's thread, that is shown and enabled and that
-// the held window owns, directly or through others.
-BOOL CALLBACK findHolder(HWND window, LPARAM param) {
-    auto* holder = reinterpret_cast<Holder*>(param);
-    if (window == holder->held || !::IsWindowVisible(window) || !::IsWindowEnabled(window) ||
-        ::GetAncestor(window, GA_ROOTOWNER) != holder->held)
-        return TRUE;
-    holder->found = window;
-    return FALSE;
-}
-
-} // namespace
 
 void afInstanceControl::activateWindow(HWND window) {
     if (::IsIconic(window))
         ::OpenIcon(window);
-    // A window a question holds (disabled under it) would take the front but not the keys: the
-    // question comes to the front instead.
-    Holder holder{window, nullptr};
-    if (!::IsWindowEnabled(window))
-        ::EnumThreadWindows(::GetWindowThreadProcessId(window, nullptr), &findHolder,
-                            reinterpret_cast<LPARAM>(&holder));
-    ::SetForegroundWindow(holder.found ? holder.found : window);
+    // The question, not the window disabled under it: that one would take the front but no keys.
+    HWND front = afMainLoop::heldWindow();
+    if (!front)
+        front = window;
+    // The sender lent the foreground to take.
+    ::SetForegroundWindow(front);
+    afActivation::activate(front);
 }

@@ -1,5 +1,6 @@
 #include "afw/core/afMainLoop.h"
 
+#include "afw/core/afActivation.h"
 #include "afw/core/afExceptionBoundary.h"
 #include "afw/core/afLog.h"
 
@@ -20,10 +21,22 @@ struct Posted {
 };
 
 // What a hold disabled, kept here rather than in the hold: settle gives back the windows of a
-// hold whose frame was abandoned.
+// hold whose frame was abandoned. With it, the window the user is asked in, and where the user
+// was as it began.
 struct Held {
     const afMainLoop::Hold* hold;
     std::vector<HWND> windows;
+    HWND window; // the modal window or the dialog shown, null while none is known
+    HWND user;   // the active window as the hold began
+    HWND focus;  // and the focus
+};
+
+// A count of the program's, kept for a frame.
+struct Kept {
+    unsigned serial;
+    const void* owner;
+    const wchar_t* what;
+    std::function<void()> giveBack;
 };
 
 struct State {
@@ -35,6 +48,8 @@ struct State {
     HWND wakeWindow = nullptr;
     std::vector<HWND> modals; // outermost first
     std::vector<Held> holds;  // outermost first
+    std::vector<Kept> counts; // outermost first
+    unsigned lastCount = 0;
     bool round = false;       // a round of closing questions runs
     afMainLoop::Check check;
 };
@@ -103,7 +118,7 @@ void keepModalsInFront() {
         for (HWND window : held.windows)
             if (::IsWindow(window) && ::IsWindowEnabled(window))
                 ::EnableWindow(window, FALSE);
-    HWND top = afMainLoop::innermostModal();
+    HWND top = afMainLoop::heldWindow();
     if (top && ::GetActiveWindow() != top)
         ::SetActiveWindow(top);
 }
@@ -160,11 +175,13 @@ afMainLoop::Handling::~Handling() {
 }
 
 afMainLoop::Hold::Hold(HWND modal) {
+    // Noted before anything is disabled: a window loses neither activation nor focus by that.
+    const HWND user = ::GetActiveWindow(), focus = ::GetFocus();
     Windows windows{modal, {}};
     ::EnumThreadWindows(::GetCurrentThreadId(), &collectEnabled, reinterpret_cast<LPARAM>(&windows));
     for (HWND window : windows.found)
         ::EnableWindow(window, FALSE);
-    state().holds.push_back({this, std::move(windows.found)});
+    state().holds.push_back({this, std::move(windows.found), modal, user, focus});
 }
 
 afMainLoop::Hold::~Hold() {
@@ -176,6 +193,8 @@ afMainLoop::Hold::~Hold() {
     const Held held = std::move(*found);
     holds.erase(found);
     giveBack(held);
+    // The keyboard goes back to where the user left it, whichever window asked.
+    afGuard([&] { afActivation::giveBack(held.user, held.focus, held.window); });
 }
 
 bool afMainLoop::Hold::disabled(HWND window) const {
@@ -183,6 +202,34 @@ bool afMainLoop::Hold::disabled(HWND window) const {
         if (held.hold == this)
             return std::find(held.windows.begin(), held.windows.end(), window) != held.windows.end();
     return false;
+}
+
+void afMainLoop::Hold::show(HWND window) {
+    for (Held& held : state().holds)
+        if (held.hold == this)
+            held.window = window;
+}
+
+afMainLoop::Count::Count(const void* owner, const wchar_t* what, int& counter)
+    : Count(owner, what, [&counter] { --counter; }) {
+    ++counter;
+}
+
+afMainLoop::Count::Count(const void* owner, const wchar_t* what, std::function<void()> giveBack)
+    : m_serial(++state().lastCount) {
+    state().counts.push_back({m_serial, owner, what, std::move(giveBack)});
+}
+
+afMainLoop::Count::~Count() {
+    std::vector<Kept>& counts = state().counts;
+    const auto found =
+        std::find_if(counts.begin(), counts.end(), [this](const Kept& kept) { return kept.serial == m_serial; });
+    // Given back by settle, or dropped with its owner.
+    if (found == counts.end())
+        return;
+    const std::function<void()> giveBack = std::move(found->giveBack);
+    counts.erase(found);
+    afGuard(giveBack);
 }
 
 bool afMainLoop::isNested() {
@@ -203,6 +250,9 @@ void afMainLoop::cancel(const void* key) {
         for (Posted& each : *running)
             if (each.key == key)
                 each.work = nullptr;
+    std::vector<Kept>& counts = state().counts;
+    counts.erase(std::remove_if(counts.begin(), counts.end(), [key](const Kept& kept) { return kept.owner == key; }),
+                 counts.end());
 }
 
 afMainLoop::Round::Round() : m_runs(!state().round) {
@@ -220,13 +270,23 @@ bool afMainLoop::Round::isRunning() {
 
 bool afMainLoop::settle() {
     State& s = state();
-    if (s.loops == 0 && s.handling == 0 && s.holds.empty() && s.modals.empty() && !s.round)
+    if (s.loops == 0 && s.handling == 0 && s.holds.empty() && s.modals.empty() && !s.round && s.counts.empty())
         return true;
+    std::wstring counts;
+    for (const Kept& kept : s.counts)
+        counts += std::wstring(counts.empty() ? L" (" : L", ") + kept.what;
     const std::wstring what = L"afMainLoop::settle(): " + std::to_wstring(s.loops) + L" loops, " +
                               std::to_wstring(s.handling) + L" message handlings, " +
-                              std::to_wstring(s.holds.size()) + L" holds and " + (s.round ? L"1" : L"0") +
-                              L" rounds never ended; given back.";
+                              std::to_wstring(s.holds.size()) + L" holds, " + (s.round ? L"1" : L"0") +
+                              L" rounds and " + std::to_wstring(s.counts.size()) + L" counts of the program" +
+                              (counts.empty() ? L"" : counts + L")") + L" never ended; given back.";
     pel::log_printf(pel::LOG_ERROR, AF_LOG_SOURCE, L"%s", what.c_str());
+    // The program's counts first, innermost first: what they give back (a held close) may need
+    // the main loop, which the loop counts below give back too.
+    std::vector<Kept> kept;
+    kept.swap(s.counts);
+    for (auto count = kept.rbegin(); count != kept.rend(); ++count)
+        afGuard(count->giveBack);
     s.loops = 0;
     s.handling = 0;
     s.round = false;
@@ -244,6 +304,14 @@ bool afMainLoop::settle() {
 afMainLoop::Check afMainLoop::setCheck(Check check) {
     std::swap(state().check, check);
     return check;
+}
+
+HWND afMainLoop::heldWindow() {
+    const std::vector<Held>& holds = state().holds;
+    for (auto held = holds.rbegin(); held != holds.rend(); ++held)
+        if (held->window && ::IsWindow(held->window) && ::IsWindowVisible(held->window))
+            return held->window;
+    return nullptr;
 }
 
 HWND afMainLoop::innermostModal() {

@@ -11,7 +11,14 @@
 // runs (Hold): every other top-level window is disabled, and the modal window keeps the front
 // with the keyboard focus. When a loop nested in it ends, what it disabled that came back
 // enabled is disabled again (the system's dialogs enable their owner as they end, whatever it
-// was before), and the innermost modal window takes the front back.
+// was before), and the innermost modal window takes the front back. The program knows its open
+// holds: what must raise "what the user is being asked" (a second start's hand-over) takes it
+// from here (heldWindow), and a hold that ends hands the keyboard back to where the user left
+// it (afActivation).
+//
+// The program's own counts of a frame (a closing question open, a wait's depth) are kept for
+// their scope by Count, so that the main loop gives back those of a frame a fault abandoned with
+// its own.
 
 #include <functional>
 #include <string>
@@ -51,6 +58,9 @@ public:
     // its scope: every top-level window of the thread but `modal` (and those made later) is
     // disabled, and at the end those this hold disabled and that are still there are enabled
     // again; a window something else had disabled stays so. Main thread only.
+    // The window the user acted in (the thread's active one) and the focus in it are noted as the
+    // hold begins; at its end, once the windows are given back, they take the keyboard back
+    // (afActivation::giveBack), whichever window the question belonged to.
     class Hold {
     public:
         explicit Hold(HWND modal = nullptr);
@@ -60,6 +70,26 @@ public:
 
         // Whether this hold disabled the window (it was enabled when the hold began).
         bool disabled(HWND window) const;
+        // The window the user is asked in, once it shows, when it was not known as the hold began
+        // (the system's file dialog, made inside the hold).
+        void show(HWND window);
+    };
+
+    // A count of the program's own, kept for the scope of a frame: taken as it begins and given
+    // back as it ends, or by settle when a fault abandoned the frame. The owner's destructor
+    // drops what is still kept for it (cancel). Main thread only.
+    class Count {
+    public:
+        // One more of `counter` for the scope; `what` (a literal) names it in what settle logs.
+        Count(const void* owner, const wchar_t* what, int& counter);
+        // What the caller took, given back by `giveBack`.
+        Count(const void* owner, const wchar_t* what, std::function<void()> giveBack);
+        ~Count();
+        Count(const Count&) = delete;
+        Count& operator=(const Count&) = delete;
+
+    private:
+        unsigned m_serial;
     };
 
     // A round of questions asked before what they are about closes: the program's exit, a
@@ -89,17 +119,22 @@ public:
     // Queues the work under the key (main thread only): it runs once from the main loop when
     // nothing is nested, in the order posted. What the work posts runs the next time.
     static void post(const void* key, std::function<void()> work);
-    // Drops the work queued under the key (its owner goes).
+    // Drops the work queued under the key and the counts it keeps, without giving them back (its
+    // owner goes).
     static void cancel(const void* key);
 
     // The modal window running innermost (visible), or null.
     static HWND innermostModal();
+    // What the user is being asked now: the window of the innermost hold that has one shown (a
+    // modal window, or the dialog a hold was shown); null when none does.
+    static HWND heldWindow();
 
     // The main loop is about to wait for its next message, where nothing is nested: a loop,
-    // handling, hold or round still counted then never ended (the system abandons the frames of a
-    // window procedure when it swallows a fault raised under it). It is given back, so that
-    // posted work runs and the windows it held take input again; the error is logged and told
-    // to the check, when one is set (the tests set one). False when something was given back.
+    // handling, hold, round or count still kept then never ended (the system abandons the frames
+    // of a window procedure when it swallows a fault raised under it). It is given back, the
+    // program's counts first, innermost first, so that posted work, held closes and hand-overs
+    // run and the windows it held take input again; the error is logged and told to the check,
+    // when one is set (the tests set one). False when something was given back.
     static bool settle();
     // The check settle tells (empty: none); returns the previous one.
     using Check = std::function<void(const std::wstring& what)>;

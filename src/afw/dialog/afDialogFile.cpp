@@ -179,8 +179,10 @@ uint32_t afDialogFileBase::run(afFileDialogOptions& options) {
     BOOL answer = FALSE;
     {
         const afMainLoop::Nested loop;
-        const afMainLoop::Hold hold;
+        afMainLoop::Hold hold;
+        m_hold = &hold;
         answer = runPlatformDialog(&record);
+        m_hold = nullptr;
     }
     return finish(record, answer);
 }
@@ -210,6 +212,10 @@ UINT_PTR CALLBACK afDialogFileBase::hook(HWND dialog, UINT message, WPARAM /*wPa
         if (message == WM_INITDIALOG) {
             const auto* record = reinterpret_cast<const OPENFILENAMEW*>(lParam);
             ::SetWindowLongPtrW(dialog, GWLP_USERDATA, record ? record->lCustData : 0);
+            // The hook's dialog lies inside the platform's: that one is what the user is asked in.
+            auto* self = record ? reinterpret_cast<afDialogFileBase*>(record->lCustData) : nullptr;
+            if (self && self->m_hold)
+                self->m_hold->show(::GetParent(dialog));
             return;
         }
         if (message != WM_NOTIFY)

@@ -4,6 +4,7 @@
 // dialog completes a name typed without extension from the filter shown. Also the callback of
 // the platform's folder picker.
 
+#include "afw/core/afMainLoop.h"
 #include "afw/dialog/afFileFilter.h"
 #include "afw/window/afWindow.h"
 
@@ -61,6 +62,8 @@ private:
 
     afFileDialogOptions* m_options = nullptr;
     std::unique_ptr<wchar_t[]> m_fileBuffer;
+    // The hold of the run, told the dialog's window once it shows.
+    afMainLoop::Hold* m_hold = nullptr;
 };
 
 class afDialogFileOpen : public afDialogFileBase {

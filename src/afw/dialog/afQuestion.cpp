@@ -50,4 +50,19 @@ uint32_t askToSaveChanges(afViewPlatform* owner, const std::wstring& name) {
                         {L"Cancel", afWindow::RESULT_CANCEL, false}});
 }
 
+bool askToReloadChanged(afViewPlatform* owner, const std::wstring& path, bool edited, bool unreadable) {
+    // A reload clears the undo history: unsaved edits would be gone for good, so Enter keeps them.
+    std::wstring text = unreadable ? L"`{1}` was changed by another program, and could not be read. Reload it?"
+                                   : L"`{1}` was changed by another program. Reload it?";
+    if (edited)
+        text += L" Its unsaved changes here would be lost.";
+    const uint32_t answer = askQuestion(owner, pel::StringTemplate(text.c_str()).arg(1, path).render(),
+                                        {{L"&Reload", ANSWER_RELOAD, !edited}, {L"&Keep", ANSWER_KEEP, edited}});
+    return answer == ANSWER_RELOAD;
+}
+
+void tellDeleted(afViewPlatform* owner, const std::wstring& path) {
+    showMessage(owner, pel::StringTemplate(L"`{1}` was deleted by another program.").arg(1, path).render());
+}
+
 } // namespace tessel

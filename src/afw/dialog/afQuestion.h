@@ -37,4 +37,15 @@ constexpr uint32_t ANSWER_DONT_SAVE = pel::crc32Literal("dont_save");
 // "Save changes to `name` before closing?" with "&Save" (the default), "Do&n't Save" and "Cancel".
 uint32_t askToSaveChanges(afViewPlatform* owner, const std::wstring& name);
 
+// The answers of the question about another program's change of a file.
+constexpr uint32_t ANSWER_RELOAD = pel::crc32Literal("reload");
+constexpr uint32_t ANSWER_KEEP = pel::crc32Literal("keep");
+// "`path` was changed by another program. Reload it?" (", and could not be read" when the last
+// read of it failed), with "&Reload" and "&Keep"; an edited text adds that its changes would be
+// lost, and makes Keep the default. Whether to reload. The main window's tabs and the bundle
+// editor's entries ask in these words.
+bool askToReloadChanged(afViewPlatform* owner, const std::wstring& path, bool edited, bool unreadable);
+// "`path` was deleted by another program."
+void tellDeleted(afViewPlatform* owner, const std::wstring& path);
+
 } // namespace tessel

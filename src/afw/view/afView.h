@@ -97,6 +97,14 @@ public:
     // parent, when it is a window.
     afWindow* getWindow() const;
     virtual afWindow* asWindow() { return nullptr; }
+    // Around modal work that runs from this view (a long wait): disabling holds the whole program
+    // (afMainLoop::Hold: every top-level window disabled, the view's enclosing windows among
+    // them) until the matching enable, which gives back what the hold disabled: the nearest
+    // enclosing window first, or with all every one of them, outermost first, then the rest;
+    // then the nearest takes the focus back unless the user left the keyboard in another window
+    // of the program. They pair up, innermost first; an enable without a disable does nothing.
+    void disableEnclosingWindows(bool all);
+    void enableEnclosingWindows(bool all);
 
     // ---- Measure and layout
     virtual void measure(uint32_t widthSpec, uint32_t heightSpec);

@@ -2,6 +2,7 @@
 
 #include "afw/window/afWindow.h"
 
+#include "afw/core/afActivation.h"
 #include "afw/core/afExceptionBoundary.h"
 #include "afw/core/afModuleInstance.h"
 #include "afw/view/afWidget.h"
@@ -177,7 +178,26 @@ bool afWindow::onRawMessage(afMessage& msg) {
     case WM_DESTROY:
         // The placement is saved whatever befalls the configuration: the window goes on closing.
         afGuard([&] { savePlacement(nullptr); });
+        // Still there to hand the activation on: once gone, the system may give it to nothing.
+        if (::GetActiveWindow() == msg.window)
+            afGuard([&] { afActivation::handBack(msg.window); });
         return afViewPlatform::onRawMessage(msg);
+    case WM_WINDOWPOSCHANGED: {
+        // A window hidden by SetWindowPos leaves the activation where it was, on a window that
+        // takes no keys any more.
+        const bool hidden = (reinterpret_cast<const WINDOWPOS*>(msg.lParam)->flags & SWP_HIDEWINDOW) != 0;
+        const bool handled = afViewPlatform::onRawMessage(msg);
+        if (hidden)
+            afActivation::handBack(msg.window);
+        return handled;
+    }
+    case WM_SETFOCUS:
+        // The window itself got the keyboard (activated or restored with none inside it): it goes
+        // where the window keeps it.
+        afViewPlatform::onRawMessage(msg);
+        restoreFocus();
+        msg.result = 0;
+        return true;
     case WM_ACTIVATE:
         if (onActivate(msg))
             return true;

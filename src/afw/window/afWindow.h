@@ -4,7 +4,10 @@
 // many requests came, navigates by keyboard like a dialog (Tab, mnemonics, Enter on the default
 // button, Escape and Alt+F4), closes with a result code, runs a modal loop of its own (every
 // other window of the program disabled meanwhile), and saves and restores its placement under
-// "app.windows" of the configuration.
+// "app.windows" of the configuration. It keeps the widget that had the keyboard last and gives
+// it back whenever the window itself gets it (activated, restored from the taskbar); as it hides
+// or closes holding the activation, the open question or the window the user acted in before
+// takes it (afActivation).
 //
 // A window is made without its native window: build (or showModal) creates it, which restores
 // the placement. Owners destroy the native window (closeNow, the end of the modal loop) before
@@ -74,7 +77,8 @@ public:
     // Disables every other top-level window of the program and shows this one; RESULT_CANCEL
     // stops the modal run.
     virtual uint32_t beginModal();
-    // Enables again what beginModal disabled, and gives the owner the focus when it was one.
+    // Enables again what beginModal disabled, and gives the keyboard back to the window the user
+    // was in as the run began, with its focus.
     virtual void endModal();
     virtual bool canClose();
     // Placement under "app.windows" / the placement key. The state functions do the work; the
@@ -144,6 +148,9 @@ private:
     void focusNextTabStop(bool previous);
     // The saved focus widget while its window still carries it; null otherwise.
     afViewPlatform* savedFocusWidget() const;
+    // The keyboard into the window, when the window itself got it: to the widget saved as it was
+    // deactivated, else to the one that had it last, whichever is still there, shown and enabled.
+    void restoreFocus();
     // Runs the placement step under the lock of the config it uses.
     void withPlacementConfig(tessel::Config* config, void (afWindow::*step)(tessel::Config*));
 
@@ -162,14 +169,13 @@ private:
     uint16_t m_controlIds = 0;
     afViewPlatform* m_savedFocus = nullptr;
     HWND m_savedFocusWindow = nullptr;
+    // The widget that had the keyboard last (minimising takes it with no deactivation to save it).
+    afViewPlatform* m_lastFocus = nullptr;
+    HWND m_lastFocusWindow = nullptr;
     afView* m_defaultButton = nullptr;
     afView* m_currentDefault = nullptr;
-    // What beginModal disabled (and endModal enables again), and the owner it disabled, which
-    // gets the focus back: the window and its native window, through which it is known to be
-    // still there.
+    // What beginModal disabled (and endModal enables again).
     std::unique_ptr<afMainLoop::Hold> m_hold;
-    afWindow* m_focusOwner = nullptr;
-    HWND m_focusOwnerWindow = nullptr;
     bool m_placementDisabled = true;
     std::wstring m_placementKey;
     bool m_restoreShowState = false;

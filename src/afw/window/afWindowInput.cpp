@@ -1,6 +1,7 @@
-// The window's keyboard: dialog navigation, mnemonics, keys, default buttons, and the focus it
-// keeps across deactivation.
+// The window's keyboard: dialog navigation, mnemonics, keys (Alt+F4 as the close box), default
+// buttons, and the focus it keeps across deactivation and a minimise.
 
+#include "afw/core/afActivation.h"
 #include "afw/core/afLog.h"
 #include "afw/window/afIButton.h"
 #include "afw/window/afWindow.h"
@@ -15,9 +16,19 @@ bool afWindow::preTranslateMessage(MSG& msg) {
         return handleMnemonic(static_cast<wchar_t>(msg.wParam), (msg.lParam & (1 << 29)) != 0);
     case WM_PAINT:
         return false;
+    case WM_SYSKEYDOWN:
+        // Alt+F4 that no view took closes as the close box does, whatever control has the focus
+        // (the system's own handling does not come out of every control); posted, as the system
+        // posts it, so that the close runs from the loop.
+        if (msg.wParam == VK_F4 && (msg.lParam & (1 << 29)) && getHandle()) {
+            ::PostMessageW(getHandle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+            return true;
+        }
+        break;
     default:
-        return getHandle() && ::IsDialogMessageW(getHandle(), &msg);
+        break;
     }
+    return getHandle() && ::IsDialogMessageW(getHandle(), &msg);
 }
 
 bool afWindow::handleMnemonic(wchar_t ch, bool alt) {
@@ -112,6 +123,12 @@ void afWindow::onChildFocus(afViewPlatform* child, bool gained) {
     // Not passed on to the host: that is the owner window, whose buttons these are not.
     if (!gained)
         return;
+    // Kept for when the window itself gets the keyboard again (an owned window's own focus comes
+    // here too: it is not this window's to keep).
+    if (child && child->getHandle() && getHandle() && ::IsChild(getHandle(), child->getHandle())) {
+        m_lastFocus = child;
+        m_lastFocusWindow = child->getHandle();
+    }
     afView* current = dynamic_cast<afIButton*>(child) ? child : m_defaultButton;
     if (current != m_currentDefault)
         setDefaultButton(current, true);
@@ -129,6 +146,10 @@ void afWindow::onChildRemoved(afView* child) {
         m_savedFocus = nullptr;
         m_savedFocusWindow = nullptr;
     }
+    if (removed(m_lastFocus)) {
+        m_lastFocus = nullptr;
+        m_lastFocusWindow = nullptr;
+    }
 }
 
 // ---- Activation
@@ -139,9 +160,21 @@ afViewPlatform* afWindow::savedFocusWidget() const {
     return m_savedFocus && getWidget(m_savedFocusWindow) == m_savedFocus ? m_savedFocus : nullptr;
 }
 
+void afWindow::restoreFocus() {
+    const auto usable = [this](const afViewPlatform* widget, HWND window) {
+        return widget && getWidget(window) == widget && ::IsWindowVisible(window) && ::IsWindowEnabled(window);
+    };
+    HWND target = usable(m_savedFocus, m_savedFocusWindow)  ? m_savedFocusWindow
+                  : usable(m_lastFocus, m_lastFocusWindow) ? m_lastFocusWindow
+                                                           : nullptr;
+    if (target && ::GetFocus() != target)
+        ::SetFocus(target);
+}
+
 bool afWindow::onActivate(afMessage& msg) {
     if (LOWORD(msg.wParam) != WA_INACTIVE) {
         pel::log_printf(AF_LOG_LEVEL, AF_LOG_SOURCE, L"WM_ACTIVATED(true)");
+        afActivation::noteActive(msg.window);
         if (savedFocusWidget())
             ::SetFocus(m_savedFocusWindow);
     } else {

@@ -69,8 +69,7 @@ BundleEditor::~BundleEditor() {
     m_manager.onDisabledItemsChanged.remove(this);
     afUnregisterAction(getActionRegistry(), m_saveAction);
     try {
-        for (BundleEntryEditor* editor : getEditors())
-            dropEditor(*editor);
+        dropAll();
     } catch (...) {
         pel::log_printf(pel::LOG_ERROR, BundleManager::LOG_SOURCE, L"BundleEditor::~BundleEditor(): closing the entries failed");
     }
@@ -221,17 +220,68 @@ void BundleEditor::updateTab(BundleEntryEditor& editor) {
 }
 
 bool BundleEditor::save(BundleEntryEditor& editor) {
-    Open* open = findOpen(editor);
-    if (!open)
+    if (!findOpen(editor))
         return false;
-    const bool saved = editor.save();
+    bool saved = false;
+    for (;;) {
+        // Another program's change or deletion of the entry's file is asked about first, in the
+        // words of the main window's tabs; what comes while a question is open is asked next.
+        const AboutFile told = askAboutFile(editor);
+        if (told == AboutFile::STOP)
+            return false;
+        if (told == AboutFile::RELOADED) {
+            saved = true; // the entry is its file's again: nothing is left to write
+            break;
+        }
+        saved = editor.save();
+        // The file changed in the moment before it was to be replaced: asked about, then tried
+        // again.
+        if (saved || !editor.getFileRecord().asks())
+            break;
+    }
+    Open* open = findOpen(editor);
     BundleEntry& entry = editor.getEntry();
     // A new entry joins the installed ones once it is on disk, so its manager takes it.
-    if (saved && open->isNew && !entry.isInstalled() && m_manager.installBundleEntry(entry))
+    if (saved && open && open->isNew && !entry.isInstalled() && m_manager.installBundleEntry(entry))
         open->isNew = false;
     updateTab(editor);
     refreshTree();
     return saved;
+}
+
+BundleEditor::AboutFile BundleEditor::askAboutFile(BundleEntryEditor& editor) {
+    AboutFile outcome = AboutFile::GO_ON;
+    while (findOpen(editor) && editor.lookAtFile()) {
+        const FileRecord& record = editor.getFileRecord();
+        const uint32_t news = record.news();
+        afViewPlatform* owner = isShown() ? static_cast<afViewPlatform*>(m_window.get()) : m_parent;
+        if (m_tabs)
+            m_tabs->setCurrentIndex(m_tabs->indexOfPage(editor.getPage()));
+        if (record.state() == FileRecord::GONE) {
+            tellDeleted(owner, editor.getFilePath());
+            if (findOpen(editor))
+                editor.answerFileNews(news);
+            continue;
+        }
+        const bool reload = askToReloadChanged(owner, editor.getFilePath(), editor.isModified() || record.kept(),
+                                               record.state() == FileRecord::UNREADABLE);
+        if (!findOpen(editor))
+            return AboutFile::STOP;
+        // Answered for the file as it was: news since is asked next.
+        if (editor.lookAtFile() && record.news() != news)
+            continue;
+        if (!reload) {
+            editor.answerFileNews(news);
+            continue;
+        }
+        if (!editor.reloadFromFile()) {
+            ::MessageBeep(MB_ICONWARNING); // why is in the problem list
+            return AboutFile::STOP;
+        }
+        updateTab(editor);
+        outcome = AboutFile::RELOADED;
+    }
+    return findOpen(editor) ? outcome : AboutFile::STOP;
 }
 
 bool BundleEditor::onSaveAction(afActionEvent&) {
@@ -243,17 +293,36 @@ bool BundleEditor::onSaveAction(afActionEvent&) {
     return true;
 }
 
+bool BundleEditor::needsAnswer(BundleEntryEditor& editor) {
+    editor.lookAtFile();
+    return editor.isModified() || editor.getFileRecord().textOnlyHere();
+}
+
 bool BundleEditor::askToClose(BundleEntryEditor& editor) {
-    if (!findOpen(editor) || !editor.isModified())
-        return true;
-    if (m_tabs)
-        m_tabs->setCurrentIndex(m_tabs->indexOfPage(editor.getPage()));
-    afViewPlatform* owner = isShown() ? static_cast<afViewPlatform*>(m_window.get()) : m_parent;
-    const uint32_t answer = askToSaveChanges(owner, editor.getEntry().getTitle());
-    // Closed by what the question let run: there is nothing left to ask about.
-    if (answer == RESULT_DONT_SAVE || !findOpen(editor))
-        return answer != afWindow::RESULT_CANCEL;
-    return answer == RESULT_SAVE && save(editor);
+    for (;;) {
+        if (!findOpen(editor) || !needsAnswer(editor))
+            return true;
+        // What another program did to the entry's file first: a reload leaves nothing to save, a
+        // deletion says that the text is nowhere else.
+        if (askAboutFile(editor) == AboutFile::STOP)
+            return !findOpen(editor);
+        if (!needsAnswer(editor))
+            return true;
+        if (m_tabs)
+            m_tabs->setCurrentIndex(m_tabs->indexOfPage(editor.getPage()));
+        afViewPlatform* owner = isShown() ? static_cast<afViewPlatform*>(m_window.get()) : m_parent;
+        const uint32_t news = editor.getFileRecord().news();
+        const uint32_t answer = askToSaveChanges(owner, editor.getEntry().getTitle());
+        // Closed by what the question let run: there is nothing left to ask about.
+        if (!findOpen(editor) || answer == afWindow::RESULT_CANCEL)
+            return answer != afWindow::RESULT_CANCEL;
+        if (answer == RESULT_SAVE)
+            return save(editor);
+        // Don't Save was given for the file as it was: news of it meanwhile is asked first.
+        editor.lookAtFile();
+        if (editor.getFileRecord().news() == news)
+            return true;
+    }
 }
 
 bool BundleEditor::closeEditor(BundleEntryEditor& editor) {
@@ -265,25 +334,43 @@ bool BundleEditor::closeEditor(BundleEntryEditor& editor) {
 }
 
 bool BundleEditor::closeAllItems() {
+    if (!askToCloseAll())
+        return false;
+    dropAll();
+    return true;
+}
+
+bool BundleEditor::askToCloseAll() {
     // What runs under a question may close entries or open others: the editors are looked up
-    // again before each question.
-    std::vector<const BundleEntryEditor*> asked;
+    // again before each question. An entry's answer holds for its file as it was then: news of
+    // it under a later question asks again before anything closes.
+    std::vector<std::pair<const BundleEntryEditor*, uint32_t>> asked;
     for (;;) {
         BundleEntryEditor* next = nullptr;
-        for (BundleEntryEditor* editor : getEditors())
-            if (std::find(asked.begin(), asked.end(), editor) == asked.end()) {
-                next = editor;
-                break;
-            }
+        for (BundleEntryEditor* editor : getEditors()) {
+            const auto found = std::find_if(asked.begin(), asked.end(), [&](const auto& each) {
+                return each.first == editor;
+            });
+            if (found != asked.end() && (editor->lookAtFile(), editor->getFileRecord().news() == found->second))
+                continue;
+            if (found != asked.end())
+                asked.erase(found);
+            next = editor;
+            break;
+        }
         if (!next)
             break;
-        asked.push_back(next);
         if (!askToClose(*next))
             return false;
+        if (findOpen(*next))
+            asked.emplace_back(next, next->getFileRecord().news());
     }
+    return true;
+}
+
+void BundleEditor::dropAll() {
     for (BundleEntryEditor* editor : getEditors())
         dropEditor(*editor);
-    return true;
 }
 
 void BundleEditor::dropEditor(BundleEntryEditor& editor) {

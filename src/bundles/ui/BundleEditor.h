@@ -42,6 +42,9 @@ public:
     // The answers of the unsaved-changes question (those of the main window's).
     static constexpr uint32_t RESULT_SAVE = ANSWER_SAVE;
     static constexpr uint32_t RESULT_DONT_SAVE = ANSWER_DONT_SAVE;
+    // The answers of the question about another program's change of an entry's file.
+    static constexpr uint32_t RESULT_RELOAD = ANSWER_RELOAD;
+    static constexpr uint32_t RESULT_KEEP = ANSWER_KEEP;
     static constexpr const wchar_t* WINDOW_CLASS = L"TesselBundleEditor";
 
     // The context menu's commands of a tree node.
@@ -61,6 +64,11 @@ public:
     // editor; false, all of them kept open, when the user cancels or a save fails. It runs as
     // part of its caller's round of closing questions (afMainLoop::Round).
     bool closeAllItems();
+    // The questions of closeAllItems without the closing: the program's exit asks them as one
+    // step of its round, whose later questions may still keep the program, and every entry open.
+    bool askToCloseAll();
+    // Closes every entry editor without asking (once the round that asked has gone through).
+    void dropAll();
 
     bool isShown() const;
     // Shows the window (made on the first showing, the tree filled anew) or hides it.
@@ -131,8 +139,17 @@ private:
     // Closes the editor without asking: out of the lists and the tabs at once, freed from the
     // main loop; a new entry never saved leaves its bundle.
     void dropEditor(BundleEntryEditor& editor);
-    // The question about one modified editor; whether it may close (saved when asked to).
+    // Whether closing the editor asks, its entry's file looked at first: its text is modified, or
+    // held nowhere else (FileRecord::textOnlyHere), as a tab's.
+    bool needsAnswer(BundleEntryEditor& editor);
+    // The questions about one such editor (its file's news first, then Save changes); whether it
+    // may close (saved when asked to).
     bool askToClose(BundleEntryEditor& editor);
+    // Asks about another program's change or deletion of the editor's entry file until nothing
+    // is left to ask: GO_ON (the text kept), RELOADED (the entry read again from its file), STOP
+    // (the editor closed, or the reload failed).
+    enum class AboutFile { GO_ON, RELOADED, STOP };
+    AboutFile askAboutFile(BundleEntryEditor& editor);
     void updateTab(BundleEntryEditor& editor);
     std::wstring tabText(BundleEntryEditor& editor) const;
     bool onSaveAction(afActionEvent& event);

@@ -3,10 +3,13 @@
 #include "afw/control/afControlListView.h"
 #include "afw/layout/afLayoutLinear.h"
 #include "afw/layout/afLayoutParamsLinear.h"
+#include "pel/files/file_io/FileIO.h"
 #include "service/bundles/BundleEntry.h"
+#include "service/bundles/BundleEntrySource.h"
 #include "service/bundles/BundleEntrySourceHelper.h"
 #include "service/bundles/BundleEntryValidator.h"
 #include "service/bundles/BundleError.h"
+#include "service/bundles/IBundleStorage.h"
 
 #include <string>
 
@@ -53,7 +56,7 @@ bool BundleEntryEditor::create(afViewPlatform* host, const std::function<void(af
     m_text = makeBundleEntryText(host, getScope());
     if (!m_text)
         return false;
-    m_text->setText(m_entry->getSourceText());
+    takeEntryText();
     m_text->onModifiedChanged.add(this, [this](bool) { onModifiedChanged.notify(*this); });
     m_page = new afLayoutLinear(host, afLayoutLinear::VERTICAL);
     // Widgets go into a layout that already has a window above it.
@@ -113,11 +116,65 @@ bool BundleEntryEditor::save() {
         showProblems(read);
         return false;
     }
-    const bool saved = entry.canEdit() && entry.save();
+    // The file is replaced only as the record last found it: as read or written, or as the user
+    // answered its change or deletion. An entry whose file takes another name (a new entry
+    // renamed before its first save) goes where no file was.
+    const std::wstring target = entryFilePath();
+    const bool moves = !pel::FileIO::isSamePath(target.c_str(), m_filePath.c_str());
+    const FileStamp none;
+    FileStamp written;
+    const bool saved = entry.canEdit() && entry.save(moves ? &none : &m_fileRecord.seen(), &written);
+    if (saved && written.there) {
+        m_filePath = target;
+        m_fileRecord.took(written);
+    } else {
+        lookAtFile(); // nothing written (nothing to), or a failure: the file as it is now is news
+    }
     if (saved)
         m_text->markUnmodified();
     showProblems(entry.getErrors());
     return saved;
+}
+
+std::wstring BundleEntryEditor::entryFilePath() const {
+    BundleEntryFilePath path;
+    m_entry->getFilePath(&path);
+    const std::shared_ptr<BundleEntrySource>& source = m_entry->getSource();
+    if (!source)
+        return std::wstring();
+    // By the name the system gives it, where it has one: the name a user knows the file by, and
+    // one its identity on the volume is read through.
+    const std::wstring stored = source->getStorage()->getFullPath(path);
+    pel::WorkString<> full;
+    return pel::FileIO::getFullPath(stored.c_str(), &full) ? std::wstring(full.c_str()) : stored;
+}
+
+void BundleEntryEditor::takeEntryText() {
+    m_filePath = entryFilePath();
+    // Looked at before the text is read: a write meanwhile is news at the next look.
+    const FileStamp read = FileStamp::of(m_filePath);
+    m_text->setText(m_entry->getSourceText());
+    m_fileRecord.took(read);
+}
+
+bool BundleEntryEditor::lookAtFile() {
+    if (!m_filePath.empty()) {
+        const FileStamp now = FileStamp::of(m_filePath);
+        m_fileRecord.take(m_fileRecord.judge(now), now);
+    }
+    return m_fileRecord.asks();
+}
+
+bool BundleEntryEditor::reloadFromFile() {
+    if (!m_text)
+        return false;
+    const bool read = m_entry->reloadChanges();
+    if (read)
+        takeEntryText();
+    else
+        m_fileRecord.take(FILE_CHANGE_UNREADABLE, FileStamp::of(m_filePath));
+    showProblems(m_entry->getErrors());
+    return read;
 }
 
 void BundleEntryEditor::showProblems(const ErrorList& errors) {

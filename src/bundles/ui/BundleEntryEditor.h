@@ -5,8 +5,14 @@
 // and writes the entry into the user's changes layer. The plain source editor (the entry's
 // text as Jasmine source, scope "source.jasmine") serves bundles, grammars, themes and
 // preferences.
+//
+// Each editor keeps the record of its entry's file in the user's changes layer (FileRecord, as a
+// document keeps its own): the file as the editor last read or wrote it, and how it stands now.
+// A save writes only over the file as the record has it; the bundle editor asks about another
+// program's change or deletion first.
 
 #include "bundles/ui/BundleEntryText.h"
+#include "service/document/FileRecord.h"
 
 #include "pel/base/FreedAccessTrap.h"
 #include "service/base/Notice.h"
@@ -60,6 +66,17 @@ public:
     // under the text either way.
     bool save();
     const std::vector<ProblemRow>& getProblems() const { return m_problems; }
+
+    // The entry's file (where a save writes it) and its record.
+    const std::wstring& getFilePath() const { return m_filePath; }
+    const FileRecord& getFileRecord() const { return m_fileRecord; }
+    // The file as it is now is news to the record; whether a question about it waits.
+    bool lookAtFile();
+    // The user answered what the record said at news `at` (kept the text, or was told).
+    void answerFileNews(uint32_t at) { m_fileRecord.answer(at); }
+    // Reads the entry again from its file (its changes layer as it is now), the text unmodified;
+    // false, the problems shown, when that failed.
+    bool reloadFromFile();
     afControlListView* getProblemList() const { return m_problemList; }
 
     // The modified state of the text changed.
@@ -70,12 +87,18 @@ protected:
 
 private:
     void showProblems(const ErrorList& errors);
+    // The text and the record take the entry as its files hold it now.
+    void takeEntryText();
+    // Where a save writes the entry's file now.
+    std::wstring entryFilePath() const;
 
     BundleEntryPtr m_entry;
     std::unique_ptr<BundleEntryText> m_text;
     afLayoutLinear* m_page = nullptr;           // owned by the host's node until deleted here
     afControlListView* m_problemList = nullptr; // as the page
     std::vector<ProblemRow> m_problems;
+    std::wstring m_filePath;
+    FileRecord m_fileRecord;
 };
 
 // Makes the editor of an entry; a null factory stands for no editor of that kind.

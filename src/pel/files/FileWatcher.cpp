@@ -15,8 +15,6 @@ namespace pel {
 
 namespace {
 
-constexpr uint64_t ALL_ONES = ~0ull;
-
 uint64_t fileTimeValue(const FILETIME& time) {
     return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
@@ -156,27 +154,38 @@ void FileWatcher::suspendObject(WatchedObject* object, bool suspend) {
         return;
     if (suspend) {
         object->m_flags.f_suspended = 1;
-        object->m_suspendStamp = ALL_ONES; // every record is older
         return;
     }
-    endSuspension(object);
     FileInfo info;
     if (object->m_flags.f_compare_time && FileIO::getFileInfo(object->m_path.c_str(), &info))
         object->m_knownTime = fileTimeValue(info.lastWriteTime);
+    endSuspension(object);
 }
 
 void FileWatcher::resumeObject(WatchedObject* object, uint64_t knownTime) {
     if (!object)
         return;
     ScopedLock<Mutex_Impl> lock(m_lock);
+    object->m_knownTime = knownTime;
     if (object->m_flags.f_suspended)
         endSuspension(object);
-    object->m_knownTime = knownTime;
 }
 
 void FileWatcher::endSuspension(WatchedObject* object) {
     object->m_flags.f_suspended = 0;
-    object->m_suspendStamp = FileIO::getCurrentTime();
+    if (!object->m_flags.f_missed || object->m_flags.f_closing)
+        return;
+    object->m_flags.f_missed = 0;
+    // A record of the object's own (its name), as if the file had been written now: it settles,
+    // and whatever came later while it settles joins it.
+    const std::wstring name = object->m_flags.f_directory ? std::wstring() : FileIO::getFileName(object->m_path.c_str());
+    WatchNotification* missed = WatchNotification::create(WATCH_MODIFIED, name, FileIO::getCurrentTime());
+    if (!object->m_flags.f_modified_queued) {
+        object->m_flags.f_modified_queued = 1;
+        enqueue(object, missed);
+    }
+    missed->release();
+    signalThread();
 }
 
 void FileWatcher::addClientCallback(Callback callback) {
@@ -447,8 +456,10 @@ bool FileWatcher::decide(WatchedObject* object, WatchNotification* record) {
     }
     if (record->kind == WATCH_MODIFIED && !flags.f_keep_modified_mark)
         flags.f_modified_queued = 0;
-    if (record->time <= object->m_suspendStamp)
+    if (flags.f_suspended) {
+        flags.f_missed = 1; // told as one record once the object resumes
         return false;
+    }
     const bool timed = flags.f_compare_time && !flags.f_directory && record->info;
     const uint64_t written = timed ? fileTimeValue(record->info->lastWriteTime) : 0;
     if (timed && written <= object->m_knownTime)

@@ -49,12 +49,14 @@ public:
     // its directory cannot be watched.
     WatchedObject* openObject(const wchar_t* path, uint32_t options, uintptr_t cookie);
     void closeObject(WatchedObject* object);
-    // A suspended object gets no callback for what happened meanwhile; resuming re-reads the
-    // known write time of an object with WATCH_OPTION_COMPARE_TIME.
+    // A suspended object gets no callback while it is suspended: whatever came meanwhile is told
+    // once it resumes, as one modified record that settles as any other (never dropped for the
+    // time it came at: only the file as it is then tells whether it is news). Resuming re-reads
+    // the known write time of an object with WATCH_OPTION_COMPARE_TIME.
     void suspendObject(WatchedObject* object, bool suspend);
     // Resumes the object (if suspended) taking knownTime as the known write time rather than the
-    // file's time now: a record about a later write is delivered. What came while it was
-    // suspended is still not: the client looks at the file for that.
+    // file's time now: a record about a later write, also the one for what came while it was
+    // suspended, is delivered.
     void resumeObject(WatchedObject* object, uint64_t knownTime);
 
     // Callbacks run on the main thread, in the order added, with the watcher's lock held (it is
@@ -90,8 +92,8 @@ private:
     // Main thread.
     void deliver();
     void destroyObject(WatchedObject* object);
-    // Under the lock: records older than now are dropped from now on.
-    static void endSuspension(WatchedObject* object);
+    // Under the lock: what came while it was suspended is queued as one modified record.
+    void endSuspension(WatchedObject* object);
 
     // Under the lock.
     ObserverRecord* attachRecord(const std::wstring& directory, bool recursive, bool logFailure);

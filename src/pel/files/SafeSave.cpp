@@ -44,11 +44,13 @@ bool isHeldError(uint32_t code) {
     return code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
 }
 
-// The temporary file renamed over the target, tried again while the target is held.
-bool replaceTarget(const std::wstring& temporary, const std::wstring& target) {
+// The temporary file renamed over the target, tried again while the target is held; the target
+// is looked at right before each try (`unchanged`), since the program holding it may write it.
+bool replaceTarget(const std::wstring& temporary, const std::wstring& target, const std::function<bool()>& unchanged) {
     const DWORD start = ::GetTickCount();
-    while (!renameInFolder(temporary, target, FILE_MOVE_REPLACE)) {
-        if (!isHeldError(FileErrorObject::getErrorCode()) || ::GetTickCount() - start >= SafeSave::HELD_TARGET_MS)
+    while (!unchanged() || !renameInFolder(temporary, target, FILE_MOVE_REPLACE)) {
+        if (FileErrorObject::getErrorCode() == FileErrorCode::TARGET_CHANGED ||
+            !isHeldError(FileErrorObject::getErrorCode()) || ::GetTickCount() - start >= SafeSave::HELD_TARGET_MS)
             return false;
         if (heldTargetHook())
             heldTargetHook()();
@@ -72,9 +74,10 @@ SafeSave::SafeSave(const wchar_t* path) {
         FileErrorObject::setError(FileErrorCode::INVALID_CALL);
         return;
     }
-    m_path = path;
+    // Through a link the file it leads to is replaced, and the link stays a link.
+    m_path = linkTarget(path);
     FileInfo info{};
-    m_targetExists = FileIO::getFileInfo(path, &info);
+    m_targetExists = FileIO::getFileInfo(m_path.c_str(), &info);
     m_targetFlags = info.flags;
     // A device that reports access (readable) and no write access holds a read-only file.
     const bool readOnly = (info.flags & FILEINFO_READABLE) && !(info.flags & FILEINFO_WRITABLE);
@@ -172,8 +175,27 @@ bool endAt(File* file, int64_t offset) { return file->seek(FILE_SEEK_BEGIN, offs
 
 } // namespace
 
+void SafeSave::expect(const FileStamp& known) {
+    m_expecting = true;
+    m_expected = known;
+}
+
+bool SafeSave::targetAsExpected() {
+    if (!m_expecting)
+        return true;
+    const FileStamp now = FileStamp::of(m_path);
+    const bool same = m_expected.there ? now == m_expected : !now.there;
+    if (!same)
+        FileErrorObject::setError(FileErrorCode::TARGET_CHANGED).addParam(m_path.c_str());
+    return same;
+}
+
 bool SafeSave::commitInPlace() {
     File* file = m_file;
+    if (!targetAsExpected()) {
+        abandon();
+        return false;
+    }
     const size_t oldSize = m_old.size();
     const size_t kept = std::min(oldSize, m_pending.size());
     // The file grows to its new size first, the new bytes beyond the old ones: on a device that
@@ -206,6 +228,7 @@ bool SafeSave::commitInPlace() {
             FileErrorObject::setError(ERROR_WRITE_FAULT).addParam(m_path.c_str());
         return false;
     }
+    m_written = FileStamp::of(m_path);
     FileErrorObject::setError(0);
     return true;
 }
@@ -229,10 +252,15 @@ bool SafeSave::commit() {
         abandon();
         return false;
     }
-    if (!replaceTarget(m_temporary, m_path)) {
+    // The rename keeps the file's time, size and identity: its stamp now is the one the save
+    // leaves, whatever another program does to the target after the rename.
+    const FileStamp written = FileStamp::of(m_temporary);
+    // Looked at last, right before the rename: only what lands between the two is not seen.
+    if (!replaceTarget(m_temporary, m_path, [this] { return targetAsExpected(); })) {
         abandon();
         return false;
     }
+    m_written = written;
     m_temporary.clear();
     if (m_targetExists && (m_targetFlags & FILEINFO_READABLE)) {
         // The new file takes the old one's hidden, system and archive bits, where the device

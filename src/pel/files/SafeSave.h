@@ -16,7 +16,14 @@
 // while the temporary file is cleaned up. A target that another program holds open for a moment
 // (a reader, an indexer, a virus scanner) cannot be replaced meanwhile: the rename is tried again
 // for up to HELD_TARGET_MS before the save fails.
+//
+// A path that is a symbolic link saves the file it leads to, beside that file, and the link stays.
+// A caller that knows the file as it last read or wrote it says so (expect): right before the
+// rename (in place: before the first byte is written over) the target is compared with that
+// stamp, and a target changed meanwhile fails the save (FileErrorCode::TARGET_CHANGED) rather
+// than being replaced. Once committed, written() is the stamp of the file the save left.
 
+#include "pel/files/FileStamp.h"
 #include "pel/files/file_io/FileDevice.h"
 
 #include <cstddef>
@@ -39,6 +46,13 @@ public:
     ~SafeSave();
 
     bool isOpen() const { return m_file != nullptr; }
+    // The commit is to replace the file only as `known` has it: a stamp of no file (not there)
+    // fails the commit when one is there by then.
+    void expect(const FileStamp& known);
+    // After a commit: the file as the save left it (unknown when it could not be read).
+    const FileStamp& written() const { return m_written; }
+    // The file written: the path given, or the file its link leads to.
+    const std::wstring& target() const { return m_path; }
     // Whether the target is written directly (a device that cannot rename).
     bool inPlace() const { return m_inPlace; }
     // Appends all the bytes; a failure fails the save, and commit with it.
@@ -66,6 +80,8 @@ private:
     // Closes and removes what was opened (in place: the file when the save made it), keeping
     // the thread's file error record.
     void abandon();
+    // False, with TARGET_CHANGED set, when an expected target is not as expected.
+    bool targetAsExpected();
 
     std::wstring m_path;
     std::wstring m_temporary; // empty when writing in place
@@ -75,6 +91,9 @@ private:
     std::string m_old;     // in place: the target's bytes until the commit succeeded
     bool m_targetExists = false;
     uint32_t m_targetFlags = 0; // FileInfo flags of the file replaced
+    bool m_expecting = false;
+    FileStamp m_expected;
+    FileStamp m_written;
 };
 
 } // namespace pel

@@ -27,6 +27,7 @@ enum : uint32_t {
     WATCH_FLAG_CLOSING = 0x400,
     WATCH_FLAG_INVALID_HANDLE = 0x800,
     WATCH_FLAG_FAILURE_DELIVERED = 0x1000,
+    WATCH_FLAG_MISSED = 0x2000, // a record came while suspended
     WATCH_CLIENT_OPTIONS = 0xFC,
 };
 
@@ -44,7 +45,8 @@ struct WatchedObjectFlags {
     uint32_t f_closing : 1;
     uint32_t f_invalid_handle : 1;
     uint32_t f_failure_delivered : 1;
-    uint32_t f_unused : 19;
+    uint32_t f_missed : 1;
+    uint32_t f_unused : 18;
 
     uint32_t value() const;
     static WatchedObjectFlags fromValue(uint32_t bits);
@@ -82,7 +84,6 @@ private:
     uint32_t m_nameHash = 0; // of the file name; 0 for a directory
     uint32_t m_creationFlags;
     uintptr_t m_cookie;
-    uint64_t m_suspendStamp = 0; // all ones while suspended
     uint64_t m_knownTime = 0;
     int64_t m_reopenTime = 0; // milliseconds since 1970
     std::wstring m_directory; // the watched directory's device path

@@ -3,8 +3,10 @@
 #include "service/bundles/BundleEntryTraits.h"
 #include "service/bundles/BundleError.h"
 #include "service/bundles/BundleFactory.h"
+#include "service/bundles/IBundleStorage.h"
 
 #include "pel/base/Assert.h"
+#include "pel/files/file_io/FileIO.h"
 #include "pel/log/Log.h"
 #include "pel/text/TextConversion.h"
 #include "pel/value/AbstractDictionaryValue.h"
@@ -167,7 +169,7 @@ bool BundleEntry::hasProblems() const {
     return m_errors.hasSeverity(BundleError::SEVERITY_INVALID) || hasErrors();
 }
 
-bool BundleEntry::save() {
+bool BundleEntry::save(const pel::FileStamp* expected, pel::FileStamp* o_written) {
     PEL_CHECK_PTR(m_source);
     // The errors of a failed save go first: this save reports its own.
     m_errors.removeErrorsWithTag(BundleError::TAG_SAVE);
@@ -180,12 +182,21 @@ bool BundleEntry::save() {
     }
     BundleEntryFilePath path;
     getFilePath(&path);
-    if (!m_source->save(path, &m_errors))
+    if (!m_source->save(path, &m_errors, expected, o_written))
         return false;
     m_unsaved = false;
     setModified(false);
     onSaved.notify(*this);
     return true;
+}
+
+bool BundleEntry::reloadChanges() {
+    PEL_CHECK_PTR(m_source);
+    BundleEntryFilePath path;
+    getFilePath(&path);
+    const bool there = pel::FileIO::isFile(m_source->getStorage()->getFullPath(path).c_str());
+    m_source->rereadChanges(there ? path : BundleEntryFilePath());
+    return load();
 }
 
 void BundleEntry::beginUpdate() {

@@ -23,6 +23,7 @@
 #include <string_view>
 
 namespace pel {
+struct FileStamp;
 class AbstractDictionaryValue;
 class Value;
 } // namespace pel
@@ -110,7 +111,14 @@ public:
     // removed after the save, with its folders when they are left empty. A failure adds one
     // severity-4 error tagged "save" with the path text as its source, and leaves every file
     // as it was (save_path's file byte for byte).
-    bool save(const BundleEntryFilePath& save_path, ErrorList* io_errors);
+    // With `expected`, save_path's file is replaced only as that stamp has it (pel::SafeSave::
+    // expect: a file changed since fails the save); the file as the write left it goes to
+    // *o_written when given.
+    bool save(const BundleEntryFilePath& save_path, ErrorList* io_errors, const pel::FileStamp* expected = nullptr,
+              pel::FileStamp* o_written = nullptr);
+    // Forgets the changes layer's content (an edit's not saved included), so that the next read
+    // takes the layer's file at `path` as it is now; an empty path: the layer has no file.
+    void rereadChanges(const BundleEntryFilePath& path);
 
 private:
     SourcePtr& layer(uint32_t repository) { return m_sources[repository - 1]; }
@@ -126,7 +134,8 @@ private:
     bool setMergedDocument(const std::shared_ptr<const Tokens>& tokens, const std::shared_ptr<const Dictionary>& val,
                            ErrorList* o_errors);
     void markStale();
-    void writeChanges(const BundleEntryFilePath& save_path, const Source& changes);
+    void writeChanges(const BundleEntryFilePath& save_path, const Source& changes, const pel::FileStamp* expected,
+                      pel::FileStamp* o_written);
     // Deletes the changes file no longer used, then its type and bundle folders if empty; a file
     // that stays throws its file error.
     void removeChangesFile(const BundleEntryFilePath& path) const;

@@ -46,7 +46,8 @@ void BundleEntrySource::createChangesSource() {
     PEL_ASSERT(hasSource(BundleEntryRepository::T_Changes));
 }
 
-bool BundleEntrySource::save(const BundleEntryFilePath& save_path, ErrorList* io_errors) {
+bool BundleEntrySource::save(const BundleEntryFilePath& save_path, ErrorList* io_errors,
+                             const pel::FileStamp* expected, pel::FileStamp* o_written) {
     PEL_ASSERT(!save_path.empty());
     PEL_CHECK_PTR(io_errors);
     if (!hasSource())
@@ -64,7 +65,7 @@ bool BundleEntrySource::save(const BundleEntryFilePath& save_path, ErrorList* io
             return false;
         const SourcePtr changes_source = getSource(BundleEntryRepository::T_Changes);
         PEL_ASSERT(changes_source != NULL);
-        writeChanges(save_path, *changes_source);
+        writeChanges(save_path, *changes_source, expected, o_written);
     } catch (const pel::Exception& e) {
         addSaveError(io_errors, e.displayText(), save_path);
         return false;
@@ -78,7 +79,8 @@ bool BundleEntrySource::save(const BundleEntryFilePath& save_path, ErrorList* io
     return true;
 }
 
-void BundleEntrySource::writeChanges(const BundleEntryFilePath& save_path, const Source& changes) {
+void BundleEntrySource::writeChanges(const BundleEntryFilePath& save_path, const Source& changes,
+                                     const pel::FileStamp* expected, pel::FileStamp* o_written) {
     const BundleEntryFilePath& previous = getPath(BundleEntryRepository::T_Changes);
     const bool moving = !previous.empty() && !BundleEntryFilePath::equals(previous, save_path);
     // The old file stays until the commit (SafeSave writes beside the target), so no copy of it
@@ -87,15 +89,25 @@ void BundleEntrySource::writeChanges(const BundleEntryFilePath& save_path, const
     pel::SafeSave file(m_storage->getFullPath(save_path).c_str());
     if (!file.isOpen())
         pel::FileIO::throwLastError();
+    if (expected)
+        file.expect(*expected);
 
     std::wstring data(1, L'\xFEFF'); // UTF-16LE, as the units lie in memory
     changes.tokens->appendText(0, changes.tokens->size() - 1, data);
     if (!file.write(data.data(), data.size() * sizeof(wchar_t)) || !file.commit())
         pel::FileIO::throwLastError();
+    if (o_written)
+        *o_written = file.written();
     // Otherwise the layer would hold the entry twice, in two bundle folders, and the loader
     // would drop both.
     if (moving)
         removeChangesFile(previous);
+}
+
+void BundleEntrySource::rereadChanges(const BundleEntryFilePath& path) {
+    layer(BundleEntryRepository::T_Changes).reset();
+    m_paths[BundleEntryRepository::T_Changes - 1] = path;
+    markStale();
 }
 
 void BundleEntrySource::removeChangesFile(const BundleEntryFilePath& path) const {

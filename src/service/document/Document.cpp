@@ -135,8 +135,25 @@ void Document::notifyParsed(int32_t firstLine, int32_t lastLine) {
     notify([&](DocumentListener& listener) { listener.onParsed(*this, firstLine, lastLine); });
 }
 
-void Document::notifyFileChanged(const DocumentFileChange& change) {
+void Document::noteFile(DocumentFileChangeKind kind, const FileStamp& now, bool always,
+                        const pel::WatchNotification* record) {
+    DocumentFileChange change;
+    change.kind = kind;
+    change.record = record;
+    if (m_fileRecord.take(kind, now) || always)
+        notify([&](DocumentListener& listener) { listener.onFileChanged(*this, change); });
+}
+
+void Document::tookFile(const FileStamp& took, const FileStamp& now) {
+    DocumentFileChange change;
+    m_fileRecord.took(took);
+    change.kind = m_fileRecord.judge(now);
+    m_fileRecord.take(change.kind, now);
     notify([&](DocumentListener& listener) { listener.onFileChanged(*this, change); });
+}
+
+void Document::notifyFileChanged(const DocumentFileChange& change) {
+    noteFile(change.kind, m_fileRecord.known(), true, change.record);
 }
 
 void Document::notifyLoaded() {

@@ -8,6 +8,7 @@
 
 #include "service/document/DocumentChange.h"
 #include "service/document/DocumentFormat.h"
+#include "service/document/FileRecord.h"
 #include "service/document/GapBuffer.h"
 #include "service/document/LineTable.h"
 #include "service/document/PositionManager.h"
@@ -186,6 +187,15 @@ public:
     void addListener(DocumentListener* listener);
     void removeListener(DocumentListener* listener);
     void notifyParsed(int32_t firstLine, int32_t lastLine);
+    // News of the file: the file record takes it (the file as found: `now`), and the listeners
+    // hear it when it changed the record, or always with `always`. Main thread.
+    void noteFile(DocumentFileChangeKind kind, const FileStamp& now, bool always,
+                  const pel::WatchNotification* record = nullptr);
+    // A read or write of the file succeeded, leaving it as `took`, and it was then found as
+    // `now`: the record takes both, and the listeners hear how the file stands.
+    void tookFile(const FileStamp& took, const FileStamp& now);
+    // News of the file as found by whoever tells it (no stamp: the file as last known), always
+    // heard.
     void notifyFileChanged(const DocumentFileChange& change);
     void notifyLoaded();
     void notifyBeforeReload();
@@ -232,6 +242,10 @@ public:
 
     pel::WatchedObject* getWatchEntry() const { return m_watchEntry; }
     void setWatchEntry(pel::WatchedObject* entry) { m_watchEntry = entry; }
+    // What is known of the document's file on disk (main thread). Changed through noteFile and
+    // by the DocumentManager's reads and writes; the user's answers are recorded in it.
+    FileRecord& getFileRecord() { return m_fileRecord; }
+    const FileRecord& getFileRecord() const { return m_fileRecord; }
 
 private:
     // What a reset does besides taking the new text: no line feeds kept, no undo, UTF-8.
@@ -258,6 +272,7 @@ private:
     std::atomic<int32_t> m_loaderHolds{0}; // holds of the mutex for the loader, by the main thread
     bool m_readOnly = false;
     pel::WatchedObject* m_watchEntry = nullptr;
+    FileRecord m_fileRecord;
     std::unique_ptr<DocumentStyler> m_styler;
     std::unique_ptr<DocumentScopeRegistry> m_scopeRegistry;
     const DocumentGrammar* m_grammar = nullptr;

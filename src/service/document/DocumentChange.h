@@ -32,12 +32,14 @@ struct ChangeRange {
     uint32_t tag = 0;
 };
 
-// What the file watcher reported for a document's file, in the controller's kinds: the file
-// was written (or made anew, or another file took its name) outside, or it is gone.
+// News of a document's file, in the controller's kinds: the file is as last read or written, it
+// was written (or made anew, or another file took its name) outside, it is gone, or a read of it
+// failed.
 enum DocumentFileChangeKind : uint32_t {
     FILE_CHANGE_IN_SYNC = 0,
     FILE_CHANGE_MODIFIED = 1,
     FILE_CHANGE_DELETED = 3,
+    FILE_CHANGE_UNREADABLE = 4,
 };
 
 struct DocumentFileChange {

@@ -75,13 +75,17 @@ public:
     // with *o_error set when it cannot be read.
     Document* loadDocument(const wchar_t* path, FileError* o_error);
     // Writes the document to the path; false with *o_error set when that failed, the document
-    // and the file as they were. Its own write is no news to the document, but what another
-    // program did to the file after it (also while a question was open inside the wait) is:
-    // once the save is over the listeners hear how the file stands, in sync with the document,
-    // or modified or deleted since; after a failed save they hear only of such a change.
+    // and the file as they were. A save to the document's own file replaces it only as its file
+    // record last found it (read or written, or the change the user answered): a file changed
+    // since fails the save (pel::FileErrorCode::TARGET_CHANGED), and is news. Its own write is
+    // no news to the document, but what another program did to the file after it (also while a
+    // question was open inside the wait, and right after the write) is: once the save is over
+    // the listeners hear how the file stands, in sync with the document, or modified or deleted
+    // since; after a failed save they hear only of such a change.
     bool saveDocument(const wchar_t* path, Document* document, FileError* o_error);
     // Reads the document's file again into it; false with *o_error set when that failed, the
-    // document as it was. The file is read aside: until the new text takes the old one's place
+    // document as it was, and the file record learns only what the failure told (the file gone,
+    // or there and unreadable). The file is read aside: until the new text takes the old one's place
     // the window reads the document as it was, and an edit of it is refused. A reload asked while
     // a request for the document has not returned to its caller (the window answers a message
     // inside its wait), running or finished, fails at once (DOCUMENT_BUSY), as one while the
@@ -97,6 +101,11 @@ public:
     // or finished: the window answers messages inside its wait, and what they do must leave the
     // document (and whatever shows it) to that caller.
     bool isInRequest(const Document& document) const;
+    // Looks at the document's file: a change or deletion found is news to its file record (and
+    // its listeners, when it changed the record); a file found as last known clears nothing. A
+    // document in a request is left to it (the request looks once it is over), as is one with no
+    // file.
+    void lookAtFile(Document& document);
     // Points the document to another file (null document: pel::NullPointerException "doc").
     void renameDocument(Document* document, const wchar_t* path);
     // The open document of the file (by the file system's comparison of paths), never a new one;
@@ -179,12 +188,11 @@ private:
     // The request for the document, filled by the loader; `shown` is the document it is for
     // when that is another (a reload's).
     // A save's file as its write left it goes to *o_written when given.
+    // A save replaces the file only as *expected has it, when given.
     FileError runRequest(Document* document, const wchar_t* path, uint32_t kind, const Document* shown = nullptr,
-                         FileStamp* o_written = nullptr);
-    // Tells the document's listeners how its file stands after a request: a change always, the
-    // file in sync with the document only when that is news to them. A file gone is forgotten by
-    // its watch (DocumentWatch::fileGone).
-    void tellFileChange(Document& document, DocumentFileChangeKind kind, bool inSyncIsNews);
+                         FileStamp* o_written = nullptr, const FileStamp* expected = nullptr);
+    // lookAtFile, also for a document in a request (its own, once over).
+    void noteFileNow(Document& document);
     // The innermost request waited for that is for the document, or null.
     const Waiting* findWaiting(const Document& document) const;
     void applyLoadedFormat(DocumentFormat& format, const wchar_t* fullPath) const;

@@ -70,14 +70,18 @@ void takeDetection(const DocumentFormat& loaded, DocumentFormat& io_format) {
 
 } // namespace
 
-void DocumentManager::tellFileChange(Document& document, DocumentFileChangeKind kind, bool inSyncIsNews) {
-    if (kind == FILE_CHANGE_IN_SYNC && !inSyncIsNews)
+void DocumentManager::lookAtFile(Document& document) {
+    if (!isInRequest(document))
+        noteFileNow(document);
+}
+
+void DocumentManager::noteFileNow(Document& document) {
+    if (document.getFormat().path.empty())
         return;
-    if (kind == FILE_CHANGE_DELETED)
-        m_watch->fileGone(document);
-    DocumentFileChange change;
-    change.kind = kind;
-    document.notifyFileChanged(change);
+    const FileStamp now = FileStamp::of(document.getFormat().path.c_str());
+    const DocumentFileChangeKind kind = document.getFileRecord().judge(now);
+    if (kind != FILE_CHANGE_IN_SYNC)
+        document.noteFile(kind, now, false);
 }
 
 bool DocumentManager::refuseWhileLocked(const Document& document, uint32_t kind, const wchar_t* path,
@@ -99,7 +103,8 @@ bool DocumentManager::refuseWhileLocked(const Document& document, uint32_t kind,
 }
 
 DocumentManager::FileError DocumentManager::runRequest(Document* document, const wchar_t* path, uint32_t kind,
-                                                       const Document* shown, FileStamp* o_written) {
+                                                       const Document* shown, FileStamp* o_written,
+                                                       const FileStamp* expected) {
     // The window reads a document being saved beside the loader (holding its mutex for it), and
     // leaves one being filled.
     const LoaderAccessHold access(*document,
@@ -114,7 +119,7 @@ DocumentManager::FileError DocumentManager::runRequest(Document* document, const
         std::vector<Waiting>& waiting;
         ~Taken() { waiting.pop_back(); }
     } taken{m_waiting};
-    DocumentIORequest* request = m_io->doRequest(document, path, kind, ready ? ready->handle() : nullptr);
+    DocumentIORequest* request = m_io->doRequest(document, path, kind, ready ? ready->handle() : nullptr, expected);
     if (!request) {
         pel::FileErrorObject::setError(pel::FileErrorCode::INTERNAL_ERROR).addParam(path);
         return FileError(new pel::FileErrorObject(pel::FileErrorObject::ensureRecord()));
@@ -167,11 +172,14 @@ Document* DocumentManager::loadDocument(const wchar_t* path, FileError* o_error)
     pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"DocumentManager::loadDocument: Loading `%s`\n",
                     full.c_str());
     Document* document = newDocument();
+    // Looked at before the read: a write while it reads is told by the watch as news.
+    const FileStamp read = FileStamp::of(full.c_str());
     *o_error = runRequest(document, full.c_str(), DOCUMENT_IO_LOAD);
     if (*o_error) {
         releaseDocument(document);
         return nullptr;
     }
+    document->getFileRecord().took(read);
     {
         DocumentLockHold lock(*document);
         document->changeFormat([&](DocumentFormat& format) { applyLoadedFormat(format, full.c_str()); });
@@ -179,6 +187,8 @@ Document* DocumentManager::loadDocument(const wchar_t* path, FileError* o_error)
             listener->onLoaded(*document);
     }
     m_watch->watch(*document);
+    // A write while it read came before the watch: the file is looked at once the watch runs.
+    lookAtFile(*document);
     m_loaded.notify(*document);
     return document;
 }
@@ -193,19 +203,23 @@ bool DocumentManager::saveDocument(const wchar_t* path, Document* document, File
     pel::WorkString<> full;
     fullPathOf(path, &full);
     const bool samePath = !format.isNew && path && pel::FileIO::isSamePath(path, format.path.c_str());
-    // The document's own write is no news to it: its file's watch is paused for the request,
-    // and then knows the file as the request left it, so that another program's write in
-    // between is found; a new path is watched once it holds the file.
-    FileStamp left;
+    // The document's own write is no news to it: its file's watch is paused for the request, and
+    // what came meanwhile is checked against the file as the write left it. The write replaces
+    // the file only as the record last found it (as read or written, or the change or deletion
+    // the user answered): anything since fails the save, and is news. A new path is watched once
+    // it holds the file.
+    FileStamp expected;
     if (samePath) {
-        left = DocumentWatch::stampOf(format.path.c_str()); // as a failed save leaves it
+        expected = document->getFileRecord().seen();
         m_watch->pause(*document);
     }
     FileStamp written;
-    *o_error = runRequest(document, path, DOCUMENT_IO_SAVE, nullptr, &written);
+    *o_error = runRequest(document, path, DOCUMENT_IO_SAVE, nullptr, &written, samePath ? &expected : nullptr);
     if (*o_error) {
-        if (samePath)
-            tellFileChange(*document, m_watch->watchFrom(*document, left), false);
+        if (samePath) {
+            m_watch->watch(*document);
+            noteFileNow(*document);
+        }
         return false;
     }
     if (!samePath)
@@ -218,10 +232,12 @@ bool DocumentManager::saveDocument(const wchar_t* path, Document* document, File
             changed.isNew = false;
         });
     }
-    const DocumentFileChangeKind since = m_watch->watchFrom(*document, written);
+    m_watch->watch(*document);
     m_saved.notify(*document, !samePath);
-    // Told last, when the save is done: an answer to the change may reload the document.
-    tellFileChange(*document, since, true);
+    // Told last, when the save is done: how the file stands now, as the write left it or changed
+    // since (also inside the wait, while a question was open there). An answer to a change may
+    // reload the document.
+    document->tookFile(written, FileStamp::of(full.c_str()));
     return true;
 }
 
@@ -232,10 +248,10 @@ bool DocumentManager::reloadDocument(Document* document, FileError* o_error) {
     const DocumentFormat format = document->getFormat();
     if (refuseWhileLocked(*document, DOCUMENT_IO_LOAD, format.path.c_str(), o_error))
         return false;
-    // The watch is not paused: what it tells while the loader reads is taken for what the read
-    // found. A write the read may have missed (the file is not as it was before) is told once
-    // the reload is over.
-    const FileStamp before = DocumentWatch::stampOf(format.path.c_str());
+    // The watch is not paused: what it tells while the loader reads is news against the file as
+    // last read. The record takes the file as it was before the read only when it is so after it:
+    // else the text read may be the older one, and the file stays changed.
+    const FileStamp before = FileStamp::of(format.path.c_str());
     // The file is read into a document aside: meanwhile the window reads and paints this one as
     // it was (the loader holds only the other's lock), and an edit of it is refused.
     Document loaded;
@@ -264,18 +280,18 @@ bool DocumentManager::reloadDocument(Document* document, FileError* o_error) {
         DocumentLockHold lock(*document);
         setGrammar(*document, grammar);
     }
-    // The reload cleared the marks of a change and a deletion: a file gone by now (before the
-    // read, which then failed, or during it) is told again, so that the tab is not left looking
-    // like its file.
-    if (!FileStamp::isThere(format.path.c_str())) {
-        tellFileChange(*document, FILE_CHANGE_DELETED, false);
-        return !*o_error;
-    }
-    if (*o_error)
+    const FileStamp after = FileStamp::of(format.path.c_str());
+    if (*o_error) {
+        // A failed read learnt only that: a file gone, or one there that could not be read (the
+        // change it was to take stays news, asked about before the next save or close).
+        document->noteFile(after.there ? FILE_CHANGE_UNREADABLE : FILE_CHANGE_DELETED, after, false);
         return false;
+    }
     m_watch->watch(*document);
-    const bool since = DocumentWatch::stampOf(format.path.c_str()) != before;
-    tellFileChange(*document, since ? FILE_CHANGE_MODIFIED : FILE_CHANGE_IN_SYNC, false);
+    if (before.there)
+        document->tookFile(before, after);
+    else
+        document->noteFile(document->getFileRecord().judge(after), after, true);
     return true;
 }
 
@@ -291,6 +307,9 @@ void DocumentManager::renameDocument(Document* document, const wchar_t* path) {
     pel::WorkString<> full;
     fullPathOf(path, &full);
     document->changeFormat([&](DocumentFormat& changed) { changed.path.assign(full.c_str()); });
+    // Pointed at the file as it is: what changes it from now on is news.
+    const FileStamp now = FileStamp::of(full.c_str());
+    document->tookFile(now, now);
     m_watch->watch(*document);
 }
 

@@ -35,6 +35,8 @@ public:
 
     // The unit at index (0 <= index < length, unchecked).
     wchar_t at(int32_t index) const { return m_data[index < m_gapStart ? index : index + m_gapEnd - m_gapStart]; }
+    // The same, for the templates that read text by index (pel/text/Utf16Characters.h).
+    wchar_t operator[](int32_t index) const { return at(index); }
     // The text before the gap (gapStart units) and behind it (length - gapStart units), for
     // readers that scan the halves directly.
     const wchar_t* firstHalf() const { return m_data; }

@@ -8,7 +8,7 @@
 #include "afw/dialog/afMessageBox.h"
 #include "afw/support/TestViews.h"
 #include "afw/window/afWindowMain.h"
-#include "support/OtherProcess.h"
+#include "support/TimedWork.h"
 
 #include <gtest/gtest.h>
 
@@ -35,53 +35,20 @@ public:
     std::function<void()> inHandler;
 };
 
-// Runs the work from a timer, that is from whichever loop takes it next.
-std::function<void()>& timed() {
-    static std::function<void()> work;
-    return work;
-}
-void CALLBACK runTimed(HWND, UINT, UINT_PTR id, DWORD) {
-    ::KillTimer(nullptr, id);
-    std::function<void()> work;
-    work.swap(timed());
-    if (work)
-        work();
-}
-void later(std::function<void()> work) {
-    timed() = std::move(work);
-    ::SetTimer(nullptr, 0, 10, &runTimed);
-}
-
 void CALLBACK quitLate(HWND, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(nullptr, id);
     ::PostQuitMessage(9);
 }
 
-BOOL CALLBACK findDialog(HWND window, LPARAM found) {
-    if (OtherProcess::hasClass(window, L"#32770") && ::IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
 // Cancels the file dialog of this thread once it shows.
 void cancelFileDialog() {
-    HWND dialog = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), &findDialog, reinterpret_cast<LPARAM>(&dialog));
-    if (dialog)
+    if (HWND dialog = shownSystemDialog())
         ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     else
         later(&cancelFileDialog);
 }
 
-class MainLoopTest : public WindowTest {
-protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        ASSERT_TRUE(afApp::init(new BareApp, ::GetModuleHandleW(nullptr)));
-    }
-    void TearDown() override { afApp::shutdown(); }
-};
+using MainLoopTest = AppWindowTest;
 
 TEST_F(MainLoopTest, PostedWorkWaitsForNestedLoopsAndForHandlersUnderAnother) {
     int ran = 0;
@@ -224,6 +191,70 @@ TEST_F(MainLoopTest, WhatAnAbandonedFrameKeptIsGivenBackWhenTheMainLoopWaits) {
     EXPECT_NE(std::wstring::npos, told[0].find(L"1 loops, 2 message handlings, 1 holds"))
         << std::string(told[0].begin(), told[0].end());
     ::DestroyWindow(window->getHandle());
+}
+
+// A count of the program's kept for a frame is given back by the frame's end; one whose frame was
+// abandoned, by the main loop as it waits (innermost first, named in what the check hears); one
+// whose owner went, by nobody.
+TEST_F(MainLoopTest, TheProgramsCountsAreGivenBackByTheirScopeOrByTheMainLoop) {
+    int questions = 0;
+    std::vector<int> order;
+    {
+        const afMainLoop::Count asking(this, L"questions", questions);
+        EXPECT_EQ(1, questions);
+    }
+    EXPECT_EQ(0, questions);
+    EXPECT_TRUE(afMainLoop::settle());
+
+    alignas(afMainLoop::Count) static char abandoned[3][sizeof(afMainLoop::Count)];
+    new (abandoned[0]) afMainLoop::Count(this, L"questions", questions);
+    new (abandoned[1]) afMainLoop::Count(this, L"a wait", [&] { order.push_back(1); });
+    int gone = 0;
+    new (abandoned[2]) afMainLoop::Count(&gone, L"an owner's", [&] { ++gone; });
+    afMainLoop::cancel(&gone);
+    EXPECT_EQ(1, questions);
+    std::vector<std::wstring> told;
+    const afMainLoop::Check previous = afMainLoop::setCheck([&](const std::wstring& what) { told.push_back(what); });
+    EXPECT_FALSE(afMainLoop::settle());
+    afMainLoop::setCheck(previous);
+    EXPECT_EQ(0, questions);
+    EXPECT_EQ(std::vector<int>{1}, order);
+    EXPECT_EQ(0, gone) << "given back for an owner that went";
+    ASSERT_EQ(1u, told.size());
+    EXPECT_NE(std::wstring::npos, told[0].find(L"2 counts of the program (questions, a wait)"))
+        << std::string(told[0].begin(), told[0].end());
+    EXPECT_TRUE(afMainLoop::settle());
+}
+
+// What the user is being asked: the modal window of the innermost hold, or the window a hold was
+// told it shows; nothing for a hold without one (a wait's).
+TEST_F(MainLoopTest, TheHeldWindowIsTheInnermostHoldsWindowShown) {
+    std::unique_ptr<afWindowMain> owner(new afWindowMain);
+    ASSERT_TRUE(owner->build());
+    owner->setShown(true, true);
+    std::unique_ptr<afMessageBox> box(afMessageBox::createInstance(owner.get()));
+    box->addButton(L"OK", afWindow::RESULT_OK, true);
+    HWND underBox = nullptr, underWait = nullptr, underDialog = nullptr;
+    later([&] {
+        underBox = afMainLoop::heldWindow();
+        {
+            const afMainLoop::Hold wait;
+            underWait = afMainLoop::heldWindow();
+            afMainLoop::Hold dialog;
+            dialog.show(owner->getHandle());
+            underDialog = afMainLoop::heldWindow();
+        }
+        box->close(afWindow::RESULT_OK);
+    });
+    EXPECT_EQ(nullptr, afMainLoop::heldWindow());
+    EXPECT_EQ(afWindow::RESULT_OK, box->showModal());
+    EXPECT_NE(nullptr, underBox);
+    EXPECT_EQ(underBox, underWait) << "a hold without a window of its own";
+    EXPECT_EQ(owner->getHandle(), underDialog);
+    EXPECT_EQ(nullptr, afMainLoop::heldWindow());
+    ::DestroyWindow(owner->getHandle());
+    MSG quit;
+    ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
 }
 
 } // namespace

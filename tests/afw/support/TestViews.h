@@ -310,4 +310,35 @@ protected:
     }
 };
 
+// The window tests with the framework's application up (a BareApp): its loops, holds and keys.
+class AppWindowTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        ASSERT_TRUE(afApp::init(new BareApp, ::GetModuleHandleW(nullptr)));
+    }
+    void TearDown() override {
+        afApp::shutdown();
+        // A main window destroyed by a test posts a quit that no loop of the test took.
+        MSG quit;
+        ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    }
+};
+
+inline BOOL CALLBACK collectSystemDialog(HWND window, LPARAM found) {
+    wchar_t name[16] = {};
+    ::GetClassNameW(window, name, 16);
+    if (std::wstring(name) == L"#32770" && ::IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+// The system's dialog this thread shows (a file dialog), or null.
+inline HWND shownSystemDialog() {
+    HWND dialog = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &collectSystemDialog, reinterpret_cast<LPARAM>(&dialog));
+    return dialog;
+}
+
 } // namespace tessel_test

@@ -10,7 +10,6 @@
 
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <sstream>
 
 namespace tessel_test {
@@ -94,43 +93,53 @@ TEST_F(EndToEnd, ASecondStartHandsItsFileToTheFirst) {
     EXPECT_TRUE(first.hasTitle(L"first.c - Tessel"));
 }
 
-TEST_F(EndToEnd, AFileHandedOverWhileTheWindowClosesIsOpenedNeverDropped) {
+// A start handing a file over while the window asks its closing questions is told at once that
+// Tessel is closing and the file was not opened, in a box of its own, and ends (1) once that is
+// answered: nothing goes unseen. Cancel keeps the window with its own file; once the window has
+// gone, the next start opens the file as the first instance.
+TEST_F(EndToEnd, AFileHandedOverWhileTheWindowClosesIsToldNotOpenedNeverDroppedUnseen) {
     copy.folder.write(L"first.c", "int first;\r\n");
     copy.folder.write(L"second.c", "int second;\r\n");
     copy.folder.write(L"third.c", "int third;\r\n");
     // first.c edited, the window asked to close, and a start handing `file` over while the
-    // question is open: refused, so it keeps trying.
-    const auto handOverWhileAsked = [&](TesselRun& first, const wchar_t* file, std::unique_ptr<OtherProcess>& o_next) {
+    // question is open: told at once, it says so.
+    const auto handOverWhileAsked = [&](TesselRun& first, const wchar_t* file) {
         ASSERT_TRUE(typeText(first.editor(), L"q"));
         ASSERT_TRUE(first.hasTitle(L"first.c * - Tessel"));
         ::PostMessageW(first.window(), WM_CLOSE, 0, 0);
         ASSERT_NE(nullptr, first.question());
-        o_next.reset(new OtherProcess(copy.program(), file, copy.folder.path));
-        EXPECT_EQ(-1, o_next->exitCode(3000)) << TesselRun::narrow(file) << " was taken by a closing window";
+        OtherProcess next(copy.program(), file, copy.folder.path);
+        HWND said = nullptr;
+        ASSERT_TRUE(pollFor(
+            [&] { return (said = OtherProcess::findTopLevel(L"afMessageBox", next.processId()).front()) != nullptr; },
+            WAIT_MS))
+            << TesselRun::narrow(file) << " was neither taken nor refused in words";
+        ASSERT_TRUE(pressChordIn(said, {VK_RETURN}));
+        EXPECT_EQ(1, next.exitCode(WAIT_MS)) << TesselRun::narrow(file) << " was taken by a closing window";
     };
-    std::unique_ptr<OtherProcess> next;
     {
-        // Taken once the close is cancelled.
         TesselRun first(copy, L"first.c");
-        handOverWhileAsked(first, L"second.c", next);
+        handOverWhileAsked(first, L"second.c");
         ASSERT_FALSE(HasFatalFailure());
         ASSERT_TRUE(first.answer({VK_ESCAPE})) << "Cancel";
-        EXPECT_EQ(0, next->exitCode(WAIT_MS));
-        EXPECT_TRUE(first.hasTitle(L"second.c - Tessel"));
+        EXPECT_TRUE(first.hasTitle(L"first.c * - Tessel")) << "second.c opened after all";
+        ::PostMessageW(first.window(), WM_CLOSE, 0, 0);
+        ASSERT_TRUE(first.answer({VK_MENU, 'N'})) << "Don't Save";
+        EXPECT_EQ(0, first.process.exitCode(WAIT_MS));
     }
-    // The window goes: the next try starts as the first instance and opens it.
-    TesselRun first(copy, L"first.c");
-    handOverWhileAsked(first, L"third.c", next);
-    ASSERT_FALSE(HasFatalFailure());
-    ASSERT_TRUE(first.answer({VK_MENU, 'N'})) << "Don't Save";
-    EXPECT_EQ(0, first.process.exitCode(WAIT_MS));
-    const HWND window = next->waitForWindow(TesselRun::MAIN_WINDOW, WAIT_MS);
-    ASSERT_NE(nullptr, window) << "the third start ended with " << next->exitCode(0);
-    EXPECT_TRUE(pollFor([&] { return OtherProcess::windowText(window) == L"third.c - Tessel"; }, WAIT_MS))
-        << TesselRun::narrow(OtherProcess::windowText(window));
+    // The window goes: the next start is the first instance and opens the file.
+    {
+        TesselRun first(copy, L"first.c");
+        handOverWhileAsked(first, L"third.c");
+        ASSERT_FALSE(HasFatalFailure());
+        ASSERT_TRUE(first.answer({VK_MENU, 'N'})) << "Don't Save";
+        EXPECT_EQ(0, first.process.exitCode(WAIT_MS));
+    }
+    TesselRun next(copy, L"third.c");
+    EXPECT_TRUE(next.hasTitle(L"third.c - Tessel"));
     EXPECT_EQ("int first;\r\n", copy.folder.read(L"first.c"));
-    ::PostMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0, next->exitCode(WAIT_MS));
+    ::PostMessageW(next.window(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, next.process.exitCode(WAIT_MS));
 }
 
 TEST_F(EndToEnd, MalformedCopyDataIsRefused) {

@@ -186,6 +186,16 @@ public:
         return entry;
     }
 
+    // Opens View > Select Theme... (the menu's only line) and waits for its window; null when it
+    // did not come.
+    HWND openThemeChooser() {
+        if (!pressChordIn(window(), {VK_MENU, 'V'}) || !hasOpenMenus(1) || !pressChord({VK_RETURN}))
+            return nullptr;
+        HWND chooser = nullptr;
+        pollFor([&] { return (chooser = process.findWindow(L"ActionSelectWindow")) != nullptr; }, WAIT_MS);
+        return chooser;
+    }
+
     // Waits until the editor shows the shipped theme's keyword blue: the bundles are installed
     // (grammars and snippets go in together) and the text is coloured.
     bool showsKeywords() {

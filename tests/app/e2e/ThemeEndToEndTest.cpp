@@ -46,20 +46,11 @@ std::vector<bool> markedRows(const Capture& list, int rows) {
     return marked;
 }
 
-// Opens View > Select Theme... (the menu's only line) and waits for its window.
-HWND openThemeChooser(TesselRun& tessel) {
-    if (!pressChordIn(tessel.window(), {VK_MENU, 'V'}) || !tessel.hasOpenMenus(1) || !pressChord({VK_RETURN}))
-        return nullptr;
-    HWND chooser = nullptr;
-    pollFor([&] { return (chooser = tessel.process.findWindow(L"ActionSelectWindow")) != nullptr; }, WAIT_MS);
-    return chooser;
-}
-
 TEST_F(ThemeEndToEnd, TheChooserListsTheShippedThemesTheOneInForceMarkedAndThePickColoursTheText) {
     copy.folder.write(L"a.c", "int a;\r\n");
     TesselRun tessel(copy, L"a.c");
     ASSERT_TRUE(tessel.showsKeywords()) << "the bundles never coloured the text";
-    HWND chooser = openThemeChooser(tessel);
+    HWND chooser = tessel.openThemeChooser();
     ASSERT_TRUE(chooser) << "no chooser";
     EXPECT_EQ(L"Select Theme", OtherProcess::windowText(chooser));
     // "None" and "Tessel Light", the shipped one in force: marked, and no other.
@@ -87,7 +78,7 @@ TEST_F(ThemeEndToEnd, TheChooserListsTheShippedThemesTheOneInForceMarkedAndThePi
         << "the keywords stayed blue";
 
     // Typing narrows the rows to the shipped theme again.
-    chooser = openThemeChooser(tessel);
+    chooser = tessel.openThemeChooser();
     ASSERT_TRUE(chooser);
     ASSERT_TRUE(activate(chooser));
     ASSERT_TRUE(typeKeys(L"light"));

@@ -187,8 +187,28 @@ TEST_F(FileWatcherTest, ChangesWhileSuspendedAreNotReported) {
     EXPECT_TRUE(waitFor(FILE_W, WATCH_MODIFIED, L"w.txt"));
 }
 
-// Resumed at a known time, a file takes what was written while it was suspended as news at the
-// next look at its time (an overflow here), where a plain resumption takes it as known.
+// A write while an object is suspended is told once it resumes, as one record, whatever time the
+// record came at: only its client, looking at the file, tells whether it is news.
+TEST_F(FileWatcherTest, AWriteWhileSuspendedIsToldOnceTheObjectResumes) {
+    write(L"w.txt");
+    write(L"m.txt");
+    WatchedObject* w = open(L"w.txt", FILE_W, 0);
+    ASSERT_TRUE(open(L"m.txt", MARKER));
+    watcher->suspendObject(w, true);
+    write(L"w.txt", "while suspended");
+    write(L"w.txt", "again while suspended");
+    write(L"m.txt");
+    ASSERT_TRUE(waitFor(MARKER, WATCH_MODIFIED, L"m.txt")); // the writes' records came while suspended
+    EXPECT_EQ(0u, count(FILE_W));
+    watcher->suspendObject(w, false);
+    ASSERT_TRUE(waitFor(FILE_W, WATCH_MODIFIED, L"w.txt")) << "what came while suspended was dropped";
+    write(L"m.txt", "again");
+    ASSERT_TRUE(waitFor(MARKER, WATCH_MODIFIED, L"m.txt"));
+    EXPECT_EQ(1u, count(FILE_W));
+}
+
+// Resumed at a known time, a file takes what was written while it was suspended as news: it comes
+// as one record of its own once resumed, where a plain resumption takes it as known.
 TEST_F(FileWatcherTest, AResumptionAtAKnownTimeTakesAWriteWhileSuspendedAsNews) {
     write(L"w.txt");
     write(L"same.txt");
@@ -210,7 +230,7 @@ TEST_F(FileWatcherTest, AResumptionAtAKnownTimeTakesAWriteWhileSuspendedAsNews) 
     EXPECT_FALSE(w->getFlags().f_suspended);
     seam.overflowNextCompletion();
     write(L"m.txt", "again");
-    ASSERT_TRUE(waitFor(FILE_W, WATCH_MODIFIED, L""));
+    ASSERT_TRUE(waitFor(FILE_W, WATCH_MODIFIED, L"w.txt"));
     EXPECT_EQ(1u, count(FILE_W));
     EXPECT_EQ(0u, count(FILE_OTHER)); // delivered in the same batch: its time was known
 }

@@ -11,6 +11,7 @@
 #include "support/WatchedHeap.h"
 #include "ManagerTestSupport.h"
 #include "pel/base/Exception.h"
+#include "pel/files/file_io/FileErrorCodes.h"
 #include "pel/files/file_io/FileIO.h"
 
 #include <functional>
@@ -256,6 +257,30 @@ TEST_F(DocumentManagerTest, OutsideChangesReachTheDocumentButItsOwnSavesDoNot) {
     EXPECT_EQ(L"three\n", tessel_test::textOf(*a));
 }
 
+// Another program puts back a backup of the file, the same size with an older time, before the
+// watch has told it: the save does not write over it, and the file's record learns the change.
+// Saved again once the record knows it, the file is written.
+TEST_F(DocumentManagerTest, ASaveReplacesTheFileOnlyAsItsRecordLastFoundIt) {
+    folder.write(L"backup.txt", "one\n");
+    folder.writeOutside(L"a.txt", "two\n");
+    Document* a = load(L"a.txt");
+    tessel_test::typeAt(*a, 0, L"mine ");
+    WIN32_FILE_ATTRIBUTE_DATA backup{};
+    ASSERT_TRUE(::GetFileAttributesExW(path(L"backup.txt").c_str(), GetFileExInfoStandard, &backup));
+    folder.write(L"a.txt", "one\n");
+    HANDLE file = ::CreateFileW(path(L"a.txt").c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    ::SetFileTime(file, nullptr, nullptr, &backup.ftLastWriteTime);
+    ::CloseHandle(file);
+    EXPECT_EQ(pel::FileErrorCode::TARGET_CHANGED, save(a, L"a.txt"));
+    EXPECT_EQ("one\n", folder.read(L"a.txt"));
+    EXPECT_EQ(FileRecord::CHANGED, a->getFileRecord().state());
+    EXPECT_EQ(0u, save(a, L"a.txt"));
+    EXPECT_EQ("mine two\n", folder.read(L"a.txt"));
+    EXPECT_EQ(FileRecord::SAME, a->getFileRecord().state());
+}
+
 TEST_F(DocumentManagerTest, ASaveUnderANewPathWatchesItOnceItSucceeded) {
     folder.write(L"a.txt", "one\n");
     Document* a = load(L"a.txt");
@@ -344,7 +369,7 @@ TEST_F(DocumentManagerTest, WatcherRecordsAreCheckedAgainstTheFile) {
         {pel::WATCH_MODIFIED, L"a.txt", nullptr, 0, 1, 0}, {pel::WATCH_ADDED, L"a.txt", nullptr, 0, 1, 0},
         {pel::WATCH_REMOVED, L"a.txt", nullptr, 0, 1, 3},  {pel::WATCH_RENAMED, L"a.txt", L"b.txt", 0, 1, 3},
         {pel::WATCH_RENAMED, L"b.txt", L"a.txt", 0, 1, 0}, {pel::WATCH_REOPENED, L"a.txt", nullptr, 0, 0, 3},
-        {pel::WATCH_FAILED, L"", nullptr, 0, 0, 0},
+        {pel::WATCH_FAILED, L"", nullptr, 0, 0, 3},
     };
     tessel_test::LogCapture log;
     for (int state = 0; state < 3; ++state) {
@@ -442,6 +467,8 @@ TEST_F(DocumentManagerTest, InsideTheWaitOfARequestOnlyASaveAfterAFailedOneStart
         ASSERT_TRUE(document);
         document->insert(0, L"mine ");
         folder.write(L"a.txt", "changed outside\r\n");
+        // Heard, as the watch tells it: a save writes over it only once it is known.
+        document->noteFile(FILE_CHANGE_MODIFIED, DocumentWatch::stampOf(path(L"a.txt")), false);
         DocumentManager::FileError inner;
         bool started = false;
         FinishedRequestWait wait([&] {

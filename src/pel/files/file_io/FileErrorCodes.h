@@ -37,6 +37,8 @@ enum : uint32_t {
     COPY_FILE_TO_DIRECTORY = 0x20001014,
     COPY_DIRECTORY_TO_FILE = 0x20001015,
     DEVICE_ALREADY_REGISTERED = 0x20001016,
+    // A save found the file it was to replace changed since it was last read or written.
+    TARGET_CHANGED = 0x20001017,
 
     QUESTION_REPLACE = 0x20003010,
     QUESTION_REPLACE_READ_ONLY = 0x20003011,

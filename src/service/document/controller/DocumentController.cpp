@@ -83,6 +83,7 @@ DocumentController::DocumentController(Document& document, DocumentControllerMan
         m_document.addController(this);
     }
     takeFormat(m_document.getFormat(), ALL_FORMAT_CHANGES);
+    m_toldFile = {isDeletedOnDisk(), isModifiedOnDisk(), m_document.getFileRecord().textOnlyHere()};
     m_grammarName = m_document.getGrammarName();
     Lock lock(*this, LOCK_READ);
     m_spanManager = m_owner.createSpanManager(*this);
@@ -312,32 +313,36 @@ void DocumentController::onLineMarkersChanged(Document&, int32_t line, int flag)
     inViewBatch(*m_view, [&] { m_view->invalidateLine(line); });
 }
 
-void DocumentController::setOnDiskFlag(bool& flag, bool value, Notice<DocumentController&>& notice) {
-    if (flag == value)
-        return;
-    flag = value;
-    notice.notify(*this);
+bool DocumentController::isDeletedOnDisk() const { return m_document.getFileRecord().state() == FileRecord::GONE; }
+
+bool DocumentController::isModifiedOnDisk() const {
+    const FileRecord& record = m_document.getFileRecord();
+    return record.asks() && (record.state() == FileRecord::CHANGED || record.state() == FileRecord::UNREADABLE);
 }
 
-void DocumentController::onFileChanged(Document&, const DocumentFileChange& change) {
-    // A file that is there again (a save left it holding the document, or another program put
-    // it back) is no longer deleted: its next deletion is news.
-    switch (change.kind) {
-    case FILE_CHANGE_IN_SYNC:
-        setOnDiskFlag(m_deletedOnDisk, false, m_fileDeleted);
-        setOnDiskFlag(m_modifiedOnDisk, false, m_fileModified);
-        break;
-    case FILE_CHANGE_MODIFIED:
-        setOnDiskFlag(m_deletedOnDisk, false, m_fileDeleted);
-        setOnDiskFlag(m_modifiedOnDisk, true, m_fileModified);
-        break;
-    case FILE_CHANGE_DELETED:
-        setOnDiskFlag(m_deletedOnDisk, true, m_fileDeleted);
-        break;
-    }
+bool DocumentController::isUnsaved() const { return isModified() || m_document.getFileRecord().textOnlyHere(); }
+
+void DocumentController::tellFileViews() {
+    // Told against what was told last: each notice once per change of its view.
+    const FileViews now{isDeletedOnDisk(), isModifiedOnDisk(), m_document.getFileRecord().textOnlyHere()};
+    const FileViews told = m_toldFile;
+    m_toldFile = now;
+    if (told.deleted != now.deleted)
+        m_fileDeleted.notify(*this);
+    // Whether the text is held only here changed (a kept change, or the file back): what closing
+    // asks about changed, told there too where no deletion told it.
+    if (told.modified != now.modified || (told.onlyHere != now.onlyHere && told.deleted == now.deleted))
+        m_fileModified.notify(*this);
 }
 
-void DocumentController::keepFileChange() { setOnDiskFlag(m_modifiedOnDisk, false, m_fileModified); }
+void DocumentController::onFileChanged(Document&, const DocumentFileChange&) { tellFileViews(); }
+
+void DocumentController::answerFileNews(uint32_t at) {
+    m_document.getFileRecord().answer(at);
+    tellFileViews();
+}
+
+void DocumentController::keepFileChange() { answerFileNews(m_document.getFileRecord().news()); }
 
 void DocumentController::resetEditingState() {
     forgetCharacterCount(0);
@@ -359,8 +364,6 @@ void DocumentController::onAfterReload(Document&) {
     IEditor* view = m_savedView;
     m_savedView = nullptr;
     setEditor(view);
-    setOnDiskFlag(m_modifiedOnDisk, false, m_fileModified);
-    setOnDiskFlag(m_deletedOnDisk, false, m_fileDeleted);
 }
 
 } // namespace tessel

@@ -323,13 +323,23 @@ public:
     const std::wstring& getTitle() const { return m_title; }
     const std::wstring& getPath() const { return m_path; }
     const std::wstring& getGrammarName() const { return m_grammarName; }
-    // Marked by the file's deletion, until the file is there again: a save in sync with the
-    // document, a reload, or another program's putting it back. Each deletion after that is told.
-    bool isDeletedOnDisk() const { return m_deletedOnDisk; }
-    bool isModifiedOnDisk() const { return m_modifiedOnDisk; }
-    // The user keeps the document's text over another program's change of its file: the file
-    // counts as modified no longer (told to fileModified), until it changes again. A deletion
-    // stays marked.
+    // Views of the document's file record (Document::getFileRecord). The file is gone, until it
+    // is there again: a save, a reload, or another program's putting it back; each deletion after
+    // that is told.
+    bool isDeletedOnDisk() const;
+    // Another program changed the file (or a read of the change failed), and no answer was given
+    // for it yet.
+    bool isModifiedOnDisk() const;
+    // What closing asks about: the text differs from the text last saved, or it is held nowhere
+    // else (FileRecord::textOnlyHere: the file gone or unreadable, or changed with the text kept
+    // over it). An unedited text whose file changed and was not asked about yet is the file's
+    // last read text, and counts only once kept.
+    bool isUnsaved() const;
+    // The user answered what the file record said at news `at` (kept the text over a change, or
+    // was told of the deletion): told to fileModified when that ends a question. News after `at`
+    // asks again.
+    void answerFileNews(uint32_t at);
+    // As answerFileNews, for the record's news now.
     void keepFileChange();
     const FacePreset& getFacePreset() const { return *m_facePreset; }
     // Takes the preset's values and tells facePresetChanged.
@@ -342,6 +352,8 @@ public:
     Notice<DocumentController&, bool>& modifiedChanged() { return m_modifiedChanged; }
     Notice<DocumentController&, const std::wstring&>& pathChanged() { return m_pathChanged; }
     Notice<DocumentController&>& fileDeleted() { return m_fileDeleted; }
+    // Told where isModifiedOnDisk changed, or whether the text is held only here (not where a
+    // deletion, which fileDeleted tells, changed it).
     Notice<DocumentController&>& fileModified() { return m_fileModified; }
     // An edit (or undo, or redo) of a read-only document was refused; told once the
     // transaction that tried it has ended.
@@ -378,7 +390,9 @@ private:
     void onCaretMoved(const TextPosition& position, uint8_t flags);
     // The format copy, title and path from a record, telling what changed.
     void takeFormat(const DocumentFormat& format, uint32_t mask);
-    void setOnDiskFlag(bool& flag, bool value, Notice<DocumentController&>& notice);
+    // Tells fileModified and fileDeleted where the views of the file record changed since they
+    // were last told.
+    void tellFileViews();
     // Sets a field of the format that a save writes, in an edit transaction.
     void setSavedFormatField(uint32_t DocumentFormat::*field, uint32_t value);
     void resetEditingState();
@@ -436,8 +450,12 @@ private:
     Notice<DocumentController&> m_fileModified;
     Notice<DocumentController&> m_editRefused;
     bool m_editWasRefused = false; // in the open transaction
-    bool m_deletedOnDisk = false;
-    bool m_modifiedOnDisk = false;
+    // The views of the document's file record as last told to fileDeleted and fileModified.
+    struct FileViews {
+        bool deleted = false;
+        bool modified = false;
+        bool onlyHere = false;
+    } m_toldFile;
     Notice<DocumentController&, const TextChange&> m_inserted;
     Notice<DocumentController&, const TextChange&> m_removed;
     Notice<DocumentController&, const ChangeRange&> m_beginChange;

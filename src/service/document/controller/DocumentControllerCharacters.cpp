@@ -5,7 +5,7 @@
 #include "service/document/controller/DocumentController.h"
 
 #include "pel/text/CharacterBoundaries.h"
-#include "pel/text/WideString.h"
+#include "pel/text/Utf16Characters.h"
 #include "service/document/Document.h"
 
 #include <algorithm>
@@ -51,20 +51,13 @@ std::pair<int32_t, int32_t> DocumentController::wholeCharacters(int32_t a, int32
 }
 
 int32_t DocumentController::codePointStart(int32_t offset) const {
-    const bool splits = offset > 0 && offset < m_document.getLength() &&
-                        pel::is_high_surrogate(m_document.charAt(offset - 1)) &&
-                        pel::is_low_surrogate(m_document.charAt(offset));
-    return splits ? offset - 1 : offset;
+    return pel::characterStart(m_document.getBuffer(), offset, m_document.getLength());
 }
 
 uint32_t DocumentController::codePointAt(int32_t offset) const {
     if (offset < 0 || offset >= m_document.getLength())
         return 0;
-    const wchar_t unit = m_document.charAt(offset);
-    if (pel::is_high_surrogate(unit) && offset + 1 < m_document.getLength() &&
-        pel::is_low_surrogate(m_document.charAt(offset + 1)))
-        return pel::surrogatesToCodePoint(unit, m_document.charAt(offset + 1));
-    return unit;
+    return pel::codePointAt(m_document.getBuffer(), offset, m_document.getLength());
 }
 
 TextPosition DocumentController::codePointPosition(const TextPosition& position) const {

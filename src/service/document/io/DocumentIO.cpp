@@ -121,10 +121,8 @@ private:
                 done = DocumentReader(block ? block : DocumentReader::MAX_BLOCK).load(*request.document, path, m_owner);
             } else if (request.kind == DOCUMENT_IO_SAVE) {
                 done = DocumentWriter(block ? static_cast<int32_t>(block) : DocumentWriter::PIECE_UNITS)
-                           .save(*request.document, path);
-                // Read before the waiting caller can go on, which may take long (a question).
-                if (done)
-                    request.written = FileStamp::of(path);
+                           .save(*request.document, path, request.expecting ? &request.expected : nullptr,
+                                 &request.written);
             } else {
                 done = true;
             }
@@ -170,7 +168,8 @@ DocumentIO::DocumentIO(DocumentIOOwner* owner) : m_loader(new Loader(owner)) { r
 
 DocumentIO::~DocumentIO() = default;
 
-DocumentIORequest* DocumentIO::doRequest(Document* document, const wchar_t* path, uint32_t kind, HANDLE ready) {
+DocumentIORequest* DocumentIO::doRequest(Document* document, const wchar_t* path, uint32_t kind, HANDLE ready,
+                                         const FileStamp* expected) {
     // Copied before a slot is taken: a copy that fails leaves no slot taken for good.
     std::unique_ptr<wchar_t[]> copied(pel::wcsdup(path));
     const int tid = m_loader->pool.allocate();
@@ -180,6 +179,8 @@ DocumentIORequest* DocumentIO::doRequest(Document* document, const wchar_t* path
     request.error.reset();
     request.document = document;
     request.written = FileStamp();
+    request.expecting = expected != nullptr;
+    request.expected = expected ? *expected : FileStamp();
     request.ready = ready;
     if (m_loader->queue(tid))
         return &request;

@@ -35,7 +35,9 @@ public:
     // thread unless it runs (a thread that cannot start fails the request with a memory error).
     // Null when the queue is closed (logged). `ready`, when given, is an event the loader sets just before
     // the request is done; it must live until the request's wait returns.
-    DocumentIORequest* doRequest(Document* document, const wchar_t* path, uint32_t kind, HANDLE ready = nullptr);
+    // A save replaces the file only as *expected has it, when given (DocumentWriter::save).
+    DocumentIORequest* doRequest(Document* document, const wchar_t* path, uint32_t kind, HANDLE ready = nullptr,
+                                 const FileStamp* expected = nullptr);
     // Waits for the request (through `waiter` when given and the request has a ready event),
     // marks the undo log of a document saved as saved, then frees the request's path and
     // returns its slot to the pool; returns the request's error, null when it succeeded (an

@@ -23,8 +23,11 @@ struct DocumentIORequest {
     wchar_t* path = nullptr; // an owned copy (new[]), freed by the wait
     std::unique_ptr<pel::FileErrorObject> error; // the file error of a failed request
     Document* document = nullptr;
-    // The file as a save's write left it, read by the loader as the write ends (unknown when it
-    // cannot be read): what differs from it later was written by someone else.
+    // A save replaces the file only as `expected` has it, with `expecting`.
+    bool expecting = false;
+    FileStamp expected;
+    // The file as a save's write left it, taken by the write itself (unknown when it cannot be
+    // read): what differs from it later was written by someone else.
     FileStamp written;
     // An event of the waiting caller (not owned), set by the loader just before `done`; null
     // when the caller only waits on `done`.

@@ -36,7 +36,7 @@ bool conversionFailed(EncodeResult result, const wchar_t* path, uint32_t code, c
 
 } // namespace
 
-bool DocumentWriter::save(Document& document, const wchar_t* path) {
+bool DocumentWriter::save(Document& document, const wchar_t* path, const FileStamp* expected, FileStamp* o_written) {
     if (!path || !*path) {
         pel::FileErrorObject::setError(pel::FileErrorCode::INVALID_CALL);
         return false;
@@ -62,6 +62,8 @@ bool DocumentWriter::save(Document& document, const wchar_t* path) {
     pel::SafeSave file(path);
     if (!file.isOpen())
         return false;
+    if (expected)
+        file.expect(*expected);
     ByteBuffer out;
     const EncodingInfo* encoding = find_encoding(format.encoding);
     if (encoding && encoding->markLength > 0)
@@ -76,7 +78,11 @@ bool DocumentWriter::save(Document& document, const wchar_t* path) {
             out.clear();
         }
     }
-    return file.write(out.data(), out.size()) && file.commit();
+    if (!file.write(out.data(), out.size()) || !file.commit())
+        return false;
+    if (o_written)
+        *o_written = file.written();
+    return true;
 }
 
 } // namespace tessel

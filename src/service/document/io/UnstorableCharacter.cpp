@@ -1,7 +1,7 @@
 #include "service/document/io/UnstorableCharacter.h"
 
 #include "pel/text/CharacterBoundaries.h"
-#include "pel/text/WideString.h"
+#include "pel/text/Utf16Characters.h"
 #include "service/document/io/TextEncoder.h"
 #include "service/document/io/TextPieces.h"
 
@@ -14,20 +14,11 @@ namespace {
 // Pieces as large as the writer's: a piece's check costs what the save's own did.
 constexpr int32_t PIECE_UNITS = 0x10000;
 
-bool isSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
-
 // Whether the text holds an unpaired surrogate other than the one at `except`.
 bool holdsOtherUnpairedSurrogate(const GapBuffer& text, int32_t except) {
     const int32_t length = text.length();
-    for (int32_t at = 0; at < length; ++at) {
-        const wchar_t unit = text.at(at);
-        if (!isSurrogate(unit))
-            continue;
-        if (pel::is_high_surrogate(unit) && at + 1 < length && pel::is_low_surrogate(text.at(at + 1))) {
-            ++at;
-            continue;
-        }
-        if (at != except)
+    for (int32_t at = 0; at < length; at += pel::characterUnits(text, at, length)) {
+        if (at != except && pel::isSurrogateUnit(text[at]) && pel::characterUnits(text, at, length) == 1)
             return true;
     }
     return false;
@@ -54,15 +45,14 @@ bool find_unstorable_character(const GapBuffer& text, TextEncoder& encoder, Unst
         const size_t count = pieces.count();
         if (encoder.check(units, count) != EncodeResult::CHARACTERS_LOST)
             continue;
-        for (size_t i = 0; i < count;) {
-            const size_t size =
-                i + 1 < count && pel::is_high_surrogate(units[i]) && pel::is_low_surrogate(units[i + 1]) ? 2 : 1;
-            if (encoder.check(units + i, size) == EncodeResult::CHARACTERS_LOST) {
-                found = position + static_cast<int32_t>(i);
-                codePoint = size == 2 ? pel::surrogatesToCodePoint(units[i], units[i + 1]) : units[i];
+        const auto length = static_cast<int32_t>(count);
+        for (int32_t i = 0; i < length; i += pel::characterUnits(units, i, length)) {
+            if (encoder.check(units + i, static_cast<size_t>(pel::characterUnits(units, i, length))) ==
+                EncodeResult::CHARACTERS_LOST) {
+                found = position + i;
+                codePoint = pel::codePointAt(units, i, length);
                 break;
             }
-            i += size;
         }
     }
     if (found < 0)
@@ -70,7 +60,7 @@ bool find_unstorable_character(const GapBuffer& text, TextEncoder& encoder, Unst
     UnstorableCharacter result;
     result.offset = found;
     result.codePoint = codePoint;
-    result.unpairedSurrogate = isSurrogate(codePoint);
+    result.unpairedSurrogate = pel::isSurrogateUnit(codePoint);
     result.otherUnpairedSurrogates = holdsOtherUnpairedSurrogate(text, found);
     int32_t lineStart = 0;
     result.line = 1;
@@ -101,12 +91,9 @@ std::wstring describe_unstorable_character(const UnstorableCharacter& found) {
     // Unicode that ICU knows assigns.
     std::wstring what = codeOf(found.codePoint);
     if (u_isgraph(static_cast<UChar32>(found.codePoint))) {
-        wchar_t units[2] = {static_cast<wchar_t>(found.codePoint), 0};
-        if (found.codePoint > 0xFFFF) {
-            units[0] = static_cast<wchar_t>(0xD800 + ((found.codePoint - 0x10000) >> 10));
-            units[1] = static_cast<wchar_t>(0xDC00 + ((found.codePoint - 0x10000) & 0x3FF));
-        }
-        what = L"\u201C" + std::wstring(units, units[1] ? 2 : 1) + L"\u201D (" + what + L")";
+        std::wstring shown;
+        pel::appendCodePoint(found.codePoint, shown);
+        what = L"\u201C" + shown + L"\u201D (" + what + L")";
     }
     // UTF-8 stores every character but an unpaired surrogate, which only UTF-16 keeps.
     return L"it holds characters that this encoding cannot store, the first of them at " + where + L": " + what +

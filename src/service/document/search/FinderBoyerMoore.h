@@ -1,9 +1,10 @@
 #pragma once
 // Plain-text search over a Document's gap buffer by Boyer-Moore: a bad-character table of 256
 // entries by the low byte of a unit and the strong good-suffix shifts, built once per finder
-// and direction. Ignoring case compares upper-case forms (CaseFolding); a whole-word match must
-// stand at a change of character class on both sides. The document is read in place, and a
-// vectorised probe scan (ProbeScan) runs ahead of the Boyer-Moore loop where it pays.
+// and direction. Ignoring case compares folded characters (CaseFolding), pairs too; a match
+// never starts or ends between the halves of a pair, and a whole-word match must stand at a
+// change of character class on both sides. The document is read in place, and a vectorised
+// probe scan (ProbeScan) runs ahead of the Boyer-Moore loop where it pays.
 
 #include "pel/text/search/MatchResults.h"
 #include "service/document/Finder.h"
@@ -37,7 +38,7 @@ public:
               const DocumentIterator& searchStart, const DocumentIterator& searchEnd, bool backward) override;
     const pel::MatchResults& getResults() const override { return m_results; }
 
-    // The pattern as compared: upper-cased when ignoring case.
+    // The pattern as compared: folded when ignoring case.
     const std::wstring& getPattern() const { return m_pattern; }
     static Tables buildTables(const wchar_t* pattern, int32_t length);
 
@@ -49,6 +50,8 @@ private:
     int32_t m_last;
     bool m_ignoreCase;
     bool m_wholeWord;
+    bool m_foldsPairs = false; // ignoring case, the pattern holds a pair whose character has case forms
+    bool m_mayCutPairs = false; // the pattern starts with a low half or ends with a high one
     pel::MatchResultsSimple m_results;
     std::unique_ptr<Tables> m_forwardTables;
     std::unique_ptr<Tables> m_backwardTables;

@@ -2,12 +2,13 @@
 
 #include "pel/log/Log.h"
 #include "pel/text/FormatString.h"
+#include "pel/text/Utf16Characters.h"
 #include "service/document/Document.h"
-#include "service/document/search/FoldingRegExTraits.h"
 #include "service/document/search/GapText.h"
 #include "service/document/search/RegExPrefix.h"
 #include "service/document/search/RegExSyntax.h"
 #include "service/document/search/StackGuard.h"
+#include "service/document/search/UnicodeRegExTraits.h"
 
 #include <boost/xpressive/regex_compiler.hpp>
 #include <boost/xpressive/xpressive_dynamic.hpp>
@@ -23,8 +24,8 @@ namespace {
 // The search's work ran out.
 struct BudgetSpent {};
 
-// The document as the engine reads it. Every read and step of the iterator asks for the
-// length, so the stack and the work done are checked there at least once per unit the engine
+// The document as the engine reads it. Every read and step of the engine asks for the length,
+// so the stack and the work done are checked there at least once per character the engine
 // consumes; recursion that consumes nothing is bounded by the size of the pattern.
 class EngineText {
 public:
@@ -39,7 +40,7 @@ public:
             throw BudgetSpent();
         return m_text.length();
     }
-    wchar_t charAt(int32_t position) const { return m_text[position]; }
+    const GapText& units() const { return m_text; }
     int64_t stepsLeft() const { return m_steps; }
 
 private:
@@ -48,7 +49,64 @@ private:
     mutable int64_t m_steps = 0;
 };
 
-using Iterator = GappedStringIterator<EngineText>;
+// The characters of the text, as the engine walks them: a pair is one character, a half
+// without its partner one of its own. Its positions are units; the engine only ever stands at
+// the start of a character, so it never matches, starts or ends inside a pair.
+class CharacterIterator {
+public:
+    using iterator_category = std::bidirectional_iterator_tag;
+    using value_type = char32_t;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const char32_t*;
+    using reference = char32_t;
+
+    CharacterIterator() = default;
+    CharacterIterator(const EngineText* text, int32_t position) : m_text(text), m_pos(position) {}
+
+    int32_t position() const { return m_pos; }
+
+    char32_t operator*() const {
+        const int32_t length = m_text->getLength();
+        if (m_pos >= length) {
+            pel::softAssertion(L"m_pos < m_text->getLength()", PEL_FILE, __LINE__);
+            return 0;
+        }
+        const GapText& units = m_text->units();
+        const wchar_t unit = units[m_pos];
+        return pel::isSurrogateUnit(unit) ? static_cast<char32_t>(pel::codePointAt(units, m_pos, length)) : unit;
+    }
+    CharacterIterator& operator++() {
+        const int32_t length = m_text->getLength();
+        PEL_SOFT_ASSERT(m_pos < length);
+        m_pos += pel::characterUnits(m_text->units(), m_pos, length);
+        return *this;
+    }
+    CharacterIterator& operator--() {
+        const int32_t length = m_text->getLength(); // every step is checked, as every read is
+        PEL_SOFT_ASSERT(m_pos > 0 && m_pos <= length);
+        const GapText& units = m_text->units();
+        m_pos -= m_pos > 1 && pel::isLowSurrogateUnit(units[m_pos - 1]) && pel::isHighSurrogateUnit(units[m_pos - 2]) ? 2 : 1;
+        return *this;
+    }
+    CharacterIterator operator++(int) {
+        CharacterIterator old = *this;
+        ++*this;
+        return old;
+    }
+    CharacterIterator operator--(int) {
+        CharacterIterator old = *this;
+        --*this;
+        return old;
+    }
+    friend bool operator==(const CharacterIterator& a, const CharacterIterator& b) { return a.m_pos == b.m_pos; }
+    friend bool operator!=(const CharacterIterator& a, const CharacterIterator& b) { return a.m_pos != b.m_pos; }
+
+private:
+    const EngineText* m_text = nullptr;
+    int32_t m_pos = 0;
+};
+
+using Iterator = CharacterIterator;
 using Regex = xp::basic_regex<Iterator>;
 using Match = xp::match_results<Iterator>;
 using State = xp::detail::match_state<Iterator>;
@@ -65,13 +123,13 @@ constexpr int32_t FIRST_BLOCK = 4096;
 constexpr int32_t LARGEST_BLOCK = 1 << 20;
 
 // The deepest nesting of groups.
-int nestingDepth(const std::wstring& pattern, const FoldingRegExTraits& traits) {
+int nestingDepth(const std::wstring& pattern, const UnicodeRegExTraits& traits) {
     int deepest = 0;
     visitGroupSyntax(pattern, traits, [&](wchar_t c, int depth) { deepest = c == L'(' ? std::max(deepest, depth) : deepest; });
     return deepest;
 }
 
-void refuseTooLarge(const std::wstring& pattern, const FoldingRegExTraits& traits) {
+void refuseTooLarge(const std::wstring& pattern, const UnicodeRegExTraits& traits) {
     if (pattern.size() > FinderRegEx::MAX_PATTERN_LENGTH)
         throw xp::regex_error(flags::error_complexity, "The regular expression is too long.");
     if (nestingDepth(pattern, traits) > FinderRegEx::MAX_NESTING)
@@ -104,12 +162,14 @@ int MatchResultsFinderRegEx::begin(unsigned int i) const {
     const Match& match = m_groups->match;
     if (!m_groups->found || i >= match.size() || !match[i].matched)
         return -1;
-    return static_cast<int>(match.position(i)) + m_base;
+    return match[i].first.position() - m_base;
 }
 
 int MatchResultsFinderRegEx::end(unsigned int i) const {
-    const int start = begin(i);
-    return start < 0 ? -1 : start + static_cast<int>(m_groups->match.length(i));
+    const Match& match = m_groups->match;
+    if (!m_groups->found || i >= match.size() || !match[i].matched)
+        return -1;
+    return match[i].second.position() - m_base;
 }
 
 struct FinderRegEx::Engine {
@@ -117,22 +177,26 @@ struct FinderRegEx::Engine {
     const GapBuffer* buffer = nullptr;
     Regex regex;
     std::unique_ptr<RegExPrefix> prefix; // null when not usable
-    FoldingRegExTraits traits;
-    FoldingRegExTraits::char_class_type word = 0;
-    FoldingRegExTraits::char_class_type newline = 0;
+    UnicodeRegExTraits traits;
+    UnicodeRegExTraits::char_class_type word = 0;
+    UnicodeRegExTraits::char_class_type newline = 0;
 
-    FoldingRegExTraits::char_class_type lookup(const std::wstring& name) const {
+    UnicodeRegExTraits::char_class_type lookup(const std::string& name) const {
         return traits.lookup_classname(name.begin(), name.end(), false);
     }
+    const GapText& units() const { return text.units(); }
+    // The start of the next character after the one at `at`.
+    int32_t nextStart(int32_t at) const { return at + pel::characterUnits(units(), at, units().length()); }
 
     // Where the stretch ends inside the text, the engine sees its end as the text's: "$" and
-    // "\b" must not hold there unless the unit behind allows it. Only a match ending at a word
-    // start can be missed this way (and "\B" holds there), never one the whole text refuses.
+    // "\b" must not hold there unless the character behind allows it. Only a match ending at a
+    // word start can be missed this way (and "\B" holds there), never one the whole text refuses.
     flags::match_flag_type endFlags(int32_t to) const {
         flags::match_flag_type result = flags::match_not_null;
-        if (to >= text.getLength())
+        const int32_t length = text.getLength();
+        if (to >= length)
             return result;
-        const wchar_t behind = text.charAt(to);
+        const auto behind = static_cast<char32_t>(pel::codePointAt(units(), to, length));
         if (!traits.isctype(behind, newline))
             result = result | flags::match_not_eol;
         if (traits.isctype(behind, word))
@@ -141,10 +205,15 @@ struct FinderRegEx::Engine {
     }
 
     // The first start in [first, last] with a match in [begin, to), whose groups then fill
-    // o_match (measured from first); -1 when there is none. Each search has a state of its own,
-    // made with the text from begin on as context, so the engine never takes a start for the
-    // text's start unless it is begin itself.
+    // o_match; -1 when there is none. begin and to are starts of characters, and so is every
+    // start tried (a first inside a pair moves on to the next character). Each search has a
+    // state of its own, made with the text from begin on as context, so the engine never takes
+    // a start for the text's start unless it is begin itself.
     int32_t firstStart(int32_t begin, int32_t to, int32_t first, int32_t last, Match& o_match) {
+        const int32_t length = units().length();
+        first = pel::characterEnd(units(), first, length);
+        if (first > last)
+            return -1;
         const Iterator textBegin(&text, begin), stop(&text, to);
         State state(textBegin, stop, o_match, *Access::get_regex_impl(regex), endFlags(to));
         if (prefix)
@@ -153,12 +222,13 @@ struct FinderRegEx::Engine {
         const xp::detail::finder<Iterator>* finder = impl.finder_.get();
         // The engine's own finder skips to where a match can start; it may look past the last
         // start by the length of a literal, never more than the pattern's.
-        const Iterator scanEnd(&text, static_cast<int32_t>(std::min<int64_t>(to, int64_t(last) + 1 + MAX_PATTERN_LENGTH)));
+        const auto scanEnd = static_cast<int32_t>(std::min<int64_t>(to, int64_t(last) + 1 + MAX_PATTERN_LENGTH));
+        const Iterator scanStop(&text, pel::characterEnd(units(), scanEnd, length));
         // A pattern led by a simple repeat resumes where next_search_ says.
         state.cur_ = state.next_search_ = Iterator(&text, first);
         for (;;) {
             if (finder) {
-                state.end_ = scanEnd;
+                state.end_ = scanStop;
                 const bool candidate = (*finder)(state);
                 state.end_ = stop;
                 if (!candidate)
@@ -174,24 +244,30 @@ struct FinderRegEx::Engine {
             }
             if (at >= last)
                 return -1;
-            state.cur_ = Iterator(&text, at + 1);
+            state.cur_ = Iterator(&text, nextStart(at));
         }
     }
 
-    // firstStart at the places the prefix allows, the only ones where a match can start.
+    // firstStart at the places the prefix allows, the only ones where a match can start; a
+    // place inside a pair is none.
     int32_t firstStartOfPrefix(State& state, int32_t first, int32_t last, Match& o_match) {
+        const int32_t length = units().length();
         const int32_t limit = std::min(last, state.end_.position() - prefix->length());
         for (int32_t at = first; at <= limit;) {
             at = prefix->next(*buffer, at, limit);
             if (at < 0)
                 return -1;
+            if (pel::splitsPair(units(), at, length)) {
+                ++at;
+                continue;
+            }
             state.cur_ = state.next_search_ = state.sub_match(0).begin_ = Iterator(&text, at);
             if (Access::match(regex, state)) {
                 Access::set_prefix_suffix(o_match, Iterator(&text, first), state.end_);
                 return at;
             }
             // A pattern led by a simple repeat says where the next start can be.
-            at = std::max(at + 1, state.next_search_.position());
+            at = std::max(nextStart(at), state.next_search_.position());
         }
         return -1;
     }
@@ -201,14 +277,15 @@ struct FinderRegEx::Engine {
     int32_t lastStart(int32_t begin, int32_t from, int32_t to, Match& o_match) {
         int32_t blockEnd = to;
         for (int32_t size = FIRST_BLOCK; blockEnd > from; size = std::min(size * 2, LARGEST_BLOCK)) {
-            const int32_t blockStart = std::max(from, blockEnd - size);
+            // Blocks meet at the starts of characters.
+            const int32_t blockStart = pel::characterStart(units(), std::max(from, blockEnd - size), units().length());
             int32_t found = -1;
             for (int32_t at = blockStart; at < blockEnd;) {
                 const int32_t start = firstStart(begin, to, at, blockEnd - 1, o_match);
                 if (start < 0)
                     break;
                 found = start;
-                at = start + 1;
+                at = nextStart(start);
             }
             if (found >= 0)
                 return firstStart(begin, to, found, found, o_match);
@@ -233,11 +310,11 @@ const wchar_t* const FinderRegEx::TOO_DEEP = L"The search was stopped: the expre
 
 FinderRegEx::FinderRegEx(const std::wstring& pattern, bool ignoreCase, bool usePrefix) : m_engine(new Engine) {
     refuseTooLarge(pattern, m_engine->traits);
-    xp::regex_compiler<Iterator, FoldingRegExTraits> compiler;
-    m_engine->regex = compiler.compile(pattern.begin(), pattern.end(),
-                                       ignoreCase ? flags::ECMAScript | flags::icase : flags::ECMAScript);
-    m_engine->word = m_engine->lookup(L"w");
-    m_engine->newline = m_engine->lookup(L"newline");
+    const std::u32string characters = enginePattern(pattern, m_engine->traits);
+    xp::regex_compiler<Iterator, UnicodeRegExTraits> compiler;
+    m_engine->regex = compiler.compile(characters.begin(), characters.end(), engineSyntax(ignoreCase));
+    m_engine->word = m_engine->lookup("w");
+    m_engine->newline = m_engine->lookup("newline");
     if (usePrefix)
         m_engine->prefix.reset(new RegExPrefix(pattern, ignoreCase, m_engine->traits));
     if (m_engine->prefix && !m_engine->prefix->usable())
@@ -252,15 +329,23 @@ bool FinderRegEx::find(const DocumentIterator& rangeBegin, const DocumentIterato
     const Document* document = rangeBegin.container();
     if (!document)
         return false;
-    const int32_t begin = std::max(rangeBegin.position(), 0);
-    const int32_t end = std::min(rangeEnd.position(), document->getLength());
-    const int32_t from = std::max(searchStart.position(), begin);
-    const int32_t to = std::min(searchEnd.position(), end);
+    const int32_t length = document->getLength();
+    int32_t begin = std::max(rangeBegin.position(), 0);
+    const int32_t end = std::min(rangeEnd.position(), length);
+    int32_t from = std::max(searchStart.position(), begin);
+    int32_t to = std::min(searchEnd.position(), end);
     if (from >= to)
         return false;
     Engine& engine = *m_engine;
     engine.text.reset(document->getBuffer(), m_shared >= 0 ? m_shared : budgetFor(to - from));
     engine.buffer = &document->getBuffer();
+    // The engine walks characters: the range and the stretch start and end where characters do.
+    const int32_t base = begin;
+    begin = pel::characterEnd(engine.units(), begin, length);
+    from = pel::characterEnd(engine.units(), from, length);
+    to = pel::characterStart(engine.units(), to, length);
+    if (from >= to)
+        return false;
     // However the search ends, its work comes off the shared budget.
     struct DrawDown {
         FinderRegEx& finder;
@@ -275,8 +360,7 @@ bool FinderRegEx::find(const DocumentIterator& rangeBegin, const DocumentIterato
         const int32_t start = backward ? engine.lastStart(begin, from, to, match)
                                        : engine.firstStart(begin, to, from, to - 1, match);
         if (start >= 0) {
-            // The results measure from where the last search began.
-            m_results.m_base = (backward ? start : from) - begin;
+            m_results.m_base = base; // the results measure from the range's begin
             m_results.m_groups->found = true;
             return true;
         }

@@ -1,8 +1,12 @@
 #pragma once
 // Regular-expression search over a Document with Boost.Xpressive, which walks the gap buffer in
-// place through a GappedStringIterator. A match lies within the searched stretch: the text
-// before it is context (look-behind, "\b", "^"), and at its end "$" and "\b" hold only where
-// they would in the whole text. Letters fold as the plain-text finder folds them (CaseFolding).
+// place, character by character: a pair is one character, so "." takes a whole emoji and a
+// match never starts or ends inside a pair; "." takes no line break (unless the pattern says
+// "(?s)"), and the classes ("\w", "[[:alpha:]]") are Unicode's, outside the BMP too
+// (UnicodeRegExTraits). An escaped letter the engine does not know is refused. A match lies
+// within the searched stretch: the text before it is context (look-behind, "\b", "^"), and at
+// its end "$" and "\b" hold only where they would in the whole text. Letters fold as the
+// plain-text finder folds them (CaseFolding).
 // Neither pattern nor text can end the program or hang it: a pattern the engine would need too
 // deep a stack to compile is refused like a syntax error, and a search whose recursion would
 // exhaust the thread's stack, or whose work passes its budget, ends with SearchFailed.
@@ -20,7 +24,7 @@
 namespace tessel {
 
 // The groups of a FinderRegEx match: the engine's results, read as offsets from the range
-// begin (the engine measures from where the search began: base is that place).
+// begin (base).
 class MatchResultsFinderRegEx : public pel::MatchResults {
 public:
     MatchResultsFinderRegEx();

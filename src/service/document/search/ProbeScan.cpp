@@ -1,5 +1,6 @@
 #include "service/document/search/ProbeScan.h"
 
+#include "pel/text/Utf16Characters.h"
 #include "service/document/search/CaseFolding.h"
 
 #include <cstring>
@@ -25,15 +26,15 @@ int commonness(wchar_t unit, bool ignoreCase) {
     return unit < 0x80 ? 5 : 3;
 }
 
-ProbeScan::ProbeScan(const std::wstring& pattern, bool ignoreCase) {
+ProbeScan::ProbeScan(const std::wstring& pattern, bool ignoreCase, bool foldsPairs) {
     const int32_t m = static_cast<int32_t>(pattern.size());
-    const wchar_t* upper = ignoreCase ? upperCaseTable() : nullptr;
+    const wchar_t* fold = ignoreCase ? foldTable() : nullptr;
     ProbeUnits probes[2];
     int32_t taken = -1;
     for (ProbeUnits& probe : probes) {
         int best = 1 << 30;
         for (int32_t offset = 0; offset < m; ++offset) {
-            if (offset == taken && m > 1)
+            if ((offset == taken && m > 1) || (foldsPairs && pel::isSurrogateUnit(pattern[offset])))
                 continue;
             const int score = commonness(pattern[offset], ignoreCase);
             if (score >= best)
@@ -43,7 +44,7 @@ ProbeScan::ProbeScan(const std::wstring& pattern, bool ignoreCase) {
             const wchar_t unit = pattern[offset];
             int forms = 0;
             for (int32_t form = 0; form < 0x10000 && forms <= ProbeUnits::MAX_FORMS; ++form)
-                if (upper ? upper[form] == unit : form == unit) {
+                if (fold ? fold[form] == unit : form == unit) {
                     if (forms < ProbeUnits::MAX_FORMS)
                         candidate.units[forms] = static_cast<wchar_t>(form);
                     ++forms;

@@ -37,9 +37,10 @@ public:
     static constexpr int32_t REJECTED_LIMIT = 1024;
     static constexpr int32_t REJECTED_RATE = 16;
 
-    // For the pattern as compared (upper-cased when ignoring case, whose probes then accept
-    // every unit that upper-cases to them).
-    ProbeScan(const std::wstring& pattern, bool ignoreCase);
+    // For the pattern as compared (folded when ignoring case, whose probes then accept every
+    // unit that folds to them). With foldsPairs (the text's pairs are folded as characters, not
+    // unit by unit) the halves of pairs are never probed.
+    ProbeScan(const std::wstring& pattern, bool ignoreCase, bool foldsPairs = false);
     // False when no probe would be rare enough to pay (a unit with too many case forms).
     bool usable() const { return m_hits != nullptr; }
 

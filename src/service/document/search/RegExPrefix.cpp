@@ -1,5 +1,6 @@
 #include "service/document/search/RegExPrefix.h"
 
+#include "pel/text/Utf16Characters.h"
 #include "service/document/search/CaseFolding.h"
 #include "service/document/search/ProbeScan.h"
 #include "service/document/search/RegExSyntax.h"
@@ -17,7 +18,7 @@ bool isAsciiAlnum(wchar_t c) {
 }
 
 // Whether the pattern has an alternative at its top level: then no start is common to all.
-bool alternativeAtTop(const std::wstring& pattern, const FoldingRegExTraits& traits) {
+bool alternativeAtTop(const std::wstring& pattern, const UnicodeRegExTraits& traits) {
     bool found = false;
     visitGroupSyntax(pattern, traits, [&](wchar_t c, int depth) { found = found || (c == L'|' && depth <= 0); });
     return found;
@@ -25,11 +26,12 @@ bool alternativeAtTop(const std::wstring& pattern, const FoldingRegExTraits& tra
 
 } // namespace
 
-// Reads the pattern's atoms from its start while each one must match exactly one unit; stops
-// before the first one that may be left out, repeated, grouped or is not understood.
+// Reads the pattern's atoms from its start while each one must match units at known offsets;
+// stops before the first one that may be left out, repeated, grouped or is not understood, and
+// after one whose characters may be one unit or a pair (the units behind it have no fixed place).
 class RegExPrefix::Reader {
 public:
-    Reader(const std::wstring& pattern, bool ignoreCase, const FoldingRegExTraits& traits)
+    Reader(const std::wstring& pattern, bool ignoreCase, const UnicodeRegExTraits& traits)
         : m_pattern(pattern), m_ignoreCase(ignoreCase), m_traits(traits) {}
 
     std::vector<UnitSet> read() {
@@ -37,8 +39,13 @@ public:
         if (alternativeAtTop(m_pattern, m_traits))
             return sets;
         const size_t n = m_pattern.size();
+        const auto full = [&] { return sets.size() >= static_cast<size_t>(MAX_UNITS); };
+        const auto append = [&](const Atom& atom) {
+            for (size_t k = 0; k < atom.sets.size() && !full(); ++k)
+                sets.push_back(atom.sets[k]);
+        };
         size_t i = 0;
-        while (i < n && sets.size() < static_cast<size_t>(MAX_UNITS)) {
+        while (i < n && !full()) {
             const wchar_t c = m_pattern[i];
             // Assertions take no unit.
             if (c == L'^' || c == L'$') {
@@ -49,9 +56,9 @@ public:
                 i += 2;
                 continue;
             }
-            UnitSet set;
+            Atom atom;
             size_t next = 0;
-            if (!atom(i, &set, &next))
+            if (!readAtom(i, &atom, &next))
                 break;
             // A quantifier: only a required first repetition counts, and nothing after it.
             const wchar_t q = next < n ? m_pattern[next] : 0;
@@ -59,49 +66,64 @@ public:
                 break;
             if (q == L'+' || q == L'{') {
                 const int times = q == L'+' ? 1 : minimumCount(next);
-                for (int k = 0; k < times && sets.size() < static_cast<size_t>(MAX_UNITS); ++k)
-                    sets.push_back(set);
+                for (int k = 0; k < times && !full(); ++k) {
+                    append(atom);
+                    if (!atom.fixed)
+                        break;
+                }
                 break;
             }
-            sets.push_back(std::move(set));
+            append(atom);
+            if (!atom.fixed)
+                break;
             i = next;
         }
         return sets;
     }
 
 private:
-    // One atom at i that matches one unit: its set and where it ends. False to stop.
-    bool atom(size_t i, UnitSet* o_set, size_t* o_next) {
+    // What one atom matches: a set for each unit at a known offset, and whether its width in
+    // units is fixed (else only its first unit's set is known).
+    struct Atom {
+        std::vector<UnitSet> sets;
+        bool fixed = true;
+    };
+
+    // One atom at i that matches one character: its sets and where it ends. False to stop.
+    bool readAtom(size_t i, Atom* o_atom, size_t* o_next) {
         const size_t n = m_pattern.size();
         const wchar_t c = m_pattern[i];
         *o_next = i + 1;
         if (c == L'.') {
-            *o_set = UnitSet();
+            *o_atom = variable(UnitSet());
             return true;
         }
         if (c == L'[')
-            return bracket(i, o_set, o_next);
+            return bracket(i, o_atom, o_next);
         if (c == L'\\') {
-            if (i + 1 >= n)
+            if (i + 1 >= n || pel::isSurrogateUnit(m_pattern[i + 1]))
                 return false;
             *o_next = i + 2;
-            return escape(m_pattern[i + 1], o_set);
+            return escape(m_pattern[i + 1], o_atom);
         }
         if (std::wstring(L"()|*+?{}]").find(c) != std::wstring::npos)
             return false;
-        *o_set = literal(c);
+        const auto length = static_cast<int32_t>(n);
+        *o_next = i + static_cast<size_t>(pel::characterUnits(m_pattern, static_cast<int32_t>(i), length));
+        *o_atom = character(pel::codePointAt(m_pattern, static_cast<int32_t>(i), length));
         return true;
     }
 
-    // An escape of one unit: a class, a control character or an escaped symbol.
-    bool escape(wchar_t e, UnitSet* o_set) {
+    // An escape of one character: a class, a control character or an escaped symbol.
+    bool escape(wchar_t e, Atom* o_atom) {
         if (isClassLetter(e)) {
-            *o_set = classSet(e);
+            // Only white space lies wholly inside the BMP.
+            *o_atom = e == L's' ? fixed(classSet(e)) : variable(classSet(e));
             return true;
         }
         const wchar_t unit = controlUnit(e);
         if (unit)
-            *o_set = literal(unit);
+            *o_atom = character(unit);
         return unit != 0;
     }
 
@@ -120,12 +142,12 @@ private:
         }
     }
 
-    // A bracket expression of single units, escaped units, class escapes and ranges; with
-    // anything else inside (or ignoring case, or negated) it is read as any unit.
-    bool bracket(size_t i, UnitSet* o_set, size_t* o_next) {
+    // A bracket expression of single units, escaped units, class escapes and ranges, all in the
+    // BMP; with anything else inside (or ignoring case, or negated) it is read as any character.
+    bool bracket(size_t i, Atom* o_atom, size_t* o_next) {
         const size_t n = m_pattern.size();
         size_t j = i + 1;
-        bool any = m_ignoreCase;
+        bool any = m_ignoreCase, wide = false;
         if (j < n && m_pattern[j] == L'^') {
             any = true;
             ++j;
@@ -135,6 +157,8 @@ private:
         UnitSet set = empty();
         while (j < n && m_pattern[j] != L']') {
             wchar_t low = m_pattern[j];
+            if (pel::isSurrogateUnit(low))
+                return false;
             if (low == L'[' && j + 1 < n && (m_pattern[j + 1] == L':' || m_pattern[j + 1] == L'=' || m_pattern[j + 1] == L'.'))
                 return false; // a class by name: its end is not read here
             if (low == L'\\') {
@@ -144,10 +168,11 @@ private:
                 j += 2;
                 if (isClassLetter(e)) {
                     unite(&set, classSet(e));
+                    wide = wide || e != L's';
                     continue;
                 }
                 low = controlUnit(e);
-                if (!low)
+                if (!low || pel::isSurrogateUnit(low))
                     return false;
             } else {
                 ++j;
@@ -155,7 +180,7 @@ private:
             wchar_t high = low;
             if (j + 1 < n && m_pattern[j] == L'-' && m_pattern[j + 1] != L']') {
                 high = m_pattern[j + 1];
-                if (high == L'\\' || high == L'[')
+                if (high == L'\\' || high == L'[' || pel::isSurrogateUnit(high))
                     return false;
                 j += 2;
             }
@@ -167,34 +192,59 @@ private:
         if (j >= n)
             return false;
         *o_next = j + 1;
-        *o_set = any ? UnitSet() : std::move(set);
+        *o_atom = any ? variable(UnitSet()) : wide ? variable(std::move(set)) : fixed(std::move(set));
         return true;
     }
 
-    // Ignoring case, every unit that folds as c folds: what the engine compares.
-    UnitSet literal(wchar_t c) const {
-        UnitSet set = empty();
-        if (!m_ignoreCase) {
-            add(&set, c);
-            return set;
+    // A character of the pattern; ignoring case, with every character that folds as it does:
+    // what the engine compares. Its units' sets, fixed while all those take as many units.
+    Atom character(char32_t c) const {
+        const std::vector<char32_t> forms = m_ignoreCase ? caseVariants(c) : std::vector<char32_t>{c};
+        UnitSet first = empty(), second = empty();
+        bool inBmp = false, outside = false;
+        for (const char32_t form : forms) {
+            if (form < 0x10000) {
+                inBmp = true;
+                add(&first, static_cast<wchar_t>(form));
+            } else {
+                outside = true;
+                add(&first, pel::highUnitOf(form));
+                add(&second, pel::lowUnitOf(form));
+            }
         }
-        const wchar_t* upper = upperCaseTable();
-        const wchar_t folded = upper[c];
+        if (inBmp && outside)
+            return variable(std::move(first));
+        Atom atom = fixed(std::move(first));
+        if (outside)
+            atom.sets.push_back(std::move(second));
+        return atom;
+    }
+
+    // The BMP units of a class escape, and the high units of every pair where the class reaches
+    // outside the BMP (a superset: the sets may hold more than the pattern matches).
+    UnitSet classSet(wchar_t letter) const {
+        const wchar_t name[2] = {static_cast<wchar_t>(letter | 0x20), 0};
+        const UnicodeRegExTraits::char_class_type kind = m_traits.lookup_classname(name, name + 1, false);
+        const bool negated = letter < L'a';
+        UnitSet set = empty();
         for (uint32_t u = 0; u < UNITS; ++u)
-            if (upper[u] == folded)
+            if (m_traits.isctype(static_cast<char32_t>(u), kind) != negated)
+                add(&set, static_cast<wchar_t>(u));
+        if (letter != L's')
+            for (uint32_t u = 0xD800; u < 0xDC00; ++u)
                 add(&set, static_cast<wchar_t>(u));
         return set;
     }
 
-    UnitSet classSet(wchar_t letter) const {
-        const wchar_t name[2] = {static_cast<wchar_t>(letter | 0x20), 0};
-        const FoldingRegExTraits::char_class_type kind = m_traits.lookup_classname(name, name + 1, false);
-        const bool negated = letter < L'a';
-        UnitSet set = empty();
-        for (uint32_t u = 0; u < UNITS; ++u)
-            if (m_traits.isctype(static_cast<wchar_t>(u), kind) != negated)
-                add(&set, static_cast<wchar_t>(u));
-        return set;
+    static Atom fixed(UnitSet set) {
+        Atom atom;
+        atom.sets.push_back(std::move(set));
+        return atom;
+    }
+    static Atom variable(UnitSet set) {
+        Atom atom = fixed(std::move(set));
+        atom.fixed = false;
+        return atom;
     }
 
     // The least count of "{n}", "{n,}" or "{n,m}" at i; 0 when it cannot be read.
@@ -219,10 +269,10 @@ private:
 
     const std::wstring& m_pattern;
     bool m_ignoreCase;
-    const FoldingRegExTraits& m_traits;
+    const UnicodeRegExTraits& m_traits;
 };
 
-RegExPrefix::RegExPrefix(const std::wstring& pattern, bool ignoreCase, const FoldingRegExTraits& traits) {
+RegExPrefix::RegExPrefix(const std::wstring& pattern, bool ignoreCase, const UnicodeRegExTraits& traits) {
     m_sets = Reader(pattern, ignoreCase, traits).read();
     chooseProbes(ignoreCase);
 }

@@ -1,14 +1,14 @@
 #pragma once
 // What every match of a regular expression starts with, read from the pattern when it is
 // compiled: for each of its first units, a set that holds every unit the pattern can match
-// there (or any unit). The regular-expression finder runs its engine only at places whose
+// there (or any unit); the reading ends behind a character that may take one unit or two. The regular-expression finder runs its engine only at places whose
 // units lie in these sets, found by a vectorised scan (ProbeHits) for the two sets that are
 // rarest in text. The sets may hold more than the pattern matches, never less; where the
 // pattern cannot be read that way (alternatives at the top, a leading optional part, an escape
 // it does not know) the prefix is not usable and the finder runs its engine everywhere.
 
 #include "service/document/GapBuffer.h"
-#include "service/document/search/FoldingRegExTraits.h"
+#include "service/document/search/UnicodeRegExTraits.h"
 #include "service/document/search/ProbeHits.h"
 
 #include <cstdint>
@@ -23,8 +23,8 @@ public:
     // The most units of a pattern read.
     static constexpr int MAX_UNITS = 16;
 
-    // For the pattern as the finder compiles it (ECMAScript syntax, the folding traits).
-    RegExPrefix(const std::wstring& pattern, bool ignoreCase, const FoldingRegExTraits& traits);
+    // For the pattern as the finder compiles it (ECMAScript syntax, the Unicode traits).
+    RegExPrefix(const std::wstring& pattern, bool ignoreCase, const UnicodeRegExTraits& traits);
 
     bool usable() const { return m_hits != nullptr; }
     // How many units every match starts with.

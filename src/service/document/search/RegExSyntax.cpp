@@ -1,6 +1,12 @@
 #include "service/document/search/RegExSyntax.h"
 
+#include "pel/text/Utf16Characters.h"
+
+#include <boost/xpressive/regex_error.hpp>
+
+#include <cstring>
 #include <cwchar>
+#include <utility>
 #include <vector>
 
 namespace tessel {
@@ -9,9 +15,12 @@ namespace {
 
 class GroupWalk {
 public:
-    GroupWalk(const std::wstring& pattern, const FoldingRegExTraits& traits,
-              const std::function<void(wchar_t, int)>& visit)
-        : m_pattern(pattern), m_n(pattern.size()), m_traits(traits), m_visit(visit),
+    // onEscape, when given, hears of every escape the engine reads (with whether it stands in
+    // a bracket expression): none in quoted text or comments.
+    GroupWalk(const std::wstring& pattern, const UnicodeRegExTraits& traits,
+              const std::function<void(wchar_t, int)>& visit,
+              const std::function<void(size_t at, bool inBracket)>* onEscape = nullptr)
+        : m_pattern(pattern), m_n(pattern.size()), m_traits(traits), m_visit(visit), m_onEscape(onEscape),
           m_space(traits.lookup_classname(SPACE, SPACE + 5, false)) {}
 
     void run() {
@@ -21,9 +30,9 @@ public:
                 break;
             const wchar_t c = m_pattern[i];
             if (c == L'\\')
-                i = i + 1 < m_n && m_pattern[i + 1] == L'Q' ? quoteEnd(i + 2) : i + 2;
+                i = i + 1 < m_n && m_pattern[i + 1] == L'Q' ? quoteEnd(i + 2) : escape(i);
             else if (c == L'[')
-                i = bracketEnd(m_pattern, i);
+                i = bracket(i);
             else if (c == L'(')
                 i = open(i);
             else if (c == L')')
@@ -37,7 +46,20 @@ public:
     }
 
 private:
-    static constexpr wchar_t SPACE[] = L"space";
+    static constexpr char32_t SPACE[] = U"space";
+
+    size_t escape(size_t i) const {
+        if (m_onEscape)
+            (*m_onEscape)(i, false);
+        return i + 2;
+    }
+
+    size_t bracket(size_t i) const {
+        if (!m_onEscape)
+            return bracketEnd(m_pattern, i);
+        const std::function<void(size_t)> inside = [this](size_t at) { (*m_onEscape)(at, true); };
+        return bracketEnd(m_pattern, i, &inside);
+    }
 
     // With the "x" flag the engine passes over whitespace and "#" comments before each token.
     size_t skipSpace(size_t i) const {
@@ -120,15 +142,16 @@ private:
 
     const std::wstring& m_pattern;
     const size_t m_n;
-    const FoldingRegExTraits& m_traits;
+    const UnicodeRegExTraits& m_traits;
     const std::function<void(wchar_t, int)>& m_visit;
-    const FoldingRegExTraits::char_class_type m_space;
+    const std::function<void(size_t, bool)>* m_onEscape;
+    const UnicodeRegExTraits::char_class_type m_space;
     int m_depth = 0;
     bool m_extended = false;
     std::vector<bool> m_outer; // the "x" flag outside each open group
 };
 
-constexpr wchar_t GroupWalk::SPACE[];
+constexpr char32_t GroupWalk::SPACE[];
 
 // Inside a bracket expression, a named class "[:name:]" (perhaps "[:^name:]"): its end, or
 // `open` itself when the "[" is a plain unit (the name runs into a unit the engine reads as
@@ -150,12 +173,12 @@ size_t namedClassEnd(const std::wstring& pattern, size_t open) {
 
 } // namespace
 
-void visitGroupSyntax(const std::wstring& pattern, const FoldingRegExTraits& traits,
+void visitGroupSyntax(const std::wstring& pattern, const UnicodeRegExTraits& traits,
                       const std::function<void(wchar_t c, int depth)>& visit) {
     GroupWalk(pattern, traits, visit).run();
 }
 
-size_t bracketEnd(const std::wstring& pattern, size_t open) {
+size_t bracketEnd(const std::wstring& pattern, size_t open, const std::function<void(size_t at)>* onEscape) {
     const size_t n = pattern.size();
     size_t i = open + 1;
     if (i < n && pattern[i] == L'^')
@@ -168,6 +191,8 @@ size_t bracketEnd(const std::wstring& pattern, size_t open) {
         if (c == L']')
             return i + 1;
         if (c == L'\\') {
+            if (onEscape)
+                (*onEscape)(i);
             i += 2;
         } else if (c == L'[' && i + 1 < n && pattern[i + 1] == L':') {
             const size_t end = namedClassEnd(pattern, i);
@@ -177,6 +202,79 @@ size_t bracketEnd(const std::wstring& pattern, size_t open) {
         }
     }
     return n;
+}
+
+namespace {
+
+// The letters that start an escape of the engine: outside a bracket expression its assertions
+// and quoting, the classes, and the control, code and character escapes; inside one "\b" is a
+// backspace. Any other escaped letter the engine would read as the letter itself.
+const char OUTSIDE_BRACKETS[] = "AbBEQZdDsSwWacefnrtvxu";
+const char INSIDE_BRACKETS[] = "bdDsSwWacefnrtvxu";
+
+bool isAsciiLetter(wchar_t c) {
+    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z');
+}
+
+// The value of the four hex digits at `at`; -1 when there are not four.
+int32_t fourHexDigits(const std::wstring& pattern, size_t at) {
+    if (at + 4 > pattern.size())
+        return -1;
+    int32_t value = 0;
+    for (size_t i = at; i < at + 4; ++i) {
+        const wchar_t c = pattern[i];
+        const int digit = c >= L'0' && c <= L'9' ? c - L'0'
+                          : c >= L'a' && c <= L'f' ? c - L'a' + 10
+                          : c >= L'A' && c <= L'F' ? c - L'A' + 10
+                                                   : -1;
+        if (digit < 0)
+            return -1;
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
+} // namespace
+
+std::u32string enginePattern(const std::wstring& pattern, const UnicodeRegExTraits& traits) {
+    // Where a pair's halves are written as escapes: the escapes' start and the character.
+    std::vector<std::pair<size_t, char32_t>> escapedPairs;
+    const std::function<void(size_t, bool)> onEscape = [&](size_t at, bool inBracket) {
+        if (at + 1 >= pattern.size())
+            return; // the engine says that the escape is incomplete
+        const wchar_t letter = pattern[at + 1];
+        if (isAsciiLetter(letter) && !std::strchr(inBracket ? INSIDE_BRACKETS : OUTSIDE_BRACKETS, static_cast<char>(letter))) {
+            const std::string what = "The escape \\" + std::string(1, static_cast<char>(letter)) + " is not supported.";
+            throw boost::xpressive::regex_error(boost::xpressive::regex_constants::error_escape, what.c_str());
+        }
+        if (letter != L'u' || at + 12 > pattern.size() || pattern[at + 6] != L'\\' || pattern[at + 7] != L'u')
+            return;
+        const int32_t high = fourHexDigits(pattern, at + 2), low = fourHexDigits(pattern, at + 8);
+        if (high >= 0 && low >= 0 && pel::isHighSurrogateUnit(high) && pel::isLowSurrogateUnit(low))
+            escapedPairs.emplace_back(at, pel::pairCodePoint(high, low));
+    };
+    GroupWalk(pattern, traits, [](wchar_t, int) {}, &onEscape).run();
+    std::u32string characters;
+    characters.reserve(pattern.size());
+    const auto length = static_cast<int32_t>(pattern.size());
+    auto escaped = escapedPairs.begin();
+    for (int32_t at = 0; at < length;) {
+        if (escaped != escapedPairs.end() && escaped->first == static_cast<size_t>(at)) {
+            characters += escaped->second;
+            at += 12;
+            ++escaped;
+            continue;
+        }
+        characters += static_cast<char32_t>(pel::codePointAt(pattern, at, length));
+        at += pel::characterUnits(pattern, at, length);
+    }
+    return characters;
+}
+
+boost::xpressive::regex_constants::syntax_option_type engineSyntax(bool ignoreCase) {
+    namespace flags = boost::xpressive::regex_constants;
+    const flags::syntax_option_type syntax = flags::ECMAScript | flags::not_dot_newline;
+    return ignoreCase ? syntax | flags::icase_ : syntax;
 }
 
 std::wstring escapeRegEx(const std::wstring& text) {

@@ -5,6 +5,7 @@
 // caret steps over them.
 
 #include "ControllerTestSupport.h"
+#include "pel/text/Utf16Characters.h"
 
 #include <gtest/gtest.h>
 
@@ -30,17 +31,11 @@ const std::wstring MATH_A = L"\U0001D400";
 const std::wstring ATOMS[] = {L"a", L"b", L" ", L"\n", L"\n", SMILE, FAMILY, FRANCE, GERMANY, THUMB, ACUTE_E, MATH_A,
                               L"\u4E2D"};
 
-bool isHigh(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool isLow(wchar_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
 int unpairedHalves(const std::wstring& text) {
     int count = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (isHigh(text[i]) && i + 1 < text.size() && isLow(text[i + 1]))
-            ++i;
-        else if (isHigh(text[i]) || isLow(text[i]))
-            ++count;
-    }
+    const auto length = static_cast<int32_t>(text.size());
+    for (int32_t at = 0; at < length; at += pel::characterUnits(text, at, length))
+        count += pel::characterUnits(text, at, length) == 1 && pel::isSurrogateUnit(text[at]) ? 1 : 0;
     return count;
 }
 
@@ -288,8 +283,7 @@ TEST_F(ControllerCharactersTest, RandomEditsOverRichTextKeepEveryCharacterWhole)
         ASSERT_LE(unpairedHalves(after), unpairedHalves(before)) << "step " << step << " kind " << kind;
         for (const SelectionRange& range : selection().getRanges()) {
             for (int32_t end : {range.start, range.end})
-                ASSERT_FALSE(end > 0 && end < static_cast<int32_t>(after.size()) &&
-                             isHigh(after[static_cast<size_t>(end) - 1]) && isLow(after[static_cast<size_t>(end)]))
+                ASSERT_FALSE(pel::splitsPair(after, end, static_cast<int32_t>(after.size())))
                     << "step " << step << " kind " << kind << ": a caret inside a pair";
         }
         if (atCaret && madeOfAtoms(before)) {

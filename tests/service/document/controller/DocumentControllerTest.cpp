@@ -359,11 +359,11 @@ TEST_F(ControllerReloadTest, AWriteAfterTheReloadReadTheFileIsToldOnceTheReloadI
     DocumentController* controller = owners.createController(*loaded);
     folder.writeOutside(L"twice.txt", "second\n");
     ASSERT_TRUE(tessel_test::pumpUntil([&] { return controller->isModifiedOnDisk(); }));
-    const pel::WatchedObject* entry = loaded->getWatchEntry();
+    const FileRecord& record = loaded->getFileRecord();
     WaitThen afterTheRead([&] {
         folder.writeOutside(L"twice.txt", "third, after the read\n");
-        const uint64_t written = DocumentWatch::stampOf(path(L"twice.txt")).writeTime;
-        EXPECT_TRUE(tessel_test::pumpUntil([&] { return entry->knownWriteTime() == written; }))
+        const FileStamp written = DocumentWatch::stampOf(path(L"twice.txt"));
+        EXPECT_TRUE(tessel_test::pumpUntil([&] { return record.seen() == written; }))
             << "the watcher never told the second write";
     });
     manager->setIOWait(&afterTheRead);

@@ -5,6 +5,7 @@
 #include "SearchTestSupport.h"
 
 #include "pel/base/CharacterProperties.h"
+#include "pel/text/Utf16Characters.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,10 @@ TEST_F(FinderBoyerMooreTest, FindsAsTheDocumentReadsWhereverTheGapIs) {
         {L"\u0041", L"\u0141", false, false, false, 0, 1, L"none"},
         {L"\u0141\u0041", L"\u0041\u0041", false, false, false, 0, 2, L"none"},
         {L"\u00e9t\u00e9", L"\u00c9T\u00c9", true, false, false, 0, 3, L"[0, 3)"},
+        // A letter outside the BMP is a word character, whole.
+        {L"\U0001D400\U0001D401", L"\U0001D401", false, true, false, 0, 4, L"none"},
+        {L"x \U0001D401 y", L"\U0001D401", false, true, false, 0, 6, L"[2, 4)"},
+        {L"\U0001D400b", L"b", false, true, true, 0, 3, L"none"},
     };
     for (const auto& c : cases) {
         FinderBoyerMoore finder(c.pattern, c.ignoreCase, c.wholeWord);
@@ -81,17 +86,14 @@ TEST_F(FinderBoyerMooreTest, TablesFollowTheStrongGoodSuffixRule) {
 }
 
 // Random texts, patterns, gaps and stretches against the standard library's find and rfind
-// (on upper-cased copies when ignoring case, with a word-boundary filter for whole words), on
-// each vector width of the probe scan.
+// (on folded copies when ignoring case, with a word-boundary filter for whole words and one
+// that refuses the places between the halves of a pair), on each vector width of the probe
+// scan. The texts hold pairs with case forms and without, and lone halves.
 TEST_F(FinderBoyerMooreTest, AgreesWithAStraightSearch) {
     std::mt19937 random(28);
-    const std::wstring alphabet = L"abAB \u00e9\u00c9\u0141\u0041_.";
+    const std::wstring alphabet = L"abAB \u00e9\u00c9\u0141\u0041_.\U00010400\U00010428😀\U00010401\U00010429";
     const auto pick = [&](int32_t bound) { return static_cast<int32_t>(random() % static_cast<uint32_t>(bound)); };
-    const auto fold = [](std::wstring s) {
-        for (wchar_t& c : s)
-            c = tessel::foldUpper(c);
-        return s;
-    };
+    const auto fold = [](const std::wstring& s) { return tessel::foldText(s); };
     int found = 0;
     for (int round = 0; round < 3000; ++round) {
         std::wstring text;
@@ -114,9 +116,13 @@ TEST_F(FinderBoyerMooreTest, AgreesWithAStraightSearch) {
         const auto whole = [&](size_t at) {
             const size_t end = at + needle.size();
             const auto change = [&](size_t i) {
-                return pel::isCharacterClassChange(pel::getCharacterProperties(text[i - 1]),
-                                                   pel::getCharacterProperties(text[i]));
+                return pel::isCharacterClassChange(
+                    pel::getCharacterProperties(pel::codePointBefore(text, static_cast<int32_t>(i))),
+                    pel::getCharacterProperties(pel::codePointAt(text, static_cast<int32_t>(i), static_cast<int32_t>(text.size()))));
             };
+            const auto n = static_cast<int32_t>(text.size());
+            if (pel::splitsPair(text, static_cast<int32_t>(at), n) || pel::splitsPair(text, static_cast<int32_t>(end), n))
+                return false;
             return !wholeWord || ((at == 0 || change(at)) && (end == text.size() || change(end)));
         };
         const std::wstring stretch = haystack.substr(from, to - from);

@@ -5,9 +5,10 @@
 
 #include "support/LogCapture.h"
 
-#include "service/document/search/FoldingRegExTraits.h"
+#include "pel/text/Utf16Characters.h"
 #include "service/document/search/RegExPrefix.h"
 #include "service/document/search/RegExSyntax.h"
+#include "service/document/search/UnicodeRegExTraits.h"
 
 #include <boost/xpressive/regex_compiler.hpp>
 #include <boost/xpressive/regex_error.hpp>
@@ -22,20 +23,12 @@
 
 using tessel::FinderRegEx;
 using tessel_test::documentWithGap;
+using tessel_test::refusal;
 using tessel_test::runFind;
 
 namespace {
 
 class FinderRegExTest : public tessel_test::MainThreadTest {};
-
-std::wstring refusal(const std::wstring& pattern) {
-    try {
-        FinderRegEx finder(pattern, false);
-    } catch (const boost::xpressive::regex_error& error) {
-        return pel::formatString(L"%S", error.what());
-    }
-    return L"compiled";
-}
 
 } // namespace
 
@@ -228,10 +221,13 @@ std::wstring randomPattern(std::mt19937& random) {
     return pattern;
 }
 
+// Letters, and now and then a pair (an emoji, a letter with case forms outside the BMP) or a
+// joiner: characters of one unit and of two.
 std::wstring randomText(std::mt19937& random, size_t length) {
-    static const wchar_t letters[] = {L'a', L'a', L'b', L' ', L'\n', L'\uFDD0', L'\u00e9'};
+    static const wchar_t* const letters[] = {L"a", L"a", L"b", L" ", L"\n", L"\uFDD0", L"\u00e9",
+                                             L"a", L"b", L"😀", L"\U00010400", L"\u200D"};
     std::wstring text;
-    for (size_t i = 0; i < length; ++i)
+    while (text.size() < length)
         text += letters[random() % (sizeof letters / sizeof *letters)];
     return text;
 }
@@ -294,7 +290,7 @@ TEST_F(FinderRegExTest, BackwardSearchesFindTheLastMatchForwardSearchesFind) {
 // before where the search starts, and it takes every search start for a line start).
 TEST_F(FinderRegExTest, ForwardSearchesMatchTheEngineOverACopy) {
     namespace xp = boost::xpressive;
-    using Iterator = std::wstring::const_iterator;
+    using Iterator = std::u32string::const_iterator;
     std::mt19937 random(64);
     int compared = 0;
     for (int round = 0; round < 300; ++round) {
@@ -305,17 +301,25 @@ TEST_F(FinderRegExTest, ForwardSearchesMatchTheEngineOverACopy) {
         const auto length = static_cast<int32_t>(text.size());
         std::unique_ptr<tessel::Document> document = documentWithGap(text, static_cast<int32_t>(random() % (length + 1)));
         FinderRegEx finder(pattern, false);
-        xp::regex_compiler<Iterator, tessel::FoldingRegExTraits> compiler;
-        const xp::basic_regex<Iterator> regex = compiler.compile(pattern.begin(), pattern.end(), xp::regex_constants::ECMAScript);
+        const tessel::UnicodeRegExTraits traits;
+        const std::u32string characters = tessel::enginePattern(pattern, traits), copy = pel::codePointsOf(text);
+        xp::regex_compiler<Iterator, tessel::UnicodeRegExTraits> compiler;
+        const xp::basic_regex<Iterator> regex = compiler.compile(characters.begin(), characters.end(), tessel::engineSyntax(false));
         std::wstring expected, found;
         xp::match_results<Iterator> match;
-        for (Iterator at = text.begin();;) {
+        // A place in the copy as an offset in units of the text.
+        const auto units = [&](Iterator at) {
+            int offset = 0;
+            for (Iterator c = copy.begin(); c != at; ++c)
+                offset += *c >= 0x10000 ? 2 : 1;
+            return offset;
+        };
+        for (Iterator at = copy.begin();;) {
             const auto flags = xp::regex_constants::match_not_null |
-                               (at == text.begin() ? xp::regex_constants::match_default : xp::regex_constants::match_prev_avail);
-            if (!xp::regex_search(at, text.end(), match, regex, flags))
+                               (at == copy.begin() ? xp::regex_constants::match_default : xp::regex_constants::match_prev_avail);
+            if (!xp::regex_search(at, copy.end(), match, regex, flags))
                 break;
-            expected += tessel_test::span(static_cast<int>(match[0].first - text.begin()),
-                                          static_cast<int>(match[0].second - text.begin()));
+            expected += tessel_test::span(units(match[0].first), units(match[0].second));
             at = match[0].second;
         }
         for (int32_t at = 0; document->runFinder(finder, at, length, false); at = finder.getResults().end(0))
@@ -334,7 +338,8 @@ std::wstring randomPrefixedPattern(std::mt19937& random) {
     static const wchar_t* const atoms[] = {L"a",     L"b",    L"A",    L"\u00e9", L"\\.",  L".",    L"\\d",  L"\\w",
                                            L"\\W",   L"\\s",  L"\\b",  L"\\B",    L"^",    L"$",    L"[a-c]", L"[^a]",
                                            L"[\\d.]", L"[ab\\n]", L"(a|1)", L"(?:ab)", L"\\n",  L"1",    L"[[:alpha:]]",
-                                           L"[a-z\u00e9]", L"[0-9]", L"[](]", L"[]|]", L"[[:alpha:](]"};
+                                           L"[a-z\u00e9]", L"[0-9]", L"[](]", L"[]|]", L"[[:alpha:](]",
+                                           L"😀", L"\U00010428", L"[^a\n]"};
     static const wchar_t* const repeats[] = {L"", L"", L"", L"+", L"*", L"?", L"{2}", L"{2,}", L"{0,2}", L"+?"};
     std::wstring pattern;
     const int count = 1 + static_cast<int>(random() % 5);
@@ -357,14 +362,16 @@ std::wstring randomPrefixedPattern(std::mt19937& random) {
 // search finds what the engine finds when it tries every start, forwards and backwards, on each
 // vector width of the prefix scan.
 TEST_F(FinderRegExTest, SearchesAtThePrefixPlacesFindWhatSearchesEverywhereFind) {
-    static const wchar_t letters[] = {L'a', L'b', L'c', L'A', L'1', L'.', L' ', L'\n', L'\u00e9', L'\u00c9', L'\u0661'};
+    static const wchar_t* const letters[] = {L"a", L"b", L"c", L"A", L"1", L".", L" ", L"\n", L"\u00e9", L"\u00c9", L"\u0661",
+                                             L"😀", L"\U00010400", L"\U00010428", L"\U0001D7CE"};
     std::mt19937 random(644);
     for (int round = 0; round < 600; ++round) {
         const std::wstring pattern = randomPrefixedPattern(random);
         std::wstring text;
-        const size_t length = round % 10 == 0 ? 3000 : 1 + random() % 80;
-        for (size_t i = 0; i < length; ++i)
+        const size_t wanted = round % 10 == 0 ? 3000 : 1 + random() % 80;
+        while (text.size() < wanted)
             text += letters[random() % (sizeof letters / sizeof *letters)];
+        const size_t length = text.size();
         std::unique_ptr<tessel::Document> document = documentWithGap(text, static_cast<int32_t>(random() % (length + 1)));
         const bool ignoreCase = round % 4 == 0;
         FinderRegEx everywhere(pattern, ignoreCase, false);
@@ -390,7 +397,7 @@ TEST_F(FinderRegExTest, SearchesAtThePrefixPlacesFindWhatSearchesEverywhereFind)
 }
 
 TEST_F(FinderRegExTest, ThePrefixHoldsWhatEveryMatchStartsWith) {
-    const tessel::FoldingRegExTraits traits;
+    const tessel::UnicodeRegExTraits traits;
     const struct {
         const wchar_t* pattern;
         bool ignoreCase;
@@ -399,10 +406,10 @@ TEST_F(FinderRegExTest, ThePrefixHoldsWhatEveryMatchStartsWith) {
     } cases[] = {
         {L"sel[a-z]+ion", false, 4, L"sXeElLaA"},
         {L"\\bw\\d+7\\b", false, 2, L"wW1a"},
-        {L"^a.b", false, 3, L"abx-bc"},
+        {L"^a.b", false, 2, L"abx-"}, // "." may take a pair: what follows has no fixed place
         {L"ab{2,}c", false, 3, L"abbabc"},
         {L"\u00e9", true, 1, L"\u00c9e"},
-        {L"[^a]b", false, 2, L"a-bc"},
+        {L"x[^a]b", false, 2, L"xya-"},
         {L"a|b", false, 0, L""},
         {L"a?b", false, 0, L""},
         {L"(ab)c", false, 0, L""},

@@ -1,12 +1,15 @@
 #pragma once
 // Shared pieces of the finder and replacer tests: documents whose gap sits at a chosen place,
-// a finder run that answers the match as "[begin, end)", "none" or the failure's message, and
-// runs on each vector width of the probe scans.
+// a finder run that answers the match as "[begin, end)", "none" or the failure's message, the
+// refusal of a pattern, and runs on each vector width of the probe scans.
 
 #include "pel/text/FormatString.h"
 #include "service/document/Document.h"
 #include "service/document/Finder.h"
+#include "service/document/search/FinderRegEx.h"
 #include "service/document/search/ProbeHits.h"
+
+#include <boost/xpressive/regex_error.hpp>
 
 #include <memory>
 #include <string>
@@ -35,6 +38,16 @@ inline std::wstring runFind(tessel::Document& document, tessel::Finder& finder, 
         return finder.getResults().found() ? L"failed with a match" : failure.message();
     }
     return span(finder.getResults().begin(0), finder.getResults().end(0));
+}
+
+// Why the regular-expression finder refuses the pattern, or "compiled".
+inline std::wstring refusal(const std::wstring& pattern) {
+    try {
+        tessel::FinderRegEx finder(pattern, false);
+    } catch (const boost::xpressive::regex_error& error) {
+        return pel::formatString(L"%S", error.what());
+    }
+    return L"compiled";
 }
 
 // Probe scans set up in its scope use vectors no wider than the width given.
