@@ -84,8 +84,7 @@ public:
     CharacterIterator& operator--() {
         const int32_t length = m_text->getLength(); // every step is checked, as every read is
         PEL_SOFT_ASSERT(m_pos > 0 && m_pos <= length);
-        const GapText& units = m_text->units();
-        m_pos -= m_pos > 1 && pel::isLowSurrogateUnit(units[m_pos - 1]) && pel::isHighSurrogateUnit(units[m_pos - 2]) ? 2 : 1;
+        m_pos = pel::characterStart(m_text->units(), m_pos - 1, length);
         return *this;
     }
     CharacterIterator operator++(int) {
