@@ -102,7 +102,8 @@ TextPosition moveLeft(Editor& editor, const TextPosition& from, bool words, bool
 }
 
 // Up or down by display lines, aiming at x.
-TextPosition moveVertically(Editor& editor, const TextPosition& from, int32_t rows, bool allowVirtual, int32_t x) {
+TextPosition moveVertically(Editor& editor, const TextPosition& from, int32_t rows, bool allowVirtual, int32_t x,
+                            bool byCell) {
     DocumentController& c = *editor.getController();
     SubLineIterator at;
     if (!editor.sublineIteratorFor(from, &at)) {
@@ -115,7 +116,7 @@ TextPosition moveVertically(Editor& editor, const TextPosition& from, int32_t ro
         at.advance(rows);
     if (at.state() == SubLineIterator::VALID) {
         TextPosition to;
-        if (editor.pointToPosition(x, at.line, at.subline, &to, allowVirtual, false))
+        if (editor.pointToPosition(x, at.line, at.subline, &to, allowVirtual, byCell))
             return to;
         return from;
     }
@@ -193,7 +194,7 @@ TextPosition moveLineHome(Editor& editor, const TextPosition& from) {
 } // namespace
 
 TextPosition computeCaretTarget(Editor& editor, const TextPosition& from, int movement, bool allowVirtual,
-                                int32_t rememberedX, bool* o_horizontal) {
+                                int32_t rememberedX, bool* o_horizontal, bool byCell) {
     bool horizontal = true;
     TextPosition to = from;
     switch (movement) {
@@ -218,7 +219,7 @@ TextPosition computeCaretTarget(Editor& editor, const TextPosition& from, int mo
         horizontal = false;
         const int32_t rows = movement <= MOVE_LINE_DOWN ? 1 : std::max(editor.getVisibleLines(), 1);
         const bool up = movement == MOVE_LINE_UP || movement == MOVE_PAGE_UP;
-        to = moveVertically(editor, from, up ? -rows : rows, allowVirtual, rememberedX);
+        to = moveVertically(editor, from, up ? -rows : rows, allowVirtual, rememberedX, byCell);
         break;
     }
     case MOVE_LINE_END:
@@ -250,11 +251,22 @@ bool runCaretCommand(Editor& editor, uint32_t behaviorId, int movement, uint8_t 
     Selection& selection = controller->getSelection();
     const bool allowVirtual = selection.getCaretVirtualMode() || (selection.getCaretFlags() & CARET_VIRTUAL) ||
                               (flags & CARET_VIRTUAL);
+    // A column of carets goes on in the anchor's column, measured where the user sees it; on a
+    // line where that column falls inside a character, the caret stands at its start, as the
+    // rectangle's rows do.
+    const bool vertical = movement == MOVE_LINE_UP || movement == MOVE_LINE_DOWN || movement == MOVE_PAGE_UP ||
+                          movement == MOVE_PAGE_DOWN;
+    const bool column = behaviorId == selection_ids::RECTANGLE && vertical &&
+                        (selection.getAnchor() == selection.getCaret() ||
+                         (selection.getBehaviorSetting() == selection_ids::RECTANGLE && selection.isColumn()));
+    const int32_t x = column                ? editor.positionToPoint(selection.getAnchor(), true, nullptr)
+                      : editor.getCaret() ? editor.getCaret()->getRememberedX()
+                                          : 0;
     bool horizontal = true;
-    const TextPosition target = computeCaretTarget(editor, selection.getCaret(), movement, allowVirtual,
-                                                   editor.getCaret() ? editor.getCaret()->getRememberedX() : 0,
-                                                   &horizontal);
-    flags = static_cast<uint8_t>((flags & ~CARET_ANCHOR) | (horizontal ? CARET_ANCHOR : 0));
+    const TextPosition target =
+        computeCaretTarget(editor, selection.getCaret(), movement, allowVirtual, x, &horizontal, column);
+    flags = static_cast<uint8_t>((flags & ~(CARET_ANCHOR | CARET_COLUMN)) | (horizontal ? CARET_ANCHOR : 0) |
+                                 (column ? CARET_COLUMN : 0));
     EditorBatch batch(editor);
     DocumentController::SelectionChange inner(*controller);
     selection.set(target, selection.getAnchor(), flags, behaviorId);

@@ -30,11 +30,14 @@ enum CaretMovement {
 };
 
 // The target of a movement from a position of the attached controller (its lock held);
-// o_horizontal tells a horizontal move from a vertical one.
+// o_horizontal tells a horizontal move from a vertical one. byCell: a vertical move lands on the
+// start of the character under the x (a column's edge), not on the caret stop nearest to it.
 TextPosition computeCaretTarget(Editor& editor, const TextPosition& from, int movement, bool allowVirtual,
-                                int32_t rememberedX, bool* o_horizontal);
+                                int32_t rememberedX, bool* o_horizontal, bool byCell = false);
 // Moves the caret of the attached controller: flags bit 1 allows virtual space, bits 2 and 3
-// reach the view; false without a controller.
+// reach the view; false without a controller. A rectangle's vertical move from a caret, or on
+// from a column of carets, keeps the column: the caret goes where the anchor's column falls on
+// its new line, and the rectangle stays a column of carets (CARET_COLUMN).
 bool runCaretCommand(Editor& editor, uint32_t behaviorId, int movement, uint8_t flags);
 // Collapses a non-empty selection onto its end (forward) or start; false when it was empty.
 bool collapseSelection(EditorCmd& handler, bool forward);

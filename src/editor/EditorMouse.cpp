@@ -14,6 +14,7 @@
 #include "service/document/controller/Selection.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tessel {
 
@@ -187,8 +188,18 @@ void Editor::dragTo(POINT point) {
     DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
     DocumentController::SelectionChange bracket(*m_controller);
     Selection& selection = m_controller->getSelection();
+    const bool rectangle = selection.getBehaviorSetting() == selection_ids::RECTANGLE;
+    // A rectangle dragged within the cell of the anchor's column is a column of carets: on each
+    // line the caret stands where that column falls, at the start of a character it falls in.
+    const int cell = std::max(getCharWidth(), 1);
+    const int32_t column = positionToPoint(m_anchorRange.start, true, nullptr);
+    const int32_t pointed = point.x - (m_gutterWidth + m_textLeft) + m_scrollColumn * cell;
+    const bool inColumn = rectangle && m_dragMode == DRAG_CHARACTER &&
+                          std::lround(double(pointed) / cell) == std::lround(double(column) / cell);
+    if (inColumn)
+        point.x += column - pointed;
     TextPosition position;
-    if (!clientPointToPosition(point, &position, selection.getBehaviorSetting() == selection_ids::RECTANGLE))
+    if (!clientPointToPosition(point, &position, rectangle, inColumn))
         return;
     TextPosition anchor = m_anchorRange.start, caret = position;
     if (m_dragMode != DRAG_CHARACTER) {
@@ -201,7 +212,7 @@ void Editor::dragTo(POINT point) {
         anchor = forward ? m_anchorRange.start : m_anchorRange.end;
         caret = forward ? end : start;
     }
-    selection.set(caret, anchor, CARET_ANCHOR, selection_ids::CURRENT);
+    selection.set(caret, anchor, CARET_ANCHOR | (inColumn ? CARET_COLUMN : 0), selection_ids::CURRENT);
 }
 
 bool Editor::onMouseMove(afMouseEvent& event) {

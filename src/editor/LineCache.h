@@ -36,7 +36,8 @@ class LineCache : public SubLineIteratorBuilderInterface {
 public:
     static constexpr int SLOTS = 200;
     static constexpr size_t BYTE_BUDGET = size_t(256) << 20;
-    // Characters of a piece of a long line, about: its layout takes a megabyte at most.
+    // Characters of a piece of a long line, about: its layout takes a megabyte at most. A
+    // character longer than that is a piece of its own, as long as it is.
     static constexpr int32_t PIECE_LENGTH = 16384;
 
     struct Entry {
@@ -236,6 +237,8 @@ private:
     // Where a piece starts near `nominal`: after a blank when one is near, always where a
     // character starts (DocumentController::isCharacterStart), so that no piece cuts one.
     int32_t seamNear(int32_t lineStart, int32_t nominal, int32_t low);
+    // How far before that place a blank is looked for.
+    int32_t seamReach() const { return std::min(std::max(m_pieceLength / 8, 1), 512); }
     // Characters read at each end of a long line for its indentation and blanks.
     static constexpr int32_t EDGE = 4096;
     // Counts the tabs of the pieces whose count is not known.

@@ -28,7 +28,16 @@ LineCache::LongLine* LineCache::longLine(int32_t line) {
         LongLine before = std::move(info);
         if (before.unchangedBefore == INT32_MAX)
             before.unchangedBefore = 0;
-        const size_t kept = makeLongLine(info, line, length, before);
+        size_t kept = 0;
+        try {
+            kept = makeLongLine(info, line, length, before);
+        } catch (...) {
+            // Pieces found half way are no record of the line: the next look finds them anew.
+            m_long.erase(line);
+            freeSlots(line, line);
+            resetEntries(line, line);
+            throw;
+        }
         // The pieces kept are laid out again where they are drawn otherwise now: one that ends
         // the line it did not end, and those the line's last blanks moved across.
         const int32_t blanksFrom = std::min(before.lastNonBlankEnd, info.lastNonBlankEnd);
@@ -67,10 +76,15 @@ size_t LineCache::makeLongLine(LongLine& info, int32_t line, int32_t length, con
                            before.starts[index] < length;
          ++index)
         info.starts.push_back(before.starts[index]);
-    for (int32_t nominal = info.starts.back() + m_pieceLength; nominal < length; nominal += m_pieceLength) {
+    // A character longer than a piece (a letter with thousands of marks, a long chain of emoji
+    // joined by ZWJ) is a piece of its own, as long as it is: a seam at its start or its end,
+    // rather than after a blank near the place looked at, counts the next piece from there.
+    for (int32_t nominal = info.starts.back() + m_pieceLength; nominal < length;) {
         const int32_t seam = seamNear(lineStart, nominal, info.starts.back() + 1);
         if (seam > info.starts.back() && seam < length)
             info.starts.push_back(seam);
+        const bool besideIt = seam <= nominal && seam >= nominal - seamReach();
+        nominal = (besideIt ? nominal : std::max(seam, nominal - m_pieceLength + 1)) + m_pieceLength;
     }
     info.widths.assign(info.starts.size(), 0);
     info.rows.assign(info.starts.size(), 0);
@@ -105,7 +119,8 @@ int32_t LineCache::seamNear(int32_t lineStart, int32_t nominal, int32_t low) {
     ++m_seams;
     // A seam after a blank breaks no word: wrapped, the rows on either side read as wrapped
     // rows do.
-    const int32_t reach = std::min(std::max(m_pieceLength / 8, 1), 512);
+    const int32_t reach = seamReach();
+    nominal = std::max(nominal, low);
     const int32_t from = std::max(nominal - reach, low);
     std::wstring window(static_cast<size_t>(nominal - from + 1), L'\0');
     m_controller->copyText(lineStart + from, static_cast<int32_t>(window.size()), &window[0]);

@@ -84,7 +84,7 @@ TEST_F(ShellWorkKeptTest, ASaveTheEncodingCannotHoldSaysWhereAnotherEncodingIsCh
 
 // A save refused for a character names it, says where it stands (its line, and its character on
 // the line as the caret counts them: an emoji is one) and what the user can do: half of a pair,
-// which no Unicode encoding stores, can be kept by UTF-16; never the encoding that failed.
+// which no encoding but UTF-16 stores, can be kept by UTF-16; never the encoding that failed.
 TEST_F(ShellWorkKeptTest, ASaveRefusedForACharacterSaysWhichAndWhereAndWhatToDo) {
     base.write(L"files\\lone.txt", "emoji \xF0\x9F\x98\x80 end\r\n\xF0\x9F\x98\x80x");
     ASSERT_TRUE(start(L"\"" + file(L"lone.txt") + L"\""));
@@ -100,8 +100,8 @@ TEST_F(ShellWorkKeptTest, ASaveRefusedForACharacterSaysWhichAndWhereAndWhatToDo)
     ASSERT_EQ(1u, questions.size());
     EXPECT_EQ(L"Cannot save `" + file(L"lone.txt") + L"`: The document cannot be saved to '" + file(L"lone.txt") +
                   L"' in UTF-8 Plain: it holds half of a character, the unpaired surrogate U+D83D at line 2, "
-                  L"character 2, which no Unicode encoding stores. Delete it, or choose UTF-16, which keeps it as it "
-                  L"is. Click the encoding in the status bar to choose another.",
+                  L"character 2, which no encoding but UTF-16 stores (UTF-16 keeps the unit as it is). Delete it, "
+                  L"or choose UTF-16. Click the encoding in the status bar to choose another.",
               questions[0]);
     page.controller->setEncoding(pel::ENCODING_UTF16LE);
     EXPECT_TRUE(window->save(page)) << "UTF-16 keeps it";
@@ -118,7 +118,8 @@ TEST_F(ShellWorkKeptTest, ASaveRefusedForACharacterSaysWhichAndWhereAndWhatToDo)
          L"\u201C\U0001F44D\u201D (U+1F44D). Choose another encoding, such as UTF-8."},
         {L"\n\u00E9\u03A9 \xDE00",
          L"in ANSI: it holds characters that this encoding cannot store, the first of them at line 2, character 2: "
-         L"\u201C\u03A9\u201D (U+03A9). Choose another encoding, such as UTF-16."},
+         L"\u201C\u03A9\u201D (U+03A9). Choose another encoding, such as UTF-16: the text also holds half of a "
+         L"character, which no other encoding stores."},
         {L"\nxe\u0301!", L"the first of them at line 2, character 2: \u201C\u0301\u201D (U+0301)."},
     };
     for (const auto& c : cases) {

@@ -199,6 +199,75 @@ TEST_F(EditorCommandsTest, DeletesActAtEveryCaret) {
     EXPECT_EQ(L" bar\n bar\n bar", text());
 }
 
+// A column of carets made with Alt+Down over lines where its column falls inside a character (a
+// flag's two letters, an emoji, a letter with its mark): on each line the caret stands at the
+// start of the character the column falls in, and stays a caret. Backspace takes the character
+// before each caret and nothing at a line's start, press after press and after typing at the
+// column: no line joins another.
+TEST_F(EditorCommandsTest, AColumnOfCaretsKeepsItsColumnAndNeverJoinsLines) {
+    const std::wstring france = L"\U0001F1EB\U0001F1F7";
+    // The text each caret's Backspace leaves: the character before it goes, none at a line's start.
+    const auto backspaced = [&](const std::vector<tessel::SelectionRange>& carets) {
+        std::wstring expected = text();
+        for (auto caret = carets.rbegin(); caret != carets.rend(); ++caret) {
+            const TextPosition at = controller->offsetToPosition(caret->start);
+            if (at.lineOffset > 0) {
+                const int32_t from = controller->previousCharacter(caret->start);
+                expected.erase(static_cast<size_t>(from), static_cast<size_t>(caret->start - from));
+            }
+        }
+        return expected;
+    };
+    const auto carets = [&] {
+        const std::vector<tessel::SelectionRange> ranges = controller->getSelection().getRanges();
+        for (const tessel::SelectionRange& range : ranges)
+            EXPECT_TRUE(range.isEmpty()) << range.start << ".." << range.end;
+        return ranges;
+    };
+    attach(L"");
+    for (const std::wstring& lines :
+         {L"xab\n" + france + L"hi\nyab", L"xab\n\U0001F600cd\ne\u0301fg\n" + france + L"hi"}) {
+        load(lines);
+        const int32_t count = controller->getLineCount();
+        place(0, 1);
+        for (int32_t line = 1; line < count; ++line)
+            press(VK_DOWN, {VK_MENU});
+        // On each line, the last character start at or left of the column.
+        const int32_t column = editor->positionToPoint(TextPosition(0, 1), true, nullptr);
+        std::vector<int32_t> expected;
+        for (int32_t line = 0; line < count; ++line) {
+            const int32_t start = document->getLineStart(line), end = start + document->getLineLength(line);
+            int32_t at = start;
+            for (int32_t next = start;; next = controller->nextCharacter(next)) {
+                if (editor->positionToPoint(controller->offsetToPosition(next), true, nullptr) > column)
+                    break;
+                at = next;
+                if (next >= end)
+                    break;
+            }
+            expected.push_back(at);
+        }
+        std::vector<int32_t> starts;
+        for (const tessel::SelectionRange& range : carets())
+            starts.push_back(range.start);
+        EXPECT_EQ(expected, starts);
+        for (int round = 0; round < 2; ++round) {
+            const std::wstring after = backspaced(carets());
+            press(VK_BACK);
+            EXPECT_EQ(after, text()) << "Backspace " << round + 1;
+            EXPECT_EQ(static_cast<size_t>(count), carets().size());
+        }
+        // Typed at each caret, then taken back and one more.
+        std::wstring typed = text();
+        typeKeys(L"QR");
+        press(VK_BACK);
+        press(VK_BACK);
+        EXPECT_EQ(typed, text());
+        press(VK_BACK);
+        EXPECT_EQ(count, controller->getLineCount()) << "no line joined";
+    }
+}
+
 // Blanks between the caret and the line's end would start the new line's text and stay behind
 // whatever is typed there; blanks before more text are that text's own.
 TEST_F(EditorCommandsTest, ANewLineLeavesNoBlanksBehindTheCaret) {

@@ -388,6 +388,46 @@ TEST_F(EditorLongLineTest, EditsAtRandomKeepEveryPieceTrue) {
     }
 }
 
+// A character longer than the layout's piece, with text after it on its line: a letter with
+// 40,000 marks and a chain of 12,000 emoji joined by ZWJ, each between two letters. The keys step
+// over it whole, wrapped or not, and Backspace after it takes it whole.
+TEST_F(EditorLongLineTest, ACharacterLongerThanAPieceIsSteppedOverWhole) {
+    std::wstring chain = L"\U0001F468";
+    for (int i = 1; i < 12000; ++i)
+        chain += L"\u200D\U0001F469";
+    for (const std::wstring& character : {L"x" + std::wstring(40000, L'\x0301'), chain}) {
+        const int32_t end = static_cast<int32_t>(character.size());
+        for (bool on : {false, true}) {
+            const char* mode = on ? "wrapped" : "unwrapped";
+            attach(character + L"y\nnext");
+            wrapped(on);
+            press(VK_HOME, {VK_CONTROL});
+            press(VK_RIGHT);
+            EXPECT_EQ(end, caret().lineOffset) << mode;
+            press(VK_RIGHT);
+            EXPECT_EQ(end + 1, caret().lineOffset) << mode;
+            // Wrapped, the character ends a row: End stops there first.
+            place(0, 0);
+            for (int i = 0; i < 2 && caret().lineOffset != end + 1; ++i)
+                press(VK_END);
+            EXPECT_EQ(end + 1, caret().lineOffset) << mode;
+            // A row the window is too narrow for is not shown whole wrapped: no row breaks a
+            // character.
+            if (!on || character[0] == L'x') {
+                EXPECT_TRUE(caretShownWhereItIs()) << mode;
+            }
+            press(VK_END, {VK_CONTROL});
+            press(VK_UP);
+            press(VK_UP);
+            EXPECT_EQ(0, caret().line) << mode;
+            EXPECT_TRUE(controller->isCharacterStart(controller->positionToOffset(caret()))) << mode;
+            place(0, end);
+            press(VK_BACK);
+            EXPECT_EQ(L"y\nnext", text()) << mode;
+        }
+    }
+}
+
 // A layout that throws (no memory for it) leaves no record taken for laid out: the next paint
 // lays the piece out again and ends.
 TEST_F(EditorLongLineTest, ALayoutThatRunsOutOfMemoryIsMadeAgainAndThePaintEnds) {

@@ -102,6 +102,37 @@ TEST_F(EditorMouseTest, AltDragMakesARectangle) {
     EXPECT_EQ(0x4C19FA99u, controller->getSelection().getBehaviorId());
 }
 
+// Dragged with Alt straight down, the pointer a little left or right of where it was pressed but
+// within the cell of the column: a column of carets, each at the start of a character the column
+// falls in (the flag's), never a block that takes a character on any line.
+TEST_F(EditorMouseTest, AnAltDragWithinAColumnsCellMakesAColumnOfCarets) {
+    attach(L"xab\n\U0001F1EB\U0001F1F7hi\nyab");
+    for (int32_t shift : {-2, 0, 2}) {
+        click(at(2, 3)); // elsewhere first: the press below is no double click
+        setKeyboardKeys({VK_MENU});
+        POINT to = at(2, 1);
+        to.x += shift;
+        mouse(WM_LBUTTONDOWN, at(0, 1), MK_LBUTTON);
+        mouse(WM_MOUSEMOVE, at(1, 1), MK_LBUTTON);
+        mouse(WM_MOUSEMOVE, to, MK_LBUTTON);
+        mouse(WM_LBUTTONUP, to);
+        setKeyboardKeys({});
+        std::wstring carets;
+        for (const tessel::SelectionRange& range : controller->getSelection().getRanges())
+            carets += std::to_wstring(range.start) + L"-" + std::to_wstring(range.end) + L" ";
+        EXPECT_EQ(L"1-1 4-4 12-12 ", carets) << "the pointer " << shift << " pixels off";
+        EXPECT_TRUE(controller->getSelection().isColumn());
+    }
+    // Out of the column's cell, a block.
+    click(at(2, 3));
+    setKeyboardKeys({VK_MENU});
+    mouse(WM_LBUTTONDOWN, at(0, 1), MK_LBUTTON);
+    mouse(WM_MOUSEMOVE, at(2, 2), MK_LBUTTON);
+    mouse(WM_LBUTTONUP, at(2, 2));
+    setKeyboardKeys({});
+    EXPECT_EQ(L"a\n\U0001F1EB\U0001F1F7\na", selectedText());
+}
+
 TEST_F(EditorMouseTest, ReleasingAltAfterAnAltDragArmsNoMenu) {
     attach(L"abcd\nefgh\nijkl");
     MenuArming arming(window->getHandle());

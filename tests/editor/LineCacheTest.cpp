@@ -3,10 +3,13 @@
 
 #include "afw/unicode/afUnicode.h"
 #include "pel/base/Exception.h"
+#include "pel/text/CharacterBoundaries.h"
 #include "support/LogCapture.h"
 
+#include <algorithm>
 #include <random>
 #include <set>
+#include <vector>
 
 using namespace tessel;
 using namespace tessel_test;
@@ -392,6 +395,196 @@ TEST_F(LineCacheTest, AnUnmeasuredPieceIsEstimatedAndTheLineFollowsWhatItsPieces
     load(text.substr(10) + L"\nshort");
     cache.attachController(controller);
     EXPECT_EQ(cache.pieceCount(0), static_cast<int32_t>((text.size() - 10 + 99) / 100));
+}
+
+// Stands in for the layout with caret stops as well: one where a character starts in the
+// record's own text, found as the layout finds them.
+bool stopsLayout(afUnicodeData& data) {
+    fakeLayout(data);
+    const int length = static_cast<int>(data.text.size());
+    data.laidLength = length;
+    data.logAttrs.assign(static_cast<size_t>(length), SCRIPT_LOGATTR{});
+    pel::CharacterBoundaries characters;
+    characters.setText(data.text.data(), length);
+    for (int at = 0; at < length; at = characters.following(at))
+        data.logAttrs[static_cast<size_t>(at)].fCharStop = 1;
+    return true;
+}
+
+// One character of about `units` units (at least 1): a letter and its marks, emoji joined by
+// ZWJ, or a run of Hangul leading consonants.
+std::wstring clusterOf(int32_t units, int kind) {
+    if (kind == 0)
+        return L"e" + std::wstring(static_cast<size_t>(std::max(units - 1, 0)), L'\x0301');
+    if (kind == 1 && units >= 2) {
+        std::wstring chain = L"\U0001F468";
+        while (static_cast<int32_t>(chain.size()) + 3 <= units)
+            chain += L"\u200D\U0001F469";
+        return chain;
+    }
+    return std::wstring(static_cast<size_t>(units), L'\x1100');
+}
+
+class LineCacheClustersTest : public LineCacheTest {
+protected:
+    // Tells the cache of each edit as the editor does.
+    void followEdits() {
+        auto told = [this](const TextChange& change, bool inserted) {
+            const int32_t offset = change.offset - document->getLineStart(change.firstLine);
+            if (change.lineBreaks > 0) {
+                cache.noteEdit(change.firstLine, offset);
+                if (inserted) {
+                    cache.insertLines(change.firstLine, change.lineBreaks);
+                } else {
+                    cache.removeLines(change.firstLine, change.lineBreaks);
+                    cache.dropLines(change.firstLine, change.firstLine);
+                }
+                return;
+            }
+            cache.noteLineEdit(change.firstLine, offset, inserted ? 0 : change.length, inserted ? change.length : 0,
+                               change.text);
+        };
+        controller->inserted().add(this, [told](DocumentController&, const TextChange& change) { told(change, true); });
+        controller->removed().add(this, [told](DocumentController&, const TextChange& change) { told(change, false); });
+    }
+    void replace(int32_t offset, int32_t removed, const std::wstring& text) {
+        DocumentController::Lock lock(*controller, DocumentController::LOCK_EDIT);
+        if (removed > 0)
+            controller->removeAt(removed, offset);
+        if (!text.empty())
+            controller->insertAt(static_cast<int32_t>(text.size()), offset, text.c_str());
+    }
+
+    // Whether the line's pieces hold its text, each after the one before, starting where a
+    // character starts, none longer than a piece may be unless one character fills it; whether
+    // each record has a caret stop where each of its characters starts and nowhere else, and
+    // stands after the widths (unwrapped) or rows (wrapped) of the pieces before it; and whether
+    // the line then measures what its pieces measure.
+    testing::AssertionResult recordsTrue(int32_t line) {
+        const std::wstring text = lineText(line);
+        const int32_t length = static_cast<int32_t>(text.size());
+        const int32_t lineStart = document->getLineStart(line);
+        const int32_t count = cache.pieceCount(line);
+        const bool unwrapped = cache.isUnwrapped();
+        int32_t at = 0;
+        int64_t x = 0, rows = 0;
+        for (int32_t index = 0; index < count; ++index) {
+            const LineCache::Piece piece = cache.piece(line, index);
+            auto failure = [&] {
+                return testing::AssertionFailure() << "line " << line << " (" << length << " units), piece " << index
+                                                   << " of " << count << " at " << piece.start << ".." << piece.end
+                                                   << ": ";
+            };
+            const bool oneCharacter = controller->nextCharacter(lineStart + piece.start) == lineStart + piece.end;
+            if (piece.start != at || (piece.end == piece.start && length > 0) || piece.last != (index + 1 == count))
+                return failure() << "not after the piece before, " << at;
+            if (!controller->isCharacterStart(lineStart + piece.start))
+                return failure() << "starts inside a character";
+            if (count > 1 && piece.end - piece.start > LineCache::PIECE_LENGTH * 9 / 8 && !oneCharacter)
+                return failure() << "longer than a piece, and not one character";
+            const size_t from = static_cast<size_t>(piece.start), units = static_cast<size_t>(piece.end - piece.start);
+            if (!piece.data || !piece.data->laidOut || piece.data->text != text.substr(from, units))
+                return failure() << "does not hold its text";
+            // The caret stops: the document's characters, each where the record has a stop.
+            int32_t stop = piece.start;
+            for (int32_t local = 0; local < piece.end - piece.start; ++local) {
+                const bool stops = (piece.data->logicalAttribute(local) & AF_CHARACTER_STOP) != 0;
+                if (stops != (piece.start + local == stop))
+                    return failure() << "a caret stop at " << piece.start + local << " is " << stops
+                                     << ", the character there starts at " << stop;
+                if (stops)
+                    stop = controller->nextCharacter(lineStart + stop) - lineStart;
+            }
+            if (unwrapped ? piece.x != x : piece.firstSubline != rows)
+                return failure() << "placed at " << (unwrapped ? piece.x : piece.firstSubline) << ", not after "
+                                 << (unwrapped ? x : rows);
+            x += std::max(piece.data->widestWidth, 1);
+            rows += std::max(piece.data->sublineCount(), 1);
+            at = piece.end;
+        }
+        if (at != length)
+            return testing::AssertionFailure() << "line " << line << ": the pieces end at " << at << " of " << length;
+        const LineCache::Entry& entry = cache.getLineEntry(line);
+        if (count > 1 && (unwrapped ? entry.width != x || entry.sublines != 1 : entry.sublines != rows))
+            return testing::AssertionFailure() << "line " << line << " measures " << entry.width << " by "
+                                               << entry.sublines << ", its pieces " << x << " by " << rows;
+        return testing::AssertionSuccess();
+    }
+};
+
+// Characters of 1 to 100,000 units, around a piece's length and far beyond it, with text before
+// and after them on their line, wrapped and not, grown, cut, split and joined by random edits:
+// after every step each piece holds its text and starts where a character does, its caret stops
+// are where the document's characters start, and it is placed after the widths or rows of those
+// before it.
+TEST_F(LineCacheClustersTest, CharactersOfAnyLengthKeepEveryRecordTrue) {
+    attach(L"", false);
+    cache.setLayoutStep(stopsLayout);
+    followEdits();
+    const int32_t L = LineCache::PIECE_LENGTH;
+    const int32_t sizes[] = {1, 2, 3, L - 1, L, L + 1, L + L / 8, L + L / 8 + 1, 2 * L - 1, 2 * L + 1, 3 * L, 100000};
+    const std::wstring inserts[] = {L" ", L"\t", L"ab", L"|", L"\U0001F1EB\U0001F1F7", L"\xD83D\xDE00", L"\x0301"};
+    std::mt19937 random(103);
+    auto below = [&](int32_t bound) {
+        return bound > 0 ? static_cast<int32_t>(random() % static_cast<uint32_t>(bound)) : 0;
+    };
+    // Text around the characters: words and blanks, a row of its own where a bar is.
+    auto words = [&](int32_t units) {
+        std::wstring text;
+        while (static_cast<int32_t>(text.size()) < units)
+            text += below(6) == 0 ? L" " : below(40) == 0 ? L"|" : L"w";
+        return text;
+    };
+    for (int step = 0; step < 360; ++step) {
+        const int32_t length = document->getLength();
+        const int32_t at = below(length + 1);
+        const int kind = below(3);
+        std::string what;
+        switch (step % 12 == 0 ? 0 : 1 + below(7)) {
+        case 0: {
+            // A line anew: text, a character of a chosen or random length, text; a short line after.
+            const int32_t units = below(4) == 0 ? 1 + below(100000) : sizes[(step / 12) % 12];
+            const std::wstring line = words(below(2) ? below(3 * L) : 0) + clusterOf(units, kind) +
+                                      words(below(2) ? below(2 * L) : 0) + L"\nnext";
+            replace(0, length, line);
+            what = "a line of a character of " + std::to_string(units);
+            break;
+        }
+        case 1: {
+            // The character at a place grown by marks, links or consonants like its own.
+            const int32_t units = 1 + (below(3) ? below(64) : below(2 * L));
+            replace(at, 0, clusterOf(units + 1, kind).substr(1));
+            what = "grown at " + std::to_string(at);
+            break;
+        }
+        case 2:
+            replace(at, std::min(below(below(2) ? 8 : 3 * L), length - at), L"");
+            what = "cut at " + std::to_string(at);
+            break;
+        case 3:
+            replace(at, 0, L"b");
+            what = "split at " + std::to_string(at);
+            break;
+        case 4: {
+            replace(at, 0, L"\n");
+            ASSERT_TRUE(recordsTrue(controller->offsetToPosition(at).line)) << "step " << step << ", a break at " << at;
+            replace(at, 1, L"");
+            what = "broken and joined at " + std::to_string(at);
+            break;
+        }
+        case 5:
+            layout.setWrapWidth(layout.isWrapEnabled() ? 0 : 200 + below(2000));
+            cache.dropAll();
+            what = "wrapped or not";
+            break;
+        default:
+            replace(at, 0, inserts[below(7)]);
+            what = "typed at " + std::to_string(at);
+            break;
+        }
+        for (int32_t line = 0; line < controller->getLineCount(); ++line)
+            ASSERT_TRUE(recordsTrue(line)) << "step " << step << ": " << what;
+    }
 }
 
 } // namespace

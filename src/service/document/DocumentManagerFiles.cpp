@@ -216,6 +216,11 @@ bool DocumentManager::saveDocument(const wchar_t* path, Document* document, File
     FileStamp written;
     *o_error = runRequest(document, path, DOCUMENT_IO_SAVE, nullptr, &written, samePath ? &expected : nullptr);
     if (*o_error) {
+        // Why, in the log too: the user's own record of what was refused.
+        std::wstring why;
+        pel::FileErrorObject::getMessage(&(*o_error)->record(), &why);
+        pel::log_printf(pel::LOG_WARNING, pel::LOG_UNKNOWN_SOURCE,
+                        L"DocumentManager::saveDocument: `%s` was not saved: %s\n", full.c_str(), why.c_str());
         if (samePath) {
             m_watch->watch(*document);
             noteFileNow(*document);

@@ -16,16 +16,6 @@ namespace {
 
 using EditingEndToEnd = TesselCopyTest;
 
-// Tessel started on a file of the copy's folder that holds `text`: waits until it shows the
-// file, then gives its editor the focus.
-testing::AssertionResult startFocused(TesselCopy& copy, const std::wstring& name, const std::string& text,
-                                      std::unique_ptr<TesselRun>& o_tessel) {
-    copy.folder.write(name, text);
-    o_tessel.reset(new TesselRun(copy, name));
-    testing::AssertionResult shown = o_tessel->hasTitle(name + L" - Tessel");
-    return shown ? o_tessel->focusEditor() : shown;
-}
-
 // Whether the window's thread is in a menu's loop: the menu bar armed, or a menu open.
 bool inMenuMode(HWND window) {
     return (threadInputOf(window).flags & GUI_INMENUMODE) != 0;

@@ -16,6 +16,7 @@
 
 #include <dlgs.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -250,6 +251,28 @@ protected:
     TesselCopy copy;
     std::wstring user;
 };
+
+// Tessel started on a file of the copy's folder that holds `text`: waits until it shows the
+// file, then gives its editor the focus.
+inline testing::AssertionResult startFocused(TesselCopy& copy, const std::wstring& name, const std::string& text,
+                                             std::unique_ptr<TesselRun>& o_tessel) {
+    copy.folder.write(name, text);
+    o_tessel.reset(new TesselRun(copy, name));
+    testing::AssertionResult shown = o_tessel->hasTitle(name + L" - Tessel");
+    return shown ? o_tessel->focusEditor() : shown;
+}
+
+// What the program's log in the user folder (debug.log, UTF-16) holds so far; empty when there
+// is none.
+inline std::wstring userLog(const TesselCopy& copy, const std::wstring& user) {
+    std::string bytes;
+    if (!copy.folder.tryRead(user.substr(copy.folder.path.size() + 1) + L"\\debug.log", &bytes))
+        return std::wstring();
+    std::wstring log;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        log += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
+    return log;
+}
 
 // The user's preferences: the test font, and the face of the editor as given (such as
 // "word_wrap : true"), for the first user folder of the copy.

@@ -164,7 +164,9 @@ public:
     // caret the text between it and target(its offset) goes, widened to whole characters. The
     // carets stay, each where its text went (those that meet become one). False, changing
     // nothing, for a single caret, for ranges that all hold text and for a rectangle that holds
-    // text: those remove their text as removeSelectedText does.
+    // text: those remove their text as removeSelectedText does. A column's carets
+    // (Selection::isColumn, and those an edit at a column left) take nothing beyond their own
+    // lines: an edit at a column never joins lines, and the carets it leaves are a column's.
     bool deleteAtCarets(const std::function<int32_t(int32_t offset)>& target);
     // Empties every range at once: the ranges become the mirrors of one tab stop of a span
     // context REFLECT_CONTEXT (left again when there is one range), the caret at the start of
@@ -409,7 +411,8 @@ private:
     int32_t typeBlock(const wchar_t* text, int32_t length);
     // The carets that typing at several carets left as mirrors, the caret in one of them, as
     // empty ranges in offset order; the mirrors' context is left. None outside such a context.
-    std::vector<SelectionRange> leaveMirroredCarets();
+    // o_column, when given, tells whether the mirrors were typed at a column's carets.
+    std::vector<SelectionRange> leaveMirroredCarets(bool* o_column = nullptr);
     // The offsets' range widened to whole characters and cut to the text.
     std::pair<int32_t, int32_t> wholeCharacters(int32_t a, int32_t b) const;
     // The text read by the character queries, set to the document's text as it is now.
@@ -481,6 +484,9 @@ private:
         int32_t characters = 0;
     };
     mutable CharacterCount m_characterCount;
+    // The span context of the mirrors last typed at, when they were a column's carets; compared
+    // only with a context found alive, and set anew with every such context made.
+    const Span* m_columnMirrors = nullptr;
     Notice<DocumentController&, TextHighlighter*, bool> m_highlighterChanged;
     Notice<DocumentController&, const PositionRange&> m_selectionChanged;
 };

@@ -70,7 +70,7 @@ int32_t DocumentController::typeBlock(const wchar_t* text, int32_t length) {
     return insertBlockAtCaret(lines);
 }
 
-std::vector<SelectionRange> DocumentController::leaveMirroredCarets() {
+std::vector<SelectionRange> DocumentController::leaveMirroredCarets(bool* o_column) {
     // Typing at several carets left them as the mirrors of the span the caret is in: each holds
     // a caret where the caret stands in that span.
     ISpanManager& spans = *m_spanManager;
@@ -78,6 +78,8 @@ std::vector<SelectionRange> DocumentController::leaveMirroredCarets() {
     Span* context = current ? spans.getContextOf(current) : nullptr;
     if (!context || context == current || context != spans.findContext(REFLECT_CONTEXT))
         return {};
+    if (o_column)
+        *o_column = context == m_columnMirrors;
     const int32_t within = getCaretOffset() - spans.getExtent(current).start;
     std::vector<Span*> mirrors;
     spans.getChildren(context, mirrors);
@@ -168,8 +170,9 @@ bool DocumentController::deleteAtCarets(const std::function<int32_t(int32_t offs
         return false;
     SelectionChange bracket(*this);
     std::vector<SelectionRange> ranges = m_selection->getRanges();
+    bool column = m_selection->isColumn();
     if (ranges.size() == 1 && ranges.front().isEmpty())
-        ranges = leaveMirroredCarets();
+        ranges = leaveMirroredCarets(&column);
     if (ranges.size() < 2)
         return false;
     const bool carets = std::any_of(ranges.begin(), ranges.end(), [](const SelectionRange& r) { return r.isEmpty(); });
@@ -181,10 +184,20 @@ bool DocumentController::deleteAtCarets(const std::function<int32_t(int32_t offs
     // Pieces that overlap or touch become one, and so do their carets.
     std::vector<std::pair<int32_t, int32_t>> cuts;
     for (const SelectionRange& range : ranges) {
-        if (!range.isEmpty())
+        if (!range.isEmpty()) {
             cuts.emplace_back(range.lower(), range.upper());
-        else
-            cuts.push_back(wholeCharacters(range.start, target(range.start)));
+            continue;
+        }
+        std::pair<int32_t, int32_t> cut = wholeCharacters(range.start, target(range.start));
+        if (column) {
+            // Within the caret's own line: its start and end are where a column's edit stops.
+            const int32_t line = m_document.findLine(range.start);
+            const int32_t lineStart = m_document.getLineStart(line);
+            const int32_t lineEnd = lineStart + m_document.getLineLength(line);
+            cut.first = std::max(cut.first, lineStart);
+            cut.second = std::max(std::min(cut.second, lineEnd), cut.first);
+        }
+        cuts.push_back(cut);
     }
     std::sort(cuts.begin(), cuts.end());
     std::vector<std::pair<int32_t, int32_t>> merged;
@@ -205,7 +218,7 @@ bool DocumentController::deleteAtCarets(const std::function<int32_t(int32_t offs
         left.emplace_back(at, at, static_cast<int32_t>(left.size()) + 1);
         removed += cut.second - cut.first;
     }
-    m_selection->applyRanges(left);
+    m_selection->applyRanges(left, CARET_ANCHOR | (column ? CARET_COLUMN : 0));
     return true;
 }
 
@@ -214,6 +227,7 @@ bool DocumentController::removeSelectedText() {
         return false;
     SelectionChange bracket(*this);
     std::vector<Span*> ranges;
+    const bool column = !m_selection->isEmpty() && m_selection->isColumn();
     Span* newest = spanSelection(REFLECT_CONTEXT, ranges);
     if (!newest)
         return !m_selection->isEmpty() && removeRangesDirectly();
@@ -221,6 +235,7 @@ bool DocumentController::removeSelectedText() {
     // typed into it next lands in each.
     ISpanManager& spans = *m_spanManager;
     Span* context = spans.getContextOf(newest);
+    m_columnMirrors = column ? context : nullptr;
     spans.bindTabStop(newest, 1);
     for (Span* range : ranges)
         if (range != newest)

@@ -78,6 +78,7 @@ void Selection::set(const TextPosition& caret, const TextPosition& anchor, uint8
         }
         if (m_behavior)
             m_behavior->setRange(m_anchor, m_caret, flags);
+        m_column = (flags & CARET_COLUMN) != 0;
         if (m_hasPendingCaret) {
             m_pendingCaret.position = m_caret;
             m_pendingCaret.flags = flags;

@@ -65,8 +65,8 @@ public:
     void setWithBehavior(const TextPosition& anchor, const TextPosition& caret, uint32_t behaviorId);
     // toEnd 1: the caret to the later end; any other value: to the earlier.
     void orderEnds(int toEnd);
-    // Selects each range in turn, committing all but the last.
-    void applyRanges(const std::vector<SelectionRange>& ranges);
+    // Selects each range in turn, committing all but the last, each with the caret's flags.
+    void applyRanges(const std::vector<SelectionRange>& ranges, uint8_t flags = CARET_ANCHOR);
     // Selects the text of each line (without its break), committing all but the last.
     void selectOffsetList(const std::vector<int32_t>& lines);
     // Selects each block of whole lines, breaks included, committing all but the last; walked
@@ -95,6 +95,9 @@ public:
     bool isEmpty();
     // The selection's kind: the behaviour's id, "normal", "mixed" or "none".
     uint32_t getBehaviorId();
+    // Whether its carets are a column's: set with CARET_COLUMN, or a rectangle of rows without
+    // text between their edges. An edit at such carets never joins lines.
+    bool isColumn();
     bool contains(const TextPosition& position);
     int32_t getCaretOffset();
     // Every line a range touches, each once: ranges in the order they were made, lines
@@ -145,6 +148,7 @@ private:
     TextPosition m_caret;
     TextPosition m_displayCaret;
     uint8_t m_caretFlags = 0;
+    bool m_column = false; // the last set had CARET_COLUMN
     PendingCaret m_pendingCaret;
     bool m_hasPendingCaret = false; // an edit transaction is open
     uint8_t m_virtualFlag = 0;

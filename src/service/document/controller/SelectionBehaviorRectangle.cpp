@@ -29,8 +29,15 @@ void SelectionBehaviorRectangle::unsubscribe() {
 
 void SelectionBehaviorRectangle::attach(SelectionBehavior*) {
     unsubscribe(); // each handler once
-    m_controller.viewAttached().add(this, [this](DocumentController&, IEditor*) { recomputeAll(); });
-    m_controller.viewDetached().add(this, [this](DocumentController&, IEditor*) { recomputeAll(); });
+    // Another view measures the edges otherwise.
+    m_controller.viewAttached().add(this, [this](DocumentController&, IEditor*) {
+        m_measured = false;
+        recomputeAll();
+    });
+    m_controller.viewDetached().add(this, [this](DocumentController&, IEditor*) {
+        m_measured = false;
+        recomputeAll();
+    });
     m_controller.facePresetChanged().add(this, [this](DocumentController&, const FacePreset&) { forgetRows(); });
 }
 
@@ -57,6 +64,16 @@ TextPosition SelectionBehaviorRectangle::positionAt(int32_t x, int32_t line) {
     return position;
 }
 
+std::pair<int32_t, int32_t> SelectionBehaviorRectangle::edges() {
+    if (!m_measured) {
+        const int32_t anchor = xOf(m_given.anchor);
+        const int32_t caret = m_column ? anchor : xOf(m_given.caret);
+        m_edges = {std::min(anchor, caret), std::max(anchor, caret)};
+        m_measured = true;
+    }
+    return m_edges;
+}
+
 const SelectionBehaviorRectangle::Row* SelectionBehaviorRectangle::computeRows(int32_t first, int32_t last, bool fill) {
     if (first == last) {
         const Row* row = rowOf(first);
@@ -65,8 +82,8 @@ const SelectionBehaviorRectangle::Row* SelectionBehaviorRectangle::computeRows(i
     }
     DocumentController::Lock lock(m_controller, DocumentController::LOCK_READ);
     const Document& document = m_controller.getDocument();
-    const int32_t x1 = xOf(lowest());
-    const int32_t x2 = xOf(highest());
+    const int32_t x1 = edges().first;
+    const int32_t x2 = edges().second;
     const auto onText = [&document](const TextPosition& p) {
         return p.line >= 0 && p.line < document.getLineCount() && p.lineOffset <= document.getLineLength(p.line);
     };
@@ -99,8 +116,10 @@ const SelectionBehaviorRectangle::Row* SelectionBehaviorRectangle::computeRows(i
 
 void SelectionBehaviorRectangle::setRange(const TextPosition& anchor, const TextPosition& caret, uint8_t& io_flags) {
     io_flags |= CARET_VIRTUAL;
-    m_range.anchor = anchor;
-    m_range.caret = caret;
+    m_range.anchor = m_given.anchor = anchor;
+    m_range.caret = m_given.caret = caret;
+    m_column = (io_flags & CARET_COLUMN) != 0;
+    m_measured = false;
     const int32_t top = lowest().line;
     const int32_t bottom = highest().line;
     m_rowCount = bottom - top + 1;
@@ -131,6 +150,7 @@ void SelectionBehaviorRectangle::forgetRows() {
     std::fill(m_rows.begin(), m_rows.begin() + std::min<size_t>(m_rows.size(), static_cast<size_t>(m_rowCount)), Row());
     m_textRows = 0;
     m_scanned = false;
+    m_measured = false;
 }
 
 int32_t SelectionBehaviorRectangle::hasExtent() {

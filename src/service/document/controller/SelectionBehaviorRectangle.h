@@ -4,11 +4,14 @@
 // space past line ends can belong to it. Each line of the block is a row whose edges (line
 // offsets) are computed lazily and kept: in fill mode as drawn, virtual columns included; in
 // clamped mode cut to the line's text, where a row with no text under the block has no entry.
+// An edge that falls inside a character stands at the character's start, on every line alike,
+// so that a column of carets (CARET_COLUMN: both edges at the anchor's column) stays carets.
 // With no view attached the block goes by the text's columns (a tab to the next tab stop, one
 // column per unit past a line's end).
 
 #include "service/document/controller/SelectionBehavior.h"
 
+#include <utility>
 #include <vector>
 
 namespace tessel {
@@ -19,7 +22,8 @@ public:
     ~SelectionBehaviorRectangle() override;
 
     // Sets the caret's virtual bit, forgets every row and turns the range into the block's
-    // corners: the earlier is the top left, the later the bottom right.
+    // corners: the earlier is the top left, the later the bottom right. With CARET_COLUMN in the
+    // flags both edges stand at the anchor's column.
     void setRange(const TextPosition& anchor, const TextPosition& caret, uint8_t& io_flags) override;
     // Rows are recomputed when a view comes or goes, and forgotten when the face preset changes.
     void attach(SelectionBehavior* previous) override;
@@ -53,12 +57,19 @@ private:
     const Row* computeRows(int32_t first, int32_t last, bool fill);
     int32_t xOf(const TextPosition& position);
     TextPosition positionAt(int32_t x, int32_t line);
+    // The block's left and right edges, measured from the positions given to setRange when not
+    // known (a view that came or went, or a face preset that changed, measures otherwise).
+    std::pair<int32_t, int32_t> edges();
     void unsubscribe();
 
     std::vector<Row> m_rows; // its size is the capacity
     int32_t m_rowCount = 0;
     int32_t m_textRows = 0;
     bool m_scanned = false; // every row computed since the rows were last forgotten
+    Range m_given;          // the anchor and caret as given, before they became corners
+    bool m_column = false;  // both edges at the anchor's column
+    bool m_measured = false;
+    std::pair<int32_t, int32_t> m_edges;
 };
 
 } // namespace tessel

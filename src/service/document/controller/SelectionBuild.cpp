@@ -51,14 +51,14 @@ void Selection::orderEnds(int toEnd) {
         set(earlier, later, CARET_ANCHOR, selection_ids::CURRENT);
 }
 
-void Selection::applyRanges(const std::vector<SelectionRange>& ranges) {
+void Selection::applyRanges(const std::vector<SelectionRange>& ranges, uint8_t flags) {
     DocumentController::SelectionChange bracket(m_controller);
     DocumentController::Lock lock(m_controller, DocumentController::LOCK_READ);
     collapse();
     for (size_t i = 0; i < ranges.size(); ++i) {
         if (i > 0)
             commitCurrent();
-        set(m_controller.offsetToPosition(ranges[i].end), m_controller.offsetToPosition(ranges[i].start), CARET_ANCHOR,
+        set(m_controller.offsetToPosition(ranges[i].end), m_controller.offsetToPosition(ranges[i].start), flags,
             selection_ids::NORMAL);
     }
 }

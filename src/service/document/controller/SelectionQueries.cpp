@@ -34,6 +34,15 @@ uint32_t Selection::getBehaviorId() {
     return normal ? selection_ids::NORMAL : selection_ids::MIXED;
 }
 
+bool Selection::isColumn() {
+    if (m_column)
+        return true;
+    if (m_behaviorId != selection_ids::RECTANGLE || getBehaviorId() != selection_ids::RECTANGLE)
+        return false;
+    const std::vector<SelectionRange>& ranges = getRanges();
+    return std::all_of(ranges.begin(), ranges.end(), [](const SelectionRange& range) { return range.isEmpty(); });
+}
+
 bool Selection::contains(const TextPosition& position) {
     DocumentController::Lock lock(m_controller, DocumentController::LOCK_READ);
     const int32_t offset = m_controller.positionToOffset(position);

@@ -70,6 +70,9 @@ static_assert(NORMAL == 0x218568E4 && RECTANGLE == 0x4C19FA99 && CARET == 0x83BD
 enum : uint8_t {
     CARET_ANCHOR = 0x01,  // the editor's remembered column follows this caret
     CARET_VIRTUAL = 0x02, // the caret may stay in virtual space beyond its line's end
+    // A column of carets: a rectangle's both edges stand at its anchor's column, whatever line
+    // its caret is on, and an edit at the carets (or at those it leaves) never joins lines.
+    CARET_COLUMN = 0x10,
 };
 
 } // namespace tessel

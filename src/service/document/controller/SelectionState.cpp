@@ -117,6 +117,8 @@ void Selection::dumpState(Stream& stream, std::wstring& out, const wchar_t* inde
         out.append(L"Anchor ");
     if (header.flags & CARET_VIRTUAL)
         out.append(L"Virtual");
+    if (header.flags & CARET_COLUMN)
+        out.append(header.flags & CARET_VIRTUAL ? L" Column" : L"Column");
     out.append(L"\n");
     out.append(indent).append(L"Caret virtual mode = ").append(header.virtualMode ? L"Yes\n" : L"No\n");
     out.append(indent).append(L"Behavior = ").append(behaviorName(header.behaviorId)).append(L"\n");

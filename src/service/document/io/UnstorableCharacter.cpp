@@ -86,7 +86,8 @@ std::wstring describe_unstorable_character(const UnstorableCharacter& found) {
         L"line " + std::to_wstring(found.line) + L", character " + std::to_wstring(found.character);
     if (found.unpairedSurrogate)
         return L"it holds half of a character, the unpaired surrogate " + codeOf(found.codePoint) + L" at " + where +
-               L", which no Unicode encoding stores. Delete it, or choose UTF-16, which keeps it as it is.";
+               L", which no encoding but UTF-16 stores (UTF-16 keeps the unit as it is). Delete it, or choose "
+               L"UTF-16.";
     // The character itself too where it shows: not a blank, a control or one no version of
     // Unicode that ICU knows assigns.
     std::wstring what = codeOf(found.codePoint);
@@ -96,8 +97,11 @@ std::wstring describe_unstorable_character(const UnstorableCharacter& found) {
         what = L"\u201C" + shown + L"\u201D (" + what + L")";
     }
     // UTF-8 stores every character but an unpaired surrogate, which only UTF-16 keeps.
+    const std::wstring choice = found.otherUnpairedSurrogates
+                                    ? L"UTF-16: the text also holds half of a character, which no other encoding stores."
+                                    : L"UTF-8.";
     return L"it holds characters that this encoding cannot store, the first of them at " + where + L": " + what +
-           L". Choose another encoding, such as " + (found.otherUnpairedSurrogates ? L"UTF-16" : L"UTF-8") + L".";
+           L". Choose another encoding, such as " + choice;
 }
 
 } // namespace tessel

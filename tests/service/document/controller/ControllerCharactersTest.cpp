@@ -26,6 +26,15 @@ const std::wstring GERMANY = L"\U0001F1E9\U0001F1EA";
 const std::wstring THUMB = L"\U0001F44D\U0001F3FD";
 const std::wstring ACUTE_E = L"e\u0301";
 const std::wstring MATH_A = L"\U0001D400";
+// Characters longer than the view's piece of a long line (16,384 units): a letter with 40,000
+// marks, and 12,000 emoji joined by ZWJ.
+const std::wstring MARKED_E = L"e" + std::wstring(40000, L'\x0301');
+const std::wstring CHAIN = [] {
+    std::wstring chain = L"\U0001F468";
+    for (int i = 1; i < 12000; ++i)
+        chain += L"\u200D\U0001F469";
+    return chain;
+}();
 
 // The characters the random texts are made of: each whole, as a reader sees one.
 const std::wstring ATOMS[] = {L"a", L"b", L" ", L"\n", L"\n", SMILE, FAMILY, FRANCE, GERMANY, THUMB, ACUTE_E, MATH_A,
@@ -73,12 +82,20 @@ std::vector<int32_t> atomStarts(const std::wstring& text) {
 class ControllerCharactersTest : public ControllerTest {
 protected:
     // Several empty carets at the offsets, as a column of carets leaves them.
-    void caretsAt(const std::vector<int32_t>& offsets) {
+    // With column, the carets are a column's.
+    void caretsAt(const std::vector<int32_t>& offsets, bool column = false) {
         std::vector<SelectionRange> ranges;
         for (int32_t offset : offsets)
             ranges.emplace_back(offset, offset, static_cast<int32_t>(ranges.size()) + 1);
         Lock edit(*controller, DocumentController::LOCK_EDIT);
-        selection().applyRanges(ranges);
+        selection().applyRanges(ranges, CARET_ANCHOR | (column ? CARET_COLUMN : 0));
+    }
+    // A column of carets as Alt+Down makes it: a rectangle whose edges stand at the anchor's
+    // column (counted in units, no view being attached).
+    void columnFrom(const TextPosition& anchor, int32_t lines) {
+        Lock read(*controller, DocumentController::LOCK_READ);
+        const TextPosition caret = controller->getColumnPosition(anchor.line + lines, anchor.lineOffset);
+        selection().set(caret, anchor, CARET_COLUMN, selection_ids::RECTANGLE);
     }
     void deleteChars(int32_t count) {
         Lock edit(*controller, DocumentController::LOCK_EDIT);
@@ -294,4 +311,79 @@ TEST_F(ControllerCharactersTest, RandomEditsOverRichTextKeepEveryCharacterWhole)
         if (after.size() > 3000 || step % 100 == 99)
             load(atoms(40));
     }
+}
+
+// A column of carets (Alt+Down's, or those an edit at one left): Backspace at a caret at its
+// line's start and Delete at one at its line's end take nothing on that line, press after press,
+// so that no line joins another; carets set otherwise join lines as before. Undo brings the
+// column back.
+TEST_F(ControllerCharactersTest, AnEditAtAColumnOfCaretsNeverJoinsLines) {
+    load(L"xab\n" + FRANCE + L"hi\nyab");
+    columnFrom(TextPosition(0, 1), 2);
+    EXPECT_EQ((std::vector<int32_t>{1, 4, 12}), caretOffsets()) << "inside the flag: at its start";
+    EXPECT_TRUE(selection().isColumn());
+    deleteChars(-1);
+    EXPECT_EQ(L"ab\n" + FRANCE + L"hi\nab", text());
+    EXPECT_EQ((std::vector<int32_t>{0, 3, 10}), caretOffsets());
+    deleteChars(-1);
+    EXPECT_EQ(L"ab\n" + FRANCE + L"hi\nab", text()) << "each caret at its line's start";
+    EXPECT_EQ((std::vector<int32_t>{0, 3, 10}), caretOffsets());
+    for (int step = 0; step < 5 && text() != L"xab\n" + FRANCE + L"hi\nyab"; ++step)
+        ASSERT_TRUE(controller->undo());
+    EXPECT_EQ(L"xab\n" + FRANCE + L"hi\nyab", text());
+    EXPECT_TRUE(selection().isColumn()) << "the column came back with the text";
+    EXPECT_EQ((std::vector<int32_t>{1, 4, 12}), caretOffsets());
+
+    // Delete at the lines' ends; a caret at the end of the last line has nothing after it.
+    load(L"ab\ncd\nef");
+    caretsAt({2, 5, 8}, true);
+    deleteChars(1);
+    EXPECT_EQ(L"ab\ncd\nef", text());
+    caretsAt({1, 4, 7}, true);
+    deleteChars(1);
+    deleteChars(1);
+    EXPECT_EQ(L"a\nc\ne", text());
+    EXPECT_EQ((std::vector<int32_t>{1, 3, 5}), caretOffsets());
+    // Carets that are no column's join lines as before.
+    load(L"ab\ncd\nef");
+    caretsAt({3, 6});
+    deleteChars(-1);
+    EXPECT_EQ(L"abcdef", text());
+    EXPECT_FALSE(selection().isColumn());
+}
+
+// Characters longer than the view's piece of a long line go whole at a caret, at several and at a
+// column's, before them or after them, with text around them on their lines; undo brings them
+// back.
+TEST_F(ControllerCharactersTest, CharactersLongerThanAPieceGoWholeAtEveryCaret) {
+    const std::wstring text0 = L"x" + MARKED_E + L"y\n" + CHAIN + L"z\nab";
+    const int32_t second = static_cast<int32_t>(MARKED_E.size()) + 3;
+    const int32_t third = second + static_cast<int32_t>(CHAIN.size()) + 2;
+    load(text0);
+    EXPECT_EQ(1 + static_cast<int32_t>(MARKED_E.size()), controller->nextCharacter(1));
+    EXPECT_EQ(second, controller->previousCharacter(second + static_cast<int32_t>(CHAIN.size())));
+    EXPECT_EQ(1, controller->characterStart(20000));
+    EXPECT_EQ(second - 2, controller->characterEnd(20000));
+    select(second - 2, second - 2);
+    deleteChars(-1);
+    EXPECT_EQ(L"xy\n" + CHAIN + L"z\nab", text()) << "Backspace after the marked letter";
+    ASSERT_TRUE(controller->undo());
+    select(second, second);
+    deleteChars(1);
+    EXPECT_EQ(L"x" + MARKED_E + L"y\nz\nab", text()) << "Delete before the chain";
+    ASSERT_TRUE(controller->undo());
+    for (bool column : {false, true}) {
+        caretsAt({second - 2, third - 2, third + 1}, column);
+        deleteChars(-1);
+        EXPECT_EQ(L"xy\nz\nb", text()) << column;
+        EXPECT_EQ((std::vector<int32_t>{1, 3, 5}), caretOffsets()) << column;
+        ASSERT_TRUE(controller->undo());
+        EXPECT_EQ(text0, text()) << column;
+        caretsAt({1, second, third}, column);
+        deleteChars(1);
+        EXPECT_EQ(L"xy\nz\nb", text()) << column;
+        ASSERT_TRUE(controller->undo());
+    }
+    EXPECT_TRUE(controller->isCharacterStart(1));
+    EXPECT_FALSE(controller->isCharacterStart(30000));
 }

@@ -201,3 +201,27 @@ TEST_F(BehaviorTest, ABlockGoesByColumnsSoTabsTakeTheCharactersUnderThem) {
         EXPECT_EQ(L"|3 ", marksOf(selection(), *controller, 1));
     });
 }
+
+// A column of carets (CARET_COLUMN) keeps the anchor's column on every line, the caret's line too,
+// and stands at the start of a character the column falls inside (a flag, a family joined by
+// ZWJ); the same corners as a block reach to the caret's own column.
+TEST_F(BehaviorTest, AColumnOfCaretsStandsAtTheAnchorsColumnOnEveryLine) {
+    const std::wstring flag = L"\U0001F1EB\U0001F1F7";
+    const std::wstring family = L"\U0001F468\u200D\U0001F469\u200D\U0001F467";
+    load(L"xab\n" + flag + L"hi\nyab\n" + family + L"z");
+    withAndWithoutView([&] {
+        const TextPosition anchor(0, 1), caret(3, 8);
+        selection().set(caret, anchor, CARET_COLUMN, selection_ids::RECTANGLE);
+        std::wstring carets;
+        for (const SelectionRange& range : selection().getRanges())
+            carets += pel::formatString(L"%d-%d ", range.start, range.end);
+        EXPECT_EQ(L"1-1 4-4 12-12 15-15 ", carets);
+        EXPECT_TRUE(selection().isColumn());
+        EXPECT_EQ(L"|1 ", marksOf(selection(), *controller, 0));
+        EXPECT_EQ(L"|0 ", marksOf(selection(), *controller, 1));
+        EXPECT_EQ(L"|0 ", marksOf(selection(), *controller, 3));
+        selectBlock(anchor, caret);
+        EXPECT_FALSE(selection().isColumn());
+        EXPECT_EQ(L"ab|" + flag + L"hi|ab|" + family, selectedTexts()) << "a block to the caret's column";
+    });
+}
