@@ -67,8 +67,9 @@ public:
     pel::LogFile* getLogFile() const { return m_logFile.get(); }
 
     // The documents' defaults and every settings file, written as the exit writes them (the end
-    // of a Windows session, which skips the exit, as well).
-    void saveSettings();
+    // of a Windows session, which skips the exit, as well). What could not be written, in the
+    // user's words (logged too); empty when everything was.
+    std::wstring saveSettings();
     // Takes the log file out of the log manager and deletes it (the crash callback and exit).
     void dropLogFile();
 
@@ -79,11 +80,16 @@ private:
     // Reads every settings file again: a start that took over from a running copy.
     void reloadSettings();
     bool checkUserFolders();
+    // The exit's save of the settings: while it fails, the user is told why and asked whether
+    // to try again or to quit without them.
+    void saveSettingsOrAsk();
     void setEditorFont();
     void createManagers();
 
     std::wstring m_commandLine;
     int m_exitCode = 1;
+    // The answer that tries the exit's save of the settings again.
+    static constexpr uint32_t RESULT_RETRY = pel::crc32Literal("retry");
     TesselService* m_root = nullptr;
     std::unique_ptr<pel::LogFile> m_logFile;
     std::unique_ptr<DocumentControllerManager> m_controllers;
