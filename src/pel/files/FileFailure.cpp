@@ -100,8 +100,10 @@ std::wstring systemPathOf(const std::wstring& path) {
     return FileIO::getFullPath(path.c_str(), &full) ? std::wstring(full.c_str()) : path;
 }
 
-std::wstring describeFileFailure(FileAction action, const std::wstring& path, const ErrorMessageTLS& record) {
-    const ErrorKeeper keep; // the looks below set the thread's record
+std::wstring describeFileFailure(FileAction action, const std::wstring& path, const ErrorMessageTLS& failure) {
+    // A copy: the record given may be the thread's own, which the looks below set.
+    const ErrorMessageTLS record = failure;
+    const ErrorKeeper keep;
     const bool open = action == FileAction::OPEN;
     const std::wstring& shown = path;
     const uint32_t code = record.code;
@@ -135,10 +137,10 @@ std::wstring describeFileFailure(FileAction action, const std::wstring& path, co
                         L"again.";
     } else if (denied && !open && record.step == FileStep::FOLDER) {
         reason = L"its folder " + quoted(folderOf(shown)) +
-                 L" cannot be written to, so no new file can be made there. Make the folder writable, or choose "
-                 L"another one.";
+                 L" cannot be written to, so no new file can be made there. Make the folder writable, then try "
+                 L"again.";
     } else if (denied && !open && readOnlyNow(shown)) {
-        reason = L"the file is read-only. Make it writable, or save under another name.";
+        reason = L"the file is read-only. Make it writable, then try again.";
     } else if (denied && record.step == FileStep::TARGET) {
         // Wine refuses to replace a file any program has open, whatever it shares, and says so
         // as Windows says it of a file the user may not change.

@@ -26,7 +26,7 @@ bool isReservedDeviceName(const std::wstring& path);
 // (systemPathOf a device path), whatever the record names (the temporary file of a save, say).
 // Where the code alone cannot tell, the file is looked at as it is now: a folder, a read-only
 // file, a file another program holds. The thread's file error record is left as it was.
-std::wstring describeFileFailure(FileAction action, const std::wstring& path, const ErrorMessageTLS& record);
+std::wstring describeFileFailure(FileAction action, const std::wstring& path, const ErrorMessageTLS& failure);
 
 // The path as the system names it, the name a user knows the file by: a device path
 // ("user:a/b") by its full path on disk; a path no device resolves as it is.

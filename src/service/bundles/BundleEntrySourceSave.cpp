@@ -100,8 +100,11 @@ bool BundleEntrySource::writeChanges(const BundleEntryFilePath& save_path, const
     const std::wstring target = m_storage->getFullPath(save_path);
     // The old file stays until the commit (SafeSave writes beside the target), so no copy of it
     // is needed.
-    if (!pel::FileIO::createDirectories(m_storage->getFullPath(folderOf(save_path)).c_str()))
+    if (!pel::FileIO::createDirectories(m_storage->getFullPath(folderOf(save_path)).c_str())) {
+        // The file's folder could not be made: the words say so of the folder.
+        pel::FileErrorObject::ensureRecord().step = pel::FileStep::FOLDER;
         return failedOn(target, o_failure);
+    }
     pel::SafeSave file(target.c_str());
     if (!file.isOpen())
         return failedOn(target, o_failure);

@@ -1,8 +1,8 @@
 // Failures told in the user's words, driven from outside in Tessel.exe: a file another program
 // holds, at a save and at an open; a folder that takes no new file; a name Windows keeps for a
 // device, at Save As and at an open; a FIFO and a device of the host, which are no files; a full
-// disk; a file cut by another program while it loads; and the settings the exit cannot write,
-// asked about before Tessel ends. What Tessel told is read in its log, where every question's
+// disk; a file cut by another program while it loads; a bundle entry's save, under its text; and
+// the settings the exit cannot write, asked about before Tessel ends. What Tessel told is read in its log, where every question's
 // text goes (the box draws its text, which no other program can read).
 
 #include "app/e2e/TesselRun.h"
@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -147,7 +150,7 @@ TEST_F(FailureWordsEndToEnd, AFolderThatTakesNoNewFileIsToldAsTheFolders) {
                                 L"Cannot save `" + (copy.folder / L"locked\\a.c") + L"`: its folder `" +
                                     (copy.folder / L"locked") +
                                     L"` cannot be written to, so no new file can be made there. Make the folder "
-                                    L"writable, or choose another one." +
+                                    L"writable, then try again." +
                                     systemSays(ERROR_ACCESS_DENIED)));
     ASSERT_TRUE(locked->undo());
     EXPECT_EQ("qint a;\r\n", saved(tessel, copy, L"a.c", L"locked\\a.c"));
@@ -278,6 +281,85 @@ TEST_F(FailureWordsEndToEnd, AFileCutWhileItLoadsIsToldAsChangedWhileRead) {
         EXPECT_TRUE(tessel.hasTitle(L"Untitled - Tessel"));
     }
     EXPECT_TRUE(told) << "no cut landed while the file was read in 10 tries";
+}
+
+// The rows under an entry's text in the bundle editor: its problems' texts.
+std::vector<std::wstring> problemRows(HWND bundleEditor) {
+    std::vector<std::wstring> rows;
+    HWND list = OtherProcess::findChild(bundleEditor, WC_LISTVIEWW);
+    DWORD_PTR count = 0;
+    if (!list || !::SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count))
+        return rows;
+    struct Item {
+        LVITEMW item;
+        wchar_t text[1024];
+    };
+    for (DWORD_PTR row = 0; row < count; ++row) {
+        Item local = {};
+        local.item.iSubItem = 1; // the problem, after its line
+        local.item.cchTextMax = 1023;
+        if (OtherProcess::askWithBlock(list, LVM_GETITEMTEXTW, row, local,
+                                       [](Item& item, Item* remote) { item.item.pszText = remote->text; }))
+            rows.push_back(local.text);
+    }
+    return rows;
+}
+
+// An entry of the bundle editor whose file's folder takes no new file: its problem row tells
+// the failed save in the user's words and names the file by the system's path, never by an
+// exception's name, the program's device path or the temporary file; once the folder is
+// writable, the save goes through and the row goes.
+TEST_F(FailureWordsEndToEnd, ABundleEntrysFailedSaveNamesItsFileInTheUsersWords) {
+    copy.folder.write(L"e.c", "int e;\r\n");
+    TesselRun tessel(copy, L"e.c");
+    ASSERT_TRUE(tessel.showsKeywords()) << "the bundles never coloured the text";
+    const HWND bundleEditor = tessel.showBundleEditor();
+    ASSERT_TRUE(bundleEditor) << "F4 showed no bundle editor";
+    const HWND entry = tessel.openFirstGrammar(bundleEditor);
+    ASSERT_TRUE(entry) << "Enter opened no editor";
+    const std::wstring folder = user + L"\\bundles\\.changes\\C.ca7c7879-290a-4d12-bb27-750ec80d09b2.tsBundle\\grammars";
+    const std::wstring file = folder + L"\\C.b5f92fac-c83d-4f9d-8dd4-2c2120833577.tsGrammar";
+    ASSERT_TRUE(typeText(entry, L" "));
+    ASSERT_TRUE(pressChordIn(entry, {VK_CONTROL, 'S'}));
+    ASSERT_TRUE(pollFor([&] { return ::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; }, WAIT_MS))
+        << "the entry was never saved";
+    const std::string first = copy.folder.read(file.substr(copy.folder.path.size() + 1));
+    const std::unique_ptr<HostChange> locked = immutableFolder(folder);
+    if (!locked->made)
+        GTEST_SKIP() << "the host would not make the folder immutable (chattr +i needs root)";
+
+    ASSERT_TRUE(typeText(entry, L" "));
+    ASSERT_TRUE(pressChordIn(entry, {VK_CONTROL, 'S'}));
+    const std::wstring words = L"Cannot save `" + file + L"`: its folder `" + folder +
+                               L"` cannot be written to, so no new file can be made there. Make the folder writable, "
+                               L"then try again." +
+                               systemSays(ERROR_ACCESS_DENIED);
+    std::vector<std::wstring> rows;
+    EXPECT_TRUE(pollFor(
+        [&] {
+            rows = problemRows(bundleEditor);
+            return std::find(rows.begin(), rows.end(), words) != rows.end();
+        },
+        WAIT_MS))
+        << "the rows were: " << TesselRun::narrow(rows.empty() ? L"(none)" : rows.back());
+    for (const std::wstring& row : rows) {
+        for (const wchar_t* never : {L"Exception", L"user:", L"\\.C.b5f92fac"})
+            EXPECT_EQ(std::wstring::npos, row.find(never)) << TesselRun::narrow(row);
+    }
+    EXPECT_EQ(first, copy.folder.read(file.substr(copy.folder.path.size() + 1)));
+
+    ASSERT_TRUE(locked->undo());
+    ASSERT_TRUE(pressChordIn(entry, {VK_CONTROL, 'S'}));
+    EXPECT_TRUE(pollFor(
+        [&] {
+            rows = problemRows(bundleEditor);
+            return std::find(rows.begin(), rows.end(), words) == rows.end() &&
+                   copy.folder.read(file.substr(copy.folder.path.size() + 1)) != first;
+        },
+        WAIT_MS))
+        << "the save never went through";
+    ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, tessel.process.exitCode(WAIT_MS)) << shownQuestion(tessel, "entry-end");
 }
 
 // The settings the exit cannot write (the user's config folder takes no new file) are told

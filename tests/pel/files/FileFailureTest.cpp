@@ -129,7 +129,7 @@ TEST_F(FileFailureTest, WhatTheCodeCannotTellTheFileAsItIsNowTells) {
     const std::wstring readOnly =
         describeFileFailure(FileAction::SAVE, file(L"locked.txt"), recordOf(ERROR_ACCESS_DENIED, FileStep::TARGET));
     EXPECT_EQ(0u, readOnly.find(L"Cannot save `" + file(L"locked.txt") +
-                                L"`: the file is read-only. Make it writable, or save under another name."))
+                                L"`: the file is read-only. Make it writable, then try again."))
         << narrow(readOnly);
     ::SetFileAttributesW(file(L"locked.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 
@@ -180,9 +180,17 @@ TEST_F(FileFailureTest, ASaveNotesTheStepThatFailed) {
     SafeSave inMissingFolder(file(L"missing\\a.txt").c_str());
     EXPECT_FALSE(inMissingFolder.isOpen());
     EXPECT_EQ(static_cast<uint32_t>(FileStep::FOLDER), FileErrorObject::ensureRecord().step);
+    // The thread's own record, as a caller hands it right after the failure: the looks at the
+    // file on the way set it, and the words still come from the failure.
     const std::wstring said =
         describeFileFailure(FileAction::SAVE, file(L"missing\\a.txt"), FileErrorObject::ensureRecord());
     EXPECT_EQ(0u, said.find(L"Cannot save `" + file(L"missing\\a.txt") + L"`: its folder `" + file(L"missing") +
                             L"` does not exist."))
         << narrow(said);
+    FileErrorObject::setError(ERROR_ACCESS_DENIED).addParam(file(L".a.txt~1")).step = FileStep::FOLDER;
+    const std::wstring denied = describeFileFailure(FileAction::SAVE, file(L"a.txt"), FileErrorObject::ensureRecord());
+    EXPECT_EQ(L"Cannot save `" + file(L"a.txt") + L"`: its folder `" + folder.path +
+                  L"` cannot be written to, so no new file can be made there. Make the folder writable, then try "
+                  L"again." + systemDetail(ERROR_ACCESS_DENIED),
+              denied);
 }
