@@ -87,13 +87,6 @@ std::string saved(TesselRun& tessel, const TesselCopy& copy, const std::wstring&
     return copy.folder.read(file);
 }
 
-// A "q" typed into the tab, once the title shows it edited.
-testing::AssertionResult edited(TesselRun& tessel, const std::wstring& name) {
-    if (!typeText(tessel.editor(), L"q"))
-        return testing::AssertionFailure() << "the editor took no keys";
-    return tessel.hasTitle(name + L" * - Tessel");
-}
-
 const std::wstring RESERVED_NAME = L"its name is one Windows keeps for a device (CON, PRN, AUX, NUL, COM1 to COM9 and "
                                    L"LPT1 to LPT9, with any extension), so it cannot be a file. Choose another name.";
 const std::wstring NOT_A_FILE = L"it is a device or a pipe, not a file: Tessel opens and saves only files.";
@@ -105,7 +98,7 @@ TEST_F(FailureWordsEndToEnd, AFileAnotherProgramHoldsIsToldAsHeldAtASaveAndAnOpe
     copy.folder.write(L"other.c", "int other;\r\n");
     TesselRun tessel(copy, L"held.c");
     ASSERT_TRUE(tessel.hasTitle(L"held.c - Tessel"));
-    ASSERT_TRUE(edited(tessel, L"held.c"));
+    ASSERT_TRUE(typedInto(tessel, L"held.c"));
     HANDLE held = ::CreateFileW((copy.folder / L"held.c").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     HANDLE other = ::CreateFileW((copy.folder / L"other.c").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
@@ -129,8 +122,7 @@ TEST_F(FailureWordsEndToEnd, AFileAnotherProgramHoldsIsToldAsHeldAtASaveAndAnOpe
 
     // Let go, the file saves.
     EXPECT_EQ("qint held;\r\n", savedText(tessel, L"held.c", "int held;\r\n"));
-    ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(0, tessel.process.exitCode(WAIT_MS)) << shownQuestion(tessel, "held-end");
+    EXPECT_TRUE(endsQuietly(tessel, "held-end"));
 }
 
 // A writable file in a folder that takes no new file: the save's temporary file cannot be made
@@ -140,7 +132,7 @@ TEST_F(FailureWordsEndToEnd, AFolderThatTakesNoNewFileIsToldAsTheFolders) {
     copy.folder.write(L"locked\\a.c", "int a;\r\n");
     TesselRun tessel(copy, L"locked\\a.c");
     ASSERT_TRUE(tessel.hasTitle(L"a.c - Tessel"));
-    ASSERT_TRUE(edited(tessel, L"a.c"));
+    ASSERT_TRUE(typedInto(tessel, L"a.c"));
     const std::unique_ptr<HostChange> locked = immutableFolder(copy.folder / L"locked");
     if (!locked->made)
         GTEST_SKIP() << "the host would not make the folder immutable (chattr +i needs root)";
@@ -164,7 +156,7 @@ TEST_F(FailureWordsEndToEnd, ANameWindowsKeepsForADeviceIsToldAsSuch) {
     TesselRun tessel(copy, L"aux.txt");
     EXPECT_TRUE(toldAndAnswered(tessel, user, L"aux`: " + RESERVED_NAME));
     ASSERT_TRUE(tessel.hasTitle(L"Untitled - Tessel"));
-    ASSERT_TRUE(edited(tessel, L"Untitled"));
+    ASSERT_TRUE(typedInto(tessel, L"Untitled"));
     for (const wchar_t* name : {L"NUL", L"CON", L"aux.txt"}) {
         SCOPED_TRACE(TesselRun::narrow(name));
         ASSERT_TRUE(pressChordIn(tessel.window(), {VK_CONTROL, VK_SHIFT, 'S'}));
@@ -190,7 +182,7 @@ TEST_F(FailureWordsEndToEnd, AFifoAndADeviceAreToldToBeNoFiles) {
     EXPECT_TRUE(toldAndAnswered(tessel, user, L"Cannot open `Z:\\dev\\zero`: " + NOT_A_FILE));
     EXPECT_TRUE(tessel.hasTitle(L"Untitled - Tessel")) << "a tab opened";
 
-    ASSERT_TRUE(edited(tessel, L"Untitled"));
+    ASSERT_TRUE(typedInto(tessel, L"Untitled"));
     ASSERT_TRUE(pressChordIn(tessel.window(), {VK_CONTROL, VK_SHIFT, 'S'}));
     ASSERT_TRUE(confirmFileDialog(tessel, L"Save As", copy.folder / L"pipe", false));
     EXPECT_TRUE(toldAndAnswered(tessel, user, L"Cannot save `" + (copy.folder / L"pipe") + L"`: " + NOT_A_FILE));
@@ -217,7 +209,7 @@ TEST_F(FailureWordsEndToEnd, AFullDiskIsToldAsFull) {
     {
         TesselRun tessel(copy, L"small\\a.txt");
         ASSERT_TRUE(tessel.hasTitle(L"a.txt - Tessel"));
-        ASSERT_TRUE(edited(tessel, L"a.txt"));
+        ASSERT_TRUE(typedInto(tessel, L"a.txt"));
         ASSERT_TRUE(pressChordIn(tessel.window(), {VK_CONTROL, 'S'}));
         EXPECT_TRUE(toldAndAnswered(tessel, user,
                                     L"Cannot save `" + (copy.folder / L"small\\a.txt") +
@@ -227,8 +219,7 @@ TEST_F(FailureWordsEndToEnd, AFullDiskIsToldAsFull) {
         // Room made, the save goes through.
         ASSERT_TRUE(::DeleteFileW((copy.folder / L"small\\other.bin").c_str()));
         EXPECT_TRUE(saved(tessel, copy, L"a.txt", L"small\\a.txt") == "q" + text + "\r\n") << "not saved";
-        ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
-        EXPECT_EQ(0, tessel.process.exitCode(WAIT_MS)) << shownQuestion(tessel, "full-end");
+        EXPECT_TRUE(endsQuietly(tessel, "full-end"));
     }
 }
 
@@ -312,13 +303,10 @@ std::vector<std::wstring> problemRows(HWND bundleEditor) {
 TEST_F(FailureWordsEndToEnd, ABundleEntrysFailedSaveNamesItsFileInTheUsersWords) {
     copy.folder.write(L"e.c", "int e;\r\n");
     TesselRun tessel(copy, L"e.c");
-    ASSERT_TRUE(tessel.showsKeywords()) << "the bundles never coloured the text";
-    const HWND bundleEditor = tessel.showBundleEditor();
-    ASSERT_TRUE(bundleEditor) << "F4 showed no bundle editor";
-    const HWND entry = tessel.openFirstGrammar(bundleEditor);
-    ASSERT_TRUE(entry) << "Enter opened no editor";
-    const std::wstring folder = user + L"\\bundles\\.changes\\C.ca7c7879-290a-4d12-bb27-750ec80d09b2.tsBundle\\grammars";
-    const std::wstring file = folder + L"\\C.b5f92fac-c83d-4f9d-8dd4-2c2120833577.tsGrammar";
+    HWND bundleEditor = nullptr, entry = nullptr;
+    ASSERT_TRUE(openCGrammar(tessel, &bundleEditor, &entry));
+    const std::wstring folder = user + C_GRAMMAR_CHANGES_FOLDER;
+    const std::wstring file = folder + C_GRAMMAR_CHANGES_FILE;
     ASSERT_TRUE(typeText(entry, L" "));
     ASSERT_TRUE(pressChordIn(entry, {VK_CONTROL, 'S'}));
     ASSERT_TRUE(pollFor([&] { return ::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; }, WAIT_MS))
@@ -358,8 +346,7 @@ TEST_F(FailureWordsEndToEnd, ABundleEntrysFailedSaveNamesItsFileInTheUsersWords)
         },
         WAIT_MS))
         << "the save never went through";
-    ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(0, tessel.process.exitCode(WAIT_MS)) << shownQuestion(tessel, "entry-end");
+    EXPECT_TRUE(endsQuietly(tessel, "entry-end"));
 }
 
 // The settings the exit cannot write (the user's config folder takes no new file) are told
