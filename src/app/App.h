@@ -47,6 +47,9 @@ public:
     static constexpr uint32_t FORWARD_WAIT_MS = 30000;
     static constexpr uint32_t FORWARD_RETRY_MS = 100;
     static constexpr uint32_t FORWARD_TIMEOUT_MS = 5000;
+    // The answer that tries the exit's save of the settings again (quitting without them:
+    // afWindow::RESULT_CANCEL).
+    static constexpr uint32_t RESULT_RETRY = pel::crc32Literal("retry");
 
     // The command line the start reads; the process's own by default.
     explicit App(const std::wstring& commandLine = ::GetCommandLineW());
@@ -88,8 +91,6 @@ private:
 
     std::wstring m_commandLine;
     int m_exitCode = 1;
-    // The answer that tries the exit's save of the settings again.
-    static constexpr uint32_t RESULT_RETRY = pel::crc32Literal("retry");
     TesselService* m_root = nullptr;
     std::unique_ptr<pel::LogFile> m_logFile;
     std::unique_ptr<DocumentControllerManager> m_controllers;
