@@ -105,20 +105,19 @@ std::wstring describeFileFailure(FileAction action, const std::wstring& path, co
     const ErrorMessageTLS record = failure;
     const ErrorKeeper keep;
     const bool open = action == FileAction::OPEN;
-    const std::wstring& shown = path;
     const uint32_t code = record.code;
     const bool denied = isDeniedCode(code);
     // Whether the system's text follows as a detail: only where it says something the words do
     // not already.
     bool detail = code != 0 && code < LIBRARY_CODES;
     std::wstring reason;
-    if (isReservedDeviceName(shown)) {
+    if (isReservedDeviceName(path)) {
         reason = L"its name is one Windows keeps for a device (CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9, "
                  L"with any extension), so it cannot be a file. Choose another name.";
         detail = false;
     } else if (code == FileErrorCode::NOT_A_FILE) {
         reason = L"it is a device or a pipe, not a file: Tessel opens and saves only files.";
-    } else if (FileIO::isDirectory(shown.c_str())) {
+    } else if (FileIO::isDirectory(path.c_str())) {
         reason = L"it is a folder, not a file.";
         detail = false;
     } else if (isFullCode(code)) {
@@ -130,16 +129,16 @@ std::wstring describeFileFailure(FileAction action, const std::wstring& path, co
         reason = L"there is no such file.";
         detail = false;
     } else if (isMissingFolderCode(code)) {
-        reason = L"its folder " + quoted(folderOf(shown)) + L" does not exist.";
-    } else if (isHeldCode(code) || (denied && !open && record.step == FileStep::TARGET && heldNow(shown))) {
+        reason = L"its folder " + quoted(folderOf(path)) + L" does not exist.";
+    } else if (isHeldCode(code) || (denied && !open && record.step == FileStep::TARGET && heldNow(path))) {
         reason = open ? L"another program has it open and does not let it be read. Close it there, then try again."
                       : L"another program has it open and does not let it be replaced. Close it there, then try "
                         L"again.";
     } else if (denied && !open && record.step == FileStep::FOLDER) {
-        reason = L"its folder " + quoted(folderOf(shown)) +
+        reason = L"its folder " + quoted(folderOf(path)) +
                  L" cannot be written to, so no new file can be made there. Make the folder writable, then try "
                  L"again.";
-    } else if (denied && !open && readOnlyNow(shown)) {
+    } else if (denied && !open && readOnlyNow(path)) {
         reason = L"the file is read-only. Make it writable, then try again.";
     } else if (denied && record.step == FileStep::TARGET) {
         // Wine refuses to replace a file any program has open, whatever it shares, and says so
@@ -154,7 +153,7 @@ std::wstring describeFileFailure(FileAction action, const std::wstring& path, co
     } else {
         reason = open ? L"it could not be read." : L"it could not be written.";
     }
-    std::wstring text = (open ? L"Cannot open " : L"Cannot save ") + quoted(shown) + L": " + reason;
+    std::wstring text = (open ? L"Cannot open " : L"Cannot save ") + quoted(path) + L": " + reason;
     if (detail)
         text += L" (The system said: " + messageOf(record) + L")";
     return text;
