@@ -267,7 +267,7 @@ void App::dropLogFile() {
     m_logFile.reset();
 }
 
-void App::saveSettings() {
+std::wstring App::saveSettings() {
     if (m_controllers) {
         // Not held past this step: the exit's root deletes it, before the file system goes.
         DocumentManager& documents = *m_root->getDocumentManager();
@@ -276,11 +276,36 @@ void App::saveSettings() {
     }
     // Only of a start that got as far as its window: a second start that handed its command line
     // over must not write the running instance's files.
-    if (m_root && m_mainWindow) {
+    if (!m_root || !m_mainWindow)
+        return std::wstring();
+    std::vector<Config::SaveFailure> failures;
+    {
         pel::ScopedLock<pel::Mutex_Impl> guard(m_root->getConfig().getLock());
         m_root->runSettingsSaving();
-        if (!m_root->getConfig().saveAll())
-            pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"App::saveSettings(): The settings could not be saved.");
+        m_root->getConfig().saveAll(&failures);
+    }
+    const std::wstring told = settingsFailureText(failures);
+    if (!told.empty())
+        pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"App::saveSettings(): The settings could not be saved:\n%s",
+                        told.c_str());
+    return told;
+}
+
+void App::saveSettingsOrAsk() {
+    // The main window is gone and the loop has ended: the question stands alone and runs its own
+    // loop. Whatever the answer, Tessel ends with 0: quitting without them is the user's choice,
+    // made knowing what is lost.
+    for (std::wstring told = saveSettings(); !told.empty(); told = saveSettings()) {
+        const uint32_t answer = askQuestion(
+            nullptr,
+            shellText(L"Tessel could not save its settings and session, which are lost if it quits now:\n\n{1}\n\n"
+                      L"Try again once that is mended, or quit without them?",
+                      told),
+            {{L"&Retry", RESULT_RETRY, true}, {L"&Quit Without Them", afWindow::RESULT_CANCEL, false}});
+        if (answer != RESULT_RETRY) {
+            pel::log_printf(pel::LOG_WARNING, LOG_SOURCE, L"App::exit(): Quit without the settings that could not be saved.");
+            return;
+        }
     }
 }
 
@@ -294,8 +319,8 @@ void App::exit() {
         if (m_controllers)
             m_root->getDocumentManager()->closeAllDocuments();
     });
-    // 2. The settings.
-    afGuard([this] { saveSettings(); });
+    // 2. The settings, asked about while they cannot be saved.
+    afGuard([this] { saveSettingsOrAsk(); });
     // 3. - 4. The single-instance mutex, the window, then the managers in reverse order.
     afInstanceControl::instance().close();
     if (m_mainWindow) {

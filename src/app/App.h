@@ -47,6 +47,9 @@ public:
     static constexpr uint32_t FORWARD_WAIT_MS = 30000;
     static constexpr uint32_t FORWARD_RETRY_MS = 100;
     static constexpr uint32_t FORWARD_TIMEOUT_MS = 5000;
+    // The answer that tries the exit's save of the settings again (quitting without them:
+    // afWindow::RESULT_CANCEL).
+    static constexpr uint32_t RESULT_RETRY = pel::crc32Literal("retry");
 
     // The command line the start reads; the process's own by default.
     explicit App(const std::wstring& commandLine = ::GetCommandLineW());
@@ -67,8 +70,9 @@ public:
     pel::LogFile* getLogFile() const { return m_logFile.get(); }
 
     // The documents' defaults and every settings file, written as the exit writes them (the end
-    // of a Windows session, which skips the exit, as well).
-    void saveSettings();
+    // of a Windows session, which skips the exit, as well). What could not be written, in the
+    // user's words (logged too); empty when everything was.
+    std::wstring saveSettings();
     // Takes the log file out of the log manager and deletes it (the crash callback and exit).
     void dropLogFile();
 
@@ -79,6 +83,9 @@ private:
     // Reads every settings file again: a start that took over from a running copy.
     void reloadSettings();
     bool checkUserFolders();
+    // The exit's save of the settings: while it fails, the user is told why and asked whether
+    // to try again or to quit without them.
+    void saveSettingsOrAsk();
     void setEditorFont();
     void createManagers();
 

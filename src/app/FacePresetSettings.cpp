@@ -81,7 +81,8 @@ FacePreset FacePresetSettings::load(Config& config) {
     return preset;
 }
 
-bool FacePresetSettings::saveTheme(Config& config, const std::wstring& theme) {
+bool FacePresetSettings::saveTheme(Config& config, const std::wstring& theme,
+                                   std::vector<Config::SaveFailure>* o_failures) {
     pel::ScopedLock<pel::Mutex_Impl> guard(config.getLock());
     const std::wstring name = identifier(THEME);
     ConfigValue* value = config.declareValueWithDefault(config.getPreferencesNameSpace(), name.c_str(),
@@ -92,7 +93,7 @@ bool FacePresetSettings::saveTheme(Config& config, const std::wstring& theme) {
         return false;
     }
     value->setString(theme.c_str());
-    return config.saveAll();
+    return config.saveAll(o_failures);
 }
 
 } // namespace tessel

@@ -5,13 +5,13 @@
 // value of the wrong kind, out of range or not a theme's UUID is a warning in the log and keeps
 // its default. The theme the user picks is written back at once.
 
+#include "service/base/Config.h"
 #include "service/document/controller/FacePreset.h"
 
 #include <string>
+#include <vector>
 
 namespace tessel {
-
-class Config;
 
 class FacePresetSettings {
 public:
@@ -22,8 +22,8 @@ public:
     // Declares the keys (in the preferences name space) and reads them; takes the Config lock.
     static FacePreset load(Config& config);
     // Stores the theme (the text of its UUID; empty: the theme in force) and saves the changed
-    // settings files now; false when the file could not be written (Config logs why).
-    static bool saveTheme(Config& config, const std::wstring& theme);
+    // settings files now; false when a file could not be written (each added to o_failures).
+    static bool saveTheme(Config& config, const std::wstring& theme, std::vector<Config::SaveFailure>* o_failures);
 };
 
 } // namespace tessel

@@ -129,7 +129,7 @@ FileQuestions::Outcome FileQuestions::askAboutChange(MainWindow::Page& changed, 
     if (m_documents.reloadDocument(&page->controller->getDocument(), &error))
         return Outcome::RELOADED;
     *o_failed = record.news();
-    showMessage(&m_window, shellText(L"Cannot open `{1}`: {2}", path, fileErrorText(error)));
+    showMessage(&m_window, fileFailureText(pel::FileAction::OPEN, path, error));
     return Outcome::STOP;
 }
 

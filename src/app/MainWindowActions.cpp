@@ -4,6 +4,7 @@
 
 #include "app/AppDialogs.h"
 #include "app/FacePresetSettings.h"
+#include "app/ShellText.h"
 #include "app/ThemeChooser.h"
 
 #include "bundles/BundleManager.h"
@@ -177,8 +178,13 @@ bool MainWindow::onSelectTheme(afActionEvent&) {
     FacePreset preset = m_facePreset;
     preset.theme = picked.toString();
     setFacePreset(preset);
-    if (m_services.root && !FacePresetSettings::saveTheme(m_services.root->getConfig(), preset.theme))
-        showMessage(this, L"The theme is in use, but the preferences could not be saved; it is not kept for the next start.");
+    std::vector<Config::SaveFailure> failures;
+    if (m_services.root && !FacePresetSettings::saveTheme(m_services.root->getConfig(), preset.theme, &failures))
+        showMessage(this, failures.empty()
+                              ? std::wstring(L"The theme is in use, but it could not be stored in the preferences; it "
+                                             L"is not kept for the next start.")
+                              : shellText(L"The theme is in use, but it is not kept for the next start:\n\n{1}",
+                                          settingsFailureText(failures)));
     return true;
 }
 

@@ -33,9 +33,10 @@ namespace tessel {
 namespace {
 
 // A save the encoding cannot hold says where another encoding is chosen.
-std::wstring saveErrorText(const DocumentManager::FileError& error) {
+std::wstring saveErrorText(const std::wstring& path, const DocumentManager::FileError& error) {
     const bool encoding = error && error->getCode() == DocumentIOError::CHARACTERS_LOST;
-    return fileErrorText(error) + (encoding ? L" Click the encoding in the status bar to choose another." : L"");
+    return fileFailureText(pel::FileAction::SAVE, path, error) +
+           (encoding ? L" Click the encoding in the status bar to choose another." : L"");
 }
 
 } // namespace
@@ -101,11 +102,7 @@ bool MainWindow::openFile(const std::wstring& path, bool readOnly) {
     DocumentManager::FileError error;
     Document* document = documents.loadDocument(path.c_str(), &error);
     if (!document) {
-        // The system refuses to read a folder as "access denied", which sends the user looking at
-        // permissions.
-        const std::wstring why = pel::FileIO::isDirectory(path.c_str()) ? std::wstring(L"it is a folder, not a file.")
-                                                                        : fileErrorText(error);
-        showMessage(this, shellText(L"Cannot open `{1}`: {2}", path, why));
+        showMessage(this, fileFailureText(pel::FileAction::OPEN, path, error));
         return false;
     }
     document->setReadOnly(readOnly);
@@ -167,7 +164,7 @@ bool MainWindow::writeTo(Page& page, const std::wstring& path) {
         if (error && error->getCode() == pel::FileErrorCode::TARGET_CHANGED && isOpen(page) &&
             m_fileQuestions->wouldAsk(page))
             continue;
-        showMessage(this, shellText(L"Cannot save `{1}`: {2}", path, saveErrorText(error)));
+        showMessage(this, saveErrorText(path, error));
         return false;
     }
     // The save told the tab how the file stands: holding this text, so that an older change is no

@@ -152,6 +152,36 @@ TEST_F(FacePresetTest, TheChosenThemeShowsInEveryEditorAndIsKeptForTheNextStart)
     EXPECT_EQ(dark, window->getActivePage()->controller->getFacePreset().theme);
 }
 
+// A theme picked while the preferences cannot be written (a folder stands where their file goes)
+// shows at once, and the user is told why it is not kept, the file named by its path on disk.
+// The exit tells it again, with a Retry: once the folder is gone, Retry writes the file.
+TEST_F(FacePresetTest, AThemeThatCannotBeKeptIsToldWhyAndTheExitOffersToTryAgain) {
+    writeThemes();
+    const std::wstring preferences = settingsFile(L"preferences");
+    for (const wchar_t* folder : {L"user", L"user\\config", L"user\\config\\preferences.tsConfig"})
+        ASSERT_TRUE(::CreateDirectoryW((base / folder).c_str(), nullptr));
+    ASSERT_TRUE(start());
+    loadBundles();
+    chooseTitle(L"Dark");
+    answers = {afWindow::RESULT_OK};
+    run(L"view.theme.select");
+    EXPECT_EQ(std::wstring(DARK, DARK + 36), window->getFacePreset().theme);
+    const std::wstring why = L"Cannot save `" + preferences + L"`: it is a folder, not a file.";
+    ASSERT_EQ(1u, questions.size());
+    EXPECT_EQ(L"The theme is in use, but it is not kept for the next start:\n\n" + why, questions[0]);
+
+    answerWith([&](const std::wstring&) {
+        ::RemoveDirectoryW(preferences.c_str());
+        return tessel::App::RESULT_RETRY;
+    });
+    stop();
+    ASSERT_EQ(2u, questions.size());
+    EXPECT_EQ(L"Tessel could not save its settings and session, which are lost if it quits now:\n\n" + why +
+                  L"\n\nTry again once that is mended, or quit without them?",
+              questions[1]);
+    EXPECT_NE(std::string::npos, preferencesText().find(DARK)) << "Retry did not write the file";
+}
+
 // The chooser is titled for themes and marks the theme in force: none while the preferences name
 // the shipped theme and it is not installed, then the one picked.
 TEST_F(FacePresetTest, TheChooserIsTitledForThemesAndMarksTheThemeInForce) {

@@ -117,6 +117,34 @@ public:
         return std::wstring(text, length);
     }
 
+    // A control of another program keeps its items' texts in that program's memory: the message
+    // goes with a copy of `io_block` placed there (`aim` points the block's own pointers into
+    // the copy, given where it lies), and the copy is read back into io_block. False when the
+    // memory could not be reached or the control answered 0 (the answer in o_answer).
+    template <class Block, class Aim>
+    static bool askWithBlock(HWND control, UINT message, WPARAM wParam, Block& io_block, Aim aim,
+                             DWORD_PTR* o_answer = nullptr) {
+        DWORD processId = 0;
+        ::GetWindowThreadProcessId(control, &processId);
+        HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+        if (!process)
+            return false;
+        auto* remote = static_cast<Block*>(::VirtualAllocEx(process, nullptr, sizeof(Block), MEM_COMMIT, PAGE_READWRITE));
+        if (remote)
+            aim(io_block, remote);
+        DWORD_PTR answered = 0;
+        const bool read = remote && ::WriteProcessMemory(process, remote, &io_block, sizeof io_block, nullptr) &&
+                          ::SendMessageTimeoutW(control, message, wParam, reinterpret_cast<LPARAM>(remote),
+                                                SMTO_ABORTIFHUNG, 5000, &answered) &&
+                          answered && ::ReadProcessMemory(process, remote, &io_block, sizeof io_block, nullptr);
+        if (remote)
+            ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+        ::CloseHandle(process);
+        if (o_answer)
+            *o_answer = answered;
+        return read;
+    }
+
 private:
     struct Search {
         const wchar_t* className;

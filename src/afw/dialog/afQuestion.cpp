@@ -3,6 +3,7 @@
 #include "afw/core/afMainLoop.h"
 #include "afw/dialog/afMessageBox.h"
 #include "afw/window/afWindow.h"
+#include "pel/log/Log.h"
 #include "pel/text/StringTemplate.h"
 
 #include <memory>
@@ -11,6 +12,8 @@
 namespace tessel {
 
 namespace {
+
+constexpr uint32_t QUESTION_LOG = pel::crc32Literal("UI");
 
 QuestionHook& questionHook() {
     static QuestionHook hook;
@@ -31,6 +34,9 @@ uint32_t askQuestion(afViewPlatform* owner, const std::wstring& text, const std:
         const afMainLoop::Hold hold;
         return questionHook()(text, buttons);
     }
+    // What the user was asked goes into the log too: a bug report shows it, and a test of the
+    // program reads it there (the box draws its text, which no other program can read).
+    pel::log_printf(pel::LOG_INFO, QUESTION_LOG, L"Asked: %s", text.c_str());
     std::unique_ptr<afMessageBox> box(afMessageBox::createInstance(owner));
     box->setTitle(L"Tessel");
     box->setText(text);

@@ -1,5 +1,6 @@
 #include "pel/files/SafeSave.h"
 
+#include "pel/files/FileFailure.h"
 #include "pel/files/FileUtils.h"
 #include "pel/files/FileUtilsSupport.h"
 #include "pel/files/file_io/FileIFC.h"
@@ -67,6 +68,21 @@ bool deviceRenames(const std::wstring& probe) {
            FileErrorObject::getErrorCode() != FileErrorCode::UNSUPPORTED_OPERATION;
 }
 
+// Whether the path opens a device or a pipe rather than a file (a name Windows keeps for a
+// device, a FIFO or a device of the host under Wine): such a target is never replaced, nor
+// written. A path that does not open is no device as far as can be told: the steps after tell.
+bool opensDevice(const std::wstring& path) {
+    if (isReservedDeviceName(path))
+        return true;
+    ErrorKeeper keep;
+    File* file = FileIO::openFile(path.c_str(), FILE_MODE_READ);
+    if (!file)
+        return false;
+    const bool device = !file->isDiskFile();
+    FileIO::closeFile(file);
+    return device;
+}
+
 } // namespace
 
 SafeSave::SafeSave(const wchar_t* path) {
@@ -83,15 +99,24 @@ SafeSave::SafeSave(const wchar_t* path) {
     const bool readOnly = (info.flags & FILEINFO_READABLE) && !(info.flags & FILEINFO_WRITABLE);
     if (m_targetExists && ((info.flags & FILEINFO_DIRECTORY) || readOnly)) {
         FileErrorObject::setError(ERROR_ACCESS_DENIED).addParam(path);
+        fail(FileStep::TARGET);
+        return;
+    }
+    if (isReservedDeviceName(path) || opensDevice(m_path)) {
+        FileErrorObject::setError(FileErrorCode::NOT_A_FILE).addParam(path);
+        fail(FileStep::TARGET);
         return;
     }
     FileErrorObject::setError(0);
     if (openTemporary())
         return;
-    if (FileErrorObject::getErrorCode() != FileErrorCode::UNSUPPORTED_OPERATION)
+    if (FileErrorObject::getErrorCode() != FileErrorCode::UNSUPPORTED_OPERATION) {
+        fail(FileStep::FOLDER);
         return;
+    }
     m_inPlace = true;
-    openInPlace();
+    if (!openInPlace())
+        fail(FileStep::TARGET);
 }
 
 SafeSave::~SafeSave() { abandon(); }
@@ -154,8 +179,7 @@ bool SafeSave::write(const void* data, size_t size) {
     } else if (size == 0 || FileUtils::writeFully(nullptr, m_file, data, static_cast<uint32_t>(size)) == size) {
         return true;
     }
-    abandon();
-    return false;
+    return fail(FileStep::WRITE);
 }
 
 namespace {
@@ -192,10 +216,8 @@ bool SafeSave::targetAsExpected() {
 
 bool SafeSave::commitInPlace() {
     File* file = m_file;
-    if (!targetAsExpected()) {
-        abandon();
-        return false;
-    }
+    if (!targetAsExpected())
+        return fail(FileStep::TARGET);
     const size_t oldSize = m_old.size();
     const size_t kept = std::min(oldSize, m_pending.size());
     // The file grows to its new size first, the new bytes beyond the old ones: on a device that
@@ -203,22 +225,25 @@ bool SafeSave::commitInPlace() {
     // fail, and it leaves the old bytes as they were. The old bytes are then overwritten where
     // the room is there already.
     if (!writeAt(file, static_cast<int64_t>(kept), m_pending.data() + kept, m_pending.size() - kept, m_path)) {
-        ErrorKeeper keep;
-        endAt(file, static_cast<int64_t>(oldSize));
-        abandon();
-        return false;
+        {
+            ErrorKeeper keep;
+            endAt(file, static_cast<int64_t>(oldSize));
+        }
+        return fail(FileStep::WRITE);
     }
     if (!writeAt(file, 0, m_pending.data(), kept, m_path) || !endAt(file, static_cast<int64_t>(m_pending.size())) ||
         !file->flush()) {
         // A device whose writes fail where the file has room: the old bytes are written back.
         if (FileErrorObject::getErrorCode() == 0)
             FileErrorObject::setError(ERROR_WRITE_FAULT).addParam(m_path.c_str());
-        ErrorKeeper keep;
-        if (m_targetExists && !(writeAt(file, 0, m_old.data(), oldSize, m_path) && endAt(file, oldSize) && file->flush()))
-            log_printf(LOG_ERROR, LOG_UNKNOWN_SOURCE, L"SafeSave: '%s' could not be written back as it was.\n",
-                       m_path.c_str());
-        abandon();
-        return false;
+        {
+            ErrorKeeper keep;
+            if (m_targetExists &&
+                !(writeAt(file, 0, m_old.data(), oldSize, m_path) && endAt(file, oldSize) && file->flush()))
+                log_printf(LOG_ERROR, LOG_UNKNOWN_SOURCE, L"SafeSave: '%s' could not be written back as it was.\n",
+                           m_path.c_str());
+        }
+        return fail(FileStep::WRITE);
     }
     m_file = nullptr;
     std::string().swap(m_pending);
@@ -226,7 +251,7 @@ bool SafeSave::commitInPlace() {
     if (!FileIO::closeFile(file)) {
         if (FileErrorObject::getErrorCode() == 0)
             FileErrorObject::setError(ERROR_WRITE_FAULT).addParam(m_path.c_str());
-        return false;
+        return fail(FileStep::WRITE);
     }
     m_written = FileStamp::of(m_path);
     FileErrorObject::setError(0);
@@ -241,25 +266,21 @@ bool SafeSave::commit() {
     if (!m_file->flush()) {
         if (FileErrorObject::getErrorCode() == 0)
             FileErrorObject::setError(ERROR_WRITE_FAULT).addParam(m_path.c_str());
-        abandon();
-        return false;
+        return fail(FileStep::WRITE);
     }
     File* file = m_file;
     m_file = nullptr;
     if (!FileIO::closeFile(file)) {
         if (FileErrorObject::getErrorCode() == 0)
             FileErrorObject::setError(ERROR_WRITE_FAULT).addParam(m_path.c_str());
-        abandon();
-        return false;
+        return fail(FileStep::WRITE);
     }
     // The rename keeps the file's time, size and identity: its stamp now is the one the save
     // leaves, whatever another program does to the target after the rename.
     const FileStamp written = FileStamp::of(m_temporary);
     // Looked at last, right before the rename: only what lands between the two is not seen.
-    if (!replaceTarget(m_temporary, m_path, [this] { return targetAsExpected(); })) {
-        abandon();
-        return false;
-    }
+    if (!replaceTarget(m_temporary, m_path, [this] { return targetAsExpected(); }))
+        return fail(FileStep::TARGET);
     m_written = written;
     m_temporary.clear();
     if (m_targetExists && (m_targetFlags & FILEINFO_READABLE)) {
@@ -271,6 +292,12 @@ bool SafeSave::commit() {
     }
     FileErrorObject::setError(0);
     return true;
+}
+
+bool SafeSave::fail(uint32_t step) {
+    FileErrorObject::ensureRecord().step = step;
+    abandon();
+    return false;
 }
 
 void SafeSave::abandon() {

@@ -13,7 +13,9 @@
 //     bool saved = save.write(data, size) && save.commit();
 //
 // Failures set the calling thread's file error record, which stays as the failing step left it
-// while the temporary file is cleaned up. A target that another program holds open for a moment
+// while the temporary file is cleaned up, and notes that step (FileStep: the folder that takes
+// the temporary file, the writing of the bytes, the target). A target that is no file (a name
+// Windows keeps for a device, a device, a pipe) is refused (FileErrorCode::NOT_A_FILE). A target that another program holds open for a moment
 // (a reader, an indexer, a virus scanner) cannot be replaced meanwhile: the rename is tried again
 // for up to HELD_TARGET_MS before the save fails.
 //
@@ -39,8 +41,9 @@ public:
     static constexpr uint32_t HELD_TARGET_MS = 2000;
     static constexpr uint32_t HELD_TARGET_PAUSE_MS = 20;
 
-    // Opens the file the data goes to. A null or empty path, a target that is a directory or
-    // read-only, or a temporary file that cannot be made leaves the save failed (isOpen false).
+    // Opens the file the data goes to. A null or empty path, a target that is a directory,
+    // read-only or no file, or a temporary file that cannot be made leaves the save failed
+    // (isOpen false).
     explicit SafeSave(const wchar_t* path);
     // A save not committed is abandoned: the temporary file goes, the target stays as it was.
     ~SafeSave();
@@ -77,6 +80,9 @@ private:
     // Opens the target itself, kept or created, and copies its bytes.
     bool openInPlace();
     bool commitInPlace();
+    // Every failure ends here: the thread's file error record notes the step, and what was
+    // opened goes. False.
+    bool fail(uint32_t step);
     // Closes and removes what was opened (in place: the file when the save made it), keeping
     // the thread's file error record.
     void abandon();

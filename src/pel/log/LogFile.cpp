@@ -25,7 +25,8 @@ LogFile::LogFile(const wchar_t* path, uint32_t flags) : m_flags(flags), m_path(p
 
 void LogFile::open() {
     try {
-        m_stream.reset(new FileOutputStream(m_path, std::ios::out | std::ios::trunc));
+        // Not cut: the last start's log stays until the new text is there (cutOldText).
+        m_stream.reset(new FileOutputStream(m_path, std::ios::out));
     } catch (const Exception&) {
         m_stream.reset();
     }
@@ -54,6 +55,8 @@ LogFile::~LogFile() {
             m_writer.reset();
         }
         if (m_stream) {
+            if (!m_writeFailed)
+                flush();
             m_stream->close(); // a failed close sets the stream's fail state
             m_stream.reset();
         }
@@ -102,7 +105,16 @@ bool LogFile::flush() {
     if (!m_stream)
         return false;
     m_stream->flush();
-    return checkStream();
+    return checkStream() && cutOldText();
+}
+
+bool LogFile::cutOldText() {
+    if (m_oldTextCut)
+        return true;
+    if (!m_stream->rdbuf()->truncate())
+        m_stream->setstate(std::ios::badbit);
+    m_oldTextCut = checkStream();
+    return m_oldTextCut;
 }
 
 bool LogFile::checkStream() {

@@ -1,9 +1,12 @@
 #pragma once
 // The debug log "user:debug.log" that users send with their bug reports: a log listener that
 // writes every line it receives as UTF-16LE (with a byte-order mark, line feeds only), either
-// at once or through the background writer "DelayedLogWrite". The file is created afresh at
-// each start; the application adds it to the log manager with replay, so the lines logged
-// before it existed come first, and removes and deletes it at shutdown.
+// at once or through the background writer "DelayedLogWrite". Each start writes the file anew
+// over the last one's text, which is never emptied before the new text is there: the new text
+// goes over the old from the start of the file, and what is left of the old text is cut off once
+// the new text's first flush succeeded (or at the close). On a full disk the new text takes at
+// least the room the old one had. The application adds it to the log manager with replay, so the
+// lines logged before it existed come first, and removes and deletes it at shutdown.
 //
 // A file that cannot be opened or written is reported once (to the debugger and the other
 // listeners) and receives nothing more.
@@ -61,11 +64,14 @@ private:
     void open();
     // After a write or flush: reports the first failure and remembers it.
     bool checkStream();
+    // Once the new text is flushed, the last start's text beyond it goes.
+    bool cutOldText();
 
     uint32_t m_flags;
     std::unique_ptr<FileOutputStream> m_stream;
     std::unique_ptr<DelayedLogFileWrite> m_writer;
     std::atomic<bool> m_writeFailed{false}; // written under the library lock
+    bool m_oldTextCut = false;
     std::wstring m_path;
 };
 

@@ -71,6 +71,10 @@ bool FileStreamBuf::close() {
     return ok;
 }
 
+bool FileStreamBuf::truncate() {
+    return m_file && (getMode() & ios_base::out) && writeOutPutArea() && m_file->truncate();
+}
+
 int FileStreamBuf::sync() {
     if (!m_file || !(getMode() & ios_base::out))
         return 0;

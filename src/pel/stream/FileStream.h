@@ -28,6 +28,10 @@ public:
     // Writes out what is buffered and closes the file: false when that lost data (the thread's
     // record tells why). True when nothing was open.
     bool close();
+    // Writes out what is buffered and ends the file where the writing stands: what lay beyond,
+    // in a file opened keeping its content, goes. False on failure (the thread's record tells
+    // why).
+    bool truncate();
     bool isOpen() const { return m_file != nullptr; }
     const std::wstring& path() const { return m_path; }
 

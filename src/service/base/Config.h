@@ -24,6 +24,7 @@
 #include "service/base/JasmineLoader.h"
 
 #include "pel/base/Crc.h"
+#include "pel/files/file_io/FileError.h"
 #include "pel/legacy/MessageListener.h"
 #include "pel/thread/Mutex.h"
 
@@ -85,9 +86,16 @@ public:
     // Loads every name space in the order they were added; false when any failed (missing,
     // unreadable, damaged), the others loaded all the same.
     bool loadAll();
+    // A settings file that could not be written: its path, and the file error record of the
+    // failure.
+    struct SaveFailure {
+        std::wstring path;
+        pel::FileErrorObject error;
+    };
     // Saves every name space that is not read-only and holds a changed value; false when a save
-    // failed, whose values then stay changed for the next try.
-    bool saveAll();
+    // failed, whose values then stay changed for the next try. Each failure is added to
+    // o_failures when given.
+    bool saveAll(std::vector<SaveFailure>* o_failures = nullptr);
     const ApplicationVersion& getVersion() const { return ApplicationVersion::get(); }
 
     // The posted delivery of loaded sections.

@@ -221,12 +221,16 @@ bool Config::takeNode(ConfigValue& value, ValueNode& node, const std::wstring& i
 
 // ---- saving
 
-bool Config::saveAll() {
+bool Config::saveAll(std::vector<SaveFailure>* o_failures) {
     Lock lock(m_lock);
     bool saved = true;
-    for (ConfigNameSpace* nameSpace : m_name_space_order)
-        if (!nameSpace->m_read_only && nameSpace->hasChanges())
-            saved = saveNameSpace(*nameSpace) && saved;
+    for (ConfigNameSpace* nameSpace : m_name_space_order) {
+        if (nameSpace->m_read_only || !nameSpace->hasChanges() || saveNameSpace(*nameSpace))
+            continue;
+        saved = false;
+        if (o_failures)
+            o_failures->push_back({nameSpace->m_path, pel::FileErrorObject(pel::FileErrorObject::ensureRecord())});
+    }
     return saved;
 }
 

@@ -134,11 +134,13 @@ private:
     bool setMergedDocument(const std::shared_ptr<const Tokens>& tokens, const std::shared_ptr<const Dictionary>& val,
                            ErrorList* o_errors);
     void markStale();
-    void writeChanges(const BundleEntryFilePath& save_path, const Source& changes, const pel::FileStamp* expected,
-                      pel::FileStamp* o_written);
+    // False, with what failed in the user's words (the entry's file named by the system's path),
+    // when the file could not be written.
+    bool writeChanges(const BundleEntryFilePath& save_path, const Source& changes, const pel::FileStamp* expected,
+                      pel::FileStamp* o_written, std::wstring* o_failure);
     // Deletes the changes file no longer used, then its type and bundle folders if empty; a file
-    // that stays throws its file error.
-    void removeChangesFile(const BundleEntryFilePath& path) const;
+    // that stays is a failure, told as writeChanges tells one.
+    bool removeChangesFile(const BundleEntryFilePath& path, std::wstring* o_failure) const;
 
     std::shared_ptr<IBundleStorage> m_storage;
     const BundleEntryTraits* m_traits;

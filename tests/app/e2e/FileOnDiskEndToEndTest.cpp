@@ -63,22 +63,6 @@ testing::AssertionResult visitAnotherProgram(TesselRun& tessel) {
     return testing::AssertionSuccess();
 }
 
-// A "q" typed at the start of the tab's text, once the title shows it edited.
-testing::AssertionResult typedInto(TesselRun& tessel, const std::wstring& name) {
-    if (!typeText(tessel.editor(), L"q"))
-        return testing::AssertionFailure() << "the editor took no keys";
-    return tessel.hasTitle(name + L" * - Tessel");
-}
-
-// Closed, Tessel ends with 0 and nothing left to ask.
-testing::AssertionResult endsQuietly(TesselRun& tessel, const std::string& name) {
-    ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
-    const long code = tessel.process.exitCode(WAIT_MS);
-    if (code == 0)
-        return testing::AssertionSuccess();
-    return testing::AssertionFailure() << "it ended with " << code << "; " << shownQuestion(tessel, name);
-}
-
 // The question is open with the title showing the tab it is about.
 testing::AssertionResult asksAbout(TesselRun& tessel, const std::wstring& button, const std::wstring& title) {
     if (!tessel.questionOffering(button))
@@ -222,14 +206,10 @@ TEST_F(FileOnDiskEndToEnd, AtTheExitAFileDeletedAfterItsDontSaveIsAskedAboutAgai
 TEST_F(FileOnDiskEndToEnd, AnEntrysFileChangedByAnotherProgramIsAskedAboutBeforeTheBundleEditorSaves) {
     copy.folder.write(L"e.c", "int e;\r\n");
     TesselRun tessel(copy, L"e.c");
-    ASSERT_TRUE(tessel.showsKeywords()) << "the bundles never coloured the text";
-    const HWND bundleEditor = tessel.showBundleEditor();
-    ASSERT_TRUE(bundleEditor) << "F4 showed no bundle editor";
-    const HWND entry = tessel.openFirstGrammar(bundleEditor);
-    ASSERT_TRUE(entry) << "Enter opened no editor";
-    const std::wstring changes = user.substr(copy.folder.path.size() + 1) +
-                                 L"\\bundles\\.changes\\C.ca7c7879-290a-4d12-bb27-750ec80d09b2.tsBundle\\grammars\\"
-                                 L"C.b5f92fac-c83d-4f9d-8dd4-2c2120833577.tsGrammar";
+    HWND bundleEditor = nullptr, entry = nullptr;
+    ASSERT_TRUE(openCGrammar(tessel, &bundleEditor, &entry));
+    const std::wstring changes =
+        user.substr(copy.folder.path.size() + 1) + C_GRAMMAR_CHANGES_FOLDER + C_GRAMMAR_CHANGES_FILE;
     ASSERT_TRUE(typeText(entry, L" "));
     ASSERT_TRUE(pressChordIn(entry, {VK_CONTROL, 'S'}));
     // Only what differs from the shipped grammar is written, with the comments of its text.

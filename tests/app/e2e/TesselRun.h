@@ -469,4 +469,38 @@ inline std::string shownQuestion(TesselRun& tessel, const std::string& name) {
     return "a question with the buttons" + buttons + " is open: " + keepCapture(Capture::of(box), name);
 }
 
+// Where the bundle editor saves the shipped C grammar (the first of its tree), below the user
+// folder: its folder in the changes layer, and the file.
+constexpr const wchar_t* C_GRAMMAR_CHANGES_FOLDER =
+    L"\\bundles\\.changes\\C.ca7c7879-290a-4d12-bb27-750ec80d09b2.tsBundle\\grammars";
+constexpr const wchar_t* C_GRAMMAR_CHANGES_FILE = L"\\C.b5f92fac-c83d-4f9d-8dd4-2c2120833577.tsGrammar";
+
+// The shipped C grammar opened in the bundle editor (F4, once the bundles coloured the text):
+// the bundle editor's window and the entry's editor window.
+inline testing::AssertionResult openCGrammar(TesselRun& tessel, HWND* o_bundleEditor, HWND* o_entry) {
+    if (!tessel.showsKeywords())
+        return testing::AssertionFailure() << "the bundles never coloured the text";
+    if (!(*o_bundleEditor = tessel.showBundleEditor()))
+        return testing::AssertionFailure() << "F4 showed no bundle editor";
+    if (!(*o_entry = tessel.openFirstGrammar(*o_bundleEditor)))
+        return testing::AssertionFailure() << "Enter opened no editor";
+    return testing::AssertionSuccess();
+}
+
+// A "q" typed at the start of the tab's text, once the title shows it edited.
+inline testing::AssertionResult typedInto(TesselRun& tessel, const std::wstring& name) {
+    if (!typeText(tessel.editor(), L"q"))
+        return testing::AssertionFailure() << "the editor took no keys";
+    return tessel.hasTitle(name + L" * - Tessel");
+}
+
+// Closed, Tessel ends with 0 and nothing left to ask.
+inline testing::AssertionResult endsQuietly(TesselRun& tessel, const std::string& name) {
+    ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
+    const long code = tessel.process.exitCode(WAIT_MS);
+    if (code == 0)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "it ended with " << code << "; " << shownQuestion(tessel, name);
+}
+
 } // namespace tessel_test

@@ -152,6 +152,40 @@ TEST_F(LogFileTest, AFileThatCannotBeOpenedOrWrittenIsReportedOnceAndTakesNothin
               reports);
 }
 
+// The last start's log is never emptied before the new text is there: on a disk with no room at
+// all it stays whole; with room, the new text goes over it and what is left of it is cut once
+// the new text is flushed; on a disk with room for the old text only, the new text takes that.
+TEST_F(LogFileTest, TheLastStartsLogStaysUntilTheNewTextIsWrittenOverIt) {
+    const std::string old = utf16(L"\xFEFF" + std::wstring(500, L'o') + L"\n");
+    const auto logLines = [&](int count) {
+        LogFile file(kPath, LogFile::F_LEVEL_PREFIX | LogFile::F_DELAYED_WRITE);
+        manager().addListener(&file, false);
+        for (int i = 0; i < count; ++i)
+            log_printf(LOG_INFO, LOG_UNKNOWN_SOURCE, L"new %d", i);
+        manager().removeListener(&file);
+    };
+    std::wstring lines;
+    for (int i = 0; i < 3; ++i)
+        lines += L"[ INFO     ] new " + std::to_wstring(i) + L"\n";
+
+    device.files[L"debug.log"] = old;
+    device.writeLimit = 0;
+    logLines(3);
+    EXPECT_EQ(old, content()) << "the old log was emptied";
+
+    device.writeLimit = SIZE_MAX;
+    logLines(3);
+    EXPECT_EQ("\xFF\xFE" + utf16(lines), content()) << "the old text was not cut after the new";
+
+    device.files[L"debug.log"] = old;
+    device.written = 0;
+    device.writeLimit = old.size();
+    logLines(100);
+    ASSERT_EQ(old.size(), content().size());
+    EXPECT_EQ("\xFF\xFE" + utf16(L"[ INFO     ] new 0\n"), content().substr(0, 40)) << "no new text over the old";
+    EXPECT_EQ(std::string::npos, content().find(utf16(L"ooo"))) << "old text left after the new";
+}
+
 TEST(LogFile, FlushedLinesSurviveTheProcessBeingEnded) {
     tessel_test::TempFolder folder;
     ASSERT_TRUE(folder.created);

@@ -41,6 +41,7 @@ public:
     // Targets outside 0..size are refused with -1; in append mode seeks do not move.
     int64_t seek(int origin, int64_t offset) override;
     bool flush() override;
+    bool isDiskFile() const override { return m_inferior && m_inferior->isDiskFile(); }
     FileDevice* device() const override { return nullptr; }
     // Writes back, closes the inferior and lets go of it; false when data did not reach it.
     bool detach() override;

@@ -104,6 +104,9 @@ public:
     // The new position, or -1.
     virtual int64_t seek(int origin, int64_t offset) = 0;
     virtual bool flush() = 0;
+    // Whether the file holds bytes of its own on a disk, rather than standing for a device or a
+    // pipe, whose reads never end or wait for a writer and which no save can replace.
+    virtual bool isDiskFile() const { return true; }
     // The device that opened the file and closes it; null for a file that wraps another.
     virtual FileDevice* device() const = 0;
     virtual ~File() = default;

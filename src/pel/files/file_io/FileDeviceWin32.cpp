@@ -196,7 +196,9 @@ File* FileDeviceWin32::open(const FileRequest& request) {
             !createFolderChain(m_root))
             return nullptr;
     }
-    if (!buffered)
+    // A device or a pipe has no positions for a buffer's windows: its caller gets it as it is,
+    // and can tell what it is (File::isDiskFile).
+    if (!buffered || !file->isDiskFile())
         return file;
     FileBuffer* buffer = new FileBuffer(file, request.mode, parameters);
     if (buffer->isValid())

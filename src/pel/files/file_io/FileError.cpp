@@ -64,6 +64,7 @@ void formatMessage(const ErrorMessageTLS& record, std::wstring& out) {
 
 void ErrorMessageTLS::reset(uint32_t value) {
     code = value;
+    step = 0;
     paramCount = 0;
     text.clear();
     setCode(value);

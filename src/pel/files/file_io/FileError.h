@@ -19,7 +19,7 @@ class ErrorMessageTLS {
 public:
     static constexpr int MAX_PARAMS = 4;
 
-    // Sets the code and parameter 0, dropping the other parameters.
+    // Sets the code and parameter 0, dropping the other parameters and the step.
     void reset(uint32_t code);
     // Adds the next parameter; a null text is stored as "NULL_PTR", a fifth one is ignored.
     ErrorMessageTLS& addParam(const wchar_t* param);
@@ -32,6 +32,8 @@ public:
     const wchar_t* param(int index) const;
 
     uint32_t code = 0;
+    // The FileStep of a save that failed: set by the save after the failing call.
+    uint32_t step = 0;
     int32_t paramCount = 0;
     int32_t paramOffsets[MAX_PARAMS] = {};
     WorkString<512> text;

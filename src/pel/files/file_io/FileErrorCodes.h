@@ -39,6 +39,10 @@ enum : uint32_t {
     DEVICE_ALREADY_REGISTERED = 0x20001016,
     // A save found the file it was to replace changed since it was last read or written.
     TARGET_CHANGED = 0x20001017,
+    // The path names a device or a pipe (or a name Windows keeps for a device), not a file.
+    NOT_A_FILE = 0x20001018,
+    // A file came out shorter than its size said while it was read: another program wrote it.
+    CHANGED_WHILE_READ = 0x20001019,
 
     QUESTION_REPLACE = 0x20003010,
     QUESTION_REPLACE_READ_ONLY = 0x20003011,
@@ -57,4 +61,21 @@ enum : uint32_t {
 };
 
 } // namespace FileErrorCode
+
+// Which step of a save failed, as the record of the failure notes it (ErrorMessageTLS::step):
+// a code alone does not tell a folder that takes no new file from a file that cannot be
+// replaced, since the system answers "access denied" to both.
+namespace FileStep {
+
+enum : uint32_t {
+    UNKNOWN = 0,
+    // Making the new file beside the target, in the target's folder.
+    FOLDER = 1,
+    // Writing the bytes (to the new file, or to the target in place).
+    WRITE = 2,
+    // The target itself: taken as it is, or replaced.
+    TARGET = 3,
+};
+
+} // namespace FileStep
 } // namespace pel

@@ -47,6 +47,8 @@ const FileErrorMessage FILE_SYSTEM_MESSAGES[] = {
     {0, COPY_DIRECTORY_TO_FILE, 1, L"Copying directory to file is not allowed."},
     {0, DEVICE_ALREADY_REGISTERED, 1, L"The file system device '%1' is already registered."},
     {0, TARGET_CHANGED, 1, L"'%1' was changed by another program while it was being saved."},
+    {0, NOT_A_FILE, 1, L"'%1' is a device or a pipe, not a file."},
+    {0, CHANGED_WHILE_READ, 1, L"'%1' changed while it was being read."},
     {-1, 0, 0, nullptr},
 };
 

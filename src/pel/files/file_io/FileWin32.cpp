@@ -128,4 +128,9 @@ bool FileWin32::flush() {
     return false;
 }
 
+bool FileWin32::isDiskFile() const {
+    // Wine too tells a host's device (/dev/zero, NUL) as a character device and a FIFO as a pipe.
+    return isValid() && ::GetFileType(m_handle) == FILE_TYPE_DISK;
+}
+
 } // namespace pel

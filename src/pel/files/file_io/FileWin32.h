@@ -22,6 +22,7 @@ public:
     int32_t write(const void* buffer, uint32_t count) override;
     int64_t seek(int origin, int64_t offset) override;
     bool flush() override;
+    bool isDiskFile() const override;
     FileDevice* device() const override { return m_device; }
 
     DWORD openError() const { return m_openError; }

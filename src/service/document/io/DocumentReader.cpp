@@ -62,6 +62,21 @@ bool failed(uint32_t code, const wchar_t* path) {
     return false;
 }
 
+// A read that came short: a file shorter now than its size said at the start was cut while it
+// was read, whatever the failing read reported (Wine: "Read fault."). The size is the one on
+// disk, not the open file's, which a buffer keeps as it was. A file that grows meanwhile loads as
+// it was when the read began, as an appended log does.
+bool cutShort(int64_t size, const wchar_t* path) {
+    const pel::ErrorMessageTLS failure = pel::FileErrorObject::ensureRecord();
+    pel::FileInfo now{};
+    if (pel::FileIO::getFileInfo(path, &now) && static_cast<int64_t>(now.size) < size) {
+        pel::FileErrorObject::setError(pel::FileErrorCode::CHANGED_WHILE_READ).addParam(path);
+        return false;
+    }
+    pel::FileErrorObject::ensureRecord() = failure;
+    return failed(ERROR_HANDLE_EOF, path);
+}
+
 // The most units decoding count bytes can make: one a byte, one for two bytes of UTF-16 and
 // UTF-32, and a replacement character for a sequence cut off at the end.
 size_t mostUnits(size_t count, uint32_t code) {
@@ -121,6 +136,11 @@ bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwn
     const ReadingFile file(pel::FileIO::openFile(path, pel::FILE_MODE_READ));
     if (!file.get())
         return false;
+    // A device or a pipe reads as nothing or without end: it is no text to edit.
+    if (!file.get()->isDiskFile()) {
+        pel::FileErrorObject::setError(pel::FileErrorCode::NOT_A_FILE).addParam(path);
+        return false;
+    }
     PEL_ASSERT(!pel::is_main_thread());
     const LockMutexHold hold(document);
     const int64_t size = file.get()->getSize();
@@ -162,7 +182,7 @@ bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwn
     for (int64_t remaining = size; remaining > 0;) {
         const uint32_t want = static_cast<uint32_t>(std::min<int64_t>(remaining, block - carry));
         if (pel::FileUtils::readFully(nullptr, file.get(), bytes.get() + carry, want) != want)
-            return failed(ERROR_HANDLE_EOF, path);
+            return cutShort(size, path);
         const int64_t offset = size - remaining - static_cast<int64_t>(carry); // of the buffer's first byte
         remaining -= want;
         const size_t available = carry + want;
