@@ -117,6 +117,11 @@ public:
     void unlock();
     // Inside an edit transaction: what follows becomes an undo step of its own.
     void splitEdit();
+    // At the start of an edit transaction: it is one undo step with this controller's edit
+    // transaction before it, when nothing came between (a long edit made in several
+    // transactions, closed so that the window answers meanwhile); false when it stays a step of
+    // its own.
+    bool continueLastEdit();
     // Whether text may change now: in an open edit transaction of a document that is not
     // read-only. Outside one a soft assertion names the operation; a read-only document's
     // refusal is told through editRefused instead.

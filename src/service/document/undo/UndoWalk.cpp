@@ -26,6 +26,8 @@ void UndoContext::walk(bool redo) {
     m_mode = redo ? UNDO_REDOING : UNDO_UNDOING;
     m_groupCount = 0;
     m_typedChar = 0;
+    // The next step of a long edit does not join a group the walk went past.
+    m_continuableEnd = UNREACHABLE;
     const uint32_t transaction = m_manager->transactionKind();
     // Undo steps back from pos to the start; redo reads from pos on to the end.
     while (m_journal && (redo ? m_journal->pos() < m_journal->end() : m_journal->pos() > 0)) {
@@ -53,10 +55,13 @@ UndoContext::GroupStep UndoContext::groupStep(bool redo) {
     const uint32_t typingClass = (payload[8] >> 1) & 3;
     const bool isBegin = (payload[8] & MARKER_BEGIN) != 0;
     const bool isBreak = (payload[8] & MARKER_BREAK) != 0;
+    const bool continues = isBegin && (payload[8] & MARKER_CONTINUES) != 0;
     if (isBegin == redo) {
-        // The marker opens a group in the walk's direction: the first one, or one that joins
-        // the group before it as a run of typing at consecutive offsets.
-        if (m_groupCount > 0) {
+        // The marker opens a group in the walk's direction: the first one, one that joins the
+        // group before it as a run of typing at consecutive offsets, or a step of a long edit
+        // (a transaction continuing the one before it: its begin marker says so, met now on a
+        // redo and just before on an undo).
+        if (m_groupCount > 0 && !(redo ? continues : m_lastContinues)) {
             const bool adjacent = redo ? offset == m_lastOffset + 1 : offset + 1 == m_lastOffset;
             const bool typing = typingClass == TYPING_CHARACTERS || typingClass == TYPING_TAB;
             if (!(key == m_lastKey && typingClass == m_lastClass && typing && !isBreak && adjacent)) {
@@ -74,6 +79,7 @@ UndoContext::GroupStep UndoContext::groupStep(bool redo) {
     m_lastKey = key;
     m_lastClass = typingClass;
     m_lastOffset = offset;
+    m_lastContinues = continues;
     tell(&UndoListener::onGroupLeave);
     return !redo && (m_journal->pos() == 0 || isBreak) ? GROUP_STOP : GROUP_GO_ON;
 }
