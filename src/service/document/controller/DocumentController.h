@@ -316,6 +316,10 @@ public:
     int32_t getCaretOffset();
     // The search session, made on first use; dropped on a reload.
     DocumentControllerSearchSession& getSearchSession();
+    // Whether a long edit of this controller runs (LongEdit), which pauses between its steps
+    // with no transaction open; what runs in a pause must leave the text alone.
+    bool isInLongEdit() const { return m_longEdits > 0; }
+    void noteLongEdit(int delta) { m_longEdits += delta; }
 
     Document& getDocument() const { return m_document; }
     DocumentControllerManager& getOwner() const { return m_owner; }
@@ -473,6 +477,7 @@ private:
     Notice<DocumentController&, IEditor*> m_viewAttached;
     Notice<DocumentController&, IEditor*> m_viewDetached;
     uint32_t m_bracketDepth = 0;
+    int m_longEdits = 0;
     PositionRange m_pendingRange;
     bool m_pendingChange = false;
     std::vector<TextHighlighter*> m_highlighters;
