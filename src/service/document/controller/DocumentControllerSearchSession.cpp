@@ -307,28 +307,31 @@ void DocumentControllerSearchSession::collectReplacements(const std::vector<Rang
     for (const Range& range : ranges)
         units += range.second - range.first;
     // However many matches there are, the search does the work of one search over the area.
-    const FinderRegEx::SharedBudget budget(dynamic_cast<FinderRegEx*>(m_finder.get()), units);
+    auto* regex = dynamic_cast<FinderRegEx*>(m_finder.get());
+    const FinderRegEx::Pauses pauses(regex, [&] {
+        return !edit.due() || edit.pause(L"Searching... " + std::to_wstring(o_replacements.matches.size()) + L" found");
+    });
+    const FinderRegEx::SharedBudget budget(regex, units);
     std::wstring text;
     m_position = ranges.front().first;
-    for (bool more = true; more;) {
-        {
-            DocumentController::Lock lock(m_controller, DocumentController::LOCK_READ);
-            const pel::MatchResults* match = nullptr;
-            while ((more = (match = findMatch(false, nullptr)) != nullptr)) {
-                o_replacements.matches.emplace_back(match->begin(0), match->end(0));
-                if (!fixed) {
-                    text.clear();
-                    if (m_replacer->replace(*match, document, &text))
-                        o_replacements.texts += text;
-                    o_replacements.textEnds.push_back(o_replacements.texts.size());
-                }
-                m_position = match->end(0);
-                if (edit.due())
-                    break;
+    // No lock is held: the search only reads the text, and a pause of the edit (between two
+    // finds, or inside one) must find the document free for what runs in it.
+    try {
+        while (const pel::MatchResults* match = findMatch(false, nullptr)) {
+            o_replacements.matches.emplace_back(match->begin(0), match->end(0));
+            if (!fixed) {
+                text.clear();
+                if (m_replacer->replace(*match, document, &text))
+                    o_replacements.texts += text;
+                o_replacements.textEnds.push_back(o_replacements.texts.size());
             }
+            m_position = match->end(0);
+            if (edit.due() &&
+                !edit.pause(L"Searching... " + std::to_wstring(o_replacements.matches.size()) + L" found"))
+                return;
         }
-        if (more && !edit.pause(L"Searching... " + std::to_wstring(o_replacements.matches.size()) + L" found"))
-            return;
+    } catch (const SearchStopped&) {
+        // The edit is stopped: nothing of the search is used.
     }
 }
 

@@ -38,11 +38,8 @@ public:
     LongEdit(const LongEdit&) = delete;
     LongEdit& operator=(const LongEdit&) = delete;
 
-    // Whether the time for a pause has come (asked between steps: it reads the clock every few
-    // calls only).
-    bool due() {
-        return m_wait && (++m_asked & 15) == 0 && ::GetTickCount() - m_last >= m_interval;
-    }
+    // Whether the time for a pause has come.
+    bool due() const { return m_wait && ::GetTickCount() - m_last >= m_interval; }
     // Pauses now; false once the user asked the edit to stop, or what ran in a pause changed
     // the document's text, and from then on.
     bool pause(const std::wstring& progress);
@@ -53,7 +50,6 @@ private:
     LongEditWait* m_wait;
     DWORD m_interval;
     DWORD m_last;
-    uint32_t m_asked = 0;
     bool m_stopped = false;
 };
 

@@ -14,6 +14,7 @@
 #include <boost/xpressive/xpressive_dynamic.hpp>
 
 #include <algorithm>
+#include <functional>
 
 namespace xp = boost::xpressive;
 
@@ -26,27 +27,47 @@ struct BudgetSpent {};
 
 // The document as the engine reads it. Every read and step of the engine asks for the length,
 // so the stack and the work done are checked there at least once per character the engine
-// consumes; recursion that consumes nothing is bounded by the size of the pattern.
+// consumes; recursion that consumes nothing is bounded by the size of the pattern. The work is
+// counted off in slices, and between two a search that may pause does.
 class EngineText {
 public:
-    void reset(const GapBuffer& buffer, int64_t steps) {
+    // Steps of the work between two pauses.
+    static constexpr int64_t SLICE = int64_t(1) << 20;
+
+    void reset(const GapBuffer& buffer, int64_t steps, const std::function<bool()>* pause) {
         m_text = GapText(buffer);
         m_guard = StackGuard();
-        m_steps = steps;
+        m_pause = pause;
+        const int64_t slice = pause ? std::min(steps, SLICE) : steps;
+        m_steps = slice;
+        m_reserve = steps - slice;
     }
     int32_t getLength() const {
         m_guard.check();
         if (--m_steps < 0)
-            throw BudgetSpent();
+            nextSlice();
         return m_text.length();
     }
     const GapText& units() const { return m_text; }
-    int64_t stepsLeft() const { return m_steps; }
+    int64_t stepsLeft() const { return std::max<int64_t>(m_steps, 0) + m_reserve; }
 
 private:
+    // The work ran out, or a slice of it.
+    void nextSlice() const {
+        if (m_reserve <= 0)
+            throw BudgetSpent();
+        if (m_pause && !(*m_pause)())
+            throw SearchStopped();
+        const int64_t slice = std::min(m_reserve, SLICE);
+        m_reserve -= slice;
+        m_steps = slice - 1; // this step
+    }
+
     GapText m_text;
     StackGuard m_guard;
+    const std::function<bool()>* m_pause = nullptr;
     mutable int64_t m_steps = 0;
+    mutable int64_t m_reserve = 0;
 };
 
 // The characters of the text, as the engine walks them: a pair is one character, a half
@@ -304,6 +325,16 @@ FinderRegEx::SharedBudget::~SharedBudget() {
         m_finder->m_shared = -1;
 }
 
+FinderRegEx::Pauses::Pauses(FinderRegEx* finder, std::function<bool()> pause) : m_finder(finder) {
+    if (m_finder)
+        m_finder->m_pause = std::move(pause);
+}
+
+FinderRegEx::Pauses::~Pauses() {
+    if (m_finder)
+        m_finder->m_pause = nullptr;
+}
+
 const wchar_t* const FinderRegEx::TOO_LONG = L"The search was stopped: the expression takes too long on this text.";
 const wchar_t* const FinderRegEx::TOO_DEEP = L"The search was stopped: the expression recurses too deeply on this text.";
 
@@ -336,7 +367,8 @@ bool FinderRegEx::find(const DocumentIterator& rangeBegin, const DocumentIterato
     if (from >= to)
         return false;
     Engine& engine = *m_engine;
-    engine.text.reset(document->getBuffer(), m_shared >= 0 ? m_shared : budgetFor(to - from));
+    engine.text.reset(document->getBuffer(), m_shared >= 0 ? m_shared : budgetFor(to - from),
+                      m_pause ? &m_pause : nullptr);
     engine.buffer = &document->getBuffer();
     // The engine walks characters: the range and the stretch start and end where characters do.
     const int32_t base = begin;
@@ -365,6 +397,9 @@ bool FinderRegEx::find(const DocumentIterator& rangeBegin, const DocumentIterato
         }
         m_results.clear();
         return false;
+    } catch (const SearchStopped&) {
+        m_results.clear();
+        throw;
     } catch (const BudgetSpent&) {
         failure = TOO_LONG;
     } catch (const StackExhausted&) {

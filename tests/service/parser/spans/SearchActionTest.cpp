@@ -365,8 +365,9 @@ private:
 
 // Replace All searches and replaces in steps with pauses between them, no transaction open
 // there; the pauses tell its progress. Stopped, the matches replaced stay and are one undo step
-// with the caret behind the last; stopped while it searches, it replaces none; a pause in which
-// the text changed stops it too; asked inside a transaction, it makes no pause.
+// with the caret behind the last; stopped while it searches, even inside one long find, it
+// replaces none; a pause in which the text changed stops it too; asked inside a transaction, it
+// makes no pause.
 TEST_F(SearchActionTest, ReplaceAllPausesBetweenItsStepsAndStopsWhereTheUserSays) {
     std::wstring lines;
     for (int i = 0; i < 1000; ++i)
@@ -449,6 +450,26 @@ TEST_F(SearchActionTest, ReplaceAllPausesBetweenItsStepsAndStopsWhereTheUserSays
     }
     EXPECT_TRUE(pauses.told.empty());
     EXPECT_TRUE(replaced == text());
+
+    // A find that runs long without a match pauses inside itself; stopped there, it replaces
+    // nothing.
+    const std::wstring distant = std::wstring(3000000, L'a') + L"b1";
+    load(distant);
+    search(L"[b-z]\\d", L"x", true);
+    select(0, 0);
+    EXPECT_TRUE(act(search_actions::REPLACE_ALL));
+    ASSERT_FALSE(pauses.told.empty());
+    EXPECT_EQ(L"Searching... 0 found", pauses.told.front());
+    EXPECT_TRUE(std::wstring(3000000, L'a') + L"x" == text());
+    load(distant);
+    pauses.told.clear();
+    pauses.stopAt = 1;
+    select(0, 0);
+    EXPECT_FALSE(act(search_actions::REPLACE_ALL));
+    EXPECT_TRUE(counts.stopped);
+    EXPECT_EQ(0, counts.found);
+    EXPECT_TRUE(distant == text());
+    EXPECT_EQ(L"", failures) << "a stop is no failure";
     controllers->setLongEditWait(nullptr);
 }
 
