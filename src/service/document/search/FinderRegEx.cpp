@@ -31,42 +31,48 @@ struct BudgetSpent {};
 // counted off in slices, and between two a search that may pause does.
 class EngineText {
 public:
-    // Steps of the work between two pauses.
-    static constexpr int64_t SLICE = int64_t(1) << 20;
+    // Steps of the work between two pauses, and at most in one slice: a count of a slice's steps
+    // fits 32 bits, which the hot path counts down.
+    static constexpr int64_t PAUSE_SLICE = int64_t(1) << 20;
+    static constexpr int64_t SLICE = int64_t(1) << 30;
 
     void reset(const GapBuffer& buffer, int64_t steps, const std::function<bool()>* pause) {
         m_text = GapText(buffer);
         m_guard = StackGuard();
         m_pause = pause;
-        const int64_t slice = pause ? std::min(steps, SLICE) : steps;
-        m_steps = slice;
-        m_reserve = steps - slice;
+        m_reserve = steps;
+        m_steps = 0;
+        takeSlice();
     }
-    int32_t getLength() const {
+    __attribute__((always_inline)) int32_t getLength() const {
         m_guard.check();
         if (--m_steps < 0)
             nextSlice();
         return m_text.length();
     }
     const GapText& units() const { return m_text; }
-    int64_t stepsLeft() const { return std::max<int64_t>(m_steps, 0) + m_reserve; }
+    int64_t stepsLeft() const { return std::max<int32_t>(m_steps, 0) + m_reserve; }
 
 private:
+    void takeSlice() const {
+        const int64_t slice = std::min(m_reserve, m_pause ? PAUSE_SLICE : SLICE);
+        m_reserve -= slice;
+        m_steps = static_cast<int32_t>(slice);
+    }
     // The work ran out, or a slice of it.
-    void nextSlice() const {
+    __attribute__((noinline)) void nextSlice() const {
         if (m_reserve <= 0)
             throw BudgetSpent();
         if (m_pause && !(*m_pause)())
             throw SearchStopped();
-        const int64_t slice = std::min(m_reserve, SLICE);
-        m_reserve -= slice;
-        m_steps = slice - 1; // this step
+        takeSlice();
+        --m_steps; // this step
     }
 
     GapText m_text;
     StackGuard m_guard;
     const std::function<bool()>* m_pause = nullptr;
-    mutable int64_t m_steps = 0;
+    mutable int32_t m_steps = 0;
     mutable int64_t m_reserve = 0;
 };
 
@@ -86,26 +92,32 @@ public:
 
     int32_t position() const { return m_pos; }
 
-    char32_t operator*() const {
+    // The engine's matchers read and step character by character: a unit that is no half of a
+    // pair is a character of its own, read and stepped over here, inlined into them; a pair, or
+    // a position off the text, goes the long way, out of line.
+    __attribute__((always_inline)) char32_t operator*() const {
         const int32_t length = m_text->getLength();
-        if (m_pos >= length) {
-            pel::softAssertion(L"m_pos < m_text->getLength()", PEL_FILE, __LINE__);
-            return 0;
+        if (m_pos < length) {
+            const wchar_t unit = m_text->units()[m_pos];
+            if (!pel::isSurrogateUnit(unit))
+                return unit;
         }
-        const GapText& units = m_text->units();
-        const wchar_t unit = units[m_pos];
-        return pel::isSurrogateUnit(unit) ? static_cast<char32_t>(pel::codePointAt(units, m_pos, length)) : unit;
+        return readAcross(length);
     }
-    CharacterIterator& operator++() {
+    __attribute__((always_inline)) CharacterIterator& operator++() {
         const int32_t length = m_text->getLength();
-        PEL_SOFT_ASSERT(m_pos < length);
-        m_pos += pel::characterUnits(m_text->units(), m_pos, length);
+        if (m_pos + 1 < length && !pel::isHighSurrogateUnit(m_text->units()[m_pos]))
+            ++m_pos;
+        else
+            stepAcross(length);
         return *this;
     }
-    CharacterIterator& operator--() {
+    __attribute__((always_inline)) CharacterIterator& operator--() {
         const int32_t length = m_text->getLength(); // every step is checked, as every read is
-        PEL_SOFT_ASSERT(m_pos > 0 && m_pos <= length);
-        m_pos = pel::characterStart(m_text->units(), m_pos - 1, length);
+        if (m_pos > 0 && m_pos <= length && !pel::isLowSurrogateUnit(m_text->units()[m_pos - 1]))
+            --m_pos;
+        else
+            stepBackAcross(length);
         return *this;
     }
     CharacterIterator operator++(int) {
@@ -122,6 +134,23 @@ public:
     friend bool operator!=(const CharacterIterator& a, const CharacterIterator& b) { return a.m_pos != b.m_pos; }
 
 private:
+    // The rules of characters as every reader of text applies them (pel/text/Utf16Characters.h).
+    __attribute__((noinline)) char32_t readAcross(int32_t length) const {
+        if (m_pos >= length) {
+            pel::softAssertion(L"m_pos < m_text->getLength()", PEL_FILE, __LINE__);
+            return 0;
+        }
+        return static_cast<char32_t>(pel::codePointAt(m_text->units(), m_pos, length));
+    }
+    __attribute__((noinline)) void stepAcross(int32_t length) {
+        PEL_SOFT_ASSERT(m_pos < length);
+        m_pos += pel::characterUnits(m_text->units(), m_pos, length);
+    }
+    __attribute__((noinline)) void stepBackAcross(int32_t length) {
+        PEL_SOFT_ASSERT(m_pos > 0 && m_pos <= length);
+        m_pos = pel::characterStart(m_text->units(), m_pos - 1, length);
+    }
+
     const EngineText* m_text = nullptr;
     int32_t m_pos = 0;
 };
