@@ -315,20 +315,27 @@ void DocumentControllerSearchSession::collectReplacements(const std::vector<Rang
     std::wstring text;
     m_position = ranges.front().first;
     // No lock is held: the search only reads the text, and a pause of the edit (between two
-    // finds, or inside one) must find the document free for what runs in it.
+    // finds, or inside one) must find the document free for what runs in it. The area stays as
+    // it is meanwhile: each of its ranges is searched from its start, on behind each match (a
+    // find answers a match of some length, or none up to the range's end).
     try {
-        while (const pel::MatchResults* match = findMatch(false, nullptr)) {
-            o_replacements.matches.emplace_back(match->begin(0), match->end(0));
-            if (!fixed) {
-                text.clear();
-                if (m_replacer->replace(*match, document, &text))
-                    o_replacements.texts += text;
-                o_replacements.textEnds.push_back(o_replacements.texts.size());
+        for (const Range& range : ranges) {
+            for (int32_t at = range.first; at < range.second && document.runFinder(*m_finder, at, range.second, false);) {
+                const pel::MatchResults& match = m_finder->getResults();
+                if (match.size() == 0 || match.end(0) <= match.begin(0))
+                    break;
+                o_replacements.matches.emplace_back(match.begin(0), match.end(0));
+                if (!fixed) {
+                    text.clear();
+                    if (m_replacer->replace(match, document, &text))
+                        o_replacements.texts += text;
+                    o_replacements.textEnds.push_back(o_replacements.texts.size());
+                }
+                m_position = at = match.end(0);
+                if (edit.due() &&
+                    !edit.pause(L"Searching... " + std::to_wstring(o_replacements.matches.size()) + L" found"))
+                    return;
             }
-            m_position = match->end(0);
-            if (edit.due() &&
-                !edit.pause(L"Searching... " + std::to_wstring(o_replacements.matches.size()) + L" found"))
-                return;
         }
     } catch (const SearchStopped&) {
         // The edit is stopped: nothing of the search is used.
