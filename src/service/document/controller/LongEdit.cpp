@@ -13,6 +13,8 @@ LongEdit::LongEdit(DocumentController& controller)
     : m_controller(controller), m_wait(controller.getLockDepth() == 0 ? controller.getOwner().getLongEditWait() : nullptr),
       m_interval(m_wait ? m_wait->pauseInterval() : 0), m_last(::GetTickCount()) {
     m_controller.noteLongEdit(1);
+    // Its steps' lines are parsed again once it is over.
+    m_controller.getDocument().holdParseRequests();
     if (m_wait)
         m_wait->begin();
 }
@@ -23,6 +25,11 @@ LongEdit::~LongEdit() {
             m_wait->end();
     } catch (...) {
         logCaughtException(L"LongEdit: the end of its pauses");
+    }
+    try {
+        m_controller.getDocument().releaseParseRequests();
+    } catch (...) {
+        logCaughtException(L"LongEdit: the parse of its lines");
     }
     m_controller.noteLongEdit(-1);
 }
