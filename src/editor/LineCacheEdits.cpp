@@ -40,10 +40,11 @@ bool LineCache::editLongLine(int32_t line, LongLine& info, int32_t length, int32
     const std::vector<int32_t>& starts = info.starts;
     const int32_t count = static_cast<int32_t>(starts.size());
     const int32_t delta = inserted - removed;
+    // One record for every edit: a batch of edits in a line makes no allocation each.
+    EditedPieces& edited = m_edited;
     // The pieces the edit reaches: from the one holding its offset (an insert at a seam starts the
     // piece after it) to the last that starts within a character (two units) after the changed
     // text, since a piece goes on from the character before it. Seams inside the removed text go.
-    EditedPieces edited;
     edited.first = static_cast<int32_t>(info.holding(offset));
     edited.last = static_cast<int32_t>(info.holding(editEnd + 2));
     edited.seams.assign(1, starts[static_cast<size_t>(edited.first)]);
