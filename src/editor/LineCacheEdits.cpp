@@ -56,14 +56,24 @@ bool LineCache::editLongLine(int32_t line, LongLine& info, int32_t length, int32
     edited.end = edited.last + 1 < count ? starts[static_cast<size_t>(edited.last + 1)] + delta : length;
     const int32_t lineStart = m_controller->getDocument().getLineStart(line);
     settleSeams(lineStart, info, delta, offset, offset + inserted, edited);
+    // An edit right before a seam that stays where the text puts it reaches the piece after the
+    // seam too, but lies in the one before: that one takes the edit's tabs, the other keeps its
+    // own. So a batch of edits made from a line's end back (as undo makes them), whose seams ride
+    // just behind each edit, counts no piece again.
+    const size_t first = static_cast<size_t>(edited.first);
+    const bool keepsSeam = edited.last == edited.first + 1 && edited.seams.size() == 2 &&
+                           edited.seams[0] == starts[first] && edited.seams[1] == starts[first + 1] + delta;
+    const int32_t afterSeam = keepsSeam ? info.tabs[first + 1] : -1;
     // The edited pieces' tabs, from the edit's own while they stay one piece; else counted again.
-    bool counted = textTabs >= 0 && edited.seams.size() == 1;
+    bool counted = textTabs >= 0 && (edited.seams.size() == 1 || keepsSeam);
     int32_t tabs = removed > 0 ? -textTabs : textTabs;
-    for (int32_t index = edited.first; index <= edited.last && counted; ++index) {
+    for (int32_t index = edited.first; index <= (keepsSeam ? edited.first : edited.last) && counted; ++index) {
         counted = info.tabs[static_cast<size_t>(index)] >= 0;
         tabs += info.tabs[static_cast<size_t>(index)];
     }
     replacePieces(line, info, edited, length, counted && tabs >= 0 ? tabs : -1);
+    if (keepsSeam && afterSeam >= 0)
+        info.tabs[first + 1] = afterSeam;
 
     // The line's blanks at its ends, read again only where the edit may have changed them; every
     // piece is drawn with its indentation, each with the blanks that reach it.
