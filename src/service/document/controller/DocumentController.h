@@ -295,7 +295,8 @@ public:
     void removeSpanHighlighter(TextHighlighter* highlighter);
     // The Selection first.
     const std::vector<TextHighlighter*>& getHighlighters() const { return m_highlighters; }
-    // One undo group back or forth, the selection restored from its records.
+    // One undo group back or forth, the selection restored from its records; a long one is a
+    // long edit (LongEdit), walked in steps with pauses between them.
     bool undo();
     bool redo();
     // Writes the span and selection records into the open undo transaction.
@@ -430,8 +431,8 @@ private:
     int32_t replaceRanges(const std::vector<SelectionRange>& ranges, const std::vector<std::wstring>& texts);
     // Line i goes in at the caret's column on the i-th line below the caret.
     int32_t insertBlockAtCaret(const std::vector<std::wstring>& lines);
-    // One undo or redo walk in a replay transaction.
-    bool replay(void (UndoContext::*walk)());
+    // One undo or redo walk, in replay transactions.
+    bool replay(bool redo);
     // Priority 2 for a shown document's parse job, 3 (or out of the queue) for a hidden one.
     void updateParsePriority();
     // Removes the line break before or after a block and gives its text (no final break).

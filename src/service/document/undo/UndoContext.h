@@ -16,6 +16,7 @@
 #include "service/document/undo/UndoJournal.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -90,6 +91,13 @@ public:
     // One group back or forth; nothing without a log, inside a transaction or at the end.
     void undo();
     void redo();
+    // The same in steps, for a group long enough to walk with pauses: startWalk begins one
+    // (false when there is nothing to walk), and each walkOn applies records, asking `goOn`
+    // after each; once it answers false the step ends, the walk left inside the group for the
+    // next step to go on with, and walkOn answers false. True once the group is walked. Between
+    // steps the log is idle; a record written or another walk meanwhile ends the walk.
+    bool startWalk(bool redo);
+    bool walkOn(const std::function<bool()>& goOn);
     bool canUndo() const { return m_journal && m_mode == UNDO_IDLE && m_journal->pos() > 0; }
     bool canRedo() const { return m_journal && m_mode == UNDO_IDLE && m_journal->pos() < m_journal->end(); }
 
@@ -138,7 +146,10 @@ private:
     bool spillStaged();
     // Writes the change as a document record; false when nothing was written.
     bool writeChange(const TextChange& change, bool inserted);
-    void walk(bool redo);
+    // The walk under way: none, an undo or a redo, and where its last step left the log.
+    enum WalkState { WALK_NONE, WALK_UNDO, WALK_REDO };
+    WalkState m_walk = WALK_NONE;
+    UndoPosition m_walkAt;
     GroupStep groupStep(bool redo);
     void applyRecord();
     void dumpMarker(std::wstring& out, const wchar_t* prefix);

@@ -212,6 +212,50 @@ TEST_F(UndoTest, TransactionsContinuingTheOneBeforeThemAreOneStep) {
     EXPECT_EQ(L"<A><B><C>", textOf(*document)) << "the save and the walk kept their steps apart";
 }
 
+// A group walked a record at a time, idle between the steps, ends where one walk ends; a record
+// written between two steps ends the walk where it stood.
+TEST_F(UndoTest, AGroupWalkedInStepsEndsWhereOneWalkEnds) {
+    typeAt(*document, 0, L"ab");
+    removeAt(*document, 0, 1);
+    typeAt(*document, 1, L"c");
+    typeAt(*document, 2, L"d");
+    typeAt(*document, 3, L"e");
+    ASSERT_EQ(L"bcde", textOf(*document));
+    const auto stepwise = [&](bool redo) {
+        int steps = 0;
+        document->beginChange(0, true);
+        const bool started = undo().startWalk(redo);
+        document->endChange();
+        for (bool done = !started; !done; ++steps) {
+            document->beginChange(0, true);
+            done = undo().walkOn([] { return false; });
+            document->endChange();
+            EXPECT_EQ(UNDO_IDLE, undo().getMode());
+        }
+        return steps;
+    };
+    EXPECT_LT(2, stepwise(false)) << "a step a record";
+    EXPECT_EQ(L"b", textOf(*document)) << "the typing at consecutive offsets, one group";
+    stepwise(false);
+    EXPECT_EQ(L"ab", textOf(*document));
+    stepwise(true);
+    stepwise(true);
+    EXPECT_EQ(L"bcde", textOf(*document));
+    EXPECT_EQ(0, stepwise(true)) << "nothing to redo";
+
+    // Written between two steps: the walk is over.
+    document->beginChange(0, true);
+    ASSERT_TRUE(undo().startWalk(false));
+    EXPECT_FALSE(undo().walkOn([] { return false; }));
+    document->endChange();
+    const std::wstring halfway = textOf(*document);
+    typeAt(*document, 0, L"!");
+    document->beginChange(0, true);
+    EXPECT_TRUE(undo().walkOn([] { return false; }));
+    document->endChange();
+    EXPECT_EQ(L"!" + halfway, textOf(*document));
+}
+
 TEST_F(UndoTest, ATransactionThatRecordsNothingLeavesTheLogAndTheRedoHistoryAlone) {
     typeAt(*document, 0, L"one");
     typeAt(*document, 3, L" two");

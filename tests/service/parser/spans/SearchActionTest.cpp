@@ -393,14 +393,30 @@ TEST_F(SearchActionTest, ReplaceAllPausesBetweenItsStepsAndStopsWhereTheUserSays
     EXPECT_EQ(L"Searching... ", pauses.told.front().substr(0, 13));
     EXPECT_EQ(L"Replacing... ", pauses.told.back().substr(0, 13));
     EXPECT_EQ(L" of 1000", pauses.told.back().substr(pauses.told.back().size() - 8));
-    EXPECT_TRUE(controller->undo());
-    EXPECT_TRUE(lines == text()) << "one undo takes back every step";
-    EXPECT_FALSE(document->getUndoContext().canUndo());
-
-    // Stopped at the first pause of the replacing.
     const size_t searching = std::count_if(pauses.told.begin(), pauses.told.end(), [](const std::wstring& told) {
         return told.compare(0, 9, L"Searching") == 0;
     });
+    // The undo and the redo of so many replacements pause too; stopped, the walk stays inside
+    // the step, which the next undo takes back whole, or a redo puts back.
+    const auto replay = [&](bool redo, size_t stopAt) {
+        pauses.told.clear();
+        pauses.stopAt = stopAt;
+        EXPECT_TRUE(redo ? controller->redo() : controller->undo());
+        return pauses.told;
+    };
+    EXPECT_EQ(std::vector<std::wstring>(20, L"Undoing..."), replay(false, 20));
+    EXPECT_FALSE(lines == text() || replaced == text()) << "stopped half way";
+    replay(true, 0);
+    EXPECT_TRUE(replaced == text()) << "the redo puts back the whole step";
+    replay(false, 20);
+    EXPECT_LT(20u, replay(false, 0).size());
+    EXPECT_TRUE(lines == text()) << "the next undo takes back the rest of the step";
+    EXPECT_FALSE(document->getUndoContext().canUndo());
+    EXPECT_TRUE(pauses.idle);
+    pauses.told.clear();
+    pauses.stopAt = 0;
+
+    // Stopped at the first pause of the replacing.
     pauses.told.clear();
     pauses.stopAt = searching + 1;
     select(0, 0);
