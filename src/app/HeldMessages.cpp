@@ -1,6 +1,10 @@
 #include "app/HeldMessages.h"
 
+#include "bundles/ToolStripStatus.h"
+
 #include "afw/core/afApp.h"
+#include "afw/view/afView.h"
+#include "service/base/TaskFailure.h"
 
 namespace tessel {
 
@@ -42,6 +46,19 @@ void HeldMessages::pump(const std::function<bool(const MSG&)>& look) {
             continue;
         afApp::dispatch(msg, afApp::getInstance());
     }
+}
+
+void HeldMessages::leave(afView* view, uint32_t activity, bool holding, bool last) {
+    try {
+        ToolStripStatus::removeActivity(activity);
+    } catch (...) {
+        logCaughtException(L"HeldMessages: the activity could not be removed");
+    }
+    // The keyboard goes back where it was with the hold's end.
+    if (holding)
+        view->enableEnclosingWindows(true);
+    if (last)
+        handBack();
 }
 
 void HeldMessages::handBack() {

@@ -7,8 +7,11 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <vector>
+
+class afView;
 
 namespace tessel {
 
@@ -22,6 +25,10 @@ public:
     void pump(const std::function<bool(const MSG&)>& look = nullptr);
     // Posts the closes and the quit held meanwhile, once.
     void handBack();
+    // The end of one wait, however it ends: its activity (0: none) leaves the status bar, the
+    // program it held (`holding`, through `view`) is given back with the keyboard where it was,
+    // and the last wait (`last`) hands back what was held.
+    void leave(afView* view, uint32_t activity, bool holding, bool last);
 
     // Keys, clicks and the pointer's moves and visits, over a window or its frame.
     static bool isInput(UINT message);

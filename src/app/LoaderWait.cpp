@@ -5,7 +5,6 @@
 #include "afw/core/afMainLoop.h"
 #include "afw/view/afView.h"
 #include "afw/view/afViewPlatform.h"
-#include "service/base/TaskFailure.h"
 #include "service/document/io/DocumentIORequest.h"
 
 namespace tessel {
@@ -57,16 +56,7 @@ LoaderWait::~LoaderWait() {
 void LoaderWait::leave() {
     const Wait wait = m_waits.back();
     m_waits.pop_back();
-    try {
-        ToolStripStatus::removeActivity(wait.activity);
-    } catch (...) {
-        logCaughtException(L"LoaderWait: the activity could not be removed");
-    }
-    // The keyboard goes back where it was with the hold's end.
-    if (wait.holding)
-        m_view->enableEnclosingWindows(true);
-    if (m_waits.empty())
-        m_messages.handBack();
+    m_messages.leave(m_view, wait.activity, wait.holding, m_waits.empty());
 }
 
 void LoaderWait::finishRequests() const {

@@ -3,7 +3,6 @@
 #include "bundles/ToolStripStatus.h"
 
 #include "afw/view/afView.h"
-#include "service/base/TaskFailure.h"
 
 namespace tessel {
 
@@ -28,18 +27,9 @@ void LongEditPauses::end() {
 void LongEditPauses::leave() {
     const Edit edit = std::move(m_edits.back());
     m_edits.pop_back();
-    try {
-        ToolStripStatus::removeActivity(edit.activity);
-    } catch (...) {
-        logCaughtException(L"LongEditPauses: the activity could not be removed");
-    }
-    // The keyboard goes back where it was with the hold's end.
-    if (edit.holding)
-        m_view->enableEnclosingWindows(true);
-    if (!m_edits.empty())
-        return;
-    m_stopping = false;
-    m_messages.handBack();
+    if (m_edits.empty())
+        m_stopping = false;
+    m_messages.leave(m_view, edit.activity, edit.holding, m_edits.empty());
 }
 
 void LongEditPauses::stopAll() {
