@@ -307,10 +307,12 @@ void DocumentControllerSearchSession::collectReplacements(const std::vector<Rang
     for (const Range& range : ranges)
         units += range.second - range.first;
     // However many matches there are, the search does the work of one search over the area.
-    auto* regex = dynamic_cast<FinderRegEx*>(m_finder.get());
-    const FinderRegEx::Pauses pauses(regex, [&] {
+    // A pause when one is due, between two finds or inside one; false once the edit is stopped.
+    const auto pauseWhenDue = [&] {
         return !edit.due() || edit.pause(L"Searching... " + std::to_wstring(o_replacements.matches.size()) + L" found");
-    });
+    };
+    auto* regex = dynamic_cast<FinderRegEx*>(m_finder.get());
+    const FinderRegEx::Pauses pauses(regex, pauseWhenDue);
     const FinderRegEx::SharedBudget budget(regex, units);
     std::wstring text;
     m_position = ranges.front().first;
@@ -332,8 +334,7 @@ void DocumentControllerSearchSession::collectReplacements(const std::vector<Rang
                     o_replacements.textEnds.push_back(o_replacements.texts.size());
                 }
                 m_position = at = match.end(0);
-                if (edit.due() &&
-                    !edit.pause(L"Searching... " + std::to_wstring(o_replacements.matches.size()) + L" found"))
+                if (!pauseWhenDue())
                     return;
             }
         }
