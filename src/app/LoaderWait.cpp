@@ -2,11 +2,9 @@
 
 #include "bundles/ToolStripStatus.h"
 
-#include "afw/core/afApp.h"
 #include "afw/core/afMainLoop.h"
 #include "afw/view/afView.h"
 #include "afw/view/afViewPlatform.h"
-#include "service/base/TaskFailure.h"
 #include "service/document/io/DocumentIORequest.h"
 
 namespace tessel {
@@ -15,22 +13,6 @@ namespace {
 
 // Most files are read before this; they are not worth disabling the window for.
 constexpr DWORD QUIET_WAIT_MS = 50;
-
-bool isInput(UINT message) {
-    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
-           (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
-           (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) || message == WM_NCMOUSEHOVER ||
-           message == WM_NCMOUSELEAVE || message == WM_MOUSEHOVER || message == WM_MOUSELEAVE;
-}
-
-// Input for a window whose top-level window is disabled: the system does not route real input
-// there, and what was queued before the window was disabled must not act now.
-bool isRefusedInput(const MSG& msg) {
-    if (!msg.hwnd || !isInput(msg.message))
-        return false;
-    HWND top = ::GetAncestor(msg.hwnd, GA_ROOT);
-    return top && !::IsWindowEnabled(top);
-}
 
 } // namespace
 
@@ -63,7 +45,7 @@ void LoaderWait::waitFor(uint32_t kind, const wchar_t* path, HANDLE ready, const
             activity = ToolStripStatus::addActivity(activityText(kind, path));
         const DWORD timeout = activity ? INFINITE : ACTIVITY_DELAY_MS - waited;
         ::MsgWaitForMultipleObjectsEx(1, &ready, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        pump();
+        m_messages.pump();
     }
 }
 
@@ -74,48 +56,13 @@ LoaderWait::~LoaderWait() {
 void LoaderWait::leave() {
     const Wait wait = m_waits.back();
     m_waits.pop_back();
-    try {
-        ToolStripStatus::removeActivity(wait.activity);
-    } catch (...) {
-        logCaughtException(L"LoaderWait: the activity could not be removed");
-    }
-    // The keyboard goes back where it was with the hold's end.
-    if (wait.holding)
-        m_view->enableEnclosingWindows(true);
-    if (!m_waits.empty())
-        return;
-    for (HWND held : m_closesHeld)
-        if (::IsWindow(held))
-            ::PostMessageW(held, WM_CLOSE, 0, 0);
-    m_closesHeld.clear();
-    if (m_quitHeld)
-        ::PostQuitMessage(m_quitCode);
-    m_quitHeld = false;
+    m_messages.leave(m_view, wait.activity, wait.holding, m_waits.empty());
 }
 
 void LoaderWait::finishRequests() const {
     // The loader needs nothing of the main thread to finish a request.
     for (const Wait& wait : m_waits)
         ::WaitForSingleObject(wait.ready, INFINITE);
-}
-
-void LoaderWait::pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            m_quitHeld = true;
-            m_quitCode = static_cast<int>(msg.wParam);
-            break;
-        }
-        // Closing now would release the document the loader is filling.
-        if (msg.message == WM_CLOSE && msg.hwnd && !::GetParent(msg.hwnd)) {
-            m_closesHeld.push_back(msg.hwnd);
-            continue;
-        }
-        if (isRefusedInput(msg))
-            continue;
-        afApp::dispatch(msg, afApp::getInstance());
-    }
 }
 
 } // namespace tessel

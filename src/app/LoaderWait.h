@@ -6,6 +6,7 @@
 // spinner. A close asked meanwhile comes back once the wait is over; a message that must be
 // answered at once with the loader's work done (the end of the session) waits for it first.
 
+#include "app/HeldMessages.h"
 #include "service/document/io/DocumentIOWait.h"
 
 #include <string>
@@ -18,7 +19,7 @@ namespace tessel {
 class LoaderWait : public DocumentIOWait {
 public:
     // The wait shows from this long on.
-    static constexpr DWORD ACTIVITY_DELAY_MS = 300;
+    static constexpr DWORD ACTIVITY_DELAY_MS = HeldMessages::ACTIVITY_DELAY_MS;
 
     // `view` is in the window to keep alive; it outlives this object's use.
     explicit LoaderWait(afView* view) : m_view(view) {}
@@ -35,10 +36,6 @@ public:
     void finishRequests() const;
 
 private:
-    // Handles the queued messages, holding back input to disabled windows and a close or quit
-    // until the wait is over.
-    void pump();
-
     // The end of the innermost wait, however it ends (a throw included, or a frame a fault
     // abandoned, given back by the main loop): the program is given back as the wait found it,
     // and the outermost one passes on the closes and the quit it held.
@@ -53,9 +50,7 @@ private:
 
     afView* m_view;
     std::vector<Wait> m_waits; // nested through the messages one handles, outermost first
-    std::vector<HWND> m_closesHeld;
-    bool m_quitHeld = false;
-    int m_quitCode = 0;
+    HeldMessages m_messages;
 };
 
 } // namespace tessel

@@ -5,6 +5,7 @@
 #include "app/CopyDataMessage.h"
 #include "app/FileQuestions.h"
 #include "app/LoaderWait.h"
+#include "app/LongEditPauses.h"
 #include "app/StatusBar.h"
 #include "app/Tabs.h"
 
@@ -63,6 +64,8 @@ MainWindow::~MainWindow() {
     m_closed.releaseAll();
     if (m_loaderWait)
         m_services.controllers->getDocumentManager().setIOWait(nullptr);
+    if (m_longEditPauses)
+        m_services.controllers->setLongEditWait(nullptr);
     for (afAction* action : m_actions)
         afUnregisterAction(getActionRegistry(), action);
 }
@@ -106,6 +109,8 @@ bool MainWindow::create() {
     m_statusController.reset(new EditorStatusController(m_status->getStripArea()));
     m_loaderWait.reset(new LoaderWait(m_status));
     m_services.controllers->getDocumentManager().setIOWait(m_loaderWait.get());
+    m_longEditPauses.reset(new LongEditPauses(m_status));
+    m_services.controllers->setLongEditWait(m_longEditPauses.get());
     registerActions();
     buildMenus();
     updateTitle();
@@ -359,6 +364,10 @@ bool MainWindow::queryEndSession() {
     // document the loader had is free to be saved again.
     if (m_loaderWait)
         m_loaderWait->finishRequests();
+    // A long edit in a pause stops there: the questions find the document as its last step left
+    // it, and no step follows an answer.
+    if (m_longEditPauses)
+        m_longEditPauses->stopAll();
     return askBeforeClosing();
 }
 

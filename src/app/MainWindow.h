@@ -53,6 +53,7 @@ class EditorWrapper;
 class FileQuestions;
 class GrammarBundleItemManager;
 class LoaderWait;
+class LongEditPauses;
 class StatusBar;
 class Tabs;
 class TesselService;
@@ -297,8 +298,9 @@ private:
     std::unique_ptr<afMenuBar> m_menuBar;
     // Follows the active tab's editor in the status bar's strip; goes before the strip does.
     std::unique_ptr<EditorStatusController> m_statusController;
-    // Keeps this window alive while documents load and save.
+    // Keep this window alive while documents load and save, and in the pauses of long edits.
     std::unique_ptr<LoaderWait> m_loaderWait;
+    std::unique_ptr<LongEditPauses> m_longEditPauses;
     std::unique_ptr<FileQuestions> m_fileQuestions;
     std::vector<std::unique_ptr<Page>> m_pages;
     // The closed tabs' objects, until the main loop frees them.

@@ -279,9 +279,11 @@ void MainWindow::lookAtFiles() {
 }
 
 bool MainWindow::mayClose(Page& page) {
-    if (!m_services.controllers->getDocumentManager().isInRequest(page.controller->getDocument()))
+    const bool inRequest = m_services.controllers->getDocumentManager().isInRequest(page.controller->getDocument());
+    if (!inRequest && !page.controller->isInLongEdit())
         return true;
-    showMessage(this, shellText(L"`{1}` is still being saved or read: its tab cannot close until that is over.",
+    showMessage(this, shellText(inRequest ? L"`{1}` is still being saved or read: its tab cannot close until that is over."
+                                          : L"`{1}` is still being changed: its tab cannot close until that is over.",
                                 getName(page)));
     return false;
 }

@@ -145,20 +145,25 @@ MainWindow::SearchReport MainWindow::runSearch(uint32_t action, bool backwards, 
     record.parameters = m_search;
     record.canReplace = action != search_actions::FIND;
     record.callback = &answers;
-    int32_t replaced = 0;
-    record.replacedCount = &replaced;
+    ReplaceAllCounts counts;
+    record.replaceAllCounts = &counts;
     report.done = target->ssOnAction(record, action, backwards);
     std::wstring& message = report.outcome.message;
     report.outcome.refused = answers.refused;
     if (!answers.failure.empty())
         // Nothing was replaced.
         message = answers.failure;
-    else if (action == search_actions::REPLACE_ALL && replaced > 0)
-        message = replaced == 1 ? L"Replaced 1 match" : L"Replaced " + std::to_wstring(replaced) + L" matches";
+    else if (action == search_actions::REPLACE_ALL && counts.stopped)
+        message = counts.replaced == 0 ? std::wstring(L"Replace All was stopped: nothing was replaced.")
+                                       : L"Replace All was stopped: " + std::to_wstring(counts.replaced) + L" of " +
+                                             std::to_wstring(counts.found) + L" matches were replaced.";
+    else if (action == search_actions::REPLACE_ALL && counts.replaced > 0)
+        message = counts.replaced == 1 ? L"Replaced 1 match"
+                                       : L"Replaced " + std::to_wstring(counts.replaced) + L" matches";
     else if (!report.done)
         message = L"Not found";
     m_status->setMessage(message);
-    if (!report.done)
+    if (!report.done && !counts.stopped)
         ::MessageBeep(MB_OK);
     return report;
 }

@@ -53,6 +53,8 @@ void StatusBar::update() {
         m_spinner = nullptr;
     }
     m_activity->setText(getShownText());
+    // The window carries what the bar says, as a screen reader or another program reads it.
+    setText(m_activity->getText().c_str());
     requestLayout(L"StatusBar::update");
     invalidate();
 }

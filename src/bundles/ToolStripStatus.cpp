@@ -40,6 +40,17 @@ void ToolStripStatus::removeActivity(uint32_t id) {
         all.listener();
 }
 
+void ToolStripStatus::setActivityText(uint32_t id, const std::wstring& text) {
+    Activities& all = activities();
+    const auto found = std::find_if(all.list.begin(), all.list.end(),
+                                    [id](const Activity& activity) { return activity.first == id; });
+    if (found == all.list.end() || found->second == text)
+        return;
+    found->second = text;
+    if (all.listener)
+        all.listener();
+}
+
 std::function<void()> ToolStripStatus::setListener(std::function<void()> listener) {
     std::swap(activities().listener, listener);
     return listener;

@@ -20,6 +20,9 @@ public:
     static uint32_t addActivity(const std::wstring& text);
     // Nothing for 0 or an id no longer listed.
     static void removeActivity(uint32_t id);
+    // The activity's text as it goes on ("Replacing... 10 of 200"); nothing for 0 or an id no
+    // longer listed.
+    static void setActivityText(uint32_t id, const std::wstring& text);
     // The activities in the order they were added.
     static const std::vector<Activity>& getActivities();
     // Told after each change of the list (the main window's status bar shows it); empty: none.

@@ -285,6 +285,7 @@ private:
     int32_t m_widestColumns = 0;
     ZeroedArray<Entry> m_entries; // an entry of zeros: not measured yet
     std::map<int32_t, LongLine> m_long;
+    EditedPieces m_edited; // what editLongLine works out, kept for its room
     int32_t m_pieceLength = PIECE_LENGTH;
     size_t m_byteBudget = BYTE_BUDGET;
     uint64_t m_builds = 0;

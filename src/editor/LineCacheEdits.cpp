@@ -40,10 +40,11 @@ bool LineCache::editLongLine(int32_t line, LongLine& info, int32_t length, int32
     const std::vector<int32_t>& starts = info.starts;
     const int32_t count = static_cast<int32_t>(starts.size());
     const int32_t delta = inserted - removed;
+    // One record for every edit: a batch of edits in a line makes no allocation each.
+    EditedPieces& edited = m_edited;
     // The pieces the edit reaches: from the one holding its offset (an insert at a seam starts the
     // piece after it) to the last that starts within a character (two units) after the changed
     // text, since a piece goes on from the character before it. Seams inside the removed text go.
-    EditedPieces edited;
     edited.first = static_cast<int32_t>(info.holding(offset));
     edited.last = static_cast<int32_t>(info.holding(editEnd + 2));
     edited.seams.assign(1, starts[static_cast<size_t>(edited.first)]);
@@ -55,14 +56,24 @@ bool LineCache::editLongLine(int32_t line, LongLine& info, int32_t length, int32
     edited.end = edited.last + 1 < count ? starts[static_cast<size_t>(edited.last + 1)] + delta : length;
     const int32_t lineStart = m_controller->getDocument().getLineStart(line);
     settleSeams(lineStart, info, delta, offset, offset + inserted, edited);
+    // An edit right before a seam that stays where the text puts it reaches the piece after the
+    // seam too, but lies in the one before: that one takes the edit's tabs, the other keeps its
+    // own. So a batch of edits made from a line's end back (as undo makes them), whose seams ride
+    // just behind each edit, counts no piece again.
+    const size_t first = static_cast<size_t>(edited.first);
+    const bool keepsSeam = edited.last == edited.first + 1 && edited.seams.size() == 2 &&
+                           edited.seams[0] == starts[first] && edited.seams[1] == starts[first + 1] + delta;
+    const int32_t afterSeam = keepsSeam ? info.tabs[first + 1] : -1;
     // The edited pieces' tabs, from the edit's own while they stay one piece; else counted again.
-    bool counted = textTabs >= 0 && edited.seams.size() == 1;
+    bool counted = textTabs >= 0 && (edited.seams.size() == 1 || keepsSeam);
     int32_t tabs = removed > 0 ? -textTabs : textTabs;
-    for (int32_t index = edited.first; index <= edited.last && counted; ++index) {
+    for (int32_t index = edited.first; index <= (keepsSeam ? edited.first : edited.last) && counted; ++index) {
         counted = info.tabs[static_cast<size_t>(index)] >= 0;
         tabs += info.tabs[static_cast<size_t>(index)];
     }
     replacePieces(line, info, edited, length, counted && tabs >= 0 ? tabs : -1);
+    if (keepsSeam && afterSeam >= 0)
+        info.tabs[first + 1] = afterSeam;
 
     // The line's blanks at its ends, read again only where the edit may have changed them; every
     // piece is drawn with its indentation, each with the blanks that reach it.

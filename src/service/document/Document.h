@@ -138,6 +138,11 @@ public:
     void beginChange(uint32_t tag, bool withoutUndo);
     void endChange();
     const ChangeRange& getChangeRange() const { return m_changeRange; }
+    // While held (holds nest), the re-parse requests of the change brackets that close are
+    // gathered into one, made as the last hold ends: a long edit made in many brackets has its
+    // lines parsed again once, not a long line at every bracket.
+    void holdParseRequests() { ++m_parseHolds; }
+    void releaseParseRequests();
     // The change brackets closed so far: a text edited since the count was read has a higher one.
     uint32_t getChangeCount() const { return m_changeCount; }
     // The identity of the edit source that undo transactions record (the controller sets it).
@@ -286,6 +291,9 @@ private:
     DocumentFormat m_formatSnapshot;
     ChangeRange m_changeRange;
     uint32_t m_changeCount = 0;
+    int m_parseHolds = 0;
+    ChangeRange m_heldParse; // the lines edited while parse requests were held
+
     LineTable m_lines;
     std::unique_ptr<UndoContext> m_undo;
     PositionManager m_positions;

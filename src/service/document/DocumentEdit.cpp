@@ -108,6 +108,8 @@ void Document::insert(int32_t offset, int32_t length, const wchar_t* text, bool 
     change.lineBreaks = lineBreaks;
     change.lineFeeds = m_lineFeeds.data();
     widenForInsert(m_changeRange, change.firstLine, lineBreaks);
+    if (m_parseHolds > 0)
+        widenForInsert(m_heldParse, change.firstLine, lineBreaks);
 
     notify([&](DocumentListener& listener) { listener.onBeforeInsert(*this, change); });
     if (m_undo->getMode() == UNDO_RECORDING)
@@ -141,6 +143,8 @@ void Document::remove(int32_t offset, int32_t length, bool fromSpan) {
     m_buffer.moveGap(offset);
     change.text = m_buffer.secondHalf();
     narrowForRemove(m_changeRange, change.firstLine, change.lineBreaks);
+    if (m_parseHolds > 0)
+        narrowForRemove(m_heldParse, change.firstLine, change.lineBreaks);
 
     notify([&](DocumentListener& listener) { listener.onBeforeRemove(*this, change); });
     if (m_undo->getMode() == UNDO_RECORDING)
@@ -188,10 +192,20 @@ void Document::endChange() {
     }
     const bool modified = m_undo->isModified();
     changeFormat([&](DocumentFormat& format) { format.modified = modified; });
-    if (m_parserJob && m_changeRange.firstLine != -1)
+    if (m_parserJob && m_changeRange.firstLine != -1 && m_parseHolds == 0)
         if (ParserClient* client = getParserClient())
             client->requestParse(this, m_changeRange.firstLine, m_changeRange.lastLine);
     notify([&](DocumentListener& listener) { listener.onChanged(*this, m_changeRange); });
+}
+
+void Document::releaseParseRequests() {
+    if (m_parseHolds <= 0 || --m_parseHolds > 0)
+        return;
+    const ChangeRange held = m_heldParse;
+    m_heldParse = ChangeRange();
+    if (m_parserJob && held.firstLine != -1)
+        if (ParserClient* client = getParserClient())
+            client->requestParse(this, held.firstLine, std::min(held.lastLine, getLineCount() - 1));
 }
 
 } // namespace tessel

@@ -26,6 +26,9 @@ private:
     std::wstring m_message;
 };
 
+// A search stopped by its caller in one of its pauses (FinderRegEx::Pauses): nothing is found.
+struct SearchStopped {};
+
 class Finder {
 public:
     virtual ~Finder() = default;

@@ -146,6 +146,40 @@ TEST_F(DocumentTest, ChangeBracketsGatherTheLinesTouchedAndRequestOneParse) {
     }
 }
 
+// While parse requests are held, brackets ask none; the last release asks one for every line
+// edited meanwhile, followed across the brackets' own line breaks as one bracket follows them.
+TEST_F(DocumentTest, HeldParseRequestsBecomeOneForTheLinesEditedMeanwhile) {
+    tessel_test::TestOwner owner(false);
+    Document parsed(&owner);
+    std::unique_ptr<ParserJob> job(owner.parser.createJob(&parsed));
+    parsed.setParserJob(job.get());
+    parsed.insert(0, L"l0\nl1\nl2\nl3\nl4\nl5");
+    owner.parser.calls.clear();
+    const auto bracket = [&](const std::function<void()>& edits) {
+        parsed.beginChange(0, false);
+        edits();
+        parsed.endChange();
+    };
+    parsed.holdParseRequests();
+    parsed.holdParseRequests();
+    bracket([&] { parsed.insert(7, L"x"); });                 // line 2
+    bracket([&] { parsed.insert(10, L"\n\n"); });           // line 3, two lines more: 2..5
+    bracket([&] { parsed.remove(0, 3); });                     // the first line goes: 1..4
+    bracket([] {});
+    parsed.releaseParseRequests();
+    EXPECT_TRUE(owner.parser.calls.empty()) << "an outer hold still holds";
+    parsed.releaseParseRequests();
+    EXPECT_EQ(Events{L"parse 0..4"}, owner.parser.calls);
+    owner.parser.calls.clear();
+    parsed.releaseParseRequests(); // one too many: nothing
+    bracket([&] { parsed.insert(0, L"y"); });
+    EXPECT_EQ(Events{L"parse 0..0"}, owner.parser.calls) << "no longer held";
+    owner.parser.calls.clear();
+    parsed.holdParseRequests();
+    parsed.releaseParseRequests();
+    EXPECT_TRUE(owner.parser.calls.empty()) << "nothing edited, nothing asked";
+}
+
 TEST_F(DocumentTest, ListenersHearInTheOrderAddedAndMayLeaveWhileTold) {
     struct Leaving : RecordingListener {
         Document* document = nullptr;

@@ -15,6 +15,7 @@
 #include "service/document/controller/IEditor.h"
 #include "service/document/controller/ISpanManager.h"
 #include "service/document/controller/Selection.h"
+#include "service/document/undo/UndoContext.h"
 
 #include <atomic>
 
@@ -189,6 +190,10 @@ void DocumentController::splitEdit() {
     m_document.beginChange(m_key, false);
     m_changeRecord = &m_document.getChangeRange();
     recordSelectionUndo();
+}
+
+bool DocumentController::continueLastEdit() {
+    return m_lockDepth > 0 && m_lockKind == LOCK_EDIT && m_document.getUndoContext().continueLastTransaction();
 }
 
 bool DocumentController::canEdit(const wchar_t* operation) {

@@ -117,6 +117,11 @@ public:
     void unlock();
     // Inside an edit transaction: what follows becomes an undo step of its own.
     void splitEdit();
+    // At the start of an edit transaction: it is one undo step with this controller's edit
+    // transaction before it, when nothing came between (a long edit made in several
+    // transactions, closed so that the window answers meanwhile); false when it stays a step of
+    // its own.
+    bool continueLastEdit();
     // Whether text may change now: in an open edit transaction of a document that is not
     // read-only. Outside one a soft assertion names the operation; a read-only document's
     // refusal is told through editRefused instead.
@@ -292,7 +297,8 @@ public:
     void removeSpanHighlighter(TextHighlighter* highlighter);
     // The Selection first.
     const std::vector<TextHighlighter*>& getHighlighters() const { return m_highlighters; }
-    // One undo group back or forth, the selection restored from its records.
+    // One undo group back or forth, the selection restored from its records; a long one is a
+    // long edit (LongEdit), walked in steps with pauses between them.
     bool undo();
     bool redo();
     // Writes the span and selection records into the open undo transaction.
@@ -313,6 +319,10 @@ public:
     int32_t getCaretOffset();
     // The search session, made on first use; dropped on a reload.
     DocumentControllerSearchSession& getSearchSession();
+    // Whether a long edit of this controller runs (LongEdit), which pauses between its steps
+    // with no transaction open; what runs in a pause must leave the text alone.
+    bool isInLongEdit() const { return m_longEdits > 0; }
+    void noteLongEdit(int delta) { m_longEdits += delta; }
 
     Document& getDocument() const { return m_document; }
     DocumentControllerManager& getOwner() const { return m_owner; }
@@ -424,8 +434,8 @@ private:
     int32_t replaceRanges(const std::vector<SelectionRange>& ranges, const std::vector<std::wstring>& texts);
     // Line i goes in at the caret's column on the i-th line below the caret.
     int32_t insertBlockAtCaret(const std::vector<std::wstring>& lines);
-    // One undo or redo walk in a replay transaction.
-    bool replay(void (UndoContext::*walk)());
+    // One undo or redo walk, in replay transactions.
+    bool replay(bool redo);
     // Priority 2 for a shown document's parse job, 3 (or out of the queue) for a hidden one.
     void updateParsePriority();
     // Removes the line break before or after a block and gives its text (no final break).
@@ -471,6 +481,7 @@ private:
     Notice<DocumentController&, IEditor*> m_viewAttached;
     Notice<DocumentController&, IEditor*> m_viewDetached;
     uint32_t m_bracketDepth = 0;
+    int m_longEdits = 0;
     PositionRange m_pendingRange;
     bool m_pendingChange = false;
     std::vector<TextHighlighter*> m_highlighters;

@@ -21,6 +21,7 @@ class Document;
 class DocumentController;
 class DocumentManager;
 class ISpanManager;
+class LongEditWait;
 
 class DocumentControllerManager {
 public:
@@ -49,6 +50,11 @@ public:
     BgScheduler& getParserScheduler() const;
     bool getParseInactiveDocuments() const;
 
+    // What the long edits of the controllers do in their pauses (not owned; null: they pause
+    // not at all).
+    void setLongEditWait(LongEditWait* wait) { m_longEditWait = wait; }
+    LongEditWait* getLongEditWait() const { return m_longEditWait; }
+
     // Makes each new controller's span manager (called inside its constructor).
     void setSpanManagerFactory(SpanManagerFactory factory) { m_spanManagerFactory = std::move(factory); }
     std::unique_ptr<ISpanManager> createSpanManager(DocumentController& controller);
@@ -59,6 +65,7 @@ private:
     std::vector<std::unique_ptr<DocumentController>> m_controllers;
     DocumentController* m_active = nullptr;
     SpanManagerFactory m_spanManagerFactory;
+    LongEditWait* m_longEditWait = nullptr;
 };
 
 } // namespace tessel

@@ -5,6 +5,7 @@
 #include "service/document/Finder.h"
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/ISpanManager.h"
+#include "service/document/controller/LongEdit.h"
 #include "service/document/controller/SearchActionRecord.h"
 #include "service/document/controller/Selection.h"
 #include "service/document/search/FinderBoyerMoore.h"
@@ -255,19 +256,23 @@ bool DocumentControllerSearchSession::replace(bool backward, const WrapAroundPre
     return replaced || found;
 }
 
-int32_t DocumentControllerSearchSession::replaceAll() {
+ReplaceAllCounts DocumentControllerSearchSession::replaceAll() {
     Busy busy(*this);
-    DocumentController::Lock lock(m_controller, DocumentController::LOCK_EDIT);
-    DocumentController::SelectionChange bracket(m_controller);
-    const std::vector<Range> ranges = getAreaRanges();
+    std::vector<Range> ranges;
+    {
+        DocumentController::Lock lock(m_controller, DocumentController::LOCK_READ);
+        ranges = getAreaRanges();
+    }
+    ReplaceAllCounts counts;
     if (!m_finder || !m_replacer || ranges.empty())
-        return 0;
+        return counts;
+    LongEdit edit(m_controller);
     // Every match first, over the text as it is: a search that fails, or memory that runs out,
     // then leaves the text as it was, never half replaced.
     Replacements replacements;
     const int32_t position = m_position;
     try {
-        collectReplacements(ranges, replacements);
+        collectReplacements(ranges, edit, replacements);
     } catch (const SearchFailed&) {
         m_position = position;
         throw;
@@ -279,32 +284,22 @@ int32_t DocumentControllerSearchSession::replaceAll() {
         m_position = position;
         throw SearchFailed(NO_MEMORY);
     }
+    counts.found = static_cast<int32_t>(replacements.matches.size());
+    if (edit.stopped()) {
+        m_position = position;
+        counts.stopped = true;
+        return counts;
+    }
     if (replacements.matches.empty()) {
         m_position = ranges.front().first;
-        return 0;
+        return counts;
     }
-    // From the last to the first: a replacement moves only the text behind it, which is done.
-    Document& document = m_controller.getDocument();
-    const int32_t behindLast = document.getLength() - replacements.matches.back().second;
-    const std::wstring* fixed = m_replacer->fixedText();
-    Selection& selection = m_controller.getSelection();
-    for (size_t i = replacements.matches.size(); i-- > 0;) {
-        const Range& match = replacements.matches[i];
-        selection.setOffsets(match.first, match.second, selection_ids::NORMAL);
-        if (fixed) {
-            replaceSelection(*fixed);
-        } else {
-            const size_t from = i > 0 ? replacements.textEnds[i - 1] : 0;
-            replaceSelection(replacements.texts.substr(from, replacements.textEnds[i] - from));
-        }
-    }
-    // The series goes on behind the last replacement.
-    m_position = document.getLength() - behindLast;
-    selection.setCaretOffset(m_position);
-    return static_cast<int32_t>(replacements.matches.size());
+    counts.replaced = putReplacements(replacements, edit);
+    counts.stopped = counts.replaced < counts.found;
+    return counts;
 }
 
-void DocumentControllerSearchSession::collectReplacements(const std::vector<Range>& ranges,
+void DocumentControllerSearchSession::collectReplacements(const std::vector<Range>& ranges, LongEdit& edit,
                                                           Replacements& o_replacements) {
     Document& document = m_controller.getDocument();
     const std::wstring* fixed = m_replacer->fixedText();
@@ -312,19 +307,90 @@ void DocumentControllerSearchSession::collectReplacements(const std::vector<Rang
     for (const Range& range : ranges)
         units += range.second - range.first;
     // However many matches there are, the search does the work of one search over the area.
-    const FinderRegEx::SharedBudget budget(dynamic_cast<FinderRegEx*>(m_finder.get()), units);
+    // A pause when one is due, between two finds or inside one; false once the edit is stopped.
+    const auto pauseWhenDue = [&] {
+        return !edit.due() || edit.pause(L"Searching... " + std::to_wstring(o_replacements.matches.size()) + L" found");
+    };
+    auto* regex = dynamic_cast<FinderRegEx*>(m_finder.get());
+    const FinderRegEx::Pauses pauses(regex, pauseWhenDue);
+    const FinderRegEx::SharedBudget budget(regex, units);
     std::wstring text;
     m_position = ranges.front().first;
-    while (const pel::MatchResults* match = findMatch(false, nullptr)) {
-        o_replacements.matches.emplace_back(match->begin(0), match->end(0));
-        if (!fixed) {
-            text.clear();
-            if (m_replacer->replace(*match, document, &text))
-                o_replacements.texts += text;
-            o_replacements.textEnds.push_back(o_replacements.texts.size());
+    // No lock is held: the search only reads the text, and a pause of the edit (between two
+    // finds, or inside one) must find the document free for what runs in it. The area stays as
+    // it is meanwhile: each of its ranges is searched from its start, on behind each match (a
+    // find answers a match of some length, or none up to the range's end).
+    try {
+        for (const Range& range : ranges) {
+            for (int32_t at = range.first; at < range.second && document.runFinder(*m_finder, at, range.second, false);) {
+                const pel::MatchResults& match = m_finder->getResults();
+                if (match.size() == 0 || match.end(0) <= match.begin(0))
+                    break;
+                o_replacements.matches.emplace_back(match.begin(0), match.end(0));
+                if (!fixed) {
+                    text.clear();
+                    if (m_replacer->replace(match, document, &text))
+                        o_replacements.texts += text;
+                    o_replacements.textEnds.push_back(o_replacements.texts.size());
+                }
+                m_position = at = match.end(0);
+                if (!pauseWhenDue())
+                    return;
+            }
         }
-        m_position = match->end(0);
+    } catch (const SearchStopped&) {
+        // The edit is stopped: nothing of the search is used.
     }
+}
+
+int32_t DocumentControllerSearchSession::putReplacements(const Replacements& replacements, LongEdit& edit) {
+    const std::wstring* fixed = m_replacer->fixedText();
+    const size_t count = replacements.matches.size();
+    ISpanManager& spans = m_controller.getSpanManager();
+    Selection& selection = m_controller.getSelection();
+    // From the first to the last: each replacement moves the matches still to come by what the
+    // ones before it gained or lost, and those replaced when the user stops are the first ones.
+    int64_t shift = 0;
+    const int32_t first = replacements.matches.front().first;
+    int32_t behind = m_position;
+    size_t done = 0;
+    while (done < count) {
+        {
+            DocumentController::Lock lock(m_controller, DocumentController::LOCK_EDIT);
+            if (!m_controller.canEdit(L"replaceAll"))
+                break;
+            if (done > 0)
+                m_controller.continueLastEdit();
+            DocumentController::SelectionChange bracket(m_controller);
+            do {
+                const Range& match = replacements.matches[done];
+                const size_t from = fixed || done == 0 ? 0 : replacements.textEnds[done - 1];
+                const wchar_t* text = fixed ? fixed->c_str() : replacements.texts.c_str() + from;
+                const auto length =
+                    static_cast<int32_t>(fixed ? fixed->size() : replacements.textEnds[done] - from);
+                auto at = static_cast<int32_t>(match.first + shift);
+                if (match.second > match.first)
+                    at = spans.onRemove(at, match.second - match.first);
+                if (length > 0)
+                    at = spans.onInsert(at, length, text);
+                shift += length - (match.second - match.first);
+                behind = at + length;
+                ++done;
+            } while (done < count && !edit.due());
+            // Every edit sets the selection anew: until the last step, the caret stays where the
+            // first replacement went in, which no later one moves, and the view with it (a view
+            // following each step on a line of megabytes would lay out pieces all along it).
+            selection.setCaretOffset(done < count ? first : behind);
+        }
+        if (done < count &&
+            !edit.pause(L"Replacing... " + std::to_wstring(done) + L" of " + std::to_wstring(count))) {
+            selection.setCaretOffset(behind);
+            break;
+        }
+    }
+    // The series goes on behind the last replacement.
+    m_position = behind;
+    return static_cast<int32_t>(done);
 }
 
 } // namespace tessel

@@ -13,6 +13,7 @@
 // Made by the controller on first use; main thread only.
 
 #include "pel/text/search/MatchResults.h"
+#include "service/document/controller/SearchActionRecord.h"
 #include "service/document/search/SearchParameters.h"
 
 #include <cstdint>
@@ -26,6 +27,7 @@ namespace tessel {
 
 class DocumentController;
 class Finder;
+class LongEdit;
 class Replacer;
 class Span;
 class WrapAroundPredicate;
@@ -80,11 +82,14 @@ public:
     // When the selection is still a match, replaces it; then finds and selects the next match.
     // True when it replaced or found.
     bool replace(bool backward, const WrapAroundPredicate* wrap = nullptr);
-    // Replaces every match in the area, from its start, in one edit; returns how many. Every
-    // match is found before the first is replaced, so a failed search replaces none; so does a
-    // search whose matches do not fit in memory (SearchFailed with NO_MEMORY). The finds share
-    // one budget of work for the area (FinderRegEx::SharedBudget).
-    int32_t replaceAll();
+    // Replaces every match in the area, from its start, as one undo step. Every match is found
+    // before the first is replaced, so a failed search replaces none; so does a search whose
+    // matches do not fit in memory (SearchFailed with NO_MEMORY). The finds share one budget of
+    // work for the area (FinderRegEx::SharedBudget). It is a long edit (LongEdit): it searches
+    // and replaces in steps, each replacing step an edit transaction of its own that continues
+    // the one before it, and pauses between them; stopped there, what it replaced stays, as the
+    // one undo step. Asked inside an open transaction, it runs to its end without a pause.
+    ReplaceAllCounts replaceAll();
     // Drops the area and the finder.
     void clear();
 
@@ -114,8 +119,12 @@ private:
         std::wstring texts;
     };
 
-    // Every match of the area and its replacement, searching on behind each match.
-    void collectReplacements(const std::vector<Range>& ranges, Replacements& o_replacements);
+    // Every match of the area and its replacement, searching on behind each match, pausing
+    // between finds; stops early when the user stopped the edit.
+    void collectReplacements(const std::vector<Range>& ranges, LongEdit& edit, Replacements& o_replacements);
+    // Puts the replacements in from the first, in steps with pauses between them; returns how
+    // many went in. The series goes on behind the last.
+    int32_t putReplacements(const Replacements& replacements, LongEdit& edit);
     void onSelectionChanged();
     // Puts text in place of the selection.
     void replaceSelection(const std::wstring& text);

@@ -10,6 +10,7 @@
 #include "service/document/controller/DocumentControllerSearchSession.h"
 #include "service/document/controller/IEditor.h"
 #include "service/document/controller/ISpanManager.h"
+#include "service/document/controller/LongEdit.h"
 #include "service/document/controller/Selection.h"
 #include "service/document/undo/UndoContext.h"
 #include "service/document/undo/UndoManager.h"
@@ -178,20 +179,31 @@ void DocumentController::removeSpanHighlighter(TextHighlighter* highlighter) {
 
 // ---- undo
 
-bool DocumentController::undo() { return replay(&UndoContext::undo); }
+bool DocumentController::undo() { return replay(false); }
 
-bool DocumentController::redo() { return replay(&UndoContext::redo); }
+bool DocumentController::redo() { return replay(true); }
 
-bool DocumentController::replay(void (UndoContext::*walk)()) {
+bool DocumentController::replay(bool redo) {
     if (m_document.isReadOnly()) {
         refuseEdit();
         return false;
     }
-    Lock lock(*this, LOCK_REPLAY);
-    SelectionChange bracket(*this);
+    // A long group (a large Replace All) is walked in steps, a replay transaction each, with the
+    // pauses of a long edit between them; stopped there, the walk stays inside the group, which
+    // the next undo or redo goes on with.
+    LongEdit edit(*this);
     UndoContext& context = m_document.getUndoContext();
-    if (context.hasLog() && context.getMode() == UNDO_IDLE)
-        (context.*walk)();
+    for (bool started = false, done = false; !done;) {
+        {
+            Lock lock(*this, LOCK_REPLAY);
+            SelectionChange bracket(*this);
+            if (!started && !(started = context.hasLog() && context.getMode() == UNDO_IDLE && context.startWalk(redo)))
+                break;
+            done = context.walkOn([&edit] { return !edit.due(); });
+        }
+        if (!done && !edit.pause(redo ? L"Redoing..." : L"Undoing..."))
+            break;
+    }
     return true;
 }
 

@@ -53,15 +53,13 @@ void prepareArea(DocumentController& controller, Session& session, uint32_t requ
     spans.setCurrentSpan(session.getArea());
 }
 
-} // namespace
-
-bool ssOnAction(DocumentController& controller, const SearchActionRecord& record, uint32_t actionId, bool backwards) {
-    DocumentController::Lock lock(controller, DocumentController::LOCK_EDIT);
-    DocumentController::SelectionChange bracket(controller);
+// Gives the session the finder, replacer and area the action asks for, and its series its
+// start; false when the action cannot run (told to the callback where the user must know).
+// Inside the caller's transaction.
+bool prepare(DocumentController& controller, Session& session, const SearchActionRecord& record, uint32_t actionId,
+             bool backwards) {
     if (controller.getDocument().getLength() == 0)
         return false;
-    Session& session = controller.getSearchSession();
-    Session::Busy busy(session);
     const SearchParameters& parameters = record.parameters;
     std::wstring error;
     if (!session.setFinder(parameters, parameters.regex, parameters.matchCase, parameters.wholeWord, &error)) {
@@ -86,27 +84,57 @@ bool ssOnAction(DocumentController& controller, const SearchActionRecord& record
     // Every action goes on with the series (the area stays), not only a find.
     if (session.getStartPosition() == Session::UNSET)
         session.setStartPosition(from);
+    if (actionId == search_actions::FIND)
+        session.setPosition(from);
+    return true;
+}
+
+// The actions but Replace All, in one transaction.
+bool act(DocumentController& controller, Session& session, const SearchActionRecord& record, uint32_t actionId,
+         bool backwards) {
+    DocumentController::Lock lock(controller, DocumentController::LOCK_EDIT);
+    DocumentController::SelectionChange bracket(controller);
+    Session::Busy busy(session);
+    if (!prepare(controller, session, record, actionId, backwards))
+        return false;
     const WrapAroundPredicate wrap(&record);
-    try {
-        switch (actionId) {
-        case search_actions::FIND:
-            session.setPosition(from);
-            return session.find(backwards, false, &wrap);
-        case search_actions::REPLACE:
-            return record.canReplace && session.replace(backwards, &wrap);
-        case search_actions::REPLACE_ALL: {
-            const int32_t replaced = record.canReplace ? session.replaceAll() : 0;
-            if (record.replacedCount)
-                *record.replacedCount = replaced;
-            return replaced > 0;
-        }
-        case search_actions::FIND_ON:
-            return session.find(false, true, &wrap);
-        default:
-            pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"Editor::ssOnAction(): Invalid search action (%x).\n",
-                            actionId);
+    switch (actionId) {
+    case search_actions::FIND:
+        return session.find(backwards, false, &wrap);
+    case search_actions::REPLACE:
+        return record.canReplace && session.replace(backwards, &wrap);
+    case search_actions::FIND_ON:
+        return session.find(false, true, &wrap);
+    default:
+        pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"Editor::ssOnAction(): Invalid search action (%x).\n",
+                        actionId);
+        return false;
+    }
+}
+
+// Replace All: prepared in a transaction of its own, then run outside it, since it makes its
+// own transactions and pauses between them.
+bool replaceAll(DocumentController& controller, Session& session, const SearchActionRecord& record) {
+    {
+        DocumentController::Lock lock(controller, DocumentController::LOCK_EDIT);
+        DocumentController::SelectionChange bracket(controller);
+        Session::Busy busy(session);
+        if (!prepare(controller, session, record, search_actions::REPLACE_ALL, false))
             return false;
-        }
+    }
+    const ReplaceAllCounts counts = record.canReplace ? session.replaceAll() : ReplaceAllCounts();
+    if (record.replaceAllCounts)
+        *record.replaceAllCounts = counts;
+    return counts.replaced > 0;
+}
+
+} // namespace
+
+bool ssOnAction(DocumentController& controller, const SearchActionRecord& record, uint32_t actionId, bool backwards) {
+    Session& session = controller.getSearchSession();
+    try {
+        return actionId == search_actions::REPLACE_ALL ? replaceAll(controller, session, record)
+                                                       : act(controller, session, record, actionId, backwards);
     } catch (const SearchFailed& failure) {
         if (record.callback)
             record.callback->searchFailed(record, failure.message());

@@ -28,7 +28,8 @@ static_assert(FIND == 0xC9AE6404 && REPLACE == 0x0C9D2445 && REPLACE_ALL == 0x28
 // happens in an empty document; an unknown action id is logged and answered false; a search
 // that fails is answered false and told to the record's callback (searchFailed), a regular
 // expression that does not compile likewise (patternRefused). A selection scope with nothing
-// selected searches the whole text, unless the session already searches a selection.
+// selected searches the whole text, unless the session already searches a selection. Replace
+// All is a long edit (DocumentControllerSearchSession::replaceAll) whose counts go to the record.
 bool ssOnAction(DocumentController& controller, const SearchActionRecord& record, uint32_t actionId, bool backwards);
 
 } // namespace tessel

@@ -30,6 +30,15 @@ public:
     }
 };
 
+// What a Replace All did: the matches it found and how many of them, from the first, it
+// replaced; `stopped` when the user stopped it before its end (while it searched: nothing
+// replaced).
+struct ReplaceAllCounts {
+    int32_t found = 0;
+    int32_t replaced = 0;
+    bool stopped = false;
+};
+
 struct SearchActionRecord {
     // Search scopes: the current selection, the whole document.
     static constexpr uint32_t SCOPE_SELECTION = 0xD1168153;
@@ -39,8 +48,8 @@ struct SearchActionRecord {
     SearchParameters parameters;
     bool canReplace = false;
     ISearchActionCallback* callback = nullptr; // not owned; none: never wrap around
-    // Where Replace All tells how many it replaced (not owned; none: not told).
-    int32_t* replacedCount = nullptr;
+    // Where Replace All tells what it did (not owned; none: not told).
+    ReplaceAllCounts* replaceAllCounts = nullptr;
 };
 
 // Asked at most once per search, when it reaches the end of its area without a match; bound to

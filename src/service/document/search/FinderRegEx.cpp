@@ -14,6 +14,7 @@
 #include <boost/xpressive/xpressive_dynamic.hpp>
 
 #include <algorithm>
+#include <functional>
 
 namespace xp = boost::xpressive;
 
@@ -26,27 +27,53 @@ struct BudgetSpent {};
 
 // The document as the engine reads it. Every read and step of the engine asks for the length,
 // so the stack and the work done are checked there at least once per character the engine
-// consumes; recursion that consumes nothing is bounded by the size of the pattern.
+// consumes; recursion that consumes nothing is bounded by the size of the pattern. The work is
+// counted off in slices, and between two a search that may pause does.
 class EngineText {
 public:
-    void reset(const GapBuffer& buffer, int64_t steps) {
+    // Steps of the work between two pauses, and at most in one slice: a count of a slice's steps
+    // fits 32 bits, which the hot path counts down.
+    static constexpr int64_t PAUSE_SLICE = int64_t(1) << 20;
+    static constexpr int64_t SLICE = int64_t(1) << 30;
+
+    void reset(const GapBuffer& buffer, int64_t steps, const std::function<bool()>* pause) {
         m_text = GapText(buffer);
         m_guard = StackGuard();
-        m_steps = steps;
+        m_pause = pause;
+        m_reserve = steps;
+        m_steps = 0;
+        takeSlice();
     }
-    int32_t getLength() const {
+    __attribute__((always_inline)) int32_t getLength() const {
         m_guard.check();
         if (--m_steps < 0)
-            throw BudgetSpent();
+            nextSlice();
         return m_text.length();
     }
     const GapText& units() const { return m_text; }
-    int64_t stepsLeft() const { return m_steps; }
+    int64_t stepsLeft() const { return std::max<int32_t>(m_steps, 0) + m_reserve; }
 
 private:
+    void takeSlice() const {
+        const int64_t slice = std::min(m_reserve, m_pause ? PAUSE_SLICE : SLICE);
+        m_reserve -= slice;
+        m_steps = static_cast<int32_t>(slice);
+    }
+    // The work ran out, or a slice of it.
+    __attribute__((noinline)) void nextSlice() const {
+        if (m_reserve <= 0)
+            throw BudgetSpent();
+        if (m_pause && !(*m_pause)())
+            throw SearchStopped();
+        takeSlice();
+        --m_steps; // this step
+    }
+
     GapText m_text;
     StackGuard m_guard;
-    mutable int64_t m_steps = 0;
+    const std::function<bool()>* m_pause = nullptr;
+    mutable int32_t m_steps = 0;
+    mutable int64_t m_reserve = 0;
 };
 
 // The characters of the text, as the engine walks them: a pair is one character, a half
@@ -65,26 +92,32 @@ public:
 
     int32_t position() const { return m_pos; }
 
-    char32_t operator*() const {
+    // The engine's matchers read and step character by character: a unit that is no half of a
+    // pair is a character of its own, read and stepped over here, inlined into them; a pair, or
+    // a position off the text, goes the long way, out of line.
+    __attribute__((always_inline)) char32_t operator*() const {
         const int32_t length = m_text->getLength();
-        if (m_pos >= length) {
-            pel::softAssertion(L"m_pos < m_text->getLength()", PEL_FILE, __LINE__);
-            return 0;
+        if (m_pos < length) {
+            const wchar_t unit = m_text->units()[m_pos];
+            if (!pel::isSurrogateUnit(unit))
+                return unit;
         }
-        const GapText& units = m_text->units();
-        const wchar_t unit = units[m_pos];
-        return pel::isSurrogateUnit(unit) ? static_cast<char32_t>(pel::codePointAt(units, m_pos, length)) : unit;
+        return readAcross(length);
     }
-    CharacterIterator& operator++() {
+    __attribute__((always_inline)) CharacterIterator& operator++() {
         const int32_t length = m_text->getLength();
-        PEL_SOFT_ASSERT(m_pos < length);
-        m_pos += pel::characterUnits(m_text->units(), m_pos, length);
+        if (m_pos + 1 < length && !pel::isHighSurrogateUnit(m_text->units()[m_pos]))
+            ++m_pos;
+        else
+            stepAcross(length);
         return *this;
     }
-    CharacterIterator& operator--() {
+    __attribute__((always_inline)) CharacterIterator& operator--() {
         const int32_t length = m_text->getLength(); // every step is checked, as every read is
-        PEL_SOFT_ASSERT(m_pos > 0 && m_pos <= length);
-        m_pos = pel::characterStart(m_text->units(), m_pos - 1, length);
+        if (m_pos > 0 && m_pos <= length && !pel::isLowSurrogateUnit(m_text->units()[m_pos - 1]))
+            --m_pos;
+        else
+            stepBackAcross(length);
         return *this;
     }
     CharacterIterator operator++(int) {
@@ -101,6 +134,23 @@ public:
     friend bool operator!=(const CharacterIterator& a, const CharacterIterator& b) { return a.m_pos != b.m_pos; }
 
 private:
+    // The rules of characters as every reader of text applies them (pel/text/Utf16Characters.h).
+    __attribute__((noinline)) char32_t readAcross(int32_t length) const {
+        if (m_pos >= length) {
+            pel::softAssertion(L"m_pos < m_text->getLength()", PEL_FILE, __LINE__);
+            return 0;
+        }
+        return static_cast<char32_t>(pel::codePointAt(m_text->units(), m_pos, length));
+    }
+    __attribute__((noinline)) void stepAcross(int32_t length) {
+        PEL_SOFT_ASSERT(m_pos < length);
+        m_pos += pel::characterUnits(m_text->units(), m_pos, length);
+    }
+    __attribute__((noinline)) void stepBackAcross(int32_t length) {
+        PEL_SOFT_ASSERT(m_pos > 0 && m_pos <= length);
+        m_pos = pel::characterStart(m_text->units(), m_pos - 1, length);
+    }
+
     const EngineText* m_text = nullptr;
     int32_t m_pos = 0;
 };
@@ -304,6 +354,16 @@ FinderRegEx::SharedBudget::~SharedBudget() {
         m_finder->m_shared = -1;
 }
 
+FinderRegEx::Pauses::Pauses(FinderRegEx* finder, std::function<bool()> pause) : m_finder(finder) {
+    if (m_finder)
+        m_finder->m_pause = std::move(pause);
+}
+
+FinderRegEx::Pauses::~Pauses() {
+    if (m_finder)
+        m_finder->m_pause = nullptr;
+}
+
 const wchar_t* const FinderRegEx::TOO_LONG = L"The search was stopped: the expression takes too long on this text.";
 const wchar_t* const FinderRegEx::TOO_DEEP = L"The search was stopped: the expression recurses too deeply on this text.";
 
@@ -336,7 +396,8 @@ bool FinderRegEx::find(const DocumentIterator& rangeBegin, const DocumentIterato
     if (from >= to)
         return false;
     Engine& engine = *m_engine;
-    engine.text.reset(document->getBuffer(), m_shared >= 0 ? m_shared : budgetFor(to - from));
+    engine.text.reset(document->getBuffer(), m_shared >= 0 ? m_shared : budgetFor(to - from),
+                      m_pause ? &m_pause : nullptr);
     engine.buffer = &document->getBuffer();
     // The engine walks characters: the range and the stretch start and end where characters do.
     const int32_t base = begin;
@@ -365,6 +426,9 @@ bool FinderRegEx::find(const DocumentIterator& rangeBegin, const DocumentIterato
         }
         m_results.clear();
         return false;
+    } catch (const SearchStopped&) {
+        m_results.clear();
+        throw;
     } catch (const BudgetSpent&) {
         failure = TOO_LONG;
     } catch (const StackExhausted&) {

@@ -18,6 +18,7 @@
 #include "service/document/Finder.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -86,11 +87,26 @@ public:
         FinderRegEx* m_finder;
     };
 
+    // While one lives, a find of its finder (none: nothing happens) calls `pause` every few
+    // milliseconds of its work, in the middle of the search; a pause that answers false ends
+    // the find with SearchStopped. What a pause runs must leave the document's text alone.
+    class Pauses {
+    public:
+        Pauses(FinderRegEx* finder, std::function<bool()> pause);
+        ~Pauses();
+        Pauses(const Pauses&) = delete;
+        Pauses& operator=(const Pauses&) = delete;
+
+    private:
+        FinderRegEx* m_finder;
+    };
+
 private:
     struct Engine;
     std::unique_ptr<Engine> m_engine;
     MatchResultsFinderRegEx m_results;
     int64_t m_shared = -1; // the work a shared budget has left; -1: none
+    std::function<bool()> m_pause; // empty: none
 };
 
 } // namespace tessel

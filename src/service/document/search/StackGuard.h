@@ -23,7 +23,7 @@ public:
     // The guard of the calling thread (its stack's bounds are read once per thread).
     StackGuard();
 
-    void check() const {
+    __attribute__((always_inline)) void check() const {
         uintptr_t pointer;
         asm("movl %%esp, %0" : "=r"(pointer));
         if (pointer < m_floor)

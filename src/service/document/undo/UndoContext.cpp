@@ -106,6 +106,7 @@ void UndoContext::clear() {
     m_typedChar = 0;
     m_typingClass = TYPING_NONE;
     m_wroteRecord = false;
+    m_continuableEnd = UNREACHABLE;
 }
 
 void UndoContext::dropLog(const wchar_t* what) {
@@ -132,6 +133,8 @@ void UndoContext::markSaved() {
     // one undo would go past the saved text, and no walk could stop there again.
     m_typedOffset = 0;
     m_typedChar = 0;
+    // Nor does a long edit's next step join the one before the save.
+    m_continuableEnd = UNREACHABLE;
 }
 
 bool UndoContext::isModified() const { return m_changedWithoutLog || getPos() != m_savedPos; }
@@ -358,6 +361,24 @@ void UndoContext::endTransaction() {
     m_mode = UNDO_IDLE;
     finishTransaction();
     releaseStaging();
+    // One that recorded nothing left the log as it was, and what the last one may be continued by.
+    if (m_journal && m_wroteRecord) {
+        m_continuableEnd = m_journal->pos();
+        m_continuableKey = m_document ? m_document->getTransactionKey() : 0;
+    }
+}
+
+bool UndoContext::continueLastTransaction() {
+    if (!m_journal || m_mode != UNDO_RECORDING || m_wroteRecord || m_savedJournal ||
+        m_beginMarkerAt != m_continuableEnd || m_continuableKey != (m_document ? m_document->getTransactionKey() : 0))
+        return false;
+    const uint8_t flags = static_cast<uint8_t>((m_beginFlags & ~MARKER_BREAK) | MARKER_CONTINUES);
+    if (!m_journal->rewrite(m_beginMarkerAt + m_beginMarkerHeader + 8, &flags, 1)) {
+        dropLog(L"writing a transaction marker");
+        return false;
+    }
+    m_beginFlags = flags;
+    return true;
 }
 
 void UndoContext::finishTransaction() {

@@ -16,6 +16,7 @@
 #include "service/document/undo/UndoJournal.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,10 +83,21 @@ public:
     void noteUnloggedChange() { m_changedWithoutLog = true; }
     void beginTransaction();
     void endTransaction();
+    // Inside a transaction that has recorded nothing yet: it and the transaction before it become
+    // one group, when that was the last one recorded, under the same key, and the log was not
+    // walked, saved or cleared since; false, changing nothing, otherwise.
+    bool continueLastTransaction();
 
     // One group back or forth; nothing without a log, inside a transaction or at the end.
     void undo();
     void redo();
+    // The same in steps, for a group long enough to walk with pauses: startWalk begins one
+    // (false when there is nothing to walk), and each walkOn applies records, asking `goOn`
+    // after each; once it answers false the step ends, the walk left inside the group for the
+    // next step to go on with, and walkOn answers false. True once the group is walked. Between
+    // steps the log is idle; a record written or another walk meanwhile ends the walk.
+    bool startWalk(bool redo);
+    bool walkOn(const std::function<bool()>& goOn);
     bool canUndo() const { return m_journal && m_mode == UNDO_IDLE && m_journal->pos() > 0; }
     bool canRedo() const { return m_journal && m_mode == UNDO_IDLE && m_journal->pos() < m_journal->end(); }
 
@@ -120,10 +132,12 @@ public:
 private:
     friend class UndoManager;
     enum GroupStep { GROUP_GO_ON, GROUP_STOP };
-    // Flags of a transaction marker: begin (else end), the typing class, a break before it.
+    // Flags of a transaction marker: begin (else end), the typing class, a break before it, and
+    // on a begin marker that the transaction continues the one before it.
     static constexpr uint8_t MARKER_BEGIN = 0x01;
     static constexpr uint8_t MARKER_CLASS = 0x06;
     static constexpr uint8_t MARKER_BREAK = 0x08;
+    static constexpr uint8_t MARKER_CONTINUES = 0x10;
 
     bool writeMarker(bool begin);
     bool patchBeginMarker(uint32_t typingClass);
@@ -132,7 +146,10 @@ private:
     bool spillStaged();
     // Writes the change as a document record; false when nothing was written.
     bool writeChange(const TextChange& change, bool inserted);
-    void walk(bool redo);
+    // The walk under way: none, an undo or a redo, and where its last step left the log.
+    enum WalkState { WALK_NONE, WALK_UNDO, WALK_REDO };
+    WalkState m_walk = WALK_NONE;
+    UndoPosition m_walkAt;
     GroupStep groupStep(bool redo);
     void applyRecord();
     void dumpMarker(std::wstring& out, const wchar_t* prefix);
@@ -153,6 +170,7 @@ private:
     uint32_t m_lastKey = 0;
     uint32_t m_lastClass = 0;
     uint32_t m_lastOffset = 0;
+    bool m_lastContinues = false; // the group's begin marker met last continues the transaction before it
     uint32_t m_typedOffset = 0;
     wchar_t m_typedChar = 0;
     uint32_t m_typingClass = TYPING_NONE;
@@ -174,6 +192,9 @@ private:
     uint32_t m_beginMarkerAt = 0; // of the open transaction, in the current journal
     uint32_t m_beginMarkerHeader = 0;
     uint8_t m_beginFlags = 0;
+    // Where the last transaction recorded ends, and its key: what a transaction may continue.
+    uint32_t m_continuableEnd = UNREACHABLE;
+    uint32_t m_continuableKey = 0;
     bool m_changedWithoutLog = false;
 };
 

@@ -9,23 +9,40 @@
 namespace tessel {
 
 void UndoContext::undo() {
-    if (canUndo())
-        walk(false);
+    if (startWalk(false))
+        walkOn(nullptr);
 }
 
 void UndoContext::redo() {
-    if (canRedo())
-        walk(true);
+    if (startWalk(true))
+        walkOn(nullptr);
 }
 
-void UndoContext::walk(bool redo) {
+bool UndoContext::startWalk(bool redo) {
+    if (!(redo ? canRedo() : canUndo()))
+        return false;
+    m_walk = redo ? WALK_REDO : WALK_UNDO;
+    m_walkAt = m_journal->position();
+    m_groupCount = 0;
+    m_typedChar = 0;
+    // The next step of a long edit does not join a group the walk went past.
+    m_continuableEnd = UNREACHABLE;
+    return true;
+}
+
+bool UndoContext::walkOn(const std::function<bool()>& goOn) {
+    // A record written, a walk or a save since the last step: the walk is over.
+    if (m_walk == WALK_NONE || !m_journal || m_mode != UNDO_IDLE || m_journal->position().pos != m_walkAt.pos ||
+        m_journal->position().end != m_walkAt.end) {
+        m_walk = WALK_NONE;
+        return true;
+    }
+    const bool redo = m_walk == WALK_REDO;
     struct Idle {
         UndoContext& context;
         ~Idle() { context.m_mode = UNDO_IDLE; }
     } idle{*this};
     m_mode = redo ? UNDO_REDOING : UNDO_UNDOING;
-    m_groupCount = 0;
-    m_typedChar = 0;
     const uint32_t transaction = m_manager->transactionKind();
     // Undo steps back from pos to the start; redo reads from pos on to the end.
     while (m_journal && (redo ? m_journal->pos() < m_journal->end() : m_journal->pos() > 0)) {
@@ -39,7 +56,13 @@ void UndoContext::walk(bool redo) {
             break; // a redo stays on the marker of the group not taken
         if (redo && m_journal)
             m_journal->stepForward();
+        if (goOn && m_journal && !goOn()) {
+            m_walkAt = m_journal->position();
+            return false;
+        }
     }
+    m_walk = WALK_NONE;
+    return true;
 }
 
 UndoContext::GroupStep UndoContext::groupStep(bool redo) {
@@ -53,10 +76,13 @@ UndoContext::GroupStep UndoContext::groupStep(bool redo) {
     const uint32_t typingClass = (payload[8] >> 1) & 3;
     const bool isBegin = (payload[8] & MARKER_BEGIN) != 0;
     const bool isBreak = (payload[8] & MARKER_BREAK) != 0;
+    const bool continues = isBegin && (payload[8] & MARKER_CONTINUES) != 0;
     if (isBegin == redo) {
-        // The marker opens a group in the walk's direction: the first one, or one that joins
-        // the group before it as a run of typing at consecutive offsets.
-        if (m_groupCount > 0) {
+        // The marker opens a group in the walk's direction: the first one, one that joins the
+        // group before it as a run of typing at consecutive offsets, or a step of a long edit
+        // (a transaction continuing the one before it: its begin marker says so, met now on a
+        // redo and just before on an undo).
+        if (m_groupCount > 0 && !(redo ? continues : m_lastContinues)) {
             const bool adjacent = redo ? offset == m_lastOffset + 1 : offset + 1 == m_lastOffset;
             const bool typing = typingClass == TYPING_CHARACTERS || typingClass == TYPING_TAB;
             if (!(key == m_lastKey && typingClass == m_lastClass && typing && !isBreak && adjacent)) {
@@ -74,6 +100,7 @@ UndoContext::GroupStep UndoContext::groupStep(bool redo) {
     m_lastKey = key;
     m_lastClass = typingClass;
     m_lastOffset = offset;
+    m_lastContinues = continues;
     tell(&UndoListener::onGroupLeave);
     return !redo && (m_journal->pos() == 0 || isBreak) ? GROUP_STOP : GROUP_GO_ON;
 }

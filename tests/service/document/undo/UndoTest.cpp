@@ -150,6 +150,112 @@ TEST_F(UndoTest, TypingAtConsecutiveOffsetsIsOneStepAndACaretJumpStartsAnother) 
     }
 }
 
+// A long edit made in several transactions, each continuing the one before it, is one step for
+// undo and redo, in a log of other steps; a transaction continues only the last one recorded, of
+// its own key, with no walk, save or other transaction between them.
+TEST_F(UndoTest, TransactionsContinuingTheOneBeforeThemAreOneStep) {
+    typeAt(*document, 0, L"abc");
+    // Three steps of one edit, the second and third continuing.
+    const auto step = [&](int32_t at, const wchar_t* text, bool continues) {
+        document->beginChange(0, false);
+        if (continues) {
+            EXPECT_TRUE(undo().continueLastTransaction()) << "at " << at;
+        }
+        document->remove(at, 1);
+        document->insert(at, text);
+        document->endChange();
+    };
+    step(0, L"<A>", false);
+    step(3, L"<B>", true);
+    step(6, L"<C>", true);
+    EXPECT_EQ(L"<A><B><C>", textOf(*document));
+    replay(*document, false);
+    EXPECT_EQ(L"abc", textOf(*document)) << "one undo takes back every step";
+    replay(*document, false);
+    EXPECT_EQ(L"", textOf(*document)) << "and no more";
+    replay(*document, true);
+    replay(*document, true);
+    EXPECT_EQ(L"<A><B><C>", textOf(*document)) << "one redo puts back every step";
+    EXPECT_FALSE(undo().canRedo());
+
+    // Refused: after a walk, after a save, under another key, once the transaction recorded, and
+    // in a transaction that does not come right after a recorded one.
+    replay(*document, false);
+    replay(*document, true);
+    document->beginChange(0, false);
+    EXPECT_FALSE(undo().continueLastTransaction()) << "after a walk";
+    document->insert(0, L"1");
+    document->endChange();
+    undo().markSaved();
+    document->beginChange(0, false);
+    EXPECT_FALSE(undo().continueLastTransaction()) << "after a save";
+    document->insert(0, L"2");
+    document->endChange();
+    document->setTransactionKey(7);
+    document->beginChange(0, false);
+    EXPECT_FALSE(undo().continueLastTransaction()) << "under another key";
+    document->insert(0, L"3");
+    EXPECT_FALSE(undo().continueLastTransaction()) << "once it recorded";
+    document->endChange();
+    document->beginChange(0, false);
+    document->endChange(); // records nothing: the last recorded one stays continuable
+    document->beginChange(0, false);
+    EXPECT_TRUE(undo().continueLastTransaction());
+    document->insert(0, L"4");
+    document->endChange();
+    EXPECT_FALSE(undo().continueLastTransaction()) << "outside a transaction";
+    EXPECT_EQ(L"4321<A><B><C>", textOf(*document));
+    replay(*document, false);
+    EXPECT_EQ(L"21<A><B><C>", textOf(*document)) << "3 and 4 are one step";
+    replay(*document, false);
+    replay(*document, false);
+    EXPECT_EQ(L"<A><B><C>", textOf(*document)) << "the save and the walk kept their steps apart";
+}
+
+// A group walked a record at a time, idle between the steps, ends where one walk ends; a record
+// written between two steps ends the walk where it stood.
+TEST_F(UndoTest, AGroupWalkedInStepsEndsWhereOneWalkEnds) {
+    typeAt(*document, 0, L"ab");
+    removeAt(*document, 0, 1);
+    typeAt(*document, 1, L"c");
+    typeAt(*document, 2, L"d");
+    typeAt(*document, 3, L"e");
+    ASSERT_EQ(L"bcde", textOf(*document));
+    const auto stepwise = [&](bool redo) {
+        int steps = 0;
+        document->beginChange(0, true);
+        const bool started = undo().startWalk(redo);
+        document->endChange();
+        for (bool done = !started; !done; ++steps) {
+            document->beginChange(0, true);
+            done = undo().walkOn([] { return false; });
+            document->endChange();
+            EXPECT_EQ(UNDO_IDLE, undo().getMode());
+        }
+        return steps;
+    };
+    EXPECT_LT(2, stepwise(false)) << "a step a record";
+    EXPECT_EQ(L"b", textOf(*document)) << "the typing at consecutive offsets, one group";
+    stepwise(false);
+    EXPECT_EQ(L"ab", textOf(*document));
+    stepwise(true);
+    stepwise(true);
+    EXPECT_EQ(L"bcde", textOf(*document));
+    EXPECT_EQ(0, stepwise(true)) << "nothing to redo";
+
+    // Written between two steps: the walk is over.
+    document->beginChange(0, true);
+    ASSERT_TRUE(undo().startWalk(false));
+    EXPECT_FALSE(undo().walkOn([] { return false; }));
+    document->endChange();
+    const std::wstring halfway = textOf(*document);
+    typeAt(*document, 0, L"!");
+    document->beginChange(0, true);
+    EXPECT_TRUE(undo().walkOn([] { return false; }));
+    document->endChange();
+    EXPECT_EQ(L"!" + halfway, textOf(*document));
+}
+
 TEST_F(UndoTest, ATransactionThatRecordsNothingLeavesTheLogAndTheRedoHistoryAlone) {
     typeAt(*document, 0, L"one");
     typeAt(*document, 3, L" two");

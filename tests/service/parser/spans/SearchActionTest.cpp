@@ -6,7 +6,9 @@
 
 #include "pel/files/file_io/FileDeviceWin32.h"
 #include "pel/files/file_io/FileIO.h"
+#include "service/document/controller/DocumentControllerManager.h"
 #include "service/document/controller/DocumentControllerSearchSession.h"
+#include "service/document/controller/LongEdit.h"
 #include "service/document/controller/SearchAction.h"
 #include "service/document/controller/SearchActionRecord.h"
 #include "service/document/search/FinderRegEx.h"
@@ -212,12 +214,13 @@ TEST_F(SearchActionTest, ReplacingInAReadOnlyDocumentFailsAndSaysWhy) {
     load(L"ab ab");
     document->setReadOnly(true);
     search(L"ab", L"X");
-    int32_t replaced = -1;
-    record.replacedCount = &replaced;
+    ReplaceAllCounts counts;
+    counts.replaced = -1;
+    record.replaceAllCounts = &counts;
     const std::wstring refused = std::wstring(DocumentController::READ_ONLY_TEXT) + L"\n";
     EXPECT_FALSE(act(search_actions::REPLACE_ALL));
     EXPECT_EQ(refused, failures);
-    EXPECT_EQ(-1, replaced) << "no count told";
+    EXPECT_EQ(-1, counts.replaced) << "no count told";
     failures.clear();
     select(0, 2);
     EXPECT_FALSE(act(search_actions::REPLACE));
@@ -325,6 +328,165 @@ TEST_F(SearchActionTest, ALargeReplaceAllIsOneEditAndRunningOutOfMemoryReplacesN
     EXPECT_EQ(std::wstring(DocumentControllerSearchSession::NO_MEMORY) + L"\n", failures);
     EXPECT_TRUE(many == text()) << "nothing replaced";
     EXPECT_FALSE(document->getUndoContext().canUndo());
+}
+
+namespace {
+
+// The pauses of a long edit as a test sees them: one every few steps (no clock), each checking
+// that no transaction is open and noting what it tells, the user stopping the edit at the pause
+// `stopAt` (0: never) or `during` running there.
+class CountedPauses : public LongEditWait {
+public:
+    explicit CountedPauses(DocumentController& controller) : m_controller(controller) {}
+    void begin() override { ++begun; }
+    void end() override { ++ended; }
+    bool pause(const std::wstring& progress) override {
+        told.push_back(progress);
+        idle = idle && m_controller.getLockDepth() == 0 && m_controller.getDocument().getLockCount() == 0 &&
+               m_controller.isInLongEdit();
+        if (during)
+            during();
+        return told.size() != stopAt;
+    }
+    DWORD pauseInterval() const override { return 0; }
+
+    int begun = 0;
+    int ended = 0;
+    bool idle = true;
+    size_t stopAt = 0;
+    std::function<void()> during;
+    std::vector<std::wstring> told;
+
+private:
+    DocumentController& m_controller;
+};
+
+} // namespace
+
+// Replace All searches and replaces in steps with pauses between them, no transaction open
+// there; the pauses tell its progress. Stopped, the matches replaced stay and are one undo step
+// with the caret behind the last; stopped while it searches, even inside one long find, it
+// replaces none; a pause in which the text changed stops it too; asked inside a transaction, it
+// makes no pause.
+TEST_F(SearchActionTest, ReplaceAllPausesBetweenItsStepsAndStopsWhereTheUserSays) {
+    std::wstring lines;
+    for (int i = 0; i < 1000; ++i)
+        lines += L"ab\n";
+    std::wstring replaced = lines;
+    for (size_t at = 0; (at = replaced.find(L"ab", at)) != std::wstring::npos; at += 3)
+        replaced.replace(at, 2, L"xyz");
+    CountedPauses pauses(*controller);
+    controllers->setLongEditWait(&pauses);
+    ReplaceAllCounts counts;
+    record.replaceAllCounts = &counts;
+    load(lines);
+    search(L"ab", L"xyz");
+    EXPECT_TRUE(act(search_actions::REPLACE_ALL));
+    EXPECT_TRUE(replaced == text());
+    EXPECT_EQ(1000, counts.found);
+    EXPECT_EQ(1000, counts.replaced);
+    EXPECT_FALSE(counts.stopped);
+    EXPECT_EQ(1, pauses.begun);
+    EXPECT_EQ(1, pauses.ended);
+    EXPECT_TRUE(pauses.idle);
+    ASSERT_GE(pauses.told.size(), 4u);
+    EXPECT_EQ(L"Searching... ", pauses.told.front().substr(0, 13));
+    EXPECT_EQ(L"Replacing... ", pauses.told.back().substr(0, 13));
+    EXPECT_EQ(L" of 1000", pauses.told.back().substr(pauses.told.back().size() - 8));
+    const size_t searching = std::count_if(pauses.told.begin(), pauses.told.end(), [](const std::wstring& told) {
+        return told.compare(0, 9, L"Searching") == 0;
+    });
+    // The undo and the redo of so many replacements pause too; stopped, the walk stays inside
+    // the step, which the next undo takes back whole, or a redo puts back.
+    const auto replay = [&](bool redo, size_t stopAt) {
+        pauses.told.clear();
+        pauses.stopAt = stopAt;
+        EXPECT_TRUE(redo ? controller->redo() : controller->undo());
+        return pauses.told;
+    };
+    EXPECT_EQ(std::vector<std::wstring>(20, L"Undoing..."), replay(false, 20));
+    EXPECT_FALSE(lines == text() || replaced == text()) << "stopped half way";
+    replay(true, 0);
+    EXPECT_TRUE(replaced == text()) << "the redo puts back the whole step";
+    replay(false, 20);
+    EXPECT_LT(20u, replay(false, 0).size());
+    EXPECT_TRUE(lines == text()) << "the next undo takes back the rest of the step";
+    EXPECT_FALSE(document->getUndoContext().canUndo());
+    EXPECT_TRUE(pauses.idle);
+    pauses.told.clear();
+    pauses.stopAt = 0;
+
+    // Stopped at the first pause of the replacing.
+    pauses.told.clear();
+    pauses.stopAt = searching + 1;
+    select(0, 0);
+    EXPECT_TRUE(act(search_actions::REPLACE_ALL));
+    EXPECT_TRUE(counts.stopped);
+    EXPECT_EQ(1000, counts.found);
+    ASSERT_GT(counts.replaced, 0);
+    ASSERT_LT(counts.replaced, 1000);
+    EXPECT_EQ(L"Replacing... " + std::to_wstring(counts.replaced) + L" of 1000", pauses.told.back());
+    const int32_t behindLast = counts.replaced * 4 - 1;
+    EXPECT_TRUE(replaced.substr(0, behindLast) + lines.substr(counts.replaced * 3 - 1) == text())
+        << "the first ones replaced, the others as they were";
+    EXPECT_EQ(Selected(behindLast, behindLast), selected()) << "behind the last replacement";
+    EXPECT_TRUE(controller->undo());
+    EXPECT_TRUE(lines == text()) << "one undo takes back what was replaced";
+    EXPECT_FALSE(document->getUndoContext().canUndo());
+
+    // Stopped while it searches: nothing replaced, no undo step.
+    pauses.told.clear();
+    pauses.stopAt = 1;
+    EXPECT_FALSE(act(search_actions::REPLACE_ALL));
+    EXPECT_TRUE(counts.stopped);
+    EXPECT_EQ(0, counts.replaced);
+    EXPECT_TRUE(lines == text());
+    EXPECT_FALSE(document->getUndoContext().canUndo());
+
+    // What ran in a pause changed the text: the offsets found no longer hold.
+    pauses.told.clear();
+    pauses.stopAt = 0;
+    pauses.during = [&] {
+        if (pauses.told.size() == searching + 1)
+            type(L"!");
+    };
+    select(0, 0);
+    act(search_actions::REPLACE_ALL);
+    EXPECT_TRUE(counts.stopped);
+    EXPECT_EQ(searching + 1, pauses.told.size()) << "no step after that pause";
+    pauses.during = nullptr;
+    checkTree();
+
+    // Inside a transaction the steps only deepen it.
+    load(lines);
+    pauses.told.clear();
+    {
+        DocumentController::Lock lock(*controller, DocumentController::LOCK_EDIT);
+        EXPECT_TRUE(act(search_actions::REPLACE_ALL));
+    }
+    EXPECT_TRUE(pauses.told.empty());
+    EXPECT_TRUE(replaced == text());
+
+    // A find that runs long without a match pauses inside itself; stopped there, it replaces
+    // nothing.
+    const std::wstring distant = std::wstring(3000000, L'a') + L"b1";
+    load(distant);
+    search(L"[b-z]\\d", L"x", true);
+    select(0, 0);
+    EXPECT_TRUE(act(search_actions::REPLACE_ALL));
+    ASSERT_FALSE(pauses.told.empty());
+    EXPECT_EQ(L"Searching... 0 found", pauses.told.front());
+    EXPECT_TRUE(std::wstring(3000000, L'a') + L"x" == text());
+    load(distant);
+    pauses.told.clear();
+    pauses.stopAt = 1;
+    select(0, 0);
+    EXPECT_FALSE(act(search_actions::REPLACE_ALL));
+    EXPECT_TRUE(counts.stopped);
+    EXPECT_EQ(0, counts.found);
+    EXPECT_TRUE(distant == text());
+    EXPECT_EQ(L"", failures) << "a stop is no failure";
+    controllers->setLongEditWait(nullptr);
 }
 
 TEST_F(SearchActionTest, TheAreaFollowsEditsAndTheCaretLeavingIt) {
