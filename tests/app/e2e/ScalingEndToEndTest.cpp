@@ -88,29 +88,6 @@ int textInk(const Capture& capture, HWND editor, LONG top, LONG bottom) {
            (::IntersectRect(&blinking, &rows, &caret) ? capture.count(blinking, TEXT_INK, 8) : 0);
 }
 
-// The main window's status bar: its lowest container.
-struct Lowest {
-    HWND window = nullptr;
-    LONG bottom = LONG_MIN, top = LONG_MIN;
-};
-BOOL CALLBACK considerLowest(HWND child, LPARAM context) {
-    auto& found = *reinterpret_cast<Lowest*>(context);
-    RECT rect;
-    // The lowest; of two ending alike (the bar not laid out yet), the one starting lower.
-    if (::IsWindowVisible(child) && OtherProcess::hasClass(child, L"afContainer") && ::GetWindowRect(child, &rect) &&
-        (rect.bottom > found.bottom || (rect.bottom == found.bottom && rect.top > found.top))) {
-        found.window = child;
-        found.bottom = rect.bottom;
-        found.top = rect.top;
-    }
-    return TRUE;
-}
-HWND statusBarOf(HWND window) {
-    Lowest lowest;
-    ::EnumChildWindows(window, &considerLowest, reinterpret_cast<LPARAM>(&lowest));
-    return lowest.window;
-}
-
 // The child windows of the dialog that show a text: its buttons and check boxes.
 BOOL CALLBACK considerCaptioned(HWND child, LPARAM context) {
     if (::IsWindowVisible(child) &&
