@@ -4,6 +4,7 @@
 
 #include "afw/control/afLabel.h"
 #include "afw/control/afSpinner.h"
+#include "afw/graphics/afCanvas.h"
 #include "afw/graphics/afStockResources.h"
 #include "afw/layout/afLayoutFlow.h"
 #include "afw/layout/afLayoutLinear.h"
@@ -42,6 +43,16 @@ void StatusBar::setMessage(const std::wstring& message) {
 std::wstring StatusBar::getShownText() const {
     const std::wstring activity = getActivityText();
     return activity.empty() ? m_message : activity;
+}
+
+void StatusBar::onMeasure(uint32_t widthSpec, uint32_t heightSpec) {
+    afContainer::onMeasure(widthSpec, heightSpec);
+    const std::unique_ptr<afCanvas> canvas = createMeasuringCanvas();
+    canvas->selectFont(afGetStockFont(AF_FONT_MESSAGE));
+    const afRect& padding = m_row->getPadding();
+    const int32_t line = canvas->lineHeight() + padding.top + padding.bottom;
+    if (getMeasuredHeight() < line)
+        setMeasuredDimension(getMeasuredWidth(), resolveSize(line, heightSpec));
 }
 
 void StatusBar::update() {

@@ -34,6 +34,8 @@ public:
     afLayoutFlow* getStripArea() const { return m_strip; }
     // Shows the activity list as it is now.
     void update();
+    // At least a line of its font tall, with nothing to show too.
+    void onMeasure(uint32_t widthSpec, uint32_t heightSpec) override;
 
 private:
     afLayoutLinear* m_row;
