@@ -19,6 +19,8 @@
 #include "afw/core/afModuleInstance.h"
 #include "afw/data/afDataObjectFiles.h"
 #include "afw/dock/afDockSlot.h"
+#include "afw/graphics/afStockResources.h"
+#include "afw/layout/afLayoutFlow.h"
 #include "afw/layout/afLayoutLinear.h"
 #include "afw/layout/afLayoutParamsLinear.h"
 #include "afw/menu/afMenu.h"
@@ -82,8 +84,7 @@ bool MainWindow::buildSeed(afSeed& seed) {
     seed.className = record.className;
     seed.style = WS_OVERLAPPEDWINDOW;
     seed.title = L"Tessel";
-    seed.width = 800;
-    seed.height = 600;
+    seedSize(seed, 800, 600);
     return true;
 }
 
@@ -95,8 +96,7 @@ bool MainWindow::create() {
     m_tabs->setCloseRequest(Tabs::CloseRequest::bind<MainWindow, &MainWindow::closeSlotRequested>(this));
     column->addChild(m_tabs, new afLayoutParamsLinear(afLayoutParams::FILL_PARENT, 0, 1.0));
     m_status = new StatusBar(this);
-    // A child window is as tall as its place says, not as its content.
-    column->addChild(m_status, afLayoutParams::FILL_PARENT, StatusBar::HEIGHT);
+    column->addChild(m_status, afLayoutParams::FILL_PARENT, afLayoutParams::WRAP_CONTENT);
     if (!build())
         return false;
     m_tabs->build();

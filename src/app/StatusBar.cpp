@@ -4,6 +4,9 @@
 
 #include "afw/control/afLabel.h"
 #include "afw/control/afSpinner.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afStockResources.h"
+#include "afw/layout/afLayoutFlow.h"
 #include "afw/layout/afLayoutLinear.h"
 #include "afw/layout/afLayoutParamsLinear.h"
 
@@ -12,14 +15,14 @@ namespace tessel {
 StatusBar::StatusBar(afViewPlatform* host) : afContainer(host) {
     m_row = new afLayoutLinear(this, afLayoutLinear::HORIZONTAL);
     m_row->setGravity(afLayout::GRAVITY_LEFT | afLayout::GRAVITY_CENTER_VERTICAL);
-    m_row->setPadding(4, 2, 4, 2);
+    m_row->setPadding(afScaled(4), afScaled(2), afScaled(4), afScaled(2));
     setContentView(m_row);
     m_activity = afLabel::createInstance(this);
     m_row->addChild(m_activity, new afLayoutParamsLinear(0, afLayoutParams::WRAP_CONTENT, 1.0));
-    m_strip = new afLayoutLinear(this, afLayoutLinear::HORIZONTAL);
-    m_strip->setGravity(afLayout::GRAVITY_RIGHT | afLayout::GRAVITY_CENTER_VERTICAL);
+    // In a narrow window the strip's buttons take more rows rather than leaving its edge.
+    m_strip = new afLayoutFlow(this);
+    m_strip->setGravity(afLayout::GRAVITY_RIGHT);
     m_row->addChild(m_strip, afLayoutParams::WRAP_CONTENT, afLayoutParams::WRAP_CONTENT);
-    m_activity->setMinimumSize(0, 20);
     ToolStripStatus::setListener([this] { update(); });
 }
 
@@ -40,6 +43,16 @@ void StatusBar::setMessage(const std::wstring& message) {
 std::wstring StatusBar::getShownText() const {
     const std::wstring activity = getActivityText();
     return activity.empty() ? m_message : activity;
+}
+
+void StatusBar::onMeasure(uint32_t widthSpec, uint32_t heightSpec) {
+    afContainer::onMeasure(widthSpec, heightSpec);
+    const std::unique_ptr<afCanvas> canvas = createMeasuringCanvas();
+    canvas->selectFont(afGetStockFont(AF_FONT_MESSAGE));
+    const afRect& padding = m_row->getPadding();
+    const int32_t line = canvas->lineHeight() + padding.top + padding.bottom;
+    if (getMeasuredHeight() < line)
+        setMeasuredDimension(getMeasuredWidth(), resolveSize(line, heightSpec));
 }
 
 void StatusBar::update() {

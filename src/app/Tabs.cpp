@@ -174,7 +174,7 @@ bool Tabs::chooseFromList(const afMenu& list, const afMenuNode* chosen) {
 void Tabs::showTabList(ViewVirtualButton* button) {
     std::unique_ptr<afMenu> list = makeTabList();
     if (list)
-        chooseFromList(*list, button->trackMenu(*list));
+        chooseFromList(*list, button->trackMenu(*list, true));
 }
 
 bool Tabs::onKeyDown(afKeyEvent& event) {

@@ -58,9 +58,9 @@ bool ActionSelectWindow::buildSeed(afSeed& seed) {
 void ActionSelectWindow::onCreate() {
     afTaskWindow::onCreate();
     setSizePolicy(SIZE_CONTENT);
-    setMinimumSize(MINIMUM_WIDTH, 0);
+    setMinimumSize(afScaled(MINIMUM_WIDTH), 0);
     auto* root = new afLayoutLinear(this, afLayoutLinear::VERTICAL);
-    root->setPadding(4, 4, 4, 4);
+    root->setPadding(afScaled(4));
     setContentView(root);
     m_edit = afControlEdit::createInstance(this);
     // What the user types is read from the window, not the text last set.
@@ -169,8 +169,8 @@ bool ActionSelectWindow::onRawMessage(afMessage& msg) {
 
 bool ActionSelectWindow::measureRow(int32_t /*row*/, bool /*selected*/, afCanvas& canvas, SIZE& o_size) {
     canvas.selectFont(afGetStockFont(AF_FONT_MESSAGE));
-    o_size.cx = MINIMUM_WIDTH;
-    o_size.cy = std::max(canvas.lineHeight(), 16) + ROW_PADDING;
+    o_size.cx = afScaled(MINIMUM_WIDTH);
+    o_size.cy = std::max(canvas.lineHeight(), 16) + afScaled(ROW_PADDING);
     // Every row has the same height: one is enough.
     return false;
 }
@@ -190,14 +190,15 @@ void ActionSelectWindow::drawRow(afCanvas& canvas, int32_t row, bool selected, c
     // on which only the ordinary text colour reads.
     const bool highlighted = selected && m_lister->hasFocus();
     const COLORREF ink = afGetStockColour(highlighted ? SELECTED_TEXT_COLOUR : TEXT_COLOUR);
-    afRect text(line.left + ROW_PADDING, line.top, line.right - ROW_PADDING, line.bottom);
+    const int padding = afScaled(ROW_PADDING), gap = afScaled(ICON_GAP);
+    afRect text(line.left + padding, line.top, line.right - padding, line.bottom);
     if (m_current >= 0) {
         // A column for the mark on every row, so the titles stay in line.
         const SIZE mark = afCanvas::menuCheckSize();
         if (candidate == m_current)
             canvas.drawMenuCheck(afRect(text.left, text.top, text.left + mark.cx, text.bottom), mark, ink,
                                  afCanvas::NO_BACKGROUND);
-        text.left += mark.cx + ROW_PADDING;
+        text.left += mark.cx + padding;
     }
     size_t length = 0;
     const wchar_t* category = column(row, afActionFilterData::COLUMN_CATEGORY, &length);
@@ -211,11 +212,11 @@ void ActionSelectWindow::drawRow(afCanvas& canvas, int32_t row, bool selected, c
         const afAction* action = m_data.candidateOf(m_rows[static_cast<size_t>(candidate)]).action;
         if (const afIcon* icon = afGetIcon(action->getIcon())) {
             const int size = icon->getSize();
-            const afRect box(right.left - ICON_GAP - size, text.top, right.left - ICON_GAP, text.bottom);
+            const afRect box(right.left - gap - size, text.top, right.left - gap, text.bottom);
             canvas.drawIcon(box, *icon, AF_ALIGN_LEFT);
             right.left = box.left;
         }
-        text.right = right.left - ICON_GAP;
+        text.right = right.left - gap;
     }
     const wchar_t* title = column(row, afActionFilterData::COLUMN_TITLE, &length);
     canvas.drawText(std::wstring(title, length), text, TEXT_FORMAT, ink);

@@ -20,7 +20,9 @@ class afControlLister;
 class ActionSelectWindow : public afTaskWindow {
 public:
     static constexpr uint32_t RESULT_CLOSE = pel::crc32Literal("close"); // 0x130181C4
-    static constexpr int32_t MINIMUM_WIDTH = 420, VISIBLE_ROWS = 12, ROW_PADDING = 4, ICON_GAP = 4;
+    // Sizes at 96 DPI: the narrowest window, the room around a row's text and before an icon.
+    static constexpr int32_t MINIMUM_WIDTH = 420, ROW_PADDING = 4, ICON_GAP = 4;
+    static constexpr int32_t VISIBLE_ROWS = 12;
     // Stock colours: text, selected text, the category.
     static constexpr int TEXT_COLOUR = 28, SELECTED_TEXT_COLOUR = 11, CATEGORY_COLOUR = 9;
 

@@ -8,6 +8,7 @@
 #include "afw/control/afControlEdit.h"
 #include "afw/control/afLabel.h"
 #include "afw/control/afWidgetFactory.h"
+#include "afw/graphics/afStockResources.h"
 #include "afw/layout/afLayoutField.h"
 #include "afw/layout/afLayoutLinear.h"
 #include "afw/layout/afLayoutParamsLinear.h"
@@ -48,7 +49,7 @@ void SearchDialog::buildContent() {
 
     auto* options = new afLayoutLinear(this, afLayoutLinear::HORIZONTAL);
     auto* optionsParams = new afLayoutParamsLinear(afLayoutParams::FILL_PARENT, afLayoutParams::WRAP_CONTENT);
-    optionsParams->topMargin = 8;
+    optionsParams->topMargin = afScaled(8);
     getMessageColumn()->addChild(options, optionsParams);
     m_matchCase = addCheckBox(options, L"Match &case", m_values.matchCase);
     m_wholeWord = addCheckBox(options, L"&Whole word", m_values.wholeWord);
@@ -56,7 +57,7 @@ void SearchDialog::buildContent() {
 
     auto* field = new afLayoutField(this);
     auto* fieldParams = new afLayoutParamsLinear(afLayoutParams::FILL_PARENT, afLayoutParams::WRAP_CONTENT);
-    fieldParams->topMargin = 8;
+    fieldParams->topMargin = afScaled(8);
     getMessageColumn()->addChild(field, fieldParams);
     afLabel* caption = field->setCaption(L"&Search in:");
     // A list to choose from: the kind is the window's style, set before it is built.
@@ -134,7 +135,7 @@ const std::wstring& SearchDialog::getMessage() const {
 afControlEdit* SearchDialog::addEdit(const std::wstring& caption, const std::wstring& text) {
     auto* field = new afLayoutField(this);
     auto* params = new afLayoutParamsLinear(afLayoutParams::FILL_PARENT, afLayoutParams::WRAP_CONTENT);
-    params->topMargin = getMessageColumn()->getChildCount() > 1 ? 6 : 0;
+    params->topMargin = getMessageColumn()->getChildCount() > 1 ? afScaled(6) : 0;
     getMessageColumn()->addChild(field, params);
     afLabel* label = field->setCaption(caption);
     afControlEdit* edit = afControlEdit::createInstance(this);
@@ -151,7 +152,7 @@ afControlCheckBox* SearchDialog::addCheckBox(afLayoutLinear* row, const std::wst
     box->setText(text.c_str());
     box->setChecked(checked);
     auto* params = new afLayoutParamsLinear(afLayoutParams::WRAP_CONTENT, afLayoutParams::WRAP_CONTENT);
-    params->rightMargin = 12;
+    params->rightMargin = afScaled(12);
     row->addChild(box, params);
     return box;
 }

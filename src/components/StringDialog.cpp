@@ -4,6 +4,7 @@
 #include "afw/control/afControlEdit.h"
 #include "afw/control/afLabel.h"
 #include "afw/control/afWidgetFactory.h"
+#include "afw/graphics/afStockResources.h"
 #include "afw/layout/afLayoutLinear.h"
 #include "afw/layout/afLayoutParamsLinear.h"
 
@@ -18,7 +19,7 @@ void StringDialog::buildContent() {
     m_edit->setPaintFlags(m_edit->getPaintFlags() | PAINT_REREAD_TEXT);
     m_edit->addListener(afControlEdit::Listener::bind<StringDialog, &StringDialog::textChanged>(this));
     auto* params = new afLayoutParamsLinear(afLayoutParams::FILL_PARENT, afLayoutParams::WRAP_CONTENT);
-    params->topMargin = 6;
+    params->topMargin = afScaled(6);
     getMessageColumn()->addChild(m_edit, params);
     getTextLabel()->setText(L"");
     addButton(L"OK", RESULT_OK, true);

@@ -24,6 +24,10 @@ void ViewVirtualButton::setText(const std::wstring& text) {
     change(m_text, text, L"ViewVirtualButton::setText");
 }
 
+void ViewVirtualButton::setRoomFor(const std::wstring& sample) {
+    change(m_sample, sample, L"ViewVirtualButton::setRoomFor");
+}
+
 void ViewVirtualButton::change(std::wstring& io_field, const std::wstring& value, const wchar_t* reason) {
     if (value == io_field)
         return;
@@ -39,7 +43,7 @@ void ViewVirtualButton::setPressed(bool pressed) {
     invalidate();
 }
 
-afMenuNode* ViewVirtualButton::trackMenu(afMenu& menu) {
+afMenuNode* ViewVirtualButton::trackMenu(afMenu& menu, bool below) {
     if (!getHost())
         return nullptr;
     // The frame lies in the parent's coordinates: moved through each parent into the host's.
@@ -48,7 +52,7 @@ afMenuNode* ViewVirtualButton::trackMenu(afMenu& menu) {
     getHost()->offsetDescendantRect(this, place);
     mapToScreen(place);
     setPressed(true);
-    afMenuNode* chosen = menu.track(getHost(), place.left, place.top, true);
+    afMenuNode* chosen = menu.trackBeside(getHost(), place, below);
     setPressed(false);
     return chosen;
 }
@@ -56,11 +60,14 @@ afMenuNode* ViewVirtualButton::trackMenu(afMenu& menu) {
 void ViewVirtualButton::onMeasure(uint32_t widthSpec, uint32_t heightSpec) {
     std::unique_ptr<afCanvas> canvas = createMeasuringCanvas();
     canvas->selectFont(m_font);
-    const std::wstring whole = m_label + m_text;
-    const SIZE text = canvas->measureText(whole.c_str(), static_cast<int>(whole.size()), TEXT_FORMAT);
+    const auto extent = [&canvas](const std::wstring& text) {
+        return canvas->measureText(text.c_str(), static_cast<int>(text.size()), TEXT_FORMAT);
+    };
+    const SIZE text = extent(m_label + m_text);
+    const LONG texts = m_sample.empty() ? text.cx : std::max(text.cx, extent(m_label + m_sample).cx);
+    const int32_t width = std::max<int32_t>(texts + 2 * afScaled(PADDING_X), getMinimumWidth());
     const int height = std::max<int>(text.cy, canvas->lineHeight());
-    setMeasuredDimension(resolveSize(text.cx + 2 * PADDING_X, widthSpec),
-                         resolveSize(height + 2 * PADDING_Y, heightSpec));
+    setMeasuredDimension(resolveSize(width, widthSpec), resolveSize(height + 2 * afScaled(PADDING_Y), heightSpec));
 }
 
 bool ViewVirtualButton::onDraw(afCanvas& canvas, const afRect* /*area*/) {
@@ -71,7 +78,7 @@ bool ViewVirtualButton::onDraw(afCanvas& canvas, const afRect* /*area*/) {
         canvas.frameRect(box, afGetStockColour(PRESSED_FRAME_COLOUR));
     }
     canvas.selectFont(m_font);
-    afRect text(box.left + PADDING_X, box.top, box.right - PADDING_X, box.bottom);
+    afRect text(box.left + afScaled(PADDING_X), box.top, box.right - afScaled(PADDING_X), box.bottom);
     if (!m_label.empty()) {
         canvas.drawText(m_label, text, TEXT_FORMAT, afGetStockColour(LABEL_COLOUR));
         text.left += canvas.measureText(m_label.c_str(), static_cast<int>(m_label.size()), TEXT_FORMAT).cx;

@@ -148,6 +148,8 @@ void Editor::onFontChanged() {
         return;
     DocumentController::Lock lock(*m_controller, DocumentController::LOCK_READ);
     EditorBatch batch(*this);
+    // The line numbers are set in the font: the gutter takes their new width.
+    updateGutterWidth(m_lineCount);
     invalidateLines(-1, -1, true, true);
 }
 

@@ -25,6 +25,7 @@
 #include <deque>
 #include <memory>
 
+struct afFontEntry;
 class Hint;
 class afDropTarget;
 class afUnicode;
@@ -394,6 +395,8 @@ private:
     int m_textLeft = 0;
     int m_digits = 0;
     int m_digitsWidth = 0;
+    const afFontEntry* m_digitsFont = nullptr; // what the digits were measured in
+    // The gutter's spacing at 96 DPI, and the bookmark icon's column.
     int m_numberPadding = 6;
     int m_minDigits = 2;
     int m_gutterGap = 2;

@@ -3,6 +3,7 @@
 
 #include "afw/unicode/afUnicode.h"
 #include "editor/EditorBatch.h"
+#include "editor/EditorCaret.h"
 #include "service/document/controller/DocumentController.h"
 #include "service/document/controller/Selection.h"
 
@@ -206,7 +207,12 @@ bool Editor::positionPoint(const TextPosition& position, POINT* o_point) {
     refreshBottom();
     if (at < m_top || at > m_bottom)
         return false;
-    const int x = m_gutterWidth + m_textLeft - m_scrollColumn * getCharWidth() + positionToPoint(position, true, nullptr);
+    int x = m_gutterWidth + m_textLeft - m_scrollColumn * getCharWidth() + positionToPoint(position, true, nullptr);
+    // The blanks a wrapped row ends in stay on it past its edge: the caret after them stands at
+    // the edge, where the row's text ends for the eye, and not hidden where it was before.
+    const int right = textColumnRight(m_clientWidth);
+    if (!m_lineCache->isUnwrapped() && x >= right)
+        x = std::max(right - (m_caret ? m_caret->getWidth() : 1), m_gutterWidth + m_textLeft);
     if (x < m_gutterWidth + m_textLeft || x >= m_clientWidth)
         return false;
     o_point->x = x;

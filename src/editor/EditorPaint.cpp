@@ -7,6 +7,7 @@
 #include "afw/graphics/afCanvasRegion.h"
 #include "afw/graphics/afStockResources.h"
 #include "afw/graphics/afWindowsUX.h"
+#include "afw/unicode/afFontSet.h"
 #include "afw/unicode/afUnicode.h"
 #include "afw/unicode/afUnicodeRenderer.h"
 #include "pel/base/Exception.h"
@@ -49,18 +50,21 @@ void Editor::updateGutterWidth(int32_t lineCount) {
         m_digits = 0;
         m_digitsWidth = 0;
     } else {
+        // The numbers are set in the text's own font: as large as the text beside them.
+        const afFontEntry* font = m_layout->getPrimaryFont();
         const int digits = std::max(m_minDigits, decimalDigits(std::max(lineCount, 0)));
-        if (digits != m_digits) {
+        if (digits != m_digits || font != m_digitsFont) {
             m_digits = digits;
+            m_digitsFont = font;
             const std::unique_ptr<afCanvas> canvas = createMeasuringCanvas();
-            canvas->selectFont(afGetStockFont(AF_FONT_FIXED));
+            canvas->selectFont(font ? font->font : afGetStockFont(AF_FONT_FIXED));
             const int width = canvas->measureText(L"0123456789", 10, DT_SINGLELINE).cx;
             m_digitsWidth = (width + 9) / 10 * digits;
             changed = true;
         }
     }
-    const int width =
-        m_gutterLead + m_markerColumn + m_gutterGap + (m_digits == 0 ? 0 : m_digitsWidth + 2 * m_numberPadding);
+    const int width = afScaled(m_gutterLead) + m_markerColumn + afScaled(m_gutterGap) +
+                      (m_digits == 0 ? 0 : m_digitsWidth + 2 * afScaled(m_numberPadding));
     changed = changed || width != m_gutterWidth;
     m_gutterWidth = width;
     if (!changed)
@@ -176,12 +180,13 @@ void Editor::drawRow(afCanvas& lineCanvas, const SubLineIterator& row, int32_t c
 void Editor::drawGutter(afCanvas& lineCanvas, int32_t line, bool isContinuation, bool isCurrentLine) {
     const bool numbers = numbersShown();
     const int lineHeight = getLineHeight();
-    RECT rect = {0, 0, m_gutterWidth - m_gutterGap, lineHeight + 1};
+    const int gap = afScaled(m_gutterGap), padding = afScaled(m_numberPadding);
+    RECT rect = {0, 0, m_gutterWidth - gap, lineHeight + 1};
     lineCanvas.fillRect(rect, numbers ? m_gutterColours[isCurrentLine ? NUMBER_BACKGROUND_CURRENT : NUMBER_BACKGROUND]
                                       : m_textBackground);
     if (!isContinuation && line >= 0) {
         RECT inner = rect;
-        inner.left += m_numberPadding;
+        inner.left += padding;
         if (m_controller->getLineMarkers(line)) {
             static const afIcon* bookmark = afGetStockIcon(AF_STOCK_ICON_BOOKMARK);
             if (bookmark) {
@@ -192,22 +197,25 @@ void Editor::drawGutter(afCanvas& lineCanvas, int32_t line, bool isContinuation,
         if (numbers) {
             wchar_t text[16];
             const int length = std::swprintf(text, 16, L"%d", line + 1);
+            // On the text's baseline: the font's glyphs start where the row's first font's do.
+            const afFontEntry* font = m_layout->getPrimaryFont();
             RECT numberRect = inner;
-            numberRect.right -= m_numberPadding + 1;
+            numberRect.right -= padding + 1;
+            numberRect.top = font ? m_layout->glyphTop(*font) : 0;
             numberRect.bottom = lineHeight;
             const COLORREF colour = m_gutterColours[isCurrentLine           ? NUMBER_TEXT_CURRENT
                                                     : (line + 1) % 10 == 0 ? NUMBER_TEXT_TENTH
                                                                            : NUMBER_TEXT];
-            lineCanvas.selectFont(afGetStockFont(AF_FONT_FIXED));
-            lineCanvas.drawText(text, length, numberRect, DT_RIGHT | DT_VCENTER | DT_SINGLELINE, colour);
+            lineCanvas.selectFont(font ? font->font : afGetStockFont(AF_FONT_FIXED));
+            lineCanvas.drawText(text, length, numberRect, DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX, colour);
         }
     }
     if (!numbers)
         return;
     const RECT separator = {rect.right - 1, 0, rect.right, lineHeight};
     lineCanvas.fillRect(separator, m_gutterColours[isCurrentLine ? SEPARATOR_CURRENT : SEPARATOR]);
-    const RECT gap = {rect.right, 0, rect.right + m_gutterGap, lineHeight};
-    lineCanvas.fillRect(gap, m_textBackgroundCurrent);
+    const RECT after = {rect.right, 0, rect.right + gap, lineHeight};
+    lineCanvas.fillRect(after, m_textBackgroundCurrent);
 }
 
 void Editor::invalidateLineRange() {

@@ -18,20 +18,20 @@ namespace {
 
 const wchar_t EMPTY[] = L"---";
 
-// The buttons in the strip's order: label, first text, minimum width (room for five digits, so
+// The buttons in the strip's order: label, first text, the room kept (for five digits, so that
 // the strip does not move with the caret) and popup.
 const struct {
     const wchar_t* label;
     const wchar_t* text;
-    int minimumWidth;
+    const wchar_t* room;
     void (EditorStatusController::*show)(ViewVirtualButton*);
 } BUTTON_ROWS[EditorStatusController::BUTTONS] = {
-    {L"Line:  ", L"1", 90, nullptr},
-    {L"Char:  ", L"1", 80, nullptr},
-    {L"Language:", EMPTY, 0, &EditorStatusController::showLanguageMenu},
-    {L"", EMPTY, 0, &EditorStatusController::showEncodingMenu},
-    {L"", EMPTY, 0, &EditorStatusController::showLineEndingMenu},
-    {L"", EMPTY, 0, &EditorStatusController::showIndentationMenu},
+    {L"Line:  ", L"1", L"00000", nullptr},
+    {L"Char:  ", L"1", L"00000", nullptr},
+    {L"Language:  ", EMPTY, L"", &EditorStatusController::showLanguageMenu},
+    {L"", EMPTY, L"", &EditorStatusController::showEncodingMenu},
+    {L"", EMPTY, L"", &EditorStatusController::showLineEndingMenu},
+    {L"", EMPTY, L"", &EditorStatusController::showIndentationMenu},
 };
 
 const uint32_t MENU_ENCODINGS[] = {pel::ENCODING_UTF8, pel::ENCODING_UTF16LE, pel::ENCODING_UTF16BE,
@@ -109,8 +109,7 @@ void EditorStatusController::rebuild(bool show) {
             auto* button = new ViewVirtualButton(m_strip->getHost());
             button->setLabel(BUTTON_ROWS[i].label);
             button->setText(BUTTON_ROWS[i].text);
-            if (BUTTON_ROWS[i].minimumWidth)
-                button->setMinimumSize(BUTTON_ROWS[i].minimumWidth, 0);
+            button->setRoomFor(BUTTON_ROWS[i].room);
             button->setClickHandler(
                 ViewVirtualButton::ClickHandler::bind<EditorStatusController, &EditorStatusController::onClick>(this));
             m_strip->addChild(button, -2, -2);

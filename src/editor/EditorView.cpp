@@ -82,7 +82,7 @@ void Editor::recomputeWrap() {
     }
     if (m_preset.boundaryBreak) {
         const bool changed = m_layout->setWrapWidth(m_preset.boundary * getCharWidth());
-        // Centred by the width the layout took (it never wraps narrower than 30 average widths).
+        // Centred by the width the text wraps at.
         if (m_preset.center)
             m_textLeft = std::max((m_clientWidth - m_gutterWidth - m_layout->getWrapWidth()) / 2, 0);
         m_repaintAll = m_scrollBarsDirty = true;
@@ -328,7 +328,11 @@ void Editor::updateScrollBars() {
     SCROLLINFO horizontal = {};
     horizontal.cbSize = sizeof(SCROLLINFO);
     horizontal.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    horizontal.nMax = std::max(m_widestColumns - 1, 0);
+    // A wrapped row reaches no further than the wrap width: blanks hanging past it do not widen
+    // the range.
+    const int32_t widest = m_lineCache->isUnwrapped() ? m_widestColumns
+                                                      : std::min(m_widestColumns, m_visibleColumns + sidewaysReach());
+    horizontal.nMax = std::max(widest - 1, 0);
     horizontal.nPage = static_cast<UINT>(std::max(m_visibleColumns, 0));
     horizontal.nPos = m_scrollColumn;
     setBar(SB_HORZ, horizontal);

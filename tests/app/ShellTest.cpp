@@ -14,6 +14,8 @@
 #include "afw/action/afActionRegistry.h"
 #include "afw/core/afApp.h"
 #include "afw/data/afDataObjectFiles.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afStockResources.h"
 #include "afw/unicode/afUnicodeFontManager.h"
 #include "pel/log/Log.h"
 #include "pel/log/LogFile.h"
@@ -326,7 +328,14 @@ TEST_F(ShellTest, TheWindowStacksTheTabsTheEditorAndTheStatusBar) {
     EXPECT_GT(editor.top, tabs.top) << "the tab strip is above the editor";
     EXPECT_GT(editor.bottom - editor.top, 100);
     EXPECT_GE(status.top, editor.bottom);
-    EXPECT_EQ(StatusBar::HEIGHT, status.bottom - status.top);
+    // As tall as its content: the strip's buttons, each a line of the message font and its
+    // padding, on one row in a wide window.
+    const LONG statusHeight = status.bottom - status.top;
+    EXPECT_EQ(window->getStatusBar()->getMeasuredHeight(), statusHeight);
+    const auto canvas = window->getStatusBar()->createMeasuringCanvas();
+    canvas->selectFont(afGetStockFont(AF_FONT_MESSAGE));
+    EXPECT_GE(statusHeight, canvas->lineHeight() + 4);
+    EXPECT_LT(statusHeight, 2 * canvas->lineHeight());
     EXPECT_TRUE(::GetMenu(window->getHandle()));
     EXPECT_EQ(4, ::GetMenuItemCount(::GetMenu(window->getHandle()))) << "File, Edit, View, Bundles";
     EXPECT_EQ(7, ::GetMenuItemCount(::GetSubMenu(::GetMenu(window->getHandle()), 0)));

@@ -207,6 +207,33 @@ TEST_F(EditorCaretTest, WrappedLinesMoveByDisplayLines) {
     EXPECT_EQ(TextPosition(0, 0), caret());
 }
 
+// Wrapped at the window's edge, a row of letters filling it keeps its blank past the edge: End
+// there puts the system caret at the row's right end, where the typing goes, and not where it
+// stood before.
+TEST_F(EditorCaretTest, EndOnARowWhoseBlankPassesTheEdgeShowsTheCaretThere) {
+    attach(L"x\nnext");
+    setPreset([](tessel::FacePreset& p) { p.wordWrap = true; });
+    const int32_t text = clientWidth - editor->getGutterWidth() - editor->getTextLeft();
+    ASSERT_EQ(text, editor->getLayout()->getWrapWidth()) << "wrapped at the window's edge";
+    const int32_t columns = text / charWidth;
+    attach(std::wstring(columns, L'x') + L" yyy\nnext");
+    setPreset([](tessel::FacePreset& p) { p.wordWrap = true; });
+    afUnicodeData* data = editor->getLineCache()->getLayout(0);
+    ASSERT_NE(nullptr, data);
+    ASSERT_EQ(2, data->sublineCount());
+    ASSERT_EQ(columns + 1, editor->getLayout()->sublineStart(*data, 1)) << "the blank stays on the first row";
+    place(0, 0);
+    POINT start = {-1, -1};
+    ::GetCaretPos(&start);
+    press(VK_END);
+    EXPECT_EQ(TextPosition(0, columns + 1), caret());
+    POINT end = {-1, -1};
+    ::GetCaretPos(&end);
+    EXPECT_EQ(start.y, end.y) << "on the row it ends";
+    EXPECT_GE(end.x, clientWidth - 2 * charWidth) << "at the row's right end";
+    EXPECT_LT(end.x, clientWidth);
+}
+
 // Each End stays on the row it was pressed on: the end of that row, drawn there, then the last
 // non-blank character, then the line's true end.
 TEST_F(EditorCaretTest, EndOnAWrappedLineStopsAtTheEndOfItsRow) {

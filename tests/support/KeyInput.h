@@ -11,13 +11,14 @@
 
 namespace tessel_test {
 
-// A key going down, or up.
+// A key going down, or up. The right Alt and Ctrl keys share their scan codes with the left ones
+// and are told apart by the extended flag, as a keyboard sends them.
 inline INPUT keyInput(WORD key, bool release) {
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = key;
     input.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
+    input.ki.dwFlags = (release ? KEYEVENTF_KEYUP : 0) | (key == VK_RMENU || key == VK_RCONTROL ? KEYEVENTF_EXTENDEDKEY : 0);
     return input;
 }
 

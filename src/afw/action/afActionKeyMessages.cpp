@@ -4,7 +4,9 @@
 // from the system's default handling.
 
 #include "afw/action/afActionInvoker.h"
+#include "afw/action/afKeyCombination.h"
 #include "afw/core/afApp.h"
+#include "afw/view/afInput.h"
 #include "afw/view/afViewPlatform.h"
 #include "service/parser/base/ScopePath.h"
 
@@ -89,11 +91,15 @@ bool afActionInvokerKey::keyDown(const MSG& msg, afViewPlatform* widget) {
     if (modifier)
         return false;
     m_suppressChar = false;
-    if (combination == 0 || !m_shortcuts.count(combination))
+    // A binding made for the chord as it is, else for what the right Alt means.
+    afKeyCombination bound = combination;
+    if (bound != 0 && !m_shortcuts.count(bound) && (bound & AF_KEY_RIGHT_ALT))
+        bound = afAltReading(combination, afKeyboardHasAltGr());
+    if (bound == 0 || !m_shortcuts.count(bound))
         return false;
     tessel::ScopePath contexts;
     collectContexts(widget, contexts);
-    if (!afInvokeKey(this, contexts, widget, combination))
+    if (!afInvokeKey(this, contexts, widget, bound))
         return false;
     m_suppressChar = true;
     m_altChord = m_altChord || withAlt;

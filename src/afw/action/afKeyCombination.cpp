@@ -149,6 +149,12 @@ std::wstring afFormatKeyCombination(afKeyCombination combination) {
     return text;
 }
 
+afKeyCombination afAltReading(afKeyCombination combination, bool layoutHasAltGr) {
+    if (layoutHasAltGr || !(combination & AF_KEY_RIGHT_ALT))
+        return combination;
+    return (combination & ~static_cast<afKeyCombination>(AF_KEY_RIGHT_ALT)) | AF_KEY_ALT;
+}
+
 bool afIsModifierKey(afKeyCombination combination) {
     switch (combination & AF_KEY_CODE_MASK) {
     case 16:

@@ -16,7 +16,7 @@ enum : uint32_t {
     AF_KEY_CODE_MASK = 0xFF,
     AF_KEY_CTRL = 0x100,
     AF_KEY_SHIFT = 0x200,
-    AF_KEY_ALT = 0x400, // the left Alt key only: the right one gives AF_KEY_RIGHT_ALT
+    AF_KEY_ALT = 0x400, // the left Alt key: the right one gives AF_KEY_RIGHT_ALT (see afAltReading)
     AF_KEY_RIGHT_ALT = 0x800,
     AF_KEY_LEFT_WIN = 0x1000,
     AF_KEY_RIGHT_WIN = 0x2000,
@@ -46,3 +46,9 @@ std::wstring afFormatKeyCombination(afKeyCombination combination);
 
 // Whether the key code is Shift, Ctrl, Alt or a Windows key (16, 17, 18, 91, 92).
 bool afIsModifierKey(afKeyCombination combination);
+
+// What a chord of the right Alt key means to bindings besides itself (a binding made for the
+// right Alt alone, "R-Alt+X", is matched first): Alt, as the left key is, unless the keyboard
+// layout has AltGr, where the right Alt (sent with Ctrl) types characters and never reaches an
+// Alt or Ctrl+Alt binding. A combination without the right Alt, or on such a layout, is itself.
+afKeyCombination afAltReading(afKeyCombination combination, bool layoutHasAltGr);

@@ -80,8 +80,8 @@ bool afControlButton::buildSeed(afSeed& seed) {
 
 void afControlButton::onCreate() {
     setParentBackground(true);
-    setPadding(20, 6, 20, 8);
-    setMinimumSize(80, 25);
+    setPadding(afScaled(20), afScaled(6), afScaled(20), afScaled(8));
+    setMinimumSize(afScaled(80), afScaled(25));
 }
 
 bool afControlButton::onRawMessage(afMessage& msg) {

@@ -107,7 +107,7 @@ void afControlCheckBox::arrange(afCanvas& canvas, const afRect& client) {
     content.inset(padding.left, padding.top, padding.right, padding.bottom);
     const LONG middle = content.top + content.height() / 2;
     m_boxRect = afRect(content.left, middle - box.cy / 2, content.left + box.cx, middle - box.cy / 2 + box.cy);
-    const LONG textLeft = m_boxRect.right + TEXT_GAP;
+    const LONG textLeft = m_boxRect.right + afScaled(TEXT_GAP);
     m_textRect = afRect(textLeft, middle - extent.cy / 2, std::min<LONG>(textLeft + extent.cx, content.right),
                         middle - extent.cy / 2 + extent.cy);
     m_focusRect = m_textRect;
@@ -123,7 +123,7 @@ void afControlCheckBox::onMeasure(uint32_t widthSpec, uint32_t heightSpec) {
     const SIZE extent = text.empty() ? SIZE{0, 0}
                                      : canvas->measureText(text.c_str(), static_cast<int>(text.size()), DT_SINGLELINE);
     const afRect& padding = getPadding();
-    const int32_t width = padding.left + box.cx + TEXT_GAP + extent.cx + 2 + padding.right;
+    const int32_t width = padding.left + box.cx + afScaled(TEXT_GAP) + extent.cx + 2 + padding.right;
     const int32_t height = padding.top + std::max<int32_t>(box.cy, extent.cy + 2) + padding.bottom;
     setMeasuredDimension(resolveSize(std::max(width, getMinimumWidth()), widthSpec),
                          resolveSize(std::max(height, getMinimumHeight()), heightSpec));

@@ -11,7 +11,7 @@ public:
     using ChangedHandler = afDelegate<void(afControlCheckBox*)>;
     // The visual styles' check box part and the first state of each check state.
     enum : int { PART_CHECKBOX = 3, STATE_UNCHECKED = 1, STATE_CHECKED = 5, STATE_MIXED = 9, STATE_DISABLED_STEP = 3 };
-    static constexpr int TEXT_GAP = 5;
+    static constexpr int TEXT_GAP = 5; // between the box and the text, at 96 DPI
 
     static afControlCheckBox* createInstance(afViewPlatform* parent);
     explicit afControlCheckBox(afViewPlatform* host) : afControl(host) { setParentBackground(true); }

@@ -32,8 +32,10 @@ bool afControlEdit::buildSeed(afSeed& seed) {
 void afControlEdit::onCreate() {
     afControl::onCreate();
     const afRect& padding = getPadding();
-    if (padding.left != 4 || padding.top != 2 || padding.right != 0 || padding.bottom != 2) {
-        setPadding(4, 2, 0, 2);
+    // The cue text, drawn at the right, keeps off the edge as the typed text does at the left.
+    const afRect wanted(afScaled(4), afScaled(2), afScaled(4), afScaled(2));
+    if (padding != wanted) {
+        setPadding(wanted);
         relayout(L"afView::setPadding");
     }
 }
@@ -150,7 +152,7 @@ void afControlEdit::onMeasure(uint32_t widthSpec, uint32_t heightSpec) {
     const TEXTMETRICW& metrics = canvas->textMetrics();
     const afRect& padding = getPadding();
     const int32_t height = std::max<int32_t>(metrics.tmHeight + metrics.tmExternalLeading + padding.top +
-                                                 padding.bottom + 6,
+                                                 padding.bottom + afScaled(6),
                                              getMinimumHeight());
     setMeasuredDimension(resolveSize(getMinimumWidth(), widthSpec), resolveSize(height, heightSpec));
 }

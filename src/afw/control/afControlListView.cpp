@@ -2,7 +2,10 @@
 
 #include "afw/control/afWidgetFactory.h"
 #include "afw/core/afLog.h"
+#include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afStockResources.h"
 
+#include <algorithm>
 #include <cwchar>
 
 namespace {
@@ -43,6 +46,36 @@ void afControlListView::insertColumn(const std::wstring& text, int width, int fo
     ::SendMessageW(getHandle(), LVM_INSERTCOLUMNW, m_columns.size(), reinterpret_cast<LPARAM>(&column));
     m_columns.push_back({text, (static_cast<uint32_t>(width) & 0x0FFFFFFF) | COLUMN_LAYOUT_FLAG, format});
     m_columnsDirty = true;
+}
+
+int afControlListView::columnWidthFor(const std::wstring& text) const {
+    const int width = getHandle() ? static_cast<int>(::SendMessageW(getHandle(), LVM_GETSTRINGWIDTHW, 0,
+                                                                    reinterpret_cast<LPARAM>(text.c_str())))
+                                  : 0;
+    // The header leaves three edges either side of its text, the rows a little less.
+    return width + 6 * ::GetSystemMetrics(SM_CXEDGE);
+}
+
+void afControlListView::setVisibleRows(int rows) {
+    m_visibleRows = std::max(rows, 0);
+    relayout(L"afControlListView::setVisibleRows");
+}
+
+void afControlListView::onMeasure(uint32_t widthSpec, uint32_t heightSpec) {
+    if (m_visibleRows <= 0) {
+        afControl::onMeasure(widthSpec, heightSpec);
+        return;
+    }
+    const std::unique_ptr<afCanvas> canvas = createMeasuringCanvas();
+    if (getFont())
+        canvas->selectFont(getFont());
+    // A row is a line of the font and its spacing, the header a line and its edges; a little
+    // more than the list takes, so that the rows never fall short.
+    const int line = canvas->lineHeight();
+    const int header = line + 4 * ::GetSystemMetrics(SM_CYEDGE);
+    const int row = line + afScaled(4);
+    const int height = std::max(header + m_visibleRows * row + 2 * ::GetSystemMetrics(SM_CYEDGE), getMinimumHeight());
+    setMeasuredDimension(resolveSize(getMinimumWidth(), widthSpec), resolveSize(height, heightSpec));
 }
 
 int afControlListView::insertItem(const std::wstring& text, int image, LPARAM data) {

@@ -11,8 +11,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 #include <windows.h>
 
+class afCanvas;
 class afIcon;
 
 class afLabel : public afViewVirtual {
@@ -20,7 +22,8 @@ public:
     enum WrapMode : int32_t {
         WRAP_ELLIPSIS = 0,      // one line, cut at a word with an ellipsis
         WRAP_PATH_ELLIPSIS = 1, // one line, cut in the middle like a path
-        WRAP_WORDS = 2,         // word-wrapped over several lines
+        WRAP_WORDS = 2,         // word-wrapped over several lines, a word too long for one broken
+                                // inside, the text shown as it is ('&' too)
     };
     // Visual styles 0-4: (stock font, stock colour) (4, 29), (4, 28), (0, 28), (0, 6), (0, 30).
     enum Style : int32_t {
@@ -49,6 +52,10 @@ public:
     int32_t getColourIndex() const { return m_colour; }
     void setWrapMode(int32_t mode);
     int32_t getWrapMode() const { return m_wrapMode; }
+    // In wrap mode 2, the widest a line of text may be even where the label has more room, so
+    // that a long message reads in lines of a comfortable length (0: as wide as the room).
+    void setLineLimit(int32_t pixels);
+    int32_t getLineLimit() const { return m_lineLimit; }
     // The icon (null for none) and the pixels drawn between it and a text.
     void setIcon(const afIcon* icon, int32_t gap);
     const afIcon* getIcon() const { return m_icon; }
@@ -60,8 +67,18 @@ public:
     void setBuddy(afView* buddy) { m_buddy = buddy; }
     afView* getBuddy() const { return m_buddy; }
 
-    // The DrawTextW format of the text for a wrap mode and an alignment.
+    // The DrawTextW format of the text for a wrap mode and an alignment; in wrap mode 2, the one
+    // each line measures as (its characters are placed at their measured advances).
     static UINT textFormat(int32_t wrapMode, int32_t alignment);
+    // The lines of wrap mode 2 in the canvas's font, none wider than the width (0: no limit):
+    // broken at the text's own line breaks, at a blank where a line has one, and inside a word
+    // too long for a line at the edge of a character (a letter with its marks, a pair), never
+    // leaving a line empty. The blanks a line was broken at go with it.
+    static std::vector<std::wstring> wrapLines(afCanvas& canvas, const std::wstring& text, int32_t width);
+    // How far apart the lines of wrap mode 2 stand in the canvas's font.
+    static int lineSpacing(afCanvas& canvas);
+    // The advance of each character of the line in the canvas's font, and the line's extent.
+    static std::vector<INT> advancesOf(afCanvas& canvas, const std::wstring& line, SIZE* o_extent);
 
     const wchar_t* getContextKey() const override { return L"ui.label"; }
     bool hasMnemonic(wchar_t ch) override { return m_mnemonic && ch == m_mnemonic; }
@@ -79,6 +96,8 @@ private:
     void changed(const wchar_t* reason);
     // The width text may take in wrap mode 2; 0 for no limit.
     int32_t wrapLimit(uint32_t widthSpec) const;
+    // The line limit applied to a width text may take (0: none).
+    int32_t limited(int32_t width) const;
 
     int32_t m_alignment = afLayout::GRAVITY_CENTER_VERTICAL | afLayout::GRAVITY_LEFT;
     const afIcon* m_icon = nullptr;
@@ -89,5 +108,6 @@ private:
     std::wstring m_text;
     wchar_t m_mnemonic = 0;
     int32_t m_wrapMode = WRAP_ELLIPSIS;
+    int32_t m_lineLimit = 0;
     afView* m_buddy = nullptr;
 };

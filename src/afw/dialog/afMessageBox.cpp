@@ -5,21 +5,29 @@
 #include "afw/control/afLabel.h"
 #include "afw/control/afWidgetFactory.h"
 #include "afw/graphics/afCanvas.h"
+#include "afw/graphics/afIcon.h"
 #include "afw/graphics/afStockResources.h"
 #include "afw/layout/afLayoutLinear.h"
 #include "afw/layout/afLayoutParamsLinear.h"
 #include "afw/view/afLayoutParams.h"
 #include "pel/base/Exception.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int32_t FILL_PARENT = afLayoutParams::FILL_PARENT;
 constexpr int32_t WRAP_CONTENT = afLayoutParams::WRAP_CONTENT;
 
+// The paddings every block of the box has, at 96 DPI.
+constexpr int32_t BLOCK_LEFT = 10, BLOCK_TOP = 10, BLOCK_RIGHT = 20, BLOCK_BOTTOM = 10;
+// Between the icon and the text, at 96 DPI.
+constexpr int32_t ICON_GAP = 10;
+
 // A block of the box: the paddings every block has, as wide as the window.
 afLayoutLinear* block(afViewPlatform* host, int32_t orientation) {
     auto* layout = new afLayoutLinear(host, orientation);
-    layout->setPadding(10, 10, 20, 10);
+    layout->setPadding(afScaled(BLOCK_LEFT), afScaled(BLOCK_TOP), afScaled(BLOCK_RIGHT), afScaled(BLOCK_BOTTOM));
     return layout;
 }
 
@@ -37,9 +45,20 @@ bool afMessageBox::buildSeed(afSeed& seed) {
 
 void afMessageBox::onCreate() {
     afTaskWindow::onCreate();
-    setSizePolicy(SIZE_CLIENT);
+    // As wide as its buttons, fields and options need, at least the minimum, at most the screen.
+    setSizePolicy(SIZE_CONTENT);
     buildContent();
-    setMinimumSize(MINIMUM_WIDTH, 0);
+    setMinimumSize(afScaled(MINIMUM_WIDTH), 0);
+    limitText();
+}
+
+void afMessageBox::limitText() {
+    // The message's lines are as long as a box of the minimum width leaves them: a long message
+    // takes more lines, not a wider box.
+    int32_t width = afScaled(MINIMUM_WIDTH) - afScaled(BLOCK_LEFT) - afScaled(BLOCK_RIGHT);
+    if (m_iconLabel->isVisible() && m_iconLabel->getIcon())
+        width -= m_iconLabel->getIcon()->getSize() + m_iconLabel->getPadding().right;
+    m_textLabel->setLineLimit(std::max(width, 1));
 }
 
 void afMessageBox::buildContent() {
@@ -49,7 +68,7 @@ void afMessageBox::buildContent() {
     afLayoutLinear* message = block(this, afLayoutLinear::HORIZONTAL);
     root->addChild(message, FILL_PARENT, WRAP_CONTENT);
     m_iconLabel = afLabel::createInstance(this);
-    m_iconLabel->setPadding(0, 0, 10, 0);
+    m_iconLabel->setPadding(0, 0, afScaled(ICON_GAP), 0);
     m_iconLabel->setVisible(false);
     message->addChild(m_iconLabel, WRAP_CONTENT, WRAP_CONTENT);
 
@@ -63,8 +82,8 @@ void afMessageBox::buildContent() {
 
     m_checkBox = afControlCheckBox::createInstance(this);
     auto* checkParams = new afLayoutParamsLinear(WRAP_CONTENT, WRAP_CONTENT);
-    checkParams->topMargin = 6;
-    checkParams->bottomMargin = 10;
+    checkParams->topMargin = afScaled(6);
+    checkParams->bottomMargin = afScaled(10);
     m_messageColumn->addChild(m_checkBox, checkParams);
     m_checkBox->setVisible(false);
 
@@ -81,6 +100,7 @@ void afMessageBox::setText(const std::wstring& text) {
 void afMessageBox::setIcon(const afIcon* icon) {
     m_iconLabel->setIcon(icon, 0);
     m_iconLabel->setVisible(icon != nullptr);
+    limitText();
 }
 
 afControlButton* afMessageBox::addButton(const std::wstring& caption, uint32_t resultId, bool isDefault) {
@@ -89,7 +109,7 @@ afControlButton* afMessageBox::addButton(const std::wstring& caption, uint32_t r
     button->setResultId(static_cast<int32_t>(resultId));
     button->setClickHandler(afControlButton::ClickHandler::bind<afMessageBox, &afMessageBox::buttonClicked>(this));
     auto* params = new afLayoutParamsLinear(WRAP_CONTENT, WRAP_CONTENT, 0.0, -1);
-    params->rightMargin = 4;
+    params->rightMargin = afScaled(4);
     const int count = m_buttonRow->getChildCount();
     afView* previous = count > 0 ? m_buttonRow->getChildAt(count - 1) : nullptr;
     m_buttonRow->addChild(button, params);

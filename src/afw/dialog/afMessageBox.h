@@ -1,8 +1,10 @@
 #pragma once
 // The framework's own modal question window (class "afMessageBox"): an optional icon, a
 // word-wrapped message, an optional check box and a row of buttons, each closing the box with
-// the result it was added with. Escape and the close box give RESULT_CANCEL. Subclasses (one-line
-// input dialogs) extend the content that buildContent makes.
+// the result it was added with. Escape and the close box give RESULT_CANCEL. It is as wide as its
+// content needs (at least a minimum, at most the screen), its message wrapped in lines of the
+// minimum box's length. Subclasses (one-line input dialogs) extend the content that buildContent
+// makes.
 
 #include "afw/window/afTaskWindow.h"
 
@@ -18,6 +20,7 @@ class afLayoutLinear;
 class afMessageBox : public afTaskWindow {
 public:
     static constexpr const wchar_t* PLACEHOLDER_TEXT = L"<Hey! Fill the text, will ya?>";
+    // The narrowest box at 96 DPI, scaled to the screen's; content that needs more widens it.
     static constexpr int32_t MINIMUM_WIDTH = 500;
     // Stock colours of the bands: the button row, the line above it, the message area.
     static constexpr int BUTTON_BAND_COLOUR = 4, LINE_COLOUR = 6, MESSAGE_BAND_COLOUR = 26;
@@ -56,6 +59,8 @@ protected:
 
 private:
     void buttonClicked(afControlButton* button);
+    // Gives the message's lines the length a box of the minimum width leaves them.
+    void limitText();
 
     afLabel* m_iconLabel = nullptr;
     afLabel* m_textLabel = nullptr;

@@ -52,6 +52,7 @@ struct StockFont {
 };
 
 struct StockResources {
+    int dpi = 96;
     std::vector<StockFont> fonts;
     std::vector<COLORREF> colours;
     std::vector<std::unique_ptr<afIcon>> icons;
@@ -73,10 +74,14 @@ int fontDpi() {
     return dpi;
 }
 
+int heightAt(int points, int dpi) {
+    return -::MulDiv(points, dpi, 72);
+}
+
 // Every other field zero: default weight, character set 0, default quality.
 LOGFONTW faceAndSize(const wchar_t* face, int points, int dpi, LONG weight = 0) {
     LOGFONTW font = {};
-    font.lfHeight = -::MulDiv(points, dpi, 72);
+    font.lfHeight = heightAt(points, dpi);
     font.lfWeight = weight;
     std::wcsncpy(font.lfFaceName, face, LF_FACESIZE - 1);
     return font;
@@ -104,7 +109,7 @@ void fillColours(StockResources& stock) {
 }
 
 void fillFonts(StockResources& stock) {
-    const int dpi = fontDpi();
+    const int dpi = stock.dpi;
     const LOGFONTW message = messageFont(dpi);
     LOGFONTW bold = message;
     bold.lfWeight = FW_BOLD;
@@ -174,6 +179,7 @@ void afCreateStockResources() {
         return;
     // Made aside and published whole: a load that fails leaves no half-made table.
     auto stock = std::make_unique<StockResources>();
+    stock->dpi = fontDpi();
     fillColours(*stock);
     fillFonts(*stock);
     fillIcons(*stock);
@@ -231,6 +237,18 @@ const afIcon* afGetIcon(uint32_t key) {
         return nullptr;
     const auto found = s_stock->registered.find(key);
     return found == s_stock->registered.end() ? nullptr : found->second.get();
+}
+
+int afGetScreenDpi() {
+    return s_stock ? s_stock->dpi : fontDpi();
+}
+
+int afScaled(int length) {
+    return ::MulDiv(length, afGetScreenDpi(), 96);
+}
+
+int afFontHeight(int points) {
+    return heightAt(points, afGetScreenDpi());
 }
 
 void afSetStockEnvironment(const afStockEnvironment& environment) {

@@ -1,7 +1,9 @@
 #pragma once
 // The table of shared GDI resources every view takes its look from, by index: eight fonts
 // scaled to the screen's DPI, thirty-one system and fixed colours, twenty icons and three
-// cursors, plus icons the application registers under 32-bit keys (the CRC-32 of a name).
+// cursors, plus icons the application registers under 32-bit keys (the CRC-32 of a name). The
+// DPI the fonts are made for is also where every other size becomes pixels: a font's points
+// and a layout's margins at 96 DPI alike.
 //
 // Getters check the index: out of range is a soft assertion and a neutral value (font 0,
 // colour 0, no icon, no cursor), as it is before the table exists. Icons are borrowed by
@@ -83,6 +85,14 @@ void afSetStockCursor(int index, afCursor cursor);
 void afRegisterIcon(uint32_t key, afIcon&& icon);
 // The icon registered under the key; null when none is.
 const afIcon* afGetIcon(uint32_t key);
+
+// The dots per inch sizes are turned into pixels for: the table's when it exists, else what the
+// next table would take (the environment's, or the screen's).
+int afGetScreenDpi();
+// A length meant for a screen of 96 DPI (a margin, a gap, a minimum width) in pixels of this one.
+int afScaled(int length);
+// The LOGFONTW height of a font of that many points: negative, the height of its characters.
+int afFontHeight(int points);
 
 // What the fonts are made for, so tests can stand in for the screen; applies to the next
 // afCreateStockResources.

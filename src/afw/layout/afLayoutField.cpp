@@ -1,6 +1,7 @@
 #include "afw/layout/afLayoutField.h"
 
 #include "afw/control/afLabel.h"
+#include "afw/graphics/afStockResources.h"
 
 void afLayoutField::initRow() {
     if (m_row)
@@ -18,7 +19,7 @@ afLabel* afLayoutField::setCaption(const std::wstring& text) {
                                                  GRAVITY_LEFT),
                         0);
         m_caption->setAlignment(afLayout::GRAVITY_LEFT);
-        m_caption->setPadding(0, 0, 10, 5);
+        m_caption->setPadding(0, 0, afScaled(10), afScaled(5));
     }
     m_caption->setText(text);
     return m_caption;

@@ -292,14 +292,26 @@ void afMenu::truncate(size_t count) {
 }
 
 afMenuNode* afMenu::track(afViewPlatform* owner, int x, int y, bool bottomAlign) {
+    return trackAt(owner, x, y, bottomAlign ? TPM_BOTTOMALIGN : 0, nullptr);
+}
+
+afMenuNode* afMenu::trackBeside(afViewPlatform* owner, const RECT& anchor, bool below) {
+    TPMPARAMS exclude = {};
+    exclude.cbSize = sizeof exclude;
+    exclude.rcExclude = anchor;
+    return below ? trackAt(owner, anchor.right, anchor.bottom, TPM_TOPALIGN | TPM_RIGHTALIGN | TPM_VERTICAL, &exclude)
+                 : trackAt(owner, anchor.left, anchor.top, TPM_BOTTOMALIGN | TPM_LEFTALIGN | TPM_VERTICAL, &exclude);
+}
+
+afMenuNode* afMenu::trackAt(afViewPlatform* owner, int x, int y, UINT placement, TPMPARAMS* exclude) {
     prepareToShow();
     if (!owner || !owner->getHandle())
         return nullptr;
-    const UINT flags = TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | (bottomAlign ? TPM_BOTTOMALIGN : 0);
+    const UINT flags = TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | placement;
     int chosen = 0;
     {
         const afMainLoop::Nested loop;
-        chosen = ::TrackPopupMenu(m_handle, flags, x, y, 0, owner->getHandle(), nullptr);
+        chosen = ::TrackPopupMenuEx(m_handle, flags, x, y, owner->getHandle(), exclude);
     }
     return chosen > 0 && chosen <= 0xFFFF ? findNode(static_cast<uint16_t>(chosen)) : nullptr;
 }

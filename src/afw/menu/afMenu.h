@@ -53,6 +53,10 @@ public:
     // Shows the menu at the screen point and waits for the choice: the chosen line, or null
     // (nothing chosen, or no owner window). Refreshes the lines first.
     afMenuNode* track(afViewPlatform* owner, int x, int y, bool bottomAlign);
+    // The same, shown beside the anchor (a screen rectangle, such as the button that opens it)
+    // and never over it: below it and lined up with its right edge, or above it and lined up
+    // with its left edge; the other side where the work area has no room.
+    afMenuNode* trackBeside(afViewPlatform* owner, const RECT& anchor, bool below);
     const std::vector<afMenuNode*>& getChildren() const { return m_children; }
     bool isEmpty() const { return m_children.empty(); }
     // Refreshes the enabled states of the lines, and of the submenus' lines.
@@ -111,6 +115,8 @@ protected:
     SIZE textSize(HTHEME theme, HDC dc, const std::wstring& text, bool noPrefix);
 
 private:
+    // Tracks with the placement flags of TrackPopupMenuEx, away from what the params exclude.
+    afMenuNode* trackAt(afViewPlatform* owner, int x, int y, UINT placement, TPMPARAMS* exclude);
     afMenu* root();
     uint16_t allocateId();
     // Gives the node (and, for a submenu, every line below it) an id of this tree.

@@ -24,9 +24,7 @@ afUnicode::~afUnicode() {
 
 bool afUnicode::setWrapWidth(int width) {
     const bool enabled = width >= 1;
-    if (enabled)
-        width = std::max(width, 30 * m_averageCharWidth);
-    else
+    if (!enabled)
         width = 0;
     const bool changed = enabled != m_wrapEnabled || width != m_wrapWidth;
     m_wrapEnabled = enabled;
@@ -43,6 +41,7 @@ void afUnicode::setFontSet(afFontSet* fontSet) {
     // The fonts of the old set may be deleted with it: none stays selected here.
     ::SelectObject(m_dc, ::GetStockObject(SYSTEM_FONT));
     m_selectedFont = nullptr;
+    m_primaryFont = nullptr;
     m_fontSet = fontSet;
     updateMetrics();
 }
@@ -51,6 +50,7 @@ void afUnicode::updateMetrics() {
     if (!m_fontSet)
         return;
     const afFontEntry* primary = m_fontSet->manager().fontFor(*m_fontSet, 0, AF_LAST_FONT);
+    m_primaryFont = primary;
     HDC dc = selectFont(primary);
     SIZE space = {};
     ::GetTextExtentPoint32W(dc, L" ", 1, &space);
@@ -60,8 +60,6 @@ void afUnicode::updateMetrics() {
     m_ascent = metrics.tmAscent;
     m_averageCharWidth = std::max<int>(metrics.tmAveCharWidth, 1);
     m_lineHeight = metrics.tmHeight + metrics.tmExternalLeading + m_paddingAbove + m_paddingBelow;
-    if (m_wrapEnabled)
-        m_wrapWidth = std::max(m_wrapWidth, 30 * m_averageCharWidth);
 }
 
 int afUnicode::glyphTop(const afFontEntry& font) const {

@@ -43,8 +43,8 @@ public:
     bool process(afUnicodeData& data) { return process(&data); }
 
     // Settings.
-    // Below 1 turns wrapping off; otherwise wraps at least 30 average characters wide. True
-    // when wrapping or its width changed.
+    // Below 1 turns wrapping off; otherwise wraps at that width, however narrow (every row
+    // still takes a whole character). True when wrapping or its width changed.
     bool setWrapWidth(int width);
     int getWrapWidth() const { return m_wrapWidth; }
     bool isWrapEnabled() const { return m_wrapEnabled; }
@@ -61,7 +61,8 @@ public:
     // Takes effect with the next updateMetrics.
     void setPadding(int above, int below);
 
-    // Metrics of the primary font.
+    // The primary font (the font set's first face) and its metrics.
+    const afFontEntry* getPrimaryFont() const { return m_primaryFont; }
     int getAscent() const { return m_ascent; }
     int getLineHeight() const { return m_lineHeight; }
     int getSpaceWidth() const { return m_spaceWidth; }
@@ -174,6 +175,7 @@ private:
 
     HDC m_dc = nullptr;
     mutable const afFontEntry* m_selectedFont = nullptr;
+    const afFontEntry* m_primaryFont = nullptr;
     int m_wrapWidth = 0;
     bool m_wrapEnabled = false;
     int m_tabSize = 4;

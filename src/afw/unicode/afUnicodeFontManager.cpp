@@ -2,6 +2,7 @@
 
 #include "afw/core/afExceptionBoundary.h"
 #include "afw/core/afLog.h"
+#include "afw/graphics/afStockResources.h"
 #include "afw/impl/win32/uniscribe/RegistryKey.h"
 #include "afw/impl/win32/uniscribe/afUniscribe.h"
 #include "pel/base/Crc.h"
@@ -249,10 +250,10 @@ afFontEntry* afUnicodeFontManager::createFont(afFontSet& set, int variant, int f
     ScreenDC screen;
     wchar_t face[LF_FACESIZE];
     copyFace(face, family->name);
-    const int height = -::MulDiv(set.pointSize(), ::GetDeviceCaps(screen, LOGPIXELSY), 72);
-    HFONT font = ::CreateFontW(height, 0, 0, 0, (variant & AF_FONT_BOLD) ? FW_BOLD : 0, (variant & AF_FONT_ITALIC) != 0,
-                               (variant & AF_FONT_UNDERLINE) != 0, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
+    HFONT font = ::CreateFontW(afFontHeight(set.pointSize()), 0, 0, 0, (variant & AF_FONT_BOLD) ? FW_BOLD : 0,
+                               (variant & AF_FONT_ITALIC) != 0, (variant & AF_FONT_UNDERLINE) != 0, FALSE,
+                               DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                               face);
     if (!font) {
         m_entries.erase(key);
         pel::log_printf(AF_LOG_LEVEL, AF_LOG_SOURCE, L"afUnicodeFontManager::createFont(): Unable to create font `%s`.\n",

@@ -23,6 +23,23 @@ uint8_t afGetKeyModifiers() {
     return state;
 }
 
+bool afKeyboardHasAltGr() {
+    static HKL known = nullptr;
+    static bool altGr = false;
+    const HKL layout = ::GetKeyboardLayout(0);
+    if (layout == known && known)
+        return altGr;
+    known = layout;
+    altGr = false;
+    // A character's key with Ctrl and Alt (1 Shift, 2 Ctrl, 4 Alt in the high byte); the scan
+    // changes no state of the keyboard, as translating a key would.
+    for (wchar_t character = 0x21; character < 0x250 && !altGr; ++character) {
+        const SHORT key = ::VkKeyScanExW(character, layout);
+        altGr = key != -1 && (HIBYTE(key) & 6) == 6;
+    }
+    return altGr;
+}
+
 void afGetCursorPos(int* o_x, int* o_y) {
     PEL_CHECK_PTR(o_x);
     PEL_CHECK_PTR(o_y);

@@ -17,8 +17,12 @@ enum afKeyModifier : uint8_t {
     AF_MODIFIER_RIGHT_WIN = 1 << 5,
 };
 
-// The modifier keys down for the calling thread, as the message being handled saw them.
+// The modifier keys down for the calling thread, as the message being handled saw them. Each Alt
+// key has its bit: what the right one means to bindings is afAltReading's to say.
 uint8_t afGetKeyModifiers();
+// Whether the keyboard layout of the calling thread has AltGr: a character it types with Ctrl
+// and Alt held together. Looked up once per layout.
+bool afKeyboardHasAltGr();
 void afGetCursorPos(int* o_x, int* o_y);
 
 // The clock double clicks are timed by, in clock() ticks. Tests replace its source (null: clock()

@@ -1,6 +1,6 @@
 #pragma once
 // A small task window with a caption and a system menu (class "afTaskWindow"), centred over its
-// host, or over the desktop without one, whenever it is placed.
+// host, or over the desktop without one, whenever it is placed, and kept inside the work area.
 
 #include "afw/window/afWindow.h"
 

@@ -5,6 +5,7 @@
 #include "afw/core/afActivation.h"
 #include "afw/core/afExceptionBoundary.h"
 #include "afw/core/afModuleInstance.h"
+#include "afw/graphics/afStockResources.h"
 #include "afw/view/afWidget.h"
 #include "pel/base/Assert.h"
 
@@ -127,23 +128,50 @@ void afWindow::requestLayout(const wchar_t* /*reason*/) {
     m_validationWanted = !m_validationPosted;
 }
 
+afRect afWindow::getWorkArea() const {
+    RECT area = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    HWND window = getHandle();
+    // A window not yet placed is shown over its owner: that monitor's work area is its room.
+    HWND placed = window && ::IsWindowVisible(window) ? window : (getHost() ? getHost()->getHandle() : window);
+    if (::GetMonitorInfoW(::MonitorFromWindow(placed, MONITOR_DEFAULTTONEAREST), &monitor))
+        area = monitor.rcWork;
+    return afRect(area);
+}
+
+void afWindow::seedSize(afSeed& seed, int width, int height) {
+    RECT area = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    seed.width = std::min<int>(afScaled(width), area.right - area.left);
+    seed.height = std::min<int>(afScaled(height), area.bottom - area.top);
+}
+
 void afWindow::validateLayout() {
     ValidationScope scope(m_validationPosted);
     const afRect content = getContentFrame();
+    // The most a window sized by its content may take: the work area less its frame.
+    afRect room = getWorkArea();
+    room.applyPadding(getInsets(), false);
+    const int32_t roomWidth = std::max<int32_t>(room.width(), 1), roomHeight = std::max<int32_t>(room.height(), 1);
     const int32_t minimumWidth = getMinimumWidth(), minimumHeight = getMinimumHeight();
-    uint32_t widthSpec = afViewMeasureSpec::UNSPECIFIED, heightSpec = afViewMeasureSpec::UNSPECIFIED;
-    if (m_widthPolicy == SIZE_CLIENT)
-        widthSpec = afViewMeasureSpec::exactly(std::max(minimumWidth, static_cast<int32_t>(content.width())));
-    if (m_heightPolicy == SIZE_CLIENT)
-        heightSpec = afViewMeasureSpec::exactly(std::max(minimumHeight, static_cast<int32_t>(content.height())));
+    const auto spec = [](int32_t policy, int32_t current, int32_t minimum, int32_t most) {
+        if (policy == SIZE_CLIENT)
+            return afViewMeasureSpec::exactly(std::max(minimum, current));
+        if (policy == SIZE_CONTENT)
+            return afViewMeasureSpec::atMost(most);
+        return afViewMeasureSpec::make(0, afViewMeasureSpec::UNSPECIFIED);
+    };
+    uint32_t widthSpec = spec(m_widthPolicy, content.width(), minimumWidth, roomWidth);
+    uint32_t heightSpec = spec(m_heightPolicy, content.height(), minimumHeight, roomHeight);
     measure(widthSpec, heightSpec);
     bool again = false;
-    if (m_widthPolicy == SIZE_CONTENT && getMeasuredWidth() < minimumWidth) {
-        widthSpec = afViewMeasureSpec::exactly(minimumWidth);
+    if (m_widthPolicy == SIZE_CONTENT && getMeasuredWidth() < std::min(minimumWidth, roomWidth)) {
+        widthSpec = afViewMeasureSpec::exactly(std::min(minimumWidth, roomWidth));
         again = true;
     }
-    if (m_heightPolicy == SIZE_CONTENT && getMeasuredHeight() < minimumHeight) {
-        heightSpec = afViewMeasureSpec::exactly(minimumHeight);
+    if (m_heightPolicy == SIZE_CONTENT && getMeasuredHeight() < std::min(minimumHeight, roomHeight)) {
+        heightSpec = afViewMeasureSpec::exactly(std::min(minimumHeight, roomHeight));
         again = true;
     }
     if (again)

@@ -36,7 +36,7 @@ public:
     enum SizePolicy : int32_t {
         SIZE_FREE = 0,    // measured unconstrained
         SIZE_CLIENT = 1,  // the client size, at least the minimum; the window grows to the minimum
-        SIZE_CONTENT = 2, // the window takes the content's size, at least the minimum
+        SIZE_CONTENT = 2, // the window takes the content's size, at least the minimum, at most its work area
     };
 
     // Asked before the window closes; false keeps it open.
@@ -70,6 +70,9 @@ public:
     // lays it out.
     virtual void validateLayout();
     virtual void placeWindow(const afRect& rect) { setFrame(rect); }
+    // The work area (the screen less the task bar) of the monitor the window is on, or of its
+    // owner's before it is shown; screen coordinates.
+    afRect getWorkArea() const;
     // Whether a close may go on: a modal window ends its loop instead, a window that hides on
     // close hides; both refuse.
     virtual bool onCloseRequest();
@@ -132,6 +135,9 @@ public:
     void onWidgetCreated() override;
 
 protected:
+    // Gives the seed a first size meant for 96 DPI, in pixels of the screen's and within its
+    // work area.
+    static void seedSize(afSeed& seed, int width, int height);
     // Registers the class of a kind of window (once, with the arrow cursor and the background) and
     // names it in the seed, with the window's text as the title.
     bool useClass(afSeed& seed, const wchar_t* name, HBRUSH background, bool* io_registered);

@@ -1,8 +1,10 @@
 // The window's keyboard: dialog navigation, mnemonics, keys (Alt+F4 as the close box), default
 // buttons, and the focus it keeps across deactivation and a minimise.
 
+#include "afw/action/afKeyCombination.h"
 #include "afw/core/afActivation.h"
 #include "afw/core/afLog.h"
+#include "afw/view/afInput.h"
 #include "afw/window/afIButton.h"
 #include "afw/window/afWindow.h"
 
@@ -83,7 +85,7 @@ bool afWindow::onKeyDown(afKeyEvent& event) {
             return false;
         return true;
     case VK_F4:
-        if (modifiers != afKeyEvent::ALT)
+        if ((afAltReading(event.combination, afKeyboardHasAltGr()) & ~afKeyEvent::KEY_MASK) != afKeyEvent::ALT)
             return false;
         close(RESULT_CANCEL);
         return true;

@@ -47,6 +47,8 @@ void afTaskWindow::placeWindow(const afRect& rect) {
         ::GetClientRect(::GetDesktopWindow(), &outer);
     afRect centred = rect;
     centred.centerIn(outer);
+    // Over a small or far owner, a window wider than it would start off the screen.
+    centred.fitInto(getWorkArea());
     setFrame(centred);
 }
 

@@ -33,6 +33,7 @@ namespace tessel {
 
 namespace {
 
+// At 96 DPI.
 constexpr int TREE_WIDTH = 240;
 constexpr int SPLITTER_WIDTH = 6;
 
@@ -44,8 +45,7 @@ bool BundleEditor::Window::buildSeed(afSeed& seed) {
     seed.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     seed.exStyle = 0;
     seed.title = L"Bundle Editor";
-    seed.width = 900;
-    seed.height = 600;
+    seedSize(seed, 900, 600);
     return true;
 }
 
@@ -101,8 +101,8 @@ bool BundleEditor::ensureWindow() {
     m_tree = afControlTree::createInstance(m_window.get());
     m_splitter = afControlSplitter::createInstance(m_window.get(), m_tree, afControlSplitter::SIDE_BY_SIDE);
     m_tabs = afControlTabs::createInstance(m_window.get());
-    row->addChild(m_tree, new afLayoutParamsLinear(TREE_WIDTH, afLayoutParams::FILL_PARENT));
-    row->addChild(m_splitter, new afLayoutParamsLinear(SPLITTER_WIDTH, afLayoutParams::FILL_PARENT));
+    row->addChild(m_tree, new afLayoutParamsLinear(afScaled(TREE_WIDTH), afLayoutParams::FILL_PARENT));
+    row->addChild(m_splitter, new afLayoutParamsLinear(afScaled(SPLITTER_WIDTH), afLayoutParams::FILL_PARENT));
     row->addChild(m_tabs, new afLayoutParamsLinear(0, afLayoutParams::FILL_PARENT, 1.0));
     m_tabs->enableCtrlTab();
     m_icons.reset(new afIconList);

@@ -1,6 +1,7 @@
 #include "bundles/ui/BundleEntryEditor.h"
 
 #include "afw/control/afControlListView.h"
+#include "afw/graphics/afStockResources.h"
 #include "afw/layout/afLayoutLinear.h"
 #include "afw/layout/afLayoutParamsLinear.h"
 #include "pel/files/file_io/FileIO.h"
@@ -11,15 +12,17 @@
 #include "service/bundles/BundleError.h"
 #include "service/bundles/IBundleStorage.h"
 
+#include <algorithm>
 #include <string>
 
 namespace tessel {
 
 namespace {
 
-// The problem list's height under the text, and its columns.
-constexpr int PROBLEMS_HEIGHT = 96;
-constexpr int LINE_COLUMN_WIDTH = 48;
+// The problem list's rows under the text, and its columns: the line numbers' room (in the
+// list's font) and the problems' width at 96 DPI.
+constexpr int PROBLEM_ROWS = 5;
+constexpr const wchar_t* LINE_COLUMN_ROOM = L"00000";
 constexpr int MESSAGE_COLUMN_WIDTH = 640;
 
 BundleEntryEditor::ProblemRow rowOf(const Error& error) {
@@ -63,10 +66,15 @@ bool BundleEntryEditor::create(afViewPlatform* host, const std::function<void(af
     place(m_page);
     m_page->addChild(m_text->getView(), new afLayoutParamsLinear(afLayoutParams::FILL_PARENT, 0, 1.0));
     m_problemList = afControlListView::createInstance(host);
-    m_problemList->insertColumn(L"Line", LINE_COLUMN_WIDTH, LVCFMT_RIGHT);
-    m_problemList->insertColumn(L"Problem", MESSAGE_COLUMN_WIDTH, LVCFMT_LEFT);
+    const std::wstring lineHeader = L"Line";
+    m_problemList->insertColumn(lineHeader,
+                                std::max(m_problemList->columnWidthFor(lineHeader),
+                                         m_problemList->columnWidthFor(LINE_COLUMN_ROOM)),
+                                LVCFMT_RIGHT);
+    m_problemList->insertColumn(L"Problem", afScaled(MESSAGE_COLUMN_WIDTH), LVCFMT_LEFT);
     m_problemList->setFullRowSelect();
-    m_page->addChild(m_problemList, afLayoutParams::FILL_PARENT, PROBLEMS_HEIGHT);
+    m_problemList->setVisibleRows(PROBLEM_ROWS);
+    m_page->addChild(m_problemList, afLayoutParams::FILL_PARENT, afLayoutParams::WRAP_CONTENT);
     showProblems(m_entry->getErrors());
     return true;
 }

@@ -105,4 +105,26 @@ TEST(KeyCombinationTest, ParsingReadsNothingPastTheLength) {
     EXPECT_EQ(112u, afParseKeyCombination(L"F10", 2)) << "the length ends the text, not the NUL";
 }
 
+
+// What a chord of the right Alt reaches besides itself: Alt, as the left key, on a layout without
+// AltGr; on one with AltGr nothing else, so that AltGr (the right Alt with Ctrl) types its
+// character and never runs a Ctrl+Alt binding. Chords without the right Alt are themselves.
+TEST(KeyCombinationTest, TheRightAltReadsAsAltUnlessTheLayoutHasAltGr) {
+    const struct {
+        const wchar_t* chord;
+        const wchar_t* withoutAltGr;
+    } cases[] = {
+        {L"R-Alt+Down", L"Alt+Down"}, {L"R-Alt+Shift+U", L"Alt+Shift+U"}, {L"Ctrl+R-Alt+Q", L"Ctrl+Alt+Q"},
+        {L"Alt+Down", L"Alt+Down"},   {L"Ctrl+Z", L"Ctrl+Z"},             {L"Shift+F3", L"Shift+F3"},
+    };
+    for (const auto& c : cases) {
+        const afKeyCombination chord = afParseKeyCombination(c.chord);
+        ASSERT_NE(0u, chord) << c.chord;
+        EXPECT_EQ(afParseKeyCombination(c.withoutAltGr), afAltReading(chord, false)) << c.chord;
+        EXPECT_EQ(chord, afAltReading(chord, true)) << c.chord;
+    }
+    EXPECT_EQ(0x400u | 'Q' | 0x100u, afAltReading(0x800u | 'Q' | 0x100u, false));
+    EXPECT_EQ(0x900u | 'Q', afAltReading(0x900u | 'Q', true)) << "AltGr+Q never becomes Ctrl+Alt+Q";
+}
+
 } // namespace

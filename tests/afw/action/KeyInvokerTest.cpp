@@ -4,6 +4,7 @@
 #include "afw/action/afActionInvoker.h"
 #include "afw/core/afApp.h"
 #include "afw/layout/afLayoutLinear.h"
+#include "afw/view/afInput.h"
 #include "afw/support/TestActions.h"
 #include "afw/support/TestViews.h"
 #include "afw/window/afWindowDialog.h"
@@ -162,6 +163,28 @@ TEST_F(KeyInvokerTest, ARepeatedTieKeyWhileTheChooserPumpsOpensNoSecondChooser) 
     EXPECT_EQ(1u, chooser.offered.size());
     EXPECT_EQ(1u, handler->ran.size());
     EXPECT_EQ((std::vector<std::pair<UINT, WPARAM>>{{WM_KEYDOWN, VK_F5}}), editor->received) << "the repeat went on";
+}
+
+// The right Alt is Alt for bindings on a keyboard without AltGr (the one the tests run with): Alt
+// bindings run from either key, a binding made for the right key alone ("R-Alt+X") keeps its
+// key, and Ctrl with the right Alt reaches Ctrl+Alt.
+TEST_F(KeyInvokerTest, EitherAltKeyRunsAltBindings) {
+    ASSERT_FALSE(afKeyboardHasAltGr()) << "the tests' keyboard layout has AltGr";
+    afAction* down = bind(L"caret.add.down", L"Alt+Down");
+    afAction* right = bind(L"right.x", L"R-Alt+X");
+    afAction* both = bind(L"both.y", L"Ctrl+Alt+Y");
+    for (int alt : {VK_LMENU, VK_RMENU}) {
+        setKeyboard({VK_MENU, alt});
+        post({{WM_SYSKEYDOWN, VK_DOWN}});
+    }
+    EXPECT_EQ((std::vector<afAction*>{down, down}), handler->ran);
+    setKeyboard({VK_MENU, VK_RMENU});
+    post({{WM_SYSKEYDOWN, 'X'}});
+    setKeyboard({VK_MENU, VK_LMENU});
+    post({{WM_SYSKEYDOWN, 'X'}});
+    setKeyboard({VK_MENU, VK_RMENU, VK_CONTROL, VK_LCONTROL});
+    post({{WM_KEYDOWN, 'Y'}});
+    EXPECT_EQ((std::vector<afAction*>{down, down, right, both}), handler->ran) << "the left Alt is no right Alt";
 }
 
 } // namespace

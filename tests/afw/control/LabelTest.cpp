@@ -2,6 +2,7 @@
 #include "afw/graphics/afCanvas.h"
 #include "afw/support/DibSurface.h"
 #include "afw/support/TestViews.h"
+#include "pel/text/CharacterBoundaries.h"
 
 #include <gtest/gtest.h>
 
@@ -120,10 +121,43 @@ TEST_F(LabelTest, MeasuresIconAndTextAndWrapsWithinTheSpec) {
     }
 }
 
+// Words broken at the blanks where the next would pass the width, each line drawn with its
+// characters at the advances the font measures: what wrap mode 2 draws for text of short words.
+void drawWords(HDC dc, const std::wstring& text, const RECT& box) {
+    std::vector<std::wstring> lines(1);
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t blank = std::min(text.find(L' ', start), text.size());
+        const std::wstring word = text.substr(start, blank + 1 - start);
+        SIZE extent = {};
+        const std::wstring longer = lines.back() + word.substr(0, word.find_last_not_of(L' ') + 1);
+        ::GetTextExtentPoint32W(dc, longer.c_str(), static_cast<int>(longer.size()), &extent);
+        if (!lines.back().empty() && extent.cx > box.right - box.left)
+            lines.emplace_back();
+        lines.back() += word;
+        start = blank + 1;
+    }
+    TEXTMETRICW metrics = {};
+    ::GetTextMetricsW(dc, &metrics);
+    int top = box.top;
+    for (const std::wstring& line : lines) {
+        std::vector<INT> ends(line.size()), advances(line.size());
+        SIZE extent = {};
+        ::GetTextExtentExPointW(dc, line.data(), static_cast<int>(line.size()), 0, nullptr, ends.data(), &extent);
+        for (size_t i = 0; i < line.size(); ++i)
+            advances[i] = ends[i] - (i ? ends[i - 1] : 0);
+        ::ExtTextOutW(dc, box.left, top, ETO_CLIPPED, &box, line.data(), static_cast<UINT>(line.size()), advances.data());
+        top += metrics.tmHeight;
+    }
+}
+
 TEST_F(LabelTest, DrawsAsBareDrawTextDoesWithTheFlagsOfEachModeAndAlignment) {
     const afIcon icon = solidIcon(16, 0x3060C0);
     const HFONT font = afGetStockFont(AF_FONT_MESSAGE_LARGE);
-    const std::wstring text = L"C:\\Program Files\\Tessel\\Bundles\\&Markdown.bundle\\Syntaxes";
+    const std::wstring path = L"C:\\Program Files\\Tessel\\Bundles\\&Markdown.bundle\\Syntaxes";
+    // Wrapped, a text of words that fit breaks at its blanks; its lines are placed at the font's
+    // advances (flags 0 below).
+    const std::wstring words = L"Bundles hold grammars, snippets and themes";
     const struct {
         int wrap, alignment;
         bool withIcon;
@@ -133,9 +167,10 @@ TEST_F(LabelTest, DrawsAsBareDrawTextDoesWithTheFlagsOfEachModeAndAlignment) {
         {0, 0x01, true, DT_SINGLELINE | DT_CENTER | DT_WORD_ELLIPSIS},
         {1, 0x15, false, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_PATH_ELLIPSIS},
         {0, 0x12, true, DT_SINGLELINE | DT_VCENTER},
-        {2, 0x15, true, DT_WORDBREAK},
+        {2, 0x15, true, 0},
     };
     for (const auto& c : cases) {
+        const std::wstring& text = c.wrap == 2 ? words : path;
         afLabel label(nullptr);
         label.setText(text);
         label.setVisualStyle(afLabel::STYLE_TITLE);
@@ -160,7 +195,10 @@ TEST_F(LabelTest, DrawsAsBareDrawTextDoesWithTheFlagsOfEachModeAndAlignment) {
         HGDIOBJ previous = ::SelectObject(bare.dc(), font);
         ::SetBkMode(bare.dc(), TRANSPARENT);
         ::SetTextColor(bare.dc(), afGetStockColour(29));
-        ::DrawTextW(bare.dc(), text.c_str(), static_cast<int>(text.size()), &box, c.flags);
+        if (c.flags)
+            ::DrawTextW(bare.dc(), text.c_str(), static_cast<int>(text.size()), &box, c.flags);
+        else
+            drawWords(bare.dc(), text, box);
         ::SelectObject(bare.dc(), previous);
         int differ = 0;
         for (int y = 0; y < 60; ++y)
@@ -168,6 +206,55 @@ TEST_F(LabelTest, DrawsAsBareDrawTextDoesWithTheFlagsOfEachModeAndAlignment) {
                 differ += drawn.rgb(x, y) != bare.rgb(x, y);
         EXPECT_EQ(0, differ) << c.wrap << " " << c.alignment;
     }
+}
+
+// A word wider than the line (a path, a long file name) is broken inside it, at a character's
+// edge, rather than run past the label: every line fits, nothing is lost or doubled, and the
+// label is as tall as its lines and draws nothing past its width.
+TEST_F(LabelTest, AWordWiderThanTheLineBreaksInsideItAtACharactersEdge) {
+    const HFONT font = afGetStockFont(AF_FONT_MESSAGE);
+    const std::wstring family = L"\xD83D\xDC68\x200D\xD83D\xDC69\x200D\xD83D\xDC67";
+    const std::wstring text = L"Save changes to `C:\\" + std::wstring(60, L'x') + family + L"e\x0301" +
+                              std::wstring(40, L'y') + L".txt` before closing?\nA second paragraph";
+    DibSurface scratch(4, 4);
+    const auto canvas = afCanvas::fromDC(scratch.dc());
+    canvas->selectFont(font);
+    pel::CharacterBoundaries characters;
+    characters.setText(text.data(), static_cast<int32_t>(text.size()));
+    for (int width : {160, 61, 9, 1}) {
+        SCOPED_TRACE(width);
+        const std::vector<std::wstring> lines = afLabel::wrapLines(*canvas, text, width);
+        std::wstring joined;
+        for (const std::wstring& line : lines) {
+            ASSERT_FALSE(line.empty());
+            EXPECT_TRUE(characters.isBoundary(static_cast<int32_t>(joined.size()))) << "a line starts with a whole character";
+            joined += line;
+            const std::wstring shown = line.substr(0, line.find_last_not_of(L' ') + 1);
+            const bool oneCharacter = characters.following(static_cast<int32_t>(joined.size() - line.size())) >=
+                                      static_cast<int32_t>(joined.size() - line.size() + shown.size());
+            if (!oneCharacter) {
+                EXPECT_LE(canvas->measureText(shown.c_str(), static_cast<int>(shown.size()), DT_SINGLELINE).cx, width)
+                    << "a line wider than the width";
+            }
+            if (joined.size() < text.size() && text[joined.size()] == L'\n')
+                joined += L'\n';
+        }
+        EXPECT_EQ(text, joined) << "every character on a line, once";
+    }
+    EXPECT_GE(afLabel::wrapLines(*canvas, text, 160).size(), 5u) << "the long word takes several lines";
+
+    afLabel label(nullptr);
+    label.setWrapMode(afLabel::WRAP_WORDS);
+    label.setText(text);
+    label.measure(Spec::exactly(160), Spec::make(0, Spec::UNSPECIFIED));
+    const int height = static_cast<int>(afLabel::wrapLines(*canvas, text, 160).size()) * afLabel::lineSpacing(*canvas);
+    EXPECT_EQ(height, label.getMeasuredHeight());
+    label.setFrame(afRect(0, 0, 160, height));
+    DibSurface drawn(240, height);
+    label.draw(*afCanvas::fromDC(drawn.dc()), nullptr);
+    EXPECT_GT(drawn.count(RECT{0, 0, 160, height}, DibSurface::pixelOf(afGetStockColour(label.getColourIndex()))), 0);
+    EXPECT_EQ(0, drawn.count(RECT{160, 0, 240, height}, DibSurface::pixelOf(afGetStockColour(label.getColourIndex()))))
+        << "nothing drawn past the label";
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 using namespace tessel_test;
 
@@ -115,6 +116,84 @@ TEST_F(MessageBoxTest, IsCentredAndPaintsItsBands) {
     EXPECT_EQ(DibSurface::pixelOf(afGetStockColour(4)), surface.rgb(2, bandTop + 1));
     EXPECT_EQ(DibSurface::pixelOf(afGetStockColour(4)), surface.rgb(client.width() - 2, client.height() - 2));
     box->closeNow();
+}
+
+// As wide as its content needs: the minimum for a short question, wider for a row of buttons that
+// needs more, never wider than the work area; a long message takes lines of the minimum box's
+// length, a name without blanks broken inside.
+TEST_F(MessageBoxTest, IsAsWideAsItsContentNeedsUpToTheWorkArea) {
+    const auto shownWidth = [](afMessageBox& shown) {
+        shown.show();
+        EXPECT_TRUE(pumpApp([&] {
+            MSG msg;
+            return !shown.isValidationPosted() && !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        })) << "the box's messages never settled";
+        RECT frame = {};
+        ::GetWindowRect(shown.getHandle(), &frame);
+        return frame.right - frame.left;
+    };
+    const LONG narrowest = shownWidth(*box);
+    EXPECT_EQ(afMessageBox::MINIMUM_WIDTH, box->getClientRect().width());
+    box->closeNow();
+
+    RECT work = {};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    for (int count : {6, 40}) {
+        std::unique_ptr<afMessageBox> wide(afMessageBox::createInstance(nullptr));
+        std::vector<afControlButton*> added;
+        for (int i = 0; i < count; ++i)
+            added.push_back(wide->addButton(L"A rather long caption " + std::to_wstring(i), kYes, i == 0));
+        const LONG width = shownWidth(*wide);
+        EXPECT_GT(width, narrowest) << count << " buttons";
+        EXPECT_LE(width, work.right - work.left) << count << " buttons stay on the screen";
+        if (count == 6) {
+            // Every caption whole: as wide as its text and its padding.
+            for (afControlButton* button : added) {
+                const auto canvas = button->createMeasuringCanvas();
+                canvas->selectFont(button->getFont());
+                const std::wstring caption = button->getText();
+                const afRect& padding = button->getPadding();
+                EXPECT_GE(button->getFrame().width(),
+                          canvas->measureText(caption.c_str(), static_cast<int>(caption.size()), DT_SINGLELINE).cx +
+                              padding.left + padding.right);
+            }
+        }
+        RECT frame = {};
+        ::GetWindowRect(wide->getHandle(), &frame);
+        EXPECT_TRUE(frame.left >= work.left && frame.right <= work.right) << count << " buttons";
+        wide->closeNow();
+    }
+
+    std::unique_ptr<afMessageBox> question(afMessageBox::createInstance(nullptr));
+    question->setText(L"Save changes to `" + std::wstring(300, L'n') + L".txt` before closing?");
+    question->addButton(L"OK", kYes, true);
+    EXPECT_EQ(narrowest, shownWidth(*question)) << "a long name takes lines, not width";
+    afLabel* text = question->getTextLabel();
+    const auto canvas = text->createMeasuringCanvas();
+    canvas->selectFont(text->getFont());
+    EXPECT_GE(text->getMeasuredHeight(), 3 * afLabel::lineSpacing(*canvas)) << "the name is broken into lines";
+    EXPECT_LE(text->getFrame().right, question->getClientRect().width());
+    question->closeNow();
+}
+
+// The box's minimum and spacing are sizes at 96 DPI, scaled to the screen's.
+TEST_F(MessageBoxTest, TheMinimumWidthFollowsTheScreensDpi) {
+    box.reset();
+    afDestroyStockResources();
+    afStockEnvironment doubled;
+    doubled.dpi = 192;
+    afSetStockEnvironment(doubled);
+    afCreateStockResources();
+    EXPECT_EQ(2 * 500, afScaled(500));
+    std::unique_ptr<afMessageBox> scaled(afMessageBox::createInstance(nullptr));
+    scaled->addButton(L"OK", kYes, true);
+    EXPECT_EQ(2 * afMessageBox::MINIMUM_WIDTH, scaled->getMinimumWidth());
+    EXPECT_EQ(2 * 10, scaled->getButtonBlock()->getPadding().left);
+    scaled->closeNow();
+    scaled.reset();
+    afDestroyStockResources();
+    afSetStockEnvironment({});
+    afCreateStockResources();
 }
 
 } // namespace

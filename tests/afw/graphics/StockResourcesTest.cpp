@@ -173,4 +173,23 @@ TEST(StockResourcesPanic, MissingResourcesEndTheProgram) {
         tessel_test::expectHelperPanic(c.first, c.second);
 }
 
+// Every size becomes pixels at the DPI the stock fonts are made for: lengths meant for 96 DPI
+// and point sizes alike, the editor's fonts too.
+TEST_F(StockResources, SizesBecomePixelsAtTheDpiOfTheFonts) {
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    EXPECT_EQ(dpi, afGetScreenDpi()) << "the screen's without a table";
+    for (int environment : {96, 120, 144, 192}) {
+        afDestroyStockResources();
+        afSetStockEnvironment({environment, false});
+        afCreateStockResources();
+        EXPECT_EQ(environment, afGetScreenDpi());
+        EXPECT_EQ(::MulDiv(10, environment, 96), afScaled(10)) << environment;
+        EXPECT_EQ(::MulDiv(500, environment, 96), afScaled(500)) << environment;
+        EXPECT_EQ(-::MulDiv(10, environment, 72), afFontHeight(10)) << environment;
+        EXPECT_EQ(afFontHeight(10), afGetStockLogFont(AF_FONT_FIXED)->lfHeight) << "the fixed font is 10 points";
+    }
+}
+
 } // namespace

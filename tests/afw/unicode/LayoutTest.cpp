@@ -164,9 +164,9 @@ TEST_F(LayoutTest, ShapingRetriesAndFailuresFollowTheShaperAnswers) {
 TEST_F(LayoutTest, WrappingKeepsBlanksUpBreaksLongWordsAndAlwaysMovesOn) {
     EXPECT_EQ((std::vector<int>{8, 8, 15}),
               (std::vector<int>{layout.getSpaceWidth(), layout.getAverageCharWidth(), layout.getLineHeight()}));
-    EXPECT_TRUE(layout.setWrapWidth(1));
-    EXPECT_EQ(240, layout.getWrapWidth()) << "at least 30 average characters";
-    EXPECT_FALSE(layout.setWrapWidth(10));
+    EXPECT_TRUE(layout.setWrapWidth(240));
+    EXPECT_EQ(240, layout.getWrapWidth());
+    EXPECT_FALSE(layout.setWrapWidth(240));
     ASSERT_TRUE(lay(std::wstring(29, L'a') + L"    bbbb"));
     bool wrapped = false;
     EXPECT_EQ(33, layout.sublineEnd(data, 0, wrapped)) << "the blanks stay on the upper subline";
@@ -186,6 +186,36 @@ TEST_F(LayoutTest, WrappingKeepsBlanksUpBreaksLongWordsAndAlwaysMovesOn) {
     EXPECT_EQ(264, layout.sublineEnd(data, data.sublineCount() - 1, wrapped));
     EXPECT_TRUE(layout.setWrapWidth(0));
     EXPECT_FALSE(layout.isWrapEnabled());
+}
+
+// However narrow the width, the rows take what fits, at least one whole character each (a letter
+// with its marks, an emoji joined by ZWJ, a flag), and nothing is left out or taken twice.
+TEST_F(LayoutTest, NarrowWidthsWrapAtTheirOwnWidthDownToOneCharacterARow) {
+    layout.setContinuationIndent(false);
+    const std::wstring family = L"\xD83D\xDC68\x200D\xD83D\xDC69\x200D\xD83D\xDC67", flag = L"\xD83C\xDDEB\xD83C\xDDF7";
+    const std::wstring text = L"abc e\x0301\x0323" + family + flag + L"xyz";
+    for (int width : {80, 24, 9, 8, 1}) {
+        SCOPED_TRACE(width);
+        EXPECT_TRUE(layout.setWrapWidth(width));
+        EXPECT_EQ(width, layout.getWrapWidth()) << "never raised";
+        ASSERT_TRUE(lay(text));
+        bool wrapped = false;
+        int start = 0;
+        std::vector<std::wstring> rows;
+        for (int k = 0; k < data.sublineCount(); ++k) {
+            EXPECT_EQ(start, layout.sublineStart(data, k)) << k;
+            const int end = layout.sublineEnd(data, k, wrapped);
+            ASSERT_GT(end, start) << "row " << k << " takes a character";
+            rows.push_back(text.substr(start, end - start));
+            start = end;
+        }
+        EXPECT_EQ(static_cast<int>(text.size()), start) << "every character on a row";
+        if (width <= 8) {
+            const std::vector<std::wstring> characters = {L"a", L"b", L"c ", L"e\x0301\x0323", family, flag,
+                                                          L"x", L"y", L"z"};
+            EXPECT_EQ(characters, rows) << "one character a row, its marks, joiners and flag halves with it";
+        }
+    }
 }
 
 TEST_F(LayoutTest, APieceOfALineLaysOutAsThatPartOfTheWholeLine) {
@@ -218,7 +248,7 @@ TEST_F(LayoutTest, APieceOfALineLaysOutAsThatPartOfTheWholeLine) {
         EXPECT_TRUE(layout.tabsMoveAt(piece, piece.rowX + 1));
     }
     // Wrapped, its first row is a continuation, as wide as every one after its line's first.
-    layout.setWrapWidth(1);
+    layout.setWrapWidth(240);
     tessel_test::fillRecord(data, std::wstring(100, L'x'));
     data.textBefore = true;
     ASSERT_TRUE(layout.process(data));

@@ -142,7 +142,7 @@ TEST_F(RendererTest, GoldenLines) {
 
     renderer.setIndentGuides(true);
     renderer.setWhitespaceMarks(true, true, true);
-    layout.setWrapWidth(1);
+    layout.setWrapWidth(240);
     ASSERT_TRUE(lay(L"\t\tif (value) { call(first, second, third); } // and a comment"));
     for (int k = 0; k < data.sublineCount(); ++k)
         draw(k, 0, 15 * k);
@@ -227,7 +227,7 @@ TEST_F(RendererTest, ControlBoxesSideBySideLeaveEveryCodeAndGlyphWhole) {
 TEST_F(RendererTest, VirtualSpaceMarginAndWrapMarks) {
     Layer selection(kYellow);
     layout.addClient(&selection);
-    layout.setWrapWidth(1);
+    layout.setWrapWidth(240);
     ASSERT_TRUE(lay(std::wstring(40, L'x')));
     ASSERT_EQ(2, data.sublineCount());
     mark(35, 43, selection); // three columns past the end

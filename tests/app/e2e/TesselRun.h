@@ -289,10 +289,15 @@ constexpr uint32_t SELECTED = 0xC1E0FF;
 // Pixels of text ink in the capture.
 inline int inkOf(const Capture& capture) { return capture.count(0x000000, 128); }
 
-// The caret once the window shows one, waited for; false when none came.
+// The caret once the window shows one, waited for; false when none came. A caret is made at the
+// window's corner and placed within the same message of the program's (the focus it takes): it
+// is read again once the program has answered a message sent after it was first seen.
 inline bool shownCaret(HWND window, RECT* o_caret) {
     return pollFor(
         [&] {
+            const RECT seen = caretOf(window);
+            if (seen.bottom <= seen.top || !answers(window))
+                return false;
             *o_caret = caretOf(window);
             return o_caret->bottom > o_caret->top;
         },
@@ -342,13 +347,35 @@ inline testing::AssertionResult readTextGrid(TesselRun& tessel, TextGrid* o_grid
     return testing::AssertionSuccess();
 }
 
-// The status bar, the 24 pixels at the bottom of the main window: its left half is the text
-// area (what a search did, a refused edit), its right half the editor's strip (the caret's line
-// and character, then the document's language, encoding, line ending and indentation).
+// The main window's status bar: its lowest container (of two ending alike, the bar not laid out
+// yet, the one starting lower); null when there is none.
+struct LowestContainer {
+    HWND window = nullptr;
+    LONG bottom = LONG_MIN, top = LONG_MIN;
+};
+inline BOOL CALLBACK considerLowest(HWND child, LPARAM context) {
+    auto& found = *reinterpret_cast<LowestContainer*>(context);
+    RECT rect;
+    if (::IsWindowVisible(child) && OtherProcess::hasClass(child, L"afContainer") && ::GetWindowRect(child, &rect) &&
+        (rect.bottom > found.bottom || (rect.bottom == found.bottom && rect.top > found.top))) {
+        found.window = child;
+        found.bottom = rect.bottom;
+        found.top = rect.top;
+    }
+    return TRUE;
+}
+inline HWND statusBarOf(HWND window) {
+    LowestContainer lowest;
+    ::EnumChildWindows(window, &considerLowest, reinterpret_cast<LPARAM>(&lowest));
+    return lowest.window;
+}
+
+// The status bar at the bottom of the main window: its left half is the text area (what a search
+// did, a refused edit), its right half the editor's strip (the caret's line and character, then
+// the document's language, encoding, line ending and indentation).
 inline Capture statusArea(HWND window, bool strip = false) {
-    const Capture all = Capture::of(window);
-    const int top = all.height - (all.height < 24 ? all.height : 24);
-    return all.part(strip ? RECT{all.width / 2, top, all.width, all.height} : RECT{0, top, all.width / 2, all.height});
+    const Capture all = Capture::of(statusBarOf(window));
+    return all.part(strip ? RECT{all.width / 2, 0, all.width, all.height} : RECT{0, 0, all.width / 2, all.height});
 }
 
 // Writes the capture as "e2e-<name>.png" beside the test program and returns the path, for the
