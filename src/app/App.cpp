@@ -49,6 +49,23 @@ namespace {
 const wchar_t* const USER_FOLDERS[] = {L"user:", L"user:config", L"user:projects", L"user:bundles",
                                        L"user:bundles/.changes"};
 
+// The names in the sentence's place of {1}, said not to be opened: "`a` was not opened", "`a`
+// and `b` were not opened", "`a`, `b` and 4 others were not opened".
+std::wstring notOpenedText(const std::vector<std::wstring>& names, const wchar_t* sentence) {
+    constexpr size_t NAMED = 2;
+    std::wstring list;
+    const size_t shown = names.size() > NAMED + 1 ? NAMED : names.size();
+    for (size_t i = 0; i < shown; ++i) {
+        if (i > 0)
+            list += i + 1 == shown && shown == names.size() ? L" and " : L", ";
+        list += L"`" + names[i] + L"`";
+    }
+    if (shown < names.size())
+        list += L" and " + std::to_wstring(names.size() - shown) + L" others";
+    list += names.size() == 1 ? L" was not opened" : L" were not opened";
+    return shellText(sentence, list);
+}
+
 std::wstring programPath() {
     wchar_t path[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -128,12 +145,9 @@ bool App::init() {
     m_bundles->load();
     // 12. - 13. The window, with the file the command line names or an empty document.
     m_mainWindow->show();
-    if (!line.project.empty())
-        showMessage(m_mainWindow.get(),
-                    shellText(L"Projects are not supported in this version; `{1}` was not opened.", line.project));
-    if (line.file.empty() || !m_mainWindow->openFile(line.file))
-        if (m_mainWindow->getPages().empty())
-            m_mainWindow->newDocument();
+    m_mainWindow->openCommandLine(line);
+    if (m_mainWindow->getPages().empty())
+        m_mainWindow->newDocument();
     m_exitCode = 0;
     return true;
 }
@@ -208,8 +222,32 @@ void App::setEditorFont() {
 }
 
 bool App::forward(const AppCommandLine& line) {
-    const std::wstring text = CopyDataMessage::encode(line.toForward(programPath()));
-    const std::wstring shown = line.file.empty() ? line.project : line.file;
+    // Several texts when the files need them, each within what the running instance reads.
+    std::vector<std::wstring> left;
+    const std::vector<AppCommandLine::Forwarded> texts =
+        line.toForward(programPath(), CopyDataMessage::MAX_BYTES / 2 - 1, &left);
+    if (!left.empty())
+        showMessage(nullptr, notOpenedText(left, L"Tessel cannot take names that long; {1}."));
+    for (size_t sent = 0; sent < texts.size(); ++sent) {
+        // A failure names what this text and the ones after it hold.
+        std::vector<std::wstring> unsent;
+        for (size_t later = sent; later < texts.size(); ++later)
+            unsent.insert(unsent.end(), texts[later].names.begin(), texts[later].names.end());
+        switch (handOver(texts[sent].text, unsent)) {
+        case HandOver::TAKEN:
+            break;
+        case HandOver::FIRST:
+            return true;
+        case HandOver::FAILED:
+            return false;
+        }
+    }
+    m_exitCode = 0;
+    return false;
+}
+
+App::HandOver App::handOver(const std::wstring& commandLine, const std::vector<std::wstring>& named) {
+    const std::wstring text = CopyDataMessage::encode(commandLine);
     afInstanceControl& instance = afInstanceControl::instance();
     // A window that is closing may be busy ending its program for a while and then go: a time-out
     // is tried again like a refusal, and said only when the whole wait has passed.
@@ -225,13 +263,11 @@ bool App::forward(const AppCommandLine& line) {
             switch (afInstanceControl::sendCopyData(window, text.data(), text.size() * sizeof(wchar_t),
                                                     FORWARD_TIMEOUT_MS)) {
             case afInstanceControl::SEND_ACCEPTED:
-                m_exitCode = 0;
-                return false;
+                return HandOver::TAKEN;
             case afInstanceControl::SEND_CLOSING:
-                showMessage(nullptr, shown.empty()
-                                         ? std::wstring(L"Tessel is closing; no new document was opened.")
-                                         : shellText(L"Tessel is closing; `{1}` was not opened.", shown));
-                return false;
+                showMessage(nullptr, named.empty() ? std::wstring(L"Tessel is closing; no new document was opened.")
+                                                   : notOpenedText(named, L"Tessel is closing; {1}."));
+                return HandOver::FAILED;
             case afInstanceControl::SEND_TIMED_OUT:
                 timedOut = true;
                 break;
@@ -242,14 +278,14 @@ bool App::forward(const AppCommandLine& line) {
         // The first instance may have ended meanwhile: then this one is the first.
         instance.close();
         if (instance.create())
-            return true;
+            return HandOver::FIRST;
         ::Sleep(FORWARD_RETRY_MS);
     }
     if (timedOut)
         showMessage(nullptr, L"Tessel is already running but does not respond.");
     else
-        showMessage(nullptr, shellText(L"Tessel is running but did not answer; `{1}` was not opened.", shown));
-    return false;
+        showMessage(nullptr, notOpenedText(named, L"Tessel is running but did not answer; {1}."));
+    return HandOver::FAILED;
 }
 
 void App::reloadSettings() {

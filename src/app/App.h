@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class afActionInvokerTab;
 class SearchManager;
@@ -76,6 +77,10 @@ private:
     // A second start: the command line to the running instance. True when this process should
     // start as the first one after all (the running one went away).
     bool forward(const AppCommandLine& line);
+    // One text of the command line to the running instance, waited for; what failed is told,
+    // naming what was not opened.
+    enum class HandOver { TAKEN, FIRST, FAILED };
+    HandOver handOver(const std::wstring& commandLine, const std::vector<std::wstring>& named);
     // Reads every settings file again: a start that took over from a running copy.
     void reloadSettings();
     bool checkUserFolders();
