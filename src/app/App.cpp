@@ -2,6 +2,7 @@
 
 #include "app/AppCommandLine.h"
 #include "app/AppDialogs.h"
+#include "app/AppSettings.h"
 #include "app/BundleEntryTextEditor.h"
 #include "app/CopyDataMessage.h"
 #include "app/FacePresetSettings.h"
@@ -25,7 +26,6 @@
 #include "afw/core/afModuleInstance.h"
 #include "afw/action/afActionRegistry.h"
 #include "afw/core/afExceptionBoundary.h"
-#include "afw/unicode/afUnicodeFontManager.h"
 #include "pel/base/Exception.h"
 #include "pel/files/file_io/FileError.h"
 #include "pel/files/file_io/FileIO.h"
@@ -114,7 +114,7 @@ bool App::init() {
     if (!checkUserFolders())
         return false;
     // 7. - 9. The editor font, the main window, the cross-thread messages.
-    setEditorFont();
+    AppSettings::applyEditorFont(m_root->getConfig());
     MainWindow::Services services;
     services.root = m_root;
     services.controllers = m_controllers.get();
@@ -126,6 +126,7 @@ bool App::init() {
     if (!m_mainWindow->create())
         return false;
     m_mainWindow->setFacePreset(FacePresetSettings::load(m_root->getConfig()));
+    m_settings.reset(new AppSettings(*m_root, *m_mainWindow));
     // The bundle editor, made on the start-up list, belongs to the window; its entries show in
     // editors with the window's face.
     m_bundles->setMainWindow(m_mainWindow.get());
@@ -148,6 +149,8 @@ bool App::init() {
     m_mainWindow->openCommandLine(line);
     if (m_mainWindow->getPages().empty())
         m_mainWindow->newDocument();
+    // From now on a settings file changed on disk is read again and applied.
+    m_settings->watch();
     m_exitCode = 0;
     return true;
 }
@@ -194,31 +197,6 @@ bool App::checkUserFolders() {
         pel::FileIO::deleteFile(probe.c_str());
     }
     return true;
-}
-
-void App::setEditorFont() {
-    Config& config = m_root->getConfig();
-    pel::ScopedLock<pel::Mutex_Impl> guard(config.getLock());
-    // The last name serves what no other covers: a face with Han and Kana, so that such text
-    // shows rather than boxes.
-    ConfigValue::List defaults = {ConfigValue::fromString(L"Consolas"), ConfigValue::fromString(L"DejaVu Sans Mono"),
-                                  ConfigValue::fromString(L"Courier New"), ConfigValue::fromString(L"MS Gothic")};
-    ConfigNameSpace* preferences = config.getPreferencesNameSpace();
-    const ConfigValue* names =
-        config.declareValueWithDefault(preferences, FONT_NAMES_SETTING, ConfigValue::fromList(defaults));
-    const ConfigValue* size = config.declareValueWithDefault(preferences, FONT_SIZE_SETTING, ConfigValue::fromInt(10));
-    afUnicodeFontManager& fonts = afUnicodeFontManager::instance();
-    // A family the system lacks would put the fallback font first.
-    std::vector<std::wstring> known;
-    if (names && names->getList())
-        for (const ConfigValue& name : *names->getList())
-            if (const wchar_t* text = name.getString())
-                if (fonts.findFamily(text))
-                    known.push_back(text);
-    int points = size ? size->getInt() : 10;
-    if (points < 4 || points > 72)
-        points = 10;
-    fonts.setEditorFont(known, static_cast<uint16_t>(points));
 }
 
 bool App::forward(const AppCommandLine& line) {
@@ -321,6 +299,8 @@ void App::saveSettings() {
 }
 
 void App::exit() {
+    // What changes in the settings files from now on is not applied: the save reads it.
+    m_settings.reset();
     // 1. The documents (their questions were asked when the window closed) and their defaults.
     // A failure there is reported and costs neither the settings nor the order of what follows:
     // the window's actions must leave the registry before the framework deletes it.

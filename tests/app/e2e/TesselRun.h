@@ -4,7 +4,8 @@
 // ("TesselEditor"), and the questions it asks (the framework's message box, or the system's
 // before the framework runs). Every wait is bounded and says what it waited for. Beside it, what
 // the tests share: the user's face preferences, the caret and the status bar as the screen shows
-// them, and the keys of the find and replace dialogs' fields.
+// them, rows of text told by their ink, the program's log, and the keys of the find and replace
+// dialogs' fields.
 
 #include "afw/support/PngWriter.h"
 #include "app/e2e/ChordInput.h"
@@ -16,6 +17,7 @@
 
 #include <dlgs.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -260,6 +262,19 @@ inline void writeFace(TesselCopy& copy, const std::string& face) {
                           face + " } }\r\n");
 }
 
+// The program's log (UTF-16, "debug.log" in the user folder of the copy given by its full path)
+// as text; empty when there is none.
+inline std::wstring logText(const TesselCopy& copy, const std::wstring& user) {
+    const std::string bytes = copy.folder.read(user.substr(copy.folder.path.size() + 1) + L"\\debug.log");
+    std::wstring log;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        log += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
+    return log;
+}
+
+// The shipped theme's foreground.
+constexpr uint32_t TEXT_INK = 0x1F1F1F;
+
 // The shipped theme's selection (#3399FF at 30 %) over white.
 constexpr uint32_t SELECTED = 0xC1E0FF;
 
@@ -337,6 +352,45 @@ inline std::string keepCapture(const Capture& capture, const std::string& name) 
     const std::string path = std::string(folder.begin(), folder.end()) + "e2e-" + name + ".png";
     writePngFile(path, capture.width, capture.height, capture.pixels);
     return path;
+}
+
+// The runs of rows holding ink, top to bottom, each with its leftmost and rightmost ink column.
+struct Band {
+    int top, bottom, left, right;
+};
+inline std::vector<Band> inkBands(const Capture& capture, uint32_t ink) {
+    std::vector<Band> bands;
+    bool inside = false;
+    for (int y = 0; y < capture.height; ++y) {
+        int left = capture.width, right = -1;
+        for (int x = 0; x < capture.width; ++x)
+            if (Capture::distance(capture.at(x, y), ink) <= 8) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        if (right < 0) {
+            inside = false;
+            continue;
+        }
+        if (!inside)
+            bands.push_back({y, y, left, right});
+        Band& band = bands.back();
+        band.bottom = y;
+        band.left = std::min(band.left, left);
+        band.right = std::max(band.right, right);
+        inside = true;
+    }
+    return bands;
+}
+
+// Waits until the editor shows `count` rows of text; the capture and its rows.
+inline testing::AssertionResult showsRows(HWND editor, size_t count, Capture& o_capture, std::vector<Band>& o_bands,
+                                          const std::string& name) {
+    if (pollFor([&] { return (o_bands = inkBands(o_capture = Capture::of(editor), TEXT_INK)).size() == count; },
+                WAIT_MS, 20))
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << o_bands.size() << " rows of text; the capture is in "
+                                       << keepCapture(o_capture, name);
 }
 
 // The file dialog titled `title` ("Open", "Save As"): its name box and its "Open as read-only"

@@ -207,24 +207,6 @@ TEST_F(ThemeEndToEnd, TheBundleTreeRepaintsWhatChangesAndKeepsItsOpenNodesAcross
         << keepCapture(closedLook, "tree-closed");
 }
 
-// Puts the text on the clipboard, as copying it elsewhere would.
-bool copyToClipboard(const std::wstring& text) {
-    if (!::OpenClipboard(nullptr))
-        return false;
-    ::EmptyClipboard();
-    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    bool placed = false;
-    if (void* bytes = block ? ::GlobalLock(block) : nullptr) {
-        std::copy(text.c_str(), text.c_str() + text.size() + 1, static_cast<wchar_t*>(bytes));
-        ::GlobalUnlock(block);
-        placed = ::SetClipboardData(CF_UNICODETEXT, block) != nullptr;
-    }
-    if (!placed && block)
-        ::GlobalFree(block);
-    ::CloseClipboard();
-    return placed;
-}
-
 // The places of the pixels in the colour on the rows above `bottom`: the shape of the text
 // drawn in it there.
 std::vector<size_t> inkOf(const Capture& capture, uint32_t colour, int bottom) {

@@ -2,13 +2,15 @@
 // What a user's hands do to another program's windows, for the end-to-end tests: text typed as
 // WM_CHAR into a window, keys (support/KeyInput.h) and the pointer's moves and clicks through
 // SendInput, and a window brought to the front first, since SendInput goes to whichever window
-// is active. Chords with modifiers go through app/e2e/ChordInput.h.
+// is active; text put on the clipboard for a paste. Chords with modifiers go through
+// app/e2e/ChordInput.h.
 
 #include "support/KeyInput.h"
 #include "support/OtherProcess.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 namespace tessel_test {
@@ -25,6 +27,24 @@ inline bool typeText(HWND window, const std::wstring& text) {
             return false;
     }
     return true;
+}
+
+// Puts the text on the clipboard, as copying it elsewhere would.
+inline bool copyToClipboard(const std::wstring& text) {
+    if (!::OpenClipboard(nullptr))
+        return false;
+    ::EmptyClipboard();
+    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    bool placed = false;
+    if (void* bytes = block ? ::GlobalLock(block) : nullptr) {
+        std::copy(text.c_str(), text.c_str() + text.size() + 1, static_cast<wchar_t*>(bytes));
+        ::GlobalUnlock(block);
+        placed = ::SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+    }
+    if (!placed && block)
+        ::GlobalFree(block);
+    ::CloseClipboard();
+    return placed;
 }
 
 // Makes the window the active one (its top-level window, that is) and waits until it is.
