@@ -139,9 +139,11 @@ bool App::init() {
         m_root->runStartup();
     }
     // A file opened while the bundles load has no grammar yet: it gets one when they are in.
-    m_bundles->onLoadFinished.add(this, [this](bool) {
+    m_bundles->onLoadFinished.add(this, [this](bool cancelled) {
         if (m_mainWindow)
             m_mainWindow->applyMissingGrammars();
+        if (m_settings && m_themes && !cancelled)
+            m_settings->checkTheme(*m_themes);
     });
     m_bundles->load();
     // 12. - 13. The window, with the file the command line names or an empty document.

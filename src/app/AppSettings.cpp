@@ -3,9 +3,12 @@
 #include "app/FacePresetSettings.h"
 #include "app/MainWindow.h"
 
+#include "bundles/themes/ThemeManager.h"
+
 #include "afw/core/afMainLoop.h"
 #include "afw/dialog/afQuestion.h"
 #include "afw/unicode/afUnicodeFontManager.h"
+#include "pel/base/UUID.h"
 #include "pel/log/Log.h"
 #include "pel/text/StringTemplate.h"
 #include "pel/thread/MainThread.h"
@@ -114,6 +117,22 @@ AppSettings::~AppSettings() {
 void AppSettings::watch() {
     m_watch.reset(new ConfigWatch(m_root.getConfig()));
     postTelling();
+}
+
+void AppSettings::checkTheme(const ThemeManager& themes) {
+    // Only a theme the user named: the shipped one stands in for none.
+    const std::wstring& named = m_window.getFacePreset().theme;
+    pel::UUID uuid;
+    if (named.empty() || !pel::UUID::parse(named.c_str(), &uuid) || themes.getThemes().count(uuid))
+        return;
+    Config& config = m_root.getConfig();
+    const ConfigNameSpace* preferences = config.getPreferencesNameSpace();
+    config.tellProblem(pel::StringTemplate(L"`{1}.theme` is '{2}' in `{3}`, a theme that is not installed or whose file "
+                                           L"cannot be read: Tessel shows its default colours.")
+                           .arg(1, FacePresetSettings::SECTION)
+                           .arg(2, named)
+                           .arg(3, preferences ? preferences->getFullPath() : std::wstring())
+                           .render());
 }
 
 void AppSettings::onConfigSectionLoaded(Config& config, const wchar_t* prefix) {

@@ -19,6 +19,7 @@ class Config;
 class ConfigWatch;
 class MainWindow;
 class TesselService;
+class ThemeManager;
 
 class AppSettings : public IConfigSectionListener {
 public:
@@ -42,6 +43,9 @@ public:
     // The start is over: the settings files are watched from now on, and what the start found
     // of them that cannot be used is told once the main loop runs.
     void watch();
+    // The bundles are in: a theme the face names that none of them installs (missing, or its
+    // file unreadable) is told.
+    void checkTheme(const ThemeManager& themes);
 
     void onConfigSectionLoaded(Config& config, const wchar_t* prefix) override;
     void onConfigSectionDelivered(Config& config, const wchar_t* prefix) override;

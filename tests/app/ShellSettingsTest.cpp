@@ -1,7 +1,8 @@
 // The user's settings while the program runs: the preferences file saved from a tab of Tessel,
 // or written by another program, is applied at once and kept at the exit; picking a theme writes
-// the theme alone into the file as it is then; a file saved broken is told once and kept as it
-// is; and what Tessel cannot use keeps its text in the file.
+// the theme alone into the file as it is then; settings the run did not change keep another
+// program's write; a file saved broken is told once and kept as it is; and what Tessel cannot
+// use keeps its text in the file.
 
 #include "ShellFixture.h"
 
@@ -136,6 +137,26 @@ TEST_F(ShellSettingsTest, AnotherProgramsWriteIsAppliedAndAThemePickedWritesOnly
     stop();
     EXPECT_EQ(picked, base.read(L"user\\config\\preferences.tsConfig")) << "the exit wrote over the file";
     EXPECT_EQ(1u, questions.size());
+}
+
+// The user's file types and disabled items, which the run did not change: another program's
+// write of their files while Tessel runs stays as it is at the exit.
+TEST_F(ShellSettingsTest, FileTypesAndDisabledItemsTheRunDidNotChangeKeepAnotherProgramsWrite) {
+    base.write(L"user\\config\\languages.tsConfig",
+               std::string(VERSION) + "app.languages : { extensions : [ { grammar_name : 'C' extensions : [ 'cc' ] } ] } }");
+    base.write(L"user\\config\\bundles.tsConfig", std::string(VERSION) + "app.bundles : { disabled : [ ] } }");
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return !app->getBundleManager()->isLoading(); }));
+    const std::string languages =
+        std::string(VERSION) + "app.languages : { extensions : [ { grammar_name : 'C' extensions : [ 'cpp' ] } ] } }";
+    const std::string bundles = std::string(VERSION) +
+                                "app.bundles : { disabled : [ { title : 'X' uuid : "
+                                "'30000001-0000-0000-0000-0000000000ff' type : 2 bundle_title : 'Y' } ] } }";
+    base.writeOutside(L"user\\config\\languages.tsConfig", languages);
+    base.writeOutside(L"user\\config\\bundles.tsConfig", bundles);
+    stop();
+    EXPECT_EQ(languages, base.read(L"user\\config\\languages.tsConfig"));
+    EXPECT_EQ(bundles, base.read(L"user\\config\\bundles.tsConfig"));
 }
 
 // Saved broken from its tab: told once, the settings as they were and the file as it is, also

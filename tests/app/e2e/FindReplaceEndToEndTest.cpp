@@ -69,29 +69,19 @@ std::wstring scopeShown(HWND dialog) {
     if (!list || !::SendMessageTimeoutW(list, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &index) ||
         static_cast<LRESULT>(index) < 0)
         return L"(no scope chosen)";
-    DWORD processId = 0;
-    ::GetWindowThreadProcessId(list, &processId);
-    HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-    if (!process)
-        return L"(the program's memory cannot be read)";
     struct Item {
         COMBOBOXEXITEMW item;
         wchar_t text[128];
     };
-    auto* remote = static_cast<Item*>(::VirtualAllocEx(process, nullptr, sizeof(Item), MEM_COMMIT, PAGE_READWRITE));
     Item local = {};
     local.item.mask = CBEIF_TEXT;
     local.item.iItem = static_cast<INT_PTR>(index);
-    local.item.pszText = remote ? remote->text : nullptr;
     local.item.cchTextMax = 127;
     DWORD_PTR answered = 0;
-    const bool read = remote && ::WriteProcessMemory(process, remote, &local, sizeof local, nullptr) &&
-                      ::SendMessageTimeoutW(list, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG,
-                                            5000, &answered) &&
-                      answered && ::ReadProcessMemory(process, remote, &local, sizeof local, nullptr);
-    if (remote)
-        ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    ::CloseHandle(process);
+    const bool read =
+        sendThroughProgramMemory(list, CBEM_GETITEMW, 0, local,
+                                 [](Item& block, Item* remote) { block.item.pszText = remote->text; }, &answered) &&
+        answered;
     return read ? std::wstring(local.text) : L"(the chosen scope could not be read)";
 }
 

@@ -1,12 +1,18 @@
 // The user's settings in Tessel.exe while it runs: the preferences written by another program,
-// or saved from their own tab, show at once in the text's wrapping and are kept at the exit; and
+// or saved from their own tab, show at once in the text's wrapping and are kept at the exit;
 // values Tessel cannot use (a font size, a face, a margin) are named once in a message and in
-// the log, with what Tessel uses instead, and keep their text in the file.
+// the log, with what Tessel uses instead, and keep their text in the file; and bundle files it
+// cannot read at a Reload Bundles (a grammar of random bytes, the theme in use emptied) are named
+// in the log and listed with their problems in the bundle editor, and the theme's setting is
+// told.
 
 #include "app/e2e/TesselRun.h"
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -132,6 +138,104 @@ TEST_F(SettingsEndToEnd, ValuesTesselCannotUseAreNamedOnceWithWhatItUsesAndKeepT
         EXPECT_NE(std::wstring::npos, log.find(line)) << TesselRun::narrow(line);
         EXPECT_EQ(log.find(line), log.rfind(line)) << "logged twice: " << TesselRun::narrow(line);
     }
+}
+
+// The rows of the list (a "SysListView32" of the program), each its cells' texts joined by " | ".
+std::vector<std::wstring> listRows(HWND list) {
+    std::vector<std::wstring> rows;
+    DWORD_PTR count = 0;
+    if (!list || !::SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count))
+        return rows;
+    for (int row = 0; row < static_cast<int>(count); ++row) {
+        std::wstring line;
+        for (int column = 0; column < 2; ++column) {
+            struct Item {
+                LVITEMW item;
+                wchar_t text[512];
+            } local = {};
+            local.item.iSubItem = column;
+            local.item.cchTextMax = 511;
+            DWORD_PTR length = 0;
+            sendThroughProgramMemory(list, LVM_GETITEMTEXTW, row, local,
+                                     [](Item& block, Item* remote) { block.item.pszText = remote->text; }, &length);
+            line += (column ? L" | " : L"") + std::wstring(local.text);
+        }
+        rows.push_back(line);
+    }
+    return rows;
+}
+
+TEST_F(SettingsEndToEnd, BundleFilesThatCannotBeReadAreNamedAndListedWithTheirProblems) {
+    const std::wstring bundle = L"user-1\\bundles\\Zeta.30000002-0000-0000-0000-000000000001.tsBundle";
+    const std::wstring grammar = bundle + L"\\grammars\\Zz.30000002-0000-0000-0000-000000000002.tsGrammar";
+    const std::wstring theme = bundle + L"\\themes\\Night.30000002-0000-0000-0000-000000000003.tsTheme";
+    for (const std::wstring& folder : {std::wstring(L"user-1\\bundles"), bundle, bundle + L"\\grammars",
+                                       bundle + L"\\themes"})
+        ::CreateDirectoryW((copy.folder / folder).c_str(), nullptr);
+    copy.folder.write(bundle + L"\\info.30000002-0000-0000-0000-000000000001.tsInfo", "{ title: 'Zeta' }");
+    copy.folder.write(grammar, "{ title: 'Zz' name: 'source.zz' file_types: [ 'zz' ] patterns: [ ] }");
+    copy.folder.write(theme, "{ title: 'Night' settings: [ { settings: { background: '#000000' foreground: "
+                             "'#FFFFFF' line_highlight: '#000000' } } ] }");
+    copy.folder.write(PREFERENCES, preferences("theme : '30000002-0000-0000-0000-000000000003'"));
+    copy.folder.write(L"a.zz", "zz\r\n");
+    TesselRun tessel(copy, L"a.zz");
+    const auto ground = [](HWND editor) {
+        const Capture capture = Capture::of(editor);
+        return capture.commonest(RECT{0, capture.height / 2, capture.width, capture.height});
+    };
+    ASSERT_TRUE(pollFor([&] { return ground(tessel.editor()) == 0x000000; }, WAIT_MS, 20)) << "the theme never showed";
+
+    // The grammar replaced by bytes of no text, the theme emptied; the bundles loaded again.
+    std::string noise;
+    for (int i = 0; i < 200; ++i)
+        noise += static_cast<char>((i * 151 + 7) % 256);
+    copy.folder.write(grammar, noise);
+    copy.folder.write(theme, "");
+    ASSERT_TRUE(tessel.focusEditor());
+    ASSERT_TRUE(pressChord({VK_MENU, 'B'}));
+    ASSERT_TRUE(tessel.hasOpenMenus(1)) << "Alt+B opened no menu";
+    ASSERT_TRUE(pressChord({'R'}));
+    // The theme the preferences name is no more: told, and the default colours show.
+    HWND told = tessel.questionOffering(L"OK");
+    ASSERT_TRUE(told) << "nothing told of the theme";
+    ASSERT_TRUE(pressChordIn(told, {VK_RETURN}));
+    ASSERT_TRUE(pollFor([&] { return !::IsWindow(told) || !::IsWindowVisible(told); }, WAIT_MS));
+    EXPECT_TRUE(pollFor([&] { return ground(tessel.editor()) != 0x000000; }, WAIT_MS, 20));
+
+    // The bundle editor lists the grammar, and opened it shows its problems.
+    const HWND shown = tessel.showBundleEditor();
+    ASSERT_TRUE(shown) << "F4 showed no bundle editor";
+    HWND tree = OtherProcess::findChild(shown, L"SysTreeView32");
+    ASSERT_TRUE(tree && pressChordIn(tree, {VK_END}));
+    // Zeta, the last bundle: its Grammars, their first.
+    for (WORD key : {VK_RIGHT, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN})
+        ASSERT_TRUE(pressChord({key}));
+    HWND problems = nullptr;
+    std::vector<std::wstring> rows;
+    const bool listed = pollFor(
+        [&] {
+            problems = OtherProcess::findChild(shown, WC_LISTVIEWW);
+            rows = listRows(problems);
+            return std::any_of(rows.begin(), rows.end(), [](const std::wstring& row) {
+                return row.find(L"Tessel leaves the grammar `Zz` out until its file can be read: mend `") !=
+                       std::wstring::npos;
+            });
+        },
+        WAIT_MS);
+    EXPECT_TRUE(listed) << rows.size() << " problem rows; " << keepCapture(Capture::of(shown), "bundle-unreadable");
+
+    ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
+    ASSERT_EQ(0, tessel.process.exitCode(WAIT_MS)) << shownQuestion(tessel, "bundle-unreadable-close");
+    EXPECT_EQ(noise, copy.folder.read(grammar)) << "the grammar's bytes were not kept";
+    EXPECT_EQ("", copy.folder.read(theme));
+    const std::wstring log = logText(copy, user);
+    for (const std::wstring& line :
+         {L"`" + (copy.folder / grammar) + L"` cannot be read: ", std::wstring(L"Tessel leaves the grammar `Zz` out."),
+          L"`" + (copy.folder / theme) + L"` cannot be read: File is empty. Tessel leaves the theme `Night` out.",
+          std::wstring(L"`app.editor.face.theme` is '30000002-0000-0000-0000-000000000003' in `") + user +
+              L"\\config\\preferences.tsConfig`, a theme that is not installed or whose file cannot be read: Tessel "
+              L"shows its default colours."})
+        EXPECT_NE(std::wstring::npos, log.find(line)) << TesselRun::narrow(line);
 }
 
 } // namespace

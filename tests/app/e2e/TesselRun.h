@@ -262,6 +262,31 @@ inline void writeFace(TesselCopy& copy, const std::string& face) {
                           face + " } }\r\n");
 }
 
+// Sends the window a message whose lParam points at a copy of `block` in the memory of the
+// window's program, and reads the copy back into it once answered: how another process reads
+// what a control's message hands back through a pointer. `point` aims the block's pointers into
+// the remote copy (at `remote`) before it is written. False when it could not be sent or read.
+template <class Block, class Point>
+bool sendThroughProgramMemory(HWND window, UINT message, WPARAM wParam, Block& io_block, const Point& point,
+                              DWORD_PTR* o_answer) {
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (!process)
+        return false;
+    auto* remote = static_cast<Block*>(::VirtualAllocEx(process, nullptr, sizeof(Block), MEM_COMMIT, PAGE_READWRITE));
+    if (remote)
+        point(io_block, remote);
+    const bool done = remote && ::WriteProcessMemory(process, remote, &io_block, sizeof io_block, nullptr) &&
+                      ::SendMessageTimeoutW(window, message, wParam, reinterpret_cast<LPARAM>(remote),
+                                            SMTO_ABORTIFHUNG, 5000, o_answer) &&
+                      ::ReadProcessMemory(process, remote, &io_block, sizeof io_block, nullptr);
+    if (remote)
+        ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    ::CloseHandle(process);
+    return done;
+}
+
 // The program's log (UTF-16, "debug.log" in the user folder of the copy given by its full path)
 // as text; empty when there is none.
 inline std::wstring logText(const TesselCopy& copy, const std::wstring& user) {
