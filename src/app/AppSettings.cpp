@@ -84,15 +84,10 @@ void AppSettings::applyEditorFont(Config& config) {
                                  size->getType() == ConfigValue::FLOAT);
     if (!number || points < MIN_FONT_SIZE || points > MAX_FONT_SIZE) {
         if (size)
-            config.tellProblem(pel::StringTemplate(L"`{1}` is {2} in `{3}`, which is not a size from {4} to {5} "
-                                                   L"points: Tessel uses {6}.")
-                                   .arg(1, FONT_SIZE_SETTING)
-                                   .arg(2, Config::textOf(*size))
-                                   .arg(3, path)
-                                   .arg(4, std::to_wstring(MIN_FONT_SIZE))
-                                   .arg(5, std::to_wstring(MAX_FONT_SIZE))
-                                   .arg(6, std::to_wstring(DEFAULT_FONT_SIZE))
-                                   .render());
+            config.tellUnusable(preferences, FONT_SIZE_SETTING, Config::textOf(*size),
+                                L"a size from " + std::to_wstring(MIN_FONT_SIZE) + L" to " +
+                                    std::to_wstring(MAX_FONT_SIZE) + L" points",
+                                std::to_wstring(DEFAULT_FONT_SIZE));
         points = DEFAULT_FONT_SIZE;
     }
     fonts.setEditorFont(known, static_cast<uint16_t>(points));

@@ -1,7 +1,6 @@
 #include "app/FacePresetSettings.h"
 
 #include "pel/base/UUID.h"
-#include "pel/text/StringTemplate.h"
 #include "pel/thread/Mutex.h"
 #include "service/base/Config.h"
 
@@ -39,14 +38,8 @@ std::wstring identifier(const wchar_t* name) {
 // Tells the user of a value it cannot use: what it holds, what it must be and what is used.
 void tell(Config& config, const std::wstring& key, const ConfigValue* value, const wchar_t* expected,
           const std::wstring& used) {
-    const ConfigNameSpace* preferences = config.getPreferencesNameSpace();
-    config.tellProblem(pel::StringTemplate(L"`{1}` is {2} in `{3}`, which is not {4}: Tessel uses {5}.")
-                           .arg(1, key)
-                           .arg(2, value ? Config::textOf(*value) : std::wstring(L"nothing"))
-                           .arg(3, preferences ? preferences->getFullPath() : std::wstring())
-                           .arg(4, expected)
-                           .arg(5, used)
-                           .render());
+    config.tellUnusable(config.getPreferencesNameSpace(), key,
+                        value ? Config::textOf(*value) : std::wstring(L"nothing"), expected, used);
 }
 
 bool isThemeText(const wchar_t* text) {

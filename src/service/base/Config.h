@@ -139,6 +139,10 @@ public:
     // out of range, named with its value and what is used instead), in the user's words: a text
     // is logged when it first comes and waits, once per run, until takeProblems. Any thread.
     void tellProblem(const std::wstring& text);
+    // A setting of the name space that cannot be used, told in the one sentence every such
+    // value is told in: its identifier, what it holds, where, what it must be and what is used.
+    void tellUnusable(const ConfigNameSpace* nameSpace, const std::wstring& identifier, const std::wstring& holds,
+                      const std::wstring& expected, const std::wstring& used);
     std::vector<std::wstring> takeProblems();
     // Told on the main thread when a problem not told before came there.
     Notice<>& problemsAdded() { return m_problemsAdded; }

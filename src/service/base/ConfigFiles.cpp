@@ -306,11 +306,7 @@ void Config::takeEntry(ConfigNameSpace& nameSpace, const std::wstring& identifie
         const ValueNode::Kind kind = node.kind();
         if (kind == ValueNode::Null || kind == ValueNode::Symbol || kind == ValueNode::RegExp) {
             if (kind != ValueNode::Null)
-                tellProblem(pel::StringTemplate(L"`{1}` in `{2}` is {3}, which no setting holds: it is left out.")
-                                .arg(1, identifier)
-                                .arg(2, nameSpace.getFullPath())
-                                .arg(3, textOf(node))
-                                .render());
+                tellUnusable(&nameSpace, identifier, textOf(node), L"a value a setting holds", L"nothing");
             return;
         }
         value = defineValue(&nameSpace, identifier.c_str(), ConfigValue::UNTYPED, nullptr, true);
@@ -330,13 +326,8 @@ bool Config::takeNode(ConfigValue& value, ValueNode& node, const std::wstring& i
     // A null entry says only that the value has none: no news worth a line. (A node taken may
     // have been moved out: only one not taken is looked at.)
     if (taking != ConfigValue::Taking::TAKEN && node.kind() != ValueNode::Null)
-        tellProblem(pel::StringTemplate(L"`{1}` in `{2}` is {3}, which is not {4}: Tessel uses {5}.")
-                        .arg(1, identifier)
-                        .arg(2, nameSpace.getFullPath())
-                        .arg(3, textOf(node))
-                        .arg(4, kindOf(value.getType()))
-                        .arg(5, value.hasValue() ? textOf(value) : std::wstring(L"nothing"))
-                        .render());
+        tellUnusable(&nameSpace, identifier, textOf(node), kindOf(value.getType()),
+                     value.hasValue() ? textOf(value) : std::wstring(L"nothing"));
     return taking == ConfigValue::Taking::TAKEN;
 }
 

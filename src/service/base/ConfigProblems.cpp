@@ -5,6 +5,7 @@
 
 #include "pel/log/Log.h"
 #include "pel/text/CharacterBoundaries.h"
+#include "pel/text/StringTemplate.h"
 #include "pel/thread/MainThread.h"
 
 #include <cwctype>
@@ -23,6 +24,17 @@ void Config::tellProblem(const std::wstring& text) {
     pel::log_printf(pel::LOG_WARNING, LOG_SOURCE, L"Settings: %s\n", text.c_str());
     if (pel::is_main_thread())
         m_problemsAdded.notify();
+}
+
+void Config::tellUnusable(const ConfigNameSpace* nameSpace, const std::wstring& identifier, const std::wstring& holds,
+                          const std::wstring& expected, const std::wstring& used) {
+    tellProblem(pel::StringTemplate(L"`{1}` is {2} in `{3}`, which is not {4}: Tessel uses {5}.")
+                    .arg(1, identifier)
+                    .arg(2, holds)
+                    .arg(3, nameSpace ? nameSpace->getFullPath() : std::wstring())
+                    .arg(4, expected)
+                    .arg(5, used)
+                    .render());
 }
 
 std::vector<std::wstring> Config::takeProblems() {

@@ -3,7 +3,6 @@
 #include "pel/base/Assert.h"
 #include "pel/files/file_io/FileIO.h"
 #include "pel/text/LineEnding.h"
-#include "pel/text/StringTemplate.h"
 #include "service/base/Config.h"
 #include "service/document/Document.h"
 #include "service/document/io/DocumentEncoding.h"
@@ -65,6 +64,11 @@ void DocumentManager::readSettings(Config& config) {
     read.lineEnding = m_defaultLineEnding;
     read.soft = m_defaultIndentation.soft != 0;
     read.size = m_defaultIndentation.size;
+    // A value it cannot use is told with what it uses instead.
+    const auto tell = [&config](const ConfigValue& value, const wchar_t* expected, const std::wstring& used) {
+        config.tellUnusable(config.getPreferencesNameSpace(), value.getIdentifier(), Config::textOf(value), expected,
+                            used);
+    };
     {
         ConfigLock lock(config.getLock());
         if (const ConfigValue* value = config.findValue(L"app.parser.threads_count"))
@@ -75,7 +79,7 @@ void DocumentManager::readSettings(Config& config) {
             const int width = value->getInt();
             read.size = std::min(WIDEST_DEFAULT_TAB, std::max(NARROWEST_DEFAULT_TAB, width));
             if (read.size != width)
-                tellUnusable(config, *value, L"a tab width from 1 to 8", std::to_wstring(read.size));
+                tell(*value, L"a tab width from 1 to 8", std::to_wstring(read.size));
         }
         if (const ConfigValue* value = config.findValue(L"app.indentation.recent.soft"))
             read.soft = value->getBool();
@@ -83,15 +87,15 @@ void DocumentManager::readSettings(Config& config) {
             const wchar_t* name = value->getString();
             read.encoding = encoding_from_config_name(name);
             if (!name || _wcsicmp(name, encoding_config_name(read.encoding)) != 0)
-                tellUnusable(config, *value, L"the name of an encoding Tessel knows",
-                             L"'" + std::wstring(encoding_config_name(read.encoding)) + L"'");
+                tell(*value, L"the name of an encoding Tessel knows",
+                     L"'" + std::wstring(encoding_config_name(read.encoding)) + L"'");
         }
         if (const ConfigValue* value = config.findValue(L"app.file_defaults.line_ending")) {
             const std::wstring name = value->getString() ? value->getString() : L"";
             read.lineEnding = static_cast<uint32_t>(pel::LineEnding::fromName(name));
             if (name != L"CRLF" && name != pel::LineEnding::toName(static_cast<int>(read.lineEnding)))
-                tellUnusable(config, *value, L"'CR+LF', 'LF' or 'CR'",
-                             L"'" + std::wstring(pel::LineEnding::toName(static_cast<int>(read.lineEnding))) + L"'");
+                tell(*value, L"'CR+LF', 'LF' or 'CR'",
+                     L"'" + std::wstring(pel::LineEnding::toName(static_cast<int>(read.lineEnding))) + L"'");
         }
     }
     // A default the settings did not change since they were last read stays as it is now: the
@@ -106,18 +110,6 @@ void DocumentManager::readSettings(Config& config) {
     read.done = true;
     m_read = read;
     m_parserPool->setWorkerCount(BgScheduler::getDefaultWorkerCount(threads));
-}
-
-void DocumentManager::tellUnusable(Config& config, const ConfigValue& value, const wchar_t* expected,
-                                   const std::wstring& used) {
-    const ConfigNameSpace* preferences = config.getPreferencesNameSpace();
-    config.tellProblem(pel::StringTemplate(L"`{1}` is {2} in `{3}`, which is not {4}: Tessel uses {5}.")
-                           .arg(1, value.getIdentifier())
-                           .arg(2, Config::textOf(value))
-                           .arg(3, preferences ? preferences->getFullPath() : std::wstring())
-                           .arg(4, expected)
-                           .arg(5, used)
-                           .render());
 }
 
 void DocumentManager::writeSettings(Config& config) {

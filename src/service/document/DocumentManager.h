@@ -31,7 +31,6 @@
 namespace tessel {
 
 class Config;
-class ConfigValue;
 class Document;
 class DocumentGrammar;
 class DocumentIO;
@@ -173,8 +172,6 @@ private:
 
     // DocumentManager.cpp
     Document* newDocument();
-    // Tells the user of a setting it cannot use: what it holds, what it must be, what is used.
-    static void tellUnusable(Config& config, const ConfigValue& value, const wchar_t* expected, const std::wstring& used);
     // The step with the listener on every document, each under its lock.
     void eachDocumentLocked(void (Document::*step)(DocumentListener*), DocumentListener* listener);
 

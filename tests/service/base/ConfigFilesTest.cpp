@@ -40,26 +40,27 @@ TEST_F(ConfigLoading, DeclaredTextNumberListAndTreeKeepTheirTypes) {
         const char* entry;
         const wchar_t* identifier;
         const wchar_t* expected;
-        const wchar_t* told; // what the user is told of the entry, after its name and file
+        const wchar_t* holds; // what the user is told the entry holds, when told
+        const wchar_t* told;  // and the rest of what the user is told, after its file
     } rows[] = {
-        {"text : 12", L"app.text", L"STRING '12'", nullptr},
-        {"text : true", L"app.text", L"STRING '1'", nullptr},
-        {"text : [1 2]", L"app.text", L"STRING 'default'", L"[ 1 2 ], which is not a text: Tessel uses 'default'."},
-        {"text : 1.5", L"app.text", L"STRING 'default'", L"1.5, which is not a text: Tessel uses 'default'."},
-        {"text : null", L"app.text", L"STRING 'default'", nullptr},
-        {"text : /x/", L"app.text", L"STRING 'default'", L"/x/, which is not a text: Tessel uses 'default'."},
-        {"number : 2", L"app.number", L"FLOAT d2", nullptr},
-        {"number : 'wide'", L"app.number", L"FLOAT d1.5", L"'wide', which is not a number: Tessel uses 1.5."},
-        {"list : 5", L"app.list", L"LIST [i1]", L"5, which is not a list: Tessel uses [ 1 ]."},
-        {"list : [ 'a' [ 2.5 ] null ]", L"app.list", L"LIST ['a' [d2.5] null]", nullptr},
-        {"tree : 5", L"app.tree", L"TREE i5", nullptr},
+        {"text : 12", L"app.text", L"STRING '12'", nullptr, nullptr},
+        {"text : true", L"app.text", L"STRING '1'", nullptr, nullptr},
+        {"text : [1 2]", L"app.text", L"STRING 'default'", L"[ 1 2 ]", L", which is not a text: Tessel uses 'default'."},
+        {"text : 1.5", L"app.text", L"STRING 'default'", L"1.5", L", which is not a text: Tessel uses 'default'."},
+        {"text : null", L"app.text", L"STRING 'default'", nullptr, nullptr},
+        {"text : /x/", L"app.text", L"STRING 'default'", L"/x/", L", which is not a text: Tessel uses 'default'."},
+        {"number : 2", L"app.number", L"FLOAT d2", nullptr, nullptr},
+        {"number : 'wide'", L"app.number", L"FLOAT d1.5", L"'wide'", L", which is not a number: Tessel uses 1.5."},
+        {"list : 5", L"app.list", L"LIST [i1]", L"5", L", which is not a list: Tessel uses [ 1 ]."},
+        {"list : [ 'a' [ 2.5 ] null ]", L"app.list", L"LIST ['a' [d2.5] null]", nullptr, nullptr},
+        {"tree : 5", L"app.tree", L"TREE i5", nullptr, nullptr},
         // Integers and booleans are typed by the file; a declared integer takes back a whole
         // number that the parser read as a Double.
-        {"flag : 1", L"app.flag", L"INT i1", nullptr},
-        {"count : 4294967295", L"app.count", L"FLOAT d4294967296", nullptr},
-        {"count : -2147483648", L"app.count", L"INT i-2147483648", nullptr},
-        {"fresh : 2.5", L"app.fresh", L"FLOAT d2.5", nullptr},
-        {"fresh : null", L"app.fresh", L"none", nullptr},
+        {"flag : 1", L"app.flag", L"INT i1", nullptr, nullptr},
+        {"count : 4294967295", L"app.count", L"FLOAT d4294967296", nullptr, nullptr},
+        {"count : -2147483648", L"app.count", L"INT i-2147483648", nullptr, nullptr},
+        {"fresh : 2.5", L"app.fresh", L"FLOAT d2.5", nullptr, nullptr},
+        {"fresh : null", L"app.fresh", L"none", nullptr, nullptr},
     };
     for (const auto& row : rows) {
         Config fresh(nullptr);
@@ -69,9 +70,11 @@ TEST_F(ConfigLoading, DeclaredTextNumberListAndTreeKeepTheirTypes) {
         EXPECT_TRUE(fresh.loadAll()) << row.entry;
         EXPECT_EQ(row.expected, describe(fresh.findValue(row.identifier))) << row.entry;
         // What is not taken is named with the file's value and the one used instead, once.
-        const std::vector<std::wstring> told{L"2 Settings: `" + std::wstring(row.identifier) + L"` in `" +
-                                             full(L"a.tsConfig") + L"` is " + (row.told ? row.told : L"") + L"\n"};
-        EXPECT_EQ(row.told ? told : std::vector<std::wstring>(), configLines(capture)) << row.entry;
+        const std::wstring line = row.told ? L"2 Settings: `" + std::wstring(row.identifier) + L"` is " + row.holds +
+                                                 L" in `" + full(L"a.tsConfig") + L"`" + row.told + L"\n"
+                                           : std::wstring();
+        EXPECT_EQ(row.told ? std::vector<std::wstring>{line} : std::vector<std::wstring>(), configLines(capture))
+            << row.entry;
         EXPECT_EQ(row.told ? 1u : 0u, fresh.takeProblems().size()) << row.entry;
         // Nothing read is a change of this run: a save writes none of it.
         if (const ConfigValue* taken = fresh.findValue(row.identifier))
@@ -129,8 +132,8 @@ TEST_F(ConfigLoading, AValueTypedByTheFileTakesTheTypeDeclaredLater) {
     EXPECT_EQ(L"LIST []", describe(list));
     // The default a refused value keeps is no change either.
     EXPECT_FALSE(number->isChanged() || text->isChanged() || list->isChanged());
-    EXPECT_EQ(std::vector<std::wstring>{L"2 Settings: `late.list` in `" + full(L"a.tsConfig") +
-                                        L"` is 3, which is not a list: Tessel uses [ ].\n"},
+    EXPECT_EQ(std::vector<std::wstring>{L"2 Settings: `late.list` is 3 in `" + full(L"a.tsConfig") +
+                                        L"`, which is not a list: Tessel uses [ ].\n"},
               configLines(capture));
 }
 
