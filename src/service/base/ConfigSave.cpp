@@ -29,9 +29,8 @@ std::shared_ptr<pel::FileErrorObject> currentError() {
     return std::make_shared<pel::FileErrorObject>(pel::FileErrorObject::ensureRecord());
 }
 
-// The file's entries as a tree, its version left out (the save writes its own).
-ValueNode treeOf(const ValueSections& file) {
-    ValueNode root(ValueNode::Dictionary);
+// Adds the file's entries to the tree, its version left out (the save writes its own).
+void addEntries(const ValueSections& file, ValueNode& root) {
     for (const ValueSections::Entry& entry : file.root) {
         std::wstring key(entry.key, entry.keyLength);
         if (key == L"version")
@@ -47,7 +46,6 @@ ValueNode treeOf(const ValueSections& file) {
             node.getOrAddKey(std::wstring(item.key, item.keyLength)).assign(item.value);
         }
     }
-    return root;
 }
 
 // The entry of the key in the dictionary, made a dictionary itself (what the file held there
@@ -119,10 +117,12 @@ bool Config::trySave(ConfigNameSpace& nameSpace, SaveFailure& o_failure) {
     ValueSections file;
     const std::wstring refused = now.size > 0 ? parseFile(nameSpace, bytes, file) : std::wstring();
     bytes.data.reset();
+    // The version first, as every file Tessel writes has it.
     ValueNode root(ValueNode::Dictionary);
+    root.getOrAddKey(L"version").setString(getVersion().getFileText().c_str());
     std::vector<ConfigSection*> changed;
     if (refused.empty()) {
-        root = treeOf(file);
+        addEntries(file, root);
         // Another program's write since the last read or save is taken first, as a read again
         // takes it: what this run did not change follows the file.
         if (now != nameSpace.m_content && now.state == ConfigFileContent::BYTES)
@@ -139,7 +139,6 @@ bool Config::trySave(ConfigNameSpace& nameSpace, SaveFailure& o_failure) {
                         .arg(2, refused)
                         .render());
     }
-    root.getOrAddKey(L"version").setString(getVersion().getFileText().c_str());
     for (const ConfigValue* value : nameSpace.m_values)
         if (value->isChanged() && value->hasValue())
             value->writeTo(sectionOf(root, value->m_section->getText()).getOrAddKey(value->m_name));

@@ -1,6 +1,9 @@
 #include "service/base/ConfigWatch.h"
 
+#include "pel/files/file_io/WatchPool.h"
 #include "pel/log/Log.h"
+
+#include <windows.h>
 
 #include <algorithm>
 
@@ -41,6 +44,16 @@ ConfigWatch::ConfigWatch(Config& config) : m_config(config), m_watcher(L"ConfigW
                             L"Config: '%s' cannot be watched: its settings files are read only at a start\n",
                             folder.c_str());
     }
+    // A watch hears only what comes once its first read is issued, on a pool thread: a file
+    // written between the start's read and then would go unheard. Once the watches listen (a
+    // moment, bounded), every file is looked at as it is.
+    constexpr DWORD ARMING_MS = 2000;
+    const DWORD start = ::GetTickCount();
+    while (pel::WatchPool::pendingStarts() > 0 && ::GetTickCount() - start < ARMING_MS)
+        ::Sleep(1);
+    for (ConfigNameSpace* nameSpace : config.getNameSpaces())
+        if (!nameSpace->isReadOnly())
+            m_config.readAgain(*nameSpace);
 }
 
 ConfigWatch::~ConfigWatch() {

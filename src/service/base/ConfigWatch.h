@@ -16,7 +16,8 @@ namespace tessel {
 
 class ConfigWatch {
 public:
-    // Watches the folder of each writable name space of the config that exists now.
+    // Watches the folder of each writable name space of the config that exists now, and once
+    // the watches listen, reads each file again that changed since it was read.
     explicit ConfigWatch(Config& config);
     ~ConfigWatch();
     ConfigWatch(const ConfigWatch&) = delete;

@@ -204,6 +204,17 @@ public:
         const HWND shown = editor();
         return shown && pollFor([&] { return Capture::of(shown).count(KEYWORD_BLUE, 8) >= 10; }, WAIT_MS, 20);
     }
+    // Alt and the letter in the main window, its editor holding the keys, until the menu opens:
+    // the activation the window takes back from another of the program's may come late under
+    // Xvfb and close the menu again. False when it never opened.
+    bool openMenu(WORD letter) {
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            if (focusEditor() && pressChord({VK_MENU, letter}) && hasOpenMenus(1))
+                return true;
+            pressChord({VK_ESCAPE});
+        }
+        return false;
+    }
     // The visible popup menus of the program: the open menu and its open submenus.
     size_t openMenus() { return OtherProcess::findTopLevel(L"#32768", process.processId()).size() - 1; }
     // Waits until `count` menus are open.
