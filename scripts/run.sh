@@ -1,17 +1,11 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds the program (Tessel.exe, its two DLLs and its bundles; the test
-# and bench scripts build the tests and benchmarks), and starts Tessel with the file named, if
-# any (scripts/run.sh [file]). Tessel opens one file from its command line: the names after the
-# first are not passed on, and the script says so. It shows on $DISPLAY, or, without one, on an
-# Xvfb display that it starts, names, and stops when Tessel ends.
+# and bench scripts build the tests and benchmarks), and starts Tessel with the files named, if
+# any (scripts/run.sh [file ...]): each opens in a tab of its own, in the order given. It shows on
+# $DISPLAY, or, without one, on an Xvfb display that it starts, names, and stops when Tessel ends.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/env.sh"
-if [ $# -gt 1 ]; then
-    printf 'Tessel opens one file: %s; not passed on:' "$1" >&2
-    printf ' %s' "${@:2}" >&2
-    printf '\n' >&2
-fi
 "$here/setup.sh"
 "$here/build.sh" --target Tessel
 source "$here/display.sh"
@@ -21,11 +15,11 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 source "$here/wine-server.sh"
 tessel_start_wine_server
-# Tessel reads a Unix path ("/home/...") as an option: the file goes by its Windows name.
-file=()
-if [ $# -gt 0 ]; then
-    file=("$(winepath -w "$1")")
-fi
+# Tessel reads a Unix path ("/home/...") as an option: each file goes by its Windows name.
+files=()
+for name in "$@"; do
+    files+=("$(winepath -w "$name")")
+done
 status=0
-"$here/wine-run" "$TESSEL_BUILD/app/Tessel.exe" "${file[@]}" || status=$?
+"$here/wine-run" "$TESSEL_BUILD/app/Tessel.exe" "${files[@]}" || status=$?
 exit "$status"

@@ -2,6 +2,7 @@
 
 #include "app/AppCommandLine.h"
 #include "app/AppDialogs.h"
+#include "app/AppSettings.h"
 #include "app/BundleEntryTextEditor.h"
 #include "app/CopyDataMessage.h"
 #include "app/FacePresetSettings.h"
@@ -25,7 +26,6 @@
 #include "afw/core/afModuleInstance.h"
 #include "afw/action/afActionRegistry.h"
 #include "afw/core/afExceptionBoundary.h"
-#include "afw/unicode/afUnicodeFontManager.h"
 #include "pel/base/Exception.h"
 #include "pel/files/file_io/FileError.h"
 #include "pel/files/file_io/FileIO.h"
@@ -48,6 +48,23 @@ namespace {
 
 const wchar_t* const USER_FOLDERS[] = {L"user:", L"user:config", L"user:projects", L"user:bundles",
                                        L"user:bundles/.changes"};
+
+// The names in the sentence's place of {1}, said not to be opened: "`a` was not opened", "`a`
+// and `b` were not opened", "`a`, `b` and 4 others were not opened".
+std::wstring notOpenedText(const std::vector<std::wstring>& names, const wchar_t* sentence) {
+    constexpr size_t NAMED = 2;
+    std::wstring list;
+    const size_t shown = names.size() > NAMED + 1 ? NAMED : names.size();
+    for (size_t i = 0; i < shown; ++i) {
+        if (i > 0)
+            list += i + 1 == shown && shown == names.size() ? L" and " : L", ";
+        list += L"`" + names[i] + L"`";
+    }
+    if (shown < names.size())
+        list += L" and " + std::to_wstring(names.size() - shown) + L" others";
+    list += names.size() == 1 ? L" was not opened" : L" were not opened";
+    return shellText(sentence, list);
+}
 
 std::wstring programPath() {
     wchar_t path[MAX_PATH] = {};
@@ -97,7 +114,7 @@ bool App::init() {
     if (!checkUserFolders())
         return false;
     // 7. - 9. The editor font, the main window, the cross-thread messages.
-    setEditorFont();
+    AppSettings::applyEditorFont(m_root->getConfig());
     MainWindow::Services services;
     services.root = m_root;
     services.controllers = m_controllers.get();
@@ -109,6 +126,7 @@ bool App::init() {
     if (!m_mainWindow->create())
         return false;
     m_mainWindow->setFacePreset(FacePresetSettings::load(m_root->getConfig()));
+    m_settings.reset(new AppSettings(*m_root, *m_mainWindow));
     // The bundle editor, made on the start-up list, belongs to the window; its entries show in
     // editors with the window's face.
     m_bundles->setMainWindow(m_mainWindow.get());
@@ -121,19 +139,20 @@ bool App::init() {
         m_root->runStartup();
     }
     // A file opened while the bundles load has no grammar yet: it gets one when they are in.
-    m_bundles->onLoadFinished.add(this, [this](bool) {
+    m_bundles->onLoadFinished.add(this, [this](bool cancelled) {
         if (m_mainWindow)
             m_mainWindow->applyMissingGrammars();
+        if (m_settings && m_themes && !cancelled)
+            m_settings->checkTheme(*m_themes);
     });
     m_bundles->load();
     // 12. - 13. The window, with the file the command line names or an empty document.
     m_mainWindow->show();
-    if (!line.project.empty())
-        showMessage(m_mainWindow.get(),
-                    shellText(L"Projects are not supported in this version; `{1}` was not opened.", line.project));
-    if (line.file.empty() || !m_mainWindow->openFile(line.file))
-        if (m_mainWindow->getPages().empty())
-            m_mainWindow->newDocument();
+    m_mainWindow->openCommandLine(line);
+    if (m_mainWindow->getPages().empty())
+        m_mainWindow->newDocument();
+    // From now on a settings file changed on disk is read again and applied.
+    m_settings->watch();
     m_exitCode = 0;
     return true;
 }
@@ -182,34 +201,33 @@ bool App::checkUserFolders() {
     return true;
 }
 
-void App::setEditorFont() {
-    Config& config = m_root->getConfig();
-    pel::ScopedLock<pel::Mutex_Impl> guard(config.getLock());
-    // The last name serves what no other covers: a face with Han and Kana, so that such text
-    // shows rather than boxes.
-    ConfigValue::List defaults = {ConfigValue::fromString(L"Consolas"), ConfigValue::fromString(L"DejaVu Sans Mono"),
-                                  ConfigValue::fromString(L"Courier New"), ConfigValue::fromString(L"MS Gothic")};
-    ConfigNameSpace* preferences = config.getPreferencesNameSpace();
-    const ConfigValue* names =
-        config.declareValueWithDefault(preferences, FONT_NAMES_SETTING, ConfigValue::fromList(defaults));
-    const ConfigValue* size = config.declareValueWithDefault(preferences, FONT_SIZE_SETTING, ConfigValue::fromInt(10));
-    afUnicodeFontManager& fonts = afUnicodeFontManager::instance();
-    // A family the system lacks would put the fallback font first.
-    std::vector<std::wstring> known;
-    if (names && names->getList())
-        for (const ConfigValue& name : *names->getList())
-            if (const wchar_t* text = name.getString())
-                if (fonts.findFamily(text))
-                    known.push_back(text);
-    int points = size ? size->getInt() : 10;
-    if (points < 4 || points > 72)
-        points = 10;
-    fonts.setEditorFont(known, static_cast<uint16_t>(points));
+bool App::forward(const AppCommandLine& line) {
+    // Several texts when the files need them, each within what the running instance reads.
+    std::vector<std::wstring> left;
+    const std::vector<AppCommandLine::Forwarded> texts =
+        line.toForward(programPath(), CopyDataMessage::MAX_BYTES / 2 - 1, &left);
+    if (!left.empty())
+        showMessage(nullptr, notOpenedText(left, L"Tessel cannot take names that long; {1}."));
+    for (size_t sent = 0; sent < texts.size(); ++sent) {
+        // A failure names what this text and the ones after it hold.
+        std::vector<std::wstring> unsent;
+        for (size_t later = sent; later < texts.size(); ++later)
+            unsent.insert(unsent.end(), texts[later].names.begin(), texts[later].names.end());
+        switch (handOver(texts[sent].text, unsent)) {
+        case HandOver::TAKEN:
+            break;
+        case HandOver::FIRST:
+            return true;
+        case HandOver::FAILED:
+            return false;
+        }
+    }
+    m_exitCode = 0;
+    return false;
 }
 
-bool App::forward(const AppCommandLine& line) {
-    const std::wstring text = CopyDataMessage::encode(line.toForward(programPath()));
-    const std::wstring shown = line.file.empty() ? line.project : line.file;
+App::HandOver App::handOver(const std::wstring& commandLine, const std::vector<std::wstring>& named) {
+    const std::wstring text = CopyDataMessage::encode(commandLine);
     afInstanceControl& instance = afInstanceControl::instance();
     // A window that is closing may be busy ending its program for a while and then go: a time-out
     // is tried again like a refusal, and said only when the whole wait has passed.
@@ -225,13 +243,11 @@ bool App::forward(const AppCommandLine& line) {
             switch (afInstanceControl::sendCopyData(window, text.data(), text.size() * sizeof(wchar_t),
                                                     FORWARD_TIMEOUT_MS)) {
             case afInstanceControl::SEND_ACCEPTED:
-                m_exitCode = 0;
-                return false;
+                return HandOver::TAKEN;
             case afInstanceControl::SEND_CLOSING:
-                showMessage(nullptr, shown.empty()
-                                         ? std::wstring(L"Tessel is closing; no new document was opened.")
-                                         : shellText(L"Tessel is closing; `{1}` was not opened.", shown));
-                return false;
+                showMessage(nullptr, named.empty() ? std::wstring(L"Tessel is closing; no new document was opened.")
+                                                   : notOpenedText(named, L"Tessel is closing; {1}."));
+                return HandOver::FAILED;
             case afInstanceControl::SEND_TIMED_OUT:
                 timedOut = true;
                 break;
@@ -242,14 +258,14 @@ bool App::forward(const AppCommandLine& line) {
         // The first instance may have ended meanwhile: then this one is the first.
         instance.close();
         if (instance.create())
-            return true;
+            return HandOver::FIRST;
         ::Sleep(FORWARD_RETRY_MS);
     }
     if (timedOut)
         showMessage(nullptr, L"Tessel is already running but does not respond.");
     else
-        showMessage(nullptr, shellText(L"Tessel is running but did not answer; `{1}` was not opened.", shown));
-    return false;
+        showMessage(nullptr, notOpenedText(named, L"Tessel is running but did not answer; {1}."));
+    return HandOver::FAILED;
 }
 
 void App::reloadSettings() {
@@ -310,6 +326,8 @@ void App::saveSettingsOrAsk() {
 }
 
 void App::exit() {
+    // What changes in the settings files from now on is not applied: the save reads it.
+    m_settings.reset();
     // 1. The documents (their questions were asked when the window closed) and their defaults.
     // A failure there is reported and costs neither the settings nor the order of what follows:
     // the window's actions must leave the registry before the framework deletes it.

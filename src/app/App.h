@@ -3,8 +3,9 @@
 // settings, hands the command line to a running instance when there is one (or takes over, with
 // the settings read again, when that instance ends instead), and otherwise makes the managers,
 // checks the user folders, sets the editor font, builds the main window, starts loading the
-// bundles and opens what the command line names. At exit it closes the documents, saves the
-// settings and deletes everything in the reverse order.
+// bundles and opens what the command line names; from then on the settings files are watched
+// and applied as they change. At exit it closes the documents, saves the settings and deletes
+// everything in the reverse order.
 
 #include "afw/core/afApp.h"
 #include "pel/base/Crc.h"
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class afActionInvokerTab;
 class SearchManager;
@@ -22,7 +24,8 @@ class LogFile;
 
 namespace tessel {
 
-class AppCommandLine;
+struct AppCommandLine;
+class AppSettings;
 class BundleManager;
 class BundleManagerEditorBundles;
 class DocumentControllerManager;
@@ -37,8 +40,6 @@ class ThemeManagerSource;
 class App : public afApp {
 public:
     static constexpr uint32_t LOG_SOURCE = pel::crc32Literal("Tessel");
-    static constexpr const wchar_t* FONT_NAMES_SETTING = L"app.editor.font.names";
-    static constexpr const wchar_t* FONT_SIZE_SETTING = L"app.editor.font.size";
     // The web service's base address; nothing is sent there while the update check stays out.
     static constexpr const wchar_t* WEB_SERVICE_ADDRESS = L"https://service.tessel.invalid/api/";
     // How long a second start waits for the first one's window, and how often it asks. A window
@@ -80,13 +81,16 @@ private:
     // A second start: the command line to the running instance. True when this process should
     // start as the first one after all (the running one went away).
     bool forward(const AppCommandLine& line);
+    // One text of the command line to the running instance, waited for; what failed is told,
+    // naming what was not opened.
+    enum class HandOver { TAKEN, FIRST, FAILED };
+    HandOver handOver(const std::wstring& commandLine, const std::vector<std::wstring>& named);
     // Reads every settings file again: a start that took over from a running copy.
     void reloadSettings();
     bool checkUserFolders();
     // The exit's save of the settings: while it fails, the user is told why and asked whether
     // to try again or to quit without them.
     void saveSettingsOrAsk();
-    void setEditorFont();
     void createManagers();
 
     std::wstring m_commandLine;
@@ -105,6 +109,7 @@ private:
     std::unique_ptr<SearchManager> m_search;
     std::unique_ptr<afActionInvokerTab> m_tabTriggers;
     std::unique_ptr<MainWindow> m_mainWindow;
+    std::unique_ptr<AppSettings> m_settings;
 };
 
 // The crash reporter's callback while a report is prepared: the debug log is completed on disk

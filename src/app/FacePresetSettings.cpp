@@ -1,8 +1,6 @@
 #include "app/FacePresetSettings.h"
 
-#include "pel/base/Crc.h"
 #include "pel/base/UUID.h"
-#include "pel/log/Log.h"
 #include "pel/thread/Mutex.h"
 #include "service/base/Config.h"
 
@@ -10,7 +8,6 @@ namespace tessel {
 
 namespace {
 
-constexpr uint32_t LOG_SOURCE = pel::crc32Literal("Tessel");
 
 struct Key {
     const wchar_t* name;
@@ -38,9 +35,11 @@ std::wstring identifier(const wchar_t* name) {
     return std::wstring(FacePresetSettings::SECTION) + L"." + name;
 }
 
-void warn(const std::wstring& key, const wchar_t* expected) {
-    pel::log_printf(pel::LOG_WARNING, LOG_SOURCE, L"FacePresetSettings: `%s` must be %s; its default stays.",
-                    key.c_str(), expected);
+// Tells the user of a value it cannot use: what it holds, what it must be and what is used.
+void tell(Config& config, const std::wstring& key, const ConfigValue* value, const wchar_t* expected,
+          const std::wstring& used) {
+    config.tellUnusable(config.getPreferencesNameSpace(), key,
+                        value ? Config::textOf(*value) : std::wstring(L"nothing"), expected, used);
 }
 
 bool isThemeText(const wchar_t* text) {
@@ -61,7 +60,7 @@ FacePreset FacePresetSettings::load(Config& config) {
         if (value && value->getType() == ConfigValue::BOOL)
             preset.*key.flag = value->getBool();
         else
-            warn(name, L"true or false");
+            tell(config, name, value, L"true or false", preset.*key.flag ? L"true" : L"false");
     }
     const std::wstring boundary = identifier(BOUNDARY);
     const ConfigValue* columns =
@@ -70,30 +69,28 @@ FacePreset FacePresetSettings::load(Config& config) {
         columns->getInt() <= MAX_BOUNDARY)
         preset.boundary = columns->getInt();
     else
-        warn(boundary, L"a whole number of columns from 1 to 1000");
+        tell(config, boundary, columns, L"a whole number of columns from 1 to 1000", std::to_wstring(preset.boundary));
     const std::wstring theme = identifier(THEME);
     const ConfigValue* uuid =
         config.declareValueWithDefault(preferences, theme.c_str(), ConfigValue::fromString(preset.theme.c_str()));
     if (uuid && uuid->getType() == ConfigValue::STRING && isThemeText(uuid->getString()))
         preset.theme = uuid->getString();
     else
-        warn(theme, L"the text of a theme's UUID");
+        tell(config, theme, uuid, L"the text of a theme's UUID", L"the shipped theme");
     return preset;
 }
 
-bool FacePresetSettings::saveTheme(Config& config, const std::wstring& theme,
-                                   std::vector<Config::SaveFailure>* o_failures) {
+bool FacePresetSettings::saveTheme(Config& config, const std::wstring& theme, Config::SaveFailure* o_failure) {
     pel::ScopedLock<pel::Mutex_Impl> guard(config.getLock());
     const std::wstring name = identifier(THEME);
-    ConfigValue* value = config.declareValueWithDefault(config.getPreferencesNameSpace(), name.c_str(),
-                                                        ConfigValue::fromString(L""));
-    // A value the file made another kind cannot hold the text (reading it warned already).
-    if (!value || value->getType() != ConfigValue::STRING) {
-        warn(name, L"the text of a theme's UUID to be saved");
+    ConfigNameSpace* preferences = config.getPreferencesNameSpace();
+    ConfigValue* value = config.declareValueWithDefault(preferences, name.c_str(), ConfigValue::fromString(L""));
+    // A value the file made another kind cannot hold the text (reading it told so already).
+    if (!value || !preferences || value->getType() != ConfigValue::STRING)
         return false;
-    }
     value->setString(theme.c_str());
-    return config.saveAll(o_failures);
+    // Only the preferences, and in them only what this run changed: the theme.
+    return config.save(*preferences, o_failure);
 }
 
 } // namespace tessel

@@ -42,6 +42,7 @@ struct afDropInfo;
 
 namespace tessel {
 
+struct AppCommandLine;
 class BundleManager;
 class Document;
 class DocumentController;
@@ -122,7 +123,11 @@ public:
     // Closes every tab without asking and frees them (the program's exit, after askToCloseAll
     // and the main loop).
     void closeAllTabs();
-    // Opens a forwarded command line's file (or a new document when it names none).
+    // Opens what a command line names: each file in a tab of its own, in the order given, the
+    // last in front (one that cannot be opened is told); a project is told it is not opened; a
+    // new document when it names nothing.
+    void openCommandLine(const AppCommandLine& line);
+    // The same for a forwarded command line's text; a syntax error is told.
     void openCommandLine(const std::wstring& text);
     // The grammar of its file name for each document that has none yet (after a bundle load).
     void applyMissingGrammars();

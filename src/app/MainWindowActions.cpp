@@ -178,13 +178,13 @@ bool MainWindow::onSelectTheme(afActionEvent&) {
     FacePreset preset = m_facePreset;
     preset.theme = picked.toString();
     setFacePreset(preset);
-    std::vector<Config::SaveFailure> failures;
-    if (m_services.root && !FacePresetSettings::saveTheme(m_services.root->getConfig(), preset.theme, &failures))
-        showMessage(this, failures.empty()
+    Config::SaveFailure failure;
+    if (m_services.root && !FacePresetSettings::saveTheme(m_services.root->getConfig(), preset.theme, &failure))
+        showMessage(this, failure.path.empty()
                               ? std::wstring(L"The theme is in use, but it could not be stored in the preferences; it "
                                              L"is not kept for the next start.")
                               : shellText(L"The theme is in use, but it is not kept for the next start:\n\n{1}",
-                                          settingsFailureText(failures)));
+                                          settingsFailureText({failure})));
     return true;
 }
 

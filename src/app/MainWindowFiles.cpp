@@ -336,14 +336,18 @@ void MainWindow::closeAllTabs() {
 
 void MainWindow::openCommandLine(const std::wstring& text) {
     AppCommandLine line;
-    if (!line.parseOrExplain(text, this))
-        return;
+    if (line.parseOrExplain(text, this))
+        openCommandLine(line);
+}
+
+void MainWindow::openCommandLine(const AppCommandLine& line) {
     if (!line.project.empty())
         showMessage(this,
                     shellText(L"Projects are not supported in this version; `{1}` was not opened.", line.project));
-    if (!line.file.empty())
-        openFile(line.file);
-    else if (line.project.empty())
+    // Each opens in front of the one before: the last named ends in front.
+    for (const std::wstring& file : line.files)
+        openFile(file);
+    if (line.files.empty() && line.project.empty())
         newDocument();
 }
 

@@ -18,8 +18,23 @@ std::wstring settingsFailureText(const std::vector<Config::SaveFailure>& failure
     for (const Config::SaveFailure& failure : failures) {
         if (!text.empty())
             text += L'\n';
-        text += pel::describeFileFailure(pel::FileAction::SAVE, pel::systemPathOf(failure.path),
-                                         failure.error.record());
+        const std::wstring path = pel::systemPathOf(failure.path);
+        const pel::ErrorMessageTLS record = failure.error ? failure.error->record() : pel::ErrorMessageTLS();
+        switch (failure.step) {
+        case Config::SaveFailure::READ:
+            // Nothing was written over a file that could not be read: what is there stays.
+            text += pel::describeFileFailure(pel::FileAction::OPEN, path, record);
+            break;
+        case Config::SaveFailure::BACK_UP:
+            text += pel::describeFileFailure(pel::FileAction::SAVE, path + L".bak", record);
+            break;
+        case Config::SaveFailure::KEPT_CHANGING:
+            text += shellText(L"Cannot save `{1}`: another program kept writing it.", path);
+            break;
+        case Config::SaveFailure::WRITE:
+            text += pel::describeFileFailure(pel::FileAction::SAVE, path, record);
+            break;
+        }
     }
     return text;
 }

@@ -214,6 +214,13 @@ BundleEntry* BundleManager::findEntry(const pel::UUID& uuid) const {
     return found == m_entriesByUuid.end() ? nullptr : found->second;
 }
 
+BundleEntry* BundleManager::findLeftOut(const pel::UUID& uuid) const {
+    for (const BundleEntryPtr& entry : m_leftOut)
+        if (entry->getUUID() == uuid)
+            return entry.get();
+    return nullptr;
+}
+
 Bundle* BundleManager::findBundle(const pel::UUID& uuid) const {
     BundleEntry* entry = findEntry(uuid);
     return entry && entry->isBundle() ? static_cast<Bundle*>(entry) : nullptr;

@@ -18,6 +18,7 @@
 #include "afw/action/afAction.h"
 #include "afw/core/afReleaseQueue.h"
 #include "afw/menu/afMenuDef.h"
+#include "service/base/ConfigValue.h"
 #include "service/base/Notice.h"
 
 #include "pel/base/UUID.h"
@@ -135,6 +136,10 @@ public:
     std::vector<BundleEntry*> getEntriesOfType(uint32_t code) const;
     BundleEntry* findEntry(const pel::UUID& uuid) const;
     Bundle* findBundle(const pel::UUID& uuid) const;
+    // The items the last load could not install because their files could not be read, kept in
+    // their bundles with their problems, for the bundle editor, until the bundles unload.
+    const Entries& getLeftOut() const { return m_leftOut; }
+    BundleEntry* findLeftOut(const pel::UUID& uuid) const;
     BundleEntryEditorFactory getEditorFactory(BundleEntry* entry) const;
 
     // Brackets nest; the outermost tells onUpdateBegin and onUpdateEnd. An end without a begin
@@ -170,7 +175,10 @@ public:
     void getDisabledUuids(std::set<pel::UUID>* o_uuids) const;
     void clearDisabledItems();
     void loadDisabledItems(Config& config);
+    // Writes the disabled items into their setting when this run changed them.
     void saveDisabledItems(Config& config);
+    // The disabled items as their setting holds them.
+    ConfigValue::List disabledList() const;
 
     // Rebuilds the "&Bundles" menu: the editor and reload lines, then a submenu per bundle
     // with menu lines, by title, and refreshes it.
@@ -227,12 +235,15 @@ private:
     uint32_t m_activity = 0;
     std::shared_ptr<BundleFactory> m_factory;
     std::map<pel::UUID, std::unique_ptr<DisabledEntryRecord>> m_disabledItems;
+    // The disabled items as they were read, which a save writes back only changed.
+    std::unique_ptr<ConfigValue> m_disabledRead;
     std::map<pel::UUID, Bundle*> m_bundles;
     __BundleManager* m_bundleTypeManager = nullptr;
     std::multimap<pel::UUID, BundleEntry*> m_entriesByUuid;
     std::multimap<uint32_t, BundleEntry*> m_entriesByType;
     // One reference of each installed entry, in install order.
     std::vector<BundleEntryPtr> m_installed;
+    Entries m_leftOut;
     std::unique_ptr<BundleEditor> m_editor;
     // A bundle editor forgotten inside a loop, until the main loop frees it.
     afReleaseQueue m_forgotten;

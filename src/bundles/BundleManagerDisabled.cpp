@@ -114,6 +114,7 @@ void BundleManager::loadDisabledItems(Config& config) {
             m_disabledItems[record.uuid].reset(new DisabledEntryRecord(record));
         }
     }
+    m_disabledRead.reset(new ConfigValue(ConfigValue::fromList(disabledList())));
     if (!onDisabledItemsChanged.empty())
         onDisabledItemsChanged.notify(false);
 }
@@ -123,6 +124,14 @@ void BundleManager::saveDisabledItems(Config& config) {
     ConfigValue* setting = config.findValue(DISABLED_SETTING);
     if (!setting || setting->getType() != ConfigValue::LIST)
         return;
+    // Only what this run changed: a list read and kept as it was leaves the file's as it is now.
+    const ConfigValue::List list = disabledList();
+    if (m_disabledRead && ConfigValue::fromList(list).equals(*m_disabledRead))
+        return;
+    setting->setList(list);
+}
+
+ConfigValue::List BundleManager::disabledList() const {
     ConfigValue::List list;
     for (const auto& entry : m_disabledItems) {
         const DisabledEntryRecord& record = *entry.second;
@@ -136,7 +145,7 @@ void BundleManager::saveDisabledItems(Config& config) {
             dictionary.getOrAddKey(L"bundle_title").setString(record.bundle_title.c_str());
         list.push_back(ConfigValue::fromValueNode(dictionary));
     }
-    setting->setList(list);
+    return list;
 }
 
 void BundleManager::populateMenu(afMenu& menu) {

@@ -108,6 +108,12 @@ bool BundleManager::unloadAll() {
     if (!round.runs() || (m_editor && !m_editor->closeAllItems()))
         return false;
     onUnload.notify();
+    // The items left out leave their bundles before those go.
+    for (const BundleEntryPtr& entry : m_leftOut)
+        if (auto* item = dynamic_cast<BundleItem*>(entry.get()))
+            if (item->getBundle())
+                item->getBundle()->removeItem(*item);
+    m_leftOut.clear();
     // Bundles in UUID order, their items with them; and whatever was installed on its own.
     Entries entries;
     for (const auto& bundle : m_bundles)
@@ -141,10 +147,14 @@ void BundleManager::installLoaded(LoadResult& result) {
             attachItems(entries);
         installBundleEntries(entries);
         // A refused item must not stay in its bundle: released, it would leave the bundle a
-        // pointer to a deleted item.
+        // pointer to a deleted item. One whose files could not be read is kept, in its bundle
+        // until the bundles unload, for the bundle editor to open with its problems: the user
+        // learns why it is left out, and where to mend it.
         for (const BundleEntryPtr& entry : entries) {
             BundleItem* item = entry->isBundle() ? nullptr : dynamic_cast<BundleItem*>(entry.get());
-            if (item && item->getBundle())
+            if (item && item->getBundle() && !entry->isReadable())
+                m_leftOut.push_back(entry);
+            else if (item && item->getBundle())
                 item->getBundle()->removeItem(*item);
         }
         result.erase(found);
@@ -196,7 +206,9 @@ bool BundleManager::installBundleEntries(Entries& io_entries) {
         BundleEntryManager& manager = managerOf(type);
         bool taken = false;
         try {
-            taken = manager.install(entry);
+            // An item whose files could not be read has nothing to give its manager. (A bundle
+            // whose info cannot be read still holds its items.)
+            taken = (entry.isBundle() || entry.isReadable()) && manager.install(entry);
         } catch (...) {
             const std::wstring text = caughtExceptionText();
             pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"BundleManager::installBundleEntries(): `%s`: %s\n",

@@ -259,13 +259,21 @@ void GrammarBundleItemManager::loadSettings(Config& config) {
     pel::ScopedLock<pel::Mutex_Impl> guard(config.getLock());
     if (const ConfigValue* setting = config.findValue(EXTENSIONS_SETTING))
         m_fileTypes.loadUserFileTypes(*setting);
+    m_fileTypesRead.reset(new ConfigValue(ConfigValue::LIST));
+    m_fileTypes.saveUserFileTypes(*m_fileTypesRead);
 }
 
 void GrammarBundleItemManager::saveSettings(Config& config) {
     pel::ScopedLock<pel::Mutex_Impl> guard(config.getLock());
     ConfigValue* setting = config.findValue(EXTENSIONS_SETTING);
-    if (setting && setting->getType() == ConfigValue::LIST)
-        m_fileTypes.saveUserFileTypes(*setting);
+    if (!setting || setting->getType() != ConfigValue::LIST)
+        return;
+    // Only what this run changed: file types read and kept as they were leave the file's as it
+    // is now.
+    ConfigValue now(ConfigValue::LIST);
+    m_fileTypes.saveUserFileTypes(now);
+    if (!m_fileTypesRead || !now.equals(*m_fileTypesRead))
+        setting->setList(*now.getList());
 }
 
 } // namespace tessel

@@ -17,6 +17,7 @@
 #include "bundles/GrammarBundleItemAction.h"
 #include "bundles/resources/BundleIconIds.h"
 
+#include "service/base/ConfigValue.h"
 #include "service/base/Notice.h"
 #include "service/bundles/grammar/GrammarBundleItemCompiler.h"
 #include "service/bundles/grammar/GrammarFileTypes.h"
@@ -117,6 +118,7 @@ private:
     // On the BundleManager's set-up: registers the grammar type and makes "None".
     void setUp();
     void loadSettings(Config& config);
+    // Writes the user's file types into their setting when this run changed them.
     void saveSettings(Config& config);
     void onCompileFinished(const std::shared_ptr<Task>& task);
     GrammarBundleItemAction* addAction(GrammarBundleItem& grammar);
@@ -133,6 +135,8 @@ private:
     std::shared_ptr<GrammarBundleItemCompilerTask> m_compileTask;
     int32_t m_runningCompiles = 0;
     GrammarFileTypes m_fileTypes;
+    // The user's file types as their setting gave them, which a save writes back only changed.
+    std::unique_ptr<ConfigValue> m_fileTypesRead;
     std::vector<GrammarBundleItemAction*> m_actions;
     boost::intrusive_ptr<GrammarBundleItem> m_defaultGrammar;
     DocumentControllerManager* m_controllers = nullptr;

@@ -30,6 +30,7 @@ protected:
         ::CreateDirectoryW((base / L"user\\config").c_str(), nullptr);
         base.write(L"user\\config\\preferences.tsConfig", VERSION + entries + " }");
     }
+    std::wstring preferencesPath() const { return base / L"user\\config\\preferences.tsConfig"; }
     // The preferences file as Tessel writes it (UTF-16 with a byte order mark), narrowed.
     std::string preferencesText() const {
         const std::string bytes = base.read(L"user\\config\\preferences.tsConfig");
@@ -91,10 +92,21 @@ TEST_F(FacePresetTest, TheKeysComeFromThePreferencesAndAWrongValueKeepsItsDefaul
     EXPECT_FALSE(preset.showIndentGuides) << "an integer is no switch";
     EXPECT_FALSE(preset.center) << "a text is no switch";
     EXPECT_EQ(L"", preset.theme);
-    for (const wchar_t* key : {L"show_indent_guides", L"center", L"theme"})
-        EXPECT_TRUE(log.contains(std::wstring(L"`app.editor.face.") + key + L"` must be", pel::LOG_WARNING))
-            << narrow(key);
+    // Each named with its value and what is used instead, in the log and in one message.
+    const std::wstring told[] = {L"`app.editor.face.show_indent_guides` is 1 in `" + preferencesPath() +
+                                     L"`, which is not true or false: Tessel uses false.",
+                                 L"`app.editor.face.center` is 'yes' in `" + preferencesPath() +
+                                     L"`, which is not true or false: Tessel uses false.",
+                                 L"`app.editor.face.theme` is 'not a uuid' in `" + preferencesPath() +
+                                     L"`, which is not the text of a theme's UUID: Tessel uses the shipped theme."};
+    for (const std::wstring& line : told)
+        EXPECT_TRUE(log.contains(line, pel::LOG_WARNING)) << narrow(line);
     EXPECT_FALSE(log.contains(L"`app.editor.face.word_wrap`"));
+    answers.push_back(afWindow::RESULT_OK);
+    ASSERT_TRUE(pumpUntil([&] { return !questions.empty(); })) << "the user was not told";
+    ASSERT_EQ(1u, questions.size());
+    for (const std::wstring& line : told)
+        EXPECT_NE(std::wstring::npos, questions[0].find(line)) << narrow(questions[0]);
     // Every editor shows it, the shipped theme standing in for the empty one.
     run(L"file.new");
     for (MainWindow::Page* page : window->getPages()) {
@@ -111,7 +123,9 @@ TEST_F(FacePresetTest, WithoutPreferencesAndOutOfRangeTheDefaultsOfANewPresetHol
     const FacePreset& read = window->getFacePreset();
     const FacePreset fresh;
     EXPECT_EQ(fresh.boundary, read.boundary);
-    EXPECT_TRUE(log.contains(L"`app.editor.face.boundary` must be", pel::LOG_WARNING));
+    EXPECT_TRUE(log.contains(L"`app.editor.face.boundary` is 100000 in `" + preferencesPath() +
+                                 L"`, which is not a whole number of columns from 1 to 1000: Tessel uses 78.",
+                             pel::LOG_WARNING));
     // Declared with the new preset's defaults: with nothing stored, reading them gives it back.
     tessel::Config& config = tessel::TesselService::getInstance()->getConfig();
     config.findValue(L"app.editor.face.boundary")->setInt(78);

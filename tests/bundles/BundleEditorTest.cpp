@@ -15,6 +15,7 @@
 #include "service/bundles/BundleError.h"
 
 #include "FakeEntryText.h"
+#include "support/LogCapture.h"
 #include "ManagerFixture.h"
 
 #include <gtest/gtest.h>
@@ -244,3 +245,59 @@ TEST_F(BundleEditorTest, TheExpandedNodesAndTheSelectionOutliveEveryRefillOfTheT
 }
 
 } // namespace
+
+// Grammar files made broken, emptied and replaced by bytes of no text: a load leaves them out,
+// names each in the log with what Tessel does without it, and the tree lists them; opened, each
+// shows its file's text and its problems, its line among them, and a save writes nothing over
+// the file. Mended, the next load installs it.
+TEST_F(BundleEditorTest, AnEntryWhoseFileCannotBeReadIsLeftOutNamedAndListedWithItsProblems) {
+    const std::wstring broken = L"{ title: 'Broken \u00e9'\n  patterns: [ { match: /a/ } }";
+    std::wstring noise;
+    for (int i = 0; i < 64; ++i)
+        noise += static_cast<wchar_t>((i * 151 + 7) % 256);
+    const std::wstring brokenPath = BundleTree::putEntry(1, L"Web", WEB, T::grammar(), L"Broken", G(5), broken);
+    const std::wstring emptyPath = BundleTree::putFile(1, L"Web", WEB, T::grammar(),
+                                                       L"Empty." + G(6) + L"." + T::grammar().extension, L"");
+    BundleTree::putFile(1, L"Web", WEB, T::grammar(), L"Noise." + G(7) + L"." + T::grammar().extension, noise);
+    tessel_test::LogCapture log;
+    loadAll();
+    for (const std::wstring& left : {G(5), G(6), G(7)}) {
+        EXPECT_EQ(nullptr, manager->findEntry(uuid(left)));
+        BundleEntry* entry = manager->findLeftOut(uuid(left));
+        ASSERT_TRUE(entry);
+        EXPECT_FALSE(entry->isReadable());
+    }
+    pel::WorkString<> emptyFile;
+    ASSERT_TRUE(pel::FileIO::getFullPath(emptyPath.c_str(), &emptyFile));
+    EXPECT_TRUE(log.contains(L"Bundles: `" + std::wstring(emptyFile.c_str()) +
+                             L"` cannot be read: File is empty. Tessel leaves the grammar `Empty` out."))
+        << "the empty file is not in the log";
+    EXPECT_TRUE(log.contains(L"Tessel leaves the grammar `Noise` out."));
+    EXPECT_TRUE(log.contains(L"Tessel leaves the grammar `Broken` out."));
+    EXPECT_EQ(L"alpha{Themes{Dark}}|Web{Grammars{Broken (cannot be read)|CSS|Empty (cannot be read)|HTML|Noise (cannot "
+              L"be read)}|Snippets{Tag}}",
+              tree());
+
+    ASSERT_TRUE(editor->activateNode(editor->findNode(L"Web\\Grammars\\Broken (cannot be read)")));
+    BundleEntryEditor& opened = *editor->getActiveEditor();
+    EXPECT_EQ(broken, texts.last->text) << "the file's own text";
+    const auto shows = [&](const std::wstring& line, const std::wstring& part) {
+        return std::any_of(opened.getProblems().begin(), opened.getProblems().end(),
+                           [&](const BundleEntryEditor::ProblemRow& row) {
+                               return row.first == line && row.second.find(part) != std::wstring::npos;
+                           });
+    };
+    EXPECT_TRUE(shows(L"2", L"")) << "no problem at the broken line";
+    EXPECT_TRUE(shows(L"", L"Tessel leaves the grammar `Broken` out until its file can be read: mend `"))
+        << "what Tessel does without it";
+    EXPECT_FALSE(editor->save(opened));
+    EXPECT_EQ(std::string(broken.begin(), broken.end()), BundleTree::bytes(brokenPath)) << "the user's text was lost";
+
+    // Mended outside, and loaded again.
+    answers = {BundleEditor::RESULT_DONT_SAVE};
+    BundleTree::put(brokenPath, L"{ title: 'Broken' }");
+    loadAll();
+    EXPECT_NE(nullptr, manager->findEntry(uuid(G(5))));
+    EXPECT_EQ(nullptr, manager->findLeftOut(uuid(G(5))));
+    EXPECT_NE(std::wstring::npos, tree().find(L"Broken|CSS|Empty (cannot be read)"));
+}

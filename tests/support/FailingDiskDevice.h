@@ -5,7 +5,7 @@
 // under a root folder counts every byte written; the RAM disk counts only the bytes that grow a
 // file, as it fails only when it cannot get memory for a new chunk. With failuresStay, a file whose
 // write failed fails every later write (memory that ran out stays short), so that nothing can
-// rely on writing after a failure.
+// rely on writing after a failure. A hook runs as a file is opened for writing.
 
 #include "pel/files/file_io/FileDeviceWin32.h"
 #include "pel/files/file_io/FileError.h"
@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <utility>
 
 namespace tessel_test {
@@ -27,8 +28,12 @@ public:
     size_t writeLimit = SIZE_MAX; // bytes written before the writes fail
     size_t readLimit = SIZE_MAX;  // bytes read before the reads fail
     bool failuresStay = false;    // a file whose write failed fails every later write
+    // Run as a file is opened for writing, before it is: what another program does right then.
+    std::function<void()> beforeWriting;
 
     bool openFile(pel::FileRequest& request) override {
+        if (request.mode != pel::FILE_MODE_READ && beforeWriting)
+            beforeWriting();
         if (!Device::openFile(request))
             return false;
         if (request.mode != pel::FILE_MODE_READ || readLimit != SIZE_MAX)

@@ -40,6 +40,7 @@ struct BundleEditor::NodeData : pel::Object {
     pel::UUID bundle; // the bundle the node lies in (its own UUID for a bundle)
     bool group = false;
     bool disabled = false;
+    bool leftOut = false; // an item whose files the load could not read (BundleManager::getLeftOut)
 };
 
 } // namespace tessel

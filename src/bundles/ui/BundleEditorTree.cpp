@@ -1,5 +1,5 @@
-// The bundle editor's tree: the installed bundles with their entries by type, the disabled ones,
-// and the tree's context menu.
+// The bundle editor's tree: the installed bundles with their entries by type, the disabled ones
+// and those the load left out, and the tree's context menu.
 
 #include "bundles/ui/BundleEditor.h"
 #include "bundles/ui/BundleEditorParts.h"
@@ -11,6 +11,7 @@
 #include "afw/tree/afControlTree.h"
 #include "afw/tree/afControlTreeItem.h"
 #include "service/bundles/Bundle.h"
+#include "service/bundles/BundleEntrySource.h"
 #include "service/bundles/BundleEntryTraits.h"
 #include "service/bundles/BundleItem.h"
 
@@ -35,6 +36,8 @@ const TypeGroup TYPE_GROUPS[] = {{BUNDLE_TYPE_GRAMMAR, L"Grammars"},
                                  {BUNDLE_TYPE_PREFERENCES, L"Preferences"}};
 
 const wchar_t* const DISABLED_SUFFIX = L" (disabled)";
+// Items the load left out, their files unreadable.
+const wchar_t* const UNREADABLE_SUFFIX = L" (cannot be read)";
 
 // One row under a parent: its title and what it stands for.
 struct Row {
@@ -122,6 +125,17 @@ void BundleEditor::refreshTree() {
             for (const DisabledEntryRecord& record : disabled)
                 if (record.type == group.type && record.bundle_title == bundle->getTitle())
                     entries.push_back(disabledRow(record, bundle->getUUID()));
+            for (const BundleEntryPtr& left : m_manager.getLeftOut()) {
+                const BundleEntryFilePath* top = left->getSource() ? left->getSource()->getTopPath() : nullptr;
+                if (left->getTypeId() != group.type || !top || top->bundle.uuid != bundle->getUUID())
+                    continue;
+                auto* data = new NodeData;
+                data->uuid = left->getUUID();
+                data->type = group.type;
+                data->bundle = bundle->getUUID();
+                data->leftOut = true;
+                entries.push_back({left->getTitle() + UNREADABLE_SUFFIX, data, nullptr});
+            }
             if (entries.empty())
                 continue;
             std::stable_sort(entries.begin(), entries.end(), byTitle);
@@ -148,7 +162,8 @@ bool BundleEditor::activateNode(afControlTreeItem* node) {
     const NodeData* data = dataOf(node);
     if (!data || data->group || data->disabled)
         return false;
-    BundleEntry* entry = m_manager.findEntry(data->uuid);
+    // One the load left out opens with its problems, which say why.
+    BundleEntry* entry = data->leftOut ? m_manager.findLeftOut(data->uuid) : m_manager.findEntry(data->uuid);
     return entry && openEntry(*entry) != nullptr;
 }
 

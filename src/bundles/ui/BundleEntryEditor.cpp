@@ -10,6 +10,7 @@
 #include "service/bundles/BundleEntrySourceHelper.h"
 #include "service/bundles/BundleEntryValidator.h"
 #include "service/bundles/BundleError.h"
+#include "service/bundles/BundleFileStorage.h"
 #include "service/bundles/IBundleStorage.h"
 
 #include <algorithm>
@@ -161,8 +162,22 @@ void BundleEntryEditor::takeEntryText() {
     m_filePath = entryFilePath();
     // Looked at before the text is read: a write meanwhile is news at the next look.
     const FileStamp read = FileStamp::of(m_filePath);
-    m_text->setText(m_entry->getSourceText());
+    m_text->setText(m_entry->isReadable() ? m_entry->getSourceText() : unreadableText());
     m_fileRecord.took(read);
+}
+
+std::wstring BundleEntryEditor::unreadableText() const {
+    // The file its first reading problem names, as far as it reads as text: what the user mends.
+    for (const ErrorList::ErrorPtr& error : m_entry->getErrors().getErrors()) {
+        const auto* bundleError = dynamic_cast<const BundleError*>(error.get());
+        if (!bundleError || bundleError->getSeverity() < BundleError::SEVERITY_UNREADABLE || !bundleError->hasSource())
+            continue;
+        std::wstring text;
+        ErrorList unused;
+        BundleFileStorage::readFile(bundleError->getSource(), &text, &unused);
+        return text;
+    }
+    return std::wstring();
 }
 
 bool BundleEntryEditor::lookAtFile() {

@@ -87,8 +87,10 @@ protected:
 
 private:
     void showProblems(const ErrorList& errors);
-    // The text and the record take the entry as its files hold it now.
+    // The text and the record take the entry as its files hold it now; an entry whose files
+    // could not be read shows the text of the one that failed.
     void takeEntryText();
+    std::wstring unreadableText() const;
     // Where a save writes the entry's file now.
     std::wstring entryFilePath() const;
 

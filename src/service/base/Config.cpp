@@ -1,6 +1,8 @@
 #include "service/base/Config.h"
 
 #include "pel/base/Assert.h"
+#include "pel/base/SHA1Engine.h"
+#include "pel/files/file_io/FileIO.h"
 #include "pel/legacy/MessageRegistry.h"
 #include "pel/log/Log.h"
 #include "pel/log/LogManager.h"
@@ -16,6 +18,17 @@ const wchar_t Config::PREFERENCES_PATH[] = L"user:config/preferences.tsConfig";
 
 bool ConfigNameSpace::hasChanges() const {
     return std::any_of(m_values.begin(), m_values.end(), [](const ConfigValue* value) { return value->isChanged(); });
+}
+
+std::wstring ConfigNameSpace::getFullPath() const {
+    pel::WorkString<> full;
+    return pel::FileIO::getFullPath(m_path.c_str(), &full) ? std::wstring(full.c_str()) : m_path;
+}
+
+ConfigFileContent ConfigFileContent::ofBytes(const void* data, size_t size) {
+    pel::SHA1Engine engine;
+    engine.update(data, size);
+    return ConfigFileContent{BYTES, size, engine.digest()};
 }
 
 Config::Config() { pel::LogManager_Impl::getInstance()->registerSource(L"Config"); }
@@ -47,6 +60,11 @@ ConfigNameSpace* Config::findNameSpace(const wchar_t* path) const {
 }
 
 ConfigNameSpace* Config::getPreferencesNameSpace() const { return findNameSpace(PREFERENCES_PATH); }
+
+std::vector<ConfigNameSpace*> Config::getNameSpaces() const {
+    Lock lock(m_lock);
+    return m_name_space_order;
+}
 
 // ---- values
 
@@ -86,9 +104,10 @@ ConfigValue* Config::defineValue(ConfigNameSpace* nameSpace, const wchar_t* iden
                             identifier, value.getIdentifier().c_str());
             return nullptr;
         }
-        if (value.m_typedByFile && !fromFile)
+        if (value.m_typedByFile && !fromFile) {
+            declare(value, type, defaultValue);
             retypeFileValue(value, type, defaultValue, *nameSpace);
-        else if (type != value.getType())
+        } else if (type != value.getType())
             pel::log_printf(pel::LOG_WARNING, LOG_SOURCE,
                             L"Config: value '%s' is already defined, but with different type\n", identifier);
         std::vector<ConfigValue*>& values = nameSpace->m_values;
@@ -102,9 +121,12 @@ ConfigValue* Config::defineValue(ConfigNameSpace* nameSpace, const wchar_t* iden
     value->m_section = findOrAddSection(prefix);
     value->m_name = dot + 1;
     value->m_typedByFile = fromFile;
-    if (defaultValue)
+    if (defaultValue) {
         value->assign(*defaultValue);
+        value->clearChanged(); // a default is no change of this run
+    }
     ConfigValue* declared = m_values.add(hash, std::move(value));
+    declare(*declared, fromFile ? ConfigValue::UNTYPED : type, defaultValue);
     declared->m_sectionIndex = declared->m_section->m_values.size();
     declared->m_section->m_values.push_back(declared);
     nameSpace->m_values.push_back(declared);
@@ -123,8 +145,25 @@ void Config::retypeFileValue(ConfigValue& value, ConfigValue::Type type, const C
     value.m_flags &= ~(ConfigValue::HAS_VALUE | ConfigValue::CHANGED);
     if (defaultValue)
         value.assign(*defaultValue);
-    if (!takeNode(value, stored, value.getIdentifier(), nameSpace))
-        return;
+    takeNode(value, stored, value.getIdentifier(), nameSpace);
+    if (!changed)
+        value.clearChanged();
+}
+
+void Config::declare(const ConfigValue& value, ConfigValue::Type type, const ConfigValue* defaultValue) {
+    Declaration& declaration = m_declarations[&value];
+    declaration.type = type;
+    declaration.defaultValue.reset(defaultValue ? new ConfigValue(*defaultValue) : nullptr);
+}
+
+void Config::restoreDefault(ConfigValue& value) const {
+    const auto found = m_declarations.find(&value);
+    const ConfigValue::Type type = found == m_declarations.end() ? ConfigValue::UNTYPED : found->second.type;
+    const bool changed = value.isChanged();
+    value.becomeType(type);
+    value.m_flags &= ~ConfigValue::HAS_VALUE;
+    if (found != m_declarations.end() && found->second.defaultValue)
+        value.assign(*found->second.defaultValue);
     if (!changed)
         value.clearChanged();
 }

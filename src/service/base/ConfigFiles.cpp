@@ -1,36 +1,24 @@
-// Config's files: loading every name space from its configuration file and saving those whose
-// values changed.
+// Config's files: loading every name space from its configuration file, and reading one again
+// as it is now.
 
 #include "service/base/Config.h"
 #include "service/base/JasmineLoader.h"
 
 #include "pel/base/Exception.h"
-#include "pel/files/FileUtils.h"
+#include "pel/files/FileStamp.h"
 #include "pel/files/file_io/FileIO.h"
 #include "pel/log/Log.h"
+#include "pel/text/StringTemplate.h"
 
 #include <algorithm>
 #include <cwchar>
+#include <cwctype>
 
 namespace tessel {
 
 using Lock = pel::ScopedLock<pel::Mutex_Impl>;
 
 namespace {
-
-// Whether the path holds a file with something in it: what a failed load refused, rather than
-// found missing or empty.
-bool holdsData(const wchar_t* path) {
-    pel::FileInfo info{};
-    return pel::FileIO::getFileInfo(path, &info) && !(info.flags & pel::FILEINFO_DIRECTORY) && info.size > 0;
-}
-
-uint64_t lastWriteTime(const wchar_t* path) {
-    pel::FileInfo info{};
-    if (!pel::FileIO::getFileInfo(path, &info))
-        return 0;
-    return (static_cast<uint64_t>(info.lastWriteTime.dwHighDateTime) << 32) | info.lastWriteTime.dwLowDateTime;
-}
 
 const wchar_t VERSION_KEY[] = L"version";
 constexpr size_t VERSION_LENGTH = sizeof VERSION_KEY / sizeof *VERSION_KEY - 1;
@@ -47,13 +35,53 @@ const ValueSections::Entry* findVersion(const ValueSections& file) {
     return nullptr;
 }
 
-void logNotTaken(const std::wstring& identifier, const ConfigNameSpace& nameSpace) {
-    pel::log_printf(pel::LOG_WARNING, Config::LOG_SOURCE,
-                    L"Config: entry '%s' in '%s' cannot be taken, the value stays as it was\n", identifier.c_str(),
-                    nameSpace.getPath().c_str());
+// What a value of the type must be, in a sentence's words.
+const wchar_t* kindOf(ConfigValue::Type type) {
+    switch (type) {
+    case ConfigValue::INT:
+    case ConfigValue::UINT:
+        return L"a whole number";
+    case ConfigValue::BOOL:
+        return L"true or false";
+    case ConfigValue::STRING:
+        return L"a text";
+    case ConfigValue::FLOAT:
+        return L"a number";
+    case ConfigValue::LIST:
+        return L"a list";
+    default:
+        return L"a value";
+    }
+}
+
+// A file refused whole, in the user's words: why, and what comes of it.
+std::wstring refusedText(const ConfigNameSpace& nameSpace, const std::wstring& why, const wchar_t* outcome) {
+    return pel::StringTemplate(L"`{1}` cannot be read: {2}. {3}, and the file stays as it is.")
+        .arg(1, nameSpace.getFullPath())
+        .arg(2, why)
+        .arg(3, outcome)
+        .render();
 }
 
 } // namespace
+
+ConfigFileContent Config::look(const std::wstring& path, pel::FileStamp& o_stamp, JasmineLoader::FileBytes& o_bytes) {
+    constexpr int TRIES = 3;
+    for (int tried = 0; tried < TRIES; ++tried) {
+        o_stamp = pel::FileStamp::of(path);
+        if (!o_stamp.there)
+            return ConfigFileContent::absent();
+        if (o_stamp.size == 0)
+            return ConfigFileContent::ofBytes(nullptr, 0);
+        if (JasmineLoader::read(path.c_str(), o_bytes))
+            return ConfigFileContent::ofBytes(o_bytes.data.get(), o_bytes.size);
+        // A file replaced or removed while it was read is looked at again; one that stays as it
+        // was is unreadable.
+        if (pel::FileStamp::of(path) == o_stamp)
+            break;
+    }
+    return ConfigFileContent();
+}
 
 // ---- loading
 
@@ -86,40 +114,120 @@ bool Config::loadNameSpace(ConfigNameSpace& nameSpace, ReadAhead& ahead, ValueSe
     const wchar_t* path = nameSpace.m_path.c_str();
     if (!ahead.tried)
         ahead.read = JasmineLoader::read(path, ahead.bytes);
-    bool read = false;
-    bool rejected = false;
-    try {
-        read = ahead.read && JasmineLoader::load(path, ahead.bytes, file);
-        rejected = !read && holdsData(path);
-    } catch (const pel::ParserException& e) {
-        pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"Config: syntax error in '%s': %s at %d:%d\n", path,
-                        e.message.c_str(), e.start.line + 1, e.start.column + 1);
-        rejected = true;
+    ConfigFileContent content;
+    if (ahead.read) {
+        content = ConfigFileContent::ofBytes(ahead.bytes.data.get(), ahead.bytes.size);
+    } else {
+        // Not read: not there, empty (nothing to read), or there but unreadable (unknown).
+        const pel::FileStamp stamp = pel::FileStamp::of(nameSpace.m_path);
+        if (!stamp.there)
+            content = ConfigFileContent::absent();
+        else if (stamp.size == 0)
+            content = ConfigFileContent::ofBytes(nullptr, 0);
     }
+    const std::wstring refused = ahead.read ? parseFile(nameSpace, ahead.bytes, file) : std::wstring();
     ahead.bytes.data.reset();
-    const ValueSections::Entry* version = read ? findVersion(file) : nullptr;
-    int major = 0, minor = 0, patch = 0;
-    unsigned int hash = 0;
-    if (read && !version) {
-        pel::log_printf(pel::LOG_ERROR, LOG_SOURCE,
-                        L"File '%s' is in deprecated format, 'version' identifier not found.\n", path);
-        rejected = true;
-    } else if (version &&
-               !ApplicationVersion::parseFields(version->value.getString(nullptr), &major, &minor, &patch, &hash)) {
-        pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"ConfigFile: Version identifier mish mash in file '%s'\n", path);
-        rejected = true;
-    }
+    if (!refused.empty())
+        tellProblem(refusedText(nameSpace, refused, L"Its settings keep their defaults"));
     std::vector<ConfigSection*> loaded;
     {
         Lock lock(m_lock);
-        nameSpace.m_rejected = rejected;
-        if (!read || rejected)
+        nameSpace.m_content = content;
+        if (!ahead.read || !refused.empty())
             return false;
         takeSections(nameSpace, file, loaded);
     }
     for (ConfigSection* section : loaded)
         notifyLoaded(*section);
     return true;
+}
+
+std::wstring Config::parseFile(const ConfigNameSpace& nameSpace, const JasmineLoader::FileBytes& bytes,
+                               ValueSections& file) {
+    try {
+        if (!JasmineLoader::load(nameSpace.m_path.c_str(), bytes, file))
+            return L"its text is in no encoding Tessel reads";
+    } catch (const pel::ParserException& e) {
+        std::wstring message = e.message;
+        while (!message.empty() && (message.back() == L'.' || std::iswspace(message.back())))
+            message.pop_back(); // the sentence goes on after it
+        return pel::StringTemplate(L"a syntax error at line {1}, column {2}: {3}")
+            .arg(1, std::to_wstring(e.start.line + 1))
+            .arg(2, std::to_wstring(e.start.column + 1))
+            .arg(3, message)
+            .render();
+    }
+    const ValueSections::Entry* version = findVersion(file);
+    if (!version)
+        return L"it names no version (the format of older versions)";
+    int major = 0, minor = 0, patch = 0;
+    unsigned int hash = 0;
+    if (!ApplicationVersion::parseFields(version->value.getString(nullptr), &major, &minor, &patch, &hash))
+        return pel::StringTemplate(L"its version {1} is not one Tessel reads").arg(1, textOf(version->value)).render();
+    return std::wstring();
+}
+
+Config::ReadAgain Config::readAgain(ConfigNameSpace& nameSpace) {
+    pel::FileStamp stamp;
+    JasmineLoader::FileBytes bytes;
+    const ConfigFileContent now = look(nameSpace.m_path, stamp, bytes);
+    {
+        Lock lock(m_lock);
+        if (now == nameSpace.m_content)
+            return ReadAgain::SAME;
+        if (now.state == ConfigFileContent::ABSENT) {
+            nameSpace.m_content = now;
+            return ReadAgain::GONE;
+        }
+    }
+    if (now.state == ConfigFileContent::UNKNOWN)
+        return ReadAgain::UNREADABLE;
+    ValueSections file;
+    // An empty file holds nothing: every value back to its default, as at a start.
+    const std::wstring refused = now.size > 0 ? parseFile(nameSpace, bytes, file) : std::wstring();
+    bytes.data.reset();
+    if (!refused.empty())
+        tellProblem(refusedText(nameSpace, refused, L"Tessel keeps the settings it read before"));
+    std::vector<ConfigSection*> changed;
+    {
+        Lock lock(m_lock);
+        nameSpace.m_content = now;
+        if (!refused.empty())
+            return ReadAgain::REFUSED;
+        takeAgain(nameSpace, file, changed);
+    }
+    for (ConfigSection* section : changed)
+        notifyLoaded(*section);
+    return ReadAgain::TAKEN;
+}
+
+void Config::takeAgain(ConfigNameSpace& nameSpace, ValueSections& file, std::vector<ConfigSection*>& o_changed) {
+    // As a start would take it: from the defaults, but for what this run changed.
+    std::vector<ConfigValue> before;
+    before.reserve(nameSpace.m_values.size());
+    for (ConfigValue* value : nameSpace.m_values) {
+        before.push_back(*value);
+        if (!value->isChanged())
+            restoreDefault(*value);
+    }
+    std::vector<ConfigSection*> unused;
+    takeSections(nameSpace, file, unused);
+    const std::vector<ConfigValue*>& values = nameSpace.m_values;
+    for (size_t i = 0; i < values.size(); ++i) {
+        ConfigSection* section = values[i]->m_section;
+        // A value the file brought for the first time is news too.
+        if ((i >= before.size() || !before[i].equals(*values[i])) &&
+            std::find(o_changed.begin(), o_changed.end(), section) == o_changed.end())
+            o_changed.push_back(section);
+    }
+}
+
+ConfigNameSpace* Config::findNameSpaceOfFile(const std::wstring& path) const {
+    Lock lock(m_lock);
+    for (ConfigNameSpace* nameSpace : m_name_space_order)
+        if (!nameSpace->m_read_only && pel::FileIO::isSamePath(nameSpace->m_path.c_str(), path.c_str()))
+            return nameSpace;
+    return nullptr;
 }
 
 void Config::takeSections(ConfigNameSpace& nameSpace, ValueSections& file, std::vector<ConfigSection*>& o_loaded) {
@@ -198,13 +306,16 @@ void Config::takeEntry(ConfigNameSpace& nameSpace, const std::wstring& identifie
         const ValueNode::Kind kind = node.kind();
         if (kind == ValueNode::Null || kind == ValueNode::Symbol || kind == ValueNode::RegExp) {
             if (kind != ValueNode::Null)
-                logNotTaken(identifier, nameSpace);
+                tellUnusable(&nameSpace, identifier, textOf(node), L"a value a setting holds", L"nothing");
             return;
         }
         value = defineValue(&nameSpace, identifier.c_str(), ConfigValue::UNTYPED, nullptr, true);
         if (!value)
             return;
     }
+    // What this run changed stays: the save to come writes it over the file.
+    if (value->isChanged())
+        return;
     if (takeNode(*value, node, identifier, nameSpace))
         value->clearChanged();
 }
@@ -215,60 +326,9 @@ bool Config::takeNode(ConfigValue& value, ValueNode& node, const std::wstring& i
     // A null entry says only that the value has none: no news worth a line. (A node taken may
     // have been moved out: only one not taken is looked at.)
     if (taking != ConfigValue::Taking::TAKEN && node.kind() != ValueNode::Null)
-        logNotTaken(identifier, nameSpace);
+        tellUnusable(&nameSpace, identifier, textOf(node), kindOf(value.getType()),
+                     value.hasValue() ? textOf(value) : std::wstring(L"nothing"));
     return taking == ConfigValue::Taking::TAKEN;
-}
-
-// ---- saving
-
-bool Config::saveAll(std::vector<SaveFailure>* o_failures) {
-    Lock lock(m_lock);
-    bool saved = true;
-    for (ConfigNameSpace* nameSpace : m_name_space_order) {
-        if (nameSpace->m_read_only || !nameSpace->hasChanges() || saveNameSpace(*nameSpace))
-            continue;
-        saved = false;
-        if (o_failures)
-            o_failures->push_back({nameSpace->m_path, pel::FileErrorObject(pel::FileErrorObject::ensureRecord())});
-    }
-    return saved;
-}
-
-bool Config::saveNameSpace(ConfigNameSpace& nameSpace) {
-    const wchar_t* path = nameSpace.m_path.c_str();
-    if (nameSpace.m_rejected && !backUpRejected(nameSpace))
-        return false;
-    ValueNode root(ValueNode::Dictionary);
-    root.getOrAddKey(L"version").setString(getVersion().getFileText().c_str());
-    for (const ConfigValue* value : nameSpace.m_values)
-        if (value->hasValue())
-            value->writeTo(root.getOrAddKey(value->m_section->getText()).getOrAddKey(value->m_name));
-    if (!JasmineLoader::save(path, root)) {
-        pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"File '%s' can't open for write\n", path);
-        return false;
-    }
-    for (ConfigValue* value : nameSpace.m_values)
-        value->clearChanged();
-    nameSpace.m_file_time = lastWriteTime(path);
-    return true;
-}
-
-bool Config::backUpRejected(ConfigNameSpace& nameSpace) {
-    const std::wstring& path = nameSpace.m_path;
-    const std::wstring backup = path + L".bak";
-    if (pel::FileIO::isFile(path.c_str())) {
-        try {
-            pel::FileUtils::copyFile(path, backup);
-        } catch (const pel::Exception& e) {
-            pel::log_printf(pel::LOG_ERROR, LOG_SOURCE, L"Config: '%s' is not replaced: its copy '%s' failed: %s\n",
-                            path.c_str(), backup.c_str(), e.displayText().c_str());
-            return false;
-        }
-        pel::log_printf(pel::LOG_WARNING, LOG_SOURCE, L"Config: '%s' could not be loaded and is kept as '%s'\n",
-                        path.c_str(), backup.c_str());
-    }
-    nameSpace.m_rejected = false;
-    return true;
 }
 
 } // namespace tessel

@@ -1,8 +1,9 @@
 #pragma once
 // The settings stored in one configuration file ("user:config/preferences.tsConfig"): its path,
-// whether it is only read, its values in declaration order and the time its file was last
-// written by a save. Name spaces belong to Config and live as long as it does.
+// whether it is only read, its values in declaration order and the file as Config last read or
+// wrote it. Name spaces belong to Config and live as long as it does.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,6 +12,25 @@ namespace tessel {
 
 class Config;
 class ConfigValue;
+
+// A settings file as it was read or written: not known, not there, or its bytes, told apart by
+// their size and SHA-1 digest (a rewrite that keeps the time is another content).
+struct ConfigFileContent {
+    enum State { UNKNOWN, ABSENT, BYTES };
+
+    static ConfigFileContent absent() { return ConfigFileContent{ABSENT, 0, {}}; }
+    static ConfigFileContent ofBytes(const void* data, size_t size);
+
+    State state = UNKNOWN;
+    uint64_t size = 0;
+    std::vector<unsigned char> digest;
+
+    // An unknown content equals none, itself included.
+    bool operator==(const ConfigFileContent& other) const {
+        return state != UNKNOWN && state == other.state && size == other.size && digest == other.digest;
+    }
+    bool operator!=(const ConfigFileContent& other) const { return !(*this == other); }
+};
 
 class ConfigNameSpace {
 public:
@@ -24,10 +44,11 @@ public:
     // Loaded, never saved.
     bool isReadOnly() const { return m_read_only; }
     const std::vector<ConfigValue*>& getValues() const { return m_values; }
-    // The file's last-write time (FILETIME) after the last save; 0 before one, or when the file
-    // could not tell it.
-    uint64_t getFileTime() const { return m_file_time; }
-    // Whether a value changed since the last load or save.
+    // The file as Config last read or wrote it.
+    const ConfigFileContent& getFileContent() const { return m_content; }
+    // The file's path as the user knows it (the system's name where it has one).
+    std::wstring getFullPath() const;
+    // Whether a setter changed a value since it was read or last saved.
     bool hasChanges() const;
 
 private:
@@ -37,10 +58,7 @@ private:
     std::wstring m_path;
     bool m_read_only;
     std::vector<ConfigValue*> m_values;
-    uint64_t m_file_time = 0;
-    // The file exists but its last load refused it (syntax, version, decoding): the first save
-    // copies it to "<path>.bak" before replacing it.
-    bool m_rejected = false;
+    ConfigFileContent m_content;
 };
 
 } // namespace tessel

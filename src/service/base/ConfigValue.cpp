@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <utility>
 
@@ -251,24 +252,24 @@ void ConfigValue::becomeType(Type type) {
 }
 
 void ConfigValue::setInteger(Type untypedBecomes, uint32_t word, int64_t value) {
-    markSet();
     if (getType() == UNTYPED)
         becomeType(untypedBecomes);
     switch (getType()) {
     case INT:
     case UINT:
-        m_scalar.u = word;
+        storeScalar(&Scalar::u, word);
         break;
     case BOOL:
-        m_scalar.b = value != 0;
+        storeScalar(&Scalar::b, value != 0);
         break;
     case STRING:
-        m_text = std::to_wstring(value);
+        storeText(std::to_wstring(value));
         break;
     case FLOAT:
-        m_scalar.f = static_cast<float>(value);
+        storeScalar(&Scalar::f, static_cast<float>(value));
         break;
     default:
+        markSet(!hasValue());
         break;
     }
 }
@@ -282,68 +283,134 @@ void ConfigValue::setBool(bool value) { setInteger(BOOL, value ? 1 : 0, value ? 
 void ConfigValue::setString(const wchar_t* text) {
     if (!text)
         text = L"";
-    markSet();
     switch (getType()) {
     case UNTYPED:
         becomeType(STRING);
         [[fallthrough]];
     case STRING:
-        m_text = text;
+        storeText(text);
         break;
-    case INT:
-        scanInt(text, &m_scalar.i);
+    case INT: {
+        int32_t read = m_scalar.i;
+        scanInt(text, &read);
+        storeScalar(&Scalar::i, read);
         break;
-    case UINT:
-        scanUInt(text, &m_scalar.u);
+    }
+    case UINT: {
+        uint32_t read = m_scalar.u;
+        scanUInt(text, &read);
+        storeScalar(&Scalar::u, read);
         break;
+    }
     case BOOL:
-        m_scalar.b = textToBool(text);
+        storeScalar(&Scalar::b, textToBool(text));
         break;
-    case FLOAT:
-        scanFloat(text, &m_scalar.f);
+    case FLOAT: {
+        float read = m_scalar.f;
+        scanFloat(text, &read);
+        storeScalar(&Scalar::f, read);
         break;
+    }
     default:
+        markSet(!hasValue());
         break;
     }
 }
 
 void ConfigValue::setFloat(float value) {
-    markSet();
     switch (getType()) {
     case UNTYPED:
         becomeType(FLOAT);
         [[fallthrough]];
     case FLOAT:
-        m_scalar.f = value;
+        storeScalar(&Scalar::f, value);
         break;
     case INT:
-        m_scalar.i = toInt(std::trunc(value));
+        storeScalar(&Scalar::i, toInt(std::trunc(value)));
         break;
     case UINT:
-        m_scalar.u = toUInt(std::round(value));
+        storeScalar(&Scalar::u, toUInt(std::round(value)));
         break;
     default:
+        markSet(!hasValue());
         break;
     }
 }
 
 void ConfigValue::setList(const List& list) {
-    markSet();
     if (getType() == UNTYPED) {
         List copy(list); // list may be an element's own list
         becomeType(LIST);
         *m_list = std::move(copy);
+        markSet(true);
     } else if (getType() == LIST) {
-        *m_list = list;
+        const bool same = hasValue() && sameElements(*m_list, list);
+        if (!same)
+            *m_list = list;
+        markSet(!same);
+    } else {
+        markSet(!hasValue());
     }
 }
 
 void ConfigValue::setValueTree(const ValueNode& node) {
-    markSet();
     if (getType() == UNTYPED)
         becomeType(VALUE_TREE);
-    if (getType() == VALUE_TREE)
+    if (getType() != VALUE_TREE) {
+        markSet(!hasValue());
+        return;
+    }
+    const bool same = hasValue() && m_tree->equals(node);
+    if (!same)
         m_tree->assign(node);
+    markSet(!same);
+}
+
+template <class T>
+void ConfigValue::storeScalar(T Scalar::*member, T value) {
+    // Compared as stored, so that a NaN set again is no change.
+    const bool same = hasValue() && std::memcmp(&(m_scalar.*member), &value, sizeof value) == 0;
+    m_scalar.*member = value;
+    markSet(!same);
+}
+
+void ConfigValue::storeText(std::wstring text) {
+    const bool same = hasValue() && m_text == text;
+    m_text = std::move(text);
+    markSet(!same);
+}
+
+bool ConfigValue::sameElements(const List& a, const List& b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (!a[i].equals(b[i]))
+            return false;
+    return true;
+}
+
+bool ConfigValue::equals(const ConfigValue& other) const {
+    if (getType() != other.getType() || hasValue() != other.hasValue())
+        return false;
+    if (!hasValue())
+        return true;
+    switch (getType()) {
+    case INT:
+    case UINT:
+        return m_scalar.u == other.m_scalar.u;
+    case BOOL:
+        return m_scalar.b == other.m_scalar.b;
+    case FLOAT:
+        return std::memcmp(&m_scalar.f, &other.m_scalar.f, sizeof m_scalar.f) == 0;
+    case STRING:
+        return m_text == other.m_text;
+    case LIST:
+        return sameElements(*m_list, *other.m_list);
+    case VALUE_TREE:
+        return m_tree->equals(*other.m_tree);
+    default:
+        return true;
+    }
 }
 
 void ConfigValue::assign(const ConfigValue& other) {
@@ -426,10 +493,13 @@ ConfigValue::Taking ConfigValue::takeNode(ValueNode& node, bool keepType) {
             if (kind != ValueNode::List)
                 return Taking::REFUSED;
             break; // elements are typed from the file, as any list's are
-        case VALUE_TREE:
-            markSet();
-            *m_tree = std::move(node);
+        case VALUE_TREE: {
+            const bool same = hasValue() && m_tree->equals(node);
+            if (!same)
+                *m_tree = std::move(node);
+            markSet(!same);
             return Taking::TAKEN;
+        }
         case INT:
         case UINT:
             // Integers beyond the parser's integer range come back as Doubles.

@@ -87,11 +87,12 @@ public:
     const List* getList() const;
     const ValueNode* getValueTree() const;
 
-    // Each marks the value declared, set and changed, then converts to the value's type: the
+    // Each marks the value declared and set, then converts to the value's type: the
     // text of a number, a text read with "%d", "%u" or "%f" (left as it was when that fails), a
     // number truncated (signed) or rounded (unsigned) within the integer's range, a text turned
     // into a boolean by its first character. A list or value tree takes only its own setter, and
-    // a boolean or text ignores setFloat.
+    // a boolean or text ignores setFloat. The value is marked changed only when what it holds
+    // changed: a setter that stores the value already there changes nothing.
     void setInt(int32_t value);
     void setUInt(uint32_t value);
     void setBool(bool value);
@@ -101,6 +102,9 @@ public:
     void setValueTree(const ValueNode& node);
     // Through the setter of other's type; nothing when other has no value.
     void assign(const ConfigValue& other);
+    // The same type and value (lists element by element, trees by ValueNode::equals, numbers as
+    // stored); two values without a value of one type are equal.
+    bool equals(const ConfigValue& other) const;
 
     // The node a file holds for the value: Int, UInt, Bool, String, Double (the shortest decimal
     // that reads back as the same float), List or the tree; Null without a value.
@@ -118,7 +122,24 @@ public:
 private:
     friend class Config;
 
-    void markSet() { m_flags |= DECLARED | HAS_VALUE | CHANGED; }
+    union Scalar {
+        int32_t i;
+        uint32_t u;
+        bool b;
+        float f;
+    };
+
+    void markSet(bool changed) {
+        m_flags |= DECLARED | HAS_VALUE;
+        if (changed)
+            m_flags |= CHANGED;
+    }
+    // A setter's store of one scalar member or of the text, marking the value changed when what
+    // it held differs.
+    template <class T>
+    void storeScalar(T Scalar::*member, T value);
+    void storeText(std::wstring text);
+    static bool sameElements(const List& a, const List& b);
     // setInt, setUInt and setBool: the word for an integer, the value for the other types.
     void setInteger(Type untypedBecomes, uint32_t word, int64_t value);
     // Releases the payload and gives the value the type with its default payload.
@@ -135,12 +156,7 @@ private:
     bool isNamed(const wchar_t* identifier) const;
 
     uint32_t m_flags = UNTYPED;
-    union Scalar {
-        int32_t i;
-        uint32_t u;
-        bool b;
-        float f;
-    } m_scalar{};
+    Scalar m_scalar{};
     std::wstring m_text;
     std::unique_ptr<List> m_list;
     std::unique_ptr<ValueNode> m_tree;

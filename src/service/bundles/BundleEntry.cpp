@@ -109,9 +109,10 @@ bool BundleEntry::load() {
     Update update(*this);
     m_unsaved = false;
     const std::shared_ptr<const pel::AbstractDictionaryValue> value = m_source->getValue(&m_errors);
+    m_readable = value != nullptr;
     if (value)
         applyValue(*value, false, &m_errors);
-    return value != nullptr;
+    return m_readable;
 }
 
 bool BundleEntry::setValue(const pel::Value* val, ErrorList* o_errors) {

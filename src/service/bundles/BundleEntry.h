@@ -85,6 +85,8 @@ public:
     // Clears the entry's errors and reads it from its source's merged value, which does not
     // modify it. False when no value came back (the reasons are among the entry's errors).
     bool load();
+    // Whether its files could be read at its last load (a new entry is).
+    bool isReadable() const { return m_readable; }
     // Makes the value (a hard check naming "val"), or the text, the entry's merged document
     // and reads the entry from it; the entry is then modified. False, nothing changed, when the
     // source refuses it (the reasons in o_errors, a hard check naming "o_errors").
@@ -151,6 +153,7 @@ private:
     std::wstring m_title;
     bool m_installed = false;
     bool m_modified = true;
+    bool m_readable = true;
     ErrorList m_errors;
 };
 

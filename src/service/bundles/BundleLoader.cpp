@@ -15,6 +15,7 @@
 #include "pel/text/StringTemplate.h"
 
 #include <cwchar>
+#include <cwctype>
 
 namespace tessel {
 
@@ -206,6 +207,8 @@ void BundleLoader::loadEntries(const BundleEntryTraits& traits, const Sources& s
             entry->setSource(*it);
             if (entry->load())
                 checkEntry(*entry);
+            else
+                noteUnreadable(*entry, traits);
         } catch (...) {
             // One file must not end the load: every later source and type would be lost.
             const std::wstring text = caughtExceptionText();
@@ -223,6 +226,41 @@ void BundleLoader::loadEntries(const BundleEntryTraits& traits, const Sources& s
         if (entry)
             task.result[traits.id].push_back(std::move(entry));
     }
+}
+
+void BundleLoader::noteUnreadable(BundleEntry& entry, const BundleEntryTraits& traits) {
+    // The first reason the reading gave, and the file it names, by the name the system gives it.
+    std::wstring why;
+    std::wstring file;
+    for (const ErrorList::ErrorPtr& error : entry.getErrors().getErrors()) {
+        const auto* bundleError = dynamic_cast<const BundleError*>(error.get());
+        if (!bundleError || bundleError->getSeverity() < BundleError::SEVERITY_UNREADABLE)
+            continue;
+        why = bundleError->getText();
+        file = bundleError->hasSource() ? bundleError->getSource() : std::wstring();
+        break;
+    }
+    if (file.empty())
+        if (const BundleEntryFilePath* top = entry.getSource()->getTopPath())
+            file = m_storage->getFullPath(*top);
+    pel::WorkString<> full;
+    if (pel::FileIO::getFullPath(file.c_str(), &full))
+        file = full.c_str();
+    std::wstring kind = traits.title;
+    for (wchar_t& unit : kind)
+        unit = static_cast<wchar_t>(std::towlower(unit));
+    const std::wstring title = entry.getTitle();
+    pel::log_printf(pel::LOG_WARNING, LOG_SOURCE, L"Bundles: `%s` cannot be read: %s Tessel leaves the %s `%s` out.\n",
+                    file.c_str(), why.c_str(), kind.c_str(), title.c_str());
+    // Listed with the entry's problems, where the bundle editor shows them.
+    entry.getErrors().add(makeBundleError(
+        BundleError::TAG_LOAD, BundleError::SEVERITY_UNREADABLE,
+        pel::StringTemplate(L"Tessel leaves the {1} `{2}` out until its file can be read: mend `{3}` and reload the "
+                            L"bundles.")
+            .arg(1, kind)
+            .arg(2, title)
+            .arg(3, file)
+            .render()));
 }
 
 void BundleLoader::checkEntry(BundleEntry& entry) {

@@ -69,7 +69,8 @@ public:
     // Creates, loads and checks an entry for each source, appending them to the task's result
     // under the type's code. A source whose entry has no UUID is skipped (a soft assertion).
     // Whatever a source's creation, load or check throws is logged with the file's path; an
-    // entry that exists then carries it as an error and is still delivered.
+    // entry that exists then carries it as an error and is still delivered. One whose files
+    // cannot be read is logged and delivered with its problems and what Tessel does without it.
     void loadEntries(const BundleEntryTraits& traits, const Sources& sources, BundleLoaderLoadTask& task);
 
     const std::shared_ptr<IBundleStorage>& getStorage() const { return m_storage; }
@@ -86,6 +87,9 @@ private:
     void addConflict(const std::wstring& message, const BundleEntryFilePath& path);
     // Reads the entry's value through the validator of its type into its errors.
     static void checkEntry(BundleEntry& entry);
+    // An entry whose files could not be read: logged, with what Tessel does without it, and
+    // told among its problems, which the bundle editor lists.
+    void noteUnreadable(BundleEntry& entry, const BundleEntryTraits& traits);
 
     std::shared_ptr<IBundleStorage> m_storage;
     std::vector<const BundleEntryTraits*> m_types;

@@ -15,6 +15,7 @@
 #include "service/parser/base/ParserServices.h"
 
 #include <algorithm>
+#include <cwchar>
 
 namespace tessel {
 
@@ -58,40 +59,76 @@ DocumentManager::~DocumentManager() {
 
 void DocumentManager::readSettings(Config& config) {
     int threads = 0;
+    SettingsRead read;
+    read.encoding = m_defaultEncoding;
+    read.lineEnding = m_defaultLineEnding;
+    read.soft = m_defaultIndentation.soft != 0;
+    read.size = m_defaultIndentation.size;
+    // A value it cannot use is told with what it uses instead.
+    const auto tell = [&config](const ConfigValue& value, const wchar_t* expected, const std::wstring& used) {
+        config.tellUnusable(config.getPreferencesNameSpace(), value.getIdentifier(), Config::textOf(value), expected,
+                            used);
+    };
     {
         ConfigLock lock(config.getLock());
         if (const ConfigValue* value = config.findValue(L"app.parser.threads_count"))
             threads = value->getInt();
         if (const ConfigValue* value = config.findValue(L"app.parser.parse_inactive_documents"))
             m_parserClient->setParseInactiveDocuments(value->getBool());
-        const ConfigValue* size = config.findValue(L"app.indentation.recent.size");
-        const ConfigValue* soft = config.findValue(L"app.indentation.recent.soft");
-        if (size || soft) {
-            const int width = size ? size->getInt() : m_defaultIndentation.size;
-            setDefaultIndentation(soft ? soft->getBool() : m_defaultIndentation.soft != 0,
-                                  std::min(WIDEST_DEFAULT_TAB, std::max(NARROWEST_DEFAULT_TAB, width)));
+        if (const ConfigValue* value = config.findValue(L"app.indentation.recent.size")) {
+            const int width = value->getInt();
+            read.size = std::min(WIDEST_DEFAULT_TAB, std::max(NARROWEST_DEFAULT_TAB, width));
+            if (read.size != width)
+                tell(*value, L"a tab width from 1 to 8", std::to_wstring(read.size));
         }
-        if (const ConfigValue* value = config.findValue(L"app.file_defaults.encoding"))
-            m_defaultEncoding = encoding_from_config_name(value->getString());
-        if (const ConfigValue* value = config.findValue(L"app.file_defaults.line_ending")) {
+        if (const ConfigValue* value = config.findValue(L"app.indentation.recent.soft"))
+            read.soft = value->getBool();
+        if (const ConfigValue* value = config.findValue(L"app.file_defaults.encoding")) {
             const wchar_t* name = value->getString();
-            m_defaultLineEnding = static_cast<uint32_t>(pel::LineEnding::fromName(name ? name : L""));
+            read.encoding = encoding_from_config_name(name);
+            if (!name || _wcsicmp(name, encoding_config_name(read.encoding)) != 0)
+                tell(*value, L"the name of an encoding Tessel knows",
+                     L"'" + std::wstring(encoding_config_name(read.encoding)) + L"'");
+        }
+        if (const ConfigValue* value = config.findValue(L"app.file_defaults.line_ending")) {
+            const std::wstring name = value->getString() ? value->getString() : L"";
+            read.lineEnding = static_cast<uint32_t>(pel::LineEnding::fromName(name));
+            if (name != L"CRLF" && name != pel::LineEnding::toName(static_cast<int>(read.lineEnding)))
+                tell(*value, L"'CR+LF', 'LF' or 'CR'",
+                     L"'" + std::wstring(pel::LineEnding::toName(static_cast<int>(read.lineEnding))) + L"'");
         }
     }
+    // A default the settings did not change since they were last read stays as it is now: the
+    // status strip may have set it meanwhile.
+    const bool first = !m_read.done;
+    if (first || read.encoding != m_read.encoding)
+        m_defaultEncoding = read.encoding;
+    if (first || read.lineEnding != m_read.lineEnding)
+        m_defaultLineEnding = read.lineEnding;
+    if (first || read.size != m_read.size || read.soft != m_read.soft)
+        setDefaultIndentation(read.soft, read.size);
+    read.done = true;
+    m_read = read;
     m_parserPool->setWorkerCount(BgScheduler::getDefaultWorkerCount(threads));
 }
 
 void DocumentManager::writeSettings(Config& config) {
     m_grammarRuleSets->cancelAll(this);
+    // Only what this run changed: the rest keeps what the file says, a value Tessel could not
+    // use among it.
     ConfigLock lock(config.getLock());
     if (ConfigValue* value = config.findValue(L"app.indentation.recent.soft"))
-        value->setBool(m_defaultIndentation.soft != 0);
+        if (!m_read.done || (m_defaultIndentation.soft != 0) != m_read.soft)
+            value->setBool(m_defaultIndentation.soft != 0);
     if (ConfigValue* value = config.findValue(L"app.indentation.recent.size"))
-        value->setInt(m_defaultIndentation.size);
+        if (!m_read.done || m_defaultIndentation.size != m_read.size)
+            value->setInt(m_defaultIndentation.size);
     if (ConfigValue* value = config.findValue(L"app.file_defaults.encoding"))
-        value->setString(encoding_config_name(m_defaultEncoding));
+        if (!m_read.done || m_defaultEncoding != m_read.encoding)
+            value->setString(encoding_config_name(m_defaultEncoding));
     if (ConfigValue* value = config.findValue(L"app.file_defaults.line_ending"))
-        value->setString(pel::LineEnding::toName(static_cast<int>(m_defaultLineEnding)));
+        if (!m_read.done || m_defaultLineEnding != m_read.lineEnding)
+            value->setString(pel::LineEnding::toName(static_cast<int>(m_defaultLineEnding)));
 }
 
 bool DocumentManager::setDefaultLineEnding(uint32_t lineEnding) {

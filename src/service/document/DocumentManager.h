@@ -54,10 +54,13 @@ public:
     DocumentManager(const DocumentManager&) = delete;
     DocumentManager& operator=(const DocumentManager&) = delete;
 
-    // Under the Config lock. Settings that are not declared leave their defaults.
+    // Under the Config lock. Settings that are not declared leave their defaults; a value it
+    // cannot use is told (Config::tellProblem) with what it uses instead. Read again (the
+    // settings file changed), it applies only the defaults whose settings changed since.
     void readSettings(Config& config);
     // Cancels this manager's grammar subscriptions first (the application calls it at exit,
-    // after closing the documents), then writes the defaults of new documents.
+    // after closing the documents), then writes the defaults of new documents that this run
+    // changed (those that differ from what the settings last gave).
     void writeSettings(Config& config);
 
     // Defaults of new documents and of loaded ones where nothing was detected; the status strip
@@ -216,6 +219,14 @@ private:
     pel::Indentation m_defaultIndentation; // tabs, width 4
     uint32_t m_defaultEncoding;
     uint32_t m_defaultLineEnding;
+    // The defaults as the settings last gave them.
+    struct SettingsRead {
+        bool done = false;
+        uint32_t encoding = 0;
+        uint32_t lineEnding = 0;
+        bool soft = false;
+        int size = 0;
+    } m_read;
     Notice<Document&> m_loaded;
     Notice<Document&, bool> m_saved;
     std::unique_ptr<FormatDetectorSet> m_formatDetectors;

@@ -11,37 +11,7 @@
 namespace tessel_test {
 namespace {
 
-constexpr uint32_t TEXT_INK = 0x1F1F1F; // the shipped theme's foreground
 constexpr const char* DARK = "30000001-0000-0000-0000-00000000000d";
-
-// The runs of rows holding ink, top to bottom, each with its leftmost and rightmost ink column.
-struct Band {
-    int top, bottom, left, right;
-};
-std::vector<Band> inkBands(const Capture& capture, uint32_t ink) {
-    std::vector<Band> bands;
-    bool inside = false;
-    for (int y = 0; y < capture.height; ++y) {
-        int left = capture.width, right = -1;
-        for (int x = 0; x < capture.width; ++x)
-            if (Capture::distance(capture.at(x, y), ink) <= 8) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-            }
-        if (right < 0) {
-            inside = false;
-            continue;
-        }
-        if (!inside)
-            bands.push_back({y, y, left, right});
-        Band& band = bands.back();
-        band.bottom = y;
-        band.left = std::min(band.left, left);
-        band.right = std::max(band.right, right);
-        inside = true;
-    }
-    return bands;
-}
 
 // The runs of the colour along row y: [left, right) each.
 std::vector<std::pair<int, int>> runsAlong(const Capture& capture, int y, uint32_t colour) {
@@ -54,16 +24,6 @@ std::vector<std::pair<int, int>> runsAlong(const Capture& capture, int y, uint32
         runs.back().second = x + 1;
     }
     return runs;
-}
-
-// Waits until the editor shows `count` rows of text; the capture and its rows.
-testing::AssertionResult showsRows(HWND editor, size_t count, Capture& o_capture, std::vector<Band>& o_bands,
-                                   const std::string& name) {
-    if (pollFor([&] { return (o_bands = inkBands(o_capture = Capture::of(editor), TEXT_INK)).size() == count; },
-                WAIT_MS, 20))
-        return testing::AssertionSuccess();
-    return testing::AssertionFailure() << o_bands.size() << " rows of text; the capture is in "
-                                       << keepCapture(o_capture, name);
 }
 
 using FaceEndToEnd = TesselCopyTest;

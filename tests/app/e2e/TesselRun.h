@@ -4,7 +4,8 @@
 // ("TesselEditor"), and the questions it asks (the framework's message box, or the system's
 // before the framework runs). Every wait is bounded and says what it waited for. Beside it, what
 // the tests share: the user's face preferences, the caret and the status bar as the screen shows
-// them, and the keys of the find and replace dialogs' fields.
+// them, rows of text told by their ink, the program's log, and the keys of the find and replace
+// dialogs' fields.
 
 #include "afw/support/PngWriter.h"
 #include "app/e2e/ChordInput.h"
@@ -16,6 +17,7 @@
 
 #include <dlgs.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -203,6 +205,17 @@ public:
         const HWND shown = editor();
         return shown && pollFor([&] { return Capture::of(shown).count(KEYWORD_BLUE, 8) >= 10; }, WAIT_MS, 20);
     }
+    // Alt and the letter in the main window, its editor holding the keys, until the menu opens:
+    // the activation the window takes back from another of the program's may come late under
+    // Xvfb and close the menu again. False when it never opened.
+    bool openMenu(WORD letter) {
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            if (focusEditor() && pressChord({VK_MENU, letter}) && hasOpenMenus(1))
+                return true;
+            pressChord({VK_ESCAPE});
+        }
+        return false;
+    }
     // The visible popup menus of the program: the open menu and its open submenus.
     size_t openMenus() { return OtherProcess::findTopLevel(L"#32768", process.processId()).size() - 1; }
     // Waits until `count` menus are open.
@@ -282,6 +295,9 @@ inline void writeFace(TesselCopy& copy, const std::string& face) {
                           "app.editor.font : { names : [ 'DejaVu Sans Mono' ] size : 10 } app.editor.face : { " +
                           face + " } }\r\n");
 }
+
+// The shipped theme's foreground.
+constexpr uint32_t TEXT_INK = 0x1F1F1F;
 
 // The shipped theme's selection (#3399FF at 30 %) over white.
 constexpr uint32_t SELECTED = 0xC1E0FF;
@@ -387,6 +403,45 @@ inline std::string keepCapture(const Capture& capture, const std::string& name) 
     const std::string path = std::string(folder.begin(), folder.end()) + "e2e-" + name + ".png";
     writePngFile(path, capture.width, capture.height, capture.pixels);
     return path;
+}
+
+// The runs of rows holding ink, top to bottom, each with its leftmost and rightmost ink column.
+struct Band {
+    int top, bottom, left, right;
+};
+inline std::vector<Band> inkBands(const Capture& capture, uint32_t ink) {
+    std::vector<Band> bands;
+    bool inside = false;
+    for (int y = 0; y < capture.height; ++y) {
+        int left = capture.width, right = -1;
+        for (int x = 0; x < capture.width; ++x)
+            if (Capture::distance(capture.at(x, y), ink) <= 8) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        if (right < 0) {
+            inside = false;
+            continue;
+        }
+        if (!inside)
+            bands.push_back({y, y, left, right});
+        Band& band = bands.back();
+        band.bottom = y;
+        band.left = std::min(band.left, left);
+        band.right = std::max(band.right, right);
+        inside = true;
+    }
+    return bands;
+}
+
+// Waits until the editor shows `count` rows of text; the capture and its rows.
+inline testing::AssertionResult showsRows(HWND editor, size_t count, Capture& o_capture, std::vector<Band>& o_bands,
+                                          const std::string& name) {
+    if (pollFor([&] { return (o_bands = inkBands(o_capture = Capture::of(editor), TEXT_INK)).size() == count; },
+                WAIT_MS, 20))
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << o_bands.size() << " rows of text; the capture is in "
+                                       << keepCapture(o_capture, name);
 }
 
 // The file dialog titled `title` ("Open", "Save As"): its name box and its "Open as read-only"

@@ -40,26 +40,27 @@ TEST_F(ConfigLoading, DeclaredTextNumberListAndTreeKeepTheirTypes) {
         const char* entry;
         const wchar_t* identifier;
         const wchar_t* expected;
-        bool logged;
+        const wchar_t* holds; // what the user is told the entry holds, when told
+        const wchar_t* told;  // and the rest of what the user is told, after its file
     } rows[] = {
-        {"text : 12", L"app.text", L"STRING '12'", false},
-        {"text : true", L"app.text", L"STRING '1'", false},
-        {"text : [1 2]", L"app.text", L"STRING 'default'", true},
-        {"text : 1.5", L"app.text", L"STRING 'default'", true},
-        {"text : null", L"app.text", L"STRING 'default'", false},
-        {"text : /x/", L"app.text", L"STRING 'default'", true},
-        {"number : 2", L"app.number", L"FLOAT d2", false},
-        {"number : 'wide'", L"app.number", L"FLOAT d1.5", true},
-        {"list : 5", L"app.list", L"LIST [i1]", true},
-        {"list : [ 'a' [ 2.5 ] null ]", L"app.list", L"LIST ['a' [d2.5] null]", false},
-        {"tree : 5", L"app.tree", L"TREE i5", false},
+        {"text : 12", L"app.text", L"STRING '12'", nullptr, nullptr},
+        {"text : true", L"app.text", L"STRING '1'", nullptr, nullptr},
+        {"text : [1 2]", L"app.text", L"STRING 'default'", L"[ 1 2 ]", L", which is not a text: Tessel uses 'default'."},
+        {"text : 1.5", L"app.text", L"STRING 'default'", L"1.5", L", which is not a text: Tessel uses 'default'."},
+        {"text : null", L"app.text", L"STRING 'default'", nullptr, nullptr},
+        {"text : /x/", L"app.text", L"STRING 'default'", L"/x/", L", which is not a text: Tessel uses 'default'."},
+        {"number : 2", L"app.number", L"FLOAT d2", nullptr, nullptr},
+        {"number : 'wide'", L"app.number", L"FLOAT d1.5", L"'wide'", L", which is not a number: Tessel uses 1.5."},
+        {"list : 5", L"app.list", L"LIST [i1]", L"5", L", which is not a list: Tessel uses [ 1 ]."},
+        {"list : [ 'a' [ 2.5 ] null ]", L"app.list", L"LIST ['a' [d2.5] null]", nullptr, nullptr},
+        {"tree : 5", L"app.tree", L"TREE i5", nullptr, nullptr},
         // Integers and booleans are typed by the file; a declared integer takes back a whole
         // number that the parser read as a Double.
-        {"flag : 1", L"app.flag", L"INT i1", false},
-        {"count : 4294967295", L"app.count", L"FLOAT d4294967296", false},
-        {"count : -2147483648", L"app.count", L"INT i-2147483648", false},
-        {"fresh : 2.5", L"app.fresh", L"FLOAT d2.5", false},
-        {"fresh : null", L"app.fresh", L"none", false},
+        {"flag : 1", L"app.flag", L"INT i1", nullptr, nullptr},
+        {"count : 4294967295", L"app.count", L"FLOAT d4294967296", nullptr, nullptr},
+        {"count : -2147483648", L"app.count", L"INT i-2147483648", nullptr, nullptr},
+        {"fresh : 2.5", L"app.fresh", L"FLOAT d2.5", nullptr, nullptr},
+        {"fresh : null", L"app.fresh", L"none", nullptr, nullptr},
     };
     for (const auto& row : rows) {
         Config fresh(nullptr);
@@ -68,37 +69,43 @@ TEST_F(ConfigLoading, DeclaredTextNumberListAndTreeKeepTheirTypes) {
         tessel_test::LogCapture capture;
         EXPECT_TRUE(fresh.loadAll()) << row.entry;
         EXPECT_EQ(row.expected, describe(fresh.findValue(row.identifier))) << row.entry;
-        const std::vector<std::wstring> expected{L"2 Config: entry '" + std::wstring(row.identifier) +
-                                                 L"' in 'cfg:a.tsConfig' cannot be taken, the value stays as it was\n"};
-        EXPECT_EQ(row.logged ? expected : std::vector<std::wstring>(), configLines(capture)) << row.entry;
-        const std::string entry = row.entry;
-        if (const ConfigValue* taken = fresh.findValue(row.identifier)) { // a default kept is still to be written
-            EXPECT_EQ(row.logged || entry.find(" null") == entry.size() - 5, taken->isChanged()) << row.entry;
-        }
+        // What is not taken is named with the file's value and the one used instead, once.
+        const std::wstring line = row.told ? L"2 Settings: `" + std::wstring(row.identifier) + L"` is " + row.holds +
+                                                 L" in `" + full(L"a.tsConfig") + L"`" + row.told + L"\n"
+                                           : std::wstring();
+        EXPECT_EQ(row.told ? std::vector<std::wstring>{line} : std::vector<std::wstring>(), configLines(capture))
+            << row.entry;
+        EXPECT_EQ(row.told ? 1u : 0u, fresh.takeProblems().size()) << row.entry;
+        // Nothing read is a change of this run: a save writes none of it.
+        if (const ConfigValue* taken = fresh.findValue(row.identifier))
+            EXPECT_FALSE(taken->isChanged()) << row.entry;
     }
 }
 
 TEST_F(ConfigLoading, RejectedFilesKeepEveryDefaultAndDamagedEntriesAreSkipped) {
-    const std::string mishMash = "3 ConfigFile: Version identifier mish mash in file 'cfg:a.tsConfig'\n";
-    const std::string deprecated = "3 File 'cfg:a.tsConfig' is in deprecated format, 'version' identifier not found.\n";
-    const std::pair<std::string, std::string> rows[] = {
-        {"{ version : '1 2' app : { count : 9 } }", mishMash},
-        {"{ version : 7 app : { count : 9 } }", mishMash},
-        {"{ app : { count : 9 } }", deprecated},
-        {"[ 1 2 ]", deprecated},
+    // Each reason is told once in a run: the second file without a version says nothing new.
+    const std::pair<std::string, std::wstring> rows[] = {
+        {"{ version : '1 2' app : { count : 9 } }", L"its version '1 2' is not one Tessel reads"},
+        {"{ version : 7 app : { count : 9 } }", L"its version 7 is not one Tessel reads"},
+        {"{ app : { count : 9 } }", L"it names no version (the format of older versions)"},
+        {"[ 1 2 ]", L""},
         {"{ version : '1 0 1 0'\n  app : { count : 9, text : 'x' } }",
-         "3 Config: syntax error in 'cfg:a.tsConfig': Unexpected <UNKNOWN_TOKEN>, expecting symbol (not quoted "
-         "string) or number. at 2:20\n"},
+         L"a syntax error at line 2, column 20: Unexpected <UNKNOWN_TOKEN>, expecting symbol (not quoted string) or "
+         L"number"},
     };
-    for (const auto& [text, line] : rows) {
+    for (const auto& [text, why] : rows) {
         folder.write(L"a.tsConfig", text);
         tessel_test::LogCapture capture;
         EXPECT_FALSE(config.loadAll()) << text;
-        EXPECT_EQ(std::vector<std::wstring>{std::wstring(line.begin(), line.end())}, configLines(capture));
-        for (const ConfigValue* value : space->getValues())
-            EXPECT_TRUE(value->isChanged()) << text;
+        const std::vector<std::wstring> told{L"2 Settings: `" + full(L"a.tsConfig") + L"` cannot be read: " + why +
+                                             L". Its settings keep their defaults, and the file stays as it is.\n"};
+        EXPECT_EQ(why.empty() ? std::vector<std::wstring>() : told, configLines(capture));
+        EXPECT_FALSE(space->hasChanges()) << text;
         EXPECT_EQ(L"INT i3", value(L"app.count"));
     }
+    // Nothing changed: nothing is written over the damaged file.
+    EXPECT_TRUE(config.saveAll());
+    EXPECT_EQ(rows[4].first, folder.read(L"a.tsConfig"));
     folder.write(L"a.tsConfig", "{ version : '9 9 9 ff' app : { " + std::string(300, 'k') +
                                     " : 1 count : 7 } other : 5 empty : { } }");
     tessel_test::LogCapture capture;
@@ -123,10 +130,10 @@ TEST_F(ConfigLoading, AValueTypedByTheFileTakesTheTypeDeclaredLater) {
     EXPECT_EQ(L"FLOAT d2", describe(number));
     EXPECT_EQ(L"STRING '12'", describe(text));
     EXPECT_EQ(L"LIST []", describe(list));
-    EXPECT_FALSE(number->isChanged() || text->isChanged());
-    EXPECT_TRUE(list->isChanged());
-    EXPECT_EQ(std::vector<std::wstring>{L"2 Config: entry 'late.list' in 'cfg:a.tsConfig' cannot be taken, the value "
-                                        L"stays as it was\n"},
+    // The default a refused value keeps is no change either.
+    EXPECT_FALSE(number->isChanged() || text->isChanged() || list->isChanged());
+    EXPECT_EQ(std::vector<std::wstring>{L"2 Settings: `late.list` is 3 in `" + full(L"a.tsConfig") +
+                                        L"`, which is not a list: Tessel uses [ ].\n"},
               configLines(capture));
 }
 
@@ -159,17 +166,34 @@ protected:
     }
 };
 
-TEST_F(ConfigSaving, FirstSaveWritesDefaultsAndValuesSurviveTheRoundTrip) {
+TEST_F(ConfigSaving, FirstSaveWritesWhatChangedAndValuesSurviveTheRoundTrip) {
     Config config(nullptr);
     declare(config);
     EXPECT_FALSE(config.loadAll()); // no files yet
+    // Defaults are no change: nothing to write.
+    EXPECT_TRUE(config.saveAll());
+    EXPECT_TRUE(folder.read(L"a.tsConfig").empty());
+    EXPECT_EQ(ConfigFileContent::ABSENT, config.findNameSpace(at(L"a.tsConfig").c_str())->getFileContent().state);
+    // Every value changed and set back, in both writable name spaces and the read-only one.
+    for (const wchar_t* name : {L"a", L"b", L"r"})
+        for (ConfigValue* value : config.findNameSpace(at(std::wstring(name) + L".tsConfig").c_str())->getValues()) {
+            if (!value->hasValue())
+                continue;
+            const ConfigValue same = *value;
+            value->setList({ConfigValue::fromInt(99)});
+            value->setValueTree(tessel_test::parse(L"{z:1}"));
+            value->setString(L"99");
+            value->setBool(!value->getBool());
+            value->assign(same);
+            EXPECT_TRUE(value->isChanged()) << value->getIdentifier();
+        }
     EXPECT_TRUE(config.saveAll());
     EXPECT_EQ(std::string("\xFF\xFE\x0A\x00", 4), folder.read(L"a.tsConfig").substr(0, 4));
     for (const wchar_t* line : {L"\n\tversion : '1 0 1 12e4b4c8'\n", L"\t\ttenth : 0.1\n", L"\t\tscale : 2\n"})
         EXPECT_NE(std::wstring::npos, text(L"a.tsConfig").find(line)) << line;
     EXPECT_EQ(std::wstring::npos, text(L"a.tsConfig").find(L"unset"));
     EXPECT_TRUE(folder.read(L"r.tsConfig").empty()); // read-only: never written
-    EXPECT_NE(0u, config.findNameSpace(at(L"a.tsConfig").c_str())->getFileTime());
+    EXPECT_EQ(ConfigFileContent::BYTES, config.findNameSpace(at(L"a.tsConfig").c_str())->getFileContent().state);
 
     Config reloaded(nullptr);
     declare(reloaded);
@@ -182,7 +206,7 @@ TEST_F(ConfigSaving, FirstSaveWritesDefaultsAndValuesSurviveTheRoundTrip) {
     EXPECT_EQ(L"FLOAT d2", describe(reloaded.findValue(L"a.scale")));
 }
 
-TEST_F(ConfigSaving, ADamagedFileKeepsItsDefaultsAndSurvivesAsABackup) {
+TEST_F(ConfigSaving, ADamagedFileStaysUntilAChangeIsSavedAndThenSurvivesAsABackup) {
     const std::string damaged = "{ version : '1 0 1 0' a : { name : 'mine', } }";
     folder.write(L"a.tsConfig", damaged);
     folder.write(L"b.tsConfig", file("b : { name : 'loaded' }"));
@@ -191,17 +215,33 @@ TEST_F(ConfigSaving, ADamagedFileKeepsItsDefaultsAndSurvivesAsABackup) {
     EXPECT_FALSE(config.loadAll());
     EXPECT_EQ(L"STRING 'it's'", describe(config.findValue(L"a.name")));
     EXPECT_EQ(L"STRING 'loaded'", describe(config.findValue(L"b.name")));
+    config.takeProblems();
 
+    // Nothing changed: the damaged file stays as it is.
+    EXPECT_TRUE(config.saveAll());
+    EXPECT_EQ(damaged, folder.read(L"a.tsConfig"));
+    config.findValue(L"a.name")->setString(L"later");
     disk.writeLimit = 4; // the copy fails: the damaged file stays
-    EXPECT_FALSE(config.saveAll());
+    std::vector<Config::SaveFailure> failures;
+    EXPECT_FALSE(config.saveAll(&failures));
+    ASSERT_EQ(1u, failures.size());
+    EXPECT_EQ(Config::SaveFailure::BACK_UP, failures[0].step);
+    EXPECT_EQ(at(L"a.tsConfig"), failures[0].path);
     EXPECT_EQ(damaged, folder.read(L"a.tsConfig"));
     disk.writeLimit = SIZE_MAX;
     EXPECT_TRUE(config.saveAll());
     EXPECT_EQ(damaged, folder.read(L"a.tsConfig.bak"));
-    config.findValue(L"a.name")->setString(L"later");
-    EXPECT_TRUE(config.saveAll());
-    EXPECT_EQ(damaged, folder.read(L"a.tsConfig.bak")); // copied once
     EXPECT_NE(std::wstring::npos, text(L"a.tsConfig").find(L"name : 'later'"));
+    EXPECT_EQ(std::wstring::npos, text(L"a.tsConfig").find(L"scale")); // what was not changed stays out
+    EXPECT_EQ(std::vector<std::wstring>{L"`" + full(L"a.tsConfig") +
+                                        L"` cannot be read: a syntax error at line 1, column 42: Unexpected "
+                                        L"<UNKNOWN_TOKEN>, expecting symbol (not quoted string) or number. It is kept "
+                                        L"as `" + full(L"a.tsConfig") +
+                                        L".bak`, and the settings changed in Tessel are written in its place."},
+              config.takeProblems());
+    config.findValue(L"a.name")->setString(L"again");
+    EXPECT_TRUE(config.saveAll());
+    EXPECT_EQ(damaged, folder.read(L"a.tsConfig.bak")); // the file read since was no damaged one
 }
 
 // A small schema over a folder of hand-written files: a change to one value rewrites only its
@@ -235,7 +275,9 @@ TEST_F(ConfigSaving, DriverChangesOneValueAndOnlyItsFileChanges) {
     disk.writeLimit = 10;
     tessel_test::LogCapture capture;
     EXPECT_FALSE(config.saveAll());
-    EXPECT_EQ(std::vector<std::wstring>{L"3 File 'cfg:preferences.tsConfig' can't open for write\n"}, configLines(capture));
+    EXPECT_EQ(std::vector<std::wstring>{L"3 Config: 'cfg:preferences.tsConfig' was not saved: it could not be written "
+                                        L"(Disk full.)\n"},
+              configLines(capture));
     EXPECT_EQ(files[1].second, folder.read(files[1].first));
     EXPECT_TRUE(config.findValue(L"app.editor.font.size")->isChanged());
     disk.writeLimit = SIZE_MAX;

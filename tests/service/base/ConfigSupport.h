@@ -50,6 +50,8 @@ protected:
 
     // The device path of a file of the folder.
     static std::wstring at(const std::wstring& name) { return L"cfg:" + name; }
+    // The path the user knows that file by.
+    std::wstring full(const std::wstring& name) const { return folder / name; }
     // A file's text, UTF-16 after its byte-order mark.
     std::wstring text(const std::wstring& name) const {
         const std::string bytes = folder.read(name);

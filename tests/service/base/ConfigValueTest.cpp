@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <functional>
 
 using namespace tessel;
@@ -97,11 +98,62 @@ TEST(ConfigValue, SettersConvertToTheValuesType) {
         value.clearChanged();
         row.set(value);
         EXPECT_EQ(row.expected, described(value));
-        EXPECT_EQ(SET, value.getFlags() & ~ConfigValue::TYPE_MASK) << row.expected;
+        // Changed only where the value is another one now.
+        const bool changed = described(row.start) != row.expected;
+        EXPECT_EQ(changed ? SET : SET & ~ConfigValue::CHANGED, value.getFlags() & ~ConfigValue::TYPE_MASK)
+            << row.expected;
     }
     ConfigValue kept = ConfigValue::fromInt(1);
     kept.clearChanged();
     kept.assign(ConfigValue(ConfigValue::STRING)); // nothing to assign
     EXPECT_EQ(L"INT i1", described(kept));
     EXPECT_FALSE(kept.isChanged());
+}
+
+// A setter that stores the value already there changes nothing, whatever the type and however
+// it is given: the same number as text, the same list or tree made anew, a NaN again; another
+// value, a minus zero or one more element, does.
+TEST(ConfigValue, StoringTheValueAlreadyThereChangesNothing) {
+    using Set = std::function<void(ConfigValue&)>;
+    const ValueNode tree = tessel_test::parse(L"{a:1 b:[x {c:'\u00e9\U0001F468\u200D\U0001F469'}]}");
+    const ConfigValue::List list = {ConfigValue::fromString(L"\u05D0\u0301"), ConfigValue::fromList({ConfigValue::fromInt(1)})};
+    const float nan = std::nanf("");
+    const struct {
+        ConfigValue start;
+        Set same;
+        Set other;
+    } rows[] = {
+        {ConfigValue::fromInt(-5), [](ConfigValue& v) { v.setInt(-5); }, [](ConfigValue& v) { v.setInt(5); }},
+        {ConfigValue::fromInt(12), [](ConfigValue& v) { v.setString(L"12"); }, [](ConfigValue& v) { v.setString(L"13"); }},
+        {ConfigValue::fromUInt(7), [](ConfigValue& v) { v.setFloat(7.2f); }, [](ConfigValue& v) { v.setFloat(7.6f); }},
+        {ConfigValue::fromBool(true), [](ConfigValue& v) { v.setString(L"t"); }, [](ConfigValue& v) { v.setInt(0); }},
+        {ConfigValue::fromString(L"\U0001F600 a"), [](ConfigValue& v) { v.setString(L"\U0001F600 a"); },
+         [](ConfigValue& v) { v.setString(L"\U0001F600 b"); }},
+        {ConfigValue::fromString(L"3"), [](ConfigValue& v) { v.setInt(3); }, [](ConfigValue& v) { v.setBool(true); }},
+        {ConfigValue::fromFloat(0.1f), [](ConfigValue& v) { v.setString(L"0.1"); }, [](ConfigValue& v) { v.setFloat(0.2f); }},
+        {ConfigValue::fromFloat(0.0f), [](ConfigValue& v) { v.setFloat(0.0f); }, [](ConfigValue& v) { v.setFloat(-0.0f); }},
+        {ConfigValue::fromFloat(nan), [&](ConfigValue& v) { v.setFloat(nan); }, [](ConfigValue& v) { v.setFloat(1); }},
+        {ConfigValue::fromList(list), [&](ConfigValue& v) { v.setList(ConfigValue::List(list)); },
+         [&](ConfigValue& v) {
+             ConfigValue::List longer = list;
+             longer.push_back(ConfigValue());
+             v.setList(longer);
+         }},
+        {ConfigValue::fromValueNode(tree), [&](ConfigValue& v) { v.setValueTree(ValueNode(tree)); },
+         [](ConfigValue& v) { v.setValueTree(tessel_test::parse(L"{a:1}")); }},
+    };
+    for (const auto& row : rows) {
+        ConfigValue value = row.start;
+        value.clearChanged();
+        row.same(value);
+        EXPECT_FALSE(value.isChanged()) << described(row.start);
+        EXPECT_TRUE(value.equals(row.start)) << described(row.start);
+        row.other(value);
+        EXPECT_TRUE(value.isChanged()) << described(row.start);
+        EXPECT_FALSE(value.equals(row.start)) << described(row.start);
+    }
+    // A value that had none yet is changed by any setter, its default's value too.
+    ConfigValue fresh(ConfigValue::INT);
+    fresh.setInt(0);
+    EXPECT_TRUE(fresh.isChanged());
 }

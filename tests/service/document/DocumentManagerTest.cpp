@@ -110,6 +110,43 @@ TEST_F(DocumentManagerTest, SettingsAreReadClampedAndWrittenBack) {
     EXPECT_TRUE(config.findValue(L"app.indentation.recent.soft")->getBool());
 }
 
+// A value the manager cannot use is told and keeps its text: the exit writes back only what the
+// status strip changed. Read again, only what the settings changed since applies: a default the
+// status strip set meanwhile stays.
+TEST_F(DocumentManagerTest, SettingsAreWrittenBackOnlyWhereTheRunChangedThemAndReadAgainOnlyWhereTheyChanged) {
+    declareConfigSchema(config);
+    config.takeProblems();
+    ConfigValue& size = *config.findValue(L"app.indentation.recent.size");
+    ConfigValue& ending = *config.findValue(L"app.file_defaults.line_ending");
+    size.setInt(12);
+    ending.setString(L"CR+LF");
+    for (ConfigValue* value : config.getPreferencesNameSpace()->getValues())
+        value->clearChanged(); // as a file would give them
+    manager->readSettings(config);
+    EXPECT_EQ(8, manager->getDefaultIndentation().size);
+    const std::vector<std::wstring> told = config.takeProblems();
+    ASSERT_EQ(1u, told.size());
+    EXPECT_EQ(0u, told[0].find(L"`app.indentation.recent.size` is 12 in `")) << std::string(told[0].begin(), told[0].end());
+    EXPECT_NE(std::wstring::npos, told[0].find(L"`, which is not a tab width from 1 to 8: Tessel uses 8."));
+    manager->writeSettings(config);
+    EXPECT_EQ(12, size.getInt()) << "the user's value was written over";
+    EXPECT_FALSE(config.getPreferencesNameSpace()->hasChanges());
+
+    // The status strip sets the encoding; the file, read again, the line ending.
+    manager->setDefaultEncoding(1201);
+    ending.setString(L"LF");
+    ending.clearChanged();
+    manager->readSettings(config);
+    EXPECT_EQ(1201u, manager->getDefaultEncoding());
+    EXPECT_EQ(static_cast<uint32_t>(LINE_ENDING_UNIX), manager->getDefaultLineEnding());
+    manager->writeSettings(config);
+    EXPECT_STREQ(L"UTF-16-BE", config.findValue(L"app.file_defaults.encoding")->getString());
+    EXPECT_STREQ(L"LF", ending.getString());
+    EXPECT_EQ(12, size.getInt());
+    EXPECT_FALSE(ending.isChanged());
+    EXPECT_TRUE(config.findValue(L"app.file_defaults.encoding")->isChanged());
+}
+
 TEST_F(DocumentManagerTest, LoadsApplyWhatWasDetectedElseTheDefaults) {
     manager->setDefaultIndentation(false, 6);
     manager->setDefaultEncoding(1200);
