@@ -17,6 +17,9 @@
 
 #include "pel/text/LineEnding.h"
 
+#include <cstdlib>
+#include <cstring>
+
 using namespace tessel;
 
 namespace {
@@ -177,6 +180,40 @@ TEST_F(ShellSettingsTest, APreferencesFileSavedBrokenIsToldAndKeptAsItIs) {
     stop();
     EXPECT_EQ(broken, base.read(L"user\\config\\preferences.tsConfig"));
     EXPECT_EQ(1u, questions.size());
+}
+
+// Editor font sizes the editor does not take, each written by another program while Tessel
+// runs: each is told once, with its value and the size used instead, which the editor shows; a
+// size it takes is used without a word.
+TEST_F(ShellSettingsTest, EveryFontSizeTheEditorDoesNotTakeIsToldWithTheSizeUsed) {
+    base.write(L"user\\config\\preferences.tsConfig", preferences("app.editor.font : { size : 14 }"));
+    ASSERT_TRUE(start());
+    ASSERT_EQ(14, fontSize());
+    size_t told = 0;
+    for (const char* size : {"0", "1", "-12", "400", "100000", "3", "73", "'big'", "[ 12 ]"}) {
+        SCOPED_TRACE(size);
+        answers.push_back(afWindow::RESULT_OK);
+        base.writeOutside(L"user\\config\\preferences.tsConfig",
+                          preferences(std::string("app.editor.font : { size : ") + size + " }"));
+        ASSERT_TRUE(tessel_test::pumpUntil([&] { return questions.size() > told; })) << "nothing told";
+        EXPECT_NE(std::wstring::npos,
+                  questions[told].find(L"`app.editor.font.size` is " + std::wstring(size, size + std::strlen(size)) +
+                                       L" in `" + preferencesPath() +
+                                       L"`, which is not a size from 4 to 72 points: Tessel uses 10."))
+            << narrow(questions[told]);
+        EXPECT_EQ(10, fontSize());
+        told = questions.size();
+    }
+    for (const char* size : {"4", "72"}) {
+        base.writeOutside(L"user\\config\\preferences.tsConfig",
+                          preferences(std::string("app.editor.font : { size : ") + size + " }"));
+        const int points = std::atoi(size);
+        EXPECT_TRUE(tessel_test::pumpUntil([&] { return fontSize() == points; })) << size << " was not taken";
+    }
+    EXPECT_EQ(told, questions.size()) << narrow(questions.back());
+    // The user's text stays: the run changed nothing to write.
+    stop();
+    EXPECT_EQ(preferences("app.editor.font : { size : 72 }"), base.read(L"user\\config\\preferences.tsConfig"));
 }
 
 } // namespace

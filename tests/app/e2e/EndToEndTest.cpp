@@ -21,11 +21,7 @@ constexpr uint32_t KEYWORD_BLUE = 0x0000FF;
 // to its ASCII characters.
 std::string readSettings(const std::wstring& path) {
     std::ifstream in(std::string(path.begin(), path.end()), std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::string text;
-    for (size_t i = 2; i + 1 < bytes.size() && bytes.compare(0, 2, "\xFF\xFE") == 0; i += 2)
-        text.push_back(bytes[i + 1] ? '?' : bytes[i]);
-    return text;
+    return settingsText(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
 }
 
 using EndToEnd = TesselCopyTest;

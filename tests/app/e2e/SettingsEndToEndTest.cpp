@@ -4,7 +4,8 @@
 // the log, with what Tessel uses instead, and keep their text in the file; and bundle files it
 // cannot read at a Reload Bundles (a grammar of random bytes, the theme in use emptied) are named
 // in the log and listed with their problems in the bundle editor, and the theme's setting is
-// told.
+// told. A theme picked is written alone into the file as it is then, also when another program
+// rewrote it keeping its time and size.
 
 #include "app/e2e/TesselRun.h"
 
@@ -97,6 +98,61 @@ TEST_F(SettingsEndToEnd, PreferencesSavedInTheirTabShowAtOnceAndAreKeptAtTheExit
     ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
     ASSERT_EQ(0, tessel.process.exitCode(WAIT_MS)) << shownQuestion(tessel, "settings-saved-close");
     EXPECT_EQ(saved, copy.folder.read(PREFERENCES)) << "the exit wrote over the preferences saved in the tab";
+}
+
+// The file's bytes replaced by others of the same length, its time of last write set back as it
+// was: only its content tells the write apart.
+bool rewriteKeepingTime(const TempFolder& folder, const std::wstring& name, const std::string& bytes) {
+    const std::wstring path = folder / name;
+    FILETIME written = {};
+    HANDLE file = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    const bool got = file != INVALID_HANDLE_VALUE && ::GetFileTime(file, nullptr, nullptr, &written);
+    if (file != INVALID_HANDLE_VALUE)
+        ::CloseHandle(file);
+    if (!got || folder.read(name).size() != bytes.size())
+        return false;
+    folder.write(name, bytes);
+    file = ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+    const bool set = file != INVALID_HANDLE_VALUE && ::SetFileTime(file, nullptr, nullptr, &written);
+    if (file != INVALID_HANDLE_VALUE)
+        ::CloseHandle(file);
+    return set;
+}
+
+TEST_F(SettingsEndToEnd, AThemePickedWritesOnlyTheThemeOverAnotherProgramsWriteThatKeptTheFilesTimeAndSize) {
+    copy.folder.write(PREFERENCES, preferences("gutter_line_numbers : false boundary : 60"));
+    copy.folder.write(L"a.c", "int a;\r\n");
+    TesselRun tessel(copy, L"a.c");
+    ASSERT_TRUE(tessel.showsKeywords()) << "the bundles never coloured the text";
+    ASSERT_TRUE(rewriteKeepingTime(copy.folder, PREFERENCES, preferences("gutter_line_numbers : false boundary : 40")));
+
+    // "None", above the shipped theme in force: the keywords lose their blue.
+    HWND chooser = tessel.openThemeChooser();
+    ASSERT_TRUE(chooser) << "no chooser";
+    ASSERT_TRUE(activate(chooser));
+    ASSERT_TRUE(pressChord({VK_UP}));
+    ASSERT_TRUE(pressChord({VK_RETURN}));
+    ASSERT_TRUE(pollFor([&] { return Capture::of(tessel.editor()).count(TesselRun::KEYWORD_BLUE, 8) == 0; }, WAIT_MS,
+                        20))
+        << "the keywords stayed blue";
+    std::string picked;
+    ASSERT_TRUE(pollFor(
+        [&] { return settingsText(picked = copy.folder.read(PREFERENCES)).find("theme :") != std::string::npos; },
+        WAIT_MS))
+        << "the theme was not written";
+    const std::string text = settingsText(picked);
+    for (const char* kept : {"boundary : 40", "gutter_line_numbers : false", "DejaVu Sans Mono", "size : 10"})
+        EXPECT_NE(std::string::npos, text.find(kept)) << kept << " is not in " << text;
+    EXPECT_EQ(std::string::npos, text.find("boundary : 60")) << "the value read at the start was written back";
+    // Nothing the run did not change: no default.
+    for (const char* absent : {"word_wrap", "center"})
+        EXPECT_EQ(std::string::npos, text.find(absent)) << absent << " was written: " << text;
+
+    ::PostMessageW(tessel.window(), WM_CLOSE, 0, 0);
+    ASSERT_EQ(0, tessel.process.exitCode(WAIT_MS)) << shownQuestion(tessel, "settings-theme-close");
+    EXPECT_EQ(picked, copy.folder.read(PREFERENCES)) << "the exit wrote over the file";
 }
 
 TEST_F(SettingsEndToEnd, ValuesTesselCannotUseAreNamedOnceWithWhatItUsesAndKeepTheirText) {

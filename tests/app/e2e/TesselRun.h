@@ -296,6 +296,15 @@ inline void writeFace(TesselCopy& copy, const std::string& face) {
                           face + " } }\r\n");
 }
 
+// A settings file's bytes as Tessel writes them (UTF-16 after a byte order mark), as text
+// narrowed to its ASCII characters, the others '?'; empty for other bytes.
+inline std::string settingsText(const std::string& bytes) {
+    std::string text;
+    for (size_t i = 2; i + 1 < bytes.size() && bytes.compare(0, 2, "\xFF\xFE") == 0; i += 2)
+        text.push_back(bytes[i + 1] ? '?' : bytes[i]);
+    return text;
+}
+
 // The shipped theme's foreground.
 constexpr uint32_t TEXT_INK = 0x1F1F1F;
 
