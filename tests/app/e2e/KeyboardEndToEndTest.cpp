@@ -122,45 +122,59 @@ TEST_F(KeyboardEndToEnd, ADragPastTheRightEdgeOfAWrappedViewLeavesTheTextInView)
     ASSERT_GT(columns, 20);
     RECT frame = {};
     ::GetWindowRect(grid.editor, &frame);
+    // The line numbers as they stand before the drag: the drag has scrolled once they change.
+    const RECT gutter = {0, 0, grid.start.left, client.bottom};
+    const Capture before = Capture::of(grid.editor).part(gutter);
     // In the first character, clear of the gutter's edge (a press there selects whole lines).
     INPUT press[] = {mouseInput(grid.at(0.5, 0), 0), mouseInput(grid.at(0.5, 0), MOUSEEVENTF_LEFTDOWN)};
     ASSERT_EQ(2u, ::SendInput(2, press, sizeof(INPUT)));
     ASSERT_TRUE(pollFor([&] { return holdsCapture(grid.editor); }, WAIT_MS));
     // Past the right edge of the text, on the view's scroll bar, and below it, on the status bar:
-    // inside the main window, whose moves the view is sure to hear while it holds the mouse.
+    // inside the main window, whose moves the view is sure to hear while it holds the mouse. The
+    // hand holding the button there trembles by a pixel, so that the view hears a move after its
+    // press.
     const POINT outside = {frame.right - 3, frame.bottom + 8};
-    // The drag's steps scroll the rows up, and the line numbers in the gutter with them: a few
-    // of them. The hand holding the button there trembles by a pixel, so that the view hears a
-    // move after its press.
-    const RECT gutter = {0, 0, grid.start.left, client.bottom};
-    Capture shown = Capture::of(grid.editor).part(gutter);
-    int steps = 0, trembles = 0;
+    int trembles = 0;
     const bool scrolled = pollFor(
         [&] {
             movePointer({outside.x - (++trembles % 2), outside.y});
-            const Capture now = Capture::of(grid.editor).part(gutter);
-            if (now.pixels != shown.pixels) {
-                ++steps;
-                shown = now;
-            }
-            return steps >= 3;
+            return Capture::of(grid.editor).part(gutter).pixels != before.pixels;
         },
         WAIT_MS);
     INPUT release = mouseInput(outside, MOUSEEVENTF_LEFTUP);
     ASSERT_EQ(1u, ::SendInput(1, &release, sizeof(INPUT)));
-    ASSERT_TRUE(scrolled) << "the drag scrolled " << steps << " times; "
-                          << keepCapture(Capture::of(grid.editor), "wrapped-drag-held");
+    ASSERT_TRUE(scrolled) << "the drag never scrolled; " << keepCapture(Capture::of(grid.editor), "wrapped-drag-held");
     ASSERT_TRUE(pollFor([&] { return !holdsCapture(grid.editor); }, WAIT_MS));
 
     // The last character cell of each row shown in full: the rows but the last of a line end
-    // there, unless the text slid sideways.
-    const Capture view = Capture::of(grid.editor);
+    // there, unless the text slid sideways. However far the drag ran (a busy machine may let it
+    // reach the end before the release), the wheel, which only scrolls up and down, brings rows of
+    // text back.
     const LONG right = grid.start.left + static_cast<LONG>(columns * grid.width);
-    int rows = 0, reaching = 0;
-    for (LONG top = grid.start.top; top + grid.rowHeight <= client.bottom; top += grid.rowHeight, ++rows) {
-        const RECT last = {right - static_cast<LONG>(grid.width), top, right, top + grid.rowHeight};
-        reaching += inkOf(view.part(last)) > 0;
-    }
+    int rows = 0, reaching = 0, withText = 0;
+    Capture view = Capture::of(grid.editor);
+    const auto look = [&] {
+        view = Capture::of(grid.editor);
+        rows = reaching = withText = 0;
+        for (LONG top = grid.start.top; top + grid.rowHeight <= client.bottom; top += grid.rowHeight, ++rows) {
+            const RECT last = {right - static_cast<LONG>(grid.width), top, right, top + grid.rowHeight};
+            const RECT row = {grid.start.left, top, client.right, top + grid.rowHeight};
+            reaching += inkOf(view.part(last)) > 0;
+            withText += inkOf(view.part(row)) > 0;
+        }
+        return withText == rows;
+    };
+    const bool textShown = pollFor(
+        [&] {
+            if (look())
+                return true;
+            INPUT wheel = mouseInput(grid.at(columns / 2.0, 1), MOUSEEVENTF_WHEEL);
+            wheel.mi.mouseData = WHEEL_DELTA;
+            ::SendInput(1, &wheel, sizeof(INPUT));
+            return false;
+        },
+        WAIT_MS);
+    ASSERT_TRUE(textShown) << withText << " of " << rows << " rows show text; " << keepCapture(view, "wrapped-drag");
     EXPECT_GT(reaching, rows / 2) << "only " << reaching << " of " << rows << " rows reach the right edge: the text slid "
                                   << "sideways; " << keepCapture(view, "wrapped-drag");
 }
