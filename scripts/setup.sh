@@ -287,15 +287,21 @@ ensure_wine_settings() {
     touch "$marker"
 }
 
-# The order matters: the fonts come with the packages, and the prefix is made with them in place.
-setup_main() {
-    install_packages
-    ensure_deps
+# The Wine prefix WINEPREFIX names, made or mended with its fonts and settings, and checked; the
+# fonts' packages must be in place. The scaled end-to-end runs make a prefix of their own with it.
+setup_wine_prefix() {
     ensure_wine_prefix
     link_prefix_fonts || exit 1
     remove_host_fonts
     ensure_wine_settings
     check_wine_prefix
+}
+
+# The order matters: the fonts come with the packages, and the prefix is made with them in place.
+setup_main() {
+    install_packages
+    ensure_deps
+    setup_wine_prefix
 }
 
 # Sourced (by the set-up's own test), it only defines its steps.

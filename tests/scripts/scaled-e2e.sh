@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The end-to-end tests of the screen's scaling (ScalingEndToEnd.*) at 125 %, 150 % and 200 %
-# (120, 144 and 192 DPI); the main run has them at 100 %. tests/scripts/scaled-e2e.sh <e2e_tests
-# program>; its status is the runs'.
+# The end-to-end tests of the screen's scaling (ScalingEndToEnd.*, NarrowWindowEndToEnd.*) at
+# 125 %, 150 % and 200 % (120, 144 and 192 DPI); the main run has them at 100 %.
+# tests/scripts/scaled-e2e.sh <e2e_tests program> [its options, such as a narrower
+# --gtest_filter]; its status is the runs'. TESSEL_SCALED_DPI="144" runs at those DPIs only.
 #
 # Wine gives each program the DPI of its prefix's LogPixels ("HKCU\Control Panel\Desktop",
 # falling back to the machine's font key) as the program starts, and keeps it for the program's
@@ -13,6 +14,7 @@
 # the other tests' (which hold the "foreground" lock of ctest) and need none of it.
 set -euo pipefail
 program=$1
+shift
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # Sourced, the set-up only defines its steps; with them its environment (env.sh, wine-env.sh).
 source "$here/../../scripts/setup.sh"
@@ -27,11 +29,7 @@ flock 9
 # server as the server starts, and this server must take the runs' own.
 unset DISPLAY
 wineserver -k >/dev/null 2>&1 || true
-ensure_wine_prefix
-link_prefix_fonts || exit 1
-remove_host_fonts
-ensure_wine_settings
-check_wine_prefix
+setup_wine_prefix
 wineserver -w
 
 # A screen as a scaled one is (a laptop's 2560 x 1600 at 200 %): room around the windows, whose
@@ -46,13 +44,14 @@ trap cleanup EXIT
 tessel_start_wine_server
 
 status=0
-for dpi in 120 144 192; do
+for dpi in ${TESSEL_SCALED_DPI:-120 144 192}; do
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
     # Each run's report beside the others', named by its DPI (the main run's is e2e_tests.xml).
     output=${GTEST_OUTPUT:-}
     if [[ $output == */ ]]; then output="${output}e2e_tests-${dpi}dpi.xml"; fi
     echo "== at $dpi DPI"
-    GTEST_OUTPUT=$output wine "$program" --gtest_filter='ScalingEndToEnd.*' --gtest_brief=1 || status=1
+    GTEST_OUTPUT=$output wine "$program" --gtest_filter='ScalingEndToEnd.*:NarrowWindowEndToEnd.*' --gtest_brief=1 "$@" ||
+        status=1
 done
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
 exit "$status"

@@ -1,7 +1,6 @@
 #include "bundles/ui/BundleEntryEditor.h"
 
 #include "afw/control/afControlListView.h"
-#include "afw/graphics/afStockResources.h"
 #include "afw/layout/afLayoutLinear.h"
 #include "afw/layout/afLayoutParamsLinear.h"
 #include "pel/files/file_io/FileIO.h"
@@ -20,11 +19,11 @@ namespace tessel {
 
 namespace {
 
-// The problem list's rows under the text, and its columns: the line numbers' room (in the
-// list's font) and the problems' width at 96 DPI.
+// The problem list's rows under the text, and its columns' room in the list's font: five digits
+// of a line number, a hundred letters of a problem.
 constexpr int PROBLEM_ROWS = 5;
 constexpr const wchar_t* LINE_COLUMN_ROOM = L"00000";
-constexpr int MESSAGE_COLUMN_WIDTH = 640;
+constexpr size_t MESSAGE_COLUMN_LETTERS = 100;
 
 BundleEntryEditor::ProblemRow rowOf(const Error& error) {
     const auto* bundleError = dynamic_cast<const BundleError*>(&error);
@@ -72,7 +71,8 @@ bool BundleEntryEditor::create(afViewPlatform* host, const std::function<void(af
                                 std::max(m_problemList->columnWidthFor(lineHeader),
                                          m_problemList->columnWidthFor(LINE_COLUMN_ROOM)),
                                 LVCFMT_RIGHT);
-    m_problemList->insertColumn(L"Problem", afScaled(MESSAGE_COLUMN_WIDTH), LVCFMT_LEFT);
+    m_problemList->insertColumn(
+        L"Problem", m_problemList->columnWidthFor(std::wstring(MESSAGE_COLUMN_LETTERS, L'n')), LVCFMT_LEFT);
     m_problemList->setFullRowSelect();
     m_problemList->setVisibleRows(PROBLEM_ROWS);
     m_page->addChild(m_problemList, afLayoutParams::FILL_PARENT, afLayoutParams::WRAP_CONTENT);

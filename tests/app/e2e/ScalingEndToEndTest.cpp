@@ -329,6 +329,8 @@ TEST_F(ScalingEndToEnd, WrappedRowsShowEveryCharacterAndTheCaretEndsARow) {
     TesselRun& tessel = *run;
     const HWND editor = tessel.editor();
     const LOGFONTW font = editorFont(points);
+    // Where a line's first row starts: the caret of the file just opened.
+    const RECT home = caretOf(editor);
 
     // Every character once, on rows that follow one another from the top.
     const auto showsAll = [&](const std::wstring& text, const std::string& step) {
@@ -390,14 +392,21 @@ TEST_F(ScalingEndToEnd, WrappedRowsShowEveryCharacterAndTheCaretEndsARow) {
             ASSERT_TRUE(tessel.hasFocus(editor));
         }
         RECT start = {};
-        ASSERT_TRUE(pollFor([&] { return (start = caretOf(editor)).left >= 0 && start.left < client.right / 4; }, WAIT_MS))
-            << "line " << line << " did not start at the caret";
+        // The caret typing left at the second line's last row has moved to the line's start.
+        ASSERT_TRUE(pollFor(
+            [&] {
+                start = caretOf(editor);
+                return start.left == home.left && (line == 1 ? start.top == home.top : start.top > home.top);
+            },
+            WAIT_MS))
+            << "line " << line << " did not start at the caret, which is at " << start.left << ", " << start.top;
         ASSERT_TRUE(pressChord({VK_END}));
         RECT end = {};
         EXPECT_TRUE(pollFor([&] { return (end = caretOf(editor)).left > client.right / 2; }, WAIT_MS))
             << "End on line " << line << "'s first row left the system caret at " << end.left << " in "
             << client.right << " pixels at " << screenDpi() << " DPI";
-        EXPECT_EQ(start.top, end.top) << "the caret stays on the row it ends";
+        EXPECT_EQ(start.top, end.top) << "the caret stays on the row it ends (line " << line << "); "
+                                      << keepCapture(Capture::of(editor), "wrap-end-" + std::to_string(line));
     }
 }
 
@@ -460,9 +469,10 @@ TEST_F(ScalingEndToEnd, TheRightAltKeyRunsAltBindings) {
     }
 }
 
-// In a window of 200 x 150 pixels: a wrapped line breaks at the view's width and shows every
-// character, and every item of the status strip shows whole inside the window, the encoding's
-// reached by a click.
+// In a window of 200 x 150 pixels at 96 DPI (as large on the screen at the other scalings, where
+// the window's frame alone grows past 200 pixels): a wrapped line breaks at the view's width and
+// shows every character, and every item of the status strip shows whole inside the window, the
+// encoding's reached by a click.
 using NarrowWindowEndToEnd = ScalingEndToEnd;
 
 TEST_F(NarrowWindowEndToEnd, WrapsAtTheViewsWidthAndKeepsTheStatusStripInReach) {
@@ -471,7 +481,8 @@ TEST_F(NarrowWindowEndToEnd, WrapsAtTheViewsWidthAndKeepsTheStatusStripInReach) 
     const std::wstring sentence = L"Narrow rows wrap every word.";
     std::unique_ptr<TesselRun> run;
     LONG pitch = 0;
-    ASSERT_TRUE(startSized(run, L"n.txt", sentence, 200, 150, &pitch));
+    ASSERT_TRUE(
+        startSized(run, L"n.txt", sentence, ::MulDiv(200, screenDpi(), 96), ::MulDiv(150, screenDpi(), 96), &pitch));
     TesselRun& tessel = *run;
     const HWND editor = tessel.editor();
     const RECT caret = caretOf(editor);
