@@ -58,6 +58,22 @@ public:
         : m_finder(finder), m_text(text), m_rangeBegin(rangeBegin), m_rangeEnd(rangeEnd),
           m_fold(finder.m_ignoreCase ? foldTable() : nullptr) {}
 
+private:
+    // Calls `use` with the reader of the units as compared (unit(position)), chosen once for a
+    // whole pass rather than at every unit: a table's lookup alone unless pairs are folded.
+    // Defined before its callers, which take its type from it.
+    template <class Use>
+    auto withCompared(const Use& use) const {
+        if (!m_fold)
+            return use([this](int32_t at) { return m_text[at]; });
+        if (!m_finder.m_foldsPairs) {
+            const wchar_t* fold = m_fold;
+            return use([this, fold](int32_t at) { return fold[static_cast<unsigned short>(m_text[at])]; });
+        }
+        return use([this](int32_t at) { return compared(at); });
+    }
+
+public:
     // The start of the match in [from, to), or -1.
     int32_t forward(const Tables& tables, int32_t from, int32_t to) const {
         const auto accept = [this](int32_t at) { return counts(at); };
@@ -76,10 +92,13 @@ public:
     // A match of the whole pattern at start that counts: what the probe scan's places must pass.
     bool accepts(int32_t start) const {
         const std::wstring& pattern = m_finder.m_pattern;
-        for (size_t j = pattern.size(); j-- > 0;)
-            if (compared(start + static_cast<int32_t>(j)) != pattern[j])
-                return false;
-        return counts(start);
+        const bool whole = withCompared([&](const auto& unit) {
+            for (size_t j = pattern.size(); j-- > 0;)
+                if (unit(start + static_cast<int32_t>(j)) != pattern[j])
+                    return false;
+            return true;
+        });
+        return whole && counts(start);
     }
 
 private:
@@ -105,14 +124,9 @@ private:
     template <class Position, class Accept>
     int32_t run(const Position& position, int32_t from, int32_t to, const std::wstring& pattern, const Tables& tables,
                 const Accept& accept) const {
-        if (!m_fold)
-            return scan([&](int32_t at) { return m_text[position(at)]; }, from, to, pattern, tables, accept);
-        if (!m_finder.m_foldsPairs) {
-            const wchar_t* fold = m_fold;
-            return scan([&](int32_t at) { return fold[static_cast<unsigned short>(m_text[position(at)])]; }, from, to,
-                        pattern, tables, accept);
-        }
-        return scan([&](int32_t at) { return compared(position(at)); }, from, to, pattern, tables, accept);
+        return withCompared([&](const auto& unit) {
+            return scan([&](int32_t at) { return unit(position(at)); }, from, to, pattern, tables, accept);
+        });
     }
 
     // Whether a full match at start counts.
