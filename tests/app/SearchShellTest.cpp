@@ -361,4 +361,24 @@ TEST_F(SearchShellTest, IgnoringCaseFoldsLettersOutsideTheBmp) {
     }
 }
 
+// Replace All after Replace All, as a user runs them: the text a replacement put where the area
+// began, or in place of all of it, stays in the area, so the next one finds it (matches shorter,
+// longer and as long as their replacements, outside the BMP too).
+TEST_F(SearchShellTest, ReplaceAllAfterReplaceAllFindsWhatTheFirstPutAtTheStart) {
+    open("ab ab\r\n");
+    const auto replaceAll = [&](const wchar_t* find, const wchar_t* with) {
+        SearchParameters values = replacing(find, with);
+        values.matchCase = false;
+        searches.push_back(values);
+        run(L"search.replace");
+        return text();
+    };
+    EXPECT_EQ(L"c c\n", replaceAll(L"ab", L"c")) << narrow(status());
+    EXPECT_EQ(L"d d\n", replaceAll(L"c", L"d")) << narrow(status());
+    EXPECT_EQ(L"\U00010400 \U00010400\n", replaceAll(L"D", L"\U00010400")) << narrow(status());
+    EXPECT_EQ(L"ee ee\n", replaceAll(L"\U00010428", L"ee")) << narrow(status());
+    EXPECT_EQ(L"f\n", replaceAll(L"ee ee\n", L"f\n")) << narrow(status());
+    EXPECT_EQ(L"g\n", replaceAll(L"f\n", L"g\n")) << narrow(status());
+}
+
 } // namespace
