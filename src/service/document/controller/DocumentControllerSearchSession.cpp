@@ -362,6 +362,12 @@ int32_t DocumentControllerSearchSession::putReplacements(const Replacements& rep
             if (done > 0)
                 m_controller.continueLastEdit();
             DocumentController::SelectionChange bracket(m_controller);
+            // Each replacement goes in inside the area's range that holds its match, as typing
+            // over the match would put it: one at the start of a range stays in it.
+            std::vector<Span*> areaRanges;
+            if (Span* area = getArea())
+                spans.getChildren(area, areaRanges);
+            size_t range = 0;
             do {
                 const Range& match = replacements.matches[done];
                 const size_t from = fixed || done == 0 ? 0 : replacements.textEnds[done - 1];
@@ -369,6 +375,10 @@ int32_t DocumentControllerSearchSession::putReplacements(const Replacements& rep
                 const auto length =
                     static_cast<int32_t>(fixed ? fixed->size() : replacements.textEnds[done] - from);
                 auto at = static_cast<int32_t>(match.first + shift);
+                while (range + 1 < areaRanges.size() && spans.getExtent(areaRanges[range]).end() <= at)
+                    ++range;
+                if (range < areaRanges.size())
+                    spans.setCurrentSpan(areaRanges[range]);
                 if (match.second > match.first)
                     at = spans.onRemove(at, match.second - match.first);
                 if (length > 0)
