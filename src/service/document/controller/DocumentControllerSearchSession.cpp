@@ -362,11 +362,12 @@ int32_t DocumentControllerSearchSession::putReplacements(const Replacements& rep
             if (done > 0)
                 m_controller.continueLastEdit();
             DocumentController::SelectionChange bracket(m_controller);
-            // The area's spans, looked up at each step: what ran in a pause may have rebuilt them.
-            std::vector<Span*> areas;
+            // Each replacement goes in inside the area's range that holds its match, as typing
+            // over the match would put it: one at the start of a range stays in it.
+            std::vector<Span*> areaRanges;
             if (Span* area = getArea())
-                spans.getChildren(area, areas);
-            size_t holding = 0;
+                spans.getChildren(area, areaRanges);
+            size_t range = 0;
             do {
                 const Range& match = replacements.matches[done];
                 const size_t from = fixed || done == 0 ? 0 : replacements.textEnds[done - 1];
@@ -374,14 +375,10 @@ int32_t DocumentControllerSearchSession::putReplacements(const Replacements& rep
                 const auto length =
                     static_cast<int32_t>(fixed ? fixed->size() : replacements.textEnds[done] - from);
                 auto at = static_cast<int32_t>(match.first + shift);
-                // The replacement goes into the area's span that held the match, even where the
-                // match began the span or was all of it: an insert at a span's edge goes into the
-                // current span, and the area must keep what replaced its text for the next search.
-                while (holding + 1 < areas.size() &&
-                       spans.getExtent(areas[holding]).end() < at + (match.second - match.first))
-                    ++holding;
-                if (holding < areas.size())
-                    spans.setCurrentSpan(areas[holding]);
+                while (range + 1 < areaRanges.size() && spans.getExtent(areaRanges[range]).end() <= at)
+                    ++range;
+                if (range < areaRanges.size())
+                    spans.setCurrentSpan(areaRanges[range]);
                 if (match.second > match.first)
                     at = spans.onRemove(at, match.second - match.first);
                 if (length > 0)

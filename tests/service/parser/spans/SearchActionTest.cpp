@@ -555,3 +555,24 @@ TEST_F(SearchActionTest, ADriverOpensTypesUndoesReplacesAllAndSaves) {
     documents->releaseDocument(document);
     pel::FileIO::detachDevice(L"__winfs");
 }
+
+// A replacement at the start of one of the area's ranges stays inside it, as typing over the
+// match keeps it there: the next Replace All of the series searches the whole area again, its
+// first match included, in one range and in several.
+TEST_F(SearchActionTest, ReplaceAllKeepsWhatItPutAtARangesStartInsideTheArea) {
+    load(L"x x y y\r\n");
+    search(L"x", L"\U00010400");
+    ASSERT_TRUE(act(search_actions::REPLACE_ALL));
+    search(L"\U00010428(\\s)", L"[$1]", true);
+    ASSERT_TRUE(act(search_actions::REPLACE_ALL));
+    EXPECT_EQ(L"[ ][ ]y y\n", text());
+
+    load(L"ab-ab-ab");
+    record.parameters.scope = SearchActionRecord::SCOPE_SELECTION;
+    selectRanges({{0, 2, 0}, {6, 8, 0}});
+    search(L"a", L"cc");
+    ASSERT_TRUE(act(search_actions::REPLACE_ALL));
+    search(L"c", L"d");
+    ASSERT_TRUE(act(search_actions::REPLACE_ALL));
+    EXPECT_EQ(L"ddb-ab-ddb", text());
+}
