@@ -32,8 +32,14 @@ namespace tessel {
 
 namespace {
 
+// The system refuses to read or replace a folder as "access denied", which sends the user looking
+// at permissions.
+constexpr const wchar_t* A_FOLDER = L"it is a folder, not a file.";
+
 // A save the encoding cannot hold says where another encoding is chosen.
 std::wstring saveErrorText(const DocumentManager::FileError& error) {
+    if (error && error->getCode() == pel::FileErrorCode::TARGET_IS_FOLDER)
+        return A_FOLDER;
     const bool encoding = error && error->getCode() == DocumentIOError::CHARACTERS_LOST;
     return fileErrorText(error) + (encoding ? L" Click the encoding in the status bar to choose another." : L"");
 }
@@ -101,10 +107,7 @@ bool MainWindow::openFile(const std::wstring& path, bool readOnly) {
     DocumentManager::FileError error;
     Document* document = documents.loadDocument(path.c_str(), &error);
     if (!document) {
-        // The system refuses to read a folder as "access denied", which sends the user looking at
-        // permissions.
-        const std::wstring why = pel::FileIO::isDirectory(path.c_str()) ? std::wstring(L"it is a folder, not a file.")
-                                                                        : fileErrorText(error);
+        const std::wstring why = pel::FileIO::isDirectory(path.c_str()) ? std::wstring(A_FOLDER) : fileErrorText(error);
         showMessage(this, shellText(L"Cannot open `{1}`: {2}", path, why));
         return false;
     }
@@ -147,9 +150,11 @@ bool MainWindow::writeTo(Page& page, const std::wstring& path) {
     DocumentManager& documents = m_services.controllers->getDocumentManager();
     for (;;) {
         // The write comes last: each question on the way ("Save Anyway?" and these) may let
-        // another program's change or deletion arrive, which is asked about before it as well.
+        // another program's change or deletion arrive, which is asked about before it as well,
+        // unless the user chose to save over the other program's change.
+        bool over = false;
         do {
-            const FileQuestions::Outcome told = m_fileQuestions->askBefore(page);
+            const FileQuestions::Outcome told = m_fileQuestions->askBefore(page, true);
             if (told == FileQuestions::Outcome::STOP)
                 return false;
             // Read again from the file: nothing is left to write there.
@@ -158,10 +163,21 @@ bool MainWindow::writeTo(Page& page, const std::wstring& path) {
                 return true;
             if (!confirmReplacedBytes(page))
                 return false;
-        } while (m_fileQuestions->wouldAsk(page));
+            over = told == FileQuestions::Outcome::SAVE_OVER;
+        } while (!over && m_fileQuestions->wouldAsk(page));
         DocumentManager::FileError error;
-        if (documents.saveDocument(path.c_str(), &page.controller->getDocument(), &error))
-            break;
+        std::wstring kept;
+        const bool saved = documents.saveDocument(path.c_str(), &page.controller->getDocument(), &error, over, &kept);
+        if (saved) {
+            // The save told the tab how the file stands: holding this text, so that an older
+            // change is no news any more (a question about it held back during the save is not
+            // asked), or changed by another program after the save's own write.
+            page.controller->markUnmodified();
+            tellKept(page, path, kept);
+            return true;
+        }
+        if (!tellKept(page, path, kept))
+            return false;
         // The file changed in the moment before it was to be replaced: that is news of its own,
         // asked about before another try.
         if (error && error->getCode() == pel::FileErrorCode::TARGET_CHANGED && isOpen(page) &&
@@ -170,11 +186,15 @@ bool MainWindow::writeTo(Page& page, const std::wstring& path) {
         showMessage(this, shellText(L"Cannot save `{1}`: {2}", path, saveErrorText(error)));
         return false;
     }
-    // The save told the tab how the file stands: holding this text, so that an older change is no
-    // news any more (a question about it held back during the save is not asked), or changed by
-    // another program after the save's own write.
-    page.controller->markUnmodified();
-    return true;
+}
+
+bool MainWindow::tellKept(Page& page, const std::wstring& path, const std::wstring& kept) {
+    // What another program wrote in the save's last moment is nowhere but there.
+    if (!kept.empty())
+        showMessage(this, shellText(L"`{1}` was changed by another program while Tessel saved it. What the other "
+                                    L"program had written there is kept as `{2}`.",
+                                    path, kept));
+    return isOpen(page);
 }
 
 bool MainWindow::confirmReplacedBytes(Page& page) {

@@ -39,6 +39,8 @@ enum : uint32_t {
     DEVICE_ALREADY_REGISTERED = 0x20001016,
     // A save found the file it was to replace changed since it was last read or written.
     TARGET_CHANGED = 0x20001017,
+    // A save found a folder under the name of the file it was to write.
+    TARGET_IS_FOLDER = 0x20001018,
 
     QUESTION_REPLACE = 0x20003010,
     QUESTION_REPLACE_READ_ONLY = 0x20003011,

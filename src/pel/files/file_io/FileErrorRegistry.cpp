@@ -47,6 +47,7 @@ const FileErrorMessage FILE_SYSTEM_MESSAGES[] = {
     {0, COPY_DIRECTORY_TO_FILE, 1, L"Copying directory to file is not allowed."},
     {0, DEVICE_ALREADY_REGISTERED, 1, L"The file system device '%1' is already registered."},
     {0, TARGET_CHANGED, 1, L"'%1' was changed by another program while it was being saved."},
+    {0, TARGET_IS_FOLDER, 1, L"'%1' is a folder, not a file."},
     {-1, 0, 0, nullptr},
 };
 
