@@ -56,10 +56,7 @@ testing::AssertionResult reloadBundles(TesselRun& tessel, HWND bundleEditor, con
 // What the program's log (UTF-16, in the user folder) says of loop counts the main loop had to
 // give back: frames of window procedures that never ended. Empty when it says nothing.
 std::wstring abandonedFrames(const TesselCopy& copy, const std::wstring& user) {
-    const std::string bytes = copy.folder.read(user.substr(copy.folder.path.size() + 1) + L"\\debug.log");
-    std::wstring log;
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-        log += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
+    const std::wstring log = programLog(copy, user);
     const size_t at = log.find(L"never ended");
     if (at == std::wstring::npos)
         return std::wstring();

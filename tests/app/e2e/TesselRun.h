@@ -434,6 +434,15 @@ inline testing::AssertionResult typeValues(HWND dialog, const std::wstring& find
     return testing::AssertionSuccess();
 }
 
+// What the program's log (UTF-16, "debug.log" in the user folder `user` of the copy) says so far.
+inline std::wstring programLog(const TesselCopy& copy, const std::wstring& user) {
+    const std::string bytes = copy.folder.read(user.substr(copy.folder.path.size() + 1) + L"\\debug.log");
+    std::wstring log;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        log += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
+    return log;
+}
+
 // What a step that failed met in the program: the question it shows, named by its buttons, with
 // a capture of it kept (the box draws its text), for the failure message; "" when none is open.
 inline std::string shownQuestion(TesselRun& tessel, const std::string& name) {

@@ -72,8 +72,8 @@ void append(const std::wstring& target, const std::string& line) {
 // after round. Its text is never lost; a save that went through holds the saver's bytes, and
 // one that failed says that the file changed.
 TEST_F(SafeSaveRaceTest, AnotherProgramsWriteDuringTheCommitIsNeverLost) {
-    constexpr int ROUNDS = 120;
-    constexpr int64_t SPREAD_MICROS = 6000;
+    constexpr int ROUNDS = 200;
+    constexpr int64_t SPREAD_MICROS = 2000;
     int lost = 0;
     for (const bool renames : {true, false}) {
         for (int round = 0; round < ROUNDS; ++round) {
@@ -99,8 +99,9 @@ TEST_F(SafeSaveRaceTest, AnotherProgramsWriteDuringTheCommitIsNeverLost) {
             const bool saved = save.commit();
             const uint32_t error = FileErrorObject::getErrorCode();
             other.join();
-            if (!saved)
+            if (!saved) {
                 EXPECT_EQ(FileErrorCode::TARGET_CHANGED, error);
+            }
             if (!anyFileHolds(theirs))
                 ++lost;
         }

@@ -108,14 +108,17 @@ TEST_F(FileContentTest, TheFileThroughAnyOfItsNamesFindsItsDocument) {
     EXPECT_EQ(a, manager->findDocument(path(L"A LONG FILE NAME.TXT").c_str()));
     wchar_t shortName[MAX_PATH] = {};
     if (::GetShortPathNameW(path(L"a long file name.txt").c_str(), shortName, MAX_PATH) &&
-        std::wstring(shortName) != path(L"a long file name.txt"))
+        std::wstring(shortName) != path(L"a long file name.txt")) {
         EXPECT_EQ(a, manager->findDocument(shortName)) << std::string(shortName, shortName + wcslen(shortName));
+    }
     EXPECT_EQ(nullptr, manager->findDocument(path(L"other.txt").c_str()));
-    if (tessel_test::makeHardLink(path(L"second.txt"), path(L"a long file name.txt")))
+    if (tessel_test::makeHardLink(path(L"second.txt"), path(L"a long file name.txt"))) {
         EXPECT_EQ(a, manager->findDocument(path(L"second.txt").c_str()));
+    }
     const tessel_test::LinkRemoval removal{path(L"link.txt")};
-    if (tessel_test::makeSymbolicLink(path(L"link.txt"), path(L"a long file name.txt")))
+    if (tessel_test::makeSymbolicLink(path(L"link.txt"), path(L"a long file name.txt"))) {
         EXPECT_EQ(a, manager->findDocument(path(L"link.txt").c_str()));
+    }
     // Gone, the file is found by its name only.
     ::DeleteFileW(path(L"second.txt").c_str());
     ::DeleteFileW(path(L"a long file name.txt").c_str());
