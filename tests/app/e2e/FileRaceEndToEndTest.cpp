@@ -80,14 +80,15 @@ bool keptHolds(const TempFolder& folder, const std::string& text) {
 }
 
 // Ctrl+S on an edited tab; once Tessel has written and closed its temporary file, and from then
-// on a little later each round (over the last moment of the save, where it has looked at the file
-// and not replaced it yet), another program renames a copy of the file with a line of its own
-// over it, or appends that line. Every round tells it: the save asks about the change, or says
-// where it kept the file it replaced, or the change after the save is asked about. Reloaded, or
-// kept, the other program's line is there.
+// on a little later each round, over the few hundred microseconds in which the save looks at the
+// file and replaces it (twice over for each kind of write), another program renames a copy of the
+// file with a line of its own over it, or appends that line. Every round tells it: the save asks
+// about the change, or says where it kept the file it replaced, or the change after the save is
+// asked about. Reloaded, or kept, the other program's line is there.
 TEST_F(FileRaceEndToEnd, AWriteDuringTheSaveIsNeverLost) {
-    constexpr int ROUNDS = 40;
-    constexpr int64_t STEP_MICROS = 25;
+    constexpr int ROUNDS = 60;
+    constexpr int STEPS = 30;
+    constexpr int64_t STEP_MICROS = 10;
     std::string text;
     for (int line = 0; line < 200; ++line)
         text += "int line" + std::to_string(line) + ";\r\n";
@@ -106,7 +107,7 @@ TEST_F(FileRaceEndToEnd, AWriteDuringTheSaveIsNeverLost) {
             std::thread other([&] {
                 pollFor([&] { return savedAside(copy.folder, L"r.c", before.size() + 1) || tessel.title() == L"r.c - Tessel"; },
                         WAIT_MS, 0);
-                spin(round * STEP_MICROS);
+                spin(round % STEPS * STEP_MICROS);
                 acted = renames ? renameOver(copy.folder / L"ready.c", copy.folder / L"r.c")
                                 : append(copy.folder / L"r.c", theirs);
             });
@@ -150,8 +151,9 @@ TEST_F(FileRaceEndToEnd, SavingOverAWriterThatNeverStopsGoesThrough) {
     write();
     int savesAsked = 0;
     for (int attempt = 0; attempt < 12 && !saved(); ++attempt) {
-        if (!box())
+        if (!box()) {
             ASSERT_TRUE(pressChordIn(tessel.window(), {VK_CONTROL, 'S'}));
+        }
         ASSERT_TRUE(pollFor([&] { return box() || saved(); }, WAIT_MS)) << "neither asked nor saved";
         const std::wstring buttons = buttonsOf(box());
         if (buttons == L"[OK]") {
