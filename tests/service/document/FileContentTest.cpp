@@ -93,6 +93,18 @@ TEST_F(FileContentTest, ALookWhoseStampChangedReadsTheFileOnceAndOnlyOffTheMainT
     // Changed again before the read is taken up: the look that follows tells it.
     std::string other(1 << 20, 'x');
     other[12345] = 'y';
+    // The loader may still hold the file open for the read (shared for reading only, which the
+    // folder's write does not allow): that write waits until it is done, as another program's
+    // write that opens the file alone must.
+    ASSERT_TRUE(tessel_test::pollFor(
+        [&] {
+            const HANDLE alone = ::CreateFileW(path(L"a.txt").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            if (alone == INVALID_HANDLE_VALUE)
+                return false;
+            ::CloseHandle(alone);
+            return true;
+        },
+        30000));
     folder.writeOutside(L"a.txt", other);
     awaitKind(a, FILE_CHANGE_MODIFIED);
     EXPECT_TRUE(tessel_test::pumpUntil([&] { return manager->getContentCheck().reads() == 0; }));
