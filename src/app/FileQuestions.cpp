@@ -71,7 +71,7 @@ void FileQuestions::askShown() {
         m_window.activate(*back);
 }
 
-FileQuestions::Outcome FileQuestions::askBefore(MainWindow::Page& page) {
+FileQuestions::Outcome FileQuestions::askBefore(MainWindow::Page& page, bool saving) {
     if (!isPending(page))
         return Outcome::GO_ON;
     if (m_asking > 0)
@@ -97,26 +97,44 @@ FileQuestions::Outcome FileQuestions::askBefore(MainWindow::Page& page) {
             queue(*at);
             break;
         } else {
-            outcome = askAboutChange(*at, news, &failed);
+            outcome = askAboutChange(*at, news, &failed, saving);
+            // The save goes now, over whatever came since.
+            if (outcome == Outcome::SAVE_OVER)
+                break;
         }
     }
     return m_window.findPage(serial) ? outcome : Outcome::STOP;
 }
 
-FileQuestions::Outcome FileQuestions::askAboutChange(MainWindow::Page& changed, uint32_t at, uint32_t* o_failed) {
+FileQuestions::Outcome FileQuestions::askAboutChange(MainWindow::Page& changed, uint32_t at, uint32_t* o_failed,
+                                                     bool saving) {
     const uint32_t serial = changed.serial;
     const std::wstring path = changed.controller->getPath();
     // Text kept over an earlier change is the user's as much as an edit is.
-    const bool reload =
-        askToReloadChanged(&m_window, path, changed.controller->isModified() || recordOf(changed).kept(),
-                           recordOf(changed).state() == FileRecord::UNREADABLE);
+    const bool edited = changed.controller->isModified() || recordOf(changed).kept();
+    const bool unreadable = recordOf(changed).state() == FileRecord::UNREADABLE;
+    const uint32_t answer = saving ? askToReloadOrSaveOver(&m_window, path, edited, unreadable)
+                                   : (askToReloadChanged(&m_window, path, edited, unreadable) ? ANSWER_RELOAD : ANSWER_KEEP);
+    const bool reload = answer == ANSWER_RELOAD;
     MainWindow::Page* page = m_window.findPage(serial);
     if (!page)
         return Outcome::STOP;
     const FileRecord& record = recordOf(*page);
     // Gone while it was asked: the answer was for a file that is no more; the deletion is told
-    // next. A Keep holds only for the file as it was asked about.
-    if (record.state() == FileRecord::GONE || (!reload && record.news() != at))
+    // next.
+    if (record.state() == FileRecord::GONE)
+        return Outcome::GO_ON;
+    if (saving && !reload && answer != ANSWER_KEEP) {
+        *o_failed = record.news(); // asked again at the next save or close
+        return Outcome::STOP;
+    }
+    // Saved over, the text goes whatever came while it was asked.
+    if (saving && !reload) {
+        page->controller->answerFileNews(record.news());
+        return Outcome::SAVE_OVER;
+    }
+    // A Keep holds only for the file as it was asked about.
+    if (!reload && record.news() != at)
         return Outcome::GO_ON;
     if (!reload) {
         page->controller->answerFileNews(at);

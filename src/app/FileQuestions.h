@@ -23,9 +23,11 @@ class FileQuestions {
 public:
     // What askBefore leaves the save or close with.
     enum class Outcome {
-        GO_ON,    // nothing was pending, or the document's text was kept over its file's
-        RELOADED, // the document was read again from its file: its edits are gone
-        STOP,     // the tab went, its reload failed, or another file question is still open
+        GO_ON,     // nothing was pending, or the document's text was kept over its file's
+        SAVE_OVER, // before a save: the text is to be saved over whatever the file holds by then
+        RELOADED,  // the document was read again from its file: its edits are gone
+        STOP,      // the tab went, its reload failed, the save was called off, or another file
+                   // question is still open
     };
 
     FileQuestions(MainWindow& window, DocumentManager& documents);
@@ -47,13 +49,16 @@ public:
     // or whether to reload the change (while the document is in a request, whose caller is not
     // back, its Reload would start under that one: it is asked once the request is over). Under
     // another file question (the end of the session answered inside it) nothing is asked: STOP,
-    // since that one is answered first.
-    Outcome askBefore(MainWindow::Page& page);
+    // since that one is answered first. Before a save (`saving`) the change question offers to
+    // save the text over the change: that answer (SAVE_OVER) holds for the save about to run,
+    // whatever else the other program writes meanwhile, and Escape calls the save off.
+    Outcome askBefore(MainWindow::Page& page, bool saving = false);
 
 private:
     // The change question for the record's news `at`; GO_ON also when newer news came meanwhile
-    // (unanswered: asked next). STOP when a reload failed, with *o_failed the news it left.
-    Outcome askAboutChange(MainWindow::Page& page, uint32_t at, uint32_t* o_failed);
+    // (unanswered: asked next). STOP when a reload failed or the save was called off, with
+    // *o_failed the news it left.
+    Outcome askAboutChange(MainWindow::Page& page, uint32_t at, uint32_t* o_failed, bool saving);
     // For the main loop's turn.
     void queue(const MainWindow::Page& page);
     // The main loop's turn: the tabs shown with a question pending, in the order shown; then

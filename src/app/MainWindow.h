@@ -232,6 +232,9 @@ private:
     // the replaced bytes are asked about; a failure is shown. A document reloaded on the way is
     // its file already: nothing is written to that.
     bool writeTo(Page& page, const std::wstring& path);
+    // Tells where a save kept what another program had written in its last moment (nothing when
+    // `kept` is empty); whether the page is still open after it.
+    bool tellKept(Page& page, const std::wstring& path, const std::wstring& kept);
     void setGrammarForFile(Page& page);
     void updateTitle();
     void updateLabel(Page& page);

@@ -144,9 +144,11 @@ bool MainWindow::writeTo(Page& page, const std::wstring& path) {
     DocumentManager& documents = m_services.controllers->getDocumentManager();
     for (;;) {
         // The write comes last: each question on the way ("Save Anyway?" and these) may let
-        // another program's change or deletion arrive, which is asked about before it as well.
+        // another program's change or deletion arrive, which is asked about before it as well,
+        // unless the user chose to save over the other program's change.
+        bool over = false;
         do {
-            const FileQuestions::Outcome told = m_fileQuestions->askBefore(page);
+            const FileQuestions::Outcome told = m_fileQuestions->askBefore(page, true);
             if (told == FileQuestions::Outcome::STOP)
                 return false;
             // Read again from the file: nothing is left to write there.
@@ -155,10 +157,21 @@ bool MainWindow::writeTo(Page& page, const std::wstring& path) {
                 return true;
             if (!confirmReplacedBytes(page))
                 return false;
-        } while (m_fileQuestions->wouldAsk(page));
+            over = told == FileQuestions::Outcome::SAVE_OVER;
+        } while (!over && m_fileQuestions->wouldAsk(page));
         DocumentManager::FileError error;
-        if (documents.saveDocument(path.c_str(), &page.controller->getDocument(), &error))
-            break;
+        std::wstring kept;
+        const bool saved = documents.saveDocument(path.c_str(), &page.controller->getDocument(), &error, over, &kept);
+        if (saved) {
+            // The save told the tab how the file stands: holding this text, so that an older
+            // change is no news any more (a question about it held back during the save is not
+            // asked), or changed by another program after the save's own write.
+            page.controller->markUnmodified();
+            tellKept(page, path, kept);
+            return true;
+        }
+        if (!tellKept(page, path, kept))
+            return false;
         // The file changed in the moment before it was to be replaced: that is news of its own,
         // asked about before another try.
         if (error && error->getCode() == pel::FileErrorCode::TARGET_CHANGED && isOpen(page) &&
@@ -167,11 +180,15 @@ bool MainWindow::writeTo(Page& page, const std::wstring& path) {
         showMessage(this, saveErrorText(path, error));
         return false;
     }
-    // The save told the tab how the file stands: holding this text, so that an older change is no
-    // news any more (a question about it held back during the save is not asked), or changed by
-    // another program after the save's own write.
-    page.controller->markUnmodified();
-    return true;
+}
+
+bool MainWindow::tellKept(Page& page, const std::wstring& path, const std::wstring& kept) {
+    // What another program wrote in the save's last moment is nowhere but there.
+    if (!kept.empty())
+        showMessage(this, shellText(L"`{1}` was changed by another program while Tessel saved it. What the other "
+                                    L"program had written there is kept as `{2}`.",
+                                    path, kept));
+    return isOpen(page);
 }
 
 bool MainWindow::confirmReplacedBytes(Page& page) {

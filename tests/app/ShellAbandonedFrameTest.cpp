@@ -66,7 +66,8 @@ TEST_F(ShellAbandonedFrameTest, AFileQuestionAFaultAbandonedLeavesTheNextOneAske
 
     answerWith([](const std::wstring&) { return MainWindow::RESULT_KEEP; });
     ASSERT_TRUE(tessel_test::pumpUntil([&] { return questions.size() == 2; })) << "the change was never asked again";
-    EXPECT_EQ(questions[0], questions[1]);
+    // About the same change: asked first as the save began, then on its own.
+    EXPECT_EQ(questions[0].substr(0, questions[0].find(L"Reload")), questions[1].substr(0, questions[1].find(L"Reload")));
     EXPECT_TRUE(window->save(*page));
     EXPECT_EQ("1c", base.read(L"files\\c.txt"));
 }

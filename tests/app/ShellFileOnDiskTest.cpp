@@ -23,10 +23,14 @@ namespace {
 
 class ShellFileOnDiskTest : public tessel_test::ShellFixture {
 protected:
-    std::wstring changed(const wchar_t* name, bool edited, bool unreadable = false) const {
+    // The question about another program's change; before a save (`saving`), offering to save
+    // over it.
+    std::wstring changed(const wchar_t* name, bool edited, bool unreadable = false, bool saving = false) const {
         return L"`" + file(name) + L"` was changed by another program" +
-               (unreadable ? L", and could not be read" : L"") + L". Reload it?" +
-               (edited ? L" Its unsaved changes here would be lost." : L"");
+               (unreadable ? L", and could not be read" : L"") +
+               (saving ? L". Reload it, or save this text over it?" : L". Reload it?") +
+               (edited ? (saving ? L" A reload would lose its unsaved changes here." : L" Its unsaved changes here would be lost.")
+                       : L"");
     }
     std::wstring deleted(const wchar_t* name) const { return L"`" + file(name) + L"` was deleted by another program."; }
     static std::wstring saveChanges(const wchar_t* name) {
@@ -69,7 +73,7 @@ TEST_F(ShellFileOnDiskTest, AReloadThatFailsLeavesTheChangeToAskAboutBeforeTheNe
     EXPECT_EQ(L"MY-EDIT original", activeText());
     EXPECT_TRUE(window->save(*page));
     ASSERT_EQ(3u, questions.size()) << "the save wrote without asking";
-    EXPECT_EQ(changed(L"a.txt", true, true), questions[2]);
+    EXPECT_EQ(changed(L"a.txt", true, true, true), questions[2]);
     EXPECT_EQ("MY-EDIT original", onDisk(L"a.txt"));
 }
 
@@ -125,8 +129,8 @@ TEST_F(ShellFileOnDiskTest, AnEditAndItsUndoLeaveADeletedFilesTabAsking) {
     MainWindow::Page* page = window->getActivePage();
     // Once a change was heard and reloaded, the watch surely runs.
     answers.push_back(MainWindow::RESULT_RELOAD);
-    base.writeOutside(L"files\\u.txt", "u");
-    ASSERT_TRUE(tessel_test::pumpUntil([&] { return questions.size() == 1 && activeText() == L"u"; }));
+    base.writeOutside(L"files\\u.txt", "v");
+    ASSERT_TRUE(tessel_test::pumpUntil([&] { return questions.size() == 1 && activeText() == L"v"; }));
     answers.push_back(afWindow::RESULT_OK);
     deleteAndWait(L"u.txt", *page);
     ASSERT_TRUE(tessel_test::pumpUntil([&] { return questions.size() == 2; })) << "the deletion was never told";
@@ -139,7 +143,7 @@ TEST_F(ShellFileOnDiskTest, AnEditAndItsUndoLeaveADeletedFilesTabAsking) {
     run(L"file.close");
     ASSERT_EQ(3u, questions.size()) << "closed without a question";
     EXPECT_EQ(saveChanges(L"u.txt"), questions[2]);
-    EXPECT_EQ("u", onDisk(L"u.txt"));
+    EXPECT_EQ("v", onDisk(L"u.txt"));
 }
 
 // Another program writes the file right after each save's own write, again and again: every one

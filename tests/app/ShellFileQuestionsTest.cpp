@@ -23,9 +23,13 @@ protected:
                                            : route == Route::MIDDLE_CLICK ? "a middle click" : "the end of the session";
     }
 
-    std::wstring changed(const wchar_t* name, bool edited) const {
-        return L"`" + file(name) + L"` was changed by another program. Reload it?" +
-               (edited ? L" Its unsaved changes here would be lost." : L"");
+    // The question about another program's change; before a save (`saving`), offering to save
+    // over it.
+    std::wstring changed(const wchar_t* name, bool edited, bool saving = false) const {
+        return L"`" + file(name) + L"` was changed by another program." +
+               (saving ? L" Reload it, or save this text over it?" : L" Reload it?") +
+               (edited ? (saving ? L" A reload would lose its unsaved changes here." : L" Its unsaved changes here would be lost.")
+                       : L"");
     }
     std::wstring deleted(const wchar_t* name) const {
         return L"`" + file(name) + L"` was deleted by another program.";
@@ -154,7 +158,7 @@ TEST_F(ShellFileQuestionsTest, AChangeLandingUnderASavesQuestionIsAskedBeforeThe
         std::vector<std::string> seen;
         answerWith([&](const std::wstring& text) {
             seen.push_back(onDisk(L"w.txt"));
-            if (text == changed(L"w.txt", true))
+            if (text == changed(L"w.txt", true, true))
                 return c.answer;
             const afMainLoop::Nested question; // the question's own loop
             writeOutside();
@@ -184,7 +188,7 @@ TEST_F(ShellFileQuestionsTest, AChangeLandingUnderASavesQuestionIsAskedBeforeThe
             break;
         }
         ASSERT_EQ(c.asked, questions.size());
-        EXPECT_EQ(changed(L"w.txt", true), questions.back());
+        EXPECT_EQ(changed(L"w.txt", true, true), questions.back());
         EXPECT_EQ("written outside", seen.back()) << "written over before the answer";
         EXPECT_EQ(c.left, onDisk(L"w.txt"));
         stop();
@@ -216,7 +220,8 @@ TEST_F(ShellFileQuestionsTest, AChangedFileHandedOverWithAnotherIsAskedAboutOnce
 
 // Each deletion of an open file is told and leaves its tab unsaved: after a save that wrote it
 // again, after another program wrote it again (the change kept), and after it was moved away and
-// back; Ctrl+W then asks.
+// back (with the bytes last saved: in sync again, nothing asked; with others of the same size and
+// time: asked about); Ctrl+W then asks.
 TEST_F(ShellFileQuestionsTest, EveryDeletionOfAnOpenFileIsToldAndLeavesItsTabAsking) {
     base.write(L"files\\notes.txt", "notes");
     ASSERT_TRUE(start(L"\"" + file(L"notes.txt") + L"\""));
@@ -248,10 +253,25 @@ TEST_F(ShellFileQuestionsTest, EveryDeletionOfAnOpenFileIsToldAndLeavesItsTabAsk
     const std::wstring away = base / L"temp\\notes.txt";
     ASSERT_TRUE(told([&] { ::MoveFileW(file(L"notes.txt").c_str(), away.c_str()); }, deleted(L"notes.txt"),
                      afWindow::RESULT_OK));
-    // Back with the time it had: news all the same.
+    // Back with the bytes it had: the file as last saved, nothing to ask, and nothing unsaved.
+    const size_t asked = questions.size();
+    ASSERT_TRUE(::MoveFileW(away.c_str(), file(L"notes.txt").c_str()));
+    EXPECT_TRUE(tessel_test::pumpUntil([&] { return !controller.isUnsaved(); })) << "the file back was not in sync";
+    EXPECT_EQ(asked, questions.size());
+    expectDeletionTold("a move away and back");
+    // Back with other bytes of the same size and the time it had: news all the same.
+    run(L"file.save");
+    ASSERT_TRUE(told([&] { ::MoveFileW(file(L"notes.txt").c_str(), away.c_str()); }, deleted(L"notes.txt"),
+                     afWindow::RESULT_OK));
+    WIN32_FILE_ATTRIBUTE_DATA times{};
+    ASSERT_TRUE(::GetFileAttributesExW(away.c_str(), GetFileExInfoStandard, &times));
+    base.write(L"temp\\notes.txt", "NOTES");
+    const HANDLE written = ::CreateFileW(away.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ::SetFileTime(written, nullptr, nullptr, &times.ftLastWriteTime);
+    ::CloseHandle(written);
     EXPECT_TRUE(told([&] { ::MoveFileW(away.c_str(), file(L"notes.txt").c_str()); }, changed(L"notes.txt", true),
                      MainWindow::RESULT_KEEP));
-    expectDeletionTold("a move away and back");
+    expectDeletionTold("a move away and back with other bytes");
 
     answers.push_back(afWindow::RESULT_CANCEL);
     run(L"file.close");

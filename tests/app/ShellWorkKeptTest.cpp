@@ -285,7 +285,7 @@ TEST_F(ShellWorkKeptTest, AFileWrittenAgainWhileItsChangeIsAskedAboutIsNeverTake
     // Once the watcher has told the file's last write: later notices find it answered.
     const FileRecord& record = controller.getDocument().getFileRecord();
     const auto allTold = [&] {
-        return tessel_test::pumpUntil([&] { return record.seen() == DocumentWatch::stampOf(file(L"e.txt")); });
+        return tessel_test::pumpUntil([&] { return record.seen().stamp == DocumentWatch::stampOf(file(L"e.txt")); });
     };
     uint32_t answer = MainWindow::RESULT_KEEP;
     std::string again;

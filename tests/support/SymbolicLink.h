@@ -1,12 +1,15 @@
 #pragma once
 // Makes a symbolic link for a test: through the system's call where it makes one, else (under
-// Wine, whose call reports success and makes nothing) through the host's own "ln"; and whether a
-// link leads to a file, as the system sees it. Wine shows a host link as the file it leads to (no
-// reparse point): opened through it, the system names that file as the final path.
+// Wine, whose call reports success and makes nothing) through the host's own "ln"; a hard link
+// the same way; whether a link leads to a file, as the system sees it; and a file given to
+// another user of the host. Wine shows a host link as the file it leads to (no reparse point):
+// opened through it, the system names that file as the final path; a link whose file is gone it
+// shows as no file at all.
 
 #include "support/OtherProcess.h"
 
 #include <windows.h>
+#include <aclapi.h>
 
 #include <string>
 
@@ -84,6 +87,46 @@ inline bool makeSymbolicLink(const std::wstring& link, const std::wstring& targe
     if (::CreateSymbolicLinkW(link.c_str(), target.c_str(), 0) && leadsTo(link, target))
         return true;
     return pointSymbolicLink(link, target);
+}
+
+// A second name of the file (a hard link), once the system shows both names as one file.
+inline bool makeHardLink(const std::wstring& link, const std::wstring& target) {
+    if (::CreateHardLinkW(link.c_str(), target.c_str(), nullptr) && leadsTo(link, target))
+        return true;
+    const std::string from = hostPath(target), to = hostPath(link);
+    return !from.empty() && !to.empty() &&
+           startHost(L"Z:\\bin\\ln", L"ln -f \"" + std::wstring(from.begin(), from.end()) + L"\" \"" +
+                                          std::wstring(to.begin(), to.end()) + L"\"") &&
+           pollFor([&] { return leadsTo(link, target); }, 30000);
+}
+
+// The owner the system names for the file, as text ("S-1-...", or Wine's name for a host user
+// other than the one running it); empty when it names none.
+inline std::wstring ownerOf(const std::wstring& path) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    std::wstring text;
+    if (::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                                nullptr, &descriptor) == ERROR_SUCCESS &&
+        owner) {
+        const DWORD length = ::GetLengthSid(owner);
+        const unsigned char* bytes = static_cast<const unsigned char*>(owner);
+        for (DWORD i = 0; i < length; ++i)
+            text += L"0123456789abcdef"[bytes[i] >> 4], text += L"0123456789abcdef"[bytes[i] & 15];
+    }
+    if (descriptor)
+        ::LocalFree(descriptor);
+    return text;
+}
+
+// Gives the file to another user of the host (uid 1000) through the host's "chown", which only
+// the host's administrator may run: false, with the file as it was, elsewhere.
+inline bool giveToAnotherUser(const std::wstring& path) {
+    const std::string host = hostPath(path);
+    const std::wstring before = ownerOf(path);
+    return !host.empty() && !before.empty() &&
+           startHost(L"Z:\\bin\\chown", L"chown 1000 \"" + std::wstring(host.begin(), host.end()) + L"\"") &&
+           pollFor([&] { return ownerOf(path) != before; }, 5000);
 }
 
 } // namespace tessel_test

@@ -68,11 +68,11 @@ public:
         *o_bytes = bytes.substr(0, got);
         return read;
     }
-    // The names of what the folder holds, "." and ".." left out.
-    std::vector<std::wstring> names() const {
+    // The names of what the folder (or its folder `sub`) holds, "." and ".." left out.
+    std::vector<std::wstring> names(const std::wstring& sub = L"") const {
         std::vector<std::wstring> names;
         WIN32_FIND_DATAW data;
-        HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &data);
+        HANDLE find = ::FindFirstFileW(((sub.empty() ? path : *this / sub) + L"\\*").c_str(), &data);
         for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &data))
             if (std::wstring(data.cFileName) != L"." && std::wstring(data.cFileName) != L"..")
                 names.push_back(data.cFileName);

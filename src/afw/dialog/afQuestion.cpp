@@ -1,5 +1,6 @@
 #include "afw/dialog/afQuestion.h"
 
+#include "afw/core/afLog.h"
 #include "afw/core/afMainLoop.h"
 #include "afw/dialog/afMessageBox.h"
 #include "afw/window/afWindow.h"
@@ -28,6 +29,8 @@ QuestionHook setQuestionHook(QuestionHook hook) {
 }
 
 uint32_t askQuestion(afViewPlatform* owner, const std::wstring& text, const std::vector<QuestionButton>& buttons) {
+    // The log says what the user was asked or told, in the words shown.
+    pel::log_printf(pel::LOG_INFO, AF_LOG_SOURCE, L"Asked: %s\n", text.c_str());
     // A hook answers in place of the box's loop, and counts and holds the program as one.
     const afMainLoop::Nested loop;
     if (questionHook()) {
@@ -56,15 +59,30 @@ uint32_t askToSaveChanges(afViewPlatform* owner, const std::wstring& name) {
                         {L"Cancel", afWindow::RESULT_CANCEL, false}});
 }
 
-bool askToReloadChanged(afViewPlatform* owner, const std::wstring& path, bool edited, bool unreadable) {
-    // A reload clears the undo history: unsaved edits would be gone for good, so Enter keeps them.
-    std::wstring text = unreadable ? L"`{1}` was changed by another program, and could not be read. Reload it?"
-                                   : L"`{1}` was changed by another program. Reload it?";
+namespace {
+
+// A reload clears the undo history: unsaved edits would be gone for good, so Enter keeps them.
+uint32_t askAboutChange(afViewPlatform* owner, const std::wstring& path, bool edited, bool unreadable,
+                        const wchar_t* question, const wchar_t* lost, const wchar_t* keep) {
+    std::wstring text = unreadable ? L"`{1}` was changed by another program, and could not be read. "
+                                   : L"`{1}` was changed by another program. ";
+    text += question;
     if (edited)
-        text += L" Its unsaved changes here would be lost.";
-    const uint32_t answer = askQuestion(owner, pel::StringTemplate(text.c_str()).arg(1, path).render(),
-                                        {{L"&Reload", ANSWER_RELOAD, !edited}, {L"&Keep", ANSWER_KEEP, edited}});
-    return answer == ANSWER_RELOAD;
+        text += lost;
+    return askQuestion(owner, pel::StringTemplate(text.c_str()).arg(1, path).render(),
+                       {{L"&Reload", ANSWER_RELOAD, !edited}, {keep, ANSWER_KEEP, edited}});
+}
+
+} // namespace
+
+bool askToReloadChanged(afViewPlatform* owner, const std::wstring& path, bool edited, bool unreadable) {
+    return askAboutChange(owner, path, edited, unreadable, L"Reload it?", L" Its unsaved changes here would be lost.",
+                          L"&Keep") == ANSWER_RELOAD;
+}
+
+uint32_t askToReloadOrSaveOver(afViewPlatform* owner, const std::wstring& path, bool edited, bool unreadable) {
+    return askAboutChange(owner, path, edited, unreadable, L"Reload it, or save this text over it?",
+                          L" A reload would lose its unsaved changes here.", L"&Keep and Save");
 }
 
 void tellDeleted(afViewPlatform* owner, const std::wstring& path) {

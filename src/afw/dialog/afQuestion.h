@@ -45,6 +45,11 @@ constexpr uint32_t ANSWER_KEEP = pel::crc32Literal("keep");
 // lost, and makes Keep the default. Whether to reload. The main window's tabs and the bundle
 // editor's entries ask in these words.
 bool askToReloadChanged(afViewPlatform* owner, const std::wstring& path, bool edited, bool unreadable);
+// The same question asked before a save of the text: "`path` was changed by another program.
+// Reload it, or save this text over it?", with "&Reload" and "&Keep and Save" (the default for an
+// edited text): Keep writes the text over whatever the other program wrote, and Escape
+// (afWindow::RESULT_CANCEL) stops the save. The answer's result.
+uint32_t askToReloadOrSaveOver(afViewPlatform* owner, const std::wstring& path, bool edited, bool unreadable);
 // "`path` was deleted by another program."
 void tellDeleted(afViewPlatform* owner, const std::wstring& path);
 

@@ -130,10 +130,10 @@ bool BundleEntryEditor::save() {
     // renamed before its first save) goes where no file was.
     const std::wstring target = entryFilePath();
     const bool moves = !pel::FileIO::isSamePath(target.c_str(), m_filePath.c_str());
-    const FileStamp none;
-    FileStamp written;
+    const FileVersion none;
+    FileVersion written;
     const bool saved = entry.canEdit() && entry.save(moves ? &none : &m_fileRecord.seen(), &written);
-    if (saved && written.there) {
+    if (saved && written.stamp.there) {
         m_filePath = target;
         m_fileRecord.took(written);
     } else {
@@ -160,8 +160,9 @@ std::wstring BundleEntryEditor::entryFilePath() const {
 
 void BundleEntryEditor::takeEntryText() {
     m_filePath = entryFilePath();
-    // Looked at before the text is read: a write meanwhile is news at the next look.
-    const FileStamp read = FileStamp::of(m_filePath);
+    // Read before the text is taken, its stamp first: a write meanwhile is news at the next
+    // look. An entry's file is small: its bytes are read again for their digest.
+    const FileVersion read = pel::readFileVersion(m_filePath);
     m_text->setText(m_entry->isReadable() ? m_entry->getSourceText() : unreadableText());
     m_fileRecord.took(read);
 }
@@ -183,7 +184,11 @@ std::wstring BundleEntryEditor::unreadableText() const {
 bool BundleEntryEditor::lookAtFile() {
     if (!m_filePath.empty()) {
         const FileStamp now = FileStamp::of(m_filePath);
-        m_fileRecord.take(m_fileRecord.judge(now), now);
+        // Small enough to be read here: its bytes decide where its stamp cannot.
+        if (m_fileRecord.needsBytes(now))
+            m_fileRecord.takeRead(pel::readFileVersion(m_filePath));
+        else
+            m_fileRecord.take(m_fileRecord.judge(now), now);
     }
     return m_fileRecord.asks();
 }

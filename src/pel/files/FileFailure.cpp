@@ -117,7 +117,7 @@ std::wstring describeFileFailure(FileAction action, const std::wstring& path, co
         detail = false;
     } else if (code == FileErrorCode::NOT_A_FILE) {
         reason = L"it is a device or a pipe, not a file: Tessel opens and saves only files.";
-    } else if (FileIO::isDirectory(path.c_str())) {
+    } else if (code == FileErrorCode::TARGET_IS_FOLDER || FileIO::isDirectory(path.c_str())) {
         reason = L"it is a folder, not a file.";
         detail = false;
     } else if (isFullCode(code)) {

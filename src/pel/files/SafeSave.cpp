@@ -3,6 +3,7 @@
 #include "pel/files/FileFailure.h"
 #include "pel/files/FileUtils.h"
 #include "pel/files/FileUtilsSupport.h"
+#include "pel/files/SafeSaveSteps.h"
 #include "pel/files/file_io/FileIFC.h"
 #include "pel/log/Log.h"
 
@@ -38,11 +39,9 @@ std::function<void()>& heldTargetHook() {
     return hook;
 }
 
-// What the system answers a rename over a file that another program has open, whatever that
-// program shares. It passes once the file is let go; a refusal that lasts (no right to replace
-// the file) fails the save after the wait.
-bool isHeldError(uint32_t code) {
-    return code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
+std::function<void()>& lastMomentHook() {
+    static std::function<void()> hook;
+    return hook;
 }
 
 // The temporary file renamed over the target, tried again while the target is held; the target
@@ -51,7 +50,8 @@ bool replaceTarget(const std::wstring& temporary, const std::wstring& target, co
     const DWORD start = ::GetTickCount();
     while (!unchanged() || !renameInFolder(temporary, target, FILE_MOVE_REPLACE)) {
         if (FileErrorObject::getErrorCode() == FileErrorCode::TARGET_CHANGED ||
-            !isHeldError(FileErrorObject::getErrorCode()) || ::GetTickCount() - start >= SafeSave::HELD_TARGET_MS)
+            !safesave::isHeldError(FileErrorObject::getErrorCode()) ||
+            ::GetTickCount() - start >= SafeSave::HELD_TARGET_MS)
             return false;
         if (heldTargetHook())
             heldTargetHook()();
@@ -83,40 +83,105 @@ bool opensDevice(const std::wstring& path) {
     return device;
 }
 
+// The system's path of a path, where it has one: the path itself, or the folder of the system
+// that a device of the library's own stands for.
+std::wstring nativePathOf(const std::wstring& path) {
+    if (isSystemPath(path))
+        return path;
+    WorkString<> full;
+    ErrorKeeper keep;
+    return FileIO::getFullPath(path.c_str(), &full) && isSystemPath(full.c_str()) ? std::wstring(full.c_str())
+                                                                                  : std::wstring();
+}
+
+// Whether the user may write the file. A folder that lets the user rename files lets a save
+// replace one the user may not write: the new file would then be the user's, with the user's
+// rights, and the file's owner would have lost it. Held by another program counts as writable:
+// the commit waits for it.
+bool mayWrite(const std::wstring& native) {
+    const HANDLE file = ::CreateFileW(native.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(file);
+        return true;
+    }
+    return ::GetLastError() != ERROR_ACCESS_DENIED;
+}
+
 } // namespace
+
+namespace safesave {
+
+bool isHeldError(uint32_t code) {
+    return code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
+}
+
+bool whileHeld(const std::function<bool()>& step) {
+    const DWORD start = ::GetTickCount();
+    while (!step()) {
+        const DWORD error = ::GetLastError();
+        if (!isHeldError(error) || ::GetTickCount() - start >= SafeSave::HELD_TARGET_MS)
+            return false;
+        if (heldTargetHook())
+            heldTargetHook()();
+        ::Sleep(SafeSave::HELD_TARGET_PAUSE_MS);
+        ::SetLastError(error);
+    }
+    return true;
+}
+
+void lastMoment() {
+    if (lastMomentHook())
+        lastMomentHook()();
+}
+
+} // namespace safesave
 
 SafeSave::SafeSave(const wchar_t* path) {
     if (!path || !*path) {
         FileErrorObject::setError(FileErrorCode::INVALID_CALL);
+        fail(Step::OPEN);
         return;
     }
-    // Through a link the file it leads to is replaced, and the link stays a link.
+    // Through a link the file it leads to is replaced, and the link stays a link. A device of
+    // the library's own that stands for a folder of the system is followed there too.
     m_path = linkTarget(path);
+    m_native = nativePathOf(m_path);
+    if (!m_native.empty() && !isSystemPath(m_path)) {
+        const std::wstring followed = linkTarget(m_native);
+        if (followed != m_native)
+            m_path = m_native = followed;
+    }
     FileInfo info{};
     m_targetExists = FileIO::getFileInfo(m_path.c_str(), &info);
     m_targetFlags = info.flags;
+    if (m_targetExists && (info.flags & FILEINFO_DIRECTORY)) {
+        FileErrorObject::setError(FileErrorCode::TARGET_IS_FOLDER).addParam(path);
+        fail(Step::OPEN);
+        return;
+    }
     // A device that reports access (readable) and no write access holds a read-only file.
     const bool readOnly = (info.flags & FILEINFO_READABLE) && !(info.flags & FILEINFO_WRITABLE);
-    if (m_targetExists && ((info.flags & FILEINFO_DIRECTORY) || readOnly)) {
+    if (m_targetExists && (readOnly || (!m_native.empty() && !mayWrite(m_native)))) {
         FileErrorObject::setError(ERROR_ACCESS_DENIED).addParam(path);
-        fail(FileStep::TARGET);
+        fail(Step::OPEN);
         return;
     }
     if (isReservedDeviceName(path) || opensDevice(m_path)) {
         FileErrorObject::setError(FileErrorCode::NOT_A_FILE).addParam(path);
-        fail(FileStep::TARGET);
+        fail(Step::OPEN);
         return;
     }
     FileErrorObject::setError(0);
     if (openTemporary())
         return;
     if (FileErrorObject::getErrorCode() != FileErrorCode::UNSUPPORTED_OPERATION) {
-        fail(FileStep::FOLDER);
+        fail(Step::FOLDER);
         return;
     }
     m_inPlace = true;
     if (!openInPlace())
-        fail(FileStep::TARGET);
+        fail(Step::OPEN);
 }
 
 SafeSave::~SafeSave() { abandon(); }
@@ -169,6 +234,7 @@ bool SafeSave::openInPlace() {
 bool SafeSave::write(const void* data, size_t size) {
     if (!m_file)
         return false;
+    m_digester.update(data, size);
     if (m_inPlace) {
         try {
             m_pending.append(static_cast<const char*>(data), size);
@@ -179,7 +245,7 @@ bool SafeSave::write(const void* data, size_t size) {
     } else if (size == 0 || FileUtils::writeFully(nullptr, m_file, data, static_cast<uint32_t>(size)) == size) {
         return true;
     }
-    return fail(FileStep::WRITE);
+    return fail(Step::WRITE);
 }
 
 namespace {
@@ -199,16 +265,32 @@ bool endAt(File* file, int64_t offset) { return file->seek(FILE_SEEK_BEGIN, offs
 
 } // namespace
 
-void SafeSave::expect(const FileStamp& known) {
+void SafeSave::expect(const FileVersion& known, Other other) {
     m_expecting = true;
     m_expected = known;
+    m_other = other;
 }
 
-bool SafeSave::targetAsExpected() {
-    if (!m_expecting)
+bool SafeSave::isExpected(const FileStamp& now, const std::function<FileDigest()>& digest) const {
+    if (!m_expected.stamp.there)
+        return !now.there;
+    if (now == m_expected.stamp)
         return true;
-    const FileStamp now = FileStamp::of(m_path);
-    const bool same = m_expected.there ? now == m_expected : !now.there;
+    // Another state of the file that may still hold the bytes known: they decide.
+    return mayHoldTheSameBytes(m_expected, now) && digest() == m_expected.digest;
+}
+
+bool SafeSave::targetAsExpected(const FileDigest* held) {
+    if (!m_expecting || m_other == Other::KEEP_BESIDE)
+        return true;
+    m_found = {FileStamp::of(m_path), FileDigest()};
+    const bool same = isExpected(m_found.stamp, [&] {
+        if (held)
+            m_found.digest = *held;
+        else
+            m_found = readFileVersion(m_path);
+        return m_found.digest;
+    });
     if (!same)
         FileErrorObject::setError(FileErrorCode::TARGET_CHANGED).addParam(m_path.c_str());
     return same;
@@ -216,8 +298,11 @@ bool SafeSave::targetAsExpected() {
 
 bool SafeSave::commitInPlace() {
     File* file = m_file;
-    if (!targetAsExpected())
-        return fail(FileStep::TARGET);
+    FileDigester old;
+    old.update(m_old.data(), m_old.size());
+    const FileDigest oldBytes = old.finish();
+    if (!targetAsExpected(&oldBytes))
+        return fail(Step::CHECK);
     const size_t oldSize = m_old.size();
     const size_t kept = std::min(oldSize, m_pending.size());
     // The file grows to its new size first, the new bytes beyond the old ones: on a device that
@@ -229,7 +314,7 @@ bool SafeSave::commitInPlace() {
             ErrorKeeper keep;
             endAt(file, static_cast<int64_t>(oldSize));
         }
-        return fail(FileStep::WRITE);
+        return fail(Step::REPLACE, FileStep::WRITE);
     }
     if (!writeAt(file, 0, m_pending.data(), kept, m_path) || !endAt(file, static_cast<int64_t>(m_pending.size())) ||
         !file->flush()) {
@@ -243,7 +328,7 @@ bool SafeSave::commitInPlace() {
                 log_printf(LOG_ERROR, LOG_UNKNOWN_SOURCE, L"SafeSave: '%s' could not be written back as it was.\n",
                            m_path.c_str());
         }
-        return fail(FileStep::WRITE);
+        return fail(Step::REPLACE, FileStep::WRITE);
     }
     m_file = nullptr;
     std::string().swap(m_pending);
@@ -251,9 +336,9 @@ bool SafeSave::commitInPlace() {
     if (!FileIO::closeFile(file)) {
         if (FileErrorObject::getErrorCode() == 0)
             FileErrorObject::setError(ERROR_WRITE_FAULT).addParam(m_path.c_str());
-        return fail(FileStep::WRITE);
+        return fail(Step::REPLACE, FileStep::WRITE);
     }
-    m_written = FileStamp::of(m_path);
+    m_written = {FileStamp::of(m_path), m_digester.finish()};
     FileErrorObject::setError(0);
     return true;
 }
@@ -266,22 +351,32 @@ bool SafeSave::commit() {
     if (!m_file->flush()) {
         if (FileErrorObject::getErrorCode() == 0)
             FileErrorObject::setError(ERROR_WRITE_FAULT).addParam(m_path.c_str());
-        return fail(FileStep::WRITE);
+        return fail(Step::WRITE);
     }
     File* file = m_file;
     m_file = nullptr;
     if (!FileIO::closeFile(file)) {
         if (FileErrorObject::getErrorCode() == 0)
             FileErrorObject::setError(ERROR_WRITE_FAULT).addParam(m_path.c_str());
-        return fail(FileStep::WRITE);
+        return fail(Step::WRITE);
     }
+    if (!(m_native.empty() ? commitOnDevice() : commitSwapping()))
+        return false;
+    FileErrorObject::setError(0);
+    return true;
+}
+
+bool SafeSave::commitOnDevice() {
     // The rename keeps the file's time, size and identity: its stamp now is the one the save
-    // leaves, whatever another program does to the target after the rename.
-    const FileStamp written = FileStamp::of(m_temporary);
-    // Looked at last, right before the rename: only what lands between the two is not seen.
-    if (!replaceTarget(m_temporary, m_path, [this] { return targetAsExpected(); }))
-        return fail(FileStep::TARGET);
-    m_written = written;
+    // leaves, whatever another program does to the target after the rename. A device of the
+    // library's own holds no one else's handles to hold a file against: what lands between the
+    // last look and the rename is replaced.
+    m_written = {FileStamp::of(m_temporary), m_digester.finish()};
+    if (!replaceTarget(m_temporary, m_path, [this] { return targetAsExpected(); })) {
+        const bool changed = FileErrorObject::getErrorCode() == FileErrorCode::TARGET_CHANGED;
+        m_written = FileVersion();
+        return fail(changed ? Step::CHECK : Step::REPLACE);
+    }
     m_temporary.clear();
     if (m_targetExists && (m_targetFlags & FILEINFO_READABLE)) {
         // The new file takes the old one's hidden, system and archive bits, where the device
@@ -290,12 +385,19 @@ bool SafeSave::commit() {
         ErrorKeeper keep;
         FileIO::setFileAttributes(m_path.c_str(), FileIO::makeAttributeChange(m_targetFlags));
     }
-    FileErrorObject::setError(0);
     return true;
 }
 
-bool SafeSave::fail(uint32_t step) {
-    FileErrorObject::ensureRecord().step = step;
+bool SafeSave::fail(Step step) {
+    const uint32_t recordStep = step == Step::FOLDER  ? FileStep::FOLDER
+                                : step == Step::WRITE ? FileStep::WRITE
+                                                      : FileStep::TARGET;
+    return fail(step, recordStep);
+}
+
+bool SafeSave::fail(Step step, uint32_t recordStep) {
+    m_failedStep = step;
+    FileErrorObject::ensureRecord().step = recordStep;
     abandon();
     return false;
 }
@@ -322,5 +424,7 @@ bool SafeSave::saveFile(const wchar_t* path, const void* data, size_t size) {
 }
 
 void SafeSave::setHeldTargetHook(std::function<void()> hook) { heldTargetHook() = std::move(hook); }
+
+void SafeSave::setLastMomentHook(std::function<void()> hook) { lastMomentHook() = std::move(hook); }
 
 } // namespace pel

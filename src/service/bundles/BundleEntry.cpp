@@ -170,7 +170,7 @@ bool BundleEntry::hasProblems() const {
     return m_errors.hasSeverity(BundleError::SEVERITY_INVALID) || hasErrors();
 }
 
-bool BundleEntry::save(const pel::FileStamp* expected, pel::FileStamp* o_written) {
+bool BundleEntry::save(const pel::FileVersion* expected, pel::FileVersion* o_written) {
     PEL_CHECK_PTR(m_source);
     // The errors of a failed save go first: this save reports its own.
     m_errors.removeErrorsWithTag(BundleError::TAG_SAVE);

@@ -24,7 +24,7 @@
 #include <string>
 
 namespace pel {
-struct FileStamp;
+struct FileVersion;
 class AbstractDictionaryValue;
 class Value;
 } // namespace pel
@@ -110,9 +110,9 @@ public:
     // Saves the entry's changes at getFilePath, first removing the errors of an earlier save.
     // Only an editable entry may be saved (a hard check "canEdit()"). An entry without a UUID
     // (a built-in one) is never written. False with one more error tagged "save" on failure;
-    // the entry then stays modified. With `expected`, the file is replaced only as that stamp has
+    // the entry then stays modified. With `expected`, the file is replaced only as that version has
     // it (a file changed since fails the save); the file as written goes to *o_written.
-    bool save(const pel::FileStamp* expected = nullptr, pel::FileStamp* o_written = nullptr);
+    bool save(const pel::FileVersion* expected = nullptr, pel::FileVersion* o_written = nullptr);
     // Reads the entry again with its changes layer as its file holds it now (its edits not saved
     // are dropped); false, the reasons among its errors, when that file cannot be read.
     bool reloadChanges();

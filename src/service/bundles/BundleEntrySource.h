@@ -23,7 +23,7 @@
 #include <string_view>
 
 namespace pel {
-struct FileStamp;
+struct FileVersion;
 class AbstractDictionaryValue;
 class Value;
 } // namespace pel
@@ -114,8 +114,8 @@ public:
     // With `expected`, save_path's file is replaced only as that stamp has it (pel::SafeSave::
     // expect: a file changed since fails the save); the file as the write left it goes to
     // *o_written when given.
-    bool save(const BundleEntryFilePath& save_path, ErrorList* io_errors, const pel::FileStamp* expected = nullptr,
-              pel::FileStamp* o_written = nullptr);
+    bool save(const BundleEntryFilePath& save_path, ErrorList* io_errors, const pel::FileVersion* expected = nullptr,
+              pel::FileVersion* o_written = nullptr);
     // Forgets the changes layer's content (an edit's not saved included), so that the next read
     // takes the layer's file at `path` as it is now; an empty path: the layer has no file.
     void rereadChanges(const BundleEntryFilePath& path);
@@ -136,8 +136,8 @@ private:
     void markStale();
     // False, with what failed in the user's words (the entry's file named by the system's path),
     // when the file could not be written.
-    bool writeChanges(const BundleEntryFilePath& save_path, const Source& changes, const pel::FileStamp* expected,
-                      pel::FileStamp* o_written, std::wstring* o_failure);
+    bool writeChanges(const BundleEntryFilePath& save_path, const Source& changes, const pel::FileVersion* expected,
+                      pel::FileVersion* o_written, std::wstring* o_failure);
     // Deletes the changes file no longer used, then its type and bundle folders if empty; a file
     // that stays is a failure, told as writeChanges tells one.
     bool removeChangesFile(const BundleEntryFilePath& path, std::wstring* o_failure) const;

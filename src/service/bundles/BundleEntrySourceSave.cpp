@@ -56,7 +56,7 @@ void BundleEntrySource::createChangesSource() {
 }
 
 bool BundleEntrySource::save(const BundleEntryFilePath& save_path, ErrorList* io_errors,
-                             const pel::FileStamp* expected, pel::FileStamp* o_written) {
+                             const pel::FileVersion* expected, pel::FileVersion* o_written) {
     PEL_ASSERT(!save_path.empty());
     PEL_CHECK_PTR(io_errors);
     if (!hasSource())
@@ -93,7 +93,7 @@ bool BundleEntrySource::save(const BundleEntryFilePath& save_path, ErrorList* io
 }
 
 bool BundleEntrySource::writeChanges(const BundleEntryFilePath& save_path, const Source& changes,
-                                     const pel::FileStamp* expected, pel::FileStamp* o_written,
+                                     const pel::FileVersion* expected, pel::FileVersion* o_written,
                                      std::wstring* o_failure) {
     const BundleEntryFilePath& previous = getPath(BundleEntryRepository::T_Changes);
     const bool moving = !previous.empty() && !BundleEntryFilePath::equals(previous, save_path);

@@ -144,7 +144,15 @@ void Document::noteFile(DocumentFileChangeKind kind, const FileStamp& now, bool 
         notify([&](DocumentListener& listener) { listener.onFileChanged(*this, change); });
 }
 
-void Document::tookFile(const FileStamp& took, const FileStamp& now) {
+void Document::noteRead(const FileVersion& read) {
+    DocumentFileChange change;
+    if (!m_fileRecord.takeRead(read))
+        return;
+    change.kind = m_fileRecord.kind();
+    notify([&](DocumentListener& listener) { listener.onFileChanged(*this, change); });
+}
+
+void Document::tookFile(const FileVersion& took, const FileStamp& now) {
     DocumentFileChange change;
     m_fileRecord.took(took);
     change.kind = m_fileRecord.judge(now);
@@ -153,7 +161,7 @@ void Document::tookFile(const FileStamp& took, const FileStamp& now) {
 }
 
 void Document::notifyFileChanged(const DocumentFileChange& change) {
-    noteFile(change.kind, m_fileRecord.known(), true, change.record);
+    noteFile(change.kind, m_fileRecord.known().stamp, true, change.record);
 }
 
 void Document::notifyLoaded() {

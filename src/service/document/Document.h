@@ -196,9 +196,12 @@ public:
     // hear it when it changed the record, or always with `always`. Main thread.
     void noteFile(DocumentFileChangeKind kind, const FileStamp& now, bool always,
                   const pel::WatchNotification* record = nullptr);
+    // A read of the file's bytes (FileRecord::takeRead): the listeners hear it when it changed the
+    // record. Main thread.
+    void noteRead(const FileVersion& read);
     // A read or write of the file succeeded, leaving it as `took`, and it was then found as
     // `now`: the record takes both, and the listeners hear how the file stands.
-    void tookFile(const FileStamp& took, const FileStamp& now);
+    void tookFile(const FileVersion& took, const FileStamp& now);
     // News of the file as found by whoever tells it (no stamp: the file as last known), always
     // heard.
     void notifyFileChanged(const DocumentFileChange& change);
@@ -247,6 +250,9 @@ public:
 
     pel::WatchedObject* getWatchEntry() const { return m_watchEntry; }
     void setWatchEntry(pel::WatchedObject* entry) { m_watchEntry = entry; }
+    // The entry of the file the name leads to, when the name is a link (DocumentWatch).
+    pel::WatchedObject* getTargetWatchEntry() const { return m_targetWatchEntry; }
+    void setTargetWatchEntry(pel::WatchedObject* entry) { m_targetWatchEntry = entry; }
     // What is known of the document's file on disk (main thread). Changed through noteFile and
     // by the DocumentManager's reads and writes; the user's answers are recorded in it.
     FileRecord& getFileRecord() { return m_fileRecord; }
@@ -277,6 +283,7 @@ private:
     std::atomic<int32_t> m_loaderHolds{0}; // holds of the mutex for the loader, by the main thread
     bool m_readOnly = false;
     pel::WatchedObject* m_watchEntry = nullptr;
+    pel::WatchedObject* m_targetWatchEntry = nullptr;
     FileRecord m_fileRecord;
     std::unique_ptr<DocumentStyler> m_styler;
     std::unique_ptr<DocumentScopeRegistry> m_scopeRegistry;

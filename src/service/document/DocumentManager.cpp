@@ -37,7 +37,15 @@ DocumentManager::DocumentManager(std::shared_ptr<ParserServices> services)
     m_parserPool.reset(new BgScheduler("parser"));
     m_parserClient = m_services->createParserClient(*m_parserPool);
     m_grammarRuleSets = m_services->createGrammarRuleSetHolder();
-    m_watch.reset(new DocumentWatch());
+    // A read of a file's bytes is taken by its document only while no request of it runs: the
+    // request's end looks at the file itself.
+    m_contentCheck.reset(new FileContentCheck(*m_io, [this](uint32_t id) -> Document* {
+        for (const std::unique_ptr<Document>& document : m_documents)
+            if (document->getId() == id)
+                return isInRequest(*document) ? nullptr : document.get();
+        return nullptr;
+    }));
+    m_watch.reset(new DocumentWatch(*m_contentCheck));
     m_formatDetectors.reset(new FormatDetectorSet(*this));
 }
 
@@ -47,6 +55,7 @@ DocumentManager::~DocumentManager() {
     while (!m_documents.empty())
         releaseDocument(m_documents.back().get());
     m_watch.reset();
+    m_contentCheck.reset();
     m_io.reset();
     m_undoManager.reset();
     m_parserPool.reset(); // its workers let go of their client contexts
@@ -177,12 +186,19 @@ Document* DocumentManager::createDocument(const std::wstring& grammarName) {
 Document* DocumentManager::findDocument(const wchar_t* path) const {
     if (!path || !*path)
         return nullptr;
+    // The file the path leads to, through links: the same file as a document's, by any name.
+    const FileStamp wanted = FileStamp::of(path);
+    Document* named = nullptr;
     for (const std::unique_ptr<Document>& document : m_documents) {
         const DocumentFormat format = document->getFormat();
-        if (!format.isNew && !format.path.empty() && pel::FileIO::isSamePath(format.path.c_str(), path))
+        if (format.isNew || format.path.empty())
+            continue;
+        if (wanted.identified() && FileStamp::of(format.path.c_str()).sameFile(wanted))
             return document.get();
+        if (!named && pel::FileIO::isSamePath(format.path.c_str(), path))
+            named = document.get();
     }
-    return nullptr;
+    return named;
 }
 
 void DocumentManager::releaseDocument(Document* document) {

@@ -16,6 +16,8 @@
 #include "service/base/Notice.h"
 #include "service/document/DocumentOwner.h"
 #include "service/document/DocumentWatch.h"
+#include "service/document/FileContentCheck.h"
+#include "service/document/io/DocumentIORequest.h"
 #include "service/document/detectors/FormatDetectorSet.h"
 #include "service/document/io/DocumentIOOwner.h"
 
@@ -80,12 +82,17 @@ public:
     // Writes the document to the path; false with *o_error set when that failed, the document
     // and the file as they were. A save to the document's own file replaces it only as its file
     // record last found it (read or written, or the change the user answered): a file changed
-    // since fails the save (pel::FileErrorCode::TARGET_CHANGED), and is news. Its own write is
-    // no news to the document, but what another program did to the file after it (also while a
-    // question was open inside the wait, and right after the write) is: once the save is over
-    // the listeners hear how the file stands, in sync with the document, or modified or deleted
+    // since fails the save (pel::FileErrorCode::TARGET_CHANGED), and is news, unless the save is
+    // to go `overOthers` (the user chose to save over another program's change), which writes
+    // the document whatever the file holds by then. A file that another program changed in the
+    // last moment of the save, and that the save replaced all the same, is kept beside it: its
+    // name goes to *o_kept when given (empty when none was kept). Its own write is no news to
+    // the document, but what another program did to the file after it (also while a question
+    // was open inside the wait, and right after the write) is: once the save is over the
+    // listeners hear how the file stands, in sync with the document, or modified or deleted
     // since; after a failed save they hear only of such a change.
-    bool saveDocument(const wchar_t* path, Document* document, FileError* o_error);
+    bool saveDocument(const wchar_t* path, Document* document, FileError* o_error, bool overOthers = false,
+                      std::wstring* o_kept = nullptr);
     // Reads the document's file again into it; false with *o_error set when that failed, the
     // document as it was, and the file record learns only what the failure told (the file gone,
     // or there and unreadable). The file is read aside: until the new text takes the old one's place
@@ -106,13 +113,17 @@ public:
     bool isInRequest(const Document& document) const;
     // Looks at the document's file: a change or deletion found is news to its file record (and
     // its listeners, when it changed the record); a file found as last known clears nothing. A
-    // document in a request is left to it (the request looks once it is over), as is one with no
-    // file.
+    // file whose stamp changed and whose size did not is news only once its bytes are read and
+    // differ (FileContentCheck: on the loader's thread, later). A document in a request is left
+    // to it (the request looks once it is over), as is one with no file.
     void lookAtFile(Document& document);
     // Points the document to another file (null document: pel::NullPointerException "doc").
     void renameDocument(Document* document, const wchar_t* path);
-    // The open document of the file (by the file system's comparison of paths), never a new one;
-    // null for a null or empty path.
+    // The open document of the file, never a new one: the one whose file is the file the path
+    // leads to (the same volume and file index, whatever name reached it: a link, another name
+    // of the file, a short name, another spelling), else the one of the same path by the file
+    // system's comparison (where the system gives no identity, or the file is gone); null for a
+    // null or empty path.
     Document* findDocument(const wchar_t* path) const;
     // Destroys a document of this manager (after its parse job and watch entry); others are left.
     void releaseDocument(Document* document);
@@ -160,6 +171,7 @@ public:
     // outlives its use here. No document's lock is held by this manager meanwhile.
     void setIOWait(DocumentIOWait* waiter) { m_ioWait = waiter; }
     pel::FileWatcher& getWatcher() { return m_watch->watcher(); }
+    FileContentCheck& getContentCheck() { return *m_contentCheck; }
 
     std::unique_ptr<DocumentScopeRegistry> createScopeRegistry(Document& document) override;
     std::unique_ptr<DocumentStyler> createStyler(Document& document) override;
@@ -190,10 +202,14 @@ private:
     bool refuseWhileLocked(const Document& document, uint32_t kind, const wchar_t* path, FileError* o_error) const;
     // The request for the document, filled by the loader; `shown` is the document it is for
     // when that is another (a reload's).
-    // A save's file as its write left it goes to *o_written when given.
+    // What it left goes to *o_result when given.
     // A save replaces the file only as *expected has it, when given.
     FileError runRequest(Document* document, const wchar_t* path, uint32_t kind, const Document* shown = nullptr,
-                         FileStamp* o_written = nullptr, const FileStamp* expected = nullptr);
+                         DocumentIOResult* o_result = nullptr, const FileVersion* expected = nullptr,
+                         pel::SafeSave::Other other = pel::SafeSave::Other::REFUSE);
+    // A read or write of the document's file took it as `took`, and it was then found as `now`:
+    // the record takes both, and the file's bytes tell the rest where its stamp cannot.
+    void tookFile(Document& document, const FileVersion& took, const FileStamp& now);
     // lookAtFile, also for a document in a request (its own, once over).
     void noteFileNow(Document& document);
     // The innermost request waited for that is for the document, or null.
@@ -208,6 +224,7 @@ private:
     std::unique_ptr<UndoManager> m_undoManager;
     std::unique_ptr<BgScheduler> m_parserPool;
     std::unique_ptr<ParserClient> m_parserClient;
+    std::unique_ptr<FileContentCheck> m_contentCheck;
     std::unique_ptr<DocumentWatch> m_watch;
     std::vector<std::unique_ptr<Document>> m_documents; // in creation order
     std::vector<DocumentListener*> m_listeners;

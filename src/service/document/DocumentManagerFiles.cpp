@@ -4,6 +4,7 @@
 #include "service/document/DocumentManager.h"
 
 #include "pel/base/Assert.h"
+#include "pel/files/file_io/FileErrorCodes.h"
 #include "pel/files/file_io/FileIO.h"
 #include "pel/log/Log.h"
 #include "pel/thread/Event.h"
@@ -78,10 +79,16 @@ void DocumentManager::lookAtFile(Document& document) {
 void DocumentManager::noteFileNow(Document& document) {
     if (document.getFormat().path.empty())
         return;
-    const FileStamp now = FileStamp::of(document.getFormat().path.c_str());
-    const DocumentFileChangeKind kind = document.getFileRecord().judge(now);
-    if (kind != FILE_CHANGE_IN_SYNC)
-        document.noteFile(kind, now, false);
+    m_contentCheck->look(document, FileStamp::of(document.getFormat().path.c_str()));
+}
+
+void DocumentManager::tookFile(Document& document, const FileVersion& took, const FileStamp& now) {
+    // Another stamp of the same length may hold the bytes just read or written: the listeners
+    // hear the file as taken, and its bytes tell the rest once they are read.
+    const bool bytes = pel::mayHoldTheSameBytes(took, now);
+    document.tookFile(took, bytes ? took.stamp : now);
+    if (bytes)
+        m_contentCheck->look(document, now);
 }
 
 bool DocumentManager::refuseWhileLocked(const Document& document, uint32_t kind, const wchar_t* path,
@@ -103,8 +110,8 @@ bool DocumentManager::refuseWhileLocked(const Document& document, uint32_t kind,
 }
 
 DocumentManager::FileError DocumentManager::runRequest(Document* document, const wchar_t* path, uint32_t kind,
-                                                       const Document* shown, FileStamp* o_written,
-                                                       const FileStamp* expected) {
+                                                       const Document* shown, DocumentIOResult* o_result,
+                                                       const FileVersion* expected, pel::SafeSave::Other other) {
     // The window reads a document being saved beside the loader (holding its mutex for it), and
     // leaves one being filled.
     const LoaderAccessHold access(*document,
@@ -119,13 +126,14 @@ DocumentManager::FileError DocumentManager::runRequest(Document* document, const
         std::vector<Waiting>& waiting;
         ~Taken() { waiting.pop_back(); }
     } taken{m_waiting};
-    DocumentIORequest* request = m_io->doRequest(document, path, kind, ready ? ready->handle() : nullptr, expected);
+    DocumentIORequest* request =
+        m_io->doRequest(document, path, kind, ready ? ready->handle() : nullptr, expected, other);
     if (!request) {
         pel::FileErrorObject::setError(pel::FileErrorCode::INTERNAL_ERROR).addParam(path);
         return FileError(new pel::FileErrorObject(pel::FileErrorObject::ensureRecord()));
     }
     m_waiting[listed].request = request;
-    return m_io->wait(request, m_ioWait, o_written);
+    return m_io->wait(request, m_ioWait, o_result);
 }
 
 const DocumentManager::Waiting* DocumentManager::findWaiting(const Document& document) const {
@@ -172,14 +180,15 @@ Document* DocumentManager::loadDocument(const wchar_t* path, FileError* o_error)
     pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"DocumentManager::loadDocument: Loading `%s`\n",
                     full.c_str());
     Document* document = newDocument();
-    // Looked at before the read: a write while it reads is told by the watch as news.
-    const FileStamp read = FileStamp::of(full.c_str());
-    *o_error = runRequest(document, full.c_str(), DOCUMENT_IO_LOAD);
+    // The file as read: its stamp taken before the read (a write while it reads is told by the
+    // watch as news), and the digest of the bytes read.
+    DocumentIOResult read;
+    *o_error = runRequest(document, full.c_str(), DOCUMENT_IO_LOAD, nullptr, &read);
     if (*o_error) {
         releaseDocument(document);
         return nullptr;
     }
-    document->getFileRecord().took(read);
+    document->getFileRecord().took(read.version);
     {
         DocumentLockHold lock(*document);
         document->changeFormat([&](DocumentFormat& format) { applyLoadedFormat(format, full.c_str()); });
@@ -193,10 +202,13 @@ Document* DocumentManager::loadDocument(const wchar_t* path, FileError* o_error)
     return document;
 }
 
-bool DocumentManager::saveDocument(const wchar_t* path, Document* document, FileError* o_error) {
+bool DocumentManager::saveDocument(const wchar_t* path, Document* document, FileError* o_error, bool overOthers,
+                                   std::wstring* o_kept) {
     PEL_CHECK_PTR(o_error);
     PEL_CHECK_PTR(document);
     o_error->reset();
+    if (o_kept)
+        o_kept->clear();
     if (refuseWhileLocked(*document, DOCUMENT_IO_SAVE, path, o_error))
         return false;
     const DocumentFormat format = document->getFormat();
@@ -206,15 +218,19 @@ bool DocumentManager::saveDocument(const wchar_t* path, Document* document, File
     // The document's own write is no news to it: its file's watch is paused for the request, and
     // what came meanwhile is checked against the file as the write left it. The write replaces
     // the file only as the record last found it (as read or written, or the change or deletion
-    // the user answered): anything since fails the save, and is news. A new path is watched once
-    // it holds the file.
-    FileStamp expected;
+    // the user answered): anything since fails the save, and is news; saved over others, it is
+    // replaced all the same. Either way what the save replaced in its last moment, when it is
+    // not that file, is kept beside it. A new path is watched once it holds the file.
+    FileVersion expected;
     if (samePath) {
         expected = document->getFileRecord().seen();
         m_watch->pause(*document);
     }
-    FileStamp written;
-    *o_error = runRequest(document, path, DOCUMENT_IO_SAVE, nullptr, &written, samePath ? &expected : nullptr);
+    DocumentIOResult written;
+    *o_error = runRequest(document, path, DOCUMENT_IO_SAVE, nullptr, &written, samePath ? &expected : nullptr,
+                          overOthers ? pel::SafeSave::Other::KEEP_BESIDE : pel::SafeSave::Other::REFUSE);
+    if (o_kept)
+        *o_kept = written.kept;
     if (*o_error) {
         // Why, in the log too: the user's own record of what was refused.
         std::wstring why;
@@ -223,6 +239,9 @@ bool DocumentManager::saveDocument(const wchar_t* path, Document* document, File
                         L"DocumentManager::saveDocument: `%s` was not saved: %s\n", full.c_str(), why.c_str());
         if (samePath) {
             m_watch->watch(*document);
+            // A file the save found changed is news as it was found, its bytes read already.
+            if ((*o_error)->getCode() == pel::FileErrorCode::TARGET_CHANGED)
+                document->noteRead(written.version);
             noteFileNow(*document);
         }
         return false;
@@ -242,7 +261,7 @@ bool DocumentManager::saveDocument(const wchar_t* path, Document* document, File
     // Told last, when the save is done: how the file stands now, as the write left it or changed
     // since (also inside the wait, while a question was open there). An answer to a change may
     // reload the document.
-    document->tookFile(written, FileStamp::of(full.c_str()));
+    tookFile(*document, written.version, FileStamp::of(full.c_str()));
     return true;
 }
 
@@ -254,15 +273,16 @@ bool DocumentManager::reloadDocument(Document* document, FileError* o_error) {
     if (refuseWhileLocked(*document, DOCUMENT_IO_LOAD, format.path.c_str(), o_error))
         return false;
     // The watch is not paused: what it tells while the loader reads is news against the file as
-    // last read. The record takes the file as it was before the read only when it is so after it:
-    // else the text read may be the older one, and the file stays changed.
-    const FileStamp before = FileStamp::of(format.path.c_str());
+    // last read. The record takes the file as it was read (its stamp before the read, the digest
+    // of the bytes read) only when it is so after it, by its stamp or its bytes: else the text
+    // read may be the older one, and the file stays changed.
     // The file is read into a document aside: meanwhile the window reads and paints this one as
     // it was (the loader holds only the other's lock), and an edit of it is refused.
     Document loaded;
+    DocumentIOResult read;
     {
         const LoaderAccessHold reloading(*document, Document::LOADER_RELOADS);
-        *o_error = runRequest(&loaded, format.path.c_str(), DOCUMENT_IO_LOAD, document);
+        *o_error = runRequest(&loaded, format.path.c_str(), DOCUMENT_IO_LOAD, document, &read);
     }
     const std::wstring grammar = document->getGrammarName();
     {
@@ -293,8 +313,8 @@ bool DocumentManager::reloadDocument(Document* document, FileError* o_error) {
         return false;
     }
     m_watch->watch(*document);
-    if (before.there)
-        document->tookFile(before, after);
+    if (read.version.stamp.there)
+        tookFile(*document, read.version, after);
     else
         document->noteFile(document->getFileRecord().judge(after), after, true);
     return true;
@@ -314,7 +334,7 @@ void DocumentManager::renameDocument(Document* document, const wchar_t* path) {
     document->changeFormat([&](DocumentFormat& changed) { changed.path.assign(full.c_str()); });
     // Pointed at the file as it is: what changes it from now on is news.
     const FileStamp now = FileStamp::of(full.c_str());
-    document->tookFile(now, now);
+    document->tookFile(FileVersion{now, FileDigest()}, now);
     m_watch->watch(*document);
 }
 

@@ -8,7 +8,7 @@
 // once as a deletion, and a folder renamed away as its file gone; and a save through a symbolic
 // link writes the file it leads to and leaves the link.
 
-#include "app/e2e/TesselRun.h"
+#include "app/e2e/FileOnDisk.h"
 
 #include "support/SymbolicLink.h"
 
@@ -20,20 +20,6 @@ namespace tessel_test {
 namespace {
 
 using FileOnDiskEndToEnd = TesselCopyTest;
-
-// The file written as another program does it: opened over its bytes, written, and given the
-// write time of `timeOf` (as "cp -p", tar or rsync leave a backup they put back).
-void putBack(const std::wstring& path, const std::string& bytes, const std::wstring& timeOf) {
-    WIN32_FILE_ATTRIBUTE_DATA times{};
-    ASSERT_TRUE(::GetFileAttributesExW(timeOf.c_str(), GetFileExInfoStandard, &times));
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                TRUNCATE_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    DWORD written = 0;
-    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::SetFileTime(file, nullptr, nullptr, &times.ftLastWriteTime);
-    ::CloseHandle(file);
-}
 
 // A file's UTF-16 text (after its byte order mark), as the bundle editor writes an entry.
 std::wstring readWide(const std::string& bytes) {
@@ -47,28 +33,6 @@ std::string wideBytes(const std::wstring& text) {
     for (wchar_t c : text)
         bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
     return bytes;
-}
-
-// The user goes to another program's window and comes back to Tessel's.
-testing::AssertionResult visitAnotherProgram(TesselRun& tessel) {
-    const HWND other = ::CreateWindowExW(0, L"STATIC", L"another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300,
-                                         200, nullptr, nullptr, nullptr, nullptr);
-    const bool away = other && activate(other);
-    if (other)
-        ::DestroyWindow(other);
-    if (!away)
-        return testing::AssertionFailure() << "another window could not be made active";
-    if (!activate(tessel.window()))
-        return testing::AssertionFailure() << "Tessel's window could not be made active again";
-    return testing::AssertionSuccess();
-}
-
-// The question is open with the title showing the tab it is about.
-testing::AssertionResult asksAbout(TesselRun& tessel, const std::wstring& button, const std::wstring& title) {
-    if (!tessel.questionOffering(button))
-        return testing::AssertionFailure() << "no question offering " << TesselRun::narrow(button) << ": "
-                                           << shownQuestion(tessel, "asks-about");
-    return tessel.hasTitle(title);
 }
 
 // Another program appends to the file as soon as each Ctrl+S has written it, round after round.

@@ -83,7 +83,7 @@ TEST_F(FileStampTest, ASaveReplacesTheFileOnlyAsItWasExpected) {
         save.expect(FileStamp::of(path(L"a.txt")));
         ASSERT_TRUE(save.write("mine", 4));
         ASSERT_TRUE(save.commit());
-        EXPECT_EQ(FileStamp::of(path(L"a.txt")), save.written());
+        EXPECT_EQ(FileStamp::of(path(L"a.txt")), save.written().stamp);
     }
     EXPECT_EQ("mine", folder.read(L"a.txt"));
 }

@@ -1,4 +1,5 @@
 #include "pel/files/SafeSave.h"
+#include "pel/files/SafeSaveSteps.h"
 #include "pel/files/file_io/FileIO.h"
 #include "pel/files/file_io/RamDisk.h"
 
@@ -82,17 +83,18 @@ TEST_F(SafeSaveTest, ReplacesTheTargetWithItsAttributesThroughAHiddenTemporaryFi
     EXPECT_EQ("b", folder.read(L"b.txt"));
 }
 
-// Another program reading the target, sharing everything, keeps the system from replacing it
-// while it has it open: a reader that lets go soon lets the save through, one that holds on
-// fails it as any refused save, the old file as it was and no temporary file left.
+// Another program reading the target without sharing its deletion (as most programs open a file)
+// keeps the system from moving it while it has it open: a reader that lets go soon lets the save
+// through, one that holds on fails it as any refused save, the old file as it was and no
+// temporary file left. A reader that shares everything is no hold at all: the save goes at once,
+// and the old file goes once the reader lets go of it.
 TEST_F(SafeSaveTest, ATargetHeldOpenIsReplacedOnceLetGoAndOneHeldOnFailsTheSave) {
     putOld(FILE_ATTRIBUTE_NORMAL);
-    const auto openReader = [&] {
-        return ::CreateFileW((folder / L"a.tsConfig").c_str(), GENERIC_READ,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
-                             nullptr);
+    const auto openReader = [&](DWORD share) {
+        return ::CreateFileW((folder / L"a.tsConfig").c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
     };
-    HANDLE reader = openReader();
+    const DWORD holding = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    HANDLE reader = openReader(holding);
     ASSERT_NE(INVALID_HANDLE_VALUE, reader);
     int tries = 0;
     SafeSave::setHeldTargetHook([&] {
@@ -104,15 +106,28 @@ TEST_F(SafeSaveTest, ATargetHeldOpenIsReplacedOnceLetGoAndOneHeldOnFailsTheSave)
     EXPECT_EQ("new", folder.read(L"a.tsConfig"));
     EXPECT_EQ(std::vector<std::wstring>{L"a.tsConfig"}, folder.names());
 
-    reader = openReader();
+    reader = openReader(holding);
     ASSERT_NE(INVALID_HANDLE_VALUE, reader);
     tries = 0;
     SafeSave::setHeldTargetHook([&] { ++tries; });
     EXPECT_FALSE(SafeSave::saveFile(L"disk:a.tsConfig", BIG.data(), BIG.size()));
-    EXPECT_EQ(static_cast<uint32_t>(ERROR_ACCESS_DENIED), FileErrorObject::getErrorCode());
+    EXPECT_TRUE(safesave::isHeldError(FileErrorObject::getErrorCode())) << FileErrorObject::getErrorCode();
     ::CloseHandle(reader);
     EXPECT_LT(1, tries);
     EXPECT_EQ("new", folder.read(L"a.tsConfig"));
+    EXPECT_EQ(std::vector<std::wstring>{L"a.tsConfig"}, folder.names());
+
+    reader = openReader(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    ASSERT_NE(INVALID_HANDLE_VALUE, reader);
+    tries = 0;
+    EXPECT_TRUE(SafeSave::saveFile(L"disk:a.tsConfig", "newer", 5)) << FileErrorObject::getErrorCode();
+    EXPECT_EQ(0, tries);
+    EXPECT_EQ("newer", folder.read(L"a.tsConfig"));
+    char old[3] = {};
+    DWORD got = 0;
+    EXPECT_TRUE(::ReadFile(reader, old, 3, &got, nullptr) && got == 3 && std::string(old, 3) == "new")
+        << "the reader lost the file it had open";
+    ::CloseHandle(reader);
     EXPECT_EQ(std::vector<std::wstring>{L"a.tsConfig"}, folder.names());
 }
 

@@ -43,6 +43,8 @@ enum : uint32_t {
     NOT_A_FILE = 0x20001018,
     // A file came out shorter than its size said while it was read: another program wrote it.
     CHANGED_WHILE_READ = 0x20001019,
+    // A save found a folder under the name of the file it was to write.
+    TARGET_IS_FOLDER = 0x2000101A,
 
     QUESTION_REPLACE = 0x20003010,
     QUESTION_REPLACE_READ_ONLY = 0x20003011,

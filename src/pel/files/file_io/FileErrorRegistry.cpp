@@ -49,6 +49,7 @@ const FileErrorMessage FILE_SYSTEM_MESSAGES[] = {
     {0, TARGET_CHANGED, 1, L"'%1' was changed by another program while it was being saved."},
     {0, NOT_A_FILE, 1, L"'%1' is a device or a pipe, not a file."},
     {0, CHANGED_WHILE_READ, 1, L"'%1' changed while it was being read."},
+    {0, TARGET_IS_FOLDER, 1, L"'%1' is a folder, not a file."},
     {-1, 0, 0, nullptr},
 };
 

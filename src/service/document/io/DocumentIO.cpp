@@ -103,10 +103,13 @@ private:
     }
 
     static void complete(DocumentIORequest& request) {
-        // The event first: once done is set the caller may let go of it.
+        // Taken first: once done is set the caller may let go of the request and its event.
+        const std::function<void()> finished = std::move(request.finished);
         if (request.ready)
             ::SetEvent(request.ready);
         request.done.set();
+        if (finished)
+            finished();
     }
 
     // Runs the request; anything that goes wrong ends up in its error.
@@ -115,14 +118,18 @@ private:
         bool done = false;
         try {
             const uint32_t block = blockSize.load();
-            if (!request.document) {
+            if (request.kind == DOCUMENT_IO_READ) {
+                request.result.version = pel::readFileVersion(path ? path : L"");
+                done = true;
+            } else if (!request.document) {
                 pel::FileErrorObject::setError(pel::FileErrorCode::INVALID_CALL);
             } else if (request.kind == DOCUMENT_IO_LOAD) {
-                done = DocumentReader(block ? block : DocumentReader::MAX_BLOCK).load(*request.document, path, m_owner);
+                done = DocumentReader(block ? block : DocumentReader::MAX_BLOCK)
+                           .load(*request.document, path, m_owner, &request.result.version);
             } else if (request.kind == DOCUMENT_IO_SAVE) {
                 done = DocumentWriter(block ? static_cast<int32_t>(block) : DocumentWriter::PIECE_UNITS)
                            .save(*request.document, path, request.expecting ? &request.expected : nullptr,
-                                 &request.written);
+                                 request.other, &request.result);
             } else {
                 done = true;
             }
@@ -169,7 +176,17 @@ DocumentIO::DocumentIO(DocumentIOOwner* owner) : m_loader(new Loader(owner)) { r
 DocumentIO::~DocumentIO() = default;
 
 DocumentIORequest* DocumentIO::doRequest(Document* document, const wchar_t* path, uint32_t kind, HANDLE ready,
-                                         const FileStamp* expected) {
+                                         const FileVersion* expected, pel::SafeSave::Other other) {
+    return queue(document, path, kind, ready, expected, other, nullptr);
+}
+
+DocumentIORequest* DocumentIO::readFile(const wchar_t* path, std::function<void()> finished) {
+    return queue(nullptr, path, DOCUMENT_IO_READ, nullptr, nullptr, pel::SafeSave::Other::REFUSE, std::move(finished));
+}
+
+DocumentIORequest* DocumentIO::queue(Document* document, const wchar_t* path, uint32_t kind, HANDLE ready,
+                                     const FileVersion* expected, pel::SafeSave::Other other,
+                                     std::function<void()> finished) {
     // Copied before a slot is taken: a copy that fails leaves no slot taken for good.
     std::unique_ptr<wchar_t[]> copied(pel::wcsdup(path));
     const int tid = m_loader->pool.allocate();
@@ -178,10 +195,12 @@ DocumentIORequest* DocumentIO::doRequest(Document* document, const wchar_t* path
     request.path = copied.release();
     request.error.reset();
     request.document = document;
-    request.written = FileStamp();
+    request.result = DocumentIOResult();
     request.expecting = expected != nullptr;
-    request.expected = expected ? *expected : FileStamp();
+    request.expected = expected ? *expected : FileVersion();
+    request.other = other;
     request.ready = ready;
+    request.finished = std::move(finished);
     if (m_loader->queue(tid))
         return &request;
     pel::log_printf(pel::LOG_INFO, pel::LOG_UNKNOWN_SOURCE, L"DocumentIO::doRequest: '%s' queue error\n",
@@ -191,7 +210,7 @@ DocumentIORequest* DocumentIO::doRequest(Document* document, const wchar_t* path
 }
 
 std::unique_ptr<pel::FileErrorObject> DocumentIO::wait(DocumentIORequest* request, DocumentIOWait* waiter,
-                                                       FileStamp* o_written) {
+                                                       DocumentIOResult* o_result) {
     const int tid = m_loader->pool.indexOf(request);
     if (!PEL_SOFT_ASSERT(tid >= 0)) // not a request of this loader: nothing ran
         return std::unique_ptr<pel::FileErrorObject>(
@@ -212,8 +231,8 @@ std::unique_ptr<pel::FileErrorObject> DocumentIO::wait(DocumentIORequest* reques
     if (!done)
         request->done.wait(-1);
     std::unique_ptr<pel::FileErrorObject> error = std::move(request->error);
-    if (o_written)
-        *o_written = request->written;
+    if (o_result)
+        *o_result = std::move(request->result);
     // The saved state is marked on the waiting thread rather than by the loader: while a save
     // runs, the window reads (and may change) the undo log's state under its lock, which counts
     // without the mutex then, so the loader could not write it safely.
@@ -230,6 +249,8 @@ void DocumentIO::release(int tid) {
     request.path = nullptr;
     request.document = nullptr;
     request.ready = nullptr;
+    request.finished = nullptr;
+    request.result = DocumentIOResult();
     m_loader->pool.release(tid);
 }
 

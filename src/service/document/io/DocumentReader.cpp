@@ -128,11 +128,14 @@ void runDetectors(DocumentIOOwner* owner, Document& document, DetectorAnswer& an
 
 DocumentReader::DocumentReader(uint32_t blockSize) : m_blockSize(std::min(MAX_BLOCK, std::max(MIN_BLOCK, blockSize))) {}
 
-bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwner* owner) {
+bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwner* owner, pel::FileVersion* o_read) {
     if (!path) {
         pel::FileErrorObject::setError(pel::FileErrorCode::INVALID_CALL);
         return false;
     }
+    // Taken before the bytes are read: a write while they are read gives the file a later stamp.
+    const pel::FileStamp stamp = pel::FileStamp::of(path);
+    pel::FileDigester digester;
     const ReadingFile file(pel::FileIO::openFile(path, pel::FILE_MODE_READ));
     if (!file.get())
         return false;
@@ -149,6 +152,8 @@ bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwn
     if (size == 0) {
         document.resetWithBuffer(GapBuffer(), nullptr, 0);
         storeDetection(document, 0, DetectorAnswer(), LineEndingVote{0.0f, 0}, 0.0f);
+        if (o_read)
+            *o_read = {stamp, digester.finish()};
         return true;
     }
 
@@ -183,6 +188,7 @@ bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwn
         const uint32_t want = static_cast<uint32_t>(std::min<int64_t>(remaining, block - carry));
         if (pel::FileUtils::readFully(nullptr, file.get(), bytes.get() + carry, want) != want)
             return cutShort(size, path);
+        digester.update(bytes.get() + carry, want);
         const int64_t offset = size - remaining - static_cast<int64_t>(carry); // of the buffer's first byte
         remaining -= want;
         const size_t available = carry + want;
@@ -235,6 +241,8 @@ bool DocumentReader::load(Document& document, const wchar_t* path, DocumentIOOwn
     const LineEndingVote vote = vote_line_ending(scanner->count(BREAK_WINDOWS), scanner->count(BREAK_UNIX),
                                                  scanner->count(BREAK_MAC));
     storeDetection(document, code, answer, vote, 1.0f, firstReplaced >= 0);
+    if (o_read)
+        *o_read = {stamp, digester.finish()};
     return true;
 }
 

@@ -8,6 +8,8 @@
 // and decoded to its end replaces the document's text, undo log and detected format; a failure
 // leaves the document as it was.
 
+#include "pel/files/FileDigest.h"
+
 #include <cstdint>
 
 namespace tessel {
@@ -28,8 +30,9 @@ public:
     // load the detected fields of the format record hold the encoding, the owner's detector
     // answer (none without an owner) and the line-ending vote; an empty file leaves them all 0.
     // False with the calling thread's file error record set when the file cannot be opened, read
-    // to its end, decoded or held.
-    bool load(Document& document, const wchar_t* path, DocumentIOOwner* owner);
+    // to its end, decoded or held. The file as it was read (its stamp, taken before it was
+    // opened, and the digest of its bytes) goes to *o_read when given.
+    bool load(Document& document, const wchar_t* path, DocumentIOOwner* owner, pel::FileVersion* o_read = nullptr);
 
 private:
     uint32_t m_blockSize;

@@ -36,7 +36,8 @@ bool conversionFailed(EncodeResult result, const wchar_t* path, uint32_t code, c
 
 } // namespace
 
-bool DocumentWriter::save(Document& document, const wchar_t* path, const FileStamp* expected, FileStamp* o_written) {
+bool DocumentWriter::save(Document& document, const wchar_t* path, const FileVersion* expected,
+                          pel::SafeSave::Other other, DocumentIOResult* o_result) {
     if (!path || !*path) {
         pel::FileErrorObject::setError(pel::FileErrorCode::INVALID_CALL);
         return false;
@@ -63,7 +64,7 @@ bool DocumentWriter::save(Document& document, const wchar_t* path, const FileSta
     if (!file.isOpen())
         return false;
     if (expected)
-        file.expect(*expected);
+        file.expect(*expected, other);
     ByteBuffer out;
     const EncodingInfo* encoding = find_encoding(format.encoding);
     if (encoding && encoding->markLength > 0)
@@ -78,11 +79,14 @@ bool DocumentWriter::save(Document& document, const wchar_t* path, const FileSta
             out.clear();
         }
     }
-    if (!file.write(out.data(), out.size()) || !file.commit())
-        return false;
-    if (o_written)
-        *o_written = file.written();
-    return true;
+    const bool saved = file.write(out.data(), out.size()) && file.commit();
+    // What it kept beside is told also when the save failed after it; a target found changed
+    // is told as found.
+    if (o_result) {
+        o_result->version = saved ? file.written() : file.found();
+        o_result->kept = file.kept();
+    }
+    return saved;
 }
 
 } // namespace tessel

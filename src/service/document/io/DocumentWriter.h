@@ -5,7 +5,7 @@
 // only once every byte was written; and it fails before anything is written when the encoding
 // cannot store every character or the load replaced bytes it could not decode.
 
-#include "service/document/io/FileStamp.h"
+#include "service/document/io/DocumentIORequest.h"
 
 #include <cstdint>
 
@@ -24,10 +24,11 @@ public:
     // is held for the save (Document::holdMutexForLoader). The undo log is left alone: the waiting
     // thread marks the saved state (DocumentIO::wait). On failure the calling thread's file
     // error record says why and the file is as it was (unless its device is written in place
-    // and the write itself failed). With `expected`, the file is replaced only as that stamp has
-    // it (pel::SafeSave::expect); the file as the save left it goes to *o_written when given.
-    bool save(Document& document, const wchar_t* path, const FileStamp* expected = nullptr,
-              FileStamp* o_written = nullptr);
+    // and the write itself failed). With `expected`, the file is replaced only as that version
+    // has it, and another one is refused or kept beside as `other` says (pel::SafeSave::expect);
+    // the file as the save left it, and the one it kept beside, go to *o_result when given.
+    bool save(Document& document, const wchar_t* path, const FileVersion* expected = nullptr,
+              pel::SafeSave::Other other = pel::SafeSave::Other::REFUSE, DocumentIOResult* o_result = nullptr);
 
 private:
     int32_t m_pieceUnits;
