@@ -183,6 +183,18 @@ Document* DocumentManager::createDocument(const std::wstring& grammarName) {
     return document;
 }
 
+namespace {
+
+// The file a document holds, by its record's last look at it: a file looked at again for every
+// open would make opening many files cost the square of their count. Looked at now only when the
+// record knows no identity.
+FileStamp identityOf(const Document& document, const wchar_t* path) {
+    const FileStamp& seen = document.getFileRecord().seen().stamp;
+    return seen.identified() ? seen : FileStamp::of(path);
+}
+
+} // namespace
+
 Document* DocumentManager::findDocument(const wchar_t* path) const {
     if (!path || !*path)
         return nullptr;
@@ -193,7 +205,7 @@ Document* DocumentManager::findDocument(const wchar_t* path) const {
         const DocumentFormat format = document->getFormat();
         if (format.isNew || format.path.empty())
             continue;
-        if (wanted.identified() && FileStamp::of(format.path.c_str()).sameFile(wanted))
+        if (wanted.identified() && identityOf(*document, format.path.c_str()).sameFile(wanted))
             return document.get();
         if (!named && pel::FileIO::isSamePath(format.path.c_str(), path))
             named = document.get();

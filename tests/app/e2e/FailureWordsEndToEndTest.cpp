@@ -92,7 +92,7 @@ const std::wstring RESERVED_NAME = L"its name is one Windows keeps for a device 
 const std::wstring NOT_A_FILE = L"it is a device or a pipe, not a file: Tessel opens and saves only files.";
 
 // The test process holds the file open without sharing, as an editor or a database of another
-// program may: a save cannot replace it, an open cannot read it.
+// program may: a save cannot hold it to replace it, an open cannot read it.
 TEST_F(FailureWordsEndToEnd, AFileAnotherProgramHoldsIsToldAsHeldAtASaveAndAnOpen) {
     copy.folder.write(L"held.c", "int held;\r\n");
     copy.folder.write(L"other.c", "int other;\r\n");
@@ -109,7 +109,7 @@ TEST_F(FailureWordsEndToEnd, AFileAnotherProgramHoldsIsToldAsHeldAtASaveAndAnOpe
                                 L"Cannot save `" + (copy.folder / L"held.c") +
                                     L"`: another program has it open and does not let it be replaced. Close it there, "
                                     L"then try again." +
-                                    systemSays(ERROR_ACCESS_DENIED)));
+                                    systemSays(ERROR_SHARING_VIOLATION)));
     OtherProcess second(copy.program(), L"other.c", copy.folder.path);
     EXPECT_EQ(0, second.exitCode(WAIT_MS));
     EXPECT_TRUE(toldAndAnswered(tessel, user,

@@ -284,11 +284,8 @@ TEST_F(ScalingEndToEnd, TheThemeChooserKeepsItsFilterOffItsFrame) {
 TEST_F(ScalingEndToEnd, TheProblemListShowsSeveralRowsAndItsLineColumnWhole) {
     copy.folder.write(L"p.c", "int p;\r\n");
     TesselRun tessel(copy, L"p.c");
-    ASSERT_TRUE(tessel.showsKeywords()) << "the bundles never coloured the text";
-    const HWND bundleEditor = tessel.showBundleEditor();
-    ASSERT_TRUE(bundleEditor) << "F4 showed no bundle editor";
-    const HWND entry = tessel.openFirstGrammar(bundleEditor);
-    ASSERT_TRUE(entry) << "Enter opened no entry";
+    HWND bundleEditor = nullptr, entry = nullptr;
+    ASSERT_TRUE(openCGrammar(tessel, &bundleEditor, &entry));
     // A line that does not read, after the entry's first: saving lists it with its line, 2.
     ASSERT_TRUE(clickInto(entry));
     ASSERT_TRUE(tessel.hasFocus(entry));
