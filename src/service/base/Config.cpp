@@ -1,7 +1,7 @@
 #include "service/base/Config.h"
 
 #include "pel/base/Assert.h"
-#include "pel/base/SHA1Engine.h"
+#include "pel/files/FileDigest.h"
 #include "pel/files/file_io/FileIO.h"
 #include "pel/legacy/MessageRegistry.h"
 #include "pel/log/Log.h"
@@ -26,9 +26,9 @@ std::wstring ConfigNameSpace::getFullPath() const {
 }
 
 ConfigFileContent ConfigFileContent::ofBytes(const void* data, size_t size) {
-    pel::SHA1Engine engine;
-    engine.update(data, size);
-    return ConfigFileContent{BYTES, size, engine.digest()};
+    pel::FileDigester digester;
+    digester.update(data, size);
+    return ConfigFileContent{BYTES, size, digester.finish()};
 }
 
 Config::Config() { pel::LogManager_Impl::getInstance()->registerSource(L"Config"); }

@@ -3,6 +3,8 @@
 // whether it is only read, its values in declaration order and the file as Config last read or
 // wrote it. Name spaces belong to Config and live as long as it does.
 
+#include "pel/files/FileDigest.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,11 +25,12 @@ struct ConfigFileContent {
 
     State state = UNKNOWN;
     uint64_t size = 0;
-    std::vector<unsigned char> digest;
+    pel::FileDigest digest; // of BYTES
 
     // An unknown content equals none, itself included.
     bool operator==(const ConfigFileContent& other) const {
-        return state != UNKNOWN && state == other.state && size == other.size && digest == other.digest;
+        return state != UNKNOWN && state == other.state &&
+               (state == ABSENT || (size == other.size && digest == other.digest));
     }
     bool operator!=(const ConfigFileContent& other) const { return !(*this == other); }
 };
