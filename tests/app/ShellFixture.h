@@ -19,6 +19,7 @@
 #include "afw/window/afWindow.h"
 #include "editor/Editor.h"
 #include "pel/base/FreedAccessTrap.h"
+#include "pel/files/file_io/WatchPool.h"
 #include "pel/text/TextConversion.h"
 #include "service/document/search/SearchParameters.h"
 #include "pel/thread/MainThread.h"
@@ -121,7 +122,19 @@ protected:
         if (!afApp::init(app, ::GetModuleHandleW(nullptr)))
             return false;
         window = app->getMainWindow();
-        return window != nullptr;
+        return window != nullptr && watchesArmed();
+    }
+    // Whether every folder watch reads changes now, waited for (without handling messages): a
+    // file written or deleted outside before its folder's watch is armed is never told, so what
+    // a test does to its files next waits for that.
+    static bool watchesArmed() {
+        const DWORD start = ::GetTickCount();
+        while (pel::WatchPool::pendingStarts() > 0) {
+            if (::GetTickCount() - start > 30000)
+                return false;
+            ::Sleep(5);
+        }
+        return true;
     }
     // Starts the application with a file of the files folder, written with the bytes, open.
     bool startWithFile(const wchar_t* name, const std::string& bytes) {
