@@ -27,6 +27,7 @@
 #include "service/base/TesselService.h"
 #include "service/document/controller/DocumentController.h"
 #include "support/MessagePump.h"
+#include "support/OtherProcess.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -122,19 +123,10 @@ protected:
         if (!afApp::init(app, ::GetModuleHandleW(nullptr)))
             return false;
         window = app->getMainWindow();
-        return window != nullptr && watchesArmed();
-    }
-    // Whether every folder watch reads changes now, waited for (without handling messages): a
-    // file written or deleted outside before its folder's watch is armed is never told, so what
-    // a test does to its files next waits for that.
-    static bool watchesArmed() {
-        const DWORD start = ::GetTickCount();
-        while (pel::WatchPool::pendingStarts() > 0) {
-            if (::GetTickCount() - start > 30000)
-                return false;
-            ::Sleep(5);
-        }
-        return true;
+        // A file written or deleted outside before its folder's watch reads changes is never
+        // told: what a test does to its files next waits until every watch is armed (without
+        // handling messages, which the test may expect still queued).
+        return window != nullptr && pollFor([] { return pel::WatchPool::pendingStarts() == 0; }, 30000, 5);
     }
     // Starts the application with a file of the files folder, written with the bytes, open.
     bool startWithFile(const wchar_t* name, const std::string& bytes) {
